@@ -1,0 +1,62 @@
+# Helpers that turn the folder layout into targets, so adding a file needs no edit here.
+
+set(LAB_LIBRARIES "" CACHE INTERNAL "")
+
+# lab_add_library(name folder deps...): a static library of every .cpp below the folder.
+function(lab_add_library name folder)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+  set(LAB_LIBRARIES ${LAB_LIBRARIES} ${name} CACHE INTERNAL "")
+endfunction()
+
+# The library a test folder or a program links: the one of the same top folder, else all.
+function(lab_libraries_for part out)
+  if(TARGET lab_${part})
+    set(${out} lab_${part} PARENT_SCOPE)
+  else()
+    set(${out} ${LAB_LIBRARIES} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# lab_add_tests(part): one GoogleTest program of every .cpp in tests/<part>.
+function(lab_add_tests part)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${part}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  lab_libraries_for(${part} libs)
+  add_executable(lab_${part}_tests ${sources})
+  target_link_libraries(lab_${part}_tests PRIVATE ${libs} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(lab_${part}_tests PRIVATE
+    LAB_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
+    LAB_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(lab_${part}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 300 LABELS ${part})
+endfunction()
+
+# lab_add_programs(folder extra-libs...): one program for each .cpp directly in the folder,
+# and one for each sub-folder holding .cpp files.
+function(lab_add_programs folder)
+  file(GLOB singles CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  foreach(src ${singles})
+    get_filename_component(stem ${src} NAME_WE)
+    add_executable(${folder}_${stem} ${src})
+    target_link_libraries(${folder}_${stem} PRIVATE ${LAB_LIBRARIES} ${ARGN})
+  endforeach()
+  file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*)
+  foreach(dir ${entries})
+    if(IS_DIRECTORY ${dir})
+      file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+      if(sources)
+        get_filename_component(stem ${dir} NAME)
+        add_executable(${folder}_${stem} ${sources})
+        target_link_libraries(${folder}_${stem} PRIVATE ${LAB_LIBRARIES} ${ARGN})
+      endif()
+    endif()
+  endforeach()
+endfunction()

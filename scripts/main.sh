@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine when needed, builds everything and runs the examples.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+for program in build/examples_*; do
+  [ -x "$program" ] || continue
+  echo "== ${program#build/}"
+  "$program"
+done
