@@ -1,0 +1,136 @@
+// The locale-dependent routines of strutils.h, over ICU.
+#include <unicode/uchar.h>
+#include <unicode/ucol.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/rtl/strutils.h"
+#include "platform/rtl/utf8.h"
+
+namespace lab {
+
+namespace {
+
+// The collation locale from the environment, read once: "" (root) for C, POSIX or nothing.
+const std::string& CollationLocale() {
+  static const std::string locale = [] {
+    for (const char* name : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+      const char* value = std::getenv(name);
+      if (!value || !*value) continue;
+      std::string s(value);
+      s = s.substr(0, s.find_first_of(".@"));
+      return s == "C" || s == "POSIX" ? std::string() : s;
+    }
+    return std::string();
+  }();
+  return locale;
+}
+
+UCollator* OpenCollator(UColAttributeValue strength) {
+  UErrorCode status = U_ZERO_ERROR;
+  UCollator* collator = ucol_open(CollationLocale().c_str(), &status);
+  if (U_FAILURE(status)) {
+    status = U_ZERO_ERROR;
+    collator = ucol_open("", &status);
+  }
+  if (U_FAILURE(status)) return nullptr;
+  ucol_setStrength(collator, strength);
+  return collator;
+}
+
+// Collators are opened per thread, so no comparison waits for another thread; the buffers keep
+// comparisons in a sort from allocating.
+struct TCollation {
+  UCollator* without_case = OpenCollator(UCOL_SECONDARY);
+  UCollator* with_case = OpenCollator(UCOL_TERTIARY);
+  std::u16string a, b;
+
+  ~TCollation() {
+    if (without_case) ucol_close(without_case);
+    if (with_case) ucol_close(with_case);
+  }
+};
+
+TCollation& Collation() {
+  thread_local TCollation collation;
+  return collation;
+}
+
+// UTF-16 of S, with stray bytes taken as Latin-1 as everywhere else.
+void ToUtf16(std::string_view s, std::u16string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < s.size();) {
+    const auto byte = static_cast<unsigned char>(s[i]);
+    if (byte < 0x80) {
+      out.push_back(byte);
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    const char32_t c = Utf8At(s, i, &length);
+    i += length;
+    if (c >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD7C0 + (c >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(c));
+    }
+  }
+}
+
+int Collate(UCollator* collator, std::u16string& a, std::u16string& b, std::string_view s1,
+            std::string_view s2) {
+  ToUtf16(s1, a);
+  ToUtf16(s2, b);
+  if (!collator) return CompareStr(s1, s2);
+  switch (ucol_strcoll(collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+                       reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()))) {
+    case UCOL_LESS: return -1;
+    case UCOL_GREATER: return 1;
+    default: return 0;
+  }
+}
+
+template <class Map>
+std::string MapCase(std::string_view s, Map map) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const auto byte = static_cast<unsigned char>(s[i]);
+    std::size_t length = 1;
+    if (byte < 0x80) {
+      out += static_cast<char>(map(byte));
+    } else {
+      const char32_t c = Utf8At(s, i, &length);
+      if (length == 1)
+        out += s[i];  // not UTF-8: left alone
+      else
+        Utf8Append(out, static_cast<char32_t>(map(static_cast<UChar32>(c))));
+    }
+    i += length;
+  }
+  return out;
+}
+
+}  // namespace
+
+int AnsiCompareText(std::string_view S1, std::string_view S2) {
+  TCollation& c = Collation();
+  return Collate(c.without_case, c.a, c.b, S1, S2);
+}
+
+int AnsiCompareStr(std::string_view S1, std::string_view S2) {
+  TCollation& c = Collation();
+  const int order = Collate(c.with_case, c.a, c.b, S1, S2);
+  if (order != 0) return order;
+  const int bytes = CompareStr(S1, S2);
+  return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+}
+
+bool AnsiSameText(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2) == 0; }
+
+std::string AnsiUpperCase(std::string_view S) { return MapCase(S, u_toupper); }
+std::string AnsiLowerCase(std::string_view S) { return MapCase(S, u_tolower); }
+
+}  // namespace lab
