@@ -1,0 +1,32 @@
+#pragma once
+// File, folder and path routines of the crash reporter on POSIX paths ("/" separates folders).
+
+#include <string>
+#include <string_view>
+
+namespace lab {
+
+// Opens the file for reading and writing, creating it when missing; a file the test created is
+// removed again.
+bool FileCanWrite(const std::string& Name);
+// Opens an existing file (not a folder) for reading.
+bool FileCanRead(const std::string& Name);
+bool IsFolder(const std::string& Name);
+// Creates the folder and any missing parents with the given permissions; true when it exists after.
+bool ForceFolders(const std::string& Folder, unsigned Mode = 0700);
+
+// The environment variable's value; empty when unset.
+std::string GetEnvironmentText(const char* Name);
+// A private folder for temporary files: <$TMPDIR or /tmp>/crashlog-<uid>, mode 0700, owned by the
+// user (a folder of that name owned by someone else or open to others is refused). Ends with "/";
+// empty when no such folder can be had.
+std::string GetTempFolder();
+
+// Path pieces, as the framework's routines with "/" as the delimiter.
+std::string IncludeTrailingPathDelimiter(std::string_view Folder);  // "" gives "/"
+std::string ExtractFilePath(std::string_view FileName);             // up to and including the last "/"
+std::string ExtractFileName(std::string_view FileName);             // after the last "/"
+std::string ExtractFileExt(std::string_view FileName);              // from the last "." of the name part
+std::string ChangeFileExt(std::string_view FileName, std::string_view Extension);
+
+}  // namespace lab

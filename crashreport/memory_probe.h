@@ -1,0 +1,18 @@
+#pragma once
+// Tests that let the crash path look at memory and code without faulting. Neither allocates, so both
+// serve inside a signal handler.
+
+#include <cstddef>
+
+namespace lab {
+
+// True when Size bytes from Addr lie in consecutive mapped regions that are all readable (a
+// PROT_NONE guard page or a gap fails the test). Reads /proc/self/maps.
+bool IsMemoryReadable(const void* Addr, std::size_t Size) noexcept;
+
+// Follows one jump thunk: "jmp *cell(%rip)" (FF 25), optionally after endbr64 (F3 0F 1E FA) and a
+// bnd prefix (F2), as the PLT entries are made. Answers the 8-byte cell's target when the code and
+// the cell are readable, otherwise Addr.
+const void* ResolveJumpThunk(const void* Addr) noexcept;
+
+}  // namespace lab

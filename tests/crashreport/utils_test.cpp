@@ -1,0 +1,186 @@
+#include <dlfcn.h>
+#include <sys/ptrace.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "crashreport/file_utils.h"
+#include "crashreport/system_utils.h"
+#include "crashreport/text_utils.h"
+
+namespace lab {
+namespace {
+
+// A fresh folder under the build tree for one test.
+std::string ScratchFolder(const std::string& name) {
+  const std::string folder = std::string(LAB_BUILD_DIR) + "/scratch/" + name;
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+void WriteFile(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
+
+TEST(TextUtils, SearchReplaceAndPadding) {
+  EXPECT_EQ(PosFrom("b", "abcabc", 1), 2);
+  EXPECT_EQ(PosFrom("b", "abcabc", 3), 5);
+  EXPECT_EQ(PosFrom("b", "abcabc", 6), 0);
+  EXPECT_EQ(PosFrom("x", "abc", 1), 0);
+  EXPECT_EQ(ReplaceAllText("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceAllText("a.b.c", ".", "::"), "a::b::c");
+  EXPECT_EQ(ReplaceAllText("Aa", "a", "x"), "Ax");
+  EXPECT_EQ(ReplaceAllText("abc", "", "x"), "abc");
+  EXPECT_EQ(PadRight("ab", 4), "ab  ");
+  EXPECT_EQ(PadRight("abcdef", 4), "abcdef");
+  EXPECT_EQ(PadRight("\xC3\xA9t\xC3\xA9", 4), "\xC3\xA9t\xC3\xA9 ");  // counted in characters
+  EXPECT_EQ(IfThenStr(true, "x"), "x");
+  EXPECT_EQ(IfThenStr(false, "x"), "");
+}
+
+TEST(TextUtils, SplitSingleLineAndHtml) {
+  std::vector<std::string> list;
+  SplitToStrings(";,", ";; a.txt ; b.txt,,c.txt ;  ", list);
+  EXPECT_EQ(list, (std::vector<std::string>{"a.txt", "b.txt", "", "c.txt"}));
+  list.clear();
+  SplitToStrings(";", "one", list);
+  EXPECT_EQ(list, std::vector<std::string>{"one"});
+  list.clear();
+  SplitToStrings(";", ";;;", list);
+  EXPECT_TRUE(list.empty());
+
+  EXPECT_EQ(MakeSingleLine("a\r\nb\tc\x01"), "a b c ");
+  EXPECT_EQ(HTMLEncode("   "), "&nbsp;&nbsp; ");
+  EXPECT_EQ(HTMLEncode("<a href=\"x\">Tom's & Jerry's</a>"),
+            "&lt;a href=&quot;x&quot;&gt;Tom&#039;s &amp; Jerry&#039;s&lt;/a&gt;");
+  EXPECT_EQ(HTMLEncode("a\r\nb"), "a<br>\r\nb");
+  EXPECT_EQ(HTMLEncode("&lt;"), "&amp;lt;");
+}
+
+TEST(FileUtils, WriteAndReadTestsLeaveNoTraces) {
+  const std::string dir = ScratchFolder("file_tests");
+  const std::string fresh = dir + "/fresh.clf";
+  EXPECT_TRUE(FileCanWrite(fresh));
+  EXPECT_FALSE(FileCanRead(fresh));  // the test file was removed again
+  struct stat st;
+  EXPECT_NE(::stat(fresh.c_str(), &st), 0);
+
+  const std::string kept = dir + "/kept.clf";
+  WriteFile(kept, "data");
+  EXPECT_TRUE(FileCanWrite(kept));
+  EXPECT_TRUE(FileCanRead(kept));
+  std::ifstream in(kept);
+  std::string text;
+  in >> text;
+  EXPECT_EQ(text, "data");
+
+  // A file standing where a folder should be, and a folder standing where a file should be.
+  EXPECT_FALSE(FileCanWrite(kept + "/inner.clf"));
+  EXPECT_FALSE(FileCanWrite(dir));
+  EXPECT_FALSE(FileCanRead(dir));
+  EXPECT_TRUE(IsFolder(dir));
+  EXPECT_FALSE(IsFolder(kept));
+  EXPECT_FALSE(IsFolder(dir + "/missing"));
+  EXPECT_FALSE(ForceFolders(kept + "/sub"));
+  EXPECT_TRUE(ForceFolders(dir + "/a/b/c/"));
+  EXPECT_TRUE(IsFolder(dir + "/a/b/c"));
+}
+
+TEST(FileUtils, PathPiecesAndPrivateTempFolder) {
+  EXPECT_EQ(IncludeTrailingPathDelimiter(""), "/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/var/log"), "/var/log/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/var/log/"), "/var/log/");
+  EXPECT_EQ(ExtractFilePath("/opt/app/prog"), "/opt/app/");
+  EXPECT_EQ(ExtractFilePath("prog"), "");
+  EXPECT_EQ(ExtractFileName("/opt/app/prog.bin"), "prog.bin");
+  EXPECT_EQ(ExtractFileExt("/opt/app.d/prog"), "");
+  EXPECT_EQ(ExtractFileExt("/opt/app/My.CLF"), ".CLF");
+  EXPECT_EQ(ChangeFileExt("/opt/app.d/prog", ".clf"), "/opt/app.d/prog.clf");
+  EXPECT_EQ(ChangeFileExt("/opt/app/prog.tar.gz", ".tgz"), "/opt/app/prog.tar.tgz");
+
+  const std::string tmp = GetTempFolder();
+  ASSERT_FALSE(tmp.empty());
+  EXPECT_EQ(tmp.back(), '/');
+  struct stat st;
+  ASSERT_EQ(::lstat(tmp.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  // An open folder of that name is not used.
+  const std::string dir = ScratchFolder("open_tmp");
+  ::setenv("TMPDIR", dir.c_str(), 1);
+  ::mkdir((dir + "/crashlog-" + std::to_string(::getuid())).c_str(), 0777);
+  ::chmod((dir + "/crashlog-" + std::to_string(::getuid())).c_str(), 0777);
+  EXPECT_EQ(GetTempFolder(), "");
+  ::unsetenv("TMPDIR");
+}
+
+TEST(SystemUtils, TimeZoneOffsetsKeepTheirMinutes) {
+  EXPECT_EQ(FormatUTCOffset(330), "+0530");
+  EXPECT_EQ(FormatUTCOffset(-300), "-0500");
+  EXPECT_EQ(FormatUTCOffset(0), "+0000");
+  EXPECT_EQ(FormatUTCOffset(-210), "-0330");
+  EXPECT_EQ(FormatUTCOffset(765), "+1245");
+
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  ::setenv("TZ", "IST-5:30", 1);
+  ::tzset();
+  EXPECT_EQ(GetUTCOffsetMinutes(), 330);
+  EXPECT_EQ(GetUTCOffsetHours(), 6);  // 5.5 to the nearest even hour
+  EXPECT_EQ(FormatUTCOffset(GetUTCOffsetMinutes()), "+0530");
+  ::setenv("TZ", "XST+3:30", 1);
+  ::tzset();
+  EXPECT_EQ(GetUTCOffsetMinutes(), -210);
+  EXPECT_EQ(GetUTCOffsetHours(), -4);
+  ::setenv("TZ", "UTC0", 1);
+  ::tzset();
+  EXPECT_EQ(GetUTCOffsetHours(), 0);
+  if (old) ::setenv("TZ", saved.c_str(), 1); else ::unsetenv("TZ");
+  ::tzset();
+}
+
+TEST(SystemUtils, ModuleAndComputerNames) {
+  char exe[4096] = {};
+  ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+  EXPECT_EQ(GetModuleFullName(nullptr), exe);
+  EXPECT_EQ(GetModuleFullName(reinterpret_cast<const void*>(&ScratchFolder)), exe);
+  const std::string libc = GetModuleFullName(::dlsym(RTLD_DEFAULT, "getpid"));
+  EXPECT_EQ(libc[0], '/');
+  EXPECT_NE(libc.find("libc.so"), std::string::npos) << libc;
+  int on_heap = 0;
+  auto* heap = new int(0);
+  EXPECT_EQ(GetModuleFullName(heap), "");
+  EXPECT_FALSE(IsValidModule(&on_heap));
+  delete heap;
+
+  char host[256] = {};
+  ::gethostname(host, sizeof host - 1);
+  EXPECT_EQ(GetComputerNameText(), host);
+  EXPECT_FALSE(IsRunningInIDE());
+  EXPECT_EQ(ReadRegistryString(0, "\\Software\\Any", "Value"), "");
+}
+
+TEST(SystemUtils, DebuggerTestSeesATracer) {
+  EXPECT_FALSE(IsDebuggerAttached());
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Traced by the parent from here on.
+    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(2);
+    ::_exit(IsDebuggerAttached() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "tracing is not permitted here";
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+}  // namespace
+}  // namespace lab
