@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lab {
 
 namespace {
@@ -49,11 +53,37 @@ inline std::size_t DecodeUnit(const Byte* p, const Byte* end, char32_t& cp) {
   return 1;
 }
 
-// True when the 8 bytes at P are all ASCII: the common case, taken a word at a time.
-inline bool EightAscii(const Byte* p) {
-  std::uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return (word & 0x8080808080808080ull) == 0;
+// ASCII runs, the common case, are taken a block at a time.
+constexpr std::ptrdiff_t kBlock = 16;
+
+// True when the kBlock bytes at P are all ASCII.
+inline bool BlockIsAscii(const Byte* p) {
+#if defined(__SSE2__)
+  return _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0;
+#else
+  std::uint64_t a, b;
+  std::memcpy(&a, p, 8);
+  std::memcpy(&b, p + 8, 8);
+  return ((a | b) & 0x8080808080808080ull) == 0;
+#endif
+}
+
+// Widens the kBlock ASCII bytes at P into O.
+inline void WidenBlock(const Byte* p, char32_t* o) {
+#if defined(__SSE2__)
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i low = _mm_unpacklo_epi8(bytes, zero), high = _mm_unpackhi_epi8(bytes, zero);
+  auto* out = reinterpret_cast<__m128i*>(o);
+  _mm_storeu_si128(out, _mm_unpacklo_epi16(low, zero));
+  _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(low, zero));
+  _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(high, zero));
+  _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(high, zero));
+#else
+  Byte copy[kBlock];  // a copy, so the compiler need not fear the stores touch the source
+  std::memcpy(copy, p, kBlock);
+  for (int i = 0; i < kBlock; ++i) o[i] = copy[i];
+#endif
 }
 
 inline std::size_t EncodedSize(char32_t c) {
@@ -93,9 +123,9 @@ std::size_t Utf8Length(std::string_view S) {
   const Byte* const end = p + S.size();
   std::size_t n = 0;
   while (p < end) {
-    if (end - p >= 8 && EightAscii(p)) {
-      p += 8;
-      n += 8;
+    if (end - p >= kBlock && BlockIsAscii(p)) {
+      p += kBlock;
+      n += kBlock;
       continue;
     }
     char32_t cp;
@@ -113,10 +143,10 @@ void Utf8DecodeAppend(std::string_view S, std::u32string& Out) {
   const Byte* p = Begin(S);
   const Byte* const end = p + S.size();
   while (p < end) {
-    if (end - p >= 8 && EightAscii(p)) {
-      for (int i = 0; i < 8; ++i) o[i] = p[i];
-      p += 8;
-      o += 8;
+    if (end - p >= kBlock && BlockIsAscii(p)) {
+      WidenBlock(p, o);
+      p += kBlock;
+      o += kBlock;
       continue;
     }
     p += DecodeUnit(p, end, *o++);
@@ -148,9 +178,9 @@ std::size_t Utf8Offset(std::string_view S, std::size_t N) {
   const Byte* p = begin;
   const Byte* const end = p + S.size();
   while (N > 0 && p < end) {
-    if (N >= 8 && end - p >= 8 && EightAscii(p)) {
-      p += 8;
-      N -= 8;
+    if (N >= kBlock && end - p >= kBlock && BlockIsAscii(p)) {
+      p += kBlock;
+      N -= kBlock;
       continue;
     }
     char32_t cp;
