@@ -102,6 +102,9 @@ class TStrings : public TPersistent {
   virtual int CompareStrings(std::string_view S1, std::string_view S2) const;
 
  private:
+  std::string JoinDelimited(char delimiter, char quote_char) const;
+  void SplitDelimited(std::string_view Value, char delimiter, char quote_char);
+
   int update_count_ = 0;
   char delimiter_ = ',';
   char quote_char_ = '"';

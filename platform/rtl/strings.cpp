@@ -122,25 +122,33 @@ void TStrings::SetTextStr(std::string_view Value) {
 
 // ---- Delimited text ----
 
-std::string TStrings::DelimitedText() const {
+std::string TStrings::DelimitedText() const { return JoinDelimited(delimiter_, quote_char_); }
+
+void TStrings::SetDelimitedText(std::string_view Value) { SplitDelimited(Value, delimiter_, quote_char_); }
+
+std::string TStrings::CommaText() const { return JoinDelimited(',', '"'); }
+
+void TStrings::SetCommaText(std::string_view Value) { SplitDelimited(Value, ',', '"'); }
+
+std::string TStrings::JoinDelimited(char delimiter, char quote_char) const {
   const int n = GetCount();
-  if (n == 1 && Get(0).empty()) return std::string(2, quote_char_);
+  if (n == 1 && Get(0).empty()) return std::string(2, quote_char);
   std::string text;
   for (int i = 0; i < n; ++i) {
     const std::string s = Get(i);
     bool quote = false;
     for (char c : s)
-      if (static_cast<unsigned char>(c) <= ' ' || c == quote_char_ || c == delimiter_) {
+      if (static_cast<unsigned char>(c) <= ' ' || c == quote_char || c == delimiter) {
         quote = true;
         break;
       }
-    if (i > 0) text += delimiter_;
-    text += quote ? AnsiQuotedStr(s, quote_char_) : s;
+    if (i > 0) text += delimiter;
+    text += quote ? AnsiQuotedStr(s, quote_char) : s;
   }
   return text;
 }
 
-void TStrings::SetDelimitedText(std::string_view Value) {
+void TStrings::SplitDelimited(std::string_view Value, char delimiter, char quote_char) {
   TStringsUpdate update(*this);
   Clear();
   auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
@@ -149,13 +157,13 @@ void TStrings::SetDelimitedText(std::string_view Value) {
   while (i < n && blank(Value[i])) ++i;
   while (i < n) {
     std::string s;
-    if (Value[i] == quote_char_) {
+    if (Value[i] == quote_char) {
       // Up to the closing quote (the end when there is none); a doubled quote is one quote.
       for (++i; i < n; ++i) {
-        if (Value[i] != quote_char_) {
+        if (Value[i] != quote_char) {
           s += Value[i];
-        } else if (i + 1 < n && Value[i + 1] == quote_char_) {
-          s += quote_char_;
+        } else if (i + 1 < n && Value[i + 1] == quote_char) {
+          s += quote_char;
           ++i;
         } else {
           ++i;
@@ -164,43 +172,17 @@ void TStrings::SetDelimitedText(std::string_view Value) {
       }
     } else {
       const std::size_t start = i;
-      while (i < n && static_cast<unsigned char>(Value[i]) > ' ' && Value[i] != delimiter_) ++i;
+      while (i < n && static_cast<unsigned char>(Value[i]) > ' ' && Value[i] != delimiter) ++i;
       s.assign(Value.substr(start, i - start));
     }
     Add(s);
     while (i < n && blank(Value[i])) ++i;
-    if (i < n && Value[i] == delimiter_) {
+    if (i < n && Value[i] == delimiter) {
       if (i + 1 == n) Add(std::string());  // a delimiter at the very end stands before an empty line
       do ++i;
       while (i < n && blank(Value[i]));
     }
   }
-}
-
-std::string TStrings::CommaText() const {
-  auto* self = const_cast<TStrings*>(this);
-  const char delimiter = delimiter_, quote = quote_char_;
-  self->delimiter_ = ',';
-  self->quote_char_ = '"';
-  std::string text = DelimitedText();
-  self->delimiter_ = delimiter;
-  self->quote_char_ = quote;
-  return text;
-}
-
-void TStrings::SetCommaText(std::string_view Value) {
-  const char delimiter = delimiter_, quote = quote_char_;
-  delimiter_ = ',';
-  quote_char_ = '"';
-  try {
-    SetDelimitedText(Value);
-  } catch (...) {
-    delimiter_ = delimiter;
-    quote_char_ = quote;
-    throw;
-  }
-  delimiter_ = delimiter;
-  quote_char_ = quote;
 }
 
 // ---- Names and values ----
