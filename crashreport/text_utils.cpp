@@ -1,5 +1,6 @@
 #include "crashreport/text_utils.h"
 
+#include "platform/rtl/string_list.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
 
@@ -24,13 +25,13 @@ std::string ReplaceAllText(std::string_view Text, std::string_view Pattern, std:
   return out;
 }
 
-void SplitToStrings(std::string_view Separators, std::string_view Text, std::vector<std::string>& List) {
+void SplitToStrings(std::string_view Separators, std::string_view Text, TStrings* List) {
   std::size_t from = Text.find_first_not_of(Separators);
   if (from == std::string_view::npos) return;
   for (std::size_t at; (at = Text.find_first_of(Separators, from)) != std::string_view::npos; from = at + 1)
-    List.push_back(Trim(Text.substr(from, at - from)));
+    List->Add(Trim(Text.substr(from, at - from)));
   std::string last = Trim(Text.substr(from));
-  if (!last.empty()) List.push_back(std::move(last));
+  if (!last.empty()) List->Add(last);
 }
 
 std::string MakeSingleLine(std::string_view Text) {

@@ -4,9 +4,10 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace lab {
+
+class TStrings;
 
 // Position of SubText in Text searching from Start (1-based); 0 when absent.
 int PosFrom(std::string_view SubText, std::string_view Text, int Start);
@@ -15,7 +16,7 @@ int PosFrom(std::string_view SubText, std::string_view Text, int Start);
 std::string ReplaceAllText(std::string_view Text, std::string_view Pattern, std::string_view Replacement);
 // Skips leading separator characters, then adds each trimmed piece between separators; a last piece
 // is added only when it is not blank.
-void SplitToStrings(std::string_view Separators, std::string_view Text, std::vector<std::string>& List);
+void SplitToStrings(std::string_view Separators, std::string_view Text, TStrings* List);
 // Characters below 32 are dropped, each run of them becoming one blank.
 std::string MakeSingleLine(std::string_view Text);
 // Blanks appended up to Width characters; a longer text is returned unchanged.

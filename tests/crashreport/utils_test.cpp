@@ -15,6 +15,7 @@
 #include "crashreport/file_utils.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/text_utils.h"
+#include "platform/rtl/string_list.h"
 
 namespace lab {
 namespace {
@@ -46,15 +47,16 @@ TEST(TextUtils, SearchReplaceAndPadding) {
 }
 
 TEST(TextUtils, SplitSingleLineAndHtml) {
-  std::vector<std::string> list;
-  SplitToStrings(";,", ";; a.txt ; b.txt,,c.txt ;  ", list);
-  EXPECT_EQ(list, (std::vector<std::string>{"a.txt", "b.txt", "", "c.txt"}));
-  list.clear();
-  SplitToStrings(";", "one", list);
-  EXPECT_EQ(list, std::vector<std::string>{"one"});
-  list.clear();
-  SplitToStrings(";", ";;;", list);
-  EXPECT_TRUE(list.empty());
+  TStringList list;
+  list.Add("kept");
+  SplitToStrings(";,", ";; a.txt ; b.txt,,c.txt ;  ", &list);
+  EXPECT_EQ(list.Text(), "kept\r\na.txt\r\nb.txt\r\n\r\nc.txt\r\n");
+  list.Clear();
+  SplitToStrings(";", "one", &list);
+  EXPECT_EQ(list.Text(), "one\r\n");
+  list.Clear();
+  SplitToStrings(";", ";;;", &list);
+  EXPECT_EQ(list.Count(), 0);
 
   EXPECT_EQ(MakeSingleLine("a\r\nb\tc\x01"), "a b c ");
   EXPECT_EQ(HTMLEncode("   "), "&nbsp;&nbsp; ");

@@ -1,0 +1,151 @@
+#include "crashreport/module_data.h"
+
+#include <elf.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "crashreport/cipher.h"
+#include "crashreport/options.h"
+#include "crashreport/zlib_memory.h"
+#include "platform/rtl/streams.h"
+
+namespace lab {
+namespace {
+
+constexpr std::size_t kDirectorySize = 4 + 2 + 8 + 4;
+
+void Put(std::vector<std::uint8_t>& out, std::uint64_t value, int count) {
+  for (int i = 0; i < count; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint64_t Get(const std::uint8_t* p, int count) {
+  std::uint64_t value = 0;
+  for (int i = count; i-- > 0;) value = value << 8 | p[i];
+  return value;
+}
+
+class TFile {
+ public:
+  explicit TFile(const std::string& name) : fd_(::open(name.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~TFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+
+  bool Open() const { return fd_ >= 0; }
+  std::uint64_t Size() const {
+    struct stat st;
+    return ::fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+  }
+  // Reads exactly count bytes at offset; false when the file is shorter.
+  bool ReadAt(void* buffer, std::uint64_t count, std::uint64_t offset) const {
+    auto* p = static_cast<char*>(buffer);
+    while (count > 0) {
+      const ssize_t n = ::pread(fd_, p, count, static_cast<off_t>(offset));
+      if (n <= 0) return false;
+      p += n;
+      count -= static_cast<std::uint64_t>(n);
+      offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, std::string_view PassPhrase,
+                                         std::uint16_t Version) {
+  std::vector<std::uint8_t> payload;
+  Put(payload, kModuleDataMagic, 4);
+  const auto packed = CompressBuf(Options, Size);
+  payload.insert(payload.end(), packed.begin(), packed.end());
+  SetCipherKey(PassPhrase);
+  EncryptBuffer(payload.data(), payload.data(), payload.size());
+
+  std::vector<std::uint8_t> data;
+  Put(data, kModuleDataMagic, 4);
+  Put(data, Version, 2);
+  Put(data, 0, 4);
+  Put(data, 0, 4);
+  Put(data, 0, 4);  // no symbol records
+  Put(data, payload.size(), 4);
+  data.insert(data.end(), payload.begin(), payload.end());
+  return data;
+}
+
+bool UnpackModuleData(const void* Data, std::size_t Size, std::string_view PassPhrase, TModuleData& Result) {
+  const auto* p = static_cast<const std::uint8_t*>(Data);
+  if (Size < kDirectorySize || Get(p, 4) != kModuleDataMagic) return false;
+  const std::uint64_t symbols = Get(p + 14, 4);
+  if (symbols > Size - kDirectorySize || Size - kDirectorySize - symbols < 4) return false;
+  const std::uint8_t* at = p + kDirectorySize + symbols;
+  const std::uint64_t payload_size = Get(at, 4);
+  at += 4;
+  if (payload_size > static_cast<std::uint64_t>(p + Size - at) || payload_size < 4) return false;
+
+  std::vector<std::uint8_t> payload(at, at + payload_size);
+  SetCipherKey(PassPhrase);
+  DecryptBuffer(payload.data(), payload.data(), payload.size());
+  if (Get(payload.data(), 4) != kModuleDataMagic) return false;
+  Result.Options = DecompressBuf(payload.data() + 4, payload.size() - 4);
+  Result.Version = static_cast<std::uint16_t>(Get(p + 4, 2));
+  Result.Values[0] = static_cast<std::uint32_t>(Get(p + 6, 4));
+  Result.Values[1] = static_cast<std::uint32_t>(Get(p + 10, 4));
+  return true;
+}
+
+bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t>& Data) {
+  TFile file(FileName);
+  if (!file.Open()) return false;
+  const std::uint64_t file_size = file.Size();
+  Elf64_Ehdr header;
+  if (!file.ReadAt(&header, sizeof header, 0) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+      header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_ident[EI_DATA] != ELFDATA2LSB ||
+      header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shoff == 0)
+    return false;
+
+  // Many sections put the real count and the names' index into section 0.
+  Elf64_Shdr first;
+  if (!file.ReadAt(&first, sizeof first, header.e_shoff)) return false;
+  const std::uint64_t count = header.e_shnum ? header.e_shnum : first.sh_size;
+  const std::uint64_t names_index = header.e_shstrndx == SHN_XINDEX ? first.sh_link : header.e_shstrndx;
+  if (count == 0 || count > file_size / sizeof(Elf64_Shdr) || names_index >= count) return false;
+  std::vector<Elf64_Shdr> sections(count);
+  if (!file.ReadAt(sections.data(), count * sizeof(Elf64_Shdr), header.e_shoff)) return false;
+
+  const Elf64_Shdr& names_section = sections[names_index];
+  if (names_section.sh_size > file_size) return false;
+  std::vector<char> names(names_section.sh_size + 1, '\0');
+  if (!file.ReadAt(names.data(), names_section.sh_size, names_section.sh_offset)) return false;
+
+  for (const Elf64_Shdr& s : sections) {
+    if (s.sh_name >= names_section.sh_size || std::strcmp(names.data() + s.sh_name, kModuleDataSection) != 0)
+      continue;
+    if (s.sh_type == SHT_NOBITS || s.sh_size > file_size) return false;
+    Data.resize(s.sh_size);
+    return file.ReadAt(Data.data(), s.sh_size, s.sh_offset);
+  }
+  return false;
+}
+
+bool LoadProgramOptions(TCrashModuleOptions& Options, std::string_view PassPhrase) {
+  std::vector<std::uint8_t> section;
+  TModuleData data;
+  if (!ReadModuleDataSection("/proc/self/exe", section) ||
+      !UnpackModuleData(section.data(), section.size(), PassPhrase, data))
+    return false;
+  TMemoryStream stream;
+  stream.WriteBuffer(data.Options.data(), static_cast<std::int64_t>(data.Options.size()));
+  stream.SetPosition(0);
+  Options.LoadFromStream(&stream, data.Version);
+  return true;
+}
+
+}  // namespace lab

@@ -1,0 +1,42 @@
+#pragma once
+// The crash reporter's data built into a module: an ELF section ".crdata" that a build step adds to
+// the program. Layout, little-endian:
+//   u32 magic 0x000FAB10, u16 version (of the options stream), u32 x 2 values, u32 L, L bytes of
+//   symbol records, u32 P, P bytes of payload.
+// The payload is scrambled with the block cipher keyed by the pass phrase; unscrambled it is the
+// magic again followed by the zlib-compressed options stream.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lab {
+
+class TCrashModuleOptions;
+
+constexpr std::uint32_t kModuleDataMagic = 0x000FAB10;
+constexpr const char* kModuleDataSection = ".crdata";
+
+struct TModuleData {
+  std::uint16_t Version = 0;
+  std::uint32_t Values[2] = {0, 0};
+  std::vector<std::uint8_t> Options;  // the plain options stream
+};
+
+// The section's contents for an options stream of the given version.
+std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, std::string_view PassPhrase,
+                                         std::uint16_t Version);
+// False when the data is not ours or the pass phrase is wrong (the magic does not come back);
+// compressed data that is damaged raises EZLibError.
+bool UnpackModuleData(const void* Data, std::size_t Size, std::string_view PassPhrase, TModuleData& Result);
+
+// Reads the ".crdata" section of an ELF file; false when the file has none (or is no ELF file).
+bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t>& Data);
+
+// Loads the running program's options from its own section (the options stream's version comes with
+// it). False, the options untouched, when the program carries no such data.
+bool LoadProgramOptions(TCrashModuleOptions& Options, std::string_view PassPhrase = {});
+
+}  // namespace lab
