@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
 namespace lab {
 
@@ -35,6 +37,18 @@ bool FileCanRead(const std::string& Name) {
 bool IsFolder(const std::string& Name) {
   struct stat st;
   return ::stat(Name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+TDateTime GetFileModifiedDate(const std::string& Name) {
+  struct stat st;
+  if (::stat(Name.c_str(), &st) != 0) return 0;
+  std::tm local{};
+  if (!::localtime_r(&st.st_mtime, &local)) return 0;
+  TDateTime date, time;
+  if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||
+      !TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59) & ~1, 0, time))
+    return 0;
+  return date + time;
 }
 
 bool ForceFolders(const std::string& Folder, unsigned Mode) {

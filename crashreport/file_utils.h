@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/rtl/datetime.h"
+
 namespace lab {
 
 // Opens the file for reading and writing, creating it when missing; a file the test created is
@@ -12,6 +14,9 @@ bool FileCanWrite(const std::string& Name);
 // Opens an existing file (not a folder) for reading.
 bool FileCanRead(const std::string& Name);
 bool IsFolder(const std::string& Name);
+// The last-write time in local time, to even seconds (as the DOS date form keeps it); 0 when the
+// file does not exist.
+TDateTime GetFileModifiedDate(const std::string& Name);
 // Creates the folder and any missing parents with the given permissions; true when it exists after.
 bool ForceFolders(const std::string& Folder, unsigned Mode = 0700);
 

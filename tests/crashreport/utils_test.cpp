@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -93,6 +94,24 @@ TEST(FileUtils, WriteAndReadTestsLeaveNoTraces) {
   EXPECT_FALSE(ForceFolders(kept + "/sub"));
   EXPECT_TRUE(ForceFolders(dir + "/a/b/c/"));
   EXPECT_TRUE(IsFolder(dir + "/a/b/c"));
+}
+
+TEST(FileUtils, ModifiedDateIsLocalWithEvenSeconds) {
+  const std::string dir = ScratchFolder("modified");
+  WriteFile(dir + "/f", "x");
+  const timespec times[2] = {{1700000001, 0}, {1700000001, 0}};  // 2023-11-14 22:13:21 UTC
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/f").c_str(), times, 0), 0);
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  ::setenv("TZ", "IST-5:30", 1);
+  ::tzset();
+  EXPECT_DOUBLE_EQ(GetFileModifiedDate(dir + "/f"), EncodeDate(2023, 11, 15) + EncodeTime(3, 43, 20, 0));
+  ::setenv("TZ", "UTC0", 1);
+  ::tzset();
+  EXPECT_DOUBLE_EQ(GetFileModifiedDate(dir + "/f"), EncodeDate(2023, 11, 14) + EncodeTime(22, 13, 20, 0));
+  EXPECT_EQ(GetFileModifiedDate(dir + "/missing"), 0);
+  if (old) ::setenv("TZ", saved.c_str(), 1); else ::unsetenv("TZ");
+  ::tzset();
 }
 
 TEST(FileUtils, PathPiecesAndPrivateTempFolder) {
