@@ -8,6 +8,10 @@
 #include <cstring>
 
 namespace lab {
+
+TKeepErrno::TKeepErrno() noexcept : saved_(errno) {}
+TKeepErrno::~TKeepErrno() { errno = saved_; }
+
 namespace {
 
 // Reads /proc/self/maps line by line through a small stack buffer: only the address range and the
@@ -62,6 +66,7 @@ class TMapsReader {
 }  // namespace
 
 bool IsMemoryReadable(const void* Addr, std::size_t Size) noexcept {
+  TKeepErrno keep;
   if (!Addr) return false;
   std::uintptr_t cur = reinterpret_cast<std::uintptr_t>(Addr);
   std::uintptr_t last;

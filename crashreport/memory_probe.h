@@ -6,6 +6,18 @@
 
 namespace lab {
 
+// Puts errno back on leaving a scope, so the probes can run inside signal handlers.
+class TKeepErrno {
+ public:
+  TKeepErrno() noexcept;
+  ~TKeepErrno();
+  TKeepErrno(const TKeepErrno&) = delete;
+  TKeepErrno& operator=(const TKeepErrno&) = delete;
+
+ private:
+  int saved_;
+};
+
 // True when Size bytes from Addr lie in consecutive mapped regions that are all readable (a
 // PROT_NONE guard page or a gap fails the test). Reads /proc/self/maps.
 bool IsMemoryReadable(const void* Addr, std::size_t Size) noexcept;

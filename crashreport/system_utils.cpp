@@ -1,5 +1,7 @@
 #include "crashreport/system_utils.h"
 
+#include "crashreport/memory_probe.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
@@ -62,6 +64,7 @@ std::string GetModuleFullName(const void* Module) {
 }
 
 bool IsDebuggerAttached() noexcept {
+  TKeepErrno keep;
   int fd;
   do fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
   while (fd < 0 && errno == EINTR);

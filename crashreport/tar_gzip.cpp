@@ -81,11 +81,17 @@ void TTGZWriter::AddStream(TStream* Stream, const std::string& Name, TDateTime T
   const std::int64_t size = Stream->Size() - Stream->Position();
   std::uint8_t header[kBlock];
   MakeTarHeader(TTarRec{Name, size, Time}, header);
-  tar_->Seek(0, soFromEnd);
-  tar_->WriteBuffer(header, kBlock);
-  if (size > 0) tar_->CopyFrom(Stream, size);
-  static const std::uint8_t zeros[kBlock] = {};
-  if (const std::int64_t part = size % kBlock) tar_->WriteBuffer(zeros, kBlock - part);
+  const std::int64_t start = tar_->Seek(0, soFromEnd);
+  try {
+    tar_->WriteBuffer(header, kBlock);
+    if (size > 0) tar_->CopyFrom(Stream, size);
+    static const std::uint8_t zeros[kBlock] = {};
+    if (const std::int64_t part = size % kBlock) tar_->WriteBuffer(zeros, kBlock - part);
+  } catch (...) {
+    // A file that could not be read whole leaves no header without its data behind.
+    tar_->SetSize(start);
+    throw;
+  }
 }
 
 void TTGZWriter::Close() {

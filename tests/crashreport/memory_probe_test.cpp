@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -58,6 +59,11 @@ TEST(MemoryProbe, ReadableRangesStopAtGuardPagesAndGaps) {
   EXPECT_TRUE(IsMemoryReadable(reinterpret_cast<const void*>(&IsMemoryReadable), 16));
   EXPECT_FALSE(IsMemoryReadable(nullptr, 1));
   EXPECT_FALSE(IsMemoryReadable(reinterpret_cast<const void*>(UINTPTR_MAX - 4), 16));  // wraps
+
+  // A signal handler's caller finds errno as it was.
+  errno = EBADF;
+  EXPECT_FALSE(IsMemoryReadable(pages.At(2), 1));
+  EXPECT_EQ(errno, EBADF);
 }
 
 TEST(MemoryProbe, ThunkOnAPltEntryResolvesIntoLibc) {

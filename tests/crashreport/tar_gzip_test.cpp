@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,7 +65,27 @@ std::string Unzip(const std::string& archive) {
   return out.DataString();
 }
 
-constexpr time_t kTime = 1700000000;  // 2023-11-14 22:13:20 UTC
+constexpr time_t kTime = 1700000000;
+
+// Claims 2000 bytes but has only 700 to give.
+class TShortStream : public TStream {
+ public:
+  std::int64_t Read(void* Buffer, std::int64_t Count) override {
+    const std::int64_t n = std::max<std::int64_t>(0, std::min<std::int64_t>(Count, 700 - position_));
+    std::memset(Buffer, 'x', static_cast<std::size_t>(n));
+    position_ += n;
+    return n;
+  }
+  std::int64_t Write(const void*, std::int64_t) override { return 0; }
+  std::int64_t Seek(std::int64_t Offset, TSeekOrigin Origin) override {
+    position_ = Origin == soFromBeginning ? Offset : Origin == soFromCurrent ? position_ + Offset : 2000 + Offset;
+    return position_;
+  }
+  void SetSize(std::int64_t) override {}
+
+ private:
+  std::int64_t position_ = 0;
+};  // 2023-11-14 22:13:20 UTC
 
 TEST(TarGZip, ArchiveLayoutHeaderAndBlocks) {
   const std::string dir = Scratch("tar_layout");
@@ -161,8 +183,17 @@ TEST(TarGZip, FailuresAndTheWrittenArchive) {
   TTGZWriter writer(archive);
   EXPECT_THROW(writer.AddFile(dir + "/missing.txt"), EFOpenError);
   EXPECT_FALSE(std::filesystem::exists(archive));  // written only when closed
+  EXPECT_THROW(writer.AddFile(dir), EFOpenError);
+  // A stream that gives out before its end leaves no header without data behind.
+  TShortStream short_stream;
+  EXPECT_THROW(writer.AddStream(&short_stream, "short.bin", 0), EReadError);
+  WriteFile(dir + "/ok.txt", "fine", kTime);
+  writer.AddFile(dir + "/ok.txt");
   writer.Close();
-  EXPECT_EQ(Unzip(archive), std::string(512, '\0'));
+  const std::string tar = Unzip(archive);
+  ASSERT_EQ(tar.size(), 3 * 512u);
+  EXPECT_EQ(tar.substr(0, 7), std::string("ok.txt\0", 7));
+  EXPECT_EQ(tar.substr(512, 4), "fine");
   writer.Close();  // once only
 
   TTGZWriter unwritable(dir + "/no/such/folder/a.tgz");
