@@ -52,6 +52,11 @@ void TCrashModuleOptions::SetMaxLogEntries(std::int32_t Value) {
   NotifyChange();
 }
 
+const std::string& TCrashModuleOptions::GetCustomizedText(std::uint8_t Index) const {
+  if (Index >= kCustomizedTextCount) throw EListError("List index out of bounds (%d)", Index);
+  return CustomizedTexts_[Index];
+}
+
 void TCrashModuleOptions::NotifyChange() {
   if (UpdateCount_ < 1 && Shared_ && NamesRunningModule(ModuleName_)) Changed();
 }

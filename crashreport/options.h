@@ -84,7 +84,8 @@ class TCrashModuleOptions : public TObject {
   TStringList* ExceptionFilterSettings() const noexcept { return ExceptionFilterSettings_.get(); }
   TCustomizedTexts& CustomizedTexts() noexcept { return CustomizedTexts_; }
   const TCustomizedTexts& CustomizedTexts() const noexcept { return CustomizedTexts_; }
-  const std::string& GetCustomizedText(std::uint8_t Index) const { return CustomizedTexts_.at(Index); }
+  // An index past 95 raises EListError.
+  const std::string& GetCustomizedText(std::uint8_t Index) const;
 
   LAB_CRASH_OPTION(std::string, ModuleName)
   LAB_CRASH_OPTION(std::string, SMTPFrom)

@@ -83,6 +83,7 @@ TEST(CrashOptions, DefaultsAndTexts) {
       {83, "&OK"},         {84, "Handle"},                 {90, "Path"},        {93, "Memory Dump"},
       {95, "Sorry, sending the message didn't work."}};
   for (auto [index, text] : spots) EXPECT_EQ(o.GetCustomizedText(static_cast<std::uint8_t>(index)), text) << index;
+  EXPECT_THROW(o.GetCustomizedText(96), EListError);
   EXPECT_EQ(kReportHeaderFields.front(), std::string("Application|Start Date"));
   EXPECT_EQ(kReportHeaderFields.back(), std::string("Network|DHCP"));
 
