@@ -1,0 +1,257 @@
+#include "platform/rtl/threads.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+namespace lab {
+
+TNotifyEvent WakeMainThread;
+
+namespace {
+
+struct SyncRequest {
+  const TThreadMethod* Method;
+  std::exception_ptr Error;
+  bool Done = false;
+};
+
+// One lock and one condition for all thread state and the main thread's queue: threads are few,
+// and a single condition cannot miss a wake-up between two of them.
+struct Runtime {
+  std::mutex Lock;
+  std::condition_variable Changed;
+  std::deque<SyncRequest*> Queue;
+};
+
+Runtime& State() {
+  static Runtime* runtime = new Runtime;  // never destroyed: threads may outlive static destruction
+  return *runtime;
+}
+
+// Runs what is queued now; the caller holds `lock` and gets it back.
+bool RunQueued(std::unique_lock<std::mutex>& lock) {
+  Runtime& rt = State();
+  if (rt.Queue.empty()) return false;
+  std::deque<SyncRequest*> batch;
+  batch.swap(rt.Queue);
+  lock.unlock();
+  for (SyncRequest* request : batch) {
+    std::exception_ptr error;
+    try {
+      (*request->Method)();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    lock.lock();
+    // The request lives on the asking thread's stack: not touched after this. The error moves, so
+    // the asking thread alone owns it from here.
+    request->Error = std::move(error);
+    request->Done = true;
+    rt.Changed.notify_all();
+    lock.unlock();
+  }
+  lock.lock();
+  return true;
+}
+
+}  // namespace
+
+TThreadID MainThreadID() noexcept { return static_cast<TThreadID>(getpid()); }
+TThreadID GetCurrentThreadID() noexcept { return static_cast<TThreadID>(gettid()); }
+bool IsMainThread() noexcept { return gettid() == getpid(); }
+
+bool CheckSynchronize(int timeoutMs) {
+  if (!IsMainThread())
+    throw EThread("CheckSynchronize called from thread $%x, which is NOT the main thread",
+                  GetCurrentThreadID());
+  Runtime& rt = State();
+  std::unique_lock lock(rt.Lock);
+  if (timeoutMs > 0)
+    rt.Changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !rt.Queue.empty(); });
+  return RunQueued(lock);
+}
+
+void TThread::Synchronize(TThread* thread, const TThreadMethod& method) {
+  if (IsMainThread()) {
+    method();
+    return;
+  }
+  Runtime& rt = State();
+  SyncRequest request{&method, nullptr, false};
+  {
+    std::lock_guard lock(rt.Lock);
+    rt.Queue.push_back(&request);
+  }
+  rt.Changed.notify_all();
+  if (WakeMainThread) WakeMainThread(thread);
+  std::unique_lock lock(rt.Lock);
+  rt.Changed.wait(lock, [&] { return request.Done; });
+  if (request.Error) std::rethrow_exception(request.Error);
+}
+
+TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {
+  pthread_t handle;
+  if (const int err = pthread_create(&handle, nullptr, &TThread::Run, this); err != 0)
+    throw EThread("Thread creation error: %s", std::string(strerror(err)));
+  handle_ = static_cast<TThreadHandle>(handle);
+  Runtime& rt = State();
+  std::unique_lock lock(rt.Lock);
+  rt.Changed.wait(lock, [&] { return threadId_ != 0; });
+}
+
+TThread::~TThread() {
+  Runtime& rt = State();
+  const pthread_t handle = static_cast<pthread_t>(handle_);
+  if (pthread_equal(handle, pthread_self())) {  // freed on terminate, from its own thread
+    pthread_detach(handle);
+    return;
+  }
+  terminated_ = true;
+  std::unique_lock lock(rt.Lock);
+  if (!started_) abandoned_ = true;
+  rt.Changed.notify_all();
+  // The main thread keeps serving Synchronize calls, OnTerminate's among them, while it waits.
+  while (!done_) {
+    if (IsMainThread() && RunQueued(lock)) continue;
+    rt.Changed.wait(lock, [&] { return done_ || (IsMainThread() && !rt.Queue.empty()); });
+  }
+  const bool join = !joined_;
+  joined_ = true;
+  lock.unlock();
+  if (join) pthread_join(handle, nullptr);
+}
+
+void* TThread::Run(void* self) {
+  static_cast<TThread*>(self)->RunInThread();
+  return nullptr;
+}
+
+void TThread::RunInThread() {
+  Runtime& rt = State();
+  {
+    std::unique_lock lock(rt.Lock);
+    threadId_ = GetCurrentThreadID();
+    rt.Changed.notify_all();
+    rt.Changed.wait(lock, [&] { return started_ || abandoned_; });
+    if (abandoned_) {
+      done_ = true;
+      rt.Changed.notify_all();
+      return;
+    }
+  }
+  if (!terminated_) {
+    try {
+      Execute();
+    } catch (...) {
+      std::lock_guard lock(rt.Lock);
+      fatal_ = std::current_exception();
+    }
+  }
+  finished_ = true;
+  try {
+    DoTerminate();
+  } catch (...) {
+    std::lock_guard lock(rt.Lock);
+    if (!fatal_) fatal_ = std::current_exception();
+  }
+  bool freeIt;
+  {
+    std::lock_guard lock(rt.Lock);
+    freeIt = freeOnTerminate_;
+    done_ = true;
+  }
+  rt.Changed.notify_all();
+  if (freeIt) delete this;
+}
+
+void TThread::DoTerminate() {
+  if (OnTerminate) Synchronize([this] { OnTerminate(this); });
+}
+
+void TThread::AfterConstruction() {
+  if (!createSuspended_) Start();
+}
+
+void TThread::Start() {
+  Runtime& rt = State();
+  {
+    std::lock_guard lock(rt.Lock);
+    if (started_) throw EThread("Cannot call Start on a running or suspended thread");
+    started_ = true;
+  }
+  rt.Changed.notify_all();
+}
+
+void TThread::Resume() {
+  Runtime& rt = State();
+  {
+    std::lock_guard lock(rt.Lock);
+    if (started_) return;
+    started_ = true;
+  }
+  rt.Changed.notify_all();
+}
+
+void TThread::Terminate() noexcept { terminated_ = true; }
+bool TThread::Terminated() const noexcept { return terminated_; }
+bool TThread::Finished() const noexcept { return finished_; }
+
+int TThread::WaitFor() {
+  Runtime& rt = State();
+  std::unique_lock lock(rt.Lock);
+  if (GetCurrentThreadID() == threadId_) throw EThread("A thread cannot wait for itself");
+  if (!started_) throw EThread("Cannot wait for a thread that has not been started");
+  if (freeOnTerminate_) throw EThread("Cannot wait for a thread that frees itself");
+  while (!done_) {
+    if (IsMainThread() && RunQueued(lock)) continue;
+    rt.Changed.wait(lock, [&] { return done_ || (IsMainThread() && !rt.Queue.empty()); });
+  }
+  const bool join = !joined_;
+  joined_ = true;
+  lock.unlock();
+  if (join) pthread_join(static_cast<pthread_t>(handle_), nullptr);
+  return returnValue_;
+}
+
+bool TThread::FreeOnTerminate() const noexcept {
+  std::lock_guard lock(State().Lock);
+  return freeOnTerminate_;
+}
+
+void TThread::SetFreeOnTerminate(bool value) noexcept {
+  std::lock_guard lock(State().Lock);
+  freeOnTerminate_ = value;
+}
+
+TThreadPriority TThread::Priority() const noexcept {
+  std::lock_guard lock(State().Lock);
+  return priority_;
+}
+
+void TThread::SetPriority(TThreadPriority value) noexcept {
+  std::lock_guard lock(State().Lock);
+  priority_ = value;
+}
+
+int TThread::ReturnValue() const noexcept {
+  std::lock_guard lock(State().Lock);
+  return returnValue_;
+}
+
+void TThread::SetReturnValue(int value) noexcept {
+  std::lock_guard lock(State().Lock);
+  returnValue_ = value;
+}
+
+std::exception_ptr TThread::FatalException() const {
+  std::lock_guard lock(State().Lock);
+  return fatal_;
+}
+
+}  // namespace lab

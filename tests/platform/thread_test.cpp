@@ -1,0 +1,217 @@
+#include "platform/rtl/threads.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/rtl/sync.h"
+
+namespace lab {
+namespace {
+
+// A thread that runs a given body.
+class TBodyThread : public TThread {
+ public:
+  TBodyThread(bool suspended, std::function<void(TBodyThread&)> body)
+      : TThread(suspended), body_(std::move(body)) {}
+  // Stops the thread while body_ still exists, as the base class asks of derived classes.
+  ~TBodyThread() override {
+    Terminate();
+    try {
+      WaitFor();
+    } catch (const EThread&) {  // never started, or freeing itself
+    }
+    if (onDestroy_) onDestroy_();
+  }
+  using TThread::SetReturnValue;
+  using TThread::Synchronize;
+  std::function<void()> onDestroy_;
+
+ protected:
+  void Execute() override { body_(*this); }
+
+ private:
+  std::function<void(TBodyThread&)> body_;
+};
+
+// Serves the main thread's queue until the thread has finished.
+void PumpUntilFinished(const TThread& t) {
+  while (!t.Finished()) CheckSynchronize(5);
+  CheckSynchronize();
+}
+
+TEST(Synchronize, WorkerCallsRunOnTheMainThreadInOrder) {
+  ASSERT_TRUE(IsMainThread());
+  EXPECT_EQ(MainThreadID(), GetCurrentThreadID());
+  std::vector<int> seen;  // touched only on the main thread
+  std::atomic<int> offMain = 0;
+  TBodyThread t(false, [&](TBodyThread& self) {
+    for (int i = 0; i < 20; ++i)
+      self.Synchronize([&, i] {
+        if (!IsMainThread()) ++offMain;
+        seen.push_back(i);
+      });
+  });
+  t.AfterConstruction();
+  PumpUntilFinished(t);
+  EXPECT_EQ(t.WaitFor(), 0);
+  ASSERT_EQ(seen.size(), 20u);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(seen[i], i);
+  EXPECT_EQ(offMain, 0);
+}
+
+TEST(Synchronize, ExceptionsAreRaisedAgainInTheAskingThread) {
+  std::string caught;
+  bool classKept = false;
+  TBodyThread t(false, [&](TBodyThread& self) {
+    try {
+      self.Synchronize([] { throw EConvertError("'%s' is not a valid date", "x"); });
+    } catch (const EConvertError& e) {
+      caught = e.Message();
+      classKept = e.ClassName() == "EConvertError";
+    }
+  });
+  t.AfterConstruction();
+  PumpUntilFinished(t);
+  t.WaitFor();
+  EXPECT_EQ(caught, "'x' is not a valid date");
+  EXPECT_TRUE(classKept);
+}
+
+TEST(Synchronize, OnTheMainThreadCallsDirectlyAndOnlyItMayPump) {
+  bool ran = false;
+  TThread::Synchronize(nullptr, [&] { ran = true; });
+  EXPECT_TRUE(ran);
+  EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw EAbort("stop"); }), EAbort);
+  EXPECT_FALSE(CheckSynchronize());  // nothing queued
+
+  std::string error;
+  TBodyThread t(false, [&](TBodyThread&) {
+    try {
+      CheckSynchronize();
+    } catch (const EThread& e) {
+      error = e.Message();
+    }
+  });
+  t.AfterConstruction();
+  t.WaitFor();
+  EXPECT_NE(error.find("which is NOT the main thread"), std::string::npos) << error;
+}
+
+TEST(Synchronize, WakeMainThreadHearsOfQueuedCalls) {
+  std::atomic<int> wakes = 0;
+  std::atomic<TObject*> sender = nullptr;
+  WakeMainThread = [&](TObject* s) {
+    sender = s;
+    ++wakes;
+  };
+  auto* t = TThread::Create<TBodyThread>(false, [](TBodyThread& self) { self.Synchronize([] {}); });
+  PumpUntilFinished(*t);
+  t->WaitFor();
+  WakeMainThread = nullptr;
+  EXPECT_EQ(wakes, 1);
+  EXPECT_EQ(sender, t);
+  delete t;
+}
+
+TEST(Thread, WaitForRunsOnTerminateOnTheMainThreadAndAnswersTheReturnValue) {
+  bool terminatedOnMain = false;
+  TObject* sender = nullptr;
+  TBodyThread t(false, [](TBodyThread& self) { self.SetReturnValue(42); });
+  t.OnTerminate = [&](TObject* s) {
+    terminatedOnMain = IsMainThread();
+    sender = s;
+  };
+  t.AfterConstruction();
+  EXPECT_EQ(t.WaitFor(), 42);  // must serve OnTerminate's Synchronize while waiting
+  EXPECT_TRUE(terminatedOnMain);
+  EXPECT_EQ(sender, &t);
+  EXPECT_EQ(t.ReturnValue(), 42);
+  EXPECT_TRUE(t.Finished());
+  EXPECT_EQ(t.WaitFor(), 42);  // a second wait answers at once
+}
+
+TEST(Thread, TerminateStopsALoopAndAnEscapedExceptionIsKept) {
+  TBodyThread looping(false, [](TBodyThread& self) {
+    while (!self.Terminated()) std::this_thread::yield();  // busy until told
+  });
+  looping.AfterConstruction();
+  looping.Terminate();
+  EXPECT_TRUE(looping.Terminated());
+  looping.WaitFor();
+  EXPECT_FALSE(looping.FatalException());
+
+  TBodyThread failing(false, [](TBodyThread&) { throw EListError("List index out of bounds (%d)", 3); });
+  failing.AfterConstruction();
+  failing.WaitFor();
+  ASSERT_TRUE(failing.FatalException());
+  try {
+    std::rethrow_exception(failing.FatalException());
+  } catch (const EListError& e) {
+    EXPECT_EQ(e.Message(), "List index out of bounds (3)");
+  }
+}
+
+TEST(Thread, SuspendedThreadsStartOnlyWhenAsked) {
+  std::atomic<bool> ran = false;
+  TBodyThread t(true, [&](TBodyThread&) { ran = true; });
+  EXPECT_NE(t.ThreadID(), 0u);
+  EXPECT_NE(t.ThreadID(), MainThreadID());
+  EXPECT_NE(t.Handle(), 0u);
+  t.AfterConstruction();  // created suspended: stays so
+  EXPECT_THROW(t.WaitFor(), EThread);
+  EXPECT_FALSE(ran);
+  t.SetPriority(tpHigher);
+  EXPECT_EQ(t.Priority(), tpHigher);
+  t.Start();
+  EXPECT_THROW(t.Start(), EThread);
+  t.Resume();  // harmless once running
+  t.WaitFor();
+  EXPECT_TRUE(ran);
+}
+
+TEST(Thread, FreeingAThreadThatNeverStartedRunsNothing) {
+  std::atomic<bool> ran = false, notified = false;
+  {
+    TBodyThread t(true, [&](TBodyThread&) { ran = true; });
+    t.OnTerminate = [&](TObject*) { notified = true; };
+  }
+  EXPECT_FALSE(ran);
+  EXPECT_FALSE(notified);
+}
+
+TEST(Thread, FreeOnTerminateDeletesTheObjectInItsOwnThread) {
+  TSimpleEvent destroyed;
+  std::atomic<bool> destroyedOffMain = false;
+  auto* t = new TBodyThread(true, [](TBodyThread&) {});
+  t->onDestroy_ = [&] {
+    destroyedOffMain = !IsMainThread();
+    destroyed.SetEvent();
+  };
+  t->SetFreeOnTerminate(true);
+  EXPECT_THROW(t->WaitFor(), EThread);  // not started yet
+  t->Start();
+  ASSERT_EQ(destroyed.WaitFor(10000), wrSignaled);
+  EXPECT_TRUE(destroyedOffMain);
+}
+
+TEST(Thread, AThreadCannotWaitForItself) {
+  std::string error;
+  TBodyThread t(false, [&](TBodyThread& self) {
+    try {
+      self.WaitFor();
+    } catch (const EThread& e) {
+      error = e.Message();
+    }
+  });
+  t.AfterConstruction();
+  t.WaitFor();
+  EXPECT_EQ(error, "A thread cannot wait for itself");
+}
+
+}  // namespace
+}  // namespace lab
