@@ -1,7 +1,5 @@
 // FormatDateTime's picture language.
 
-#include <cstdio>
-
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/datetime_detail.h"
 
@@ -108,10 +106,16 @@ class DateTimeWriter {
   std::string Take() { return std::move(out_); }
 
  private:
+  // A non-negative field with at least `digits` digits.
   void Number(int value, int digits) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*d", digits, value);
-    out_ += buf;
+    char buf[12];
+    char* p = buf + sizeof buf;
+    do {
+      *--p = static_cast<char>('0' + value % 10);
+      value /= 10;
+      --digits;
+    } while (value > 0 || digits > 0);
+    out_.append(p, buf + sizeof buf);
   }
 
   // An hour takes the 12-hour clock when an am/pm field follows before the next hour field.
