@@ -1,0 +1,17 @@
+#pragma once
+// The editor's exception classes. Each carries a fixed English message.
+
+#include <string_view>
+
+#include "platform/rtl/exceptions.h"
+
+namespace lab {
+
+LAB_EXCEPTION(ECodeEditError, Exception);
+LAB_EXCEPTION(ECodeEditStringList, EStringListError);
+LAB_EXCEPTION(ECodeKeyError, Exception);
+LAB_EXCEPTION(EFontStockException, Exception);
+LAB_EXCEPTION(ETextDrawerException, Exception);
+LAB_EXCEPTION(ECodeMethodChain, Exception);
+
+}  // namespace lab

@@ -1,0 +1,163 @@
+#pragma once
+// TCodeEditStringList: the editor's line list. It keeps each line as UTF-32 with a cached tab-expanded
+// length and a highlighter state, reports every structural change through its own events, and loads
+// and saves text with CR LF, LF or CR line breaks. The TStrings surface (Strings, Text, Add, ...) is
+// UTF-8; the editor itself works on the UTF-32 lines (GetLine, PutLine, ...).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/text_routines.h"
+#include "platform/rtl/string_list.h"
+
+namespace lab {
+
+class TStream;
+
+// A highlighter's state at the end of a line; -1 is no state.
+using TCodeEditRange = std::intptr_t;
+
+// Line-break convention of loading and saving.
+enum TCodeEditFileFormat : std::uint8_t { sffDos, sffUnix, sffMac };  // CR LF, LF, CR
+
+// Flags of a line record.
+enum : std::uint8_t {
+  sfHasTabs = 0x01,
+  sfHasNoTabs = 0x02,
+  sfExpandedLengthUnknown = 0x04,
+};
+
+struct TCodeEditStringRec {
+  std::u32string String;
+  TObject* Object = nullptr;
+  TCodeEditRange Range = -1;
+  // Tab expansion is worked out on first use; both fields are caches.
+  mutable std::int32_t ExpandedLength = -1;
+  mutable std::uint8_t Flags = sfExpandedLengthUnknown;
+};
+
+// Lines Index .. Index + NumLines - 1 were inserted, deleted or replaced.
+using TStringListChangeEvent = std::function<void(TObject* Sender, int Index, int NumLines)>;
+
+class TCodeEditStringList : public TStrings {
+  LAB_CLASS(TCodeEditStringList, TStrings)
+ public:
+  TCodeEditStringList();
+  // Fires no event: a dying owner must not hear from its lines.
+  ~TCodeEditStringList() override;
+  TCodeEditStringList(const TCodeEditStringList&) = delete;
+  TCodeEditStringList& operator=(const TCodeEditStringList&) = delete;
+
+  // ---- TStrings (UTF-8) ----
+  int Add(const std::string& S) override;
+  int AddObject(const std::string& S, TObject* AObject) override;
+  void AddStrings(TStrings* Strings) override;
+  void Insert(int Index, const std::string& S) override;
+  void InsertObject(int Index, const std::string& S, TObject* AObject) override;
+  void Delete(int Index) override;
+  void Clear() override;
+  void Exchange(int Index1, int Index2) override;
+  // Raises EListError below Count.
+  void SetCapacity(int NewCapacity) override;
+
+  // The whole stream from position 0; a line ends at CR LF, LF or CR. A byte that is not UTF-8
+  // reads as its Latin-1 character. FileFormat is set from the breaks seen.
+  void LoadFromStream(TStream* Stream) override;
+  void LoadFromFile(const std::string& FileName) override;
+  // UTF-8 with FileFormat's line break after every line but the last (and after the last one too
+  // when AppendNewLineAtEOF is set).
+  void SaveToStream(TStream* Stream) override;
+  void SaveToFile(const std::string& FileName) override;
+
+  // ---- Lines as UTF-32 ----
+  // The empty line for an index outside the list.
+  const std::u32string& GetLine(int Index) const;
+  // As Put, Add and Insert.
+  void PutLine(int Index, std::u32string S);
+  int AddLine(std::u32string S);
+  void InsertLine(int Index, std::u32string S);
+
+  // ---- Blocks of lines ----
+  // Nothing for NumLines <= 0; the count is cut to the lines that exist from Index on.
+  void DeleteLines(int Index, int NumLines);
+  // Nothing for NumLines <= 0; the new lines are empty with range 0.
+  void InsertLines(int Index, int NumLines);
+
+  // ---- Tab expansion ----
+  // The line with its tabs expanded (tab characters fill up to each stop); empty outside the list.
+  std::u32string ExpandedStrings(int Index) const;
+  int ExpandedStringLengths(int Index) const;
+  // Expanded length of the longest line; 0 for no lines.
+  int LengthOfLongestLine() const;
+  int TabWidth() const { return tab_width_; }
+  // A width below 1 would divide by zero where tabs expand: it is taken as 1.
+  void SetTabWidth(int Value);
+
+  // ---- Highlighter states ----
+  // -1 outside the list.
+  TCodeEditRange Ranges(int Index) const;
+  void SetRanges(int Index, TCodeEditRange Value);
+
+  TCodeEditFileFormat FileFormat() const { return file_format_; }
+  void SetFileFormat(TCodeEditFileFormat Value) { file_format_ = Value; }
+  bool AppendNewLineAtEOF() const { return append_new_line_at_eof_; }
+  void SetAppendNewLineAtEOF(bool Value) { append_new_line_at_eof_ = Value; }
+
+  // The record of a line, for the painter and the highlighter scan; the index must be valid.
+  const TCodeEditStringRec& Record(int Index) const { return list_[static_cast<std::size_t>(Index)]; }
+
+  // Start and end of an outermost update.
+  TNotifyEvent OnChange;
+  TNotifyEvent OnChanging;
+  TNotifyEvent OnCleared;
+  TStringListChangeEvent OnDeleted;
+  TStringListChangeEvent OnInserted;
+  TStringListChangeEvent OnPutted;
+
+ protected:
+  std::string Get(int Index) const override;
+  int GetCapacity() const override { return static_cast<int>(list_.capacity()); }
+  int GetCount() const override { return static_cast<int>(list_.size()); }
+  TObject* GetObject(int Index) const override;
+  // The lines joined with CR LF, no break after the last.
+  std::string GetTextStr() const override;
+  void Put(int Index, const std::string& S) override;
+  void PutObject(int Index, TObject* AObject) override;
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  bool ValidIndex(int Index) const { return Index >= 0 && Index < GetCount(); }
+  [[noreturn]] static void ListIndexError(int Index);
+  // Runs F between BeginUpdate and EndUpdate, ending the update when F raises.
+  template <class F>
+  void Updating(F&& f);
+  void Grow();
+  void InsertItem(int Index, std::u32string S, TObject* AObject);
+  void PutItem(int Index, std::u32string S);
+  void AddDecodedLines(std::string_view Text);
+  int ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
+
+  std::vector<TCodeEditStringRec> list_;
+  TCodeEditFileFormat file_format_ = sffDos;
+  bool append_new_line_at_eof_ = false;
+  TConvertTabsProc convert_tabs_proc_;
+  mutable int index_of_longest_line_ = -1;
+  int tab_width_ = 8;
+};
+
+template <class F>
+void TCodeEditStringList::Updating(F&& f) {
+  BeginUpdate();
+  try {
+    f();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+}  // namespace lab

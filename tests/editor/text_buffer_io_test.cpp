@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "editor/text_buffer.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
+#include "tests/platform/temp_folder.h"
+
+namespace lab {
+namespace {
+
+using V = std::vector<std::string>;
+
+V Lines(const TStrings& s) {
+  V out;
+  for (int i = 0; i < s.Count(); ++i) out.push_back(s.Strings(i));
+  return out;
+}
+
+void Load(TCodeEditStringList& list, const std::string& bytes) {
+  TStringStream stream(bytes);
+  list.LoadFromStream(&stream);
+}
+
+std::string Save(TCodeEditStringList& list) {
+  TStringStream stream;
+  list.SaveToStream(&stream);
+  return stream.DataString();
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+struct RoundTrip {
+  const char* bytes;
+  V lines;
+  TCodeEditFileFormat format;
+  const char* saved;  // nullptr: the same bytes
+};
+
+TEST(CodeEditStringListIo, LoadAndSaveEachLineBreakForm) {
+  const RoundTrip cases[] = {
+      {"a\r\nb\r\n", {"a", "b", ""}, sffDos, nullptr},
+      {"a\r\nb", {"a", "b"}, sffDos, nullptr},
+      {"a\nb\n", {"a", "b", ""}, sffUnix, nullptr},
+      {"a\nb", {"a", "b"}, sffUnix, nullptr},
+      {"a\rb\r", {"a", "b", ""}, sffMac, nullptr},
+      {"a\rb", {"a", "b"}, sffMac, nullptr},
+      {"", {}, sffDos, nullptr},
+      {"\r\n", {"", ""}, sffDos, nullptr},
+      {"single", {"single"}, sffDos, nullptr},
+      // Mixed breaks: every form ends a line; saving writes CR LF throughout.
+      {"a\r\nb\nc", {"a", "b", "c"}, sffDos, "a\r\nb\r\nc"},
+      {"a\rb\nc", {"a", "b", "c"}, sffDos, "a\r\nb\r\nc"},
+      // LF then CR is two breaks.
+      {"a\n\rb", {"a", "", "b"}, sffDos, "a\r\n\r\nb"},
+      {"a\n\nb", {"a", "", "b"}, sffUnix, nullptr},
+  };
+  for (const RoundTrip& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.bytes)));
+    TCodeEditStringList list;
+    Load(list, c.bytes);
+    EXPECT_EQ(Lines(list), c.lines);
+    EXPECT_EQ(list.FileFormat(), c.format);
+    EXPECT_EQ(Save(list), c.saved ? c.saved : c.bytes);
+  }
+}
+
+TEST(CodeEditStringListIo, AppendNewLineAtEndOfFile) {
+  TCodeEditStringList list;
+  list.SetAppendNewLineAtEOF(true);
+  Load(list, "a\nb\n");  // the final break makes no empty line
+  EXPECT_EQ(Lines(list), (V{"a", "b"}));
+  EXPECT_EQ(Save(list), "a\nb\n");
+  Load(list, "a\nb");  // and one is written after the last line
+  EXPECT_EQ(Save(list), "a\nb\n");
+  list.Clear();
+  EXPECT_EQ(Save(list), "");
+}
+
+TEST(CodeEditStringListIo, Utf8IsDecodedAndStrayBytesReadAsLatin1) {
+  TCodeEditStringList list;
+  const std::string valid = "gr\xC3\xBC\xC3\x9F" "e\r\n\xE2\x82\xAC 5\r\n\xF0\x9F\x98\x80";
+  Load(list, valid);
+  EXPECT_EQ(list.GetLine(0), U"gr\u00FC\u00DFe");
+  EXPECT_EQ(list.GetLine(1), U"\u20AC 5");
+  EXPECT_EQ(list.GetLine(2), U"\U0001F600");
+  EXPECT_EQ(Save(list), valid);
+
+  // A stray byte, a cut sequence and a lone continuation byte each stand for one Latin-1 character;
+  // saving writes those characters as UTF-8, and the valid text around them is unharmed.
+  Load(list, "a\xFF" "b\r\n\xC3\r\n\x80z\r\n\xC3\xA9");
+  EXPECT_EQ(list.GetLine(0), U"a\u00FFb");
+  EXPECT_EQ(list.GetLine(1), U"\u00C3");
+  EXPECT_EQ(list.GetLine(2), U"\u0080z");
+  EXPECT_EQ(list.GetLine(3), U"\u00E9");
+  EXPECT_EQ(Save(list), "a\xC3\xBF" "b\r\n\xC3\x83\r\n\xC2\x80z\r\n\xC3\xA9");
+  // Text after a NUL is kept.
+  Load(list, std::string("x\0y", 3));
+  EXPECT_EQ(list.GetLine(0), std::u32string(U"x\0y", 3));
+}
+
+TEST(CodeEditStringListIo, LoadingReadsFromTheStartAndIsOneUpdate) {
+  TCodeEditStringList list;
+  list.Add("old");
+  std::vector<std::string> events;
+  list.OnChanging = [&](TObject*) { events.push_back("changing"); };
+  list.OnChange = [&](TObject*) { events.push_back("change"); };
+  list.OnCleared = [&](TObject*) { events.push_back("cleared"); };
+  list.OnInserted = [&](TObject*, int i, int n) { events.push_back("inserted " + std::to_string(i) + " " + std::to_string(n)); };
+  TStringStream stream("x\ny");
+  stream.SetPosition(2);
+  list.LoadFromStream(&stream);
+  EXPECT_EQ(Lines(list), (V{"x", "y"}));
+  EXPECT_EQ(events, (V{"changing", "cleared", "inserted 0 1", "inserted 1 1", "change"}));
+}
+
+TEST(CodeEditStringListIo, Files) {
+  testing::TempFolder folder;
+  const std::string name = folder.File("notes.txt");
+  WriteFile(name, "one\rtwo\r");
+  TCodeEditStringList list;
+  list.LoadFromFile(name);
+  EXPECT_EQ(Lines(list), (V{"one", "two", ""}));
+  EXPECT_EQ(list.FileFormat(), sffMac);
+  list.SetFileFormat(sffUnix);
+  list.SaveToFile(name);
+  EXPECT_EQ(ReadFile(name), "one\ntwo\n");
+  list.SetFileFormat(sffDos);
+  list.SaveToFile(name);
+  EXPECT_EQ(ReadFile(name), "one\r\ntwo\r\n");
+
+  // Lines longer than the writer's buffer, and many of them.
+  std::string big;
+  for (int i = 0; i < 3000; ++i) big += std::string(static_cast<std::size_t>(i % 50), 'x') + "\xC3\xA4\n";
+  big += std::string(40000, 'y');
+  Load(list, big);
+  list.SaveToFile(name);
+  EXPECT_EQ(ReadFile(name), big);
+  list.Clear();
+  list.SaveToFile(name);
+  EXPECT_EQ(ReadFile(name), "");
+
+  // A file that cannot be opened raises and leaves the list as it was.
+  list.Add("kept");
+  EXPECT_THROW(list.LoadFromFile(folder.File("missing.txt")), EFOpenError);
+  EXPECT_THROW(list.SaveToFile(folder.File("no/such/folder.txt")), EFCreateError);
+  EXPECT_EQ(Lines(list), (V{"kept"}));
+}
+
+TEST(CodeEditStringListIo, AFailedWriteIsReported) {
+  // The device accepts the open but refuses every byte: saving must not look like success.
+  TCodeEditStringList list;
+  list.Add("data");
+  EXPECT_THROW(list.SaveToFile("/dev/full"), EWriteError);
+}
+
+}  // namespace
+}  // namespace lab

@@ -1,0 +1,264 @@
+#include "editor/text_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/edit_exceptions.h"
+#include "platform/rtl/string_list.h"
+
+namespace lab {
+namespace {
+
+using V = std::vector<std::string>;
+
+V Lines(const TStrings& s) {
+  V out;
+  for (int i = 0; i < s.Count(); ++i) out.push_back(s.Strings(i));
+  return out;
+}
+
+// Every event of a list, as text, in the order fired.
+struct EventLog {
+  V events;
+  explicit EventLog(TCodeEditStringList& list) {
+    list.OnChanging = [this](TObject*) { events.push_back("changing"); };
+    list.OnChange = [this](TObject*) { events.push_back("change"); };
+    list.OnCleared = [this](TObject*) { events.push_back("cleared"); };
+    list.OnInserted = [this](TObject*, int i, int n) { Add("inserted", i, n); };
+    list.OnDeleted = [this](TObject*, int i, int n) { Add("deleted", i, n); };
+    list.OnPutted = [this](TObject*, int i, int n) { Add("putted", i, n); };
+  }
+  void Add(const char* what, int i, int n) {
+    events.push_back(std::string(what) + " " + std::to_string(i) + " " + std::to_string(n));
+  }
+  V Take() { return std::exchange(events, {}); }
+};
+
+std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Exception& e) {
+    return std::string(e.ClassName()) + ": " + e.Message();
+  }
+  return "<none>";
+}
+
+TEST(CodeEditStringList, EachChangeOutsideAnUpdateIsBracketed) {
+  TCodeEditStringList list;
+  EventLog log(list);
+  list.Add("a");
+  EXPECT_EQ(log.Take(), (V{"changing", "inserted 0 1", "change"}));
+  list.Insert(0, "b");
+  EXPECT_EQ(log.Take(), (V{"changing", "inserted 0 1", "change"}));
+  list.SetStrings(1, "c");
+  EXPECT_EQ(log.Take(), (V{"changing", "putted 1 1", "change"}));
+  list.SetStrings(2, "d");  // at Count: an Add
+  EXPECT_EQ(log.Take(), (V{"changing", "inserted 2 1", "change"}));
+  list.Delete(0);
+  EXPECT_EQ(log.Take(), (V{"changing", "deleted 0 1", "change"}));
+  list.Exchange(0, 1);
+  EXPECT_EQ(log.Take(), (V{"changing", "change"}));
+  EXPECT_EQ(Lines(list), (V{"d", "c"}));
+  // Objects and highlighter states are no structural change.
+  list.SetObjects(0, &list);
+  list.SetRanges(0, 7);
+  EXPECT_EQ(log.Take(), V{});
+  EXPECT_EQ(list.Objects(0), &list);
+  EXPECT_EQ(list.Ranges(0), 7);
+  list.Clear();
+  EXPECT_EQ(log.Take(), (V{"changing", "cleared", "change"}));
+  list.Clear();  // nothing to clear: no events
+  EXPECT_EQ(log.Take(), V{});
+}
+
+TEST(CodeEditStringList, InsideAnUpdateOnlyStructuralEventsFire) {
+  TCodeEditStringList list;
+  EventLog log(list);
+  list.BeginUpdate();
+  EXPECT_EQ(log.Take(), (V{"changing"}));
+  list.BeginUpdate();
+  list.Add("a");
+  list.InsertLines(0, 3);
+  list.DeleteLines(1, 10);  // cut to the lines that exist
+  list.EndUpdate();
+  EXPECT_EQ(log.Take(), (V{"inserted 0 1", "inserted 0 3", "deleted 1 3"}));
+  list.EndUpdate();
+  EXPECT_EQ(log.Take(), (V{"change"}));
+  EXPECT_EQ(list.Count(), 1);
+
+  // Assign is one update: clear, then the source's lines in one insertion.
+  TStringList source;
+  source.Add("x");
+  source.Add("y");
+  list.Assign(&source);
+  EXPECT_EQ(log.Take(), (V{"changing", "cleared", "inserted 0 2", "change"}));
+  EXPECT_EQ(Lines(list), (V{"x", "y"}));
+  TStringList empty;
+  list.AddStrings(&empty);
+  EXPECT_EQ(log.Take(), V{});
+}
+
+TEST(CodeEditStringList, BadIndexesRaiseAndChangeNothing) {
+  TCodeEditStringList list;
+  list.Add("one");
+  list.Add("two");
+  EventLog log(list);
+  EXPECT_EQ(ErrorOf([&] { list.Delete(2); }), "ECodeEditStringList: Invalid stringlist index 2");
+  EXPECT_EQ(ErrorOf([&] { list.Insert(3, "x"); }), "ECodeEditStringList: Invalid stringlist index 3");
+  EXPECT_EQ(ErrorOf([&] { list.Insert(-1, "x"); }), "ECodeEditStringList: Invalid stringlist index -1");
+  EXPECT_EQ(ErrorOf([&] { list.SetStrings(3, "x"); }), "ECodeEditStringList: Invalid stringlist index 3");
+  EXPECT_EQ(ErrorOf([&] { list.SetObjects(2, nullptr); }), "ECodeEditStringList: Invalid stringlist index 2");
+  EXPECT_EQ(ErrorOf([&] { list.SetRanges(-1, 0); }), "ECodeEditStringList: Invalid stringlist index -1");
+  EXPECT_EQ(ErrorOf([&] { list.Exchange(0, 2); }), "ECodeEditStringList: Invalid stringlist index 2");
+  EXPECT_EQ(ErrorOf([&] { list.DeleteLines(3, 1); }), "ECodeEditStringList: Invalid stringlist index 3");
+  EXPECT_EQ(ErrorOf([&] { list.InsertLines(3, 1); }), "ECodeEditStringList: Invalid stringlist index 3");
+  EXPECT_EQ(ErrorOf([&] { list.SetCapacity(1); }), "EListError: Stringlist capacity cannot be smaller than count");
+  EXPECT_EQ(log.Take(), V{});
+  EXPECT_EQ(Lines(list), (V{"one", "two"}));
+  // Reads outside the list answer empty values instead.
+  EXPECT_EQ(list.Strings(5), "");
+  EXPECT_EQ(list.Objects(-1), nullptr);
+  EXPECT_EQ(list.Ranges(9), -1);
+  EXPECT_EQ(list.ExpandedStringLengths(9), 0);
+  EXPECT_EQ(list.GetLine(2), U"");
+  // A count of 0 or less does nothing even at a bad index.
+  list.DeleteLines(99, 0);
+  list.InsertLines(99, -1);
+  EXPECT_EQ(list.Count(), 2);
+}
+
+TEST(CodeEditStringList, RecordsStartAsDocumented) {
+  TCodeEditStringList list;
+  list.Add("a");
+  EXPECT_EQ(list.Record(0).Range, -1);
+  EXPECT_EQ(list.Record(0).ExpandedLength, -1);
+  EXPECT_EQ(list.Record(0).Flags, sfExpandedLengthUnknown);
+  list.SetRanges(0, 5);
+  list.SetObjects(0, &list);
+  list.SetStrings(0, "b");  // keeps object and range
+  EXPECT_EQ(list.Ranges(0), 5);
+  EXPECT_EQ(list.Objects(0), &list);
+  list.InsertLines(0, 20);  // zeroed records
+  EXPECT_EQ(list.Record(0).Range, 0);
+  EXPECT_EQ(list.Record(0).ExpandedLength, 0);
+  EXPECT_EQ(list.Record(0).Flags, 0);
+  EXPECT_EQ(list.ExpandedStringLengths(1), 0);
+  EXPECT_EQ(list.Capacity(), 21);  // raised to exactly Count + NumLines
+}
+
+TEST(CodeEditStringList, CapacityGrowsBy16ThenByAQuarter) {
+  TCodeEditStringList list;
+  std::vector<int> capacities;
+  for (int i = 0; i < 100; ++i) {
+    list.Add("x");
+    if (capacities.empty() || capacities.back() != list.Capacity()) capacities.push_back(list.Capacity());
+  }
+  EXPECT_EQ(capacities, (std::vector<int>{16, 32, 48, 64, 80, 100}));
+  TCodeEditStringList other;
+  other.Add("a");
+  other.AddStrings(&list);  // 101 lines: rounded up to 112
+  EXPECT_EQ(other.Capacity(), 112);
+  other.Clear();
+  EXPECT_EQ(other.Capacity(), 0);
+}
+
+TEST(CodeEditStringList, TextIsUtf8JoinedWithCrLf) {
+  TCodeEditStringList list;
+  EXPECT_EQ(list.Text(), "");
+  list.Add("caf\xC3\xA9");
+  list.Add("");
+  list.Add("\xE6\x97\xA5");
+  EXPECT_EQ(list.Text(), "caf\xC3\xA9\r\n\r\n\xE6\x97\xA5");
+  EXPECT_EQ(list.GetLine(0), U"caf\u00E9");
+  EXPECT_EQ(list.GetLine(2).size(), 1u);  // one code point, one position
+  list.SetText("x\ny\r\n");
+  EXPECT_EQ(Lines(list), (V{"x", "y"}));
+  list.AddStrings(&list);  // doubles once
+  EXPECT_EQ(Lines(list), (V{"x", "y", "x", "y"}));
+}
+
+TEST(CodeEditStringList, TabExpansionAndItsCache) {
+  TCodeEditStringList list;
+  list.SetTabWidth(4);
+  list.Add(std::string("a\tb"));
+  list.Add("plain");
+  EXPECT_EQ(list.ExpandedStrings(0), std::u32string(U"a\t\t\tb"));
+  EXPECT_EQ(list.ExpandedStringLengths(0), 5);
+  EXPECT_EQ(list.Record(0).Flags, sfHasTabs);
+  EXPECT_EQ(list.ExpandedStringLengths(1), 5);
+  EXPECT_EQ(list.Record(1).Flags, sfHasNoTabs);
+  EXPECT_EQ(list.ExpandedStrings(1), U"plain");
+
+  // A new width forgets every cached length.
+  list.SetTabWidth(8);
+  EXPECT_EQ(list.Record(0).ExpandedLength, -1);
+  EXPECT_TRUE(list.Record(1).Flags & sfExpandedLengthUnknown);
+  EXPECT_FALSE(list.Record(1).Flags & sfHasNoTabs);
+  EXPECT_EQ(list.ExpandedStringLengths(0), 9);
+  EXPECT_EQ(list.ExpandedStrings(0).size(), 9u);
+
+  // Put forgets the line's cache only.
+  list.SetStrings(0, "\t\t");
+  EXPECT_EQ(list.Record(0).ExpandedLength, -1);
+  EXPECT_EQ(list.ExpandedStringLengths(0), 16);
+  EXPECT_EQ(list.ExpandedStringLengths(1), 5);
+
+  list.SetTabWidth(1);
+  EXPECT_EQ(list.ExpandedStrings(0), U"  ");
+  list.SetTabWidth(3);
+  EXPECT_EQ(list.ExpandedStrings(0), std::u32string(6, U'\t'));
+}
+
+TEST(CodeEditStringList, TabWidthBelowOneCountsAsOne) {
+  TCodeEditStringList list;
+  list.Add("\tx\t");
+  list.SetTabWidth(0);
+  EXPECT_EQ(list.TabWidth(), 1);
+  EXPECT_EQ(list.ExpandedStringLengths(0), 3);
+  EXPECT_EQ(list.LengthOfLongestLine(), 3);
+  list.SetTabWidth(-4);
+  EXPECT_EQ(list.TabWidth(), 1);
+  EXPECT_EQ(list.ExpandedStrings(0), U" x ");
+}
+
+TEST(CodeEditStringList, LongestLineCacheFollowsChanges) {
+  TCodeEditStringList list;
+  EXPECT_EQ(list.LengthOfLongestLine(), 0);
+  list.SetTabWidth(4);
+  list.Add("abc");
+  list.Add("\tabcdef");  // 10
+  list.Add("abcdefghij");  // 10 too: the first one is kept
+  list.Add("ab");
+  EXPECT_EQ(list.LengthOfLongestLine(), 10);
+  list.Delete(1);
+  EXPECT_EQ(list.LengthOfLongestLine(), 10);
+  list.Delete(1);
+  EXPECT_EQ(list.LengthOfLongestLine(), 3);
+  list.Add("abcd");
+  EXPECT_EQ(list.LengthOfLongestLine(), 4);
+  list.Exchange(0, 2);  // the cached index follows its line
+  EXPECT_EQ(list.LengthOfLongestLine(), 4);
+  list.SetStrings(0, "");
+  EXPECT_EQ(list.LengthOfLongestLine(), 3);
+  list.SetTabWidth(8);
+  list.Add("\t");
+  EXPECT_EQ(list.LengthOfLongestLine(), 8);
+}
+
+TEST(CodeEditStringList, DestructionFiresNoEvent) {
+  bool fired = false;
+  {
+    TCodeEditStringList list;
+    list.Add("a");
+    list.OnCleared = [&](TObject*) { fired = true; };
+    list.OnChange = [&](TObject*) { fired = true; };
+    list.OnDeleted = [&](TObject*, int, int) { fired = true; };
+  }
+  EXPECT_FALSE(fired);
+}
+
+}  // namespace
+}  // namespace lab
