@@ -1,0 +1,236 @@
+#include "platform/graphics/bitmap.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace lab {
+
+// ---------------------------------------------------------------- TGraphic
+
+void TGraphic::SetTransparent(bool v) {
+  if (v == transparent_) return;
+  transparent_ = v;
+  Changed();
+}
+
+void TGraphic::Changed() {
+  modified_ = true;
+  if (OnChange) OnChange(this);
+}
+
+void TGraphic::LoadFromFile(const std::string& file_name) {
+  std::ifstream in(file_name, std::ios::binary);
+  if (!in) throw EFOpenError("Cannot open file \"%s\". %s", file_name, "No such file or directory");
+  std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LoadFromBytes(data);
+}
+
+void TGraphic::SaveToFile(const std::string& file_name) const {
+  const std::vector<std::uint8_t> data = SaveToBytes();
+  std::ofstream out(file_name, std::ios::binary | std::ios::trunc);
+  if (!out) throw EFCreateError("Cannot create file \"%s\". %s", file_name, "Permission denied");
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (!out) throw EFCreateError("Cannot create file \"%s\". %s", file_name, "Write error");
+}
+
+// ---------------------------------------------------------------- TBitmap
+
+// The bitmap's own canvas: a memory context with the bitmap selected.
+class TBitmap::TBitmapCanvas : public TCanvas {
+ public:
+  explicit TBitmapCanvas(TBitmap* owner) : owner_(owner) {}
+  void Reselect() {
+    if (dc_) dc_->SelectObject(owner_->image_.get());
+  }
+
+ protected:
+  void CreateHandle() override {
+    owner_->EnsureImage();
+    dc_ = std::make_unique<TDeviceContext>();
+    dc_->SelectObject(owner_->image_.get());
+    SetHandle(dc_.get());
+  }
+  void Changed() override {
+    TCanvas::Changed();
+    owner_->Changed();
+  }
+
+ private:
+  TBitmap* owner_;
+  std::unique_ptr<TDeviceContext> dc_;
+};
+
+TBitmap::TBitmap() = default;
+
+TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
+
+TBitmap::~TBitmap() = default;
+
+void TBitmap::EnsureImage() {
+  if (!image_) {
+    auto* bm = new TGdiBitmap(0, 0);
+    image_ = bm;
+    bm->Release();  // the reference now lives in image_
+  }
+}
+
+void TBitmap::ImageReplaced() {
+  if (canvas_) canvas_->Reselect();
+}
+
+bool TBitmap::Empty() const { return !image_ || image_->Width() == 0 || image_->Height() == 0; }
+int TBitmap::Width() const { return image_ ? image_->Width() : 0; }
+int TBitmap::Height() const { return image_ ? image_->Height() : 0; }
+
+void TBitmap::SetSize(int width, int height) {
+  width = std::max(0, width);
+  height = std::max(0, height);
+  EnsureImage();
+  const int ow = image_->Width(), oh = image_->Height();
+  if (width == ow && height == oh) return;
+  image_->Resize(width, height);
+  // Fill what is new with the brush colour, as the framework's bitmaps do.
+  std::uint32_t fill = PixelOf(ColorToRGB(canvas_ ? canvas_->Brush()->Color() : clWhite));
+  if (image_->Monochrome()) fill = (fill & 0xFFFFFF) ? 0xFFFFFFFFu : 0xFF000000u;
+  image_->BeginDirect();
+  for (int y = 0; y < height; ++y) {
+    std::uint32_t* row = image_->Row(y);
+    if (y >= oh) std::fill_n(row, width, fill);
+    else if (width > ow) std::fill_n(row + ow, width - ow, fill);
+  }
+  image_->EndDirect();
+  ImageReplaced();
+  Changed();
+}
+
+TCanvas* TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TBitmapCanvas>(this);
+  return canvas_.get();
+}
+
+win::HBITMAP TBitmap::Handle() {
+  EnsureImage();
+  return image_.get();
+}
+
+void TBitmap::SetHandle(win::HBITMAP h) {
+  if (h == image_.get()) return;
+  image_ = h;
+  if (h) h->Release();  // taken over: image_ holds the caller's reference
+  ImageReplaced();
+  Changed();
+}
+
+bool TBitmap::Monochrome() const { return image_ && image_->Monochrome(); }
+
+void TBitmap::SetMonochrome(bool v) {
+  EnsureImage();
+  if (v == image_->Monochrome()) return;
+  image_->SetMonochrome(v);
+  Changed();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat v) {
+  if (v == pf1bit) {
+    SetMonochrome(true);
+    return;
+  }
+  format_ = v;
+  if (Monochrome()) SetMonochrome(false);
+}
+
+TColor TBitmap::TransparentColor() {
+  if (mode_ == tmFixed && transparent_color_ != clDefault) return transparent_color_;
+  if (Empty()) return clDefault;
+  image_->BeginDirect();
+  return static_cast<TColor>(ColorOfPixel(image_->Row(image_->Height() - 1)[0]));
+}
+
+void TBitmap::SetTransparentColor(TColor c) {
+  transparent_color_ = c;
+  mode_ = c == clDefault ? tmAuto : tmFixed;
+  Changed();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode m) {
+  if (m == mode_) return;
+  mode_ = m;
+  Changed();
+}
+
+std::uint32_t* TBitmap::ScanLine(int y) {
+  if (Empty() || y < 0 || y >= Height()) throw EInvalidGraphic("Scan line index out of range");
+  image_->BeginDirect();
+  image_->EndDirect();
+  return image_->Row(y);
+}
+
+void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) {
+  TDecodedImage img = DecodeBmp(data);
+  auto* bm = new TGdiBitmap(img.Width, img.Height, img.Monochrome);
+  bm->BeginDirect();
+  for (int y = 0; y < img.Height; ++y)
+    std::memcpy(bm->Row(y), &img.Pixels[static_cast<std::size_t>(y) * img.Width], sizeof(std::uint32_t) * img.Width);
+  bm->EndDirect();
+  image_ = bm;
+  bm->Release();
+  format_ = img.BitCount == 32 ? pf32bit : img.BitCount == 24 ? pf24bit : img.BitCount == 8 ? pf8bit
+            : img.BitCount == 4 ? pf4bit : img.BitCount == 16 ? pf16bit : pfDevice;
+  ImageReplaced();
+  Changed();
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToBytes() const {
+  const int w = Width(), h = Height();
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+  if (image_) {
+    image_->BeginDirect();
+    for (int y = 0; y < h; ++y)
+      std::memcpy(&pixels[static_cast<std::size_t>(y) * w], image_->Row(y), sizeof(std::uint32_t) * w);
+  }
+  const int bits = Monochrome() ? 1 : format_ == pf32bit ? 32 : 24;
+  return EncodeBmp(w, h, pixels.data(), bits);
+}
+
+void TBitmap::Draw(TCanvas* canvas, const TRect& r) {
+  if (Empty() || !canvas) return;
+  TDeviceContext* dst = canvas->Handle();
+  TDeviceContext* src = Canvas()->Handle();
+  if (Transparent()) {
+    dst->TransparentBlt(r.Left, r.Top, r.Width(), r.Height(), src, 0, 0, Width(), Height(),
+                        ColorToRGB(TransparentColor()));
+  } else {
+    dst->StretchBlt(r.Left, r.Top, r.Width(), r.Height(), src, 0, 0, Width(), Height(), canvas->CopyMode());
+  }
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+  if (auto* b = dynamic_cast<TBitmap*>(Source)) {
+    if (b == this) return;
+    if (b->image_) {
+      auto* bm = new TGdiBitmap(b->Width(), b->Height(), b->Monochrome());
+      b->image_->BeginDirect();
+      bm->BeginDirect();
+      for (int y = 0; y < bm->Height(); ++y)
+        std::memcpy(bm->Row(y), b->image_->Row(y), sizeof(std::uint32_t) * bm->Width());
+      bm->EndDirect();
+      image_ = bm;
+      bm->Release();
+    } else {
+      image_ = nullptr;
+    }
+    format_ = b->format_;
+    mode_ = b->mode_;
+    transparent_color_ = b->transparent_color_;
+    SetTransparent(b->Transparent());
+    ImageReplaced();
+    Changed();
+    return;
+  }
+  TGraphic::Assign(Source);
+}
+
+void TBitmap::Changed() { TGraphic::Changed(); }
+
+}  // namespace lab

@@ -1,0 +1,32 @@
+#include "platform/win/system_metrics.h"
+
+#include <utility>
+
+namespace lab::win {
+namespace {
+
+constexpr std::pair<int, int> kMetrics[] = {
+    {SM_CXSCREEN, 1920}, {SM_CYSCREEN, 1080}, {SM_CXVSCROLL, 17}, {SM_CYHSCROLL, 17}, {SM_CYCAPTION, 19},
+    {SM_CXBORDER, 1}, {SM_CYBORDER, 1}, {SM_CXDLGFRAME, 3}, {SM_CYDLGFRAME, 3}, {SM_CYVTHUMB, 17},
+    {SM_CXHTHUMB, 17}, {SM_CXICON, 32}, {SM_CYICON, 32}, {SM_CXCURSOR, 32}, {SM_CYCURSOR, 32},
+    {SM_CYMENU, 19}, {SM_CXFULLSCREEN, 1920}, {SM_CYFULLSCREEN, 1042}, {SM_MOUSEPRESENT, 1},
+    {SM_CYVSCROLL, 17}, {SM_CXHSCROLL, 17}, {SM_SWAPBUTTON, 0}, {SM_CXMIN, 112}, {SM_CYMIN, 27},
+    {SM_CXSIZE, 18}, {SM_CYSIZE, 18}, {SM_CXFRAME, 4}, {SM_CYFRAME, 4}, {SM_CXMINTRACK, 112},
+    {SM_CYMINTRACK, 27}, {SM_CXDOUBLECLK, 4}, {SM_CYDOUBLECLK, 4}, {SM_CXICONSPACING, 75},
+    {SM_CYICONSPACING, 75}, {SM_MENUDROPALIGNMENT, 0}, {SM_DBCSENABLED, 0}, {SM_CMOUSEBUTTONS, 3},
+    {SM_CXEDGE, 2}, {SM_CYEDGE, 2}, {SM_CXSMICON, 16}, {SM_CYSMICON, 16}, {SM_CYSMCAPTION, 15},
+    {SM_CXSMSIZE, 12}, {SM_CYSMSIZE, 15}, {SM_CXMENUSIZE, 18}, {SM_CYMENUSIZE, 18}, {SM_CXDRAG, 4},
+    {SM_CYDRAG, 4}, {SM_CXMENUCHECK, 13}, {SM_CYMENUCHECK, 13}, {SM_MOUSEWHEELPRESENT, 1},
+    {SM_XVIRTUALSCREEN, 0}, {SM_YVIRTUALSCREEN, 0}, {SM_CXVIRTUALSCREEN, 1920},
+    {SM_CYVIRTUALSCREEN, 1080}, {SM_CMONITORS, 1}, {SM_CXFOCUSBORDER, 1}, {SM_CYFOCUSBORDER, 1},
+};
+
+}  // namespace
+
+int GetSystemMetrics(int index) {
+  for (const auto& [i, v] : kMetrics)
+    if (i == index) return v;
+  return 0;
+}
+
+}  // namespace lab::win
