@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/graphics/colors.h"
-#include "platform/graphics/geometry.h"
+#include "platform/rtl/geometry.h"
 
 namespace lab::win {
 
@@ -16,9 +16,6 @@ using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
 using LONG = std::int32_t;
 using COLORREF = TColorRef;
-using RECT = TRect;
-using POINT = TPoint;
-using SIZE = TSize;
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/graphics/geometry.h"
+#include "platform/rtl/geometry.h"
 
 namespace lab {
 

@@ -103,7 +103,7 @@ BOOL Button(HDC dc, RECT* rect, UINT state) {
   if (kind == DFCS_BUTTONCHECK || kind == DFCS_BUTTON3STATE) {
     if (flat || mono) {
       dc->FrameRect(box, SystemColorBrush(mono ? syscolor::WindowFrame : syscolor::BtnShadow));
-      box = InflateRect(box, -1, -1);
+      box = lab::InflateRect(box, -1, -1);
     } else {
       DrawEdge(dc, &box, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     }
@@ -166,7 +166,7 @@ BOOL Scroll(HDC dc, RECT* rect, UINT state) {
   if (pushed && !(state & DFCS_FLAT)) {
     // A pressed arrow button is flat with the arrow moved one pixel down and right.
     dc->FrameRect(face, SystemColorBrush(syscolor::BtnShadow));
-    face = InflateRect(face, -1, -1);
+    face = lab::InflateRect(face, -1, -1);
     if (!(state & DFCS_TRANSPARENT)) Fill(dc, face.Left, face.Top, face.Right, face.Bottom, syscolor::BtnFace);
   } else {
     UINT flags = BF_RECT | BF_ADJUST | ((state & DFCS_FLAT) ? BF_FLAT : 0) | ((state & DFCS_MONO) ? BF_MONO : 0);
