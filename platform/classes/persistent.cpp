@@ -21,4 +21,6 @@ std::string TPersistent::GetNamePath() {
   return std::string(ClassName());
 }
 
+void TPersistent::DefineProperties(TFiler&) {}
+
 }  // namespace lab

@@ -1,5 +1,6 @@
 #pragma once
-// TPersistent: an object that can copy another of a compatible class and take part in form streaming.
+// TPersistent: an object that can copy another of a compatible class, publishes a property table and
+// takes part in form streaming.
 
 #include <string>
 
@@ -7,6 +8,9 @@
 #include "platform/rtl/object.h"
 
 namespace lab {
+
+class TFiler;
+class TPropertyTable;
 
 class TPersistent : public TObject {
   LAB_CLASS(TPersistent, TObject)
@@ -18,6 +22,15 @@ class TPersistent : public TObject {
   virtual TPersistent* GetOwner() { return nullptr; }
   // The dotted path by which the property editor and the streaming system name this object.
   virtual std::string GetNamePath();
+
+  // The published properties of this object's class (with those it inherits); none here.
+  // LAB_PROPERTIES (properties.h) overrides both for a class that declares a table.
+  static const TPropertyTable* StaticProperties() { return nullptr; }
+  virtual const TPropertyTable* Properties() const { return nullptr; }
+
+  // Declares values that are streamed but are not published properties, through
+  // Filer.DefineProperty / DefineBinaryProperty. Overrides call the inherited one first.
+  virtual void DefineProperties(TFiler& Filer);
 
  protected:
   virtual void AssignTo(TPersistent* Dest);
