@@ -1,8 +1,6 @@
 #include "platform/graphics/bitmap.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace lab {
 
@@ -19,19 +17,19 @@ void TGraphic::Changed() {
   if (OnChange) OnChange(this);
 }
 
+void TGraphic::SaveToStream(TStream* stream) const {
+  const std::vector<std::uint8_t> data = SaveToBytes();
+  stream->WriteBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+}
+
 void TGraphic::LoadFromFile(const std::string& file_name) {
-  std::ifstream in(file_name, std::ios::binary);
-  if (!in) throw EFOpenError("Cannot open file \"%s\". %s", file_name, "No such file or directory");
-  std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LoadFromBytes(data);
+  TFileStream in(file_name, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&in);
 }
 
 void TGraphic::SaveToFile(const std::string& file_name) const {
-  const std::vector<std::uint8_t> data = SaveToBytes();
-  std::ofstream out(file_name, std::ios::binary | std::ios::trunc);
-  if (!out) throw EFCreateError("Cannot create file \"%s\". %s", file_name, "Permission denied");
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  if (!out) throw EFCreateError("Cannot create file \"%s\". %s", file_name, "Write error");
+  TFileStream out(file_name, fmCreate);
+  SaveToStream(&out);
 }
 
 // ---------------------------------------------------------------- TBitmap
@@ -179,6 +177,20 @@ void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) {
             : img.BitCount == 4 ? pf4bit : img.BitCount == 16 ? pf16bit : pfDevice;
   ImageReplaced();
   Changed();
+}
+
+void TBitmap::LoadFromStream(TStream* stream) {
+  // The file header tells the picture's size, so a stream may hold more after it.
+  std::uint8_t header[14];
+  if (stream->Read(header, 14) != 14 || header[0] != 'B' || header[1] != 'M')
+    throw EInvalidGraphic("Bitmap image is not valid");
+  std::uint32_t size = header[2] | (header[3] << 8) | (header[4] << 16) | (static_cast<std::uint32_t>(header[5]) << 24);
+  const std::int64_t rest = stream->Size() - stream->Position();
+  if (size < 14 || size - 14 > rest) size = static_cast<std::uint32_t>(std::min<std::int64_t>(rest + 14, UINT32_MAX));
+  std::vector<std::uint8_t> data(size);
+  std::copy_n(header, 14, data.begin());
+  stream->ReadBuffer(data.data() + 14, size - 14);
+  LoadFromBytes(data);
 }
 
 std::vector<std::uint8_t> TBitmap::SaveToBytes() const {

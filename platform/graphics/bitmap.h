@@ -11,6 +11,7 @@
 
 #include "platform/graphics/bmp_format.h"
 #include "platform/graphics/canvas.h"
+#include "platform/rtl/streams.h"
 
 namespace lab {
 
@@ -30,6 +31,9 @@ class TGraphic : public TPersistent {
   // Whole files in the graphic's format.
   virtual void LoadFromBytes(std::span<const std::uint8_t> data) = 0;
   virtual std::vector<std::uint8_t> SaveToBytes() const = 0;
+  // Reads one picture from the stream's position (and no further); writes one at its position.
+  virtual void LoadFromStream(TStream* stream) = 0;
+  void SaveToStream(TStream* stream) const;
   // Raises EFOpenError or EFCreateError naming the file when it cannot be read or written.
   void LoadFromFile(const std::string& file_name);
   void SaveToFile(const std::string& file_name) const;
@@ -88,6 +92,7 @@ class TBitmap : public TGraphic {
 
   void LoadFromBytes(std::span<const std::uint8_t> data) override;
   std::vector<std::uint8_t> SaveToBytes() const override;
+  void LoadFromStream(TStream* stream) override;
   void Draw(TCanvas* canvas, const TRect& r) override;
   void Assign(TPersistent* Source) override;
 

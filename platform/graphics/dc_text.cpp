@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "platform/graphics/device_context.h"
-#include "platform/graphics/text_codec.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab {
 namespace {
@@ -27,7 +27,8 @@ void ApplyClip(cairo_t* cr, TGdiBitmap* bm, const TRegion& clip, std::uint64_t s
 void TDeviceContext::ExtTextOut(int x, int y, win::UINT options, const TRect* rect, std::string_view text,
                                 const int* dx) {
   std::u32string& u = Scratch();
-  DecodeUtf8ForDrawing(text, u);
+  u.clear();
+  Utf8DecodeAppend(text, u);
   std::u32string local;
   local.swap(u);  // the run may decode again (nested use on this thread)
   TextRun(x, y, options, rect, local.data(), local.size(), dx);
@@ -202,7 +203,8 @@ TSize TDeviceContext::GetTextExtent(std::u32string_view text) {
 
 TSize TDeviceContext::GetTextExtent(std::string_view text) {
   std::u32string& u = Scratch();
-  DecodeUtf8ForDrawing(text, u);
+  u.clear();
+  Utf8DecodeAppend(text, u);
   return GetTextExtent(std::u32string_view(u));
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/graphics/text_codec.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab::win {
 namespace {
@@ -190,7 +190,7 @@ int DrawTextEx(HDC dc, std::string_view text, int count, RECT* rect, UINT format
 
   Layout layout(dc, format, tab_length);
   std::u32string decoded;
-  DecodeUtf8ForDrawing(text, decoded);
+  Utf8DecodeAppend(text, decoded);
   layout.SetText(std::move(decoded));
   const std::u32string& chars = layout.Text();
   const TEXTMETRIC& tm = layout.Metrics();

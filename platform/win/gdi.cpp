@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/graphics/text_codec.h"
 
 namespace lab::win {
 namespace {

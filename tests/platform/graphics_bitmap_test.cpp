@@ -44,6 +44,19 @@ TEST(GraphicsBitmap, BmpRoundTripKeepsPixelsInEveryWrittenDepth) {
   EXPECT_EQ(At(back, 2, 1), 0u);
   EXPECT_EQ(At(back, 3, 1), 0xFFFFFFu);
 
+  // Two pictures in one stream come back one after the other.
+  TMemoryStream stream;
+  bmp.SaveToStream(&stream);
+  mono.SaveToStream(&stream);
+  stream.SetPosition(0);
+  TBitmap first, second;
+  first.LoadFromStream(&stream);
+  second.LoadFromStream(&stream);
+  EXPECT_EQ(first.Width(), 7);
+  EXPECT_EQ(second.Width(), 9);
+  EXPECT_TRUE(second.Monochrome());
+  EXPECT_EQ(stream.Position(), stream.Size());
+
   const std::string file = (std::filesystem::temp_directory_path() / "lab_graphics_roundtrip.bmp").string();
   bmp.SaveToFile(file);
   TBitmap loaded;
