@@ -13,12 +13,12 @@ TCollectionItem::TCollectionItem(TCollection* Collection) {
 }
 
 TCollectionItem::~TCollectionItem() {
-  if (collection_) collection_->RemoveItem(this);
+  if (collection_) collection_->RemoveItem(this, !announced_);
 }
 
 void TCollectionItem::SetCollection(TCollection* Value) {
   if (Value == collection_) return;
-  if (collection_) collection_->RemoveItem(this);
+  if (collection_) collection_->RemoveItem(this, true);
   if (Value) Value->InsertItem(this);
 }
 
@@ -80,11 +80,7 @@ TCollection::TCollection(TCollectionItemClass ItemClass) : item_class_(ItemClass
 TCollection::~TCollection() {
   // No Update calls while going away.
   update_count_ = 1;
-  while (!items_.empty()) {
-    TCollectionItem* item = items_.back();
-    RemoveItem(item);
-    delete item;
-  }
+  while (!items_.empty()) FreeItem(items_.back());
 }
 
 TCollectionItem* TCollection::Items(int Index) const {
@@ -121,18 +117,13 @@ TCollectionItem* TCollection::Insert(int Index) {
 void TCollection::Delete(int Index) {
   TCollectionItem* item = Items(Index);
   Notify(item, cnDeleting);
-  RemoveItem(item);
-  delete item;
+  FreeItem(item);
 }
 
 void TCollection::Clear() {
   if (items_.empty()) return;
   InUpdate(*this, [this] {
-    while (!items_.empty()) {
-      TCollectionItem* item = items_.back();
-      RemoveItem(item);
-      delete item;
-    }
+    while (!items_.empty()) FreeItem(items_.back());
   });
 }
 
@@ -165,8 +156,14 @@ void TCollection::InsertItem(TCollectionItem* Item) {
   Changed();
 }
 
-void TCollection::RemoveItem(TCollectionItem* Item) {
+void TCollection::FreeItem(TCollectionItem* Item) {
   Notify(Item, cnExtracting);
+  Item->announced_ = true;
+  delete Item;
+}
+
+void TCollection::RemoveItem(TCollectionItem* Item, bool Announce) {
+  if (Announce) Notify(Item, cnExtracting);
   std::erase(items_, Item);
   Item->collection_ = nullptr;
   Changed();

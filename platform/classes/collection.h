@@ -4,7 +4,9 @@
 //
 // Items are created with Add or Insert, which construct an item of the item class and then tell
 // the collection (Notify cnAdded, then Update). Delete and Clear tell the collection before the
-// item is destroyed (cnDeleting from Delete, then cnExtracting), so receivers see a whole item.
+// item is destroyed (cnDeleting from Delete, then cnExtracting), so receivers see a whole item; the
+// item's own destructor still finds its collection. An item deleted directly is announced
+// (cnExtracting) from ~TCollectionItem, after its derived parts are gone: use only the pointer.
 
 #include <string>
 #include <vector>
@@ -58,6 +60,8 @@ class TCollectionItem : public TPersistent {
   friend class TCollection;
   TCollection* collection_ = nullptr;
   int id_ = 0;
+  // The collection has already announced the extraction (Delete, Clear).
+  bool announced_ = false;
 };
 
 class TCollection : public TPersistent {
@@ -104,7 +108,9 @@ class TCollection : public TPersistent {
   friend class TCollectionItem;
   void Link(TCollectionItem* Item);
   void InsertItem(TCollectionItem* Item);
-  void RemoveItem(TCollectionItem* Item);
+  void RemoveItem(TCollectionItem* Item, bool Announce);
+  // Announces the extraction, then frees the item (which leaves the list from its base destructor).
+  void FreeItem(TCollectionItem* Item);
   TCollectionItem* NewItem();
 
   TCollectionItemClass item_class_;

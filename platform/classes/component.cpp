@@ -47,6 +47,9 @@ void TComponent::SetComponentIndex(int Value) {
 
 void TComponent::InsertComponent(TComponent* AComponent) {
   if (AComponent->owner_ == this) return;
+  // An ownership cycle would free components twice.
+  for (const TComponent* c = this; c; c = c->owner_)
+    if (c == AComponent) throw EComponentError("A component cannot own itself or its owners");
   ValidateRename(nullptr, std::string(), AComponent->name_);
   if (AComponent->owner_) AComponent->owner_->RemoveComponent(AComponent);
   components_.push_back(AComponent);

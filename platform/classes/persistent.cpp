@@ -18,7 +18,12 @@ void TPersistent::AssignError(TPersistent* Source) {
 }
 
 std::string TPersistent::GetNamePath() {
-  return std::string(ClassName());
+  std::string path(ClassName());
+  if (TPersistent* owner = GetOwner()) {
+    const std::string owner_path = owner->GetNamePath();
+    if (!owner_path.empty()) path = owner_path + "." + path;
+  }
+  return path;
 }
 
 void TPersistent::DefineProperties(TFiler&) {}

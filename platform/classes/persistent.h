@@ -20,7 +20,8 @@ class TPersistent : public TObject {
   virtual void Assign(TPersistent* Source);
   // The object that owns this one in the streaming tree (a component's sub-object's component).
   virtual TPersistent* GetOwner() { return nullptr; }
-  // The dotted path by which the property editor and the streaming system name this object.
+  // The dotted path by which the property editor and the streaming system name this object: here
+  // the owner's path and the class name.
   virtual std::string GetNamePath();
 
   // The published properties of this object's class (with those it inherits); none here.

@@ -112,6 +112,33 @@ TEST(Collection, NotificationsSeeWholeItems) {
   EXPECT_EQ(items.Count(), 0);
   EXPECT_EQ(other.Items()->Count(), 1);
   EXPECT_EQ(y->Collection(), other.Items());
+  // A deleted item is announced once.
+  other.Items()->Notes.clear();
+  other.Items()->Delete(0);
+  EXPECT_EQ(other.Items()->Notes.size(), 2u);
+}
+
+// An item whose destructor reaches its collection, as grid columns and footers do.
+class TProbeItem : public TCollectionItem {
+ public:
+  TProbeItem(TCollection* Collection) : TCollectionItem(Collection) {}
+  ~TProbeItem() override { Seen->push_back(Collection() ? Index() : -1); }
+  std::vector<int>* Seen = nullptr;
+};
+
+TEST(Collection, ItemDestructorsStillFindTheirCollection) {
+  std::vector<int> seen;
+  {
+    TCollection items(MetaClass<TProbeItem>());
+    for (int i = 0; i < 4; ++i) static_cast<TProbeItem*>(items.Add())->Seen = &seen;
+    items.Delete(1);
+    delete items.Items(0);
+    EXPECT_EQ(items.Count(), 2);
+    items.Clear();
+    EXPECT_EQ(items.Count(), 0);
+    static_cast<TProbeItem*>(items.Add())->Seen = &seen;
+  }
+  EXPECT_EQ(seen, (std::vector<int>{1, 0, 1, 0, 0}));
 }
 
 TEST(Collection, AssignCopiesItemByItemAndSurvivesSelfAssignment) {

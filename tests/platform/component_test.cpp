@@ -141,6 +141,9 @@ TEST(Component, NamesAreValidIdentifiersUniqueAmongTheOwnersComponents) {
   EXPECT_THROW(form.InsertComponent(clash), EComponentError);
   EXPECT_EQ(clash->Owner(), &other);
   EXPECT_EQ(other.ComponentCount(), 1);
+  // Nor can a component come to own itself or its owner.
+  EXPECT_THROW(a->InsertComponent(a), EComponentError);
+  EXPECT_THROW(a->InsertComponent(&form), EComponentError);
   // Without the clash it moves, and both owners' lists agree.
   clash->SetName("Grid2");
   form.InsertComponent(clash);
