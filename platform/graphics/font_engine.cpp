@@ -11,29 +11,47 @@
 #include <map>
 #include <tuple>
 
+#include "platform/rtl/utf8.h"
+
 namespace lab {
 
-// A resolved face: the fontconfig match and cairo's face over it, with the design metrics read once.
+// A resolved face: the font file fontconfig chose, opened with FreeType and wrapped in cairo's face,
+// with the design metrics read once. No fontconfig pattern is kept: the face lives on its own.
 class TFontFace {
  public:
-  explicit TFontFace(FcPattern* resolved) : pattern_(resolved) {
-    face_ = cairo_ft_font_face_create_for_pattern(pattern_);
-    FcChar8* s = nullptr;
-    if (FcPatternGetString(pattern_, FC_FAMILY, 0, &s) == FcResultMatch) family_ = reinterpret_cast<char*>(s);
-    if (FcPatternGetString(pattern_, FC_STYLE, 0, &s) == FcResultMatch) style_ = reinterpret_cast<char*>(s);
-    if (FcPatternGetString(pattern_, FC_FULLNAME, 0, &s) == FcResultMatch) full_ = reinterpret_cast<char*>(s);
-    else full_ = family_ + " " + style_;
-    int spacing = 0;
-    fixed_ = FcPatternGetInteger(pattern_, FC_SPACING, 0, &spacing) == FcResultMatch &&
-             spacing >= FC_MONO;
-    ReadDesignMetrics();
+  struct Choice {
+    std::string file;
+    int index = 0;
+    std::string family, style, full;
+    bool fixed = false;
+    bool embolden = false;  // the family has no bold face: thicken the regular one
+    bool oblique = false;   // no italic face: slant the upright one
+  };
+
+  TFontFace(FT_Library library, const Choice& c)
+      : family_(c.family), style_(c.style), full_(c.full.empty() ? c.family + " " + c.style : c.full),
+        fixed_(c.fixed) {
+    if (!c.file.empty() && FT_New_Face(library, c.file.c_str(), c.index, &ft_) != 0) ft_ = nullptr;
+    if (ft_) {
+      face_ = cairo_ft_font_face_create_for_ft_face(ft_, 0);
+      // The FreeType face goes when cairo lets go of its face.
+      static const cairo_user_data_key_t key{};
+      cairo_font_face_set_user_data(face_, &key, ft_, [](void* f) { FT_Done_Face(static_cast<FT_Face>(f)); });
+      unsigned synth = 0;
+      if (c.embolden) synth |= CAIRO_FT_SYNTHESIZE_BOLD;
+      if (c.oblique) synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
+      if (synth) cairo_ft_font_face_set_synthesize(face_, synth);
+      ReadDesignMetrics(ft_);
+    } else {
+      // No usable font file at all: cairo's own fallback face still draws something.
+      face_ = cairo_toy_font_face_create("sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    }
+    Complete();
   }
-  ~TFontFace() {
-    cairo_font_face_destroy(face_);
-    FcPatternDestroy(pattern_);
-  }
+  ~TFontFace() { cairo_font_face_destroy(face_); }
 
   cairo_font_face_t* Face() const { return face_; }
+  FT_Face FreeTypeFace() const { return ft_; }
   const std::string& Family() const { return family_; }
   const std::string& Style() const { return style_; }
   const std::string& FullName() const { return full_; }
@@ -54,46 +72,37 @@ class TFontFace {
   bool serif = false;
 
  private:
-  void ReadDesignMetrics() {
-    // A throw-away scaled font gives access to the FreeType face behind cairo's face.
-    cairo_matrix_t m, id;
-    cairo_matrix_init_scale(&m, 16, 16);
-    cairo_matrix_init_identity(&id);
-    cairo_font_options_t* opt = cairo_font_options_create();
-    cairo_scaled_font_t* sf = cairo_scaled_font_create(face_, &m, &id, opt);
-    cairo_font_options_destroy(opt);
-    FT_Face ft = cairo_ft_scaled_font_lock_face(sf);
-    if (ft) {
-      units_per_em = ft->units_per_EM ? ft->units_per_EM : 2048;
-      hhea_ascent = ft->ascender;
-      hhea_descent = -ft->descender;
-      hhea_gap = ft->height - (ft->ascender - ft->descender);
-      max_advance = ft->max_advance_width;
-      underline_pos = ft->underline_position;
-      underline_thickness = ft->underline_thickness;
-      bbox[0] = static_cast<int>(ft->bbox.xMin);
-      bbox[1] = static_cast<int>(ft->bbox.yMax);
-      bbox[2] = static_cast<int>(ft->bbox.xMax);
-      bbox[3] = static_cast<int>(ft->bbox.yMin);
-      auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
-      if (os2 && os2->version != 0xFFFF) {
-        win_ascent = os2->usWinAscent;
-        win_descent = os2->usWinDescent;
-        avg_width = os2->xAvgCharWidth;
-        strikeout_pos = os2->yStrikeoutPosition;
-        strikeout_size = os2->yStrikeoutSize;
-        x_height = os2->sxHeight;
-        cap_height = os2->sCapHeight;
-        typo_gap = os2->sTypoLineGap;
-        fs_selection = os2->fsSelection;
-        fs_type = os2->fsType;
-        serif = (os2->sFamilyClass >> 8) >= 1 && (os2->sFamilyClass >> 8) <= 7;
-      }
-      auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST));
-      if (post) italic_angle = static_cast<int>(post->italicAngle / 6553.6);  // 16.16 degrees to tenths
-      cairo_ft_scaled_font_unlock_face(sf);
+  void ReadDesignMetrics(FT_Face ft) {
+    units_per_em = ft->units_per_EM ? ft->units_per_EM : 2048;
+    hhea_ascent = ft->ascender;
+    hhea_descent = -ft->descender;
+    hhea_gap = ft->height - (ft->ascender - ft->descender);
+    max_advance = ft->max_advance_width;
+    underline_pos = ft->underline_position;
+    underline_thickness = ft->underline_thickness;
+    bbox[0] = static_cast<int>(ft->bbox.xMin);
+    bbox[1] = static_cast<int>(ft->bbox.yMax);
+    bbox[2] = static_cast<int>(ft->bbox.xMax);
+    bbox[3] = static_cast<int>(ft->bbox.yMin);
+    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
+    if (os2 && os2->version != 0xFFFF) {
+      win_ascent = os2->usWinAscent;
+      win_descent = os2->usWinDescent;
+      avg_width = os2->xAvgCharWidth;
+      strikeout_pos = os2->yStrikeoutPosition;
+      strikeout_size = os2->yStrikeoutSize;
+      x_height = os2->sxHeight;
+      cap_height = os2->sCapHeight;
+      typo_gap = os2->sTypoLineGap;
+      fs_selection = os2->fsSelection;
+      fs_type = os2->fsType;
+      serif = (os2->sFamilyClass >> 8) >= 1 && (os2->sFamilyClass >> 8) <= 7;
     }
-    cairo_scaled_font_destroy(sf);
+    auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST));
+    if (post) italic_angle = static_cast<int>(post->italicAngle / 6553.6);  // 16.16 degrees to tenths
+  }
+
+  void Complete() {
     if (win_ascent + win_descent == 0) {
       win_ascent = hhea_ascent;
       win_descent = hhea_descent;
@@ -113,7 +122,7 @@ class TFontFace {
     }
   }
 
-  FcPattern* pattern_;
+  FT_Face ft_ = nullptr;
   cairo_font_face_t* face_ = nullptr;
   std::string family_, style_, full_;
   bool fixed_ = false;
@@ -147,6 +156,21 @@ Cache& TheCache() {
   return *cache;
 }
 
+std::string PatternString(FcPattern* p, const char* object) {
+  FcChar8* s = nullptr;
+  return FcPatternGetString(p, object, 0, &s) == FcResultMatch ? reinterpret_cast<char*>(s) : std::string();
+}
+
+FT_Library Library() {
+  static FT_Library library = [] {
+    FT_Library l = nullptr;
+    FT_Init_FreeType(&l);
+    return l;
+  }();
+  return library;
+}
+
+// Asks fontconfig for the best font of a family; an unknown family gets fontconfig's fallback.
 std::shared_ptr<TFontFace> ResolveFace(const std::string& family, bool bold, bool italic) {
   FcPattern* p = FcPatternCreate();
   FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -157,16 +181,25 @@ std::shared_ptr<TFontFace> ResolveFace(const std::string& family, bool bold, boo
   FcResult result = FcResultNoMatch;
   FcPattern* match = FcFontMatch(nullptr, p, &result);
   FcPatternDestroy(p);
-  if (!match) {
-    // No font at all under this name nor any fallback: take whatever fontconfig has.
-    FcPattern* any = FcPatternCreate();
-    FcConfigSubstitute(nullptr, any, FcMatchPattern);
-    FcDefaultSubstitute(any);
-    match = FcFontMatch(nullptr, any, &result);
-    FcPatternDestroy(any);
+  TFontFace::Choice c;
+  if (match) {
+    c.file = PatternString(match, FC_FILE);
+    FcPatternGetInteger(match, FC_INDEX, 0, &c.index);
+    c.family = PatternString(match, FC_FAMILY);
+    c.style = PatternString(match, FC_STYLE);
+    c.full = PatternString(match, FC_FULLNAME);
+    int spacing = 0, weight = 0, slant = 0;
+    c.fixed = FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_MONO;
+    FcBool embolden = FcFalse;
+    c.embolden = bold && ((FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden) ||
+                          (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
+                           weight < FC_WEIGHT_DEMIBOLD));
+    c.oblique = italic && FcPatternGetInteger(match, FC_SLANT, 0, &slant) == FcResultMatch &&
+                slant == FC_SLANT_ROMAN;
+    FcPatternDestroy(match);
   }
-  if (!match) match = FcPatternCreate();
-  return std::make_shared<TFontFace>(match);
+  if (c.family.empty()) c.family = family;
+  return std::make_shared<TFontFace>(Library(), c);
 }
 
 }  // namespace
@@ -227,6 +260,18 @@ TGlyphInfo TFontInstance::Measure(char32_t cp) const {
   if (ft) {
     g.Index = FT_Get_Char_Index(ft, cp);
     cairo_ft_scaled_font_unlock_face(scaled_);
+  }
+  // An outline-less face (the fallback) maps nothing: take cairo's own mapping.
+  if (!g.Index && !face_->FreeTypeFace()) {
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    char utf8[5] = {};
+    const std::string s = Utf8Encode(std::u32string(1, cp));
+    std::copy_n(s.data(), std::min<std::size_t>(s.size(), 4), utf8);
+    if (cairo_scaled_font_text_to_glyphs(scaled_, 0, 0, utf8, -1, &glyphs, &count, nullptr, nullptr, nullptr) ==
+            CAIRO_STATUS_SUCCESS && count > 0)
+      g.Index = static_cast<std::uint32_t>(glyphs[0].index);
+    cairo_glyph_free(glyphs);
   }
   cairo_glyph_t glyph{g.Index, 0, 0};
   cairo_text_extents_t ext;
@@ -302,3 +347,7 @@ std::shared_ptr<TFontInstance> AcquireFontInstance(const win::LOGFONT& lf) {
 }
 
 }  // namespace lab
+
+// fontconfig keeps its parsed configuration reachable only through offsets, not pointers, which the
+// leak checker of sanitizer builds cannot follow; its memory is not lost.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
