@@ -152,7 +152,8 @@ std::u32string TEditMask::TextOf(std::u32string_view EditText) const {
     if (s.Kind == TMaskCharKind::Literal) {
       if (save_literals_) out.push_back(s.Literal);
       ++p;
-    } else if (s.Required) {
+    } else if (s.Required || save_literals_) {
+      // With literals saved every character keeps its position.
       out.push_back(at(p++));
     } else {
       // A run of optional positions keeps its entered characters together, its blanks at the

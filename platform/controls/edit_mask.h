@@ -52,7 +52,8 @@ class TEditMask {
   // The edit text that shows Value (a Text value: with literals when they are saved, else only the
   // entered characters). Characters that do not fit their position show as blanks.
   std::u32string FormatText(std::u32string_view Value) const;
-  // Text from an edit text: blanks become spaces; literals stay only when they are saved.
+  // Text from an edit text: blanks become spaces; literals stay only when they are saved. Without
+  // them, each run of optional positions keeps its blanks at its end (with '!', at its front).
   std::u32string TextOf(std::u32string_view EditText) const;
   // Fits Value, given as text typed or pasted at Pos, into EditText: each character goes to the next
   // editable position (literals it matches are stepped over). False, with EditText untouched, when a
