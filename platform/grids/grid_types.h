@@ -75,9 +75,6 @@ using TGridDrawState = TSet<TGridDrawStateItem>;
 enum TGridScrollDirection : std::uint8_t { sdLeft, sdRight, sdUp, sdDown };
 using TGridScrollDirections = TSet<TGridScrollDirection>;
 
-// Which of its own scroll bars a grid shows.
-enum TScrollStyle : std::uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
-
 // The grid error messages.
 inline constexpr std::string_view SGridIndexOutOfRange = "Grid index out of range";
 inline constexpr std::string_view SFixedColTooBig = "Fixed column count must be less than column count";
