@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/classes/resources.h"
+
 namespace lab {
 
 // ---------------------------------------------------------------- TGraphic
@@ -164,8 +166,18 @@ std::uint32_t* TBitmap::ScanLine(int y) {
   return image_->Row(y);
 }
 
-void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) {
-  TDecodedImage img = DecodeBmp(data);
+void TBitmap::LoadFromResourceName(void*, std::string_view name) {
+  const std::span<const std::uint8_t> data = LoadResource(name, "BITMAP");
+  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+    LoadFromBytes(data);
+    return;
+  }
+  SetImage(DecodeDib(data, false));
+}
+
+void TBitmap::LoadFromBytes(std::span<const std::uint8_t> data) { SetImage(DecodeBmp(data)); }
+
+void TBitmap::SetImage(const TDecodedImage& img) {
   auto* bm = new TGdiBitmap(img.Width, img.Height, img.Monochrome);
   bm->BeginDirect();
   for (int y = 0; y < img.Height; ++y)

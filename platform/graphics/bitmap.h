@@ -93,6 +93,9 @@ class TBitmap : public TGraphic {
   void LoadFromBytes(std::span<const std::uint8_t> data) override;
   std::vector<std::uint8_t> SaveToBytes() const override;
   void LoadFromStream(TStream* stream) override;
+  // The named resource of type "BITMAP" (a BMP file, or a bare DIB). Raises EResNotFound
+  // "Resource NAME not found" when there is none; the instance is accepted for the framework's form.
+  void LoadFromResourceName(void* instance, std::string_view name);
   void Draw(TCanvas* canvas, const TRect& r) override;
   void Assign(TPersistent* Source) override;
 
@@ -103,6 +106,7 @@ class TBitmap : public TGraphic {
   class TBitmapCanvas;
   void EnsureImage();
   void ImageReplaced();
+  void SetImage(const TDecodedImage& img);
 
   TGdiRef<TGdiBitmap> image_;
   std::unique_ptr<TBitmapCanvas> canvas_;

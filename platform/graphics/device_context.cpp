@@ -844,6 +844,37 @@ bool TDeviceContext::Transfer(int x, int y, int w, int h, TDeviceContext* src, i
   return true;
 }
 
+void TDeviceContext::BlendImage(int x, int y, int w, int h, const std::uint32_t* pixels, int iw, int ih) {
+  if (w <= 0 || h <= 0 || iw <= 0 || ih <= 0 || !pixels) return;
+  const TRect dr = OffsetRect(LPtoDP(TRect{x, y, x + w, y + h}), origin_.X, origin_.Y);
+  const bool flip = MirroredX();
+  TGdiBitmap* bm = target();
+  bm->BeginDirect();
+  for (const TRect& c : SurfaceClip().Rects()) {
+    const TRect r = IntersectRect(c, dr);
+    for (int yy = r.Top; yy < r.Bottom; ++yy) {
+      const int py = static_cast<int>(static_cast<std::int64_t>(yy - dr.Top) * ih / dr.Height());
+      std::uint32_t* row = bm->Row(yy);
+      for (int xx = r.Left; xx < r.Right; ++xx) {
+        int px = static_cast<int>(static_cast<std::int64_t>(xx - dr.Left) * iw / dr.Width());
+        if (flip) px = iw - 1 - px;
+        const std::uint32_t s = pixels[static_cast<std::size_t>(py) * iw + px];
+        const std::uint32_t a = s >> 24;
+        if (a == 0) continue;
+        if (a == 255) {
+          row[xx] = 0xFF000000u | s;
+          continue;
+        }
+        const std::uint32_t d = row[xx];
+        auto mix = [a](std::uint32_t sc, std::uint32_t dc) { return (sc * a + dc * (255 - a) + 127) / 255; };
+        row[xx] = 0xFF000000u | (mix((s >> 16) & 0xFF, (d >> 16) & 0xFF) << 16) |
+                  (mix((s >> 8) & 0xFF, (d >> 8) & 0xFF) << 8) | mix(s & 0xFF, d & 0xFF);
+      }
+    }
+  }
+  bm->EndDirect();
+}
+
 bool TDeviceContext::BitBlt(int x, int y, int w, int h, TDeviceContext* src, int sx, int sy, win::DWORD rop) {
   return Transfer(x, y, w, h, src, sx, sy, w, h, rop, false, 0);
 }

@@ -121,6 +121,10 @@ class TDeviceContext {
   bool TransparentBlt(int x, int y, int w, int h, TDeviceContext* src, int sx, int sy, int sw, int sh,
                       win::COLORREF transparent);
 
+  // Blends straight-alpha 0xAARRGGBB pixels (iw × ih) into the logical rectangle (x, y, w, h),
+  // scaled to it (cursors and icons).
+  void BlendImage(int x, int y, int w, int h, const std::uint32_t* pixels, int iw, int ih);
+
   // --- text (UTF-32 and UTF-8; `dx` holds one advance per character when given)
   void ExtTextOut(int x, int y, win::UINT options, const TRect* rect, std::u32string_view text,
                   const int* dx = nullptr);
