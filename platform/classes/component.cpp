@@ -152,7 +152,7 @@ void TComponent::SetDesigning(bool Value, bool SetChildren) {
 
 void TComponent::GetChildren(const TGetChildProc& Proc, TComponent* /*Root*/) {
   for (TComponent* c : components_)
-    if (!c->HasParent()) Proc(c);
+    if (!c->HasParent() && !c->IsSubComponent()) Proc(c);
 }
 
 }  // namespace lab

@@ -88,11 +88,16 @@ class TComponent : public TPersistent {
   void RemoveFreeNotification(TComponent* AComponent);
 
   void SetDesigning(bool Value, bool SetChildren = true);
+  // A component that is part of its owner (such as a grid's sum list): a property that publishes it
+  // is streamed as nested properties ("SumList.Active = True"), not as a reference, and it is not
+  // written as a component of its own.
+  void SetSubComponent(bool Value) noexcept { sub_component_ = Value; }
+  bool IsSubComponent() const noexcept { return sub_component_; }
   virtual void Updating() { state_.Include(csUpdating); }
   virtual void Updated() { state_.Exclude(csUpdating); }
 
   // Form streaming: the components written inside this one's block (by default the owned
-  // components that have no parent component), the owner of components read inside it (nullptr:
+  // components that have no parent component and are not sub-components), the owner of components read inside it (nullptr:
   // the root) and the parent they get.
   virtual void GetChildren(const TGetChildProc& Proc, TComponent* Root);
   virtual TComponent* GetChildOwner() { return nullptr; }
@@ -143,6 +148,7 @@ class TComponent : public TPersistent {
   std::string name_;
   std::intptr_t tag_ = 0;
   TComponentState state_;
+  bool sub_component_ = false;
   std::unique_ptr<THandlerTable> handlers_;
 };
 

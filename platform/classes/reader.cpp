@@ -260,9 +260,17 @@ void TReader::ReadPropPath(TPersistent* Instance, const std::string& Name, int L
   std::size_t dot;
   while ((dot = rest.find('.')) != std::string_view::npos) {
     const TPropInfo* p = GetPropInfo(obj, rest.substr(0, dot));
-    if (!p || p->Kind() != tkClass || p->IsComponentRef() || !p->CanRead()) not_found();
+    if (!p || p->Kind() != tkClass || !p->CanRead()) not_found();
     obj = p->GetObject(obj);
     if (!obj) not_found();
+    if (p->IsComponentRef()) {
+      // Only a sub-component is read through; it loads with the tree.
+      auto* sub = static_cast<TComponent*>(obj);
+      if (!sub->IsSubComponent()) not_found();
+      sub->IncludeState(csLoading);
+      sub->IncludeState(csReading);
+      Track(sub);
+    }
     rest.remove_prefix(dot + 1);
   }
   if (const TPropInfo* p = GetPropInfo(obj, rest)) {

@@ -42,6 +42,11 @@ std::string EncodePiece(std::u32string_view CodePoints) {
   return s.empty() ? "''" : s;
 }
 
+bool IsSubComponentValue(TPersistent* Instance, const TPropInfo* Prop) {
+  auto* value = static_cast<TComponent*>(Prop->GetObject(Instance));
+  return value && value->IsSubComponent();
+}
+
 }  // namespace
 
 // ---- string lists: their lines are the defined property "Strings"
@@ -217,7 +222,7 @@ void TWriter::WriteProperties(TPersistent* Instance, TPersistent* Ancestor, cons
   if (Ancestor && Ancestor->ClassType() != Instance->ClassType()) Ancestor = nullptr;
   for (const TPropInfo* p : GetPropList(Instance)) {
     if (!p->CanRead()) continue;
-    const bool owned_object = p->Kind() == tkClass && !p->IsComponentRef();
+    const bool owned_object = p->Kind() == tkClass && (!p->IsComponentRef() || IsSubComponentValue(Instance, p));
     if (!owned_object && !p->CanWrite()) continue;
     if (!p->IsStored(Instance)) continue;
     WriteProperty(Instance, Ancestor, p, Prefix);
@@ -297,7 +302,7 @@ void TWriter::WriteProperty(TPersistent* Instance, TPersistent* Ancestor, const 
 
   TPersistent* value = Prop->GetObject(Instance);
   TPersistent* ancestor_value = Ancestor ? Prop->GetObject(Ancestor) : nullptr;
-  if (Prop->IsComponentRef()) {
+  if (Prop->IsComponentRef() && !IsSubComponentValue(Instance, Prop)) {
     auto* component = static_cast<TComponent*>(value);
     const std::string ref = ComponentRefName(component, root_);
     if (component && ref.empty()) return;  // a nameless component cannot be referred to

@@ -25,7 +25,7 @@ void RegisterTestColors() {
 namespace {
 
 void StartTestClasses() {
-  RegisterClasses<TTestGadget, TBigGadget, TTestFrame, TTestForm>();
+  RegisterClasses<TTestGadget, TBigGadget, TTestFrame, TTestForm, TSumHost>();
   RegisterTestColors();
 }
 

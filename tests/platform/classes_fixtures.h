@@ -292,6 +292,24 @@ class TTestFrame : public TComponent {
   TComponent* GetChildOwner() override { return this; }
 };
 
+// Publishes a component it owns as part of itself, as the grid does with its sum list.
+class TSumHost : public TComponent {
+  LAB_CLASS(TSumHost, TComponent)
+  LAB_PROPERTIES(TSumHost, TComponent)
+ public:
+  explicit TSumHost(TComponent* AOwner) : TComponent(AOwner), helper_(new TTestGadget(this)) {
+    helper_->SetName("Helper");
+    helper_->SetSubComponent(true);
+  }
+  TTestGadget* Helper() const { return helper_; }
+
+ private:
+  TTestGadget* helper_;
+};
+inline void TSumHost::DeclareProperties(TPropertyDeclarer<TSumHost>& P) {
+  P.Property("Helper", &TSumHost::Helper);
+}
+
 // The root of test forms.
 class TTestForm : public TComponent {
   LAB_CLASS(TTestForm, TComponent)

@@ -272,6 +272,38 @@ TEST_F(FormText, InlineAndInheritedBlocksReachExistingComponents) {
   EXPECT_EQ(WriteFormText(&form), text);
 }
 
+TEST_F(FormText, SubComponentsAreWrittenAsNestedProperties) {
+  TTestForm form(nullptr);
+  form.SetName("Form1");
+  auto* host = new TSumHost(&form);
+  host->SetName("Host1");
+  host->Helper()->SetCount(4);
+  host->Helper()->SetShade(shLight);
+  const char* text =
+      "object Form1: TTestForm\r\n"
+      "  object Host1: TSumHost\r\n"
+      "    Helper.Count = 4\r\n"
+      "    Helper.Shade = shLight\r\n"
+      "  end\r\n"
+      "end\r\n";
+  EXPECT_EQ(WriteFormText(&form), text);
+
+  TTestForm back(nullptr);
+  ReadFormText(text, &back);
+  auto* helper = static_cast<TSumHost*>(back.FindComponent("Host1"))->Helper();
+  EXPECT_EQ(helper->Count(), 4);
+  EXPECT_EQ(helper->Shade(), shLight);
+  EXPECT_EQ(helper->LoadedCalls, 1);
+  EXPECT_FALSE(helper->ComponentState().Contains(csLoading));
+  // A plain reference is not read through.
+  try {
+    ReadFormText("object F: TTestForm\n  object G: TTestGadget\n    Partner.Count = 1\n  end\nend", &back);
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_STREQ(e.what(), "Line 3: Error reading G.Partner.Count: Property Partner.Count does not exist");
+  }
+}
+
 TEST_F(FormText, DefinedPropertiesMayPassOverValuesTheyDoNotTake) {
   TTestForm form(nullptr);
   ReadFormText(

@@ -143,6 +143,34 @@ TEST(Properties, TypedAndTextAccess) {
   EXPECT_EQ(GetPropText(g, FindPropInfo(g, "OnClick")), "");
 }
 
+// Publishes a write-only property that redirects to its target, as property storage interceptors do.
+class TWidthInterceptor : public TPersistent {
+  LAB_CLASS(TWidthInterceptor, TPersistent)
+  LAB_PROPERTIES(TWidthInterceptor, TPersistent)
+ public:
+  explicit TWidthInterceptor(TTestItem* Target) : target_(Target) {}
+  void SetWidth(int Value) { target_->SetWidth(Value * 2); }
+
+ private:
+  TTestItem* target_;
+};
+void TWidthInterceptor::DeclareProperties(TPropertyDeclarer<TWidthInterceptor>& P) {
+  P.Property("Width", nullptr, &TWidthInterceptor::SetWidth);
+}
+
+TEST(Properties, WriteOnlyPropertiesTakeValuesButAreNeverRead) {
+  TTestGadget g(nullptr);
+  TTestItem* item = g.Items()->Add();
+  TWidthInterceptor interceptor(item);
+  const TPropInfo* width = FindPropInfo(&interceptor, "Width");
+  EXPECT_EQ(width->Kind(), tkInteger);
+  EXPECT_FALSE(width->CanRead());
+  EXPECT_TRUE(width->CanWrite());
+  SetPropText(&interceptor, width, "21");
+  EXPECT_EQ(item->Width(), 42);
+  EXPECT_THROW(width->GetOrd(&interceptor), EPropertyError);
+}
+
 TEST(Properties, PathsWithIndexesResolveForReadAndWrite) {
   RegisterTestClasses();
   TTestForm form(nullptr);
