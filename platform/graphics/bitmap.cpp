@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/classes/filer.h"
 #include "platform/classes/resources.h"
 
 namespace lab {
@@ -17,6 +18,32 @@ void TGraphic::SetTransparent(bool v) {
 void TGraphic::Changed() {
   modified_ = true;
   if (OnChange) OnChange(this);
+}
+
+void TGraphic::DefineProperties(TFiler& Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      "Data", [this](TStream& s) { ReadData(&s); }, [this](TStream& s) { WriteData(&s); }, !Empty());
+}
+
+void TGraphic::ReadData(TStream* stream) {
+  std::uint8_t size_bytes[4];
+  stream->ReadBuffer(size_bytes, 4);
+  const std::uint32_t size = size_bytes[0] | (size_bytes[1] << 8) | (size_bytes[2] << 16) |
+                             (static_cast<std::uint32_t>(size_bytes[3]) << 24);
+  if (size > stream->Size() - stream->Position()) throw EReadError("Stream read error");
+  std::vector<std::uint8_t> data(size);
+  stream->ReadBuffer(data.data(), size);
+  LoadFromBytes(data);
+}
+
+void TGraphic::WriteData(TStream* stream) const {
+  const std::vector<std::uint8_t> data = SaveToBytes();
+  const auto size = static_cast<std::uint32_t>(data.size());
+  const std::uint8_t size_bytes[4] = {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+                                      static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
+  stream->WriteBuffer(size_bytes, 4);
+  stream->WriteBuffer(data.data(), size);
 }
 
 void TGraphic::SaveToStream(TStream* stream) const {

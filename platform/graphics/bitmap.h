@@ -41,6 +41,11 @@ class TGraphic : public TPersistent {
   // Paints the graphic into r of the canvas (scaled when sizes differ).
   virtual void Draw(TCanvas* canvas, const TRect& r) = 0;
 
+  // In forms a picture travels as "Data": its byte length (4 bytes) and then its file.
+  void DefineProperties(TFiler& Filer) override;
+  void ReadData(TStream* stream);
+  void WriteData(TStream* stream) const;
+
   TNotifyEvent OnChange;
 
  protected:

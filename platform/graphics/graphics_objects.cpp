@@ -4,7 +4,9 @@
 #include <cstring>
 #include <strings.h>
 
+#include "platform/classes/unit_init.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/graphics_unit.h"
 
 namespace lab {
 namespace {
@@ -23,7 +25,19 @@ void TGraphicsObject::Changed() {
 
 // ---------------------------------------------------------------- TFont
 
-TFont::TFont() = default;
+void TFont::DeclareProperties(TPropertyDeclarer<TFont>& P) {
+  P.Property("Charset", &TFont::Charset, &TFont::SetCharset).Idents("TFontCharset").Default(win::DEFAULT_CHARSET);
+  P.Property("Color", &TFont::Color, &TFont::SetColor).Idents("TColor").Default(clWindowText);
+  P.Property("Height", &TFont::Height, &TFont::SetHeight).NoDefault();
+  P.Property("Name", &TFont::Name, &TFont::SetName);
+  P.Property("Orientation", &TFont::Orientation, &TFont::SetOrientation).Default(0);
+  P.Property("Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault);
+  P.Property("Size", &TFont::Size, &TFont::SetSize).Stored(false);
+  P.Property("Style", &TFont::Style, &TFont::SetStyle).Default(TFontStyles{});
+}
+
+// Fonts exist before any form is read: they make sure the colour and charset names are known.
+TFont::TFont() { UseUnit(GraphicsUnit); }
 
 TFont::~TFont() { DropHandle(); }
 
@@ -45,7 +59,7 @@ void TFont::SetName(const std::string& v) {
   Changed();
 }
 
-int TFont::Size() const noexcept { return -MulDivRound(height_, 72, ppi_); }
+int TFont::Size() const { return -MulDivRound(height_, 72, ppi_); }
 
 void TFont::SetSize(int points) { SetHeight(-MulDivRound(points, ppi_, 72)); }
 
@@ -158,6 +172,13 @@ void TFont::Assign(TPersistent* Source) {
 
 // ---------------------------------------------------------------- TPen
 
+void TPen::DeclareProperties(TPropertyDeclarer<TPen>& P) {
+  P.Property("Color", &TPen::Color, &TPen::SetColor).Idents("TColor").Default(clBlack);
+  P.Property("Mode", &TPen::Mode, &TPen::SetMode).Default(pmCopy);
+  P.Property("Style", &TPen::Style, &TPen::SetStyle).Default(psSolid);
+  P.Property("Width", &TPen::Width, &TPen::SetWidth).Default(1);
+}
+
 int PenModeToROP2(TPenMode mode) noexcept {
   static constexpr int kMix[] = {win::R2_BLACK,       win::R2_WHITE,      win::R2_NOP,
                                  win::R2_NOT,         win::R2_COPYPEN,    win::R2_NOTCOPYPEN,
@@ -240,6 +261,11 @@ void TPen::Assign(TPersistent* Source) {
 }
 
 // ---------------------------------------------------------------- TBrush
+
+void TBrush::DeclareProperties(TPropertyDeclarer<TBrush>& P) {
+  P.Property("Color", &TBrush::Color, &TBrush::SetColor).Idents("TColor").Default(clWhite);
+  P.Property("Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
+}
 
 TBrush::~TBrush() {
   if (handle_) handle_->Release();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/classes/persistent.h"
+#include "platform/classes/properties.h"
 #include "platform/graphics/colors.h"
 #include "platform/graphics/gdi_objects.h"
 #include "platform/rtl/set.h"
@@ -26,6 +27,8 @@ class TGraphicsObject : public TPersistent {
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
+LAB_ENUM_NAMES(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
+LAB_ENUM_NAMES(TFontPitch, "fpDefault", "fpVariable", "fpFixed")
 using TFontCharset = std::uint8_t;
 
 // Screen resolution the sizes in points are converted with.
@@ -35,6 +38,7 @@ constexpr const char* kDefaultFontName = "sans-serif";
 
 class TFont : public TGraphicsObject {
   LAB_CLASS(TFont, TGraphicsObject)
+  LAB_PROPERTIES(TFont, TGraphicsObject)
  public:
   TFont();
   ~TFont() override;
@@ -43,7 +47,7 @@ class TFont : public TGraphicsObject {
   void SetName(const std::string& v);
   // Size in points; Height in pixels: negative for the character height (the usual form), positive
   // for the cell height including internal leading.
-  int Size() const noexcept;
+  int Size() const;
   void SetSize(int points);
   int Height() const noexcept { return height_; }
   void SetHeight(int v);
@@ -92,11 +96,17 @@ enum TPenMode {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen,
   pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
+LAB_ENUM_NAMES(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame",
+               "psUserStyle", "psAlternate")
+LAB_ENUM_NAMES(TPenMode, "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",
+               "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask",
+               "pmXor", "pmNotXor")
 // The device mix (R2_*) of a pen mode.
 int PenModeToROP2(TPenMode mode) noexcept;
 
 class TPen : public TGraphicsObject {
   LAB_CLASS(TPen, TGraphicsObject)
+  LAB_PROPERTIES(TPen, TGraphicsObject)
  public:
   TPen() = default;
   ~TPen() override;
@@ -125,9 +135,12 @@ class TPen : public TGraphicsObject {
 };
 
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+LAB_ENUM_NAMES(TBrushStyle, "bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal",
+               "bsCross", "bsDiagCross")
 
 class TBrush : public TGraphicsObject {
   LAB_CLASS(TBrush, TGraphicsObject)
+  LAB_PROPERTIES(TBrush, TGraphicsObject)
  public:
   TBrush() = default;
   ~TBrush() override;

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "graphics_test_util.h"
+#include "platform/graphics/image_list.h"
+
+namespace lab {
+namespace {
+
+using test::At;
+using test::Clear;
+
+// Two 4×4 images side by side: the first red with a clear left column, the second blue.
+void TwoImages(TBitmap& image, TBitmap& mask) {
+  image.SetSize(8, 4);
+  Clear(image, clRed);
+  image.Canvas()->Brush()->SetColor(clBlue);
+  image.Canvas()->FillRect({4, 0, 8, 4});
+  mask.SetSize(8, 4);
+  Clear(mask, clBlack);
+  mask.Canvas()->Brush()->SetColor(clWhite);
+  mask.Canvas()->FillRect({0, 0, 1, 4});
+}
+
+TEST(GraphicsImageList, AddSlicesImagesAndDrawsThroughTheMask) {
+  TImageList list(nullptr, 4, 4);
+  TBitmap image, mask;
+  TwoImages(image, mask);
+  EXPECT_EQ(list.Add(&image, &mask), 0);
+  EXPECT_EQ(list.Count(), 2);
+
+  TBitmap dst(10, 10);
+  Clear(dst, clLime);
+  list.Draw(dst.Canvas(), 2, 3, 0);
+  EXPECT_EQ(At(dst, 2, 3), 0x00FF00u) << "clear in the mask";
+  EXPECT_EQ(At(dst, 3, 3), RGB(255, 0, 0));
+  EXPECT_EQ(At(dst, 5, 6), RGB(255, 0, 0));
+  EXPECT_EQ(At(dst, 6, 7), 0x00FF00u);
+  list.Draw(dst.Canvas(), 0, 0, 1);
+  EXPECT_EQ(At(dst, 1, 1), RGB(0, 0, 255));
+  list.Draw(dst.Canvas(), 0, 0, 2);  // out of range: nothing
+  list.Draw(dst.Canvas(), 0, 0, -1);
+
+  // A background colour fills the clear part.
+  list.SetBkColor(clYellow);
+  list.Draw(dst.Canvas(), 2, 3, 0);
+  EXPECT_EQ(At(dst, 2, 3), 0x00FFFFu);
+  // Unmasked lists draw whole rectangles.
+  list.SetBkColor(clNone);
+  list.SetMasked(false);
+  Clear(dst, clLime);
+  list.Draw(dst.Canvas(), 2, 3, 0);
+  EXPECT_EQ(At(dst, 2, 3), RGB(255, 0, 0));
+
+  TBitmap copy;
+  list.SetMasked(true);
+  list.GetBitmap(0, &copy);
+  EXPECT_EQ(copy.Width(), 4);
+  EXPECT_EQ(At(copy, 3, 3), RGB(255, 0, 0));
+  EXPECT_EQ(At(copy, 0, 0), 0xFFFFFFu) << "clear parts come out white";
+}
+
+TEST(GraphicsImageList, AddMaskedDisabledAndSelectedLooks) {
+  TImageList list(nullptr, 4, 4);
+  TBitmap image(4, 4);
+  Clear(image, clFuchsia);
+  image.Canvas()->Brush()->SetColor(clBlack);
+  image.Canvas()->FillRect({1, 1, 3, 3});
+  EXPECT_EQ(list.AddMasked(&image, clFuchsia), 0);
+  EXPECT_EQ(list.AddMasked(&image, clDefault), 1) << "the bottom-left colour";
+
+  TBitmap dst(8, 8);
+  Clear(dst, clWhite);
+  list.Draw(dst.Canvas(), 0, 0, 0, false);
+  const TColorRef shadow = SystemColorRGB(syscolor::BtnShadow), light = SystemColorRGB(syscolor::BtnHighlight);
+  EXPECT_EQ(At(dst, 1, 1), shadow);
+  EXPECT_EQ(At(dst, 2, 2), shadow);
+  EXPECT_EQ(At(dst, 3, 3), light) << "embossed one pixel down-right";
+  EXPECT_EQ(At(dst, 0, 0), 0xFFFFFFu);
+
+  Clear(dst, clWhite);
+  list.Draw(dst.Canvas(), 0, 0, 0, dsSelected, itImage);
+  EXPECT_NE(At(dst, 1, 1), 0u) << "tinted toward the highlight";
+  EXPECT_EQ(At(dst, 0, 0), 0xFFFFFFu);
+  Clear(dst, clLime);
+  list.Draw(dst.Canvas(), 0, 0, 0, dsNormal, itMask);
+  EXPECT_EQ(At(dst, 1, 1), 0u);
+  EXPECT_EQ(At(dst, 0, 0), 0xFFFFFFu);
+}
+
+TEST(GraphicsImageList, EditingNotifiesLinksAndRejectsBadIndexes) {
+  auto list = std::make_unique<TImageList>(nullptr);
+  TChangeLink link;
+  int link_changes = 0, list_changes = 0;
+  link.OnChange = [&](TObject* sender) {
+    EXPECT_EQ(sender, list.get());
+    ++link_changes;
+  };
+  list->OnChange = [&](TObject*) { ++list_changes; };
+  list->RegisterChanges(&link);
+  EXPECT_EQ(link.Sender(), list.get());
+
+  TBitmap image(48, 16);
+  Clear(image, clRed);
+  list->AddMasked(&image, clNone);
+  EXPECT_EQ(list->Count(), 3);
+  EXPECT_EQ(link_changes, 1);
+  EXPECT_EQ(list_changes, 1);
+
+  list->BeginUpdate();
+  list->Delete(0);
+  list->Move(0, 1);
+  list->EndUpdate();
+  EXPECT_EQ(list->Count(), 2);
+  EXPECT_EQ(link_changes, 2) << "one notice for the whole update";
+
+  try {
+    list->Delete(5);
+    ADD_FAILURE();
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), "Invalid ImageList Index");
+  }
+  EXPECT_THROW(list->Replace(-1, &image, nullptr), EInvalidOperation);
+  EXPECT_THROW(list->SetWidth(0), EInvalidOperation);
+
+  list->SetHeight(20);
+  EXPECT_EQ(list->Count(), 0) << "a new size empties the list";
+  list.reset();
+  EXPECT_EQ(link.Sender(), nullptr) << "the link forgets a freed list";
+
+  // A link freed first unregisters itself.
+  TImageList other(nullptr);
+  {
+    TChangeLink temporary;
+    other.RegisterChanges(&temporary);
+  }
+  other.AddMasked(&image, clNone);
+  EXPECT_EQ(other.Count(), 3);
+}
+
+TEST(GraphicsImageList, ImagesSurviveTheirStreamForm) {
+  TImageList list(nullptr, 4, 4);
+  TBitmap image, mask;
+  TwoImages(image, mask);
+  list.Add(&image, &mask);
+  list.Add(&image, &mask);
+  list.Add(&image, &mask);  // six images: two rows in the stored strip
+  list.SetBkColor(clBtnFace);
+  TMemoryStream stream;
+  list.WriteData(&stream);
+  stream.SetPosition(0);
+  TImageList back(nullptr);
+  back.ReadData(&stream);
+  EXPECT_EQ(back.Count(), 6);
+  EXPECT_EQ(back.Width(), 4);
+  EXPECT_EQ(back.BkColor(), static_cast<TColor>(SystemColorRGB(syscolor::BtnFace)));
+  TBitmap a, b;
+  for (int i = 0; i < 6; ++i) {
+    list.GetBitmap(i, &a);
+    back.GetBitmap(i, &b);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) ASSERT_EQ(At(a, x, y), At(b, x, y)) << i;
+  }
+  TMemoryStream junk;
+  junk.WriteBuffer("XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", 30);
+  junk.SetPosition(0);
+  EXPECT_THROW(back.ReadData(&junk), EReadError);
+  EXPECT_EQ(back.Count(), 6) << "a failed read keeps the images";
+}
+
+}  // namespace
+}  // namespace lab
