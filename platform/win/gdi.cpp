@@ -563,4 +563,6 @@ int GetTextFace(HDC dc, std::string* face) {
   return static_cast<int>(f.size());
 }
 
+DWORD GetFontLanguageInfo(HDC) { return 0; }
+
 }  // namespace lab::win

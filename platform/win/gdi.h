@@ -170,5 +170,8 @@ UINT GetOutlineTextMetrics(HDC dc, UINT size, OUTLINETEXTMETRIC* otm);
 BOOL GetCharABCWidths(HDC dc, UINT first, UINT last, ABC* abc);
 BOOL GetCharWidth32(HDC dc, UINT first, UINT last, int* widths);
 int GetTextFace(HDC dc, std::string* face);
+constexpr DWORD GCP_DBCS = 0x0001;
+// Text here is Unicode throughout: no font is a double-byte code-page font, so GCP_DBCS is never set.
+DWORD GetFontLanguageInfo(HDC dc);
 
 }  // namespace lab::win

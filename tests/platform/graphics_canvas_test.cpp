@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "graphics_test_util.h"
+#include <string>
+
 #include "platform/win/gdi.h"
 
 namespace lab {
@@ -115,6 +117,39 @@ TEST(GraphicsCanvas, LinesLeaveOutTheEndPointAndFollowPenStyles) {
   for (int x = 0; x < 30; ++x) EXPECT_EQ(At(bmp, x, 8), kWhite);
 }
 
+TEST(GraphicsCanvas, DashDotPatternsContinueAlongAPolyline) {
+  TBitmap bmp(60, 6);
+  Clear(bmp);
+  TCanvas* c = bmp.Canvas();
+  c->Brush()->SetStyle(bsClear);
+  auto row = [&](int y, int n) {
+    std::string s;
+    for (int x = 0; x < n; ++x) s += At(bmp, x, y) == kBlack ? '#' : '.';
+    return s;
+  };
+  c->Pen()->SetStyle(psDashDot);
+  c->MoveTo(0, 0);
+  c->LineTo(30, 0);
+  EXPECT_EQ(row(0, 30), "#########......###......######");
+  c->Pen()->SetStyle(psDashDotDot);
+  c->MoveTo(0, 2);
+  c->LineTo(30, 2);
+  EXPECT_EQ(row(2, 30), "#########...###...###...######");
+  c->Pen()->SetStyle(psAlternate);
+  c->MoveTo(0, 4);
+  c->LineTo(8, 4);
+  EXPECT_EQ(row(4, 8), "#.#.#.#.");
+  // The pattern runs on across the corner of a polyline instead of starting again.
+  Clear(bmp);
+  c->Brush()->SetStyle(bsClear);
+  c->Pen()->SetStyle(psDot);
+  const TPoint pts[] = {{0, 1}, {4, 1}, {4, 5}};
+  c->Polyline(pts);
+  EXPECT_EQ(row(1, 5), "###..");
+  EXPECT_EQ(At(bmp, 4, 2), kWhite);
+  EXPECT_EQ(At(bmp, 4, 3), kBlack);
+}
+
 TEST(GraphicsCanvas, DiagonalAndWideLines) {
   TBitmap bmp(20, 20);
   Clear(bmp);
@@ -131,6 +166,24 @@ TEST(GraphicsCanvas, DiagonalAndWideLines) {
   EXPECT_EQ(At(bmp, 9, 14), kBlack);
   EXPECT_EQ(At(bmp, 9, 16), kWhite);
   EXPECT_EQ(At(bmp, 9, 8), kWhite);
+  EXPECT_EQ(At(bmp, 1, 12), kBlack) << "round end caps reach past the end points";
+
+  // The grid's geometric pen: flat ends stop at the end points.
+  Clear(bmp);
+  win::HDC dc = c->Handle();
+  win::LOGBRUSH lb{win::BS_SOLID, 0x0000FF, 0};
+  win::HPEN pen = win::ExtCreatePen(win::PS_GEOMETRIC | win::PS_ENDCAP_FLAT | win::PS_JOIN_MITER, 3, &lb, 0, nullptr);
+  win::HGDIOBJ old = win::SelectObject(dc, pen);
+  const TPoint pts[] = {{5, 3}, {15, 3}};
+  const win::DWORD counts[] = {2};
+  win::PolyPolyline(dc, pts, counts, 1);
+  EXPECT_EQ(At(bmp, 5, 3), kRed);
+  EXPECT_EQ(At(bmp, 10, 2), kRed);
+  EXPECT_EQ(At(bmp, 10, 4), kRed);
+  EXPECT_EQ(At(bmp, 4, 3), kWhite);
+  EXPECT_EQ(At(bmp, 10, 6), kWhite);
+  win::SelectObject(dc, old);
+  win::DeleteObject(pen);
 }
 
 TEST(GraphicsCanvas, XorPenAndInversionsRestoreWhenDrawnTwice) {
