@@ -113,7 +113,9 @@ TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at
   bool top_down = height < 0;
   if (top_down) height = -height;
   if (and_mask) height /= 2;
-  if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxPixels) Invalid();
+  if (width <= 0 || height <= 0 || width > 32767 || height > 32767 ||
+      static_cast<std::int64_t>(width) * height > kMaxPixels)
+    Invalid();
   if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 16 && bit_count != 24 && bit_count != 32)
     Invalid();
   const bool rle = compression == 1 || compression == 2;

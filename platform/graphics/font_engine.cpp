@@ -331,18 +331,18 @@ std::shared_ptr<TFontInstance> AcquireFontInstance(const win::LOGFONT& lf) {
   std::lock_guard<std::mutex> lock(cache.mutex);
   auto& face = cache.faces[{family, bold, italic}];
   if (!face) face = ResolveFace(family, bold, italic);
-  int em;
+  // Sizes past any screen's use are held to 4096 pixels, so no height can overflow or exhaust memory.
+  double em;
   if (lf.lfHeight < 0) {
-    em = -lf.lfHeight;
+    em = -static_cast<double>(lf.lfHeight);
   } else if (lf.lfHeight > 0) {
-    em = RoundTo(static_cast<double>(lf.lfHeight) * face->units_per_em /
-                 (face->win_ascent + face->win_descent));
+    em = static_cast<double>(lf.lfHeight) * face->units_per_em / (face->win_ascent + face->win_descent);
   } else {
     em = 12;
   }
-  em = std::clamp(em, 1, 4096);
-  auto& inst = cache.instances[{face.get(), em}];
-  if (!inst) inst = std::make_shared<TFontInstance>(face, em);
+  const int em_px = static_cast<int>(std::lround(std::clamp(em, 1.0, 4096.0)));
+  auto& inst = cache.instances[{face.get(), em_px}];
+  if (!inst) inst = std::make_shared<TFontInstance>(face, em_px);
   return inst;
 }
 

@@ -46,9 +46,15 @@ TGdiBitmap::~TGdiBitmap() {
 }
 
 void TGdiBitmap::Create(int width, int height) {
+  if (width > kMaxSurfaceSide || height > kMaxSurfaceSide) throw EOutOfResources("Out of system resources");
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    throw EOutOfResources("Out of system resources");
+  }
   width_ = width;
   height_ = height;
-  surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  surface_ = s;
   cairo_surface_flush(surface_);
   data_ = cairo_image_surface_get_data(surface_);
   stride_ = cairo_image_surface_get_stride(surface_);
@@ -74,11 +80,11 @@ void TGdiBitmap::Resize(int width, int height) {
   cairo_surface_t* old = surface_;
   unsigned char* old_data = data_;
   const int old_stride = stride_, old_w = width_, old_h = height_;
+  Create(width, height);  // may raise: the old surface is still whole then
   if (cr_) {
     cairo_destroy(cr_);
     cr_ = nullptr;
   }
-  Create(width, height);
   const int w = std::min(width, old_w), h = std::min(height, old_h);
   for (int y = 0; y < h; ++y) std::memcpy(Row(y), old_data + y * old_stride, sizeof(std::uint32_t) * w);
   cairo_surface_destroy(old);

@@ -14,8 +14,15 @@
 #include "platform/graphics/font_engine.h"
 #include "platform/graphics/gdi_types.h"
 #include "platform/graphics/region.h"
+#include "platform/rtl/exceptions.h"
 
 namespace lab {
+
+// A surface that cannot be made (too large for the device): "Out of system resources".
+LAB_EXCEPTION(EOutOfResources, Exception);
+
+// Surfaces are limited to this many pixels on a side.
+constexpr int kMaxSurfaceSide = 32767;
 
 class TGdiObject {
  public:
@@ -126,7 +133,8 @@ class TGdiBrush : public TGdiObject {
   bool pmono_ = false;
 };
 
-// A 32-bit surface (cairo image surface, pixels 0xFFRRGGBB, always opaque). A monochrome bitmap keeps
+// A 32-bit surface (cairo image surface, pixels 0xFFRRGGBB, always opaque). Sizes past
+// kMaxSurfaceSide, or memory that cannot be had, raise EOutOfResources. A monochrome bitmap keeps
 // only black and white pixels; block transfers convert to and from it as the device layer does.
 class TGdiBitmap : public TGdiObject {
  public:

@@ -148,7 +148,12 @@ HBRUSH GetSysColorBrush(int index) { return SystemColorBrush(index); }
 HBITMAP CreateBitmap(int width, int height, UINT, UINT bits_per_pixel, const void* bits) {
   if (width < 0 || height < 0) return nullptr;
   const bool mono = bits_per_pixel == 1;
-  auto* bm = new TGdiBitmap(width, height, mono);
+  TGdiBitmap* bm;
+  try {
+    bm = new TGdiBitmap(width, height, mono);
+  } catch (const EOutOfResources&) {
+    return nullptr;  // the device layer answers with no handle
+  }
   if (bits && (bits_per_pixel == 1 || bits_per_pixel == 32)) {
     const auto* src = static_cast<const std::uint8_t*>(bits);
     const std::size_t stride =

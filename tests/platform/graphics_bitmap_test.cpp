@@ -238,6 +238,12 @@ TEST(GraphicsBitmap, SizeAssignAndCanvasNotifications) {
   EXPECT_EQ(At(bmp, 0, 0), RGB(255, 0, 0)) << "old pixels kept";
   EXPECT_EQ(At(bmp, 2, 2), RGB(255, 0, 0)) << "new ones take the brush colour";
 
+  // Sizes the device cannot hold are refused whole, keeping the picture.
+  EXPECT_THROW(bmp.SetSize(40000, 2), EOutOfResources);
+  EXPECT_EQ(bmp.Width(), 3);
+  EXPECT_EQ(At(bmp, 2, 2), RGB(255, 0, 0));
+  EXPECT_EQ(win::CreateBitmap(40000, 1, 1, 32, nullptr), nullptr);
+
   TBitmap copy;
   copy.Assign(&bmp);
   bmp.Canvas()->SetPixels(0, 0, clBlue);

@@ -122,6 +122,11 @@ TEST(GraphicsText, MetricsAreConsistentAndPitchIsReported) {
   ASSERT_TRUE(win::GetTextMetrics(s.dc(), &tm));
   EXPECT_NE(tm.tmPitchAndFamily & win::TMPF_FIXED_PITCH, 0);
   EXPECT_LT(s.c()->TextWidth("iii"), s.c()->TextWidth("WWW"));
+  // Absurd heights are held to a sane size instead of overflowing.
+  s.c()->Font()->SetHeight(INT32_MIN);
+  EXPECT_GT(s.c()->TextWidth("x"), 0);
+  s.c()->Font()->SetHeight(0);
+  EXPECT_GT(s.c()->TextWidth("x"), 0);
   // A positive height is the cell height.
   s.c()->Font()->SetHeight(20);
   ASSERT_TRUE(win::GetTextMetrics(s.dc(), &tm));
