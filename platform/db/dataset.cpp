@@ -1,0 +1,293 @@
+// TDataSet: opening and closing, states, editing and the events to the data links.
+#include "platform/db/dataset.h"
+
+#include <algorithm>
+
+#include "platform/db/data_link.h"
+#include "platform/db/data_source.h"
+#include "platform/db/db_errors.h"
+
+namespace lab {
+
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDataSet::~TDataSet() {
+  Destroying();
+  while (!sources_.empty()) sources_.back()->SetDataSet(nullptr);
+  DestroyFields();
+}
+
+void TDataSet::CheckActive() const {
+  if (state_ == dsInactive) DatabaseError(std::string(dbmsg::SDataSetClosed), this);
+}
+
+void TDataSet::CheckInactive() const {
+  if (state_ != dsInactive) DatabaseError(std::string(dbmsg::SDataSetOpen), this);
+}
+
+void TDataSet::CheckCanModify() const {
+  if (!CanModify()) DatabaseError(std::string(dbmsg::SDataSetReadOnly), this);
+}
+
+bool TDataSet::IsEmpty() const { return active_ >= record_count_ && state_ != dsInsert; }
+
+void TDataSet::SetActive(bool Value) {
+  if (Value == Active()) return;
+  const bool destroying = ComponentState().Contains(csDestroying);
+  if (Value) {
+    Fire(BeforeOpen, this);
+    OpenCursor();
+    SetState(dsBrowse);
+    Fire(AfterOpen, this);
+    if (!IsEmpty()) Fire(AfterScroll, this);
+  } else {
+    if (!destroying) Fire(BeforeClose, this);
+    SetState(dsInactive);
+    CloseCursor();
+    if (!destroying) Fire(AfterClose, this);
+  }
+}
+
+void TDataSet::OpenCursor() {
+  try {
+    InternalOpen();
+    BindFields();
+  } catch (...) {
+    if (IsCursorOpen()) InternalClose();
+    DestroyFields();
+    throw;
+  }
+  buffers_.assign(1, TRecordBuffer());
+  buffer_count_ = 0;
+  ClearBuffers();
+  InternalFirst();
+  UpdateBufferCount();
+  bof_ = true;
+  eof_ = record_count_ == 0;
+}
+
+void TDataSet::CloseCursor() {
+  FreeFieldBuffers();
+  ClearBuffers();
+  buffers_.clear();
+  buffer_count_ = 0;
+  InternalClose();
+  DestroyFields();
+}
+
+void TDataSet::SetState(TDataSetState Value) {
+  if (state_ == Value) return;
+  state_ = Value;
+  modified_ = false;
+  DataEvent(deUpdateState, 0);
+}
+
+TDataSetState TDataSet::SetTempState(TDataSetState Value) {
+  const TDataSetState old = state_;
+  state_ = Value;
+  return old;
+}
+
+void TDataSet::DataEvent(TDataEvent Event, std::intptr_t Info) {
+  if (Event == deFieldChange) {
+    if (reinterpret_cast<TField*>(Info)->FieldKind() == fkData) modified_ = true;
+    UpdateCalcFields();
+  }
+  // Pending edits of the controls are data, not display: they are collected even while the
+  // controls are disabled, so a Post in a disabled stretch loses nothing.
+  if (disable_count_ == 0 || Event == deUpdateRecord) {
+    const std::vector<TDataSource*> sources = sources_;
+    for (TDataSource* source : sources) source->DataEvent(Event, Info);
+  } else if ((Event == deUpdateState && state_ == dsInactive) || Event == deLayoutChange) {
+    enable_event_ = deLayoutChange;
+  }
+}
+
+void TDataSet::DisableControls() {
+  if (disable_count_ == 0) {
+    disable_state_ = state_;
+    enable_event_ = deDataSetChange;
+  }
+  ++disable_count_;
+}
+
+void TDataSet::EnableControls() {
+  if (disable_count_ == 0) return;
+  if (--disable_count_ > 0) return;
+  if (disable_state_ != state_) DataEvent(deUpdateState, 0);
+  if (disable_state_ != dsInactive && state_ != dsInactive) DataEvent(enable_event_, 0);
+}
+
+void TDataSet::AddDataSource(TDataSource* Source) {
+  sources_.push_back(Source);
+  Source->dataset_ = this;
+  UpdateBufferCount();
+  Source->UpdateState();
+}
+
+void TDataSet::RemoveDataSource(TDataSource* Source) {
+  Source->dataset_ = nullptr;
+  sources_.erase(std::remove(sources_.begin(), sources_.end(), Source), sources_.end());
+  Source->UpdateState();
+  UpdateBufferCount();
+}
+
+// ---- Editing ----
+
+void TDataSet::InitRecord(TRecordBuffer& Buffer) {
+  Buffer.Handle = -1;
+  Buffer.Bookmark.clear();
+  Buffer.BookmarkFlag = bfInserted;
+  Buffer.Calc.assign(static_cast<std::size_t>(calc_count_), Null());
+  Buffer.Editing = true;
+  edit_values_.assign(static_cast<std::size_t>(field_defs_.Count()), Null());
+}
+
+void TDataSet::FreeFieldBuffers() {
+  edit_values_.clear();
+  for (TRecordBuffer& b : buffers_) b.Editing = false;
+}
+
+void TDataSet::Edit() {
+  if (IsEditMode(state_)) return;
+  if (record_count_ == 0) {
+    Insert();
+    return;
+  }
+  CheckBrowseMode();
+  CheckCanModify();
+  Fire(BeforeEdit, this);
+  UpdateCursorPos();
+  InternalEdit();
+  TRecordBuffer& buffer = buffers_[static_cast<std::size_t>(active_)];
+  edit_values_.assign(static_cast<std::size_t>(field_defs_.Count()), Null());
+  for (TField* f : fields_)
+    if (f->FieldKind() == fkData && f->FieldNo() > 0)
+      edit_values_[static_cast<std::size_t>(f->FieldNo() - 1)] = GetFieldData(f, buffer);
+  buffer.Editing = true;
+  SetState(dsEdit);
+  DataEvent(deRecordChange, 0);
+  Fire(AfterEdit, this);
+}
+
+void TDataSet::BeginInsertAppend() {
+  CheckBrowseMode();
+  CheckCanModify();
+  Fire(BeforeInsert, this);
+  Fire(BeforeScroll, this);
+}
+
+void TDataSet::EndInsertAppend() {
+  SetState(dsInsert);
+  try {
+    Fire(OnNewRecord, this);
+  } catch (...) {
+    UpdateCursorPos();
+    FreeFieldBuffers();
+    SetState(dsBrowse);
+    Resync({});
+    throw;
+  }
+  modified_ = false;
+  DataEvent(deDataSetChange, 0);
+  Fire(AfterInsert, this);
+  Fire(AfterScroll, this);
+}
+
+void TDataSet::Insert() {
+  BeginInsertAppend();
+  const bool empty = record_count_ == 0;
+  const TRecordBuffer old = empty ? TRecordBuffer() : buffers_[static_cast<std::size_t>(active_)];
+  MoveBuffer(record_count_, active_);
+  TRecordBuffer& buffer = buffers_[static_cast<std::size_t>(active_)];
+  InitRecord(buffer);
+  if (empty) {
+    buffer.BookmarkFlag = bfBOF;
+  } else {
+    buffer.Handle = old.Handle;
+    buffer.Bookmark = old.Bookmark;
+  }
+  if (record_count_ < buffer_count_) ++record_count_;
+  // The cursor no longer matches the shifted buffers.
+  CursorPosChanged();
+  InternalInsert();
+  EndInsertAppend();
+}
+
+void TDataSet::Append() {
+  BeginInsertAppend();
+  ClearBuffers();
+  TRecordBuffer& buffer = buffers_[0];
+  InitRecord(buffer);
+  buffer.BookmarkFlag = bfEOF;
+  record_count_ = 1;
+  bof_ = false;
+  GetPriorRecords();
+  InternalLast();
+  CursorPosChanged();
+  EndInsertAppend();
+}
+
+void TDataSet::UpdateRecord() {
+  if (!IsEditMode(state_)) DatabaseError(std::string(dbmsg::SNotEditing), this);
+  DataEvent(deUpdateRecord, 0);
+}
+
+void TDataSet::Post() {
+  UpdateRecord();
+  DataEvent(deCheckBrowseMode, 0);
+  Fire(BeforePost, this);
+  CheckRequiredFields();
+  UpdateCursorPos();
+  InternalPost();
+  FreeFieldBuffers();
+  SetState(dsBrowse);
+  Resync({});
+  Fire(AfterPost, this);
+}
+
+void TDataSet::Cancel() {
+  if (!IsEditMode(state_)) return;
+  DataEvent(deCheckBrowseMode, 0);
+  Fire(BeforeCancel, this);
+  UpdateCursorPos();
+  if (state_ == dsEdit) InternalCancel();
+  FreeFieldBuffers();
+  SetState(dsBrowse);
+  Resync({});
+  Fire(AfterCancel, this);
+}
+
+void TDataSet::Delete() {
+  CheckActive();
+  if (state_ == dsInsert) {
+    Cancel();
+    return;
+  }
+  if (record_count_ == 0) DatabaseError(std::string(dbmsg::SDataSetEmpty), this);
+  CheckCanModify();
+  DataEvent(deCheckBrowseMode, 0);
+  Fire(BeforeDelete, this);
+  Fire(BeforeScroll, this);
+  UpdateCursorPos();
+  InternalDelete();
+  FreeFieldBuffers();
+  SetState(dsBrowse);
+  Resync({});
+  Fire(AfterDelete, this);
+  Fire(AfterScroll, this);
+}
+
+void TDataSet::CheckBrowseMode() {
+  CheckActive();
+  DataEvent(deCheckBrowseMode, 0);
+  if (IsEditMode(state_)) {
+    UpdateRecord();
+    if (modified_)
+      Post();
+    else
+      Cancel();
+  }
+}
+
+}  // namespace lab

@@ -1,0 +1,388 @@
+// Parsing and evaluating filter texts.
+#include "platform/db/filter_text.h"
+
+#include <cctype>
+
+#include "platform/db/db_errors.h"
+#include "platform/db/field_values.h"
+#include "platform/rtl/numbers.h"
+#include "platform/rtl/strutils.h"
+#include "platform/rtl/utf8.h"
+
+namespace lab {
+
+bool MatchesLikePattern(std::string_view Text, std::u32string_view Pattern) {
+  const std::u32string text = Utf8Decode(Text);
+  // Greedy matching with one backtrack point for the last %: linear for the usual masks.
+  std::size_t t = 0, p = 0, star_p = std::u32string::npos, star_t = 0;
+  while (t < text.size()) {
+    if (p < Pattern.size() && (Pattern[p] == U'_' || Pattern[p] == text[t])) {
+      ++t;
+      ++p;
+    } else if (p < Pattern.size() && Pattern[p] == U'%') {
+      star_p = p++;
+      star_t = t;
+    } else if (star_p != std::u32string::npos) {
+      p = star_p + 1;
+      t = ++star_t;
+    } else {
+      return false;
+    }
+  }
+  while (p < Pattern.size() && Pattern[p] == U'%') ++p;
+  return p == Pattern.size();
+}
+
+namespace {
+
+enum class TTok { End, Name, String, Number, LParen, RParen, Op, Word };
+
+struct TToken {
+  TTok Kind = TTok::End;
+  std::string Text;  // name, string value, number text, operator, or keyword in upper case
+};
+
+[[noreturn]] void FilterError(const std::string& message) { DatabaseError(message); }
+
+std::string Describe(const TToken& t) {
+  switch (t.Kind) {
+    case TTok::End: return "end of expression";
+    case TTok::String: return QuotedStr(t.Text);
+    default: return "'" + t.Text + "'";
+  }
+}
+
+class TLexer {
+ public:
+  explicit TLexer(std::string_view text) : s_(text) {}
+
+  TToken Next() {
+    while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_]))) ++i_;
+    TToken t;
+    if (i_ >= s_.size()) return t;
+    const char c = s_[i_];
+    if (c == '\'') {
+      t.Kind = TTok::String;
+      t.Text = Quoted('\'', "Unterminated string constant");
+    } else if (c == '[') {
+      t.Kind = TTok::Name;
+      const std::size_t end = s_.find(']', i_ + 1);
+      if (end == std::string_view::npos) FilterError("Unterminated field name");
+      t.Text = std::string(s_.substr(i_ + 1, end - i_ - 1));
+      i_ = end + 1;
+    } else if (c == '"') {
+      t.Kind = TTok::Name;
+      t.Text = Quoted('"', "Unterminated field name");
+    } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+               (c == '.' && i_ + 1 < s_.size() && std::isdigit(static_cast<unsigned char>(s_[i_ + 1])))) {
+      t.Kind = TTok::Number;
+      const std::size_t start = i_;
+      while (i_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.')) ++i_;
+      if (i_ < s_.size() && (s_[i_] == 'e' || s_[i_] == 'E')) {
+        ++i_;
+        if (i_ < s_.size() && (s_[i_] == '+' || s_[i_] == '-')) ++i_;
+        while (i_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[i_]))) ++i_;
+      }
+      t.Text = std::string(s_.substr(start, i_ - start));
+    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' || static_cast<unsigned char>(c) >= 0x80) {
+      const std::size_t start = i_;
+      while (i_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_' ||
+                                static_cast<unsigned char>(s_[i_]) >= 0x80))
+        ++i_;
+      t.Text = std::string(s_.substr(start, i_ - start));
+      const std::string upper = UpperCase(t.Text);
+      static constexpr std::string_view kWords[] = {"AND", "OR", "NOT", "IS", "NULL", "LIKE", "TRUE", "FALSE"};
+      t.Kind = TTok::Name;
+      for (std::string_view w : kWords)
+        if (upper == w) {
+          t.Kind = TTok::Word;
+          t.Text = upper;
+        }
+    } else if (c == '(' || c == ')') {
+      t.Kind = c == '(' ? TTok::LParen : TTok::RParen;
+      t.Text = std::string(1, c);
+      ++i_;
+    } else if (c == '=' || c == '<' || c == '>' || c == '!') {
+      t.Kind = TTok::Op;
+      t.Text = std::string(1, c);
+      ++i_;
+      if (i_ < s_.size() && (s_[i_] == '=' || (c == '<' && s_[i_] == '>'))) t.Text += s_[i_++];
+      if (t.Text == "!") FilterError("Invalid filter expression character: '!'");
+    } else {
+      const std::size_t len = Utf8Next(s_, i_) - i_;
+      FilterError("Invalid filter expression character: '" + std::string(s_.substr(i_, len)) + "'");
+    }
+    return t;
+  }
+
+ private:
+  std::string Quoted(char quote, const char* unterminated) {
+    std::string out;
+    ++i_;
+    for (;;) {
+      if (i_ >= s_.size()) FilterError(unterminated);
+      if (s_[i_] == quote) {
+        if (i_ + 1 < s_.size() && s_[i_ + 1] == quote) {
+          out += quote;
+          i_ += 2;
+          continue;
+        }
+        ++i_;
+        return out;
+      }
+      out += s_[i_++];
+    }
+  }
+
+  std::string_view s_;
+  std::size_t i_ = 0;
+};
+
+}  // namespace
+
+class TFilterExpression::TParser {
+ public:
+  TParser(TFilterExpression& e, std::string_view text, const TFieldResolver& resolve)
+      : e_(e), lex_(text), resolve_(resolve) {
+    Advance();
+  }
+
+  int ParseAll() {
+    const int root = Or();
+    if (tok_.Kind != TTok::End) FilterError("Filter expression incorrectly terminated: " + Describe(tok_) + " unexpected");
+    return root;
+  }
+
+ private:
+  void Advance() { tok_ = lex_.Next(); }
+  bool IsWord(std::string_view w) const { return tok_.Kind == TTok::Word && tok_.Text == w; }
+
+  int Add(TNode n) {
+    e_.nodes_.push_back(std::move(n));
+    return static_cast<int>(e_.nodes_.size()) - 1;
+  }
+  int Binary(TOp op, int a, int b) {
+    TNode n;
+    n.Op = op;
+    n.A = a;
+    n.B = b;
+    return Add(std::move(n));
+  }
+
+  int Or() {
+    int left = And();
+    while (IsWord("OR")) {
+      Advance();
+      left = Binary(TOp::Or, left, And());
+    }
+    return left;
+  }
+  int And() {
+    int left = Not();
+    while (IsWord("AND")) {
+      Advance();
+      left = Binary(TOp::And, left, Not());
+    }
+    return left;
+  }
+  int Not() {
+    if (IsWord("NOT")) {
+      Advance();
+      return Binary(TOp::Not, Not(), -1);
+    }
+    return Predicate();
+  }
+
+  int Predicate() {
+    if (tok_.Kind == TTok::LParen) {
+      Advance();
+      const int inner = Or();
+      if (tok_.Kind != TTok::RParen) FilterError("')' expected but " + Describe(tok_) + " found");
+      Advance();
+      return inner;
+    }
+    const int left = Operand();
+    if (tok_.Kind == TTok::Op) {
+      const std::string op = tok_.Text;
+      Advance();
+      if (IsWord("NULL")) {
+        if (op != "=" && op != "<>" && op != "!=") FilterError("NULL only allowed with '=' and '<>'");
+        Advance();
+        return Binary(op == "=" ? TOp::IsNull : TOp::IsNotNull, left, -1);
+      }
+      const int right = Operand();
+      if (IsNull(left) || IsNull(right)) FilterError("NULL only allowed with '=' and '<>'");
+      Harmonise(left, right);
+      Harmonise(right, left);
+      const TOp kind = op == "=" ? TOp::Eq : op == "<>" || op == "!=" ? TOp::Ne : op == "<" ? TOp::Lt
+                       : op == ">" ? TOp::Gt : op == "<=" ? TOp::Le : TOp::Ge;
+      return Binary(kind, left, right);
+    }
+    if (IsWord("IS")) {
+      Advance();
+      bool negate = false;
+      if (IsWord("NOT")) {
+        negate = true;
+        Advance();
+      }
+      if (!IsWord("NULL")) FilterError("NULL expected but " + Describe(tok_) + " found");
+      Advance();
+      return Binary(negate ? TOp::IsNotNull : TOp::IsNull, left, -1);
+    }
+    bool negate = false;
+    if (IsWord("NOT")) {
+      negate = true;
+      Advance();
+      if (!IsWord("LIKE")) FilterError("LIKE expected but " + Describe(tok_) + " found");
+    }
+    if (IsWord("LIKE")) {
+      Advance();
+      const int right = Operand();
+      if (IsNull(right)) FilterError("NULL only allowed with '=' and '<>'");
+      const int node = Binary(negate ? TOp::NotLike : TOp::Like, left, right);
+      if (e_.nodes_[static_cast<std::size_t>(right)].Op == TOp::Const)
+        e_.nodes_[static_cast<std::size_t>(node)].Pattern = Utf8Decode(e_.nodes_[static_cast<std::size_t>(right)].Value.AsString());
+      return node;
+    }
+    if (IsNull(left)) FilterError("NULL only allowed with '=' and '<>'");
+    return Binary(TOp::Truth, left, -1);
+  }
+
+  int Operand() {
+    TNode n;
+    n.Op = TOp::Const;
+    switch (tok_.Kind) {
+      case TTok::Name: {
+        n.Op = TOp::Field;
+        if (!resolve_(tok_.Text, n.Field, n.FieldType)) DatabaseErrorFmt(dbmsg::SFieldNotFound, nullptr, tok_.Text);
+        break;
+      }
+      case TTok::String:
+        n.Value = Variant(tok_.Text);
+        break;
+      case TTok::Number: {
+        std::int64_t i;
+        if (tok_.Text.find_first_of(".eE") == std::string::npos && TryStrToInt64(tok_.Text, i)) {
+          n.Value = Variant(i);
+        } else {
+          static const TFormatSettings dot;  // the default settings use '.'
+          double d;
+          if (!TryStrToFloat(tok_.Text, d, dot)) FilterError("Invalid number " + Describe(tok_));
+          n.Value = Variant(d);
+        }
+        break;
+      }
+      case TTok::Word:
+        if (tok_.Text == "TRUE" || tok_.Text == "FALSE") {
+          n.Value = Variant(tok_.Text == "TRUE");
+          break;
+        }
+        if (tok_.Text == "NULL") {
+          n.Value = Null();
+          break;
+        }
+        [[fallthrough]];
+      default:
+        FilterError("Expression expected but " + Describe(tok_) + " found");
+    }
+    Advance();
+    return Add(std::move(n));
+  }
+
+  bool IsNull(int node) const {
+    const TNode& n = e_.nodes_[static_cast<std::size_t>(node)];
+    return n.Op == TOp::Const && VarIsNull(n.Value);
+  }
+
+  // A text constant compared with a field is read as a value of the field's type.
+  void Harmonise(int constant, int field) {
+    TNode& c = e_.nodes_[static_cast<std::size_t>(constant)];
+    const TNode& f = e_.nodes_[static_cast<std::size_t>(field)];
+    // Only text needs reading: numbers and Booleans compare by value as they are.
+    if (c.Op != TOp::Const || f.Op != TOp::Field || c.Value.Type() != varString) return;
+    static const TFormatSettings dot;
+    Variant converted;
+    if (ConvertFieldValue(f.FieldType, c.Value, converted, dot) != TConvertResult::Ok &&
+        ConvertFieldValue(f.FieldType, c.Value, converted) != TConvertResult::Ok)
+      FilterError("Type mismatch in expression: " + (c.Value.Type() == varString ? QuotedStr(c.Value.AsString()) : c.Value.AsString()) +
+                  " does not suit field of type " + FieldTypeName(f.FieldType));
+    c.Value = std::move(converted);
+  }
+
+  TFilterExpression& e_;
+  TLexer lex_;
+  const TFieldResolver& resolve_;
+  TToken tok_;
+};
+
+TFilterExpression::TFilterExpression() = default;
+TFilterExpression::~TFilterExpression() = default;
+TFilterExpression::TFilterExpression(TFilterExpression&&) noexcept = default;
+TFilterExpression& TFilterExpression::operator=(TFilterExpression&&) noexcept = default;
+
+TFilterExpression TFilterExpression::Parse(std::string_view Text, const TFieldResolver& Resolve) {
+  TFilterExpression e;
+  if (Trim(Text).empty()) return e;
+  TParser parser(e, Text, Resolve);
+  e.root_ = parser.ParseAll();
+  return e;
+}
+
+Variant TFilterExpression::Value(int Node, const TValueReader& Read) const {
+  const TNode& n = nodes_[static_cast<std::size_t>(Node)];
+  if (n.Op == TOp::Field) return Read(n.Field);
+  if (n.Op == TOp::Const) return n.Value;
+  return Variant(Test(Node, Read));
+}
+
+bool TFilterExpression::Test(int Node, const TValueReader& Read) const {
+  const TNode& n = nodes_[static_cast<std::size_t>(Node)];
+  switch (n.Op) {
+    case TOp::And: return Test(n.A, Read) && Test(n.B, Read);
+    case TOp::Or: return Test(n.A, Read) || Test(n.B, Read);
+    case TOp::Not: return !Test(n.A, Read);
+    case TOp::IsNull: case TOp::IsNotNull: {
+      const Variant v = Value(n.A, Read);
+      return (VarIsNull(v) || VarIsEmpty(v)) == (n.Op == TOp::IsNull);
+    }
+    case TOp::Truth: {
+      const Variant v = Value(n.A, Read);
+      if (VarIsNull(v) || VarIsEmpty(v)) return false;
+      try {
+        return v.AsBoolean();
+      } catch (const EVariantError&) {
+        return false;
+      }
+    }
+    case TOp::Like: case TOp::NotLike: {
+      const Variant v = Value(n.A, Read), p = Value(n.B, Read);
+      if (VarIsNull(v) || VarIsNull(p)) return false;
+      const bool match = n.Pattern.empty() && nodes_[static_cast<std::size_t>(n.B)].Op != TOp::Const
+                             ? MatchesLikePattern(v.AsString(), Utf8Decode(p.AsString()))
+                             : MatchesLikePattern(v.AsString(), n.Pattern);
+      return match == (n.Op == TOp::Like);
+    }
+    case TOp::Field: case TOp::Const:
+      return false;  // operands are never tested on their own: the parser wraps them in Truth
+    default: {
+      const Variant a = Value(n.A, Read), b = Value(n.B, Read);
+      if (VarIsNull(a) || VarIsEmpty(a) || VarIsNull(b) || VarIsEmpty(b)) return false;
+      const TVariantRelationship r = VarCompareValue(a, b);
+      switch (n.Op) {
+        case TOp::Eq: return r == vrEqual;
+        case TOp::Ne: return r != vrEqual;
+        case TOp::Lt: return r == vrLessThan;
+        case TOp::Gt: return r == vrGreaterThan;
+        case TOp::Le: return r == vrLessThan || r == vrEqual;
+        case TOp::Ge: return r == vrGreaterThan || r == vrEqual;
+        default: return false;
+      }
+    }
+  }
+}
+
+bool TFilterExpression::Evaluate(const TValueReader& Read) const {
+  return root_ < 0 || Test(root_, Read);
+}
+
+}  // namespace lab

@@ -1,0 +1,63 @@
+#pragma once
+// Filter texts of the in-memory dataset:
+//   Name = 'Smith' AND (Age >= 18 OR Member) AND City LIKE 'Ber%' AND Phone IS NOT NULL
+// Operands are field names (plain, [bracketed] or "double-quoted"), 'text' (quotes doubled
+// inside), numbers, TRUE, FALSE and NULL. Operators: = <> != < > <= >=, LIKE and NOT LIKE with %
+// (any run of characters) and _ (one character), IS [NOT] NULL, NOT, AND, OR, parentheses;
+// keywords in any case. A field alone tests a Boolean field. A comparison with a null value is
+// false (as in SQL); "= NULL" and "<> NULL" mean IS NULL and IS NOT NULL. A text constant compared
+// with a field is read as the field's type when the text is parsed, so a bad constant is reported
+// at once. Errors raise EDatabaseError.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/field_types.h"
+#include "platform/rtl/variant.h"
+
+namespace lab {
+
+class TFilterExpression {
+ public:
+  // Answers false when no field has that name.
+  using TFieldResolver = std::function<bool(std::string_view Name, int& Index, TFieldType& Type)>;
+  // The value of field Index of the record being tested.
+  using TValueReader = std::function<Variant(int Index)>;
+
+  TFilterExpression();
+  ~TFilterExpression();
+  TFilterExpression(TFilterExpression&&) noexcept;
+  TFilterExpression& operator=(TFilterExpression&&) noexcept;
+
+  static TFilterExpression Parse(std::string_view Text, const TFieldResolver& Resolve);
+
+  bool Empty() const { return nodes_.empty(); }
+  // An empty expression accepts every record.
+  bool Evaluate(const TValueReader& Read) const;
+
+ private:
+  enum class TOp { Field, Const, Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike, IsNull, IsNotNull, Not, And, Or, Truth };
+  struct TNode {
+    TOp Op = TOp::Const;
+    int A = -1, B = -1;  // child nodes
+    int Field = -1;
+    TFieldType FieldType = ftUnknown;
+    Variant Value;
+    std::u32string Pattern;  // LIKE with a constant pattern, decoded once
+  };
+  class TParser;
+
+  Variant Value(int Node, const TValueReader& Read) const;
+  bool Test(int Node, const TValueReader& Read) const;
+
+  std::vector<TNode> nodes_;
+  int root_ = -1;
+};
+
+// SQL LIKE matching of UTF-8 text against a decoded pattern with % and _.
+bool MatchesLikePattern(std::string_view Text, std::u32string_view Pattern);
+
+}  // namespace lab

@@ -1,0 +1,116 @@
+#pragma once
+// TMemDataSet: a dataset whose records live in memory, for tests, examples and benchmarks.
+//
+// Define the stored fields with FieldDefs (or persistent fields), then Open: the dataset starts
+// empty, and Close discards its records (save them with SaveToCSV). Records are kept by column
+// with a stable id each; a bookmark is that id, so bookmarks survive sorting and filtering, and a
+// move, a bookmark jump and a RecNo read cost the same for a thousand records as for a million.
+//
+// SortFields orders the records ("Name; Age DESC": fields separated by ";", each optionally
+// followed by ASC or DESC); equal records keep their stored order, and an empty text restores it.
+// New and edited records take their place in the order when posted. Filter (a filter text, see
+// filter_text.h) and OnFilterRecord hide records while Filtered; a posted record that fails the
+// filter leaves the view. Locate and Lookup search the visible records, with a binary search
+// when the dataset is sorted on the key fields.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/dataset.h"
+#include "platform/db/filter_text.h"
+#include "platform/db/mem_sort.h"
+#include "platform/db/mem_store.h"
+
+namespace lab {
+
+class TMemDataSet : public TDataSet {
+  LAB_CLASS(TMemDataSet, TDataSet)
+ public:
+  explicit TMemDataSet(TComponent* AOwner);
+  ~TMemDataSet() override;
+
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool Value) { read_only_ = Value; }
+
+  int RecNo() const override;
+  // Out-of-range numbers go to the first or last record.
+  void SetRecNo(int Value) override;
+  int RecordCount() const override;
+  bool IsSequenced() const override { return true; }
+
+  bool BookmarkValid(const TBookmark& Value) const override;
+  int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const override;
+
+  bool Locate(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options) override;
+  Variant Lookup(std::string_view KeyFields, const Variant& KeyValues, std::string_view ResultFields) override;
+
+  const std::string& SortFields() const { return sort_text_; }
+  // Re-orders an open dataset at once, keeping the current record; raises "Field '%s' not found"
+  // or "Field '%s' cannot be used for sorting" (calculated and lookup fields) and keeps the old
+  // order then.
+  void SetSortFields(const std::string& Value);
+
+  // An invalid filter text raises when set on an open dataset (or at Open) and leaves the old one.
+  void SetFilter(const std::string& Value) override;
+  // Applies the filter and goes to the first record.
+  void SetFiltered(bool Value) override;
+
+  // The distinct non-null values of a stored field over all records, in the field's ascending order.
+  std::vector<Variant> DistinctValues(std::string_view FieldName) const;
+  // Removes every record.
+  void EmptyDataSet();
+
+  // Replaces the records with those of CSV text (see csv.h), all or nothing: a bad line raises an
+  // error naming the line and field and leaves the records as they were. A closed dataset is
+  // opened; without field definitions it gets one string field per column.
+  void LoadFromCSV(std::string_view Text);
+  void LoadFromCSVFile(const std::string& FileName);
+  // Every record in stored order, whatever the sorting and filtering.
+  std::string SaveToCSV() const;
+  void SaveToCSVFile(const std::string& FileName) const;
+
+ protected:
+  void InternalOpen() override;
+  void InternalClose() override;
+  bool IsCursorOpen() const override { return store_ != nullptr; }
+  TGetResult GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) override;
+  void InternalFirst() override { cursor_ = -1; }
+  void InternalLast() override { cursor_ = static_cast<std::int64_t>(view_.size()); }
+  void InternalSetToRecord(const TRecordBuffer& Buffer) override;
+  void InternalGotoBookmark(const TBookmark& Value) override;
+  Variant GetFieldData(const TField* Field, const TRecordBuffer& Buffer) const override;
+  void InternalPost() override;
+  void InternalDelete() override;
+  bool GetCanModify() const override { return !read_only_; }
+
+ private:
+  // A record's place in the view, or -1 when it is not visible.
+  std::int64_t ViewPos(TRecordId Id) const;
+  void ViewChanged() { view_pos_valid_ = false; }
+  void RebuildView();
+  bool Accepts(TRecordBuffer& Buffer);
+  bool Filtering() const { return Filtered() && (!filter_expr_.Empty() || OnFilterRecord); }
+  void ParseFilter(const std::string& Text);
+  std::vector<TSortKey> ParseSortFields(const std::string& Text) const;
+  // Where a record belongs in the sorted view (after its equals).
+  std::size_t SortedPlace(TRecordId Id) const;
+  void PlaceInView(TRecordId Id, std::int64_t Preferred);
+  // The first visible record matching the keys; -1 when none.
+  std::int64_t FindRecord(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options);
+  void ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRecordId> Order);
+
+  std::unique_ptr<TMemStore> store_;
+  std::vector<TRecordId> base_;  // live records in stored order
+  std::vector<TRecordId> view_;  // visible records in the current order
+  mutable std::vector<std::int32_t> view_pos_;
+  mutable bool view_pos_valid_ = false;
+  std::int64_t cursor_ = -1;  // position in view_; -1 before the first, view_.size() after the last
+  std::vector<TSortKey> sort_keys_;
+  std::string sort_text_;
+  TFilterExpression filter_expr_;
+  bool read_only_ = false;
+};
+
+}  // namespace lab

@@ -1,0 +1,248 @@
+// TMemDataSet: sorting, filtering, Locate and Lookup, distinct values.
+#include <algorithm>
+
+#include "platform/db/db_errors.h"
+#include "platform/db/field_values.h"
+#include "platform/db/mem_dataset.h"
+#include "platform/rtl/strutils.h"
+#include "platform/rtl/utf8.h"
+
+namespace lab {
+
+std::vector<TSortKey> TMemDataSet::ParseSortFields(const std::string& Text) const {
+  std::vector<TSortKey> keys;
+  std::size_t start = 0;
+  while (start <= Text.size()) {
+    const std::size_t end = std::min(Text.find(';', start), Text.size());
+    std::string item = Trim(std::string_view(Text).substr(start, end - start));
+    start = end + 1;
+    if (item.empty()) continue;
+    TSortKey key;
+    const std::size_t gap = item.find_last_of(" \t");
+    if (gap != std::string::npos) {
+      const std::string word = UpperCase(item.substr(gap + 1));
+      if (word == "DESC" || word == "ASC") {
+        key.Descending = word == "DESC";
+        item = Trim(item.substr(0, gap));
+      }
+    }
+    key.Column = FieldDefs().IndexOf(item);
+    if (key.Column < 0) {
+      if (FindField(item)) DatabaseErrorFmt(dbmsg::SNotSortable, this, item);
+      DatabaseErrorFmt(dbmsg::SFieldNotFound, this, item);
+    }
+    if (FieldDefs()[key.Column].DataType == ftBlob) DatabaseErrorFmt(dbmsg::SNotSortable, this, item);
+    keys.push_back(key);
+  }
+  return keys;
+}
+
+void TMemDataSet::ParseFilter(const std::string& Text) {
+  filter_expr_ = TFilterExpression::Parse(Text, [this](std::string_view Name, int& Index, TFieldType& Type) {
+    Index = FieldDefs().IndexOf(Name);
+    if (Index < 0) return false;
+    Type = FieldDefs()[Index].DataType;
+    return true;
+  });
+}
+
+void TMemDataSet::RebuildView() {
+  view_.clear();
+  if (Filtering()) {
+    TRecordBuffer probe;
+    for (TRecordId id : base_) {
+      probe.Handle = id;
+      if (Accepts(probe)) view_.push_back(id);
+    }
+  } else {
+    view_ = base_;
+  }
+  SortRecords(*store_, view_, sort_keys_);
+  ViewChanged();
+}
+
+void TMemDataSet::SetSortFields(const std::string& Value) {
+  if (!Active()) {
+    sort_text_ = Value;
+    return;
+  }
+  std::vector<TSortKey> keys = ParseSortFields(Value);
+  CheckBrowseMode();
+  sort_keys_ = std::move(keys);
+  sort_text_ = Value;
+  const bool had_record = BufferRecordCount() > 0;
+  const auto current = had_record ? static_cast<TRecordId>(ActiveBuffer().Handle) : 0;
+  // Equal records keep their stored order, whatever the order before.
+  std::vector<std::uint8_t> visible(store_->IdCount(), 0);
+  for (TRecordId id : view_) visible[id] = 1;
+  view_.clear();
+  for (TRecordId id : base_)
+    if (visible[id]) view_.push_back(id);
+  SortRecords(*store_, view_, sort_keys_);
+  ViewChanged();
+  cursor_ = had_record ? ViewPos(current) : -1;
+  CursorPosChanged();
+  Resync({rmCenter});
+}
+
+void TMemDataSet::SetFilter(const std::string& Value) {
+  if (!Active()) return TDataSet::SetFilter(Value);
+  ParseFilter(Value);
+  CheckBrowseMode();
+  TDataSet::SetFilter(Value);
+  if (Filtered()) {
+    RebuildView();
+    First();
+  }
+}
+
+void TMemDataSet::SetFiltered(bool Value) {
+  if (!Active()) return TDataSet::SetFiltered(Value);
+  CheckBrowseMode();
+  TDataSet::SetFiltered(Value);
+  RebuildView();
+  First();
+}
+
+std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  CheckActive();
+  std::vector<TField*> fields;
+  GetFieldList(fields, KeyFields);
+  if (fields.empty()) DatabaseError(std::string(dbmsg::SFieldNameMissing), this);
+  std::vector<Variant> raw;
+  if (fields.size() == 1 && !VarIsArray(KeyValues)) {
+    raw.push_back(KeyValues);
+  } else {
+    if (!VarIsArray(KeyValues)) DatabaseErrorFmt(dbmsg::SKeyValueCount, this, 1, static_cast<int>(fields.size()));
+    const int low = VarArrayLowBound(KeyValues), high = VarArrayHighBound(KeyValues);
+    if (high - low + 1 != static_cast<int>(fields.size()))
+      DatabaseErrorFmt(dbmsg::SKeyValueCount, this, high - low + 1, static_cast<int>(fields.size()));
+    for (int i = low; i <= high; ++i) raw.push_back(KeyValues[i]);
+  }
+  const bool ci = Options.Contains(loCaseInsensitive), partial = Options.Contains(loPartialKey);
+  struct TKey {
+    int Column;
+    Variant Value;
+    bool Prefix;
+  };
+  std::vector<TKey> keys;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    TField* f = fields[i];
+    if (f->FieldKind() != fkData) DatabaseErrorFmt(dbmsg::SNotSearchable, this, f->FieldName());
+    Variant value;
+    // A value the field could never hold matches no record.
+    if (ConvertFieldValue(f->DataType(), raw[i], value) != TConvertResult::Ok) return -1;
+    const bool text = f->DataType() == ftString || f->DataType() == ftMemo;
+    keys.push_back({f->FieldNo() - 1, value, partial && text && !VarIsNull(value)});
+  }
+  const TMemStore& store = *store_;
+  auto matches = [&](TRecordId id) {
+    for (const TKey& k : keys) {
+      if (k.Prefix) {
+        if (store.IsNull(k.Column, id)) return false;
+        const std::string& s = store.Column(k.Column).Texts[id];
+        const std::string key = k.Value.AsString();
+        if (ci) {
+          const std::string_view head = std::string_view(s).substr(0, Utf8Offset(s, Utf8Length(key)));
+          if (AnsiCompareText(head, key) != 0) return false;
+        } else if (!std::string_view(s).starts_with(key)) {
+          return false;
+        }
+      } else if (CompareStoredValue(store, k.Column, id, k.Value, ci) != 0) {
+        return false;
+      }
+    }
+    return true;
+  };
+  // Sorted on leading key fields: a binary search finds where the matches start.
+  std::size_t prefix = 0;
+  if (!partial)
+    while (prefix < sort_keys_.size() &&
+           std::any_of(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == sort_keys_[prefix].Column; })) {
+      // Texts equal without case may be apart in the case-aware order of the keys after them.
+      const bool text = store.Column(sort_keys_[prefix++].Column).Kind == TColumnKind::Text;
+      if (ci && text) break;
+    }
+  if (prefix > 0) {
+    auto order = [&](TRecordId id) {
+      for (std::size_t j = 0; j < prefix; ++j) {
+        const TSortKey& sk = sort_keys_[j];
+        const auto& key = *std::find_if(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == sk.Column; });
+        const int c = CompareStoredValue(store, sk.Column, id, key.Value, ci);
+        if (c != 0) return sk.Descending ? -c : c;
+      }
+      return 0;
+    };
+    auto it = std::partition_point(view_.begin(), view_.end(), [&](TRecordId id) { return order(id) < 0; });
+    for (; it != view_.end() && order(*it) == 0; ++it)
+      if (matches(*it)) return it - view_.begin();
+    return -1;
+  }
+  for (std::size_t pos = 0; pos < view_.size(); ++pos)
+    if (matches(view_[pos])) return static_cast<std::int64_t>(pos);
+  return -1;
+}
+
+bool TMemDataSet::Locate(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  CheckBrowseMode();
+  const std::int64_t pos = FindRecord(KeyFields, KeyValues, Options);
+  if (pos < 0) return false;
+  if (BeforeScroll) BeforeScroll(this);
+  cursor_ = pos;
+  CursorPosChanged();
+  Resync({rmExact, rmCenter});
+  if (AfterScroll) AfterScroll(this);
+  return true;
+}
+
+Variant TMemDataSet::Lookup(std::string_view KeyFields, const Variant& KeyValues, std::string_view ResultFields) {
+  if (!Active()) return Null();
+  const std::int64_t pos = FindRecord(KeyFields, KeyValues, {});
+  if (pos < 0) return Null();
+  std::vector<TField*> fields;
+  GetFieldList(fields, ResultFields);
+  TRecordBuffer buffer;
+  buffer.Handle = view_[static_cast<std::size_t>(pos)];
+  if (fields.size() == 1) return RecordFieldValue(fields[0], buffer);
+  std::vector<Variant> values;
+  for (TField* f : fields) values.push_back(RecordFieldValue(f, buffer));
+  return VarArrayOf(std::move(values));
+}
+
+std::vector<Variant> TMemDataSet::DistinctValues(std::string_view FieldName) const {
+  CheckActive();
+  TField* field = FieldByName(FieldName);
+  if (field->FieldKind() != fkData) DatabaseErrorFmt(dbmsg::SNotSortable, this, field->FieldName());
+  const int col = field->FieldNo() - 1;
+  std::vector<TRecordId> ids = base_;
+  SortRecords(*store_, ids, {TSortKey{col, false}});
+  std::vector<Variant> values;
+  TRecordId previous = 0;
+  bool any = false;
+  for (TRecordId id : ids) {
+    if (store_->IsNull(col, id)) continue;
+    if (any && store_->Compare(col, previous, id) == 0) continue;
+    values.push_back(store_->Get(col, id));
+    previous = id;
+    any = true;
+  }
+  return values;
+}
+
+void TMemDataSet::ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRecordId> Order) {
+  store_ = std::move(Store);
+  base_ = std::move(Order);
+  RebuildView();
+  cursor_ = -1;
+  CursorPosChanged();
+  First();
+}
+
+void TMemDataSet::EmptyDataSet() {
+  CheckBrowseMode();
+  std::vector<TFieldType> types;
+  for (int c = 0; c < store_->ColumnCount(); ++c) types.push_back(store_->Column(c).Type);
+  ReplaceStore(std::make_unique<TMemStore>(std::move(types)), {});
+}
+
+}  // namespace lab

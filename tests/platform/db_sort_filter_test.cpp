@@ -1,0 +1,184 @@
+// Sorting, filtering, Locate and Lookup, distinct values of TMemDataSet.
+#include <gtest/gtest.h>
+
+#include "platform/rtl/strutils.h"
+#include "tests/platform/db_test_support.h"
+
+namespace lab {
+namespace {
+
+using dbtest::CurrentId;
+
+std::vector<int> Ids(TDataSet& ds) {
+  std::vector<int> ids;
+  ds.First();
+  while (!ds.Eof()) {
+    ids.push_back(CurrentId(ds));
+    ds.Next();
+  }
+  return ids;
+}
+
+struct DbSortFilter : ::testing::Test {
+  TMemDataSet ds{nullptr};
+  void SetUp() override {
+    ds.FieldDefs().Add("Id", ftInteger);
+    ds.FieldDefs().Add("Name", ftString, 10);
+    ds.FieldDefs().Add("Score", ftFloat);
+    ds.Open();
+    const struct {
+      int id;
+      const char* name;
+      double score;
+      bool null_score;
+    } rows[] = {{1, "bob", 2.5, false}, {2, "Alice", 9, false}, {3, "carl", 0, true},
+                {4, "alice", 2.5, false}, {5, "Bob", -1, false}};
+    for (const auto& r : rows) {
+      ds.Append();
+      ds.FieldByName("Id")->SetAsInteger(r.id);
+      ds.FieldByName("Name")->SetAsString(r.name);
+      if (!r.null_score) ds.FieldByName("Score")->SetAsFloat(r.score);
+      ds.Post();
+    }
+  }
+};
+
+TEST_F(DbSortFilter, StableSortByOneAndSeveralFields) {
+  ds.SetSortFields("Score");
+  EXPECT_EQ(Ids(ds), (std::vector<int>{3, 5, 1, 4, 2}));  // null first, ties in stored order
+  ds.SetSortFields("Score DESC; Id desc");
+  EXPECT_EQ(Ids(ds), (std::vector<int>{2, 4, 1, 5, 3}));
+  ds.SetSortFields("Name");
+  EXPECT_EQ(Ids(ds), (std::vector<int>{4, 2, 1, 5, 3}));  // locale order, lower case first
+  ds.SetSortFields("");
+  EXPECT_EQ(Ids(ds), (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_THROW(ds.SetSortFields("Nope"), EDatabaseError);
+  EXPECT_EQ(ds.SortFields(), "");
+}
+
+TEST_F(DbSortFilter, SortingKeepsTheCurrentRecordAndPostedRecordsFindTheirPlace) {
+  ds.SetRecNo(4);
+  const TBookmark mark = ds.Bookmark();
+  ds.SetSortFields("Id DESC");
+  EXPECT_EQ(CurrentId(ds), 4);
+  EXPECT_EQ(ds.RecNo(), 2);
+  ds.Edit();
+  ds.FieldByName("Id")->SetAsInteger(0);
+  ds.Post();
+  EXPECT_EQ(ds.RecNo(), 5);  // moved to its place
+  ds.Insert();
+  ds.FieldByName("Id")->SetAsInteger(3);
+  ds.Post();
+  EXPECT_EQ(Ids(ds), (std::vector<int>{5, 3, 3, 2, 1, 0}));
+  ds.GotoBookmark(mark);  // the bookmark outlived the sorting
+  EXPECT_EQ(CurrentId(ds), 0);
+}
+
+TEST_F(DbSortFilter, FilterTextAndHandler) {
+  ds.SetFilter("Score >= 2.5 AND Name LIKE '%li%'");
+  EXPECT_EQ(ds.RecordCount(), 5);  // not filtered yet
+  ds.SetFiltered(true);
+  EXPECT_EQ(Ids(ds), (std::vector<int>{2, 4}));
+  ds.SetFilter("Score IS NULL OR NOT (Name = 'bob')");
+  EXPECT_EQ(Ids(ds), (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_THROW(ds.SetFilter("Score >"), EDatabaseError);
+  EXPECT_EQ(ds.Filter(), "Score IS NULL OR NOT (Name = 'bob')");  // the bad text changed nothing
+  ds.OnFilterRecord = [](TDataSet* d, bool& accept) { accept = d->FieldByName("Id")->AsInteger() % 2 == 1; };
+  ds.SetFiltered(true);
+  EXPECT_EQ(Ids(ds), (std::vector<int>{3, 5}));
+  // A posted record that fails the filter leaves the view.
+  ds.First();
+  ds.Edit();
+  ds.FieldByName("Id")->SetAsInteger(6);
+  ds.Post();
+  EXPECT_EQ(ds.RecordCount(), 1);
+  EXPECT_EQ(CurrentId(ds), 5);
+  ds.SetFiltered(false);
+  EXPECT_EQ(ds.RecordCount(), 5);
+}
+
+TEST_F(DbSortFilter, BookmarksSurviveFiltering) {
+  ds.SetRecNo(4);
+  const TBookmark four = ds.Bookmark();
+  ds.First();
+  const TBookmark one = ds.Bookmark();
+  ds.SetFilter("Id > 2");
+  ds.SetFiltered(true);
+  EXPECT_TRUE(ds.BookmarkValid(four));
+  EXPECT_FALSE(ds.BookmarkValid(one));
+  EXPECT_THROW(ds.GotoBookmark(one), EDatabaseError);
+  ds.GotoBookmark(four);
+  EXPECT_EQ(ds.RecNo(), 2);
+  EXPECT_GT(ds.CompareBookmarks(one, four), 0);  // hidden records after the visible ones
+  ds.SetFiltered(false);
+  ds.GotoBookmark(one);
+  EXPECT_EQ(CurrentId(ds), 1);
+  EXPECT_LT(ds.CompareBookmarks(one, four), 0);
+}
+
+TEST_F(DbSortFilter, LocateAndLookupWithSeveralKeys) {
+  for (const char* sort : {"", "Name;Score", "Name DESC"}) {
+    SCOPED_TRACE(sort);
+    ds.SetSortFields(sort);
+    EXPECT_TRUE(ds.Locate("Name", "alice", {}));
+    EXPECT_EQ(CurrentId(ds), 4);
+    EXPECT_TRUE(ds.Locate("name;score", VarArrayOf({"BOB", -1}), {loCaseInsensitive}));
+    EXPECT_EQ(CurrentId(ds), 5);
+    EXPECT_FALSE(ds.Locate("Name;Score", VarArrayOf({"bob", 9}), {}));
+    EXPECT_EQ(CurrentId(ds), 5);  // a failed search does not move
+    EXPECT_TRUE(ds.Locate("Name", "CA", {loCaseInsensitive, loPartialKey}));
+    EXPECT_EQ(CurrentId(ds), 3);
+    EXPECT_TRUE(ds.Locate("Score", Null(), {}));
+    EXPECT_EQ(CurrentId(ds), 3);
+    EXPECT_FALSE(ds.Locate("Id", "x", {}));  // a key the field cannot hold matches nothing
+    EXPECT_EQ(ds.Lookup("Name;Score", VarArrayOf({"Alice", "9"}), "Id"), Variant(2));
+    EXPECT_EQ(ds.Lookup("Id", 1, "Name;Score"), VarArrayOf({"bob", 2.5}));
+    EXPECT_TRUE(VarIsNull(ds.Lookup("Id", 99, "Name")));
+    EXPECT_EQ(CurrentId(ds), 3);
+  }
+  EXPECT_THROW(ds.Locate("Name;Score", "bob", {}), EDatabaseError);
+}
+
+TEST_F(DbSortFilter, DistinctValuesInOrder) {
+  ds.Append();
+  ds.FieldByName("Name")->SetAsString("bob");
+  ds.Post();
+  const std::vector<Variant> names = ds.DistinctValues("Name");
+  EXPECT_EQ(names, (std::vector<Variant>{"alice", "Alice", "bob", "Bob", "carl"}));
+  EXPECT_EQ(ds.DistinctValues("Score"), (std::vector<Variant>{-1.0, 2.5, 9.0}));
+}
+
+TEST(DbFilterText, ParsesAndReportsErrors) {
+  const std::vector<std::pair<std::string, TFieldType>> fields = {{"A", ftInteger}, {"Name", ftString}, {"On", ftBoolean}};
+  auto resolve = [&](std::string_view name, int& index, TFieldType& type) {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      if (SameText(fields[i].first, name)) {
+        index = static_cast<int>(i);
+        type = fields[i].second;
+        return true;
+      }
+    return false;
+  };
+  std::vector<Variant> row = {Variant(5), Variant("O'Hara"), Variant(true)};
+  auto test = [&](const char* text) {
+    return TFilterExpression::Parse(text, resolve).Evaluate([&](int i) { return row[static_cast<std::size_t>(i)]; });
+  };
+  EXPECT_TRUE(test("a = 5 and [Name] = 'O''Hara'"));
+  EXPECT_TRUE(test("On AND NOT A <> '5'"));  // the text constant takes the field's type
+  EXPECT_TRUE(test("A > 4.5 or A < 0"));
+  EXPECT_TRUE(test("Name like 'O_H%' AND Name NOT LIKE '%x%'"));
+  EXPECT_TRUE(test("\"Name\" IS NOT NULL"));
+  EXPECT_TRUE(test(""));
+  row[0] = Null();
+  EXPECT_FALSE(test("A = 5"));
+  EXPECT_FALSE(test("A <> 5"));  // comparisons with null are false
+  EXPECT_TRUE(test("A = NULL"));
+  for (const char* bad : {"A = 'x'", "Nope = 1", "A = ", "(A = 1", "A = 1 B", "Name = 'open", "A # 1", "A > NULL"})
+    EXPECT_THROW(TFilterExpression::Parse(bad, resolve), EDatabaseError) << bad;
+  EXPECT_TRUE(MatchesLikePattern("ÄbÇ", U"_b%"));
+  EXPECT_FALSE(MatchesLikePattern("abc", U"a_"));
+  EXPECT_TRUE(MatchesLikePattern("aXbXc", U"%b%c"));
+}
+
+}  // namespace
+}  // namespace lab
