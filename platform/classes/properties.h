@@ -97,6 +97,12 @@ class TPropInfo {
                           std::string_view /*Name*/) const {
     Unsupported();
   }
+  // The handler as the std::function of the event's type (one bound by name comes back
+  // unwrapped); an empty std::any when none is assigned.
+  virtual std::any GetHandler(TPersistent* /*Instance*/) const { Unsupported(); }
+  // Whether the event runs Handler (a std::function of the event's type) now: both unassigned, or
+  // both the same plain function. Closures have no identity to compare, so they never match.
+  virtual bool RunsHandler(TPersistent* /*Instance*/, const std::any& /*Handler*/) const { Unsupported(); }
 
  protected:
   TPropInfo(std::string Name, TTypeKind Kind) : name_(std::move(Name)), kind_(Kind) {}
@@ -151,6 +157,13 @@ struct IsTSet : std::false_type {};
 template <class E>
 struct IsTSet<TSet<E>> : std::true_type {
   using Element = E;
+};
+
+template <class Fn>
+struct FunctionPointer;
+template <class R, class... A>
+struct FunctionPointer<std::function<R(A...)>> {
+  using type = R (*)(A...);
 };
 
 template <class T>
@@ -340,8 +353,29 @@ class TEventPropInfo final : public TPropInfo {
     }
     const Fn* fn = std::any_cast<Fn>(Handler);
     if (!fn) return false;
+    if (!*fn) {
+      Obj(Instance).*member_ = nullptr;  // an empty function clears, so calling never throws
+      return true;
+    }
     Obj(Instance).*member_ = Fn(TNamedHandler<Fn>{std::string(Name), *fn});
     return true;
+  }
+  std::any GetHandler(TPersistent* Instance) const override {
+    const Fn& f = Obj(Instance).*member_;
+    if (!f) return {};
+    if (const auto* named = f.template target<TNamedHandler<Fn>>()) return named->Handler;
+    return f;
+  }
+  bool RunsHandler(TPersistent* Instance, const std::any& Handler) const override {
+    const Fn* other = std::any_cast<Fn>(&Handler);
+    if (!other) return false;
+    const std::any current = GetHandler(Instance);
+    const Fn* mine = std::any_cast<Fn>(&current);
+    if (!mine || !*other) return !mine && !*other;
+    using Plain = typename FunctionPointer<Fn>::type;
+    const Plain* a = mine->template target<Plain>();
+    const Plain* b = other->template target<Plain>();
+    return a && b && *a == *b;
   }
 
   std::function<bool(Self&)> stored_;
