@@ -46,8 +46,15 @@ void TCanvas::NeedBrush() {
   TDeviceContext* dc = Handle();
   if (brush_valid_) return;
   dc->SelectObject(brush_.Handle());
-  dc->SetBkColor(ColorToRGB(brush_.Color()));
-  dc->SetBkMode(brush_.Style() == bsClear ? win::TRANSPARENT : win::OPAQUE);
+  if (brush_.Style() == bsSolid) {
+    dc->SetBkColor(ColorToRGB(brush_.Color()));
+    dc->SetBkMode(win::OPAQUE);
+  } else {
+    // Hatched and clear brushes leave the background alone; the background colour is made to
+    // differ from the hatch so that the hatch always shows.
+    dc->SetBkColor(~ColorToRGB(brush_.Color()) & 0xFFFFFF);
+    dc->SetBkMode(win::TRANSPARENT);
+  }
   brush_valid_ = true;
 }
 

@@ -531,14 +531,17 @@ void TDeviceContext::RasterLine(TPoint a, TPoint b, bool last_pixel) {
 
   if (!dashes.runs && rop2 == win::R2_COPYPEN && (a.X == b.X || a.Y == b.Y)) {
     // Solid straight lines (grid lines, frames) as spans.
+    // From a up to b, b itself only when asked for, in either direction.
+    auto run = [last_pixel](int from, int to) {
+      if (from <= to) return std::pair<int, int>{from, to + (last_pixel ? 1 : 0)};
+      return std::pair<int, int>{to + (last_pixel ? 0 : 1), from + 1};
+    };
     TRect span;
     if (a.Y == b.Y) {
-      int x0 = std::min(a.X, b.X), x1 = std::max(a.X, b.X);
-      if (a.X <= b.X) x1 += last_pixel ? 1 : 0; else x0 += last_pixel ? 0 : 1, x1 += 1;
+      const auto [x0, x1] = run(a.X, b.X);
       span = {x0, a.Y, x1, a.Y + 1};
     } else {
-      int y0 = std::min(a.Y, b.Y), y1 = std::max(a.Y, b.Y);
-      if (a.Y <= b.Y) y1 += last_pixel ? 1 : 0; else y0 += last_pixel ? 0 : 1, y1 += 1;
+      const auto [y0, y1] = run(a.Y, b.Y);
       span = {a.X, y0, a.X + 1, y1};
     }
     FillSurfaceRect(span, on_pixel);

@@ -33,8 +33,9 @@ class TDeviceContext {
   void SetDeviceArea(TPoint origin, const TRegion& visible);
 
   // --- objects
-  // Selects an object of its kind and answers the one it replaces; a region sets the clip and answers
-  // the region kind (as an integer cast to the handle type); nullptr when the object cannot be selected.
+  // Selects an object of its kind and answers the one it replaces (the context holds a reference to
+  // what is selected). A region sets the clip region and answers nullptr, as does an object that
+  // cannot be selected here (a bitmap in a window context).
   TGdiObject* SelectObject(TGdiObject* obj);
   TGdiObject* CurrentObject(int type) const noexcept;
   TGdiFont* Font() const noexcept { return s_.font.get(); }

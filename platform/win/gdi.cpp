@@ -15,11 +15,6 @@ std::string_view Prefix(std::string_view text, int count) {
   return text.substr(0, std::min<std::size_t>(static_cast<std::size_t>(count), text.size()));
 }
 
-template <class T>
-T* Adopt(T* created) {
-  return created;  // the creator's reference is the handle
-}
-
 int Kind(const TRegion& r) {
   if (r.IsEmpty()) return NULLREGION;
   return r.Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
@@ -88,7 +83,7 @@ int GetObject(HBRUSH brush, LOGBRUSH* lb) {
   return sizeof(LOGBRUSH);
 }
 
-HFONT CreateFontIndirect(const LOGFONT* lf) { return lf ? Adopt(new TGdiFont(*lf)) : nullptr; }
+HFONT CreateFontIndirect(const LOGFONT* lf) { return lf ? new TGdiFont(*lf) : nullptr; }
 
 HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                  DWORD underline, DWORD strike_out, DWORD charset, DWORD out_precision, DWORD clip_precision,
@@ -114,29 +109,29 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
 HPEN CreatePen(int style, int width, COLORREF color) {
   UINT s = static_cast<UINT>(style) & PS_STYLE_MASK;
   if (width > 1 && s != PS_NULL && s != PS_INSIDEFRAME) s = PS_SOLID;
-  return Adopt(new TGdiPen(s, width, color & 0xFFFFFF));
+  return new TGdiPen(s, width, color & 0xFFFFFF);
 }
 
 HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD, const DWORD*) {
   const COLORREF color = brush ? brush->lbColor : 0;
-  if (brush && brush->lbStyle == BS_NULL) return Adopt(new TGdiPen(PS_NULL, 0, 0));
+  if (brush && brush->lbStyle == BS_NULL) return new TGdiPen(PS_NULL, 0, 0);
   if ((style & PS_TYPE_MASK) == PS_COSMETIC) width = 1;
-  return Adopt(new TGdiPen(style, static_cast<int>(width), color & 0xFFFFFF));
+  return new TGdiPen(style, static_cast<int>(width), color & 0xFFFFFF);
 }
 
-HBRUSH CreateSolidBrush(COLORREF color) { return Adopt(new TGdiBrush(BS_SOLID, color & 0xFFFFFF, 0)); }
+HBRUSH CreateSolidBrush(COLORREF color) { return new TGdiBrush(BS_SOLID, color & 0xFFFFFF, 0); }
 
 HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
-  return Adopt(new TGdiBrush(BS_HATCHED, color & 0xFFFFFF, hatch));
+  return new TGdiBrush(BS_HATCHED, color & 0xFFFFFF, hatch);
 }
 
-HBRUSH CreatePatternBrush(HBITMAP bitmap) { return bitmap ? Adopt(new TGdiBrush(*bitmap)) : nullptr; }
+HBRUSH CreatePatternBrush(HBITMAP bitmap) { return bitmap ? new TGdiBrush(*bitmap) : nullptr; }
 
 HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
   if (!lb) return nullptr;
   switch (lb->lbStyle) {
     case BS_SOLID: return CreateSolidBrush(lb->lbColor);
-    case BS_NULL: return Adopt(new TGdiBrush(BS_NULL, 0, 0));
+    case BS_NULL: return new TGdiBrush(BS_NULL, 0, 0);
     case BS_HATCHED: return CreateHatchBrush(static_cast<int>(lb->lbHatch), lb->lbColor);
     case BS_PATTERN: return CreatePatternBrush(reinterpret_cast<HBITMAP>(lb->lbHatch));
     default: return nullptr;
@@ -304,7 +299,7 @@ BOOL DPtoLP(HDC dc, POINT* points, int count) {
 }
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom) {
-  return Adopt(new TGdiRegion(TRegion(NormalizeRect({left, top, right, bottom}))));
+  return new TGdiRegion(TRegion(NormalizeRect({left, top, right, bottom})));
 }
 
 HRGN CreateRectRgnIndirect(const RECT* r) { return r ? CreateRectRgn(r->Left, r->Top, r->Right, r->Bottom) : nullptr; }
