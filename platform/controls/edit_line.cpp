@@ -14,6 +14,20 @@ void TEditLine::SetText(std::u32string_view Value) {
   Modified = false;
 }
 
+void TEditLine::SetEditText(std::u32string_view Value) {
+  if (!IsMasked()) {
+    SetText(Value);
+    return;
+  }
+  std::u32string t = mask_.EmptyEditText();
+  for (std::size_t i = 0; i < t.size() && i < Value.size(); ++i)
+    if (!mask_.IsLiteral(static_cast<std::int32_t>(i))) t[i] = Value[i];
+  text_ = std::move(t);
+  caret_ = anchor_ = 0;
+  has_undo_ = false;
+  Modified = false;
+}
+
 std::u32string TEditLine::MaskedText() const { return IsMasked() ? mask_.TextOf(text_) : text_; }
 
 void TEditLine::SetMask(std::string_view EditMask) {

@@ -25,6 +25,9 @@ class TEditLine {
   // step forgotten. A masked line shows the value through its mask.
   void SetText(std::u32string_view Value);
 
+  // Sets the text as it stands in the edit (a masked line: literals and blanks included, cut or
+  // filled with blanks to the mask's length).
+  void SetEditText(std::u32string_view Value);
   // The masked line's Text: blanks as spaces, literals only when the mask saves them.
   std::u32string MaskedText() const;
   const TEditMask& Mask() const noexcept { return mask_; }

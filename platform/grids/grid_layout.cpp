@@ -277,18 +277,26 @@ bool TGridLayout::CalcScrollData(const TGridDrawInfo& Info, TGridCoord OldTopLef
   const std::int32_t dy = ScrollAmount(v, OldTopLeft.Y, NewTopLeft.Y);
   if (std::abs(dx) >= h.GridExtent - h.FixedBoundary || std::abs(dy) >= v.GridExtent - v.FixedBoundary)
     return dx == 0 && dy == 0;
-  if (dx == 0 && dy == 0) return true;
-  if (dy == 0) {
-    // Column titles and data move together.
-    Steps.push_back({{h.FixedBoundary, 0, h.GridExtent, v.GridExtent}, dx, 0});
-  } else if (dx == 0) {
-    Steps.push_back({{0, v.FixedBoundary, h.GridExtent, v.GridExtent}, 0, dy});
-  } else {
-    Steps.push_back({{h.FixedBoundary, 0, h.GridExtent, v.FixedBoundary}, dx, 0});
-    Steps.push_back({{0, v.FixedBoundary, h.FixedBoundary, v.GridExtent}, 0, dy});
-    Steps.push_back({{h.FixedBoundary, v.FixedBoundary, h.GridExtent, v.GridExtent}, dx, dy});
-  }
+  ScrollAreas(Info, dx, dy, Steps);
   return true;
+}
+
+void TGridLayout::ScrollAreas(const TGridDrawInfo& Info, std::int32_t DX, std::int32_t DY,
+                              std::vector<TGridScrollStep>& Steps) {
+  Steps.clear();
+  const TGridAxisDrawInfo& h = Info.Horz;
+  const TGridAxisDrawInfo& v = Info.Vert;
+  if (DX == 0 && DY == 0) return;
+  if (DY == 0) {
+    // Column titles and data move together.
+    Steps.push_back({{h.FixedBoundary, 0, h.GridExtent, v.GridExtent}, DX, 0});
+  } else if (DX == 0) {
+    Steps.push_back({{0, v.FixedBoundary, h.GridExtent, v.GridExtent}, 0, DY});
+  } else {
+    Steps.push_back({{h.FixedBoundary, 0, h.GridExtent, v.FixedBoundary}, DX, 0});
+    Steps.push_back({{0, v.FixedBoundary, h.FixedBoundary, v.GridExtent}, 0, DY});
+    Steps.push_back({{h.FixedBoundary, v.FixedBoundary, h.GridExtent, v.GridExtent}, DX, DY});
+  }
 }
 
 }  // namespace lab

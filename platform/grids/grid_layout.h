@@ -88,6 +88,10 @@ class TGridLayout {
   // than the scrolling area, so repainting is cheaper.
   static bool CalcScrollData(const TGridDrawInfo& Info, TGridCoord OldTopLeft, TGridCoord NewTopLeft,
                              std::vector<TGridScrollStep>& Steps);
+  // The areas that move when the cells scroll by DX, DY pixels: column titles move sideways with
+  // their cells, row titles up and down with theirs, the fixed corner stays.
+  static void ScrollAreas(const TGridDrawInfo& Info, std::int32_t DX, std::int32_t DY,
+                          std::vector<TGridScrollStep>& Steps);
 
   // The nearest shown (not hidden) cell from Index going by Step (+1 or -1) within the scrolling
   // cells; when there is none that way, the nearest the other way; Index when the axis has none.

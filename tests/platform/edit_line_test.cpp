@@ -119,6 +119,10 @@ TEST(EditLine, MaskedLineOverwritesAndBlanks) {
   ASSERT_TRUE(e.ClearSelection());
   EXPECT_EQ(U8(e.Text()), "0_/_2");
   EXPECT_EQ(U8(e.MaskedText()), "0 / 2");
+  // The edit text as shown: filled to the mask's length, literals kept where they belong.
+  e.SetEditText(U"12-3");
+  EXPECT_EQ(U8(e.Text()), "12/3_");
+  EXPECT_FALSE(e.Modified);
 
   TEditLine r;
   r.SetMask("L00;0;_");
