@@ -38,8 +38,9 @@ TEST(GraphicsContext, WindowContextsDrawAtTheirOriginInsideTheirVisibleRegion) {
   TRect box;
   win::GetClipBox(&dc, &box);
   EXPECT_EQ(box, (TRect{0, 0, 20, 20}));
-  EXPECT_EQ(win::SelectObject(&dc, win::CreateBitmap(1, 1, 1, 32, nullptr)), nullptr)
-      << "a window context keeps its surface";
+  win::HBITMAP other = win::CreateBitmap(1, 1, 1, 32, nullptr);
+  EXPECT_EQ(win::SelectObject(&dc, other), nullptr) << "a window context keeps its surface";
+  win::DeleteObject(other);
   EXPECT_EQ(win::GetPixel(&dc, 1, 1), RGB(255, 0, 0));
   EXPECT_EQ(win::GetPixel(&dc, 7, 7), win::CLR_INVALID);
 
