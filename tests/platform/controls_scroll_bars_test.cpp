@@ -1,0 +1,188 @@
+// A window's own scroll bars: showing and hiding with the range, and the SB_ codes a mouse press on
+// their parts sends, thumb tracking and repetition included.
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "controls_fixture.h"
+#include "platform/controls/input.h"
+#include "platform/controls/nc_layout.h"
+#include "platform/controls/scroll_bars.h"
+
+namespace lab::testing {
+namespace {
+
+using namespace lab::win;
+
+class ScrollBarTest : public ControlsTest {
+ protected:
+  // 200 × 100 with a vertical bar at x 183..200: arrows 0..17 and 83..100, track between.
+  HWND Scrolling() {
+    HWND h = Recording(WS_POPUP | WS_VISIBLE | WS_VSCROLL, nullptr, 0, 0, 200, 100);
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = 99;
+    si.nPage = 10;
+    si.nPos = 0;
+    wm::SetScrollInfo(h, SB_VERT, si, true);
+    Pump();
+    log.clear();
+    return h;
+  }
+  // The scroll codes (and positions) the window got, in order.
+  std::vector<std::pair<WORD, WORD>> Codes(UINT msg = WM_VSCROLL) const {
+    std::vector<std::pair<WORD, WORD>> out;
+    for (const Received& r : log)
+      if (r.msg == msg) out.emplace_back(LOWORD(r.wParam), HIWORD(r.wParam));
+    return out;
+  }
+  void PressBar(HWND h, int x, int y) {
+    POINT p{x, y};
+    RECT wr;
+    wm::GetWindowRect(h, wr);
+    input::MouseMove(POINT{wr.Left + x, wr.Top + y});
+    input::MouseButton(VK_LBUTTON, true, POINT{wr.Left + x, wr.Top + y});
+    (void)p;
+  }
+  void ReleaseBar(HWND h, int x, int y) {
+    RECT wr;
+    wm::GetWindowRect(h, wr);
+    input::MouseMove(POINT{wr.Left + x, wr.Top + y});
+    input::MouseButton(VK_LBUTTON, false, POINT{wr.Left + x, wr.Top + y});
+  }
+};
+
+TEST_F(ScrollBarTest, TheBarTakesItsPlaceFromTheClientArea) {
+  HWND h = Scrolling();
+  RECT client;
+  wm::GetClientRect(h, client);
+  EXPECT_EQ(client, (RECT{0, 0, 183, 100}));
+  const wm::NcLayout l = wm::NcLayoutOf(h);
+  EXPECT_EQ(l.vbar, (RECT{183, 0, 200, 100}));
+  EXPECT_EQ(wm::SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(190, 50)), HTVSCROLL);
+  EXPECT_EQ(wm::SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(100, 50)), HTCLIENT);
+}
+
+TEST_F(ScrollBarTest, ARangeThatFitsHidesTheBarOrDisablesIt) {
+  HWND h = Scrolling();
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE;
+  si.nMin = 0;
+  si.nMax = 9;
+  si.nPage = 10;  // the page shows everything
+  wm::SetScrollInfo(h, SB_VERT, si, true);
+  EXPECT_EQ(wm::GetWindowLongPtr(h, GWL_STYLE) & WS_VSCROLL, 0);
+  RECT client;
+  wm::GetClientRect(h, client);
+  EXPECT_EQ(client.Right, 200);
+  // The client grew, so the window was told its new size.
+  bool sized = false;
+  for (const Received& r : log)
+    if (r.msg == WM_SIZE && LOWORD(r.lParam) == 200) sized = true;
+  EXPECT_TRUE(sized);
+
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+  si.nMax = 99;
+  wm::SetScrollInfo(h, SB_VERT, si, true);  // needed again: shown and enabled
+  EXPECT_NE(wm::GetWindowLongPtr(h, GWL_STYLE) & WS_VSCROLL, 0);
+  si.nMax = 5;
+  wm::SetScrollInfo(h, SB_VERT, si, true);  // not needed: stays, disabled
+  EXPECT_NE(wm::GetWindowLongPtr(h, GWL_STYLE) & WS_VSCROLL, 0);
+  log.clear();
+  PressBar(h, 192, 95);
+  ReleaseBar(h, 192, 95);
+  Pump();
+  EXPECT_TRUE(Codes().empty());
+}
+
+TEST_F(ScrollBarTest, PositionsAreKeptInsideTheRange) {
+  HWND h = Scrolling();
+  EXPECT_EQ(wm::SetScrollPos(h, SB_VERT, 500, true), 0);
+  EXPECT_EQ(wm::GetScrollPos(h, SB_VERT), 90);  // max - page + 1
+  EXPECT_EQ(wm::SetScrollPos(h, SB_VERT, -5, true), 90);
+  EXPECT_EQ(wm::GetScrollPos(h, SB_VERT), 0);
+}
+
+TEST_F(ScrollBarTest, ArrowsAndPagesSendTheirCodesThenEndScroll) {
+  HWND h = Scrolling();
+  PressBar(h, 192, 95);  // down arrow
+  ReleaseBar(h, 192, 95);
+  PressBar(h, 192, 60);  // below the thumb
+  ReleaseBar(h, 192, 60);
+  Pump();
+  wm::SetScrollPos(h, SB_VERT, 50, true);
+  PressBar(h, 192, 5);  // up arrow
+  ReleaseBar(h, 192, 5);
+  PressBar(h, 192, 20);  // above the thumb, which now stands in the middle
+  ReleaseBar(h, 192, 20);
+  Pump();
+  EXPECT_EQ(Codes(), (std::vector<std::pair<WORD, WORD>>{{SB_LINEDOWN, 0},
+                                                          {SB_ENDSCROLL, 0},
+                                                          {SB_PAGEDOWN, 0},
+                                                          {SB_ENDSCROLL, 0},
+                                                          {SB_LINEUP, 0},
+                                                          {SB_ENDSCROLL, 0},
+                                                          {SB_PAGEUP, 0},
+                                                          {SB_ENDSCROLL, 0}}));
+  // The window saw no client mouse messages: the bar took the press.
+  EXPECT_TRUE(Only({WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+  EXPECT_EQ(wm::GetCapture(), nullptr);
+}
+
+TEST_F(ScrollBarTest, DraggingTheThumbTracksAndEndsWithItsPosition) {
+  HWND h = Scrolling();
+  // Pos 0: the thumb is 8 pixels long at 17..25; 58 pixels of room stand for positions 0..90.
+  int trackSeen = -1;
+  wm::WNDPROC proc = wm::GetWindowProc(h);
+  wm::SetWindowProc(h, [&, proc](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (msg == WM_VSCROLL && LOWORD(wp) == SB_THUMBTRACK) {
+      SCROLLINFO si;
+      si.fMask = SIF_TRACKPOS | SIF_POS;
+      wm::GetScrollInfo(hwnd, SB_VERT, si);
+      trackSeen = si.nTrackPos;
+      EXPECT_EQ(si.nPos, 0);  // the position moves only when the program says so
+    }
+    return proc(hwnd, msg, wp, lp);
+  });
+  PressBar(h, 192, 20);
+  RECT wr;
+  wm::GetWindowRect(h, wr);
+  input::MouseMove(POINT{wr.Left + 192, wr.Top + 50});
+  ReleaseBar(h, 192, 50);
+  Pump();
+  EXPECT_EQ(Codes(), (std::vector<std::pair<WORD, WORD>>{
+                         {SB_THUMBTRACK, 47}, {SB_THUMBPOSITION, 47}, {SB_ENDSCROLL, 0}}));
+  EXPECT_EQ(trackSeen, 47);
+}
+
+TEST_F(ScrollBarTest, HoldingAnArrowRepeatsOnTheTimer) {
+  HWND h = Scrolling();
+  std::atomic<int> lines{0};
+  wm::WNDPROC proc = wm::GetWindowProc(h);
+  wm::SetWindowProc(h, [&, proc](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (msg == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN) ++lines;
+    return proc(hwnd, msg, wp, lp);
+  });
+  std::thread driver([&] {
+    // The press runs its own loop on the main thread; drive the clock from here.
+    while (lines.load() < 1) std::this_thread::yield();
+    clock.Advance(399);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    clock.Advance(1);
+    while (lines.load() < 2) std::this_thread::yield();
+    clock.Advance(50);
+    while (lines.load() < 3) std::this_thread::yield();
+    RECT wr;
+    wm::GetWindowRect(h, wr);
+    input::MouseButton(VK_LBUTTON, false, POINT{wr.Left + 192, wr.Top + 95});
+  });
+  PressBar(h, 192, 95);
+  Pump();
+  driver.join();
+  EXPECT_EQ(lines.load(), 3);
+}
+
+}  // namespace
+}  // namespace lab::testing
