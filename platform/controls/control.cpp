@@ -1,0 +1,700 @@
+#include "platform/controls/control.h"
+
+#include <algorithm>
+
+#include "platform/controls/application.h"
+#include "platform/controls/drag_drop.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/input.h"
+#include "platform/controls/menus.h"
+#include "platform/controls/mouse.h"
+#include "platform/controls/win_control.h"
+#include "platform/controls/window_manager.h"
+
+namespace lab {
+
+using namespace lab::win;
+
+// ---------------------------------------------------------------------------------------------
+// TSizeConstraints
+
+void TSizeConstraints::Set(int& field, int v) {
+  if (v < 0) v = 0;
+  if (field == v) return;
+  field = v;
+  if (OnChange) OnChange(this);
+}
+
+void TSizeConstraints::Apply(int& width, int& height) const {
+  if (maxWidth_ > 0 && width > maxWidth_) width = maxWidth_;
+  if (minWidth_ > 0 && width < minWidth_) width = minWidth_;
+  if (maxHeight_ > 0 && height > maxHeight_) height = maxHeight_;
+  if (minHeight_ > 0 && height < minHeight_) height = minHeight_;
+}
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  if (auto* c = dynamic_cast<TSizeConstraints*>(Source)) {
+    minWidth_ = c->minWidth_;
+    minHeight_ = c->minHeight_;
+    maxWidth_ = c->maxWidth_;
+    maxHeight_ = c->maxHeight_;
+    if (OnChange) OnChange(this);
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControl
+
+void TControl::DeclareProperties(TPropertyDeclarer<TControl>& P) {
+  P.Property("Left", &TControl::Left, &TControl::SetLeft);
+  P.Property("Top", &TControl::Top, &TControl::SetTop);
+  P.Property("Width", &TControl::Width, &TControl::SetWidth);
+  P.Property("Height", &TControl::Height, &TControl::SetHeight);
+  P.Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property("Anchors", &TControl::Anchors, &TControl::SetAnchors)
+      .Default(TAnchors{akLeft, akTop});
+  P.Property("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode)
+      .Stored([](TControl& c) { return !c.ParentBiDiMode(); });
+  P.Property("Color", &TControl::Color, &TControl::SetColor)
+      .Idents("TColor")
+      .Stored([](TControl& c) { return !c.ParentColor(); })
+      .Default(clWindow);
+  P.Property("Constraints", &TControl::Constraints, &TControl::SetConstraints);
+  P.Property("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents("TCursor").Default(crDefault);
+  P.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor)
+      .Idents("TCursor")
+      .Default(crDrag);
+  P.Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
+  P.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
+  P.Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property("Font", &TControl::Font, &TControl::SetFont)
+      .Stored([](TControl& c) { return !c.ParentFont(); });
+  P.Property("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode)
+      .Default(true);
+  P.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+  P.Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+  P.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
+      .Default(true);
+  P.Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+  P.Property("Hint", &TControl::Hint, &TControl::SetHint);
+  P.Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+      .Stored([](TControl& c) { return !c.ParentShowHint(); });
+  P.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  P.Property("OnClick", &TControl::OnClick);
+  P.Property("OnContextPopup", &TControl::OnContextPopup);
+  P.Property("OnDblClick", &TControl::OnDblClick);
+  P.Property("OnDragDrop", &TControl::OnDragDrop);
+  P.Property("OnDragOver", &TControl::OnDragOver);
+  P.Property("OnEndDrag", &TControl::OnEndDrag);
+  P.Property("OnMouseDown", &TControl::OnMouseDown);
+  P.Property("OnMouseMove", &TControl::OnMouseMove);
+  P.Property("OnMouseUp", &TControl::OnMouseUp);
+  P.Property("OnMouseWheel", &TControl::OnMouseWheel);
+  P.Property("OnMouseWheelDown", &TControl::OnMouseWheelDown);
+  P.Property("OnMouseWheelUp", &TControl::OnMouseWheelUp);
+  P.Property("OnResize", &TControl::OnResize);
+  P.Property("OnStartDrag", &TControl::OnStartDrag);
+}
+
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner),
+      controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks},
+      scalingFlags_{sfLeft, sfTop, sfWidth, sfHeight, sfFont} {
+  WindowProc = [this](TMessage& m) { WndProc(m); };
+  font_.OnChange = [this](TObject*) { HandleFontChanged(); };
+}
+
+TControl::~TControl() {
+  if (Dragging()) TDragManager::Cancel();
+  ForgetCaptureControl(this);
+  if (Application) Application->ControlDestroyed(this);
+  if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  // Properties that follow the parent take its values now that reading is over.
+  if (parent_) {
+    Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    Perform(CM_PARENTFONTCHANGED, 0, 0);
+    Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+  }
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (parent_ == AParent) return;
+  if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  if (parent_) parent_->RemoveControl(this);
+  if (AParent) AParent->InsertControl(this);
+}
+
+bool TControl::HasParent() const { return true; }
+TComponent* TControl::GetParentComponent() const { return parent_; }
+void TControl::SetParentComponent(TComponent* Value) {
+  if (auto* w = dynamic_cast<TWinControl*>(Value)) SetParent(w);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  constraints_.Apply(AWidth, AHeight);
+  if (AWidth < 0) AWidth = 0;
+  if (AHeight < 0) AHeight = 0;
+  if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
+  const bool sized = AWidth != width_ || AHeight != height_;
+  Invalidate();
+  left_ = ALeft;
+  top_ = ATop;
+  width_ = AWidth;
+  height_ = AHeight;
+  Invalidate();
+  RequestAlign();
+  if (sized) Resize();
+}
+
+void TControl::UpdateBoundsRect(const TRect& r) {
+  left_ = r.Left;
+  top_ = r.Top;
+  width_ = r.Width();
+  height_ = r.Height();
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+TRect TControl::GetClientRect() { return Rect(0, 0, width_, height_); }
+
+void TControl::SetClientSize(int width, int height) {
+  const TRect client = ClientRect();
+  SetBounds(left_, top_, width_ - client.Width() + width, height_ - client.Height() + height);
+}
+
+TPoint TControl::ClientOrigin() {
+  if (!parent_) return Point(left_, top_);
+  TPoint p = parent_->ClientOrigin();
+  return Point(p.X + left_, p.Y + top_);
+}
+
+TPoint TControl::ClientToScreen(TPoint p) {
+  const TPoint o = ClientOrigin();
+  return Point(p.X + o.X, p.Y + o.Y);
+}
+
+TPoint TControl::ScreenToClient(TPoint p) {
+  const TPoint o = ClientOrigin();
+  return Point(p.X - o.X, p.Y - o.Y);
+}
+
+void TControl::SetAlign(TAlign v) {
+  if (align_ == v) return;
+  align_ = v;
+  if (v == alLeft || v == alRight) anchors_ = TAnchors{akLeft, akTop, akBottom};
+  else if (v == alTop || v == alBottom) anchors_ = TAnchors{akLeft, akTop, akRight};
+  else if (v == alClient) anchors_ = TAnchors{akLeft, akTop, akRight, akBottom};
+  RequestAlign();
+}
+
+void TControl::RequestAlign() {
+  if (parent_) parent_->AlignControl(this);
+}
+
+void TControl::SetVisible(bool v) {
+  if (visible_ == v) return;
+  VisibleChanging();
+  visible_ = v;
+  Perform(CM_VISIBLECHANGED, v ? 1 : 0, 0);
+  RequestAlign();
+}
+
+bool TControl::IsShowing() { return visible_ && parent_ && parent_->IsShowing(); }
+
+void TControl::SetEnabled(bool v) {
+  if (enabled_ == v) return;
+  enabled_ = v;
+  Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::HandleFontChanged() {
+  if (!updatingFontFromParent_) parentFont_ = false;
+  FontChanged();
+}
+
+void TControl::FontChanged() { Perform(CM_FONTCHANGED, 0, 0); }
+
+void TControl::SetParentFont(bool v) {
+  if (parentFont_ == v) return;
+  parentFont_ = v;
+  if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TControl::ParentFontChanged() {
+  if (!parentFont_ || !parent_) return;
+  updatingFontFromParent_ = true;
+  font_.Assign(parent_->Font());
+  updatingFontFromParent_ = false;
+}
+
+void TControl::SetColor(TColor v) {
+  if (color_ == v) {
+    parentColor_ = false;
+    return;
+  }
+  color_ = v;
+  parentColor_ = false;
+  Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::SetParentColor(bool v) {
+  if (parentColor_ == v) return;
+  parentColor_ = v;
+  if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTCOLORCHANGED, 0, 0);
+}
+
+void TControl::SetCursor(TCursor v) {
+  if (cursor_ == v) return;
+  cursor_ = v;
+  Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+void TControl::SetShowHint(bool v) {
+  if (showHint_ == v && !parentShowHint_) return;
+  showHint_ = v;
+  parentShowHint_ = false;
+  Perform(CM_SHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetParentShowHint(bool v) {
+  if (parentShowHint_ == v) return;
+  parentShowHint_ = v;
+  if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* v) {
+  if (popupMenu_ == v) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = v;
+  if (v) v->FreeNotification(this);
+}
+
+void TControl::SetBiDiMode(TBiDiMode v) {
+  if (biDiMode_ == v) {
+    parentBiDiMode_ = false;
+    return;
+  }
+  biDiMode_ = v;
+  parentBiDiMode_ = false;
+  Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool v) {
+  if (parentBiDiMode_ == v) return;
+  parentBiDiMode_ = v;
+  if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+bool TControl::UseRightToLeftAlignment() const noexcept { return biDiMode_ == bdRightToLeft; }
+bool TControl::UseRightToLeftReading() const noexcept { return biDiMode_ != bdLeftToRight; }
+
+std::string TControl::GetText() {
+  const auto length = Perform(WM_GETTEXTLENGTH, 0, 0);
+  if (length <= 0) return {};
+  std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+  const auto copied = Perform(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  buffer.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+  return buffer;
+}
+
+void TControl::SetText(const std::string& v) {
+  if (GetText() == v) return;
+  Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(v.c_str()));
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage m{Msg, WParam, LParam, 0};
+  if (WindowProc)
+    WindowProc(m);
+  else
+    WndProc(m);
+  return m.Result;
+}
+
+void TControl::MainWndProc(TMessage& Message) {
+  try {
+    if (WindowProc)
+      WindowProc(Message);
+    else
+      WndProc(Message);
+  } catch (...) {
+    if (Application)
+      Application->HandleException(this);
+    else
+      throw;
+  }
+}
+
+void TControl::WndProc(TMessage& Message) {
+  UINT& msg = Message.Msg;
+  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+    if (!controlStyle_.Contains(csDoubleClicks) &&
+        (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK))
+      msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+    switch (msg) {
+      case WM_MOUSEMOVE:
+        if (Application) Application->HintMouseMessage(this, Message);
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        if (dragMode_ == dmAutomatic) {
+          BeginDrag(Mouse->DragImmediate(), Mouse->DragThreshold());
+          return;
+        }
+        controlState_.Include(csLButtonDown);
+        break;
+      case WM_LBUTTONUP:
+        controlState_.Exclude(csLButtonDown);
+        break;
+      default:
+        break;
+    }
+  }
+  Dispatch(Message);
+}
+
+void TControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_LBUTTONDOWN: HandleMouseButton(Message, mbLeft, true, false); return;
+    case WM_LBUTTONDBLCLK: HandleMouseButton(Message, mbLeft, true, true); return;
+    case WM_LBUTTONUP: HandleMouseButton(Message, mbLeft, false, false); return;
+    case WM_RBUTTONDOWN: HandleMouseButton(Message, mbRight, true, false); return;
+    case WM_RBUTTONDBLCLK: HandleMouseButton(Message, mbRight, true, true); return;
+    case WM_RBUTTONUP: HandleMouseButton(Message, mbRight, false, false); return;
+    case WM_MBUTTONDOWN: HandleMouseButton(Message, mbMiddle, true, false); return;
+    case WM_MBUTTONDBLCLK: HandleMouseButton(Message, mbMiddle, true, true); return;
+    case WM_MBUTTONUP: HandleMouseButton(Message, mbMiddle, false, false); return;
+    case WM_MOUSEMOVE: HandleMouseMove(Message); return;
+    case WM_MOUSEWHEEL: HandleMouseWheel(Message); return;
+    case CM_MOUSEWHEEL: {
+      TShiftState shift = TShiftState::FromValue(Message.WParamLo());
+      const int delta = static_cast<SHORT>(Message.WParamHi());
+      const TPoint pos{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+      Message.Result = 0;
+      if (DoMouseWheel(shift, delta, pos))
+        Message.Result = 1;
+      else if (parent_)
+        Message.Result = parent_->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+      return;
+    }
+    case WM_CONTEXTMENU: HandleContextMenu(Message); return;
+    case WM_CANCELMODE: HandleCancelMode(Message); return;
+    case WM_GETTEXT:
+      if (!dynamic_cast<TWinControl*>(this)) {
+        if (Message.WParam == 0 || !Message.LParam) return;
+        const std::size_t n = std::min<std::size_t>(text_.size(), Message.WParam - 1);
+        std::copy_n(text_.data(), n, reinterpret_cast<char*>(Message.LParam));
+        reinterpret_cast<char*>(Message.LParam)[n] = '\0';
+        Message.Result = static_cast<LRESULT>(n);
+        return;
+      }
+      break;
+    case WM_GETTEXTLENGTH:
+      if (!dynamic_cast<TWinControl*>(this)) {
+        Message.Result = static_cast<LRESULT>(text_.size());
+        return;
+      }
+      break;
+    case WM_SETTEXT:
+      if (!dynamic_cast<TWinControl*>(this)) {
+        text_ = Message.LParam ? reinterpret_cast<const char*>(Message.LParam) : "";
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED:
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+      Invalidate();
+      return;
+    case CM_PARENTFONTCHANGED:
+      if (Message.WParam != 0 && Message.LParam) {
+        if (parentFont_) {
+          updatingFontFromParent_ = true;
+          font_.Assign(reinterpret_cast<TFont*>(Message.LParam));
+          updatingFontFromParent_ = false;
+        }
+      } else {
+        ParentFontChanged();
+      }
+      return;
+    case CM_PARENTCOLORCHANGED:
+      if (parentColor_ && parent_) {
+        const TColor c = Message.WParam ? static_cast<TColor>(Message.LParam) : parent_->Color();
+        SetColor(c);
+        parentColor_ = true;
+      }
+      return;
+    case CM_PARENTSHOWHINTCHANGED:
+      if (parentShowHint_ && parent_) {
+        SetShowHint(parent_->ShowHint());
+        parentShowHint_ = true;
+      }
+      return;
+    case CM_PARENTBIDIMODECHANGED:
+      if (parentBiDiMode_ && parent_) {
+        SetBiDiMode(parent_->BiDiMode());
+        parentBiDiMode_ = true;
+      }
+      return;
+    case CM_HITTEST:
+      Message.Result = 1;  // HTCLIENT: every point of a control is its own
+      return;
+    case CM_DRAG:
+      TDragManager::HandleDragMessage(this, Message);
+      return;
+    default:
+      break;
+  }
+  DefaultHandler(Message);
+}
+
+void TControl::DefaultHandler(TMessage&) {}
+
+void TControl::HandleMouseButton(TMessage& m, TMouseButton button, bool down, bool dbl) {
+  const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+  const TShiftState keys = KeysToShiftState(m.WParamLo());
+  if (down) {
+    if (button == mbLeft && ParentForm()) ParentForm()->SendCancelMode(this);
+    DefaultHandler(m);
+    if (button == mbLeft) {
+      if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
+      if (dbl) {
+        if (controlStyle_.Contains(csClickEvents)) DblClick();
+      } else if (controlStyle_.Contains(csClickEvents)) {
+        controlState_.Include(csClicked);
+      }
+    }
+    if (!controlStyle_.Contains(csNoStdEvents))
+      MouseDown(button, dbl ? keys + ssDouble : keys, x, y);
+    return;
+  }
+  DefaultHandler(m);
+  if (button == mbLeft) {
+    if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(false);
+    if (controlState_.Contains(csClicked)) {
+      controlState_.Exclude(csClicked);
+      if (ClientRect().Contains(Point(x, y))) Click();
+    }
+  }
+  if (!controlStyle_.Contains(csNoStdEvents)) MouseUp(button, keys, x, y);
+}
+
+void TControl::HandleMouseMove(TMessage& m) {
+  DefaultHandler(m);
+  if (!controlStyle_.Contains(csNoStdEvents))
+    MouseMove(KeysToShiftState(m.WParamLo()), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+}
+
+void TControl::HandleMouseWheel(TMessage& m) {
+  // The wheel turns into CM_MOUSEWHEEL, which a control may take or pass to its parent.
+  TShiftState shift = KeysToShiftState(GET_KEYSTATE_WPARAM(m.WParam));
+  m.Result = Perform(CM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(shift.Value()), m.WParamHi()),
+                     m.LParam);
+  if (m.Result == 0) DefaultHandler(m);
+}
+
+void TControl::HandleContextMenu(TMessage& m) {
+  if (m.Result != 0) return;
+  TPoint screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+  const bool keyboard = screen.X == -1 && screen.Y == -1;
+  bool handled = false;
+  DoContextPopup(keyboard ? Point(-1, -1) : ScreenToClient(screen), handled);
+  m.Result = handled ? 1 : 0;
+  if (handled) return;
+  if (popupMenu_ && popupMenu_->AutoPopup()) {
+    if (ParentForm()) ParentForm()->SendCancelMode(nullptr);
+    popupMenu_->SetPopupComponent(this);
+    if (keyboard) screen = ClientToScreen(Point(0, 0));
+    popupMenu_->Popup(screen.X, screen.Y);
+    m.Result = 1;
+    return;
+  }
+  DefaultHandler(m);
+}
+
+void TControl::HandleCancelMode(TMessage& m) {
+  DefaultHandler(m);
+  if (MouseCapture()) {
+    SetMouseCapture(false);
+    if (controlState_.Contains(csLButtonDown)) Perform(WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
+  } else {
+    controlState_.Exclude(csLButtonDown);
+  }
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  if (handled) return true;
+  // Each full notch is one step up or down; a part of a notch waits for the rest.
+  wheelAccumulator_ += WheelDelta;
+  while (std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
+    if (wheelAccumulator_ < 0) {
+      wheelAccumulator_ += WHEEL_DELTA;
+      handled = DoMouseWheelDown(Shift, MousePos);
+    } else {
+      wheelAccumulator_ -= WHEEL_DELTA;
+      handled = DoMouseWheelUp(Shift, MousePos);
+    }
+  }
+  return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
+  return handled;
+}
+
+void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
+  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+}
+
+bool TControl::MouseCapture() { return GetCaptureControl() == this; }
+
+void TControl::SetMouseCapture(bool v) {
+  if (MouseCapture() == v) return;
+  SetCaptureControl(v ? this : nullptr);
+}
+
+void TControl::Invalidate() {
+  if (!parent_ || !parent_->HandleAllocated() || !(visible_ || parent_->controlStyle_.Contains(csAcceptsControls)))
+    return;
+  const TRect r = BoundsRect();
+  wm::InvalidateRect(parent_->Handle(), &r, !controlStyle_.Contains(csOpaque));
+}
+
+void TControl::Repaint() {
+  Invalidate();
+  Update();
+}
+
+void TControl::Update() {
+  if (parent_) parent_->Update();
+}
+
+void TControl::BringToFront() {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  list.push_back(this);
+  if (auto* w = dynamic_cast<TWinControl*>(this)) {
+    if (w->HandleAllocated()) wm::SetWindowPos(w->handle_, HWND_TOP, 0, 0, 0, 0,
+                                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  } else {
+    Invalidate();
+  }
+}
+
+void TControl::SendToBack() {
+  if (!parent_) return;
+  auto& list = parent_->controls_;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  list.insert(list.begin(), this);
+  if (auto* w = dynamic_cast<TWinControl*>(this)) {
+    if (w->HandleAllocated()) wm::SetWindowPos(w->handle_, HWND_BOTTOM, 0, 0, 0, 0,
+                                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  } else {
+    Invalidate();
+  }
+}
+
+void TControl::BeginDrag(bool Immediate, int Threshold) {
+  if (Threshold < 0) Threshold = Mouse->DragThreshold();
+  TDragManager::Begin(this, Immediate, Threshold);
+}
+
+void TControl::EndDrag(bool Drop) {
+  if (Dragging()) TDragManager::Finish(Drop);
+}
+
+bool TControl::Dragging() const noexcept { return TDragManager::Source() == this; }
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  Accept = false;
+  if (OnDragOver) {
+    Accept = true;
+    OnDragOver(this, Source, X, Y, State, Accept);
+  }
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+  if (OnDragDrop) OnDragDrop(this, Source, X, Y);
+}
+
+void TControl::DoStartDrag(TObject*& DragObject) {
+  if (OnStartDrag) OnStartDrag(this, DragObject);
+}
+
+void TControl::DoEndDrag(TObject* Target, int X, int Y) {
+  if (OnEndDrag) OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::ScaleBy(int M, int D) { ChangeScale(M, D); }
+
+void TControl::ChangeScale(int M, int D) {
+  if (M == D) return;
+  auto scale = [&](int v) { return static_cast<int>((static_cast<long long>(v) * M + (v >= 0 ? D / 2 : -D / 2)) / D); };
+  const int l = scalingFlags_.Contains(sfLeft) ? scale(left_) : left_;
+  const int t = scalingFlags_.Contains(sfTop) ? scale(top_) : top_;
+  const int w = scalingFlags_.Contains(sfWidth) ? scale(left_ + width_) - scale(left_) : width_;
+  const int h = scalingFlags_.Contains(sfHeight) ? scale(top_ + height_) - scale(top_) : height_;
+  SetBounds(l, t, w, h);
+  if (!parentFont_ && scalingFlags_.Contains(sfFont)) font_.SetSize(scale(font_.Size()));
+}
+
+TCustomForm* TControl::ParentForm() {
+  TControl* c = this;
+  while (c->parent_) c = c->parent_;
+  return dynamic_cast<TCustomForm*>(c);
+}
+
+}  // namespace lab

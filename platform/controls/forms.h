@@ -1,0 +1,105 @@
+#pragma once
+// TCustomForm and TForm: top-level windows holding controls. A form keeps its active control,
+// moves the focus between its controls (Tab and the arrows as dialog keys), shows itself modally
+// with a modal result, and closes through OnCloseQuery and OnClose.
+
+#include "platform/controls/win_control.h"
+
+namespace lab {
+
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+                 poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+LAB_ENUM_NAMES(TFormStyle, "fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop")
+LAB_ENUM_NAMES(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+               "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+  LAB_CLASS(TCustomForm, TWinControl)
+  LAB_PROPERTIES(TCustomForm, TWinControl)
+ public:
+  explicit TCustomForm(TComponent* AOwner);
+  ~TCustomForm() override;
+
+  TFormBorderStyle BorderStyle() const noexcept { return TWinControl::BorderStyle(); }
+  void SetBorderStyle(TFormBorderStyle v) { TWinControl::SetBorderStyle(v); }
+  TFormStyle FormStyle() const noexcept { return formStyle_; }
+  void SetFormStyle(TFormStyle v);
+  TPosition Position() const noexcept { return position_; }
+  void SetPosition(TPosition v) { position_ = v; }
+  bool KeyPreview() const noexcept { return keyPreview_; }
+  void SetKeyPreview(bool v) { keyPreview_ = v; }
+  // The control that has (or gets, when the form is activated) the focus.
+  TWinControl* ActiveControl() const noexcept { return activeControl_; }
+  void SetActiveControl(TWinControl* Control);
+  bool Active() const noexcept { return active_; }
+  TModalResult ModalResult() const noexcept { return modalResult_; }
+  void SetModalResult(TModalResult v) { modalResult_ = v; }
+  bool Modal() const noexcept { return modal_; }
+
+  // Shows the form and runs messages until ModalResult is set (or the application ends: mrCancel);
+  // other forms take no input meanwhile. EInvalidOperation for a form that is already visible.
+  int ShowModal();
+  // Asks OnCloseQuery, then OnClose decides: hide (the default), free, or nothing. Closing the main
+  // form ends the application; closing a modal form sets ModalResult to mrCancel.
+  void Close();
+  bool CloseQuery();
+  // Frees the form once the messages waiting now are handled.
+  void Release();
+
+  void SetFocus() override;
+  bool CanFocus() override { return Visible() && Enabled(); }
+  bool IsShowing() override { return Visible(); }
+  // The framework's focus bookkeeping: CM_EXIT up from the old focused control, CM_ENTER down to the
+  // new one. False when a handler moved the focus elsewhere meanwhile.
+  bool SetFocusedControl(TWinControl* Control);
+  void FocusControl(TWinControl* Control);
+  void DefocusControl(TWinControl* Control, bool Removing);
+  // Tells the active control that a mouse action starts elsewhere (CM_CANCELMODE).
+  void SendCancelMode(TControl* Sender);
+  // Whether a key is a shortcut of the form's pop-up menus; runs the item when it is.
+  virtual bool IsShortCut(const TMessage& Message);
+
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnShow, OnHide, OnActivate, OnDeactivate, OnCreate, OnDestroy;
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  virtual void DoClose(TCloseAction& Action);
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void Activate();
+  virtual void Deactivate();
+
+ private:
+  friend class TWinControl;
+  void SetActive(bool Value);
+  void SetWindowFocus();
+  void PlaceOnScreen();
+  void CloseModal();
+
+  TFormStyle formStyle_ = fsNormal;
+  TPosition position_ = poDesigned;
+  bool keyPreview_ = false;
+  TWinControl* activeControl_ = nullptr;
+  TWinControl* focusedControl_ = nullptr;
+  bool active_ = false;
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  bool placed_ = false;
+};
+
+class TForm : public TCustomForm {
+  LAB_CLASS(TForm, TCustomForm)
+ public:
+  using TCustomForm::TCustomForm;
+};
+
+}  // namespace lab

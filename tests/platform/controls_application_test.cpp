@@ -1,0 +1,226 @@
+// The application: exceptions from message handlers reach HandleException and the loop goes on;
+// Run and Terminate; Synchronize through the main loop; modal forms; message boxes with an
+// answerer; hints on the manual clock; the timer component.
+
+#include <atomic>
+#include <thread>
+
+#include "controls_fixture.h"
+#include "platform/controls/application.h"
+#include "platform/controls/custom_control.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/forms.h"
+#include "platform/controls/hint_window.h"
+#include "platform/controls/timer.h"
+#include "platform/rtl/threads.h"
+
+namespace lab::testing {
+namespace {
+
+using namespace lab::win;
+
+class TThrowing : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int handled = 0;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_USER) throw EConvertError("Boom");
+    if (m.Msg == WM_USER + 1) throw EAbort("quiet");
+    if (m.Msg == WM_USER + 2) {
+      ++handled;
+      return;
+    }
+    TCustomControl::Dispatch(m);
+  }
+};
+
+class ApplicationTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    previousAnswerer = SetDialogAnswerer([this](const TDialogRequest& r) {
+      asked.push_back(r);
+      return answer;
+    });
+    form = new TForm(nullptr);
+    form->SetBounds(50, 50, 300, 200);
+    control = new TThrowing(form);
+    control->SetParent(form);
+    control->SetBounds(0, 0, 100, 100);
+    control->SetShowHint(true);
+    control->SetHint("Short|Long text");
+    form->Show();
+    Application->ProcessMessages();
+  }
+  void TearDown() override {
+    Application->OnException = nullptr;
+    Application->SetMainForm(nullptr);
+    Application->Initialize();
+    delete form;
+    Application->CancelHint();
+    Application->ProcessMessages();
+    SetDialogAnswerer(previousAnswerer);
+    ControlsTest::TearDown();
+  }
+  TDialogAnswerer previousAnswerer;
+  std::vector<TDialogRequest> asked;
+  TModalResult answer = mrOk;
+  TForm* form = nullptr;
+  TThrowing* control = nullptr;
+};
+
+TEST_F(ApplicationTest, AnExceptionInAHandlerReachesOnExceptionAndTheLoopGoesOn) {
+  std::vector<std::string> errors;
+  Application->OnException = [&](TObject* sender, Exception& e) {
+    EXPECT_EQ(sender, control);
+    errors.push_back(std::string(e.ClassName()) + ": " + e.Message());
+  };
+  wm::PostMessage(control->Handle(), WM_USER, 0, 0);
+  wm::PostMessage(control->Handle(), WM_USER + 1, 0, 0);  // EAbort is silent
+  wm::PostMessage(control->Handle(), WM_USER + 2, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(errors, (std::vector<std::string>{"EConvertError: Boom"}));
+  EXPECT_EQ(control->handled, 1);
+}
+
+TEST_F(ApplicationTest, WithoutOnExceptionTheErrorIsShownInABox) {
+  Application->SetTitle("Lab");
+  wm::SendMessage(control->Handle(), WM_USER, 0, 0);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].Text, "Boom.");
+  EXPECT_EQ(asked[0].Caption, "Lab");
+  EXPECT_EQ(asked[0].Type, mtError);
+  EXPECT_EQ(asked[0].Buttons, (std::vector<TModalResult>{mrOk}));
+}
+
+TEST_F(ApplicationTest, RunEndsWhenTheMainFormCloses) {
+  Application->SetMainForm(form);
+  int errors = 0;
+  Application->OnException = [&](TObject*, Exception&) { ++errors; };
+  wm::PostMessage(control->Handle(), WM_USER, 0, 0);
+  wm::PostMessage(control->Handle(), WM_USER + 2, 0, 0);
+  wm::PostMessage(form->Handle(), WM_CLOSE, 0, 0);
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(control->handled, 1);
+}
+
+TEST_F(ApplicationTest, SynchronizeRunsOnTheMainThreadThroughTheLoop) {
+  std::atomic<bool> done{false};
+  DWORD ranOn = 0;
+  const HWND wake = control->Handle();
+  std::thread worker([&] {
+    TThread::Synchronize(nullptr, [&] { ranOn = wm::CurrentThreadId(); });
+    done = true;
+    wm::PostMessage(wake, WM_USER + 2, 0, 0);  // so the loop looks at `done` again
+  });
+  while (!done) Application->HandleMessage();  // waits in the loop until the call is queued
+  worker.join();
+  EXPECT_EQ(ranOn, wm::CurrentThreadId());
+}
+
+TEST_F(ApplicationTest, ShowModalRunsUntilModalResultAndDisablesOtherForms) {
+  TForm dialog(nullptr);
+  dialog.SetBounds(0, 0, 100, 80);
+  bool otherEnabledMeanwhile = true;
+  auto* timer = new TTimer(&dialog);
+  timer->SetInterval(100);
+  timer->OnTimer = [&](TObject*) {
+    otherEnabledMeanwhile = wm::IsWindowEnabled(form->Handle());
+    dialog.SetModalResult(mrYes);
+  };
+  std::thread driver([&] {
+    while (!dialog.Visible()) std::this_thread::yield();
+    clock.Advance(100);
+  });
+  EXPECT_EQ(dialog.ShowModal(), mrYes);
+  driver.join();
+  EXPECT_FALSE(otherEnabledMeanwhile);
+  EXPECT_TRUE(wm::IsWindowEnabled(form->Handle()));
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_THROW({
+    dialog.Show();
+    dialog.ShowModal();
+  }, EInvalidOperation);
+}
+
+TEST_F(ApplicationTest, CloseAsksOnCloseQueryAndOnClose) {
+  TForm other(nullptr);
+  other.Show();
+  bool allow = false;
+  other.OnCloseQuery = [&](TObject*, bool& canClose) { canClose = allow; };
+  other.Close();
+  EXPECT_TRUE(other.Visible());
+  allow = true;
+  TCloseAction seen = caNone;
+  other.OnClose = [&](TObject*, TCloseAction& a) { seen = a; };
+  other.Close();
+  EXPECT_EQ(seen, caHide);
+  EXPECT_FALSE(other.Visible());
+}
+
+TEST_F(ApplicationTest, MessageBoxesAskTheAnswererWithTheirButtons) {
+  answer = mrNo;
+  EXPECT_EQ(Application->MessageBox("Delete record?", "Confirm", MB_OKCANCEL | MB_ICONQUESTION), IDNO);
+  EXPECT_EQ(asked.back().Buttons, (std::vector<TModalResult>{mrOk, mrCancel}));
+  EXPECT_EQ(asked.back().CancelButton, mrCancel);
+  EXPECT_EQ(asked.back().Type, mtConfirmation);
+  answer = mrYes;
+  EXPECT_EQ(MessageDlg("Delete all selected records?", mtConfirmation, TMsgDlgButtons{mbYes, mbNo}), mrYes);
+  EXPECT_EQ(asked.back().Caption, "Confirm");
+  EXPECT_EQ(asked.back().Buttons, (std::vector<TModalResult>{mrYes, mrNo}));
+  EXPECT_EQ(asked.back().DefaultButton, mrYes);
+  EXPECT_EQ(asked.back().CancelButton, mrNo);
+}
+
+TEST_F(ApplicationTest, TheRealMessageBoxAnswersTheButtonTakenByKeyboard) {
+  SetDialogAnswerer(nullptr);
+  // Queued before the box shows: Tab to the second button, then Enter.
+  headless::PressKey(VK_TAB);
+  headless::PressKey(VK_RETURN);
+  EXPECT_EQ(MessageBox("Save changes?", "Notes", MB_YESNOCANCEL), IDNO);
+  headless::PressKey(VK_ESCAPE);
+  EXPECT_EQ(MessageBox("Leave?", "Notes", MB_OKCANCEL), IDCANCEL);
+}
+
+TEST_F(ApplicationTest, AHintShowsAfterThePauseAndHidesAfterTheHidePause) {
+  Application->SetHintPause(500);
+  Application->SetHintHidePause(2500);
+  headless::MoveMouse(control->Handle(), 10, 10);
+  Application->ProcessMessages();
+  ASSERT_FALSE(Application->HintWindow() && Application->HintWindow()->HandleAllocated() &&
+               wm::IsWindowVisible(Application->HintWindow()->Handle()));
+  clock.Advance(500);
+  Application->ProcessMessages();
+  THintWindow* hint = Application->HintWindow();
+  ASSERT_TRUE(hint);
+  ASSERT_TRUE(hint->HandleAllocated());
+  EXPECT_TRUE(wm::IsWindowVisible(hint->Handle()));
+  EXPECT_EQ(hint->Caption(), "Short");
+  RECT r;
+  wm::GetWindowRect(hint->Handle(), r);
+  EXPECT_EQ(r.Left, control->ClientToScreen(Point(10, 10)).X);
+  clock.Advance(2500);
+  Application->ProcessMessages();
+  EXPECT_FALSE(hint->HandleAllocated());
+}
+
+TEST_F(ApplicationTest, TheTimerComponentFiresOnTheManualClock) {
+  TTimer timer(nullptr);
+  int ticks = 0;
+  timer.OnTimer = [&](TObject*) { ++ticks; };
+  timer.SetInterval(100);
+  clock.Advance(100);
+  Application->ProcessMessages();
+  clock.Advance(100);
+  Application->ProcessMessages();
+  EXPECT_EQ(ticks, 2);
+  timer.SetEnabled(false);
+  clock.Advance(500);
+  Application->ProcessMessages();
+  EXPECT_EQ(ticks, 2);
+}
+
+}  // namespace
+}  // namespace lab::testing

@@ -1,0 +1,34 @@
+// The Win32 names of the window functions resolve beside the drawing functions of gdi.h.
+
+#include "controls_fixture.h"
+#include "platform/win/gdi.h"
+#include "platform/win/window_functions.h"
+
+namespace lab::testing {
+namespace {
+
+using namespace lab::win;
+
+class WinFaceTest : public ControlsTest {};
+
+TEST_F(WinFaceTest, WindowAndDrawingFunctionsWorkTogether) {
+  HWND h = Recording(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 50, 40);
+  Pump();
+  HDC dc = GetDC(h);
+  ASSERT_TRUE(dc);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r{0, 0, 10, 10};
+  FillRect(dc, &r, red);
+  ReleaseDC(h, dc);
+  DeleteObject(red);
+  TGdiBitmap* surface = wm::WindowSurface(h);
+  surface->BeginDirect();
+  EXPECT_EQ(ColorOfPixel(surface->Row(5)[5]), RGB(255, 0, 0));
+  EXPECT_EQ(GetCurrentThreadId(), wm::CurrentThreadId());
+  EXPECT_TRUE(PostMessage(h, WM_USER, 0, 0));
+  MSG m;
+  EXPECT_TRUE(PeekMessage(m, h, WM_USER, WM_USER, PM_REMOVE));
+}
+
+}  // namespace
+}  // namespace lab::testing
