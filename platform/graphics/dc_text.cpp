@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/graphics/bidi.h"
 #include "platform/graphics/device_context.h"
 #include "platform/rtl/utf8.h"
 
@@ -46,6 +47,23 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
   TFontInstance& fi = font->Instance();
   const win::TEXTMETRIC& tm = fi.Metrics();
   const win::LOGFONT& lf = font->LogFont();
+
+  // Text with right-to-left letters (or right-to-left reading) is shown in display order; the
+  // caller's advances travel with their characters.
+  thread_local std::u32string shown;
+  thread_local std::vector<int> order, shown_dx;
+  if (!(options & win::ETO_IGNORELANGUAGE)) {
+    const bool rtl = (options & win::ETO_RTLREADING) || (s_.text_align & win::TA_RTLREADING);
+    if (ReorderForDisplay(std::u32string_view(text, n), rtl, shown, order)) {
+      if (dx) {
+        shown_dx.resize(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i) shown_dx[i] = dx[order[i]];
+        dx = shown_dx.data();
+      }
+      text = shown.data();
+      n = shown.size();
+    }
+  }
 
   thread_local std::vector<int> offsets;
   offsets.resize(n + 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/graphics/bidi.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab::win {
@@ -234,7 +235,12 @@ int DrawTextEx(HDC dc, std::string_view text, int count, RECT* rect, UINT format
   const int first_y = y;
 
   const UINT saved_align = dc->SetTextAlign(TA_LEFT | TA_TOP);
-  const UINT options = (format & DT_NOCLIP) ? 0 : ETO_CLIPPED;
+  // Lines are put in display order here (the prefix mark must follow its character), so the output
+  // itself leaves the order alone.
+  const UINT options = ((format & DT_NOCLIP) ? 0 : ETO_CLIPPED) | ETO_IGNORELANGUAGE;
+  const bool rtl = format & DT_RTLREADING;
+  std::u32string shown;
+  std::vector<int> order, shown_dx;
   const bool show_text = !(format & DT_PREFIXONLY);
   const bool show_prefix = !(format & DT_HIDEPREFIX);
   std::vector<int> dx;
@@ -254,12 +260,26 @@ int DrawTextEx(HDC dc, std::string_view text, int count, RECT* rect, UINT format
         dx.push_back(dc->GetCharWidth(c) + dc->TextCharacterExtra());
       }
     }
+    std::size_t mark = std::u32string::npos;  // the underlined character's place in the run
+    if (layout.Underline() != std::u32string::npos && layout.Underline() >= l.begin && layout.Underline() < l.end)
+      mark = layout.Underline() - l.begin;
+    if (ReorderForDisplay(run, rtl, shown, order)) {
+      shown_dx.resize(order.size());
+      std::size_t shown_mark = std::u32string::npos;
+      for (std::size_t i = 0; i < order.size(); ++i) {
+        shown_dx[i] = dx[static_cast<std::size_t>(order[i])];
+        if (static_cast<std::size_t>(order[i]) == mark) shown_mark = i;
+      }
+      mark = shown_mark;
+      run.swap(shown);
+      dx.swap(shown_dx);
+    }
     int lx = left;
     if (format & DT_CENTER) lx = (left + right - l.width) / 2;
     else if (format & DT_RIGHT) lx = right - l.width;
     if (show_text) dc->ExtTextOut(lx, y, options, rect, std::u32string_view(run), dx.data());
-    const std::size_t u = layout.Underline();
-    if (show_prefix && u != std::u32string::npos && u >= l.begin && u < l.end) {
+    if (show_prefix && mark != std::u32string::npos) {
+      const std::size_t u = mark + l.begin;
       int ux = lx;
       for (std::size_t i = 0; i < u - l.begin; ++i) ux += dx[i];
       if (options & ETO_CLIPPED) {

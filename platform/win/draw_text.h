@@ -1,6 +1,7 @@
 #pragma once
 // DrawText and DrawTextEx: formatted text in a rectangle (alignment, word breaking, end ellipsis,
-// tab expansion, '&' prefixes, margins), or its measurement with DT_CALCRECT.
+// tab expansion, '&' prefixes, margins), or its measurement with DT_CALCRECT. Each line is shown in
+// display order (right-to-left runs reversed; DT_RTLREADING makes the line itself right-to-left).
 
 #include "platform/win/gdi.h"
 

@@ -2,7 +2,8 @@
 // Win32-style drawing functions over the graphics layer: device contexts (HDC is a TDeviceContext),
 // device objects, mapping, clipping, lines, fills, block transfers and text. Text is UTF-8 (or UTF-32);
 // a count of -1 means the whole string, otherwise it counts bytes of the UTF-8 text; per-character
-// advance arrays hold one entry per character (code point).
+// advance arrays hold one entry per character (code point), in logical order. Text with
+// right-to-left letters is shown in display order unless ETO_IGNORELANGUAGE is given.
 
 #include <span>
 #include <string>
