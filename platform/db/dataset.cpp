@@ -129,7 +129,7 @@ void TDataSet::RemoveDataSource(TDataSource* Source) {
   Source->dataset_ = nullptr;
   sources_.erase(std::remove(sources_.begin(), sources_.end(), Source), sources_.end());
   Source->UpdateState();
-  UpdateBufferCount();
+  if (!ComponentState().Contains(csDestroying)) UpdateBufferCount();  // the cursor is gone by then
 }
 
 // ---- Editing ----

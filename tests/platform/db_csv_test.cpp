@@ -1,6 +1,7 @@
 // Loading and saving comma-separated text.
 #include <gtest/gtest.h>
 
+#include "platform/db/csv.h"
 #include "tests/platform/db_test_support.h"
 
 namespace lab {
@@ -71,6 +72,44 @@ TEST(DbCsv, BadInputRaisesAndKeepsTheRecords) {
   EXPECT_EQ(error_of("Id,Name\n2,abcd\n"), "Line 2: Value of field 'Name' is longer than its size of 3 characters");
   EXPECT_EQ(ds.RecordCount(), 1);
   EXPECT_EQ(ds.FieldByName("Name")->AsString(), "abc");
+}
+
+}  // namespace
+}  // namespace lab
+
+namespace lab {
+namespace {
+
+TEST(DbCsvText, ReaderSplitsQuotesAndLineEnds) {
+  TCsvReader reader("a,\"b\r\nc\",\n\"x\"\"y\",  z ,\r\nlast");
+  std::vector<TCsvField> f;
+  ASSERT_TRUE(reader.ReadLine(f));
+  ASSERT_EQ(f.size(), 3u);
+  EXPECT_EQ(f[1].Text, "b\r\nc");
+  EXPECT_TRUE(f[1].Quoted);
+  EXPECT_TRUE(f[2].Text.empty() && !f[2].Quoted);
+  ASSERT_TRUE(reader.ReadLine(f));
+  EXPECT_EQ(reader.Line(), 3);  // the quoted break counted
+  EXPECT_EQ(f[0].Text, "x\"y");
+  EXPECT_EQ(f[1].Text, "  z ");
+  ASSERT_TRUE(reader.ReadLine(f));
+  EXPECT_EQ(f[0].Text, "last");
+  EXPECT_FALSE(reader.ReadLine(f));
+  TCsvReader bad("\"a\"b\n");
+  EXPECT_THROW(bad.ReadLine(f), EDatabaseError);
+
+  std::string out;
+  CsvAppendField(out, " padded", false);
+  out += ',';
+  CsvAppendField(out, "plain", false);
+  EXPECT_EQ(out, "\" padded\",plain");
+  Variant v;
+  EXPECT_EQ(CsvReadValue(ftTime, {"23:59:59.999", false}, v), TConvertResult::Ok);
+  EXPECT_EQ(CsvValueText(ftTime, v), "23:59:59.999");
+  EXPECT_EQ(CsvReadValue(ftDate, {"2024-02-30", false}, v), TConvertResult::BadValue);
+  EXPECT_EQ(CsvReadValue(ftBlob, {"0G", false}, v), TConvertResult::BadValue);
+  EXPECT_EQ(CsvReadValue(ftInteger, {"", true}, v), TConvertResult::Ok);
+  EXPECT_TRUE(VarIsNull(v));
 }
 
 }  // namespace

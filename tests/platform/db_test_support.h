@@ -7,6 +7,7 @@
 #include "platform/db/data_link.h"
 #include "platform/db/data_source.h"
 #include "platform/db/db_errors.h"
+#include "platform/db/field_kinds.h"
 #include "platform/db/mem_dataset.h"
 #include "platform/rtl/format.h"
 
