@@ -36,7 +36,7 @@ function(lab_add_tests part)
     LAB_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     LAB_BUILD_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(lab_${part}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300 LABELS ${part})
+    PROPERTIES TIMEOUT 300 LABELS ${part} ENVIRONMENT LAB_BACKEND=headless)
 endfunction()
 
 # lab_add_programs(folder extra-libs...): one program for each .cpp directly in the folder,
