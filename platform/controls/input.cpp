@@ -107,9 +107,11 @@ void Enqueue(wm::InputEvent event, bool keyboard) {
       case wm::InputEvent::Kind::ButtonUp: SetKey(k.async, event.vk, false); break;
       default: break;
     }
-    if (!keyboard) k.cursor = event.pt;
+    if (!keyboard && event.kind <= wm::InputEvent::Kind::Wheel) k.cursor = event.pt;
     HWND target = nullptr;
-    if (keyboard) {
+    if (event.window) {
+      target = event.window;
+    } else if (keyboard) {
       target = wm::S().focus ? wm::S().focus : wm::S().active;
     } else {
       target = wm::S().capture;
@@ -220,6 +222,28 @@ void MouseWheel(int delta, POINT screen) {
   e.kind = wm::InputEvent::Kind::Wheel;
   e.wheelDelta = delta;
   e.pt = screen;
+  Enqueue(e, false);
+}
+
+void WindowConfigured(HWND window, RECT screen) {
+  wm::InputEvent e;
+  e.kind = wm::InputEvent::Kind::Configure;
+  e.window = window;
+  e.rect = screen;
+  Enqueue(e, false);
+}
+
+void WindowCloseRequested(HWND window) {
+  wm::InputEvent e;
+  e.kind = wm::InputEvent::Kind::Close;
+  e.window = window;
+  Enqueue(e, false);
+}
+
+void WindowActivated(HWND window) {
+  wm::InputEvent e;
+  e.kind = wm::InputEvent::Kind::Activate;
+  e.window = window;
   Enqueue(e, false);
 }
 
@@ -352,10 +376,52 @@ bool MouseMessage(const InputEvent& e, MSG& msg) {
 
 }  // namespace
 
+namespace {
+
+// A display's report about a top-level window, applied on its thread. Only a close request
+// becomes a message.
+bool WindowReport(const InputEvent& e, MSG& msg) {
+  switch (e.kind) {
+    case InputEvent::Kind::Configure: {
+      bool moved, sized;
+      {
+        std::lock_guard lock(S().mutex);
+        Window* w = FindLocked(e.window);
+        if (!w || w->IsChild()) return false;
+        moved = w->rect.Left != e.rect.Left || w->rect.Top != e.rect.Top;
+        sized = w->rect.Width() != e.rect.Width() || w->rect.Height() != e.rect.Height();
+        w->rect = e.rect;
+        if (sized) ResizeSurfaceLocked(w);
+      }
+      if (sized) FrameChanged(e.window);
+      if (moved) {
+        POINT origin{0, 0};
+        MapWindowPoints(e.window, nullptr, &origin, 1);
+        SendMessage(e.window, WM_MOVE, 0, MAKELPARAM(origin.X, origin.Y));
+      }
+      return false;
+    }
+    case InputEvent::Kind::Close:
+      if (!IsWindow(e.window)) return false;
+      msg.hwnd = e.window;
+      msg.message = WM_SYSCOMMAND;
+      msg.wParam = SC_CLOSE;
+      return true;
+    case InputEvent::Kind::Activate:
+      if (IsWindow(e.window) && IsWindowEnabled(e.window)) SetActiveWindow(e.window);
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 bool MessageFromInput(const InputEvent& event, MSG& msg, ThreadQueue&) {
   msg = MSG{};
   msg.time = event.time;
   msg.pt = event.pt;
+  if (event.kind >= InputEvent::Kind::Configure) return WindowReport(event, msg);
   return (event.kind == InputEvent::Kind::KeyDown || event.kind == InputEvent::Kind::KeyUp)
              ? KeyMessage(event, msg)
              : MouseMessage(event, msg);

@@ -119,4 +119,11 @@ void MouseMove(win::POINT screen);
 void MouseButton(win::UINT button, bool down, win::POINT screen);
 void MouseWheel(int delta, win::POINT screen);
 
+// What a display reports of a top-level window; handled in turn with the input, on the window's
+// thread: it moved or changed size (screen rectangle), it is asked to close (WM_SYSCOMMAND
+// SC_CLOSE), it got the input focus (it becomes the active window).
+void WindowConfigured(win::HWND window, win::RECT screen);
+void WindowCloseRequested(win::HWND window);
+void WindowActivated(win::HWND window);
+
 }  // namespace lab::input

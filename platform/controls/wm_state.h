@@ -35,7 +35,9 @@ struct SentItem {
 // Raw input as a back-end or a test hands it in; turned into a message when retrieved, so the
 // target (focus, capture, the window under the mouse) is the one of that moment.
 struct InputEvent {
-  enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel };
+  // The last three are what a display reports of a top-level window: moved or resized, asked to
+  // close, given the input focus.
+  enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Configure, Close, Activate };
   Kind kind = Kind::KeyDown;
   UINT vk = 0;            // keys: virtual-key code; buttons: VK_LBUTTON, VK_RBUTTON or VK_MBUTTON
   UINT scanCode = 0;
@@ -43,6 +45,8 @@ struct InputEvent {
   char32_t ch = 0;        // key-down: the character the key types (0: none)
   win::POINT pt{};        // mouse: screen position
   int wheelDelta = 0;
+  HWND window = nullptr;  // display reports: the top-level window
+  win::RECT rect;         // Configure: its new place on the screen
   DWORD time = 0;
   std::uint64_t seq = 0;   // numbered by the queue as it arrives
 };
