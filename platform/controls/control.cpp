@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/controls/application.h"
+#include "platform/controls/controls_unit.h"
 #include "platform/controls/drag_drop.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/input.h"
@@ -102,6 +103,7 @@ TControl::TControl(TComponent* AOwner)
     : TComponent(AOwner),
       controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks},
       scalingFlags_{sfLeft, sfTop, sfWidth, sfHeight, sfFont} {
+  UseUnit(ControlsUnit);
   WindowProc = [this](TMessage& m) { WndProc(m); };
   font_.OnChange = [this](TObject*) { HandleFontChanged(); };
 }

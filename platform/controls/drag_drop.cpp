@@ -31,8 +31,8 @@ DragState g_drag;
 
 TPoint Local(TControl* c, TPoint screen) { return c->ScreenToClient(screen); }
 
-bool SendDrag(TControl* target, TDragMessage what, TPoint screen) {
-  TDragRec rec{Local(target, screen), g_drag.dragObject, target};
+bool SendDrag(TControl* target, TDragMessage what, TPoint screen, TObject* object = g_drag.dragObject) {
+  TDragRec rec{Local(target, screen), object, target};
   return target->Perform(CM_DRAG, what, reinterpret_cast<LPARAM>(&rec)) != 0;
 }
 
@@ -58,16 +58,16 @@ void DragTo(TPoint screen) {
 
 void CaptureProc(TMessage& m) {
   switch (m.Msg) {
-    case WM_MOUSEMOVE: {
-      TPoint p;
-      GetCursorPos(p);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+      // The capture window's client area starts at the screen's origin.
+      POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+      wm::ClientToScreen(g_drag.capture, p);
       DragTo(p);
+      if (m.Msg != WM_MOUSEMOVE) TDragManager::Finish(g_drag.started);
       return;
     }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-      TDragManager::Finish(g_drag.started);
-      return;
     case WM_CAPTURECHANGED:
       if (!g_drag.finishing) TDragManager::Finish(false);
       return;
@@ -87,7 +87,8 @@ void TDragManager::Begin(TControl* Source, bool Immediate, int Threshold) {
   g_drag.dragObject = object ? object : Source;
   g_drag.threshold = Threshold;
   g_drag.started = Immediate;
-  GetCursorPos(g_drag.start);
+  // Where the press was, not where the mouse may be by now.
+  g_drag.start = GetMessagePos();
   g_drag.capture = AllocateHWnd(&CaptureProc);
   wm::SetCapture(g_drag.capture);
   if (Immediate) DragTo(g_drag.start);
@@ -100,9 +101,9 @@ void TDragManager::Finish(bool Drop) {
   if (wm::GetCapture() == d.capture) wm::ReleaseCapture();
   TControl* target = d.target;
   const bool drop = Drop && d.started && target && d.accepted;
-  if (target && !drop) SendDrag(target, dmDragLeave, d.last);
+  if (target && !drop) SendDrag(target, dmDragLeave, d.last, d.dragObject);
   g_drag = DragState{};  // a handler below may start the next drag
-  if (drop) SendDrag(target, dmDragDrop, d.last);
+  if (drop) SendDrag(target, dmDragDrop, d.last, d.dragObject);
   const TPoint at = drop ? Local(target, d.last) : TPoint{};
   d.source->DoEndDrag(drop ? target : nullptr, at.X, at.Y);
   wm::ShowCursorNumber(crDefault);

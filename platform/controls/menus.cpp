@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/controls/controls_unit.h"
 #include "platform/controls/custom_control.h"
 #include "platform/controls/input.h"
 #include "platform/controls/screen.h"
@@ -24,7 +25,7 @@ void TMenuItem::DeclareProperties(TPropertyDeclarer<TMenuItem>& P) {
   P.Property("OnClick", &TMenuItem::OnClick);
 }
 
-TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) { UseUnit(ControlsUnit); }
 
 TMenuItem::~TMenuItem() {
   if (parent_) parent_->Remove(this);

@@ -2,6 +2,7 @@
 
 #include "platform/controls/allocate_hwnd.h"
 #include "platform/controls/application.h"
+#include "platform/controls/controls_unit.h"
 #include "platform/controls/window_manager.h"
 
 namespace lab {
@@ -15,6 +16,7 @@ void TTimer::DeclareProperties(TPropertyDeclarer<TTimer>& P) {
 }
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
+  UseUnit(ControlsUnit);
   window_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
 }
 
