@@ -46,18 +46,20 @@ void TMemDataSet::ParseFilter(const std::string& Text) {
   });
 }
 
+// Built aside, so a filter handler that raises leaves the view as it was.
 void TMemDataSet::RebuildView() {
-  view_.clear();
+  std::vector<TRecordId> view;
   if (Filtering()) {
     TRecordBuffer probe;
     for (TRecordId id : base_) {
       probe.Handle = id;
-      if (Accepts(probe)) view_.push_back(id);
+      if (Accepts(probe)) view.push_back(id);
     }
   } else {
-    view_ = base_;
+    view = base_;
   }
-  SortRecords(*store_, view_, sort_keys_);
+  SortRecords(*store_, view, sort_keys_);
+  view_.swap(view);
   ViewChanged();
 }
 
@@ -87,20 +89,30 @@ void TMemDataSet::SetSortFields(const std::string& Value) {
 
 void TMemDataSet::SetFilter(const std::string& Value) {
   if (!Active()) return TDataSet::SetFilter(Value);
-  ParseFilter(Value);
-  CheckBrowseMode();
-  TDataSet::SetFilter(Value);
-  if (Filtered()) {
-    RebuildView();
-    First();
+  TFilterExpression old = std::move(filter_expr_);
+  try {
+    ParseFilter(Value);
+    CheckBrowseMode();
+    if (Filtered()) RebuildView();
+  } catch (...) {
+    filter_expr_ = std::move(old);
+    throw;
   }
+  TDataSet::SetFilter(Value);
+  if (Filtered()) First();
 }
 
 void TMemDataSet::SetFiltered(bool Value) {
   if (!Active()) return TDataSet::SetFiltered(Value);
   CheckBrowseMode();
+  const bool old = Filtered();
   TDataSet::SetFiltered(Value);
-  RebuildView();
+  try {
+    RebuildView();
+  } catch (...) {
+    TDataSet::SetFiltered(old);
+    throw;
+  }
   First();
 }
 

@@ -95,6 +95,13 @@ TEST_F(DbSortFilter, FilterTextAndHandler) {
   EXPECT_EQ(CurrentId(ds), 5);
   ds.SetFiltered(false);
   EXPECT_EQ(ds.RecordCount(), 5);
+  // A handler that raises leaves the view and the switch as they were.
+  ds.OnFilterRecord = [](TDataSet* d, bool&) {
+    if (d->FieldByName("Id")->AsInteger() == 4) DatabaseError("broken handler");
+  };
+  EXPECT_THROW(ds.SetFiltered(true), EDatabaseError);
+  EXPECT_FALSE(ds.Filtered());
+  EXPECT_EQ(Ids(ds), (std::vector<int>{1, 2, 6, 4, 5}));
 }
 
 TEST_F(DbSortFilter, BookmarksSurviveFiltering) {
