@@ -7,6 +7,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
+#include "platform/rtl/strutils.h"
 #include "platform/win/draw_text.h"
 
 namespace lab {
@@ -71,12 +72,16 @@ std::string StripAmpersands(const std::string& s) {
   }
   return out;
 }
+
+// Captions compare without their '&' marks and without case.
+bool SameCaption(const std::string& a, const std::string& b) {
+  return AnsiCompareText(StripAmpersands(a), StripAmpersands(b)) == 0;
+}
 }  // namespace
 
 TMenuItem* TMenuItem::Find(const std::string& ACaption) const {
-  const std::string wanted = StripAmpersands(ACaption);
   for (TMenuItem* item : items_)
-    if (StripAmpersands(item->caption_) == wanted) return item;
+    if (SameCaption(item->caption_, ACaption)) return item;
   return nullptr;
 }
 

@@ -40,7 +40,7 @@ class TMenuItem : public TComponent {
   void Remove(TMenuItem* Item);
   void Clear();
   int IndexOf(TMenuItem* Item) const;
-  // The sub-item with this caption ("&" ignored), or nullptr.
+  // The sub-item with this caption ("&" marks and case ignored), or nullptr.
   TMenuItem* Find(const std::string& ACaption) const;
 
   virtual void Click();

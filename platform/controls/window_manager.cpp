@@ -71,6 +71,13 @@ bool IsDescendantLocked(HWND ancestor, HWND h) {
   return false;
 }
 
+// A window the user works in, which may become active when the active one goes: not a hint, menu or
+// drop-down (a captionless tool window).
+bool ActivatableLocked(Window* w) {
+  if (!w || !w->Visible() || w->Disabled() || w->destroying) return false;
+  return !((w->exStyle & WS_EX_TOOLWINDOW) && (w->style & WS_CAPTION) != WS_CAPTION);
+}
+
 bool VisibleLocked(Window* w) {
   for (; w; w = w->IsChild() ? FindLocked(w->parent) : nullptr)
     if (!w->Visible()) return false;
@@ -287,8 +294,7 @@ bool DestroyWindow(HWND hwnd) {
       if (!nextActive || !FindLocked(nextActive) || !VisibleLocked(FindLocked(nextActive))) {
         nextActive = nullptr;
         for (HWND t : S().topLevels) {
-          Window* tw = FindLocked(t);
-          if (tw && tw->Visible() && !tw->Disabled() && !(tw->style & WS_POPUP)) {
+          if (t != hwnd && ActivatableLocked(FindLocked(t))) {
             nextActive = t;
             break;
           }
@@ -385,9 +391,7 @@ bool ShowWindow(HWND hwnd, int cmd) {
           next = w->owner;
         for (HWND t : S().topLevels) {
           if (next) break;
-          Window* tw = FindLocked(t);
-          if (t != hwnd && tw && tw->Visible() && !tw->Disabled() && !(tw->style & WS_POPUP))
-            next = t;
+          if (t != hwnd && ActivatableLocked(FindLocked(t))) next = t;
         }
         if (!next) S().active = nullptr;
       }
@@ -707,6 +711,14 @@ bool SetWindowText(HWND hwnd, std::string_view text) {
 }
 
 std::string GetWindowText(HWND hwnd) {
+  {
+    // Another thread reads the stored text: asking the owner could wait for ever when the owner
+    // is stuck (a crash report names the focused window that way).
+    std::lock_guard lock(S().mutex);
+    Window* w = FindLocked(hwnd);
+    if (!w) return {};
+    if (!w->queue || w->queue->threadId != CurrentThreadId()) return w->text;
+  }
   const auto length = SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0);
   if (length <= 0) return {};
   std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
@@ -715,7 +727,15 @@ std::string GetWindowText(HWND hwnd) {
   return buffer;
 }
 
-int GetWindowTextLength(HWND hwnd) { return static_cast<int>(SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0)); }
+int GetWindowTextLength(HWND hwnd) {
+  {
+    std::lock_guard lock(S().mutex);
+    Window* w = FindLocked(hwnd);
+    if (!w) return 0;
+    if (!w->queue || w->queue->threadId != CurrentThreadId()) return static_cast<int>(w->text.size());
+  }
+  return static_cast<int>(SendMessage(hwnd, WM_GETTEXTLENGTH, 0, 0));
+}
 
 std::string GetClassName(HWND hwnd) {
   std::lock_guard lock(S().mutex);

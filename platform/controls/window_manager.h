@@ -84,6 +84,8 @@ WNDPROC SetWindowProc(HWND hwnd, WNDPROC proc);
 LRESULT CallWindowProc(const WNDPROC& proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 bool SetWindowText(HWND hwnd, std::string_view text);
+// WM_GETTEXT on the window's own thread; from another thread the text the window keeps, so a
+// thread that is stuck cannot hold the caller up.
 std::string GetWindowText(HWND hwnd);
 int GetWindowTextLength(HWND hwnd);
 std::string GetClassName(HWND hwnd);

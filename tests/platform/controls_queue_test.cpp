@@ -161,6 +161,21 @@ TEST_F(QueueTest, SendToAWindowWhoseThreadEndedFails) {
   wm::DestroyWindow(orphan);
 }
 
+TEST_F(QueueTest, AnotherThreadReadsTheWindowTextWithoutWaitingForTheOwner) {
+  HWND a = Recording();
+  wm::SetWindowText(a, "Main window");
+  Pump();
+  std::string seen;
+  int length = 0;
+  std::thread reader([&] {
+    seen = wm::GetWindowText(a);
+    length = wm::GetWindowTextLength(a);
+  });
+  reader.join();  // the owner does not pump meanwhile
+  EXPECT_EQ(seen, "Main window");
+  EXPECT_EQ(length, 11);
+}
+
 TEST_F(QueueTest, ThreadMessagesReachAWorkerLoop) {
   std::atomic<DWORD> workerId{0};
   WPARAM got = 0;
