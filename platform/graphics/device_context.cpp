@@ -809,7 +809,9 @@ bool TDeviceContext::Transfer(int x, int y, int w, int h, TDeviceContext* src, i
   };
 
   const bool plain = code == 0xCC && !flip_x && !flip_y && dr.Width() == sr.Width() &&
-                     dr.Height() == sr.Height() && src_mono == dst_mono && !use_transparent;
+                     dr.Height() == sr.Height() && src_mono == dst_mono && !use_transparent &&
+                     !dbm->Indexed();
+  const bool indexed = dbm->Indexed();
   dbm->BeginDirect();
   for (const TRect& c : SurfaceClip().Rects()) {
     const TRect r = IntersectRect(c, dr);
@@ -839,7 +841,9 @@ bool TDeviceContext::Transfer(int x, int y, int w, int h, TDeviceContext* src, i
         bool tp = false;
         const std::uint32_t p = needs_pattern ? BrushPixelAt(*brush, xx, yy, tp) : 0;
         if (tp) continue;
-        row[xx] = raster::Apply(code, p, s, row[xx]);
+        const std::uint32_t result = raster::Apply(code, p, s, row[xx]);
+        // A palette bitmap shows the palette colour nearest to what was copied.
+        row[xx] = indexed ? dbm->Palette()[static_cast<std::size_t>(dbm->NearestIndex(result))] : result;
       }
     }
   }

@@ -110,6 +110,34 @@ void TGdiBitmap::SetMonochrome(bool mono) {
   EndDirect();
 }
 
+void TGdiBitmap::SetPalette(std::vector<std::uint32_t> palette) {
+  for (std::uint32_t& c : palette) c |= 0xFF000000u;
+  palette_ = std::move(palette);
+  nearest_.clear();
+}
+
+int TGdiBitmap::NearestIndex(std::uint32_t pixel) {
+  pixel |= 0xFF000000u;
+  auto it = nearest_.find(pixel);
+  if (it != nearest_.end()) return it->second;
+  int best = 0;
+  long best_d = -1;
+  for (std::size_t i = 0; i < palette_.size(); ++i) {
+    const std::uint32_t c = palette_[i];
+    const long dr = static_cast<long>((pixel >> 16) & 0xFF) - static_cast<long>((c >> 16) & 0xFF);
+    const long dg = static_cast<long>((pixel >> 8) & 0xFF) - static_cast<long>((c >> 8) & 0xFF);
+    const long db = static_cast<long>(pixel & 0xFF) - static_cast<long>(c & 0xFF);
+    const long d = dr * dr + dg * dg + db * db;
+    if (best_d < 0 || d < best_d) {
+      best_d = d;
+      best = static_cast<int>(i);
+      if (d == 0) break;
+    }
+  }
+  nearest_.emplace(pixel, best);
+  return best;
+}
+
 namespace {
 
 win::LOGFONT MakeLogFont(const char* face, int height, bool fixed) {

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <atomic>
+#include <unordered_map>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -169,6 +170,14 @@ class TGdiBitmap : public TGdiObject {
   void Resize(int width, int height);
   void SetMonochrome(bool mono);
 
+  // An indexed (palette) bitmap: block transfers into it take the nearest palette colour, and its
+  // rows can be read back as palette indexes. Pixels keep their 32-bit form.
+  bool Indexed() const noexcept { return !palette_.empty(); }
+  const std::vector<std::uint32_t>& Palette() const noexcept { return palette_; }
+  void SetPalette(std::vector<std::uint32_t> palette);
+  // Index of the palette entry nearest to a pixel (by squared distance; the first of equals).
+  int NearestIndex(std::uint32_t pixel);
+
  private:
   void Create(int width, int height);
 
@@ -181,6 +190,8 @@ class TGdiBitmap : public TGdiObject {
   bool cairo_used_ = false;
   bool direct_dirty_ = false;
   std::uint64_t clip_stamp_ = 0;
+  std::vector<std::uint32_t> palette_;
+  std::unordered_map<std::uint32_t, int> nearest_;
 };
 
 class TGdiRegion : public TGdiObject {

@@ -460,25 +460,35 @@ BOOL TransparentBlt(HDC dest, int x, int y, int width, int height, HDC src, int 
   return dest && src && dest->TransparentBlt(x, y, width, height, src, sx, sy, swidth, sheight, transparent);
 }
 
-int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFOHEADER* info, UINT) {
+int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT) {
   if (!bitmap || !info) return 0;
-  if (info->biBitCount == 0) {
-    info->biWidth = bitmap->Width();
-    info->biHeight = bitmap->Height();
-    info->biPlanes = 1;
-    info->biBitCount = 32;
-    info->biCompression = BI_RGB;
-    info->biSizeImage = static_cast<DWORD>(bitmap->Width() * 4 * bitmap->Height());
-    return bitmap->Height();
-  }
-  if (info->biBitCount != 24 && info->biBitCount != 32) return 0;
+  BITMAPINFOHEADER& h = info->bmiHeader;
   const int width = bitmap->Width(), height = bitmap->Height();
-  const int bpp = info->biBitCount / 8;
+  if (h.biBitCount == 0) {
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = bitmap->Indexed() ? 8 : 32;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = static_cast<DWORD>(((width * h.biBitCount / 8 + 3) & ~3) * height);
+    return height;
+  }
+  const bool to_index = h.biBitCount == 8;
+  if (to_index ? !bitmap->Indexed() : (h.biBitCount != 24 && h.biBitCount != 32)) return 0;
+  const int bpp = h.biBitCount / 8;
   const std::size_t stride = (static_cast<std::size_t>(width) * bpp + 3) & ~std::size_t{3};
-  info->biWidth = width;
-  info->biSizeImage = static_cast<DWORD>(stride * height);
+  h.biWidth = width;
+  h.biSizeImage = static_cast<DWORD>(stride * height);
+  if (to_index) {
+    const auto& palette = bitmap->Palette();
+    h.biClrUsed = static_cast<DWORD>(palette.size());
+    for (std::size_t i = 0; i < 256; ++i) {
+      const std::uint32_t c = i < palette.size() ? palette[i] : 0;
+      info->bmiColors[i] = {static_cast<BYTE>(c), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c >> 16), 0};
+    }
+  }
   if (!bits) return height;
-  const bool bottom_up = info->biHeight >= 0;
+  const bool bottom_up = h.biHeight >= 0;
   auto* out = static_cast<std::uint8_t*>(bits);
   bitmap->BeginDirect();
   int copied = 0;
@@ -491,6 +501,10 @@ int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINF
     std::uint8_t* dst = out + stride * i;
     for (int x = 0; x < width; ++x) {
       const std::uint32_t p = src[x];
+      if (to_index) {
+        dst[x] = static_cast<std::uint8_t>(bitmap->NearestIndex(p));
+        continue;
+      }
       dst[bpp * x] = static_cast<std::uint8_t>(p);
       dst[bpp * x + 1] = static_cast<std::uint8_t>(p >> 8);
       dst[bpp * x + 2] = static_cast<std::uint8_t>(p >> 16);
@@ -499,6 +513,47 @@ int GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINF
     ++copied;
   }
   return copied;
+}
+
+HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT, void** bits, void*, DWORD) {
+  if (bits) *bits = nullptr;
+  if (!info) return nullptr;
+  const BITMAPINFOHEADER& h = info->bmiHeader;
+  const int width = h.biWidth, height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+  if (width < 0 || h.biHeight == INT32_MIN) return nullptr;
+  HBITMAP bm = CreateBitmap(width, height, 1, h.biBitCount == 1 ? 1 : 32, nullptr);
+  if (bm && h.biBitCount == 8) {
+    const std::size_t used = h.biClrUsed && h.biClrUsed <= 256 ? h.biClrUsed : 256;
+    std::vector<std::uint32_t> palette(used);
+    for (std::size_t i = 0; i < used; ++i) {
+      const RGBQUAD& q = info->bmiColors[i];
+      palette[i] = (static_cast<std::uint32_t>(q.rgbRed) << 16) | (q.rgbGreen << 8) | q.rgbBlue;
+    }
+    bm->SetPalette(std::move(palette));
+  }
+  return bm;
+}
+
+UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors) {
+  if (!dc || !colors || !dc->Bitmap() || !dc->Bitmap()->Indexed()) return 0;
+  std::vector<std::uint32_t> palette = dc->Bitmap()->Palette();
+  UINT set = 0;
+  for (UINT i = 0; i < count && start + i < palette.size(); ++i, ++set)
+    palette[start + i] = (static_cast<std::uint32_t>(colors[i].rgbRed) << 16) | (colors[i].rgbGreen << 8) |
+                         colors[i].rgbBlue;
+  dc->Bitmap()->SetPalette(std::move(palette));
+  return set;
+}
+
+UINT GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* colors) {
+  if (!dc || !colors || !dc->Bitmap() || !dc->Bitmap()->Indexed()) return 0;
+  const auto& palette = dc->Bitmap()->Palette();
+  UINT got = 0;
+  for (UINT i = 0; i < count && start + i < palette.size(); ++i, ++got) {
+    const std::uint32_t c = palette[start + i];
+    colors[i] = {static_cast<BYTE>(c), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c >> 16), 0};
+  }
+  return got;
 }
 
 BOOL TextOut(HDC dc, int x, int y, std::string_view text, int count) {

@@ -150,12 +150,31 @@ struct BITMAPINFOHEADER {
   DWORD biClrUsed = 0;
   DWORD biClrImportant = 0;
 };
+struct RGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+};
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[256];
+};
 constexpr DWORD BI_RGB = 0;
 constexpr UINT DIB_RGB_COLORS = 0;
-// Copies rows of a bitmap as 24- or 32-bit device-independent pixels (BGR order, rows padded to
-// 4 bytes, bottom-up for a positive biHeight). With bits == nullptr only fills in the header.
-// Answers the number of rows copied.
-int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFOHEADER* info, UINT usage);
+// Copies rows of a bitmap as device-independent pixels, rows padded to 4 bytes, bottom-up for a
+// positive biHeight: 24 or 32 bits (blue, green, red) from any bitmap, or 8-bit palette indexes
+// (with the palette in bmiColors) from a palette bitmap made by CreateDIBSection. With
+// bits == nullptr only fills in the header. Answers the number of rows copied, 0 when the form
+// asked for cannot be given.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
+// A bitmap of the header's size: 1 bit per pixel makes a monochrome bitmap, 8 bits a palette bitmap
+// with the header's colours (block transfers into it take the nearest of them), more a colour one.
+// Pixels stay in the graphics layer's own form, so *bits is set to nullptr: read rows with GetDIBits.
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, void* section, DWORD offset);
+// Sets palette entries of the palette bitmap selected into dc; answers how many were set.
+UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colors);
+UINT GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* colors);
 
 // --- text
 BOOL TextOut(HDC dc, int x, int y, std::string_view text, int count = -1);

@@ -217,13 +217,60 @@ TEST(GraphicsBitmap, MonochromeMasksCombineWithRasterOperations) {
   win::DeleteObject(mask);
   win::DeleteDC(mask_dc);
 
-  win::BITMAPINFOHEADER info;
-  info.biBitCount = 24;
-  info.biHeight = 1;
+  win::BITMAPINFO info{};
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biHeight = 1;
   std::uint8_t row[12] = {};
   EXPECT_EQ(win::GetDIBits(d, dst.Handle(), 0, 1, row, &info, win::DIB_RGB_COLORS), 1);
   EXPECT_EQ(row[3], 30);  // blue, green, red
   EXPECT_EQ(row[5], 10);
+  info.bmiHeader.biBitCount = 8;
+  EXPECT_EQ(win::GetDIBits(d, dst.Handle(), 0, 1, row, &info, win::DIB_RGB_COLORS), 0) << "no palette";
+}
+
+TEST(GraphicsBitmap, PaletteSectionsTakeTheNearestColourAndReadBackAsIndexes) {
+  // The screenshot's way to 256 colours: a palette section, a copy into it, 8-bit rows out.
+  TBitmap picture(3, 2);
+  const TColorRef colours[6] = {RGB(250, 0, 0), RGB(0, 0, 10), RGB(0, 240, 5), RGB(255, 255, 255), RGB(10, 10, 10),
+                                RGB(200, 10, 10)};
+  for (int i = 0; i < 6; ++i) picture.ScanLine(i / 3)[i % 3] = PixelOf(colours[i]);
+
+  win::BITMAPINFO info{};
+  info.bmiHeader.biWidth = 3;
+  info.bmiHeader.biHeight = 2;
+  info.bmiHeader.biBitCount = 8;
+  info.bmiHeader.biClrUsed = 4;
+  void* bits = reinterpret_cast<void*>(1);
+  win::HBITMAP section = win::CreateDIBSection(nullptr, &info, win::DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  EXPECT_EQ(bits, nullptr);
+  win::HDC dc = win::CreateCompatibleDC(nullptr);
+  win::HGDIOBJ old = win::SelectObject(dc, section);
+  const win::RGBQUAD palette[4] = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 255, 255, 0}};
+  EXPECT_EQ(win::SetDIBColorTable(dc, 0, 4, palette), 4u);
+  win::BitBlt(dc, 0, 0, 3, 2, picture.Canvas()->Handle(), 0, 0, win::SRCCOPY);
+  EXPECT_EQ(win::GetPixel(dc, 0, 0), RGB(255, 0, 0)) << "the nearest palette colour";
+
+  std::uint8_t rows[2][4] = {};
+  win::BITMAPINFO out{};
+  out.bmiHeader.biBitCount = 8;
+  out.bmiHeader.biHeight = 2;  // bottom-up
+  EXPECT_EQ(win::GetDIBits(dc, section, 0, 2, rows, &out, win::DIB_RGB_COLORS), 2);
+  EXPECT_EQ(out.bmiHeader.biClrUsed, 4u);
+  EXPECT_EQ(out.bmiColors[1].rgbRed, 255);
+  // Bottom row first: white, black, red; then the top row: red, black, green.
+  EXPECT_EQ(rows[0][0], 3);
+  EXPECT_EQ(rows[0][1], 0);
+  EXPECT_EQ(rows[0][2], 1);
+  EXPECT_EQ(rows[1][0], 1);
+  EXPECT_EQ(rows[1][1], 0);
+  EXPECT_EQ(rows[1][2], 2);
+  win::RGBQUAD back[4];
+  EXPECT_EQ(win::GetDIBColorTable(dc, 2, 4, back), 2u);
+  EXPECT_EQ(back[0].rgbGreen, 255);
+  win::SelectObject(dc, old);
+  win::DeleteObject(section);
+  win::DeleteDC(dc);
 }
 
 TEST(GraphicsBitmap, SizeAssignAndCanvasNotifications) {
