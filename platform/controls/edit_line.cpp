@@ -31,9 +31,16 @@ void TEditLine::SetEditText(std::u32string_view Value) {
 std::u32string TEditLine::MaskedText() const { return IsMasked() ? mask_.TextOf(text_) : text_; }
 
 void TEditLine::SetMask(std::string_view EditMask) {
-  const std::u32string value = MaskedText();
-  mask_ = TEditMask(EditMask);
-  text_ = IsMasked() ? mask_.FormatText(value) : value;
+  // From one mask to another the entered characters carry over, whatever literals either has.
+  const bool wasMasked = IsMasked();
+  const TEditMask newMask(EditMask);
+  if (newMask.IsEmpty())
+    text_ = MaskedText();
+  else if (wasMasked)
+    text_ = newMask.FormatText(mask_.EnteredText(text_), false);
+  else
+    text_ = newMask.FormatText(text_);
+  mask_ = newMask;
   caret_ = anchor_ = 0;
   has_undo_ = false;
 }

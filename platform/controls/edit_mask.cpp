@@ -114,10 +114,10 @@ std::u32string TEditMask::EmptyEditText() const {
   return t;
 }
 
-std::u32string TEditMask::FormatText(std::u32string_view Value) const {
+std::u32string TEditMask::FormatText(std::u32string_view Value, bool WithLiterals) const {
   std::u32string t = EmptyEditText();
   std::u32string value(Value);
-  if (!save_literals_ && leading_blanks_) {
+  if (!WithLiterals && leading_blanks_) {
     // Fewer characters than positions: the missing ones are the leading optional blanks.
     std::size_t editable = 0;
     for (const TSlot& s : slots_) editable += s.Kind != TMaskCharKind::Literal;
@@ -127,7 +127,7 @@ std::u32string TEditMask::FormatText(std::u32string_view Value) const {
   for (std::int32_t p = 0; p < Length() && j < value.size(); ++p) {
     const TSlot& s = slots_[static_cast<std::size_t>(p)];
     if (s.Kind == TMaskCharKind::Literal) {
-      if (save_literals_ && value[j] == s.Literal) ++j;
+      if (WithLiterals && value[j] == s.Literal) ++j;
       continue;
     }
     const char32_t ch = value[j++];
@@ -137,8 +137,14 @@ std::u32string TEditMask::FormatText(std::u32string_view Value) const {
   return t;
 }
 
-bool TEditMask::OptionalRunStart(std::int32_t Pos) const {
-  return Pos == 0 || IsLiteral(Pos - 1) || Required(Pos - 1);
+std::u32string TEditMask::EnteredText(std::u32string_view EditText) const {
+  std::u32string out;
+  for (std::int32_t p = 0; p < Length() && p < static_cast<std::int32_t>(EditText.size()); ++p) {
+    if (IsLiteral(p)) continue;
+    const char32_t c = EditText[static_cast<std::size_t>(p)];
+    out.push_back(c == blank_ ? U' ' : c);
+  }
+  return out;
 }
 
 std::u32string TEditMask::TextOf(std::u32string_view EditText) const {

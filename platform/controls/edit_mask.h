@@ -51,7 +51,13 @@ class TEditMask {
   std::u32string EmptyEditText() const;
   // The edit text that shows Value (a Text value: with literals when they are saved, else only the
   // entered characters). Characters that do not fit their position show as blanks.
-  std::u32string FormatText(std::u32string_view Value) const;
+  std::u32string FormatText(std::u32string_view Value) const { return FormatText(Value, save_literals_); }
+  // The same with the literals of Value said explicitly: WithLiterals false takes Value as the
+  // entered characters alone, whatever the mask saves.
+  std::u32string FormatText(std::u32string_view Value, bool WithLiterals) const;
+  // The characters at the editable positions, blanks as spaces, in order (what another mask of
+  // the same positions would take back).
+  std::u32string EnteredText(std::u32string_view EditText) const;
   // Text from an edit text: blanks become spaces; literals stay only when they are saved. Without
   // them, each run of optional positions keeps its blanks at its end (with '!', at its front).
   std::u32string TextOf(std::u32string_view EditText) const;
@@ -78,8 +84,6 @@ class TEditMask {
   };
 
   void Parse(std::string_view Mask, char32_t DateSeparator, char32_t TimeSeparator);
-  // The runs of consecutive optional positions, for '!' placement of blanks.
-  bool OptionalRunStart(std::int32_t Pos) const;
 
   std::vector<TSlot> slots_;
   char32_t blank_ = U'_';
