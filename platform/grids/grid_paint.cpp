@@ -1,0 +1,197 @@
+// TCustomGrid: painting. Grid lines first, then the cells of the four areas (fixed corner, column
+// titles, row titles, data) through DrawCell, then the background the cells leave.
+#include <algorithm>
+
+#include "platform/grids/grids.h"
+#include "platform/grids/inplace_edit.h"
+#include "platform/win/edges.h"
+#include "platform/win/gdi.h"
+
+namespace lab {
+
+void TCustomGrid::DrawLines(bool DoHorz, bool DoVert, int Col, int Row, const TRect& Box,
+                            TColor OnColor, TColor OffColor, const TGridDrawInfo& DrawInfo) {
+  if (Box.Left >= Box.Right || Box.Top >= Box.Bottom) return;
+  TCanvas* c = Canvas();
+  // Lines of one axis: each fills the line width after its cell, across the box.
+  auto axisLines = [&](const TGridAxisDrawInfo& a, int cell, bool vertical, bool on) {
+    const int lw = a.EffectiveLineWidth;
+    if (lw == 0) return;
+    c->Brush()->SetColor(on ? OnColor : OffColor);
+    c->Brush()->SetStyle(bsSolid);
+    const int start = vertical ? Box.Left : Box.Top;
+    const int stop = vertical ? Box.Right : Box.Bottom;
+    int line = start + a.GetExtent(cell);
+    while (cell <= a.LastFullVisibleCell + 1 && cell < a.GridCellCount && line < stop) {
+      if (a.GetExtent(cell) >= 0) {
+        const TRect r = vertical ? Rect(line, Box.Top, line + lw, Box.Bottom)
+                                 : Rect(Box.Left, line, Box.Right, line + lw);
+        c->FillRect(r);
+      }
+      // Hidden cells take no pixels: the next line sits where this one was.
+      int incr = 0;
+      do {
+        ++cell;
+        incr = cell < a.GridCellCount ? a.GetExtent(cell) + lw : 1;
+      } while (incr <= 0);
+      line += incr;
+    }
+  };
+  // The lines in their "on" colour go last, so an "off" line never cuts through them.
+  if (DoHorz) {
+    axisLines(DrawInfo.Horz, Col, true, DoVert);
+    axisLines(DrawInfo.Vert, Row, false, DoHorz);
+  } else {
+    axisLines(DrawInfo.Vert, Row, false, DoHorz);
+    axisLines(DrawInfo.Horz, Col, true, DoVert);
+  }
+}
+
+void TCustomGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int StopX, int StopY,
+                            TColor AColor, TGridDrawState IncludeDrawState,
+                            const TGridDrawInfo& DrawInfo) {
+  TCanvas* c = Canvas();
+  const TRect clip = c->ClipRect();
+  const bool focused = IsActiveControl();
+  const TGridRect sel = Selection();
+  const bool editorShows = Options().Contains(goEditing) && editorMode_ && inplaceEdit_ != nullptr;
+  const TGridOptions opts = Options();
+  int top = StartY;
+  for (int row = ARow; top < StopY && row < RowCount(); ++row) {
+    const int bottom = top + RowHeights(row);
+    int left = StartX;
+    for (int col = ACol; left < StopX && col < ColCount(); ++col) {
+      const TRect where{left, top, left + ColWidths(col), bottom};
+      if (where.Right > where.Left && where.Bottom > where.Top &&
+          !IntersectRect(InflateRect(where, 1, 1), clip).IsEmpty()) {
+        TGridDrawState state = IncludeDrawState;
+        if (focused && row == Row() && col == Col()) state += gdFocused;
+        if (sel.Contains({col, row})) state += gdSelected;
+        // The focused cell under a shown editor is the editor's to paint.
+        if (!(state.Contains(gdFocused) && editorShows)) {
+          if (defaultDrawing_) {
+            c->SetFont(Font());
+            if (state.Contains(gdSelected) &&
+                (!state.Contains(gdFocused) || opts.Contains(goDrawFocusSelected) ||
+                 opts.Contains(goRowSelect))) {
+              c->Brush()->SetColor(clHighlight);
+              c->Font()->SetColor(clHighlightText);
+            } else {
+              c->Brush()->SetColor(AColor);
+            }
+            c->Brush()->SetStyle(bsSolid);
+            c->FillRect(where);
+          }
+          DrawCell(col, row, where, state);
+          if (defaultDrawing_ && state.Contains(gdFixed) && Ctl3D()) {
+            win::UINT flags1 = 0, flags2 = 0;
+            if (opts.Contains(goFixedVertLine)) {
+              flags1 |= win::BF_RIGHT;
+              flags2 |= win::BF_LEFT;
+            }
+            if (opts.Contains(goFixedHorzLine)) {
+              flags1 |= win::BF_BOTTOM;
+              flags2 |= win::BF_TOP;
+            }
+            if (flags1 != 0) {
+              TRect r = where;
+              if (!(flags1 & win::BF_RIGHT))
+                r.Right += DrawInfo.Horz.EffectiveLineWidth;
+              else if (!(flags1 & win::BF_BOTTOM))
+                r.Bottom += DrawInfo.Vert.EffectiveLineWidth;
+              win::DrawEdge(c->Handle(), &r, win::BDR_RAISEDINNER, flags1);
+              win::DrawEdge(c->Handle(), &r, win::BDR_RAISEDINNER, flags2);
+            }
+          }
+          if (defaultDrawing_ && state.Contains(gdFocused) &&
+              !(opts.Contains(goEditing) && opts.Contains(goAlwaysShowEditor)) &&
+              !opts.Contains(goRowSelect))
+            c->DrawFocusRect(where);
+        }
+      }
+      left = where.Right + DrawInfo.Horz.EffectiveLineWidth;
+    }
+    top = bottom + DrawInfo.Vert.EffectiveLineWidth;
+  }
+}
+
+void TCustomGrid::Paint() {
+  TGridDrawInfo di;
+  CalcDrawInfo(di);
+  const TGridAxisDrawInfo& h = di.Horz;
+  const TGridAxisDrawInfo& v = di.Vert;
+  const TGridOptions opts = Options();
+  if (h.EffectiveLineWidth > 0 || v.EffectiveLineWidth > 0) {
+    const TColor lineColor = ColorToRGB(Color()) == ColorToRGB(clSilver) ? clGray : clSilver;
+    const bool fixedHorz = opts.Contains(goFixedHorzLine), fixedVert = opts.Contains(goFixedVertLine);
+    DrawLines(fixedHorz, fixedVert, 0, 0, {0, 0, h.FixedBoundary, v.FixedBoundary}, clBlack,
+              fixedColor_, di);
+    DrawLines(fixedHorz, fixedVert, LeftCol(), 0, {h.FixedBoundary, 0, h.GridBoundary, v.FixedBoundary},
+              clBlack, fixedColor_, di);
+    DrawLines(fixedHorz, fixedVert, 0, TopRow(), {0, v.FixedBoundary, h.FixedBoundary, v.GridBoundary},
+              clBlack, fixedColor_, di);
+    DrawLines(opts.Contains(goHorzLine), opts.Contains(goVertLine), LeftCol(), TopRow(),
+              {h.FixedBoundary, v.FixedBoundary, h.GridBoundary, v.GridBoundary}, lineColor, Color(), di);
+  }
+  DrawCells(0, 0, 0, 0, h.FixedBoundary, v.FixedBoundary, fixedColor_, {gdFixed}, di);
+  DrawCells(LeftCol(), 0, h.FixedBoundary, 0, h.GridBoundary, v.FixedBoundary, fixedColor_, {gdFixed}, di);
+  DrawCells(0, TopRow(), 0, v.FixedBoundary, h.FixedBoundary, v.GridBoundary, fixedColor_, {gdFixed}, di);
+  DrawCells(LeftCol(), TopRow(), h.FixedBoundary, v.FixedBoundary, h.GridBoundary, v.GridBoundary,
+            Color(), {}, di);
+
+  TCanvas* c = Canvas();
+  // A whole-row selection gets one focus frame around all its cells.
+  if (opts.Contains(goRowSelect) && defaultDrawing_ && Focused()) {
+    const TRect r = lab::BoxRect(di, Selection(), false);
+    if (!r.IsEmpty()) c->DrawFocusRect(r);
+  }
+  c->Brush()->SetColor(Color());
+  c->Brush()->SetStyle(bsSolid);
+  if (h.GridBoundary < h.GridExtent) c->FillRect({h.GridBoundary, 0, h.GridExtent, v.GridBoundary});
+  if (v.GridBoundary < v.GridExtent) c->FillRect({0, v.GridBoundary, h.GridExtent, v.GridExtent});
+}
+
+void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo) {
+  TCanvas* c = Canvas();
+  TPen saved;
+  saved.Assign(c->Pen());
+  c->Pen()->SetStyle(psDot);
+  c->Pen()->SetMode(pmXor);
+  c->Pen()->SetWidth(1);
+  c->Pen()->SetColor(clWhite);
+  if (gridState_ == gsRowSizing) {
+    c->MoveTo(0, sizing_.Pos);
+    c->LineTo(DrawInfo.Horz.GridBoundary, sizing_.Pos);
+  } else {
+    c->MoveTo(sizing_.Pos, 0);
+    c->LineTo(sizing_.Pos, DrawInfo.Vert.GridBoundary);
+  }
+  c->SetPen(&saved);
+}
+
+void TCustomGrid::DrawMove() {
+  // A thick XOR line where the moved column or row would go; drawn again to erase it.
+  TCanvas* c = Canvas();
+  TPen saved;
+  saved.Assign(c->Pen());
+  c->Pen()->SetStyle(psDot);
+  c->Pen()->SetMode(pmXor);
+  c->Pen()->SetWidth(5);
+  c->Pen()->SetColor(clWhite);
+  int w = 0, h = 0;
+  ClientExtent(w, h);
+  if (gridState_ == gsRowMoving) {
+    const TRect r = CellRect(0, movePos_);
+    const int pos = movePos_ > moveIndex_ ? r.Bottom : r.Top;
+    c->MoveTo(0, pos);
+    c->LineTo(w, pos);
+  } else {
+    const TRect r = CellRect(movePos_, 0);
+    const int pos = movePos_ > moveIndex_ ? r.Right : r.Left;
+    c->MoveTo(pos, 0);
+    c->LineTo(pos, h);
+  }
+  c->SetPen(&saved);
+}
+
+}  // namespace lab
