@@ -1,5 +1,7 @@
 #include "platform/controls/application.h"
 
+#include <mutex>
+
 #include "platform/controls/allocate_hwnd.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/drag_drop.h"
@@ -17,6 +19,9 @@ using namespace lab::win;
 
 namespace {
 constexpr UINT_PTR kHintTimer = 1;
+
+std::mutex g_hookMutex;
+TApplicationExceptionHook g_exceptionHook;
 // A little below the pointer, so the hint does not sit under the cursor.
 constexpr int kHintCursorMargin = 20;
 
@@ -155,10 +160,21 @@ void TApplication::DoMouseIdle() {
   if (mouseControl_) mouseControl_->Perform(CM_MOUSEENTER, 0, 0);
 }
 
+TApplicationExceptionHook SetApplicationExceptionHook(TApplicationExceptionHook Hook) {
+  std::lock_guard lock(g_hookMutex);
+  return std::exchange(g_exceptionHook, std::move(Hook));
+}
+
 void TApplication::HandleException(TObject* Sender) {
   std::exception_ptr current = std::current_exception();
   if (!current) return;
   if (HWND capture = wm::GetCapture()) wm::SendMessage(capture, WM_CANCELMODE, 0, 0);
+  TApplicationExceptionHook hook;
+  {
+    std::lock_guard lock(g_hookMutex);
+    hook = g_exceptionHook;
+  }
+  if (hook && !hook(Sender, current)) return;
   auto report = [&](Exception& e) {
     if (OnException)
       OnException(Sender, e);

@@ -37,6 +37,12 @@ using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = std::function<void(win::MSG& Msg, bool& Handled)>;
 using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
+// Where the crash reporter takes part in the handling of exceptions that message handlers let out:
+// when set, HandleException hands each exception to it first, and a false answer means it was
+// dealt with there (OnException and the message box are then left out).
+using TApplicationExceptionHook = std::function<bool(TObject* Sender, std::exception_ptr E)>;
+TApplicationExceptionHook SetApplicationExceptionHook(TApplicationExceptionHook Hook);
+
 // The part of a hint before "|" (shown in the hint window) and after it (for status lines).
 std::string GetShortHint(const std::string& Hint);
 std::string GetLongHint(const std::string& Hint);

@@ -93,6 +93,24 @@ TEST_F(ApplicationTest, WithoutOnExceptionTheErrorIsShownInABox) {
   EXPECT_EQ(asked[0].Buttons, (std::vector<TModalResult>{mrOk}));
 }
 
+TEST_F(ApplicationTest, AnExceptionHookSeesExceptionsFirstAndMayKeepThem) {
+  std::vector<std::string> hooked, reported;
+  auto previous = SetApplicationExceptionHook([&](TObject*, std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const Exception& ex) {
+      hooked.push_back(ex.Message());
+      return ex.Message() != "Boom";  // keeps this one
+    }
+  });
+  Application->OnException = [&](TObject*, Exception& e) { reported.push_back(e.Message()); };
+  wm::SendMessage(control->Handle(), WM_USER, 0, 0);
+  SetApplicationExceptionHook(previous);
+  wm::SendMessage(control->Handle(), WM_USER, 0, 0);
+  EXPECT_EQ(hooked, (std::vector<std::string>{"Boom"}));
+  EXPECT_EQ(reported, (std::vector<std::string>{"Boom"}));  // only the second, after the hook went
+}
+
 TEST_F(ApplicationTest, RunEndsWhenTheMainFormCloses) {
   Application->SetMainForm(form);
   int errors = 0;
