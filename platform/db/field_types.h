@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/classes/alignment.h"
 #include "platform/rtl/set.h"
 
 namespace lab {
@@ -40,8 +41,6 @@ enum TBookmarkFlag { bfCurrent, bfBOF, bfEOF, bfInserted };
 
 enum TResyncModeItem { rmExact, rmCenter };
 using TResyncMode = TSet<TResyncModeItem>;
-
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // A bookmark is an opaque byte string that only its dataset interprets; empty means none.
 using TBookmark = std::string;
