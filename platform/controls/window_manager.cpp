@@ -532,6 +532,36 @@ bool IsChild(HWND parent, HWND hwnd) {
   return parent != hwnd && IsDescendantLocked(parent, hwnd);
 }
 
+bool EnumWindows(const WNDENUMPROC& proc) {
+  std::vector<HWND> tops;
+  {
+    std::lock_guard lock(S().mutex);
+    tops = S().topLevels;
+  }
+  for (HWND h : tops)
+    if (IsWindow(h) && !proc(h)) return false;
+  return true;
+}
+
+bool EnumChildWindows(HWND parent, const WNDENUMPROC& proc) {
+  std::vector<HWND> all;
+  {
+    std::lock_guard lock(S().mutex);
+    Window* p = FindLocked(parent);
+    if (!p) return false;
+    std::vector<HWND> stack(p->children.rbegin(), p->children.rend());
+    while (!stack.empty()) {
+      HWND h = stack.back();
+      stack.pop_back();
+      all.push_back(h);
+      if (Window* w = FindLocked(h)) stack.insert(stack.end(), w->children.rbegin(), w->children.rend());
+    }
+  }
+  for (HWND h : all)
+    if (IsWindow(h) && !proc(h)) return false;
+  return true;
+}
+
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
   if (processId) *processId = static_cast<DWORD>(::getpid());
   std::lock_guard lock(S().mutex);

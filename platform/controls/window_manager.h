@@ -4,6 +4,7 @@
 // Win32 names and meanings (platform/win re-exports them). Any thread may call them; a window belongs
 // to the thread that created it, and its procedure runs there.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,11 @@ HWND GetWindow(HWND hwnd, UINT relation);
 // The top-level window that holds hwnd (hwnd itself when it is one).
 HWND GetTopLevel(HWND hwnd);
 bool IsChild(HWND parent, HWND hwnd);
+// Calls back for every top-level window (topmost first), or every descendant of parent (each
+// window before its children), until the callback answers false.
+using WNDENUMPROC = std::function<bool(HWND)>;
+bool EnumWindows(const WNDENUMPROC& proc);
+bool EnumChildWindows(HWND parent, const WNDENUMPROC& proc);
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 
 bool GetWindowRect(HWND hwnd, RECT& r);

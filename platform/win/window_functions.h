@@ -52,6 +52,8 @@ using wm::CREATESTRUCT;
 using wm::CreateWindowEx;
 using wm::DefWindowProc;
 using wm::DestroyWindow;
+using wm::EnumChildWindows;
+using wm::EnumWindows;
 using wm::EnableWindow;
 using wm::GetClassInfo;
 using wm::GetClassName;
@@ -80,6 +82,7 @@ using wm::SetWindowText;
 using wm::ShowWindow;
 using wm::WindowFromPoint;
 using wm::WNDCLASS;
+using wm::WNDENUMPROC;
 
 // Focus, activation, capture.
 using wm::GetActiveWindow;

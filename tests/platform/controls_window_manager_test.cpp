@@ -81,6 +81,25 @@ TEST_F(WindowManagerTest, CoordinatesMapThroughParentsAndTheTopmostWindowIsFound
   EXPECT_EQ(wm::WindowFromPoint(POINT{5, 5}), nullptr);
 }
 
+TEST_F(WindowManagerTest, EnumeratingFindsTopLevelWindowsAndDescendantsInOrder) {
+  HWND top = Recording(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 100, 100);
+  HWND first = Recording(WS_CHILD | WS_VISIBLE, top, 0, 0, 10, 10);
+  HWND inner = Recording(WS_CHILD | WS_VISIBLE, first, 0, 0, 5, 5);
+  HWND second = Recording(WS_CHILD | WS_VISIBLE, top, 20, 0, 10, 10);  // on top of first
+  std::vector<HWND> seen;
+  EXPECT_TRUE(wm::EnumChildWindows(top, [&](HWND h) {
+    seen.push_back(h);
+    return true;
+  }));
+  EXPECT_EQ(seen, (std::vector<HWND>{second, first, inner}));
+  bool found = false;
+  EXPECT_FALSE(wm::EnumWindows([&](HWND h) {
+    found = found || h == top;
+    return h != top;  // stop there
+  }));
+  EXPECT_TRUE(found);
+}
+
 TEST_F(WindowManagerTest, ActivationAndFocusMoveBetweenTopLevelWindowsInOrder) {
   HWND a = Recording(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 100, 100);
   HWND b = Recording(WS_POPUP | WS_VISIBLE, nullptr, 200, 0, 100, 100);
