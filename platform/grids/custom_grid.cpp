@@ -64,6 +64,21 @@ TRect TCustomGrid::BoxRect(int ALeft, int ATop, int ARight, int ABottom) {
   return lab::BoxRect(di, GridRect({ALeft, ATop}, {ARight, ABottom}), false);
 }
 
+TGridCoord TCustomGrid::CalcMaxTopLeft(const TGridCoord& Coord, const TGridDrawInfo& DrawInfo) {
+  return {DrawInfo.Horz.MaxFirstCell(Coord.X), DrawInfo.Vert.MaxFirstCell(Coord.Y)};
+}
+
+bool TCustomGrid::Sizing(int X, int Y) {
+  TGridState state = gridState_;
+  if (state == gsNormal) {
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    int index = -1, pos = 0, ofs = 0;
+    CalcSizingState(X, Y, state, index, pos, ofs, di);
+  }
+  return state != gsNormal;
+}
+
 TRect TCustomGrid::CellRect(int ACol, int ARow) { return BoxRect(ACol, ARow, ACol, ARow); }
 
 TGridCoord TCustomGrid::MouseCoord(int X, int Y) {
@@ -109,6 +124,12 @@ void TCustomGrid::ChangeSize(int NewColCount, int NewRowCount) {
   const int oldRows = RowCount();
   if (NewColCount == oldCols && NewRowCount == oldRows) return;
   const TGridCoord oldTopLeft = layout_.TopLeft;
+  // The editor's cell went away: nothing to hand its text back to.
+  if (inplaceEdit_ && (inplaceCol_ >= NewColCount || inplaceRow_ >= NewRowCount)) {
+    inplaceCol_ = inplaceRow_ = -1;
+    editorMode_ = false;
+    inplaceEdit_->Hide();
+  }
   layout_.Cols.SetCount(NewColCount);
   layout_.Rows.SetCount(NewRowCount);
   // Cells that went away take the current cell, the anchor and the view along to the last ones.

@@ -273,6 +273,10 @@ bool TGridLayout::CalcScrollData(const TGridDrawInfo& Info, TGridCoord OldTopLef
   Steps.clear();
   const TGridAxisDrawInfo& h = Info.Horz;
   const TGridAxisDrawInfo& v = Info.Vert;
+  // A view that started on cells since taken away cannot be scrolled from: repaint.
+  if (std::max(OldTopLeft.X, NewTopLeft.X) >= h.GridCellCount ||
+      std::max(OldTopLeft.Y, NewTopLeft.Y) >= v.GridCellCount)
+    return false;
   const std::int32_t dx = ScrollAmount(h, OldTopLeft.X, NewTopLeft.X);
   const std::int32_t dy = ScrollAmount(v, OldTopLeft.Y, NewTopLeft.Y);
   if (std::abs(dx) >= h.GridExtent - h.FixedBoundary || std::abs(dy) >= v.GridExtent - v.FixedBoundary)

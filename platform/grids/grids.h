@@ -127,6 +127,10 @@ class TCustomGrid : public TCustomControl {
   void CalcFixedInfo(TGridDrawInfo& DrawInfo);
   // The pixels of a cell range on screen (the grid lines after it left out).
   TRect BoxRect(int ALeft, int ATop, int ARight, int ABottom);
+  // Per axis, the largest first cell from which the cells up to Coord still show whole.
+  TGridCoord CalcMaxTopLeft(const TGridCoord& Coord, const TGridDrawInfo& DrawInfo);
+  // Whether the mouse sizes (or, at X, Y, would size) a column or a row.
+  bool Sizing(int X, int Y);
 
   // --- virtual operations (see the list at the top)
   virtual void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos,
@@ -169,7 +173,7 @@ class TCustomGrid : public TCustomControl {
   void MoveRow(int FromIndex, int ToIndex);
   // Scrolls the cells (not the fixed ones) by pixels.
   void ScrollData(int DX, int DY);
-  void InvalidateCell(int ACol, int ARow);
+  virtual void InvalidateCell(int ACol, int ARow);
   void InvalidateCol(int ACol);
   void InvalidateRow(int ARow);
   void InvalidateGrid();

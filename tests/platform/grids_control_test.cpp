@@ -43,6 +43,7 @@ class TTestGrid : public TCustomGrid {
   using TCustomGrid::SetOptions;
   using TCustomGrid::SetRowCount;
   using TCustomGrid::SetScrollBars;
+  using TCustomGrid::Sizing;
 
   std::map<std::pair<int, int>, std::string> cells;
   std::vector<DrawnCell> drawn;
@@ -175,9 +176,35 @@ TEST_F(GridControl, ShiftAndDragsExtendARangeSelection) {
   EXPECT_EQ(grid->Selection().Top, grid->Selection().Bottom);
 }
 
+TEST_F(GridControl, SelectingPastTheCellsScrollsOnTheTimer) {
+  grid->SetRowCount(20);
+  Process();
+  headless::MouseDown(H(), 70, 30);  // cell (1, 1)
+  headless::MoveMouse(H(), 70, 98);  // row 3, the last whole one
+  Process();
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 1, 3}));
+  headless::MoveMouse(H(), 70, 130);  // below the grid
+  Process();
+  EXPECT_EQ(grid->TopRow(), 1);
+  // Each tick of the grid's timer takes the selection one row further and the view along.
+  clock.Advance(60);
+  Process();
+  clock.Advance(60);
+  Process();
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 1, 5}));
+  EXPECT_EQ(grid->TopRow(), 3);
+  headless::MouseUp(H(), 70, 130);
+  clock.Advance(120);
+  Process();
+  EXPECT_EQ(grid->Selection().Bottom, 5);  // the release stopped the timer
+  EXPECT_TRUE(grid->Sizing(129, 10) == false);  // no sizing without goColSizing
+}
+
 TEST_F(GridControl, ColumnSizingDrawsAnXorLineAndSetsTheWidthOnRelease) {
   grid->SetOptions(grid->Options() + goColSizing);
   Process();
+  EXPECT_TRUE(grid->Sizing(129, 10));
+  EXPECT_FALSE(grid->Sizing(129, 30));
   const COLORREF before = At(150, 40);
   // Column 1 ends at 129: press on its edge in the title row and drag 21 pixels right.
   headless::MouseDown(H(), 129, 10);
@@ -257,6 +284,54 @@ TEST_F(GridControl, EditorShowsTheCellTextAndHandsItBack) {
   Process();
   EXPECT_EQ((grid->cells[{1, 2}]), "q");
   EXPECT_EQ(grid->Row(), 1);
+  // The editor's cell removed: the editor closes and hands nothing to a cell that is gone.
+  headless::PressKey(VK_DOWN);
+  headless::PressKey(VK_DOWN);
+  headless::TypeText("z");
+  Process();
+  ASSERT_TRUE(grid->EditorMode());
+  grid->log.clear();
+  grid->SetRowCount(3);
+  EXPECT_FALSE(grid->EditorMode());
+  EXPECT_FALSE(grid->InplaceEditor()->Visible());
+  for (const std::string& entry : grid->log) EXPECT_NE(entry.rfind("set", 0), 0u) << entry;
+}
+
+TEST_F(GridControl, TheEditorHandsNavigationKeysToTheGrid) {
+  grid->cells[{1, 1}] = "ab";
+  grid->SetOptions(grid->Options() + goEditing + goAlwaysShowEditor + goTabs);
+  grid->SetFocus();
+  Process();
+  ASSERT_NE(grid->InplaceEditor(), nullptr);
+  EXPECT_TRUE(grid->InplaceEditor()->Focused());
+  // The grid stays its form's active control while its editor has the keyboard.
+  EXPECT_EQ(form->ActiveControl(), grid);
+  // With all of the text selected the arrows go to the grid at once.
+  headless::PressKey(VK_RIGHT);
+  Process();
+  EXPECT_EQ(grid->Col(), 2);
+  headless::PressKey(VK_LEFT);
+  Process();
+  EXPECT_EQ(grid->Col(), 1);
+  // F2 puts the caret at the end; inside the text the arrows move the caret, at its ends the cell.
+  headless::PressKey(VK_F2);
+  headless::PressKey(VK_LEFT);
+  Process();
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->InplaceEditor()->SelStart(), 1);
+  headless::PressKey(VK_RIGHT);
+  Process();
+  EXPECT_EQ(grid->Col(), 1);
+  headless::PressKey(VK_RIGHT);
+  Process();
+  EXPECT_EQ(grid->Col(), 2);
+  headless::PressKey(VK_TAB);
+  Process();
+  EXPECT_EQ(grid->Col(), 3);
+  headless::PressKey(VK_DOWN);
+  Process();
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), grid->CellRect(3, 2));
 }
 
 TEST_F(GridControl, ScrollBarRangeAndPositionFollowTheView) {
@@ -284,6 +359,9 @@ TEST_F(GridControl, ScrollBarRangeAndPositionFollowTheView) {
   EXPECT_EQ(grid->TopRow(), maxTopLeft.Y);
   grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
   EXPECT_EQ(grid->TopRow(), 1);
+  grid->SetOptions(grid->Options() + goThumbTracking);
+  grid->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 127), 0);
+  EXPECT_EQ(grid->TopRow(), maxTopLeft.Y);
   // Everything fits: no range left.
   grid->SetRowCount(2);
   grid->SetColCount(2);

@@ -218,6 +218,17 @@ TEST_F(GridLayout, ScrollDataMovesTitlesWithTheirData) {
   // Further than the scrolling area: repaint instead.
   EXPECT_FALSE(TGridLayout::CalcScrollData(d, {1, 1}, {1, 4}, steps));
   EXPECT_TRUE(steps.empty());
+  // From a first row that no longer exists (the grid shrank): repaint, never a cell index error.
+  EXPECT_FALSE(TGridLayout::CalcScrollData(d, {1, 30}, {1, 1}, steps));
+}
+
+TEST(GridOptions, NumericValuesFollowTheStoredBitOrder) {
+  const TGridOptions dataGrid{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
+                              goColSizing, goColMoving, goEditing, goTabs};
+  EXPECT_EQ(dataGrid.Value(), 3727u);
+  EXPECT_EQ(TGridOptions{goThumbTracking}.Value(), 1u << 14);
+  EXPECT_EQ(TGridLayout().Options.Value(), 31u);  // a new grid: lines and range selection
+  EXPECT_EQ((TGridDrawState{gdSelected, gdFocused, gdFixed}).Value(), 7u);
 }
 
 TEST(GridAxis, ExtentsTabStopsAndMoves) {
