@@ -41,7 +41,9 @@ class TTestGrid : public TCustomGrid {
   using TCustomGrid::SetFixedCols;
   using TCustomGrid::SetFixedRows;
   using TCustomGrid::SetOptions;
+  using TCustomGrid::RowHeights;
   using TCustomGrid::SetRowCount;
+  using TCustomGrid::SetRowHeights;
   using TCustomGrid::SetScrollBars;
   using TCustomGrid::Sizing;
 
@@ -250,6 +252,41 @@ TEST_F(GridControl, ColumnMovingByTheTitleRow) {
   EXPECT_EQ(grid->ColWidths(1), 40);
   EXPECT_EQ(grid->ColWidths(2), 30);
   EXPECT_EQ(grid->Col(), 2);  // the current cell moved with its column
+}
+
+TEST_F(GridControl, RowsAreSizedAndMovedOverTheFixedColumn) {
+  grid->SetOptions(grid->Options() + goRowSizing + goRowMoving);
+  grid->SetRowHeights(3, 30);
+  Process();
+  // Row 1 ends at 49: drag its edge 11 pixels down.
+  headless::MouseDown(H(), 10, 49);
+  Process();
+  EXPECT_EQ(grid->GridState(), gsRowSizing);
+  headless::MoveMouse(H(), 10, 60);
+  headless::MouseUp(H(), 10, 60);
+  Process();
+  EXPECT_EQ(grid->RowHeights(1), 35);
+  // Row 1's title dragged down onto row 2: the rows change places, heights with them.
+  headless::MouseDown(H(), 10, 30);
+  Process();
+  EXPECT_EQ(grid->GridState(), gsRowMoving);
+  headless::MoveMouse(H(), 10, 70);
+  headless::MouseUp(H(), 10, 70);
+  Process();
+  EXPECT_EQ(grid->RowHeights(2), 35);
+  EXPECT_EQ(grid->RowHeights(1), 24);
+  EXPECT_EQ(grid->RowHeights(3), 30);
+  EXPECT_EQ(grid->Row(), 2);
+  // Cancelling the mode gives a sizing drag up.
+  grid->SetFocus();
+  headless::MouseDown(H(), 10, 49);
+  Process();
+  ASSERT_EQ(grid->GridState(), gsRowSizing);
+  grid->Perform(WM_CANCELMODE, 0, 0);
+  EXPECT_EQ(grid->GridState(), gsNormal);
+  headless::MouseUp(H(), 10, 80);
+  Process();
+  EXPECT_EQ(grid->RowHeights(1), 24);
 }
 
 TEST_F(GridControl, EditorShowsTheCellTextAndHandsItBack) {
