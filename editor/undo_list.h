@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "editor/edit_types.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 
 namespace lab {
 

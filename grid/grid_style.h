@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 
 namespace lab {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 #include "platform/rtl/string_list.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 
 namespace lab {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 #include "platform/rtl/variant.h"
 

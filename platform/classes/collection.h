@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/classes/class_registry.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 
 namespace lab {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/classes/event_handlers.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/set.h"

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "platform/classes/form_lexer.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 #include "platform/rtl/exceptions.h"
 

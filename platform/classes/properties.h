@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "platform/classes/event_handlers.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/type_info.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/set.h"

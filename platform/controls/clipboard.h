@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/controls/win_types.h"
 
 namespace lab::win {

@@ -11,8 +11,8 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
-#include "platform/win/edges.h"
-#include "platform/win/system_metrics.h"
+#include "platform/graphics/edges.h"
+#include "platform/graphics/system_metrics.h"
 
 namespace lab {
 

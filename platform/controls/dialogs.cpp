@@ -7,8 +7,8 @@
 #include "platform/controls/custom_control.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/input.h"
-#include "platform/win/draw_text.h"
-#include "platform/win/edges.h"
+#include "platform/graphics/draw_text.h"
+#include "platform/graphics/edges.h"
 
 namespace lab {
 

@@ -7,7 +7,7 @@
 #include "platform/controls/backend.h"
 #include "platform/controls/window_manager.h"
 #include "platform/controls/wm_state.h"
-#include "platform/win/system_metrics.h"
+#include "platform/graphics/system_metrics.h"
 
 namespace lab {
 

@@ -8,7 +8,7 @@
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
 #include "platform/rtl/strutils.h"
-#include "platform/win/draw_text.h"
+#include "platform/graphics/draw_text.h"
 
 namespace lab {
 

@@ -4,7 +4,7 @@
 
 #include "platform/controls/window_styles.h"
 #include "platform/controls/wm_state.h"
-#include "platform/win/system_metrics.h"
+#include "platform/graphics/system_metrics.h"
 
 namespace lab::wm {
 

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/db/field_types.h"
 #include "platform/rtl/object.h"
 

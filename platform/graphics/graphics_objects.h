@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 #include "platform/graphics/colors.h"
 #include "platform/graphics/gdi_objects.h"

@@ -4,8 +4,8 @@
 
 #include "platform/grids/grids.h"
 #include "platform/grids/inplace_edit.h"
-#include "platform/win/edges.h"
-#include "platform/win/gdi.h"
+#include "platform/graphics/edges.h"
+#include "platform/graphics/gdi.h"
 
 namespace lab {
 

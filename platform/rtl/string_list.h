@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/rtl/object.h"
 
 namespace lab {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
-#include "platform/win/system_metrics.h"
+#include "platform/graphics/system_metrics.h"
 
 namespace lab::win {
 

@@ -2,7 +2,7 @@
 // Win32-style cursor functions over the graphics layer's cursor images.
 
 #include "platform/graphics/cursors.h"
-#include "platform/win/gdi.h"
+#include "platform/graphics/gdi.h"
 
 namespace lab::win {
 

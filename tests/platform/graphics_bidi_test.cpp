@@ -2,7 +2,7 @@
 
 #include "graphics_test_util.h"
 #include "platform/graphics/bidi.h"
-#include "platform/win/draw_text.h"
+#include "platform/graphics/draw_text.h"
 
 namespace lab {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "graphics_test_util.h"
-#include "platform/win/gdi.h"
+#include "platform/graphics/gdi.h"
 
 namespace lab {
 namespace {

@@ -5,7 +5,7 @@
 #include "graphics_test_util.h"
 #include <string>
 
-#include "platform/win/gdi.h"
+#include "platform/graphics/gdi.h"
 
 namespace lab {
 namespace {

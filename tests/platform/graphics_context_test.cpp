@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "graphics_test_util.h"
-#include "platform/win/gdi.h"
+#include "platform/graphics/gdi.h"
 
 namespace lab {
 namespace {

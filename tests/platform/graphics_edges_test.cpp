@@ -2,8 +2,8 @@
 
 #include "graphics_test_util.h"
 #include "platform/graphics/themes.h"
-#include "platform/win/edges.h"
-#include "platform/win/system_metrics.h"
+#include "platform/graphics/edges.h"
+#include "platform/graphics/system_metrics.h"
 
 namespace lab {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "graphics_test_util.h"
 #include "platform/graphics/raster_ops.h"
-#include "platform/win/gdi.h"
+#include "platform/graphics/gdi.h"
 
 namespace lab {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics_test_util.h"
-#include "platform/win/draw_text.h"
+#include "platform/graphics/draw_text.h"
 
 namespace lab {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win/edges.h"
+#include "platform/graphics/edges.h"
 
 #include <algorithm>
 

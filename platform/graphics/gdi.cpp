@@ -1,4 +1,4 @@
-#include "platform/win/gdi.h"
+#include "platform/graphics/gdi.h"
 
 #include <cstring>
 #include <vector>

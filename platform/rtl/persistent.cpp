@@ -1,4 +1,4 @@
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 
 namespace lab {
 

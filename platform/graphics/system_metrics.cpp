@@ -1,4 +1,4 @@
-#include "platform/win/system_metrics.h"
+#include "platform/graphics/system_metrics.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "platform/win/draw_text.h"
+#include "platform/graphics/draw_text.h"
 
 #include <algorithm>
 #include <vector>
