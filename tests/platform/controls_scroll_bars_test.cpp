@@ -165,15 +165,21 @@ TEST_F(ScrollBarTest, HoldingAnArrowRepeatsOnTheTimer) {
     if (msg == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN) ++lines;
     return proc(hwnd, msg, wp, lp);
   });
+  // The press runs its own loop on the main thread; this thread moves the clock on in small steps
+  // until the next line arrives, so it never matters whether the repeat timer was set before or
+  // after a step. Each gap is the manual time it took (capped, so a missing repeat fails).
+  std::vector<int> gaps;
   std::thread driver([&] {
-    // The press runs its own loop on the main thread; drive the clock from here.
     while (lines.load() < 1) std::this_thread::yield();
-    clock.Advance(399);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    clock.Advance(1);
-    while (lines.load() < 2) std::this_thread::yield();
-    clock.Advance(50);
-    while (lines.load() < 3) std::this_thread::yield();
+    for (int seen = 1; seen < 3; ++seen) {
+      int waited = 0;
+      while (lines.load() == seen && waited < 2000) {
+        clock.Advance(10);
+        waited += 10;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      gaps.push_back(waited);
+    }
     RECT wr;
     wm::GetWindowRect(h, wr);
     input::MouseButton(VK_LBUTTON, false, POINT{wr.Left + 192, wr.Top + 95});
@@ -182,6 +188,12 @@ TEST_F(ScrollBarTest, HoldingAnArrowRepeatsOnTheTimer) {
   Pump();
   driver.join();
   EXPECT_EQ(lines.load(), 3);
+  ASSERT_EQ(gaps.size(), 2u);
+  // The first repeat waits for the initial delay (400 ms), later ones come at the faster repeat rate
+  // (50 ms); a busy machine can only make a gap longer.
+  EXPECT_GE(gaps[0], 400);
+  EXPECT_GE(gaps[1], 50);
+  EXPECT_LT(gaps[1], gaps[0]);
 }
 
 }  // namespace
