@@ -55,6 +55,8 @@ LAB_EXCEPTION(EFCreateError, EFileStreamError);
 LAB_EXCEPTION(EResNotFound, Exception);
 LAB_EXCEPTION(EThread, Exception);
 LAB_EXCEPTION(EOSError, Exception);
+// A failed internal consistency check: the message ("Assertion failure" when none) and where it failed.
+LAB_EXCEPTION(EAssertionFailed, Exception);
 
 // Throws EAbort.
 [[noreturn]] void Abort();
