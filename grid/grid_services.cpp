@@ -1,6 +1,7 @@
 #include "grid/grid_services.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/grids/grid_types.h"
@@ -58,6 +59,18 @@ bool VariantsEqual(const Variant& V1, const Variant& V2) {
     return true;
   }
   return VarCompareValue(V1, V2) == vrEqual;
+}
+
+bool SysLocaleMiddleEast() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    const std::string_view locale(value);
+    for (std::string_view lang : {"ar", "he", "iw", "fa", "ur", "yi"})
+      if (locale.starts_with(lang) && (locale.size() == 2 || locale[2] == '_' || locale[2] == '.')) return true;
+    return false;
+  }
+  return false;
 }
 
 void GridError(std::string_view Message) { InvalidGridOperation(Message); }

@@ -36,6 +36,10 @@ void DataSetSetFieldValues(TDataSet* DataSet, std::string_view FieldNames, const
 // element are; other values compare by value (VarCompareValue).
 bool VariantsEqual(const Variant& V1, const Variant& V2);
 
+// Whether the process runs under a right-to-left (Middle East) locale: Arabic, Hebrew, Persian,
+// Urdu or Yiddish, as LC_ALL, LC_CTYPE or LANG name it.
+bool SysLocaleMiddleEast();
+
 // Every grid operation reports misuse through here: EInvalidGridOperation with Message.
 [[noreturn]] void GridError(std::string_view Message);
 

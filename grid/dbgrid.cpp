@@ -1,0 +1,496 @@
+#include "grid/dbgrid.h"
+
+#include "grid/grid_services.h"
+#include "grid/grid_style.h"
+#include "grid/grid_unit.h"
+#include "platform/controls/menus.h"
+#include "platform/db/data_source.h"
+#include "platform/db/dataset.h"
+#include "platform/db/fields.h"
+#include "platform/grids/inplace_edit.h"
+#include "platform/rtl/arith.h"
+#include "platform/win/system_metrics.h"
+#include "platform/win/window_functions.h"
+
+namespace lab {
+namespace {
+
+// One drawing bitmap for all grids: made by the first, freed with the last.
+struct TSharedBitmap {
+  std::unique_ptr<TBitmap> Bitmap;
+  int Users = 0;
+};
+
+TSharedBitmap& Shared() {
+  static TSharedBitmap shared;
+  return shared;
+}
+
+void AcquireDrawBitmap() {
+  TSharedBitmap& s = Shared();
+  if (s.Users++ == 0) s.Bitmap = std::make_unique<TBitmap>();
+}
+
+void ReleaseDrawBitmap() noexcept {
+  TSharedBitmap& s = Shared();
+  if (s.Users > 0 && --s.Users == 0) s.Bitmap.reset();
+}
+
+}  // namespace
+
+TBitmap* TCustomDBGridX::SharedDrawBitmap() noexcept { return Shared().Bitmap.get(); }
+int TCustomDBGridX::SharedDrawBitmapUsers() noexcept { return Shared().Users; }
+
+// ---- Construction and destruction ----
+
+TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
+  UseUnit(DBGridXUnit);
+  if (TDBGridXStyle* style = DBGridXStyle()) style->AddGrid(this);
+  acquire_focus_ = true;
+  indicator_offset_ = 1;
+  options_ = TDBGridOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+                            dgConfirmDelete, dgCancelOnExit};
+  title_offset_ = static_cast<std::uint8_t>(GetTitleOffset());
+  AcquireDrawBitmap();
+  SetScrollBars(ssHorizontal);
+  TCustomGrid::SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing,
+                                       goColMoving, goEditing, goTabs});
+  column_def_values_ = CreateColumnDefValues();
+  columns_ = CreateColumns();
+  SetRowCount(2);
+  SetColCount(2);
+  data_link_ = std::make_unique<TGridDataLinkX>(this);
+  SetColor(clWindow);
+  footer_color_ = clWindow;
+  SetParentColor(false);
+  title_font_ = std::make_unique<TFont>();
+  title_font_->OnChange = [this](TObject*) { TitleFontChanged(); };
+  SetDefaultDrawing(true);
+  v_title_margin_ = 10;
+  use_multi_title_ = false;
+  row_sizing_allowed_ = false;
+  options_x_ = TDBGridXOptions{dgxFixed3D, dgxHighlightFocus, dgxClearSelection, dgxDialogFind};
+  allowed_operations_ = TDBGridXAllowedOperations{alopInsertX, alopUpdateX, alopDeleteX, alopAppendX};
+  footer_font_ = std::make_unique<TFont>();
+  footer_font_->OnChange = [this](TObject*) { FooterFontChanged(); };
+  allowed_selections_ = TDBGridXAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  cell_params_ = std::make_unique<TColCellParamsX>();
+  title_image_link_ = std::make_unique<TChangeLink>();
+  title_image_link_->OnChange = [this](TObject* Sender) { TitleImagesChanged(Sender); };
+}
+
+TCustomDBGridX::~TCustomDBGridX() {
+  destroying_ = true;
+  if (TDBGridXStyle* style = DBGridXStyle()) style->RemoveGrid(this);
+  cell_params_.reset();
+  data_link_->SetDataSource(nullptr);
+  if (title_images_) title_images_->UnRegisterChanges(title_image_link_.get());
+  // Columns go first: while they are freed they still find the grid's lists.
+  columns_.reset();
+  column_def_values_.reset();
+  visible_columns_.Clear();
+  sort_marked_columns_.Clear();
+  data_link_.reset();
+  title_font_.reset();
+  title_image_link_.reset();
+  ReleaseDrawBitmap();
+  footer_font_.reset();
+}
+
+std::unique_ptr<TColumnDefValuesX> TCustomDBGridX::CreateColumnDefValues() {
+  return std::make_unique<TDBGridXColumnDefValuesX>(this);
+}
+
+std::unique_ptr<TDBGridColumnsX> TCustomDBGridX::CreateColumns() {
+  return std::make_unique<TDBGridColumnsX>(this, MetaClass<TDBGridColumnX>());
+}
+
+// ---- Data source and link ----
+
+TDataSource* TCustomDBGridX::DataSource() const { return data_link_->DataSource(); }
+
+void TCustomDBGridX::SetDataSource(TDataSource* Value) {
+  if (Value == data_link_->DataSource()) return;
+  if (TDataSource* old = data_link_->DataSource()) old->RemoveFreeNotification(this);
+  data_link_->SetDataSource(Value);
+  if (Value) Value->FreeNotification(this);
+  LinkActive(data_link_->Active());
+}
+
+void TCustomDBGridX::SetColumns(TDBGridColumnsX* Value) { columns_->Assign(Value); }
+
+void TCustomDBGridX::SetColumnDefValues(TColumnDefValuesX* Value) { column_def_values_->Assign(Value); }
+
+void TCustomDBGridX::GetFieldList(std::vector<TField*>& List) {
+  if (TDataSet* ds = data_link_->DataSet())
+    for (TField* f : ds->Fields()) List.push_back(f);
+}
+
+// A component being freed may already have lost its derived parts: only pointers are compared.
+void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomGrid::Notification(AComponent, Operation);
+  if (Operation != opRemove || !columns_) return;
+  if (AComponent == title_images_) {
+    title_images_->UnRegisterChanges(title_image_link_.get());
+    title_images_ = nullptr;
+  }
+  if (data_link_ && AComponent == data_link_->DataSource()) SetDataSource(nullptr);
+  bool forgot_field = false;
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TColumnX* c = columns_->GetColumn(i);
+    if (c->field_ == AComponent) forgot_field = true;
+    c->ForgetComponent(AComponent);
+  }
+  if (!forgot_field) return;
+  // A field went: lay out again at once, or later when its dataset is going too.
+  BeginLayout();
+  TDataSet* ds = data_link_->DataSet();
+  if (ds && !ds->ComponentState().Contains(csDestroying) && !destroying_) {
+    EndLayout();
+  } else {
+    DeferLayout();
+    CancelLayout();
+  }
+}
+
+// ---- Current column and geometry ----
+
+int TCustomDBGridX::GetTitleOffset() { return (TitlesVisible() ? 1 : 0) + (FilterRowVisible() ? 1 : 0); }
+
+int TCustomDBGridX::SelectedIndex() const { return RawToDataColumn(Col()); }
+
+void TCustomDBGridX::SetSelectedIndex(int Value) {
+  const int raw = DataToRawColumn(Value);
+  if (Value < 0 || raw >= ColCount() || raw == Col()) return;
+  MoveColRow(raw, Row(), true, true);
+}
+
+TColumnX* TCustomDBGridX::SelectedField() const {
+  const int i = SelectedIndex();
+  return i >= 0 && i < columns_->Count() ? columns_->GetColumn(i) : nullptr;
+}
+
+TGridRect TCustomDBGridX::GetDataBox() {
+  TGridRect r;
+  r.Left = indicator_offset_;
+  r.Top = title_offset_;
+  r.Right = ColCount() - 1;
+  r.Bottom = footer_row_count_ > 0 ? RowCount() - footer_row_count_ - 2 : RowCount();
+  return r;
+}
+
+// ---- Editing ----
+
+bool TCustomDBGridX::CanModifyRecord() {
+  TDataSet* ds = data_link_->DataSet();
+  if (!data_link_->Active() || !ds) return false;
+  const bool inserting = ds->State() == dsInsert;
+  return (allowed_operations_.Contains(alopUpdateX) || inserting) &&
+         (!ds->IsEmpty() || allowed_operations_.Contains(alopInsertX) || allowed_operations_.Contains(alopAppendX));
+}
+
+bool TCustomDBGridX::CheckCanEditModify() {
+  if (read_only_ || data_link_->ReadOnly() || !data_link_->Active()) return false;
+  TColumnX* c = SelectedField();
+  if (!c || c->ReadOnly()) return false;
+  TField* f = c->GetField();
+  if (!f || !f->CanModify()) return false;
+  if (f->IsBlob() && !((f->DataType() == ftMemo || f->DataType() == ftFmtMemo) && draw_memo_text_)) return false;
+  if (!c->CanModify(false)) return false;
+  if (EditorShowing() && InplaceEditor()->ReadOnly()) return false;
+  return true;
+}
+
+bool TCustomDBGridX::CanEditModify() {
+  TColumnX* c = SelectedField();
+  if ((c && c->GetColumnType() == ctCheckboxes) || in_data_update_) return false;
+  if (!CheckCanEditModify()) return false;
+  if (!data_link_->Edit()) return false;
+  data_link_->SetModified();
+  return true;
+}
+
+namespace {
+
+// Characters a field of this type can take when typed.
+bool IsValidChar(TField* F, char32_t Key) {
+  if (Key < 0x20) return true;
+  switch (F->DataType()) {
+    case ftSmallint: case ftInteger: case ftWord: case ftLargeint: case ftAutoInc:
+      return (Key >= '0' && Key <= '9') || Key == '+' || Key == '-';
+    case ftFloat: case ftCurrency: case ftBCD: case ftFMTBcd:
+      return (Key >= '0' && Key <= '9') || Key == '+' || Key == '-' || Key == 'E' || Key == 'e' ||
+             Key == static_cast<char32_t>(FormatSettings.DecimalSeparator);
+    default: return true;
+  }
+}
+
+}  // namespace
+
+bool TCustomDBGridX::CanEditAcceptKey(char32_t Key) {
+  const bool editable = !(InplaceEditor() && InplaceEditor()->ReadOnly());
+  TColumnX* c = SelectedField();
+  TField* f = c ? c->GetField() : nullptr;
+  if (data_link_->Active() && f) {
+    if (c->HasKeyList()) return editable;
+    return IsValidChar(f, Key) && editable;
+  }
+  return editable;
+}
+
+bool TCustomDBGridX::EditorShowing() {
+  return EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
+}
+
+bool TCustomDBGridX::EditorModified() { return EditorShowing() && InplaceEditor()->Modified(); }
+
+std::string TCustomDBGridX::EditorText() { return InplaceEditor() ? InplaceEditor()->Text() : std::string(); }
+
+bool TCustomDBGridX::CanEditShow() {
+  if (in_layout_) return false;
+  bool result = TCustomGrid::CanEditShow();
+  if (result) {
+    TColumnX* c = SelectedField();
+    if (c) {
+      const TColumnKindX kind = c->GetColumnType();
+      if (kind == ctCheckboxes || kind == ctKeyImageList) result = false;
+    }
+  }
+  if (in_data_update_) result = false;
+  // The editor may still stand over a cell that no longer takes it.
+  if (!result && InplaceEditor() && InplaceEditor()->Visible()) InplaceEditor()->Hide();
+  return result;
+}
+
+void TCustomDBGridX::ShowCellEditor() { ShowEditor(); }
+
+bool TCustomDBGridX::AlwaysShowEditor() {
+  return options_.Contains(dgAlwaysShowEditor) && !FilterEditorActive();
+}
+
+bool TCustomDBGridX::AcquireFocus() {
+  if (!acquire_focus_ || !CanFocus() || ComponentState().Contains(csDesigning)) return true;
+  SetFocus();
+  return GridOrEditorFocused();
+}
+
+bool TCustomDBGridX::GridOrEditorFocused() {
+  const win::HWND focus = win::GetFocus();
+  if (!focus) return false;
+  if (HandleAllocated() && focus == Handle()) return true;
+  return InplaceEditor() && InplaceEditor()->HandleAllocated() && focus == InplaceEditor()->Handle();
+}
+
+bool TCustomDBGridX::TitlesVisible() { return options_.Contains(dgTitles); }
+
+bool TCustomDBGridX::FindDialogModal() { return true; }
+
+bool TCustomDBGridX::CanDropRecords() { return true; }
+
+// ---- Events ----
+
+void TCustomDBGridX::CellClick(TColumnX* Column) {
+  if (OnCellClick) OnCellClick(Column);
+}
+
+void TCustomDBGridX::ColEnter() {
+  if (TColumnX* c = SelectedField()) {
+    SetImeMode(c->ImeMode());
+    SetImeName(c->ImeName());
+  }
+  if (OnColEnter) OnColEnter(this);
+}
+
+void TCustomDBGridX::ColExit() {
+  if (OnColExit) OnColExit(this);
+}
+
+void TCustomDBGridX::SortMarkedColumnsChanged() {
+  if (OnSortMarkingChanged) OnSortMarkingChanged(this);
+}
+
+void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
+  const int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
+  if (from >= 0 && from < columns_->Count() && to >= 0 && to < columns_->Count())
+    columns_->GetColumn(from)->SetIndex(to);
+  if (OnColumnMoved) OnColumnMoved(this, from, to);
+}
+
+void TCustomDBGridX::ColWidthsChanged() {
+  BeginLayout();
+  try {
+    TColumnX* resized = nullptr;
+    int old_width = 0, new_width = 0;
+    for (int i = 0; i < columns_->Count(); ++i) {
+      TColumnX* c = columns_->GetColumn(i);
+      const int raw = DataToRawColumn(i);
+      if (!c->Visible() || raw >= ColCount()) continue;
+      const int w = c->ClampWidth(TCustomGrid::ColWidths(raw));
+      if (w != c->Width() && !resized) {
+        resized = c;
+        old_width = c->Width();
+        new_width = w;
+      }
+    }
+    if (resized && auto_fit_col_widths_) {
+      if (resized->AutoFitColWidth() && old_width > 0) {
+        resized->init_width_ = MulDiv(new_width, resized->init_width_, old_width);
+      } else {
+        resized->SetWidth(new_width);
+      }
+      // The change is taken from (or given to) the fitting columns to its right.
+      const int d = new_width - old_width;
+      int s = 0;
+      for (int i = resized->Index() + 1; i < columns_->Count(); ++i) {
+        TColumnX* c = columns_->GetColumn(i);
+        if (c->Visible() && c->AutoFitColWidth()) s += c->Width();
+      }
+      if (s > 0)
+        for (int i = resized->Index() + 1; i < columns_->Count(); ++i) {
+          TColumnX* c = columns_->GetColumn(i);
+          if (c->Visible() && c->AutoFitColWidth()) c->init_width_ = std::max(1, MulDiv(s - d, c->init_width_, s));
+        }
+    } else if (resized) {
+      resized->SetWidth(new_width);
+    }
+  } catch (...) {
+    EndLayout();
+    throw;
+  }
+  EndLayout();
+  if (OnColWidthsChanged) OnColWidthsChanged(this);
+}
+
+void TCustomDBGridX::DefaultHandler(TMessage& Message) {
+  TCustomGrid::DefaultHandler(Message);
+  if (Message.Msg != win::WM_RBUTTONUP) return;
+  const int x = static_cast<std::int16_t>(Message.LParam & 0xFFFF);
+  const int y = static_cast<std::int16_t>((Message.LParam >> 16) & 0xFFFF);
+  const TGridCoord cell = MouseCoord(x, y);
+  const int data_col = RawToDataColumn(cell.X);
+  if (cell.Y < title_offset_ || data_col < 0 || data_col >= columns_->Count()) return;
+  TPopupMenu* menu = columns_->GetColumn(data_col)->PopupMenu();
+  if (!menu || !menu->AutoPopup()) return;
+  Perform(CM_CANCELMODE, 0, 0);
+  menu->SetPopupComponent(this);
+  const TPoint p = ClientToScreen(TPoint{x, y});
+  menu->Popup(p.X, p.Y);
+  Message.Result = 1;
+}
+
+// ---- Window ----
+
+void TCustomDBGridX::CreateWnd() {
+  BeginUpdate();
+  try {
+    TCustomGrid::CreateWnd();
+    edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
+    if (auto_fit_col_widths_) {
+      BeginLayout();
+      EndLayout();
+    } else {
+      UpdateRowCount();
+      UpdateActive();
+    }
+    UpdateScrollBar();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TCustomDBGridX::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_DEFERLAYOUTX) {
+    HandleDeferLayout(Message);
+    return;
+  }
+  TCustomGrid::Dispatch(Message);
+}
+
+void TCustomDBGridX::DataChanged() {
+  if (!HandleAllocated() || in_sum_list_recalc_) return;
+  UpdateRowCount();
+  UpdateScrollBar();
+  UpdateActive();
+  InvalidateEditor();
+  Invalidate();
+}
+
+void TCustomDBGridX::Loaded() {
+  TCustomGrid::Loaded();
+  if (columns_->Count() > 0) SetColCount(std::max(columns_->Count() + indicator_offset_, FixedCols() + 1));
+  if (auto_fit_col_widths_ && !ComponentState().Contains(csDesigning)) {
+    columns_->BeginUpdate();
+    for (int i = 0; i < columns_->Count(); ++i) {
+      TColumnX* c = columns_->GetColumn(i);
+      c->init_width_ = c->Width();
+    }
+    columns_->EndUpdate();
+    SetScrollBars(ssNone);
+  }
+  RebuildSortMarkedColumns();
+  LayoutChanged();
+  DeferLayout();
+}
+
+void TCustomDBGridX::RebuildSortMarkedColumns() {
+  sort_marked_columns_.Clear();
+  std::vector<TColumnX*> sorted;
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TColumnX* c = columns_->GetColumn(i);
+    if (c->Title()->SortIndex() > 0 && c->Title()->SortMarker() != smNoneX) sorted.push_back(c);
+  }
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](TColumnX* a, TColumnX* b) { return a->Title()->SortIndex() < b->Title()->SortIndex(); });
+  for (TColumnX* c : sorted) sort_marked_columns_.Add(c);
+}
+
+void TCustomDBGridX::ColumnRemoved(TColumnX* Column) {
+  visible_columns_.Remove(Column);
+  const int at = sort_marked_columns_.Remove(Column);
+  if (at >= 0) {
+    const int index = Column->Title()->SortIndex();
+    for (TColumnX* c : sort_marked_columns_)
+      if (c->Title()->sort_index_ > index) --c->Title()->sort_index_;
+  }
+}
+
+void TCustomDBGridX::ColumnsUpdated(TColumnX*) {
+  if (destroying_) return;
+  LayoutChanged();
+}
+
+void TCustomDBGridX::OptimizeColumnWidth(TColumnX* Column) {
+  TColumnsXList list;
+  list.Add(Column);
+  OptimizeColumnWidths(list);
+}
+
+void TCustomDBGridX::UpdateData() {
+  TColumnX* c = SelectedField();
+  if (!c || !InplaceEditor()) return;
+  in_data_update_ = true;
+  try {
+    c->UpdateDataValues(EditorText(), Variant(), true);
+  } catch (...) {
+    in_data_update_ = false;
+    throw;
+  }
+  in_data_update_ = false;
+}
+
+void TCustomDBGridX::TitleFontChanged() {
+  if (!ComponentState().Contains(csLoading)) SetParentFont(false);
+  if (options_.Contains(dgTitles)) LayoutChanged();
+}
+
+void TCustomDBGridX::FooterFontChanged() {
+  if (footer_row_count_ > 0) LayoutChanged();
+}
+
+void TCustomDBGridX::TitleImagesChanged(TObject* Sender) {
+  if (Sender == title_images_ && HandleAllocated()) Invalidate();
+}
+
+}  // namespace lab

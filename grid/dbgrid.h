@@ -1,0 +1,365 @@
+#pragma once
+// The data grid: TCustomDBGridX shows the records of a dataset (reached through a TDataSource) as
+// rows and a collection of columns as columns, with titles, sort markers, footer rows, several
+// kinds of selection and in-place editing; TDBGridX publishes it for forms.
+//
+// Layout is batched: BeginUpdate/EndUpdate and BeginLayout/EndLayout count levels, LayoutChanged
+// does nothing while either is held, and the last EndLayout lays the grid out once. DeferLayout
+// posts the grid's own message WM_USER + 100 (at most one waits in the queue) so a burst of changes
+// lays out once, on a later turn of the message loop.
+//
+// Parts of the grid live beside this header: columns.h (columns, titles, defaults, cell values),
+// grid_data_link.h (the link and its column-to-field map), grid_services.h, sum_list.h, edit_buttons.h,
+// mru_list.h, spec_row.h, grid_style.h, property_interceptors.h and grid_unit.h (start-up resources).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/column_defaults.h"
+#include "grid/columns.h"
+#include "grid/dbgrid_types.h"
+#include "grid/grid_data_link.h"
+#include "platform/graphics/image_list.h"
+#include "platform/grids/grids.h"
+
+namespace lab {
+
+class TDataSource;
+class TDataSet;
+class TReader;
+class TWriter;
+
+// The grid's own message: a deferred layout waits in the queue as this.
+inline constexpr win::UINT WM_DEFERLAYOUTX = win::WM_USER + 100;
+
+class TCustomDBGridX : public TCustomGrid {
+  LAB_CLASS(TCustomDBGridX, TCustomGrid)
+  LAB_PROPERTIES(TCustomDBGridX, TCustomGrid)
+ public:
+  explicit TCustomDBGridX(TComponent* AOwner);
+  ~TCustomDBGridX() override;
+
+  // ---- Data ----
+  TDataSource* DataSource() const;
+  void SetDataSource(TDataSource* Value);
+  TGridDataLinkX* DataLink() const noexcept { return data_link_.get(); }
+  TDBGridColumnsX* Columns() const noexcept { return columns_.get(); }
+  void SetColumns(TDBGridColumnsX* Value);
+  TColumnDefValuesX* ColumnDefValues() const noexcept { return column_def_values_.get(); }
+  void SetColumnDefValues(TColumnDefValuesX* Value);
+  // The visible columns in display order, and the columns with a sort marker in SortIndex order.
+  const TColumnsXList& VisibleColumns() const noexcept { return visible_columns_; }
+  const TColumnsXList& SortMarkedColumns() const noexcept { return sort_marked_columns_; }
+  TColumnsXList& SortMarkedColumnsList() noexcept { return sort_marked_columns_; }
+  // Adds every field of the dataset to List.
+  virtual void GetFieldList(std::vector<TField*>& List);
+
+  // ---- Published settings ----
+  TDBGridXAllowedOperations AllowedOperations() const noexcept { return allowed_operations_; }
+  void SetAllowedOperations(TDBGridXAllowedOperations Value) { allowed_operations_ = Value; }
+  TDBGridXAllowedSelections AllowedSelections() const noexcept { return allowed_selections_; }
+  void SetAllowedSelections(TDBGridXAllowedSelections Value) { allowed_selections_ = Value; }
+  bool AutoFitColWidths() const noexcept { return auto_fit_col_widths_; }
+  void SetAutoFitColWidths(bool Value);
+  bool DrawMemoText() const noexcept { return draw_memo_text_; }
+  void SetDrawMemoText(bool Value);
+  TDBGridXEditActions EditActions() const noexcept { return edit_actions_; }
+  void SetEditActions(TDBGridXEditActions Value) { edit_actions_ = Value; }
+  // Stored only once set.
+  bool EvenRowColorSet() const noexcept { return even_row_color_set_; }
+  bool OddRowColorSet() const noexcept { return odd_row_color_set_; }
+  TColor EvenRowColor() const noexcept { return even_row_color_; }
+  void SetEvenRowColor(TColor Value);
+  TColor OddRowColor() const noexcept { return odd_row_color_; }
+  void SetOddRowColor(TColor Value);
+  bool Flat() const noexcept { return flat_; }
+  void SetFlat(bool Value);
+  TColor FooterColor() const noexcept { return footer_color_; }
+  void SetFooterColor(TColor Value);
+  TFont* FooterFont() const noexcept { return footer_font_.get(); }
+  void SetFooterFont(TFont* Value) { footer_font_->Assign(Value); }
+  int FooterRowCount() const noexcept { return footer_row_count_; }
+  void SetFooterRowCount(int Value);
+  int FrozenCols() const noexcept { return frozen_cols_; }
+  void SetFrozenCols(int Value);
+  int MinAutoFitWidth() const noexcept { return min_auto_fit_width_; }
+  void SetMinAutoFitWidth(int Value);
+  TDBGridOptions Options() const noexcept { return options_; }
+  void SetOptions(TDBGridOptions Value);
+  TDBGridXOptions OptionsX() const noexcept { return options_x_; }
+  void SetOptionsX(TDBGridXOptions Value);
+  bool ReadOnly() const noexcept { return read_only_; }
+  void SetReadOnly(bool Value);
+  int RowHeight() const noexcept { return row_height_; }
+  void SetRowHeight(int Value);
+  int RowLines() const noexcept { return row_lines_; }
+  void SetRowLines(int Value);
+  bool RowSizingAllowed() const noexcept { return row_sizing_allowed_; }
+  void SetRowSizingAllowed(bool Value) { row_sizing_allowed_ = Value; }
+  bool SortLocal() const noexcept { return sort_local_; }
+  void SetSortLocal(bool Value) { sort_local_ = Value; }
+  TFont* TitleFont() const noexcept { return title_font_.get(); }
+  void SetTitleFont(TFont* Value) { title_font_->Assign(Value); }
+  int TitleHeight() const noexcept { return title_height_; }
+  void SetTitleHeight(int Value);
+  TCustomImageList* TitleImages() const noexcept { return title_images_; }
+  void SetTitleImages(TCustomImageList* Value);
+  int TitleLines() const noexcept { return title_lines_; }
+  void SetTitleLines(int Value);
+  bool UseMultiTitle() const noexcept { return use_multi_title_; }
+  void SetUseMultiTitle(bool Value);
+  int VTitleMargin() const noexcept { return v_title_margin_; }
+  void SetVTitleMargin(int Value);
+  // Framework grid settings the grid publishes.
+  using TCustomGrid::FixedColor;
+  using TCustomGrid::SetFixedColor;
+  using TCustomGrid::DefaultDrawing;
+  using TCustomGrid::SetDefaultDrawing;
+
+  // ---- Current column and geometry ----
+  int SelectedIndex() const;
+  void SetSelectedIndex(int Value);
+  TColumnX* SelectedField() const;
+  // A data column index to the framework grid's column, and back.
+  int DataToRawColumn(int ACol) const { return ACol + indicator_offset_; }
+  int RawToDataColumn(int ACol) const { return ACol - indicator_offset_; }
+  int IndicatorOffset() const noexcept { return indicator_offset_; }
+  int TitleOffset() const noexcept { return title_offset_; }
+  int GetTitleOffset();
+  // The data cells as a grid rectangle.
+  TGridRect GetDataBox();
+  using TCustomGrid::ColCount;
+  using TCustomGrid::RowCount;
+  using TCustomGrid::ColWidths;
+  using TCustomGrid::FixedCols;
+  using TCustomGrid::FixedRows;
+  using TCustomGrid::DefaultColWidth;
+
+  // ---- Update and layout locks ----
+  void BeginUpdate();
+  // Never below zero.
+  void EndUpdate();
+  int UpdateLock() const noexcept { return update_lock_; }
+  int LayoutLock() const noexcept { return layout_lock_; }
+  void BeginLayout();
+  void EndLayout();
+  void CancelLayout();
+  bool AcquireLayoutLock();
+  // Posts one WM_DEFERLAYOUTX to the window (none when one already waits). It ends no level: a
+  // caller that holds a layout level of its own closes it with CancelLayout afterwards.
+  void DeferLayout();
+  // The grid is inside its own layout, or its link is reporting a layout change.
+  bool InLayout() const noexcept { return in_layout_; }
+  bool InLinkLayout() const noexcept { return in_link_layout_; }
+  bool InDataUpdate() const noexcept { return in_data_update_; }
+
+  // The width of in-cell edit buttons, fixed when the window is made.
+  int EditButtonWidth() const noexcept { return edit_button_width_; }
+  // The drawing bitmap all grids share while at least one exists.
+  static TBitmap* SharedDrawBitmap() noexcept;
+  static int SharedDrawBitmapUsers() noexcept;
+
+  // ---- Editing ----
+  bool CanModifyRecord();
+  // The grid, its link and the current column allow changing the current cell.
+  bool CheckCanEditModify();
+  // The in-place editor is showing with text the user changed.
+  bool EditorModified();
+  std::string EditorText();
+  bool EditorShowing();
+
+  // ---- Events ----
+  TDBGridXClickEvent OnCellClick;
+  TNotifyEvent OnColEnter;
+  TNotifyEvent OnColExit;
+  TMovedEvent OnColumnMoved;
+  TNotifyEvent OnColWidthsChanged;
+  TDrawColumnXCellEvent OnDrawColumnCell;
+  TDrawDataCellEvent OnDrawDataCell;
+  TNotifyEvent OnEditButtonClick;
+  TGetCellXParamsEvent OnGetCellParams;
+  TGetFooterParamsEvent OnGetFooterParams;
+  TNotifyEvent OnSelectionChanged;
+  TNotifyEvent OnSortMarkingChanged;
+  TNotifyEvent OnSumListAfterRecalcAll;
+  TNotifyEvent OnSumListRecalcAll;
+  TDBGridXClickEvent OnTitleClick;
+  TNotifyEvent OnApplyFilter;
+  TCheckTitleXBtnEvent OnCheckButton;
+  TDrawFooterCellEvent OnDrawFooterCell;
+  TGetBtnXParamsEvent OnGetBtnParams;
+  TGridMoveRecordsEventX OnMoveRecords;
+  TTitleXClickEvent OnTitleBtnClick;
+
+  // The columns' sort markers changed (fires OnSortMarkingChanged).
+  virtual void SortMarkedColumnsChanged();
+
+  void Dispatch(TMessage& Message) override;
+  void DefineProperties(TFiler& Filer) override;
+
+ protected:
+  // ---- Framework overrides ----
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void WndProc(TMessage& Message) override;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Paint() override;
+  void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                       TGridDrawInfo& FixedInfo) override;
+  TInplaceEdit* CreateEditor() override;
+  bool CanEditShow() override;
+  void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState) override;
+  bool CanEditModify() override;
+  bool CanEditAcceptKey(char32_t Key) override;
+  void ColumnMoved(int FromIndex, int ToIndex) override;
+  void ColWidthsChanged() override;
+  void DefaultHandler(TMessage& Message) override;
+
+  // ---- The grid's own virtual operations ----
+  virtual bool AcquireFocus();
+  virtual bool CanDropRecords();
+  virtual bool GetDropTarget(TPoint MousePt, int& RecNo, int& TreeLevel);
+  virtual bool RowSelectFocused();
+  virtual bool AlwaysShowEditor();
+  virtual bool FilterEditorActive();
+  virtual bool IsCell3D(int ACol, int ARow);
+  virtual bool IsCellSelected(int ACol, int ARow);
+  virtual bool ClickTreeArea(int X, int Y, bool CheckOnly);
+  virtual void BeginRecordDrag(TPoint MousePt, bool CheckOnly);
+  virtual TWinControl* CreateFilterEditor();
+  virtual bool FilterRowVisible();
+  virtual bool TitlesVisible();
+  virtual bool HighlightFixedCell(int ACol, int ARow, TColor& Background, TColor& TextColor);
+  virtual bool HighlightDataCell(int ACol, int ARow, TColor& Background, TColor& TextColor);
+  virtual bool GridOrEditorFocused();
+  virtual bool MoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
+  virtual bool MoveSelectedRecords(int ToRecNo, int TreeLevel, bool CheckOnly);
+  virtual bool UseDoubleBuffering();
+  virtual void DataChanged();
+  virtual void DefineFieldMap();
+  virtual void ApplyPendingResize();
+  virtual void PaintFlatBorder();
+  virtual void DrawTreeCell(int ACol, int ARow, TRect ARect);
+  virtual void DrawFilterRowCell(int ACol, int ARow, TRect ARect, TGridDrawState AState);
+  virtual void EndRecordDrag(TPoint MousePt, bool Drop);
+  virtual void LayoutChanged();
+  virtual void LinkActive(bool Value);
+  virtual void MoveBy(int Distance);
+  virtual void Scroll(int Distance);
+  virtual void FocusChanged();
+  virtual void UpdateColWidthsAndTabStops();
+  virtual void ApplyFilterEditText();
+  virtual void ShowCellEditor();
+  virtual void TimerScroll();
+  virtual void UpdateActive();
+  virtual void UpdateFilterEditValue();
+  virtual void UpdateHorzScrollBar();
+  virtual void UpdateRowCount();
+  virtual void UpdateScrollBar();
+  virtual bool DefaultMoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
+  virtual std::string GetFooterValue(int Row, TColumnX* Column);
+  virtual bool FindDialogModal();
+  virtual void DefaultApplyFilter();
+  virtual void DefaultApplySorting();
+
+  // ---- Factories (overridden by the lookup grids) ----
+  virtual std::unique_ptr<TColumnDefValuesX> CreateColumnDefValues();
+  virtual std::unique_ptr<TDBGridColumnsX> CreateColumns();
+
+  // ---- Dynamic operations ----
+  virtual void CellClick(TColumnX* Column);
+  virtual void ColEnter();
+  virtual void ColExit();
+  // The record or one of its fields changed under the grid.
+  virtual void RecordChangedForField(TField* Field);
+  virtual void InvalidateSelRowIndicator();
+  // The link writes the grid's pending edit into the field.
+  virtual void UpdateData();
+
+  // Fits the listed columns' widths to their contents (the layout's measuring).
+  virtual void OptimizeColumnWidths(const TColumnsXList& Columns);
+  void OptimizeColumnWidth(TColumnX* Column);
+  // The column collection changed (one column, or all with nullptr); a column leaves it.
+  virtual void ColumnsUpdated(TColumnX* Column);
+  void ColumnRemoved(TColumnX* Column);
+
+  // The layout: rebuilds the columns from the link and the fields and the visible-columns list,
+  // and fits the framework grid's column count to them.
+  void InternalLayout();
+
+ private:
+  friend class TGridDataLinkX;
+  friend class TColumnX;
+  friend class TColumnTitleX;
+  friend class TDBGridColumnsX;
+  friend class TColumnDefValuesX;
+
+  void HandleDeferLayout(TMessage& Message);
+  // Builds default columns from the dataset's fields, or re-resolves persistent ones.
+  void RebuildColumns();
+  void RebuildSortMarkedColumns();
+  void TitleFontChanged();
+  void FooterFontChanged();
+  void TitleImagesChanged(TObject* Sender);
+  void SyncGridOptions();
+  bool ColumnsDiffer(TCustomDBGridX* Ancestor);
+  void ReadColumns(TReader& Reader);
+  void WriteColumns(TWriter& Writer);
+
+  TDBGridXAllowedOperations allowed_operations_{alopInsertX, alopUpdateX, alopDeleteX, alopAppendX};
+  TDBGridXAllowedSelections allowed_selections_{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  std::unique_ptr<TColumnDefValuesX> column_def_values_;
+  std::unique_ptr<TDBGridColumnsX> columns_;
+  std::unique_ptr<TGridDataLinkX> data_link_;
+  TDBGridXEditActions edit_actions_;
+  bool flat_ = false;
+  TColor footer_color_ = clWindow;
+  std::unique_ptr<TFont> footer_font_;
+  TDBGridOptions options_;
+  TDBGridXOptions options_x_;
+  bool read_only_ = false;
+  bool sort_local_ = false;
+  std::unique_ptr<TFont> title_font_;
+  TCustomImageList* title_images_ = nullptr;
+  std::unique_ptr<TChangeLink> title_image_link_;
+  std::uint8_t title_offset_ = 1;
+  std::uint8_t indicator_offset_ = 1;
+  bool auto_fit_col_widths_ = false;
+  std::unique_ptr<TColCellParamsX> cell_params_;
+  bool draw_memo_text_ = false;
+  int frozen_cols_ = 0;
+  int min_auto_fit_width_ = 0;
+  bool row_sizing_allowed_ = false;
+  TColumnsXList sort_marked_columns_;
+  bool use_multi_title_ = false;
+  TColumnsXList visible_columns_;
+  int v_title_margin_ = 10;
+  int footer_row_count_ = 0;
+  int row_height_ = 0, row_lines_ = 0, title_height_ = 0, title_lines_ = 0;
+  TColor even_row_color_ = clWindow, odd_row_color_ = clWindow;
+  bool even_row_color_set_ = false, odd_row_color_set_ = false;
+
+  int update_lock_ = 0;
+  int layout_lock_ = 0;
+  bool in_layout_ = false;
+  bool in_link_layout_ = false;
+  bool in_data_update_ = false;
+  bool acquire_focus_ = true;
+  bool in_sum_list_recalc_ = false;
+  bool vert_scroll_bar_shown_ = false;
+  bool destroying_ = false;
+  int edit_button_width_ = 0;
+};
+
+// The grid placed on forms; it publishes the settings and events of TCustomDBGridX.
+class TDBGridX : public TCustomDBGridX {
+  LAB_CLASS(TDBGridX, TCustomDBGridX)
+  LAB_PROPERTIES(TDBGridX, TCustomDBGridX)
+ public:
+  explicit TDBGridX(TComponent* AOwner) : TCustomDBGridX(AOwner) {}
+};
+
+}  // namespace lab
