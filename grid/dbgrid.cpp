@@ -316,7 +316,29 @@ void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
   if (OnColumnMoved) OnColumnMoved(this, from, to);
 }
 
+// The framework grid's widths follow the columns: hidden columns take no pixels (and, with column
+// lines, no line either), and only visible, editable columns are tab stops.
+void TCustomDBGridX::UpdateColWidthsAndTabStops() {
+  updating_col_widths_ = true;
+  struct TClear {
+    bool& flag;
+    ~TClear() { flag = false; }
+  } clear{updating_col_widths_};
+  const bool lines = options_.Contains(dgColLines);
+  for (int i = 0; i < columns_->Count(); ++i) {
+    const int raw = DataToRawColumn(i);
+    if (raw >= ColCount()) break;
+    TColumnX* c = columns_->GetColumn(i);
+    SetColWidths(raw, c->Visible() ? c->Width() : (lines ? -1 : 0));
+    TField* f = c->GetField();
+    SetTabStops(raw, c->Visible() && !c->ReadOnly() && data_link_->Active() && f && f->CanModify());
+  }
+  if (options_.Contains(dgIndicator) && ColCount() > 0) SetColWidths(0, 11);
+}
+
+// The user sized a column in the framework grid.
 void TCustomDBGridX::ColWidthsChanged() {
+  if (updating_col_widths_ || in_layout_ || destroying_ || !columns_) return;
   BeginLayout();
   try {
     TColumnX* resized = nullptr;

@@ -51,7 +51,6 @@ void TCustomDBGridX::Scroll(int) {
   if (HandleAllocated()) Invalidate();
 }
 void TCustomDBGridX::FocusChanged() {}
-void TCustomDBGridX::UpdateColWidthsAndTabStops() {}
 void TCustomDBGridX::ApplyFilterEditText() {}
 void TCustomDBGridX::TimerScroll() {}
 void TCustomDBGridX::UpdateActive() {}

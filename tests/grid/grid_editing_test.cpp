@@ -1,0 +1,152 @@
+// What the grid lets the user change, the link's field map, and column sizing by the user.
+
+#include "grid_fixture.h"
+
+#include "platform/db/fields.h"
+
+namespace lab::gridtest {
+namespace {
+
+// Opens the protected operations the framework grid calls.
+class TProbeGrid : public TDBGridX {
+  LAB_CLASS(TProbeGrid, TDBGridX)
+ public:
+  using TDBGridX::TDBGridX;
+  using TDBGridX::CanEditAcceptKey;
+  using TDBGridX::CanEditModify;
+  using TDBGridX::ColWidthsChanged;
+  using TDBGridX::SetColWidths;
+};
+
+class GridEditing : public GridTest {
+ protected:
+  void SetUp() override {
+    GridTest::SetUp();
+    delete grid;
+    probe = new TProbeGrid(form);
+    grid = probe;
+    grid->SetParent(form);
+    grid->SetDataSource(source);
+    OpenWithRows();
+  }
+  TProbeGrid* probe = nullptr;
+};
+
+TEST_F(GridEditing, RecordsMayChangeAsTheAllowedOperationsSay) {
+  EXPECT_TRUE(grid->CanModifyRecord());
+  grid->SetAllowedOperations({alopInsertX, alopAppendX});
+  EXPECT_FALSE(grid->CanModifyRecord());
+  ds->Append();
+  EXPECT_TRUE(grid->CanModifyRecord());  // a new record may be filled in
+  ds->Cancel();
+  grid->SetAllowedOperations({alopUpdateX});
+  EXPECT_TRUE(grid->CanModifyRecord());
+  ds->EmptyDataSet();
+  EXPECT_FALSE(grid->CanModifyRecord());  // nothing to update and nothing may be added
+  grid->SetDataSource(nullptr);
+  EXPECT_FALSE(grid->CanModifyRecord());
+}
+
+TEST_F(GridEditing, ColumnsMayChangeTheirFieldOnlyWhenEverythingAllows) {
+  TColumnX* name = Column(1);
+  EXPECT_TRUE(name->CanModify(false));
+  EXPECT_EQ(ds->State(), dsBrowse);
+  name->SetReadOnly(true);  // a default column hands it to its field
+  EXPECT_TRUE(ds->FieldByName("Name")->ReadOnly());
+  EXPECT_FALSE(name->CanModify(false));
+  ds->FieldByName("Name")->SetReadOnly(false);
+  grid->SetReadOnly(true);
+  EXPECT_FALSE(name->CanModify(false));
+  grid->SetReadOnly(false);
+  grid->DataLink()->SetReadOnly(true);
+  EXPECT_FALSE(name->CanModify(false));
+  grid->DataLink()->SetReadOnly(false);
+  ds->SetReadOnly(true);
+  EXPECT_FALSE(name->CanModify(false));
+  ds->SetReadOnly(false);
+
+  EXPECT_TRUE(name->CanModify(true));
+  EXPECT_EQ(ds->State(), dsEdit);
+  EXPECT_TRUE(grid->DataLink()->Modified());
+  grid->DataLink()->Reset();  // the grid's edit is dropped
+  EXPECT_FALSE(grid->DataLink()->Modified());
+  grid->DataLink()->Reset();  // nothing of the grid's: the dataset's edit is cancelled
+  EXPECT_EQ(ds->State(), dsBrowse);
+}
+
+TEST_F(GridEditing, TheCurrentCellTakesEditsAndKeysByItsField) {
+  grid->SetSelectedIndex(1);
+  EXPECT_EQ(grid->SelectedIndex(), 1);
+  EXPECT_EQ(grid->SelectedField(), Column(1));
+  EXPECT_TRUE(grid->CheckCanEditModify());
+  EXPECT_TRUE(probe->CanEditModify());
+  EXPECT_EQ(ds->State(), dsEdit);
+  ds->Cancel();
+
+  grid->SetSelectedIndex(2);  // a check-box column is changed by clicks, not typing
+  EXPECT_FALSE(probe->CanEditModify());
+  EXPECT_EQ(ds->State(), dsBrowse);
+
+  grid->SetSelectedIndex(0);
+  EXPECT_TRUE(probe->CanEditAcceptKey(U'5'));
+  EXPECT_TRUE(probe->CanEditAcceptKey(U'-'));
+  EXPECT_FALSE(probe->CanEditAcceptKey(U'x'));
+  grid->SetSelectedIndex(4);
+  EXPECT_TRUE(probe->CanEditAcceptKey(U'.'));
+  EXPECT_FALSE(probe->CanEditAcceptKey(U'x'));
+
+  grid->SetSelectedIndex(99);  // outside: stays
+  EXPECT_EQ(grid->SelectedIndex(), 4);
+}
+
+TEST_F(GridEditing, TheFieldMapGrowsByDoubling) {
+  TGridDataLinkX* link = grid->DataLink();
+  link->ClearMapping();
+  link->SetSparseMap(true);
+  link->AddMapping("Id");
+  EXPECT_GE(link->FieldMapSize(), 8);
+  for (int i = 0; i < 8; ++i) link->AddMapping(i % 2 ? "Name" : "Missing");
+  EXPECT_EQ(link->FieldCount(), 9);
+  EXPECT_GE(link->FieldMapSize(), 16);
+  EXPECT_EQ(link->GetMappedField(0), ds->FieldByName("Id"));
+  EXPECT_EQ(link->GetMappedField(1), nullptr);
+  EXPECT_EQ(link->GetMappedField(2), ds->FieldByName("Name"));
+  EXPECT_FALSE(link->DefaultFields());
+  link->SetSparseMap(false);
+  EXPECT_THROW(link->AddMapping("Missing"), Exception);  // default columns name real fields
+}
+
+TEST_F(GridEditing, UserSizingReachesTheColumnsWithinTheirLimits) {
+  grid->Columns()->Add()->SetFieldName("Id");
+  grid->Columns()->Add()->SetFieldName("Name");
+  grid->Columns()->Add()->SetFieldName("Code");
+  Column(0)->SetWidth(40);
+  Column(1)->SetWidth(60);
+  Column(2)->SetWidth(100);
+  Column(0)->SetMaxWidth(50);
+  probe->SetColWidths(1, 80);
+  probe->ColWidthsChanged();
+  EXPECT_EQ(Column(0)->Width(), 50);
+
+  // Fitting to the client: the sized column keeps its share, those to its right give way.
+  grid->SetAutoFitColWidths(true);
+  EXPECT_EQ(Column(1)->InitWidth(), 60);
+  probe->SetColWidths(2, 90);  // 60 -> 90
+  probe->ColWidthsChanged();
+  EXPECT_EQ(Column(1)->InitWidth(), 90);
+  EXPECT_EQ(Column(2)->InitWidth(), 70);  // (100 - 30) * 100 / 100
+}
+
+TEST_F(GridEditing, WithoutAWindowNothingIsQueued) {
+  TDBGridX loose(nullptr);
+  loose.DeferLayout();
+  loose.BeginLayout();
+  loose.DeferLayout();
+  loose.CancelLayout();
+  EXPECT_FALSE(loose.HandleAllocated());
+  EXPECT_EQ(loose.UpdateLock(), 0);
+  EXPECT_EQ(loose.LayoutLock(), 0);
+}
+
+}  // namespace
+}  // namespace lab::gridtest
