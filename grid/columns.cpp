@@ -70,8 +70,11 @@ TFontMeasure Measure(TFont* Font) {
   return m;
 }
 
-// The dataset still has the fields it made itself from its definitions (or none at all).
+// Whether the dataset's fields are the ones it makes from its definitions when it opens: a closed
+// dataset then has none; an open one made them itself (fields made in advance usually belong to a
+// form).
 bool HasDefaultFields(TDataSet* DataSet) {
+  if (!DataSet->Active()) return DataSet->FieldCount() == 0;
   return DataSet->FieldCount() == 0 || DataSet->Fields()[0]->Owner() == DataSet;
 }
 
@@ -742,7 +745,7 @@ void TColumnX::SetNextFieldValue(double Increment) {
       return;
     }
     case ctLookupField: {
-      TDataSet* list = GetLookupDataSet();
+      TDataSet* list = GetListDataSet();
       if (!list || !list->Active() || !f->DataSet()) return;
       const Variant key = f->DataSet()->FieldValues(f->KeyFields());
       if (!VarIsNull(key) && list->Locate(f->LookupKeyFields(), key, {})) {

@@ -93,6 +93,8 @@ class TColumnX : public TCollectionItem {
   void SetFieldName(const std::string& Value);
   // The lookup dataset of a lookup field, or nullptr.
   TDataSet* GetLookupDataSet();
+  // The dataset a drop-down list shows: the lookup field's lookup dataset.
+  TDataSet* GetListDataSet() { return GetLookupDataSet(); }
 
   // ---- Overridable properties (fallbacks in brackets) ----
   TAlignment Alignment();  // the field's Alignment; taLeftJustify

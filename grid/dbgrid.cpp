@@ -165,7 +165,7 @@ void TCustomDBGridX::SetSelectedIndex(int Value) {
   MoveColRow(raw, Row(), true, true);
 }
 
-TColumnX* TCustomDBGridX::SelectedField() const {
+TColumnX* TCustomDBGridX::SelectedColumn() const {
   const int i = SelectedIndex();
   return i >= 0 && i < columns_->Count() ? columns_->GetColumn(i) : nullptr;
 }
@@ -191,7 +191,7 @@ bool TCustomDBGridX::CanModifyRecord() {
 
 bool TCustomDBGridX::CheckCanEditModify() {
   if (read_only_ || data_link_->ReadOnly() || !data_link_->Active()) return false;
-  TColumnX* c = SelectedField();
+  TColumnX* c = SelectedColumn();
   if (!c || c->ReadOnly()) return false;
   TField* f = c->GetField();
   if (!f || !f->CanModify()) return false;
@@ -202,7 +202,7 @@ bool TCustomDBGridX::CheckCanEditModify() {
 }
 
 bool TCustomDBGridX::CanEditModify() {
-  TColumnX* c = SelectedField();
+  TColumnX* c = SelectedColumn();
   if ((c && c->GetColumnType() == ctCheckboxes) || in_data_update_) return false;
   if (!CheckCanEditModify()) return false;
   if (!data_link_->Edit()) return false;
@@ -229,7 +229,7 @@ bool IsValidChar(TField* F, char32_t Key) {
 
 bool TCustomDBGridX::CanEditAcceptKey(char32_t Key) {
   const bool editable = !(InplaceEditor() && InplaceEditor()->ReadOnly());
-  TColumnX* c = SelectedField();
+  TColumnX* c = SelectedColumn();
   TField* f = c ? c->GetField() : nullptr;
   if (data_link_->Active() && f) {
     if (c->HasKeyList()) return editable;
@@ -250,7 +250,7 @@ bool TCustomDBGridX::CanEditShow() {
   if (in_layout_) return false;
   bool result = TCustomGrid::CanEditShow();
   if (result) {
-    TColumnX* c = SelectedField();
+    TColumnX* c = SelectedColumn();
     if (c) {
       const TColumnKindX kind = c->GetColumnType();
       if (kind == ctCheckboxes || kind == ctKeyImageList) result = false;
@@ -294,7 +294,7 @@ void TCustomDBGridX::CellClick(TColumnX* Column) {
 }
 
 void TCustomDBGridX::ColEnter() {
-  if (TColumnX* c = SelectedField()) {
+  if (TColumnX* c = SelectedColumn()) {
     SetImeMode(c->ImeMode());
     SetImeName(c->ImeName());
   }
@@ -303,10 +303,6 @@ void TCustomDBGridX::ColEnter() {
 
 void TCustomDBGridX::ColExit() {
   if (OnColExit) OnColExit(this);
-}
-
-void TCustomDBGridX::SortMarkedColumnsChanged() {
-  if (OnSortMarkingChanged) OnSortMarkingChanged(this);
 }
 
 void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
@@ -490,7 +486,7 @@ void TCustomDBGridX::OptimizeColumnWidth(TColumnX* Column) {
 }
 
 void TCustomDBGridX::UpdateData() {
-  TColumnX* c = SelectedField();
+  TColumnX* c = SelectedColumn();
   if (!c || !InplaceEditor()) return;
   in_data_update_ = true;
   try {

@@ -121,7 +121,8 @@ class TCustomDBGridX : public TCustomGrid {
   // ---- Current column and geometry ----
   int SelectedIndex() const;
   void SetSelectedIndex(int Value);
-  TColumnX* SelectedField() const;
+  // The column of the current cell, or nullptr.
+  TColumnX* SelectedColumn() const;
   // A data column index to the framework grid's column, and back.
   int DataToRawColumn(int ACol) const { return ACol + indicator_offset_; }
   int RawToDataColumn(int ACol) const { return ACol - indicator_offset_; }
@@ -192,9 +193,6 @@ class TCustomDBGridX : public TCustomGrid {
   TGetBtnXParamsEvent OnGetBtnParams;
   TGridMoveRecordsEventX OnMoveRecords;
   TTitleXClickEvent OnTitleBtnClick;
-
-  // The columns' sort markers changed (fires OnSortMarkingChanged).
-  virtual void SortMarkedColumnsChanged();
 
   void Dispatch(TMessage& Message) override;
   void DefineProperties(TFiler& Filer) override;

@@ -80,7 +80,7 @@ void TGridDataLinkX::FocusControl(TField*& Field) {
       break;
     }
   }
-  TColumnX* current = grid_->SelectedField();
+  TColumnX* current = grid_->SelectedColumn();
   if (current && current->GetField() == Field && grid_->AcquireFocus()) {
     Field = nullptr;
     grid_->ShowCellEditor();

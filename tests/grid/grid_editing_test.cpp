@@ -77,7 +77,7 @@ TEST_F(GridEditing, ColumnsMayChangeTheirFieldOnlyWhenEverythingAllows) {
 TEST_F(GridEditing, TheCurrentCellTakesEditsAndKeysByItsField) {
   grid->SetSelectedIndex(1);
   EXPECT_EQ(grid->SelectedIndex(), 1);
-  EXPECT_EQ(grid->SelectedField(), Column(1));
+  EXPECT_EQ(grid->SelectedColumn(), Column(1));
   EXPECT_TRUE(grid->CheckCanEditModify());
   EXPECT_TRUE(probe->CanEditModify());
   EXPECT_EQ(ds->State(), dsEdit);
