@@ -116,9 +116,8 @@ TColumnX::TColumnX(TCollection* Collection) : TCollectionItem(Collection) {
   init_width_ = Width();
 }
 
-TColumnX::~TColumnX() {
-  if (image_list_) image_list_->UnRegisterChanges(image_change_link_.get());
-}
+// The image change link leaves its list by itself.
+TColumnX::~TColumnX() = default;
 
 std::unique_ptr<TColumnTitleX> TColumnX::CreateTitle() { return std::make_unique<TColumnTitleX>(this); }
 std::unique_ptr<TColumnFooterX> TColumnX::CreateFooter() { return std::make_unique<TColumnFooterX>(this); }
@@ -219,10 +218,8 @@ void TColumnX::ResetFooters() {}
 void TColumnX::ForgetComponent(TComponent* AComponent) {
   if (field_ == AComponent) field_ = nullptr;
   if (popup_menu_ == AComponent) popup_menu_ = nullptr;
-  if (image_list_ == AComponent) {
-    image_list_->UnRegisterChanges(image_change_link_.get());
-    image_list_ = nullptr;
-  }
+  // A freed image list has already let go of the change link.
+  if (image_list_ == AComponent) image_list_ = nullptr;
 }
 
 // ---- Fallbacks ----

@@ -84,7 +84,6 @@ TCustomDBGridX::~TCustomDBGridX() {
   if (TDBGridXStyle* style = DBGridXStyle()) style->RemoveGrid(this);
   cell_params_.reset();
   data_link_->SetDataSource(nullptr);
-  if (title_images_) title_images_->UnRegisterChanges(title_image_link_.get());
   // Columns go first: while they are freed they still find the grid's lists.
   columns_.reset();
   column_def_values_.reset();
@@ -130,10 +129,8 @@ void TCustomDBGridX::GetFieldList(std::vector<TField*>& List) {
 void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomGrid::Notification(AComponent, Operation);
   if (Operation != opRemove || !columns_) return;
-  if (AComponent == title_images_) {
-    title_images_->UnRegisterChanges(title_image_link_.get());
-    title_images_ = nullptr;
-  }
+  // A freed image list has already let go of the change links.
+  if (AComponent == title_images_) title_images_ = nullptr;
   if (data_link_ && AComponent == data_link_->DataSource()) SetDataSource(nullptr);
   bool forgot_field = false;
   for (int i = 0; i < columns_->Count(); ++i) {
