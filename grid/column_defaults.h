@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "grid/dbgrid_types.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 
 namespace lab {

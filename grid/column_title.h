@@ -7,7 +7,7 @@
 #include <string>
 
 #include "grid/dbgrid_types.h"
-#include "platform/classes/persistent.h"
+#include "platform/rtl/persistent.h"
 #include "platform/classes/properties.h"
 #include "platform/graphics/graphics_objects.h"
 

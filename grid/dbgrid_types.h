@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/classes/alignment.h"
 #include "platform/classes/type_info.h"
 #include "platform/db/field_types.h"
 #include "platform/graphics/colors.h"
@@ -79,8 +80,6 @@ LAB_ENUM_NAMES(TDBLookupGridXOption, "dlgColumnResizeX", "dlgColLinesX", "dlgRow
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 LAB_ENUM_NAMES(TTextLayout, "tlTop", "tlCenter", "tlBottom")
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
-
-LAB_ENUM_NAMES(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
 // Kinds of column (TColumnX::GetColumnType), tested in the order checkbox, lookup, pick list,
 // images, key list.
