@@ -125,8 +125,13 @@ void TCodeEditKeyStroke::SetShortCut2(TShortCut Value) {
 }
 
 std::string TCodeEditKeyStroke::GetDisplayName() {
-  std::string name = EditorCommandToCodeString(command_) + " - " + ShortCutToText(ShortCut());
-  if (ShortCut() != 0) name += " " + ShortCutToText(ShortCut2());
+  std::string name = EditorCommandToCodeString(command_);
+  name += " - ";
+  name += ShortCutToText(ShortCut());
+  if (ShortCut() != 0) {
+    name += ' ';
+    name += ShortCutToText(ShortCut2());
+  }
   if (name.empty()) name = TCollectionItem::GetDisplayName();
   return name;
 }

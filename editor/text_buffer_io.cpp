@@ -1,6 +1,7 @@
 // Loading and saving the line list.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,11 +102,12 @@ void TCodeEditStringList::AddDecodedLines(std::string_view Text) {
 void TCodeEditStringList::LoadFromStream(TStream* Stream) {
   Updating([&] {
     Stream->SetPosition(0);
-    const std::int64_t size = Stream->Size();
-    std::string data(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    Stream->ReadBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+    const std::int64_t size = std::max<std::int64_t>(Stream->Size(), 0);
+    // Not zeroed first: every byte is read over at once.
+    const std::unique_ptr<char[]> data(new char[static_cast<std::size_t>(size) + 1]);
+    Stream->ReadBuffer(data.get(), size);
     Clear();
-    AddDecodedLines(data);
+    AddDecodedLines(std::string_view(data.get(), static_cast<std::size_t>(size)));
   });
 }
 
