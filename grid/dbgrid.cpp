@@ -424,9 +424,15 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
 }
 
 void TCustomDBGridX::DataChanged() {
-  if (!HandleAllocated() || in_sum_list_recalc_) return;
+  if (!HandleAllocated()) return;
   UpdateRowCount();
+  auto vert_shown = [this] {
+    return (win::GetWindowLongPtr(Handle(), win::GWL_STYLE) & win::WS_VSCROLL) != 0;
+  };
+  const bool was_shown = vert_shown();
   UpdateScrollBar();
+  // A scroll bar that came or went changes the client width the columns are fitted to.
+  if (vert_shown() != was_shown && auto_fit_col_widths_ && !ComponentState().Contains(csDesigning)) DeferLayout();
   UpdateActive();
   InvalidateEditor();
   Invalidate();

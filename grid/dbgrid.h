@@ -346,8 +346,6 @@ class TCustomDBGridX : public TCustomGrid {
   bool in_link_layout_ = false;
   bool in_data_update_ = false;
   bool acquire_focus_ = true;
-  bool in_sum_list_recalc_ = false;
-  bool vert_scroll_bar_shown_ = false;
   bool destroying_ = false;
   bool updating_col_widths_ = false;
   int edit_button_width_ = 0;

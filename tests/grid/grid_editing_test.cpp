@@ -2,6 +2,7 @@
 
 #include "grid_fixture.h"
 
+#include "platform/db/field_kinds.h"
 #include "platform/db/fields.h"
 
 namespace lab::gridtest {
@@ -135,6 +136,41 @@ TEST_F(GridEditing, UserSizingReachesTheColumnsWithinTheirLimits) {
   probe->ColWidthsChanged();
   EXPECT_EQ(Column(1)->InitWidth(), 90);
   EXPECT_EQ(Column(2)->InitWidth(), 70);  // (100 - 30) * 100 / 100
+}
+
+TEST_F(GridEditing, AFieldAskedForFocusBecomesTheCurrentColumn) {
+  grid->SetSelectedIndex(0);
+  ds->FieldByName("Code")->FocusControl();
+  EXPECT_EQ(grid->SelectedIndex(), 3);
+  EXPECT_EQ(grid->SelectedColumn()->GetField(), ds->FieldByName("Code"));
+}
+
+TEST_F(GridEditing, AFieldThatGoesIsForgottenAndTheGridLaidOutAgain) {
+  TMemDataSet own(nullptr);
+  auto* id = new TIntegerField(form);
+  id->SetFieldName("Id");
+  id->SetDataSet(&own);
+  auto* note = new TStringField(form);
+  note->SetFieldName("Note");
+  note->SetDataSet(&own);
+  own.FieldDefs().Add("Id", ftInteger);
+  own.FieldDefs().Add("Note", ftString, 20);
+  source->SetDataSet(&own);
+  grid->Columns()->Add()->SetFieldName("Id");
+  grid->Columns()->Add()->SetFieldName("Note");
+  EXPECT_EQ(Column(1)->GetField(), note);  // fields made in advance are found while closed
+  own.Open();
+  ASSERT_EQ(Column(1)->GetField(), note);
+  own.Close();
+  delete note;
+  EXPECT_EQ(Column(1)->GetField(), nullptr);
+  EXPECT_EQ(grid->UpdateLock(), 0);
+  EXPECT_EQ(grid->LayoutLock(), 0);
+  own.Open();
+  EXPECT_EQ(Column(0)->GetField(), id);
+  EXPECT_EQ(Column(1)->GetField(), nullptr);
+  EXPECT_EQ(grid->DataLink()->FieldMapEntry(1), -1);
+  source->SetDataSet(nullptr);
 }
 
 TEST_F(GridEditing, WithoutAWindowNothingIsQueued) {
