@@ -15,6 +15,8 @@ class TProbeGrid : public TDBGridX {
   using TDBGridX::TDBGridX;
   using TDBGridX::CanEditAcceptKey;
   using TDBGridX::CanEditModify;
+  using TDBGridX::AcquireFocus;
+  using TDBGridX::ColumnMoved;
   using TDBGridX::ColWidthsChanged;
   using TDBGridX::SetColWidths;
 };
@@ -171,6 +173,34 @@ TEST_F(GridEditing, AFieldThatGoesIsForgottenAndTheGridLaidOutAgain) {
   EXPECT_EQ(Column(1)->GetField(), nullptr);
   EXPECT_EQ(grid->DataLink()->FieldMapEntry(1), -1);
   source->SetDataSet(nullptr);
+}
+
+TEST_F(GridEditing, MovingAColumnMovesItsDataColumnAndReportsDataIndexes) {
+  for (const char* f : {"Id", "Name", "Code"}) grid->Columns()->Add()->SetFieldName(f);
+  int from = -1, to = -1;
+  grid->OnColumnMoved = [&](TObject*, int From, int To) {
+    from = From;
+    to = To;
+  };
+  probe->ColumnMoved(1, 3);  // framework columns: the indicator is column 0
+  EXPECT_EQ(from, 0);
+  EXPECT_EQ(to, 2);
+  EXPECT_EQ(Column(0)->FieldName(), "Name");
+  EXPECT_EQ(Column(2)->FieldName(), "Id");
+}
+
+TEST_F(GridEditing, DataBoxAndFocus) {
+  TGridRect box = grid->GetDataBox();
+  EXPECT_EQ(box.Left, 1);
+  EXPECT_EQ(box.Top, 1);
+  EXPECT_EQ(box.Right, grid->ColCount() - 1);
+  grid->SetFooterRowCount(1);
+  box = grid->GetDataBox();
+  EXPECT_EQ(box.Bottom, grid->RowCount() - 3);
+  form->Show();
+  Pump();
+  EXPECT_TRUE(probe->AcquireFocus());
+  EXPECT_TRUE(grid->Focused());
 }
 
 TEST_F(GridEditing, WithoutAWindowNothingIsQueued) {
