@@ -8,6 +8,7 @@
 
 #include "platform/classes/alignment.h"
 #include "platform/classes/type_info.h"
+#include "platform/controls/control_types.h"
 #include "platform/db/field_types.h"
 #include "platform/graphics/colors.h"
 #include "platform/grids/grid_types.h"
@@ -75,11 +76,6 @@ enum TDBLookupGridXOption { dlgColumnResizeX, dlgColLinesX, dlgRowLinesX, dlgAut
 using TDBLookupGridXOptions = TSet<TDBLookupGridXOption>;
 LAB_ENUM_NAMES(TDBLookupGridXOption, "dlgColumnResizeX", "dlgColLinesX", "dlgRowLinesX", "dlgAutoSortMarkingX",
                "dlgMultiSortMarkingX")
-
-// Vertical placement of cell text, and the three states of a check box.
-enum TTextLayout { tlTop, tlCenter, tlBottom };
-LAB_ENUM_NAMES(TTextLayout, "tlTop", "tlCenter", "tlBottom")
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 // Kinds of column (TColumnX::GetColumnType), tested in the order checkbox, lookup, pick list,
 // images, key list.

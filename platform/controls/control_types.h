@@ -41,6 +41,9 @@ enum TScrollBarKind { sbHorizontal, sbVertical };
 enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom,
                    scEndScroll };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+// Vertical placement of text in its rectangle, and the three states of a check box.
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 enum TControlStyleItem {
   csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
@@ -71,6 +74,8 @@ LAB_ENUM_NAMES(TImeMode, "imDisable", "imClose", "imOpen", "imDontCare", "imSAlp
                "imHira", "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel")
 LAB_ENUM_NAMES(TScrollBarKind, "sbHorizontal", "sbVertical")
 LAB_ENUM_NAMES(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth")
+LAB_ENUM_NAMES(TTextLayout, "tlTop", "tlCenter", "tlBottom")
+LAB_ENUM_NAMES(TCheckBoxState, "cbUnchecked", "cbChecked", "cbGrayed")
 
 // Results of modal forms and message dialogs.
 using TModalResult = int;
