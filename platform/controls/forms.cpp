@@ -70,6 +70,15 @@ TCustomForm::~TCustomForm() {
   DestroyHandle();
 }
 
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  TWinControl::GetChildren(Proc, Root);
+  if (Root != this) return;
+  for (int i = 0; i < ComponentCount(); ++i) {
+    TComponent* c = Components(i);
+    if (!c->HasParent() && !c->IsSubComponent()) Proc(c);
+  }
+}
+
 void TCustomForm::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.Style &= ~(WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER);

@@ -69,6 +69,9 @@ class TCustomForm : public TWinControl {
   TNotifyEvent OnShow, OnHide, OnActivate, OnDeactivate, OnCreate, OnDestroy;
 
   void Dispatch(TMessage& Message) override;
+  // Form streaming: the form's controls, then, for the form being written, the components it owns
+  // that have no parent (data sources, datasets, timers, menus).
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;

@@ -14,6 +14,7 @@
 #include "platform/controls/screen.h"
 #include "platform/controls/scroll_bar.h"
 #include "platform/controls/scroll_bars.h"
+#include "platform/controls/timer.h"
 #include "platform/graphics/bitmap.h"
 
 namespace lab::testing {
@@ -300,6 +301,57 @@ TEST_F(WindowTest, AFormAndItsControlsStreamThroughFormText) {
   EXPECT_NE(written.find("object Bar: TScrollBar"), std::string::npos);
   EXPECT_NE(written.find("Position = 7"), std::string::npos);
   EXPECT_EQ(written.find("Align"), std::string::npos);  // defaults are not written
+}
+
+// A form also writes the components it owns that have no parent, after its controls, so a control
+// may refer to one written below it; sub-components and components owned elsewhere stay out.
+TEST_F(WindowTest, AFormWritesItsNonVisualComponentsAfterItsControls) {
+  UseUnit(ControlsUnit);
+  form->SetName("Jobs");
+  auto* bar = Add<TScrollBar>(Rect(5, 6, 155, 23));
+  bar->SetName("Bar");
+  auto* timer = new TTimer(form);
+  timer->SetName("Ticker");
+  timer->SetInterval(250);
+  timer->SetEnabled(false);
+  auto* menu = new TPopupMenu(form);
+  menu->SetName("Menu1");
+  bar->SetPopupMenu(menu);
+  auto* part = new TTimer(form);  // a part of the form, streamed through a property if at all
+  part->SetName("Part");
+  part->SetSubComponent(true);
+  TTimer stranger(nullptr);  // not the form's
+  stranger.SetName("Stranger");
+
+  const std::string text = WriteFormText(form);
+  const std::size_t at_bar = text.find("object Bar: TScrollBar");
+  const std::size_t at_ticker = text.find("object Ticker: TTimer");
+  const std::size_t at_menu = text.find("object Menu1: TPopupMenu");
+  ASSERT_NE(at_bar, std::string::npos) << text;
+  ASSERT_NE(at_ticker, std::string::npos) << text;
+  ASSERT_NE(at_menu, std::string::npos) << text;
+  EXPECT_LT(at_bar, at_ticker);
+  EXPECT_LT(at_ticker, at_menu);
+  EXPECT_EQ(text.find("Part"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Stranger"), std::string::npos) << text;
+  EXPECT_NE(text.find("PopupMenu = Menu1"), std::string::npos) << text;
+  // Each component once: the controls are not written again as owned components.
+  EXPECT_EQ(text.find("object Bar", at_bar + 1), std::string::npos) << text;
+
+  std::unique_ptr<TComponent> root(ReadFormText(text));
+  auto* copy = dynamic_cast<TForm*>(root.get());
+  ASSERT_TRUE(copy);
+  auto* ticker = dynamic_cast<TTimer*>(copy->FindComponent("Ticker"));
+  ASSERT_TRUE(ticker);
+  EXPECT_EQ(ticker->Owner(), copy);
+  EXPECT_EQ(ticker->Interval(), 250u);
+  EXPECT_FALSE(ticker->Enabled());
+  auto* copied_bar = dynamic_cast<TScrollBar*>(copy->FindComponent("Bar"));
+  ASSERT_TRUE(copied_bar);
+  EXPECT_EQ(copied_bar->Parent(), copy);
+  EXPECT_EQ(copied_bar->PopupMenu(), copy->FindComponent("Menu1"));
+  EXPECT_EQ(copy->ComponentCount(), 3);
+  EXPECT_EQ(WriteFormText(copy), text);
 }
 
 }  // namespace
