@@ -1,18 +1,14 @@
 #include "editor/text_buffer.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <utility>
 
 #include "editor/edit_exceptions.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
-
-namespace {
-
-const std::u32string kNoLine;
-
-}  // namespace
 
 TCodeEditStringList::TCodeEditStringList() : convert_tabs_proc_(GetBestConvertTabsProc(tab_width_)) {}
 
@@ -43,8 +39,8 @@ std::string TCodeEditStringList::Get(int Index) const {
   return ValidIndex(Index) ? Utf8Encode(list_[static_cast<std::size_t>(Index)].String) : std::string();
 }
 
-const std::u32string& TCodeEditStringList::GetLine(int Index) const {
-  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].String : kNoLine;
+std::u32string_view TCodeEditStringList::GetLine(int Index) const {
+  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].String.view() : std::u32string_view();
 }
 
 TObject* TCodeEditStringList::GetObject(int Index) const {
@@ -62,7 +58,7 @@ std::string TCodeEditStringList::GetTextStr() const {
   text.reserve(size);  // exact for ASCII; other text grows once or twice
   for (std::size_t i = 0; i < list_.size(); ++i) {
     if (i > 0) text += "\r\n";
-    for (char32_t c : list_[i].String) {
+    for (char32_t c : list_[i].String.view()) {
       if (c < 0x80)
         text.push_back(static_cast<char>(c));
       else
@@ -89,14 +85,42 @@ void TCodeEditStringList::Grow() {
   list_.reserve(static_cast<std::size_t>(capacity + (capacity > 64 ? capacity / 4 : 16)));
 }
 
+// ---- Shifting records ----
+
+// A record is moved bytewise: its line is one pointer to a block that nothing else points at, and its
+// other fields are plain values. A line inserted into or deleted from the middle of a large text thus
+// moves the records behind it at memory speed.
+
+void TCodeEditStringList::OpenRecords(int Index, int Count) {
+  const std::size_t at = static_cast<std::size_t>(Index), n = static_cast<std::size_t>(Count);
+  const std::size_t behind = list_.size() - at;
+  list_.resize(list_.size() + n);  // empty records, which own nothing and may be overwritten
+  TCodeEditStringRec* const first = list_.data() + at;
+  std::memmove(static_cast<void*>(first + n), first, behind * sizeof(TCodeEditStringRec));
+  // The vacated slots hold copies of records that now live further on: they are built over, not destroyed.
+  for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(first + i)) TCodeEditStringRec();
+}
+
+void TCodeEditStringList::EraseRecords(int Index, int Count) {
+  const std::size_t at = static_cast<std::size_t>(Index), n = static_cast<std::size_t>(Count);
+  const std::size_t behind = list_.size() - at - n;
+  TCodeEditStringRec* const first = list_.data() + at;
+  std::destroy_n(first, n);
+  std::memmove(static_cast<void*>(first), first + n, behind * sizeof(TCodeEditStringRec));
+  // The last n slots hold copies of records that moved down: empty records go over them, for the
+  // vector to destroy.
+  for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(first + behind + i)) TCodeEditStringRec();
+  list_.resize(list_.size() - n);
+}
+
 // ---- Adding and inserting ----
 
-void TCodeEditStringList::InsertItem(int Index, std::u32string S, TObject* AObject) {
+void TCodeEditStringList::InsertItem(int Index, TLineString S, TObject* AObject) {
   Grow();
-  TCodeEditStringRec rec;
+  OpenRecords(Index, 1);
+  TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
   rec.String = std::move(S);
   rec.Object = AObject;
-  list_.insert(list_.begin() + Index, std::move(rec));
   index_of_longest_line_ = -1;
   if (OnInserted) OnInserted(this, Index, 1);
 }
@@ -105,13 +129,13 @@ int TCodeEditStringList::Add(const std::string& S) { return AddObject(S, nullptr
 
 int TCodeEditStringList::AddObject(const std::string& S, TObject* AObject) {
   const int index = GetCount();
-  Updating([&] { InsertItem(index, Utf8Decode(S), AObject); });
+  Updating([&] { InsertItem(index, TLineString(Utf8Decode(S)), AObject); });
   return index;
 }
 
 int TCodeEditStringList::AddLine(std::u32string S) {
   const int index = GetCount();
-  Updating([&] { InsertItem(index, std::move(S), nullptr); });
+  Updating([&] { InsertItem(index, TLineString(S), nullptr); });
   return index;
 }
 
@@ -119,12 +143,12 @@ void TCodeEditStringList::Insert(int Index, const std::string& S) { InsertObject
 
 void TCodeEditStringList::InsertObject(int Index, const std::string& S, TObject* AObject) {
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
-  Updating([&] { InsertItem(Index, Utf8Decode(S), AObject); });
+  Updating([&] { InsertItem(Index, TLineString(Utf8Decode(S)), AObject); });
 }
 
 void TCodeEditStringList::InsertLine(int Index, std::u32string S) {
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
-  Updating([&] { InsertItem(Index, std::move(S), nullptr); });
+  Updating([&] { InsertItem(Index, TLineString(S), nullptr); });
 }
 
 void TCodeEditStringList::AddStrings(TStrings* Strings) {
@@ -136,8 +160,9 @@ void TCodeEditStringList::AddStrings(TStrings* Strings) {
     if (wanted > GetCapacity()) list_.reserve(static_cast<std::size_t>(wanted));
     auto* same_kind = dynamic_cast<TCodeEditStringList*>(Strings);
     for (int i = 0; i < n; ++i) {
+      // The capacity was raised above, so lines read from this very list stay where they are.
       TCodeEditStringRec rec;
-      rec.String = same_kind ? same_kind->GetLine(i) : Utf8Decode(Strings->Strings(i));
+      rec.String.assign(same_kind ? same_kind->GetLine(i) : std::u32string_view(Utf8Decode(Strings->Strings(i))));
       rec.Object = Strings->Objects(i);
       list_.push_back(std::move(rec));
     }
@@ -152,11 +177,13 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
   Updating([&] {
     const std::size_t wanted = list_.size() + static_cast<std::size_t>(NumLines);
     if (wanted > list_.capacity()) list_.reserve(wanted);
-    TCodeEditStringRec zero;
-    zero.Range = 0;
-    zero.ExpandedLength = 0;
-    zero.Flags = 0;
-    list_.insert(list_.begin() + Index, static_cast<std::size_t>(NumLines), zero);
+    OpenRecords(Index, NumLines);
+    for (int i = Index; i < Index + NumLines; ++i) {
+      TCodeEditStringRec& rec = list_[static_cast<std::size_t>(i)];
+      rec.Range = 0;
+      rec.ExpandedLength = 0;
+      rec.Flags = 0;
+    }
     index_of_longest_line_ = -1;
     if (OnInserted) OnInserted(this, Index, NumLines);
   });
@@ -164,15 +191,15 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
 
 // ---- Replacing ----
 
-void TCodeEditStringList::PutItem(int Index, std::u32string S) {
+void TCodeEditStringList::PutItem(int Index, std::u32string_view S) {
   if (Index == GetCount()) {
-    Updating([&] { InsertItem(Index, std::move(S), nullptr); });
+    Updating([&] { InsertItem(Index, TLineString(S), nullptr); });
     return;
   }
   if (!ValidIndex(Index)) ListIndexError(Index);
   Updating([&] {
     TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
-    rec.String = std::move(S);
+    rec.String.assign(S);
     rec.ExpandedLength = -1;
     rec.Flags = sfExpandedLengthUnknown;
     index_of_longest_line_ = -1;
@@ -182,7 +209,7 @@ void TCodeEditStringList::PutItem(int Index, std::u32string S) {
 
 void TCodeEditStringList::Put(int Index, const std::string& S) { PutItem(Index, Utf8Decode(S)); }
 
-void TCodeEditStringList::PutLine(int Index, std::u32string S) { PutItem(Index, std::move(S)); }
+void TCodeEditStringList::PutLine(int Index, std::u32string S) { PutItem(Index, S); }
 
 void TCodeEditStringList::PutObject(int Index, TObject* AObject) {
   if (!ValidIndex(Index)) ListIndexError(Index);
@@ -199,7 +226,7 @@ void TCodeEditStringList::SetRanges(int Index, TCodeEditRange Value) {
 void TCodeEditStringList::Delete(int Index) {
   if (!ValidIndex(Index)) ListIndexError(Index);
   Updating([&] {
-    list_.erase(list_.begin() + Index);
+    EraseRecords(Index, 1);
     index_of_longest_line_ = -1;
     if (OnDeleted) OnDeleted(this, Index, 1);
   });
@@ -210,7 +237,7 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
   NumLines = std::min(NumLines, GetCount() - Index);
   Updating([&] {
-    list_.erase(list_.begin() + Index, list_.begin() + Index + NumLines);
+    EraseRecords(Index, NumLines);
     index_of_longest_line_ = -1;
     if (OnDeleted) OnDeleted(this, Index, NumLines);
   });
@@ -263,7 +290,7 @@ int TCodeEditStringList::ComputeExpandedLength(const TCodeEditStringRec& Rec) co
 std::u32string TCodeEditStringList::ExpandedStrings(int Index) const {
   if (!ValidIndex(Index)) return std::u32string();
   const TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
-  if (rec.Flags & sfHasNoTabs) return rec.String;
+  if (rec.Flags & sfHasNoTabs) return rec.String.str();
   bool has_tabs;
   std::u32string expanded = convert_tabs_proc_(rec.String, tab_width_, has_tabs);
   rec.ExpandedLength = static_cast<std::int32_t>(expanded.size());

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/line_string.h"
 #include "editor/text_routines.h"
 #include "platform/rtl/string_list.h"
 
@@ -30,14 +31,16 @@ enum : std::uint8_t {
   sfExpandedLengthUnknown = 0x04,
 };
 
+// 32 bytes a line besides the line's own block; the line list shifts records on insert and delete.
 struct TCodeEditStringRec {
-  std::u32string String;
+  TLineString String;
   TObject* Object = nullptr;
   TCodeEditRange Range = -1;
   // Tab expansion is worked out on first use; both fields are caches.
   mutable std::int32_t ExpandedLength = -1;
   mutable std::uint8_t Flags = sfExpandedLengthUnknown;
 };
+static_assert(sizeof(TCodeEditStringRec) == 32);
 
 // Lines Index .. Index + NumLines - 1 were inserted, deleted or replaced.
 using TStringListChangeEvent = std::function<void(TObject* Sender, int Index, int NumLines)>;
@@ -73,8 +76,8 @@ class TCodeEditStringList : public TStrings {
   void SaveToFile(const std::string& FileName) override;
 
   // ---- Lines as UTF-32 ----
-  // The empty line for an index outside the list.
-  const std::u32string& GetLine(int Index) const;
+  // The line, valid until the list next changes; an empty line for an index outside the list.
+  std::u32string_view GetLine(int Index) const;
   // As Put, Add and Insert.
   void PutLine(int Index, std::u32string S);
   int AddLine(std::u32string S);
@@ -135,8 +138,12 @@ class TCodeEditStringList : public TStrings {
   template <class F>
   void Updating(F&& f);
   void Grow();
-  void InsertItem(int Index, std::u32string S, TObject* AObject);
-  void PutItem(int Index, std::u32string S);
+  // Makes room for Count empty records at Index; the capacity must already hold them.
+  void OpenRecords(int Index, int Count);
+  // Drops Count records from Index on.
+  void EraseRecords(int Index, int Count);
+  void InsertItem(int Index, TLineString S, TObject* AObject);
+  void PutItem(int Index, std::u32string_view S);
   void AddDecodedLines(std::string_view Text);
   int ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
 

@@ -90,11 +90,10 @@ void TCodeEditStringList::AddDecodedLines(std::string_view Text) {
   if (wanted > list_.capacity()) list_.reserve(wanted);
   std::u32string scratch;
   for (std::string_view piece : pieces) {
-    // Decoded into a warm buffer and then copied, so each line is allocated at its exact size
-    // without first being zeroed.
+    // Decoded into a warm buffer and then copied, so each line's block is allocated at its exact size.
     scratch.clear();
     Utf8DecodeAppend(piece, scratch);
-    InsertItem(GetCount(), std::u32string(scratch), nullptr);
+    InsertItem(GetCount(), TLineString(scratch), nullptr);
   }
   file_format_ = saw_cr && !saw_lf ? sffMac : saw_lf && !saw_cr ? sffUnix : sffDos;
 }
