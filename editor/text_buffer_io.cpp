@@ -1,5 +1,6 @@
 // Loading and saving the line list.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -37,6 +38,47 @@ std::size_t Utf8Size(std::u32string_view S) {
       size += 4;
   }
   return size;
+}
+
+// Eight bytes at a time.
+bool IsAscii(std::string_view S) {
+  const char* p = S.data();
+  const char* const end = p + S.size();
+  std::uint64_t bits = 0;
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    bits |= word;
+  }
+  for (; p < end; ++p) bits |= static_cast<unsigned char>(*p);
+  return (bits & 0x8080808080808080u) == 0;
+}
+
+// The line of Piece, decoded straight into its block, which is allocated once at its exact size: an
+// ASCII line is widened byte for byte; any other is counted first, then split as the runtime's
+// decoder splits it.
+TLineString DecodeLine(std::string_view Piece) {
+  TLineString line;
+  if (IsAscii(Piece)) {
+    char32_t* out = line.assign_for_overwrite(Piece.size());
+    for (std::size_t i = 0; i < Piece.size(); ++i) out[i] = static_cast<unsigned char>(Piece[i]);
+    return line;
+  }
+  const std::size_t n = Utf8Length(Piece);
+  char32_t* out = line.assign_for_overwrite(n);
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto byte = static_cast<unsigned char>(Piece[at]);
+    if (byte < 0x80) {
+      out[i] = byte;
+      ++at;
+    } else {
+      std::size_t length;
+      out[i] = Utf8At(Piece, at, &length);
+      at += length;
+    }
+  }
+  return line;
 }
 
 std::string_view BreakOf(TCodeEditFileFormat Format) {
@@ -88,13 +130,7 @@ void TCodeEditStringList::AddDecodedLines(std::string_view Text) {
     pieces.emplace_back();
   const std::size_t wanted = list_.size() + pieces.size();
   if (wanted > list_.capacity()) list_.reserve(wanted);
-  std::u32string scratch;
-  for (std::string_view piece : pieces) {
-    // Decoded into a warm buffer and then copied, so each line's block is allocated at its exact size.
-    scratch.clear();
-    Utf8DecodeAppend(piece, scratch);
-    InsertItem(GetCount(), TLineString(scratch), nullptr);
-  }
+  for (std::string_view piece : pieces) InsertItem(GetCount(), DecodeLine(piece), nullptr);
   file_format_ = saw_cr && !saw_lf ? sffMac : saw_lf && !saw_cr ? sffUnix : sffDos;
 }
 

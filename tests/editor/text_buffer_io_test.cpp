@@ -2,12 +2,14 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "editor/text_buffer.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
+#include "platform/rtl/utf8.h"
 #include "tests/platform/temp_folder.h"
 
 namespace lab {
@@ -108,6 +110,44 @@ TEST(CodeEditStringListIo, Utf8IsDecodedAndStrayBytesReadAsLatin1) {
   // Text after a NUL is kept.
   Load(list, std::string("x\0y", 3));
   EXPECT_EQ(list.GetLine(0), std::u32string(U"x\0y", 3));
+}
+
+TEST(CodeEditStringListIo, LoadedLinesAreWhatTheUtf8DecoderReads) {
+  // Loading decodes straight into each line's block, sized beforehand: any byte soup must come out as
+  // the runtime's decoder reads it, neither longer nor shorter.
+  std::vector<std::string> lines = {
+      "",
+      "plain ASCII, longer than one eight-byte block",
+      "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF",  // 2-, 3- and 4-byte forms, U+10FFFF
+      "\xC0\xAF \xE0\x80\xAF \xF0\x80\x80\xAF",  // overlong forms
+      "\xED\xA0\x80 \xED\xBF\xBF",  // encoded surrogates
+      "\xF4\x90\x80\x80 \xF8\x88\x80\x80\x80 \xFE\xFF",  // past U+10FFFF, 5-byte form, never-used bytes
+      "\x80\xBF cut: \xE2\x82",  // stray continuation bytes, a sequence cut by the end of the line
+      "\xE2\x82 cut by text \xF0\x9F\x98",
+      std::string("nul \0 inside", 13),
+  };
+  std::mt19937 rng(3);
+  for (int i = 0; i < 200; ++i) {
+    std::string soup(rng() % 64, ' ');
+    for (char& c : soup) {
+      do c = static_cast<char>(rng() % 3 == 0 ? rng() : 0x80 | rng());
+      while (c == '\r' || c == '\n');
+    }
+    lines.push_back(soup);
+  }
+  std::string file, saved;
+  for (const std::string& line : lines) {
+    file += line + "\n";
+    saved += Utf8Encode(Utf8Decode(line)) + "\n";
+  }
+  file.pop_back();
+  saved.pop_back();
+  TCodeEditStringList list;
+  Load(list, file);
+  ASSERT_EQ(list.Count(), static_cast<int>(lines.size()));
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    EXPECT_TRUE(list.GetLine(static_cast<int>(i)) == Utf8Decode(lines[i])) << "line " << i;
+  EXPECT_EQ(Save(list), saved);
 }
 
 TEST(CodeEditStringListIo, LoadingReadsFromTheStartAndIsOneUpdate) {
