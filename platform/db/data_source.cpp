@@ -4,11 +4,21 @@
 #include <algorithm>
 
 #include "platform/db/data_link.h"
+#include "platform/db/db_unit.h"
 #include "platform/db/dataset.h"
 
 namespace lab {
 
-TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
+void TDataSource::DeclareProperties(TPropertyDeclarer<TDataSource>& P) {
+  P.Property("AutoEdit", &TDataSource::AutoEdit, &TDataSource::SetAutoEdit).Default(true);
+  P.Property("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet);
+  P.Property("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled).Default(true);
+  P.Property("OnDataChange", &TDataSource::OnDataChange);
+  P.Property("OnStateChange", &TDataSource::OnStateChange);
+  P.Property("OnUpdateData", &TDataSource::OnUpdateData);
+}
+
+TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) { UseUnit(DBUnit); }
 
 TDataSource::~TDataSource() {
   Destroying();

@@ -19,6 +19,7 @@ using TDataChangeEvent = std::function<void(TObject* Sender, TField* Field)>;
 
 class TDataSource : public TComponent {
   LAB_CLASS(TDataSource, TComponent)
+  LAB_PROPERTIES(TDataSource, TComponent)
  public:
   explicit TDataSource(TComponent* AOwner);
   // Detaches its data links (they turn inactive) and leaves its dataset.

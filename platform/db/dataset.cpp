@@ -5,15 +5,18 @@
 
 #include "platform/db/data_link.h"
 #include "platform/db/data_source.h"
+#include "platform/db/db_unit.h"
 #include "platform/db/db_errors.h"
 
 namespace lab {
 
-TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner), field_defs_(this) { UseUnit(DBUnit); }
 
 TDataSet::~TDataSet() {
   Destroying();
-  while (!sources_.empty()) sources_.back()->SetDataSet(nullptr);
+  // A source told of this dataset's teardown by its owner has already let go of it, so each is
+  // taken off the list here rather than asked to leave.
+  while (!sources_.empty()) RemoveDataSource(sources_.back());
   DestroyFields();
 }
 
@@ -31,7 +34,36 @@ void TDataSet::CheckCanModify() const {
 
 bool TDataSet::IsEmpty() const { return active_ >= record_count_ && state_ != dsInsert; }
 
+void TDataSet::DeclareProperties(TPropertyDeclarer<TDataSet>& P) {
+  P.Property("Active", &TDataSet::Active, &TDataSet::SetActive).Default(false);
+  P.Property("Filter", &TDataSet::Filter, &TDataSet::SetFilter);
+  P.Property("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered).Default(false);
+  P.Property("AfterCancel", &TDataSet::AfterCancel);
+  P.Property("AfterClose", &TDataSet::AfterClose);
+  P.Property("AfterDelete", &TDataSet::AfterDelete);
+  P.Property("AfterEdit", &TDataSet::AfterEdit);
+  P.Property("AfterInsert", &TDataSet::AfterInsert);
+  P.Property("AfterOpen", &TDataSet::AfterOpen);
+  P.Property("AfterPost", &TDataSet::AfterPost);
+  P.Property("AfterScroll", &TDataSet::AfterScroll);
+  P.Property("BeforeCancel", &TDataSet::BeforeCancel);
+  P.Property("BeforeClose", &TDataSet::BeforeClose);
+  P.Property("BeforeDelete", &TDataSet::BeforeDelete);
+  P.Property("BeforeEdit", &TDataSet::BeforeEdit);
+  P.Property("BeforeInsert", &TDataSet::BeforeInsert);
+  P.Property("BeforeOpen", &TDataSet::BeforeOpen);
+  P.Property("BeforePost", &TDataSet::BeforePost);
+  P.Property("BeforeScroll", &TDataSet::BeforeScroll);
+  P.Property("OnCalcFields", &TDataSet::OnCalcFields);
+  P.Property("OnFilterRecord", &TDataSet::OnFilterRecord);
+  P.Property("OnNewRecord", &TDataSet::OnNewRecord);
+}
+
 void TDataSet::SetActive(bool Value) {
+  if (ComponentState().Contains(csReading)) {
+    streamed_active_ = Value;
+    return;
+  }
   if (Value == Active()) return;
   const bool destroying = ComponentState().Contains(csDestroying);
   if (Value) {
@@ -48,8 +80,19 @@ void TDataSet::SetActive(bool Value) {
   }
 }
 
+void TDataSet::GetChildren(const TGetChildProc&, TComponent*) {}
+
+void TDataSet::Loaded() {
+  TComponent::Loaded();
+  if (streamed_active_) {
+    streamed_active_ = false;
+    SetActive(true);
+  }
+}
+
 void TDataSet::OpenCursor() {
   try {
+    default_fields_ = fields_.Count() == 0;
     InternalOpen();
     BindFields();
   } catch (...) {

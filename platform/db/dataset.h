@@ -41,6 +41,7 @@ struct TRecordBuffer {
 
 class TDataSet : public TComponent {
   LAB_CLASS(TDataSet, TComponent)
+  LAB_PROPERTIES(TDataSet, TComponent)
  public:
   explicit TDataSet(TComponent* AOwner);
   // Detaches its data sources and frees its fields. Descendants close the dataset in their own
@@ -49,6 +50,8 @@ class TDataSet : public TComponent {
 
   // ---- Opening and state ----
   bool Active() const { return state_ != dsInactive; }
+  // While the dataset is read from a form this only records the wish: Loaded opens it, once the
+  // form's other components (its fields' lookup datasets, its data sources) are there.
   void SetActive(bool Value);
   void Open() { SetActive(true); }
   void Close() { SetActive(false); }
@@ -127,6 +130,12 @@ class TDataSet : public TComponent {
   const TFields& Fields() const { return fields_; }
   TFieldDefs& FieldDefs() { return field_defs_; }
   const TFieldDefs& FieldDefs() const { return field_defs_; }
+  // Whether the dataset made its fields itself from FieldDefs when it last opened (it had no
+  // persistent fields then); false until it first opens.
+  bool DefaultFields() const { return default_fields_; }
+  // Form streaming: a dataset writes no components inside it. The fields it makes are its own, and a
+  // form describes the columns through the definitions.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   int FieldCount() const { return fields_.Count(); }
   // "Field '%s' not found" when missing.
   TField* FieldByName(std::string_view FieldName) const;
@@ -163,6 +172,8 @@ class TDataSet : public TComponent {
   TDataSetNotifyEvent OnNewRecord, OnCalcFields;
 
  protected:
+  void Loaded() override;
+
   // ---- What descendants implement ----
   // Opens the records; field definitions must be known afterwards (BindFields is called next).
   virtual void InternalOpen() = 0;
@@ -252,6 +263,8 @@ class TDataSet : public TComponent {
   }
 
   TDataSetState state_ = dsInactive;
+  bool streamed_active_ = false;
+  bool default_fields_ = false;
   bool modified_ = false;
   bool bof_ = true, eof_ = true;
   TFields fields_;

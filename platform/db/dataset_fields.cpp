@@ -51,9 +51,9 @@ void TDataSet::BindFields() {
   if (fields_.Count() == 0) {
     for (int i = 0; i < field_defs_.Count(); ++i) {
       const TFieldDef& def = field_defs_[i];
-      TField* f = CreateFieldOfType(def.DataType, this, def.Name);
-      if (def.DataType == ftString) f->size_ = def.Size;
-      f->required_ = def.Required;
+      TField* f = CreateFieldOfType(def.DataType(), this, def.Name());
+      if (def.DataType() == ftString) f->size_ = def.Size();
+      f->required_ = def.Required();
       f->default_field_ = true;
       AddField(f);
     }
@@ -75,7 +75,7 @@ void TDataSet::BindFields() {
     }
     const int def = field_defs_.IndexOf(f->FieldName());
     if (def < 0) DatabaseErrorFmt(dbmsg::SFieldNotFound, this, f->FieldName());
-    const TFieldType stored = field_defs_[def].DataType;
+    const TFieldType stored = field_defs_[def].DataType();
     if (stored != f->DataType())
       DatabaseErrorFmt(dbmsg::SFieldTypeMismatch, this, f->FieldName(), FieldTypeName(f->DataType()),
                        FieldTypeName(stored));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/classes/alignment.h"
+#include "platform/classes/type_info.h"
 #include "platform/rtl/set.h"
 
 namespace lab {
@@ -16,6 +17,12 @@ enum TFieldType {
   ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
   ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd
 };
+LAB_ENUM_NAMES(TFieldType, "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean", "ftFloat",
+               "ftCurrency", "ftBCD", "ftDate", "ftTime", "ftDateTime", "ftBytes", "ftVarBytes", "ftAutoInc",
+               "ftBlob", "ftMemo", "ftGraphic", "ftFmtMemo", "ftParadoxOle", "ftDBaseOle", "ftTypedBinary",
+               "ftCursor", "ftFixedChar", "ftWideString", "ftLargeint", "ftADT", "ftArray", "ftReference",
+               "ftDataSet", "ftOraBlob", "ftOraClob", "ftVariant", "ftInterface", "ftIDispatch", "ftGuid",
+               "ftTimeStamp", "ftFMTBcd")
 
 // The framework's name of a field type ("String", "Integer", ...), used in messages.
 const char* FieldTypeName(TFieldType Type);

@@ -258,28 +258,98 @@ void TField::FocusControl() {
   dataset_->DataEvent(deFocusControl, reinterpret_cast<std::intptr_t>(&field));
 }
 
-// ---- TFieldDefs ----
+// ---- TFieldDef and TFieldDefs ----
 
-const TFieldDef& TFieldDefs::Items(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (%d)", Index);
-  return defs_[static_cast<std::size_t>(Index)];
+void TFieldDef::DeclareProperties(TPropertyDeclarer<TFieldDef>& P) {
+  P.Property("Name", &TFieldDef::Name, &TFieldDef::SetName);
+  P.Property("DataType", &TFieldDef::DataType, &TFieldDef::SetDataType).Default(ftUnknown);
+  P.Property("Size", &TFieldDef::Size, &TFieldDef::SetSize).Default(0);
+  P.Property("Required", &TFieldDef::Required, &TFieldDef::SetRequired).Default(false);
 }
+
+// An open dataset's records are laid out by its definitions: they stay as they are until it closes.
+void TFieldDef::CheckInactive() const {
+  auto* defs = static_cast<TFieldDefs*>(Collection());
+  TDataSet* ds = defs ? defs->DataSet() : nullptr;
+  if (ds && ds->Active()) DatabaseError(std::string(dbmsg::SDataSetOpen), ds);
+}
+
+void TFieldDef::SetName(const std::string& Value) {
+  if (Value == name_) return;
+  CheckInactive();
+  auto* defs = static_cast<TFieldDefs*>(Collection());
+  if (defs && !Value.empty()) {
+    const int other = defs->IndexOf(Value);
+    if (other >= 0 && other != Index())
+      DatabaseErrorFmt(dbmsg::SDuplicateFieldName, defs->DataSet(), Value);
+  }
+  name_ = Value;
+  Changed(false);
+}
+
+void TFieldDef::SetDataType(TFieldType Value) {
+  if (Value == data_type_) return;
+  CheckInactive();
+  data_type_ = Value;
+  Changed(false);
+}
+
+void TFieldDef::SetSize(int Value) {
+  if (Value == size_) return;
+  CheckInactive();
+  size_ = Value;
+  Changed(false);
+}
+
+void TFieldDef::SetRequired(bool Value) {
+  if (Value == required_) return;
+  CheckInactive();
+  required_ = Value;
+  Changed(false);
+}
+
+void TFieldDef::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TFieldDef*>(Source)) {
+    SetName(src->name_);
+    SetDataType(src->data_type_);
+    SetSize(src->size_);
+    SetRequired(src->required_);
+    return;
+  }
+  TCollectionItem::Assign(Source);
+}
+
+TFieldDefs::TFieldDefs(TDataSet* DataSet) : TOwnedCollection(DataSet, MetaClass<TFieldDef>()), dataset_(DataSet) {}
 
 void TFieldDefs::Add(const std::string& Name, TFieldType DataType, int Size, bool Required) {
-  if (Name.empty()) DatabaseError(std::string(dbmsg::SFieldNameMissing));
-  if (IndexOf(Name) >= 0) DatabaseErrorFmt(dbmsg::SDuplicateFieldName, nullptr, Name);
-  defs_.push_back(TFieldDef{Name, DataType, Size, Required});
+  if (Name.empty()) DatabaseError(std::string(dbmsg::SFieldNameMissing), dataset_);
+  if (IndexOf(Name) >= 0) DatabaseErrorFmt(dbmsg::SDuplicateFieldName, dataset_, Name);
+  if (dataset_ && dataset_->Active()) DatabaseError(std::string(dbmsg::SDataSetOpen), dataset_);
+  BeginUpdate();
+  try {
+    TFieldDef* def = AddFieldDef();
+    def->name_ = Name;
+    def->data_type_ = DataType;
+    def->size_ = Size;
+    def->required_ = Required;
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
 }
 
+TFieldDef* TFieldDefs::AddFieldDef() { return static_cast<TFieldDef*>(TCollection::Add()); }
+
 int TFieldDefs::IndexOf(std::string_view Name) const {
-  for (std::size_t i = 0; i < defs_.size(); ++i)
-    if (AnsiSameText(defs_[i].Name, Name)) return static_cast<int>(i);
+  for (int i = 0; i < Count(); ++i)
+    if (AnsiSameText(Items(i)->Name(), Name)) return i;
   return -1;
 }
 
-const TFieldDef* TFieldDefs::Find(std::string_view Name) const {
+TFieldDef* TFieldDefs::Find(std::string_view Name) const {
   const int i = IndexOf(Name);
-  return i < 0 ? nullptr : &defs_[static_cast<std::size_t>(i)];
+  return i < 0 ? nullptr : Items(i);
 }
 
 // ---- TFields ----

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/classes/collection.h"
 #include "platform/classes/component.h"
 #include "platform/db/field_types.h"
 #include "platform/rtl/currency.h"
@@ -171,29 +172,65 @@ class TField : public TComponent {
   const Variant* validating_ = nullptr;  // the value OnValidate is looking at
 };
 
-// A stored column of a dataset: name, type, size and whether it must hold a value.
-struct TFieldDef {
-  std::string Name;
-  TFieldType DataType = ftUnknown;
-  int Size = 0;
-  bool Required = false;
+// A stored column of a dataset: name, type, size and whether it must hold a value. The
+// definitions are a collection, so a form can define a dataset's columns:
+//   FieldDefs = <
+//     item
+//       Name = 'Id'
+//       DataType = ftInteger
+//     end>
+// Definitions change only while their dataset is closed ("Cannot perform this operation on an open
+// dataset"); names are unique without case ("Duplicate field name '%s'").
+class TFieldDef : public TCollectionItem {
+  LAB_CLASS(TFieldDef, TCollectionItem)
+  LAB_PROPERTIES(TFieldDef, TCollectionItem)
+ public:
+  explicit TFieldDef(TCollection* Collection) : TCollectionItem(Collection) {}
+
+  const std::string& Name() const noexcept { return name_; }
+  void SetName(const std::string& Value);
+  TFieldType DataType() const noexcept { return data_type_; }
+  void SetDataType(TFieldType Value);
+  // Characters of a string column.
+  int Size() const noexcept { return size_; }
+  void SetSize(int Value);
+  bool Required() const noexcept { return required_; }
+  void SetRequired(bool Value);
+
+  void Assign(TPersistent* Source) override;
+
+ protected:
+  std::string GetDisplayName() override { return name_; }
+
+ private:
+  friend class TFieldDefs;
+  void CheckInactive() const;
+
+  std::string name_;
+  TFieldType data_type_ = ftUnknown;
+  int size_ = 0;
+  bool required_ = false;
 };
 
-class TFieldDefs {
+class TFieldDefs : public TOwnedCollection {
+  LAB_CLASS(TFieldDefs, TOwnedCollection)
  public:
-  int Count() const { return static_cast<int>(defs_.size()); }
+  explicit TFieldDefs(TDataSet* DataSet);
+
+  TDataSet* DataSet() const noexcept { return dataset_; }
   // EListError outside 0 .. Count-1.
-  const TFieldDef& Items(int Index) const;
-  const TFieldDef& operator[](int Index) const { return Items(Index); }
+  TFieldDef* Items(int Index) const { return static_cast<TFieldDef*>(TCollection::Items(Index)); }
+  TFieldDef& operator[](int Index) const { return *Items(Index); }
   // EDatabaseError "Duplicate field name '%s'" when the name is taken (names compare without case),
   // "Field name missing" for an empty one.
   void Add(const std::string& Name, TFieldType DataType, int Size = 0, bool Required = false);
+  // A new definition without name, for filling in.
+  TFieldDef* AddFieldDef();
   int IndexOf(std::string_view Name) const;
-  const TFieldDef* Find(std::string_view Name) const;
-  void Clear() { defs_.clear(); }
+  TFieldDef* Find(std::string_view Name) const;
 
  private:
-  std::vector<TFieldDef> defs_;
+  TDataSet* dataset_;
 };
 
 // The fields of a dataset in index order. Lookups by name ignore case.

@@ -28,6 +28,11 @@ int Order(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
 }  // namespace
 
+// FieldDefs is published so a form can define the stored columns.
+void TMemDataSet::DeclareProperties(TPropertyDeclarer<TMemDataSet>& P) {
+  P.Property("FieldDefs", [](TMemDataSet& D) { return &D.FieldDefs(); }, nullptr);
+}
+
 TMemDataSet::TMemDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
 
 TMemDataSet::~TMemDataSet() {
@@ -45,8 +50,8 @@ void TMemDataSet::InternalOpen() {
       if (f->FieldKind() == fkData) FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
   std::vector<TFieldType> types;
   for (int i = 0; i < FieldDefs().Count(); ++i) {
-    if (!IsStorableType(FieldDefs()[i].DataType)) DatabaseErrorFmt(dbmsg::SUnknownFieldType, this, FieldDefs()[i].Name);
-    types.push_back(FieldDefs()[i].DataType);
+    if (!IsStorableType(FieldDefs()[i].DataType())) DatabaseErrorFmt(dbmsg::SUnknownFieldType, this, FieldDefs()[i].Name());
+    types.push_back(FieldDefs()[i].DataType());
   }
   sort_keys_ = ParseSortFields(sort_text_);
   ParseFilter(Filter());

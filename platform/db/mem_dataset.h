@@ -27,6 +27,7 @@ namespace lab {
 
 class TMemDataSet : public TDataSet {
   LAB_CLASS(TMemDataSet, TDataSet)
+  LAB_PROPERTIES(TMemDataSet, TDataSet)
  public:
   explicit TMemDataSet(TComponent* AOwner);
   ~TMemDataSet() override;

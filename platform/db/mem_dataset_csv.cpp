@@ -40,7 +40,7 @@ void TMemDataSet::LoadFromCSV(std::string_view Text) {
         DatabaseErrorFmt(dbmsg::SDuplicateFieldName, this, name);
   }
   std::vector<TFieldType> types;
-  for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs()[c].DataType);
+  for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs()[c].DataType());
   auto store = std::make_unique<TMemStore>(types);
   std::vector<TRecordId> order;
   Variant value;
@@ -56,13 +56,13 @@ void TMemDataSet::LoadFromCSV(std::string_view Text) {
       const int col = target[static_cast<std::size_t>(i)];
       const TFieldDef& def = FieldDefs()[col];
       const TCsvField& field = line[static_cast<std::size_t>(i)];
-      const TConvertResult r = CsvReadValue(def.DataType, field, value);
+      const TConvertResult r = CsvReadValue(def.DataType(), field, value);
       if (r != TConvertResult::Ok)
         DatabaseError(Format("Line %d: '%s' is not a valid %s value for field '%s'", reader.Line(), field.Text,
-                             FieldTypeName(def.DataType), def.Name),
+                             FieldTypeName(def.DataType()), def.Name()),
                       this);
-      if (def.DataType == ftString && def.Size > 0 && Utf8Length(field.Text) > static_cast<std::size_t>(def.Size))
-        DatabaseError(Format("Line %d: ", reader.Line()) + Format(dbmsg::SFieldTooLong, def.Name, def.Size), this);
+      if (def.DataType() == ftString && def.Size() > 0 && Utf8Length(field.Text) > static_cast<std::size_t>(def.Size()))
+        DatabaseError(Format("Line %d: ", reader.Line()) + Format(dbmsg::SFieldTooLong, def.Name(), def.Size()), this);
       store->Set(col, id, value);
     }
   }
@@ -82,13 +82,13 @@ std::string TMemDataSet::SaveToCSV() const {
   const int columns = FieldDefs().Count();
   for (int c = 0; c < columns; ++c) {
     if (c) out += ',';
-    CsvAppendField(out, FieldDefs()[c].Name, false);
+    CsvAppendField(out, FieldDefs()[c].Name(), false);
   }
   out += "\r\n";
   for (TRecordId id : base_) {
     for (int c = 0; c < columns; ++c) {
       if (c) out += ',';
-      const TFieldType type = FieldDefs()[c].DataType;
+      const TFieldType type = FieldDefs()[c].DataType();
       const bool null = store_->IsNull(c, id);
       // Empty text is quoted so it reads back as text, not as Null.
       const std::string text = null ? std::string() : CsvValueText(type, store_->Get(c, id));

@@ -31,7 +31,7 @@ std::vector<TSortKey> TMemDataSet::ParseSortFields(const std::string& Text) cons
       if (FindField(item)) DatabaseErrorFmt(dbmsg::SNotSortable, this, item);
       DatabaseErrorFmt(dbmsg::SFieldNotFound, this, item);
     }
-    if (FieldDefs()[key.Column].DataType == ftBlob) DatabaseErrorFmt(dbmsg::SNotSortable, this, item);
+    if (FieldDefs()[key.Column].DataType() == ftBlob) DatabaseErrorFmt(dbmsg::SNotSortable, this, item);
     keys.push_back(key);
   }
   return keys;
@@ -41,7 +41,7 @@ void TMemDataSet::ParseFilter(const std::string& Text) {
   filter_expr_ = TFilterExpression::Parse(Text, [this](std::string_view Name, int& Index, TFieldType& Type) {
     Index = FieldDefs().IndexOf(Name);
     if (Index < 0) return false;
-    Type = FieldDefs()[Index].DataType;
+    Type = FieldDefs()[Index].DataType();
     return true;
   });
 }

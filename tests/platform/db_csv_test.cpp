@@ -34,7 +34,7 @@ TEST(DbCsv, RoundTripKeepsEveryValue) {
             "\"\",,,,,\r\n");
   TMemDataSet copy(nullptr);
   for (int i = 0; i < ds.FieldDefs().Count(); ++i)
-    copy.FieldDefs().Add(ds.FieldDefs()[i].Name, ds.FieldDefs()[i].DataType, ds.FieldDefs()[i].Size);
+    copy.FieldDefs().Add(ds.FieldDefs()[i].Name(), ds.FieldDefs()[i].DataType(), ds.FieldDefs()[i].Size());
   copy.LoadFromCSV(text);
   EXPECT_EQ(copy.SaveToCSV(), text);
   copy.Last();
