@@ -70,14 +70,6 @@ TFontMeasure Measure(TFont* Font) {
   return m;
 }
 
-// Whether the dataset's fields are the ones it makes from its definitions when it opens: a closed
-// dataset then has none; an open one made them itself (fields made in advance usually belong to a
-// form).
-bool HasDefaultFields(TDataSet* DataSet) {
-  if (!DataSet->Active()) return DataSet->FieldCount() == 0;
-  return DataSet->FieldCount() == 0 || DataSet->Fields()[0]->Owner() == DataSet;
-}
-
 }  // namespace
 
 // ---- TColCellParamsX ----
@@ -162,7 +154,8 @@ TField* TColumnX::GetField() {
   TCustomDBGridX* grid = GetGrid();
   TDataSet* ds = grid ? grid->DataLink()->DataSet() : nullptr;
   if (!ds) return nullptr;
-  if (!ds->Active() && HasDefaultFields(ds)) return nullptr;
+  // A closed dataset's own fields are gone until it opens again.
+  if (!ds->Active() && ds->DefaultFields()) return nullptr;
   TField* f = ds->FindField(field_name_);
   if (f != field_) {
     field_ = f;
@@ -198,7 +191,7 @@ void TColumnX::SetFieldName(const std::string& Value) {
   field_name_ = Value;
   field_ = nullptr;
   if (ds && !grid->ComponentState().Contains(csLoading)) {
-    if (TField* f = (ds->Active() || !HasDefaultFields(ds)) ? ds->FindField(Value) : nullptr) {
+    if (TField* f = (ds->Active() || !ds->DefaultFields()) ? ds->FindField(Value) : nullptr) {
       SetField(f);
       return;
     }
@@ -813,7 +806,7 @@ void TColumnX::RestoreDefaults() {
 void TColumnX::SetIndex(int Value) {
   TCustomDBGridX* grid = GetGrid();
   TField* f = GetField();
-  if (grid && f && grid->DataLink()->Active() && !HasDefaultFields(f->DataSet())) {
+  if (grid && f && grid->DataLink()->Active() && !f->DataSet()->DefaultFields()) {
     TDataSet* ds = f->DataSet();
     const int from = Index();
     if (Value >= 0 && Value < Collection()->Count() && Value != from) {

@@ -44,7 +44,7 @@ TField* TGridDataLinkX::GetMappedField(int Index) const {
 
 bool TGridDataLinkX::DefaultFields() const {
   TDataSet* ds = DataSet();
-  bool result = !ds || ds->FieldCount() == 0 || ds->Fields()[0]->Owner() == ds;
+  const bool result = !ds || ds->DefaultFields();
   if (sparse_map_)
     for (int entry : map_)
       if (entry < 0) return false;

@@ -1,7 +1,9 @@
 #include "grid/grid_unit.h"
 
 #include "grid/columns.h"
+#include "grid/dbgrid.h"
 #include "grid/grid_style.h"
+#include "platform/classes/class_registry.h"
 #include "platform/controls/input.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/cursors.h"
@@ -30,6 +32,8 @@ std::unique_ptr<TBitmap> LoadBitmap(const char* Name) {
 
 void StartGrid() {
   UseUnit(GraphicsUnit);
+  // Forms that hold a grid are read by class name.
+  RegisterClasses<TDBGridX>();
   auto r = std::make_unique<TDBGridXResources>();
   auto s = std::make_unique<TDBGridXStyle>();
 

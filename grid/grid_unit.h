@@ -1,7 +1,8 @@
 #pragma once
 // The grid unit's start-up: the process-wide style, the cursors and small images every grid
-// draws with, the sort-index font and the keys of incremental search and find. It starts when the
-// first grid is made (or with InitializeUnits) and ends at exit.
+// draws with, the sort-index font and the keys of incremental search and find; TDBGridX becomes
+// known by name for form text. It starts when the first grid is made (or with UseUnit, before
+// reading a form when no grid has been made yet) and ends at exit.
 
 #include <memory>
 
