@@ -82,8 +82,8 @@ void LoadBigFile(benchmark::State& state) {
 }
 BENCHMARK(LoadBigFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Heap kept per line beyond the text itself (4 bytes a character): the record, the string's own
-// allocation overhead and terminator, and the spare capacity of the record array.
+// Heap kept per line beyond the text itself (4 bytes a character): the record, the header of the
+// line's block and the allocator's own overhead for it, and the spare capacity of the record array.
 void MemoryPerLine(benchmark::State& state) {
   const std::string& name = BigFile::Name();
   double overhead = 0, text_bytes = 0;
