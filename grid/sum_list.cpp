@@ -92,7 +92,11 @@ TDBSumListProducer::TDBSumListProducer(TComponent* AOwner)
   link_->SetDataSource(source_.get());
 }
 
+// Letting go of the dataset clears the values; nobody is told any more.
 TDBSumListProducer::~TDBSumListProducer() {
+  OnRecalcAll = nullptr;
+  OnAfterRecalcAll = nullptr;
+  SumListChanged = nullptr;
   link_->SetDataSource(nullptr);
 }
 
@@ -134,7 +138,17 @@ void TDBSumListProducer::ClearValues() {
   if (changed) Changed();
 }
 
-void TDBSumListProducer::Changed() {
+void TDBSumListProducer::Changed() { DoSumListChanged(); }
+
+void TDBSumListProducer::DoRecalcAll() {
+  if (OnRecalcAll) OnRecalcAll(this);
+}
+
+void TDBSumListProducer::DoAfterRecalcAll() {
+  if (OnAfterRecalcAll) OnAfterRecalcAll(this);
+}
+
+void TDBSumListProducer::DoSumListChanged() {
   if (SumListChanged) SumListChanged(this);
 }
 
@@ -171,7 +185,7 @@ void TDBSumListProducer::RecalcAll() {
     return;
   }
   pending_ = false;
-  if (OnRecalcAll) OnRecalcAll(this);
+  DoRecalcAll();
   std::vector<TAccumulator> acc(static_cast<std::size_t>(sums_->Count()));
   for (int i = 0; i < sums_->Count(); ++i) {
     TDBSum* sum = sums_->Items(i);
@@ -216,7 +230,7 @@ void TDBSumListProducer::RecalcAll() {
         break;
     }
   }
-  if (OnAfterRecalcAll) OnAfterRecalcAll(this);
+  DoAfterRecalcAll();
   Changed();
 }
 

@@ -98,6 +98,13 @@ class TDBSumListProducer : public TComponent {
 
   void Loaded() override;
 
+ protected:
+  // Fire OnRecalcAll, OnAfterRecalcAll and SumListChanged; a producer that serves a control tells
+  // it here, so the published events stay free for the form.
+  virtual void DoRecalcAll();
+  virtual void DoAfterRecalcAll();
+  virtual void DoSumListChanged();
+
  private:
   class TSumLink;
   friend class TSumLink;
