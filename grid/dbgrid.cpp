@@ -69,6 +69,10 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   v_title_margin_ = 10;
   use_multi_title_ = false;
   row_sizing_allowed_ = false;
+  // Owned as a component, so the form text streams it through the grid ("SumList.Active").
+  sum_list_ = new TDBGridXSumList(this);
+  horz_scroll_bar_ = CreateScrollBar(sbHorizontal);
+  vert_scroll_bar_ = CreateScrollBar(sbVertical);
   options_x_ = TDBGridXOptions{dgxFixed3D, dgxHighlightFocus, dgxClearSelection, dgxDialogFind};
   allowed_operations_ = TDBGridXAllowedOperations{alopInsertX, alopUpdateX, alopDeleteX, alopAppendX};
   footer_font_ = std::make_unique<TFont>();
@@ -77,6 +81,7 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   cell_params_ = std::make_unique<TColCellParamsX>();
   title_image_link_ = std::make_unique<TChangeLink>();
   title_image_link_->OnChange = [this](TObject* Sender) { TitleImagesChanged(Sender); };
+  st_filter_ = std::make_unique<TSTDBGridXFilter>(this);
 }
 
 TCustomDBGridX::~TCustomDBGridX() {
@@ -90,10 +95,16 @@ TCustomDBGridX::~TCustomDBGridX() {
   visible_columns_.Clear();
   sort_marked_columns_.Clear();
   data_link_.reset();
+  // An attached bar gets its own window procedure back.
+  horz_scroll_bar_.reset();
+  vert_scroll_bar_.reset();
   title_font_.reset();
   title_image_link_.reset();
   ReleaseDrawBitmap();
+  // Freed here, while the grid it reports to is still whole.
+  delete std::exchange(sum_list_, nullptr);
   footer_font_.reset();
+  st_filter_.reset();
 }
 
 std::unique_ptr<TColumnDefValuesX> TCustomDBGridX::CreateColumnDefValues() {
@@ -102,6 +113,11 @@ std::unique_ptr<TColumnDefValuesX> TCustomDBGridX::CreateColumnDefValues() {
 
 std::unique_ptr<TDBGridColumnsX> TCustomDBGridX::CreateColumns() {
   return std::make_unique<TDBGridColumnsX>(this, MetaClass<TDBGridColumnX>());
+}
+
+std::unique_ptr<TDBGridXScrollBar> TCustomDBGridX::CreateScrollBar(TScrollBarKind Kind) {
+  if (Kind == sbVertical) return std::make_unique<TVertDBGridXScrollBar>(this);
+  return std::make_unique<TDBGridXScrollBar>(this, Kind);
 }
 
 // ---- Data source and link ----
@@ -114,6 +130,27 @@ void TCustomDBGridX::SetDataSource(TDataSource* Value) {
   data_link_->SetDataSource(Value);
   if (Value) Value->FreeNotification(this);
   LinkActive(data_link_->Active());
+  SumListTakeDataSet();
+}
+
+void TCustomDBGridX::SumListTakeDataSet() {
+  if (!sum_list_ || destroying_) return;
+  TDataSource* source = DataSource();
+  sum_list_->SetDataSet(source ? source->DataSet() : nullptr);
+}
+
+void TCustomDBGridX::SumListRecalcAll() {
+  if (OnSumListRecalcAll && !destroying_) OnSumListRecalcAll(sum_list_);
+}
+
+void TCustomDBGridX::SumListAfterRecalcAll() {
+  if (OnSumListAfterRecalcAll && !destroying_) OnSumListAfterRecalcAll(sum_list_);
+}
+
+void TCustomDBGridX::InvalidateFooter() {
+  if (destroying_ || !HandleAllocated()) return;
+  const int rows = RowCount();
+  for (int i = 1; i <= footer_row_count_ && rows - i >= 0; ++i) InvalidateRow(rows - i);
 }
 
 void TCustomDBGridX::SetColumns(TDBGridColumnsX* Value) { columns_->Assign(Value); }
@@ -131,6 +168,10 @@ void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) 
   if (Operation != opRemove || !columns_) return;
   // A freed image list has already let go of the change links.
   if (AComponent == title_images_) title_images_ = nullptr;
+  // Each settings object forgets only its own bar: another scroll bar of the form may go.
+  if (vert_scroll_bar_) vert_scroll_bar_->ForgetComponent(AComponent);
+  if (horz_scroll_bar_) horz_scroll_bar_->ForgetComponent(AComponent);
+  if (AComponent == sum_list_) sum_list_ = nullptr;
   if (data_link_ && AComponent == data_link_->DataSource()) SetDataSource(nullptr);
   bool forgot_field = false;
   for (int i = 0; i < columns_->Count(); ++i) {
@@ -153,6 +194,8 @@ void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) 
 // ---- Current column and geometry ----
 
 int TCustomDBGridX::GetTitleOffset() { return (TitlesVisible() ? 1 : 0) + (FilterRowVisible() ? 1 : 0); }
+
+bool TCustomDBGridX::FilterRowVisible() { return st_filter_ && st_filter_->Visible(); }
 
 int TCustomDBGridX::SelectedIndex() const { return RawToDataColumn(Col()); }
 
@@ -302,7 +345,13 @@ void TCustomDBGridX::ColExit() {
   if (OnColExit) OnColExit(this);
 }
 
+// Inside a filter update: the filter columns move with the columns and are not taken for edits.
 void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
+  st_filter_->BeginUpdate();
+  struct TEnd {
+    TSTDBGridXFilter* filter;
+    ~TEnd() { filter->EndUpdate(); }
+  } end{st_filter_.get()};
   const int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
   if (from >= 0 && from < columns_->Count() && to >= 0 && to < columns_->Count())
     columns_->GetColumn(from)->SetIndex(to);
@@ -451,6 +500,7 @@ void TCustomDBGridX::Loaded() {
     SetScrollBars(ssNone);
   }
   RebuildSortMarkedColumns();
+  if (DataSource()) SumListTakeDataSet();
   LayoutChanged();
   DeferLayout();
 }

@@ -9,8 +9,10 @@
 // lays out once, on a later turn of the message loop.
 //
 // Parts of the grid live beside this header: columns.h (columns, titles, defaults, cell values),
-// grid_data_link.h (the link and its column-to-field map), grid_services.h, sum_list.h, edit_buttons.h,
-// mru_list.h, spec_row.h, grid_style.h, property_interceptors.h and grid_unit.h (start-up resources).
+// grid_data_link.h (the link and its column-to-field map), grid_scroll_bars.h (HorzScrollBar,
+// VertScrollBar), grid_filter.h (STFilter), grid_sum_list.h (SumList, over sum_list.h),
+// grid_services.h, edit_buttons.h, mru_list.h, spec_row.h, grid_style.h, property_interceptors.h and
+// grid_unit.h (start-up resources).
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +23,9 @@
 #include "grid/columns.h"
 #include "grid/dbgrid_types.h"
 #include "grid/grid_data_link.h"
+#include "grid/grid_filter.h"
+#include "grid/grid_scroll_bars.h"
+#include "grid/grid_sum_list.h"
 #include "platform/graphics/image_list.h"
 #include "platform/grids/grids.h"
 
@@ -112,6 +117,16 @@ class TCustomDBGridX : public TCustomGrid {
   void SetUseMultiTitle(bool Value);
   int VTitleMargin() const noexcept { return v_title_margin_; }
   void SetVTitleMargin(int Value);
+  // The scroll-bar settings of each direction, the filter-row settings and the footer aggregates:
+  // parts of the grid, streamed with it; the setters take over another object's settings.
+  TDBGridXScrollBar* HorzScrollBar() const noexcept { return horz_scroll_bar_.get(); }
+  void SetHorzScrollBar(TDBGridXScrollBar* Value) { horz_scroll_bar_->Assign(Value); }
+  TDBGridXScrollBar* VertScrollBar() const noexcept { return vert_scroll_bar_.get(); }
+  void SetVertScrollBar(TDBGridXScrollBar* Value) { vert_scroll_bar_->Assign(Value); }
+  TSTDBGridXFilter* STFilter() const noexcept { return st_filter_.get(); }
+  void SetSTFilter(TSTDBGridXFilter* Value) { st_filter_->Assign(Value); }
+  TDBGridXSumList* SumList() const noexcept { return sum_list_; }
+  void SetSumList(TDBGridXSumList* Value) { sum_list_->Assign(Value); }
   // Framework grid settings the grid publishes.
   using TCustomGrid::FixedColor;
   using TCustomGrid::SetFixedColor;
@@ -155,6 +170,9 @@ class TCustomDBGridX : public TCustomGrid {
   bool InLayout() const noexcept { return in_layout_; }
   bool InLinkLayout() const noexcept { return in_link_layout_; }
   bool InDataUpdate() const noexcept { return in_data_update_; }
+
+  // Repaints the footer rows, from the last row up.
+  void InvalidateFooter();
 
   // The width of in-cell edit buttons, fixed when the window is made.
   int EditButtonWidth() const noexcept { return edit_button_width_; }
@@ -266,6 +284,8 @@ class TCustomDBGridX : public TCustomGrid {
   // ---- Factories (overridden by the lookup grids) ----
   virtual std::unique_ptr<TColumnDefValuesX> CreateColumnDefValues();
   virtual std::unique_ptr<TDBGridColumnsX> CreateColumns();
+  // TDBGridXScrollBar for the horizontal kind, TVertDBGridXScrollBar for the vertical one.
+  virtual std::unique_ptr<TDBGridXScrollBar> CreateScrollBar(TScrollBarKind Kind);
 
   // ---- Dynamic operations ----
   virtual void CellClick(TColumnX* Column);
@@ -294,6 +314,9 @@ class TCustomDBGridX : public TCustomGrid {
   friend class TColumnTitleX;
   friend class TDBGridColumnsX;
   friend class TColumnDefValuesX;
+  friend class TDBGridXScrollBar;
+  friend class TSTDBGridXFilter;
+  friend class TDBGridXSumList;
 
   void HandleDeferLayout(TMessage& Message);
   // Builds default columns from the dataset's fields, or re-resolves persistent ones.
@@ -302,6 +325,11 @@ class TCustomDBGridX : public TCustomGrid {
   void TitleFontChanged();
   void FooterFontChanged();
   void TitleImagesChanged(TObject* Sender);
+  // Hands the sum list the dataset of the data source (none without one).
+  void SumListTakeDataSet();
+  // The sum list starts and ends a recalculation: OnSumListRecalcAll, OnSumListAfterRecalcAll.
+  void SumListRecalcAll();
+  void SumListAfterRecalcAll();
   void SyncGridOptions();
   bool ColumnsDiffer(TCustomDBGridX* Ancestor);
   void ReadColumns(TReader& Reader);
@@ -335,6 +363,10 @@ class TCustomDBGridX : public TCustomGrid {
   bool use_multi_title_ = false;
   TColumnsXList visible_columns_;
   int v_title_margin_ = 10;
+  std::unique_ptr<TDBGridXScrollBar> horz_scroll_bar_;
+  std::unique_ptr<TDBGridXScrollBar> vert_scroll_bar_;
+  std::unique_ptr<TSTDBGridXFilter> st_filter_;
+  TDBGridXSumList* sum_list_ = nullptr;  // an owned component
   int footer_row_count_ = 0;
   int row_height_ = 0, row_lines_ = 0, title_height_ = 0, title_lines_ = 0;
   TColor even_row_color_ = clWindow, odd_row_color_ = clWindow;

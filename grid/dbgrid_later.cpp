@@ -22,9 +22,8 @@ bool TCustomDBGridX::RowSelectFocused() {
   return !ComponentState().Contains(csDesigning) && options_.Contains(dgRowSelect) && DefaultDrawing() &&
          Focused();
 }
-// No filter row is edited: there is no filter row yet.
+// No filter row is edited: its editor comes with the filter-row editing.
 bool TCustomDBGridX::FilterEditorActive() { return false; }
-bool TCustomDBGridX::FilterRowVisible() { return false; }
 // As the framework grid draws: fixed cells raised.
 bool TCustomDBGridX::IsCell3D(int ACol, int ARow) { return ACol < FixedCols() || ARow < FixedRows(); }
 // As the framework grid selects: the cells of its selection rectangle.

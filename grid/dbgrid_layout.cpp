@@ -75,6 +75,7 @@ void TCustomDBGridX::LayoutChanged() {
 void TCustomDBGridX::LinkActive(bool Value) {
   if (destroying_) return;
   if (!Value) HideEditor();
+  SumListTakeDataSet();
   LayoutChanged();
   if (Value && AlwaysShowEditor()) ShowCellEditor();
   UpdateScrollBar();

@@ -32,6 +32,7 @@ void TDBGridX::DeclareProperties(TPropertyDeclarer<TDBGridX>& P) {
   P.Property("FooterFont", &G::FooterFont, &G::SetFooterFont);
   P.Property("FooterRowCount", &G::FooterRowCount, &G::SetFooterRowCount).Default(0);
   P.Property("FrozenCols", &G::FrozenCols, &G::SetFrozenCols).Default(0);
+  P.Property("HorzScrollBar", &G::HorzScrollBar, &G::SetHorzScrollBar);
   P.Property("MinAutoFitWidth", &G::MinAutoFitWidth, &G::SetMinAutoFitWidth).Default(0);
   P.Property("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Idents("TColor").Stored([](G& g) {
     return g.OddRowColorSet();
@@ -47,12 +48,15 @@ void TDBGridX::DeclareProperties(TPropertyDeclarer<TDBGridX>& P) {
   P.Property("RowLines", &G::RowLines, &G::SetRowLines).Default(0);
   P.Property("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed).Default(false);
   P.Property("SortLocal", &G::SortLocal, &G::SetSortLocal).Default(false);
+  P.Property("STFilter", &G::STFilter, &G::SetSTFilter);
+  P.Property("SumList", &G::SumList, &G::SetSumList);
   P.Property("TabStop", &G::TabStop, &G::SetTabStop).Default(true);
   P.Property("TitleFont", &G::TitleFont, &G::SetTitleFont);
   P.Property("TitleHeight", &G::TitleHeight, &G::SetTitleHeight).Default(0);
   P.Property("TitleImages", &G::TitleImages, &G::SetTitleImages);
   P.Property("TitleLines", &G::TitleLines, &G::SetTitleLines).Default(0);
   P.Property("UseMultiTitle", &G::UseMultiTitle, &G::SetUseMultiTitle).Default(false);
+  P.Property("VertScrollBar", &G::VertScrollBar, &G::SetVertScrollBar);
   P.Property("VTitleMargin", &G::VTitleMargin, &G::SetVTitleMargin).Default(10);
   P.Property("OnApplyFilter", &G::OnApplyFilter);
   P.Property("OnCellClick", &G::OnCellClick);
