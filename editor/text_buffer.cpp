@@ -48,7 +48,7 @@ TObject* TCodeEditStringList::GetObject(int Index) const {
 }
 
 TCodeEditRange TCodeEditStringList::Ranges(int Index) const {
-  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].Range : -1;
+  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].Range : 0;
 }
 
 std::string TCodeEditStringList::GetTextStr() const {

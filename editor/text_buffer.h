@@ -100,7 +100,7 @@ class TCodeEditStringList : public TStrings {
   void SetTabWidth(int Value);
 
   // ---- Highlighter states ----
-  // -1 outside the list.
+  // 0 outside the list, as the other reads answer empty values there.
   TCodeEditRange Ranges(int Index) const;
   void SetRanges(int Index, TCodeEditRange Value);
 

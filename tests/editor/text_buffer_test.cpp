@@ -124,7 +124,9 @@ TEST(CodeEditStringList, BadIndexesRaiseAndChangeNothing) {
   // Reads outside the list answer empty values instead.
   EXPECT_EQ(list.Strings(5), "");
   EXPECT_EQ(list.Objects(-1), nullptr);
-  EXPECT_EQ(list.Ranges(9), -1);
+  EXPECT_EQ(list.Ranges(9), 0);
+  EXPECT_EQ(list.Ranges(-1), 0);
+  EXPECT_EQ(list.ExpandedStrings(2), U"");
   EXPECT_EQ(list.ExpandedStringLengths(9), 0);
   EXPECT_EQ(list.GetLine(2), U"");
   // A count of 0 or less does nothing even at a bad index.
