@@ -35,16 +35,14 @@ TFontsInfoManager::~TFontsInfoManager() {
 
 TSharedFontsInfo* TFontsInfoManager::GetFontsInfo(TFont* ABaseFont) {
   const win::LOGFONT lf = BaseLogFont(ABaseFont);
-  TFontsInfoKey key{lf.lfFaceName, lf.lfHeight, lf.lfWeight};
   for (auto& info : list_)
-    if (info->Key == key) {
+    if (std::memcmp(&info->BaseLF, &lf, sizeof lf) == 0) {
       ++info->RefCount;
       return info.get();
     }
   auto info = std::make_unique<TSharedFontsInfo>();
   info->BaseFont = std::make_unique<TFont>();
   info->BaseFont->Assign(ABaseFont);
-  info->Key = std::move(key);
   info->BaseLF = lf;
   info->IsTrueType = (lf.lfPitchAndFamily & win::TMPF_TRUETYPE) != 0;
   info->RefCount = 1;

@@ -23,22 +23,14 @@ struct TFontStyleEntry {
   int CharHeight = 0;
 };
 
-// What makes two base fonts one record: family, pixel height and weight. Italic, underline and
-// strike-out do not count, since every style variant is made from the base anyway.
-struct TFontsInfoKey {
-  std::string Family;
-  int Height = 0;
-  int Weight = 0;
-
-  friend bool operator==(const TFontsInfoKey&, const TFontsInfoKey&) = default;
-};
-
 struct TSharedFontsInfo {
   int RefCount = 0;
   int LockCount = 0;
   std::unique_ptr<TFont> BaseFont;
-  TFontsInfoKey Key;
-  // The base font's logical font with italic, underline and strike-out cleared.
+  // The base font's logical font with italic, underline and strike-out cleared and nothing after
+  // the face name's end: the record's identity, compared byte for byte. Those three styles do not
+  // count, since every style variant is made from the base anyway; everything else does (a turned
+  // or other-charset font must not borrow another's device fonts).
   win::LOGFONT BaseLF{};
   // No font is double-byte here: lines are UTF-32, every character one cell.
   bool IsDBCSFont = false;

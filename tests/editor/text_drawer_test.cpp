@@ -79,6 +79,26 @@ TEST(FontStock, EqualBaseFontsShareOneRecord) {
   EXPECT_THROW(stock2.SetBaseFont(nullptr), EFontStockException);
 }
 
+TEST(FontStock, FontsThatDrawDifferentlyGetRecordsOfTheirOwn) {
+  // Same face, height and weight, but turned or of another character set: sharing a record would
+  // hand one editor the other's device fonts.
+  auto plain = PinnedFont(-19);
+  auto turned = PinnedFont(-19);
+  turned->SetOrientation(900);
+  auto greek = PinnedFont(-19);
+  greek->SetCharset(161);
+  TFontStock a(plain.get()), b(turned.get()), c(greek.get());
+  EXPECT_NE(a.FontsInfo(), b.FontsInfo());
+  EXPECT_NE(a.FontsInfo(), c.FontsInfo());
+  EXPECT_EQ(a.FontHandle()->LogFont().lfEscapement, 0);
+  EXPECT_EQ(b.FontHandle()->LogFont().lfEscapement, 900);
+  EXPECT_EQ(c.FontHandle()->LogFont().lfCharSet, 161);
+  // An equal font made afresh shares the record.
+  TFontStock d(PinnedFont(-19).get());
+  EXPECT_EQ(d.FontsInfo(), a.FontsInfo());
+  EXPECT_EQ(a.FontsInfo()->RefCount, 2);
+}
+
 TEST(FontStock, ReleasingALockedRecordIsRefused) {
   auto font = PinnedFont(-15);
   TFontStock stock(font.get());
