@@ -82,5 +82,23 @@ TEST(CodeInternalImage, StripsAreSharedAndCellsCopied) {
   EXPECT_EQ(TCodeInternalImage::SharedCount(), before);
 }
 
+TEST(CodeInternalImage, ShortLinesShowTheMiddleAndNoCountStillDraws) {
+  TCodeInternalImage a("CodeEditInternalImages", 10);
+  const int line = a.Height() - 4;  // two rows cut off above and two below
+  TBitmap target(a.Width(), line + 6);
+  a.DrawMark(target.Canvas(), 2, 0, 3, line);
+  for (int y = 0; y < line; ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      ASSERT_EQ(target.ScanLine(3 + y)[x], a.Images()->ScanLine(2 + y)[2 * a.Width() + x]) << x << "," << y;
+  // Nothing spills above or below the line.
+  EXPECT_EQ(Ink(target, 0, 0, a.Width(), 3), 0);
+  EXPECT_EQ(Ink(target, 0, 3 + line, a.Width(), target.Height()), 0);
+
+  // A count of 0 would divide by zero: the strip is one cell then.
+  TCodeInternalImage whole("CodeEditInternalImages", 0);
+  EXPECT_EQ(whole.Count(), 1);
+  EXPECT_EQ(whole.Width(), whole.Images()->Width());
+}
+
 }  // namespace
 }  // namespace lab
