@@ -76,7 +76,8 @@ void TGridDataLinkX::FocusControl(TField*& Field) {
   for (int i = 0; i < columns->Count(); ++i) {
     TColumnX* c = columns->GetColumn(i);
     if (c->Visible() && c->GetField() == Field) {
-      grid_->SetSelectedIndex(grid_->VisibleColumns().IndexOf(c));
+      // Hidden columns keep their place among the data columns.
+      grid_->SetSelectedIndex(c->Index());
       break;
     }
   }

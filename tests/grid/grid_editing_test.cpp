@@ -145,6 +145,12 @@ TEST_F(GridEditing, AFieldAskedForFocusBecomesTheCurrentColumn) {
   ds->FieldByName("Code")->FocusControl();
   EXPECT_EQ(grid->SelectedIndex(), 3);
   EXPECT_EQ(grid->SelectedColumn()->GetField(), ds->FieldByName("Code"));
+  // A hidden column before it still counts among the data columns.
+  grid->SetSelectedIndex(0);
+  Column(1)->SetVisible(false);
+  ds->FieldByName("Price")->FocusControl();
+  EXPECT_EQ(grid->SelectedIndex(), 4);
+  EXPECT_EQ(grid->SelectedColumn()->GetField(), ds->FieldByName("Price"));
 }
 
 TEST_F(GridEditing, AFieldThatGoesIsForgottenAndTheGridLaidOutAgain) {
