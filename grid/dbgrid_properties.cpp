@@ -16,6 +16,8 @@ void TDBGridX::DeclareProperties(TPropertyDeclarer<TDBGridX>& P) {
   P.Property("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections)
       .Default(TDBGridXAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll});
   P.Property("AutoFitColWidths", &G::AutoFitColWidths, &G::SetAutoFitColWidths).Default(false);
+  // The framework grid starts with a single border.
+  P.Property("BorderStyle", &G::BorderStyle, &G::SetBorderStyle).Default(bsSingle);
   P.Property("ColumnDefValues", &G::ColumnDefValues, &G::SetColumnDefValues);
   // Written through DefineProperties, only when customised.
   P.Property("Columns", &G::Columns, &G::SetColumns).Stored(false);

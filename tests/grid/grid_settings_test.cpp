@@ -59,7 +59,7 @@ class GridSettings : public GridTest {
 
 TEST_F(GridSettings, DefaultSettingsWriteNothing) {
   const std::string text = WriteFormText(form);
-  for (const char* name : {"HorzScrollBar", "VertScrollBar", "STFilter", "SumList"})
+  for (const char* name : {"HorzScrollBar", "VertScrollBar", "STFilter", "SumList", "BorderStyle"})
     EXPECT_FALSE(Has(text, name)) << name << "\n" << text;
   // The sum list is part of the grid, not a component of the form.
   EXPECT_EQ(grid->SumList()->Owner(), grid);
@@ -78,12 +78,13 @@ TEST_F(GridSettings, ChangedSettingsRoundTripThroughFormText) {
   grid->SumList()->SetActive(true);
   grid->SumList()->SetExternalRecalc(true);
   grid->SumList()->SetVirtualRecords(true);
+  grid->SetBorderStyle(bsNone);
 
   const std::string text = WriteFormText(form);
   for (const char* line : {"HorzScrollBar.ExtScrollBar = Bar1", "HorzScrollBar.Tracking = True",
                            "VertScrollBar.VisibleMode = sbNeverShowX", "STFilter.Local = True",
                            "STFilter.Visible = True", "SumList.Active = True", "SumList.ExternalRecalc = True",
-                           "SumList.VirtualRecords = True"})
+                           "SumList.VirtualRecords = True", "BorderStyle = bsNone"})
     EXPECT_TRUE(Has(text, line)) << line << "\n" << text;
   // The horizontal bar is visible (its default) and the vertical one says it by its mode.
   EXPECT_FALSE(Has(text, "HorzScrollBar.Visible")) << text;
@@ -103,6 +104,7 @@ TEST_F(GridSettings, ChangedSettingsRoundTripThroughFormText) {
   EXPECT_TRUE(g->SumList()->Active());
   EXPECT_TRUE(g->SumList()->ExternalRecalc());
   EXPECT_TRUE(g->SumList()->VirtualRecords());
+  EXPECT_EQ(g->BorderStyle(), bsNone);
   // Loaded hands the sum list the dataset, and the filter row is one of the fixed rows.
   EXPECT_EQ(g->SumList()->DataSet(), root->FindComponent("Data1"));
   EXPECT_EQ(g->TitleOffset(), 2);
