@@ -2,6 +2,9 @@
 
 #include "grid_fixture.h"
 
+#include "platform/classes/class_registry.h"
+#include "platform/classes/form_text.h"
+#include "platform/classes/property_access.h"
 #include "platform/db/fields.h"
 
 namespace lab::gridtest {
@@ -132,6 +135,148 @@ TEST_F(Columns, OverridablePropertiesFallBackUntilAssigned) {
   EXPECT_EQ(c->Width(), 64);
   EXPECT_EQ(c->Title()->Color(), clBtnFace);
   EXPECT_EQ(c->Alignment(), taLeftJustify);
+}
+
+// Every column and title setting that follows a grid-wide default: it follows until assigned, and
+// is stored only while assigned and different from what it would follow.
+TEST_F(Columns, EveryGridDefaultIsFollowedUntilAssignedAndStoredOnlyWhenItDiffers) {
+  grid->SetDataSource(source);
+  OpenWithRows();
+  TColumnX* c = grid->Columns()->Add();
+  c->SetFieldName("Price");
+  TColumnDefValuesX* d = grid->ColumnDefValues();
+  struct TFlag {
+    const char* Name;
+    bool (TColumnX::*Get)() const;
+    void (TColumnX::*Set)(bool);
+    void (TColumnDefValuesX::*SetDefault)(bool);
+  };
+  const TFlag flags[] = {
+      {"AlwaysShowEditButton", &TColumnX::AlwaysShowEditButton, &TColumnX::SetAlwaysShowEditButton,
+       &TColumnDefValuesX::SetAlwaysShowEditButton},
+      {"AutoDropDown", &TColumnX::AutoDropDown, &TColumnX::SetAutoDropDown, &TColumnDefValuesX::SetAutoDropDown},
+      {"DblClickNextVal", &TColumnX::DblClickNextVal, &TColumnX::SetDblClickNextVal,
+       &TColumnDefValuesX::SetDblClickNextVal},
+      {"DropDownShowTitles", &TColumnX::DropDownShowTitles, &TColumnX::SetDropDownShowTitles,
+       &TColumnDefValuesX::SetDropDownShowTitles},
+      {"DropDownSizing", &TColumnX::DropDownSizing, &TColumnX::SetDropDownSizing,
+       &TColumnDefValuesX::SetDropDownSizing},
+      {"EndEllipsis", &TColumnX::EndEllipsis, &TColumnX::SetEndEllipsis, &TColumnDefValuesX::SetEndEllipsis},
+      {"HighlightRequired", &TColumnX::HighlightRequired, &TColumnX::SetHighlightRequired,
+       &TColumnDefValuesX::SetHighlightRequired},
+      {"ToolTips", &TColumnX::ToolTips, &TColumnX::SetToolTips, &TColumnDefValuesX::SetToolTips},
+  };
+  for (const TFlag& f : flags) {
+    SCOPED_TRACE(f.Name);
+    const TPropInfo* prop = GetPropInfo(c, f.Name);
+    ASSERT_NE(prop, nullptr);
+    EXPECT_FALSE((c->*f.Get)());
+    (d->*f.SetDefault)(true);
+    EXPECT_TRUE((c->*f.Get)());
+    EXPECT_FALSE(prop->IsStored(c));
+    (c->*f.Set)(true);  // the same as the default: assigned, not stored
+    EXPECT_FALSE(prop->IsStored(c));
+    (c->*f.Set)(false);
+    EXPECT_TRUE(prop->IsStored(c));
+    (d->*f.SetDefault)(false);  // the own value is the default's again
+    EXPECT_FALSE((c->*f.Get)());
+    EXPECT_FALSE(prop->IsStored(c));
+    (d->*f.SetDefault)(true);
+    EXPECT_FALSE((c->*f.Get)());  // assigned: no longer follows
+    EXPECT_TRUE(prop->IsStored(c));
+  }
+  d->SetLayout(tlBottom);
+  EXPECT_EQ(c->Layout(), tlBottom);
+  EXPECT_FALSE(GetPropInfo(c, "Layout")->IsStored(c));
+  c->SetLayout(tlCenter);
+  d->SetLayout(tlTop);
+  EXPECT_EQ(c->Layout(), tlCenter);
+  EXPECT_TRUE(GetPropInfo(c, "Layout")->IsStored(c));
+
+  // The grid's own settings.
+  EXPECT_EQ(c->BiDiMode(), grid->BiDiMode());
+  c->SetBiDiMode(grid->BiDiMode());
+  EXPECT_FALSE(GetPropInfo(c, "BiDiMode")->IsStored(c));
+  c->SetBiDiMode(bdRightToLeft);
+  EXPECT_TRUE(GetPropInfo(c, "BiDiMode")->IsStored(c));
+  EXPECT_EQ(c->ImeMode(), grid->ImeMode());
+  EXPECT_FALSE(GetPropInfo(c, "ImeMode")->IsStored(c));
+  c->SetImeMode(imOpen);
+  EXPECT_EQ(c->ImeMode(), imOpen);
+  EXPECT_TRUE(GetPropInfo(c, "ImeMode")->IsStored(c));
+  c->SetImeName("other");
+  EXPECT_TRUE(GetPropInfo(c, "ImeName")->IsStored(c));
+  EXPECT_FALSE(GetPropInfo(c, "Increment")->IsStored(c));
+  EXPECT_FALSE(GetPropInfo(c, "Checkboxes")->IsStored(c));
+  c->SetCheckboxes(false);  // equal to its fallback, and stored all the same
+  EXPECT_TRUE(GetPropInfo(c, "Checkboxes")->IsStored(c));
+
+  // Title settings follow the grid's title defaults; the colour follows the grid's FixedColor.
+  TColumnTitleX* t = c->Title();
+  TColumnTitleDefValuesX* td = d->Title();
+  grid->SetFixedColor(clSilver);
+  EXPECT_EQ(t->Color(), clSilver);
+  EXPECT_FALSE(GetPropInfo(t, "Color")->IsStored(t));
+  td->SetColor(clGreen);
+  EXPECT_EQ(t->Color(), clGreen);
+  t->SetColor(clGreen);
+  EXPECT_FALSE(GetPropInfo(t, "Color")->IsStored(t));
+  t->SetColor(clRed);
+  EXPECT_TRUE(GetPropInfo(t, "Color")->IsStored(t));
+  td->SetOrientation(toxVertical);
+  EXPECT_EQ(t->Orientation(), toxVertical);
+  EXPECT_FALSE(GetPropInfo(t, "Orientation")->IsStored(t));
+  t->SetOrientation(toxHorizontal);
+  EXPECT_TRUE(GetPropInfo(t, "Orientation")->IsStored(t));
+  struct TTitleFlag {
+    const char* Name;
+    bool (TColumnTitleX::*Get)() const;
+    void (TColumnTitleX::*Set)(bool);
+    void (TColumnTitleDefValuesX::*SetDefault)(bool);
+  };
+  const TTitleFlag title_flags[] = {
+      {"EndEllipsis", &TColumnTitleX::EndEllipsis, &TColumnTitleX::SetEndEllipsis,
+       &TColumnTitleDefValuesX::SetEndEllipsis},
+      {"TitleButton", &TColumnTitleX::TitleButton, &TColumnTitleX::SetTitleButton,
+       &TColumnTitleDefValuesX::SetTitleButton},
+      {"ToolTips", &TColumnTitleX::ToolTips, &TColumnTitleX::SetToolTips, &TColumnTitleDefValuesX::SetToolTips},
+  };
+  for (const TTitleFlag& f : title_flags) {
+    SCOPED_TRACE(f.Name);
+    const TPropInfo* prop = GetPropInfo(t, f.Name);
+    ASSERT_NE(prop, nullptr);
+    (td->*f.SetDefault)(true);
+    EXPECT_TRUE((t->*f.Get)());
+    EXPECT_FALSE(prop->IsStored(t));
+    (t->*f.Set)(false);
+    EXPECT_TRUE(prop->IsStored(t));
+    (td->*f.SetDefault)(false);
+    EXPECT_FALSE(prop->IsStored(t));
+  }
+  EXPECT_FALSE(GetPropInfo(t, "Font")->IsStored(t));
+  t->Font()->SetSize(20);
+  EXPECT_TRUE(GetPropInfo(t, "Font")->IsStored(t));
+  grid->TitleFont()->SetSize(7);
+  EXPECT_EQ(t->Font()->Size(), 20);
+
+  // What was assigned reads back assigned from form text; the rest follows again.
+  RegisterClasses<TDBGridX>();
+  grid->SetDataSource(nullptr);
+  grid->SetParent(nullptr);
+  std::unique_ptr<TComponent> copy(ReadFormText(WriteFormText(grid)));
+  TColumnX* r = static_cast<TDBGridX*>(copy.get())->Columns()->GetColumn(0);
+  EXPECT_TRUE(r->Assigned(cvToolTips));
+  EXPECT_TRUE(r->Assigned(cvBiDiMode));
+  EXPECT_EQ(r->BiDiMode(), bdRightToLeft);
+  EXPECT_EQ(r->ImeMode(), imOpen);
+  EXPECT_EQ(r->Layout(), tlCenter);
+  EXPECT_TRUE(r->Assigned(cvCheckboxes));
+  EXPECT_EQ(r->Title()->Color(), clRed);
+  EXPECT_EQ(r->Title()->Orientation(), toxHorizontal);
+  EXPECT_TRUE(r->Assigned(cvTitleOrientation));
+  EXPECT_EQ(r->Title()->Font()->Size(), 20);
+  EXPECT_FALSE(r->Assigned(cvTitleEndEllipsis));  // equal to its default when written
+  EXPECT_FALSE(r->Assigned(cvColor));
 }
 
 TEST_F(Columns, DefaultColumnsHandPropertiesToTheirFields) {
