@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/db/db_errors.h"
 #include "platform/grids/grid_types.h"
 #include "platform/rtl/arith.h"
 #include "platform/rtl/strutils.h"
@@ -43,6 +44,8 @@ int DataSetCompareBookmarks(TDataSet* DataSet, const TBookmark& Bookmark1, const
 }
 
 void DataSetSetFieldValues(TDataSet* DataSet, std::string_view FieldNames, const Variant& Value) {
+  // Without a dataset there is nothing to write into: say so rather than dereference nothing.
+  if (!DataSet) DatabaseError(std::string(dbmsg::SDataSetClosed));
   DataSet->SetFieldValues(FieldNames, Value);
 }
 

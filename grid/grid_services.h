@@ -29,7 +29,7 @@ int ScaleButtonWidth(int Width, bool Flat);
 // Orders two bookmarks of DataSet through its CompareBookmarks; 0 without a dataset.
 int DataSetCompareBookmarks(TDataSet* DataSet, const TBookmark& Bookmark1, const TBookmark& Bookmark2);
 // Writes Value into the fields of a ";" list (an array of values for several fields); Null clears
-// each field.
+// each field. Without a dataset EDatabaseError is raised.
 void DataSetSetFieldValues(TDataSet* DataSet, std::string_view FieldNames, const Variant& Value);
 
 // Null and Empty equal each other and nothing else; arrays are equal when their bounds and every

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/db/db_errors.h"
 #include "platform/db/mem_dataset.h"
 #include "platform/win/system_metrics.h"
 
@@ -103,6 +104,7 @@ TEST_F(DataSetServices, SetFieldValuesWritesSeveralAndNullClearsEach) {
   EXPECT_TRUE(ds.FieldByName("Name")->IsNull());
   ds.Cancel();
   EXPECT_EQ(ds.FieldByName("Id")->AsInteger(), 1);
+  EXPECT_THROW(DataSetSetFieldValues(nullptr, "Id", 3), EDatabaseError);
 }
 
 TEST(GridErrors, RaiseTheFrameworkGridError) {
