@@ -529,6 +529,9 @@ void TCustomDBGridX::ColumnRemoved(TColumnX* Column) {
 
 void TCustomDBGridX::ColumnsUpdated(TColumnX*) {
   if (destroying_) return;
+  // Titles may have taken their markers wholesale (columns assigned from another grid, or marked
+  // while the collection was being updated): the sort list follows what the titles say.
+  RebuildSortMarkedColumns();
   LayoutChanged();
 }
 

@@ -164,6 +164,25 @@ TEST_F(SortMarkers, ClearingAMiddleColumnRenumbersTheOnesAfterIt) {
   EXPECT_EQ(grid->SortMarkedColumns().Count(), 1);
 }
 
+TEST_F(SortMarkers, ColumnsTakenOverKeepTheirPlacesInTheSortList) {
+  grid->SetOptionsX(grid->OptionsX() + dgxMultiSortMarking);
+  T(2)->SetSortMarker(smDownX);
+  T(0)->SetSortMarker(smUpX);
+  TDBGridX other(nullptr);
+  other.SetOptionsX(other.OptionsX() + dgxMultiSortMarking);
+  other.SetColumns(grid->Columns());
+  auto title = [&](int i) { return other.Columns()->GetColumn(i)->Title(); };
+  ASSERT_EQ(other.SortMarkedColumns().Count(), 2);
+  EXPECT_EQ(other.SortMarkedColumns()[0], other.Columns()->GetColumn(2));
+  EXPECT_EQ(other.SortMarkedColumns()[1], other.Columns()->GetColumn(0));
+  // A column marked next takes the next place, not one already held.
+  title(1)->SetSortMarker(smDownX);
+  EXPECT_EQ(title(1)->SortIndex(), 3);
+  title(2)->SetSortMarker(smNoneX);
+  EXPECT_EQ(title(0)->SortIndex(), 1);
+  EXPECT_EQ(title(1)->SortIndex(), 2);
+}
+
 TEST_F(SortMarkers, TitleClicksCycleAndMarkerWidthNeverGoesNegative) {
   T(0)->CycleSortMarker(false);
   EXPECT_EQ(T(0)->SortMarker(), smDownX);
