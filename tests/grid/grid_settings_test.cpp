@@ -59,8 +59,16 @@ class GridSettings : public GridTest {
 
 TEST_F(GridSettings, DefaultSettingsWriteNothing) {
   const std::string text = WriteFormText(form);
-  for (const char* name : {"HorzScrollBar", "VertScrollBar", "STFilter", "SumList", "BorderStyle"})
+  for (const char* name : {"HorzScrollBar", "VertScrollBar", "STFilter", "SumList"})
     EXPECT_FALSE(Has(text, name)) << name << "\n" << text;
+  // Nor does any published setting of the grid left at its default.
+  const std::size_t from = text.find("object Grid1");
+  ASSERT_NE(from, std::string::npos) << text;
+  const std::string own = text.substr(from, text.find("\n  end", from) - from);
+  for (const char* name : {" BorderStyle =", " TabStop =", " Color =", " ParentColor =", " FixedColor =", " Options =",
+                           " OptionsX =", " AllowedOperations =", " AllowedSelections =", " VTitleMargin =",
+                           " DefaultDrawing =", " ColumnDefValues."})
+    EXPECT_FALSE(Has(own, name)) << name << "\n" << own;
   // The sum list is part of the grid, not a component of the form.
   EXPECT_EQ(grid->SumList()->Owner(), grid);
   EXPECT_TRUE(grid->SumList()->IsSubComponent());
