@@ -2,7 +2,10 @@
 
 #include "grid_fixture.h"
 
+#include "grid/grid_services.h"
+#include "platform/controls/menus.h"
 #include "platform/db/field_kinds.h"
+#include "platform/win/system_metrics.h"
 #include "platform/db/fields.h"
 
 namespace lab::gridtest {
@@ -15,6 +18,7 @@ class TProbeGrid : public TDBGridX {
   using TDBGridX::TDBGridX;
   using TDBGridX::CanEditAcceptKey;
   using TDBGridX::CanEditModify;
+  using TDBGridX::CanEditShow;
   using TDBGridX::AcquireFocus;
   using TDBGridX::ColumnMoved;
   using TDBGridX::ColWidthsChanged;
@@ -207,6 +211,72 @@ TEST_F(GridEditing, DataBoxAndFocus) {
   Pump();
   EXPECT_TRUE(probe->AcquireFocus());
   EXPECT_TRUE(grid->Focused());
+}
+
+// Records where it would have popped up instead of tracking the menu.
+class TRecordingMenu : public TPopupMenu {
+ public:
+  using TPopupMenu::TPopupMenu;
+  void Popup(int X, int Y) override {
+    ++Shown;
+    At = TPoint{X, Y};
+  }
+  int Shown = 0;
+  TPoint At{};
+};
+
+TEST_F(GridEditing, ARightClickOnADataCellPopsUpItsColumnsMenu) {
+  form->Show();
+  Pump();
+  auto* menu = new TRecordingMenu(form);
+  Column(1)->SetPopupMenu(menu);
+  auto release_at = [&](int col, int row) {
+    const TRect r = grid->CellRect(grid->DataToRawColumn(col), row);
+    const int x = r.Left + 2, y = r.Top + 2;
+    grid->Perform(win::WM_RBUTTONUP, 0, static_cast<win::LPARAM>((y << 16) | x));
+    return TPoint{x, y};
+  };
+  release_at(1, 0);  // its title
+  release_at(0, 1);  // another column's cell
+  EXPECT_EQ(menu->Shown, 0);
+  const TPoint p = release_at(1, 1);
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_EQ(menu->PopupComponent(), grid);
+  const TPoint screen = grid->ClientToScreen(p);
+  EXPECT_EQ(menu->At.X, screen.X);
+  EXPECT_EQ(menu->At.Y, screen.Y);
+  menu->SetAutoPopup(false);
+  release_at(1, 1);
+  EXPECT_EQ(menu->Shown, 1);
+}
+
+TEST_F(GridEditing, CheckBoxAndImageCellsTakeNoTextEditor) {
+  grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
+  form->Show();
+  Pump();
+  grid->SetSelectedIndex(1);
+  EXPECT_TRUE(probe->CanEditShow());
+  grid->SetSelectedIndex(2);  // Done: a Boolean field shows a check box
+  EXPECT_FALSE(probe->CanEditShow());
+  TImageList images(nullptr);
+  Column(0)->SetImageList(&images);
+  grid->SetSelectedIndex(0);
+  EXPECT_FALSE(probe->CanEditShow());
+  Column(0)->SetShowImageAndText(true);
+  EXPECT_TRUE(probe->CanEditShow());
+  Column(0)->SetImageList(nullptr);
+}
+
+TEST_F(GridEditing, EditButtonsAreAsWideAsAScrollBarOrFlatButtons) {
+  form->Show();
+  Pump();
+  EXPECT_EQ(grid->EditButtonWidth(), win::GetSystemMetrics(win::SM_CXVSCROLL));
+  auto* flat = new TDBGridX(form);
+  flat->SetFlat(true);
+  flat->SetParent(form);
+  Pump();
+  ASSERT_TRUE(flat->HandleAllocated());
+  EXPECT_EQ(flat->EditButtonWidth(), ComputeDefaultButtonWidth());
 }
 
 TEST_F(GridEditing, WithoutAWindowNothingIsQueued) {
