@@ -129,8 +129,7 @@ void TCustomDBGridX::SetDataSource(TDataSource* Value) {
   if (TDataSource* old = data_link_->DataSource()) old->RemoveFreeNotification(this);
   data_link_->SetDataSource(Value);
   if (Value) Value->FreeNotification(this);
-  LinkActive(data_link_->Active());
-  SumListTakeDataSet();
+  LinkActive(data_link_->Active());  // which hands the sum list its dataset
 }
 
 void TCustomDBGridX::SumListTakeDataSet() {

@@ -169,14 +169,7 @@ void TCustomGrid::SetFixedCols(int Value) {
   if (Value < 0) InvalidGridOperation(SGridIndexOutOfRange);
   if (Value >= ColCount()) InvalidGridOperation(SFixedColTooBig);
   layout_.Cols.SetFixedCount(Value);
-  // The view and the current cell start again at the first scrolling cell.
-  HideEditor();
-  layout_.TopLeft = {FixedCols(), FixedRows()};
-  layout_.Current = layout_.TopLeft;
-  layout_.Anchor = layout_.Current;
-  if (Options().Contains(goRowSelect)) layout_.Anchor.X = ColCount() - 1;
-  UpdateScrollRange();
-  InvalidateGrid();
+  RestartAtFirstScrollingCell();
 }
 
 void TCustomGrid::SetFixedRows(int Value) {
@@ -184,6 +177,11 @@ void TCustomGrid::SetFixedRows(int Value) {
   if (Value < 0) InvalidGridOperation(SGridIndexOutOfRange);
   if (Value >= RowCount()) InvalidGridOperation(SFixedRowTooBig);
   layout_.Rows.SetFixedCount(Value);
+  RestartAtFirstScrollingCell();
+}
+
+// The view and the current cell start again at the first scrolling cell.
+void TCustomGrid::RestartAtFirstScrollingCell() {
   HideEditor();
   layout_.TopLeft = {FixedCols(), FixedRows()};
   layout_.Current = layout_.TopLeft;

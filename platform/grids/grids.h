@@ -226,6 +226,8 @@ class TCustomGrid : public TCustomControl {
   void ClampInView(TGridCoord Coord);
   void SelectionMoved(const TGridRect& OldSel);
   void ChangeSize(int NewColCount, int NewRowCount);
+  // After the fixed counts change: view, current cell and anchor at the first scrolling cell.
+  void RestartAtFirstScrollingCell();
   void ModifyScrollBar(int ScrollBar, int ScrollCode, int Pos);
   void ResizeCell(bool Cols, int Index, int OldSize, int NewSize);
   void InvalidateScreen(const TRect& R);
