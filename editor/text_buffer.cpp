@@ -10,7 +10,7 @@
 
 namespace lab {
 
-TCodeEditStringList::TCodeEditStringList() : convert_tabs_proc_(GetBestConvertTabsProc(tab_width_)) {}
+TCodeEditStringList::TCodeEditStringList() = default;
 
 TCodeEditStringList::~TCodeEditStringList() {
   OnChange = nullptr;
@@ -236,6 +236,7 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
   if (NumLines <= 0) return;
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
   NumLines = std::min(NumLines, GetCount() - Index);
+  if (NumLines <= 0) return;  // from Count on there is nothing to delete
   Updating([&] {
     EraseRecords(Index, NumLines);
     index_of_longest_line_ = -1;

@@ -150,9 +150,10 @@ class TCodeEditStringList : public TStrings {
   std::vector<TCodeEditStringRec> list_;
   TCodeEditFileFormat file_format_ = sffDos;
   bool append_new_line_at_eof_ = false;
-  TConvertTabsProc convert_tabs_proc_;
-  mutable int index_of_longest_line_ = -1;
+  // The width comes first: the expander is chosen from it when the list is made.
   int tab_width_ = 8;
+  TConvertTabsProc convert_tabs_proc_ = GetBestConvertTabsProc(tab_width_);
+  mutable int index_of_longest_line_ = -1;
 };
 
 template <class F>

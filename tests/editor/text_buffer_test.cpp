@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <random>
 #include <string>
 #include <utility>
@@ -135,6 +136,24 @@ TEST(CodeEditStringList, BadIndexesRaiseAndChangeNothing) {
   EXPECT_EQ(list.Count(), 2);
 }
 
+TEST(CodeEditStringList, DeletingNothingAtCountDoesNothing) {
+  TCodeEditStringList empty;
+  EventLog log(empty);
+  empty.DeleteLines(0, 1);  // at Count of an empty list: no record to move, no event
+  EXPECT_EQ(log.Take(), V{});
+  EXPECT_EQ(empty.Count(), 0);
+
+  TCodeEditStringList list;
+  list.Add("one");
+  list.Add("two");
+  EventLog filled(list);
+  list.DeleteLines(2, 5);
+  EXPECT_EQ(filled.Take(), V{});
+  EXPECT_EQ(Lines(list), (V{"one", "two"}));
+  list.DeleteLines(1, 5);  // one line exists from index 1 on
+  EXPECT_EQ(filled.Take(), (V{"changing", "deleted 1 1", "change"}));
+}
+
 TEST(CodeEditStringList, RecordsStartAsDocumented) {
   TCodeEditStringList list;
   list.Add("a");
@@ -215,6 +234,18 @@ TEST(CodeEditStringList, TabExpansionAndItsCache) {
   EXPECT_EQ(list.ExpandedStrings(0), U"  ");
   list.SetTabWidth(3);
   EXPECT_EQ(list.ExpandedStrings(0), std::u32string(6, U'\t'));
+}
+
+TEST(CodeEditStringList, AFreshListExpandsTabsForItsOwnWidth) {
+  // Built over zeroed memory, where a width read before it is set would be 0 and pick the one-blank
+  // expander while the lengths count eight.
+  alignas(TCodeEditStringList) unsigned char storage[sizeof(TCodeEditStringList)] = {};
+  auto* list = ::new (static_cast<void*>(storage)) TCodeEditStringList;
+  list->Add(std::string("a\tb"));
+  EXPECT_EQ(list->TabWidth(), 8);
+  EXPECT_EQ(list->ExpandedStrings(0), U"a" + std::u32string(7, U'\t') + U"b");
+  EXPECT_EQ(list->ExpandedStringLengths(0), 9);
+  list->~TCodeEditStringList();
 }
 
 TEST(CodeEditStringList, TabWidthBelowOneCountsAsOne) {
