@@ -17,7 +17,7 @@
 #include "grid/dbgrid_types.h"
 #include "grid/edit_buttons.h"
 #include "grid/mru_list.h"
-#include "grid/spec_row.h"
+#include "grid/special_row.h"
 #include "platform/classes/collection.h"
 #include "platform/controls/control_types.h"
 #include "platform/graphics/graphics_objects.h"

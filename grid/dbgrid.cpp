@@ -277,6 +277,8 @@ bool TCustomDBGridX::CanEditAcceptKey(char32_t Key) {
   return editable;
 }
 
+TInplaceEdit* TCustomDBGridX::CreateEditor() { return TCustomGrid::CreateEditor(); }
+
 bool TCustomDBGridX::EditorShowing() {
   return EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
 }

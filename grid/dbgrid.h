@@ -11,7 +11,7 @@
 // Parts of the grid live beside this header: columns.h (columns, titles, defaults, cell values),
 // grid_data_link.h (the link and its column-to-field map), grid_scroll_bars.h (HorzScrollBar,
 // VertScrollBar), grid_filter.h (STFilter), grid_sum_list.h (SumList, over sum_list.h),
-// grid_services.h, edit_buttons.h, mru_list.h, spec_row.h, grid_style.h, property_interceptors.h and
+// grid_services.h, edit_buttons.h, mru_list.h, special_row.h, grid_style.h, property_interceptors.h and
 // grid_unit.h (start-up resources).
 
 #include <cstdint>

@@ -112,6 +112,10 @@ void TCustomDBGridX::InternalLayout() {
   if (HandleAllocated()) Invalidate();
 }
 
+void TCustomDBGridX::UpdateRowCount() {}
+void TCustomDBGridX::UpdateActive() {}
+void TCustomDBGridX::OptimizeColumnWidths(const TColumnsXList&) {}
+
 void TCustomDBGridX::RebuildColumns() {
   TDataSet* ds = data_link_->DataSet();
   if (!columns_->Customized()) {

@@ -7,7 +7,7 @@
 
 #include "grid/edit_buttons.h"
 #include "grid/mru_list.h"
-#include "grid/spec_row.h"
+#include "grid/special_row.h"
 #include "platform/classes/class_registry.h"
 #include "platform/classes/component.h"
 #include "platform/classes/form_text.h"

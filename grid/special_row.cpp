@@ -1,4 +1,4 @@
-#include "grid/spec_row.h"
+#include "grid/special_row.h"
 
 #include "grid/grid_services.h"
 #include "platform/classes/filer.h"

@@ -1,0 +1,15 @@
+// Editing the title filter row: its editor, its cells and applying what was typed.
+
+#include "grid/dbgrid.h"
+
+namespace lab {
+
+// No filter row is edited: its editor comes with the filter-row editing.
+bool TCustomDBGridX::FilterEditorActive() { return false; }
+TWinControl* TCustomDBGridX::CreateFilterEditor() { return nullptr; }
+void TCustomDBGridX::DrawFilterRowCell(int, int, TRect, TGridDrawState) {}
+void TCustomDBGridX::ApplyFilterEditText() {}
+void TCustomDBGridX::UpdateFilterEditValue() {}
+void TCustomDBGridX::DefaultApplyFilter() {}
+
+}  // namespace lab
