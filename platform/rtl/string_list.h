@@ -36,6 +36,7 @@ class TStrings : public TPersistent {
   virtual void Delete(int Index) = 0;
   virtual void Clear() = 0;
   virtual void Exchange(int Index1, int Index2);
+  // Both indexes must lie in 0 .. Count-1; a refused move raises EStringListError and changes nothing.
   virtual void Move(int CurIndex, int NewIndex);
   // Copies the lines and objects of any TStrings; other sources go to TPersistent.
   void Assign(TPersistent* Source) override;

@@ -1,6 +1,7 @@
 // TStrings: the operations every string list shares, written over its abstract accessors.
 #include <string>
 
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/line_breaks.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
@@ -50,6 +51,11 @@ void TStrings::Exchange(int Index1, int Index2) {
 }
 
 void TStrings::Move(int CurIndex, int NewIndex) {
+  // Both places are checked before the line is taken out, so a refused move loses nothing and
+  // tells no one of a change.
+  const int count = GetCount();
+  for (const int index : {CurIndex, NewIndex})
+    if (index < 0 || index >= count) throw EStringListError("List index out of bounds (%d)", index);
   if (CurIndex == NewIndex) return;
   TStringsUpdate update(*this);
   const std::string s = Get(CurIndex);

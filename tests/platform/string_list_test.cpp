@@ -356,6 +356,46 @@ TEST(StringListIndexErrors, MessagesNameTheIndex) {
   EXPECT_EQ(list.Capacity(), 3);
 }
 
+// A plain list that counts the update brackets it is told of: every change through the shared
+// defaults opens one.
+class TCountingStrings : public TPlainStrings {
+ public:
+  int updates = 0;
+
+ protected:
+  void SetUpdateState(bool Updating) override { updates += Updating ? 1 : 0; }
+};
+
+TEST(StringListIndexes, MoveAtCountIsRefusedBeforeAnythingChanges) {
+  TCountingStrings plain;
+  plain.lines = {"a", "b", "c"};
+  EXPECT_EQ(MessageOf([&] { plain.Move(0, 3); }), "List index out of bounds (3)");
+  EXPECT_EQ(MessageOf([&] { plain.Move(3, 0); }), "List index out of bounds (3)");
+  EXPECT_EQ(MessageOf([&] { plain.Move(1, -1); }), "List index out of bounds (-1)");
+  EXPECT_EQ(MessageOf([&] { plain.Move(3, 3); }), "List index out of bounds (3)");
+  EXPECT_EQ(plain.lines, (V{"a", "b", "c"}));
+  EXPECT_EQ(plain.updates, 0);
+  plain.Move(0, 2);  // the last index is a valid place
+  EXPECT_EQ(plain.lines, (V{"b", "c", "a"}));
+  plain.Move(2, 0);
+  EXPECT_EQ(plain.lines, (V{"a", "b", "c"}));
+  EXPECT_EQ(plain.updates, 2);
+
+  TStringList list;
+  list.SetText("a\r\nb\r\nc");
+  int changing = 0, changed = 0;
+  list.OnChanging = [&](TObject*) { ++changing; };
+  list.OnChange = [&](TObject*) { ++changed; };
+  EXPECT_EQ(MessageOf([&] { list.Move(0, 3); }), "List index out of bounds (3)");
+  EXPECT_EQ(MessageOf([&] { list.Move(3, 0); }), "List index out of bounds (3)");
+  EXPECT_EQ(Lines(list), (V{"a", "b", "c"}));
+  EXPECT_EQ(changing + changed, 0);
+  list.Move(0, 2);
+  EXPECT_EQ(Lines(list), (V{"b", "c", "a"}));
+  EXPECT_EQ(changing, 1);
+  EXPECT_EQ(changed, 1);
+}
+
 struct TTracked : TObject {
   static inline int alive = 0;
   TTracked() { ++alive; }
