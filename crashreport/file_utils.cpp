@@ -1,13 +1,17 @@
 #include "crashreport/file_utils.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+
+#include "platform/rtl/exceptions.h"
 
 namespace lab {
 
@@ -59,6 +63,117 @@ bool ForceFolders(const std::string& Folder, unsigned Mode) {
   const std::size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0 && !ForceFolders(path.substr(0, slash), Mode)) return false;
   return ::mkdir(path.c_str(), Mode) == 0 || (errno == EEXIST && IsFolder(path));
+}
+
+namespace {
+
+class TFileHandle {
+ public:
+  explicit TFileHandle(int fd = -1) : fd_(fd) {}
+  ~TFileHandle() { Close(); }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  int Get() const { return fd_; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+// Removes the named file unless Keep is called.
+class TTemporaryName {
+ public:
+  explicit TTemporaryName(std::string Name) : name_(std::move(Name)) {}
+  ~TTemporaryName() {
+    if (!name_.empty()) ::unlink(name_.c_str());
+  }
+  TTemporaryName(const TTemporaryName&) = delete;
+  TTemporaryName& operator=(const TTemporaryName&) = delete;
+  void Keep() { name_.clear(); }
+
+ private:
+  std::string name_;
+};
+
+bool WriteAll(int fd, std::string_view Data, off_t Offset) {
+  while (!Data.empty()) {
+    const ssize_t n = ::pwrite(fd, Data.data(), Data.size(), Offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    Data.remove_prefix(static_cast<std::size_t>(n));
+    Offset += n;
+  }
+  return true;
+}
+
+std::string ReadAll(int fd) {
+  std::string data;
+  char buffer[65536];
+  for (off_t offset = 0;;) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+    offset += n;
+  }
+  return data;
+}
+
+// Opens the file (made when missing) and locks it. A file renamed over while this process waited
+// for the lock is opened again, so the lock is always held on the file that stands under the name.
+int OpenLocked(const std::string& FileName) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    TFileHandle fd(::open(FileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (fd.Get() < 0) {
+      if (errno == EINTR) continue;
+      throw EFOpenError("Cannot open file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+    }
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR)
+        throw EFOpenError("Cannot lock file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+      ::usleep(10000);
+      continue;
+    }
+    struct stat held, named;
+    if (::fstat(fd.Get(), &held) == 0 && ::stat(FileName.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      return fd.Release();
+    }
+  }
+  throw EFOpenError("Cannot lock file \"%s\". Another process holds it.", FileName);
+}
+
+}  // namespace
+
+void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change) {
+  TFileHandle locked(OpenLocked(FileName));  // closing it releases the lock
+  const std::string contents = Change(ReadAll(locked.Get()));
+  struct stat info;
+  const mode_t mode = ::fstat(locked.Get(), &info) == 0 ? info.st_mode & 07777 : 0644;
+
+  std::string temporary = FileName + ".XXXXXX";
+  TFileHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (out.Get() >= 0) {
+    TTemporaryName cleanup(temporary);
+    if (::fchmod(out.Get(), mode) != 0 || !WriteAll(out.Get(), contents, 0) || ::fsync(out.Get()) != 0)
+      throw EWriteError("Cannot write file \"%s\". %s", temporary, std::string(std::strerror(errno)));
+    out.Close();
+    if (::rename(temporary.c_str(), FileName.c_str()) != 0)
+      throw EWriteError("Cannot replace file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+    cleanup.Keep();
+    return;
+  }
+  // No new file can be made beside it: rewrite it where it stands.
+  if (!WriteAll(locked.Get(), contents, 0) || ::ftruncate(locked.Get(), static_cast<off_t>(contents.size())) != 0)
+    throw EWriteError("Cannot write file \"%s\". %s", FileName, std::string(std::strerror(errno)));
 }
 
 std::string GetEnvironmentText(const char* Name) {

@@ -1,6 +1,7 @@
 #pragma once
 // File, folder and path routines of the crash reporter on POSIX paths ("/" separates folders).
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,16 @@ bool IsFolder(const std::string& Name);
 TDateTime GetFileModifiedDate(const std::string& Name);
 // Creates the folder and any missing parents with the given permissions; true when it exists after.
 bool ForceFolders(const std::string& Folder, unsigned Mode = 0700);
+
+// Replaces the file's contents under an exclusive advisory lock (flock) on it, so that two processes
+// saving the same file one after the other each see what the other wrote. Change gets the contents
+// as they are now (empty for a missing file) and answers the new ones; they go into a new file in the
+// same folder that is then renamed over the old one, so a reader, or a crash during the save, sees the
+// old contents or the new, never a part. A folder that takes no new file gets the file rewritten in
+// place. Raises EFOpenError when the file cannot be opened or locked within ten seconds, EWriteError
+// when the new contents cannot be written (the old file then stands as it was, unless it had to be
+// rewritten in place).
+void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change);
 
 // The environment variable's value; empty when unset.
 std::string GetEnvironmentText(const char* Name);

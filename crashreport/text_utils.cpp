@@ -68,4 +68,32 @@ std::string HTMLEncode(std::string_view Text) {
   return ReplaceAllText(s, "\r\n", "<br>\r\n");
 }
 
+std::vector<std::string_view> SplitLines(std::string_view Text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != '\r' && Text[i] != '\n') continue;
+    lines.push_back(Text.substr(start, i - start));
+    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  lines.push_back(Text.substr(start));
+  return lines;
+}
+
+std::string NormalizeLineBreaks(std::string_view Text) {
+  std::string out;
+  out.reserve(Text.size() + Text.size() / 32);
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    const char c = Text[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace lab

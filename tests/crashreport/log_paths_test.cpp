@@ -13,33 +13,13 @@
 #include "crashreport/log_paths.h"
 #include "crashreport/options.h"
 #include "crashreport/system_utils.h"
+#include "test_files.h"
 
 namespace lab {
 namespace {
 
-std::string Scratch(const std::string& name) {
-  const std::string folder = std::string(LAB_BUILD_DIR) + "/scratch/" + name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
-
-// Sets an environment variable for one test and puts the old value back.
-class TEnv {
- public:
-  TEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    if (value) ::setenv(name, value, 1); else ::unsetenv(name);
-  }
-  ~TEnv() {
-    if (had_) ::setenv(name_, old_.c_str(), 1); else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool had_ = false;
-};
+using testing::Scratch;
+using testing::TEnv;
 
 TEST(LogPaths, FileNameRules) {
   TCrashModuleOptions o("/opt/app/prog.bin", false);

@@ -18,21 +18,15 @@
 #include "crashreport/zlib_memory.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
+#include "test_files.h"
 
 namespace lab {
 namespace {
 
-std::string Scratch(const std::string& name) {
-  const std::string folder = std::string(LAB_BUILD_DIR) + "/scratch/" + name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
+using testing::ReadAll;
+using testing::Scratch;
+using testing::Shell;
 
-std::string ReadAll(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string Pattern(std::size_t n, int seed) {
   std::string s(n, '\0');
@@ -44,18 +38,6 @@ void WriteFile(const std::string& name, const std::string& data, time_t mtime) {
   std::ofstream(name, std::ios::binary) << data;
   const timespec times[2] = {{mtime, 0}, {mtime, 0}};
   ::utimensat(AT_FDCWD, name.c_str(), times, 0);
-}
-
-// Runs a shell command; answers its exit code and, in output, what it printed.
-int Shell(const std::string& command, std::string* output = nullptr) {
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  std::string text;
-  char buffer[512];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  const int status = ::pclose(pipe);
-  if (output) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string Unzip(const std::string& archive) {

@@ -17,17 +17,12 @@
 #include "crashreport/system_utils.h"
 #include "crashreport/text_utils.h"
 #include "platform/rtl/string_list.h"
+#include "test_files.h"
 
 namespace lab {
 namespace {
 
-// A fresh folder under the build tree for one test.
-std::string ScratchFolder(const std::string& name) {
-  const std::string folder = std::string(LAB_BUILD_DIR) + "/scratch/" + name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
+using testing::Scratch;
 
 void WriteFile(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
 
@@ -68,7 +63,7 @@ TEST(TextUtils, SplitSingleLineAndHtml) {
 }
 
 TEST(FileUtils, WriteAndReadTestsLeaveNoTraces) {
-  const std::string dir = ScratchFolder("file_tests");
+  const std::string dir = Scratch("file_tests");
   const std::string fresh = dir + "/fresh.clf";
   EXPECT_TRUE(FileCanWrite(fresh));
   EXPECT_FALSE(FileCanRead(fresh));  // the test file was removed again
@@ -97,7 +92,7 @@ TEST(FileUtils, WriteAndReadTestsLeaveNoTraces) {
 }
 
 TEST(FileUtils, ModifiedDateIsLocalWithEvenSeconds) {
-  const std::string dir = ScratchFolder("modified");
+  const std::string dir = Scratch("modified");
   WriteFile(dir + "/f", "x");
   const timespec times[2] = {{1700000001, 0}, {1700000001, 0}};  // 2023-11-14 22:13:21 UTC
   ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/f").c_str(), times, 0), 0);
@@ -133,7 +128,7 @@ TEST(FileUtils, PathPiecesAndPrivateTempFolder) {
   ASSERT_EQ(::lstat(tmp.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   // An open folder of that name is not used.
-  const std::string dir = ScratchFolder("open_tmp");
+  const std::string dir = Scratch("open_tmp");
   ::setenv("TMPDIR", dir.c_str(), 1);
   ::mkdir((dir + "/crashlog-" + std::to_string(::getuid())).c_str(), 0777);
   ::chmod((dir + "/crashlog-" + std::to_string(::getuid())).c_str(), 0777);
@@ -170,7 +165,7 @@ TEST(SystemUtils, ModuleAndComputerNames) {
   char exe[4096] = {};
   ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
   EXPECT_EQ(GetModuleFullName(nullptr), exe);
-  EXPECT_EQ(GetModuleFullName(reinterpret_cast<const void*>(&ScratchFolder)), exe);
+  EXPECT_EQ(GetModuleFullName(reinterpret_cast<const void*>(&Scratch)), exe);
   const std::string libc = GetModuleFullName(::dlsym(RTLD_DEFAULT, "getpid"));
   EXPECT_EQ(libc[0], '/');
   EXPECT_NE(libc.find("libc.so"), std::string::npos) << libc;
