@@ -126,4 +126,18 @@ TConvertResult ConvertFieldValue(TFieldType Type, const Variant& In, Variant& Ou
   }
 }
 
+bool ConvertedExactly(const Variant& In, const Variant& Out) {
+  auto numeric = [](const Variant& v) {
+    switch (v.Type()) {
+      case varDouble: case varCurrency: case varDate: case varInteger: case varInt64: return true;
+      default: return false;
+    }
+  };
+  if (!numeric(In) || !numeric(Out)) return true;  // text was read by the field's own rules
+  if (In.Type() == varInt64 && Out.Type() == varInt64) return true;
+  const double in = In.Type() == varDate ? In.AsDateTime() : In.AsDouble();
+  const double out = Out.Type() == varDate ? Out.AsDateTime() : Out.AsDouble();
+  return in == out;
+}
+
 }  // namespace lab

@@ -17,4 +17,9 @@ enum class TConvertResult { Ok, BadValue, OutOfRange };
 TConvertResult ConvertFieldValue(TFieldType Type, const Variant& In, Variant& Out,
                                  const TFormatSettings& Settings = FormatSettings);
 
+// Whether Out, converted from the number or date In, still holds In's value: 9.25 read into an
+// integer field becomes 9, and a time of day read into a date field is dropped. A search for a
+// value the field cannot hold matches no record.
+bool ConvertedExactly(const Variant& In, const Variant& Out);
+
 }  // namespace lab

@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "platform/db/csv.h"
 #include "platform/db/db_errors.h"
 #include "platform/db/field_values.h"
 #include "platform/rtl/numbers.h"
@@ -16,12 +17,13 @@ bool MatchesLikePattern(std::string_view Text, std::u32string_view Pattern) {
   // Greedy matching with one backtrack point for the last %: linear for the usual masks.
   std::size_t t = 0, p = 0, star_p = std::u32string::npos, star_t = 0;
   while (t < text.size()) {
-    if (p < Pattern.size() && (Pattern[p] == U'_' || Pattern[p] == text[t])) {
-      ++t;
-      ++p;
-    } else if (p < Pattern.size() && Pattern[p] == U'%') {
+    // % is tested first: it is a wildcard even where the text holds a % itself.
+    if (p < Pattern.size() && Pattern[p] == U'%') {
       star_p = p++;
       star_t = t;
+    } else if (p < Pattern.size() && (Pattern[p] == U'_' || Pattern[p] == text[t])) {
+      ++t;
+      ++p;
     } else if (star_p != std::u32string::npos) {
       p = star_p + 1;
       t = ++star_t;
@@ -73,10 +75,10 @@ class TLexer {
     } else if (c == '"') {
       t.Kind = TTok::Name;
       t.Text = Quoted('"', "Unterminated field name");
-    } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-               (c == '.' && i_ + 1 < s_.size() && std::isdigit(static_cast<unsigned char>(s_[i_ + 1])))) {
+    } else if (StartsNumber(i_) || (c == '-' && StartsNumber(i_ + 1))) {
       t.Kind = TTok::Number;
       const std::size_t start = i_;
+      if (c == '-') ++i_;  // a leading minus belongs to the number: there is no arithmetic
       while (i_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[i_])) || s_[i_] == '.')) ++i_;
       if (i_ < s_.size() && (s_[i_] == 'e' || s_[i_] == 'E')) {
         ++i_;
@@ -116,6 +118,11 @@ class TLexer {
   }
 
  private:
+  bool StartsNumber(std::size_t i) const {
+    auto digit = [&](std::size_t j) { return j < s_.size() && std::isdigit(static_cast<unsigned char>(s_[j])); };
+    return digit(i) || (i < s_.size() && s_[i] == '.' && digit(i + 1));
+  }
+
   std::string Quoted(char quote, const char* unterminated) {
     std::string out;
     ++i_;
@@ -302,7 +309,10 @@ class TFilterExpression::TParser {
     if (c.Op != TOp::Const || f.Op != TOp::Field || c.Value.Type() != varString) return;
     static const TFormatSettings dot;
     Variant converted;
-    if (ConvertFieldValue(f.FieldType, c.Value, converted, dot) != TConvertResult::Ok &&
+    // Dates also in the fixed form the CSV files write (yyyy-mm-dd [hh:nn[:ss]]), whatever the locale.
+    const bool date = f.FieldType == ftDate || f.FieldType == ftTime || f.FieldType == ftDateTime;
+    if ((!date || CsvReadValue(f.FieldType, TCsvField{c.Value.AsString(), true}, converted) != TConvertResult::Ok) &&
+        ConvertFieldValue(f.FieldType, c.Value, converted, dot) != TConvertResult::Ok &&
         ConvertFieldValue(f.FieldType, c.Value, converted) != TConvertResult::Ok)
       FilterError("Type mismatch in expression: " + (c.Value.Type() == varString ? QuotedStr(c.Value.AsString()) : c.Value.AsString()) +
                   " does not suit field of type " + FieldTypeName(f.FieldType));
@@ -331,58 +341,76 @@ TFilterExpression TFilterExpression::Parse(std::string_view Text, const TFieldRe
 Variant TFilterExpression::Value(int Node, const TValueReader& Read) const {
   const TNode& n = nodes_[static_cast<std::size_t>(Node)];
   if (n.Op == TOp::Field) return Read(n.Field);
-  if (n.Op == TOp::Const) return n.Value;
-  return Variant(Test(Node, Read));
+  return n.Value;  // the parser allows only fields and constants as operands
 }
 
-bool TFilterExpression::Test(int Node, const TValueReader& Read) const {
+namespace {
+
+bool Absent(const Variant& v) { return VarIsNull(v) || VarIsEmpty(v); }
+
+}  // namespace
+
+// Three-valued, as in SQL: a test on Null is unknown, NOT keeps unknown, AND and OR decide as soon
+// as one side does.
+TFilterExpression::TLogic TFilterExpression::Test(int Node, const TValueReader& Read) const {
   const TNode& n = nodes_[static_cast<std::size_t>(Node)];
   switch (n.Op) {
-    case TOp::And: return Test(n.A, Read) && Test(n.B, Read);
-    case TOp::Or: return Test(n.A, Read) || Test(n.B, Read);
-    case TOp::Not: return !Test(n.A, Read);
-    case TOp::IsNull: case TOp::IsNotNull: {
-      const Variant v = Value(n.A, Read);
-      return (VarIsNull(v) || VarIsEmpty(v)) == (n.Op == TOp::IsNull);
+    case TOp::And: {
+      const TLogic a = Test(n.A, Read);
+      if (a == TLogic::False) return a;
+      const TLogic b = Test(n.B, Read);
+      return b == TLogic::False ? b : (a == TLogic::Unknown ? a : b);
     }
+    case TOp::Or: {
+      const TLogic a = Test(n.A, Read);
+      if (a == TLogic::True) return a;
+      const TLogic b = Test(n.B, Read);
+      return b == TLogic::True ? b : (a == TLogic::Unknown ? a : b);
+    }
+    case TOp::Not: {
+      const TLogic a = Test(n.A, Read);
+      return a == TLogic::Unknown ? a : Logic(a == TLogic::False);
+    }
+    case TOp::IsNull: case TOp::IsNotNull:
+      return Logic(Absent(Value(n.A, Read)) == (n.Op == TOp::IsNull));
     case TOp::Truth: {
       const Variant v = Value(n.A, Read);
-      if (VarIsNull(v) || VarIsEmpty(v)) return false;
+      if (Absent(v)) return TLogic::Unknown;
       try {
-        return v.AsBoolean();
+        return Logic(v.AsBoolean());
       } catch (const EVariantError&) {
-        return false;
+        return TLogic::False;
       }
     }
     case TOp::Like: case TOp::NotLike: {
       const Variant v = Value(n.A, Read), p = Value(n.B, Read);
-      if (VarIsNull(v) || VarIsNull(p)) return false;
+      if (Absent(v) || Absent(p)) return TLogic::Unknown;
       const bool match = n.Pattern.empty() && nodes_[static_cast<std::size_t>(n.B)].Op != TOp::Const
                              ? MatchesLikePattern(v.AsString(), Utf8Decode(p.AsString()))
                              : MatchesLikePattern(v.AsString(), n.Pattern);
-      return match == (n.Op == TOp::Like);
+      return Logic(match == (n.Op == TOp::Like));
     }
     case TOp::Field: case TOp::Const:
-      return false;  // operands are never tested on their own: the parser wraps them in Truth
+      return TLogic::False;  // operands are never tested on their own: the parser wraps them in Truth
     default: {
       const Variant a = Value(n.A, Read), b = Value(n.B, Read);
-      if (VarIsNull(a) || VarIsEmpty(a) || VarIsNull(b) || VarIsEmpty(b)) return false;
+      if (Absent(a) || Absent(b)) return TLogic::Unknown;
       const TVariantRelationship r = VarCompareValue(a, b);
       switch (n.Op) {
-        case TOp::Eq: return r == vrEqual;
-        case TOp::Ne: return r != vrEqual;
-        case TOp::Lt: return r == vrLessThan;
-        case TOp::Gt: return r == vrGreaterThan;
-        case TOp::Le: return r == vrLessThan || r == vrEqual;
-        case TOp::Ge: return r == vrGreaterThan || r == vrEqual;
-        default: return false;
+        case TOp::Eq: return Logic(r == vrEqual);
+        case TOp::Ne: return Logic(r != vrEqual);
+        case TOp::Lt: return Logic(r == vrLessThan);
+        case TOp::Gt: return Logic(r == vrGreaterThan);
+        case TOp::Le: return Logic(r == vrLessThan || r == vrEqual);
+        case TOp::Ge: return Logic(r == vrGreaterThan || r == vrEqual);
+        default: return TLogic::False;
       }
     }
   }
 }
 
 bool TFilterExpression::Evaluate(const TValueReader& Read) const {
-  return root_ < 0 || Test(root_, Read);
+  return root_ < 0 || Test(root_, Read) == TLogic::True;
 }
 
 }  // namespace lab

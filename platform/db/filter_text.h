@@ -4,11 +4,14 @@
 // Operands are field names (plain, [bracketed] or "double-quoted"), 'text' (quotes doubled
 // inside), numbers, TRUE, FALSE and NULL. Operators: = <> != < > <= >=, LIKE and NOT LIKE with %
 // (any run of characters) and _ (one character), IS [NOT] NULL, NOT, AND, OR, parentheses;
-// keywords in any case. A field alone tests a Boolean field. A comparison with a null value is
-// false (as in SQL); "= NULL" and "<> NULL" mean IS NULL and IS NOT NULL. A text constant compared
-// with a field is read as the field's type when the text is parsed, so a bad constant is reported
-// at once. Errors raise EDatabaseError.
+// keywords in any case. A field alone tests a Boolean field. Numbers may have a leading minus.
+// As in SQL, a test on a null value is unknown, NOT of unknown is unknown, and a record passes
+// only where the whole condition is true; IS [NOT] NULL asks for nulls ("= NULL" and "<> NULL"
+// mean the same). A text constant compared with a field is read as the field's type when the text
+// is parsed, so a bad constant is reported at once; dates are read in the locale's form or as
+// 'yyyy-mm-dd' (with ' hh:nn[:ss]' for date-times). Errors raise EDatabaseError.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,8 +53,11 @@ class TFilterExpression {
   };
   class TParser;
 
+  enum class TLogic : std::uint8_t { False, True, Unknown };
+  static TLogic Logic(bool Value) { return Value ? TLogic::True : TLogic::False; }
+
   Variant Value(int Node, const TValueReader& Read) const;
-  bool Test(int Node, const TValueReader& Read) const;
+  TLogic Test(int Node, const TValueReader& Read) const;
 
   std::vector<TNode> nodes_;
   int root_ = -1;

@@ -143,7 +143,8 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     if (f->FieldKind() != fkData) DatabaseErrorFmt(dbmsg::SNotSearchable, this, f->FieldName());
     Variant value;
     // A value the field could never hold matches no record.
-    if (ConvertFieldValue(f->DataType(), raw[i], value) != TConvertResult::Ok) return -1;
+    if (ConvertFieldValue(f->DataType(), raw[i], value) != TConvertResult::Ok || !ConvertedExactly(raw[i], value))
+      return -1;
     const bool text = f->DataType() == ftString || f->DataType() == ftMemo;
     keys.push_back({f->FieldNo() - 1, value, partial && text && !VarIsNull(value)});
   }

@@ -178,7 +178,7 @@ TEST(DbFilterText, ParsesAndReportsErrors) {
   EXPECT_TRUE(test(""));
   row[0] = Null();
   EXPECT_FALSE(test("A = 5"));
-  EXPECT_FALSE(test("A <> 5"));  // comparisons with null are false
+  EXPECT_FALSE(test("A <> 5"));  // a comparison with null is unknown: the record stays out
   EXPECT_TRUE(test("A = NULL"));
   for (const char* bad : {"A = 'x'", "Nope = 1", "A = ", "(A = 1", "A = 1 B", "Name = 'open", "A # 1", "A > NULL"})
     EXPECT_THROW(TFilterExpression::Parse(bad, resolve), EDatabaseError) << bad;
