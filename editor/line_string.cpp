@@ -1,34 +1,104 @@
 #include "editor/line_string.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
+#include "platform/rtl/utf8.h"
+
 namespace lab {
 
-void TLineString::Release() noexcept {
-  std::free(block_);
-  block_ = nullptr;
+// ---- Views ----
+
+std::u32string TLineView::str() const {
+  std::u32string out;
+  AppendTo(out);
+  return out;
 }
 
-char32_t* TLineString::assign_for_overwrite(std::size_t N) {
-  if (N == 0) {
-    Release();
-    return nullptr;
+void TLineView::AppendTo(std::u32string& Out) const {
+  Visit([&](auto chars) { Out.append(chars.begin(), chars.end()); });
+}
+
+void TLineView::AppendUtf8(std::string& Out) const {
+  Visit([&](auto chars) {
+    for (auto c : chars) {
+      if (c < 0x80)
+        Out.push_back(static_cast<char>(c));
+      else
+        Utf8Append(Out, c);
+    }
+  });
+}
+
+std::size_t TLineView::Utf8Size() const noexcept {
+  return Visit([](auto chars) {
+    std::size_t size = 0;
+    for (char32_t c : chars) {
+      if (c < 0x80)
+        size += 1;
+      else if (c < 0x800)
+        size += 2;
+      else if (c < 0x10000 || c > 0x10FFFF)
+        size += 3;  // a surrogate or a value past Unicode is written as U+FFFD
+      else
+        size += 4;
+    }
+    return size;
+  });
+}
+
+bool operator==(TLineView A, TLineView B) noexcept {
+  if (A.size() != B.size()) return false;
+  if (A.width() == B.width()) return std::memcmp(A.data_, B.data_, A.size() * A.width()) == 0;
+  for (std::size_t i = 0; i < A.size(); ++i)
+    if (A[i] != B[i]) return false;
+  return true;
+}
+
+bool operator==(TLineView A, std::u32string_view B) noexcept {
+  if (A.size() != B.size()) return false;
+  return A.Visit([&](auto chars) { return std::equal(chars.begin(), chars.end(), B.begin()); });
+}
+
+int LineWidthOf(std::u32string_view S) noexcept {
+  char32_t widest = 0;
+  for (char32_t c : S) widest |= c;
+  return widest < 0x100 ? 1 : widest < 0x10000 ? 2 : 4;
+}
+
+// ---- Lines ----
+
+unsigned char* TLineString::Format(unsigned char* Block, std::size_t Size, int Width) noexcept {
+  const std::uint32_t code = Width == 1 ? 0 : Width == 2 ? 1 : 2;
+  const std::uint32_t header = static_cast<std::uint32_t>(Size) | code << 30;
+  std::memcpy(Block, &header, 4);
+  return Block + 4;
+}
+
+void TLineString::Store(unsigned char* Out, std::u32string_view S, int Width) noexcept {
+  switch (Width) {
+    case 1:
+      for (char32_t c : S) *Out++ = static_cast<unsigned char>(c);
+      break;
+    case 2:
+      for (char32_t c : S) {
+        const auto unit = static_cast<char16_t>(c);
+        std::memcpy(Out, &unit, 2);
+        Out += 2;
+      }
+      break;
+    default:
+      std::memcpy(Out, S.data(), S.size() * 4);
+      break;
   }
-  if (N > max_size()) throw std::length_error("TLineString: line too long");
-  // An edited line keeps its block while the new text fits in it and does not leave most of it unused.
-  if (block_ && N <= block_->Capacity && N >= block_->Capacity / 2) {
-    block_->Size = static_cast<std::uint32_t>(N);
-    return Chars(block_);
-  }
-  void* memory = std::malloc(sizeof(Block) + N * sizeof(char32_t));
-  if (!memory) throw std::bad_alloc();
-  Release();
-  block_ = static_cast<Block*>(memory);
-  block_->Size = block_->Capacity = static_cast<std::uint32_t>(N);
-  return Chars(block_);
+}
+
+void TLineString::Release() noexcept {
+  if (bits_ && !InArena()) std::free(Block());
+  bits_ = 0;
 }
 
 void TLineString::assign(std::u32string_view S) {
@@ -36,17 +106,133 @@ void TLineString::assign(std::u32string_view S) {
     Release();
     return;
   }
-  const std::size_t n = S.size();
-  if (n > max_size()) throw std::length_error("TLineString: line too long");
-  if (block_ && n <= block_->Capacity && n >= block_->Capacity / 2) {
-    std::memmove(Chars(block_), S.data(), n * sizeof(char32_t));  // S may lie in this block
-    block_->Size = static_cast<std::uint32_t>(n);
+  if (S.size() > max_size()) throw std::length_error("TLineString: line too long");
+  const int width = LineWidthOf(S);
+  auto* block = static_cast<unsigned char*>(std::malloc(BlockBytes(S.size(), width)));
+  if (!block) throw std::bad_alloc();
+  Store(Format(block, S.size(), width), S, width);
+  Release();  // after the copy: S may lie in the old block
+  bits_ = reinterpret_cast<std::uintptr_t>(block);
+}
+
+void TLineString::assign(TLineView S) {
+  if (S.empty()) {
+    Release();
     return;
   }
-  // A new block is filled before the old one goes, so S may still lie in the old one.
-  TLineString fresh;
-  std::memcpy(fresh.assign_for_overwrite(n), S.data(), n * sizeof(char32_t));
-  swap(fresh);
+  if (S.size() > max_size()) throw std::length_error("TLineString: line too long");
+  // A view keeps its width: a narrower one would have been chosen when its text was stored, and a
+  // part of a line is stored at the whole line's width only when it needs it.
+  int width = S.width();
+  if (width > 1) {
+    char32_t widest = 0;
+    for (std::size_t i = 0; i < S.size(); ++i) widest |= S[i];
+    width = widest < 0x100 ? 1 : widest < 0x10000 ? 2 : 4;
+  }
+  auto* block = static_cast<unsigned char*>(std::malloc(BlockBytes(S.size(), width)));
+  if (!block) throw std::bad_alloc();
+  unsigned char* out = Format(block, S.size(), width);
+  if (width == S.width()) {
+    S.Visit([&](auto chars) { std::memcpy(out, chars.data(), chars.size_bytes()); });
+  } else {
+    for (std::size_t i = 0; i < S.size(); ++i) {
+      const char32_t c = S[i];
+      if (width == 1) {
+        out[i] = static_cast<unsigned char>(c);
+      } else {
+        const auto unit = static_cast<char16_t>(c);
+        std::memcpy(out + 2 * i, &unit, 2);
+      }
+    }
+  }
+  Release();
+  bits_ = reinterpret_cast<std::uintptr_t>(block);
+}
+
+// ---- Arena ----
+
+namespace {
+
+constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+// A line larger than this gets a chunk of its own, so that a chunk is not mostly left unused.
+constexpr std::size_t kLargeBlock = kChunkBytes / 8;
+
+}  // namespace
+
+TLineArena::~TLineArena() { Clear(); }
+
+void TLineArena::Clear() noexcept {
+  for (const auto& chunk : chunks_) std::free(chunk->Memory);
+  chunks_.clear();
+  current_ = nullptr;
+}
+
+namespace {
+
+template <class Chunks>
+auto ChunkAfter(Chunks& List, const unsigned char* Address) {
+  return std::upper_bound(List.begin(), List.end(), Address,
+                          [](const unsigned char* a, const auto& c) { return a < c->Memory; });
+}
+
+}  // namespace
+
+TLineArena::Chunk* TLineArena::Find(const void* Address) noexcept {
+  const auto* at = static_cast<const unsigned char*>(Address);
+  auto it = ChunkAfter(chunks_, at);
+  if (it == chunks_.begin()) return nullptr;
+  --it;
+  return at < (*it)->Memory + (*it)->Size ? it->get() : nullptr;
+}
+
+unsigned char* TLineArena::Allocate(TLineString& Line, std::size_t Size, int Width) {
+  Line.clear();
+  if (Size == 0) return nullptr;
+  if (Size > TLineString::max_size()) throw std::length_error("TLineString: line too long");
+  // Blocks start at multiples of 4: the header and wider code points are read in place.
+  const std::size_t bytes = (TLineString::BlockBytes(Size, Width) + 3) & ~std::size_t{3};
+  Chunk* chunk = current_;
+  if (bytes > kLargeBlock || !chunk || chunk->Size - chunk->Used < bytes) {
+    const std::size_t size = bytes > kLargeBlock ? bytes : kChunkBytes;
+    std::unique_ptr<unsigned char, decltype(&std::free)> memory(static_cast<unsigned char*>(std::malloc(size)),
+                                                                &std::free);
+    if (!memory) throw std::bad_alloc();
+    auto made = std::make_unique<Chunk>(Chunk{memory.get(), size, 0, 0});
+    chunk = chunks_.insert(ChunkAfter(chunks_, memory.get()), std::move(made))->get();
+    memory.release();
+    if (bytes <= kLargeBlock) current_ = chunk;
+  }
+  unsigned char* block = chunk->Memory + chunk->Used;
+  chunk->Used += bytes;
+  chunk->Live += bytes;
+  Line.bits_ = reinterpret_cast<std::uintptr_t>(block) | 1;
+  return TLineString::Format(block, Size, Width);
+}
+
+void TLineArena::Release(TLineString& Line) noexcept {
+  if (Line.InArena()) {
+    if (Chunk* chunk = Find(Line.Block())) {
+      chunk->Live -= (Line.BlockSize() + 3) & ~std::size_t{3};
+      if (chunk->Live == 0) {
+        if (current_ == chunk) current_ = nullptr;
+        std::free(chunk->Memory);
+        chunks_.erase(ChunkAfter(chunks_, chunk->Memory) - 1);
+      }
+    }
+  }
+  Line.clear();
+}
+
+std::size_t TLineArena::ReservedBytes() const noexcept {
+  std::size_t bytes = 0;
+  for (const auto& chunk : chunks_) bytes += chunk->Size;
+  return bytes;
+}
+
+std::size_t TLineArena::LiveBytes() const noexcept {
+  std::size_t bytes = 0;
+  for (const auto& chunk : chunks_) bytes += chunk->Live;
+  return bytes;
 }
 
 }  // namespace lab

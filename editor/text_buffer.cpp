@@ -1,8 +1,6 @@
 #include "editor/text_buffer.h"
 
 #include <algorithm>
-#include <cstring>
-#include <new>
 #include <utility>
 
 #include "editor/edit_exceptions.h"
@@ -36,34 +34,32 @@ void TCodeEditStringList::SetUpdateState(bool Updating) {
 // ---- Reading ----
 
 std::string TCodeEditStringList::Get(int Index) const {
-  return ValidIndex(Index) ? Utf8Encode(list_[static_cast<std::size_t>(Index)].String) : std::string();
+  std::string text;
+  if (ValidIndex(Index)) list_[Index].String.view().AppendUtf8(text);
+  return text;
 }
 
-std::u32string_view TCodeEditStringList::GetLine(int Index) const {
-  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].String.view() : std::u32string_view();
+std::u32string TCodeEditStringList::GetLine(int Index) const {
+  return ValidIndex(Index) ? list_[Index].String.str() : std::u32string();
 }
 
-TObject* TCodeEditStringList::GetObject(int Index) const {
-  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].Object : nullptr;
+TLineView TCodeEditStringList::LineView(int Index) const {
+  return ValidIndex(Index) ? list_[Index].String.view() : TLineView();
 }
 
-TCodeEditRange TCodeEditStringList::Ranges(int Index) const {
-  return ValidIndex(Index) ? list_[static_cast<std::size_t>(Index)].Range : 0;
-}
+TObject* TCodeEditStringList::GetObject(int Index) const { return ValidIndex(Index) ? list_[Index].Object : nullptr; }
+
+TCodeEditRange TCodeEditStringList::Ranges(int Index) const { return ValidIndex(Index) ? list_[Index].Range : 0; }
 
 std::string TCodeEditStringList::GetTextStr() const {
-  std::size_t size = list_.empty() ? 0 : 2 * (list_.size() - 1);
-  for (const TCodeEditStringRec& rec : list_) size += rec.String.size();
+  const int n = GetCount();
+  std::size_t size = n == 0 ? 0 : 2 * static_cast<std::size_t>(n - 1);
+  for (int i = 0; i < n; ++i) size += list_[i].String.view().Utf8Size();
   std::string text;
-  text.reserve(size);  // exact for ASCII; other text grows once or twice
-  for (std::size_t i = 0; i < list_.size(); ++i) {
+  text.reserve(size);
+  for (int i = 0; i < n; ++i) {
     if (i > 0) text += "\r\n";
-    for (char32_t c : list_[i].String.view()) {
-      if (c < 0x80)
-        text.push_back(static_cast<char>(c));
-      else
-        Utf8Append(text, c);
-    }
+    list_[i].String.view().AppendUtf8(text);
   }
   return text;
 }
@@ -72,53 +68,20 @@ std::string TCodeEditStringList::GetTextStr() const {
 
 void TCodeEditStringList::SetCapacity(int NewCapacity) {
   if (NewCapacity < GetCount()) throw EListError("Stringlist capacity cannot be smaller than count");
-  if (NewCapacity == GetCapacity()) return;
-  std::vector<TCodeEditStringRec> resized;
-  resized.reserve(static_cast<std::size_t>(NewCapacity));
-  std::move(list_.begin(), list_.end(), std::back_inserter(resized));
-  list_.swap(resized);
+  list_.SetCapacity(NewCapacity);
 }
 
 void TCodeEditStringList::Grow() {
   const int capacity = GetCapacity();
   if (GetCount() < capacity) return;
-  list_.reserve(static_cast<std::size_t>(capacity + (capacity > 64 ? capacity / 4 : 16)));
-}
-
-// ---- Shifting records ----
-
-// A record is moved bytewise: its line is one pointer to a block that nothing else points at, and its
-// other fields are plain values. A line inserted into or deleted from the middle of a large text thus
-// moves the records behind it at memory speed.
-
-void TCodeEditStringList::OpenRecords(int Index, int Count) {
-  const std::size_t at = static_cast<std::size_t>(Index), n = static_cast<std::size_t>(Count);
-  const std::size_t behind = list_.size() - at;
-  list_.resize(list_.size() + n);  // empty records, which own nothing and may be overwritten
-  TCodeEditStringRec* const first = list_.data() + at;
-  std::memmove(static_cast<void*>(first + n), first, behind * sizeof(TCodeEditStringRec));
-  // The vacated slots hold copies of records that now live further on: they are built over, not destroyed.
-  for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(first + i)) TCodeEditStringRec();
-}
-
-void TCodeEditStringList::EraseRecords(int Index, int Count) {
-  const std::size_t at = static_cast<std::size_t>(Index), n = static_cast<std::size_t>(Count);
-  const std::size_t behind = list_.size() - at - n;
-  TCodeEditStringRec* const first = list_.data() + at;
-  std::destroy_n(first, n);
-  std::memmove(static_cast<void*>(first), first + n, behind * sizeof(TCodeEditStringRec));
-  // The last n slots hold copies of records that moved down: empty records go over them, for the
-  // vector to destroy.
-  for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(first + behind + i)) TCodeEditStringRec();
-  list_.resize(list_.size() - n);
+  list_.SetCapacity(capacity + (capacity > 64 ? capacity / 4 : 16));
 }
 
 // ---- Adding and inserting ----
 
 void TCodeEditStringList::InsertItem(int Index, TLineString S, TObject* AObject) {
   Grow();
-  OpenRecords(Index, 1);
-  TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
+  TCodeEditStringRec& rec = *list_.Open(Index, 1);
   rec.String = std::move(S);
   rec.Object = AObject;
   index_of_longest_line_ = -1;
@@ -133,7 +96,7 @@ int TCodeEditStringList::AddObject(const std::string& S, TObject* AObject) {
   return index;
 }
 
-int TCodeEditStringList::AddLine(std::u32string S) {
+int TCodeEditStringList::AddLine(std::u32string_view S) {
   const int index = GetCount();
   Updating([&] { InsertItem(index, TLineString(S), nullptr); });
   return index;
@@ -146,7 +109,7 @@ void TCodeEditStringList::InsertObject(int Index, const std::string& S, TObject*
   Updating([&] { InsertItem(Index, TLineString(Utf8Decode(S)), AObject); });
 }
 
-void TCodeEditStringList::InsertLine(int Index, std::u32string S) {
+void TCodeEditStringList::InsertLine(int Index, std::u32string_view S) {
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
   Updating([&] { InsertItem(Index, TLineString(S), nullptr); });
 }
@@ -157,14 +120,19 @@ void TCodeEditStringList::AddStrings(TStrings* Strings) {
   Updating([&] {
     const int first = GetCount();
     const int wanted = (first + n + 15) / 16 * 16;
-    if (wanted > GetCapacity()) list_.reserve(static_cast<std::size_t>(wanted));
+    if (wanted > GetCapacity()) list_.SetCapacity(wanted);
     auto* same_kind = dynamic_cast<TCodeEditStringList*>(Strings);
     for (int i = 0; i < n; ++i) {
-      // The capacity was raised above, so lines read from this very list stay where they are.
-      TCodeEditStringRec rec;
-      rec.String.assign(same_kind ? same_kind->GetLine(i) : std::u32string_view(Utf8Decode(Strings->Strings(i))));
-      rec.Object = Strings->Objects(i);
-      list_.push_back(std::move(rec));
+      // Each line is copied before its record is opened: the source may be this very list.
+      TLineString line;
+      if (same_kind)
+        line.assign(same_kind->LineView(i));
+      else
+        line.assign(Utf8Decode(Strings->Strings(i)));
+      TObject* object = Strings->Objects(i);
+      TCodeEditStringRec& rec = *list_.Open(GetCount(), 1);
+      rec.String = std::move(line);
+      rec.Object = object;
     }
     index_of_longest_line_ = -1;
     if (OnInserted) OnInserted(this, first, n);
@@ -175,14 +143,13 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
   if (NumLines <= 0) return;
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
   Updating([&] {
-    const std::size_t wanted = list_.size() + static_cast<std::size_t>(NumLines);
-    if (wanted > list_.capacity()) list_.reserve(wanted);
-    OpenRecords(Index, NumLines);
-    for (int i = Index; i < Index + NumLines; ++i) {
-      TCodeEditStringRec& rec = list_[static_cast<std::size_t>(i)];
-      rec.Range = 0;
-      rec.ExpandedLength = 0;
-      rec.Flags = 0;
+    const int wanted = GetCount() + NumLines;
+    if (wanted > GetCapacity()) list_.SetCapacity(wanted);
+    TCodeEditStringRec* first = list_.Open(Index, NumLines);
+    for (int i = 0; i < NumLines; ++i) {
+      first[i].Range = 0;
+      first[i].ExpandedLength = 0;
+      first[i].Flags = 0;
     }
     index_of_longest_line_ = -1;
     if (OnInserted) OnInserted(this, Index, NumLines);
@@ -191,15 +158,18 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
 
 // ---- Replacing ----
 
-void TCodeEditStringList::PutItem(int Index, std::u32string_view S) {
+template <class Chars>
+void TCodeEditStringList::PutItem(int Index, Chars S) {
   if (Index == GetCount()) {
     Updating([&] { InsertItem(Index, TLineString(S), nullptr); });
     return;
   }
   if (!ValidIndex(Index)) ListIndexError(Index);
   Updating([&] {
-    TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
-    rec.String.assign(S);
+    TCodeEditStringRec& rec = list_[Index];
+    TLineString line(S);  // made first: S may be a view of the line it replaces
+    list_.ReleaseLine(rec);
+    rec.String = std::move(line);
     rec.ExpandedLength = -1;
     rec.Flags = sfExpandedLengthUnknown;
     index_of_longest_line_ = -1;
@@ -207,18 +177,18 @@ void TCodeEditStringList::PutItem(int Index, std::u32string_view S) {
   });
 }
 
-void TCodeEditStringList::Put(int Index, const std::string& S) { PutItem(Index, Utf8Decode(S)); }
+void TCodeEditStringList::Put(int Index, const std::string& S) { PutItem(Index, std::u32string_view(Utf8Decode(S))); }
 
-void TCodeEditStringList::PutLine(int Index, std::u32string S) { PutItem(Index, S); }
+void TCodeEditStringList::PutLine(int Index, std::u32string_view S) { PutItem(Index, S); }
 
 void TCodeEditStringList::PutObject(int Index, TObject* AObject) {
   if (!ValidIndex(Index)) ListIndexError(Index);
-  list_[static_cast<std::size_t>(Index)].Object = AObject;
+  list_[Index].Object = AObject;
 }
 
 void TCodeEditStringList::SetRanges(int Index, TCodeEditRange Value) {
   if (!ValidIndex(Index)) ListIndexError(Index);
-  list_[static_cast<std::size_t>(Index)].Range = Value;
+  list_[Index].Range = Value;
 }
 
 // ---- Deleting ----
@@ -226,7 +196,7 @@ void TCodeEditStringList::SetRanges(int Index, TCodeEditRange Value) {
 void TCodeEditStringList::Delete(int Index) {
   if (!ValidIndex(Index)) ListIndexError(Index);
   Updating([&] {
-    EraseRecords(Index, 1);
+    list_.Erase(Index, 1);
     index_of_longest_line_ = -1;
     if (OnDeleted) OnDeleted(this, Index, 1);
   });
@@ -238,16 +208,16 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
   NumLines = std::min(NumLines, GetCount() - Index);
   if (NumLines <= 0) return;  // from Count on there is nothing to delete
   Updating([&] {
-    EraseRecords(Index, NumLines);
+    list_.Erase(Index, NumLines);
     index_of_longest_line_ = -1;
     if (OnDeleted) OnDeleted(this, Index, NumLines);
   });
 }
 
 void TCodeEditStringList::Clear() {
-  if (list_.empty()) return;
+  if (GetCount() == 0) return;
   Updating([&] {
-    std::vector<TCodeEditStringRec>().swap(list_);
+    list_.Clear();
     index_of_longest_line_ = -1;
     if (OnCleared) OnCleared(this);
   });
@@ -257,7 +227,7 @@ void TCodeEditStringList::Exchange(int Index1, int Index2) {
   if (!ValidIndex(Index1)) ListIndexError(Index1);
   if (!ValidIndex(Index2)) ListIndexError(Index2);
   Updating([&] {
-    std::swap(list_[static_cast<std::size_t>(Index1)], list_[static_cast<std::size_t>(Index2)]);
+    std::swap(list_[Index1], list_[Index2]);
     if (index_of_longest_line_ == Index1)
       index_of_longest_line_ = Index2;
     else if (index_of_longest_line_ == Index2)
@@ -273,7 +243,8 @@ void TCodeEditStringList::SetTabWidth(int Value) {
   tab_width_ = Value;
   convert_tabs_proc_ = GetBestConvertTabsProc(Value);
   index_of_longest_line_ = -1;
-  for (TCodeEditStringRec& rec : list_) {
+  for (int i = 0; i < GetCount(); ++i) {
+    TCodeEditStringRec& rec = list_[i];
     rec.ExpandedLength = -1;
     rec.Flags = static_cast<std::uint8_t>((rec.Flags & ~sfHasNoTabs) | sfExpandedLengthUnknown);
   }
@@ -282,18 +253,19 @@ void TCodeEditStringList::SetTabWidth(int Value) {
 int TCodeEditStringList::ComputeExpandedLength(const TCodeEditStringRec& Rec) const {
   // Every expander makes a tab reach the next stop, so the length needs no expanded copy.
   int before;
-  const bool has_tabs = GetHasTabs(Rec.String, before);
-  Rec.ExpandedLength = has_tabs ? GetExpandedLength(Rec.String, tab_width_) : static_cast<int>(Rec.String.size());
+  const TLineView line = Rec.String.view();
+  const bool has_tabs = GetHasTabs(line, before);
+  Rec.ExpandedLength = has_tabs ? GetExpandedLength(line, tab_width_) : static_cast<int>(line.size());
   Rec.Flags = has_tabs ? sfHasTabs : sfHasNoTabs;
   return Rec.ExpandedLength;
 }
 
 std::u32string TCodeEditStringList::ExpandedStrings(int Index) const {
   if (!ValidIndex(Index)) return std::u32string();
-  const TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
+  const TCodeEditStringRec& rec = list_[Index];
   if (rec.Flags & sfHasNoTabs) return rec.String.str();
   bool has_tabs;
-  std::u32string expanded = convert_tabs_proc_(rec.String, tab_width_, has_tabs);
+  std::u32string expanded = convert_tabs_proc_(rec.String.str(), tab_width_, has_tabs);
   rec.ExpandedLength = static_cast<std::int32_t>(expanded.size());
   rec.Flags = has_tabs ? sfHasTabs : sfHasNoTabs;
   return expanded;
@@ -301,21 +273,21 @@ std::u32string TCodeEditStringList::ExpandedStrings(int Index) const {
 
 int TCodeEditStringList::ExpandedStringLengths(int Index) const {
   if (!ValidIndex(Index)) return 0;
-  const TCodeEditStringRec& rec = list_[static_cast<std::size_t>(Index)];
+  const TCodeEditStringRec& rec = list_[Index];
   if (rec.ExpandedLength >= 0) return rec.ExpandedLength;
   return ComputeExpandedLength(rec);
 }
 
 int TCodeEditStringList::LengthOfLongestLine() const {
-  if (list_.empty()) return 0;
+  if (GetCount() == 0) return 0;
   if (index_of_longest_line_ < 0) {
     int longest = -1;
-    for (std::size_t i = 0; i < list_.size(); ++i) {
+    for (int i = 0; i < GetCount(); ++i) {
       const TCodeEditStringRec& rec = list_[i];
       const int length = rec.ExpandedLength >= 0 ? rec.ExpandedLength : ComputeExpandedLength(rec);
       if (length > longest) {
         longest = length;
-        index_of_longest_line_ = static_cast<int>(i);
+        index_of_longest_line_ = i;
       }
     }
   }

@@ -1,8 +1,11 @@
 #pragma once
-// TCodeEditStringList: the editor's line list. It keeps each line as UTF-32 with a cached tab-expanded
-// length and a highlighter state, reports every structural change through its own events, and loads
-// and saves text with CR LF, LF or CR line breaks. The TStrings surface (Strings, Text, Add, ...) is
-// UTF-8; the editor itself works on the UTF-32 lines (GetLine, PutLine, ...).
+// TCodeEditStringList: the editor's line list. It keeps each line's code points (one, two or four
+// bytes each, by the line's widest) with a cached tab-expanded length and a highlighter state,
+// reports every structural change through its own events, and loads and saves text with CR LF, LF or
+// CR line breaks. The TStrings surface (Strings, Text, Add, ...) is UTF-8; the editor itself works on
+// code points (GetLine, LineView, PutLine, ...). The records lie in one array with a gap at the last
+// edit (line_records.h), so lines inserted or deleted near the last edit cost the same in a text of
+// any length.
 
 #include <cstdint>
 #include <functional>
@@ -10,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/line_records.h"
 #include "editor/line_string.h"
 #include "editor/text_routines.h"
 #include "platform/rtl/string_list.h"
@@ -18,29 +22,8 @@ namespace lab {
 
 class TStream;
 
-// A highlighter's state at the end of a line; -1 is no state.
-using TCodeEditRange = std::intptr_t;
-
 // Line-break convention of loading and saving.
 enum TCodeEditFileFormat : std::uint8_t { sffDos, sffUnix, sffMac };  // CR LF, LF, CR
-
-// Flags of a line record.
-enum : std::uint8_t {
-  sfHasTabs = 0x01,
-  sfHasNoTabs = 0x02,
-  sfExpandedLengthUnknown = 0x04,
-};
-
-// 32 bytes a line besides the line's own block; the line list shifts records on insert and delete.
-struct TCodeEditStringRec {
-  TLineString String;
-  TObject* Object = nullptr;
-  TCodeEditRange Range = -1;
-  // Tab expansion is worked out on first use; both fields are caches.
-  mutable std::int32_t ExpandedLength = -1;
-  mutable std::uint8_t Flags = sfExpandedLengthUnknown;
-};
-static_assert(sizeof(TCodeEditStringRec) == 32);
 
 // Lines Index .. Index + NumLines - 1 were inserted, deleted or replaced.
 using TStringListChangeEvent = std::function<void(TObject* Sender, int Index, int NumLines)>;
@@ -75,13 +58,15 @@ class TCodeEditStringList : public TStrings {
   void SaveToStream(TStream* Stream) override;
   void SaveToFile(const std::string& FileName) override;
 
-  // ---- Lines as UTF-32 ----
-  // The line, valid until the list next changes; an empty line for an index outside the list.
-  std::u32string_view GetLine(int Index) const;
+  // ---- Lines as code points ----
+  // The line; empty for an index outside the list.
+  std::u32string GetLine(int Index) const;
+  // The line's stored code points, valid until the list next changes; empty outside the list.
+  TLineView LineView(int Index) const;
   // As Put, Add and Insert.
-  void PutLine(int Index, std::u32string S);
-  int AddLine(std::u32string S);
-  void InsertLine(int Index, std::u32string S);
+  void PutLine(int Index, std::u32string_view S);
+  int AddLine(std::u32string_view S);
+  void InsertLine(int Index, std::u32string_view S);
 
   // ---- Blocks of lines ----
   // Nothing for NumLines <= 0; the count is cut to the lines that exist from Index on.
@@ -110,7 +95,9 @@ class TCodeEditStringList : public TStrings {
   void SetAppendNewLineAtEOF(bool Value) { append_new_line_at_eof_ = Value; }
 
   // The record of a line, for the painter and the highlighter scan; the index must be valid.
-  const TCodeEditStringRec& Record(int Index) const { return list_[static_cast<std::size_t>(Index)]; }
+  const TCodeEditStringRec& Record(int Index) const { return list_[Index]; }
+  // The record array, for tests and benchmarks (the gap's place, the records moved).
+  const TLineRecords& Records() const { return list_; }
 
   // Start and end of an outermost update.
   TNotifyEvent OnChange;
@@ -122,8 +109,8 @@ class TCodeEditStringList : public TStrings {
 
  protected:
   std::string Get(int Index) const override;
-  int GetCapacity() const override { return static_cast<int>(list_.capacity()); }
-  int GetCount() const override { return static_cast<int>(list_.size()); }
+  int GetCapacity() const override { return list_.Capacity(); }
+  int GetCount() const override { return list_.Count(); }
   TObject* GetObject(int Index) const override;
   // The lines joined with CR LF, no break after the last.
   std::string GetTextStr() const override;
@@ -137,17 +124,15 @@ class TCodeEditStringList : public TStrings {
   // Runs F between BeginUpdate and EndUpdate, ending the update when F raises.
   template <class F>
   void Updating(F&& f);
+  // Room for one more record, by the growth rule.
   void Grow();
-  // Makes room for Count empty records at Index; the capacity must already hold them.
-  void OpenRecords(int Index, int Count);
-  // Drops Count records from Index on.
-  void EraseRecords(int Index, int Count);
   void InsertItem(int Index, TLineString S, TObject* AObject);
-  void PutItem(int Index, std::u32string_view S);
+  template <class Chars>
+  void PutItem(int Index, Chars S);
   void AddDecodedLines(std::string_view Text);
   int ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
 
-  std::vector<TCodeEditStringRec> list_;
+  TLineRecords list_;
   TCodeEditFileFormat file_format_ = sffDos;
   bool append_new_line_at_eof_ = false;
   // The width comes first: the expander is chosen from it when the list is made.

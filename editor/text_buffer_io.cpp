@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/edit_exceptions.h"
 #include "editor/file_writer.h"
 #include "editor/text_buffer.h"
 #include "platform/rtl/streams.h"
@@ -14,31 +15,6 @@
 namespace lab {
 
 namespace {
-
-// Appends the UTF-8 of S to Out.
-void AppendUtf8(std::string& Out, std::u32string_view S) {
-  for (char32_t c : S) {
-    if (c < 0x80)
-      Out.push_back(static_cast<char>(c));
-    else
-      Utf8Append(Out, c);
-  }
-}
-
-std::size_t Utf8Size(std::u32string_view S) {
-  std::size_t size = 0;
-  for (char32_t c : S) {
-    if (c < 0x80)
-      size += 1;
-    else if (c < 0x800)
-      size += 2;
-    else if (c < 0x10000 || c > 0x10FFFF)
-      size += 3;  // a value that UTF-8 cannot carry is written as U+FFFD
-    else
-      size += 4;
-  }
-  return size;
-}
 
 // Eight bytes at a time.
 bool IsAscii(std::string_view S) {
@@ -54,31 +30,45 @@ bool IsAscii(std::string_view S) {
   return (bits & 0x8080808080808080u) == 0;
 }
 
-// The line of Piece, decoded straight into its block, which is allocated once at its exact size: an
-// ASCII line is widened byte for byte; any other is counted first, then split as the runtime's
-// decoder splits it.
-TLineString DecodeLine(std::string_view Piece) {
-  TLineString line;
+// The line of Piece, decoded straight into a block of the arena at its exact size and width: an
+// ASCII line is copied byte for byte; any other is decoded (as the runtime's decoder splits it)
+// into Scratch first, to learn its width.
+void DecodeLine(std::string_view Piece, TLineArena& Arena, TLineString& Line, std::u32string& Scratch) {
   if (IsAscii(Piece)) {
-    char32_t* out = line.assign_for_overwrite(Piece.size());
-    for (std::size_t i = 0; i < Piece.size(); ++i) out[i] = static_cast<unsigned char>(Piece[i]);
-    return line;
+    if (unsigned char* out = Arena.Allocate(Line, Piece.size(), 1)) std::memcpy(out, Piece.data(), Piece.size());
+    return;
   }
-  const std::size_t n = Utf8Length(Piece);
-  char32_t* out = line.assign_for_overwrite(n);
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  // Decoded as the runtime's decoder splits it, with ASCII taken byte for byte.
+  Scratch.resize(Piece.size());
+  std::size_t n = 0;
+  char32_t widest = 0;
+  for (std::size_t at = 0; at < Piece.size();) {
     const auto byte = static_cast<unsigned char>(Piece[at]);
     if (byte < 0x80) {
-      out[i] = byte;
+      Scratch[n++] = byte;
       ++at;
     } else {
       std::size_t length;
-      out[i] = Utf8At(Piece, at, &length);
+      const char32_t c = Utf8At(Piece, at, &length);
+      widest |= c;
+      Scratch[n++] = c;
       at += length;
     }
   }
-  return line;
+  Scratch.resize(n);
+  const int width = widest < 0x100 ? 1 : widest < 0x10000 ? 2 : 4;
+  unsigned char* out = Arena.Allocate(Line, Scratch.size(), width);
+  if (width == 4) {
+    std::memcpy(out, Scratch.data(), Scratch.size() * 4);
+  } else if (width == 2) {
+    for (char32_t c : Scratch) {
+      const auto unit = static_cast<char16_t>(c);
+      std::memcpy(out, &unit, 2);
+      out += 2;
+    }
+  } else {
+    for (char32_t c : Scratch) *out++ = static_cast<unsigned char>(c);
+  }
 }
 
 std::string_view BreakOf(TCodeEditFileFormat Format) {
@@ -128,9 +118,17 @@ void TCodeEditStringList::AddDecodedLines(std::string_view Text) {
   }
   if (!append_new_line_at_eof_ && !Text.empty() && (Text.back() == '\r' || Text.back() == '\n'))
     pieces.emplace_back();
-  const std::size_t wanted = list_.size() + pieces.size();
-  if (wanted > list_.capacity()) list_.reserve(wanted);
-  for (std::string_view piece : pieces) InsertItem(GetCount(), DecodeLine(piece), nullptr);
+  const std::size_t wanted = static_cast<std::size_t>(GetCount()) + pieces.size();
+  if (wanted > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
+  if (static_cast<int>(wanted) > GetCapacity()) list_.SetCapacity(static_cast<int>(wanted));
+  std::u32string scratch;
+  for (std::string_view piece : pieces) {
+    const int index = GetCount();
+    TCodeEditStringRec& rec = *list_.Open(index, 1);
+    DecodeLine(piece, list_.Arena(), rec.String, scratch);
+    if (OnInserted) OnInserted(this, index, 1);
+  }
+  index_of_longest_line_ = -1;
   file_format_ = saw_cr && !saw_lf ? sffMac : saw_lf && !saw_cr ? sffUnix : sffDos;
 }
 
@@ -153,14 +151,14 @@ void TCodeEditStringList::LoadFromFile(const std::string& FileName) {
 
 void TCodeEditStringList::SaveToStream(TStream* Stream) {
   const std::string_view line_break = BreakOf(file_format_);
-  const std::size_t n = list_.size();
+  const int n = GetCount();
   std::size_t size = 0;
-  for (const TCodeEditStringRec& rec : list_) size += Utf8Size(rec.String) + line_break.size();
+  for (int i = 0; i < n; ++i) size += list_[i].String.view().Utf8Size() + line_break.size();
   if (n > 0 && !append_new_line_at_eof_) size -= line_break.size();
   std::string text;
   text.reserve(size);
-  for (std::size_t i = 0; i < n; ++i) {
-    AppendUtf8(text, list_[i].String);
+  for (int i = 0; i < n; ++i) {
+    list_[i].String.view().AppendUtf8(text);
     if (i + 1 < n || append_new_line_at_eof_) text += line_break;
   }
   Stream->WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
@@ -170,10 +168,10 @@ void TCodeEditStringList::SaveToFile(const std::string& FileName) {
   TCodeEditFileWriter writer(FileName);
   writer.SetLineBreak(file_format_);
   std::string line;
-  const std::size_t n = list_.size();
-  for (std::size_t i = 0; i < n; ++i) {
+  const int n = GetCount();
+  for (int i = 0; i < n; ++i) {
     line.clear();
-    AppendUtf8(line, list_[i].String);
+    list_[i].String.view().AppendUtf8(line);
     if (i + 1 < n || append_new_line_at_eof_)
       writer.WriteLine(line);
     else

@@ -56,12 +56,34 @@ std::u32string ConvertTabs(std::u32string_view Line, int TabWidth, bool& HasTabs
   return ExpandWith(Line, HasTabs, [&](std::size_t column) { return width - column % width; });
 }
 
-int GetExpandedLength(std::u32string_view S, int TabWidth) {
+namespace {
+
+template <class Chars>
+int ExpandedLengthOf(const Chars& S, int TabWidth) {
   if (TabWidth < 1) TabWidth = 1;
   int column = 0;
-  for (char32_t c : S)
+  for (auto c : S)
     column = c == U'\t' ? column + TabWidth - column % TabWidth : column + 1;
   return column;
+}
+
+template <class Chars>
+bool HasTabsIn(const Chars& Line, int& CharsBefore) {
+  for (std::size_t i = 0; i < Line.size(); ++i)
+    if (Line[i] == U'\t') {
+      CharsBefore = static_cast<int>(i);
+      return true;
+    }
+  CharsBefore = static_cast<int>(Line.size());
+  return false;
+}
+
+}  // namespace
+
+int GetExpandedLength(std::u32string_view S, int TabWidth) { return ExpandedLengthOf(S, TabWidth); }
+
+int GetExpandedLength(TLineView S, int TabWidth) {
+  return S.Visit([&](auto chars) { return ExpandedLengthOf(chars, TabWidth); });
 }
 
 int CharIndex2CaretPos(int Index, int TabWidth, std::u32string_view Line) {
@@ -87,6 +109,10 @@ bool GetHasTabs(std::u32string_view Line, int& CharsBefore) {
   }
   CharsBefore = static_cast<int>(at);
   return true;
+}
+
+bool GetHasTabs(TLineView Line, int& CharsBefore) {
+  return Line.Visit([&](auto chars) { return HasTabsIn(chars, CharsBefore); });
 }
 
 int StrScanForCharInSet(std::u32string_view Line, int Start, const TCodeCharSet& Chars) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "editor/line_string.h"
+
 namespace lab {
 
 // ---- Tab expansion ----
@@ -27,10 +29,12 @@ std::u32string ConvertTabs(std::u32string_view Line, int TabWidth, bool& HasTabs
 // Display length of S: a tab advances to the next multiple of TabWidth, any other character by one.
 // A TabWidth below 1 counts as 1.
 int GetExpandedLength(std::u32string_view S, int TabWidth);
+int GetExpandedLength(TLineView S, int TabWidth);
 // Display column (1-based) of character Index (1-based) of Line.
 int CharIndex2CaretPos(int Index, int TabWidth, std::u32string_view Line);
 // True when Line holds a tab; CharsBefore answers the characters before the first one.
 bool GetHasTabs(std::u32string_view Line, int& CharsBefore);
+bool GetHasTabs(TLineView Line, int& CharsBefore);
 
 // ---- Small helpers ----
 

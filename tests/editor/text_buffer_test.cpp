@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/edit_exceptions.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
 
 namespace lab {
@@ -294,6 +295,54 @@ TEST(CodeEditStringList, DestructionFiresNoEvent) {
     list.OnDeleted = [&](TObject*, int, int) { fired = true; };
   }
   EXPECT_FALSE(fired);
+}
+
+// The records keep a gap at the last edit: further edits there move no record, wherever the place is.
+TEST(CodeEditStringList, EditsAtOnePlaceMoveNoRecords) {
+  TCodeEditStringList list;
+  for (int i = 0; i < 10000; ++i) list.AddLine(U"line " + std::u32string(1, static_cast<char32_t>(U'a' + i % 26)));
+  list.InsertLine(5000, U"first edit here");
+  const std::int64_t moved = list.Records().RecordsMoved();
+  EXPECT_EQ(list.Records().GapPosition(), 5001);
+  for (int i = 0; i < 100; ++i) {
+    list.InsertLine(5001, U"typed");
+    list.Delete(5001);
+  }
+  list.InsertLines(5001, 3);
+  list.DeleteLines(5001, 3);
+  EXPECT_EQ(list.Records().RecordsMoved(), moved);
+  // Elsewhere the records in between move once.
+  list.Delete(4000);
+  EXPECT_EQ(list.Records().RecordsMoved(), moved + 1001);
+  EXPECT_EQ(list.Count(), 10000);
+  EXPECT_EQ(list.GetLine(4999), U"first edit here");
+  EXPECT_EQ(list.Capacity(), list.Records().Capacity());
+}
+
+// Loaded lines share large blocks; lines edited or deleted give their room back, and a block goes
+// once its last line is gone.
+TEST(CodeEditStringList, LoadedLinesGiveTheirRoomBack) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "device line " + std::to_string(i) + (i % 7 ? "\r\n" : " \xE6\x97\xA5\n");
+  TCodeEditStringList list;
+  TStringStream stream(text);
+  list.LoadFromStream(&stream);
+  ASSERT_EQ(list.Count(), 20001);
+  const TLineArena& arena = list.Records().Arena();
+  EXPECT_GT(arena.ReservedBytes(), 0u);
+  EXPECT_TRUE(list.Record(0).String.InArena());
+  EXPECT_EQ(list.Record(7).String.width(), 2);
+  EXPECT_EQ(list.Strings(7), "device line 7 \xE6\x97\xA5");
+  const std::size_t live = arena.LiveBytes();
+  list.SetStrings(0, "edited");
+  EXPECT_FALSE(list.Record(0).String.InArena());
+  EXPECT_LT(arena.LiveBytes(), live);
+  list.Exchange(1, 2);
+  EXPECT_EQ(list.Strings(1), "device line 2");
+  while (list.Count() > 1) list.Delete(list.Count() - 1);
+  EXPECT_EQ(arena.LiveBytes(), 0u);
+  EXPECT_EQ(arena.ReservedBytes(), 0u);
+  EXPECT_EQ(list.Strings(0), "edited");
 }
 
 // Records move bytewise when lines are inserted and deleted: every line, object and highlighter state
