@@ -5,24 +5,15 @@
 #include "platform/rtl/exceptions.h"
 
 namespace lab {
-namespace {
-
-// The file of the module that holds the crash reporter (the program, or a library it is linked into).
-const std::string& RunningModuleName() {
-  static const std::string name = GetModuleFullName(reinterpret_cast<const void*>(&RunningModuleName));
-  return name;
-}
 
 // As the loader looks a module up by name: a name with a folder must match the whole path, a bare
 // file name the file part.
-bool NamesRunningModule(const std::string& name) {
-  const std::string& running = RunningModuleName();
-  if (name.empty() || running.empty()) return false;
-  if (name.find('/') != std::string::npos) return name == running;
-  return name == ExtractFileName(running);
+bool TCrashModuleOptions::BelongsToRunningModule() const {
+  const std::string& running = RunningModuleFileName();
+  if (ModuleName_.empty() || running.empty()) return false;
+  if (ModuleName_.find('/') != std::string::npos) return ModuleName_ == running;
+  return ModuleName_ == ExtractFileName(running);
 }
-
-}  // namespace
 
 TCrashModuleOptions::TCrashModuleOptions(std::string ModuleName, bool Shared)
     : ModuleName_(std::move(ModuleName)),
@@ -58,7 +49,7 @@ const std::string& TCrashModuleOptions::GetCustomizedText(std::uint8_t Index) co
 }
 
 void TCrashModuleOptions::NotifyChange() {
-  if (UpdateCount_ < 1 && Shared_ && NamesRunningModule(ModuleName_)) Changed();
+  if (UpdateCount_ < 1 && Shared_ && BelongsToRunningModule()) Changed();
 }
 
 void TCrashModuleOptions::SetDefaults() {

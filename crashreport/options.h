@@ -70,6 +70,8 @@ class TCrashModuleOptions : public TObject {
   void EndUpdate() noexcept { --UpdateCount_; }
   // Calls Changed outside updates, for shared options of the running module.
   void NotifyChange();
+  // ModuleName names the module that holds the crash reporter.
+  bool BelongsToRunningModule() const;
 
   bool Shared() const noexcept { return Shared_; }
   std::int32_t UpdateCount() const noexcept { return UpdateCount_; }

@@ -5,13 +5,20 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
+
+#include "platform/classes/resources.h"
+#include "platform/rtl/line_breaks.h"
 
 namespace lab {
 namespace {
@@ -42,6 +49,78 @@ std::string FormatUTCOffset(int Minutes) {
   return text;
 }
 
+std::string FormatMailDate(TDateTime Value) {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  int year, month, day, hour, minute, second, msec;
+  DecodeDate(Value, year, month, day);
+  DecodeTime(Value, hour, minute, second, msec);
+  // The zone the local time had at that moment, summer time included.
+  std::tm local{};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  local.tm_isdst = -1;
+  const long offset = ::mktime(&local) == static_cast<std::time_t>(-1) ? LocalOffsetSeconds() : local.tm_gmtoff;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %s", kDays[DayOfWeek(Value) - 1], day,
+                kMonths[month - 1], year, hour, minute, second,
+                FormatUTCOffset(static_cast<int>(offset / 60)).c_str());
+  return text;
+}
+
+std::string OsReleaseValue(std::string_view Text, std::string_view Key) {
+  std::string result;
+  ForEachLine(Text, [&](std::string_view line) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos || line.substr(0, eq) != Key) return;
+    std::string_view raw = line.substr(eq + 1);
+    std::string value;
+    const char quote = !raw.empty() && (raw[0] == '"' || raw[0] == '\'') ? raw[0] : 0;
+    for (std::size_t i = quote ? 1 : 0; i < raw.size(); ++i) {
+      const char c = raw[i];
+      if (quote && c == quote) break;
+      // Inside double quotes (and unquoted) a backslash takes the next character as it is.
+      if (c == '\\' && quote != '\'' && i + 1 < raw.size()) {
+        value += raw[++i];
+        continue;
+      }
+      value += c;
+    }
+    result = std::move(value);
+  });
+  return result;
+}
+
+std::string GetWindowsVersionText() {
+  std::string name;
+  for (const char* file : {"/etc/os-release", "/usr/lib/os-release"}) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) continue;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    name = OsReleaseValue(text, "PRETTY_NAME");
+    if (name.empty()) name = OsReleaseValue(text, "NAME");
+    break;
+  }
+  struct utsname system {};
+  if (name.empty()) name = ::uname(&system) == 0 ? system.sysname : "Linux";
+  if (::uname(&system) == 0) name += std::string(" (") + system.release + ")";
+  return name;
+}
+
+const void* GetResourceData(const void* Module, std::string_view Name, std::string_view Type, std::size_t& Size) {
+  Size = 0;
+  if (Module && GetModuleBase(Module) != RunningModuleBase()) return nullptr;
+  const detail::TEmbeddedResource* resource = FindResource(Name, Type);
+  if (!resource) return nullptr;
+  Size = resource->Size;
+  return resource->Data;
+}
+
 std::string GetComputerNameText() {
   char name[HOST_NAME_MAX + 1] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
@@ -60,6 +139,21 @@ std::string GetModuleFullName(const void* Module) {
     char full[PATH_MAX];
     if (::realpath(name.c_str(), full)) name = full;
   }
+  return name;
+}
+
+const void* GetModuleBase(const void* Address) {
+  Dl_info info{};
+  return Address && ::dladdr(Address, &info) ? info.dli_fbase : nullptr;
+}
+
+const void* RunningModuleBase() {
+  static const void* const base = GetModuleBase(reinterpret_cast<const void*>(&RunningModuleBase));
+  return base;
+}
+
+const std::string& RunningModuleFileName() {
+  static const std::string name = GetModuleFullName(reinterpret_cast<const void*>(&RunningModuleBase));
   return name;
 }
 

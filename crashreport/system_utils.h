@@ -2,9 +2,12 @@
 // What the crash reporter asks of the system: time zone, computer and module names, debugger and
 // development-environment tests.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/rtl/datetime.h"
 
 namespace lab {
 
@@ -15,6 +18,20 @@ int GetUTCOffsetMinutes();
 // The zone of a mail date: sign, hours and minutes, "+0530", "-0500", "+0000".
 std::string FormatUTCOffset(int Minutes);
 
+// A mail date: "Tue, 3 Jan 2023 14:05:09 -0500" in English, with the zone the local time had then.
+std::string FormatMailDate(TDateTime Value);
+
+// The system's version text: the distribution's PRETTY_NAME, then the kernel release in brackets
+// ("Debian GNU/Linux 12 (bookworm) (6.1.0-18-amd64)").
+std::string GetWindowsVersionText();
+// The value of Key in os-release text (KEY=value lines, the value plain or quoted with shell escapes);
+// empty when missing.
+std::string OsReleaseValue(std::string_view Text, std::string_view Key);
+
+// The bytes of a named resource of the module that holds the crash reporter (Module nullptr, or an
+// address inside it); nullptr and Size 0 when there is none.
+const void* GetResourceData(const void* Module, std::string_view Name, std::string_view Type, std::size_t& Size);
+
 // The host name.
 std::string GetComputerNameText();
 
@@ -22,6 +39,11 @@ std::string GetComputerNameText();
 // program). Empty when the address lies in no loaded module.
 std::string GetModuleFullName(const void* Module);
 inline bool IsValidModule(const void* Module) { return !GetModuleFullName(Module).empty(); }
+// The load address of the module that holds Address; nullptr when it lies in none.
+const void* GetModuleBase(const void* Address);
+// The module that holds the crash reporter (the program, or a library it is linked into).
+const void* RunningModuleBase();
+const std::string& RunningModuleFileName();
 
 // A program never runs inside the development environment here.
 inline bool IsRunningInIDE() { return false; }

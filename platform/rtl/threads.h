@@ -86,6 +86,8 @@ class TThread : public TObject {
   TNotifyEvent OnTerminate;
 
   static void Synchronize(TThread* thread, const TThreadMethod& method);
+  // The routine every thread of this class starts in (the crash reporter recognises its frames).
+  static const void* ThreadProcedure() noexcept { return reinterpret_cast<const void*>(&TThread::Run); }
 
  protected:
   virtual void Execute() = 0;

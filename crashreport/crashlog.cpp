@@ -1,0 +1,77 @@
+#include "crashreport/crashlog.h"
+
+#include "crashreport/file_utils.h"
+#include "crashreport/process_control.h"
+#include "crashreport/system_utils.h"
+#include "crashreport/unit_sections.h"
+#include "platform/classes/class_registry.h"
+
+namespace lab {
+namespace {
+
+TCrashLogList* g_list = nullptr;
+
+void InitExceptionLog() {
+  CreateCrashLogList();
+  TCrashProcessState& state = CrashState();
+  state.ErrorTimes->Clear();
+  state.TerminateRequested = false;
+  RecordStartupFolder();
+  InitThreadCodeAddresses();
+  RegisterClasses<TCrashLog>();
+  SetCrashLogEnabled(true);
+}
+
+void DoneExceptionLog() {
+  SetCrashLogEnabled(false);
+  FreeCrashLogList();
+  CrashState().ErrorTimes->Clear();
+}
+
+void StartCrashLog() { SafeUnitSection(&InitExceptionLog, "CrExceptLog.Init"); }
+void EndCrashLog() { SafeUnitSection(&DoneExceptionLog, "CrExceptLog.Done"); }
+
+}  // namespace
+
+constinit const TUnit CrashLogUnit{"CrExceptLog", &StartCrashLog, &EndCrashLog};
+
+TCrashLogList* CrashLogList() noexcept { return g_list; }
+
+void CreateCrashLogList() {
+  if (!g_list) g_list = new TCrashLogList;
+}
+
+void FreeCrashLogList() noexcept {
+  delete g_list;
+  g_list = nullptr;
+}
+
+TCrashLog::TListEntry::TListEntry(TCrashLog* Log) : log_(Log) {
+  if (g_list) g_list->Add(log_);
+}
+
+TCrashLog::TListEntry::~TListEntry() {
+  if (g_list) g_list->Remove(log_);
+}
+
+TCrashLog::TCrashLog(TComponent* AOwner) : TComponent(AOwner), list_entry_(this) {
+  if (!IsCrashLogActivated())
+    throw CrashLogNotPresents(
+        "\r\nCannot use a 'TCrashLog' component in module \"%s\", without activate CrashLog.\r\n"
+        "To activate CrashLog use the new IDE \"Project/CrashLog Options...\" menu.",
+        ExtractFileName(RunningModuleFileName()));
+}
+
+TCrashLog::~TCrashLog() = default;
+
+void TCrashLog::DeclareProperties(TPropertyDeclarer<TCrashLog>& P) {
+  P.Property("OnExceptionNotify", &TCrashLog::OnExceptionNotify);
+  P.Property("OnExceptionActionNotify", &TCrashLog::OnExceptionActionNotify);
+  P.Property("OnExceptionErrorNotify", &TCrashLog::OnExceptionErrorNotify);
+  P.Property("OnPasswordRequest", &TCrashLog::OnPasswordRequest);
+  P.Property("OnCustomDataRequest", &TCrashLog::OnCustomDataRequest);
+  P.Property("OnAttachedFilesRequest", &TCrashLog::OnAttachedFilesRequest);
+  P.Property("OnCustomFieldsRequest", &TCrashLog::OnCustomFieldsRequest);
+}
+
+}  // namespace lab

@@ -1,0 +1,150 @@
+#pragma once
+// A GUI the crash reporter can be tested against: windows, messages, boxes and the clipboard as
+// plain data, and every call recorded. It puts itself in place while it exists.
+
+#include <cstdint>
+#include <deque>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "crashreport/crash_gui.h"
+#include "platform/controls/dialogs.h"
+
+namespace lab::testing {
+
+class TFakeCrashGui : public TCrashGui {
+ public:
+  struct TWindow {
+    win::HWND Handle = nullptr;
+    TCrashWindowInfo Info;
+    std::string ClassName;
+    std::string Text;
+    bool Iconic = false;
+  };
+  struct TBox {
+    std::string Text;
+    std::string Caption;
+    win::UINT Flags = 0;
+  };
+
+  TFakeCrashGui() : previous_(SetCrashGui(this)) {}
+  ~TFakeCrashGui() override { SetCrashGui(previous_); }
+  TFakeCrashGui(const TFakeCrashGui&) = delete;
+  TFakeCrashGui& operator=(const TFakeCrashGui&) = delete;
+
+  static win::HWND Handle(std::uintptr_t Number) { return reinterpret_cast<win::HWND>(Number); }
+  // Adds a window below those already there.
+  TWindow& Add(std::uintptr_t Number, std::uint32_t ProcessID) {
+    TWindow w;
+    w.Handle = Handle(Number);
+    w.Info.ProcessID = ProcessID;
+    w.Info.Visible = true;
+    Windows.push_back(w);
+    return Windows.back();
+  }
+
+  std::vector<TWindow> Windows;  // the top-most first
+  win::HWND Focused = nullptr;
+  win::HWND Foreground = nullptr;
+  win::HWND Popup = nullptr;  // the last active popup of every window, when set
+  std::set<win::HWND> Answering;
+  std::deque<win::MSG> Queue;
+  std::vector<win::MSG> Posted, Dispatched;
+  std::vector<std::pair<win::HWND, int>> Shown;
+  std::vector<win::HWND> MadeForeground;
+  std::vector<TBox> Boxes;
+  int BoxAnswer = win::IDOK;
+  std::vector<std::string> Clipboard;
+  int Beeps = 0;
+  TRect Screen{0, 0, 640, 480};
+  std::uint32_t ScreenColor = 0xFF336699;
+  const void* Cursor = nullptr;
+  TPoint Mouse;
+
+  std::vector<win::HWND> TopLevelWindows() override {
+    std::vector<win::HWND> handles;
+    for (const TWindow& w : Windows) handles.push_back(w.Handle);
+    return handles;
+  }
+  bool GetWindowInfo(win::HWND Window, TCrashWindowInfo& Info) override {
+    const TWindow* w = Find(Window);
+    if (w) Info = w->Info;
+    return w != nullptr;
+  }
+  win::HWND FocusedWindow() override { return Focused; }
+  win::HWND ForegroundWindow() override { return Foreground; }
+  std::string WindowClassName(win::HWND Window) override {
+    const TWindow* w = Find(Window);
+    return w ? w->ClassName : std::string();
+  }
+  std::string WindowText(win::HWND Window) override {
+    const TWindow* w = Find(Window);
+    return w ? w->Text : std::string();
+  }
+  bool IsIconic(win::HWND Window) override {
+    const TWindow* w = Find(Window);
+    return w && w->Iconic;
+  }
+  win::HWND LastActivePopup(win::HWND Owner) override { return Popup ? Popup : Owner; }
+  bool PostMessage(win::HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) override {
+    win::MSG m;
+    m.hwnd = Window;
+    m.message = Msg;
+    m.wParam = WParam;
+    m.lParam = LParam;
+    Posted.push_back(m);
+    Queue.push_back(m);
+    return true;
+  }
+  bool ShowWindow(win::HWND Window, int Cmd) override {
+    Shown.emplace_back(Window, Cmd);
+    return true;
+  }
+  bool SetForegroundWindow(win::HWND Window) override {
+    MadeForeground.push_back(Window);
+    Foreground = Window;
+    return true;
+  }
+  const void* CurrentCursor() override { return Cursor; }
+  TPoint CursorPos() override { return Mouse; }
+
+  bool Ping(win::HWND Window, unsigned) override { return Answering.count(Window) != 0; }
+  bool PeekMessage(win::MSG& Msg) override {
+    if (Queue.empty()) return false;
+    Msg = Queue.front();
+    Queue.pop_front();
+    return true;
+  }
+  void DispatchMessage(const win::MSG& Msg) override { Dispatched.push_back(Msg); }
+  void Beep() override { ++Beeps; }
+
+  TRect ScreenRect() override { return Screen; }
+  bool CopyScreenPixels(const TRect& Area, TCrashPicture& Picture) override {
+    Picture.Area = Area;
+    Picture.Pixels.assign(static_cast<std::size_t>(Area.Width()) * static_cast<std::size_t>(Area.Height()),
+                          ScreenColor);
+    return !Area.IsEmpty();
+  }
+
+  int MessageBox(const std::string& Text, const std::string& Caption, win::UINT Flags) override {
+    Boxes.push_back(TBox{Text, Caption, Flags});
+    return BoxAnswer;
+  }
+  bool SetClipboardText(const std::string& Text) override {
+    Clipboard.push_back(Text);
+    return true;
+  }
+
+ private:
+  const TWindow* Find(win::HWND Window) const {
+    for (const TWindow& w : Windows)
+      if (w.Handle == Window) return &w;
+    return nullptr;
+  }
+
+  TCrashGui* previous_;
+};
+
+}  // namespace lab::testing

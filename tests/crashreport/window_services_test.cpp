@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "crashreport/crash_gui.h"
+#include "crashreport/window_services.h"
+#include "fake_crash_gui.h"
+#include "platform/controls/clipboard.h"
+#include "platform/controls/message_queue.h"
+#include "platform/controls/messages.h"
+#include "platform/controls/painting.h"
+#include "platform/controls/window_manager.h"
+#include "platform/controls/window_styles.h"
+#include "platform/graphics/gdi_objects.h"
+
+namespace lab {
+namespace {
+
+using testing::TFakeCrashGui;
+const std::uint32_t kPid = static_cast<std::uint32_t>(::getpid());
+
+TEST(WindowServices, TheMainWindowIsTheFirstCandidate) {
+  TFakeCrashGui gui;
+  gui.Add(1, kPid + 1);                                     // another process
+  gui.Add(2, kPid).Info.Visible = false;                   // hidden
+  gui.Add(3, kPid).Info.ExStyle = win::WS_EX_TOOLWINDOW;   // a tool window
+  gui.Add(4, kPid).Info.Owner = TFakeCrashGui::Handle(9);  // owned by an ordinary window
+  gui.Add(9, kPid);
+  EXPECT_EQ(FindProcessMainWindow(kPid), TFakeCrashGui::Handle(9));
+
+  // Owned by a tool window that has no owner itself: a candidate.
+  gui.Windows[3].Info.Owner = TFakeCrashGui::Handle(3);
+  EXPECT_EQ(FindProcessMainWindow(kPid), TFakeCrashGui::Handle(4));
+  // A tool window marked as an application window is one too.
+  gui.Windows[2].Info.ExStyle |= win::WS_EX_APPWINDOW;
+  EXPECT_EQ(FindProcessMainWindow(kPid), TFakeCrashGui::Handle(3));
+  EXPECT_EQ(FindProcessMainWindow(kPid + 1), TFakeCrashGui::Handle(1));
+  EXPECT_EQ(FindProcessMainWindow(kPid + 2), nullptr);
+}
+
+TEST(WindowServices, ActivatingRestoresAMinimisedWindowOrRaisesItsPopup) {
+  TFakeCrashGui gui;
+  gui.Add(5, kPid).Iconic = true;
+  win::MSG waiting;
+  waiting.message = win::WM_USER + 7;
+  gui.Queue.push_back(waiting);
+  ActivateWindow();
+  ASSERT_EQ(gui.Posted.size(), 1u);
+  EXPECT_EQ(gui.Posted[0].message, win::WM_SYSCOMMAND);
+  EXPECT_EQ(gui.Posted[0].wParam, win::SC_RESTORE);
+  ASSERT_EQ(gui.Dispatched.size(), 1u);  // one pending message is served
+  EXPECT_EQ(gui.Dispatched[0].message, win::WM_USER + 7u);
+  ASSERT_EQ(gui.Shown.size(), 1u);
+  EXPECT_EQ(gui.Shown[0].second, win::SW_SHOW);
+  EXPECT_EQ(gui.MadeForeground, std::vector<win::HWND>{TFakeCrashGui::Handle(5)});
+
+  gui.Windows[0].Iconic = false;
+  gui.MadeForeground.clear();
+  gui.Popup = TFakeCrashGui::Handle(6);
+  ActivateWindow();
+  EXPECT_EQ(gui.MadeForeground, std::vector<win::HWND>{TFakeCrashGui::Handle(6)});
+  ActivateWindow();  // already in front
+  EXPECT_EQ(gui.MadeForeground.size(), 1u);
+}
+
+TEST(WindowServices, OneMessageAtATimeAndQuitIsNotDispatched) {
+  TFakeCrashGui gui;
+  EXPECT_FALSE(ProcessOneMessage());
+  win::MSG quit, paint;
+  quit.message = win::WM_QUIT;
+  paint.message = win::WM_PAINT;
+  gui.Queue = {quit, paint};
+  EXPECT_TRUE(ProcessOneMessage());
+  EXPECT_TRUE(gui.Dispatched.empty());
+  EXPECT_TRUE(ProcessOneMessage());
+  ASSERT_EQ(gui.Dispatched.size(), 1u);
+  EXPECT_EQ(gui.Dispatched[0].message, win::WM_PAINT);
+}
+
+TEST(WindowServices, ClipboardAndWindowSnapshot) {
+  TFakeCrashGui gui;
+  CopyTextToClipboard("");
+  CopyTextToClipboard("report");
+  EXPECT_EQ(gui.Clipboard, std::vector<std::string>{"report"});
+
+  gui.Add(1, kPid);
+  gui.Add(2, kPid + 1);
+  SnapshotWindows();
+  gui.Add(3, kPid);
+  EXPECT_FALSE(IsNewWindow(TFakeCrashGui::Handle(1)));
+  EXPECT_TRUE(IsNewWindow(TFakeCrashGui::Handle(2)));  // another process's window is not recorded
+  EXPECT_TRUE(IsNewWindow(TFakeCrashGui::Handle(3)));
+  EXPECT_TRUE(IsOwnProcessWindow(TFakeCrashGui::Handle(3)));
+  EXPECT_FALSE(IsOwnProcessWindow(TFakeCrashGui::Handle(2)));
+  EXPECT_FALSE(IsOwnProcessWindow(TFakeCrashGui::Handle(77)));
+}
+
+// The framework's own GUI, on the headless back-end.
+class FrameworkGui : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (win::HWND w : windows_) wm::DestroyWindow(w);
+  }
+  win::HWND Make(win::DWORD ExStyle, int X, int Y, int W, int H, win::HWND Owner = nullptr) {
+    win::HWND w = wm::CreateWindowEx(ExStyle, "CrashGuiTest", "Test window", win::WS_OVERLAPPED | win::WS_VISIBLE,
+                                     X, Y, W, H, Owner, 0);
+    windows_.push_back(w);
+    return w;
+  }
+
+  std::vector<win::HWND> windows_;
+};
+
+TEST_F(FrameworkGui, FindsTheMainWindowAndItsPixels) {
+  TCrashGui& gui = CrashGui();
+  win::HWND tool = Make(win::WS_EX_TOOLWINDOW, 0, 0, 50, 50);
+  win::HWND main = Make(0, 100, 50, 40, 30);
+  TCrashWindowInfo info;
+  ASSERT_TRUE(gui.GetWindowInfo(main, info));
+  EXPECT_EQ(info.ProcessID, kPid);
+  EXPECT_TRUE(info.Visible);
+  EXPECT_EQ(info.Bounds, (TRect{100, 50, 140, 80}));
+  EXPECT_EQ(gui.WindowText(main), "Test window");
+  EXPECT_EQ(FindProcessMainWindow(kPid), main);
+  EXPECT_NE(FindProcessMainWindow(kPid), tool);
+
+  TGdiBitmap* surface = wm::WindowSurface(main);
+  ASSERT_NE(surface, nullptr);
+  surface->BeginDirect();
+  surface->Row(5)[7] = 0xFF123456;
+  surface->EndDirect();
+  TCrashPicture picture;
+  ASSERT_TRUE(gui.CopyScreenPixels(TRect{90, 40, 150, 90}, picture));
+  EXPECT_EQ(picture.Width(), 60);
+  EXPECT_EQ(picture.Pixels[static_cast<std::size_t>(15 * 60 + 17)], 0xFF123456u);
+  EXPECT_EQ(picture.Pixels[0], 0xFF000000u);  // no window there
+}
+
+TEST_F(FrameworkGui, PingAnswersOnlyWhileTheLoopRuns) {
+  std::atomic<win::HWND> window{nullptr};
+  std::atomic<bool> pump{false}, stop{false};
+  std::thread owner([&] {
+    window = wm::CreateWindowEx(0, "CrashGuiPing", "", 0, 0, 0, 10, 10, nullptr, 0);
+    while (!pump) std::this_thread::yield();  // stuck: serves nothing
+    while (!stop) {
+      win::MSG msg;
+      while (wm::PeekMessage(msg, nullptr, 0, 0, wm::PM_REMOVE)) wm::DispatchMessage(msg);
+      std::this_thread::yield();
+    }
+    wm::DestroyWindow(window);
+  });
+  while (!window) std::this_thread::yield();
+  EXPECT_FALSE(CrashGui().Ping(window, 30));
+  pump = true;
+  EXPECT_TRUE(CrashGui().Ping(window, 10000));
+  stop = true;
+  owner.join();
+}
+
+TEST_F(FrameworkGui, TextGoesToTheClipboard) {
+  CopyTextToClipboard("crash report\r\nline 2");
+  EXPECT_EQ(win::GetClipboardData(win::CF_TEXT).value_or(""), "crash report\r\nline 2");
+}
+
+}  // namespace
+}  // namespace lab
