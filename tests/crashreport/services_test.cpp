@@ -198,7 +198,9 @@ TEST(VersionText, NamesTheDistributionAndTheKernel) {
   EXPECT_EQ(text.substr(text.size() - (release.size() + 2)), " (" + release.substr(0, release.size() - 1) + ")")
       << text;
   const std::string os = ReadFile("/etc/os-release");
-  if (!os.empty()) EXPECT_EQ(text.rfind(OsReleaseValue(os, "PRETTY_NAME"), 0), 0u) << text;
+  if (!os.empty()) {
+    EXPECT_EQ(text.rfind(OsReleaseValue(os, "PRETTY_NAME"), 0), 0u) << text;
+  }
 }
 
 TEST(LastException, KeepsTheLastSeenAndTheCurrent) {
