@@ -206,7 +206,7 @@ TEST(VersionText, NamesTheDistributionAndTheKernel) {
 TEST(LastException, KeepsTheLastSeenAndTheCurrent) {
   ClearLastExceptionInfo();
   auto* error = new EConvertError("x");
-  int code = 0;
+  std::uint64_t code = 0;  // a word that is no object
   StoreLastExceptionInfo(error, &typeid(EConvertError), &code, true);
   StoreLastExceptionInfo(nullptr, nullptr, nullptr, false);  // the current record is replaced...
   EXPECT_EQ(LastExceptionInfo().Object, nullptr);
