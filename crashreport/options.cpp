@@ -3,6 +3,7 @@
 #include "crashreport/file_utils.h"
 #include "crashreport/system_utils.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -105,8 +106,9 @@ void TCrashModuleOptions::SetDefaults() {
 void TCrashModuleOptions::Assign(const TCrashModuleOptions* Source) {
   if (!Source) throw EConvertError("Impossible to assign nil as TCrashModuleOptions.");
   if (Source == this) return;
-  BeginUpdate();
-  try {
+  {
+    BeginUpdate();
+    TScopeExit end_update([&] { EndUpdate(); });
     ExceptionFilterClasses_->Assign(Source->ExceptionFilterClasses_.get());
     ExceptionFilterSettings_->Assign(Source->ExceptionFilterSettings_.get());
     CustomizedTexts_ = Source->CustomizedTexts_;
@@ -150,11 +152,7 @@ void TCrashModuleOptions::Assign(const TCrashModuleOptions* Source) {
     SetWebPort(Source->WebPort());
     SetWebPassword(Source->WebPassword());
     SetWebUserID(Source->WebUserID());
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
   NotifyChange();
 }
 

@@ -7,6 +7,7 @@
 #include "crashreport/options.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/streams.h"
 
 namespace lab {
@@ -149,14 +150,11 @@ void TCrashModuleOptions::SaveToStream(TStream* Stream) {
 
 void TCrashModuleOptions::LoadFromStream(TStream* Stream, int Version) {
   if (Version < 401) throw EReadError(Format("Options stream version %d is not supported", Version));
-  BeginUpdate();
-  try {
+  {
+    BeginUpdate();
+    TScopeExit end_update([&] { EndUpdate(); });
     ReadStream(Stream, Version);
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
   NotifyChange();
 }
 

@@ -10,6 +10,7 @@
 
 #include "crashreport/file_utils.h"
 #include "crashreport/zlib_memory.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 namespace {
@@ -82,16 +83,12 @@ void TTGZWriter::AddStream(TStream* Stream, const std::string& Name, TDateTime T
   std::uint8_t header[kBlock];
   MakeTarHeader(TTarRec{Name, size, Time}, header);
   const std::int64_t start = tar_->Seek(0, soFromEnd);
-  try {
-    tar_->WriteBuffer(header, kBlock);
-    if (size > 0) tar_->CopyFrom(Stream, size);
-    static const std::uint8_t zeros[kBlock] = {};
-    if (const std::int64_t part = size % kBlock) tar_->WriteBuffer(zeros, kBlock - part);
-  } catch (...) {
-    // A file that could not be read whole leaves no header without its data behind.
-    tar_->SetSize(start);
-    throw;
-  }
+  // A file that could not be read whole leaves no header without its data behind.
+  TScopeFail drop([&] { tar_->SetSize(start); });
+  tar_->WriteBuffer(header, kBlock);
+  if (size > 0) tar_->CopyFrom(Stream, size);
+  static const std::uint8_t zeros[kBlock] = {};
+  if (const std::int64_t part = size % kBlock) tar_->WriteBuffer(zeros, kBlock - part);
 }
 
 void TTGZWriter::Close() {

@@ -5,6 +5,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/image_list.h"
 #include "platform/rtl/arith.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -92,14 +93,11 @@ void TCodeGutter::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
     return;
   }
-  assigning_ = true;
-  try {
+  {
+    assigning_ = true;
+    TScopeExit done([&] { assigning_ = false; });
     font_->Assign(source->font_.get());
-  } catch (...) {
-    assigning_ = false;
-    throw;
   }
-  assigning_ = false;
   color_ = source->color_;
   border_color_ = source->border_color_;
   width_ = source->width_;

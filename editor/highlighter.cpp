@@ -4,6 +4,7 @@
 
 #include "editor/settings_store.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -158,32 +159,22 @@ void TCodeCustomHighlighter::Assign(TPersistent* Source) {
   }
   if (source == this) return;
   BeginUpdate();
-  try {
-    for (int i = 0; i < source->AttrCount(); ++i) {
-      TCodeHighlighterAttributes* from = source->Attribute(i);
-      if (TCodeHighlighterAttributes* to = AttributeByName(from->Name())) to->Assign(from);
-    }
-    SetDefaultFilter(source->DefaultFilter());
-    enabled_ = source->enabled_;
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TScopeExit end_update([&] { EndUpdate(); });
+  for (int i = 0; i < source->AttrCount(); ++i) {
+    TCodeHighlighterAttributes* from = source->Attribute(i);
+    if (TCodeHighlighterAttributes* to = AttributeByName(from->Name())) to->Assign(from);
   }
+  SetDefaultFilter(source->DefaultFilter());
+  enabled_ = source->enabled_;
   update_change_ = true;
-  EndUpdate();
 }
 
 bool TCodeCustomHighlighter::LoadFromRegistry(const std::string& RootKey, const std::string& Key) {
   TCodeSettingsStore store(RootKey);
   if (!store.Load() || !store.KeyExists(Key)) return false;
   BeginUpdate();
-  try {
-    for (const auto& attribute : attributes_) attribute->LoadFromRegistry(store, Key + "\\" + attribute->Name());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  for (const auto& attribute : attributes_) attribute->LoadFromRegistry(store, Key + "\\" + attribute->Name());
   return true;
 }
 

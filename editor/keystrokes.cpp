@@ -5,6 +5,7 @@
 #include "editor/edit_exceptions.h"
 #include "platform/classes/type_info.h"
 #include "platform/classes/unit_init.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -163,14 +164,9 @@ void TCodeEditKeyStrokes::Assign(TPersistent* Source) {
   }
   if (source == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    for (int i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  Clear();
+  for (int i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
 }
 
 int TCodeEditKeyStrokes::FindKeycode(win::WORD Code, TShiftState SS) const {
@@ -200,14 +196,9 @@ int TCodeEditKeyStrokes::FindShortcut2(TShortCut SC, TShortCut SC2) const {
 
 void TCodeEditKeyStrokes::ResetDefaults() {
   BeginUpdate();
-  try {
-    Clear();
-    for (const TDefaultKey& entry : kDefaults) AddKey(entry.Command, entry.Key, entry.Shift);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  Clear();
+  for (const TDefaultKey& entry : kDefaults) AddKey(entry.Command, entry.Key, entry.Shift);
 }
 
 // ---- Translation ----

@@ -16,6 +16,7 @@
 #include "editor/line_records.h"
 #include "editor/line_string.h"
 #include "editor/text_routines.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/string_list.h"
 
 namespace lab {
@@ -144,13 +145,8 @@ class TCodeEditStringList : public TStrings {
 template <class F>
 void TCodeEditStringList::Updating(F&& f) {
   BeginUpdate();
-  try {
-    f();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  f();
 }
 
 }  // namespace lab

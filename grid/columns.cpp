@@ -9,6 +9,7 @@
 #include "platform/db/fields.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/numbers.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/win/gdi.h"
 
 namespace lab {
@@ -85,12 +86,9 @@ TColCellParamsX::~TColCellParamsX() = default;
 TColumnX::TColumnX(TCollection* Collection) : TCollectionItem(Collection) {
   TCustomDBGridX* grid = GetGrid();
   if (grid) grid->BeginLayout();
-  struct TCancelLayout {
-    TCustomDBGridX* grid;
-    ~TCancelLayout() {
-      if (grid) grid->CancelLayout();
-    }
-  } cancel_layout{grid};
+  TScopeExit cancel_layout([&] {
+    if (grid) grid->CancelLayout();
+  });
   font_ = std::make_unique<TFont>();
   RefreshDefaultFont();
   font_->OnChange = [this](TObject*) { FontChanged(); };
@@ -825,12 +823,9 @@ void TColumnX::Assign(TPersistent* Source) {
   }
   TCustomDBGridX* grid = GetGrid();
   if (grid) grid->BeginLayout();
-  struct TEndLayout {
-    TCustomDBGridX* grid;
-    ~TEndLayout() {
-      if (grid) grid->EndLayout();
-    }
-  } end_layout{grid};
+  TScopeExit end_layout([&] {
+    if (grid) grid->EndLayout();
+  });
   RestoreDefaults();
   field_name_ = src->field_name_;
   field_ = nullptr;
@@ -997,27 +992,18 @@ TColumnX* TDBGridColumnsX::Add() {
   // rebuilt over it at the next layout, so they go first, within one layout level so that no
   // layout runs between.
   if (grid_) grid_->BeginLayout();
-  struct TEndLayout {
-    TCustomDBGridX* grid;
-    ~TEndLayout() {
-      if (grid) grid->EndLayout();
-    }
-  } end_layout{grid_};
+  TScopeExit end_layout([&] {
+    if (grid_) grid_->EndLayout();
+  });
   if (Count() > 0 && !Customized()) Clear();
   return static_cast<TColumnX*>(TCollection::Add());
 }
 
 TColumnX* TDBGridColumnsX::AddDefaultColumn() {
   BeginUpdate();
-  TColumnX* c = nullptr;
-  try {
-    c = static_cast<TColumnX*>(TCollection::Add());
-    c->SetStored(false);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  auto* c = static_cast<TColumnX*>(TCollection::Add());
+  c->SetStored(false);
   return c;
 }
 
@@ -1028,13 +1014,8 @@ void TDBGridColumnsX::ReleaseColumnLinks() {}
 
 void TDBGridColumnsX::RestoreDefaults() {
   BeginUpdate();
-  try {
-    for (int i = 0; i < Count(); ++i) GetColumn(i)->RestoreDefaults();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  for (int i = 0; i < Count(); ++i) GetColumn(i)->RestoreDefaults();
 }
 
 void TDBGridColumnsX::Update(TCollectionItem* Item) {

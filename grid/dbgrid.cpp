@@ -9,6 +9,7 @@
 #include "platform/db/fields.h"
 #include "platform/grids/inplace_edit.h"
 #include "platform/rtl/arith.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/win/system_metrics.h"
 #include "platform/win/window_functions.h"
 
@@ -349,10 +350,7 @@ void TCustomDBGridX::ColExit() {
 // Inside a filter update: the filter columns move with the columns and are not taken for edits.
 void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
   st_filter_->BeginUpdate();
-  struct TEnd {
-    TSTDBGridXFilter* filter;
-    ~TEnd() { filter->EndUpdate(); }
-  } end{st_filter_.get()};
+  TScopeExit end_update([&] { st_filter_->EndUpdate(); });
   const int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
   if (from >= 0 && from < columns_->Count() && to >= 0 && to < columns_->Count())
     columns_->GetColumn(from)->SetIndex(to);
@@ -363,10 +361,7 @@ void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
 // lines, no line either), and only visible, editable columns are tab stops.
 void TCustomDBGridX::UpdateColWidthsAndTabStops() {
   updating_col_widths_ = true;
-  struct TClear {
-    bool& flag;
-    ~TClear() { flag = false; }
-  } clear{updating_col_widths_};
+  TScopeExit clear([&] { updating_col_widths_ = false; });
   const bool lines = options_.Contains(dgColLines);
   for (int i = 0; i < columns_->Count(); ++i) {
     const int raw = DataToRawColumn(i);
@@ -382,8 +377,9 @@ void TCustomDBGridX::UpdateColWidthsAndTabStops() {
 // The user sized a column in the framework grid.
 void TCustomDBGridX::ColWidthsChanged() {
   if (updating_col_widths_ || in_layout_ || destroying_ || !columns_) return;
-  BeginLayout();
-  try {
+  {
+    BeginLayout();
+    TScopeExit end_layout([&] { EndLayout(); });
     TColumnX* resized = nullptr;
     int old_width = 0, new_width = 0;
     for (int i = 0; i < columns_->Count(); ++i) {
@@ -418,11 +414,7 @@ void TCustomDBGridX::ColWidthsChanged() {
     } else if (resized) {
       resized->SetWidth(new_width);
     }
-  } catch (...) {
-    EndLayout();
-    throw;
   }
-  EndLayout();
   if (OnColWidthsChanged) OnColWidthsChanged(this);
 }
 
@@ -447,22 +439,17 @@ void TCustomDBGridX::DefaultHandler(TMessage& Message) {
 
 void TCustomDBGridX::CreateWnd() {
   BeginUpdate();
-  try {
-    TCustomGrid::CreateWnd();
-    edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
-    if (auto_fit_col_widths_) {
-      BeginLayout();
-      EndLayout();
-    } else {
-      UpdateRowCount();
-      UpdateActive();
-    }
-    UpdateScrollBar();
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TScopeExit end_update([&] { EndUpdate(); });
+  TCustomGrid::CreateWnd();
+  edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
+  if (auto_fit_col_widths_) {
+    BeginLayout();
+    EndLayout();
+  } else {
+    UpdateRowCount();
+    UpdateActive();
   }
-  EndUpdate();
+  UpdateScrollBar();
 }
 
 void TCustomDBGridX::Dispatch(TMessage& Message) {
@@ -546,13 +533,8 @@ void TCustomDBGridX::UpdateData() {
   TColumnX* c = SelectedColumn();
   if (!c || !InplaceEditor()) return;
   in_data_update_ = true;
-  try {
-    c->UpdateDataValues(EditorText(), Variant(), true);
-  } catch (...) {
-    in_data_update_ = false;
-    throw;
-  }
-  in_data_update_ = false;
+  TScopeExit done([&] { in_data_update_ = false; });
+  c->UpdateDataValues(EditorText(), Variant(), true);
 }
 
 void TCustomDBGridX::TitleFontChanged() {

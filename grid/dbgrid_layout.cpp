@@ -3,6 +3,7 @@
 #include "grid/dbgrid.h"
 #include "platform/db/dataset.h"
 #include "platform/db/fields.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/win/window_functions.h"
 
 namespace lab {
@@ -21,21 +22,13 @@ void TCustomDBGridX::BeginLayout() {
 
 void TCustomDBGridX::EndLayout() {
   if (layout_lock_ <= 0) return;
-  struct TRelease {
-    TCustomDBGridX* grid;
-    ~TRelease() {
-      --grid->layout_lock_;
-      grid->EndUpdate();
-    }
-  } release{this};
+  TScopeExit release([&] {
+    --layout_lock_;
+    EndUpdate();
+  });
   if (layout_lock_ == 1) {
-    try {
-      InternalLayout();
-    } catch (...) {
-      columns_->EndUpdate();
-      throw;
-    }
-    columns_->EndUpdate();
+    TScopeExit end_update([&] { columns_->EndUpdate(); });
+    InternalLayout();
   }
 }
 
@@ -90,10 +83,7 @@ void TCustomDBGridX::InternalLayout() {
     }
   }
   in_layout_ = true;
-  struct TClear {
-    bool& flag;
-    ~TClear() { flag = false; }
-  } clear{in_layout_};
+  TScopeExit clear([&] { in_layout_ = false; });
   RebuildColumns();
   indicator_offset_ = options_.Contains(dgIndicator) ? 1 : 0;
   title_offset_ = static_cast<std::uint8_t>(GetTitleOffset());
@@ -125,18 +115,13 @@ void TCustomDBGridX::RebuildColumns() {
       for (TField* f : ds->Fields())
         if (f->Visible()) fields.push_back(f);
     columns_->BeginUpdate();
-    try {
-      for (std::size_t i = 0; i < fields.size(); ++i) {
-        TColumnX* c = static_cast<int>(i) < columns_->Count() ? columns_->GetColumn(static_cast<int>(i))
-                                                              : columns_->AddDefaultColumn();
-        c->SetField(fields[i]);
-      }
-      while (columns_->Count() > static_cast<int>(fields.size())) columns_->Delete(columns_->Count() - 1);
-    } catch (...) {
-      columns_->EndUpdate();
-      throw;
+    TScopeExit end_update([&] { columns_->EndUpdate(); });
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      TColumnX* c = static_cast<int>(i) < columns_->Count() ? columns_->GetColumn(static_cast<int>(i))
+                                                            : columns_->AddDefaultColumn();
+      c->SetField(fields[i]);
     }
-    columns_->EndUpdate();
+    while (columns_->Count() > static_cast<int>(fields.size())) columns_->Delete(columns_->Count() - 1);
   } else {
     // Persistent columns stay and find their fields again.
     for (int i = 0; i < columns_->Count(); ++i) columns_->GetColumn(i)->field_ = nullptr;

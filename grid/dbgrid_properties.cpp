@@ -4,6 +4,7 @@
 #include "grid/dbgrid.h"
 #include "platform/classes/filer.h"
 #include "platform/db/data_source.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -117,17 +118,14 @@ void TCustomDBGridX::SetAutoFitColWidths(bool Value) {
       }
     SetScrollBars(ssNone);
   } else {
-    columns_->BeginUpdate();
-    try {
+    {
+      columns_->BeginUpdate();
+      TScopeExit end_update([&] { columns_->EndUpdate(); });
       for (int i = 0; i < columns_->Count(); ++i) {
         TColumnX* c = columns_->GetColumn(i);
         c->SetWidth(c->init_width_);
       }
-    } catch (...) {
-      columns_->EndUpdate();
-      throw;
     }
-    columns_->EndUpdate();
     SetScrollBars(ssHorizontal);
   }
   if (!loading) LayoutChanged();

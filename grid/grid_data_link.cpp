@@ -3,6 +3,7 @@
 #include "grid/dbgrid.h"
 #include "grid/grid_services.h"
 #include "platform/db/dataset.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -91,13 +92,10 @@ void TGridDataLinkX::FocusControl(TField*& Field) {
 void TGridDataLinkX::LayoutChanged() {
   const bool saved = grid_->in_link_layout_;
   grid_->in_link_layout_ = true;
-  try {
+  {
+    TScopeExit restore([&] { grid_->in_link_layout_ = saved; });
     grid_->LayoutChanged();
-  } catch (...) {
-    grid_->in_link_layout_ = saved;
-    throw;
   }
-  grid_->in_link_layout_ = saved;
   TDataLink::LayoutChanged();
 }
 
@@ -109,14 +107,9 @@ void TGridDataLinkX::RecordChanged(TField* Field) {
 void TGridDataLinkX::UpdateData() {
   if (in_update_data_) return;
   in_update_data_ = true;
-  try {
-    if (modified_) grid_->UpdateData();
-  } catch (...) {
-    in_update_data_ = false;
-    throw;
-  }
+  TScopeExit done([&] { in_update_data_ = false; });
+  if (modified_) grid_->UpdateData();
   modified_ = false;
-  in_update_data_ = false;
 }
 
 }  // namespace lab

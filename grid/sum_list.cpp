@@ -4,6 +4,7 @@
 #include "platform/db/data_link.h"
 #include "platform/db/data_source.h"
 #include "platform/rtl/arith.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -193,23 +194,19 @@ void TDBSumListProducer::RecalcAll() {
   }
   std::int64_t records = 0;
   {
-    struct TGuard {
-      TDBSumListProducer* self;
-      TDataSet* ds;
-      TBookmark mark;
-      ~TGuard() {
-        try {
-          if (!mark.empty() && ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
-        } catch (...) {
-        }
-        ds->EnableControls();
-        self->recalculating_ = false;
-      }
-    };
+    TBookmark mark;
     recalculating_ = true;
     ds->DisableControls();
-    TGuard guard{this, ds, {}};
-    guard.mark = ds->Bookmark();
+    TScopeExit restore([&] {
+      // A record that went away in between is no reason to fail the sums.
+      try {
+        if (!mark.empty() && ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
+      } catch (...) {
+      }
+      ds->EnableControls();
+      recalculating_ = false;
+    });
+    mark = ds->Bookmark();
     for (ds->First(); !ds->Eof(); ds->Next()) {
       ++records;
       for (TAccumulator& a : acc) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/format.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -61,13 +62,8 @@ namespace {
 template <class F>
 void InUpdate(TCollection& c, F Body) {
   c.BeginUpdate();
-  try {
-    Body();
-  } catch (...) {
-    c.EndUpdate();
-    throw;
-  }
-  c.EndUpdate();
+  TScopeExit end_update([&] { c.EndUpdate(); });
+  Body();
 }
 
 }  // namespace

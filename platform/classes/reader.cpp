@@ -8,6 +8,7 @@
 #include "platform/classes/ident.h"
 #include "platform/classes/property_access.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strutils.h"
 
@@ -145,37 +146,35 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
   root_ = Root;
   owner_ = Root;
   component_ = Root;
-  try {
-    Root->IncludeState(csLoading);
-    Root->IncludeState(csReading);
-    Track(Root);
-    if (!h.Name.empty() && h.Name != Root->Name()) {
-      try {
-        Root->SetName(h.Name);
-      } catch (const Exception& e) {
-        throw EReadError("Line %d: %s", h.Line, e.Message());
-      }
-    }
-    context_ = Root->Name();
-    ReadBody(Root);
-    if (lex_.Current().Kind != TTokenKind::End) Malformed();
-    ResolveFixups();
-    for (TComponent* c : loaded_) c->ExcludeState(csReading);
-    // Loaded may free components: each is called only while still tracked.
-    const std::vector<TComponent*> loaded = loaded_;
-    for (TComponent* c : loaded) {
-      if (std::find(loaded_.begin(), loaded_.end(), c) == loaded_.end()) continue;
-      c->Loaded();
-      c->ExcludeState(csLoading);
-    }
-  } catch (...) {
+  TScopeFail undo([&] {
     for (TComponent* c : loaded_) {
       c->ExcludeState(csLoading);
       c->ExcludeState(csReading);
     }
     fixups_.clear();
     if (created) delete Root;
-    throw;
+  });
+  Root->IncludeState(csLoading);
+  Root->IncludeState(csReading);
+  Track(Root);
+  if (!h.Name.empty() && h.Name != Root->Name()) {
+    try {
+      Root->SetName(h.Name);
+    } catch (const Exception& e) {
+      throw EReadError("Line %d: %s", h.Line, e.Message());
+    }
+  }
+  context_ = Root->Name();
+  ReadBody(Root);
+  if (lex_.Current().Kind != TTokenKind::End) Malformed();
+  ResolveFixups();
+  for (TComponent* c : loaded_) c->ExcludeState(csReading);
+  // Loaded may free components: each is called only while still tracked.
+  const std::vector<TComponent*> loaded = loaded_;
+  for (TComponent* c : loaded) {
+    if (std::find(loaded_.begin(), loaded_.end(), c) == loaded_.end()) continue;
+    c->Loaded();
+    c->ExcludeState(csLoading);
   }
   return Root;
 }
@@ -202,37 +201,36 @@ void TReader::ReadChild(TComponent* Parent) {
     c = owner->FindComponent(h.Name);
     if (!c) throw EReadError("Line %d: Ancestor for '%s' not found", h.Line, h.Name);
   }
-  TComponent* saved_component = std::exchange(component_, c);
-  try {
-    c->IncludeState(csLoading);
-    c->IncludeState(csReading);
-    if (h.Kind == "inline") c->IncludeState(csInline);
-    Track(c);
-    if (created) {
-      try {
-        c->SetName(h.Name);
-        c->SetParentComponent(Parent->GetChildParent());
-      } catch (const EFilerError&) {
-        throw;
-      } catch (const Exception& e) {
-        throw EReadError("Line %d: %s", h.Line, e.Message());
-      }
-    }
-    TRestore context(context_, ComponentRefName(c, root_));
-    if (TComponent* child_owner = c->GetChildOwner()) owner_ = child_owner;
-    ReadBody(c);
-  } catch (...) {
-    owner_ = owner;
-    component_ = saved_component;
+  // On failure the reader's place is put back before the half-read component goes.
+  TScopeFail drop([&] {
     if (created) {
       c->ExcludeState(csLoading);
       c->ExcludeState(csReading);
       delete c;
     }
-    throw;
+  });
+  TComponent* saved_component = std::exchange(component_, c);
+  TScopeExit restore([&] {
+    owner_ = owner;
+    component_ = saved_component;
+  });
+  c->IncludeState(csLoading);
+  c->IncludeState(csReading);
+  if (h.Kind == "inline") c->IncludeState(csInline);
+  Track(c);
+  if (created) {
+    try {
+      c->SetName(h.Name);
+      c->SetParentComponent(Parent->GetChildParent());
+    } catch (const EFilerError&) {
+      throw;
+    } catch (const Exception& e) {
+      throw EReadError("Line %d: %s", h.Line, e.Message());
+    }
   }
-  owner_ = owner;
-  component_ = saved_component;
+  TRestore context(context_, ComponentRefName(c, root_));
+  if (TComponent* child_owner = c->GetChildOwner()) owner_ = child_owner;
+  ReadBody(c);
 }
 
 // ---- properties
@@ -280,15 +278,13 @@ void TReader::ReadPropPath(TPersistent* Instance, const std::string& Name, int L
   bool found = false;
   std::string saved_name = std::exchange(pending_name_, std::string(rest));
   bool* saved_found = std::exchange(pending_found_, &found);
-  try {
+  {
+    TScopeExit restore([&] {
+      pending_name_ = std::move(saved_name);
+      pending_found_ = saved_found;
+    });
     DefineAll(obj);
-  } catch (...) {
-    pending_name_ = std::move(saved_name);
-    pending_found_ = saved_found;
-    throw;
   }
-  pending_name_ = std::move(saved_name);
-  pending_found_ = saved_found;
   if (!found) not_found();
 }
 
@@ -397,25 +393,20 @@ void TReader::ReadCollection(TCollection* Collection) {
   DropFixupsInside(Collection);
   const std::string base = prop_path_;
   Collection->BeginUpdate();
-  try {
-    Collection->Clear();
-    while (!lex_.Current().Is('>')) {
-      if (!lex_.Current().IsIdent("item")) Malformed();
-      lex_.Next();
-      TCollectionItem* item = Collection->Add();
-      TRestore context(context_, Format("%s[%d]", base, item->Index()));
-      while (!lex_.Current().IsIdent("end")) {
-        if (lex_.Current().Kind == TTokenKind::End) Malformed();
-        ReadProperty(item);
-      }
-      lex_.Next();
+  TScopeExit end_update([&] { Collection->EndUpdate(); });
+  Collection->Clear();
+  while (!lex_.Current().Is('>')) {
+    if (!lex_.Current().IsIdent("item")) Malformed();
+    lex_.Next();
+    TCollectionItem* item = Collection->Add();
+    TRestore context(context_, Format("%s[%d]", base, item->Index()));
+    while (!lex_.Current().IsIdent("end")) {
+      if (lex_.Current().Kind == TTokenKind::End) Malformed();
+      ReadProperty(item);
     }
     lex_.Next();
-  } catch (...) {
-    Collection->EndUpdate();
-    throw;
   }
-  Collection->EndUpdate();
+  lex_.Next();
 }
 
 void TReader::DropFixupsInside(TCollection* Collection) {

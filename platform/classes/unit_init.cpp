@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -43,11 +44,9 @@ void UseUnit(const TUnit& Unit) {
     u.AtExitSet = true;
   }
   Unit.state_.store(TUnit::kStarting, std::memory_order_relaxed);
-  try {
+  {
+    TScopeFail not_started([&] { Unit.state_.store(TUnit::kNotStarted, std::memory_order_release); });
     if (Unit.initialize_) Unit.initialize_();
-  } catch (...) {
-    Unit.state_.store(TUnit::kNotStarted, std::memory_order_release);
-    throw;
   }
   u.Started.push_back(&Unit);
   Unit.state_.store(TUnit::kDone, std::memory_order_release);

@@ -6,6 +6,7 @@
 #include "platform/classes/filer.h"
 #include "platform/classes/property_access.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
 #include "platform/rtl/utf8.h"
@@ -179,13 +180,10 @@ void TWriter::WriteCollection(TCollection* Collection) {
     out_ += kLineBreak + Indent(item_indent) + "item" + kLineBreak;
     indent_ = saved_indent + item_indent + 1;
     in_property_ = false;
-    try {
+    {
+      TScopeExit restore_indent([&] { indent_ = saved_indent; });
       WriteProperties(Collection->Items(i), nullptr, std::string());
-    } catch (...) {
-      indent_ = saved_indent;
-      throw;
     }
-    indent_ = saved_indent;
     list_depth_ = saved_depth;
     values_ = saved_values;
     property_ = saved_property;
@@ -229,15 +227,11 @@ void TWriter::WriteProperties(TPersistent* Instance, TPersistent* Ancestor, cons
   }
   const std::string saved_prefix = std::exchange(prefix_, Prefix);
   TPersistent* saved_ancestor = std::exchange(ancestor_, Ancestor);
-  try {
-    DefineAll(Instance);
-  } catch (...) {
+  TScopeExit restore([&] {
     prefix_ = saved_prefix;
     ancestor_ = saved_ancestor;
-    throw;
-  }
-  prefix_ = saved_prefix;
-  ancestor_ = saved_ancestor;
+  });
+  DefineAll(Instance);
 }
 
 void TWriter::WriteProperty(TPersistent* Instance, TPersistent* Ancestor, const TPropInfo* Prop,
@@ -344,16 +338,14 @@ void TWriter::WriteComponent(TComponent* Component, TComponent* Ancestor, std::s
   const std::size_t body = out_.size();
   Component->IncludeState(csWriting);
   ++indent_;
-  try {
+  {
+    TScopeExit done([&] {
+      --indent_;
+      Component->ExcludeState(csWriting);
+    });
     WriteProperties(Component, Ancestor, std::string());
     WriteChildren(Component, Ancestor);
-  } catch (...) {
-    --indent_;
-    Component->ExcludeState(csWriting);
-    throw;
   }
-  --indent_;
-  Component->ExcludeState(csWriting);
   // An inherited component that differs in nothing is left out.
   if (Kind == "inherited" && Component != root_ && out_.size() == body) {
     out_.resize(start);
@@ -364,33 +356,28 @@ void TWriter::WriteComponent(TComponent* Component, TComponent* Ancestor, std::s
 
 void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
   TComponent* saved_owner = ancestor_owner_;
+  TScopeExit restore([&] { ancestor_owner_ = saved_owner; });
   // Components read inside a frame belong to the frame; so do their counterparts.
   if (Component->GetChildOwner()) ancestor_owner_ = Ancestor;
   std::vector<TComponent*> children;
   Component->GetChildren([&](TComponent* Child) { children.push_back(Child); }, root_);
-  try {
-    for (TComponent* child : children) {
-      TComponent* counterpart = ancestor_owner_ ? ancestor_owner_->FindComponent(child->Name()) : nullptr;
-      if (counterpart && counterpart->ClassType() != child->ClassType()) counterpart = nullptr;
-      if (child->ComponentState().Contains(csInline)) {
-        std::unique_ptr<TComponent> fresh;
-        if (!counterpart) {
-          // A frame compares with a fresh instance of its class, which holds what the frame's own
-          // form gives it.
-          const TMetaClass* meta = GetMetaClass(child->ClassType());
-          if (meta && meta->NewComponent) fresh.reset(meta->NewComponent(nullptr));
-          counterpart = fresh.get();
-        }
-        WriteComponent(child, counterpart, "inline");
-      } else {
-        WriteComponent(child, counterpart, counterpart ? "inherited" : "object");
+  for (TComponent* child : children) {
+    TComponent* counterpart = ancestor_owner_ ? ancestor_owner_->FindComponent(child->Name()) : nullptr;
+    if (counterpart && counterpart->ClassType() != child->ClassType()) counterpart = nullptr;
+    if (child->ComponentState().Contains(csInline)) {
+      std::unique_ptr<TComponent> fresh;
+      if (!counterpart) {
+        // A frame compares with a fresh instance of its class, which holds what the frame's own
+        // form gives it.
+        const TMetaClass* meta = GetMetaClass(child->ClassType());
+        if (meta && meta->NewComponent) fresh.reset(meta->NewComponent(nullptr));
+        counterpart = fresh.get();
       }
+      WriteComponent(child, counterpart, "inline");
+    } else {
+      WriteComponent(child, counterpart, counterpart ? "inherited" : "object");
     }
-  } catch (...) {
-    ancestor_owner_ = saved_owner;
-    throw;
   }
-  ancestor_owner_ = saved_owner;
 }
 
 // ---- collections compared as written

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/controls/backend.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -188,14 +189,9 @@ std::string TClipboard::GetAsBuffer(win::UINT Format) {
 
 void TClipboard::SetAsBuffer(win::UINT Format, const std::string& Data) {
   Open();
-  try {
-    Adding();
-    win::SetClipboardData(Format, Data);
-  } catch (...) {
-    Close();
-    throw;
-  }
-  Close();
+  TScopeExit close([&] { Close(); });
+  Adding();
+  win::SetClipboardData(Format, Data);
 }
 
 int TClipboard::FormatCount() { return win::CountClipboardFormats(); }

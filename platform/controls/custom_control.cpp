@@ -1,6 +1,7 @@
 #include "platform/controls/custom_control.h"
 
 #include "platform/controls/window_manager.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -56,18 +57,14 @@ TCustomControl::~TCustomControl() {
 
 void TCustomControl::PaintWindow(HDC DC) {
   canvas_->Lock();
+  TScopeExit release([&] {
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+  });
   canvas_->FreeHandle();
   canvas_->SetHandle(DC);
   canvas_->Refresh();
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  Paint();
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)
@@ -81,18 +78,14 @@ void TGraphicControl::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_PAINT && Message.WParam) {
     // The parent paints its graphic children into its own context, moved to their place.
     canvas_->Lock();
+    TScopeExit release([&] {
+      canvas_->SetHandle(nullptr);
+      canvas_->Unlock();
+    });
     canvas_->FreeHandle();
     canvas_->SetHandle(reinterpret_cast<HDC>(Message.WParam));
     canvas_->Refresh();
-    try {
-      Paint();
-    } catch (...) {
-      canvas_->SetHandle(nullptr);
-      canvas_->Unlock();
-      throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    Paint();
     return;
   }
   TControl::Dispatch(Message);

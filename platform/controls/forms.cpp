@@ -8,6 +8,7 @@
 #include "platform/controls/menus.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -329,7 +330,8 @@ int TCustomForm::ShowModal() {
   Show();
   Perform(CM_ACTIVATE, 0, 0);
   modalResult_ = mrNone;
-  try {
+  {
+    TScopeFail hide([&] { Hide(); });
     do {
       Application->HandleMessage();
       if (Application->Terminated())
@@ -337,9 +339,6 @@ int TCustomForm::ShowModal() {
       else if (modalResult_ != mrNone)
         CloseModal();
     } while (modalResult_ == mrNone);
-  } catch (...) {
-    Hide();
-    throw;
   }
   const int result = modalResult_;
   Perform(CM_DEACTIVATE, 0, 0);

@@ -12,6 +12,7 @@
 #include "platform/controls/mouse.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -235,12 +236,8 @@ void TWinControl::UpdateShowing() {
   }
   if (handle_ && showing_ != show) {
     showing_ = show;
-    try {
-      Perform(CM_SHOWINGCHANGED, 0, 0);
-    } catch (...) {
-      showing_ = !show;
-      throw;
-    }
+    TScopeFail undo([&] { showing_ = !show; });
+    Perform(CM_SHOWINGCHANGED, 0, 0);
   }
 }
 
@@ -740,48 +737,40 @@ void TWinControl::PaintHandler(TMessage& Message) {
     if (UseDoubleBuffer()) {
       // Paint off the screen, then copy what needs painting at once: no flicker.
       dc = wm::BeginPaint(handle_, ps);
+      TScopeExit end_paint([&] { wm::EndPaint(handle_, ps); });
       if (dc) {
         const TRect client = ClientRect();
         auto* bitmap = new TGdiBitmap(std::max(client.Width(), 1), std::max(client.Height(), 1));
         auto* mem = new TDeviceContext();
+        TScopeExit free_buffer([&] {
+          delete mem;
+          bitmap->Release();
+        });
         mem->SelectObject(bitmap);
         mem->IntersectClipRect(ps.rcPaint);
         Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
         TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(mem), 0, 0};
-        try {
-          PaintHandler(inner);
-        } catch (...) {
-          delete mem;
-          bitmap->Release();
-          wm::EndPaint(handle_, ps);
-          throw;
-        }
+        PaintHandler(inner);
         dc->BitBlt(ps.rcPaint.Left, ps.rcPaint.Top, ps.rcPaint.Width(), ps.rcPaint.Height(), mem,
                    ps.rcPaint.Left, ps.rcPaint.Top, SRCCOPY);
-        delete mem;
-        bitmap->Release();
       }
-      wm::EndPaint(handle_, ps);
       return;
     }
     dc = wm::BeginPaint(handle_, ps);
     if (!dc) return;
   }
-  try {
-    // Opaque graphic children paint their own background: leave their area out of the window's.
-    const int saved = dc->SaveDC();
-    for (TControl* c : controls_) {
-      if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
-      if (c->ControlStyle().Contains(csOpaque)) dc->ExcludeClipRect(c->BoundsRect());
-    }
-    PaintWindow(dc);
-    dc->RestoreDC(saved);
-    PaintControls(dc, nullptr);
-  } catch (...) {
+  TScopeExit end_paint([&] {
     if (!Message.WParam) wm::EndPaint(handle_, ps);
-    throw;
+  });
+  // Opaque graphic children paint their own background: leave their area out of the window's.
+  const int saved = dc->SaveDC();
+  for (TControl* c : controls_) {
+    if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
+    if (c->ControlStyle().Contains(csOpaque)) dc->ExcludeClipRect(c->BoundsRect());
   }
-  if (!Message.WParam) wm::EndPaint(handle_, ps);
+  PaintWindow(dc);
+  dc->RestoreDC(saved);
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintTo(HDC DC, int X, int Y) {

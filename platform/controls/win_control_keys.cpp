@@ -7,6 +7,7 @@
 #include "platform/controls/menus.h"
 #include "platform/controls/win_control.h"
 #include "platform/controls/window_manager.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -202,16 +203,12 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  try {
-    TRect r = ClientRect();
-    AlignControls(AControl, r);
-  } catch (...) {
+  TScopeExit enable_align([&] {
     controlState_.Exclude(csAlignmentNeeded);
     EnableAlign();
-    throw;
-  }
-  controlState_.Exclude(csAlignmentNeeded);
-  EnableAlign();
+  });
+  TRect r = ClientRect();
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {

@@ -5,6 +5,7 @@
 
 #include "platform/db/data_source.h"
 #include "platform/db/dataset.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -55,13 +56,8 @@ bool TDataLink::Edit() {
 
 void TDataLink::UpdateRecord() {
   updating_ = true;
-  try {
-    UpdateData();
-  } catch (...) {
-    updating_ = false;
-    throw;
-  }
-  updating_ = false;
+  TScopeExit done([&] { updating_ = false; });
+  UpdateData();
 }
 
 int TDataLink::MoveBy(int Distance) { return DataSet()->MoveBy(Distance); }

@@ -7,6 +7,7 @@
 #include "platform/db/data_source.h"
 #include "platform/db/db_unit.h"
 #include "platform/db/db_errors.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -91,14 +92,14 @@ void TDataSet::Loaded() {
 }
 
 void TDataSet::OpenCursor() {
-  try {
+  {
+    TScopeFail close([&] {
+      if (IsCursorOpen()) InternalClose();
+      DestroyFields();
+    });
     default_fields_ = fields_.Count() == 0;
     InternalOpen();
     BindFields();
-  } catch (...) {
-    if (IsCursorOpen()) InternalClose();
-    DestroyFields();
-    throw;
   }
   buffers_.assign(1, TRecordBuffer());
   buffer_count_ = 0;
@@ -222,14 +223,14 @@ void TDataSet::BeginInsertAppend() {
 
 void TDataSet::EndInsertAppend() {
   SetState(dsInsert);
-  try {
+  {
+    TScopeFail cancel([&] {
+      UpdateCursorPos();
+      FreeFieldBuffers();
+      SetState(dsBrowse);
+      Resync({});
+    });
     Fire(OnNewRecord, this);
-  } catch (...) {
-    UpdateCursorPos();
-    FreeFieldBuffers();
-    SetState(dsBrowse);
-    Resync({});
-    throw;
   }
   modified_ = false;
   DataEvent(deDataSetChange, 0);

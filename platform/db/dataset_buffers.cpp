@@ -7,6 +7,7 @@
 #include "platform/db/data_link.h"
 #include "platform/db/data_source.h"
 #include "platform/db/db_errors.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -106,17 +107,15 @@ void TDataSet::First() {
   CheckBrowseMode();
   Fire(BeforeScroll, this);
   ClearBuffers();
-  try {
+  {
+    TScopeExit notify([&] {
+      bof_ = true;
+      DataEvent(deDataSetChange, 0);
+    });
     InternalFirst();
     GetNextRecord();
     GetNextRecords();
-  } catch (...) {
-    bof_ = true;
-    DataEvent(deDataSetChange, 0);
-    throw;
   }
-  bof_ = true;
-  DataEvent(deDataSetChange, 0);
   Fire(AfterScroll, this);
 }
 
@@ -124,17 +123,15 @@ void TDataSet::Last() {
   CheckBrowseMode();
   Fire(BeforeScroll, this);
   ClearBuffers();
-  try {
+  {
+    TScopeExit notify([&] {
+      eof_ = true;
+      DataEvent(deDataSetChange, 0);
+    });
     InternalLast();
     GetPriorRecord();
     GetPriorRecords();
-  } catch (...) {
-    eof_ = true;
-    DataEvent(deDataSetChange, 0);
-    throw;
   }
-  eof_ = true;
-  DataEvent(deDataSetChange, 0);
   Fire(AfterScroll, this);
 }
 
@@ -146,13 +143,13 @@ int TDataSet::MoveBy(int Distance) {
     bof_ = eof_ = false;
     const int old_count = record_count_;
     int shift = 0;  // how far the buffers' contents moved toward the start
-    auto notify = [&] {
-      if (record_count_ != old_count)
-        DataEvent(deDataSetChange, 0);
-      else
-        DataEvent(deDataSetScroll, shift);
-    };
-    try {
+    {
+      TScopeExit notify([&] {
+        if (record_count_ != old_count)
+          DataEvent(deDataSetChange, 0);
+        else
+          DataEvent(deDataSetScroll, shift);
+      });
       while (Distance > 0) {
         if (active_ < record_count_ - 1) {
           ++active_;
@@ -183,11 +180,7 @@ int TDataSet::MoveBy(int Distance) {
         ++Distance;
         --result;
       }
-    } catch (...) {
-      notify();
-      throw;
     }
-    notify();
     Fire(AfterScroll, this);
   }
   return result;
@@ -210,15 +203,10 @@ void TDataSet::Resync(TResyncMode Mode) {
   int count = Mode.Contains(rmCenter) ? (buffer_count_ - 1) / 2 : active_;
   MoveBuffer(record_count_, 0);
   ActivateBuffers();
-  try {
-    while (count > 0 && GetPriorRecord()) --count;
-    GetNextRecords();
-    GetPriorRecords();
-  } catch (...) {
-    DataEvent(deDataSetChange, 0);
-    throw;
-  }
-  DataEvent(deDataSetChange, 0);
+  TScopeExit notify([&] { DataEvent(deDataSetChange, 0); });
+  while (count > 0 && GetPriorRecord()) --count;
+  GetNextRecords();
+  GetPriorRecords();
 }
 
 void TDataSet::AdjustFirstRecord(int Delta) {

@@ -5,6 +5,7 @@
 #include "platform/db/dataset.h"
 #include "platform/db/db_errors.h"
 #include "platform/db/field_kinds.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -164,13 +165,8 @@ void TDataSet::WriteField(TField* Field, const Variant& Value) {
   }
   if (Field->OnValidate) {
     Field->validating_ = &Value;
-    try {
-      Field->OnValidate(Field);
-    } catch (...) {
-      Field->validating_ = nullptr;
-      throw;
-    }
-    Field->validating_ = nullptr;
+    TScopeExit done([&] { Field->validating_ = nullptr; });
+    Field->OnValidate(Field);
   }
   if (calc)
     buffer->Calc[static_cast<std::size_t>(Field->calc_index_)] = Value;
@@ -197,15 +193,11 @@ void TDataSet::GetCalcFields(TRecordBuffer& Buffer) {
   TRecordBuffer* saved_buffer = calc_buffer_;
   const TDataSetState saved = SetTempState(dsCalcFields);
   calc_buffer_ = &Buffer;
-  try {
-    CalculateFields(Buffer);
-  } catch (...) {
+  TScopeExit restore([&] {
     calc_buffer_ = saved_buffer;
     RestoreState(saved);
-    throw;
-  }
-  calc_buffer_ = saved_buffer;
-  RestoreState(saved);
+  });
+  CalculateFields(Buffer);
 }
 
 void TDataSet::UpdateCalcFields() {
@@ -234,16 +226,14 @@ bool TDataSet::FilterRecord(TRecordBuffer& Buffer) {
   const TDataSetState saved = SetTempState(dsFilter);
   filter_buffer_ = &Buffer;
   bool accept = true;
-  try {
+  {
+    TScopeExit restore([&] {
+      filter_buffer_ = saved_buffer;
+      RestoreState(saved);
+    });
     GetCalcFields(Buffer);
     OnFilterRecord(this, accept);
-  } catch (...) {
-    filter_buffer_ = saved_buffer;
-    RestoreState(saved);
-    throw;
   }
-  filter_buffer_ = saved_buffer;
-  RestoreState(saved);
   return accept;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/db/db_errors.h"
 #include "platform/db/field_values.h"
 #include "platform/rtl/float_text.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
 
@@ -326,17 +327,12 @@ void TFieldDefs::Add(const std::string& Name, TFieldType DataType, int Size, boo
   if (IndexOf(Name) >= 0) DatabaseErrorFmt(dbmsg::SDuplicateFieldName, dataset_, Name);
   if (dataset_ && dataset_->Active()) DatabaseError(std::string(dbmsg::SDataSetOpen), dataset_);
   BeginUpdate();
-  try {
-    TFieldDef* def = AddFieldDef();
-    def->name_ = Name;
-    def->data_type_ = DataType;
-    def->size_ = Size;
-    def->required_ = Required;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  TFieldDef* def = AddFieldDef();
+  def->name_ = Name;
+  def->data_type_ = DataType;
+  def->size_ = Size;
+  def->required_ = Required;
 }
 
 TFieldDef* TFieldDefs::AddFieldDef() { return static_cast<TFieldDef*>(TCollection::Add()); }

@@ -4,6 +4,7 @@
 #include "platform/db/db_errors.h"
 #include "platform/db/field_values.h"
 #include "platform/db/mem_dataset.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
 
@@ -90,13 +91,11 @@ void TMemDataSet::SetSortFields(const std::string& Value) {
 void TMemDataSet::SetFilter(const std::string& Value) {
   if (!Active()) return TDataSet::SetFilter(Value);
   TFilterExpression old = std::move(filter_expr_);
-  try {
+  {
+    TScopeFail restore([&] { filter_expr_ = std::move(old); });
     ParseFilter(Value);
     CheckBrowseMode();
     if (Filtered()) RebuildView();
-  } catch (...) {
-    filter_expr_ = std::move(old);
-    throw;
   }
   TDataSet::SetFilter(Value);
   if (Filtered()) First();
@@ -107,11 +106,9 @@ void TMemDataSet::SetFiltered(bool Value) {
   CheckBrowseMode();
   const bool old = Filtered();
   TDataSet::SetFiltered(Value);
-  try {
+  {
+    TScopeFail restore([&] { TDataSet::SetFiltered(old); });
     RebuildView();
-  } catch (...) {
-    TDataSet::SetFiltered(old);
-    throw;
   }
   First();
 }
