@@ -11,6 +11,7 @@
 #include "platform/controls/mouse.h"
 #include "platform/controls/win_control.h"
 #include "platform/controls/window_manager.h"
+#include "platform/rtl/arith.h"
 
 namespace lab {
 
@@ -117,6 +118,7 @@ TControl::~TControl() {
 
 void TControl::Loaded() {
   TComponent::Loaded();
+  UpdateAnchorRules();
   // Properties that follow the parent take its values now that reading is over.
   if (parent_) {
     Perform(CM_PARENTCOLORCHANGED, 0, 0);
@@ -155,6 +157,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   top_ = ATop;
   width_ = AWidth;
   height_ = AHeight;
+  UpdateAnchorRules();
   Invalidate();
   RequestAlign();
   if (sized) Resize();
@@ -165,6 +168,58 @@ void TControl::UpdateBoundsRect(const TRect& r) {
   top_ = r.Top;
   width_ = r.Width();
   height_ = r.Height();
+}
+
+void TControl::SetAnchors(TAnchors v) {
+  if (anchors_ == v) return;
+  anchors_ = v;
+  UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (anchor_move_) return;
+  if (!parent_ || ComponentState().Contains(csLoading)) {
+    has_anchor_rules_ = false;  // taken once the control has a parent and is read whole
+    return;
+  }
+  auto rule = [](bool near, bool far, int pos, int size) {
+    if (far) return near ? size : pos;
+    return pos + size / 2;
+  };
+  anchor_rules_.X = rule(anchors_.Contains(akLeft), anchors_.Contains(akRight), left_, width_);
+  anchor_rules_.Y = rule(anchors_.Contains(akTop), anchors_.Contains(akBottom), top_, height_);
+  const TRect client = parent_->ClientRect();
+  original_parent_size_ = TSize{client.Width(), client.Height()};
+  has_anchor_rules_ = true;
+}
+
+void TControl::ApplyAnchorRules(TSize parentSize) {
+  if (align_ != alNone || anchors_ == TAnchors{akLeft, akTop}) return;
+  if (!has_anchor_rules_) {
+    UpdateAnchorRules();
+    return;
+  }
+  // From the distances taken when the anchors were set, never from the bounds now: pixels a
+  // constraint or a zero size took away come back when the parent grows again.
+  auto place = [](bool near, bool far, int rule, int original, int now, int& pos, int& size) {
+    if (far) {
+      if (near) size = now - (original - rule);
+      else pos = rule + (now - original);
+    } else if (!near && original > 0) {
+      pos = MulDiv(rule, now, original) - size / 2;
+    }
+  };
+  int l = left_, t = top_, w = width_, h = height_;
+  place(anchors_.Contains(akLeft), anchors_.Contains(akRight), anchor_rules_.X, original_parent_size_.cx,
+        parentSize.cx, l, w);
+  place(anchors_.Contains(akTop), anchors_.Contains(akBottom), anchor_rules_.Y, original_parent_size_.cy,
+        parentSize.cy, t, h);
+  anchor_move_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{anchor_move_};
+  SetBounds(l, t, w, h);
 }
 
 void TControl::Resize() {

@@ -73,7 +73,7 @@ class TControl : public TComponent {
   TAlign Align() const noexcept { return align_; }
   void SetAlign(TAlign v);
   TAnchors Anchors() const noexcept { return anchors_; }
-  void SetAnchors(TAnchors v) { anchors_ = v; }
+  void SetAnchors(TAnchors v);
   TSizeConstraints* Constraints() noexcept { return &constraints_; }
   void SetConstraints(TSizeConstraints* v) { constraints_.Assign(v); }
 
@@ -202,6 +202,11 @@ class TControl : public TComponent {
 
   // Bounds changed by the window (windowed controls) or by SetBounds.
   void UpdateBoundsRect(const TRect& r);
+  // Takes each anchored edge's distance to the parent's edges from the bounds now, unless the parent
+  // is the one moving the control.
+  void UpdateAnchorRules();
+  // The bounds the anchors give the control in a parent client area of `parentSize`.
+  void ApplyAnchorRules(TSize parentSize);
   virtual void RequestAlign();
   virtual void VisibleChanging() {}
   virtual void FontChanged();
@@ -228,6 +233,12 @@ class TControl : public TComponent {
 
   TAlign align_ = alNone;
   TAnchors anchors_{akLeft, akTop};
+  // What the anchors keep, per axis: the size (both edges anchored), the near edge (far edge only) or
+  // the centre (neither), measured in a parent client area of original_parent_size_.
+  TPoint anchor_rules_{};
+  TSize original_parent_size_{};
+  bool has_anchor_rules_ = false;
+  bool anchor_move_ = false;
   TSizeConstraints constraints_;
   bool visible_ = true;
   bool enabled_ = true;

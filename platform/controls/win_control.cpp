@@ -260,6 +260,7 @@ void TWinControl::InsertControl(TControl* AControl) {
     throw EInvalidOperation("A control cannot have itself as its parent");
   controls_.push_back(AControl);
   AControl->parent_ = this;
+  AControl->UpdateAnchorRules();
   auto* win = dynamic_cast<TWinControl*>(AControl);
   if (win) tabList_.push_back(win);
   if (!AControl->ComponentState().Contains(csReading)) {
@@ -291,6 +292,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
   }
   controls_.erase(std::find(controls_.begin(), controls_.end(), AControl));
   AControl->parent_ = nullptr;
+  AControl->UpdateAnchorRules();
   Realign();
 }
 
@@ -353,6 +355,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
       Resize();
     }
   }
+  UpdateAnchorRules();
   RequestAlign();
 }
 
@@ -436,6 +439,8 @@ void TWinControl::ChangeScale(int M, int D) {
   DisableAlign();
   for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(M, D);
   TControl::ChangeScale(M, D);
+  // The children's distances to the edges were scaled with them: measure them in the scaled client area.
+  for (TControl* c : controls_) c->UpdateAnchorRules();
   EnableAlign();
 }
 

@@ -166,7 +166,6 @@ class TWinControl : public TControl {
   TImeMode imeMode_ = imDontCare;
   std::string imeName_;
   int alignLevel_ = 0;
-  TSize alignedSize_{-1, -1};  // the client size of the last alignment, for anchored children
   bool creatingHandle_ = false;
 };
 

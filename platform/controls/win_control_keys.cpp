@@ -214,22 +214,7 @@ void TWinControl::AlignControl(TControl* AControl) {
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   // Anchored controls keep their distance to the edges they are anchored to.
   const TSize size{Rect.Width(), Rect.Height()};
-  if (alignedSize_.cx >= 0 && (size.cx != alignedSize_.cx || size.cy != alignedSize_.cy)) {
-    const int dx = size.cx - alignedSize_.cx, dy = size.cy - alignedSize_.cy;
-    for (TControl* c : std::vector<TControl*>(controls_)) {
-      if (c->Align() != alNone) continue;
-      const TAnchors a = c->Anchors();
-      int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
-      if (a.Contains(akRight)) {
-        if (a.Contains(akLeft)) w += dx; else l += dx;
-      }
-      if (a.Contains(akBottom)) {
-        if (a.Contains(akTop)) h += dy; else t += dy;
-      }
-      c->SetBounds(l, t, w, h);
-    }
-  }
-  alignedSize_ = size;
+  for (TControl* c : std::vector<TControl*>(controls_)) c->ApplyAnchorRules(size);
 
   for (TAlign kind : {alTop, alBottom, alLeft, alRight, alClient}) {
     std::vector<TControl*> list;

@@ -134,6 +134,71 @@ TEST_F(WindowTest, AlignedControlsShareTheClientAreaAndAnchorsFollowResizes) {
   EXPECT_EQ(pinned->BoundsRect(), Rect(400, 300, 480, 330));  // kept its distance to the corner
 }
 
+// A form shrunk until its anchored children clamp and grown back gives them back their bounds: the
+// distances come from when the anchors were set, not from the clamped bounds.
+TEST_F(WindowTest, AnchoredEdgesKeepTheirDistancesThroughAShrinkAndGrowBack) {
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(10, 10, 400, 300);
+  auto* stretched = Add<TPlain>(Rect(20, 20, 380, 280));
+  stretched->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
+  auto* limited = Add<TPlain>(Rect(10, 100, 60, 200));
+  limited->Constraints()->SetMinHeight(50);
+  limited->SetAnchors(TAnchors{akLeft, akTop, akBottom});
+  auto* corner = Add<TPlain>(Rect(300, 250, 380, 280));
+  corner->SetAnchors(TAnchors{akRight, akBottom});
+  auto* centred = Add<TPlain>(Rect(150, 100, 250, 200));
+  centred->SetAnchors(TAnchors{});
+  form->Show();
+  Process();
+
+  form->SetBounds(10, 10, 30, 40);
+  Process();
+  EXPECT_EQ(stretched->BoundsRect(), Rect(20, 20, 20, 20));  // no size left
+  EXPECT_EQ(limited->Height(), 50);
+  const int cw = form->ClientWidth(), ch = form->ClientHeight();
+  EXPECT_EQ(corner->BoundsRect(), Rect(cw - 100, ch - 50, cw - 20, ch - 20));
+  form->SetBounds(10, 10, 400, 300);
+  Process();
+  EXPECT_EQ(stretched->BoundsRect(), Rect(20, 20, 380, 280));
+  EXPECT_EQ(limited->BoundsRect(), Rect(10, 100, 60, 200));
+  EXPECT_EQ(corner->BoundsRect(), Rect(300, 250, 380, 280));
+  EXPECT_EQ(centred->BoundsRect(), Rect(150, 100, 250, 200));
+
+  form->SetBounds(10, 10, 800, 600);
+  Process();
+  EXPECT_EQ(stretched->BoundsRect(), Rect(20, 20, 780, 580));
+  EXPECT_EQ(corner->BoundsRect(), Rect(700, 550, 780, 580));
+  EXPECT_EQ(centred->BoundsRect(), Rect(350, 250, 450, 350));  // the centre stays in proportion
+
+  // Moving a control by hand takes its distances anew.
+  corner->SetBounds(600, 500, 80, 30);
+  form->SetBounds(10, 10, 400, 300);
+  Process();
+  EXPECT_EQ(corner->BoundsRect(), Rect(200, 200, 280, 230));
+}
+
+TEST_F(WindowTest, AnchoredChildrenOfAScaledOrReadFormKeepTheirDistances) {
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(10, 10, 400, 300);
+  auto* corner = Add<TPlain>(Rect(300, 250, 380, 280));
+  corner->SetAnchors(TAnchors{akRight, akBottom});
+  form->ScaleBy(2, 1);
+  EXPECT_EQ(form->ClientWidth(), 800);
+  EXPECT_EQ(corner->BoundsRect(), Rect(600, 500, 760, 560));
+  form->SetBounds(10, 10, 900, 600);
+  EXPECT_EQ(corner->BoundsRect(), Rect(700, 500, 860, 560));
+
+  UseUnit(ControlsUnit);
+  std::unique_ptr<TComponent> root(ReadFormText(
+      "object Read: TForm\n  BorderStyle = bsNone\n  Width = 300\n  Height = 200\n"
+      "  object Pinned: TScrollBar\n    Left = 200\n    Top = 150\n    Width = 80\n    Height = 17\n"
+      "    Anchors = [akRight, akBottom]\n  end\nend\n"));
+  auto* read = dynamic_cast<TForm*>(root.get());
+  ASSERT_TRUE(read);
+  read->SetBounds(0, 0, 400, 250);
+  EXPECT_EQ(read->Controls(0)->BoundsRect(), Rect(300, 200, 380, 217));
+}
+
 TEST_F(WindowTest, TheCursorOverAControlIsItsCursorUnlessTheScreenSetsOne) {
   auto* c = Add<TPlain>(Rect(0, 0, 100, 50));
   c->SetCursor(crHSplit);
