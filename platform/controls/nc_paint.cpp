@@ -10,6 +10,7 @@
 #include "platform/controls/window_manager.h"
 #include "platform/controls/wm_state.h"
 #include "platform/graphics/colors.h"
+#include "platform/graphics/edges.h"
 
 namespace lab::wm {
 
@@ -50,32 +51,11 @@ RECT ButtonFace(HDC dc, const RECT& r, bool pressed) {
   return inner;
 }
 
-enum class Direction { Up, Down, Left, Right };
-
-void Arrow(HDC dc, const RECT& face, Direction d, COLORREF color, int shift) {
-  const int size = std::max(2, std::min(face.Width(), face.Height()) / 4);
-  const int cx = (face.Left + face.Right) / 2 + shift, cy = (face.Top + face.Bottom) / 2 + shift;
-  // A filled triangle drawn as lines of shrinking length.
-  for (int i = 0; i < size; ++i) {
-    const int half = size - 1 - i;
-    switch (d) {
-      case Direction::Up: HLine(dc, cx - half, cx + half + 1, cy - size / 2 + i, color); break;
-      case Direction::Down: HLine(dc, cx - half, cx + half + 1, cy + size / 2 - i, color); break;
-      case Direction::Left: VLine(dc, cx - size / 2 + i, cy - half, cy + half + 1, color); break;
-      case Direction::Right: VLine(dc, cx + size / 2 - i, cy - half, cy + half + 1, color); break;
-    }
-  }
-}
-
-void ArrowButton(HDC dc, const RECT& r, Direction d, bool enabled, bool pressed) {
-  const RECT face = ButtonFace(dc, r, pressed);
-  if (enabled) {
-    Arrow(dc, face, d, Sys(clBtnText), pressed ? 1 : 0);
-  } else {
-    // Disabled glyphs are embossed: a highlight under a grey shape.
-    Arrow(dc, face, d, Sys(clBtnHighlight), 1);
-    Arrow(dc, face, d, Sys(clGrayText), 0);
-  }
+// An arrow button: the same face and glyph as DrawFrameControl gives anywhere else.
+void ArrowButton(HDC dc, const RECT& r, UINT direction, bool enabled, bool pressed) {
+  if (r.IsEmpty()) return;
+  RECT face = r;
+  DrawFrameControl(dc, &face, DFC_SCROLL, direction | (enabled ? 0 : DFCS_INACTIVE) | (pressed ? DFCS_PUSHED : 0));
 }
 
 void Track(HDC dc, const RECT& r, bool pressed) {
@@ -89,8 +69,8 @@ void DrawScrollBar(HDC dc, const ScrollBarParts& p, bool vertical, bool enabled,
                    int pressedPart) {
   const bool upOk = enabled && !(disabledArrows & ESB_DISABLE_UP);
   const bool downOk = enabled && !(disabledArrows & ESB_DISABLE_DOWN);
-  ArrowButton(dc, p.arrow1, vertical ? Direction::Up : Direction::Left, upOk, pressedPart == 1);
-  ArrowButton(dc, p.arrow2, vertical ? Direction::Down : Direction::Right, downOk, pressedPart == 5);
+  ArrowButton(dc, p.arrow1, vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT, upOk, pressedPart == 1);
+  ArrowButton(dc, p.arrow2, vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT, downOk, pressedPart == 5);
   Track(dc, p.page1, pressedPart == 2);
   Track(dc, p.page2, pressedPart == 4);
   if (!p.thumb.IsEmpty()) ButtonFace(dc, p.thumb, false);

@@ -9,6 +9,8 @@
 #include "platform/controls/input.h"
 #include "platform/controls/nc_layout.h"
 #include "platform/controls/scroll_bars.h"
+#include "platform/graphics/colors.h"
+#include "platform/graphics/gdi_objects.h"
 
 namespace lab::testing {
 namespace {
@@ -194,6 +196,55 @@ TEST_F(ScrollBarTest, HoldingAnArrowRepeatsOnTheTimer) {
   EXPECT_GE(gaps[0], 400);
   EXPECT_GE(gaps[1], 50);
   EXPECT_LT(gaps[1], gaps[0]);
+}
+
+// Each arrow button's glyph points its way: its tip (the narrow end) lies toward the button's end of
+// the bar, so the up button's tip is at the top and the left button's at the left.
+TEST_F(ScrollBarTest, EachArrowButtonPointsTowardItsEndOfTheBar) {
+  HWND h = Recording(WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, nullptr, 0, 0, 200, 100);
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = 99;
+  si.nPage = 10;
+  si.nPos = 50;
+  wm::SetScrollInfo(h, SB_VERT, si, true);
+  wm::SetScrollInfo(h, SB_HORZ, si, true);
+  wm::InvalidateRect(h, nullptr, true);
+  Pump();
+  TGdiBitmap* surface = wm::WindowSurface(h);
+  ASSERT_TRUE(surface);
+  surface->BeginDirect();
+  const COLORREF ink = ColorToRGB(clBtnText);
+  // Ink pixels on one row (or column) of a button.
+  auto count = [&](const RECT& r, bool rows, int at) {
+    int n = 0;
+    for (int i = rows ? r.Left : r.Top; i < (rows ? r.Right : r.Bottom); ++i)
+      n += ColorOfPixel(rows ? surface->Row(at)[i] : surface->Row(i)[at]) == ink;
+    return n;
+  };
+  // The first and the last inked row (or column) of a button, as counts.
+  auto ends = [&](const RECT& r, bool rows) {
+    std::vector<int> counts;
+    for (int at = rows ? r.Top : r.Left; at < (rows ? r.Bottom : r.Right); ++at)
+      if (const int n = count(r, rows, at)) counts.push_back(n);
+    return counts.empty() ? std::pair{0, 0} : std::pair{counts.front(), counts.back()};
+  };
+  const wm::NcLayout l = wm::NcLayoutOf(h);
+  const int side = l.vbar.Width();
+  const RECT up{l.vbar.Left, l.vbar.Top, l.vbar.Right, l.vbar.Top + side};
+  const RECT down{l.vbar.Left, l.vbar.Bottom - side, l.vbar.Right, l.vbar.Bottom};
+  const RECT left{l.hbar.Left, l.hbar.Top, l.hbar.Left + side, l.hbar.Bottom};
+  const RECT right{l.hbar.Right - side, l.hbar.Top, l.hbar.Right, l.hbar.Bottom};
+  auto [upFirst, upLast] = ends(up, true);
+  auto [downFirst, downLast] = ends(down, true);
+  auto [leftFirst, leftLast] = ends(left, false);
+  auto [rightFirst, rightLast] = ends(right, false);
+  ASSERT_GT(upLast, 0);
+  EXPECT_LT(upFirst, upLast);
+  EXPECT_GT(downFirst, downLast);
+  EXPECT_LT(leftFirst, leftLast);
+  EXPECT_GT(rightFirst, rightLast);
 }
 
 }  // namespace
