@@ -18,6 +18,8 @@ void TTimer::DeclareProperties(TPropertyDeclarer<TTimer>& P) {
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
   UseUnit(ControlsUnit);
   window_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
+  // Enabled with its interval from the start: a timer left at its defaults (or read so) runs.
+  UpdateTimer();
 }
 
 TTimer::~TTimer() {

@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "controls_fixture.h"
+#include "platform/classes/form_text.h"
 #include "platform/controls/application.h"
+#include "platform/controls/controls_unit.h"
 #include "platform/controls/custom_control.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/forms.h"
@@ -222,6 +224,41 @@ TEST_F(ApplicationTest, AHintShowsAfterThePauseAndHidesAfterTheHidePause) {
   clock.Advance(2500);
   Application->ProcessMessages();
   EXPECT_FALSE(hint->HandleAllocated());
+}
+
+// A timer left at its defaults runs every second; one read from form text at its defaults too, and
+// one read disabled stays silent until enabled.
+TEST_F(ApplicationTest, ATimerAtItsDefaultsFiresEverySecond) {
+  TTimer timer(nullptr);
+  int ticks = 0;
+  timer.OnTimer = [&](TObject*) { ++ticks; };
+  clock.Advance(999);
+  Application->ProcessMessages();
+  EXPECT_EQ(ticks, 0);
+  clock.Advance(1);
+  Application->ProcessMessages();
+  EXPECT_EQ(ticks, 1);
+  timer.SetInterval(1000);  // the same interval: it keeps running
+  clock.Advance(1000);
+  Application->ProcessMessages();
+  EXPECT_EQ(ticks, 2);
+
+  UseUnit(ControlsUnit);
+  std::unique_ptr<TComponent> root(ReadFormText(
+      "object Host: TForm\n  object Ticker: TTimer\n  end\n  object Quiet: TTimer\n"
+      "    Enabled = False\n  end\nend\n"));
+  int read_ticks = 0, quiet_ticks = 0;
+  dynamic_cast<TTimer*>(root->FindComponent("Ticker"))->OnTimer = [&](TObject*) { ++read_ticks; };
+  auto* quiet = dynamic_cast<TTimer*>(root->FindComponent("Quiet"));
+  quiet->OnTimer = [&](TObject*) { ++quiet_ticks; };
+  clock.Advance(1000);
+  Application->ProcessMessages();
+  EXPECT_EQ(read_ticks, 1);
+  EXPECT_EQ(quiet_ticks, 0);
+  quiet->SetEnabled(true);
+  clock.Advance(1000);
+  Application->ProcessMessages();
+  EXPECT_EQ(quiet_ticks, 1);
 }
 
 TEST_F(ApplicationTest, TheTimerComponentFiresOnTheManualClock) {
