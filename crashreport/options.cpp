@@ -11,46 +11,46 @@ namespace lab {
 // file name the file part.
 bool TCrashModuleOptions::BelongsToRunningModule() const {
   const std::string& running = RunningModuleFileName();
-  if (ModuleName_.empty() || running.empty()) return false;
-  if (ModuleName_.find('/') != std::string::npos) return ModuleName_ == running;
-  return ModuleName_ == ExtractFileName(running);
+  if (module_name_.empty() || running.empty()) return false;
+  if (module_name_.find('/') != std::string::npos) return module_name_ == running;
+  return module_name_ == ExtractFileName(running);
 }
 
 TCrashModuleOptions::TCrashModuleOptions(std::string ModuleName, bool Shared)
-    : ModuleName_(std::move(ModuleName)),
-      Shared_(Shared),
-      ExceptionFilterClasses_(std::make_unique<TStringList>()),
-      ExceptionFilterSettings_(std::make_unique<TStringList>()) {
-  ExceptionFilterClasses_->OnChange = [this](TObject*) { NotifyChange(); };
-  ExceptionFilterSettings_->OnChange = [this](TObject*) { NotifyChange(); };
+    : module_name_(std::move(ModuleName)),
+      shared_(Shared),
+      exception_filter_classes_(std::make_unique<TStringList>()),
+      exception_filter_settings_(std::make_unique<TStringList>()) {
+  exception_filter_classes_->OnChange = [this](TObject*) { NotifyChange(); };
+  exception_filter_settings_->OnChange = [this](TObject*) { NotifyChange(); };
   TCrashModuleOptions::SetDefaults();
-  UpdateCount_ = 0;
+  update_count_ = 0;
 }
 
 TCrashModuleOptions::~TCrashModuleOptions() = default;
 
 void TCrashModuleOptions::SetActive(bool Value) {
-  Active_ = Value;
+  active_ = Value;
   NotifyChange();
 }
 
 void TCrashModuleOptions::SetFreezeActive(bool Value) {
-  FreezeActive_ = Value;
+  freeze_active_ = Value;
   NotifyChange();
 }
 
 void TCrashModuleOptions::SetMaxLogEntries(std::int32_t Value) {
-  MaxLogEntries_ = Value == 0 ? 1 : Value;
+  max_log_entries_ = Value == 0 ? 1 : Value;
   NotifyChange();
 }
 
 const std::string& TCrashModuleOptions::GetCustomizedText(std::uint8_t Index) const {
   if (Index >= kCustomizedTextCount) throw EListError("List index out of bounds (%d)", Index);
-  return CustomizedTexts_[Index];
+  return customized_texts_[Index];
 }
 
 void TCrashModuleOptions::NotifyChange() {
-  if (UpdateCount_ < 1 && Shared_ && BelongsToRunningModule()) Changed();
+  if (update_count_ < 1 && shared_ && BelongsToRunningModule()) Changed();
 }
 
 void TCrashModuleOptions::SetDefaults() {
@@ -65,9 +65,9 @@ void TCrashModuleOptions::SetDefaults() {
   SetFreezeTimeout(60);
   SetFreezeMessage("The application seems to be frozen.");
   SetReportItems(0xFF'FFFF'FFFF);
-  ExceptionFilterClasses_->Clear();
-  ExceptionFilterSettings_->Clear();
-  for (int i = 0; i < kCustomizedTextCount; ++i) CustomizedTexts_[i] = kDefaultCustomizedTexts[i];
+  exception_filter_classes_->Clear();
+  exception_filter_settings_->Clear();
+  for (int i = 0; i < kCustomizedTextCount; ++i) customized_texts_[i] = kDefaultCustomizedTexts[i];
   SetStoredFlag(false);
   SetExceptionFiltersActive(true);
   SetReportInMessageBody(false);
@@ -109,9 +109,9 @@ void TCrashModuleOptions::Assign(const TCrashModuleOptions* Source) {
   {
     BeginUpdate();
     TScopeExit end_update([&] { EndUpdate(); });
-    ExceptionFilterClasses_->Assign(Source->ExceptionFilterClasses_.get());
-    ExceptionFilterSettings_->Assign(Source->ExceptionFilterSettings_.get());
-    CustomizedTexts_ = Source->CustomizedTexts_;
+    exception_filter_classes_->Assign(Source->exception_filter_classes_.get());
+    exception_filter_settings_->Assign(Source->exception_filter_settings_.get());
+    customized_texts_ = Source->customized_texts_;
     SetSMTPFrom(Source->SMTPFrom());
     SetSMTPHost(Source->SMTPHost());
     SetSMTPUserID(Source->SMTPUserID());

@@ -30,17 +30,17 @@ constexpr int kOptionsStreamVersion = 500;
 // Every byte of a stored text is combined with this mask.
 constexpr std::uint8_t kOptionsTextMask = 0xA7;
 
-// Declares a setting: Name() reads it, SetName(v) stores it and notifies the change.
-#define LAB_CRASH_OPTION(Type, Name)                      \
+// Declares a setting held in `field`: Name() reads it, SetName(v) stores it and notifies the change.
+#define LAB_CRASH_OPTION(Type, Name, field)               \
  public:                                                  \
-  const Type& Name() const noexcept { return Name##_; }   \
+  const Type& Name() const noexcept { return field; }     \
   void Set##Name(const Type& Value) {                     \
-    Name##_ = Value;                                      \
+    field = Value;                                        \
     NotifyChange();                                       \
   }                                                       \
                                                           \
  private:                                                 \
-  Type Name##_{};
+  Type field{};
 
 class TCrashModuleOptions : public TObject {
   LAB_CLASS(TCrashModuleOptions, TObject)
@@ -65,81 +65,81 @@ class TCrashModuleOptions : public TObject {
   // length is negative or runs past the end, raises EReadError; what was read before stays.
   virtual void LoadFromStream(TStream* Stream, int Version = kOptionsStreamVersion);
 
-  void BeginUpdate() noexcept { ++UpdateCount_; }
+  void BeginUpdate() noexcept { ++update_count_; }
   // Does not notify by itself.
-  void EndUpdate() noexcept { --UpdateCount_; }
+  void EndUpdate() noexcept { --update_count_; }
   // Calls Changed outside updates, for shared options of the running module.
   void NotifyChange();
   // ModuleName names the module that holds the crash reporter.
   bool BelongsToRunningModule() const;
 
-  bool Shared() const noexcept { return Shared_; }
-  std::int32_t UpdateCount() const noexcept { return UpdateCount_; }
-  bool Active() const noexcept { return Active_; }
-  bool FreezeActive() const noexcept { return FreezeActive_; }
-  std::int32_t MaxLogEntries() const noexcept { return MaxLogEntries_; }
+  bool Shared() const noexcept { return shared_; }
+  std::int32_t UpdateCount() const noexcept { return update_count_; }
+  bool Active() const noexcept { return active_; }
+  bool FreezeActive() const noexcept { return freeze_active_; }
+  std::int32_t MaxLogEntries() const noexcept { return max_log_entries_; }
   // 0 stores 1.
   void SetMaxLogEntries(std::int32_t Value);
 
-  TStringList* ExceptionFilterClasses() const noexcept { return ExceptionFilterClasses_.get(); }
+  TStringList* ExceptionFilterClasses() const noexcept { return exception_filter_classes_.get(); }
   // At the same index as ExceptionFilterClasses: the text shown for that filter.
-  TStringList* ExceptionFilterSettings() const noexcept { return ExceptionFilterSettings_.get(); }
-  TCustomizedTexts& CustomizedTexts() noexcept { return CustomizedTexts_; }
-  const TCustomizedTexts& CustomizedTexts() const noexcept { return CustomizedTexts_; }
+  TStringList* ExceptionFilterSettings() const noexcept { return exception_filter_settings_.get(); }
+  TCustomizedTexts& CustomizedTexts() noexcept { return customized_texts_; }
+  const TCustomizedTexts& CustomizedTexts() const noexcept { return customized_texts_; }
   // An index past 95 raises EListError.
   const std::string& GetCustomizedText(std::uint8_t Index) const;
 
-  LAB_CRASH_OPTION(std::string, ModuleName)
-  LAB_CRASH_OPTION(std::string, SMTPFrom)
-  LAB_CRASH_OPTION(std::string, SMTPHost)
-  LAB_CRASH_OPTION(std::string, SMTPUserID)
-  LAB_CRASH_OPTION(std::string, SMTPPassword)
-  LAB_CRASH_OPTION(std::uint16_t, SMTPPort)
-  LAB_CRASH_OPTION(std::uint8_t, TerminateAction)  // 1: ending restarts the program
-  LAB_CRASH_OPTION(std::int32_t, FreezeTimeout)    // seconds
-  LAB_CRASH_OPTION(std::string, FreezeMessage)
-  LAB_CRASH_OPTION(std::uint64_t, ReportItems)     // 40 bits
-  LAB_CRASH_OPTION(bool, StoredFlag)
-  LAB_CRASH_OPTION(bool, ExceptionFiltersActive)
-  LAB_CRASH_OPTION(bool, ReportInMessageBody)
-  LAB_CRASH_OPTION(bool, TerminateAfterErrors)
-  LAB_CRASH_OPTION(bool, SaveLogFile)
-  LAB_CRASH_OPTION(std::uint8_t, LogFlags)
-  LAB_CRASH_OPTION(std::uint16_t, SendFlags)
-  LAB_CRASH_OPTION(std::uint8_t, DialogFirstPage)
-  LAB_CRASH_OPTION(std::int32_t, ErrorsBeforeTerminate)
-  LAB_CRASH_OPTION(std::string, LogFilePath)
-  LAB_CRASH_OPTION(std::string, EmailAddresses)
-  LAB_CRASH_OPTION(std::string, EmailSubject)
-  LAB_CRASH_OPTION(std::string, EmailMessage)
-  LAB_CRASH_OPTION(std::uint8_t, EmailSendMode)  // 0 none, 1 mail client, 2 SMTP server, 3 SMTP direct
-  LAB_CRASH_OPTION(std::uint8_t, WebSendMode)    // 0 none, 1 HTTP, 2 HTTPS, 3 FTP
-  LAB_CRASH_OPTION(std::string, AttachedFiles)   // separated by ";"
-  LAB_CRASH_OPTION(std::uint8_t, DialogOptions)
-  LAB_CRASH_OPTION(std::int32_t, AutoCloseSeconds)
-  LAB_CRASH_OPTION(std::string, SupportURL)
-  LAB_CRASH_OPTION(std::string, HTMLTemplate)
-  LAB_CRASH_OPTION(std::uint8_t, ErrorFrequencyAction)
-  LAB_CRASH_OPTION(std::int32_t, ErrorFrequencyCount)
-  LAB_CRASH_OPTION(std::int32_t, ErrorFrequencyMinutes)
-  LAB_CRASH_OPTION(std::uint8_t, CallStackOptions)
-  LAB_CRASH_OPTION(std::uint8_t, BehaviourFlags)
-  LAB_CRASH_OPTION(std::string, WebURL)
-  LAB_CRASH_OPTION(std::int32_t, WebPort)
-  LAB_CRASH_OPTION(std::string, WebPassword)
-  LAB_CRASH_OPTION(std::string, WebUserID)
+  LAB_CRASH_OPTION(std::string, ModuleName, module_name_)
+  LAB_CRASH_OPTION(std::string, SMTPFrom, smtp_from_)
+  LAB_CRASH_OPTION(std::string, SMTPHost, smtp_host_)
+  LAB_CRASH_OPTION(std::string, SMTPUserID, smtp_user_id_)
+  LAB_CRASH_OPTION(std::string, SMTPPassword, smtp_password_)
+  LAB_CRASH_OPTION(std::uint16_t, SMTPPort, smtp_port_)
+  LAB_CRASH_OPTION(std::uint8_t, TerminateAction, terminate_action_)  // 1: ending restarts the program
+  LAB_CRASH_OPTION(std::int32_t, FreezeTimeout, freeze_timeout_)    // seconds
+  LAB_CRASH_OPTION(std::string, FreezeMessage, freeze_message_)
+  LAB_CRASH_OPTION(std::uint64_t, ReportItems, report_items_)     // 40 bits
+  LAB_CRASH_OPTION(bool, StoredFlag, stored_flag_)
+  LAB_CRASH_OPTION(bool, ExceptionFiltersActive, exception_filters_active_)
+  LAB_CRASH_OPTION(bool, ReportInMessageBody, report_in_message_body_)
+  LAB_CRASH_OPTION(bool, TerminateAfterErrors, terminate_after_errors_)
+  LAB_CRASH_OPTION(bool, SaveLogFile, save_log_file_)
+  LAB_CRASH_OPTION(std::uint8_t, LogFlags, log_flags_)
+  LAB_CRASH_OPTION(std::uint16_t, SendFlags, send_flags_)
+  LAB_CRASH_OPTION(std::uint8_t, DialogFirstPage, dialog_first_page_)
+  LAB_CRASH_OPTION(std::int32_t, ErrorsBeforeTerminate, errors_before_terminate_)
+  LAB_CRASH_OPTION(std::string, LogFilePath, log_file_path_)
+  LAB_CRASH_OPTION(std::string, EmailAddresses, email_addresses_)
+  LAB_CRASH_OPTION(std::string, EmailSubject, email_subject_)
+  LAB_CRASH_OPTION(std::string, EmailMessage, email_message_)
+  LAB_CRASH_OPTION(std::uint8_t, EmailSendMode, email_send_mode_)  // 0 none, 1 mail client, 2 SMTP server, 3 SMTP direct
+  LAB_CRASH_OPTION(std::uint8_t, WebSendMode, web_send_mode_)    // 0 none, 1 HTTP, 2 HTTPS, 3 FTP
+  LAB_CRASH_OPTION(std::string, AttachedFiles, attached_files_)   // separated by ";"
+  LAB_CRASH_OPTION(std::uint8_t, DialogOptions, dialog_options_)
+  LAB_CRASH_OPTION(std::int32_t, AutoCloseSeconds, auto_close_seconds_)
+  LAB_CRASH_OPTION(std::string, SupportURL, support_url_)
+  LAB_CRASH_OPTION(std::string, HTMLTemplate, html_template_)
+  LAB_CRASH_OPTION(std::uint8_t, ErrorFrequencyAction, error_frequency_action_)
+  LAB_CRASH_OPTION(std::int32_t, ErrorFrequencyCount, error_frequency_count_)
+  LAB_CRASH_OPTION(std::int32_t, ErrorFrequencyMinutes, error_frequency_minutes_)
+  LAB_CRASH_OPTION(std::uint8_t, CallStackOptions, call_stack_options_)
+  LAB_CRASH_OPTION(std::uint8_t, BehaviourFlags, behaviour_flags_)
+  LAB_CRASH_OPTION(std::string, WebURL, web_url_)
+  LAB_CRASH_OPTION(std::int32_t, WebPort, web_port_)
+  LAB_CRASH_OPTION(std::string, WebPassword, web_password_)
+  LAB_CRASH_OPTION(std::string, WebUserID, web_user_id_)
 
  private:
   void ReadStream(TStream* Stream, int Version);
 
-  bool Shared_;
-  std::int32_t UpdateCount_ = 0;
-  bool Active_ = true;
-  bool FreezeActive_ = false;
-  std::int32_t MaxLogEntries_ = 32;
-  std::unique_ptr<TStringList> ExceptionFilterClasses_;
-  std::unique_ptr<TStringList> ExceptionFilterSettings_;
-  TCustomizedTexts CustomizedTexts_;
+  bool shared_;
+  std::int32_t update_count_ = 0;
+  bool active_ = true;
+  bool freeze_active_ = false;
+  std::int32_t max_log_entries_ = 32;
+  std::unique_ptr<TStringList> exception_filter_classes_;
+  std::unique_ptr<TStringList> exception_filter_settings_;
+  TCustomizedTexts customized_texts_;
 };
 
 #undef LAB_CRASH_OPTION

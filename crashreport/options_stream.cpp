@@ -99,53 +99,53 @@ bool TextStored(int index, int version) {
 
 void TCrashModuleOptions::SaveToStream(TStream* Stream) {
   TOptionsWriter w(Stream);
-  w.Flag(StoredFlag_);
-  w.Flag(ExceptionFiltersActive_);
-  w.Bytes(LogFlags_, 1);
-  w.Flag(ReportInMessageBody_);
-  w.Flag(SaveLogFile_);
-  w.Bytes(DialogFirstPage_, 1);
-  w.Flag(FreezeActive_);
-  w.Bytes(static_cast<std::uint32_t>(FreezeTimeout_), 4);
-  w.Text(FreezeMessage_);
-  w.Text(SMTPFrom_);
-  w.Text(SMTPHost_);
-  w.Bytes(SMTPPort_, 2);
-  w.Text(SMTPUserID_);
-  w.Text(SMTPPassword_);
-  w.Bytes(TerminateAction_, 1);
-  w.Flag(TerminateAfterErrors_);
-  w.Bytes(static_cast<std::uint32_t>(MaxLogEntries_), 4);
-  w.Bytes(static_cast<std::uint32_t>(ErrorsBeforeTerminate_), 4);
-  w.Text(EmailAddresses_);
-  w.Text(EmailSubject_);
-  w.Bytes(EmailSendMode_, 1);
-  w.Bytes(ReportItems_, 5);
-  w.Text(LogFilePath_);
-  w.Bytes(WebSendMode_, 1);
-  w.Text(WebURL_);
-  w.Text(WebUserID_);
-  w.Text(WebPassword_);
-  w.Bytes(static_cast<std::uint32_t>(WebPort_), 4);
-  w.Text(AttachedFiles_);
-  w.Bytes(SendFlags_, 2);
-  w.Bytes(DialogOptions_, 1);
-  w.Bytes(static_cast<std::uint32_t>(AutoCloseSeconds_), 4);
-  w.Text(SupportURL_);
-  w.Text(HTMLTemplate_);
-  w.Bytes(CallStackOptions_, 1);
-  w.Bytes(BehaviourFlags_, 1);
-  w.Bytes(ErrorFrequencyAction_, 1);
-  w.Bytes(static_cast<std::uint32_t>(ErrorFrequencyCount_), 4);
-  w.Bytes(static_cast<std::uint32_t>(ErrorFrequencyMinutes_), 4);
-  const int count = std::max(ExceptionFilterClasses_->Count(), ExceptionFilterSettings_->Count());
+  w.Flag(stored_flag_);
+  w.Flag(exception_filters_active_);
+  w.Bytes(log_flags_, 1);
+  w.Flag(report_in_message_body_);
+  w.Flag(save_log_file_);
+  w.Bytes(dialog_first_page_, 1);
+  w.Flag(freeze_active_);
+  w.Bytes(static_cast<std::uint32_t>(freeze_timeout_), 4);
+  w.Text(freeze_message_);
+  w.Text(smtp_from_);
+  w.Text(smtp_host_);
+  w.Bytes(smtp_port_, 2);
+  w.Text(smtp_user_id_);
+  w.Text(smtp_password_);
+  w.Bytes(terminate_action_, 1);
+  w.Flag(terminate_after_errors_);
+  w.Bytes(static_cast<std::uint32_t>(max_log_entries_), 4);
+  w.Bytes(static_cast<std::uint32_t>(errors_before_terminate_), 4);
+  w.Text(email_addresses_);
+  w.Text(email_subject_);
+  w.Bytes(email_send_mode_, 1);
+  w.Bytes(report_items_, 5);
+  w.Text(log_file_path_);
+  w.Bytes(web_send_mode_, 1);
+  w.Text(web_url_);
+  w.Text(web_user_id_);
+  w.Text(web_password_);
+  w.Bytes(static_cast<std::uint32_t>(web_port_), 4);
+  w.Text(attached_files_);
+  w.Bytes(send_flags_, 2);
+  w.Bytes(dialog_options_, 1);
+  w.Bytes(static_cast<std::uint32_t>(auto_close_seconds_), 4);
+  w.Text(support_url_);
+  w.Text(html_template_);
+  w.Bytes(call_stack_options_, 1);
+  w.Bytes(behaviour_flags_, 1);
+  w.Bytes(error_frequency_action_, 1);
+  w.Bytes(static_cast<std::uint32_t>(error_frequency_count_), 4);
+  w.Bytes(static_cast<std::uint32_t>(error_frequency_minutes_), 4);
+  const int count = std::max(exception_filter_classes_->Count(), exception_filter_settings_->Count());
   w.Bytes(static_cast<std::uint32_t>(count), 4);
   for (int i = 0; i < count; ++i) {
-    w.Text(i < ExceptionFilterClasses_->Count() ? ExceptionFilterClasses_->Strings(i) : std::string());
-    w.Text(i < ExceptionFilterSettings_->Count() ? ExceptionFilterSettings_->Strings(i) : std::string());
+    w.Text(i < exception_filter_classes_->Count() ? exception_filter_classes_->Strings(i) : std::string());
+    w.Text(i < exception_filter_settings_->Count() ? exception_filter_settings_->Strings(i) : std::string());
   }
-  w.Text(EmailMessage_);
-  for (const std::string& text : CustomizedTexts_) w.Text(text);
+  w.Text(email_message_);
+  for (const std::string& text : customized_texts_) w.Text(text);
 }
 
 void TCrashModuleOptions::LoadFromStream(TStream* Stream, int Version) {
@@ -166,15 +166,15 @@ void TCrashModuleOptions::ReadStream(TStream* Stream, int Version) {
   SetLogFlags(r.Byte());
   if (old) {
     const bool show = r.Flag();
-    SetDialogOptions(WithBit(DialogOptions_, 0, Version < 450 ? !show : show));
+    SetDialogOptions(WithBit(dialog_options_, 0, Version < 450 ? !show : show));
   }
   SetReportInMessageBody(r.Flag());
   if (old && Version >= 450) {
-    for (int bit : {2, 4, 0}) SetSendFlags(WithBit(SendFlags_, bit, r.Flag()));
+    for (int bit : {2, 4, 0}) SetSendFlags(WithBit(send_flags_, bit, r.Flag()));
   }
   SetSaveLogFile(r.Flag());
   SetDialogFirstPage(r.Byte());
-  if (old && Version >= 403) SetDialogOptions(WithBit(DialogOptions_, 7, r.Flag()));
+  if (old && Version >= 403) SetDialogOptions(WithBit(dialog_options_, 7, r.Flag()));
   if (Version >= 420) {
     SetFreezeActive(r.Flag());
     const std::int32_t timeout = r.Int32();
@@ -195,11 +195,11 @@ void TCrashModuleOptions::ReadStream(TStream* Stream, int Version) {
   SetEmailAddresses(r.Text());
   SetEmailSubject(r.Text());
   std::uint8_t send_mode = r.Byte();
-  if (Version < 450 && send_mode != 0) send_mode = SMTPHost_.empty() ? 1 : 2;
+  if (Version < 450 && send_mode != 0) send_mode = smtp_host_.empty() ? 1 : 2;
   SetEmailSendMode(send_mode);
   if (old) {
     const std::uint64_t low = r.Bytes(4);
-    SetReportItems(RemapOldReportItems((ReportItems_ & 0xFF'0000'0000) | low));
+    SetReportItems(RemapOldReportItems((report_items_ & 0xFF'0000'0000) | low));
     if (Version < 450) r.Bytes(1);
   } else {
     SetReportItems(r.Bytes(5));
@@ -225,15 +225,15 @@ void TCrashModuleOptions::ReadStream(TStream* Stream, int Version) {
   }
   const std::int32_t count = r.Int32();
   if (count < 0) throw EReadError("Stream read error");
-  ExceptionFilterClasses_->Clear();
-  ExceptionFilterSettings_->Clear();
+  exception_filter_classes_->Clear();
+  exception_filter_settings_->Clear();
   for (std::int32_t i = 0; i < count; ++i) {
-    ExceptionFilterClasses_->Add(r.Text());
-    ExceptionFilterSettings_->Add(r.Text());
+    exception_filter_classes_->Add(r.Text());
+    exception_filter_settings_->Add(r.Text());
   }
   SetEmailMessage(r.Text());
   for (int i = 0; i < kCustomizedTextCount; ++i)
-    if (TextStored(i, Version)) CustomizedTexts_[i] = r.Text();
+    if (TextStored(i, Version)) customized_texts_[i] = r.Text();
 }
 
 }  // namespace lab
