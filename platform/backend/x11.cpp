@@ -214,7 +214,7 @@ class TX11Backend : public TBackend {
       XRaiseWindow(dpy_, it->second.xwin);
       XSetInputFocus(dpy_, it->second.xwin, RevertToParent, CurrentTime);
     } else {
-      pendingFocus_ = it->second.xwin;
+      pending_focus_ = it->second.xwin;
     }
     XFlush(dpy_);
   }
@@ -236,7 +236,7 @@ class TX11Backend : public TBackend {
 
   void ClipboardTextChanged(const std::string& utf8) override {
     std::lock_guard lock(mutex_);
-    ownText_ = utf8;
+    own_text_ = utf8;
     owner_ = true;
     XSetSelectionOwner(dpy_, atoms_[kClipboard], helper_, CurrentTime);
     XFlush(dpy_);
@@ -244,15 +244,15 @@ class TX11Backend : public TBackend {
 
   std::optional<std::string> ForeignClipboardText() override {
     std::unique_lock lock(mutex_);
-    if (owner_) return ownText_;
-    const std::uint64_t ticket = ++selectionTicket_;
-    selectionAnswered_ = 0;
+    if (owner_) return own_text_;
+    const std::uint64_t ticket = ++selection_ticket_;
+    selection_answered_ = 0;
     XConvertSelection(dpy_, atoms_[kClipboard], atoms_[kUtf8], atoms_[kLabSelection], helper_, CurrentTime);
     XFlush(dpy_);
     // The event thread brings the answer; a program that does not answer is given up on.
-    selectionCv_.wait_for(lock, std::chrono::seconds(1), [&] { return selectionAnswered_ == ticket; });
-    if (selectionAnswered_ != ticket) return std::nullopt;
-    return selectionText_;
+    selection_cv_.wait_for(lock, std::chrono::seconds(1), [&] { return selection_answered_ == ticket; });
+    if (selection_answered_ != ticket) return std::nullopt;
+    return selection_text_;
   }
 
   void Beep() override {
@@ -295,7 +295,7 @@ class TX11Backend : public TBackend {
                            static_cast<unsigned>(std::max(r.Height(), 1)), 0, depth_, InputOutput,
                            visual_, CWBackPixmap | CWBitGravity | CWOverrideRedirect | CWEventMask | CWCursor,
                            &attrs);
-    byX_[t.xwin] = h;
+    by_x_[t.xwin] = h;
     XSetWMProtocols(dpy_, t.xwin, &atoms_[kDeleteWindow], 1);
     XSizeHints hints{};
     hints.flags = USPosition | PPosition;
@@ -331,7 +331,7 @@ class TX11Backend : public TBackend {
     if (!t.xwin) return;
     if (t.ic) XDestroyIC(t.ic);
     if (t.gc) XFreeGC(dpy_, t.gc);
-    byX_.erase(t.xwin);
+    by_x_.erase(t.xwin);
     if (focused_ == t.xwin) focused_ = 0;
     XDestroyWindow(dpy_, t.xwin);
     t.xwin = 0;
@@ -399,8 +399,8 @@ class TX11Backend : public TBackend {
 
   HWND WindowOf(Window xwin) {
     std::lock_guard lock(mutex_);
-    auto it = byX_.find(xwin);
-    return it == byX_.end() ? nullptr : it->second;
+    auto it = by_x_.find(xwin);
+    return it == by_x_.end() ? nullptr : it->second;
   }
 
   void EventLoop() {
@@ -495,8 +495,8 @@ class TX11Backend : public TBackend {
     XIC ic = nullptr;
     {
       std::lock_guard lock(mutex_);
-      auto it = byX_.find(k.window);
-      if (it != byX_.end()) ic = tops_[it->second].ic;
+      auto it = by_x_.find(k.window);
+      if (it != by_x_.end()) ic = tops_[it->second].ic;
     }
     if (ic) {
       Status status = 0;
@@ -565,11 +565,11 @@ class TX11Backend : public TBackend {
 
   void Mapped(Window xwin, bool mapped) {
     std::lock_guard lock(mutex_);
-    auto it = byX_.find(xwin);
-    if (it == byX_.end()) return;
+    auto it = by_x_.find(xwin);
+    if (it == by_x_.end()) return;
     tops_[it->second].mapped = mapped;
-    if (mapped && pendingFocus_ == xwin) {
-      pendingFocus_ = 0;
+    if (mapped && pending_focus_ == xwin) {
+      pending_focus_ = 0;
       XSetInputFocus(dpy_, xwin, RevertToParent, CurrentTime);
       XFlush(dpy_);
     }
@@ -579,8 +579,8 @@ class TX11Backend : public TBackend {
     HWND h = nullptr;
     {
       std::lock_guard lock(mutex_);
-      auto it = byX_.find(xwin);
-      if (it == byX_.end()) return;
+      auto it = by_x_.find(xwin);
+      if (it == by_x_.end()) return;
       h = it->second;
       Top& t = tops_[h];
       if (in) {
@@ -609,7 +609,7 @@ class TX11Backend : public TBackend {
     {
       std::lock_guard lock(mutex_);
       own = owner_;
-      text = ownText_;
+      text = own_text_;
     }
     if (own && r.selection == atoms_[kClipboard]) {
       if (r.target == atoms_[kTargets]) {
@@ -642,9 +642,9 @@ class TX11Backend : public TBackend {
       if (data) XFree(data);
     }
     std::lock_guard lock(mutex_);
-    selectionText_ = text;
-    selectionAnswered_ = selectionTicket_;
-    selectionCv_.notify_all();
+    selection_text_ = text;
+    selection_answered_ = selection_ticket_;
+    selection_cv_.notify_all();
   }
 
   Display* dpy_;
@@ -657,15 +657,15 @@ class TX11Backend : public TBackend {
   Window helper_ = 0;
   std::mutex mutex_;
   std::unordered_map<HWND, Top> tops_;
-  std::unordered_map<Window, HWND> byX_;
+  std::unordered_map<Window, HWND> by_x_;
   std::unordered_map<TCursorImage*, ::Cursor> cursors_;
   ::Cursor current_ = None;
-  Window focused_ = 0, pendingFocus_ = 0;
-  std::string ownText_;
+  Window focused_ = 0, pending_focus_ = 0;
+  std::string own_text_;
   bool owner_ = false;
-  std::condition_variable selectionCv_;
-  std::uint64_t selectionTicket_ = 0, selectionAnswered_ = 0;
-  std::optional<std::string> selectionText_;
+  std::condition_variable selection_cv_;
+  std::uint64_t selection_ticket_ = 0, selection_answered_ = 0;
+  std::optional<std::string> selection_text_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::thread thread_;

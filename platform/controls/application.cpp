@@ -52,7 +52,7 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
 
 TApplication::~TApplication() {
   CancelHint();
-  delete hintWindow_;
+  delete hint_window_;
   if (handle_) DeallocateHWnd(handle_);
 }
 
@@ -73,14 +73,14 @@ void TApplication::WndProc(TMessage& Message) {
 }
 
 void TApplication::Run() {
-  if (mainForm_) mainForm_->SetVisible(true);
+  if (main_form_) main_form_->SetVisible(true);
   do {
     try {
       HandleMessage();
     } catch (...) {
       HandleException(this);
     }
-  } while (!terminated_ && mainForm_);
+  } while (!terminated_ && main_form_);
 }
 
 void TApplication::ProcessMessages() {
@@ -110,7 +110,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   bool handled = false;
   if (OnMessage) OnMessage(Msg, handled);
   // A key or a press anywhere puts an open hint away.
-  if (hintWindow_ && hintActive_ &&
+  if (hint_window_ && hint_active_ &&
       ((Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST) || Msg.message == WM_LBUTTONDOWN ||
        Msg.message == WM_RBUTTONDOWN || Msg.message == WM_MBUTTONDOWN ||
        Msg.message == WM_NCLBUTTONDOWN || Msg.message == WM_MOUSEWHEEL))
@@ -138,7 +138,7 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
 
 void TApplication::Idle() {
   DoMouseIdle();
-  if (showHint_ && !mouseControl_) CancelHint();
+  if (show_hint_ && !mouse_control_) CancelHint();
   bool done = true;
   try {
     if (OnIdle) OnIdle(this, done);
@@ -154,10 +154,10 @@ void TApplication::DoMouseIdle() {
   GetCursorPos(p);
   TControl* control = GetCaptureControl();
   if (!control) control = TDragManager::FindTarget(p);
-  if (control == mouseControl_) return;
-  if (mouseControl_) mouseControl_->Perform(CM_MOUSELEAVE, 0, 0);
-  mouseControl_ = control;
-  if (mouseControl_) mouseControl_->Perform(CM_MOUSEENTER, 0, 0);
+  if (control == mouse_control_) return;
+  if (mouse_control_) mouse_control_->Perform(CM_MOUSELEAVE, 0, 0);
+  mouse_control_ = control;
+  if (mouse_control_) mouse_control_->Perform(CM_MOUSEENTER, 0, 0);
 }
 
 TApplicationExceptionHook SetApplicationExceptionHook(TApplicationExceptionHook Hook) {
@@ -209,8 +209,8 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
 // Hints
 
 void TApplication::SetShowHint(bool v) {
-  if (showHint_ == v) return;
-  showHint_ = v;
+  if (show_hint_ == v) return;
+  show_hint_ = v;
   if (!v) CancelHint();
 }
 
@@ -221,20 +221,20 @@ void TApplication::SetHint(const std::string& v) {
 }
 
 void TApplication::StartHintTimer(int ms, bool showing) {
-  hintTimerShows_ = showing;
-  hintTimerRunning_ = true;
+  hint_timer_shows_ = showing;
+  hint_timer_running_ = true;
   wm::SetTimer(Handle(), kHintTimer, static_cast<UINT>(std::max(ms, 1)), &HintTimerProc);
 }
 
 void TApplication::StopHintTimer() {
-  if (!hintTimerRunning_) return;
-  hintTimerRunning_ = false;
+  if (!hint_timer_running_) return;
+  hint_timer_running_ = false;
   if (handle_) wm::KillTimer(handle_, kHintTimer);
 }
 
 void TApplication::HintTimerProc(HWND, UINT, UINT_PTR, DWORD) {
   TApplication* app = Application;
-  const bool show = app->hintTimerShows_;
+  const bool show = app->hint_timer_shows_;
   app->StopHintTimer();
   if (show)
     app->ActivateHint(Mouse->CursorPos());
@@ -245,12 +245,12 @@ void TApplication::HintTimerProc(HWND, UINT, UINT_PTR, DWORD) {
 void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
   const TPoint screen = Control->ClientToScreen(Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
   TControl* under = TDragManager::FindTarget(screen);
-  if (under != mouseControl_ && !GetCaptureControl()) {
-    if (mouseControl_) mouseControl_->Perform(CM_MOUSELEAVE, 0, 0);
-    mouseControl_ = under;
-    if (mouseControl_) mouseControl_->Perform(CM_MOUSEENTER, 0, 0);
+  if (under != mouse_control_ && !GetCaptureControl()) {
+    if (mouse_control_) mouse_control_->Perform(CM_MOUSELEAVE, 0, 0);
+    mouse_control_ = under;
+    if (mouse_control_) mouse_control_->Perform(CM_MOUSEENTER, 0, 0);
   }
-  if (!showHint_) return;
+  if (!show_hint_) return;
   // The nearest control up the parent chain that shows hints.
   TControl* target = under;
   while (target && !target->ShowHint()) target = target->Parent();
@@ -258,49 +258,49 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
     CancelHint();
     return;
   }
-  if (target != hintControl_ || !hintCursorRect_.Contains(screen)) {
-    const bool wasActive = hintActive_;
-    int pause = wasActive ? hintShortPause_ : hintPause_;
+  if (target != hint_control_ || !hint_cursor_rect_.Contains(screen)) {
+    const bool wasActive = hint_active_;
+    int pause = wasActive ? hint_short_pause_ : hint_pause_;
     target->Perform(CM_HINTSHOWPAUSE, wasActive ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
     CancelHint();
-    hintActive_ = wasActive;
-    hintControl_ = target;
+    hint_active_ = wasActive;
+    hint_control_ = target;
     StartHintTimer(pause, true);
   }
 }
 
 void TApplication::ActivateHint(TPoint CursorPos) {
-  if (!hintControl_) return;
+  if (!hint_control_) return;
   THintInfo info;
-  info.HintControl = hintControl_;
-  info.HintWindowClass = hintWindowClass_ ? hintWindowClass_ : &NewHintWindow;
+  info.HintControl = hint_control_;
+  info.HintWindowClass = hint_window_class_ ? hint_window_class_ : &NewHintWindow;
   info.HintPos = Point(CursorPos.X, CursorPos.Y + kHintCursorMargin);
   info.HintMaxWidth = Screen->Width();
-  info.HintColor = hintColor_;
-  info.CursorRect = hintControl_->ClientRect();
-  info.CursorPos = hintControl_->ScreenToClient(CursorPos);
-  info.HideTimeout = hintHidePause_;
+  info.HintColor = hint_color_;
+  info.CursorRect = hint_control_->ClientRect();
+  info.CursorPos = hint_control_->ScreenToClient(CursorPos);
+  info.HideTimeout = hint_hide_pause_;
   // A control without a hint shows its parent's.
-  for (TControl* c = hintControl_; c; c = c->Parent())
+  for (TControl* c = hint_control_; c; c = c->Parent())
     if (!c->Hint().empty()) {
       info.HintStr = GetShortHint(c->Hint());
       break;
     }
-  bool canShow = hintControl_->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  bool canShow = hint_control_->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
   if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
-  hintActive_ = canShow && hintControl_;
-  if (hintActive_ && !info.HintStr.empty()) {
-    const TPoint origin = hintControl_->ClientToScreen(Point(0, 0));
-    hintCursorRect_ = lab::OffsetRect(info.CursorRect, origin.X, origin.Y);
-    if (!hintWindow_ || hintWindowClass_ != info.HintWindowClass) {
-      delete hintWindow_;
-      hintWindowClass_ = info.HintWindowClass;
-      hintWindow_ = hintWindowClass_(this);
+  hint_active_ = canShow && hint_control_;
+  if (hint_active_ && !info.HintStr.empty()) {
+    const TPoint origin = hint_control_->ClientToScreen(Point(0, 0));
+    hint_cursor_rect_ = lab::OffsetRect(info.CursorRect, origin.X, origin.Y);
+    if (!hint_window_ || hint_window_class_ != info.HintWindowClass) {
+      delete hint_window_;
+      hint_window_class_ = info.HintWindowClass;
+      hint_window_ = hint_window_class_(this);
     }
-    TRect r = hintWindow_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
+    TRect r = hint_window_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
     r = lab::OffsetRect(r, info.HintPos.X, info.HintPos.Y);
-    hintWindow_->SetColor(info.HintColor);
-    hintWindow_->ActivateHintData(r, info.HintStr, info.HintData);
+    hint_window_->SetColor(info.HintColor);
+    hint_window_->ActivateHintData(r, info.HintStr, info.HintData);
     StartHintTimer(info.ReshowTimeout > 0 ? info.ReshowTimeout : info.HideTimeout, info.ReshowTimeout > 0);
     return;
   }
@@ -311,17 +311,17 @@ void TApplication::ActivateHint(TPoint CursorPos) {
 }
 
 void TApplication::CancelHint() {
-  if (!hintControl_) return;
-  if (hintWindow_) hintWindow_->ReleaseHandle();
-  hintControl_ = nullptr;
-  hintActive_ = false;
+  if (!hint_control_) return;
+  if (hint_window_) hint_window_->ReleaseHandle();
+  hint_control_ = nullptr;
+  hint_active_ = false;
   StopHintTimer();
 }
 
 void TApplication::ControlDestroyed(TControl* Control) {
-  if (hintControl_ == Control) CancelHint();
-  if (mouseControl_ == Control) mouseControl_ = nullptr;
-  if (Control == hintWindow_) hintWindow_ = nullptr;
+  if (hint_control_ == Control) CancelHint();
+  if (mouse_control_ == Control) mouse_control_ = nullptr;
+  if (Control == hint_window_) hint_window_ = nullptr;
 }
 
 }  // namespace lab

@@ -57,10 +57,10 @@ class TApplication : public TComponent {
   template <class T>
   void CreateForm(T*& Reference) {
     Reference = new T(this);
-    if (!mainForm_) mainForm_ = Reference;
+    if (!main_form_) main_form_ = Reference;
   }
-  TCustomForm* MainForm() const noexcept { return mainForm_; }
-  void SetMainForm(TCustomForm* Form) noexcept { mainForm_ = Form; }
+  TCustomForm* MainForm() const noexcept { return main_form_; }
+  void SetMainForm(TCustomForm* Form) noexcept { main_form_ = Form; }
 
   // Readies the application for a run of its loop (Terminated becomes false again).
   void Initialize() { terminated_ = false; }
@@ -89,26 +89,26 @@ class TApplication : public TComponent {
   win::HWND Handle();
 
   // Hints.
-  bool ShowHint() const noexcept { return showHint_; }
+  bool ShowHint() const noexcept { return show_hint_; }
   void SetShowHint(bool v);
-  int HintPause() const noexcept { return hintPause_; }
-  void SetHintPause(int v) { hintPause_ = v; }
-  int HintShortPause() const noexcept { return hintShortPause_; }
-  void SetHintShortPause(int v) { hintShortPause_ = v; }
-  int HintHidePause() const noexcept { return hintHidePause_; }
-  void SetHintHidePause(int v) { hintHidePause_ = v; }
-  TColor HintColor() const noexcept { return hintColor_; }
-  void SetHintColor(TColor v) { hintColor_ = v; }
+  int HintPause() const noexcept { return hint_pause_; }
+  void SetHintPause(int v) { hint_pause_ = v; }
+  int HintShortPause() const noexcept { return hint_short_pause_; }
+  void SetHintShortPause(int v) { hint_short_pause_ = v; }
+  int HintHidePause() const noexcept { return hint_hide_pause_; }
+  void SetHintHidePause(int v) { hint_hide_pause_ = v; }
+  TColor HintColor() const noexcept { return hint_color_; }
+  void SetHintColor(TColor v) { hint_color_ = v; }
   const std::string& Hint() const noexcept { return hint_; }
   void SetHint(const std::string& v);
   void CancelHint();
   void ActivateHint(TPoint CursorPos);
-  THintWindow* HintWindow() const noexcept { return hintWindow_; }
+  THintWindow* HintWindow() const noexcept { return hint_window_; }
   // Called by controls for each mouse move over them.
   void HintMouseMessage(TControl* Control, TMessage& Message);
   // A control going away: forget it as the hint or mouse control.
   void ControlDestroyed(TControl* Control);
-  TControl* MouseControl() const noexcept { return mouseControl_; }
+  TControl* MouseControl() const noexcept { return mouse_control_; }
 
   // A message box owned by the application (see dialogs.h).
   int MessageBox(const std::string& Text, const std::string& Caption, int Flags);
@@ -123,22 +123,22 @@ class TApplication : public TComponent {
   void StopHintTimer();
   static void HintTimerProc(win::HWND, win::UINT, win::UINT_PTR, win::DWORD);
 
-  TCustomForm* mainForm_ = nullptr;
+  TCustomForm* main_form_ = nullptr;
   bool terminated_ = false;
   std::string title_;
   win::HWND handle_ = nullptr;
-  bool showHint_ = true;
-  int hintPause_ = 500, hintShortPause_ = 50, hintHidePause_ = 2500;
-  TColor hintColor_ = clInfoBk;
+  bool show_hint_ = true;
+  int hint_pause_ = 500, hint_short_pause_ = 50, hint_hide_pause_ = 2500;
+  TColor hint_color_ = clInfoBk;
   std::string hint_;
-  THintWindow* hintWindow_ = nullptr;
-  THintWindowClass hintWindowClass_ = nullptr;
-  TControl* hintControl_ = nullptr;
-  TControl* mouseControl_ = nullptr;
-  bool hintActive_ = false;
-  bool hintTimerShows_ = false;
-  bool hintTimerRunning_ = false;
-  TRect hintCursorRect_;
+  THintWindow* hint_window_ = nullptr;
+  THintWindowClass hint_window_class_ = nullptr;
+  TControl* hint_control_ = nullptr;
+  TControl* mouse_control_ = nullptr;
+  bool hint_active_ = false;
+  bool hint_timer_shows_ = false;
+  bool hint_timer_running_ = false;
+  TRect hint_cursor_rect_;
 };
 
 // Made on first use; lives as long as the program.

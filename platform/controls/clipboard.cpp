@@ -145,23 +145,23 @@ void ClipboardTakenBySystem() {
 }
 
 void TClipboard::Open() {
-  if (openCount_ == 0) {
+  if (open_count_ == 0) {
     if (!win::OpenClipboard(nullptr)) throw Exception("Cannot open clipboard");
     emptied_ = false;
   }
-  ++openCount_;
+  ++open_count_;
 }
 
 void TClipboard::Close() {
-  if (openCount_ == 0) return;
-  if (--openCount_ == 0) {
+  if (open_count_ == 0) return;
+  if (--open_count_ == 0) {
     win::CloseClipboard();
     emptied_ = false;
   }
 }
 
 void TClipboard::Adding() {
-  if (openCount_ != 0 && !emptied_) {
+  if (open_count_ != 0 && !emptied_) {
     win::EmptyClipboard();
     emptied_ = true;
   }

@@ -53,7 +53,7 @@ class TClipboard : public TPersistent {
 
  private:
   void Adding();
-  int openCount_ = 0;
+  int open_count_ = 0;
   bool emptied_ = false;
 };
 

@@ -109,7 +109,7 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
   SetBounds(0, 0, 145, 21);
   buttons_.push_back({TEditButtonKind::DropDown, 0, true});
   items_->OnChange = [this](TObject*) {
-    if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
+    if (item_index_ >= items_->Count()) item_index_ = -1;
   };
 }
 
@@ -125,15 +125,15 @@ TCustomListBox* TCustomComboBox::ListBox() const noexcept { return list_; }
 
 void TCustomComboBox::SetItemIndex(int Value) {
   if (Value < -1 || Value >= items_->Count()) throw EListError("List index out of bounds (%d)", Value);
-  if (Value == itemIndex_) return;
-  itemIndex_ = Value;
+  if (Value == item_index_) return;
+  item_index_ = Value;
   choosing_ = true;
   struct Done {
     bool& flag;
     ~Done() { flag = false; }
   } done{choosing_};
   TCustomMaskEdit::SetText(Value >= 0 ? items_->Strings(Value) : std::string());
-  if (list_ && droppedDown_ && Value >= 0) list_->SetItemIndex(Value);
+  if (list_ && dropped_down_ && Value >= 0) list_->SetItemIndex(Value);
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
@@ -143,9 +143,9 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
 }
 
 void TCustomComboBox::SetDroppedDown(bool Value) {
-  if (Value == droppedDown_) return;
+  if (Value == dropped_down_) return;
   if (!Value) {
-    droppedDown_ = false;
+    dropped_down_ = false;
     if (list_) list_->Close();
     CloseUp(false);
     return;
@@ -155,22 +155,22 @@ void TCustomComboBox::SetDroppedDown(bool Value) {
   if (!list_) list_ = new TComboPopupList(this);
   list_->SetFont(Font());
   list_->Items()->Assign(items_.get());
-  textBeforeDrop_ = Line().Text();
+  text_before_drop_ = Line().Text();
   // Under the combo box, or above it when the screen ends first.
   TRect r;
   wm::GetWindowRect(Handle(), r);
   Canvas()->SetFont(Font());
   const int itemHeight = std::max(Canvas()->TextHeight("Wg"), 1);
-  const int rows = std::clamp(items_->Count(), 1, dropDownCount_);
+  const int rows = std::clamp(items_->Count(), 1, drop_down_count_);
   const int height = rows * itemHeight + 2;
-  const int width = dropDownWidth_ > 0 ? dropDownWidth_ : r.Width();
+  const int width = drop_down_width_ > 0 ? drop_down_width_ : r.Width();
   int top = r.Bottom;
   if (top + height > Screen->Height() && r.Top - height >= 0) top = r.Top - height;
-  droppedDown_ = true;
+  dropped_down_ = true;
   list_->Open(Bounds(r.Left, top, width, height));
   list_->SetItemHeight(itemHeight);
-  if (itemIndex_ >= 0) {
-    list_->SetItemIndex(itemIndex_);
+  if (item_index_ >= 0) {
+    list_->SetItemIndex(item_index_);
   } else {
     // The item whose text the edit part holds, when there is one.
     const int match = items_->IndexOf(TCustomMaskEdit::Text());
@@ -250,16 +250,16 @@ void TCustomComboBox::EditButtonClick(int Index) {
 
 void TCustomComboBox::Change() {
   // Typing makes the text the user's own rather than a chosen item's.
-  if (!choosing_) itemIndex_ = -1;
+  if (!choosing_) item_index_ = -1;
   TCustomMaskEdit::Change();
 }
 
 void TCustomComboBox::ChooseItem(int Index) {
   if (Index < 0 || Index >= items_->Count()) return;
-  const bool changed = Index != itemIndex_ || TCustomMaskEdit::Text() != items_->Strings(Index);
+  const bool changed = Index != item_index_ || TCustomMaskEdit::Text() != items_->Strings(Index);
   if (!changed) return;
   if (!EditCanModify()) return;
-  itemIndex_ = -1;
+  item_index_ = -1;
   SetItemIndex(Index);
   SetModified(true);
   SelectAll();
@@ -268,8 +268,8 @@ void TCustomComboBox::ChooseItem(int Index) {
 }
 
 void TCustomComboBox::ListClicked(int Index) {
-  if (!droppedDown_) return;
-  droppedDown_ = false;
+  if (!dropped_down_) return;
+  dropped_down_ = false;
   list_->Close();
   if (Index >= 0) ChooseItem(Index);
   CloseUp(Index >= 0);
@@ -319,8 +319,8 @@ void TCustomComboBox::Paint() {
   for (int i = 0; i < EditButtonCount(); ++i) {
     const TRect r = EditButtonRect(i);
     if (r.IsEmpty()) continue;
-    const bool pressed = (i == pressedButton_ && buttonHot_) ||
-                         (droppedDown_ && buttons_[static_cast<std::size_t>(i)].Kind == TEditButtonKind::DropDown);
+    const bool pressed = (i == pressed_button_ && button_hot_) ||
+                         (dropped_down_ && buttons_[static_cast<std::size_t>(i)].Kind == TEditButtonKind::DropDown);
     PaintEditButton(Canvas(), i, r, pressed);
   }
 }
@@ -330,7 +330,7 @@ void TCustomComboBox::Paint() {
 void TCustomComboBox::DefaultHandler(TMessage& Message) {
   // Alt+Down and Alt+Up come as system keys.
   if (Message.Msg == WM_SYSKEYDOWN && (Message.WParam == VK_DOWN || Message.WParam == VK_UP)) {
-    SetDroppedDown(!droppedDown_);
+    SetDroppedDown(!dropped_down_);
     return;
   }
   TCustomMaskEdit::DefaultHandler(Message);
@@ -339,10 +339,10 @@ void TCustomComboBox::DefaultHandler(TMessage& Message) {
 void TCustomComboBox::EditKey(WORD Key, TShiftState Shift) {
   const bool alt = Shift.Contains(ssAlt);
   if (Key == VK_F4 || (alt && (Key == VK_DOWN || Key == VK_UP))) {
-    SetDroppedDown(!droppedDown_);
+    SetDroppedDown(!dropped_down_);
     return;
   }
-  if (droppedDown_) {
+  if (dropped_down_) {
     switch (Key) {
       case VK_UP: list_->MoveBy(-1); return;
       case VK_DOWN: list_->MoveBy(1); return;
@@ -368,10 +368,10 @@ void TCustomComboBox::EditKey(WORD Key, TShiftState Shift) {
     const int count = items_->Count();
     switch (Key) {
       case VK_UP:
-        if (count > 0) ChooseItem(itemIndex_ < 0 ? 0 : std::max(itemIndex_ - 1, 0));
+        if (count > 0) ChooseItem(item_index_ < 0 ? 0 : std::max(item_index_ - 1, 0));
         return;
       case VK_DOWN:
-        if (count > 0) ChooseItem(itemIndex_ < 0 ? 0 : std::min(itemIndex_ + 1, count - 1));
+        if (count > 0) ChooseItem(item_index_ < 0 ? 0 : std::min(item_index_ + 1, count - 1));
         return;
       case VK_PRIOR:
       case VK_HOME:
@@ -397,7 +397,7 @@ void TCustomComboBox::EditKey(WORD Key, TShiftState Shift) {
 }
 
 void TCustomComboBox::EditChar(char32_t Ch) {
-  if (droppedDown_ && (Ch == U'\r' || Ch == 0x1B)) return;  // taken by their keys
+  if (dropped_down_ && (Ch == U'\r' || Ch == 0x1B)) return;  // taken by their keys
   if (style_ != csDropDownList) {
     TCustomMaskEdit::EditChar(Ch);
     return;
@@ -407,13 +407,13 @@ void TCustomComboBox::EditChar(char32_t Ch) {
   std::string typed;
   Utf8Append(typed, Ch);
   const int count = items_->Count();
-  const int current = droppedDown_ && list_ ? list_->ItemIndex() : itemIndex_;
+  const int current = dropped_down_ && list_ ? list_->ItemIndex() : item_index_;
   for (int step = 1; step <= count; ++step) {
     const int i = (std::max(current, -1) + step) % count;
     const std::string s = items_->Strings(i);
     const std::size_t first = s.empty() ? 0 : Utf8Next(s, 0);
     if (first > 0 && AnsiSameText(std::string_view(s).substr(0, first), typed)) {
-      if (droppedDown_ && list_)
+      if (dropped_down_ && list_)
         list_->MoveTo(i);
       else
         ChooseItem(i);
@@ -426,11 +426,11 @@ void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   const int b = Button == mbLeft ? ButtonAt({X, Y}) : -1;
   if (b >= 0) {
     if (CanFocus() && !Focused()) SetFocus();
-    pressedButton_ = b;
-    buttonHot_ = true;
+    pressed_button_ = b;
+    button_hot_ = true;
     if (buttons_[static_cast<std::size_t>(b)].Kind == TEditButtonKind::DropDown) {
-      pressedButton_ = -1;
-      SetDroppedDown(!droppedDown_);
+      pressed_button_ = -1;
+      SetDroppedDown(!dropped_down_);
     }
     Invalidate();
     TControl::MouseDown(Button, Shift, X, Y);
@@ -439,7 +439,7 @@ void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   // The whole of a list-only combo box opens the list.
   if (Button == mbLeft && style_ == csDropDownList) {
     if (CanFocus() && !Focused()) SetFocus();
-    SetDroppedDown(!droppedDown_);
+    SetDroppedDown(!dropped_down_);
     TControl::MouseDown(Button, Shift, X, Y);
     return;
   }
@@ -447,10 +447,10 @@ void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 }
 
 void TCustomComboBox::MouseMove(TShiftState Shift, int X, int Y) {
-  if (pressedButton_ >= 0) {
-    const bool hot = EditButtonRect(pressedButton_).Contains({X, Y});
-    if (hot != buttonHot_) {
-      buttonHot_ = hot;
+  if (pressed_button_ >= 0) {
+    const bool hot = EditButtonRect(pressed_button_).Contains({X, Y});
+    if (hot != button_hot_) {
+      button_hot_ = hot;
       Invalidate();
     }
     TControl::MouseMove(Shift, X, Y);
@@ -460,11 +460,11 @@ void TCustomComboBox::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TCustomComboBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (pressedButton_ >= 0 && Button == mbLeft) {
-    const int b = pressedButton_;
+  if (pressed_button_ >= 0 && Button == mbLeft) {
+    const int b = pressed_button_;
     const bool clicked = EditButtonRect(b).Contains({X, Y});
-    pressedButton_ = -1;
-    buttonHot_ = false;
+    pressed_button_ = -1;
+    button_hot_ = false;
     Invalidate();
     if (clicked) EditButtonClick(b);
     TControl::MouseUp(Button, Shift, X, Y);
@@ -478,11 +478,11 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
     case WM_GETDLGCODE:
       TCustomMaskEdit::Dispatch(Message);
       // Enter and Escape belong to the open list.
-      if (droppedDown_) Message.Result |= DLGC_WANTALLKEYS;
+      if (dropped_down_) Message.Result |= DLGC_WANTALLKEYS;
       return;
     case WM_KILLFOCUS:
     case CM_CANCELMODE:
-      if (droppedDown_) ListClicked(-1);
+      if (dropped_down_) ListClicked(-1);
       break;
     case WM_SETCURSOR:
       // An arrow over the buttons, the I-beam over the text.

@@ -43,17 +43,17 @@ class TCustomComboBox : public TCustomMaskEdit {
   void SetItems(TStrings* Value) { items_->Assign(Value); }
   // The chosen item; -1 when the text is not one chosen from the list. Setting it shows the item's
   // text; values outside the items raise EListError.
-  int ItemIndex() const noexcept { return itemIndex_; }
+  int ItemIndex() const noexcept { return item_index_; }
   void SetItemIndex(int Value);
   TComboBoxStyle Style() const noexcept { return style_; }
   void SetStyle(TComboBoxStyle Value);
   // Items the open list shows at most before it scrolls.
-  int DropDownCount() const noexcept { return dropDownCount_; }
-  void SetDropDownCount(int Value) { dropDownCount_ = std::max(Value, 1); }
+  int DropDownCount() const noexcept { return drop_down_count_; }
+  void SetDropDownCount(int Value) { drop_down_count_ = std::max(Value, 1); }
   // Width of the open list; 0: the combo box's width.
-  int DropDownWidth() const noexcept { return dropDownWidth_; }
-  void SetDropDownWidth(int Value) { dropDownWidth_ = std::max(Value, 0); }
-  bool DroppedDown() const noexcept { return droppedDown_; }
+  int DropDownWidth() const noexcept { return drop_down_width_; }
+  void SetDropDownWidth(int Value) { drop_down_width_ = std::max(Value, 0); }
+  bool DroppedDown() const noexcept { return dropped_down_; }
   void SetDroppedDown(bool Value);
   // The open list (nullptr before it first opens).
   TCustomListBox* ListBox() const noexcept;
@@ -106,17 +106,17 @@ class TCustomComboBox : public TCustomMaskEdit {
   void ListClicked(int Index);
 
   std::unique_ptr<TStringList> items_;
-  int itemIndex_ = -1;
+  int item_index_ = -1;
   TComboBoxStyle style_ = csDropDown;
-  int dropDownCount_ = 8;
-  int dropDownWidth_ = 0;
-  bool droppedDown_ = false;
+  int drop_down_count_ = 8;
+  int drop_down_width_ = 0;
+  bool dropped_down_ = false;
   std::vector<TComboEditButton> buttons_;
   TComboPopupList* list_ = nullptr;  // owned: made on first drop-down
-  int pressedButton_ = -1;
-  bool buttonHot_ = false;  // the pressed button is under the mouse
+  int pressed_button_ = -1;
+  bool button_hot_ = false;  // the pressed button is under the mouse
   bool choosing_ = false;   // the text changes because an item was chosen
-  std::u32string textBeforeDrop_;
+  std::u32string text_before_drop_;
 };
 
 class TComboBox : public TCustomComboBox {

@@ -28,18 +28,18 @@ void TSizeConstraints::Set(int& field, int v) {
 }
 
 void TSizeConstraints::Apply(int& width, int& height) const {
-  if (maxWidth_ > 0 && width > maxWidth_) width = maxWidth_;
-  if (minWidth_ > 0 && width < minWidth_) width = minWidth_;
-  if (maxHeight_ > 0 && height > maxHeight_) height = maxHeight_;
-  if (minHeight_ > 0 && height < minHeight_) height = minHeight_;
+  if (max_width_ > 0 && width > max_width_) width = max_width_;
+  if (min_width_ > 0 && width < min_width_) width = min_width_;
+  if (max_height_ > 0 && height > max_height_) height = max_height_;
+  if (min_height_ > 0 && height < min_height_) height = min_height_;
 }
 
 void TSizeConstraints::Assign(TPersistent* Source) {
   if (auto* c = dynamic_cast<TSizeConstraints*>(Source)) {
-    minWidth_ = c->minWidth_;
-    minHeight_ = c->minHeight_;
-    maxWidth_ = c->maxWidth_;
-    maxHeight_ = c->maxHeight_;
+    min_width_ = c->min_width_;
+    min_height_ = c->min_height_;
+    max_width_ = c->max_width_;
+    max_height_ = c->max_height_;
     if (OnChange) OnChange(this);
     return;
   }
@@ -102,8 +102,8 @@ void TControl::DeclareProperties(TPropertyDeclarer<TControl>& P) {
 
 TControl::TControl(TComponent* AOwner)
     : TComponent(AOwner),
-      controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks},
-      scalingFlags_{sfLeft, sfTop, sfWidth, sfHeight, sfFont} {
+      control_style_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks},
+      scaling_flags_{sfLeft, sfTop, sfWidth, sfHeight, sfFont} {
   UseUnit(ControlsUnit);
   WindowProc = [this](TMessage& m) { WndProc(m); };
   font_.OnChange = [this](TObject*) { HandleFontChanged(); };
@@ -130,7 +130,7 @@ void TControl::Loaded() {
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == popupMenu_) popupMenu_ = nullptr;
+  if (Operation == opRemove && AComponent == popup_menu_) popup_menu_ = nullptr;
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -279,38 +279,38 @@ void TControl::SetEnabled(bool v) {
 }
 
 void TControl::HandleFontChanged() {
-  if (!updatingFontFromParent_) parentFont_ = false;
+  if (!updating_font_from_parent_) parent_font_ = false;
   FontChanged();
 }
 
 void TControl::FontChanged() { Perform(CM_FONTCHANGED, 0, 0); }
 
 void TControl::SetParentFont(bool v) {
-  if (parentFont_ == v) return;
-  parentFont_ = v;
+  if (parent_font_ == v) return;
+  parent_font_ = v;
   if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTFONTCHANGED, 0, 0);
 }
 
 void TControl::ParentFontChanged() {
-  if (!parentFont_ || !parent_) return;
-  updatingFontFromParent_ = true;
+  if (!parent_font_ || !parent_) return;
+  updating_font_from_parent_ = true;
   font_.Assign(parent_->Font());
-  updatingFontFromParent_ = false;
+  updating_font_from_parent_ = false;
 }
 
 void TControl::SetColor(TColor v) {
   if (color_ == v) {
-    parentColor_ = false;
+    parent_color_ = false;
     return;
   }
   color_ = v;
-  parentColor_ = false;
+  parent_color_ = false;
   Perform(CM_COLORCHANGED, 0, 0);
 }
 
 void TControl::SetParentColor(bool v) {
-  if (parentColor_ == v) return;
-  parentColor_ = v;
+  if (parent_color_ == v) return;
+  parent_color_ = v;
   if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
@@ -321,43 +321,43 @@ void TControl::SetCursor(TCursor v) {
 }
 
 void TControl::SetShowHint(bool v) {
-  if (showHint_ == v && !parentShowHint_) return;
-  showHint_ = v;
-  parentShowHint_ = false;
+  if (show_hint_ == v && !parent_show_hint_) return;
+  show_hint_ = v;
+  parent_show_hint_ = false;
   Perform(CM_SHOWHINTCHANGED, 0, 0);
 }
 
 void TControl::SetParentShowHint(bool v) {
-  if (parentShowHint_ == v) return;
-  parentShowHint_ = v;
+  if (parent_show_hint_ == v) return;
+  parent_show_hint_ = v;
   if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
 }
 
 void TControl::SetPopupMenu(TPopupMenu* v) {
-  if (popupMenu_ == v) return;
-  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
-  popupMenu_ = v;
+  if (popup_menu_ == v) return;
+  if (popup_menu_) popup_menu_->RemoveFreeNotification(this);
+  popup_menu_ = v;
   if (v) v->FreeNotification(this);
 }
 
 void TControl::SetBiDiMode(TBiDiMode v) {
-  if (biDiMode_ == v) {
-    parentBiDiMode_ = false;
+  if (bi_di_mode_ == v) {
+    parent_bi_di_mode_ = false;
     return;
   }
-  biDiMode_ = v;
-  parentBiDiMode_ = false;
+  bi_di_mode_ = v;
+  parent_bi_di_mode_ = false;
   Perform(CM_BIDIMODECHANGED, 0, 0);
 }
 
 void TControl::SetParentBiDiMode(bool v) {
-  if (parentBiDiMode_ == v) return;
-  parentBiDiMode_ = v;
+  if (parent_bi_di_mode_ == v) return;
+  parent_bi_di_mode_ = v;
   if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
 }
 
-bool TControl::UseRightToLeftAlignment() const noexcept { return biDiMode_ == bdRightToLeft; }
-bool TControl::UseRightToLeftReading() const noexcept { return biDiMode_ != bdLeftToRight; }
+bool TControl::UseRightToLeftAlignment() const noexcept { return bi_di_mode_ == bdRightToLeft; }
+bool TControl::UseRightToLeftReading() const noexcept { return bi_di_mode_ != bdLeftToRight; }
 
 std::string TControl::GetText() {
   const auto length = Perform(WM_GETTEXTLENGTH, 0, 0);
@@ -400,7 +400,7 @@ void TControl::MainWndProc(TMessage& Message) {
 void TControl::WndProc(TMessage& Message) {
   UINT& msg = Message.Msg;
   if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
-    if (!controlStyle_.Contains(csDoubleClicks) &&
+    if (!control_style_.Contains(csDoubleClicks) &&
         (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK))
       msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
     switch (msg) {
@@ -409,14 +409,14 @@ void TControl::WndProc(TMessage& Message) {
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
-        if (dragMode_ == dmAutomatic) {
+        if (drag_mode_ == dmAutomatic) {
           BeginDrag(Mouse->DragImmediate(), Mouse->DragThreshold());
           return;
         }
-        controlState_.Include(csLButtonDown);
+        control_state_.Include(csLButtonDown);
         break;
       case WM_LBUTTONUP:
-        controlState_.Exclude(csLButtonDown);
+        control_state_.Exclude(csLButtonDown);
         break;
       default:
         break;
@@ -483,32 +483,32 @@ void TControl::Dispatch(TMessage& Message) {
       return;
     case CM_PARENTFONTCHANGED:
       if (Message.WParam != 0 && Message.LParam) {
-        if (parentFont_) {
-          updatingFontFromParent_ = true;
+        if (parent_font_) {
+          updating_font_from_parent_ = true;
           font_.Assign(reinterpret_cast<TFont*>(Message.LParam));
-          updatingFontFromParent_ = false;
+          updating_font_from_parent_ = false;
         }
       } else {
         ParentFontChanged();
       }
       return;
     case CM_PARENTCOLORCHANGED:
-      if (parentColor_ && parent_) {
+      if (parent_color_ && parent_) {
         const TColor c = Message.WParam ? static_cast<TColor>(Message.LParam) : parent_->Color();
         SetColor(c);
-        parentColor_ = true;
+        parent_color_ = true;
       }
       return;
     case CM_PARENTSHOWHINTCHANGED:
-      if (parentShowHint_ && parent_) {
+      if (parent_show_hint_ && parent_) {
         SetShowHint(parent_->ShowHint());
-        parentShowHint_ = true;
+        parent_show_hint_ = true;
       }
       return;
     case CM_PARENTBIDIMODECHANGED:
-      if (parentBiDiMode_ && parent_) {
+      if (parent_bi_di_mode_ && parent_) {
         SetBiDiMode(parent_->BiDiMode());
-        parentBiDiMode_ = true;
+        parent_bi_di_mode_ = true;
       }
       return;
     case CM_HITTEST:
@@ -532,31 +532,31 @@ void TControl::HandleMouseButton(TMessage& m, TMouseButton button, bool down, bo
     if (button == mbLeft && ParentForm()) ParentForm()->SendCancelMode(this);
     DefaultHandler(m);
     if (button == mbLeft) {
-      if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
+      if (control_style_.Contains(csCaptureMouse)) SetMouseCapture(true);
       if (dbl) {
-        if (controlStyle_.Contains(csClickEvents)) DblClick();
-      } else if (controlStyle_.Contains(csClickEvents)) {
-        controlState_.Include(csClicked);
+        if (control_style_.Contains(csClickEvents)) DblClick();
+      } else if (control_style_.Contains(csClickEvents)) {
+        control_state_.Include(csClicked);
       }
     }
-    if (!controlStyle_.Contains(csNoStdEvents))
+    if (!control_style_.Contains(csNoStdEvents))
       MouseDown(button, dbl ? keys + ssDouble : keys, x, y);
     return;
   }
   DefaultHandler(m);
   if (button == mbLeft) {
-    if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(false);
-    if (controlState_.Contains(csClicked)) {
-      controlState_.Exclude(csClicked);
+    if (control_style_.Contains(csCaptureMouse)) SetMouseCapture(false);
+    if (control_state_.Contains(csClicked)) {
+      control_state_.Exclude(csClicked);
       if (ClientRect().Contains(Point(x, y))) Click();
     }
   }
-  if (!controlStyle_.Contains(csNoStdEvents)) MouseUp(button, keys, x, y);
+  if (!control_style_.Contains(csNoStdEvents)) MouseUp(button, keys, x, y);
 }
 
 void TControl::HandleMouseMove(TMessage& m) {
   DefaultHandler(m);
-  if (!controlStyle_.Contains(csNoStdEvents))
+  if (!control_style_.Contains(csNoStdEvents))
     MouseMove(KeysToShiftState(m.WParamLo()), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
 }
 
@@ -576,11 +576,11 @@ void TControl::HandleContextMenu(TMessage& m) {
   DoContextPopup(keyboard ? Point(-1, -1) : ScreenToClient(screen), handled);
   m.Result = handled ? 1 : 0;
   if (handled) return;
-  if (popupMenu_ && popupMenu_->AutoPopup()) {
+  if (popup_menu_ && popup_menu_->AutoPopup()) {
     if (ParentForm()) ParentForm()->SendCancelMode(nullptr);
-    popupMenu_->SetPopupComponent(this);
+    popup_menu_->SetPopupComponent(this);
     if (keyboard) screen = ClientToScreen(Point(0, 0));
-    popupMenu_->Popup(screen.X, screen.Y);
+    popup_menu_->Popup(screen.X, screen.Y);
     m.Result = 1;
     return;
   }
@@ -591,9 +591,9 @@ void TControl::HandleCancelMode(TMessage& m) {
   DefaultHandler(m);
   if (MouseCapture()) {
     SetMouseCapture(false);
-    if (controlState_.Contains(csLButtonDown)) Perform(WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
+    if (control_state_.Contains(csLButtonDown)) Perform(WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
   } else {
-    controlState_.Exclude(csLButtonDown);
+    control_state_.Exclude(csLButtonDown);
   }
 }
 
@@ -622,13 +622,13 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
   if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
   if (handled) return true;
   // Each full notch is one step up or down; a part of a notch waits for the rest.
-  wheelAccumulator_ += WheelDelta;
-  while (std::abs(wheelAccumulator_) >= WHEEL_DELTA) {
-    if (wheelAccumulator_ < 0) {
-      wheelAccumulator_ += WHEEL_DELTA;
+  wheel_accumulator_ += WheelDelta;
+  while (std::abs(wheel_accumulator_) >= WHEEL_DELTA) {
+    if (wheel_accumulator_ < 0) {
+      wheel_accumulator_ += WHEEL_DELTA;
       handled = DoMouseWheelDown(Shift, MousePos);
     } else {
-      wheelAccumulator_ -= WHEEL_DELTA;
+      wheel_accumulator_ -= WHEEL_DELTA;
       handled = DoMouseWheelUp(Shift, MousePos);
     }
   }
@@ -659,10 +659,10 @@ void TControl::SetMouseCapture(bool v) {
 }
 
 void TControl::Invalidate() {
-  if (!parent_ || !parent_->HandleAllocated() || !(visible_ || parent_->controlStyle_.Contains(csAcceptsControls)))
+  if (!parent_ || !parent_->HandleAllocated() || !(visible_ || parent_->control_style_.Contains(csAcceptsControls)))
     return;
   const TRect r = BoundsRect();
-  wm::InvalidateRect(parent_->Handle(), &r, !controlStyle_.Contains(csOpaque));
+  wm::InvalidateRect(parent_->Handle(), &r, !control_style_.Contains(csOpaque));
 }
 
 void TControl::Repaint() {
@@ -740,12 +740,12 @@ void TControl::ScaleBy(int M, int D) { ChangeScale(M, D); }
 void TControl::ChangeScale(int M, int D) {
   if (M == D) return;
   auto scale = [&](int v) { return static_cast<int>((static_cast<long long>(v) * M + (v >= 0 ? D / 2 : -D / 2)) / D); };
-  const int l = scalingFlags_.Contains(sfLeft) ? scale(left_) : left_;
-  const int t = scalingFlags_.Contains(sfTop) ? scale(top_) : top_;
-  const int w = scalingFlags_.Contains(sfWidth) ? scale(left_ + width_) - scale(left_) : width_;
-  const int h = scalingFlags_.Contains(sfHeight) ? scale(top_ + height_) - scale(top_) : height_;
+  const int l = scaling_flags_.Contains(sfLeft) ? scale(left_) : left_;
+  const int t = scaling_flags_.Contains(sfTop) ? scale(top_) : top_;
+  const int w = scaling_flags_.Contains(sfWidth) ? scale(left_ + width_) - scale(left_) : width_;
+  const int h = scaling_flags_.Contains(sfHeight) ? scale(top_ + height_) - scale(top_) : height_;
   SetBounds(l, t, w, h);
-  if (!parentFont_ && scalingFlags_.Contains(sfFont)) font_.SetSize(scale(font_.Size()));
+  if (!parent_font_ && scaling_flags_.Contains(sfFont)) font_.SetSize(scale(font_.Size()));
 }
 
 TCustomForm* TControl::ParentForm() {

@@ -22,14 +22,14 @@ namespace lab {
 class TSizeConstraints : public TPersistent {
   LAB_CLASS(TSizeConstraints, TPersistent)
  public:
-  int MinWidth() const noexcept { return minWidth_; }
-  int MinHeight() const noexcept { return minHeight_; }
-  int MaxWidth() const noexcept { return maxWidth_; }
-  int MaxHeight() const noexcept { return maxHeight_; }
-  void SetMinWidth(int v) { Set(minWidth_, v); }
-  void SetMinHeight(int v) { Set(minHeight_, v); }
-  void SetMaxWidth(int v) { Set(maxWidth_, v); }
-  void SetMaxHeight(int v) { Set(maxHeight_, v); }
+  int MinWidth() const noexcept { return min_width_; }
+  int MinHeight() const noexcept { return min_height_; }
+  int MaxWidth() const noexcept { return max_width_; }
+  int MaxHeight() const noexcept { return max_height_; }
+  void SetMinWidth(int v) { Set(min_width_, v); }
+  void SetMinHeight(int v) { Set(min_height_, v); }
+  void SetMaxWidth(int v) { Set(max_width_, v); }
+  void SetMaxHeight(int v) { Set(max_height_, v); }
   // Limits a size; 0 means no limit.
   void Apply(int& width, int& height) const;
   void Assign(TPersistent* Source) override;
@@ -37,7 +37,7 @@ class TSizeConstraints : public TPersistent {
 
  private:
   void Set(int& field, int v);
-  int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
+  int min_width_ = 0, min_height_ = 0, max_width_ = 0, max_height_ = 0;
 };
 
 class TControl : public TComponent {
@@ -84,38 +84,38 @@ class TControl : public TComponent {
   void Hide() { SetVisible(false); }
   bool Enabled() const noexcept { return enabled_; }
   virtual void SetEnabled(bool v);
-  TControlStyle ControlStyle() const noexcept { return controlStyle_; }
-  void SetControlStyle(TControlStyle v) { controlStyle_ = v; }
-  TControlState ControlState() const noexcept { return controlState_; }
-  void SetControlState(TControlState v) { controlState_ = v; }
-  TScalingFlags ScalingFlags() const noexcept { return scalingFlags_; }
+  TControlStyle ControlStyle() const noexcept { return control_style_; }
+  void SetControlStyle(TControlStyle v) { control_style_ = v; }
+  TControlState ControlState() const noexcept { return control_state_; }
+  void SetControlState(TControlState v) { control_state_ = v; }
+  TScalingFlags ScalingFlags() const noexcept { return scaling_flags_; }
   // Shown on the screen: visible, with a parent chain that shows (a form: visible itself).
   virtual bool IsShowing();
 
   // --- appearance
   TFont* Font() noexcept { return &font_; }
   void SetFont(TFont* v) { font_.Assign(v); }
-  bool ParentFont() const noexcept { return parentFont_; }
+  bool ParentFont() const noexcept { return parent_font_; }
   void SetParentFont(bool v);
   TColor Color() const noexcept { return color_; }
   void SetColor(TColor v);
-  bool ParentColor() const noexcept { return parentColor_; }
+  bool ParentColor() const noexcept { return parent_color_; }
   void SetParentColor(bool v);
   TCursor Cursor() const noexcept { return cursor_; }
   void SetCursor(TCursor v);
-  TCursor DragCursor() const noexcept { return dragCursor_; }
-  void SetDragCursor(TCursor v) { dragCursor_ = v; }
+  TCursor DragCursor() const noexcept { return drag_cursor_; }
+  void SetDragCursor(TCursor v) { drag_cursor_ = v; }
   const std::string& Hint() const noexcept { return hint_; }
   void SetHint(const std::string& v) { hint_ = v; }
-  bool ShowHint() const noexcept { return showHint_; }
+  bool ShowHint() const noexcept { return show_hint_; }
   void SetShowHint(bool v);
-  bool ParentShowHint() const noexcept { return parentShowHint_; }
+  bool ParentShowHint() const noexcept { return parent_show_hint_; }
   void SetParentShowHint(bool v);
-  TPopupMenu* PopupMenu() const noexcept { return popupMenu_; }
+  TPopupMenu* PopupMenu() const noexcept { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* v);
-  TBiDiMode BiDiMode() const noexcept { return biDiMode_; }
+  TBiDiMode BiDiMode() const noexcept { return bi_di_mode_; }
   void SetBiDiMode(TBiDiMode v);
-  bool ParentBiDiMode() const noexcept { return parentBiDiMode_; }
+  bool ParentBiDiMode() const noexcept { return parent_bi_di_mode_; }
   void SetParentBiDiMode(bool v);
   bool UseRightToLeftAlignment() const noexcept;
   bool UseRightToLeftReading() const noexcept;
@@ -154,10 +154,10 @@ class TControl : public TComponent {
   TNotifyEvent OnResize;
 
   // --- drag and drop
-  TDragMode DragMode() const noexcept { return dragMode_; }
-  void SetDragMode(TDragMode v) { dragMode_ = v; }
-  TDragKind DragKind() const noexcept { return dragKind_; }
-  void SetDragKind(TDragKind v) { dragKind_ = v; }
+  TDragMode DragMode() const noexcept { return drag_mode_; }
+  void SetDragMode(TDragMode v) { drag_mode_ = v; }
+  TDragKind DragKind() const noexcept { return drag_kind_; }
+  void SetDragKind(TDragKind v) { drag_kind_ = v; }
   // Starts dragging this control: at once, or once the mouse moved Threshold pixels (-1: the
   // mouse's setting) with the button held.
   void BeginDrag(bool Immediate, int Threshold = -1);
@@ -214,9 +214,9 @@ class TControl : public TComponent {
   void ParentFontChanged();
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  TControlStyle controlStyle_;
-  TControlState controlState_;
-  TScalingFlags scalingFlags_;
+  TControlStyle control_style_;
+  TControlState control_state_;
+  TScalingFlags scaling_flags_;
   std::string text_;  // the text of a control without a window
 
   friend class TWinControl;
@@ -243,21 +243,21 @@ class TControl : public TComponent {
   bool visible_ = true;
   bool enabled_ = true;
   TFont font_;
-  bool parentFont_ = true;
+  bool parent_font_ = true;
   TColor color_ = clWindow;
-  bool parentColor_ = true;
+  bool parent_color_ = true;
   TCursor cursor_ = crDefault;
-  TCursor dragCursor_ = crDrag;
+  TCursor drag_cursor_ = crDrag;
   std::string hint_;
-  bool showHint_ = false;
-  bool parentShowHint_ = true;
-  TPopupMenu* popupMenu_ = nullptr;
-  TBiDiMode biDiMode_ = bdLeftToRight;
-  bool parentBiDiMode_ = true;
-  TDragMode dragMode_ = dmManual;
-  TDragKind dragKind_ = dkDrag;
-  bool updatingFontFromParent_ = false;
-  int wheelAccumulator_ = 0;
+  bool show_hint_ = false;
+  bool parent_show_hint_ = true;
+  TPopupMenu* popup_menu_ = nullptr;
+  TBiDiMode bi_di_mode_ = bdLeftToRight;
+  bool parent_bi_di_mode_ = true;
+  TDragMode drag_mode_ = dmManual;
+  TDragKind drag_kind_ = dkDrag;
+  bool updating_font_from_parent_ = false;
+  int wheel_accumulator_ = 0;
 };
 
 }  // namespace lab

@@ -46,7 +46,7 @@ TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>()) {
   canvas_->SetControl(this);
   // Paint always runs, even without children.
-  controlState_.Include(csCustomPaint);
+  control_state_.Include(csCustomPaint);
 }
 
 TCustomControl::~TCustomControl() {

@@ -64,8 +64,8 @@ void TCustomEdit::SetCharCase(TEditCharCase Value) {
 }
 
 void TCustomEdit::SetHideSelection(bool Value) {
-  if (Value == hideSelection_) return;
-  hideSelection_ = Value;
+  if (Value == hide_selection_) return;
+  hide_selection_ = Value;
   Invalidate();
 }
 
@@ -169,7 +169,7 @@ void TCustomEdit::ScrollToCaret() {
 }
 
 void TCustomEdit::UpdateCaret() {
-  if (!hasCaret_ || !HandleAllocated()) return;
+  if (!has_caret_ || !HandleAllocated()) return;
   const TRect r = GetEditRect();
   wm::SetCaretPos(XFromPos(line_.Caret()), r.Top);
 }
@@ -178,12 +178,12 @@ void TCustomEdit::FocusChanged(bool Focused) {
   if (Focused) {
     Canvas()->SetFont(Font());
     const int h = Canvas()->TextHeight("Wg");
-    hasCaret_ = wm::CreateCaret(Handle(), nullptr, 1, h);
+    has_caret_ = wm::CreateCaret(Handle(), nullptr, 1, h);
     UpdateCaret();
-    if (hasCaret_) wm::ShowCaret(Handle());
-  } else if (hasCaret_) {
+    if (has_caret_) wm::ShowCaret(Handle());
+  } else if (has_caret_) {
     wm::DestroyCaret();
-    hasCaret_ = false;
+    has_caret_ = false;
   }
   Invalidate();
 }
@@ -201,7 +201,7 @@ void TCustomEdit::Paint() {
   if (!Enabled()) c->Font()->SetColor(clGrayText);
   const int x0 = r.Left - scroll_;
   c->TextRect(r, x0, r.Top, Utf8Encode(text));
-  const bool showSel = line_.SelLength() > 0 && (!hideSelection_ || Focused());
+  const bool showSel = line_.SelLength() > 0 && (!hide_selection_ || Focused());
   if (showSel) {
     const int s = line_.SelStart();
     const int e = s + line_.SelLength();
@@ -327,7 +327,7 @@ void TCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
 
 void TCustomEdit::DoEnter() {
   // Coming in with the keyboard selects everything; a click places the caret itself.
-  if (autoSelect_ && !enteredByMouse_) SelectAll();
+  if (auto_select_ && !entered_by_mouse_) SelectAll();
   TCustomControl::DoEnter();
 }
 
@@ -367,11 +367,11 @@ void TCustomEdit::Dispatch(TMessage& Message) {
       return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      enteredByMouse_ = true;
+      entered_by_mouse_ = true;
       struct Reset {
         bool& flag;
         ~Reset() { flag = false; }
-      } reset{enteredByMouse_};
+      } reset{entered_by_mouse_};
       TCustomControl::Dispatch(Message);
       return;
     }
@@ -387,7 +387,7 @@ void TCustomEdit::Dispatch(TMessage& Message) {
     case WM_UNDO: Undo(); return;
     case CM_FONTCHANGED:
       TCustomControl::Dispatch(Message);
-      if (hasCaret_) FocusChanged(true);
+      if (has_caret_) FocusChanged(true);
       return;
     default: break;
   }

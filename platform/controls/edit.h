@@ -37,9 +37,9 @@ class TCustomEdit : public TCustomControl {
   // Converts the text already there.
   void SetCharCase(TEditCharCase Value);
   // Entering the edit with the keyboard selects all of it.
-  bool AutoSelect() const noexcept { return autoSelect_; }
-  void SetAutoSelect(bool Value) { autoSelect_ = Value; }
-  bool HideSelection() const noexcept { return hideSelection_; }
+  bool AutoSelect() const noexcept { return auto_select_; }
+  void SetAutoSelect(bool Value) { auto_select_ = Value; }
+  bool HideSelection() const noexcept { return hide_selection_; }
   void SetHideSelection(bool Value);
   bool Modified() const noexcept { return line_.Modified; }
   void SetModified(bool Value) { line_.Modified = Value; }
@@ -100,12 +100,12 @@ class TCustomEdit : public TCustomControl {
   void Edit(F Operation);
 
   TEditLine line_;
-  bool autoSelect_ = true;
-  bool hideSelection_ = true;
+  bool auto_select_ = true;
+  bool hide_selection_ = true;
   bool selecting_ = false;  // the left button drags a selection
-  bool hasCaret_ = false;
+  bool has_caret_ = false;
   int scroll_ = 0;           // pixels of the text scrolled out at the left
-  bool enteredByMouse_ = false;
+  bool entered_by_mouse_ = false;
 };
 
 class TEdit : public TCustomEdit {

@@ -46,7 +46,7 @@ void TCustomForm::DeclareProperties(TPropertyDeclarer<TCustomForm>& P) {
 }
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
-  controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+  control_style_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
                                 csDoubleClicks};
   SetVisible(false);
   TWinControl::SetBorderStyle(bsSizeable);
@@ -102,29 +102,29 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
       Params.ExStyle |= WS_EX_TOOLWINDOW;
       break;
   }
-  if (formStyle_ == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
+  if (form_style_ == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
   Params.WindowClassStyle = CS_DBLCLKS;
 }
 
 void TCustomForm::SetFormStyle(TFormStyle v) {
-  if (formStyle_ == v) return;
-  formStyle_ = v;
+  if (form_style_ == v) return;
+  form_style_ = v;
   if (HandleAllocated())
     wm::SetWindowPos(Handle(), v == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* Control) {
-  if (activeControl_ == Control) return;
+  if (active_control_ == Control) return;
   if (Control && (Control == this || Control->ParentForm() != this ||
                   (!ComponentState().Contains(csLoading) && !Control->CanFocus())))
     throw EInvalidOperation("Cannot focus a disabled or invisible window");
-  activeControl_ = Control;
+  active_control_ = Control;
   if (!ComponentState().Contains(csLoading) && active_) SetWindowFocus();
 }
 
 void TCustomForm::SetWindowFocus() {
-  TWinControl* target = activeControl_ ? activeControl_ : this;
+  TWinControl* target = active_control_ ? active_control_ : this;
   wm::SetFocus(target->Handle());
 }
 
@@ -141,13 +141,13 @@ void TCustomForm::FocusControl(TWinControl* Control) {
 }
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
-  if (Removing && Control->ContainsControl(focusedControl_)) focusedControl_ = Control->Parent();
-  if (Control->ContainsControl(activeControl_)) SetActiveControl(nullptr);
+  if (Removing && Control->ContainsControl(focused_control_)) focused_control_ = Control->Parent();
+  if (Control->ContainsControl(active_control_)) SetActiveControl(nullptr);
 }
 
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   ++g_focusCount;
-  activeControl_ = Control != this ? Control : nullptr;
+  active_control_ = Control != this ? Control : nullptr;
   Screen->SetActive(this, Control);
   if (Control->ControlState().Contains(csFocusing)) return false;
   Control->SetControlState(Control->ControlState() + csFocusing);
@@ -164,19 +164,19 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     Screen->SetFocusedForm(this);
     if (!SendFocusMessage(this, CM_ACTIVATE)) return false;
   }
-  if (!focusedControl_) focusedControl_ = this;
-  if (focusedControl_ != Control) {
+  if (!focused_control_) focused_control_ = this;
+  if (focused_control_ != Control) {
     // CM_EXIT up from the control that had the focus to the common container...
-    while (focusedControl_ && !focusedControl_->ContainsControl(Control)) {
-      TWinControl* leaving = focusedControl_;
-      focusedControl_ = focusedControl_->Parent();
+    while (focused_control_ && !focused_control_->ContainsControl(Control)) {
+      TWinControl* leaving = focused_control_;
+      focused_control_ = focused_control_->Parent();
       if (!SendFocusMessage(leaving, CM_EXIT)) return false;
     }
     // ...and CM_ENTER down to the new one.
-    while (focusedControl_ != Control) {
+    while (focused_control_ != Control) {
       TWinControl* next = Control;
-      while (next->Parent() != focusedControl_) next = next->Parent();
-      focusedControl_ = next;
+      while (next->Parent() != focused_control_) next = next->Parent();
+      focused_control_ = next;
       if (!SendFocusMessage(next, CM_ENTER)) return false;
     }
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
@@ -185,8 +185,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 }
 
 void TCustomForm::SendCancelMode(TControl* Sender) {
-  if (active_ && activeControl_)
-    activeControl_->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
+  if (active_ && active_control_)
+    active_control_->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
 }
 
 bool TCustomForm::IsShortCut(const TMessage& Message) {
@@ -199,7 +199,7 @@ bool TCustomForm::IsShortCut(const TMessage& Message) {
 void TCustomForm::SetActive(bool Value) {
   active_ = Value;
   if (!Value) return;
-  if (!activeControl_) activeControl_ = FindNextControl(nullptr, true, true, false);
+  if (!active_control_) active_control_ = FindNextControl(nullptr, true, true, false);
   SetWindowFocus();
 }
 
@@ -231,7 +231,7 @@ bool TCustomForm::CloseQuery() {
 
 void TCustomForm::Close() {
   if (modal_) {
-    modalResult_ = mrCancel;
+    modal_result_ = mrCancel;
     return;
   }
   if (!CloseQuery()) return;
@@ -253,7 +253,7 @@ void TCustomForm::CloseModal() {
     action = caHide;
     DoClose(action);
   }
-  if (action == caNone) modalResult_ = mrNone;
+  if (action == caNone) modal_result_ = mrNone;
   else if (action == caFree) Release();
 }
 
@@ -329,18 +329,18 @@ int TCustomForm::ShowModal() {
 
   Show();
   Perform(CM_ACTIVATE, 0, 0);
-  modalResult_ = mrNone;
+  modal_result_ = mrNone;
   {
     TScopeFail hide([&] { Hide(); });
     do {
       Application->HandleMessage();
       if (Application->Terminated())
-        modalResult_ = mrCancel;
-      else if (modalResult_ != mrNone)
+        modal_result_ = mrCancel;
+      else if (modal_result_ != mrNone)
         CloseModal();
-    } while (modalResult_ == mrNone);
+    } while (modal_result_ == mrNone);
   }
-  const int result = modalResult_;
+  const int result = modal_result_;
   Perform(CM_DEACTIVATE, 0, 0);
   Hide();
   return result;
@@ -370,7 +370,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
       if (Showing()) {
         PlaceOnScreen();
         DoShow();
-        if (formStyle_ == fsStayOnTop)
+        if (form_style_ == fsStayOnTop)
           wm::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         wm::ShowWindow(Handle(), SW_SHOWNORMAL);
       } else {
@@ -383,7 +383,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
         switch (Message.WParam) {
           case VK_TAB:
             if (!(GetKeyState(VK_CONTROL) & 0x8000)) {
-              SelectNext(activeControl_, !(GetKeyState(VK_SHIFT) & 0x8000), true);
+              SelectNext(active_control_, !(GetKeyState(VK_SHIFT) & 0x8000), true);
               Message.Result = 1;
               return;
             }
@@ -392,9 +392,9 @@ void TCustomForm::Dispatch(TMessage& Message) {
           case VK_RIGHT:
           case VK_UP:
           case VK_DOWN:
-            if (activeControl_ && activeControl_->Parent()) {
-              activeControl_->Parent()->SelectNext(
-                  activeControl_, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
+            if (active_control_ && active_control_->Parent()) {
+              active_control_->Parent()->SelectNext(
+                  active_control_, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
               Message.Result = 1;
             }
             return;

@@ -27,18 +27,18 @@ class TCustomForm : public TWinControl {
 
   TFormBorderStyle BorderStyle() const noexcept { return TWinControl::BorderStyle(); }
   void SetBorderStyle(TFormBorderStyle v) { TWinControl::SetBorderStyle(v); }
-  TFormStyle FormStyle() const noexcept { return formStyle_; }
+  TFormStyle FormStyle() const noexcept { return form_style_; }
   void SetFormStyle(TFormStyle v);
   TPosition Position() const noexcept { return position_; }
   void SetPosition(TPosition v) { position_ = v; }
-  bool KeyPreview() const noexcept { return keyPreview_; }
-  void SetKeyPreview(bool v) { keyPreview_ = v; }
+  bool KeyPreview() const noexcept { return key_preview_; }
+  void SetKeyPreview(bool v) { key_preview_ = v; }
   // The control that has (or gets, when the form is activated) the focus.
-  TWinControl* ActiveControl() const noexcept { return activeControl_; }
+  TWinControl* ActiveControl() const noexcept { return active_control_; }
   void SetActiveControl(TWinControl* Control);
   bool Active() const noexcept { return active_; }
-  TModalResult ModalResult() const noexcept { return modalResult_; }
-  void SetModalResult(TModalResult v) { modalResult_ = v; }
+  TModalResult ModalResult() const noexcept { return modal_result_; }
+  void SetModalResult(TModalResult v) { modal_result_ = v; }
   bool Modal() const noexcept { return modal_; }
 
   // Shows the form and runs messages until ModalResult is set (or the application ends: mrCancel);
@@ -88,13 +88,13 @@ class TCustomForm : public TWinControl {
   void PlaceOnScreen();
   void CloseModal();
 
-  TFormStyle formStyle_ = fsNormal;
+  TFormStyle form_style_ = fsNormal;
   TPosition position_ = poDesigned;
-  bool keyPreview_ = false;
-  TWinControl* activeControl_ = nullptr;
-  TWinControl* focusedControl_ = nullptr;
+  bool key_preview_ = false;
+  TWinControl* active_control_ = nullptr;
+  TWinControl* focused_control_ = nullptr;
   bool active_ = false;
-  TModalResult modalResult_ = mrNone;
+  TModalResult modal_result_ = mrNone;
   bool modal_ = false;
   bool placed_ = false;
 };

@@ -40,16 +40,16 @@ void TCustomListBox::CreateWnd() {
 
 void TCustomListBox::SetItemIndex(int Value) {
   if (Value < -1 || Value >= Count()) throw EListError("List index out of bounds (%d)", Value);
-  if (Value == itemIndex_) return;
-  itemIndex_ = Value;
+  if (Value == item_index_) return;
+  item_index_ = Value;
   if (Value >= 0) MakeVisible(Value);
   Invalidate();
 }
 
 void TCustomListBox::SetTopIndex(int Value) {
   Value = std::clamp(Value, 0, MaxTopIndex());
-  if (Value == topIndex_) return;
-  topIndex_ = Value;
+  if (Value == top_index_) return;
+  top_index_ = Value;
   UpdateScrollBar();
   Invalidate();
 }
@@ -61,14 +61,14 @@ void TCustomListBox::SetStyle(TListBoxStyle Value) {
 }
 
 int TCustomListBox::ItemHeight() {
-  if (style_ != lbStandard || !HandleAllocated()) return itemHeight_;
+  if (style_ != lbStandard || !HandleAllocated()) return item_height_;
   Canvas()->SetFont(Font());
   return Canvas()->TextHeight("Wg");
 }
 
 void TCustomListBox::SetItemHeight(int Value) {
-  if (Value < 1 || Value == itemHeight_) return;
-  itemHeight_ = Value;
+  if (Value < 1 || Value == item_height_) return;
+  item_height_ = Value;
   ItemsChanged();
 }
 
@@ -92,9 +92,9 @@ int TCustomListBox::TopOf(int Index) {
 }
 
 TRect TCustomListBox::ItemRect(int Index) {
-  if (Index < topIndex_ || Index < 0) return {};
+  if (Index < top_index_ || Index < 0) return {};
   const TRect client = ClientRect();
-  const int top = TopOf(Index) - TopOf(topIndex_);
+  const int top = TopOf(Index) - TopOf(top_index_);
   if (top >= client.Height()) return {};
   return {0, top, client.Width(), top + HeightOf(Index)};
 }
@@ -103,7 +103,7 @@ int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) {
   const TRect client = ClientRect();
   if (Pos.X < 0 || Pos.X >= client.Width() || Pos.Y < 0) return -1;
   int y = 0;
-  for (int i = topIndex_; i < Count(); ++i) {
+  for (int i = top_index_; i < Count(); ++i) {
     y += HeightOf(i);
     if (Pos.Y < y) return i;
   }
@@ -114,7 +114,7 @@ int TCustomListBox::VisibleCount() {
   const int height = ClientRect().Height();
   int n = 0;
   int y = 0;
-  for (int i = topIndex_; i < Count(); ++i) {
+  for (int i = top_index_; i < Count(); ++i) {
     y += HeightOf(i);
     if (y > height) break;
     ++n;
@@ -134,13 +134,13 @@ int TCustomListBox::MaxTopIndex() {
 
 void TCustomListBox::MakeVisible(int Index) {
   if (Index < 0 || Index >= Count()) return;
-  if (Index < topIndex_) {
+  if (Index < top_index_) {
     SetTopIndex(Index);
     return;
   }
   // Lower the view until the item's bottom fits.
   const int height = ClientRect().Height();
-  int top = topIndex_;
+  int top = top_index_;
   while (top < Index && TopOf(Index + 1) - TopOf(top) > height) ++top;
   SetTopIndex(top);
 }
@@ -150,13 +150,13 @@ void TCustomListBox::ItemsChanged() {
   if (style_ == lbOwnerDrawVariable) {
     heights_.reserve(static_cast<std::size_t>(Count()));
     for (int i = 0; i < Count(); ++i) {
-      int h = itemHeight_;
+      int h = item_height_;
       MeasureItem(i, h);
       heights_.push_back(std::max(h, 1));
     }
   }
-  if (itemIndex_ >= Count()) itemIndex_ = -1;
-  topIndex_ = std::clamp(topIndex_, 0, MaxTopIndex());
+  if (item_index_ >= Count()) item_index_ = -1;
+  top_index_ = std::clamp(top_index_, 0, MaxTopIndex());
   UpdateScrollBar();
   Invalidate();
 }
@@ -168,16 +168,16 @@ void TCustomListBox::UpdateScrollBar() {
   si.nMin = 0;
   si.nMax = std::max(Count() - 1, 0);
   si.nPage = static_cast<UINT>(VisibleCount());
-  si.nPos = topIndex_;
+  si.nPos = top_index_;
   wm::SetScrollInfo(Handle(), SB_VERT, si, true);
 }
 
 void TCustomListBox::Scroll(int Code, int Pos) {
   switch (Code) {
-    case SB_LINEUP: SetTopIndex(topIndex_ - 1); break;
-    case SB_LINEDOWN: SetTopIndex(topIndex_ + 1); break;
-    case SB_PAGEUP: SetTopIndex(topIndex_ - VisibleCount()); break;
-    case SB_PAGEDOWN: SetTopIndex(topIndex_ + VisibleCount()); break;
+    case SB_LINEUP: SetTopIndex(top_index_ - 1); break;
+    case SB_LINEDOWN: SetTopIndex(top_index_ + 1); break;
+    case SB_PAGEUP: SetTopIndex(top_index_ - VisibleCount()); break;
+    case SB_PAGEDOWN: SetTopIndex(top_index_ + VisibleCount()); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: SetTopIndex(Pos); break;
     case SB_TOP: SetTopIndex(0); break;
@@ -207,12 +207,12 @@ void TCustomListBox::Paint() {
   const TRect client = ClientRect();
   const bool focused = Focused();
   int y = 0;
-  for (int i = topIndex_; i < Count() && y < client.Height(); ++i) {
+  for (int i = top_index_; i < Count() && y < client.Height(); ++i) {
     const TRect r{0, y, client.Width(), y + HeightOf(i)};
     y = r.Bottom;
     TOwnerDrawState state;
-    if (i == itemIndex_) state += odSelected;
-    if (i == itemIndex_ && focused) state += odFocused;
+    if (i == item_index_) state += odSelected;
+    if (i == item_index_ && focused) state += odFocused;
     if (!Enabled()) state += odDisabled;
     c->SetFont(Font());
     c->Brush()->SetStyle(bsSolid);
@@ -240,8 +240,8 @@ void TCustomListBox::SelectByUser(int Index) {
   if (Count() == 0) return;
   Index = std::clamp(Index, 0, Count() - 1);
   MakeVisible(Index);
-  if (Index == itemIndex_) return;
-  itemIndex_ = Index;
+  if (Index == item_index_) return;
+  item_index_ = Index;
   Invalidate();
   SelectionChangedByUser();
 }
@@ -249,11 +249,11 @@ void TCustomListBox::SelectByUser(int Index) {
 void TCustomListBox::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomControl::KeyDown(Key, Shift);
   const int page = std::max(VisibleCount() - 1, 1);
-  const int from = itemIndex_ < 0 ? topIndex_ - 1 : itemIndex_;
+  const int from = item_index_ < 0 ? top_index_ - 1 : item_index_;
   switch (Key) {
-    case VK_UP: SelectByUser(itemIndex_ < 0 ? topIndex_ : from - 1); break;
+    case VK_UP: SelectByUser(item_index_ < 0 ? top_index_ : from - 1); break;
     case VK_DOWN: SelectByUser(from + 1); break;
-    case VK_PRIOR: SelectByUser(itemIndex_ < 0 ? topIndex_ : from - page); break;
+    case VK_PRIOR: SelectByUser(item_index_ < 0 ? top_index_ : from - page); break;
     case VK_NEXT: SelectByUser(std::max(from, 0) + page); break;
     case VK_HOME: SelectByUser(0); break;
     case VK_END: SelectByUser(Count() - 1); break;
@@ -269,7 +269,7 @@ void TCustomListBox::KeyPress(char32_t& Key) {
   std::string typed;
   Utf8Append(typed, Key);
   for (int step = 1; step <= Count(); ++step) {
-    const int i = (std::max(itemIndex_, -1) + step) % Count();
+    const int i = (std::max(item_index_, -1) + step) % Count();
     const std::string s = Items()->Strings(i);
     const std::size_t first = s.empty() ? 0 : Utf8Next(s, 0);
     if (first > 0 && AnsiSameText(std::string_view(s).substr(0, first), typed)) {
@@ -295,9 +295,9 @@ void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
     // Dragging past the ends scrolls the list along.
     const int height = ClientRect().Height();
     if (Y < 0)
-      SelectByUser(topIndex_ - 1);
+      SelectByUser(top_index_ - 1);
     else if (Y >= height)
-      SelectByUser(topIndex_ + VisibleCount());
+      SelectByUser(top_index_ + VisibleCount());
     else if (const int i = ItemAtPos({std::max(X, 0), Y}, true); i >= 0)
       SelectByUser(i);
   }
@@ -311,13 +311,13 @@ void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 
 bool TCustomListBox::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
   if (TCustomControl::DoMouseWheelDown(Shift, MousePos)) return true;
-  SetTopIndex(topIndex_ + 3);
+  SetTopIndex(top_index_ + 3);
   return true;
 }
 
 bool TCustomListBox::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
   if (TCustomControl::DoMouseWheelUp(Shift, MousePos)) return true;
-  SetTopIndex(topIndex_ - 3);
+  SetTopIndex(top_index_ - 3);
   return true;
 }
 
@@ -334,14 +334,14 @@ void TCustomListBox::Dispatch(TMessage& Message) {
       break;
     case WM_SIZE:
       TCustomControl::Dispatch(Message);
-      topIndex_ = std::clamp(topIndex_, 0, MaxTopIndex());
+      top_index_ = std::clamp(top_index_, 0, MaxTopIndex());
       UpdateScrollBar();
       return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       TCustomControl::Dispatch(Message);
-      if (itemIndex_ >= 0) {
-        const TRect r = ItemRect(itemIndex_);
+      if (item_index_ >= 0) {
+        const TRect r = ItemRect(item_index_);
         if (!r.IsEmpty() && HandleAllocated()) wm::InvalidateRect(Handle(), &r, false);
       }
       return;

@@ -35,10 +35,10 @@ class TCustomListBox : public TCustomControl {
   void SetItems(TStrings* Value) { items_->Assign(Value); }
   int Count() const { return items_->Count(); }
   // -1: nothing selected. Other values outside the items raise EListError.
-  int ItemIndex() const noexcept { return itemIndex_; }
+  int ItemIndex() const noexcept { return item_index_; }
   void SetItemIndex(int Value);
   // The first item shown.
-  int TopIndex() const noexcept { return topIndex_; }
+  int TopIndex() const noexcept { return top_index_; }
   void SetTopIndex(int Value);
   TListBoxStyle Style() const noexcept { return style_; }
   void SetStyle(TListBoxStyle Value);
@@ -95,10 +95,10 @@ class TCustomListBox : public TCustomControl {
   int MaxTopIndex();
 
   std::unique_ptr<TStringList> items_;
-  int itemIndex_ = -1;
-  int topIndex_ = 0;
+  int item_index_ = -1;
+  int top_index_ = 0;
   TListBoxStyle style_ = lbStandard;
-  int itemHeight_ = 16;
+  int item_height_ = 16;
   std::vector<int> heights_;  // measured heights (owner-drawn variable style)
   bool tracking_ = false;     // the left button is down over the list
 };

@@ -8,10 +8,10 @@ namespace lab {
 TCustomMaskEdit::TCustomMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 
 void TCustomMaskEdit::SetEditMask(const std::string& Value) {
-  if (Value == editMask_) return;
-  editMask_ = Value;
+  if (Value == edit_mask_) return;
+  edit_mask_ = Value;
   Line().SetMask(Value);
-  oldValue_ = Line().Text();
+  old_value_ = Line().Text();
   TextChanged();
 }
 
@@ -20,7 +20,7 @@ std::string TCustomMaskEdit::Text() { return Utf8Encode(Line().MaskedText()); }
 void TCustomMaskEdit::SetText(const std::string& Value) {
   const std::u32string before = Line().Text();
   Line().SetText(Utf8Decode(Value));
-  oldValue_ = Line().Text();
+  old_value_ = Line().Text();
   if (Line().Text() != before) TextChanged();
 }
 
@@ -29,7 +29,7 @@ std::string TCustomMaskEdit::EditText() { return Utf8Encode(Line().Text()); }
 void TCustomMaskEdit::SetEditText(const std::string& Value) {
   const std::u32string before = Line().Text();
   Line().SetEditText(Utf8Decode(Value));
-  oldValue_ = Line().Text();
+  old_value_ = Line().Text();
   if (Line().Text() != before) TextChanged();
 }
 
@@ -38,7 +38,7 @@ void TCustomMaskEdit::ValidateEdit() {
   if (bad < 0) return;
   // The text stays as typed and the edit keeps the focus, the caret where it goes wrong.
   if (CanFocus() && !Focused()) {
-    reEnter_ = true;
+    re_enter_ = true;
     SetFocus();
   }
   Line().SetSel(bad, 0);
@@ -48,7 +48,7 @@ void TCustomMaskEdit::ValidateEdit() {
 
 void TCustomMaskEdit::Reset() {
   if (!Modified()) return;
-  Line().SetEditText(oldValue_);
+  Line().SetEditText(old_value_);
   TextChanged();
 }
 
@@ -64,11 +64,11 @@ void TCustomMaskEdit::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_ENTER:
       // Coming back after a refused exit: the value to return to and the caret stay.
-      if (reEnter_) {
-        reEnter_ = false;
+      if (re_enter_) {
+        re_enter_ = false;
         return;
       }
-      oldValue_ = Line().Text();
+      old_value_ = Line().Text();
       break;
     case CM_EXIT:
       if (IsMasked() && Modified()) ValidateEdit();

@@ -16,7 +16,7 @@ class TCustomMaskEdit : public TCustomEdit {
  public:
   explicit TCustomMaskEdit(TComponent* AOwner);
 
-  const std::string& EditMask() const noexcept { return editMask_; }
+  const std::string& EditMask() const noexcept { return edit_mask_; }
   // The text already there is shown through the new mask.
   void SetEditMask(const std::string& Value);
   bool IsMasked() const noexcept { return Line().IsMasked(); }
@@ -39,9 +39,9 @@ class TCustomMaskEdit : public TCustomEdit {
   void EditKey(win::WORD Key, TShiftState Shift) override;
 
  private:
-  std::string editMask_;
-  std::u32string oldValue_;  // the edit text to go back to
-  bool reEnter_ = false;     // the focus comes back after a refused exit
+  std::string edit_mask_;
+  std::u32string old_value_;  // the edit text to go back to
+  bool re_enter_ = false;     // the focus comes back after a refused exit
 };
 
 class TMaskEdit : public TCustomMaskEdit {

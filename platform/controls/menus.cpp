@@ -133,7 +133,7 @@ class TMenuWindow : public TCustomControl {
     SetVisible(false);
     SetColor(clMenu);
     Canvas()->Font()->Assign(Screen->MenuFont());
-    lineHeight_ = Canvas()->TextHeight("Wg") + 6;
+    line_height_ = Canvas()->TextHeight("Wg") + 6;
     int width = 80, height = 0;
     for (TMenuItem* item : Shown()) {
       if (item->IsLine()) {
@@ -143,7 +143,7 @@ class TMenuWindow : public TCustomControl {
       int w = kMargin + Canvas()->TextWidth(StripAmpersands(item->Caption())) + kMargin;
       if (item->ShortCut()) w += kGap + Canvas()->TextWidth(ShortCutToText(item->ShortCut()));
       width = std::max(width, w);
-      height += lineHeight_;
+      height += line_height_;
     }
     width += 2;
     height += 2;
@@ -167,7 +167,7 @@ class TMenuWindow : public TCustomControl {
   TMenuItem* ItemAt(int y, int* rowTop = nullptr) const {
     int top = 1;
     for (TMenuItem* item : Shown()) {
-      const int h = item->IsLine() ? kSeparator : lineHeight_;
+      const int h = item->IsLine() ? kSeparator : line_height_;
       if (y >= top && y < top + h) {
         if (rowTop) *rowTop = top;
         return item->IsLine() ? nullptr : item;
@@ -200,7 +200,7 @@ class TMenuWindow : public TCustomControl {
     int top = 1;
     for (TMenuItem* x : Shown()) {
       if (x == item) return top;
-      top += x->IsLine() ? kSeparator : lineHeight_;
+      top += x->IsLine() ? kSeparator : line_height_;
     }
     return top;
   }
@@ -237,7 +237,7 @@ class TMenuWindow : public TCustomControl {
         top += kSeparator;
         continue;
       }
-      const TRect row = Rect(1, top, width - 1, top + lineHeight_);
+      const TRect row = Rect(1, top, width - 1, top + line_height_);
       const bool hot = item == hot_;
       c->Brush()->SetColor(hot ? clHighlight : clMenu);
       c->FillRect(row);
@@ -252,7 +252,7 @@ class TMenuWindow : public TCustomControl {
       }
       if (item->Count() > 0) c->TextOut(width - 12, ty, "\xE2\x96\xB8");  // a sub-menu arrow
       c->Brush()->SetStyle(bsSolid);
-      top += lineHeight_;
+      top += line_height_;
     }
   }
 
@@ -260,7 +260,7 @@ class TMenuWindow : public TCustomControl {
   static constexpr int kSeparator = 8, kMargin = 20, kGap = 16;
   TMenuItem* items_;
   TMenuItem* hot_ = nullptr;
-  int lineHeight_ = 18;
+  int line_height_ = 18;
 };
 
 // Runs a pop-up of `items` at a screen point until a leaf item is chosen (answered) or the menu is

@@ -25,8 +25,8 @@ class TMenuItem : public TComponent {
   void SetVisible(bool v) { visible_ = v; }
   bool Checked() const noexcept { return checked_; }
   void SetChecked(bool v) { checked_ = v; }
-  TShortCut ShortCut() const noexcept { return shortCut_; }
-  void SetShortCut(TShortCut v) { shortCut_ = v; }
+  TShortCut ShortCut() const noexcept { return short_cut_; }
+  void SetShortCut(TShortCut v) { short_cut_ = v; }
   // A caption of "-" makes a separator line.
   bool IsLine() const { return caption_ == "-"; }
 
@@ -49,7 +49,7 @@ class TMenuItem : public TComponent {
  private:
   std::string caption_;
   bool enabled_ = true, visible_ = true, checked_ = false;
-  TShortCut shortCut_ = 0;
+  TShortCut short_cut_ = 0;
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
 };
@@ -76,15 +76,15 @@ class TPopupMenu : public TMenu {
   // Shows the menu with its top left at a screen point and waits until an item is chosen (its Click
   // runs then) or the menu is dismissed (a press outside it, or Escape).
   virtual void Popup(int X, int Y);
-  bool AutoPopup() const noexcept { return autoPopup_; }
-  void SetAutoPopup(bool v) { autoPopup_ = v; }
-  TComponent* PopupComponent() const noexcept { return popupComponent_; }
-  void SetPopupComponent(TComponent* v) { popupComponent_ = v; }
+  bool AutoPopup() const noexcept { return auto_popup_; }
+  void SetAutoPopup(bool v) { auto_popup_ = v; }
+  TComponent* PopupComponent() const noexcept { return popup_component_; }
+  void SetPopupComponent(TComponent* v) { popup_component_ = v; }
   TNotifyEvent OnPopup;
 
  private:
-  bool autoPopup_ = true;
-  TComponent* popupComponent_ = nullptr;
+  bool auto_popup_ = true;
+  TComponent* popup_component_ = nullptr;
 };
 
 }  // namespace lab

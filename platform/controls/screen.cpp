@@ -35,19 +35,19 @@ void TScreen::AddForm(TCustomForm* Form) { forms_.push_back(Form); }
 
 void TScreen::RemoveForm(TCustomForm* Form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), Form), forms_.end());
-  if (activeForm_ == Form) {
-    activeForm_ = nullptr;
-    activeControl_ = nullptr;
+  if (active_form_ == Form) {
+    active_form_ = nullptr;
+    active_control_ = nullptr;
   }
-  if (focusedForm_ == Form) focusedForm_ = nullptr;
-  if (activeControl_ && activeControl_->ParentForm() == Form) activeControl_ = nullptr;
+  if (focused_form_ == Form) focused_form_ = nullptr;
+  if (active_control_ && active_control_->ParentForm() == Form) active_control_ = nullptr;
 }
 
 void TScreen::SetActive(TCustomForm* Form, TWinControl* Control) {
-  const bool formChanged = activeForm_ != Form;
-  const bool controlChanged = activeControl_ != Control;
-  activeForm_ = Form;
-  activeControl_ = Control;
+  const bool formChanged = active_form_ != Form;
+  const bool controlChanged = active_control_ != Control;
+  active_form_ = Form;
+  active_control_ = Control;
   // The most recently active form moves to the front of the list.
   auto it = std::find(forms_.begin(), forms_.end(), Form);
   if (it != forms_.end()) std::rotate(forms_.begin(), it, it + 1);
@@ -74,13 +74,13 @@ void TScreen::SetCursor(TCursor v) {
 void TScreen::ShowCursor(TCursor Index) { wm::ShowCursorNumber(Index); }
 
 TFont* TScreen::HintFont() {
-  if (!hintFont_) hintFont_ = std::make_unique<TFont>();
-  return hintFont_.get();
+  if (!hint_font_) hint_font_ = std::make_unique<TFont>();
+  return hint_font_.get();
 }
 
 TFont* TScreen::MenuFont() {
-  if (!menuFont_) menuFont_ = std::make_unique<TFont>();
-  return menuFont_.get();
+  if (!menu_font_) menu_font_ = std::make_unique<TFont>();
+  return menu_font_.get();
 }
 
 }  // namespace lab

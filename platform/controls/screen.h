@@ -18,8 +18,8 @@ class TScreen {
   int FormCount() const noexcept { return static_cast<int>(forms_.size()); }
   TCustomForm* Forms(int Index) const { return forms_.at(static_cast<std::size_t>(Index)); }
   int IndexOfForm(TCustomForm* Form) const;
-  TCustomForm* ActiveForm() const noexcept { return activeForm_; }
-  TWinControl* ActiveControl() const noexcept { return activeControl_; }
+  TCustomForm* ActiveForm() const noexcept { return active_form_; }
+  TWinControl* ActiveControl() const noexcept { return active_control_; }
 
   int Width() const;
   int Height() const;
@@ -43,16 +43,16 @@ class TScreen {
   void AddForm(TCustomForm* Form);
   void RemoveForm(TCustomForm* Form);
   void SetActive(TCustomForm* Form, TWinControl* Control);
-  TCustomForm* FocusedForm() const noexcept { return focusedForm_; }
-  void SetFocusedForm(TCustomForm* Form) noexcept { focusedForm_ = Form; }
+  TCustomForm* FocusedForm() const noexcept { return focused_form_; }
+  void SetFocusedForm(TCustomForm* Form) noexcept { focused_form_ = Form; }
 
  private:
   std::vector<TCustomForm*> forms_;
-  TCustomForm* activeForm_ = nullptr;
-  TWinControl* activeControl_ = nullptr;
-  TCustomForm* focusedForm_ = nullptr;
+  TCustomForm* active_form_ = nullptr;
+  TWinControl* active_control_ = nullptr;
+  TCustomForm* focused_form_ = nullptr;
   TCursor cursor_ = crDefault;
-  std::unique_ptr<TFont> hintFont_, menuFont_;
+  std::unique_ptr<TFont> hint_font_, menu_font_;
 };
 
 // Made on first use; lives as long as the program.

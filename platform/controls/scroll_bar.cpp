@@ -25,7 +25,7 @@ void TScrollBar::DeclareProperties(TPropertyDeclarer<TScrollBar>& P) {
 TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
   SetBounds(0, 0, 121, wm::HorizontalScrollBarHeight());
   SetTabStop(true);
-  controlStyle_ = TControlStyle{csFramed, csDoubleClicks};
+  control_style_ = TControlStyle{csFramed, csDoubleClicks};
 }
 
 void TScrollBar::CreateParams(TCreateParams& Params) {
@@ -45,7 +45,7 @@ void TScrollBar::UpdateInfo(bool redraw) {
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
   si.nMin = min_;
   si.nMax = max_;
-  si.nPage = static_cast<UINT>(pageSize_);
+  si.nPage = static_cast<UINT>(page_size_);
   si.nPos = position_;
   wm::SetScrollInfo(Handle(), SB_CTL, si, redraw);
 }
@@ -58,9 +58,9 @@ void TScrollBar::SetKind(TScrollBarKind v) {
 }
 
 void TScrollBar::SetPageSize(int v) {
-  if (pageSize_ == v) return;
+  if (page_size_ == v) return;
   if (v < 0 || v > max_ - min_ + 1) throw EInvalidOperation("Scrollbar property out of range");
-  pageSize_ = v;
+  page_size_ = v;
   position_ = std::clamp(position_, min_, MaxPosition());
   UpdateInfo(true);
 }
@@ -69,7 +69,7 @@ void TScrollBar::SetParams(int APosition, int AMin, int AMax) {
   if (AMax < AMin) throw EInvalidOperation("Scrollbar property out of range");
   min_ = AMin;
   max_ = AMax;
-  if (pageSize_ > max_ - min_ + 1) pageSize_ = max_ - min_ + 1;
+  if (page_size_ > max_ - min_ + 1) page_size_ = max_ - min_ + 1;
   APosition = std::clamp(APosition, min_, MaxPosition());
   const bool changed = APosition != position_;
   position_ = APosition;
@@ -89,10 +89,10 @@ void TScrollBar::DoScroll(TMessage& Message) {
   const auto code = static_cast<TScrollCode>(Message.WParamLo());
   int pos = position_;
   switch (code) {
-    case scLineUp: pos -= smallChange_; break;
-    case scLineDown: pos += smallChange_; break;
-    case scPageUp: pos -= largeChange_; break;
-    case scPageDown: pos += largeChange_; break;
+    case scLineUp: pos -= small_change_; break;
+    case scLineDown: pos += small_change_; break;
+    case scPageUp: pos -= large_change_; break;
+    case scPageDown: pos += large_change_; break;
     case scPosition:
     case scTrack: {
       SCROLLINFO si;

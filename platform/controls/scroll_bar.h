@@ -18,15 +18,15 @@ class TScrollBar : public TWinControl {
   int Min() const noexcept { return min_; }
   int Max() const noexcept { return max_; }
   int Position() const noexcept { return position_; }
-  int PageSize() const noexcept { return pageSize_; }
+  int PageSize() const noexcept { return page_size_; }
   void SetMin(int v) { SetParams(position_, v, max_); }
   void SetMax(int v) { SetParams(position_, min_, v); }
   void SetPosition(int v) { SetParams(v, min_, max_); }
   void SetPageSize(int v);
-  int SmallChange() const noexcept { return smallChange_; }
-  void SetSmallChange(int v) { smallChange_ = v; }
-  int LargeChange() const noexcept { return largeChange_; }
-  void SetLargeChange(int v) { largeChange_ = v; }
+  int SmallChange() const noexcept { return small_change_; }
+  void SetSmallChange(int v) { small_change_ = v; }
+  int LargeChange() const noexcept { return large_change_; }
+  void SetLargeChange(int v) { large_change_ = v; }
   // EInvalidOperation "Scrollbar property out of range" when AMax < AMin; the position is kept
   // inside the range.
   void SetParams(int APosition, int AMin, int AMax);
@@ -44,12 +44,12 @@ class TScrollBar : public TWinControl {
 
  private:
   void DoScroll(TMessage& Message);
-  int MaxPosition() const { return max_ - (pageSize_ > 0 ? pageSize_ - 1 : 0); }
+  int MaxPosition() const { return max_ - (page_size_ > 0 ? page_size_ - 1 : 0); }
   void UpdateInfo(bool redraw);
 
   TScrollBarKind kind_ = sbHorizontal;
-  int min_ = 0, max_ = 100, position_ = 0, pageSize_ = 0;
-  int smallChange_ = 1, largeChange_ = 1;
+  int min_ = 0, max_ = 100, position_ = 0, page_size_ = 0;
+  int small_change_ = 1, large_change_ = 1;
 };
 
 }  // namespace lab

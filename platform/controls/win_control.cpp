@@ -94,14 +94,14 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params = TCreateParams{};
   Params.Caption = text_;
   Params.Style = WS_CHILD | WS_CLIPSIBLINGS;
-  if (controlStyle_.Contains(csAcceptsControls)) {
+  if (control_style_.Contains(csAcceptsControls)) {
     Params.Style |= WS_CLIPCHILDREN;
     Params.ExStyle |= WS_EX_CONTROLPARENT;
   }
   if (!Enabled()) Params.Style |= WS_DISABLED;
-  if (tabStop_) Params.Style |= WS_TABSTOP;
-  if (borderStyle_ == bsSingle) {
-    if (ctl3D_)
+  if (tab_stop_) Params.Style |= WS_TABSTOP;
+  if (border_style_ == bsSingle) {
+    if (ctl3d_)
       Params.ExStyle |= WS_EX_CLIENTEDGE;
     else
       Params.Style |= WS_BORDER;
@@ -154,11 +154,11 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     MainWndProc(m);
     return m.Result;
   };
-  creatingHandle_ = true;
+  creating_handle_ = true;
   const HWND h = wm::CreateWindowEx(Params.ExStyle, Params.WinClassName, Params.Caption,
                                     Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
                                     Params.WndParent, 0, Params.Param, &proc);
-  creatingHandle_ = false;
+  creating_handle_ = false;
   if (!h) {
     if (handle_) Unregister(handle_);
     handle_ = nullptr;
@@ -200,10 +200,10 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::DestroyWindowHandle() {
-  controlState_.Include(csDestroyingHandle);
+  control_state_.Include(csDestroyingHandle);
   const HWND h = handle_;
   wm::DestroyWindow(h);
-  controlState_.Exclude(csDestroyingHandle);
+  control_state_.Exclude(csDestroyingHandle);
   Unregister(h);
   handle_ = nullptr;
   showing_ = false;
@@ -262,7 +262,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   AControl->parent_ = this;
   AControl->UpdateAnchorRules();
   auto* win = dynamic_cast<TWinControl*>(AControl);
-  if (win) tabList_.push_back(win);
+  if (win) tab_list_.push_back(win);
   if (!AControl->ComponentState().Contains(csReading)) {
     AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
@@ -286,7 +286,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     if (TCustomForm* form = ParentForm()) form->DefocusControl(w, true);
     w->DestroyHandle();
-    tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
+    tab_list_.erase(std::remove(tab_list_.begin(), tab_list_.end(), w), tab_list_.end());
   } else if (handle_ && AControl->Visible()) {
     AControl->Invalidate();
   }
@@ -360,7 +360,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TWinControl::Invalidate() {
-  if (handle_) wm::InvalidateRect(handle_, nullptr, !controlStyle_.Contains(csOpaque));
+  if (handle_) wm::InvalidateRect(handle_, nullptr, !control_style_.Contains(csOpaque));
 }
 
 void TWinControl::Repaint() {
@@ -385,30 +385,30 @@ void TWinControl::ScrollBy(int DeltaX, int DeltaY) {
 // Appearance
 
 void TWinControl::SetBorderStyle(TBorderStyle v) {
-  if (borderStyle_ == v) return;
-  borderStyle_ = v;
+  if (border_style_ == v) return;
+  border_style_ = v;
   RecreateWnd();
 }
 
 void TWinControl::SetCtl3D(bool v) {
-  if (ctl3D_ == v) {
-    parentCtl3D_ = false;
+  if (ctl3d_ == v) {
+    parent_ctl3d_ = false;
     return;
   }
-  ctl3D_ = v;
-  parentCtl3D_ = false;
+  ctl3d_ = v;
+  parent_ctl3d_ = false;
   Perform(CM_CTL3DCHANGED, 0, 0);
 }
 
 void TWinControl::SetParentCtl3D(bool v) {
-  if (parentCtl3D_ == v) return;
-  parentCtl3D_ = v;
+  if (parent_ctl3d_ == v) return;
+  parent_ctl3d_ = v;
   if (parent_ && !ComponentState().Contains(csReading)) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
 }
 
 void TWinControl::SetTabStop(bool v) {
-  if (tabStop_ == v) return;
-  tabStop_ = v;
+  if (tab_stop_ == v) return;
+  tab_stop_ = v;
   if (handle_) {
     const LONG_PTR style = wm::GetWindowLongPtr(handle_, GWL_STYLE);
     wm::SetWindowLongPtr(handle_, GWL_STYLE, v ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP)));
@@ -418,14 +418,14 @@ void TWinControl::SetTabStop(bool v) {
 
 int TWinControl::TabOrder() const {
   if (!parent_) return -1;
-  auto& list = parent_->tabList_;
+  auto& list = parent_->tab_list_;
   auto it = std::find(list.begin(), list.end(), this);
   return it == list.end() ? -1 : static_cast<int>(it - list.begin());
 }
 
 void TWinControl::SetTabOrder(int v) {
   if (!parent_) return;
-  auto& list = parent_->tabList_;
+  auto& list = parent_->tab_list_;
   auto it = std::find(list.begin(), list.end(), this);
   if (it == list.end()) return;
   list.erase(it);
@@ -476,7 +476,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (TCustomForm* form = ParentForm(); form && !form->SetFocusedControl(this)) return;
       break;
     case WM_KILLFOCUS:
-      if (controlState_.Contains(csFocusing)) return;
+      if (control_state_.Contains(csFocusing)) return;
       break;
     case WM_NCHITTEST:
       TControl::WndProc(Message);
@@ -508,7 +508,7 @@ void TWinControl::WndProc(TMessage& Message) {
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PAINT:
-      if (!doubleBuffered_ && !UseDoubleBuffer() && !controlState_.Contains(csCustomPaint) &&
+      if (!double_buffered_ && !UseDoubleBuffer() && !control_state_.Contains(csCustomPaint) &&
           controls_.empty())
         DefaultHandler(Message);
       else
@@ -604,15 +604,15 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     }
     case CM_CTL3DCHANGED: {
-      if (borderStyle_ == bsSingle) RecreateWnd();
+      if (border_style_ == bsSingle) RecreateWnd();
       TMessage n{CM_PARENTCTL3DCHANGED, 0, 0, 0};
       Broadcast(n);
       return;
     }
     case CM_PARENTCTL3DCHANGED:
-      if (parentCtl3D_ && parent_) {
+      if (parent_ctl3d_ && parent_) {
         SetCtl3D(parent_->Ctl3D());
-        parentCtl3D_ = true;
+        parent_ctl3d_ = true;
       }
       return;
     case CM_ENABLEDCHANGED:

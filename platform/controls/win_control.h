@@ -63,7 +63,7 @@ class TWinControl : public TControl {
   virtual void SetFocus();
   virtual bool Focused();
   virtual bool CanFocus();
-  bool TabStop() const noexcept { return tabStop_; }
+  bool TabStop() const noexcept { return tab_stop_; }
   void SetTabStop(bool v);
   int TabOrder() const;
   void SetTabOrder(int v);
@@ -75,19 +75,19 @@ class TWinControl : public TControl {
   void SelectFirst();
 
   // --- appearance of the window
-  TBorderStyle BorderStyle() const noexcept { return borderStyle_; }
+  TBorderStyle BorderStyle() const noexcept { return border_style_; }
   void SetBorderStyle(TBorderStyle v);
-  bool Ctl3D() const noexcept { return ctl3D_; }
+  bool Ctl3D() const noexcept { return ctl3d_; }
   void SetCtl3D(bool v);
-  bool ParentCtl3D() const noexcept { return parentCtl3D_; }
+  bool ParentCtl3D() const noexcept { return parent_ctl3d_; }
   void SetParentCtl3D(bool v);
-  bool DoubleBuffered() const noexcept { return doubleBuffered_; }
-  void SetDoubleBuffered(bool v) { doubleBuffered_ = v; }
+  bool DoubleBuffered() const noexcept { return double_buffered_; }
+  void SetDoubleBuffered(bool v) { double_buffered_ = v; }
   TBrush* Brush() noexcept { return &brush_; }
-  TImeMode ImeMode() const noexcept { return imeMode_; }
-  void SetImeMode(TImeMode v) { imeMode_ = v; }
-  const std::string& ImeName() const noexcept { return imeName_; }
-  void SetImeName(const std::string& v) { imeName_ = v; }
+  TImeMode ImeMode() const noexcept { return ime_mode_; }
+  void SetImeMode(TImeMode v) { ime_mode_ = v; }
+  const std::string& ImeName() const noexcept { return ime_name_; }
+  void SetImeName(const std::string& v) { ime_name_ = v; }
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Invalidate() override;
@@ -135,7 +135,7 @@ class TWinControl : public TControl {
   void PaintControls(win::HDC DC, TControl* First);
   void PaintHandler(TMessage& Message);
   // Why painting must go through an off-screen buffer (DoubleBuffered by default).
-  virtual bool UseDoubleBuffer() { return doubleBuffered_; }
+  virtual bool UseDoubleBuffer() { return double_buffered_; }
   void UpdateBounds();
   void UpdateShowing();
   void UpdateControlState();
@@ -155,18 +155,18 @@ class TWinControl : public TControl {
 
   win::HWND handle_ = nullptr;
   std::vector<TControl*> controls_;     // children in z-order, bottom first
-  std::vector<TWinControl*> tabList_;   // windowed children in tab order
+  std::vector<TWinControl*> tab_list_;   // windowed children in tab order
   bool showing_ = false;
-  bool tabStop_ = false;
-  TBorderStyle borderStyle_ = bsNone;
-  bool ctl3D_ = true;
-  bool parentCtl3D_ = true;
-  bool doubleBuffered_ = false;
+  bool tab_stop_ = false;
+  TBorderStyle border_style_ = bsNone;
+  bool ctl3d_ = true;
+  bool parent_ctl3d_ = true;
+  bool double_buffered_ = false;
   TBrush brush_;
-  TImeMode imeMode_ = imDontCare;
-  std::string imeName_;
-  int alignLevel_ = 0;
-  bool creatingHandle_ = false;
+  TImeMode ime_mode_ = imDontCare;
+  std::string ime_name_;
+  int align_level_ = 0;
+  bool creating_handle_ = false;
 };
 
 }  // namespace lab

@@ -31,7 +31,7 @@ void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
 bool TWinControl::DoKeyDown(TMessage& Message) {
   TCustomForm* form = ParentForm();
   if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
-  if (controlStyle_.Contains(csNoStdEvents)) return false;
+  if (control_style_.Contains(csNoStdEvents)) return false;
   WORD key = static_cast<WORD>(Message.WParam);
   KeyDown(key, KeyDataToShiftState(Message.LParam));
   Message.WParam = key;
@@ -41,7 +41,7 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
 bool TWinControl::DoKeyPress(TMessage& Message) {
   TCustomForm* form = ParentForm();
   if (form && form != this && form->KeyPreview() && form->DoKeyPress(Message)) return true;
-  if (controlStyle_.Contains(csNoStdEvents)) return false;
+  if (control_style_.Contains(csNoStdEvents)) return false;
   char32_t key = static_cast<char32_t>(Message.WParam);
   KeyPress(key);
   Message.WParam = key;
@@ -51,7 +51,7 @@ bool TWinControl::DoKeyPress(TMessage& Message) {
 bool TWinControl::DoKeyUp(TMessage& Message) {
   TCustomForm* form = ParentForm();
   if (form && form != this && form->KeyPreview() && form->DoKeyUp(Message)) return true;
-  if (controlStyle_.Contains(csNoStdEvents)) return false;
+  if (control_style_.Contains(csNoStdEvents)) return false;
   WORD key = static_cast<WORD>(Message.WParam);
   KeyUp(key, KeyDataToShiftState(Message.LParam));
   Message.WParam = key;
@@ -144,7 +144,7 @@ bool TWinControl::CanFocus() {
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) {
-  for (TWinControl* c : tabList_) {
+  for (TWinControl* c : tab_list_) {
     List.push_back(c);
     c->GetTabOrderList(List);
   }
@@ -188,23 +188,23 @@ void TWinControl::SelectFirst() {
 // ---------------------------------------------------------------------------------------------
 // Alignment
 
-void TWinControl::DisableAlign() { ++alignLevel_; }
+void TWinControl::DisableAlign() { ++align_level_; }
 
 void TWinControl::EnableAlign() {
-  if (--alignLevel_ == 0 && controlState_.Contains(csAlignmentNeeded)) Realign();
+  if (--align_level_ == 0 && control_state_.Contains(csAlignmentNeeded)) Realign();
 }
 
 void TWinControl::Realign() { AlignControl(nullptr); }
 
 void TWinControl::AlignControl(TControl* AControl) {
-  if (alignLevel_ > 0 || ComponentState().Contains(csLoading) ||
+  if (align_level_ > 0 || ComponentState().Contains(csLoading) ||
       ComponentState().Contains(csDestroying)) {
-    controlState_.Include(csAlignmentNeeded);
+    control_state_.Include(csAlignmentNeeded);
     return;
   }
   DisableAlign();
   TScopeExit enable_align([&] {
-    controlState_.Exclude(csAlignmentNeeded);
+    control_state_.Exclude(csAlignmentNeeded);
     EnableAlign();
   });
   TRect r = ClientRect();

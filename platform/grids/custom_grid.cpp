@@ -23,8 +23,8 @@ TCustomGrid::~TCustomGrid() = default;
 void TCustomGrid::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style |= win::WS_TABSTOP;
-  if (scrollBars_ == ssVertical || scrollBars_ == ssBoth) Params.Style |= win::WS_VSCROLL;
-  if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) Params.Style |= win::WS_HSCROLL;
+  if (scroll_bars_ == ssVertical || scroll_bars_ == ssBoth) Params.Style |= win::WS_VSCROLL;
+  if (scroll_bars_ == ssHorizontal || scroll_bars_ == ssBoth) Params.Style |= win::WS_HSCROLL;
   Params.WindowClassStyle |= win::CS_DBLCLKS;
 }
 
@@ -69,7 +69,7 @@ TGridCoord TCustomGrid::CalcMaxTopLeft(const TGridCoord& Coord, const TGridDrawI
 }
 
 bool TCustomGrid::Sizing(int X, int Y) {
-  TGridState state = gridState_;
+  TGridState state = grid_state_;
   if (state == gsNormal) {
     TGridDrawInfo di;
     CalcDrawInfo(di);
@@ -125,10 +125,10 @@ void TCustomGrid::ChangeSize(int NewColCount, int NewRowCount) {
   if (NewColCount == oldCols && NewRowCount == oldRows) return;
   const TGridCoord oldTopLeft = layout_.TopLeft;
   // The editor's cell went away: nothing to hand its text back to.
-  if (inplaceEdit_ && (inplaceCol_ >= NewColCount || inplaceRow_ >= NewRowCount)) {
-    inplaceCol_ = inplaceRow_ = -1;
-    editorMode_ = false;
-    inplaceEdit_->Hide();
+  if (inplace_edit_ && (inplace_col_ >= NewColCount || inplace_row_ >= NewRowCount)) {
+    inplace_col_ = inplace_row_ = -1;
+    editor_mode_ = false;
+    inplace_edit_->Hide();
   }
   layout_.Cols.SetCount(NewColCount);
   layout_.Rows.SetCount(NewRowCount);
@@ -254,7 +254,7 @@ void TCustomGrid::SetOptions(TGridOptions Value) {
   if (Value == layout_.Options) return;
   const TGridOptions old = layout_.Options;
   layout_.Options = Value;
-  if (!editorMode_) {
+  if (!editor_mode_) {
     if (Value.Contains(goAlwaysShowEditor))
       ShowEditor();
     else
@@ -272,14 +272,14 @@ void TCustomGrid::SetOptions(TGridOptions Value) {
 }
 
 void TCustomGrid::SetScrollBars(TScrollStyle Value) {
-  if (Value == scrollBars_) return;
-  scrollBars_ = Value;
+  if (Value == scroll_bars_) return;
+  scroll_bars_ = Value;
   if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomGrid::SetFixedColor(TColor Value) {
-  if (Value == fixedColor_) return;
-  fixedColor_ = Value;
+  if (Value == fixed_color_) return;
+  fixed_color_ = Value;
   InvalidateGrid();
 }
 
@@ -327,7 +327,7 @@ void TCustomGrid::RowHeightsChanged() {
 }
 
 void TCustomGrid::TopLeftChanged() {
-  if (editorMode_ && inplaceEdit_) inplaceEdit_->UpdateLoc(CellRect(Col(), Row()));
+  if (editor_mode_ && inplace_edit_) inplace_edit_->UpdateLoc(CellRect(Col(), Row()));
 }
 
 void TCustomGrid::TimedScroll(TGridScrollDirections Direction) {
@@ -479,7 +479,7 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
   };
   adjust(layout_.Current.X);
   adjust(layout_.Anchor.X);
-  if (inplaceCol_ >= 0) adjust(inplaceCol_);
+  if (inplace_col_ >= 0) adjust(inplace_col_);
   InvalidateRect({std::min(FromIndex, ToIndex), 0, std::max(FromIndex, ToIndex), RowCount() - 1});
   ColumnMoved(FromIndex, ToIndex);
   if (!layout_.Cols.AllDefault()) ColWidthsChanged();
@@ -499,7 +499,7 @@ void TCustomGrid::MoveRow(int FromIndex, int ToIndex) {
   };
   adjust(layout_.Current.Y);
   adjust(layout_.Anchor.Y);
-  if (inplaceRow_ >= 0) adjust(inplaceRow_);
+  if (inplace_row_ >= 0) adjust(inplace_row_);
   InvalidateRect({0, std::min(FromIndex, ToIndex), ColCount() - 1, std::max(FromIndex, ToIndex)});
   RowMoved(FromIndex, ToIndex);
   if (!layout_.Rows.AllDefault()) RowHeightsChanged();

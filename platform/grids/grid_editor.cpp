@@ -10,12 +10,12 @@ TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
 
 bool TCustomGrid::CanEditShow() {
   const TGridOptions o = Options();
-  return o.Contains(goEditing) && !o.Contains(goRowSelect) && editorMode_ && HandleAllocated() &&
+  return o.Contains(goEditing) && !o.Contains(goRowSelect) && editor_mode_ && HandleAllocated() &&
          (o.Contains(goAlwaysShowEditor) || IsActiveControl());
 }
 
 bool TCustomGrid::CanEditAcceptKey(char32_t) { return true; }
-bool TCustomGrid::CanEditModify() { return canEditModify_; }
+bool TCustomGrid::CanEditModify() { return can_edit_modify_; }
 int TCustomGrid::GetEditLimit() { return 0; }
 std::string TCustomGrid::GetEditMask(int, int) { return {}; }
 std::string TCustomGrid::GetEditText(int, int) { return {}; }
@@ -28,44 +28,44 @@ void TCustomGrid::SetEditorMode(bool Value) {
   }
   ShowEditor();
   // Opened by the user (F2, the property): the caret goes to the end rather than selecting all.
-  if (inplaceEdit_) inplaceEdit_->Deselect();
+  if (inplace_edit_) inplace_edit_->Deselect();
 }
 
 void TCustomGrid::ShowEditor() {
-  editorMode_ = true;
+  editor_mode_ = true;
   UpdateEdit();
 }
 
 void TCustomGrid::HideEditor() {
-  editorMode_ = false;
+  editor_mode_ = false;
   HideEdit();
 }
 
 void TCustomGrid::ShowEditorChar(char32_t Ch) {
   ShowEditor();
-  if (inplaceEdit_ && inplaceEdit_->HandleAllocated())
-    wm::PostMessage(inplaceEdit_->Handle(), win::WM_CHAR, Ch, 0);
+  if (inplace_edit_ && inplace_edit_->HandleAllocated())
+    wm::PostMessage(inplace_edit_->Handle(), win::WM_CHAR, Ch, 0);
 }
 
 void TCustomGrid::InvalidateEditor() {
-  inplaceCol_ = -1;
-  inplaceRow_ = -1;
+  inplace_col_ = -1;
+  inplace_row_ = -1;
   UpdateEdit();
 }
 
 void TCustomGrid::UpdateText() {
-  if (inplaceCol_ != -1 && inplaceRow_ != -1 && inplaceEdit_)
-    SetEditText(inplaceCol_, inplaceRow_, inplaceEdit_->Text());
+  if (inplace_col_ != -1 && inplace_row_ != -1 && inplace_edit_)
+    SetEditText(inplace_col_, inplace_row_, inplace_edit_->Text());
 }
 
 void TCustomGrid::HideEdit() {
-  if (!inplaceEdit_) return;
+  if (!inplace_edit_) return;
   struct Finish {
     TCustomGrid& g;
     ~Finish() {
-      g.inplaceCol_ = -1;
-      g.inplaceRow_ = -1;
-      g.inplaceEdit_->Hide();
+      g.inplace_col_ = -1;
+      g.inplace_row_ = -1;
+      g.inplace_edit_->Hide();
     }
   } finish{*this};
   UpdateText();
@@ -74,23 +74,23 @@ void TCustomGrid::HideEdit() {
 void TCustomGrid::UpdateEdit() {
   if (!CanEditShow()) return;
   auto placeOnCell = [this] {
-    inplaceCol_ = Col();
-    inplaceRow_ = Row();
-    inplaceEdit_->UpdateContents();
-    canEditModify_ = inplaceEdit_->MaxLength() != -1;
-    inplaceEdit_->SelectAll();
+    inplace_col_ = Col();
+    inplace_row_ = Row();
+    inplace_edit_->UpdateContents();
+    can_edit_modify_ = inplace_edit_->MaxLength() != -1;
+    inplace_edit_->SelectAll();
   };
-  if (!inplaceEdit_) {
-    inplaceEdit_ = CreateEditor();
-    inplaceEdit_->SetGrid(this);
-    inplaceEdit_->SetParent(this);
+  if (!inplace_edit_) {
+    inplace_edit_ = CreateEditor();
+    inplace_edit_->SetGrid(this);
+    inplace_edit_->SetParent(this);
     placeOnCell();
-  } else if (Col() != inplaceCol_ || Row() != inplaceRow_) {
+  } else if (Col() != inplace_col_ || Row() != inplace_row_) {
     HideEdit();
     placeOnCell();
   }
   // The cell's text may have made the editor unwelcome (a descendant's CanEditShow).
-  if (CanEditShow()) inplaceEdit_->Move(CellRect(Col(), Row()));
+  if (CanEditShow()) inplace_edit_->Move(CellRect(Col(), Row()));
 }
 
 }  // namespace lab

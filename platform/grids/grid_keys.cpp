@@ -11,7 +11,7 @@ namespace lab {
 
 bool TCustomGrid::CanGridAcceptKey(win::WORD Key, TShiftState) {
   // While the mouse sizes, moves or selects, only Escape (to give the mode up) is taken.
-  return gridState_ == gsNormal || Key == win::VK_ESCAPE;
+  return grid_state_ == gsNormal || Key == win::VK_ESCAPE;
 }
 
 void TCustomGrid::KeyDown(win::WORD& Key, TShiftState Shift) {
@@ -47,7 +47,7 @@ void TCustomGrid::KeyPress(char32_t& Key) {
   TCustomControl::KeyPress(Key);
   // Enter opens and closes the editor, unless it always shows.
   if (!Options().Contains(goAlwaysShowEditor) && Key == U'\r') {
-    if (editorMode_)
+    if (editor_mode_)
       HideEditor();
     else
       ShowEditor();
@@ -103,8 +103,8 @@ void TCustomGrid::Dispatch(TMessage& Message) {
     case WM_SETFOCUS:
       TCustomControl::Dispatch(Message);
       // The focus coming back from our own editor changes nothing.
-      if (!inplaceEdit_ || !inplaceEdit_->HandleAllocated() ||
-          reinterpret_cast<HWND>(Message.WParam) != inplaceEdit_->Handle()) {
+      if (!inplace_edit_ || !inplace_edit_->HandleAllocated() ||
+          reinterpret_cast<HWND>(Message.WParam) != inplace_edit_->Handle()) {
         InvalidateRect(Selection());
         UpdateEdit();
       }
@@ -112,13 +112,13 @@ void TCustomGrid::Dispatch(TMessage& Message) {
     case WM_KILLFOCUS:
       TCustomControl::Dispatch(Message);
       InvalidateRect(Selection());
-      if (inplaceEdit_ && inplaceEdit_->HandleAllocated() &&
-          reinterpret_cast<HWND>(Message.WParam) != inplaceEdit_->Handle())
-        inplaceEdit_->Hide();
+      if (inplace_edit_ && inplace_edit_->HandleAllocated() &&
+          reinterpret_cast<HWND>(Message.WParam) != inplace_edit_->Handle())
+        inplace_edit_->Hide();
       return;
     case WM_SETCURSOR:
       if (LOWORD(static_cast<std::uintptr_t>(Message.LParam)) == HTCLIENT) {
-        TGridState state = gridState_;
+        TGridState state = grid_state_;
         if (state == gsNormal) {
           TGridDrawInfo di;
           CalcDrawInfo(di);
@@ -135,14 +135,14 @@ void TCustomGrid::Dispatch(TMessage& Message) {
       break;
     case WM_CANCELMODE:
     case CM_CANCELMODE: {
-      if (inplaceEdit_) inplaceEdit_->Perform(Message.Msg, Message.WParam, Message.LParam);
+      if (inplace_edit_) inplace_edit_->Perform(Message.Msg, Message.WParam, Message.LParam);
       TCustomControl::Dispatch(Message);
       // Whatever the mouse was doing stops, its drawing taken back.
       struct Reset {
         TGridState& state;
         ~Reset() { state = gsNormal; }
-      } reset{gridState_};
-      switch (gridState_) {
+      } reset{grid_state_};
+      switch (grid_state_) {
         case gsSelecting: StopTimer(); break;
         case gsRowSizing:
         case gsColSizing: {
@@ -153,8 +153,8 @@ void TCustomGrid::Dispatch(TMessage& Message) {
         }
         case gsColMoving:
         case gsRowMoving:
-          if (moveDrawn_) DrawMove();
-          moveDrawn_ = false;
+          if (move_drawn_) DrawMove();
+          move_drawn_ = false;
           StopTimer();
           break;
         default: break;

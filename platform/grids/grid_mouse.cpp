@@ -20,16 +20,16 @@ constexpr win::UINT kScrollInterval = 60;
 void TCustomGrid::StartTimer() {
   if (!HandleAllocated()) return;
   wm::SetTimer(Handle(), kScrollTimer, kScrollInterval, nullptr);
-  timerOn_ = true;
+  timer_on_ = true;
 }
 
 void TCustomGrid::StopTimer() {
-  if (timerOn_ && HandleAllocated()) wm::KillTimer(Handle(), kScrollTimer);
-  timerOn_ = false;
+  if (timer_on_ && HandleAllocated()) wm::KillTimer(Handle(), kScrollTimer);
+  timer_on_ = false;
 }
 
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  lastMouse_ = {X, Y};
+  last_mouse_ = {X, Y};
   if (CanFocus()) {
     SetFocus();
     // A handler that moved the focus elsewhere cancels the press.
@@ -47,7 +47,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     int index = -1, pos = 0, ofs = 0;
     CalcSizingState(X, Y, state, index, pos, ofs, di);
     if (state != gsNormal) {
-      gridState_ = state;
+      grid_state_ = state;
       sizing_ = {state, index, pos, ofs};
       DrawSizingLine(di);
     } else {
@@ -62,7 +62,7 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
           }
           Click();
         } else {
-          gridState_ = gsSelecting;
+          grid_state_ = gsSelecting;
           StartTimer();
           if (Shift.Contains(ssShift))
             MoveAnchor(hit);
@@ -71,22 +71,22 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         }
       } else if (Options().Contains(goRowMoving) && hit.X >= 0 && hit.X < FixedCols() &&
                  hit.Y >= FixedRows()) {
-        moveIndex_ = movePos_ = hit.Y;
-        if (BeginRowDrag(moveIndex_, movePos_, {X, Y})) {
-          gridState_ = gsRowMoving;
+        move_index_ = move_pos_ = hit.Y;
+        if (BeginRowDrag(move_index_, move_pos_, {X, Y})) {
+          grid_state_ = gsRowMoving;
           Update();
           DrawMove();
-          moveDrawn_ = true;
+          move_drawn_ = true;
           StartTimer();
         }
       } else if (Options().Contains(goColMoving) && hit.Y >= 0 && hit.Y < FixedRows() &&
                  hit.X >= FixedCols()) {
-        moveIndex_ = movePos_ = hit.X;
-        if (BeginColumnDrag(moveIndex_, movePos_, {X, Y})) {
-          gridState_ = gsColMoving;
+        move_index_ = move_pos_ = hit.X;
+        if (BeginColumnDrag(move_index_, move_pos_, {X, Y})) {
+          grid_state_ = gsColMoving;
           Update();
           DrawMove();
-          moveDrawn_ = true;
+          move_drawn_ = true;
           StartTimer();
         }
       }
@@ -98,14 +98,14 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 void TCustomGrid::MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& DrawInfo, bool Vertical,
                                 TPoint MousePt) {
   TGridAxisDrawInfo* a = Vertical ? &DrawInfo.Vert : &DrawInfo.Horz;
-  if (CellHit == movePos_) return;
+  if (CellHit == move_pos_) return;
   // Already at the first or last place and the mouse beyond it: nothing changes.
-  if (movePos_ == a->FixedCellCount && Mouse < a->FixedBoundary) return;
-  if (movePos_ == a->GridCellCount - 1 && Mouse > a->GridBoundary) return;
-  if (moveDrawn_) DrawMove();
-  moveDrawn_ = false;
+  if (move_pos_ == a->FixedCellCount && Mouse < a->FixedBoundary) return;
+  if (move_pos_ == a->GridCellCount - 1 && Mouse > a->GridBoundary) return;
+  if (move_drawn_) DrawMove();
+  move_drawn_ = false;
   if (Mouse < a->FixedBoundary) {
-    if (movePos_ > a->FixedCellCount && a->FirstGridCell > a->FixedCellCount) {
+    if (move_pos_ > a->FixedCellCount && a->FirstGridCell > a->FixedCellCount) {
       ModifyScrollBar(Vertical ? win::SB_VERT : win::SB_HORZ, win::SB_LINEUP, 0);
       Update();
       CalcDrawInfo(DrawInfo);
@@ -113,7 +113,7 @@ void TCustomGrid::MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& DrawInfo,
     }
     CellHit = a->FirstGridCell;
   } else if (Mouse >= a->FullVisBoundary) {
-    if (movePos_ == a->LastFullVisibleCell && movePos_ < a->GridCellCount - 1) {
+    if (move_pos_ == a->LastFullVisibleCell && move_pos_ < a->GridCellCount - 1) {
       ModifyScrollBar(Vertical ? win::SB_VERT : win::SB_HORZ, win::SB_LINEDOWN, 0);
       Update();
       CalcDrawInfo(DrawInfo);
@@ -121,36 +121,36 @@ void TCustomGrid::MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& DrawInfo,
     }
     CellHit = a->LastFullVisibleCell;
   } else if (CellHit < 0) {
-    CellHit = movePos_;
+    CellHit = move_pos_;
   }
-  if (gridState_ == gsColMoving ? CheckColumnDrag(moveIndex_, CellHit, MousePt)
-                                : CheckRowDrag(moveIndex_, CellHit, MousePt))
-    movePos_ = CellHit;
+  if (grid_state_ == gsColMoving ? CheckColumnDrag(move_index_, CellHit, MousePt)
+                                : CheckRowDrag(move_index_, CellHit, MousePt))
+    move_pos_ = CellHit;
   DrawMove();
-  moveDrawn_ = true;
+  move_drawn_ = true;
 }
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
-  lastMouse_ = {X, Y};
+  last_mouse_ = {X, Y};
   TGridDrawInfo di;
   CalcDrawInfo(di);
-  switch (gridState_) {
+  switch (grid_state_) {
     case gsSelecting:
     case gsColMoving:
     case gsRowMoving: {
       const TGridCoord hit = CellAtPoint(di, X, Y);
       if (hit.X >= FixedCols() && hit.Y >= FixedRows() && hit.X <= di.Horz.LastFullVisibleCell + 1 &&
           hit.Y <= di.Vert.LastFullVisibleCell + 1) {
-        if (gridState_ == gsSelecting) {
+        if (grid_state_ == gsSelecting) {
           if (hit != layout_.Anchor) MoveAnchor(hit);
-        } else if (gridState_ == gsColMoving) {
+        } else if (grid_state_ == gsColMoving) {
           MoveAndScroll(X, hit.X, di, false, {X, Y});
         } else {
           MoveAndScroll(Y, hit.Y, di, true, {X, Y});
         }
-      } else if (gridState_ == gsColMoving) {
+      } else if (grid_state_ == gsColMoving) {
         MoveAndScroll(X, di.Horz.CellAt(X), di, false, {X, Y});
-      } else if (gridState_ == gsRowMoving) {
+      } else if (grid_state_ == gsRowMoving) {
         MoveAndScroll(Y, di.Vert.CellAt(Y), di, true, {X, Y});
       }
       break;
@@ -158,7 +158,7 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
     case gsRowSizing:
     case gsColSizing:
       DrawSizingLine(di);  // erase
-      sizing_.Pos = (gridState_ == gsRowSizing ? Y : X) + sizing_.Ofs;
+      sizing_.Pos = (grid_state_ == gsRowSizing ? Y : X) + sizing_.Ofs;
       DrawSizingLine(di);
       break;
     default: break;
@@ -167,12 +167,12 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  lastMouse_ = {X, Y};
+  last_mouse_ = {X, Y};
   struct Reset {
     TGridState& state;
     ~Reset() { state = gsNormal; }
-  } reset{gridState_};
-  switch (gridState_) {
+  } reset{grid_state_};
+  switch (grid_state_) {
     case gsSelecting:
       MouseMove(Shift, X, Y);
       StopTimer();
@@ -184,7 +184,7 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
       TGridDrawInfo di;
       CalcDrawInfo(di);
       DrawSizingLine(di);  // erase
-      const bool cols = gridState_ == gsColSizing;
+      const bool cols = grid_state_ == gsColSizing;
       const int size = TGridLayout::SizedExtent(cols ? di.Horz : di.Vert, sizing_.Index, sizing_.Pos);
       // A cell dragged down to one pixel or less keeps its size.
       if (size > 1) {
@@ -197,14 +197,14 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
     }
     case gsColMoving:
     case gsRowMoving: {
-      if (moveDrawn_) DrawMove();
-      moveDrawn_ = false;
+      if (move_drawn_) DrawMove();
+      move_drawn_ = false;
       StopTimer();
       const TPoint pt{X, Y};
-      if (gridState_ == gsColMoving) {
-        if (EndColumnDrag(moveIndex_, movePos_, pt)) MoveColumn(moveIndex_, movePos_);
-      } else if (EndRowDrag(moveIndex_, movePos_, pt)) {
-        MoveRow(moveIndex_, movePos_);
+      if (grid_state_ == gsColMoving) {
+        if (EndColumnDrag(move_index_, move_pos_, pt)) MoveColumn(move_index_, move_pos_);
+      } else if (EndRowDrag(move_index_, move_pos_, pt)) {
+        MoveRow(move_index_, move_pos_);
       }
       UpdateEdit();
       break;
@@ -217,11 +217,11 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
 }
 
 void TCustomGrid::HandleTimer() {
-  if (gridState_ != gsSelecting && gridState_ != gsRowMoving && gridState_ != gsColMoving) return;
+  if (grid_state_ != gsSelecting && grid_state_ != gsRowMoving && grid_state_ != gsColMoving) return;
   TGridDrawInfo di;
   CalcDrawInfo(di);
-  const TPoint p = lastMouse_;
-  switch (gridState_) {
+  const TPoint p = last_mouse_;
+  switch (grid_state_) {
     case gsColMoving: MoveAndScroll(p.X, di.Horz.CellAt(p.X), di, false, p); break;
     case gsRowMoving: MoveAndScroll(p.Y, di.Vert.CellAt(p.Y), di, true, p); break;
     case gsSelecting: {

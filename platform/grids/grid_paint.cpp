@@ -54,7 +54,7 @@ void TCustomGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int Stop
   const TRect clip = c->ClipRect();
   const bool focused = IsActiveControl();
   const TGridRect sel = Selection();
-  const bool editorShows = Options().Contains(goEditing) && editorMode_ && inplaceEdit_ != nullptr;
+  const bool editorShows = Options().Contains(goEditing) && editor_mode_ && inplace_edit_ != nullptr;
   const TGridOptions opts = Options();
   int top = StartY;
   for (int row = ARow; top < StopY && row < RowCount(); ++row) {
@@ -69,7 +69,7 @@ void TCustomGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int Stop
         if (sel.Contains({col, row})) state += gdSelected;
         // The focused cell under a shown editor is the editor's to paint.
         if (!(state.Contains(gdFocused) && editorShows)) {
-          if (defaultDrawing_) {
+          if (default_drawing_) {
             c->SetFont(Font());
             if (state.Contains(gdSelected) &&
                 (!state.Contains(gdFocused) || opts.Contains(goDrawFocusSelected) ||
@@ -83,7 +83,7 @@ void TCustomGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int Stop
             c->FillRect(where);
           }
           DrawCell(col, row, where, state);
-          if (defaultDrawing_ && state.Contains(gdFixed) && Ctl3D()) {
+          if (default_drawing_ && state.Contains(gdFixed) && Ctl3D()) {
             win::UINT flags1 = 0, flags2 = 0;
             if (opts.Contains(goFixedVertLine)) {
               flags1 |= win::BF_RIGHT;
@@ -103,7 +103,7 @@ void TCustomGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int Stop
               win::DrawEdge(c->Handle(), &r, win::BDR_RAISEDINNER, flags2);
             }
           }
-          if (defaultDrawing_ && state.Contains(gdFocused) &&
+          if (default_drawing_ && state.Contains(gdFocused) &&
               !(opts.Contains(goEditing) && opts.Contains(goAlwaysShowEditor)) &&
               !opts.Contains(goRowSelect))
             c->DrawFocusRect(where);
@@ -125,23 +125,23 @@ void TCustomGrid::Paint() {
     const TColor lineColor = ColorToRGB(Color()) == ColorToRGB(clSilver) ? clGray : clSilver;
     const bool fixedHorz = opts.Contains(goFixedHorzLine), fixedVert = opts.Contains(goFixedVertLine);
     DrawLines(fixedHorz, fixedVert, 0, 0, {0, 0, h.FixedBoundary, v.FixedBoundary}, clBlack,
-              fixedColor_, di);
+              fixed_color_, di);
     DrawLines(fixedHorz, fixedVert, LeftCol(), 0, {h.FixedBoundary, 0, h.GridBoundary, v.FixedBoundary},
-              clBlack, fixedColor_, di);
+              clBlack, fixed_color_, di);
     DrawLines(fixedHorz, fixedVert, 0, TopRow(), {0, v.FixedBoundary, h.FixedBoundary, v.GridBoundary},
-              clBlack, fixedColor_, di);
+              clBlack, fixed_color_, di);
     DrawLines(opts.Contains(goHorzLine), opts.Contains(goVertLine), LeftCol(), TopRow(),
               {h.FixedBoundary, v.FixedBoundary, h.GridBoundary, v.GridBoundary}, lineColor, Color(), di);
   }
-  DrawCells(0, 0, 0, 0, h.FixedBoundary, v.FixedBoundary, fixedColor_, {gdFixed}, di);
-  DrawCells(LeftCol(), 0, h.FixedBoundary, 0, h.GridBoundary, v.FixedBoundary, fixedColor_, {gdFixed}, di);
-  DrawCells(0, TopRow(), 0, v.FixedBoundary, h.FixedBoundary, v.GridBoundary, fixedColor_, {gdFixed}, di);
+  DrawCells(0, 0, 0, 0, h.FixedBoundary, v.FixedBoundary, fixed_color_, {gdFixed}, di);
+  DrawCells(LeftCol(), 0, h.FixedBoundary, 0, h.GridBoundary, v.FixedBoundary, fixed_color_, {gdFixed}, di);
+  DrawCells(0, TopRow(), 0, v.FixedBoundary, h.FixedBoundary, v.GridBoundary, fixed_color_, {gdFixed}, di);
   DrawCells(LeftCol(), TopRow(), h.FixedBoundary, v.FixedBoundary, h.GridBoundary, v.GridBoundary,
             Color(), {}, di);
 
   TCanvas* c = Canvas();
   // A whole-row selection gets one focus frame around all its cells.
-  if (opts.Contains(goRowSelect) && defaultDrawing_ && Focused()) {
+  if (opts.Contains(goRowSelect) && default_drawing_ && Focused()) {
     const TRect r = lab::BoxRect(di, Selection(), false);
     if (!r.IsEmpty()) c->DrawFocusRect(r);
   }
@@ -159,7 +159,7 @@ void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo) {
   c->Pen()->SetMode(pmXor);
   c->Pen()->SetWidth(1);
   c->Pen()->SetColor(clWhite);
-  if (gridState_ == gsRowSizing) {
+  if (grid_state_ == gsRowSizing) {
     c->MoveTo(0, sizing_.Pos);
     c->LineTo(DrawInfo.Horz.GridBoundary, sizing_.Pos);
   } else {
@@ -180,14 +180,14 @@ void TCustomGrid::DrawMove() {
   c->Pen()->SetColor(clWhite);
   int w = 0, h = 0;
   ClientExtent(w, h);
-  if (gridState_ == gsRowMoving) {
-    const TRect r = CellRect(0, movePos_);
-    const int pos = movePos_ > moveIndex_ ? r.Bottom : r.Top;
+  if (grid_state_ == gsRowMoving) {
+    const TRect r = CellRect(0, move_pos_);
+    const int pos = move_pos_ > move_index_ ? r.Bottom : r.Top;
     c->MoveTo(0, pos);
     c->LineTo(w, pos);
   } else {
-    const TRect r = CellRect(movePos_, 0);
-    const int pos = movePos_ > moveIndex_ ? r.Right : r.Left;
+    const TRect r = CellRect(move_pos_, 0);
+    const int pos = move_pos_ > move_index_ ? r.Right : r.Left;
     c->MoveTo(pos, 0);
     c->LineTo(pos, h);
   }

@@ -15,12 +15,12 @@ bool ShowsVert(TScrollStyle s) { return s == ssVertical || s == ssBoth; }
 }  // namespace
 
 void TCustomGrid::UpdateScrollRange() {
-  if (!HandleAllocated() || updatingScrollRange_) return;
-  updatingScrollRange_ = true;
+  if (!HandleAllocated() || updating_scroll_range_) return;
+  updating_scroll_range_ = true;
   struct Guard {
     bool& flag;
     ~Guard() { flag = false; }
-  } guard{updatingScrollRange_};
+  } guard{updating_scroll_range_};
 
   const TGridCoord oldTopLeft = layout_.TopLeft;
   // Showing or hiding one bar changes the client area, which may change the other bar.
@@ -29,9 +29,9 @@ void TCustomGrid::UpdateScrollRange() {
     ClientExtent(w0, h0);
     TGridDrawInfo di;
     CalcDrawInfo(di);
-    if (ShowsHorz(scrollBars_))
+    if (ShowsHorz(scroll_bars_))
       wm::SetScrollRange(Handle(), win::SB_HORZ, 0, layout_.CanScroll(di, false) ? GridScrollMax : 0, true);
-    if (ShowsVert(scrollBars_))
+    if (ShowsVert(scroll_bars_))
       wm::SetScrollRange(Handle(), win::SB_VERT, 0, layout_.CanScroll(di, true) ? GridScrollMax : 0, true);
     int w1 = 0, h1 = 0;
     ClientExtent(w1, h1);
@@ -51,14 +51,14 @@ void TCustomGrid::UpdateScrollRange() {
 }
 
 void TCustomGrid::UpdateScrollPos() {
-  if (!HandleAllocated() || scrollBars_ == ssNone) return;
+  if (!HandleAllocated() || scroll_bars_ == ssNone) return;
   TGridDrawInfo di;
   CalcDrawInfo(di);
-  if (ShowsHorz(scrollBars_)) {
+  if (ShowsHorz(scroll_bars_)) {
     const int pos = layout_.ScrollPos(di, false);
     if (wm::GetScrollPos(Handle(), win::SB_HORZ) != pos) wm::SetScrollPos(Handle(), win::SB_HORZ, pos, true);
   }
-  if (ShowsVert(scrollBars_)) {
+  if (ShowsVert(scroll_bars_)) {
     const int pos = layout_.ScrollPos(di, true);
     if (wm::GetScrollPos(Handle(), win::SB_VERT) != pos) wm::SetScrollPos(Handle(), win::SB_VERT, pos, true);
   }

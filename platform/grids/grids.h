@@ -69,9 +69,9 @@ class TCustomGrid : public TCustomControl {
   void SetSelection(const TGridRect& Value);
 
   // --- the in-place editor
-  bool EditorMode() const noexcept { return editorMode_; }
+  bool EditorMode() const noexcept { return editor_mode_; }
   void SetEditorMode(bool Value);
-  TInplaceEdit* InplaceEditor() const noexcept { return inplaceEdit_; }
+  TInplaceEdit* InplaceEditor() const noexcept { return inplace_edit_; }
 
   // The geometry as it stands (for descendants' own drawing and hit tests).
   const TGridLayout& Layout() const noexcept { return layout_; }
@@ -105,21 +105,21 @@ class TCustomGrid : public TCustomControl {
   void SetGridLineWidth(int Value);
   TGridOptions Options() const noexcept { return layout_.Options; }
   void SetOptions(TGridOptions Value);
-  TScrollStyle ScrollBars() const noexcept { return scrollBars_; }
+  TScrollStyle ScrollBars() const noexcept { return scroll_bars_; }
   // Re-creates the window when one exists.
   void SetScrollBars(TScrollStyle Value);
-  TColor FixedColor() const noexcept { return fixedColor_; }
+  TColor FixedColor() const noexcept { return fixed_color_; }
   void SetFixedColor(TColor Value);
-  bool DefaultDrawing() const noexcept { return defaultDrawing_; }
-  void SetDefaultDrawing(bool Value) { defaultDrawing_ = Value; }
+  bool DefaultDrawing() const noexcept { return default_drawing_; }
+  void SetDefaultDrawing(bool Value) { default_drawing_ = Value; }
 
   // --- the mouse state, for descendants that size and track on their own
-  TGridState GridState() const noexcept { return gridState_; }
-  void SetGridState(TGridState Value) noexcept { gridState_ = Value; }
+  TGridState GridState() const noexcept { return grid_state_; }
+  void SetGridState(TGridState Value) noexcept { grid_state_ = Value; }
   int SizingIndex() const noexcept { return sizing_.Index; }
   int SizingPos() const noexcept { return sizing_.Pos; }
   int SizingOfs() const noexcept { return sizing_.Ofs; }
-  void SetSizing(int Index, int Pos, int Ofs) noexcept { sizing_ = {gridState_, Index, Pos, Ofs}; }
+  void SetSizing(int Index, int Pos, int Ofs) noexcept { sizing_ = {grid_state_, Index, Pos, Ofs}; }
 
   // --- draw information
   void CalcDrawInfo(TGridDrawInfo& DrawInfo);
@@ -248,23 +248,23 @@ class TCustomGrid : public TCustomControl {
   void HandleSize(TMessage& Message);
 
   TGridLayout layout_;
-  TScrollStyle scrollBars_ = ssBoth;
-  TColor fixedColor_ = clBtnFace;
-  bool defaultDrawing_ = true;
-  bool editorMode_ = false;
-  bool canEditModify_ = true;
-  TInplaceEdit* inplaceEdit_ = nullptr;
-  int inplaceCol_ = -1;
-  int inplaceRow_ = -1;
+  TScrollStyle scroll_bars_ = ssBoth;
+  TColor fixed_color_ = clBtnFace;
+  bool default_drawing_ = true;
+  bool editor_mode_ = false;
+  bool can_edit_modify_ = true;
+  TInplaceEdit* inplace_edit_ = nullptr;
+  int inplace_col_ = -1;
+  int inplace_row_ = -1;
 
-  TGridState gridState_ = gsNormal;
+  TGridState grid_state_ = gsNormal;
   TGridSizing sizing_;
-  int moveIndex_ = 0;
-  int movePos_ = 0;
-  bool moveDrawn_ = false;
-  TPoint lastMouse_;
-  bool timerOn_ = false;
-  bool updatingScrollRange_ = false;
+  int move_index_ = 0;
+  int move_pos_ = 0;
+  bool move_drawn_ = false;
+  TPoint last_mouse_;
+  bool timer_on_ = false;
+  bool updating_scroll_range_ = false;
 };
 
 }  // namespace lab

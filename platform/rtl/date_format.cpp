@@ -21,14 +21,14 @@ class DateTimeWriter {
   DateTimeWriter(TDateTime value, const TFormatSettings& fs) : fs_(fs) {
     const detail::TSplitDateTime split = detail::SplitDateTime(value);
     detail::DayToDate(split.Day, year_, month_, day_);
-    msOfDay_ = split.MSecOfDay;
-    int ms = msOfDay_;
+    ms_of_day_ = split.MSecOfDay;
+    int ms = ms_of_day_;
     msec_ = ms % 1000;
     sec_ = (ms /= 1000) % 60;
     min_ = (ms /= 60) % 60;
     hour_ = ms / 60;
     const std::int64_t stamp = split.Day + DateDelta;
-    weekDay_ = static_cast<int>(((stamp % 7) + 7) % 7);  // 0 = Sunday
+    week_day_ = static_cast<int>(((stamp % 7) + 7) % 7);  // 0 = Sunday
   }
 
   void Append(std::string_view f, int depth) {
@@ -54,8 +54,8 @@ class DateTimeWriter {
           break;
         case 'D':
           if (count <= 2) Number(day_, static_cast<int>(count));
-          else if (count == 3) out_ += fs_.ShortDayNames[weekDay_];
-          else if (count == 4) out_ += fs_.LongDayNames[weekDay_];
+          else if (count == 3) out_ += fs_.ShortDayNames[week_day_];
+          else if (count == 4) out_ += fs_.LongDayNames[week_day_];
           else Append(count == 5 ? fs_.ShortDateFormat : fs_.LongDateFormat, depth + 1);
           break;
         case 'H': {
@@ -73,7 +73,7 @@ class DateTimeWriter {
         case 'T': Append(count == 1 ? fs_.ShortTimeFormat : fs_.LongTimeFormat, depth + 1); break;
         case 'C':
           Append(fs_.ShortDateFormat, depth + 1);
-          if (msOfDay_ != 0) {
+          if (ms_of_day_ != 0) {
             out_ += ' ';
             Append(fs_.LongTimeFormat, depth + 1);
           }
@@ -158,8 +158,8 @@ class DateTimeWriter {
   }
 
   const TFormatSettings& fs_;
-  int year_ = 0, month_ = 0, day_ = 0, weekDay_ = 0;
-  int hour_ = 0, min_ = 0, sec_ = 0, msec_ = 0, msOfDay_ = 0;
+  int year_ = 0, month_ = 0, day_ = 0, week_day_ = 0;
+  int hour_ = 0, min_ = 0, sec_ = 0, msec_ = 0, ms_of_day_ = 0;
   std::string out_;
 };
 

@@ -99,12 +99,12 @@ class SectionWriter {
     const int len = static_cast<int>(rec.Digits.size());
     if (shape.Scientific) {
       exponent_ = rec.Digits.empty() ? 0 : rec.Exponent - shape.DecimalIndex;
-      fractionShown_ = std::max(len - shape.DecimalIndex, shape.LastZero - shape.DecimalIndex);
+      fraction_shown_ = std::max(len - shape.DecimalIndex, shape.LastZero - shape.DecimalIndex);
     } else {
       for (int i = 0; i < rec.Exponent; ++i) whole_ += i < len ? rec.Digits[i] : '0';
-      fractionShown_ = std::max(len - rec.Exponent, shape.LastZero - shape.DecimalIndex);
+      fraction_shown_ = std::max(len - rec.Exponent, shape.LastZero - shape.DecimalIndex);
     }
-    fractionShown_ = std::min(fractionShown_, shape.DigitCount - shape.DecimalIndex);
+    fraction_shown_ = std::min(fraction_shown_, shape.DigitCount - shape.DecimalIndex);
   }
 
   std::string Write() {
@@ -148,7 +148,7 @@ class SectionWriter {
   // Integer digits that have no placeholder of their own go before the first one.
   void Point() {
     if (shape_.DecimalIndex == 0 && !shape_.Scientific) Whole(static_cast<int>(whole_.size()), 1);
-    if (fractionShown_ > 0) out_ += fs_.DecimalSeparator;
+    if (fraction_shown_ > 0) out_ += fs_.DecimalSeparator;
   }
 
   // Writes the integer digits at places `from` down to `to` (1 = units), with separators.
@@ -173,7 +173,7 @@ class SectionWriter {
   }
 
   void FractionDigit(int index) {
-    if (index >= fractionShown_) return;
+    if (index >= fraction_shown_) return;
     const int at = (shape_.Scientific ? shape_.DecimalIndex : rec_.Exponent) + index;
     out_ += at >= 0 && at < static_cast<int>(rec_.Digits.size()) ? rec_.Digits[at] : '0';
   }
@@ -198,7 +198,7 @@ class SectionWriter {
   const TFloatRec& rec_;
   const TFormatSettings& fs_;
   std::string whole_;
-  int fractionShown_ = 0;
+  int fraction_shown_ = 0;
   int exponent_ = 0;
   std::string out_;
 };

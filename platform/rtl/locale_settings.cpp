@@ -62,7 +62,7 @@ class PictureTranslator {
  public:
   PictureTranslator(const LocaleHandle& loc, char placeholder, bool keepTime, bool dropSeconds,
                     char separator = 0)
-      : loc_(loc), placeholder_(placeholder), keepTime_(keepTime), dropSeconds_(dropSeconds),
+      : loc_(loc), placeholder_(placeholder), keep_time_(keepTime), drop_seconds_(dropSeconds),
         separator_(separator) {}
 
   std::string Translate(const std::string& picture) {
@@ -101,9 +101,9 @@ class PictureTranslator {
       case 'k': case 'l': Time("h"); break;
       case 'M': Time("nn"); break;
       case 'S':
-        if (dropSeconds_) {
+        if (drop_seconds_) {
           if (!out_.empty() && out_.back() == placeholder_) out_.pop_back();
-          inTime_ = true;
+          in_time_ = true;
         } else {
           Time("ss");
         }
@@ -112,7 +112,7 @@ class PictureTranslator {
       case 'n': case 't': Literal(' '); break;
       case '%': Literal('%'); break;
       case 'Z': case 'z':  // a picture has no zone field; in a long date it goes with the time
-        if (!keepTime_) inTime_ = true;
+        if (!keep_time_) in_time_ = true;
         break;
       default: Nested(c, depth); break;
     }
@@ -134,23 +134,23 @@ class PictureTranslator {
   }
 
   void Date(const char* field) {
-    inTime_ = false;
+    in_time_ = false;
     out_ += field;
   }
 
   void Time(const char* field) {
-    if (keepTime_) {
+    if (keep_time_) {
       out_ += field;
-    } else if (!inTime_) {  // the comma or blank that joins the time to the date goes with it
+    } else if (!in_time_) {  // the comma or blank that joins the time to the date goes with it
       while (!out_.empty() && (out_.back() == ' ' || out_.back() == ',')) out_.pop_back();
     }
-    inTime_ = true;
+    in_time_ = true;
   }
 
   void Literal(char c) {
-    if (inTime_ && !keepTime_) {
+    if (in_time_ && !keep_time_) {
       if (c != ' ') return;  // punctuation between the time fields goes with them
-      inTime_ = false;
+      in_time_ = false;
     }
     if (IsPunctuation(c) && (separator_ == 0 || c == separator_)) {
       separator_ = c;
@@ -177,9 +177,9 @@ class PictureTranslator {
 
   const LocaleHandle& loc_;
   char placeholder_;
-  bool keepTime_;
-  bool dropSeconds_;
-  bool inTime_ = false;
+  bool keep_time_;
+  bool drop_seconds_;
+  bool in_time_ = false;
   char separator_ = 0;
   std::string out_;
 };

@@ -50,7 +50,7 @@ void TMultiReadExclusiveWriteSynchronizer::BeginRead() {
   std::unique_lock lock(lock_);
   int& reads = ReadsOfThisThread();
   if (reads == 0 && writer_ != me) {
-    changed_.wait(lock, [&] { return writer_ == 0 && writersWaiting_ == 0; });
+    changed_.wait(lock, [&] { return writer_ == 0 && writers_waiting_ == 0; });
     ++readers_;
   }
   ++reads;
@@ -76,25 +76,25 @@ bool TMultiReadExclusiveWriteSynchronizer::BeginWrite() {
   const TThreadID me = GetCurrentThreadID();
   std::unique_lock lock(lock_);
   if (writer_ == me) {
-    ++writeDepth_;
+    ++write_depth_;
     return true;
   }
-  const std::uint64_t seen = writeCount_;
+  const std::uint64_t seen = write_count_;
   const bool reading = ReadsOfThisThread() > 0;
   if (reading) --readers_;  // give the read lock up while waiting, so two upgrading readers cannot deadlock
-  ++writersWaiting_;
+  ++writers_waiting_;
   changed_.wait(lock, [&] { return writer_ == 0 && readers_ == 0; });
-  --writersWaiting_;
+  --writers_waiting_;
   writer_ = me;
-  writeDepth_ = 1;
-  return writeCount_++ == seen;
+  write_depth_ = 1;
+  return write_count_++ == seen;
 }
 
 void TMultiReadExclusiveWriteSynchronizer::EndWrite() {
   const TThreadID me = GetCurrentThreadID();
   std::unique_lock lock(lock_);
   if (writer_ != me) throw EThread("EndWrite without BeginWrite");
-  if (--writeDepth_ > 0) return;
+  if (--write_depth_ > 0) return;
   writer_ = 0;
   if (ReadsOfThisThread() > 0) ++readers_;  // back to the read lock it held or took while writing
   else std::erase_if(tReads, [this](const auto& entry) { return entry.first == this; });
@@ -105,7 +105,7 @@ void TMultiReadExclusiveWriteSynchronizer::EndWrite() {
 void TEvent::SetEvent() {
   std::lock_guard lock(lock_);
   signaled_ = true;
-  if (manualReset_) changed_.notify_all();
+  if (manual_reset_) changed_.notify_all();
   else changed_.notify_one();
 }
 
@@ -119,7 +119,7 @@ TWaitResult TEvent::WaitFor(std::uint32_t Timeout) {
   auto isSet = [this] { return signaled_; };
   if (Timeout == INFINITE) changed_.wait(lock, isSet);
   else if (!changed_.wait_for(lock, std::chrono::milliseconds(Timeout), isSet)) return wrTimeout;
-  if (!manualReset_) signaled_ = false;
+  if (!manual_reset_) signaled_ = false;
   return wrSignaled;
 }
 

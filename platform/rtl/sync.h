@@ -64,9 +64,9 @@ class TMultiReadExclusiveWriteSynchronizer : public TObject {
   std::condition_variable changed_;
   int readers_ = 0;  // threads holding read locks, the writer not counted
   TThreadID writer_ = 0;
-  int writeDepth_ = 0;
-  int writersWaiting_ = 0;
-  std::uint64_t writeCount_ = 0;
+  int write_depth_ = 0;
+  int writers_waiting_ = 0;
+  std::uint64_t write_count_ = 0;
 };
 
 class TEvent : public TObject {
@@ -74,7 +74,7 @@ class TEvent : public TObject {
 
  public:
   explicit TEvent(bool ManualReset = true, bool InitialState = false)
-      : manualReset_(ManualReset), signaled_(InitialState) {}
+      : manual_reset_(ManualReset), signaled_(InitialState) {}
   TEvent(const TEvent&) = delete;
   TEvent& operator=(const TEvent&) = delete;
 
@@ -87,7 +87,7 @@ class TEvent : public TObject {
  private:
   std::mutex lock_;
   std::condition_variable changed_;
-  bool manualReset_;
+  bool manual_reset_;
   bool signaled_;
 };
 

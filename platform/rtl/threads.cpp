@@ -95,14 +95,14 @@ void TThread::Synchronize(TThread* thread, const TThreadMethod& method) {
   if (request.Error) std::rethrow_exception(request.Error);
 }
 
-TThread::TThread(bool CreateSuspended) : createSuspended_(CreateSuspended) {
+TThread::TThread(bool CreateSuspended) : create_suspended_(CreateSuspended) {
   pthread_t handle;
   if (const int err = pthread_create(&handle, nullptr, &TThread::Run, this); err != 0)
     throw EThread("Thread creation error: %s", std::string(strerror(err)));
   handle_ = static_cast<TThreadHandle>(handle);
   Runtime& rt = State();
   std::unique_lock lock(rt.Lock);
-  rt.Changed.wait(lock, [&] { return threadId_ != 0; });
+  rt.Changed.wait(lock, [&] { return thread_id_ != 0; });
 }
 
 TThread::~TThread() {
@@ -136,7 +136,7 @@ void TThread::RunInThread() {
   Runtime& rt = State();
   {
     std::unique_lock lock(rt.Lock);
-    threadId_ = GetCurrentThreadID();
+    thread_id_ = GetCurrentThreadID();
     rt.Changed.notify_all();
     rt.Changed.wait(lock, [&] { return started_ || abandoned_; });
     if (abandoned_) {
@@ -163,7 +163,7 @@ void TThread::RunInThread() {
   bool freeIt;
   {
     std::lock_guard lock(rt.Lock);
-    freeIt = freeOnTerminate_;
+    freeIt = free_on_terminate_;
     done_ = true;
   }
   rt.Changed.notify_all();
@@ -175,7 +175,7 @@ void TThread::DoTerminate() {
 }
 
 void TThread::AfterConstruction() {
-  if (!createSuspended_) Start();
+  if (!create_suspended_) Start();
 }
 
 void TThread::Start() {
@@ -205,9 +205,9 @@ bool TThread::Finished() const noexcept { return finished_; }
 int TThread::WaitFor() {
   Runtime& rt = State();
   std::unique_lock lock(rt.Lock);
-  if (GetCurrentThreadID() == threadId_) throw EThread("A thread cannot wait for itself");
+  if (GetCurrentThreadID() == thread_id_) throw EThread("A thread cannot wait for itself");
   if (!started_) throw EThread("Cannot wait for a thread that has not been started");
-  if (freeOnTerminate_) throw EThread("Cannot wait for a thread that frees itself");
+  if (free_on_terminate_) throw EThread("Cannot wait for a thread that frees itself");
   while (!done_) {
     if (IsMainThread() && RunQueued(lock)) continue;
     rt.Changed.wait(lock, [&] { return done_ || (IsMainThread() && !rt.Queue.empty()); });
@@ -216,17 +216,17 @@ int TThread::WaitFor() {
   joined_ = true;
   lock.unlock();
   if (join) pthread_join(static_cast<pthread_t>(handle_), nullptr);
-  return returnValue_;
+  return return_value_;
 }
 
 bool TThread::FreeOnTerminate() const noexcept {
   std::lock_guard lock(State().Lock);
-  return freeOnTerminate_;
+  return free_on_terminate_;
 }
 
 void TThread::SetFreeOnTerminate(bool value) noexcept {
   std::lock_guard lock(State().Lock);
-  freeOnTerminate_ = value;
+  free_on_terminate_ = value;
 }
 
 TThreadPriority TThread::Priority() const noexcept {
@@ -241,12 +241,12 @@ void TThread::SetPriority(TThreadPriority value) noexcept {
 
 int TThread::ReturnValue() const noexcept {
   std::lock_guard lock(State().Lock);
-  return returnValue_;
+  return return_value_;
 }
 
 void TThread::SetReturnValue(int value) noexcept {
   std::lock_guard lock(State().Lock);
-  returnValue_ = value;
+  return_value_ = value;
 }
 
 std::exception_ptr TThread::FatalException() const {

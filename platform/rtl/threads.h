@@ -73,7 +73,7 @@ class TThread : public TObject {
   bool FreeOnTerminate() const noexcept;
   void SetFreeOnTerminate(bool value) noexcept;
   TThreadHandle Handle() const noexcept { return handle_; }
-  TThreadID ThreadID() const noexcept { return threadId_; }
+  TThreadID ThreadID() const noexcept { return thread_id_; }
   // Kept for the program's use; Linux gives ordinary threads no priorities to set without privileges.
   TThreadPriority Priority() const noexcept;
   void SetPriority(TThreadPriority value) noexcept;
@@ -100,8 +100,8 @@ class TThread : public TObject {
   void RunInThread();
 
   TThreadHandle handle_ = 0;
-  TThreadID threadId_ = 0;
-  bool createSuspended_;
+  TThreadID thread_id_ = 0;
+  bool create_suspended_;
   std::atomic<bool> terminated_ = false;
   std::atomic<bool> finished_ = false;
   // State below is guarded by the runtime's thread lock (threads.cpp).
@@ -109,9 +109,9 @@ class TThread : public TObject {
   bool abandoned_ = false;  // freed before it started: Execute and OnTerminate do not run
   bool done_ = false;  // the thread function has returned from everything but its own exit
   bool joined_ = false;
-  bool freeOnTerminate_ = false;
+  bool free_on_terminate_ = false;
   TThreadPriority priority_ = tpNormal;
-  int returnValue_ = 0;
+  int return_value_ = 0;
   std::exception_ptr fatal_;
 };
 

@@ -40,7 +40,7 @@ class ApplicationTest : public ControlsTest {
  protected:
   void SetUp() override {
     ControlsTest::SetUp();
-    previousAnswerer = SetDialogAnswerer([this](const TDialogRequest& r) {
+    previous_answerer = SetDialogAnswerer([this](const TDialogRequest& r) {
       asked.push_back(r);
       return answer;
     });
@@ -61,10 +61,10 @@ class ApplicationTest : public ControlsTest {
     delete form;
     Application->CancelHint();
     Application->ProcessMessages();
-    SetDialogAnswerer(previousAnswerer);
+    SetDialogAnswerer(previous_answerer);
     ControlsTest::TearDown();
   }
-  TDialogAnswerer previousAnswerer;
+  TDialogAnswerer previous_answerer;
   std::vector<TDialogRequest> asked;
   TModalResult answer = mrOk;
   TForm* form = nullptr;

@@ -69,7 +69,7 @@ class TContainer : public TCustomControl {
  public:
   TContainer(TComponent* owner, std::vector<std::string>& log, std::string name)
       : TCustomControl(owner), log_(log), name_(std::move(name)) {
-    controlStyle_.Include(csAcceptsControls);
+    control_style_.Include(csAcceptsControls);
   }
 
  protected:

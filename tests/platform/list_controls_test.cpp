@@ -35,7 +35,7 @@ class ListControls : public ControlsTest {
     combo->SetBounds(150, 10, 160, 24);
     combo->Items()->SetCommaText("apple,banana,cherry,date");
     combo->OnSelect = [this](TObject*) { ++selects; };
-    combo->OnCloseUp = [this](TObject*) { ++closeUps; };
+    combo->OnCloseUp = [this](TObject*) { ++close_ups; };
     form->Show();
     Process();
   }
@@ -54,7 +54,7 @@ class ListControls : public ControlsTest {
   TForm* form = nullptr;
   TListBox* list = nullptr;
   TComboBox* combo = nullptr;
-  int clicks = 0, selects = 0, closeUps = 0;
+  int clicks = 0, selects = 0, close_ups = 0;
 };
 
 TEST_F(ListControls, ListBoxKeysClicksAndScrolling) {
@@ -138,7 +138,7 @@ TEST_F(ListControls, ComboOpensWithTheButtonAndChoosesWithTheMouse) {
   EXPECT_EQ(combo->ItemIndex(), 2);
   EXPECT_EQ(combo->Text(), "cherry");
   EXPECT_EQ(selects, 1);
-  EXPECT_EQ(closeUps, 1);
+  EXPECT_EQ(close_ups, 1);
   // A press outside the open list closes it without a choice.
   combo->SetDroppedDown(true);
   Process();

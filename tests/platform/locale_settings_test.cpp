@@ -96,16 +96,16 @@ class LocaleSettings : public ::testing::Test {
   void SetUp() override {
     if (!fs::exists(dir_ / "xx_TEST.UTF-8" / "LC_TIME"))
       GTEST_SKIP() << "localedef or the locale sources (Debian package locales) are missing";
-    if (const char* old = std::getenv("LOCPATH")) oldPath_ = old;
+    if (const char* old = std::getenv("LOCPATH")) old_path_ = old;
     setenv("LOCPATH", dir_.c_str(), 1);
   }
   void TearDown() override {
-    if (oldPath_) setenv("LOCPATH", oldPath_->c_str(), 1);
+    if (old_path_) setenv("LOCPATH", old_path_->c_str(), 1);
     else unsetenv("LOCPATH");
   }
 
   static inline fs::path dir_;
-  std::optional<std::string> oldPath_;
+  std::optional<std::string> old_path_;
 };
 
 TEST_F(LocaleSettings, NumbersAndMoney) {

@@ -25,11 +25,11 @@ class TBodyThread : public TThread {
       WaitFor();
     } catch (const EThread&) {  // never started, or freeing itself
     }
-    if (onDestroy_) onDestroy_();
+    if (on_destroy_) on_destroy_();
   }
   using TThread::SetReturnValue;
   using TThread::Synchronize;
-  std::function<void()> onDestroy_;
+  std::function<void()> on_destroy_;
 
  protected:
   void Execute() override { body_(*this); }
@@ -188,7 +188,7 @@ TEST(Thread, FreeOnTerminateDeletesTheObjectInItsOwnThread) {
   TSimpleEvent destroyed;
   std::atomic<bool> destroyedOffMain = false;
   auto* t = new TBodyThread(true, [](TBodyThread&) {});
-  t->onDestroy_ = [&] {
+  t->on_destroy_ = [&] {
     destroyedOffMain = !IsMainThread();
     destroyed.SetEvent();
   };
