@@ -13,20 +13,35 @@
 //   UpdateData         write pending edits into the fields (during UpdateRecord and Post)
 //   CheckBrowseMode    the dataset is about to leave edit mode or move
 //   FocusControl       focus the control of a field; clear Field when done
+//   RecordsChanged     a record was posted or deleted (only for links that observe records)
 // A link may set ActiveRecord to read another row of its window, and must set it back.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/persistent.h"
 #include "platform/db/field_types.h"
 #include "platform/rtl/object.h"
+#include "platform/rtl/variant.h"
 
 namespace lab {
 
 class TDataSet;
 class TDataSource;
 class TField;
+
+// What one Post or Delete did to the visible records, for links that keep totals over them: the
+// record's stored values (indexed by FieldNo - 1) as it stood among the visible records before
+// (empty when it was not there: a new record) and after (empty when it is not there any more:
+// deleted, or hidden by the filter once posted). Described is false when the dataset cannot say
+// (the visible records changed in a way these values do not tell: a new filter, for instance);
+// the link then counts again from the records.
+struct TRecordChange {
+  bool Described = false;
+  std::vector<Variant> OldValues;
+  std::vector<Variant> NewValues;
+};
 
 class TDataLink : public TPersistent {
   LAB_CLASS(TDataLink, TPersistent)
@@ -72,6 +87,11 @@ class TDataLink : public TPersistent {
   virtual void RecordChanged(TField* /*Field*/) {}
   virtual void UpdateData() {}
   virtual void DataEvent(TDataEvent Event, std::intptr_t Info);
+  // A link that keeps totals over the records observes them: RecordsChanged then hears of every
+  // post and delete, also while the dataset's controls are disabled (totals are data, not display).
+  bool ObservesRecords() const { return observes_records_; }
+  void SetObservesRecords(bool Value) { observes_records_ = Value; }
+  virtual void RecordsChanged(const TRecordChange& /*Change*/) {}
 
  private:
   friend class TDataSource;
@@ -86,6 +106,7 @@ class TDataLink : public TPersistent {
   int first_record_ = 0;
   int buffer_count_ = 1;
   bool active_ = false, editing_ = false, read_only_ = false, updating_ = false;
+  bool observes_records_ = false;
 };
 
 // A link to one field by name, for single-field controls.

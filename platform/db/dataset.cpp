@@ -283,7 +283,29 @@ void TDataSet::Post() {
   Fire(BeforePost, this);
   CheckRequiredFields();
   UpdateCursorPos();
+  // Links that keep totals hear what the post did before the display links see the new window.
+  const bool observed = RecordsObserved();
+  TRecordChange change;
+  int count_before = 0;
+  if (observed) {
+    change.Described = IsSequenced();
+    if (change.Described) {
+      count_before = RecordCount();
+      if (state_ == dsEdit) change.OldValues = StoredValues();
+      change.NewValues = edit_values_;
+    }
+  }
   InternalPost();
+  if (observed) {
+    // A sequenced dataset tells by its count whether the record is among the visible ones now.
+    if (change.Described) {
+      const int grown = RecordCount() - count_before;
+      const int expected = state_ == dsEdit ? 0 : 1;
+      if (grown == expected - 1) change.NewValues.clear();
+      else if (grown != expected) change = TRecordChange{};
+    }
+    NotifyRecordsChanged(change);
+  }
   FreeFieldBuffers();
   SetState(dsBrowse);
   Resync({});
@@ -314,7 +336,14 @@ void TDataSet::Delete() {
   Fire(BeforeDelete, this);
   Fire(BeforeScroll, this);
   UpdateCursorPos();
+  const bool observed = RecordsObserved();
+  TRecordChange change;
+  if (observed) {
+    change.Described = true;
+    change.OldValues = StoredValues();
+  }
   InternalDelete();
+  if (observed) NotifyRecordsChanged(change);
   FreeFieldBuffers();
   SetState(dsBrowse);
   Resync({});
@@ -332,6 +361,54 @@ void TDataSet::CheckBrowseMode() {
     else
       Cancel();
   }
+}
+
+void TDataSet::SetFilter(const std::string& Value) {
+  filter_ = Value;
+  if (Active() && filtered_) RecordsReplaced();
+}
+
+void TDataSet::SetFiltered(bool Value) {
+  filtered_ = Value;
+  if (Active()) RecordsReplaced();
+}
+
+void TDataSet::RecordsReplaced() {
+  if (RecordsObserved()) NotifyRecordsChanged(TRecordChange{});
+}
+
+Variant TDataSet::RecordValue(int, const TField*) const {
+  DatabaseError("Records cannot be read in place", this);
+}
+
+bool TDataSet::RecordsObserved() const {
+  for (const TDataSource* source : sources_)
+    for (const TDataLink* link : source->links_)
+      if (link->ObservesRecords() && link->Active()) return true;
+  return false;
+}
+
+// Told even while the controls are disabled: a total that missed a post would stay wrong.
+void TDataSet::NotifyRecordsChanged(const TRecordChange& Change) {
+  const std::vector<TDataSource*> sources = sources_;
+  for (TDataSource* source : sources) {
+    if (std::find(sources_.begin(), sources_.end(), source) == sources_.end()) continue;
+    const std::vector<TDataLink*> links = source->links_;
+    for (TDataLink* link : links)
+      if (std::find(source->links_.begin(), source->links_.end(), link) != source->links_.end() &&
+          link->ObservesRecords() && link->Active())
+        link->RecordsChanged(Change);
+  }
+}
+
+std::vector<Variant> TDataSet::StoredValues() const {
+  std::vector<Variant> values(static_cast<std::size_t>(field_defs_.Count()), Null());
+  const TRecordBuffer& buffer = ActiveBuffer();
+  if (buffer.BookmarkFlag != bfCurrent || buffer.Handle < 0) return values;
+  for (const TField* f : fields_)
+    if (f->FieldKind() == fkData && f->field_no_ > 0 && static_cast<std::size_t>(f->field_no_) <= values.size())
+      values[static_cast<std::size_t>(f->field_no_ - 1)] = GetFieldData(f, buffer);
+  return values;
 }
 
 }  // namespace lab

@@ -25,6 +25,7 @@ namespace lab {
 
 class TDataSource;
 class TDataLink;
+struct TRecordChange;
 
 using TDataSetNotifyEvent = std::function<void(TDataSet* DataSet)>;
 using TFilterRecordEvent = std::function<void(TDataSet* DataSet, bool& Accept)>;
@@ -147,6 +148,15 @@ class TDataSet : public TComponent {
   Variant FieldValues(std::string_view FieldNames) const;
   void SetFieldValues(std::string_view FieldNames, const Variant& Value);
 
+  // ---- Reading records in place ----
+  // Whether RecordValue reads the visible records without moving the cursor (a dataset that holds
+  // every record at hand); readers of all records (totals) use it where they can.
+  virtual bool CanReadRecordValues() const { return false; }
+  // The stored value of data field Field in visible record RecNo (1-based, in the current order),
+  // read without moving the cursor or touching the record window. "Record not found" for a RecNo
+  // outside the visible records; EDatabaseError where CanReadRecordValues is false.
+  virtual Variant RecordValue(int RecNo, const TField* Field) const;
+
   // ---- Searching ----
   // Makes the first record whose KeyFields (";" list) equal KeyValues (an array for several
   // fields) current, and answers whether there was one.
@@ -157,9 +167,10 @@ class TDataSet : public TComponent {
 
   // ---- Filtering ----
   const std::string& Filter() const { return filter_; }
-  virtual void SetFilter(const std::string& Value) { filter_ = Value; }
+  // On an open dataset, links that observe the records hear that they changed undescribed.
+  virtual void SetFilter(const std::string& Value);
   bool Filtered() const { return filtered_; }
-  virtual void SetFiltered(bool Value) { filtered_ = Value; }
+  virtual void SetFiltered(bool Value);
   // Consulted while Filtered; set it before switching Filtered on (setting Filtered again
   // re-applies it).
   TFilterRecordEvent OnFilterRecord;
@@ -216,6 +227,9 @@ class TDataSet : public TComponent {
   // A field's value in the record Buffer describes (not one in the window), calculated values
   // included.
   Variant RecordFieldValue(const TField* Field, TRecordBuffer& Buffer);
+  // Tells the links that observe the records that the visible records changed in a way no single
+  // post describes (new contents, a new filter): they count again.
+  void RecordsReplaced();
   void CheckActive() const;
   void CheckInactive() const;
   void CheckCanModify() const;
@@ -258,6 +272,11 @@ class TDataSet : public TComponent {
   void EndInsertAppend();
   void AddDataSource(TDataSource* Source);
   void RemoveDataSource(TDataSource* Source);
+  // Whether a link observes the records (TDataLink::ObservesRecords), and telling those links.
+  bool RecordsObserved() const;
+  void NotifyRecordsChanged(const TRecordChange& Change);
+  // The stored values of the active buffer's record, by FieldNo - 1.
+  std::vector<Variant> StoredValues() const;
   static void Fire(const TDataSetNotifyEvent& Event, TDataSet* Self) {
     if (Event) Event(Self);
   }

@@ -133,6 +133,14 @@ Variant TMemDataSet::GetFieldData(const TField* Field, const TRecordBuffer& Buff
 
 int TMemDataSet::RecordCount() const { return static_cast<int>(view_.size()); }
 
+Variant TMemDataSet::RecordValue(int RecNo, const TField* Field) const {
+  CheckActive();
+  if (RecNo < 1 || static_cast<std::size_t>(RecNo) > view_.size()) DatabaseError(std::string(dbmsg::SRecordNotFound), this);
+  if (Field->FieldKind() != fkData || Field->FieldNo() < 1 || Field->FieldNo() > store_->ColumnCount())
+    DatabaseErrorFmt(dbmsg::SFieldAccessError, this, Field->DisplayName(), "stored value");
+  return store_->Get(Field->FieldNo() - 1, view_[static_cast<std::size_t>(RecNo - 1)]);
+}
+
 int TMemDataSet::RecNo() const {
   if (!Active() || BufferRecordCount() == 0) return 0;
   const TRecordBuffer& b = ActiveBuffer();

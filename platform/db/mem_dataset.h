@@ -41,6 +41,10 @@ class TMemDataSet : public TDataSet {
   int RecordCount() const override;
   bool IsSequenced() const override { return true; }
 
+  // Reads the column storage in place.
+  bool CanReadRecordValues() const override { return store_ != nullptr; }
+  Variant RecordValue(int RecNo, const TField* Field) const override;
+
   bool BookmarkValid(const TBookmark& Value) const override;
   int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const override;
 

@@ -245,6 +245,7 @@ void TMemDataSet::ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRe
   RebuildView();
   cursor_ = -1;
   CursorPosChanged();
+  RecordsReplaced();
   First();
 }
 
