@@ -203,8 +203,11 @@ TDataSet* TColumnX::GetLookupDataSet() {
   return f && f->Lookup() ? f->LookupDataSet() : nullptr;
 }
 
-// The footers bind to the grid's aggregates; there is nothing bound yet to redo here.
-void TColumnX::ResetFooters() {}
+void TColumnX::ResetFooters() {
+  if (footer_) footer_->BindSum();
+  if (footers_)
+    for (int i = 0; i < footers_->Count(); ++i) footers_->GetFooter(i)->BindSum();
+}
 
 void TColumnX::ForgetComponent(TComponent* AComponent) {
   if (field_ == AComponent) field_ = nullptr;
@@ -874,6 +877,8 @@ void TColumnX::Assign(TPersistent* Source) {
   if (src->pick_list_) GetPickList()->Assign(src->pick_list_.get());
   if (src->key_list_) GetKeyList()->Assign(src->key_list_.get());
   title_->Assign(src->title_.get());
+  footer_->Assign(src->footer_.get());
+  footers_->Assign(src->footers_.get());
   edit_buttons_->Assign(src->edit_buttons_.get());
   spec_row_->Assign(src->spec_row_.get());
   mru_list_->Assign(src->mru_list_.get());
@@ -940,6 +945,8 @@ void TDBGridColumnX::DeclareProperties(TPropertyDeclarer<TDBGridColumnX>& P) {
   });
   P.Property("FieldName", &C::FieldName, &C::SetFieldName).Stored([](C& c) { return !c.field_name_.empty(); });
   P.Property("Font", &C::Font, &C::SetFont).Stored(&C::IsFontStored);
+  P.Property("Footer", &C::Footer, &C::SetFooter);
+  P.Property("Footers", &C::Footers, &C::SetFooters);
   P.Property("HideDuplicates", &C::HideDuplicates, &C::SetHideDuplicates).Default(false);
   P.Property("HighlightRequired", &C::HighlightRequired, &C::SetHighlightRequired).Stored([](C& c) {
     return c.Assigned(cvHighlightRequired) && c.highlight_required_ != c.DefaultFlag(&D::HighlightRequired);

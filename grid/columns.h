@@ -179,7 +179,9 @@ class TColumnX : public TCollectionItem {
   TColumnTitleX* Title() const noexcept { return title_.get(); }
   void SetTitle(TColumnTitleX* Value) { title_->Assign(Value); }
   TColumnFooterX* Footer() const noexcept { return footer_.get(); }
+  void SetFooter(TColumnFooterX* Value) { footer_->Assign(Value); }
   TColumnFootersX* Footers() const noexcept { return footers_.get(); }
+  void SetFooters(TColumnFootersX* Value) { footers_->Assign(Value); }
   // Footers[Index] when there is one, else Footer.
   TColumnFooterX* GetFooterAt(int Index) const;
   TEditButtonsX* EditButtons() const noexcept { return edit_buttons_.get(); }
@@ -225,6 +227,9 @@ class TColumnX : public TCollectionItem {
   // The title's or the footers' change: this column (or all) changed.
   void Changed(bool AllItems) { TCollectionItem::Changed(AllItems); }
   virtual void SpecRowChanged();
+  // Binds Footer and every item of Footers to their aggregates of the grid's sum list anew (the
+  // field or a footer's type changed).
+  void ResetFooters();
 
   // ---- Fallbacks ----
   TAlignment DefaultAlignment();
@@ -271,7 +276,6 @@ class TColumnX : public TCollectionItem {
   void ImageListChanged();
   // Forgets a removed component it refers to.
   void ForgetComponent(TComponent* AComponent);
-  void ResetFooters();
   bool InLinkLayout() const;
   bool LinkActive() const;
   // The text a step starts from: the editor's when it was changed, else the field's edit text.

@@ -1,7 +1,8 @@
 #include "grid/sum_list.h"
 
 #include "grid/grid_services.h"
-#include "platform/db/data_link.h"
+#include <algorithm>
+
 #include "platform/db/data_source.h"
 #include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
@@ -53,16 +54,13 @@ void TDBSumCollection::Update(TCollectionItem*) {
 // Follows the dataset: see the header for when it recalculates.
 class TDBSumListProducer::TSumLink : public TDataLink {
  public:
-  explicit TSumLink(TDBSumListProducer* Owner) : owner_(Owner) {}
+  explicit TSumLink(TDBSumListProducer* Owner) : owner_(Owner) { SetObservesRecords(true); }
 
  protected:
   void ActiveChanged() override {
     if (owner_->recalculating_) return;
     if (Active()) Recalc();
     else owner_->ClearValues();
-  }
-  void EditingChanged() override {
-    if (!Editing()) stale_ = true;
   }
   void DataSetChanged() override {
     if (owner_->recalculating_ || !Active()) return;
@@ -71,6 +69,22 @@ class TDBSumListProducer::TSumLink : public TDataLink {
   void DataSetScrolled(int) override {}
   void LayoutChanged() override {
     if (!owner_->recalculating_ && Active()) Recalc();
+  }
+  // Told in the middle of a post, before the display links see the new window: the totals follow
+  // here, or are counted again at the next change of the dataset, once it is browsing again.
+  void RecordsChanged(const TRecordChange& Change) override {
+    if (owner_->recalculating_) return;
+    bool followed = false;
+    try {
+      followed = Change.Described && owner_->FollowChange(Change);
+    } catch (const Exception&) {
+      // A total out of range must not fail the post: the recount reports it.
+    }
+    if (!followed) {
+      stale_ = true;
+      return;
+    }
+    count_ = DataSet()->RecordCount();
   }
 
  private:
@@ -128,9 +142,11 @@ void TDBSumListProducer::Loaded() {
 }
 
 void TDBSumListProducer::ClearValues() {
+  valid_ = false;
   bool changed = false;
   for (int i = 0; i < sums_->Count(); ++i) {
     TDBSum* sum = sums_->Items(i);
+    sum->field_ = nullptr;
     if (!VarIsNull(sum->value_)) {
       sum->value_ = Null();
       changed = true;
@@ -155,23 +171,28 @@ void TDBSumListProducer::DoSumListChanged() {
 
 namespace {
 
-// A field's value in ten-thousandths: exact for currency and integer fields, rounded for floats.
-std::int64_t RawValue(TField* Field) {
-  switch (Field->DataType()) {
-    case ftCurrency: case ftBCD: case ftFMTBcd: return Field->AsCurrency().Raw();
+// A stored value in ten-thousandths: exact for currency and integer fields, rounded for floats.
+std::int64_t RawValue(const Variant& Value, TFieldType Type) {
+  switch (Type) {
+    case ftCurrency: case ftBCD: case ftFMTBcd: return Value.AsCurrency().Raw();
     case ftSmallint: case ftInteger: case ftWord: case ftLargeint: case ftAutoInc:
-      return (Currency(Field->AsLargeInt())).Raw();
-    default: return Round(Field->AsFloat() * Currency::Scale);
+      return Currency(Value.AsInt64()).Raw();
+    default: return Round(Value.AsDouble() * Currency::Scale);
   }
 }
 
-struct TAccumulator {
-  TField* Field = nullptr;
-  Currency Sum;
-  std::int64_t Count = 0;
-};
+// A stored field whose values the dataset hands out by FieldNo.
+bool IsStored(const TField* Field) { return Field->FieldKind() == fkData && Field->FieldNo() > 0; }
 
 }  // namespace
+
+void TDBSum::TakeTotals(std::int64_t Records) {
+  switch (operation_) {
+    case goCount: value_ = Currency(Records); break;
+    case goSum: value_ = field_ ? Variant(total_) : Null(); break;
+    case goAvg: value_ = values_ > 0 ? Variant(total_ / Currency(values_)) : Null(); break;
+  }
+}
 
 void TDBSumListProducer::RecalcAll() {
   if (recalculating_) return;
@@ -180,55 +201,100 @@ void TDBSumListProducer::RecalcAll() {
     return;
   }
   TDataSet* ds = DataSet();
+  bool in_place = ds->CanReadRecordValues();
+  for (int i = 0; i < sums_->Count(); ++i) {
+    TDBSum* sum = sums_->Items(i);
+    sum->field_ = sum->GroupOperation() == goCount ? nullptr : ds->FindField(sum->FieldName());
+    sum->total_ = Currency();
+    sum->values_ = 0;
+    if (sum->field_ && !IsStored(sum->field_)) in_place = false;
+  }
   // Records cannot be walked while one is edited; the link recalculates once it is posted.
-  if (ds->State() != dsBrowse) {
+  if (!in_place && ds->State() != dsBrowse) {
     pending_ = true;
     return;
   }
   pending_ = false;
   DoRecalcAll();
-  std::vector<TAccumulator> acc(static_cast<std::size_t>(sums_->Count()));
-  for (int i = 0; i < sums_->Count(); ++i) {
-    TDBSum* sum = sums_->Items(i);
-    if (sum->GroupOperation() != goCount) acc[static_cast<std::size_t>(i)].Field = ds->FindField(sum->FieldName());
-  }
-  std::int64_t records = 0;
   {
-    TBookmark mark;
     recalculating_ = true;
-    ds->DisableControls();
-    TScopeExit restore([&] {
-      // A record that went away in between is no reason to fail the sums.
-      try {
-        if (!mark.empty() && ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
-      } catch (...) {
-      }
-      ds->EnableControls();
-      recalculating_ = false;
-    });
-    mark = ds->Bookmark();
-    for (ds->First(); !ds->Eof(); ds->Next()) {
-      ++records;
-      for (TAccumulator& a : acc) {
-        if (!a.Field || a.Field->IsNull()) continue;
-        a.Sum += Currency::FromRaw(RawValue(a.Field));
-        ++a.Count;
-      }
-    }
+    TScopeExit done([this] { recalculating_ = false; });
+    if (in_place) SumInPlace(ds);
+    else SumByWalking(ds);
   }
-  for (int i = 0; i < sums_->Count(); ++i) {
-    TDBSum* sum = sums_->Items(i);
-    const TAccumulator& a = acc[static_cast<std::size_t>(i)];
-    switch (sum->GroupOperation()) {
-      case goCount: sum->value_ = Currency(records); break;
-      case goSum: sum->value_ = a.Field ? Variant(a.Sum) : Null(); break;
-      case goAvg:
-        sum->value_ = a.Count > 0 ? Variant(a.Sum / Currency(a.Count)) : Null();
-        break;
-    }
-  }
+  valid_ = true;
+  for (int i = 0; i < sums_->Count(); ++i) sums_->Items(i)->TakeTotals(records_);
   DoAfterRecalcAll();
   Changed();
+}
+
+// Straight from the dataset's storage: the cursor and the record window stay as they are.
+void TDBSumListProducer::SumInPlace(TDataSet* DataSet) {
+  const int n = DataSet->RecordCount();
+  records_ = n;
+  for (int i = 0; i < sums_->Count(); ++i) {
+    TDBSum* sum = sums_->Items(i);
+    if (!sum->field_) continue;
+    const TFieldType type = sum->field_->DataType();
+    for (int r = 1; r <= n; ++r) {
+      const Variant v = DataSet->RecordValue(r, sum->field_);
+      if (VarIsNull(v)) continue;
+      sum->total_ += Currency::FromRaw(RawValue(v, type));
+      ++sum->values_;
+    }
+  }
+}
+
+void TDBSumListProducer::SumByWalking(TDataSet* DataSet) {
+  TBookmark mark;
+  DataSet->DisableControls();
+  TScopeExit restore([&] {
+    // A record that went away in between is no reason to fail the sums.
+    try {
+      if (!mark.empty() && DataSet->BookmarkValid(mark)) DataSet->GotoBookmark(mark);
+    } catch (...) {
+    }
+    DataSet->EnableControls();
+  });
+  mark = DataSet->Bookmark();
+  records_ = 0;
+  for (DataSet->First(); !DataSet->Eof(); DataSet->Next()) {
+    ++records_;
+    for (int i = 0; i < sums_->Count(); ++i) {
+      TDBSum* sum = sums_->Items(i);
+      if (!sum->field_ || sum->field_->IsNull()) continue;
+      sum->total_ += Currency::FromRaw(RawValue(sum->field_->Value(), sum->field_->DataType()));
+      ++sum->values_;
+    }
+  }
+}
+
+bool TDBSumListProducer::FollowChange(const TRecordChange& Change) {
+  if (!valid_ || pending_ || !Working()) return false;
+  for (int i = 0; i < sums_->Count(); ++i) {
+    const TField* f = sums_->Items(i)->field_;
+    if (f && (!IsStored(f) || static_cast<std::size_t>(f->FieldNo()) > std::max(Change.OldValues.size(), Change.NewValues.size())))
+      return false;
+  }
+  auto apply = [this](const std::vector<Variant>& Values, int Sign) {
+    if (Values.empty()) return;
+    records_ += Sign;
+    for (int i = 0; i < sums_->Count(); ++i) {
+      TDBSum* sum = sums_->Items(i);
+      if (!sum->field_) continue;
+      const auto at = static_cast<std::size_t>(sum->field_->FieldNo() - 1);
+      if (at >= Values.size() || VarIsNull(Values[at])) continue;
+      const Currency v = Currency::FromRaw(RawValue(Values[at], sum->field_->DataType()));
+      if (Sign > 0) sum->total_ += v;
+      else sum->total_ -= v;
+      sum->values_ += Sign;
+    }
+  };
+  apply(Change.OldValues, -1);
+  apply(Change.NewValues, 1);
+  for (int i = 0; i < sums_->Count(); ++i) sums_->Items(i)->TakeTotals(records_);
+  Changed();
+  return true;
 }
 
 bool TDBSumListProducer::IsSequenced() const {

@@ -4,9 +4,12 @@
 // four decimals (Currency, ten-thousandths), so sums of amounts are exact; an average is rounded to
 // the nearest ten-thousandth, and an average over no values is Null.
 //
-// The producer follows its dataset through a data link of its own: it recalculates when the dataset
-// opens, after a record was posted or cancelled, and when the records seen change in number
-// (deletes, filters, refreshes); moving through the records costs nothing.
+// The producer follows its dataset through a data link of its own: it calculates when the dataset
+// opens and when its fields or visible records change wholesale (filters, new contents, a changed
+// count); a posted or deleted record only adds and takes away its own old and new values, so the
+// totals over a million records follow one edit at once. Moving through the records and cancelling
+// an edit cost nothing. A dataset that reads its records in place (TMemDataSet) is summed from its
+// storage without moving the cursor; another is walked record by record.
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +18,7 @@
 
 #include "platform/classes/collection.h"
 #include "platform/classes/component.h"
+#include "platform/db/data_link.h"
 #include "platform/db/dataset.h"
 #include "platform/rtl/variant.h"
 
@@ -45,9 +49,17 @@ class TDBSum : public TCollectionItem {
 
  private:
   friend class TDBSumListProducer;
+  // The value from the running totals.
+  void TakeTotals(std::int64_t Records);
+
   std::string field_name_;
   TGroupOperation operation_ = goSum;
   Variant value_ = Null();
+  // Running totals behind the value: the field summed (nullptr for a count or a missing field),
+  // the sum of its non-null values and how many there were.
+  TField* field_ = nullptr;
+  Currency total_;
+  std::int64_t values_ = 0;
 };
 
 class TDBSumCollection : public TOwnedCollection {
@@ -113,10 +125,17 @@ class TDBSumListProducer : public TComponent {
   bool Working() const;
   void ClearValues();
   void Changed();
+  // Adds a posted or deleted record's change to the totals; false when the totals cannot follow
+  // it (then they are counted again).
+  bool FollowChange(const TRecordChange& Change);
+  void SumInPlace(TDataSet* DataSet);
+  void SumByWalking(TDataSet* DataSet);
 
   bool active_ = false;
   bool recalculating_ = false;
   bool pending_ = false;  // a recalculation waits for the dataset to leave edit mode
+  bool valid_ = false;    // the totals stand for the dataset's records
+  std::int64_t records_ = 0;
   std::unique_ptr<TDBSumCollection> sums_;
   std::unique_ptr<TDataSource> source_;
   std::unique_ptr<TSumLink> link_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/db/field_kinds.h"
 #include "platform/db/mem_dataset.h"
 
 namespace lab {
@@ -142,6 +143,64 @@ TEST_F(SumList, EditingStateWaitsForThePost) {
   ds.Post();
   EXPECT_EQ(Raw(count), 4 * 10000);
   EXPECT_EQ(Raw(sum), 40001);
+}
+
+TEST_F(SumList, RecordsFollowedOneByOneNeedNoRecount) {
+  producer.SetDataSet(&ds);
+  producer.SetActive(true);
+  const int base = recalcs;
+  ds.First();
+  ds.Edit();
+  ds.FieldByName("Weight")->SetAsFloat(1.5);
+  ds.Post();
+  EXPECT_EQ(Raw(avg), 8750);  // (1.5 + 0.25) / 2
+  ds.Edit();
+  ds.FieldByName("Weight")->SetValue(Null());
+  ds.Post();
+  EXPECT_EQ(Raw(avg), 2500);  // only 0.25 is left
+  ds.Edit();
+  ds.Cancel();
+  EXPECT_EQ(recalcs, base);
+  // A recount from the storage keeps the cursor and the window.
+  ds.Last();
+  const int active = ds.ActiveRecord();
+  producer.RecalcAll();
+  EXPECT_EQ(ds.FieldByName("Id")->AsInteger(), 3);
+  EXPECT_EQ(ds.ActiveRecord(), active);
+  EXPECT_EQ(Raw(avg), 2500);
+}
+
+// A calculated field cannot be read in place: its sum is counted by walking the records, and a
+// post is counted again once the dataset browses.
+TEST(SumListWalking, CalculatedFieldsAreWalked) {
+  TMemDataSet ds(nullptr);
+  ds.FieldDefs().Add("Id", ftInteger);
+  auto* id = new TIntegerField(&ds);
+  id->SetFieldName("Id");
+  id->SetDataSet(&ds);
+  auto* twice = new TIntegerField(&ds);
+  twice->SetFieldName("Twice");
+  twice->SetCalculated(true);
+  twice->SetDataSet(&ds);
+  ds.OnCalcFields = [](TDataSet* d) { d->FieldByName("Twice")->SetAsInteger(2 * d->FieldByName("Id")->AsInteger()); };
+  ds.Open();
+  for (int i = 1; i <= 3; ++i) {
+    ds.Append();
+    id->SetAsInteger(i);
+    ds.Post();
+  }
+  TDBSumListProducer producer(nullptr);
+  TDBSum* sum = producer.SumCollection()->Add();
+  sum->SetFieldName("Twice");
+  producer.SetDataSet(&ds);
+  producer.SetActive(true);
+  EXPECT_EQ(sum->SumValue().AsCurrency(), Currency(12));
+  ds.SetRecNo(2);
+  ds.Edit();
+  id->SetAsInteger(10);
+  ds.Post();
+  EXPECT_EQ(sum->SumValue().AsCurrency(), Currency(28));
+  EXPECT_EQ(ds.RecNo(), 2);
 }
 
 }  // namespace
