@@ -22,9 +22,14 @@ class TKeepErrno {
 // PROT_NONE guard page or a gap fails the test). Reads /proc/self/maps.
 bool IsMemoryReadable(const void* Addr, std::size_t Size) noexcept;
 
+// Copies up to Size bytes from Addr into Out through the kernel, so memory that is unmapped or made
+// unreadable (even by another thread at that moment) fails the copy instead of faulting. Answers the
+// number of bytes copied: the readable start of the range.
+std::size_t ReadMemory(const void* Addr, void* Out, std::size_t Size) noexcept;
+
 // Follows one jump thunk: "jmp *cell(%rip)" (FF 25), optionally after endbr64 (F3 0F 1E FA) and a
 // bnd prefix (F2), as the PLT entries are made. Answers the 8-byte cell's target when the code and
-// the cell are readable, otherwise Addr.
+// the cell are readable, otherwise Addr. Code and cell are read through ReadMemory.
 const void* ResolveJumpThunk(const void* Addr) noexcept;
 
 }  // namespace lab

@@ -80,42 +80,54 @@ std::vector<std::uint8_t> DecodeRle(std::span<const std::uint8_t> src, int width
 TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at, std::size_t bits_at,
                           bool has_bits_offset, bool and_mask) {
   const std::uint32_t header_size = U32(d, header_at);
-  int width, height, bit_count;
+  // Only the header sizes some version of the format defines: 12 and 16/64 (OS/2), 40 (Windows),
+  // 52 and 56 (with colour masks), 108 and 124 (with colour spaces). Another size would misplace
+  // every field after the first.
+  const bool os2 = header_size == 16 || header_size == 64;
+  if (header_size != 12 && !os2 && header_size != 40 && header_size != 52 && header_size != 56 &&
+      header_size != 108 && header_size != 124)
+    Invalid();
+  std::int64_t w, h;
+  int bit_count;
   std::uint32_t compression = 0, colors_used = 0;
   std::uint32_t masks[4] = {0, 0, 0, 0};
   std::size_t palette_at, palette_entry;
   if (header_size == 12) {
-    width = U16(d, header_at + 4);
-    height = static_cast<std::int16_t>(U16(d, header_at + 6));
+    w = U16(d, header_at + 4);
+    h = static_cast<std::int16_t>(U16(d, header_at + 6));
     bit_count = U16(d, header_at + 10);
     palette_at = header_at + 12;
     palette_entry = 3;
-  } else if (header_size >= 40) {
-    width = static_cast<std::int32_t>(U32(d, header_at + 4));
-    height = static_cast<std::int32_t>(U32(d, header_at + 8));
+  } else {
+    w = static_cast<std::int32_t>(U32(d, header_at + 4));
+    h = static_cast<std::int32_t>(U32(d, header_at + 8));
     bit_count = U16(d, header_at + 14);
-    compression = U32(d, header_at + 16);
-    colors_used = U32(d, header_at + 32);
+    // The short OS/2 header ends after the bit count: the fields it leaves out are zero.
+    if (header_size > 16) {
+      compression = U32(d, header_at + 16);
+      colors_used = U32(d, header_at + 32);
+    }
     palette_at = header_at + header_size;
     palette_entry = 4;
+    // OS/2 numbers 3 and 4 as Huffman and 24-bit run-length coding, which are not read here.
+    if (os2 && compression > 2) Invalid();
     if (compression == 3 || compression == 6) {
+      const int count = compression == 6 ? 4 : 3;
       if (header_size >= 52) {
         for (int k = 0; k < 3; ++k) masks[k] = U32(d, header_at + 40 + 4 * k);
         if (header_size >= 56) masks[3] = U32(d, header_at + 52);
       } else {
-        for (int k = 0; k < 3; ++k) masks[k] = U32(d, palette_at + 4 * k);
-        palette_at += 12;
+        for (int k = 0; k < count; ++k) masks[k] = U32(d, palette_at + 4 * k);
+        palette_at += 4 * static_cast<std::size_t>(count);
       }
     }
-  } else {
-    Invalid();
   }
-  bool top_down = height < 0;
-  if (top_down) height = -height;
-  if (and_mask) height /= 2;
-  if (width <= 0 || height <= 0 || width > 32767 || height > 32767 ||
-      static_cast<std::int64_t>(width) * height > kMaxPixels)
-    Invalid();
+  // Negated in 64 bits, so even the most negative 32-bit height is only out of range.
+  const bool top_down = h < 0;
+  if (top_down) h = -h;
+  if (and_mask) h /= 2;
+  if (w <= 0 || h <= 0 || w > 32767 || h > 32767 || w * h > kMaxPixels) Invalid();
+  const int width = static_cast<int>(w), height = static_cast<int>(h);
   if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 16 && bit_count != 24 && bit_count != 32)
     Invalid();
   const bool rle = compression == 1 || compression == 2;
@@ -124,17 +136,20 @@ TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at
 
   std::vector<std::uint32_t> palette;
   if (bit_count <= 8) {
-    std::size_t n = colors_used ? colors_used : (std::size_t{1} << bit_count);
+    const std::size_t n = colors_used ? colors_used : (std::size_t{1} << bit_count);
     if (n > 256) Invalid();
+    // A table longer than the bit count can index takes its room in the file, but only the entries
+    // a pixel can name are kept.
     palette.resize(std::size_t{1} << bit_count, 0xFF000000u);
-    for (std::size_t k = 0; k < n; ++k) {
+    for (std::size_t k = 0; k < std::min(n, palette.size()); ++k) {
       const std::size_t at = palette_at + k * palette_entry;
       if (at + 3 > d.size()) Invalid();
       palette[k] = 0xFF000000u | (d[at + 2] << 16) | (d[at + 1] << 8) | d[at];
     }
     if (!has_bits_offset) bits_at = palette_at + n * palette_entry;
   } else if (!has_bits_offset) {
-    bits_at = palette_at;
+    // Deeper images may still carry a colour table (a hint for palette devices) before the bits.
+    bits_at = palette_at + std::size_t{colors_used} * palette_entry;
   }
   if (compression == 0 || (compression != 3 && compression != 6)) {
     if (bit_count == 16) masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;

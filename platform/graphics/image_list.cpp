@@ -399,6 +399,8 @@ void TCustomImageList::ReadData(TStream* stream) {
   TBitmap colour, mask;
   ReadBmp(stream, colour);
   if (has_mask) ReadBmp(stream, mask);
+  // Every image is cut from the strip: one wider than the strip would read past its rows.
+  if (count > 0 && colour.Width() < cx) ReadFail();
   const int per_row = std::max(1, colour.Width() / cx);
   if (count > 0 && (colour.Height() / cy) * per_row < count) ReadFail();
   std::vector<TImage> images;

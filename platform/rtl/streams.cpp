@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 
 #include "platform/rtl/exceptions.h"
@@ -29,22 +32,35 @@ std::int64_t ReadBytes(const Bytes& data, std::int64_t& position, void* buffer, 
   return n;
 }
 
+// A write that cannot be held (its end past the 64-bit range, or more than memory gives) writes nothing,
+// which WriteBuffer reports as the stream's write error.
 template <class Bytes>
 std::int64_t WriteBytes(Bytes& data, std::int64_t& position, const void* buffer, std::int64_t count) {
   if (position < 0 || count <= 0) return 0;
-  const std::int64_t end = position + count;
-  if (end > static_cast<std::int64_t>(data.size())) data.resize(static_cast<std::size_t>(end));
+  std::int64_t end;
+  if (__builtin_add_overflow(position, count, &end)) return 0;
+  if (end > static_cast<std::int64_t>(data.size())) {
+    // Past the user address space of x86-64 no allocation can succeed: not worth asking for.
+    constexpr std::int64_t kAddressSpace = std::int64_t{1} << 47;
+    if (end > kAddressSpace || static_cast<std::uint64_t>(end) > data.max_size()) return 0;
+    try {
+      data.resize(static_cast<std::size_t>(end));
+    } catch (const std::bad_alloc&) {
+      return 0;
+    } catch (const std::length_error&) {
+      return 0;
+    }
+  }
   std::memcpy(data.data() + position, buffer, static_cast<std::size_t>(count));
   position = end;
   return count;
 }
 
+// A position beyond the 64-bit range stops at its end, where nothing can be written.
 std::int64_t SeekTo(std::int64_t size, std::int64_t& position, std::int64_t offset, TSeekOrigin origin) {
-  switch (origin) {
-    case soFromBeginning: position = offset; break;
-    case soFromCurrent: position += offset; break;
-    case soFromEnd: position = size + offset; break;
-  }
+  const std::int64_t base = origin == soFromCurrent ? position : origin == soFromEnd ? size : 0;
+  if (__builtin_add_overflow(base, offset, &position))
+    position = offset < 0 ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
   return position;
 }
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "crashreport/memory_probe.h"
 
@@ -118,6 +120,73 @@ TEST(MemoryProbe, ThunkFormsWithEndbrAndBndAndUnreadableCells) {
   std::uint8_t* edge = pages.At(1) - 4;
   std::memcpy(edge, endbr_bnd, 4);
   EXPECT_EQ(ResolveJumpThunk(edge), edge);
+  // A plain jump that ends right at the guard page is whole, and followed.
+  std::uint8_t* last = pages.At(1) - 6;
+  put_jump(last, nullptr, 0);
+  EXPECT_EQ(ResolveJumpThunk(last), target);
+}
+
+TEST(MemoryProbe, ReadMemoryCopiesTheReadableStartOfARange) {
+  Pages pages(3);
+  const std::size_t page = Pages::Page();
+  std::memset(pages.At(0), 0xAB, page);
+  pages.Protect(1, PROT_NONE);
+  ::munmap(pages.At(2), page);
+  std::uint8_t out[64] = {};
+  EXPECT_EQ(ReadMemory(pages.At(0) + page - 16, out, sizeof out), 16u);
+  EXPECT_EQ(out[15], 0xAB);
+  EXPECT_EQ(out[16], 0) << "nothing written past what was read";
+  EXPECT_EQ(ReadMemory(pages.At(1), out, 8), 0u);
+  EXPECT_EQ(ReadMemory(pages.At(2), out, 8), 0u);
+  EXPECT_EQ(ReadMemory(nullptr, out, 8), 0u);
+  EXPECT_EQ(ReadMemory(reinterpret_cast<const void*>(UINTPTR_MAX - 4), out, 16), 0u);
+  errno = EBADF;
+  ReadMemory(pages.At(1), out, 8);
+  EXPECT_EQ(errno, EBADF);
+}
+
+TEST(MemoryProbe, ThunkCellsUnmappedByAnotherThreadMeanwhileDoNotFault) {
+  // The cell's page comes and goes under a second thread while the thunk is followed: a check
+  // before reading could pass and the read then fault; the copy through the kernel cannot.
+  Pages pages(1);
+  const std::size_t page = Pages::Page();
+  std::uint8_t* code = pages.At(0);
+  void* cell_page = ::mmap(nullptr, page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(cell_page, MAP_FAILED);
+  const void* target = reinterpret_cast<const void*>(0x0102030405060708ull);
+  std::memcpy(cell_page, &target, sizeof target);
+  code[0] = 0xFF;
+  code[1] = 0x25;
+  const std::int32_t rel = static_cast<std::int32_t>(static_cast<std::uint8_t*>(cell_page) - (code + 6));
+  std::memcpy(code + 2, &rel, 4);
+  ASSERT_EQ(ResolveJumpThunk(code), target);
+
+  std::atomic<bool> stop{false};
+  bool lost = false;
+  std::thread flipper([&] {
+    while (!stop.load()) {
+      ::munmap(cell_page, page);
+      // Never over a mapping someone else may have placed there in between.
+      void* back =
+          ::mmap(cell_page, page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+      if (back != cell_page) {
+        if (back != MAP_FAILED) ::munmap(back, page);
+        lost = true;
+        return;
+      }
+      std::memcpy(back, &target, sizeof target);
+    }
+  });
+  int answers = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const void* r = ResolveJumpThunk(code);
+    // The target, the thunk itself (no cell), or the zero of a page mapped again but not yet filled.
+    if (r == target || r == code || r == nullptr) ++answers;
+  }
+  stop = true;
+  flipper.join();
+  if (!lost) ::munmap(cell_page, page);
+  EXPECT_EQ(answers, 20000);
 }
 
 }  // namespace

@@ -178,6 +178,106 @@ TEST(GraphicsBmp, MalformedFilesAreRefused) {
   EXPECT_TRUE(refused({'P', 'K', 3, 4}));
 }
 
+// A 1-bit image, 2 pixels wide, whose header declares `colors` table entries (3 is more than one bit
+// can index); the table holds that many entries, the pixel row comes right after it.
+std::vector<std::uint8_t> OneBitDib(std::uint32_t colors) {
+  BmpWriter w;
+  w.u32(40);
+  w.u32(2);
+  w.u32(1);
+  w.u16(1);
+  w.u16(1);
+  for (std::uint32_t v : {0u, 0u, 0u, 0u, colors, 0u}) w.u32(v);
+  w.u32(0x00112233);
+  w.u32(0x00445566);
+  for (std::uint32_t k = 2; k < colors; ++k) w.u32(0x00778899);
+  w.u32(0x40);  // pixels 0 and 1: colours 0 and 1
+  return w.bytes;
+}
+
+TEST(GraphicsBmp, ColourTablesLongerThanTheBitCountKeepOnlyWhatPixelsCanName) {
+  // Read whole, the third entry would land past the two-entry palette.
+  const TDecodedImage dib = DecodeDib(OneBitDib(3), false);
+  EXPECT_EQ(Px(dib, 0, 0), 0xFF112233u);
+  EXPECT_EQ(Px(dib, 1, 0), 0xFF445566u) << "the pixels follow all three entries";
+  std::vector<std::uint8_t> file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 40 + 12, 0, 0, 0};
+  const auto dib_bytes = OneBitDib(3);
+  file.insert(file.end(), dib_bytes.begin(), dib_bytes.end());
+  const TDecodedImage bmp = DecodeBmp(file);
+  EXPECT_EQ(Px(bmp, 1, 0), 0xFF445566u);
+  // Deeper images may carry a table too: the bits come after it.
+  BmpWriter deep;
+  deep.u32(40);
+  deep.u32(1);
+  deep.u32(1);
+  deep.u16(1);
+  deep.u16(24);
+  for (std::uint32_t v : {0u, 0u, 0u, 0u, 2u, 0u}) deep.u32(v);
+  deep.u32(0x00FFFFFF);
+  deep.u32(0x00FFFFFF);
+  for (int b : {0x30, 0x20, 0x10, 0}) deep.u8(b);
+  EXPECT_EQ(Px(DecodeDib(deep.bytes, false), 0, 0), 0xFF102030u);
+}
+
+TEST(GraphicsBmp, HeadersOfUndefinedSizesAndExtremeHeightsAreRefused) {
+  auto refused = [](const std::vector<std::uint8_t>& bytes) {
+    try {
+      DecodeBmp(bytes);
+    } catch (const EInvalidGraphic& e) {
+      return e.Message() == "Bitmap image is not valid";
+    }
+    return false;
+  };
+  // A top-down height of -2^31 has no positive counterpart in 32 bits.
+  BmpWriter lowest;
+  lowest.Headers(1, INT32_MIN, 24, 0, 54);
+  for (int i = 0; i < 4; ++i) lowest.u8(0);
+  EXPECT_TRUE(refused(lowest.bytes));
+  // No version of the format has a 66-byte header.
+  BmpWriter odd;
+  odd.Headers(1, 1, 24, 0, 14 + 66);
+  odd.bytes[14] = 66;
+  for (int i = 0; i < 26 + 4; ++i) odd.u8(0);
+  EXPECT_TRUE(refused(odd.bytes));
+  for (std::uint32_t size : {0u, 8u, 24u, 39u, 41u, 100u, 125u, 0xFFFFFFFFu}) {
+    BmpWriter w;
+    w.Headers(1, 1, 24, 0, 0);
+    for (int i = 0; i < 4; ++i) w.bytes[14 + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    for (int i = 0; i < 200; ++i) w.u8(0);
+    EXPECT_TRUE(refused(w.bytes)) << size;
+  }
+}
+
+// One 2×1 24-bit image behind an info header of the given size (the fields past the first 40 zero).
+std::vector<std::uint8_t> WithHeaderSize(std::uint32_t size) {
+  BmpWriter w;
+  w.Headers(2, 1, 24, 0, 14 + size);
+  w.bytes[14] = static_cast<std::uint8_t>(size);
+  if (size == 16) w.bytes.resize(14 + 16);
+  while (w.bytes.size() < 14 + size) w.u8(0);
+  for (int b : {1, 2, 3, 4, 5, 6, 0, 0}) w.u8(b);
+  return w.bytes;
+}
+
+TEST(GraphicsBmp, EveryDefinedHeaderSizeReadsTheSamePixels) {
+  for (std::uint32_t size : {16u, 40u, 52u, 56u, 64u, 108u, 124u}) {
+    const TDecodedImage img = DecodeBmp(WithHeaderSize(size));
+    ASSERT_EQ(img.Width, 2) << size;
+    EXPECT_EQ(Px(img, 0, 0), 0xFF030201u) << size;
+    EXPECT_EQ(Px(img, 1, 0), 0xFF060504u) << size;
+  }
+  // OS/2's compression numbers 3 and 4 are Huffman and 24-bit run lengths, not colour masks.
+  auto os2 = WithHeaderSize(64);
+  os2[14 + 16] = 3;
+  EXPECT_THROW(DecodeBmp(os2), EInvalidGraphic);
+  // Colour masks and alpha mask after a 40-byte header.
+  BmpWriter alpha;
+  alpha.Headers(1, 1, 32, 6, 14 + 40 + 16);
+  for (std::uint32_t m : {0x000000FFu, 0x0000FF00u, 0x00FF0000u, 0xFF000000u}) alpha.u32(m);
+  alpha.u32(0x80112233);
+  EXPECT_EQ(Px(DecodeBmp(alpha.bytes), 0, 0), 0xFF332211u);
+}
+
 TEST(GraphicsBmp, WrittenFilesHaveTheStandardLayout) {
   const std::uint32_t px[3] = {0xFF102030u, 0xFF405060u, 0xFF708090u};
   const auto bytes = EncodeBmp(3, 1, px, 24);

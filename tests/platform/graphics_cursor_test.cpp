@@ -110,6 +110,15 @@ TEST(GraphicsCursor, CursorFilesGiveImageAndHotSpot) {
   EXPECT_EQ(PixelAt(*mono, 1, 1), 0xFFFFFFFFu);
   EXPECT_EQ(PixelAt(*mono, 6, 1), 0u);
 
+  // A 1-bit image declaring three colours: the third entry is skipped, not written past the palette.
+  auto three = CursorFile(8, 1, {7, 0});
+  three[22 + 32] = 3;
+  three.insert(three.begin() + 22 + 40 + 8, {0x10, 0x20, 0x30, 0});
+  three[6 + 8] = static_cast<std::uint8_t>(three[6 + 8] + 4);
+  std::unique_ptr<TCursorImage> declared(ReadCursorFile(three));
+  EXPECT_EQ(PixelAt(*declared, 1, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(*declared, 6, 1), 0u);
+
   auto bad = CursorFile(16, 32, {0, 0});
   bad.resize(40);
   EXPECT_THROW(ReadCursorFile(bad), EInvalidGraphic);

@@ -162,6 +162,18 @@ TEST(GraphicsImageList, ImagesSurviveTheirStreamForm) {
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 4; ++x) ASSERT_EQ(At(a, x, y), At(b, x, y)) << i;
   }
+  // Images wider than the stored strip (16 pixels): each row would be read past its end.
+  stream.SetPosition(0);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+  stream.ReadBuffer(bytes.data(), stream.Size());
+  bytes[10] = 17;  // image width
+  bytes[4] = 1;    // one image
+  TMemoryStream wide;
+  wide.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  wide.SetPosition(0);
+  EXPECT_THROW(back.ReadData(&wide), EReadError);
+  EXPECT_EQ(back.Width(), 4) << "a failed read keeps the list as it was";
+
   TMemoryStream junk;
   junk.WriteBuffer("XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", 30);
   junk.SetPosition(0);

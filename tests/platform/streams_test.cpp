@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "platform/rtl/exceptions.h"
@@ -52,6 +53,30 @@ TEST(MemoryStream, SeekReadWriteAndGrowth) {
   EXPECT_EQ(m.Write("x", 1), 0);
   EXPECT_EQ(MessageOf<EReadError>([&] { m.ReadBuffer(buf, 1); }), "Stream read error");
   EXPECT_EQ(MessageOf<EWriteError>([&] { m.WriteBuffer("x", 1); }), "Stream write error");
+}
+
+TEST(MemoryStream, WritesThatCannotBeHeldAreRefusedWithTheWriteError) {
+  constexpr std::int64_t kTop = std::numeric_limits<std::int64_t>::max();
+  auto refuses = [&](TStream& s) {
+    s.WriteBuffer("keep", 4);
+    // Position + count past the 64-bit range: no resize may be skipped and no wild write made.
+    EXPECT_EQ(s.Seek(kTop - 2, soFromBeginning), kTop - 2);
+    EXPECT_EQ(MessageOf<EWriteError>([&] { s.WriteBuffer("abcdef", 6); }), "Stream write error");
+    // Far past the end, but more than memory gives.
+    s.SetPosition(std::int64_t{1} << 62);
+    EXPECT_EQ(MessageOf<EWriteError>([&] { s.WriteBuffer("abcdef", 6); }), "Stream write error");
+    // Seeking beyond the range stops at its ends.
+    s.SetPosition(kTop - 1);
+    EXPECT_EQ(s.Seek(10, soFromCurrent), kTop);
+    EXPECT_EQ(s.Seek(std::numeric_limits<std::int64_t>::min(), soFromCurrent), -1);
+    EXPECT_EQ(s.Seek(std::numeric_limits<std::int64_t>::min(), soFromCurrent), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(s.Size(), 4);
+    EXPECT_EQ(ReadAll(s), "keep");
+  };
+  TMemoryStream m;
+  refuses(m);
+  TStringStream str("");
+  refuses(str);
 }
 
 TEST(MemoryStream, SetSizeClearAndReadErrors) {
