@@ -102,6 +102,10 @@ bool UnpackModuleData(const void* Data, std::size_t Size, std::string_view PassP
 }
 
 bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t>& Data) {
+  return ReadElfSection(FileName, kModuleDataSection, Data);
+}
+
+bool ReadElfSection(const std::string& FileName, std::string_view SectionName, std::vector<std::uint8_t>& Data) {
   TFile file(FileName);
   if (!file.Open()) return false;
   const std::uint64_t file_size = file.Size();
@@ -126,13 +130,23 @@ bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t
   if (!file.ReadAt(names.data(), names_section.sh_size, names_section.sh_offset)) return false;
 
   for (const Elf64_Shdr& s : sections) {
-    if (s.sh_name >= names_section.sh_size || std::strcmp(names.data() + s.sh_name, kModuleDataSection) != 0)
-      continue;
+    if (s.sh_name >= names_section.sh_size || std::string_view(names.data() + s.sh_name) != SectionName) continue;
     if (s.sh_type == SHT_NOBITS || s.sh_size > file_size) return false;
     Data.resize(s.sh_size);
     return file.ReadAt(Data.data(), s.sh_size, s.sh_offset);
   }
   return false;
+}
+
+std::int64_t ReadModuleBuildTime(const std::string& FileName) {
+  std::vector<std::uint8_t> section;
+  if (!ReadElfSection(FileName, kBuildTimeSection, section) || section.empty() || section.size() > 19) return 0;
+  std::int64_t seconds = 0;
+  for (std::uint8_t c : section) {
+    if (c < '0' || c > '9') return 0;
+    seconds = seconds * 10 + (c - '0');
+  }
+  return seconds;
 }
 
 bool LoadProgramOptions(TCrashModuleOptions& Options, std::string_view PassPhrase) {

@@ -18,6 +18,8 @@ class TCrashModuleOptions;
 
 constexpr std::uint32_t kModuleDataMagic = 0x000FAB10;
 constexpr const char* kModuleDataSection = ".crdata";
+// When the module was linked: seconds since 1970 (UTC) as decimal text, put in by a build step.
+constexpr const char* kBuildTimeSection = ".lab.buildtime";
 
 struct TModuleData {
   std::uint16_t Version = 0;
@@ -32,8 +34,12 @@ std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, 
 // compressed data that is damaged raises EZLibError.
 bool UnpackModuleData(const void* Data, std::size_t Size, std::string_view PassPhrase, TModuleData& Result);
 
-// Reads the ".crdata" section of an ELF file; false when the file has none (or is no ELF file).
+// Reads a section of an ELF file; false when the file has none (or is no ELF file).
+bool ReadElfSection(const std::string& FileName, std::string_view SectionName, std::vector<std::uint8_t>& Data);
+// Reads the ".crdata" section of an ELF file.
 bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t>& Data);
+// The module's link time stamped by lab_stamp_build_time, seconds since 1970 (UTC); 0 without one.
+std::int64_t ReadModuleBuildTime(const std::string& FileName);
 
 // Loads the running program's options from its own section (the options stream's version comes with
 // it). False, the options untouched, when the program carries no such data.

@@ -68,15 +68,6 @@ std::string DottedAddress(const sockaddr* Address) {
   return text;
 }
 
-TDateTime LocalDateTime(std::int64_t Seconds, int Milliseconds) {
-  const time_t t = static_cast<time_t>(Seconds);
-  std::tm local{};
-  TDateTime date, time;
-  if (!::localtime_r(&t, &local) || !TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||
-      !TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), Milliseconds, time))
-    return 0;
-  return date + time;
-}
 
 }  // namespace
 
@@ -163,13 +154,23 @@ std::vector<std::string> ParseNameServers(std::string_view Text) {
 
 // ---- Readers ----
 
+TDateTime UnixToLocalDateTime(std::int64_t Seconds, int Milliseconds) {
+  const time_t t = static_cast<time_t>(Seconds);
+  std::tm local{};
+  TDateTime date, time;
+  if (!::localtime_r(&t, &local) || !TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||
+      !TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), Milliseconds, time))
+    return 0;
+  return date + time;
+}
+
 TDateTime ProgramStartTime() {
   const std::optional<std::uint64_t> ticks = ParseStatStartTicks(ReadTextFile("/proc/self/stat"));
   const std::optional<std::int64_t> boot = ParseBootTime(ReadTextFile("/proc/stat"));
   const long per_second = ::sysconf(_SC_CLK_TCK);
   if (!ticks || !boot || per_second <= 0) return 0;
   const std::uint64_t hz = static_cast<std::uint64_t>(per_second);
-  return LocalDateTime(*boot + static_cast<std::int64_t>(*ticks / hz),
+  return UnixToLocalDateTime(*boot + static_cast<std::int64_t>(*ticks / hz),
                        static_cast<int>(*ticks % hz * 1000 / hz));
 }
 

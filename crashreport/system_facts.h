@@ -14,6 +14,8 @@
 
 namespace lab {
 
+// Seconds (and milliseconds) since 1970, UTC, as local time; 0 for a time local time cannot show.
+TDateTime UnixToLocalDateTime(std::int64_t Seconds, int Milliseconds = 0);
 // When the program started, in local time: its start in clock ticks after boot (/proc/self/stat) put
 // on the boot time (/proc/stat). 0 when it cannot be read.
 TDateTime ProgramStartTime();

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include <string>
 #include <vector>
 
+#include "crashreport/module_data.h"
 #include "crashreport/system_facts.h"
 #include "platform/rtl/clock.h"
 #include "test_files.h"
@@ -84,6 +87,23 @@ TEST(SystemFacts, ReadFromThisSystem) {
     EXPECT_NE(adapter.Name, "lo");
     EXPECT_FALSE(adapter.Address.empty());
   }
+}
+
+TEST(SystemFacts, BuildTimeStampedIntoTheProgram) {
+  const std::int64_t stamp = ReadModuleBuildTime("/proc/self/exe");
+  EXPECT_GT(stamp, 1700000000);  // after the project began
+  EXPECT_LE(UnixToLocalDateTime(stamp), Now());
+  EXPECT_EQ(ReadModuleBuildTime("/bin/sh"), 0);  // a program without the stamp
+  EXPECT_EQ(ReadModuleBuildTime(std::string(LAB_TEST_DATA_DIR) + "/crashreport/report.txt"), 0);
+  {
+    testing::TEnv zone("TZ", "Asia/Kolkata");
+    ::tzset();
+    EXPECT_EQ(UnixToLocalDateTime(1706745599, 250), EncodeDate(2024, 2, 1) + EncodeTime(5, 29, 59, 250));
+    testing::TEnv utc("TZ", "UTC");
+    ::tzset();
+    EXPECT_EQ(UnixToLocalDateTime(0), EncodeDate(1970, 1, 1));
+  }
+  ::tzset();
 }
 
 TEST(SystemFacts, LanguageFollowsTheMessageLocale) {
