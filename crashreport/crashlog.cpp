@@ -1,6 +1,7 @@
 #include "crashreport/crashlog.h"
 
 #include "crashreport/file_utils.h"
+#include "crashreport/module_list.h"
 #include "crashreport/process_control.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/unit_sections.h"
@@ -19,6 +20,8 @@ void InitExceptionLog() {
   RecordStartupFolder();
   InitThreadCodeAddresses();
   RegisterClasses<TCrashLog>();
+  // Reads each module's options, this one's among them.
+  EnumerateModules();
   SetCrashLogEnabled(true);
 }
 
@@ -26,6 +29,7 @@ void DoneExceptionLog() {
   SetCrashLogEnabled(false);
   FreeCrashLogList();
   CrashState().ErrorTimes->Clear();
+  CrashModulesList().Clear();
 }
 
 void StartCrashLog() { SafeUnitSection(&InitExceptionLog, "CrExceptLog.Init"); }

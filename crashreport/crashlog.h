@@ -1,14 +1,14 @@
 #pragma once
-// The crash reporter. A program starts it first (UseUnit(CrashLogUnit)); from then on exceptions the
-// program does not handle, and a main window that stops answering, become crash reports. A form takes
-// part through a TCrashLog component: its seven events follow each report, may veto or repeat its
-// actions, and add a password, custom data, attached files and custom fields.
+// The crash reporter, which a program starts first (UseUnit(CrashLogUnit)). A form takes part in
+// crash reporting through a TCrashLog component: its seven events follow each report, may veto or
+// repeat its actions, and add a password, custom data, attached files and custom fields.
 //
 // Beside this header: process_state.h (the exception record, the options in force, the per-thread
-// state), event_dispatch.h (how the events are fired), options.h (every setting), crash_gui.h (the
-// narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h, process_control.h and
-// window_services.h (its common services), object_checks.h and last_exception.h (tests on objects
-// that may be damaged, and the last exception seen).
+// state), event_dispatch.h (how the events are fired, here and in other modules through
+// crash_exports.h), crash_lists.h and module_list.h (call stacks, modules, threads), options.h (every
+// setting), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
+// process_control.h and window_services.h (its common services), object_checks.h and
+// last_exception.h (tests on objects that may be damaged, and the last exception seen).
 
 #include <cstdint>
 #include <functional>
@@ -113,8 +113,9 @@ TCrashLogList* CrashLogList() noexcept;
 void CreateCrashLogList();
 void FreeCrashLogList() noexcept;
 
-// The crash reporter's start-up ("CrExceptLog.Init"): the component list, the options in force, the
-// start-up folder, handling switched on, TCrashLog known to form text. Its shut-down frees the lists.
+// The crash reporter's start-up ("CrExceptLog.Init"): the component list, the start-up folder, TCrashLog
+// known to form text, the module list with each module's options (this module's pass phrase is asked
+// of PasswordRequestProc, set before), handling switched on. Its shut-down frees the lists.
 extern const TUnit CrashLogUnit;
 
 }  // namespace lab

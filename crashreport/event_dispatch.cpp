@@ -1,6 +1,16 @@
 #include "crashreport/event_dispatch.h"
 
+#include <dlfcn.h>
+#include <link.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
+
+#include "crashreport/export_data.h"
+#include "crashreport/system_utils.h"
+#include "platform/rtl/threads.h"
 
 namespace lab {
 
@@ -64,6 +74,199 @@ void DoCustomFieldsRequest() {
   TStrings* names = s.FieldsName.get();
   TStrings* values = s.FieldsValue.get();
   Fire(&TCrashLog::OnCustomFieldsRequest, CustomFieldsRequestProc, CurrentExceptionRecord(), names, values);
+}
+
+// Forwarding.
+
+namespace {
+
+bool IsRunningModule(const void* Base) { return Base && Base == RunningModuleBase(); }
+
+// The export Name of the module that holds Address; nullptr for this module, a module without the
+// export, or an address in no module.
+template <class F>
+F FindExport(const void* Address, const char* Name) {
+  Dl_info info{};
+  link_map* map = nullptr;
+  if (!Address || !::dladdr1(Address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map ||
+      IsRunningModule(info.dli_fbase))
+    return nullptr;
+  const bool program = !map->l_name || !map->l_name[0];
+  void* handle = ::dlopen(program ? nullptr : map->l_name, RTLD_LAZY | (program ? 0 : RTLD_NOLOAD));
+  if (!handle) return nullptr;
+  void* symbol = ::dlsym(handle, Name);
+  ::dlclose(handle);
+  // The program's handle searches every module loaded with it: the export must be that module's own.
+  Dl_info where{};
+  if (!symbol || !::dladdr(symbol, &where) || where.dli_fbase != info.dli_fbase) return nullptr;
+  return reinterpret_cast<F>(symbol);
+}
+
+template <class F>
+F FindRaisingModuleExport(const char* Name) {
+  return FindExport<F>(CurrentExceptionRecord().ExceptionAddress, Name);
+}
+
+}  // namespace
+
+void ForwardExceptionNotify() {
+  auto event = FindRaisingModuleExport<TCrashExceptionNotifyEvent>("CrashLog_ExceptionNotifyEvent");
+  if (!event) return;
+  const TCrashRecordData data = MakeRecordData(CurrentExceptionRecord());
+  event(&data, &CrashState().Handled);
+}
+
+void ForwardExceptionActionNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Execute) {
+  auto event = FindExport<TCrashActionNotifyEvent>(Record.ExceptionAddress, "CrashLog_ExceptionActionNotifyEvent");
+  if (!event) return;
+  const TCrashRecordData data = MakeRecordData(Record);
+  event(&data, Action, &Execute);
+}
+
+void ForwardExceptionErrorNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Retry) {
+  auto event = FindExport<TCrashActionNotifyEvent>(Record.ExceptionAddress, "CrashLog_ExceptionErrorNotifyEvent");
+  if (!event) return;
+  const TCrashRecordData data = MakeRecordData(Record);
+  event(&data, Action, &Retry);
+}
+
+void ForwardCustomDataRequest() {
+  auto event = FindRaisingModuleExport<TCrashCustomDataRequestEvent>("CrashLog_CustomDataRequestEvent");
+  if (!event) return;
+  const TCrashRecordData data = MakeRecordData(CurrentExceptionRecord());
+  std::string& custom = CrashState().CustomData;
+  const char* text = custom.c_str();
+  event(&data, &text);
+  custom = text ? std::string(text) : std::string();
+}
+
+void ForwardAttachedFilesRequest() {
+  auto event = FindRaisingModuleExport<TCrashStringsRequestEvent>("CrashLog_AttachedFilesRequestEvent");
+  if (!event) return;
+  const TCrashRecordData data = MakeRecordData(CurrentExceptionRecord());
+  const TCrashStringsData files = MakeStringsData(CrashState().AttachedFiles.get());
+  event(&data, &files);
+}
+
+void ForwardCustomFieldsRequest() {
+  auto event = FindRaisingModuleExport<TCrashCustomFieldsRequestEvent>("CrashLog_CustomFieldsRequestEvent");
+  if (!event) return;
+  const TCrashRecordData data = MakeRecordData(CurrentExceptionRecord());
+  const TCrashStringsData names = MakeStringsData(CrashState().FieldsName.get());
+  const TCrashStringsData values = MakeStringsData(CrashState().FieldsValue.get());
+  event(&data, &names, &values);
+}
+
+void ForwardPasswordRequest(const TCrashModuleInfo& Module) {
+  const void* module = reinterpret_cast<const void*>(Module.Handle);
+  std::string& password = CrashState().Password;
+  if (IsRunningModule(module)) {  // what this module's own export would do
+    DoPasswordRequest();
+    return;
+  }
+  char buffer[CRASHLOG_SHORT_TEXT + 1];
+  PutShortText(password, buffer, CRASHLOG_SHORT_TEXT);
+  if (auto event = FindExport<TCrashPasswordRequestEventEx>(module, "CrashLog_PasswordRequestEventEx")) {
+    const TCrashRecordData data = MakeRecordData(CurrentExceptionRecord());
+    event(&data, buffer, CRASHLOG_SHORT_TEXT);
+  } else if (auto plain = FindExport<TCrashPasswordRequestEvent>(module, "CrashLog_PasswordRequestEvent")) {
+    plain(buffer, CRASHLOG_SHORT_TEXT);
+  } else {
+    return;
+  }
+  buffer[CRASHLOG_SHORT_TEXT] = 0;
+  password = buffer;
+}
+
+// Pairs.
+
+void FireExceptionNotify() {
+  ForwardExceptionNotify();
+  DoExceptionNotify();
+}
+
+void FireExceptionActionNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Execute) {
+  ForwardExceptionActionNotify(Record, Action, Execute);
+  DoExceptionActionNotify(Record, Action, Execute);
+}
+
+void FireExceptionErrorNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Retry) {
+  ForwardExceptionErrorNotify(Record, Action, Retry);
+  DoExceptionErrorNotify(Record, Action, Retry);
+}
+
+void FireCustomDataRequest() {
+  ForwardCustomDataRequest();
+  DoCustomDataRequest();
+}
+
+void FireAttachedFilesRequest() {
+  ForwardAttachedFilesRequest();
+  DoAttachedFilesRequest();
+}
+
+void FireCustomFieldsRequest() {
+  ForwardCustomFieldsRequest();
+  DoCustomFieldsRequest();
+}
+
+std::string RequestModulePassword(const TCrashModuleInfo& Module) {
+  TCrashProcessState& s = CrashState();
+  s.Password.clear();
+  s.PasswordModule = Module.Handle;
+  ForwardPasswordRequest(Module);
+  if (!Module.Valid && !IsRunningModule(reinterpret_cast<const void*>(Module.Handle))) DoPasswordRequest();
+  s.PasswordModule = 0;
+  return s.Password;
+}
+
+// The hand-over to the raising thread.
+
+namespace {
+
+struct TRaisingThreadCall {
+  const std::function<void()>* Proc;
+  std::exception_ptr Error;
+};
+
+constexpr std::uintptr_t kSlotFree = 0, kSlotDirect = 1;
+// Free, busy with a direct call, or the call waiting for the raising thread.
+std::atomic<std::uintptr_t> g_slot{kSlotFree};
+
+void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
+
+}  // namespace
+
+void CallInRaisingThread(const std::function<void()>& Proc) {
+  const TCrashExceptionRecord* current = CrashState().CurrentException;
+  if (current && current->ThreadID != GetCurrentThreadID()) {
+    TRaisingThreadCall call{&Proc, nullptr};
+    const auto waiting = reinterpret_cast<std::uintptr_t>(&call);
+    for (std::uintptr_t expected = kSlotFree;
+         !g_slot.compare_exchange_weak(expected, waiting, std::memory_order_acq_rel); expected = kSlotFree)
+      Pause();
+    while (g_slot.load(std::memory_order_acquire) == waiting) Pause();
+    if (call.Error) std::rethrow_exception(call.Error);
+    return;
+  }
+  g_slot.store(kSlotDirect, std::memory_order_release);
+  struct TFreeSlot {
+    ~TFreeSlot() { g_slot.store(kSlotFree, std::memory_order_release); }
+  } free_slot;
+  Proc();
+}
+
+bool RunRaisingThreadCall() noexcept {
+  const std::uintptr_t slot = g_slot.load(std::memory_order_acquire);
+  if (slot == kSlotFree || slot == kSlotDirect) return false;
+  auto* call = reinterpret_cast<TRaisingThreadCall*>(slot);
+  try {
+    (*call->Proc)();
+  } catch (...) {
+    call->Error = std::current_exception();
+  }
+  g_slot.store(kSlotFree, std::memory_order_release);
+  return true;
 }
 
 }  // namespace lab

@@ -1,9 +1,15 @@
 #pragma once
-// Firing the seven events of TCrashLog in this module: every component of TCrashLogList from the
-// last made to the first, then the event's global handler procedure when the program assigned one.
-// Every handler sees what the handlers before it left; there is no early stop. An exception a
-// handler raises passes out to the caller.
+// Firing the seven events of TCrashLog. A program may be made of several modules, each with its own
+// crash reporter; an event goes first to the module that raised the exception (through the functions
+// it exports, crash_exports.h), then to this module: every component of TCrashLogList from the last
+// made to the first, then the event's global handler procedure when the program assigned one. Every
+// handler sees what the handlers before it left; there is no early stop. An exception a handler
+// raises passes out to the caller.
 
+#include <functional>
+#include <string>
+
+#include "crashreport/crash_lists.h"
 #include "crashreport/crashlog.h"
 
 namespace lab {
@@ -40,5 +46,35 @@ void DoPasswordRequest();
 void DoCustomDataRequest();
 void DoAttachedFilesRequest();
 void DoCustomFieldsRequest();
+
+// The same events in the module that holds the current record's exception address, through its
+// exports; nothing when that is this module, or a module that exports none. What it hands back
+// becomes this module's state.
+void ForwardExceptionNotify();
+void ForwardExceptionActionNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Execute);
+void ForwardExceptionErrorNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Retry);
+void ForwardCustomDataRequest();
+void ForwardAttachedFilesRequest();
+void ForwardCustomFieldsRequest();
+// To the module whose data is being opened (this module's own handlers when it is this one).
+void ForwardPasswordRequest(const TCrashModuleInfo& Module);
+
+// Forward, then fire here: how exception processing fires each event (inside CallInRaisingThread).
+void FireExceptionNotify();
+void FireExceptionActionNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Execute);
+void FireExceptionErrorNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Retry);
+void FireCustomDataRequest();
+void FireAttachedFilesRequest();
+void FireCustomFieldsRequest();
+// The pass phrase of a module's data: asked of the module itself, then, while its record is not
+// complete and it is another module, of this module's handlers too.
+std::string RequestModulePassword(const TCrashModuleInfo& Module);
+
+// Runs Proc in the thread in which the current exception happened, and returns once it has run.
+// From another thread the call waits in the one hand-over slot until the raising thread, which waits
+// for the report, takes it (RunRaisingThreadCall); what Proc raises is raised again here.
+void CallInRaisingThread(const std::function<void()>& Proc);
+// The raising thread's side: runs the call waiting in the slot, if any. Never raises.
+bool RunRaisingThreadCall() noexcept;
 
 }  // namespace lab

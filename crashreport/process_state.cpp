@@ -120,7 +120,7 @@ TCrashThreadState& ThreadState() noexcept { return t_thread_state; }
 
 TCrashProcessState::TCrashProcessState()
     : Activated(CarriesCrashReporterData()),
-      ModuleOptions(std::make_unique<TCrashModuleOptionsEx>(RunningModuleFileName(), true)),
+      ModuleOptions(std::make_shared<TCrashModuleOptionsEx>(RunningModuleFileName(), true)),
       CurrentOptions(std::make_unique<TCrashModuleOptionsEx>(RunningModuleFileName(), false)),
       AttachedFiles(std::make_unique<TStringList>()),
       FieldsName(std::make_unique<TStringList>()),

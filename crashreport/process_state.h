@@ -148,8 +148,8 @@ struct TCrashProcessState {
   // This module carries the crash reporter's data (its ".crdata" section): only then does the
   // crash reporter serve it.
   bool Activated = false;
-  // The running module's own options (CurrentCrashLogOptions).
-  std::unique_ptr<TCrashModuleOptionsEx> ModuleOptions;
+  // The running module's own options (CurrentCrashLogOptions), shared with its module record.
+  std::shared_ptr<TCrashModuleOptionsEx> ModuleOptions;
 
   // The record every event receives, and the one that counts now (ExceptionRecord, or a record a
   // module handed in through an exported function); nullptr while no exception is processed.
@@ -169,6 +169,7 @@ struct TCrashProcessState {
   bool Duplicate = false;            // the same error is already in the log
   std::string CustomData;            // OnCustomDataRequest
   std::string Password;              // OnPasswordRequest
+  std::uintptr_t PasswordModule = 0;  // the module whose data asks for it
   std::unique_ptr<TStringList> AttachedFiles;  // OnAttachedFilesRequest
   std::unique_ptr<TStringList> FieldsName;     // OnCustomFieldsRequest, parallel lists
   std::unique_ptr<TStringList> FieldsValue;

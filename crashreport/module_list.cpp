@@ -1,0 +1,284 @@
+#include "crashreport/module_list.h"
+
+#include <elf.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "crashreport/elf_file.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/memory_probe.h"
+#include "crashreport/module_data.h"
+#include "crashreport/system_utils.h"
+
+namespace lab {
+namespace {
+
+struct TLoadedModule {
+  std::uintptr_t Base = 0;  // the lowest mapped address, as dladdr's dli_fbase
+  std::uintptr_t Bias = 0;  // added to the file's addresses
+  std::string Name;         // as the loader has it; empty for the program
+  bool IsProgram = false;
+};
+
+std::vector<TLoadedModule> LoadedModules() {
+  std::vector<TLoadedModule> modules;
+  ::dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* out) {
+        std::uintptr_t lowest = UINTPTR_MAX;
+        for (int i = 0; i < info->dlpi_phnum; ++i)
+          if (info->dlpi_phdr[i].p_type == PT_LOAD) lowest = std::min<std::uintptr_t>(lowest, info->dlpi_phdr[i].p_vaddr);
+        if (lowest == UINTPTR_MAX) return 0;
+        auto& list = *static_cast<std::vector<TLoadedModule>*>(out);
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        TLoadedModule m;
+        m.Bias = info->dlpi_addr;
+        m.Base = info->dlpi_addr + (lowest & ~(page - 1));
+        m.Name = info->dlpi_name ? info->dlpi_name : "";
+        m.IsProgram = list.empty();  // the loader lists the program first
+        list.push_back(std::move(m));
+        return 0;
+      },
+      &modules);
+  return modules;
+}
+
+bool FindLoaded(std::uintptr_t Handle, TLoadedModule& Module) {
+  for (TLoadedModule& m : LoadedModules())
+    if (m.Base == Handle) {
+      Module = std::move(m);
+      return true;
+    }
+  return false;
+}
+
+std::string LoadedFileName(const TLoadedModule& m) {
+  if (m.IsProgram || m.Name.empty()) return GetModuleFullName(nullptr);
+  return GetModuleFullName(reinterpret_cast<const void*>(m.Base));
+}
+
+bool g_enumerating = false;
+
+// The version part of a name such as libz.so.1.2.13; empty when there is none.
+std::string SoVersionSuffix(const std::string& Name) {
+  const std::string file = ExtractFileName(Name);
+  const std::size_t so = file.find(".so.");
+  if (so == std::string::npos) return {};
+  const std::string suffix = file.substr(so + 4);
+  const bool digits = !suffix.empty() && suffix.find_first_not_of("0123456789.") == std::string::npos &&
+                      suffix.front() != '.' && suffix.back() != '.';
+  return digits ? suffix : std::string();
+}
+
+std::string RealFileName(const std::string& Name) {
+  char buffer[PATH_MAX];
+  return ::realpath(Name.c_str(), buffer) ? std::string(buffer) : Name;
+}
+
+void VersionFromFacts(const std::string& FileName, const TElfFileFacts& Facts, std::string& Description,
+                      std::string& Version) {
+  Description = Facts.Description;
+  Version = Facts.Version;
+  if (!Facts.HasVersionNote) {
+    Version = SoVersionSuffix(RealFileName(FileName));
+    const std::string from_soname = SoVersionSuffix(Facts.SoName);
+    if (from_soname.size() > Version.size()) Version = from_soname;
+  }
+  if (Version == "0.0.0.0") Version.clear();
+}
+
+// What the running module's data gave, loaded once: a record made again must not undo what the
+// program has changed in its options since.
+struct TRunningModuleData {
+  bool Loaded = false;
+  std::uint16_t LibraryVersion = 0;
+  std::uint32_t Values[2] = {0, 0};
+};
+TRunningModuleData g_running_data;
+
+// The module's own crash-report data: its options, after asking for the pass phrase.
+void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
+  if (IsRunningModule && g_running_data.Loaded) {
+    Record.LibraryVersion = g_running_data.LibraryVersion;
+    Record.Values[0] = g_running_data.Values[0];
+    Record.Values[1] = g_running_data.Values[1];
+    return;
+  }
+  Record.LibraryVersion = static_cast<std::uint16_t>(kOptionsStreamVersion);
+  std::vector<std::uint8_t> section;
+  bool settled = true;  // no data, or data that opened
+  if (ReadModuleDataSection(Record.FileName, section)) {
+    const std::string pass_phrase = RequestModulePassword(Record);
+    TModuleData data;
+    settled = UnpackModuleData(section.data(), section.size(), pass_phrase, data);
+    if (settled) {
+      TMemoryStream stream;
+      stream.WriteBuffer(data.Options.data(), static_cast<std::int64_t>(data.Options.size()));
+      stream.SetPosition(0);
+      Record.Options->LoadFromStream(&stream, data.Version);
+      Record.LibraryVersion = data.Version;
+      Record.Values[0] = data.Values[0];
+      Record.Values[1] = data.Values[1];
+    }
+  }
+  if (IsRunningModule) {
+    // A wrong pass phrase is asked for again the next time.
+    g_running_data = TRunningModuleData{settled, Record.LibraryVersion, {Record.Values[0], Record.Values[1]}};
+    return;
+  }
+  // Another module's own crash reporter publishes the options in force there.
+  ReadPublishedOptions(reinterpret_cast<const void*>(Record.Handle), *Record.Options);
+}
+
+}  // namespace
+
+TCrashModulesList& CrashModulesList() {
+  static TCrashModulesList* list = new TCrashModulesList;
+  return *list;
+}
+
+bool AddModuleInfo(std::uintptr_t Handle) {
+  TLoadedModule loaded;
+  if (!FindLoaded(Handle, loaded)) return false;
+  auto record = std::make_shared<TCrashModuleInfo>();
+  record->Handle = Handle;
+  record->FileName = LoadedFileName(loaded);
+  record->ModifiedTime = GetFileModifiedDate(record->FileName);
+  record->Size = GetFileSizeByName(record->FileName);
+  record->Functions = std::make_unique<TCrashFunctionsList>();
+  TElfFileFacts facts;
+  const bool with_exports = !g_enumerating && !loaded.IsProgram;
+  ReadElfFileFacts(record->FileName, with_exports, facts);
+  VersionFromFacts(record->FileName, facts, record->Description, record->Version);
+  if (with_exports) {
+    for (const TElfExport& e : facts.Exports)
+      record->Functions->Add(std::make_unique<TCrashFunctionInfo>(TCrashFunctionInfo{
+          e.Name, loaded.Bias + e.Value, static_cast<std::uint32_t>(std::max<std::uint64_t>(e.Size, 1))}));
+    record->Functions->SortByAddress();
+  }
+  if (!g_enumerating) record->Kind = GetModuleType(Handle);
+
+  const bool running = Handle == reinterpret_cast<std::uintptr_t>(RunningModuleBase());
+  record->Options = running ? CrashState().ModuleOptions
+                            : std::make_shared<TCrashModuleOptionsEx>(record->FileName, true);
+  LoadModuleData(*record, running);
+  record->Valid = true;
+  CrashModulesList().Add(std::move(record));
+  return true;
+}
+
+std::shared_ptr<TCrashModuleInfo> GetModuleInfo(std::uintptr_t Handle) {
+  if (!Handle) return nullptr;
+  TCrashModulesList& list = CrashModulesList();
+  int index = list.IndexOfHandle(Handle);
+  if (index >= 0 && list.GetItem(index)->Kind == 0 && !g_enumerating) {
+    list.Delete(index);
+    index = -1;
+  }
+  if (index < 0) {
+    if (!AddModuleInfo(Handle)) return nullptr;
+    index = list.IndexOfHandle(Handle);
+  }
+  return list.Shared(index);
+}
+
+std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address) {
+  return GetModuleInfo(reinterpret_cast<std::uintptr_t>(GetModuleBase(Address)));
+}
+
+void EnumerateModules() {
+  const std::vector<TLoadedModule> loaded = LoadedModules();
+  TCrashModulesList& list = CrashModulesList();
+  for (int i = list.Count() - 1; i >= 0; --i) {
+    const std::uintptr_t handle = list.GetItem(i)->Handle;
+    if (std::none_of(loaded.begin(), loaded.end(), [&](const TLoadedModule& m) { return m.Base == handle; }))
+      list.Delete(i);
+  }
+  struct TEnumerating {
+    TEnumerating() { g_enumerating = true; }
+    ~TEnumerating() { g_enumerating = false; }
+  } enumerating;
+  for (const TLoadedModule& m : loaded)
+    if (list.IndexOfHandle(m.Base) < 0) AddModuleInfo(m.Base);
+  list.SortByHandle();
+}
+
+std::uint8_t GetModuleType(std::uintptr_t Handle) {
+  if (!Handle) return 0;
+  THModuleStream image(reinterpret_cast<const void*>(Handle));
+  Elf64_Ehdr header;
+  if (image.Read(&header, sizeof header) != sizeof header || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+      header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_phentsize != sizeof(Elf64_Phdr))
+    return 0;
+  if (header.e_type == ET_EXEC) return 1;
+  if (header.e_type != ET_DYN) return 0;
+  // A position-independent program is ET_DYN too: its dynamic section says DF_1_PIE.
+  std::vector<Elf64_Phdr> segments(header.e_phnum);
+  image.SetPosition(static_cast<std::int64_t>(header.e_phoff));
+  const auto size = static_cast<std::int64_t>(segments.size() * sizeof(Elf64_Phdr));
+  if (image.Read(segments.data(), size) != size) return 0;
+  std::uint64_t lowest = UINT64_MAX;
+  for (const Elf64_Phdr& p : segments)
+    if (p.p_type == PT_LOAD) lowest = std::min<std::uint64_t>(lowest, p.p_vaddr);
+  const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  for (const Elf64_Phdr& p : segments) {
+    if (p.p_type != PT_DYNAMIC || lowest == UINT64_MAX) continue;
+    THModuleStream dynamic(reinterpret_cast<const void*>(Handle + (p.p_vaddr - (lowest & ~(page - 1)))));
+    for (Elf64_Dyn entry; dynamic.Read(&entry, sizeof entry) == sizeof entry && entry.d_tag != DT_NULL;)
+      if (entry.d_tag == DT_FLAGS_1 && (entry.d_un.d_val & DF_1_PIE)) return 1;
+  }
+  return 3;
+}
+
+bool IsModuleLibrary(std::uintptr_t Handle) {
+  std::uint8_t kind = GetModuleType(Handle);
+  if (kind == 0) kind = GetModuleType(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
+  return kind == 3;
+}
+
+void GetFileVersionAndDescription(const std::string& FileName, std::string& Description, std::string& Version) {
+  TElfFileFacts facts;
+  ReadElfFileFacts(FileName, false, facts);
+  VersionFromFacts(FileName, facts, Description, Version);
+}
+
+std::uint32_t GetFileSizeByName(const std::string& FileName) {
+  struct stat st;
+  return ::stat(FileName.c_str(), &st) == 0 ? static_cast<std::uint32_t>(st.st_size) : 0;
+}
+
+std::string ExtractModuleFolder(const TCrashModuleInfo& Module) {
+  std::string folder = ExtractFilePath(Module.FileName);
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+std::int64_t THModuleStream::Read(void* Buffer, std::int64_t Count) {
+  if (Count <= 0 || position_ < 0) return 0;
+  const std::uint8_t* from = memory_ + position_;
+  if (!IsMemoryReadable(from, static_cast<std::size_t>(Count))) return 0;
+  std::memcpy(Buffer, from, static_cast<std::size_t>(Count));
+  position_ += Count;
+  return Count;
+}
+
+std::int64_t THModuleStream::Write(const void*, std::int64_t) { throw EStreamError("Stream write error"); }
+
+std::int64_t THModuleStream::Seek(std::int64_t Offset, TSeekOrigin Origin) {
+  switch (Origin) {
+    case soFromBeginning: position_ = Offset; break;
+    case soFromCurrent: position_ += Offset; break;
+    case soFromEnd: position_ = Size() + Offset; break;
+  }
+  return position_;
+}
+
+void THModuleStream::SetSize(std::int64_t) { throw EStreamError("Stream write error"); }
+
+}  // namespace lab

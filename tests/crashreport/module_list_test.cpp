@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <gnu/libc-version.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "crashreport/event_dispatch.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/module_list.h"
+#include "crashreport/system_utils.h"
+#include "options_fixture.h"
+#include "platform/rtl/exceptions.h"
+
+namespace lab {
+namespace {
+
+std::uintptr_t BaseOf(const void* Address) { return reinterpret_cast<std::uintptr_t>(GetModuleBase(Address)); }
+
+// A library opened for one test.
+class TLibrary {
+ public:
+  explicit TLibrary(const char* Name) : handle_(::dlopen(Name, RTLD_NOW | RTLD_LOCAL)) {}
+  ~TLibrary() { Close(); }
+  TLibrary(const TLibrary&) = delete;
+  TLibrary& operator=(const TLibrary&) = delete;
+  void* Symbol(const char* Name) const { return ::dlsym(handle_, Name); }
+  void Close() {
+    if (handle_) ::dlclose(handle_);
+    handle_ = nullptr;
+  }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  void* handle_;
+};
+
+TEST(ModuleList, HoldsTheProgramAndLibc) {
+  EnumerateModules();
+  const TCrashModulesList& list = CrashModulesList();
+  const std::uintptr_t program = reinterpret_cast<std::uintptr_t>(RunningModuleBase());
+  const std::uintptr_t libc = BaseOf(reinterpret_cast<const void*>(&::gnu_get_libc_version));
+  ASSERT_GE(list.IndexOfHandle(program), 0);
+  ASSERT_GE(list.IndexOfHandle(libc), 0);
+  for (int i = 1; i < list.Count(); ++i) EXPECT_LT(list.GetItem(i - 1)->Handle, list.GetItem(i)->Handle);
+  EXPECT_EQ(list.GetItem(list.IndexOfHandle(program))->Kind, 0);  // made while enumerating
+
+  // Looked up outside the enumeration, a quick record is made again in full.
+  std::shared_ptr<TCrashModuleInfo> me = GetModuleInfo(program);
+  ASSERT_TRUE(me);
+  EXPECT_EQ(me->Kind, 1);
+  EXPECT_EQ(me->FileName, GetModuleFullName(nullptr));
+  EXPECT_EQ(me->Description, "Crash reporter tests");
+  EXPECT_EQ(me->Version, "1.0.0.0");
+  EXPECT_GT(me->Size, 0u);
+  EXPECT_GT(me->ModifiedTime, 0);
+  EXPECT_TRUE(me->Valid);
+  EXPECT_EQ(me->Functions->Count(), 0);  // the program's exports are not listed
+  EXPECT_EQ(me->Options, CrashState().ModuleOptions);
+  EXPECT_EQ(GetModuleInfoByAddr(reinterpret_cast<const void*>(&BaseOf)), me);
+
+  std::shared_ptr<TCrashModuleInfo> c = GetModuleInfo(libc);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->Kind, 3);
+  EXPECT_EQ(c->Version, "6");  // libc.so.6
+  EXPECT_EQ(c->Description, "");
+  EXPECT_GT(c->Functions->Count(), 100);
+  EXPECT_EQ(ExtractModuleFolder(*c) + "/" + ExtractFileName(c->FileName), c->FileName);
+
+  EXPECT_EQ(GetModuleInfo(0), nullptr);
+  EXPECT_EQ(GetModuleInfo(program + 1), nullptr);  // not a load address
+  EXPECT_FALSE(AddModuleInfo(program + 1));
+}
+
+TEST(ModuleList, LoadedAndUnloadedLibrariesComeAndGo) {
+  TLibrary plain(LAB_CRTEST_PLAIN);
+  ASSERT_TRUE(plain);
+  void* first = plain.Symbol("crtest_plain_first");
+  void* second = plain.Symbol("crtest_plain_second");
+  const std::uintptr_t handle = BaseOf(first);
+  EnumerateModules();
+  ASSERT_GE(CrashModulesList().IndexOfHandle(handle), 0);
+
+  std::shared_ptr<TCrashModuleInfo> record = GetModuleInfo(handle);
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->Kind, 3);
+  EXPECT_EQ(record->Version, "2.5.1");  // from the file's name (its soname says only 2)
+  EXPECT_EQ(record->Description, "");
+  EXPECT_EQ(record->FileName, LAB_CRTEST_PLAIN);
+  // Its exports, sorted, with their sizes and their loaded addresses.
+  const TCrashFunctionsList& functions = *record->Functions;
+  int found = 0;
+  for (int i = 0; i < functions.Count(); ++i) {
+    const TCrashFunctionInfo* f = functions.GetItem(i);
+    if (i > 0) {
+      EXPECT_LE(functions.GetItem(i - 1)->Address, f->Address);
+    }
+    EXPECT_GT(f->Size, 0u);
+    const void* expected = f->ProcedureName == "crtest_plain_first"    ? first
+                           : f->ProcedureName == "crtest_plain_second" ? second
+                                                                        : nullptr;
+    if (expected) {
+      EXPECT_EQ(f->Address, reinterpret_cast<std::uintptr_t>(expected)) << f->ProcedureName;
+      EXPECT_GT(f->Size, 1u) << f->ProcedureName;
+      ++found;
+    }
+  }
+  EXPECT_EQ(found, 2);
+  // A module without the crash reporter's data keeps the defaults.
+  EXPECT_EQ(record->LibraryVersion, kOptionsStreamVersion);
+  EXPECT_EQ(record->Options->SMTPPort(), 25);
+  EXPECT_EQ(record->Options->ModuleName(), LAB_CRTEST_PLAIN);
+
+  plain.Close();
+  EnumerateModules();
+  EXPECT_EQ(CrashModulesList().IndexOfHandle(handle), -1);
+  EXPECT_EQ(record->Handle, handle);  // who shares the record keeps it whole
+}
+
+TEST(ModuleList, ALibraryWithDataLoadsItsOptionsWithItsOwnPassPhrase) {
+  TLibrary events(LAB_CRTEST_EVENTS);
+  ASSERT_TRUE(events);
+  std::shared_ptr<TCrashModuleInfo> record = GetModuleInfoByAddr(events.Symbol("crtest_fault_site"));
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->Description, "Crash test \"events\" module");
+  EXPECT_EQ(record->Version, "3.1.4.1");
+  EXPECT_EQ(record->LibraryVersion, kOptionsStreamVersion);
+  // The library answered the pass phrase request for its own data.
+  TCrashModuleOptions expected(LAB_CRTEST_EVENTS, false);
+  testing::FillEveryField(expected);
+  testing::ExpectSameOptions(expected, *record->Options);
+}
+
+TEST(ModuleList, ThisProgramsOptionsOpenWithThePassPhraseItsHandlersGive) {
+  PasswordRequestProc = [](const TCrashExceptionRecord&, std::string& Password) { Password = "test pass phrase"; };
+  CrashModulesList().Clear();
+  std::shared_ptr<TCrashModuleInfo> me = GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
+  PasswordRequestProc = nullptr;
+  ASSERT_TRUE(me);
+  EXPECT_EQ(CurrentCrashLogOptions().SMTPHost(), "mail.lab.example");
+  EXPECT_EQ(me->Options->SMTPHost(), "mail.lab.example");
+  // Made again later, the record does not load them over what the program changed since.
+  CurrentCrashLogOptions().SetSMTPHost("changed.lab.example");
+  CrashModulesList().Clear();
+  me = GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
+  EXPECT_EQ(CurrentCrashLogOptions().SMTPHost(), "changed.lab.example");
+  EXPECT_EQ(me->LibraryVersion, kOptionsStreamVersion);
+  CurrentCrashLogOptions().SetDefaults();
+}
+
+TEST(ModuleList, KindsAndVersionsOfFiles) {
+  const std::uintptr_t program = reinterpret_cast<std::uintptr_t>(RunningModuleBase());
+  EXPECT_EQ(GetModuleType(program), 1);  // a position-independent program
+  EXPECT_FALSE(IsModuleLibrary(program));
+  const std::uintptr_t libc = BaseOf(reinterpret_cast<const void*>(&::gnu_get_libc_version));
+  EXPECT_EQ(GetModuleType(libc), 3);
+  EXPECT_TRUE(IsModuleLibrary(libc));
+  EXPECT_EQ(GetModuleType(0), 0);
+  // An image that cannot be read counts as the kind of the module holding the crash reporter.
+  const long page = ::sysconf(_SC_PAGESIZE);
+  void* locked = ::mmap(nullptr, static_cast<std::size_t>(page), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  EXPECT_EQ(GetModuleType(reinterpret_cast<std::uintptr_t>(locked)), 0);
+  EXPECT_FALSE(IsModuleLibrary(reinterpret_cast<std::uintptr_t>(locked)));
+  ::munmap(locked, static_cast<std::size_t>(page));
+
+  std::string description, version;
+  GetFileVersionAndDescription("/nonexistent/libz.so.1.2.13", description, version);
+  EXPECT_EQ(version, "1.2.13");
+  GetFileVersionAndDescription("/nonexistent/libq.so.0.0.0.0", description, version);
+  EXPECT_EQ(version, "");  // no version
+  GetFileVersionAndDescription("/nonexistent/libq.so.1.x", description, version);
+  EXPECT_EQ(version, "");
+  EXPECT_EQ(GetFileSizeByName("/nonexistent/file"), 0u);
+
+  TCrashModuleInfo root;
+  root.FileName = "/init";
+  EXPECT_EQ(ExtractModuleFolder(root), "/");
+}
+
+TEST(ModuleList, ModuleStreamsReadOnlyWhatCanBeRead) {
+  static const char text[] = "ELF image";
+  THModuleStream stream(text);
+  EXPECT_EQ(stream.Size(), 2147483647);
+  char buffer[4] = {};
+  EXPECT_EQ(stream.Read(buffer, 3), 3);
+  EXPECT_EQ(std::string(buffer, 3), "ELF");
+  EXPECT_EQ(stream.Seek(1, soFromCurrent), 4);
+  EXPECT_THROW(stream.Write(buffer, 1), EStreamError);
+  const long page = ::sysconf(_SC_PAGESIZE);
+  void* locked = ::mmap(nullptr, static_cast<std::size_t>(page), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  THModuleStream unreadable(locked);
+  EXPECT_EQ(unreadable.Read(buffer, 4), 0);
+  ::munmap(locked, static_cast<std::size_t>(page));
+}
+
+}  // namespace
+}  // namespace lab
