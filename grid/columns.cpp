@@ -4,7 +4,9 @@
 
 #include "grid/dbgrid.h"
 #include "grid/grid_services.h"
+#include "grid/lookup_grid.h"
 #include "platform/controls/menus.h"
+#include "platform/db/data_source.h"
 #include "platform/db/dataset.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/datetime.h"
@@ -100,6 +102,7 @@ TColumnX::TColumnX(TCollection* Collection) : TCollectionItem(Collection) {
   edit_buttons_->OnChanged = [this](TObject*) { Changed(false); };
   spec_row_ = std::make_unique<TSpecRowX>(this);
   spec_row_->OnChanged = [this](TObject*) { SpecRowChanged(); };
+  drop_down_box_ = std::make_unique<TColumnDropDownBoxX>(this);
   mru_list_ = std::make_unique<TMRUListX>(this);
   image_change_link_ = std::make_unique<TChangeLink>();
   image_change_link_->OnChange = [this](TObject*) { ImageListChanged(); };
@@ -203,6 +206,58 @@ TDataSet* TColumnX::GetLookupDataSet() {
   return f && f->Lookup() ? f->LookupDataSet() : nullptr;
 }
 
+TDataSet* TColumnX::GetListDataSet() {
+  if (TDataSource* source = drop_down_box_->ListSource()) return source->DataSet();
+  return GetLookupDataSet();
+}
+
+// ---- The drop-down grid ----
+
+TPopupDataGridX* TColumnX::GetDataList() {
+  if (data_list_) return data_list_.get();
+  data_list_ = std::make_unique<TPopupDataGridX>(nullptr);
+  TPopupDataGridX* list = data_list_.get();
+  list->SetName("DataList");
+  list->SetSpecRow(spec_row_.get());
+  list->SetDataSource(drop_down_box_->ListSource());
+  list->OnCheckButton = [this](TObject* Sender, int ACol, TColumnX* Column, bool& Enabled) {
+    if (OnDropDownBoxCheckButton) OnDropDownBoxCheckButton(Sender, ACol, Column, Enabled);
+  };
+  list->OnDrawColumnCell = [this](TObject* Sender, const TRect& Rect, int DataCol, TColumnX* Column,
+                                  TGridDrawState State) {
+    if (OnDropDownBoxDrawColumnCell) OnDropDownBoxDrawColumnCell(Sender, Rect, DataCol, Column, State);
+  };
+  list->OnGetCellParams = [this](TObject* Sender, TColumnX* Column, TFont* AFont, TColor& Background,
+                                 TGridDrawState State) {
+    if (OnDropDownBoxGetCellParams) OnDropDownBoxGetCellParams(Sender, Column, AFont, Background, State);
+  };
+  list->OnSortMarkingChanged = [this](TObject* Sender) {
+    if (OnDropDownBoxSortMarkingChanged) OnDropDownBoxSortMarkingChanged(Sender);
+  };
+  list->OnTitleBtnClick = [this](TObject* Sender, int ACol, TColumnX* Column) {
+    if (OnDropDownBoxTitleBtnClick) OnDropDownBoxTitleBtnClick(Sender, ACol, Column);
+  };
+  return list;
+}
+
+void TColumnX::SetDropDownListSource(TDataSource* Value) {
+  if (data_list_) data_list_->SetDataSource(Value);
+  // The grid hears when the source goes, and clears it here (Notification).
+  if (TCustomDBGridX* grid = GetGrid(); grid && Value) Value->FreeNotification(grid);
+}
+
+TCustomDBGridX* TColumnX::DropDownGrid() { return GetDataList(); }
+
+// Without a drop-down grid yet, the options it would be made with.
+TDBLookupGridXOptions TColumnX::DropDownOptions() {
+  return data_list_ ? data_list_->Options() : TDBLookupGridXOptions{dlgColLinesX};
+}
+
+void TColumnX::SetDropDownOptions(TDBLookupGridXOptions Value) {
+  if (Value == DropDownOptions()) return;
+  GetDataList()->SetOptions(Value);
+}
+
 void TColumnX::ResetFooters() {
   if (footer_) footer_->BindSum();
   if (footers_)
@@ -212,6 +267,7 @@ void TColumnX::ResetFooters() {
 void TColumnX::ForgetComponent(TComponent* AComponent) {
   if (field_ == AComponent) field_ = nullptr;
   if (popup_menu_ == AComponent) popup_menu_ = nullptr;
+  if (drop_down_box_ && drop_down_box_->ListSource() == AComponent) drop_down_box_->SetListSource(nullptr);
   // A freed image list has already let go of the change link.
   if (image_list_ == AComponent) image_list_ = nullptr;
 }
@@ -791,7 +847,10 @@ void TColumnX::OptimizeWidth() {
   if (TCustomDBGridX* grid = GetGrid()) grid->OptimizeColumnWidth(this);
 }
 
-void TColumnX::SpecRowChanged() { Changed(false); }
+void TColumnX::SpecRowChanged() {
+  Changed(false);
+  if (data_list_) data_list_->SetSpecRow(spec_row_.get());
+}
 
 void TColumnX::RestoreDefaults() {
   const bool font_assigned = Assigned(cvFont);
@@ -881,6 +940,7 @@ void TColumnX::Assign(TPersistent* Source) {
   footers_->Assign(src->footers_.get());
   edit_buttons_->Assign(src->edit_buttons_.get());
   spec_row_->Assign(src->spec_row_.get());
+  drop_down_box_->Assign(src->drop_down_box_.get());
   mru_list_->Assign(src->mru_list_.get());
   Changed(false);
 }
@@ -929,6 +989,7 @@ void TDBGridColumnX::DeclareProperties(TPropertyDeclarer<TDBGridColumnX>& P) {
   P.Property("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat).Stored([](C& c) {
     return !c.display_format_.empty();
   });
+  P.Property("DropDownBox", &C::DropDownBox, &C::SetDropDownBox);
   P.Property("DropDownRows", &C::DropDownRows, &C::SetDropDownRows).Default(7);
   P.Property("DropDownShowTitles", &C::DropDownShowTitles, &C::SetDropDownShowTitles).Stored([](C& c) {
     return c.Assigned(cvDropDownShowTitles) && c.drop_down_show_titles_ != c.DefaultFlag(&D::DropDownShowTitles);
@@ -980,6 +1041,11 @@ void TDBGridColumnX::DeclareProperties(TPropertyDeclarer<TDBGridColumnX>& P) {
   P.Property("Width", &C::Width, &C::SetWidth).Stored(&C::IsWidthStored);
   P.Property("WordWrap", &C::WordWrap, &C::SetWordWrap).Stored(&C::IsWordWrapStored);
   P.Property("OnCheckDrawRequiredState", &C::OnCheckDrawRequiredState);
+  P.Property("OnDropDownBoxCheckButton", &C::OnDropDownBoxCheckButton);
+  P.Property("OnDropDownBoxDrawColumnCell", &C::OnDropDownBoxDrawColumnCell);
+  P.Property("OnDropDownBoxGetCellParams", &C::OnDropDownBoxGetCellParams);
+  P.Property("OnDropDownBoxSortMarkingChanged", &C::OnDropDownBoxSortMarkingChanged);
+  P.Property("OnDropDownBoxTitleBtnClick", &C::OnDropDownBoxTitleBtnClick);
   P.Property("OnEditButtonClick", &C::OnEditButtonClick);
   P.Property("OnEditButtonDown", &C::OnEditButtonDown);
   P.Property("OnGetCellParams", &C::OnGetCellParams);

@@ -15,6 +15,7 @@
 #include "grid/column_footers.h"
 #include "grid/column_title.h"
 #include "grid/dbgrid_types.h"
+#include "grid/drop_down_box.h"
 #include "grid/edit_buttons.h"
 #include "grid/mru_list.h"
 #include "grid/special_row.h"
@@ -32,6 +33,7 @@ class TDBGridColumnsX;
 class TDataSet;
 class TField;
 class TPopupMenu;
+class TPopupDataGridX;
 
 // One flag per overridable property of a column and its title (4 bytes).
 enum TColumnXValue {
@@ -65,7 +67,7 @@ class TColCellParamsX : public TObject {
   int Row = -1;
 };
 
-class TColumnX : public TCollectionItem {
+class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   LAB_CLASS(TColumnX, TCollectionItem)
   LAB_PROPERTIES(TColumnX, TCollectionItem)
  public:
@@ -93,8 +95,9 @@ class TColumnX : public TCollectionItem {
   void SetFieldName(const std::string& Value);
   // The lookup dataset of a lookup field, or nullptr.
   TDataSet* GetLookupDataSet();
-  // The dataset a drop-down list shows: the lookup field's lookup dataset.
-  TDataSet* GetListDataSet() { return GetLookupDataSet(); }
+  // The dataset a drop-down list shows: DropDownBox.ListSource's, else the lookup field's lookup
+  // dataset.
+  TDataSet* GetListDataSet();
 
   // ---- Overridable properties (fallbacks in brackets) ----
   TAlignment Alignment();  // the field's Alignment; taLeftJustify
@@ -190,6 +193,12 @@ class TColumnX : public TCollectionItem {
   void SetMRUList(TMRUListX* Value) { mru_list_->Assign(Value); }
   TSpecRowX* DropDownSpecRow() const noexcept { return spec_row_.get(); }
   void SetDropDownSpecRow(TSpecRowX* Value) { spec_row_->Assign(Value); }
+  TColumnDropDownBoxX* DropDownBox() const noexcept { return drop_down_box_.get(); }
+  void SetDropDownBox(TColumnDropDownBoxX* Value) { drop_down_box_->Assign(Value); }
+  // The drop-down grid, named "DataList", made on first use with the column's special row and
+  // list source; its events run the column's OnDropDownBox* handlers.
+  TPopupDataGridX* GetDataList();
+  TPopupDataGridX* DataList() { return GetDataList(); }
   // Created empty on first read; setting assigns the lines (nullptr frees the list).
   TStrings* GetPickList();
   TStrings* PickList() { return GetPickList(); }
@@ -249,12 +258,25 @@ class TColumnX : public TCollectionItem {
 
   TGetColCellParamsEventX OnGetCellParams;
   TColCellUpdateDataEventX OnUpdateData;
+  // Fired by the drop-down grid's events of the same stem.
+  TCheckTitleXBtnEvent OnDropDownBoxCheckButton;
+  TDrawColumnXCellEvent OnDropDownBoxDrawColumnCell;
+  TGetCellXParamsEvent OnDropDownBoxGetCellParams;
+  TNotifyEvent OnDropDownBoxSortMarkingChanged;
+  TTitleXClickEvent OnDropDownBoxTitleBtnClick;
   TOnColumnCheckDrawRequiredStateEventX OnCheckDrawRequiredState;
   TButtonClickEventX OnEditButtonClick;
   TButtonDownEventX OnEditButtonDown;
   TNotInListEventX OnNotInList;
 
  protected:
+  // The drop-down owner: the list source, grid and options of DataList.
+  void SetDropDownListSource(TDataSource* Value) override;
+  TCustomDBGridX* DropDownGrid() override;
+  TDBLookupGridXOptions DropDownOptions() override;
+  void SetDropDownOptions(TDBLookupGridXOptions Value) override;
+  bool DropDownGridMade() const override { return data_list_ != nullptr; }
+
   std::string GetDisplayName() override;
   virtual std::unique_ptr<TEditButtonsX> CreateEditButtons();
   virtual std::unique_ptr<TColumnFooterX> CreateFooter();
@@ -303,6 +325,8 @@ class TColumnX : public TCollectionItem {
   std::string display_format_;
   int drop_down_rows_ = 7;
   std::unique_ptr<TSpecRowX> spec_row_;
+  std::unique_ptr<TColumnDropDownBoxX> drop_down_box_;
+  std::unique_ptr<TPopupDataGridX> data_list_;
   std::unique_ptr<TEditButtonsX> edit_buttons_;
   std::string edit_mask_;
   TField* field_ = nullptr;

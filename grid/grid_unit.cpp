@@ -1,5 +1,6 @@
 #include "grid/grid_unit.h"
 
+#include "grid/column_interceptors.h"
 #include "grid/columns.h"
 #include "grid/dbgrid.h"
 #include "grid/grid_style.h"
@@ -34,6 +35,7 @@ void StartGrid() {
   UseUnit(GraphicsUnit);
   // Forms that hold a grid are read by class name.
   RegisterClasses<TDBGridX>();
+  RegisterColumnInterceptors();
   auto r = std::make_unique<TDBGridXResources>();
   auto s = std::make_unique<TDBGridXStyle>();
 
