@@ -26,6 +26,13 @@ void TCanvas::SetHandle(TDeviceContext* dc) {
 
 void TCanvas::Refresh() { font_valid_ = pen_valid_ = brush_valid_ = false; }
 
+TDeviceContext* TCanvas::PreparedHandle() {
+  NeedFont();
+  NeedPen();
+  NeedBrush();
+  return dc_;
+}
+
 void TCanvas::NeedFont() {
   TDeviceContext* dc = Handle();
   if (font_valid_) return;

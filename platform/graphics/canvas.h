@@ -77,6 +77,9 @@ class TCanvas : public TPersistent {
   void BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& src, TColor color);
   // Forgets what is selected, so the next operation selects font, pen and brush afresh.
   void Refresh();
+  // The context with the canvas's font, pen and brush selected, for drawing through the device
+  // functions directly (DrawText, DrawEdge and the like).
+  TDeviceContext* PreparedHandle();
 
   // Serialises drawing from several threads (the framework's canvas lock).
   void Lock();
