@@ -35,6 +35,10 @@ class TField;
 class TPopupMenu;
 class TPopupDataGridX;
 
+// The button a column shows at the right of its cells: none, the ellipsis, up and down arrows, or
+// a drop-down arrow for a pick list, a lookup list or a plain drop-down.
+enum TEditButtonKindX { ebkNoneX, ebkEllipsisX, ebkUpDownX, ebkPickListX, ebkDataListX, ebkDropDownX };
+
 // One flag per overridable property of a column and its title (4 bytes).
 enum TColumnXValue {
   cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvTitleColor, cvTitleCaption, cvTitleAlignment,
@@ -211,6 +215,10 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
 
   // ---- What a cell shows and how it is edited ----
   TColumnKindX GetColumnType();
+  // The column's own edit button (by ButtonStyle, and for cbsAuto by its kind), and the pixels it
+  // and the visible EditButtons take at the right of a cell.
+  TEditButtonKindX GetEditButtonKind();
+  int EditButtonsWidth();
   // The text shown for the current record.
   void GetDisplayText(std::string& Text);
   std::string DisplayText();

@@ -1,5 +1,6 @@
 #include "grid/dbgrid.h"
 
+#include "grid/cell_writing.h"
 #include "grid/grid_services.h"
 #include "grid/grid_style.h"
 #include "grid/grid_unit.h"
@@ -14,39 +15,15 @@
 #include "platform/win/window_functions.h"
 
 namespace lab {
-namespace {
-
-// One drawing bitmap for all grids: made by the first, freed with the last.
-struct TSharedBitmap {
-  std::unique_ptr<TBitmap> Bitmap;
-  int Users = 0;
-};
-
-TSharedBitmap& Shared() {
-  static TSharedBitmap shared;
-  return shared;
-}
-
-void AcquireDrawBitmap() {
-  TSharedBitmap& s = Shared();
-  if (s.Users++ == 0) s.Bitmap = std::make_unique<TBitmap>();
-}
-
-void ReleaseDrawBitmap() noexcept {
-  TSharedBitmap& s = Shared();
-  if (s.Users > 0 && --s.Users == 0) s.Bitmap.reset();
-}
-
-}  // namespace
-
-TBitmap* TCustomDBGridX::SharedDrawBitmap() noexcept { return Shared().Bitmap.get(); }
-int TCustomDBGridX::SharedDrawBitmapUsers() noexcept { return Shared().Users; }
+TBitmap* TCustomDBGridX::SharedDrawBitmap() noexcept { return DrawBitmap(); }
+int TCustomDBGridX::SharedDrawBitmapUsers() noexcept { return DrawBitmapUsers(); }
 
 // ---- Construction and destruction ----
 
 TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   UseUnit(DBGridXUnit);
-  if (TDBGridXStyle* style = DBGridXStyle()) style->AddGrid(this);
+  style_ = DBGridXStyle();
+  if (style_) style_->AddGrid(this);
   acquire_focus_ = true;
   indicator_offset_ = 1;
   options_ = TDBGridOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
@@ -66,7 +43,10 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   SetParentColor(false);
   title_font_ = std::make_unique<TFont>();
   title_font_->OnChange = [this](TObject*) { TitleFontChanged(); };
-  SetDefaultDrawing(true);
+  // The grid draws every cell itself: the framework grid neither fills nor frames them.
+  TCustomGrid::SetDefaultDrawing(false);
+  default_drawing_ = true;
+  title_tree_ = std::make_unique<THeadTreeNode>("Root", 0, 0);
   v_title_margin_ = 10;
   use_multi_title_ = false;
   row_sizing_allowed_ = false;
@@ -87,7 +67,7 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
 
 TCustomDBGridX::~TCustomDBGridX() {
   destroying_ = true;
-  if (TDBGridXStyle* style = DBGridXStyle()) style->RemoveGrid(this);
+  if (style_ && style_ == DBGridXStyle()) style_->RemoveGrid(this);
   cell_params_.reset();
   data_link_->SetDataSource(nullptr);
   // Columns go first: while they are freed they still find the grid's lists.

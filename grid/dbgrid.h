@@ -8,6 +8,12 @@
 // posts the grid's own message WM_USER + 100 (at most one waits in the queue) so a burst of changes
 // lays out once, on a later turn of the message loop.
 //
+// Painting: the layout (dbgrid_layout.cpp) turns fonts, row and title settings, footer rows,
+// frozen columns and auto-fitted widths into the framework grid's geometry; Paint draws lines and
+// cells; DrawCell (cell_drawing.cpp with title_drawing.cpp and cell_parts.cpp) draws one cell of
+// each kind through the writers of cell_writing.h. Multi-level captions ("Lens|Right") become the
+// tree of title bands of title_tree.h.
+//
 // Parts of the grid live beside this header: columns.h (columns, titles, defaults, cell values),
 // grid_data_link.h (the link and its column-to-field map), grid_scroll_bars.h (HorzScrollBar,
 // VertScrollBar), grid_filter.h (STFilter), grid_sum_list.h (SumList, over sum_list.h),
@@ -26,6 +32,7 @@
 #include "grid/grid_filter.h"
 #include "grid/grid_scroll_bars.h"
 #include "grid/grid_sum_list.h"
+#include "grid/title_tree.h"
 #include "platform/graphics/image_list.h"
 #include "platform/grids/grids.h"
 
@@ -35,6 +42,29 @@ class TDataSource;
 class TDataSet;
 class TReader;
 class TWriter;
+class TDBGridXStyle;
+class TCellPainterX;
+
+// The grid's draw information: the framework grid's, with the pixels the footer rows take at the
+// bottom and the frozen columns take inside the fixed ones.
+struct TGridDrawInfoX : TGridDrawInfo {
+  int FooterExtent = 0;
+  int FrozenExtent = 0;
+};
+
+// The areas of GetCellType: the low byte of a cell type is the column area, the high byte the
+// row area.
+enum TCellAreaX : int {
+  caIndicator = 0, caDataCol = 1,
+  caTitleRow = 0, caFilterRow = 1, caDataRow = 2, caSpacerRow = 3, caFooterRow = 4
+};
+constexpr int CellTypeX(int ColArea, int RowArea) noexcept { return ColArea | (RowArea << 8); }
+
+// A column's leaf in the tree of title bands.
+struct TTitleLeafX {
+  THeadTreeNode* Leaf = nullptr;
+  TColumnX* Column = nullptr;
+};
 
 // The grid's own message: a deferred layout waits in the queue as this.
 inline constexpr win::UINT WM_DEFERLAYOUTX = win::WM_USER + 100;
@@ -75,9 +105,10 @@ class TCustomDBGridX : public TCustomGrid {
   // Stored only once set.
   bool EvenRowColorSet() const noexcept { return even_row_color_set_; }
   bool OddRowColorSet() const noexcept { return odd_row_color_set_; }
-  TColor EvenRowColor() const noexcept { return even_row_color_; }
+  // The grid's Color until set.
+  TColor EvenRowColor() const { return even_row_color_set_ ? even_row_color_ : Color(); }
   void SetEvenRowColor(TColor Value);
-  TColor OddRowColor() const noexcept { return odd_row_color_; }
+  TColor OddRowColor() const { return odd_row_color_set_ ? odd_row_color_ : Color(); }
   void SetOddRowColor(TColor Value);
   bool Flat() const noexcept { return flat_; }
   void SetFlat(bool Value);
@@ -127,11 +158,12 @@ class TCustomDBGridX : public TCustomGrid {
   void SetSTFilter(TSTDBGridXFilter* Value) { st_filter_->Assign(Value); }
   TDBGridXSumList* SumList() const noexcept { return sum_list_; }
   void SetSumList(TDBGridXSumList* Value) { sum_list_->Assign(Value); }
+  // The grid draws the cells' contents itself (the framework grid's own filling stays off).
+  bool DefaultDrawing() const noexcept { return default_drawing_; }
+  void SetDefaultDrawing(bool Value);
   // Framework grid settings the grid publishes.
   using TCustomGrid::FixedColor;
   using TCustomGrid::SetFixedColor;
-  using TCustomGrid::DefaultDrawing;
-  using TCustomGrid::SetDefaultDrawing;
 
   // ---- Current column and geometry ----
   int SelectedIndex() const;
@@ -149,9 +181,30 @@ class TCustomDBGridX : public TCustomGrid {
   using TCustomGrid::ColCount;
   using TCustomGrid::RowCount;
   using TCustomGrid::ColWidths;
+  using TCustomGrid::RowHeights;
   using TCustomGrid::FixedCols;
   using TCustomGrid::FixedRows;
   using TCustomGrid::DefaultColWidth;
+  using TCustomGrid::DefaultRowHeight;
+  using TCustomGrid::CalcDrawInfo;
+  void CalcDrawInfo(TGridDrawInfoX& DrawInfo);
+  // The areas of a framework cell (CellTypeX), with its data column (-1 for the indicator) and its
+  // row within its area. Raises Exception "Algorithm error in TCustomDBGridX.GetCellType" for a
+  // row past the grid.
+  int GetCellType(int ACol, int ARow, int& DataCol, int& DataRow);
+  // The grid row of the indicator arrow at the last paint.
+  int SelRow() const noexcept { return sel_row_; }
+  // The root of the tree of title bands ("Root") and each column's leaf, as the last layout left them.
+  THeadTreeNode* TitleTree() const noexcept { return title_tree_.get(); }
+  const std::vector<TTitleLeafX>& TitleLeaves() const noexcept { return title_leaves_; }
+  // Data rows are taller than one line of text: word-wrapping columns wrap.
+  bool MultiLineRows() const noexcept { return multi_line_rows_; }
+  int EditButtonHeight() const noexcept { return edit_button_height_; }
+  // The colours of highlighted cells as the grid picks them (what the style does by default): a
+  // non-data cell, and a data cell (Selected: the selection holds it).
+  bool DefaultHighlightFixedCell(int CellType, bool Highlight, TColor& Background, TFont* AFont);
+  bool DefaultHighlightDataCell(int DataCol, int DataRow, TGridDrawState State, bool Selected, TColor& Background,
+                                TFont* AFont);
 
   // ---- Update and layout locks ----
   void BeginUpdate();
@@ -222,6 +275,7 @@ class TCustomDBGridX : public TCustomGrid {
   void WndProc(TMessage& Message) override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  bool UseDoubleBuffer() override;
   void Paint() override;
   void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
                        TGridDrawInfo& FixedInfo) override;
@@ -241,15 +295,20 @@ class TCustomDBGridX : public TCustomGrid {
   virtual bool RowSelectFocused();
   virtual bool AlwaysShowEditor();
   virtual bool FilterEditorActive();
-  virtual bool IsCell3D(int ACol, int ARow);
-  virtual bool IsCellSelected(int ACol, int ARow);
+  virtual bool IsCell3D(int ACol, int ARow, TGridDrawState State);
+  // DataCol and Bookmark name the record of a data cell (an empty bookmark for other cells).
+  virtual bool IsCellSelected(int ACol, int ARow, int DataCol, const TBookmark& Bookmark);
   virtual bool ClickTreeArea(int X, int Y, bool CheckOnly);
   virtual void BeginRecordDrag(TPoint MousePt, bool CheckOnly);
   virtual TWinControl* CreateFilterEditor();
   virtual bool FilterRowVisible();
   virtual bool TitlesVisible();
-  virtual bool HighlightFixedCell(int ACol, int ARow, TColor& Background, TColor& TextColor);
-  virtual bool HighlightDataCell(int ACol, int ARow, TColor& Background, TColor& TextColor);
+  // The colours of a highlighted cell that is no data cell; answers whether it changed them.
+  virtual bool HighlightFixedCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TGridDrawState State,
+                                  bool Highlight, TColor& Background, TFont* AFont);
+  // Whether a data cell is drawn highlighted, and its colours then.
+  virtual bool HighlightDataCell(int DataCol, int DataRow, const std::string& Value, TGridDrawState State,
+                                 TColor& Background, TFont* AFont);
   virtual bool GridOrEditorFocused();
   virtual bool MoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual bool MoveSelectedRecords(int ToRecNo, int TreeLevel, bool CheckOnly);
@@ -258,8 +317,9 @@ class TCustomDBGridX : public TCustomGrid {
   virtual void DefineFieldMap();
   virtual void ApplyPendingResize();
   virtual void PaintFlatBorder();
-  virtual void DrawTreeCell(int ACol, int ARow, TRect ARect);
-  virtual void DrawFilterRowCell(int ACol, int ARow, TRect ARect, TGridDrawState AState);
+  virtual void DrawTreeCell(int DataCol, int DataRow, TRect ARect, TGridDrawState State);
+  virtual void DrawFilterRowCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TRect ARect,
+                                 TGridDrawState AState, bool& Highlighted);
   virtual void EndRecordDrag(TPoint MousePt, bool Drop);
   virtual void LayoutChanged();
   virtual void LinkActive(bool Value);
@@ -288,6 +348,14 @@ class TCustomDBGridX : public TCustomGrid {
   virtual std::unique_ptr<TDBGridXScrollBar> CreateScrollBar(TScrollBarKind Kind);
 
   // ---- Dynamic operations ----
+  // OnGetCellParams and OnGetFooterParams, when assigned.
+  virtual void GetCellParams(TColumnX* Column, TFont* AFont, TColor& Background, TGridDrawState State);
+  virtual void GetFooterParams(int DataCol, int Row, TColumnX* Column, TFont* AFont, TColor& Background,
+                               TAlignment& Alignment, TGridDrawState State, std::string& Text);
+  // OnDrawDataCell and OnDrawColumnCell, when assigned.
+  virtual void DrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+  virtual void DrawColumnCell(const TRect& Rect, int DataCol, TColumnX* Column, TGridDrawState State);
+  virtual void EditButtonClick();
   virtual void CellClick(TColumnX* Column);
   virtual void ColEnter();
   virtual void ColExit();
@@ -305,8 +373,29 @@ class TCustomDBGridX : public TCustomGrid {
   void ColumnRemoved(TColumnX* Column);
 
   // The layout: rebuilds the columns from the link and the fields and the visible-columns list,
-  // and fits the framework grid's column count to them.
+  // and turns the settings into the framework grid's columns, rows and heights.
   void InternalLayout();
+
+  // ---- Drawing helpers shared by the cell kinds ----
+  // Cell text through the writers of cell_writing.h, mirrored for a right-to-left column.
+  void WriteCellText(TColumnX* Column, TCanvas* ACanvas, TRect ARect, bool FillRect, int DX, int DY,
+                     std::string_view Text, TAlignment Alignment, TTextLayout Layout, bool MultiLine,
+                     bool EndEllipsis, int LeftMarg, int RightMarg);
+  // Switches the canvas between mirrored (right-to-left) and plain mapping.
+  void ChangeGridOrientation(bool RightToLeftOrientation);
+  // Fixed cells in the theme's toolbar look: not flat, themes on, dgxFixed3D and both kinds of lines.
+  bool UseThemedFixedCells();
+  void FillFixedCellBackground(const TRect& R, bool Pressed, bool Hot, const TRect& Clip);
+  // Raised (or, pressed or highlighted, sunken) inner edges; a title band passes which of its ends
+  // lie in the cell.
+  void DrawCellEdges(TCanvas* ACanvas, TRect ARect, bool Pressed, bool Highlighted, bool LeftEdge, bool RightEdge);
+  void DrawEditButton(TColumnX* Column, TCanvas* ACanvas, TEditButtonStyleX Style, TRect ButtonRect,
+                      const TRect& CellRect, bool Pressed, bool Hot, bool AFlat, bool Enabled, TColor ParentColor,
+                      TBitmap* Glyph);
+  void DrawCheckBox(win::HDC DC, TRect ARect, TCheckBoxState State, bool Enabled, bool Pressed, bool AFlat,
+                    bool Hot, TColor ParentColor);
+  // The fixed-row height the title row takes from TitleHeight/TitleLines (0 when neither is set).
+  int ComputedTitleHeight() const noexcept { return computed_title_height_; }
 
  private:
   friend class TGridDataLinkX;
@@ -317,8 +406,28 @@ class TCustomDBGridX : public TCustomGrid {
   friend class TDBGridXScrollBar;
   friend class TSTDBGridXFilter;
   friend class TDBGridXSumList;
+  friend class TCellPainterX;
 
   void HandleDeferLayout(TMessage& Message);
+  // The grid holds a selection of records, cells or columns, and it is the whole grid.
+  bool HasSelection() const;
+  bool SelectionIsAll() const;
+  // The layout's steps.
+  void LayoutRowHeights(TCanvas* Canvas);
+  void LayoutFrozenCols();
+  void LayoutTitleFromFonts(TCanvas* Canvas);
+  void LayoutTitleFromSettings(TCanvas* Canvas);
+  void LayoutMultiTitle(TCanvas* Canvas);
+  void LayoutScrollBars();
+  void FitColWidthsToClient();
+  // The tree of title bands from the captions, and its heights measured.
+  void BuildTitleTree();
+  int CalcTitleTreeHeight(TCanvas* Canvas, THeadTreeNode* Node);
+  // Grid lines of one area of Paint.
+  void DrawGridLines(bool DoHorz, bool DoVert, int StartCol, int StartRow, const TRect& Box, TColor OnColor,
+                     TColor OffColor, const TGridDrawInfoX& Info);
+  void DrawCellArea(int StartCol, int StartRow, const TRect& Box, TColor AreaColor, TGridDrawState AreaState,
+                    const TGridDrawInfoX& Info);
   // Builds default columns from the dataset's fields, or re-resolves persistent ones.
   void RebuildColumns();
   void RebuildSortMarkedColumns();
@@ -381,6 +490,26 @@ class TCustomDBGridX : public TCustomGrid {
   bool destroying_ = false;
   bool updating_col_widths_ = false;
   int edit_button_width_ = 0;
+
+  // Drawing and layout state.
+  bool default_drawing_ = true;
+  TDBGridXStyle* style_ = nullptr;
+  std::unique_ptr<THeadTreeNode> title_tree_;
+  std::vector<TTitleLeafX> title_leaves_;
+  int title_text_margin_ = 4;
+  int computed_title_height_ = 0;
+  int edit_button_height_ = 0;
+  bool multi_line_rows_ = false;
+  int sel_row_ = -1;
+  // The record the link showed before a cell moved it to its own row; -1 outside such a move.
+  int saved_active_record_ = -1;
+  // The title button held down (grid column) while the mouse presses it.
+  int pressed_title_col_ = -1;
+  bool title_pressed_ = false;
+  // Incremental search: its text shows highlighted in the current cell while active.
+  bool inc_search_active_ = false;
+  std::string inc_search_text_;
+  bool double_buffer_ = false;
 };
 
 // The grid placed on forms; it publishes the settings and events of TCustomDBGridX.

@@ -1,7 +1,12 @@
-// The grid's update and layout locks, the deferred layout and the rebuilding of its columns.
+// The grid's update and layout locks, the deferred layout, the rebuilding of its columns, and the
+// layout: row and title heights, frozen columns, footer rows and the rows that mirror the records.
 
 #include "grid/dbgrid.h"
+#include "grid/grid_services.h"
+#include "grid/measure_canvas.h"
 #include "platform/db/dataset.h"
+#include "platform/rtl/arith.h"
+#include "platform/win/gdi.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/win/window_functions.h"
@@ -75,6 +80,16 @@ void TCustomDBGridX::LinkActive(bool Value) {
   columns_->ReleaseColumnLinks();
 }
 
+namespace {
+
+// Height of "Wg" in Font.
+int TextHeightOf(TCanvas* Canvas, TFont* Font) {
+  Canvas->SetFont(Font);
+  return Canvas->TextHeight("Wg");
+}
+
+}  // namespace
+
 void TCustomDBGridX::InternalLayout() {
   if (ComponentState().Contains(csLoading) || destroying_) return;
   if (HandleAllocated()) {
@@ -86,25 +101,182 @@ void TCustomDBGridX::InternalLayout() {
   TScopeExit clear([&] { in_layout_ = false; });
   RebuildColumns();
   indicator_offset_ = options_.Contains(dgIndicator) ? 1 : 0;
-  title_offset_ = static_cast<std::uint8_t>(GetTitleOffset());
   const int cols = std::max(columns_->Count() + indicator_offset_, indicator_offset_ + 1);
-  if (cols > ColCount()) {
-    SetColCount(cols);
-    SetFixedCols(indicator_offset_);
-  } else {
-    SetFixedCols(std::min<int>(indicator_offset_, FixedCols()));
-    SetColCount(cols);
-    SetFixedCols(indicator_offset_);
-  }
+  if (cols < ColCount() && FixedCols() >= cols) SetFixedCols(cols - 1);
+  SetColCount(cols);
+  LayoutFrozenCols();
+  title_offset_ = static_cast<std::uint8_t>(GetTitleOffset());
+
+  TMeasureCanvas canvas(this);
+  // Setting the default row height resets every row: the title row keeps its height.
+  const int title_row_height = RowHeights(0);
+  LayoutRowHeights(canvas.Get());
+  SetRowHeights(0, title_row_height);
+  LayoutTitleFromFonts(canvas.Get());
+  LayoutScrollBars();
   UpdateColWidthsAndTabStops();
-  UpdateRowCount();
+  if (auto_fit_col_widths_ && !ComponentState().Contains(csDesigning) && HandleAllocated())
+    FitColWidthsToClient();
+  LayoutTitleFromSettings(canvas.Get());
+  LayoutMultiTitle(canvas.Get());
+  UpdateColWidthsAndTabStops();
+  if (options_.Contains(dgRowSelect)) {
+    const int left = LeftCol();
+    UpdateRowCount();
+    if (left < ColCount() && left >= FixedCols()) SetLeftCol(left);
+  } else {
+    UpdateRowCount();
+  }
   UpdateActive();
   if (HandleAllocated()) Invalidate();
 }
 
-void TCustomDBGridX::UpdateRowCount() {}
-void TCustomDBGridX::UpdateActive() {}
-void TCustomDBGridX::OptimizeColumnWidths(const TColumnsXList&) {}
+// Frozen columns join the indicator among the fixed columns; hidden columns met on the way (and
+// those right after the last frozen one) are fixed too, taking no room.
+void TCustomDBGridX::LayoutFrozenCols() {
+  int hidden = 0, visible = 0, i = 0;
+  const int count = columns_->Count();
+  for (; i < count && visible < frozen_cols_; ++i) {
+    if (columns_->GetColumn(i)->Visible()) ++visible;
+    else ++hidden;
+  }
+  for (; i < count && !columns_->GetColumn(i)->Visible(); ++i) ++hidden;
+  if (visible_columns_.Count() == 0 && hidden > 0) --hidden;
+  int fixed = indicator_offset_ + hidden;
+  if (data_link_->Active() || columns_->Customized()) fixed += std::min(frozen_cols_, visible);
+  // The framework grid needs one scrolling column.
+  SetFixedCols(std::min(fixed, ColCount() - 1));
+}
+
+void TCustomDBGridX::LayoutRowHeights(TCanvas* Canvas) {
+  const int line = options_.Contains(dgRowLines) ? GridLineWidth() : 0;
+  const int margin = (flat_ ? 1 : 3) + line;
+  const int text = TextHeightOf(Canvas, Font());
+  const win::TEXTMETRIC tm = Font()->Handle()->TextMetrics();
+  int height;
+  if (row_height_ < 1 && row_lines_ < 1) height = text + margin;
+  else height = (tm.tmHeight + tm.tmExternalLeading) * row_lines_ + row_height_;
+  // A font without height fits no lines: the height stays as set.
+  if (options_x_.Contains(dgxFitRowHeightToText) && text > 0) {
+    const int d = height - margin, q = d / text, r = d % text;
+    height = (r <= text / 2 && q != 0) ? q * text + margin : (q + 1) * text + margin;
+    row_lines_ = (height - margin) / text;
+    row_height_ = margin;
+  }
+  SetDefaultRowHeight(std::max(height, 0));
+  const int max_button = Round(edit_button_width_ * 3.0 / 2.0);
+  edit_button_height_ = DefaultRowHeight() <= max_button ? DefaultRowHeight()
+                                                         : ScaleButtonWidth(edit_button_width_, flat_);
+  multi_line_rows_ =
+      DefaultRowHeight() > tm.tmHeight + tm.tmExternalLeading + tm.tmInternalLeading + title_text_margin_;
+}
+
+// The title row as high as the tallest title font needs.
+void TCustomDBGridX::LayoutTitleFromFonts(TCanvas* Canvas) {
+  if (!options_.Contains(dgTitles) || use_multi_title_) return;
+  int height = 0;
+  for (int i = 0; i < columns_->Count(); ++i)
+    height = std::max(height, TextHeightOf(Canvas, columns_->GetColumn(i)->Title()->Font()) + title_text_margin_);
+  if (columns_->Count() == 0) height = TextHeightOf(Canvas, title_font_.get()) + title_text_margin_;
+  SetRowHeights(0, height);
+}
+
+// The title row from TitleHeight and TitleLines, measured with the tallest title font.
+void TCustomDBGridX::LayoutTitleFromSettings(TCanvas* Canvas) {
+  if (!options_.Contains(dgTitles) || (title_height_ == 0 && title_lines_ == 0)) return;
+  TFont* font = title_font_.get();
+  int tallest = -1;
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TFont* f = columns_->GetColumn(i)->Title()->Font();
+    const int h = TextHeightOf(Canvas, f) + title_text_margin_;
+    if (h > tallest) {
+      tallest = h;
+      font = f;
+    }
+  }
+  const win::TEXTMETRIC tm = font->Handle()->TextMetrics();
+  computed_title_height_ = title_lines_ * tm.tmHeight + tm.tmExternalLeading + 2 + title_height_;
+  if (options_.Contains(dgRowLines)) ++computed_title_height_;
+  SetRowHeights(0, computed_title_height_);
+}
+
+void TCustomDBGridX::LayoutMultiTitle(TCanvas* Canvas) {
+  if (!options_.Contains(dgTitles) || !use_multi_title_) return;
+  Canvas->SetFont(title_font_.get());
+  BuildTitleTree();
+  const int height = CalcTitleTreeHeight(Canvas, title_tree_.get()) - (options_x_.Contains(dgxFixed3D) ? 1 : 3);
+  SetRowHeights(0, std::max(height, 0));
+}
+
+// A horizontal scroll bar unless the columns are fitted to the width.
+void TCustomDBGridX::LayoutScrollBars() {
+  const bool fitting = auto_fit_col_widths_ && !ComponentState().Contains(csDesigning);
+  const TScrollStyle wanted =
+      horz_scroll_bar_->Visible() && !horz_scroll_bar_->ExtScrollBar() && !fitting ? ssHorizontal : ssNone;
+  if (wanted == ScrollBars()) return;
+  SetScrollBars(wanted);
+  if (HandleAllocated()) UpdateScrollBar();
+}
+
+// Rows mirror the link's record buffer: as many as fit the client height, then the footer rows
+// at the bottom with a filler row between them and the last record.
+void TCustomDBGridX::UpdateRowCount() {
+  if (!data_link_) return;
+  const int old_rows = RowCount();
+  auto set_rows = [this](int rows) {
+    if (rows < RowCount() && Row() >= rows) MoveColRow(Col(), rows - 1, false, false);
+    SetRowCount(rows);
+  };
+  if (RowCount() <= title_offset_) SetRowCount(title_offset_ + 1);
+  SetFixedRows(title_offset_);
+  const int line = options_.Contains(dgRowLines) ? GridLineWidth() : 0;
+  const int step = DefaultRowHeight() + line;
+  const int titles = options_.Contains(dgTitles) ? 1 : 0;
+  const int fixed_height = (titles ? RowHeights(0) + line : 0) + (title_offset_ - titles) * step +
+                           footer_row_count_ * step + (footer_row_count_ >= 1 ? line : 0);
+  const int title_height = titles ? RowHeights(0) : 0;
+  SetDefaultRowHeight(DefaultRowHeight());
+  if (titles) SetRowHeights(0, title_height);
+  if (TopRow() != FixedRows() && FixedRows() < RowCount()) SetTopRow(FixedRows());
+  TDataSet* ds = data_link_->DataSet();
+  const int client = HandleAllocated() ? ClientHeight() : 0;
+  if (data_link_->Active() && ds && !ds->IsEmpty() && HandleAllocated()) {
+    data_link_->SetBufferCount(std::max(1, step > 0 ? (client - fixed_height) / step : 1));
+    const int records = data_link_->RecordCount();
+    const int rows = title_offset_ + records;
+    if (footer_row_count_ >= 1) {
+      set_rows(rows + footer_row_count_ + 1);
+      SetRowHeights(rows, std::max(0, client - fixed_height - records * step));
+    } else {
+      set_rows(rows);
+    }
+    UpdateActive();
+  } else {
+    set_rows(title_offset_ + 1);
+    if (HandleAllocated() && footer_row_count_ > 0) {
+      set_rows(RowCount() + footer_row_count_ + 1);
+      SetRowHeights(title_offset_ + 1, std::max(0, client - fixed_height - step));
+    }
+  }
+  if (RowCount() != old_rows && HandleAllocated()) Invalidate();
+}
+
+// The current row follows the link's active record.
+void TCustomDBGridX::UpdateActive() {
+  if (!inc_search_active_) inc_search_text_.clear();
+  if (!data_link_->Active() || !HandleAllocated() || ComponentState().Contains(csLoading)) return;
+  const int wanted = data_link_->ActiveRecord() + title_offset_;
+  if (wanted >= RowCount()) return;
+  if (wanted != Row()) {
+    if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
+    MoveColRow(Col(), wanted, false, false);
+    InvalidateEditor();
+  } else if (EditorShowing()) {
+    TColumnX* c = SelectedColumn();
+    TField* f = c ? c->GetField() : nullptr;
+    if (f && f->EditText() != EditorText()) InvalidateEditor();
+  }
+}
 
 void TCustomDBGridX::RebuildColumns() {
   TDataSet* ds = data_link_->DataSet();

@@ -5,7 +5,26 @@
 
 namespace lab {
 
-void TCustomDBGridX::WndProc(TMessage& Message) { TCustomGrid::WndProc(Message); }
+void TCustomDBGridX::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case win::WM_ERASEBKGND:
+      // Every pixel is painted by Paint: erasing first would only flicker.
+      Message.Result = 1;
+      return;
+    case CM_FONTCHANGED:
+      TCustomGrid::WndProc(Message);
+      // Row heights and default column fonts follow the grid's font.
+      BeginLayout();
+      for (int i = 0; i < columns_->Count(); ++i) {
+        columns_->GetColumn(i)->RefreshDefaultFont();
+        columns_->GetColumn(i)->Title()->RefreshDefaultFont();
+      }
+      EndLayout();
+      return;
+  }
+  TCustomGrid::WndProc(Message);
+}
+
 void TCustomDBGridX::CreateParams(TCreateParams& Params) { TCustomGrid::CreateParams(Params); }
 void TCustomDBGridX::PaintFlatBorder() {}
 void TCustomDBGridX::FocusChanged() {}

@@ -152,7 +152,14 @@ void TCustomDBGridX::SetOddRowColor(TColor Value) {
 void TCustomDBGridX::SetFlat(bool Value) {
   if (flat_ == Value) return;
   flat_ = Value;
+  title_text_margin_ = Value ? 2 : 4;
   LayoutChanged();
+}
+
+void TCustomDBGridX::SetDefaultDrawing(bool Value) {
+  if (default_drawing_ == Value) return;
+  default_drawing_ = Value;
+  if (HandleAllocated()) Invalidate();
 }
 
 void TCustomDBGridX::SetFooterColor(TColor Value) {

@@ -4,8 +4,11 @@
 
 namespace lab {
 
-// As the framework grid selects: the cells of its selection rectangle.
-bool TCustomDBGridX::IsCellSelected(int ACol, int ARow) { return Selection().Contains(TGridCoord{ACol, ARow}); }
+// The grid holds no selection of records, cells or columns yet: nothing is selected but the
+// current cell, which the drawing highlights by its own rules.
+bool TCustomDBGridX::HasSelection() const { return false; }
+bool TCustomDBGridX::SelectionIsAll() const { return false; }
+bool TCustomDBGridX::IsCellSelected(int, int, int, const TBookmark&) { return false; }
 void TCustomDBGridX::InvalidateSelRowIndicator() {}
 
 }  // namespace lab

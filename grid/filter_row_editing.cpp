@@ -7,7 +7,10 @@ namespace lab {
 // No filter row is edited: its editor comes with the filter-row editing.
 bool TCustomDBGridX::FilterEditorActive() { return false; }
 TWinControl* TCustomDBGridX::CreateFilterEditor() { return nullptr; }
-void TCustomDBGridX::DrawFilterRowCell(int, int, TRect, TGridDrawState) {}
+// No column has a filter cell yet: the row shows the title background.
+void TCustomDBGridX::DrawFilterRowCell(int, int, int, int, int, TRect ARect, TGridDrawState, bool&) {
+  Canvas()->FillRect(ARect);
+}
 void TCustomDBGridX::ApplyFilterEditText() {}
 void TCustomDBGridX::UpdateFilterEditValue() {}
 void TCustomDBGridX::DefaultApplyFilter() {}

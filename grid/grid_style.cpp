@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "grid/dbgrid.h"
+
 namespace lab {
 namespace {
 TDBGridXStyle* style = nullptr;
@@ -20,5 +22,15 @@ void TDBGridXStyle::AddGrid(TCustomDBGridX* Grid) {
 }
 
 void TDBGridXStyle::RemoveGrid(TCustomDBGridX* Grid) { std::erase(grids_, Grid); }
+
+bool TDBGridXStyle::HighlightFixedCell(TCustomDBGridX* Grid, int, int, int, int, int CellType, TGridDrawState,
+                                       bool Highlight, TColor& Background, TFont* AFont) {
+  return Grid->DefaultHighlightFixedCell(CellType, Highlight, Background, AFont);
+}
+
+bool TDBGridXStyle::HighlightDataCell(TCustomDBGridX* Grid, int, int, int DataCol, int DataRow, const std::string&,
+                                      TGridDrawState State, bool Selected, TColor& Background, TFont* AFont) {
+  return Grid->DefaultHighlightDataCell(DataCol, DataRow, State, Selected, Background, AFont);
+}
 
 }  // namespace lab

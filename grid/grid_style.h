@@ -1,9 +1,14 @@
 #pragma once
 // TDBGridXStyle: the one style object of the process. Every data grid enters itself at
-// construction and leaves at destruction, so a style change can reach all grids at once.
+// construction and leaves at destruction, so a style change can reach all grids at once. The
+// style decides the colours of highlighted cells (by default as the grid itself would) and
+// whether the current cell gets a focus frame; a descendant overrides what it wants to change.
 
+#include <string>
 #include <vector>
 
+#include "platform/graphics/graphics_objects.h"
+#include "platform/grids/grid_types.h"
 #include "platform/rtl/persistent.h"
 
 namespace lab {
@@ -25,8 +30,20 @@ class TDBGridXStyle : public TPersistent {
   int GridCount() const noexcept { return static_cast<int>(grids_.size()); }
   TCustomDBGridX* Grids(int Index) const { return grids_.at(static_cast<std::size_t>(Index)); }
 
+  // The colours of a highlighted cell that is no data cell (see the grid's HighlightFixedCell).
+  virtual bool HighlightFixedCell(TCustomDBGridX* Grid, int ACol, int ARow, int DataCol, int DataRow, int CellType,
+                                  TGridDrawState State, bool Highlight, TColor& Background, TFont* AFont);
+  // Whether a data cell is drawn highlighted (Selected: the grid's selection holds it), and how.
+  virtual bool HighlightDataCell(TCustomDBGridX* Grid, int ACol, int ARow, int DataCol, int DataRow,
+                                 const std::string& Value, TGridDrawState State, bool Selected, TColor& Background,
+                                 TFont* AFont);
+  // The current cell of a focused grid gets the dotted focus frame.
+  bool DrawFocusRect() const noexcept { return draw_focus_rect_; }
+  void SetDrawFocusRect(bool Value) noexcept { draw_focus_rect_ = Value; }
+
  private:
   std::vector<TCustomDBGridX*> grids_;
+  bool draw_focus_rect_ = true;
 };
 
 // The process-wide style (made by the grid unit's start-up), or nullptr. Not owned by the caller.
