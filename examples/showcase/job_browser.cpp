@@ -1,0 +1,103 @@
+#include "job_browser.h"
+
+#include "lab_jobs.h"
+#include "platform/graphics/bitmap.h"
+
+namespace showcase {
+namespace {
+
+using namespace lab;
+
+// A status image: a round dot in the status colour on a white (masked) square.
+void AddStatusImage(TImageList* Images, TColor Color) {
+  const int size = Images->Width();
+  TBitmap bmp(size, size);
+  TCanvas* c = bmp.Canvas();
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect{0, 0, size, size});
+  c->Brush()->SetColor(Color);
+  const double r = size / 2.0 - 2, m = (size - 1) / 2.0;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x)
+      if ((x - m) * (x - m) + (y - m) * (y - m) <= r * r) c->FillRect(TRect{x, y, x + 1, y + 1});
+  Images->AddMasked(&bmp, clWhite);
+}
+
+}  // namespace
+
+TJobBrowser::TJobBrowser(TComponent* AOwner) : TForm(AOwner) {
+  SetCaption("Job browser");
+  SetBounds(40, 40, 1000, 600);
+
+  jobs_ = new TMemDataSet(this);
+  FillLabJobs(jobs_, 5000);
+  jobs_->SetSortFields("OrderDate DESC; OrderNo");
+  jobs_->First();
+  source_ = new TDataSource(this);
+  source_->SetDataSet(jobs_);
+
+  status_images_ = new TImageList(this, 16, 16);
+  for (TColor c : {static_cast<TColor>(0xD08030), static_cast<TColor>(0x00A0F0), static_cast<TColor>(0x30A030),
+                   static_cast<TColor>(0x3030D0)})
+    AddStatusImage(status_images_, c);
+
+  grid_ = new TDBGridX(this);
+  grid_->SetParent(this);
+  grid_->SetAlign(alClient);
+  grid_->SetUseMultiTitle(true);
+  grid_->SetFrozenCols(1);
+  grid_->SetFooterRowCount(1);
+  grid_->SetFooterColor(clBtnFace);
+  grid_->SetEvenRowColor(clWindow);
+  grid_->SetOddRowColor(static_cast<TColor>(0xF6EFE8));
+  grid_->TitleFont()->SetStyle({fsBold});
+  AddColumns();
+  grid_->SetDataSource(source_);
+}
+
+void TJobBrowser::AddColumns() {
+  struct TColumnSpec {
+    const char* Field;
+    const char* Caption;
+    int Width;
+  };
+  static constexpr TColumnSpec specs[] = {
+      {"OrderNo", "Order", 64},          {"Patient", "Patient", 150},        {"OrderType", "Type", 48},
+      {"RSphere", "Right|Sphere", 56},    {"RCylinder", "Right|Cylinder", 60}, {"RAxis", "Right|Axis", 40},
+      {"LSphere", "Left|Sphere", 56},     {"LCylinder", "Left|Cylinder", 60},  {"LAxis", "Left|Axis", 40},
+      {"Material", "Lens|Material", 104}, {"Frame", "Frame", 96},             {"Urgent", "Urgent", 48},
+      {"Status", "Status", 48},           {"OrderDate", "Ordered", 92},
+  };
+  for (const TColumnSpec& s : specs) {
+    TColumnX* c = grid_->Columns()->Add();
+    c->SetFieldName(s.Field);
+    c->Title()->SetCaption(s.Caption);
+    c->SetWidth(s.Width);
+  }
+  TDBGridColumnsX* columns = grid_->Columns();
+  for (int i = 3; i <= 8; ++i) {
+    if (i == 5 || i == 8) continue;
+    columns->GetColumn(i)->SetDisplayFormat("+0.00;-0.00;0.00");
+  }
+  columns->GetColumn(12)->SetImageList(status_images_);
+  columns->GetColumn(12)->SetAlignment(taCenter);
+  // The footer row: how many jobs, and the mean sphere of each eye.
+  columns->GetColumn(0)->Footer()->SetValueType(fvtCount);
+  columns->GetColumn(1)->Footer()->SetValueType(fvtStaticText);
+  columns->GetColumn(1)->Footer()->SetValue("jobs in all");
+  for (int i : {3, 6}) {
+    TColumnFooterX* f = columns->GetColumn(i)->Footer();
+    f->SetValueType(fvtAvg);
+    f->SetDisplayFormat("+0.00;-0.00;0.00");
+    f->SetAlignment(taRightJustify);
+  }
+  columns->GetColumn(2)->Footer()->SetValueType(fvtStaticText);
+  columns->GetColumn(2)->Footer()->SetValue("mean:");
+  grid_->SumList()->SetActive(true);
+  // The order the dataset is sorted in shows as markers: by date, newest first, then by number.
+  grid_->SetOptionsX(grid_->OptionsX() + dgxMultiSortMarking);
+  columns->GetColumn(13)->Title()->SetSortMarker(smUpX);
+  columns->GetColumn(0)->Title()->SetSortMarker(smDownX);
+}
+
+}  // namespace showcase

@@ -1,0 +1,29 @@
+#pragma once
+// The job browser: the lab's jobs in a data grid bound through a data source to an in-memory
+// dataset.
+
+#include "grid/dbgrid.h"
+#include "platform/controls/forms.h"
+#include "platform/db/data_source.h"
+#include "platform/db/mem_dataset.h"
+#include "platform/graphics/image_list.h"
+
+namespace showcase {
+
+class TJobBrowser : public lab::TForm {
+ public:
+  explicit TJobBrowser(lab::TComponent* AOwner);
+
+  lab::TDBGridX* Grid() const noexcept { return grid_; }
+  lab::TMemDataSet* Jobs() const noexcept { return jobs_; }
+
+ private:
+  void AddColumns();
+
+  lab::TMemDataSet* jobs_;
+  lab::TDataSource* source_;
+  lab::TImageList* status_images_;
+  lab::TDBGridX* grid_;
+};
+
+}  // namespace showcase

@@ -1,0 +1,96 @@
+#include "lab_jobs.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/db/fields.h"
+#include "platform/rtl/datetime.h"
+
+namespace showcase {
+namespace {
+
+using namespace lab;
+
+// A small generator of its own, so the jobs are the same on every machine.
+class TJobRandom {
+ public:
+  explicit TJobRandom(std::uint64_t Seed) : state_(Seed) {}
+  std::uint32_t Next() {
+    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<std::uint32_t>(state_ >> 33);
+  }
+  int Below(int N) { return static_cast<int>(Next() % static_cast<std::uint32_t>(N)); }
+  template <class T, std::size_t N>
+  const T& Pick(const std::array<T, N>& Items) { return Items[static_cast<std::size_t>(Below(N))]; }
+
+ private:
+  std::uint64_t state_;
+};
+
+constexpr std::array<const char*, 16> kFirstNames = {"Anna", "Ben", "Clara", "David", "Elena", "Farid", "Greta", "Hugo",
+                                                     "Ines", "Jonas", "Katrin", "Luis", "Maja", "Nils", "Olga", "Paul"};
+constexpr std::array<const char*, 16> kLastNames = {"Berger", "Costa", "Dvorak", "Eriksen", "Fischer", "Garcia",
+                                                    "Huber", "Ivanova", "Jansen", "Keller", "Lindqvist", "Moreau",
+                                                    "Novak", "Olsen", "Petrov", "Weber"};
+constexpr std::array<const char*, 3> kOrderTypes = {"Pair", "Right", "Left"};
+constexpr std::array<const char*, 6> kMaterials = {"CR-39", "Polycarbonate", "Trivex", "Hi-index 1.67",
+                                                   "Hi-index 1.74", "Glass 1.5"};
+constexpr std::array<const char*, 8> kFrames = {"Aviator 54", "Round 48", "Cat-eye 52", "Rimless 50",
+                                                "Browline 53", "Rectangle 55", "Oval 51", "Sport wrap 60"};
+
+// A prescription value in quarter dioptres, as the lab writes it.
+double Dioptres(TJobRandom& R, int Lowest, int Highest) { return (Lowest + R.Below(Highest - Lowest + 1)) * 0.25; }
+
+}  // namespace
+
+void FillLabJobs(TMemDataSet* DataSet, int Count) {
+  TFieldDefs& defs = DataSet->FieldDefs();
+  defs.Add("OrderNo", ftInteger);
+  defs.Add("Patient", ftString, 32);
+  defs.Add("OrderType", ftString, 8);
+  defs.Add("RSphere", ftFloat);
+  defs.Add("RCylinder", ftFloat);
+  defs.Add("RAxis", ftInteger);
+  defs.Add("LSphere", ftFloat);
+  defs.Add("LCylinder", ftFloat);
+  defs.Add("LAxis", ftInteger);
+  defs.Add("Material", ftString, 16);
+  defs.Add("Frame", ftString, 16);
+  defs.Add("Urgent", ftBoolean);
+  defs.Add("Status", ftInteger);
+  defs.Add("OrderDate", ftDate);
+  DataSet->Open();
+  TJobRandom r(20240611);
+  const TDateTime first = EncodeDate(2024, 1, 2);
+  TField* fields[14];
+  for (int i = 0; i < 14; ++i) fields[i] = DataSet->Fields()[i];
+  DataSet->DisableControls();
+  for (int n = 0; n < Count; ++n) {
+    DataSet->Append();
+    const std::string type = r.Pick(kOrderTypes);
+    fields[0]->SetAsInteger(100001 + n);
+    fields[1]->SetAsString(std::string(r.Pick(kLastNames)) + ", " + r.Pick(kFirstNames));
+    fields[2]->SetAsString(type);
+    if (type != "Left") {
+      fields[3]->SetAsFloat(Dioptres(r, -32, 16));
+      fields[4]->SetAsFloat(Dioptres(r, -12, 0));
+      fields[5]->SetAsInteger(r.Below(180) + 1);
+    }
+    if (type != "Right") {
+      fields[6]->SetAsFloat(Dioptres(r, -32, 16));
+      fields[7]->SetAsFloat(Dioptres(r, -12, 0));
+      fields[8]->SetAsInteger(r.Below(180) + 1);
+    }
+    fields[9]->SetAsString(r.Pick(kMaterials));
+    fields[10]->SetAsString(r.Pick(kFrames));
+    fields[11]->SetAsBoolean(r.Below(7) == 0);
+    fields[12]->SetAsInteger(r.Below(jsStatusCount));
+    fields[13]->SetAsDateTime(first + n / 12);
+    DataSet->Post();
+  }
+  DataSet->First();
+  DataSet->EnableControls();
+}
+
+}  // namespace showcase

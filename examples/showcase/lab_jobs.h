@@ -1,0 +1,15 @@
+#pragma once
+// The lab's jobs as the showcase shows them: an in-memory dataset of optical lab orders, made up
+// from a fixed seed so every run shows the same records.
+
+#include "platform/db/mem_dataset.h"
+
+namespace showcase {
+
+// Job states, in the order of the status images.
+enum TJobStatus { jsNew, jsInWork, jsDone, jsOnHold, jsStatusCount };
+
+// Defines the job fields on DataSet, opens it and fills it with Count jobs.
+void FillLabJobs(lab::TMemDataSet* DataSet, int Count);
+
+}  // namespace showcase
