@@ -79,23 +79,18 @@ void TCellPainterX::DrawTitle(TColumnX* Column) {
   const bool fill = !themed_;
   const bool vertical = title->Orientation() == toxVertical;
   const TAlignment align = multi ? taCenter : title->Alignment();
-  if (multi || lines) {
-    if (vertical)
-      WriteCellTextVertical(c_, tr, fill, frame_offs_, text_dy_ + 2, caption, align, tlBottom, title->EndEllipsis(),
-                            false);
-    else
-      g_.WriteCellText(Column, c_, tr, fill, frame_offs_, text_dy_, caption, align, tlCenter, true,
-                       title->EndEllipsis(), left_marg, right_marg);
-  } else {
+  // Titles of several lines are centred vertically; a one-line title moves with its pressed button.
+  const bool several = multi || lines;
+  if (!several) {
     tr.Left += left_marg;
     tr.Right -= right_marg;
-    if (vertical)
-      WriteCellTextVertical(c_, tr, fill, frame_offs_, text_dy_ + 2, caption, align, tlBottom, title->EndEllipsis(),
-                            false);
-    else
-      g_.WriteCellText(Column, c_, tr, fill, frame_offs_, text_dy_, caption, align, tlTop, false,
-                       title->EndEllipsis(), left_marg, right_marg);
   }
+  if (vertical)
+    WriteCellTextVertical(c_, tr, fill, frame_offs_, text_dy_ + 2, caption, align, tlBottom, title->EndEllipsis(),
+                          false);
+  else
+    g_.WriteCellText(Column, c_, tr, fill, frame_offs_, text_dy_, caption, align, several ? tlCenter : tlTop, several,
+                     title->EndEllipsis(), left_marg, right_marg);
   if (g_.title_images_ && title->ImageIndex() != -1)
     DrawImageInCell(g_.title_images_, c_, tr, title->ImageIndex(), left_marg, align);
   if (marker_image < 0) return;
