@@ -74,8 +74,18 @@ if(TARGET lab_crashreport_tests)
   add_library(lab_crtest_plain SHARED ${CMAKE_SOURCE_DIR}/tests/crashreport/modules/plain_module.c)
   set_target_properties(lab_crtest_plain PROPERTIES VERSION 2.5.1 SOVERSION 2)
 
-  add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain)
+  # The same library bound lazily and at once, for the hooks of imported routines.
+  foreach(binding lazy now)
+    add_library(lab_crtest_got_${binding} SHARED ${CMAKE_SOURCE_DIR}/tests/crashreport/modules/got_module.c)
+    target_link_options(lab_crtest_got_${binding} PRIVATE "LINKER:-z,${binding}")
+  endforeach()
+  # Routines whose first bytes the hook tests need exactly.
+  target_sources(lab_crashreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/crashreport/hook_routines.S)
+
+  add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_got_lazy lab_crtest_got_now)
   target_compile_definitions(lab_crashreport_tests PRIVATE
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
-    LAB_CRTEST_PLAIN="$<TARGET_FILE:lab_crtest_plain>")
+    LAB_CRTEST_PLAIN="$<TARGET_FILE:lab_crtest_plain>"
+    LAB_CRTEST_GOT_LAZY="$<TARGET_FILE:lab_crtest_got_lazy>"
+    LAB_CRTEST_GOT_NOW="$<TARGET_FILE:lab_crtest_got_now>")
 endif()

@@ -1,0 +1,147 @@
+#include "crashreport/code_patch.h"
+
+#include <Zydis/Zydis.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "crashreport/memory_probe.h"
+
+namespace lab {
+namespace {
+
+struct TRegion {
+  std::uintptr_t Start, End;
+  int Protection;
+};
+
+// The process's mappings, in address order.
+std::vector<TRegion> ReadMappings() {
+  std::vector<TRegion> regions;
+  FILE* maps = std::fopen("/proc/self/maps", "re");
+  if (!maps) return regions;
+  char line[512];
+  while (std::fgets(line, sizeof line, maps)) {
+    unsigned long start = 0, end = 0;
+    char perms[5] = {};
+    if (std::sscanf(line, "%lx-%lx %4s", &start, &end, perms) != 3) continue;
+    int protection = PROT_NONE;
+    if (perms[0] == 'r') protection |= PROT_READ;
+    if (perms[1] == 'w') protection |= PROT_WRITE;
+    if (perms[2] == 'x') protection |= PROT_EXEC;
+    regions.push_back(TRegion{start, end, protection});
+  }
+  std::fclose(maps);
+  return regions;
+}
+
+std::uintptr_t PageSize() { return static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)); }
+
+}  // namespace
+
+std::size_t CodePageSize() noexcept { return PageSize(); }
+
+bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
+  if (Count == 0) return true;
+  const std::uintptr_t page = PageSize();
+  const auto first = reinterpret_cast<std::uintptr_t>(Address) & ~(page - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(Address) + Count + page - 1) & ~(page - 1);
+  // The old protection of each page, to put back afterwards.
+  std::vector<TRegion> old;
+  try {
+    for (const TRegion& r : ReadMappings())
+      if (r.End > first && r.Start < end)
+        old.push_back(TRegion{std::max(r.Start, first), std::min(r.End, end), r.Protection});
+  } catch (...) {
+    return false;
+  }
+  std::uintptr_t covered = first;
+  for (const TRegion& r : old) {
+    if (r.Start != covered) return false;  // a gap: not all of it is mapped
+    covered = r.End;
+  }
+  if (covered != end) return false;
+  // Writable and executable only while the bytes are written: the code that writes may share the
+  // page. Where the system refuses both at once, writable alone.
+  void* range = reinterpret_cast<void*>(first);
+  if (::mprotect(range, end - first, PROT_READ | PROT_WRITE | PROT_EXEC) != 0 &&
+      ::mprotect(range, end - first, PROT_READ | PROT_WRITE) != 0)
+    return false;
+  std::memcpy(Address, Data, Count);
+  for (const TRegion& r : old) ::mprotect(reinterpret_cast<void*>(r.Start), r.End - r.Start, r.Protection);
+  __builtin___clear_cache(static_cast<char*>(Address), static_cast<char*>(Address) + Count);
+  return true;
+}
+
+bool WriteJump(void* Address, const void* Target) noexcept {
+  const std::int64_t distance =
+      reinterpret_cast<std::intptr_t>(Target) - (reinterpret_cast<std::intptr_t>(Address) + 5);
+  if (distance < INT32_MIN || distance > INT32_MAX) return false;
+  std::uint8_t jump[5] = {0xE9};
+  const auto rel = static_cast<std::int32_t>(distance);
+  std::memcpy(jump + 1, &rel, 4);
+  return PatchCode(Address, jump, sizeof jump);
+}
+
+std::size_t InstructionLength(const void* Address) noexcept {
+  std::uint8_t bytes[ZYDIS_MAX_INSTRUCTION_LENGTH];
+  std::size_t readable = sizeof bytes;
+  while (readable > 0 && !IsMemoryReadable(Address, readable)) --readable;
+  if (readable == 0) return 0;
+  std::memcpy(bytes, Address, readable);
+  ZydisDecoder decoder;
+  ZydisDecoderInit(&decoder, ZYDIS_MACHINE_MODE_LONG_64, ZYDIS_STACK_WIDTH_64);
+  ZydisDecodedInstruction instruction;
+  if (!ZYAN_SUCCESS(ZydisDecoderDecodeInstruction(&decoder, nullptr, bytes, readable, &instruction))) return 0;
+  return instruction.length;
+}
+
+void* AllocateCodePageNear(const void* Near) noexcept {
+  const std::uintptr_t page = PageSize();
+  const auto near = reinterpret_cast<std::uintptr_t>(Near);
+  constexpr std::uintptr_t kReach = 0x7FF00000;  // a little less than 2 GB
+  const std::uintptr_t low = near > kReach ? (near - kReach + page - 1) & ~(page - 1) : page;
+  const std::uintptr_t high = near < UINTPTR_MAX - kReach ? (near + kReach) & ~(page - 1) : UINTPTR_MAX & ~(page - 1);
+  std::vector<TRegion> regions;
+  try {
+    regions = ReadMappings();
+  } catch (...) {
+    return nullptr;
+  }
+  // The free page nearest to Near: just after or just before a mapping.
+  std::vector<std::uintptr_t> candidates;
+  for (std::size_t i = 0; i < regions.size(); ++i) {
+    const std::uintptr_t after = regions[i].End;
+    const std::uintptr_t next = i + 1 < regions.size() ? regions[i + 1].Start : UINTPTR_MAX;
+    if (next - after >= page) candidates.push_back(after);
+    const std::uintptr_t before = regions[i].Start;
+    const std::uintptr_t previous = i > 0 ? regions[i - 1].End : 0;
+    if (before - previous >= page && before >= page) candidates.push_back(before - page);
+  }
+  std::sort(candidates.begin(), candidates.end(), [near](std::uintptr_t a, std::uintptr_t b) {
+    return (a > near ? a - near : near - a) < (b > near ? b - near : near - b);
+  });
+  for (std::uintptr_t at : candidates) {
+    if (at < low || at > high) continue;
+    void* got = ::mmap(reinterpret_cast<void*>(at), page, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    if (got == MAP_FAILED) continue;
+    if (got == reinterpret_cast<void*>(at)) return got;
+    ::munmap(got, page);  // an old kernel took the address as a hint only
+  }
+  return nullptr;
+}
+
+bool SealCodePage(void* Page) noexcept { return ::mprotect(Page, PageSize(), PROT_READ | PROT_EXEC) == 0; }
+
+void FreeCodePage(void* Page) noexcept {
+  if (Page) ::munmap(Page, PageSize());
+}
+
+}  // namespace lab

@@ -1,0 +1,378 @@
+#include "crashreport/hooks.h"
+
+#include <Zydis/Zydis.h>
+#include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "crashreport/code_patch.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/memory_probe.h"
+#include "crashreport/system_utils.h"
+#include "crashreport/unit_sections.h"
+
+namespace lab {
+namespace {
+
+struct TCodePatch {
+  const void* Proc;
+  void* Page;              // the relay and the trampoline
+  const void* Trampoline;
+  std::uint8_t Saved[5];   // Proc's first bytes before the patch
+};
+
+struct TVirtualHook {
+  const void* VMT;
+  int Slot;
+  const void* Previous;
+};
+
+struct TImportHook {
+  std::string LibName;
+  const void* Real;
+  const void* NewProc;
+  void** Slot;
+  const void* Old;  // what the slot held (a lazily bound slot: the way to its binder)
+};
+
+struct THooks {
+  std::recursive_mutex lock;
+  std::vector<TCodePatch> patches;
+  std::vector<TVirtualHook> methods;
+  std::vector<TImportHook> imports;
+};
+
+THooks& Hooks() {
+  static THooks* hooks = new THooks;  // never destroyed: modules may unhook late
+  return *hooks;
+}
+
+// Code layout of a hook's page: the relay (an absolute jump to the replacement, which may lie
+// anywhere), then the trampoline: the copied instructions, a jump back, and jumps for short branches.
+constexpr std::size_t kRelaySize = 14;
+constexpr std::size_t kTrampolineAt = 16;
+constexpr std::size_t kPatchSize = 5;
+
+struct TCopied {
+  const std::uint8_t* Source;
+  ZydisDecodedInstruction Instruction;
+};
+
+bool Terminates(const ZydisDecodedInstruction& i) {
+  return i.meta.category == ZYDIS_CATEGORY_RET || i.meta.category == ZYDIS_CATEGORY_UNCOND_BR ||
+         i.mnemonic == ZYDIS_MNEMONIC_INT3 || i.mnemonic == ZYDIS_MNEMONIC_UD2 || i.mnemonic == ZYDIS_MNEMONIC_HLT;
+}
+
+bool Decode(const ZydisDecoder& decoder, const std::uint8_t* at, ZydisDecodedInstruction& out) {
+  std::size_t readable = ZYDIS_MAX_INSTRUCTION_LENGTH;
+  while (readable > 0 && !IsMemoryReadable(at, readable)) --readable;
+  return readable > 0 && ZYAN_SUCCESS(ZydisDecoderDecodeInstruction(&decoder, nullptr, at, readable, &out));
+}
+
+void PutRel32(std::uint8_t* at, std::int64_t value) {
+  const auto v = static_cast<std::int32_t>(value);
+  std::memcpy(at, &v, 4);
+}
+
+bool FitsRel32(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
+// Builds the relay and trampoline for Proc in Page; false when the first bytes cannot be moved.
+bool BuildTrampoline(const std::uint8_t* proc, const void* new_proc, std::uint8_t* page) {
+  ZydisDecoder decoder;
+  ZydisDecoderInit(&decoder, ZYDIS_MACHINE_MODE_LONG_64, ZYDIS_STACK_WIDTH_64);
+  std::vector<TCopied> copied;
+  std::size_t length = 0;
+  while (length < kPatchSize) {
+    TCopied c{proc + length, {}};
+    if (!Decode(decoder, c.Source, c.Instruction)) return false;
+    length += c.Instruction.length;
+    // A routine that ends inside the patched bytes: they would overwrite the next routine.
+    if (Terminates(c.Instruction) && length < kPatchSize) return false;
+    copied.push_back(c);
+  }
+  const auto start = reinterpret_cast<std::intptr_t>(proc);
+  const auto end = start + static_cast<std::intptr_t>(length);
+  std::uint8_t* code = page + kTrampolineAt;
+  std::uint8_t* back = code + length;              // the jump back
+  std::uint8_t* stubs = back + 5;                  // jumps for short branches leaving the copy
+  if (stubs + 5 * copied.size() > page + CodePageSize()) return false;
+
+  std::uint8_t* out = code;
+  for (const TCopied& c : copied) {
+    const ZydisDecodedInstruction& ins = c.Instruction;
+    std::memcpy(out, c.Source, ins.length);
+    const auto old_next = reinterpret_cast<std::intptr_t>(c.Source) + ins.length;
+    const auto new_next = reinterpret_cast<std::intptr_t>(out) + ins.length;
+    if (ins.raw.imm[0].is_relative) {
+      const std::intptr_t target = old_next + static_cast<std::intptr_t>(ins.raw.imm[0].value.s);
+      if (target < start || target >= end) {  // branches within the copy keep their distance
+        std::uint8_t* field = out + ins.raw.imm[0].offset;
+        if (ins.raw.imm[0].size == 32) {
+          if (!FitsRel32(target - new_next)) return false;
+          PutRel32(field, target - new_next);
+        } else if (ins.raw.imm[0].size == 8) {
+          stubs[0] = 0xE9;
+          if (!FitsRel32(target - reinterpret_cast<std::intptr_t>(stubs + 5))) return false;
+          PutRel32(stubs + 1, target - reinterpret_cast<std::intptr_t>(stubs + 5));
+          *field = static_cast<std::uint8_t>(static_cast<std::int8_t>(reinterpret_cast<std::intptr_t>(stubs) - new_next));
+          stubs += 5;
+        } else {
+          return false;
+        }
+      }
+    } else if ((ins.attributes & ZYDIS_ATTRIB_HAS_MODRM) && ins.raw.modrm.mod == 0 && ins.raw.modrm.rm == 5 &&
+               ins.raw.disp.size == 32) {
+      // A RIP-relative operand: the copy must reach the same memory.
+      const std::intptr_t target = old_next + static_cast<std::intptr_t>(ins.raw.disp.value);
+      if (!FitsRel32(target - new_next)) return false;
+      PutRel32(out + ins.raw.disp.offset, target - new_next);
+    }
+    out += ins.length;
+  }
+  back[0] = 0xE9;
+  if (!FitsRel32(end - reinterpret_cast<std::intptr_t>(back + 5))) return false;
+  PutRel32(back + 1, end - reinterpret_cast<std::intptr_t>(back + 5));
+
+  page[0] = 0xFF;  // jmp [rip+0]
+  page[1] = 0x25;
+  std::memset(page + 2, 0, 4);
+  std::memcpy(page + 6, &new_proc, sizeof new_proc);
+  static_assert(kRelaySize == 6 + sizeof(void*));
+  return true;
+}
+
+const void* FollowThunk(const void* p) { return p ? ResolveJumpThunk(p) : p; }
+
+}  // namespace
+
+const void* HookProc(const void* Proc, const void* NewProc, const std::string& Name) {
+  Proc = FollowThunk(Proc);
+  NewProc = FollowThunk(NewProc);
+  if (!Proc) throw EProcNull("Cannot hook a null procedure (\"%s\").", Name);
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  for (const TCodePatch& p : h.patches)
+    if (p.Proc == Proc) return p.Trampoline;
+  TCodePatch patch{Proc, AllocateCodePageNear(Proc), nullptr, {}};
+  auto* page = static_cast<std::uint8_t*>(patch.Page);
+  if (!page) throw EHookingError("Cannot hook the procedure \"%s\".", Name);
+  const auto* proc = static_cast<const std::uint8_t*>(Proc);
+  if (!BuildTrampoline(proc, NewProc, page) || !SealCodePage(page) || !IsMemoryReadable(proc, kPatchSize)) {
+    FreeCodePage(page);
+    throw EHookingError("Cannot hook the procedure \"%s\".", Name);
+  }
+  std::memcpy(patch.Saved, proc, kPatchSize);
+  if (!WriteJump(const_cast<std::uint8_t*>(proc), page)) {
+    FreeCodePage(page);
+    throw EHookingError("Cannot hook the procedure \"%s\".", Name);
+  }
+  patch.Trampoline = page + kTrampolineAt;
+  h.patches.push_back(patch);
+  return patch.Trampoline;
+}
+
+bool UnhookProc(const void* Proc) {
+  Proc = FollowThunk(Proc);
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  auto it = std::find_if(h.patches.begin(), h.patches.end(), [&](const TCodePatch& p) { return p.Proc == Proc; });
+  if (it == h.patches.end()) return false;
+  if (!PatchCode(const_cast<void*>(it->Proc), it->Saved, kPatchSize)) return false;
+  FreeCodePage(it->Page);
+  h.patches.erase(it);
+  return true;
+}
+
+std::size_t GetProcSize(const void* Proc) {
+  ZydisDecoder decoder;
+  ZydisDecoderInit(&decoder, ZYDIS_MACHINE_MODE_LONG_64, ZYDIS_STACK_WIDTH_64);
+  const auto* at = static_cast<const std::uint8_t*>(Proc);
+  std::size_t size = 0;
+  constexpr std::size_t kLongest = 1 << 20;
+  while (at && size < kLongest) {
+    ZydisDecodedInstruction ins;
+    if (!Decode(decoder, at + size, ins)) return 0;
+    size += ins.length;
+    if (ins.meta.category == ZYDIS_CATEGORY_RET) return size;
+  }
+  return 0;
+}
+
+const void* HookVirtualMethod(const void* VMT, int Slot, const void* NewCode) {
+  if (!VMT || Slot < 0) return nullptr;
+  auto** slot = const_cast<const void**>(static_cast<const void* const*>(VMT)) + Slot;
+  if (!IsMemoryReadable(slot, sizeof *slot)) return nullptr;
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  const void* current = *slot;
+  if (current == NewCode) {
+    for (const TVirtualHook& m : h.methods)
+      if (m.VMT == VMT && m.Slot == Slot) return m.Previous;
+    return current;
+  }
+  if (GetModuleBase(VMT)) PatchCode(slot, &NewCode, sizeof NewCode);
+  h.methods.push_back(TVirtualHook{VMT, Slot, current});
+  return current;
+}
+
+bool UnhookVirtualMethod(const void* VMT, int Slot) {
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  auto it = std::find_if(h.methods.begin(), h.methods.end(),
+                         [&](const TVirtualHook& m) { return m.VMT == VMT && m.Slot == Slot; });
+  if (it == h.methods.end()) return false;
+  auto** slot = const_cast<const void**>(static_cast<const void* const*>(VMT)) + Slot;
+  if (GetModuleBase(VMT)) PatchCode(slot, &it->Previous, sizeof it->Previous);
+  h.methods.erase(it);
+  return true;
+}
+
+// Imported routines.
+
+namespace {
+
+struct TModuleImage {
+  std::string FileName;
+  std::uintptr_t Bias;
+  const Elf64_Dyn* Dynamic;
+  bool Program;
+};
+
+std::vector<TModuleImage> LoadedImages() {
+  std::vector<TModuleImage> images;
+  ::dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* out) {
+        auto& list = *static_cast<std::vector<TModuleImage>*>(out);
+        const Elf64_Dyn* dynamic = nullptr;
+        for (int i = 0; i < info->dlpi_phnum; ++i)
+          if (info->dlpi_phdr[i].p_type == PT_DYNAMIC)
+            dynamic = reinterpret_cast<const Elf64_Dyn*>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
+        const bool program = list.empty();  // the loader lists the program first
+        list.push_back(TModuleImage{program ? GetModuleFullName(nullptr) : std::string(info->dlpi_name),
+                                    info->dlpi_addr, dynamic, program});
+        return 0;
+      },
+      &images);
+  return images;
+}
+
+bool NamesImage(const std::string& wanted, const TModuleImage& image) {
+  if (wanted.empty()) return image.Program;
+  return wanted == image.FileName || wanted == ExtractFileName(image.FileName);
+}
+
+// The loader has turned most address entries of the dynamic section into addresses already.
+std::uintptr_t DynamicAddress(std::uintptr_t value, std::uintptr_t bias) { return value < bias ? value + bias : value; }
+
+// Every global-offset-table slot by which the image calls Name.
+std::vector<void**> ImportSlots(const TModuleImage& image, const std::string& Name) {
+  std::vector<void**> slots;
+  if (!image.Dynamic) return slots;
+  const Elf64_Sym* symbols = nullptr;
+  const char* strings = nullptr;
+  const Elf64_Rela* relocations[2] = {nullptr, nullptr};
+  std::size_t sizes[2] = {0, 0};
+  for (const Elf64_Dyn* d = image.Dynamic; d->d_tag != DT_NULL; ++d) {
+    switch (d->d_tag) {
+      case DT_SYMTAB: symbols = reinterpret_cast<const Elf64_Sym*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
+      case DT_STRTAB: strings = reinterpret_cast<const char*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
+      case DT_JMPREL: relocations[0] = reinterpret_cast<const Elf64_Rela*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
+      case DT_PLTRELSZ: sizes[0] = d->d_un.d_val; break;
+      case DT_RELA: relocations[1] = reinterpret_cast<const Elf64_Rela*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
+      case DT_RELASZ: sizes[1] = d->d_un.d_val; break;
+      default: break;
+    }
+  }
+  if (!symbols || !strings) return slots;
+  for (int k = 0; k < 2; ++k) {
+    if (!relocations[k]) continue;
+    for (std::size_t i = 0; i < sizes[k] / sizeof(Elf64_Rela); ++i) {
+      const Elf64_Rela& r = relocations[k][i];
+      const auto type = ELF64_R_TYPE(r.r_info);
+      if ((type != R_X86_64_JUMP_SLOT && type != R_X86_64_GLOB_DAT) || ELF64_R_SYM(r.r_info) == 0) continue;
+      if (Name == strings + symbols[ELF64_R_SYM(r.r_info)].st_name)
+        slots.push_back(reinterpret_cast<void**>(image.Bias + r.r_offset));
+    }
+  }
+  return slots;
+}
+
+const void* LibraryProc(const std::string& LibName, const std::string& ProcName) {
+  void* library = ::dlopen(LibName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+  if (!library) return nullptr;
+  const void* proc = ::dlsym(library, ProcName.c_str());
+  ::dlclose(library);
+  return proc;
+}
+
+}  // namespace
+
+bool HookImportedProc(const std::vector<std::string>& Modules, const std::string& LibName,
+                      const std::string& ProcName, const void* NewProc, const void*& OldProc, bool Silent) {
+  const std::string name = LibName + "." + ProcName;
+  OldProc = LibraryProc(LibName, ProcName);
+  if (!OldProc) throw EProcNull("Cannot hook a null procedure (\"%s\").", name);
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  bool patched_any = false;
+  for (const TModuleImage& image : LoadedImages()) {
+    if (std::none_of(Modules.begin(), Modules.end(), [&](const std::string& m) { return NamesImage(m, image); }))
+      continue;
+    bool patched = false;
+    for (void** slot : ImportSlots(image, ProcName)) {
+      const void* old = *slot;
+      if (old == NewProc || !PatchCode(slot, &NewProc, sizeof NewProc)) continue;
+      h.imports.push_back(TImportHook{LibName, OldProc, NewProc, slot, old});
+      patched = true;
+    }
+    if (!patched && !Silent) throw EHookingError("Cannot hook the procedure \"%s\".", name);
+    patched_any = patched_any || patched;
+  }
+  return patched_any;
+}
+
+void UnhookImportedProc(const void* NewProc) {
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  for (auto it = h.imports.begin(); it != h.imports.end();) {
+    if (it->NewProc != NewProc) {
+      ++it;
+      continue;
+    }
+    if (*it->Slot == NewProc) PatchCode(it->Slot, &it->Old, sizeof it->Old);
+    it = h.imports.erase(it);
+  }
+}
+
+void UnhookAll() noexcept {
+  THooks& h = Hooks();
+  std::lock_guard guard(h.lock);
+  for (const TImportHook& i : h.imports)
+    if (*i.Slot == i.NewProc) PatchCode(i.Slot, &i.Old, sizeof i.Old);
+  h.imports.clear();
+  for (const TVirtualHook& m : h.methods) {
+    auto** slot = const_cast<const void**>(static_cast<const void* const*>(m.VMT)) + m.Slot;
+    if (GetModuleBase(m.VMT)) PatchCode(slot, &m.Previous, sizeof m.Previous);
+  }
+  h.methods.clear();
+  for (auto it = h.patches.rbegin(); it != h.patches.rend(); ++it) {
+    PatchCode(const_cast<void*>(it->Proc), it->Saved, kPatchSize);
+    FreeCodePage(it->Page);
+  }
+  h.patches.clear();
+}
+
+namespace {
+void StartHooks() { Hooks(); }
+void EndHooks() { UnhookAll(); }
+void StartHooksUnit() { SafeUnitSection(&StartHooks, "CrHook.Init"); }
+void EndHooksUnit() { SafeUnitSection(&EndHooks, "CrHook.Done"); }
+}  // namespace
+
+constinit const TUnit CrHookUnit{"CrHook", &StartHooksUnit, &EndHooksUnit};
+
+}  // namespace lab

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "crashreport/code_patch.h"
+#include "crashreport/hooks.h"
+
+extern "C" {
+int crtest_plus_one(int);
+int crtest_helper_double(int);
+long crtest_read_value();
+int crtest_sign(int);
+int crtest_three_bytes();
+int crtest_jumps_away(int);
+int crtest_short_jump_away();
+}
+
+namespace lab {
+namespace {
+
+// The permissions /proc/self/maps shows for the page of Address ("r-xp").
+std::string PagePermissions(const void* Address) {
+  std::ifstream maps("/proc/self/maps");
+  const auto at = reinterpret_cast<unsigned long>(Address);
+  for (std::string line; std::getline(maps, line);) {
+    unsigned long start = 0, end = 0;
+    char perms[5] = {};
+    if (std::sscanf(line.c_str(), "%lx-%lx %4s", &start, &end, perms) == 3 && at >= start && at < end) return perms;
+  }
+  return {};
+}
+
+std::string FirstBytes(const void* Address, std::size_t Count = 8) {
+  return std::string(static_cast<const char*>(Address), Count);
+}
+
+// Replacements, each calling through the trampoline it is given.
+using TIntInt = int (*)(int);
+TIntInt g_plus_one_original = nullptr;
+int PlusOneReplacement(int x) { return g_plus_one_original(x) * 100; }
+
+using TLong = long (*)();
+TLong g_read_original = nullptr;
+long ReadReplacement() { return -g_read_original(); }
+
+TIntInt g_sign_original = nullptr;
+int SignReplacement(int x) { return 10 * g_sign_original(x); }
+
+TIntInt g_jump_original = nullptr;
+int JumpReplacement(int x) { return g_jump_original(x) + 7; }
+
+int ZeroReplacement() { return 5; }
+
+template <class F>
+const void* Code(F* f) {
+  return reinterpret_cast<const void*>(f);
+}
+
+TEST(Hooks, AHookedRoutineReachesItsReplacementAndTheTrampolineTheOriginal) {
+  const void* proc = Code(&crtest_plus_one);
+  const std::string bytes = FirstBytes(proc);
+  const std::string permissions = PagePermissions(proc);
+  ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xE8);  // starts with a relative call
+  g_plus_one_original = reinterpret_cast<TIntInt>(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"));
+  ASSERT_NE(g_plus_one_original, nullptr);
+  EXPECT_EQ(crtest_plus_one(4), 900);          // (4 * 2 + 1) * 100
+  EXPECT_EQ(g_plus_one_original(4), 9);        // the relative call still reaches its routine
+  EXPECT_EQ(PagePermissions(proc), permissions);  // never left writable
+  EXPECT_EQ(PagePermissions(reinterpret_cast<const void*>(g_plus_one_original)), "r-xp");
+  // Hooked again: the same trampoline.
+  EXPECT_EQ(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"), Code(g_plus_one_original));
+
+  EXPECT_TRUE(UnhookProc(proc));
+  EXPECT_EQ(FirstBytes(proc), bytes);
+  EXPECT_EQ(PagePermissions(proc), permissions);
+  EXPECT_EQ(crtest_plus_one(4), 9);
+  EXPECT_FALSE(UnhookProc(proc));
+}
+
+TEST(Hooks, RipRelativeOperandsAndShortBranchesAreRetargeted) {
+  g_read_original = reinterpret_cast<TLong>(HookProc(Code(&crtest_read_value), Code(&ReadReplacement), "read"));
+  EXPECT_EQ(crtest_read_value(), -42);
+  EXPECT_EQ(g_read_original(), 42);
+
+  g_sign_original = reinterpret_cast<TIntInt>(HookProc(Code(&crtest_sign), Code(&SignReplacement), "sign"));
+  EXPECT_EQ(crtest_sign(3), 10);
+  EXPECT_EQ(crtest_sign(-3), -10);  // the short branch leaves the copy and lands where it did
+
+  g_jump_original = reinterpret_cast<TIntInt>(HookProc(Code(&crtest_jumps_away), Code(&JumpReplacement), "jump"));
+  EXPECT_EQ(crtest_jumps_away(5), 17);
+
+  EXPECT_TRUE(UnhookProc(Code(&crtest_read_value)));
+  EXPECT_TRUE(UnhookProc(Code(&crtest_sign)));
+  EXPECT_TRUE(UnhookProc(Code(&crtest_jumps_away)));
+  EXPECT_EQ(crtest_read_value(), 42);
+  EXPECT_EQ(crtest_sign(-3), -1);
+  EXPECT_EQ(crtest_jumps_away(5), 10);
+}
+
+TEST(Hooks, RoutinesThatEndWithinTheFirstBytesAreRefused) {
+  const std::string next = FirstBytes(Code(&crtest_jumps_away));
+  try {
+    HookProc(Code(&crtest_three_bytes), Code(&ZeroReplacement), "crtest_three_bytes");
+    FAIL();
+  } catch (const EHookingError& e) {
+    EXPECT_STREQ(e.what(), "Cannot hook the procedure \"crtest_three_bytes\".");
+  }
+  EXPECT_THROW(HookProc(Code(&crtest_short_jump_away), Code(&ZeroReplacement), "short"), EHookingError);
+  EXPECT_EQ(crtest_three_bytes(), 0);
+  EXPECT_EQ(crtest_short_jump_away(), 0);
+  EXPECT_EQ(FirstBytes(Code(&crtest_jumps_away)), next);  // nothing beyond the routine was touched
+  try {
+    HookProc(nullptr, Code(&ZeroReplacement), "nothing");
+    FAIL();
+  } catch (const EProcNull& e) {
+    EXPECT_STREQ(e.what(), "Cannot hook a null procedure (\"nothing\").");
+  }
+}
+
+TEST(Hooks, RoutineSizesEndAtTheFirstReturn) {
+  EXPECT_EQ(GetProcSize(Code(&crtest_three_bytes)), 3u);
+  EXPECT_EQ(GetProcSize(Code(&crtest_helper_double)), 4u);  // lea (3 bytes), ret
+  EXPECT_EQ(GetProcSize(Code(&crtest_read_value)), 7u + 4u + 1u);
+  EXPECT_EQ(InstructionLength(Code(&crtest_read_value)), 7u);
+}
+
+struct TVirtualValue {
+  virtual int Value() const { return 1; }
+  virtual ~TVirtualValue() = default;
+};
+
+__attribute__((noinline)) int CallValue(const TVirtualValue& v) { return v.Value(); }
+
+int ValueReplacement(const TVirtualValue*) { return 2; }
+
+TEST(Hooks, VirtualSlotsAreReplacedOnceAndPutBack) {
+  TVirtualValue object;
+  const void* vmt = *reinterpret_cast<const void* const*>(&object);
+  const void* original = static_cast<const void* const*>(vmt)[0];
+  const void* replacement = Code(&ValueReplacement);
+  EXPECT_FALSE(UnhookVirtualMethod(vmt, 0));  // never hooked
+  EXPECT_EQ(HookVirtualMethod(vmt, 0, replacement), original);
+  EXPECT_EQ(HookVirtualMethod(vmt, 0, replacement), original);  // twice: still the first value
+  EXPECT_EQ(CallValue(object), 2);
+  EXPECT_TRUE(UnhookVirtualMethod(vmt, 0));
+  EXPECT_FALSE(UnhookVirtualMethod(vmt, 0));  // one record only
+  EXPECT_EQ(CallValue(object), 1);
+  EXPECT_EQ(static_cast<const void* const*>(vmt)[0], original);
+
+  // A table outside every module is recorded but not written.
+  const void* heap_table[1] = {original};
+  EXPECT_EQ(HookVirtualMethod(heap_table, 0, replacement), original);
+  EXPECT_EQ(heap_table[0], original);
+  EXPECT_TRUE(UnhookVirtualMethod(heap_table, 0));
+}
+
+pid_t FakeParent() { return 4242; }
+
+// A library whose calls of getppid go through its global offset table, bound lazily or at once.
+void HookLibraryImport(const char* Library) {
+  void* library = ::dlopen(Library, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << ::dlerror();
+  auto parent = reinterpret_cast<long (*)()>(::dlsym(library, "crtest_got_parent"));
+  const void* old = nullptr;
+  ASSERT_TRUE(HookImportedProc({Library}, "libc.so.6", "getppid", Code(&FakeParent), old, false));
+  EXPECT_EQ(old, Code(&::getppid));
+  EXPECT_EQ(parent(), 4242);
+  EXPECT_EQ(::getppid(), getppid());  // the program's own calls are not touched
+  EXPECT_NE(static_cast<long>(::getppid()), 4242);
+  UnhookImportedProc(Code(&FakeParent));
+  EXPECT_EQ(parent(), static_cast<long>(::getppid()));
+  EXPECT_EQ(parent(), static_cast<long>(::getppid()));
+  ::dlclose(library);
+}
+
+TEST(Hooks, ImportedRoutinesOfALazilyBoundLibrary) { HookLibraryImport(LAB_CRTEST_GOT_LAZY); }
+TEST(Hooks, ImportedRoutinesOfALibraryBoundAtOnce) { HookLibraryImport(LAB_CRTEST_GOT_NOW); }
+
+TEST(Hooks, ImportedRoutinesOfTheProgramAndRefusals) {
+  const void* old = nullptr;
+  ASSERT_TRUE(HookImportedProc({""}, "libc.so.6", "getppid", Code(&FakeParent), old, false));
+  EXPECT_EQ(::getppid(), 4242);
+  UnhookImportedProc(Code(&FakeParent));
+  EXPECT_NE(::getppid(), 4242);
+
+  EXPECT_THROW(HookImportedProc({""}, "libc.so.6", "no_such_routine", Code(&FakeParent), old, false), EProcNull);
+  EXPECT_THROW(HookImportedProc({""}, "libnothing.so.9", "getppid", Code(&FakeParent), old, false), EProcNull);
+  // The program calls no getpgrp: refused, unless silently.
+  EXPECT_THROW(HookImportedProc({""}, "libc.so.6", "getpgrp", Code(&FakeParent), old, false), EHookingError);
+  EXPECT_FALSE(HookImportedProc({""}, "libc.so.6", "getpgrp", Code(&FakeParent), old, true));
+  EXPECT_FALSE(HookImportedProc({"libnotloaded.so"}, "libc.so.6", "getppid", Code(&FakeParent), old, false));
+}
+
+}  // namespace
+}  // namespace lab
