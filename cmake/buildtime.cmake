@@ -10,8 +10,3 @@ function(lab_stamp_build_time target)
       --set-section-flags .lab.buildtime=contents,readonly $<TARGET_FILE:${target}>
     VERBATIM)
 endfunction()
-
-# The crash reporter's tests read their own stamp back.
-if(TARGET lab_crashreport_tests)
-  lab_stamp_build_time(lab_crashreport_tests)
-endif()

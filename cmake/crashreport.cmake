@@ -1,6 +1,6 @@
-# Modules that take part in crash reporting: lab_link_crashreport(target) links the crash reporter and
+# Modules that take part in crash reporting: lab_link_crashreport(target) links the crash reporter,
 # exports its entry points by name (crashreport/crash_exports.h), so the crash reporter of another
-# module of the process finds them; lab_add_version_note(target DESCRIPTION text VERSION a.b.c.d)
+# module of the process finds them, and stamps each link's time into the module (buildtime.cmake); lab_add_version_note(target DESCRIPTION text VERSION a.b.c.d)
 # writes the ELF note from which a crash report takes the module's description and version.
 
 if(NOT TARGET lab_crashreport)
@@ -29,6 +29,8 @@ function(lab_link_crashreport target)
     # as position-independent code.)
     target_link_options(${target} PRIVATE "LINKER:-Bsymbolic")
   endif()
+  # The report's compilation date.
+  lab_stamp_build_time(${target})
 endfunction()
 
 function(lab_add_version_note target)

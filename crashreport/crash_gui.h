@@ -65,6 +65,7 @@ class TCrashGui {
 
   // Surfaces: the screen's size, and the pixels of an area of it as the windows show them.
   virtual TRect ScreenRect() = 0;
+  virtual int ScreenBitsPerPixel() = 0;
   virtual bool CopyScreenPixels(const TRect& Area, TCrashPicture& Picture) = 0;
 
   // Dialogs and the clipboard. MessageBox answers IDOK ... IDNO.

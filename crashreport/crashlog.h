@@ -8,7 +8,9 @@
 // crash_exports.h), crash_lists.h and module_list.h (call stacks, modules, threads), options.h (every
 // setting), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
 // process_control.h and window_services.h (its common services), object_checks.h and
-// last_exception.h (tests on objects that may be damaged, and the last exception seen).
+// last_exception.h (tests on objects that may be damaged, and the last exception seen), log_file.h
+// (the module's log of reports and its XML form, with log_item.h and xml_log.h) and header_fields.h
+// (the values of the report header).
 
 #include <cstdint>
 #include <functional>

@@ -11,6 +11,7 @@
 #include "platform/controls/message_queue.h"
 #include "platform/controls/painting.h"
 #include "platform/controls/window_manager.h"
+#include "platform/graphics/gdi.h"
 #include "platform/graphics/gdi_objects.h"
 #include "platform/graphics/system_metrics.h"
 #include "platform/win/window_functions.h"
@@ -83,6 +84,7 @@ class TFrameworkGui final : public TCrashGui {
   }
   void Beep() override { win::MessageBeep(0); }
 
+  int ScreenBitsPerPixel() override { return win::GetDeviceCaps(nullptr, win::BITSPIXEL); }
   TRect ScreenRect() override {
     return TRect{0, 0, win::GetSystemMetrics(win::SM_CXSCREEN), win::GetSystemMetrics(win::SM_CYSCREEN)};
   }

@@ -59,6 +59,7 @@ class TFakeCrashGui : public TCrashGui {
   std::vector<std::string> Clipboard;
   int Beeps = 0;
   TRect Screen{0, 0, 640, 480};
+  int ScreenBits = 24;
   std::uint32_t ScreenColor = 0xFF336699;
   const void* Cursor = nullptr;
   TPoint Mouse;
@@ -121,6 +122,7 @@ class TFakeCrashGui : public TCrashGui {
   void Beep() override { ++Beeps; }
 
   TRect ScreenRect() override { return Screen; }
+  int ScreenBitsPerPixel() override { return ScreenBits; }
   bool CopyScreenPixels(const TRect& Area, TCrashPicture& Picture) override {
     Picture.Area = Area;
     Picture.Pixels.assign(static_cast<std::size_t>(Area.Width()) * static_cast<std::size_t>(Area.Height()),
