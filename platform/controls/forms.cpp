@@ -229,32 +229,58 @@ bool TCustomForm::CloseQuery() {
   return canClose;
 }
 
+namespace {
+
+// Clears a form's closing flag on the way out of a close that leaves the form in place.
+struct TClosingScope {
+  bool* flag;
+  ~TClosingScope() {
+    if (flag) *flag = false;
+  }
+};
+
+}  // namespace
+
 void TCustomForm::Close() {
+  // A second request while the first is answered (OnCloseQuery may run a message loop) or once the
+  // form is going away is the same request: OnClose runs once.
+  if (closing_) return;
   if (modal_) {
     modal_result_ = mrCancel;
     return;
   }
+  closing_ = true;
+  TClosingScope scope{&closing_};
   if (!CloseQuery()) return;
   TCloseAction action = caHide;
   DoClose(action);
   if (action == caNone) return;
   if (Application && Application->MainForm() == this) {
+    scope.flag = nullptr;
     Application->Terminate();
   } else if (action == caHide || action == caMinimize) {
     Hide();
   } else {
+    scope.flag = nullptr;  // Release may free the form at once
     Release();
   }
 }
 
 void TCustomForm::CloseModal() {
+  if (closing_) return;
+  closing_ = true;
+  TClosingScope scope{&closing_};
   TCloseAction action = caNone;
   if (CloseQuery()) {
     action = caHide;
     DoClose(action);
   }
-  if (action == caNone) modal_result_ = mrNone;
-  else if (action == caFree) Release();
+  if (action == caNone) {
+    modal_result_ = mrNone;
+  } else if (action == caFree) {
+    scope.flag = nullptr;
+    Release();
+  }
 }
 
 void TCustomForm::Release() {

@@ -97,6 +97,7 @@ class TCustomForm : public TWinControl {
   TModalResult modal_result_ = mrNone;
   bool modal_ = false;
   bool placed_ = false;
+  bool closing_ = false;  // a close is being answered, or the form is on its way out
 };
 
 class TForm : public TCustomForm {

@@ -402,7 +402,8 @@ bool WindowReport(const InputEvent& e, MSG& msg) {
       return false;
     }
     case InputEvent::Kind::Close:
-      if (!IsWindow(e.window)) return false;
+      // A disabled window (under a modal one) or a hidden one takes no close request.
+      if (!IsWindow(e.window) || !IsWindowEnabled(e.window) || !IsWindowVisible(e.window)) return false;
       msg.hwnd = e.window;
       msg.message = WM_SYSCOMMAND;
       msg.wParam = SC_CLOSE;

@@ -13,6 +13,7 @@
 #include "platform/controls/dialogs.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/hint_window.h"
+#include "platform/controls/input.h"
 #include "platform/controls/timer.h"
 #include "platform/rtl/threads.h"
 
@@ -178,6 +179,60 @@ TEST_F(ApplicationTest, CloseAsksOnCloseQueryAndOnClose) {
   other.Close();
   EXPECT_EQ(seen, caHide);
   EXPECT_FALSE(other.Visible());
+}
+
+// Close requests from the display (the window manager's close button): a second one while the first
+// is answered, or after the form went, runs nothing again; a form disabled under a modal dialog
+// ignores them.
+TEST_F(ApplicationTest, ACloseRequestRunsOnCloseOnceAndNeverForADisabledForm) {
+  int queries = 0, closes = 0;
+  form->OnCloseQuery = [&](TObject*, bool& canClose) {
+    // Asking the user runs a message loop: the second request arrives meanwhile.
+    if (++queries == 1) Application->ProcessMessages();
+    canClose = true;
+  };
+  form->OnClose = [&](TObject*, TCloseAction&) { ++closes; };
+  input::WindowCloseRequested(form->Handle());
+  input::WindowCloseRequested(form->Handle());
+  Application->ProcessMessages();
+  EXPECT_EQ(queries, 1);
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(form->Visible());
+  form->Show();  // a form hidden by a close closes again once shown
+  Application->ProcessMessages();
+  input::WindowCloseRequested(form->Handle());
+  Application->ProcessMessages();
+  EXPECT_EQ(closes, 2);
+
+  // A form freed on close is asked once, though it stays until the release message comes.
+  auto* freed = new TForm(nullptr);
+  bool gone = false;
+  freed->Show();
+  freed->OnClose = [&](TObject*, TCloseAction& a) {
+    ++closes;
+    a = caFree;
+  };
+  freed->OnDestroy = [&](TObject*) { gone = true; };
+  const HWND freedHandle = freed->Handle();
+  input::WindowCloseRequested(freedHandle);
+  input::WindowCloseRequested(freedHandle);
+  Application->ProcessMessages();
+  EXPECT_EQ(closes, 3);
+  EXPECT_TRUE(gone);
+
+  form->Show();
+  Application->ProcessMessages();
+  TForm dialog(nullptr);
+  int dialogCloses = 0;
+  dialog.OnClose = [&](TObject*, TCloseAction&) { ++dialogCloses; };
+  dialog.OnShow = [&](TObject*) {
+    input::WindowCloseRequested(form->Handle());  // disabled under the dialog
+    input::WindowCloseRequested(dialog.Handle());
+  };
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_EQ(dialogCloses, 1);
+  EXPECT_EQ(closes, 3);
+  EXPECT_TRUE(form->Visible());
 }
 
 TEST_F(ApplicationTest, MessageBoxesAskTheAnswererWithTheirButtons) {
