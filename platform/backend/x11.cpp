@@ -14,8 +14,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -33,8 +36,30 @@ using namespace lab::win;
 
 namespace {
 
-// Requests on windows that went away meanwhile are not worth stopping the program for.
-int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+// A request the server refused (most often one on a window that went away meanwhile) is not worth
+// stopping the program for; each kind is reported once, so a fault shows without flooding stderr.
+int ReportXError(Display* display, XErrorEvent* e) {
+  static std::mutex mutex;
+  static std::set<std::pair<int, int>> seen;
+  {
+    std::lock_guard lock(mutex);
+    if (!seen.emplace(e->error_code, e->request_code).second) return 0;
+  }
+  char error[128] = {}, request[128] = {}, number[16];
+  XGetErrorText(display, e->error_code, error, sizeof error);
+  std::snprintf(number, sizeof number, "%d", e->request_code);
+  XGetErrorDatabaseText(display, "XRequest", number, number, request, sizeof request);
+  std::fprintf(stderr, "X protocol error: %s in request %s (reported once)\n", error, request);
+  return 0;
+}
+
+// Xlib calls this when the connection is gone (the server ended or the network went); it may not
+// return. Every window went with the server, so the program ends here, without running the exit
+// handlers: they would tear down the back-end from inside its own thread.
+[[noreturn]] int ConnectionLost(Display* display) {
+  std::fprintf(stderr, "Lost the connection to the X server %s; the program ends\n", DisplayString(display));
+  std::_Exit(1);
+}
 
 UINT VkOfKeySym(KeySym sym) {
   if (sym >= XK_a && sym <= XK_z) return static_cast<UINT>('A' + (sym - XK_a));
@@ -681,7 +706,8 @@ std::unique_ptr<TBackend> CreateX11Backend(const char* displayName) {
     const char* shown = displayName && *displayName ? displayName : getenv("DISPLAY");
     throw Exception("Cannot open display %s", std::string(shown ? shown : ""));
   }
-  XSetErrorHandler(&IgnoreXErrors);
+  XSetErrorHandler(&ReportXError);
+  XSetIOErrorHandler(&ConnectionLost);
   return std::make_unique<TX11Backend>(display);
 }
 

@@ -1,14 +1,13 @@
-// The X11 back-end against a real X server (Xvfb on a free display number): a window is mapped and
-// shows its painting, and a click and a key sent through the server arrive as messages.
+// The X11 back-end against a real X server (an Xvfb of the test's own): a window is mapped and
+// shows its painting, a click and a key sent through the server arrive as messages, the window
+// manager's close requests, refused requests and a server that goes away.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdio.h>
+#include <stdlib.h>
 
 #include <chrono>
-#include <functional>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,8 +17,8 @@
 #include "platform/controls/application.h"
 #include "platform/controls/custom_control.h"
 #include "platform/controls/forms.h"
-
-extern char** environ;
+#include "platform/controls/timer.h"
+#include "xvfb_server.h"
 
 namespace lab::testing {
 namespace {
@@ -65,67 +64,8 @@ class TTarget : public TCustomControl {
 namespace lab::testing {
 namespace {
 
-// An Xvfb of our own, on the first display number nobody uses.
-class TXvfb {
- public:
-  ~TXvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  bool Start() {
-    for (int n = 91; n < 140; ++n) {
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-      if (access(socket.c_str(), F_OK) == 0 || access(lock.c_str(), F_OK) == 0) continue;
-      name_ = ":" + std::to_string(n);
-      posix_spawn_file_actions_t actions;
-      posix_spawn_file_actions_init(&actions);
-      posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-      posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-      std::vector<std::string> args = {"/usr/bin/Xvfb", name_, "-screen", "0", "640x480x24",
-                                       "-nolisten", "tcp", "-noreset"};
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-      posix_spawn_file_actions_destroy(&actions);
-      if (rc != 0) return false;
-      const auto deadline = std::chrono::steady_clock::now() + 10s;
-      while (std::chrono::steady_clock::now() < deadline) {
-        if (Display* d = XOpenDisplay(name_.c_str())) {
-          XCloseDisplay(d);
-          return true;
-        }
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) break;  // the number was taken meanwhile
-        std::this_thread::sleep_for(20ms);
-      }
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-      pid_ = -1;
-    }
-    return false;
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
-
-bool WaitFor(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (std::chrono::steady_clock::now() < deadline) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return false;
-}
-
 TEST(X11Backend, AWindowShowsItsPaintingAndTakesAClickAndAKeyThroughTheServer) {
-  if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
+  if (!TXvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
   TXvfb server;
   ASSERT_TRUE(server.Start());
   SetClock(nullptr);
@@ -197,6 +137,155 @@ TEST(X11Backend, AWindowShowsItsPaintingAndTakesAClickAndAKeyThroughTheServer) {
   Application->ProcessMessages();
   XCloseDisplay(d);
   SetBackend(CreateHeadlessBackend());
+}
+
+// The X server of a test with the back-end on it, and a connection of the test's own to look and send.
+class X11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!TXvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(server.Start());
+    SetClock(nullptr);
+    SetBackend(CreateX11Backend(server.Name().c_str()));
+    d = XOpenDisplay(server.Name().c_str());
+    ASSERT_TRUE(d);
+  }
+  void TearDown() override {
+    Application->ProcessMessages();
+    if (d) XCloseDisplay(d);
+    SetBackend(CreateHeadlessBackend());
+  }
+  TForm* Shown(TForm* form, int left) {
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(left, 20, 100, 80);
+    form->Show();
+    EXPECT_TRUE(WaitFor([&] { return X11WindowOf(Backend(), form->Handle()) != 0; }));
+    return form;
+  }
+  // What the window manager sends when the user closes a window.
+  void RequestClose(TForm* form) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = X11WindowOf(Backend(), form->Handle());
+    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, ev.xclient.window, False, NoEventMask, &ev);
+    XFlush(d);
+  }
+  TXvfb server;
+  Display* d = nullptr;
+};
+
+// stderr goes to a file while the object lives, so a test can read what was reported so far.
+class TStderrFile {
+ public:
+  TStderrFile() {
+    char name[] = "/tmp/lab-stderr-XXXXXX";
+    fd_ = mkstemp(name);
+    path_ = name;
+    fflush(stderr);
+    saved_ = dup(2);
+    dup2(fd_, 2);
+  }
+  ~TStderrFile() {
+    fflush(stderr);
+    dup2(saved_, 2);
+    close(saved_);
+    close(fd_);
+    unlink(path_.c_str());
+  }
+  std::string Text() const {
+    std::ifstream in(path_);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+
+ private:
+  int fd_ = -1, saved_ = -1;
+  std::string path_;
+};
+
+int Occurrences(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The user closes a window twice in a row: OnClose runs once. A form disabled under a modal dialog
+// ignores the window manager's close request; the dialog takes its own.
+TEST_F(X11Test, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
+  std::unique_ptr<TForm> first(Shown(new TForm(nullptr), 20)), second(Shown(new TForm(nullptr), 200));
+  int firstCloses = 0, secondCloses = 0;
+  first->OnClose = [&](TObject*, TCloseAction&) { ++firstCloses; };
+  second->OnClose = [&](TObject*, TCloseAction&) { ++secondCloses; };
+  RequestClose(first.get());
+  RequestClose(first.get());
+  RequestClose(second.get());  // events from one client arrive in order: the first two came before
+  EXPECT_TRUE(WaitFor([&] { return secondCloses == 1; }));
+  EXPECT_EQ(firstCloses, 1);
+  EXPECT_FALSE(first->Visible());
+
+  Shown(first.get(), 20);
+  TForm dialog(nullptr);
+  dialog.SetBorderStyle(bsNone);
+  dialog.SetBounds(60, 60, 100, 80);
+  int dialogCloses = 0;
+  dialog.OnClose = [&](TObject*, TCloseAction&) { ++dialogCloses; };
+  auto* timer = new TTimer(&dialog);
+  timer->SetInterval(10);
+  timer->OnTimer = [&](TObject*) {
+    if (!X11WindowOf(Backend(), dialog.Handle())) return;
+    timer->SetEnabled(false);
+    RequestClose(first.get());
+    RequestClose(&dialog);
+  };
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_EQ(dialogCloses, 1);
+  EXPECT_EQ(firstCloses, 1);
+  EXPECT_TRUE(first->Visible());
+}
+
+// Requests the server refuses (here on a window another client destroyed) are reported on stderr,
+// once for each kind of error and request, and the program goes on.
+TEST_F(X11Test, ARefusedRequestIsReportedOncePerKind) {
+  std::unique_ptr<TForm> form(Shown(new TForm(nullptr), 20));
+  TStderrFile err;
+  XDestroyWindow(d, X11WindowOf(Backend(), form->Handle()));
+  XSync(d, False);
+  form->SetBounds(30, 20, 100, 80);
+  form->SetBounds(40, 20, 100, 80);
+  form->SetCaption("Gone");
+  form->Hide();  // a kind of its own, and the last: what came before it was reported by then
+  EXPECT_TRUE(WaitFor([&] { return err.Text().find("X_UnmapWindow") != std::string::npos; })) << err.Text();
+  const std::string text = err.Text();
+  EXPECT_EQ(Occurrences(text, "X protocol error"), 3) << text;
+  EXPECT_EQ(Occurrences(text, "X_ConfigureWindow"), 1) << text;
+  EXPECT_EQ(Occurrences(text, "X_ChangeProperty"), 1) << text;
+  EXPECT_EQ(Occurrences(text, "BadWindow"), 3) << text;
+}
+
+void LoseTheServer() {
+  TXvfb server;
+  if (!server.Start()) std::_Exit(3);
+  SetClock(nullptr);
+  SetBackend(CreateX11Backend(server.Name().c_str()));
+  auto* form = new TForm(nullptr);
+  form->SetBounds(20, 20, 100, 80);
+  form->Show();
+  if (!WaitFor([&] { return X11WindowOf(Backend(), form->Handle()) != 0; })) std::_Exit(4);
+  server.Stop(SIGKILL);
+  WaitFor([] { return false; });  // the back-end ends the program meanwhile
+  std::_Exit(5);
+}
+
+TEST(X11BackendDeathTest, LosingTheServerEndsTheProgramWithAMessageAndStatusOne) {
+  if (!TXvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(LoseTheServer(), ::testing::ExitedWithCode(1),
+              "Lost the connection to the X server :[0-9]+; the program ends");
 }
 
 }  // namespace

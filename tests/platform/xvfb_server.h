@@ -1,0 +1,100 @@
+#pragma once
+// An X server of the test's own for the paths only the X11 back-end takes: Xvfb picks a free display
+// number itself and tells it through a pipe once it accepts connections, so tests running side by
+// side never share a server.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/controls/application.h"
+
+extern char** environ;
+
+namespace lab::testing {
+
+class TXvfb {
+ public:
+  TXvfb() = default;
+  TXvfb(const TXvfb&) = delete;
+  TXvfb& operator=(const TXvfb&) = delete;
+  ~TXvfb() { Stop(SIGTERM); }
+
+  static bool Installed() { return access("/usr/bin/Xvfb", X_OK) == 0; }
+
+  bool Start() {
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
+    std::vector<std::string> args = {"/usr/bin/Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24",
+                                     "-nolisten", "tcp", "-noreset"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(ready[1]);
+    if (rc != 0) {
+      pid_ = -1;
+      close(ready[0]);
+      return false;
+    }
+    // The number comes with a line end once the server listens; nothing within 10 s is a failure.
+    std::string number;
+    pollfd p{ready[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
+      char buf[16];
+      const ssize_t n = read(ready[0], buf, sizeof buf);
+      if (n <= 0) break;
+      number.append(buf, static_cast<std::size_t>(n));
+    }
+    close(ready[0]);
+    if (number.find('\n') == std::string::npos) {
+      Stop(SIGTERM);
+      return false;
+    }
+    name_ = ":" + number.substr(0, number.find('\n'));
+    return true;
+  }
+
+  // Ends the server: SIGKILL takes it away as a crash would.
+  void Stop(int signal) {
+    if (pid_ <= 0) return;
+    kill(pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+  const std::string& Name() const { return name_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+// Runs the message loop until `done` holds (false after 10 s).
+inline bool WaitFor(const std::function<bool()>& done) {
+  using namespace std::chrono_literals;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    Application->ProcessMessages();
+    if (done()) return true;
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+}  // namespace lab::testing
