@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -38,12 +39,22 @@ namespace {
 
 // A request the server refused (most often one on a window that went away meanwhile) is not worth
 // stopping the program for; each kind is reported once, so a fault shows without flooding stderr.
+// The kinds (error, request) reported on each connection.
+struct TReportedErrors {
+  std::mutex mutex;
+  std::map<Display*, std::set<std::pair<int, int>>> seen;
+};
+
+TReportedErrors& Reported() {
+  static auto* reported = new TReportedErrors;  // used by the event thread until the very end
+  return *reported;
+}
+
 int ReportXError(Display* display, XErrorEvent* e) {
-  static std::mutex mutex;
-  static std::set<std::pair<int, int>> seen;
   {
-    std::lock_guard lock(mutex);
-    if (!seen.emplace(e->error_code, e->request_code).second) return 0;
+    TReportedErrors& r = Reported();
+    std::lock_guard lock(r.mutex);
+    if (!r.seen[display].emplace(e->error_code, e->request_code).second) return 0;
   }
   char error[128] = {}, request[128] = {}, number[16];
   XGetErrorText(display, e->error_code, error, sizeof error);
@@ -173,6 +184,11 @@ class TX11Backend : public TBackend {
     XDestroyWindow(dpy_, helper_);
     if (im_) XCloseIM(im_);
     XCloseDisplay(dpy_);
+    {
+      TReportedErrors& r = Reported();
+      std::lock_guard lock(r.mutex);
+      r.seen.erase(dpy_);
+    }
     if (wake_[0] >= 0) close(wake_[0]);
     if (wake_[1] >= 0) close(wake_[1]);
   }
