@@ -8,6 +8,7 @@ packages=(
   libicu-dev zlib1g-dev libssl-dev libcurl4-openssl-dev libdw-dev libelf-dev libzydis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth python3 tar gzip locales libxml2-utils valgrind
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -156,14 +156,18 @@ TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at
     if (bit_count == 32) masks[0] = 0x00FF0000, masks[1] = 0x0000FF00, masks[2] = 0x000000FF, masks[3] = 0;
   }
 
+  if (bits_at > d.size()) Invalid();
+  const std::size_t stride = (static_cast<std::size_t>(width) * bit_count + 31) / 32 * 4;
+  std::span<const std::uint8_t> bits = d.subspan(bits_at);
+  // Uncompressed rows must all be there: a short file claiming a huge image is refused before the
+  // image is allocated.
+  if (!rle && stride * height > bits.size()) Invalid();
+
   TDecodedImage img;
   img.Width = width;
   img.Height = height;
   img.BitCount = bit_count;
   img.Pixels.resize(static_cast<std::size_t>(width) * height);
-  if (bits_at > d.size()) Invalid();
-  const std::size_t stride = (static_cast<std::size_t>(width) * bit_count + 31) / 32 * 4;
-  std::span<const std::uint8_t> bits = d.subspan(bits_at);
 
   bool any_alpha = false;
   std::vector<std::uint8_t> alpha;
@@ -174,7 +178,6 @@ TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at
       for (int x = 0; x < width; ++x)
         img.Pixels[static_cast<std::size_t>(height - 1 - y) * width + x] = palette[idx[static_cast<std::size_t>(y) * width + x]];
   } else {
-    if (stride * height > bits.size()) Invalid();
     for (int row = 0; row < height; ++row) {
       const std::uint8_t* src = bits.data() + stride * row;
       const int y = top_down ? row : height - 1 - row;

@@ -396,6 +396,11 @@ void TCustomImageList::ReadData(TStream* stream) {
   const std::uint32_t bk = get16(14) | (static_cast<std::uint32_t>(get16(16)) << 16);
   const bool has_mask = get16(18) & ILC_MASK;
   if (cx < 1 || cy < 1) ReadFail();
+  // Sizes whose strip (four images a row) no bitmap could hold would be taken but never written
+  // back readable.
+  constexpr int kMaxSide = 32767;
+  if (cx > kMaxSide / kPerRow || static_cast<std::int64_t>(cy) * ((std::max(count, 1) + kPerRow - 1) / kPerRow) > kMaxSide)
+    ReadFail();
   TBitmap colour, mask;
   ReadBmp(stream, colour);
   if (has_mask) ReadBmp(stream, mask);

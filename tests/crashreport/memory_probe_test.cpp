@@ -93,7 +93,7 @@ TEST(MemoryProbe, ThunkFormsWithEndbrAndBndAndUnreadableCells) {
   const void* target = reinterpret_cast<const void*>(0x1234567890ABCDEFull);
   *cell = target;
   auto put_jump = [&](std::uint8_t* at, const std::uint8_t* prefix, std::size_t prefix_len) {
-    std::memcpy(at, prefix, prefix_len);
+    if (prefix_len) std::memcpy(at, prefix, prefix_len);
     at += prefix_len;
     at[0] = 0xFF;
     at[1] = 0x25;

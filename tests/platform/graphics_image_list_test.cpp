@@ -173,6 +173,15 @@ TEST(GraphicsImageList, ImagesSurviveTheirStreamForm) {
   wide.SetPosition(0);
   EXPECT_THROW(back.ReadData(&wide), EReadError);
   EXPECT_EQ(back.Width(), 4) << "a failed read keeps the list as it was";
+  // No images, but a height whose strip no bitmap can hold: taken, it could never be written back.
+  bytes[10] = 4;
+  bytes[4] = 0;
+  bytes[12] = bytes[13] = 0xFF;
+  TMemoryStream tall;
+  tall.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  tall.SetPosition(0);
+  EXPECT_THROW(back.ReadData(&tall), EReadError);
+  EXPECT_EQ(back.Height(), 4);
 
   TMemoryStream junk;
   junk.WriteBuffer("XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", 30);
