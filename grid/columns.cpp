@@ -103,6 +103,7 @@ TColumnX::TColumnX(TCollection* Collection) : TCollectionItem(Collection) {
   spec_row_ = std::make_unique<TSpecRowX>(this);
   spec_row_->OnChanged = [this](TObject*) { SpecRowChanged(); };
   drop_down_box_ = std::make_unique<TColumnDropDownBoxX>(this);
+  st_filter_ = CreateSTFilter();
   mru_list_ = std::make_unique<TMRUListX>(this);
   image_change_link_ = std::make_unique<TChangeLink>();
   image_change_link_->OnChange = [this](TObject*) { ImageListChanged(); };
@@ -117,6 +118,7 @@ std::unique_ptr<TColumnFooterX> TColumnX::CreateFooter() { return std::make_uniq
 std::unique_ptr<TColumnFootersX> TColumnX::CreateFooters() {
   return std::make_unique<TColumnFootersX>(this, MetaClass<TColumnFooterX>());
 }
+std::unique_ptr<TSTColumnFilterX> TColumnX::CreateSTFilter() { return std::make_unique<TSTColumnFilterX>(this); }
 std::unique_ptr<TEditButtonsX> TColumnX::CreateEditButtons() {
   return std::make_unique<TEditButtonsX>(this, MetaClass<TVisibleEditButtonX>());
 }
@@ -941,6 +943,7 @@ void TColumnX::Assign(TPersistent* Source) {
   edit_buttons_->Assign(src->edit_buttons_.get());
   spec_row_->Assign(src->spec_row_.get());
   drop_down_box_->Assign(src->drop_down_box_.get());
+  st_filter_->Assign(src->st_filter_.get());
   mru_list_->Assign(src->mru_list_.get());
   Changed(false);
 }
@@ -1032,6 +1035,7 @@ void TDBGridColumnX::DeclareProperties(TPropertyDeclarer<TDBGridColumnX>& P) {
   P.Property("PopupMenu", &C::PopupMenu, &C::SetPopupMenu);
   P.Property("ReadOnly", &C::ReadOnly, &C::SetReadOnly).Stored(&C::IsReadOnlyStored);
   P.Property("ShowImageAndText", &C::ShowImageAndText, &C::SetShowImageAndText).Default(false);
+  P.Property("STFilter", &C::STFilter, &C::SetSTFilter);
   P.Property("Tag", &C::Tag, &C::SetTag).Default(0);
   P.Property("Title", &C::Title, &C::SetTitle);
   P.Property("ToolTips", &C::ToolTips, &C::SetToolTips).Stored([](C& c) {

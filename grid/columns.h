@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/column_filter.h"
 #include "grid/column_footers.h"
 #include "grid/column_title.h"
 #include "grid/dbgrid_types.h"
@@ -197,6 +198,9 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   void SetMRUList(TMRUListX* Value) { mru_list_->Assign(Value); }
   TSpecRowX* DropDownSpecRow() const noexcept { return spec_row_.get(); }
   void SetDropDownSpecRow(TSpecRowX* Value) { spec_row_->Assign(Value); }
+  // The column's condition in the grid's filter row.
+  TSTColumnFilterX* STFilter() const noexcept { return st_filter_.get(); }
+  void SetSTFilter(TSTColumnFilterX* Value) { st_filter_->Assign(Value); }
   TColumnDropDownBoxX* DropDownBox() const noexcept { return drop_down_box_.get(); }
   void SetDropDownBox(TColumnDropDownBoxX* Value) { drop_down_box_->Assign(Value); }
   // The drop-down grid, named "DataList", made on first use with the column's special row and
@@ -289,6 +293,7 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   virtual std::unique_ptr<TEditButtonsX> CreateEditButtons();
   virtual std::unique_ptr<TColumnFooterX> CreateFooter();
   virtual std::unique_ptr<TColumnFootersX> CreateFooters();
+  virtual std::unique_ptr<TSTColumnFilterX> CreateSTFilter();
   virtual std::unique_ptr<TColumnTitleX> CreateTitle();
 
  private:
@@ -334,6 +339,7 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   int drop_down_rows_ = 7;
   std::unique_ptr<TSpecRowX> spec_row_;
   std::unique_ptr<TColumnDropDownBoxX> drop_down_box_;
+  std::unique_ptr<TSTColumnFilterX> st_filter_;
   std::unique_ptr<TPopupDataGridX> data_list_;
   std::unique_ptr<TEditButtonsX> edit_buttons_;
   std::string edit_mask_;

@@ -17,7 +17,10 @@
 // Parts of the grid live beside this header: columns.h (columns, titles, defaults, cell values),
 // grid_data_link.h (the link and its column-to-field map), grid_scroll_bars.h (HorzScrollBar,
 // VertScrollBar), grid_filter.h (STFilter), grid_sum_list.h (SumList, over sum_list.h),
-// grid_services.h, edit_buttons.h, mru_list.h, special_row.h, grid_style.h, property_interceptors.h and
+// grid_services.h, edit_buttons.h, mru_list.h, special_row.h, grid_style.h, property_interceptors.h,
+// column_footers.h, column_filter.h (a column's filter-row condition, filter_expression.h),
+// drop_down_box.h and lookup_grid.h (a column's drop-down grid), column_interceptors.h,
+// data_service.h (sorting and filtering handed to dataset_features.h, mem_dataset_features.h) and
 // grid_unit.h (start-up resources).
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 // Editing the title filter row: its editor, its cells and applying what was typed.
 
+#include "grid/data_service.h"
 #include "grid/dbgrid.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -13,6 +15,13 @@ void TCustomDBGridX::DrawFilterRowCell(int, int, int, int, int, TRect ARect, TGr
 }
 void TCustomDBGridX::ApplyFilterEditText() {}
 void TCustomDBGridX::UpdateFilterEditValue() {}
-void TCustomDBGridX::DefaultApplyFilter() {}
+
+// The grid does not paint while the dataset is being filtered.
+void TCustomDBGridX::DefaultApplyFilter() {
+  const bool was = in_layout_;
+  in_layout_ = true;
+  TScopeExit restore([this, was] { in_layout_ = was; });
+  DBGridXDataService()->ApplyFilter(this);
+}
 
 }  // namespace lab

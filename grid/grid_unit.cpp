@@ -2,10 +2,13 @@
 
 #include "grid/column_interceptors.h"
 #include "grid/columns.h"
+#include "grid/data_service.h"
 #include "grid/dbgrid.h"
 #include "grid/grid_style.h"
+#include "grid/mem_dataset_features.h"
 #include "platform/classes/class_registry.h"
 #include "platform/controls/input.h"
+#include "platform/db/mem_dataset.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/cursors.h"
 #include "platform/graphics/gdi_objects.h"
@@ -16,6 +19,7 @@ namespace {
 
 TDBGridXResources* resources = nullptr;
 TDBGridXStyle* style = nullptr;
+TDBGridXDataService* data_service = nullptr;
 
 TCursorImage* LoadGridCursor(const char* Name) {
   try {
@@ -36,8 +40,10 @@ void StartGrid() {
   // Forms that hold a grid are read by class name.
   RegisterClasses<TDBGridX>();
   RegisterColumnInterceptors();
+  RegisterDatasetFeaturesX(TMemDataSet::StaticClass(), std::make_unique<TMemDataSetFeaturesX>());
   auto r = std::make_unique<TDBGridXResources>();
   auto s = std::make_unique<TDBGridXStyle>();
+  auto service = std::make_unique<TDBGridXDataService>();
 
   std::unique_ptr<TBitmap> marker_down = LoadBitmap("DBSMDOWNX");
   r->SortIndexFont = std::make_unique<TFont>();
@@ -85,6 +91,7 @@ void StartGrid() {
   r->LeftCursor = left.release();
   style = s.release();
   SetDBGridXStyle(style);
+  data_service = service.release();
   resources = r.release();
 }
 
@@ -98,6 +105,8 @@ void EndGrid() {
   }
   delete style;
   style = nullptr;
+  delete data_service;
+  data_service = nullptr;
 }
 
 }  // namespace
@@ -107,6 +116,11 @@ constinit const TUnit DBGridXUnit{"DBGridX", &StartGrid, &EndGrid};
 TDBGridXResources& DBGridXResources() {
   UseUnit(DBGridXUnit);
   return *resources;
+}
+
+TDBGridXDataService* DBGridXDataService() {
+  UseUnit(DBGridXUnit);
+  return data_service;
 }
 
 }  // namespace lab
