@@ -136,7 +136,8 @@ class TCustomDBGridX : public TCustomGrid {
   int RowLines() const noexcept { return row_lines_; }
   void SetRowLines(int Value);
   bool RowSizingAllowed() const noexcept { return row_sizing_allowed_; }
-  void SetRowSizingAllowed(bool Value) { row_sizing_allowed_ = Value; }
+  // The user may size rows with the mouse (over the indicator column).
+  void SetRowSizingAllowed(bool Value);
   bool SortLocal() const noexcept { return sort_local_; }
   void SetSortLocal(bool Value) { sort_local_ = Value; }
   TFont* TitleFont() const noexcept { return title_font_.get(); }
@@ -289,6 +290,8 @@ class TCustomDBGridX : public TCustomGrid {
   bool CanEditAcceptKey(char32_t Key) override;
   void ColumnMoved(int FromIndex, int ToIndex) override;
   void ColWidthsChanged() override;
+  // A row sized with the mouse sets RowHeight: every data row takes that height.
+  void RowHeightsChanged() override;
   void DefaultHandler(TMessage& Message) override;
 
   // ---- The grid's own virtual operations ----

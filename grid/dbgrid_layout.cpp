@@ -261,6 +261,22 @@ void TCustomDBGridX::UpdateRowCount() {
   if (RowCount() != old_rows && HandleAllocated()) Invalidate();
 }
 
+// After a sizing drag the first row whose height differs from the others (from the title row on,
+// up to the footers) gives its height to every data row.
+void TCustomDBGridX::RowHeightsChanged() {
+  TCustomGrid::RowHeightsChanged();
+  if (in_layout_ || GridState() != gsRowSizing) return;
+  const int first = options_.Contains(dgTitles) ? 0 : title_offset_;
+  const int last = RowCount() - (footer_row_count_ > 0 ? footer_row_count_ + 1 : 0);
+  for (int row = first; row < last; ++row) {
+    if (RowHeights(row) == DefaultRowHeight()) continue;
+    row_lines_ = 0;
+    row_height_ = RowHeights(row);
+    LayoutChanged();
+    return;
+  }
+}
+
 // The current row follows the link's active record.
 void TCustomDBGridX::UpdateActive() {
   if (!inc_search_active_) inc_search_text_.clear();

@@ -200,8 +200,15 @@ void TCustomDBGridX::SyncGridOptions() {
   set(goFixedHorzLine, options_.Contains(dgRowLines));
   set(goColSizing, options_.Contains(dgColumnResize));
   set(goTabs, options_.Contains(dgTabs));
+  set(goRowSizing, row_sizing_allowed_);
   set(goRowSelect, options_.Contains(dgRowSelect));
   TCustomGrid::SetOptions(o);
+}
+
+void TCustomDBGridX::SetRowSizingAllowed(bool Value) {
+  if (row_sizing_allowed_ == Value) return;
+  row_sizing_allowed_ = Value;
+  SyncGridOptions();
 }
 
 void TCustomDBGridX::SetOptions(TDBGridOptions Value) {

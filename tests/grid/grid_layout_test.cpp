@@ -4,6 +4,7 @@
 
 #include "grid_paint_fixture.h"
 
+#include "platform/backend/headless.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/exceptions.h"
 
@@ -18,8 +19,9 @@ class GridLayout : public GridPaintTest {
     return grid->Canvas()->TextHeight("Wg");
   }
   win::TEXTMETRIC Metrics(TFont* f) { return f->Handle()->TextMetrics(); }
-  void Bind() {
+  void Bind(std::initializer_list<const char*> fields = {}) {
     grid->SetDataSource(source);
+    for (const char* f : fields) grid->Columns()->Add()->SetFieldName(f);
     OpenWithRows();
   }
 };
@@ -267,6 +269,54 @@ TEST_F(GridLayout, CellTypesNameTheAreaAndTheIndexWithin) {
   EXPECT_EQ(grid->GetCellType(1, 1, dc, dr), CellTypeX(caDataCol, caFilterRow));
   EXPECT_EQ(grid->GetCellType(1, 2, dc, dr), CellTypeX(caDataCol, caDataRow));
   EXPECT_EQ(dr, 0);
+}
+
+TEST_F(GridLayout, ARowSizedWithTheMouseSetsTheHeightOfEveryDataRow) {
+  Bind();
+  grid->SetRowSizingAllowed(true);
+  form->Show();
+  Pump();
+  const TRect first = Cell(0, 1);
+  // Drag the line under the first data row 9 pixels down, over the indicator column.
+  headless::MouseDown(grid->Handle(), first.Left + 4, first.Bottom);
+  headless::MoveMouse(grid->Handle(), first.Left + 4, first.Bottom + 9);
+  headless::MouseUp(grid->Handle(), first.Left + 4, first.Bottom + 9);
+  Pump();
+  const int sized = first.Height() + 9;
+  EXPECT_EQ(grid->RowLines(), 0);
+  EXPECT_EQ(grid->RowHeight(), sized);
+  EXPECT_EQ(grid->DefaultRowHeight(), sized);
+  EXPECT_EQ(grid->RowHeights(3), sized);
+  grid->SetRowSizingAllowed(false);
+  headless::MouseDown(grid->Handle(), first.Left + 4, Cell(0, 1).Bottom);
+  headless::MoveMouse(grid->Handle(), first.Left + 4, Cell(0, 1).Bottom + 9);
+  headless::MouseUp(grid->Handle(), first.Left + 4, Cell(0, 1).Bottom + 9);
+  Pump();
+  EXPECT_EQ(grid->RowHeight(), sized);
+}
+
+TEST_F(GridLayout, EditButtonsTakeTheirWidthsAndAFlatGapOnce) {
+  Bind({});
+  TColumnX* code = Column(3);
+  form->Show();
+  const int bw = grid->EditButtonWidth();
+  EXPECT_EQ(code->EditButtonsWidth(), 0);
+  code->SetButtonStyle(cbsEllipsis);
+  EXPECT_EQ(code->GetEditButtonKind(), ebkEllipsisX);
+  EXPECT_EQ(code->EditButtonsWidth(), bw);
+  TEditButtonX* extra = code->EditButtons()->Add();
+  extra->SetWidth(20);
+  TEditButtonX* hidden = code->EditButtons()->Add();
+  hidden->SetVisible(false);
+  EXPECT_EQ(code->EditButtonsWidth(), bw + 20);
+  grid->SetFlat(true);
+  EXPECT_EQ(code->EditButtonsWidth(), grid->EditButtonWidth() + 1 + 20 + 1);
+  code->SetButtonStyle(cbsNone);
+  EXPECT_EQ(code->EditButtonsWidth(), 21);
+  // A pick list drops down by itself.
+  code->SetButtonStyle(cbsAuto);
+  code->PickList()->Add("K0");
+  EXPECT_EQ(code->GetEditButtonKind(), ebkPickListX);
 }
 
 class TExposedGrid : public TDBGridX {

@@ -196,6 +196,24 @@ TEST_F(GridPaint, TheCurrentCellIsHighlightedFocusedOrNot) {
   EXPECT_TRUE(Is(Pixel(Cell(2, grid->Row()).Right - 2, current.Bottom - 2), clHighlight));
 }
 
+TEST_F(GridPaint, SelectedRowsGetOneFocusFrame) {
+  Bind({"Id", "Name", "Code"});
+  grid->SetOptions(grid->Options() + dgRowSelect);
+  for (int i = 0; i < 3; ++i) grid->Columns()->GetColumn(i)->SetWidth(60);
+  Paint();
+  grid->SetFocus();
+  Paint();
+  // The dotted frame runs along the row's top edge across the cell boundaries; a frame drawn per
+  // cell would cancel itself where the cells meet.
+  const TRect a = Cell(1, 1), b = Cell(2, 1);
+  int dots = 0;
+  for (int x = a.Right - 4; x < b.Left + 4; ++x)
+    if (!Is(Pixel(x, a.Top), clHighlight)) ++dots;
+  EXPECT_GE(dots, 3);
+  EXPECT_FALSE(Is(Pixel(Cell(1, 1).Left, Cell(1, 1).Top + 4), clHighlight) &&
+               Is(Pixel(Cell(1, 1).Left, Cell(1, 1).Top + 5), clHighlight));
+}
+
 // A dataset that does not number its records.
 class TUnnumbered : public TMemDataSet {
  public:
