@@ -1,6 +1,7 @@
 // The editor's line list: loading a 1,000,000-line, 100 MB file with CR LF and with LF breaks, the
 // memory it takes per line, and lines inserted and deleted in 1,000,000 lines: 1,000 at one place in
-// the middle, and 1,000 at random places (and in the middle of 1,000 lines).
+// the middle, and 1,000 at random places (and in the middle of 1,000 lines); and wrapping 1,000,000
+// lines of 100 characters into 80 columns.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -14,7 +15,10 @@
 #include <random>
 #include <string>
 
+#include "editor/codeedit.h"
 #include "editor/text_buffer.h"
+#include "platform/backend/headless.h"
+#include "platform/controls/forms.h"
 #include "platform/rtl/streams.h"
 
 namespace {
@@ -201,6 +205,46 @@ void InsertLineMiddle1000(benchmark::State& state) { LineInMiddle(state, true); 
 void DeleteLineMiddle1000(benchmark::State& state) { LineInMiddle(state, false); }
 BENCHMARK(InsertLineMiddle1000)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(DeleteLineMiddle1000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// 1,000,000 lines of 100 characters (words and blanks) wrapped into 80 columns: turning word wrap on.
+void WrapMillionLines(benchmark::State& state) {
+  lab::SetBackend(lab::CreateHeadlessBackend());
+  lab::TForm form(nullptr);
+  form.SetBounds(0, 0, 1200, 400);
+  lab::TCodeEdit& edit = *new lab::TCodeEdit(&form);
+  edit.SetParent(&form);
+  edit.Gutter()->SetVisible(false);
+  edit.SetScrollBars(lab::ssNone);
+  edit.HandleNeeded();
+  edit.SetWidth(80 * edit.CharWidth() + 2 + (edit.Width() - edit.ClientWidth()) + edit.CharWidth() / 2);
+  if (edit.CharsInWindow() != 80) std::abort();
+  {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(kBigLines) * 102);
+    std::mt19937 rng(3);
+    static const char* const words[] = {"status", "OK", "device", "sent", "received", "timeout", "0x7F3A"};
+    for (int i = 0; i < kBigLines; ++i) {
+      std::string line;
+      while (line.size() < 100) {
+        line += words[rng() % std::size(words)];
+        line += ' ';
+      }
+      line.resize(100);
+      text += line;
+      text += "\r\n";
+    }
+    lab::TStringStream stream(std::move(text));
+    edit.LineList()->LoadFromStream(&stream);
+  }
+  for (auto _ : state) {
+    edit.SetWordWrap(true);
+    state.PauseTiming();
+    if (edit.DisplayRowCount() < kBigLines * 5 / 4) std::abort();
+    edit.SetWordWrap(false);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(WrapMillionLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

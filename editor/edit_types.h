@@ -13,6 +13,15 @@ struct TBufferCoord {
   friend constexpr bool operator==(TBufferCoord, TBufferCoord) = default;
 };
 
+// A display position: the column with tabs expanded (and, under word wrap, within the row) and the
+// row, both 1-based.
+struct TDisplayCoord {
+  std::int32_t Column = 0;
+  std::int32_t Row = 0;
+
+  friend constexpr bool operator==(TDisplayCoord, TDisplayCoord) = default;
+};
+
 enum TCodeSelectionMode : std::uint8_t { smNormal, smLine, smColumn };
 
 // The earlier of two positions, line first, then character.

@@ -14,10 +14,33 @@
 
 namespace lab {
 
-// Reason codes are given by the editing commands; the lists store any value. Two are fixed here.
+// Reason codes are given by the editing commands; the lists store any value. crNothing and
+// crGroupBreak have their meaning here.
 using TCodeChangeReason = std::uint8_t;
+constexpr TCodeChangeReason crInsert = 0;            // the text from start to end was inserted
+constexpr TCodeChangeReason crPaste = 1;             // inserted by a paste
+constexpr TCodeChangeReason crDragDropInsert = 2;    // inserted by dropping dragged text
+constexpr TCodeChangeReason crDeleteAfterCursor = 3; // a selection made backwards was deleted
+constexpr TCodeChangeReason crDelete = 4;            // text was deleted
+constexpr TCodeChangeReason crLineBreak = 5;
+constexpr TCodeChangeReason crIndent = 6;
+constexpr TCodeChangeReason crUnindent = 7;
+constexpr TCodeChangeReason crSilentDelete = 8;             // deleted before the caret
+constexpr TCodeChangeReason crSilentDeleteAfterCursor = 9;  // deleted after the caret
+constexpr TCodeChangeReason crAutoCompleteBegin = 10;
+constexpr TCodeChangeReason crAutoCompleteEnd = 11;
+constexpr TCodeChangeReason crPasteBegin = 12;
+constexpr TCodeChangeReason crPasteEnd = 13;
+constexpr TCodeChangeReason crSpecial1Begin = 14;
+constexpr TCodeChangeReason crSpecial1End = 15;
+constexpr TCodeChangeReason crSpecial2Begin = 16;
+constexpr TCodeChangeReason crSpecial2End = 17;
+constexpr TCodeChangeReason crCaret = 18;
+constexpr TCodeChangeReason crSelection = 19;
 constexpr TCodeChangeReason crNothing = 20;     // what an empty list answers
 constexpr TCodeChangeReason crGroupBreak = 21;  // ends a group of changes that undo together
+constexpr TCodeChangeReason crDeleteAll = 22;
+constexpr TCodeChangeReason crWhiteSpaceAdd = 23;  // blanks added to reach the caret
 
 class TCodeEditUndoItem : public TPersistent {
   LAB_CLASS(TCodeEditUndoItem, TPersistent)

@@ -1,0 +1,121 @@
+// The clipboard and the selected text: copying the selection in the plain-text format and in the
+// editor's own block format (the selection mode, then the text), cutting, pasting, and the word at
+// the caret.
+
+#include <algorithm>
+
+#include "editor/codeedit.h"
+#include "editor/edit_exceptions.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/utf8.h"
+#include "platform/win/window_functions.h"
+
+namespace lab {
+
+win::UINT CodeEditClipboardFormat() {
+  static const win::UINT format = win::RegisterClipboardFormat("CodeEdit Control Block Type");
+  return format;
+}
+
+std::string TCustomCodeEdit::WordAtCursor() {
+  const TBufferCoord start = WordStart();
+  const TBufferCoord end = WordEnd();
+  if (start.Line != caret_y_ || end.Char <= start.Char) return {};
+  const std::u32string line = lines_->GetLine(caret_y_ - 1);
+  if (static_cast<std::size_t>(start.Char - 1) >= line.size()) return {};
+  return Utf8Encode(line.substr(static_cast<std::size_t>(start.Char - 1), static_cast<std::size_t>(end.Char - start.Char)));
+}
+
+bool TCustomCodeEdit::CanPaste() {
+  return !ReadOnly() &&
+         (win::IsClipboardFormatAvailable(win::CF_TEXT) || win::IsClipboardFormatAvailable(CodeEditClipboardFormat()));
+}
+
+void TCustomCodeEdit::CopyToClipboard() {
+  if (!SelAvail()) return;
+  std::string text;
+  {
+    // A copied column block is always rectangular: its short lines keep their padding.
+    const bool trim = active_selection_mode_ == smColumn && options_.Contains(eoTrimTrailingSpaces);
+    if (trim) options_.Exclude(eoTrimTrailingSpaces);
+    TScopeExit restore([&] {
+      if (trim) options_.Include(eoTrimTrailingSpaces);
+    });
+    text = SelText();
+  }
+  if (!win::OpenClipboard(HandleAllocated() ? Handle() : nullptr))
+    throw ECodeEditError("Clipboard copy operation failed");
+  TScopeExit close([] { win::CloseClipboard(); });
+  std::string block;
+  block.reserve(text.size() + 2);
+  block.push_back(static_cast<char>(active_selection_mode_));
+  block += text;
+  block.push_back('\0');
+  if (!win::EmptyClipboard() || !win::SetClipboardData(win::CF_TEXT, text) ||
+      !win::SetClipboardData(CodeEditClipboardFormat(), std::move(block)))
+    throw ECodeEditError("Clipboard copy operation failed");
+}
+
+void TCustomCodeEdit::CutToClipboard() {
+  if (ReadOnly() || !SelAvail()) return;
+  undo_list_->BeginBlock();
+  TScopeExit end_block([&] { undo_list_->EndBlock(); });
+  // A failed copy raises here, before anything is cut.
+  CopyToClipboard();
+  ReplaceSelectionUndoable(U"");
+}
+
+void TCustomCodeEdit::PasteFromClipboard() {
+  if (!CanPaste()) return;
+  DoOnPaintTransient(ttBefore);
+  bool pasted = false;
+  {
+    undo_list_->BeginBlock();
+    TScopeExit end_block([&] { undo_list_->EndBlock(); });
+    TScopeExit end_marker([&] {
+      if (pasted) undo_list_->AddChange(crPasteEnd, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
+    });
+    std::optional<std::string> block;
+    if (win::IsClipboardFormatAvailable(CodeEditClipboardFormat())) {
+      block = win::GetClipboardData(CodeEditClipboardFormat());
+      if (!block) throw ECodeEditError("Clipboard paste operation failed.");
+      // What another program handed over is checked: at least the mode byte, the text ending at the
+      // first NUL or at the block's end, a mode beyond the three known ones read as normal.
+      if (block->empty()) block.reset();
+    }
+    if (block) {
+      const auto mode_byte = static_cast<unsigned char>((*block)[0]);
+      const TCodeSelectionMode mode = mode_byte > smColumn ? smNormal : static_cast<TCodeSelectionMode>(mode_byte);
+      const std::string_view rest = std::string_view(*block).substr(1);
+      const std::u32string text = Utf8Decode(rest.substr(0, std::min(rest.find('\0'), rest.size())));
+      undo_list_->AddChange(crPasteBegin, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
+      pasted = true;
+      if (SelAvail())
+        undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
+      TBufferCoord start = NormalizedBlockBegin();
+      if (active_selection_mode_ == smLine) start.Char = 1;
+      ReplaceSelectionEx(mode, text, true);
+      TBufferCoord end = CaretXY();
+      if (mode == smLine) start = {1, start.Line};
+      if (mode != smColumn) undo_list_->AddChange(crPaste, start, end, U"", mode);
+    } else if (win::IsClipboardFormatAvailable(win::CF_TEXT)) {
+      const std::u32string text = Utf8Decode(win::GetClipboardData(win::CF_TEXT).value_or(std::string()));
+      undo_list_->AddChange(crPasteBegin, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
+      pasted = true;
+      if (!SelAvail())
+        active_selection_mode_ = selection_mode_;
+      else
+        undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
+      TBufferCoord start = NormalizedBlockBegin();
+      if (active_selection_mode_ == smLine) start.Char = 1;
+      ReplaceSelection(text);
+      if (active_selection_mode_ != smColumn)
+        undo_list_->AddChange(crPaste, start, CaretXY(), U"", active_selection_mode_);
+    }
+  }
+  ScrollCaretIntoView();
+  RecordStatusChange({scSelection});
+  DoOnPaintTransient(ttAfter);
+}
+
+}  // namespace lab

@@ -1,0 +1,217 @@
+#include "editor/word_wrap.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/codeedit.h"
+#include "editor/edit_exceptions.h"
+#include "platform/rtl/list.h"
+
+namespace lab {
+
+namespace {
+
+// No row is longer than a byte can count.
+constexpr int kMaxRow = 255;
+
+template <class Chars>
+void AppendRows(const Chars& Text, int MaxRowLength, int MinRowLength, int TabWidth, const TCodeCharSet& BreakChars,
+                std::vector<std::uint8_t>& Rows) {
+  auto blank = [](char32_t c) { return c == U' ' || c == U'\t'; };
+  const auto length = static_cast<std::int64_t>(Text.size());
+  if (length == 0) {
+    Rows.push_back(0);
+    return;
+  }
+  // A window narrower than one cell shows nothing: the rows are then as wide as a row can be.
+  const int max_row = MaxRowLength > 0 ? MaxRowLength : kMaxRow;
+  const int min_row = MaxRowLength > 0 ? MinRowLength : kMaxRow - kMaxRow / 3;
+  std::int64_t start = 0;
+  while (start < length) {
+    std::int64_t end = start + max_row;
+    if (end >= length) {
+      end = length;
+    } else if (!blank(static_cast<char32_t>(Text[static_cast<std::size_t>(end)]))) {
+      // Back to just after the nearest break character, but not into the row's first part.
+      for (std::int64_t p = end - 1; p > start + min_row; --p)
+        if (BreakChars.Contains(static_cast<char32_t>(Text[static_cast<std::size_t>(p)]))) {
+          end = p + 1;
+          break;
+        }
+    } else {
+      // Blanks at a break stay at the end of the upper row.
+      while (end < length && blank(static_cast<char32_t>(Text[static_cast<std::size_t>(end)]))) ++end;
+    }
+    if (end - start > kMaxRow) {
+      // Cut at the byte's limit, not inside the cells of a tab, but not below the last tab stop.
+      const std::int64_t floor = start + kMaxRow - kMaxRow % std::max(1, TabWidth);
+      end = start + kMaxRow;
+      while (end > floor && Text[static_cast<std::size_t>(end - 1)] == U'\t' &&
+             end < length && Text[static_cast<std::size_t>(end)] == U'\t')
+        --end;
+    }
+    Rows.push_back(static_cast<std::uint8_t>(end - start));
+    start = end;
+  }
+}
+
+}  // namespace
+
+TCodeWordWrapPlugin::TCodeWordWrapPlugin(TCustomCodeEdit* AOwner) : editor_(AOwner) {
+  if (!AOwner) throw ECodeEditError("TCodeWordWrapPlugin must be owned by TCustomCodeEdit");
+  Reset();
+}
+
+void TCodeWordWrapPlugin::GrowLines(int Needed) {
+  if (Needed <= LineCapacity()) return;
+  line_offsets_.resize(static_cast<std::size_t>((Needed + 255) / 256 * 256));
+}
+
+void TCodeWordWrapPlugin::GrowRows(int Needed) {
+  if (Needed <= RowCapacity()) return;
+  row_lengths_.resize(static_cast<std::size_t>((Needed + 511) / 512 * 512));
+}
+
+void TCodeWordWrapPlugin::Reset() {
+  if (editor_->CharsInWindow() < 0) CodeAssertionFailed("CodeEditWordWrap");
+  max_row_length_ = std::min(editor_->CharsInWindow(), kMaxRow);
+  min_row_length_ = std::max(1, max_row_length_ - max_row_length_ / 3);
+  // Without a highlighter every character from 33 to 255 makes up identifiers.
+  break_chars_ = TCodeCharSet();
+  const TCodeCharSet ident =
+      editor_->Highlighter() ? editor_->Highlighter()->IdentChars() : TCodeCharSet::Range(33, 255);
+  for (char32_t c = 0; c < 256; ++c)
+    if (!ident.Contains(c)) break_chars_.Include(c);
+  WrapAll();
+}
+
+void TCodeWordWrapPlugin::DisplayChanged() {
+  if (editor_->CharsInWindow() != max_row_length_) Reset();
+}
+
+void TCodeWordWrapPlugin::WrapLineRows(int Index, std::vector<std::uint8_t>& Rows) const {
+  const TCodeEditStringList& lines = *editor_->LineList();
+  const TLineView line = lines.LineView(Index);
+  int before;
+  const int tab_width = lines.TabWidth();
+  if (!GetHasTabs(line, before)) {
+    line.Visit([&](auto chars) { AppendRows(chars, max_row_length_, min_row_length_, tab_width, break_chars_, Rows); });
+  } else {
+    const std::u32string expanded = lines.ExpandedStrings(Index);
+    AppendRows(std::u32string_view(expanded), max_row_length_, min_row_length_, tab_width, break_chars_, Rows);
+  }
+}
+
+void TCodeWordWrapPlugin::WrapAll() {
+  const int count = editor_->LineList()->Count();
+  line_offsets_.clear();
+  row_lengths_.clear();
+  line_count_ = 0;
+  GrowLines(count);
+  std::vector<std::uint8_t> rows;
+  rows.reserve(static_cast<std::size_t>(count) + 16);
+  for (int i = 0; i < count; ++i) {
+    WrapLineRows(i, rows);
+    line_offsets_[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(rows.size());
+  }
+  line_count_ = count;
+  const int total = static_cast<int>(rows.size());
+  row_lengths_ = std::move(rows);
+  row_lengths_.resize(static_cast<std::size_t>((total + 511) / 512 * 512));
+}
+
+void TCodeWordWrapPlugin::SpliceRows(int First, int Count, const std::vector<std::uint8_t>& Rows) {
+  const int from = FirstRow(First);
+  const int old_rows = FirstRow(First + Count) - from;
+  const int diff = static_cast<int>(Rows.size()) - old_rows;
+  const int total = RowCount();
+  GrowRows(total + diff);
+  std::uint8_t* data = row_lengths_.data();
+  std::memmove(data + from + Rows.size(), data + from + old_rows, static_cast<std::size_t>(total - from - old_rows));
+  if (!Rows.empty()) std::memcpy(data + from, Rows.data(), Rows.size());
+  if (diff != 0)
+    for (int i = First + Count; i < line_count_; ++i) line_offsets_[static_cast<std::size_t>(i)] += diff;
+}
+
+int TCodeWordWrapPlugin::WrapNewLines(int First, int Count) {
+  std::vector<std::uint8_t> rows;
+  std::vector<std::int32_t> ends;  // rows up to and including each new line, from the block's start
+  for (int i = First; i < First + Count; ++i) {
+    WrapLineRows(i, rows);
+    ends.push_back(static_cast<std::int32_t>(rows.size()));
+  }
+  const int base = FirstRow(First);
+  SpliceRows(First, Count, rows);
+  for (int i = 0; i < Count; ++i)
+    line_offsets_[static_cast<std::size_t>(First + i)] = base + ends[static_cast<std::size_t>(i)];
+  return static_cast<int>(rows.size());
+}
+
+int TCodeWordWrapPlugin::LinesInserted(int Index, int Count) {
+  if (Index < 0 || Index > line_count_) CodeAssertionFailed("CodeEditWordWrap");
+  if (Count <= 0) return 0;
+  GrowLines(line_count_ + Count);
+  std::int32_t* offsets = line_offsets_.data();
+  std::memmove(offsets + Index + Count, offsets + Index,
+               static_cast<std::size_t>(line_count_ - Index) * sizeof(std::int32_t));
+  // The new lines hold no rows yet.
+  const std::int32_t base = FirstRow(Index);
+  for (int i = Index; i < Index + Count; ++i) offsets[i] = base;
+  line_count_ += Count;
+  return WrapNewLines(Index, Count);
+}
+
+int TCodeWordWrapPlugin::LinesDeleted(int Index, int Count) {
+  if (Index < 0 || Count < 0 || Index + Count > line_count_) CodeAssertionFailed("CodeEditWordWrap");
+  if (Count == 0) return 0;
+  const int from = FirstRow(Index);
+  const int removed = FirstRow(Index + Count) - from;
+  const int total = RowCount();
+  std::uint8_t* rows = row_lengths_.data();
+  std::memmove(rows + from, rows + from + removed, static_cast<std::size_t>(total - from - removed));
+  std::int32_t* offsets = line_offsets_.data();
+  std::memmove(offsets + Index, offsets + Index + Count,
+               static_cast<std::size_t>(line_count_ - Index - Count) * sizeof(std::int32_t));
+  line_count_ -= Count;
+  for (int i = Index; i < line_count_; ++i) offsets[i] -= removed;
+  return -removed;
+}
+
+int TCodeWordWrapPlugin::LinesPutted(int Index, int Count) {
+  if (Index < 0 || Count < 0 || Index + Count > line_count_) CodeAssertionFailed("CodeEditWordWrap");
+  if (Count == 0) return 0;
+  const int old_rows = FirstRow(Index + Count) - FirstRow(Index);
+  return WrapNewLines(Index, Count) - old_rows;
+}
+
+int TCodeWordWrapPlugin::GetRowLength(int Row) {
+  if (Row < 1 || Row > RowCount()) throw EListError("List index out of bounds (%d)", Row);
+  return row_lengths_[static_cast<std::size_t>(Row - 1)];
+}
+
+TBufferCoord TCodeWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
+  const int rows = RowCount();
+  if (Pos.Row > rows) return {Pos.Column, line_count_ + (Pos.Row - rows)};
+  // The line whose rows include Pos.Row.
+  const std::int32_t* offsets = line_offsets_.data();
+  const int line = static_cast<int>(std::lower_bound(offsets, offsets + line_count_, Pos.Row) - offsets);
+  int start = 0;
+  for (int row = FirstRow(line) + 1; row < Pos.Row; ++row) start += row_lengths_[static_cast<std::size_t>(row - 1)];
+  return {start + Pos.Column, line + 1};
+}
+
+TDisplayCoord TCodeWordWrapPlugin::BufferToDisplayPos(const TBufferCoord& Pos) {
+  if (Pos.Line > line_count_) return {Pos.Char, RowCount() + (Pos.Line - line_count_)};
+  const int first = FirstRow(Pos.Line - 1);
+  const int last = line_offsets_[static_cast<std::size_t>(Pos.Line - 1)];
+  int before = 0;
+  for (int row = first; row < last - 1; ++row) {
+    const int length = row_lengths_[static_cast<std::size_t>(row)];
+    if (Pos.Char <= before + length) return {Pos.Char - before, row + 1};
+    before += length;
+  }
+  // The last row takes the rest, and every position past the line's end.
+  return {Pos.Char - before, last};
+}
+
+}  // namespace lab
