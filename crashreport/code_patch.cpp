@@ -7,39 +7,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "crashreport/memory_map.h"
 #include "crashreport/memory_probe.h"
 
 namespace lab {
 namespace {
-
-struct TRegion {
-  std::uintptr_t Start, End;
-  int Protection;
-};
-
-// The process's mappings, in address order.
-std::vector<TRegion> ReadMappings() {
-  std::vector<TRegion> regions;
-  FILE* maps = std::fopen("/proc/self/maps", "re");
-  if (!maps) return regions;
-  char line[512];
-  while (std::fgets(line, sizeof line, maps)) {
-    unsigned long start = 0, end = 0;
-    char perms[5] = {};
-    if (std::sscanf(line, "%lx-%lx %4s", &start, &end, perms) != 3) continue;
-    int protection = PROT_NONE;
-    if (perms[0] == 'r') protection |= PROT_READ;
-    if (perms[1] == 'w') protection |= PROT_WRITE;
-    if (perms[2] == 'x') protection |= PROT_EXEC;
-    regions.push_back(TRegion{start, end, protection});
-  }
-  std::fclose(maps);
-  return regions;
-}
 
 std::uintptr_t PageSize() { return static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)); }
 
@@ -53,9 +28,10 @@ bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
   const auto first = reinterpret_cast<std::uintptr_t>(Address) & ~(page - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(Address) + Count + page - 1) & ~(page - 1);
   // The old protection of each page, to put back afterwards.
+  using TRegion = TMemoryMap::TRegion;
   std::vector<TRegion> old;
   try {
-    for (const TRegion& r : ReadMappings())
+    for (const TRegion& r : TMemoryMap().Regions())
       if (r.End > first && r.Start < end)
         old.push_back(TRegion{std::max(r.Start, first), std::min(r.End, end), r.Protection});
   } catch (...) {
@@ -108,9 +84,9 @@ void* AllocateCodePageNear(const void* Near) noexcept {
   constexpr std::uintptr_t kReach = 0x7FF00000;  // a little less than 2 GB
   const std::uintptr_t low = near > kReach ? (near - kReach + page - 1) & ~(page - 1) : page;
   const std::uintptr_t high = near < UINTPTR_MAX - kReach ? (near + kReach) & ~(page - 1) : UINTPTR_MAX & ~(page - 1);
-  std::vector<TRegion> regions;
+  std::vector<TMemoryMap::TRegion> regions;
   try {
-    regions = ReadMappings();
+    regions = TMemoryMap().Regions();
   } catch (...) {
     return nullptr;
   }

@@ -74,6 +74,11 @@ void TCrashThreadsList::RemoveCurrentThread() {
   if (index >= 0) Delete(index);
 }
 
+TCrashThreadsList& CrashThreadsList() {
+  static TCrashThreadsList* list = new TCrashThreadsList;
+  return *list;
+}
+
 void TCrashThreadsList::RemoveTerminated() {
   std::unique_lock<std::shared_mutex> writing;
   if (lock_) writing = std::unique_lock(*lock_);

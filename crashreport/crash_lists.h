@@ -77,7 +77,7 @@ struct TCrashModuleInfo {
   // The module's options, made for its file name and shared; for the running module the same
   // object as CurrentCrashLogOptions.
   std::shared_ptr<TCrashModuleOptionsEx> Options;
-  std::unique_ptr<TCrashDebugData> DebugData;  // nullptr when none is loaded
+  std::shared_ptr<TCrashDebugData> DebugData;  // nullptr until loaded; kept for the process's life
   TDateTime ModifiedTime = 0;  // the file's last write; 0 when missing
   bool Valid = false;          // the record is complete
 };
@@ -168,5 +168,8 @@ class TCrashThreadsList : public TCrashOwningList<TCrashThreadEntry> {
   mutable std::unique_ptr<std::shared_mutex> lock_;
   bool snapshot_ = false;
 };
+
+// The process's threads, as the thread tracking keeps them (never destroyed).
+TCrashThreadsList& CrashThreadsList();
 
 }  // namespace lab

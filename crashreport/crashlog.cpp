@@ -1,9 +1,11 @@
 #include "crashreport/crashlog.h"
 
 #include "crashreport/file_utils.h"
+#include "crashreport/hooks.h"
 #include "crashreport/module_list.h"
 #include "crashreport/process_control.h"
 #include "crashreport/system_utils.h"
+#include "crashreport/thread_stacks.h"
 #include "crashreport/unit_sections.h"
 #include "platform/classes/class_registry.h"
 
@@ -22,11 +24,15 @@ void InitExceptionLog() {
   RegisterClasses<TCrashLog>();
   // Reads each module's options, this one's among them.
   EnumerateModules();
+  // Threads started from now on record where their stacks lie.
+  UseUnit(CrHookUnit);
+  InstallThreadStartHook();
   SetCrashLogEnabled(true);
 }
 
 void DoneExceptionLog() {
   SetCrashLogEnabled(false);
+  RemoveThreadStartHook();
   FreeCrashLogList();
   CrashState().ErrorTimes->Clear();
   CrashModulesList().Clear();

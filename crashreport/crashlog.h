@@ -5,7 +5,9 @@
 //
 // Beside this header: process_state.h (the exception record, the options in force, the per-thread
 // state), event_dispatch.h (how the events are fired, here and in other modules through
-// crash_exports.h), crash_lists.h and module_list.h (call stacks, modules, threads), options.h (every
+// crash_exports.h), crash_lists.h and module_list.h (call stacks, modules, threads), call_stack.h and
+// thread_stacks.h (reading any thread's call stack), handler_analysis.h (whether the program will
+// catch an exception), hooks.h (code patches, imported routines, virtual slots), options.h (every
 // setting), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
 // process_control.h and window_services.h (its common services), object_checks.h and
 // last_exception.h (tests on objects that may be damaged, and the last exception seen), log_file.h
@@ -117,7 +119,8 @@ void FreeCrashLogList() noexcept;
 
 // The crash reporter's start-up ("CrExceptLog.Init"): the component list, the start-up folder, TCrashLog
 // known to form text, the module list with each module's options (this module's pass phrase is asked
-// of PasswordRequestProc, set before), handling switched on. Its shut-down frees the lists.
+// of PasswordRequestProc, set before), the hook that records each new thread's stack, handling
+// switched on. Its shut-down takes the hook out and frees the lists.
 extern const TUnit CrashLogUnit;
 
 }  // namespace lab

@@ -147,6 +147,13 @@ const void* GetModuleBase(const void* Address) {
   return Address && ::dladdr(Address, &info) ? info.dli_fbase : nullptr;
 }
 
+std::uintptr_t GetModuleBias(const void* Address) {
+  Dl_info info{};
+  link_map* map = nullptr;
+  if (!Address || !::dladdr1(Address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return 0;
+  return map->l_addr;
+}
+
 const void* RunningModuleBase() {
   static const void* const base = GetModuleBase(reinterpret_cast<const void*>(&RunningModuleBase));
   return base;

@@ -41,6 +41,9 @@ std::string GetModuleFullName(const void* Module);
 inline bool IsValidModule(const void* Module) { return !GetModuleFullName(Module).empty(); }
 // The load address of the module that holds Address; nullptr when it lies in none.
 const void* GetModuleBase(const void* Address);
+// What the loader added to the file addresses of the module that holds Address (0 for a program
+// loaded where it was linked).
+std::uintptr_t GetModuleBias(const void* Address);
 // The module that holds the crash reporter (the program, or a library it is linked into).
 const void* RunningModuleBase();
 const std::string& RunningModuleFileName();

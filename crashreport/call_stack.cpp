@@ -1,0 +1,335 @@
+#include "crashreport/call_stack.h"
+
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "crashreport/debug_symbols.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/hooks.h"
+#include "crashreport/memory_map.h"
+#include "crashreport/memory_probe.h"
+#include "crashreport/module_list.h"
+#include "crashreport/object_checks.h"
+#include "crashreport/system_utils.h"
+#include "crashreport/thread_stacks.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/threads.h"
+
+namespace lab {
+namespace {
+
+constexpr std::size_t kBlock = 400;  // stack bytes tested for readability at a time
+
+bool IsRex(std::uint8_t b) { return (b & 0xF0) == 0x40; }
+
+template <class T>
+T ReadUnaligned(const std::uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// The call instruction whose end is ReturnAddress, from the 7 bytes before it (b[0] at R-7 ... b[6]
+// at R-1): its length, or 0 when none ends there. For a direct call, Target gets its destination.
+std::size_t CallLength(const std::uint8_t b[7], std::uintptr_t ReturnAddress, const TMemoryMap& Memory,
+                       std::uintptr_t& Target) {
+  Target = 0;
+  if (b[2] == 0xE8) {  // call rel32
+    const std::uintptr_t target = ReturnAddress + static_cast<std::intptr_t>(ReadUnaligned<std::int32_t>(b + 3));
+    if (Memory.IsReadable(target, 1)) {
+      Target = target;
+      return 5;
+    }
+  }
+  const auto with_rex = [&](std::size_t length, int prefix_at) {
+    return prefix_at >= 0 && IsRex(b[prefix_at]) ? length + 1 : length;
+  };
+  if (b[5] == 0xFF && (b[6] & 0xF8) == 0xD0) return with_rex(2, 4);  // call reg
+  if (b[5] == 0xFF && ((b[6] >= 0x10 && b[6] <= 0x13) || b[6] == 0x16 || b[6] == 0x17))
+    return with_rex(2, 4);  // call [reg]
+  if (b[4] == 0xFF && ((b[5] >= 0x50 && b[5] <= 0x53) || (b[5] >= 0x55 && b[5] <= 0x57)))
+    return with_rex(3, 3);  // call [reg + disp8]
+  if (b[1] == 0xFF && ((b[2] >= 0x90 && b[2] <= 0x93) || (b[2] >= 0x95 && b[2] <= 0x97)))
+    return with_rex(6, 0);  // call [reg + disp32]
+  if (b[4] == 0xFF && b[5] == 0x14 && b[6] == 0x24) return with_rex(3, 3);  // call [rsp]
+  if (b[3] == 0xFF && b[4] == 0x54 && b[5] == 0x24) return with_rex(4, 2);  // call [rsp + disp8]
+  if (b[0] == 0xFF && b[1] == 0x94 && b[2] == 0x24) return 7;               // call [rsp + disp32]
+  if (b[1] == 0xFF && b[2] == 0x15) {  // call [rip + disp32]
+    const std::uintptr_t cell = ReturnAddress + static_cast<std::intptr_t>(ReadUnaligned<std::int32_t>(b + 3));
+    if (Memory.IsReadable(cell, sizeof(void*))) return 6;
+  }
+  return 0;
+}
+
+// Counts and keeps the entries of one scan.
+class TEntryAdder {
+ public:
+  TEntryAdder(TCrashStackList& List, TCrashKindSet Kinds, int MaxCount, int Skip, std::uint8_t ThreadKind,
+              std::uint32_t ThreadID)
+      : list_(List), kinds_(Kinds), max_(MaxCount), skip_(Skip), thread_kind_(ThreadKind), thread_id_(ThreadID) {}
+
+  bool Full() const { return max_ >= 0 && kept_ >= max_; }
+  void Add(std::uintptr_t Address) {
+    if (Full()) return;
+    auto entry = std::make_unique<TCrashDebugInfo>();
+    GetAddressDebugInfo(Address, thread_id_, *entry, thread_kind_);
+    if (!(kinds_ & (1u << entry->Kind))) return;
+    if (skip_ > 0 && skipped_ < skip_) {
+      ++skipped_;
+      return;
+    }
+    ++kept_;
+    list_.Add(std::move(entry));
+  }
+
+ private:
+  TCrashStackList& list_;
+  TCrashKindSet kinds_;
+  int max_, skip_;
+  std::uint8_t thread_kind_;
+  std::uint32_t thread_id_;
+  int kept_ = 0, skipped_ = 0;
+};
+
+bool Described(const TCrashDebugInfo& e) { return e.Kind >= dkFunction && e.Kind <= dkSourceLine; }
+
+// A return address found twice shows once: an entry is hidden when one of the next two has the same
+// address in the same module.
+void HideRepeats(TCrashStackList& List, int From) {
+  for (int i = List.Count() - 2; i >= From; --i) {
+    TCrashDebugInfo* e = List.GetItem(i);
+    if (!Described(*e)) continue;
+    for (int j = i + 1; j <= i + 2 && j < List.Count(); ++j) {
+      const TCrashDebugInfo* next = List.GetItem(j);
+      if (Described(*next) && next->Module == e->Module && next->Address == e->Address) {
+        e->Kind = dkNothing;
+        break;
+      }
+    }
+  }
+}
+
+void FillNames(const std::string& Name, TCrashDebugInfo& Info) {
+  std::string scope, routine;
+  const bool cpp = SplitCppName(Name, scope, routine);
+  Info.ClassName = scope;
+  Info.ProcedureName = routine;
+  if (Info.Kind != dkSourceLine) Info.Kind = cpp && !scope.empty() ? dkDecorated : dkFunction;
+}
+
+std::shared_ptr<TModuleSymbols> SymbolsOf(const std::shared_ptr<TCrashModuleInfo>& Module) {
+  if (!Module) return nullptr;
+  if (auto known = std::dynamic_pointer_cast<TModuleSymbols>(Module->DebugData)) return known;
+  auto symbols = ModuleSymbols(Module->FileName, GetModuleBias(reinterpret_cast<const void*>(Module->Handle)));
+  Module->DebugData = symbols;
+  return symbols;
+}
+
+const std::uint8_t* SkipEndbr(const std::uint8_t* p) {
+  static const std::uint8_t endbr64[] = {0xF3, 0x0F, 0x1E, 0xFA};
+  return IsMemoryReadable(p, 4) && std::memcmp(p, endbr64, 4) == 0 ? p + 4 : p;
+}
+
+}  // namespace
+
+TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options) {
+  TCrashKindSet kinds = 1u << dkSourceLine;
+  if (Options.CallStackOptions() & 1) kinds |= 1u << dkFunction;
+  if (Options.CallStackOptions() & 2) kinds |= 1u << dkDecorated;
+  return kinds;
+}
+
+bool StartsWithStackFrame(const void* Code) {
+  const std::uint8_t* p = SkipEndbr(static_cast<const std::uint8_t*>(Code));
+  static const std::uint8_t frame[] = {0x55, 0x48, 0x89, 0xE5};  // push rbp; mov rbp, rsp
+  return IsMemoryReadable(p, 4) && std::memcmp(p, frame, 4) == 0;
+}
+
+bool StartsWithPushRbx(const void* Code) {
+  const std::uint8_t* p = SkipEndbr(static_cast<const std::uint8_t*>(Code));
+  return IsMemoryReadable(p, 1) && *p == 0x53;
+}
+
+bool FindSourceLocation(std::uintptr_t Address, TCrashDebugInfo& Info) {
+  std::shared_ptr<TCrashModuleInfo> module = GetModuleInfoByAddr(reinterpret_cast<const void*>(Address));
+  std::shared_ptr<TModuleSymbols> symbols = SymbolsOf(module);
+  std::string file;
+  int line = 0;
+  if (!symbols || !symbols->HasLines() || !symbols->FindLine(Address, file, line)) return false;
+  Info.Kind = dkSourceLine;
+  Info.Module = module;
+  Info.Address = Address;
+  Info.UnitName = ExtractFileName(file);
+  Info.Line = line;
+  Info.LineOffset = 0;
+  TRoutineSymbol routine;
+  if (symbols->FindRoutine(Address, routine)) {
+    FillNames(routine.Name, Info);
+    std::string first_file;
+    int first = 0;
+    if (symbols->FindLine(routine.Start, first_file, first)) {
+      const auto* code = reinterpret_cast<const void*>(routine.Start);
+      if (!StartsWithStackFrame(code) && !StartsWithPushRbx(code)) --first;
+      Info.LineOffset = std::max(0, line - first);
+    }
+  }
+  return true;
+}
+
+void GetAddressDebugInfo(std::uintptr_t Address, std::uint32_t ThreadID, TCrashDebugInfo& Info,
+                         std::uint8_t ThreadKind) {
+  Info = TCrashDebugInfo{};
+  Info.Address = Address;
+  Info.ThreadID = ThreadID;
+  Info.ThreadKind = ThreadKind;
+  if (FindSourceLocation(Address, Info)) return;
+  std::shared_ptr<TCrashModuleInfo> module = GetModuleInfoByAddr(reinterpret_cast<const void*>(Address));
+  Info.Module = module;
+  if (!module) return;
+  Info.Kind = dkModule;
+  if (std::shared_ptr<TModuleSymbols> symbols = SymbolsOf(module)) {
+    TRoutineSymbol routine;
+    if (symbols->FindRoutine(Address, routine)) {
+      FillNames(routine.Name, Info);
+      return;
+    }
+  }
+  // The module's exported routines: Start <= Address <= Start + Size.
+  const TCrashFunctionsList& functions = *module->Functions;
+  int low = 0, high = functions.Count() - 1, found = -1;
+  while (low <= high) {
+    const int middle = (low + high) / 2;
+    if (functions.GetItem(middle)->Address <= Address) {
+      found = middle;
+      low = middle + 1;
+    } else {
+      high = middle - 1;
+    }
+  }
+  if (found >= 0 && Address <= functions.GetItem(found)->Address + functions.GetItem(found)->Size)
+    FillNames(functions.GetItem(found)->ProcedureName, Info);
+}
+
+void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintptr_t FirstAddress,
+                    std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
+                    bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
+  const int from = List.Count();
+  TEntryAdder adder(List, Kinds, MaxCount, Skip, ThreadKind, ThreadID);
+  if (FirstAddress) adder.Add(FirstAddress);
+  const std::uintptr_t start = (StackStart + 7) & ~std::uintptr_t(7);
+  const std::uintptr_t end = std::min(StackEnd, StackStart + kMaxStackScan);
+  std::vector<std::uint8_t> block(kBlock);
+  for (std::uintptr_t at = start; at < end && !adder.Full(); at += kBlock) {
+    const std::size_t size = std::min<std::size_t>(kBlock, end - at) & ~std::size_t(7);
+    if (!Memory.IsReadable(at, size)) continue;
+    const std::size_t got = SafeRead(at, block.data(), size);
+    for (std::size_t i = 0; i + 8 <= got && !adder.Full(); i += 8) {
+      const auto word = ReadUnaligned<std::uintptr_t>(block.data() + i);
+      if (word < 7 || !Memory.IsExecutable(word)) continue;
+      std::uint8_t before[7];
+      if (!Memory.IsReadable(word - 7, 7) || SafeRead(word - 7, before, 7) != 7) continue;
+      std::uintptr_t target = 0;
+      const std::size_t length = CallLength(before, word, Memory, target);
+      if (!length) continue;
+      if (ResolveJumps && target) {
+        // A call through a jump thunk (a PLT entry): the routine it reached comes first.
+        const auto resolved = reinterpret_cast<std::uintptr_t>(ResolveJumpThunk(reinterpret_cast<const void*>(target)));
+        std::uint8_t first = 0;
+        if (resolved != target && Memory.IsReadable(resolved, 5) && SafeRead(resolved, &first, 1) == 1 && first != 0xE8)
+          adder.Add(resolved);
+      }
+      adder.Add(word - length);
+    }
+  }
+  HideRepeats(List, from);
+}
+
+std::unique_ptr<TCrashStackList> GetCallStack(std::uintptr_t FirstAddress, std::uintptr_t StackStart,
+                                              std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
+                                              bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
+  auto list = std::make_unique<TCrashStackList>();
+  const TMemoryMap memory;
+  BuildCallStack(*list, memory, FirstAddress, StackStart, StackEnd, Kinds, MaxCount, Skip, ResolveJumps, ThreadKind,
+                 ThreadID);
+  return list;
+}
+
+bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List) {
+  const TMemoryMap memory;
+  if (ThreadID == GetCurrentThreadID()) {
+    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    BuildCallStack(List, memory, 0, here, CurrentThreadStack().High, Kinds, -1, -1, true, ThreadKind, ThreadID);
+    return true;
+  }
+  return WithThreadContext(ThreadID, 1000, [&](const TCrashContext& context) {
+    TStackBounds bounds;
+    const std::uintptr_t top = RecordedThreadStack(ThreadID, bounds) ? bounds.High : memory.RegionEnd(context.Rsp());
+    BuildCallStack(List, memory, context.Rip(), context.Rsp(), top, Kinds, -1, -1, true, ThreadKind, ThreadID);
+  });
+}
+
+std::string FormatThreadHeader(int Index, const TCrashDebugInfo& Entry, bool Report) {
+  const TCrashModuleOptions& options = OptionsInForce();
+  const auto text = [&](int i) { return options.GetCustomizedText(static_cast<std::uint8_t>(i)); };
+  std::string priority = "??", class_name;
+  TCrashThreadsList& threads = CrashThreadsList();
+  threads.BeginRead();
+  int index = threads.IndexOfID(Entry.ThreadID);
+  std::int32_t recorded = kPriorityNotRecorded;
+  if (index >= 0) {
+    const TCrashThreadEntry* e = threads.GetItem(index);
+    recorded = e->Priority;
+    if (e->ThreadObject) class_name = ObjectClassName(e->ThreadObject);
+  }
+  threads.EndRead();
+  if (index >= 0) {
+    if (recorded == kPriorityNotRecorded) {
+      // Read now (the thread's nice value) and kept.
+      errno = 0;
+      const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(Entry.ThreadID));
+      if (nice != -1 || errno == 0) {
+        recorded = nice;
+        threads.BeginWrite();
+        index = threads.IndexOfID(Entry.ThreadID);
+        if (index >= 0) threads.GetItem(index)->Priority = recorded;
+        threads.EndWrite();
+      }
+    }
+    if (recorded != kPriorityNotRecorded) priority = std::to_string(recorded);
+  }
+  std::string header = Report ? " " : "";
+  header += text(Index == 0 ? 69 : Entry.ThreadKind != 0 ? 70 : 71) + ": ";
+  header += Format("%s=%d; %s=%s", text(72), static_cast<int>(Entry.ThreadID), text(73), priority);
+  if (Report || !class_name.empty()) header += Format("; %s=%s", text(74), class_name);
+  if (Entry.ThreadID == MainThreadID()) header += "; [" + text(68) + "]";
+  return header;
+}
+
+std::uintptr_t GetSymbolAddress(const std::string& Name) {
+  const void* module = RunningModuleBase();
+  std::shared_ptr<TModuleSymbols> symbols = ModuleSymbols(RunningModuleFileName(), GetModuleBias(module));
+  return symbols ? symbols->FindSymbol(Name) : 0;
+}
+
+const void* HookBySymbol(const std::string& Name, const void* NewProc) {
+  return HookProc(reinterpret_cast<const void*>(GetSymbolAddress(Name)), NewProc, "SymbolID = " + Name);
+}
+
+const void* HookBySymbolOrExport(const std::string& Name, const void* NewProc, const std::string& ModuleName,
+                                 const std::string& ExportName) {
+  const void* proc = reinterpret_cast<const void*>(GetSymbolAddress(Name));
+  if (!proc) {
+    if (void* module = ::dlopen(ModuleName.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+      proc = ::dlsym(module, ExportName.c_str());
+      ::dlclose(module);
+    }
+  }
+  return HookProc(proc, NewProc, "SymbolID = " + Name);
+}
+
+}  // namespace lab

@@ -1,0 +1,175 @@
+#include "crashreport/debug_symbols.h"
+
+#include <cxxabi.h>
+#include <elfutils/libdw.h>
+#include <fcntl.h>
+#include <gelf.h>
+#include <libelf.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace lab {
+namespace {
+
+std::string Demangle(const std::string& Name) {
+  int status = 0;
+  std::unique_ptr<char, decltype(&std::free)> text(abi::__cxa_demangle(Name.c_str(), nullptr, nullptr, &status),
+                                                   &std::free);
+  return status == 0 && text ? std::string(text.get()) : std::string();
+}
+
+// Where the parameter list of a demangled routine name starts; npos when it has none.
+std::size_t ParametersStart(const std::string& Name) {
+  int depth = 0;
+  for (std::size_t i = Name.size(); i-- > 0;) {
+    const char c = Name[i];
+    if (c == ')' || c == '>' || c == ']') ++depth;
+    else if ((c == '(' || c == '<' || c == '[') && depth > 0 && --depth == 0 && c == '(') return i;
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
+bool SplitCppName(const std::string& Name, std::string& Scope, std::string& Routine) {
+  std::string demangled = Demangle(Name);
+  if (demangled.empty()) {
+    Scope.clear();
+    Routine = Name;
+    return false;
+  }
+  const std::size_t parameters = ParametersStart(demangled);
+  if (parameters != std::string::npos) demangled.resize(parameters);
+  // A template routine's name comes with its return type in front.
+  if (!demangled.empty() && demangled.back() == '>') {
+    int depth = 0;
+    for (std::size_t i = 0; i < demangled.size(); ++i) {
+      const char c = demangled[i];
+      if (c == '<' || c == '(') ++depth;
+      else if ((c == '>' || c == ')') && depth > 0) --depth;
+      else if (c == ' ' && depth == 0) {
+        demangled.erase(0, i + 1);
+        break;
+      }
+    }
+  }
+  std::size_t split = std::string::npos;
+  int depth = 0;
+  for (std::size_t i = 0; i + 1 < demangled.size(); ++i) {
+    const char c = demangled[i];
+    if (c == '<' || c == '(' || c == '{') ++depth;
+    else if ((c == '>' || c == ')' || c == '}') && depth > 0) --depth;
+    else if (depth == 0 && c == ':' && demangled[i + 1] == ':') split = i;
+  }
+  if (split == std::string::npos) {
+    Scope.clear();
+    Routine = demangled;
+  } else {
+    Scope = demangled.substr(0, split);
+    Routine = demangled.substr(split + 2);
+  }
+  return true;
+}
+
+TModuleSymbols::TModuleSymbols(const std::string& FileName, std::uintptr_t Bias) : bias_(Bias) {
+  static std::once_flag version_set;
+  std::call_once(version_set, [] { ::elf_version(EV_CURRENT); });
+  fd_ = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  elf_ = ::elf_begin(fd_, ELF_C_READ_MMAP, nullptr);
+  if (!elf_ || ::elf_kind(elf_) != ELF_K_ELF) return;
+
+  // The full symbol table when the file keeps one, else the dynamic one.
+  Elf_Scn* table = nullptr;
+  GElf_Shdr table_header{};
+  for (Elf_Scn* scn = nullptr; (scn = ::elf_nextscn(elf_, scn)) != nullptr;) {
+    GElf_Shdr header;
+    if (!::gelf_getshdr(scn, &header)) continue;
+    if (header.sh_type == SHT_SYMTAB || (header.sh_type == SHT_DYNSYM && !table)) {
+      table = scn;
+      table_header = header;
+    }
+  }
+  if (table && table_header.sh_entsize) {
+    Elf_Data* data = ::elf_getdata(table, nullptr);
+    const std::size_t count = table_header.sh_size / table_header.sh_entsize;
+    for (std::size_t i = 1; data && i < count; ++i) {
+      GElf_Sym symbol;
+      if (!::gelf_getsym(data, static_cast<int>(i), &symbol)) break;
+      if (GELF_ST_TYPE(symbol.st_info) != STT_FUNC || symbol.st_shndx == SHN_UNDEF || symbol.st_value == 0) continue;
+      const char* name = ::elf_strptr(elf_, table_header.sh_link, symbol.st_name);
+      if (!name || !*name) continue;
+      symbols_.push_back(TSymbol{bias_ + symbol.st_value, static_cast<std::uint32_t>(symbol.st_size),
+                                 static_cast<std::uint32_t>(names_.size())});
+      names_.append(name);
+      names_.push_back('\0');
+    }
+  }
+  // By address; of aliases at one address the one with a size (and then the first) stays.
+  std::stable_sort(symbols_.begin(), symbols_.end(), [](const TSymbol& a, const TSymbol& b) {
+    return a.Start != b.Start ? a.Start < b.Start : a.Size > b.Size;
+  });
+  symbols_.erase(std::unique(symbols_.begin(), symbols_.end(),
+                             [](const TSymbol& a, const TSymbol& b) { return a.Start == b.Start; }),
+                 symbols_.end());
+  dwarf_ = ::dwarf_begin_elf(elf_, DWARF_C_READ, nullptr);
+}
+
+TModuleSymbols::~TModuleSymbols() {
+  if (dwarf_) ::dwarf_end(dwarf_);
+  if (elf_) ::elf_end(elf_);
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool TModuleSymbols::FindRoutine(std::uintptr_t Address, TRoutineSymbol& Routine) const {
+  auto it = std::upper_bound(symbols_.begin(), symbols_.end(), Address,
+                             [](std::uintptr_t a, const TSymbol& s) { return a < s.Start; });
+  if (it == symbols_.begin()) return false;
+  --it;
+  if (Address > it->Start + it->Size) return false;
+  Routine.Start = it->Start;
+  Routine.Size = it->Size;
+  Routine.Name = names_.c_str() + it->NameAt;
+  return true;
+}
+
+bool TModuleSymbols::FindLine(std::uintptr_t Address, std::string& File, int& Line) const {
+  if (!dwarf_ || Address < bias_) return false;
+  std::lock_guard guard(dwarf_lock_);
+  Dwarf_Die unit;
+  if (!::dwarf_addrdie(dwarf_, Address - bias_, &unit)) return false;
+  Dwarf_Line* line = ::dwarf_getsrc_die(&unit, Address - bias_);
+  if (!line || ::dwarf_lineno(line, &Line) != 0) return false;
+  const char* file = ::dwarf_linesrc(line, nullptr, nullptr);
+  File = file ? file : "";
+  return true;
+}
+
+std::uintptr_t TModuleSymbols::FindSymbol(std::string_view Name) const {
+  for (const TSymbol& s : symbols_) {
+    const char* name = names_.c_str() + s.NameAt;
+    if (Name == name) return s.Start;
+  }
+  for (const TSymbol& s : symbols_) {
+    std::string demangled = Demangle(names_.c_str() + s.NameAt);
+    const std::size_t parameters = ParametersStart(demangled);
+    if (parameters != std::string::npos) demangled.resize(parameters);
+    if (!demangled.empty() && Name == demangled) return s.Start;
+  }
+  return 0;
+}
+
+std::shared_ptr<TModuleSymbols> ModuleSymbols(const std::string& FileName, std::uintptr_t Bias) {
+  static std::mutex lock;
+  static auto* sessions = new std::map<std::pair<std::string, std::uintptr_t>, std::shared_ptr<TModuleSymbols>>;
+  std::lock_guard guard(lock);
+  auto& session = (*sessions)[{FileName, Bias}];
+  if (!session) session = std::make_shared<TModuleSymbols>(FileName, Bias);
+  return session;
+}
+
+}  // namespace lab

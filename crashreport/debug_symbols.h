@@ -1,0 +1,66 @@
+#pragma once
+// A module's routines and source lines, read from its file once per file and load address and kept
+// for the life of the process: routines from the ELF symbol table (the full one when the file keeps
+// it, else the dynamic one), sorted by address; lines from the DWARF data through libdw.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "crashreport/crash_lists.h"
+
+struct Elf;
+struct Dwarf;
+
+namespace lab {
+
+struct TRoutineSymbol {
+  std::uintptr_t Start = 0;  // loaded address
+  std::uint32_t Size = 0;
+  std::string Name;  // as the symbol table has it (mangled for C++)
+};
+
+class TModuleSymbols : public TCrashDebugData {
+ public:
+  // Bias is what the loader added to the file's addresses.
+  TModuleSymbols(const std::string& FileName, std::uintptr_t Bias);
+  ~TModuleSymbols() override;
+  TModuleSymbols(const TModuleSymbols&) = delete;
+  TModuleSymbols& operator=(const TModuleSymbols&) = delete;
+
+  std::uintptr_t Bias() const noexcept { return bias_; }
+  bool HasLines() const noexcept { return dwarf_ != nullptr; }
+  // The routine that holds Address: Start <= Address <= Start + Size.
+  bool FindRoutine(std::uintptr_t Address, TRoutineSymbol& Routine) const;
+  // The source file and line of the code at Address.
+  bool FindLine(std::uintptr_t Address, std::string& File, int& Line) const;
+  // A routine's address by its name (as written or demangled without its parameters); 0 when none.
+  std::uintptr_t FindSymbol(std::string_view Name) const;
+
+ private:
+  struct TSymbol {
+    std::uintptr_t Start;
+    std::uint32_t Size;
+    std::uint32_t NameAt;  // into names_
+  };
+
+  std::uintptr_t bias_;
+  int fd_ = -1;
+  Elf* elf_ = nullptr;
+  Dwarf* dwarf_ = nullptr;
+  std::vector<TSymbol> symbols_;
+  std::string names_;
+  mutable std::mutex dwarf_lock_;  // libdw's lookups are not made for concurrent use
+};
+
+// The shared symbols of the module file loaded with Bias, read on first use.
+std::shared_ptr<TModuleSymbols> ModuleSymbols(const std::string& FileName, std::uintptr_t Bias);
+
+// A C++ name demangled and parted: "lab::TThread::Run(void*)" gives the scope "lab::TThread" and the
+// routine "Run". A plain name is the routine, without scope. False when Name is no C++ name.
+bool SplitCppName(const std::string& Name, std::string& Scope, std::string& Routine);
+
+}  // namespace lab

@@ -1,0 +1,236 @@
+#include "crashreport/thread_stacks.h"
+
+#include <dirent.h>
+#include <link.h>
+#include <linux/futex.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+
+#include "crashreport/hooks.h"
+#include "crashreport/memory_probe.h"
+#include "platform/rtl/threads.h"
+
+namespace lab {
+namespace {
+
+// Recorded stacks.
+
+struct TStackTable {
+  std::mutex lock;
+  std::unordered_map<std::uint32_t, TStackBounds> stacks;
+};
+
+TStackTable& Stacks() {
+  static TStackTable* table = new TStackTable;
+  return *table;
+}
+
+// The thread's entry goes when the thread ends, however it ends.
+struct TStackRecord {
+  std::uint32_t id = 0;
+  void Record(const TStackBounds& bounds) {
+    id = GetCurrentThreadID();
+    std::lock_guard guard(Stacks().lock);
+    Stacks().stacks[id] = bounds;
+  }
+  ~TStackRecord() {
+    if (!id) return;
+    std::lock_guard guard(Stacks().lock);
+    Stacks().stacks.erase(id);
+  }
+};
+thread_local TStackRecord t_stack_record;
+
+using TPthreadCreate = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+std::atomic<TPthreadCreate> g_real_create{nullptr};
+
+struct TStart {
+  void* (*Routine)(void*);
+  void* Argument;
+};
+
+void* ThreadStart(void* start) {
+  const TStart s = *static_cast<TStart*>(start);
+  delete static_cast<TStart*>(start);
+  t_stack_record.Record(CurrentThreadStack());
+  return s.Routine(s.Argument);
+}
+
+int HookedPthreadCreate(pthread_t* thread, const pthread_attr_t* attributes, void* (*routine)(void*), void* argument) {
+  TPthreadCreate real = g_real_create.load();
+  auto* start = new (std::nothrow) TStart{routine, argument};
+  if (!start) return real(thread, attributes, routine, argument);
+  const int result = real(thread, attributes, &ThreadStart, start);
+  if (result != 0) delete start;
+  return result;
+}
+
+// Taking another thread's registers.
+
+enum : int { kWaiting = 0, kCaptured = 1, kReleased = 2, kLeft = 3, kCancelled = -1 };
+
+struct TCaptureSlot {
+  std::atomic<int> State{kWaiting};
+  TCrashContext Context;
+};
+
+long Futex(std::atomic<int>& word, int operation, int value, const timespec* timeout) {
+  return ::syscall(SYS_futex, reinterpret_cast<int*>(&word), operation, value, timeout, nullptr, 0);
+}
+
+void Wake(std::atomic<int>& word) { Futex(word, FUTEX_WAKE_PRIVATE, INT_MAX, nullptr); }
+
+// Waits while word holds value, until the deadline (none: for good). False at the deadline.
+bool WaitWhile(std::atomic<int>& word, int value, const std::chrono::steady_clock::time_point* deadline) {
+  while (word.load() == value) {
+    timespec wait{};
+    if (deadline) {
+      const auto left = *deadline - std::chrono::steady_clock::now();
+      if (left <= std::chrono::steady_clock::duration::zero()) return false;
+      const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+      wait.tv_sec = static_cast<time_t>(ns / 1000000000);
+      wait.tv_nsec = static_cast<long>(ns % 1000000000);
+    }
+    Futex(word, FUTEX_WAIT_PRIVATE, value, deadline ? &wait : nullptr);
+  }
+  return true;
+}
+
+// Runs in the thread asked: keeps its registers in the slot the request names and waits there
+// until released. Only async-signal-safe calls.
+void CaptureHandler(int, siginfo_t* info, void* context) {
+  TKeepErrno keep;
+  if (!info || info->si_code != SI_QUEUE || !info->si_value.sival_ptr) return;
+  auto* slot = static_cast<TCaptureSlot*>(info->si_value.sival_ptr);
+  SaveContext(*static_cast<ucontext_t*>(context), slot->Context);
+  int expected = kWaiting;
+  if (!slot->State.compare_exchange_strong(expected, kCaptured)) return;  // the asker gave up
+  Wake(slot->State);
+  WaitWhile(slot->State, kCaptured, nullptr);
+  slot->State.store(kLeft);
+  Wake(slot->State);
+}
+
+void InstallCaptureHandler() {
+  static std::once_flag installed;
+  std::call_once(installed, [] {
+    struct sigaction action {};
+    action.sa_sigaction = &CaptureHandler;
+    action.sa_flags = SA_SIGINFO | SA_RESTART;
+    sigfillset(&action.sa_mask);
+    ::sigaction(CaptureSignal(), &action, nullptr);
+  });
+}
+
+}  // namespace
+
+TStackBounds CurrentThreadStack() {
+  thread_local TStackBounds bounds;
+  if (bounds.High) return bounds;
+  pthread_attr_t attributes;
+  if (::pthread_getattr_np(::pthread_self(), &attributes) == 0) {
+    void* low = nullptr;
+    std::size_t size = 0;
+    if (::pthread_attr_getstack(&attributes, &low, &size) == 0) {
+      bounds.Low = reinterpret_cast<std::uintptr_t>(low);
+      bounds.High = bounds.Low + size;
+    }
+    ::pthread_attr_destroy(&attributes);
+  }
+  return bounds;
+}
+
+const void* GetStackBase() { return reinterpret_cast<const void*>(CurrentThreadStack().High); }
+
+void InstallThreadStartHook() {
+  if (g_real_create.load()) return;
+  // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
+  std::vector<std::string> modules{""};
+  ::dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* out) {
+        if (info->dlpi_name && *info->dlpi_name) static_cast<std::vector<std::string>*>(out)->push_back(info->dlpi_name);
+        return 0;
+      },
+      &modules);
+  const void* real = nullptr;
+  // The hook reads the real routine from g_real_create: set it before any slot points at the hook.
+  void* library = ::dlopen("libc.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (library) {
+    g_real_create = reinterpret_cast<TPthreadCreate>(::dlsym(library, "pthread_create"));
+    ::dlclose(library);
+  }
+  if (!g_real_create.load()) return;
+  HookImportedProc(modules, "libc.so.6", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate),
+                   real, true);
+}
+
+void RemoveThreadStartHook() { UnhookImportedProc(reinterpret_cast<const void*>(&HookedPthreadCreate)); }
+
+bool RecordedThreadStack(std::uint32_t ThreadID, TStackBounds& Bounds) {
+  std::lock_guard guard(Stacks().lock);
+  auto it = Stacks().stacks.find(ThreadID);
+  if (it == Stacks().stacks.end()) return false;
+  Bounds = it->second;
+  return true;
+}
+
+int CaptureSignal() noexcept { return SIGRTMIN + 5; }
+
+bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::function<void(const TCrashContext&)>& Use) {
+  InstallCaptureHandler();
+  // A slot of its own for each request: a thread that answers after the asker gave up writes only
+  // into a slot nobody reads any more, which is then left to it.
+  auto* slot = new TCaptureSlot;
+  siginfo_t info{};
+  info.si_signo = CaptureSignal();
+  info.si_code = SI_QUEUE;
+  info.si_pid = ::getpid();
+  info.si_uid = ::getuid();
+  info.si_value.sival_ptr = slot;
+  if (::syscall(SYS_rt_tgsigqueueinfo, ::getpid(), static_cast<pid_t>(ThreadID), CaptureSignal(), &info) != 0) {
+    delete slot;
+    return false;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  if (!WaitWhile(slot->State, kWaiting, &deadline)) {
+    int expected = kWaiting;
+    if (slot->State.compare_exchange_strong(expected, kCancelled)) return false;  // the slot stays its
+  }
+  struct TRelease {
+    TCaptureSlot* slot;
+    ~TRelease() {
+      slot->State.store(kReleased);
+      Wake(slot->State);
+      WaitWhile(slot->State, kReleased, nullptr);
+      delete slot;
+    }
+  } release{slot};
+  Use(slot->Context);
+  return true;
+}
+
+std::vector<std::uint32_t> ProcessThreadIDs() {
+  std::vector<std::uint32_t> ids;
+  if (DIR* dir = ::opendir("/proc/self/task")) {
+    while (dirent* entry = ::readdir(dir)) {
+      const long id = std::strtol(entry->d_name, nullptr, 10);
+      if (id > 0) ids.push_back(static_cast<std::uint32_t>(id));
+    }
+    ::closedir(dir);
+  }
+  return ids;
+}
+
+}  // namespace lab

@@ -1,0 +1,39 @@
+#pragma once
+// Where each thread's stack lies, and the registers of another thread of the process, for the call
+// stacks of a report.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "crashreport/process_state.h"
+
+namespace lab {
+
+struct TStackBounds {
+  std::uintptr_t Low = 0;   // the lowest address (the stack grows down towards it)
+  std::uintptr_t High = 0;  // the stack base
+};
+
+// The calling thread's stack, as the thread library knows it.
+TStackBounds CurrentThreadStack();
+// The calling thread's stack base.
+const void* GetStackBase();
+
+// Threads started once the hook is in place record their stack as they start: pthread_create is
+// hooked in every module loaded then. Removing it puts the modules' calls back.
+void InstallThreadStartHook();
+void RemoveThreadStartHook();
+// The stack a thread recorded when it started; false for threads started before the hook.
+bool RecordedThreadStack(std::uint32_t ThreadID, TStackBounds& Bounds);
+
+// The real-time signal by which another thread's registers are taken.
+int CaptureSignal() noexcept;
+// Takes the registers of thread ThreadID of this process: the thread answers the signal in its
+// handler and waits there while Use runs, so its stack holds still. False when it does not answer
+// within TimeoutMs (signal blocked, or stopped); Use does not run then.
+bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::function<void(const TCrashContext&)>& Use);
+// The IDs of the process's threads.
+std::vector<std::uint32_t> ProcessThreadIDs();
+
+}  // namespace lab
