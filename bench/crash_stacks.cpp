@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "crashreport/call_stack.h"
+#include "crashreport/memory_map.h"
 #include "crashreport/module_list.h"
 #include "crashreport/thread_stacks.h"
 #include "platform/rtl/threads.h"
@@ -20,11 +21,17 @@ constexpr int kDepth = 30;
 std::atomic<bool> g_release{false};
 std::atomic<int> g_ready{0};
 
-__attribute__((noinline)) int StandDeep(int depth) {
-  if (depth > 1) return StandDeep(depth - 1) + 1;
+__attribute__((noipa)) int Stand() {
   g_ready.fetch_add(1);
   while (!g_release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return 1;
+}
+
+// One frame per level: the barrier after the call keeps the compiler from making a loop of it.
+__attribute__((noipa)) int StandDeep(int depth) {
+  int result = depth > 1 ? StandDeep(depth - 1) : Stand();
+  asm volatile("" : "+r"(result));
+  return result + 1;
 }
 
 // The threads stand for the whole program run.
@@ -45,9 +52,11 @@ const std::vector<std::uint32_t>& Threads() {
 
 int CaptureAll(benchmark::State& state) {
   int entries = 0, deep = 0;
+  const lab::TMemoryMap memory;  // one look at the mappings for all threads
   for (std::uint32_t id : Threads()) {
     lab::TCrashStackList list;
-    if (!lab::GetThreadCallStack(id, lab::kAllCallStackKinds, 1, list)) state.SkipWithError("a thread did not answer");
+    if (!lab::GetThreadCallStack(id, lab::kAllCallStackKinds, 1, list, &memory))
+      state.SkipWithError("a thread did not answer");
     entries += list.Count();
     for (int i = 0; i < list.Count(); ++i)
       if (list.GetItem(i)->Kind == lab::dkSourceLine && list.GetItem(i)->ProcedureName == "StandDeep") ++deep;

@@ -119,7 +119,7 @@ void FillNames(const std::string& Name, TCrashDebugInfo& Info) {
   const bool cpp = SplitCppName(Name, scope, routine);
   Info.ClassName = scope;
   Info.ProcedureName = routine;
-  if (Info.Kind != dkSourceLine) Info.Kind = cpp && !scope.empty() ? dkDecorated : dkFunction;
+  Info.Kind = cpp && !scope.empty() ? dkDecorated : dkFunction;
 }
 
 std::shared_ptr<TModuleSymbols> SymbolsOf(const std::shared_ptr<TCrashModuleInfo>& Module) {
@@ -130,9 +130,15 @@ std::shared_ptr<TModuleSymbols> SymbolsOf(const std::shared_ptr<TCrashModuleInfo
   return symbols;
 }
 
-const std::uint8_t* SkipEndbr(const std::uint8_t* p) {
+// The first bytes of a routine, past an endbr64; Count of them could be read.
+std::size_t RoutineStart(const void* Code, std::uint8_t (&Bytes)[4]) {
   static const std::uint8_t endbr64[] = {0xF3, 0x0F, 0x1E, 0xFA};
-  return IsMemoryReadable(p, 4) && std::memcmp(p, endbr64, 4) == 0 ? p + 4 : p;
+  std::uint8_t head[8] = {};
+  const std::size_t got = SafeRead(reinterpret_cast<std::uintptr_t>(Code), head, sizeof head);
+  const std::size_t skip = got >= 4 && std::memcmp(head, endbr64, 4) == 0 ? 4 : 0;
+  const std::size_t count = got > skip ? std::min<std::size_t>(got - skip, 4) : 0;
+  std::memcpy(Bytes, head + skip, count);
+  return count;
 }
 
 }  // namespace
@@ -145,39 +151,45 @@ TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options) {
 }
 
 bool StartsWithStackFrame(const void* Code) {
-  const std::uint8_t* p = SkipEndbr(static_cast<const std::uint8_t*>(Code));
   static const std::uint8_t frame[] = {0x55, 0x48, 0x89, 0xE5};  // push rbp; mov rbp, rsp
-  return IsMemoryReadable(p, 4) && std::memcmp(p, frame, 4) == 0;
+  std::uint8_t bytes[4];
+  return RoutineStart(Code, bytes) == 4 && std::memcmp(bytes, frame, 4) == 0;
 }
 
 bool StartsWithPushRbx(const void* Code) {
-  const std::uint8_t* p = SkipEndbr(static_cast<const std::uint8_t*>(Code));
-  return IsMemoryReadable(p, 1) && *p == 0x53;
+  std::uint8_t bytes[4];
+  return RoutineStart(Code, bytes) >= 1 && bytes[0] == 0x53;
 }
+
+namespace {
+
+// Kind 4 from what the module's debug data says of the address.
+bool FromDescription(const TAddressDescription& d, TCrashDebugInfo& Info) {
+  if (!d.HasLine) return false;
+  Info.Kind = dkSourceLine;
+  Info.UnitName = d.File;
+  Info.Line = d.Line;
+  Info.LineOffset = 0;
+  if (d.HasRoutine) {
+    Info.ClassName = d.Scope;
+    Info.ProcedureName = d.Routine;
+    if (d.FirstLine > 0) {
+      const auto* code = reinterpret_cast<const void*>(d.RoutineStart);
+      const int first = StartsWithStackFrame(code) || StartsWithPushRbx(code) ? d.FirstLine : d.FirstLine - 1;
+      Info.LineOffset = std::max(0, d.Line - first);
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 bool FindSourceLocation(std::uintptr_t Address, TCrashDebugInfo& Info) {
   std::shared_ptr<TCrashModuleInfo> module = GetModuleInfoByAddr(reinterpret_cast<const void*>(Address));
   std::shared_ptr<TModuleSymbols> symbols = SymbolsOf(module);
-  std::string file;
-  int line = 0;
-  if (!symbols || !symbols->HasLines() || !symbols->FindLine(Address, file, line)) return false;
-  Info.Kind = dkSourceLine;
+  if (!symbols || !symbols->HasLines() || !FromDescription(symbols->Describe(Address), Info)) return false;
   Info.Module = module;
   Info.Address = Address;
-  Info.UnitName = ExtractFileName(file);
-  Info.Line = line;
-  Info.LineOffset = 0;
-  TRoutineSymbol routine;
-  if (symbols->FindRoutine(Address, routine)) {
-    FillNames(routine.Name, Info);
-    std::string first_file;
-    int first = 0;
-    if (symbols->FindLine(routine.Start, first_file, first)) {
-      const auto* code = reinterpret_cast<const void*>(routine.Start);
-      if (!StartsWithStackFrame(code) && !StartsWithPushRbx(code)) --first;
-      Info.LineOffset = std::max(0, line - first);
-    }
-  }
   return true;
 }
 
@@ -187,15 +199,17 @@ void GetAddressDebugInfo(std::uintptr_t Address, std::uint32_t ThreadID, TCrashD
   Info.Address = Address;
   Info.ThreadID = ThreadID;
   Info.ThreadKind = ThreadKind;
-  if (FindSourceLocation(Address, Info)) return;
   std::shared_ptr<TCrashModuleInfo> module = GetModuleInfoByAddr(reinterpret_cast<const void*>(Address));
   Info.Module = module;
   if (!module) return;
   Info.Kind = dkModule;
   if (std::shared_ptr<TModuleSymbols> symbols = SymbolsOf(module)) {
-    TRoutineSymbol routine;
-    if (symbols->FindRoutine(Address, routine)) {
-      FillNames(routine.Name, Info);
+    const TAddressDescription d = symbols->Describe(Address);
+    if (FromDescription(d, Info)) return;
+    if (d.HasRoutine) {
+      Info.ClassName = d.Scope;
+      Info.ProcedureName = d.Routine;
+      Info.Kind = d.IsCpp && !d.Scope.empty() ? dkDecorated : dkFunction;
       return;
     }
   }
@@ -259,8 +273,11 @@ std::unique_ptr<TCrashStackList> GetCallStack(std::uintptr_t FirstAddress, std::
   return list;
 }
 
-bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List) {
-  const TMemoryMap memory;
+bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List,
+                        const TMemoryMap* Memory) {
+  std::unique_ptr<TMemoryMap> own;
+  if (!Memory) own = std::make_unique<TMemoryMap>();
+  const TMemoryMap& memory = Memory ? *Memory : *own;
   if (ThreadID == GetCurrentThreadID()) {
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     BuildCallStack(List, memory, 0, here, CurrentThreadStack().High, Kinds, -1, -1, true, ThreadKind, ThreadID);

@@ -36,8 +36,10 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
                     bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID);
 
 // The call stack of any thread of the process (the calling one included), its first entry where the
-// thread stands. False when the thread did not answer.
-bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List);
+// thread stands. Memory: a snapshot of the mappings taken for several threads (nullptr: one is taken).
+// False when the thread did not answer.
+bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List,
+                        const TMemoryMap* Memory = nullptr);
 
 // Describes Address: kind 4 with source file, scope, routine and line from the module's debug data;
 // else kind 3 (a C++ routine with its scope) or 2 (a plain routine) from its symbols; else kind 1

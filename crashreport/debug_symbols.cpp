@@ -163,6 +163,27 @@ std::uintptr_t TModuleSymbols::FindSymbol(std::string_view Name) const {
   return 0;
 }
 
+TAddressDescription TModuleSymbols::Describe(std::uintptr_t Address) const {
+  {
+    std::lock_guard guard(described_lock_);
+    auto it = described_.find(Address);
+    if (it != described_.end()) return it->second;
+  }
+  TAddressDescription d;
+  std::string file;
+  d.HasLine = FindLine(Address, file, d.Line);
+  if (d.HasLine) d.File = file.substr(file.rfind('/') + 1);
+  TRoutineSymbol routine;
+  d.HasRoutine = FindRoutine(Address, routine);
+  if (d.HasRoutine) {
+    d.IsCpp = SplitCppName(routine.Name, d.Scope, d.Routine);
+    d.RoutineStart = routine.Start;
+    if (!FindLine(routine.Start, file, d.FirstLine)) d.FirstLine = 0;
+  }
+  std::lock_guard guard(described_lock_);
+  return described_.emplace(Address, std::move(d)).first->second;
+}
+
 std::shared_ptr<TModuleSymbols> ModuleSymbols(const std::string& FileName, std::uintptr_t Bias) {
   static std::mutex lock;
   static auto* sessions = new std::map<std::pair<std::string, std::uintptr_t>, std::shared_ptr<TModuleSymbols>>;

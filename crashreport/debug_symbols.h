@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "crashreport/crash_lists.h"
@@ -21,6 +22,19 @@ struct TRoutineSymbol {
   std::uintptr_t Start = 0;  // loaded address
   std::uint32_t Size = 0;
   std::string Name;  // as the symbol table has it (mangled for C++)
+};
+
+// What a module's symbols and lines say of one address.
+struct TAddressDescription {
+  bool HasLine = false;
+  std::string File;   // the source file's base name
+  int Line = 0;
+  bool HasRoutine = false;
+  bool IsCpp = false;  // a C++ name: Scope and Routine demangled
+  std::string Scope;
+  std::string Routine;
+  std::uintptr_t RoutineStart = 0;
+  int FirstLine = 0;  // the line at the routine's start; 0 when unknown
 };
 
 class TModuleSymbols : public TCrashDebugData {
@@ -39,6 +53,9 @@ class TModuleSymbols : public TCrashDebugData {
   bool FindLine(std::uintptr_t Address, std::string& File, int& Line) const;
   // A routine's address by its name (as written or demangled without its parameters); 0 when none.
   std::uintptr_t FindSymbol(std::string_view Name) const;
+  // All of the above for one address, worked out once and kept: call stacks meet the same return
+  // addresses again and again.
+  TAddressDescription Describe(std::uintptr_t Address) const;
 
  private:
   struct TSymbol {
@@ -54,6 +71,8 @@ class TModuleSymbols : public TCrashDebugData {
   std::vector<TSymbol> symbols_;
   std::string names_;
   mutable std::mutex dwarf_lock_;  // libdw's lookups are not made for concurrent use
+  mutable std::mutex described_lock_;
+  mutable std::unordered_map<std::uintptr_t, TAddressDescription> described_;
 };
 
 // The shared symbols of the module file loaded with Bias, read on first use.
