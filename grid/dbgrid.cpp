@@ -46,6 +46,7 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   // The grid draws every cell itself: the framework grid neither fills nor frames them.
   TCustomGrid::SetDefaultDrawing(false);
   default_drawing_ = true;
+  selected_rows_ = std::make_unique<TBookmarkListX>(this);
   title_tree_ = std::make_unique<THeadTreeNode>("Root", 0, 0);
   v_title_margin_ = 10;
   use_multi_title_ = false;
@@ -60,6 +61,7 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   footer_font_->OnChange = [this](TObject*) { FooterFontChanged(); };
   allowed_selections_ = TDBGridXAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
   cell_params_ = std::make_unique<TColCellParamsX>();
+  selection_ = std::make_unique<TDBGridXSelection>(this);
   title_image_link_ = std::make_unique<TChangeLink>();
   title_image_link_->OnChange = [this](TObject* Sender) { TitleImagesChanged(Sender); };
   st_filter_ = std::make_unique<TSTDBGridXFilter>(this);
@@ -70,6 +72,8 @@ TCustomDBGridX::~TCustomDBGridX() {
   if (style_ && style_ == DBGridXStyle()) style_->RemoveGrid(this);
   cell_params_.reset();
   data_link_->SetDataSource(nullptr);
+  selection_.reset();
+  selected_rows_.reset();
   // Columns go first: while they are freed they still find the grid's lists.
   columns_.reset();
   column_def_values_.reset();
@@ -125,6 +129,10 @@ void TCustomDBGridX::SumListRecalcAll() {
 
 void TCustomDBGridX::SumListAfterRecalcAll() {
   if (OnSumListAfterRecalcAll && !destroying_) OnSumListAfterRecalcAll(sum_list_);
+}
+
+void TCustomDBGridX::InvalidateGridRect(const TGridRect& ARect) {
+  if (HandleAllocated()) InvalidateRect(ARect);
 }
 
 void TCustomDBGridX::InvalidateFooter() {
@@ -271,6 +279,10 @@ std::string TCustomDBGridX::EditorText() { return InplaceEditor() ? InplaceEdito
 bool TCustomDBGridX::CanEditShow() {
   if (in_layout_) return false;
   bool result = TCustomGrid::CanEditShow();
+  // A selection stays on screen: typing would replace it.
+  if (result && selection_ && selection_->SelectionType() != gstNon && options_x_.Contains(dgxClearSelection) &&
+      allowed_selections_.Contains(gstRectangle))
+    result = false;
   if (result) {
     TColumnX* c = SelectedColumn();
     if (c) {

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/bookmark_list.h"
 #include "grid/column_defaults.h"
 #include "grid/columns.h"
 #include "grid/dbgrid_types.h"
@@ -35,6 +36,7 @@
 #include "grid/grid_filter.h"
 #include "grid/grid_scroll_bars.h"
 #include "grid/grid_sum_list.h"
+#include "grid/selection.h"
 #include "grid/title_tree.h"
 #include "platform/graphics/image_list.h"
 #include "platform/grids/grids.h"
@@ -93,12 +95,17 @@ class TCustomDBGridX : public TCustomGrid {
   TColumnsXList& SortMarkedColumnsList() noexcept { return sort_marked_columns_; }
   // Adds every field of the dataset to List.
   virtual void GetFieldList(std::vector<TField*>& List);
+  // The selected records, and the selection of whichever kind the grid holds (it stands in for
+  // the framework grid's cell rectangle, which the grid keeps as its current cell).
+  TBookmarkListX* SelectedRows() const noexcept { return selected_rows_.get(); }
+  TDBGridXSelection* Selection() const noexcept { return selection_.get(); }
 
   // ---- Published settings ----
   TDBGridXAllowedOperations AllowedOperations() const noexcept { return allowed_operations_; }
   void SetAllowedOperations(TDBGridXAllowedOperations Value) { allowed_operations_ = Value; }
   TDBGridXAllowedSelections AllowedSelections() const noexcept { return allowed_selections_; }
-  void SetAllowedSelections(TDBGridXAllowedSelections Value) { allowed_selections_ = Value; }
+  // A selection of a kind no longer allowed is cleared.
+  void SetAllowedSelections(TDBGridXAllowedSelections Value);
   bool AutoFitColWidths() const noexcept { return auto_fit_col_widths_; }
   void SetAutoFitColWidths(bool Value);
   bool DrawMemoText() const noexcept { return draw_memo_text_; }
@@ -228,8 +235,10 @@ class TCustomDBGridX : public TCustomGrid {
   bool InLinkLayout() const noexcept { return in_link_layout_; }
   bool InDataUpdate() const noexcept { return in_data_update_; }
 
-  // Repaints the footer rows, from the last row up.
+  // Repaints the footer rows, from the last row up; a range of cells; one row.
   void InvalidateFooter();
+  void InvalidateGridRect(const TGridRect& ARect);
+  using TCustomGrid::InvalidateRow;
 
   // The width of in-cell edit buttons, fixed when the window is made.
   int EditButtonWidth() const noexcept { return edit_button_width_; }
@@ -413,6 +422,10 @@ class TCustomDBGridX : public TCustomGrid {
   friend class TSTDBGridXFilter;
   friend class TDBGridXSumList;
   friend class TCellPainterX;
+  friend class TBookmarkListX;
+  friend class TDBGridXSelection;
+  friend class TDBGridXSelectionRect;
+  friend class TDBGridXSelectionCols;
 
   void HandleDeferLayout(TMessage& Message);
   // The grid holds a selection of records, cells or columns, and it is the whole grid.
@@ -516,6 +529,9 @@ class TCustomDBGridX : public TCustomGrid {
   bool inc_search_active_ = false;
   std::string inc_search_text_;
   bool double_buffer_ = false;
+  std::unique_ptr<TBookmarkListX> selected_rows_;
+  std::unique_ptr<TDBGridXSelection> selection_;
+  bool focused_ = false;  // the focus state at the last focus change
 };
 
 // The grid placed on forms; it publishes the settings and events of TCustomDBGridX.

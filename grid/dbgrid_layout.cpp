@@ -73,6 +73,7 @@ void TCustomDBGridX::LayoutChanged() {
 void TCustomDBGridX::LinkActive(bool Value) {
   if (destroying_) return;
   if (!Value) HideEditor();
+  selection_->LinkActive(Value);
   SumListTakeDataSet();
   LayoutChanged();
   if (Value && AlwaysShowEditor()) ShowCellEditor();

@@ -11,6 +11,11 @@ void TCustomDBGridX::WndProc(TMessage& Message) {
       // Every pixel is painted by Paint: erasing first would only flicker.
       Message.Result = 1;
       return;
+    case win::WM_SETFOCUS:
+    case win::WM_KILLFOCUS:
+      TCustomGrid::WndProc(Message);
+      if (GridOrEditorFocused() != focused_) FocusChanged();
+      return;
     case CM_FONTCHANGED:
       TCustomGrid::WndProc(Message);
       // Row heights and default column fonts follow the grid's font.
@@ -27,6 +32,18 @@ void TCustomDBGridX::WndProc(TMessage& Message) {
 
 void TCustomDBGridX::CreateParams(TCreateParams& Params) { TCustomGrid::CreateParams(Params); }
 void TCustomDBGridX::PaintFlatBorder() {}
-void TCustomDBGridX::FocusChanged() {}
+// Selected and current cells change colour with the focus.
+void TCustomDBGridX::FocusChanged() {
+  if (HandleAllocated()) {
+    if (selection_->SelectionType() == gstAll) {
+      Invalidate();
+    } else if (selection_->SelectionType() != gstNon) {
+      const TGridRect r = selection_->SelectionToGridRect();
+      if (r.Left >= 0) InvalidateGridRect(r);
+    }
+    if (Row() < RowCount()) InvalidateRow(Row());
+  }
+  focused_ = GridOrEditorFocused();
+}
 
 }  // namespace lab

@@ -98,7 +98,7 @@ void TCustomDBGridX::DrawCellArea(int StartCol, int StartRow, const TRect& Box, 
   TCanvas* c = Canvas();
   const TRect clip = c->ClipRect();
   const bool active = IsActiveControl();
-  const TGridRect sel = Selection();
+  const TGridRect sel = TCustomGrid::Selection();
   const TGridOptions opts = TCustomGrid::Options();
   const bool designing = ComponentState().Contains(csDesigning);
   const bool base_drawing = TCustomGrid::DefaultDrawing() || designing;
@@ -209,7 +209,7 @@ void TCustomDBGridX::Paint() {
   TCanvas* c = Canvas();
   const bool designing = ComponentState().Contains(csDesigning);
   if (opts.Contains(goRowSelect) && TCustomGrid::DefaultDrawing() && Focused() && !designing) {
-    const TRect r = lab::BoxRect(di, Selection(), false);
+    const TRect r = lab::BoxRect(di, TCustomGrid::Selection(), false);
     if (!r.IsEmpty()) c->DrawFocusRect(r);
   }
   c->Brush()->SetColor(Color());
@@ -220,7 +220,7 @@ void TCustomDBGridX::Paint() {
     THeadTreeNode::ForEachNode(title_tree_.get(), [](THeadTreeNode* n) { n->SetDrawn(false); });
   // One frame around the selected rows, from the first frozen column on.
   if (RowSelectFocused() && data_link_->Active()) {
-    TGridRect box = Selection();
+    TGridRect box = TCustomGrid::Selection();
     box.Left = std::max(0, box.Left - frozen_cols_);
     box.Bottom = std::min(box.Bottom, RowCount() - 1);
     const TRect r = lab::BoxRect(di, box, false);

@@ -4,11 +4,31 @@
 
 namespace lab {
 
-// The grid holds no selection of records, cells or columns yet: nothing is selected but the
-// current cell, which the drawing highlights by its own rules.
-bool TCustomDBGridX::HasSelection() const { return false; }
-bool TCustomDBGridX::SelectionIsAll() const { return false; }
-bool TCustomDBGridX::IsCellSelected(int, int, int, const TBookmark&) { return false; }
+bool TCustomDBGridX::HasSelection() const { return selection_ && selection_->SelectionType() != gstNon; }
+bool TCustomDBGridX::SelectionIsAll() const { return selection_ && selection_->SelectionType() == gstAll; }
+
+// Data cells by the selection's kind; the indicator of a selected record; titles, the filter row
+// and footers of a selected column.
+bool TCustomDBGridX::IsCellSelected(int ACol, int ARow, int DataCol, const TBookmark& Bookmark) {
+  const TDBGridXSelectionType kind = selection_->SelectionType();
+  if (kind == gstNon) return false;
+  if (kind == gstAll) return true;
+  const TGridRect box = GetDataBox();
+  const bool in_rows = ARow >= box.Top && ARow <= box.Bottom && ARow < RowCount();
+  if (ACol < box.Left)
+    return in_rows && kind == gstRecordBookmarks && !Bookmark.empty() && selected_rows_->IndexOf(Bookmark) >= 0;
+  if (ACol > box.Right) return false;
+  if (in_rows) return !Bookmark.empty() && selection_->DataCellSelected(DataCol, Bookmark);
+  return kind == gstColumns && DataCol >= 0 && DataCol < columns_->Count() &&
+         selection_->Columns()->IndexOf(columns_->GetColumn(DataCol)) >= 0;
+}
 void TCustomDBGridX::InvalidateSelRowIndicator() {}
+
+void TCustomDBGridX::SetAllowedSelections(TDBGridXAllowedSelections Value) {
+  if (allowed_selections_ == Value) return;
+  allowed_selections_ = Value;
+  if (selection_ && selection_->SelectionType() != gstNon && !Value.Contains(selection_->SelectionType()))
+    selection_->Clear();
+}
 
 }  // namespace lab

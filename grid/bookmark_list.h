@@ -1,0 +1,58 @@
+#pragma once
+// TBookmarkListX: the grid's selected records (SelectedRows) as bookmarks kept in dataset order, so
+// a record is found by a binary search with the dataset's own bookmark comparison. The last
+// lookup is remembered: drawing asks for the same record once per cell.
+
+#include <string>
+#include <vector>
+
+#include "platform/db/field_types.h"
+#include "platform/grids/grid_types.h"
+#include "platform/rtl/object.h"
+
+namespace lab {
+
+class TCustomDBGridX;
+class TDataSet;
+
+class TBookmarkListX : public TObject {
+  LAB_CLASS(TBookmarkListX, TObject)
+ public:
+  explicit TBookmarkListX(TCustomDBGridX* AGrid) : grid_(AGrid) {}
+
+  int Count() const noexcept { return static_cast<int>(items_.size()); }
+  const TBookmark& Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)); }
+  // The current record's bookmark; EDatabaseError "Cannot perform this operation on a closed
+  // dataset" while the grid's link is inactive.
+  TBookmark CurrentRow() const;
+  // Whether Bookmark is in the list; Index is where it is, or where it would go.
+  bool Find(const TBookmark& Bookmark, int& Index) const;
+  int IndexOf(const TBookmark& Bookmark) const;
+  bool CurrentRowSelected() const;
+  // Selects or deselects the current record; the grid's selection becomes a record selection
+  // (another kind is cleared first) or, with the last record gone, none.
+  void SetCurrentRowSelected(bool Value);
+  void Clear();
+  // Deletes every selected record from the dataset, the last first, and empties the list.
+  void Delete();
+  void LinkActive(bool Value);
+  // The grid rows from the first to the last selected record on screen, over all columns; all -1
+  // when none shows.
+  TGridRect SelectionRect();
+  // Takes out the bookmarks of records that are no longer there; answers whether any went.
+  bool Refresh();
+
+ private:
+  TDataSet* DataSet() const;
+  void Changed();
+
+  TCustomDBGridX* grid_;
+  std::vector<TBookmark> items_;
+  bool link_active_ = false;
+  // The last lookup.
+  mutable TBookmark cache_bookmark_;
+  mutable int cache_index_ = -1;
+  mutable bool cache_found_ = false;
+};
+
+}  // namespace lab
