@@ -84,6 +84,10 @@ TEST_F(SyntheticStack, EveryCallFormGivesItsExactEntry) {
   list = GetCallStack(Code(0x42), reinterpret_cast<std::uintptr_t>(stack), reinterpret_cast<std::uintptr_t>(stack + 9),
                       kAllCallStackKinds, 2, 1, false, 1, 77);
   EXPECT_EQ(Addresses(*list), (std::vector<std::uintptr_t>{Code(0x100), Code(0x300)}));
+  // A limit holds without skipping too.
+  list = GetCallStack(0, reinterpret_cast<std::uintptr_t>(stack), reinterpret_cast<std::uintptr_t>(stack + 9),
+                      kAllCallStackKinds, 3, -1, false, 1, 77);
+  EXPECT_EQ(Addresses(*list), (std::vector<std::uintptr_t>{Code(0x100), Code(0x300), Code(0x400)}));
   // Only the kinds asked for count.
   list = GetCallStack(0, reinterpret_cast<std::uintptr_t>(stack), reinterpret_cast<std::uintptr_t>(stack + 9),
                       1u << dkSourceLine, -1, -1, false, 1, 77);
