@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +23,16 @@ bool FileCanWrite(const std::string& Name) {
     return true;
   }
   if (errno != ENOENT) return false;
-  fd = ::open(Name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  // Whether the file could be made is tried with a file of another name: one made and removed under
+  // this name could take away a file another process saved there in between.
+  const std::string folder = ExtractFilePath(Name);
+  const std::string name = ExtractFileName(Name);
+  if (name.empty() || name.size() > NAME_MAX) return false;
+  std::string probe = (folder.empty() ? std::string("./") : folder) + ".crashlog-XXXXXX";
+  fd = ::mkostemp(probe.data(), O_CLOEXEC);
   if (fd < 0) return false;
   ::close(fd);
-  ::unlink(Name.c_str());
+  ::unlink(probe.c_str());
   return true;
 }
 

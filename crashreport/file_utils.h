@@ -9,8 +9,8 @@
 
 namespace lab {
 
-// Opens the file for reading and writing, creating it when missing; a file the test created is
-// removed again.
+// Opens the file for reading and writing; a missing file counts when a file can be made in its
+// folder (tried with a file of another name, made and removed again).
 bool FileCanWrite(const std::string& Name);
 // Opens an existing file (not a folder) for reading.
 bool FileCanRead(const std::string& Name);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,9 @@ TEST(FileUtils, WriteAndReadTestsLeaveNoTraces) {
   EXPECT_FALSE(FileCanRead(fresh));  // the test file was removed again
   struct stat st;
   EXPECT_NE(::stat(fresh.c_str(), &st), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
+  EXPECT_FALSE(FileCanWrite(dir + "/missing/fresh.clf"));
+  EXPECT_FALSE(FileCanWrite(dir + "/" + std::string(NAME_MAX + 1, 'x')));
 
   const std::string kept = dir + "/kept.clf";
   WriteFile(kept, "data");
