@@ -246,6 +246,20 @@ class TCustomDBGridX : public TCustomGrid {
   static TBitmap* SharedDrawBitmap() noexcept;
   static int SharedDrawBitmapUsers() noexcept;
 
+  // ---- Data-link reactions ----
+  // Data rows the client area shows, less the footer rows and the filler row; at least 1.
+  int GetVisibleDataRowCount();
+  // Some column hides values equal to the previous record's.
+  bool AnyColumnHidesDuplicates() const;
+  // The field's ReadOnly; a lookup field is read-only without key fields or when all of them are.
+  static bool FieldIsReadOnly(TField* Field);
+  // Coord within Rect, both ends included.
+  static bool PointInGridRect(TGridCoord Coord, TGridRect Rect);
+  // The in-place editor reads its cell again.
+  void ResetEditor();
+  // The editor text last taken from the in-place editor (written to the field by the link).
+  const std::string& SavedEditText() const noexcept { return edit_text_; }
+
   // ---- Editing ----
   bool CanModifyRecord();
   // The grid, its link and the current column allow changing the current cell.
@@ -302,6 +316,9 @@ class TCustomDBGridX : public TCustomGrid {
   // A row sized with the mouse sets RowHeight: every data row takes that height.
   void RowHeightsChanged() override;
   void DefaultHandler(TMessage& Message) override;
+  void SetEditText(int ACol, int ARow, const std::string& Value) override;
+  // Scales the fonts the grid and its columns own and the column widths by M/D.
+  void ChangeScale(int M, int D) override;
 
   // ---- The grid's own virtual operations ----
   virtual bool AcquireFocus();
@@ -520,6 +537,7 @@ class TCustomDBGridX : public TCustomGrid {
   int edit_button_height_ = 0;
   bool multi_line_rows_ = false;
   int sel_row_ = -1;
+  std::string edit_text_;
   // The record the link showed before a cell moved it to its own row; -1 outside such a move.
   int saved_active_record_ = -1;
   // The title button held down (grid column) while the mouse presses it.

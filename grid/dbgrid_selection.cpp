@@ -22,7 +22,10 @@ bool TCustomDBGridX::IsCellSelected(int ACol, int ARow, int DataCol, const TBook
   return kind == gstColumns && DataCol >= 0 && DataCol < columns_->Count() &&
          selection_->Columns()->IndexOf(columns_->GetColumn(DataCol)) >= 0;
 }
-void TCustomDBGridX::InvalidateSelRowIndicator() {}
+// The indicator shows the dataset's state (browsing, editing, inserting) on the current row.
+void TCustomDBGridX::InvalidateSelRowIndicator() {
+  if (options_.Contains(dgIndicator) && sel_row_ >= 0 && sel_row_ < RowCount()) InvalidateCell(0, sel_row_);
+}
 
 void TCustomDBGridX::SetAllowedSelections(TDBGridXAllowedSelections Value) {
   if (allowed_selections_ == Value) return;
