@@ -1,6 +1,8 @@
 #include "job_browser.h"
 
+#include "grid/data_service.h"
 #include "lab_jobs.h"
+#include "platform/controls/input.h"
 #include "platform/graphics/bitmap.h"
 
 namespace showcase {
@@ -27,12 +29,10 @@ void AddStatusImage(TImageList* Images, TColor Color) {
 
 TJobBrowser::TJobBrowser(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Job browser");
-  SetBounds(40, 40, 1000, 600);
+  SetBounds(40, 40, 1100, 600);
 
   jobs_ = new TMemDataSet(this);
   FillLabJobs(jobs_, 5000);
-  jobs_->SetSortFields("OrderDate DESC; OrderNo");
-  jobs_->First();
   source_ = new TDataSource(this);
   source_->SetDataSet(jobs_);
 
@@ -53,6 +53,19 @@ TJobBrowser::TJobBrowser(TComponent* AOwner) : TForm(AOwner) {
   grid_->TitleFont()->SetStyle({fsBold});
   AddColumns();
   grid_->SetDataSource(source_);
+  // The grid's sort markers order the jobs: the data service hands them to the dataset.
+  DBGridXDataService()->ApplySorting(grid_);
+  jobs_->First();
+  // F5 turns the current column's sort marker on (down, up, off with Ctrl keeping the others).
+  SetKeyPreview(true);
+  OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) {
+    if (Key != win::VK_F5) return;
+    if (TColumnX* c = grid_->SelectedColumn()) {
+      c->Title()->CycleSortMarker(Shift.Contains(ssCtrl));
+      DBGridXDataService()->ApplySorting(grid_);
+    }
+    Key = 0;
+  };
 }
 
 void TJobBrowser::AddColumns() {
@@ -66,7 +79,7 @@ void TJobBrowser::AddColumns() {
       {"RSphere", "Right|Sphere", 56},    {"RCylinder", "Right|Cylinder", 60}, {"RAxis", "Right|Axis", 40},
       {"LSphere", "Left|Sphere", 56},     {"LCylinder", "Left|Cylinder", 60},  {"LAxis", "Left|Axis", 40},
       {"Material", "Lens|Material", 104}, {"Frame", "Frame", 96},             {"Urgent", "Urgent", 48},
-      {"Status", "Status", 48},           {"OrderDate", "Ordered", 92},
+      {"Status", "Status", 48},           {"OrderDate", "Ordered", 92},       {"Price", "Price", 80},
   };
   for (const TColumnSpec& s : specs) {
     TColumnX* c = grid_->Columns()->Add();
@@ -93,8 +106,13 @@ void TJobBrowser::AddColumns() {
   }
   columns->GetColumn(2)->Footer()->SetValueType(fvtStaticText);
   columns->GetColumn(2)->Footer()->SetValue("mean:");
+  // And what the jobs come to.
+  columns->GetColumn(14)->SetDisplayFormat("#,##0.00");
+  columns->GetColumn(14)->Footer()->SetValueType(fvtSum);
+  columns->GetColumn(14)->Footer()->SetDisplayFormat("#,##0.00");
+  columns->GetColumn(14)->Footer()->SetAlignment(taRightJustify);
   grid_->SumList()->SetActive(true);
-  // The order the dataset is sorted in shows as markers: by date, newest first, then by number.
+  // The jobs are sorted by date, newest first, then by number.
   grid_->SetOptionsX(grid_->OptionsX() + dgxMultiSortMarking);
   columns->GetColumn(13)->Title()->SetSortMarker(smUpX);
   columns->GetColumn(0)->Title()->SetSortMarker(smDownX);

@@ -1,5 +1,6 @@
 #include "lab_jobs.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -60,11 +61,12 @@ void FillLabJobs(TMemDataSet* DataSet, int Count) {
   defs.Add("Urgent", ftBoolean);
   defs.Add("Status", ftInteger);
   defs.Add("OrderDate", ftDate);
+  defs.Add("Price", ftCurrency);
   DataSet->Open();
   TJobRandom r(20240611);
   const TDateTime first = EncodeDate(2024, 1, 2);
-  TField* fields[14];
-  for (int i = 0; i < 14; ++i) fields[i] = DataSet->Fields()[i];
+  TField* fields[15];
+  for (int i = 0; i < 15; ++i) fields[i] = DataSet->Fields()[i];
   DataSet->DisableControls();
   for (int n = 0; n < Count; ++n) {
     DataSet->Append();
@@ -87,6 +89,11 @@ void FillLabJobs(TMemDataSet* DataSet, int Count) {
     fields[11]->SetAsBoolean(r.Below(7) == 0);
     fields[12]->SetAsInteger(r.Below(jsStatusCount));
     fields[13]->SetAsDateTime(first + n / 12);
+    // The lens price by material, a pair twice a single lens, plus a coating now and then.
+    const std::string material = fields[9]->AsString();
+    const int base = 40 + 15 * static_cast<int>(std::find(kMaterials.begin(), kMaterials.end(), material) -
+                                                kMaterials.begin());
+    fields[14]->SetAsCurrency(Currency((type == "Pair" ? 2 : 1) * base) + Currency::FromRaw(r.Below(4) * 49500));
     DataSet->Post();
   }
   DataSet->First();
