@@ -197,6 +197,20 @@ TEST_F(DataLinkReactions, AChangedFieldRepaintsItsCellsInTheCurrentRow) {
   EXPECT_EQ(shown.Top, indicator.Top);
 }
 
+TEST_F(DataLinkReactions, AnotherDataSourceStartsWithoutSelection) {
+  Bind(5);
+  TMemDataSet other(nullptr);
+  other.FieldDefs().Add("Id", ftInteger);
+  other.Open();
+  TDataSource other_source(nullptr);
+  other_source.SetDataSet(&other);
+  grid->Selection()->SelectAll();
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstAll);
+  grid->SetDataSource(&other_source);
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  grid->SetDataSource(nullptr);
+}
+
 TEST_F(DataLinkReactions, SmallTests) {
   EXPECT_TRUE(TCustomDBGridX::PointInGridRect({2, 3}, TGridRect{2, 3, 4, 5}));
   EXPECT_TRUE(TCustomDBGridX::PointInGridRect({4, 5}, TGridRect{2, 3, 4, 5}));
