@@ -677,7 +677,8 @@ void TCustomCodeEdit::DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E) {
           StoreLine(line - 1, text);
         }
       }
-      InternalSetCaretXY({std::min(block_begin_.Char, block_end_.Char), block_end_.Line});
+      // Text put in its place starts at the block's top left corner.
+      InternalSetCaretXY({std::min(block_begin_.Char, block_end_.Char), B.Line});
       break;
     }
   }
@@ -726,12 +727,10 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
         ++line;
       }
       const std::u32string last(pieces.back());
-      if (line > lines_->Count()) {
-        if (!last.empty() || breaks == 0) lines_->AddLine(trim ? TrimRight(last) : last);
-      } else if (!last.empty()) {
+      if (line > lines_->Count())
+        lines_->AddLine(trim ? TrimRight(last) : last);
+      else if (!last.empty())
         StoreLine(line - 1, last + lines_->GetLine(line - 1));
-      }
-      caret_y_ = std::min(line, std::max(1, lines_->Count()));
       InternalSetCaretXY({static_cast<int>(last.size()) + 1, line});
       if (breaks > 0) NotifyLinesInserted(y, breaks);
       break;
@@ -956,10 +955,14 @@ void TCustomCodeEdit::ScrollCaretIntoViewEx(bool ForceToMiddle) {
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   const TDisplayCoord caret = DisplayXY();
-  if (caret.Column < left_char_)
-    SetLeftChar(caret.Column);
-  else if (std::int64_t{caret.Column} >= std::int64_t{left_char_} + chars_in_window_)
-    SetLeftChar(caret.Column - chars_in_window_ + 1);
+  // A window that shows no cell (not laid out yet) has nothing to scroll into view.
+  if (chars_in_window_ > 0) {
+    if (caret.Column < left_char_)
+      SetLeftChar(caret.Column);
+    else if (std::int64_t{caret.Column} >= std::int64_t{left_char_} + chars_in_window_)
+      SetLeftChar(caret.Column - chars_in_window_ + 1);
+  }
+  if (lines_in_window_ <= 0) return;
   if (ForceToMiddle) {
     if (caret.Row < top_line_ - 1)
       SetTopLine(std::max(1, caret.Row - lines_in_window_ / 2 + 1));

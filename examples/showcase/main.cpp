@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "device_monitor.h"
 #include "job_browser.h"
 #include "platform/controls/application.h"
 #include "platform/controls/backend.h"
@@ -29,6 +30,7 @@ struct TShowcaseWindow {
 const std::vector<TShowcaseWindow>& Windows() {
   static const std::vector<TShowcaseWindow> windows = {
       {"job_browser", [](TComponent* Owner) -> TForm* { return new showcase::TJobBrowser(Owner); }},
+      {"device_monitor", [](TComponent* Owner) -> TForm* { return new showcase::TDeviceMonitor(Owner); }},
   };
   return windows;
 }

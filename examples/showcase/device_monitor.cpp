@@ -1,0 +1,68 @@
+#include "device_monitor.h"
+
+#include "device_traffic.h"
+
+namespace showcase {
+
+using namespace lab;
+
+TCodeEdit* TDeviceMonitor::MakeView(const char* Name) {
+  auto* view = new TCodeEdit(this);
+  view->SetName(Name);
+  view->SetParent(this);
+  view->Font()->SetHeight(-12);
+  view->SetReadOnly(true);
+  view->SetRightEdge(8888);  // beyond any line: no margin line
+  return view;
+}
+
+TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
+  SetCaption("Device monitor");
+  SetBounds(80, 80, 1100, 700);
+
+  // The notes below, the received traffic on the left, what was sent on the right.
+  notes_ = new TCodeEdit(this);
+  notes_->SetName("NotesEdit");
+  notes_->SetParent(this);
+  notes_->SetAlign(alBottom);
+  notes_->SetHeight(190);
+  notes_->Font()->SetHeight(-13);
+  notes_->Gutter()->SetShowLineNumbers(true);
+  notes_->Gutter()->SetAutoSize(true);
+  notes_->SetRightEdge(64);
+  notes_->SetActiveLineColor(static_cast<TColor>(0xE8F8FF));
+  notes_->SetOptions(notes_->Options() + eoShowSpecialChars);
+  notes_->SetText(
+      "Monday: Edger2 asked twice for job 24417 before the job was saved.\n"
+      "\tThe second request came 3 s after the first: check the time-out.\n"
+      "Tracer1 sends format 1 with 400 radii; Edger3 wants format 4.\n"
+      "Blocker1 answered STATUS=2 for jobs not yet traced.\n"
+      "\n"
+      "To do: compare the CRC of the frames from Tracer2 with the log.\n"
+      "Call the vendor about the heartbeat interval.");
+  notes_->SetBookmark(0, 1, 1);
+  notes_->SetBookmark(1, 1, 6);
+  notes_->SetCaretXY({6, 3});
+  notes_->SetBlockBegin({1, 3});
+  notes_->SetBlockEnd({31, 3});
+
+  received_ = MakeView("FromMachMemo");
+  received_->SetAlign(alLeft);
+  received_->SetWidth(540);
+  received_->Gutter()->SetShowLineNumbers(true);
+  received_->Gutter()->SetAutoSize(true);
+  sent_ = MakeView("ToMachMemo");
+  sent_->SetAlign(alClient);
+  sent_->Gutter()->SetVisible(false);
+  sent_->SetWordWrap(true);
+
+  TStringList received, sent;
+  FillDeviceTraffic(&received, &sent, 3000);
+  received_->Lines()->Assign(&received);
+  sent_->Lines()->Assign(&sent);
+  // A frame the operator picked out to copy.
+  received_->SetBlockBegin({26, 5});
+  received_->SetBlockEnd({52, 6});
+}
+
+}  // namespace showcase

@@ -1,0 +1,352 @@
+// Caret, selection and scrolling: the selection replaced in its three modes against a model of the
+// text, the caret kept in view, moves by characters, rows, words and line ends, block indentation and
+// bracket matching.
+
+#include <algorithm>
+#include <random>
+
+#include "editor_fixture.h"
+#include "platform/rtl/utf8.h"
+
+namespace lab::edittest {
+namespace {
+
+using Text = std::vector<std::u32string>;
+
+Text Lines(TCodeEdit* edit) {
+  Text out;
+  for (int i = 0; i < edit->LineList()->Count(); ++i) out.push_back(edit->LineList()->GetLine(i));
+  return out;
+}
+
+std::vector<std::u32string> Pieces(const std::u32string& Text) {
+  std::vector<std::u32string> out(1);
+  for (char32_t c : Text) {
+    if (c == U'\n')
+      out.emplace_back();
+    else
+      out.back().push_back(c);
+  }
+  return out;
+}
+
+class CaretTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    edit->Gutter()->SetVisible(false);
+  }
+  void ExpectCaretInView(int step) {
+    const TDisplayCoord d = edit->DisplayXY();
+    ASSERT_GE(d.Row, edit->TopLine()) << "step " << step;
+    ASSERT_LT(d.Row, edit->TopLine() + edit->LinesInWindow()) << "step " << step;
+    ASSERT_GE(d.Column, edit->LeftChar()) << "step " << step;
+    ASSERT_LE(d.Column, edit->LeftChar() + edit->CharsInWindow()) << "step " << step;
+  }
+};
+
+// The model's text after a selection from B to E (normalised, within the text) is replaced by T.
+void ReplaceInModel(Text& model, TCodeSelectionMode mode, bool selected, TBufferCoord b, TBufferCoord e, int left,
+                    int right, const std::u32string& t, TBufferCoord& caret) {
+  auto line = [&](int n) -> std::u32string& { return model[static_cast<std::size_t>(n - 1)]; };
+  // Deleting.
+  if (selected) switch (mode) {
+    case smNormal: {
+      std::u32string joined = line(b.Line).substr(0, std::min<std::size_t>(line(b.Line).size(), b.Char - 1));
+      if (static_cast<std::size_t>(e.Char - 1) < line(e.Line).size()) joined += line(e.Line).substr(e.Char - 1);
+      model.erase(model.begin() + b.Line, model.begin() + e.Line);
+      line(b.Line) = joined;
+      caret = b;
+      break;
+    }
+    case smLine:
+      if (e.Line == static_cast<int>(model.size())) {
+        model.erase(model.begin() + b.Line - 1, model.begin() + e.Line - 1);
+        line(b.Line).clear();
+      } else {
+        model.erase(model.begin() + b.Line - 1, model.begin() + e.Line);
+      }
+      caret = {1, b.Line};
+      break;
+    case smColumn:
+      for (int n = b.Line; n <= e.Line; ++n) {
+        std::u32string& s = line(n);
+        if (static_cast<std::size_t>(left - 1) < s.size()) s.erase(left - 1, std::min<std::size_t>(right - left, s.size() - (left - 1)));
+      }
+      caret = {left, b.Line};
+      break;
+  }
+  if (t.empty()) return;
+  // Inserting at the caret, in the same mode.
+  const std::vector<std::u32string> pieces = Pieces(t);
+  const int x = caret.Char, y = caret.Line;
+  switch (mode) {
+    case smNormal: {
+      std::u32string left_side = line(y).substr(0, std::min<std::size_t>(line(y).size(), x - 1));
+      left_side.resize(static_cast<std::size_t>(x - 1), U' ');
+      const std::u32string right_side = static_cast<std::size_t>(x - 1) < line(y).size() ? line(y).substr(x - 1) : U"";
+      if (pieces.size() == 1) {
+        line(y) = left_side + pieces[0] + right_side;
+        caret = {static_cast<int>(left_side.size() + pieces[0].size()) + 1, y};
+      } else {
+        line(y) = left_side + pieces[0];
+        for (std::size_t i = 1; i < pieces.size(); ++i)
+          model.insert(model.begin() + y - 1 + static_cast<int>(i), pieces[i] + (i + 1 == pieces.size() ? right_side : U""));
+        caret = {static_cast<int>(pieces.back().size()) + 1, y + static_cast<int>(pieces.size()) - 1};
+      }
+      break;
+    }
+    case smLine: {
+      int at = y;
+      for (std::size_t i = 0; i + 1 < pieces.size(); ++i) model.insert(model.begin() + (at++ - 1), pieces[i]);
+      if (at > static_cast<int>(model.size()))
+        model.push_back(pieces.back());
+      else
+        line(at) = pieces.back() + line(at);
+      caret = {static_cast<int>(pieces.back().size()) + 1, at};
+      break;
+    }
+    case smColumn: {
+      int at = y;
+      for (const std::u32string& piece : pieces) {
+        if (at > static_cast<int>(model.size())) {
+          model.push_back(std::u32string(static_cast<std::size_t>(x - 1), U' ') + piece);
+        } else {
+          std::u32string& s = line(at);
+          if (static_cast<int>(s.size()) < x - 1) s.resize(static_cast<std::size_t>(x - 1), U' ');
+          s.insert(static_cast<std::size_t>(x - 1), piece);
+        }
+        ++at;
+      }
+      caret = {x + static_cast<int>(pieces.back().size()), at - 1};
+      break;
+    }
+  }
+}
+
+TEST_F(CaretTest, ReplacingTheSelectionMatchesAModelInEveryMode) {
+  std::mt19937 rng(41);
+  auto pick = [&](int n) { return n <= 0 ? 0 : static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  auto word = [&] {
+    std::u32string s;
+    const int n = pick(12);
+    for (int i = 0; i < n; ++i) s.push_back(pick(5) == 0 ? U' ' : static_cast<char32_t>(U'a' + pick(26)));
+    return s;
+  };
+  Text model;
+  for (int i = 0; i < 30; ++i) model.push_back(word() + word());
+  {
+    TStringList source;
+    for (const std::u32string& s : model) source.Add(Utf8Encode(s));
+    edit->Lines()->Assign(&source);
+  }
+  for (int step = 0; step < 600; ++step) {
+    const auto mode = static_cast<TCodeSelectionMode>(pick(3));
+    edit->SetSelectionMode(mode);
+    const int count = static_cast<int>(model.size());
+    TBufferCoord a{1 + pick(30), 1 + pick(count)}, z{1 + pick(30), 1 + pick(count)};
+    if (mode == smNormal) {
+      a.Char = std::min<int>(a.Char, static_cast<int>(model[a.Line - 1].size()) + 1);
+      z.Char = std::min<int>(z.Char, static_cast<int>(model[z.Line - 1].size()) + 1);
+    }
+    edit->SetCaretXY(z);
+    edit->SetBlockBegin(a);
+    edit->SetBlockEnd(z);
+    ASSERT_EQ(edit->BlockBegin(), a) << "step " << step;
+    std::u32string text;
+    const int breaks = pick(4) == 0 ? pick(3) : 0;
+    for (int i = 0; i <= breaks; ++i) text += (i ? U"\n" : U"") + word();
+    const bool selected = edit->SelAvail();
+    TBufferCoord b = edit->NormalizedBlockBegin(), e = edit->NormalizedBlockEnd();
+    const int left = std::min(a.Char, z.Char), right = std::max(a.Char, z.Char);
+    TBufferCoord caret = edit->CaretXY();
+    ReplaceInModel(model, mode, selected, b, e, left, right, text, caret);
+    edit->ReplaceSelectionEx(mode, text, false);
+    ASSERT_EQ(Lines(edit), model) << "step " << step << " mode " << int(mode) << " a " << a.Char << "," << a.Line << " z " << z.Char << "," << z.Line << " text " << Utf8Encode(text) << " sel " << selected;
+    ASSERT_EQ(edit->CaretXY(), caret) << "step " << step << " mode " << mode;
+    ASSERT_FALSE(edit->SelAvail());
+    ExpectCaretInView(step);
+    if (model.size() > 60) {
+      model.resize(30);
+      edit->LineList()->DeleteLines(30, edit->LineList()->Count());
+      edit->SetCaretXY({1, 1});
+    }
+  }
+}
+
+TEST_F(CaretTest, TheCaretIsClampedAndFollowsTheOptions) {
+  SetText({"one", "two", "three"});
+  edit->SetCaretXY({5, 100});
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{5, 3}));  // beyond the end with eoScrollPastEol
+  edit->SetCaretXY({2000, 1});
+  EXPECT_EQ(edit->CaretX(), edit->MaxScrollWidth() + 1);
+  // Removing eoScrollPastEol pulls the caret back to the end of its line.
+  edit->SetCaretXY({9, 2});
+  edit->SetOptions(edit->Options() - eoScrollPastEol);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{4, 2}));
+  // Left at column 1 goes to the end of the line above; right at the end to the next line.
+  edit->SetCaretXY({1, 3});
+  edit->CommandProcessor(ecLeft, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{4, 2}));
+  edit->CommandProcessor(ecRight, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 3}));
+  edit->SetOptions(edit->Options() + eoScrollPastEol);
+  edit->CommandProcessor(ecLeft, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 3}));  // with it on the caret stays
+  edit->SetCaretXY({1, 1});
+  edit->CommandProcessor(ecLeft, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 1}));
+  // An empty editor behaves as one empty line.
+  TCodeEdit empty(nullptr);
+  empty.SetCaretXY({7, 3});
+  EXPECT_EQ(empty.CaretXY(), (TBufferCoord{7, 1}));
+}
+
+TEST_F(CaretTest, VerticalMovesKeepTheColumnOnlyWithKeepCaretX) {
+  SetText({"a long first line", "ab", "another long line"});
+  edit->SetOptions(edit->Options() - eoScrollPastEol);
+  edit->SetCaretXY({10, 1});
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{3, 2}));
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{3, 3}));  // the column came from the short line
+  edit->SetOptions(edit->Options() + eoKeepCaretX);
+  edit->SetCaretXY({10, 1});
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{10, 3}));
+  // Selecting twins extend from the anchor.
+  edit->CommandProcessor(ecSelUp, 0, nullptr);
+  EXPECT_EQ(edit->BlockBegin(), (TBufferCoord{10, 3}));
+  EXPECT_TRUE(edit->SelAvail());
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  EXPECT_FALSE(edit->SelAvail());
+}
+
+TEST_F(CaretTest, HomeAndEndToggle) {
+  SetText({"    abc", "xyz   "});
+  edit->SetOptions(edit->Options() + eoEnhanceHomeKey);
+  edit->SetCaretXY({6, 1});
+  edit->CommandProcessor(ecLineStart, 0, nullptr);
+  EXPECT_EQ(edit->CaretX(), 5);
+  edit->CommandProcessor(ecLineStart, 0, nullptr);
+  EXPECT_EQ(edit->CaretX(), 1);
+  edit->CommandProcessor(ecLineStart, 0, nullptr);
+  EXPECT_EQ(edit->CaretX(), 5);
+  edit->SetCaretXY({1, 2});
+  edit->CommandProcessor(ecLineEnd, 0, nullptr);
+  EXPECT_EQ(edit->CaretX(), 4);
+  edit->CommandProcessor(ecLineEnd, 0, nullptr);
+  EXPECT_EQ(edit->CaretX(), 7);
+}
+
+TEST_F(CaretTest, WordsAndWordSelection) {
+  SetText({"alpha beta_1, gamma", "  delta", "", "caf\u00E9 \u65E5\u672C\u8A9E x"});
+  EXPECT_EQ(edit->NextWordPosEx({1, 1}), (TBufferCoord{7, 1}));
+  EXPECT_EQ(edit->NextWordPosEx({7, 1}), (TBufferCoord{15, 1}));
+  EXPECT_EQ(edit->NextWordPosEx({19, 1}), (TBufferCoord{3, 2}));  // the last character: the next line's word
+  EXPECT_EQ(edit->PrevWordPosEx({15, 1}), (TBufferCoord{7, 1}));
+  EXPECT_EQ(edit->PrevWordPosEx({1, 2}), (TBufferCoord{20, 1}));
+  EXPECT_EQ(edit->WordStartEx({9, 1}), (TBufferCoord{7, 1}));
+  EXPECT_EQ(edit->WordEndEx({9, 1}), (TBufferCoord{13, 1}));
+  EXPECT_EQ(edit->NextWordPosEx({1, 9}), (TBufferCoord{1, 9}));  // outside the lines: unchanged
+  edit->SelectWordAt({9, 1});
+  EXPECT_EQ(edit->SelText(), "beta_1");
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{13, 1}));
+  edit->SelectWordAt({2, 4});
+  EXPECT_EQ(edit->SelText(), "caf\xC3\xA9");
+  edit->SelectWordAt({7, 4});  // ideographs make a word of their own kind
+  EXPECT_EQ(edit->SelText(), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+  edit->SetCaretXY({1, 1});
+  edit->SelectWordAt({30, 2});  // beyond the line: the caret goes to its end, no word is selected
+  EXPECT_FALSE(edit->SelAvail());
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{8, 2}));
+}
+
+TEST_F(CaretTest, BracketsMatchAcrossLinesAndNesting) {
+  SetText({"f(a, (b))", "{ x[", "  (y) ] }", "<no partner"});
+  EXPECT_EQ(edit->GetMatchingBracketEx({2, 1}), (TBufferCoord{9, 1}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({6, 1}), (TBufferCoord{8, 1}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({9, 1}), (TBufferCoord{2, 1}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({1, 2}), (TBufferCoord{9, 3}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({9, 3}), (TBufferCoord{1, 2}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({4, 2}), (TBufferCoord{7, 3}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({1, 1}), (TBufferCoord{0, 0}));   // a letter
+  EXPECT_EQ(edit->GetMatchingBracketEx({20, 1}), (TBufferCoord{0, 0}));  // beyond the line
+  EXPECT_EQ(edit->GetMatchingBracketEx({1, 4}), (TBufferCoord{0, 0}));   // no partner
+  // Without a partner the caret stays where it is.
+  edit->SetCaretXY({1, 4});
+  edit->FindMatchingBracket();
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 4}));
+  edit->SetCaretXY({1, 2});
+  edit->CommandProcessor(ecMatchBracket, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{9, 3}));
+}
+
+TEST_F(CaretTest, IndentThenUnindentRestoresTextAndSelection) {
+  for (bool spaces : {true, false}) {
+    edit->SetOptions(spaces ? edit->Options() + eoTabsToSpaces : edit->Options() - eoTabsToSpaces);
+    edit->SetTabWidth(4);
+    SetText({"first", "  second", "\tthird", "fourth"});
+    const Text before = Lines(edit);
+    edit->SetBlockBegin({3, 1});
+    edit->SetBlockEnd({4, 3});
+    edit->SetCaretXY({4, 3});
+    edit->SetBlockBegin({3, 1});
+    edit->SetBlockEnd({4, 3});
+    edit->CommandProcessor(ecBlockIndent, 0, nullptr);
+    const std::u32string unit = spaces ? U"    " : U"\t";
+    EXPECT_EQ(Lines(edit), (Text{unit + U"first", unit + U"  second", unit + U"\tthird", U"fourth"}));
+    const int n = static_cast<int>(unit.size());
+    EXPECT_EQ(edit->BlockBegin(), (TBufferCoord{3 + n, 1}));
+    EXPECT_EQ(edit->BlockEnd(), (TBufferCoord{4 + n, 3}));
+    EXPECT_EQ(edit->UndoList()->LastChangeReason(), crIndent);
+    edit->CommandProcessor(ecBlockUnindent, 0, nullptr);
+    EXPECT_EQ(Lines(edit), before);
+    EXPECT_EQ(edit->BlockBegin(), (TBufferCoord{3, 1}));
+    EXPECT_EQ(edit->BlockEnd(), (TBufferCoord{4, 3}));
+    EXPECT_EQ(edit->UndoList()->LastChangeReason(), crUnindent);
+  }
+}
+
+TEST_F(CaretTest, ScrollingClampsAndFollowsTheCaret) {
+  Fill(10);
+  edit->SetTopLine(1000);
+  EXPECT_EQ(edit->TopLine(), 1);  // the text fits the window
+  Fill(1000);
+  edit->SetTopLine(100000);
+  EXPECT_EQ(edit->TopLine(), 1000 - edit->LinesInWindow() + 1);
+  edit->SetOptions(edit->Options() + eoScrollPastEof);
+  edit->SetTopLine(100000);
+  EXPECT_EQ(edit->TopLine(), 1000);
+  edit->SetCaretXY({1, 500});
+  EXPECT_EQ(edit->TopLine(), 500);
+  edit->SetCaretXY({1, 400});
+  EXPECT_EQ(edit->TopLine(), 400);
+  edit->SetCaretXY({1, 420});
+  edit->GotoBookmark(0);  // none: nothing happens
+  EXPECT_EQ(edit->TopLine(), 420 - edit->LinesInWindow() + 1);
+  edit->SetCaretXY({1, 415});
+  edit->ScrollCaretIntoViewEx(true);  // well inside the window: nothing moves
+  EXPECT_EQ(edit->TopLine(), 420 - edit->LinesInWindow() + 1);
+  // Forced to the middle, the caret's row goes to the middle of the window.
+  edit->SetCaretXY({1, 700});
+  edit->ScrollCaretIntoViewEx(true);
+  const int lines = edit->LinesInWindow();
+  EXPECT_EQ(edit->TopLine(), 700 - (lines - 1) + lines / 2);
+  // LeftChar follows the caret's column and is held within the scroll width.
+  edit->SetCaretXY({edit->CharsInWindow() + 30, 1});
+  EXPECT_EQ(edit->LeftChar(), 31);
+  edit->SetLeftChar(100000);
+  EXPECT_EQ(edit->LeftChar(), edit->MaxScrollWidth() - edit->CharsInWindow() + 1);
+  EXPECT_EQ(edit->TextOffset(), edit->GutterWidth() + 2 - (edit->LeftChar() - 1) * edit->CharWidth());
+  // Page down with half pages, one less: 9 rows of 20.
+  edit->SetOptions(edit->Options() + eoHalfPageScroll + eoScrollByOneLess);
+  edit->SetCaretXY({1, 100});
+  const int rows = edit->LinesInWindow() / 2 - 1;
+  edit->CommandProcessor(ecPageDown, 0, nullptr);
+  EXPECT_EQ(edit->CaretY(), 100 + rows);
+}
+
+}  // namespace
+}  // namespace lab::edittest

@@ -1,0 +1,198 @@
+// Painting, read back from the window's pixels: the rows inside the clip, the right edge, the
+// selection split out of a row, special characters, the active line and the gutter's numbers.
+
+#include <set>
+
+#include "editor_fixture.h"
+#include "platform/controls/painting.h"
+#include "platform/graphics/colors.h"
+#include "platform/win/window_functions.h"
+
+namespace lab::edittest {
+namespace {
+
+constexpr TColor kSelBack = 0x0000FF;  // red
+constexpr TColor kEdge = 0x00C000;     // green
+constexpr TColor kActive = 0xFF8000;   // blue-ish
+
+class PaintTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    edit->SetColor(clWhite);
+    edit->Font()->SetColor(clBlack);
+    edit->SelectedColor()->SetBackground(kSelBack);
+    edit->SelectedColor()->SetForeground(clWhite);
+    edit->SetRightEdgeColor(kEdge);
+    edit->Gutter()->SetVisible(false);
+    form->Show();
+    Pump();
+  }
+  // The colour of a pixel of the editor's client area, once what waits is painted.
+  TColorRef At(int X, int Y) {
+    Pump();
+    win::RECT window{};
+    win::GetWindowRect(form->Handle(), window);
+    win::POINT at{X, Y};
+    win::ClientToScreen(edit->Handle(), at);
+    TGdiBitmap* surface = wm::WindowSurface(form->Handle());
+    surface->BeginDirect();
+    return ColorOfPixel(surface->Row(at.Y - window.Top)[at.X - window.Left]);
+  }
+  // Whether anything other than Back is drawn in a cell of a row (display column and row, 1-based).
+  bool Ink(int Column, int Row, TColorRef Back = ColorToRGB(clWhite)) {
+    const int x0 = (Column - 1) * edit->CharWidth() + edit->TextOffset();
+    const int y0 = (Row - edit->TopLine()) * edit->TextHeight();
+    for (int y = y0; y < y0 + edit->TextHeight(); ++y)
+      for (int x = x0; x < x0 + edit->CharWidth(); ++x)
+        if (At(x, y) != Back) return true;
+    return false;
+  }
+  int CellX(int Column) { return (Column - 1) * edit->CharWidth() + edit->TextOffset(); }
+  int RowY(int Row) { return (Row - edit->TopLine()) * edit->TextHeight(); }
+};
+
+TEST_F(PaintTest, TextIsDrawnInItsCellsOnTheBackground) {
+  SetText({"x y", "", "tail"});
+  EXPECT_TRUE(Ink(1, 1));
+  EXPECT_FALSE(Ink(2, 1));
+  EXPECT_TRUE(Ink(3, 1));
+  EXPECT_FALSE(Ink(4, 1));
+  EXPECT_FALSE(Ink(1, 2));
+  EXPECT_TRUE(Ink(4, 3));
+  // The two-pixel margin left of column 1 and the rows below the text take the background.
+  EXPECT_EQ(At(0, 1), ColorToRGB(clWhite));
+  EXPECT_EQ(At(CellX(2), RowY(6) + 2), ColorToRGB(clWhite));
+}
+
+TEST_F(PaintTest, TheRightEdgeStandsAtItsColumnOrNowhere) {
+  Fill(3);
+  edit->SetRightEdge(10);
+  const int x = 10 * edit->CharWidth() + edit->TextOffset();
+  EXPECT_EQ(At(x, 1), ColorToRGB(kEdge));
+  EXPECT_EQ(At(x, RowY(8)), ColorToRGB(kEdge));  // also below the text
+  EXPECT_NE(At(x + 1, 1), ColorToRGB(kEdge));
+  // Scrolled so that the column is off screen, or set beyond any window, or 0: no line.
+  edit->SetRightEdge(99999);
+  for (int px = 0; px < edit->ClientWidth(); ++px) ASSERT_NE(At(px, 1), ColorToRGB(kEdge));
+  edit->SetRightEdge(0);
+  EXPECT_NE(At(edit->TextOffset(), 1), ColorToRGB(kEdge));
+  edit->SetRightEdge(3);
+  edit->SetLeftChar(10);
+  for (int px = 0; px < edit->ClientWidth(); ++px) ASSERT_NE(At(px, 1), ColorToRGB(kEdge));
+}
+
+TEST_F(PaintTest, TheSelectionIsSplitOutOfItsRows) {
+  SetText({"abcdefgh", "ijklmnop", "qr"});
+  edit->SetBlockBegin({3, 1});
+  edit->SetBlockEnd({6, 1});
+  // Cells 3 to 5 are selected; their top-left pixel shows the selection's background.
+  EXPECT_EQ(At(CellX(2), RowY(1)), ColorToRGB(clWhite));
+  EXPECT_EQ(At(CellX(3), RowY(1)), ColorToRGB(kSelBack));
+  EXPECT_EQ(At(CellX(5) + 1, RowY(1)), ColorToRGB(kSelBack));
+  EXPECT_EQ(At(CellX(6), RowY(1)), ColorToRGB(clWhite));
+  // Over lines, the selection goes on past the end of the first line, not past the last one's end.
+  edit->SetBlockBegin({7, 1});
+  edit->SetBlockEnd({2, 3});
+  EXPECT_EQ(At(CellX(20), RowY(1)), ColorToRGB(kSelBack));
+  EXPECT_EQ(At(CellX(20), RowY(2)), ColorToRGB(kSelBack));
+  EXPECT_EQ(At(CellX(1), RowY(3)), ColorToRGB(kSelBack));
+  EXPECT_EQ(At(CellX(2), RowY(3)), ColorToRGB(clWhite));
+  // Column mode: the same columns on every line, past short lines too.
+  edit->SetSelectionMode(smColumn);
+  edit->SetBlockBegin({4, 1});
+  edit->SetBlockEnd({6, 3});
+  EXPECT_EQ(At(CellX(4), RowY(3)), ColorToRGB(kSelBack));
+  EXPECT_EQ(At(CellX(6), RowY(2)), ColorToRGB(clWhite));
+  EXPECT_EQ(At(CellX(3), RowY(2)), ColorToRGB(clWhite));
+  // Without the focus the selection still shows, unless HideSelection is set.
+  auto* other = new TCodeEdit(form);
+  other->SetParent(form);
+  other->SetBounds(0, 320, 100, 60);
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(At(CellX(4), RowY(1)), ColorToRGB(kSelBack));
+  edit->SetHideSelection(true);
+  EXPECT_EQ(At(CellX(4), RowY(1)), ColorToRGB(clWhite));
+}
+
+TEST_F(PaintTest, SpecialCharactersShowBlanksTabsAndLineEnds) {
+  edit->SetTabWidth(4);
+  SetText({"a b", "\tc"});
+  EXPECT_FALSE(Ink(2, 1));
+  EXPECT_FALSE(Ink(4, 1));
+  EXPECT_FALSE(Ink(2, 2));
+  edit->SetOptions(edit->Options() + eoShowSpecialChars);
+  EXPECT_TRUE(Ink(2, 1));   // the middle dot
+  EXPECT_TRUE(Ink(4, 1));   // the line end mark
+  EXPECT_FALSE(Ink(5, 1));
+  EXPECT_TRUE(Ink(2, 2) || Ink(3, 2));  // the tab's mark, in the middle of its cells
+  EXPECT_FALSE(Ink(1, 2) && Ink(4, 2));
+  EXPECT_TRUE(Ink(5, 2));   // c after the tab
+}
+
+TEST_F(PaintTest, OnlyTheRowsInsideTheClipArePainted) {
+  Fill(40);
+  Pump();
+  std::set<int> painted;
+  edit->OnSpecialLineColors = [&](TObject*, int line, bool&, TColor&, TColor&) { painted.insert(line); };
+  const int th = edit->TextHeight();
+  edit->InvalidateRect({edit->TextOffset(), 4 * th + 1, edit->ClientWidth(), 6 * th - 1}, false);
+  Pump();
+  EXPECT_EQ(painted, (std::set<int>{5, 6}));
+  // A scrolled view paints only the band it scrolled in.
+  painted.clear();
+  edit->SetTopLine(3);
+  Pump();
+  const int last = 2 + edit->LinesInWindow();
+  ASSERT_FALSE(painted.empty());
+  EXPECT_GE(*painted.begin(), last - 2);
+}
+
+TEST_F(PaintTest, TheActiveLineTakesItsColour) {
+  SetText({"one", "two", "three"});
+  edit->SetCaretXY({1, 2});
+  EXPECT_EQ(At(CellX(30), RowY(2)), ColorToRGB(clWhite));  // clNone: no colour of its own
+  edit->SetActiveLineColor(kActive);
+  EXPECT_EQ(At(CellX(30), RowY(2)), ColorToRGB(kActive));
+  EXPECT_EQ(At(CellX(30), RowY(1)), ColorToRGB(clWhite));
+  edit->SetCaretXY({1, 3});
+  EXPECT_EQ(At(CellX(30), RowY(3)), ColorToRGB(kActive));
+  EXPECT_EQ(At(CellX(30), RowY(2)), ColorToRGB(clWhite));
+}
+
+TEST_F(PaintTest, GutterNumbersAreRightAlignedAndOnlyOnTheFirstRowOfALine) {
+  edit->Gutter()->SetVisible(true);
+  edit->Gutter()->SetShowLineNumbers(true);
+  edit->Gutter()->SetColor(clWhite);
+  edit->Gutter()->SetBorderStyle(gbsNone);
+  Fill(12);
+  const TColorRef white = ColorToRGB(clWhite);
+  auto right_ink = [&](int Row) {
+    int right = -1;
+    for (int y = RowY(Row); y < RowY(Row) + edit->TextHeight(); ++y)
+      for (int x = 0; x < edit->GutterWidth(); ++x)
+        if (At(x, y) != white) right = std::max(right, x);
+    return right;
+  };
+  const int one = right_ink(1);
+  ASSERT_GT(one, 0);
+  EXPECT_EQ(right_ink(9), one);
+  EXPECT_EQ(right_ink(10), one);
+  EXPECT_EQ(right_ink(12), one);
+  // Under word wrap a line's continuation rows show no number.
+  edit->Gutter()->SetAutoSize(false);
+  TStringList lines;
+  lines.Add(std::string(300, 'w'));
+  lines.Add("short");
+  edit->Lines()->Assign(&lines);
+  edit->WordWrapGlyph()->SetVisible(false);
+  edit->SetWordWrap(true);
+  ASSERT_GT(edit->DisplayRowCount(), 3);
+  EXPECT_EQ(right_ink(1), one);
+  EXPECT_EQ(right_ink(2), -1);
+  EXPECT_EQ(right_ink(edit->LineToRow(2)), one);
+}
+
+}  // namespace
+}  // namespace lab::edittest
