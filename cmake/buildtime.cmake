@@ -5,7 +5,7 @@
 function(lab_stamp_build_time target)
   set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.buildtime)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DOUT=${stamp} -P ${CMAKE_SOURCE_DIR}/cmake/buildtime_stamp.cmake
+    COMMAND ${CMAKE_COMMAND} -DOUT=${stamp} -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/buildtime_stamp.cmake
     COMMAND ${CMAKE_OBJCOPY} --remove-section .lab.buildtime --add-section .lab.buildtime=${stamp}
       --set-section-flags .lab.buildtime=contents,readonly $<TARGET_FILE:${target}>
     VERBATIM)

@@ -9,9 +9,11 @@ endif()
 
 enable_language(ASM)
 
-set(LAB_CRASHLOG_EXPORT_LIST ${CMAKE_CURRENT_LIST_DIR}/crashlog_exports.list)
-file(STRINGS ${LAB_CRASHLOG_EXPORT_LIST} LAB_CRASHLOG_EXPORTS REGEX "^ *CrashLog_")
-list(TRANSFORM LAB_CRASHLOG_EXPORTS REPLACE "^ *([A-Za-z_]+);.*$" "\\1")
+# Kept in the cache, so that a project that adds this one with add_subdirectory sees them too.
+set(LAB_CRASHLOG_EXPORT_LIST ${CMAKE_CURRENT_LIST_DIR}/crashlog_exports.list CACHE INTERNAL "")
+file(STRINGS ${LAB_CRASHLOG_EXPORT_LIST} exports REGEX "^ *CrashLog_")
+list(TRANSFORM exports REPLACE "^ *([A-Za-z_]+);.*$" "\\1")
+set(LAB_CRASHLOG_EXPORTS ${exports} CACHE INTERNAL "")
 
 function(lab_link_crashreport target)
   target_link_libraries(${target} PRIVATE lab_crashreport)
@@ -67,22 +69,22 @@ if(TARGET lab_crashreport_tests)
   lab_link_crashreport(lab_crashreport_tests)
   lab_add_version_note(lab_crashreport_tests DESCRIPTION "Crash reporter tests" VERSION "1.0.0.0")
 
-  add_library(lab_crtest_events SHARED ${CMAKE_SOURCE_DIR}/tests/crashreport/modules/events_module.c)
-  target_include_directories(lab_crtest_events PRIVATE ${CMAKE_SOURCE_DIR})
+  add_library(lab_crtest_events SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/events_module.c)
+  target_include_directories(lab_crtest_events PRIVATE ${PROJECT_SOURCE_DIR})
   lab_add_version_note(lab_crtest_events DESCRIPTION "Crash test \"events\" module" VERSION "3.1.4.1")
-  lab_add_crdata(lab_crtest_events ${CMAKE_SOURCE_DIR}/tests/data/crashreport/options.bin
+  lab_add_crdata(lab_crtest_events ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.bin
     PASS_PHRASE "library pass")
 
-  add_library(lab_crtest_plain SHARED ${CMAKE_SOURCE_DIR}/tests/crashreport/modules/plain_module.c)
+  add_library(lab_crtest_plain SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/plain_module.c)
   set_target_properties(lab_crtest_plain PROPERTIES VERSION 2.5.1 SOVERSION 2)
 
   # The same library bound lazily and at once, for the hooks of imported routines.
   foreach(binding lazy now)
-    add_library(lab_crtest_got_${binding} SHARED ${CMAKE_SOURCE_DIR}/tests/crashreport/modules/got_module.c)
+    add_library(lab_crtest_got_${binding} SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/got_module.c)
     target_link_options(lab_crtest_got_${binding} PRIVATE "LINKER:-z,${binding}")
   endforeach()
   # Routines whose first bytes the hook tests need exactly.
-  target_sources(lab_crashreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/crashreport/hook_routines.S)
+  target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S)
 
   add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_got_lazy lab_crtest_got_now)
   target_compile_definitions(lab_crashreport_tests PRIVATE

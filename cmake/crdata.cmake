@@ -29,6 +29,6 @@ endfunction()
 
 # The crash reporter's tests read their own options back from the section.
 if(TARGET lab_crashreport_tests)
-  lab_add_crdata(lab_crashreport_tests ${CMAKE_SOURCE_DIR}/tests/data/crashreport/options.bin
+  lab_add_crdata(lab_crashreport_tests ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.bin
     PASS_PHRASE "test pass phrase")
 endif()

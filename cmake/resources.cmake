@@ -4,11 +4,12 @@
 function(lab_add_resources name folder)
   file(GLOB_RECURSE files CONFIGURE_DEPENDS ${folder}/*/*)
   list(FILTER files EXCLUDE REGEX "/(README|readme)[^/]*$|\\.(txt|md)$")
-  set(out ${CMAKE_BINARY_DIR}/generated/resource_table.cpp)
+  set(out ${PROJECT_BINARY_DIR}/generated/resource_table.cpp)
   add_custom_command(
     OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DFOLDER=${folder} -DOUT=${out} -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
-    DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+    COMMAND ${CMAKE_COMMAND} -DFOLDER=${folder} -DOUT=${out} -P ${PROJECT_SOURCE_DIR}/cmake/embed.cmake
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/embed.cmake
     COMMENT "Compiling in the named resources")
   add_library(${name} STATIC ${out})
+  set_target_properties(${name} PROPERTIES EXPORT_NAME resources)
 endfunction()

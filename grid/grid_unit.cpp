@@ -13,6 +13,7 @@
 #include "platform/graphics/cursors.h"
 #include "platform/graphics/gdi_objects.h"
 #include "platform/graphics/graphics_unit.h"
+#include "platform/platform_units.h"
 
 namespace lab {
 namespace {
@@ -113,6 +114,17 @@ void EndGrid() {
 
 constinit const TUnit DBGridXUnit{"DBGridX", &StartGrid, &EndGrid};
 
+namespace {
+
+// The framework's units are registered first, whichever library's registration runs first.
+bool RegisterGridUnits() {
+  RegisterPlatformUnits();
+  RegisterUnit(DBGridXUnit);
+  return true;
+}
+
+}  // namespace
+
 TDBGridXResources& DBGridXResources() {
   UseUnit(DBGridXUnit);
   return *resources;
@@ -124,3 +136,7 @@ TDBGridXDataService* DBGridXDataService() {
 }
 
 }  // namespace lab
+
+// Linking the grid library brings this file in (lab_register_units in CMakeLists.txt), so forms name
+// TDBGridX without the program starting the grid first.
+extern "C" const bool lab_grid_units = lab::RegisterGridUnits();

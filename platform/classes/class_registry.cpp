@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/classes/component.h"
+#include "platform/classes/unit_init.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -51,9 +52,16 @@ void UnRegisterClass(const TMetaClass* AClass) {
 }
 
 const TMetaClass* GetClass(std::string_view ClassName) {
-  TRegistry& r = Registry();
-  std::lock_guard lock(r.Lock);
-  return r.ByName(ClassName);
+  auto find = [&] {
+    TRegistry& r = Registry();
+    std::lock_guard lock(r.Lock);
+    return r.ByName(ClassName);
+  };
+  if (const TMetaClass* c = find()) return c;
+  // The linked libraries register their units as the program starts; the classes a unit makes known
+  // come with its start-up, which runs here when a name is not known yet.
+  InitializeUnits();
+  return find();
 }
 
 const TMetaClass* FindClass(std::string_view ClassName) {

@@ -63,8 +63,10 @@ void RegisterUnit(const TUnit& Unit) {
 void InitializeUnits() {
   TUnits& u = Units();
   std::lock_guard lock(u.Lock);
-  // Index loop: a start-up may register further units.
-  for (std::size_t i = 0; i < u.Registered.size(); ++i) UseUnit(*u.Registered[i]);
+  // Index loop: a start-up may register further units. A unit starting further up this thread's
+  // stack (one whose start-up looks up a class) is left to finish.
+  for (std::size_t i = 0; i < u.Registered.size(); ++i)
+    if (u.Registered[i]->state_.load(std::memory_order_acquire) != TUnit::kStarting) UseUnit(*u.Registered[i]);
 }
 
 void FinalizeUnits() noexcept {

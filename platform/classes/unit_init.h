@@ -3,8 +3,13 @@
 // property registrations) describes its start-up as a TUnit; it runs once, on first use
 // (UseUnit) or when InitializeUnits runs the registered units, and its shut-down runs at exit in
 // the reverse order of start-up. A unit's Initialize may use other units first; they then start
-// (and later end) around it. Nothing depends on static initialisers, which a static library may
-// drop.
+// (and later end) around it.
+//
+// Each library registers its units as the program starts, from a file that linking the library
+// always brings in (lab_register_units in cmake/components.cmake, since a static library drops
+// files nothing calls); the class registry starts the registered units when asked for a name it
+// does not know, so a program reads forms without starting units by hand. Nothing else depends on
+// static initialisers.
 //
 //   static void StartGrid();   static void EndGrid();
 //   constinit const TUnit GridUnit{"Grid", &StartGrid, &EndGrid};
@@ -26,6 +31,7 @@ class TUnit {
 
  private:
   friend void UseUnit(const TUnit& Unit);
+  friend void InitializeUnits();
   friend void FinalizeUnits() noexcept;
   static constexpr int kNotStarted = 0, kStarting = 1, kDone = 2;
 

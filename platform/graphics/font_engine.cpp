@@ -347,7 +347,3 @@ std::shared_ptr<TFontInstance> AcquireFontInstance(const win::LOGFONT& lf) {
 }
 
 }  // namespace lab
-
-// fontconfig keeps its parsed configuration reachable only through offsets, not pointers, which the
-// leak checker of sanitizer builds cannot follow; its memory is not lost.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
