@@ -7,7 +7,7 @@ packages=(
   libcairo2-dev libfontconfig-dev libfreetype-dev libx11-dev
   libicu-dev zlib1g-dev libssl-dev libcurl4-openssl-dev libdw-dev libelf-dev libzydis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core xvfb xauth python3 tar gzip locales libxml2-utils valgrind
+  fonts-dejavu-core fonts-wqy-microhei xvfb xauth python3 tar gzip locales libxml2-utils valgrind
   clang libclang-rt-14-dev
 )
 

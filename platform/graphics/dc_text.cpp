@@ -15,6 +15,25 @@ std::u32string& Scratch() {
   return buffer;
 }
 
+// Shows the glyphs collected for one run, each stretch in the font it comes from (characters the
+// font lacks come from fallback fonts). Turned text (turned_em > 0) sets each font by face and size,
+// so it turns with the drawing's matrix.
+void ShowGlyphs(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs,
+                const std::vector<cairo_scaled_font_t*>& fonts, int turned_em = 0) {
+  std::size_t start = 0;
+  for (std::size_t i = 1; i <= glyphs.size(); ++i) {
+    if (i < glyphs.size() && fonts[i] == fonts[start]) continue;
+    if (turned_em > 0) {
+      cairo_set_font_face(cr, cairo_scaled_font_get_font_face(fonts[start]));
+      cairo_set_font_size(cr, turned_em);
+    } else {
+      cairo_set_scaled_font(cr, fonts[start]);
+    }
+    cairo_show_glyphs(cr, glyphs.data() + start, static_cast<int>(i - start));
+    start = i;
+  }
+}
+
 void ApplyClip(cairo_t* cr, TGdiBitmap* bm, const TRegion& clip, std::uint64_t stamp) {
   if (stamp != 0 && bm->CairoClipStamp() == stamp) return;
   cairo_reset_clip(cr);
@@ -121,7 +140,9 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
                blue = (text_px & 0xFF) / 255.0;
 
   thread_local std::vector<cairo_glyph_t> glyphs;
+  thread_local std::vector<cairo_scaled_font_t*> fonts;
   glyphs.clear();
+  fonts.clear();
 
   if (escapement == 0) {
     const TRect box = OffsetRect(LPtoDP(TRect{x + ax, y + ay, x + ax + total, y + ay + tm.tmHeight}),
@@ -146,13 +167,13 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
       const int gx = box.Left + offsets[i];
       if (gx + g.BearingX + g.InkWidth < bounds.Left || gx + g.BearingX > bounds.Right) continue;
       glyphs.push_back({g.Index, static_cast<double>(gx), baseline});
+      fonts.push_back(fi.FontOf(g));
     }
     if (!glyphs.empty()) {
       cairo_t* cr = bm->BeginCairo();
       ApplyClip(cr, bm, *clip, stamp);
       cairo_set_source_rgb(cr, red, green, blue);
-      cairo_set_scaled_font(cr, fi.ScaledFont());
-      cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+      ShowGlyphs(cr, glyphs, fonts);
     }
     if (lf.lfUnderline || lf.lfStrikeOut) {
       bm->BeginDirect();
@@ -189,17 +210,16 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
   cairo_set_source_rgb(cr, red, green, blue);
   for (std::size_t i = 0; i < n; ++i) {
     if (text[i] < 0x20) continue;
-    glyphs.push_back({fi.Glyph(text[i]).Index, static_cast<double>(ax + offsets[i]),
-                      static_cast<double>(ay + tm.tmAscent)});
+    const TGlyphInfo& g = fi.Glyph(text[i]);
+    glyphs.push_back({g.Index, static_cast<double>(ax + offsets[i]), static_cast<double>(ay + tm.tmAscent)});
+    fonts.push_back(fi.FontOf(g));
   }
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
-  cairo_set_font_face(cr, cairo_scaled_font_get_font_face(fi.ScaledFont()));
-  cairo_set_font_size(cr, fi.EmPixels());
   cairo_font_options_t* fo = cairo_font_options_create();
   cairo_scaled_font_get_font_options(fi.ScaledFont(), fo);
   cairo_set_font_options(cr, fo);
   cairo_font_options_destroy(fo);
-  if (!glyphs.empty()) cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+  ShowGlyphs(cr, glyphs, fonts, fi.EmPixels());
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
   if (lf.lfUnderline) {
     cairo_rectangle(cr, ax, ay + tm.tmAscent + fi.UnderlineOffset(), total, fi.UnderlineThickness());

@@ -26,11 +26,12 @@ class TFontFace {
     bool fixed = false;
     bool embolden = false;  // the family has no bold face: thicken the regular one
     bool oblique = false;   // no italic face: slant the upright one
+    bool bold = false, italic = false;  // as asked for
   };
 
   TFontFace(FT_Library library, const Choice& c)
       : family_(c.family), style_(c.style), full_(c.full.empty() ? c.family + " " + c.style : c.full),
-        fixed_(c.fixed) {
+        fixed_(c.fixed), bold_(c.bold), italic_(c.italic) {
     if (!c.file.empty() && FT_New_Face(library, c.file.c_str(), c.index, &ft_) != 0) ft_ = nullptr;
     if (ft_) {
       face_ = cairo_ft_font_face_create_for_ft_face(ft_, 0);
@@ -56,6 +57,8 @@ class TFontFace {
   const std::string& Style() const { return style_; }
   const std::string& FullName() const { return full_; }
   bool Fixed() const { return fixed_; }
+  bool Bold() const { return bold_; }
+  bool Italic() const { return italic_; }
 
   // Design units of the face.
   int units_per_em = 2048;
@@ -126,6 +129,7 @@ class TFontFace {
   cairo_font_face_t* face_ = nullptr;
   std::string family_, style_, full_;
   bool fixed_ = false;
+  bool bold_ = false, italic_ = false;
 };
 
 namespace {
@@ -170,12 +174,37 @@ FT_Library Library() {
   return library;
 }
 
+void AddStyle(FcPattern* p, bool bold, bool italic) {
+  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+}
+
+// The face fontconfig chose, with what it lacks of the style asked for made up.
+TFontFace::Choice ChoiceOf(FcPattern* match, bool bold, bool italic) {
+  TFontFace::Choice c;
+  c.bold = bold;
+  c.italic = italic;
+  c.file = PatternString(match, FC_FILE);
+  FcPatternGetInteger(match, FC_INDEX, 0, &c.index);
+  c.family = PatternString(match, FC_FAMILY);
+  c.style = PatternString(match, FC_STYLE);
+  c.full = PatternString(match, FC_FULLNAME);
+  int spacing = 0, weight = 0, slant = 0;
+  c.fixed = FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_MONO;
+  FcBool embolden = FcFalse;
+  c.embolden = bold && ((FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden) ||
+                        (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
+                         weight < FC_WEIGHT_DEMIBOLD));
+  c.oblique = italic && FcPatternGetInteger(match, FC_SLANT, 0, &slant) == FcResultMatch &&
+              slant == FC_SLANT_ROMAN;
+  return c;
+}
+
 // Asks fontconfig for the best font of a family; an unknown family gets fontconfig's fallback.
 std::shared_ptr<TFontFace> ResolveFace(const std::string& family, bool bold, bool italic) {
   FcPattern* p = FcPatternCreate();
   FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  AddStyle(p, bold, italic);
   FcConfigSubstitute(nullptr, p, FcMatchPattern);
   FcDefaultSubstitute(p);
   FcResult result = FcResultNoMatch;
@@ -183,29 +212,67 @@ std::shared_ptr<TFontFace> ResolveFace(const std::string& family, bool bold, boo
   FcPatternDestroy(p);
   TFontFace::Choice c;
   if (match) {
-    c.file = PatternString(match, FC_FILE);
-    FcPatternGetInteger(match, FC_INDEX, 0, &c.index);
-    c.family = PatternString(match, FC_FAMILY);
-    c.style = PatternString(match, FC_STYLE);
-    c.full = PatternString(match, FC_FULLNAME);
-    int spacing = 0, weight = 0, slant = 0;
-    c.fixed = FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_MONO;
-    FcBool embolden = FcFalse;
-    c.embolden = bold && ((FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden) ||
-                          (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
-                           weight < FC_WEIGHT_DEMIBOLD));
-    c.oblique = italic && FcPatternGetInteger(match, FC_SLANT, 0, &slant) == FcResultMatch &&
-                slant == FC_SLANT_ROMAN;
+    c = ChoiceOf(match, bold, italic);
     FcPatternDestroy(match);
   }
+  c.bold = bold;
+  c.italic = italic;
   if (c.family.empty()) c.family = family;
   return std::make_shared<TFontFace>(Library(), c);
 }
 
+// Fallback faces and their sizes, apart from the requested fonts' cache: an instance being made
+// under that cache's lock may look for fallbacks.
+struct FallbackCache {
+  std::mutex mutex;
+  std::map<std::tuple<std::string, int, bool, bool>, std::shared_ptr<TFontFace>> faces;
+  std::map<std::pair<TFontFace*, int>, std::shared_ptr<TFontInstance>> instances;
+};
+
+FallbackCache& TheFallbackCache() {
+  static FallbackCache* cache = new FallbackCache;
+  return *cache;
+}
+
+// The font fontconfig ranks first, for the family and style of `primary`, among those that have the
+// character; nullptr when none has it.
+std::shared_ptr<TFontInstance> FallbackInstance(const TFontFace& primary, int em, char32_t cp) {
+  FcPattern* p = FcPatternCreate();
+  FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(primary.Family().c_str()));
+  AddStyle(p, primary.Bold(), primary.Italic());
+  FcCharSet* wanted = FcCharSetCreate();
+  FcCharSetAddChar(wanted, cp);
+  FcPatternAddCharSet(p, FC_CHARSET, wanted);
+  FcCharSetDestroy(wanted);
+  FcConfigSubstitute(nullptr, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  FcResult result = FcResultNoMatch;
+  FcFontSet* sorted = FcFontSort(nullptr, p, FcTrue, nullptr, &result);
+  FcPattern* chosen = nullptr;
+  for (int i = 0; sorted && i < sorted->nfont && !chosen; ++i) {
+    FcCharSet* has = nullptr;
+    if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &has) == FcResultMatch && FcCharSetHasChar(has, cp))
+      chosen = FcFontRenderPrepare(nullptr, p, sorted->fonts[i]);
+  }
+  if (sorted) FcFontSetDestroy(sorted);
+  FcPatternDestroy(p);
+  if (!chosen) return nullptr;
+  const TFontFace::Choice c = ChoiceOf(chosen, primary.Bold(), primary.Italic());
+  FcPatternDestroy(chosen);
+  if (c.file.empty()) return nullptr;
+  FallbackCache& cache = TheFallbackCache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  auto& face = cache.faces[{c.file, c.index, c.bold, c.italic}];
+  if (!face) face = std::make_shared<TFontFace>(Library(), c);
+  auto& inst = cache.instances[{face.get(), em}];
+  if (!inst) inst = std::make_shared<TFontInstance>(face, em, true);
+  return inst;
+}
+
 }  // namespace
 
-TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, int em_pixels)
-    : face_(std::move(face)), em_(em_pixels < 1 ? 1 : em_pixels) {
+TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, int em_pixels, bool fallback)
+    : face_(std::move(face)), em_(em_pixels < 1 ? 1 : em_pixels), fallback_(fallback) {
   cairo_matrix_t m, id;
   cairo_matrix_init_scale(&m, em_, em_);
   cairo_matrix_init_identity(&id);
@@ -253,14 +320,38 @@ TFontInstance::~TFontInstance() { cairo_scaled_font_destroy(scaled_); }
 bool TFontInstance::FixedPitch() const noexcept { return face_->Fixed(); }
 const std::string& TFontInstance::FamilyName() const noexcept { return face_->Family(); }
 
-TGlyphInfo TFontInstance::Measure(char32_t cp) const {
-  TGlyphInfo g;
-  if (cp < 0x20 || cp == 0x7F) return g;
-  FT_Face ft = cairo_ft_scaled_font_lock_face(scaled_);
-  if (ft) {
-    g.Index = FT_Get_Char_Index(ft, cp);
+std::uint32_t TFontInstance::IndexOf(char32_t cp) const {
+  std::uint32_t index = 0;
+  if (FT_Face ft = cairo_ft_scaled_font_lock_face(scaled_)) {
+    index = FT_Get_Char_Index(ft, cp);
     cairo_ft_scaled_font_unlock_face(scaled_);
   }
+  return index;
+}
+
+TGlyphInfo TFontInstance::FallbackGlyph(char32_t cp) {
+  std::shared_ptr<TFontInstance> from;
+  for (const auto& f : fallbacks_)
+    if (f->IndexOf(cp)) {
+      from = f;
+      break;
+    }
+  if (!from) {
+    from = FallbackInstance(*face_, em_, cp);
+    if (!from || !from->IndexOf(cp)) return {};
+    fallbacks_.push_back(from);
+  }
+  TGlyphInfo g = from->Glyph(cp);
+  g.Font = from->ScaledFont();
+  return g;
+}
+
+TGlyphInfo TFontInstance::Measure(char32_t cp) {
+  TGlyphInfo g;
+  if (cp < 0x20 || cp == 0x7F) return g;
+  g.Index = IndexOf(cp);
+  if (!g.Index && !fallback_ && face_->FreeTypeFace())
+    if (TGlyphInfo other = FallbackGlyph(cp); other.Index) return other;
   // An outline-less face (the fallback) maps nothing: take cairo's own mapping.
   if (!g.Index && !face_->FreeTypeFace()) {
     cairo_glyph_t* glyphs = nullptr;

@@ -3,6 +3,8 @@
 // falls back to fontconfig's best match, never fails), the face is loaded once through cairo's
 // FreeType face, and each pixel size of a face is one shared instance with its metrics and a glyph
 // cache. Instances are shared by every font object and device context in the process.
+// A character the face lacks comes from the font fontconfig names for it (the same size, weight and
+// slant), as desktop toolkits do; the line metrics stay the requested font's.
 
 #include <cairo.h>
 
@@ -12,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/graphics/gdi_types.h"
 
@@ -19,6 +22,7 @@ namespace lab {
 
 struct TGlyphInfo {
   std::uint32_t Index = 0;  // glyph index in the face; 0 is the face's "missing" glyph
+  cairo_scaled_font_t* Font = nullptr;  // the fallback font the glyph comes from; nullptr: the instance's
   std::int32_t Advance = 0; // whole pixels, so text positions stay on the pixel grid
   std::int32_t BearingX = 0;
   std::int32_t InkWidth = 0;
@@ -29,7 +33,8 @@ class TFontFace;
 // One face at one em size in pixels.
 class TFontInstance {
  public:
-  TFontInstance(std::shared_ptr<TFontFace> face, int em_pixels);
+  // A fallback instance takes no fallback fonts of its own.
+  TFontInstance(std::shared_ptr<TFontFace> face, int em_pixels, bool fallback = false);
   ~TFontInstance();
   TFontInstance(const TFontInstance&) = delete;
   TFontInstance& operator=(const TFontInstance&) = delete;
@@ -53,10 +58,15 @@ class TFontInstance {
     if (cp < kDirect) return direct_[cp];
     return SlowGlyph(cp);
   }
+  // The scaled font that draws a glyph.
+  cairo_scaled_font_t* FontOf(const TGlyphInfo& g) const noexcept { return g.Font ? g.Font : scaled_; }
 
  private:
   static constexpr char32_t kDirect = 256;
-  TGlyphInfo Measure(char32_t cp) const;
+  TGlyphInfo Measure(char32_t cp);
+  std::uint32_t IndexOf(char32_t cp) const;
+  // The glyph of a character the face lacks, from a fallback font (Index 0 when no font has it).
+  TGlyphInfo FallbackGlyph(char32_t cp);
   const TGlyphInfo& SlowGlyph(char32_t cp);
 
   std::shared_ptr<TFontFace> face_;
@@ -68,6 +78,8 @@ class TFontInstance {
   std::array<TGlyphInfo, kDirect> direct_{};
   std::mutex mutex_;
   std::unordered_map<char32_t, TGlyphInfo> others_;
+  bool fallback_;
+  std::vector<std::shared_ptr<TFontInstance>> fallbacks_;  // tried in the order found
 };
 
 // The shared instance for a logical font (face name, height with the Windows sign rule, weight, italic).

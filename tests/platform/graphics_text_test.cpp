@@ -1,4 +1,6 @@
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "graphics_test_util.h"
 #include "platform/graphics/draw_text.h"
@@ -361,6 +363,49 @@ TEST(GraphicsText, RotatedTextRunsUpwardFromItsReferencePoint) {
   EXPECT_GE(ink.Top, 100 - width - 1);
   EXPECT_GT(ink.Height(), width * 3 / 4);
   EXPECT_LT(ink.Width(), tm.tmHeight + 2);
+}
+
+// A character the font lacks comes from a font that has it, drawn as that font draws it and measured
+// by its advance; the characters the font has stay its own, and one no font has shows the font's box.
+TEST(GraphicsText, CharactersTheFontLacksComeFromAFontThatHasThem) {
+  const char* file = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  ASSERT_EQ(access(file, R_OK), 0) << "scripts/setup.sh installs fonts-wqy-microhei";
+  // Whatever fonts the test's configuration lists, this one is there too.
+  ASSERT_TRUE(FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(file)));
+  for (const char* text : {"\xe4\xb8\xad", "\xe3\x81\x8b", "\xe4\xb8\xad\xe3\x81\x8b"}) {  // 中, か, 中か
+    TextSurface fallen(90, 50, "DejaVu Sans", -24), direct(90, 50, "WenQuanYi Micro Hei", -24);
+    fallen.c()->TextOut(4, 4, text);
+    direct.c()->TextOut(4, 4, text);
+    const TRect a = InkBounds(fallen.bmp, kWhite), b = InkBounds(direct.bmp, kWhite);
+    ASSERT_FALSE(a.IsEmpty()) << text;
+    ASSERT_EQ(a.Width(), b.Width()) << text;
+    ASSERT_EQ(a.Height(), b.Height()) << text;
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x)
+        ASSERT_EQ(At(fallen.bmp, a.Left + x, a.Top + y), At(direct.bmp, b.Left + x, b.Top + y)) << text;
+    EXPECT_EQ(fallen.c()->TextWidth(text), direct.c()->TextWidth(text)) << text;
+  }
+
+  TextSurface mixed(200, 50, "DejaVu Sans", -24), latin(200, 50, "DejaVu Sans", -24);
+  const std::string han = "\xe4\xb8\xad";
+  EXPECT_EQ(mixed.c()->TextWidth("A" + han + "B"),
+            mixed.c()->TextWidth("A") + mixed.c()->TextWidth(han) + mixed.c()->TextWidth("B"));
+  win::TEXTMETRIC before{}, after{};
+  win::GetTextMetrics(latin.dc(), &before);
+  mixed.c()->TextOut(4, 4, "A" + han);
+  latin.c()->TextOut(4, 4, "A");
+  win::GetTextMetrics(mixed.dc(), &after);
+  EXPECT_EQ(after.tmHeight, before.tmHeight);  // the line keeps the requested font's metrics
+  const int a_width = latin.c()->TextWidth("A");
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 4 + a_width; ++x) ASSERT_EQ(At(mixed.bmp, x, y), At(latin.bmp, x, y));
+
+  // A character of a private plane no font has: the font's own box, with its width.
+  TextSurface none(90, 50, "DejaVu Sans", -24);
+  const std::string unknown = "\xf4\x8f\xbf\xbd";  // U+10FFFD
+  EXPECT_GT(none.c()->TextWidth(unknown), 0);
+  none.c()->TextOut(4, 4, unknown);
+  EXPECT_FALSE(InkBounds(none.bmp, kWhite).IsEmpty());
 }
 
 }  // namespace
