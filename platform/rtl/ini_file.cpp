@@ -51,8 +51,9 @@ std::string TMemIniFile::Text() const {
 }
 
 const TMemIniFile::TSection* TMemIniFile::FindSection(std::string_view Section) const {
+  const std::string name = Trim(Section);
   for (const TSection& section : sections_)
-    if (SameText(section.Name, Section)) return &section;
+    if (SameText(section.Name, name)) return &section;
   return nullptr;
 }
 
@@ -66,8 +67,9 @@ TMemIniFile::TSection& TMemIniFile::AddSection(std::string_view Section) {
 const TMemIniFile::TValue* TMemIniFile::FindValue(std::string_view Section, std::string_view Ident) const {
   const TSection* section = FindSection(Section);
   if (!section) return nullptr;
+  const std::string name = Trim(Ident);
   for (const TValue& value : section->Values)
-    if (SameText(value.Name, Ident)) return &value;
+    if (SameText(value.Name, name)) return &value;
   return nullptr;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // TMemIniFile: an INI file held in memory. "[Section]" lines open sections, "Name=Value" lines give
 // values; blanks around names and values are dropped, lines starting with ";" and lines before the
-// first section are skipped. Section and value names compare without case; a name given twice keeps
-// its first place and its last value.
+// first section are skipped. Section and value names compare without case and without blanks around
+// them; a name given twice keeps its first place and its last value.
 
 #include <string>
 #include <string_view>

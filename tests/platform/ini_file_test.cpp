@@ -43,6 +43,8 @@ TEST(MemIniFile, RefusesNamesThatWouldNotReadBack) {
   TMemIniFile copy("unused.ini");
   copy.SetText(ini.Text());
   EXPECT_EQ(copy.ReadString("T", "K2", ""), "spaced value");
+  EXPECT_EQ(ini.ReadString(" T ", " k2 ", ""), "spaced value");  // names as they were written
+  EXPECT_TRUE(ini.ValueExists("t", "K2 "));
 }
 
 }  // namespace
