@@ -17,6 +17,7 @@
 #include <string>
 
 #include "grid/dbgrid.h"
+#include "tests/grid/counted_dataset.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/application.h"
 #include "platform/controls/forms.h"
@@ -30,10 +31,11 @@ namespace {
 
 using namespace lab;
 
-// A read-only dataset whose record n is made from n when it is read.
-class TComputedJobs : public TDataSet {
+// Lab jobs made from their record number when read.
+class TComputedJobs : public gridtest::TCountedDataSet {
  public:
-  TComputedJobs(TComponent* AOwner, std::int64_t Count) : TDataSet(AOwner), count_(Count) {
+  TComputedJobs(TComponent* AOwner, std::int64_t Count) : TCountedDataSet(AOwner, Count) {
+    FieldDefs().Clear();
     FieldDefs().Add("OrderNo", ftInteger);
     FieldDefs().Add("Patient", ftString, 24);
     FieldDefs().Add("OrderType", ftString, 8);
@@ -44,75 +46,8 @@ class TComputedJobs : public TDataSet {
     FieldDefs().Add("Urgent", ftBoolean);
     FieldDefs().Add("OrderDate", ftDate);
   }
-  ~TComputedJobs() override { Close(); }
-
-  int RecNo() const override {
-    if (!Active() || BufferRecordCount() == 0) return 0;
-    return static_cast<int>(ActiveBuffer().Handle + 1);
-  }
-  void SetRecNo(int Value) override {
-    CheckBrowseMode();
-    cursor_ = std::clamp<std::int64_t>(Value, 1, count_) - 1;
-    CursorPosChanged();
-    Resync({rmCenter});
-  }
-  int RecordCount() const override { return static_cast<int>(count_); }
-  bool IsSequenced() const override { return true; }
-  bool BookmarkValid(const TBookmark& Value) const override {
-    std::int64_t n = 0;
-    return Decode(Value, n) && n >= 0 && n < count_;
-  }
-  int CompareBookmarks(const TBookmark& A, const TBookmark& B) const override {
-    std::int64_t a = -1, b = -1;
-    Decode(A, a);
-    Decode(B, b);
-    return a < b ? -1 : a > b ? 1 : 0;
-  }
-  bool Locate(std::string_view, const Variant&, TLocateOptions) override { return false; }
-  Variant Lookup(std::string_view, const Variant&, std::string_view) override { return Null(); }
 
  protected:
-  void InternalOpen() override {
-    BindFields();
-    cursor_ = -1;
-  }
-  void InternalClose() override {}
-  bool IsCursorOpen() const override { return true; }
-  TGetResult GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) override {
-    switch (GetMode) {
-      case gmCurrent:
-        if (cursor_ < 0) return grBOF;
-        if (cursor_ >= count_) return grEOF;
-        break;
-      case gmNext:
-        if (cursor_ + 1 >= count_) {
-          cursor_ = count_;
-          return grEOF;
-        }
-        ++cursor_;
-        break;
-      case gmPrior:
-        if (cursor_ <= 0) {
-          cursor_ = -1;
-          return grBOF;
-        }
-        cursor_ = std::min(cursor_, count_) - 1;
-        break;
-    }
-    Buffer.Handle = cursor_;
-    Buffer.Bookmark.assign(reinterpret_cast<const char*>(&cursor_), sizeof cursor_);
-    Buffer.BookmarkFlag = bfCurrent;
-    return grOK;
-  }
-  void InternalFirst() override { cursor_ = -1; }
-  void InternalLast() override { cursor_ = count_; }
-  void InternalSetToRecord(const TRecordBuffer& Buffer) override {
-    cursor_ = Buffer.BookmarkFlag == bfBOF ? -1 : Buffer.BookmarkFlag == bfEOF ? count_ : Buffer.Handle;
-  }
-  void InternalGotoBookmark(const TBookmark& Value) override {
-    if (!BookmarkValid(Value)) DatabaseError("Record not found", this);
-    Decode(Value, cursor_);
-  }
   Variant GetFieldData(const TField* Field, const TRecordBuffer& Buffer) const override {
     static const char* const names[] = {"Berger, Anna", "Costa, Ben", "Dvorak, Clara", "Eriksen, David",
                                         "Fischer, Elena", "Garcia, Farid", "Huber, Greta", "Jansen, Hugo"};
@@ -132,18 +67,6 @@ class TComputedJobs : public TDataSet {
       default: return VarFromDateTime(EncodeDate(2024, 1, 1) + static_cast<double>(n % 3650));
     }
   }
-  void InternalPost() override { DatabaseError("Cannot modify a read-only dataset", this); }
-  void InternalDelete() override { DatabaseError("Cannot modify a read-only dataset", this); }
-  bool GetCanModify() const override { return false; }
-
- private:
-  static bool Decode(const TBookmark& Value, std::int64_t& N) {
-    if (Value.size() != sizeof N) return false;
-    std::memcpy(&N, Value.data(), sizeof N);
-    return true;
-  }
-  std::int64_t count_;
-  std::int64_t cursor_ = -1;
 };
 
 // A shown form with the grid filling its 800x600 client area, over N computed records.

@@ -112,10 +112,8 @@ void TCustomDBGridX::OptimizeColumnWidths(const TColumnsXList& List) {
   if (data_link_->Active() && ds && !ds->IsEmpty()) {
     ds->DisableControls();
     TScopeExit enable([ds] { ds->EnableControls(); });
-    const TBookmark place = ds->Bookmark();
-    TScopeExit back([&] {
-      if (!place.empty() && ds->BookmarkValid(place)) ds->GotoBookmark(place);
-    });
+    SaveBookmark();
+    TScopeExit back([this] { RestoreBookmark(); });
     TColCellParamsX params;
     for (ds->First(); !ds->Eof(); ds->Next()) {
       for (int k = 0; k < List.Count(); ++k) {

@@ -445,9 +445,12 @@ void TCustomDBGridX::CreateWnd() {
 }
 
 void TCustomDBGridX::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_DEFERLAYOUTX) {
-    HandleDeferLayout(Message);
-    return;
+  switch (Message.Msg) {
+    case WM_DEFERLAYOUTX: HandleDeferLayout(Message); return;
+    case win::WM_VSCROLL: WMVScroll(Message); return;
+    case win::WM_HSCROLL: WMHScroll(Message); return;
+    case win::WM_SIZE: WMSize(Message); return;
+    default: break;
   }
   TCustomGrid::Dispatch(Message);
 }

@@ -203,6 +203,15 @@ class TCustomDBGridX : public TCustomGrid {
   // row within its area. Raises Exception "Algorithm error in TCustomDBGridX.GetCellType" for a
   // row past the grid.
   int GetCellType(int ACol, int ARow, int& DataCol, int& DataRow);
+  // Remembers the current record and where it stands in the window, and brings both back, around
+  // a walk through the dataset.
+  void SaveBookmark();
+  void RestoreBookmark();
+  // Makes data row Row the link's active record for reading, puts the saved one back, and tests
+  // whether a row is the active one.
+  void SetRowActive(int Row);
+  void RestoreActiveRecord();
+  bool IsRowActive(int Row);
   // The grid row of the indicator arrow at the last paint.
   int SelRow() const noexcept { return sel_row_; }
   // The root of the tree of title bands ("Root") and each column's leaf, as the last layout left them.
@@ -313,6 +322,9 @@ class TCustomDBGridX : public TCustomGrid {
   bool CanEditAcceptKey(char32_t Key) override;
   void ColumnMoved(int FromIndex, int ToIndex) override;
   void ColWidthsChanged() override;
+  void TopLeftChanged() override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   // A row sized with the mouse sets RowHeight: every data row takes that height.
   void RowHeightsChanged() override;
   void DefaultHandler(TMessage& Message) override;
@@ -445,6 +457,13 @@ class TCustomDBGridX : public TCustomGrid {
   friend class TDBGridXSelectionCols;
 
   void HandleDeferLayout(TMessage& Message);
+  // Scroll messages of the grid's own bars (or an attached one) and resizing.
+  void WMVScroll(TMessage& Message);
+  void WMHScroll(TMessage& Message);
+  void WMSize(TMessage& Message);
+  // The vertical bar's position of a thumb message, read whole from the bar (the message carries
+  // only 16 bits of it).
+  int ThumbPosition(const TMessage& Message, bool Track);
   // The grid holds a selection of records, cells or columns, and it is the whole grid.
   bool HasSelection() const;
   bool SelectionIsAll() const;
@@ -550,6 +569,18 @@ class TCustomDBGridX : public TCustomGrid {
   std::unique_ptr<TBookmarkListX> selected_rows_;
   std::unique_ptr<TDBGridXSelection> selection_;
   bool focused_ = false;  // the focus state at the last focus change
+  // Scrolling: a tracking move already went where the closing thumb message points; the bar as
+  // last set and the mode it was set in; a resize waiting for the update to end; the record and
+  // its distance from the window's middle while a walk runs.
+  bool thumb_tracked_ = false;
+  win::SCROLLINFO last_scroll_info_{};
+  TScrollBarVisibleModeX last_visible_mode_ = sbAutoShowX;
+  bool scroll_info_set_ = false;
+  int last_rec_no_ = 0;
+  bool resize_in_update_ = false;
+  int saved_offset_ = 0;
+  int last_left_col_ = -1;
+  TBookmark saved_bookmark_;
 };
 
 // The grid placed on forms; it publishes the settings and events of TCustomDBGridX.

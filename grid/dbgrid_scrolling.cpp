@@ -1,8 +1,15 @@
-// Scrolling: the grid's scroll bars and a resize that came during an update.
+// Scrolling: the grid scrolls records, not pixels. Its rows mirror the link's record buffer, so a
+// vertical scroll request moves the dataset's current record, and the vertical bar shows where the
+// current record stands: by record number when the dataset numbers its records, else at the top,
+// the middle or the bottom. Horizontal scrolling is the framework grid's column scrolling.
 
 #include <algorithm>
 
 #include "grid/dbgrid.h"
+#include "platform/controls/scroll_bar.h"
+#include "platform/db/dataset.h"
+#include "platform/rtl/arith.h"
+#include "platform/win/window_functions.h"
 
 namespace lab {
 
@@ -12,8 +19,226 @@ int TCustomDBGridX::GetVisibleDataRowCount() {
   return std::max(rows, 1);
 }
 
-void TCustomDBGridX::UpdateScrollBar() {}
-void TCustomDBGridX::UpdateHorzScrollBar() {}
-void TCustomDBGridX::ApplyPendingResize() {}
+void TCustomDBGridX::UpdateScrollBar() {
+  if (!data_link_ || !HandleAllocated()) return;
+  TDataSet* ds = data_link_->DataSet();
+  int min = 0, max = 1, page = 2, pos = 0;
+  if (data_link_->Active() && ds) {
+    if (sum_list_ && sum_list_->IsSequenced()) {
+      min = 1;
+      page = GetVisibleDataRowCount();
+      max = ds->RecordCount() + page - 1;
+      // A new record has no number yet: the thumb stays where it was.
+      if (ds->State() < dsInsert) last_rec_no_ = ds->RecNo();
+      pos = last_rec_no_;
+    } else {
+      min = 0;
+      max = 4;
+      page = 0;
+      pos = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
+    }
+  }
+  const int ext_max = max;
+  TScrollBar* ext = vert_scroll_bar_->ExtScrollBar();
+  if (!vert_scroll_bar_->Visible() || ext) max = min;
+  const TScrollBarVisibleModeX mode = vert_scroll_bar_->VisibleMode();
+  win::SCROLLINFO si;
+  si.fMask = win::SIF_ALL | (mode == sbAlwaysShowX ? win::SIF_DISABLENOSCROLL : 0);
+  si.nMin = min;
+  si.nMax = max;
+  si.nPage = static_cast<win::UINT>(std::max(page, 0));
+  si.nPos = pos;
+  si.nTrackPos = pos;
+  const bool same = scroll_info_set_ && mode == last_visible_mode_ && si.nMin == last_scroll_info_.nMin &&
+                    si.nMax == last_scroll_info_.nMax && si.nPage == last_scroll_info_.nPage &&
+                    si.nPos == last_scroll_info_.nPos;
+  if (!same) {
+    const bool fits = max <= min || max - min + 1 <= page;
+    if (mode == sbAlwaysShowX && !ext) {
+      win::ShowScrollBar(Handle(), win::SB_VERT, true);
+      if (fits) win::EnableScrollBar(Handle(), win::SB_VERT, win::ESB_DISABLE_BOTH);
+    } else if (scroll_info_set_ && mode != last_visible_mode_ && fits) {
+      win::EnableScrollBar(Handle(), win::SB_VERT, win::ESB_ENABLE_BOTH);
+      win::ShowScrollBar(Handle(), win::SB_VERT, false);
+    }
+    win::SetScrollInfo(Handle(), win::SB_VERT, si, true);
+    last_scroll_info_ = si;
+    last_visible_mode_ = mode;
+    scroll_info_set_ = true;
+  }
+  if (ext) {
+    ext->SetPageSize(0);
+    ext->SetParams(std::clamp(pos, std::min(min, ext_max), ext_max), std::min(min, ext_max), ext_max);
+    ext->SetPageSize(std::max(page, 0));
+  }
+}
+
+// An attached horizontal bar runs from 0 to 127 over the columns that can scroll.
+void TCustomDBGridX::UpdateHorzScrollBar() {
+  TScrollBar* ext = horz_scroll_bar_->ExtScrollBar();
+  if (!ext || !HandleAllocated()) return;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  const int visible = VisibleColCount();
+  const int max = visible + FixedCols() != ColCount() ? 127 : 0;
+  const int max_left = CalcMaxTopLeft(TGridCoord{ColCount() - 1, RowCount() - 1}, di).X;
+  int pos = max_left > FixedCols() ? MulDiv(LeftCol() - FixedCols(), 127, max_left - FixedCols()) : 0;
+  pos = std::clamp(pos, 0, max);
+  if (ext->Min() != 0 || ext->Max() != max || ext->Position() != pos) ext->SetParams(pos, 0, max);
+  if (ext->PageSize() != visible) ext->SetPageSize(std::min(visible, max + 1));
+}
+
+// The message carries the low 16 bits of the position; the bar holds all of it while it is the
+// position the message speaks of.
+int TCustomDBGridX::ThumbPosition(const TMessage& Message, bool Track) {
+  const int sent = Message.WParamHi();
+  win::SCROLLINFO si;
+  si.fMask = win::SIF_ALL;
+  if (!vert_scroll_bar_->GetScrollInfo(si)) return sent;
+  const int whole = Track ? si.nTrackPos : si.nPos;
+  return (whole & 0xFFFF) == sent ? whole : sent;
+}
+
+void TCustomDBGridX::WMVScroll(TMessage& Message) {
+  Message.Result = 0;
+  if (!AcquireFocus()) return;
+  TDataSet* ds = data_link_->DataSet();
+  if (!data_link_->Active() || !ds) {
+    UpdateScrollBar();
+    return;
+  }
+  const bool sequenced = sum_list_ && sum_list_->IsSequenced();
+  switch (Message.WParamLo()) {
+    case win::SB_LINEUP: ds->MoveBy(-(data_link_->ActiveRecord() + 1)); break;
+    case win::SB_LINEDOWN: ds->MoveBy(data_link_->RecordCount() - data_link_->ActiveRecord()); break;
+    case win::SB_PAGEUP: ds->MoveBy(-GetVisibleDataRowCount()); break;
+    case win::SB_PAGEDOWN: ds->MoveBy(GetVisibleDataRowCount()); break;
+    case win::SB_TOP: ds->First(); break;
+    case win::SB_BOTTOM: ds->Last(); break;
+    case win::SB_THUMBPOSITION: {
+      if (thumb_tracked_) {
+        thumb_tracked_ = false;
+        break;
+      }
+      const int pos = ThumbPosition(Message, false);
+      if (sequenced) {
+        if (pos <= 1) ds->First();
+        else if (pos < ds->RecordCount()) sum_list_->SetRecNo(pos);
+        else ds->Last();
+      } else {
+        switch (pos) {
+          case 0: ds->First(); break;
+          case 1: ds->MoveBy(-GetVisibleDataRowCount()); break;
+          case 3: ds->MoveBy(GetVisibleDataRowCount()); break;
+          case 4: ds->Last(); break;
+          default: break;
+        }
+      }
+      break;
+    }
+    case win::SB_THUMBTRACK:
+      // Without numbers the three positions tell no distance to move by.
+      if (vert_scroll_bar_->Tracking() && sequenced) {
+        ds->MoveBy(ThumbPosition(Message, true) - ds->RecNo());
+        thumb_tracked_ = true;
+      }
+      break;
+    default: break;
+  }
+  UpdateScrollBar();
+}
+
+// With Tracking the columns follow the thumb as it is dragged.
+void TCustomDBGridX::WMHScroll(TMessage& Message) {
+  if (horz_scroll_bar_->Tracking() && Message.WParamLo() == win::SB_THUMBTRACK) {
+    TMessage position = Message;
+    position.WParam = (Message.WParam & 0xFFFF0000) | win::SB_THUMBPOSITION;
+    position.LParam = 0;
+    TCustomGrid::Dispatch(position);
+  } else {
+    TMessage own = Message;
+    own.LParam = 0;  // an attached bar speaks for the grid's own
+    TCustomGrid::Dispatch(own);
+  }
+  Message.Result = 0;
+  UpdateHorzScrollBar();
+}
+
+void TCustomDBGridX::WMSize(TMessage& Message) {
+  TCustomGrid::Dispatch(Message);
+  if (in_layout_ || destroying_) return;
+  if (update_lock_ > 0) {
+    resize_in_update_ = true;
+    return;
+  }
+  ApplyPendingResize();
+  UpdateHorzScrollBar();
+}
+
+// A resize refits the rows (or, fitting columns to the width, the whole layout).
+void TCustomDBGridX::ApplyPendingResize() {
+  resize_in_update_ = false;
+  if (auto_fit_col_widths_ && !ComponentState().Contains(csDesigning)) {
+    LayoutChanged();
+    InvalidateEditor();
+  } else {
+    UpdateRowCount();
+    UpdateScrollBar();
+  }
+}
+
+void TCustomDBGridX::TopLeftChanged() {
+  // The first scrolling column's title is drawn differently at the leftmost position.
+  const bool at_start = LeftCol() == FixedCols();
+  if ((last_left_col_ == FixedCols()) != at_start && HandleAllocated() && options_.Contains(dgTitles))
+    InvalidateRow(0);
+  last_left_col_ = LeftCol();
+  TCustomGrid::TopLeftChanged();
+  UpdateHorzScrollBar();
+}
+
+bool TCustomDBGridX::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  if (TCustomControl::DoMouseWheelDown(Shift, MousePos)) return true;
+  if (data_link_->Active()) data_link_->MoveBy(1);
+  return true;
+}
+
+bool TCustomDBGridX::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  if (TCustomControl::DoMouseWheelUp(Shift, MousePos)) return true;
+  if (data_link_->Active()) data_link_->MoveBy(-1);
+  return true;
+}
+
+// ---- Keeping the place ----
+
+void TCustomDBGridX::SaveBookmark() {
+  TDataSet* ds = data_link_->DataSet();
+  if (!data_link_->Active() || !ds) return;
+  const int count = data_link_->BufferCount();
+  saved_offset_ = data_link_->ActiveRecord() - count / 2 + (count + 1) % 2;
+  ds->MoveBy(-saved_offset_);
+  saved_bookmark_ = ds->Bookmark();
+  ds->MoveBy(saved_offset_);
+}
+
+void TCustomDBGridX::RestoreBookmark() {
+  TDataSet* ds = data_link_->DataSet();
+  if (!data_link_->Active() || !ds || saved_bookmark_.empty() || !ds->BookmarkValid(saved_bookmark_)) return;
+  ds->GotoBookmark(saved_bookmark_);
+  ds->MoveBy(saved_offset_);
+}
+
+void TCustomDBGridX::SetRowActive(int Row) {
+  if (saved_active_record_ < 0) saved_active_record_ = data_link_->ActiveRecord();
+  data_link_->SetActiveRecord(Row);
+}
+
+void TCustomDBGridX::RestoreActiveRecord() {
+  if (saved_active_record_ < 0) return;
+  data_link_->SetActiveRecord(saved_active_record_);
+  saved_active_record_ = -1;
+}
+
+bool TCustomDBGridX::IsRowActive(int Row) { return data_link_->ActiveRecord() == Row; }
 
 }  // namespace lab

@@ -34,6 +34,7 @@ class GridPaint : public GridPaintTest {
 
 TEST_F(GridPaint, LinesTitlesAndCellsFillTheClientArea) {
   Bind();
+  for (int i = 0; i < 5; ++i) grid->Columns()->GetColumn(i)->SetWidth(50);
   Paint();
   const TRect title = Cell(1, 0);
   const TRect data = Cell(1, 1);
