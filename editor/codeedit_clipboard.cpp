@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "editor/clipboard_block.h"
 #include "editor/codeedit.h"
 #include "editor/edit_exceptions.h"
 #include "platform/rtl/scope_exit.h"
@@ -11,11 +12,6 @@
 #include "platform/win/window_functions.h"
 
 namespace lab {
-
-win::UINT CodeEditClipboardFormat() {
-  static const win::UINT format = win::RegisterClipboardFormat("CodeEdit Control Block Type");
-  return format;
-}
 
 std::string TCustomCodeEdit::WordAtCursor() {
   const TBufferCoord start = WordStart();
@@ -46,11 +42,7 @@ void TCustomCodeEdit::CopyToClipboard() {
   if (!win::OpenClipboard(HandleAllocated() ? Handle() : nullptr))
     throw ECodeEditError("Clipboard copy operation failed");
   TScopeExit close([] { win::CloseClipboard(); });
-  std::string block;
-  block.reserve(text.size() + 2);
-  block.push_back(static_cast<char>(active_selection_mode_));
-  block += text;
-  block.push_back('\0');
+  std::string block = WriteCodeEditBlock(active_selection_mode_, text);
   if (!win::EmptyClipboard() || !win::SetClipboardData(win::CF_TEXT, text) ||
       !win::SetClipboardData(CodeEditClipboardFormat(), std::move(block)))
     throw ECodeEditError("Clipboard copy operation failed");
@@ -75,19 +67,15 @@ void TCustomCodeEdit::PasteFromClipboard() {
     TScopeExit end_marker([&] {
       if (pasted) undo_list_->AddChange(crPasteEnd, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
     });
-    std::optional<std::string> block;
+    std::optional<TCodeEditBlock> block;
     if (win::IsClipboardFormatAvailable(CodeEditClipboardFormat())) {
-      block = win::GetClipboardData(CodeEditClipboardFormat());
-      if (!block) throw ECodeEditError("Clipboard paste operation failed.");
-      // What another program handed over is checked: at least the mode byte, the text ending at the
-      // first NUL or at the block's end, a mode beyond the three known ones read as normal.
-      if (block->empty()) block.reset();
+      const std::optional<std::string> data = win::GetClipboardData(CodeEditClipboardFormat());
+      if (!data) throw ECodeEditError("Clipboard paste operation failed.");
+      block = ReadCodeEditBlock(*data);  // nothing for an empty block: the plain text is taken then
     }
     if (block) {
-      const auto mode_byte = static_cast<unsigned char>((*block)[0]);
-      const TCodeSelectionMode mode = mode_byte > smColumn ? smNormal : static_cast<TCodeSelectionMode>(mode_byte);
-      const std::string_view rest = std::string_view(*block).substr(1);
-      const std::u32string text = Utf8Decode(rest.substr(0, std::min(rest.find('\0'), rest.size())));
+      const TCodeSelectionMode mode = block->Mode;
+      const std::u32string text = Utf8Decode(block->Text);
       undo_list_->AddChange(crPasteBegin, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
       pasted = true;
       if (SelAvail())

@@ -398,20 +398,4 @@ void TCustomCodeEdit::SetName(const std::string& NewName) {
   if (follows) SetText(NewName);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Undo lists growing
-
-void TCustomCodeEdit::UndoRedoAdded(TObject* Sender) {
-  const bool modified = !undo_list_->IsTopMarkedAsUnmodified();
-  if (modified != modified_) {
-    modified_ = modified;
-    RecordStatusChange({scModified});
-  }
-  auto* list = static_cast<TCodeEditUndoList*>(Sender);
-  if (list == undo_list_ && !undo_list_->InsideRedo() && undo_list_->CanUndo() &&
-      undo_list_->PeekItem()->ChangeReason() != crGroupBreak)
-    redo_list_->Clear();
-  if (list->BlockCount() == 0) DoChange();
-}
-
 }  // namespace lab

@@ -1,16 +1,363 @@
 // Undo and redo: how an editor reacts when its undo lists grow (Modified, OnChange, the redo list
-// emptied by a new change) and how it replays their items.
+// emptied by a new change) and how it replays their items, one user step at a time.
+
+#include <algorithm>
 
 #include "editor/codeedit.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab {
 
-void TCustomCodeEdit::Undo() {}
+namespace {
 
-void TCustomCodeEdit::Redo() {}
+bool IsEndMarker(TCodeChangeReason Reason) {
+  return Reason == crAutoCompleteEnd || Reason == crPasteEnd || Reason == crSpecial1End || Reason == crSpecial2End;
+}
 
-void TCustomCodeEdit::UndoItem() {}
+bool IsBeginMarker(TCodeChangeReason Reason) {
+  return Reason == crAutoCompleteBegin || Reason == crPasteBegin || Reason == crSpecial1Begin ||
+         Reason == crSpecial2Begin;
+}
 
-void TCustomCodeEdit::RedoItem() {}
+std::vector<std::u32string> SplitBreaks(const std::u32string& Text) {
+  std::vector<std::u32string> pieces(1);
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] == U'\r' || Text[i] == U'\n') {
+      if (Text[i] == U'\r' && i + 1 < Text.size() && Text[i + 1] == U'\n') ++i;
+      pieces.emplace_back();
+    } else {
+      pieces.back().push_back(Text[i]);
+    }
+  }
+  return pieces;
+}
+
+// Puts the removed indentation (one piece a line, from FirstLine on, at Column) back in, or takes it
+// out again.
+void ChangeIndentation(TCodeEditStringList& Lines, int FirstLine, int Column, const std::u32string& Removed,
+                       bool Insert) {
+  const std::vector<std::u32string> pieces = SplitBreaks(Removed);
+  Lines.BeginUpdate();
+  TScopeExit end_lines([&] { Lines.EndUpdate(); });
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const int line = FirstLine + static_cast<int>(i);
+    if (line > Lines.Count() || pieces[i].empty()) continue;
+    std::u32string text = Lines.GetLine(line - 1);
+    const auto at = static_cast<std::size_t>(Column - 1);
+    if (Insert) {
+      if (text.size() < at) text.resize(at, U' ');
+      text.insert(at, pieces[i]);
+    } else if (at < text.size()) {
+      text.erase(at, std::min(pieces[i].size(), text.size() - at));
+    }
+    Lines.PutLine(line - 1, text);
+  }
+}
+
+// Caret and selection items: what is there now goes to the other list, the item's state comes back.
+void SwapCaretOrSelection(TCustomCodeEdit& Edit, const TCodeEditUndoItem& Item, TCodeEditUndoList& Into) {
+  if (Item.ChangeReason() == crCaret) {
+    const TBufferCoord caret = Edit.CaretXY();
+    Edit.InternalSetCaretXY(Item.ChangeStartPos());
+    Into.AddChange(crCaret, caret, caret, U"", Item.ChangeSelMode());
+  } else {
+    const TBufferCoord b = Edit.BlockBegin(), e = Edit.BlockEnd();
+    Edit.SetBlockBegin(Item.ChangeStartPos());
+    Edit.SetBlockEnd(Item.ChangeEndPos());
+    Into.AddChange(crSelection, b, e, U"", Item.ChangeSelMode());
+  }
+}
+
+// Sets a list's block change number for a scope.
+class TBlockNumber {
+ public:
+  TBlockNumber(TCodeEditUndoList* List, std::int32_t Number) : list_(List), saved_(List->BlockChangeNumber()) {
+    List->SetBlockChangeNumber(Number);
+  }
+  ~TBlockNumber() { list_->SetBlockChangeNumber(saved_); }
+  TBlockNumber(const TBlockNumber&) = delete;
+  TBlockNumber& operator=(const TBlockNumber&) = delete;
+
+ private:
+  TCodeEditUndoList* list_;
+  std::int32_t saved_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The lists growing
+
+void TCustomCodeEdit::UndoRedoAdded(TObject* Sender) {
+  const bool modified = !undo_list_->IsTopMarkedAsUnmodified();
+  if (modified != modified_) {
+    modified_ = modified;
+    RecordStatusChange({scModified});
+  }
+  auto* list = static_cast<TCodeEditUndoList*>(Sender);
+  if (list == undo_list_ && !undo_list_->InsideRedo() && undo_list_->CanUndo() &&
+      undo_list_->PeekItem()->ChangeReason() != crGroupBreak)
+    redo_list_->Clear();
+  if (list->BlockCount() == 0) DoChange();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo
+
+void TCustomCodeEdit::Undo() {
+  if (ReadOnly()) return;
+  if (TCodeEditUndoItem* item = undo_list_->PeekItem(); item && item->ChangeReason() == crGroupBreak) {
+    const TBlockNumber number(redo_list_, item->ChangeNumber());
+    undo_list_->PopItem();
+    redo_list_->AddGroupBreak();
+  }
+  const TCodeChangeReason last = undo_list_->LastChangeReason();
+  const bool marker_group = IsEndMarker(last);
+  if (!undo_list_->CanUndo()) return;
+  const std::int32_t number = undo_list_->PeekItem()->ChangeNumber();
+  const TBlockNumber redo_number(redo_list_, number);
+  BeginUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  const bool group_undo = options_.Contains(eoGroupUndo);
+  for (;;) {
+    const TCodeChangeReason reason = undo_list_->PeekItem()->ChangeReason();
+    UndoItem();
+    const TCodeEditUndoItem* next = undo_list_->PeekItem();
+    if (!next) break;
+    if (marker_group) {
+      if (next->ChangeReason() == static_cast<TCodeChangeReason>(last - 1)) break;
+      continue;
+    }
+    if (next->ChangeNumber() == number) continue;
+    if (group_undo && next->ChangeReason() == reason && reason != crIndent && reason != crUnindent) continue;
+    break;
+  }
+  if (marker_group && undo_list_->PeekItem() && IsBeginMarker(undo_list_->PeekItem()->ChangeReason())) {
+    UndoItem();
+    SetModified(!undo_list_->IsTopMarkedAsUnmodified());
+  }
+}
+
+void TCustomCodeEdit::UndoItem() {
+  std::unique_ptr<TCodeEditUndoItem> item = undo_list_->PopItem();
+  if (!item) return;
+  active_selection_mode_ = item->ChangeSelMode();
+  BeginUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  const bool past_eol = options_.Contains(eoScrollPastEol);
+  options_.Include(eoScrollPastEol);
+  TScopeExit restore([&] {
+    if (!past_eol) options_.Exclude(eoScrollPastEol);
+  });
+  const TBufferCoord start = item->ChangeStartPos(), end = item->ChangeEndPos();
+  const TCodeSelectionMode mode = item->ChangeSelMode();
+  const TCodeChangeReason reason = item->ChangeReason();
+  switch (reason) {
+    case crInsert:
+    case crPaste:
+    case crDragDropInsert: {
+      PlaceCaretAndSelection(start, start, end);
+      const std::u32string removed = Utf8Decode(SelText());
+      ReplaceSelectionEx(mode, item->ChangeStr(), false);
+      InternalSetCaretXY(start);
+      redo_list_->AddChange(reason, start, end, removed, mode);
+      break;
+    }
+    case crDeleteAfterCursor:
+    case crDelete:
+    case crSilentDelete:
+    case crSilentDeleteAfterCursor:
+    case crDeleteAll: {
+      TBufferCoord p = MinBufferCoord(start, end);
+      if (mode == smColumn) p = {std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
+      if ((reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor) && p.Line > lines_->Count())
+        lines_->AddLine(U"");
+      DoSetCaretXY(p);
+      ReplaceSelectionEx(mode, item->ChangeStr(), false);
+      switch (reason) {
+        case crDeleteAfterCursor:
+          PlaceCaretAndSelection(start, start, end);
+          break;
+        case crDelete:
+          PlaceCaretAndSelection(end, start, end);
+          break;
+        case crSilentDelete:
+          DoSetCaretXY(end);
+          break;
+        case crSilentDeleteAfterCursor:
+          DoSetCaretXY(start);
+          break;
+        default:
+          DoSetCaretXY({1, 1});
+          break;
+      }
+      ScrollCaretIntoView();
+      redo_list_->AddChange(reason, start, end, U"", mode);
+      break;
+    }
+    case crLineBreak: {
+      InternalSetCaretXY(start);
+      std::u32string line = lines_->GetLine(caret_y_ - 1);
+      const std::u32string& text = item->ChangeStr();
+      const bool leading_blank = !text.empty() && (text[0] == U' ' || text[0] == U'\t');
+      if (static_cast<int>(line.size()) < caret_x_ - 1 && !leading_blank)
+        line.resize(static_cast<std::size_t>(caret_x_ - 1), U' ');
+      lines_->BeginUpdate();
+      {
+        TScopeExit end_lines([&] { lines_->EndUpdate(); });
+        StoreLine(caret_y_ - 1, line + text);
+        if (end.Line < lines_->Count()) lines_->Delete(end.Line);
+      }
+      NotifyLinesDeleted(caret_y_ + 1, 1);
+      redo_list_->AddChange(crLineBreak, start, end, U"", mode);
+      break;
+    }
+    case crIndent:
+      PlaceCaretAndSelection(end, start, end);
+      redo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
+      break;
+    case crUnindent:
+      // The removed indentation goes back in, one piece a line, at the block's column.
+      ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
+                        true);
+      PlaceCaretAndSelection(start, start, end);
+      redo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
+      break;
+    case crCaret:
+    case crSelection:
+      SwapCaretOrSelection(*this, *item, *redo_list_);
+      break;
+    case crWhiteSpaceAdd: {
+      PlaceCaretAndSelection(start, start, end);
+      const std::u32string removed = Utf8Decode(SelText());
+      ReplaceSelectionEx(mode, item->ChangeStr(), true);
+      InternalSetCaretXY(start);
+      redo_list_->AddChange(crWhiteSpaceAdd, start, end, removed, mode);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Redo
+
+void TCustomCodeEdit::Redo() {
+  if (ReadOnly() || !redo_list_->CanUndo()) return;
+  const TCodeChangeReason first = redo_list_->LastChangeReason();
+  const bool marker_group = IsBeginMarker(first);
+  const std::int32_t number = redo_list_->PeekItem()->ChangeNumber();
+  const TBlockNumber undo_number(undo_list_, number);
+  BeginUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  const bool group_undo = options_.Contains(eoGroupUndo);
+  for (;;) {
+    const TCodeChangeReason reason = redo_list_->PeekItem()->ChangeReason();
+    RedoItem();
+    const TCodeEditUndoItem* next = redo_list_->PeekItem();
+    if (!next) break;
+    if (marker_group) {
+      if (next->ChangeReason() == static_cast<TCodeChangeReason>(first + 1)) {
+        RedoItem();
+        break;
+      }
+      continue;
+    }
+    if (next->ChangeNumber() == number) continue;
+    if (group_undo && next->ChangeReason() == reason && reason != crIndent && reason != crUnindent) continue;
+    break;
+  }
+  // A group break left newest on the redo list goes back to the undo list.
+  if (TCodeEditUndoItem* item = redo_list_->PeekItem(); item && item->ChangeReason() == crGroupBreak) {
+    const TBlockNumber number_of_break(undo_list_, item->ChangeNumber());
+    redo_list_->PopItem();
+    undo_list_->AddGroupBreak();
+    SetModified(!undo_list_->IsTopMarkedAsUnmodified());
+  }
+}
+
+void TCustomCodeEdit::RedoItem() {
+  std::unique_ptr<TCodeEditUndoItem> item = redo_list_->PopItem();
+  if (!item) return;
+  active_selection_mode_ = item->ChangeSelMode();
+  undo_list_->SetInsideRedo(true);
+  TScopeExit inside([&] { undo_list_->SetInsideRedo(false); });
+  BeginUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  const bool past_eol = options_.Contains(eoScrollPastEol);
+  options_.Include(eoScrollPastEol);
+  TScopeExit restore([&] {
+    if (!past_eol) options_.Exclude(eoScrollPastEol);
+  });
+  const TBufferCoord start = item->ChangeStartPos(), end = item->ChangeEndPos();
+  const TCodeSelectionMode mode = item->ChangeSelMode();
+  const TCodeChangeReason reason = item->ChangeReason();
+  switch (reason) {
+    case crInsert:
+    case crPaste:
+    case crDragDropInsert: {
+      PlaceCaretAndSelection(start, start, start);
+      ReplaceSelectionEx(mode, item->ChangeStr(), false);
+      InternalSetCaretXY(end);
+      block_begin_ = start;
+      block_end_ = end;
+      undo_list_->AddChange(reason, start, end, Utf8Decode(SelText()), mode);
+      if (reason != crDragDropInsert) {
+        block_begin_ = block_end_ = CaretXY();
+      } else {
+        PlaceCaretAndSelection(start, start, end);
+      }
+      break;
+    }
+    case crDeleteAfterCursor:
+    case crSilentDeleteAfterCursor:
+    case crDelete:
+    case crSilentDelete: {
+      PlaceCaretAndSelection(start, start, end);
+      const std::u32string removed = Utf8Decode(SelText());
+      ReplaceSelectionEx(mode, U"", false);
+      const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
+      DoSetCaretXY(to_end ? end : start);
+      undo_list_->AddChange(reason, start, end, removed, mode);
+      break;
+    }
+    case crLineBreak:
+      DoSetCaretXY(start);
+      CommandProcessor(ecLineBreak, U'\r', nullptr);
+      break;
+    case crIndent:
+      PlaceCaretAndSelection(end, start, end);
+      undo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
+      break;
+    case crUnindent: {
+      ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
+                        false);
+      const std::vector<std::u32string> pieces = SplitBreaks(item->ChangeStr());
+      if (mode != smColumn)
+        PlaceCaretAndSelection(start, {std::max(1, start.Char - tab_width_), start.Line},
+                               {std::max(1, end.Char - static_cast<int>(pieces.back().size())), end.Line});
+      else
+        PlaceCaretAndSelection(start, start, end);
+      undo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
+      break;
+    }
+    case crCaret:
+    case crSelection:
+      SwapCaretOrSelection(*this, *item, *undo_list_);
+      break;
+    case crWhiteSpaceAdd: {
+      PlaceCaretAndSelection(start, start, start);
+      ReplaceSelectionEx(mode, item->ChangeStr(), true);
+      undo_list_->AddChange(crWhiteSpaceAdd, start, end, U"", mode);
+      break;
+    }
+    default:
+      break;
+  }
+  if (reason == crSelection || reason == crWhiteSpaceAdd || (reason == crUnindent && mode == smColumn))
+    PlaceCaretAndSelection(start, start, end);
+}
 
 }  // namespace lab

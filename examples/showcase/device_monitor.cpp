@@ -13,7 +13,19 @@ TCodeEdit* TDeviceMonitor::MakeView(const char* Name) {
   view->Font()->SetHeight(-12);
   view->SetReadOnly(true);
   view->SetRightEdge(8888);  // beyond any line: no margin line
+  view->SetPopupMenu(view_menu_);
   return view;
+}
+
+void TDeviceMonitor::AddMenuItem(const char* Caption, TNotifyEvent OnClick) {
+  auto* item = new TMenuItem(view_menu_);
+  item->SetCaption(Caption);
+  item->OnClick = std::move(OnClick);
+  view_menu_->Items()->Add(item);
+}
+
+TCodeEdit* TDeviceMonitor::MenuView() const {
+  return view_menu_->PopupComponent() == sent_ ? sent_ : received_;
 }
 
 TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
@@ -46,6 +58,9 @@ TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
   notes_->SetBlockBegin({1, 3});
   notes_->SetBlockEnd({31, 3});
 
+  view_menu_ = new TPopupMenu(this);
+  AddMenuItem("Copy", [this](TObject*) { MenuView()->CopyToClipboard(); });
+  AddMenuItem("Select All", [this](TObject*) { MenuView()->SelectAll(); });
   received_ = MakeView("FromMachMemo");
   received_->SetAlign(alLeft);
   received_->SetWidth(540);

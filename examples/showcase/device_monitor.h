@@ -1,9 +1,12 @@
 #pragma once
 // The device monitor: the traffic received from and sent to the lab's devices in two read-only
-// editors, and the operator's notes in an editable one below them.
+// editors, and the operator's notes in an editable one below them. Text is copied from the views
+// (Ctrl+C, Ctrl+Insert or their pop-up menu) and pasted into the notes (Ctrl+V), also to and from
+// other programs through the system clipboard.
 
 #include "editor/codeedit.h"
 #include "platform/controls/forms.h"
+#include "platform/controls/menus.h"
 
 namespace showcase {
 
@@ -17,10 +20,14 @@ class TDeviceMonitor : public lab::TForm {
 
  private:
   lab::TCodeEdit* MakeView(const char* Name);
+  void AddMenuItem(const char* Caption, lab::TNotifyEvent OnClick);
+  // The view the pop-up menu was opened on.
+  lab::TCodeEdit* MenuView() const;
 
   lab::TCodeEdit* notes_;
   lab::TCodeEdit* received_;
   lab::TCodeEdit* sent_;
+  lab::TPopupMenu* view_menu_;
 };
 
 }  // namespace showcase
