@@ -10,6 +10,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -42,17 +43,12 @@ std::vector<std::string_view> Words(std::string_view Line) {
   return words;
 }
 
+// A word that is a number in Base, digits only; nothing for other text or a number past 64 bits.
 std::optional<std::uint64_t> ParseUnsigned(std::string_view Text, int Base = 10) {
-  if (Text.empty() || Text.size() > 20) return std::nullopt;
   std::uint64_t value = 0;
-  for (char c : Text) {
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (Base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (Base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else return std::nullopt;
-    value = value * static_cast<std::uint64_t>(Base) + static_cast<std::uint64_t>(digit);
-  }
+  const char* const end = Text.data() + Text.size();
+  const auto [stop, error] = std::from_chars(Text.data(), end, value, Base);
+  if (Text.empty() || error != std::errc() || stop != end) return std::nullopt;
   return value;
 }
 

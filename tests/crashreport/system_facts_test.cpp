@@ -36,6 +36,11 @@ TEST(SystemFactsParsers, MemInfoStatAndCommandLine) {
   EXPECT_FALSE(ParseStatStartTicks("no bracket"));
   EXPECT_EQ(ParseBootTime("cpu  1 2 3\nbtime 1706745600\nprocesses 5\n"), 1706745600);
   EXPECT_FALSE(ParseBootTime("cpu 1 2 3\n"));
+  // Numbers past 64 bits are no numbers, not what is left of them.
+  EXPECT_EQ(ParseBootTime("btime 9223372036854775807\n"), INT64_MAX);
+  EXPECT_FALSE(ParseBootTime("btime 18446744073709551616\n"));
+  EXPECT_FALSE(ParseMemInfo("MemTotal: 18446744073709551617 kB\n"));
+  EXPECT_FALSE(ParseStatStartTicks("1 (p) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 36893488147419103232 1\n"));
 
   EXPECT_EQ(ParseCommandLine("/opt/lab/prog\0-P\0lab one\0\0"s), (std::vector<std::string>{"-P", "lab one", ""}));
   EXPECT_EQ(ParseCommandLine("/opt/lab/prog\0"s), std::vector<std::string>{});
@@ -56,6 +61,8 @@ TEST(SystemFactsParsers, RouteTableAndResolver) {
   EXPECT_EQ(gateways[1].Interface, "wlan0");
   EXPECT_EQ(gateways[1].Gateway, "10.0.1.1");
   EXPECT_TRUE(ParseDefaultGateways("eth0\t00000000\tZZ\t0003\t0\t0\t0\t00000000\n").empty());
+  // A gateway of 17 hexadecimal digits is not the address its last eight would give.
+  EXPECT_TRUE(ParseDefaultGateways("eth0\t00000000\t1000000000100A8C0\t0003\t0\t0\t0\t00000000\n").empty());
 
   EXPECT_EQ(ParseNameServers("# generated\nsearch lab\nnameserver 192.168.1.1\nnameserver ::1\n"
                              "nameserver\t9.9.9.9 # second\nnameserver 300.1.1.1\n;nameserver 8.8.8.8\n"),
