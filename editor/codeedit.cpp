@@ -341,7 +341,13 @@ void TCustomCodeEdit::SetSelText(const std::string& Value) { ReplaceSelectionUnd
 
 void TCustomCodeEdit::ClearAll() {
   lines_->Clear();
+  // The list owns its marks: those no bookmark slot keeps go with it.
+  std::vector<TCodeEditMark*> freed;
+  for (int i = 0; i < marks_->Count(); ++i)
+    if (std::find(bookmarks_.begin(), bookmarks_.end(), marks_->Items(i)) == bookmarks_.end())
+      freed.push_back(marks_->Items(i));
   marks_->Clear();
+  for (TCodeEditMark* mark : freed) delete mark;
   undo_list_->Clear();
   redo_list_->Clear();
   SetModified(false);

@@ -103,8 +103,9 @@ class TCustomCodeEdit : public TCustomControl {
   void SetLineText(const std::string& Value);
   // The word around the caret; the selection stays as it is.
   std::string WordAtCursor();
-  // In this order: the lines cleared, the mark list emptied (bookmark slots keep their marks),
-  // both undo lists cleared, Modified false. Works whatever ReadOnly is; not undoable.
+  // In this order: the lines cleared, the mark list emptied (its marks freed, but for the bookmarks,
+  // which their slots keep), both undo lists cleared, Modified false. Works whatever ReadOnly is;
+  // not undoable.
   void ClearAll();
 
   // ---- Updates ----

@@ -160,9 +160,7 @@ TEST_F(EditorTest, ClearAllEmptiesMarksButBookmarkSlotsKeepTheirs) {
   EXPECT_FALSE(edit->Modified());
   ASSERT_NE(edit->BookMarks(3), nullptr);  // the slot keeps its mark (freed with the editor)
   EXPECT_EQ(edit->BookMarks(3)->Line(), 5);
-  // The plain mark is no longer the list's: it is its maker's again.
-  EXPECT_EQ(plain->GetEdit(), nullptr);
-  delete plain;
+  // The plain mark went with the list (the sanitizer build sees it freed once, and not leaked).
   // Setting the bookmark again replaces the kept mark.
   Fill(10);
   edit->SetBookmark(3, 2, 7);
