@@ -4,6 +4,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <cmath>
@@ -24,6 +25,7 @@ class TFontFace {
     int index = 0;
     std::string family, style, full;
     bool fixed = false;
+    bool spacing_known = false;  // fontconfig said whether the face is monospaced
     bool embolden = false;  // the family has no bold face: thicken the regular one
     bool oblique = false;   // no italic face: slant the upright one
     bool bold = false, italic = false;  // as asked for
@@ -43,6 +45,7 @@ class TFontFace {
       if (c.oblique) synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
       if (synth) cairo_ft_font_face_set_synthesize(face_, synth);
       ReadDesignMetrics(ft_);
+      if (!c.spacing_known) fixed_ = HasFixedAdvances(ft_);
     } else {
       // No usable font file at all: cairo's own fallback face still draws something.
       face_ = cairo_toy_font_face_create("sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
@@ -103,6 +106,23 @@ class TFontFace {
     }
     auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST));
     if (post) italic_angle = static_cast<int>(post->italicAngle / 6553.6);  // 16.16 degrees to tenths
+  }
+
+  // fontconfig gives no spacing to a face whose glyphs (beyond ASCII: marks, wide symbols) have more
+  // than two widths; such a face is still fixed-pitch when the flag of its tables says so, or when
+  // its printable ASCII characters all advance the same.
+  static bool HasFixedAdvances(FT_Face ft) {
+    if (FT_IS_FIXED_WIDTH(ft)) return true;
+    FT_Fixed first = 0;
+    int seen = 0;
+    for (FT_ULong ch = 0x21; ch < 0x7F; ++ch) {
+      const FT_UInt glyph = FT_Get_Char_Index(ft, ch);
+      FT_Fixed advance = 0;
+      if (!glyph || FT_Get_Advance(ft, glyph, FT_LOAD_NO_SCALE, &advance) != 0) continue;
+      if (seen++ == 0) first = advance;
+      else if (advance != first) return false;
+    }
+    return seen > 0;
   }
 
   void Complete() {
@@ -190,7 +210,8 @@ TFontFace::Choice ChoiceOf(FcPattern* match, bool bold, bool italic) {
   c.style = PatternString(match, FC_STYLE);
   c.full = PatternString(match, FC_FULLNAME);
   int spacing = 0, weight = 0, slant = 0;
-  c.fixed = FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_MONO;
+  c.spacing_known = FcPatternGetInteger(match, FC_SPACING, 0, &spacing) == FcResultMatch;
+  c.fixed = c.spacing_known && spacing >= FC_MONO;
   FcBool embolden = FcFalse;
   c.embolden = bold && ((FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden) ||
                         (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
