@@ -263,6 +263,15 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
   HideRepeats(List, from);
 }
 
+std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress) {
+  const TMemoryMap memory;
+  std::uint8_t before[7];
+  std::uintptr_t target = 0;
+  if (ReturnAddress < 7 || !memory.IsReadable(ReturnAddress - 7, 7) || SafeRead(ReturnAddress - 7, before, 7) != 7)
+    return ReturnAddress;
+  return ReturnAddress - CallLength(before, ReturnAddress, memory, target);
+}
+
 std::unique_ptr<TCrashStackList> GetCallStack(std::uintptr_t FirstAddress, std::uintptr_t StackStart,
                                               std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
                                               bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID) {

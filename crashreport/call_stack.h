@@ -35,6 +35,11 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
                     std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
                     bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID);
 
+// Where the call that returns to ReturnAddress begins, from the call instruction found in the bytes
+// before it (5 bytes for a direct call, 6 through a pointer cell, and so on): the address an exception
+// thrown by that call is reported at. ReturnAddress itself when no call instruction ends there.
+std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress);
+
 // The call stack of any thread of the process (the calling one included), its first entry where the
 // thread stands. Memory: a snapshot of the mappings taken for several threads (nullptr: one is taken).
 // False when the thread did not answer.

@@ -195,10 +195,12 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address) {
 void EnumerateModules() {
   const std::vector<TLoadedModule> loaded = LoadedModules();
   TCrashModulesList& list = CrashModulesList();
+  // A record goes when its module is gone, also when another file was loaded at its address since.
   for (int i = list.Count() - 1; i >= 0; --i) {
-    const std::uintptr_t handle = list.GetItem(i)->Handle;
-    if (std::none_of(loaded.begin(), loaded.end(), [&](const TLoadedModule& m) { return m.Base == handle; }))
-      list.Delete(i);
+    const TCrashModuleInfo& record = *list.GetItem(i);
+    const auto it =
+        std::find_if(loaded.begin(), loaded.end(), [&](const TLoadedModule& m) { return m.Base == record.Handle; });
+    if (it == loaded.end() || LoadedFileName(*it) != record.FileName) list.Delete(i);
   }
   struct TEnumerating {
     TEnumerating() { g_enumerating = true; }

@@ -34,6 +34,12 @@ std::uint32_t GetLE32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
+// The bytes a shared block holds after its size word (which counts itself).
+std::uint32_t BlockCapacity(const void* Data) {
+  const std::uint32_t total = static_cast<const std::uint32_t*>(Data)[-1];
+  return total >= 4 ? total - 4 : 0;
+}
+
 }  // namespace
 
 void SaveContext(const ucontext_t& Source, TCrashContext& Dest) noexcept {
@@ -54,6 +60,11 @@ void TCrashModuleOptionsEx::Changed() {
   CloseSharedBlock(block_, block_data_);
   block_ = CreateSharedBlock(kModuleBlockName, ModuleBlockID(RunningModuleBase()), size + 4, block_data_);
   if (!block_) return;
+  // A block someone else still holds open keeps its old size: a longer stream does not fit there.
+  if (BlockCapacity(block_data_) < size + 4) {
+    CloseSharedBlock(block_, block_data_);
+    return;
+  }
   auto* bytes = static_cast<std::uint8_t*>(block_data_);
   PutLE32(bytes, size);
   std::memcpy(bytes + 4, stream.Memory(), size);
@@ -86,9 +97,9 @@ bool ReadPublishedOptions(const void* ModuleBase, TCrashModuleOptions& Options) 
   if (!block) return false;
   TMemoryStream stream;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  const std::uint32_t total = static_cast<const std::uint32_t*>(data)[-1];  // the block's size word
-  const std::uint32_t size = total >= 8 ? GetLE32(bytes) : 0;
-  const bool whole = size > 0 && size <= total - 8;
+  const std::uint32_t capacity = BlockCapacity(data);
+  const std::uint32_t size = capacity >= 4 ? GetLE32(bytes) : 0;
+  const bool whole = size > 0 && size <= capacity - 4;
   if (whole) stream.WriteBuffer(bytes + 4, size);
   CloseSharedBlock(block, data);
   if (!whole) return false;

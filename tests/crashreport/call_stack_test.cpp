@@ -94,6 +94,19 @@ TEST_F(SyntheticStack, EveryCallFormGivesItsExactEntry) {
   EXPECT_EQ(list->Count(), 0);
 }
 
+// An exception's address is the call that threw, found from the return address, not assumed 5 back.
+TEST_F(SyntheticStack, TheCallBeforeAReturnAddress) {
+  EXPECT_EQ(CallInstructionBefore(Code(0x105)), Code(0x100));  // E8 rel32
+  EXPECT_EQ(CallInstructionBefore(Code(0x506)), Code(0x500));  // FF 15 through a cell
+  EXPECT_EQ(CallInstructionBefore(Code(0x403)), Code(0x400));  // 41 FF D3
+  EXPECT_EQ(CallInstructionBefore(Code(0x302)), Code(0x300));  // FF D0
+  EXPECT_EQ(CallInstructionBefore(Code(0x205)), Code(0x205));  // E8 to memory that cannot be read: none
+  EXPECT_EQ(CallInstructionBefore(Code(0x700)), Code(0x700));  // no call ends here
+  EXPECT_EQ(CallInstructionBefore(reinterpret_cast<std::uintptr_t>(locked_) + 16),
+            reinterpret_cast<std::uintptr_t>(locked_) + 16);  // unreadable bytes before it
+  EXPECT_EQ(CallInstructionBefore(3), 3u);
+}
+
 TEST_F(SyntheticStack, TheScanStopsAfterItsLimit) {
   std::vector<std::uintptr_t> stack(kMaxStackScan / 8 + 64, 0);
   stack[kMaxStackScan / 8 - 1] = Code(0x302);  // the last word scanned

@@ -39,6 +39,7 @@ class TLibrary {
 };
 
 TEST(ModuleList, HoldsTheProgramAndLibc) {
+  CrashModulesList().Clear();  // records earlier tests completed would not be made again
   EnumerateModules();
   const TCrashModulesList& list = CrashModulesList();
   const std::uintptr_t program = reinterpret_cast<std::uintptr_t>(RunningModuleBase());
@@ -118,6 +119,28 @@ TEST(ModuleList, LoadedAndUnloadedLibrariesComeAndGo) {
   EnumerateModules();
   EXPECT_EQ(CrashModulesList().IndexOfHandle(handle), -1);
   EXPECT_EQ(record->Handle, handle);  // who shares the record keeps it whole
+}
+
+// dlclose and dlopen may put another library where one was: the old record must not name the new one.
+TEST(ModuleList, ARecordOfAnotherFileAtTheSameAddressIsMadeAgain) {
+  const std::uintptr_t libc = BaseOf(reinterpret_cast<const void*>(&::gnu_get_libc_version));
+  CrashModulesList().Clear();
+  auto stale = std::make_shared<TCrashModuleInfo>();
+  stale->Handle = libc;
+  stale->FileName = "/gone/libold.so.1";
+  stale->Kind = 3;
+  CrashModulesList().Add(stale);
+  EnumerateModules();
+  const int index = CrashModulesList().IndexOfHandle(libc);
+  ASSERT_GE(index, 0);
+  EXPECT_NE(CrashModulesList().Shared(index), stale);
+  EXPECT_EQ(CrashModulesList().GetItem(index)->FileName, GetModuleFullName(reinterpret_cast<const void*>(&::gnu_get_libc_version)));
+  EXPECT_EQ(stale->FileName, "/gone/libold.so.1");  // who shares the old record keeps it whole
+
+  // A record of the same file stays as it is.
+  std::shared_ptr<TCrashModuleInfo> kept = CrashModulesList().Shared(index);
+  EnumerateModules();
+  EXPECT_EQ(CrashModulesList().Shared(CrashModulesList().IndexOfHandle(libc)), kept);
 }
 
 TEST(ModuleList, ALibraryWithDataLoadsItsOptionsWithItsOwnPassPhrase) {

@@ -201,5 +201,18 @@ TEST_F(ProcessState, ModuleOptionsArePublishedAndDriveTheWatchdog) {
   EXPECT_FALSE(ReadPublishedOptions(reinterpret_cast<const void*>(0x1000), published));
 }
 
+// A second options object of this module publishes into the block the first still holds open.
+TEST_F(ProcessState, ALongerPublicationNeverOverrunsABlockHeldOpen) {
+  TCrashModuleOptionsEx first(RunningModuleFileName(), true);
+  first.SetSMTPHost("short.example");
+  TCrashModuleOptionsEx second(RunningModuleFileName(), true);
+  const std::string long_host(4000, 'h');
+  second.SetSMTPHost(long_host);  // does not fit: not published
+
+  TCrashModuleOptions published("copy", false);
+  ASSERT_TRUE(ReadPublishedOptions(RunningModuleBase(), published));
+  EXPECT_NE(published.SMTPHost(), long_host);  // what is there is whole
+}
+
 }  // namespace
 }  // namespace lab
