@@ -10,6 +10,7 @@
 
 #include "crashreport/export_data.h"
 #include "crashreport/system_utils.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
 
 namespace lab {
@@ -227,10 +228,12 @@ namespace {
 struct TRaisingThreadCall {
   const std::function<void()>* Proc;
   std::exception_ptr Error;
+  std::atomic<bool> Done{false};  // set last: the caller's frame may go right after
 };
 
-constexpr std::uintptr_t kSlotFree = 0, kSlotDirect = 1;
-// Free, busy with a direct call, or the call waiting for the raising thread.
+constexpr std::uintptr_t kSlotFree = 0, kSlotBusy = 1;
+// Free; busy with a call running (direct, or taken from the slot); or the call waiting for the
+// raising thread.
 std::atomic<std::uintptr_t> g_slot{kSlotFree};
 
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
@@ -245,20 +248,26 @@ void CallInRaisingThread(const std::function<void()>& Proc) {
     for (std::uintptr_t expected = kSlotFree;
          !g_slot.compare_exchange_weak(expected, waiting, std::memory_order_acq_rel); expected = kSlotFree)
       Pause();
-    while (g_slot.load(std::memory_order_acquire) == waiting) Pause();
+    while (!call.Done.load(std::memory_order_acquire)) Pause();
     if (call.Error) std::rethrow_exception(call.Error);
     return;
   }
-  g_slot.store(kSlotDirect, std::memory_order_release);
-  struct TFreeSlot {
-    ~TFreeSlot() { g_slot.store(kSlotFree, std::memory_order_release); }
-  } free_slot;
+  // A call made inside one that runs already (an event fired from a handed-over call) leaves the
+  // slot to it: freeing it here would let the waiting caller go on while its call still runs.
+  std::uintptr_t expected = kSlotFree;
+  const bool took = g_slot.compare_exchange_strong(expected, kSlotBusy, std::memory_order_acq_rel);
+  TScopeExit free_slot([took] {
+    if (took) g_slot.store(kSlotFree, std::memory_order_release);
+  });
   Proc();
 }
 
 bool RunRaisingThreadCall() noexcept {
-  const std::uintptr_t slot = g_slot.load(std::memory_order_acquire);
-  if (slot == kSlotFree || slot == kSlotDirect) return false;
+  std::uintptr_t slot = g_slot.load(std::memory_order_acquire);
+  // Busy: nothing waits, or the waiting call is running already (served from inside itself).
+  if (slot == kSlotFree || slot == kSlotBusy ||
+      !g_slot.compare_exchange_strong(slot, kSlotBusy, std::memory_order_acq_rel))
+    return false;
   auto* call = reinterpret_cast<TRaisingThreadCall*>(slot);
   try {
     (*call->Proc)();
@@ -266,6 +275,7 @@ bool RunRaisingThreadCall() noexcept {
     call->Error = std::current_exception();
   }
   g_slot.store(kSlotFree, std::memory_order_release);
+  call->Done.store(true, std::memory_order_release);
   return true;
 }
 

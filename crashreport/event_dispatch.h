@@ -72,7 +72,8 @@ std::string RequestModulePassword(const TCrashModuleInfo& Module);
 
 // Runs Proc in the thread in which the current exception happened, and returns once it has run.
 // From another thread the call waits in the one hand-over slot until the raising thread, which waits
-// for the report, takes it (RunRaisingThreadCall); what Proc raises is raised again here.
+// for the report, takes it (RunRaisingThreadCall); what Proc raises is raised again here. In the
+// raising thread (also inside a handed-over call) Proc runs at once.
 void CallInRaisingThread(const std::function<void()>& Proc);
 // The raising thread's side: runs the call waiting in the slot, if any. Never raises.
 bool RunRaisingThreadCall() noexcept;

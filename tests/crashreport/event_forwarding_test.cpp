@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 
@@ -209,6 +210,34 @@ TEST_F(EventForwarding, CallsRunInTheRaisingThread) {
   ResetExceptionState();
   EXPECT_THROW(CallInRaisingThread([] { throw EConvertError("direct"); }), EConvertError);
   EXPECT_FALSE(RunRaisingThreadCall());  // the slot is free again
+}
+
+// An event fired from inside a handed-over call runs at once, and the caller waiting for the outer
+// call goes on only once that has finished.
+TEST_F(EventForwarding, ACallMadeInsideAHandedOverCallKeepsTheSlot) {
+  RaiseAt(nullptr);
+  std::atomic<bool> returned{false}, outer_done{false}, outer_done_at_return{false};
+  int depth = 0, inner = 0;
+  bool served_again = true;
+  std::thread handler([&] {
+    CallInRaisingThread([&] {
+      if (++depth > 1) return;  // run again from inside itself: counted below
+      served_again = RunRaisingThreadCall();
+      CallInRaisingThread([&] { ++inner; });
+      // The caller must still be waiting; give it time to go on wrongly.
+      for (int i = 0; i < 10 && !returned; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      outer_done = true;
+    });
+    outer_done_at_return = outer_done.load();
+    returned = true;
+  });
+  while (!returned) RunRaisingThreadCall();
+  handler.join();
+  EXPECT_EQ(depth, 1);
+  EXPECT_FALSE(served_again);
+  EXPECT_EQ(inner, 1);
+  EXPECT_TRUE(outer_done_at_return);
+  EXPECT_FALSE(RunRaisingThreadCall());
 }
 
 }  // namespace
