@@ -77,6 +77,9 @@ if(TARGET lab_crashreport_tests)
 
   add_library(lab_crtest_plain SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/plain_module.c)
   set_target_properties(lab_crtest_plain PROPERTIES VERSION 2.5.1 SOVERSION 2)
+  # Data that opens (no pass phrase) but holds an options stream cut short.
+  add_library(lab_crtest_damaged SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/plain_module.c)
+  lab_add_crdata(lab_crtest_damaged ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options-truncated.bin)
 
   # The same library bound lazily and at once, for the hooks of imported routines.
   foreach(binding lazy now)
@@ -86,10 +89,12 @@ if(TARGET lab_crashreport_tests)
   # Routines whose first bytes the hook tests need exactly.
   target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S)
 
-  add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_got_lazy lab_crtest_got_now)
+  add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
+    lab_crtest_got_now)
   target_compile_definitions(lab_crashreport_tests PRIVATE
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
     LAB_CRTEST_PLAIN="$<TARGET_FILE:lab_crtest_plain>"
+    LAB_CRTEST_DAMAGED="$<TARGET_FILE:lab_crtest_damaged>"
     LAB_CRTEST_GOT_LAZY="$<TARGET_FILE:lab_crtest_got_lazy>"
     LAB_CRTEST_GOT_NOW="$<TARGET_FILE:lab_crtest_got_now>")
 endif()

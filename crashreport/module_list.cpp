@@ -102,6 +102,13 @@ struct TRunningModuleData {
 };
 TRunningModuleData g_running_data;
 
+void LoadOptionsStream(TCrashModuleOptions& Options, const TModuleData& Data) {
+  TMemoryStream stream;
+  stream.WriteBuffer(Data.Options.data(), static_cast<std::int64_t>(Data.Options.size()));
+  stream.SetPosition(0);
+  Options.LoadFromStream(&stream, Data.Version);
+}
+
 // The module's own crash-report data: its options, after asking for the pass phrase.
 void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
   if (IsRunningModule && g_running_data.Loaded) {
@@ -116,15 +123,20 @@ void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
   if (ReadModuleDataSection(Record.FileName, section)) {
     const std::string pass_phrase = RequestModulePassword(Record);
     TModuleData data;
-    settled = UnpackModuleData(section.data(), section.size(), pass_phrase, data);
-    if (settled) {
-      TMemoryStream stream;
-      stream.WriteBuffer(data.Options.data(), static_cast<std::int64_t>(data.Options.size()));
-      stream.SetPosition(0);
-      Record.Options->LoadFromStream(&stream, data.Version);
-      Record.LibraryVersion = data.Version;
-      Record.Values[0] = data.Values[0];
-      Record.Values[1] = data.Values[1];
+    try {
+      // Damaged data (or a stream this crash reporter cannot read) counts as none: the options are
+      // read into a copy first, so the module's own are never left half loaded.
+      settled = UnpackModuleData(section.data(), section.size(), pass_phrase, data);
+      if (settled) {
+        TCrashModuleOptions check(Record.FileName, false);
+        LoadOptionsStream(check, data);
+        LoadOptionsStream(*Record.Options, data);
+        Record.LibraryVersion = data.Version;
+        Record.Values[0] = data.Values[0];
+        Record.Values[1] = data.Values[1];
+      }
+    } catch (const std::exception&) {
+      settled = false;
     }
   }
   if (IsRunningModule) {

@@ -157,6 +157,24 @@ TEST(ModuleList, ALibraryWithDataLoadsItsOptionsWithItsOwnPassPhrase) {
   testing::ExpectSameOptions(expected, *record->Options);
 }
 
+// A module's data that opens but whose options cannot be read leaves it at the defaults; the other
+// modules are enumerated all the same.
+TEST(ModuleList, DamagedOptionsOfOneModuleStopNothing) {
+  TLibrary damaged(LAB_CRTEST_DAMAGED);
+  ASSERT_TRUE(damaged);
+  CrashModulesList().Clear();
+  EXPECT_NO_THROW(EnumerateModules());
+  const std::uintptr_t libc = BaseOf(reinterpret_cast<const void*>(&::gnu_get_libc_version));
+  EXPECT_GE(CrashModulesList().IndexOfHandle(libc), 0);
+  std::shared_ptr<TCrashModuleInfo> record;
+  ASSERT_NO_THROW(record = GetModuleInfoByAddr(damaged.Symbol("crtest_plain_first")));
+  ASSERT_TRUE(record);
+  EXPECT_TRUE(record->Valid);
+  EXPECT_EQ(record->LibraryVersion, kOptionsStreamVersion);
+  EXPECT_EQ(record->Values[0], 0u);
+  testing::ExpectSameOptions(TCrashModuleOptions(LAB_CRTEST_DAMAGED, false), *record->Options);
+}
+
 TEST(ModuleList, ThisProgramsOptionsOpenWithThePassPhraseItsHandlersGive) {
   PasswordRequestProc = [](const TCrashExceptionRecord&, std::string& Password) { Password = "test pass phrase"; };
   CrashModulesList().Clear();
