@@ -12,6 +12,7 @@
 #include "platform/controls/win_control.h"
 #include "platform/controls/window_manager.h"
 #include "platform/rtl/arith.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -215,10 +216,7 @@ void TControl::ApplyAnchorRules(TSize parentSize) {
   place(anchors_.Contains(akTop), anchors_.Contains(akBottom), anchor_rules_.Y, original_parent_size_.cy,
         parentSize.cy, t, h);
   anchor_move_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{anchor_move_};
+  TScopeExit moved([this] { anchor_move_ = false; });
   SetBounds(l, t, w, h);
 }
 

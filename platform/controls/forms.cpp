@@ -229,18 +229,6 @@ bool TCustomForm::CloseQuery() {
   return canClose;
 }
 
-namespace {
-
-// Clears a form's closing flag on the way out of a close that leaves the form in place.
-struct TClosingScope {
-  bool* flag;
-  ~TClosingScope() {
-    if (flag) *flag = false;
-  }
-};
-
-}  // namespace
-
 void TCustomForm::Close() {
   // A second request while the first is answered (OnCloseQuery may run a message loop) or once the
   // form is going away is the same request: OnClose runs once.
@@ -250,18 +238,18 @@ void TCustomForm::Close() {
     return;
   }
   closing_ = true;
-  TClosingScope scope{&closing_};
+  TScopeExit reopen([this] { closing_ = false; });  // unless the form goes away
   if (!CloseQuery()) return;
   TCloseAction action = caHide;
   DoClose(action);
   if (action == caNone) return;
   if (Application && Application->MainForm() == this) {
-    scope.flag = nullptr;
+    reopen.Release();
     Application->Terminate();
   } else if (action == caHide || action == caMinimize) {
     Hide();
   } else {
-    scope.flag = nullptr;  // Release may free the form at once
+    reopen.Release();  // Release may free the form at once
     Release();
   }
 }
@@ -269,7 +257,7 @@ void TCustomForm::Close() {
 void TCustomForm::CloseModal() {
   if (closing_) return;
   closing_ = true;
-  TClosingScope scope{&closing_};
+  TScopeExit reopen([this] { closing_ = false; });
   TCloseAction action = caNone;
   if (CloseQuery()) {
     action = caHide;
@@ -278,7 +266,7 @@ void TCustomForm::CloseModal() {
   if (action == caNone) {
     modal_result_ = mrNone;
   } else if (action == caFree) {
-    scope.flag = nullptr;
+    reopen.Release();
     Release();
   }
 }
