@@ -7,7 +7,7 @@ packages=(
   libcairo2-dev libfontconfig-dev libfreetype-dev libx11-dev
   libicu-dev zlib1g-dev libssl-dev libcurl4-openssl-dev libdw-dev libelf-dev libzydis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth python3 tar gzip locales libxml2-utils valgrind
+  xvfb xauth xclip python3 tar gzip locales libxml2-utils valgrind
   # The fonts the test programs use (tests/data/fonts.conf lists exactly these): DejaVu, and a font
   # with CJK characters for the per-character fallback.
   fonts-dejavu-core fonts-wqy-microhei

@@ -24,6 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/backend/x11_clipboard.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/input.h"
 #include "platform/controls/painting.h"
@@ -153,11 +154,10 @@ class TX11Backend : public TBackend {
     root_ = RootWindow(dpy_, screen_);
     visual_ = DefaultVisual(dpy_, screen_);
     depth_ = DefaultDepth(dpy_, screen_);
-    const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "CLIPBOARD", "UTF8_STRING",
-                           "TARGETS", "TEXT", "_NET_WM_NAME", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
-                           "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL",
-                           "_NET_WM_WINDOW_TYPE_UTILITY", "_NET_WM_WINDOW_TYPE_POPUP_MENU",
-                           "LAB_SELECTION"};
+    const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "UTF8_STRING", "_NET_WM_NAME",
+                           "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_WINDOW_TYPE",
+                           "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_UTILITY",
+                           "_NET_WM_WINDOW_TYPE_POPUP_MENU"};
     static_assert(sizeof(names) / sizeof(names[0]) == kAtomCount);
     XInternAtoms(dpy_, const_cast<char**>(names), kAtomCount, False, atoms_);
     Bool supported = False;
@@ -167,6 +167,7 @@ class TX11Backend : public TBackend {
     attrs.event_mask = PropertyChangeMask;
     helper_ = XCreateWindow(dpy_, root_, 0, 0, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
                             CWEventMask, &attrs);
+    clipboard_ = std::make_unique<TX11Clipboard>(dpy_, helper_);
     XFlush(dpy_);
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
     thread_ = std::thread([this] { EventLoop(); });
@@ -275,25 +276,11 @@ class TX11Backend : public TBackend {
     XFlush(dpy_);
   }
 
-  void ClipboardTextChanged(const std::string& utf8) override {
-    std::lock_guard lock(mutex_);
-    own_text_ = utf8;
-    owner_ = true;
-    XSetSelectionOwner(dpy_, atoms_[kClipboard], helper_, CurrentTime);
-    XFlush(dpy_);
-  }
-
-  std::optional<std::string> ForeignClipboardText() override {
-    std::unique_lock lock(mutex_);
-    if (owner_) return own_text_;
-    const std::uint64_t ticket = ++selection_ticket_;
-    selection_answered_ = 0;
-    XConvertSelection(dpy_, atoms_[kClipboard], atoms_[kUtf8], atoms_[kLabSelection], helper_, CurrentTime);
-    XFlush(dpy_);
-    // The event thread brings the answer; a program that does not answer is given up on.
-    selection_cv_.wait_for(lock, std::chrono::seconds(1), [&] { return selection_answered_ == ticket; });
-    if (selection_answered_ != ticket) return std::nullopt;
-    return selection_text_;
+  void ClipboardChanged(const TClipboardFormats& content) override { clipboard_->Own(content); }
+  bool ClipboardHeldElsewhere() override { return clipboard_->HeldElsewhere(); }
+  std::vector<std::string> ForeignClipboardFormats() override { return clipboard_->ForeignFormats(); }
+  std::optional<std::string> ForeignClipboardData(const std::string& format) override {
+    return clipboard_->ForeignData(format);
   }
 
   void Beep() override {
@@ -309,9 +296,8 @@ class TX11Backend : public TBackend {
 
  private:
   enum {
-    kProtocols, kDeleteWindow, kClipboard, kUtf8, kTargets, kText, kNetWmName, kNetWmState,
-    kNetWmStateAbove, kNetWmWindowType, kTypeNormal, kTypeUtility, kTypePopupMenu, kLabSelection,
-    kAtomCount
+    kProtocols, kDeleteWindow, kUtf8, kNetWmName, kNetWmState, kNetWmStateAbove, kNetWmWindowType,
+    kTypeNormal, kTypeUtility, kTypePopupMenu, kAtomCount
   };
 
   struct Top {
@@ -493,17 +479,15 @@ class TX11Backend : public TBackend {
             static_cast<Atom>(ev.xclient.data.l[0]) == atoms_[kDeleteWindow])
           if (HWND h = WindowOf(ev.xclient.window)) input::WindowCloseRequested(h);
         break;
-      case SelectionRequest: ServeSelection(ev.xselectionrequest); break;
+      case SelectionRequest:
       case SelectionClear:
-        if (ev.xselectionclear.selection == atoms_[kClipboard]) {
-          {
-            std::lock_guard lock(mutex_);
-            owner_ = false;
-          }
-          ClipboardTakenBySystem();
-        }
+      case SelectionNotify:
+      case PropertyNotify: {
+        bool taken = false;
+        clipboard_->Handle(ev, taken);
+        if (taken) ClipboardTakenBySystem();
         break;
-      case SelectionNotify: SelectionArrived(ev.xselection); break;
+      }
       case MappingNotify: XRefreshKeyboardMapping(&ev.xmapping); break;
       default: break;
     }
@@ -635,59 +619,6 @@ class TX11Backend : public TBackend {
     if (in) input::WindowActivated(h);
   }
 
-  void ServeSelection(XSelectionRequestEvent& r) {
-    XSelectionEvent reply{};
-    reply.type = SelectionNotify;
-    reply.display = r.display;
-    reply.requestor = r.requestor;
-    reply.selection = r.selection;
-    reply.target = r.target;
-    reply.time = r.time;
-    reply.property = None;
-    const Atom property = r.property != None ? r.property : r.target;
-    std::string text;
-    bool own;
-    {
-      std::lock_guard lock(mutex_);
-      own = owner_;
-      text = own_text_;
-    }
-    if (own && r.selection == atoms_[kClipboard]) {
-      if (r.target == atoms_[kTargets]) {
-        const Atom targets[] = {atoms_[kTargets], atoms_[kUtf8], XA_STRING, atoms_[kText]};
-        XChangeProperty(dpy_, r.requestor, property, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(targets), 4);
-        reply.property = property;
-      } else if (r.target == atoms_[kUtf8] || r.target == XA_STRING || r.target == atoms_[kText]) {
-        XChangeProperty(dpy_, r.requestor, property, r.target == XA_STRING ? XA_STRING : atoms_[kUtf8], 8,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
-                        static_cast<int>(text.size()));
-        reply.property = property;
-      }
-    }
-    XSendEvent(dpy_, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
-    XFlush(dpy_);
-  }
-
-  void SelectionArrived(XSelectionEvent& s) {
-    std::optional<std::string> text;
-    if (s.property != None) {
-      Atom type;
-      int format;
-      unsigned long count = 0, after = 0;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(dpy_, helper_, s.property, 0, 1 << 24, True, AnyPropertyType, &type, &format,
-                             &count, &after, &data) == Success &&
-          data && format == 8)
-        text = std::string(reinterpret_cast<char*>(data), count);
-      if (data) XFree(data);
-    }
-    std::lock_guard lock(mutex_);
-    selection_text_ = text;
-    selection_answered_ = selection_ticket_;
-    selection_cv_.notify_all();
-  }
-
   Display* dpy_;
   int screen_ = 0;
   Window root_ = 0;
@@ -702,11 +633,7 @@ class TX11Backend : public TBackend {
   std::unordered_map<TCursorImage*, ::Cursor> cursors_;
   ::Cursor current_ = None;
   Window focused_ = 0, pending_focus_ = 0;
-  std::string own_text_;
-  bool owner_ = false;
-  std::condition_variable selection_cv_;
-  std::uint64_t selection_ticket_ = 0, selection_answered_ = 0;
-  std::optional<std::string> selection_text_;
+  std::unique_ptr<TX11Clipboard> clipboard_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::thread thread_;

@@ -5,10 +5,12 @@
 
 #include <cairo.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/controls/win_types.h"
 #include "platform/graphics/cursors.h"
@@ -23,6 +25,11 @@ struct TTopLevelInfo {
   bool stayOnTop = false;
   win::HWND owner = nullptr;
 };
+
+// Clipboard content by format name.
+using TClipboardFormats = std::map<std::string, std::string>;
+// The name UTF-8 text goes by (no registered format has an empty name).
+inline const std::string kClipboardText;
 
 class TBackend {
  public:
@@ -44,10 +51,17 @@ class TBackend {
   // The mouse cursor over the program's windows (nullptr: none shows).
   virtual void SetCursor(TCursorImage* /*cursor*/) {}
 
-  // The program put text on the clipboard: a display with a system clipboard takes it over.
-  virtual void ClipboardTextChanged(const std::string& /*utf8*/) {}
-  // Text another program put on the system clipboard, when it holds some.
-  virtual std::optional<std::string> ForeignClipboardText() { return std::nullopt; }
+  // The system clipboard, for a display that has one (X11's CLIPBOARD selection). Formats go by
+  // name: kClipboardText for UTF-8 text, else the name a format was registered under.
+  // The program put this content on the clipboard: the display takes it over and serves it to other
+  // programs until one of them takes the clipboard.
+  virtual void ClipboardChanged(const TClipboardFormats& /*content*/) {}
+  // Whether another program holds the system clipboard now (the content then is its).
+  virtual bool ClipboardHeldElsewhere() { return false; }
+  // The formats that program offers, and the bytes of one (nullopt: not offered, or no answer in
+  // time). Calls wait for the other program's answer.
+  virtual std::vector<std::string> ForeignClipboardFormats() { return {}; }
+  virtual std::optional<std::string> ForeignClipboardData(const std::string& /*format*/) { return std::nullopt; }
 
   virtual void Beep() {}
 };

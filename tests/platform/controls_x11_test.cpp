@@ -19,7 +19,6 @@
 #include "platform/controls/custom_control.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/timer.h"
-#include "xvfb_server.h"
 
 namespace lab::testing {
 namespace {
@@ -58,6 +57,7 @@ class TTarget : public TCustomControl {
 }  // namespace lab::testing
 
 // After the controls: Xlib's macros (KeyPress, None, ...) would clash with the framework's names.
+#include "x11_fixture.h"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -140,22 +140,8 @@ TEST(X11Backend, AWindowShowsItsPaintingAndTakesAClickAndAKeyThroughTheServer) {
   SetBackend(CreateHeadlessBackend());
 }
 
-// The X server of a test with the back-end on it, and a connection of the test's own to look and send.
-class X11Test : public ::testing::Test {
+class X11WindowTest : public X11Test {
  protected:
-  void SetUp() override {
-    if (!TXvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
-    ASSERT_TRUE(server.Start());
-    SetClock(nullptr);
-    SetBackend(CreateX11Backend(server.Name().c_str()));
-    d = XOpenDisplay(server.Name().c_str());
-    ASSERT_TRUE(d);
-  }
-  void TearDown() override {
-    Application->ProcessMessages();
-    if (d) XCloseDisplay(d);
-    SetBackend(CreateHeadlessBackend());
-  }
   TForm* Shown(TForm* form, int left) {
     form->SetBorderStyle(bsNone);
     form->SetBounds(left, 20, 100, 80);
@@ -175,8 +161,6 @@ class X11Test : public ::testing::Test {
     XSendEvent(d, ev.xclient.window, False, NoEventMask, &ev);
     XFlush(d);
   }
-  TXvfb server;
-  Display* d = nullptr;
 };
 
 // stderr goes to a file while the object lives, so a test can read what was reported so far.
@@ -217,7 +201,7 @@ int Occurrences(const std::string& text, const std::string& part) {
 
 // The user closes a window twice in a row: OnClose runs once. A form disabled under a modal dialog
 // ignores the window manager's close request; the dialog takes its own.
-TEST_F(X11Test, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
+TEST_F(X11WindowTest, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
   std::unique_ptr<TForm> first(Shown(new TForm(nullptr), 20)), second(Shown(new TForm(nullptr), 200));
   int firstCloses = 0, secondCloses = 0;
   first->OnClose = [&](TObject*, TCloseAction&) { ++firstCloses; };
@@ -251,7 +235,7 @@ TEST_F(X11Test, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
 
 // Requests the server refuses (here on a window another client destroyed) are reported on stderr,
 // once for each kind of error and request, and the program goes on.
-TEST_F(X11Test, ARefusedRequestIsReportedOncePerKind) {
+TEST_F(X11WindowTest, ARefusedRequestIsReportedOncePerKind) {
   std::unique_ptr<TForm> form(Shown(new TForm(nullptr), 20));
   const Window xwin = X11WindowOf(Backend(), form->Handle());
   EXPECT_TRUE(WaitFor([&] {

@@ -1,9 +1,11 @@
 #pragma once
-// An X server of the test's own for the paths only the X11 back-end takes: Xvfb picks a free display
-// number itself and tells it through a pipe once it accepts connections, so tests running side by
-// side never share a server.
+// Tests of the paths only the X11 back-end takes: an X server of the test's own (Xvfb picks a free
+// display number itself and tells it through a pipe once it accepts connections, so tests running
+// side by side never share a server), the back-end on it and a connection of the test's own.
+// Include after the framework's headers: Xlib's macros (None, KeyPress, ...) clash with their names.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -16,7 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "platform/backend/headless.h"
+#include "platform/backend/x11.h"
 #include "platform/controls/application.h"
+#include "platform/controls/clock.h"
+
+#include <X11/Xlib.h>
 
 extern char** environ;
 
@@ -96,5 +103,25 @@ inline bool WaitFor(const std::function<bool()>& done) {
   }
   return false;
 }
+
+// The X server of a test with the back-end on it, and a connection of the test's own to look and send.
+class X11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!TXvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(server.Start());
+    SetClock(nullptr);
+    SetBackend(CreateX11Backend(server.Name().c_str()));
+    d = XOpenDisplay(server.Name().c_str());
+    ASSERT_TRUE(d);
+  }
+  void TearDown() override {
+    Application->ProcessMessages();
+    if (d) XCloseDisplay(d);
+    SetBackend(CreateHeadlessBackend());
+  }
+  TXvfb server;
+  Display* d = nullptr;
+};
 
 }  // namespace lab::testing

@@ -1,0 +1,186 @@
+// The system clipboard under X11, against xclip on an X server of the test's own: what the program
+// puts on the clipboard another program reads byte for byte (UTF-8, Latin-1, a registered format,
+// 300 KB in steps), what another program puts there the program reads, and a program that never
+// answers is given up on.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "controls_fixture.h"
+#include "platform/controls/clipboard.h"
+#include "x11_fixture.h"
+
+namespace lab::testing {
+namespace {
+
+using win::CF_TEXT;
+using win::CF_UNICODETEXT;
+
+// 300 KB of device traffic: numbered lines with a few characters past ASCII.
+std::string LargeText() {
+  std::string text;
+  for (int i = 0; text.size() < 300 * 1024; ++i)
+    text += std::to_string(i) + " RX 41 42 43 \xc2\xb5s \xe2\x86\x92 OK\r\n";
+  return text;
+}
+
+const std::string kUtf8 = "Gr\xc3\xbc\xc3\x9f" "e, \xe4\xb8\x96\xe7\x95\x8c \xe2\x9c\x93\r\nline two\t\xf0\x9f\x98\x80";
+
+class ClipboardX11Test : public X11Test {
+ protected:
+  void SetUp() override {
+    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "xclip is not installed (scripts/setup.sh)";
+    X11Test::SetUp();
+  }
+  void TearDown() override {
+    for (pid_t p : serving_) {
+      kill(p, SIGTERM);
+      waitpid(p, nullptr, 0);
+    }
+    X11Test::TearDown();
+  }
+
+  // Runs xclip on the test's server; `input` goes to its standard input. With `stay`, xclip keeps
+  // serving what it was given until the test ends; else its output is answered once it ends.
+  std::string Xclip(std::vector<std::string> args, const std::string& input = {}, bool stay = false) {
+    args.insert(args.begin(), {"/usr/bin/xclip", "-display", server.Name(), "-selection", "clipboard"});
+    int in[2], out[2];
+    EXPECT_EQ(pipe2(in, O_CLOEXEC), 0);
+    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+    const Window before = XGetSelectionOwner(d, clipboard);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    for (std::size_t done = 0; done < input.size();) {
+      const ssize_t n = write(in[1], input.data() + done, input.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    close(in[1]);
+    std::string output;
+    if (stay) {
+      serving_.push_back(pid);
+      close(out[0]);
+      // Serving once it holds the clipboard.
+      EXPECT_TRUE(WaitFor([&] {
+        const Window owner = XGetSelectionOwner(d, clipboard);
+        return owner != None && owner != before;
+      }));
+      return output;
+    }
+    char buf[65536];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) output.append(buf, static_cast<std::size_t>(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xclip failed";
+    return output;
+  }
+
+  // Puts text on the clipboard. The back-end's own question comes after its taking the clipboard on
+  // its connection, so the server has done that when the answer comes.
+  void Ours(const std::string& text) {
+    Clipboard()->SetAsText(text);
+    EXPECT_FALSE(Backend().ClipboardHeldElsewhere());
+  }
+
+  std::vector<pid_t> serving_;
+};
+
+TEST_F(ClipboardX11Test, TextPutOnTheClipboardIsReadByAnotherProgramByteForByte) {
+  Ours(kUtf8);
+  EXPECT_EQ(Xclip({"-o"}), kUtf8);
+  EXPECT_EQ(Xclip({"-o", "-t", "text/plain;charset=utf-8"}), kUtf8);
+  const std::string large = LargeText();
+  Ours(large);
+  const std::string read = Xclip({"-o"});
+  EXPECT_EQ(read.size(), large.size());
+  EXPECT_TRUE(read == large);
+
+  // STRING is Latin-1: what it cannot hold becomes '?'.
+  Ours("caf\xc3\xa9 \xe2\x82\xac");
+  EXPECT_EQ(Xclip({"-o", "-t", "STRING"}), "caf\xe9 ?");
+}
+
+TEST_F(ClipboardX11Test, ARegisteredFormatIsServedUnderItsOwnNameBesideTheText) {
+  const win::UINT block = win::RegisterClipboardFormat("Lab Test Block");
+  const std::string bytes("\x02line one\0\xff", 11);
+  TClipboard* clipboard = Clipboard();
+  clipboard->Open();
+  clipboard->SetAsText("line one");
+  clipboard->SetAsBuffer(block, bytes);
+  clipboard->Close();
+  EXPECT_FALSE(Backend().ClipboardHeldElsewhere());
+  const std::string targets = Xclip({"-o", "-t", "TARGETS"});
+  for (const char* name : {"TARGETS", "UTF8_STRING", "text/plain;charset=utf-8", "STRING", "Lab Test Block"})
+    EXPECT_NE(targets.find(name), std::string::npos) << name << " in " << targets;
+  EXPECT_EQ(Xclip({"-o", "-t", "Lab Test Block"}), bytes);
+  EXPECT_EQ(Xclip({"-o"}), "line one");
+  // The program's own reads stay in the program.
+  EXPECT_EQ(clipboard->GetAsBuffer(block), bytes);
+  EXPECT_EQ(clipboard->FormatCount(), 3);
+}
+
+TEST_F(ClipboardX11Test, TextAnotherProgramPutOnTheClipboardIsReadHere) {
+  Ours("ours first");
+  Xclip({"-i", "-quiet"}, kUtf8, true);
+  TClipboard* clipboard = Clipboard();
+  EXPECT_TRUE(clipboard->HasFormat(CF_TEXT));
+  EXPECT_TRUE(clipboard->HasFormat(CF_UNICODETEXT));
+  EXPECT_EQ(clipboard->FormatCount(), 2);
+  EXPECT_EQ(clipboard->AsText(), kUtf8);
+
+  const std::string large = LargeText();
+  Xclip({"-i", "-quiet"}, large, true);
+  const std::string read = clipboard->AsText();
+  EXPECT_EQ(read.size(), large.size());
+  EXPECT_TRUE(read == large);
+
+  // Text offered only as STRING is Latin-1.
+  Xclip({"-i", "-quiet", "-t", "STRING"}, "caf\xe9", true);
+  EXPECT_EQ(clipboard->AsText(), "caf\xc3\xa9");
+
+  // A registered format by its name, and no text beside it.
+  const win::UINT block = win::RegisterClipboardFormat("Lab Test Block");
+  const std::string bytes("\x01" "col\0umn", 8);
+  Xclip({"-i", "-quiet", "-t", "Lab Test Block"}, bytes, true);
+  EXPECT_TRUE(clipboard->HasFormat(block));
+  EXPECT_FALSE(clipboard->HasFormat(CF_TEXT));
+  EXPECT_EQ(clipboard->GetAsBuffer(block), bytes);
+
+  // Taken back: the program's own content again, served to others.
+  Ours("mine again");
+  EXPECT_EQ(clipboard->AsText(), "mine again");
+  EXPECT_EQ(Xclip({"-o"}), "mine again");
+}
+
+// A program that holds the clipboard and never answers: the read gives up after its time and finds
+// nothing, and the program goes on.
+TEST_F(ClipboardX11Test, AProgramThatNeverAnswersIsGivenUpOn) {
+  const Window silent = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(d, XInternAtom(d, "CLIPBOARD", False), silent, CurrentTime);
+  XSync(d, False);
+  EXPECT_EQ(Clipboard()->AsText(), "");
+  Ours("after the silence");
+  EXPECT_EQ(Xclip({"-o"}), "after the silence");
+}
+
+}  // namespace
+}  // namespace lab::testing
