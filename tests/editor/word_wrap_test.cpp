@@ -174,3 +174,43 @@ TEST_F(WordWrapTest, TurningWrapOnKeepsTheTopLineAndAResizeRewraps) {
 
 }  // namespace
 }  // namespace lab::edittest
+
+namespace lab::edittest {
+namespace {
+
+TEST_F(WordWrapTest, TheCaretStopsAtTheEndOfAWrappedRowBeforeTheNextOne) {
+  SetColumns(10);
+  edit->SetWordWrap(true);
+  SetText({"abcdefghijklmnopqrstuvwxy"});  // rows of 10, 10 and 5
+  edit->SetCaretXY({10, 1});
+  edit->CommandProcessor(ecRight, 0, nullptr);
+  // Character 11 starts the second row: the caret is first shown after the first row's end.
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{11, 1}));
+  EXPECT_TRUE(edit->WrapCaretPending());
+  EXPECT_EQ(edit->DisplayXY(), (TDisplayCoord{11, 1}));
+  edit->CommandProcessor(ecRight, 0, nullptr);  // then at the start of the next row, same character
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{11, 1}));
+  EXPECT_FALSE(edit->WrapCaretPending());
+  EXPECT_EQ(edit->DisplayXY(), (TDisplayCoord{1, 2}));
+  edit->CommandProcessor(ecLeft, 0, nullptr);  // and back
+  EXPECT_TRUE(edit->WrapCaretPending());
+  EXPECT_EQ(edit->DisplayXY(), (TDisplayCoord{11, 1}));
+  // End on a row that is not the line's last stops at that row's end.
+  edit->SetCaretXY({3, 1});
+  edit->CommandProcessor(ecLineEnd, 0, nullptr);
+  EXPECT_EQ(edit->DisplayXY(), (TDisplayCoord{11, 1}));
+  // Down keeps the display column; a click past a row's end stays on that row.
+  edit->SetCaretXY({3, 1});
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{13, 1}));
+  edit->SetCaretAtDisplayPos({14, 1});
+  EXPECT_TRUE(edit->WrapCaretPending());
+  EXPECT_EQ(edit->DisplayXY().Row, 1);
+  // On the last row a click past the end goes past the line's end (the caret may stand there).
+  edit->SetCaretAtDisplayPos({9, 3});
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{29, 1}));
+  EXPECT_FALSE(edit->WrapCaretPending());
+}
+
+}  // namespace
+}  // namespace lab::edittest
