@@ -3,6 +3,7 @@
 // and repaint requests collected while the lines change.
 
 #include "editor_fixture.h"
+#include "platform/controls/mouse.h"
 #include "platform/graphics/system_metrics.h"
 #include "platform/win/window_functions.h"
 
@@ -192,6 +193,41 @@ TEST_F(MouseTest, TheRightButtonMovesTheCaretOnlyWithItsOption) {
   Up(Cell(3, 6), win::VK_RBUTTON);
   EXPECT_EQ(edit->CaretXY(), (TBufferCoord{3, 6}));
   EXPECT_FALSE(edit->SelAvail());
+}
+
+}  // namespace
+}  // namespace lab::edittest
+
+namespace lab::edittest {
+namespace {
+
+TEST_F(MouseTest, TheWheelScrollsUnlessAHandlerTookTheStep) {
+  Fill(200);
+  const TPoint at = Screen(Cell(2, 2).X, Cell(2, 2).Y);
+  input::MouseWheel(-120, at);
+  Pump();
+  EXPECT_EQ(edit->TopLine(), 1 + Mouse->WheelScrollLines());
+  // Half a notch waits for the other half.
+  input::MouseWheel(60, at);
+  Pump();
+  EXPECT_EQ(edit->TopLine(), 1 + Mouse->WheelScrollLines());
+  input::MouseWheel(60, at);
+  Pump();
+  EXPECT_EQ(edit->TopLine(), 1);
+  edit->OnMouseWheel = [](TObject*, TShiftState, int, TPoint, bool& handled) { handled = true; };
+  input::MouseWheel(-120, at);
+  Pump();
+  EXPECT_EQ(edit->TopLine(), 1);
+}
+
+TEST(CodeEditWithoutWindow, TheCaretDoesNotScrollAViewNotLaidOut) {
+  SetBackend(CreateHeadlessBackend());
+  TCodeEdit edit(nullptr);
+  edit.Lines()->Add(std::string(300, 'x'));
+  edit.SetCaretXY({250, 1});
+  EXPECT_EQ(edit.CaretX(), 250);
+  EXPECT_EQ(edit.LeftChar(), 1);
+  EXPECT_EQ(edit.TopLine(), 1);
 }
 
 }  // namespace
