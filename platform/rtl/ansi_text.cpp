@@ -79,14 +79,27 @@ void ToUtf16(std::string_view s, std::u16string& out) {
   }
 }
 
+UCollationResult Strcoll(UCollator* collator, std::u16string& a, std::u16string& b, std::string_view s1,
+                         std::string_view s2) {
+  // Well-formed UTF-8 goes to the collator as it is; only text with stray bytes (Latin-1 here,
+  // U+FFFD to ICU) is converted first.
+  if (Utf8WellFormed(s1) && Utf8WellFormed(s2)) {
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult r = ucol_strcollUTF8(collator, s1.data(), static_cast<int32_t>(s1.size()), s2.data(),
+                                                static_cast<int32_t>(s2.size()), &status);
+    if (U_SUCCESS(status)) return r;
+  }
+  ToUtf16(s1, a);
+  ToUtf16(s2, b);
+  return ucol_strcoll(collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+                      reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
+}
+
 int Collate(UCollator* collator, std::u16string& a, std::u16string& b, std::string_view s1,
             std::string_view s2) {
   if (s1 == s2) return 0;  // the common case of searches, without the collator
-  ToUtf16(s1, a);
-  ToUtf16(s2, b);
   if (!collator) return CompareStr(s1, s2);
-  switch (ucol_strcoll(collator, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
-                       reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()))) {
+  switch (Strcoll(collator, a, b, s1, s2)) {
     case UCOL_LESS: return -1;
     case UCOL_GREATER: return 1;
     default: return 0;
@@ -130,6 +143,30 @@ int AnsiCompareStr(std::string_view S1, std::string_view S2) {
 }
 
 bool AnsiSameText(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2) == 0; }
+
+void AnsiSortKey(std::string_view S, std::string& Key) {
+  TCollation& c = Collation();
+  if (c.with_case) {
+    // The collator's key ends in a 0 byte that no key holds before its end, so the bytes after it
+    // only decide between strings the collator finds equal, as AnsiCompareStr's tie-break does.
+    ToUtf16(S, c.a);
+    const auto* text = reinterpret_cast<const UChar*>(c.a.data());
+    const auto length = static_cast<int32_t>(c.a.size());
+    const std::size_t start = Key.size();
+    std::size_t room = 3 * c.a.size() + 16;
+    for (;;) {
+      Key.resize(start + room);
+      const int32_t need = ucol_getSortKey(c.with_case, text, length, reinterpret_cast<uint8_t*>(Key.data() + start),
+                                           static_cast<int32_t>(room));
+      if (static_cast<std::size_t>(need) <= room) {
+        Key.resize(start + static_cast<std::size_t>(need));
+        break;
+      }
+      room = static_cast<std::size_t>(need);
+    }
+  }
+  Key.append(S);
+}
 
 std::string AnsiUpperCase(std::string_view S) { return MapCase(S, u_toupper); }
 std::string AnsiLowerCase(std::string_view S) { return MapCase(S, u_tolower); }

@@ -118,6 +118,22 @@ const Byte* Begin(std::string_view s) { return reinterpret_cast<const Byte*>(s.d
 
 }  // namespace
 
+bool Utf8WellFormed(std::string_view S) {
+  const Byte* p = Begin(S);
+  const Byte* const end = p + S.size();
+  while (p < end) {
+    if (end - p >= kBlock && BlockIsAscii(p)) {
+      p += kBlock;
+      continue;
+    }
+    char32_t cp;
+    const std::size_t n = DecodeUnit(p, end, cp);
+    if (n == 1 && *p >= 0x80) return false;
+    p += n;
+  }
+  return true;
+}
+
 std::size_t Utf8Length(std::string_view S) {
   const Byte* p = Begin(S);
   const Byte* const end = p + S.size();

@@ -20,6 +20,9 @@ std::string Utf8Encode(std::u32string_view S);
 // Appends the UTF-8 of C to Out, as Utf8Encode does.
 void Utf8Append(std::string& Out, char32_t C);
 
+// Whether every byte of S belongs to a well-formed sequence (no byte stands for itself).
+bool Utf8WellFormed(std::string_view S);
+
 // Number of code points in S.
 std::size_t Utf8Length(std::string_view S);
 // Byte offset of code point N (0-based); S.size() when S has N code points or fewer.

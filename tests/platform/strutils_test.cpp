@@ -35,6 +35,27 @@ TEST(AnsiCompare, LocaleOrderWithAndWithoutCase) {
   EXPECT_LT(AnsiCompareText("", "a"), 0);
 }
 
+// Sort keys order as AnsiCompareStr does, pair by pair, whatever the text: case and accents, ties
+// of the collator broken by bytes, stray bytes, the empty string, prefixes.
+TEST(AnsiCompare, SortKeysOrderAsTheComparison) {
+  const std::vector<std::string> texts = {
+      "", "a", "A", "a\x01", "ab", "aB", "Ab", "b", "\xC3\xA9", "e\xCC\x81", "e", "E", "\xC3\xA4z", "az",
+      "\xFE", "\xFF", "\xC3", "\xC3(", "x\x80y", "\xF0\x9F\x98\x80", "10", "9", " a", "a ", "-a", "\xE2\x82\xAC"};
+  std::vector<std::string> keys;
+  for (const std::string& t : texts) AnsiSortKey(t, keys.emplace_back());
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    for (std::size_t j = 0; j < texts.size(); ++j) {
+      const int by_keys = Sign(keys[i].compare(keys[j]));  // std::string compares bytes unsigned
+      EXPECT_EQ(by_keys, Sign(AnsiCompareStr(texts[i], texts[j]))) << i << " " << j;
+    }
+  std::string appended = "prefix";
+  AnsiSortKey("a", appended);
+  EXPECT_EQ(appended, "prefix" + keys[1]);  // appended after what is there
+  // The well-formed and the stray-byte paths of the comparison agree with each other too.
+  EXPECT_LT(AnsiCompareStr("a", "\xC3"), 0);
+  EXPECT_EQ(Sign(AnsiCompareStr("\xC3\xA9", "\xC3")), -Sign(AnsiCompareStr("\xC3", "\xC3\xA9")));
+}
+
 TEST(AnsiCompare, SortingIsConsistent) {
   std::vector<std::string> words{"delta", "Alpha", "charlie", "alpha", "Bravo", "\xC3\xA9" "cho", "echo"};
   std::sort(words.begin(), words.end(),
