@@ -2,6 +2,7 @@
 #include "platform/db/filter_text.h"
 
 #include <cctype>
+#include <cmath>
 
 #include "platform/db/csv.h"
 #include "platform/db/db_errors.h"
@@ -12,21 +13,42 @@
 
 namespace lab {
 
+namespace {
+
+// The code point at byte I of S and its length, as Utf8At reads it, with ASCII taken directly.
+inline char32_t CodePointAt(std::string_view s, std::size_t i, std::size_t& length) {
+  const auto byte = static_cast<unsigned char>(s[i]);
+  if (byte < 0x80) {
+    length = 1;
+    return byte;
+  }
+  return Utf8At(s, i, &length);
+}
+
+}  // namespace
+
 bool MatchesLikePattern(std::string_view Text, std::u32string_view Pattern) {
-  const std::u32string text = Utf8Decode(Text);
-  // Greedy matching with one backtrack point for the last %: linear for the usual masks.
+  // Greedy matching with one backtrack point for the last %, over the UTF-8 bytes: linear for the
+  // usual masks. t and star_t are byte offsets in Text.
   std::size_t t = 0, p = 0, star_p = std::u32string::npos, star_t = 0;
-  while (t < text.size()) {
+  while (t < Text.size()) {
+    std::size_t length;
     // % is tested first: it is a wildcard even where the text holds a % itself.
     if (p < Pattern.size() && Pattern[p] == U'%') {
       star_p = p++;
       star_t = t;
-    } else if (p < Pattern.size() && (Pattern[p] == U'_' || Pattern[p] == text[t])) {
-      ++t;
+      if (p == Pattern.size()) return true;  // a trailing % takes the rest, whatever it is
+      continue;
+    }
+    const char32_t c = CodePointAt(Text, t, length);
+    if (p < Pattern.size() && (Pattern[p] == U'_' || Pattern[p] == c)) {
+      t += length;
       ++p;
     } else if (star_p != std::u32string::npos) {
+      // The last % takes one more code point.
       p = star_p + 1;
-      t = ++star_t;
+      CodePointAt(Text, star_t, length);
+      t = star_t += length;
     } else {
       return false;
     }
@@ -223,7 +245,7 @@ class TFilterExpression::TParser {
       Harmonise(right, left);
       const TOp kind = op == "=" ? TOp::Eq : op == "<>" || op == "!=" ? TOp::Ne : op == "<" ? TOp::Lt
                        : op == ">" ? TOp::Gt : op == "<=" ? TOp::Le : TOp::Ge;
-      return Binary(kind, left, right);
+      return Comparison(kind, left, right);
     }
     if (IsWord("IS")) {
       Advance();
@@ -296,6 +318,50 @@ class TFilterExpression::TParser {
     return Add(std::move(n));
   }
 
+  // A comparison; one of a field with a constant reads the field by its kind where it can.
+  int Comparison(TOp kind, int left, int right) {
+    if (Node(left).Op == TOp::Const && Node(right).Op == TOp::Field) {
+      std::swap(left, right);  // "5 < Age" is "Age > 5"
+      kind = kind == TOp::Lt ? TOp::Gt : kind == TOp::Gt ? TOp::Lt : kind == TOp::Le ? TOp::Ge : kind == TOp::Ge ? TOp::Le : kind;
+    }
+    const int node = Binary(kind, left, right);
+    const TNode& f = Node(left);
+    const TNode& c = Node(right);
+    if (f.Op != TOp::Field || c.Op != TOp::Const) return node;
+    TNode& n = Node(node);
+    const TVarType type = c.Value.Type();
+    const bool integer = type == varInteger || type == varInt64;
+    const bool number = integer || type == varDouble || type == varDate;
+    switch (f.FieldType) {
+      case ftSmallint: case ftInteger: case ftLargeint: case ftWord: case ftAutoInc:
+        if (integer) {
+          n.Read = TRead::Int;
+          n.IntConst = c.Value.AsInt64();
+        } else if (type == varDouble) {
+          n.Read = TRead::IntAsReal;
+          n.RealConst = c.Value.AsDouble();
+        }
+        break;
+      case ftFloat: case ftDate: case ftTime: case ftDateTime:
+        if (number) {
+          n.Read = TRead::Real;
+          n.RealConst = c.Value.AsDouble();
+        }
+        break;
+      case ftString: case ftMemo:
+        if (type == varString) {
+          n.Read = TRead::Text;
+          n.TextConst = c.Value.AsString();
+        }
+        break;
+      default:
+        break;
+    }
+    return node;
+  }
+
+  TNode& Node(int index) { return e_.nodes_[static_cast<std::size_t>(index)]; }
+
   bool IsNull(int node) const {
     const TNode& n = e_.nodes_[static_cast<std::size_t>(node)];
     return n.Op == TOp::Const && VarIsNull(n.Value);
@@ -338,9 +404,9 @@ TFilterExpression TFilterExpression::Parse(std::string_view Text, const TFieldRe
   return e;
 }
 
-Variant TFilterExpression::Value(int Node, const TValueReader& Read) const {
+Variant TFilterExpression::Value(int Node, const TRecordReader& Read) const {
   const TNode& n = nodes_[static_cast<std::size_t>(Node)];
-  if (n.Op == TOp::Field) return Read(n.Field);
+  if (n.Op == TOp::Field) return Read.Value(n.Field);
   return n.Value;  // the parser allows only fields and constants as operands
 }
 
@@ -348,11 +414,70 @@ namespace {
 
 bool Absent(const Variant& v) { return VarIsNull(v) || VarIsEmpty(v); }
 
+template <class T>
+int Sign(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+// The records of Evaluate's callers that read values as Variants.
+class TValueRecord final : public TFilterExpression::TRecordReader {
+ public:
+  explicit TValueRecord(const TFilterExpression::TValueReader& read) : read_(read) {}
+  bool IsNull(int Index) const override { return Absent(read_(Index)); }
+  std::int64_t Int(int Index) const override { return read_(Index).AsInt64(); }
+  double Real(int Index) const override {
+    const Variant v = read_(Index);
+    return v.Type() == varDate ? v.AsDateTime() : v.AsDouble();
+  }
+  std::string_view Text(int Index) const override {
+    text_ = read_(Index).AsString();
+    return text_;
+  }
+  Variant Value(int Index) const override { return read_(Index); }
+
+ private:
+  const TFilterExpression::TValueReader& read_;
+  mutable std::string text_;
+};
+
 }  // namespace
+
+// A comparison of a field with a constant, reading the field by its kind. As for Variants, NaN is
+// neither less, equal nor greater than anything.
+TFilterExpression::TLogic TFilterExpression::Compare(const TNode& Node, const TRecordReader& Read) const {
+  const int field = nodes_[static_cast<std::size_t>(Node.A)].Field;
+  if (Read.IsNull(field)) return TLogic::Unknown;
+  int sign = 0;
+  switch (Node.Read) {
+    case TRead::Int:
+      sign = Sign(Read.Int(field), Node.IntConst);
+      break;
+    case TRead::IntAsReal: case TRead::Real: {
+      const double x = Node.Read == TRead::Real ? Read.Real(field) : static_cast<double>(Read.Int(field));
+      if (std::isnan(x) || std::isnan(Node.RealConst)) return Logic(Node.Op == TOp::Ne);
+      sign = Sign(x, Node.RealConst);
+      break;
+    }
+    case TRead::Text: {
+      const std::string_view text = Read.Text(field);
+      // Only equal texts collate as equal, so equality needs no collator.
+      sign = Node.Op == TOp::Eq || Node.Op == TOp::Ne ? (text == Node.TextConst ? 0 : 1) : AnsiCompareStr(text, Node.TextConst);
+      break;
+    }
+    case TRead::Value:
+      break;
+  }
+  switch (Node.Op) {
+    case TOp::Eq: return Logic(sign == 0);
+    case TOp::Ne: return Logic(sign != 0);
+    case TOp::Lt: return Logic(sign < 0);
+    case TOp::Gt: return Logic(sign > 0);
+    case TOp::Le: return Logic(sign <= 0);
+    default: return Logic(sign >= 0);
+  }
+}
 
 // Three-valued, as in SQL: a test on Null is unknown, NOT keeps unknown, AND and OR decide as soon
 // as one side does.
-TFilterExpression::TLogic TFilterExpression::Test(int Node, const TValueReader& Read) const {
+TFilterExpression::TLogic TFilterExpression::Test(int Node, const TRecordReader& Read) const {
   const TNode& n = nodes_[static_cast<std::size_t>(Node)];
   switch (n.Op) {
     case TOp::And: {
@@ -371,8 +496,11 @@ TFilterExpression::TLogic TFilterExpression::Test(int Node, const TValueReader& 
       const TLogic a = Test(n.A, Read);
       return a == TLogic::Unknown ? a : Logic(a == TLogic::False);
     }
-    case TOp::IsNull: case TOp::IsNotNull:
-      return Logic(Absent(Value(n.A, Read)) == (n.Op == TOp::IsNull));
+    case TOp::IsNull: case TOp::IsNotNull: {
+      const TNode& a = nodes_[static_cast<std::size_t>(n.A)];
+      const bool null = a.Op == TOp::Field ? Read.IsNull(a.Field) : Absent(a.Value);
+      return Logic(null == (n.Op == TOp::IsNull));
+    }
     case TOp::Truth: {
       const Variant v = Value(n.A, Read);
       if (Absent(v)) return TLogic::Unknown;
@@ -383,16 +511,22 @@ TFilterExpression::TLogic TFilterExpression::Test(int Node, const TValueReader& 
       }
     }
     case TOp::Like: case TOp::NotLike: {
+      const TNode& a = nodes_[static_cast<std::size_t>(n.A)];
+      const TNode& b = nodes_[static_cast<std::size_t>(n.B)];
+      if (b.Op == TOp::Const && a.Op == TOp::Field && (a.FieldType == ftString || a.FieldType == ftMemo)) {
+        if (Read.IsNull(a.Field)) return TLogic::Unknown;
+        return Logic(MatchesLikePattern(Read.Text(a.Field), n.Pattern) == (n.Op == TOp::Like));
+      }
       const Variant v = Value(n.A, Read), p = Value(n.B, Read);
       if (Absent(v) || Absent(p)) return TLogic::Unknown;
-      const bool match = n.Pattern.empty() && nodes_[static_cast<std::size_t>(n.B)].Op != TOp::Const
-                             ? MatchesLikePattern(v.AsString(), Utf8Decode(p.AsString()))
-                             : MatchesLikePattern(v.AsString(), n.Pattern);
+      const bool match = b.Op == TOp::Const ? MatchesLikePattern(v.AsString(), n.Pattern)
+                                            : MatchesLikePattern(v.AsString(), Utf8Decode(p.AsString()));
       return Logic(match == (n.Op == TOp::Like));
     }
     case TOp::Field: case TOp::Const:
       return TLogic::False;  // operands are never tested on their own: the parser wraps them in Truth
     default: {
+      if (n.Read != TRead::Value) return Compare(n, Read);
       const Variant a = Value(n.A, Read), b = Value(n.B, Read);
       if (Absent(a) || Absent(b)) return TLogic::Unknown;
       const TVariantRelationship r = VarCompareValue(a, b);
@@ -409,8 +543,10 @@ TFilterExpression::TLogic TFilterExpression::Test(int Node, const TValueReader& 
   }
 }
 
-bool TFilterExpression::Evaluate(const TValueReader& Read) const {
+bool TFilterExpression::Evaluate(const TRecordReader& Read) const {
   return root_ < 0 || Test(root_, Read) == TLogic::True;
 }
+
+bool TFilterExpression::Evaluate(const TValueReader& Read) const { return Evaluate(TValueRecord(Read)); }
 
 }  // namespace lab

@@ -30,6 +30,21 @@ class TFilterExpression {
   // The value of field Index of the record being tested.
   using TValueReader = std::function<Variant(int Index)>;
 
+  // What the filter reads of the record being tested, field by field (Index as the resolver gave
+  // it). The typed reads are asked only of fields of their kind that are not null: Int of integer
+  // fields (not Booleans or Currency), Real of float and date fields, Text of string and memo fields.
+  class TRecordReader {
+   public:
+    virtual bool IsNull(int Index) const = 0;
+    virtual std::int64_t Int(int Index) const = 0;
+    virtual double Real(int Index) const = 0;
+    virtual std::string_view Text(int Index) const = 0;
+    virtual Variant Value(int Index) const = 0;
+
+   protected:
+    ~TRecordReader() = default;
+  };
+
   TFilterExpression();
   ~TFilterExpression();
   TFilterExpression(TFilterExpression&&) noexcept;
@@ -39,10 +54,13 @@ class TFilterExpression {
 
   bool Empty() const { return nodes_.empty(); }
   // An empty expression accepts every record.
+  bool Evaluate(const TRecordReader& Read) const;
   bool Evaluate(const TValueReader& Read) const;
 
  private:
   enum class TOp { Field, Const, Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike, IsNull, IsNotNull, Not, And, Or, Truth };
+  // How a comparison of a field with a constant reads the field: by its kind, or as a Variant.
+  enum class TRead : std::uint8_t { Value, Int, IntAsReal, Real, Text };
   struct TNode {
     TOp Op = TOp::Const;
     int A = -1, B = -1;  // child nodes
@@ -50,14 +68,21 @@ class TFilterExpression {
     TFieldType FieldType = ftUnknown;
     Variant Value;
     std::u32string Pattern;  // LIKE with a constant pattern, decoded once
+    // A comparison of field node A with constant node B (swapped at parsing when written the
+    // other way round), read as Read says, with the constant in the matching form.
+    TRead Read = TRead::Value;
+    std::int64_t IntConst = 0;
+    double RealConst = 0;
+    std::string TextConst;
   };
   class TParser;
 
   enum class TLogic : std::uint8_t { False, True, Unknown };
   static TLogic Logic(bool Value) { return Value ? TLogic::True : TLogic::False; }
 
-  Variant Value(int Node, const TValueReader& Read) const;
-  TLogic Test(int Node, const TValueReader& Read) const;
+  Variant Value(int Node, const TRecordReader& Read) const;
+  TLogic Test(int Node, const TRecordReader& Read) const;
+  TLogic Compare(const TNode& Node, const TRecordReader& Read) const;
 
   std::vector<TNode> nodes_;
   int root_ = -1;

@@ -56,32 +56,23 @@ void TMemDataSet::InternalOpen() {
   sort_keys_ = ParseSortFields(sort_text_);
   ParseFilter(Filter());
   store_ = std::make_unique<TMemStore>(std::move(types));
-  base_.clear();
-  view_.clear();
-  ViewChanged();
+  base_.Clear();
+  view_.Clear();
+  own_view_ = false;
   cursor_ = -1;
 }
 
 void TMemDataSet::InternalClose() {
   store_.reset();
-  base_.clear();
-  view_.clear();
-  view_pos_.clear();
-  ViewChanged();
+  base_.Clear();
+  view_.Clear();
+  own_view_ = false;
   cursor_ = -1;
 }
 
-std::int64_t TMemDataSet::ViewPos(TRecordId Id) const {
-  if (!view_pos_valid_) {
-    view_pos_.assign(store_ ? store_->IdCount() : 0, -1);
-    for (std::size_t i = 0; i < view_.size(); ++i) view_pos_[view_[i]] = static_cast<std::int32_t>(i);
-    view_pos_valid_ = true;
-  }
-  return Id < view_pos_.size() ? view_pos_[Id] : -1;
-}
-
 TGetResult TMemDataSet::GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) {
-  const auto n = static_cast<std::int64_t>(view_.size());
+  const TRecordList& view = View();
+  const auto n = static_cast<std::int64_t>(view.Size());
   switch (GetMode) {
     case gmCurrent:
       if (cursor_ < 0) return grBOF;
@@ -102,7 +93,7 @@ TGetResult TMemDataSet::GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) {
       cursor_ = std::min(cursor_, n) - 1;
       break;
   }
-  const TRecordId id = view_[static_cast<std::size_t>(cursor_)];
+  const TRecordId id = view.At(static_cast<std::size_t>(cursor_));
   Buffer.Handle = id;
   Buffer.Bookmark = EncodeId(id);
   Buffer.BookmarkFlag = bfCurrent;
@@ -112,7 +103,7 @@ TGetResult TMemDataSet::GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) {
 void TMemDataSet::InternalSetToRecord(const TRecordBuffer& Buffer) {
   switch (Buffer.BookmarkFlag) {
     case bfBOF: cursor_ = -1; break;
-    case bfEOF: cursor_ = static_cast<std::int64_t>(view_.size()); break;
+    case bfEOF: cursor_ = static_cast<std::int64_t>(View().Size()); break;
     default: {
       const std::int64_t pos = Buffer.Handle >= 0 ? ViewPos(static_cast<TRecordId>(Buffer.Handle)) : -1;
       cursor_ = pos >= 0 ? pos : -1;
@@ -131,14 +122,15 @@ Variant TMemDataSet::GetFieldData(const TField* Field, const TRecordBuffer& Buff
   return store_->Get(Field->FieldNo() - 1, static_cast<TRecordId>(Buffer.Handle));
 }
 
-int TMemDataSet::RecordCount() const { return static_cast<int>(view_.size()); }
+int TMemDataSet::RecordCount() const { return static_cast<int>(View().Size()); }
 
 Variant TMemDataSet::RecordValue(int RecNo, const TField* Field) const {
   CheckActive();
-  if (RecNo < 1 || static_cast<std::size_t>(RecNo) > view_.size()) DatabaseError(std::string(dbmsg::SRecordNotFound), this);
+  const TRecordList& view = View();
+  if (RecNo < 1 || static_cast<std::size_t>(RecNo) > view.Size()) DatabaseError(std::string(dbmsg::SRecordNotFound), this);
   if (Field->FieldKind() != fkData || Field->FieldNo() < 1 || Field->FieldNo() > store_->ColumnCount())
     DatabaseErrorFmt(dbmsg::SFieldAccessError, this, Field->DisplayName(), "stored value");
-  return store_->Get(Field->FieldNo() - 1, view_[static_cast<std::size_t>(RecNo - 1)]);
+  return store_->Get(Field->FieldNo() - 1, view.At(static_cast<std::size_t>(RecNo - 1)));
 }
 
 int TMemDataSet::RecNo() const {
@@ -150,7 +142,7 @@ int TMemDataSet::RecNo() const {
 
 void TMemDataSet::SetRecNo(int Value) {
   CheckBrowseMode();
-  const auto n = static_cast<int>(view_.size());
+  const auto n = static_cast<int>(View().Size());
   if (n == 0) return;
   Value = std::clamp(Value, 1, n);
   if (Value == RecNo()) return;
@@ -177,31 +169,44 @@ int TMemDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& B
   return Order(a, b);
 }
 
+namespace {
+
+// A stored record as the filter reads it.
+class TStoredRecord final : public TFilterExpression::TRecordReader {
+ public:
+  TStoredRecord(const TMemStore& store, TRecordId id) : store_(store), id_(id) {}
+  bool IsNull(int Index) const override { return store_.IsNull(Index, id_); }
+  std::int64_t Int(int Index) const override { return store_.Column(Index).Int(id_); }
+  double Real(int Index) const override { return store_.Column(Index).Real(id_); }
+  std::string_view Text(int Index) const override { return store_.Column(Index).Text(id_); }
+  Variant Value(int Index) const override { return store_.Get(Index, id_); }
+
+ private:
+  const TMemStore& store_;
+  TRecordId id_;
+};
+
+}  // namespace
+
 bool TMemDataSet::Accepts(TRecordBuffer& Buffer) {
   if (!Filtering()) return true;
   if (!filter_expr_.Empty()) {
-    const bool editing = Buffer.Editing;
-    const auto id = static_cast<TRecordId>(Buffer.Handle);
-    const bool pass = filter_expr_.Evaluate([&](int Col) {
-      return editing ? EditValues()[static_cast<std::size_t>(Col)] : store_->Get(Col, id);
-    });
+    const bool pass = Buffer.Editing
+                          ? filter_expr_.Evaluate([&](int Col) { return EditValues()[static_cast<std::size_t>(Col)]; })
+                          : filter_expr_.Evaluate(TStoredRecord(*store_, static_cast<TRecordId>(Buffer.Handle)));
     if (!pass) return false;
   }
   return FilterRecord(Buffer);
 }
 
 std::size_t TMemDataSet::SortedPlace(TRecordId Id) const {
-  const auto it = std::upper_bound(view_.begin(), view_.end(), Id, [&](TRecordId a, TRecordId b) {
-    return CompareByKeys(*store_, sort_keys_, a, b) < 0;
-  });
-  return static_cast<std::size_t>(it - view_.begin());
+  return View().PartitionPoint([&](TRecordId other) { return CompareByKeys(*store_, sort_keys_, Id, other) >= 0; });
 }
 
 // Puts a visible record at its place: by the sort order when sorted, else at Preferred.
 void TMemDataSet::PlaceInView(TRecordId Id, std::int64_t Preferred) {
   const std::size_t place = sort_keys_.empty() ? static_cast<std::size_t>(Preferred) : SortedPlace(Id);
-  view_.insert(view_.begin() + static_cast<std::ptrdiff_t>(place), Id);
-  ViewChanged();
+  View().Insert(place, Id);
   cursor_ = static_cast<std::int64_t>(place);
 }
 
@@ -209,39 +214,55 @@ void TMemDataSet::InternalPost() {
   TRecordBuffer probe = ActiveBuffer();
   probe.Editing = true;
   const bool visible = Accepts(probe);  // before anything changes, in case a handler raises
+  // A record the filter turns away leaves a view that was the stored order until now.
+  if (!visible && !own_view_) {
+    view_.Assign(base_.ToVector());
+    own_view_ = true;
+  }
   const std::vector<Variant>& values = EditValues();
+  TRecordList& view = View();
   if (State() == dsEdit) {
     const auto id = static_cast<TRecordId>(probe.Handle);
     for (int c = 0; c < store_->ColumnCount(); ++c) store_->Set(c, id, values[static_cast<std::size_t>(c)]);
     const std::int64_t pos = ViewPos(id);
     if (pos < 0) return;  // was not visible: nothing to move
-    const auto n = static_cast<std::int64_t>(view_.size());
+    const auto n = static_cast<std::int64_t>(view.Size());
+    const auto at = [&](std::int64_t p) { return view.At(static_cast<std::size_t>(p)); };
     const bool in_order = sort_keys_.empty() ||
-                          ((pos == 0 || CompareByKeys(*store_, sort_keys_, view_[static_cast<std::size_t>(pos - 1)], id) <= 0) &&
-                           (pos + 1 == n || CompareByKeys(*store_, sort_keys_, id, view_[static_cast<std::size_t>(pos + 1)]) <= 0));
+                          ((pos == 0 || CompareByKeys(*store_, sort_keys_, at(pos - 1), id) <= 0) &&
+                           (pos + 1 == n || CompareByKeys(*store_, sort_keys_, id, at(pos + 1)) <= 0));
     cursor_ = pos;
     if (visible && in_order) return;
-    view_.erase(view_.begin() + pos);
-    ViewChanged();
+    view.Erase(static_cast<std::size_t>(pos));
     if (visible) PlaceInView(id, pos);
     return;
   }
   const TRecordId id = store_->NewRecord();
   for (int c = 0; c < store_->ColumnCount(); ++c) store_->Set(c, id, values[static_cast<std::size_t>(c)]);
-  std::int64_t preferred = static_cast<std::int64_t>(view_.size());
+  // The stored order takes the record before the one it was inserted at (or first, or last).
+  std::size_t stored = base_.Size();
+  std::int64_t preferred = static_cast<std::int64_t>(view.Size());
   switch (probe.BookmarkFlag) {
-    case bfEOF: base_.push_back(id); break;
+    case bfEOF: break;
     case bfBOF:
-      base_.insert(base_.begin(), id);
+      stored = 0;
       preferred = 0;
       break;
     default: {
       const auto before = static_cast<TRecordId>(probe.Handle);
-      base_.insert(std::find(base_.begin(), base_.end(), before), id);
+      const std::int64_t at = base_.Find(before);
+      if (at >= 0) stored = static_cast<std::size_t>(at);
       const std::int64_t pos = ViewPos(before);
       if (pos >= 0) preferred = pos;
     }
   }
+  if (!own_view_) {
+    // The view is the stored order: placing the record there shows it.
+    base_.Insert(stored, id);
+    cursor_ = static_cast<std::int64_t>(stored);
+    return;
+  }
+  base_.Insert(stored, id);
   if (visible) {
     PlaceInView(id, preferred);
   } else {
@@ -250,13 +271,13 @@ void TMemDataSet::InternalPost() {
 }
 
 void TMemDataSet::InternalDelete() {
-  const auto n = static_cast<std::int64_t>(view_.size());
+  TRecordList& view = View();
+  const auto n = static_cast<std::int64_t>(view.Size());
   if (cursor_ < 0 || cursor_ >= n) DatabaseError(std::string(dbmsg::SRecordNotFound), this);
-  const TRecordId id = view_[static_cast<std::size_t>(cursor_)];
-  view_.erase(view_.begin() + cursor_);
-  base_.erase(std::find(base_.begin(), base_.end(), id));
+  const TRecordId id = view.At(static_cast<std::size_t>(cursor_));
+  view.Erase(static_cast<std::size_t>(cursor_));
+  if (own_view_) base_.Erase(static_cast<std::size_t>(base_.Find(id)));
   store_->DeleteRecord(id);
-  ViewChanged();
 }
 
 }  // namespace lab

@@ -22,6 +22,7 @@
 #include "platform/db/filter_text.h"
 #include "platform/db/mem_sort.h"
 #include "platform/db/mem_store.h"
+#include "platform/db/record_list.h"
 
 namespace lab {
 
@@ -82,7 +83,7 @@ class TMemDataSet : public TDataSet {
   bool IsCursorOpen() const override { return store_ != nullptr; }
   TGetResult GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) override;
   void InternalFirst() override { cursor_ = -1; }
-  void InternalLast() override { cursor_ = static_cast<std::int64_t>(view_.size()); }
+  void InternalLast() override { cursor_ = static_cast<std::int64_t>(View().Size()); }
   void InternalSetToRecord(const TRecordBuffer& Buffer) override;
   void InternalGotoBookmark(const TBookmark& Value) override;
   Variant GetFieldData(const TField* Field, const TRecordBuffer& Buffer) const override;
@@ -91,9 +92,13 @@ class TMemDataSet : public TDataSet {
   bool GetCanModify() const override { return !read_only_; }
 
  private:
+  // The visible records in their order: the stored order itself while neither sorted nor filtered.
+  TRecordList& View() { return own_view_ ? view_ : base_; }
+  const TRecordList& View() const { return own_view_ ? view_ : base_; }
   // A record's place in the view, or -1 when it is not visible.
-  std::int64_t ViewPos(TRecordId Id) const;
-  void ViewChanged() { view_pos_valid_ = false; }
+  std::int64_t ViewPos(TRecordId Id) const { return View().Find(Id); }
+  // Makes the view from the records of Ids that are to be seen, in stored order.
+  void SetView(std::vector<TRecordId> Ids);
   void RebuildView();
   bool Accepts(TRecordBuffer& Buffer);
   bool Filtering() const { return Filtered() && (!filter_expr_.Empty() || OnFilterRecord); }
@@ -107,11 +112,10 @@ class TMemDataSet : public TDataSet {
   void ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRecordId> Order);
 
   std::unique_ptr<TMemStore> store_;
-  std::vector<TRecordId> base_;  // live records in stored order
-  std::vector<TRecordId> view_;  // visible records in the current order
-  mutable std::vector<std::int32_t> view_pos_;
-  mutable bool view_pos_valid_ = false;
-  std::int64_t cursor_ = -1;  // position in view_; -1 before the first, view_.size() after the last
+  TRecordList base_;  // live records in stored order
+  TRecordList view_;  // visible records in the current order, while sorted or filtered
+  bool own_view_ = false;
+  std::int64_t cursor_ = -1;  // position in the view; -1 before the first, its size after the last
   std::vector<TSortKey> sort_keys_;
   std::string sort_text_;
   TFilterExpression filter_expr_;

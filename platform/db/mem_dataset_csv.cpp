@@ -85,7 +85,7 @@ std::string TMemDataSet::SaveToCSV() const {
     CsvAppendField(out, FieldDefs()[c].Name(), false);
   }
   out += "\r\n";
-  for (TRecordId id : base_) {
+  base_.ForEach([&](TRecordId id) {
     for (int c = 0; c < columns; ++c) {
       if (c) out += ',';
       const TFieldType type = FieldDefs()[c].DataType();
@@ -95,7 +95,7 @@ std::string TMemDataSet::SaveToCSV() const {
       CsvAppendField(out, text, !null && text.empty());
     }
     out += "\r\n";
-  }
+  });
   return out;
 }
 

@@ -47,21 +47,29 @@ void TMemDataSet::ParseFilter(const std::string& Text) {
   });
 }
 
+void TMemDataSet::SetView(std::vector<TRecordId> Ids) {
+  own_view_ = Filtering() || !sort_keys_.empty();
+  if (!own_view_) {
+    view_.Clear();
+    return;
+  }
+  SortRecords(*store_, Ids, sort_keys_);
+  view_.Assign(Ids);
+}
+
 // Built aside, so a filter handler that raises leaves the view as it was.
 void TMemDataSet::RebuildView() {
   std::vector<TRecordId> view;
   if (Filtering()) {
     TRecordBuffer probe;
-    for (TRecordId id : base_) {
+    base_.ForEach([&](TRecordId id) {
       probe.Handle = id;
       if (Accepts(probe)) view.push_back(id);
-    }
-  } else {
-    view = base_;
+    });
+  } else if (!sort_keys_.empty()) {
+    view = base_.ToVector();
   }
-  SortRecords(*store_, view, sort_keys_);
-  view_.swap(view);
-  ViewChanged();
+  SetView(std::move(view));
 }
 
 void TMemDataSet::SetSortFields(const std::string& Value) {
@@ -71,18 +79,31 @@ void TMemDataSet::SetSortFields(const std::string& Value) {
   }
   std::vector<TSortKey> keys = ParseSortFields(Value);
   CheckBrowseMode();
-  sort_keys_ = std::move(keys);
-  sort_text_ = Value;
   const bool had_record = BufferRecordCount() > 0;
   const auto current = had_record ? static_cast<TRecordId>(ActiveBuffer().Handle) : 0;
-  // Equal records keep their stored order, whatever the order before.
-  std::vector<std::uint8_t> visible(store_->IdCount(), 0);
-  for (TRecordId id : view_) visible[id] = 1;
-  view_.clear();
-  for (TRecordId id : base_)
-    if (visible[id]) view_.push_back(id);
-  SortRecords(*store_, view_, sort_keys_);
-  ViewChanged();
+  // Equal records keep their stored order, whatever the order before; the records shown stay.
+  std::vector<TRecordId> ids;
+  if (own_view_) {
+    std::vector<std::uint8_t> visible(store_->IdCount(), 0);
+    view_.ForEach([&](TRecordId id) { visible[id] = 1; });
+    base_.ForEach([&](TRecordId id) {
+      if (visible[id]) ids.push_back(id);
+    });
+  } else if (!keys.empty()) {
+    ids = base_.ToVector();
+  }
+  const bool subset = own_view_ && view_.Size() != base_.Size();
+  sort_keys_ = std::move(keys);
+  sort_text_ = Value;
+  // A view the filter cut stays one even without keys.
+  if (subset || !sort_keys_.empty()) {
+    SortRecords(*store_, ids, sort_keys_);
+    view_.Assign(ids);
+    own_view_ = true;
+  } else {
+    view_.Clear();
+    own_view_ = false;
+  }
   cursor_ = had_record ? ViewPos(current) : -1;
   CursorPosChanged();
   Resync({rmCenter});
@@ -146,11 +167,12 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     keys.push_back({f->FieldNo() - 1, value, partial && text && !VarIsNull(value)});
   }
   const TMemStore& store = *store_;
+  const TRecordList& view = View();
   auto matches = [&](TRecordId id) {
     for (const TKey& k : keys) {
       if (k.Prefix) {
         if (store.IsNull(k.Column, id)) return false;
-        const std::string& s = store.Column(k.Column).Texts[id];
+        const std::string_view s = store.Column(k.Column).Text(id);
         const std::string key = k.Value.AsString();
         if (ci) {
           const std::string_view head = std::string_view(s).substr(0, Utf8Offset(s, Utf8Length(key)));
@@ -170,7 +192,7 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     while (prefix < sort_keys_.size() &&
            std::any_of(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == sort_keys_[prefix].Column; })) {
       // Texts equal without case may be apart in the case-aware order of the keys after them.
-      const bool text = store.Column(sort_keys_[prefix++].Column).Kind == TColumnKind::Text;
+      const bool text = store.Column(sort_keys_[prefix++].Column).Kind() == TColumnKind::Text;
       if (ci && text) break;
     }
   if (prefix > 0) {
@@ -183,13 +205,13 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
       }
       return 0;
     };
-    auto it = std::partition_point(view_.begin(), view_.end(), [&](TRecordId id) { return order(id) < 0; });
-    for (; it != view_.end() && order(*it) == 0; ++it)
-      if (matches(*it)) return it - view_.begin();
+    for (std::size_t pos = view.PartitionPoint([&](TRecordId id) { return order(id) < 0; });
+         pos < view.Size() && order(view.At(pos)) == 0; ++pos)
+      if (matches(view.At(pos))) return static_cast<std::int64_t>(pos);
     return -1;
   }
-  for (std::size_t pos = 0; pos < view_.size(); ++pos)
-    if (matches(view_[pos])) return static_cast<std::int64_t>(pos);
+  for (std::size_t pos = 0; pos < view.Size(); ++pos)
+    if (matches(view.At(pos))) return static_cast<std::int64_t>(pos);
   return -1;
 }
 
@@ -212,7 +234,7 @@ Variant TMemDataSet::Lookup(std::string_view KeyFields, const Variant& KeyValues
   std::vector<TField*> fields;
   GetFieldList(fields, ResultFields);
   TRecordBuffer buffer;
-  buffer.Handle = view_[static_cast<std::size_t>(pos)];
+  buffer.Handle = View().At(static_cast<std::size_t>(pos));
   if (fields.size() == 1) return RecordFieldValue(fields[0], buffer);
   std::vector<Variant> values;
   for (TField* f : fields) values.push_back(RecordFieldValue(f, buffer));
@@ -224,7 +246,7 @@ std::vector<Variant> TMemDataSet::DistinctValues(std::string_view FieldName) con
   TField* field = FieldByName(FieldName);
   if (field->FieldKind() != fkData) DatabaseErrorFmt(dbmsg::SNotSortable, this, field->FieldName());
   const int col = field->FieldNo() - 1;
-  std::vector<TRecordId> ids = base_;
+  std::vector<TRecordId> ids = base_.ToVector();
   SortRecords(*store_, ids, {TSortKey{col, false}});
   std::vector<Variant> values;
   TRecordId previous = 0;
@@ -241,7 +263,7 @@ std::vector<Variant> TMemDataSet::DistinctValues(std::string_view FieldName) con
 
 void TMemDataSet::ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRecordId> Order) {
   store_ = std::move(Store);
-  base_ = std::move(Order);
+  base_.Assign(Order);
   RebuildView();
   cursor_ = -1;
   CursorPosChanged();
@@ -252,7 +274,7 @@ void TMemDataSet::ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRe
 void TMemDataSet::EmptyDataSet() {
   CheckBrowseMode();
   std::vector<TFieldType> types;
-  for (int c = 0; c < store_->ColumnCount(); ++c) types.push_back(store_->Column(c).Type);
+  for (int c = 0; c < store_->ColumnCount(); ++c) types.push_back(store_->Column(c).Type());
   ReplaceStore(std::make_unique<TMemStore>(std::move(types)), {});
 }
 

@@ -7,9 +7,9 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <string_view>
-#include <unordered_map>
 
 #include "platform/rtl/strutils.h"
 
@@ -26,32 +26,91 @@ std::uint64_t RealBits(double v) {
   return (bits & kSign) ? ~bits : (bits | kSign);
 }
 
-// Ranks of the distinct texts of the records, starting at 1, in locale (or byte, for blobs) order.
-std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
-  std::unordered_map<std::string_view, std::uint32_t> slot;
-  std::vector<std::string_view> distinct;
-  std::vector<std::uint32_t> slot_of(ids.size());
+// The distinct texts of the records: each record's slot, and the texts by slot. An open-addressing
+// table of slots, since a million distinct texts would make a node-based map the slowest step.
+struct TDistinctTexts {
+  std::vector<std::string_view> texts;
+  std::vector<std::uint32_t> slot_of;  // by record; unused for nulls
+};
+
+TDistinctTexts Distinct(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
+  TDistinctTexts d;
+  d.slot_of.resize(ids.size());
+  constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  // Grown with the distinct texts, so a column of a few names keeps a table that stays in cache.
+  std::vector<std::uint32_t> table(1024, kEmpty);
+  std::vector<std::size_t> hashes;  // by slot
+  const std::hash<std::string_view> hash;
+  auto place = [&](std::size_t h) {
+    std::size_t at = h & (table.size() - 1);
+    while (table[at] != kEmpty) at = (at + 1) & (table.size() - 1);
+    return at;
+  };
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    if (c.Nulls[ids[i]]) continue;
-    const std::string_view text = c.Texts[ids[i]];
-    auto [it, added] = slot.try_emplace(text, static_cast<std::uint32_t>(distinct.size()));
-    if (added) distinct.push_back(text);
-    slot_of[i] = it->second;
+    if (c.IsNull(ids[i])) continue;
+    const std::string_view text = c.Text(ids[i]);
+    const std::size_t h = hash(text);
+    std::size_t at = h & (table.size() - 1);
+    while (table[at] != kEmpty && (hashes[table[at]] != h || d.texts[table[at]] != text)) at = (at + 1) & (table.size() - 1);
+    std::uint32_t slot = table[at];
+    if (slot == kEmpty) {
+      slot = static_cast<std::uint32_t>(d.texts.size());
+      d.texts.push_back(text);
+      hashes.push_back(h);
+      if (2 * d.texts.size() > table.size()) {
+        table.assign(table.size() * 2, kEmpty);
+        for (std::uint32_t s = 0; s < d.texts.size(); ++s) table[place(hashes[s])] = s;
+      } else {
+        table[at] = slot;
+      }
+    }
+    d.slot_of[i] = slot;
   }
-  std::vector<std::uint32_t> order(distinct.size());
-  std::iota(order.begin(), order.end(), 0u);
-  if (c.Type == ftBlob) {
-    std::sort(order.begin(), order.end(), [&](auto a, auto b) { return distinct[a] < distinct[b]; });
+  return d;
+}
+
+// Ranks of the distinct texts of the records, starting at 1, in locale (or byte, for blobs) order.
+// Each distinct text gets its sort key once, and the keys are sorted by their first eight bytes
+// as a number before any byte-wise comparison.
+std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
+  const TDistinctTexts d = Distinct(c, ids);
+  const std::size_t n = d.texts.size();
+  std::string keys;
+  std::vector<std::size_t> starts(n + 1);
+  if (c.Type() == ftBlob) {
+    for (std::size_t i = 0; i < n; ++i) {
+      starts[i] = keys.size();
+      keys.append(d.texts[i]);
+    }
   } else {
-    std::sort(order.begin(), order.end(),
-              [&](auto a, auto b) { return AnsiCompareStr(distinct[a], distinct[b]) < 0; });
+    for (std::size_t i = 0; i < n; ++i) {
+      starts[i] = keys.size();
+      AnsiSortKey(d.texts[i], keys);
+    }
   }
-  std::vector<std::uint64_t> rank_of_slot(distinct.size());
-  for (std::size_t r = 0; r < order.size(); ++r) rank_of_slot[order[r]] = r + 1;
-  std::vector<std::uint64_t> keys(ids.size(), 0);
+  starts[n] = keys.size();
+  auto key = [&](std::uint32_t i) { return std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]); };
+  struct TEntry {
+    std::uint64_t head;  // the key's first eight bytes, big-endian
+    std::uint32_t slot;
+  };
+  std::vector<TEntry> entries(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view k = key(static_cast<std::uint32_t>(i));
+    std::uint64_t head = 0;
+    for (std::size_t j = 0; j < 8; ++j) head = head << 8 | (j < k.size() ? static_cast<unsigned char>(k[j]) : 0);
+    entries[i] = {head, static_cast<std::uint32_t>(i)};
+  }
+  std::sort(entries.begin(), entries.end(), [&](const TEntry& a, const TEntry& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return key(a.slot) < key(b.slot);  // unsigned bytes, a prefix first
+  });
+  std::vector<std::uint64_t> rank_of_slot(n);
+  for (std::size_t r = 0; r < n; ++r) rank_of_slot[entries[r].slot] = r + 1;
+  std::vector<std::uint64_t> ranks(ids.size(), 0);
   for (std::size_t i = 0; i < ids.size(); ++i)
-    if (!c.Nulls[ids[i]]) keys[i] = rank_of_slot[slot_of[i]];
-  return keys;
+    if (!c.IsNull(ids[i])) ranks[i] = rank_of_slot[d.slot_of[i]];
+  return ranks;
 }
 
 // The words of one column for every record. Null is 0 where the value words can spare it; 64-bit
@@ -60,29 +119,67 @@ std::vector<std::vector<std::uint64_t>> ColumnWords(const TMemStore::TColumn& c,
                                                     const std::vector<TRecordId>& ids) {
   const std::size_t n = ids.size();
   std::vector<std::vector<std::uint64_t>> words;
-  switch (c.Kind) {
+  switch (c.Kind()) {
     case TColumnKind::Text:
       words.push_back(TextRanks(c, ids));
       break;
     case TColumnKind::Real: {
       auto& w = words.emplace_back(n);
       // -NaN's reversed bits are 0; every other value lands above it.
-      for (std::size_t i = 0; i < n; ++i) w[i] = c.Nulls[ids[i]] ? 0 : std::max<std::uint64_t>(1, RealBits(c.Reals[ids[i]]));
+      for (std::size_t i = 0; i < n; ++i) w[i] = c.IsNull(ids[i]) ? 0 : std::max<std::uint64_t>(1, RealBits(c.Real(ids[i])));
       break;
     }
     case TColumnKind::Integer: {
-      const bool any_null = std::any_of(ids.begin(), ids.end(), [&](TRecordId id) { return c.Nulls[id] != 0; });
+      const bool any_null = std::any_of(ids.begin(), ids.end(), [&](TRecordId id) { return c.IsNull(id); });
       if (any_null) {
         auto& nw = words.emplace_back(n);
-        for (std::size_t i = 0; i < n; ++i) nw[i] = c.Nulls[ids[i]] ? 0 : 1;
+        for (std::size_t i = 0; i < n; ++i) nw[i] = c.IsNull(ids[i]) ? 0 : 1;
       }
       auto& w = words.emplace_back(n);
       for (std::size_t i = 0; i < n; ++i)
-        w[i] = c.Nulls[ids[i]] ? 0 : static_cast<std::uint64_t>(c.Ints[ids[i]]) ^ kSign;
+        w[i] = c.IsNull(ids[i]) ? 0 : static_cast<std::uint64_t>(c.Int(ids[i])) ^ kSign;
       break;
     }
   }
   return words;
+}
+
+// Words whose values span few bits share a word: each is taken relative to its smallest value
+// and laid after the ones before it, which keeps their order, and fewer rows sort faster (a text
+// of a thousand names and an age make one word instead of two). Words that vary nowhere go.
+std::vector<std::vector<std::uint64_t>> Packed(std::vector<std::vector<std::uint64_t>> words) {
+  struct TRange {
+    std::uint64_t low;
+    int bits;
+  };
+  std::vector<TRange> ranges;
+  for (const auto& w : words) {
+    const auto [lo, hi] = std::minmax_element(w.begin(), w.end());
+    const std::uint64_t range = *hi - *lo;
+    ranges.push_back({*lo, range == 0 ? 0 : 64 - std::countl_zero(range)});
+  }
+  std::vector<std::vector<std::uint64_t>> packed;
+  for (std::size_t first = 0; first < words.size();) {
+    if (ranges[first].bits == 0) {
+      ++first;
+      continue;
+    }
+    // The run of words from first that fits in 64 bits.
+    std::size_t end = first + 1;
+    int bits = ranges[first].bits;
+    while (end < words.size() && bits + ranges[end].bits <= 64) bits += ranges[end++].bits;
+    std::vector<std::uint64_t>& p = packed.emplace_back(std::move(words[first]));
+    if (end > first + 1) {
+      for (auto& x : p) x -= ranges[first].low;
+      for (std::size_t j = first + 1; j < end; ++j) {
+        if (ranges[j].bits == 0) continue;
+        const std::vector<std::uint64_t>& w = words[j];
+        for (std::size_t i = 0; i < p.size(); ++i) p[i] = p[i] << ranges[j].bits | (w[i] - ranges[j].low);
+      }
+    }
+    first = end;
+  }
+  return packed;
 }
 
 template <std::size_t W>
@@ -134,7 +231,9 @@ void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std:
       words.push_back(std::move(w));
     }
   }
+  words = Packed(std::move(words));
   switch (words.size()) {
+    case 0: return;  // the same keys for every record
     case 1: return SortRows<1>(Ids, words);
     case 2: return SortRows<2>(Ids, words);
     case 3: return SortRows<3>(Ids, words);

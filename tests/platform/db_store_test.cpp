@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <random>
 
 #include "platform/db/mem_sort.h"
 
@@ -73,6 +75,94 @@ TEST(DbStore, ManyKeysAndDeletedRecords) {
   EXPECT_FALSE(store.IsAlive(3));
   EXPECT_EQ(store.LiveCount(), 39u);
   EXPECT_EQ(store.NewRecord(), 40u);  // ids are never handed out twice
+}
+
+// Sorting by precomputed words orders as the record comparison does, for any mix of keys: narrow
+// and wide integers with nulls and extremes, reals, texts of few and of many values, either way.
+TEST(DbStore, SortsAsTheComparisonForAnyKeys) {
+  TMemStore store({ftSmallint, ftLargeint, ftFloat, ftString, ftString, ftBoolean, ftInteger, ftString});
+  std::mt19937 random(9);
+  const char* words[] = {"a", "A", "b", "\xC3\xA4", "", "B", "ab"};
+  for (int i = 0; i < 3000; ++i) {
+    const TRecordId id = store.NewRecord();
+    if (random() % 8) store.SetInt(0, id, static_cast<std::int64_t>(random() % 7) - 3);
+    if (random() % 8) store.SetInt(1, id, random() % 5 == 0 ? std::numeric_limits<std::int64_t>::min() + random() % 3 : static_cast<std::int64_t>(random()));
+    if (random() % 8) store.SetReal(2, id, static_cast<double>(random() % 100) / 4 - 10);
+    if (random() % 8) store.SetText(3, id, words[random() % 7]);
+    if (random() % 8) store.SetText(4, id, std::to_string(random()));
+    if (random() % 8) store.SetInt(5, id, random() % 2);
+    store.SetInt(6, id, static_cast<std::int64_t>(random() % 11) - 5);  // never null
+    store.SetText(7, id, words[random() % 7]);
+  }
+  const std::vector<std::vector<TSortKey>> cases = {
+      {{0, false}, {5, true}},           {{5, false}, {0, true}, {3, false}}, {{1, true}, {0, false}},
+      {{3, false}, {2, true}},           {{4, true}},                         {{0, false}, {1, false}, {2, false}, {3, true}, {5, false}},
+      {{2, false}, {0, true}, {5, true}}, {{6, false}, {7, true}, {0, false}}, {{7, false}, {6, true}},
+      {{6, true}, {2, false}}};
+  for (const auto& keys : cases) {
+    std::vector<TRecordId> ids = AllIds(store), expected = ids;
+    SortRecords(store, ids, keys);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](TRecordId a, TRecordId b) { return CompareByKeys(store, keys, a, b) < 0; });
+    EXPECT_EQ(ids, expected) << keys.size() << " keys, first " << keys[0].Column;
+  }
+}
+
+TEST(DbStore, TextsSurviveEditsPackingAndPages) {
+  TMemTexts texts;
+  std::vector<std::optional<std::string>> model;
+  for (int i = 0; i < 2500; ++i) {  // past two pages
+    texts.PushNull();
+    model.emplace_back();
+  }
+  std::mt19937 random(4);
+  for (int step = 0; step < 40000; ++step) {
+    const auto id = static_cast<std::uint32_t>(random() % 2500 < 2000 ? random() % 64 : random() % 2500);
+    switch (random() % 8) {
+      case 0:
+        texts.SetNull(id);
+        model[id].reset();
+        break;
+      case 1: {  // a text of a record of the same page, which may move while the page grows
+        const auto other = (id & ~1023u) + random() % 64;
+        if (!model[other]) break;
+        texts.Set(id, texts.Get(other));
+        model[id] = model[other];
+        break;
+      }
+      default: {
+        // Empty, short, and longer than a one-byte length holds.
+        const std::size_t length = random() % 3 == 0 ? random() % 400 : random() % 12;
+        std::string value(length, static_cast<char>('a' + random() % 26));
+        if (length > 0) value[0] = '\0';
+        texts.Set(id, value);
+        model[id] = value;
+      }
+    }
+  }
+  for (std::uint32_t id = 0; id < 2500; ++id) {
+    ASSERT_EQ(texts.IsNull(id), !model[id]) << id;
+    ASSERT_EQ(texts.Get(id), model[id].value_or("")) << id;
+  }
+}
+
+TEST(DbStore, NarrowAndWideIntegersKeepTheirRange) {
+  TMemStore store({ftInteger, ftLargeint, ftCurrency, ftBoolean, ftString});
+  const TRecordId id = store.NewRecord();
+  for (int c = 0; c < 5; ++c) EXPECT_TRUE(store.IsNull(c, id));
+  store.Set(0, id, Variant(std::numeric_limits<std::int32_t>::min()));
+  store.Set(1, id, Variant(std::numeric_limits<std::int64_t>::max()));
+  store.Set(2, id, Variant(Currency::FromRaw(-922337203685477580)));
+  store.Set(3, id, Variant(true));
+  store.Set(4, id, Variant(""));
+  EXPECT_EQ(store.Get(0, id), Variant(std::numeric_limits<std::int32_t>::min()));
+  EXPECT_EQ(store.Get(1, id), Variant(std::numeric_limits<std::int64_t>::max()));
+  EXPECT_EQ(store.Get(2, id).AsCurrency().Raw(), -922337203685477580);
+  EXPECT_EQ(store.Get(3, id), Variant(true));
+  EXPECT_FALSE(store.IsNull(4, id));  // empty text is not null
+  EXPECT_EQ(store.Get(4, id), Variant(""));
+  store.SetNull(4, id);
+  EXPECT_TRUE(VarIsNull(store.Get(4, id)));
 }
 
 }  // namespace

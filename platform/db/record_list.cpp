@@ -1,0 +1,209 @@
+// The blocked record-id list of the in-memory dataset.
+#include "platform/db/record_list.h"
+
+#include "platform/db/db_errors.h"
+
+namespace lab {
+
+TRecordId TRecordList::At(std::size_t Pos) const {
+  if (sequence_) return static_cast<TRecordId>(Pos);
+  std::size_t k = hint_;
+  // Reading on from the block read last (a cursor moving) needs no search.
+  if (k >= order_.size() || Pos < starts_[k] || Pos >= starts_[k] + blocks_[order_[k]]->count) {
+    k = BlockAt(Pos);
+    hint_ = k;
+  }
+  return blocks_[order_[k]]->ids[Pos - starts_[k]];
+}
+
+std::int64_t TRecordList::Find(TRecordId Id) const {
+  if (sequence_) return Id < size_ ? static_cast<std::int64_t>(Id) : -1;
+  if (Id >= where_.size() || where_[Id] == kAbsent) return -1;
+  const TBlock& b = *blocks_[where_[Id]];
+  // A scan of one block, a kilobyte at most, without early exit so it runs vectorised.
+  std::uint32_t slot = 0;
+  for (std::uint32_t i = 0; i < b.count; ++i) slot |= b.ids[i] == Id ? i : 0;
+  return static_cast<std::int64_t>(starts_[b.order]) + slot;
+}
+
+std::size_t TRecordList::BlockAt(std::size_t Pos) const {
+  return static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), Pos) - starts_.begin()) - 1;
+}
+
+void TRecordList::Locate(std::uint32_t Number, std::uint32_t From) {
+  const TBlock& b = *blocks_[Number];
+  for (std::uint32_t i = From; i < b.count; ++i) where_[b.ids[i]] = Number;
+}
+
+void TRecordList::Renumber(std::size_t FromOrderIndex) {
+  for (std::size_t k = FromOrderIndex; k < order_.size(); ++k) blocks_[order_[k]]->order = static_cast<std::uint32_t>(k);
+}
+
+std::uint32_t TRecordList::NewBlock(std::size_t OrderIndex) {
+  std::uint32_t number;
+  if (!free_.empty()) {
+    number = free_.back();
+    free_.pop_back();
+  } else {
+    number = static_cast<std::uint32_t>(blocks_.size());
+    blocks_.emplace_back();
+  }
+  blocks_[number] = std::make_unique<TBlock>();
+  const auto start = static_cast<std::uint32_t>(OrderIndex < starts_.size() ? starts_[OrderIndex] : size_);
+  order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), number);
+  starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), start);
+  Renumber(OrderIndex);
+  return number;
+}
+
+void TRecordList::RemoveBlock(std::size_t OrderIndex) {
+  const std::uint32_t number = order_[OrderIndex];
+  blocks_[number].reset();
+  free_.push_back(number);
+  order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
+  starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
+  Renumber(OrderIndex);
+  if (hint_ >= order_.size()) hint_ = 0;
+}
+
+void TRecordList::Split(std::size_t OrderIndex) {
+  TBlock& b = *blocks_[order_[OrderIndex]];
+  const std::uint32_t keep = b.count / 2;
+  const std::uint32_t number = NewBlock(OrderIndex + 1);
+  TBlock& c = *blocks_[number];
+  c.count = b.count - keep;
+  std::copy(b.ids.begin() + keep, b.ids.begin() + b.count, c.ids.begin());
+  b.count = keep;
+  starts_[OrderIndex + 1] = starts_[OrderIndex] + keep;
+  Locate(number, 0);
+}
+
+void TRecordList::MergeNext(std::size_t OrderIndex) {
+  const std::uint32_t number = order_[OrderIndex];
+  TBlock& b = *blocks_[number];
+  const TBlock& next = *blocks_[order_[OrderIndex + 1]];
+  const std::uint32_t from = b.count;
+  std::copy(next.ids.begin(), next.ids.begin() + next.count, b.ids.begin() + b.count);
+  b.count += next.count;
+  RemoveBlock(OrderIndex + 1);
+  Locate(number, from);
+}
+
+void TRecordList::Materialise() {
+  std::vector<TRecordId> ids(size_);
+  for (std::size_t i = 0; i < size_; ++i) ids[i] = static_cast<TRecordId>(i);
+  Clear();
+  Build(ids);
+}
+
+void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
+  if (sequence_) {
+    if (Pos == size_ && Id == size_) {
+      ++size_;
+      return;
+    }
+    Materialise();
+  }
+  if (order_.empty()) NewBlock(0);
+  std::size_t k = BlockAt(Pos);
+  // At a block's start, the end of the block before takes it when there is room (appending, mostly).
+  if (Pos == starts_[k] && k > 0 && blocks_[order_[k - 1]]->count < kBlockSize) --k;
+  if (blocks_[order_[k]]->count == kBlockSize) {
+    Split(k);
+    if (Pos > starts_[k + 1]) ++k;
+  }
+  const std::uint32_t number = order_[k];
+  TBlock& b = *blocks_[number];
+  const auto slot = static_cast<std::uint32_t>(Pos - starts_[k]);
+  std::copy_backward(b.ids.begin() + slot, b.ids.begin() + b.count, b.ids.begin() + b.count + 1);
+  b.ids[slot] = Id;
+  ++b.count;
+  if (Id >= where_.size()) where_.resize(static_cast<std::size_t>(Id) + 1, kAbsent);
+  where_[Id] = number;
+  for (std::size_t j = k + 1; j < starts_.size(); ++j) ++starts_[j];
+  ++size_;
+}
+
+void TRecordList::Erase(std::size_t Pos) {
+  if (sequence_) {
+    if (Pos + 1 == size_) {
+      --size_;
+      return;
+    }
+    Materialise();
+  }
+  const std::size_t k = BlockAt(Pos);
+  const std::uint32_t number = order_[k];
+  TBlock& b = *blocks_[number];
+  const auto slot = static_cast<std::uint32_t>(Pos - starts_[k]);
+  where_[b.ids[slot]] = kAbsent;
+  std::copy(b.ids.begin() + slot + 1, b.ids.begin() + b.count, b.ids.begin() + slot);
+  --b.count;
+  for (std::size_t j = k + 1; j < starts_.size(); ++j) --starts_[j];
+  --size_;
+  // Blocks stay at least a quarter full on average, so their number stays bounded by the ids.
+  if (b.count == 0) {
+    RemoveBlock(k);
+  } else if (b.count < kBlockSize / 4) {
+    if (k + 1 < order_.size() && b.count + blocks_[order_[k + 1]]->count <= kBlockSize) {
+      MergeNext(k);
+    } else if (k > 0 && b.count + blocks_[order_[k - 1]]->count <= kBlockSize) {
+      MergeNext(k - 1);
+    }
+  }
+}
+
+void TRecordList::Clear() {
+  sequence_ = true;
+  size_ = 0;
+  hint_ = 0;
+  std::vector<std::unique_ptr<TBlock>>().swap(blocks_);
+  std::vector<std::uint32_t>().swap(free_);
+  std::vector<std::uint32_t>().swap(order_);
+  std::vector<std::uint32_t>().swap(starts_);
+  std::vector<std::uint32_t>().swap(where_);
+}
+
+void TRecordList::Assign(const std::vector<TRecordId>& Ids) {
+  Clear();
+  bool in_sequence = true;
+  for (std::size_t i = 0; i < Ids.size() && in_sequence; ++i) in_sequence = Ids[i] == i;
+  if (in_sequence) {
+    size_ = Ids.size();
+    return;
+  }
+  Build(Ids);
+}
+
+void TRecordList::Build(const std::vector<TRecordId>& Ids) {
+  sequence_ = false;
+  TRecordId top = 0;
+  for (TRecordId id : Ids) top = std::max(top, id);
+  where_.assign(static_cast<std::size_t>(top) + 1, kAbsent);
+  const std::size_t blocks = (Ids.size() + kBlockSize - 1) / kBlockSize;
+  blocks_.reserve(blocks);
+  order_.reserve(blocks);
+  starts_.reserve(blocks);
+  for (std::size_t start = 0; start < Ids.size(); start += kBlockSize) {
+    const auto number = static_cast<std::uint32_t>(blocks_.size());
+    auto b = std::make_unique<TBlock>();
+    b->count = static_cast<std::uint32_t>(std::min<std::size_t>(kBlockSize, Ids.size() - start));
+    b->order = number;
+    std::copy(Ids.begin() + static_cast<std::ptrdiff_t>(start),
+              Ids.begin() + static_cast<std::ptrdiff_t>(start + b->count), b->ids.begin());
+    blocks_.push_back(std::move(b));
+    order_.push_back(number);
+    starts_.push_back(static_cast<std::uint32_t>(start));
+    Locate(number, 0);
+  }
+  size_ = Ids.size();
+}
+
+std::vector<TRecordId> TRecordList::ToVector() const {
+  std::vector<TRecordId> ids;
+  ids.reserve(size_);
+  ForEach([&](TRecordId id) { ids.push_back(id); });
+  return ids;
+}
+
+}  // namespace lab

@@ -1,0 +1,110 @@
+#pragma once
+// An ordered list of record ids, for the in-memory dataset's stored order and for its sorted or
+// filtered view. The id at a position, the position of an id, and putting an id in or taking one out
+// anywhere cost about the same for a million records as for a thousand: the ids live in blocks of at
+// most 256 and every id knows its block, so a change moves ids within one block only. A list that
+// holds 0, 1, 2, ... in order (records only ever appended) stores nothing but its length until it is
+// changed elsewhere.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/db/mem_store.h"
+
+namespace lab {
+
+class TRecordList {
+ public:
+  TRecordList() = default;
+  TRecordList(TRecordList&&) noexcept = default;
+  TRecordList& operator=(TRecordList&&) noexcept = default;
+
+  std::size_t Size() const { return size_; }
+  bool Empty() const { return size_ == 0; }
+  TRecordId At(std::size_t Pos) const;
+  // The position of Id; -1 when the list does not hold it.
+  std::int64_t Find(TRecordId Id) const;
+
+  // Id must not be in the list yet; Pos may be Size().
+  void Insert(std::size_t Pos, TRecordId Id);
+  void PushBack(TRecordId Id) { Insert(size_, Id); }
+  void Erase(std::size_t Pos);
+  void Clear();
+  // The ids given, in their order (each at most once).
+  void Assign(const std::vector<TRecordId>& Ids);
+  std::vector<TRecordId> ToVector() const;
+
+  // Calls F with every id in order.
+  template <class F>
+  void ForEach(F&& f) const {
+    if (sequence_) {
+      for (std::size_t i = 0; i < size_; ++i) f(static_cast<TRecordId>(i));
+      return;
+    }
+    for (std::uint32_t number : order_) {
+      const TBlock& b = *blocks_[number];
+      for (std::uint32_t i = 0; i < b.count; ++i) f(b.ids[i]);
+    }
+  }
+
+  // The first position whose id fails Pred, where Pred holds for a leading part of the list and
+  // fails for the rest (as std::partition_point).
+  template <class P>
+  std::size_t PartitionPoint(P&& Pred) const {
+    if (sequence_) {
+      std::size_t lo = 0, hi = size_;
+      while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (Pred(static_cast<TRecordId>(mid))) lo = mid + 1;
+        else hi = mid;
+      }
+      return lo;
+    }
+    // First the block whose first id fails, then the place in the block before it.
+    const auto first_failing = std::partition_point(order_.begin(), order_.end(),
+                                                    [&](std::uint32_t number) { return Pred(blocks_[number]->ids[0]); });
+    const auto k = static_cast<std::size_t>(first_failing - order_.begin());
+    if (k == 0) return 0;
+    const TBlock& b = *blocks_[order_[k - 1]];
+    const auto slot = std::partition_point(b.ids.begin(), b.ids.begin() + b.count, Pred) - b.ids.begin();
+    return starts_[k - 1] + static_cast<std::size_t>(slot);
+  }
+
+ private:
+  static constexpr std::uint32_t kBlockSize = 256;
+  static constexpr std::uint32_t kAbsent = 0xFFFFFFFF;
+
+  struct TBlock {
+    std::uint32_t count = 0;
+    std::uint32_t order = 0;  // index in order_
+    std::array<TRecordId, kBlockSize> ids;
+  };
+
+  // The index in order_ of the block holding Pos (the last block for Pos == Size()).
+  std::size_t BlockAt(std::size_t Pos) const;
+  void Materialise();
+  // Blocks holding Ids, on a cleared list.
+  void Build(const std::vector<TRecordId>& Ids);
+  std::uint32_t NewBlock(std::size_t OrderIndex);
+  void RemoveBlock(std::size_t OrderIndex);
+  void Renumber(std::size_t FromOrderIndex);
+  // Tells the ids of block Number from slot From on that they live there.
+  void Locate(std::uint32_t Number, std::uint32_t From);
+  void Split(std::size_t OrderIndex);
+  // Moves the ids of the block after OrderIndex into it and drops that block.
+  void MergeNext(std::size_t OrderIndex);
+
+  bool sequence_ = true;  // holds 0 .. size_-1 in order, with nothing stored
+  std::size_t size_ = 0;
+  std::vector<std::unique_ptr<TBlock>> blocks_;  // by block number; null when free
+  std::vector<std::uint32_t> free_;              // free block numbers
+  std::vector<std::uint32_t> order_;             // block numbers in list order
+  std::vector<std::uint32_t> starts_;            // position of each block's first id, by order index
+  std::vector<std::uint32_t> where_;             // by id: its block's number, or kAbsent
+  mutable std::size_t hint_ = 0;                 // order index of the block read last
+};
+
+}  // namespace lab

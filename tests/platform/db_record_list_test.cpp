@@ -1,0 +1,99 @@
+// The record-id list under the in-memory dataset's orders, against a plain vector doing the same.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "platform/db/record_list.h"
+
+namespace lab {
+namespace {
+
+void ExpectSame(const TRecordList& list, const std::vector<TRecordId>& model, TRecordId id_count) {
+  ASSERT_EQ(list.Size(), model.size());
+  EXPECT_EQ(list.ToVector(), model);
+  for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(list.At(i), model[i]) << i;
+  std::vector<std::int64_t> place(id_count + 1, -1);
+  for (std::size_t i = 0; i < model.size(); ++i) place[model[i]] = static_cast<std::int64_t>(i);
+  for (TRecordId id = 0; id <= id_count; ++id) ASSERT_EQ(list.Find(id), place[id]) << id;
+}
+
+TEST(DbRecordList, AppendedIdsStayASequenceUntilChangedElsewhere) {
+  TRecordList list;
+  std::vector<TRecordId> model;
+  for (TRecordId id = 0; id < 600; ++id) {
+    list.PushBack(id);
+    model.push_back(id);
+  }
+  list.Erase(599);  // the last one: still 0 .. n-1
+  model.pop_back();
+  ExpectSame(list, model, 600);
+  list.Insert(10, 599);  // anywhere else: stored from now on
+  model.insert(model.begin() + 10, 599);
+  ExpectSame(list, model, 600);
+  list.Erase(0);
+  model.erase(model.begin());
+  ExpectSame(list, model, 600);
+  list.PushBack(700);  // an id past the ones seen
+  model.push_back(700);
+  ExpectSame(list, model, 700);
+  list.Assign({0, 1, 2});
+  ExpectSame(list, {0, 1, 2}, 700);
+  list.Clear();
+  ExpectSame(list, {}, 10);
+  list.Insert(0, 5);  // an empty list takes any id
+  ExpectSame(list, {5}, 10);
+  list.Erase(0);
+  ExpectSame(list, {}, 10);
+}
+
+TEST(DbRecordList, RandomChangesMatchAVector) {
+  std::mt19937 random(11);
+  TRecordList list;
+  std::vector<TRecordId> model;
+  std::vector<TRecordId> ids(5000);
+  for (TRecordId i = 0; i < ids.size(); ++i) ids[i] = i;
+  std::shuffle(ids.begin(), ids.end(), random);
+  list.Assign(std::vector<TRecordId>(ids.begin(), ids.begin() + 2000));
+  model.assign(ids.begin(), ids.begin() + 2000);
+  std::vector<TRecordId> spare(ids.begin() + 2000, ids.end());
+  for (int step = 0; step < 20000; ++step) {
+    // Grow, then shrink to nothing, then grow again: blocks split, empty and merge.
+    const bool grow = (step / 4000) % 2 == 0 ? random() % 4 != 0 : random() % 10 == 0;
+    if ((grow || model.empty()) && !spare.empty()) {
+      // Runs at one place as well as scattered ones, and the ends.
+      const std::size_t pos = step % 7 == 0 ? model.size() : step % 11 == 0 ? 0 : random() % (model.size() + 1);
+      list.Insert(pos, spare.back());
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(pos), spare.back());
+      spare.pop_back();
+    } else if (!model.empty()) {
+      const std::size_t pos = step % 5 == 0 ? 0 : random() % model.size();
+      list.Erase(pos);
+      spare.push_back(model[pos]);
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(pos));
+    }
+    if (step % 997 == 0) ExpectSame(list, model, 5000);
+    const std::size_t probe = model.empty() ? 0 : random() % model.size();
+    if (!model.empty()) {
+      ASSERT_EQ(list.At(probe), model[probe]);
+    }
+  }
+  ExpectSame(list, model, 5000);
+}
+
+TEST(DbRecordList, PartitionPointAtEveryBoundary) {
+  std::vector<TRecordId> ids(1000);
+  for (TRecordId i = 0; i < ids.size(); ++i) ids[i] = 999 - i;  // descending: stored, not a sequence
+  TRecordList stored, sequence;
+  stored.Assign(ids);
+  for (TRecordId i = 0; i < 1000; ++i) sequence.PushBack(i);
+  for (TRecordId limit : {0u, 1u, 255u, 256u, 257u, 500u, 999u, 1000u}) {
+    EXPECT_EQ(stored.PartitionPoint([&](TRecordId id) { return id >= limit; }), 1000 - limit) << limit;
+    EXPECT_EQ(sequence.PartitionPoint([&](TRecordId id) { return id < limit; }), limit) << limit;
+  }
+  TRecordList empty;
+  EXPECT_EQ(empty.PartitionPoint([](TRecordId) { return true; }), 0u);
+}
+
+}  // namespace
+}  // namespace lab
