@@ -11,6 +11,8 @@ packages=(
   # The fonts the test programs use (tests/data/fonts.conf lists exactly these): DejaVu, and a font
   # with CJK characters for the per-character fallback.
   fonts-dejavu-core fonts-wqy-microhei
+  # SQLite, the dataset benchmark's yardstick.
+  libsqlite3-dev
   clang libclang-rt-14-dev
 )
 
