@@ -121,6 +121,8 @@ void TDataSet::CloseCursor() {
 
 void TDataSet::SetState(TDataSetState Value) {
   if (state_ == Value) return;
+  // A record read in place is only ever read while browsing.
+  read_record_no_ = 0;
   state_ = Value;
   modified_ = false;
   DataEvent(deUpdateState, 0);
@@ -380,6 +382,24 @@ void TDataSet::RecordsReplaced() {
 Variant TDataSet::RecordValue(int, const TField*) const {
   DatabaseError("Records cannot be read in place", this);
 }
+
+bool TDataSet::GetRecordAt(int, TRecordBuffer&) const { return false; }
+
+void TDataSet::BeginReadRecord(int RecNo) {
+  if ((state_ != dsBrowse && state_ != dsEdit) || !CanReadRecordValues())
+    DatabaseError("Records cannot be read in place", this);
+  TRecordBuffer buffer;
+  if (!GetRecordAt(RecNo, buffer)) DatabaseError(std::string(dbmsg::SRecordNotFound), this);
+  read_buffer_ = std::move(buffer);
+  read_record_no_ = RecNo;
+  if (calc_count_ > 0) {
+    // Calculated fields of the record itself: computed while it is the one read.
+    read_buffer_.Calc.assign(static_cast<std::size_t>(calc_count_), Null());
+    GetCalcFields(read_buffer_);
+  }
+}
+
+void TDataSet::EndReadRecord() noexcept { read_record_no_ = 0; }
 
 bool TDataSet::RecordsObserved() const {
   for (const TDataSource* source : sources_)

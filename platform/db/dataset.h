@@ -156,6 +156,16 @@ class TDataSet : public TComponent {
   // read without moving the cursor or touching the record window. "Record not found" for a RecNo
   // outside the visible records; EDatabaseError where CanReadRecordValues is false.
   virtual Variant RecordValue(int RecNo, const TField* Field) const;
+  // Between BeginReadRecord and EndReadRecord the fields, Bookmark and RecNo show visible record
+  // RecNo (1-based) in place of the active one, calculated fields included: nothing moves and no
+  // link hears of it (a grid that shows every record as a row paints them so). Only in browse
+  // mode, or in edit mode for the other records (their stored values), where CanReadRecordValues
+  // holds; EDatabaseError otherwise, or "Record not found" outside the visible records. Calls do
+  // not nest: a second begin reads another record. A change of state ends the reading.
+  void BeginReadRecord(int RecNo);
+  void EndReadRecord() noexcept;
+  // The record being read, or 0.
+  int ReadRecordNo() const noexcept { return read_record_no_; }
 
   // ---- Searching ----
   // Makes the first record whose KeyFields (";" list) equal KeyValues (an array for several
@@ -218,7 +228,13 @@ class TDataSet : public TComponent {
   // data fields to their definitions; numbers the calculated and lookup fields.
   void BindFields();
   const std::vector<Variant>& EditValues() const { return edit_values_; }
-  const TRecordBuffer& ActiveBuffer() const { return buffers_[static_cast<std::size_t>(active_)]; }
+  // The active record's buffer; while a record is read in place, that record's.
+  const TRecordBuffer& ActiveBuffer() const {
+    return read_record_no_ > 0 ? read_buffer_ : buffers_[static_cast<std::size_t>(active_)];
+  }
+  // Describes visible record RecNo (1-based) in Buffer (Handle, Bookmark, BookmarkFlag) for
+  // reading it in place; false when there is no such record.
+  virtual bool GetRecordAt(int RecNo, TRecordBuffer& Buffer) const;
   // Runs OnFilterRecord for the record Buffer describes.
   bool FilterRecord(TRecordBuffer& Buffer);
   bool HasCalcFields() const { return calc_count_ > 0; }
@@ -294,6 +310,8 @@ class TDataSet : public TComponent {
   int buffer_count_ = 0, record_count_ = 0, active_ = 0, current_ = -1;
   TRecordBuffer* calc_buffer_ = nullptr;
   TRecordBuffer* filter_buffer_ = nullptr;
+  TRecordBuffer read_buffer_;
+  int read_record_no_ = 0;
   int disable_count_ = 0;
   TDataSetState disable_state_ = dsInactive;
   TDataEvent enable_event_ = deDataSetChange;

@@ -256,7 +256,7 @@ void TDataSet::UpdateBufferCount() {
 TBookmark TDataSet::Bookmark() const {
   if (state_ != dsBrowse && !IsEditMode(state_)) return {};
   if (IsEmpty()) return {};
-  const TRecordBuffer& b = buffers_[static_cast<std::size_t>(active_)];
+  const TRecordBuffer& b = ActiveBuffer();
   return b.BookmarkFlag == bfCurrent ? b.Bookmark : TBookmark();
 }
 

@@ -125,6 +125,7 @@ const TRecordBuffer* TDataSet::ReadBuffer() const {
     case dsCalcFields: return calc_buffer_;
     case dsFilter: return filter_buffer_;
     default:
+      if (read_record_no_ > 0) return &read_buffer_;
       return active_ < record_count_ && active_ < static_cast<int>(buffers_.size())
                  ? &buffers_[static_cast<std::size_t>(active_)]
                  : nullptr;

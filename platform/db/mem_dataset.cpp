@@ -133,6 +133,16 @@ Variant TMemDataSet::RecordValue(int RecNo, const TField* Field) const {
   return store_->Get(Field->FieldNo() - 1, view.At(static_cast<std::size_t>(RecNo - 1)));
 }
 
+bool TMemDataSet::GetRecordAt(int RecNo, TRecordBuffer& Buffer) const {
+  if (!store_ || RecNo < 1 || static_cast<std::size_t>(RecNo) > view_.size()) return false;
+  const TRecordId id = view_[static_cast<std::size_t>(RecNo - 1)];
+  Buffer.Handle = id;
+  Buffer.Bookmark = EncodeId(id);
+  Buffer.BookmarkFlag = bfCurrent;
+  Buffer.Editing = false;
+  return true;
+}
+
 int TMemDataSet::RecNo() const {
   if (!Active() || BufferRecordCount() == 0) return 0;
   const TRecordBuffer& b = ActiveBuffer();

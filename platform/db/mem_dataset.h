@@ -45,6 +45,7 @@ class TMemDataSet : public TDataSet {
   // Reads the column storage in place.
   bool CanReadRecordValues() const override { return store_ != nullptr; }
   Variant RecordValue(int RecNo, const TField* Field) const override;
+  bool GetRecordAt(int RecNo, TRecordBuffer& Buffer) const override;
 
   bool BookmarkValid(const TBookmark& Value) const override;
   int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const override;
