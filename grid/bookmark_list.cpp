@@ -110,18 +110,14 @@ void TBookmarkListX::LinkActive(bool Value) {
 
 TGridRect TBookmarkListX::SelectionRect() {
   TGridRect r{-1, -1, -1, -1};
-  TGridDataLinkX* link = grid_->DataLink();
   TDataSet* ds = DataSet();
-  if (items_.empty() || !link->Active() || !ds) return r;
-  const int saved = link->ActiveRecord();
-  TScopeExit restore([&] { link->SetActiveRecord(saved); });
-  for (int row = 0; row < link->RecordCount(); ++row) {
-    link->SetActiveRecord(row);
+  if (items_.empty() || !ds) return r;
+  grid_->ForEachShownRecord([&](int row) {
     int index = 0;
-    if (!Find(ds->Bookmark(), index)) continue;
-    if (r.Top < 0) r.Top = row + grid_->TitleOffset();
-    r.Bottom = row + grid_->TitleOffset();
-  }
+    if (!Find(ds->Bookmark(), index)) return;
+    if (r.Top < 0) r.Top = row;
+    r.Bottom = row;
+  });
   if (r.Top < 0) return r;
   r.Left = 0;
   r.Right = grid_->ColCount() - 1;

@@ -14,17 +14,26 @@
 namespace lab {
 namespace {
 
-// Moves the link's window to one row for the time of a cell and puts it back, also when an event
-// or the dataset throws; the record it came from is the saved active record meanwhile.
+// Makes one data row the record the fields show for the time of a cell and puts the former one
+// back, also when an event or the dataset throws: the link's window moves to the row, or, with
+// every record a row, the record is read in place. The current record is the saved active record
+// meanwhile.
 class TRecordMove {
  public:
-  TRecordMove(TDataLink* Link, int& Saved, int Row) : link_(Link), saved_(Saved), old_saved_(Saved) {
+  TRecordMove(TDataLink* Link, IMemTableX* MemTable, int& Saved, int Row)
+      : link_(Link), mem_table_(MemTable), saved_(Saved), old_saved_(Saved) {
+    if (mem_table_) {
+      saved_ = mem_table_->CurrentRecord();
+      mem_table_->ReadEnter(Row);
+      return;
+    }
     old_ = link_->ActiveRecord();
     saved_ = old_;
     link_->SetActiveRecord(Row);
   }
   ~TRecordMove() {
-    link_->SetActiveRecord(old_);
+    if (mem_table_) mem_table_->ReadLeave();
+    else link_->SetActiveRecord(old_);
     saved_ = old_saved_;
   }
   TRecordMove(const TRecordMove&) = delete;
@@ -32,6 +41,7 @@ class TRecordMove {
 
  private:
   TDataLink* link_;
+  IMemTableX* mem_table_;
   int& saved_;
   int old_saved_;
   int old_ = 0;
@@ -105,9 +115,9 @@ void TCellPainterX::Draw(int ACol, int ARow, TRect ARect, TGridDrawState AState)
       g_.DrawFilterRowCell(ACol, ARow, type_col_, type_row_, cell_type_, orig_rect_, AState, hl_);
     } else if (!link || !link->Active()) {
       c_->FillRect(rect_);
-    } else if (row_ < link->RecordCount() || g_.footer_row_count_ == 0) {
+    } else if (row_ < g_.DataRowCount() || g_.footer_row_count_ == 0) {
       // The one empty row of an empty dataset has no record to read.
-      if (row_ < link->RecordCount()) DrawData(column);
+      if (row_ < g_.DataRowCount()) DrawData(column);
       else c_->FillRect(rect_);
       DrawFocusFrame();
     } else {
@@ -148,10 +158,12 @@ void TCellPainterX::DrawIndicator() {
   }
   bool multi = false;  // the whole selection, or a selected record in a multi-select grid
   TDataSet* ds = link->DataSet();
-  if (row_ >= 0 && (row_ < link->RecordCount() || g_.footer_row_count_ == 0) && g_.HasSelection()) {
+  const int records = g_.DataRowCount();
+  IMemTableX* rows_table = g_.record_set_ ? g_.mem_table_.get() : nullptr;
+  if (row_ >= 0 && (row_ < records || g_.footer_row_count_ == 0) && g_.HasSelection()) {
     multi = g_.SelectionIsAll();
-    if (!multi && g_.options_.Contains(dgMultiSelect) && row_ < link->RecordCount()) {
-      TRecordMove move(link, g_.saved_active_record_, row_);
+    if (!multi && g_.options_.Contains(dgMultiSelect) && row_ < records) {
+      TRecordMove move(link, rows_table, g_.saved_active_record_, row_);
       multi = g_.IsCellSelected(grid_col_, grid_row_, -1, ds->Bookmark());
     }
   }
@@ -162,7 +174,8 @@ void TCellPainterX::DrawIndicator() {
     c_->Brush()->SetColor(color);
   }
   g_.FillFixedCellBackground(rect_, multi, false, {});
-  const bool current = row_ >= 0 && row_ == link->ActiveRecord() && row_ < link->RecordCount();
+  const int current_row = rows_table ? rows_table->CurrentRecord() : link->ActiveRecord();
+  const bool current = row_ >= 0 && row_ == current_row && row_ < records;
   if (current || multi) {
     int index = -1;
     if (ds) {
@@ -185,7 +198,7 @@ void TCellPainterX::DrawIndicator() {
 
 void TCellPainterX::DrawData(TColumnX* Column) {
   TGridDataLinkX* link = g_.data_link_.get();
-  TRecordMove move(link, g_.saved_active_record_, row_);
+  TRecordMove move(link, g_.record_set_ ? g_.mem_table_.get() : nullptr, g_.saved_active_record_, row_);
   TDBGridXSumList* sums = g_.sum_list_;
   if (Column->Color() == g_.Color() && sums && (sums->IsSequenced() || sums->Active()))
     c_->Brush()->SetColor(sums->RecNo() % 2 != 0 ? g_.OddRowColor() : g_.EvenRowColor());
@@ -369,12 +382,15 @@ void TCellPainterX::DrawFocusFrame() {
 
 bool TCellPainterX::IsDuplicateOfPrevious(TColumnX* Column, const std::string& Text) {
   TGridDataLinkX* link = g_.data_link_.get();
-  if (link->ActiveRecord() <= 0) return false;
-  TRecordMove move(link, g_.saved_active_record_, link->ActiveRecord() - 1);
+  // The record above on screen; the first row shown always shows its text.
+  IMemTableX* rows_table = g_.record_set_ ? g_.mem_table_.get() : nullptr;
+  const int above = row_ - 1;
+  if (rows_table ? row_ <= g_.TopRow() - g_.title_offset_ : link->ActiveRecord() <= 0) return false;
+  TRecordMove move(link, rows_table, g_.saved_active_record_, rows_table ? above : link->ActiveRecord() - 1);
   TColCellParamsX& params = *DBGridXResources().CellParams;
   Column->FillColCellParams(&params);
   params.Col = Column->Index() + g_.indicator_offset_;
-  params.Row = link->ActiveRecord() + g_.title_offset_;
+  params.Row = (rows_table ? above : link->ActiveRecord()) + g_.title_offset_;
   g_.GetCellParams(Column, params.Font.get(), params.Background, {});
   Column->GetColCellParams(false, &params);
   return params.Text == Text;

@@ -38,6 +38,11 @@ std::string CrLfLines(const std::string& Text) {
 
 // The dataset moved its current record by Distance rows of the link's window.
 void TCustomDBGridX::Scroll(int Distance) {
+  // Every record has its row: the current row follows the record, the view scrolls itself.
+  if (record_set_ || WantsRecordSet()) {
+    if (!destroying_) RecordSetUpdateActive();
+    return;
+  }
   if (!HandleAllocated() || destroying_) return;
   // The box of grid rows Top..Bottom across all columns, stretched to the client width.
   auto rows_box = [this](int Top, int Bottom) {

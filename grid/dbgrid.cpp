@@ -430,18 +430,22 @@ void TCustomDBGridX::DefaultHandler(TMessage& Message) {
 // ---- Window ----
 
 void TCustomDBGridX::CreateWnd() {
-  BeginUpdate();
-  TScopeExit end_update([&] { EndUpdate(); });
-  TCustomGrid::CreateWnd();
-  edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
-  if (auto_fit_col_widths_) {
-    BeginLayout();
-    EndLayout();
-  } else {
-    UpdateRowCount();
-    UpdateActive();
+  {
+    BeginUpdate();
+    TScopeExit end_update([&] { EndUpdate(); });
+    TCustomGrid::CreateWnd();
+    edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
+    if (auto_fit_col_widths_) {
+      BeginLayout();
+      EndLayout();
+    } else {
+      UpdateRowCount();
+      UpdateActive();
+    }
+    UpdateScrollBar();
   }
-  UpdateScrollBar();
+  // The scroll bars that came with the window may have made the client area smaller meanwhile.
+  if (resize_in_update_ && update_lock_ == 0) ApplyPendingResize();
 }
 
 void TCustomDBGridX::Dispatch(TMessage& Message) {

@@ -36,6 +36,7 @@
 #include "grid/grid_filter.h"
 #include "grid/grid_scroll_bars.h"
 #include "grid/grid_sum_list.h"
+#include "grid/mem_table.h"
 #include "grid/selection.h"
 #include "grid/title_tree.h"
 #include "platform/graphics/image_list.h"
@@ -203,6 +204,14 @@ class TCustomDBGridX : public TCustomGrid {
   // row within its area. Raises Exception "Algorithm error in TCustomDBGridX.GetCellType" for a
   // row past the grid.
   int GetCellType(int ACol, int ARow, int& DataCol, int& DataRow);
+  // The dataset's IMemTableX while the link is active and the dataset offers one; record-set mode:
+  // with it and no footer rows every record is a grid row and the grid scrolls its own rows.
+  IMemTableX* MemTable() const noexcept { return mem_table_.get(); }
+  bool RecordSetMode() const noexcept { return record_set_; }
+  // Calls Action(grid row) for each record on screen while it is the record the fields show.
+  void ForEachShownRecord(const std::function<void(int GridRow)>& Action);
+  // Record-set mode: the first shown row, kept within the rows and so that the view stays full.
+  void SafeSetTopRow(int ARow);
   // Remembers the current record and where it stands in the window, and brings both back, around
   // a walk through the dataset.
   void SaveBookmark();
@@ -457,6 +466,15 @@ class TCustomDBGridX : public TCustomGrid {
   friend class TDBGridXSelectionCols;
 
   void HandleDeferLayout(TMessage& Message);
+  // Record-set mode: the interface taken anew, whether the grid should be in the mode, the rows
+  // (one per record) and the current row following the current record.
+  void UpdateMemTableIntf();
+  bool WantsRecordSet();
+  void RecordSetRowCount();
+  void RecordSetUpdateActive();
+  void RecordSetFollowCurrent();
+  // Data rows that hold records: the link's buffer, or every record in record-set mode.
+  int DataRowCount();
   // Scroll messages of the grid's own bars (or an attached one) and resizing.
   void WMVScroll(TMessage& Message);
   void WMHScroll(TMessage& Message);
@@ -573,6 +591,8 @@ class TCustomDBGridX : public TCustomGrid {
   // last set and the mode it was set in; a resize waiting for the update to end; the record and
   // its distance from the window's middle while a walk runs.
   bool thumb_tracked_ = false;
+  std::unique_ptr<IMemTableX> mem_table_;
+  bool record_set_ = false;
   win::SCROLLINFO last_scroll_info_{};
   TScrollBarVisibleModeX last_visible_mode_ = sbAutoShowX;
   bool scroll_info_set_ = false;

@@ -73,6 +73,8 @@ void TCustomDBGridX::LayoutChanged() {
 void TCustomDBGridX::LinkActive(bool Value) {
   if (destroying_) return;
   if (!Value) HideEditor();
+  // Taken before the layout, which lays the rows out by it.
+  UpdateMemTableIntf();
   selection_->LinkActive(Value);
   SumListTakeDataSet();
   LayoutChanged();
@@ -238,6 +240,12 @@ void TCustomDBGridX::UpdateRowCount() {
   const int title_height = titles ? RowHeights(0) : 0;
   SetDefaultRowHeight(DefaultRowHeight());
   if (titles) SetRowHeights(0, title_height);
+  record_set_ = WantsRecordSet();
+  if (record_set_) {
+    RecordSetRowCount();
+    if (RowCount() != old_rows && HandleAllocated()) Invalidate();
+    return;
+  }
   if (TopRow() != FixedRows() && FixedRows() < RowCount()) SetTopRow(FixedRows());
   TDataSet* ds = data_link_->DataSet();
   const int client = HandleAllocated() ? ClientHeight() : 0;
@@ -281,6 +289,13 @@ void TCustomDBGridX::RowHeightsChanged() {
 // The current row follows the link's active record.
 void TCustomDBGridX::UpdateActive() {
   if (!inc_search_active_) inc_search_text_.clear();
+  // A record being inserted has no row of its own among the records: the rows go back to the
+  // buffer while it is, and the other way after.
+  if (WantsRecordSet() != record_set_) UpdateRowCount();
+  if (record_set_) {
+    RecordSetUpdateActive();
+    return;
+  }
   if (!data_link_->Active() || !HandleAllocated() || ComponentState().Contains(csLoading)) return;
   const int wanted = data_link_->ActiveRecord() + title_offset_;
   if (wanted >= RowCount()) return;

@@ -171,6 +171,7 @@ void TCustomDBGridX::SetFooterColor(TColor Value) {
 void TCustomDBGridX::SetFooterRowCount(int Value) {
   if (Value < 0 || Value == footer_row_count_) return;
   footer_row_count_ = Value;
+  UpdateMemTableIntf();
   LayoutChanged();
 }
 

@@ -8,7 +8,9 @@
 #include "grid/dbgrid.h"
 #include "platform/controls/scroll_bar.h"
 #include "platform/db/dataset.h"
+#include "platform/db/fields.h"
 #include "platform/rtl/arith.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/win/window_functions.h"
 
 namespace lab {
@@ -23,7 +25,15 @@ void TCustomDBGridX::UpdateScrollBar() {
   if (!data_link_ || !HandleAllocated()) return;
   TDataSet* ds = data_link_->DataSet();
   int min = 0, max = 1, page = 2, pos = 0;
-  if (data_link_->Active() && ds) {
+  if (record_set_) {
+    // The bar scrolls the rows: a position per first row.
+    TGridDrawInfo di;
+    TCustomGrid::CalcDrawInfo(di);
+    min = 1;
+    max = RowCount() - FixedRows();
+    page = di.Vert.LastFullVisibleCell - TopRow() + 1;
+    pos = TopRow() - FixedRows() + 1;
+  } else if (data_link_->Active() && ds) {
     if (sum_list_ && sum_list_->IsSequenced()) {
       min = 1;
       page = GetVisibleDataRowCount();
@@ -104,6 +114,27 @@ void TCustomDBGridX::WMVScroll(TMessage& Message) {
   if (!AcquireFocus()) return;
   TDataSet* ds = data_link_->DataSet();
   if (!data_link_->Active() || !ds) {
+    UpdateScrollBar();
+    return;
+  }
+  if (record_set_) {
+    TGridDrawInfo di;
+    TCustomGrid::CalcDrawInfo(di);
+    const int full = std::max(1, di.Vert.LastFullVisibleCell - TopRow());
+    switch (Message.WParamLo()) {
+      case win::SB_LINEUP: SafeSetTopRow(TopRow() - 1); break;
+      case win::SB_LINEDOWN: SafeSetTopRow(TopRow() + 1); break;
+      // A page up goes back as far as a page down goes on.
+      case win::SB_PAGEUP: SafeSetTopRow(TopRow() - full); break;
+      case win::SB_PAGEDOWN: SafeSetTopRow(TopRow() + full); break;
+      case win::SB_TOP: SafeSetTopRow(FixedRows()); break;
+      case win::SB_BOTTOM: SafeSetTopRow(RowCount()); break;
+      case win::SB_THUMBPOSITION: SafeSetTopRow(FixedRows() + ThumbPosition(Message, false) - 1); break;
+      case win::SB_THUMBTRACK:
+        if (vert_scroll_bar_->Tracking()) SafeSetTopRow(FixedRows() + ThumbPosition(Message, true) - 1);
+        break;
+      default: break;
+    }
     UpdateScrollBar();
     return;
   }
@@ -195,18 +226,138 @@ void TCustomDBGridX::TopLeftChanged() {
   last_left_col_ = LeftCol();
   TCustomGrid::TopLeftChanged();
   UpdateHorzScrollBar();
+  if (record_set_) {
+    TGridDrawInfo di;
+    TCustomGrid::CalcDrawInfo(di);
+    mem_table_->FetchRecords(di.Vert.LastDrawnCell() - title_offset_ + 1);
+    UpdateScrollBar();
+  }
 }
+
+namespace {
+
+// The wheel in record-set mode scrolls the view, a row or (with Ctrl) a page, and leaves the
+// current record alone; with Shift it moves the record instead.
+void WheelRecordSet(TCustomDBGridX& Grid, TShiftState Shift, int Step, int Page) {
+  TDataLink* link = Grid.DataLink();
+  const int by = Shift.Contains(ssCtrl) ? Page : 1;
+  if (Shift.Contains(ssShift)) {
+    link->MoveBy(Step * by);
+    return;
+  }
+  if (Step > 0 && Grid.MemTable()) Grid.MemTable()->FetchRecords(Grid.TopRow() + 2 * by);
+  Grid.SafeSetTopRow(Grid.TopRow() + Step * by);
+}
+
+}  // namespace
 
 bool TCustomDBGridX::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
   if (TCustomControl::DoMouseWheelDown(Shift, MousePos)) return true;
-  if (data_link_->Active()) data_link_->MoveBy(1);
+  if (record_set_) WheelRecordSet(*this, Shift, 1, VisibleRowCount());
+  else if (data_link_->Active()) data_link_->MoveBy(1);
   return true;
 }
 
 bool TCustomDBGridX::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
   if (TCustomControl::DoMouseWheelUp(Shift, MousePos)) return true;
-  if (data_link_->Active()) data_link_->MoveBy(-1);
+  if (record_set_) WheelRecordSet(*this, Shift, -1, VisibleRowCount());
+  else if (data_link_->Active()) data_link_->MoveBy(-1);
   return true;
+}
+
+// ---- Record-set mode ----
+
+void TCustomDBGridX::UpdateMemTableIntf() {
+  TDataSet* ds = data_link_ ? data_link_->DataSet() : nullptr;
+  mem_table_ = data_link_ && data_link_->Active() && !destroying_ ? GetMemTableX(ds) : nullptr;
+}
+
+bool TCustomDBGridX::WantsRecordSet() {
+  if (!mem_table_ || footer_row_count_ != 0 || !data_link_->Active()) return false;
+  TDataSet* ds = data_link_->DataSet();
+  return ds && ds->State() != dsInsert;
+}
+
+int TCustomDBGridX::DataRowCount() {
+  if (record_set_) return mem_table_->RecordCount();
+  return data_link_->Active() ? data_link_->RecordCount() : 0;
+}
+
+void TCustomDBGridX::ForEachShownRecord(const std::function<void(int GridRow)>& Action) {
+  if (!data_link_->Active()) return;
+  if (record_set_) {
+    TGridDrawInfo di;
+    TCustomGrid::CalcDrawInfo(di);
+    const int last = std::min(di.Vert.LastDrawnCell(), title_offset_ + mem_table_->RecordCount() - 1);
+    for (int row = TopRow(); row <= last; ++row) {
+      mem_table_->ReadEnter(row - title_offset_);
+      TScopeExit leave([this] { mem_table_->ReadLeave(); });
+      Action(row);
+    }
+    return;
+  }
+  const int saved = data_link_->ActiveRecord();
+  TScopeExit restore([&] { data_link_->SetActiveRecord(saved); });
+  for (int row = 0; row < data_link_->RecordCount(); ++row) {
+    data_link_->SetActiveRecord(row);
+    Action(row + title_offset_);
+  }
+}
+
+void TCustomDBGridX::SafeSetTopRow(int ARow) {
+  if (!HandleAllocated()) return;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  const int max_top = CalcMaxTopLeft(TGridCoord{ColCount() - 1, RowCount() - 1}, di).Y;
+  ARow = std::clamp(ARow, FixedRows(), std::max(FixedRows(), RowCount() - 1));
+  ARow = std::max(FixedRows(), std::min(ARow, max_top));
+  if (ARow != TopRow()) SetTopRow(ARow);
+  UpdateScrollBar();
+}
+
+// One row per record (one empty row without records), the view kept full.
+void TCustomDBGridX::RecordSetRowCount() {
+  const int count = data_link_->Active() ? mem_table_->RecordCount() : 0;
+  const int rows = title_offset_ + std::max(1, count);
+  if (rows < RowCount() && Row() >= rows) MoveColRow(Col(), rows - 1, false, false);
+  SetRowCount(rows);
+  if (!HandleAllocated() || !data_link_->Active() || ComponentState().Contains(csLoading)) return;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  const int max_top = CalcMaxTopLeft(TGridCoord{ColCount() - 1, RowCount() - 1}, di).Y;
+  if (TopRow() > max_top) SetTopRow(std::max(FixedRows(), max_top));
+  RecordSetFollowCurrent();
+  UpdateScrollBar();
+}
+
+void TCustomDBGridX::RecordSetUpdateActive() {
+  if (!mem_table_) return;
+  const int rows = title_offset_ + std::max(1, data_link_->Active() ? mem_table_->RecordCount() : 0);
+  if (rows != RowCount()) {
+    RecordSetRowCount();
+    if (HandleAllocated()) Invalidate();
+    return;
+  }
+  if (!data_link_->Active() || !HandleAllocated() || ComponentState().Contains(csLoading)) return;
+  RecordSetFollowCurrent();
+  if (EditorShowing()) {
+    TColumnX* c = SelectedColumn();
+    TField* f = c ? c->GetField() : nullptr;
+    if (f && f->EditText() != EditorText()) InvalidateEditor();
+  }
+  UpdateScrollBar();
+}
+
+// The current row goes to the current record, shown; the rows left and reached repaint (the
+// indicator moves with them).
+void TCustomDBGridX::RecordSetFollowCurrent() {
+  const int wanted = mem_table_->CurrentRecord() + title_offset_;
+  if (wanted < title_offset_ || wanted >= RowCount() || wanted == Row()) return;
+  if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
+  InvalidateRow(Row());
+  MoveColRow(std::max(Col(), FixedCols()), wanted, true, true);
+  InvalidateRow(Row());
+  InvalidateEditor();
 }
 
 // ---- Keeping the place ----
@@ -229,16 +380,24 @@ void TCustomDBGridX::RestoreBookmark() {
 }
 
 void TCustomDBGridX::SetRowActive(int Row) {
+  if (record_set_) {
+    if (saved_active_record_ < 0) saved_active_record_ = mem_table_->CurrentRecord();
+    mem_table_->ReadEnter(Row);
+    return;
+  }
   if (saved_active_record_ < 0) saved_active_record_ = data_link_->ActiveRecord();
   data_link_->SetActiveRecord(Row);
 }
 
 void TCustomDBGridX::RestoreActiveRecord() {
   if (saved_active_record_ < 0) return;
-  data_link_->SetActiveRecord(saved_active_record_);
+  if (record_set_) mem_table_->ReadLeave();
+  else data_link_->SetActiveRecord(saved_active_record_);
   saved_active_record_ = -1;
 }
 
-bool TCustomDBGridX::IsRowActive(int Row) { return data_link_->ActiveRecord() == Row; }
+bool TCustomDBGridX::IsRowActive(int Row) {
+  return (record_set_ ? mem_table_->CurrentRecord() : data_link_->ActiveRecord()) == Row;
+}
 
 }  // namespace lab

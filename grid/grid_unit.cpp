@@ -5,6 +5,8 @@
 #include "grid/data_service.h"
 #include "grid/dbgrid.h"
 #include "grid/grid_style.h"
+#include "grid/mem_table.h"
+#include "platform/db/mem_dataset.h"
 #include "grid/mem_dataset_features.h"
 #include "platform/classes/class_registry.h"
 #include "platform/controls/input.h"
@@ -40,6 +42,8 @@ void StartGrid() {
   UseUnit(GraphicsUnit);
   // Forms that hold a grid are read by class name.
   RegisterClasses<TDBGridX>();
+  // In-memory datasets read any record in place: the grid shows each of them as a row.
+  RegisterMemTableX(TMemDataSet::StaticClass(), CreateReadInPlaceMemTableX);
   RegisterColumnInterceptors();
   RegisterDatasetFeaturesX(TMemDataSet::StaticClass(), std::make_unique<TMemDataSetFeaturesX>());
   auto r = std::make_unique<TDBGridXResources>();

@@ -221,7 +221,7 @@ void TDBGridXSelection::UpdateState() {
 
 TGridRect TDBGridXSelection::SelectionToGridRect() {
   TGridRect r{-1, -1, -1, -1};
-  const int io = grid_->IndicatorOffset(), to = grid_->TitleOffset();
+  const int io = grid_->IndicatorOffset();
   switch (type_) {
     case gstRecordBookmarks: return Rows()->SelectionRect();
     case gstRectangle: {
@@ -230,15 +230,12 @@ TGridRect TDBGridXSelection::SelectionToGridRect() {
       if (!link->Active() || !ds || rect_->AnchorCol() < 0) return r;
       // The records on screen between the corners.
       const TBookmark top = rect_->TopRow(), bottom = rect_->BottomRow();
-      const int saved = link->ActiveRecord();
-      TScopeExit restore([&] { link->SetActiveRecord(saved); });
-      for (int row = 0; row < link->RecordCount(); ++row) {
-        link->SetActiveRecord(row);
+      grid_->ForEachShownRecord([&](int row) {
         const TBookmark b = ds->Bookmark();
-        if (ds->CompareBookmarks(b, top) < 0 || ds->CompareBookmarks(b, bottom) > 0) continue;
-        if (r.Top < 0) r.Top = row + to;
-        r.Bottom = row + to;
-      }
+        if (ds->CompareBookmarks(b, top) < 0 || ds->CompareBookmarks(b, bottom) > 0) return;
+        if (r.Top < 0) r.Top = row;
+        r.Bottom = row;
+      });
       if (r.Top < 0) return r;
       r.Left = rect_->LeftCol() + io;
       r.Right = rect_->RightCol() + io;

@@ -56,16 +56,34 @@ TJobBrowser::TJobBrowser(TComponent* AOwner) : TForm(AOwner) {
   // The grid's sort markers order the jobs: the data service hands them to the dataset.
   DBGridXDataService()->ApplySorting(grid_);
   jobs_->First();
+  SelectUrgentJobsOnScreen();
   // F5 turns the current column's sort marker on (down, up, off with Ctrl keeping the others).
+  // F6 hides the footer row: then every one of the 5,000 jobs is a row of its own and the grid
+  // scrolls its rows (record-set mode); with the footer row its rows follow the current job.
   SetKeyPreview(true);
   OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) {
-    if (Key != win::VK_F5) return;
-    if (TColumnX* c = grid_->SelectedColumn()) {
-      c->Title()->CycleSortMarker(Shift.Contains(ssCtrl));
-      DBGridXDataService()->ApplySorting(grid_);
+    if (Key == win::VK_F5) {
+      if (TColumnX* c = grid_->SelectedColumn()) {
+        c->Title()->CycleSortMarker(Shift.Contains(ssCtrl));
+        DBGridXDataService()->ApplySorting(grid_);
+      }
+      Key = 0;
+    } else if (Key == win::VK_F6) {
+      grid_->SetFooterRowCount(grid_->FooterRowCount() == 0 ? 1 : 0);
+      Key = 0;
     }
-    Key = 0;
   };
+}
+
+// A selection of several jobs, made in code: the urgent ones among the first rows.
+void TJobBrowser::SelectUrgentJobsOnScreen() {
+  grid_->SetOptions(grid_->Options() + dgMultiSelect);
+  TField* urgent = jobs_->FieldByName("Urgent");
+  jobs_->DisableControls();
+  for (int i = 0; i < 24 && !jobs_->Eof(); ++i, jobs_->Next())
+    if (urgent->AsBoolean()) grid_->SelectedRows()->SetCurrentRowSelected(true);
+  jobs_->First();
+  jobs_->EnableControls();
 }
 
 void TJobBrowser::AddColumns() {

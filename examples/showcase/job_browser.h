@@ -19,6 +19,7 @@ class TJobBrowser : public lab::TForm {
 
  private:
   void AddColumns();
+  void SelectUrgentJobsOnScreen();
 
   lab::TMemDataSet* jobs_;
   lab::TDataSource* source_;

@@ -55,6 +55,7 @@ inline constexpr UINT VK_F2 = 0x71;
 inline constexpr UINT VK_F3 = 0x72;
 inline constexpr UINT VK_F4 = 0x73;
 inline constexpr UINT VK_F5 = 0x74;
+inline constexpr UINT VK_F6 = 0x75;
 inline constexpr UINT VK_F10 = 0x79;
 inline constexpr UINT VK_F12 = 0x7B;
 inline constexpr UINT VK_F24 = 0x87;

@@ -4,6 +4,8 @@
 
 #include "grid_paint_fixture.h"
 
+#include "counted_dataset.h"
+
 #include "platform/backend/headless.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/exceptions.h"
@@ -191,6 +193,27 @@ TEST_F(GridLayout, RowsMirrorTheRecordsAndFootersStandAtTheBottom) {
   EXPECT_EQ(grid->FooterRowCount(), 2);
 }
 
+TEST_F(GridLayout, FootersStandAtTheBottomOfAWindowWhoseScrollBarsCameWithIt) {
+  // Wide columns need the horizontal bar, the counted records the vertical one: both arrive
+  // while the window is made, and the rows fit what is left.
+  auto* counted = new TCountedDataSet(form, 500);
+  source->SetDataSet(counted);
+  counted->Open();
+  for (int i = 0; i < 6; ++i) {
+    TColumnX* c = grid->Columns()->Add();
+    c->SetFieldName("N");
+    c->SetWidth(90);
+  }
+  grid->SetFooterRowCount(1);
+  grid->SetAlign(alClient);
+  grid->SetDataSource(source);
+  form->Show();
+  Pump();
+  EXPECT_NE(wm::GetWindowLongPtr(grid->Handle(), win::GWL_STYLE) & win::WS_HSCROLL, 0);
+  EXPECT_NE(wm::GetWindowLongPtr(grid->Handle(), win::GWL_STYLE) & win::WS_VSCROLL, 0);
+  EXPECT_EQ(Cell(1, grid->RowCount() - 1).Bottom, grid->ClientHeight() - 1);
+}
+
 TEST_F(GridLayout, AnEmptyOrClosedDatasetShowsOneEmptyRow) {
   grid->SetDataSource(source);
   form->Show();
@@ -204,13 +227,14 @@ TEST_F(GridLayout, AnEmptyOrClosedDatasetShowsOneEmptyRow) {
 }
 
 TEST_F(GridLayout, TheBufferHoldsAsManyRecordsAsRowsFit) {
-  ds->FieldDefs().Add("N", ftInteger);
+  // A dataset that cannot read its records in place: the rows mirror the link's buffer.
+  auto* counted = new TCountedDataSet(form, 100);
+  source->SetDataSet(counted);
   grid->SetDataSource(source);
-  ds->Open();
-  for (int i = 0; i < 100; ++i) AddRow(i, "r", true, "c", 1.0);
-  ds->First();
+  counted->Open();
   form->Show();
   Pump();
+  EXPECT_FALSE(grid->RecordSetMode());
   const int step = grid->DefaultRowHeight() + 1;
   const int rows = (grid->ClientHeight() - (grid->RowHeights(0) + 1)) / step;
   EXPECT_EQ(grid->DataLink()->BufferCount(), rows);

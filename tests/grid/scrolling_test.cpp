@@ -53,7 +53,9 @@ TEST_F(GridScrolling, TheBarShowsTheRecordNumberWithAPageOfRows) {
   for (std::int64_t n : {0, 1, 30, 1000000}) {
     TCountedDataSet* d = Counted(n);
     const int page = grid->GetVisibleDataRowCount();
-    if (n == 30) ASSERT_LT(page, 30);  // thirty records take more than a page
+    if (n == 30) {
+      ASSERT_LT(page, 30);  // thirty records take more than a page
+    }
     const win::SCROLLINFO si = Bar();
     if (n == 0) {
       EXPECT_FALSE(BarShows()) << n;

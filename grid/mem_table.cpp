@@ -1,0 +1,82 @@
+#include "grid/mem_table.h"
+
+#include <utility>
+#include <vector>
+
+#include "platform/db/dataset.h"
+
+namespace lab {
+namespace {
+
+struct TRegistered {
+  TClass Class;
+  TMemTableXFactory Factory;
+};
+
+std::vector<TRegistered>& Registry() {
+  static std::vector<TRegistered> registry;
+  return registry;
+}
+
+// Over a dataset that reads its records in place and numbers them.
+class TReadInPlaceMemTableX : public IMemTableX {
+ public:
+  explicit TReadInPlaceMemTableX(TDataSet* DataSet) : ds_(DataSet) {}
+
+  int RecordCount() override { return ds_->Active() ? ds_->RecordCount() : 0; }
+  int CurrentRecord() override {
+    if (!ds_->Active() || ds_->IsEmpty()) return -1;
+    if (!reading_.empty()) return current_;
+    return ds_->RecNo() - 1;
+  }
+  // Readings nest (a cell compares its record with the one above): leaving one goes back to the
+  // record read before it.
+  void ReadEnter(int Index) override {
+    if (reading_.empty()) current_ = CurrentRecord();
+    Read(Index);
+    reading_.push_back(Index);
+  }
+  void ReadLeave() override {
+    if (reading_.empty()) return;
+    reading_.pop_back();
+    if (reading_.empty()) ds_->EndReadRecord();
+    else Read(reading_.back());
+  }
+  void SetCurrentRecord(int Index) override { ds_->SetRecNo(Index + 1); }
+
+ private:
+  void Read(int Index) {
+    if (Index == current_) ds_->EndReadRecord();
+    else ds_->BeginReadRecord(Index + 1);
+  }
+
+  TDataSet* ds_;
+  std::vector<int> reading_;
+  int current_ = -1;
+};
+
+}  // namespace
+
+void RegisterMemTableX(TClass DataSetClass, TMemTableXFactory Factory) {
+  for (TRegistered& r : Registry())
+    if (r.Class == DataSetClass) {
+      r.Factory = std::move(Factory);
+      return;
+    }
+  Registry().push_back({DataSetClass, std::move(Factory)});
+}
+
+std::unique_ptr<IMemTableX> GetMemTableX(TDataSet* DataSet) {
+  if (!DataSet) return nullptr;
+  // The nearest registered ancestor.
+  for (TClass c = DataSet->ClassType(); c; c = c->Parent)
+    for (const TRegistered& r : Registry())
+      if (r.Class == c) return r.Factory(DataSet);
+  return nullptr;
+}
+
+std::unique_ptr<IMemTableX> CreateReadInPlaceMemTableX(TDataSet* DataSet) {
+  return std::make_unique<TReadInPlaceMemTableX>(DataSet);
+}
+
+}  // namespace lab
