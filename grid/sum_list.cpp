@@ -87,6 +87,10 @@ class TDBSumListProducer::TSumLink : public TDataLink {
     count_ = DataSet()->RecordCount();
   }
 
+ public:
+  // Counts again at the dataset's next change.
+  void MarkStale() { stale_ = true; }
+
  private:
   void Recalc() {
     stale_ = false;
@@ -139,6 +143,24 @@ void TDBSumListProducer::SetDataSet(TDataSet* Value) {
 void TDBSumListProducer::Loaded() {
   TComponent::Loaded();
   if (Working()) RecalcAll();
+}
+
+// An open dataset may lose a field of its own: the totals over it can no longer follow a post
+// (its pointer is gone), and are counted again at the dataset's next change.
+void TDBSumListProducer::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove || !sums_) return;
+  bool lost = false;
+  for (int i = 0; i < sums_->Count(); ++i) {
+    TDBSum* sum = sums_->Items(i);
+    if (sum->field_ && sum->field_ == AComponent) {
+      sum->field_ = nullptr;
+      lost = true;
+    }
+  }
+  if (!lost) return;
+  valid_ = false;
+  if (link_) link_->MarkStale();
 }
 
 void TDBSumListProducer::ClearValues() {
@@ -205,6 +227,7 @@ void TDBSumListProducer::RecalcAll() {
   for (int i = 0; i < sums_->Count(); ++i) {
     TDBSum* sum = sums_->Items(i);
     sum->field_ = sum->GroupOperation() == goCount ? nullptr : ds->FindField(sum->FieldName());
+    if (sum->field_) sum->field_->FreeNotification(this);
     sum->total_ = Currency();
     sum->values_ = 0;
     if (sum->field_ && !IsStored(sum->field_)) in_place = false;

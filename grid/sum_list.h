@@ -111,6 +111,8 @@ class TDBSumListProducer : public TComponent {
   void Loaded() override;
 
  protected:
+  // A field summed over that is freed while its dataset stays open: see sum_list.cpp.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   // Fire OnRecalcAll, OnAfterRecalcAll and SumListChanged; a producer that serves a control tells
   // it here, so the published events stay free for the form.
   virtual void DoRecalcAll();

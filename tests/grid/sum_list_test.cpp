@@ -203,5 +203,41 @@ TEST(SumListWalking, CalculatedFieldsAreWalked) {
   EXPECT_EQ(ds.RecNo(), 2);
 }
 
+// A field of an open dataset may be freed: its sum lets go of it and the other aggregates follow on.
+TEST(SumListFields, AFieldFreedWhileTheDataSetIsOpenIsLetGo) {
+  TMemDataSet ds(nullptr);
+  ds.FieldDefs().Add("Id", ftInteger);
+  ds.FieldDefs().Add("Price", ftFloat);
+  TField* id = CreateFieldOfType(ftInteger, &ds, "Id");
+  id->SetDataSet(&ds);
+  TField* price = CreateFieldOfType(ftFloat, &ds, "Price");
+  price->SetDataSet(&ds);
+  ds.Open();
+  for (int i = 1; i <= 3; ++i) {
+    ds.Append();
+    id->SetAsInteger(i);
+    price->SetAsFloat(i);
+    ds.Post();
+  }
+  TDBSumListProducer producer(nullptr);
+  TDBSum* sum = producer.SumCollection()->Add();
+  sum->SetFieldName("Price");
+  TDBSum* count = producer.SumCollection()->Add();
+  count->SetGroupOperation(goCount);
+  producer.SetDataSet(&ds);
+  producer.SetActive(true);
+  EXPECT_EQ(sum->SumValue().AsCurrency(), Currency(6));
+  delete price;
+  ds.First();
+  ds.Edit();
+  id->SetAsInteger(7);
+  ds.Post();
+  EXPECT_TRUE(VarIsNull(sum->SumValue()));
+  ds.Append();
+  id->SetAsInteger(8);
+  ds.Post();
+  EXPECT_EQ(count->SumValue().AsCurrency(), Currency(4));
+}
+
 }  // namespace
 }  // namespace lab
