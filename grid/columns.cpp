@@ -940,6 +940,8 @@ void TColumnX::Assign(TPersistent* Source) {
   title_->Assign(src->title_.get());
   footer_->Assign(src->footer_.get());
   footers_->Assign(src->footers_.get());
+  // The field may have changed under footers whose type did not: their aggregates follow it.
+  ResetFooters();
   edit_buttons_->Assign(src->edit_buttons_.get());
   spec_row_->Assign(src->spec_row_.get());
   drop_down_box_->Assign(src->drop_down_box_.get());

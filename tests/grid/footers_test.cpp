@@ -227,6 +227,24 @@ TEST_F(Footers, AssignCopiesFootersAndBindsThemInTheirOwnGrid) {
   EXPECT_EQ(Sums(), 2);
 }
 
+// With the dataset closed no field is found to move the aggregates later: the copy does it.
+TEST_F(Footers, AColumnAssignedAnotherFieldMovesItsAggregates) {
+  ds->Close();
+  id->Footer()->SetValueType(fvtSum);
+  price->Footer()->SetValueType(fvtSum);
+  ASSERT_EQ(id->Footer()->DBSum()->FieldName(), "Id");
+  id->Assign(price);
+  EXPECT_EQ(id->Footer()->DBSum()->FieldName(), "Price");
+  EXPECT_EQ(Sums(), 2);
+  // Footers items copied in are bound to the new field as well.
+  price->Footers()->Add()->SetValueType(fvtAvg);
+  TColumnX* name = grid->Columns()->Add();
+  name->SetFieldName("Name");
+  name->Assign(price);
+  EXPECT_EQ(name->Footers()->GetFooter(0)->DBSum()->FieldName(), "Price");
+  EXPECT_EQ(Sums(), 5);
+}
+
 TEST_F(Footers, FootersAreWrittenAndReadBackBound) {
   price->Footer()->SetValueType(fvtSum);
   price->Footer()->SetDisplayFormat("0.00");
