@@ -8,6 +8,7 @@
 #include "grid/grid_services.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/string_list.h"
+#include "platform/rtl/strutils.h"
 
 namespace lab {
 
@@ -41,7 +42,8 @@ std::string TColumnsXPropertyInterceptor::ColumnsIndex() const {
   TDBGridColumnsX* columns = Columns();
   for (int i = 0; i < columns->Count(); ++i) {
     if (i) text += ',';
-    text += '"' + columns->GetColumn(i)->FieldName() + '"';
+    // A quote inside a name is doubled, as the comma text that reads it back expects.
+    text += AnsiQuotedStr(columns->GetColumn(i)->FieldName(), '"');
   }
   return text;
 }

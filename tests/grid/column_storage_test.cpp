@@ -53,6 +53,16 @@ TEST_F(ColumnStorage, ALayoutSavedBeforeAColumnWentRestores) {
   EXPECT_NE(Column(0), Column(2));
 }
 
+TEST_F(ColumnStorage, ANameWithAQuoteTravelsDoubled) {
+  Column(1)->SetFieldName("Say \"hi\"");
+  const std::string saved = ReadStoredProperty(form, "Grid1.Columns.ColumnsIndex");
+  EXPECT_EQ(saved, "\"Id\",\"Say \"\"hi\"\"\",\"Price\"");
+  WriteStoredProperty(form, "Grid1.Columns.ColumnsIndex", "\"Price\",\"Id\",\"Say \"\"hi\"\"\"");
+  EXPECT_EQ(Order(), "Price Id Say \"hi\" ");
+  WriteStoredProperty(form, "Grid1.Columns.ColumnsIndex", saved);
+  EXPECT_EQ(Order(), "Id Say \"hi\" Price ");
+}
+
 TEST_F(ColumnStorage, AStoredWidthGoesBeforeFittingWhenTheGridFits) {
   WriteStoredProperty(form, "Grid1.Columns[1].Width", "77");
   EXPECT_EQ(Column(1)->Width(), 77);
