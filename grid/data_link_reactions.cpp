@@ -150,6 +150,8 @@ void TCustomDBGridX::ChangeScale(int M, int D) {
       int sum = 0, scaled_before = 0;
       for (int i = 0; i < columns_->Count(); ++i) {
         TColumnX* c = columns_->GetColumn(i);
+        // Read before the column's font scales: a width that follows the font would scale twice.
+        sum += c->Width();
         if (c->Assigned(cvFont)) c->Font()->SetSize(MulDiv(c->Font()->Size(), M, D));
         if (c->Assigned(cvTitleFont)) c->Title()->Font()->SetSize(MulDiv(c->Title()->Font()->Size(), M, D));
         auto scale_footer = [M, D](TColumnFooterX* f) {
@@ -157,7 +159,6 @@ void TCustomDBGridX::ChangeScale(int M, int D) {
         };
         scale_footer(c->Footer());
         for (int k = 0; k < c->Footers()->Count(); ++k) scale_footer(c->Footers()->GetFooter(k));
-        sum += c->Width();
         const int scaled = MulDiv(sum, M, D);
         c->SetWidth(scaled - scaled_before);
         scaled_before = scaled;

@@ -145,6 +145,17 @@ TEST_F(DataLinkReactions, ScalingScalesOwnFontsAndWidthsThatAddUp) {
   EXPECT_EQ(Column(2)->Width(), 13);
 }
 
+// Its width is read before its font scales, or it would scale with the font and again by itself.
+TEST_F(DataLinkReactions, AWidthThatFollowsTheColumnsOwnFontScalesOnce) {
+  Bind(3);
+  Column(1)->Font()->SetSize(10);
+  ASSERT_FALSE(Column(1)->Assigned(cvWidth));
+  const int before = Column(1)->Width();
+  sgrid->ChangeScale(2, 1);
+  EXPECT_EQ(Column(1)->Font()->Size(), 20);
+  EXPECT_EQ(Column(1)->Width(), 2 * before);
+}
+
 TEST_F(DataLinkReactions, ComponentsThatGoLeaveNoReferenceBehind) {
   Bind(3);
   auto* menu = new TPopupMenu(form);
