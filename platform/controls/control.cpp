@@ -21,6 +21,13 @@ using namespace lab::win;
 // ---------------------------------------------------------------------------------------------
 // TSizeConstraints
 
+void TSizeConstraints::DeclareProperties(TPropertyDeclarer<TSizeConstraints>& P) {
+  P.Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
+  P.Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
+  P.Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).Default(0);
+  P.Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+}
+
 void TSizeConstraints::Set(int& field, int v) {
   if (v < 0) v = 0;
   if (field == v) return;
@@ -559,11 +566,12 @@ void TControl::HandleMouseMove(TMessage& m) {
 }
 
 void TControl::HandleMouseWheel(TMessage& m) {
-  // The wheel turns into CM_MOUSEWHEEL, which a control may take or pass to its parent.
+  // The wheel turns into CM_MOUSEWHEEL, which a control may take or pass to its parent. Past the
+  // parent controls (they had it already) only a window of another kind gets it, from the default.
   TShiftState shift = KeysToShiftState(GET_KEYSTATE_WPARAM(m.WParam));
   m.Result = Perform(CM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(shift.Value()), m.WParamHi()),
                      m.LParam);
-  if (m.Result == 0) DefaultHandler(m);
+  if (m.Result == 0 && !parent_) DefaultHandler(m);
 }
 
 void TControl::HandleContextMenu(TMessage& m) {

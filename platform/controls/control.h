@@ -21,6 +21,7 @@ namespace lab {
 
 class TSizeConstraints : public TPersistent {
   LAB_CLASS(TSizeConstraints, TPersistent)
+  LAB_PROPERTIES(TSizeConstraints, TPersistent)
  public:
   int MinWidth() const noexcept { return min_width_; }
   int MinHeight() const noexcept { return min_height_; }

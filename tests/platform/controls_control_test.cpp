@@ -177,6 +177,40 @@ TEST_F(ControlTest, WheelNotchesBecomeStepsAndHalfNotchesWait) {
   EXPECT_EQ(events, (std::vector<std::string>{"a wheel down", "a wheel up"}));
 }
 
+// A wheel step the control takes (in OnMouseWheel or OnMouseWheelDown) goes no further; one it
+// leaves reaches its parent, once.
+TEST_F(ControlTest, AWheelStepMarkedHandledDoesNotReachTheParent) {
+  auto* inner = new TCustomControl(form);
+  inner->SetParent(form);
+  inner->SetBounds(10, 100, 100, 50);
+  Process();
+  bool take_step = true, take_all = false;
+  inner->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& handled) {
+    events.push_back("inner wheel");
+    handled = take_all;
+  };
+  inner->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& handled) {
+    events.push_back("inner down");
+    handled = take_step;
+  };
+  form->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) { events.push_back("form wheel"); };
+  form->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool&) { events.push_back("form down"); };
+  wm::SetFocus(inner->Handle());
+  headless::Wheel(inner->Handle(), 5, 5, -WHEEL_DELTA);
+  Process();
+  EXPECT_EQ(events, (std::vector<std::string>{"inner wheel", "inner down"}));
+  events.clear();
+  take_all = true;
+  headless::Wheel(inner->Handle(), 5, 5, -WHEEL_DELTA);
+  Process();
+  EXPECT_EQ(events, (std::vector<std::string>{"inner wheel"}));
+  events.clear();
+  take_all = take_step = false;
+  headless::Wheel(inner->Handle(), 5, 5, -WHEEL_DELTA);
+  Process();
+  EXPECT_EQ(events, (std::vector<std::string>{"inner wheel", "inner down", "form wheel", "form down"}));
+}
+
 TEST_F(ControlTest, FontAndColourComeFromTheParentUntilSetOnTheControl) {
   form->Font()->SetName("monospace");
   form->Font()->SetSize(12);

@@ -34,6 +34,47 @@ TEST_F(DbEvents, OpeningAndClosingReachTheLinkAsActiveChanges) {
   EXPECT_EQ(link.Take(), (Ev{"active 0"}));
 }
 
+// A data source's dataset set back to none: its links go inactive (leaving edit mode), the dataset
+// drops the buffers they asked for, and nothing of the source is left with the dataset; set again,
+// everything comes back.
+TEST_F(DbEvents, ADataSourceSetBackToNoDataSetLetsGoOfIt) {
+  ds.MoveBy(2);
+  ds.Edit();
+  link.Take();
+  int state_changes = 0;
+  source.OnStateChange = [&](TObject*) { ++state_changes; };
+  EXPECT_EQ(ds.BufferCount(), 5);
+  source.SetDataSet(nullptr);
+  EXPECT_EQ(link.Take(), (Ev{"active 0", "editing 0"}));
+  EXPECT_EQ(source.DataSet(), nullptr);
+  EXPECT_EQ(source.State(), dsInactive);
+  EXPECT_EQ(state_changes, 1);
+  EXPECT_EQ(link.DataSet(), nullptr);
+  EXPECT_EQ(link.RecordCount(), 0);
+  EXPECT_TRUE(link.Eof());
+  EXPECT_EQ(ds.BufferCount(), 1);
+  EXPECT_EQ(ds.State(), dsEdit);  // the dataset itself goes on
+  ds.Cancel();
+  ds.Next();
+  EXPECT_EQ(link.Take(), Ev{});
+
+  source.SetDataSet(&ds);
+  EXPECT_EQ(link.Take(), (Ev{"active 1"}));
+  EXPECT_EQ(ds.BufferCount(), 5);
+  EXPECT_EQ(link.RecordCount(), 5);
+  EXPECT_EQ(CurrentId(ds), 4);
+  {
+    // A dataset freed after its source let go of it leaves the source alone.
+    TMemDataSet other(nullptr);
+    dbtest::FillPeople(other, 3);
+    source.SetDataSet(&other);
+    source.SetDataSet(nullptr);
+  }
+  EXPECT_EQ(source.DataSet(), nullptr);
+  source.SetDataSet(&ds);
+  EXPECT_EQ(source.State(), dsBrowse);
+}
+
 TEST_F(DbEvents, ScrollingWithinAndPastTheWindow) {
   ds.Next();
   EXPECT_EQ(link.Take(), (Ev{"check", "scroll 0"}));

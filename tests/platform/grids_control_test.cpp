@@ -29,7 +29,12 @@ struct DrawnCell {
 class TTestGrid : public TCustomGrid {
  public:
   using TCustomGrid::TCustomGrid;
+  using TCustomGrid::ColCount;
   using TCustomGrid::ColWidths;
+  using TCustomGrid::DeleteColumn;
+  using TCustomGrid::DeleteRow;
+  using TCustomGrid::MoveColumn;
+  using TCustomGrid::MoveRow;
   using TCustomGrid::FixedCols;
   using TCustomGrid::GridState;
   using TCustomGrid::Options;
@@ -127,6 +132,67 @@ TEST_F(GridControl, IndexesOutsideTheGridRaiseTheGridError) {
   grid->SetColCount(1);
   EXPECT_EQ(grid->FixedCols(), 0);
   EXPECT_EQ(grid->Col(), 0);
+}
+
+// A row or column deleted and put back in its place gives the layout back, the current cell keeping
+// to its contents; an index at the count (or below 0) is refused with nothing changed.
+TEST_F(GridControl, DeletingRowsAndColumnsAndPuttingThemBackRestoresTheLayout) {
+  grid->SetRowCount(6);
+  grid->SetColCount(6);
+  for (int i = 0; i < 6; ++i) {
+    grid->SetRowHeights(i, 10 + i);
+    grid->SetColWidths(i, 20 + i);
+  }
+  auto heights = [&] {
+    std::vector<int> v;
+    for (int i = 0; i < grid->RowCount(); ++i) v.push_back(grid->RowHeights(i));
+    return v;
+  };
+  auto widths = [&] {
+    std::vector<int> v;
+    for (int i = 0; i < grid->ColCount(); ++i) v.push_back(grid->ColWidths(i));
+    return v;
+  };
+  grid->SetCol(4);
+  grid->SetRow(4);
+
+  grid->DeleteRow(2);
+  grid->DeleteColumn(2);
+  EXPECT_EQ(heights(), (std::vector<int>{10, 11, 13, 14, 15}));
+  EXPECT_EQ(widths(), (std::vector<int>{20, 21, 23, 24, 25}));
+  EXPECT_EQ(grid->Row(), 3);
+  EXPECT_EQ(grid->Col(), 3);
+
+  grid->SetRowCount(6);
+  grid->MoveRow(5, 2);
+  grid->SetRowHeights(2, 12);
+  grid->SetColCount(6);
+  grid->MoveColumn(5, 2);
+  grid->SetColWidths(2, 22);
+  EXPECT_EQ(heights(), (std::vector<int>{10, 11, 12, 13, 14, 15}));
+  EXPECT_EQ(widths(), (std::vector<int>{20, 21, 22, 23, 24, 25}));
+  EXPECT_EQ(grid->Row(), 4);
+  EXPECT_EQ(grid->Col(), 4);
+
+  // Moving there and back is no move at all.
+  grid->MoveColumn(1, 4);
+  grid->MoveColumn(4, 1);
+  EXPECT_EQ(widths(), (std::vector<int>{20, 21, 22, 23, 24, 25}));
+  EXPECT_EQ(grid->Col(), 4);
+
+  EXPECT_THROW(grid->DeleteRow(grid->RowCount()), EInvalidGridOperation);
+  EXPECT_THROW(grid->DeleteRow(-1), EInvalidGridOperation);
+  EXPECT_THROW(grid->DeleteColumn(grid->ColCount()), EInvalidGridOperation);
+  EXPECT_EQ(heights(), (std::vector<int>{10, 11, 12, 13, 14, 15}));
+  EXPECT_EQ(widths(), (std::vector<int>{20, 21, 22, 23, 24, 25}));
+
+  // The last one, and the current row on it.
+  grid->SetRow(5);
+  grid->DeleteRow(grid->RowCount() - 1);
+  grid->DeleteColumn(grid->ColCount() - 1);
+  EXPECT_EQ(heights(), (std::vector<int>{10, 11, 12, 13, 14}));
+  EXPECT_EQ(widths(), (std::vector<int>{20, 21, 22, 23, 24}));
+  EXPECT_EQ(grid->Row(), 4);
 }
 
 TEST_F(GridControl, KeysMoveTheCurrentCellAndScrollItIntoView) {
