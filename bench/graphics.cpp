@@ -1,7 +1,9 @@
 // Painting throughput on a 1920×1080 surface, the baseline for the editor's and the grid's painting:
 // a line of monospace text at 13 pixels in fixed cells (characters per second), the grid's cell
-// fills and lines, and one formatted cell text.
+// fills and lines, and one formatted cell text. Each fill runs beside the same fill by plain cairo
+// ("PlainCairo"), its yardstick: a fill should take at most 1.2 times as long.
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 #include <string>
 #include <vector>
@@ -82,6 +84,31 @@ void BM_GridCellFills(benchmark::State& state) {
 }
 BENCHMARK(BM_GridCellFills);
 
+// The same cells filled by plain cairo on an image surface of the same size: the yardstick of the
+// fill above (goal: the fill above within 1.2 times this).
+void BM_GridCellFillsPlainCairo(benchmark::State& state) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1920, 1080);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  std::int64_t cells = 0;
+  for (auto _ : state) {
+    for (int y = 0; y + 20 <= 1080; y += 20)
+      for (int x = 0; x + 100 <= 1920; x += 100) {
+        const double shade = ((y / 20) & 1) ? 240 / 255.0 : 1.0;
+        cairo_set_source_rgb(cr, shade, shade, shade);
+        cairo_rectangle(cr, x, y, 99, 19);
+        cairo_fill(cr);
+        ++cells;
+      }
+    cairo_surface_flush(surface);
+  }
+  state.counters["rects/s"] = benchmark::Counter(static_cast<double>(cells), benchmark::Counter::kIsRate);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+}
+BENCHMARK(BM_GridCellFillsPlainCairo);
+
 // The whole surface in one fill (pixel throughput).
 void BM_FullSurfaceFill(benchmark::State& state) {
   Screen s;
@@ -93,6 +120,24 @@ void BM_FullSurfaceFill(benchmark::State& state) {
   win::DeleteObject(brush);
 }
 BENCHMARK(BM_FullSurfaceFill);
+
+// The same by plain cairo.
+void BM_FullSurfaceFillPlainCairo(benchmark::State& state) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1920, 1080);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgb(cr, 192 / 255.0, 192 / 255.0, 192 / 255.0);
+  for (auto _ : state) {
+    cairo_rectangle(cr, 0, 0, 1920, 1080);
+    cairo_fill(cr);
+    cairo_surface_flush(surface);
+  }
+  state.counters["pixels/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 1920 * 1080, benchmark::Counter::kIsRate);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+}
+BENCHMARK(BM_FullSurfaceFillPlainCairo);
 
 // The grid lines of one screen in one PolyPolyline.
 void BM_GridLines(benchmark::State& state) {

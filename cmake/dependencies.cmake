@@ -5,8 +5,8 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(zydis REQUIRED)
-foreach(entry "CAIRO cairo" "FONTCONFIG fontconfig" "FREETYPE freetype2" "X11 x11" "ICU icu-uc icu-i18n"
-              "ZLIB zlib" "CURL libcurl" "DW libdw libelf")
+foreach(entry "CAIRO cairo" "PIXMAN pixman-1" "FONTCONFIG fontconfig" "FREETYPE freetype2" "X11 x11"
+              "ICU icu-uc icu-i18n" "ZLIB zlib" "CURL libcurl" "DW libdw libelf")
   separate_arguments(entry)
   list(POP_FRONT entry name)
   if(NOT TARGET PkgConfig::LAB_${name})

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config make
-  libcairo2-dev libfontconfig-dev libfreetype-dev libx11-dev
+  libcairo2-dev libpixman-1-dev libfontconfig-dev libfreetype-dev libx11-dev
   libicu-dev zlib1g-dev libssl-dev libcurl4-openssl-dev libdw-dev libelf-dev libzydis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xclip python3 tar gzip locales libxml2-utils valgrind

@@ -121,11 +121,8 @@ void TBitmap::SetSize(int width, int height) {
   std::uint32_t fill = PixelOf(ColorToRGB(canvas_ ? canvas_->Brush()->Color() : clWhite));
   if (image_->Monochrome()) fill = (fill & 0xFFFFFF) ? 0xFFFFFFFFu : 0xFF000000u;
   image_->BeginDirect();
-  for (int y = 0; y < height; ++y) {
-    std::uint32_t* row = image_->Row(y);
-    if (y >= oh) std::fill_n(row, width, fill);
-    else if (width > ow) std::fill_n(row + ow, width - ow, fill);
-  }
+  image_->FillPixels(TRect{ow, 0, width, std::min(oh, height)}, fill);
+  image_->FillPixels(TRect{0, oh, width, height}, fill);
   image_->EndDirect();
   ImageReplaced();
   Changed();

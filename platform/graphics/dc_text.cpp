@@ -128,8 +128,7 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
     fill_clip.Intersect(opaque_rect);
     const std::uint32_t px = DevicePixel(s_.bk_color);
     bm->BeginDirect();
-    for (const TRect& r : fill_clip.Rects())
-      for (int yy = r.Top; yy < r.Bottom; ++yy) std::fill_n(bm->Row(yy) + r.Left, r.Width(), px);
+    for (const TRect& r : fill_clip.Rects()) bm->FillPixels(r, px);
     bm->EndDirect();
   }
   if (clip->IsEmpty()) return;
@@ -150,10 +149,7 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
     if (s_.bk_mode == win::OPAQUE && !(options & win::ETO_OPAQUE)) {
       const std::uint32_t px = DevicePixel(s_.bk_color);
       bm->BeginDirect();
-      for (const TRect& c : clip->Rects()) {
-        const TRect r = IntersectRect(c, box);
-        for (int yy = r.Top; yy < r.Bottom; ++yy) std::fill_n(bm->Row(yy) + r.Left, r.Width(), px);
-      }
+      for (const TRect& c : clip->Rects()) bm->FillPixels(IntersectRect(c, box), px);
       bm->EndDirect();
     }
     // Glyphs reach a little past the cell (italic overhang): test against a widened box.
@@ -179,10 +175,7 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
       bm->BeginDirect();
       auto line = [&](int top, int thickness) {
         const TRect lr{box.Left, top, box.Right, top + thickness};
-        for (const TRect& c : clip->Rects()) {
-          const TRect r = IntersectRect(c, lr);
-          for (int yy = r.Top; yy < r.Bottom; ++yy) std::fill_n(bm->Row(yy) + r.Left, r.Width(), text_px);
-        }
+        for (const TRect& c : clip->Rects()) bm->FillPixels(IntersectRect(c, lr), text_px);
       };
       const int base = box.Top + tm.tmAscent;
       if (lf.lfUnderline) line(base + fi.UnderlineOffset(), fi.UnderlineThickness());

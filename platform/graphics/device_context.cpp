@@ -309,7 +309,7 @@ void TDeviceContext::FillSurfaceRect(const TRect& surface_rect, std::uint32_t pi
       bm->BeginDirect();
       touched = true;
     }
-    for (int y = r.Top; y < r.Bottom; ++y) std::fill_n(bm->Row(y) + r.Left, r.Width(), pixel);
+    bm->FillPixels(r, pixel);
   }
   if (touched) bm->EndDirect();
 }

@@ -1,5 +1,7 @@
 #include "platform/graphics/gdi_objects.h"
 
+#include <pixman.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -58,8 +60,16 @@ void TGdiBitmap::Create(int width, int height) {
   cairo_surface_flush(surface_);
   data_ = cairo_image_surface_get_data(surface_);
   stride_ = cairo_image_surface_get_stride(surface_);
-  for (int y = 0; y < height; ++y) std::fill_n(Row(y), width, 0xFF000000u);
+  FillPixels(TRect{0, 0, width, height}, 0xFF000000u);
   cairo_surface_mark_dirty(surface_);
+}
+
+void TGdiBitmap::FillPixels(const TRect& r, std::uint32_t pixel) noexcept {
+  if (r.IsEmpty()) return;
+  if (pixman_fill(reinterpret_cast<std::uint32_t*>(data_), stride_ / 4, 32, r.Left, r.Top, r.Width(), r.Height(),
+                  pixel))
+    return;
+  for (int y = r.Top; y < r.Bottom; ++y) std::fill_n(Row(y) + r.Left, r.Width(), pixel);
 }
 
 cairo_t* TGdiBitmap::BeginCairo() noexcept {

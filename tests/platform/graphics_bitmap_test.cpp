@@ -284,6 +284,16 @@ TEST(GraphicsBitmap, SizeAssignAndCanvasNotifications) {
   bmp.SetSize(3, 3);
   EXPECT_EQ(At(bmp, 0, 0), RGB(255, 0, 0)) << "old pixels kept";
   EXPECT_EQ(At(bmp, 2, 2), RGB(255, 0, 0)) << "new ones take the brush colour";
+  EXPECT_EQ(At(bmp, 2, 0), RGB(255, 0, 0)) << "beside the old rows";
+  EXPECT_EQ(At(bmp, 0, 2), RGB(255, 0, 0)) << "below them";
+  EXPECT_EQ(At(bmp, 1, 1), 0xFFFFFFu) << "the old picture untouched";
+  bmp.Canvas()->Brush()->SetColor(clLime);
+  bmp.SetSize(4, 2);  // wider and lower at once
+  EXPECT_EQ(At(bmp, 3, 1), RGB(0, 255, 0));
+  EXPECT_EQ(At(bmp, 2, 1), RGB(255, 0, 0));
+  EXPECT_EQ(At(bmp, 1, 1), 0xFFFFFFu);
+  bmp.Canvas()->Brush()->SetColor(clRed);
+  bmp.SetSize(3, 3);
 
   // Sizes the device cannot hold are refused whole, keeping the picture.
   EXPECT_THROW(bmp.SetSize(40000, 2), EOutOfResources);
