@@ -134,8 +134,8 @@ Variant TMemDataSet::RecordValue(int RecNo, const TField* Field) const {
 }
 
 bool TMemDataSet::GetRecordAt(int RecNo, TRecordBuffer& Buffer) const {
-  if (!store_ || RecNo < 1 || static_cast<std::size_t>(RecNo) > view_.size()) return false;
-  const TRecordId id = view_[static_cast<std::size_t>(RecNo - 1)];
+  if (!store_ || RecNo < 1 || static_cast<std::size_t>(RecNo) > View().Size()) return false;
+  const TRecordId id = View().At(static_cast<std::size_t>(RecNo - 1));
   Buffer.Handle = id;
   Buffer.Bookmark = EncodeId(id);
   Buffer.BookmarkFlag = bfCurrent;
