@@ -10,6 +10,7 @@
 //   copy.Assign(&source);
 //   EXPECT_EQ(DifferingPublishedValues(&source, &copy), std::vector<std::string>{});
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -42,6 +43,15 @@ bool TryValues(const std::vector<T>& candidates, const Get& get, const Set& set)
   return false;
 }
 
+// Ordinal candidates with the property's default last: a value another property may have moved
+// away from its default is not moved back if anything else will do.
+inline std::vector<std::int64_t> DefaultLast(const TPropInfo* p, std::vector<std::int64_t> candidates) {
+  if (p->HasDefault())
+    std::stable_partition(candidates.begin(), candidates.end(),
+                          [&](std::int64_t v) { return v != p->OrdDefault(); });
+  return candidates;
+}
+
 inline bool VaryOne(TPersistent* object, const TPropInfo* p) {
   switch (p->Kind()) {
     case tkEnumeration: {
@@ -49,7 +59,7 @@ inline bool VaryOne(TPersistent* object, const TPropInfo* p) {
       const int count = p->EnumInfo() ? p->EnumInfo()->Count() : 2;
       std::vector<std::int64_t> candidates;
       for (int k = 1; k < count; ++k) candidates.push_back((now + k) % count);
-      return TryValues<std::int64_t>(candidates, [&] { return p->GetOrd(object); },
+      return TryValues<std::int64_t>(DefaultLast(p, candidates), [&] { return p->GetOrd(object); },
                                      [&](std::int64_t v) { p->SetOrd(object, v); });
     }
     case tkSet: {
@@ -57,7 +67,7 @@ inline bool VaryOne(TPersistent* object, const TPropInfo* p) {
       const int count = p->EnumInfo() ? p->EnumInfo()->Count() : 0;
       std::vector<std::int64_t> candidates;
       for (int k = 0; k < count; ++k) candidates.push_back(now ^ (std::int64_t{1} << k));
-      return TryValues<std::int64_t>(candidates, [&] { return p->GetOrd(object); },
+      return TryValues<std::int64_t>(DefaultLast(p, candidates), [&] { return p->GetOrd(object); },
                                      [&](std::int64_t v) { p->SetOrd(object, v); });
     }
     case tkInteger:
@@ -67,7 +77,7 @@ inline bool VaryOne(TPersistent* object, const TPropInfo* p) {
       if (p->IdentsType() == "TColor") candidates = {0x00345678, 0x00123456};
       for (std::int64_t v : {now + 3, now + 1, now - 1, now * 2 + 5, std::int64_t{1}, std::int64_t{50}})
         candidates.push_back(v);
-      return TryValues<std::int64_t>(candidates, [&] { return p->GetOrd(object); },
+      return TryValues<std::int64_t>(DefaultLast(p, candidates), [&] { return p->GetOrd(object); },
                                      [&](std::int64_t v) { p->SetOrd(object, v); });
     }
     case tkFloat: {
@@ -85,10 +95,15 @@ inline bool VaryOne(TPersistent* object, const TPropInfo* p) {
   }
 }
 
+// `within` holds the item classes of the collections on the way down: a collection of items that
+// may hold a collection of the same items (a drop-down's columns) gets no item of its own there.
 inline void Vary(TPersistent* object, const std::string& path, std::set<TPersistent*>& seen,
-                 std::vector<std::string>& kept) {
+                 std::vector<TCollectionItemClass>& within, std::vector<std::string>& kept) {
   if (!object || !seen.insert(object).second) return;
   if (auto* collection = dynamic_cast<TCollection*>(object)) {
+    const TCollectionItemClass item_class = collection->ItemClass();
+    if (std::find(within.begin(), within.end(), item_class) != within.end()) return;
+    within.push_back(item_class);
     if (collection->Count() == 0) {
       try {
         collection->Add();
@@ -97,12 +112,13 @@ inline void Vary(TPersistent* object, const std::string& path, std::set<TPersist
       }
     }
     for (int i = 0; i < collection->Count(); ++i)
-      Vary(collection->Items(i), path + "[" + std::to_string(i) + "]", seen, kept);
+      Vary(collection->Items(i), path + "[" + std::to_string(i) + "]", seen, within, kept);
+    within.pop_back();
   }
   for (const TPropInfo* p : GetPropList(object)) {
     if (!p->CanRead() || p->Kind() == tkMethod || p->IsComponentRef()) continue;
     if (p->Kind() == tkClass) {
-      Vary(p->GetObject(object), PathOf(path, p->Name()), seen, kept);
+      Vary(p->GetObject(object), PathOf(path, p->Name()), seen, within, kept);
     } else if (p->CanWrite() && !VaryOne(object, p)) {
       kept.push_back(PathOf(path, p->Name()));
     }
@@ -141,8 +157,9 @@ inline void Compare(TPersistent* a, TPersistent* b, const std::string& path, boo
 // properties that kept theirs (every value tried was refused or changed nothing).
 inline std::vector<std::string> VaryPublishedValues(TPersistent* object) {
   std::set<TPersistent*> seen;
+  std::vector<TCollectionItemClass> within;
   std::vector<std::string> kept;
-  detail::Vary(object, "", seen, kept);
+  detail::Vary(object, "", seen, within, kept);
   return kept;
 }
 
