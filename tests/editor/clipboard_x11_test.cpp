@@ -2,12 +2,6 @@
 // copied in the editor is what another program reads, byte for byte, also 300 KB of device traffic;
 // text another program offers pastes into the editor, and so does a column block between two editors.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -19,11 +13,10 @@
 namespace lab::testing {
 namespace {
 
-class EditorX11Clipboard : public X11Test {
+class EditorX11Clipboard : public XclipTest {
  protected:
   void SetUp() override {
-    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "xclip is not installed (scripts/setup.sh)";
-    X11Test::SetUp();
+    XclipTest::SetUp();
     if (HasFatalFailure() || IsSkipped()) return;
     form = new TForm(nullptr);
     form->SetBounds(10, 10, 400, 300);
@@ -34,64 +27,12 @@ class EditorX11Clipboard : public X11Test {
     Application->ProcessMessages();
   }
   void TearDown() override {
-    for (pid_t p : serving_) {
-      kill(p, SIGTERM);
-      waitpid(p, nullptr, 0);
-    }
     delete form;
-    X11Test::TearDown();
-  }
-
-  // Runs xclip on the test's server with Input on its standard input. With Stay it keeps serving
-  // until the test ends (once it holds the clipboard); else its output is answered when it ends.
-  std::string Xclip(std::vector<std::string> Args, const std::string& Input = {}, bool Stay = false) {
-    Args.insert(Args.begin(), {"/usr/bin/xclip", "-display", server.Name(), "-selection", "clipboard"});
-    int in[2], out[2];
-    EXPECT_EQ(pipe2(in, O_CLOEXEC), 0);
-    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
-    const Window before = XGetSelectionOwner(d, clipboard);
-    std::vector<char*> argv;
-    for (auto& a : Args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    for (std::size_t done = 0; done < Input.size();) {
-      const ssize_t n = write(in[1], Input.data() + done, Input.size() - done);
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    close(in[1]);
-    std::string output;
-    if (Stay) {
-      serving_.push_back(pid);
-      close(out[0]);
-      EXPECT_TRUE(WaitFor([&] {
-        const Window owner = XGetSelectionOwner(d, clipboard);
-        return owner != None && owner != before;
-      }));
-      return output;
-    }
-    char buffer[65536];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xclip failed";
-    return output;
+    XclipTest::TearDown();
   }
 
   TForm* form = nullptr;
   TCodeEdit* edit = nullptr;
-  std::vector<pid_t> serving_;
 };
 
 TEST_F(EditorX11Clipboard, CopiedTextIsReadByAnotherProgramByteForByte) {

@@ -3,12 +3,6 @@
 // 300 KB in steps), what another program puts there the program reads, and a program that never
 // answers is given up on.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -32,76 +26,14 @@ std::string LargeText() {
 
 const std::string kUtf8 = "Gr\xc3\xbc\xc3\x9f" "e, \xe4\xb8\x96\xe7\x95\x8c \xe2\x9c\x93\r\nline two\t\xf0\x9f\x98\x80";
 
-class ClipboardX11Test : public X11Test {
+class ClipboardX11Test : public XclipTest {
  protected:
-  void SetUp() override {
-    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "xclip is not installed (scripts/setup.sh)";
-    X11Test::SetUp();
-  }
-  void TearDown() override {
-    for (pid_t p : serving_) {
-      kill(p, SIGTERM);
-      waitpid(p, nullptr, 0);
-    }
-    X11Test::TearDown();
-  }
-
-  // Runs xclip on the test's server; `input` goes to its standard input. With `stay`, xclip keeps
-  // serving what it was given until the test ends; else its output is answered once it ends.
-  std::string Xclip(std::vector<std::string> args, const std::string& input = {}, bool stay = false) {
-    args.insert(args.begin(), {"/usr/bin/xclip", "-display", server.Name(), "-selection", "clipboard"});
-    int in[2], out[2];
-    EXPECT_EQ(pipe2(in, O_CLOEXEC), 0);
-    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
-    const Window before = XGetSelectionOwner(d, clipboard);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    for (std::size_t done = 0; done < input.size();) {
-      const ssize_t n = write(in[1], input.data() + done, input.size() - done);
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    close(in[1]);
-    std::string output;
-    if (stay) {
-      serving_.push_back(pid);
-      close(out[0]);
-      // Serving once it holds the clipboard.
-      EXPECT_TRUE(WaitFor([&] {
-        const Window owner = XGetSelectionOwner(d, clipboard);
-        return owner != None && owner != before;
-      }));
-      return output;
-    }
-    char buf[65536];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) output.append(buf, static_cast<std::size_t>(n));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xclip failed";
-    return output;
-  }
-
   // Puts text on the clipboard. The back-end's own question comes after its taking the clipboard on
   // its connection, so the server has done that when the answer comes.
   void Ours(const std::string& text) {
     Clipboard()->SetAsText(text);
     EXPECT_FALSE(Backend().ClipboardHeldElsewhere());
   }
-
-  std::vector<pid_t> serving_;
 };
 
 TEST_F(ClipboardX11Test, TextPutOnTheClipboardIsReadByAnotherProgramByteForByte) {

@@ -124,4 +124,72 @@ class X11Test : public ::testing::Test {
   Display* d = nullptr;
 };
 
+// With xclip, the other program of the clipboard tests.
+class XclipTest : public X11Test {
+ protected:
+  void SetUp() override {
+    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "xclip is not installed (scripts/setup.sh)";
+    X11Test::SetUp();
+  }
+  void TearDown() override {
+    for (pid_t p : serving_) {
+      kill(p, SIGTERM);
+      waitpid(p, nullptr, 0);
+    }
+    serving_.clear();
+    X11Test::TearDown();
+  }
+
+  // Runs xclip on the test's server with `input` on its standard input. With `stay` it keeps
+  // serving until the test ends (once it holds the clipboard); else its output is answered when it
+  // ends.
+  std::string Xclip(std::vector<std::string> args, const std::string& input = {}, bool stay = false) {
+    args.insert(args.begin(), {"/usr/bin/xclip", "-display", server.Name(), "-selection", "clipboard"});
+    int in[2], out[2];
+    EXPECT_EQ(pipe2(in, O_CLOEXEC), 0);
+    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+    const Window before = XGetSelectionOwner(d, clipboard);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    for (std::size_t done = 0; done < input.size();) {
+      const ssize_t n = write(in[1], input.data() + done, input.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    close(in[1]);
+    std::string output;
+    if (stay) {
+      serving_.push_back(pid);
+      close(out[0]);
+      EXPECT_TRUE(WaitFor([&] {
+        const Window owner = XGetSelectionOwner(d, clipboard);
+        return owner != None && owner != before;
+      }));
+      return output;
+    }
+    char buffer[65536];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xclip failed";
+    return output;
+  }
+
+ private:
+  std::vector<pid_t> serving_;
+};
+
 }  // namespace lab::testing
