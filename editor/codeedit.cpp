@@ -131,6 +131,9 @@ TCustomCodeEdit::TCustomCodeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TCustomCodeEdit::~TCustomCodeEdit() {
+  // Marked as going first (an editor freed on its own, not through its owner, is not yet): letting
+  // go of the highlighter and of shared lines then fires none of the editor's events.
+  Destroying();
   // Nothing of the editor answers its window or its lines from here on.
   SetHighlighter(nullptr);
   while (!sharing_editors_.empty()) sharing_editors_.back()->RemoveLinesPointer();
@@ -142,7 +145,6 @@ TCustomCodeEdit::~TCustomCodeEdit() {
   lines_->OnInserted = nullptr;
   lines_->OnPutted = nullptr;
   scroll_timer_->OnTimer = nullptr;
-  Destroying();
   DestroyHandle();
   hooked_command_handlers_.reset();
   if (plugins_) {

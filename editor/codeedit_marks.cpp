@@ -133,7 +133,9 @@ void TCustomCodeEdit::SetBookmark(int BookMark, int X, int Y) {
     delete mark;
     mark = nullptr;
   }
-  if (!placed) return;
+  // A handler that hands back the bookmark already set leaves it as it is (clearing it first
+  // would free the very mark about to be stored).
+  if (!placed || placed == bookmarks_[static_cast<std::size_t>(BookMark)]) return;
   if (bookmarks_[static_cast<std::size_t>(BookMark)]) ClearBookmark(BookMark);
   bookmarks_[static_cast<std::size_t>(BookMark)] = placed;
   mark = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/classes/form_text.h"
 #include "platform/controls/input.h"
 #include "platform/graphics/image_list.h"
+#include "platform/rtl/streams.h"
 
 namespace lab::edittest {
 namespace {
@@ -142,6 +143,37 @@ TEST_F(EditorTest, SelTextInTheThreeModes) {
   edit->SetBlockEnd({3, 4});
   EXPECT_FALSE(edit->SelAvail());
   EXPECT_EQ(edit->SelText(), "");
+}
+
+TEST_F(EditorTest, SelTextOfColumnBlocksOverTabsAndLineBlocksMadeBackwards) {
+  // Tabs of width 4: "a\tbc" shows a in column 1, the tab in columns 2 to 4, b in 5, c in 6.
+  edit->SetTabWidth(4);
+  SetText({"a\tbc", "0123456", "xy", "\t\tz"});
+  // A column block takes the characters that start inside its columns: a tab starting inside comes
+  // whole, one starting left of it stays out (so a line whose tab covers the block gives nothing).
+  edit->SetSelectionMode(smColumn);
+  edit->SetBlockBegin({1, 1});  // column 1
+  edit->SetBlockEnd({3, 2});    // column 3
+  EXPECT_EQ(edit->SelText(), "a\t\r\n01");
+  edit->SetBlockBegin({2, 4});  // the second tab, column 5, backwards up to column 3
+  edit->SetBlockEnd({3, 2});
+  EXPECT_EQ(edit->SelText(), "23\r\n  \r\n");
+  // Backwards from past the end of line 1 (column 7) to column 1: short lines are filled with
+  // blanks up to the block's right column, unless trailing blanks are trimmed.
+  edit->SetBlockBegin({5, 1});
+  edit->SetBlockEnd({1, 3});
+  EXPECT_EQ(edit->SelText(), "a\tbc\r\n012345\r\nxy    ");
+  edit->SetOptions(edit->Options() + eoTrimTrailingSpaces);
+  EXPECT_EQ(edit->SelText(), "a\tbc\r\n012345\r\nxy");
+  // A line block made backwards is the same whole lines; none but the buffer's last ends without
+  // CR LF.
+  edit->SetSelectionMode(smLine);
+  edit->SetBlockBegin({2, 3});
+  edit->SetBlockEnd({1, 2});
+  EXPECT_EQ(edit->SelText(), "0123456\r\nxy\r\n");
+  edit->SetBlockBegin({1, 4});
+  edit->SetBlockEnd({4, 3});
+  EXPECT_EQ(edit->SelText(), "xy\r\n\t\tz");
 }
 
 TEST_F(EditorTest, ClearAllEmptiesMarksButBookmarkSlotsKeepTheirs) {
@@ -422,6 +454,69 @@ TEST_F(EditorTest, LinesSharedWithAnotherEditorAreGivenBack) {
   second->Lines()->Add("own");
   EXPECT_EQ(second->Text(), "own");
   edit = second;
+}
+
+TEST_F(EditorTest, AnEditorFreedOnItsOwnFiresNoEventOnItsWayOut) {
+  Fill(5);
+  // Freed by itself (not through its owner) while it shares another editor's lines and has a
+  // highlighter: giving both back must not reach its handlers.
+  auto* second = new TCodeEdit(form);
+  second->SetParent(form);
+  second->HandleNeeded();
+  second->SetLinesPointer(edit);
+  struct TLineHighlighter : TCodeCustomHighlighter {  // each line one token
+    TLineHighlighter() : TCodeCustomHighlighter(nullptr) { AddAttribute(attr = new TCodeHighlighterAttributes("Text")); }
+    void SetLine(const std::u32string& S, int) override { line = S, eol = S.empty(); }
+    bool GetEol() const override { return eol; }
+    void Next() override { eol = true; }
+    std::u32string GetToken() const override { return line; }
+    int GetTokenKind() const override { return 0; }
+    TCodeHighlighterAttributes* GetTokenAttribute() const override { return attr; }
+    int GetTokenPos() const override { return 0; }
+    TCodeHighlighterAttributes* attr;
+    std::u32string line;
+    bool eol = true;
+  } highlighter;
+  second->SetHighlighter(&highlighter);
+  second->SetCaretXY({3, 4});
+  int fired = 0;
+  second->OnStatusChange = [&](TObject*, TCodeStatusChanges) { ++fired; };
+  second->OnChange = [&](TObject*) { ++fired; };
+  second->OnPaint = [&](TObject*, TCanvas*) { ++fired; };
+  delete second;
+  EXPECT_EQ(fired, 0);
+  EXPECT_EQ(edit->LineList()->Count(), 5);
+  edit->Lines()->Add("line 6");  // the lines no longer tell the freed editor
+  EXPECT_EQ(edit->LineList()->Count(), 6);
+}
+
+// Loaded lines are one byte a character; an edit that brings wider characters gives the edited
+// lines a wider block of their own, beside narrow ones and wider ones still in the loaded block.
+TEST_F(EditorTest, LinesOfMixedWidthsAfterAnEditWidensANarrowLine) {
+  TStringStream stream("abc\r\ndef\r\n\xF0\x9F\x98\x80x\r\nghi");
+  edit->LineList()->LoadFromStream(&stream);
+  edit->SetWordWrap(true);
+  edit->SetCaretXY({2, 1});
+  edit->SetSelText("\xE6\x97\xA5\r\nq\xC3\xA9");
+  const std::string edited = "a\xE6\x97\xA5\r\nq\xC3\xA9" "bc\r\ndef\r\n\xF0\x9F\x98\x80x\r\nghi";
+  ASSERT_EQ(edit->Text(), edited);
+  EXPECT_EQ(edit->LineList()->LineView(0).width(), 2);
+  EXPECT_EQ(edit->LineList()->LineView(1).width(), 1);
+  EXPECT_EQ(edit->LineList()->LineView(3).width(), 4);
+  EXPECT_EQ(edit->DisplayRowCount(), 5);
+  edit->SetBlockBegin({1, 1});
+  edit->SetBlockEnd({2, 4});
+  EXPECT_EQ(edit->SelText(), "a\xE6\x97\xA5\r\nq\xC3\xA9" "bc\r\ndef\r\n\xF0\x9F\x98\x80");
+  edit->SetSelectionMode(smColumn);
+  edit->SetBlockBegin({2, 1});
+  edit->SetBlockEnd({3, 4});
+  EXPECT_EQ(edit->SelText(), "\xE6\x97\xA5\r\n\xC3\xA9\r\ne\r\nx");
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "abc\r\ndef\r\n\xF0\x9F\x98\x80x\r\nghi");
+  EXPECT_EQ(edit->LineList()->LineView(0).width(), 1);
+  EXPECT_EQ(edit->DisplayRowCount(), 4);
+  edit->Redo();
+  EXPECT_EQ(edit->Text(), edited);
 }
 
 TEST_F(EditorTest, AFormWritesOnlyWhatDiffersAndReadsItBack) {

@@ -84,6 +84,22 @@ TEST_F(EditorTest, APlaceHandlerMayRefuseOrReplaceTheMark) {
   EXPECT_EQ(edit->Marks()->Count(), 1);
 }
 
+TEST_F(EditorTest, APlaceHandlerThatKeepsTheBookmarkAlreadySetChangesNothing) {
+  Fill(10);
+  edit->SetBookmark(1, 1, 2);
+  TCodeEditMark* first = edit->BookMarks(1);
+  int cleared = 0;
+  edit->OnClearBookmark = [&](TObject*, TCodeEditMark*&) { ++cleared; };
+  edit->OnPlaceBookmark = [&](TObject*, TCodeEditMark*& m) { m = first; };
+  edit->SetBookmark(1, 3, 6);
+  ASSERT_EQ(edit->BookMarks(1), first);
+  EXPECT_EQ(first->Line(), 2);
+  EXPECT_EQ(edit->Marks()->Count(), 1);
+  EXPECT_EQ(cleared, 0);
+  edit->ClearBookmark(1);
+  EXPECT_EQ(edit->Marks()->Count(), 0);
+}
+
 TEST_F(EditorTest, MarkCommandsToggleBookmarks) {
   Fill(10);
   edit->SetCaretXY({3, 4});
