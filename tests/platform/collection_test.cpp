@@ -46,6 +46,19 @@ TEST(Collection, IndexMovesAndInsertKeepIdsAndOrder) {
   EXPECT_THROW(items.Items(-1), EListError);
   // IDs are never reused.
   EXPECT_EQ(items.Add()->ID(), 5);
+
+  // At the boundary: Count is a place to insert (the end), one past it is not, and nothing is
+  // added by the refusal; the last index is a place to move to.
+  const int count = items.Count();
+  static_cast<TTestItem*>(items.Insert(count))->SetFieldName("Z");
+  EXPECT_EQ(Names(items).back(), "Z");
+  EXPECT_THROW(items.Insert(items.Count() + 1), EListError);
+  EXPECT_EQ(items.Count(), count + 1);
+  items.Items(0)->SetIndex(items.Count() - 1);
+  EXPECT_EQ(Names(items).back(), "E");
+  items.Items(items.Count() - 1)->SetIndex(0);  // and back
+  EXPECT_EQ(Names(items).front(), "E");
+  EXPECT_EQ(Names(items).back(), "Z");
 }
 
 TEST(Collection, UpdateFiresOnceAtTheEndOfNestedUpdates) {

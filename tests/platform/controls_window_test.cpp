@@ -177,6 +177,22 @@ TEST_F(WindowTest, AnchoredEdgesKeepTheirDistancesThroughAShrinkAndGrowBack) {
   EXPECT_EQ(corner->BoundsRect(), Rect(200, 200, 280, 230));
 }
 
+// A control taken out of its parent and put back takes its distances from where it stands then.
+TEST_F(WindowTest, AnAnchoredControlTakenOutAndPutBackAnchorsAnew) {
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(10, 10, 400, 300);
+  auto* corner = Add<TPlain>(Rect(300, 250, 380, 280));
+  corner->SetAnchors(TAnchors{akRight, akBottom});
+  corner->SetParent(nullptr);
+  form->SetBounds(10, 10, 500, 350);
+  EXPECT_EQ(corner->BoundsRect(), Rect(300, 250, 380, 280));  // not a child meanwhile
+  corner->SetParent(form);
+  form->SetBounds(10, 10, 400, 300);
+  EXPECT_EQ(corner->BoundsRect(), Rect(200, 200, 280, 230));
+  form->SetBounds(10, 10, 500, 350);
+  EXPECT_EQ(corner->BoundsRect(), Rect(300, 250, 380, 280));
+}
+
 TEST_F(WindowTest, AnchoredChildrenOfAScaledOrReadFormKeepTheirDistances) {
   form->SetBorderStyle(bsNone);
   form->SetBounds(10, 10, 400, 300);
