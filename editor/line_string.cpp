@@ -215,8 +215,10 @@ void TLineArena::Release(TLineString& Line) noexcept {
       chunk->Live -= (Line.BlockSize() + 3) & ~std::size_t{3};
       if (chunk->Live == 0) {
         if (current_ == chunk) current_ = nullptr;
+        // Its place in the list is found before its memory goes, while the address still compares.
+        const auto at = ChunkAfter(chunks_, chunk->Memory) - 1;
         std::free(chunk->Memory);
-        chunks_.erase(ChunkAfter(chunks_, chunk->Memory) - 1);
+        chunks_.erase(at);
       }
     }
   }

@@ -52,6 +52,12 @@ TEST_F(WordWrapTest, LinesSplitIntoRows) {
   EXPECT_EQ(Plugin().MinRowLength(), 27);
   EXPECT_THROW(Plugin().GetRowLength(7), EListError);
   EXPECT_THROW(Plugin().GetRowLength(0), EListError);
+  try {
+    TCodeWordWrapPlugin orphan(nullptr);
+    ADD_FAILURE() << "a plug-in without an editor was made";
+  } catch (const ECodeEditError& e) {
+    EXPECT_EQ(e.Message(), "TCodeWordWrapPlugin must be owned by TCustomCodeEdit");
+  }
   // A window wider than 255 cells still wraps at 255.
   SetColumns(300);
   SetText({std::string(600, 'y').c_str()});
