@@ -18,6 +18,22 @@ namespace {
 
 std::uintptr_t PageSize() { return static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)); }
 
+// Bytes that lie within one aligned 8-byte word are written by one store of the whole word, so a
+// thread that runs or reads them meanwhile (a jump being written, a table slot) sees them all old or
+// all new, never half of each.
+void Store(std::uint8_t* Address, const std::uint8_t* Data, std::size_t Count) {
+  const auto at = reinterpret_cast<std::uintptr_t>(Address);
+  const std::uintptr_t word = at & ~std::uintptr_t(7);
+  if (at + Count > word + 8) {
+    std::memcpy(Address, Data, Count);
+    return;
+  }
+  auto* cell = reinterpret_cast<std::uint64_t*>(word);
+  std::uint64_t value = __atomic_load_n(cell, __ATOMIC_RELAXED);
+  std::memcpy(reinterpret_cast<std::uint8_t*>(&value) + (at - word), Data, Count);
+  __atomic_store_n(cell, value, __ATOMIC_SEQ_CST);
+}
+
 }  // namespace
 
 std::size_t CodePageSize() noexcept { return PageSize(); }
@@ -31,7 +47,8 @@ bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
   using TRegion = TMemoryMap::TRegion;
   std::vector<TRegion> old;
   try {
-    for (const TRegion& r : TMemoryMap().Regions())
+    const TMemoryMap memory;  // kept while its regions are read
+    for (const TRegion& r : memory.Regions())
       if (r.End > first && r.Start < end)
         old.push_back(TRegion{std::max(r.Start, first), std::min(r.End, end), r.Protection});
   } catch (...) {
@@ -43,14 +60,23 @@ bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
     covered = r.End;
   }
   if (covered != end) return false;
-  // Writable and executable only while the bytes are written: the code that writes may share the
-  // page. Where the system refuses both at once, writable alone.
-  void* range = reinterpret_cast<void*>(first);
-  if (::mprotect(range, end - first, PROT_READ | PROT_WRITE | PROT_EXEC) != 0 &&
-      ::mprotect(range, end - first, PROT_READ | PROT_WRITE) != 0)
-    return false;
-  std::memcpy(Address, Data, Count);
-  for (const TRegion& r : old) ::mprotect(reinterpret_cast<void*>(r.Start), r.End - r.Start, r.Protection);
+  const auto restore = [&] {
+    for (const TRegion& r : old) ::mprotect(reinterpret_cast<void*>(r.Start), r.End - r.Start, r.Protection);
+  };
+  // Writable only while the bytes are written, and executable only where it was: code that runs
+  // meanwhile (the writing code itself among it) may share the page. Where the system refuses both
+  // at once, writable alone.
+  for (const TRegion& r : old) {
+    void* at = reinterpret_cast<void*>(r.Start);
+    const std::size_t size = r.End - r.Start;
+    if (::mprotect(at, size, r.Protection | PROT_WRITE) != 0 &&
+        (!(r.Protection & PROT_EXEC) || ::mprotect(at, size, (r.Protection & ~PROT_EXEC) | PROT_WRITE) != 0)) {
+      restore();
+      return false;
+    }
+  }
+  Store(static_cast<std::uint8_t*>(Address), static_cast<const std::uint8_t*>(Data), Count);
+  restore();
   __builtin___clear_cache(static_cast<char*>(Address), static_cast<char*>(Address) + Count);
   return true;
 }

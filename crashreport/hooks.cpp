@@ -20,9 +20,10 @@ namespace {
 
 struct TCodePatch {
   const void* Proc;
-  void* Page;              // the relay and the trampoline
+  void* Page;              // the relay and the trampoline; kept when Proc is put back
   const void* Trampoline;
   std::uint8_t Saved[5];   // Proc's first bytes before the patch
+  bool Active;             // Proc jumps to the relay
 };
 
 struct TVirtualHook {
@@ -51,9 +52,10 @@ THooks& Hooks() {
   return *hooks;
 }
 
-// Code layout of a hook's page: the relay (an absolute jump to the replacement, which may lie
-// anywhere), then the trampoline: the copied instructions, a jump back, and jumps for short branches.
-constexpr std::size_t kRelaySize = 14;
+// Code layout of a hook's page: the relay (an absolute jump through the aligned cell at kRelayCell
+// to the replacement, which may lie anywhere), then the trampoline: the copied instructions, a jump
+// back, and jumps for short branches.
+constexpr std::size_t kRelayCell = 8;
 constexpr std::size_t kTrampolineAt = 16;
 constexpr std::size_t kPatchSize = 5;
 
@@ -137,11 +139,10 @@ bool BuildTrampoline(const std::uint8_t* proc, const void* new_proc, std::uint8_
   if (!FitsRel32(end - reinterpret_cast<std::intptr_t>(back + 5))) return false;
   PutRel32(back + 1, end - reinterpret_cast<std::intptr_t>(back + 5));
 
-  page[0] = 0xFF;  // jmp [rip+0]
-  page[1] = 0x25;
-  std::memset(page + 2, 0, 4);
-  std::memcpy(page + 6, &new_proc, sizeof new_proc);
-  static_assert(kRelaySize == 6 + sizeof(void*));
+  static const std::uint8_t relay[kRelayCell] = {0xFF, 0x25, kRelayCell - 6, 0, 0, 0, 0xCC, 0xCC};  // jmp [rip+2]
+  std::memcpy(page, relay, sizeof relay);
+  std::memcpy(page + kRelayCell, &new_proc, sizeof new_proc);
+  static_assert(kRelayCell + sizeof(void*) <= kTrampolineAt);
   return true;
 }
 
@@ -155,12 +156,26 @@ const void* HookProc(const void* Proc, const void* NewProc, const std::string& N
   if (!Proc) throw EProcNull("Cannot hook a null procedure (\"%s\").", Name);
   THooks& h = Hooks();
   std::lock_guard guard(h.lock);
-  for (const TCodePatch& p : h.patches)
-    if (p.Proc == Proc) return p.Trampoline;
-  TCodePatch patch{Proc, AllocateCodePageNear(Proc), nullptr, {}};
+  const auto* proc = static_cast<const std::uint8_t*>(Proc);
+  for (auto it = h.patches.begin(); it != h.patches.end(); ++it) {
+    if (it->Proc != Proc) continue;
+    if (it->Active) return it->Trampoline;
+    // Hooked before and put back: its relay and trampoline serve again while the routine's first
+    // bytes are still those they were made from.
+    std::uint8_t now[kPatchSize];
+    auto* page = static_cast<std::uint8_t*>(it->Page);
+    if (ReadMemory(proc, now, kPatchSize) == kPatchSize && std::memcmp(now, it->Saved, kPatchSize) == 0) {
+      if (!PatchCode(page + kRelayCell, &NewProc, sizeof NewProc) || !WriteJump(const_cast<std::uint8_t*>(proc), page))
+        throw EHookingError("Cannot hook the procedure \"%s\".", Name);
+      it->Active = true;
+      return it->Trampoline;
+    }
+    h.patches.erase(it);  // changed since: a trampoline of its own (the old page stays, it may be running)
+    break;
+  }
+  TCodePatch patch{Proc, AllocateCodePageNear(Proc), nullptr, {}, true};
   auto* page = static_cast<std::uint8_t*>(patch.Page);
   if (!page) throw EHookingError("Cannot hook the procedure \"%s\".", Name);
-  const auto* proc = static_cast<const std::uint8_t*>(Proc);
   if (!BuildTrampoline(proc, NewProc, page) || !SealCodePage(page) || !IsMemoryReadable(proc, kPatchSize)) {
     FreeCodePage(page);
     throw EHookingError("Cannot hook the procedure \"%s\".", Name);
@@ -179,11 +194,11 @@ bool UnhookProc(const void* Proc) {
   Proc = FollowThunk(Proc);
   THooks& h = Hooks();
   std::lock_guard guard(h.lock);
-  auto it = std::find_if(h.patches.begin(), h.patches.end(), [&](const TCodePatch& p) { return p.Proc == Proc; });
+  auto it = std::find_if(h.patches.begin(), h.patches.end(),
+                         [&](const TCodePatch& p) { return p.Proc == Proc && p.Active; });
   if (it == h.patches.end()) return false;
   if (!PatchCode(const_cast<void*>(it->Proc), it->Saved, kPatchSize)) return false;
-  FreeCodePage(it->Page);
-  h.patches.erase(it);
+  it->Active = false;  // the page stays: a replacement running in another thread may still call the trampoline
   return true;
 }
 
@@ -210,8 +225,8 @@ const void* HookVirtualMethod(const void* VMT, int Slot, const void* NewCode) {
   std::lock_guard guard(h.lock);
   const void* current = *slot;
   if (current == NewCode) {
-    for (const TVirtualHook& m : h.methods)
-      if (m.VMT == VMT && m.Slot == Slot) return m.Previous;
+    for (auto m = h.methods.rbegin(); m != h.methods.rend(); ++m)
+      if (m->VMT == VMT && m->Slot == Slot) return m->Previous;
     return current;
   }
   if (GetModuleBase(VMT)) PatchCode(slot, &NewCode, sizeof NewCode);
@@ -222,12 +237,13 @@ const void* HookVirtualMethod(const void* VMT, int Slot, const void* NewCode) {
 bool UnhookVirtualMethod(const void* VMT, int Slot) {
   THooks& h = Hooks();
   std::lock_guard guard(h.lock);
-  auto it = std::find_if(h.methods.begin(), h.methods.end(),
+  // Hooked over again: the last hook goes first, back to what it replaced.
+  auto it = std::find_if(h.methods.rbegin(), h.methods.rend(),
                          [&](const TVirtualHook& m) { return m.VMT == VMT && m.Slot == Slot; });
-  if (it == h.methods.end()) return false;
+  if (it == h.methods.rend()) return false;
   auto** slot = const_cast<const void**>(static_cast<const void* const*>(VMT)) + Slot;
   if (GetModuleBase(VMT)) PatchCode(slot, &it->Previous, sizeof it->Previous);
-  h.methods.erase(it);
+  h.methods.erase(std::next(it).base());
   return true;
 }
 
@@ -335,35 +351,45 @@ bool HookImportedProc(const std::vector<std::string>& Modules, const std::string
   return patched_any;
 }
 
+namespace {
+
+// Puts a slot back when it still holds the replacement. The module may have been unloaded since:
+// the slot is read through the probe.
+void RestoreImportSlot(const TImportHook& Hook) {
+  const void* current = nullptr;
+  if (ReadMemory(Hook.Slot, &current, sizeof current) == sizeof current && current == Hook.NewProc)
+    PatchCode(Hook.Slot, &Hook.Old, sizeof Hook.Old);
+}
+
+}  // namespace
+
 void UnhookImportedProc(const void* NewProc) {
   THooks& h = Hooks();
   std::lock_guard guard(h.lock);
-  for (auto it = h.imports.begin(); it != h.imports.end();) {
-    if (it->NewProc != NewProc) {
-      ++it;
-      continue;
-    }
-    if (*it->Slot == NewProc) PatchCode(it->Slot, &it->Old, sizeof it->Old);
+  for (auto it = h.imports.end(); it != h.imports.begin();) {
+    --it;
+    if (it->NewProc != NewProc) continue;
+    RestoreImportSlot(*it);
     it = h.imports.erase(it);
   }
 }
 
+// Each list is undone last to first, so a slot hooked over again ends with what it held first.
 void UnhookAll() noexcept {
   THooks& h = Hooks();
   std::lock_guard guard(h.lock);
-  for (const TImportHook& i : h.imports)
-    if (*i.Slot == i.NewProc) PatchCode(i.Slot, &i.Old, sizeof i.Old);
+  for (auto i = h.imports.rbegin(); i != h.imports.rend(); ++i) RestoreImportSlot(*i);
   h.imports.clear();
-  for (const TVirtualHook& m : h.methods) {
-    auto** slot = const_cast<const void**>(static_cast<const void* const*>(m.VMT)) + m.Slot;
-    if (GetModuleBase(m.VMT)) PatchCode(slot, &m.Previous, sizeof m.Previous);
+  for (auto m = h.methods.rbegin(); m != h.methods.rend(); ++m) {
+    auto** slot = const_cast<const void**>(static_cast<const void* const*>(m->VMT)) + m->Slot;
+    if (GetModuleBase(m->VMT)) PatchCode(slot, &m->Previous, sizeof m->Previous);
   }
   h.methods.clear();
+  // The pages stay: a replacement running in another thread may still call its trampoline.
   for (auto it = h.patches.rbegin(); it != h.patches.rend(); ++it) {
-    PatchCode(const_cast<void*>(it->Proc), it->Saved, kPatchSize);
-    FreeCodePage(it->Page);
+    if (it->Active) PatchCode(const_cast<void*>(it->Proc), it->Saved, kPatchSize);
+    it->Active = false;
   }
-  h.patches.clear();
 }
 
 namespace {

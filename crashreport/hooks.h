@@ -20,13 +20,14 @@ LAB_EXCEPTION(EProcNull, EHookError);      // "Cannot hook a null procedure (\"%
 LAB_EXCEPTION(EHookingError, EHookError);  // "Cannot hook the procedure \"%s\"."
 
 // Makes Proc's first bytes jump to NewProc (both followed through jump thunks first) and answers a
-// trampoline that runs Proc as it was. A routine hooked already answers its trampoline again. Raises
+// trampoline that runs Proc as it was. A routine hooked already answers its trampoline again; one
+// hooked before and put back gets its trampoline back, now leading to NewProc. Raises
 // EProcNull for a null Proc; EHookingError when no hook can be made: the instructions cannot be
 // decoded, the routine returns or jumps away within the first 5 bytes (it is too short, and the bytes
 // after it belong to another routine), or no memory near it is free.
 const void* HookProc(const void* Proc, const void* NewProc, const std::string& Name);
-// Writes Proc's first bytes back (their protection as it was) and frees the trampoline; false when
-// Proc is not hooked.
+// Writes Proc's first bytes back (their protection as it was); false when Proc is not hooked. The
+// trampoline stays: a replacement still running in another thread may call it.
 bool UnhookProc(const void* Proc);
 // The length of a routine's code up to and including its first return; 0 when it cannot be read.
 std::size_t GetProcSize(const void* Proc);
@@ -35,7 +36,8 @@ std::size_t GetProcSize(const void* Proc);
 // A table outside every loaded module is not written. Hooked again with the same code, the value it
 // had first is answered and one record is kept.
 const void* HookVirtualMethod(const void* VMT, int Slot, const void* NewCode);
-// Puts the recorded value back; false when the slot was not hooked.
+// Puts the recorded value back (of a slot hooked over again, what the last hook replaced); false
+// when the slot was not hooked.
 bool UnhookVirtualMethod(const void* VMT, int Slot);
 
 // Points every global-offset-table slot by which the modules named in Modules (file names, or the
@@ -48,8 +50,8 @@ bool HookImportedProc(const std::vector<std::string>& Modules, const std::string
 // Puts back every slot pointed at NewProc.
 void UnhookImportedProc(const void* NewProc);
 
-// Undoes every hook: imported routines, virtual slots, then code patches (the last made first). The
-// unit "CrHook" runs it at shut-down.
+// Undoes every hook: imported routines, virtual slots, then code patches, each the last made first.
+// The unit "CrHook" runs it at shut-down.
 void UnhookAll() noexcept;
 extern const TUnit CrHookUnit;
 

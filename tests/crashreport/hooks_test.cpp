@@ -11,6 +11,8 @@
 
 #include "crashreport/code_patch.h"
 #include "crashreport/hooks.h"
+#include "crashreport/memory_probe.h"
+#include "crashreport/system_utils.h"
 
 extern "C" {
 int crtest_plus_one(int);
@@ -37,6 +39,16 @@ std::string PagePermissions(const void* Address) {
   return {};
 }
 
+// The address ranges and permissions of every mapping of File.
+std::string FileMappings(const std::string& File) {
+  std::ifstream maps("/proc/self/maps");
+  std::string out;
+  for (std::string line; std::getline(maps, line);)
+    if (line.size() > File.size() && line.compare(line.size() - File.size(), File.size(), File) == 0)
+      out += line.substr(0, line.find(' ', line.find(' ') + 1)) + "\n";
+  return out;
+}
+
 std::string FirstBytes(const void* Address, std::size_t Count = 8) {
   return std::string(static_cast<const char*>(Address), Count);
 }
@@ -57,6 +69,8 @@ TIntInt g_jump_original = nullptr;
 int JumpReplacement(int x) { return g_jump_original(x) + 7; }
 
 int ZeroReplacement() { return 5; }
+
+int TimesTenReplacement(int x) { return g_plus_one_original(x) * 10; }
 
 template <class F>
 const void* Code(F* f) {
@@ -82,6 +96,22 @@ TEST(Hooks, AHookedRoutineReachesItsReplacementAndTheTrampolineTheOriginal) {
   EXPECT_EQ(PagePermissions(proc), permissions);
   EXPECT_EQ(crtest_plus_one(4), 9);
   EXPECT_FALSE(UnhookProc(proc));
+}
+
+TEST(Hooks, ARoutinePutBackKeepsItsTrampolineAndGetsItBackWhenHookedAgain) {
+  const void* proc = Code(&crtest_plus_one);
+  const std::string bytes = FirstBytes(proc);
+  const auto trampoline = reinterpret_cast<TIntInt>(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"));
+  g_plus_one_original = trampoline;
+  ASSERT_TRUE(UnhookProc(proc));
+  EXPECT_EQ(FirstBytes(proc), bytes);
+  EXPECT_EQ(trampoline(4), 9);  // a replacement still running elsewhere may call it
+  EXPECT_EQ(HookProc(proc, Code(&TimesTenReplacement), "crtest_plus_one"), Code(trampoline));
+  EXPECT_EQ(crtest_plus_one(4), 90);  // now leading to the second replacement
+  EXPECT_EQ(PagePermissions(Code(trampoline)), "r-xp");
+  EXPECT_TRUE(UnhookProc(proc));
+  EXPECT_EQ(FirstBytes(proc), bytes);
+  EXPECT_EQ(crtest_plus_one(4), 9);
 }
 
 TEST(Hooks, RipRelativeOperandsAndShortBranchesAreRetargeted) {
@@ -139,6 +169,7 @@ struct TVirtualValue {
 __attribute__((noinline)) int CallValue(const TVirtualValue& v) { return v.Value(); }
 
 int ValueReplacement(const TVirtualValue*) { return 2; }
+int OtherValueReplacement(const TVirtualValue*) { return 3; }
 
 TEST(Hooks, VirtualSlotsAreReplacedOnceAndPutBack) {
   TVirtualValue object;
@@ -154,6 +185,18 @@ TEST(Hooks, VirtualSlotsAreReplacedOnceAndPutBack) {
   EXPECT_EQ(CallValue(object), 1);
   EXPECT_EQ(static_cast<const void* const*>(vmt)[0], original);
 
+  // Hooked over by a second replacement: put back one hook at a time, the last first.
+  const void* other = Code(&OtherValueReplacement);
+  EXPECT_EQ(HookVirtualMethod(vmt, 0, replacement), original);
+  EXPECT_EQ(HookVirtualMethod(vmt, 0, other), replacement);
+  EXPECT_EQ(HookVirtualMethod(vmt, 0, other), replacement);  // again: what it replaced
+  EXPECT_EQ(CallValue(object), 3);
+  EXPECT_TRUE(UnhookVirtualMethod(vmt, 0));
+  EXPECT_EQ(CallValue(object), 2);
+  EXPECT_TRUE(UnhookVirtualMethod(vmt, 0));
+  EXPECT_EQ(CallValue(object), 1);
+  EXPECT_FALSE(UnhookVirtualMethod(vmt, 0));
+
   // A table outside every module is recorded but not written.
   const void* heap_table[1] = {original};
   EXPECT_EQ(HookVirtualMethod(heap_table, 0, replacement), original);
@@ -163,25 +206,53 @@ TEST(Hooks, VirtualSlotsAreReplacedOnceAndPutBack) {
 
 pid_t FakeParent() { return 4242; }
 
-// A library whose calls of getppid go through its global offset table, bound lazily or at once.
-void HookLibraryImport(const char* Library) {
-  void* library = ::dlopen(Library, RTLD_NOW | RTLD_LOCAL);
+// A library whose calls of getppid go through its global offset table, bound lazily (at the first
+// call) or at once (when loaded). The slot is read through the library's own jump to getppid.
+void HookLibraryImport(const char* Library, bool Lazy) {
+  void* library = ::dlopen(Library, RTLD_LAZY | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << ::dlerror();
   auto parent = reinterpret_cast<long (*)()>(::dlsym(library, "crtest_got_parent"));
+  const void* thunk = reinterpret_cast<const void* (*)()>(::dlsym(library, "crtest_got_parent_thunk"))();
+  const void* unhooked = ResolveJumpThunk(thunk);
+  if (Lazy) {
+    EXPECT_NE(unhooked, Code(&::getppid));  // not bound yet: the way to the loader's binder
+    EXPECT_EQ(GetModuleBase(unhooked), GetModuleBase(thunk));
+  } else {
+    EXPECT_EQ(unhooked, Code(&::getppid));
+  }
+  const std::string mappings = FileMappings(Library);
+  ASSERT_FALSE(mappings.empty());
+
   const void* old = nullptr;
   ASSERT_TRUE(HookImportedProc({Library}, "libc.so.6", "getppid", Code(&FakeParent), old, false));
   EXPECT_EQ(old, Code(&::getppid));
+  EXPECT_EQ(ResolveJumpThunk(thunk), Code(&FakeParent));
+  EXPECT_EQ(FileMappings(Library), mappings);  // the table's protection as it was
   EXPECT_EQ(parent(), 4242);
   EXPECT_EQ(::getppid(), getppid());  // the program's own calls are not touched
   EXPECT_NE(static_cast<long>(::getppid()), 4242);
+
   UnhookImportedProc(Code(&FakeParent));
+  EXPECT_EQ(ResolveJumpThunk(thunk), unhooked);  // a lazy slot unbound again
+  EXPECT_EQ(FileMappings(Library), mappings);
   EXPECT_EQ(parent(), static_cast<long>(::getppid()));
+  EXPECT_EQ(ResolveJumpThunk(thunk), Code(&::getppid));  // bound by the call
   EXPECT_EQ(parent(), static_cast<long>(::getppid()));
   ::dlclose(library);
 }
 
-TEST(Hooks, ImportedRoutinesOfALazilyBoundLibrary) { HookLibraryImport(LAB_CRTEST_GOT_LAZY); }
-TEST(Hooks, ImportedRoutinesOfALibraryBoundAtOnce) { HookLibraryImport(LAB_CRTEST_GOT_NOW); }
+TEST(Hooks, ImportedRoutinesOfALazilyBoundLibrary) { HookLibraryImport(LAB_CRTEST_GOT_LAZY, true); }
+TEST(Hooks, ImportedRoutinesOfALibraryBoundAtOnce) { HookLibraryImport(LAB_CRTEST_GOT_NOW, false); }
+
+TEST(Hooks, TheSlotsOfALibraryUnloadedSinceAreLeftAlone) {
+  void* library = ::dlopen(LAB_CRTEST_GOT_LAZY, RTLD_LAZY | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << ::dlerror();
+  const void* old = nullptr;
+  ASSERT_TRUE(HookImportedProc({LAB_CRTEST_GOT_LAZY}, "libc.so.6", "getppid", Code(&FakeParent), old, false));
+  ::dlclose(library);
+  ASSERT_EQ(::dlopen(LAB_CRTEST_GOT_LAZY, RTLD_LAZY | RTLD_NOLOAD), nullptr);  // unmapped
+  UnhookImportedProc(Code(&FakeParent));  // reads nothing that is gone
+}
 
 TEST(Hooks, ImportedRoutinesOfTheProgramAndRefusals) {
   const void* old = nullptr;
