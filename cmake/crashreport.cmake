@@ -86,15 +86,19 @@ if(TARGET lab_crashreport_tests)
     add_library(lab_crtest_got_${binding} SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/got_module.c)
     target_link_options(lab_crtest_got_${binding} PRIVATE "LINKER:-z,${binding}")
   endforeach()
+  # A library whose start-up holds the loader's lock until a signal comes, for the call stacks of
+  # threads stopped with a lock held.
+  add_library(lab_crtest_loader_wait SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/loader_wait_module.c)
   # Routines whose first bytes the hook tests need exactly.
   target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S)
 
   add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
-    lab_crtest_got_now)
+    lab_crtest_got_now lab_crtest_loader_wait)
   target_compile_definitions(lab_crashreport_tests PRIVATE
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
     LAB_CRTEST_PLAIN="$<TARGET_FILE:lab_crtest_plain>"
     LAB_CRTEST_DAMAGED="$<TARGET_FILE:lab_crtest_damaged>"
     LAB_CRTEST_GOT_LAZY="$<TARGET_FILE:lab_crtest_got_lazy>"
-    LAB_CRTEST_GOT_NOW="$<TARGET_FILE:lab_crtest_got_now>")
+    LAB_CRTEST_GOT_NOW="$<TARGET_FILE:lab_crtest_got_now>"
+    LAB_CRTEST_LOADER_WAIT="$<TARGET_FILE:lab_crtest_loader_wait>")
 endif()

@@ -98,15 +98,18 @@ class TEntryAdder {
 
 bool Described(const TCrashDebugInfo& e) { return e.Kind >= dkFunction && e.Kind <= dkSourceLine; }
 
-// A return address found twice shows once: an entry is hidden when one of the next two has the same
-// address in the same module.
+// A return address found twice shows once: an entry is hidden when one of the next two described
+// entries of its module (those hidden already pass) has the same address.
 void HideRepeats(TCrashStackList& List, int From) {
   for (int i = List.Count() - 2; i >= From; --i) {
     TCrashDebugInfo* e = List.GetItem(i);
     if (!Described(*e)) continue;
-    for (int j = i + 1; j <= i + 2 && j < List.Count(); ++j) {
+    int seen = 0;
+    for (int j = i + 1; j < List.Count() && seen < 2; ++j) {
       const TCrashDebugInfo* next = List.GetItem(j);
-      if (Described(*next) && next->Module == e->Module && next->Address == e->Address) {
+      if (!Described(*next) || next->Module != e->Module) continue;
+      ++seen;
+      if (next->Address == e->Address) {
         e->Kind = dkNothing;
         break;
       }
@@ -134,7 +137,7 @@ std::shared_ptr<TModuleSymbols> SymbolsOf(const std::shared_ptr<TCrashModuleInfo
 std::size_t RoutineStart(const void* Code, std::uint8_t (&Bytes)[4]) {
   static const std::uint8_t endbr64[] = {0xF3, 0x0F, 0x1E, 0xFA};
   std::uint8_t head[8] = {};
-  const std::size_t got = SafeRead(reinterpret_cast<std::uintptr_t>(Code), head, sizeof head);
+  const std::size_t got = ReadMemory(Code, head, sizeof head);
   const std::size_t skip = got >= 4 && std::memcmp(head, endbr64, 4) == 0 ? 4 : 0;
   const std::size_t count = got > skip ? std::min<std::size_t>(got - skip, 4) : 0;
   std::memcpy(Bytes, head + skip, count);
@@ -229,24 +232,55 @@ void GetAddressDebugInfo(std::uintptr_t Address, std::uint32_t ThreadID, TCrashD
     FillNames(functions.GetItem(found)->ProcedureName, Info);
 }
 
-void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintptr_t FirstAddress,
-                    std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
-                    bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
+namespace {
+
+// The words of a stack: read where they lie, or from a copy taken while their thread stood still.
+class TStackWords {
+ public:
+  explicit TStackWords(const TMemoryMap& Memory) : memory_(Memory) {}
+  TStackWords(const TMemoryMap& Memory, const std::uint8_t* Copy, std::uintptr_t CopyStart, std::size_t CopySize)
+      : memory_(Memory), copy_(Copy), copy_start_(CopyStart), copy_size_(CopySize) {}
+
+  // Size bytes (whole words) from At; a word that cannot be read comes back as 0, which is no return
+  // address. A block that is not readable whole is tested word by word.
+  void Read(std::uintptr_t At, std::uint8_t* Out, std::size_t Size) const {
+    std::memset(Out, 0, Size);
+    if (copy_) {
+      if (At >= copy_start_ && At < copy_start_ + copy_size_)
+        std::memcpy(Out, copy_ + (At - copy_start_), std::min(Size, copy_start_ + copy_size_ - At));
+    } else if (memory_.IsReadable(At, Size)) {
+      ReadMemory(reinterpret_cast<const void*>(At), Out, Size);
+    } else {
+      for (std::size_t i = 0; i + 8 <= Size; i += 8)
+        if (memory_.IsReadable(At + i, 8)) ReadMemory(reinterpret_cast<const void*>(At + i), Out + i, 8);
+    }
+  }
+
+ private:
+  const TMemoryMap& memory_;
+  const std::uint8_t* copy_ = nullptr;
+  std::uintptr_t copy_start_ = 0;
+  std::size_t copy_size_ = 0;
+};
+
+void ScanStack(TCrashStackList& List, const TMemoryMap& Memory, const TStackWords& Words,
+               std::uintptr_t FirstAddress, std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds,
+               int MaxCount, int Skip, bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
   const int from = List.Count();
   TEntryAdder adder(List, Kinds, MaxCount, Skip, ThreadKind, ThreadID);
   if (FirstAddress) adder.Add(FirstAddress);
   const std::uintptr_t start = (StackStart + 7) & ~std::uintptr_t(7);
   const std::uintptr_t end = std::min(StackEnd, StackStart + kMaxStackScan);
-  std::vector<std::uint8_t> block(kBlock);
+  std::uint8_t block[kBlock];
   for (std::uintptr_t at = start; at < end && !adder.Full(); at += kBlock) {
     const std::size_t size = std::min<std::size_t>(kBlock, end - at) & ~std::size_t(7);
-    if (!Memory.IsReadable(at, size)) continue;
-    const std::size_t got = SafeRead(at, block.data(), size);
-    for (std::size_t i = 0; i + 8 <= got && !adder.Full(); i += 8) {
-      const auto word = ReadUnaligned<std::uintptr_t>(block.data() + i);
+    Words.Read(at, block, size);
+    for (std::size_t i = 0; i + 8 <= size && !adder.Full(); i += 8) {
+      const auto word = ReadUnaligned<std::uintptr_t>(block + i);
       if (word < 7 || !Memory.IsExecutable(word)) continue;
       std::uint8_t before[7];
-      if (!Memory.IsReadable(word - 7, 7) || SafeRead(word - 7, before, 7) != 7) continue;
+      if (!Memory.IsReadable(word - 7, 7) || ReadMemory(reinterpret_cast<const void*>(word - 7), before, 7) != 7)
+        continue;
       std::uintptr_t target = 0;
       const std::size_t length = CallLength(before, word, Memory, target);
       if (!length) continue;
@@ -254,7 +288,8 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
         // A call through a jump thunk (a PLT entry): the routine it reached comes first.
         const auto resolved = reinterpret_cast<std::uintptr_t>(ResolveJumpThunk(reinterpret_cast<const void*>(target)));
         std::uint8_t first = 0;
-        if (resolved != target && Memory.IsReadable(resolved, 5) && SafeRead(resolved, &first, 1) == 1 && first != 0xE8)
+        if (resolved != target && Memory.IsReadable(resolved, 5) &&
+            ReadMemory(reinterpret_cast<const void*>(resolved), &first, 1) == 1 && first != 0xE8)
           adder.Add(resolved);
       }
       adder.Add(word - length);
@@ -263,11 +298,21 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
   HideRepeats(List, from);
 }
 
+}  // namespace
+
+void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintptr_t FirstAddress,
+                    std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
+                    bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
+  ScanStack(List, Memory, TStackWords(Memory), FirstAddress, StackStart, StackEnd, Kinds, MaxCount, Skip, ResolveJumps,
+            ThreadKind, ThreadID);
+}
+
 std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress) {
   const TMemoryMap memory;
   std::uint8_t before[7];
   std::uintptr_t target = 0;
-  if (ReturnAddress < 7 || !memory.IsReadable(ReturnAddress - 7, 7) || SafeRead(ReturnAddress - 7, before, 7) != 7)
+  if (ReturnAddress < 7 || !memory.IsReadable(ReturnAddress - 7, 7) ||
+      ReadMemory(reinterpret_cast<const void*>(ReturnAddress - 7), before, 7) != 7)
     return ReturnAddress;
   return ReturnAddress - CallLength(before, ReturnAddress, memory, target);
 }
@@ -283,7 +328,7 @@ std::unique_ptr<TCrashStackList> GetCallStack(std::uintptr_t FirstAddress, std::
 }
 
 bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List,
-                        const TMemoryMap* Memory) {
+                        const TMemoryMap* Memory, unsigned TimeoutMs) {
   std::unique_ptr<TMemoryMap> own;
   if (!Memory) own = std::make_unique<TMemoryMap>();
   const TMemoryMap& memory = Memory ? *Memory : *own;
@@ -292,11 +337,26 @@ bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_
     BuildCallStack(List, memory, 0, here, CurrentThreadStack().High, Kinds, -1, -1, true, ThreadKind, ThreadID);
     return true;
   }
-  return WithThreadContext(ThreadID, 1000, [&](const TCrashContext& context) {
-    TStackBounds bounds;
-    const std::uintptr_t top = RecordedThreadStack(ThreadID, bounds) ? bounds.High : memory.RegionEnd(context.Rsp());
-    BuildCallStack(List, memory, context.Rip(), context.Rsp(), top, Kinds, -1, -1, true, ThreadKind, ThreadID);
+  // While the thread stands in its handler only its registers and stack are copied: it may hold a
+  // lock that describing the entries takes (the loader's, the allocator's, the recorded stacks'), so
+  // that waits until it goes on. The copy's memory is had before.
+  TStackBounds bounds;
+  const bool recorded = RecordedThreadStack(ThreadID, bounds);
+  std::vector<std::uint8_t> copy(kMaxStackScan);
+  std::uintptr_t rip = 0, rsp = 0;
+  std::size_t copied = 0;
+  const bool answered = WithThreadContext(ThreadID, TimeoutMs, [&](const TCrashContext& context) {
+    rip = context.Rip();
+    rsp = context.Rsp();
+    const std::uintptr_t top =
+        recorded && rsp >= bounds.Low && rsp < bounds.High ? bounds.High : memory.RegionEnd(rsp);
+    if (top > rsp)
+      copied = ReadMemory(reinterpret_cast<const void*>(rsp), copy.data(), std::min<std::size_t>(top - rsp, copy.size()));
   });
+  if (!answered) return false;
+  ScanStack(List, memory, TStackWords(memory, copy.data(), rsp, copied), rip, rsp, rsp + copied, Kinds, -1, -1, true,
+            ThreadKind, ThreadID);
+  return true;
 }
 
 std::string FormatThreadHeader(int Index, const TCrashDebugInfo& Entry, bool Report) {

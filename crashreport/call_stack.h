@@ -42,9 +42,9 @@ std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress);
 
 // The call stack of any thread of the process (the calling one included), its first entry where the
 // thread stands. Memory: a snapshot of the mappings taken for several threads (nullptr: one is taken).
-// False when the thread did not answer.
+// False when the thread did not answer within TimeoutMs.
 bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_t ThreadKind, TCrashStackList& List,
-                        const TMemoryMap* Memory = nullptr);
+                        const TMemoryMap* Memory = nullptr, unsigned TimeoutMs = 1000);
 
 // Describes Address: kind 4 with source file, scope, routine and line from the module's debug data;
 // else kind 3 (a C++ routine with its scope) or 2 (a plain routine) from its symbols; else kind 1

@@ -1,8 +1,6 @@
 #include "crashreport/memory_map.h"
 
 #include <sys/mman.h>
-#include <sys/uio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -58,14 +56,6 @@ bool TMemoryMap::IsExecutable(std::uintptr_t Address) const noexcept {
 std::uintptr_t TMemoryMap::RegionEnd(std::uintptr_t Address) const noexcept {
   const TRegion* r = Find(Address);
   return r ? r->End : 0;
-}
-
-std::size_t SafeRead(std::uintptr_t Address, void* Buffer, std::size_t Size) noexcept {
-  if (Size == 0) return 0;
-  iovec local{Buffer, Size};
-  iovec remote{reinterpret_cast<void*>(Address), Size};
-  const ssize_t n = ::process_vm_readv(::getpid(), &local, 1, &remote, 1, 0);
-  return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 }  // namespace lab

@@ -1,7 +1,7 @@
 #pragma once
 // A snapshot of the process's mappings (/proc/self/maps), so a stack scan tests each word against
-// memory in a binary search instead of reading the mappings again, and copies that never fault:
-// memory that goes away meanwhile makes a copy come back short, not a fault.
+// memory in a binary search instead of reading the mappings again. Reads go through ReadMemory
+// (memory_probe.h): memory that goes away after the snapshot makes a copy come back short, not a fault.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +32,5 @@ class TMemoryMap {
 
   std::vector<TRegion> regions_;
 };
-
-// Copies Size bytes from Address without faulting; answers how many could be read.
-std::size_t SafeRead(std::uintptr_t Address, void* Buffer, std::size_t Size) noexcept;
 
 }  // namespace lab

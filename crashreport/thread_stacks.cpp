@@ -20,6 +20,7 @@
 
 #include "crashreport/hooks.h"
 #include "crashreport/memory_probe.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
 
 namespace lab {
@@ -54,7 +55,8 @@ struct TStackRecord {
 thread_local TStackRecord t_stack_record;
 
 using TPthreadCreate = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
-std::atomic<TPthreadCreate> g_real_create{nullptr};
+std::atomic<TPthreadCreate> g_real_create{nullptr};  // kept once found: a call in flight still needs it
+std::atomic<bool> g_start_hooked{false};
 
 struct TStart {
   void* (*Routine)(void*);
@@ -112,7 +114,9 @@ bool WaitWhile(std::atomic<int>& word, int value, const std::chrono::steady_cloc
 // until released. Only async-signal-safe calls.
 void CaptureHandler(int, siginfo_t* info, void* context) {
   TKeepErrno keep;
-  if (!info || info->si_code != SI_QUEUE || !info->si_value.sival_ptr) return;
+  // Only our own requests carry a slot: the same signal queued by another process names memory of
+  // its own, which is not written here.
+  if (!info || info->si_code != SI_QUEUE || info->si_pid != ::getpid() || !info->si_value.sival_ptr) return;
   auto* slot = static_cast<TCaptureSlot*>(info->si_value.sival_ptr);
   SaveContext(*static_cast<ucontext_t*>(context), slot->Context);
   int expected = kWaiting;
@@ -155,7 +159,7 @@ TStackBounds CurrentThreadStack() {
 const void* GetStackBase() { return reinterpret_cast<const void*>(CurrentThreadStack().High); }
 
 void InstallThreadStartHook() {
-  if (g_real_create.load()) return;
+  if (g_start_hooked.exchange(true)) return;
   // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
   std::vector<std::string> modules{""};
   ::dl_iterate_phdr(
@@ -166,17 +170,24 @@ void InstallThreadStartHook() {
       &modules);
   const void* real = nullptr;
   // The hook reads the real routine from g_real_create: set it before any slot points at the hook.
-  void* library = ::dlopen("libc.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  void* library = g_real_create.load() ? nullptr : ::dlopen("libc.so.6", RTLD_LAZY | RTLD_NOLOAD);
   if (library) {
     g_real_create = reinterpret_cast<TPthreadCreate>(::dlsym(library, "pthread_create"));
     ::dlclose(library);
   }
-  if (!g_real_create.load()) return;
+  if (!g_real_create.load()) {
+    g_start_hooked = false;
+    return;
+  }
+  TScopeFail not_hooked([] { g_start_hooked = false; });
   HookImportedProc(modules, "libc.so.6", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate),
                    real, true);
 }
 
-void RemoveThreadStartHook() { UnhookImportedProc(reinterpret_cast<const void*>(&HookedPthreadCreate)); }
+void RemoveThreadStartHook() {
+  UnhookImportedProc(reinterpret_cast<const void*>(&HookedPthreadCreate));
+  g_start_hooked = false;
+}
 
 bool RecordedThreadStack(std::uint32_t ThreadID, TStackBounds& Bounds) {
   std::lock_guard guard(Stacks().lock);
@@ -189,7 +200,16 @@ bool RecordedThreadStack(std::uint32_t ThreadID, TStackBounds& Bounds) {
 int CaptureSignal() noexcept { return SIGRTMIN + 5; }
 
 bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::function<void(const TCrashContext&)>& Use) {
+  // The asking thread would wait in its handler for itself.
+  if (ThreadID == GetCurrentThreadID()) return false;
   InstallCaptureHandler();
+  // While it asks, a request made of this thread waits: two threads asking each other at once would
+  // otherwise each stand in its handler, waiting for the other to let it go.
+  sigset_t capture, previous;
+  sigemptyset(&capture);
+  sigaddset(&capture, CaptureSignal());
+  ::pthread_sigmask(SIG_BLOCK, &capture, &previous);
+  TScopeExit restore_mask([&] { ::pthread_sigmask(SIG_SETMASK, &previous, nullptr); });
   // A slot of its own for each request: a thread that answers after the asker gave up writes only
   // into a slot nobody reads any more, which is then left to it.
   auto* slot = new TCaptureSlot;
@@ -208,15 +228,12 @@ bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::fu
     int expected = kWaiting;
     if (slot->State.compare_exchange_strong(expected, kCancelled)) return false;  // the slot stays its
   }
-  struct TRelease {
-    TCaptureSlot* slot;
-    ~TRelease() {
-      slot->State.store(kReleased);
-      Wake(slot->State);
-      WaitWhile(slot->State, kReleased, nullptr);
-      delete slot;
-    }
-  } release{slot};
+  TScopeExit release([slot] {
+    slot->State.store(kReleased);
+    Wake(slot->State);
+    WaitWhile(slot->State, kReleased, nullptr);
+    delete slot;
+  });
   Use(slot->Context);
   return true;
 }

@@ -30,8 +30,11 @@ bool RecordedThreadStack(std::uint32_t ThreadID, TStackBounds& Bounds);
 // The real-time signal by which another thread's registers are taken.
 int CaptureSignal() noexcept;
 // Takes the registers of thread ThreadID of this process: the thread answers the signal in its
-// handler and waits there while Use runs, so its stack holds still. False when it does not answer
-// within TimeoutMs (signal blocked, or stopped); Use does not run then.
+// handler and waits there while Use runs, so its stack holds still. Use must not take locks the
+// thread may hold (it stands wherever the signal found it): copy what is needed and work on it after.
+// False when it does not answer within TimeoutMs (signal blocked, or stopped) and for the calling
+// thread itself; Use does not run then. A request made of the asking thread meanwhile waits until
+// it is done.
 bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::function<void(const TCrashContext&)>& Use);
 // The IDs of the process's threads.
 std::vector<std::uint32_t> ProcessThreadIDs();

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <signal.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -116,6 +120,22 @@ TEST_F(SyntheticStack, TheScanStopsAfterItsLimit) {
   EXPECT_EQ(Addresses(*list), std::vector<std::uintptr_t>{Code(0x300)});
 }
 
+TEST_F(SyntheticStack, ABlockPartlyUnreadableIsReadWordByWord) {
+  // A stack that starts 200 bytes before its readable page: the first 400-byte block is half unreadable.
+  auto* area = static_cast<std::uint8_t*>(
+      ::mmap(nullptr, 2 * kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(area, MAP_FAILED);
+  auto* words = reinterpret_cast<std::uintptr_t*>(area + kPage);
+  std::fill(words, words + kPage / 8, 0);
+  words[2] = Code(0x302);
+  words[30] = Code(0x403);  // in the next block
+  ::mprotect(area, kPage, PROT_NONE);
+  const auto start = reinterpret_cast<std::uintptr_t>(area + kPage - 200);
+  auto list = GetCallStack(0, start, start + 800, kAllCallStackKinds, -1, -1, false, 1, 1);
+  EXPECT_EQ(Addresses(*list), (std::vector<std::uintptr_t>{Code(0x300), Code(0x400)}));
+  ::munmap(area, 2 * kPage);
+}
+
 TEST(CallStack, AReturnAddressFoundTwiceInARowShowsOnce) {
   // crtest_plus_one begins with a 5-byte call: its return address is 5 bytes in.
   const auto call = reinterpret_cast<std::uintptr_t>(&crtest_plus_one);
@@ -127,6 +147,15 @@ TEST(CallStack, AReturnAddressFoundTwiceInARowShowsOnce) {
   EXPECT_GE(list->GetItem(1)->Kind, dkFunction);
   EXPECT_EQ(list->GetItem(1)->ProcedureName, "crtest_plus_one");
   EXPECT_EQ(list->GetItem(1)->Address, call);
+
+  // A run of them (a routine calling itself) shows once too, at its last: entries hidden already do
+  // not stand between.
+  const std::uintptr_t run[] = {call + 5, call + 5, call + 5, call + 5, 0};
+  list = GetCallStack(0, reinterpret_cast<std::uintptr_t>(run), reinterpret_cast<std::uintptr_t>(run + 5),
+                      kAllCallStackKinds, -1, -1, false, 1, 1);
+  ASSERT_EQ(list->Count(), 4);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(list->GetItem(i)->Kind, dkNothing) << i;
+  EXPECT_GE(list->GetItem(3)->Kind, dkFunction);
 }
 
 // What addr2line says of an address of this program: routine, file and line.
@@ -199,7 +228,8 @@ TEST(CallStack, NamesAreParted) {
   EXPECT_EQ(routine, "getppid");
 }
 
-// Other threads.
+// Other threads. Waits are long: a thread that can answer does, however loaded the machine is.
+constexpr unsigned kLongWait = 120000;
 
 std::atomic<bool> g_release{false};
 std::atomic<int> g_ready{0};
@@ -232,7 +262,7 @@ TEST(CallStack, AnotherThreadsStackIsReadWhileItWaitsInItsHandler) {
   EXPECT_GT(bounds.High, bounds.Low);
 
   TCrashStackList list;
-  ASSERT_TRUE(GetThreadCallStack(id, kAllCallStackKinds, 1, list));
+  ASSERT_TRUE(GetThreadCallStack(id, kAllCallStackKinds, 1, list, nullptr, kLongWait));
   EXPECT_TRUE(HasRoutine(list, "WaitDeep")) << list.Count();
   int deep = 0;
   for (int i = 0; i < list.Count(); ++i) {
@@ -250,6 +280,134 @@ TEST(CallStack, AnotherThreadsStackIsReadWhileItWaitsInItsHandler) {
   ASSERT_TRUE(GetThreadCallStack(GetCurrentThreadID(), kAllCallStackKinds, 1, own));
   EXPECT_TRUE(HasRoutine(own, "TestBody"));
   EXPECT_FALSE(WithThreadContext(0x7FFFFFF0, 100, [](const TCrashContext&) {}));  // no such thread
+  EXPECT_FALSE(WithThreadContext(GetCurrentThreadID(), kLongWait, [](const TCrashContext&) {}));  // itself
+}
+
+TEST(CallStack, TheThreadStartHookPutInAgainRecordsAgain) {
+  InstallThreadStartHook();
+  RemoveThreadStartHook();
+  InstallThreadStartHook();
+  bool recorded = false;
+  std::thread([&] {
+    TStackBounds bounds;
+    recorded = RecordedThreadStack(GetCurrentThreadID(), bounds);
+  }).join();
+  EXPECT_TRUE(recorded);
+  RemoveThreadStartHook();
+}
+
+// The thread loads a library whose start-up holds the loader's lock until the capture signal comes.
+// Describing the entries needs that lock, so the thread must be let go before that is done.
+TEST(CallStack, AThreadStoppedWhileTheLoaderIsLockedIsLetGoBeforeItsStackIsDescribed) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ::setenv("CRTEST_LOADER_SIGNAL", std::to_string(CaptureSignal()).c_str(), 1);
+  ::setenv("CRTEST_LOADER_READY_FD", std::to_string(ready[1]).c_str(), 1);
+  std::atomic<std::uint32_t> id{0};
+  void* library = nullptr;
+  std::thread loading([&] {
+    id = GetCurrentThreadID();
+    library = ::dlopen(LAB_CRTEST_LOADER_WAIT, RTLD_NOW | RTLD_LOCAL);
+  });
+  char byte = 0;
+  const bool waiting = ::read(ready[0], &byte, 1) == 1;
+  TCrashStackList list;
+  const bool answered = waiting && GetThreadCallStack(id, kAllCallStackKinds, 1, list, nullptr, kLongWait);
+  loading.join();
+  ::unsetenv("CRTEST_LOADER_SIGNAL");
+  ::unsetenv("CRTEST_LOADER_READY_FD");
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_TRUE(waiting);
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(HasRoutine(list, "crtest_wait_in_loader")) << list.Count();
+  if (library) ::dlclose(library);
+}
+
+TEST(CallStack, AThreadThatAsksAnswersARequestMadeOfItOnlyWhenItIsDone) {
+  std::atomic<bool> release{false}, ask{false}, answered{false};
+  std::atomic<std::uint32_t> asked{0};
+  std::thread standing([&] {
+    asked = GetCurrentThreadID();
+    while (!release) std::this_thread::yield();
+  });
+  while (!asked) std::this_thread::yield();
+  const std::uint32_t self = GetCurrentThreadID();
+  bool asker_answered = false;
+  std::thread asker([&] {
+    while (!ask) std::this_thread::yield();
+    asker_answered = WithThreadContext(self, kLongWait, [](const TCrashContext&) {});
+    answered = true;
+  });
+  bool pending = false, answered_meanwhile = false;
+  EXPECT_TRUE(WithThreadContext(asked, kLongWait, [&](const TCrashContext&) {
+    ask = true;
+    // The other request waits, unanswered, instead of stopping this thread in its handler.
+    while (!pending && !answered) {
+      sigset_t set;
+      ::sigpending(&set);
+      pending = sigismember(&set, CaptureSignal());
+      std::this_thread::yield();
+    }
+    answered_meanwhile = answered;
+  }));
+  asker.join();
+  release = true;
+  standing.join();
+  EXPECT_TRUE(pending);
+  EXPECT_FALSE(answered_meanwhile);
+  EXPECT_TRUE(asker_answered);  // once this thread was done
+}
+
+TEST(CallStack, AThreadThatDoesNotAnswerInTimeGoesOnWhenItAnswersLate) {
+  std::atomic<bool> blocked{false}, go_on{false};
+  std::atomic<std::uint32_t> id{0};
+  std::thread late([&] {
+    sigset_t capture;
+    sigemptyset(&capture);
+    sigaddset(&capture, CaptureSignal());
+    ::pthread_sigmask(SIG_BLOCK, &capture, nullptr);
+    id = GetCurrentThreadID();
+    blocked = true;
+    while (!go_on) std::this_thread::yield();
+    ::pthread_sigmask(SIG_UNBLOCK, &capture, nullptr);  // the request given up comes now
+  });
+  while (!blocked) std::this_thread::yield();
+  bool used = false;
+  EXPECT_FALSE(WithThreadContext(id, 10, [&](const TCrashContext&) { used = true; }));
+  EXPECT_FALSE(used);
+  go_on = true;
+  late.join();  // not left waiting in its handler
+}
+
+TEST(CallStack, TheCaptureSignalFromAnotherProcessWritesNothing) {
+  EXPECT_FALSE(WithThreadContext(0x7FFFFFF0, 1, [](const TCrashContext&) {}));  // sets the handler up
+  static std::uint64_t decoy[64];  // where another process says a request's slot is
+  sigset_t capture, before;
+  sigemptyset(&capture);
+  sigaddset(&capture, CaptureSignal());
+  ::pthread_sigmask(SIG_BLOCK, &capture, &before);
+  const pid_t parent = ::getpid();
+  const auto self = static_cast<pid_t>(GetCurrentThreadID());
+  const pid_t child = ::fork();
+  if (child == 0) {
+    siginfo_t info{};
+    info.si_signo = CaptureSignal();
+    info.si_code = SI_QUEUE;
+    info.si_pid = ::getpid();
+    info.si_uid = ::getuid();
+    info.si_value.sival_ptr = decoy;
+    ::_exit(::syscall(SYS_rt_tgsigqueueinfo, parent, self, CaptureSignal(), &info) == 0 ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  sigset_t pending;
+  ::sigpending(&pending);
+  const bool arrived = sigismember(&pending, CaptureSignal());
+  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);  // the handler runs now
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(arrived);
+  for (std::uint64_t word : decoy) EXPECT_EQ(word, 0u);
 }
 
 TEST(CallStack, ThreadHeadings) {
