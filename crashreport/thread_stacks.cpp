@@ -120,11 +120,28 @@ void CaptureHandler(int, siginfo_t* info, void* context) {
   auto* slot = static_cast<TCaptureSlot*>(info->si_value.sival_ptr);
   SaveContext(*static_cast<ucontext_t*>(context), slot->Context);
   int expected = kWaiting;
-  if (!slot->State.compare_exchange_strong(expected, kCaptured)) return;  // the asker gave up
+  if (!slot->State.compare_exchange_strong(expected, kCaptured)) {  // the asker gave up
+    slot->State.store(kLeft);  // the last touch: the slot may be freed from now on
+    return;
+  }
   Wake(slot->State);
   WaitWhile(slot->State, kCaptured, nullptr);
   slot->State.store(kLeft);
   Wake(slot->State);
+}
+
+// Slots of requests given up, kept until their thread has answered (for good when it never does,
+// having ended or blocked the signal): each time one is given up, those answered since are freed.
+void KeepGivenUp(TCaptureSlot* Slot) {
+  static std::mutex lock;
+  static auto* slots = new std::vector<TCaptureSlot*>;
+  std::lock_guard guard(lock);
+  std::erase_if(*slots, [](TCaptureSlot* s) {
+    if (s->State.load() != kLeft) return false;
+    delete s;
+    return true;
+  });
+  slots->push_back(Slot);
 }
 
 void InstallCaptureHandler() {
@@ -211,7 +228,7 @@ bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::fu
   ::pthread_sigmask(SIG_BLOCK, &capture, &previous);
   TScopeExit restore_mask([&] { ::pthread_sigmask(SIG_SETMASK, &previous, nullptr); });
   // A slot of its own for each request: a thread that answers after the asker gave up writes only
-  // into a slot nobody reads any more, which is then left to it.
+  // into a slot nobody reads any more, freed once it has.
   auto* slot = new TCaptureSlot;
   siginfo_t info{};
   info.si_signo = CaptureSignal();
@@ -226,7 +243,10 @@ bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::fu
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
   if (!WaitWhile(slot->State, kWaiting, &deadline)) {
     int expected = kWaiting;
-    if (slot->State.compare_exchange_strong(expected, kCancelled)) return false;  // the slot stays its
+    if (slot->State.compare_exchange_strong(expected, kCancelled)) {
+      KeepGivenUp(slot);
+      return false;
+    }
   }
   TScopeExit release([slot] {
     slot->State.store(kReleased);
