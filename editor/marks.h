@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/rtl/list.h"
 #include "platform/rtl/object.h"
 
 namespace lab {
@@ -73,7 +74,11 @@ class TCodeEditMarkList : public TObject {
   // Empties the list without freeing the marks (the editor's ClearAll sees to them).
   void Clear();
   int Count() const noexcept { return static_cast<int>(items_.size()); }
-  TCodeEditMark* Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)); }
+  // Raises EListError "List index out of bounds (%d)" outside 0 .. Count - 1, as lists do.
+  TCodeEditMark* Items(int Index) const {
+    if (Index < 0 || Index >= Count()) detail::ListIndexError(Index);
+    return items_[static_cast<std::size_t>(Index)];
+  }
   int IndexOf(const TCodeEditMark* Item) const;
   // The marks of Line in list order, at most 16; the rest of Marks is cleared.
   void GetMarksForLine(int Line, TCodeEditMarks& Marks) const;

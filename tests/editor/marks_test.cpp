@@ -189,6 +189,11 @@ TEST_F(EditorTest, AtMostSixteenMarksOfALineAreReported) {
   n = 0;
   for (TCodeEditMark* m : marks) n += m != nullptr;
   EXPECT_EQ(n, 16);
+  // Past the list an index raises the list's error.
+  const int count = edit->Marks()->Count();
+  EXPECT_NE(edit->Marks()->Items(count - 1), nullptr);
+  EXPECT_THROW(edit->Marks()->Items(count), EListError);
+  EXPECT_THROW(edit->Marks()->Items(-1), EListError);
   delete extra;
 }
 
