@@ -318,11 +318,21 @@ std::vector<void**> ImportSlots(const TModuleImage& image, const std::string& Na
 }
 
 const void* LibraryProc(const std::string& LibName, const std::string& ProcName) {
+  if (LibName.empty()) return ::dlsym(RTLD_DEFAULT, ProcName.c_str());
   void* library = ::dlopen(LibName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
   if (!library) return nullptr;
   const void* proc = ::dlsym(library, ProcName.c_str());
   ::dlclose(library);
   return proc;
+}
+
+// A slot not bound yet leads into its own module, to the way to the loader's binder; a bound one
+// holds the routine it was bound to (a routine of that name in its own module among them).
+bool Unbound(void** Slot, const void* Value, const std::string& ProcName) {
+  Dl_info slot_module{}, value_module{};
+  if (!::dladdr(Slot, &slot_module) || !::dladdr(Value, &value_module)) return false;
+  if (slot_module.dli_fbase != value_module.dli_fbase) return false;
+  return !(value_module.dli_sname && value_module.dli_saddr == Value && ProcName == value_module.dli_sname);
 }
 
 }  // namespace
@@ -340,8 +350,11 @@ bool HookImportedProc(const std::vector<std::string>& Modules, const std::string
       continue;
     bool patched = false;
     for (void** slot : ImportSlots(image, ProcName)) {
+      // A slot bound to another routine of that name (the program's own, a sanitizer's, another
+      // hook's) is not this library's to take.
       const void* old = *slot;
-      if (old == NewProc || !PatchCode(slot, &NewProc, sizeof NewProc)) continue;
+      if (old != OldProc && !Unbound(slot, old, ProcName)) continue;
+      if (!PatchCode(slot, &NewProc, sizeof NewProc)) continue;
       h.imports.push_back(TImportHook{LibName, OldProc, NewProc, slot, old});
       patched = true;
     }

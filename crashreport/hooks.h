@@ -42,9 +42,11 @@ bool UnhookVirtualMethod(const void* VMT, int Slot);
 
 // Points every global-offset-table slot by which the modules named in Modules (file names, or the
 // file part of them; an empty name is the program) call ProcName at NewProc, whether the slot is bound
-// yet or not (lazy or immediate binding). OldProc gets ProcName's address in the library LibName.
-// True when a slot was patched. Raises EProcNull when LibName has no ProcName, and, unless Silent,
-// EHookingError when a loaded module named there has no slot for it.
+// yet or not (lazy or immediate binding). OldProc gets ProcName's address in the library LibName (an
+// empty LibName: the routine of that name the loader finds first, as it binds). A slot already bound
+// to another routine of that name is left alone. True when a slot was patched. Raises EProcNull when
+// LibName has no ProcName, and, unless Silent, EHookingError when a loaded module named there has no
+// slot for it to take.
 bool HookImportedProc(const std::vector<std::string>& Modules, const std::string& LibName,
                       const std::string& ProcName, const void* NewProc, const void*& OldProc, bool Silent);
 // Puts back every slot pointed at NewProc.

@@ -1,6 +1,7 @@
 #include "crashreport/thread_stacks.h"
 
 #include <dirent.h>
+#include <dlfcn.h>
 #include <link.h>
 #include <linux/futex.h>
 #include <pthread.h>
@@ -187,17 +188,14 @@ void InstallThreadStartHook() {
       &modules);
   const void* real = nullptr;
   // The hook reads the real routine from g_real_create: set it before any slot points at the hook.
-  void* library = g_real_create.load() ? nullptr : ::dlopen("libc.so.6", RTLD_LAZY | RTLD_NOLOAD);
-  if (library) {
-    g_real_create = reinterpret_cast<TPthreadCreate>(::dlsym(library, "pthread_create"));
-    ::dlclose(library);
-  }
+  // It is the one the modules bind to (a sanitizer's, which calls the C library's, comes first).
+  if (!g_real_create.load()) g_real_create = reinterpret_cast<TPthreadCreate>(::dlsym(RTLD_DEFAULT, "pthread_create"));
   if (!g_real_create.load()) {
     g_start_hooked = false;
     return;
   }
   TScopeFail not_hooked([] { g_start_hooked = false; });
-  HookImportedProc(modules, "libc.so.6", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate),
+  HookImportedProc(modules, "", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate),
                    real, true);
 }
 

@@ -244,6 +244,28 @@ void HookLibraryImport(const char* Library, bool Lazy) {
 TEST(Hooks, ImportedRoutinesOfALazilyBoundLibrary) { HookLibraryImport(LAB_CRTEST_GOT_LAZY, true); }
 TEST(Hooks, ImportedRoutinesOfALibraryBoundAtOnce) { HookLibraryImport(LAB_CRTEST_GOT_NOW, false); }
 
+pid_t OtherParent() { return 77; }
+
+TEST(Hooks, ASlotBoundToAnotherRoutineOfTheNameIsLeftAlone) {
+  void* library = ::dlopen(LAB_CRTEST_GOT_NOW, RTLD_LAZY | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << ::dlerror();
+  auto parent = reinterpret_cast<long (*)()>(::dlsym(library, "crtest_got_parent"));
+  const void* old = nullptr;
+  // No library named: the routine the loader binds the name to.
+  ASSERT_TRUE(HookImportedProc({LAB_CRTEST_GOT_NOW}, "", "getppid", Code(&FakeParent), old, false));
+  EXPECT_EQ(old, Code(&::getppid));
+  // The slot leads to the first hook now, not to the C library's routine: not taken again.
+  EXPECT_THROW(HookImportedProc({LAB_CRTEST_GOT_NOW}, "libc.so.6", "getppid", Code(&OtherParent), old, false),
+               EHookingError);
+  EXPECT_FALSE(HookImportedProc({LAB_CRTEST_GOT_NOW}, "libc.so.6", "getppid", Code(&OtherParent), old, true));
+  EXPECT_EQ(parent(), 4242);
+  UnhookImportedProc(Code(&OtherParent));  // nothing of it to put back
+  EXPECT_EQ(parent(), 4242);
+  UnhookImportedProc(Code(&FakeParent));
+  EXPECT_EQ(parent(), static_cast<long>(::getppid()));
+  ::dlclose(library);
+}
+
 TEST(Hooks, TheSlotsOfALibraryUnloadedSinceAreLeftAlone) {
   void* library = ::dlopen(LAB_CRTEST_GOT_LAZY, RTLD_LAZY | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << ::dlerror();
