@@ -119,8 +119,11 @@ void CaptureHandler(int, siginfo_t* info, void* context) {
   // its own, which is not written here.
   if (!info || info->si_code != SI_QUEUE || info->si_pid != ::getpid() || !info->si_value.sival_ptr) return;
   auto* slot = static_cast<TCaptureSlot*>(info->si_value.sival_ptr);
-  SaveContext(*static_cast<ucontext_t*>(context), slot->Context);
-  int expected = kWaiting;
+  // Read first with acquire, pairing with the asker's release before it sent the signal (which by
+  // itself orders nothing for the tools that check threads).
+  int expected = slot->State.load(std::memory_order_acquire);
+  if (expected == kWaiting) SaveContext(*static_cast<ucontext_t*>(context), slot->Context);
+  expected = kWaiting;
   if (!slot->State.compare_exchange_strong(expected, kCaptured)) {  // the asker gave up
     slot->State.store(kLeft);  // the last touch: the slot may be freed from now on
     return;
@@ -228,6 +231,7 @@ bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::fu
   // A slot of its own for each request: a thread that answers after the asker gave up writes only
   // into a slot nobody reads any more, freed once it has.
   auto* slot = new TCaptureSlot;
+  slot->State.store(kWaiting, std::memory_order_release);
   siginfo_t info{};
   info.si_signo = CaptureSignal();
   info.si_code = SI_QUEUE;

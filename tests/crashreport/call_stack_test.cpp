@@ -399,13 +399,11 @@ TEST(CallStack, TheCaptureSignalFromAnotherProcessWritesNothing) {
     info.si_value.sival_ptr = decoy;
     ::_exit(::syscall(SYS_rt_tgsigqueueinfo, parent, self, CaptureSignal(), &info) == 0 ? 0 : 1);
   }
-  int status = -1;
-  ::waitpid(child, &status, 0);
+  ::waitpid(child, nullptr, 0);
   sigset_t pending;
   ::sigpending(&pending);
   const bool arrived = sigismember(&pending, CaptureSignal());
   ::pthread_sigmask(SIG_SETMASK, &before, nullptr);  // the handler runs now
-  EXPECT_EQ(status, 0);
   EXPECT_TRUE(arrived);
   for (std::uint64_t word : decoy) EXPECT_EQ(word, 0u);
 }
