@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include "platform/rtl/exceptions.h"
 
@@ -134,34 +136,46 @@ std::string ReadAll(int fd) {
   return data;
 }
 
+bool SameFile(const struct stat& A, const struct stat& B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
+
 // Opens the file (made when missing) and locks it. A file renamed over while this process waited
 // for the lock is opened again, so the lock is always held on the file that stands under the name.
-int OpenLocked(const std::string& FileName) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
+// The wait is bounded on the clock, and starts anew whenever another process has finished a save:
+// saves queued behind each other on a slow disk all go through, a lock that is never let go ends
+// in the error.
+int OpenLocked(const std::string& FileName, std::chrono::milliseconds LockWait) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point deadline = Clock::now() + LockWait;
+  for (;;) {
     TFileHandle fd(::open(FileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     if (fd.Get() < 0) {
       if (errno == EINTR) continue;
       throw EFOpenError("Cannot open file \"%s\". %s", FileName, std::string(std::strerror(errno)));
     }
-    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-      if (errno != EWOULDBLOCK && errno != EINTR)
+    // flock has no time-out of its own: try, and sleep a little longer each time up to a short pause.
+    for (std::chrono::milliseconds pause(1); ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0;) {
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK)
         throw EFOpenError("Cannot lock file \"%s\". %s", FileName, std::string(std::strerror(errno)));
-      ::usleep(10000);
-      continue;
+      const Clock::time_point now = Clock::now();
+      if (now >= deadline) throw EFOpenError("Cannot lock file \"%s\". Another process holds it.", FileName);
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+      pause = std::min(pause * 2, std::chrono::milliseconds(16));
     }
     struct stat held, named;
-    if (::fstat(fd.Get(), &held) == 0 && ::stat(FileName.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-        held.st_ino == named.st_ino) {
-      return fd.Release();
-    }
+    if (::fstat(fd.Get(), &held) != 0)
+      throw EFOpenError("Cannot lock file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+    if (::stat(FileName.c_str(), &named) == 0 && SameFile(held, named)) return fd.Release();
+    // Another process saved (or removed) the file while this one waited: that was progress.
+    deadline = Clock::now() + LockWait;
   }
-  throw EFOpenError("Cannot lock file \"%s\". Another process holds it.", FileName);
 }
 
 }  // namespace
 
-void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change) {
-  TFileHandle locked(OpenLocked(FileName));  // closing it releases the lock
+void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change,
+                       std::chrono::milliseconds LockWait) {
+  TFileHandle locked(OpenLocked(FileName, LockWait));  // closing it releases the lock
   const std::string contents = Change(ReadAll(locked.Get()));
   struct stat info;
   const mode_t mode = ::fstat(locked.Get(), &info) == 0 ? info.st_mode & 07777 : 0644;

@@ -1,6 +1,7 @@
 #pragma once
 // File, folder and path routines of the crash reporter on POSIX paths ("/" separates folders).
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,10 +27,13 @@ bool ForceFolders(const std::string& Folder, unsigned Mode = 0700);
 // as they are now (empty for a missing file) and answers the new ones; they go into a new file in the
 // same folder that is then renamed over the old one, so a reader, or a crash during the save, sees the
 // old contents or the new, never a part. A folder that takes no new file gets the file rewritten in
-// place. Raises EFOpenError when the file cannot be opened or locked within ten seconds, EWriteError
-// when the new contents cannot be written (the old file then stands as it was, unless it had to be
-// rewritten in place).
-void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change);
+// place. Raises EFOpenError when the file cannot be opened, or cannot be locked because another
+// process holds the lock for LockWait without finishing a save (the wait starts anew after each save
+// of another process, so saves queued behind slow ones are not lost); EWriteError when the new
+// contents cannot be written (the old file then stands as it was, unless it had to be rewritten in
+// place).
+void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change,
+                       std::chrono::milliseconds LockWait = std::chrono::seconds(10));
 
 // The environment variable's value; empty when unset.
 std::string GetEnvironmentText(const char* Name);

@@ -152,6 +152,8 @@ TEST(LogFile, ProcessesSavingAtOnceLoseNoEntry) {
   const std::string dir = Scratch("log_file_processes");
   const std::string name = dir + "/app.clf";
   constexpr int kChildren = 6;
+  // Each child writes what went wrong, if anything, to its own file.
+  auto error_file = [&](int i) { return dir + "/error" + std::to_string(i); };
   std::vector<pid_t> children;
   for (int i = 0; i < kChildren; ++i) {
     const pid_t pid = ::fork();
@@ -162,17 +164,20 @@ TEST(LogFile, ProcessesSavingAtOnceLoseNoEntry) {
         TLogFile log(name, false);
         log.AddEntry(Report(std::to_string(i), "m"), 32);
         log.Save();
-      } catch (...) {
+      } catch (const std::exception& e) {
+        WriteAll(error_file(i), e.what());
         code = 1;
       }
       ::_exit(code);
     }
     children.push_back(pid);
   }
-  for (pid_t pid : children) {
+  for (int i = 0; i < kChildren; ++i) {
     int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(::waitpid(children[i], &status, 0), children[i]);
+    EXPECT_TRUE(WIFEXITED(status)) << "child " << i << " ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 0, 0)
+        << "child " << i << " failed to save: " << ReadAll(error_file(i));
   }
   TLogFile log(name, false);
   ASSERT_EQ(log.GetCount(), kChildren);

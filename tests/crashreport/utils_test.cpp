@@ -1,5 +1,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,16 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "crashreport/file_utils.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/text_utils.h"
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_list.h"
 #include "test_files.h"
 
@@ -111,6 +115,69 @@ TEST(FileUtils, ModifiedDateIsLocalWithEvenSeconds) {
   EXPECT_EQ(GetFileModifiedDate(dir + "/missing"), 0);
   if (old) ::setenv("TZ", saved.c_str(), 1); else ::unsetenv("TZ");
   ::tzset();
+}
+
+// The lock is held through an open file description of its own, as another process would hold it.
+class THeldLock {
+ public:
+  explicit THeldLock(const std::string& name) : fd_(::open(name.c_str(), O_RDWR | O_CLOEXEC)) {
+    locked_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  }
+  ~THeldLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  THeldLock(const THeldLock&) = delete;
+  THeldLock& operator=(const THeldLock&) = delete;
+  bool Locked() const { return locked_; }
+
+ private:
+  int fd_;
+  bool locked_ = false;
+};
+
+TEST(FileUtils, ReplaceUnderALockNeverLetGoFailsAndKeepsTheFile) {
+  const std::string name = Scratch("replace_held") + "/app.clf";
+  WriteFile(name, "old");
+  THeldLock held(name);
+  ASSERT_TRUE(held.Locked());
+  bool changed = false;
+  try {
+    ReplaceFileLocked(name, [&](std::string) { return changed = true, std::string("new"); },
+                      std::chrono::milliseconds(30));
+    ADD_FAILURE() << "the save went through while the lock was held";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot lock file \"" + name + "\". Another process holds it.");
+  }
+  EXPECT_FALSE(changed);
+  EXPECT_EQ(testing::ReadAll(name), "old");
+}
+
+TEST(FileUtils, ReplaceWaitingForALockSavesIntoTheFileThatReplacedTheLockedOne) {
+  const std::string dir = Scratch("replace_waiting");
+  const std::string name = dir + "/app.clf";
+  WriteFile(name, "A");
+  auto held = std::make_unique<THeldLock>(name);
+  ASSERT_TRUE(held->Locked());
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    held.reset();  // the child's copy of the locked file; the lock stays with the parent's
+    int code = 0;
+    try {
+      ReplaceFileLocked(name, [](std::string now) { return now + "+child"; }, std::chrono::minutes(5));
+    } catch (...) {
+      code = 1;
+    }
+    ::_exit(code);
+  }
+  // Another save replaces the file the child may be waiting on, then lets go of the old one's lock.
+  WriteFile(dir + "/saved", "B");
+  ASSERT_EQ(::rename((dir + "/saved").c_str(), name.c_str()), 0);
+  held.reset();
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(testing::ReadAll(name), "B+child");
 }
 
 TEST(FileUtils, PathPiecesAndPrivateTempFolder) {
