@@ -46,9 +46,11 @@ _Unwind_Reason_Code AskFrame(_Unwind_Context* context, void* argument) {
   search.Header->HandlerSwitchValue = 0;
   const _Unwind_Reason_Code answer = __gxx_personality_v0(1, _UA_SEARCH_PHASE, search.Exception->exception_class,
                                                           search.Exception, context);
-  if (answer == _URC_HANDLER_FOUND && search.Header->HandlerSwitchValue > 0) {
-    if (search.Handling++ == 0) search.FirstHandler = _Unwind_GetIP(context);
-  }
+  if (answer != _URC_HANDLER_FOUND) return _URC_NO_REASON;
+  // Found without a catch clause: a noexcept function (or a dynamic throw() list) ends the
+  // program here, and no frame further out sees the exception.
+  if (search.Header->HandlerSwitchValue <= 0) return _URC_END_OF_STACK;
+  if (search.Handling++ == 0) search.FirstHandler = _Unwind_GetIP(context);
   return _URC_NO_REASON;
 }
 

@@ -2,7 +2,7 @@
 // Whether a handler of the program will catch an exception that is being thrown, found the way the
 // C++ runtime searches: every frame with exception tables, from the caller outwards, is asked by the
 // C++ personality routine in its search phase. A frame that only ends the program (a noexcept
-// function) does not count as catching.
+// function) catches nothing, and the search stops there, as the runtime's does.
 
 #include <typeinfo>
 

@@ -61,6 +61,27 @@ TEST(HandlerAnalysis, AMatchingCatchClauseHandles) {
   CrashState().AllExceptionsHandled = false;
 }
 
+// The runtime ends the program at a noexcept function: a catch clause further out never sees it.
+// Called through a pointer (as a callback would be), so the caller keeps its catch clause.
+__attribute__((noinline)) TAnswer AnalyzeInNoexcept(const std::exception_ptr& E, const void* Address) noexcept {
+  return Analyze(E, Address);
+}
+TAnswer (*volatile g_analyze_in_noexcept)(const std::exception_ptr&, const void*) = &AnalyzeInNoexcept;
+
+TEST(HandlerAnalysis, ANoexceptFunctionOnTheWayCatchesNothing) {
+  const std::exception_ptr e = std::make_exception_ptr(EConvertError("bad"));
+  static int site;
+  const TAnswer a = InThread([&] {
+    try {
+      return g_analyze_in_noexcept(e, &site);
+    } catch (const Exception&) {
+      return TAnswer{};
+    }
+  });
+  EXPECT_FALSE(a.Handled);
+  EXPECT_EQ(a.Kind, hkNone);
+}
+
 TEST(HandlerAnalysis, ACatchingFrameOfItsOwnCallerCanBeLeftOut) {
   const std::exception_ptr e = std::make_exception_ptr(EConvertError("bad"));
   static int site;
