@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -97,21 +98,6 @@ class TFileHandle {
   int fd_;
 };
 
-// Removes the named file unless Keep is called.
-class TTemporaryName {
- public:
-  explicit TTemporaryName(std::string Name) : name_(std::move(Name)) {}
-  ~TTemporaryName() {
-    if (!name_.empty()) ::unlink(name_.c_str());
-  }
-  TTemporaryName(const TTemporaryName&) = delete;
-  TTemporaryName& operator=(const TTemporaryName&) = delete;
-  void Keep() { name_.clear(); }
-
- private:
-  std::string name_;
-};
-
 bool WriteAll(int fd, std::string_view Data, off_t Offset) {
   while (!Data.empty()) {
     const ssize_t n = ::pwrite(fd, Data.data(), Data.size(), Offset);
@@ -183,13 +169,12 @@ void ReplaceFileLocked(const std::string& FileName, const std::function<std::str
   std::string temporary = FileName + ".XXXXXX";
   TFileHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
   if (out.Get() >= 0) {
-    TTemporaryName cleanup(temporary);
+    TScopeFail remove_new_file([&temporary] { ::unlink(temporary.c_str()); });
     if (::fchmod(out.Get(), mode) != 0 || !WriteAll(out.Get(), contents, 0) || ::fsync(out.Get()) != 0)
       throw EWriteError("Cannot write file \"%s\". %s", temporary, std::string(std::strerror(errno)));
     out.Close();
     if (::rename(temporary.c_str(), FileName.c_str()) != 0)
       throw EWriteError("Cannot replace file \"%s\". %s", FileName, std::string(std::strerror(errno)));
-    cleanup.Keep();
     return;
   }
   // No new file can be made beside it: rewrite it where it stands.

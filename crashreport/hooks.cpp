@@ -14,6 +14,7 @@
 #include "crashreport/memory_probe.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/unit_sections.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 namespace {
@@ -176,15 +177,13 @@ const void* HookProc(const void* Proc, const void* NewProc, const std::string& N
   TCodePatch patch{Proc, AllocateCodePageNear(Proc), nullptr, {}, true};
   auto* page = static_cast<std::uint8_t*>(patch.Page);
   if (!page) throw EHookingError("Cannot hook the procedure \"%s\".", Name);
-  if (!BuildTrampoline(proc, NewProc, page) || !SealCodePage(page) || !IsMemoryReadable(proc, kPatchSize)) {
-    FreeCodePage(page);
+  TScopeFail free_page([page] { FreeCodePage(page); });
+  if (!BuildTrampoline(proc, NewProc, page) || !SealCodePage(page) || !IsMemoryReadable(proc, kPatchSize))
     throw EHookingError("Cannot hook the procedure \"%s\".", Name);
-  }
   std::memcpy(patch.Saved, proc, kPatchSize);
-  if (!WriteJump(const_cast<std::uint8_t*>(proc), page)) {
-    FreeCodePage(page);
-    throw EHookingError("Cannot hook the procedure \"%s\".", Name);
-  }
+  // Room for the record first: once the routine jumps to the page, nothing may fail.
+  h.patches.reserve(h.patches.size() + 1);
+  if (!WriteJump(const_cast<std::uint8_t*>(proc), page)) throw EHookingError("Cannot hook the procedure \"%s\".", Name);
   patch.Trampoline = page + kTrampolineAt;
   h.patches.push_back(patch);
   return patch.Trampoline;

@@ -16,6 +16,7 @@
 #include "crashreport/memory_probe.h"
 #include "crashreport/module_data.h"
 #include "crashreport/system_utils.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 namespace {
@@ -214,10 +215,8 @@ void EnumerateModules() {
         std::find_if(loaded.begin(), loaded.end(), [&](const TLoadedModule& m) { return m.Base == record.Handle; });
     if (it == loaded.end() || LoadedFileName(*it) != record.FileName) list.Delete(i);
   }
-  struct TEnumerating {
-    TEnumerating() { g_enumerating = true; }
-    ~TEnumerating() { g_enumerating = false; }
-  } enumerating;
+  g_enumerating = true;
+  TScopeExit enumerated([] { g_enumerating = false; });
   for (const TLoadedModule& m : loaded)
     if (list.IndexOfHandle(m.Base) < 0) AddModuleInfo(m.Base);
   list.SortByHandle();
