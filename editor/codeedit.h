@@ -492,6 +492,10 @@ class TCustomCodeEdit : public TCustomControl {
   void WMVScroll(TMessage& Message);
   void WMClipboard(TMessage& Message);
 
+  // Repaints collected while the lines change, invalidated now: a scroll then moves them with the
+  // pixels they belong to.
+  void FlushPendingRepaint();
+
   // ---- Fields, in declaration order ----
   TBufferCoord block_begin_{1, 1};
   TBufferCoord block_end_{1, 1};

@@ -623,7 +623,11 @@ void TCustomCodeEdit::ReplaceSelectionEx(TCodeSelectionMode PasteMode, std::u32s
   TScopeExit end_update([&] { EndUpdate(); });
   lines_->BeginUpdate();
   TScopeExit end_lines_update([&] { lines_->EndUpdate(); });
-  if (SelAvail()) DoLinesDeleteSelection(NormalizedBlockBegin(), NormalizedBlockEnd());
+  if (SelAvail()) {
+    // A column block beyond the ends of its lines changes no line: its colour goes all the same.
+    InvalidateSelection();
+    DoLinesDeleteSelection(NormalizedBlockBegin(), NormalizedBlockEnd());
+  }
   if (!Text.empty()) InsertText(Text, PasteMode, AddToUndoList);
   if (caret_y_ < 1) InternalSetCaretXY({caret_x_, 1});
   // The selection is gone: it collapses at the caret (the line list's update end does the same
@@ -904,6 +908,7 @@ void TCustomCodeEdit::SetTopLine(int Value) {
   const std::int64_t delta = std::int64_t{top_line_} - Value;
   top_line_ = Value;
   if (HandleAllocated()) {
+    FlushPendingRepaint();
     if (delta > -lines_in_window_ && delta < lines_in_window_) {
       // The rows that stay on screen move; only the band scrolled in is painted.
       const win::RECT client = ClientRect();
@@ -934,6 +939,7 @@ void TCustomCodeEdit::SetLeftChar(int Value) {
       std::int64_t{gutter_width_} + 2 - (std::int64_t{left_char_} - 1) * char_width_, std::numeric_limits<int>::min(),
       kMaxInt));
   if (HandleAllocated()) {
+    FlushPendingRepaint();
     TRect area = ClientRect();
     area.Left = gutter_width_ + 2;
     if (delta > -chars_in_window_ && delta < chars_in_window_) {

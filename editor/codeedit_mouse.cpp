@@ -231,6 +231,13 @@ void TCustomCodeEdit::InvalidateLines(int FirstLine, int LastLine) {
     InvalidateRect(rect, false);
 }
 
+void TCustomCodeEdit::FlushPendingRepaint() {
+  if (pending_repaint_rect_.IsEmpty()) return;
+  const TRect pending = pending_repaint_rect_;
+  pending_repaint_rect_ = TRect{};
+  InvalidateRect(pending, false);
+}
+
 void TCustomCodeEdit::InvalidateSelection() {
   InvalidateLines(NormalizedBlockBegin().Line, NormalizedBlockEnd().Line);
 }

@@ -357,9 +357,11 @@ void TCustomCodeEdit::ListInserted(TObject* /*Sender*/, int Index, int Count) {
 
 void TCustomCodeEdit::ListPutted(TObject* /*Sender*/, int Index, int Count) {
   if (word_wrap_plugin_) {
-    if (word_wrap_plugin_->LinesPutted(Index, Count) != 0)
+    if (word_wrap_plugin_->LinesPutted(Index, Count) != 0) {
+      // The numbers of the lines below move to other rows too.
       InvalidateLines(Index + 1, INT32_MAX);
-    else
+      InvalidateGutterLines(Index + 1, INT32_MAX);
+    } else
       InvalidateGutterLines(Index + 1, Index + Count);
   }
   if (highlighter_) {
