@@ -2,6 +2,7 @@
 // selection split out of a row, special characters, the active line and the gutter's numbers.
 
 #include <set>
+#include <vector>
 
 #include "editor_fixture.h"
 #include "platform/controls/painting.h"
@@ -129,6 +130,36 @@ TEST_F(PaintTest, SpecialCharactersShowBlanksTabsAndLineEnds) {
   EXPECT_TRUE(Ink(2, 2) || Ink(3, 2));  // the tab's mark, in the middle of its cells
   EXPECT_FALSE(Ink(1, 2) && Ink(4, 2));
   EXPECT_TRUE(Ink(5, 2));   // c after the tab
+}
+
+// The marks are the characters themselves: each shown cell matches the cell of the same character
+// typed into a line.
+TEST_F(PaintTest, SpecialCharactersAreTheirOwnGlyphs) {
+  edit->SetTabWidth(3);
+  SetText({"a b", "a\u00B7b\u00B6\u00BB", "\tc", "\t\tc"});
+  edit->SetOptions(edit->Options() + eoShowSpecialChars);
+  auto pixels = [&](int X, int Row) {
+    std::vector<TColorRef> out;
+    for (int y = RowY(Row); y < RowY(Row) + edit->TextHeight(); ++y)
+      for (int x = X; x < X + edit->CharWidth(); ++x) out.push_back(At(x, y));
+    return out;
+  };
+  const std::vector<TColorRef> dot = pixels(CellX(2), 2), pilcrow = pixels(CellX(4), 2), guillemet = pixels(CellX(5), 2);
+  const std::vector<TColorRef> blank = pixels(CellX(9), 2);
+  ASSERT_NE(dot, blank);  // the glyphs are not blank
+  ASSERT_NE(dot, pilcrow);
+  EXPECT_EQ(pixels(CellX(2), 1), dot);      // the blank
+  EXPECT_EQ(pixels(CellX(4), 1), pilcrow);  // the line's end
+  // A tab of three cells shows the mark in its middle cell, its other cells blank.
+  EXPECT_EQ(pixels(CellX(2), 3), guillemet);
+  EXPECT_EQ(pixels(CellX(1), 3), blank);
+  EXPECT_EQ(pixels(CellX(3), 3), blank);
+  // Two tabs: a mark each.
+  EXPECT_EQ(pixels(CellX(2), 4), guillemet);
+  EXPECT_EQ(pixels(CellX(5), 4), guillemet);
+  // A tab of an even count of cells: the mark half a cell right of the left middle cell.
+  edit->SetTabWidth(4);
+  EXPECT_EQ(pixels(CellX(2) + edit->CharWidth() / 2, 3), guillemet);
 }
 
 TEST_F(PaintTest, OnlyTheRowsInsideTheClipArePainted) {
