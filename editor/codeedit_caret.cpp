@@ -566,7 +566,7 @@ TBufferCoord TCustomCodeEdit::GetMatchingBracketEx(const TBufferCoord& APoint) {
       highlighter_->SetRange(lines_->Ranges(Line - 2));
     else
       highlighter_->ResetRange();
-    highlighter_->SetLine(Text, Line);
+    highlighter_->SetLine(Text, Line - 1);
     while (!highlighter_->GetEol()) {
       const int start = highlighter_->GetTokenPos() + 1;
       const int end = start + static_cast<int>(highlighter_->GetToken().size());

@@ -321,7 +321,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
                                                                                              : Font()->Color(),
                                            row_back, {}});
       } else {
-        runs.push_back({1, length + 1 + (special_chars ? 1 : 0), special ? special_fore : Font()->Color(),
+        runs.push_back({1, length + 1 + (special_chars ? 1 : 0), special && !default_fore ? special_fore : Font()->Color(),
                         special ? special_back : row_back, Font()->Style()});
       }
       auto cell_at = [&](int Column) -> char32_t {
@@ -396,16 +396,23 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
           text_drawer_->ExtTextOut(x_of(From), top, win::ETO_OPAQUE | win::ETO_CLIPPED, &rect, cells.data(),
                                    static_cast<int>(cells.size()));
           if (special_chars) {
-            // Each tab's cells show one mark, centred in them.
-            for (int c = From; c < To; ++c) {
-              const int col = row_start + c;
-              if (col > length || text[static_cast<std::size_t>(col - 1)] != U'\t') continue;
-              if (col > 1 && text[static_cast<std::size_t>(col - 2)] == U'\t' && (col - 1) % tab_width_ != 0) continue;
+            // Each tab's cells show one mark, centred in them; a tab that the piece cuts (a selection
+            // edge, the window's left edge) shows the part of its mark inside the piece.
+            auto tab_at = [&](int Col) { return Col >= 1 && Col <= length && text[static_cast<std::size_t>(Col - 1)] == U'\t'; };
+            auto tab_goes_on = [&](int Col) { return tab_at(Col) && tab_at(Col - 1) && (Col - 1) % tab_width_ != 0; };
+            int col = row_start + From;
+            while (tab_goes_on(col)) --col;
+            while (col < row_start + To) {
+              if (!tab_at(col)) {
+                ++col;
+                continue;
+              }
               int n = 1;
-              while (col + n <= length && text[static_cast<std::size_t>(col + n - 1)] == U'\t' && (col + n - 1) % tab_width_ != 0) ++n;
+              while (tab_goes_on(col + n)) ++n;
               const char32_t mark = kTabMark;
-              const int x = x_of(c) + (n - 1) * char_width_ / 2;
+              const int x = Clamp64(std::int64_t{x_of(col - row_start)} + (std::int64_t{n} - 1) * char_width_ / 2);
               text_drawer_->ExtTextOut(x, top, win::ETO_CLIPPED, &rect, &mark, 1);
+              col += n;
             }
           }
           last_style = Style;

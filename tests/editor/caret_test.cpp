@@ -283,6 +283,76 @@ TEST_F(CaretTest, BracketsMatchAcrossLinesAndNesting) {
   EXPECT_EQ(edit->CaretXY(), (TBufferCoord{9, 3}));
 }
 
+// Strings in quotes and comments between /* and */ (over lines, through the range); every other
+// character a token of its own. It checks that each line it is given comes with its own 0-based number.
+class TQuoteHighlighter : public TCodeCustomHighlighter {
+ public:
+  explicit TQuoteHighlighter(TComponent* AOwner) : TCodeCustomHighlighter(AOwner) {
+    str = new TCodeHighlighterAttributes("String");
+    comment = new TCodeHighlighterAttributes("Comment");
+    AddAttribute(str);
+    AddAttribute(comment);
+  }
+  void SetLine(const std::u32string& NewValue, int LineNumber) override {
+    if (lines && (LineNumber < 0 || LineNumber >= lines->Count() || lines->GetLine(LineNumber) != NewValue))
+      ++wrong_numbers;
+    line_ = NewValue;
+    end_ = 0;
+    Next();
+  }
+  TCodeEditRange GetRange() const override { return in_comment_ ? 1 : 0; }
+  void SetRange(TCodeEditRange Value) override { in_comment_ = Value == 1; }
+  void ResetRange() override { in_comment_ = false; }
+  bool GetEol() const override { return start_ >= line_.size(); }
+  void Next() override {
+    start_ = end_;
+    if (start_ >= line_.size()) return;
+    attr_ = nullptr;
+    if (in_comment_ || line_.compare(start_, 2, U"/*") == 0) {
+      attr_ = comment;
+      const std::size_t close = line_.find(U"*/", in_comment_ ? start_ : start_ + 2);
+      in_comment_ = close == std::u32string::npos;
+      end_ = in_comment_ ? line_.size() : close + 2;
+    } else if (line_[start_] == U'"') {
+      attr_ = str;
+      const std::size_t close = line_.find(U'"', start_ + 1);
+      end_ = close == std::u32string::npos ? line_.size() : close + 1;
+    } else {
+      end_ = start_ + 1;
+    }
+  }
+  std::u32string GetToken() const override { return line_.substr(start_, end_ - start_); }
+  int GetTokenKind() const override { return attr_ == str ? 1 : attr_ == comment ? 2 : 0; }
+  TCodeHighlighterAttributes* GetTokenAttribute() const override { return attr_; }
+  int GetTokenPos() const override { return static_cast<int>(start_); }
+
+  TCodeHighlighterAttributes* str;
+  TCodeHighlighterAttributes* comment;
+  TCodeEditStringList* lines = nullptr;
+  int wrong_numbers = 0;
+
+ private:
+  std::u32string line_;
+  std::size_t start_ = 0, end_ = 0;
+  bool in_comment_ = false;
+  TCodeHighlighterAttributes* attr_ = nullptr;
+};
+
+TEST_F(CaretTest, BracketsInStringsAndCommentsDoNotCount) {
+  auto* h = new TQuoteHighlighter(form);
+  h->lines = edit->LineList();
+  edit->SetHighlighter(h);
+  SetText({"f(\")\", a /* ) */ b", "/* ( over", "lines ) */ c)", "x[\"]\"]"});
+  EXPECT_EQ(edit->GetMatchingBracketEx({2, 1}), (TBufferCoord{13, 3}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({13, 3}), (TBufferCoord{2, 1}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({2, 4}), (TBufferCoord{6, 4}));
+  EXPECT_EQ(edit->GetMatchingBracketEx({6, 4}), (TBufferCoord{2, 4}));
+  EXPECT_EQ(h->wrong_numbers, 0);
+  // Without the highlighter every bracket counts.
+  edit->SetHighlighter(nullptr);
+  EXPECT_EQ(edit->GetMatchingBracketEx({2, 1}), (TBufferCoord{4, 1}));
+}
+
 TEST_F(CaretTest, IndentThenUnindentRestoresTextAndSelection) {
   for (bool spaces : {true, false}) {
     edit->SetOptions(spaces ? edit->Options() + eoTabsToSpaces : edit->Options() - eoTabsToSpaces);

@@ -157,9 +157,42 @@ TEST_F(PaintTest, SpecialCharactersAreTheirOwnGlyphs) {
   // Two tabs: a mark each.
   EXPECT_EQ(pixels(CellX(2), 4), guillemet);
   EXPECT_EQ(pixels(CellX(5), 4), guillemet);
+  // Scrolled so that the tab begins left of the window: the mark still shows in its middle cell.
+  edit->SetLeftChar(2);
+  edit->Invalidate();  // painted anew, not moved by the scroll
+  EXPECT_EQ(pixels(CellX(2), 3), guillemet);
+  EXPECT_EQ(pixels(CellX(3), 3), blank);
+  edit->SetLeftChar(1);
   // A tab of an even count of cells: the mark half a cell right of the left middle cell.
   edit->SetTabWidth(4);
   EXPECT_EQ(pixels(CellX(2) + edit->CharWidth() / 2, 3), guillemet);
+}
+
+// A line with colours of its own: its text takes the foreground asked for, unless the option keeps
+// the editor's; its background is taken either way.
+TEST_F(PaintTest, SpecialLineColoursKeepTheEditorsForegroundWithTheirOption) {
+  SetText({"HHHH", "HHHH"});
+  edit->OnSpecialLineColors = [](TObject*, int Line, bool& Special, TColor& Fore, TColor& Back) {
+    Special = Line == 1;
+    Fore = clRed;
+    Back = clYellow;
+  };
+  edit->Invalidate();
+  auto reddish_ink = [&](int Row) {
+    for (int y = RowY(Row); y < RowY(Row) + edit->TextHeight(); ++y)
+      for (int x = CellX(1); x < CellX(5); ++x) {
+        const TColorRef c = At(x, y);
+        if (GetRValue(c) > GetGValue(c) + 60) return true;
+      }
+    return false;
+  };
+  EXPECT_EQ(At(CellX(8), RowY(1)), ColorToRGB(clYellow));
+  EXPECT_TRUE(reddish_ink(1));
+  EXPECT_FALSE(reddish_ink(2));
+  edit->SetOptions(edit->Options() + eoSpecialLineDefaultFg);
+  edit->Invalidate();
+  EXPECT_EQ(At(CellX(8), RowY(1)), ColorToRGB(clYellow));
+  EXPECT_FALSE(reddish_ink(1));
 }
 
 TEST_F(PaintTest, OnlyTheRowsInsideTheClipArePainted) {
