@@ -161,6 +161,8 @@ void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) 
   if (horz_scroll_bar_) horz_scroll_bar_->ForgetComponent(AComponent);
   if (AComponent == sum_list_) sum_list_ = nullptr;
   if (data_link_ && AComponent == data_link_->DataSource()) SetDataSource(nullptr);
+  // The records-as-rows interface lives on the dataset: it goes with it.
+  if (data_link_ && AComponent == data_link_->DataSet()) UpdateMemTableIntf();
   bool forgot_field = false;
   for (int i = 0; i < columns_->Count(); ++i) {
     TColumnX* c = columns_->GetColumn(i);

@@ -77,6 +77,8 @@ void TCustomDBGridX::LinkActive(bool Value) {
   UpdateMemTableIntf();
   selection_->LinkActive(Value);
   SumListTakeDataSet();
+  // Every record a row: the rows follow at once, also while an update holds the layout back.
+  if (WantsRecordSet()) UpdateRowCount();
   LayoutChanged();
   if (Value && AlwaysShowEditor()) ShowCellEditor();
   UpdateScrollBar();

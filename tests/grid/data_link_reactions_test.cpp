@@ -222,6 +222,22 @@ TEST_F(DataLinkReactions, AnotherDataSourceStartsWithoutSelection) {
   grid->SetDataSource(nullptr);
 }
 
+// Over an in-memory dataset without footers every record is a row: that holds from the moment
+// the link opens, even while an update keeps the layout back.
+TEST_F(DataLinkReactions, RecordsAreRowsAsSoonAsTheLinkOpensInsideAnUpdate) {
+  ds->Open();
+  for (int i = 1; i <= 30; ++i) AddRow(i, "n", false, "K0", 1.0);
+  ds->First();
+  grid->BeginUpdate();
+  grid->SetDataSource(source);
+  EXPECT_EQ(grid->RowCount(), 1 + 30);
+  grid->EndUpdate();
+  // Closed, the rows are one empty row again.
+  ds->Close();
+  EXPECT_EQ(grid->RowCount(), 2);
+  Paint();
+}
+
 TEST_F(DataLinkReactions, SmallTests) {
   EXPECT_TRUE(TCustomDBGridX::PointInGridRect({2, 3}, TGridRect{2, 3, 4, 5}));
   EXPECT_TRUE(TCustomDBGridX::PointInGridRect({4, 5}, TGridRect{2, 3, 4, 5}));
