@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "crashreport/debug_symbols.h"
@@ -133,15 +134,25 @@ std::shared_ptr<TModuleSymbols> SymbolsOf(const std::shared_ptr<TCrashModuleInfo
   return symbols;
 }
 
-// The first bytes of a routine, past an endbr64; Count of them could be read.
-std::size_t RoutineStart(const void* Code, std::uint8_t (&Bytes)[4]) {
+// The first bytes of a routine past an endbr64, from Head (the Got bytes read at its start); Count
+// of them are there.
+std::size_t RoutineStart(const std::uint8_t* Head, std::size_t Got, std::uint8_t (&Bytes)[4]) {
   static const std::uint8_t endbr64[] = {0xF3, 0x0F, 0x1E, 0xFA};
-  std::uint8_t head[8] = {};
-  const std::size_t got = ReadMemory(Code, head, sizeof head);
-  const std::size_t skip = got >= 4 && std::memcmp(head, endbr64, 4) == 0 ? 4 : 0;
-  const std::size_t count = got > skip ? std::min<std::size_t>(got - skip, 4) : 0;
-  std::memcpy(Bytes, head + skip, count);
+  const std::size_t skip = Got >= 4 && std::memcmp(Head, endbr64, 4) == 0 ? 4 : 0;
+  const std::size_t count = Got > skip ? std::min<std::size_t>(Got - skip, 4) : 0;
+  std::memcpy(Bytes, Head + skip, count);
   return count;
+}
+
+bool HeadHasStackFrame(const std::uint8_t* Head, std::size_t Got) {
+  static const std::uint8_t frame[] = {0x55, 0x48, 0x89, 0xE5};  // push rbp; mov rbp, rsp
+  std::uint8_t bytes[4];
+  return RoutineStart(Head, Got, bytes) == 4 && std::memcmp(bytes, frame, 4) == 0;
+}
+
+bool HeadPushesRbx(const std::uint8_t* Head, std::size_t Got) {
+  std::uint8_t bytes[4];
+  return RoutineStart(Head, Got, bytes) >= 1 && bytes[0] == 0x53;
 }
 
 }  // namespace
@@ -154,14 +165,13 @@ TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options) {
 }
 
 bool StartsWithStackFrame(const void* Code) {
-  static const std::uint8_t frame[] = {0x55, 0x48, 0x89, 0xE5};  // push rbp; mov rbp, rsp
-  std::uint8_t bytes[4];
-  return RoutineStart(Code, bytes) == 4 && std::memcmp(bytes, frame, 4) == 0;
+  std::uint8_t head[8];
+  return HeadHasStackFrame(head, ReadMemory(Code, head, sizeof head));
 }
 
 bool StartsWithPushRbx(const void* Code) {
-  std::uint8_t bytes[4];
-  return RoutineStart(Code, bytes) >= 1 && bytes[0] == 0x53;
+  std::uint8_t head[8];
+  return HeadPushesRbx(head, ReadMemory(Code, head, sizeof head));
 }
 
 namespace {
@@ -177,8 +187,10 @@ bool FromDescription(const TAddressDescription& d, TCrashDebugInfo& Info) {
     Info.ClassName = d.Scope;
     Info.ProcedureName = d.Routine;
     if (d.FirstLine > 0) {
-      const auto* code = reinterpret_cast<const void*>(d.RoutineStart);
-      const int first = StartsWithStackFrame(code) || StartsWithPushRbx(code) ? d.FirstLine : d.FirstLine - 1;
+      // The routine's first bytes were read with its description, once.
+      const bool frame = HeadHasStackFrame(d.RoutineHead, d.RoutineHeadSize) ||
+                         HeadPushesRbx(d.RoutineHead, d.RoutineHeadSize);
+      const int first = frame ? d.FirstLine : d.FirstLine - 1;
       Info.LineOffset = std::max(0, d.Line - first);
     }
   }
@@ -342,7 +354,8 @@ bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_
   // that waits until it goes on. The copy's memory is had before.
   TStackBounds bounds;
   const bool recorded = RecordedThreadStack(ThreadID, bounds);
-  std::vector<std::uint8_t> copy(kMaxStackScan);
+  // Not zeroed: only what is copied into it is read.
+  const auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(kMaxStackScan);
   std::uintptr_t rip = 0, rsp = 0;
   std::size_t copied = 0;
   const bool answered = WithThreadContext(ThreadID, TimeoutMs, [&](const TCrashContext& context) {
@@ -351,10 +364,11 @@ bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_
     const std::uintptr_t top =
         recorded && rsp >= bounds.Low && rsp < bounds.High ? bounds.High : memory.RegionEnd(rsp);
     if (top > rsp)
-      copied = ReadMemory(reinterpret_cast<const void*>(rsp), copy.data(), std::min<std::size_t>(top - rsp, copy.size()));
+      copied =
+          ReadMemory(reinterpret_cast<const void*>(rsp), copy.get(), std::min<std::size_t>(top - rsp, kMaxStackScan));
   });
   if (!answered) return false;
-  ScanStack(List, memory, TStackWords(memory, copy.data(), rsp, copied), rip, rsp, rsp + copied, Kinds, -1, -1, true,
+  ScanStack(List, memory, TStackWords(memory, copy.get(), rsp, copied), rip, rsp, rsp + copied, Kinds, -1, -1, true,
             ThreadKind, ThreadID);
   return true;
 }

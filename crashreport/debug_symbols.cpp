@@ -12,6 +12,8 @@
 #include <cstring>
 #include <map>
 
+#include "crashreport/memory_probe.h"
+
 namespace lab {
 namespace {
 
@@ -179,6 +181,7 @@ TAddressDescription TModuleSymbols::Describe(std::uintptr_t Address) const {
     d.IsCpp = SplitCppName(routine.Name, d.Scope, d.Routine);
     d.RoutineStart = routine.Start;
     if (!FindLine(routine.Start, file, d.FirstLine)) d.FirstLine = 0;
+    d.RoutineHeadSize = ReadMemory(reinterpret_cast<const void*>(routine.Start), d.RoutineHead, sizeof d.RoutineHead);
   }
   std::lock_guard guard(described_lock_);
   return described_.emplace(Address, std::move(d)).first->second;

@@ -35,6 +35,9 @@ struct TAddressDescription {
   std::string Routine;
   std::uintptr_t RoutineStart = 0;
   int FirstLine = 0;  // the line at the routine's start; 0 when unknown
+  // The routine's first bytes (RoutineHeadSize of them could be read), for the code tests.
+  std::uint8_t RoutineHead[8] = {};
+  std::size_t RoutineHeadSize = 0;
 };
 
 class TModuleSymbols : public TCrashDebugData {

@@ -143,8 +143,13 @@ std::string GetModuleFullName(const void* Module) {
 }
 
 const void* GetModuleBase(const void* Address) {
+  if (!Address) return nullptr;
+  // The loader's index of its objects answers in a few steps; dladdr also looks for the nearest
+  // symbol, a walk through the module's whole symbol table for every address of a call stack.
+  dl_find_object found{};
+  if (::_dl_find_object(const_cast<void*>(Address), &found) == 0) return found.dlfo_map_start;
   Dl_info info{};
-  return Address && ::dladdr(Address, &info) ? info.dli_fbase : nullptr;
+  return ::dladdr(Address, &info) ? info.dli_fbase : nullptr;
 }
 
 std::uintptr_t GetModuleBias(const void* Address) {

@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/auxv.h>
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -251,6 +252,26 @@ TEST(SystemUtils, ModuleAndComputerNames) {
   EXPECT_EQ(GetComputerNameText(), host);
   EXPECT_FALSE(IsRunningInIDE());
   EXPECT_EQ(ReadRegistryString(0, "\\Software\\Any", "Value"), "");
+}
+
+// The load address of the module holding an address, as dladdr gives it: the program, a library, the
+// kernel's vDSO; nothing for the heap or a null pointer.
+TEST(SystemUtils, ModuleBasesAreThoseDladdrGives) {
+  const auto base_by_dladdr = [](const void* Address) -> const void* {
+    Dl_info info{};
+    return ::dladdr(Address, &info) ? info.dli_fbase : nullptr;
+  };
+  const auto vdso = reinterpret_cast<const char*>(::getauxval(AT_SYSINFO_EHDR));
+  std::vector<const void*> addresses = {reinterpret_cast<const void*>(&Scratch), ::dlsym(RTLD_DEFAULT, "getpid")};
+  if (vdso) addresses.insert(addresses.end(), {vdso, vdso + 100});
+  for (const void* address : addresses) {
+    EXPECT_NE(GetModuleBase(address), nullptr) << address;
+    EXPECT_EQ(GetModuleBase(address), base_by_dladdr(address)) << address;
+  }
+  EXPECT_EQ(GetModuleBase(reinterpret_cast<const void*>(&Scratch)), RunningModuleBase());
+  const auto heap = std::make_unique<int>(0);
+  EXPECT_EQ(GetModuleBase(heap.get()), nullptr);
+  EXPECT_EQ(GetModuleBase(nullptr), nullptr);
 }
 
 TEST(SystemUtils, DebuggerTestSeesATracer) {
