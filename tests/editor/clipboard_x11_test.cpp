@@ -85,5 +85,31 @@ TEST_F(EditorX11Clipboard, AColumnBlockGoesThroughTheSystemClipboardAsAColumnBlo
   EXPECT_EQ(other->Text(), "12bc34\r\n56hi\r\n7 no");
 }
 
+// Another program's block data comes through the system clipboard unchecked: a column block pastes as
+// one even without its terminator, a mode byte beyond the three known ones reads as the normal mode
+// and a NUL ends the text early; an empty block pastes nothing.
+TEST_F(EditorX11Clipboard, BlockDataFromAnotherProgramIsCheckedAsItPastes) {
+  const std::string block_name = "CodeEdit Control Block Type";
+  edit->SetText("1234\r\n56\r\n7");
+  edit->SetCaretXY({3, 1});
+  Xclip({"-i", "-quiet", "-t", block_name}, std::string("\2ab\r\ncd\r\nef", 11), true);
+  ASSERT_TRUE(edit->CanPaste());
+  edit->PasteFromClipboard();
+  EXPECT_EQ(edit->Text(), "12ab34\r\n56cd\r\n7 ef");
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "1234\r\n56\r\n7 ");
+
+  edit->SetText("<>");
+  edit->SetCaretXY({2, 1});
+  Xclip({"-i", "-quiet", "-t", block_name}, std::string("\7one\r\ntwo\0rest", 13), true);
+  edit->PasteFromClipboard();
+  EXPECT_EQ(edit->Text(), "<one\r\ntwo>");
+
+  // An empty block and no text: nothing to paste, and nothing raised.
+  Xclip({"-i", "-quiet", "-t", block_name}, "", true);
+  edit->PasteFromClipboard();
+  EXPECT_EQ(edit->Text(), "<one\r\ntwo>");
+}
+
 }  // namespace
 }  // namespace lab::testing
