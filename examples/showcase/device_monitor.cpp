@@ -1,6 +1,7 @@
 #include "device_monitor.h"
 
 #include "device_traffic.h"
+#include "traffic_highlighter.h"
 
 namespace showcase {
 
@@ -14,6 +15,7 @@ TCodeEdit* TDeviceMonitor::MakeView(const char* Name) {
   view->SetReadOnly(true);
   view->SetRightEdge(8888);  // beyond any line: no margin line
   view->SetPopupMenu(view_menu_);
+  view->SetHighlighter(highlighter_);
   return view;
 }
 
@@ -58,6 +60,7 @@ TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
   notes_->SetBlockBegin({1, 3});
   notes_->SetBlockEnd({31, 3});
 
+  highlighter_ = new TTrafficHighlighter(this);
   view_menu_ = new TPopupMenu(this);
   AddMenuItem("Copy", [this](TObject*) { MenuView()->CopyToClipboard(); });
   AddMenuItem("Select All", [this](TObject*) { MenuView()->SelectAll(); });
@@ -75,9 +78,17 @@ TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
   FillDeviceTraffic(&received, &sent, 3000);
   received_->Lines()->Assign(&received);
   sent_->Lines()->Assign(&sent);
-  // A frame the operator picked out to copy.
-  received_->SetBlockBegin({26, 5});
-  received_->SetBlockEnd({52, 6});
+  // The operator went to a request in the middle of the day's traffic (the view scrolls to the
+  // caret) and picked out the time stamps around it as a column.
+  received_->SetCaretXY({1, 1500});
+  OnShow = [this](TObject*) { received_->ScrollCaretIntoViewEx(true); };
+  received_->SetActiveSelectionMode(smColumn);
+  received_->SetBlockBegin({1, 1496});
+  received_->SetBlockEnd({13, 1503});
+  // And two whole answers sent back.
+  sent_->SetActiveSelectionMode(smLine);
+  sent_->SetBlockBegin({1, 4});
+  sent_->SetBlockEnd({1, 5});
 }
 
 }  // namespace showcase

@@ -28,6 +28,7 @@ class TDeviceMonitor : public lab::TForm {
   lab::TCodeEdit* received_;
   lab::TCodeEdit* sent_;
   lab::TPopupMenu* view_menu_;
+  lab::TCodeCustomHighlighter* highlighter_;
 };
 
 }  // namespace showcase
