@@ -1,7 +1,13 @@
 // Call stacks of every thread of a program, captured and symbolised: 8 threads standing 30 frames
 // deep (30 routines, so that no return address repeats and each is looked up), in this optimised
 // program with its full debug information. The first capture reads the modules' symbols and line
-// tables (cold); later ones answer from them (steady state).
+// tables (cold); later ones answer from them (steady state). Where wall time is noisy, count the
+// instructions of the captures alone:
+//   valgrind --tool=callgrind --toggle-collect='*CaptureAll*' --callgrind-out-file=cg.out
+//       build/bench_crash_stacks --benchmark_filter=<name> --benchmark_min_time=4
+// BM_FirstCaptureOfAllThreads's total is the first capture; for the steady state take it off
+// BM_CaptureOfAllThreads's total and divide by the calls of CaptureAll less one (the "(N x)" that
+// callgrind_annotate --inclusive=yes --tree=caller cg.out shows for it).
 #include <benchmark/benchmark.h>
 
 #include <atomic>
