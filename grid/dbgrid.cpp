@@ -4,6 +4,7 @@
 #include "grid/grid_services.h"
 #include "grid/grid_style.h"
 #include "grid/grid_unit.h"
+#include "grid/inplace_edit.h"
 #include "platform/controls/menus.h"
 #include "platform/db/data_source.h"
 #include "platform/db/dataset.h"
@@ -268,7 +269,7 @@ bool TCustomDBGridX::CanEditAcceptKey(char32_t Key) {
   return editable;
 }
 
-TInplaceEdit* TCustomDBGridX::CreateEditor() { return TCustomGrid::CreateEditor(); }
+TInplaceEdit* TCustomDBGridX::CreateEditor() { return new TDBGridInplaceEdit(this); }
 
 bool TCustomDBGridX::EditorShowing() {
   return EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
@@ -456,6 +457,7 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
     case win::WM_VSCROLL: WMVScroll(Message); return;
     case win::WM_HSCROLL: WMHScroll(Message); return;
     case win::WM_SIZE: WMSize(Message); return;
+    case win::WM_CHAR: WMChar(Message); return;
     default: break;
   }
   TCustomGrid::Dispatch(Message);
@@ -530,12 +532,51 @@ void TCustomDBGridX::OptimizeColumnWidth(TColumnX* Column) {
   OptimizeColumnWidths(list);
 }
 
+// The editor's text goes into the field as the column shows it: a pick-list text as the key it
+// stands for, a lookup text as the key of the list record that shows it.
 void TCustomDBGridX::UpdateData() {
   TColumnX* c = SelectedColumn();
   if (!c || !InplaceEditor()) return;
   in_data_update_ = true;
   TScopeExit done([&] { in_data_update_ = false; });
-  c->UpdateDataValues(EditorText(), Variant(), true);
+  const std::string text = EditorText();
+  TField* f = c->GetField();
+  auto notInList = [&] {
+    bool recheck = false;
+    if (c->OnNotInList) c->OnNotInList(c, Variant(text), recheck);
+    return recheck;
+  };
+  if (f && c->HasKeyList()) {
+    TStrings* picks = c->GetPickList();
+    int i = picks->IndexOf(text);
+    if (i < 0 && !text.empty() && notInList()) i = picks->IndexOf(text);
+    TStrings* keys = c->GetKeyList();
+    c->UpdateDataValues(text, i >= 0 && i < keys->Count() ? Variant(keys->Strings(i)) : Null(), false);
+    return;
+  }
+  if (f && f->Lookup()) {
+    TSpecRowX* spec = c->DropDownSpecRow();
+    TDataSet* list = f->LookupDataSet();
+    Variant key;
+    if (spec->Visible() && text == spec->CellText(0)) {
+      key = spec->Value();
+    } else if (text.empty()) {
+      key = Null();
+    } else if (list && list->Active()) {
+      auto locate = [&] { return list->Locate(f->LookupResultField(), Variant(text), {loCaseInsensitive}); };
+      bool found = locate();
+      if (!found && notInList()) found = locate();
+      // A text the list does not hold stands for no key: the field keeps its value.
+      if (!found) return;
+      key = list->FieldValues(f->LookupKeyFields());
+    } else {
+      return;
+    }
+    if (c->CanModify(true)) c->UpdateDataValues(text, key, false);
+    return;
+  }
+  if (f && c->HasPickList() && c->GetPickList()->IndexOf(text) < 0 && c->OnNotInList) notInList();
+  c->UpdateDataValues(text, Variant(), true);
 }
 
 void TCustomDBGridX::TitleFontChanged() {

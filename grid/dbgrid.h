@@ -287,6 +287,28 @@ class TCustomDBGridX : public TCustomGrid {
   std::string EditorText();
   bool EditorShowing();
 
+  // ---- Typed characters and the in-place editor's text ----
+  // The character of the WM_CHAR being handled, as UTF-8 (one code point); empty outside one.
+  const std::string& GetPendingChars() const noexcept { return pending_chars_; }
+  // The field of the current column; nullptr without a current column or field.
+  TField* SelectedField() const;
+  // The column may be changed and the grid edits (dgEditing).
+  bool IsColumnEditable(int DataCol);
+  // The current record's lookup key of Column's field is in the column's list dataset.
+  bool IsLookupKeyInList(TColumnX* Column);
+  // The value behind the editor's text, as GetEditText left it: the lookup key (or the special
+  // row's value) of a lookup column; Null for other columns.
+  const Variant& EditValue() const noexcept { return edit_value_; }
+  // Shows the filter-row editor and posts it the character (nothing while the filter row has no
+  // editor).
+  void ForwardCharToFilterEditor(char32_t Ch);
+  // Incremental search from the current record (Mode 0: from the first record, 1: forward from
+  // the next, 2: backward from the prior). It finds nothing yet: the search itself is not built.
+  virtual void IncSearchLocate(const std::string& Text, int TimeOut, int Mode);
+  // Shows (or hides) the filter-row editor over the filter column's cell; the filter row has no
+  // editor yet.
+  void UpdateFilterEdit(bool Show);
+
   // ---- Events ----
   TDBGridXClickEvent OnCellClick;
   TNotifyEvent OnColEnter;
@@ -338,6 +360,14 @@ class TCustomDBGridX : public TCustomGrid {
   void RowHeightsChanged() override;
   void DefaultHandler(TMessage& Message) override;
   void SetEditText(int ACol, int ARow, const std::string& Value) override;
+  // What the in-place editor starts with over a cell: its text, its mask and its length limit.
+  std::string GetEditText(int ACol, int ARow) override;
+  std::string GetEditMask(int ACol, int ARow) override;
+  int GetEditLimit() override;
+  // Typed characters: the filter row, check-box and image columns, incremental search and the
+  // tree keys come before the framework grid's editor.
+  void WMChar(TMessage& Message);
+  void KeyPress(char32_t& Key) override;
   // Scales the fonts the grid and its columns own and the column widths by M/D.
   void ChangeScale(int M, int D) override;
 
@@ -452,6 +482,7 @@ class TCustomDBGridX : public TCustomGrid {
 
  private:
   friend class TGridDataLinkX;
+  friend class TDBGridInplaceEdit;
   friend class TColumnX;
   friend class TColumnTitleX;
   friend class TDBGridColumnsX;
@@ -583,6 +614,14 @@ class TCustomDBGridX : public TCustomGrid {
   // Incremental search: its text shows highlighted in the current cell while active.
   bool inc_search_active_ = false;
   std::string inc_search_text_;
+  // The time-out the running incremental search was started with.
+  int inc_search_time_out_ = 0;
+  // Typed characters and the editor: the character being handled, the value behind the editor's
+  // text, and whether the filter row is being edited.
+  std::string pending_chars_;
+  Variant edit_value_;
+  bool filter_editing_ = false;
+  TWinControl* filter_editor_ = nullptr;  // an owned component, made when filter editing starts
   bool double_buffer_ = false;
   std::unique_ptr<TBookmarkListX> selected_rows_;
   std::unique_ptr<TDBGridXSelection> selection_;

@@ -15,6 +15,7 @@ void TCustomDBGridX::DrawFilterRowCell(int, int, int, int, int, TRect ARect, TGr
 }
 void TCustomDBGridX::ApplyFilterEditText() {}
 void TCustomDBGridX::UpdateFilterEditValue() {}
+void TCustomDBGridX::UpdateFilterEdit(bool) {}
 
 // The grid does not paint while the dataset is being filtered.
 void TCustomDBGridX::DefaultApplyFilter() {

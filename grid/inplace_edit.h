@@ -1,0 +1,102 @@
+#pragma once
+// TDBGridInplaceEdit: the data grid's in-place editor. Over the current cell it shows the text,
+// mask and length limit the grid gives for the cell (GetEditText, GetEditMask, GetEditLimit) and,
+// at its right end, the column's edit buttons as the cells draw them: the column's own button (a
+// drop-down arrow for a pick list, an ellipsis, up and down arrows) and its visible EditButtons.
+//
+// A column with a pick list offers it in a list that drops down under the editor (the button, F4,
+// Alt+Down or Alt+Up open and close it; while open Up, Down, PgUp and PgDn move in it, Enter or a
+// click chooses, Escape or a click elsewhere closes it). A chosen text goes into the editor as
+// typed text does, and into the field when the grid writes the editor's text (a key-list column
+// stores the key the text stands for). The up-down button steps the value (SetNextFieldValue) by
+// the column's Increment, up for the upper half, down for the lower; the ellipsis, a drop-down
+// button without a list and the extra buttons fire the column's OnEditButtonClick (the extra
+// buttons with themselves as Sender) and, unless handled, the grid's OnEditButtonClick. Every
+// press fires the column's OnEditButtonDown first; a handler that handles it takes the press.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/columns.h"
+#include "platform/grids/inplace_edit.h"
+
+namespace lab {
+
+class TCustomDBGridX;
+class TCustomListBox;
+class TInplacePickListX;
+
+class TDBGridInplaceEdit : public TInplaceEdit {
+  LAB_CLASS(TDBGridInplaceEdit, TInplaceEdit)
+ public:
+  // Owner is the grid.
+  explicit TDBGridInplaceEdit(TComponent* AOwner);
+  ~TDBGridInplaceEdit() override;
+
+  TCustomDBGridX* DBGrid() const;
+
+  // The texts the cell offers to choose from (its column's pick list when it has one).
+  TStrings* PickList() const noexcept { return pick_list_.get(); }
+  bool HasPickList() const { return pick_list_->Count() > 0; }
+  bool DroppedDown() const noexcept { return dropped_down_; }
+  // Opens or closes the pick list (nothing to open without one, or without a window).
+  void SetDroppedDown(bool Value);
+  // The open list (nullptr before it first opens).
+  TCustomListBox* ListBox() const noexcept;
+
+  // The buttons at the right end: the column's own first (when it has one), then the visible
+  // EditButtons; their client rectangles (empty outside the buttons).
+  int ButtonCount() const noexcept { return static_cast<int>(buttons_.size()); }
+  TRect ButtonRect(int Index);
+  // The column's own button kind as the editor took it from its cell.
+  TEditButtonKindX ButtonKind() const noexcept { return kind_; }
+
+  // Reads the cell: text, mask and limit, then the column's pick list and buttons.
+  void UpdateContents() override;
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  TRect GetEditRect() override;
+  void Paint() override;
+  void Change() override;
+  void KeyDown(win::WORD& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // A button was pressed (TopHalf: the upper half of an up-down button), or clicked.
+  virtual void ButtonDown(int Index, bool TopHalf);
+  virtual void ButtonClick(int Index);
+
+ private:
+  friend class TInplacePickListX;
+  struct TButton {
+    TEditButtonStyleX Style = ebsDropDownX;
+    int Width = 0;
+    TEditButtonX* Extra = nullptr;  // one of the column's EditButtons; nullptr for its own button
+  };
+  TColumnX* CurrentColumn() const;
+  int ButtonAt(TPoint Pos);
+  int ButtonsWidth() const;
+  // Called by the open list: an item was clicked (Index), or the mouse went elsewhere (-1).
+  void ListClicked(int Index);
+  // Up, Down, PgUp or PgDn moves the selection in the open list.
+  void ListKey(win::WORD Key);
+  void ChooseItem(int Index);
+
+  std::unique_ptr<TStringList> pick_list_;
+  std::vector<TButton> buttons_;
+  TEditButtonKindX kind_ = ebkNoneX;
+  int drop_down_rows_ = 7;
+  int drop_down_width_ = 0;
+  bool dropped_down_ = false;
+  TInplacePickListX* list_ = nullptr;  // owned: made on first drop-down
+  int pressed_button_ = -1;
+  bool button_hot_ = false;  // the pressed button is under the mouse
+  // Enter or Escape closed the list: the character that follows the key is the list's too.
+  bool list_took_key_ = false;
+};
+
+}  // namespace lab

@@ -1,0 +1,371 @@
+// Typed characters in the grid and the in-place editor: Space on check-box and image columns,
+// characters that go to incremental search, the editor's text, mask and limit by column kind, its
+// pick list and buttons, and edits typed through it into the dataset.
+
+#include "grid_fixture.h"
+
+#include "grid/inplace_edit.h"
+#include "platform/controls/input.h"
+#include "platform/controls/list_box.h"
+#include "platform/db/field_kinds.h"
+#include "platform/db/fields.h"
+
+namespace lab::gridtest {
+namespace {
+
+// Records what the grid hands incremental search.
+class TSearchProbeGrid : public TDBGridX {
+  LAB_CLASS(TSearchProbeGrid, TDBGridX)
+ public:
+  using TDBGridX::TDBGridX;
+  void IncSearchLocate(const std::string& Text, int TimeOut, int Mode) override {
+    searched.push_back(Text);
+    time_out = TimeOut;
+    mode = Mode;
+  }
+  std::vector<std::string> searched;
+  int time_out = 0;
+  int mode = -1;
+};
+
+class CharInput : public GridTest {
+ protected:
+  void SetUp() override {
+    GridTest::SetUp();
+    delete grid;
+    probe = new TSearchProbeGrid(form);
+    grid = probe;
+    grid->SetParent(form);
+    grid->SetBounds(0, 0, 390, 290);
+    grid->SetDataSource(source);
+    for (const char* name : {"Id", "Name", "Done", "Code", "Price"}) grid->Columns()->Add()->SetFieldName(name);
+    OpenWithRows();
+    form->Show();
+    grid->SetFocus();
+    Pump();
+  }
+
+  // A key typed as the keyboard delivers it: key down (with the character it types), key up.
+  void Type(win::UINT Key, char32_t Ch, TShiftState Shift = {}) {
+    if (Shift.Contains(ssShift)) input::KeyDown(win::VK_SHIFT);
+    if (Shift.Contains(ssAlt)) input::KeyDown(win::VK_MENU);
+    input::KeyDown(Key, Ch);
+    input::KeyUp(Key);
+    if (Shift.Contains(ssAlt)) input::KeyUp(win::VK_MENU);
+    if (Shift.Contains(ssShift)) input::KeyUp(win::VK_SHIFT);
+    Pump();
+  }
+  void TypeText(const std::u32string& Text) {
+    for (char32_t ch : Text) Type(ch < 0x80 ? static_cast<win::UINT>(std::toupper(static_cast<int>(ch))) : 'E', ch);
+  }
+  void Press(win::UINT Key, TShiftState Shift = {}) { Type(Key, 0, Shift); }
+
+  TDBGridInplaceEdit* Editor() { return dynamic_cast<TDBGridInplaceEdit*>(grid->InplaceEditor()); }
+  bool EditorOpen() { return grid->EditorShowing(); }
+  // Opens the editor over data column Col of the current record, as F2 does.
+  TDBGridInplaceEdit* OpenEditor(int Col) {
+    grid->SetSelectedIndex(Col);
+    grid->SetEditorMode(true);
+    Pump();
+    return Editor();
+  }
+  // Makes Code a column of images chosen by key.
+  void CodeAsImageColumn() {
+    images = std::make_unique<TImageList>(nullptr);
+    Column(3)->SetImageList(images.get());
+    Column(3)->GetKeyList()->SetText("K0\nK1\nzz");
+  }
+
+  TSearchProbeGrid* probe = nullptr;
+  std::unique_ptr<TImageList> images;
+};
+
+// ---- Space on check-box and image columns ----
+
+TEST_F(CharInput, SpaceStepsCheckBoxesWithoutOpeningTheEditor) {
+  grid->SetSelectedIndex(2);
+  ASSERT_EQ(Column(2)->GetColumnType(), ctCheckboxes);
+  Type(win::VK_SPACE, U' ');
+  EXPECT_FALSE(ds->FieldByName("Done")->AsBoolean());
+  EXPECT_FALSE(EditorOpen());
+  Type(win::VK_SPACE, U' ', {ssShift});  // a check box has two ways to go: both toggle
+  EXPECT_TRUE(ds->FieldByName("Done")->AsBoolean());
+  EXPECT_FALSE(EditorOpen());
+  EXPECT_EQ(ds->State(), dsEdit);
+  ds->Cancel();
+
+  // A handler that takes the Space leaves the value alone.
+  grid->OnKeyPress = [](TObject*, char32_t& Key) {
+    if (Key == U' ') Key = 0;
+  };
+  Type(win::VK_SPACE, U' ');
+  EXPECT_TRUE(ds->FieldByName("Done")->AsBoolean());
+  grid->OnKeyPress = nullptr;
+  // Whole rows selected: Space is no cell's.
+  grid->SetOptions(grid->Options() + dgRowSelect);
+  Type(win::VK_SPACE, U' ');
+  EXPECT_TRUE(ds->FieldByName("Done")->AsBoolean());
+}
+
+TEST_F(CharInput, SpaceAndShiftSpaceStepKeyListsBothWaysAroundTheEnds) {
+  CodeAsImageColumn();
+  grid->SetSelectedIndex(3);
+  ASSERT_EQ(Column(3)->GetColumnType(), ctKeyImageList);
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "K0");
+  Type(win::VK_SPACE, U' ');
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "K1");
+  Type(win::VK_SPACE, U' ', {ssShift});
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "K0");
+  Type(win::VK_SPACE, U' ', {ssShift});  // before the first key: the last
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "zz");
+  Type(win::VK_SPACE, U' ');  // past the last: the first
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "K0");
+  EXPECT_FALSE(EditorOpen());
+  EXPECT_EQ(grid->GetPendingChars(), "");  // only while a character is handled
+}
+
+// ---- Incremental search ----
+
+TEST_F(CharInput, ReadOnlyColumnsSearchInsteadOfEditingButNeverARecordBeingChanged) {
+  grid->SetOptionsX(grid->OptionsX() + dgxIncSearch);
+  Column(1)->SetReadOnly(true);
+  grid->SetSelectedIndex(1);
+  Type('T', U't');
+  EXPECT_FALSE(EditorOpen());
+  ASSERT_EQ(probe->searched.size(), 1u);
+  EXPECT_EQ(probe->searched[0], "t");
+  EXPECT_EQ(probe->time_out, 1500);  // the search starts with the process-wide time-out
+  EXPECT_EQ(probe->mode, 0);
+
+  // One keystroke however many bytes the character takes.
+  Type('E', U'é');
+  Type('R', U'日');
+  ASSERT_EQ(probe->searched.size(), 3u);
+  EXPECT_EQ(probe->searched[1], "\xC3\xA9");
+  EXPECT_EQ(probe->searched[2], "\xE6\x97\xA5");
+
+  // A record in edit state is never searched away from.
+  ds->Edit();
+  Type('T', U't');
+  EXPECT_EQ(probe->searched.size(), 3u);
+  EXPECT_TRUE(EditorOpen());  // the editor opens, refusing the character of a read-only column
+  EXPECT_EQ(Editor()->Text(), "one");
+  grid->SetEditorMode(false);
+  ds->Cancel();
+
+  // An editable column opens its editor with the character instead.
+  grid->SetSelectedIndex(3);
+  Type('X', U'x');
+  EXPECT_EQ(probe->searched.size(), 3u);
+  EXPECT_TRUE(EditorOpen());
+  EXPECT_EQ(Editor()->Text(), "x");
+}
+
+TEST_F(CharInput, PreferredSearchTakesKeysUntilTheEditorHoldsAChange) {
+  grid->SetOptionsX(grid->OptionsX() + dgxPreferIncSearch);
+  grid->SetSelectedIndex(1);
+  Type('A', U'a');
+  EXPECT_EQ(probe->searched, std::vector<std::string>{"a"});
+  EXPECT_FALSE(EditorOpen());
+  Type(win::VK_BACK, U'\b');  // Backspace is the search's too, but locates nothing
+  EXPECT_EQ(probe->searched.size(), 1u);
+  EXPECT_FALSE(EditorOpen());
+}
+
+// ---- What the editor starts with ----
+
+TEST_F(CharInput, StringColumnsEditTheFieldTextWithTheFieldsMaskAndSize) {
+  ds->FieldByName("Code")->SetEditMask(">LL;0;_");
+  TDBGridInplaceEdit* e = OpenEditor(1);
+  ASSERT_TRUE(e);
+  EXPECT_TRUE(EditorOpen());
+  EXPECT_EQ(e->Text(), "one");
+  EXPECT_EQ(e->EditMask(), "");
+  EXPECT_EQ(e->MaxLength(), 20);
+  EXPECT_EQ(grid->SavedEditText(), "one");
+  OpenEditor(3);
+  EXPECT_EQ(e->EditMask(), ">LL;0;_");
+  EXPECT_EQ(e->MaxLength(), 5);
+  Column(3)->SetEditMask("LL;0;_");  // the column's own mask comes first
+  OpenEditor(0);
+  OpenEditor(3);
+  EXPECT_EQ(e->EditMask(), "LL;0;_");
+  OpenEditor(0);  // an integer has no length limit
+  EXPECT_EQ(e->MaxLength(), 0);
+  EXPECT_EQ(e->Text(), "1");
+}
+
+TEST_F(CharInput, KeyListColumnsEditThePickTextWithoutMaskOrLimit) {
+  Column(3)->GetKeyList()->SetText("K0\nK1");
+  Column(3)->GetPickList()->SetText("Text0\nText1");
+  ds->FieldByName("Code")->SetEditMask(">LL;0;_");
+  TDBGridInplaceEdit* e = OpenEditor(3);
+  EXPECT_EQ(e->Text(), "Text0");
+  EXPECT_EQ(e->EditMask(), "");
+  EXPECT_EQ(e->MaxLength(), 0);
+  // Not in the key list: the editor starts empty (not with the stored value).
+  grid->SetEditorMode(false);
+  ds->Last();
+  OpenEditor(3);
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "zz");
+  EXPECT_EQ(e->Text(), "");
+  // Key list longer than the pick list: no text for the key without one.
+  Column(3)->GetKeyList()->SetText("K0\nK1\nzz");
+  OpenEditor(0);
+  OpenEditor(3);
+  EXPECT_EQ(e->Text(), "");
+}
+
+TEST_F(CharInput, TheColumnsCellParametersHaveTheLastWordOnTheText) {
+  int editModeCalls = 0;
+  Column(1)->OnGetCellParams = [&](TObject*, bool EditMode, TColCellParamsX* Params) {
+    if (!EditMode) return;  // painting asks too
+    ++editModeCalls;
+    Params->Text = "[" + Params->Text + "]";
+  };
+  TDBGridInplaceEdit* e = OpenEditor(1);
+  EXPECT_EQ(editModeCalls, 1);
+  EXPECT_EQ(e->Text(), "[one]");
+  EXPECT_EQ(grid->SavedEditText(), "[one]");
+}
+
+// ---- Edits typed through the editor ----
+
+TEST_F(CharInput, ATypedEditPostedIsInTheDatasetAndSurvivesCsv) {
+  grid->SetSelectedIndex(1);
+  TypeText(U"Zoë 日本");
+  ASSERT_TRUE(EditorOpen());
+  EXPECT_EQ(Editor()->Text(), "Zo\xC3\xAB \xE6\x97\xA5\xE6\x9C\xAC");
+  Type(win::VK_RETURN, U'\r');  // takes the text into the field and closes the editor
+  EXPECT_FALSE(EditorOpen());
+  ds->Post();
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Zo\xC3\xAB \xE6\x97\xA5\xE6\x9C\xAC");
+
+  TMemDataSet copy(nullptr);
+  copy.LoadFromCSV(ds->SaveToCSV());
+  copy.First();
+  EXPECT_EQ(copy.FieldByName("Name")->AsString(), "Zo\xC3\xAB \xE6\x97\xA5\xE6\x9C\xAC");
+  EXPECT_EQ(copy.RecordCount(), 3);
+}
+
+TEST_F(CharInput, TheLengthLimitCountsCharactersNotBytes) {
+  grid->SetSelectedIndex(3);  // five characters
+  TypeText(U"日本語のテキスト");
+  EXPECT_EQ(Editor()->Text(), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86");
+  Type(win::VK_RETURN, U'\r');
+  ds->Post();
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86");
+}
+
+TEST_F(CharInput, AResetLinkPutsTheFieldsTextBackIntoTheEditor) {
+  grid->SetSelectedIndex(1);
+  TypeText(U"abc");
+  EXPECT_EQ(Editor()->Text(), "abc");
+  EXPECT_EQ(grid->SavedEditText(), "abc");  // the grid follows every change
+  ASSERT_TRUE(grid->DataLink()->Modified());
+  grid->DataLink()->Reset();  // what Escape does first
+  EXPECT_EQ(Editor()->Text(), "one");
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "one");
+  grid->DataLink()->Reset();  // nothing of the grid's left: the record's edit is cancelled
+  EXPECT_EQ(ds->State(), dsBrowse);
+}
+
+TEST_F(CharInput, TypedKeyListTextsStoreTheirKeysAndUnknownTextsNone) {
+  Column(3)->GetKeyList()->SetText("K0\nK1");
+  Column(3)->GetPickList()->SetText("Text0\nText1");
+  std::vector<std::string> notInList;
+  Column(3)->OnNotInList = [&](TObject*, const Variant& Text, bool&) { notInList.push_back(VarToStr(Text)); };
+  grid->SetSelectedIndex(3);
+  TypeText(U"text1");  // the pick list is searched without case
+  Type(win::VK_RETURN, U'\r');
+  ds->Post();
+  EXPECT_EQ(ds->FieldByName("Code")->AsString(), "K1");
+  EXPECT_TRUE(notInList.empty());
+  TypeText(U"nope");
+  Type(win::VK_RETURN, U'\r');
+  ds->Post();
+  EXPECT_TRUE(ds->FieldByName("Code")->IsNull());
+  EXPECT_EQ(notInList, std::vector<std::string>{"nope"});
+}
+
+// ---- The pick list and the buttons ----
+
+TEST_F(CharInput, ThePickListDropsDownAndItsChoiceIsPosted) {
+  Column(1)->GetPickList()->SetText("alpha\nbeta\ngamma");
+  TDBGridInplaceEdit* e = OpenEditor(1);
+  EXPECT_EQ(e->ButtonKind(), ebkPickListX);
+  ASSERT_EQ(e->ButtonCount(), 1);
+  EXPECT_EQ(e->ButtonRect(0).Right, e->ClientRect().Right);
+  Press(win::VK_F4);
+  ASSERT_TRUE(e->DroppedDown());
+  EXPECT_EQ(e->ListBox()->Count(), 3);
+  EXPECT_EQ(e->ListBox()->ItemIndex(), -1);  // "one" is none of them
+  Press(win::VK_DOWN);
+  Press(win::VK_DOWN);
+  EXPECT_EQ(ds->RecNo(), 1);  // the list's keys, not the grid's
+  Type(win::VK_RETURN, U'\r');
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_TRUE(EditorOpen());  // Enter chose: it did not also close the editor
+  EXPECT_EQ(e->Text(), "beta");
+  EXPECT_TRUE(e->Modified());
+  Press(win::VK_DOWN, {ssAlt});
+  EXPECT_TRUE(e->DroppedDown());
+  EXPECT_EQ(e->ListBox()->ItemIndex(), 1);
+  Type(win::VK_ESCAPE, 0x1B);  // closes the list only
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_EQ(e->Text(), "beta");
+  Type(win::VK_RETURN, U'\r');
+  ds->Post();
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "beta");
+}
+
+TEST_F(CharInput, UpDownAndExtraButtonsActOnTheirPress) {
+  Column(4)->SetButtonStyle(cbsUpDown);
+  Column(4)->SetIncrement(0.5);
+  TEditButtonX* extra = Column(4)->EditButtons()->Add();
+  extra->SetStyle(ebsEllipsisX);
+  TObject* clicked = nullptr;
+  Column(4)->OnEditButtonClick = [&](TObject* Sender, bool& Handled) {
+    clicked = Sender;
+    Handled = true;
+  };
+  TDBGridInplaceEdit* e = OpenEditor(4);
+  ASSERT_EQ(e->ButtonCount(), 2);
+  const TRect up = e->ButtonRect(0);
+  EXPECT_EQ(up.Right, e->ButtonRect(1).Left);
+  auto click = [&](TPoint P) {
+    e->Perform(win::WM_LBUTTONDOWN, win::MK_LBUTTON, win::MAKELPARAM(P.X, P.Y));
+    e->Perform(win::WM_LBUTTONUP, 0, win::MAKELPARAM(P.X, P.Y));
+    Pump();
+  };
+  click({(up.Left + up.Right) / 2, up.Top + 1});
+  EXPECT_DOUBLE_EQ(ds->FieldByName("Price")->AsFloat(), 2.0);
+  EXPECT_EQ(Editor()->Text(), "2");  // the editor reads the stepped value
+  click({(up.Left + up.Right) / 2, up.Bottom - 2});
+  click({(up.Left + up.Right) / 2, up.Bottom - 2});
+  EXPECT_DOUBLE_EQ(ds->FieldByName("Price")->AsFloat(), 1.0);
+  EXPECT_EQ(clicked, nullptr);
+  const TRect more = e->ButtonRect(1);
+  click({(more.Left + more.Right) / 2, (more.Top + more.Bottom) / 2});
+  EXPECT_EQ(clicked, extra);
+}
+
+TEST_F(CharInput, AnEllipsisClickNotHandledReachesTheGrid) {
+  Column(1)->SetButtonStyle(cbsEllipsis);
+  int gridClicks = 0;
+  grid->OnEditButtonClick = [&](TObject*) { ++gridClicks; };
+  TDBGridInplaceEdit* e = OpenEditor(1);
+  const TRect r = e->ButtonRect(0);
+  ASSERT_FALSE(r.IsEmpty());
+  EXPECT_LE(e->ClientRect().Right - r.Left, grid->EditButtonWidth() + 1);
+  e->Perform(win::WM_LBUTTONDOWN, win::MK_LBUTTON, win::MAKELPARAM(r.Left + 2, r.Top + 2));
+  e->Perform(win::WM_LBUTTONUP, 0, win::MAKELPARAM(r.Left + 2, r.Top + 2));
+  EXPECT_EQ(gridClicks, 1);
+  // Released elsewhere: no click.
+  e->Perform(win::WM_LBUTTONDOWN, win::MK_LBUTTON, win::MAKELPARAM(r.Left + 2, r.Top + 2));
+  e->Perform(win::WM_LBUTTONUP, 0, win::MAKELPARAM(1, r.Top + 2));
+  EXPECT_EQ(gridClicks, 1);
+}
+
+}  // namespace
+}  // namespace lab::gridtest
