@@ -137,6 +137,35 @@ TEST_F(MouseTest, HoldingTheButtonBelowTheTextScrollsOnTheTimer) {
   EXPECT_FALSE(edit->ScrollTimer()->Enabled());
 }
 
+TEST_F(MouseTest, HoldingTheButtonBesideOrAboveTheTextScrollsThatWay) {
+  TStringList lines;
+  for (int i = 1; i <= 100; ++i) lines.Add(std::string(300, static_cast<char>('a' + i % 26)));
+  edit->Lines()->Assign(&lines);
+  edit->SetTopLine(50);
+  Pump();
+  Down(Cell(3, 55));
+  // Right of the text area: the view moves right on each tick, the caret at the edge of the view.
+  const int right = edit->GutterWidth() + edit->CharsInWindow() * edit->CharWidth();
+  Move({right + 1, Cell(3, 55).Y});
+  ASSERT_TRUE(edit->ScrollTimer()->Enabled());
+  const int left = edit->LeftChar();
+  clock.Advance(100);
+  Pump();
+  EXPECT_GT(edit->LeftChar(), left);
+  EXPECT_EQ(edit->CaretX(), edit->LeftChar() + edit->CharsInWindow() - 1);
+  EXPECT_EQ(edit->CaretY(), 55);
+  // Three rows above the text: three rows a tick, up, the caret on the top row.
+  Move({Cell(3, 55).X, -2 * edit->TextHeight() - 1});
+  clock.Advance(100);
+  Pump();
+  EXPECT_EQ(edit->TopLine(), 47);
+  EXPECT_EQ(edit->CaretY(), 47);
+  EXPECT_EQ(edit->BlockBegin(), (TBufferCoord{3, 55}));
+  EXPECT_EQ(edit->BlockEnd(), edit->CaretXY());
+  Up({Cell(3, 55).X, -2 * edit->TextHeight() - 1});
+  EXPECT_FALSE(edit->ScrollTimer()->Enabled());
+}
+
 TEST_F(MouseTest, GutterClicks) {
   Fill(10);
   std::vector<std::pair<TMouseButton, int>> clicks;

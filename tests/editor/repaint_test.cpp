@@ -101,6 +101,7 @@ TEST_F(RepaintTest, RandomScrollsMovesSelectionsAndEditsLeaveNoStalePixels) {
   const int page = edit->LinesInWindow();
   for (int step = 0; step < 200; ++step) {
     const int kind = pick(9);
+    const TBufferCoord caret = edit->CaretXY();
     switch (kind) {
       case 0:
         edit->SetTopLine(edit->TopLine() + pick(2 * page + 5) - page - 2);
@@ -137,6 +138,14 @@ TEST_F(RepaintTest, RandomScrollsMovesSelectionsAndEditsLeaveNoStalePixels) {
         break;
     }
     ASSERT_EQ(StaleRow(), -1) << "step " << step << " kind " << kind;
+    if (kind >= 2 && kind <= 4 && edit->CaretXY() != caret) {
+      // The caret moved: it stands in view.
+      const TDisplayCoord d = edit->DisplayXY();
+      ASSERT_GE(d.Row, edit->TopLine()) << "step " << step;
+      ASSERT_LT(d.Row, edit->TopLine() + edit->LinesInWindow()) << "step " << step;
+      ASSERT_GE(d.Column, edit->LeftChar()) << "step " << step;
+      ASSERT_LT(d.Column, edit->LeftChar() + edit->CharsInWindow()) << "step " << step;
+    }
   }
 }
 
