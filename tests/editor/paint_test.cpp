@@ -1,6 +1,7 @@
 // Painting, read back from the window's pixels: the rows inside the clip, the right edge, the
 // selection split out of a row, special characters, the active line and the gutter's numbers.
 
+#include <array>
 #include <set>
 #include <vector>
 
@@ -211,6 +212,48 @@ TEST_F(PaintTest, OnlyTheRowsInsideTheClipArePainted) {
   const int last = 2 + edit->LinesInWindow();
   ASSERT_FALSE(painted.empty());
   EXPECT_GE(*painted.begin(), last - 2);
+}
+
+// A locked pair of transient notifications fires its own two and silences those fired between them;
+// a paint ends with one after the text.
+TEST_F(PaintTest, TransientPaintsInsideALockedPairAreSilent) {
+  Fill(3);
+  std::vector<TTransientType> fired;
+  edit->OnPaintTransient = [&](TObject*, TCanvas*, TTransientType t) { fired.push_back(t); };
+  edit->DoOnPaintTransientEx(ttBefore, true);
+  edit->DoOnPaintTransient(ttBefore);
+  edit->SetCaretXY({2, 2});  // fires around the caret's move
+  edit->DoOnPaintTransient(ttAfter);
+  edit->DoOnPaintTransientEx(ttAfter, true);
+  EXPECT_EQ(fired, (std::vector<TTransientType>{ttBefore, ttAfter}));
+  fired.clear();
+  edit->SetCaretXY({1, 3});
+  EXPECT_EQ(fired, (std::vector<TTransientType>{ttBefore, ttAfter}));
+  fired.clear();
+  edit->Invalidate();
+  Pump();
+  EXPECT_EQ(fired, (std::vector<TTransientType>{ttAfter}));
+}
+
+// The gutter-paint event comes once for each line shown, at the top of its row, with the place the
+// line's marks reached.
+TEST_F(PaintTest, TheGutterPaintEventFollowsTheMarksOfEachLine) {
+  edit->Gutter()->SetVisible(true);
+  Fill(50);
+  edit->SetBookmark(0, 1, 2);
+  edit->SetBookmark(1, 1, 2);
+  edit->SetBookmark(2, 1, 4);
+  edit->SetTopLine(2);
+  Pump();
+  std::vector<std::array<int, 3>> seen;
+  edit->OnGutterPaint = [&](TObject*, int line, int x, int y) { seen.push_back({line, x, y}); };
+  edit->Invalidate();
+  Pump();
+  const int step = edit->BookMarkOptions()->Xoffset(), th = edit->TextHeight();
+  ASSERT_EQ(static_cast<int>(seen.size()), edit->LinesInWindow() + 1);  // the partly shown row too
+  EXPECT_EQ(seen[0], (std::array<int, 3>{2, 2 * step, 0}));
+  EXPECT_EQ(seen[1], (std::array<int, 3>{3, 0, th}));
+  EXPECT_EQ(seen[2], (std::array<int, 3>{4, step, 2 * th}));
 }
 
 TEST_F(PaintTest, TheActiveLineTakesItsColour) {
