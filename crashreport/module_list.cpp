@@ -1,5 +1,6 @@
 #include "crashreport/module_list.h"
 
+#include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
 #include <sys/stat.h>
@@ -80,6 +81,30 @@ std::string SoVersionSuffix(const std::string& Name) {
 std::string RealFileName(const std::string& Name) {
   char buffer[PATH_MAX];
   return ::realpath(Name.c_str(), buffer) ? std::string(buffer) : Name;
+}
+
+// The loader's entry of the object whose load address is Handle; nullptr when none is loaded there.
+const link_map* LoaderEntryAt(std::uintptr_t Handle) {
+  auto* at = reinterpret_cast<void*>(Handle);
+  dl_find_object found{};
+  if (::_dl_find_object(at, &found) == 0)
+    return reinterpret_cast<std::uintptr_t>(found.dlfo_map_start) == Handle ? found.dlfo_link_map : nullptr;
+  Dl_info info{};  // objects the index leaves out (the vDSO)
+  link_map* map = nullptr;
+  if (!::dladdr1(at, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return nullptr;
+  return reinterpret_cast<std::uintptr_t>(info.dli_fbase) == Handle ? map : nullptr;
+}
+
+// The record still names what is loaded at its address: a library unloaded since may have left its
+// place to another file, or to nothing. Cheap enough for every call-stack entry: no file is opened.
+bool StillLoaded(const TCrashModuleInfo& Record) {
+  const link_map* map = LoaderEntryAt(Record.Handle);
+  if (!map) return false;
+  if (!map->l_name || !map->l_name[0]) return true;  // the program, which stays
+  const std::string_view name = map->l_name;
+  // The name as GetModuleFullName made it: a relative name with a folder was made absolute.
+  if (name[0] != '/' && name.find('/') != std::string_view::npos) return Record.FileName == RealFileName(map->l_name);
+  return Record.FileName == name;
 }
 
 void VersionFromFacts(const std::string& FileName, const TElfFileFacts& Facts, std::string& Description,
@@ -190,7 +215,7 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfo(std::uintptr_t Handle) {
   if (!Handle) return nullptr;
   TCrashModulesList& list = CrashModulesList();
   int index = list.IndexOfHandle(Handle);
-  if (index >= 0 && list.GetItem(index)->Kind == 0 && !g_enumerating) {
+  if (index >= 0 && !g_enumerating && (list.GetItem(index)->Kind == 0 || !StillLoaded(*list.GetItem(index)))) {
     list.Delete(index);
     index = -1;
   }

@@ -143,6 +143,33 @@ TEST(ModuleList, ARecordOfAnotherFileAtTheSameAddressIsMadeAgain) {
   EXPECT_EQ(CrashModulesList().Shared(CrashModulesList().IndexOfHandle(libc)), kept);
 }
 
+// Looked up between enumerations (as a call stack does), a record of another file or of a module
+// unloaded since is not taken for what is loaded there now.
+TEST(ModuleList, ALookupBetweenEnumerationsTakesNoRecordOfAnotherFile) {
+  const void* in_libc = reinterpret_cast<const void*>(&::gnu_get_libc_version);
+  const std::uintptr_t libc = BaseOf(in_libc);
+  CrashModulesList().Clear();
+  auto stale = std::make_shared<TCrashModuleInfo>();
+  stale->Handle = libc;
+  stale->FileName = "/gone/libold.so.1";
+  stale->Kind = 3;
+  CrashModulesList().Add(stale);
+  std::shared_ptr<TCrashModuleInfo> record = GetModuleInfoByAddr(in_libc);
+  ASSERT_TRUE(record);
+  EXPECT_NE(record.get(), stale.get());
+  EXPECT_EQ(record->FileName, GetModuleFullName(in_libc));
+  EXPECT_EQ(GetModuleInfo(libc).get(), record.get());  // a record of the file loaded there stays
+
+  TLibrary plain(LAB_CRTEST_PLAIN);
+  ASSERT_TRUE(plain);
+  const std::uintptr_t handle = BaseOf(plain.Symbol("crtest_plain_first"));
+  ASSERT_TRUE(GetModuleInfo(handle));
+  plain.Close();
+  if (GetModuleBase(reinterpret_cast<const void*>(handle))) return;  // something else was loaded there
+  EXPECT_EQ(GetModuleInfo(handle).get(), nullptr);
+  EXPECT_EQ(CrashModulesList().IndexOfHandle(handle), -1);
+}
+
 TEST(ModuleList, ALibraryWithDataLoadsItsOptionsWithItsOwnPassPhrase) {
   TLibrary events(LAB_CRTEST_EVENTS);
   ASSERT_TRUE(events);
