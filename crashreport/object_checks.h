@@ -41,7 +41,8 @@ bool IsNotExternalException(const void* Object);
 
 // The descriptor is open.
 bool IsValidHandle(int Descriptor);
-// The thread of this process with that ID still runs.
+// The thread of this process with that ID still runs. A thread that has just ended counts for a
+// moment longer, until the kernel has let go of it (a join may return before that).
 bool IsThreadRunning(std::uint32_t ThreadID);
 
 }  // namespace lab
