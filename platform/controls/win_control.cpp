@@ -10,6 +10,7 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/input.h"
 #include "platform/controls/mouse.h"
+#include "platform/controls/nc_layout.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
 #include "platform/rtl/scope_exit.h"
@@ -334,9 +335,10 @@ TRect TWinControl::GetClientRect() {
   }
   TCreateParams params;
   CreateParams(params);
-  // Without a window the client area is what the styles would leave of the bounds.
-  const int b = (params.ExStyle & WS_EX_CLIENTEDGE ? 2 : 0) + (params.Style & WS_BORDER ? 1 : 0);
-  return Rect(0, 0, std::max(0, width_ - 2 * b), std::max(0, height_ - 2 * b));
+  // Without a window the client area is what the window will leave of the bounds once made, so
+  // anchors taken before and kept after the window is made measure the same area.
+  const RECT client = wm::ComputeNcLayout(width_, height_, params.Style, params.ExStyle).client;
+  return Rect(0, 0, client.Width(), client.Height());
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

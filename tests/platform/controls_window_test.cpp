@@ -215,6 +215,39 @@ TEST_F(WindowTest, AnchoredChildrenOfAScaledOrReadFormKeepTheirDistances) {
   EXPECT_EQ(read->Controls(0)->BoundsRect(), Rect(300, 200, 380, 217));
 }
 
+// A framed form measures its client area the same before and after its window is made, so the
+// anchors its controls take while it is read place them where the text says, read after read.
+TEST_F(WindowTest, AnchoredControlsOfAFramedFormStayPutThroughWritingAndReading) {
+  UseUnit(ControlsUnit);
+  for (const char* border : {"bsSizeable", "bsDialog", "bsSingle"}) {
+    SCOPED_TRACE(border);
+    std::string text = std::string("object Read: TForm\n  BorderStyle = ") + border +
+                       "\n  Left = 10\n  Top = 10\n  Width = 301\n  Height = 203\n";
+    for (const char* anchors : {"[akTop]", "[]", "[akRight, akBottom]", "[akLeft, akTop, akRight]"})
+      text += std::string("  object C") + std::to_string(text.size()) +
+              ": TScrollBar\n    Left = 37\n    Top = 15\n    Width = 81\n    Height = 17\n    Anchors = " +
+              anchors + "\n  end\n";
+    text += "end\n";
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      std::unique_ptr<TComponent> root(ReadFormText(text));
+      auto* read = dynamic_cast<TForm*>(root.get());
+      ASSERT_TRUE(read);
+      read->Show();
+      Process();
+      ASSERT_EQ(read->ControlCount(), 4);
+      for (int i = 0; i < 4; ++i) EXPECT_EQ(read->Controls(i)->BoundsRect(), Rect(37, 15, 118, 32)) << i;
+      text = WriteFormText(read);
+    }
+  }
+  // Without a window the client area is already what the window leaves.
+  auto* framed = new TForm(form);
+  framed->SetBounds(0, 0, 300, 200);
+  const TRect before = framed->ClientRect();
+  framed->HandleNeeded();
+  EXPECT_EQ(framed->ClientRect(), before);
+}
+
 TEST_F(WindowTest, TheCursorOverAControlIsItsCursorUnlessTheScreenSetsOne) {
   auto* c = Add<TPlain>(Rect(0, 0, 100, 50));
   c->SetCursor(crHSplit);
@@ -434,6 +467,7 @@ TEST_F(WindowTest, AFormWritesItsNonVisualComponentsAfterItsControls) {
   EXPECT_EQ(copy->ComponentCount(), 3);
   EXPECT_EQ(WriteFormText(copy), text);
 }
+
 
 }  // namespace
 }  // namespace lab::testing
