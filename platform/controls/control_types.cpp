@@ -65,7 +65,8 @@ std::string ShortCutToText(TShortCut ShortCut) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     name = std::string(1, static_cast<char>(key));
   } else if (key >= VK_F1 && key <= VK_F24) {
-    name = "F" + std::to_string(key - VK_F1 + 1);
+    name = "F";
+    name += std::to_string(key - VK_F1 + 1);
   } else {
     switch (key) {
       case VK_BACK: name = "BkSp"; break;

@@ -29,7 +29,7 @@ void SplitFixed(const TFloatRec& rec, int decimals, std::string& whole, std::str
   whole.clear();
   fraction.clear();
   if (rec.Exponent <= 0) {
-    whole = "0";
+    whole.push_back('0');  // not = "0": g++ 12 then warns of an overlap that cannot happen
   } else {
     for (int i = 0; i < rec.Exponent; ++i) whole += i < len ? rec.Digits[i] : '0';
   }
