@@ -137,7 +137,7 @@ TCustomCodeEdit::~TCustomCodeEdit() {
   // Nothing of the editor answers its window or its lines from here on.
   SetHighlighter(nullptr);
   while (!sharing_editors_.empty()) sharing_editors_.back()->RemoveLinesPointer();
-  if (chained_editor_ || lines_ != orig_lines_.get()) RemoveLinesPointer();
+  if (chained_editor_) RemoveLinesPointer();
   lines_->OnChange = nullptr;
   lines_->OnChanging = nullptr;
   lines_->OnCleared = nullptr;
@@ -161,12 +161,32 @@ TCustomCodeEdit::~TCustomCodeEdit() {
 }
 
 void TCustomCodeEdit::HookLines(TCodeEditStringList* AList) {
-  AList->OnChange = [this](TObject* Sender) { LinesChanged(Sender); };
-  AList->OnChanging = [this](TObject*) { state_flags_.Include(sfLinesChanging); };
-  AList->OnCleared = [this](TObject* Sender) { ListCleared(Sender); };
-  AList->OnDeleted = [this](TObject* Sender, int Index, int Count) { ListDeleted(Sender, Index, Count); };
-  AList->OnInserted = [this](TObject* Sender, int Index, int Count) { ListInserted(Sender, Index, Count); };
-  AList->OnPutted = [this](TObject* Sender, int Index, int Count) { ListPutted(Sender, Index, Count); };
+  AList->OnChange = [this](TObject* Sender) { ForEachLineListener([&](TCustomCodeEdit& E) { E.LinesChanged(Sender); }); };
+  AList->OnChanging = [this](TObject*) {
+    ForEachLineListener([](TCustomCodeEdit& E) { E.state_flags_.Include(sfLinesChanging); });
+  };
+  AList->OnCleared = [this](TObject* Sender) { ForEachLineListener([&](TCustomCodeEdit& E) { E.ListCleared(Sender); }); };
+  AList->OnDeleted = [this](TObject* Sender, int Index, int Count) {
+    ForEachLineListener([&](TCustomCodeEdit& E) { E.ListDeleted(Sender, Index, Count); });
+  };
+  AList->OnInserted = [this](TObject* Sender, int Index, int Count) {
+    ForEachLineListener([&](TCustomCodeEdit& E) { E.ListInserted(Sender, Index, Count); });
+  };
+  AList->OnPutted = [this](TObject* Sender, int Index, int Count) {
+    ForEachLineListener([&](TCustomCodeEdit& E) { E.ListPutted(Sender, Index, Count); });
+  };
+}
+
+template <class F>
+void TCustomCodeEdit::ForEachLineListener(F&& Handler) {
+  // This editor while it shows its own lines, then every editor that shares them. A handler may
+  // make an editor give the lines back: one that left is not told any more.
+  if (lines_ == orig_lines_.get()) Handler(*this);
+  if (sharing_editors_.empty()) return;
+  const std::vector<TCustomCodeEdit*> sharing = sharing_editors_;
+  for (TCustomCodeEdit* editor : sharing)
+    if (std::find(sharing_editors_.begin(), sharing_editors_.end(), editor) != sharing_editors_.end())
+      Handler(*editor);
 }
 
 void TCustomCodeEdit::CreateParams(TCreateParams& Params) {
@@ -514,44 +534,22 @@ void TCustomCodeEdit::SetFocus() {
 // Lines shared between editors
 
 void TCustomCodeEdit::SetLinesPointer(TCustomCodeEdit* AEditor) {
-  if (!AEditor || AEditor == this) return;
-  if (chained_editor_ || lines_ != orig_lines_.get()) RemoveLinesPointer();
-  chained_editor_ = AEditor;
-  AEditor->FreeNotification(this);
-  AEditor->sharing_editors_.push_back(this);
-  TCodeEditStringList* shared = AEditor->lines_;
-  // The shared list tells both editors: this one first, then whoever listened before.
-  saved_line_handlers_ = std::make_unique<TSavedLineHandlers>(TSavedLineHandlers{
-      shared->OnChange, shared->OnChanging, shared->OnCleared, shared->OnDeleted, shared->OnInserted,
-      shared->OnPutted});
-  const TSavedLineHandlers& saved = *saved_line_handlers_;
-  shared->OnChange = [this, next = saved.OnChange](TObject* Sender) {
-    LinesChanged(Sender);
-    if (next) next(Sender);
-  };
-  shared->OnChanging = [this, next = saved.OnChanging](TObject* Sender) {
-    state_flags_.Include(sfLinesChanging);
-    if (next) next(Sender);
-  };
-  shared->OnCleared = [this, next = saved.OnCleared](TObject* Sender) {
-    ListCleared(Sender);
-    if (next) next(Sender);
-  };
-  shared->OnDeleted = [this, next = saved.OnDeleted](TObject* Sender, int Index, int Count) {
-    ListDeleted(Sender, Index, Count);
-    if (next) next(Sender, Index, Count);
-  };
-  shared->OnInserted = [this, next = saved.OnInserted](TObject* Sender, int Index, int Count) {
-    ListInserted(Sender, Index, Count);
-    if (next) next(Sender, Index, Count);
-  };
-  shared->OnPutted = [this, next = saved.OnPutted](TObject* Sender, int Index, int Count) {
-    ListPutted(Sender, Index, Count);
-    if (next) next(Sender, Index, Count);
-  };
-  lines_ = shared;
-  undo_list_ = AEditor->undo_list_;
-  redo_list_ = AEditor->redo_list_;
+  if (!AEditor) return;
+  // The lines are those of the editor that owns them; it tells every editor that shares them, so
+  // editors may join and leave in any order.
+  TCustomCodeEdit* owner = AEditor->chained_editor_ ? AEditor->chained_editor_ : AEditor;
+  if (owner == this) {
+    if (chained_editor_) RemoveLinesPointer();
+    return;
+  }
+  if (owner == chained_editor_) return;
+  if (chained_editor_) RemoveLinesPointer();
+  chained_editor_ = owner;
+  owner->FreeNotification(this);
+  owner->sharing_editors_.push_back(this);
+  lines_ = owner->orig_lines_.get();
+  undo_list_ = owner->orig_undo_list_.get();
+  redo_list_ = owner->orig_redo_list_.get();
   ListCleared(lines_);
   if (word_wrap_plugin_) word_wrap_plugin_->Reset();
   if (highlighter_) ScanRanges();
@@ -559,16 +557,6 @@ void TCustomCodeEdit::SetLinesPointer(TCustomCodeEdit* AEditor) {
 }
 
 void TCustomCodeEdit::RemoveLinesPointer() {
-  if (saved_line_handlers_ && lines_ != orig_lines_.get()) {
-    const TSavedLineHandlers& saved = *saved_line_handlers_;
-    lines_->OnChange = saved.OnChange;
-    lines_->OnChanging = saved.OnChanging;
-    lines_->OnCleared = saved.OnCleared;
-    lines_->OnDeleted = saved.OnDeleted;
-    lines_->OnInserted = saved.OnInserted;
-    lines_->OnPutted = saved.OnPutted;
-  }
-  saved_line_handlers_.reset();
   if (chained_editor_) {
     chained_editor_->RemoveFreeNotification(this);
     std::erase(chained_editor_->sharing_editors_, this);

@@ -173,6 +173,11 @@ class TCustomCodeEdit : public TCustomControl {
   void NotifyLinesDeleted(int FirstLine, int Count);
   void IndentBlock();
   void UnindentBlock();
+  // Tab and Shift-Tab (ecTab, ecShiftTab) and the case changes (ecUpperCase .. ecToggleCaseBlock) are
+  // among the commands that type text, which are not built yet: they do nothing.
+  void InsertTab();
+  void RemoveTab();
+  void ChangeCase(TCodeEditorCommand Command);
   // Leading blanks of S (0 without eoAutoIndent), a tab counting TabWidth with ExpandTabs.
   int LeadingBlankCount(std::u32string_view S, bool ExpandTabs) const;
   // N blanks as tabs and spaces, or spaces only.
@@ -195,6 +200,8 @@ class TCustomCodeEdit : public TCustomControl {
   TDisplayCoord PixelsToRowColumn(int X, int Y) const;
   TDisplayCoord PixelsToNearestRowColumn(int X, int Y) const;
   TPoint RowColumnToPixels(const TDisplayCoord& RowCol) const;
+  // The x pixel of a display column.
+  int ColumnToXValue(int Column) const { return RowColumnToPixels({Column, top_line_}).X; }
   // Places the caret at the text position nearest to a client pixel.
   void ComputeCaret(int X, int Y);
 
@@ -266,10 +273,12 @@ class TCustomCodeEdit : public TCustomControl {
   int PluginCount() const { return static_cast<int>(plugins_ ? plugins_->size() : 0); }
   TCodeEditPlugin* Plugins(int Index) const { return plugins_->at(static_cast<std::size_t>(Index)); }
   ICodeEditBufferPlugin* WordWrapPlugin() const noexcept { return word_wrap_plugin_.get(); }
-  // Shares AEditor's lines and undo lists (both editors show and edit one text).
+  // Shares the lines and undo lists AEditor shows (both editors show and edit one text); lines
+  // AEditor itself shares are shared with their owner.
   void SetLinesPointer(TCustomCodeEdit* AEditor);
   // Takes back the editor's own lines and undo lists.
   void RemoveLinesPointer();
+  // The editor that owns the shared lines; nullptr while the editor shows its own.
   TCustomCodeEdit* ChainedEditor() const noexcept { return chained_editor_; }
   // Controls that take the focus instead of the editor.
   void AddFocusControl(TWinControl* AControl);
@@ -416,6 +425,10 @@ class TCustomCodeEdit : public TCustomControl {
   void SetName(const std::string& NewName) override;
   void Loaded() override;
   void WndProc(TMessage& Message) override;
+  // Dragging text between and within editors is not built yet: a drag over or a drop gets the
+  // framework's handling only.
+  void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+  void DragDrop(TObject* Source, int X, int Y) override;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -433,6 +446,8 @@ class TCustomCodeEdit : public TCustomControl {
   // The font changed: the text metrics, window metrics, gutter and caret follow.
   void FontChanged() override;
   bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+  // The end of a drag stops the drag-scroll timer.
+  void DoEndDrag(TObject* Target, int X, int Y) override;
 
   // The command the keystrokes give for a key pressed with Shift; keeps the first key of a sequence.
   TCodeEditorCommand TranslateKeyCode(win::WORD Code, TShiftState Shift, void*& Data);
@@ -457,6 +472,9 @@ class TCustomCodeEdit : public TCustomControl {
   int ScanFrom(int Index);
   void ScanRanges();
   void HookLines(TCodeEditStringList* AList);
+  // Calls Handler for every editor that shows this one's own lines.
+  template <class F>
+  void ForEachLineListener(F&& Handler);
 
   // ---- Handlers of the owned parts ----
   void UndoRedoAdded(TObject* Sender);
@@ -573,14 +591,10 @@ class TCustomCodeEdit : public TCustomControl {
   bool show_special_chars_ = false;
   int paint_transient_lock_ = 0;
   bool is_scrolling_ = false;
-  // While lines are shared: the shared list's handlers as they were, restored on unsharing.
-  struct TSavedLineHandlers {
-    TNotifyEvent OnChange, OnChanging, OnCleared;
-    TStringListChangeEvent OnDeleted, OnInserted, OnPutted;
-  };
-  std::unique_ptr<TSavedLineHandlers> saved_line_handlers_;
+  // The editor that owns the lines this one shows while it shares them.
   TCustomCodeEdit* chained_editor_ = nullptr;
-  // The editors that share this one's lines; they take their own back before this one goes.
+  // The editors that share this one's own lines: its line list tells them of every change, and they
+  // take their own lines back before this one goes.
   std::vector<TCustomCodeEdit*> sharing_editors_;
   int gutter_width_ = 0;
   std::unique_ptr<TCodeInternalImage> internal_image_;

@@ -769,20 +769,38 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
 }
 
 void TCustomCodeEdit::ReplaceSelectionUndoable(std::u32string_view Text) {
+  // The block closes last, so OnChange comes once the lines and the view have settled.
   undo_list_->BeginBlock();
   TScopeExit end_block([&] { undo_list_->EndBlock(); });
-  if (!SelAvail()) {
+  BeginUpdate();
+  TScopeExit end_update([&] { EndUpdate(); });
+  lines_->BeginUpdate();
+  TScopeExit end_lines_update([&] { lines_->EndUpdate(); });
+  const bool selected = SelAvail();
+  if (!selected) {
     active_selection_mode_ = selection_mode_;
   } else {
     undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
   }
-  const TBufferCoord start = NormalizedBlockBegin();
-  const TBufferCoord end = NormalizedBlockEnd();
+  const TCodeSelectionMode mode = active_selection_mode_;
+  const TBufferCoord start = NormalizedBlockBegin(), end = NormalizedBlockEnd();
   block_begin_ = start;
   block_end_ = end;
-  ReplaceSelection(Text);
-  if (!Text.empty() && active_selection_mode_ != smColumn)
-    undo_list_->AddChange(crInsert, start, block_end_, U"", active_selection_mode_);
+  if (selected) ReplaceSelection(U"");
+  if (Text.empty()) return;
+  // The text goes in at the caret (where the selection left it, or where it stood without one), so
+  // the insertion is recorded from there: a selection collapsed elsewhere is not where it went in.
+  // A line block goes in at the start of the caret's line and is taken out again as plain text.
+  TBufferCoord at = CaretXY();
+  if (mode == smLine) at.Char = 1;
+  if (mode == smNormal) {
+    // Blanks that fill the line up to a caret beyond its end are recorded as such, so that undo
+    // takes them out too.
+    const int length = static_cast<int>(lines_->LineView(at.Line - 1).size());
+    if (at.Char - 1 > length) undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, at.Line}, at, U"", smNormal);
+  }
+  ReplaceSelectionEx(mode, Text, true);
+  if (mode != smColumn) undo_list_->AddChange(crInsert, at, CaretXY(), U"", smNormal);
 }
 
 int TCustomCodeEdit::LeadingBlankCount(std::u32string_view S, bool ExpandTabs) const {

@@ -193,6 +193,21 @@ void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t /*ACha
     case ecBlockUnindent:
       if (!ReadOnly()) UnindentBlock();
       break;
+    case ecTab:
+      if (!ReadOnly()) InsertTab();
+      break;
+    case ecShiftTab:
+      if (!ReadOnly()) RemoveTab();
+      break;
+    case ecUpperCase:
+    case ecLowerCase:
+    case ecToggleCase:
+    case ecTitleCase:
+    case ecUpperCaseBlock:
+    case ecLowerCaseBlock:
+    case ecToggleCaseBlock:
+      if (!ReadOnly()) ChangeCase(Command);
+      break;
     default:
       if (Command >= ecGotoMarker0 && Command <= ecGotoMarker9) {
         if (bookmark_options_->EnableKeys()) GotoBookmark(Command - ecGotoMarker0);
@@ -211,5 +226,12 @@ void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t /*ACha
       break;
   }
 }
+
+// Typing commands, not built yet.
+void TCustomCodeEdit::InsertTab() {}
+
+void TCustomCodeEdit::RemoveTab() {}
+
+void TCustomCodeEdit::ChangeCase(TCodeEditorCommand /*Command*/) {}
 
 }  // namespace lab

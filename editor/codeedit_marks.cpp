@@ -137,9 +137,13 @@ void TCustomCodeEdit::SetBookmark(int BookMark, int X, int Y) {
   // would free the very mark about to be stored).
   if (!placed || placed == bookmarks_[static_cast<std::size_t>(BookMark)]) return;
   if (bookmarks_[static_cast<std::size_t>(BookMark)]) ClearBookmark(BookMark);
+  // A mark stands in one slot and once in the list: one the handler took from another bookmark
+  // leaves that slot, and one already in the list is not added twice (either would be freed twice).
+  for (TCodeEditMark*& slot : bookmarks_)
+    if (slot == placed) slot = nullptr;
   bookmarks_[static_cast<std::size_t>(BookMark)] = placed;
   mark = nullptr;
-  marks_->Add(placed);
+  if (marks_->IndexOf(placed) < 0) marks_->Add(placed);
 }
 
 void TCustomCodeEdit::ClearBookmark(int BookMark) {

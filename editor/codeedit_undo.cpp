@@ -301,9 +301,10 @@ void TCustomCodeEdit::RedoItem() {
       PlaceCaretAndSelection(start, start, start);
       ReplaceSelectionEx(mode, item->ChangeStr(), false);
       InternalSetCaretXY(end);
-      block_begin_ = start;
-      block_end_ = end;
-      undo_list_->AddChange(reason, start, end, Utf8Decode(SelText()), mode);
+      // The insertion overwrote nothing now (nothing was selected at its start), so undoing it again
+      // takes it out and puts nothing back. Recording the inserted text instead would make that undo
+      // put the very text back it took out.
+      undo_list_->AddChange(reason, start, end, U"", mode);
       if (reason != crDragDropInsert) {
         block_begin_ = block_end_ = CaretXY();
       } else {

@@ -191,6 +191,8 @@ int TCodeWordWrapPlugin::GetRowLength(int Row) {
 
 TBufferCoord TCodeWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
   const int rows = RowCount();
+  // A row above the text stays what it is, as without word wrap.
+  if (Pos.Row < 1) return {Pos.Column, Pos.Row};
   if (Pos.Row > rows) return {Pos.Column, line_count_ + (Pos.Row - rows)};
   // The line whose rows include Pos.Row.
   const std::int32_t* offsets = line_offsets_.data();
@@ -201,6 +203,7 @@ TBufferCoord TCodeWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
 }
 
 TDisplayCoord TCodeWordWrapPlugin::BufferToDisplayPos(const TBufferCoord& Pos) {
+  if (Pos.Line < 1) return {Pos.Char, Pos.Line};
   if (Pos.Line > line_count_) return {Pos.Char, RowCount() + (Pos.Line - line_count_)};
   const int first = FirstRow(Pos.Line - 1);
   const int last = line_offsets_[static_cast<std::size_t>(Pos.Line - 1)];

@@ -37,7 +37,8 @@ class TCodeWordWrapPlugin : public ICodeEditBufferPlugin {
   // Raises ECodeEditError "TCodeWordWrapPlugin must be owned by TCustomCodeEdit" without an owner.
   explicit TCodeWordWrapPlugin(TCustomCodeEdit* AOwner);
 
-  // Both take and give 1-based values; the text position's character is an expanded column.
+  // Both take and give 1-based values; the text position's character is an expanded column. A
+  // position above the text (line or row below 1) is answered unchanged.
   TDisplayCoord BufferToDisplayPos(const TBufferCoord& Pos) override;
   TBufferCoord DisplayToBufferPos(const TDisplayCoord& Pos) override;
   int RowCount() override { return line_count_ > 0 ? line_offsets_[static_cast<std::size_t>(line_count_ - 1)] : 0; }

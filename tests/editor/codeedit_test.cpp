@@ -456,6 +456,47 @@ TEST_F(EditorTest, LinesSharedWithAnotherEditorAreGivenBack) {
   edit = second;
 }
 
+// Several editors share one editor's lines and give them back in any order: each that stays still
+// hears every change, and none that left (or went) is told any more.
+TEST_F(EditorTest, EditorsSharingOneTextLeaveInAnyOrder) {
+  Fill(4);
+  auto make = [&] {
+    auto* e = new TCodeEdit(form);
+    e->SetParent(form);
+    e->HandleNeeded();
+    return e;
+  };
+  TCodeEdit* second = make();
+  TCodeEdit* third = make();
+  TCodeEdit* fourth = make();
+  second->SetLinesPointer(edit);
+  third->SetLinesPointer(edit);
+  // Sharing lines an editor itself shares means sharing them with their owner.
+  fourth->SetLinesPointer(third);
+  EXPECT_EQ(fourth->ChainedEditor(), edit);
+  EXPECT_EQ(fourth->LineList(), edit->LineList());
+  second->RemoveLinesPointer();
+  delete second;  // the first to share leaves first
+  third->SetCaretXY({3, 4});
+  fourth->SetCaretXY({2, 2});
+  edit->Lines()->Clear();
+  EXPECT_EQ(third->CaretXY(), (TBufferCoord{1, 1}));
+  EXPECT_EQ(fourth->CaretXY(), (TBufferCoord{1, 1}));
+  Fill(3);
+  third->RemoveLinesPointer();
+  delete third;
+  edit->Lines()->Add("line 4");  // tells the owner and the fourth, not the freed ones
+  EXPECT_EQ(fourth->Text(), edit->Text());
+  fourth->SetCaretXY({2, 4});
+  delete fourth;  // freed while sharing
+  edit->SetCaretXY({2, 4});
+  edit->Lines()->Clear();
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 1}));
+  // An editor asked to share its own lines keeps them.
+  edit->SetLinesPointer(edit);
+  EXPECT_EQ(edit->ChainedEditor(), nullptr);
+}
+
 TEST_F(EditorTest, AnEditorFreedOnItsOwnFiresNoEventOnItsWayOut) {
   Fill(5);
   // Freed by itself (not through its owner) while it shares another editor's lines and has a
@@ -517,6 +558,63 @@ TEST_F(EditorTest, LinesOfMixedWidthsAfterAnEditWidensANarrowLine) {
   EXPECT_EQ(edit->DisplayRowCount(), 4);
   edit->Redo();
   EXPECT_EQ(edit->Text(), edited);
+}
+
+// Replacing the selection is undone to exactly the text before and redone again, wherever the text
+// went in: at a caret away from a collapsed selection, beyond a line's end, in a line block.
+TEST_F(EditorTest, ReplacedSelTextUndoesToTheTextBefore) {
+  struct TCase {
+    const char* name;
+    std::vector<const char*> lines;
+    TCodeSelectionMode mode;
+    TBufferCoord caret, begin, end;
+    const char* text;
+    const char* replaced;
+  };
+  const TCase cases[] = {
+      {"selection collapsed away from the caret", {"abc"}, smNormal, {1, 1}, {2, 1}, {2, 1}, "X\r\nq", "X\r\nqabc"},
+      {"caret beyond the line's end", {"ab", "cd"}, smNormal, {5, 1}, {5, 1}, {5, 1}, "Z", "ab  Z\r\ncd"},
+      {"lines at a caret beyond the end", {"ab"}, smNormal, {4, 1}, {4, 1}, {4, 1}, "1\r\n2", "ab 1\r\n2"},
+      {"normal selection", {"abc", "def"}, smNormal, {2, 2}, {2, 1}, {2, 2}, "-", "a-ef"},
+      {"selection made backwards", {"abc", "def"}, smNormal, {2, 1}, {2, 2}, {2, 1}, "-", "a-ef"},
+      {"line block", {"a", "b", "c"}, smLine, {2, 2}, {1, 2}, {2, 2}, "X\r\n", "a\r\nX\r\nc"},
+      {"line block at the end", {"a", "b"}, smLine, {2, 2}, {1, 2}, {2, 2}, "X", "a\r\nX"},
+      {"line mode without a selection", {"abc"}, smLine, {3, 1}, {3, 1}, {3, 1}, "X\r\nq", "X\r\nqabc"},
+      {"column block", {"abcd", "efgh"}, smColumn, {3, 2}, {2, 1}, {3, 2}, "1\r\n2", "a1cd\r\ne2gh"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TStringList lines;
+    for (const char* line : c.lines) lines.Add(line);
+    edit->Lines()->Assign(&lines);
+    const std::string before = edit->Text();
+    edit->SetSelectionMode(c.mode);
+    edit->SetCaretXY(c.caret);
+    edit->SetBlockBegin(c.begin);
+    edit->SetBlockEnd(c.end);
+    edit->SetSelText(c.text);
+    EXPECT_EQ(edit->Text(), c.replaced);
+    edit->Undo();
+    EXPECT_EQ(edit->Text(), before);
+    EXPECT_FALSE(edit->CanUndo());
+    edit->Redo();
+    EXPECT_EQ(edit->Text(), c.replaced);
+    edit->Undo();
+    EXPECT_EQ(edit->Text(), before);
+  }
+}
+
+TEST_F(EditorTest, TheEndOfADragStopsTheDragScrollTimer) {
+  Fill(50);
+  Focus();
+  edit->ScrollTimer()->SetEnabled(true);
+  int ended = 0;
+  edit->OnEndDrag = [&](TObject*, TObject*, int, int) { ++ended; };
+  edit->BeginDrag(true);
+  ASSERT_TRUE(edit->Dragging());
+  edit->EndDrag(false);
+  EXPECT_FALSE(edit->ScrollTimer()->Enabled());
+  EXPECT_EQ(ended, 1);  // the framework's handling follows
 }
 
 TEST_F(EditorTest, AFormWritesOnlyWhatDiffersAndReadsItBack) {

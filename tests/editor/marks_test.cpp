@@ -100,6 +100,30 @@ TEST_F(EditorTest, APlaceHandlerThatKeepsTheBookmarkAlreadySetChangesNothing) {
   EXPECT_EQ(edit->Marks()->Count(), 0);
 }
 
+// A handler may hand back a mark the editor already holds: another bookmark's, or a plain mark of
+// the list. Each is then held once, and freed once with the editor (the sanitizer build checks).
+TEST_F(EditorTest, APlaceHandlerHandingBackAMarkTheEditorHoldsKeepsItOnce) {
+  Fill(10);
+  edit->SetBookmark(5, 1, 3);
+  TCodeEditMark* fifth = edit->BookMarks(5);
+  auto* plain = new TCodeEditMark(edit);
+  plain->SetLine(4);
+  edit->Marks()->Add(plain);
+  edit->OnPlaceBookmark = [&](TObject*, TCodeEditMark*& m) { m = fifth; };
+  edit->SetBookmark(2, 1, 7);
+  EXPECT_EQ(edit->BookMarks(2), fifth);
+  EXPECT_EQ(edit->BookMarks(5), nullptr);
+  EXPECT_EQ(edit->Marks()->Count(), 2);
+  edit->OnPlaceBookmark = [&](TObject*, TCodeEditMark*& m) { m = plain; };
+  edit->SetBookmark(3, 1, 8);
+  EXPECT_EQ(edit->BookMarks(3), plain);
+  EXPECT_EQ(edit->Marks()->Count(), 2);
+  edit->OnPlaceBookmark = nullptr;
+  edit->ClearBookmark(2);
+  EXPECT_EQ(edit->Marks()->Count(), 1);
+  EXPECT_EQ(edit->Marks()->Items(0), plain);
+}
+
 TEST_F(EditorTest, MarkCommandsToggleBookmarks) {
   Fill(10);
   edit->SetCaretXY({3, 4});

@@ -158,6 +158,9 @@ TEST_F(WordWrapTest, PositionsConvertBothWaysOnEveryPosition) {
     const int rows = edit->DisplayRowCount(), lines = edit->LineList()->Count();
     EXPECT_EQ(edit->DisplayToBufferPos({4, rows + 2}), (TBufferCoord{4, lines + 2}));
     EXPECT_EQ(edit->BufferToDisplayPos({4, lines + 2}), (TDisplayCoord{4, rows + 2}));
+    // Above the text (line or row 0) nothing is looked up: the position comes back as it is.
+    EXPECT_EQ(Plugin().BufferToDisplayPos({4, 0}), (TDisplayCoord{4, 0}));
+    EXPECT_EQ(Plugin().DisplayToBufferPos({4, 0}), (TBufferCoord{4, 0}));
   }
 }
 
