@@ -75,6 +75,8 @@ void TCustomCodeEdit::SetHighlighter(TCodeCustomHighlighter* Value) {
   }
   highlighter_ = Value;
   if (ComponentState().Contains(csDestroying)) return;
+  // Rows break after the characters that make up no identifier, which the highlighter decides.
+  if (word_wrap_plugin_) word_wrap_plugin_->Reset();
   RecalcCharExtent();
   if (highlighter_)
     ScanRanges();

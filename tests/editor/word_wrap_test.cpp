@@ -64,6 +64,30 @@ TEST_F(WordWrapTest, LinesSplitIntoRows) {
   EXPECT_EQ(Rows()[0], (std::vector<int>{255, 255, 90}));
 }
 
+// A highlighter brings its own identifier characters: rows break after the others, also when it is
+// set while word wrap is on.
+TEST_F(WordWrapTest, AHighlighterSetUnderWordWrapBreaksRowsByItsCharacters) {
+  struct TLetters : TCodeCustomHighlighter {  // identifiers are letters only
+    TLetters() : TCodeCustomHighlighter(nullptr) {}
+    TCodeCharSet IdentChars() const override { return TCodeCharSet::Range(U'a', U'z'); }
+    void SetLine(const std::u32string&, int) override {}
+    bool GetEol() const override { return true; }
+    void Next() override {}
+    std::u32string GetToken() const override { return {}; }
+    int GetTokenKind() const override { return 0; }
+    TCodeHighlighterAttributes* GetTokenAttribute() const override { return nullptr; }
+    int GetTokenPos() const override { return 0; }
+  } letters;
+  SetColumns(20);
+  edit->SetWordWrap(true);
+  SetText({"aaaaaaaaaaaaaaa.bbbbbbbbbbbbb"});
+  EXPECT_EQ(Rows()[0], (std::vector<int>{20, 9}));  // '.' makes up identifiers without a highlighter
+  edit->SetHighlighter(&letters);
+  EXPECT_EQ(Rows()[0], (std::vector<int>{16, 13}));  // the row ends after the '.'
+  edit->SetHighlighter(nullptr);
+  EXPECT_EQ(Rows()[0], (std::vector<int>{20, 9}));
+}
+
 TEST_F(WordWrapTest, TabsWrapByTheirCells) {
   SetColumns(10);
   edit->SetTabWidth(4);
