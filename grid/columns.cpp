@@ -670,9 +670,11 @@ TCheckBoxState TColumnX::GetCheckboxState() {
   TField* f = GetField();
   if (!f || f->IsNull()) return cbGrayed;
   if (f->DataType() == ftBoolean) return f->AsBoolean() ? cbChecked : cbUnchecked;
-  const std::string text = f->EditText();
-  // A missing line is an empty set of values, so nothing matches it.
+  // A missing line is an empty set of values, so nothing matches it (and the text, formatted
+  // for every painted cell, is not worth making).
   const int lines = key_list_ ? key_list_->Count() : 0;
+  if (lines == 0) return cbGrayed;
+  const std::string text = f->EditText();
   if (lines >= 1 && InValueList(text, key_list_->Strings(0))) return cbChecked;
   if (lines < 2) return cbGrayed;
   if (InValueList(text, key_list_->Strings(1))) return cbUnchecked;
@@ -836,12 +838,13 @@ void TColumnX::GetColCellParams(bool EditMode, TColCellParamsX* Params) {
   if (OnGetCellParams) OnGetCellParams(this, EditMode, Params);
 }
 
+// The mode first: every painted cell asks, and the locale is read from the environment.
 bool TColumnX::UseRightToLeftAlignment() const {
-  return SysLocaleMiddleEast() && BiDiMode() != bdLeftToRight;
+  return BiDiMode() != bdLeftToRight && SysLocaleMiddleEast();
 }
 
 bool TColumnX::UseRightToLeftReading() const {
-  return SysLocaleMiddleEast() && BiDiMode() == bdRightToLeft;
+  return BiDiMode() == bdRightToLeft && SysLocaleMiddleEast();
 }
 
 // Fitting a column to its contents measures every record; that belongs to the grid's layout.
