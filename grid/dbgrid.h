@@ -512,7 +512,7 @@ class TCustomDBGridX : public TCustomGrid {
   void WMSize(TMessage& Message);
   // The vertical bar's position of a thumb message, read whole from the bar (the message carries
   // only 16 bits of it).
-  int ThumbPosition(const TMessage& Message, bool Track);
+  int ThumbPosition(const TMessage& Message);
   // The grid holds a selection of records, cells or columns, and it is the whole grid.
   bool HasSelection() const;
   bool SelectionIsAll() const;

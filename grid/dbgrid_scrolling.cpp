@@ -4,6 +4,7 @@
 // the middle or the bottom. Horizontal scrolling is the framework grid's column scrolling.
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "grid/dbgrid.h"
 #include "platform/controls/scroll_bar.h"
@@ -98,15 +99,16 @@ void TCustomDBGridX::UpdateHorzScrollBar() {
   if (ext->PageSize() != visible) ext->SetPageSize(std::min(visible, max + 1));
 }
 
-// The message carries the low 16 bits of the position; the bar holds all of it while it is the
-// position the message speaks of.
-int TCustomDBGridX::ThumbPosition(const TMessage& Message, bool Track) {
+// The message carries the low 16 bits of the position; the bar holds all of it. While the thumb
+// is dragged, and when it is let go, that is the tracking position (the bar's own position moves
+// only when the grid sets it); a message sent by a program speaks of the bar's position.
+int TCustomDBGridX::ThumbPosition(const TMessage& Message) {
   const int sent = Message.WParamHi();
   win::SCROLLINFO si;
   si.fMask = win::SIF_ALL;
   if (!vert_scroll_bar_->GetScrollInfo(si)) return sent;
-  const int whole = Track ? si.nTrackPos : si.nPos;
-  return (whole & 0xFFFF) == sent ? whole : sent;
+  if ((si.nTrackPos & 0xFFFF) == sent) return si.nTrackPos;
+  return (si.nPos & 0xFFFF) == sent ? si.nPos : sent;
 }
 
 void TCustomDBGridX::WMVScroll(TMessage& Message) {
@@ -129,9 +131,9 @@ void TCustomDBGridX::WMVScroll(TMessage& Message) {
       case win::SB_PAGEDOWN: SafeSetTopRow(TopRow() + full); break;
       case win::SB_TOP: SafeSetTopRow(FixedRows()); break;
       case win::SB_BOTTOM: SafeSetTopRow(RowCount()); break;
-      case win::SB_THUMBPOSITION: SafeSetTopRow(FixedRows() + ThumbPosition(Message, false) - 1); break;
+      case win::SB_THUMBPOSITION: SafeSetTopRow(FixedRows() + ThumbPosition(Message) - 1); break;
       case win::SB_THUMBTRACK:
-        if (vert_scroll_bar_->Tracking()) SafeSetTopRow(FixedRows() + ThumbPosition(Message, true) - 1);
+        if (vert_scroll_bar_->Tracking()) SafeSetTopRow(FixedRows() + ThumbPosition(Message) - 1);
         break;
       default: break;
     }
@@ -151,7 +153,7 @@ void TCustomDBGridX::WMVScroll(TMessage& Message) {
         thumb_tracked_ = false;
         break;
       }
-      const int pos = ThumbPosition(Message, false);
+      const int pos = ThumbPosition(Message);
       if (sequenced) {
         if (pos <= 1) ds->First();
         else if (pos < ds->RecordCount()) sum_list_->SetRecNo(pos);
@@ -170,7 +172,11 @@ void TCustomDBGridX::WMVScroll(TMessage& Message) {
     case win::SB_THUMBTRACK:
       // Without numbers the three positions tell no distance to move by.
       if (vert_scroll_bar_->Tracking() && sequenced) {
-        ds->MoveBy(ThumbPosition(Message, true) - ds->RecNo());
+        const int distance = ThumbPosition(Message) - ds->RecNo();
+        // Within the window the rows move with the thumb; further on the record is taken by its
+        // number, which costs the same however far the thumb went (a move walks every record).
+        if (std::abs(distance) <= data_link_->BufferCount()) ds->MoveBy(distance);
+        else sum_list_->SetRecNo(ds->RecNo() + distance);
         thumb_tracked_ = true;
       }
       break;

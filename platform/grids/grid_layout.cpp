@@ -258,10 +258,12 @@ std::int32_t TGridLayout::ScrollTarget(const TGridDrawInfo& Info, bool Vertical,
 
 namespace {
 
-// Pixels between two first cells: negative when the picture moves left or up.
+// Pixels between two first cells: negative when the picture moves left or up. Counting stops once
+// past the grid's extent: a jump that far repaints the view however far it goes, and a jump over
+// millions of rows costs no more than one over a screenful.
 std::int32_t ScrollAmount(const TGridAxisDrawInfo& a, std::int32_t Old, std::int32_t New) {
   std::int32_t amount = 0;
-  for (std::int32_t i = std::min(Old, New); i < std::max(Old, New); ++i)
+  for (std::int32_t i = std::min(Old, New); i < std::max(Old, New) && amount <= a.GridExtent; ++i)
     amount += a.GetExtent(i) + a.EffectiveLineWidth;
   return New > Old ? -amount : amount;
 }
