@@ -65,7 +65,11 @@ void TBookmarkListX::SetCurrentRowSelected(bool Value) {
   if (Value) items_.insert(items_.begin() + index, current);
   else items_.erase(items_.begin() + index);
   Changed();
-  grid_->InvalidateRow(grid_->DataLink()->ActiveRecord() + grid_->TitleOffset());
+  // The current record's row: its place in the link's buffer, or among all records when every
+  // record is a row.
+  const int record =
+      grid_->RecordSetMode() ? grid_->MemTable()->CurrentRecord() : grid_->DataLink()->ActiveRecord();
+  grid_->InvalidateRow(record + grid_->TitleOffset());
   TDBGridXSelection* selection = grid_->Selection();
   if (Count() > 0 && selection->SelectionType() != gstRecordBookmarks) {
     selection->Clear();

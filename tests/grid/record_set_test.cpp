@@ -194,5 +194,21 @@ TEST_F(GridRecordSet, SelectedRecordsOnScreenFormTheSelectionsRows) {
   EXPECT_EQ(grid->Selection()->SelectionToGridRect().Top, -1);  // not on screen
 }
 
+TEST_F(GridRecordSet, SelectingTheCurrentRecordRepaintsItsOwnRow) {
+  Records(100);
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  ds->MoveBy(59);
+  Paint();
+  const int row = grid->Row();
+  ASSERT_EQ(row, 60);
+  // The record's place in the link's buffer names another grid row.
+  ASSERT_NE(grid->DataLink()->ActiveRecord() + grid->TitleOffset(), row);
+  const TRect name = Cell(2, row);  // not the current cell
+  EXPECT_FALSE(Is(Pixel(name.Right - 3, name.Top + 2), clHighlight));
+  grid->SelectedRows()->SetCurrentRowSelected(true);
+  Pump();  // only what was invalidated paints
+  EXPECT_TRUE(Is(Pixel(name.Right - 3, name.Top + 2), clHighlight));
+}
+
 }  // namespace
 }  // namespace lab::gridtest

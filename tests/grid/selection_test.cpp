@@ -233,6 +233,34 @@ TEST_F(GridSelection, AKindNoLongerAllowedIsClearedAndClosingClearsAll) {
   EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
 }
 
+// Each kind stays while AllowedSelections holds it, whatever else goes, and is cleared (its
+// records or columns with it) when it is refused.
+TEST_F(GridSelection, EachKindStaysWhileAllowedAndGoesWhenRefused) {
+  for (const char* f : {"Id", "Name", "Code"}) grid->Columns()->Add()->SetFieldName(f);
+  Rows(5);
+  const TDBGridXAllowedSelections every{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  for (TDBGridXSelectionType kind : {gstRecordBookmarks, gstRectangle, gstColumns, gstAll}) {
+    grid->SetAllowedSelections(every);
+    switch (kind) {
+      case gstRecordBookmarks: Select(2); break;
+      case gstRectangle: grid->Selection()->Rect()->Select(0, BookmarkOf(1), false); break;
+      case gstColumns: grid->Selection()->Columns()->Select(grid->Columns()->GetColumn(1), false); break;
+      default: grid->Selection()->SelectAll(); break;
+    }
+    ASSERT_EQ(grid->Selection()->SelectionType(), kind);
+    grid->SetAllowedSelections({kind});
+    EXPECT_EQ(grid->Selection()->SelectionType(), kind) << kind;
+    grid->SetAllowedSelections(every - kind);
+    EXPECT_EQ(grid->Selection()->SelectionType(), gstNon) << kind;
+    EXPECT_EQ(grid->SelectedRows()->Count(), 0) << kind;
+    EXPECT_EQ(grid->Selection()->Columns()->Count(), 0) << kind;
+    EXPECT_EQ(grid->Selection()->SelectionToGridRect().Left, -1) << kind;
+    // Nothing selected is cleared by any refusal.
+    grid->SetAllowedSelections({});
+    EXPECT_EQ(grid->Selection()->SelectionType(), gstNon) << kind;
+  }
+}
+
 TEST_F(GridSelection, SelectedRecordsArePaintedInTheHighlightColours) {
   for (const char* f : {"Id", "Name"}) grid->Columns()->Add()->SetFieldName(f);
   Rows(4);
