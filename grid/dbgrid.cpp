@@ -438,6 +438,8 @@ void TCustomDBGridX::CreateWnd() {
     TScopeExit end_update([&] { EndUpdate(); });
     TCustomGrid::CreateWnd();
     edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
+    // A layout before the window knew no button width: the buttons' height follows it now.
+    LayoutEditButtonHeight();
     if (auto_fit_col_widths_) {
       BeginLayout();
       EndLayout();

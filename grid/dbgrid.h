@@ -518,6 +518,8 @@ class TCustomDBGridX : public TCustomGrid {
   bool SelectionIsAll() const;
   // The layout's steps.
   void LayoutRowHeights(TCanvas* Canvas);
+  // The height of in-cell edit buttons, from the row height and the button width.
+  void LayoutEditButtonHeight();
   void LayoutFrozenCols();
   void LayoutTitleFromFonts(TCanvas* Canvas);
   void LayoutTitleFromSettings(TCanvas* Canvas);

@@ -169,11 +169,15 @@ void TCustomDBGridX::LayoutRowHeights(TCanvas* Canvas) {
     row_height_ = margin;
   }
   SetDefaultRowHeight(std::max(height, 0));
+  LayoutEditButtonHeight();
+  multi_line_rows_ =
+      DefaultRowHeight() > tm.tmHeight + tm.tmExternalLeading + tm.tmInternalLeading + title_text_margin_;
+}
+
+void TCustomDBGridX::LayoutEditButtonHeight() {
   const int max_button = Round(edit_button_width_ * 3.0 / 2.0);
   edit_button_height_ = DefaultRowHeight() <= max_button ? DefaultRowHeight()
                                                          : ScaleButtonWidth(edit_button_width_, flat_);
-  multi_line_rows_ =
-      DefaultRowHeight() > tm.tmHeight + tm.tmExternalLeading + tm.tmInternalLeading + title_text_margin_;
 }
 
 // The title row as high as the tallest title font needs.

@@ -3,7 +3,9 @@
 #include "grid/data_service.h"
 #include "lab_jobs.h"
 #include "platform/controls/input.h"
+#include "platform/db/fields.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/rtl/datetime.h"
 
 namespace showcase {
 namespace {
@@ -23,6 +25,32 @@ void AddStatusImage(TImageList* Images, TColor Color) {
     for (int x = 0; x < size; ++x)
       if ((x - m) * (x - m) + (y - m) * (y - m) <= r * r) c->FillRect(TRect{x, y, x + 1, y + 1});
   Images->AddMasked(&bmp, clWhite);
+}
+
+// Dates edited through a mask of fixed width: the locale's short date with two-digit days and
+// months and four-digit years ("M/d/yyyy" is edited as "mm/dd/yyyy" in "!00/00/0000;1;_").
+void MaskDates(TField* Field, TColumnX* Column) {
+  std::string format, mask = "!";
+  const std::string& shortDate = FormatSettings.ShortDateFormat;
+  for (std::size_t i = 0; i < shortDate.size();) {
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(shortDate[i])));
+    std::size_t run = 1;
+    while (i + run < shortDate.size() && std::tolower(static_cast<unsigned char>(shortDate[i + run])) == c) ++run;
+    if (c == 'd' || c == 'm' || c == 'y') {
+      const std::string part = c == 'y' ? "yyyy" : std::string(2, c);
+      format += part;
+      mask += std::string(part.size(), '0');
+    } else {
+      format.append(shortDate, i, run);
+      mask.append(shortDate, i, run);
+    }
+    i += run;
+  }
+  Column->SetEditMask(mask + ";1;_");
+  Field->OnGetText = [format](TField* Sender, std::string& Text, bool DisplayText) {
+    if (Sender->IsNull()) Text.clear();
+    else Text = DisplayText ? DateToStr(Sender->AsDateTime()) : FormatDateTime(format, Sender->AsDateTime());
+  };
 }
 
 }  // namespace
@@ -96,7 +124,7 @@ void TJobBrowser::AddColumns() {
       {"OrderNo", "Order", 64},          {"Patient", "Patient", 150},        {"OrderType", "Type", 48},
       {"RSphere", "Right|Sphere", 56},    {"RCylinder", "Right|Cylinder", 60}, {"RAxis", "Right|Axis", 40},
       {"LSphere", "Left|Sphere", 56},     {"LCylinder", "Left|Cylinder", 60},  {"LAxis", "Left|Axis", 40},
-      {"Material", "Lens|Material", 104}, {"Frame", "Frame", 96},             {"Urgent", "Urgent", 48},
+      {"Material", "Lens|Material", 120}, {"Frame", "Frame", 96},             {"Urgent", "Urgent", 48},
       {"Status", "Status", 48},           {"OrderDate", "Ordered", 92},       {"Price", "Price", 80},
   };
   for (const TColumnSpec& s : specs) {
@@ -130,6 +158,16 @@ void TJobBrowser::AddColumns() {
   columns->GetColumn(14)->Footer()->SetDisplayFormat("#,##0.00");
   columns->GetColumn(14)->Footer()->SetAlignment(taRightJustify);
   grid_->SumList()->SetActive(true);
+  // Edited in place from the keyboard: typing opens a cell's editor, Enter takes the text. The
+  // order number and the price are not the user's to change; the order type and the material are
+  // chosen from their lists (F4 or the button drops them down); the date is typed into a mask.
+  columns->GetColumn(0)->SetReadOnly(true);
+  columns->GetColumn(14)->SetReadOnly(true);
+  columns->GetColumn(2)->GetPickList()->SetText("Pair\nRight\nLeft");
+  TStrings* materials = columns->GetColumn(9)->GetPickList();
+  for (const char* m : LabMaterials()) materials->Add(m);
+  columns->GetColumn(9)->SetAlwaysShowEditButton(true);
+  MaskDates(jobs_->FieldByName("OrderDate"), columns->GetColumn(13));
   // The jobs are sorted by date, newest first, then by number.
   grid_->SetOptionsX(grid_->OptionsX() + dgxMultiSortMarking);
   columns->GetColumn(13)->Title()->SetSortMarker(smUpX);

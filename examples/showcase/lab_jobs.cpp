@@ -45,6 +45,8 @@ double Dioptres(TJobRandom& R, int Lowest, int Highest) { return (Lowest + R.Bel
 
 }  // namespace
 
+std::vector<const char*> LabMaterials() { return {kMaterials.begin(), kMaterials.end()}; }
+
 void FillLabJobs(TMemDataSet* DataSet, int Count) {
   TFieldDefs& defs = DataSet->FieldDefs();
   defs.Add("OrderNo", ftInteger);

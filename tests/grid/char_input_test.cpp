@@ -9,6 +9,9 @@
 #include "platform/controls/list_box.h"
 #include "platform/db/field_kinds.h"
 #include "platform/db/fields.h"
+#include "platform/rtl/datetime.h"
+#include "platform/rtl/format_settings.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab::gridtest {
 namespace {
@@ -288,6 +291,37 @@ TEST_F(CharInput, TypedKeyListTextsStoreTheirKeysAndUnknownTextsNone) {
   EXPECT_EQ(notInList, std::vector<std::string>{"nope"});
 }
 
+TEST_F(CharInput, ADateTypedThroughAMaskIsPosted) {
+  const TFormatSettings saved = FormatSettings;
+  TScopeExit restore([&] { FormatSettings = saved; });
+  FormatSettings.ShortDateFormat = "M/d/yyyy";
+  FormatSettings.DateSeparator = '/';
+  TMemDataSet dates(nullptr);
+  dates.FieldDefs().Add("When", ftDate);
+  dates.Open();
+  dates.Append();
+  dates.FieldByName("When")->SetAsDateTime(EncodeDate(2025, 2, 21));
+  dates.Post();
+  // Edited with two-digit days and months, so every date fits the mask.
+  dates.FieldByName("When")->OnGetText = [](TField* Sender, std::string& Text, bool DisplayText) {
+    Text = DisplayText ? DateToStr(Sender->AsDateTime()) : FormatDateTime("mm/dd/yyyy", Sender->AsDateTime());
+  };
+  source->SetDataSet(&dates);
+  TColumnX* when = grid->Columns()->GetColumn(0);
+  when->SetFieldName("When");
+  when->SetEditMask("!00/00/0000;1;_");
+  TDBGridInplaceEdit* e = OpenEditor(0);
+  EXPECT_EQ(e->EditMask(), "!00/00/0000;1;_");
+  EXPECT_EQ(e->Text(), "02/21/2025");
+  e->SelectAll();
+  TypeText(U"03152024");
+  EXPECT_EQ(e->Text(), "03/15/2024");
+  Type(win::VK_RETURN, U'\r');
+  dates.Post();
+  EXPECT_EQ(dates.FieldByName("When")->AsDateTime(), EncodeDate(2024, 3, 15));
+  source->SetDataSet(ds);
+}
+
 // ---- The pick list and the buttons ----
 
 TEST_F(CharInput, ThePickListDropsDownAndItsChoiceIsPosted) {
@@ -348,6 +382,12 @@ TEST_F(CharInput, UpDownAndExtraButtonsActOnTheirPress) {
   const TRect more = e->ButtonRect(1);
   click({(more.Left + more.Right) / 2, (more.Top + more.Bottom) / 2});
   EXPECT_EQ(clicked, extra);
+}
+
+TEST_F(CharInput, CellsShowTheirButtonsFromTheFirstPaint) {
+  // Laid out before the window gave the buttons a width: they are as high as a row all the same.
+  EXPECT_GT(grid->EditButtonWidth(), 0);
+  EXPECT_EQ(grid->EditButtonHeight(), grid->DefaultRowHeight());
 }
 
 TEST_F(CharInput, AnEllipsisClickNotHandledReachesTheGrid) {
