@@ -51,7 +51,8 @@ bool EnsureWritableFilePath(std::string& Path, bool UseProgramSubfolder, bool Re
   std::string folder = UserCrashLogFolder();
   if (folder.empty() || !ForceFolders(folder)) return false;
   if (UseProgramSubfolder) {
-    folder += "/" + ChangeFileExt(ExtractFileName(GetModuleFullName(nullptr)), "");
+    folder += '/';
+    folder += ChangeFileExt(ExtractFileName(GetModuleFullName(nullptr)), "");
     if (!ForceFolders(folder)) return false;
   }
   std::string candidate = folder + "/" + ExtractFileName(Path);

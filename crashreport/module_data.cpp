@@ -62,9 +62,10 @@ class TFile {
 
 std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, std::string_view PassPhrase,
                                          std::uint16_t Version) {
-  std::vector<std::uint8_t> payload;
-  Put(payload, kModuleDataMagic, 4);
   const auto packed = CompressBuf(Options, Size);
+  std::vector<std::uint8_t> payload;
+  payload.reserve(4 + packed.size());
+  Put(payload, kModuleDataMagic, 4);
   payload.insert(payload.end(), packed.begin(), packed.end());
   SetCipherKey(PassPhrase);
   EncryptBuffer(payload.data(), payload.data(), payload.size());

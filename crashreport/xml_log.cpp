@@ -224,7 +224,10 @@ void AddCallStackLine(TXMLItem& Thread, const std::vector<std::string_view>& Cel
   // A "|" in a routine's name (an operator) splits its cell: the cells between the class and the line
   // are the routine's.
   std::string procedure(Cells[4]);
-  for (std::size_t i = 5; i + 1 < Cells.size(); ++i) procedure += "|" + std::string(Cells[i]);
+  for (std::size_t i = 5; i + 1 < Cells.size(); ++i) {
+    procedure += '|';
+    procedure += Cells[i];
+  }
   procedure = Trim(procedure);
   const std::string last = Trim(Cells.back());
   if (Reveal) RevealNames(unit, class_name, procedure);

@@ -45,7 +45,9 @@ inline void FillPeople(TMemDataSet& ds, int Count) {
   for (int i = 1; i <= Count; ++i) {
     ds.Append();
     ds.FieldByName("Id")->SetAsInteger(i);
-    ds.FieldByName("Name")->SetAsString("N" + std::to_string(i));
+    std::string name = "N";
+    name += std::to_string(i);
+    ds.FieldByName("Name")->SetAsString(name);
     ds.FieldByName("Age")->SetAsInteger(i * 7 % 50);
     ds.Post();
   }

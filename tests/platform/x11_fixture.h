@@ -73,7 +73,8 @@ class TXvfb {
       Stop(SIGTERM);
       return false;
     }
-    name_ = ":" + number.substr(0, number.find('\n'));
+    name_ = ":";
+    name_ += number.substr(0, number.find('\n'));
     return true;
   }
 
