@@ -55,8 +55,8 @@ void MaskDates(TField* Field, TColumnX* Column) {
 
 }  // namespace
 
-TJobBrowser::TJobBrowser(TComponent* AOwner) : TForm(AOwner) {
-  SetCaption("Job browser");
+TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) {
+  SetCaption(EveryJobARow ? "Job browser: every job" : "Job browser");
   SetBounds(40, 40, 1100, 600);
 
   jobs_ = new TMemDataSet(this);
@@ -84,7 +84,12 @@ TJobBrowser::TJobBrowser(TComponent* AOwner) : TForm(AOwner) {
   // The grid's sort markers order the jobs: the data service hands them to the dataset.
   DBGridXDataService()->ApplySorting(grid_);
   jobs_->First();
-  SelectUrgentJobsOnScreen();
+  if (EveryJobARow) {
+    grid_->SetFooterRowCount(0);
+    OnShow = [this](TObject*) { ShowJobsHalfway(); };
+  } else {
+    SelectUrgentJobsOnScreen();
+  }
   // F5 turns the current column's sort marker on (down, up, off with Ctrl keeping the others).
   // F6 hides the footer row: then every one of the 5,000 jobs is a row of its own and the grid
   // scrolls its rows (record-set mode); with the footer row its rows follow the current job.
@@ -112,6 +117,21 @@ void TJobBrowser::SelectUrgentJobsOnScreen() {
     if (urgent->AsBoolean()) grid_->SelectedRows()->SetCurrentRowSelected(true);
   jobs_->First();
   jobs_->EnableControls();
+}
+
+// Halfway down the jobs, as if the thumb had been dragged there: a run of five jobs and the urgent
+// ones around it selected, made in code, and the current job among them.
+void TJobBrowser::ShowJobsHalfway() {
+  const int middle = jobs_->RecordCount() / 2;
+  grid_->SetOptions(grid_->Options() + dgMultiSelect);
+  TField* urgent = jobs_->FieldByName("Urgent");
+  jobs_->DisableControls();
+  jobs_->SetRecNo(middle);
+  for (int i = 0; i < 20 && !jobs_->Eof(); ++i, jobs_->Next())
+    if ((i >= 3 && i < 8) || urgent->AsBoolean()) grid_->SelectedRows()->SetCurrentRowSelected(true);
+  jobs_->SetRecNo(middle + 5);
+  jobs_->EnableControls();
+  grid_->Perform(win::WM_VSCROLL, win::MAKEWPARAM(win::SB_THUMBPOSITION, static_cast<win::WORD>(middle)), 0);
 }
 
 void TJobBrowser::AddColumns() {

@@ -12,7 +12,9 @@ namespace showcase {
 
 class TJobBrowser : public lab::TForm {
  public:
-  explicit TJobBrowser(lab::TComponent* AOwner);
+  // With EveryJobARow the grid has no footer row, so each of the jobs is a row of its own: the
+  // window opens scrolled halfway down the jobs, with a few of them selected there.
+  explicit TJobBrowser(lab::TComponent* AOwner, bool EveryJobARow = false);
 
   lab::TDBGridX* Grid() const noexcept { return grid_; }
   lab::TMemDataSet* Jobs() const noexcept { return jobs_; }
@@ -20,6 +22,7 @@ class TJobBrowser : public lab::TForm {
  private:
   void AddColumns();
   void SelectUrgentJobsOnScreen();
+  void ShowJobsHalfway();
 
   lab::TMemDataSet* jobs_;
   lab::TDataSource* source_;

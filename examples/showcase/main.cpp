@@ -30,6 +30,8 @@ struct TShowcaseWindow {
 const std::vector<TShowcaseWindow>& Windows() {
   static const std::vector<TShowcaseWindow> windows = {
       {"job_browser", [](TComponent* Owner) -> TForm* { return new showcase::TJobBrowser(Owner); }},
+      {"job_browser_every_job",
+       [](TComponent* Owner) -> TForm* { return new showcase::TJobBrowser(Owner, true); }},
       {"device_monitor", [](TComponent* Owner) -> TForm* { return new showcase::TDeviceMonitor(Owner); }},
   };
   return windows;
