@@ -256,6 +256,44 @@ TEST_F(PaintTest, TheGutterPaintEventFollowsTheMarksOfEachLine) {
   EXPECT_EQ(seen[2], (std::array<int, 3>{4, step, 2 * th}));
 }
 
+// A scroll by less than a page moves the pixels that stay; the paint that follows covers only the
+// band scrolled in, below or right of them.
+TEST_F(PaintTest, AScrollPaintsOnlyTheBandItUncovers) {
+  TStringList lines;
+  for (int i = 1; i <= 100; ++i) lines.Add(std::string(200, 'x'));
+  edit->Lines()->Assign(&lines);
+  Pump();
+  std::vector<TRect> clips;
+  edit->OnPaint = [&](TObject*, TCanvas* canvas) { clips.push_back(canvas->ClipRect()); };
+  const TRect client = edit->ClientRect();
+  const int th = edit->TextHeight(), cw = edit->CharWidth();
+  edit->SetTopLine(4);
+  Pump();
+  ASSERT_EQ(clips.size(), 1u);
+  EXPECT_EQ(clips[0], (TRect{0, client.Bottom - 3 * th, client.Right, client.Bottom}));
+  clips.clear();
+  edit->SetTopLine(2);
+  Pump();
+  ASSERT_EQ(clips.size(), 1u);
+  EXPECT_EQ(clips[0], (TRect{0, 0, client.Right, 2 * th}));
+  clips.clear();
+  edit->SetLeftChar(6);
+  Pump();
+  ASSERT_EQ(clips.size(), 1u);
+  EXPECT_EQ(clips[0], (TRect{client.Right - 5 * cw, 0, client.Right, client.Bottom}));
+  clips.clear();
+  edit->SetLeftChar(4);
+  Pump();
+  ASSERT_EQ(clips.size(), 1u);
+  EXPECT_EQ(clips[0], (TRect{2, 0, 2 + 2 * cw, client.Bottom}));
+  // A page or more is painted whole.
+  clips.clear();
+  edit->SetTopLine(2 + edit->LinesInWindow());
+  Pump();
+  ASSERT_EQ(clips.size(), 1u);
+  EXPECT_EQ(clips[0], client);
+}
+
 TEST_F(PaintTest, TheActiveLineTakesItsColour) {
   SetText({"one", "two", "three"});
   edit->SetCaretXY({1, 2});
