@@ -77,12 +77,56 @@ bool SplitCppName(const std::string& Name, std::string& Scope, std::string& Rout
   return true;
 }
 
-TModuleSymbols::TModuleSymbols(const std::string& FileName, std::uintptr_t Bias) : bias_(Bias) {
+namespace {
+
+void SetElfVersion() {
   static std::once_flag version_set;
   std::call_once(version_set, [] { ::elf_version(EV_CURRENT); });
+}
+
+// The section indexes of a symbol table with more sections than its 16-bit field can name.
+Elf_Data* ExtendedIndexes(Elf* elf, std::size_t table_index) {
+  for (Elf_Scn* scn = nullptr; (scn = ::elf_nextscn(elf, scn)) != nullptr;) {
+    GElf_Shdr header;
+    if (::gelf_getshdr(scn, &header) && header.sh_type == SHT_SYMTAB_SHNDX && header.sh_link == table_index)
+      return ::elf_getdata(scn, nullptr);
+  }
+  return nullptr;
+}
+
+// A routine is kept only when its bytes lie within the section it names and, moved by the bias, below
+// the top of the address space: a damaged table must not give routines that cover other code.
+bool LiesInItsSection(Elf* elf, const GElf_Sym& symbol, std::size_t section_index, std::uintptr_t bias) {
+  if (symbol.st_size > UINT32_MAX) return false;
+  Elf_Scn* section = ::elf_getscn(elf, section_index);
+  GElf_Shdr header;
+  if (!section || !::gelf_getshdr(section, &header)) return false;
+  if (symbol.st_value < header.sh_addr || symbol.st_size > header.sh_size ||
+      symbol.st_value - header.sh_addr > header.sh_size - symbol.st_size)
+    return false;
+  const std::uintptr_t room = UINTPTR_MAX - bias;
+  return symbol.st_size <= room && symbol.st_value <= room - symbol.st_size;
+}
+
+}  // namespace
+
+TModuleSymbols::TModuleSymbols(const std::string& FileName, std::uintptr_t Bias) : bias_(Bias) {
+  SetElfVersion();
   fd_ = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return;
   elf_ = ::elf_begin(fd_, ELF_C_READ_MMAP, nullptr);
+  ReadTables();
+}
+
+TModuleSymbols::TModuleSymbols(std::span<const std::uint8_t> Image, std::uintptr_t Bias)
+    : bias_(Bias), image_(Image.begin(), Image.end()) {
+  SetElfVersion();
+  // libelf may convert the bytes where they lie, so it gets our own copy.
+  if (!image_.empty()) elf_ = ::elf_memory(image_.data(), image_.size());
+  ReadTables();
+}
+
+void TModuleSymbols::ReadTables() {
   if (!elf_ || ::elf_kind(elf_) != ELF_K_ELF) return;
 
   // The full symbol table when the file keeps one, else the dynamic one.
@@ -98,11 +142,21 @@ TModuleSymbols::TModuleSymbols(const std::string& FileName, std::uintptr_t Bias)
   }
   if (table && table_header.sh_entsize) {
     Elf_Data* data = ::elf_getdata(table, nullptr);
+    Elf_Data* extended_indexes = ExtendedIndexes(elf_, ::elf_ndxscn(table));
     const std::size_t count = table_header.sh_size / table_header.sh_entsize;
     for (std::size_t i = 1; data && i < count; ++i) {
       GElf_Sym symbol;
       if (!::gelf_getsym(data, static_cast<int>(i), &symbol)) break;
       if (GELF_ST_TYPE(symbol.st_info) != STT_FUNC || symbol.st_shndx == SHN_UNDEF || symbol.st_value == 0) continue;
+      Elf32_Word section_index = symbol.st_shndx;
+      if (symbol.st_shndx == SHN_XINDEX) {
+        if (!extended_indexes ||
+            !::gelf_getsymshndx(data, extended_indexes, static_cast<int>(i), &symbol, &section_index))
+          continue;
+      } else if (symbol.st_shndx >= SHN_LORESERVE) {
+        continue;  // absolute and common symbols name no section of the module's code
+      }
+      if (!LiesInItsSection(elf_, symbol, section_index, bias_)) continue;
       const char* name = ::elf_strptr(elf_, table_header.sh_link, symbol.st_name);
       if (!name || !*name) continue;
       symbols_.push_back(TSymbol{bias_ + symbol.st_value, static_cast<std::uint32_t>(symbol.st_size),

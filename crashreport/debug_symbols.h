@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -44,6 +45,8 @@ class TModuleSymbols : public TCrashDebugData {
  public:
   // Bias is what the loader added to the file's addresses.
   TModuleSymbols(const std::string& FileName, std::uintptr_t Bias);
+  // The same from a module file's bytes, copied and kept (tests and fuzzing feed files this way).
+  TModuleSymbols(std::span<const std::uint8_t> Image, std::uintptr_t Bias);
   ~TModuleSymbols() override;
   TModuleSymbols(const TModuleSymbols&) = delete;
   TModuleSymbols& operator=(const TModuleSymbols&) = delete;
@@ -67,7 +70,10 @@ class TModuleSymbols : public TCrashDebugData {
     std::uint32_t NameAt;  // into names_
   };
 
+  void ReadTables();
+
   std::uintptr_t bias_;
+  std::vector<char> image_;  // the bytes libelf reads when no file is open
   int fd_ = -1;
   Elf* elf_ = nullptr;
   Dwarf* dwarf_ = nullptr;
