@@ -1,7 +1,12 @@
 // Painting throughput on a 1920×1080 surface, the baseline for the editor's and the grid's painting:
 // a line of monospace text at 13 pixels in fixed cells (characters per second), the grid's cell
 // fills and lines, and one formatted cell text. Each fill runs beside the same fill by plain cairo
-// ("PlainCairo"), its yardstick: a fill should take at most 1.2 times as long.
+// ("PlainCairo"), its yardstick: a fill should take at most 1.2 times as long. Where the machine is
+// busy, count instructions per fill instead: win::FillRect against cairo_rectangle + cairo_fill, the
+// inclusive costs over their call counts in
+//   valgrind --tool=callgrind --callgrind-out-file=fill.cg build/bench_graphics --benchmark_filter=Fill
+//     --benchmark_min_time=0.2
+//   callgrind_annotate --inclusive=yes --tree=caller fill.cg
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
