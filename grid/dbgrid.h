@@ -308,6 +308,26 @@ class TCustomDBGridX : public TCustomGrid {
   // Shows (or hides) the filter-row editor over the filter column's cell; the filter row has no
   // editor yet.
   void UpdateFilterEdit(bool Show);
+  // ---- Keyboard, clipboard and delete ----
+  // Clears the selected records (dgMultiSelect with dgxClearSelection) and, with
+  // dgxClearSelection, whatever else is selected.
+  void ClearSelection();
+  // Whether the edit actions may run now: copy (an active link and a selection), cut (copy and
+  // delete), paste (the clipboard holds the grid's records or text and the grid may change
+  // records), select all, delete.
+  bool CanCopySelection();
+  bool CanCutSelection();
+  bool CanPasteToGrid();
+  bool CanSelectAll();
+  bool CanDeleteSelection();
+  // Incremental search: while active, typed text finds the first record whose current column
+  // begins with it.
+  bool IncSearchActive() const noexcept { return inc_search_active_; }
+  const std::string& IncSearchText() const noexcept { return inc_search_text_; }
+  void StopIncSearch();
+  void ResetIncSearchTimer();
+  // The current column takes the value of the record above.
+  void CopyValueFromRecordAbove();
 
   // ---- Events ----
   TDBGridXClickEvent OnCellClick;
@@ -370,6 +390,26 @@ class TCustomDBGridX : public TCustomGrid {
   void KeyPress(char32_t& Key) override;
   // Scales the fonts the grid and its columns own and the column widths by M/D.
   void ChangeScale(int M, int D) override;
+
+  // ---- Keyboard ----
+  void KeyDown(win::WORD& Key, TShiftState Shift) override;
+  // Moves the record by Distance (to the first or last record with ToEdge), extending a rectangle
+  // (unless RowsOnly or dgRowSelect) or the selected records with Select.
+  void ExtendSelectionBy(bool Select, int Distance, bool ToEdge, bool RowsOnly);
+  // Makes data column ACol current, stepping past hidden columns in Direction (+1, -1; 0 for
+  // none); with Extend a rectangle grows to it.
+  void SelectColumnTo(int ACol, int Direction, bool Extend);
+  // The arrow and Tab steps of KeyDown: a record down (appending at the end) or up (cancelling an
+  // untouched appended record), or the next column that is a tab stop, across record ends.
+  void DownArrowStep(bool Select, bool Extend);
+  void UpArrowStep(bool Select, bool Extend);
+  void TabStep(bool Forward);
+  // Asks "Delete record?" (or, for several records, "Delete all selected records?") with
+  // dgConfirmDelete; answers whether to delete.
+  bool ConfirmDelete(bool Several);
+  // The filter row: whether a column's filter may be edited, and starting its editor.
+  virtual bool CanEditFilter(int ACol);
+  virtual void StartEditFilter(int ACol);
 
   // ---- The grid's own virtual operations ----
   virtual bool AcquireFocus();
@@ -624,6 +664,15 @@ class TCustomDBGridX : public TCustomGrid {
   Variant edit_value_;
   bool filter_editing_ = false;
   TWinControl* filter_editor_ = nullptr;  // an owned component, made when filter editing starts
+  // Keyboard: Ctrl held or dgxClearSelection off keeps what is selected; a Shift selection of
+  // records runs from its anchor (drag value: the anchor's state before); the column the filter
+  // row's editing starts in; ColExit is running.
+  bool keep_selection_ = false;
+  bool row_selecting_ = false;
+  TBookmark row_select_anchor_;
+  bool drag_select_value_ = false;
+  int filter_col_ = -1;
+  bool in_col_exit_ = false;
   bool double_buffer_ = false;
   std::unique_ptr<TBookmarkListX> selected_rows_;
   std::unique_ptr<TDBGridXSelection> selection_;

@@ -8,6 +8,8 @@ namespace lab {
 
 // No filter row is edited: its editor comes with the filter-row editing.
 bool TCustomDBGridX::FilterEditorActive() { return false; }
+bool TCustomDBGridX::CanEditFilter(int) { return false; }
+void TCustomDBGridX::StartEditFilter(int) {}
 TWinControl* TCustomDBGridX::CreateFilterEditor() { return nullptr; }
 // No column has a filter cell yet: the row shows the title background.
 void TCustomDBGridX::DrawFilterRowCell(int, int, int, int, int, TRect ARect, TGridDrawState, bool&) {

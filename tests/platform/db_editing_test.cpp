@@ -84,6 +84,31 @@ TEST_F(DbEditing, CheckBrowseModePostsOnlyChanges) {
   EXPECT_THROW(ds.UpdateRecord(), EDatabaseError);
 }
 
+TEST_F(DbEditing, AppendOverAnUntouchedNewRecordCancelsItInsteadOfPostingIt) {
+  ds.OnNewRecord = [](TDataSet* d) { d->FieldByName("Age")->SetAsInteger(7); };  // a default is no change
+  for (bool appended_first : {true, false}) {
+    SCOPED_TRACE(appended_first);
+    if (appended_first) ds.Append();
+    else ds.Insert();
+    calls.clear();
+    ds.Append();
+    EXPECT_EQ(calls, (Ev{"BeforeCancel", "AfterCancel", "BeforeInsert", "BeforeScroll", "AfterInsert", "AfterScroll"}));
+    EXPECT_EQ(ds.State(), dsInsert);
+    EXPECT_EQ(ds.RecordCount(), 5);
+    ds.Cancel();
+    EXPECT_EQ(ds.RecordCount(), 5);
+  }
+  // A new record with a change is posted first.
+  ds.Append();
+  ds.FieldByName("Id")->SetAsInteger(6);
+  ds.Append();
+  EXPECT_EQ(ds.RecordCount(), 6);
+  ds.Cancel();
+  ds.Last();
+  EXPECT_EQ(CurrentId(ds), 6);
+  EXPECT_EQ(ds.FieldByName("Age")->AsInteger(), 7);
+}
+
 TEST_F(DbEditing, InsertCancelDeleteAndEmptyDataSets) {
   ds.MoveBy(2);
   ds.Insert();
