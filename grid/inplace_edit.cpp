@@ -253,6 +253,10 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message) {
     case WM_CANCELMODE:
       if (dropped_down_) ListClicked(-1);
       break;
+    case CM_VISIBLECHANGED:
+      // Hidden by the grid (the cell moved, the grid scrolled): the list goes with the editor.
+      if (Message.WParam == 0 && dropped_down_) ListClicked(-1);
+      break;
     case WM_SETCURSOR:
       // An arrow over the buttons, the I-beam over the text.
       if (LOWORD(static_cast<std::uintptr_t>(Message.LParam)) == HTCLIENT &&

@@ -353,6 +353,22 @@ TEST_F(CharInput, ThePickListDropsDownAndItsChoiceIsPosted) {
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "beta");
 }
 
+TEST_F(CharInput, TheListClosesWithTheEditorAndChoosesNothingThen) {
+  Column(1)->GetPickList()->SetText("alpha\nbeta");
+  TDBGridInplaceEdit* e = OpenEditor(1);
+  Press(win::VK_F4);
+  ASSERT_TRUE(e->DroppedDown());
+  Press(win::VK_DOWN);
+  grid->SetEditorMode(false);
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_FALSE(e->ListBox()->Visible());
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "one");
+  // A cell without a list drops nothing down.
+  OpenEditor(3);
+  Press(win::VK_F4);
+  EXPECT_FALSE(e->DroppedDown());
+}
+
 TEST_F(CharInput, UpDownAndExtraButtonsActOnTheirPress) {
   Column(4)->SetButtonStyle(cbsUpDown);
   Column(4)->SetIncrement(0.5);
