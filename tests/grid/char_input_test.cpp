@@ -423,5 +423,95 @@ TEST_F(CharInput, AnEllipsisClickNotHandledReachesTheGrid) {
   EXPECT_EQ(gridClicks, 1);
 }
 
+// ---- Lookup columns ----
+
+class LookupEditing : public CharInput {
+ protected:
+  void SetUp() override {
+    CharInput::SetUp();
+    levels.FieldDefs().Add("Key", ftInteger);
+    levels.FieldDefs().Add("Title", ftString, 10);
+    levels.Open();
+    for (auto [key, title] : {std::pair{1, "Low"}, {2, "Mid"}, {3, "High"}}) {
+      levels.Append();
+      levels.FieldByName("Key")->SetAsInteger(key);
+      levels.FieldByName("Title")->SetAsString(title);
+      levels.Post();
+    }
+    jobs.FieldDefs().Add("Id", ftInteger);
+    jobs.FieldDefs().Add("Level", ftInteger);
+    for (const char* name : {"Id", "Level"}) {
+      auto* f = new TIntegerField(&jobs);
+      f->SetFieldName(name);
+      f->SetDataSet(&jobs);
+    }
+    auto* levelName = new TStringField(&jobs);
+    levelName->SetFieldName("LevelName");
+    levelName->SetSize(10);
+    levelName->SetLookup(true);
+    levelName->SetKeyFields("Level");
+    levelName->SetLookupDataSet(&levels);
+    levelName->SetLookupKeyFields("Key");
+    levelName->SetLookupResultField("Title");
+    levelName->SetDataSet(&jobs);
+    jobs.Open();
+    for (auto [id, level] : {std::pair{1, Variant(3)}, {2, Variant(-1)}}) {
+      jobs.Append();
+      jobs.FieldByName("Id")->SetAsInteger(id);
+      jobs.FieldByName("Level")->SetValue(level);
+      jobs.Post();
+    }
+    jobs.First();
+    source->SetDataSet(&jobs);
+    grid->Columns()->GetColumn(1)->SetFieldName("LevelName");
+  }
+  void TearDown() override {
+    source->SetDataSet(nullptr);
+    CharInput::TearDown();
+  }
+  TMemDataSet levels{nullptr};
+  TMemDataSet jobs{nullptr};
+};
+
+TEST_F(LookupEditing, TheEditorShowsTheLookedUpTextAndKeepsItsKey) {
+  TDBGridInplaceEdit* e = OpenEditor(1);
+  ASSERT_EQ(Column(1)->GetColumnType(), ctLookupField);
+  EXPECT_EQ(e->Text(), "High");
+  EXPECT_EQ(e->EditMask(), "");
+  EXPECT_EQ(e->MaxLength(), 10);
+  EXPECT_EQ(VarToStr(grid->EditValue()), "3");
+  EXPECT_EQ(e->ButtonKind(), ebkDataListX);
+
+  // The special row stands for keys the list lacks.
+  TSpecRowX* row = Column(1)->DropDownSpecRow();
+  row->SetCellsText("(none)");
+  row->SetValue(Null());
+  row->SetVisible(true);
+  grid->SetEditorMode(false);
+  jobs.Next();  // key -1
+  OpenEditor(1);
+  EXPECT_EQ(e->Text(), "(none)");
+  EXPECT_TRUE(VarIsNull(grid->EditValue()));
+  row->SetShowIfNotInKeyList(false);
+  OpenEditor(0);
+  OpenEditor(1);
+  EXPECT_EQ(e->Text(), "");
+  EXPECT_EQ(VarToStr(grid->EditValue()), "-1");
+}
+
+TEST_F(LookupEditing, ATypedTextStoresTheKeyOfTheRecordShowingIt) {
+  grid->SetSelectedIndex(1);
+  TypeText(U"mid");
+  Type(win::VK_RETURN, U'\r');
+  jobs.Post();
+  EXPECT_EQ(jobs.FieldByName("Level")->AsInteger(), 2);
+  EXPECT_EQ(jobs.FieldByName("LevelName")->AsString(), "Mid");
+  // A text the list lacks changes nothing.
+  TypeText(U"top");
+  Type(win::VK_RETURN, U'\r');
+  jobs.Post();
+  EXPECT_EQ(jobs.FieldByName("Level")->AsInteger(), 2);
+}
+
 }  // namespace
 }  // namespace lab::gridtest
