@@ -178,6 +178,14 @@ void TDBGridInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       default: break;
     }
   }
+  // Enter that acts as Tab moves on from the editor as Tab does.
+  TCustomDBGridX* grid = DBGrid();
+  if (Key == VK_RETURN && grid && grid->OptionsX().Contains(dgxEnterAsTab) && !Shift.Contains(ssAlt) &&
+      !Shift.Contains(ssCtrl)) {
+    grid->KeyDown(Key, Shift);
+    Key = 0;
+    return;
+  }
   TInplaceEdit::KeyDown(Key, Shift);
 }
 

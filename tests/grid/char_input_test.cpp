@@ -273,6 +273,40 @@ TEST_F(CharInput, AResetLinkPutsTheFieldsTextBackIntoTheEditor) {
   EXPECT_EQ(ds->State(), dsBrowse);
 }
 
+TEST_F(CharInput, EscapeGivesTheEditedValueBack) {
+  grid->SetSelectedIndex(1);
+  TypeText(U"abc");
+  Type(win::VK_ESCAPE, 0x1B);
+  EXPECT_FALSE(EditorOpen());
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "one");
+  EXPECT_FALSE(grid->DataLink()->Modified());
+  Press(win::VK_F2);
+  EXPECT_EQ(Editor()->Text(), "one");
+  Type(win::VK_ESCAPE, 0x1B);
+  Type(win::VK_ESCAPE, 0x1B);  // the second cancels the record's edit
+  EXPECT_EQ(ds->State(), dsBrowse);
+
+  // An editor that always shows stays, with the value back.
+  grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
+  Pump();
+  TypeText(U"xyz");
+  ASSERT_EQ(Editor()->Text(), "xyz");
+  Type(win::VK_ESCAPE, 0x1B);
+  EXPECT_TRUE(EditorOpen());
+  EXPECT_EQ(Editor()->Text(), "one");
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "one");
+}
+
+TEST_F(CharInput, EnterAsTabTakesTheTextAndMovesOnFromTheEditor) {
+  grid->SetOptionsX(grid->OptionsX() + dgxEnterAsTab);
+  grid->SetSelectedIndex(1);
+  TypeText(U"abc");
+  Type(win::VK_RETURN, U'\r');
+  EXPECT_EQ(grid->SelectedIndex(), 2);
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "abc");
+  EXPECT_EQ(ds->RecNo(), 1);
+}
+
 TEST_F(CharInput, TypedKeyListTextsStoreTheirKeysAndUnknownTextsNone) {
   Column(3)->GetKeyList()->SetText("K0\nK1");
   Column(3)->GetPickList()->SetText("Text0\nText1");
