@@ -5,6 +5,7 @@
 #include "grid_fixture.h"
 
 #include "grid/inplace_edit.h"
+#include "grid/mem_table.h"
 #include "platform/controls/input.h"
 #include "platform/controls/list_box.h"
 #include "platform/db/field_kinds.h"
@@ -455,6 +456,67 @@ TEST_F(CharInput, AnEllipsisClickNotHandledReachesTheGrid) {
   e->Perform(win::WM_LBUTTONDOWN, win::MK_LBUTTON, win::MAKELPARAM(r.Left + 2, r.Top + 2));
   e->Perform(win::WM_LBUTTONUP, 0, win::MAKELPARAM(1, r.Top + 2));
   EXPECT_EQ(gridClicks, 1);
+}
+
+// ---- A dataset shown as a tree ----
+
+// The in-memory dataset with its records shown as a tree (as far as the grid can tell).
+class TTreeShownAdapter : public IMemTableX {
+ public:
+  explicit TTreeShownAdapter(TDataSet* DataSet) : inner_(CreateReadInPlaceMemTableX(DataSet)) {}
+  int RecordCount() override { return inner_->RecordCount(); }
+  int CurrentRecord() override { return inner_->CurrentRecord(); }
+  void ReadEnter(int Index) override { inner_->ReadEnter(Index); }
+  void ReadLeave() override { inner_->ReadLeave(); }
+  void SetCurrentRecord(int Index) override { inner_->SetCurrentRecord(Index); }
+  bool TreeViewShown() override { return true; }
+
+ private:
+  std::unique_ptr<IMemTableX> inner_;
+};
+
+class TTreeMemDataSet : public TMemDataSet {
+  LAB_CLASS(TTreeMemDataSet, TMemDataSet)
+ public:
+  explicit TTreeMemDataSet(TComponent* AOwner) : TMemDataSet(AOwner) {
+    static const bool registered = (RegisterMemTableX(StaticClass(), [](TDataSet* d) -> std::unique_ptr<IMemTableX> {
+                                      return std::make_unique<TTreeShownAdapter>(d);
+                                    }),
+                                    true);
+    (void)registered;
+  }
+};
+
+TEST_F(CharInput, TreeKeysOfADatasetShownAsATreeOpenNoEditor) {
+  TTreeMemDataSet tree(nullptr);
+  tree.FieldDefs().Add("Id", ftInteger);
+  tree.FieldDefs().Add("Name", ftString, 20);
+  tree.Open();
+  tree.Append();
+  tree.FieldByName("Id")->SetAsInteger(1);
+  tree.FieldByName("Name")->SetAsString("root");
+  tree.Post();
+  tree.First();
+  source->SetDataSet(&tree);
+  Pump();
+  ASSERT_TRUE(grid->MemTable());
+  std::u32string pressed;
+  grid->OnKeyPress = [&](TObject*, char32_t& Key) { pressed += Key; };
+  grid->SetSelectedIndex(1);
+  Type(0xBB, U'+');
+  Type(0xBD, U'-');
+  Type('8', U'*', {ssShift});
+  EXPECT_EQ(pressed, U"+-*");
+  EXPECT_FALSE(EditorOpen());
+  EXPECT_EQ(tree.FieldByName("Name")->AsString(), "root");
+  // With footer rows the grid shows no tree: the character is the editor's.
+  grid->SetFooterRowCount(1);
+  Pump();
+  Type(0xBB, U'+');
+  EXPECT_TRUE(EditorOpen());
+  EXPECT_EQ(Editor()->Text(), "+");
+  grid->SetEditorMode(false);
+  source->SetDataSet(ds);
 }
 
 // ---- Lookup columns ----
