@@ -793,11 +793,18 @@ void TCustomCodeEdit::ReplaceSelectionUndoable(std::u32string_view Text) {
   // A line block goes in at the start of the caret's line and is taken out again as plain text.
   TBufferCoord at = CaretXY();
   if (mode == smLine) at.Char = 1;
-  if (mode == smNormal) {
-    // Blanks that fill the line up to a caret beyond its end are recorded as such, so that undo
-    // takes them out too.
-    const int length = static_cast<int>(lines_->LineView(at.Line - 1).size());
-    if (at.Char - 1 > length) undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, at.Line}, at, U"", smNormal);
+  if (mode != smLine) {
+    // Blanks that fill lines up to the caret's column (beyond their ends) are recorded as such, so
+    // that undo takes them out too: on the caret's line, or on each line a column block reaches.
+    // (Lines a column block adds below the text go again as a whole when it is undone.)
+    const int last = mode == smColumn
+                         ? std::min(at.Line + static_cast<int>(SplitLines(Text).size()) - 1, lines_->Count())
+                         : at.Line;
+    for (int line = at.Line; line <= last; ++line) {
+      const int length = static_cast<int>(lines_->LineView(line - 1).size());
+      if (at.Char - 1 > length)
+        undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, line}, {at.Char, line}, U"", smNormal);
+    }
   }
   ReplaceSelectionEx(mode, Text, true);
   if (mode != smColumn) undo_list_->AddChange(crInsert, at, CaretXY(), U"", smNormal);

@@ -574,6 +574,7 @@ TEST_F(EditorTest, ReplacedSelTextUndoesToTheTextBefore) {
   const TCase cases[] = {
       {"selection collapsed away from the caret", {"abc"}, smNormal, {1, 1}, {2, 1}, {2, 1}, "X\r\nq", "X\r\nqabc"},
       {"caret beyond the line's end", {"ab", "cd"}, smNormal, {5, 1}, {5, 1}, {5, 1}, "Z", "ab  Z\r\ncd"},
+      {"caret beyond the end of no line", {}, smNormal, {3, 1}, {3, 1}, {3, 1}, "Z", "  Z"},
       {"lines at a caret beyond the end", {"ab"}, smNormal, {4, 1}, {4, 1}, {4, 1}, "1\r\n2", "ab 1\r\n2"},
       {"normal selection", {"abc", "def"}, smNormal, {2, 2}, {2, 1}, {2, 2}, "-", "a-ef"},
       {"selection made backwards", {"abc", "def"}, smNormal, {2, 1}, {2, 2}, {2, 1}, "-", "a-ef"},
@@ -581,6 +582,8 @@ TEST_F(EditorTest, ReplacedSelTextUndoesToTheTextBefore) {
       {"line block at the end", {"a", "b"}, smLine, {2, 2}, {1, 2}, {2, 2}, "X", "a\r\nX"},
       {"line mode without a selection", {"abc"}, smLine, {3, 1}, {3, 1}, {3, 1}, "X\r\nq", "X\r\nqabc"},
       {"column block", {"abcd", "efgh"}, smColumn, {3, 2}, {2, 1}, {3, 2}, "1\r\n2", "a1cd\r\ne2gh"},
+      {"column block beyond short lines", {"abcdef", "x", "yz"}, smColumn, {5, 1}, {5, 1}, {5, 1}, "1\r\n2\r\n3",
+       "abcd1ef\r\nx   2\r\nyz  3"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
