@@ -165,6 +165,15 @@ TEST_F(CharInput, ReadOnlyColumnsSearchInsteadOfEditingButNeverARecordBeingChang
   EXPECT_EQ(Editor()->Text(), "x");
 }
 
+TEST_F(CharInput, ACharacterThatIsNoCodePointReachesTheSearchAsTheReplacementCharacter) {
+  grid->SetOptionsX(grid->OptionsX() + dgxIncSearch);
+  Column(1)->SetReadOnly(true);
+  grid->SetSelectedIndex(1);
+  grid->Perform(win::WM_CHAR, 0xD800, 0);      // half of a surrogate pair
+  grid->Perform(win::WM_CHAR, 0x110000, 0);    // past the last code point
+  EXPECT_EQ(probe->searched, (std::vector<std::string>{"\xEF\xBF\xBD", "\xEF\xBF\xBD"}));
+}
+
 TEST_F(CharInput, PreferredSearchTakesKeysUntilTheEditorHoldsAChange) {
   grid->SetOptionsX(grid->OptionsX() + dgxPreferIncSearch);
   grid->SetSelectedIndex(1);
@@ -231,6 +240,23 @@ TEST_F(CharInput, TheColumnsCellParametersHaveTheLastWordOnTheText) {
   EXPECT_EQ(editModeCalls, 1);
   EXPECT_EQ(e->Text(), "[one]");
   EXPECT_EQ(grid->SavedEditText(), "[one]");
+}
+
+TEST_F(CharInput, MemoTextIsEditedWithItsLineBreaksAsCrLf) {
+  TMemDataSet notes(nullptr);
+  notes.FieldDefs().Add("Notes", ftMemo);
+  notes.Open();
+  notes.Append();
+  notes.FieldByName("Notes")->SetAsString("one\ntwo\r\nthree\rfour");
+  notes.Post();
+  source->SetDataSet(&notes);
+  grid->SetDrawMemoText(true);
+  Column(0)->SetFieldName("Notes");
+  TDBGridInplaceEdit* e = OpenEditor(0);
+  EXPECT_EQ(e->Text(), "one\r\ntwo\r\nthree\r\nfour");
+  EXPECT_EQ(e->MaxLength(), 0);
+  grid->SetEditorMode(false);
+  source->SetDataSet(ds);
 }
 
 // ---- Edits typed through the editor ----
