@@ -94,6 +94,9 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   // F6 hides the footer row: then every one of the 5,000 jobs is a row of its own and the grid
   // scrolls its rows (record-set mode); with the footer row its rows follow the current job.
   SetKeyPreview(true);
+  // Ctrl+A selects every job and Ctrl+C copies the selection (a block of cells made with Shift and
+  // the arrows, or the jobs): a spreadsheet pastes it as tab-separated text, another grid as records.
+  grid_->SetEditActions({geaCopyX, geaSelectAllX});
   OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) {
     if (Key == win::VK_F5) {
       if (TColumnX* c = grid_->SelectedColumn()) {

@@ -317,6 +317,25 @@ TEST_F(GridKeys, EscapeCancelsTheRecordsChanges) {
   EXPECT_EQ(Id(), 2);
 }
 
+TEST_F(GridKeys, EscapeTakesBackWhatWasTypedAndThenTheRecordsEdit) {
+  grid->Columns()->Add()->SetFieldName("Id");
+  grid->Columns()->Add()->SetFieldName("Name");
+  Records(3);
+  Press(win::VK_RIGHT);
+  input::KeyDown('X', U'x');
+  input::KeyUp('X');
+  Pump();
+  ASSERT_TRUE(grid->EditorShowing());
+  EXPECT_EQ(grid->EditorText(), "x");
+  EXPECT_EQ(ds->State(), dsEdit);
+  Press(win::VK_ESCAPE);
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "name 1");
+  EXPECT_NE(grid->EditorText(), "x");
+  Press(win::VK_ESCAPE);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "name 1");
+}
+
 TEST_F(GridKeys, AnInactiveLinkRunsOnlyOnKeyDown) {
   Records(3);
   // A handler that takes the key leaves nothing for the grid.
