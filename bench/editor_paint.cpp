@@ -1,11 +1,15 @@
 // The editor's painting: a full repaint of an 800×600 editor holding 1,000 and 1,000,000 lines of
-// device traffic, with the caret at the top and in the middle of the text, and one page scrolled
-// down (the rows that stay move, the band scrolled in is painted).
+// device traffic, with the caret at the top and in the middle of the text; one page scrolled down (a
+// page or more is painted whole); and three rows scrolled, as a wheel notch does (the rows that stay
+// move, only the band scrolled in is painted).
 //
 // Instruction counts come from callgrind: run
 //   valgrind --tool=callgrind --toggle-collect='lab::TCustomCodeEdit::Paint()'
-//     build/bench_editor_paint --benchmark_filter=FullRepaint --benchmark_min_time=1x
-// and divide the inclusive cost of Paint by its calls (callgrind_annotate --inclusive=yes).
+//     --toggle-collect='lab::TCustomCodeEdit::SetTopLine(int)'
+//     build/bench_editor_paint --benchmark_filter='FullRepaint/1000000/1$' --benchmark_min_time=0.3
+// and divide the inclusive cost of Paint (and of SetTopLine, which moves the pixels) by its calls
+// (callgrind_annotate --inclusive=yes gives the cost; the calls= lines under its cfn= in the output
+// file give the calls). The first paint also loads the font's glyphs: a longer run makes it vanish.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -95,6 +99,21 @@ void PageScroll(benchmark::State& state) {
   }
 }
 BENCHMARK(PageScroll)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// Three rows down and back up, each painted: the time is per scroll.
+void WheelScroll(benchmark::State& state) {
+  Editor e(static_cast<int>(state.range(0)));
+  const int middle = e.edit->LineList()->Count() / 2;
+  e.edit->SetTopLine(middle);
+  e.PaintAll();
+  bool down = true;
+  for (auto _ : state) {
+    e.edit->SetTopLine(e.edit->TopLine() + (down ? 3 : -3));
+    e.edit->Update();
+    down = !down;
+  }
+}
+BENCHMARK(WheelScroll)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
