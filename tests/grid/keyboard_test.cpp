@@ -336,6 +336,23 @@ TEST_F(GridKeys, EscapeTakesBackWhatWasTypedAndThenTheRecordsEdit) {
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "name 1");
 }
 
+TEST_F(GridKeys, DeleteEmptiesACheckBoxCellUnlessRequiredAndShiftDeleteOnlyCuts) {
+  grid->Columns()->Add()->SetFieldName("Done");
+  Records(2);
+  Column(0)->SetCheckboxes(true);
+  ASSERT_EQ(Column(0)->GetColumnType(), ctCheckboxes);
+  grid->SetEditActions({geaCutX, geaCopyX});
+  Press(win::VK_DELETE, {ssShift});  // a cut with nothing selected: the value stays
+  EXPECT_FALSE(ds->FieldByName("Done")->IsNull());
+  ds->FieldByName("Done")->SetRequired(true);
+  Press(win::VK_DELETE);
+  EXPECT_FALSE(ds->FieldByName("Done")->IsNull());
+  ds->FieldByName("Done")->SetRequired(false);
+  Press(win::VK_DELETE);
+  EXPECT_TRUE(ds->FieldByName("Done")->IsNull());
+  EXPECT_EQ(ds->State(), dsEdit);
+}
+
 TEST_F(GridKeys, AnInactiveLinkRunsOnlyOnKeyDown) {
   Records(3);
   // A handler that takes the key leaves nothing for the grid.
