@@ -3,6 +3,10 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 #include <unordered_map>
 
 #include "platform/controls/backend.h"
@@ -237,34 +241,34 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
 
     const POINT surfaceOrigin{origin.X - topWindow->rect.Left, origin.Y - topWindow->rect.Top};
     if (!cairo_region_is_empty(target)) {
-      // Copy through a snapshot, so overlapping source and target read the old pixels.
-      const RECT src = Extents(source);
-      cairo_surface_t* snapshot =
-          cairo_image_surface_create(CAIRO_FORMAT_RGB24, src.Width(), src.Height());
-      cairo_t* cs = cairo_create(snapshot);
-      surface->BeginDirect();
-      cairo_surface_mark_dirty(surface->Surface());
-      cairo_set_source_surface(cs, surface->Surface(), -(surfaceOrigin.X + src.Left),
-                               -(surfaceOrigin.Y + src.Top));
-      cairo_set_operator(cs, CAIRO_OPERATOR_SOURCE);
-      cairo_paint(cs);
-      cairo_destroy(cs);
-      cairo_t* cr = cairo_create(surface->Surface());
+      // The pixels move in place: rows are taken in the order that reads each source row before
+      // it is written (bottom up when moving down), and within a row the spans in the order that
+      // does the same; memmove takes care of a span that overlaps its own source.
       const int n = cairo_region_num_rectangles(target);
+      std::vector<cairo_rectangle_int_t> spans(static_cast<std::size_t>(n));
+      int top_row = INT_MAX, bottom_row = INT_MIN;
       for (int i = 0; i < n; ++i) {
-        cairo_rectangle_int_t r;
+        cairo_rectangle_int_t& r = spans[static_cast<std::size_t>(i)];
         cairo_region_get_rectangle(target, i, &r);
-        cairo_rectangle(cr, surfaceOrigin.X + r.x, surfaceOrigin.Y + r.y, r.width, r.height);
+        top_row = std::min(top_row, r.y);
+        bottom_row = std::max(bottom_row, r.y + r.height);
       }
-      cairo_clip(cr);
-      cairo_set_source_surface(cr, snapshot, surfaceOrigin.X + src.Left + dx,
-                               surfaceOrigin.Y + src.Top + dy);
-      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-      cairo_paint(cr);
-      cairo_destroy(cr);
-      cairo_surface_flush(surface->Surface());
+      if (dx > 0)
+        std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.x > b.x; });
+      else
+        std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+      surface->BeginDirect();
+      const int rows = bottom_row - top_row;
+      for (int k = 0; k < rows; ++k) {
+        const int y = dy > 0 ? bottom_row - 1 - k : top_row + k;
+        std::uint32_t* to = surface->Row(surfaceOrigin.Y + y);
+        const std::uint32_t* from = surface->Row(surfaceOrigin.Y + y - dy);
+        for (const cairo_rectangle_int_t& r : spans)
+          if (y >= r.y && y < r.y + r.height)
+            std::memmove(to + (surfaceOrigin.X + r.x), from + (surfaceOrigin.X + r.x - dx),
+                         static_cast<std::size_t>(r.width) * sizeof(std::uint32_t));
+      }
       surface->EndDirect();
-      cairo_surface_destroy(snapshot);
     }
 
     // Pending invalid parts inside the area travel with the pixels.

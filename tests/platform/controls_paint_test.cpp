@@ -1,6 +1,8 @@
 // Painting: coalesced WM_PAINT, pixels of windowed and graphic controls on the form's surface, the
 // erase, clipping by siblings, ScrollWindowEx, double buffering, the caret's blink.
 
+#include <vector>
+
 #include "controls_fixture.h"
 #include "platform/controls/application.h"
 #include "platform/controls/caret.h"
@@ -19,11 +21,20 @@ class TSolid : public TCustomControl {
   int paints = 0;
   TRect lastClip;
   bool stripes = false;  // horizontal bands of 10 rows, a new colour each
+  bool squares = false;  // squares of 10 pixels, a new colour each
 
  protected:
   void Paint() override {
     ++paints;
     lastClip = Canvas()->ClipRect();
+    if (squares) {
+      for (int y = 0; y < Height(); y += 10)
+        for (int x = 0; x < Width(); x += 10) {
+          Canvas()->Brush()->SetColor(static_cast<TColor>(RGB(x * 2, y * 2, 77)));
+          Canvas()->FillRect(Rect(x, y, x + 10, y + 10));
+        }
+      return;
+    }
     if (!stripes) {
       Canvas()->Brush()->SetColor(color_);
       Canvas()->FillRect(ClientRect());
@@ -141,6 +152,37 @@ TEST_F(PaintTest, ScrollWindowExMovesPixelsAndRepaintsOnlyWhatWasExposed) {
   Process();
   EXPECT_EQ(c->paints, 1);
   EXPECT_EQ(c->lastClip, (TRect{0, 90, 100, 100}));
+}
+
+// Every direction, and a window above that cuts a hole narrower than the step: each moved pixel
+// is the one that stood a step before it, read before anything was written over it.
+TEST_F(PaintTest, ScrollWindowExMovesEveryPixelByTheStepInEachDirection) {
+  TSolid* c = Solid(clBlue, Rect(20, 30, 120, 130));
+  c->squares = true;
+  TSolid* above = Solid(clRed, Rect(60, 30, 80, 130));  // columns 40..59 of c
+  form->Show();
+  Process();
+  auto hole = [](int x) { return x >= 40 && x < 60; };
+  for (const POINT step : {POINT{25, 0}, POINT{-25, 0}, POINT{7, 13}, POINT{-9, -4}, POINT{0, 11}, POINT{30, -6}}) {
+    std::vector<COLORREF> old(100 * 100);
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 100; ++x) old[static_cast<std::size_t>(y * 100 + x)] = At(20 + x, 30 + y);
+    wm::ScrollWindowEx(c->Handle(), step.X, step.Y, nullptr, nullptr, nullptr, nullptr, 0);
+    int moved = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 100; ++x) {
+        const int sx = x - step.X, sy = y - step.Y;
+        const COLORREF now = At(20 + x, 30 + y);
+        if (hole(x)) {
+          EXPECT_EQ(now, RGB(255, 0, 0));
+        } else if (sx >= 0 && sx < 100 && sy >= 0 && sy < 100 && !hole(sx)) {
+          ASSERT_EQ(now, old[static_cast<std::size_t>(sy * 100 + sx)]) << step.X << "," << step.Y << " at " << x << "," << y;
+          ++moved;
+        }
+      }
+    EXPECT_GT(moved, 0);
+  }
+  EXPECT_NE(above, nullptr);
 }
 
 TEST_F(PaintTest, DoubleBufferedPaintingGivesTheSamePixels) {
