@@ -587,6 +587,8 @@ void TCustomDBGridX::TitleFontChanged() {
 }
 
 void TCustomDBGridX::FooterFontChanged() {
+  // A footer font of the grid's own: the grid font no longer follows the parent's.
+  if (!ComponentState().Contains(csLoading)) SetParentFont(false);
   if (footer_row_count_ > 0) LayoutChanged();
 }
 

@@ -74,6 +74,14 @@ TEST_F(Footers, UnassignedSettingsFollowTheGridAndAreNotStored) {
   EXPECT_TRUE(f->ToolTips());
 }
 
+// As with the title font: a footer font set on the grid is the grid's own choice of fonts.
+TEST_F(Footers, AGridFooterFontOfItsOwnEndsTheParentFont) {
+  grid->SetParentFont(true);
+  grid->FooterFont()->SetStyle(TFontStyles{fsBold});
+  EXPECT_FALSE(grid->ParentFont());
+  EXPECT_TRUE(price->Footer()->Font()->Style().Contains(fsBold));
+}
+
 TEST_F(Footers, AFooterWithoutGridFallsBackToItsColumnAndPlainDefaults) {
   TDBGridColumnsX loose(nullptr, MetaClass<TDBGridColumnX>());
   TColumnX* c = static_cast<TColumnX*>(loose.Add());
