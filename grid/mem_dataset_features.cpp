@@ -95,7 +95,8 @@ std::string TMemDataSetFeaturesX::FilterText(TCustomDBGridX* Grid) {
     const std::string name = filter->GetDataFieldName();
     // A condition over several key fields has no single field to test.
     if (e.Empty() || name.empty() || name.find(';') != std::string::npos) continue;
-    const std::string field = "[" + name + "]";
+    // Quoted, with quotes inside doubled: a name may hold any character, "]" too.
+    const std::string field = AnsiQuotedStr(name, '"');
     std::string part = Condition(field, e.Operator1, filter->GetValue1());
     if (e.Relation != foNon && e.Operator2 != foNon)
       part = "(" + part + " " + std::string(FilterOperatorText(e.Relation)) + " " +

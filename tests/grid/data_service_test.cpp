@@ -76,7 +76,7 @@ TEST_F(DataService, SortMarkersSortAnInMemoryDataSet) {
 TEST_F(DataService, ColumnConditionsFilterAnInMemoryDataSet) {
   Column(2)->STFilter()->SetExpressionStr(">= 1 OR =Null");
   sgrid->DefaultApplyFilter();
-  EXPECT_EQ(ds->Filter(), "([Price] >= 1 OR [Price] IS NULL)");
+  EXPECT_EQ(ds->Filter(), "(\"Price\" >= 1 OR \"Price\" IS NULL)");
   EXPECT_EQ(Ids(), "1 2 3 ");
   Column(1)->STFilter()->SetExpressionStr("~ t");
   sgrid->DefaultApplyFilter();
@@ -91,6 +91,33 @@ TEST_F(DataService, ColumnConditionsFilterAnInMemoryDataSet) {
   EXPECT_EQ(Ids(), "1 2 3 4 ");
   // The grid takes no layout while the dataset is filtered, and its flag is its own again after.
   EXPECT_FALSE(grid->InLayout());
+}
+
+// The condition names its field whatever characters the name holds.
+TEST_F(DataService, AFieldNameWithBracketsAndQuotesFilters) {
+  TMemDataSet sizes(nullptr);
+  sizes.FieldDefs().Add("Width [mm]", ftInteger);
+  sizes.FieldDefs().Add("Say \"hi\"", ftInteger);
+  sizes.Open();
+  for (int i = 1; i <= 3; ++i) {
+    sizes.Append();
+    sizes.Fields()[0]->SetAsInteger(i * 10);
+    sizes.Fields()[1]->SetAsInteger(i);
+    sizes.Post();
+  }
+  TDataSource sizes_source(nullptr);
+  sizes_source.SetDataSet(&sizes);
+  grid->SetDataSource(&sizes_source);
+  grid->Columns()->Clear();
+  grid->Columns()->Add()->SetFieldName("Width [mm]");
+  grid->Columns()->Add()->SetFieldName("Say \"hi\"");
+  Column(0)->STFilter()->SetExpressionStr(">= 20");
+  Column(1)->STFilter()->SetExpressionStr("<> 3");
+  sgrid->DefaultApplyFilter();
+  EXPECT_TRUE(sizes.Filtered());
+  EXPECT_EQ(sizes.RecordCount(), 1);
+  EXPECT_EQ(sizes.Fields()[0]->AsInteger(), 20);
+  grid->SetDataSource(source);
 }
 
 TEST_F(DataService, CustomHandlersTakeOver) {
