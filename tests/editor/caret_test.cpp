@@ -1,6 +1,6 @@
-// Caret, selection and scrolling: the selection replaced in its three modes against a model of the
-// text, the caret kept in view, moves by characters, rows, words and line ends, block indentation and
-// bracket matching.
+// Caret, selection and scrolling: caret moves and the selection replaced in its three modes against
+// a model of the text, the caret kept in view, moves by characters, rows, words and line ends, block
+// indentation and bracket matching.
 
 #include <algorithm>
 #include <random>
@@ -153,6 +153,39 @@ TEST_F(CaretTest, ReplacingTheSelectionMatchesAModelInEveryMode) {
     edit->SetBlockBegin(a);
     edit->SetBlockEnd(z);
     ASSERT_EQ(edit->BlockBegin(), a) << "step " << step;
+    // A few caret moves by characters and rows, extending the selection or not: the selection's ends
+    // start from the stored BlockBegin, are clamped to the text (in normal mode to the line's end) and
+    // the caret may stand beyond a line's end.
+    for (int moves = pick(4); moves > 0; --moves) {
+      TBufferCoord caret = edit->CaretXY(), b = edit->BlockBegin(), e = edit->BlockEnd();
+      auto clamped = [&](TBufferCoord p) {
+        p.Char = std::max(p.Char, 1);
+        p.Line = std::clamp(p.Line, 1, count);
+        if (mode == smNormal) p.Char = std::min(p.Char, static_cast<int>(model[p.Line - 1].size()) + 1);
+        return p;
+      };
+      const bool sel = !(b == e) && (mode != smColumn || b.Char != e.Char);
+      const bool rows = pick(2) == 0, extend = pick(2) == 0;
+      const int d = pick(7) - 3;
+      const TBufferCoord to = rows ? TBufferCoord{caret.Char, std::clamp(caret.Line + d, 1, count)}
+                                   : TBufferCoord{std::max(1, caret.Char + d), caret.Line};
+      if (rows)
+        edit->MoveCaretVertically(d, extend);
+      else
+        edit->MoveCaretHorizontally(d, extend);
+      if (extend) {
+        if (!sel) b = e = clamped(b);
+        e = clamped(to);
+      } else {
+        b = e = clamped(to);
+      }
+      ASSERT_EQ(edit->CaretXY(), to) << "step " << step << (rows ? " rows " : " chars ") << d;
+      ASSERT_EQ(edit->BlockBegin(), b) << "step " << step;
+      ASSERT_EQ(edit->BlockEnd(), e) << "step " << step;
+      ExpectCaretInView(step);
+    }
+    a = edit->BlockBegin();
+    z = edit->BlockEnd();
     std::u32string text;
     const int breaks = pick(4) == 0 ? pick(3) : 0;
     for (int i = 0; i <= breaks; ++i) text += (i ? U"\n" : U"") + word();
