@@ -607,6 +607,23 @@ TEST_F(EditorTest, ReplacedSelTextUndoesToTheTextBefore) {
   }
 }
 
+// A paste redone is undone again: the redone insertion is taken out, not put back in its own place.
+TEST_F(EditorTest, APasteUndoneRedoneAndUndoneGivesTheTextBefore) {
+  SetText({"one", "two"});
+  edit->SetBlockBegin({1, 1});
+  edit->SetBlockEnd({4, 1});
+  edit->CopyToClipboard();
+  edit->SetCaretXY({2, 2});
+  edit->PasteFromClipboard();
+  ASSERT_EQ(edit->Text(), "one\r\ntonewo");
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "one\r\ntwo");
+  edit->Redo();
+  EXPECT_EQ(edit->Text(), "one\r\ntonewo");
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "one\r\ntwo");
+}
+
 TEST_F(EditorTest, TheEndOfADragStopsTheDragScrollTimer) {
   Fill(50);
   Focus();
