@@ -368,10 +368,13 @@ void TCustomCodeEdit::SetBlockEnd(TBufferCoord Value) {
   if (Value == block_end_) return;
   const TBufferCoord old = block_end_;
   block_end_ = Value;
-  if (active_selection_mode_ == smColumn && Value.Char != old.Char) {
+  // A column block spans display columns: over tabs the same character index on another line is
+  // another column.
+  auto column = [this](const TBufferCoord& P) { return BufferToDisplayPos(P).Column; };
+  if (active_selection_mode_ == smColumn && column(Value) != column(old)) {
     InvalidateLines(std::min({block_begin_.Line, old.Line, Value.Line}),
                     std::max({block_begin_.Line, old.Line, Value.Line}));
-  } else if (active_selection_mode_ != smColumn || block_begin_.Char != block_end_.Char) {
+  } else if (active_selection_mode_ != smColumn || column(block_begin_) != column(block_end_)) {
     InvalidateLines(std::min(old.Line, Value.Line), std::max(old.Line, Value.Line));
   }
   RecordStatusChange({scSelection});

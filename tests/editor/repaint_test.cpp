@@ -53,6 +53,8 @@ class RepaintTest : public EditorTest {
       if (shown[i] != full[i]) return static_cast<int>(i / static_cast<std::size_t>(edit->ClientWidth()));
     return -1;
   }
+  // Random scrolls, caret moves, selections and edits, each followed by the comparison.
+  void RandomSteps(unsigned Seed, int Steps);
   void FillLong(int N) {
     TStringList lines;
     for (int i = 1; i <= N; ++i)
@@ -96,10 +98,26 @@ TEST_F(RepaintTest, EditsThatScrollTheViewRepaintTheLinesTheyChanged) {
 
 TEST_F(RepaintTest, RandomScrollsMovesSelectionsAndEditsLeaveNoStalePixels) {
   FillLong(200);
-  std::mt19937 rng(18);
+  RandomSteps(18, 200);
+}
+
+// The same over tabs, with blanks, tabs and line ends shown.
+TEST_F(RepaintTest, OverTabsWithSpecialCharactersShownLeaveNoStalePixels) {
+  TStringList lines;
+  for (int i = 1; i <= 120; ++i)
+    lines.Add(std::string(static_cast<std::size_t>(i % 3), '\t') + "line " + std::to_string(i) + "\t" +
+              std::string(static_cast<std::size_t>(i % 5) * 7, 'x') + " \tend");
+  edit->Lines()->Assign(&lines);
+  edit->SetTabWidth(4);
+  edit->SetOptions(edit->Options() + eoShowSpecialChars);
+  RandomSteps(1, 150);
+}
+
+void RepaintTest::RandomSteps(unsigned Seed, int Steps) {
+  std::mt19937 rng(Seed);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   const int page = edit->LinesInWindow();
-  for (int step = 0; step < 200; ++step) {
+  for (int step = 0; step < Steps; ++step) {
     const int kind = pick(9);
     const TBufferCoord caret = edit->CaretXY();
     switch (kind) {
