@@ -3,10 +3,11 @@
 // at 1,000, 100,000 and 10,000,000 records. The records are computed from their number, so the
 // largest dataset costs no memory; the cost should be the same at every size.
 //
-// Instruction counts of one repaint and one scroll step (Ir over the calls of PaintOnce and
-// ScrollOnce, divided by the counts the program prints):
-//   valgrind --tool=callgrind --toggle-collect='*PaintOnce*' --toggle-collect='*ScrollOnce*'
-//     build/bench_grid_paint --benchmark_filter='/100000$' --benchmark_min_time=0.01
+// Instruction counts of one repaint (Ir over the calls of PaintOnce, divided by the repaints the
+// program prints):
+//   valgrind --tool=callgrind --toggle-collect='*PaintOnce*'
+//     build/bench_grid_paint --benchmark_filter='BM_FullRepaint/100000$' --benchmark_min_time=1
+// and of one scroll step likewise, with '*ScrollOnce*' and 'BM_ScrollStep/100000$'.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
