@@ -52,6 +52,7 @@ std::uint32_t TRecordList::NewBlock(std::size_t OrderIndex) {
   const auto start = static_cast<std::uint32_t>(OrderIndex < starts_.size() ? starts_[OrderIndex] : size_);
   order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), number);
   starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), start);
+  firsts_.insert(firsts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), 0);  // set as ids arrive
   Renumber(OrderIndex);
   return number;
 }
@@ -62,6 +63,7 @@ void TRecordList::RemoveBlock(std::size_t OrderIndex) {
   free_.push_back(number);
   order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
   starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
+  firsts_.erase(firsts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
   Renumber(OrderIndex);
   if (hint_ >= order_.size()) hint_ = 0;
 }
@@ -75,6 +77,7 @@ void TRecordList::Split(std::size_t OrderIndex) {
   std::copy(b.ids.begin() + keep, b.ids.begin() + b.count, c.ids.begin());
   b.count = keep;
   starts_[OrderIndex + 1] = starts_[OrderIndex] + keep;
+  firsts_[OrderIndex + 1] = c.ids[0];
   Locate(number, 0);
 }
 
@@ -118,6 +121,7 @@ void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
   std::copy_backward(b.ids.begin() + slot, b.ids.begin() + b.count, b.ids.begin() + b.count + 1);
   b.ids[slot] = Id;
   ++b.count;
+  if (slot == 0) firsts_[k] = Id;
   if (Id >= where_.size()) where_.resize(static_cast<std::size_t>(Id) + 1, kAbsent);
   where_[Id] = number;
   for (std::size_t j = k + 1; j < starts_.size(); ++j) ++starts_[j];
@@ -139,6 +143,7 @@ void TRecordList::Erase(std::size_t Pos) {
   where_[b.ids[slot]] = kAbsent;
   std::copy(b.ids.begin() + slot + 1, b.ids.begin() + b.count, b.ids.begin() + slot);
   --b.count;
+  if (slot == 0 && b.count > 0) firsts_[k] = b.ids[0];
   for (std::size_t j = k + 1; j < starts_.size(); ++j) --starts_[j];
   --size_;
   // Blocks stay at least a quarter full on average, so their number stays bounded by the ids.
@@ -161,6 +166,7 @@ void TRecordList::Clear() {
   std::vector<std::uint32_t>().swap(free_);
   std::vector<std::uint32_t>().swap(order_);
   std::vector<std::uint32_t>().swap(starts_);
+  std::vector<TRecordId>().swap(firsts_);
   std::vector<std::uint32_t>().swap(where_);
 }
 
@@ -184,6 +190,7 @@ void TRecordList::Build(const std::vector<TRecordId>& Ids) {
   blocks_.reserve(blocks);
   order_.reserve(blocks);
   starts_.reserve(blocks);
+  firsts_.reserve(blocks);
   for (std::size_t start = 0; start < Ids.size(); start += kBlockSize) {
     const auto number = static_cast<std::uint32_t>(blocks_.size());
     auto b = std::make_unique<TBlock>();
@@ -194,6 +201,7 @@ void TRecordList::Build(const std::vector<TRecordId>& Ids) {
     blocks_.push_back(std::move(b));
     order_.push_back(number);
     starts_.push_back(static_cast<std::uint32_t>(start));
+    firsts_.push_back(Ids[start]);
     Locate(number, 0);
   }
   size_ = Ids.size();

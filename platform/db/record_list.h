@@ -63,10 +63,9 @@ class TRecordList {
       }
       return lo;
     }
-    // First the block whose first id fails, then the place in the block before it.
-    const auto first_failing = std::partition_point(order_.begin(), order_.end(),
-                                                    [&](std::uint32_t number) { return Pred(blocks_[number]->ids[0]); });
-    const auto k = static_cast<std::size_t>(first_failing - order_.begin());
+    // First the block whose first id fails (searched in firsts_, so a step reads no block), then the
+    // place in the block before it.
+    const auto k = static_cast<std::size_t>(std::partition_point(firsts_.begin(), firsts_.end(), Pred) - firsts_.begin());
     if (k == 0) return 0;
     const TBlock& b = *blocks_[order_[k - 1]];
     const auto slot = std::partition_point(b.ids.begin(), b.ids.begin() + b.count, Pred) - b.ids.begin();
@@ -103,6 +102,7 @@ class TRecordList {
   std::vector<std::uint32_t> free_;              // free block numbers
   std::vector<std::uint32_t> order_;             // block numbers in list order
   std::vector<std::uint32_t> starts_;            // position of each block's first id, by order index
+  std::vector<TRecordId> firsts_;                // each block's first id, by order index
   std::vector<std::uint32_t> where_;             // by id: its block's number, or kAbsent
   mutable std::size_t hint_ = 0;                 // order index of the block read last
 };

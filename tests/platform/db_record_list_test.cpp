@@ -73,6 +73,13 @@ TEST(DbRecordList, RandomChangesMatchAVector) {
       model.erase(model.begin() + static_cast<std::ptrdiff_t>(pos));
     }
     if (step % 997 == 0) ExpectSame(list, model, 5000);
+    if (step % 499 == 0) {
+      // A search by position finds every cut, at block starts and ends too, after blocks came and went.
+      std::vector<std::size_t> at(5000);
+      for (std::size_t i = 0; i < model.size(); ++i) at[model[i]] = i;
+      for (std::size_t cut = 0; cut <= model.size(); ++cut)
+        ASSERT_EQ(list.PartitionPoint([&](TRecordId id) { return at[id] < cut; }), cut) << step;
+    }
     const std::size_t probe = model.empty() ? 0 : random() % model.size();
     if (!model.empty()) {
       ASSERT_EQ(list.At(probe), model[probe]);
