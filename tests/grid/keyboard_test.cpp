@@ -7,11 +7,13 @@
 
 #include <vector>
 
+#include "grid/find_dialog.h"
 #include "grid/grid_clipboard.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/input.h"
 #include "platform/db/fields.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab::gridtest {
 namespace {
@@ -351,6 +353,35 @@ TEST_F(GridKeys, DeleteEmptiesACheckBoxCellUnlessRequiredAndShiftDeleteOnlyCuts)
   Press(win::VK_DELETE);
   EXPECT_TRUE(ds->FieldByName("Done")->IsNull());
   EXPECT_EQ(ds->State(), dsEdit);
+}
+
+TEST_F(GridKeys, CtrlFCallsTheFindDialogProcedureUnlessIncrementalSearchTakesIt) {
+  Records(3);
+  struct TCall {
+    TCustomDBGridX* Grid;
+    std::string Text, FieldName;
+    std::size_t Values;
+    bool Modal;
+  };
+  std::vector<TCall> calls;
+  SetDBGridXFindDialogProc([&](TCustomDBGridX* g, const std::string& t, const std::string& f,
+                               const std::vector<std::string>& v, bool m) { calls.push_back({g, t, f, v.size(), m}); });
+  TScopeExit reset([] { SetDBGridXFindDialogProc(nullptr); });
+  Press('F', {ssCtrl});
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].Grid, grid);
+  EXPECT_EQ(calls[0].Text, "");
+  EXPECT_EQ(calls[0].FieldName, "");
+  EXPECT_EQ(calls[0].Values, 0u);
+  EXPECT_TRUE(calls[0].Modal);
+  // With dgxIncSearch the same key starts incremental search instead.
+  grid->SetOptionsX(grid->OptionsX() + dgxIncSearch);
+  Press('F', {ssCtrl});
+  EXPECT_EQ(calls.size(), 1u);
+  grid->SetOptionsX(grid->OptionsX() - dgxIncSearch - dgxDialogFind);
+  Press('F', {ssCtrl});
+  EXPECT_EQ(calls.size(), 1u);
+  EXPECT_EQ(Id(), 1);
 }
 
 TEST_F(GridKeys, AnInactiveLinkRunsOnlyOnKeyDown) {
