@@ -22,13 +22,20 @@
 
 namespace {
 
+// Each level keeps its own frame: g++ is kept from any interprocedural shortcut, clang from inlining.
+#if defined(__clang__)
+#define LAB_KEEP_FRAME __attribute__((noinline))
+#else
+#define LAB_KEEP_FRAME __attribute__((noipa))
+#endif
+
 constexpr int kThreads = 8;
 constexpr int kDepth = 30;
 
 std::atomic<bool> g_release{false};
 std::atomic<int> g_ready{0};
 
-__attribute__((noipa)) int Stand() {
+LAB_KEEP_FRAME int Stand() {
   g_ready.fetch_add(1);
   while (!g_release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return 1;
@@ -36,7 +43,7 @@ __attribute__((noipa)) int Stand() {
 
 // One routine per level: the barrier after the call keeps the compiler from a tail call.
 template <int Level>
-__attribute__((noipa)) int StandAt() {
+LAB_KEEP_FRAME int StandAt() {
   int result;
   if constexpr (Level > 1)
     result = StandAt<Level - 1>();

@@ -29,7 +29,7 @@ constexpr int kBigLines = 1000000;
 // accented or CJK word in about one word of forty.
 std::string MakeText(int lines, const char* line_break = "\r\n") {
   static const char* const words[] = {"status", "OK", "temp=21.5", "device", "0x7F3A", "sent", "received", "timeout"};
-  static const char* const others[] = {"r\xC3\xA9sultat", "\xE6\x97\xA5\xE6\x9C\xAC", "Stra\xC3\x9F" "e"};
+  static const char* const others[] = {"r\xC3\xA9sultat", "\xE6\x97\xA5\xE6\x9C\xAC", "Stra\xC3\x9F\x65"};
   std::mt19937 rng(5);
   std::string text;
   text.reserve(static_cast<std::size_t>(lines) * 101);

@@ -13,7 +13,7 @@ namespace {
 // A log-like text: mostly ASCII with accented words and a stray byte now and then.
 std::string MakeText(std::size_t bytes, bool ascii_only) {
   static const char* const words[] = {"status", "OK", "temp=21.5", "r\xC3\xA9sultat", "\xE2\x82\xAC",
-                                      "Stra\xC3\x9F" "e", "\xFF", "\xE6\x97\xA5\xE6\x9C\xAC"};
+                                      "Stra\xC3\x9F\x65", "\xFF", "\xE6\x97\xA5\xE6\x9C\xAC"};
   std::mt19937 rng(7);
   std::string text;
   text.reserve(bytes + 32);

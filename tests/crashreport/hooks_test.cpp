@@ -77,12 +77,18 @@ const void* Code(F* f) {
   return reinterpret_cast<const void*>(f);
 }
 
+// The routine at code a hook hands back (a trampoline), callable.
+template <class F>
+F Routine(const void* code) {
+  return reinterpret_cast<F>(const_cast<void*>(code));
+}
+
 TEST(Hooks, AHookedRoutineReachesItsReplacementAndTheTrampolineTheOriginal) {
   const void* proc = Code(&crtest_plus_one);
   const std::string bytes = FirstBytes(proc);
   const std::string permissions = PagePermissions(proc);
   ASSERT_EQ(static_cast<unsigned char>(bytes[0]), 0xE8);  // starts with a relative call
-  g_plus_one_original = reinterpret_cast<TIntInt>(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"));
+  g_plus_one_original = Routine<TIntInt>(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"));
   ASSERT_NE(g_plus_one_original, nullptr);
   EXPECT_EQ(crtest_plus_one(4), 900);          // (4 * 2 + 1) * 100
   EXPECT_EQ(g_plus_one_original(4), 9);        // the relative call still reaches its routine
@@ -101,7 +107,7 @@ TEST(Hooks, AHookedRoutineReachesItsReplacementAndTheTrampolineTheOriginal) {
 TEST(Hooks, ARoutinePutBackKeepsItsTrampolineAndGetsItBackWhenHookedAgain) {
   const void* proc = Code(&crtest_plus_one);
   const std::string bytes = FirstBytes(proc);
-  const auto trampoline = reinterpret_cast<TIntInt>(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"));
+  const auto trampoline = Routine<TIntInt>(HookProc(proc, Code(&PlusOneReplacement), "crtest_plus_one"));
   g_plus_one_original = trampoline;
   ASSERT_TRUE(UnhookProc(proc));
   EXPECT_EQ(FirstBytes(proc), bytes);
@@ -115,15 +121,15 @@ TEST(Hooks, ARoutinePutBackKeepsItsTrampolineAndGetsItBackWhenHookedAgain) {
 }
 
 TEST(Hooks, RipRelativeOperandsAndShortBranchesAreRetargeted) {
-  g_read_original = reinterpret_cast<TLong>(HookProc(Code(&crtest_read_value), Code(&ReadReplacement), "read"));
+  g_read_original = Routine<TLong>(HookProc(Code(&crtest_read_value), Code(&ReadReplacement), "read"));
   EXPECT_EQ(crtest_read_value(), -42);
   EXPECT_EQ(g_read_original(), 42);
 
-  g_sign_original = reinterpret_cast<TIntInt>(HookProc(Code(&crtest_sign), Code(&SignReplacement), "sign"));
+  g_sign_original = Routine<TIntInt>(HookProc(Code(&crtest_sign), Code(&SignReplacement), "sign"));
   EXPECT_EQ(crtest_sign(3), 10);
   EXPECT_EQ(crtest_sign(-3), -10);  // the short branch leaves the copy and lands where it did
 
-  g_jump_original = reinterpret_cast<TIntInt>(HookProc(Code(&crtest_jumps_away), Code(&JumpReplacement), "jump"));
+  g_jump_original = Routine<TIntInt>(HookProc(Code(&crtest_jumps_away), Code(&JumpReplacement), "jump"));
   EXPECT_EQ(crtest_jumps_away(5), 17);
 
   EXPECT_TRUE(UnhookProc(Code(&crtest_read_value)));

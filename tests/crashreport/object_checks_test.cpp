@@ -90,7 +90,7 @@ TEST(ObjectChecks, GarbageNeverPassesNorFaults) {
   void* map = ::mmap(nullptr, static_cast<std::size_t>(page) * 2, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(map, MAP_FAILED);
   auto* bytes = static_cast<unsigned char*>(map);
-  std::memcpy(bytes + page - 8, &error, 8);  // a real virtual table pointer, then a locked page
+  std::memcpy(bytes + page - 8, static_cast<const void*>(&error), 8);  // a real virtual table pointer, then a locked page
   ::mprotect(bytes + page, static_cast<std::size_t>(page), PROT_NONE);
   EXPECT_FALSE(IsValidObject(bytes + page));
   EXPECT_TRUE(IsValidObject(bytes + page - 8));  // only the pointer is read

@@ -24,7 +24,9 @@ class TLoggingList : public TList<TItem> {
  protected:
   void Notify(TItem* Ptr, TListNotification Action) override {
     const char* mark = Action == lnAdded ? "+" : Action == lnDeleted ? "-" : "~";
-    log.push_back(mark + std::to_string(Ptr->value));
+    std::string entry = mark;
+    entry += std::to_string(Ptr->value);
+    log.push_back(entry);
   }
 };
 

@@ -73,8 +73,9 @@ class TXvfb {
       Stop(SIGTERM);
       return false;
     }
-    name_ = ":";
-    name_ += number.substr(0, number.find('\n'));
+    name_.clear();
+    name_.push_back(':');
+    name_.append(number, 0, number.find('\n'));
     return true;
   }
 
