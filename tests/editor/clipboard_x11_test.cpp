@@ -111,5 +111,22 @@ TEST_F(EditorX11Clipboard, BlockDataFromAnotherProgramIsCheckedAsItPastes) {
   EXPECT_EQ(edit->Text(), "<one\r\ntwo>");
 }
 
+// A program that holds the clipboard and never answers: the paste gives up after the answer time,
+// pastes nothing and raises nothing, and the editor goes on.
+TEST_F(EditorX11Clipboard, APasteFromAProgramThatNeverAnswersPastesNothing) {
+  edit->SetText("keep");
+  edit->SetCaretXY({5, 1});
+  const Window silent = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(d, XInternAtom(d, "CLIPBOARD", False), silent, CurrentTime);
+  XSync(d, False);
+  EXPECT_NO_THROW(edit->CommandProcessor(ecPaste, 0, nullptr));
+  EXPECT_EQ(edit->Text(), "keep");
+  EXPECT_FALSE(edit->UndoList()->CanUndo());
+  // Its own copy takes the clipboard back.
+  edit->SelectAll();
+  edit->CopyToClipboard();
+  EXPECT_EQ(Xclip({"-o"}), "keep");
+}
+
 }  // namespace
 }  // namespace lab::testing
