@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -419,17 +420,19 @@ TEST(CallStack, ThreadHeadings) {
   entry.ThreadKind = 0;
   EXPECT_EQ(FormatThreadHeader(3, entry, false), "Calling Thread: ID=4242; Priority=??");
 
-  // A tracked thread: its priority read once and kept.
+  // A tracked thread: its priority (the nice value it runs at, 0 unless the tests were started
+  // under nice) read once and kept.
+  const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(GetCurrentThreadID()));
   TCrashThreadsList& threads = CrashThreadsList();
   threads.BeginWrite();
   threads.AddNewItem()->ThreadID = GetCurrentThreadID();
   threads.EndWrite();
   entry.ThreadID = GetCurrentThreadID();
   EXPECT_EQ(FormatThreadHeader(1, entry, false), "Calling Thread: ID=" + std::to_string(entry.ThreadID) +
-                                                     "; Priority=0" +
+                                                     "; Priority=" + std::to_string(nice) +
                                                      (entry.ThreadID == MainThreadID() ? "; [Main]" : ""));
   threads.BeginRead();
-  EXPECT_EQ(threads.GetItem(threads.IndexOfID(entry.ThreadID))->Priority, 0);
+  EXPECT_EQ(threads.GetItem(threads.IndexOfID(entry.ThreadID))->Priority, nice);
   threads.EndRead();
   threads.RemoveCurrentThread();
 }
