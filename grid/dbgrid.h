@@ -20,8 +20,9 @@
 // grid_services.h, edit_buttons.h, mru_list.h, special_row.h, grid_style.h, property_interceptors.h,
 // column_footers.h, column_filter.h (a column's filter-row condition, filter_expression.h),
 // drop_down_box.h and lookup_grid.h (a column's drop-down grid), column_interceptors.h,
-// data_service.h (sorting and filtering handed to dataset_features.h, mem_dataset_features.h) and
-// grid_unit.h (start-up resources).
+// data_service.h (sorting and filtering handed to dataset_features.h, mem_dataset_features.h),
+// grid_clipboard.h (the selection on the clipboard and back), find_dialog.h (the find keys' dialog)
+// and grid_unit.h (start-up resources).
 
 #include <cstdint>
 #include <memory>
