@@ -13,7 +13,8 @@
 // prints for it), one operation and size at a time, e.g.
 //   valgrind --tool=callgrind --toggle-collect='*ThumbToMiddleOnce*' build/bench_grid_scroll
 //     --benchmark_filter='BM_ThumbToMiddle/RecordSet/10000000$' --benchmark_min_time=0.01
-// with LineDownOnce (BM_LineDown), LastOnce (BM_CtrlEnd) and ThumbToMiddleOnce (BM_ThumbToMiddle).
+// with LineDownOnce (BM_LineDown), LastOnce (BM_CtrlEnd), ThumbToMiddleOnce (BM_ThumbToMiddle) and
+// IsSelectedOnce (BM_IsSelected).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -210,6 +211,11 @@ void BM_SelectEveryRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_SelectEveryRecord)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+[[gnu::noinline]] bool IsSelectedOnce(TBookmarkListX* Rows, const TBookmark& Bookmark) {
+  ++tests;
+  return Rows->IndexOf(Bookmark) >= 0;
+}
+
 // Every other record selected; bookmarks of random records, selected or not, asked in turn (a
 // lookup of the same bookmark twice would be answered from the list's memory of the last one).
 void BM_IsSelected(benchmark::State& state) {
@@ -230,9 +236,8 @@ void BM_IsSelected(benchmark::State& state) {
   std::size_t k = 0;
   long found = 0;
   for (auto _ : state) {
-    found += rows->IndexOf(probes[k]) >= 0;
+    found += IsSelectedOnce(rows, probes[k]);
     if (++k == probes.size()) k = 0;
-    ++tests;
   }
   benchmark::DoNotOptimize(found);
   state.counters["selected"] = rows->Count();

@@ -1,5 +1,7 @@
 #include "grid/bookmark_list.h"
 
+#include <algorithm>
+
 #include "grid/dbgrid.h"
 #include "grid/selection.h"
 #include "platform/db/dataset.h"
@@ -133,11 +135,29 @@ bool TBookmarkListX::Refresh() {
   if (!ds) return false;
   const std::size_t before = items_.size();
   std::erase_if(items_, [ds](const TBookmark& b) { return !ds->BookmarkValid(b); });
-  if (items_.size() == before) return false;
+  auto less = [ds](const TBookmark& a, const TBookmark& b) { return ds->CompareBookmarks(a, b) < 0; };
+  if (!std::is_sorted(items_.begin(), items_.end(), less)) {
+    std::stable_sort(items_.begin(), items_.end(), less);
+    items_.erase(std::unique(items_.begin(), items_.end(),
+                             [ds](const TBookmark& a, const TBookmark& b) { return ds->CompareBookmarks(a, b) == 0; }),
+                 items_.end());
+  }
   Changed();
+  if (items_.size() == before) return false;
   grid_->Selection()->UpdateState();
   if (grid_->HandleAllocated()) grid_->Invalidate();
   return true;
+}
+
+void TBookmarkListX::DataChanged() {
+  Changed();
+  TDataSet* ds = DataSet();
+  if (items_.empty() || !ds || !ds->Active()) return;
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    if (!ds->BookmarkValid(items_[i]) || (i > 0 && ds->CompareBookmarks(items_[i - 1], items_[i]) >= 0)) {
+      Refresh();
+      return;
+    }
 }
 
 }  // namespace lab

@@ -39,8 +39,13 @@ class TBookmarkListX : public TObject {
   // The grid rows from the first to the last selected record on screen, over all columns; all -1
   // when none shows.
   TGridRect SelectionRect();
-  // Takes out the bookmarks of records that are no longer there; answers whether any went.
+  // Takes out the bookmarks of records that are no longer there and puts the rest in the dataset's
+  // order again (it may have been sorted since); answers whether any went.
   bool Refresh();
+  // The dataset changed (records deleted, sorted or filtered out): the last lookup is forgotten,
+  // and a list no longer in the dataset's order, or holding records no longer there, is refreshed,
+  // so every lookup still finds what is selected.
+  void DataChanged();
 
  private:
   TDataSet* DataSet() const;

@@ -63,6 +63,7 @@ void TGridDataLinkX::ActiveChanged() {
 }
 
 void TGridDataLinkX::DataSetChanged() {
+  if (TBookmarkListX* rows = grid_->SelectedRows()) rows->DataChanged();
   grid_->DataChanged();
   modified_ = false;
 }

@@ -108,17 +108,48 @@ TEST_F(GridSelection, DeletingTheSelectionDeletesTheRecordsLastFirst) {
 TEST_F(GridSelection, RecordsDeletedFromTheDatasetLeaveTheSelectionOnRefresh) {
   Rows(6);
   for (int id : {1, 3, 6}) Select(id);
+  // With the controls disabled the grid hears of nothing: an explicit refresh takes the record out.
+  ds->DisableControls();
   ds->Locate("Id", 3, {});
   ds->Delete();
   EXPECT_TRUE(grid->SelectedRows()->Refresh());
   EXPECT_EQ(SelectedIds(), (std::vector<int>{1, 6}));
   EXPECT_FALSE(grid->SelectedRows()->Refresh());
+  ds->EnableControls();
+  // Else the dataset's change does.
   ds->Locate("Id", 1, {});
   ds->Delete();
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{6}));
   ds->Locate("Id", 6, {});
   ds->Delete();
-  grid->SelectedRows()->Refresh();
+  EXPECT_EQ(grid->SelectedRows()->Count(), 0);
   EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+}
+
+// A selected record deleted (a record that is gone sorts after every other), or the dataset sorted
+// the other way, leaves the list out of the dataset's order: the next change of the dataset puts it
+// right, so every selected record is still found.
+TEST_F(GridSelection, SelectedRecordsAreFoundAfterADeleteOrASort) {
+  Rows(8);
+  for (int id : {2, 4, 5, 7}) Select(id);
+  ds->Locate("Id", 4, {});
+  ds->Delete();
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{2, 5, 7}));
+  for (int id = 1; id <= 8; ++id) {
+    if (id == 4) continue;
+    ds->Locate("Id", id, {});
+    EXPECT_EQ(grid->SelectedRows()->CurrentRowSelected(), id == 2 || id == 5 || id == 7) << id;
+  }
+  ds->SetSortFields("Id DESC");
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{7, 5, 2}));
+  for (int id : {2, 5, 7}) {
+    ds->Locate("Id", id, {});
+    EXPECT_TRUE(grid->SelectedRows()->CurrentRowSelected()) << id;
+  }
+  // Filtered out, a record leaves the selection.
+  ds->SetFilter("Id > 3");
+  ds->SetFiltered(true);
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{7, 5}));
 }
 
 TEST_F(GridSelection, ARectangleHasTheSameCornersWhicheverWayItWasDragged) {
