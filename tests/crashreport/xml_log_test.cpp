@@ -5,6 +5,7 @@
 #include "crashreport/log_file.h"
 #include "crashreport/xml_builder.h"
 #include "crashreport/xml_log.h"
+#include "platform/rtl/exceptions.h"
 #include "test_files.h"
 
 namespace lab {
