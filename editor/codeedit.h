@@ -166,6 +166,10 @@ class TCustomCodeEdit : public TCustomControl {
   void ReplaceSelectionEx(TCodeSelectionMode PasteMode, std::u32string_view Text, bool AddToUndoList);
   // In one undo block, with the deletion and insertion recorded.
   void ReplaceSelectionUndoable(std::u32string_view Text);
+  // Replaces the selection (per the active mode) with Text put in as PasteMode at the caret, and
+  // records the deletion, the blanks that pad short lines and the insertion (as Reason) so that undo
+  // gives back the text before. The caller holds the undo block.
+  void ReplaceSelectionRecorded(std::u32string_view Text, TCodeSelectionMode PasteMode, TCodeChangeReason Reason);
   // Line Index (0-based) := Text, trailing blanks removed with eoTrimTrailingSpaces.
   void StoreLine(int Index, std::u32string_view Text);
   // Lines inserted or deleted by editing: the marks follow, and the plug-ins hear of it.

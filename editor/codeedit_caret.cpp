@@ -775,17 +775,19 @@ void TCustomCodeEdit::ReplaceSelectionUndoable(std::u32string_view Text) {
   // The block closes last, so OnChange comes once the lines and the view have settled.
   undo_list_->BeginBlock();
   TScopeExit end_block([&] { undo_list_->EndBlock(); });
+  if (!SelAvail()) active_selection_mode_ = selection_mode_;
+  ReplaceSelectionRecorded(Text, active_selection_mode_, crInsert);
+}
+
+void TCustomCodeEdit::ReplaceSelectionRecorded(std::u32string_view Text, TCodeSelectionMode PasteMode,
+                                               TCodeChangeReason Reason) {
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   lines_->BeginUpdate();
   TScopeExit end_lines_update([&] { lines_->EndUpdate(); });
   const bool selected = SelAvail();
-  if (!selected) {
-    active_selection_mode_ = selection_mode_;
-  } else {
+  if (selected)
     undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
-  }
-  const TCodeSelectionMode mode = active_selection_mode_;
   const TBufferCoord start = NormalizedBlockBegin(), end = NormalizedBlockEnd();
   block_begin_ = start;
   block_end_ = end;
@@ -795,12 +797,12 @@ void TCustomCodeEdit::ReplaceSelectionUndoable(std::u32string_view Text) {
   // the insertion is recorded from there: a selection collapsed elsewhere is not where it went in.
   // A line block goes in at the start of the caret's line and is taken out again as plain text.
   TBufferCoord at = CaretXY();
-  if (mode == smLine) at.Char = 1;
-  if (mode != smLine) {
+  if (PasteMode == smLine) at.Char = 1;
+  if (PasteMode != smLine) {
     // Blanks that fill lines up to the caret's column (beyond their ends) are recorded as such, so
     // that undo takes them out too: on the caret's line, or on each line a column block reaches.
     // (Lines a column block adds below the text go again as a whole when it is undone.)
-    const int last = mode == smColumn
+    const int last = PasteMode == smColumn
                          ? std::min(at.Line + static_cast<int>(SplitLines(Text).size()) - 1, lines_->Count())
                          : at.Line;
     for (int line = at.Line; line <= last; ++line) {
@@ -809,8 +811,8 @@ void TCustomCodeEdit::ReplaceSelectionUndoable(std::u32string_view Text) {
         undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, line}, {at.Char, line}, U"", smNormal);
     }
   }
-  ReplaceSelectionEx(mode, Text, true);
-  if (mode != smColumn) undo_list_->AddChange(crInsert, at, CaretXY(), U"", smNormal);
+  ReplaceSelectionEx(PasteMode, Text, true);
+  if (PasteMode != smColumn) undo_list_->AddChange(Reason, at, CaretXY(), U"", smNormal);
 }
 
 int TCustomCodeEdit::LeadingBlankCount(std::u32string_view S, bool ExpandTabs) const {

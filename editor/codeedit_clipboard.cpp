@@ -73,32 +73,23 @@ void TCustomCodeEdit::PasteFromClipboard() {
       if (!data) throw ECodeEditError("Clipboard paste operation failed.");
       block = ReadCodeEditBlock(*data);  // nothing for an empty block: the plain text is taken then
     }
+    std::u32string text;
+    TCodeSelectionMode mode = smNormal;
+    bool found = true;
     if (block) {
-      const TCodeSelectionMode mode = block->Mode;
-      const std::u32string text = Utf8Decode(block->Text);
-      undo_list_->AddChange(crPasteBegin, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
-      pasted = true;
-      if (SelAvail())
-        undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
-      TBufferCoord start = NormalizedBlockBegin();
-      if (active_selection_mode_ == smLine) start.Char = 1;
-      ReplaceSelectionEx(mode, text, true);
-      TBufferCoord end = CaretXY();
-      if (mode == smLine) start = {1, start.Line};
-      if (mode != smColumn) undo_list_->AddChange(crPaste, start, end, U"", mode);
+      mode = block->Mode;
+      text = Utf8Decode(block->Text);
     } else if (win::IsClipboardFormatAvailable(win::CF_TEXT)) {
-      const std::u32string text = Utf8Decode(win::GetClipboardData(win::CF_TEXT).value_or(std::string()));
+      text = Utf8Decode(win::GetClipboardData(win::CF_TEXT).value_or(std::string()));
+      if (!SelAvail()) active_selection_mode_ = selection_mode_;
+      mode = active_selection_mode_;
+    } else {
+      found = false;
+    }
+    if (found) {
       undo_list_->AddChange(crPasteBegin, NormalizedBlockBegin(), NormalizedBlockEnd(), U"", smNormal);
       pasted = true;
-      if (!SelAvail())
-        active_selection_mode_ = selection_mode_;
-      else
-        undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
-      TBufferCoord start = NormalizedBlockBegin();
-      if (active_selection_mode_ == smLine) start.Char = 1;
-      ReplaceSelection(text);
-      if (active_selection_mode_ != smColumn)
-        undo_list_->AddChange(crPaste, start, CaretXY(), U"", active_selection_mode_);
+      ReplaceSelectionRecorded(text, mode, crPaste);
     }
   }
   ScrollCaretIntoView();

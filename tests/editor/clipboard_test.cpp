@@ -108,7 +108,7 @@ TEST_F(EditorTest, AColumnBlockPastesAsAColumnBlock) {
   EXPECT_EQ(other->CaretXY(), (TBufferCoord{5, 3}));
   // A paste is one undo step.
   other->Undo();
-  EXPECT_EQ(other->Text(), "1234\r\n56\r\n7 ");
+  EXPECT_EQ(other->Text(), "1234\r\n56\r\n7");
   other->Redo();
   EXPECT_EQ(other->Text(), "12bc34\r\n56hi\r\n7 no");
   // Below the last line the block adds lines, and its undo takes them away again.
@@ -139,6 +139,56 @@ TEST_F(EditorTest, APastedTextIsUndoneInOneStep) {
   edit->SetCaretXY({4, 2});
   edit->PasteFromClipboard();
   EXPECT_EQ(edit->Text(), "first one\r\nnew 1\r\nnew 2\r\ntwo\r\nthreend line");
+}
+
+// A paste is undone to exactly the text before and redone again, wherever the text went in: at a
+// caret away from a collapsed selection, beyond a line's end, as a line block (taken out again as
+// plain text) or as a column block that pads short lines up to its column.
+TEST_F(EditorTest, APasteUndoesToTheTextBefore) {
+  struct TCase {
+    const char* name;
+    std::vector<const char*> lines;
+    TBufferCoord caret, begin, end;
+    int block_mode;  // the block format's mode byte, or -1 for plain text only
+    std::string text;
+    const char* pasted;
+  };
+  const TCase cases[] = {
+      {"selection collapsed away from the caret", {"abc"}, {1, 1}, {2, 1}, {2, 1}, -1, "X\r\nq", "X\r\nqabc"},
+      {"caret beyond the line's end", {"ab", "cd"}, {5, 1}, {5, 1}, {5, 1}, -1, "Z", "ab  Z\r\ncd"},
+      {"lines at a caret beyond the end", {"ab"}, {4, 1}, {4, 1}, {4, 1}, -1, "1\r\n2", "ab 1\r\n2"},
+      {"line block", {"a", "b", "c"}, {2, 2}, {2, 2}, {2, 2}, 1, "X\r\n", "a\r\nX\r\nb\r\nc"},
+      {"line block over a selection", {"abc", "def"}, {2, 2}, {2, 1}, {2, 2}, 1, "X\r\n", "X\r\naef"},
+      {"line block at a collapsed selection away from the caret", {"a", "b"}, {1, 2}, {1, 1}, {1, 1}, 1, "X\r\n",
+       "a\r\nX\r\nb"},
+      {"column block beyond short lines", {"abcdef", "x", "yz"}, {5, 1}, {5, 1}, {5, 1}, 2, "1\r\n2\r\n3",
+       "abcd1ef\r\nx   2\r\nyz  3"},
+      {"column block at a caret beyond the end", {"ab", ""}, {4, 1}, {4, 1}, {4, 1}, 2, "1\r\n2", "ab 1\r\n   2"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TStringList lines;
+    for (const char* line : c.lines) lines.Add(line);
+    edit->Lines()->Assign(&lines);
+    const std::string before = edit->Text();
+    edit->UndoList()->Clear();
+    if (c.block_mode < 0)
+      Offer({{win::CF_TEXT, c.text}});
+    else
+      Offer({{win::CF_TEXT, c.text}, {BlockFormat(), std::string(1, static_cast<char>(c.block_mode)) + c.text + '\0'}});
+    edit->SetCaretXY(c.caret);
+    edit->SetBlockBegin(c.begin);
+    edit->SetBlockEnd(c.end);
+    edit->PasteFromClipboard();
+    EXPECT_EQ(edit->Text(), c.pasted);
+    edit->Undo();
+    EXPECT_EQ(edit->Text(), before);
+    EXPECT_FALSE(edit->CanUndo());
+    edit->Redo();
+    EXPECT_EQ(edit->Text(), c.pasted);
+    edit->Undo();
+    EXPECT_EQ(edit->Text(), before);
+  }
 }
 
 TEST_F(EditorTest, BlockDataFromOtherProgramsIsChecked) {

@@ -97,7 +97,7 @@ TEST_F(EditorX11Clipboard, BlockDataFromAnotherProgramIsCheckedAsItPastes) {
   edit->PasteFromClipboard();
   EXPECT_EQ(edit->Text(), "12ab34\r\n56cd\r\n7 ef");
   edit->Undo();
-  EXPECT_EQ(edit->Text(), "1234\r\n56\r\n7 ");
+  EXPECT_EQ(edit->Text(), "1234\r\n56\r\n7");
 
   edit->SetText("<>");
   edit->SetCaretXY({2, 1});
