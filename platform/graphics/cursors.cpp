@@ -286,6 +286,14 @@ TCursorImage* ReadCursorFile(std::span<const std::uint8_t> data) {
     cairo_surface_destroy(s);
     return new TCursorImage(w, h, hot, std::move(px));
   }
+  // An entry is at most 256 pixels a side (the directory keeps the side in a byte), its mask below its
+  // colours: a header claiming more is damaged and refused before an image that large is made.
+  if (image.size() >= 12) {
+    const bool core = U32(image, 0) == 12;
+    const std::int64_t w = core ? U16(image, 4) : static_cast<std::int32_t>(U32(image, 4));
+    const std::int64_t h = core ? U16(image, 6) : static_cast<std::int32_t>(U32(image, 8));
+    if (w > 256 || h > 512 || h < -512) throw EInvalidGraphic("Cursor image is not valid");
+  }
   TDecodedImage img = DecodeDib(image, true);
   std::vector<std::uint32_t> px(img.Pixels.size());
   for (std::size_t i = 0; i < px.size(); ++i) {
