@@ -495,6 +495,8 @@ class TCustomCodeEdit : public TCustomControl {
   void InsertText(std::u32string_view Text, TCodeSelectionMode PasteMode, bool AddToUndoList);
   void UndoItem();
   void RedoItem();
+  template <class F>
+  void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
   // A selection end within the text (and, in normal mode, within its line).
   TBufferCoord ClampBlockEnd(TBufferCoord Value) const;
   // A character index of a line to its column with tabs expanded, and back (the smallest index

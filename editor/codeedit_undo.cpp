@@ -139,10 +139,12 @@ void TCustomCodeEdit::Undo() {
   }
 }
 
-void TCustomCodeEdit::UndoItem() {
-  std::unique_ptr<TCodeEditUndoItem> item = undo_list_->PopItem();
-  if (!item) return;
-  active_selection_mode_ = item->ChangeSelMode();
+// Replays one item taken off an undo list: its selection mode becomes the active one, painting waits
+// until Replay is done, and meanwhile the caret may stand past line ends, where the item's positions
+// may lie.
+template <class F>
+void TCustomCodeEdit::ReplayItem(TCodeSelectionMode Mode, F&& Replay) {
+  active_selection_mode_ = Mode;
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   const bool past_eol = options_.Contains(eoScrollPastEol);
@@ -150,95 +152,103 @@ void TCustomCodeEdit::UndoItem() {
   TScopeExit restore([&] {
     if (!past_eol) options_.Exclude(eoScrollPastEol);
   });
+  Replay();
+}
+
+void TCustomCodeEdit::UndoItem() {
+  std::unique_ptr<TCodeEditUndoItem> item = undo_list_->PopItem();
+  if (!item) return;
   const TBufferCoord start = item->ChangeStartPos(), end = item->ChangeEndPos();
   const TCodeSelectionMode mode = item->ChangeSelMode();
   const TCodeChangeReason reason = item->ChangeReason();
-  switch (reason) {
-    case crInsert:
-    case crPaste:
-    case crDragDropInsert: {
-      PlaceCaretAndSelection(start, start, end);
-      const std::u32string removed = Utf8Decode(SelText());
-      ReplaceSelectionEx(mode, item->ChangeStr(), false);
-      InternalSetCaretXY(start);
-      redo_list_->AddChange(reason, start, end, removed, mode);
-      break;
-    }
-    case crDeleteAfterCursor:
-    case crDelete:
-    case crSilentDelete:
-    case crSilentDeleteAfterCursor:
-    case crDeleteAll: {
-      TBufferCoord p = MinBufferCoord(start, end);
-      if (mode == smColumn) p = {std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
-      if ((reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor) && p.Line > lines_->Count())
-        lines_->AddLine(U"");
-      DoSetCaretXY(p);
-      ReplaceSelectionEx(mode, item->ChangeStr(), false);
-      switch (reason) {
-        case crDeleteAfterCursor:
-          PlaceCaretAndSelection(start, start, end);
-          break;
-        case crDelete:
-          PlaceCaretAndSelection(end, start, end);
-          break;
-        case crSilentDelete:
-          DoSetCaretXY(end);
-          break;
-        case crSilentDeleteAfterCursor:
-          DoSetCaretXY(start);
-          break;
-        default:
-          DoSetCaretXY({1, 1});
-          break;
+  ReplayItem(mode, [&] {
+    switch (reason) {
+      case crInsert:
+      case crPaste:
+      case crDragDropInsert: {
+        PlaceCaretAndSelection(start, start, end);
+        const std::u32string removed = Utf8Decode(SelText());
+        ReplaceSelectionEx(mode, item->ChangeStr(), false);
+        InternalSetCaretXY(start);
+        redo_list_->AddChange(reason, start, end, removed, mode);
+        break;
       }
-      ScrollCaretIntoView();
-      redo_list_->AddChange(reason, start, end, U"", mode);
-      break;
-    }
-    case crLineBreak: {
-      InternalSetCaretXY(start);
-      std::u32string line = lines_->GetLine(caret_y_ - 1);
-      const std::u32string& text = item->ChangeStr();
-      const bool leading_blank = !text.empty() && (text[0] == U' ' || text[0] == U'\t');
-      if (static_cast<int>(line.size()) < caret_x_ - 1 && !leading_blank)
-        line.resize(static_cast<std::size_t>(caret_x_ - 1), U' ');
-      lines_->BeginUpdate();
-      {
-        TScopeExit end_lines([&] { lines_->EndUpdate(); });
-        StoreLine(caret_y_ - 1, line + text);
-        if (end.Line < lines_->Count()) lines_->Delete(end.Line);
+      case crDeleteAfterCursor:
+      case crDelete:
+      case crSilentDelete:
+      case crSilentDeleteAfterCursor:
+      case crDeleteAll: {
+        TBufferCoord p = MinBufferCoord(start, end);
+        if (mode == smColumn) p = {std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
+        if ((reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor) && p.Line > lines_->Count())
+          lines_->AddLine(U"");
+        DoSetCaretXY(p);
+        ReplaceSelectionEx(mode, item->ChangeStr(), false);
+        switch (reason) {
+          case crDeleteAfterCursor:
+            PlaceCaretAndSelection(start, start, end);
+            break;
+          case crDelete:
+            PlaceCaretAndSelection(end, start, end);
+            break;
+          case crSilentDelete:
+            DoSetCaretXY(end);
+            break;
+          case crSilentDeleteAfterCursor:
+            DoSetCaretXY(start);
+            break;
+          default:
+            DoSetCaretXY({1, 1});
+            break;
+        }
+        ScrollCaretIntoView();
+        redo_list_->AddChange(reason, start, end, U"", mode);
+        break;
       }
-      NotifyLinesDeleted(caret_y_ + 1, 1);
-      redo_list_->AddChange(crLineBreak, start, end, U"", mode);
-      break;
+      case crLineBreak: {
+        InternalSetCaretXY(start);
+        std::u32string line = lines_->GetLine(caret_y_ - 1);
+        const std::u32string& text = item->ChangeStr();
+        const bool leading_blank = !text.empty() && (text[0] == U' ' || text[0] == U'\t');
+        if (static_cast<int>(line.size()) < caret_x_ - 1 && !leading_blank)
+          line.resize(static_cast<std::size_t>(caret_x_ - 1), U' ');
+        lines_->BeginUpdate();
+        {
+          TScopeExit end_lines([&] { lines_->EndUpdate(); });
+          StoreLine(caret_y_ - 1, line + text);
+          if (end.Line < lines_->Count()) lines_->Delete(end.Line);
+        }
+        NotifyLinesDeleted(caret_y_ + 1, 1);
+        redo_list_->AddChange(crLineBreak, start, end, U"", mode);
+        break;
+      }
+      case crIndent:
+        PlaceCaretAndSelection(end, start, end);
+        redo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
+        break;
+      case crUnindent:
+        // The removed indentation goes back in, one piece a line, at the block's column.
+        ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
+                          true);
+        PlaceCaretAndSelection(start, start, end);
+        redo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
+        break;
+      case crCaret:
+      case crSelection:
+        SwapCaretOrSelection(*this, *item, *redo_list_);
+        break;
+      case crWhiteSpaceAdd: {
+        PlaceCaretAndSelection(start, start, end);
+        const std::u32string removed = Utf8Decode(SelText());
+        ReplaceSelectionEx(mode, item->ChangeStr(), true);
+        InternalSetCaretXY(start);
+        redo_list_->AddChange(crWhiteSpaceAdd, start, end, removed, mode);
+        break;
+      }
+      default:
+        break;
     }
-    case crIndent:
-      PlaceCaretAndSelection(end, start, end);
-      redo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
-      break;
-    case crUnindent:
-      // The removed indentation goes back in, one piece a line, at the block's column.
-      ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
-                        true);
-      PlaceCaretAndSelection(start, start, end);
-      redo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
-      break;
-    case crCaret:
-    case crSelection:
-      SwapCaretOrSelection(*this, *item, *redo_list_);
-      break;
-    case crWhiteSpaceAdd: {
-      PlaceCaretAndSelection(start, start, end);
-      const std::u32string removed = Utf8Decode(SelText());
-      ReplaceSelectionEx(mode, item->ChangeStr(), true);
-      InternalSetCaretXY(start);
-      redo_list_->AddChange(crWhiteSpaceAdd, start, end, removed, mode);
-      break;
-    }
-    default:
-      break;
-  }
+  });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,84 +291,78 @@ void TCustomCodeEdit::Redo() {
 void TCustomCodeEdit::RedoItem() {
   std::unique_ptr<TCodeEditUndoItem> item = redo_list_->PopItem();
   if (!item) return;
-  active_selection_mode_ = item->ChangeSelMode();
   undo_list_->SetInsideRedo(true);
   TScopeExit inside([&] { undo_list_->SetInsideRedo(false); });
-  BeginUpdate();
-  TScopeExit end_update([&] { EndUpdate(); });
-  const bool past_eol = options_.Contains(eoScrollPastEol);
-  options_.Include(eoScrollPastEol);
-  TScopeExit restore([&] {
-    if (!past_eol) options_.Exclude(eoScrollPastEol);
-  });
   const TBufferCoord start = item->ChangeStartPos(), end = item->ChangeEndPos();
   const TCodeSelectionMode mode = item->ChangeSelMode();
   const TCodeChangeReason reason = item->ChangeReason();
-  switch (reason) {
-    case crInsert:
-    case crPaste:
-    case crDragDropInsert: {
-      PlaceCaretAndSelection(start, start, start);
-      ReplaceSelectionEx(mode, item->ChangeStr(), false);
-      InternalSetCaretXY(end);
-      // The insertion overwrote nothing now (nothing was selected at its start), so undoing it again
-      // takes it out and puts nothing back. Recording the inserted text instead would make that undo
-      // put the very text back it took out.
-      undo_list_->AddChange(reason, start, end, U"", mode);
-      if (reason != crDragDropInsert) {
-        block_begin_ = block_end_ = CaretXY();
-      } else {
-        PlaceCaretAndSelection(start, start, end);
+  ReplayItem(mode, [&] {
+    switch (reason) {
+      case crInsert:
+      case crPaste:
+      case crDragDropInsert: {
+        PlaceCaretAndSelection(start, start, start);
+        ReplaceSelectionEx(mode, item->ChangeStr(), false);
+        InternalSetCaretXY(end);
+        // The insertion overwrote nothing now (nothing was selected at its start), so undoing it again
+        // takes it out and puts nothing back. Recording the inserted text instead would make that undo
+        // put the very text back it took out.
+        undo_list_->AddChange(reason, start, end, U"", mode);
+        if (reason != crDragDropInsert) {
+          block_begin_ = block_end_ = CaretXY();
+        } else {
+          PlaceCaretAndSelection(start, start, end);
+        }
+        break;
       }
-      break;
-    }
-    case crDeleteAfterCursor:
-    case crSilentDeleteAfterCursor:
-    case crDelete:
-    case crSilentDelete: {
-      PlaceCaretAndSelection(start, start, end);
-      const std::u32string removed = Utf8Decode(SelText());
-      ReplaceSelectionEx(mode, U"", false);
-      const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
-      DoSetCaretXY(to_end ? end : start);
-      undo_list_->AddChange(reason, start, end, removed, mode);
-      break;
-    }
-    case crLineBreak:
-      DoSetCaretXY(start);
-      CommandProcessor(ecLineBreak, U'\r', nullptr);
-      break;
-    case crIndent:
-      PlaceCaretAndSelection(end, start, end);
-      undo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
-      break;
-    case crUnindent: {
-      ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
-                        false);
-      const std::vector<std::u32string> pieces = SplitBreaks(item->ChangeStr());
-      if (mode != smColumn)
-        PlaceCaretAndSelection(start, {std::max(1, start.Char - tab_width_), start.Line},
-                               {std::max(1, end.Char - static_cast<int>(pieces.back().size())), end.Line});
-      else
+      case crDeleteAfterCursor:
+      case crSilentDeleteAfterCursor:
+      case crDelete:
+      case crSilentDelete: {
         PlaceCaretAndSelection(start, start, end);
-      undo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
-      break;
+        const std::u32string removed = Utf8Decode(SelText());
+        ReplaceSelectionEx(mode, U"", false);
+        const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
+        DoSetCaretXY(to_end ? end : start);
+        undo_list_->AddChange(reason, start, end, removed, mode);
+        break;
+      }
+      case crLineBreak:
+        DoSetCaretXY(start);
+        CommandProcessor(ecLineBreak, U'\r', nullptr);
+        break;
+      case crIndent:
+        PlaceCaretAndSelection(end, start, end);
+        undo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
+        break;
+      case crUnindent: {
+        ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
+                          false);
+        const std::vector<std::u32string> pieces = SplitBreaks(item->ChangeStr());
+        if (mode != smColumn)
+          PlaceCaretAndSelection(start, {std::max(1, start.Char - tab_width_), start.Line},
+                                 {std::max(1, end.Char - static_cast<int>(pieces.back().size())), end.Line});
+        else
+          PlaceCaretAndSelection(start, start, end);
+        undo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
+        break;
+      }
+      case crCaret:
+      case crSelection:
+        SwapCaretOrSelection(*this, *item, *undo_list_);
+        break;
+      case crWhiteSpaceAdd: {
+        PlaceCaretAndSelection(start, start, start);
+        ReplaceSelectionEx(mode, item->ChangeStr(), true);
+        undo_list_->AddChange(crWhiteSpaceAdd, start, end, U"", mode);
+        break;
+      }
+      default:
+        break;
     }
-    case crCaret:
-    case crSelection:
-      SwapCaretOrSelection(*this, *item, *undo_list_);
-      break;
-    case crWhiteSpaceAdd: {
-      PlaceCaretAndSelection(start, start, start);
-      ReplaceSelectionEx(mode, item->ChangeStr(), true);
-      undo_list_->AddChange(crWhiteSpaceAdd, start, end, U"", mode);
-      break;
-    }
-    default:
-      break;
-  }
-  if (reason == crSelection || reason == crWhiteSpaceAdd || (reason == crUnindent && mode == smColumn))
-    PlaceCaretAndSelection(start, start, end);
+    if (reason == crSelection || reason == crWhiteSpaceAdd || (reason == crUnindent && mode == smColumn))
+      PlaceCaretAndSelection(start, start, end);
+  });
 }
 
 }  // namespace lab

@@ -624,6 +624,27 @@ TEST_F(EditorTest, APasteUndoneRedoneAndUndoneGivesTheTextBefore) {
   EXPECT_EQ(edit->Text(), "one\r\ntwo");
 }
 
+// Undo and redo let the caret past line ends while they replay; an editor without that option has it
+// off again after each, and a column block padded over short lines still comes and goes whole.
+TEST_F(EditorTest, UndoAndRedoWithoutScrollPastEolLeaveTheOptionOff) {
+  edit->SetOptions(edit->Options() - eoScrollPastEol);
+  const TCodeEditorOptions options = edit->Options();
+  SetText({"abcdef", "x", "yz"});
+  edit->SetSelectionMode(smColumn);
+  edit->SetCaretXY({5, 1});
+  edit->SetSelText("1\r\n2\r\n3");
+  ASSERT_EQ(edit->Text(), "abcd1ef\r\nx   2\r\nyz  3");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    edit->Undo();
+    EXPECT_EQ(edit->Text(), "abcdef\r\nx\r\nyz");
+    EXPECT_EQ(edit->Options(), options);
+    edit->Redo();
+    EXPECT_EQ(edit->Text(), "abcd1ef\r\nx   2\r\nyz  3");
+    EXPECT_EQ(edit->Options(), options);
+  }
+}
+
 TEST_F(EditorTest, TheEndOfADragStopsTheDragScrollTimer) {
   Fill(50);
   Focus();
