@@ -13,25 +13,14 @@
 namespace lab::testing {
 namespace {
 
-class EditorX11Clipboard : public XclipTest {
+class EditorX11Clipboard : public XclipFormTest {
  protected:
-  void SetUp() override {
-    XclipTest::SetUp();
-    if (HasFatalFailure() || IsSkipped()) return;
-    form = new TForm(nullptr);
-    form->SetBounds(10, 10, 400, 300);
+  void FillForm() override {
     edit = new TCodeEdit(form);
     edit->SetParent(form);
     edit->SetAlign(alClient);
-    form->Show();
-    Application->ProcessMessages();
-  }
-  void TearDown() override {
-    delete form;
-    XclipTest::TearDown();
   }
 
-  TForm* form = nullptr;
   TCodeEdit* edit = nullptr;
 };
 

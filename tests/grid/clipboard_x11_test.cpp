@@ -17,13 +17,9 @@
 namespace lab::testing {
 namespace {
 
-class GridX11Clipboard : public XclipTest {
+class GridX11Clipboard : public XclipFormTest {
  protected:
-  void SetUp() override {
-    XclipTest::SetUp();
-    if (HasFatalFailure() || IsSkipped()) return;
-    form = new TForm(nullptr);
-    form->SetBounds(10, 10, 400, 300);
+  void FillForm() override {
     ds = new TMemDataSet(form);
     ds->FieldDefs().Add("Id", ftInteger);
     ds->FieldDefs().Add("Name", ftString, 20);
@@ -41,15 +37,8 @@ class GridX11Clipboard : public XclipTest {
     grid->SetParent(form);
     grid->SetAlign(alClient);
     grid->SetDataSource(source);
-    form->Show();
-    Application->ProcessMessages();
-  }
-  void TearDown() override {
-    delete form;
-    XclipTest::TearDown();
   }
 
-  TForm* form = nullptr;
   TMemDataSet* ds = nullptr;
   TDBGridX* grid = nullptr;
 };

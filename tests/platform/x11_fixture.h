@@ -22,6 +22,7 @@
 #include "platform/backend/x11.h"
 #include "platform/controls/application.h"
 #include "platform/controls/clock.h"
+#include "platform/controls/forms.h"
 
 #include <X11/Xlib.h>
 
@@ -192,6 +193,30 @@ class XclipTest : public X11Test {
 
  private:
   std::vector<pid_t> serving_;
+};
+
+// A shown form on the test's server with the control under test in it, as a program's window holding
+// a component: what the components' clipboard tests start from.
+class XclipFormTest : public XclipTest {
+ protected:
+  void SetUp() override {
+    XclipTest::SetUp();
+    if (HasFatalFailure() || IsSkipped()) return;
+    form = new TForm(nullptr);
+    form->SetBounds(10, 10, 400, 300);
+    FillForm();
+    form->Show();
+    Application->ProcessMessages();
+  }
+  void TearDown() override {
+    delete form;
+    XclipTest::TearDown();
+  }
+
+  // Makes the control under test (and what it works on), owned by the form, before the form shows.
+  virtual void FillForm() = 0;
+
+  TForm* form = nullptr;
 };
 
 }  // namespace lab::testing
