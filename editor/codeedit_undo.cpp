@@ -69,6 +69,13 @@ void SwapCaretOrSelection(TCustomCodeEdit& Edit, const TCodeEditUndoItem& Item, 
   }
 }
 
+// Whether Next belongs to the user step of an item of Reason in block Number: the same block, or with
+// group undo a change of the same kind (indentation steps always stand alone).
+bool SameStep(const TCodeEditUndoItem& Next, std::int32_t Number, TCodeChangeReason Reason, bool GroupUndo) {
+  if (Next.ChangeNumber() == Number) return true;
+  return GroupUndo && Next.ChangeReason() == Reason && Reason != crIndent && Reason != crUnindent;
+}
+
 // Sets a list's block change number for a scope.
 class TBlockNumber {
  public:
@@ -129,8 +136,7 @@ void TCustomCodeEdit::Undo() {
       if (next->ChangeReason() == static_cast<TCodeChangeReason>(last - 1)) break;
       continue;
     }
-    if (next->ChangeNumber() == number) continue;
-    if (group_undo && next->ChangeReason() == reason && reason != crIndent && reason != crUnindent) continue;
+    if (SameStep(*next, number, reason, group_undo)) continue;
     break;
   }
   if (marker_group && undo_list_->PeekItem() && IsBeginMarker(undo_list_->PeekItem()->ChangeReason())) {
@@ -275,8 +281,7 @@ void TCustomCodeEdit::Redo() {
       }
       continue;
     }
-    if (next->ChangeNumber() == number) continue;
-    if (group_undo && next->ChangeReason() == reason && reason != crIndent && reason != crUnindent) continue;
+    if (SameStep(*next, number, reason, group_undo)) continue;
     break;
   }
   // A group break left newest on the redo list goes back to the undo list.

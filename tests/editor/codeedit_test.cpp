@@ -624,6 +624,41 @@ TEST_F(EditorTest, APasteUndoneRedoneAndUndoneGivesTheTextBefore) {
   EXPECT_EQ(edit->Text(), "one\r\ntwo");
 }
 
+// One undo or redo step takes a block, or with group undo a run of changes of one kind; indentation
+// steps stand alone even then.
+TEST_F(EditorTest, UndoAndRedoStepsFollowGroupUndo) {
+  for (bool grouped : {true, false}) {
+    SCOPED_TRACE(grouped);
+    edit->SetOptions(grouped ? edit->Options() + eoGroupUndo : edit->Options() - eoGroupUndo);
+    SetText({"x"});
+    edit->SetCaretXY({2, 1});
+    for (const char* c : {"a", "b", "c"}) edit->SetSelText(c);
+    ASSERT_EQ(edit->Text(), "xabc");
+    const int steps = grouped ? 1 : 3;
+    edit->Undo();
+    EXPECT_EQ(edit->Text(), grouped ? "x" : "xab");
+    for (int i = 1; i < steps; ++i) edit->Undo();
+    EXPECT_EQ(edit->Text(), "x");
+    edit->Redo();
+    EXPECT_EQ(edit->Text(), grouped ? "xabc" : "xa");
+    for (int i = 1; i < steps; ++i) edit->Redo();
+    EXPECT_EQ(edit->Text(), "xabc");
+
+    // Two indentation steps recorded one after the other: each is undone and redone on its own.
+    SetText({"a", "b"});
+    edit->UndoList()->Clear();
+    edit->UndoList()->AddChange(crIndent, {1, 1}, {2, 2}, U"", smNormal);
+    edit->UndoList()->AddChange(crIndent, {2, 1}, {3, 2}, U"", smNormal);
+    edit->Undo();
+    EXPECT_EQ(edit->UndoList()->ItemCount(), 1);
+    EXPECT_EQ(edit->RedoList()->ItemCount(), 1);
+    edit->Undo();
+    edit->Redo();
+    EXPECT_EQ(edit->UndoList()->ItemCount(), 1);
+    EXPECT_EQ(edit->RedoList()->ItemCount(), 1);
+  }
+}
+
 // Undo and redo let the caret past line ends while they replay; an editor without that option has it
 // off again after each, and a column block padded over short lines still comes and goes whole.
 TEST_F(EditorTest, UndoAndRedoWithoutScrollPastEolLeaveTheOptionOff) {
