@@ -8,6 +8,7 @@
 #include "platform/db/fields.h"
 #include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/strutils.h"
 #include "platform/win/window_functions.h"
 
 namespace lab {
@@ -16,22 +17,6 @@ namespace {
 
 bool VertScrollBarShown(TCustomDBGridX& Grid) {
   return (win::GetWindowLongPtr(Grid.Handle(), win::GWL_STYLE) & win::WS_VSCROLL) != 0;
-}
-
-// Memo text as an editor holds it: every line break CR LF.
-std::string CrLfLines(const std::string& Text) {
-  std::string out;
-  out.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    const char c = Text[i];
-    if (c == '\r' || c == '\n') {
-      out += "\r\n";
-      if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -99,7 +84,7 @@ void TCustomDBGridX::RecordChangedForField(TField* Field) {
   if (!current_field || (Field && Field != current_field)) return;
   std::string text;
   if (draw_memo_text_ && (current_field->DataType() == ftMemo || current_field->DataType() == ftFmtMemo))
-    text = CrLfLines(current_field->AsString());
+    text = AdjustLineBreaks(current_field->AsString());
   else if (current->GetColumnType() == ctKeyPickList)
     text = current->DisplayText();
   else

@@ -13,27 +13,12 @@
 #include "platform/db/dataset.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
 
 namespace {
-
-// Memo text as an edit shows it: every line break CR LF.
-std::string AdjustLineBreaks(const std::string& Text) {
-  std::string out;
-  out.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    const char c = Text[i];
-    if (c == '\r' || c == '\n') {
-      out += "\r\n";
-      if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 bool IsMemoField(TField* F) { return F->DataType() == ftMemo || F->DataType() == ftFmtMemo; }
 

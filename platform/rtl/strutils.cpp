@@ -136,4 +136,19 @@ std::string StringReplace(std::string_view S, std::string_view OldPattern, std::
   return out;
 }
 
+std::string AdjustLineBreaks(std::string_view S) {
+  std::string out;
+  out.reserve(S.size() + S.size() / 32);
+  for (std::size_t i = 0; i < S.size(); ++i) {
+    const char c = S[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < S.size() && S[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace lab

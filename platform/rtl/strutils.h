@@ -77,4 +77,8 @@ using TReplaceFlags = TSet<TReplaceFlag>;
 std::string StringReplace(std::string_view S, std::string_view OldPattern,
                           std::string_view NewPattern, TReplaceFlags Flags = {});
 
+// ---- Line breaks ----
+// Every line break made CR LF: CR LF stays, a lone CR or a lone LF becomes CR LF (LF CR is two breaks).
+std::string AdjustLineBreaks(std::string_view S);
+
 }  // namespace lab

@@ -171,5 +171,14 @@ TEST(Replacing, FirstAllAndWithoutCase) {
   EXPECT_EQ(StringReplace("\xFFxX", "x", "-", {rfIgnoreCase, rfReplaceAll}), "\xFF--");
 }
 
+TEST(LineBreaks, EveryBreakBecomesCrLf) {
+  EXPECT_EQ(AdjustLineBreaks("a\r\nb\rc\nd"), "a\r\nb\r\nc\r\nd");
+  EXPECT_EQ(AdjustLineBreaks("a\n\rb"), "a\r\n\r\nb");  // LF CR: two breaks
+  EXPECT_EQ(AdjustLineBreaks("\r\r\n\n"), "\r\n\r\n\r\n");
+  EXPECT_EQ(AdjustLineBreaks("end\r"), "end\r\n");  // a CR last reads nothing past the end
+  EXPECT_EQ(AdjustLineBreaks(std::string("a\0\nb", 4)), std::string("a\0\r\nb", 5));
+  EXPECT_EQ(AdjustLineBreaks(""), "");
+}
+
 }  // namespace
 }  // namespace lab
