@@ -43,7 +43,7 @@ bool IsContinuationLine(std::string_view Entry, std::size_t Start) {
 std::vector<std::string> SplitLogText(std::string_view Text) {
   std::vector<std::string> entries;
   if (Text.size() < 6) return entries;
-  std::string text = NormalizeLineBreaks(Text);
+  std::string text = AdjustLineBreaks(Text);
   if (!text.ends_with(kEntryEnd)) text += kEntryEnd;
   // A run of four or more CR LF pairs ends an entry: its last pair stands between two entries, the
   // rest (the entry's three and any breaks at the end of the report itself) belong to the entry
@@ -129,7 +129,7 @@ TLogFile::TLogFile(std::string FileName, bool ReadOnly) : file_name_(std::move(F
 }
 
 void TLogFile::AddEntry(std::string_view ReportText, std::int32_t MaxCount) {
-  std::string entry = NormalizeLineBreaks(ReportText);
+  std::string entry = AdjustLineBreaks(ReportText);
   entry += kEntryEnd;
   AddTrimmed(entries_, entry, MaxCount);
   added_.push_back(TAddedEntry{std::move(entry), MaxCount});

@@ -81,19 +81,4 @@ std::vector<std::string_view> SplitLines(std::string_view Text) {
   return lines;
 }
 
-std::string NormalizeLineBreaks(std::string_view Text) {
-  std::string out;
-  out.reserve(Text.size() + Text.size() / 32);
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    const char c = Text[i];
-    if (c == '\r' || c == '\n') {
-      out += "\r\n";
-      if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 }  // namespace lab

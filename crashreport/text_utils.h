@@ -28,8 +28,6 @@ inline std::string IfThenStr(bool Condition, std::string_view Text) {
 // The lines of Text: a line ends at CR LF, at LF or at a lone CR. A break at the very end gives an
 // empty last line, so joining the lines with CR LF gives Text back with its breaks made CR LF.
 std::vector<std::string_view> SplitLines(std::string_view Text);
-// Every lone CR and lone LF made CR LF.
-std::string NormalizeLineBreaks(std::string_view Text);
 // "&", the double quote, "'", "<", ">", two blanks and CR LF made safe for a web page, in that order.
 std::string HTMLEncode(std::string_view Text);
 
