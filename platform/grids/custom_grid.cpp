@@ -9,6 +9,20 @@
 
 namespace lab {
 
+namespace {
+
+// The index a column or row at Index has after the one at FromIndex moved to ToIndex.
+void FollowMove(int& Index, int FromIndex, int ToIndex) {
+  if (Index == FromIndex)
+    Index = ToIndex;
+  else if (FromIndex < ToIndex && Index > FromIndex && Index <= ToIndex)
+    --Index;
+  else if (FromIndex > ToIndex && Index >= ToIndex && Index < FromIndex)
+    ++Index;
+}
+
+}  // namespace
+
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
   SetControlStyle({csCaptureMouse, csOpaque, csDoubleClicks});
   SetBounds(0, 0, 320, 120);
@@ -469,17 +483,9 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
   if (FromIndex == ToIndex) return;
   layout_.Cols.Move(FromIndex, ToIndex);
   // The current cell, the anchor and the editor's cell move with their column.
-  auto adjust = [&](int& v) {
-    if (v == FromIndex)
-      v = ToIndex;
-    else if (FromIndex < ToIndex && v > FromIndex && v <= ToIndex)
-      --v;
-    else if (FromIndex > ToIndex && v >= ToIndex && v < FromIndex)
-      ++v;
-  };
-  adjust(layout_.Current.X);
-  adjust(layout_.Anchor.X);
-  if (inplace_col_ >= 0) adjust(inplace_col_);
+  FollowMove(layout_.Current.X, FromIndex, ToIndex);
+  FollowMove(layout_.Anchor.X, FromIndex, ToIndex);
+  if (inplace_col_ >= 0) FollowMove(inplace_col_, FromIndex, ToIndex);
   InvalidateRect({std::min(FromIndex, ToIndex), 0, std::max(FromIndex, ToIndex), RowCount() - 1});
   ColumnMoved(FromIndex, ToIndex);
   if (!layout_.Cols.AllDefault()) ColWidthsChanged();
@@ -489,17 +495,9 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex) {
 void TCustomGrid::MoveRow(int FromIndex, int ToIndex) {
   if (FromIndex == ToIndex) return;
   layout_.Rows.Move(FromIndex, ToIndex);
-  auto adjust = [&](int& v) {
-    if (v == FromIndex)
-      v = ToIndex;
-    else if (FromIndex < ToIndex && v > FromIndex && v <= ToIndex)
-      --v;
-    else if (FromIndex > ToIndex && v >= ToIndex && v < FromIndex)
-      ++v;
-  };
-  adjust(layout_.Current.Y);
-  adjust(layout_.Anchor.Y);
-  if (inplace_row_ >= 0) adjust(inplace_row_);
+  FollowMove(layout_.Current.Y, FromIndex, ToIndex);
+  FollowMove(layout_.Anchor.Y, FromIndex, ToIndex);
+  if (inplace_row_ >= 0) FollowMove(inplace_row_, FromIndex, ToIndex);
   InvalidateRect({0, std::min(FromIndex, ToIndex), ColCount() - 1, std::max(FromIndex, ToIndex)});
   RowMoved(FromIndex, ToIndex);
   if (!layout_.Rows.AllDefault()) RowHeightsChanged();

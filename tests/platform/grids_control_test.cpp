@@ -179,6 +179,17 @@ TEST_F(GridControl, DeletingRowsAndColumnsAndPuttingThemBackRestoresTheLayout) {
   grid->MoveColumn(4, 1);
   EXPECT_EQ(widths(), (std::vector<int>{20, 21, 22, 23, 24, 25}));
   EXPECT_EQ(grid->Col(), 4);
+  // The current row and column moved themselves, there and back.
+  grid->MoveRow(4, 1);
+  grid->MoveColumn(4, 5);
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_EQ(grid->Col(), 5);
+  grid->MoveRow(1, 4);
+  grid->MoveColumn(5, 4);
+  EXPECT_EQ(grid->Row(), 4);
+  EXPECT_EQ(grid->Col(), 4);
+  EXPECT_EQ(heights(), (std::vector<int>{10, 11, 12, 13, 14, 15}));
+  EXPECT_EQ(widths(), (std::vector<int>{20, 21, 22, 23, 24, 25}));
 
   EXPECT_THROW(grid->DeleteRow(grid->RowCount()), EInvalidGridOperation);
   EXPECT_THROW(grid->DeleteRow(-1), EInvalidGridOperation);
