@@ -26,6 +26,23 @@ int ScaleCoord(int v, int num, int den) {
   return static_cast<int>(std::lround(q));
 }
 
+// Calls Paint with each part of SurfaceRect inside Clip. The bitmap is opened for direct pixel access
+// only when some part is there: before the first part, and marked changed after the last.
+template <class F>
+void ForEachClippedPart(TGdiBitmap& Bitmap, const TRegion& Clip, const TRect& SurfaceRect, F&& Paint) {
+  bool touched = false;
+  for (const TRect& c : Clip.Rects()) {
+    const TRect r = IntersectRect(c, SurfaceRect);
+    if (r.IsEmpty()) continue;
+    if (!touched) {
+      Bitmap.BeginDirect();
+      touched = true;
+    }
+    Paint(r);
+  }
+  if (touched) Bitmap.EndDirect();
+}
+
 }  // namespace
 
 TDeviceContext::TDeviceContext() {
@@ -301,17 +318,7 @@ std::uint32_t TDeviceContext::DevicePixel(win::COLORREF c) const noexcept {
 
 void TDeviceContext::FillSurfaceRect(const TRect& surface_rect, std::uint32_t pixel) {
   TGdiBitmap* bm = target();
-  bool touched = false;
-  for (const TRect& c : SurfaceClip().Rects()) {
-    const TRect r = IntersectRect(c, surface_rect);
-    if (r.IsEmpty()) continue;
-    if (!touched) {
-      bm->BeginDirect();
-      touched = true;
-    }
-    bm->FillPixels(r, pixel);
-  }
-  if (touched) bm->EndDirect();
+  ForEachClippedPart(*bm, SurfaceClip(), surface_rect, [&](const TRect& r) { bm->FillPixels(r, pixel); });
 }
 
 std::uint32_t TDeviceContext::BrushPixelAt(const TGdiBrush& b, int sx, int sy, bool& transparent) const {
@@ -368,14 +375,7 @@ void TDeviceContext::RopSurfaceRect(const TRect& surface_rect, TGdiBrush* brush,
     return;
   }
   TGdiBitmap* bm = target();
-  bool touched = false;
-  for (const TRect& c : SurfaceClip().Rects()) {
-    const TRect r = IntersectRect(c, surface_rect);
-    if (r.IsEmpty()) continue;
-    if (!touched) {
-      bm->BeginDirect();
-      touched = true;
-    }
+  ForEachClippedPart(*bm, SurfaceClip(), surface_rect, [&](const TRect& r) {
     for (int y = r.Top; y < r.Bottom; ++y) {
       std::uint32_t* row = bm->Row(y);
       for (int x = r.Left; x < r.Right; ++x) {
@@ -385,8 +385,7 @@ void TDeviceContext::RopSurfaceRect(const TRect& surface_rect, TGdiBrush* brush,
         row[x] = raster::Apply(code, p, 0, row[x]);
       }
     }
-  }
-  if (touched) bm->EndDirect();
+  });
 }
 
 void TDeviceContext::FillRect(const TRect& r, TGdiBrush* brush) {
