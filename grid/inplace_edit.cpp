@@ -6,6 +6,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/list_box.h"
 #include "platform/controls/mouse.h"
+#include "platform/controls/popup_list_box.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
 #include "platform/db/fields.h"
@@ -166,7 +167,7 @@ void TDBGridInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       case VK_DOWN:
       case VK_PRIOR:
       case VK_NEXT:
-        ListKey(Key);
+        list_->MoveByKey(Key);
         Key = 0;
         return;
       case VK_RETURN:

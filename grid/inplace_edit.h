@@ -25,7 +25,7 @@ namespace lab {
 
 class TCustomDBGridX;
 class TCustomListBox;
-class TInplacePickListX;
+class TPopupListBox;
 
 class TDBGridInplaceEdit : public TInplaceEdit {
   LAB_CLASS(TDBGridInplaceEdit, TInplaceEdit)
@@ -71,7 +71,6 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   virtual void ButtonClick(int Index);
 
  private:
-  friend class TInplacePickListX;
   struct TButton {
     TEditButtonStyleX Style = ebsDropDownX;
     int Width = 0;
@@ -82,8 +81,6 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   int ButtonsWidth() const;
   // Called by the open list: an item was clicked (Index), or the mouse went elsewhere (-1).
   void ListClicked(int Index);
-  // Up, Down, PgUp or PgDn moves the selection in the open list.
-  void ListKey(win::WORD Key);
   void ChooseItem(int Index);
 
   std::unique_ptr<TStringList> pick_list_;
@@ -92,7 +89,7 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   int drop_down_rows_ = 7;
   int drop_down_width_ = 0;
   bool dropped_down_ = false;
-  TInplacePickListX* list_ = nullptr;  // owned: made on first drop-down
+  std::unique_ptr<TPopupListBox> list_;  // made on first drop-down
   int pressed_button_ = -1;
   bool button_hot_ = false;  // the pressed button is under the mouse
   // Enter or Escape closed the list: the character that follows the key is the list's too.

@@ -3,11 +3,9 @@
 #include <algorithm>
 
 #include "platform/controls/input.h"
-#include "platform/controls/list_box.h"
 #include "platform/controls/mouse.h"
+#include "platform/controls/popup_list_box.h"
 #include "platform/controls/screen.h"
-#include "platform/controls/window_manager.h"
-#include "platform/controls/window_styles.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
@@ -17,92 +15,6 @@
 namespace lab {
 
 using namespace win;
-
-// The open list: a pop-up window that never takes the focus (the keys stay with the combo box)
-// and holds the mouse while it is open, so a press anywhere else closes it.
-class TComboPopupList : public TCustomListBox {
-  LAB_CLASS(TComboPopupList, TCustomListBox)
- public:
-  explicit TComboPopupList(TCustomComboBox* Combo) : TCustomListBox(nullptr), combo_(Combo) {
-    SetControlStyle({csOpaque});
-    SetTabStop(false);
-    SetBorderStyle(bsNone);
-    TControl::SetVisible(false);
-  }
-
-  void Open(const TRect& ScreenRect) {
-    SetBoundsRect(ScreenRect);
-    HandleNeeded();
-    wm::SetWindowPos(Handle(), nullptr, ScreenRect.Left, ScreenRect.Top, ScreenRect.Width(),
-                     ScreenRect.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    TControl::SetVisible(true);
-    wm::SetCapture(Handle());
-  }
-
-  void Close() {
-    if (HandleAllocated() && wm::GetCapture() == Handle()) wm::ReleaseCapture();
-    TControl::SetVisible(false);
-    if (HandleAllocated()) wm::ShowWindow(Handle(), SW_HIDE);
-  }
-
-  // The keys of the combo box move the selection here.
-  void MoveBy(int Delta) {
-    if (Count() == 0) return;
-    const int from = ItemIndex() < 0 ? (Delta > 0 ? -1 : Count()) : ItemIndex();
-    SelectByUser(std::clamp(from + Delta, 0, Count() - 1));
-  }
-  void MoveTo(int Index) {
-    if (Count() > 0) SelectByUser(Index);
-  }
-  int PageSize() { return std::max(VisibleCount() - 1, 1); }
-
-  void Dispatch(TMessage& Message) override {
-    const TPoint pt{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-    const bool inside = ClientRect().Contains(pt);
-    switch (Message.Msg) {
-      case WM_MOUSEACTIVATE:
-        Message.Result = MA_NOACTIVATE;
-        return;
-      case WM_LBUTTONDOWN:
-      case WM_LBUTTONDBLCLK:
-      case WM_RBUTTONDOWN:
-      case WM_MBUTTONDOWN:
-        if (!inside) {
-          combo_->ListClicked(-1);
-        } else if (const int i = ItemAtPos(pt, true); i >= 0) {
-          SelectByUser(i);
-        }
-        return;
-      case WM_LBUTTONUP:
-        // Released over an item: chosen (also at the end of a press that began on the button).
-        if (inside)
-          if (const int i = ItemAtPos(pt, true); i >= 0) combo_->ListClicked(i);
-        return;
-      case WM_MOUSEMOVE:
-        if (inside)
-          if (const int i = ItemAtPos(pt, true); i >= 0 && i != ItemIndex()) SelectByUser(i);
-        return;
-      case WM_MOUSEWHEEL:
-        TCustomListBox::Dispatch(Message);
-        return;
-      default: break;
-    }
-    TCustomListBox::Dispatch(Message);
-  }
-
- protected:
-  void CreateParams(TCreateParams& Params) override {
-    TCustomListBox::CreateParams(Params);
-    Params.Style = WS_POPUP | WS_BORDER | WS_VSCROLL | WS_CLIPSIBLINGS;
-    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-    Params.WndParent = nullptr;
-  }
-  // Hot tracking is no choice yet: OnClick is the combo box's business.
-  void SelectionChangedByUser() override {}
-
- private:
-  TCustomComboBox* combo_;
-};
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
     : TCustomMaskEdit(AOwner), items_(std::make_unique<TStringList>()) {
@@ -115,11 +27,10 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
 
 TCustomComboBox::~TCustomComboBox() {
   items_->OnChange = nullptr;
-  delete list_;
-  list_ = nullptr;
+  list_.reset();
 }
 
-TCustomListBox* TCustomComboBox::ListBox() const noexcept { return list_; }
+TCustomListBox* TCustomComboBox::ListBox() const noexcept { return list_.get(); }
 
 // --- properties
 
@@ -152,23 +63,10 @@ void TCustomComboBox::SetDroppedDown(bool Value) {
   }
   if (!HandleAllocated() || !Enabled()) return;
   DropDown();
-  if (!list_) list_ = new TComboPopupList(this);
-  list_->SetFont(Font());
-  list_->Items()->Assign(items_.get());
+  if (!list_) list_ = std::make_unique<TPopupListBox>([this](int Index) { ListClicked(Index); });
   text_before_drop_ = Line().Text();
-  // Under the combo box, or above it when the screen ends first.
-  TRect r;
-  wm::GetWindowRect(Handle(), r);
-  Canvas()->SetFont(Font());
-  const int itemHeight = std::max(Canvas()->TextHeight("Wg"), 1);
-  const int rows = std::clamp(items_->Count(), 1, drop_down_count_);
-  const int height = rows * itemHeight + 2;
-  const int width = drop_down_width_ > 0 ? drop_down_width_ : r.Width();
-  int top = r.Bottom;
-  if (top + height > Screen->Height() && r.Top - height >= 0) top = r.Top - height;
   dropped_down_ = true;
-  list_->Open(Bounds(r.Left, top, width, height));
-  list_->SetItemHeight(itemHeight);
+  list_->DropDown(this, items_.get(), drop_down_count_, drop_down_width_);
   if (item_index_ >= 0) {
     list_->SetItemIndex(item_index_);
   } else {
@@ -343,11 +241,8 @@ void TCustomComboBox::EditKey(WORD Key, TShiftState Shift) {
     return;
   }
   if (dropped_down_) {
+    if (list_->MoveByKey(Key)) return;
     switch (Key) {
-      case VK_UP: list_->MoveBy(-1); return;
-      case VK_DOWN: list_->MoveBy(1); return;
-      case VK_PRIOR: list_->MoveBy(-list_->PageSize()); return;
-      case VK_NEXT: list_->MoveBy(list_->PageSize()); return;
       case VK_HOME:
         if (style_ == csDropDownList) {
           list_->MoveTo(0);

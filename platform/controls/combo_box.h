@@ -19,7 +19,7 @@
 namespace lab {
 
 class TCustomListBox;
-class TComboPopupList;
+class TPopupListBox;
 
 enum TComboBoxStyle : std::uint8_t { csDropDown, csDropDownList };
 
@@ -99,7 +99,6 @@ class TCustomComboBox : public TCustomMaskEdit {
   void ChooseItem(int Index);
 
  private:
-  friend class TComboPopupList;
   int ButtonWidth(int Index) const;
   int ButtonAt(TPoint Pos);
   // Called by the open list: an item was clicked (Index) or the mouse went elsewhere (-1).
@@ -112,7 +111,7 @@ class TCustomComboBox : public TCustomMaskEdit {
   int drop_down_width_ = 0;
   bool dropped_down_ = false;
   std::vector<TComboEditButton> buttons_;
-  TComboPopupList* list_ = nullptr;  // owned: made on first drop-down
+  std::unique_ptr<TPopupListBox> list_;  // made on first drop-down
   int pressed_button_ = -1;
   bool button_hot_ = false;  // the pressed button is under the mouse
   bool choosing_ = false;   // the text changes because an item was chosen

@@ -1,6 +1,8 @@
 // The list box (keys, clicks, scrolling, owner drawing) and the combo box with its drop-down list
-// opening, choosing with keys and mouse, and closing; its extra edit buttons.
+// opening, choosing with keys and mouse, and closing; its extra edit buttons. The drop-down list on
+// its own: keys at its ends, its size, presses beside the items, how often it reports a choice.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,8 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/input.h"
 #include "platform/controls/list_box.h"
+#include "platform/controls/popup_list_box.h"
+#include "platform/controls/screen.h"
 #include "platform/controls/scroll_info.h"
 
 namespace lab::testing {
@@ -214,6 +218,149 @@ TEST_F(ListControls, ListOnlyComboAndExtraButtons) {
   combo->SetEditButton(0, b);
   EXPECT_TRUE(combo->EditButtonRect(0).IsEmpty());
   EXPECT_EQ(combo->EditButtonRect(plus).Right, combo->ClientWidth());
+}
+
+TEST_F(ListControls, ComboFreedWhileOpenLeavesNoCaptureBehind) {
+  combo->SetDroppedDown(true);
+  Process();
+  ASSERT_TRUE(combo->DroppedDown());
+  const HWND listWindow = combo->ListBox()->Handle();
+  ASSERT_EQ(wm::GetCapture(), listWindow);
+  delete combo;
+  combo = nullptr;
+  Process();
+  EXPECT_NE(wm::GetCapture(), listWindow);
+  // The mouse still works for what is left.
+  headless::Click(list->Handle(), 10, 45);
+  Process();
+  EXPECT_EQ(list->ItemIndex(), 2);
+}
+
+// The drop-down list on its own, under the combo box.
+class PopupList : public ListControls {
+ protected:
+  void SetUp() override {
+    ListControls::SetUp();
+    popup = std::make_unique<TPopupListBox>([this](int index) { chosen.push_back(index); });
+    popup->OnClick = [this](TObject*) { ++popup_clicks; };
+  }
+  void TearDown() override {
+    popup.reset();
+    ListControls::TearDown();
+  }
+  void Open(int count, int maxRows) {
+    items.Clear();
+    for (int i = 0; i < count; ++i) items.Add("item " + std::to_string(i));
+    popup->DropDown(combo, &items, maxRows, 0);
+    Process();
+  }
+  TPoint At(int index) {
+    const TRect r = popup->ItemRect(index);
+    return {r.Left + 5, r.Top + r.Height() / 2};
+  }
+  static TRect Window(TWinControl* control) {
+    TRect r;
+    wm::GetWindowRect(control->Handle(), r);
+    return r;
+  }
+
+  std::unique_ptr<TPopupListBox> popup;
+  TStringList items;
+  std::vector<int> chosen;
+  int popup_clicks = 0;
+};
+
+TEST_F(PopupList, KeysStopAtTheEndsAndPageByTheRowsShowingLessOne) {
+  Open(10, 4);
+  ASSERT_EQ(popup->VisibleCount(), 4);
+  EXPECT_EQ(popup->PageSize(), 3);
+  // With nothing selected Up starts from the last item, PgDn from before the first.
+  EXPECT_TRUE(popup->MoveByKey(VK_UP));
+  EXPECT_EQ(popup->ItemIndex(), 9);
+  EXPECT_EQ(popup->TopIndex(), 6);
+  popup->SetItemIndex(-1);
+  popup->MoveByKey(VK_NEXT);
+  EXPECT_EQ(popup->ItemIndex(), 2);
+  // Past the last item is the last item.
+  popup->MoveTo(popup->Count());
+  EXPECT_EQ(popup->ItemIndex(), 9);
+  popup->MoveByKey(VK_NEXT);
+  popup->MoveByKey(VK_DOWN);
+  EXPECT_EQ(popup->ItemIndex(), 9);
+  EXPECT_EQ(popup->TopIndex(), 6);
+  for (int expected : {6, 3, 0, 0}) {
+    popup->MoveByKey(VK_PRIOR);
+    EXPECT_EQ(popup->ItemIndex(), expected);
+  }
+  EXPECT_FALSE(popup->MoveByKey(VK_HOME));  // the edit control's business
+  // One row showing still pages by one.
+  Open(10, 1);
+  popup->MoveTo(0);
+  EXPECT_EQ(popup->PageSize(), 1);
+  popup->MoveByKey(VK_NEXT);
+  EXPECT_EQ(popup->ItemIndex(), 1);
+  // Moving is no choice.
+  EXPECT_TRUE(chosen.empty());
+  EXPECT_EQ(popup_clicks, 0);
+}
+
+TEST_F(PopupList, SizedToTheItemsUnderTheAnchorOrAboveWhereTheScreenEnds) {
+  for (auto [count, rows] : {std::pair{0, 1}, {2, 2}, {4, 4}, {10, 4}}) {
+    Open(count, 4);
+    EXPECT_EQ(Window(popup.get()).Height(), rows * popup->ItemHeight() + 2) << count;
+    EXPECT_EQ(popup->VisibleCount(), rows) << count;
+  }
+  EXPECT_EQ(Window(popup.get()).Top, Window(combo).Bottom);
+  EXPECT_EQ(Window(popup.get()).Left, Window(combo).Left);
+  EXPECT_EQ(Window(popup.get()).Width(), Window(combo).Width());
+  popup->DropDown(combo, &items, 4, 70);
+  EXPECT_EQ(Window(popup.get()).Width(), 70);
+  // Ending exactly at the screen's foot still fits; a pixel lower it opens above.
+  const int height = Window(popup.get()).Height();
+  form->SetTop(form->Top() + Screen->Height() - Window(combo).Bottom - height);
+  Process();
+  Open(10, 4);
+  EXPECT_EQ(Window(popup.get()).Top, Window(combo).Bottom);
+  form->SetTop(form->Top() + 1);
+  Process();
+  Open(10, 4);
+  EXPECT_EQ(Window(popup.get()).Bottom, Window(combo).Top);
+}
+
+TEST_F(PopupList, AReleaseOverAnItemChoosesItOncePressesElsewhereOnlyReport) {
+  Open(3, 8);
+  const HWND h = popup->Handle();
+  headless::MouseDown(h, At(1).X, At(1).Y);
+  Process();
+  EXPECT_EQ(popup->ItemIndex(), 1);
+  EXPECT_TRUE(chosen.empty());
+  headless::MouseUp(h, At(1).X, At(1).Y);
+  Process();
+  EXPECT_EQ(chosen, (std::vector<int>{1}));
+  // The mouse tracks the items without choosing.
+  headless::MoveMouse(h, At(2).X, At(2).Y);
+  Process();
+  EXPECT_EQ(popup->ItemIndex(), 2);
+  // A right click selects but does not choose; a release outside chooses nothing.
+  headless::Click(h, At(0).X, At(0).Y, VK_RBUTTON);
+  headless::MouseDown(h, At(2).X, At(2).Y);
+  headless::MouseUp(form->Handle(), 5, 250);
+  Process();
+  EXPECT_EQ(chosen, (std::vector<int>{1}));
+  // A press outside the list reports -1 once; its release nothing.
+  headless::Click(form->Handle(), 5, 250);
+  Process();
+  EXPECT_EQ(chosen, (std::vector<int>{1, -1}));
+  // Inside the list but on no item (an empty list still shows a row): nothing at all.
+  Open(0, 8);
+  headless::Click(h, 5, 3);
+  Process();
+  EXPECT_EQ(popup->ItemIndex(), -1);
+  EXPECT_EQ(chosen, (std::vector<int>{1, -1}));
+  EXPECT_EQ(popup_clicks, 0);
+  popup->Close();
+  EXPECT_NE(wm::GetCapture(), h);
+  EXPECT_FALSE(wm::IsWindowVisible(h));
 }
 
 }  // namespace
