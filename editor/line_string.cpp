@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/rtl/utf8.h"
 
@@ -223,6 +224,15 @@ void TLineArena::Release(TLineString& Line) noexcept {
     }
   }
   Line.clear();
+}
+
+void TLineArena::Adopt(TLineArena& Other) {
+  if (&Other == this) return;
+  chunks_.reserve(chunks_.size() + Other.chunks_.size());
+  // Nothing below raises: the room is there.
+  for (auto& chunk : Other.chunks_) chunks_.insert(ChunkAfter(chunks_, chunk->Memory), std::move(chunk));
+  Other.chunks_.clear();
+  if (Other.current_) current_ = std::exchange(Other.current_, nullptr);
 }
 
 std::size_t TLineArena::ReservedBytes() const noexcept {

@@ -173,6 +173,9 @@ class TLineArena {
   void Release(TLineString& Line) noexcept;
   // Frees every chunk: the lines held in them must be gone (or forgotten) already.
   void Clear() noexcept;
+  // Takes over Other's chunks with the lines in them (Other is left empty); new lines go on in
+  // Other's last chunk.
+  void Adopt(TLineArena& Other);
   // Bytes of the chunks, and of the lines still in them.
   std::size_t ReservedBytes() const noexcept;
   std::size_t LiveBytes() const noexcept;

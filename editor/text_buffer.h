@@ -21,6 +21,7 @@
 
 namespace lab {
 
+class TLineLoader;
 class TStream;
 
 // Line-break convention of loading and saving.
@@ -130,7 +131,8 @@ class TCodeEditStringList : public TStrings {
   void InsertItem(int Index, TLineString S, TObject* AObject);
   template <class Chars>
   void PutItem(int Index, Chars S);
-  void AddDecodedLines(std::string_view Text);
+  // Replaces the lines with the loader's (taking its arena over), firing Cleared and each Inserted.
+  void AddLoadedLines(TLineLoader& Loader);
   int ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
 
   TLineRecords list_;

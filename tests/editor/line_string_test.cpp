@@ -184,5 +184,32 @@ TEST(LineArena, ChunksGoWhenTheirLastLineIsReleased) {
   EXPECT_EQ(lines[0], U"edited");
 }
 
+TEST(LineArena, AnAdoptedArenasLinesAreReleasedToTheAdopter) {
+  // Lines made in two arenas, then all of them handed back to the one that took the other over:
+  // each is found in its chunk, and every chunk goes with its last line.
+  TLineArena mine, other;
+  std::vector<TLineString> lines(6000);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    unsigned char* out = (i % 2 ? other : mine).Allocate(lines[i], 200 + i % 7, 1);
+    std::memset(out, 'a' + static_cast<int>(i % 26), 200 + i % 7);
+  }
+  const std::size_t reserved = mine.ReservedBytes() + other.ReservedBytes();
+  mine.Adopt(other);
+  EXPECT_EQ(other.ReservedBytes(), 0u);
+  EXPECT_EQ(mine.ReservedBytes(), reserved);
+  // New lines go on where the adopted arena's lines stopped.
+  TLineString more;
+  mine.Allocate(more, 3, 1);
+  EXPECT_EQ(mine.ReservedBytes(), reserved);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i], std::u32string(200 + i % 7, static_cast<char32_t>('a' + i % 26)));
+    mine.Release(lines[i]);
+  }
+  mine.Release(more);
+  EXPECT_EQ(mine.LiveBytes(), 0u);
+  EXPECT_EQ(mine.ReservedBytes(), 0u);
+  mine.Adopt(mine);  // itself: nothing
+}
+
 }  // namespace
 }  // namespace lab
