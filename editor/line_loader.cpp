@@ -53,52 +53,83 @@ bool IsAscii(std::string_view S) {
   return (bits & 0x8080808080808080u) == 0;
 }
 
+// Bytes from P on that are ASCII, up to 16 (P has 16 bytes to End or more).
+#if defined(__SSE2__)
+inline int AsciiPrefix16(const unsigned char* p) {
+  const auto top = static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+  return top == 0 ? 16 : __builtin_ctz(top);
+}
+#else
+inline int AsciiPrefix16(const unsigned char* p) {
+  int n = 0;
+  while (n < 16 && p[n] < 0x80) ++n;
+  return n;
+}
+#endif
+
+// Walks a line as the runtime's decoder splits it (a byte that starts no well-formed sequence is
+// its Latin-1 character), ASCII runs sixteen bytes at a time: Ascii(From, Count) for each run of
+// ASCII bytes, Other(Code point) for each other character.
+template <class AsciiRun, class OtherChar>
+void WalkLine(std::string_view Piece, AsciiRun&& Ascii, OtherChar&& Other) {
+  const auto* const begin = reinterpret_cast<const unsigned char*>(Piece.data());
+  const auto* const end = begin + Piece.size();
+  for (const unsigned char* p = begin; p < end;) {
+    const int run = end - p >= 16 ? AsciiPrefix16(p) : *p < 0x80 ? 1 : 0;
+    if (run > 0) {
+      Ascii(p, run);
+      p += run;
+      continue;
+    }
+    std::size_t length;
+    Other(Utf8At(Piece, static_cast<std::size_t>(p - begin), &length));
+    p += length;
+  }
+}
+
+template <class Unit>
+void StoreLine(std::string_view Piece, Unit* Out) {
+  WalkLine(
+      Piece,
+      [&](const unsigned char* From, int Count) {
+        for (int i = 0; i < Count; ++i) Out[i] = From[i];
+        Out += Count;
+      },
+      [&](char32_t C) { *Out++ = static_cast<Unit>(C); });
+}
+
 // The line of Piece, decoded straight into a block of the arena at its exact size and width: an
-// ASCII line is copied byte for byte; any other is decoded (as the runtime's decoder splits it)
-// into Scratch first, to learn its width.
-void DecodeLine(std::string_view Piece, bool Ascii, TLineArena& Arena, TLineString& Line, std::u32string& Scratch) {
+// ASCII line is copied byte for byte; any other is walked twice, for its length and width, then to
+// store it.
+void DecodeLine(std::string_view Piece, bool Ascii, TLineArena& Arena, TLineString& Line) {
   if (Ascii) {
     if (unsigned char* out = Arena.Allocate(Line, Piece.size(), 1)) std::memcpy(out, Piece.data(), Piece.size());
     return;
   }
-  // Decoded as the runtime's decoder splits it, with ASCII taken byte for byte.
-  Scratch.resize(Piece.size());
-  std::size_t n = 0;
+  std::size_t size = 0;
   char32_t widest = 0;
-  for (std::size_t at = 0; at < Piece.size();) {
-    const auto byte = static_cast<unsigned char>(Piece[at]);
-    if (byte < 0x80) {
-      Scratch[n++] = byte;
-      ++at;
-    } else {
-      std::size_t length;
-      const char32_t c = Utf8At(Piece, at, &length);
-      widest |= c;
-      Scratch[n++] = c;
-      at += length;
-    }
-  }
-  Scratch.resize(n);
+  WalkLine(
+      Piece, [&](const unsigned char*, int Count) { size += static_cast<std::size_t>(Count); },
+      [&](char32_t C) {
+        ++size;
+        widest |= C;
+      });
   const int width = widest < 0x100 ? 1 : widest < 0x10000 ? 2 : 4;
-  unsigned char* out = Arena.Allocate(Line, Scratch.size(), width);
-  if (width == 4) {
-    std::memcpy(out, Scratch.data(), Scratch.size() * 4);
-  } else if (width == 2) {
-    for (char32_t c : Scratch) {
-      const auto unit = static_cast<char16_t>(c);
-      std::memcpy(out, &unit, 2);
-      out += 2;
-    }
-  } else {
-    for (char32_t c : Scratch) *out++ = static_cast<unsigned char>(c);
-  }
+  unsigned char* out = Arena.Allocate(Line, size, width);
+  // Blocks start at multiples of 4, so wider units are written in place.
+  if (width == 1)
+    StoreLine(Piece, out);
+  else if (width == 2)
+    StoreLine(Piece, reinterpret_cast<char16_t*>(out));
+  else
+    StoreLine(Piece, reinterpret_cast<char32_t*>(out));
 }
 
 }  // namespace
 
 void TLineLoader::AddLine(std::string_view Line, bool Ascii) {
   TLineString& line = lines_.emplace_back();
-  DecodeLine(Line, Ascii, arena_, line, scratch_);
+  DecodeLine(Line, Ascii, arena_, line);
 }
 
 void TLineLoader::Feed(std::string_view Bytes) {

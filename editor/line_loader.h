@@ -39,7 +39,6 @@ class TLineLoader {
   std::vector<TLineString> lines_;
   // The start of a line cut by the end of a block.
   std::string carry_;
-  std::u32string scratch_;
   // The last block ended with CR: an LF first in the next one belongs to it.
   bool after_cr_ = false;
   bool ended_with_break_ = false;

@@ -87,22 +87,32 @@ TEST(LineLoader, LinesAndBreaksFound) {
 }
 
 TEST(LineLoader, EachLineIsAsciiOnlyUpToItsBreak) {
-  // One non-ASCII character at every place before or after a break, across the 16-byte steps of
-  // the search: bytes after the break must not make the line before it decode, nor be missed before.
-  for (std::size_t length = 0; length <= 40; ++length) {
-    for (std::size_t at = 0; at <= length; ++at) {
-      std::string line(length, 'x');
-      line.insert(at, "\xC3\xA9");
-      for (const char* line_break : {"\n", "\r\n"}) {
-        const std::string before = std::string(length, 'a') + line_break + line;
-        const std::string after = line + line_break + std::string(length, 'b');
-        const Loaded b = Feed(before, {}), a = Feed(after, {});
-        ASSERT_EQ(b.lines.size(), 2u);
-        EXPECT_EQ(b.lines[0], std::u32string(length, U'a'));
-        EXPECT_EQ(b.lines[1], Utf8Decode(line));
-        ASSERT_EQ(a.lines.size(), 2u);
-        EXPECT_EQ(a.lines[0], Utf8Decode(line));
-        EXPECT_EQ(a.lines[1], std::u32string(length, U'b'));
+  // One other character (Latin-1, 16-bit, past 16 bits, a stray byte, a cut sequence) at every place
+  // before or after a break, across the 16-byte steps of the search and of the decoding: bytes after
+  // the break must not make the line before it decode, nor be missed before it; each line is stored
+  // at the width of its widest character.
+  for (const char* other : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xFF", "\xE2\x82"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(other)));
+    for (std::size_t length = 0; length <= 33; ++length) {
+      for (std::size_t at = 0; at <= length; ++at) {
+        std::string line(length, 'x');
+        line.insert(at, other);
+        const std::u32string decoded = Utf8Decode(line);
+        for (const char* line_break : {"\n", "\r\n"}) {
+          const std::string before = std::string(length, 'a') + line_break + line;
+          const std::string after = line + line_break + std::string(length, 'b');
+          const Loaded b = Feed(before, {}), a = Feed(after, {});
+          ASSERT_EQ(b.lines.size(), 2u);
+          EXPECT_EQ(b.lines[0], std::u32string(length, U'a'));
+          EXPECT_EQ(b.lines[1], decoded);
+          ASSERT_EQ(a.lines.size(), 2u);
+          EXPECT_EQ(a.lines[0], decoded);
+          EXPECT_EQ(a.lines[1], std::u32string(length, U'b'));
+        }
+        TLineLoader loader;
+        loader.Feed(line);
+        loader.Finish(true);
+        EXPECT_EQ(loader.Lines().at(0).width(), LineWidthOf(decoded));
       }
     }
   }
