@@ -356,11 +356,26 @@ void TWriter::WriteComponent(TComponent* Component, TComponent* Ancestor, std::s
 
 void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
   TComponent* saved_owner = ancestor_owner_;
-  TScopeExit restore([&] { ancestor_owner_ = saved_owner; });
-  // Components read inside a frame belong to the frame; so do their counterparts.
-  if (Component->GetChildOwner()) ancestor_owner_ = Ancestor;
+  TComponent* saved_root = ancestor_root_;
+  TScopeExit restore([&] {
+    ancestor_owner_ = saved_owner;
+    ancestor_root_ = saved_root;
+  });
   std::vector<TComponent*> children;
   Component->GetChildren([&](TComponent* Child) { children.push_back(Child); }, root_);
+  // A root written on its own still gets the components its class makes when it is read back:
+  // those compare with a fresh instance's, as a frame's do, so they are written as "inherited"
+  // blocks and not made twice. The instance is made only when there are children to compare.
+  std::unique_ptr<TComponent> fresh_root;
+  if (Component == root_ && !Ancestor && !children.empty()) {
+    const TMetaClass* meta = GetMetaClass(Component->ClassType());
+    if (meta && meta->NewComponent) fresh_root.reset(meta->NewComponent(nullptr));
+    Ancestor = fresh_root.get();
+    ancestor_root_ = Ancestor;
+    ancestor_owner_ = Ancestor;
+  }
+  // Components read inside a frame belong to the frame; so do their counterparts.
+  if (Component->GetChildOwner()) ancestor_owner_ = Ancestor;
   for (TComponent* child : children) {
     TComponent* counterpart = ancestor_owner_ ? ancestor_owner_->FindComponent(child->Name()) : nullptr;
     if (counterpart && counterpart->ClassType() != child->ClassType()) counterpart = nullptr;

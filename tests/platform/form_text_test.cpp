@@ -272,6 +272,44 @@ TEST_F(FormText, InlineAndInheritedBlocksReachExistingComponents) {
   EXPECT_EQ(WriteFormText(&form), text);
 }
 
+TEST_F(FormText, ARootWrittenOnItsOwnReadsBackOverTheComponentsItsClassMakes) {
+  TTestFrame root(nullptr);
+  root.SetName("Frame1");
+  // Nothing changed in the component the constructor made: it is left out.
+  EXPECT_EQ(WriteFormText(&root), "object Frame1: TTestFrame\r\nend\r\n");
+
+  root.SetTag(2);
+  auto* inner = static_cast<TTestGadget*>(root.FindComponent("Inner"));
+  ASSERT_NE(inner, nullptr);
+  inner->SetCount(7);
+  auto* extra = new TTestGadget(&root);
+  extra->SetName("Extra");
+  extra->SetPartner(inner);
+  const std::string text = WriteFormText(&root);
+  EXPECT_EQ(text,
+            "object Frame1: TTestFrame\r\n"
+            "  Tag = 2\r\n"
+            "  inherited Inner: TTestGadget\r\n"
+            "    Count = 7\r\n"
+            "  end\r\n"
+            "  object Extra: TTestGadget\r\n"
+            "    Count = 0\r\n"
+            "    Partner = Inner\r\n"
+            "  end\r\n"
+            "end\r\n");
+
+  std::unique_ptr<TComponent> again(ReadFormText(text));
+  ASSERT_EQ(again->ComponentCount(), 2);  // the constructor's Inner, not a second one
+  auto* inner_again = static_cast<TTestGadget*>(again->FindComponent("Inner"));
+  auto* extra_again = static_cast<TTestGadget*>(again->FindComponent("Extra"));
+  ASSERT_NE(inner_again, nullptr);
+  ASSERT_NE(extra_again, nullptr);
+  EXPECT_EQ(again->Tag(), 2);
+  EXPECT_EQ(inner_again->Count(), 7);
+  EXPECT_EQ(extra_again->Partner(), inner_again);
+  EXPECT_EQ(WriteFormText(again.get()), text);
+}
+
 TEST_F(FormText, SubComponentsAreWrittenAsNestedProperties) {
   TTestForm form(nullptr);
   form.SetName("Form1");
