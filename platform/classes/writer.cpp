@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 
 #include "platform/classes/class_registry.h"
@@ -376,9 +377,25 @@ void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
   }
   // Components read inside a frame belong to the frame; so do their counterparts.
   if (Component->GetChildOwner()) ancestor_owner_ = Ancestor;
+  struct TChild {
+    TComponent* Component;
+    TComponent* Counterpart;
+    int Place;  // the counterpart's place among its owner's components
+  };
+  std::vector<TChild> order;
   for (TComponent* child : children) {
     TComponent* counterpart = ancestor_owner_ ? ancestor_owner_->FindComponent(child->Name()) : nullptr;
     if (counterpart && counterpart->ClassType() != child->ClassType()) counterpart = nullptr;
+    order.push_back({child, counterpart, counterpart ? counterpart->ComponentIndex() : 0});
+  }
+  // Reading back finds the inherited components where the ancestor has them and adds the new ones
+  // after: they are written in that order (a renamed inherited component whose name a new one took
+  // comes after it), so the text reads back to the same text.
+  const auto split = std::stable_partition(order.begin(), order.end(), [](const TChild& c) { return c.Counterpart != nullptr; });
+  std::stable_sort(order.begin(), split, [](const TChild& a, const TChild& b) { return a.Place < b.Place; });
+  for (const TChild& entry : order) {
+    TComponent* child = entry.Component;
+    TComponent* counterpart = entry.Counterpart;
     if (child->ComponentState().Contains(csInline)) {
       std::unique_ptr<TComponent> fresh;
       if (!counterpart) {

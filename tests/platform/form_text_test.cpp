@@ -310,6 +310,46 @@ TEST_F(FormText, ARootWrittenOnItsOwnReadsBackOverTheComponentsItsClassMakes) {
   EXPECT_EQ(WriteFormText(again.get()), text);
 }
 
+TEST_F(FormText, ANewComponentThatTookAnInheritedNameIsWrittenBeforeTheRenamedOne) {
+  TTestFrame root(nullptr);
+  root.SetName("Frame1");
+  root.FindComponent("Inner")->SetName("Old");
+  auto* taken = new TTestGadget(&root);
+  taken->SetName("Inner");
+  taken->SetCount(5);
+  // Read back, the class's own Inner takes the inherited block and Old comes after it.
+  const std::string text = WriteFormText(&root);
+  EXPECT_EQ(text,
+            "object Frame1: TTestFrame\r\n"
+            "  inherited Inner: TTestGadget\r\n"
+            "    Count = 5\r\n"
+            "  end\r\n"
+            "  object Old: TTestGadget\r\n"
+            "    Count = 1\r\n"
+            "  end\r\n"
+            "end\r\n");
+  std::unique_ptr<TComponent> again(ReadFormText(text));
+  EXPECT_EQ(WriteFormText(again.get()), text);
+
+  // The same inside a frame read into a form.
+  const char* inline_text =
+      "object Form1: TTestForm\r\n"
+      "  inline Frame1: TTestFrame\r\n"
+      "    inherited Inner: TTestGadget\r\n"
+      "      Name = 'Old'\r\n"
+      "    end\r\n"
+      "    object Inner: TTestGadget\r\n"
+      "      Count = 5\r\n"
+      "    end\r\n"
+      "  end\r\n"
+      "end\r\n";
+  std::unique_ptr<TComponent> form(ReadFormText(inline_text));
+  const std::string written = WriteFormText(form.get());
+  EXPECT_LT(written.find("inherited Inner"), written.find("object Old")) << written;
+  std::unique_ptr<TComponent> form_again(ReadFormText(written));
+  EXPECT_EQ(WriteFormText(form_again.get()), written);
+}
+
 TEST_F(FormText, SubComponentsAreWrittenAsNestedProperties) {
   TTestForm form(nullptr);
   form.SetName("Form1");
