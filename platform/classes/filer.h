@@ -183,8 +183,10 @@ class TWriter : public TFiler {
   // form Root inherits from) the root is written as "inherited", components the ancestor has as
   // "inherited" blocks (left out when nothing differs), and properties only where they differ from
   // the ancestor's. Without one, the components a fresh instance of Root's class makes are the
-  // ancestor's for the children alone (Root stays an "object" compared with defaults). Components
-  // with csInline are written as "inline" blocks, compared with a fresh instance of their class.
+  // ancestor's for the children alone (Root stays an "object" compared with defaults); the same
+  // holds below the root for an "object" whose GetChildOwner takes what is read inside it.
+  // Components with csInline are written as "inline" blocks, compared with a fresh instance of
+  // their class.
   void WriteDescendent(TComponent* Root, TComponent* Ancestor);
   void WriteRootComponent(TComponent* Root) { WriteDescendent(Root, nullptr); }
 

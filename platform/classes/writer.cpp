@@ -364,16 +364,19 @@ void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
   });
   std::vector<TComponent*> children;
   Component->GetChildren([&](TComponent* Child) { children.push_back(Child); }, root_);
-  // A root written on its own still gets the components its class makes when it is read back:
-  // those compare with a fresh instance's, as a frame's do, so they are written as "inherited"
-  // blocks and not made twice. The instance is made only when there are children to compare.
-  std::unique_ptr<TComponent> fresh_root;
-  if (Component == root_ && !Ancestor && !children.empty()) {
+  // A component without a counterpart still gets the components its class makes when it is read
+  // back (the root, or one that owns what is read inside it): those compare with a fresh
+  // instance's, as a frame's do, so they are written as "inherited" blocks and not made twice. The
+  // instance is made only when there are children to compare.
+  std::unique_ptr<TComponent> fresh;
+  if (!Ancestor && !children.empty() && (Component == root_ || Component->GetChildOwner())) {
     const TMetaClass* meta = GetMetaClass(Component->ClassType());
-    if (meta && meta->NewComponent) fresh_root.reset(meta->NewComponent(nullptr));
-    Ancestor = fresh_root.get();
-    ancestor_root_ = Ancestor;
-    ancestor_owner_ = Ancestor;
+    if (meta && meta->NewComponent) fresh.reset(meta->NewComponent(nullptr));
+    Ancestor = fresh.get();
+    if (Component == root_) {
+      ancestor_root_ = Ancestor;
+      ancestor_owner_ = Ancestor;
+    }
   }
   // Components read inside a frame belong to the frame; so do their counterparts.
   if (Component->GetChildOwner()) ancestor_owner_ = Ancestor;
@@ -397,13 +400,13 @@ void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
     TComponent* child = entry.Component;
     TComponent* counterpart = entry.Counterpart;
     if (child->ComponentState().Contains(csInline)) {
-      std::unique_ptr<TComponent> fresh;
+      std::unique_ptr<TComponent> fresh_frame;
       if (!counterpart) {
         // A frame compares with a fresh instance of its class, which holds what the frame's own
         // form gives it.
         const TMetaClass* meta = GetMetaClass(child->ClassType());
-        if (meta && meta->NewComponent) fresh.reset(meta->NewComponent(nullptr));
-        counterpart = fresh.get();
+        if (meta && meta->NewComponent) fresh_frame.reset(meta->NewComponent(nullptr));
+        counterpart = fresh_frame.get();
       }
       WriteComponent(child, counterpart, "inline");
     } else {

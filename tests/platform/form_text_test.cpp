@@ -272,7 +272,7 @@ TEST_F(FormText, InlineAndInheritedBlocksReachExistingComponents) {
   EXPECT_EQ(WriteFormText(&form), text);
 }
 
-TEST_F(FormText, ARootWrittenOnItsOwnReadsBackOverTheComponentsItsClassMakes) {
+TEST_F(FormText, TheComponentsAClassMakesAreWrittenAsInheritedAndReadBackOverTheClassesOwn) {
   TTestFrame root(nullptr);
   root.SetName("Frame1");
   // Nothing changed in the component the constructor made: it is left out.
@@ -308,6 +308,27 @@ TEST_F(FormText, ARootWrittenOnItsOwnReadsBackOverTheComponentsItsClassMakes) {
   EXPECT_EQ(inner_again->Count(), 7);
   EXPECT_EQ(extra_again->Partner(), inner_again);
   EXPECT_EQ(WriteFormText(again.get()), text);
+
+  // So does a component below the root that owns what is read inside it.
+  TTestForm form(nullptr);
+  form.SetName("Form1");
+  auto* nested = new TTestFrame(&form);
+  nested->SetName("Frame2");
+  static_cast<TTestGadget*>(nested->FindComponent("Inner"))->SetCount(4);
+  const std::string nested_text = WriteFormText(&form);
+  EXPECT_EQ(nested_text,
+            "object Form1: TTestForm\r\n"
+            "  object Frame2: TTestFrame\r\n"
+            "    inherited Inner: TTestGadget\r\n"
+            "      Count = 4\r\n"
+            "    end\r\n"
+            "  end\r\n"
+            "end\r\n");
+  std::unique_ptr<TComponent> form_again(ReadFormText(nested_text));
+  auto* nested_again = form_again->FindComponent("Frame2");
+  ASSERT_NE(nested_again, nullptr);
+  ASSERT_EQ(nested_again->ComponentCount(), 1);
+  EXPECT_EQ(static_cast<TTestGadget*>(nested_again->FindComponent("Inner"))->Count(), 4);
 }
 
 TEST_F(FormText, ANewComponentThatTookAnInheritedNameIsWrittenBeforeTheRenamedOne) {
