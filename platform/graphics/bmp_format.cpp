@@ -7,7 +7,6 @@ namespace lab {
 namespace {
 
 constexpr const char* kInvalid = "Bitmap image is not valid";
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalid); }
 
@@ -126,7 +125,7 @@ TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at
   const bool top_down = h < 0;
   if (top_down) h = -h;
   if (and_mask) h /= 2;
-  if (w <= 0 || h <= 0 || w > 32767 || h > 32767 || w * h > kMaxPixels) Invalid();
+  if (w <= 0 || h <= 0 || w > 32767 || h > 32767 || w * h > kMaxBmpPixels) Invalid();
   const int width = static_cast<int>(w), height = static_cast<int>(h);
   if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 16 && bit_count != 24 && bit_count != 32)
     Invalid();

@@ -14,6 +14,9 @@ namespace lab {
 // Raised for image data that cannot be read, with the framework's message "Bitmap image is not valid".
 LAB_EXCEPTION(EInvalidGraphic, Exception);
 
+// The most pixels an image read from BMP data may have; larger claims are refused.
+constexpr std::int64_t kMaxBmpPixels = std::int64_t{1} << 28;
+
 struct TDecodedImage {
   int Width = 0;
   int Height = 0;

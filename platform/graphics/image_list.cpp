@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/classes/filer.h"
+#include "platform/graphics/bmp_format.h"
 #include "platform/graphics/graphics_unit.h"
 
 namespace lab {
@@ -399,13 +400,15 @@ void TCustomImageList::ReadData(TStream* stream) {
   // Sizes whose strip (four images a row) no bitmap could hold would be taken but never written
   // back readable.
   constexpr int kMaxSide = 32767;
-  if (cx > kMaxSide / kPerRow || static_cast<std::int64_t>(cy) * ((std::max(count, 1) + kPerRow - 1) / kPerRow) > kMaxSide)
-    ReadFail();
+  const std::int64_t strip_height = static_cast<std::int64_t>(cy) * ((std::max(count, 1) + kPerRow - 1) / kPerRow);
+  if (cx > kMaxSide / kPerRow || strip_height > kMaxSide || cx * kPerRow * strip_height > kMaxBmpPixels) ReadFail();
   TBitmap colour, mask;
   ReadBmp(stream, colour);
   if (has_mask) ReadBmp(stream, mask);
-  // Every image is cut from the strip: one wider than the strip would read past its rows.
-  if (count > 0 && colour.Width() < cx) ReadFail();
+  // Every image is cut from the strip: one wider than the strip would read past its rows. A list is
+  // always written with room for at least one image, even an empty one, so a smaller strip is
+  // damaged (and its list would write back a strip far larger than the data it came from).
+  if (colour.Width() < cx || colour.Height() < cy) ReadFail();
   const int per_row = std::max(1, colour.Width() / cx);
   if (count > 0 && (colour.Height() / cy) * per_row < count) ReadFail();
   std::vector<TImage> images;
