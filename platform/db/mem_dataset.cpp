@@ -234,6 +234,7 @@ void TMemDataSet::InternalPost() {
   if (State() == dsEdit) {
     const auto id = static_cast<TRecordId>(probe.Handle);
     for (int c = 0; c < store_->ColumnCount(); ++c) store_->Set(c, id, values[static_cast<std::size_t>(c)]);
+    view.ForgetKey(id);  // the search keys kept for the sorted view, even where the record stays
     const std::int64_t pos = ViewPos(id);
     if (pos < 0) return;  // was not visible: nothing to move
     const auto n = static_cast<std::int64_t>(view.Size());

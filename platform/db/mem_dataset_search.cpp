@@ -205,8 +205,21 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
       }
       return 0;
     };
-    for (std::size_t pos = view.PartitionPoint([&](TRecordId id) { return order(id) < 0; });
-         pos < view.Size() && order(view.At(pos)) == 0; ++pos)
+    const auto before = [&](TRecordId id) { return order(id) < 0; };
+    std::size_t first;
+    // On a number field the sorted view keeps each record's key beside its id, so the search reads
+    // contiguous keys and a record only where keys tie.
+    const TSortKey& lead = sort_keys_[0];
+    const TMemStore::TColumn& column = store.Column(lead.Column);
+    if (HasOrderKey(column)) {
+      const auto key = [&](std::uint32_t k) { return lead.Descending ? ~k : k; };
+      const auto& value = std::find_if(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == lead.Column; })->Value;
+      first = view.KeyedPartitionPoint(
+          key(OrderKey(column, value)), [&](TRecordId id) { return key(OrderKey(column, id)); }, before);
+    } else {
+      first = view.PartitionPoint(before);
+    }
+    for (std::size_t pos = first; pos < view.Size() && order(view.At(pos)) == 0; ++pos)
       if (matches(view.At(pos))) return static_cast<std::int64_t>(pos);
     return -1;
   }

@@ -242,6 +242,38 @@ void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std:
   }
 }
 
+namespace {
+
+std::uint32_t IntKey(TFieldType Type, std::int64_t v) {
+  if (Type == ftLargeint || Type == ftCurrency) return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) ^ kSign) >> 32);
+  // Narrow columns hold 32-bit values; a wider one (never stored) keeps its side of them.
+  v = std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX);
+  return static_cast<std::uint32_t>(v) ^ 0x80000000u;
+}
+
+std::uint32_t RealKey(double v) { return static_cast<std::uint32_t>(RealBits(v) >> 32); }
+
+}  // namespace
+
+bool HasOrderKey(const TMemStore::TColumn& Column) { return Column.Kind() != TColumnKind::Text; }
+
+// Null is 0, which the smallest value may share.
+std::uint32_t OrderKey(const TMemStore::TColumn& Column, TRecordId Id) {
+  if (Column.IsNull(Id)) return 0;
+  return Column.Kind() == TColumnKind::Real ? RealKey(Column.Real(Id)) : IntKey(Column.Type(), Column.Int(Id));
+}
+
+std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value) {
+  if (VarIsNull(Value) || VarIsEmpty(Value)) return 0;
+  switch (Column.Type()) {
+    case ftBoolean: return IntKey(ftBoolean, Value.AsBoolean() ? 1 : 0);
+    case ftCurrency: return IntKey(ftCurrency, Value.AsCurrency().Raw());
+    default: break;
+  }
+  if (Column.Kind() == TColumnKind::Real) return RealKey(Value.Type() == varDate ? Value.AsDateTime() : Value.AsDouble());
+  return IntKey(Column.Type(), Value.AsInt64());
+}
+
 int CompareByKeys(const TMemStore& Store, const std::vector<TSortKey>& Keys, TRecordId A, TRecordId B) {
   for (const TSortKey& key : Keys) {
     const int c = Store.Compare(key.Column, A, B);

@@ -17,6 +17,14 @@ struct TSortKey {
 // Reorders Ids (all alive) so the keys ascend; records with equal keys keep their order.
 void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std::vector<TSortKey>& Keys);
 
+// A 32-bit key for a value of a number column that keeps the column's order (nulls first) where
+// keys differ: a smaller key is a smaller value, while values apart may share a key (64-bit ones,
+// by their high bits). Texts have none. Value is of the column's form, as TMemStore::Get answers
+// it, or Null.
+bool HasOrderKey(const TMemStore::TColumn& Column);
+std::uint32_t OrderKey(const TMemStore::TColumn& Column, TRecordId Id);
+std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value);
+
 // Compares two records by the keys (descending keys reversed): negative, 0 or positive.
 int CompareByKeys(const TMemStore& Store, const std::vector<TSortKey>& Keys, TRecordId A, TRecordId B);
 

@@ -35,6 +35,22 @@ void TRecordList::Locate(std::uint32_t Number, std::uint32_t From) {
   for (std::uint32_t i = From; i < b.count; ++i) where_[b.ids[i]] = Number;
 }
 
+void TRecordList::ForgetBlockKeys(std::size_t OrderIndex, bool First) {
+  blocks_[order_[OrderIndex]]->keys_known = false;
+  if (First) first_keys_[OrderIndex] = kNoKey;
+}
+
+void TRecordList::ForgetKey(TRecordId Id) {
+  if (sequence_ || Id >= where_.size() || where_[Id] == kAbsent) return;
+  ForgetBlockKeys(blocks_[where_[Id]]->order, true);
+}
+
+void TRecordList::ForgetKeys() {
+  for (const std::unique_ptr<TBlock>& b : blocks_)
+    if (b) b->keys_known = false;
+  std::fill(first_keys_.begin(), first_keys_.end(), kNoKey);
+}
+
 void TRecordList::Renumber(std::size_t FromOrderIndex) {
   for (std::size_t k = FromOrderIndex; k < order_.size(); ++k) blocks_[order_[k]]->order = static_cast<std::uint32_t>(k);
 }
@@ -53,6 +69,7 @@ std::uint32_t TRecordList::NewBlock(std::size_t OrderIndex) {
   order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), number);
   starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), start);
   firsts_.insert(firsts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), 0);  // set as ids arrive
+  first_keys_.insert(first_keys_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), kNoKey);
   Renumber(OrderIndex);
   return number;
 }
@@ -64,6 +81,7 @@ void TRecordList::RemoveBlock(std::size_t OrderIndex) {
   order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
   starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
   firsts_.erase(firsts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
+  first_keys_.erase(first_keys_.begin() + static_cast<std::ptrdiff_t>(OrderIndex));
   Renumber(OrderIndex);
   if (hint_ >= order_.size()) hint_ = 0;
 }
@@ -76,6 +94,7 @@ void TRecordList::Split(std::size_t OrderIndex) {
   c.count = b.count - keep;
   std::copy(b.ids.begin() + keep, b.ids.begin() + b.count, c.ids.begin());
   b.count = keep;
+  ForgetBlockKeys(OrderIndex, false);
   starts_[OrderIndex + 1] = starts_[OrderIndex] + keep;
   firsts_[OrderIndex + 1] = c.ids[0];
   Locate(number, 0);
@@ -88,6 +107,7 @@ void TRecordList::MergeNext(std::size_t OrderIndex) {
   const std::uint32_t from = b.count;
   std::copy(next.ids.begin(), next.ids.begin() + next.count, b.ids.begin() + b.count);
   b.count += next.count;
+  ForgetBlockKeys(OrderIndex, false);
   RemoveBlock(OrderIndex + 1);
   Locate(number, from);
 }
@@ -122,6 +142,7 @@ void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
   b.ids[slot] = Id;
   ++b.count;
   if (slot == 0) firsts_[k] = Id;
+  ForgetBlockKeys(k, slot == 0);
   if (Id >= where_.size()) where_.resize(static_cast<std::size_t>(Id) + 1, kAbsent);
   where_[Id] = number;
   for (std::size_t j = k + 1; j < starts_.size(); ++j) ++starts_[j];
@@ -144,6 +165,7 @@ void TRecordList::Erase(std::size_t Pos) {
   std::copy(b.ids.begin() + slot + 1, b.ids.begin() + b.count, b.ids.begin() + slot);
   --b.count;
   if (slot == 0 && b.count > 0) firsts_[k] = b.ids[0];
+  ForgetBlockKeys(k, slot == 0);
   for (std::size_t j = k + 1; j < starts_.size(); ++j) --starts_[j];
   --size_;
   // Blocks stay at least a quarter full on average, so their number stays bounded by the ids.
@@ -167,6 +189,7 @@ void TRecordList::Clear() {
   std::vector<std::uint32_t>().swap(order_);
   std::vector<std::uint32_t>().swap(starts_);
   std::vector<TRecordId>().swap(firsts_);
+  std::vector<std::uint64_t>().swap(first_keys_);
   std::vector<std::uint32_t>().swap(where_);
 }
 
@@ -191,6 +214,7 @@ void TRecordList::Build(const std::vector<TRecordId>& Ids) {
   order_.reserve(blocks);
   starts_.reserve(blocks);
   firsts_.reserve(blocks);
+  first_keys_.assign(blocks, kNoKey);
   for (std::size_t start = 0; start < Ids.size(); start += kBlockSize) {
     const auto number = static_cast<std::uint32_t>(blocks_.size());
     auto b = std::make_unique<TBlock>();

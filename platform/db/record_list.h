@@ -5,6 +5,11 @@
 // most 256 and every id knows its block, so a change moves ids within one block only. A list that
 // holds 0, 1, 2, ... in order (records only ever appended) stores nothing but its length until it is
 // changed elsewhere.
+//
+// A list in an order that follows a 32-bit key (a sorted view) can keep those keys beside the ids:
+// KeyedPartitionPoint fills them in as it reads blocks, so a search by value steps through a few
+// contiguous keys instead of reading a scattered record at every step. A change to a block forgets
+// its keys; ForgetKey says an id's key changed where it stands.
 
 #include <algorithm>
 #include <array>
@@ -72,15 +77,58 @@ class TRecordList {
     return starts_[k - 1] + static_cast<std::size_t>(slot);
   }
 
+  // As PartitionPoint, where KeyOf(id) answers a key that ascends along the list, an id whose key
+  // is below Key holds Pred and one whose key is above fails it: Pred is asked only among equal
+  // keys. The keys read are kept, so every call must pass the same KeyOf until ForgetKeys.
+  template <class K, class P>
+  std::size_t KeyedPartitionPoint(std::uint32_t Key, K&& KeyOf, P&& Pred) const {
+    if (sequence_) return PartitionPoint(Pred);
+    const auto holds = [&](std::uint32_t key, TRecordId id) { return key != Key ? key < Key : Pred(id); };
+    std::size_t lo = 0, hi = order_.size();
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      std::uint64_t& first = first_keys_[mid];
+      if (first == kNoKey) first = KeyOf(firsts_[mid]);
+      if (holds(static_cast<std::uint32_t>(first), firsts_[mid])) lo = mid + 1;
+      else hi = mid;
+    }
+    if (lo == 0) return 0;
+    const TBlock& b = *blocks_[order_[lo - 1]];
+    if (!b.keys_known) {
+      if (!b.keys) b.keys = std::make_unique<std::array<std::uint32_t, kBlockSize>>();
+      for (std::uint32_t i = 0; i < b.count; ++i) (*b.keys)[i] = KeyOf(b.ids[i]);
+      b.keys_known = true;
+    }
+    const std::array<std::uint32_t, kBlockSize>& keys = *b.keys;
+    // The block's first id holds (the search above says so): look among the rest.
+    std::uint32_t from = 1, to = b.count;
+    while (from < to) {
+      const std::uint32_t mid = from + (to - from) / 2;
+      if (holds(keys[mid], b.ids[mid])) from = mid + 1;
+      else to = mid;
+    }
+    return starts_[lo - 1] + from;
+  }
+  // Id's key changed while it stayed in place.
+  void ForgetKey(TRecordId Id);
+  void ForgetKeys();
+
  private:
   static constexpr std::uint32_t kBlockSize = 256;
   static constexpr std::uint32_t kAbsent = 0xFFFFFFFF;
+  static constexpr std::uint64_t kNoKey = ~std::uint64_t{0};  // above every 32-bit key
 
   struct TBlock {
     std::uint32_t count = 0;
     std::uint32_t order = 0;  // index in order_
     std::array<TRecordId, kBlockSize> ids;
+    // The ids' keys by slot, kept by KeyedPartitionPoint; allocated by the first search that reads
+    // the block, so lists never searched by key carry none.
+    mutable bool keys_known = false;
+    mutable std::unique_ptr<std::array<std::uint32_t, kBlockSize>> keys;
   };
+  // Forgets the keys of the block at OrderIndex, its first id's among them when First.
+  void ForgetBlockKeys(std::size_t OrderIndex, bool First);
 
   // The index in order_ of the block holding Pos (the last block for Pos == Size()).
   std::size_t BlockAt(std::size_t Pos) const;
@@ -103,6 +151,7 @@ class TRecordList {
   std::vector<std::uint32_t> order_;             // block numbers in list order
   std::vector<std::uint32_t> starts_;            // position of each block's first id, by order index
   std::vector<TRecordId> firsts_;                // each block's first id, by order index
+  mutable std::vector<std::uint64_t> first_keys_;  // the key of each first id, or kNoKey, by order index
   std::vector<std::uint32_t> where_;             // by id: its block's number, or kAbsent
   mutable std::size_t hint_ = 0;                 // order index of the block read last
 };

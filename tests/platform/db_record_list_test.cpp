@@ -102,5 +102,70 @@ TEST(DbRecordList, PartitionPointAtEveryBoundary) {
   EXPECT_EQ(empty.PartitionPoint([](TRecordId) { return true; }), 0u);
 }
 
+// Values ascending along the list with many ties of their keys (value / 4): a search by key lands
+// where a search by value does, after ids came and went and values changed in place.
+TEST(DbRecordList, KeyedSearchFollowsChanges) {
+  std::mt19937 random(23);
+  std::vector<std::uint32_t> value(4000);
+  std::vector<TRecordId> model(3000);
+  for (TRecordId i = 0; i < model.size(); ++i) model[i] = i;
+  std::shuffle(model.begin(), model.end(), random);
+  for (std::size_t i = 0; i < model.size(); ++i) value[model[i]] = static_cast<std::uint32_t>(i / 2 * 4 + 4);
+  TRecordList list;
+  list.Assign(model);
+  std::vector<TRecordId> spare;
+  for (TRecordId id = 3000; id < 4000; ++id) spare.push_back(id);
+  int reads = 0;
+  const auto key_of = [&](TRecordId id) {
+    ++reads;
+    return value[id] / 4;
+  };
+  const auto check = [&](std::uint32_t target) {
+    const auto before = [&](TRecordId id) { return value[id] < target; };
+    const auto expected = static_cast<std::size_t>(
+        std::partition_point(model.begin(), model.end(), before) - model.begin());
+    ASSERT_EQ(list.KeyedPartitionPoint(target / 4, key_of, before), expected) << target;
+  };
+  for (std::uint32_t target = 0; target <= 6010; ++target) check(target);
+  reads = 0;
+  for (std::uint32_t target = 0; target <= 6010; target += 7) check(target);
+  EXPECT_EQ(reads, 0);  // every key was kept
+  for (int step = 0; step < 3000; ++step) {
+    const std::size_t pos = random() % model.size();
+    const TRecordId id = model[pos];
+    const std::uint32_t low = pos == 0 ? 0 : value[model[pos - 1]];
+    const std::uint32_t high = pos + 1 == model.size() ? 6000 : value[model[pos + 1]];
+    switch (step % 3) {
+      case 0:  // a new value within its neighbours', so the id stays
+        value[id] = low + static_cast<std::uint32_t>(random() % (high - low + 1));
+        list.ForgetKey(id);
+        break;
+      case 1:
+        list.Erase(pos);
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(pos));
+        spare.push_back(id);
+        break;
+      case 2: {
+        const TRecordId fresh = spare.back();
+        spare.pop_back();
+        value[fresh] = low + static_cast<std::uint32_t>(random() % (value[id] - low + 1));
+        list.Insert(pos, fresh);
+        model.insert(model.begin() + static_cast<std::ptrdiff_t>(pos), fresh);
+        break;
+      }
+    }
+    check(low);
+    check(value[id]);
+    check(static_cast<std::uint32_t>(random() % 6010));
+    if (step % 500 == 0)
+      for (std::uint32_t target = 0; target <= 6010; target += 3) check(target);
+  }
+  list.ForgetKeys();
+  for (TRecordId id : model) value[id] += 8;  // every key changed: only forgetting them all tells
+  for (std::uint32_t target = 0; target <= 6020; ++target) check(target);
+  TRecordList empty;
+  EXPECT_EQ(empty.KeyedPartitionPoint(0, key_of, [](TRecordId) { return true; }), 0u);
+}
+
 }  // namespace
 }  // namespace lab

@@ -1,0 +1,164 @@
+// Locate on a dataset sorted by a number field, which searches keys kept beside the sorted view:
+// it must land where a scan of the records in view order lands.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include "tests/platform/db_test_support.h"
+
+namespace lab {
+namespace {
+
+bool SameValue(const Variant& a, const Variant& b) {
+  if (VarIsNull(a) || VarIsNull(b)) return VarIsNull(a) && VarIsNull(b);
+  if (a.Type() == varDouble || b.Type() == varDouble) return a.AsDouble() == b.AsDouble();
+  return a.AsInt64() == b.AsInt64();
+}
+
+struct DbLocateSorted : ::testing::Test {
+  TMemDataSet ds{nullptr};
+  std::mt19937 random{17};
+
+  void SetUp() override {
+    ds.FieldDefs().Add("Id", ftInteger);
+    ds.FieldDefs().Add("Big", ftLargeint);
+    ds.FieldDefs().Add("Score", ftFloat);
+    ds.Open();
+  }
+  void Add(const Variant& id, const Variant& big, const Variant& score) {
+    ds.Append();
+    ds.FieldByName("Id")->SetValue(id);
+    ds.FieldByName("Big")->SetValue(big);
+    ds.FieldByName("Score")->SetValue(score);
+    ds.Post();
+  }
+  // Ids even, so an odd one lies between two; many duplicates; 64-bit values sharing their high
+  // bits; the ends of each type's range; Null, which shares its key with the smallest integer.
+  void AddRecords(int Count) {
+    for (int i = 0; i < Count; ++i) {
+      const bool nulls = random() % 50 == 0;
+      Add(nulls ? Null() : Variant(static_cast<std::int32_t>(random() % 400) * 2 - 400),
+          nulls ? Null() : Variant((static_cast<std::int64_t>(random() % 20) - 10) * (std::int64_t{1} << 33) + static_cast<std::int64_t>(random() % 3)),
+          nulls ? Null() : Variant(static_cast<double>(random() % 40) / 4 - 5));
+    }
+    Add(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int64_t>::min(), -0.0);
+    Add(std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int64_t>::max(), 1e300);
+  }
+  // The field's values in view order, read once for several searches.
+  std::vector<Variant> Values(const char* Field) {
+    std::vector<Variant> values;
+    for (int r = 1; r <= ds.RecordCount(); ++r) values.push_back(ds.RecordValue(r, ds.FieldByName(Field)));
+    return values;
+  }
+  // Locate lands on the first record in view order that holds Value, or stays when none does.
+  void ExpectLocate(const char* Field, const Variant& Value, const std::vector<Variant>& Held) {
+    int expected = 0;
+    for (std::size_t r = 0; r < Held.size() && expected == 0; ++r)
+      if (SameValue(Held[r], Value)) expected = static_cast<int>(r) + 1;
+    const int before = ds.RecNo();
+    const std::string shown = VarIsNull(Value) ? "Null" : Value.AsString();
+    EXPECT_EQ(ds.Locate(Field, Value, {}), expected > 0) << Field << " " << shown;
+    EXPECT_EQ(ds.RecNo(), expected > 0 ? expected : before) << Field << " " << shown;
+  }
+  void ExpectLocate(const char* Field, const Variant& Value) { ExpectLocate(Field, Value, Values(Field)); }
+  // Every value held, the first and last records', Null, and values between and beyond them.
+  void ExpectLocatesAll() {
+    const std::vector<Variant> ids = Values("Id"), bigs = Values("Big"), scores = Values("Score");
+    for (int id = -402; id <= 402; ++id) ExpectLocate("Id", static_cast<std::int32_t>(id), ids);
+    for (std::int32_t id : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()})
+      ExpectLocate("Id", id, ids);
+    ExpectLocate("Id", Null(), ids);
+    for (std::int64_t high = -11; high <= 10; ++high)
+      for (std::int64_t low = -1; low <= 3; ++low) ExpectLocate("Big", high * (std::int64_t{1} << 33) + low, bigs);
+    for (std::int64_t big : {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()})
+      ExpectLocate("Big", big, bigs);
+    ExpectLocate("Big", Null(), bigs);
+    for (int quarter = -22; quarter <= 42; ++quarter)
+      ExpectLocate("Score", static_cast<double>(quarter) / 4 - 5 + 0.125 * (quarter & 1), scores);
+    for (double score : {0.0, -0.0, 1e300, -1e300}) ExpectLocate("Score", score, scores);
+    ExpectLocate("Score", Null(), scores);
+  }
+};
+
+TEST_F(DbLocateSorted, LandsWhereAScanLandsInEveryOrder) {
+  AddRecords(1500);  // several blocks of the view
+  for (const char* sort : {"Id", "Id DESC", "Big", "Big DESC", "Score", "Score DESC", "Id; Score DESC"}) {
+    SCOPED_TRACE(sort);
+    ds.SetSortFields(sort);
+    ExpectLocatesAll();
+    ExpectLocatesAll();  // again, with the keys kept
+  }
+  // Two keys, both in the order: the second decides among records of one Id.
+  ds.SetSortFields("Id; Score");
+  for (int id = -6; id <= 6; id += 2)
+    for (int quarter = 0; quarter < 40; quarter += 3) {
+      const Variant keys = VarArrayOf({id, static_cast<double>(quarter) / 4 - 5});
+      int expected = 0;
+      for (int r = 1; r <= ds.RecordCount() && expected == 0; ++r)
+        if (SameValue(ds.RecordValue(r, ds.FieldByName("Id")), keys[0]) &&
+            SameValue(ds.RecordValue(r, ds.FieldByName("Score")), keys[1]))
+          expected = r;
+      EXPECT_EQ(ds.Locate("Id;Score", keys, {}), expected > 0);
+      if (expected > 0) {
+        EXPECT_EQ(ds.RecNo(), expected);
+      }
+    }
+}
+
+TEST_F(DbLocateSorted, RecordsAppendedInOrderAndOneRecord) {
+  Add(5, 5, 5.0);
+  ds.SetSortFields("Id");
+  ExpectLocate("Id", 5);
+  ExpectLocate("Id", 4);
+  ExpectLocate("Id", 6);
+  for (int id = 6; id < 700; ++id) Add(id, id, id);  // the sorted view is the stored order
+  for (int id : {4, 5, 6, 7, 255, 256, 257, 699, 700}) ExpectLocate("Id", id);
+}
+
+TEST_F(DbLocateSorted, EditsInsertsAndDeletesKeepTheKeysTrue) {
+  AddRecords(1200);
+  ds.SetSortFields("Id");
+  ExpectLocatesAll();
+  TField* id = ds.FieldByName("Id");
+  for (int step = 0; step < 300; ++step) {
+    const int r = static_cast<int>(random() % static_cast<unsigned>(ds.RecordCount())) + 1;
+    ds.SetRecNo(r);
+    const Variant old = id->Value();
+    switch (step % 4) {
+      case 0: {
+        // A new value between its neighbours': the record stays where it is.
+        if (VarIsNull(old) || r == ds.RecordCount()) break;
+        const std::int64_t next = ds.RecordValue(r + 1, id).AsInt64();
+        if (next - old.AsInt64() < 2) break;
+        ds.Edit();
+        id->SetAsInteger(static_cast<std::int32_t>(old.AsInt64() + 1));
+        ds.Post();
+        ASSERT_EQ(ds.RecNo(), r);
+        break;
+      }
+      case 1:
+        ds.Edit();
+        id->SetAsInteger(static_cast<std::int32_t>(random() % 805) - 402);
+        ds.Post();
+        break;
+      case 2:
+        ds.Insert();
+        id->SetAsInteger(static_cast<std::int32_t>(random() % 805) - 402);
+        ds.Post();
+        break;
+      case 3:
+        ds.Delete();
+        break;
+    }
+    const std::vector<Variant> ids = Values("Id");
+    ExpectLocate("Id", old, ids);
+    if (!VarIsNull(old)) ExpectLocate("Id", static_cast<std::int32_t>(old.AsInt64() + 1), ids);
+    ExpectLocate("Id", static_cast<std::int32_t>(random() % 805) - 402, ids);
+  }
+  ExpectLocatesAll();
+}
+
+}  // namespace
+}  // namespace lab
