@@ -58,7 +58,8 @@ void TMemDataSet::InternalOpen() {
   store_ = std::make_unique<TMemStore>(std::move(types));
   base_.Clear();
   view_.Clear();
-  own_view_ = false;
+  // Sorted from the start, so posted records take their places.
+  own_view_ = !sort_keys_.empty();
   cursor_ = -1;
 }
 

@@ -74,6 +74,24 @@ TEST_F(DbSortFilter, SortingKeepsTheCurrentRecordAndPostedRecordsFindTheirPlace)
   EXPECT_EQ(CurrentId(ds), 0);
 }
 
+TEST(DbSortFilterBeforeOpening, RecordsPostedTakeTheirPlacesAndAreFound) {
+  TMemDataSet ds{nullptr};
+  ds.FieldDefs().Add("Id", ftInteger);
+  ds.SetSortFields("Id DESC");
+  ds.Open();
+  for (int id : {5, 3, 9, 1, 7}) {
+    ds.Append();
+    ds.FieldByName("Id")->SetAsInteger(id);
+    ds.Post();
+  }
+  EXPECT_EQ(Ids(ds), (std::vector<int>{9, 7, 5, 3, 1}));
+  for (int id : {1, 9, 5}) {
+    EXPECT_TRUE(ds.Locate("Id", id, {})) << id;
+    EXPECT_EQ(CurrentId(ds), id);
+  }
+  EXPECT_FALSE(ds.Locate("Id", 4, {}));
+}
+
 TEST_F(DbSortFilter, FilterTextAndHandler) {
   ds.SetFilter("Score >= 2.5 AND Name LIKE '%li%'");
   EXPECT_EQ(ds.RecordCount(), 5);  // not filtered yet
