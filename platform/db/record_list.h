@@ -107,6 +107,7 @@ class TRecordList {
       if (holds(keys[mid], b.ids[mid])) from = mid + 1;
       else to = mid;
     }
+    hint_ = lo - 1;  // the caller reads the record found next
     return starts_[lo - 1] + from;
   }
   // Id's key changed while it stayed in place.
