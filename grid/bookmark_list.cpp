@@ -10,28 +10,17 @@
 
 namespace lab {
 
-TDataSet* TBookmarkListX::DataSet() const { return grid_->DataLink()->DataSet(); }
+namespace {
 
-void TBookmarkListX::Changed() { cache_index_ = -1; }
-
-TBookmark TBookmarkListX::CurrentRow() const {
-  if (!link_active_ || !grid_->DataLink()->Active())
-    DatabaseError(std::string(dbmsg::SDataSetClosed));
-  return DataSet()->Bookmark();
-}
-
-bool TBookmarkListX::Find(const TBookmark& Bookmark, int& Index) const {
-  if (cache_index_ >= 0 && Bookmark == cache_bookmark_) {
-    Index = cache_index_;
-    return cache_found_;
-  }
-  TDataSet* ds = DataSet();
-  int low = 0, high = Count() - 1;
+// The binary search over Count items, Compare(i) telling how item i stands to the one looked for;
+// Index is where it is, or where it would go.
+template <class C>
+bool Search(int Count, int& Index, C&& Compare) {
+  int low = 0, high = Count - 1;
   bool found = false;
   while (low <= high) {
     const int mid = (low + high) / 2;
-    const int c = ds ? ds->CompareBookmarks(items_[static_cast<std::size_t>(mid)], Bookmark)
-                     : items_[static_cast<std::size_t>(mid)].compare(Bookmark);
+    const int c = Compare(static_cast<std::size_t>(mid));
     if (c >= 0) {
       high = mid - 1;
       if (c == 0) {
@@ -43,9 +32,66 @@ bool TBookmarkListX::Find(const TBookmark& Bookmark, int& Index) const {
     }
   }
   Index = low;
+  return found;
+}
+
+}  // namespace
+
+TDataSet* TBookmarkListX::DataSet() const { return grid_->DataLink()->DataSet(); }
+
+void TBookmarkListX::Changed() { cache_index_ = -1; }
+
+bool TBookmarkListX::KeysHeld(const TDataSet* DataSet) const {
+  return keys_stamp_ != 0 && DataSet && DataSet->BookmarkOrderStamp() == keys_stamp_;
+}
+
+void TBookmarkListX::DropKeys() {
+  keys_.clear();
+  keys_stamp_ = 0;
+}
+
+bool TBookmarkListX::TakeKeys(const TDataSet* DataSet) {
+  DropKeys();
+  const std::uint64_t stamp = DataSet ? DataSet->BookmarkOrderStamp() : 0;
+  if (stamp == 0) return false;
+  keys_.resize(items_.size());
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    if (!DataSet->BookmarkOrderKey(items_[i], keys_[i]) || (i > 0 && keys_[i] <= keys_[i - 1])) {
+      DropKeys();
+      return false;
+    }
+  keys_stamp_ = stamp;
+  return true;
+}
+
+TBookmark TBookmarkListX::CurrentRow() const {
+  if (!link_active_ || !grid_->DataLink()->Active())
+    DatabaseError(std::string(dbmsg::SDataSetClosed));
+  return DataSet()->Bookmark();
+}
+
+bool TBookmarkListX::Find(const TBookmark& Bookmark, int& Index) const {
+  TDataSet* ds = DataSet();
+  const std::uint64_t stamp = ds ? ds->BookmarkOrderStamp() : 0;
+  if (cache_index_ >= 0 && cache_stamp_ == stamp && Bookmark == cache_bookmark_) {
+    Index = cache_index_;
+    return cache_found_;
+  }
+  // By the keys while they hold (a bookmark without a key is not valid, and is left to the
+  // dataset's comparison), else by the dataset's comparison.
+  std::int64_t key = 0;
+  bool found;
+  if (KeysHeld(ds) && ds->BookmarkOrderKey(Bookmark, key)) {
+    found = Search(Count(), Index, [&](std::size_t i) { return keys_[i] < key ? -1 : (keys_[i] > key ? 1 : 0); });
+  } else {
+    found = Search(Count(), Index, [&](std::size_t i) {
+      return ds ? ds->CompareBookmarks(items_[i], Bookmark) : items_[i].compare(Bookmark);
+    });
+  }
   cache_bookmark_ = Bookmark;
-  cache_index_ = low;
+  cache_index_ = Index;
   cache_found_ = found;
+  cache_stamp_ = stamp;
   return found;
 }
 
@@ -64,8 +110,21 @@ void TBookmarkListX::SetCurrentRowSelected(bool Value) {
   if (current.empty()) return;
   int index = 0;
   if (Find(current, index) == Value) return;
-  if (Value) items_.insert(items_.begin() + index, current);
-  else items_.erase(items_.begin() + index);
+  TDataSet* ds = DataSet();
+  // An empty list holds the keys of any order; else they stay only while they hold.
+  if (items_.empty()) {
+    keys_.clear();
+    keys_stamp_ = ds ? ds->BookmarkOrderStamp() : 0;
+  }
+  std::int64_t key = 0;
+  if (!KeysHeld(ds) || (Value && !ds->BookmarkOrderKey(current, key))) DropKeys();
+  if (Value) {
+    items_.insert(items_.begin() + index, current);
+    if (keys_stamp_ != 0) keys_.insert(keys_.begin() + index, key);
+  } else {
+    items_.erase(items_.begin() + index);
+    if (keys_stamp_ != 0) keys_.erase(keys_.begin() + index);
+  }
   Changed();
   // The current record's row: its place in the link's buffer, or among all records when every
   // record is a row.
@@ -84,6 +143,7 @@ void TBookmarkListX::SetCurrentRowSelected(bool Value) {
 void TBookmarkListX::Clear() {
   if (items_.empty()) return;
   items_.clear();
+  DropKeys();
   Changed();
   grid_->Selection()->UpdateState();
   if (grid_->HandleAllocated()) grid_->Invalidate();
@@ -93,6 +153,8 @@ void TBookmarkListX::Clear() {
 void TBookmarkListX::Delete() {
   TDataSet* ds = DataSet();
   if (!ds) return;
+  // The dataset's order changes with each record deleted.
+  DropKeys();
   ds->DisableControls();
   {
     TScopeExit enable([ds] { ds->EnableControls(); });
@@ -110,6 +172,7 @@ void TBookmarkListX::Delete() {
 
 void TBookmarkListX::LinkActive(bool Value) {
   items_.clear();
+  DropKeys();
   Changed();
   link_active_ = Value;
 }
@@ -134,13 +197,35 @@ bool TBookmarkListX::Refresh() {
   TDataSet* ds = DataSet();
   if (!ds) return false;
   const std::size_t before = items_.size();
-  std::erase_if(items_, [ds](const TBookmark& b) { return !ds->BookmarkValid(b); });
-  auto less = [ds](const TBookmark& a, const TBookmark& b) { return ds->CompareBookmarks(a, b) < 0; };
-  if (!std::is_sorted(items_.begin(), items_.end(), less)) {
-    std::stable_sort(items_.begin(), items_.end(), less);
-    items_.erase(std::unique(items_.begin(), items_.end(),
-                             [ds](const TBookmark& a, const TBookmark& b) { return ds->CompareBookmarks(a, b) == 0; }),
-                 items_.end());
+  if (ds->BookmarkOrderStamp() != 0) {
+    // By key: a bookmark without one is gone; one key per record.
+    std::vector<std::pair<std::int64_t, TBookmark>> keyed;
+    keyed.reserve(items_.size());
+    for (TBookmark& b : items_) {
+      std::int64_t key = 0;
+      if (ds->BookmarkOrderKey(b, key)) keyed.emplace_back(key, std::move(b));
+    }
+    auto less = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(keyed.begin(), keyed.end(), less)) std::stable_sort(keyed.begin(), keyed.end(), less);
+    keyed.erase(std::unique(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                keyed.end());
+    items_.clear();
+    keys_.clear();
+    for (auto& [key, b] : keyed) {
+      keys_.push_back(key);
+      items_.push_back(std::move(b));
+    }
+    keys_stamp_ = ds->BookmarkOrderStamp();
+  } else {
+    DropKeys();
+    std::erase_if(items_, [ds](const TBookmark& b) { return !ds->BookmarkValid(b); });
+    auto less = [ds](const TBookmark& a, const TBookmark& b) { return ds->CompareBookmarks(a, b) < 0; };
+    if (!std::is_sorted(items_.begin(), items_.end(), less)) {
+      std::stable_sort(items_.begin(), items_.end(), less);
+      items_.erase(std::unique(items_.begin(), items_.end(),
+                               [ds](const TBookmark& a, const TBookmark& b) { return ds->CompareBookmarks(a, b) == 0; }),
+                   items_.end());
+    }
   }
   Changed();
   if (items_.size() == before) return false;
@@ -153,6 +238,13 @@ void TBookmarkListX::DataChanged() {
   Changed();
   TDataSet* ds = DataSet();
   if (items_.empty() || !ds || !ds->Active()) return;
+  // Nothing came, went or moved since the list was last known in order; or the keys of the new
+  // order show it still is.
+  if (KeysHeld(ds) || TakeKeys(ds)) return;
+  if (ds->BookmarkOrderStamp() != 0) {
+    Refresh();
+    return;
+  }
   for (std::size_t i = 0; i < items_.size(); ++i)
     if (!ds->BookmarkValid(items_[i]) || (i > 0 && ds->CompareBookmarks(items_[i - 1], items_[i]) >= 0)) {
       Refresh();

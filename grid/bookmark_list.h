@@ -1,8 +1,11 @@
 #pragma once
 // TBookmarkListX: the grid's selected records (SelectedRows) as bookmarks kept in dataset order, so
-// a record is found by a binary search with the dataset's own bookmark comparison. The last
-// lookup is remembered: drawing asks for the same record once per cell.
+// a record is found by a binary search with the dataset's own bookmark comparison. Where the
+// dataset orders bookmarks by key, the list keeps each one's key beside it while the dataset's
+// order stands, and searches the keys instead: a lookup asks the dataset once, not at each step.
+// The last lookup is remembered: drawing asks for the same record once per cell.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,14 +53,24 @@ class TBookmarkListX : public TObject {
  private:
   TDataSet* DataSet() const;
   void Changed();
+  // Whether keys_ holds the keys of the dataset's present order.
+  bool KeysHeld(const TDataSet* DataSet) const;
+  void DropKeys();
+  // Takes every item's key, when each has one and they stand in the list's order.
+  bool TakeKeys(const TDataSet* DataSet);
 
   TCustomDBGridX* grid_;
   std::vector<TBookmark> items_;
+  // While keys_stamp_ is the dataset's order stamp (never 0 then): every item is a valid bookmark
+  // and keys_ holds their keys, rising strictly.
+  std::vector<std::int64_t> keys_;
+  std::uint64_t keys_stamp_ = 0;
   bool link_active_ = false;
-  // The last lookup.
+  // The last lookup, and the dataset's order stamp it was made under.
   mutable TBookmark cache_bookmark_;
   mutable int cache_index_ = -1;
   mutable bool cache_found_ = false;
+  mutable std::uint64_t cache_stamp_ = 0;
 };
 
 }  // namespace lab

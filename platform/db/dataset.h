@@ -88,6 +88,13 @@ class TDataSet : public TComponent {
   // Orders bookmarks as their records stand in the dataset: negative, 0 or positive. An empty
   // bookmark comes before every other.
   virtual int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const = 0;
+  // For datasets that can order bookmarks by number, so a long list of them is searched without
+  // asking the dataset at each step: a valid bookmark's key orders as CompareBookmarks does among
+  // valid bookmarks, and holds for as long as BookmarkOrderStamp() answers the same; any other
+  // bookmark has no key (false). The stamp changes whenever the order of the records or which
+  // bookmarks are valid may have changed; 0 means no keys.
+  virtual std::uint64_t BookmarkOrderStamp() const { return 0; }
+  virtual bool BookmarkOrderKey(const TBookmark& /*Bookmark*/, std::int64_t& /*Key*/) const { return false; }
 
   // ---- Editing ----
   // Edit of an empty dataset inserts.

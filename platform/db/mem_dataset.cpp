@@ -180,6 +180,13 @@ int TMemDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& B
   return Order(a, b);
 }
 
+bool TMemDataSet::BookmarkOrderKey(const TBookmark& Bookmark, std::int64_t& Key) const {
+  TRecordId id;
+  if (!store_ || !DecodeId(Bookmark, id) || !store_->IsAlive(id)) return false;
+  Key = ViewPos(id);
+  return Key >= 0;
+}
+
 namespace {
 
 // A stored record as the filter reads it.

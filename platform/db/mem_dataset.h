@@ -49,6 +49,10 @@ class TMemDataSet : public TDataSet {
 
   bool BookmarkValid(const TBookmark& Value) const override;
   int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) const override;
+  // A visible record's place; the stamp is its view's, which changes with any record that comes,
+  // goes or moves.
+  std::uint64_t BookmarkOrderStamp() const override { return store_ ? View().Stamp() : 0; }
+  bool BookmarkOrderKey(const TBookmark& Bookmark, std::int64_t& Key) const override;
 
   bool Locate(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options) override;
   Variant Lookup(std::string_view KeyFields, const Variant& KeyValues, std::string_view ResultFields) override;

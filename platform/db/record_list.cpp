@@ -1,9 +1,17 @@
 // The blocked record-id list of the in-memory dataset.
 #include "platform/db/record_list.h"
 
+#include <atomic>
+
 #include "platform/db/db_errors.h"
 
 namespace lab {
+
+std::uint64_t TRecordList::NewStamp() {
+  // Lists of datasets on other threads draw from the same count.
+  static std::atomic<std::uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 TRecordId TRecordList::At(std::size_t Pos) const {
   if (sequence_) return static_cast<TRecordId>(Pos);
@@ -120,6 +128,7 @@ void TRecordList::Materialise() {
 }
 
 void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
+  stamp_ = NewStamp();
   if (sequence_) {
     if (Pos == size_ && Id == size_) {
       ++size_;
@@ -150,6 +159,7 @@ void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
 }
 
 void TRecordList::Erase(std::size_t Pos) {
+  stamp_ = NewStamp();
   if (sequence_) {
     if (Pos + 1 == size_) {
       --size_;
@@ -181,6 +191,7 @@ void TRecordList::Erase(std::size_t Pos) {
 }
 
 void TRecordList::Clear() {
+  stamp_ = NewStamp();
   sequence_ = true;
   size_ = 0;
   hint_ = 0;

@@ -41,6 +41,9 @@ class TRecordList {
   // The ids given, in their order (each at most once).
   void Assign(const std::vector<TRecordId>& Ids);
   std::vector<TRecordId> ToVector() const;
+  // Changes with every change of the list and is never the same for two lists (nor 0), so what was
+  // worked out from a list's positions holds for as long as its stamp does.
+  std::uint64_t Stamp() const { return stamp_; }
 
   // Calls F with every id in order.
   template <class F>
@@ -145,6 +148,9 @@ class TRecordList {
   // Moves the ids of the block after OrderIndex into it and drops that block.
   void MergeNext(std::size_t OrderIndex);
 
+  static std::uint64_t NewStamp();
+
+  std::uint64_t stamp_ = NewStamp();
   bool sequence_ = true;  // holds 0 .. size_-1 in order, with nothing stored
   std::size_t size_ = 0;
   std::vector<std::unique_ptr<TBlock>> blocks_;  // by block number; null when free

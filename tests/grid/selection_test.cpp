@@ -3,6 +3,8 @@
 
 #include "grid_paint_fixture.h"
 
+#include "counted_dataset.h"
+
 #include <random>
 #include <set>
 
@@ -150,6 +152,176 @@ TEST_F(GridSelection, SelectedRecordsAreFoundAfterADeleteOrASort) {
   ds->SetFilter("Id > 3");
   ds->SetFiltered(true);
   EXPECT_EQ(SelectedIds(), (std::vector<int>{7, 5}));
+}
+
+// Find tells where a record not selected would go: at Count past the last, at 0 before the first,
+// in either order of the dataset; IndexOf tells where each selected one is.
+TEST_F(GridSelection, FindTellsPlacesAtBothEndsInEitherOrder) {
+  Rows(10);
+  for (int id : {6, 4}) Select(id);
+  TBookmarkListX* list = grid->SelectedRows();
+  int index = -1;
+  EXPECT_FALSE(list->Find(BookmarkOf(10), index));
+  EXPECT_EQ(index, 2);
+  EXPECT_FALSE(list->Find(BookmarkOf(1), index));
+  EXPECT_EQ(index, 0);
+  EXPECT_FALSE(list->Find(BookmarkOf(5), index));
+  EXPECT_EQ(index, 1);
+  ds->Last();
+  list->SetCurrentRowSelected(true);
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{4, 6, 10}));
+  EXPECT_EQ(list->IndexOf(BookmarkOf(10)), 2);
+  EXPECT_TRUE(list->Find(BookmarkOf(6), index));
+  EXPECT_EQ(index, 1);
+  ds->SetSortFields("Id DESC");
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{10, 6, 4}));
+  EXPECT_EQ(list->IndexOf(BookmarkOf(10)), 0);
+  EXPECT_EQ(list->IndexOf(BookmarkOf(4)), 2);
+  EXPECT_FALSE(list->Find(BookmarkOf(1), index));
+  EXPECT_EQ(index, 3);
+  // Selected in the new order, at its end, then the last one taken out again.
+  Select(1);
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{10, 6, 4, 1}));
+  EXPECT_EQ(list->IndexOf(BookmarkOf(1)), 3);
+  Select(1, false);
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{10, 6, 4}));
+  ds->SetSortFields("");
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{4, 6, 10}));
+  // A record gone is never found, and would go past every other.
+  const TBookmark gone = BookmarkOf(8);
+  ds->Delete();
+  EXPECT_FALSE(list->Find(gone, index));
+  EXPECT_EQ(index, 3);
+  EXPECT_EQ(list->IndexOf(BookmarkOf(10)), 2);
+}
+
+// Every visible record's lookup against a model, through every kind of change of the dataset's
+// order: records selected and deselected, sorted several ways and back, filtered (what the filter
+// hides leaves the selection), deleted, added, and moved by an edit; some of it with the controls
+// disabled, when the list hears of nothing until they are enabled again.
+TEST_F(GridSelection, LookupsFollowEveryChangeOfTheDatasetsOrder) {
+  grid->SetDataSource(source);
+  ds->Open();
+  std::mt19937 random(23);
+  std::set<int> live, model;
+  int next_id = 1;
+  const auto add = [&] {
+    AddRow(next_id, "r", true, "c", static_cast<double>(random() % 8));
+    live.insert(next_id++);
+  };
+  for (int i = 0; i < 60; ++i) add();
+  const auto current = [&] { return ds->FieldByName("Id")->AsInteger(); };
+  // A record shown, picked at random; 0 when none shows.
+  const auto pick = [&] {
+    const int n = ds->RecordCount();
+    if (n == 0) return 0;
+    ds->SetRecNo(1 + static_cast<int>(random() % static_cast<unsigned>(n)));
+    return current();
+  };
+  const auto check = [&](int step, bool whole) {
+    std::vector<int> expected;
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+      const bool selected = model.count(current()) > 0;
+      ASSERT_EQ(grid->SelectedRows()->CurrentRowSelected(), selected) << "step " << step << ", id " << current();
+      if (selected) expected.push_back(current());
+    }
+    if (whole) {
+      ASSERT_EQ(SelectedIds(), expected) << "step " << step;
+    }
+  };
+  const char* const sorts[] = {"", "Id DESC", "Price", "Price DESC; Id DESC"};
+  TBookmarkListX* list = grid->SelectedRows();
+  for (int step = 0; step < 400; ++step) {
+    const unsigned what = random() % 16;
+    if (what < 7) {
+      // Select or deselect.
+      if (const int id = pick()) {
+        const bool on = random() % 4 != 0;
+        list->SetCurrentRowSelected(on);
+        if (on) model.insert(id);
+        else model.erase(id);
+      }
+    } else if (what == 7) {
+      ds->SetSortFields(sorts[random() % 4]);
+    } else if (what == 8) {
+      if (ds->Filtered()) {
+        ds->SetFiltered(false);
+      } else {
+        const int above = static_cast<int>(random() % static_cast<unsigned>(next_id));
+        ds->SetFilter("Id > " + std::to_string(above));
+        ds->SetFiltered(true);
+        for (int id : live)
+          if (id <= above) model.erase(id);
+      }
+    } else if (what == 9) {
+      if (const int id = pick()) {
+        ds->Delete();
+        live.erase(id);
+        model.erase(id);
+      }
+    } else if (what == 10) {
+      if (!ds->Filtered()) add();
+    } else if (what == 11) {
+      // An edit that moves the record when sorted by price.
+      if (pick()) {
+        ds->Edit();
+        ds->FieldByName("Price")->SetAsFloat(static_cast<double>(random() % 8));
+        ds->Post();
+      }
+    } else {
+      // With the controls disabled: records added, records not selected deleted or moved, records
+      // selected and deselected; the list keeps the others' order meanwhile.
+      ds->DisableControls();
+      for (int k = 0; k < 3; ++k) {
+        const unsigned inner = random() % 4;
+        const int id = pick();
+        if (inner == 0 && !ds->Filtered()) {
+          add();
+        } else if (id && model.count(id) == 0 && inner == 1) {
+          ds->Delete();
+          live.erase(id);
+        } else if (id && model.count(id) == 0 && inner == 2) {
+          ds->Edit();
+          ds->FieldByName("Price")->SetAsFloat(static_cast<double>(random() % 8));
+          ds->Post();
+        } else if (id) {
+          list->SetCurrentRowSelected(inner == 3);
+          if (inner == 3) model.insert(id);
+          else model.erase(id);
+        }
+      }
+      check(step, true);
+      ds->EnableControls();
+    }
+    check(step, step % 10 == 0);
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_GT(model.size(), 5u);
+}
+
+// A dataset that cannot order its bookmarks by key is searched by its comparison alone.
+TEST_F(GridSelection, ADatasetWithoutBookmarkKeysIsSearchedByItsComparison) {
+  auto* counted = new TCountedDataSet(form, 1000);
+  source->SetDataSet(counted);
+  grid->SetDataSource(source);
+  counted->Open();
+  ASSERT_EQ(counted->BookmarkOrderStamp(), 0u);
+  TBookmarkListX* list = grid->SelectedRows();
+  for (int n : {700, 3, 1000, 250}) {
+    counted->SetRecNo(n);
+    list->SetCurrentRowSelected(true);
+  }
+  counted->Last();
+  EXPECT_TRUE(list->CurrentRowSelected());
+  EXPECT_EQ(list->IndexOf(counted->Bookmark()), 3);
+  counted->SetRecNo(250);
+  EXPECT_EQ(list->IndexOf(counted->Bookmark()), 1);
+  counted->SetRecNo(999);
+  int index = -1;
+  EXPECT_FALSE(list->Find(counted->Bookmark(), index));
+  EXPECT_EQ(index, 3);
+  EXPECT_FALSE(list->Refresh());
+  EXPECT_EQ(list->Count(), 4);
 }
 
 TEST_F(GridSelection, ARectangleHasTheSameCornersWhicheverWayItWasDragged) {

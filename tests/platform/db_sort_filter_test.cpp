@@ -141,6 +141,79 @@ TEST_F(DbSortFilter, BookmarksSurviveFiltering) {
   EXPECT_LT(ds.CompareBookmarks(one, four), 0);
 }
 
+// Bookmark keys order as CompareBookmarks does among the records shown, and the stamp they hold
+// under moves on with every record that comes, goes or moves, and with nothing else.
+TEST_F(DbSortFilter, BookmarkKeysOrderAsTheComparisonWhileTheStampHolds) {
+  std::vector<TBookmark> marks;
+  for (ds.First(); !ds.Eof(); ds.Next()) marks.push_back(ds.Bookmark());
+  const auto check = [&](const char* when) {
+    SCOPED_TRACE(when);
+    for (const TBookmark& a : marks)
+      for (const TBookmark& b : marks) {
+        std::int64_t ka = 0, kb = 0;
+        const bool has_a = ds.BookmarkOrderKey(a, ka), has_b = ds.BookmarkOrderKey(b, kb);
+        EXPECT_EQ(has_a, ds.BookmarkValid(a));
+        if (has_a && has_b) {
+          const int c = ds.CompareBookmarks(a, b);
+          EXPECT_EQ((ka > kb) - (ka < kb), (c > 0) - (c < 0));
+        }
+      }
+  };
+  std::uint64_t stamp = ds.BookmarkOrderStamp();
+  EXPECT_NE(stamp, 0u);
+  const auto moved = [&] {
+    const std::uint64_t now = ds.BookmarkOrderStamp();
+    const bool changed = now != stamp;
+    stamp = now;
+    return changed;
+  };
+  check("stored order");
+  ds.Last();
+  ds.GotoBookmark(marks[1]);
+  ds.Locate("Id", 4, {});
+  ds.Edit();
+  ds.FieldByName("Name")->SetAsString("dora");  // unsorted: stays where it is
+  ds.Post();
+  EXPECT_FALSE(moved());
+  ds.SetSortFields("Name");
+  EXPECT_TRUE(moved());
+  check("sorted");
+  ds.Locate("Id", 2, {});
+  ds.Edit();
+  ds.FieldByName("Name")->SetAsString("zed");  // sorted: moves to the end
+  ds.Post();
+  EXPECT_TRUE(moved());
+  check("an edit moved");
+  ds.SetFilter("Id > 2");
+  ds.SetFiltered(true);
+  EXPECT_TRUE(moved());
+  check("filtered");
+  std::int64_t key = 0;
+  EXPECT_FALSE(ds.BookmarkOrderKey(marks[0], key));  // filtered out
+  ds.SetFiltered(false);
+  EXPECT_TRUE(moved());
+  ds.Append();
+  ds.FieldByName("Id")->SetAsInteger(6);
+  EXPECT_FALSE(moved());  // not yet posted
+  ds.Post();
+  EXPECT_TRUE(moved());
+  marks.push_back(ds.Bookmark());
+  check("a record added");
+  ds.GotoBookmark(marks[2]);
+  ds.Delete();
+  EXPECT_TRUE(moved());
+  EXPECT_FALSE(ds.BookmarkOrderKey(marks[2], key));
+  check("a record deleted");
+  EXPECT_FALSE(ds.BookmarkOrderKey(TBookmark(), key));
+  EXPECT_FALSE(ds.BookmarkOrderKey("foreign", key));
+  ds.Close();
+  EXPECT_EQ(ds.BookmarkOrderStamp(), 0u);
+  EXPECT_FALSE(ds.BookmarkOrderKey(marks[0], key));
+  ds.Open();
+  EXPECT_TRUE(moved());
+  EXPECT_NE(stamp, 0u);
+}
+
 TEST_F(DbSortFilter, LocateAndLookupWithSeveralKeys) {
   for (const char* sort : {"", "Name;Score", "Name DESC"}) {
     SCOPED_TRACE(sort);
