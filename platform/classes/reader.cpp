@@ -218,15 +218,19 @@ void TReader::ReadChild(TComponent* Parent) {
   c->IncludeState(csReading);
   if (h.Kind == "inline") c->IncludeState(csInline);
   Track(c);
-  if (created) {
-    try {
+  try {
+    if (created) {
       c->SetName(h.Name);
       c->SetParentComponent(Parent->GetChildParent());
-    } catch (const EFilerError&) {
-      throw;
-    } catch (const Exception& e) {
-      throw EReadError("Line %d: %s", h.Line, e.Message());
+    } else if (h.Name != c->Name()) {
+      // Found by a name spelled otherwise: it takes the text's spelling, as the root does, so it
+      // writes back as read.
+      c->SetName(h.Name);
     }
+  } catch (const EFilerError&) {
+    throw;
+  } catch (const Exception& e) {
+    throw EReadError("Line %d: %s", h.Line, e.Message());
   }
   TRestore context(context_, ComponentRefName(c, root_));
   if (TComponent* child_owner = c->GetChildOwner()) owner_ = child_owner;

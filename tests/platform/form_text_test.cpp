@@ -369,6 +369,25 @@ TEST_F(FormText, ANewComponentThatTookAnInheritedNameIsWrittenBeforeTheRenamedOn
   EXPECT_LT(written.find("inherited Inner"), written.find("object Old")) << written;
   std::unique_ptr<TComponent> form_again(ReadFormText(written));
   EXPECT_EQ(WriteFormText(form_again.get()), written);
+
+  // Names match without regard to case: the new component spelled INner takes the inherited block,
+  // and the class's own Inner that reads it takes that spelling, so the text reads back the same.
+  const char* other_case =
+      "object F: TTestForm\r\n"
+      "  inline R: TTeStFrame\r\n"
+      "    inherited Inner: TTestGadget\r\n"
+      "      Name = 'Z'\r\n"
+      "    end\r\n"
+      "    object INner: TTestGadget\r\n"
+      "    end\r\n"
+      "  end\r\n"
+      "end\r\n";
+  std::unique_ptr<TComponent> cased(ReadFormText(other_case));
+  const std::string cased_text = WriteFormText(cased.get());
+  EXPECT_NE(cased_text.find("inherited INner"), std::string::npos) << cased_text;
+  std::unique_ptr<TComponent> cased_again(ReadFormText(cased_text));
+  EXPECT_EQ(cased_again->FindComponent("R")->FindComponent("Inner")->Name(), "INner");
+  EXPECT_EQ(WriteFormText(cased_again.get()), cased_text);
 }
 
 TEST_F(FormText, SubComponentsAreWrittenAsNestedProperties) {
