@@ -1,10 +1,10 @@
 #include "platform/graphics/image_list.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/classes/filer.h"
-#include "platform/graphics/bmp_format.h"
 #include "platform/graphics/graphics_unit.h"
 
 namespace lab {
@@ -337,8 +337,27 @@ void Put32(std::vector<std::uint8_t>& o, std::uint32_t v) {
 
 [[noreturn]] void ReadFail() { throw EReadError("Failed to read ImageList data from stream"); }
 
-// Reads one BMP file at the stream's position: its header tells how long it is.
+// An image list keeps small images of one size, so its strip is refused beyond 2^24 pixels (4096
+// by 4096): a few run-length bytes could otherwise claim a strip of a quarter-billion pixels.
+constexpr std::int64_t kMaxStripPixels = std::int64_t{1} << 24;
+
+// Reads one BMP file at the stream's position: its header tells how long it is. The size its info
+// header claims is checked before anything that large is decoded.
 void ReadBmp(TStream* stream, TBitmap& bmp) {
+  std::uint8_t head[26] = {};
+  const std::int64_t at = stream->Position();
+  const std::int64_t got = stream->Read(head, sizeof head);
+  stream->SetPosition(at);
+  if (got == sizeof head) {
+    auto i32 = [&](int k) {
+      return static_cast<std::int64_t>(static_cast<std::int32_t>(
+          head[k] | (head[k + 1] << 8) | (head[k + 2] << 16) | (static_cast<std::uint32_t>(head[k + 3]) << 24)));
+    };
+    const bool core = i32(14) == 12;
+    const std::int64_t w = core ? head[18] | (head[19] << 8) : i32(18);
+    const std::int64_t h = core ? head[20] | (head[21] << 8) : i32(22);
+    if (std::abs(w) * std::abs(h) > kMaxStripPixels) ReadFail();
+  }
   try {
     bmp.LoadFromStream(stream);
   } catch (const EInvalidGraphic&) {
@@ -401,7 +420,7 @@ void TCustomImageList::ReadData(TStream* stream) {
   // back readable.
   constexpr int kMaxSide = 32767;
   const std::int64_t strip_height = static_cast<std::int64_t>(cy) * ((std::max(count, 1) + kPerRow - 1) / kPerRow);
-  if (cx > kMaxSide / kPerRow || strip_height > kMaxSide || cx * kPerRow * strip_height > kMaxBmpPixels) ReadFail();
+  if (cx > kMaxSide / kPerRow || strip_height > kMaxSide || cx * kPerRow * strip_height > kMaxStripPixels) ReadFail();
   TBitmap colour, mask;
   ReadBmp(stream, colour);
   if (has_mask) ReadBmp(stream, mask);
