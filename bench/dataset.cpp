@@ -3,9 +3,9 @@
 // key. bench_dataset_sqlite does the same work on the same records in SQLite's in-memory database:
 // compare the CPU times of the benchmarks of the same name, run one after the other,
 //   build/bench_dataset --benchmark_filter=/1000000; build/bench_dataset_sqlite
-// The dataset is to stay at or below SQLite loading, sorting by text and filtering, to post an
-// edited record while sorted within 15 us, and to take at most 1.2 times SQLite's memory per record
-// (bytes_per_record of BM_LoadAppendPost).
+// The dataset is to stay at or below SQLite loading, sorting by text and by numbers, filtering and
+// locating on a sorted key, to post an edited record while sorted within 15 us, and to take at most
+// 1.2 times SQLite's memory per record (bytes_per_record of BM_LoadAppendPost).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 

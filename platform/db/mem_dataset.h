@@ -11,7 +11,8 @@
 // New and edited records take their place in the order when posted. Filter (a filter text, see
 // filter_text.h) and OnFilterRecord hide records while Filtered; a posted record that fails the
 // filter leaves the view. Locate and Lookup search the visible records, with a binary search
-// when the dataset is sorted on the key fields.
+// when the dataset is sorted on the key fields (over search keys kept beside the sorted view when
+// the first sort field is a number).
 
 #include <memory>
 #include <string>

@@ -246,7 +246,7 @@ namespace {
 
 std::uint32_t IntKey(TFieldType Type, std::int64_t v) {
   if (Type == ftLargeint || Type == ftCurrency) return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) ^ kSign) >> 32);
-  // Narrow columns hold 32-bit values; a wider one (never stored) keeps its side of them.
+  // Narrow columns hold 32-bit values; clamping keeps the order for a value past them.
   v = std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX);
   return static_cast<std::uint32_t>(v) ^ 0x80000000u;
 }
