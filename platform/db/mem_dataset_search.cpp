@@ -213,7 +213,8 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     const TMemStore::TColumn& column = store.Column(lead.Column);
     if (HasOrderKey(column)) {
       const auto key = [&](std::uint32_t k) { return lead.Descending ? ~k : k; };
-      const auto& value = std::find_if(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == lead.Column; })->Value;
+      const auto& value =
+          std::find_if(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == lead.Column; })->Value;
       first = view.KeyedPartitionPoint(
           key(OrderKey(column, value)), [&](TRecordId id) { return key(OrderKey(column, id)); }, before);
     } else {

@@ -245,7 +245,8 @@ void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std:
 namespace {
 
 std::uint32_t IntKey(TFieldType Type, std::int64_t v) {
-  if (Type == ftLargeint || Type == ftCurrency) return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) ^ kSign) >> 32);
+  if (Type == ftLargeint || Type == ftCurrency)
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) ^ kSign) >> 32);
   // Narrow columns hold 32-bit values; clamping keeps the order for a value past them.
   v = std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX);
   return static_cast<std::uint32_t>(v) ^ 0x80000000u;
@@ -270,7 +271,8 @@ std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value) {
     case ftCurrency: return IntKey(ftCurrency, Value.AsCurrency().Raw());
     default: break;
   }
-  if (Column.Kind() == TColumnKind::Real) return RealKey(Value.Type() == varDate ? Value.AsDateTime() : Value.AsDouble());
+  if (Column.Kind() == TColumnKind::Real)
+    return RealKey(Value.Type() == varDate ? Value.AsDateTime() : Value.AsDouble());
   return IntKey(Column.Type(), Value.AsInt64());
 }
 

@@ -200,7 +200,7 @@ void TRecordList::Clear() {
   std::vector<std::uint32_t>().swap(order_);
   std::vector<std::uint32_t>().swap(starts_);
   std::vector<TRecordId>().swap(firsts_);
-  std::vector<std::uint64_t>().swap(first_keys_);
+  std::vector<std::uint32_t>().swap(first_keys_);
   std::vector<std::uint32_t>().swap(where_);
 }
 

@@ -82,17 +82,23 @@ class TRecordList {
 
   // As PartitionPoint, where KeyOf(id) answers a key that ascends along the list, an id whose key
   // is below Key holds Pred and one whose key is above fails it: Pred is asked only among equal
-  // keys. The keys read are kept, so every call must pass the same KeyOf until ForgetKeys.
+  // keys. The keys read are kept, so every call must pass the same KeyOf until Assign, Clear or
+  // ForgetKeys.
   template <class K, class P>
   std::size_t KeyedPartitionPoint(std::uint32_t Key, K&& KeyOf, P&& Pred) const {
     if (sequence_) return PartitionPoint(Pred);
-    const auto holds = [&](std::uint32_t key, TRecordId id) { return key != Key ? key < Key : Pred(id); };
+    const auto holds = [&](std::uint32_t key, std::uint32_t target, TRecordId id) {
+      return key != target ? key < target : Pred(id);
+    };
+    // First keys are kept raised to 1, so 0 can mean not known yet; the key sought is raised
+    // alike, which only makes 0 and 1 tie.
+    const std::uint32_t raised = std::max<std::uint32_t>(Key, 1);
     std::size_t lo = 0, hi = order_.size();
     while (lo < hi) {
       const std::size_t mid = lo + (hi - lo) / 2;
-      std::uint64_t& first = first_keys_[mid];
-      if (first == kNoKey) first = KeyOf(firsts_[mid]);
-      if (holds(static_cast<std::uint32_t>(first), firsts_[mid])) lo = mid + 1;
+      std::uint32_t& first = first_keys_[mid];
+      if (first == kNoKey) first = std::max<std::uint32_t>(KeyOf(firsts_[mid]), 1);
+      if (holds(first, raised, firsts_[mid])) lo = mid + 1;
       else hi = mid;
     }
     if (lo == 0) return 0;
@@ -107,7 +113,7 @@ class TRecordList {
     std::uint32_t from = 1, to = b.count;
     while (from < to) {
       const std::uint32_t mid = from + (to - from) / 2;
-      if (holds(keys[mid], b.ids[mid])) from = mid + 1;
+      if (holds(keys[mid], Key, b.ids[mid])) from = mid + 1;
       else to = mid;
     }
     hint_ = lo - 1;  // the caller reads the record found next
@@ -120,7 +126,7 @@ class TRecordList {
  private:
   static constexpr std::uint32_t kBlockSize = 256;
   static constexpr std::uint32_t kAbsent = 0xFFFFFFFF;
-  static constexpr std::uint64_t kNoKey = ~std::uint64_t{0};  // above every 32-bit key
+  static constexpr std::uint32_t kNoKey = 0;  // in first_keys_, whose keys are raised to 1
 
   struct TBlock {
     std::uint32_t count = 0;
@@ -158,7 +164,7 @@ class TRecordList {
   std::vector<std::uint32_t> order_;             // block numbers in list order
   std::vector<std::uint32_t> starts_;            // position of each block's first id, by order index
   std::vector<TRecordId> firsts_;                // each block's first id, by order index
-  mutable std::vector<std::uint64_t> first_keys_;  // the key of each first id, or kNoKey, by order index
+  mutable std::vector<std::uint32_t> first_keys_;  // the key of each first id, or kNoKey, by order index
   std::vector<std::uint32_t> where_;             // by id: its block's number, or kAbsent
   mutable std::size_t hint_ = 0;                 // order index of the block read last
 };

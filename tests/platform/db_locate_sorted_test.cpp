@@ -40,10 +40,13 @@ struct DbLocateSorted : ::testing::Test {
     for (int i = 0; i < Count; ++i) {
       const bool nulls = random() % 50 == 0;
       Add(nulls ? Null() : Variant(static_cast<std::int32_t>(random() % 400) * 2 - 400),
-          nulls ? Null() : Variant((static_cast<std::int64_t>(random() % 20) - 10) * (std::int64_t{1} << 33) + static_cast<std::int64_t>(random() % 3)),
+          nulls ? Null()
+                : Variant((static_cast<std::int64_t>(random() % 20) - 10) * (std::int64_t{1} << 33) +
+                          static_cast<std::int64_t>(random() % 3)),
           nulls ? Null() : Variant(static_cast<double>(random() % 40) / 4 - 5));
     }
     Add(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int64_t>::min(), -0.0);
+    Add(std::numeric_limits<std::int32_t>::min() + 1, std::numeric_limits<std::int64_t>::min() + 1, 0.0);
     Add(std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int64_t>::max(), 1e300);
   }
   // The field's values in view order, read once for several searches.
@@ -67,7 +70,8 @@ struct DbLocateSorted : ::testing::Test {
   void ExpectLocatesAll() {
     const std::vector<Variant> ids = Values("Id"), bigs = Values("Big"), scores = Values("Score");
     for (int id = -402; id <= 402; ++id) ExpectLocate("Id", static_cast<std::int32_t>(id), ids);
-    for (std::int32_t id : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()})
+    for (std::int32_t id : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::min() + 1,
+                            std::numeric_limits<std::int32_t>::min() + 2, std::numeric_limits<std::int32_t>::max()})
       ExpectLocate("Id", id, ids);
     ExpectLocate("Id", Null(), ids);
     for (std::int64_t high = -11; high <= 10; ++high)
