@@ -323,6 +323,17 @@ void TWriter::WriteProperty(TPersistent* Instance, TPersistent* Ancestor, const 
 
 // ---- components
 
+namespace {
+
+// A new, ownerless instance of a component's class, to compare with what its class makes by
+// itself; none for a class that cannot be made.
+std::unique_ptr<TComponent> FreshInstance(const TComponent* Component) {
+  const TMetaClass* meta = GetMetaClass(Component->ClassType());
+  return std::unique_ptr<TComponent>(meta && meta->NewComponent ? meta->NewComponent(nullptr) : nullptr);
+}
+
+}  // namespace
+
 void TWriter::WriteDescendent(TComponent* Root, TComponent* Ancestor) {
   root_ = Root;
   ancestor_root_ = Ancestor;
@@ -370,8 +381,7 @@ void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
   // instance is made only when there are children to compare.
   std::unique_ptr<TComponent> fresh;
   if (!Ancestor && !children.empty() && (Component == root_ || Component->GetChildOwner())) {
-    const TMetaClass* meta = GetMetaClass(Component->ClassType());
-    if (meta && meta->NewComponent) fresh.reset(meta->NewComponent(nullptr));
+    fresh = FreshInstance(Component);
     Ancestor = fresh.get();
     if (Component == root_) {
       ancestor_root_ = Ancestor;
@@ -404,8 +414,7 @@ void TWriter::WriteChildren(TComponent* Component, TComponent* Ancestor) {
       if (!counterpart) {
         // A frame compares with a fresh instance of its class, which holds what the frame's own
         // form gives it.
-        const TMetaClass* meta = GetMetaClass(child->ClassType());
-        if (meta && meta->NewComponent) fresh_frame.reset(meta->NewComponent(nullptr));
+        fresh_frame = FreshInstance(child);
         counterpart = fresh_frame.get();
       }
       WriteComponent(child, counterpart, "inline");
