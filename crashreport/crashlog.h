@@ -11,8 +11,8 @@
 // setting), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
 // process_control.h and window_services.h (its common services), object_checks.h and
 // last_exception.h (tests on objects that may be damaged, and the last exception seen), log_file.h
-// (the module's log of reports and its XML form, with log_item.h and xml_log.h) and header_fields.h
-// (the values of the report header).
+// (the module's log of reports and its XML form, with log_item.h and xml_log.h), header_fields.h
+// (the values of the report header) and report_text.h (the report itself).
 
 #include <cstdint>
 #include <functional>
