@@ -392,6 +392,9 @@ class TCustomDBGridX : public TCustomGrid {
   // Scales the fonts the grid and its columns own and the column widths by M/D.
   void ChangeScale(int M, int D) override;
 
+  // ---- Mouse ----
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
   // ---- Keyboard ----
   void KeyDown(win::WORD& Key, TShiftState Shift) override;
   // Moves the record by Distance (to the first or last record with ToEdge), extending a rectangle
@@ -547,6 +550,11 @@ class TCustomDBGridX : public TCustomGrid {
   void RecordSetFollowCurrent();
   // Data rows that hold records: the link's buffer, or every record in record-set mode.
   int DataRowCount();
+  // The first row below the data rows: the spacer row above the footer rows, or RowCount.
+  int FirstFooterAreaRow() const;
+  // The mouse's steps: a press on a data row; whether X lies on the edit buttons of a cell.
+  void PressDataRow(TMouseButton Button, TGridCoord Cell, int X);
+  bool PointInEditButtons(TGridCoord Cell, int X);
   // Scroll messages of the grid's own bars (or an attached one) and resizing.
   void WMVScroll(TMessage& Message);
   void WMHScroll(TMessage& Message);
