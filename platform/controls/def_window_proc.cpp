@@ -144,7 +144,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
 
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessage(hwnd, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_CLOSE && IsWindowEnabled(hwnd)) SendMessage(hwnd, WM_CLOSE, 0, 0);
       return 0;
 
     case WM_SYSKEYDOWN:

@@ -25,6 +25,14 @@ bool SendFocusMessage(TWinControl* target, UINT msg) {
   return g_focusCount == count;
 }
 
+// The windows the running modal forms were opened over, innermost last (forms live on the main
+// thread). Such a window is disabled meanwhile, yet still closes at the display's request.
+std::vector<HWND> g_modalOwners;
+
+bool OwnsModalForm(HWND h) {
+  return std::find(g_modalOwners.begin(), g_modalOwners.end(), h) != g_modalOwners.end();
+}
+
 }  // namespace
 
 void TCustomForm::DeclareProperties(TPropertyDeclarer<TCustomForm>& P) {
@@ -319,6 +327,9 @@ int TCustomForm::ShowModal() {
   wm::ReleaseCapture();
   modal_ = true;
   const HWND previousActive = wm::GetActiveWindow();
+  // The window the form opens over: once it is closed or gone, the form ends as cancelled.
+  const HWND owner = previousActive && wm::IsWindowVisible(previousActive) ? previousActive : nullptr;
+  g_modalOwners.push_back(owner);
   // Every other window of the program takes no input while this one is up.
   std::vector<TCustomForm*> disabled;
   for (int i = 0; i < Screen->FormCount(); ++i) {
@@ -338,6 +349,7 @@ int TCustomForm::ShowModal() {
         if (Screen->IndexOfForm(f) >= 0 && f->HandleAllocated()) wm::EnableWindow(f->Handle(), true);
       if (previous && wm::IsWindow(previous)) wm::SetActiveWindow(previous);
       self->modal_ = false;
+      g_modalOwners.pop_back();
     }
   } restore{this, disabled, previousActive};
 
@@ -346,13 +358,18 @@ int TCustomForm::ShowModal() {
   modal_result_ = mrNone;
   {
     TScopeFail hide([&] { Hide(); });
-    do {
-      Application->HandleMessage();
-      if (Application->Terminated())
+    const auto ownerGone = [owner] {
+      return owner && (!wm::IsWindow(owner) || !wm::IsWindowVisible(owner));
+    };
+    // Checked before waiting, so a form shown once the application is ending answers at once.
+    while (modal_result_ == mrNone) {
+      if (Application->Terminated() || ownerGone()) {
         modal_result_ = mrCancel;
-      else if (modal_result_ != mrNone)
-        CloseModal();
-    } while (modal_result_ == mrNone);
+        break;
+      }
+      Application->HandleMessage();
+      if (modal_result_ != mrNone) CloseModal();
+    }
   }
   const int result = modal_result_;
   Perform(CM_DEACTIVATE, 0, 0);
@@ -368,6 +385,13 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_CLOSE:
       Close();
       return;
+    case WM_SYSCOMMAND:
+      if ((Message.WParam & 0xFFF0) == SC_CLOSE && !wm::IsWindowEnabled(Handle()) &&
+          OwnsModalForm(Handle())) {
+        Close();
+        return;
+      }
+      break;
     case WM_MOUSEACTIVATE:
       Message.Result = MA_ACTIVATE;
       return;

@@ -41,8 +41,10 @@ class TCustomForm : public TWinControl {
   void SetModalResult(TModalResult v) { modal_result_ = v; }
   bool Modal() const noexcept { return modal_; }
 
-  // Shows the form and runs messages until ModalResult is set (or the application ends: mrCancel);
-  // other forms take no input meanwhile. EInvalidOperation for a form that is already visible.
+  // Shows the form and runs messages until ModalResult is set (or, answering mrCancel, until the
+  // application ends or the window the form opened over is closed or gone; that window still
+  // closes at the display's request); other forms take no input meanwhile. EInvalidOperation for a
+  // form that is already visible.
   int ShowModal();
   // Asks OnCloseQuery, then OnClose decides: hide (the default), free, or nothing. Closing the main
   // form ends the application; closing a modal form sets ModalResult to mrCancel.

@@ -402,8 +402,9 @@ bool WindowReport(const InputEvent& e, MSG& msg) {
       return false;
     }
     case InputEvent::Kind::Close:
-      // A disabled window (under a modal one) or a hidden one takes no close request.
-      if (!IsWindow(e.window) || !IsWindowEnabled(e.window) || !IsWindowVisible(e.window)) return false;
+      // A hidden window takes no close request. A disabled one (under a modal window) gets it and
+      // decides: the window a modal form was opened over closes, a plain window ignores it.
+      if (!IsWindow(e.window) || !IsWindowVisible(e.window)) return false;
       msg.hwnd = e.window;
       msg.message = WM_SYSCOMMAND;
       msg.wParam = SC_CLOSE;

@@ -15,6 +15,7 @@
 #include "platform/controls/hint_window.h"
 #include "platform/controls/input.h"
 #include "platform/controls/timer.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
 
 namespace lab::testing {
@@ -182,8 +183,8 @@ TEST_F(ApplicationTest, CloseAsksOnCloseQueryAndOnClose) {
 }
 
 // Close requests from the display (the window manager's close button): a second one while the first
-// is answered, or after the form went, runs nothing again; a form disabled under a modal dialog
-// ignores them.
+// is answered, or after the form went, runs nothing again; a form disabled under a modal dialog it
+// was not opened over ignores them.
 TEST_F(ApplicationTest, ACloseRequestRunsOnCloseOnceAndNeverForADisabledForm) {
   int queries = 0, closes = 0;
   form->OnCloseQuery = [&](TObject*, bool& canClose) {
@@ -220,8 +221,11 @@ TEST_F(ApplicationTest, ACloseRequestRunsOnCloseOnceAndNeverForADisabledForm) {
   EXPECT_EQ(closes, 3);
   EXPECT_TRUE(gone);
 
+  TForm opener(nullptr);
   form->Show();
+  opener.Show();  // the active form: the dialog opens over it
   Application->ProcessMessages();
+  ASSERT_EQ(wm::GetActiveWindow(), opener.Handle());
   TForm dialog(nullptr);
   int dialogCloses = 0;
   dialog.OnClose = [&](TObject*, TCloseAction&) { ++dialogCloses; };
@@ -233,6 +237,47 @@ TEST_F(ApplicationTest, ACloseRequestRunsOnCloseOnceAndNeverForADisabledForm) {
   EXPECT_EQ(dialogCloses, 1);
   EXPECT_EQ(closes, 3);
   EXPECT_TRUE(form->Visible());
+}
+
+// Closing the window a message box was opened over ends the box, answered as cancelled: the main
+// form ends the program (and a box opened after that answers at once), another form hides or goes.
+// Were the close dropped, the idle handler would press Enter and the box would answer OK.
+TEST_F(ApplicationTest, ClosingTheWindowUnderAMessageBoxCancelsIt) {
+  SetDialogAnswerer(nullptr);
+  int idles = 0;
+  Application->OnIdle = [&](TObject*, bool&) {
+    ++idles;
+    headless::PressKey(VK_RETURN);
+  };
+  TScopeExit noIdle([] { Application->OnIdle = nullptr; });
+  struct Case {
+    const char* name;
+    bool main;
+    TCloseAction action;
+  };
+  for (const Case c : {Case{"main form", true, caHide}, Case{"other form, hidden", false, caHide},
+                       Case{"other form, freed", false, caFree}}) {
+    SCOPED_TRACE(c.name);
+    idles = 0;
+    Application->Initialize();
+    auto* owner = new TForm(nullptr);
+    TScopeExit freeOwner([&] {
+      if (c.action != caFree) delete owner;
+    });
+    owner->OnClose = [&](TObject*, TCloseAction& a) { a = c.action; };
+    owner->Show();
+    Application->ProcessMessages();
+    Application->SetMainForm(c.main ? owner : nullptr);
+    input::WindowCloseRequested(owner->Handle());
+    EXPECT_EQ(MessageBox("Delete record?", "Jobs", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(idles, 0);
+    EXPECT_EQ(Application->Terminated(), c.main);
+    if (c.main) {
+      EXPECT_EQ(MessageBox("Save changes?", "Jobs", MB_YESNO), IDCANCEL);
+    }
+    Application->SetMainForm(nullptr);
+    Application->ProcessMessages();
+  }
 }
 
 TEST_F(ApplicationTest, MessageBoxesAskTheAnswererWithTheirButtons) {

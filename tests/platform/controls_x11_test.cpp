@@ -200,7 +200,8 @@ int Occurrences(const std::string& text, const std::string& part) {
 }
 
 // The user closes a window twice in a row: OnClose runs once. A form disabled under a modal dialog
-// ignores the window manager's close request; the dialog takes its own.
+// ignores the window manager's close request, unless the dialog was opened over it: then the form
+// closes and the dialog ends as cancelled. The dialog takes its own.
 TEST_F(X11WindowTest, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
   std::unique_ptr<TForm> first(Shown(new TForm(nullptr), 20)), second(Shown(new TForm(nullptr), 200));
   int firstCloses = 0, secondCloses = 0;
@@ -214,6 +215,8 @@ TEST_F(X11WindowTest, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
   EXPECT_FALSE(first->Visible());
 
   Shown(first.get(), 20);
+  Shown(second.get(), 200);
+  wm::SetActiveWindow(second->Handle());  // the dialog opens over the second form
   TForm dialog(nullptr);
   dialog.SetBorderStyle(bsNone);
   dialog.SetBounds(60, 60, 100, 80);
@@ -221,15 +224,25 @@ TEST_F(X11WindowTest, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
   dialog.OnClose = [&](TObject*, TCloseAction&) { ++dialogCloses; };
   auto* timer = new TTimer(&dialog);
   timer->SetInterval(10);
+  bool overSecond = true;
   timer->OnTimer = [&](TObject*) {
     if (!X11WindowOf(Backend(), dialog.Handle())) return;
     timer->SetEnabled(false);
     RequestClose(first.get());
-    RequestClose(&dialog);
+    RequestClose(overSecond ? &dialog : second.get());
   };
   EXPECT_EQ(dialog.ShowModal(), mrCancel);
   EXPECT_EQ(dialogCloses, 1);
   EXPECT_EQ(firstCloses, 1);
+  EXPECT_TRUE(first->Visible());
+
+  overSecond = false;
+  timer->SetEnabled(true);
+  wm::SetActiveWindow(second->Handle());
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_EQ(dialogCloses, 1);
+  EXPECT_EQ(secondCloses, 2);
+  EXPECT_FALSE(second->Visible());
   EXPECT_TRUE(first->Visible());
 }
 
