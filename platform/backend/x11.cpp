@@ -288,6 +288,8 @@ class TX11Backend : public TBackend {
     XFlush(dpy_);
   }
 
+  bool WheelFollowsPointer() const override { return true; }
+
   unsigned long XWindowOf(HWND h) {
     std::lock_guard lock(mutex_);
     auto it = tops_.find(h);

@@ -64,6 +64,10 @@ class TBackend {
   virtual std::optional<std::string> ForeignClipboardData(const std::string& /*format*/) { return std::nullopt; }
 
   virtual void Beep() {}
+
+  // Whether the mouse wheel goes to the window under the pointer (every X11 program does so)
+  // instead of the focused one.
+  virtual bool WheelFollowsPointer() const { return false; }
 };
 
 // The back-end in use, made on first use: X11 when DISPLAY is set, headless otherwise

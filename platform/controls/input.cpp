@@ -301,7 +301,14 @@ bool MouseMessage(const InputEvent& e, MSG& msg) {
   const WPARAM keys = MouseKeyFlags(state);
 
   if (e.kind == InputEvent::Kind::Wheel) {
-    HWND target = GetFocus();
+    // The focused window takes the wheel, or, on a display whose programs scroll what the pointer is
+    // over, the window capturing the mouse or the one under the pointer (unless a modal one is up).
+    HWND target = nullptr;
+    if (Backend().WheelFollowsPointer()) {
+      target = capture ? capture : WindowFromPoint(e.pt);
+      if (target && !IsWindowEnabled(GetTopLevel(target))) return false;
+    }
+    if (!target) target = GetFocus();
     if (!target) target = WindowFromPoint(e.pt);
     if (!target) return false;
     msg.hwnd = target;

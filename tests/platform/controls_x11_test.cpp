@@ -246,6 +246,46 @@ TEST_F(X11WindowTest, ACloseRequestRunsOnCloseOnceAndADisabledFormIgnoresIt) {
   EXPECT_TRUE(first->Visible());
 }
 
+// On X11 the wheel goes to the window under the pointer, not to the focused one; the focus stays.
+TEST_F(X11WindowTest, TheWheelGoesToTheWindowUnderThePointer) {
+  std::unique_ptr<TForm> form(Shown(new TForm(nullptr), 20));
+  form->SetBounds(20, 20, 300, 100);
+  std::vector<std::string> log;
+  auto add = [&](const char* name, int left) {
+    auto* c = new TCustomControl(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(left, 10, 100, 50);
+    c->OnMouseWheel = [&log, name](TObject*, TShiftState, int delta, TPoint, bool& handled) {
+      log.push_back(name + std::string(delta > 0 ? " up" : " down"));
+      handled = true;
+    };
+    return c;
+  };
+  TCustomControl* focused = add("focused", 10);
+  add("pointed", 150);
+  focused->SetFocus();
+  XEvent ev{};
+  ev.xbutton.display = d;
+  ev.xbutton.window = X11WindowOf(Backend(), form->Handle());
+  ev.xbutton.root = DefaultRootWindow(d);
+  ev.xbutton.x = 160;
+  ev.xbutton.y = 20;
+  ev.xbutton.x_root = 20 + 160;
+  ev.xbutton.y_root = 20 + 20;
+  ev.xbutton.same_screen = True;
+  for (unsigned button : {Button5, Button4}) {
+    ev.xbutton.button = button;
+    ev.xbutton.type = ButtonPress;
+    XSendEvent(d, ev.xbutton.window, True, ButtonPressMask, &ev);
+    ev.xbutton.type = ButtonRelease;
+    XSendEvent(d, ev.xbutton.window, True, ButtonReleaseMask, &ev);
+  }
+  XFlush(d);
+  EXPECT_TRUE(WaitFor([&] { return log.size() >= 2; }));
+  EXPECT_EQ(log, (std::vector<std::string>{"pointed down", "pointed up"}));
+  EXPECT_TRUE(focused->Focused());
+}
+
 // Requests the server refuses (here on a window another client destroyed) are reported on stderr,
 // once for each kind of error and request, and the program goes on.
 TEST_F(X11WindowTest, ARefusedRequestIsReportedOncePerKind) {
