@@ -27,6 +27,26 @@ std::string Utf8OfLatin1(std::string_view latin1) {
   return out;
 }
 
+// Text inside the program breaks its lines with CR LF, other X11 programs with LF: CR LF goes out
+// as LF, and a lone LF comes in as CR LF (a lone CR is left alone both ways).
+std::string LfOfCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') out += text[i];
+  return out;
+}
+
+std::string CrLfOfLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 // A transfer the other program stopped taking is dropped after this long.
 constexpr std::chrono::seconds kStalledTransfer{10};
 
@@ -59,7 +79,7 @@ void TX11Clipboard::Own(const TClipboardFormats& content) {
     std::lock_guard lock(mutex_);
     auto text = content.find(kClipboardText);
     has_text_ = text != content.end();
-    text_data_ = has_text_ ? text->second : std::string();
+    text_data_ = has_text_ ? LfOfCrLf(text->second) : std::string();
     served_ = std::move(served);
     owner_ = true;
   }
@@ -364,7 +384,7 @@ std::optional<std::string> TX11Clipboard::ForeignData(const std::string& format)
     if (listed == Answer::Data && std::find(offered.begin(), offered.end(), target) == offered.end()) continue;
     const Answer a = Convert(target, data, type);
     if (a == Answer::NoAnswer) return std::nullopt;
-    if (a == Answer::Data) return target == XA_STRING ? Utf8OfLatin1(data) : data;
+    if (a == Answer::Data) return CrLfOfLf(target == XA_STRING ? Utf8OfLatin1(data) : data);
   }
   return std::nullopt;
 }

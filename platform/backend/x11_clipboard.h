@@ -2,7 +2,8 @@
 // The system clipboard under X11: the CLIPBOARD selection. The program's content is served to other
 // programs (TARGETS; UTF8_STRING, text/plain;charset=utf-8 and TEXT as UTF-8; STRING as Latin-1;
 // each registered format under an atom of its name), large data in INCR steps. Another program's
-// content is read the same ways, waiting for its answer with a time-out. The content is the
+// content is read the same ways, waiting for its answer with a time-out. Text has LF line breaks
+// outside the program and CR LF inside; registered formats travel byte for byte. The content is the
 // program's own: it is gone when the program ends, unless a clipboard manager took a copy.
 //
 // Reads come from the program's threads; events from the back-end's event thread. Include only in

@@ -1,5 +1,6 @@
 // The editor and the system clipboard under X11, against xclip on an X server of the test's own: text
-// copied in the editor is what another program reads, byte for byte, also 300 KB of device traffic;
+// copied in the editor is what another program reads, byte for byte but for its line breaks (LF, as
+// X11 programs write them), also 300 KB of device traffic;
 // text another program offers pastes into the editor, and so does a column block between two editors.
 
 #include <string>
@@ -25,25 +26,30 @@ class EditorX11Clipboard : public XclipFormTest {
 };
 
 TEST_F(EditorX11Clipboard, CopiedTextIsReadByAnotherProgramByteForByte) {
-  const std::string text = "09:00:01 Tracer1 caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\r\n09:00:02 Edger2 ACK \xE2\x80\xA2";
-  edit->SetText(text);
+  const std::string line1 = "09:00:01 Tracer1 caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+  const std::string line2 = "09:00:02 Edger2 ACK \xE2\x80\xA2";
+  edit->SetText(line1 + "\r\n" + line2);
   edit->SetReadOnly(true);
   edit->CommandProcessor(ecSelectAll, 0, nullptr);
   edit->CommandProcessor(ecCopy, 0, nullptr);
-  EXPECT_EQ(Xclip({"-o"}), text);
+  EXPECT_EQ(Xclip({"-o"}), line1 + "\n" + line2);
 
   // A few thousand lines of device traffic: more than one request carries.
-  std::string large;
-  for (int i = 0; large.size() < 300 * 1024; ++i)
-    large += "09:" + std::to_string(10 + i % 50) + ":00.250  Edger2  JOB=" + std::to_string(24000 + i) +
-             ";STATUS=0;R=2412;2398;2385;2377;2366 \xE2\x80\xA2\r\n";
+  std::string large, read_there;
+  for (int i = 0; large.size() < 300 * 1024; ++i) {
+    const std::string line = "09:" + std::to_string(10 + i % 50) + ":00.250  Edger2  JOB=" +
+                             std::to_string(24000 + i) + ";STATUS=0;R=2412;2398;2385;2377;2366 \xE2\x80\xA2";
+    large += line + "\r\n";
+    read_there += line + "\n";
+  }
   large += "last line";
+  read_there += "last line";
   edit->SetText(large);
   edit->SelectAll();
   edit->CopyToClipboard();
   const std::string read = Xclip({"-o"});
-  EXPECT_EQ(read.size(), large.size());
-  EXPECT_TRUE(read == large);
+  EXPECT_EQ(read.size(), read_there.size());
+  EXPECT_TRUE(read == read_there);
 }
 
 TEST_F(EditorX11Clipboard, TextAnotherProgramOffersPastesIntoTheEditor) {
@@ -64,7 +70,7 @@ TEST_F(EditorX11Clipboard, AColumnBlockGoesThroughTheSystemClipboardAsAColumnBlo
   edit->SetBlockEnd({4, 3});
   edit->CopyToClipboard();
   // Other programs get the text; the block format travels under its own name.
-  EXPECT_EQ(Xclip({"-o"}), "bc\r\nhi\r\nno");
+  EXPECT_EQ(Xclip({"-o"}), "bc\nhi\nno");
   EXPECT_EQ(Xclip({"-o", "-t", "CodeEdit Control Block Type"}), std::string("\2bc\r\nhi\r\nno", 11) + '\0');
   auto* other = new TCodeEdit(form);
   other->SetParent(form);

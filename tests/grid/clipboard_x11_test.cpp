@@ -1,5 +1,6 @@
 // The grid's clipboard under X11, against xclip on an X server of the test's own: a copied selection
-// is tab-separated text another program reads, and its "Csv" and "GRIDDBIF" renderings travel under
+// is tab-separated text another program reads (with LF line breaks, as X11 programs write them), and
+// its "Csv" and "GRIDDBIF" renderings travel byte for byte under
 // their own names; text another program offers pastes into the grid's records.
 
 #include <string>
@@ -46,7 +47,7 @@ class GridX11Clipboard : public XclipFormTest {
 TEST_F(GridX11Clipboard, ACopiedSelectionIsTextForOtherProgramsAndRecordsUnderItsOwnNames) {
   grid->Selection()->SelectAll();
   CopyGridToClipboard(grid);
-  EXPECT_EQ(Xclip({"-o"}), "1\tn1\r\n2\tcaf\xC3\xA9 \"2\"\r\n3\tn3\r\n");
+  EXPECT_EQ(Xclip({"-o"}), "1\tn1\n2\tcaf\xC3\xA9 \"2\"\n3\tn3\n");
   EXPECT_EQ(Xclip({"-o", "-t", "Csv"}), "\"1\";\"n1\"\r\n\"2\";\"caf\xC3\xA9 \"\"2\"\"\"\r\n\"3\";\"n3\"\r\n");
   const TGridClipData data = ParseGridDbif(Xclip({"-o", "-t", "GRIDDBIF"}));
   EXPECT_EQ(data.FieldNames, (std::vector<std::string>{"Id", "Name"}));

@@ -1,13 +1,14 @@
 // The system clipboard under X11, against xclip on an X server of the test's own: what the program
 // puts on the clipboard another program reads byte for byte (UTF-8, Latin-1, a registered format,
-// 300 KB in steps), what another program puts there the program reads, and a program that never
-// answers is given up on.
+// 300 KB in steps) but for text's line breaks, which are LF outside the program and CR LF inside,
+// what another program puts there the program reads, and a program that never answers is given up on.
 
 #include <string>
 #include <vector>
 
 #include "controls_fixture.h"
 #include "platform/controls/clipboard.h"
+#include "platform/rtl/strutils.h"
 #include "x11_fixture.h"
 
 namespace lab::testing {
@@ -26,6 +27,9 @@ std::string LargeText() {
 
 const std::string kUtf8 = "Gr\xc3\xbc\xc3\x9f" "e, \xe4\xb8\x96\xe7\x95\x8c \xe2\x9c\x93\r\nline two\t\xf0\x9f\x98\x80";
 
+// Text as other programs see it: LF line breaks.
+std::string WithLf(const std::string& text) { return StringReplace(text, "\r\n", "\n", {rfReplaceAll}); }
+
 class ClipboardX11Test : public XclipTest {
  protected:
   // Puts text on the clipboard. The back-end's own question comes after its taking the clipboard on
@@ -38,10 +42,10 @@ class ClipboardX11Test : public XclipTest {
 
 TEST_F(ClipboardX11Test, TextPutOnTheClipboardIsReadByAnotherProgramByteForByte) {
   Ours(kUtf8);
-  EXPECT_EQ(Xclip({"-o"}), kUtf8);
-  EXPECT_EQ(Xclip({"-o", "-t", "text/plain;charset=utf-8"}), kUtf8);
-  const std::string large = LargeText();
-  Ours(large);
+  EXPECT_EQ(Xclip({"-o"}), WithLf(kUtf8));
+  EXPECT_EQ(Xclip({"-o", "-t", "text/plain;charset=utf-8"}), WithLf(kUtf8));
+  const std::string large = WithLf(LargeText());
+  Ours(LargeText());
   const std::string read = Xclip({"-o"});
   EXPECT_EQ(read.size(), large.size());
   EXPECT_TRUE(read == large);
@@ -101,6 +105,29 @@ TEST_F(ClipboardX11Test, TextAnotherProgramPutOnTheClipboardIsReadHere) {
   Ours("mine again");
   EXPECT_EQ(clipboard->AsText(), "mine again");
   EXPECT_EQ(Xclip({"-o"}), "mine again");
+}
+
+// Rows copied as text (tab-separated, CR LF line ends) go out with LF, as a spreadsheet pastes them,
+// and come back from it unchanged; a lone CR is left as it is both ways, a lone LF comes in as CR LF.
+TEST_F(ClipboardX11Test, TextLineBreaksAreLfOutsideAndCrLfInside) {
+  struct Case {
+    std::string ours, theirs, back;
+  };
+  const Case cases[] = {
+      {"1\tn1\r\n2\tn2\r\n", "1\tn1\n2\tn2\n", "1\tn1\r\n2\tn2\r\n"},
+      {"a\r\r\nb\rc\nd", "a\r\nb\rc\nd", "a\r\nb\rc\r\nd"},
+      {"\r\n\r\n", "\n\n", "\r\n\r\n"},
+  };
+  TClipboard* clipboard = Clipboard();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.theirs);
+    Ours(c.ours);
+    EXPECT_EQ(Xclip({"-o"}), c.theirs);
+    EXPECT_EQ(Xclip({"-o", "-t", "STRING"}), c.theirs);
+    EXPECT_EQ(clipboard->AsText(), c.ours);  // the program's own read stays in the program
+    Xclip({"-i", "-quiet"}, c.theirs, true);
+    EXPECT_EQ(clipboard->AsText(), c.back);
+  }
 }
 
 // A program that holds the clipboard and never answers: the read gives up after its time and finds
