@@ -512,6 +512,8 @@ void TCustomDBGridX::RebuildSortMarkedColumns() {
 
 void TCustomDBGridX::ColumnRemoved(TColumnX* Column) {
   visible_columns_.Remove(Column);
+  // Copying, painting and focus changes read the selected columns: a freed one must not stay.
+  if (selection_) selection_->Columns()->ColumnRemoved(Column);
   const int at = sort_marked_columns_.Remove(Column);
   if (at >= 0) {
     const int index = Column->Title()->SortIndex();

@@ -134,6 +134,8 @@ void TCustomDBGridX::InternalLayout() {
   }
   UpdateActive();
   if (HandleAllocated()) Invalidate();
+  // Columns may have moved: the selected ones stay in column order.
+  if (selection_->SelectionType() == gstColumns) selection_->Columns()->Refresh();
 }
 
 // Frozen columns join the indicator among the fixed columns; hidden columns met on the way (and
@@ -329,6 +331,8 @@ void TCustomDBGridX::RebuildColumns() {
     for (std::size_t i = 0; i < fields.size(); ++i) {
       TColumnX* c = static_cast<int>(i) < columns_->Count() ? columns_->GetColumn(static_cast<int>(i))
                                                             : columns_->AddDefaultColumn();
+      // A column that shows another field now is another column to the user.
+      if (c->field_ && c->field_ != fields[i]) selection_->Columns()->ColumnRemoved(c);
       c->SetField(fields[i]);
     }
     while (columns_->Count() > static_cast<int>(fields.size())) columns_->Delete(columns_->Count() - 1);

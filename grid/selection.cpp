@@ -141,6 +141,12 @@ void TDBGridXSelectionCols::Refresh() {
   if (shift_ && IndexOf(shift_) < 0) shift_ = nullptr;
 }
 
+void TDBGridXSelectionCols::ColumnRemoved(TColumnX* Column) {
+  if (anchor_ == Column) anchor_ = nullptr;
+  if (shift_ == Column) shift_ = nullptr;
+  if (Remove(Column) >= 0) Changed();
+}
+
 void TDBGridXSelectionCols::Clear() {
   TColumnsXList::Clear();
   anchor_ = shift_ = nullptr;

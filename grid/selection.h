@@ -63,6 +63,8 @@ class TDBGridXSelectionCols : public TColumnsXList {
   void SelectShift(TColumnX* Column);
   // Drops columns the grid no longer has and sorts the rest again.
   void Refresh();
+  // A column leaves the grid: it leaves the selection at once (a selection left empty is none).
+  void ColumnRemoved(TColumnX* Column);
   void Clear();
 
   TColumnX* AnchorColumn() const noexcept { return anchor_; }

@@ -8,6 +8,9 @@
 #include <random>
 #include <set>
 
+#include "platform/controls/clipboard.h"
+#include "platform/controls/edit.h"
+#include "platform/controls/input.h"
 #include "platform/db/db_errors.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/exceptions.h"
@@ -415,12 +418,65 @@ TEST_F(GridSelection, ColumnSelectionsInvertShiftAndRefresh) {
   cols->InvertSelect(c->GetColumn(2));
   EXPECT_EQ(cols->Count(), 2);
   EXPECT_EQ(cols->GetColumn(1), c->GetColumn(3));
-  c->Delete(3);
-  cols->Refresh();
+  c->Delete(3);  // the grid drops it from the selection itself
   EXPECT_EQ(cols->Count(), 1);
   cols->InvertSelect(c->GetColumn(1));
   EXPECT_EQ(cols->Count(), 0);
   EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+}
+
+// A column that leaves the grid leaves the column selection at once, without a refresh by hand:
+// the selection's cells, the copy key and a focus change after it meet no freed column.
+TEST_F(GridSelection, AColumnThatLeavesTheGridLeavesTheColumnSelection) {
+  struct TCase {
+    const char* Name;
+    bool Persistent;
+    std::vector<int> Selected;  // column indexes
+    std::function<void()> Remove;
+    int Left, Right;  // the grid columns left selected; -1 for none
+    const char* Copied;
+  };
+  const TCase cases[] = {
+      {"a persistent column deleted", true, {1, 3}, [&] { grid->Columns()->Delete(3); }, 2, 2, "r\r\nr\r\n"},
+      {"the last default column, another field hidden", false, {1, 4},
+       [&] { ds->FieldByName("Done")->SetVisible(false); }, 2, 2, "r\r\nr\r\n"},
+      {"a default column given the next field", false, {2, 3},
+       [&] { ds->FieldByName("Done")->SetVisible(false); }, -1, -1, "kept"},
+      {"the only selected column's field hidden", false, {4},
+       [&] { ds->FieldByName("Price")->SetVisible(false); }, -1, -1, "kept"},
+  };
+  grid->SetEditActions({geaCopyX});
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(0, 270, 50, 20);
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    ds->Close();
+    for (TField* f : ds->Fields()) f->SetVisible(true);
+    grid->Columns()->Clear();
+    if (t.Persistent)
+      for (const char* f : {"Id", "Name", "Done", "Code", "Price"}) grid->Columns()->Add()->SetFieldName(f);
+    Rows(2);
+    form->Show();
+    grid->SetFocus();
+    Pump();
+    for (int c : t.Selected) grid->Selection()->Columns()->Select(grid->Columns()->GetColumn(c), true);
+    t.Remove();
+    const TGridRect r = grid->Selection()->SelectionToGridRect();
+    EXPECT_EQ(r.Left, t.Left);
+    EXPECT_EQ(r.Right, t.Right);
+    EXPECT_EQ(grid->Selection()->SelectionType(), t.Left < 0 ? gstNon : gstColumns);
+    Clipboard()->SetAsText("kept");
+    input::KeyDown(win::VK_CONTROL);
+    input::KeyDown('C');
+    input::KeyUp('C');
+    input::KeyUp(win::VK_CONTROL);
+    Pump();
+    EXPECT_EQ(Clipboard()->AsText(), t.Copied);
+    other->SetFocus();
+    grid->SetFocus();
+    Paint();
+  }
 }
 
 TEST_F(GridSelection, AKindNoLongerAllowedIsClearedAndClosingClearsAll) {
