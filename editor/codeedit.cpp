@@ -25,12 +25,6 @@ void StartCodeEdit() {
   RegisterClasses<TCodeEdit>();
 }
 
-// Pixel arithmetic is done in 64 bits and brought back into the coordinate range.
-int ClampToInt(std::int64_t Value) {
-  return static_cast<int>(std::clamp<std::int64_t>(Value, std::numeric_limits<int>::min(),
-                                                    std::numeric_limits<int>::max()));
-}
-
 }  // namespace
 
 constinit const TUnit CodeEditUnit{"CodeEdit", &StartCodeEdit};

@@ -194,8 +194,8 @@ class TCustomCodeEdit : public TCustomControl {
   // caret.)
 
   // ---- Positions ----
-  TDisplayCoord BufferToDisplayPos(const TBufferCoord& P);
-  TBufferCoord DisplayToBufferPos(const TDisplayCoord& P);
+  TDisplayCoord BufferToDisplayPos(const TBufferCoord& P) const;
+  TBufferCoord DisplayToBufferPos(const TDisplayCoord& P) const;
   // Display rows: the line count, or the wrapped rows under word wrap.
   int DisplayRowCount();
   int RowToLine(int Row);
@@ -340,6 +340,7 @@ class TCustomCodeEdit : public TCustomControl {
   TCodeSelectedColor* SelectedColor() const noexcept { return selected_color_.get(); }
   void SetSelectedColor(TCodeSelectedColor* Value) { selected_color_->Assign(Value); }
   int TabWidth() const noexcept { return tab_width_; }
+  // Taken within 1 .. kMaxTabWidth.
   void SetTabWidth(int Value);
   bool WantReturns() const noexcept { return want_returns_; }
   void SetWantReturns(bool Value) { want_returns_ = Value; }
@@ -391,6 +392,7 @@ class TCustomCodeEdit : public TCustomControl {
   virtual void SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value);
   virtual void SetReadOnly(bool Value);
   virtual void UpdateMouseCursor();
+  // A handler that sets Mark to nil takes the mark over: it leaves the editor all the same.
   virtual void DoOnClearBookmark(TCodeEditMark*& Mark);
   virtual void DoOnCommandProcessed(TCodeEditorCommand Command, char32_t AChar, void* Data);
   // Only with OnGutterClick: the line under Y and the clicked mark of it (each mark adds Xoffset).

@@ -56,35 +56,35 @@ int TCustomCodeEdit::CharIndexToColumn(int Line, int Char) const {
   const TLineView line = lines_->LineView(Line - 1);
   int before;
   if (!GetHasTabs(line, before) || before >= Char - 1) return Char;
-  int column = before;  // 0-based: the cells before character i
+  std::int64_t column = before;  // 0-based: the cells before character i
   for (int i = before; i < Char - 1; ++i) {
     if (static_cast<std::size_t>(i) < line.size() && line[static_cast<std::size_t>(i)] == U'\t')
       column += tab_width_ - column % tab_width_;
     else
       ++column;
   }
-  return column + 1;
+  return ClampToInt(column + 1);
 }
 
 int TCustomCodeEdit::ColumnToCharIndex(int Line, int Column) const {
   const TLineView line = lines_->LineView(Line - 1);
-  int start = 1;  // the column where character i + 1 starts
+  std::int64_t start = 1;  // the column where character i + 1 starts
   for (std::size_t i = 0; i < line.size(); ++i) {
     if (start >= Column) return static_cast<int>(i) + 1;
     start += line[i] == U'\t' ? tab_width_ - (start - 1) % tab_width_ : 1;
   }
-  const std::int64_t beyond = std::int64_t{static_cast<int>(line.size())} + 1 + std::max(0, Column - start);
-  return static_cast<int>(std::min<std::int64_t>(beyond, kMaxInt));
+  const std::int64_t beyond = static_cast<std::int64_t>(line.size()) + 1 + std::max<std::int64_t>(0, Column - start);
+  return ClampToInt(beyond);
 }
 
-TDisplayCoord TCustomCodeEdit::BufferToDisplayPos(const TBufferCoord& P) {
+TDisplayCoord TCustomCodeEdit::BufferToDisplayPos(const TBufferCoord& P) const {
   TDisplayCoord d{P.Char, P.Line};
   if (P.Line >= 1 && P.Line <= lines_->Count()) d.Column = CharIndexToColumn(P.Line, P.Char);
   if (word_wrap_plugin_) d = word_wrap_plugin_->BufferToDisplayPos({d.Column, d.Row});
   return d;
 }
 
-TBufferCoord TCustomCodeEdit::DisplayToBufferPos(const TDisplayCoord& P) {
+TBufferCoord TCustomCodeEdit::DisplayToBufferPos(const TDisplayCoord& P) const {
   TBufferCoord b{P.Column, P.Row};
   if (word_wrap_plugin_) b = word_wrap_plugin_->DisplayToBufferPos(P);
   if (b.Line >= 1 && b.Line <= lines_->Count()) b.Char = ColumnToCharIndex(b.Line, b.Char);
@@ -413,9 +413,10 @@ bool TCustomCodeEdit::IsPointInSelection(const TBufferCoord& Value) const {
     case smLine:
       return true;
     case smColumn: {
-      const int left = std::min(block_begin_.Char, block_end_.Char);
-      const int right = std::max(block_begin_.Char, block_end_.Char);
-      return Value.Char >= left && Value.Char < right;
+      // The block spans display columns: over tabs one character index is another column.
+      const int begin = BufferToDisplayPos(block_begin_).Column, end = BufferToDisplayPos(block_end_).Column;
+      const int column = BufferToDisplayPos(Value).Column;
+      return column >= std::min(begin, end) && column < std::max(begin, end);
     }
     default:
       return !Before(Value, b) && Before(Value, e);
@@ -720,7 +721,8 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
         const int stored = static_cast<int>(lines_->LineView(y - 1 + breaks).size());
         caret_char = stored + 1 - static_cast<int>(TrimRight(right).size());
       } else {
-        caret_char = GetExpandedLength(breaks == 0 ? left + std::u32string(last) : std::u32string(last), tab_width_) + 1;
+        caret_char = ClampToInt(
+            GetExpandedLength(breaks == 0 ? left + std::u32string(last) : std::u32string(last), tab_width_) + 1);
       }
       InternalSetCaretXY({caret_char, y + breaks});
       if (breaks > 0) NotifyLinesInserted(x > 1 ? y + 1 : y, breaks);
@@ -959,7 +961,7 @@ void TCustomCodeEdit::SetLeftChar(int Value) {
     max_left = options_.Contains(eoAutoSizeMaxScrollWidth) ? std::int64_t{kMaxInt} - chars_in_window_
                                                            : std::int64_t{max_scroll_width_} - chars_in_window_ + 1;
   } else {
-    max_left = std::int64_t{lines_->LengthOfLongestLine()} - chars_in_window_ + 1;
+    max_left = lines_->LengthOfLongestLine() - chars_in_window_ + 1;
   }
   Value = static_cast<int>(std::clamp<std::int64_t>(Value, 1, std::max<std::int64_t>(1, max_left)));
   if (Value == left_char_) return;

@@ -150,13 +150,14 @@ void TCustomCodeEdit::ClearBookmark(int BookMark) {
   if (BookMark < 0 || BookMark > 9) return;
   TCodeEditMark*& slot = bookmarks_[static_cast<std::size_t>(BookMark)];
   if (!slot) return;
-  TCodeEditMark* mark = slot;
+  TCodeEditMark* const held = slot;
+  TCodeEditMark* mark = held;
   DoOnClearBookmark(mark);
+  // The mark leaves its slot and the list together, so it is no longer drawn nor moved by edits. A
+  // handler that answers nil takes it over; otherwise it is freed.
   slot = nullptr;
-  if (mark) {
-    marks_->Remove(mark);
-    delete mark;
-  }
+  marks_->Remove(held);
+  if (mark) delete held;
 }
 
 void TCustomCodeEdit::GotoBookmark(int BookMark) {

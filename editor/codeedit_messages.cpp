@@ -181,7 +181,8 @@ void TCustomCodeEdit::WMKillFocus(TMessage& /*Message*/) {
 // Scrolling messages
 
 void TCustomCodeEdit::WMHScroll(TMessage& Message) {
-  const int range = options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(lines_->LengthOfLongestLine(), 1);
+  const int range =
+      options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(ClampToInt(lines_->LengthOfLongestLine()), 1);
   switch (Message.WParamLo()) {
     case SB_LINELEFT:
       SetLeftChar(left_char_ - 1);
@@ -208,7 +209,7 @@ void TCustomCodeEdit::WMHScroll(TMessage& Message) {
       break;
     case SB_RIGHT:
       SetLeftChar(options_.Contains(eoScrollPastEol) ? max_scroll_width_ - chars_in_window_ + 1
-                                                     : lines_->LengthOfLongestLine());
+                                                     : ClampToInt(lines_->LengthOfLongestLine()));
       break;
     case SB_ENDSCROLL:
       is_scrolling_ = false;
@@ -348,7 +349,7 @@ void TCustomCodeEdit::UpdateScrollBars() {
   };
   if ((scroll_bars_ == ssBoth || scroll_bars_ == ssHorizontal) && !word_wrap_plugin_) {
     const int range =
-        options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(lines_->LengthOfLongestLine(), 1);
+        options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(ClampToInt(lines_->LengthOfLongestLine()), 1);
     apply(SB_HORZ, range, chars_in_window_, left_char_, true,
           std::int64_t{left_char_} + chars_in_window_ > range);
   } else {

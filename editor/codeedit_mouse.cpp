@@ -48,8 +48,10 @@ void TCustomCodeEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     block_end_ = old_end;
     SetMouseCapture(true);
     state_flags_.Exclude(sfWaitForDragging);
+    // The pressed point decides, not the caret: a press on the right half of the selection's last
+    // character puts the caret after it, outside.
     if (had_selection && options_.Contains(eoDragDropEditing) && X > gutter_width_ + 2 &&
-        selection_mode_ == smNormal && IsPointInSelection(CaretXY())) {
+        selection_mode_ == smNormal && IsPointInSelection(DisplayToBufferPos(PixelsToRowColumn(X, Y)))) {
       // A drag of the selection may start; nothing else changes yet.
       state_flags_.Include(sfWaitForDragging);
     }

@@ -168,7 +168,7 @@ void TCustomCodeEdit::SetSearchEngine(TCodeEditSearchCustom* Value) {
 }
 
 void TCustomCodeEdit::SetTabWidth(int Value) {
-  Value = std::max(1, Value);  // a width of 0 would divide by zero wherever tabs expand
+  Value = std::clamp(Value, 1, kMaxTabWidth);  // a width of 0 would divide by zero wherever tabs expand
   if (tab_width_ == Value) return;
   tab_width_ = Value;
   lines_->SetTabWidth(Value);
@@ -336,6 +336,7 @@ void TCustomCodeEdit::ListCleared(TObject* /*Sender*/) {
 }
 
 void TCustomCodeEdit::ListDeleted(TObject* /*Sender*/, int Index, int Count) {
+  if (Count <= 0) return;  // nothing cut at the end of the list
   if (highlighter_ && lines_->Count() > 0) ScanFrom(std::min(Index, lines_->Count() - 1));
   if (word_wrap_plugin_) word_wrap_plugin_->LinesDeleted(Index, Count);
   InvalidateLines(Index + 1, INT32_MAX);
@@ -352,8 +353,8 @@ void TCustomCodeEdit::ListInserted(TObject* /*Sender*/, int Index, int Count) {
   InvalidateLines(Index + 1, INT32_MAX);
   InvalidateGutterLines(Index + 1, INT32_MAX);
   if (options_.Contains(eoAutoSizeMaxScrollWidth)) {
-    const int length = lines_->ExpandedStringLengths(Index);
-    if (length > max_scroll_width_) SetMaxScrollWidth(length);
+    const std::int64_t length = lines_->ExpandedStringLengths(Index);
+    if (length > max_scroll_width_) SetMaxScrollWidth(ClampToInt(length));
   }
 }
 
@@ -373,8 +374,8 @@ void TCustomCodeEdit::ListPutted(TObject* /*Sender*/, int Index, int Count) {
     InvalidateLines(Index + 1, Index + Count);
   }
   if (options_.Contains(eoAutoSizeMaxScrollWidth)) {
-    const int length = lines_->ExpandedStringLengths(Index);
-    if (length > max_scroll_width_) SetMaxScrollWidth(length);
+    const std::int64_t length = lines_->ExpandedStringLengths(Index);
+    if (length > max_scroll_width_) SetMaxScrollWidth(ClampToInt(length));
   }
 }
 

@@ -20,10 +20,6 @@ constexpr char32_t kSpaceMark = 0xB7;  // a blank, with special characters shown
 constexpr char32_t kTabMark = 0xBB;
 constexpr char32_t kEolMark = 0xB6;
 
-int Clamp64(std::int64_t Value) {
-  return static_cast<int>(std::clamp<std::int64_t>(Value, INT32_MIN, INT32_MAX));
-}
-
 // A run of cells drawn in one call: display columns [First, Last) of the row.
 struct TRun {
   int First;
@@ -77,14 +73,14 @@ void TCustomCodeEdit::Paint() {
   const TRect clip = canvas->ClipRect();
   const std::int64_t text_left = std::int64_t{gutter_width_} + 2;
   const int first_col = clip.Left > text_left
-                            ? Clamp64(left_char_ + (clip.Left - text_left) / char_width_)
+                            ? ClampToInt(left_char_ + (clip.Left - text_left) / char_width_)
                             : left_char_;
-  const int last_col = Clamp64(left_char_ + (clip.Right - text_left + char_width_ - 1) / char_width_);
+  const int last_col = ClampToInt(left_char_ + (clip.Right - text_left + char_width_ - 1) / char_width_);
   const int first_row = std::max(top_line_ + clip.Top / text_height_, top_line_);
   const int rows = DisplayRowCount();
   // The rows the clip reaches into, and no more.
   const int last_row =
-      std::clamp(Clamp64(std::int64_t{top_line_} + (clip.Bottom - 1) / text_height_), 1, std::max(1, rows));
+      std::clamp(ClampToInt(std::int64_t{top_line_} + (clip.Bottom - 1) / text_height_), 1, std::max(1, rows));
   HideCaret();
   if (clip.Left < gutter_width_) {
     TRect r = clip;
@@ -118,7 +114,7 @@ void TCustomCodeEdit::PaintGutter(const TRect& AClip, int FirstRow, int LastRow)
     PaintGradient(canvas, gutter.GradientStartColor(), gutter.GradientEndColor(), true,
                   {0, 0, gutter_width_, ClientHeight()}, gutter.GradientSteps());
   canvas->Brush()->SetColor(gutter.Color());
-  auto row_top = [&](int Row) { return Clamp64((std::int64_t{Row} - top_line_) * text_height_); };
+  auto row_top = [&](int Row) { return ClampToInt((std::int64_t{Row} - top_line_) * text_height_); };
 
   if (gutter.ShowLineNumbers()) {
     // The numbers in the gutter's font (or the editor's in plain style), opaque over their rows.
@@ -255,7 +251,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
     canvas->FillRect({std::max(AClip.Left, gutter_width_), AClip.Top, text_left, AClip.Bottom});
     AClip.Left = text_left;
   }
-  int painted_bottom = Clamp64((std::int64_t{FirstRow} - top_line_) * text_height_);
+  int painted_bottom = ClampToInt((std::int64_t{FirstRow} - top_line_) * text_height_);
   if (rows > 0 && FirstRow <= rows && RowToLine(FirstRow) <= count && AClip.Right > AClip.Left) {
     // The selection as the rows show it.
     const bool show_selection = (!hide_selection_ || Focused()) && SelAvail();
@@ -337,7 +333,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
           row_start = word_wrap_plugin_->DisplayToBufferPos({1, row}).Char - 1;
           row_cells = word_wrap_plugin_->GetRowLength(row) + (row == line_last_row ? 1 : 0);
         }
-        const int top = Clamp64((std::int64_t{row} - top_line_) * text_height_);
+        const int top = ClampToInt((std::int64_t{row} - top_line_) * text_height_);
         const TRect row_rect{AClip.Left, top, AClip.Right, top + text_height_};
         // This row's selected columns (display columns); whole means the fill beyond the text too.
         int row_sel_first = 0, row_sel_last = 0;
@@ -373,7 +369,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
                                      ? static_cast<int>(std::min<std::int64_t>(LastCol, std::int64_t{row_cells} + 1))
                                      : visible_first;
         auto x_of = [&](int Column) {
-          return Clamp64((std::int64_t{Column} - 1) * char_width_ + text_offset_);
+          return ClampToInt((std::int64_t{Column} - 1) * char_width_ + text_offset_);
         };
         // Draws display columns [From, To) of the row with one run's colours and style.
         TFontStyles last_style;
@@ -410,7 +406,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
               int n = 1;
               while (tab_goes_on(col + n)) ++n;
               const char32_t mark = kTabMark;
-              const int x = Clamp64(std::int64_t{x_of(col - row_start)} + (std::int64_t{n} - 1) * char_width_ / 2);
+              const int x = ClampToInt(std::int64_t{x_of(col - row_start)} + (std::int64_t{n} - 1) * char_width_ / 2);
               text_drawer_->ExtTextOut(x, top, win::ETO_CLIPPED, &rect, &mark, 1);
               col += n;
             }

@@ -30,8 +30,9 @@ struct TCodeEditStringRec {
   TLineString String;
   TObject* Object = nullptr;
   TCodeEditRange Range = -1;
-  // Tab expansion is worked out on first use; both fields are caches.
-  mutable std::int32_t ExpandedLength = -1;
+  // Tab expansion is worked out on first use; both fields are caches. A line's cells may pass the
+  // int range (2^30 characters, tabs up to 65536 cells): 56 bits count them, the flags take the rest.
+  mutable std::int64_t ExpandedLength : 56 = -1;
   mutable std::uint8_t Flags = sfExpandedLengthUnknown;
 };
 static_assert(sizeof(TCodeEditStringRec) == 32);

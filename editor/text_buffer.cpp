@@ -205,8 +205,8 @@ void TCodeEditStringList::Delete(int Index) {
 void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
   if (NumLines <= 0) return;
   if (Index < 0 || Index > GetCount()) ListIndexError(Index);
+  // From Count on there is nothing to cut: the event still reports the cut count, 0.
   NumLines = std::min(NumLines, GetCount() - Index);
-  if (NumLines <= 0) return;  // from Count on there is nothing to delete
   Updating([&] {
     list_.Erase(Index, NumLines);
     index_of_longest_line_ = -1;
@@ -235,10 +235,14 @@ void TCodeEditStringList::Exchange(int Index1, int Index2) {
   });
 }
 
+void TCodeEditStringList::Move(int CurIndex, int NewIndex) {
+  if (CurIndex != NewIndex) TStrings::Move(CurIndex, NewIndex);
+}
+
 // ---- Tab expansion ----
 
 void TCodeEditStringList::SetTabWidth(int Value) {
-  if (Value < 1) Value = 1;
+  Value = std::clamp(Value, 1, kMaxTabWidth);
   if (Value == tab_width_) return;
   tab_width_ = Value;
   convert_tabs_proc_ = GetBestConvertTabsProc(Value);
@@ -250,12 +254,12 @@ void TCodeEditStringList::SetTabWidth(int Value) {
   }
 }
 
-int TCodeEditStringList::ComputeExpandedLength(const TCodeEditStringRec& Rec) const {
+std::int64_t TCodeEditStringList::ComputeExpandedLength(const TCodeEditStringRec& Rec) const {
   // Every expander makes a tab reach the next stop, so the length needs no expanded copy.
   int before;
   const TLineView line = Rec.String.view();
   const bool has_tabs = GetHasTabs(line, before);
-  Rec.ExpandedLength = has_tabs ? GetExpandedLength(line, tab_width_) : static_cast<int>(line.size());
+  Rec.ExpandedLength = has_tabs ? GetExpandedLength(line, tab_width_) : static_cast<std::int64_t>(line.size());
   Rec.Flags = has_tabs ? sfHasTabs : sfHasNoTabs;
   return Rec.ExpandedLength;
 }
@@ -266,25 +270,25 @@ std::u32string TCodeEditStringList::ExpandedStrings(int Index) const {
   if (rec.Flags & sfHasNoTabs) return rec.String.str();
   bool has_tabs;
   std::u32string expanded = convert_tabs_proc_(rec.String.str(), tab_width_, has_tabs);
-  rec.ExpandedLength = static_cast<std::int32_t>(expanded.size());
+  rec.ExpandedLength = static_cast<std::int64_t>(expanded.size());
   rec.Flags = has_tabs ? sfHasTabs : sfHasNoTabs;
   return expanded;
 }
 
-int TCodeEditStringList::ExpandedStringLengths(int Index) const {
+std::int64_t TCodeEditStringList::ExpandedStringLengths(int Index) const {
   if (!ValidIndex(Index)) return 0;
   const TCodeEditStringRec& rec = list_[Index];
   if (rec.ExpandedLength >= 0) return rec.ExpandedLength;
   return ComputeExpandedLength(rec);
 }
 
-int TCodeEditStringList::LengthOfLongestLine() const {
+std::int64_t TCodeEditStringList::LengthOfLongestLine() const {
   if (GetCount() == 0) return 0;
   if (index_of_longest_line_ < 0) {
-    int longest = -1;
+    std::int64_t longest = -1;
     for (int i = 0; i < GetCount(); ++i) {
       const TCodeEditStringRec& rec = list_[i];
-      const int length = rec.ExpandedLength >= 0 ? rec.ExpandedLength : ComputeExpandedLength(rec);
+      const std::int64_t length = rec.ExpandedLength >= 0 ? rec.ExpandedLength : ComputeExpandedLength(rec);
       if (length > longest) {
         longest = length;
         index_of_longest_line_ = i;

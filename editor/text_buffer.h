@@ -48,6 +48,8 @@ class TCodeEditStringList : public TStrings {
   void Delete(int Index) override;
   void Clear() override;
   void Exchange(int Index1, int Index2) override;
+  // A move to the same place does nothing (at Count too); others as TStrings::Move.
+  void Move(int CurIndex, int NewIndex) override;
   // Raises EListError below Count.
   void SetCapacity(int NewCapacity) override;
 
@@ -71,7 +73,8 @@ class TCodeEditStringList : public TStrings {
   void InsertLine(int Index, std::u32string_view S);
 
   // ---- Blocks of lines ----
-  // Nothing for NumLines <= 0; the count is cut to the lines that exist from Index on.
+  // Nothing for NumLines <= 0; the count is cut to the lines that exist from Index on, and OnDeleted
+  // reports the cut count (0 at Index = Count).
   void DeleteLines(int Index, int NumLines);
   // Nothing for NumLines <= 0; the new lines are empty with range 0.
   void InsertLines(int Index, int NumLines);
@@ -79,11 +82,13 @@ class TCodeEditStringList : public TStrings {
   // ---- Tab expansion ----
   // The line with its tabs expanded (tab characters fill up to each stop); empty outside the list.
   std::u32string ExpandedStrings(int Index) const;
-  int ExpandedStringLengths(int Index) const;
+  // Cells, counted in 64 bits: a line's may pass the int range.
+  std::int64_t ExpandedStringLengths(int Index) const;
   // Expanded length of the longest line; 0 for no lines.
-  int LengthOfLongestLine() const;
+  std::int64_t LengthOfLongestLine() const;
   int TabWidth() const { return tab_width_; }
-  // A width below 1 would divide by zero where tabs expand: it is taken as 1.
+  // A width below 1 would divide by zero where tabs expand: it is taken as 1; one above kMaxTabWidth
+  // as that.
   void SetTabWidth(int Value);
 
   // ---- Highlighter states ----
@@ -133,7 +138,7 @@ class TCodeEditStringList : public TStrings {
   void PutItem(int Index, Chars S);
   // Replaces the lines with the loader's (taking its arena over), firing Cleared and each Inserted.
   void AddLoadedLines(TLineLoader& Loader);
-  int ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
+  std::int64_t ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
 
   TLineRecords list_;
   TCodeEditFileFormat file_format_ = sffDos;

@@ -3,6 +3,9 @@
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace lab {
 
 namespace {
@@ -59,11 +62,11 @@ std::u32string ConvertTabs(std::u32string_view Line, int TabWidth, bool& HasTabs
 namespace {
 
 template <class Chars>
-int ExpandedLengthOf(const Chars& S, int TabWidth) {
-  if (TabWidth < 1) TabWidth = 1;
-  int column = 0;
+std::int64_t ExpandedLengthOf(const Chars& S, int TabWidth) {
+  const std::int64_t width = std::max(TabWidth, 1);
+  std::int64_t column = 0;
   for (auto c : S)
-    column = c == U'\t' ? column + TabWidth - column % TabWidth : column + 1;
+    column = c == U'\t' ? column + width - column % width : column + 1;
   return column;
 }
 
@@ -80,9 +83,9 @@ bool HasTabsIn(const Chars& Line, int& CharsBefore) {
 
 }  // namespace
 
-int GetExpandedLength(std::u32string_view S, int TabWidth) { return ExpandedLengthOf(S, TabWidth); }
+std::int64_t GetExpandedLength(std::u32string_view S, int TabWidth) { return ExpandedLengthOf(S, TabWidth); }
 
-int GetExpandedLength(TLineView S, int TabWidth) {
+std::int64_t GetExpandedLength(TLineView S, int TabWidth) {
   return S.Visit([&](auto chars) { return ExpandedLengthOf(chars, TabWidth); });
 }
 
@@ -91,14 +94,14 @@ int CharIndex2CaretPos(int Index, int TabWidth, std::u32string_view Line) {
   int before;
   if (TabWidth < 2 || !GetHasTabs(Line, before) || before >= Index - 1) return Index;
   // Characters past the end of the line count one column each.
-  int column = before;
+  std::int64_t column = before;
   for (int i = before; i < Index - 1; ++i) {
     if (static_cast<std::size_t>(i) < Line.size() && Line[static_cast<std::size_t>(i)] == U'\t')
       column += TabWidth - column % TabWidth;
     else
       ++column;
   }
-  return column + 1;
+  return static_cast<int>(std::min<std::int64_t>(column + 1, INT32_MAX));
 }
 
 bool GetHasTabs(std::u32string_view Line, int& CharsBefore) {

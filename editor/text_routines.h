@@ -26,11 +26,16 @@ std::u32string ConvertTabs1(std::u32string_view Line, int TabWidth, bool& HasTab
 std::u32string ConvertTabsPowerOfTwo(std::u32string_view Line, int TabWidth, bool& HasTabs);
 std::u32string ConvertTabs(std::u32string_view Line, int TabWidth, bool& HasTabs);
 
+// The widest tab the line list and the editor take: a line of 2^30 characters then spans at most
+// 2^46 cells, so widths are counted in 64 bits.
+constexpr int kMaxTabWidth = 65536;
+
 // Display length of S: a tab advances to the next multiple of TabWidth, any other character by one.
 // A TabWidth below 1 counts as 1.
-int GetExpandedLength(std::u32string_view S, int TabWidth);
-int GetExpandedLength(TLineView S, int TabWidth);
-// Display column (1-based) of character Index (1-based) of Line.
+std::int64_t GetExpandedLength(std::u32string_view S, int TabWidth);
+std::int64_t GetExpandedLength(TLineView S, int TabWidth);
+// Display column (1-based) of character Index (1-based) of Line; a column past the int range answers
+// the largest int.
 int CharIndex2CaretPos(int Index, int TabWidth, std::u32string_view Line);
 // True when Line holds a tab; CharsBefore answers the characters before the first one.
 bool GetHasTabs(std::u32string_view Line, int& CharsBefore);

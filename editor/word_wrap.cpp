@@ -43,10 +43,12 @@ void AppendRows(const Chars& Text, int MaxRowLength, int MinRowLength, int TabWi
       while (end < length && blank(static_cast<char32_t>(Text[static_cast<std::size_t>(end)]))) ++end;
     }
     if (end - start > kMaxRow) {
-      // Cut at the byte's limit, not inside the cells of a tab, but not below the last tab stop.
+      // Cut at the byte's limit, not inside the cells of a tab, but not below the last tab stop. A
+      // tab wider than a row has no stop inside it: it is cut at the limit, so the row still
+      // advances.
       const std::int64_t floor = start + kMaxRow - kMaxRow % std::max(1, TabWidth);
       end = start + kMaxRow;
-      while (end > floor && Text[static_cast<std::size_t>(end - 1)] == U'\t' &&
+      while (floor > start && end > floor && Text[static_cast<std::size_t>(end - 1)] == U'\t' &&
              end < length && Text[static_cast<std::size_t>(end)] == U'\t')
         --end;
     }

@@ -207,6 +207,30 @@ TEST_F(CaretTest, ReplacingTheSelectionMatchesAModelInEveryMode) {
   }
 }
 
+// A column block spans display columns: over tabs (width 4) the same character index is another
+// column on another line, inside the block or not.
+TEST_F(CaretTest, APointIsInAColumnBlockByItsDisplayColumn) {
+  edit->SetTabWidth(4);
+  SetText({"a\tb", "abcdef"});
+  edit->SetSelectionMode(smColumn);
+  const struct {
+    TBufferCoord begin, end, point;
+    bool inside;
+  } cases[] = {
+      {{2, 1}, {4, 2}, {3, 1}, false},  // columns 2 to 3; "b" of the first line stands in column 5
+      {{2, 1}, {4, 2}, {2, 2}, true},
+      {{2, 1}, {4, 2}, {2, 1}, true},   // the tab starts in column 2
+      {{3, 1}, {7, 2}, {4, 2}, false},  // columns 5 to 6; "d" stands in column 4
+      {{3, 1}, {7, 2}, {5, 2}, true},
+      {{3, 1}, {7, 2}, {7, 2}, false},  // the right column is not in the block
+  };
+  for (const auto& c : cases) {
+    edit->SetBlockBegin(c.begin);
+    edit->SetBlockEnd(c.end);
+    EXPECT_EQ(edit->IsPointInSelection(c.point), c.inside) << c.point.Char << "," << c.point.Line;
+  }
+}
+
 TEST_F(CaretTest, TheCaretIsClampedAndFollowsTheOptions) {
   SetText({"one", "two", "three"});
   edit->SetCaretXY({5, 100});

@@ -106,6 +106,22 @@ TEST_F(EditorTest, AReadOnlyEditorTakesAssignClearAllAndSelectAll) {
   EXPECT_EQ(edit->Text(), "kept");
 }
 
+// The editor takes tabs up to the list's bound; the end of a line past the int range of cells is
+// shown at the last column, and the scroll range stops there too.
+TEST_F(EditorTest, ALineWiderThanTheIntRange) {
+  edit->SetTabWidth(1 << 20);
+  EXPECT_EQ(edit->TabWidth(), kMaxTabWidth);
+  EXPECT_EQ(edit->LineList()->TabWidth(), kMaxTabWidth);
+  edit->LineList()->Clear();
+  edit->LineList()->AddLine(std::u32string(32768, U'\t'));
+  EXPECT_EQ(edit->BufferToDisplayPos({32768, 1}), (TDisplayCoord{INT32_MAX - kMaxTabWidth + 2, 1}));
+  EXPECT_EQ(edit->BufferToDisplayPos({32769, 1}), (TDisplayCoord{INT32_MAX, 1}));
+  EXPECT_EQ(edit->DisplayToBufferPos({INT32_MAX, 1}), (TBufferCoord{32769, 1}));
+  edit->SetOptions(edit->Options() - eoScrollPastEol);
+  edit->SetLeftChar(INT32_MAX);
+  EXPECT_EQ(edit->LeftChar(), INT32_MAX - edit->CharsInWindow() + 2);  // the line's last cell in view
+}
+
 TEST_F(EditorTest, SelTextInTheThreeModes) {
   // Tabs of width 4: "a\tbc" shows a, three tab cells, b, c.
   edit->SetTabWidth(4);

@@ -100,6 +100,24 @@ TEST_F(EditorTest, APlaceHandlerThatKeepsTheBookmarkAlreadySetChangesNothing) {
   EXPECT_EQ(edit->Marks()->Count(), 0);
 }
 
+// A clear handler that answers nil takes the mark over: the mark leaves the list with its slot, so it
+// is no longer drawn nor moved by edits.
+TEST_F(EditorTest, AClearHandlerAnsweringNilTakesTheMarkOutOfTheList) {
+  Fill(10);
+  edit->SetBookmark(2, 1, 5);
+  edit->SetBookmark(3, 1, 6);
+  TCodeEditMark* taken = edit->BookMarks(2);
+  edit->OnClearBookmark = [](TObject*, TCodeEditMark*& m) { m = nullptr; };
+  edit->ClearBookmark(2);
+  EXPECT_EQ(edit->BookMarks(2), nullptr);
+  ASSERT_EQ(edit->Marks()->Count(), 1);
+  EXPECT_EQ(edit->Marks()->Items(0), edit->BookMarks(3));
+  edit->NotifyLinesInserted(1, 2);
+  EXPECT_EQ(taken->Line(), 5);
+  EXPECT_EQ(edit->BookMarks(3)->Line(), 8);
+  delete taken;
+}
+
 // A handler may hand back a mark the editor already holds: another bookmark's, or a plain mark of
 // the list. Each is then held once, and freed once with the editor (the sanitizer build checks).
 TEST_F(EditorTest, APlaceHandlerHandingBackAMarkTheEditorHoldsKeepsItOnce) {

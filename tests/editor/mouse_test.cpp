@@ -107,6 +107,29 @@ TEST_F(MouseTest, APressInsideTheSelectionDragsOnlyPastTheThreshold) {
                           "line 10");
 }
 
+// A press waits for a drag when the pressed point lies in the selection ("abc" of "abcdef"), on
+// either half of a character: that the caret would round to the edge after "c" does not decide it.
+TEST_F(MouseTest, APressWaitsForADragWhereThePressedPointIsSelected) {
+  SetText({"abcdef"});
+  const struct {
+    int column;
+    int quarter;  // of the cell, from its left edge
+    bool waits;
+  } cases[] = {{1, 1, true}, {3, 1, true}, {3, 3, true}, {4, 0, false}, {4, 3, false}};
+  for (const auto& c : cases) {
+    edit->SetBlockBegin({1, 1});
+    edit->SetBlockEnd({4, 1});
+    clock.Advance(2000);  // no double click
+    const TPoint at{edit->TextOffset() + (c.column - 1) * edit->CharWidth() + c.quarter * edit->CharWidth() / 4,
+                    edit->TextHeight() / 2};
+    Down(at);
+    EXPECT_EQ(edit->StateFlags().Contains(sfWaitForDragging), c.waits) << c.column << " " << c.quarter;
+    EXPECT_EQ(edit->SelAvail(), c.waits) << c.column << " " << c.quarter;
+    Up(at);
+    EXPECT_FALSE(edit->SelAvail());
+  }
+}
+
 TEST_F(MouseTest, HoldingTheButtonBelowTheTextScrollsOnTheTimer) {
   Fill(300);
   Down(Cell(2, 3));

@@ -137,11 +137,13 @@ TEST(CodeEditStringList, BadIndexesRaiseAndChangeNothing) {
   EXPECT_EQ(list.Count(), 2);
 }
 
-TEST(CodeEditStringList, DeletingNothingAtCountDoesNothing) {
+// Deleting at Count cuts nothing and says so: callers counting events hear of it. A move to the same
+// place does nothing, at Count too.
+TEST(CodeEditStringList, DeletingAtCountReportsNothingCut) {
   TCodeEditStringList empty;
   EventLog log(empty);
-  empty.DeleteLines(0, 1);  // at Count of an empty list: no record to move, no event
-  EXPECT_EQ(log.Take(), V{});
+  empty.DeleteLines(0, 1);  // at Count of an empty list
+  EXPECT_EQ(log.Take(), (V{"changing", "deleted 0 0", "change"}));
   EXPECT_EQ(empty.Count(), 0);
 
   TCodeEditStringList list;
@@ -149,10 +151,19 @@ TEST(CodeEditStringList, DeletingNothingAtCountDoesNothing) {
   list.Add("two");
   EventLog filled(list);
   list.DeleteLines(2, 5);
-  EXPECT_EQ(filled.Take(), V{});
+  EXPECT_EQ(filled.Take(), (V{"changing", "deleted 2 0", "change"}));
   EXPECT_EQ(Lines(list), (V{"one", "two"}));
   list.DeleteLines(1, 5);  // one line exists from index 1 on
   EXPECT_EQ(filled.Take(), (V{"changing", "deleted 1 1", "change"}));
+
+  list.Add("three");
+  filled.Take();
+  list.Move(2, 2);
+  list.Move(1, 1);
+  EXPECT_EQ(filled.Take(), V{});
+  EXPECT_EQ(ErrorOf([&] { list.Move(0, 2); }), "EStringListError: List index out of bounds (2)");
+  list.Move(0, 1);
+  EXPECT_EQ(Lines(list), (V{"three", "one"}));
 }
 
 TEST(CodeEditStringList, RecordsStartAsDocumented) {
@@ -259,6 +270,23 @@ TEST(CodeEditStringList, TabWidthBelowOneCountsAsOne) {
   list.SetTabWidth(-4);
   EXPECT_EQ(list.TabWidth(), 1);
   EXPECT_EQ(list.ExpandedStrings(0), U" x ");
+}
+
+// 32,768 tabs of 65,536 cells span 2^31 cells, past the int range: widths are counted in 64 bits,
+// columns handed out as int stop at its end, and a wider tab is taken at that bound.
+TEST(CodeEditStringList, WidthsPassTheIntRange) {
+  constexpr std::int64_t kCells = std::int64_t{1} << 31;
+  const std::u32string tabs(32768, U'\t');
+  TCodeEditStringList list;
+  list.Add("x");
+  list.AddLine(tabs);
+  list.SetTabWidth(1 << 20);
+  EXPECT_EQ(list.TabWidth(), kMaxTabWidth);
+  EXPECT_EQ(list.LengthOfLongestLine(), kCells);
+  EXPECT_EQ(list.ExpandedStringLengths(1), kCells);
+  EXPECT_EQ(GetExpandedLength(tabs + U"ab", kMaxTabWidth), kCells + 2);
+  EXPECT_EQ(CharIndex2CaretPos(32768, kMaxTabWidth, tabs), kCells - kMaxTabWidth + 1);
+  EXPECT_EQ(CharIndex2CaretPos(32769, kMaxTabWidth, tabs), INT32_MAX);
 }
 
 TEST(CodeEditStringList, LongestLineCacheFollowsChanges) {

@@ -100,6 +100,31 @@ TEST_F(WordWrapTest, TabsWrapByTheirCells) {
   EXPECT_EQ(edit->DisplayToBufferPos({1, 2}), (TBufferCoord{10, 1}));
 }
 
+// Rows at their limits, in 40 columns (rows of 27 to 40 cells): a break at the shortest row's length
+// or before it is not taken, and a row of tab cells is cut at the last tab stop within 255 cells, or
+// at 255 where the tab is wider than that, so every row advances.
+TEST_F(WordWrapTest, RowsMeetTheirLimits) {
+  struct Case {
+    int tab_width;
+    std::string text;
+    std::vector<int> rows;
+  };
+  const Case cases[] = {
+      {8, std::string(28, 'a') + " " + std::string(40, 'b'), {29, 40}},  // a break after 28 cells
+      {8, std::string(27, 'a') + " " + std::string(40, 'b'), {40, 28}},  // after 27: too short
+      {200, "\t\t", {200, 200}},
+      {256, "\t", {255, 1}},
+      {300, "\t\tx", {255, 255, 90, 1}},
+  };
+  SetColumns(40);
+  edit->SetWordWrap(true);
+  for (const Case& c : cases) {
+    edit->SetTabWidth(c.tab_width);
+    SetText({c.text.c_str()});
+    EXPECT_EQ(Rows()[0], c.rows) << c.tab_width << " " << c.text.size();
+  }
+}
+
 TEST_F(WordWrapTest, RowsFollowEveryChangeAsAFullWrapWouldLayThemOut) {
   SetColumns(17);
   edit->SetWordWrap(true);
