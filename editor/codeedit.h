@@ -177,10 +177,14 @@ class TCustomCodeEdit : public TCustomControl {
   void NotifyLinesDeleted(int FirstLine, int Count);
   void IndentBlock();
   void UnindentBlock();
-  // Tab and Shift-Tab (ecTab, ecShiftTab) and the case changes (ecUpperCase .. ecToggleCaseBlock) are
-  // among the commands that type text, which are not built yet: they do nothing.
+  // Tab (ecTab): with eoTabIndent a selection of whole lines is indented; else a tab or spaces (to
+  // the next stop, or with eoSmartTabs to the next word of a line above) replace the selection.
   void InsertTab();
+  // Shift-Tab (ecShiftTab): unindents a selection of whole lines with eoTabIndent; else the blanks
+  // before the caret back to the previous stop (or a word of a line above) go.
   void RemoveTab();
+  // ecUpperCase .. ecToggleCaseBlock: the word at the caret, or the selection (one character without
+  // one), changes case; undoable in one step. Another command raises "Assertion failure (CodeEdit)".
   void ChangeCase(TCodeEditorCommand Command);
   // Leading blanks of S (0 without eoAutoIndent), a tab counting TabWidth with ExpandTabs.
   int LeadingBlankCount(std::u32string_view S, bool ExpandTabs) const;
@@ -493,6 +497,25 @@ class TCustomCodeEdit : public TCustomControl {
   void SetGutterWidth(int Value);
 
   // ---- Commands ----
+  // The commands that change text (codeedit_typing.cpp). ImeString: an input method's string.
+  // False when a character beyond MaxScrollWidth was refused.
+  bool TypeText(std::u32string_view Text, bool ImeString);
+  void DeleteLastChar();
+  void DeleteChar();
+  void DeleteToWordOrLineEnd(bool WordEnd);
+  void DeleteToWordOrLineStart(bool WordStart);
+  void DeleteCaretLine();
+  // ecLineBreak (the caret goes to the new line) and ecInsertLine (it stays).
+  void BreakLine(bool MoveCaret);
+  // Deletes the selection, recorded as deleted (ByDirection: as made backwards when it was).
+  void DeleteSelectionRecorded(bool ByDirection);
+  // Line (the caret's) filled with blanks up to Upto characters, the blanks recorded as added; tabs
+  // may make up the blanks of an empty line with AllowTabs.
+  std::u32string PadToCaret(const std::u32string& Line, int Upto, bool AllowTabs);
+  void FollowCaretHorizontally();
+  void CollapseSelectionAtCaret();
+  // A selection of more than one line, or of one whole line (Tab and Shift-Tab indent it).
+  bool SelectsWholeLines() const;
   void DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E);
   void InsertText(std::u32string_view Text, TCodeSelectionMode PasteMode, bool AddToUndoList);
   void UndoItem();

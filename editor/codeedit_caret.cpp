@@ -763,9 +763,9 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
           text.insert(static_cast<std::size_t>(x - 1), piece);
           StoreLine(line - 1, text);
         }
+        // Recorded as a column piece whatever mode is active, so that undo takes out just the piece.
         if (AddToUndoList)
-          undo_list_->AddChange(crPaste, {x, line}, {x + static_cast<int>(piece.size()), line}, U"",
-                                active_selection_mode_);
+          undo_list_->AddChange(crPaste, {x, line}, {x + static_cast<int>(piece.size()), line}, U"", smColumn);
       }
       InternalSetCaretXY({x + static_cast<int>(pieces.back().size()), line - 1});
       break;

@@ -1,11 +1,12 @@
 // Editor commands: how one command is processed (its events, the hooked handlers, its execution),
 // and the commands that move the caret, select, scroll, switch modes, copy, cut and paste, and set
-// and reach bookmarks. The commands that type and delete text are not built yet: they do nothing.
+// and reach bookmarks. The commands that type and delete text live in codeedit_typing.cpp.
 
 #include <algorithm>
 
 #include "editor/codeedit.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab {
 
@@ -29,7 +30,7 @@ void TCustomCodeEdit::CommandProcessor(TCodeEditorCommand Command, char32_t ACha
   DoOnCommandProcessed(Command, AChar, Data);
 }
 
-void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t /*AChar*/, void* Data) {
+void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t AChar, void* Data) {
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   const bool extend = Command >= ecSelLeft && Command <= ecSelGotoXY;
@@ -181,6 +182,49 @@ void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t /*ACha
     case ecClearAll:
       if (!ReadOnly()) ClearAll();
       break;
+    case ecDeleteLastChar:
+      if (ReadOnly()) break;
+      DoOnPaintTransientEx(ttBefore, true);
+      {
+        TScopeExit after([&] { DoOnPaintTransientEx(ttAfter, true); });
+        DeleteLastChar();
+      }
+      break;
+    case ecDeleteChar:
+    case ecDeleteLastWord:
+    case ecDeleteBOL:
+      if (ReadOnly()) break;
+      DoOnPaintTransient(ttBefore);
+      if (Command == ecDeleteChar)
+        DeleteChar();
+      else
+        DeleteToWordOrLineStart(Command == ecDeleteLastWord);
+      DoOnPaintTransient(ttAfter);
+      break;
+    case ecDeleteWord:
+    case ecDeleteEOL:
+    case ecDeleteLine:
+      if (ReadOnly()) break;
+      DoOnPaintTransient(ttBefore);
+      if (Command == ecDeleteLine)
+        DeleteCaretLine();
+      else
+        DeleteToWordOrLineEnd(Command == ecDeleteWord);
+      break;
+    case ecLineBreak:
+    case ecInsertLine:
+      if (!ReadOnly()) BreakLine(Command == ecLineBreak);
+      break;
+    case ecChar:
+      if (ReadOnly() || AChar < 32 || AChar == 127) break;
+      if (TypeText(std::u32string_view(&AChar, 1), false)) DoOnPaintTransient(ttAfter);
+      break;
+    case ecImeStr:
+      if (!ReadOnly() && Data) {
+        const std::u32string text = Utf8Decode(static_cast<const char*>(Data));
+        if (!text.empty()) TypeText(text, true);
+      }
+      break;
     case ecUndo:
       if (!ReadOnly()) Undo();
       break;
@@ -226,12 +270,5 @@ void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t /*ACha
       break;
   }
 }
-
-// Typing commands, not built yet.
-void TCustomCodeEdit::InsertTab() {}
-
-void TCustomCodeEdit::RemoveTab() {}
-
-void TCustomCodeEdit::ChangeCase(TCodeEditorCommand /*Command*/) {}
 
 }  // namespace lab

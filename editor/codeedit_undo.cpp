@@ -175,8 +175,11 @@ void TCustomCodeEdit::UndoItem() {
         PlaceCaretAndSelection(start, start, end);
         const std::u32string removed = Utf8Decode(SelText());
         ReplaceSelectionEx(mode, item->ChangeStr(), false);
+        // The redo item ends where the text the insertion overwrote ends, now that it is back, so
+        // that redoing overwrites it again.
+        const TBufferCoord restored_end = item->ChangeStr().empty() ? start : CaretXY();
         InternalSetCaretXY(start);
-        redo_list_->AddChange(reason, start, end, removed, mode);
+        redo_list_->AddChange(reason, start, restored_end, removed, mode);
         break;
       }
       case crDeleteAfterCursor:
@@ -215,8 +218,10 @@ void TCustomCodeEdit::UndoItem() {
         InternalSetCaretXY(start);
         std::u32string line = lines_->GetLine(caret_y_ - 1);
         const std::u32string& text = item->ChangeStr();
+        // The blanks a trimmed line lost come back before the moved text; nothing moved, nothing
+        // padded (blanks there would be ones the break never took away).
         const bool leading_blank = !text.empty() && (text[0] == U' ' || text[0] == U'\t');
-        if (static_cast<int>(line.size()) < caret_x_ - 1 && !leading_blank)
+        if (static_cast<int>(line.size()) < caret_x_ - 1 && !text.empty() && !leading_blank)
           line.resize(static_cast<std::size_t>(caret_x_ - 1), U' ');
         lines_->BeginUpdate();
         {
@@ -306,17 +311,17 @@ void TCustomCodeEdit::RedoItem() {
       case crInsert:
       case crPaste:
       case crDragDropInsert: {
-        PlaceCaretAndSelection(start, start, start);
+        // What the insertion overwrote (back in place from its start to the item's end) is taken out
+        // again and goes with the new undo item; a plain insertion overwrote nothing.
+        PlaceCaretAndSelection(start, start, end);
+        const std::u32string overwritten = Utf8Decode(SelText());
         ReplaceSelectionEx(mode, item->ChangeStr(), false);
-        InternalSetCaretXY(end);
-        // The insertion overwrote nothing now (nothing was selected at its start), so undoing it again
-        // takes it out and puts nothing back. Recording the inserted text instead would make that undo
-        // put the very text back it took out.
-        undo_list_->AddChange(reason, start, end, U"", mode);
+        const TBufferCoord inserted_end = CaretXY();
+        undo_list_->AddChange(reason, start, inserted_end, overwritten, mode);
         if (reason != crDragDropInsert) {
           block_begin_ = block_end_ = CaretXY();
         } else {
-          PlaceCaretAndSelection(start, start, end);
+          PlaceCaretAndSelection(start, start, inserted_end);
         }
         break;
       }
@@ -332,10 +337,17 @@ void TCustomCodeEdit::RedoItem() {
         undo_list_->AddChange(reason, start, end, removed, mode);
         break;
       }
-      case crLineBreak:
+      case crLineBreak: {
         DoSetCaretXY(start);
+        // The break records its items again, under the number of the step being redone, so that
+        // the step undoes as one again.
+        const std::int32_t step = undo_list_->BlockChangeNumber();
+        const int before = undo_list_->ItemCount();
         CommandProcessor(ecLineBreak, U'\r', nullptr);
+        for (int i = before; i < undo_list_->ItemCount(); ++i) undo_list_->Items(i)->SetChangeNumber(step);
+        undo_list_->SetBlockChangeNumber(step);
         break;
+      }
       case crIndent:
         PlaceCaretAndSelection(end, start, end);
         undo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);

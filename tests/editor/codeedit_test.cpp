@@ -350,10 +350,11 @@ TEST_F(EditorTest, KeysBecomeCommandsAndTheirCharactersAreDropped) {
   commands.clear();
   Press('X', {}, U'x');
   EXPECT_EQ(commands, (std::vector<TCodeEditorCommand>{ecChar}));
+  EXPECT_EQ(edit->Lines()->Strings(0), "xline 1");
   // An OnKeyDown handler runs first and may take the key.
   edit->OnKeyDown = [](TObject*, win::WORD& key, TShiftState) { key = 0; };
   Press(win::VK_DOWN);
-  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 1}));
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{2, 1}));
 }
 
 TEST_F(EditorTest, CommandsPassTheirEventsAndHookedHandlers) {

@@ -1,0 +1,141 @@
+// The commands that change text: each case runs one command on a text and checks the text and the
+// caret after it; then undo must give back the text before exactly (blanks included) and redo the
+// text after.
+
+#include <string>
+#include <vector>
+
+#include "tests/editor/editor_fixture.h"
+
+namespace lab::edittest {
+namespace {
+
+struct TCommandCase {
+  const char* name;
+  std::vector<std::string> before;
+  TBufferCoord caret;
+  TCodeEditorCommand command;
+  char32_t ch = 0;
+  std::vector<std::string> after;
+  TBufferCoord caret_after;
+  TCodeEditorOptions add = {};
+  TCodeEditorOptions remove = {};
+  // A selection from the caret to here, when not {0, 0}.
+  TBufferCoord select_to = {0, 0};
+  const char* ime = nullptr;
+  bool overwrite = false;
+};
+
+std::string Joined(const std::vector<std::string>& Lines) {
+  std::string text;
+  for (std::size_t i = 0; i < Lines.size(); ++i) text += (i ? "\r\n" : "") + Lines[i];
+  return text;
+}
+
+const TCommandCase kCases[] = {
+    {"TypeOnAnEmptyEditor", {}, {1, 1}, ecChar, U'x', {"x"}, {2, 1}},
+    {"TypeInTheMiddle", {"ac"}, {2, 1}, ecChar, U'b', {"abc"}, {3, 1}},
+    {"TypeBeyondTheEndFillsWithSpaces", {"ab"}, {5, 1}, ecChar, U'x', {"ab  x"}, {6, 1}},
+    {"TypeBeyondTheEndOfAnEmptyLineIndentsWithTabs", {""}, {11, 1}, ecChar, U'x', {"\t  x"}, {5, 1}, {}, {eoTabsToSpaces}},
+    {"TypeReplacesASelection", {"hello world"}, {1, 1}, ecChar, U'J', {"J world"}, {2, 1}, {}, {}, {6, 1}},
+    {"TypeOverwrites", {"abc"}, {2, 1}, ecChar, U'x', {"axc"}, {3, 1}, {}, {}, {0, 0}, nullptr, true},
+    {"TypeOverwritesBeyondTheEnd", {"ab"}, {4, 1}, ecChar, U'x', {"ab x"}, {5, 1}, {}, {}, {0, 0}, nullptr, true},
+    {"ImeStringBeyondTheEndLeavesABlankAfterIt", {"ab"}, {4, 1}, ecImeStr, 0, {"ab \xE6\x97\xA5\xE6\x9C\xAC "}, {6, 1}, {}, {}, {0, 0}, "\xE6\x97\xA5\xE6\x9C\xAC"},
+    {"ImeStringReplacesASelection", {"hello world"}, {1, 1}, ecImeStr, 0, {"\xC3\xA9t\xC3\xA9 world"}, {4, 1}, {}, {}, {6, 1}, "\xC3\xA9t\xC3\xA9"},
+    {"BackspaceJoinsLines", {"ab", "cd"}, {1, 2}, ecDeleteLastChar, 0, {"abcd"}, {3, 1}},
+    {"BackspaceBeyondTheEndStepsToIt", {"ab"}, {9, 1}, ecDeleteLastChar, 0, {"ab"}, {3, 1}},
+    {"BackspaceBeyondTheEndStepsBackOne", {"ab"}, {9, 1}, ecDeleteLastChar, 0, {"ab"}, {8, 1}, {}, {eoSmartTabDelete}},
+    {"BackspaceBeyondAnEmptyLineGoesToTheIndentationAbove", {"  a", "    b", ""}, {9, 3}, ecDeleteLastChar, 0, {"  a", "    b", ""}, {5, 3}},
+    {"BackspaceDeletesOneCharacter", {"abc"}, {3, 1}, ecDeleteLastChar, 0, {"ac"}, {2, 1}},
+    {"BackspaceInIndentationGoesToTheIndentationAbove", {"    a", "        b"}, {9, 2}, ecDeleteLastChar, 0, {"    a", "    b"}, {5, 2}},
+    {"BackspaceInIndentationOnlyTakesBlanksBeforeTheCaret", {"a", "        b"}, {3, 2}, ecDeleteLastChar, 0, {"a", "      b"}, {1, 2}},
+    {"BackspaceInSpacesGoesToTheTabStop", {"          x"}, {11, 1}, ecDeleteLastChar, 0, {"        x"}, {9, 1}, {}, {eoSmartTabDelete}},
+    {"BackspaceInIndentationTakesOneTab", {"\t\tx"}, {3, 1}, ecDeleteLastChar, 0, {"\tx"}, {2, 1}, {}, {eoSmartTabDelete}},
+    {"BackspaceDeletesASelectionMadeBackwards", {"hello"}, {4, 1}, ecDeleteLastChar, 0, {"hlo"}, {2, 1}, {}, {}, {2, 1}},
+    {"DeleteTakesTheCharacterAtTheCaret", {"abc"}, {2, 1}, ecDeleteChar, 0, {"ac"}, {2, 1}},
+    {"DeleteAtTheEndJoinsTheNextLine", {"ab", "cd"}, {3, 1}, ecDeleteChar, 0, {"abcd"}, {3, 1}},
+    {"DeleteBeyondTheEndJoinsAfterBlanks", {"ab", "cd"}, {5, 1}, ecDeleteChar, 0, {"ab  cd"}, {5, 1}},
+    {"DeleteAtTheEndOfTheLastLineDoesNothing", {"ab"}, {3, 1}, ecDeleteChar, 0, {"ab"}, {3, 1}},
+    {"DeleteWord", {"foo  bar"}, {1, 1}, ecDeleteWord, 0, {"bar"}, {1, 1}},
+    {"DeleteWordAtTheEndJoinsTheNextLineWithoutItsSpaces", {"foo", "  bar"}, {4, 1}, ecDeleteWord, 0, {"foobar"}, {4, 1}},
+    {"DeleteWordBeyondTheEndKeepsTheCaretsPlace", {"foo", "  bar"}, {6, 1}, ecDeleteWord, 0, {"foo  bar"}, {6, 1}},
+    {"DeleteToTheLineEnd", {"foo bar"}, {4, 1}, ecDeleteEOL, 0, {"foo"}, {4, 1}},
+    {"DeleteLastWord", {"foo bar"}, {8, 1}, ecDeleteLastWord, 0, {"foo "}, {5, 1}},
+    {"DeleteLastWordAtColumnOneJoins", {"foo", "bar"}, {1, 2}, ecDeleteLastWord, 0, {"foobar"}, {4, 1}},
+    {"DeleteToTheLineStart", {"foo bar"}, {5, 1}, ecDeleteBOL, 0, {"bar"}, {1, 1}},
+    {"DeleteLineInTheMiddle", {"a", "b", "c"}, {2, 2}, ecDeleteLine, 0, {"a", "c"}, {1, 2}},
+    {"DeleteTheLastLineEmptiesIt", {"a", "b"}, {2, 2}, ecDeleteLine, 0, {"a", ""}, {1, 2}},
+    {"DeleteTheOnlyEmptyLineDoesNothing", {""}, {1, 1}, ecDeleteLine, 0, {""}, {1, 1}},
+    {"LineBreakIndentsLikeTheLine", {"    abc"}, {6, 1}, ecLineBreak, 0, {"    a", "    bc"}, {5, 2}},
+    {"LineBreakIndentsWithTabs", {"        abc"}, {10, 1}, ecLineBreak, 0, {"        a", "\tbc"}, {2, 2}, {}, {eoTabsToSpaces}},
+    {"LineBreakAtColumnOneOpensALineAbove", {"abc"}, {1, 1}, ecLineBreak, 0, {"", "abc"}, {1, 2}},
+    {"LineBreakAtTheEndCopiesTheIndentation", {"  ab"}, {5, 1}, ecLineBreak, 0, {"  ab", "  "}, {3, 2}},
+    {"LineBreakBeyondTheEndAddsNoBlanks", {"ab"}, {6, 1}, ecLineBreak, 0, {"ab", ""}, {1, 2}},
+    {"LineBreakOnAnEmptyLineIndentsLikeTheLineAbove", {"   a", ""}, {1, 2}, ecLineBreak, 0, {"   a", "", ""}, {4, 3}},
+    {"LineBreakReplacesASelection", {"abcdef"}, {2, 1}, ecLineBreak, 0, {"a", "ef"}, {1, 2}, {}, {}, {5, 1}},
+    {"LineBreakWithoutAutoIndent", {"  abc"}, {4, 1}, ecLineBreak, 0, {"  a", "bc"}, {1, 2}, {}, {eoAutoIndent}},
+    {"InsertLineKeepsTheCaret", {"ab"}, {2, 1}, ecInsertLine, 0, {"a", "b"}, {2, 1}},
+    {"TabInsertsSpacesToTheNextStop", {"ab"}, {3, 1}, ecTab, 0, {"ab      "}, {9, 1}},
+    {"TabInsertsATab", {"ab"}, {3, 1}, ecTab, 0, {"ab\t"}, {4, 1}, {}, {eoTabsToSpaces}},
+    {"SmartTabReachesTheNextWordAbove", {"foo bar", ""}, {1, 2}, ecTab, 0, {"foo bar", "    "}, {5, 2}},
+    {"SmartTabWithTabs", {"x\t\tfoo   bar", "\t"}, {2, 2}, ecTab, 0, {"x\t\tfoo   bar", "\t\t"}, {3, 2}, {}, {eoTabsToSpaces}},
+    {"TabBeyondTheEndFillsWithBlanks", {"ab"}, {5, 1}, ecTab, 0, {"ab  \t"}, {6, 1}, {}, {eoTabsToSpaces}},
+    {"TabIndentsSelectedLines", {"ab", "cd"}, {1, 1}, ecTab, 0, {"\tab", "\tcd"}, {4, 2}, {eoTabIndent}, {eoTabsToSpaces}, {3, 2}},
+    {"TabReplacesASelectionInALine", {"abcd"}, {2, 1}, ecTab, 0, {"a\td"}, {3, 1}, {}, {eoTabsToSpaces}, {4, 1}},
+    {"ShiftTabGoesBackToTheTabStop", {"          x"}, {11, 1}, ecShiftTab, 0, {"        x"}, {9, 1}},
+    {"ShiftTabTakesATab", {"\t\tx"}, {3, 1}, ecShiftTab, 0, {"\tx"}, {2, 1}},
+    {"ShiftTabFollowsTheWordAbove", {"ab  cd", "      x"}, {7, 2}, ecShiftTab, 0, {"ab  cd", "    x"}, {5, 2}},
+    {"ShiftTabNeverDeletesText", {"ab cd", "xyz"}, {3, 2}, ecShiftTab, 0, {"ab cd", "xyz"}, {3, 2}},
+    {"ShiftTabUnindentsSelectedLines", {"\tab", "\tcd"}, {1, 1}, ecShiftTab, 0, {"ab", "cd"}, {3, 2}, {eoTabIndent}, {}, {4, 2}},
+    {"UpperCaseWord", {"hello world"}, {2, 1}, ecUpperCase, 0, {"HELLO world"}, {2, 1}},
+    {"LowerCaseWordBeforeTheCaret", {"HELLO WORLD"}, {12, 1}, ecLowerCase, 0, {"HELLO world"}, {12, 1}},
+    {"ToggleCaseWord", {"hElLo"}, {1, 1}, ecToggleCase, 0, {"HeLlO"}, {1, 1}},
+    {"TitleCaseWord", {"hELLO \xC3\xA9T\xC3\x89"}, {8, 1}, ecTitleCase, 0, {"hELLO \xC3\x89t\xC3\xA9"}, {8, 1}},
+    {"UpperCaseBlockTakesOneCharacter", {"abc"}, {1, 1}, ecUpperCaseBlock, 0, {"Abc"}, {2, 1}},
+    {"ToggleCaseBlockOfASelection", {"abC def"}, {1, 1}, ecToggleCaseBlock, 0, {"ABc def"}, {4, 1}, {}, {}, {4, 1}},
+    {"LowerCaseBlockBeyondTheEndGoesToTheNextLine", {"ab", "CD"}, {5, 1}, ecLowerCaseBlock, 0, {"ab", "CD"}, {1, 2}},
+};
+
+void PrintTo(const TCommandCase& c, std::ostream* os) { *os << c.name; }
+
+class CommandTest : public EditorTest, public ::testing::WithParamInterface<TCommandCase> {};
+
+TEST_P(CommandTest, ChangesTheTextAndUndoesAndRedoesExactly) {
+  const TCommandCase& c = GetParam();
+  TCodeEditorOptions options = edit->Options();
+  options += c.add;
+  options -= c.remove;
+  edit->SetOptions(options);
+  if (!c.before.empty()) {
+    TStringList lines;
+    for (const std::string& line : c.before) lines.Add(line);
+    edit->Lines()->Assign(&lines);
+  }
+  edit->SetInsertMode(!c.overwrite);
+  edit->SetCaretXY(c.caret);
+  if (c.select_to.Char) {
+    edit->SetBlockBegin(c.caret);
+    edit->SetBlockEnd(c.select_to);
+    edit->SetCaretXY(c.select_to);
+    edit->SetBlockBegin(c.caret);
+    edit->SetBlockEnd(c.select_to);
+  }
+  const std::string before = edit->Text();
+  edit->CommandProcessor(c.command, c.ch, const_cast<char*>(c.ime));
+  EXPECT_EQ(edit->Text(), Joined(c.after));
+  EXPECT_EQ(edit->CaretXY(), c.caret_after);
+  const std::string after = edit->Text();
+  edit->CommandProcessor(ecUndo, 0, nullptr);
+  EXPECT_EQ(edit->Text(), before) << "undo";
+  EXPECT_EQ(edit->Modified(), false);
+  edit->CommandProcessor(ecRedo, 0, nullptr);
+  EXPECT_EQ(edit->Text(), after) << "redo";
+  edit->CommandProcessor(ecUndo, 0, nullptr);
+  EXPECT_EQ(edit->Text(), before) << "undo after redo";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<TCommandCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace lab::edittest
