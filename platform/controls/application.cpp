@@ -1,5 +1,6 @@
 #include "platform/controls/application.h"
 
+#include <filesystem>
 #include <mutex>
 
 #include "platform/controls/allocate_hwnd.h"
@@ -46,6 +47,9 @@ std::string GetLongHint(const std::string& Hint) {
 }
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  // Until the program names itself, its title is the program file's name.
+  std::error_code ec;
+  title_ = std::filesystem::read_symlink("/proc/self/exe", ec).stem().string();
   // A call queued by TThread::Synchronize wakes the main thread's loop.
   WakeMainThread = [](TObject*) { wm::PostThreadMessage(MainThreadID(), WM_NULL, 0, 0); };
 }

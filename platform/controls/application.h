@@ -83,6 +83,7 @@ class TApplication : public TComponent {
   TNotifyEvent OnActivate, OnDeactivate, OnHint;
   TShowHintEvent OnShowHint;
 
+  // The program file's name until set.
   const std::string& Title() const noexcept { return title_; }
   void SetTitle(const std::string& v) { title_ = v; }
   // The application's hidden window (made on first use, on the calling thread).

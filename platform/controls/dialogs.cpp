@@ -192,7 +192,7 @@ TDialogAnswerer SetDialogAnswerer(TDialogAnswerer Answerer) {
 int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
   TDialogRequest request;
   request.Text = Text;
-  request.Caption = Caption;
+  request.Caption = Caption.empty() ? Application->Title() : Caption;
   request.Type = TypeOfFlags(Flags);
   switch (Flags & 0x0F) {
     case MB_OKCANCEL: request.Buttons = {mrOk, mrCancel}; break;

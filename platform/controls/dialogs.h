@@ -66,7 +66,8 @@ using TDialogAnswerer = std::function<TModalResult(const TDialogRequest& Request
 // Puts an answerer in place (an empty one shows boxes again); answers the previous one.
 TDialogAnswerer SetDialogAnswerer(TDialogAnswerer Answerer);
 
-// The box with the buttons the MB_ flags name; answers IDOK ... IDNO.
+// The box with the buttons the MB_ flags name; answers IDOK ... IDNO. Without a caption it shows
+// the application's title.
 int MessageBox(const std::string& Text, const std::string& Caption, win::UINT Flags);
 // A dialog with a caption of its kind ("Warning", "Error", "Information", "Confirm"; the application
 // title for mtCustom); answers the modal result of the chosen button.

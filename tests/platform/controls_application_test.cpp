@@ -3,6 +3,7 @@
 // answerer; hints on the manual clock; the timer component.
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "controls_fixture.h"
@@ -292,6 +293,21 @@ TEST_F(ApplicationTest, MessageBoxesAskTheAnswererWithTheirButtons) {
   EXPECT_EQ(asked.back().Buttons, (std::vector<TModalResult>{mrYes, mrNo}));
   EXPECT_EQ(asked.back().DefaultButton, mrYes);
   EXPECT_EQ(asked.back().CancelButton, mrNo);
+}
+
+// A box asked without a caption shows the application's title, which is the program's name until
+// the program sets one.
+TEST_F(ApplicationTest, ABoxWithoutACaptionShowsTheApplicationsTitle) {
+  EXPECT_EQ(TApplication(nullptr).Title(),
+            std::filesystem::read_symlink("/proc/self/exe").stem().string());
+  Application->SetTitle("Lab jobs");
+  for (auto ask : {+[] { MessageBox("Delete record?", "", MB_OKCANCEL); },
+                   +[] { Application->MessageBox("Delete record?", "", MB_OKCANCEL); }}) {
+    ask();
+    EXPECT_EQ(asked.back().Caption, "Lab jobs");
+  }
+  MessageBox("Delete record?", "Jobs", MB_OKCANCEL);
+  EXPECT_EQ(asked.back().Caption, "Jobs");
 }
 
 TEST_F(ApplicationTest, TheRealMessageBoxAnswersTheButtonTakenByKeyboard) {
