@@ -229,22 +229,48 @@ TEST_F(QueueTest, TimersFireOnTheManualClockAndMergeMissedIntervals) {
 }
 
 int g_timerProcCalls = 0;
-void CountingTimerProc(HWND, UINT, UINT_PTR, DWORD) { ++g_timerProcCalls; }
+std::vector<Received> g_timerProcArgs;
+void CountingTimerProc(HWND h, UINT m, UINT_PTR id, DWORD time) {
+  ++g_timerProcCalls;
+  g_timerProcArgs.push_back({h, m, id, static_cast<LPARAM>(time)});
+}
 
+// A timer procedure gets its window, WM_TIMER, the timer's id and the time. A timer without a window
+// is known by the id SetTimer answers (not the one asked for), which KillTimer takes.
 TEST_F(QueueTest, TimerProcRunsInsteadOfTheWindowProcedure) {
   HWND a = Recording();
   Pump();
   log.clear();
   g_timerProcCalls = 0;
-  wm::SetTimer(a, 1, 50, &CountingTimerProc);
-  UINT_PTR threadTimer = wm::SetTimer(nullptr, 0, 50, &CountingTimerProc);
+  g_timerProcArgs.clear();
+  EXPECT_EQ(wm::SetTimer(a, 9, 50, &CountingTimerProc), 9u);
+  const UINT_PTR threadTimer = wm::SetTimer(nullptr, 9, 50, &CountingTimerProc);
+  const UINT_PTR otherTimer = wm::SetTimer(nullptr, 9, 80, &CountingTimerProc);
   EXPECT_NE(threadTimer, 0u);
+  EXPECT_NE(otherTimer, threadTimer);
   clock.Advance(50);
   Pump();
   EXPECT_EQ(g_timerProcCalls, 2);
   EXPECT_TRUE(Only({WM_TIMER}).empty());
-  wm::KillTimer(a, 1);
-  wm::KillTimer(nullptr, threadTimer);
+  const DWORD now = static_cast<DWORD>(ClockMilliseconds());
+  ASSERT_EQ(g_timerProcArgs.size(), 2u);
+  for (const Received& r : g_timerProcArgs) {
+    EXPECT_EQ(r.msg, WM_TIMER);
+    EXPECT_EQ(static_cast<DWORD>(r.lParam), now);
+  }
+  EXPECT_EQ(g_timerProcArgs[0].hwnd, a);
+  EXPECT_EQ(g_timerProcArgs[0].wParam, 9u);
+  EXPECT_EQ(g_timerProcArgs[1].hwnd, nullptr);
+  EXPECT_EQ(g_timerProcArgs[1].wParam, threadTimer);
+  EXPECT_TRUE(wm::KillTimer(a, 9));
+  EXPECT_TRUE(wm::KillTimer(nullptr, threadTimer));
+  g_timerProcArgs.clear();
+  clock.Advance(100);
+  Pump();
+  ASSERT_EQ(g_timerProcArgs.size(), 1u);
+  EXPECT_EQ(g_timerProcArgs[0].wParam, otherTimer);
+  EXPECT_TRUE(wm::KillTimer(nullptr, otherTimer));
+  EXPECT_FALSE(wm::KillTimer(nullptr, otherTimer));
 }
 
 TEST_F(QueueTest, GetMessageWakesForATimerOnTheRealClock) {

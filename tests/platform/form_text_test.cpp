@@ -440,6 +440,20 @@ TEST_F(FormText, DefinedPropertiesMayPassOverValuesTheyDoNotTake) {
   EXPECT_EQ(g->Items()->Items(0)->FieldName(), "S");
 }
 
+// A float property written without a fraction ("X = 2", as a hand-edited form has it) reads as a
+// number, negative ones too.
+TEST_F(FormText, AFloatPropertyWrittenAsAnIntegerReads) {
+  for (auto [text, value] : {std::pair{"2", 2.0}, {"-7", -7.0}, {"0", 0.0}}) {
+    TTestForm form(nullptr);
+    ReadFormText("object F: TTestForm\n  object G: TTestGadget\n    Ratio = " + std::string(text) +
+                     "\n  end\nend",
+                 &form);
+    auto* g = dynamic_cast<TTestGadget*>(form.FindComponent("G"));
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->Ratio(), value) << text;
+  }
+}
+
 struct TBadForm {
   const char* Text;
   const char* Message;
@@ -455,6 +469,10 @@ TEST_F(FormText, ReaderErrorsNameTheLineAndTheProperty) {
        "Line 3: Error reading G.Count: Invalid property value"},
       {"object F: TTestForm\n  object G: TTestGadget\n    Shade = shPurple\n  end\nend",
        "Line 3: Error reading G.Shade: Invalid property value"},
+      {"object F: TTestForm\n  object G: TTestGadget\n    Ratio = 'abc'\n  end\nend",
+       "Line 3: Error reading G.Ratio: Invalid property value"},
+      {"object F: TTestForm\n  object G: TTestGadget\n    Ratio = shPurple\n  end\nend",
+       "Line 3: Error reading G.Ratio: Invalid property value"},
       {"object F: TTestForm\n  object G: TTestGadget\n    Options = [goAlpha, goNope]\n  end\nend",
        "Line 3: Error reading G.Options: Invalid property value"},
       {"object F: TTestForm\n  object G: TTestGadget\n    Title.Nope.Size = 1\n  end\nend",

@@ -87,6 +87,24 @@ TEST(GraphicsText, FamiliesResolveThroughFontconfigWithFallback) {
   EXPECT_GT(s.c()->TextWidth("abc"), 0);
 }
 
+// A proportional font's average width is the one its own tables give (DejaVu Sans 1038, its bold
+// 1173, DejaVu Serif 1050 of 2048 units to the em), not a guess from the em.
+TEST(GraphicsText, AProportionalFontsAverageWidthComesFromTheFont) {
+  struct Case {
+    const char* face;
+    bool bold;
+    int average;
+  };
+  for (const Case& c : {Case{"DejaVu Sans", false, 101}, Case{"DejaVu Sans", true, 115},
+                        Case{"DejaVu Serif", false, 103}}) {
+    TextSurface s(10, 10, c.face, -200);
+    if (c.bold) s.c()->Font()->SetStyle({fsBold});
+    win::TEXTMETRIC tm{};
+    ASSERT_TRUE(win::GetTextMetrics(s.dc(), &tm));
+    EXPECT_EQ(tm.tmAveCharWidth, c.average) << c.face << (c.bold ? " bold" : "");
+  }
+}
+
 TEST(GraphicsText, MetricsAreConsistentAndPitchIsReported) {
   TextSurface s(10, 10, "monospace", -13);
   win::TEXTMETRIC tm{};

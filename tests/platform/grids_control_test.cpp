@@ -485,9 +485,12 @@ TEST_F(GridControl, ScrollBarRangeAndPositionFollowTheView) {
   (void)horzMax;
 }
 
+// A hidden column (width -1) and a column or row of no width or height draw no cells.
 TEST_F(GridControl, PaintHandsEachCellItsStateAndDrawsTheLines) {
   grid->SetFocus();
   grid->SetColWidths(2, -1);
+  grid->SetColWidths(4, 0);
+  grid->SetRowHeights(3, 0);
   grid->drawn.clear();
   grid->Invalidate();
   Process();
@@ -502,6 +505,9 @@ TEST_F(GridControl, PaintHandsEachCellItsStateAndDrawsTheLines) {
   EXPECT_EQ(find(1, 1)->State, (TGridDrawState{gdFocused, gdSelected}));
   EXPECT_EQ(find(1, 1)->Rect, Rect(65, 25, 129, 49));
   EXPECT_EQ(find(2, 1), nullptr);  // hidden
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(find(c, 3), nullptr) << c;
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(find(4, r), nullptr) << r;
+  EXPECT_NE(find(3, 4), nullptr);
   EXPECT_TRUE(find(3, 2)->State.Empty());
   // Data lines in silver, fixed lines in black.
   EXPECT_EQ(At(129, 60), ColorToRGB(clSilver));

@@ -347,16 +347,21 @@ TEST_F(PopupList, AReleaseOverAnItemChoosesItOncePressesElsewhereOnlyReport) {
   headless::MouseUp(form->Handle(), 5, 250);
   Process();
   EXPECT_EQ(chosen, (std::vector<int>{1}));
+  // The first item is an item like the others.
+  clock.Advance(1000);
+  headless::Click(h, At(0).X, At(0).Y);
+  Process();
+  EXPECT_EQ(chosen, (std::vector<int>{1, 0}));
   // A press outside the list reports -1 once; its release nothing.
   headless::Click(form->Handle(), 5, 250);
   Process();
-  EXPECT_EQ(chosen, (std::vector<int>{1, -1}));
+  EXPECT_EQ(chosen, (std::vector<int>{1, 0, -1}));
   // Inside the list but on no item (an empty list still shows a row): nothing at all.
   Open(0, 8);
   headless::Click(h, 5, 3);
   Process();
   EXPECT_EQ(popup->ItemIndex(), -1);
-  EXPECT_EQ(chosen, (std::vector<int>{1, -1}));
+  EXPECT_EQ(chosen, (std::vector<int>{1, 0, -1}));
   EXPECT_EQ(popup_clicks, 0);
   popup->Close();
   EXPECT_NE(wm::GetCapture(), h);

@@ -94,6 +94,11 @@ TEST(Properties, TypedAndTextAccess) {
   EXPECT_THROW(SetPropText(g, FindPropInfo(g, "Count"), "12x"), EPropertyError);
   EXPECT_THROW(SetOrdProp(g, "Count", std::int64_t{1} << 33), EPropertyError);
 
+  SetPropText(g, FindPropInfo(g, "Ratio"), "2");  // a float written as an integer
+  EXPECT_EQ(g->Ratio(), 2.0);
+  for (const char* bad : {"abc", "", "2x", "1e999"})
+    EXPECT_THROW(SetPropText(g, FindPropInfo(g, "Ratio"), bad), EPropertyError) << bad;
+  EXPECT_EQ(g->Ratio(), 2.0);
   SetPropText(g, FindPropInfo(g, "Ratio"), "0.1");
   EXPECT_EQ(g->Ratio(), 0.1);
   EXPECT_EQ(GetPropText(g, FindPropInfo(g, "Ratio")), "0.1");
