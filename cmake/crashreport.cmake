@@ -89,8 +89,9 @@ if(TARGET lab_crashreport_tests)
   # A library whose start-up holds the loader's lock until a signal comes, for the call stacks of
   # threads stopped with a lock held.
   add_library(lab_crtest_loader_wait SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/loader_wait_module.c)
-  # Routines whose first bytes the hook tests need exactly.
-  target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S)
+  # Routines whose first bytes the hook tests need exactly, and functions with parts split off them.
+  target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S
+    ${PROJECT_SOURCE_DIR}/tests/crashreport/clone_routines.S)
 
   add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
     lab_crtest_got_now lab_crtest_loader_wait)

@@ -37,6 +37,37 @@ std::size_t ParametersStart(const std::string& Name) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::string_view kIdentifierCharacters =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
+
+// The suffix is made only of the parts a compiler appends to the functions it splits or
+// specialises: ".cold", ".part", ".isra", ".constprop", each maybe followed by numbers.
+bool IsCloneSuffix(std::string_view Suffix) {
+  bool named = false;
+  while (!Suffix.empty()) {
+    if (Suffix.front() != '.') return false;
+    Suffix.remove_prefix(1);
+    const std::size_t end = std::min(Suffix.find('.'), Suffix.size());
+    const std::string_view part = Suffix.substr(0, end);
+    if (part == "cold" || part == "part" || part == "isra" || part == "constprop")
+      named = true;
+    else if (!named || part.empty() || part.find_first_not_of("0123456789") != std::string_view::npos)
+      return false;
+    Suffix.remove_prefix(end);
+  }
+  return named;
+}
+
+}  // namespace
+
+std::string_view CloneOwnerName(std::string_view Name) {
+  for (std::size_t dot = Name.find('.', 1); dot != std::string_view::npos; dot = Name.find('.', dot + 1))
+    if (IsCloneSuffix(Name.substr(dot))) return Name.substr(0, dot);
+  return Name;
+}
+
 bool SplitCppName(const std::string& Name, std::string& Scope, std::string& Routine) {
   std::string demangled = Demangle(Name);
   if (demangled.empty()) {
@@ -165,6 +196,11 @@ void TModuleSymbols::ReadTables() {
       names_.push_back('\0');
     }
   }
+  by_name_ = symbols_;
+  std::sort(by_name_.begin(), by_name_.end(), [this](const TSymbol& a, const TSymbol& b) {
+    const int order = std::strcmp(NameOf(a), NameOf(b));
+    return order != 0 ? order < 0 : a.Start < b.Start;
+  });
   // By address; of aliases at one address the one with a size (and then the first) stays.
   std::stable_sort(symbols_.begin(), symbols_.end(), [](const TSymbol& a, const TSymbol& b) {
     return a.Start != b.Start ? a.Start < b.Start : a.Size > b.Size;
@@ -206,17 +242,38 @@ bool TModuleSymbols::FindLine(std::uintptr_t Address, std::string& File, int& Li
 }
 
 std::uintptr_t TModuleSymbols::FindSymbol(std::string_view Name) const {
-  for (const TSymbol& s : symbols_) {
-    const char* name = names_.c_str() + s.NameAt;
-    if (Name == name) return s.Start;
-  }
-  for (const TSymbol& s : symbols_) {
-    std::string demangled = Demangle(names_.c_str() + s.NameAt);
+  Name = CloneOwnerName(Name);
+  const auto by_name = [this](const TSymbol& s, std::string_view n) { return std::string_view(NameOf(s)) < n; };
+  const auto it = std::lower_bound(by_name_.begin(), by_name_.end(), Name, by_name);
+  if (it != by_name_.end() && Name == NameOf(*it)) return it->Start;
+  // Demangled: the lowest address of the functions of that name. A mangled name holds each plain
+  // identifier as it stands, so only names holding the last one are demangled (a constructor's
+  // class name may come abbreviated: those are all looked at).
+  const std::size_t scope_end = Name.rfind("::");
+  const std::string_view last = scope_end == std::string_view::npos ? Name : Name.substr(scope_end + 2);
+  const std::string_view outer = scope_end == std::string_view::npos ? std::string_view() : Name.substr(0, scope_end);
+  const bool plain = !last.empty() && last.find_first_not_of(kIdentifierCharacters) == std::string_view::npos &&
+                     !outer.ends_with(last);
+  std::uintptr_t found = 0;
+  for (const TSymbol& s : by_name_) {
+    const std::string_view name = NameOf(s);
+    if ((found && s.Start >= found) || (plain && name.find(last) == std::string_view::npos) ||
+        CloneOwnerName(name).size() != name.size())
+      continue;
+    std::string demangled = Demangle(NameOf(s));
     const std::size_t parameters = ParametersStart(demangled);
     if (parameters != std::string::npos) demangled.resize(parameters);
-    if (!demangled.empty() && Name == demangled) return s.Start;
+    if (!demangled.empty() && Name == demangled) found = s.Start;
   }
-  return 0;
+  return found;
+}
+
+std::uintptr_t TModuleSymbols::UniqueStart(std::string_view Name) const {
+  const auto by_name = [this](const TSymbol& s, std::string_view n) { return std::string_view(NameOf(s)) < n; };
+  const auto it = std::lower_bound(by_name_.begin(), by_name_.end(), Name, by_name);
+  if (it == by_name_.end() || Name != NameOf(*it)) return 0;
+  const auto next = it + 1;
+  return next != by_name_.end() && Name == NameOf(*next) ? 0 : it->Start;
 }
 
 TAddressDescription TModuleSymbols::Describe(std::uintptr_t Address) const {
@@ -232,6 +289,12 @@ TAddressDescription TModuleSymbols::Describe(std::uintptr_t Address) const {
   TRoutineSymbol routine;
   d.HasRoutine = FindRoutine(Address, routine);
   if (d.HasRoutine) {
+    // Code the compiler split off a function is named after it, and its lines count from its start.
+    const std::string_view owner = CloneOwnerName(routine.Name);
+    if (owner.size() != routine.Name.size()) {
+      if (const std::uintptr_t start = UniqueStart(owner)) routine.Start = start;
+      routine.Name.resize(owner.size());
+    }
     d.IsCpp = SplitCppName(routine.Name, d.Scope, d.Routine);
     d.RoutineStart = routine.Start;
     if (!FindLine(routine.Start, file, d.FirstLine)) d.FirstLine = 0;

@@ -34,6 +34,8 @@ struct TAddressDescription {
   bool IsCpp = false;  // a C++ name: Scope and Routine demangled
   std::string Scope;
   std::string Routine;
+  // Where the routine starts: for code the compiler split off a function (a clone), the function's
+  // own start when its name is unique, else the clone's.
   std::uintptr_t RoutineStart = 0;
   int FirstLine = 0;  // the line at the routine's start; 0 when unknown
   // The routine's first bytes (RoutineHeadSize of them could be read), for the code tests.
@@ -58,6 +60,8 @@ class TModuleSymbols : public TCrashDebugData {
   // The source file and line of the code at Address.
   bool FindLine(std::uintptr_t Address, std::string& File, int& Line) const;
   // A routine's address by its name (as written or demangled without its parameters); 0 when none.
+  // Only a function's own symbol answers, never a part or copy the compiler split off it (a name
+  // of such a clone asks for its function).
   std::uintptr_t FindSymbol(std::string_view Name) const;
   // All of the above for one address, worked out once and kept: call stacks meet the same return
   // addresses again and again.
@@ -71,13 +75,17 @@ class TModuleSymbols : public TCrashDebugData {
   };
 
   void ReadTables();
+  const char* NameOf(const TSymbol& Symbol) const { return names_.c_str() + Symbol.NameAt; }
+  // The start of the one function symbol named Name; 0 when there is none or several.
+  std::uintptr_t UniqueStart(std::string_view Name) const;
 
   std::uintptr_t bias_;
   std::vector<char> image_;  // the bytes libelf reads when no file is open
   int fd_ = -1;
   Elf* elf_ = nullptr;
   Dwarf* dwarf_ = nullptr;
-  std::vector<TSymbol> symbols_;
+  std::vector<TSymbol> symbols_;  // by address, one per address
+  std::vector<TSymbol> by_name_;  // every function symbol, by name and then address
   std::string names_;
   mutable std::mutex dwarf_lock_;  // libdw's lookups are not made for concurrent use
   mutable std::mutex described_lock_;
@@ -86,6 +94,11 @@ class TModuleSymbols : public TCrashDebugData {
 
 // The shared symbols of the module file loaded with Bias, read on first use.
 std::shared_ptr<TModuleSymbols> ModuleSymbols(const std::string& FileName, std::uintptr_t Bias);
+
+// The name of the function that a part or copy the compiler split off it belongs to: "f.cold",
+// "f.part.0", "f.isra.0", "f.constprop.0" (or a chain of them: "f.constprop.0.isra.0") give "f",
+// as their mangled C++ names give the function's. Any other name comes back as it is.
+std::string_view CloneOwnerName(std::string_view Name);
 
 // A C++ name demangled and parted: "lab::TThread::Run(void*)" gives the scope "lab::TThread" and the
 // routine "Run". A plain name is the routine, without scope. False when Name is no C++ name.

@@ -24,7 +24,15 @@
 #include "crashreport/thread_stacks.h"
 #include "platform/rtl/threads.h"
 
-extern "C" int crtest_plus_one(int);
+extern "C" {
+int crtest_plus_one(int);
+int crtest_split(int);
+// Where clone_routines.S put the parts split off its functions, and its local function.
+extern const std::uintptr_t crtest_clone_addresses[6];
+}
+namespace crtest {
+int Split(int);
+}
 
 namespace lab {
 namespace {
@@ -159,6 +167,35 @@ TEST(CallStack, AReturnAddressFoundTwiceInARowShowsOnce) {
   EXPECT_GE(list->GetItem(3)->Kind, dkFunction);
 }
 
+__attribute__((noipa)) std::uintptr_t ReturnAddress() {
+  return reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
+}
+
+// A return address found again among the next two described entries of its module shows once;
+// entries no routine describes do not count, and one three entries on is another call.
+TEST_F(SyntheticStack, ARepeatAmongTheNextTwoEntriesOfItsModuleIsHidden) {
+  const std::uintptr_t a = ReturnAddress(), b = ReturnAddress(), c = ReturnAddress();
+  const std::uintptr_t undescribed = Code(0x302);  // a call in memory of no module
+  const struct {
+    std::vector<std::uintptr_t> Stack;
+    std::vector<bool> Hidden;
+  } cases[] = {
+      {{a, b, a}, {true, false, false}},
+      {{a, b, c, a}, {false, false, false, false}},
+      {{a, undescribed, b, a}, {true, false, false, false}},
+      {{a, b, a, b}, {true, true, false, false}},
+  };
+  for (const auto& k : cases) {
+    const auto start = reinterpret_cast<std::uintptr_t>(k.Stack.data());
+    auto list = GetCallStack(0, start, start + k.Stack.size() * 8, kAllCallStackKinds, -1, -1, false, 1, 1);
+    ASSERT_EQ(list->Count(), static_cast<int>(k.Stack.size()));
+    for (int i = 0; i < list->Count(); ++i) {
+      const bool hidden = list->GetItem(i)->Kind == dkNothing && k.Stack[i] != undescribed;
+      EXPECT_EQ(hidden, k.Hidden[i]) << "entry " << i << " of " << k.Stack.size();
+    }
+  }
+}
+
 // What addr2line says of an address of this program: routine, file and line.
 struct TAddr2Line {
   std::string Routine, File;
@@ -235,8 +272,14 @@ constexpr unsigned kLongWait = 120000;
 std::atomic<bool> g_release{false};
 std::atomic<int> g_ready{0};
 
-__attribute__((noinline)) int WaitDeep(int depth) {
-  if (depth > 0) return WaitDeep(depth - 1) + 1;
+// Each level keeps a frame of its own at every optimisation level: the recursion goes through a
+// pointer the compiler cannot see through (else it becomes a loop), and the addition after the call
+// keeps it from being a jump.
+int WaitDeep(int depth);
+int (*volatile g_wait_deeper)(int) = WaitDeep;
+
+__attribute__((noipa)) int WaitDeep(int depth) {
+  if (depth > 0) return g_wait_deeper(depth - 1) + 1;
   g_ready.fetch_add(1);
   while (!g_release.load()) std::this_thread::yield();
   return 0;
@@ -446,6 +489,48 @@ TEST(CallStack, SymbolsByName) {
     FAIL();
   } catch (const EProcNull& e) {
     EXPECT_STREQ(e.what(), "Cannot hook a null procedure (\"SymbolID = no_such_routine\").");
+  }
+}
+
+// Parts and copies the compiler split off a function are never taken for it: a hook by name would
+// patch the wrong code. A name of such a part asks for its function.
+TEST(CallStack, SymbolsByNameAreTheFunctionsOwnNeverTheirClones) {
+  const auto split = reinterpret_cast<std::uintptr_t>(&crtest_split);
+  const auto cpp_split = reinterpret_cast<std::uintptr_t>(&crtest::Split);
+  const struct {
+    const char* Name;
+    std::uintptr_t Expected;
+  } cases[] = {
+      {"crtest_split", split},
+      {"crtest_split.cold", split},
+      {"crtest::Split", cpp_split},
+      {"_ZN6crtest5SplitEi", cpp_split},
+      {"_ZN6crtest5SplitEi.part.0", cpp_split},
+      {"crtest_local_split", crtest_clone_addresses[4]},
+      {"crtest_only_parts", 0},
+      {"crtest_only_parts.part.0", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GetSymbolAddress(c.Name), c.Expected) << c.Name;
+}
+
+TEST(CallStack, AFrameInsideACloneIsNamedAfterItsFunction) {
+  const struct {
+    std::uintptr_t Address;
+    const char* ClassName;
+    const char* Routine;
+  } cases[] = {
+      {crtest_clone_addresses[0], "", "crtest_split"},
+      {crtest_clone_addresses[1], "", "crtest_split"},
+      {crtest_clone_addresses[2], "crtest", "Split"},
+      {crtest_clone_addresses[3], "crtest", "Split"},
+      {crtest_clone_addresses[5], "", "crtest_only_parts"},
+  };
+  for (const auto& c : cases) {
+    TCrashDebugInfo info;
+    GetAddressDebugInfo(c.Address + 1, 9, info, 1);
+    EXPECT_GE(info.Kind, dkFunction) << c.Routine;
+    EXPECT_EQ(info.ClassName, c.ClassName) << c.Routine;
+    EXPECT_EQ(info.ProcedureName, c.Routine);
   }
 }
 

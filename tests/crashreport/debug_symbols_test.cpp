@@ -135,5 +135,28 @@ TEST(ModuleSymbols, ARoutinePastTheTopOfTheAddressSpaceIsLeftOut) {
   EXPECT_FALSE(start_wraps.FindRoutine(4, routine));
 }
 
+TEST(ModuleSymbols, ACloneNameGivesItsFunctionsName) {
+  const struct {
+    const char* Name;
+    const char* Owner;
+  } cases[] = {
+      {"f.cold", "f"},
+      {"f.part.0", "f"},
+      {"f.isra.12", "f"},
+      {"f.constprop.0.isra.0", "f"},
+      {"f.part.0.cold", "f"},
+      {"_ZN3lab16GetSymbolAddressERKSs.cold", "_ZN3lab16GetSymbolAddressERKSs"},
+      {"f", "f"},
+      {"f.localalias", "f.localalias"},  // the function itself under a second name
+      {"f.lto_priv.0", "f.lto_priv.0"},
+      {"f.0", "f.0"},
+      {"f.cold.x", "f.cold.x"},
+      {"f.", "f."},
+      {".cold", ".cold"},
+      {"_GLOBAL__sub_I_main.cpp", "_GLOBAL__sub_I_main.cpp"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CloneOwnerName(c.Name), c.Owner) << c.Name;
+}
+
 }  // namespace
 }  // namespace lab

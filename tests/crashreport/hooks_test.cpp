@@ -167,12 +167,19 @@ TEST(Hooks, RoutineSizesEndAtTheFirstReturn) {
   EXPECT_EQ(InstructionLength(Code(&crtest_read_value)), 7u);
 }
 
-struct TVirtualValue {
-  virtual int Value() const { return 1; }
-  virtual ~TVirtualValue() = default;
-};
+}  // namespace
 
-__attribute__((noinline)) int CallValue(const TVirtualValue& v) { return v.Value(); }
+// A class other translation units could derive from, called where the compiler cannot know the
+// object: the call goes through the table's slot at every optimisation level.
+struct THookedVirtualValue {
+  virtual int Value() const { return 1; }
+  virtual ~THookedVirtualValue() = default;
+};
+using TVirtualValue = THookedVirtualValue;
+
+namespace {
+
+__attribute__((noipa)) int CallValue(const TVirtualValue& v) { return v.Value(); }
 
 int ValueReplacement(const TVirtualValue*) { return 2; }
 int OtherValueReplacement(const TVirtualValue*) { return 3; }
