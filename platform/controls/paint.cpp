@@ -271,12 +271,13 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
       surface->EndDirect();
     }
 
-    // Pending invalid parts inside the area travel with the pixels.
+    // Pending invalid parts travel with the pixels: a pixel that received moved pixels is invalid
+    // where its source was, and every other pixel (outside the clip too) keeps its own state.
     cairo_region_t* moving = cairo_region_copy(w->update);
-    cairo_region_intersect_rectangle(moving, &areaRect);
-    cairo_region_subtract_rectangle(w->update, &areaRect);
+    cairo_region_intersect(moving, source);
     cairo_region_translate(moving, dx, dy);
-    cairo_region_intersect_rectangle(moving, &areaRect);
+    cairo_region_intersect(moving, target);
+    cairo_region_subtract(w->update, target);
     cairo_region_union(w->update, moving);
     cairo_region_destroy(moving);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "grid_fixture.h"
+#include "platform/controls/input.h"
 #include "platform/controls/painting.h"
 #include "platform/controls/window_manager.h"
 #include "platform/graphics/png_file.h"
@@ -45,6 +46,16 @@ class GridPaintTest : public GridTest {
   // Pixels that are not Color.
   int CountOther(const TRect& r, TColor color) { return r.Width() * r.Height() - Count(r, color); }
   TRect Cell(int col, int row) { return grid->CellRect(col, row); }
+  // Presses a key with modifiers held, as the keyboard would, and lets what it caused happen.
+  void Press(win::UINT vk, TShiftState shift = {}) {
+    if (shift.Contains(ssCtrl)) input::KeyDown(win::VK_CONTROL);
+    if (shift.Contains(ssShift)) input::KeyDown(win::VK_SHIFT);
+    input::KeyDown(vk);
+    input::KeyUp(vk);
+    if (shift.Contains(ssShift)) input::KeyUp(win::VK_SHIFT);
+    if (shift.Contains(ssCtrl)) input::KeyUp(win::VK_CONTROL);
+    Pump();
+  }
   // For looking at a failure: the form as a PNG in the build folder.
   void Save(const std::string& name) {
     SaveSurfaceToPNG(wm::WindowSurface(form->Handle()), std::string(LAB_BUILD_DIR) + "/" + name + ".png");

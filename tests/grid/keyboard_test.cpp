@@ -36,16 +36,6 @@ class GridKeys : public GridPaintTest {
     grid->SetFocus();
     Pump();
   }
-  // Presses a key with modifiers held, as the keyboard would.
-  void Press(win::UINT vk, TShiftState shift = {}) {
-    if (shift.Contains(ssCtrl)) input::KeyDown(win::VK_CONTROL);
-    if (shift.Contains(ssShift)) input::KeyDown(win::VK_SHIFT);
-    input::KeyDown(vk);
-    input::KeyUp(vk);
-    if (shift.Contains(ssShift)) input::KeyUp(win::VK_SHIFT);
-    if (shift.Contains(ssCtrl)) input::KeyUp(win::VK_CONTROL);
-    Pump();
-  }
   int Id() { return ds->FieldByName("Id")->AsInteger(); }
   // The ids of the selected records, in order.
   std::vector<int> SelectedIds() {

@@ -212,6 +212,18 @@ TEST_F(WindowManagerTest, ScrollingMovesPendingInvalidPartsAndHonoursTheClip) {
   EXPECT_TRUE(region->Region().Contains(POINT{5, 15}));
   EXPECT_TRUE(region->Region().Contains(POINT{5, 45}));
   region->Release();
+  // A pending part outside the clip holds pixels that did not move: it stays where it is.
+  Pump();
+  const RECT below{0, 60, 100, 100};
+  wm::InvalidateRect(h, &below, false);
+  wm::ScrollWindowEx(h, 0, -10, nullptr, &clip, nullptr, nullptr, SW_INVALIDATE);
+  wm::GetUpdateRect(h, &update, false);
+  EXPECT_EQ(update, (RECT{0, 40, 100, 100}));
+  region = new TGdiRegion;
+  wm::GetUpdateRgn(h, region, false);
+  EXPECT_TRUE(region->Region().Contains(POINT{5, 95}));
+  EXPECT_FALSE(region->Region().Contains(POINT{5, 55}));
+  region->Release();
 }
 
 TEST_F(WindowManagerTest, UpdateWindowPaintsAtOnceFrameFirst) {
