@@ -51,9 +51,10 @@ bool TDBGridXScrollBar::Designing() const { return grid_->ComponentState().Conta
 
 void TDBGridXScrollBar::SetExtScrollBar(TScrollBar* Value) {
   if (Value == ext_scroll_bar_) return;
-  if (Value && !Designing())
-    if (const THook* hook = Value->WindowProc.target<THook>(); hook && hook->Owner != this)
-      throw Exception("Possible %s already attached to the other control.", Value->Name());
+  // Whoever holds the bar's messages (another grid, this grid's other direction, any control)
+  // would lose them to the hook.
+  if (Value && !Designing() && !Value->OwnsWindowProc())
+    throw Exception("Possible %s already attached to the other control.", Value->Name());
   Unhook();
   ext_scroll_bar_ = Value;
   if (Value) {

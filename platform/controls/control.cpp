@@ -108,12 +108,27 @@ void TControl::DeclareProperties(TPropertyDeclarer<TControl>& P) {
   P.Property("OnStartDrag", &TControl::OnStartDrag);
 }
 
+namespace {
+
+// The WindowProc a control starts with, recognisable among replacements.
+struct TOwnWndProc {
+  TControl* Control;
+  void operator()(TMessage& Message) const { Control->WndProc(Message); }
+};
+
+}  // namespace
+
+bool TControl::OwnsWindowProc() const {
+  const TOwnWndProc* own = WindowProc.target<TOwnWndProc>();
+  return own && own->Control == this;
+}
+
 TControl::TControl(TComponent* AOwner)
     : TComponent(AOwner),
       control_style_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks},
       scaling_flags_{sfLeft, sfTop, sfWidth, sfHeight, sfFont} {
   UseUnit(ControlsUnit);
-  WindowProc = [this](TMessage& m) { WndProc(m); };
+  WindowProc = TOwnWndProc{this};
   font_.OnChange = [this](TObject*) { HandleFontChanged(); };
 }
 

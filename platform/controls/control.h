@@ -128,6 +128,8 @@ class TControl : public TComponent {
 
   // --- messages
   TWndMethod WindowProc;  // WndProc unless replaced
+  // WindowProc is still the control's own WndProc: no other object has taken its messages over.
+  bool OwnsWindowProc() const;
   win::LRESULT Perform(win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam);
   virtual void WndProc(TMessage& Message);
   virtual void Dispatch(TMessage& Message);

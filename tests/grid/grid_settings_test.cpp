@@ -186,6 +186,40 @@ TEST_F(GridSettings, ABarServesOneGridAtATime) {
   EXPECT_EQ(other->HorzScrollBar()->ExtScrollBar(), bar);
 }
 
+// Any holder of a bar's messages counts, not only another grid; a bar given back is free again.
+TEST_F(GridSettings, ABarAnyControlHoldsIsRefused) {
+  struct TCase {
+    const char* Holder;
+    std::function<void(TScrollBar*)> Hold;
+  };
+  const TCase cases[] = {
+      {"another control's handler", [](TScrollBar* b) { b->WindowProc = [b](TMessage& m) { b->WndProc(m); }; }},
+      {"this grid's other direction", [this](TScrollBar* b) { grid->VertScrollBar()->SetExtScrollBar(b); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Holder);
+    TScrollBar* bar = NewBar("Bar1", sbHorizontal);
+    const TWndMethod own = bar->WindowProc;
+    ASSERT_TRUE(bar->OwnsWindowProc());
+    c.Hold(bar);
+    EXPECT_FALSE(bar->OwnsWindowProc());
+    try {
+      grid->HorzScrollBar()->SetExtScrollBar(bar);
+      ADD_FAILURE() << "a held bar was taken over";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), "Possible Bar1 already attached to the other control.");
+    }
+    EXPECT_EQ(grid->HorzScrollBar()->ExtScrollBar(), nullptr);
+    grid->VertScrollBar()->SetExtScrollBar(nullptr);
+    bar->WindowProc = own;
+    grid->HorzScrollBar()->SetExtScrollBar(bar);
+    EXPECT_EQ(grid->HorzScrollBar()->ExtScrollBar(), bar);
+    grid->HorzScrollBar()->SetExtScrollBar(nullptr);
+    EXPECT_TRUE(bar->OwnsWindowProc());
+    delete bar;
+  }
+}
+
 TEST_F(GridSettings, AFreedBarIsForgottenAndOnlyThatOne) {
   TScrollBar* horz = NewBar("Bar1", sbHorizontal);
   TScrollBar* vert = NewBar("Bar2", sbVertical);
