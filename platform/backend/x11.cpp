@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/backend/x11_clipboard.h"
+#include "platform/backend/x11_dnd.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/input.h"
 #include "platform/controls/painting.h"
@@ -168,6 +169,7 @@ class TX11Backend : public TBackend {
     helper_ = XCreateWindow(dpy_, root_, 0, 0, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
                             CWEventMask, &attrs);
     clipboard_ = std::make_unique<TX11Clipboard>(dpy_, helper_);
+    drop_target_ = std::make_unique<TX11DropTarget>(dpy_, [this](Window w) { return WindowOf(w); });
     XFlush(dpy_);
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
     thread_ = std::thread([this] { EventLoop(); });
@@ -276,6 +278,14 @@ class TX11Backend : public TBackend {
     XFlush(dpy_);
   }
 
+  void AcceptFiles(HWND h, bool accept) override {
+    std::lock_guard lock(mutex_);
+    auto it = tops_.find(h);
+    if (it == tops_.end() || it->second.acceptsFiles == accept) return;
+    it->second.acceptsFiles = accept;
+    if (it->second.xwin) drop_target_->SetAware(it->second.xwin, accept);
+  }
+
   void ClipboardChanged(const TClipboardFormats& content) override { clipboard_->Own(content); }
   bool ClipboardHeldElsewhere() override { return clipboard_->HeldElsewhere(); }
   std::vector<std::string> ForeignClipboardFormats() override { return clipboard_->ForeignFormats(); }
@@ -308,6 +318,7 @@ class TX11Backend : public TBackend {
     XIC ic = nullptr;
     GC gc = nullptr;
     bool mapped = false;
+    bool acceptsFiles = false;  // files dropped from other programs are taken (XDND)
   };
 
   void EnsureX(HWND h, Top& t) {
@@ -354,6 +365,7 @@ class TX11Backend : public TBackend {
       }
     }
     t.gc = XCreateGC(dpy_, t.xwin, 0, nullptr);
+    if (t.acceptsFiles) drop_target_->SetAware(t.xwin, true);
   }
 
   void DestroyX(Top& t) {
@@ -477,13 +489,16 @@ class TX11Backend : public TBackend {
         if (ev.xfocus.detail != NotifyPointer) Focus(ev.xfocus.window, false);
         break;
       case ClientMessage:
+        if (drop_target_->Handle(ev)) break;
         if (static_cast<Atom>(ev.xclient.message_type) == atoms_[kProtocols] &&
             static_cast<Atom>(ev.xclient.data.l[0]) == atoms_[kDeleteWindow])
           if (HWND h = WindowOf(ev.xclient.window)) input::WindowCloseRequested(h);
         break;
+      case SelectionNotify:
+        if (drop_target_->Handle(ev)) break;
+        [[fallthrough]];
       case SelectionRequest:
       case SelectionClear:
-      case SelectionNotify:
       case PropertyNotify: {
         bool taken = false;
         clipboard_->Handle(ev, taken);
@@ -636,6 +651,7 @@ class TX11Backend : public TBackend {
   ::Cursor current_ = None;
   Window focused_ = 0, pending_focus_ = 0;
   std::unique_ptr<TX11Clipboard> clipboard_;
+  std::unique_ptr<TX11DropTarget> drop_target_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::thread thread_;

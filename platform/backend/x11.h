@@ -2,7 +2,8 @@
 // The X11 back-end (Xlib): every top-level window of the program is an X window showing its
 // surface; X input (keys through the input method, buttons, wheel, motion), exposure, moves and
 // resizes, focus and the window manager's close request come back as the window layer's input;
-// the clipboard is the system's (the CLIPBOARD selection, see x11_clipboard.h); a lost connection
+// the clipboard is the system's (the CLIPBOARD selection, see x11_clipboard.h); files dropped from
+// other programs come in through XDND (x11_dnd.h); a lost connection
 // ends the program with a message and exit status 1.
 
 #include <memory>

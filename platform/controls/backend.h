@@ -48,6 +48,10 @@ class TBackend {
   // The surface's pixels inside `dirty` (window coordinates) changed.
   virtual void Present(win::HWND, cairo_surface_t*, const win::RECT& /*dirty*/) {}
 
+  // Whether a window inside the top-level window takes dropped files (the display then offers it
+  // drops from other programs, handed in through input::FilesDropped).
+  virtual void AcceptFiles(win::HWND /*topLevel*/, bool /*accept*/) {}
+
   // The mouse cursor over the program's windows (nullptr: none shows).
   virtual void SetCursor(TCursorImage* /*cursor*/) {}
 

@@ -5,6 +5,7 @@
 
 #include "platform/controls/backend.h"
 #include "platform/controls/cursor.h"
+#include "platform/controls/drop_files.h"
 #include "platform/controls/input.h"
 #include "platform/controls/nc_layout.h"
 #include "platform/controls/painting.h"
@@ -76,6 +77,10 @@ void SetText(HWND hwnd, const char* text) {
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case WM_DROPFILES:
+      // A drop nobody handled still frees its handle.
+      DragFinish(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_NCCREATE:
       return TRUE;
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/controls/clock.h"
+#include "platform/controls/drop_files.h"
 #include "platform/controls/backend.h"
 #include "platform/controls/window_manager.h"
 #include "platform/controls/wm_state.h"
@@ -247,6 +248,15 @@ void WindowActivated(HWND window) {
   Enqueue(e, false);
 }
 
+void FilesDropped(HWND window, POINT screen, std::vector<std::string> paths) {
+  wm::InputEvent e;
+  e.kind = wm::InputEvent::Kind::DropFiles;
+  e.window = window;
+  e.pt = screen;
+  e.files = std::make_shared<const std::vector<std::string>>(std::move(paths));
+  Enqueue(e, false);
+}
+
 }  // namespace input
 
 namespace wm {
@@ -419,6 +429,23 @@ bool WindowReport(const InputEvent& e, MSG& msg) {
     case InputEvent::Kind::Activate:
       if (IsWindow(e.window) && IsWindowEnabled(e.window)) SetActiveWindow(e.window);
       return false;
+    case InputEvent::Kind::DropFiles: {
+      // The window under the point that takes files, or the nearest of its parents that does.
+      if (!IsWindow(e.window) || !IsWindowEnabled(e.window) || !e.files) return false;
+      HWND target = WindowFromPoint(e.pt);
+      if (!target || GetTopLevel(target) != e.window) target = e.window;
+      while (target && !(GetWindowLongPtr(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+        target = target == e.window ? nullptr : GetParent(target);
+      if (!target) return false;
+      POINT local = e.pt;
+      ScreenToClient(target, local);
+      RECT client{};
+      GetClientRect(target, client);
+      msg.hwnd = target;
+      msg.message = WM_DROPFILES;
+      msg.wParam = reinterpret_cast<WPARAM>(NewDropHandle(*e.files, local, client.Contains(local)));
+      return true;
+    }
     default:
       return false;
   }

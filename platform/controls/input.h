@@ -5,6 +5,9 @@
 // under the pointer. The key and button state follows the input as it is retrieved (GetKeyState)
 // and as it arrives (GetAsyncKeyState). Virtual keys are Win32's.
 
+#include <string>
+#include <vector>
+
 #include "platform/controls/win_types.h"
 
 namespace lab::win {
@@ -126,5 +129,8 @@ void MouseWheel(int delta, win::POINT screen);
 void WindowConfigured(win::HWND window, win::RECT screen);
 void WindowCloseRequested(win::HWND window);
 void WindowActivated(win::HWND window);
+// Files another program dropped on a top-level window at a screen point: the window there that
+// accepts files (drop_files.h) gets WM_DROPFILES.
+void FilesDropped(win::HWND window, win::POINT screen, std::vector<std::string> paths);
 
 }  // namespace lab::input

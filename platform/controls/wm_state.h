@@ -35,9 +35,9 @@ struct SentItem {
 // Raw input as a back-end or a test hands it in; turned into a message when retrieved, so the
 // target (focus, capture, the window under the mouse) is the one of that moment.
 struct InputEvent {
-  // The last three are what a display reports of a top-level window: moved or resized, asked to
-  // close, given the input focus.
-  enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Configure, Close, Activate };
+  // The last four are what a display reports of a top-level window: moved or resized, asked to
+  // close, given the input focus, files dropped on it.
+  enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Configure, Close, Activate, DropFiles };
   Kind kind = Kind::KeyDown;
   UINT vk = 0;            // keys: virtual-key code; buttons: VK_LBUTTON, VK_RBUTTON or VK_MBUTTON
   UINT scanCode = 0;
@@ -47,6 +47,7 @@ struct InputEvent {
   int wheelDelta = 0;
   HWND window = nullptr;  // display reports: the top-level window
   win::RECT rect;         // Configure: its new place on the screen
+  std::shared_ptr<const std::vector<std::string>> files;  // DropFiles: the paths, at pt
   DWORD time = 0;
   std::uint64_t seq = 0;   // numbered by the queue as it arrives
 };
