@@ -435,8 +435,9 @@ class TCustomCodeEdit : public TCustomControl {
   void SetName(const std::string& NewName) override;
   void Loaded() override;
   void WndProc(TMessage& Message) override;
-  // Dragging text between and within editors is not built yet: a drag over or a drop gets the
-  // framework's handling only.
+  // Text dragged from an editor: a writable editor takes it (the caret follows the mouse), moving
+  // it (within one editor unless Ctrl is held; between two with Shift; never out of a read-only one)
+  // or copying it, and selects it where it was dropped. Other sources get the framework's handling.
   void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
   void DragDrop(TObject* Source, int X, int Y) override;
 
@@ -496,6 +497,23 @@ class TCustomCodeEdit : public TCustomControl {
   void ScrollTimerHandler(TObject* Sender);
   void SetGutterWidth(int Value);
 
+  // Keeps eoScrollPastEol on for a scope, so that the caret may stand beyond a line's end.
+  class TPastEol {
+   public:
+    explicit TPastEol(TCodeEditorOptions& Options) : options_(Options), was_on_(Options.Contains(eoScrollPastEol)) {
+      options_.Include(eoScrollPastEol);
+    }
+    ~TPastEol() {
+      if (!was_on_) options_.Exclude(eoScrollPastEol);
+    }
+    TPastEol(const TPastEol&) = delete;
+    TPastEol& operator=(const TPastEol&) = delete;
+
+   private:
+    TCodeEditorOptions& options_;
+    bool was_on_;
+  };
+
   // ---- Commands ----
   // The commands that change text (codeedit_typing.cpp). ImeString: an input method's string.
   // False when a character beyond MaxScrollWidth was refused.
@@ -540,6 +558,8 @@ class TCustomCodeEdit : public TCustomControl {
   void WMHScroll(TMessage& Message);
   void WMVScroll(TMessage& Message);
   void WMClipboard(TMessage& Message);
+  // Files dropped on the window: OnDropFiles hears of them (each name whole) with the drop point.
+  void WMDropFiles(TMessage& Message);
 
   // Repaints collected while the lines change, invalidated now: a scroll then moves them with the
   // pixels they belong to.

@@ -8,6 +8,7 @@
 
 #include "editor/codeedit.h"
 #include "platform/controls/application.h"
+#include "platform/controls/drop_files.h"
 #include "platform/controls/hint_window.h"
 #include "platform/controls/mouse.h"
 #include "platform/controls/screen.h"
@@ -82,6 +83,9 @@ void TCustomCodeEdit::WndProc(TMessage& Message) {
       TCustomControl::WndProc(Message);
       return;
     case WM_CANCELMODE:
+      return;
+    case WM_DROPFILES:
+      WMDropFiles(Message);
       return;
     case WM_HSCROLL:
       WMHScroll(Message);
@@ -455,12 +459,28 @@ void TCustomCodeEdit::SizeOrFontChanged(bool FontChanged) {
 
 void TCustomCodeEdit::CreateWnd() {
   TCustomControl::CreateWnd();
-  // Dropped files: nothing to register, the back-ends deliver none.
+  if (options_.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning)) DragAcceptFiles(Handle(), true);
   SizeOrFontChanged(false);
   UpdateScrollBars();
 }
 
-void TCustomCodeEdit::DestroyWnd() { TCustomControl::DestroyWnd(); }
+void TCustomCodeEdit::DestroyWnd() {
+  if (options_.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning)) DragAcceptFiles(Handle(), false);
+  TCustomControl::DestroyWnd();
+}
+
+void TCustomCodeEdit::WMDropFiles(TMessage& Message) {
+  const auto drop = reinterpret_cast<HDROP>(Message.WParam);
+  TScopeExit finish([&] { DragFinish(drop); });
+  Message.Result = 0;
+  if (!OnDropFiles) return;
+  TStringList files;
+  const UINT count = DragQueryFileCount(drop);
+  for (UINT i = 0; i < count; ++i) files.Add(DragQueryFile(drop, i));
+  POINT at{};
+  DragQueryPoint(drop, at);
+  OnDropFiles(this, at.X, at.Y, &files);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The mouse cursor and the double click

@@ -78,7 +78,8 @@ void TCustomCodeEdit::MouseMove(TShiftState Shift, int X, int Y) {
     if (std::abs(mouse_down_x_ - X) >= GetSystemMetrics(SM_CXDRAG) ||
         std::abs(mouse_down_y_ - Y) >= GetSystemMetrics(SM_CYDRAG)) {
       state_flags_.Exclude(sfWaitForDragging);
-      BeginDrag(false);
+      // The mouse has passed the threshold already: the drag starts here, at this move.
+      BeginDrag(true);
     }
     return;
   }

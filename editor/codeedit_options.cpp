@@ -6,6 +6,7 @@
 #include <set>
 
 #include "editor/codeedit.h"
+#include "platform/controls/drop_files.h"
 #include "platform/graphics/gdi.h"
 #include "platform/graphics/image_list.h"
 #include "platform/rtl/scope_exit.h"
@@ -31,8 +32,8 @@ void TCustomCodeEdit::SetOptions(TCodeEditorOptions Value) {
     SetBlockBegin(b);
     SetBlockEnd(e);
   }
-  // Dropped files: the back-ends here deliver none, so registering the window changes nothing.
-  (void)drop_files_changed;
+  if (drop_files_changed && HandleAllocated() && !ComponentState().Contains(csDesigning))
+    DragAcceptFiles(Handle(), options_.Contains(eoDropFiles));
   if (options_.Contains(eoShowSpecialChars) != show_special_chars_) {
     show_special_chars_ = options_.Contains(eoShowSpecialChars);
     Invalidate();

@@ -44,23 +44,6 @@ char32_t MapCase(TCodeEditorCommand Command, char32_t C, bool First) {
   }
 }
 
-// Keeps eoScrollPastEol on for a scope, so that the caret may stand beyond a line's end.
-class TPastEol {
- public:
-  explicit TPastEol(TCodeEditorOptions& Options) : options_(Options), was_on_(Options.Contains(eoScrollPastEol)) {
-    options_.Include(eoScrollPastEol);
-  }
-  ~TPastEol() {
-    if (!was_on_) options_.Exclude(eoScrollPastEol);
-  }
-  TPastEol(const TPastEol&) = delete;
-  TPastEol& operator=(const TPastEol&) = delete;
-
- private:
-  TCodeEditorOptions& options_;
-  bool was_on_;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -399,7 +382,8 @@ void TCustomCodeEdit::BreakLine(bool MoveCaret) {
       if (MoveCaret) caret = {indent + 1, y + 1};
     } else if (x > length) {
       const int indent = LeadingBlankCount(line, false);
-      lines_->InsertLine(y, MoveCaret ? line.substr(0, static_cast<std::size_t>(indent)) : U"");
+      // Both commands do the same to the text (a redone break is a line break, whichever it was).
+      lines_->InsertLine(y, line.substr(0, static_cast<std::size_t>(indent)));
       undo_list_->AddChange(crLineBreak, caret, caret, U"", smNormal);
       inserted_at = y + 1;
       if (MoveCaret) caret = {indent + 1, y + 1};

@@ -45,7 +45,19 @@ TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
   notes_->Gutter()->SetAutoSize(true);
   notes_->SetRightEdge(64);
   notes_->SetActiveLineColor(static_cast<TColor>(0xE8F8FF));
-  notes_->SetOptions(notes_->Options() + eoShowSpecialChars);
+  // The operator indents with tabs: Tab stays in the notes instead of moving the focus, indents
+  // selected lines, and types a tab character.
+  notes_->SetWantTabs(true);
+  notes_->SetOptions(notes_->Options() + TCodeEditorOptions{eoShowSpecialChars, eoTabIndent, eoDropFiles} -
+                     TCodeEditorOptions{eoTabsToSpaces});
+  // Files dropped from a file manager are noted by name where they were dropped (undoable).
+  notes_->OnDropFiles = [this](TObject*, int X, int Y, TStrings* Files) {
+    std::string text;
+    for (int i = 0; i < Files->Count(); ++i) text += "File: " + Files->Strings(i) + "\r\n";
+    notes_->ComputeCaret(X, Y);
+    notes_->SetCaretXY({1, notes_->CaretY()});
+    notes_->SetSelText(text);
+  };
   notes_->SetText(
       "Monday: Edger2 asked twice for job 24417 before the job was saved.\n"
       "\tThe second request came 3 s after the first: check the time-out.\n"

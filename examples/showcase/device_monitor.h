@@ -1,8 +1,10 @@
 #pragma once
 // The device monitor: the traffic received from and sent to the lab's devices in two read-only
-// editors, and the operator's notes in an editable one below them. Text is copied from the views
-// (Ctrl+C, Ctrl+Insert or their pop-up menu) and pasted into the notes (Ctrl+V), also to and from
-// other programs through the system clipboard.
+// editors, and the operator's notes in an editable one below them, which takes every editing
+// command (Tab indents with tabs there). Text is copied from the views (Ctrl+C, Ctrl+Insert, their
+// pop-up menu, or dragged into the notes) and pasted into the notes (Ctrl+V), also to and from other
+// programs through the system clipboard; files dropped on the notes from a file manager are noted
+// by name.
 
 #include "editor/codeedit.h"
 #include "platform/controls/forms.h"

@@ -137,5 +137,111 @@ TEST_P(CommandTest, ChangesTheTextAndUndoesAndRedoesExactly) {
 INSTANTIATE_TEST_SUITE_P(Commands, CommandTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<TCommandCase>& info) { return std::string(info.param.name); });
 
+// Every command that changes text is refused by a read-only view; reading, selecting, moving and
+// bookmarks still work.
+TEST_F(EditorTest, AReadOnlyViewRefusesEveryChangingCommand) {
+  SetText({"  hello world", "second line"});
+  edit->SetCaretXY({5, 1});
+  edit->SetBlockBegin({3, 1});
+  edit->SetBlockEnd({8, 1});
+  edit->CopyToClipboard();
+  edit->SetCaretXY({5, 1});
+  edit->SetReadOnly(true);
+  char ime[] = "ime";
+  for (TCodeEditorCommand command :
+       {ecChar, ecImeStr, ecDeleteLastChar, ecDeleteChar, ecDeleteWord, ecDeleteLastWord, ecDeleteBOL, ecDeleteEOL,
+        ecDeleteLine, ecLineBreak, ecInsertLine, ecTab, ecShiftTab, ecUpperCase, ecLowerCase, ecToggleCase,
+        ecTitleCase, ecUpperCaseBlock, ecLowerCaseBlock, ecToggleCaseBlock, ecPaste, ecCut, ecBlockIndent,
+        ecBlockUnindent, ecClearAll, ecUndo, ecRedo}) {
+    edit->SetCaretXY({5, 1});
+    edit->SetBlockBegin({3, 1});
+    edit->SetBlockEnd({8, 1});
+    edit->CommandProcessor(command, U'x', command == ecImeStr ? ime : nullptr);
+    EXPECT_EQ(edit->Text(), "  hello world\r\nsecond line") << command;
+    EXPECT_FALSE(edit->Modified()) << command;
+  }
+  edit->CommandProcessor(ecSelectAll, 0, nullptr);
+  edit->CommandProcessor(ecCopy, 0, nullptr);
+  EXPECT_EQ(edit->SelText(), "  hello world\r\nsecond line");
+  edit->CommandProcessor(ecDown, 0, nullptr);
+  edit->CommandProcessor(ecLineStart, 0, nullptr);
+  EXPECT_EQ(edit->CaretXY(), (TBufferCoord{1, 2}));
+  edit->CommandProcessor(ecSetMarker3, 0, nullptr);
+  EXPECT_TRUE(edit->IsBookmark(3));
+}
+
+// Marks follow the lines that commands delete and insert: a bookmark on a deleted line stays on the
+// line that takes its place (the first one stays on line 1); an inserted line moves the marks from
+// where it went in.
+TEST_F(EditorTest, BookmarksFollowDeletedAndInsertedLines) {
+  SetText({"one", "two", "three", "four"});
+  edit->SetBookmark(0, 1, 1);
+  edit->SetBookmark(1, 1, 2);
+  edit->SetBookmark(2, 1, 3);
+  edit->SetCaretXY({2, 1});
+  edit->CommandProcessor(ecDeleteLine, 0, nullptr);
+  EXPECT_EQ(edit->BookMarks(0)->Line(), 1);
+  EXPECT_EQ(edit->BookMarks(1)->Line(), 1);
+  EXPECT_EQ(edit->BookMarks(2)->Line(), 2);
+  // "two", "three", "four": a line opened in the middle of line 1 goes in after it.
+  edit->SetCaretXY({2, 1});
+  edit->CommandProcessor(ecInsertLine, 0, nullptr);
+  EXPECT_EQ(edit->BookMarks(0)->Line(), 1);
+  EXPECT_EQ(edit->BookMarks(2)->Line(), 3);
+  // One opened at column 1 goes in before it, and the line's marks move down with its text.
+  edit->SetCaretXY({1, 3});
+  edit->CommandProcessor(ecInsertLine, 0, nullptr);
+  EXPECT_EQ(edit->BookMarks(2)->Line(), 4);
+  EXPECT_EQ(edit->Lines()->Strings(3), "three");
+  edit->SetCaretXY({1, 4});
+  edit->CommandProcessor(ecLineBreak, 0, nullptr);
+  EXPECT_EQ(edit->BookMarks(2)->Line(), 5);
+  EXPECT_EQ(edit->Lines()->Strings(4), "three");
+}
+
+// With eoGroupUndo typed characters undo together until the caret moves; without it one at a time.
+// Modified is false again where the text was saved.
+TEST_F(EditorTest, TypingUndoesByGroupsAndModifiedFollowsTheSavedPoint) {
+  SetText({""});
+  for (char32_t c : {U'a', U'b', U'c'}) edit->CommandProcessor(ecChar, c, nullptr);
+  edit->SetModified(false);
+  edit->CommandProcessor(ecLeft, 0, nullptr);
+  for (char32_t c : {U'x', U'y'}) edit->CommandProcessor(ecChar, c, nullptr);
+  EXPECT_EQ(edit->Text(), "abxyc");
+  EXPECT_TRUE(edit->Modified());
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "abc");
+  EXPECT_FALSE(edit->Modified());
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "");
+  EXPECT_TRUE(edit->Modified());
+  edit->Redo();
+  EXPECT_FALSE(edit->Modified());
+  edit->SetOptions(edit->Options() - TCodeEditorOptions{eoGroupUndo});
+  edit->SetText("");
+  for (char32_t c : {U'a', U'b', U'c'}) edit->CommandProcessor(ecChar, c, nullptr);
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "ab");
+  // Backspace at the start of a line undoes back into a line break.
+  edit->SetText("ab\r\ncd");
+  edit->SetCaretXY({1, 2});
+  edit->CommandProcessor(ecDeleteLastChar, 0, nullptr);
+  ASSERT_EQ(edit->UndoList()->ItemCount(), 1);
+  EXPECT_EQ(edit->UndoList()->PeekItem()->ChangeReason(), crSilentDelete);
+  EXPECT_EQ(edit->UndoList()->PeekItem()->ChangeStr(), U"\r\n");
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "ab\r\ncd");
+}
+
+TEST_F(EditorTest, ChangeCaseOfAnotherCommandIsAnAssertionFailure) {
+  SetText({"abc"});
+  try {
+    edit->ChangeCase(ecTab);
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "Assertion failure (CodeEdit)");
+  }
+}
+
 }  // namespace
 }  // namespace lab::edittest

@@ -1,0 +1,192 @@
+// Dragging text with the mouse within an editor and between two: moved or copied as the keys held
+// say, never taken from a read-only editor nor dropped into one, the dropped text selected, and each
+// editor's change undone in one step; files dropped on an editor reach OnDropFiles.
+
+#include <string>
+#include <vector>
+
+#include "editor_fixture.h"
+#include "platform/controls/drop_files.h"
+#include "platform/win/window_functions.h"
+
+namespace lab::edittest {
+namespace {
+
+class DragDropTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    other = new TCodeEdit(form);
+    other->SetParent(form);
+    other->SetBounds(0, 320, 400, 150);
+    other->HandleNeeded();
+    Focus();
+  }
+
+  // The screen point just inside the cell of a text position.
+  win::POINT At(TCodeEdit* Edit, TBufferCoord P) {
+    const TDisplayCoord d = Edit->BufferToDisplayPos(P);
+    win::POINT p{(d.Column - 1) * Edit->CharWidth() + Edit->TextOffset() + 1,
+                 (d.Row - Edit->TopLine()) * Edit->TextHeight() + Edit->TextHeight() / 2};
+    win::ClientToScreen(Edit->Handle(), p);
+    return p;
+  }
+
+  // Presses inside From's selection, drags to To in Target and lets go, with Keys held at the drop.
+  void Drag(TCodeEdit* From, TBufferCoord Press, TCodeEdit* Target, TBufferCoord To, win::UINT Key = 0) {
+    const win::POINT a = At(From, Press), b = At(Target, To);
+    input::MouseMove(a);
+    input::MouseButton(win::VK_LBUTTON, true, a);
+    Pump();
+    input::MouseMove({a.X + 8, a.Y + 6});
+    Pump();
+    input::MouseMove(b);
+    Pump();
+    if (Key) input::KeyDown(Key);
+    input::MouseMove(b);
+    input::MouseButton(win::VK_LBUTTON, false, b);
+    if (Key) input::KeyUp(Key);
+    Pump();
+  }
+
+  void Select(TCodeEdit* Edit, const std::string& Text, TBufferCoord B, TBufferCoord E) {
+    Edit->SetText(Text);
+    Edit->SetCaretXY(E);
+    Edit->SetBlockBegin(B);
+    Edit->SetBlockEnd(E);
+  }
+
+  TCodeEdit* other = nullptr;
+};
+
+struct TDragCase {
+  const char* name;
+  bool between;            // to the other editor
+  TBufferCoord to;
+  win::UINT key;
+  const char* source_after;
+  const char* target_after;  // the other editor's text (between editors)
+  const char* selected;      // the selection after the drop, in the target
+};
+
+void PrintTo(const TDragCase& c, std::ostream* os) { *os << c.name; }
+
+class DragCaseTest : public DragDropTest, public ::testing::WithParamInterface<TDragCase> {};
+
+const TDragCase kDrags[] = {
+    {"MovedAfterItsEnd", false, {12, 1}, 0, " worldhello\r\nnext", "", "hello"},
+    {"MovedToTheNextLine", false, {3, 2}, 0, " world\r\nnehelloxt", "", "hello"},
+    {"MovedBeyondTheEndOfALine", false, {8, 2}, 0, " world\r\nnext   hello", "", "hello"},
+    {"DroppedInsideItselfChangesNothing", false, {3, 1}, 0, "hello world\r\nnext", "", "hello"},
+    {"DroppedAtItsEndChangesNothing", false, {6, 1}, 0, "hello world\r\nnext", "", "hello"},
+    {"CopiedWithCtrl", false, {12, 1}, win::VK_CONTROL, "hello worldhello\r\nnext", "", "hello"},
+    {"CopiedAtItsOwnEndWithCtrl", false, {6, 1}, win::VK_CONTROL, "hellohello world\r\nnext", "", "hello"},
+    {"CopiedToAnotherEditor", true, {3, 1}, 0, "hello world\r\nnext", "ABhelloCD", "hello"},
+    {"MovedToAnotherEditorWithShift", true, {3, 1}, win::VK_SHIFT, " world\r\nnext", "ABhelloCD", "hello"},
+};
+
+TEST_P(DragCaseTest, MovesOrCopiesAndUndoesInOneStep) {
+  const TDragCase& c = GetParam();
+  Select(edit, "hello world\r\nnext", {1, 1}, {6, 1});
+  other->SetText("ABCD");
+  TCodeEdit* target = c.between ? other : edit;
+  Drag(edit, {2, 1}, target, c.to, c.key);
+  EXPECT_EQ(edit->Text(), c.source_after);
+  if (c.between) {
+    EXPECT_EQ(other->Text(), c.target_after);
+  }
+  EXPECT_EQ(target->SelText(), c.selected);
+  // One undo step in each editor gives back its text.
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "hello world\r\nnext");
+  other->Undo();
+  EXPECT_EQ(other->Text(), "ABCD");
+  edit->Redo();
+  EXPECT_EQ(edit->Text(), c.source_after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drags, DragCaseTest, ::testing::ValuesIn(kDrags),
+                         [](const ::testing::TestParamInfo<TDragCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DragDropTest, AReadOnlyEditorIsCopiedFromAndNeverDroppedInto) {
+  Select(edit, "hello world", {1, 1}, {6, 1});
+  edit->SetReadOnly(true);
+  other->SetText("ABCD");
+  Drag(edit, {2, 1}, other, {3, 1}, win::VK_SHIFT);
+  EXPECT_EQ(edit->Text(), "hello world");
+  EXPECT_EQ(other->Text(), "ABhelloCD");
+  // Into a read-only editor nothing goes.
+  edit->SetReadOnly(false);
+  other->SetReadOnly(true);
+  Select(edit, "hello world", {1, 1}, {6, 1});
+  Drag(edit, {2, 1}, other, {1, 1}, win::VK_SHIFT);
+  EXPECT_EQ(edit->Text(), "hello world");
+  EXPECT_EQ(other->Text(), "ABhelloCD");
+}
+
+TEST_F(DragDropTest, TheCaretFollowsTheMouseOverTheTarget) {
+  Select(edit, "hello world", {1, 1}, {6, 1});
+  other->SetText("ABCD\r\nEFGH");
+  const win::POINT a = At(edit, {2, 1});
+  input::MouseMove(a);
+  input::MouseButton(win::VK_LBUTTON, true, a);
+  Pump();
+  input::MouseMove({a.X + 8, a.Y + 6});
+  Pump();
+  input::MouseMove(At(other, {3, 2}));
+  Pump();
+  EXPECT_TRUE(edit->Dragging());
+  EXPECT_EQ(other->CaretXY(), (TBufferCoord{3, 2}));
+  input::KeyDown(win::VK_ESCAPE);
+  input::MouseButton(win::VK_LBUTTON, false, At(other, {3, 2}));
+  Pump();
+}
+
+// A quick drag whose first move already lies over the other editor starts there: the mouse passed
+// the threshold with it.
+TEST_F(DragDropTest, ADragStartsAtTheMoveThatPassesTheThreshold) {
+  Select(edit, "hello world", {1, 1}, {6, 1});
+  other->SetText("ABCD\r\nEFGH");
+  const win::POINT a = At(edit, {2, 1}), b = At(other, {3, 2});
+  input::MouseMove(a);
+  input::MouseButton(win::VK_LBUTTON, true, a);
+  Pump();
+  input::MouseMove(b);
+  Pump();
+  EXPECT_TRUE(edit->Dragging());
+  EXPECT_EQ(other->CaretXY(), (TBufferCoord{3, 2}));
+  input::MouseButton(win::VK_LBUTTON, false, b);
+  Pump();
+  EXPECT_EQ(other->Text(), "ABCD\r\nEFhelloGH");
+}
+
+TEST_F(DragDropTest, DroppedFilesReachOnDropFilesWhole) {
+  std::vector<std::string> dropped;
+  TPoint where;
+  edit->OnDropFiles = [&](TObject*, int X, int Y, TStrings* Files) {
+    for (int i = 0; i < Files->Count(); ++i) dropped.push_back(Files->Strings(i));
+    where = {X, Y};
+  };
+  const std::string long_path = "/tmp/" + std::string(300, 'n') + "/notes.txt";
+  win::POINT p{30, 40};
+  win::ClientToScreen(edit->Handle(), p);
+  // Without eoDropFiles the editor's window takes no files.
+  input::FilesDropped(form->Handle(), p, {"/tmp/a.txt"});
+  Pump();
+  EXPECT_TRUE(dropped.empty());
+  edit->SetOptions(edit->Options() + TCodeEditorOptions{eoDropFiles});
+  input::FilesDropped(form->Handle(), p, {"/tmp/a b.txt", long_path});
+  Pump();
+  EXPECT_EQ(dropped, (std::vector<std::string>{"/tmp/a b.txt", long_path}));
+  EXPECT_EQ(where, (TPoint{30, 40}));
+  // A window made again registers again.
+  dropped.clear();
+  edit->RecreateWnd();
+  edit->HandleNeeded();
+  input::FilesDropped(form->Handle(), p, {"/tmp/c.txt"});
+  Pump();
+  EXPECT_EQ(dropped, (std::vector<std::string>{"/tmp/c.txt"}));
+}
+
+}  // namespace
+}  // namespace lab::edittest
