@@ -472,9 +472,12 @@ class TX11Backend : public TBackend {
       case ButtonPress:
       case ButtonRelease: Button(ev.xbutton); break;
       case MotionNotify: {
-        XEvent latest = ev;  // only the last of a burst of moves matters
-        while (XCheckTypedWindowEvent(dpy_, ev.xmotion.window, MotionNotify, &latest)) {
-        }
+        // Only the last of a burst of moves matters; a move after a button stays after it.
+        XEvent latest = ev;
+        XEvent next;
+        while (XPending(dpy_) > 0 && (XPeekEvent(dpy_, &next), next.type == MotionNotify) &&
+               next.xmotion.window == ev.xmotion.window)
+          XNextEvent(dpy_, &latest);
         input::MouseMove(POINT{latest.xmotion.x_root, latest.xmotion.y_root});
         break;
       }
