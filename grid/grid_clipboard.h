@@ -58,7 +58,9 @@ void CopyGridToClipboard(TCustomDBGridX* Grid);
 void CutGridSelection(TCustomDBGridX* Grid);
 // Writes the clipboard's "GRIDDBIF" records (else its text) into the grid from the current record
 // and column on: each row into a record (the next ones after it, appended past the last when the
-// grid may append), each value into the next column that may be changed.
+// grid may append), value i into the i-th visible column from the current one; a value whose column
+// may not be changed is dropped, so a row copied from the grid pastes back into the columns it
+// came from.
 void PasteGridFromClipboard(TCustomDBGridX* Grid);
 // Deletes the selected records (records or everything selected) or clears the selected cells (a
 // rectangle or columns), leaving read-only columns alone.
