@@ -50,13 +50,13 @@ void TBookmarkListX::DropKeys() {
   keys_stamp_ = 0;
 }
 
-bool TBookmarkListX::TakeKeys(const TDataSet* DataSet) {
+bool TBookmarkListX::TakeKeys(const TDataSet& DataSet) {
   DropKeys();
-  const std::uint64_t stamp = DataSet ? DataSet->BookmarkOrderStamp() : 0;
+  const std::uint64_t stamp = DataSet.BookmarkOrderStamp();
   if (stamp == 0) return false;
   keys_.resize(items_.size());
   for (std::size_t i = 0; i < items_.size(); ++i)
-    if (!DataSet->BookmarkOrderKey(items_[i], keys_[i]) || (i > 0 && keys_[i] <= keys_[i - 1])) {
+    if (!DataSet.BookmarkOrderKey(items_[i], keys_[i]) || (i > 0 && keys_[i] <= keys_[i - 1])) {
       DropKeys();
       return false;
     }
@@ -240,7 +240,7 @@ void TBookmarkListX::DataChanged() {
   if (items_.empty() || !ds || !ds->Active()) return;
   // Nothing came, went or moved since the list was last known in order; or the keys of the new
   // order show it still is.
-  if (KeysHeld(ds) || TakeKeys(ds)) return;
+  if (KeysHeld(ds) || TakeKeys(*ds)) return;
   if (ds->BookmarkOrderStamp() != 0) {
     Refresh();
     return;

@@ -57,7 +57,7 @@ class TBookmarkListX : public TObject {
   bool KeysHeld(const TDataSet* DataSet) const;
   void DropKeys();
   // Takes every item's key, when each has one and they stand in the list's order.
-  bool TakeKeys(const TDataSet* DataSet);
+  bool TakeKeys(const TDataSet& DataSet);
 
   TCustomDBGridX* grid_;
   std::vector<TBookmark> items_;

@@ -51,6 +51,11 @@ TEST_F(CellWriting, EllipsisTextCutsTwoCharactersFirstThenOneAtATime) {
   // Characters, not bytes: an accented letter is cut whole.
   EXPECT_EQ(EllipsisText("ééééé", c(), c()->TextWidth("ééé...")), "ééé...");
   EXPECT_EQ(EllipsisText("x", c(), 0), "...");
+  // The first cut takes two characters even where taking one would fit (a large font, so that
+  // the last letter is wider than the dots).
+  c()->Font()->SetHeight(-60);
+  ASSERT_LE(c()->TextWidth("iiiii..."), c()->TextWidth("iiiiiЩ") - 1);
+  EXPECT_EQ(EllipsisText("iiiiiЩ", c(), c()->TextWidth("iiiiiЩ") - 1), "iiii...");
 }
 
 TEST_F(CellWriting, SingleLineTextIsPlacedLeftRightOrCentred) {

@@ -6,6 +6,7 @@
 #include "platform/controls/menus.h"
 #include "platform/db/field_kinds.h"
 #include "platform/win/system_metrics.h"
+#include "platform/win/window_functions.h"
 #include "platform/db/fields.h"
 
 namespace lab::gridtest {
@@ -155,6 +156,18 @@ TEST_F(GridEditing, AFieldAskedForFocusBecomesTheCurrentColumn) {
   ds->FieldByName("Price")->FocusControl();
   EXPECT_EQ(grid->SelectedIndex(), 4);
   EXPECT_EQ(grid->SelectedColumn()->GetField(), ds->FieldByName("Price"));
+  // Once the grid took the focus for the field, no control after it is asked to.
+  struct TFocusLink : TDataLink {
+    std::vector<TField*> Asked;
+    void FocusControl(TField*& Field) override { Asked.push_back(Field); }
+  } later;
+  later.SetDataSource(source);
+  form->Show();
+  ds->FieldByName("Code")->FocusControl();
+  const win::HWND focus = win::GetFocus();  // the grid, or its editor
+  EXPECT_TRUE(focus == grid->Handle() || win::GetParent(focus) == grid->Handle());
+  EXPECT_EQ(later.Asked, std::vector<TField*>{nullptr});
+  later.SetDataSource(nullptr);
 }
 
 TEST_F(GridEditing, AFieldThatGoesIsForgottenAndTheGridLaidOutAgain) {

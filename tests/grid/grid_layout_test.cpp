@@ -70,6 +70,16 @@ TEST_F(GridLayout, FittingRowsToTextKeepsWholeLines) {
   grid->SetRowHeight(4 + t / 3);
   EXPECT_EQ(grid->DefaultRowHeight(), t + 4);
   EXPECT_EQ(grid->RowLines(), 1);
+  // A remainder of exactly half a line rounds down; one pixel more rounds up.
+  const win::TEXTMETRIC tm = Metrics(grid->Font());
+  const int line = tm.tmHeight + tm.tmExternalLeading;
+  for (auto [extra, lines] : {std::pair{t / 2, 2}, std::pair{t / 2 + 1, 3}}) {
+    grid->SetRowLines(1);
+    ASSERT_EQ(grid->RowLines(), 1);
+    grid->SetRowHeight(2 * t + extra + 4 - line);  // one line and this: two lines and the extra
+    EXPECT_EQ(grid->RowLines(), lines) << extra;
+    EXPECT_EQ(grid->DefaultRowHeight(), lines * t + 4) << extra;
+  }
 }
 
 TEST_F(GridLayout, TitleRowFollowsTheTallestTitleFontOrItsSettings) {

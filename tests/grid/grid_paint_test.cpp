@@ -10,6 +10,7 @@
 #include "platform/controls/edit.h"
 #include "platform/db/fields.h"
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/image_list.h"
 
 namespace lab::gridtest {
 namespace {
@@ -52,11 +53,35 @@ TEST_F(GridPaint, LinesTitlesAndCellsFillTheClientArea) {
   grid->CalcDrawInfo(di);
   EXPECT_TRUE(Is(Pixel(di.Horz.GridBoundary + 2, 5), grid->Color()));
   EXPECT_TRUE(Is(Pixel(5, di.Vert.GridBoundary + 2), grid->Color()));
+  // A title row taller than the data rows: its line still runs under it over the scrolling
+  // columns, not a data row's height down.
+  grid->SetTitleLines(2);
+  Paint();
+  const TRect tall = Cell(2, 0);
+  ASSERT_GT(tall.Height(), data.Height());
+  EXPECT_TRUE(Is(Pixel(tall.Left + 3, tall.Bottom), clBlack));
+  grid->SetTitleLines(0);
   // Without row lines there is no line under a data row.
   grid->SetOptions(grid->Options() - dgRowLines);
   Paint();
   const TRect d2 = Cell(3, 2);
   EXPECT_TRUE(Is(Pixel(d2.Left + 1, d2.Bottom), clWhite));
+}
+
+TEST_F(GridPaint, TitleImagesShowOnTheTitlesThatNameOne) {
+  Bind({"Id", "Name"});
+  auto* images = new TImageList(form, 8, 8);
+  TBitmap red(8, 8);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  images->Add(&red, nullptr);
+  grid->SetTitleImages(images);
+  for (int i = 0; i < 2; ++i) grid->Columns()->GetColumn(i)->SetWidth(60);
+  grid->Columns()->GetColumn(0)->Title()->SetImageIndex(0);
+  grid->Columns()->GetColumn(1)->Title()->SetImageIndex(-1);
+  Paint();
+  EXPECT_GT(Count(Cell(1, 0), clRed), 0);
+  EXPECT_EQ(Count(Cell(2, 0), clRed), 0);
 }
 
 TEST_F(GridPaint, TextIsPlacedByTheColumnsAlignmentAndCutWithAnEllipsis) {

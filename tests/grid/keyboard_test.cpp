@@ -233,6 +233,15 @@ TEST_F(GridKeys, ShiftArrowsGrowARectangleWithoutRowSelect) {
   EXPECT_EQ(grid->Selection()->Rect()->RightCol(), 1);
   Press(win::VK_LEFT);  // a plain move lets it go
   EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  // Shift+Left grows it to the left of where it started.
+  Press(win::VK_RIGHT);
+  Press(win::VK_RIGHT);
+  Press(win::VK_RIGHT);
+  Press(win::VK_LEFT, {ssShift});
+  Press(win::VK_LEFT, {ssShift});
+  EXPECT_EQ(grid->SelectedIndex(), 1);
+  EXPECT_EQ(grid->Selection()->Rect()->LeftCol(), 1);
+  EXPECT_EQ(grid->Selection()->Rect()->RightCol(), 3);
 }
 
 TEST_F(GridKeys, CtrlDeleteAsksFirstAndCancelKeepsTheRecords) {

@@ -542,5 +542,39 @@ TEST_F(GridSelection, SelectedRecordsArePaintedInTheHighlightColours) {
   EXPECT_TRUE(Is(Pixel(plain.Right - 3, plain.Top + 2), clHighlight));
 }
 
+// The fixed cells of a selection: a selected column's title and a selected record's indicator
+// are dark grey with white text; a footer takes the highlight colour while the grid has the focus
+// and the face colour without it.
+TEST_F(GridSelection, SelectedTitlesIndicatorsAndFootersTakeTheirOwnColours) {
+  for (const char* f : {"Id", "Name"}) grid->Columns()->Add()->SetFieldName(f);
+  Column(1)->Title()->SetCaption("WWWW");
+  grid->SetFooterRowCount(1);
+  Rows(4);
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(0, 270, 50, 20);
+  Paint();
+  grid->SetFocus();
+  const TColor dark = static_cast<TColor>(0x404040);
+  // Indicator: a selected record that is not current.
+  Select(3);
+  ds->First();
+  Paint();
+  const TRect indicator = InflateRect(Cell(0, 3), -3, -3);
+  EXPECT_GT(Count(indicator, dark), indicator.Width() * indicator.Height() / 2);
+  // Title and footer of a selected column.
+  grid->Selection()->Columns()->Select(Column(1), false);
+  Paint();
+  const TRect title = Cell(2, 0), footer = Cell(2, grid->RowCount() - 1);
+  EXPECT_TRUE(Is(Pixel(title.Right - 3, title.Top + 3), dark));
+  EXPECT_GT(Count(InflateRect(title, -2, -2), clWhite), 0);  // the caption
+  EXPECT_TRUE(Is(Pixel(footer.Right - 3, footer.Top + 3), clHighlight));
+  other->SetFocus();
+  Paint();
+  EXPECT_TRUE(Is(Pixel(footer.Right - 3, footer.Top + 3), clBtnFace));
+  EXPECT_TRUE(Is(Pixel(title.Right - 3, title.Top + 3), dark));
+}
+
 }  // namespace
 }  // namespace lab::gridtest
