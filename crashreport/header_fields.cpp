@@ -50,8 +50,10 @@ std::string GetAppVersionInfo() {
 
 std::string GetParameters() { return FormatParameters(ProgramParameters()); }
 
-std::string GetCompilationDate() {
-  const std::int64_t stamp = ReadModuleBuildTime(RunningModuleFileName());
+std::string GetCompilationDate() { return GetModuleCompilationDate(RunningModuleFileName()); }
+
+std::string GetModuleCompilationDate(const std::string& FileName) {
+  const std::int64_t stamp = ReadModuleBuildTime(FileName);
   return stamp == 0 ? std::string() : MailDateOrEmpty(UnixToLocalDateTime(stamp));
 }
 

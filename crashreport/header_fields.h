@@ -21,6 +21,8 @@ std::string GetApplicationName();
 std::string GetAppVersionInfo();
 std::string GetParameters();
 std::string GetCompilationDate();
+// The link time stamped into a module's file, as the report writes dates; empty without one.
+std::string GetModuleCompilationDate(const std::string& FileName);
 // Exception.
 std::string GetExceptionDate();
 std::string GetExceptionAddress();

@@ -58,6 +58,11 @@ class TFile {
   int fd_;
 };
 
+// The section's bytes lie within a file of Size bytes (an empty section has none to lie elsewhere).
+bool Within(const Elf64_Shdr& Section, std::uint64_t Size) {
+  return Section.sh_size == 0 || (Section.sh_offset <= Size && Section.sh_size <= Size - Section.sh_offset);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, std::string_view PassPhrase,
@@ -113,7 +118,7 @@ bool ReadElfSection(const std::string& FileName, std::string_view SectionName, s
   Elf64_Ehdr header;
   if (!file.ReadAt(&header, sizeof header, 0) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
       header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_ident[EI_DATA] != ELFDATA2LSB ||
-      header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shoff == 0)
+      header.e_ident[EI_VERSION] != EV_CURRENT || header.e_shoff == 0)
     return false;
 
   // Many sections put the real count and the names' index into section 0.
@@ -125,17 +130,28 @@ bool ReadElfSection(const std::string& FileName, std::string_view SectionName, s
   std::vector<Elf64_Shdr> sections(count);
   if (!file.ReadAt(sections.data(), count * sizeof(Elf64_Shdr), header.e_shoff)) return false;
 
+  // As libelf reads them (whatever size the header claims for an entry): the names are a string
+  // table (not compressed) within the file, each name ends inside it; the reserved section 0 is
+  // none, and a section whose bytes lie outside the file is passed over for the next one of the
+  // name. Only sections of plain bytes count, as the build steps write them.
   const Elf64_Shdr& names_section = sections[names_index];
-  if (names_section.sh_size > file_size) return false;
-  std::vector<char> names(names_section.sh_size + 1, '\0');
+  if (names_section.sh_type != SHT_STRTAB || (names_section.sh_flags & SHF_COMPRESSED) ||
+      !Within(names_section, file_size))
+    return false;
+  std::vector<char> names(names_section.sh_size);
   if (!file.ReadAt(names.data(), names_section.sh_size, names_section.sh_offset)) return false;
 
-  for (const Elf64_Shdr& s : sections) {
-    if (s.sh_name >= names_section.sh_size || std::string_view(names.data() + s.sh_name) != SectionName) continue;
-    if (s.sh_type == SHT_NOBITS || s.sh_size > file_size) return false;
+  for (std::size_t i = 1; i < sections.size(); ++i) {
+    const Elf64_Shdr& s = sections[i];
+    if (s.sh_name >= names.size()) continue;
+    const char* name = names.data() + s.sh_name;
+    const void* end = std::memchr(name, '\0', names.size() - s.sh_name);
+    if (!end || std::string_view(name, static_cast<const char*>(end) - name) != SectionName) continue;
+    if (s.sh_type != SHT_PROGBITS || !Within(s, file_size)) continue;
     Data.resize(s.sh_size);
-    return file.ReadAt(Data.data(), s.sh_size, s.sh_offset);
+    if (file.ReadAt(Data.data(), s.sh_size, s.sh_offset)) return true;
   }
+  Data.clear();
   return false;
 }
 
@@ -144,8 +160,9 @@ std::int64_t ReadModuleBuildTime(const std::string& FileName) {
   if (!ReadElfSection(FileName, kBuildTimeSection, section) || section.empty() || section.size() > 19) return 0;
   std::int64_t seconds = 0;
   for (std::uint8_t c : section) {
-    if (c < '0' || c > '9') return 0;
-    seconds = seconds * 10 + (c - '0');
+    if (c < '0' || c > '9' || __builtin_mul_overflow(seconds, 10, &seconds) ||
+        __builtin_add_overflow(seconds, c - '0', &seconds))
+      return 0;  // a time beyond 64 bits is no link time
   }
   return seconds;
 }

@@ -34,7 +34,9 @@ std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, 
 // compressed data that is damaged raises EZLibError.
 bool UnpackModuleData(const void* Data, std::size_t Size, std::string_view PassPhrase, TModuleData& Result);
 
-// Reads a section of an ELF file; false when the file has none (or is no ELF file).
+// Reads a section of plain bytes (SHT_PROGBITS, as the build steps add them) of a 64-bit
+// little-endian ELF file, the first of the name whose bytes lie in the file, as libelf finds it;
+// false when the file has none (or is no such file).
 bool ReadElfSection(const std::string& FileName, std::string_view SectionName, std::vector<std::uint8_t>& Data);
 // Reads the ".crdata" section of an ELF file.
 bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t>& Data);

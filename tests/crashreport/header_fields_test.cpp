@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "crashreport/file_utils.h"
@@ -10,6 +11,7 @@
 #include "crashreport/system_utils.h"
 #include "fake_crash_gui.h"
 #include "platform/rtl/exceptions.h"
+#include "elf_image.h"
 #include "test_files.h"
 
 namespace lab {
@@ -53,6 +55,29 @@ TEST_F(HeaderFields, ProgramValuesComeFromItsVersionNoteAndBuildStamp) {
     CrashState().ExceptionTime = EncodeDate(2024, 1, 31) + EncodeTime(23, 59, 59, 0);
     EXPECT_EQ(GetExceptionDate(), "Wed, 31 Jan 2024 23:59:59 +0530");
   }
+  ::tzset();
+}
+
+// A module without a link time has no compilation date, rather than the first day of 1970.
+TEST_F(HeaderFields, TheCompilationDateIsEmptyWithoutALinkTime) {
+  auto zone = std::make_unique<testing::TEnv>("TZ", "UTC");
+  ::tzset();
+  const struct {
+    const char* Section;
+    std::string Stamp;
+    const char* Expected;
+  } cases[] = {
+      {kBuildTimeSection, "86400", "Fri, 2 Jan 1970 00:00:00 +0000"},
+      {kBuildTimeSection, "0", ""},
+      {kBuildTimeSection, "99999999999999999999", ""},
+      {".other", "86400", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(GetModuleCompilationDate(testing::TElfImage({{c.Section, c.Stamp}}).Write("compilation-date")),
+              c.Expected)
+        << c.Section << " " << c.Stamp;
+  EXPECT_EQ(GetModuleCompilationDate("/bin/sh"), "");
+  zone.reset();
   ::tzset();
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "crashreport/options.h"
 #include "crashreport/unit_sections.h"
 #include "crashreport/zlib_memory.h"
+#include "elf_image.h"
 #include "options_fixture.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
@@ -19,9 +22,14 @@ namespace {
 // The options this test program was built with, and its pass phrase (cmake/crdata.cmake).
 const char* const kPassPhrase = "test pass phrase";
 
+// The stream of the options this test program was built with (tests/data/crashreport/options.txt).
 std::vector<std::uint8_t> BuiltOptions() {
-  std::ifstream in(std::string(LAB_TEST_DATA_DIR) + "/crashreport/options.bin", std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  TCrashModuleOptions options("prog", false);
+  testing::FillEveryField(options);
+  TMemoryStream stream;
+  options.SaveToStream(&stream);
+  const auto* bytes = static_cast<const std::uint8_t*>(stream.Memory());
+  return {bytes, bytes + stream.Size()};
 }
 
 TEST(ModuleData, ThisProgramReadsItsOptionsFromItsSection) {
@@ -56,6 +64,69 @@ TEST(ModuleData, SectionIsFoundOnlyInElfFilesThatCarryIt) {
   exe.read(head.data(), 4096);
   std::ofstream(cut, std::ios::binary).write(head.data(), 4096);
   EXPECT_FALSE(ReadModuleDataSection(cut, data));  // section headers past the end
+}
+
+std::string SectionText(const std::string& File, const char* Name) {
+  std::vector<std::uint8_t> data;
+  return ReadElfSection(File, Name, data) ? std::string(data.begin(), data.end()) : "(none)";
+}
+
+// Sections are found as libelf finds them: the reserved section 0 is never one, and a section of the
+// name whose bytes lie outside the file (or that has none) gives way to the next one of the name.
+TEST(ModuleData, ASectionIsReadAsLibelfReadsIt) {
+  // Sections 1 and 2 are named ".crdata", 3 ".other" and 4 holds the names.
+  const testing::TElfImage image({{".crdata", "first"}, {".crdata", "second"}, {".other", "x"}});
+  const std::uint64_t size = image.Size();
+  using TImage = testing::TElfImage;
+  const struct {
+    const char* Case;
+    std::function<void(TImage&)> Change;
+    const char* Expected;
+  } cases[] = {
+      {"as made", [](TImage&) {}, "first"},
+      {"section 0 named", [](TImage& i) { i.Section(0) = i.Section(3), i.Section(0).sh_name = i.Section(1).sh_name; },
+       "first"},
+      {"first past the end", [&](TImage& i) { i.Section(1).sh_offset = size, i.Section(1).sh_size = 1; }, "second"},
+      {"first ends past the end", [&](TImage& i) { i.Section(1).sh_size = size; }, "second"},
+      {"first without bytes", [](TImage& i) { i.Section(1).sh_type = SHT_NOBITS; }, "second"},
+      {"first no plain bytes", [](TImage& i) { i.Section(1).sh_type = SHT_GROUP; }, "second"},
+      {"entries of any size", [](TImage& i) { i.Header().e_shentsize = 0x4640; }, "first"},
+      {"both past the end", [&](TImage& i) { i.Section(1).sh_offset = i.Section(2).sh_offset = size + 1; }, "(none)"},
+      {"first empty", [](TImage& i) { i.Section(1).sh_size = 0; }, ""},
+      {"first empty past the end", [&](TImage& i) { i.Section(1).sh_size = 0, i.Section(1).sh_offset = 2 * size; }, ""},
+      {"names compressed", [](TImage& i) { i.Section(4).sh_flags |= SHF_COMPRESSED; }, "(none)"},
+      {"another ELF version", [](TImage& i) { i.Header().e_ident[EI_VERSION] = 2; }, "(none)"},
+      {"names end inside the first name", [](TImage& i) { i.Section(4).sh_size = i.Section(1).sh_name + 7; }, "(none)"},
+      {"names no string table", [](TImage& i) { i.Section(4).sh_type = SHT_PROGBITS; }, "(none)"},
+      {"names in section 0", [](TImage& i) { i.Header().e_shstrndx = 0; }, "(none)"},
+  };
+  for (const auto& c : cases) {
+    TImage changed = image;
+    c.Change(changed);
+    EXPECT_EQ(SectionText(changed.Write("section-reader"), ".crdata"), c.Expected) << c.Case;
+  }
+}
+
+// The link time: decimal seconds that fit 64 bits, else none (never a time before 1970).
+TEST(ModuleData, ABuildTimeIsReadOnlyWhenItFits) {
+  const struct {
+    std::string Text;
+    std::int64_t Expected;
+  } cases[] = {
+      {"1700000000", 1700000000},
+      {"9223372036854775807", INT64_MAX},
+      {"9223372036854775808", 0},
+      {"9999999999999999999", 0},
+      {"18446744073709551617", 0},
+      {"", 0},
+      {"17000000x0", 0},
+      {"-1", 0},
+  };
+  for (const auto& c : cases) {
+    const testing::TElfImage image({{kBuildTimeSection, c.Text}});
+    EXPECT_EQ(ReadModuleBuildTime(image.Write("build-time")), c.Expected) << c.Text;
+  }
+  EXPECT_EQ(ReadModuleBuildTime(testing::TElfImage({{".other", "1700000000"}}).Write("build-time")), 0);
 }
 
 TEST(ModuleData, PackedDataRoundTripsAndRejectsStrangers) {
