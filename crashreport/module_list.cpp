@@ -29,43 +29,106 @@ struct TLoadedModule {
   bool IsProgram = false;
 };
 
-std::vector<TLoadedModule> LoadedModules() {
-  std::vector<TLoadedModule> modules;
+// How many objects the loader has loaded and unloaded so far: while both stay, so does the set of
+// loaded modules.
+struct TLoaderChanges {
+  unsigned long long Adds = 0, Subs = 0;
+  bool operator==(const TLoaderChanges&) const = default;
+};
+
+// What the loader says of one module while it is walked (the name is the loader's own).
+struct TModuleView {
+  std::uintptr_t Base, Bias;
+  const char* Name;
+  bool IsProgram;
+  TLoaderChanges Changes;
+};
+
+// Calls Visit with each loaded module, the program first, under the loader's lock: Visit must not
+// call into the loader.
+template <class F>
+void WalkModules(F&& Visit) {
+  struct TWalk {
+    F* Visit;
+    std::uintptr_t PageMask;
+    bool First;
+  } walk{&Visit, ~(static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)) - 1), true};
   ::dl_iterate_phdr(
-      [](dl_phdr_info* info, std::size_t, void* out) {
+      [](dl_phdr_info* info, std::size_t, void* data) {
+        auto& w = *static_cast<TWalk*>(data);
+        // Loadable segments come in ascending order of address: the first is the lowest.
         std::uintptr_t lowest = UINTPTR_MAX;
-        for (int i = 0; i < info->dlpi_phnum; ++i)
-          if (info->dlpi_phdr[i].p_type == PT_LOAD) lowest = std::min<std::uintptr_t>(lowest, info->dlpi_phdr[i].p_vaddr);
+        for (int i = 0; i < info->dlpi_phnum && lowest == UINTPTR_MAX; ++i)
+          if (info->dlpi_phdr[i].p_type == PT_LOAD) lowest = info->dlpi_phdr[i].p_vaddr;
         if (lowest == UINTPTR_MAX) return 0;
-        auto& list = *static_cast<std::vector<TLoadedModule>*>(out);
-        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        TLoadedModule m;
-        m.Bias = info->dlpi_addr;
-        m.Base = info->dlpi_addr + (lowest & ~(page - 1));
-        m.Name = info->dlpi_name ? info->dlpi_name : "";
-        m.IsProgram = list.empty();  // the loader lists the program first
-        list.push_back(std::move(m));
+        (*w.Visit)(TModuleView{info->dlpi_addr + (lowest & w.PageMask), info->dlpi_addr,
+                               info->dlpi_name ? info->dlpi_name : "", w.First,
+                               {info->dlpi_adds, info->dlpi_subs}});
+        w.First = false;  // the loader lists the program first
         return 0;
       },
-      &modules);
-  return modules;
+      &walk);
 }
+
+TLoaderChanges LoaderChanges() {
+  TLoaderChanges changes;
+  ::dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* data) {
+        *static_cast<TLoaderChanges*>(data) = {info->dlpi_adds, info->dlpi_subs};
+        return 1;  // the first object tells
+      },
+      &changes);
+  return changes;
+}
+
+TLoadedModule Copy(const TModuleView& m) { return TLoadedModule{m.Base, m.Bias, m.Name, m.IsProgram}; }
 
 bool FindLoaded(std::uintptr_t Handle, TLoadedModule& Module) {
-  for (TLoadedModule& m : LoadedModules())
-    if (m.Base == Handle) {
-      Module = std::move(m);
-      return true;
-    }
-  return false;
+  bool found = false;
+  WalkModules([&](const TModuleView& m) {
+    if (found || m.Base != Handle) return;
+    Module = Copy(m);
+    found = true;
+  });
+  return found;
 }
 
+std::string RealFileName(const std::string& Name) {
+  char buffer[PATH_MAX];
+  return ::realpath(Name.c_str(), buffer) ? std::string(buffer) : Name;
+}
+
+// The module's file name, as GetModuleFullName gives it: a relative name with a folder is made
+// absolute.
 std::string LoadedFileName(const TLoadedModule& m) {
   if (m.IsProgram || m.Name.empty()) return GetModuleFullName(nullptr);
-  return GetModuleFullName(reinterpret_cast<const void*>(m.Base));
+  return m.Name[0] != '/' && m.Name.find('/') != std::string::npos ? RealFileName(m.Name) : m.Name;
+}
+
+// A record's file is still the one the loader names LoaderName ("" for the program, which stays).
+bool NamedAs(const TCrashModuleInfo& Record, const char* LoaderName) {
+  if (!*LoaderName) return true;
+  if (*LoaderName != '/' && std::strchr(LoaderName, '/')) return Record.FileName == RealFileName(LoaderName);
+  return std::strcmp(Record.FileName.c_str(), LoaderName) == 0;
+}
+
+// Sorts the list by handle when a record made since is out of order.
+void SortIfOutOfOrder(TCrashModulesList& List) {
+  for (int i = 1; i < List.Count(); ++i)
+    if (List.GetItem(i - 1)->Handle > List.GetItem(i)->Handle) {
+      List.SortByHandle();
+      return;
+    }
 }
 
 bool g_enumerating = false;
+
+// What the last enumeration saw of the loader, and how many records it left.
+struct TLastEnumeration {
+  TLoaderChanges Changes;
+  int Count = -1;
+};
+TLastEnumeration g_last_enumeration;
 
 // The version part of a name such as libz.so.1.2.13; empty when there is none.
 std::string SoVersionSuffix(const std::string& Name) {
@@ -76,11 +139,6 @@ std::string SoVersionSuffix(const std::string& Name) {
   const bool digits = !suffix.empty() && suffix.find_first_not_of("0123456789.") == std::string::npos &&
                       suffix.front() != '.' && suffix.back() != '.';
   return digits ? suffix : std::string();
-}
-
-std::string RealFileName(const std::string& Name) {
-  char buffer[PATH_MAX];
-  return ::realpath(Name.c_str(), buffer) ? std::string(buffer) : Name;
 }
 
 // The loader's entry of the object whose load address is Handle; nullptr when none is loaded there.
@@ -99,12 +157,7 @@ const link_map* LoaderEntryAt(std::uintptr_t Handle) {
 // place to another file, or to nothing. Cheap enough for every call-stack entry: no file is opened.
 bool StillLoaded(const TCrashModuleInfo& Record) {
   const link_map* map = LoaderEntryAt(Record.Handle);
-  if (!map) return false;
-  if (!map->l_name || !map->l_name[0]) return true;  // the program, which stays
-  const std::string_view name = map->l_name;
-  // The name as GetModuleFullName made it: a relative name with a folder was made absolute.
-  if (name[0] != '/' && name.find('/') != std::string_view::npos) return Record.FileName == RealFileName(map->l_name);
-  return Record.FileName == name;
+  return map && NamedAs(Record, map->l_name ? map->l_name : "");
 }
 
 void VersionFromFacts(const std::string& FileName, const TElfFileFacts& Facts, std::string& Description,
@@ -181,33 +234,42 @@ TCrashModulesList& CrashModulesList() {
   return *list;
 }
 
-bool AddModuleInfo(std::uintptr_t Handle) {
-  TLoadedModule loaded;
-  if (!FindLoaded(Handle, loaded)) return false;
+namespace {
+
+// Builds and appends the record of a loaded module.
+void AddRecord(const TLoadedModule& Loaded) {
   auto record = std::make_shared<TCrashModuleInfo>();
-  record->Handle = Handle;
-  record->FileName = LoadedFileName(loaded);
+  record->Handle = Loaded.Base;
+  record->FileName = LoadedFileName(Loaded);
   record->ModifiedTime = GetFileModifiedDate(record->FileName);
   record->Size = GetFileSizeByName(record->FileName);
   record->Functions = std::make_unique<TCrashFunctionsList>();
   TElfFileFacts facts;
-  const bool with_exports = !g_enumerating && !loaded.IsProgram;
+  const bool with_exports = !g_enumerating && !Loaded.IsProgram;
   ReadElfFileFacts(record->FileName, with_exports, facts);
   VersionFromFacts(record->FileName, facts, record->Description, record->Version);
   if (with_exports) {
     for (const TElfExport& e : facts.Exports)
       record->Functions->Add(std::make_unique<TCrashFunctionInfo>(TCrashFunctionInfo{
-          e.Name, loaded.Bias + e.Value, static_cast<std::uint32_t>(std::max<std::uint64_t>(e.Size, 1))}));
+          e.Name, Loaded.Bias + e.Value, static_cast<std::uint32_t>(std::max<std::uint64_t>(e.Size, 1))}));
     record->Functions->SortByAddress();
   }
-  if (!g_enumerating) record->Kind = GetModuleType(Handle);
+  if (!g_enumerating) record->Kind = GetModuleType(Loaded.Base);
 
-  const bool running = Handle == reinterpret_cast<std::uintptr_t>(RunningModuleBase());
+  const bool running = Loaded.Base == reinterpret_cast<std::uintptr_t>(RunningModuleBase());
   record->Options = running ? CrashState().ModuleOptions
                             : std::make_shared<TCrashModuleOptionsEx>(record->FileName, true);
   LoadModuleData(*record, running);
   record->Valid = true;
   CrashModulesList().Add(std::move(record));
+}
+
+}  // namespace
+
+bool AddModuleInfo(std::uintptr_t Handle) {
+  TLoadedModule loaded;
+  if (!FindLoaded(Handle, loaded)) return false;
+  AddRecord(loaded);
   return true;
 }
 
@@ -231,20 +293,42 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address) {
 }
 
 void EnumerateModules() {
-  const std::vector<TLoadedModule> loaded = LoadedModules();
   TCrashModulesList& list = CrashModulesList();
-  // A record goes when its module is gone, also when another file was loaded at its address since.
-  for (int i = list.Count() - 1; i >= 0; --i) {
-    const TCrashModuleInfo& record = *list.GetItem(i);
-    const auto it =
-        std::find_if(loaded.begin(), loaded.end(), [&](const TLoadedModule& m) { return m.Base == record.Handle; });
-    if (it == loaded.end() || LoadedFileName(*it) != record.FileName) list.Delete(i);
+  // Nothing loaded or unloaded since the last enumeration, and every record of it still there: the
+  // list is the same.
+  TLoaderChanges changes = LoaderChanges();
+  if (changes == g_last_enumeration.Changes && list.Count() == g_last_enumeration.Count) {
+    SortIfOutOfOrder(list);
+    return;
   }
+  SortIfOutOfOrder(list);
+  // One walk over the loaded modules: each record found there, as the same file, stays; a record
+  // goes when its module is gone, also when another file was loaded at its address since.
+  struct TKnown {
+    std::uintptr_t Handle;
+    bool Stays;
+  };
+  std::vector<TKnown> known;
+  known.reserve(static_cast<std::size_t>(list.Count()));
+  for (int i = 0; i < list.Count(); ++i) known.push_back({list.GetItem(i)->Handle, false});
+  std::vector<TLoadedModule> added;
+  WalkModules([&](const TModuleView& m) {
+    changes = m.Changes;
+    const auto it = std::lower_bound(known.begin(), known.end(), m.Base,
+                                     [](const TKnown& k, std::uintptr_t handle) { return k.Handle < handle; });
+    if (it != known.end() && it->Handle == m.Base &&
+        (m.IsProgram || NamedAs(*list.GetItem(static_cast<int>(it - known.begin())), m.Name)))
+      it->Stays = true;
+    else
+      added.push_back(Copy(m));
+  });
+  for (int i = list.Count() - 1; i >= 0; --i)
+    if (!known[static_cast<std::size_t>(i)].Stays) list.Delete(i);
   g_enumerating = true;
   TScopeExit enumerated([] { g_enumerating = false; });
-  for (const TLoadedModule& m : loaded)
-    if (list.IndexOfHandle(m.Base) < 0) AddModuleInfo(m.Base);
-  list.SortByHandle();
+  for (const TLoadedModule& m : added) AddRecord(m);
+  SortIfOutOfOrder(list);
+  g_last_enumeration = {changes, list.Count()};
 }
 
 std::uint8_t GetModuleType(std::uintptr_t Handle) {
@@ -299,9 +383,10 @@ std::string ExtractModuleFolder(const TCrashModuleInfo& Module) {
 
 std::int64_t THModuleStream::Read(void* Buffer, std::int64_t Count) {
   if (Count <= 0 || position_ < 0) return 0;
-  const std::uint8_t* from = memory_ + position_;
-  if (!IsMemoryReadable(from, static_cast<std::size_t>(Count))) return 0;
-  std::memcpy(Buffer, from, static_cast<std::size_t>(Count));
+  // Copied through the kernel, which refuses memory that cannot be read instead of faulting: no
+  // look at the mappings for each read.
+  if (ReadMemory(memory_ + position_, Buffer, static_cast<std::size_t>(Count)) != static_cast<std::size_t>(Count))
+    return 0;
   position_ += Count;
   return Count;
 }

@@ -41,8 +41,8 @@ std::uint32_t GetFileSizeByName(const std::string& FileName);
 std::string ExtractModuleFolder(const TCrashModuleInfo& Module);
 
 // A read-only stream laid over memory (a module's image) without copying. Its size is taken as
-// 2147483647 so any offset can be read; each read is tested for readability first and reads nothing
-// where the memory cannot be read. Writing raises EStreamError.
+// 2147483647 so any offset can be read; a read copies through the kernel (ReadMemory) and reads
+// nothing where any of the memory cannot be read. Writing raises EStreamError.
 class THModuleStream : public TStream {
   LAB_CLASS(THModuleStream, TStream)
  public:

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "crashreport/event_dispatch.h"
 #include "crashreport/file_utils.h"
@@ -119,6 +121,40 @@ TEST(ModuleList, LoadedAndUnloadedLibrariesComeAndGo) {
   EnumerateModules();
   EXPECT_EQ(CrashModulesList().IndexOfHandle(handle), -1);
   EXPECT_EQ(record->Handle, handle);  // who shares the record keeps it whole
+}
+
+void ExpectSortedByHandle(const TCrashModulesList& List) {
+  for (int i = 1; i < List.Count(); ++i) EXPECT_LT(List.GetItem(i - 1)->Handle, List.GetItem(i)->Handle) << i;
+}
+
+// With nothing loaded or unloaded since, an enumeration keeps the records as they are, sorted; one
+// after a record went from the list finds its module again.
+TEST(ModuleList, AnEnumerationWithNothingLoadedSinceKeepsTheRecords) {
+  TCrashModulesList& list = CrashModulesList();
+  list.Clear();
+  EnumerateModules();
+  const int count = list.Count();
+  ASSERT_GT(count, 2);
+  std::vector<std::shared_ptr<TCrashModuleInfo>> before;
+  for (int i = 0; i < count; ++i) before.push_back(list.Shared(i));
+  EnumerateModules();
+  ASSERT_EQ(list.Count(), count);
+  for (int i = 0; i < count; ++i) EXPECT_EQ(list.Shared(i), before[static_cast<std::size_t>(i)]) << i;
+
+  // A record made whole since was put at the end: the enumeration sorts it in.
+  const std::uintptr_t first = before.front()->Handle;
+  ASSERT_TRUE(GetModuleInfo(first));
+  EXPECT_EQ(list.GetItem(count - 1)->Handle, first);
+  EnumerateModules();
+  EXPECT_EQ(list.Count(), count);
+  EXPECT_EQ(list.GetItem(0)->Handle, first);
+  ExpectSortedByHandle(list);
+
+  list.Delete(count / 2);
+  EnumerateModules();
+  EXPECT_EQ(list.Count(), count);
+  EXPECT_EQ(list.GetItem(count / 2)->Handle, before[static_cast<std::size_t>(count / 2)]->Handle);
+  ExpectSortedByHandle(list);
 }
 
 // dlclose and dlopen may put another library where one was: the old record must not name the new one.
@@ -262,6 +298,20 @@ TEST(ModuleList, ModuleStreamsReadOnlyWhatCanBeRead) {
   THModuleStream unreadable(locked);
   EXPECT_EQ(unreadable.Read(buffer, 4), 0);
   ::munmap(locked, static_cast<std::size_t>(page));
+
+  // A read that runs into memory that cannot be read reads nothing and stays where it was.
+  auto* pages = static_cast<char*>(
+      ::mmap(nullptr, 2 * static_cast<std::size_t>(page), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(pages, MAP_FAILED);
+  std::memcpy(pages + page - 2, "ok", 2);
+  ::mprotect(pages + page, static_cast<std::size_t>(page), PROT_NONE);
+  THModuleStream edge(pages);
+  edge.SetPosition(page - 2);
+  EXPECT_EQ(edge.Read(buffer, 3), 0);
+  EXPECT_EQ(edge.Position(), page - 2);
+  EXPECT_EQ(edge.Read(buffer, 2), 2);
+  EXPECT_EQ(std::string(buffer, 2), "ok");
+  ::munmap(pages, 2 * static_cast<std::size_t>(page));
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+// The module list of this program (its 32 modules: the program, the system libraries the components
+// link and the vDSO), against a bare dl_iterate_phdr walk over the same modules:
+// - BM_BareWalk: dl_iterate_phdr counting the modules, nothing more;
+// - BM_EnumerationOfAKnownList: EnumerateModules when nothing was loaded or unloaded since (what
+//   each report does first): one walk, each record checked against what is loaded at its address;
+// - BM_ColdEnumeration: EnumerateModules into an empty list, each record made quickly (its file's
+//   version note, size and date, and the module's options from its data section: files are read);
+// - BM_WholeModuleList: the empty list enumerated and every record then made whole (GetModuleInfo:
+//   exports and kind too), as describing the addresses of a report does.
+// Goals: the whole list within 20 ms; an enumeration within 3x the bare walk where no file needs
+// reading.
+#include <benchmark/benchmark.h>
+#include <link.h>
+
+#include <vector>
+
+#include "crashreport/crash_lists.h"
+#include "crashreport/module_list.h"
+
+namespace {
+
+void BM_BareWalk(benchmark::State& state) {
+  for (auto _ : state) {
+    int count = 0;
+    ::dl_iterate_phdr(
+        [](dl_phdr_info*, std::size_t, void* data) {
+          ++*static_cast<int*>(data);
+          return 0;
+        },
+        &count);
+    benchmark::DoNotOptimize(count);
+    state.counters["modules"] = count;
+  }
+}
+BENCHMARK(BM_BareWalk)->Unit(benchmark::kMicrosecond);
+
+void BM_ColdEnumeration(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    lab::CrashModulesList().Clear();
+    state.ResumeTiming();
+    lab::EnumerateModules();
+  }
+  state.counters["modules"] = lab::CrashModulesList().Count();
+}
+BENCHMARK(BM_ColdEnumeration)->Unit(benchmark::kMicrosecond);
+
+void BM_EnumerationOfAKnownList(benchmark::State& state) {
+  lab::CrashModulesList().Clear();
+  lab::EnumerateModules();
+  for (auto _ : state) lab::EnumerateModules();
+  state.counters["modules"] = lab::CrashModulesList().Count();
+}
+BENCHMARK(BM_EnumerationOfAKnownList)->Unit(benchmark::kMicrosecond);
+
+void BM_WholeModuleList(benchmark::State& state) {
+  for (auto _ : state) {
+    lab::TCrashModulesList& list = lab::CrashModulesList();
+    list.Clear();
+    lab::EnumerateModules();
+    std::vector<std::uintptr_t> handles;
+    for (int i = 0; i < list.Count(); ++i) handles.push_back(list.GetItem(i)->Handle);
+    for (std::uintptr_t handle : handles) benchmark::DoNotOptimize(lab::GetModuleInfo(handle));
+  }
+  state.counters["modules"] = lab::CrashModulesList().Count();
+}
+BENCHMARK(BM_WholeModuleList)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
