@@ -44,6 +44,7 @@ using TComponentState = TSet<TComponentStateItem>;
 enum TOperation { opInsert, opRemove };
 
 class TComponent;
+class TBasicAction;
 using TGetChildProc = std::function<void(TComponent* Child)>;
 
 class TComponent : public TPersistent {
@@ -95,6 +96,11 @@ class TComponent : public TPersistent {
   bool IsSubComponent() const noexcept { return sub_component_; }
   virtual void Updating() { state_.Include(csUpdating); }
   virtual void Updated() { state_.Exclude(csUpdating); }
+
+  // An action (controls/actions.h) offered to the component: runs it, or brings its enabled state
+  // up to date, when the component knows its kind; answers whether it did.
+  virtual bool ExecuteAction(TBasicAction* /*Action*/) { return false; }
+  virtual bool UpdateAction(TBasicAction* /*Action*/) { return false; }
 
   // Form streaming: the components written inside this one's block (by default the owned
   // components that have no parent component and are not sub-components), the owner of components read inside it (nullptr:

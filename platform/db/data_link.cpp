@@ -62,6 +62,10 @@ void TDataLink::UpdateRecord() {
 
 int TDataLink::MoveBy(int Distance) { return DataSet()->MoveBy(Distance); }
 
+bool TDataLink::ExecuteAction(TBasicAction* Action) { return data_source_ && data_source_->ExecuteAction(Action); }
+
+bool TDataLink::UpdateAction(TBasicAction* Action) { return data_source_ && data_source_->UpdateAction(Action); }
+
 void TDataLink::UpdateState() {
   SetActive(data_source_ && data_source_->State() != dsInactive);
   SetEditing(data_source_ && IsEditMode(data_source_->State()));

@@ -27,6 +27,7 @@
 
 namespace lab {
 
+class TBasicAction;
 class TDataSet;
 class TDataSource;
 class TField;
@@ -75,6 +76,10 @@ class TDataLink : public TPersistent {
   // Runs UpdateData with the link's own field changes not echoed back to it.
   void UpdateRecord();
   virtual int MoveBy(int Distance);
+  // An action (controls/actions.h) is offered to the data source first: a control bound to data
+  // lets the dataset's actions run before its own.
+  bool ExecuteAction(TBasicAction* Action);
+  bool UpdateAction(TBasicAction* Action);
 
  protected:
   virtual void ActiveChanged() {}
