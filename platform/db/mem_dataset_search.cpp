@@ -186,6 +186,28 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     }
     return true;
   };
+  // The beginning of a text on the leading sort field: every text that begins with it sorts from
+  // the text itself to the text followed by U+FFFF, which the collation puts after every
+  // character, so only that range is searched. A collation that joins letters (contractions) may
+  // sort a match elsewhere: without one in the range, the rest is searched too.
+  if (keys.size() == 1 && keys[0].Prefix && !sort_keys_.empty() && sort_keys_[0].Column == keys[0].Column &&
+      !sort_keys_[0].Descending && store.Column(keys[0].Column).Type() != ftBlob) {
+    const int col = keys[0].Column;
+    const std::string key = keys[0].Value.AsString(), past = key + "\xEF\xBF\xBF";
+    auto below = [&](const std::string& Bound) {
+      return [&, col](TRecordId id) {
+        if (store.IsNull(col, id)) return true;  // nulls sort first
+        const std::string_view s = store.Column(col).Text(id);
+        return (ci ? AnsiCompareText(s, Bound) : AnsiCompareStr(s, Bound)) < 0;
+      };
+    };
+    const std::size_t first = view.PartitionPoint(below(key)), last = view.PartitionPoint(below(past));
+    for (std::size_t pos = first; pos < last; ++pos)
+      if (matches(view.At(pos))) return static_cast<std::int64_t>(pos);
+    for (std::size_t pos = 0; pos < view.Size(); ++pos)
+      if ((pos < first || pos >= last) && matches(view.At(pos))) return static_cast<std::int64_t>(pos);
+    return -1;
+  }
   // Sorted on leading key fields: a binary search finds where the matches start.
   std::size_t prefix = 0;
   if (!partial)

@@ -6,6 +6,8 @@
 #include <limits>
 #include <random>
 
+#include "platform/rtl/strutils.h"
+#include "platform/rtl/utf8.h"
 #include "tests/platform/db_test_support.h"
 
 namespace lab {
@@ -162,6 +164,46 @@ TEST_F(DbLocateSorted, EditsInsertsAndDeletesKeepTheKeysTrue) {
     ExpectLocate("Id", static_cast<std::int32_t>(random() % 805) - 402, ids);
   }
   ExpectLocatesAll();
+}
+
+// The beginning of a text on the field the dataset is sorted by: the first record in view order
+// whose text begins with it, with and without case, among texts that differ in case and accents
+// only, lands where a scan lands.
+TEST(DbLocatePrefix, LandsWhereAScanLandsOnASortedTextField) {
+  TMemDataSet ds{nullptr};
+  ds.FieldDefs().Add("Id", ftInteger);
+  ds.FieldDefs().Add("Name", ftString, 12);
+  ds.Open();
+  std::mt19937 random{5};
+  const std::vector<std::string> stems = {"ab", "Ab", "AB", "\xC3\xA0" "b", "abc", "Abd", "b", "ba", "", "z\xC3\xBC",
+                                          "zu", "Zu\xC3\x9F"};
+  for (int i = 0; i < 2000; ++i) {
+    ds.Append();
+    ds.FieldByName("Id")->SetAsInteger(i);
+    if (random() % 40 != 0) ds.FieldByName("Name")->SetAsString(stems[random() % stems.size()] + std::to_string(random() % 30));
+    ds.Post();
+  }
+  auto head_matches = [](const std::string& text, const std::string& start, bool ci) {
+    const std::string head = text.substr(0, Utf8Offset(text, Utf8Length(start)));
+    return ci ? AnsiCompareText(head, start) == 0 : head == start;
+  };
+  for (const char* sort : {"Name", "Name; Id DESC", "Name DESC", ""}) {
+    ds.SetSortFields(sort);
+    for (const std::string start : {"a", "A", "ab", "aB", "\xC3\xA0", "abc1", "b", "ba2", "z", "Z\xC3\xBC", "zu\xC3\x9F", "q", "1"})
+      for (bool ci : {true, false}) {
+        SCOPED_TRACE(testing::Message() << sort << " " << start << " " << ci);
+        int expected = 0;
+        for (int r = 1; r <= ds.RecordCount() && expected == 0; ++r) {
+          const Variant v = ds.RecordValue(r, ds.FieldByName("Name"));
+          if (!VarIsNull(v) && head_matches(v.AsString(), start, ci)) expected = r;
+        }
+        ds.First();
+        TLocateOptions options{loPartialKey};
+        if (ci) options.Include(loCaseInsensitive);
+        EXPECT_EQ(ds.Locate("Name", Variant(start), options), expected > 0);
+        EXPECT_EQ(ds.RecNo(), expected > 0 ? expected : 1);
+      }
+  }
 }
 
 }  // namespace
