@@ -152,46 +152,40 @@ void TCustomGrid::Paint() {
 }
 
 void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo) {
+  DrawSizingLine(DrawInfo, grid_state_ == gsRowSizing, sizing_.Pos);
+}
+
+void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo, bool Rows, int Pos) {
+  if (Rows) DrawXorLine({0, Pos}, {DrawInfo.Horz.GridBoundary, Pos}, 1);
+  else DrawXorLine({Pos, 0}, {Pos, DrawInfo.Vert.GridBoundary}, 1);
+}
+
+void TCustomGrid::DrawXorLine(TPoint From, TPoint To, int Width) {
   TCanvas* c = Canvas();
   TPen saved;
   saved.Assign(c->Pen());
   c->Pen()->SetStyle(psDot);
   c->Pen()->SetMode(pmXor);
-  c->Pen()->SetWidth(1);
+  c->Pen()->SetWidth(Width);
   c->Pen()->SetColor(clWhite);
-  if (grid_state_ == gsRowSizing) {
-    c->MoveTo(0, sizing_.Pos);
-    c->LineTo(DrawInfo.Horz.GridBoundary, sizing_.Pos);
-  } else {
-    c->MoveTo(sizing_.Pos, 0);
-    c->LineTo(sizing_.Pos, DrawInfo.Vert.GridBoundary);
-  }
+  c->MoveTo(From.X, From.Y);
+  c->LineTo(To.X, To.Y);
   c->SetPen(&saved);
 }
 
+// A thick line where the moved column or row would go.
 void TCustomGrid::DrawMove() {
-  // A thick XOR line where the moved column or row would go; drawn again to erase it.
-  TCanvas* c = Canvas();
-  TPen saved;
-  saved.Assign(c->Pen());
-  c->Pen()->SetStyle(psDot);
-  c->Pen()->SetMode(pmXor);
-  c->Pen()->SetWidth(5);
-  c->Pen()->SetColor(clWhite);
   int w = 0, h = 0;
   ClientExtent(w, h);
   if (grid_state_ == gsRowMoving) {
     const TRect r = CellRect(0, move_pos_);
     const int pos = move_pos_ > move_index_ ? r.Bottom : r.Top;
-    c->MoveTo(0, pos);
-    c->LineTo(w, pos);
+    DrawXorLine({0, pos}, {w, pos}, 5);
   } else {
     const TRect r = CellRect(move_pos_, 0);
     const int pos = move_pos_ > move_index_ ? r.Right : r.Left;
-    c->MoveTo(pos, 0);
-    c->LineTo(pos, h);
+    DrawXorLine({pos, 0}, {pos, h}, 5);
   }
-  c->SetPen(&saved);
 }
 
 }  // namespace lab

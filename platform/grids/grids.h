@@ -198,8 +198,12 @@ class TCustomGrid : public TCustomControl {
 
   // --- painting
   void Paint() override;
-  // The XOR line of a column or row being sized (drawn again to erase it).
+  // The XOR line of a column or row being sized (drawn again to erase it); the line of a row
+  // (Rows) or a column at Pos.
   void DrawSizingLine(const TGridDrawInfo& DrawInfo);
+  void DrawSizingLine(const TGridDrawInfo& DrawInfo, bool Rows, int Pos);
+  // A dotted XOR line Width pixels wide (drawn again, it is gone).
+  void DrawXorLine(TPoint From, TPoint To, int Width);
 
   // --- input
   void KeyDown(win::WORD& Key, TShiftState Shift) override;

@@ -42,10 +42,10 @@ bool TInplaceEdit::Visible() { return TControl::Visible() && HandleAllocated(); 
 
 void TInplaceEdit::Hide() {
   if (!TControl::Visible()) return;
-  const bool hadFocus = HandleAllocated() && Focused();
+  // The keyboard goes back to the grid first: the focus of a hidden window would pass through the
+  // form, and the grid would be told it was left.
+  if (HandleAllocated() && Focused() && grid_ && grid_->HandleAllocated()) wm::SetFocus(grid_->Handle());
   TControl::SetVisible(false);
-  // The keyboard goes back to the grid rather than nowhere.
-  if (hadFocus && grid_ && grid_->HandleAllocated()) wm::SetFocus(grid_->Handle());
 }
 
 void TInplaceEdit::Invalidate() {
