@@ -23,6 +23,8 @@ bool VertScrollBarShown(TCustomDBGridX& Grid) {
 
 // The dataset moved its current record by Distance rows of the link's window.
 void TCustomDBGridX::Scroll(int Distance) {
+  // A record moved by anything but the search itself ends the search.
+  if (!inc_search_guard_) StopIncSearch();
   // Every record has its row: the current row follows the record, the view scrolls itself.
   if (record_set_ || WantsRecordSet()) {
     if (!destroying_) RecordSetUpdateActive();

@@ -460,6 +460,12 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
     case win::WM_HSCROLL: WMHScroll(Message); return;
     case win::WM_SIZE: WMSize(Message); return;
     case win::WM_CHAR: WMChar(Message); return;
+    case win::WM_TIMER: WMTimer(Message); return;
+    case win::WM_SETCURSOR: WMSetCursor(Message); return;
+    case win::WM_CANCELMODE:
+    case CM_CANCELMODE: WMCancelMode(Message); return;
+    case win::WM_LBUTTONDOWN:
+    case win::WM_RBUTTONDOWN: WMButtonDown(Message); return;
     default: break;
   }
   TCustomGrid::Dispatch(Message);

@@ -67,6 +67,12 @@ enum TCellAreaX : int {
 };
 constexpr int CellTypeX(int ColArea, int RowArea) noexcept { return ColArea | (RowArea << 8); }
 
+// What the mouse is doing over the grid (MouseMode): nothing, dragging a selection of records, of
+// columns over the titles or of a rectangle of cells, sizing a frozen column, moving records.
+enum TMouseModeX : int {
+  mmNoneX = 0, mmSelectRecordsX = 1, mmSelectColumnsX = 2, mmSelectRectX = 3, mmSizeColumnX = 6, mmMoveRecordsX = 7
+};
+
 // A column's leaf in the tree of title bands.
 struct TTitleLeafX {
   THeadTreeNode* Leaf = nullptr;
@@ -303,8 +309,11 @@ class TCustomDBGridX : public TCustomGrid {
   // Shows the filter-row editor and posts it the character (nothing while the filter row has no
   // editor).
   void ForwardCharToFilterEditor(char32_t Ch);
-  // Incremental search from the current record (Mode 0: from the first record, 1: forward from
-  // the next, 2: backward from the prior). It finds nothing yet: the search itself is not built.
+  // Incremental search: Text is added to the search text and the first record whose shown text
+  // in the current column begins with it (without case) becomes current: Mode 0 from the first
+  // record (the current one stays when it matches), 1 forward from the next, 2 backward from the
+  // prior. Without a match the record and the search text stay. The search ends TimeOut ms after
+  // the last keystroke (never with a negative TimeOut).
   virtual void IncSearchLocate(const std::string& Text, int TimeOut, int Mode);
   // Shows (or hides) the filter-row editor over the filter column's cell; the filter row has no
   // editor yet.
@@ -326,9 +335,30 @@ class TCustomDBGridX : public TCustomGrid {
   bool IncSearchActive() const noexcept { return inc_search_active_; }
   const std::string& IncSearchText() const noexcept { return inc_search_text_; }
   void StopIncSearch();
+  // Starts the search's time-out again (after Backspace shortened the text).
   void ResetIncSearchTimer();
-  // The current column takes the value of the record above.
+  void StopIncSearchTimer();
+  // The current column takes the value of the record above (a lookup column its key fields').
   void CopyValueFromRecordAbove();
+
+  // ---- Edit actions ----
+  // The data link is offered an action first; then the standard edit actions (copy, paste, cut,
+  // select all, delete, in that order) run or are enabled here while the grid has the focus, each
+  // when its flag is in EditActions and the matching test allows.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
+
+  // ---- The mouse ----
+  // What the mouse is doing (TMouseModeX), and the title button held down (grid column, -1).
+  int MouseMode() const noexcept { return mouse_mode_; }
+  int TrackedTitleColumn() const noexcept { return pressed_title_col_; }
+  bool TitleButtonDown() const noexcept { return title_pressed_; }
+  // Sort markers changed with Ctrl held: the sorting waits for Ctrl to be released.
+  bool SortMarkingPending() const noexcept { return sort_marking_pending_; }
+  // The tracking timer's interval (-1 while it is stopped).
+  int TimerInterval() const noexcept { return timer_interval_; }
+  // Whether a selection of Kind may be made with the mouse.
+  bool CanSelectType(TDBGridXSelectionType Kind);
 
   // ---- Events ----
   TDBGridXClickEvent OnCellClick;
@@ -393,7 +423,39 @@ class TCustomDBGridX : public TCustomGrid {
   void ChangeScale(int M, int D) override;
 
   // ---- Mouse ----
+  // A press decides what the mouse starts (sizing, a title button, column selection or moving, a
+  // record drag, selections of records or cells, the editor); moves carry it on and the release
+  // finishes it, with title and cell clicks and sorting by the titles.
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // Releasing Ctrl applies sort markers changed with it held.
+  void KeyUp(win::WORD& Key, TShiftState Shift) override;
+  // Leaving the grid: an untouched new record goes (dgCancelOnExit), else pending edits are posted.
+  void DoExit() override;
+  // Whether the pressed title button still shows pressed (the mouse over its title); ends every
+  // tracking the mouse does, leaving what it would have changed.
+  void TrackTitleButton(int X, int Y);
+  void StopTracking();
+  // The tracking timer (automatic scrolling, record dragging): started, or restarted with another
+  // interval; stopped.
+  void ResetTimer(int Interval);
+  void StopTimer();
+  // Sort markers changed: with dgxAutoSortMarking OnSortMarkingChanged, or the data service sorts.
+  virtual void SortMarkingChanged();
+  virtual void TitleBtnClick(int ACol, TColumnX* Column);
+  virtual void TitleClick(TColumnX* Column);
+  // The edges of the frozen columns in the titles, which the framework grid does not size: whether
+  // (X, Y) lies on one, and which column, the sizing position and the mouse's offset from it.
+  bool CalcFrozenColSizingState(int X, int Y, int& Index, int& SizingPos, int& SizingOfs);
+  // A mouse mode is active, or (X, Y) lies on a frozen column's edge.
+  bool FrozenColSizing(int X, int Y);
+  // Fits the width of Column together with the selected columns (all columns when all is selected).
+  void OptimizeSelectedColsWidth(TColumnX* Column);
+  // The record-drag drop line at the target row (drawn again to erase it).
+  void DrawRecordMoveLine();
+  // The record drag follows the mouse: the target row (scrolling at the ends of the view) and level.
+  virtual void RecordDragStep(TPoint MousePt, int MouseRow);
 
   // ---- Keyboard ----
   void KeyDown(win::WORD& Key, TShiftState Shift) override;
@@ -417,16 +479,22 @@ class TCustomDBGridX : public TCustomGrid {
 
   // ---- The grid's own virtual operations ----
   virtual bool AcquireFocus();
+  // Record moving (dgxRecordMoving): whether records may be dropped at all; the grid row and tree
+  // level a drop at MousePt would go to, and whether it may.
   virtual bool CanDropRecords();
-  virtual bool GetDropTarget(TPoint MousePt, int& RecNo, int& TreeLevel);
+  virtual bool GetDropTarget(TPoint MousePt, int& Row, int& TreeLevel);
   virtual bool RowSelectFocused();
   virtual bool AlwaysShowEditor();
   virtual bool FilterEditorActive();
   virtual bool IsCell3D(int ACol, int ARow, TGridDrawState State);
   // DataCol and Bookmark name the record of a data cell (an empty bookmark for other cells).
   virtual bool IsCellSelected(int ACol, int ARow, int DataCol, const TBookmark& Bookmark);
+  // A press in the tree area of the first column (a dataset shown as a tree) opens or closes the
+  // node; answers whether the point lies there. CheckOnly changes nothing.
   virtual bool ClickTreeArea(int X, int Y, bool CheckOnly);
-  virtual void BeginRecordDrag(TPoint MousePt, bool CheckOnly);
+  // A press in the indicator that starts dragging the record (the selected records); answers
+  // whether it does. CheckOnly (the cursor's test as the mouse passes) changes nothing.
+  virtual bool BeginRecordDrag(TPoint MousePt, bool CheckOnly);
   virtual TWinControl* CreateFilterEditor();
   virtual bool FilterRowVisible();
   virtual bool TitlesVisible();
@@ -437,6 +505,9 @@ class TCustomDBGridX : public TCustomGrid {
   virtual bool HighlightDataCell(int DataCol, int DataRow, const std::string& Value, TGridDrawState State,
                                  TColor& Background, TFont* AFont);
   virtual bool GridOrEditorFocused();
+  // Moves the records of the bookmarks before record ToRecNo (1-based) at TreeLevel: OnMoveRecords,
+  // else DefaultMoveRecords; the selected records, or the dragged one; CheckOnly asks only whether
+  // they may move.
   virtual bool MoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual bool MoveSelectedRecords(int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual bool UseDoubleBuffering();
@@ -447,21 +518,23 @@ class TCustomDBGridX : public TCustomGrid {
   virtual void DrawTreeCell(int DataCol, int DataRow, TRect ARect, TGridDrawState State);
   virtual void DrawFilterRowCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TRect ARect,
                                  TGridDrawState AState, bool& Highlighted);
+  // Ends a record drag, moving the records to the target when Drop.
   virtual void EndRecordDrag(TPoint MousePt, bool Drop);
   virtual void LayoutChanged();
   virtual void LinkActive(bool Value);
-  virtual void MoveBy(int Distance);
   virtual void Scroll(int Distance);
   virtual void FocusChanged();
   virtual void UpdateColWidthsAndTabStops();
   virtual void ApplyFilterEditText();
   virtual void ShowCellEditor();
+  // One step of automatic scrolling while a selection is dragged outside the data cells.
   virtual void TimerScroll();
   virtual void UpdateActive();
   virtual void UpdateFilterEditValue();
   virtual void UpdateHorzScrollBar();
   virtual void UpdateRowCount();
   virtual void UpdateScrollBar();
+  // Through the dataset's IMemTableX; false without one.
   virtual bool DefaultMoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual std::string GetFooterValue(int Row, TColumnX* Column);
   virtual bool FindDialogModal();
@@ -550,11 +623,72 @@ class TCustomDBGridX : public TCustomGrid {
   void RecordSetFollowCurrent();
   // Data rows that hold records: the link's buffer, or every record in record-set mode.
   int DataRowCount();
+  // The keyboard's steps (dbgrid_keys.cpp). KeyDown hands a key to each handler in turn: the
+  // filter row, the search keys, the clipboard and delete chords; a navigation key becomes a move
+  // of the current cell (where it goes and what becomes of the selection), any other a record key.
+  struct TCursorMoveX {
+    enum TTarget : std::uint8_t {
+      cmNone, cmRecords, cmFirst, cmLast, cmRecordUp, cmRecordDown, cmColumn, cmScrollColumns, cmTab
+    };
+    // The selection is kept, cleared first, or extended to the new place.
+    enum TSelectionChange : std::uint8_t { scKeep, scClear, scExtend };
+    TTarget Target = cmNone;
+    // Records to move by, the column to go to, or the direction of a scroll or a tab.
+    int Value = 0;
+    // The way past hidden columns.
+    int Direction = 0;
+    TSelectionChange Selection = scKeep;
+  };
+  bool FilterRowKey(win::WORD& Key, TShiftState Shift);
+  bool SearchKey(win::WORD Key, TShiftState Shift);
+  bool EditActionKey(win::WORD Key, TShiftState Shift);
+  void DeleteKey();
+  TCursorMoveX KeyMove(win::WORD Key, TShiftState Shift);
+  void MoveCursor(const TCursorMoveX& Move);
+  void RecordKey(win::WORD Key, TShiftState Shift);
+  void ClearValueCell();
+  void OpenFindDialog();
+  // The mouse is doing something a cancel would end.
+  bool MouseTracking() const;
+  // The edit action's test (CanCopySelection, CanPasteToGrid, ...).
+  bool EditActionAllowed(TDBGridXEditAction Action);
   // The first row below the data rows: the spacer row above the footer rows, or RowCount.
   int FirstFooterAreaRow() const;
-  // The mouse's steps: a press on a data row; whether X lies on the edit buttons of a cell.
-  void PressDataRow(TMouseButton Button, TGridCoord Cell, int X);
+  // The data cells on screen in pixels (the rows up to the last one there is).
+  TRect DataBoxPixels();
+  // The mouse's steps. A press: a double click, a title, a data row (its selection, the editor);
+  // whether X lies on a cell's edit buttons and Y within a column's own title in the title tree.
+  void PressTwice(TShiftState Shift, int X, int Y, TGridCoord Cell);
+  bool PressTitle(TMouseButton& Button, TShiftState Shift, int X, int Y, TGridCoord Cell);
+  void PressDataRow(TMouseButton Button, TShiftState Shift, int X, int Y, TGridCoord Cell);
+  void PressRectangle(TMouseButton Button, TShiftState Shift, TGridCoord Cell, TGridCoord Before,
+                      const TBookmark& BeforeBookmark);
+  void PressRecords(TMouseButton Button, TShiftState Shift, TGridCoord Cell, TGridCoord Before);
+  void PressEditor(TMouseButton Button, int X, int Y, TGridCoord Cell, TGridCoord Before);
+  // The rectangle the mouse drags grows to the current cell, anchored where the press was.
+  void GrowRectangle();
   bool PointInEditButtons(TGridCoord Cell, int X);
+  bool PointInLeafTitle(TGridCoord Cell, int Y);
+  // Moves: a selection follows the mouse; a column is sized live to the mouse.
+  void DragSelection(TShiftState Shift, int X, int Y, bool Moved);
+  void SizeColumnLive(int Index, int X);
+  // Releases: a title button let go; a check-box or image cell clicked.
+  void ReleaseTitleButton(TShiftState Shift, int X, int Y);
+  void ReleaseOnCell(TShiftState Shift, int X, int Y);
+  // Automatic scrolling over the column titles while columns are selected.
+  void TimerScrollColumns();
+  // The line of a column being sized (drawn again to erase it).
+  void DrawColSizingLine(int Pos);
+  // Ends editing the filter row.
+  void StopEditFilter();
+  void WMTimer(TMessage& Message);
+  void WMSetCursor(TMessage& Message);
+  void WMCancelMode(TMessage& Message);
+  // Presses on the filter row start editing its cell.
+  void WMButtonDown(TMessage& Message);
+  // The record-drag target as the record number MoveRecords takes; the drop line shown or hidden.
+  int DragTargetRecNo();
+  void ShowDropLine(bool Show);
   // Scroll messages of the grid's own bars (or an attached one) and resizing.
   void WMVScroll(TMessage& Message);
   void WMHScroll(TMessage& Message);
@@ -659,14 +793,55 @@ class TCustomDBGridX : public TCustomGrid {
   std::string edit_text_;
   // The record the link showed before a cell moved it to its own row; -1 outside such a move.
   int saved_active_record_ = -1;
-  // The title button held down (grid column) while the mouse presses it.
+  // The title button held down (grid column) while the mouse presses it, and whether it shows
+  // pressed (the mouse over it).
   int pressed_title_col_ = -1;
   bool title_pressed_ = false;
+  // The mouse: its mode; tracking with the mouse captured (a title button, a record drag, a
+  // rectangle of cells); a press in the indicator dragging a selection of records; a rectangle
+  // following the columns too; a press on a selected cell waiting to be a click or a drag; a
+  // right-button title press holding the mouse; sort markers changed with Ctrl held.
+  TMouseModeX mouse_mode_ = mmNoneX;
+  bool tracking_ = false;
+  bool cell_tracking_ = false;
+  bool col_select_tracking_ = false;
+  bool row_select_pending_ = false;
+  bool right_capture_ = false;
+  bool sort_marking_pending_ = false;
+  // A press on a selected cell of a grid that drags (DragMode dmAutomatic) waits for the move.
+  bool drag_selected_press_ = false;
+  // Where the rectangle the mouse drags is anchored (data column and record).
+  int rect_anchor_col_ = -1;
+  TBookmark rect_anchor_bookmark_;
+  // The cell pressed (a check-box cell steps on its release), the press point, the last point of
+  // the mouse and the keys of the last selection move.
+  TGridCoord mouse_down_cell_{-1, -1};
+  TPoint press_point_;
+  TPoint mouse_point_;
+  TShiftState drag_shift_;
+  // A frozen column being sized: its index, the sizing line's position and the mouse's offset.
+  int sizing_col_ = -1;
+  int sizing_pos_ = 0;
+  int sizing_ofs_ = 0;
+  // The tracking timer's interval, -1 while it is stopped.
+  int timer_interval_ = -1;
+  // The mouse is being cancelled: the release that comes with it finishes nothing.
+  bool cancelling_mouse_ = false;
+  // Record dragging: the dragged record, the target's tree level, whether the records may be
+  // dropped there, and where the drop line stands (-1: not drawn) with the mouse's last x.
+  TBookmark drag_bookmark_;
+  int drag_target_level_ = 0;
+  bool drop_allowed_ = false;
+  int drop_line_y_ = -1;
+  int drop_line_x_ = -1;
   // Incremental search: its text shows highlighted in the current cell while active.
   bool inc_search_active_ = false;
   std::string inc_search_text_;
-  // The time-out the running incremental search was started with.
+  // The time-out the running incremental search was started with; its timer runs; the search
+  // itself is showing the records again (a layout then keeps the search).
   int inc_search_time_out_ = 0;
+  bool inc_search_timer_ = false;
+  bool inc_search_guard_ = false;
   // Typed characters and the editor: the character being handled, the value behind the editor's
   // text, and whether the filter row is being edited.
   std::string pending_chars_;

@@ -48,7 +48,7 @@ bool TCustomDBGridX::IsLookupKeyInList(TColumnX* Column) {
   return list->Locate(f->LookupKeyFields(), key, {loCaseInsensitive});
 }
 
-// ---- The filter row and incremental search ----
+// ---- The filter row ----
 
 void TCustomDBGridX::ForwardCharToFilterEditor(char32_t Ch) {
   UpdateFilterEdit(true);
@@ -56,8 +56,6 @@ void TCustomDBGridX::ForwardCharToFilterEditor(char32_t Ch) {
     wm::PostMessage(filter_editor_->Handle(), win::WM_CHAR, Ch, 0);
 }
 
-// The search that would take the text is not built: nothing is searched and no search starts.
-void TCustomDBGridX::IncSearchLocate(const std::string&, int, int) {}
 
 // ---- Characters ----
 

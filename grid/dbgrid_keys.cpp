@@ -45,37 +45,6 @@ void TCustomDBGridX::ClearSelection() {
   }
 }
 
-// ---- Edit-action tests ----
-
-bool TCustomDBGridX::CanCopySelection() { return data_link_->Active() && HasSelection(); }
-
-bool TCustomDBGridX::CanDeleteSelection() {
-  TDataSet* ds = data_link_->DataSet();
-  if (!data_link_->Active() || read_only_ || !ds || ds->IsEmpty() || !ds->CanModify()) return false;
-  switch (selection_->SelectionType()) {
-    case gstRecordBookmarks:
-    case gstAll: return allowed_operations_.Contains(alopDeleteX);
-    case gstRectangle:
-    case gstColumns: return allowed_operations_.Contains(alopUpdateX);
-    case gstNon: return false;
-  }
-  return false;
-}
-
-bool TCustomDBGridX::CanCutSelection() { return CanCopySelection() && CanDeleteSelection(); }
-
-bool TCustomDBGridX::CanPasteToGrid() {
-  TDataSet* ds = data_link_->DataSet();
-  if (!data_link_->Active() || read_only_ || !ds || !ds->CanModify()) return false;
-  if (!Clipboard()->HasFormat(CF_GRIDDBIF()) && !Clipboard()->HasFormat(win::CF_TEXT)) return false;
-  return ds->State() == dsInsert || allowed_operations_.Contains(alopUpdateX);
-}
-
-bool TCustomDBGridX::CanSelectAll() {
-  TDataSet* ds = data_link_->DataSet();
-  return data_link_->Active() && ds && !ds->IsEmpty() && allowed_selections_.Contains(gstAll);
-}
-
 // ---- Delete confirmation ----
 
 bool TCustomDBGridX::ConfirmDelete(bool Several) {
@@ -230,115 +199,155 @@ void TCustomDBGridX::ExtendSelectionBy(bool Select, int Distance, bool ToEdge, b
   if (update_lock_ == 0 && resize_in_update_) ApplyPendingResize();
 }
 
-// ---- Incremental search and copying from above: they come with the mouse tracking's keyboard
-// half; until then the keys that call them find nothing to do. ----
-
-
-void TCustomDBGridX::StopIncSearch() {
-  if (!inc_search_active_) return;
-  inc_search_active_ = false;
-  inc_search_text_.clear();
-  if (HandleAllocated()) InvalidateRow(Row());
-}
-
-void TCustomDBGridX::ResetIncSearchTimer() {}
-
-void TCustomDBGridX::CopyValueFromRecordAbove() {}
-
-// ---- KeyDown ----
+// ---- KeyDown: what a key means, in turn ----
 
 void TCustomDBGridX::KeyDown(win::WORD& Key, TShiftState Shift) {
   keep_selection_ = Shift.Contains(ssCtrl) || !options_x_.Contains(dgxClearSelection);
   TCustomControl::KeyDown(Key, Shift);  // OnKeyDown, before anything else
   if (Key == 0) return;
-  const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
-  const bool multi = options_.Contains(dgMultiSelect);
-  TDataSet* ds = data_link_->DataSet();
-
-  // Up at the first record (or with Ctrl) goes into the filter row.
-  if (Key == win::VK_UP && FilterRowVisible() && data_link_->Active() && ds && (ds->Bof() || ctrl)) {
-    int col = Col();
-    if (options_.Contains(dgRowSelect)) {
-      auto first_filterable = [this](int From) {
-        for (int c = std::max(From, static_cast<int>(indicator_offset_)); c < ColCount(); ++c)
-          if (CanEditFilter(c)) return c;
-        return -1;
-      };
-      auto on_screen = [this](int C) {
-        return C >= indicator_offset_ && (C >= LeftCol() || C < FixedCols()) && C < LeftCol() + VisibleColCount();
-      };
-      col = first_filterable(filter_col_);
-      if (col < 0 || !on_screen(col)) {
-        col = first_filterable(FixedCols() > indicator_offset_ ? indicator_offset_ : LeftCol());
-        filter_col_ = col;
-      }
-    }
-    if (col >= 0) StartEditFilter(col);
-    if (FilterEditorActive()) {
-      Key = 0;
-      return;
-    }
-  }
-
+  if (FilterRowKey(Key, Shift)) return;
   if (UseRightToLeftAlignment()) {
     if (Key == win::VK_LEFT) Key = win::VK_RIGHT;
     else if (Key == win::VK_RIGHT) Key = win::VK_LEFT;
   }
-  if (!data_link_->Active() || !ds) return;
+  if (!data_link_->Active() || !data_link_->DataSet()) return;
   if (!CanGridAcceptKey(Key, Shift)) return;
+  if (SearchKey(Key, Shift) || EditActionKey(Key, Shift)) return;
+  const bool ctrl = Shift.Contains(ssCtrl);
+  if (const TCursorMoveX move = KeyMove(Key, Shift); move.Target != TCursorMoveX::cmNone) MoveCursor(move);
+  else if (!ctrl) RecordKey(Key, Shift);
+  if (!ctrl && !Shift.Contains(ssShift) && Key == win::VK_DELETE) ClearValueCell();
+}
 
-  // Shortcut keys: the first that matches handles the key.
+// Up at the first record (or with Ctrl) goes into the filter row; answers whether its editor took
+// the key.
+bool TCustomDBGridX::FilterRowKey(win::WORD& Key, TShiftState Shift) {
+  TDataSet* ds = data_link_->DataSet();
+  if (Key != win::VK_UP || !FilterRowVisible() || !data_link_->Active() || !ds ||
+      !(ds->Bof() || Shift.Contains(ssCtrl)))
+    return false;
+  int col = Col();
+  if (options_.Contains(dgRowSelect)) {
+    auto first_filterable = [this](int From) {
+      for (int c = std::max(From, static_cast<int>(indicator_offset_)); c < ColCount(); ++c)
+        if (CanEditFilter(c)) return c;
+      return -1;
+    };
+    auto on_screen = [this](int C) {
+      return C >= indicator_offset_ && (C >= LeftCol() || C < FixedCols()) && C < LeftCol() + VisibleColCount();
+    };
+    col = first_filterable(filter_col_);
+    if (col < 0 || !on_screen(col)) {
+      col = first_filterable(FixedCols() > indicator_offset_ ? indicator_offset_ : LeftCol());
+      filter_col_ = col;
+    }
+  }
+  if (col >= 0) StartEditFilter(col);
+  if (!FilterEditorActive()) return false;
+  Key = 0;
+  return true;
+}
+
+void TCustomDBGridX::OpenFindDialog() {
+  if (const TDBGridXFindDialogProc& proc = DBGridXFindDialogProc()) proc(this, "", "", {}, FindDialogModal());
+}
+
+// The search keys: copying from the record above, starting incremental search (or the find dialog
+// that shares its key), and the keys of a running search. Answers whether one was.
+bool TCustomDBGridX::SearchKey(win::WORD Key, TShiftState Shift) {
   const TDBGridXResources& keys = DBGridXResources();
   const TShiftState mods = KeyModifiers(Shift);
   const TShortCut sc = ShortCut(Key, mods);
-  auto open_find_dialog = [this] {
-    if (const TDBGridXFindDialogProc& proc = DBGridXFindDialogProc()) proc(this, "", "", {}, FindDialogModal());
-  };
   if (sc == keys.CopyFromAboveKey) {
     CopyValueFromRecordAbove();
-    return;
+    return true;
   }
   if (sc == keys.IncSearchStartKey && options_x_.Contains(dgxIncSearch)) {
     if (inc_search_active_ && options_x_.Contains(dgxDialogFind) && keys.FindDialogKey == keys.IncSearchStartKey) {
       StopIncSearch();
-      open_find_dialog();
+      OpenFindDialog();
     } else {
       IncSearchLocate("", -1, 0);
     }
-    return;
+    return true;
   }
   if (sc == keys.FindDialogKey && options_x_.Contains(dgxDialogFind)) {
-    open_find_dialog();
-    return;
+    OpenFindDialog();
+    return true;
   }
-  if (inc_search_active_) {
-    if (mods.Empty() && (Key == win::VK_RETURN || Key == win::VK_ESCAPE || Key == win::VK_TAB)) {
-      StopIncSearch();
-      return;
-    }
-    if (mods.Empty() && Key == win::VK_BACK) {
-      PopCodePoint(inc_search_text_);
-      InvalidateRow(Row());
-      ResetIncSearchTimer();
-      return;
-    }
-    if (sc == keys.IncSearchNextKey) {
-      IncSearchLocate(inc_search_text_, keys.IncSearchTimeOut, 1);
-      return;
-    }
-    if (sc == keys.IncSearchPriorKey) {
-      IncSearchLocate(inc_search_text_, keys.IncSearchTimeOut, 2);
-      return;
-    }
+  if (!inc_search_active_) return false;
+  if (mods.Empty() && (Key == win::VK_RETURN || Key == win::VK_ESCAPE || Key == win::VK_TAB)) {
+    StopIncSearch();
+    return true;
   }
+  if (mods.Empty() && Key == win::VK_BACK) {
+    PopCodePoint(inc_search_text_);
+    InvalidateRow(Row());
+    ResetIncSearchTimer();
+    return true;
+  }
+  if (sc == keys.IncSearchNextKey || sc == keys.IncSearchPriorKey) {
+    IncSearchLocate("", inc_search_time_out_, sc == keys.IncSearchNextKey ? 1 : 2);
+    return true;
+  }
+  return false;
+}
 
-  auto paste = [&] {
-    if (inc_search_active_) IncSearchLocate(Clipboard()->AsText(), keys.IncSearchTimeOut, 0);
+// The clipboard and delete chords: Ctrl+C (Ctrl+Insert), Ctrl+X (Shift+Delete), Ctrl+V
+// (Shift+Insert), Ctrl+A and Ctrl+Delete. Answers whether the key was one.
+bool TCustomDBGridX::EditActionKey(win::WORD Key, TShiftState Shift) {
+  const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
+  auto paste = [this] {
+    if (inc_search_active_) IncSearchLocate(Clipboard()->AsText(), inc_search_time_out_, 0);
     else if (CanPasteToGrid() && edit_actions_.Contains(geaPasteX)) PasteGridFromClipboard(this);
   };
-  auto cut = [&] {
+  auto cut = [this] {
     if (CanCutSelection() && edit_actions_.Contains(geaCutX)) CutGridSelection(this);
   };
+  if (!ctrl) {
+    if (shift && Key == win::VK_INSERT) paste();
+    else if (shift && Key == win::VK_DELETE) cut();
+    else return false;
+    return true;
+  }
+  switch (Key) {
+    case win::VK_DELETE: DeleteKey(); return true;
+    case win::VK_INSERT:
+    case 'C':
+      if (CanCopySelection() && edit_actions_.Contains(geaCopyX)) CopyGridToClipboard(this);
+      return true;
+    case 'X': cut(); return true;
+    case 'V': paste(); return true;
+    case 'A':
+      if (CanSelectAll() && edit_actions_.Contains(geaSelectAllX)) selection_->SelectAll();
+      return true;
+    default: return false;
+  }
+}
+
+// Ctrl+Delete: the selection through the delete action, else the selected (or current) records.
+void TCustomDBGridX::DeleteKey() {
+  TDataSet* ds = data_link_->DataSet();
+  if (edit_actions_.Contains(geaDeleteX) && HasSelection()) {
+    if (!CanDeleteSelection()) return;
+    // Records go only when the user agrees, as with the plain delete below.
+    const TDBGridXSelectionType kind = selection_->SelectionType();
+    const bool records = kind == gstRecordBookmarks || kind == gstAll;
+    if (!records || ConfirmDelete(kind == gstAll || selected_rows_->Count() > 1)) DeleteGridSelection(this);
+  } else if (!read_only_ && !ds->IsEmpty() && ds->CanModify() && allowed_operations_.Contains(alopDeleteX) &&
+             ConfirmDelete(selected_rows_->Count() > 1)) {
+    if (selected_rows_->Count() > 0) selected_rows_->Delete();
+    else ds->Delete();
+  }
+}
+
+// Where a navigation key sends the current cell, and what it does to the selection on the way.
+TCustomDBGridX::TCursorMoveX TCustomDBGridX::KeyMove(win::WORD Key, TShiftState Shift) {
+  using M = TCursorMoveX;
+  const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
+  const bool multi = options_.Contains(dgMultiSelect), row_select = options_.Contains(dgRowSelect);
+  const M::TSelectionChange extend_or_clear = shift && multi ? M::scExtend : M::scClear;
+  const M::TSelectionChange extend_or_keep = shift && multi ? M::scExtend : M::scKeep;
   // The records on screen: from the current one to the first, and to the last.
   auto to_first_shown = [&] { return record_set_ ? TopRow() - Row() : -data_link_->ActiveRecord(); };
   auto to_last_shown = [&] {
@@ -347,167 +356,130 @@ void TCustomDBGridX::KeyDown(win::WORD& Key, TShiftState Shift) {
     TCustomGrid::CalcDrawInfo(di);
     return std::min(di.Vert.LastFullVisibleCell, RowCount() - 1) - Row();
   };
-  auto first_data_col = [this] {
-    int c = indicator_offset_;
-    while (c < ColCount() - 1 && ColWidths(c) <= 0) ++c;
-    return c;
-  };
-  auto last_data_col = [this] {
-    int c = ColCount() - 1;
-    while (c > indicator_offset_ && ColWidths(c) <= 0) --c;
-    return c;
-  };
-
   if (ctrl) {
+    // Ctrl moves without clearing the selection only while Shift extends it.
+    const M::TSelectionChange sel = !shift ? M::scClear : multi ? M::scExtend : M::scKeep;
     switch (Key) {
-      case win::VK_PRIOR: case win::VK_NEXT: case win::VK_END: case win::VK_HOME: case win::VK_UP: case win::VK_DOWN:
-        if (!shift) ClearSelection();
-        break;
-      default: break;
+      case win::VK_PRIOR: case win::VK_UP: return {M::cmRecords, to_first_shown(), 0, sel};
+      case win::VK_NEXT: case win::VK_DOWN: return {M::cmRecords, to_last_shown(), 0, sel};
+      case win::VK_HOME: return {M::cmFirst, 0, 0, sel};
+      case win::VK_END: return {M::cmLast, 0, 0, sel};
+      case win::VK_LEFT: return {M::cmColumn, indicator_offset_, 1, M::scKeep};
+      case win::VK_RIGHT: return {M::cmColumn, ColCount() - 1, -1, M::scKeep};
+      default: return {};
     }
-    switch (Key) {
-      case win::VK_PRIOR:
-      case win::VK_UP:
-        if (shift && multi) ExtendSelectionBy(true, to_first_shown(), false, true);
-        else data_link_->MoveBy(to_first_shown());
-        break;
-      case win::VK_NEXT:
-      case win::VK_DOWN:
-        if (shift && multi) ExtendSelectionBy(true, to_last_shown(), false, true);
-        else data_link_->MoveBy(to_last_shown());
-        break;
-      case win::VK_HOME:
-        if (shift && multi) ExtendSelectionBy(true, -1, true, false);
-        else ds->First();
-        break;
-      case win::VK_END:
-        if (shift && multi) ExtendSelectionBy(true, 1, true, false);
-        else ds->Last();
-        break;
-      case win::VK_LEFT: SelectColumnTo(indicator_offset_, 1, false); break;
-      case win::VK_RIGHT: SelectColumnTo(ColCount() - 1, -1, false); break;
-      case win::VK_DELETE:
-        if (edit_actions_.Contains(geaDeleteX) && HasSelection()) {
-          if (CanDeleteSelection()) {
-            // Records go only when the user agrees, as with the plain delete below.
-            const TDBGridXSelectionType kind = selection_->SelectionType();
-            const bool records = kind == gstRecordBookmarks || kind == gstAll;
-            if (!records || ConfirmDelete(kind == gstAll || selected_rows_->Count() > 1)) DeleteGridSelection(this);
-          }
-        } else if (!read_only_ && !ds->IsEmpty() && ds->CanModify() && allowed_operations_.Contains(alopDeleteX) &&
-                   ConfirmDelete(selected_rows_->Count() > 1)) {
-          if (selected_rows_->Count() > 0) selected_rows_->Delete();
-          else ds->Delete();
-        }
-        break;
-      case win::VK_INSERT:
-      case 'C':
-        if (CanCopySelection() && edit_actions_.Contains(geaCopyX)) CopyGridToClipboard(this);
-        break;
-      case 'X': cut(); break;
-      case 'V': paste(); break;
-      case 'A':
-        if (CanSelectAll() && edit_actions_.Contains(geaSelectAllX)) selection_->SelectAll();
-        break;
-      default: break;
-    }
-    return;
   }
-
   switch (Key) {
-    case win::VK_UP: UpArrowStep(true, shift); break;
-    case win::VK_DOWN: DownArrowStep(true, shift); break;
+    case win::VK_UP: return {M::cmRecordUp, 0, 0, shift ? M::scExtend : M::scKeep};
+    case win::VK_DOWN: return {M::cmRecordDown, 0, 0, shift ? M::scExtend : M::scKeep};
     case win::VK_LEFT:
-      if (options_.Contains(dgRowSelect)) {
-        if (LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
-      } else if (multi && shift) {
-        SelectColumnTo(Col() - 1, -1, true);
-      } else {
-        ClearSelection();
-        SelectColumnTo(Col() - 1, -1, false);
-      }
-      break;
-    case win::VK_RIGHT:
-      if (options_.Contains(dgRowSelect)) {
-        if (LeftCol() + VisibleColCount() < ColCount()) SetLeftCol(LeftCol() + 1);
-      } else if (multi && shift) {
-        SelectColumnTo(Col() + 1, 1, true);
-      } else {
-        ClearSelection();
-        SelectColumnTo(Col() + 1, 1, false);
-      }
-      break;
+    case win::VK_RIGHT: {
+      const int step = Key == win::VK_LEFT ? -1 : 1;
+      if (row_select) return {M::cmScrollColumns, step, 0, M::scKeep};
+      return {M::cmColumn, Col() + step, step, extend_or_clear};
+    }
     case win::VK_HOME:
     case win::VK_END: {
       const bool home = Key == win::VK_HOME;
-      if (Col() == (home ? first_data_col() : last_data_col()) || options_.Contains(dgRowSelect)) {
-        if (shift && multi) {
-          ExtendSelectionBy(true, home ? -1 : 1, true, false);
-        } else {
-          ClearSelection();
-          if (home) ds->First();
-          else ds->Last();
-        }
-      } else {
-        SelectColumnTo(home ? indicator_offset_ : ColCount() - 1, home ? 1 : -1, shift && multi);
-      }
-      break;
+      int edge = home ? indicator_offset_ : ColCount() - 1;
+      while (edge != (home ? ColCount() - 1 : static_cast<int>(indicator_offset_)) && ColWidths(edge) <= 0)
+        edge += home ? 1 : -1;
+      // From the first (last) column the key goes on to the first (last) record.
+      if (Col() == edge || row_select) return {home ? M::cmFirst : M::cmLast, 0, 0, extend_or_clear};
+      return {M::cmColumn, home ? indicator_offset_ : ColCount() - 1, home ? 1 : -1, extend_or_keep};
     }
     case win::VK_NEXT:
     case win::VK_PRIOR: {
       const int page = GetVisibleDataRowCount();
-      const int by = Key == win::VK_NEXT ? page : -page;
-      if (shift && multi) {
-        ExtendSelectionBy(true, by, false, true);
-      } else {
-        ClearSelection();
-        // A dataset that fetches as it scrolls brings the records of the page first.
-        if (by > 0 && mem_table_ && RowCount() - TopRow() < page)
-          mem_table_->FetchRecords(mem_table_->CurrentRecord() + page);
-        data_link_->MoveBy(by);
-      }
-      break;
+      return {M::cmRecords, Key == win::VK_NEXT ? page : -page, 0, extend_or_clear};
     }
-    case win::VK_INSERT:
-      if (shift) {
-        paste();
-      } else if (ds->CanModify() && !read_only_ && options_.Contains(dgEditing)) {
-        ClearSelection();
-        if (allowed_operations_.Contains(alopInsertX)) ds->Insert();
-        else if (allowed_operations_.Contains(alopAppendX)) ds->Append();
-      }
-      break;
-    case win::VK_DELETE:
-      if (shift) cut();
-      break;
     case win::VK_TAB:
-      if (!alt) TabStep(!shift);
-      break;
+      if (!alt) return {M::cmTab, shift ? -1 : 1, 0, M::scKeep};
+      return {};
     case win::VK_RETURN:
-      if (options_x_.Contains(dgxEnterAsTab)) TabStep(!shift);
-      break;
-    case win::VK_ESCAPE: {
+      if (options_x_.Contains(dgxEnterAsTab)) return {M::cmTab, shift ? -1 : 1, 0, M::scKeep};
+      return {};
+    default: return {};
+  }
+}
+
+void TCustomDBGridX::MoveCursor(const TCursorMoveX& Move) {
+  using M = TCursorMoveX;
+  TDataSet* ds = data_link_->DataSet();
+  const bool extend = Move.Selection == M::scExtend;
+  switch (Move.Target) {
+    case M::cmRecords:
+      if (extend) {
+        ExtendSelectionBy(true, Move.Value, false, true);
+        return;
+      }
+      if (Move.Selection == M::scClear) ClearSelection();
+      // A dataset that fetches as it scrolls brings the records the move needs first.
+      if (Move.Value > 0 && mem_table_ && RowCount() - TopRow() < Move.Value)
+        mem_table_->FetchRecords(mem_table_->CurrentRecord() + Move.Value);
+      data_link_->MoveBy(Move.Value);
+      return;
+    case M::cmFirst:
+    case M::cmLast:
+      if (extend) {
+        ExtendSelectionBy(true, Move.Target == M::cmFirst ? -1 : 1, true, false);
+        return;
+      }
+      if (Move.Selection == M::scClear) ClearSelection();
+      if (Move.Target == M::cmFirst) ds->First();
+      else ds->Last();
+      return;
+    case M::cmRecordUp: UpArrowStep(true, extend); return;
+    case M::cmRecordDown: DownArrowStep(true, extend); return;
+    case M::cmColumn:
+      if (Move.Selection == M::scClear) ClearSelection();
+      SelectColumnTo(Move.Value, Move.Direction, extend);
+      return;
+    case M::cmScrollColumns:
+      if (Move.Value < 0 && LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
+      else if (Move.Value > 0 && LeftCol() + VisibleColCount() < ColCount()) SetLeftCol(LeftCol() + 1);
+      return;
+    case M::cmTab: TabStep(Move.Value > 0); return;
+    case M::cmNone: return;
+  }
+}
+
+// The keys that act on the record: Insert adds one, Escape takes back its changes (and ends what
+// the mouse is doing), F2 opens the editor.
+void TCustomDBGridX::RecordKey(win::WORD Key, TShiftState Shift) {
+  TDataSet* ds = data_link_->DataSet();
+  switch (Key) {
+    case win::VK_INSERT:
+      if (Shift.Contains(ssShift) || !ds->CanModify() || read_only_ || !options_.Contains(dgEditing)) return;
+      ClearSelection();
+      if (allowed_operations_.Contains(alopInsertX)) ds->Insert();
+      else if (allowed_operations_.Contains(alopAppendX)) ds->Append();
+      return;
+    case win::VK_ESCAPE:
       data_link_->Reset();
       ClearSelection();
       if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
-      const TGridState state = GridState();
-      if (state == gsRowSizing || state == gsColSizing || state == gsRowMoving || pressed_title_col_ >= 0)
-        Perform(win::WM_CANCELMODE, 0, 0);
-      break;
-    }
-    case win::VK_F2: SetEditorMode(true); break;
-    default: break;
+      if (GridState() != gsNormal || MouseTracking()) Perform(win::WM_CANCELMODE, 0, 0);
+      return;
+    case win::VK_F2: SetEditorMode(true); return;
+    default: return;
   }
+}
 
-  // Delete empties a check-box or image cell (the value is not typed, so there is no editor to
-  // clear it in).
-  if (Key == win::VK_DELETE && !shift && !options_.Contains(dgRowSelect)) {
-    TColumnX* c = SelectedColumn();
-    const TColumnKindX kind = c ? c->GetColumnType() : ctCommon;
-    TField* f = c ? c->GetField() : nullptr;
-    if ((kind == ctKeyImageList || kind == ctCheckboxes) && f && !f->Required() && c->CanModify(true))
-      c->UpdateDataValues("", Null(), false);
-  }
+bool TCustomDBGridX::MouseTracking() const {
+  return tracking_ || cell_tracking_ || col_select_tracking_ || row_select_pending_ || right_capture_ ||
+         mouse_mode_ != mmNoneX;
+}
+
+// Delete empties a check-box or image cell (the value is not typed, so there is no editor to clear
+// it in).
+void TCustomDBGridX::ClearValueCell() {
+  if (options_.Contains(dgRowSelect)) return;
+  TColumnX* c = SelectedColumn();
+  const TColumnKindX kind = c ? c->GetColumnType() : ctCommon;
+  TField* f = c ? c->GetField() : nullptr;
+  if ((kind == ctKeyImageList || kind == ctCheckboxes) && f && !f->Required() && c->CanModify(true))
+    c->UpdateDataValues("", Null(), false);
 }
 
 }  // namespace lab

@@ -2,6 +2,7 @@
 // changes.
 
 #include "grid/dbgrid.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -16,6 +17,22 @@ void TCustomDBGridX::WndProc(TMessage& Message) {
       TCustomGrid::WndProc(Message);
       if (GridOrEditorFocused() != focused_) FocusChanged();
       return;
+    case win::WM_LBUTTONDOWN:
+    case win::WM_LBUTTONDBLCLK:
+      // A grid that drags its selection to other controls selects with a press; a move with the
+      // button held starts the drag (MouseMove).
+      if (DragMode() == dmAutomatic && options_.Contains(dgMultiSelect) &&
+          !ComponentState().Contains(csDesigning)) {
+        SetDragMode(dmManual);
+        drag_selected_press_ = true;
+        TScopeExit restore([this] {
+          SetDragMode(dmAutomatic);
+          drag_selected_press_ = false;
+        });
+        TCustomGrid::WndProc(Message);
+        return;
+      }
+      break;
     case CM_FONTCHANGED:
       TCustomGrid::WndProc(Message);
       // Row heights and default column fonts follow the grid's font.

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/rtl/object.h"
 
@@ -36,6 +38,13 @@ class IMemTableX {
   virtual int TreeLevels() { return 0; }
   // Asks for the records up to Index to be at hand (a dataset that fetches while it scrolls).
   virtual void FetchRecords(int /*Index*/) {}
+  // Moves the records of Bookmarks to record number ToRecNo's place (after it when they come from
+  // above it, else before it), at TreeLevel in a tree; CheckOnly answers whether they may move
+  // there and moves nothing. A dataset that cannot reorder its records answers false.
+  virtual bool MoveRecords(const std::vector<std::string>& /*Bookmarks*/, int /*ToRecNo*/, int /*TreeLevel*/,
+                           bool /*CheckOnly*/) {
+    return false;
+  }
 };
 
 using TMemTableXFactory = std::function<std::unique_ptr<IMemTableX>(TDataSet* DataSet)>;

@@ -1,18 +1,167 @@
-// Moving records by dragging them within the grid.
+// Moving records by dragging them in the indicator column (dgxRecordMoving): a press on a record's
+// indicator picks it up (with dgMultiSelect, a selected record picks up the selection), the
+// current record follows the mouse as the drop target (the view scrolls at its ends), a dotted
+// line shows where the records would go, and the release moves them there.
+
+#include <algorithm>
 
 #include "grid/dbgrid.h"
+#include "grid/grid_services.h"
+#include "platform/controls/input.h"
+#include "platform/db/dataset.h"
+#include "platform/rtl/string_list.h"
 
 namespace lab {
 
-bool TCustomDBGridX::GetDropTarget(TPoint, int&, int&) { return false; }
-void TCustomDBGridX::BeginRecordDrag(TPoint, bool) {}
-void TCustomDBGridX::EndRecordDrag(TPoint, bool) {}
-void TCustomDBGridX::MoveBy(int) {}
+namespace {
+
+// How far right the mouse goes for each level deeper in a tree.
+constexpr int kTreeLevelWidth = 18;
+
+bool ModifierHeld() {
+  return win::GetKeyState(win::VK_SHIFT) < 0 || win::GetKeyState(win::VK_CONTROL) < 0 ||
+         win::GetKeyState(win::VK_MENU) < 0;
+}
+
+}  // namespace
+
+bool TCustomDBGridX::BeginRecordDrag(TPoint MousePt, bool CheckOnly) {
+  if (!data_link_->Active() || !options_x_.Contains(dgxRecordMoving) || !CanDropRecords()) return false;
+  TDataSet* ds = data_link_->DataSet();
+  const TGridCoord cell = MouseCoord(MousePt.X, MousePt.Y);
+  if (cell.X < 0 || cell.X >= indicator_offset_ || cell.Y < title_offset_ || cell.Y >= FirstFooterAreaRow() ||
+      cell.Y - title_offset_ >= DataRowCount() || (ds->Bof() && ds->Eof()))
+    return false;
+  if (options_.Contains(dgMultiSelect)) {
+    if (ModifierHeld()) return false;
+    // The pressed record is read where it stands: the test moves nothing.
+    SetRowActive(cell.Y - title_offset_);
+    const bool selected = selected_rows_->CurrentRowSelected();
+    RestoreActiveRecord();
+    if (!selected) return false;
+  }
+  if (CheckOnly) return true;
+  if (cell.Y != Row()) data_link_->MoveBy(cell.Y - Row());
+  drag_bookmark_ = ds->Bookmark();
+  drag_target_level_ = mem_table_ && mem_table_->TreeViewShown() ? mem_table_->TreeLevel() : 0;
+  int row = Row(), level = drag_target_level_;
+  if (!GetDropTarget(MousePt, row, level)) {
+    drag_bookmark_.clear();
+    return false;
+  }
+  drag_target_level_ = level;
+  mouse_mode_ = mmMoveRecordsX;
+  tracking_ = true;
+  ShowDropLine(true);
+  ResetTimer(60);
+  if (!MouseCapture()) SetMouseCapture(true);
+  return true;
+}
+
+// The drop target is the current record's row; in a tree the level comes from how far right the
+// mouse is, at most one deeper than the record above.
+bool TCustomDBGridX::GetDropTarget(TPoint MousePt, int& Row, int& TreeLevel) {
+  Row = this->Row();
+  if (mem_table_ && mem_table_->TreeViewShown()) {
+    const TRect first = CellRect(indicator_offset_, Row);
+    const int x = UseRightToLeftAlignment() ? first.Right - MousePt.X : MousePt.X - first.Left;
+    int deepest = 0;
+    const int record = Row - title_offset_;
+    if (record > 0) {
+      SetRowActive(record - 1);
+      deepest = mem_table_->TreeLevel() + 1;
+      RestoreActiveRecord();
+    }
+    TreeLevel = std::clamp(x / kTreeLevelWidth, 0, deepest);
+  }
+  return MoveSelectedRecords(DragTargetRecNo(), TreeLevel, true);
+}
+
+int TCustomDBGridX::DragTargetRecNo() {
+  if (record_set_) return mem_table_->CurrentRecord() + 1;
+  return data_link_->DataSet()->RecNo();
+}
+
+void TCustomDBGridX::RecordDragStep(TPoint MousePt, int MouseRow) {
+  if (mouse_mode_ != mmMoveRecordsX) return;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  const int first = record_set_ ? TopRow() : title_offset_;
+  const int last = std::min({di.Vert.LastFullVisibleCell, FirstFooterAreaRow() - 1,
+                             title_offset_ + std::max(DataRowCount(), 1) - 1});
+  // Past the rows shown the view scrolls a record a step.
+  const int distance = MouseRow < first ? -1 : MouseRow > last ? 1 : MouseRow - Row();
+  int level = drag_target_level_;
+  if (distance == 0 && MousePt.X == drop_line_x_) return;
+  ShowDropLine(false);
+  if (distance != 0) data_link_->MoveBy(distance);
+  int row = Row();
+  drop_allowed_ = GetDropTarget(MousePt, row, level);
+  drag_target_level_ = level;
+  drop_line_x_ = MousePt.X;
+  ShowDropLine(drop_allowed_);
+}
+
+void TCustomDBGridX::EndRecordDrag(TPoint, bool Drop) {
+  StopTimer();
+  ShowDropLine(false);
+  mouse_mode_ = mmNoneX;
+  TDataSet* ds = data_link_->DataSet();
+  if (!data_link_->Active() || drag_bookmark_.empty()) return;
+  const TBookmark dragged = std::move(drag_bookmark_);
+  drag_bookmark_.clear();
+  if (!Drop) {
+    // Given up: the dragged record is current again.
+    if (ds->BookmarkValid(dragged)) ds->GotoBookmark(dragged);
+    return;
+  }
+  if (drop_allowed_ && DataSetCompareBookmarks(ds, ds->Bookmark(), dragged) != 0) {
+    const int to = DragTargetRecNo();
+    // The records go where the line showed them; the dragged one is current again.
+    drag_bookmark_ = dragged;
+    MoveSelectedRecords(to, drag_target_level_, false);
+    drag_bookmark_.clear();
+    if (ds->BookmarkValid(dragged)) ds->GotoBookmark(dragged);
+  }
+}
+
+void TCustomDBGridX::ShowDropLine(bool Show) {
+  if (Show == (drop_line_y_ >= 0) || !HandleAllocated()) return;
+  if (Show) {
+    TDataSet* ds = data_link_->DataSet();
+    const TRect r = BoxRect(0, Row(), ColCount() - 1, Row());
+    const bool below = DataSetCompareBookmarks(ds, ds->Bookmark(), drag_bookmark_) > 0;
+    drop_line_y_ = below ? r.Bottom - 2 : r.Top + 2;
+  }
+  DrawRecordMoveLine();
+  if (!Show) drop_line_y_ = -1;
+}
+
+// A 5-pixel dotted line across the client width.
+void TCustomDBGridX::DrawRecordMoveLine() { DrawXorLine({0, drop_line_y_}, {ClientWidth(), drop_line_y_}, 5); }
+
+bool TCustomDBGridX::MoveSelectedRecords(int ToRecNo, int TreeLevel, bool CheckOnly) {
+  TStringList bookmarks;
+  if (selection_->SelectionType() == gstRecordBookmarks) {
+    for (int i = 0; i < selected_rows_->Count(); ++i) bookmarks.Add(selected_rows_->Items(i));
+  } else if (!drag_bookmark_.empty()) {
+    bookmarks.Add(drag_bookmark_);
+  } else {
+    bookmarks.Add(data_link_->DataSet()->Bookmark());
+  }
+  return MoveRecords(&bookmarks, ToRecNo, TreeLevel, CheckOnly);
+}
+
 bool TCustomDBGridX::MoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly) {
   if (OnMoveRecords) return OnMoveRecords(this, BookmarkList, ToRecNo, TreeLevel, CheckOnly);
   return DefaultMoveRecords(BookmarkList, ToRecNo, TreeLevel, CheckOnly);
 }
-bool TCustomDBGridX::MoveSelectedRecords(int, int, bool) { return false; }
-bool TCustomDBGridX::DefaultMoveRecords(TStrings*, int, int, bool) { return false; }
+
+bool TCustomDBGridX::DefaultMoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly) {
+  if (!mem_table_ || !BookmarkList) return false;
+  std::vector<TBookmark> bookmarks;
+  for (int i = 0; i < BookmarkList->Count(); ++i) bookmarks.push_back(BookmarkList->Strings(i));
+  return mem_table_->MoveRecords(bookmarks, ToRecNo, TreeLevel, CheckOnly);
+}
 
 }  // namespace lab

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "grid/dbgrid.h"
 #include "platform/backend/headless.h"
@@ -13,6 +14,7 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/message_queue.h"
 #include "platform/db/data_source.h"
+#include "platform/db/fields.h"
 #include "platform/db/mem_dataset.h"
 
 namespace lab::gridtest {
@@ -86,6 +88,18 @@ class GridTest : public ::testing::Test {
     ds->First();
   }
   TColumnX* Column(int i) { return grid->Columns()->GetColumn(i); }
+  int Id() { return ds->FieldByName("Id")->AsInteger(); }
+  // The ids of the selected records, in order.
+  std::vector<int> SelectedIds() {
+    std::vector<int> ids;
+    const TBookmark here = ds->Bookmark();
+    for (int i = 0; i < grid->SelectedRows()->Count(); ++i) {
+      ds->GotoBookmark(grid->SelectedRows()->Items(i));
+      ids.push_back(Id());
+    }
+    ds->GotoBookmark(here);
+    return ids;
+  }
 
   TManualClock clock;
   TForm* form = nullptr;

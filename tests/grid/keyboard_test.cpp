@@ -36,18 +36,6 @@ class GridKeys : public GridPaintTest {
     grid->SetFocus();
     Pump();
   }
-  int Id() { return ds->FieldByName("Id")->AsInteger(); }
-  // The ids of the selected records, in order.
-  std::vector<int> SelectedIds() {
-    std::vector<int> ids;
-    const TBookmark here = ds->Bookmark();
-    for (int i = 0; i < grid->SelectedRows()->Count(); ++i) {
-      ds->GotoBookmark(grid->SelectedRows()->Items(i));
-      ids.push_back(Id());
-    }
-    ds->GotoBookmark(here);
-    return ids;
-  }
   // Answers every box with Answer and keeps what it asked.
   void AnswerBoxes(TModalResult Answer) {
     asked.clear();

@@ -1,10 +1,16 @@
-// The grid's mouse: presses, moves and releases injected over each part of a shown grid, checked
-// through the dataset, the selection, the columns and the grid's state.
+// The grid's mouse: presses, moves and releases injected over each part of a shown grid (titles,
+// the indicator, data cells, footers, column edges, edit buttons, check boxes), checked through the
+// dataset, the selection, the columns' order and widths and the grid's state; the tracking timer's
+// automatic scrolling, and Escape ending every kind of tracking.
 
 #include "grid_paint_fixture.h"
 
 #include <cctype>
+#include <vector>
 
+#include "grid/grid_unit.h"
+#include "grid/inplace_edit.h"
+#include "platform/controls/cursor.h"
 #include "platform/controls/input.h"
 #include "platform/db/fields.h"
 #include "platform/win/window_functions.h"
@@ -12,15 +18,38 @@
 namespace lab::gridtest {
 namespace {
 
+// Opens what the tests look at inside the grid.
+class TMouseGrid : public TDBGridX {
+  LAB_CLASS(TMouseGrid, TDBGridX)
+ public:
+  using TDBGridX::TDBGridX;
+  using TDBGridX::ColWidths;
+  using TDBGridX::FixedCols;
+  using TDBGridX::GridState;
+  using TDBGridX::DefaultApplySorting;
+};
+
 class GridMouse : public GridPaintTest {
  protected:
+  void SetUp() override {
+    GridPaintTest::SetUp();
+    NewGrid();
+  }
+  void NewGrid() {
+    delete grid;
+    mgrid = new TMouseGrid(form);
+    grid = mgrid;
+    grid->SetParent(form);
+    grid->SetBounds(0, 0, 380, 260);
+  }
   void Records(int n, int footers = 0) {
     grid->Columns()->Add()->SetFieldName("Id");
     grid->Columns()->Add()->SetFieldName("Name");
+    grid->Columns()->Add()->SetFieldName("Done");
     grid->SetDataSource(source);
-    ds->Open();
+    if (!ds->Active()) ds->Open();
     ds->DisableControls();
-    for (int i = 1; i <= n; ++i) AddRow(i, ("name " + std::to_string(i)).c_str(), false, "c", 1.0 * i);
+    for (int i = 1; i <= n; ++i) AddRow(i, Name(i).c_str(), false, "c", 1.0 * i);
     ds->First();
     ds->EnableControls();
     grid->SetFooterRowCount(footers);
@@ -28,6 +57,7 @@ class GridMouse : public GridPaintTest {
     grid->SetFocus();
     Pump();
   }
+  static std::string Name(int i) { return std::string(1, static_cast<char>('a' + (i * 7) % 26)) + std::to_string(i); }
   win::POINT Screen(TPoint p) {
     win::POINT s{p.X, p.Y};
     win::ClientToScreen(grid->Handle(), s);
@@ -36,6 +66,12 @@ class GridMouse : public GridPaintTest {
   TPoint Middle(int col, int row) {
     const TRect r = Cell(col, row);
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  // The keys held while the mouse acts.
+  void Hold(TShiftState keys, bool down) {
+    if (keys.Contains(ssCtrl)) down ? input::KeyDown(win::VK_CONTROL) : input::KeyUp(win::VK_CONTROL);
+    if (keys.Contains(ssShift)) down ? input::KeyDown(win::VK_SHIFT) : input::KeyUp(win::VK_SHIFT);
+    Pump();
   }
   void Down(TPoint p, win::UINT button = win::VK_LBUTTON) {
     input::MouseMove(Screen(p));
@@ -50,9 +86,22 @@ class GridMouse : public GridPaintTest {
     input::MouseButton(button, false, Screen(p));
     Pump();
   }
-  void Click(TPoint p, win::UINT button = win::VK_LBUTTON) {
+  // A click of its own: not the second of a double click.
+  void Click(TPoint p, TShiftState keys = {}, win::UINT button = win::VK_LBUTTON) {
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    Hold(keys, true);
     Down(p, button);
     Up(p, button);
+    Hold(keys, false);
+  }
+  void Drag(TPoint from, TPoint to, TShiftState keys = {}) {
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    Hold(keys, true);
+    Down(from);
+    Move({(from.X + to.X) / 2, (from.Y + to.Y) / 2});
+    Move(to);
+    Up(to);
+    Hold(keys, false);
   }
   void Type(const std::string& text) {
     for (char c : text) {
@@ -62,13 +111,11 @@ class GridMouse : public GridPaintTest {
     }
     Pump();
   }
-  void Press(win::UINT vk) {
-    input::KeyDown(vk);
-    input::KeyUp(vk);
+  // Lets the tracking timer fire once.
+  void Tick() {
+    clock.Advance(static_cast<std::uint64_t>(std::max(grid->TimerInterval(), 10)));
     Pump();
   }
-  int Id() { return ds->FieldByName("Id")->AsInteger(); }
-  int expected_id_ = 0;
   std::string NameOf(int id) {
     const TBookmark here = ds->Bookmark();
     ds->Locate("Id", Variant(id), {});
@@ -76,7 +123,37 @@ class GridMouse : public GridPaintTest {
     ds->GotoBookmark(here);
     return name;
   }
+  std::string Ids() {
+    std::string ids;
+    const TBookmark here = ds->Bookmark();
+    ds->DisableControls();
+    for (ds->First(); !ds->Eof(); ds->Next()) ids += ds->FieldByName("Id")->AsString() + " ";
+    ds->GotoBookmark(here);
+    ds->EnableControls();
+    return ids;
+  }
+  std::string ColumnOrder() {
+    std::string names;
+    for (int i = 0; i < grid->Columns()->Count(); ++i) names += Column(i)->FieldName() + " ";
+    return names;
+  }
+  // The row of the record with Id on screen (-1 when none).
+  int RowOf(int id) {
+    int row = -1;
+    grid->ForEachShownRecord([&](int r) {
+      if (Id() == id) row = r;
+    });
+    return row;
+  }
+  void TitleButtons() {
+    for (int i = 0; i < grid->Columns()->Count(); ++i) Column(i)->Title()->SetTitleButton(true);
+    grid->SetOptionsX(grid->OptionsX() + dgxAutoSortMarking + dgxMultiSortMarking);
+  }
+
+  TMouseGrid* mgrid = nullptr;
 };
+
+// ---- Records, cells and the editor ----
 
 // Typed text goes into the record whose row shows the editor, however the row was reached: a click
 // on it, after the view scrolled with the thumb, over rows of the buffer (footer rows) or over one
@@ -89,6 +166,7 @@ TEST_F(GridMouse, TextTypedAfterAClickGoesIntoTheClickedRecord) {
   };
   for (const Case c : {Case{0, 0, 2}, Case{1, 0, 3}, Case{0, 40, 1}, Case{0, 40, 4}}) {
     SCOPED_TRACE(testing::Message() << c.footers << " " << c.thumb_to << " " << c.row_from_top);
+    NewGrid();
     Records(100, c.footers);
     if (c.thumb_to > 0) {
       grid->VertScrollBar()->SetTracking(true);
@@ -97,19 +175,330 @@ TEST_F(GridMouse, TextTypedAfterAClickGoesIntoTheClickedRecord) {
       Pump();
     }
     const int row = grid->TopRow() + c.row_from_top;
+    int expected = 0;
     grid->ForEachShownRecord([&](int r) {
-      if (r == row) expected_id_ = Id();
+      if (r == row) expected = Id();
     });
     Click(Middle(2, row));
-    EXPECT_EQ(Id(), expected_id_);
+    EXPECT_EQ(Id(), expected);
     Type("Abc");
     Press(win::VK_RETURN);
-    EXPECT_EQ(NameOf(expected_id_), "Abc");
-    EXPECT_EQ(NameOf(1), c.row_from_top + c.thumb_to == 1 ? "Abc" : "name 1");
-    delete grid;
-    grid = new TDBGridX(form);
-    grid->SetParent(form);
-    grid->SetBounds(0, 0, 380, 260);
+    EXPECT_EQ(NameOf(expected), "Abc");
+    EXPECT_EQ(NameOf(1), expected == 1 ? "Abc" : Name(1));
+    ds->Close();
+  }
+}
+
+// A click leaves no selection behind, even where rectangles may be selected: the editor opens for
+// the next key; a second click on the current cell opens it at once.
+TEST_F(GridMouse, AClickSelectsNothingAndTheNextKeyOpensTheEditor) {
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  Records(5);
+  Click(Middle(2, 3));
+  EXPECT_EQ(Id(), 3);
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  Type("q");
+  EXPECT_TRUE(grid->EditorShowing());
+  EXPECT_EQ(grid->EditorText(), "q");
+  Press(win::VK_ESCAPE);
+  Press(win::VK_ESCAPE);
+  Click(Middle(2, 4));
+  EXPECT_FALSE(grid->EditorShowing());
+  Click(Middle(2, 4));
+  EXPECT_TRUE(grid->EditorShowing());
+}
+
+TEST_F(GridMouse, DraggingOverCellsSelectsARectangleAndShiftClickGrowsIt) {
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  Records(8);
+  Drag(Middle(1, 2), Middle(2, 4));
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstRectangle);
+  TDBGridXSelectionRect* rect = grid->Selection()->Rect();
+  EXPECT_EQ(rect->LeftCol(), 0);
+  EXPECT_EQ(rect->RightCol(), 1);
+  ds->GotoBookmark(rect->TopRow());
+  EXPECT_EQ(Id(), 2);
+  ds->GotoBookmark(rect->BottomRow());
+  EXPECT_EQ(Id(), 4);
+  Click(Middle(3, 6), {ssShift});
+  EXPECT_EQ(rect->RightCol(), 2);
+  ds->GotoBookmark(rect->BottomRow());
+  EXPECT_EQ(Id(), 6);
+  // A plain click lets it go.
+  Click(Middle(1, 1));
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+}
+
+TEST_F(GridMouse, IndicatorPressesSelectRecords) {
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  Records(10);
+  Click(Middle(0, 2));
+  EXPECT_EQ(SelectedIds(), std::vector<int>{2});
+  Click(Middle(0, 5), {ssShift});
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_EQ(Id(), 5);
+  Click(Middle(0, 3), {ssCtrl});
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{2, 4, 5}));
+  Click(Middle(0, 7));
+  EXPECT_EQ(SelectedIds(), std::vector<int>{7});
+  // A drag selects the records it passes, a step at a time (never to the end of the data).
+  Drag(Middle(0, 1), Middle(0, 4));
+  EXPECT_EQ(SelectedIds(), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(Id(), 4);
+}
+
+TEST_F(GridMouse, FooterPressesOnlyTellTheProgram) {
+  Records(5, 1);
+  int presses = 0;
+  grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  ds->MoveBy(2);
+  Click(Middle(1, grid->RowCount() - 1));
+  EXPECT_EQ(presses, 1);
+  EXPECT_EQ(Id(), 3);
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+}
+
+TEST_F(GridMouse, OneClickOnAnEditButtonDropsThePickList) {
+  Records(3);
+  Column(1)->PickList()->Add("x");
+  Column(1)->PickList()->Add("y");
+  Column(1)->SetButtonStyle(cbsDropDown);
+  const TRect r = Cell(2, 2);
+  Click({r.Right - 3, (r.Top + r.Bottom) / 2});
+  EXPECT_EQ(Id(), 2);
+  auto* editor = dynamic_cast<TDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_TRUE(editor && grid->EditorShowing());
+  EXPECT_TRUE(editor->DroppedDown());
+}
+
+TEST_F(GridMouse, AClickStepsACheckBoxOnceAndADoubleClickToo) {
+  Records(3);
+  Column(2)->SetCheckboxes(true);
+  Click(Middle(3, 2));
+  EXPECT_EQ(Id(), 2);
+  EXPECT_TRUE(ds->FieldByName("Done")->AsBoolean());
+  Click(Middle(3, 2));
+  EXPECT_FALSE(ds->FieldByName("Done")->AsBoolean());
+  // The second press of a double click comes as a double click: it does not step again.
+  clock.Advance(win::GetDoubleClickTime() + 1);
+  input::MouseButton(win::VK_LBUTTON, true, Screen(Middle(3, 2)));
+  input::MouseButton(win::VK_LBUTTON, false, Screen(Middle(3, 2)));
+  input::MouseButton(win::VK_LBUTTON, true, Screen(Middle(3, 2)));
+  input::MouseButton(win::VK_LBUTTON, false, Screen(Middle(3, 2)));
+  Pump();
+  EXPECT_TRUE(ds->FieldByName("Done")->AsBoolean());
+}
+
+// ---- Titles ----
+
+TEST_F(GridMouse, TitleClicksSortAndCtrlClicksAddLevelsSortedWhenCtrlIsReleased) {
+  Records(6);
+  TitleButtons();
+  int sorts = 0;
+  std::vector<int> clicked;
+  grid->OnTitleBtnClick = [&](TObject*, int ACol, TColumnX*) { clicked.push_back(ACol); };
+  Click(Middle(2, 0));
+  EXPECT_EQ(Column(1)->Title()->SortMarker(), smDownX);
+  EXPECT_EQ(ds->SortFields(), "Name");
+  EXPECT_EQ(clicked, std::vector<int>{1});
+  // Ctrl+clicks change the markers; the dataset is sorted once, on Ctrl's release.
+  grid->OnSortMarkingChanged = [&](TObject*) {
+    ++sorts;
+    mgrid->DefaultApplySorting();
+  };
+  Hold({ssCtrl}, true);
+  for (int col : {3, 1, 1}) {
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    Down(Middle(col, 0));
+    Up(Middle(col, 0));
+  }
+  EXPECT_TRUE(grid->SortMarkingPending());
+  EXPECT_EQ(sorts, 0);
+  Hold({ssCtrl}, false);
+  EXPECT_EQ(sorts, 1);
+  EXPECT_EQ(ds->SortFields(), "Name; Done; Id DESC");
+  // Released outside its title: no click, no sorting.
+  clock.Advance(win::GetDoubleClickTime() + 1);
+  Down(Middle(2, 0));
+  Move(Middle(2, 2));
+  Up(Middle(2, 2));
+  EXPECT_EQ(clicked.size(), 4u);
+  EXPECT_EQ(sorts, 1);
+  EXPECT_EQ(Column(1)->Title()->SortMarker(), smDownX);
+}
+
+TEST_F(GridMouse, APressedTitlePulledSidewaysMovesItsColumn) {
+  Records(3);
+  TitleButtons();
+  struct Case {
+    win::UINT button;
+    int pull;
+    const char* order;
+  };
+  for (const Case c : {Case{win::VK_LBUTTON, 3, "Id Name Done "}, Case{win::VK_LBUTTON, 200, "Id Done Name "},
+                       Case{win::VK_RBUTTON, 200, "Id Name Done "}}) {
+    SCOPED_TRACE(c.pull);
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    const TPoint from = Middle(2, 0);
+    Down(from, c.button);
+    Move({from.X + c.pull / 2, from.Y});
+    Move({from.X + c.pull, from.Y});
+    if (c.pull <= 3) {
+      EXPECT_TRUE(grid->TitleButtonDown());
+    } else {
+      EXPECT_FALSE(grid->TitleButtonDown());
+      EXPECT_EQ(mgrid->GridState(), gsColMoving);
+    }
+    Up({from.X + c.pull, from.Y}, c.button);
+    EXPECT_EQ(ColumnOrder(), c.order);
+    EXPECT_EQ(mgrid->GridState(), gsNormal);
+  }
+}
+
+TEST_F(GridMouse, ColumnSelectionStartsInATitlesLowestStrip) {
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  Records(3);
+  const TDBGridXResources& res = DBGridXResources();
+  const TRect title = Cell(1, 0);
+  Move({title.Left + 5, title.Top + 1});
+  EXPECT_NE(wm::GetCursor(), res.DownCursor);
+  Move({title.Left + 5, title.Bottom - 2});
+  EXPECT_EQ(wm::GetCursor(), res.DownCursor);
+  Move(Middle(0, 2));
+  EXPECT_EQ(wm::GetCursor(), res.RightCursor);
+  Drag({title.Left + 5, title.Bottom - 2}, {Cell(2, 0).Left + 5, title.Bottom - 2});
+  ASSERT_EQ(grid->Selection()->SelectionType(), gstColumns);
+  EXPECT_EQ(grid->Selection()->Columns()->Count(), 2);
+  Click({Cell(3, 0).Left + 5, title.Bottom - 2}, {ssCtrl});
+  EXPECT_EQ(grid->Selection()->Columns()->Count(), 3);
+  EXPECT_EQ(grid->MouseMode(), mmNoneX);
+  // A title lower than the strip selects from anywhere in it.
+  grid->SetTitleHeight(5);
+  Pump();
+  Move({Cell(1, 0).Left + 5, Cell(1, 0).Top});
+  EXPECT_EQ(wm::GetCursor(), res.DownCursor);
+}
+
+// ---- Column edges ----
+
+TEST_F(GridMouse, ColumnEdgesSizeLiveOrWithALineAndKeepAWidthToGrab) {
+  struct Case {
+    bool live;
+    bool frozen;  // the edge of a frozen column, which the grid sizes itself
+    int by;
+    int width;  // expected, -1: unchanged
+  };
+  for (const Case c : {Case{false, false, 30, 1}, Case{true, false, 30, 1}, Case{false, false, -1000, -1},
+                       Case{true, false, -1000, 2}, Case{false, true, 20, 1}, Case{true, true, -1000, 2}}) {
+    SCOPED_TRACE(testing::Message() << c.live << c.frozen << c.by);
+    NewGrid();
+    if (c.live) grid->SetOptionsX(grid->OptionsX() + dgxTraceColSizing);
+    if (c.frozen) grid->SetFrozenCols(1);
+    Records(3);
+    const int col = 1, before = mgrid->ColWidths(col);
+    const TRect r = Cell(col, 0);
+    Down({r.Right, (r.Top + r.Bottom) / 2});
+    Move({r.Right + c.by / 2, (r.Top + r.Bottom) / 2});
+    Move({r.Right + c.by, (r.Top + r.Bottom) / 2});
+    if (c.live) {
+      EXPECT_NE(mgrid->ColWidths(col), before);
+    }
+    Up({r.Right + c.by, (r.Top + r.Bottom) / 2});
+    EXPECT_EQ(mgrid->ColWidths(col), c.width < 0 ? before : c.width == 1 ? before + c.by : c.width);
+    EXPECT_EQ(Column(0)->Width(), mgrid->ColWidths(col));
+    EXPECT_EQ(mgrid->GridState(), gsNormal);
+    EXPECT_EQ(grid->MouseMode(), mmNoneX);
+  }
+}
+
+TEST_F(GridMouse, ADoubleClickOnAnEdgeFitsTheColumn) {
+  grid->SetOptionsX(grid->OptionsX() + dgxDblClickOptimizeColWidth);
+  Records(3);
+  Column(1)->SetWidth(20);
+  ds->Edit();
+  ds->FieldByName("Name")->SetAsString("WWWWWWWWWWWWWWWWWWWW");
+  ds->Post();
+  Pump();
+  const TRect r = Cell(2, 0);
+  const win::POINT edge = Screen({r.Right, (r.Top + r.Bottom) / 2});
+  for (int i = 0; i < 2; ++i) {
+    input::MouseButton(win::VK_LBUTTON, true, edge);
+    input::MouseButton(win::VK_LBUTTON, false, edge);
+  }
+  Pump();
+  EXPECT_GT(Column(1)->Width(), 100);
+}
+
+// ---- Automatic scrolling and Escape ----
+
+// Held below the data, a selection drag scrolls a record for every 6 pixels, up to 8 a tick, each
+// tick sooner the further out (never at once: the timer's shortest is 10 ms).
+TEST_F(GridMouse, HeldBelowTheDataTheTimerScrollsFasterTheFurtherOut) {
+  struct Case {
+    int below;
+    int records;
+    int interval;
+  };
+  for (const Case c : {Case{30, 5, 10}, Case{6, 1, 110}, Case{3, 0, 155}, Case{100, 8, 10}}) {
+    SCOPED_TRACE(c.below);
+    NewGrid();
+    grid->SetOptions(grid->Options() + dgMultiSelect);
+    Records(200, 1);
+    Down(Middle(0, 2));
+    const TRect last = Cell(0, grid->RowCount() - 3);
+    // The data ends above the spacer row (the line below the last row lies outside): the mouse
+    // held on the last row, then further down.
+    const int bottom = last.Bottom;
+    Move({last.Left + 2, last.Top + 2});
+    const int start = Id();
+    Move({last.Left + 2, bottom + c.below - 1});
+    EXPECT_EQ(grid->TimerInterval(), c.interval);
+    const int after_move = Id();
+    Tick();
+    EXPECT_EQ(Id() - after_move, c.records);
+    EXPECT_GE(after_move, start);
+    Up({last.Left + 2, bottom + c.below - 1});
+    EXPECT_EQ(grid->TimerInterval(), -1);
+    ds->Close();
+  }
+}
+
+// Escape ends whatever the mouse is doing, and finishes none of it: a sized column keeps its
+// width, a moved column its place.
+TEST_F(GridMouse, EscapeEndsEveryKindOfTracking) {
+  struct Case {
+    const char* what;
+    int col, row;      // where the press is (row -1: on the first column's edge)
+    int dx, dy;        // where the mouse goes then
+    bool multi;
+  };
+  for (const Case c : {Case{"title button", 2, 0, 1, 0, false}, Case{"column move", 2, 0, 150, 0, false},
+                       Case{"column size", 1, -1, 40, 0, false}, Case{"rectangle", 1, 2, 60, 40, true},
+                       Case{"records", 0, 2, 0, 40, true}, Case{"columns", 1, 0, 60, 0, true}}) {
+    SCOPED_TRACE(c.what);
+    NewGrid();
+    if (c.multi) grid->SetOptions(grid->Options() + dgMultiSelect);
+    Records(20);
+    TitleButtons();
+    const std::string order = ColumnOrder();
+    const int width = mgrid->ColWidths(1);
+    TRect r = Cell(c.col, std::max(c.row, 0));
+    TPoint at = c.row < 0 ? TPoint{r.Right, (r.Top + r.Bottom) / 2} : Middle(c.col, c.row);
+    if (std::string(c.what) == "columns") at.Y = r.Bottom - 2;
+    Down(at);
+    Move({at.X + c.dx / 2, at.Y + c.dy / 2});
+    Move({at.X + c.dx, at.Y + c.dy});
+    Press(win::VK_ESCAPE);
+    EXPECT_EQ(grid->MouseMode(), mmNoneX);
+    EXPECT_EQ(mgrid->GridState(), gsNormal);
+    EXPECT_FALSE(grid->TitleButtonDown());
+    EXPECT_EQ(grid->TimerInterval(), -1);
+    EXPECT_FALSE(grid->MouseCapture());
+    Move({at.X + c.dx + 30, at.Y + c.dy + 30});
+    Up({at.X + c.dx + 30, at.Y + c.dy + 30});
+    EXPECT_EQ(ColumnOrder(), order);
+    EXPECT_EQ(mgrid->ColWidths(1), width);
+    EXPECT_EQ(Column(1)->Title()->SortMarker(), smNoneX);
     ds->Close();
   }
 }

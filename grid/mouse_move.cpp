@@ -1,0 +1,116 @@
+// The mouse moving over the grid: with a button held it carries on what the press started (a drag
+// of selected records to another control, a pressed title button or, pulled sideways, the move of
+// its column, selections of records, cells or columns, the size of a column, a record drag).
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "grid/dbgrid.h"
+#include "platform/controls/mouse.h"
+#include "platform/rtl/scope_exit.h"
+
+namespace lab {
+
+namespace {
+
+// The narrowest a column is sized to with the mouse: one pixel would leave nothing to grab.
+constexpr int kMinSizedWidth = 2;
+// How far a pressed title may be pulled sideways before it moves its column.
+constexpr int kTitleDragSlack = 3;
+
+}  // namespace
+
+void TCustomDBGridX::MouseMove(TShiftState Shift, int X, int Y) {
+  const bool moved = X != mouse_point_.X || Y != mouse_point_.Y;
+  mouse_point_ = {X, Y};
+  if (row_select_pending_) {
+    row_select_pending_ = false;
+    BeginDrag(Mouse->DragImmediate(), Mouse->DragThreshold());
+    return;
+  }
+  if (tracking_ && pressed_title_col_ >= 0) {
+    TrackTitleButton(X, Y);
+    if (std::abs(X - press_point_.X) <= kTitleDragSlack || !options_.Contains(dgColumnResize)) {
+      TCustomControl::MouseMove(Shift, X, Y);
+      return;
+    }
+    // Pulled sideways: the press becomes the start of moving the column.
+    StopTracking();
+    if (Shift.Contains(ssLeft) || Shift.Contains(ssRight)) SetMouseCapture(true);
+    TCustomGrid::MouseDown(mbLeft, Shift, press_point_.X, press_point_.Y);
+    TCustomGrid::MouseMove(Shift, X, Y);
+    return;
+  }
+  if (cell_tracking_ || col_select_tracking_ || mouse_mode_ == mmSelectRectX) {
+    DragSelection(Shift, X, Y, moved);
+  } else if (mouse_mode_ == mmSelectColumnsX) {
+    const TRect box = DataBoxPixels();
+    const TGridCoord cell = MouseCoord(X, Y);
+    const int data_col = RawToDataColumn(cell.X);
+    if (X > box.Left && X < box.Right && cell.X >= indicator_offset_ && data_col < columns_->Count())
+      selection_->Columns()->SelectShift(columns_->GetColumn(data_col));
+    else
+      TimerScroll();
+  } else if (mouse_mode_ == mmSizeColumnX) {
+    if (options_x_.Contains(dgxTraceColSizing)) {
+      SizeColumnLive(sizing_col_, X);
+    } else {
+      DrawColSizingLine(sizing_pos_);
+      sizing_pos_ = (UseRightToLeftAlignment() ? ClientWidth() - X : X) + sizing_ofs_;
+      DrawColSizingLine(sizing_pos_);
+    }
+  } else if (GridState() == gsColSizing && options_x_.Contains(dgxTraceColSizing)) {
+    SizeColumnLive(SizingIndex(), X);
+  } else if (mouse_mode_ == mmMoveRecordsX) {
+    const int row = MouseCoord(X, Y).Y;
+    TGridDrawInfo di;
+    TCustomGrid::CalcDrawInfo(di);
+    if (row >= FixedRows() && row <= di.Vert.LastFullVisibleCell + 1) RecordDragStep(TPoint{X, Y}, row);
+  } else {
+    TCustomGrid::MouseMove(Shift, X, Y);
+    return;
+  }
+  TCustomControl::MouseMove(Shift, X, Y);  // OnMouseMove
+}
+
+// The selection follows the mouse within the data cells; outside them the timer scrolls.
+void TCustomDBGridX::DragSelection(TShiftState Shift, int X, int Y, bool Moved) {
+  X = std::clamp(X, 0, std::max(0, GridWidth() - 1));
+  Y = std::clamp(Y, 0, std::max(0, GridHeight() - 1));
+  const TGridCoord cell = MouseCoord(X, Y);
+  const TRect box = DataBoxPixels();
+  const bool select = Shift.Contains(ssLeft) && Moved;
+  if (Y > box.Top && Y < box.Bottom && cell.Y >= title_offset_ && cell.Y != Row())
+    ExtendSelectionBy(select, cell.Y - Row(), false, mouse_mode_ != mmSelectRectX);
+  if (col_select_tracking_ && X > box.Left && X < box.Right && cell.X >= indicator_offset_ && cell.X != Col()) {
+    SelectColumnTo(cell.X, cell.X > Col() ? 1 : -1, false);
+    if (mouse_mode_ == mmSelectRectX && Moved) GrowRectangle();
+  }
+  drag_shift_ = Shift;
+  TimerScroll();
+}
+
+void TCustomDBGridX::GrowRectangle() {
+  if (!CanSelectType(gstRectangle) || rect_anchor_col_ < 0) return;
+  TDBGridXSelectionRect* rect = selection_->Rect();
+  if (selection_->SelectionType() != gstRectangle) rect->Select(rect_anchor_col_, rect_anchor_bookmark_, false);
+  rect->Select(SelectedIndex(), selected_rows_->CurrentRow(), true);
+}
+
+// Live sizing: the column takes the width the mouse gives it at once. Fitted columns keep a pixel
+// and a line each to the right, or the size is not taken.
+void TCustomDBGridX::SizeColumnLive(int Index, int X) {
+  const int ofs = mouse_mode_ == mmSizeColumnX ? sizing_ofs_ : SizingOfs();
+  const int pos = (UseRightToLeftAlignment() ? ClientWidth() - X : X) + ofs;
+  if (mouse_mode_ == mmSizeColumnX) sizing_pos_ = pos;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  const int width = std::max(kMinSizedWidth, TGridLayout::SizedExtent(di.Horz, Index, pos));
+  if (auto_fit_col_widths_ && !ComponentState().Contains(csDesigning)) {
+    const int right = columns_->Count() - Index;
+    if (di.Horz.GridBoundary - right * (1 + di.Horz.EffectiveLineWidth) <= pos) return;
+  }
+  if (width != ColWidths(Index)) SetColWidths(Index, width);
+}
+
+}  // namespace lab
