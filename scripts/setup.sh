@@ -7,7 +7,7 @@ packages=(
   libcairo2-dev libpixman-1-dev libfontconfig-dev libfreetype-dev libx11-dev
   libicu-dev zlib1g-dev libssl-dev libcurl4-openssl-dev libdw-dev libelf-dev libzydis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xclip python3 tar gzip locales libxml2-utils valgrind
+  xvfb xauth xclip xdotool python3 tar gzip locales libxml2-utils valgrind
   # The crash reporter's call stacks are compared with the debugger's backtraces.
   gdb
   # The fonts the test programs use (tests/data/fonts.conf lists exactly these): DejaVu, and a font

@@ -186,13 +186,23 @@ void TJobBrowser::AddColumns() {
   // chosen from their lists (F4 or the button drops them down); the date is typed into a mask.
   columns->GetColumn(0)->SetReadOnly(true);
   columns->GetColumn(14)->SetReadOnly(true);
+  // Patients are named in the job window, not here: typing in the Patient column finds the job by
+  // the first letters of the name (the search ends a moment after the last key).
+  columns->GetColumn(1)->SetReadOnly(true);
+  grid_->SetOptionsX(grid_->OptionsX() + dgxIncSearch);
+  // Column edges are dragged with the columns following at once; a double click on one fits the
+  // column to its widest text.
+  grid_->SetOptionsX(grid_->OptionsX() + dgxTraceColSizing + dgxDblClickOptimizeColWidth);
   columns->GetColumn(2)->GetPickList()->SetText("Pair\nRight\nLeft");
   TStrings* materials = columns->GetColumn(9)->GetPickList();
   for (const char* m : LabMaterials()) materials->Add(m);
   columns->GetColumn(9)->SetAlwaysShowEditButton(true);
   MaskDates(jobs_->FieldByName("OrderDate"), columns->GetColumn(13));
-  // The jobs are sorted by date, newest first, then by number.
-  grid_->SetOptionsX(grid_->OptionsX() + dgxMultiSortMarking);
+  // The jobs are sorted by date, newest first, then by number. A click on a title sorts by its
+  // column (again: the other way round); Ctrl+click adds the column as the next level, sorted when
+  // Ctrl is let go.
+  grid_->ColumnDefValues()->Title()->SetTitleButton(true);
+  grid_->SetOptionsX(grid_->OptionsX() + dgxMultiSortMarking + dgxAutoSortMarking);
   columns->GetColumn(13)->Title()->SetSortMarker(smUpX);
   columns->GetColumn(0)->Title()->SetSortMarker(smDownX);
 }
