@@ -749,12 +749,15 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
       for (std::size_t i = 0; i < pieces.size(); ++i, ++line) {
         const std::u32string_view piece = pieces[i];
         if (line > lines_->Count()) {
+          // A line added below the text is recorded as the line break inserted at the end of the
+          // text and the blanks that reach the column: undone, both go again; redone, both come back
+          // as they were (a line break redone as a command would indent the line as the one above).
           if (AddToUndoList) {
             const int previous = lines_->Count();
-            undo_list_->AddChange(crLineBreak,
-                                  {static_cast<int>(lines_->LineView(previous - 1).size()) + 1, previous},
-                                  {static_cast<int>(lines_->LineView(previous - 1).size()) + 1, previous}, U"",
-                                  active_selection_mode_);
+            if (previous >= 1)
+              undo_list_->AddChange(crPaste, {static_cast<int>(lines_->LineView(previous - 1).size()) + 1, previous},
+                                    {1, previous + 1}, U"", smNormal);
+            if (x > 1) undo_list_->AddChange(crWhiteSpaceAdd, {1, line}, {x, line}, U"", smNormal);
           }
           lines_->AddLine(std::u32string(static_cast<std::size_t>(x - 1), U' ') + std::u32string(piece));
         } else {
@@ -803,7 +806,7 @@ void TCustomCodeEdit::ReplaceSelectionRecorded(std::u32string_view Text, TCodeSe
   if (PasteMode != smLine) {
     // Blanks that fill lines up to the caret's column (beyond their ends) are recorded as such, so
     // that undo takes them out too: on the caret's line, or on each line a column block reaches.
-    // (Lines a column block adds below the text go again as a whole when it is undone.)
+    // (Lines a column block adds below the text record their own.)
     const int last = PasteMode == smColumn
                          ? std::min(at.Line + static_cast<int>(SplitLines(Text).size()) - 1, lines_->Count())
                          : at.Line;

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& path : LocalFilesOfUriList(bytes, "labhost")) {
     LAB_FUZZ_CHECK(!path.empty() && path.front() == '/');
     LAB_FUZZ_CHECK(path.find('\0') == std::string::npos);
-    std::string uri = "file://labhost";
-    for (unsigned char c : path) {
+    std::string uri = "file://labhost/";
+    for (unsigned char c : path.substr(1)) {
       static const char kHex[] = "0123456789ABCDEF";
       uri += '%';
       uri += kHex[c >> 4];
