@@ -432,22 +432,24 @@ TEST_F(GridMouse, ADoubleClickOnAnEdgeFitsTheColumn) {
 // ---- Automatic scrolling and Escape ----
 
 // Held below the data, a selection drag scrolls a record for every 6 pixels, up to 8 a tick, each
-// tick sooner the further out (never at once: the timer's shortest is 10 ms).
+// tick sooner the further out (never at once: the timer's shortest is 10 ms). Without footer rows
+// the data ends with the last row, however few records there are.
 TEST_F(GridMouse, HeldBelowTheDataTheTimerScrollsFasterTheFurtherOut) {
   struct Case {
+    int records, footers;
     int below;
-    int records;
+    int scrolled;
     int interval;
   };
-  for (const Case c : {Case{30, 5, 10}, Case{6, 1, 110}, Case{3, 0, 155}, Case{100, 8, 10}}) {
-    SCOPED_TRACE(c.below);
+  for (const Case c : {Case{200, 1, 30, 5, 10}, Case{200, 1, 6, 1, 110}, Case{200, 1, 3, 0, 155},
+                       Case{200, 1, 100, 8, 10}, Case{5, 0, 6, 0, 110}, Case{5, 0, 30, 0, 10}}) {
+    SCOPED_TRACE(testing::Message() << c.records << " " << c.below);
     NewGrid();
     grid->SetOptions(grid->Options() + dgMultiSelect);
-    Records(200, 1);
+    Records(c.records, c.footers);
     Down(Middle(0, 2));
-    const TRect last = Cell(0, grid->RowCount() - 3);
-    // The data ends above the spacer row (the line below the last row lies outside): the mouse
-    // held on the last row, then further down.
+    // The last data row: above the spacer row, or the last record's; the line below it lies outside.
+    const TRect last = Cell(0, c.footers > 0 ? grid->RowCount() - 3 : c.records);
     const int bottom = last.Bottom;
     Move({last.Left + 2, last.Top + 2});
     const int start = Id();
@@ -455,10 +457,35 @@ TEST_F(GridMouse, HeldBelowTheDataTheTimerScrollsFasterTheFurtherOut) {
     EXPECT_EQ(grid->TimerInterval(), c.interval);
     const int after_move = Id();
     Tick();
-    EXPECT_EQ(Id() - after_move, c.records);
+    EXPECT_EQ(Id() - after_move, c.scrolled);
     EXPECT_GE(after_move, start);
     Up({last.Left + 2, bottom + c.below - 1});
     EXPECT_EQ(grid->TimerInterval(), -1);
+    ds->Close();
+  }
+}
+
+// Hovering over the indicator of a grid that moves records asks whether a drag would start there
+// (for the cursor): asking moves no record and posts nothing.
+TEST_F(GridMouse, TheRecordDragTestOfTheCursorChangesNothing) {
+  grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+  for (bool multi : {false, true}) {
+    SCOPED_TRACE(multi);
+    if (multi) grid->SetOptions(grid->Options() + dgMultiSelect);
+    Records(6);
+    ds->Edit();
+    ds->FieldByName("Name")->SetAsString("edited");
+    if (multi) {
+      grid->SelectedRows()->SetCurrentRowSelected(true);
+      ds->MoveBy(3);
+      ds->Edit();
+      ds->FieldByName("Name")->SetAsString("edited");
+    }
+    const int current = Id();
+    for (int row = 1; row <= 6; ++row) Move(Middle(0, row));
+    EXPECT_EQ(Id(), current);
+    EXPECT_EQ(ds->State(), dsEdit);
+    ds->Cancel();
     ds->Close();
   }
 }
