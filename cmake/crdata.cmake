@@ -1,24 +1,24 @@
-# The crash reporter's data section: lab_add_crdata(target options-stream [PASS_PHRASE text]) packs
-# the options stream (compressed, scrambled with the pass phrase) and puts it into the linked target
-# as the ELF section ".crdata", which the crash reporter reads at start.
+# The crash reporter's data section: lab_add_crdata(target options-text [PASS_PHRASE text]) reads the
+# module's crash-reporting options from their text (crashreport/options_text.h; a wrong name or value
+# stops the build with the file, line and name), packs their stream (compressed, scrambled with the
+# pass phrase) and puts it into the linked target as the ELF section ".crdata", which the crash
+# reporter reads at start. A relative file name is taken from the calling CMakeLists' folder.
+include_guard(GLOBAL)
 
-if(NOT TARGET lab_crashreport)
+if(NOT TARGET lab::crashreport)
   return()
 endif()
 
-add_executable(lab_crdata_pack ${CMAKE_CURRENT_LIST_DIR}/crdata_pack.cpp)
-target_link_libraries(lab_crdata_pack PRIVATE lab_crashreport)
+# The packing step: built here from the sources, or come with the installed package.
+if(NOT TARGET lab::crdata_pack)
+  add_executable(lab_crdata_pack ${CMAKE_CURRENT_LIST_DIR}/crdata_pack.cpp)
+  target_link_libraries(lab_crdata_pack PRIVATE lab::crashreport)
+  set_target_properties(lab_crdata_pack PROPERTIES EXPORT_NAME crdata_pack)
+  add_executable(lab::crdata_pack ALIAS lab_crdata_pack)
+endif()
 
-function(lab_add_crdata target options)
-  cmake_parse_arguments(ARG "" "PASS_PHRASE" "" ${ARGN})
-  set(blob ${CMAKE_CURRENT_BINARY_DIR}/${target}.crdata)
-  add_custom_command(OUTPUT ${blob}
-    COMMAND lab_crdata_pack ${options} ${blob} ${ARG_PASS_PHRASE}
-    DEPENDS lab_crdata_pack ${options}
-    COMMENT "Packing the crash reporter's data of ${target}"
-    VERBATIM)
-  add_custom_target(${target}_crdata DEPENDS ${blob})
-  add_dependencies(${target} ${target}_crdata)
+# lab_put_crdata_section(target blob): the packed data becomes the target's ".crdata" at each link.
+function(lab_put_crdata_section target blob)
   # Link again when the data changes, so the section is put in again.
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${blob})
   add_custom_command(TARGET ${target} POST_BUILD
@@ -27,8 +27,16 @@ function(lab_add_crdata target options)
     VERBATIM)
 endfunction()
 
-# The crash reporter's tests read their own options back from the section.
-if(TARGET lab_crashreport_tests)
-  lab_add_crdata(lab_crashreport_tests ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.bin
-    PASS_PHRASE "test pass phrase")
-endif()
+function(lab_add_crdata target options)
+  cmake_parse_arguments(ARG "" "PASS_PHRASE" "" ${ARGN})
+  get_filename_component(options ${options} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  set(blob ${CMAKE_CURRENT_BINARY_DIR}/${target}.crdata)
+  add_custom_command(OUTPUT ${blob}
+    COMMAND $<TARGET_FILE:lab::crdata_pack> ${options} ${blob} ${ARG_PASS_PHRASE}
+    DEPENDS $<TARGET_FILE:lab::crdata_pack> ${options}
+    COMMENT "Packing the crash reporter's options of ${target}"
+    VERBATIM)
+  add_custom_target(${target}_crdata DEPENDS ${blob})
+  add_dependencies(${target} ${target}_crdata)
+  lab_put_crdata_section(${target} ${blob})
+endfunction()

@@ -8,7 +8,7 @@
 // crash_exports.h), crash_lists.h and module_list.h (call stacks, modules, threads), call_stack.h and
 // thread_stacks.h (reading any thread's call stack), handler_analysis.h (whether the program will
 // catch an exception), hooks.h (code patches, imported routines, virtual slots), options.h (every
-// setting), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
+// setting) and options_text.h (the settings as the text a program's build reads), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
 // process_control.h and window_services.h (its common services), object_checks.h and
 // last_exception.h (tests on objects that may be damaged, and the last exception seen), log_file.h
 // (the module's log of reports and its XML form, with log_item.h and xml_log.h), header_fields.h
