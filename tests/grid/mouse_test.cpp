@@ -429,6 +429,53 @@ TEST_F(GridMouse, ADoubleClickOnAnEdgeFitsTheColumn) {
   EXPECT_GT(Column(1)->Width(), 100);
 }
 
+// ---- Record moving ----
+
+// A record picked up in the indicator follows the mouse as the current record; the release hands
+// the program the dragged record and where it goes (OnMoveRecords, asked first whether it may);
+// Escape puts it down where it was.
+TEST_F(GridMouse, ADraggedRecordGoesWhereItIsReleased) {
+  grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+  Records(8);
+  struct TMoveCall {
+    std::string bookmark;
+    int to;
+    bool check;
+  };
+  std::vector<TMoveCall> moves;
+  grid->OnMoveRecords = [&](TObject*, TStrings* Bookmarks, int ToRecNo, int, bool CheckOnly) {
+    EXPECT_EQ(Bookmarks->Count(), 1);
+    moves.push_back({Bookmarks->Strings(0), ToRecNo, CheckOnly});
+    return true;
+  };
+  ds->MoveBy(1);
+  const TBookmark second = ds->Bookmark();
+  ds->First();
+  Pump();
+  Down(Middle(0, 2));
+  EXPECT_EQ(grid->MouseMode(), mmMoveRecordsX);
+  Move(Middle(0, 4));
+  Move(Middle(0, 5));
+  EXPECT_EQ(Id(), 5);
+  Up(Middle(0, 5));
+  ASSERT_FALSE(moves.empty());
+  EXPECT_FALSE(moves.back().check);
+  EXPECT_EQ(moves.back().bookmark, second);
+  EXPECT_EQ(moves.back().to, 5);
+  EXPECT_EQ(Id(), 2);  // the dragged record is current again
+  EXPECT_EQ(grid->MouseMode(), mmNoneX);
+  // Given up with Escape: nothing moves.
+  moves.clear();
+  clock.Advance(win::GetDoubleClickTime() + 1);
+  Down(Middle(0, 3));
+  Move(Middle(0, 6));
+  Press(win::VK_ESCAPE);
+  Up(Middle(0, 6));
+  for (const TMoveCall& m : moves) EXPECT_TRUE(m.check);
+  EXPECT_EQ(Id(), 3);
+  EXPECT_EQ(grid->TimerInterval(), -1);
+}
+
 // ---- Automatic scrolling and Escape ----
 
 // Held below the data, a selection drag scrolls a record for every 6 pixels, up to 8 a tick, each
