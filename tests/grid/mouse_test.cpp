@@ -327,6 +327,24 @@ TEST_F(GridMouse, TitleClicksSortAndCtrlClicksAddLevelsSortedWhenCtrlIsReleased)
   EXPECT_EQ(Column(1)->Title()->SortMarker(), smDownX);
 }
 
+// With multi-level titles a column's button is its own caption: a press on the band above it
+// presses nothing.
+TEST_F(GridMouse, ATitleBandIsNoButton) {
+  grid->SetUseMultiTitle(true);
+  Records(4);
+  Column(0)->Title()->SetCaption("Job|Id");
+  Column(1)->Title()->SetCaption("Job|Name");
+  TitleButtons();
+  Pump();
+  const TRect title = Cell(2, 0);
+  Click({(title.Left + title.Right) / 2, title.Top + 2});
+  EXPECT_EQ(Column(1)->Title()->SortMarker(), smNoneX);
+  EXPECT_EQ(ds->SortFields(), "");
+  Click({(title.Left + title.Right) / 2, title.Bottom - 3});
+  EXPECT_EQ(Column(1)->Title()->SortMarker(), smDownX);
+  EXPECT_EQ(ds->SortFields(), "Name");
+}
+
 TEST_F(GridMouse, APressedTitlePulledSidewaysMovesItsColumn) {
   Records(3);
   TitleButtons();
