@@ -340,12 +340,19 @@ void TDataSet::Delete() {
   UpdateCursorPos();
   const bool observed = RecordsObserved();
   TRecordChange change;
+  int count_before = 0;
   if (observed) {
     change.Described = true;
     change.OldValues = StoredValues();
+    if (IsSequenced()) count_before = RecordCount();
   }
   InternalDelete();
-  if (observed) NotifyRecordsChanged(change);
+  if (observed) {
+    // A sequenced dataset tells by its count whether the record alone left the visible ones (a
+    // tree shows the children of a deleted node as roots).
+    if (IsSequenced() && RecordCount() != count_before - 1) change = TRecordChange{};
+    NotifyRecordsChanged(change);
+  }
   FreeFieldBuffers();
   SetState(dsBrowse);
   Resync({});

@@ -40,6 +40,7 @@ inline constexpr std::string_view SDataSetMissing = "Field '%s' has no dataset";
 inline constexpr std::string_view SFieldIndexError = "Field index out of range";
 inline constexpr std::string_view SNotSortable = "Field '%s' cannot be used for sorting";
 inline constexpr std::string_view SNotSearchable = "Field '%s' cannot be used as a search key";
+inline constexpr std::string_view SNoTreeFields = "Fields '%s' and '%s' cannot make a tree";
 inline constexpr std::string_view SKeyValueCount = "%d key values given for %d key fields";
 inline constexpr std::string_view SCircularDataLink = "Circular datalinks are not allowed";
 }  // namespace dbmsg

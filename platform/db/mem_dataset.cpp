@@ -55,16 +55,18 @@ void TMemDataSet::InternalOpen() {
   }
   sort_keys_ = ParseSortFields(sort_text_);
   ParseFilter(Filter());
+  tree_ = tree_key_field_.empty() ? nullptr : MakeTree();
   store_ = std::make_unique<TMemStore>(std::move(types));
   base_.Clear();
   view_.Clear();
-  // Sorted from the start, so posted records take their places.
-  own_view_ = !sort_keys_.empty();
+  // Sorted (or a tree) from the start, so posted records take their places.
+  own_view_ = !sort_keys_.empty() || tree_;
   cursor_ = -1;
 }
 
 void TMemDataSet::InternalClose() {
   store_.reset();
+  tree_.reset();
   base_.Clear();
   view_.Clear();
   own_view_ = false;
@@ -229,6 +231,7 @@ void TMemDataSet::PlaceInView(TRecordId Id, std::int64_t Preferred) {
 }
 
 void TMemDataSet::InternalPost() {
+  if (tree_) return PostInTree();
   TRecordBuffer probe = ActiveBuffer();
   probe.Editing = true;
   const bool visible = Accepts(probe);  // before anything changes, in case a handler raises
@@ -290,6 +293,7 @@ void TMemDataSet::InternalPost() {
 }
 
 void TMemDataSet::InternalDelete() {
+  if (tree_) return DeleteInTree();
   TRecordList& view = View();
   const auto n = static_cast<std::int64_t>(view.Size());
   if (cursor_ < 0 || cursor_ >= n) DatabaseError(std::string(dbmsg::SRecordNotFound), this);

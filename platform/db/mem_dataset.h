@@ -13,6 +13,12 @@
 // filter leaves the view. Locate and Lookup search the visible records, with a binary search
 // when the dataset is sorted on the key fields (over search keys kept beside the sorted view when
 // the first sort field is a number).
+//
+// SetTreeFields shows the records as a tree (mem_tree.h): a key field and a parent-key field link
+// each record to its parent, the records are in tree order, and a collapsed node's descendants are
+// no records until it is expanded (TreeExpand, TreeCollapse, TreeToggle on the current record).
+// Sorting orders the children of each node; a record the filter hides takes its descendants'
+// parent key out of the tree, so they are roots.
 
 #include <memory>
 #include <string>
@@ -23,6 +29,7 @@
 #include "platform/db/filter_text.h"
 #include "platform/db/mem_sort.h"
 #include "platform/db/mem_store.h"
+#include "platform/db/mem_tree.h"
 #include "platform/db/record_list.h"
 
 namespace lab {
@@ -68,6 +75,26 @@ class TMemDataSet : public TDataSet {
   void SetFilter(const std::string& Value) override;
   // Applies the filter and goes to the first record.
   void SetFiltered(bool Value) override;
+
+  // The tree view by KeyField and ParentField (stored fields of one kind, numbers or texts); two
+  // empty names end it. Raises "Field '%s' not found", or "Fields '%s' and '%s' cannot make a
+  // tree" for fields of different kinds, and keeps the view as it was then. Set while closed, the
+  // names are checked at Open. The current record stays current (its ancestors are expanded).
+  void SetTreeFields(const std::string& KeyField, const std::string& ParentField);
+  const std::string& TreeKeyField() const noexcept { return tree_key_field_; }
+  const std::string& TreeParentField() const noexcept { return tree_parent_field_; }
+  bool TreeViewShown() const noexcept { return tree_ != nullptr; }
+  // The node of the active record (the record read in place while one is); a record being inserted
+  // is a root without children. Level 0 without a tree view or records.
+  TMemTreeNode TreeNode() const;
+  // The deepest level of the tree; 0 without a tree view.
+  int TreeLevels() const;
+  // Expands, collapses or toggles the current record's node: its descendants come as records after
+  // it, or go. A record without children changes nothing.
+  void TreeExpand() { ChangeTreeNode(TTreeNodeChange::Expand); }
+  void TreeCollapse() { ChangeTreeNode(TTreeNodeChange::Collapse); }
+  void TreeToggle() { ChangeTreeNode(TTreeNodeChange::Toggle); }
+  void ChangeTreeNode(TTreeNodeChange Change);
 
   // The distinct non-null values of a stored field over all records, in the field's ascending order.
   std::vector<Variant> DistinctValues(std::string_view FieldName) const;
@@ -116,6 +143,11 @@ class TMemDataSet : public TDataSet {
   // The first visible record matching the keys; -1 when none.
   std::int64_t FindRecord(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options);
   void ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRecordId> Order);
+  // The tree view: its fields' columns found and checked; posting and deleting there (the tree is
+  // built again around the record).
+  std::unique_ptr<TMemTree> MakeTree() const;
+  void PostInTree();
+  void DeleteInTree();
 
   std::unique_ptr<TMemStore> store_;
   TRecordList base_;  // live records in stored order
@@ -126,6 +158,8 @@ class TMemDataSet : public TDataSet {
   std::string sort_text_;
   TFilterExpression filter_expr_;
   bool read_only_ = false;
+  std::string tree_key_field_, tree_parent_field_;
+  std::unique_ptr<TMemTree> tree_;  // while the tree view is shown
 };
 
 }  // namespace lab

@@ -1,5 +1,6 @@
 // TMemDataSet: sorting, filtering, Locate and Lookup, distinct values.
 #include <algorithm>
+#include <utility>
 
 #include "platform/db/db_errors.h"
 #include "platform/db/field_values.h"
@@ -48,12 +49,17 @@ void TMemDataSet::ParseFilter(const std::string& Text) {
 }
 
 void TMemDataSet::SetView(std::vector<TRecordId> Ids) {
-  own_view_ = Filtering() || !sort_keys_.empty();
+  own_view_ = Filtering() || !sort_keys_.empty() || tree_;
   if (!own_view_) {
     view_.Clear();
     return;
   }
   SortRecords(*store_, Ids, sort_keys_);
+  if (tree_) {
+    tree_->Build(*store_, Ids);
+    view_.Assign(tree_->Rows());
+    return;
+  }
   view_.Assign(Ids);
 }
 
@@ -66,7 +72,7 @@ void TMemDataSet::RebuildView() {
       probe.Handle = id;
       if (Accepts(probe)) view.push_back(id);
     });
-  } else if (!sort_keys_.empty()) {
+  } else if (!sort_keys_.empty() || tree_) {
     view = base_.ToVector();
   }
   SetView(std::move(view));
@@ -81,6 +87,19 @@ void TMemDataSet::SetSortFields(const std::string& Value) {
   CheckBrowseMode();
   const bool had_record = BufferRecordCount() > 0;
   const auto current = had_record ? static_cast<TRecordId>(ActiveBuffer().Handle) : 0;
+  if (tree_) {
+    // The children of each node take the new order; the tree holds collapsed records the view lacks.
+    std::vector<TSortKey> old = std::exchange(sort_keys_, std::move(keys));
+    {
+      TScopeFail restore([&] { sort_keys_ = std::move(old); });
+      RebuildView();
+    }
+    sort_text_ = Value;
+    cursor_ = had_record ? ViewPos(current) : -1;
+    CursorPosChanged();
+    Resync({rmCenter});
+    return;
+  }
   // Equal records keep their stored order, whatever the order before; the records shown stay.
   std::vector<TRecordId> ids;
   if (own_view_) {
@@ -210,7 +229,8 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
   }
   // Sorted on leading key fields: a binary search finds where the matches start.
   std::size_t prefix = 0;
-  if (!partial)
+  // A tree's records are sorted only among siblings.
+  if (!partial && !tree_)
     while (prefix < sort_keys_.size() &&
            std::any_of(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == sort_keys_[prefix].Column; })) {
       // Texts equal without case may be apart in the case-aware order of the keys after them.
@@ -300,6 +320,7 @@ std::vector<Variant> TMemDataSet::DistinctValues(std::string_view FieldName) con
 void TMemDataSet::ReplaceStore(std::unique_ptr<TMemStore> Store, std::vector<TRecordId> Order) {
   store_ = std::move(Store);
   base_.Assign(Order);
+  if (tree_) tree_->Clear();  // the records are numbered anew
   RebuildView();
   cursor_ = -1;
   CursorPosChanged();

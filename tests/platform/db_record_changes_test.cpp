@@ -108,6 +108,21 @@ TEST_F(DbRecordChanges, NewFiltersAndContentsAreUndescribed) {
   EXPECT_EQ(link.Heard, (std::vector<std::string>{"undescribed", "undescribed", "undescribed", "undescribed"}));
 }
 
+// Deleting a collapsed tree node shows its children as records of their own: the links count again.
+TEST_F(DbRecordChanges, ADeleteThatShowsOtherRecordsIsUndescribed) {
+  ds.SetRecNo(2);
+  ds.Edit();
+  ds.FieldByName("Age")->SetAsInteger(1);  // record 2's parent is record 1
+  ds.Post();
+  link.Heard.clear();
+  ds.First();
+  ds.SetTreeFields("Id", "Age");
+  ASSERT_EQ(ds.RecordCount(), 4);
+  ds.Delete();
+  EXPECT_EQ(ds.RecordCount(), 4);
+  EXPECT_EQ(link.Heard, (std::vector<std::string>{"undescribed", "undescribed"}));
+}
+
 TEST_F(DbRecordChanges, ChangesAreToldWhileControlsAreDisabled) {
   ds.DisableControls();
   ds.Edit();
