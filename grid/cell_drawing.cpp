@@ -202,6 +202,10 @@ void TCellPainterX::DrawData(TColumnX* Column) {
   TDBGridXSumList* sums = g_.sum_list_;
   if (Column->Color() == g_.Color() && sums && (sums->IsSequenced() || sums->Active()))
     c_->Brush()->SetColor(sums->RecNo() % 2 != 0 ? g_.OddRowColor() : g_.EvenRowColor());
+  if (col_ == 0 && g_.TreeShown()) {
+    g_.DrawTreeCell(col_, row_, rect_, state_);
+    rect_.Left += g_.GetTreeIndentWidth();
+  }
   TEditButtonKindX kind = ebkNoneX;
   buttons_width_ = 0;
   if (Column->AlwaysShowEditButton()) {

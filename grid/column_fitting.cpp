@@ -133,6 +133,7 @@ void TCustomDBGridX::OptimizeColumnWidths(const TColumnsXList& List) {
             break;
         }
         if (c->AlwaysShowEditButton()) w += c->EditButtonsWidth();
+        if (c->Index() == 0) w += GetTreeIndentWidth();
         widths[static_cast<std::size_t>(k)] = std::max(widths[static_cast<std::size_t>(k)], w);
       }
     }

@@ -215,6 +215,8 @@ class TCustomDBGridX : public TCustomGrid {
   // with it and no footer rows every record is a grid row and the grid scrolls its own rows.
   IMemTableX* MemTable() const noexcept { return mem_table_.get(); }
   bool RecordSetMode() const noexcept { return record_set_; }
+  // The dataset shows its records as a tree (through the mem-table interface).
+  bool TreeShown() const;
   // Calls Action(grid row) for each record on screen while it is the record the fields show.
   void ForEachShownRecord(const std::function<void(int GridRow)>& Action);
   // Record-set mode: the first shown row, kept within the rows and so that the view stays full.
@@ -418,6 +420,9 @@ class TCustomDBGridX : public TCustomGrid {
   // Typed characters: the filter row, check-box and image columns, incremental search and the
   // tree keys come before the framework grid's editor.
   void WMChar(TMessage& Message);
+  // The keypad's +, - and * open, close and toggle the current node of a tree without footer rows;
+  // answers whether the key did.
+  bool TreeKey(win::WORD Key);
   void KeyPress(char32_t& Key) override;
   // Scales the fonts the grid and its columns own and the column widths by M/D.
   void ChangeScale(int M, int D) override;
@@ -515,7 +520,11 @@ class TCustomDBGridX : public TCustomGrid {
   virtual void DefineFieldMap();
   virtual void ApplyPendingResize();
   virtual void PaintFlatBorder();
+  // The tree area of data column 0 while the dataset shows a tree: the record's level of 18-pixel
+  // boxes (GetTreeIndentWidth) with the outline of its node drawn by DrawTreeArea.
   virtual void DrawTreeCell(int DataCol, int DataRow, TRect ARect, TGridDrawState State);
+  void DrawTreeArea(const TRect& ARect, const TMemTreeNode& Node);
+  int GetTreeIndentWidth();
   virtual void DrawFilterRowCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TRect ARect,
                                  TGridDrawState AState, bool& Highlighted);
   // Ends a record drag, moving the records to the target when Drop.

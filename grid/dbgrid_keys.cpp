@@ -445,7 +445,7 @@ void TCustomDBGridX::MoveCursor(const TCursorMoveX& Move) {
 }
 
 // The keys that act on the record: Insert adds one, Escape takes back its changes (and ends what
-// the mouse is doing), F2 opens the editor.
+// the mouse is doing), F2 opens the editor, the keypad's +, - and * open and close its tree node.
 void TCustomDBGridX::RecordKey(win::WORD Key, TShiftState Shift) {
   TDataSet* ds = data_link_->DataSet();
   switch (Key) {
@@ -462,7 +462,7 @@ void TCustomDBGridX::RecordKey(win::WORD Key, TShiftState Shift) {
       if (GridState() != gsNormal || MouseTracking()) Perform(win::WM_CANCELMODE, 0, 0);
       return;
     case win::VK_F2: SetEditorMode(true); return;
-    default: return;
+    default: TreeKey(Key); return;
   }
 }
 

@@ -1,7 +1,6 @@
 // The grid's painting: grid lines area by area (fixed corner, titles, fixed and frozen columns,
 // data, footers), then the cells of the four areas through DrawCell, the background the cells
-// leave, and the frame around selected rows. Also the draw information and the tree area of the
-// first data column.
+// leave, and the frame around selected rows. Also the draw information.
 
 #include <algorithm>
 
@@ -238,16 +237,14 @@ bool TCustomDBGridX::RowSelectFocused() {
 }
 
 // Off-screen painting pays only where the themed cells or the tree lines would flicker.
-bool TCustomDBGridX::UseDoubleBuffering() { return UseThemedFixedCells(); }
+bool TCustomDBGridX::UseDoubleBuffering() {
+  return UseThemedFixedCells() || (TreeShown() && options_.Contains(dgRowLines));
+}
 
 // Once chosen, painting stays double-buffered.
 bool TCustomDBGridX::UseDoubleBuffer() {
   if (!double_buffer_ && UseDoubleBuffering()) double_buffer_ = true;
   return double_buffer_ || TCustomGrid::UseDoubleBuffer();
 }
-
-// The tree area belongs to datasets that show their records as a tree; no dataset here does, so
-// the first data column has no tree area to paint.
-void TCustomDBGridX::DrawTreeCell(int, int, TRect, TGridDrawState) {}
 
 }  // namespace lab

@@ -42,8 +42,8 @@ void StartGrid() {
   UseUnit(GraphicsUnit);
   // Forms that hold a grid are read by class name.
   RegisterClasses<TDBGridX>();
-  // In-memory datasets read any record in place: the grid shows each of them as a row.
-  RegisterMemTableX(TMemDataSet::StaticClass(), CreateReadInPlaceMemTableX);
+  // In-memory datasets read any record in place: the grid shows each of them as a row, or a tree.
+  RegisterMemTableX(TMemDataSet::StaticClass(), CreateMemDataSetTableX);
   RegisterColumnInterceptors();
   RegisterDatasetFeaturesX(TMemDataSet::StaticClass(), std::make_unique<TMemDataSetFeaturesX>());
   auto r = std::make_unique<TDBGridXResources>();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/db/dataset.h"
+#include "platform/db/mem_dataset.h"
 
 namespace lab {
 namespace {
@@ -44,15 +45,30 @@ class TReadInPlaceMemTableX : public IMemTableX {
   }
   void SetCurrentRecord(int Index) override { ds_->SetRecNo(Index + 1); }
 
+ protected:
+  TDataSet* ds_;
+
  private:
   void Read(int Index) {
     if (Index == current_) ds_->EndReadRecord();
     else ds_->BeginReadRecord(Index + 1);
   }
 
-  TDataSet* ds_;
   std::vector<int> reading_;
   int current_ = -1;
+};
+
+class TMemDataSetTableX : public TReadInPlaceMemTableX {
+ public:
+  explicit TMemDataSetTableX(TMemDataSet* DataSet) : TReadInPlaceMemTableX(DataSet) {}
+
+  bool TreeViewShown() override { return Data()->Active() && Data()->TreeViewShown(); }
+  int TreeLevels() override { return Data()->TreeLevels(); }
+  TMemTreeNode TreeNode() override { return Data()->TreeNode(); }
+  void ChangeTreeNode(TTreeNodeChange Change) override { Data()->ChangeTreeNode(Change); }
+
+ private:
+  TMemDataSet* Data() const { return static_cast<TMemDataSet*>(ds_); }
 };
 
 }  // namespace
@@ -77,6 +93,10 @@ std::unique_ptr<IMemTableX> GetMemTableX(TDataSet* DataSet) {
 
 std::unique_ptr<IMemTableX> CreateReadInPlaceMemTableX(TDataSet* DataSet) {
   return std::make_unique<TReadInPlaceMemTableX>(DataSet);
+}
+
+std::unique_ptr<IMemTableX> CreateMemDataSetTableX(TDataSet* DataSet) {
+  return std::make_unique<TMemDataSetTableX>(static_cast<TMemDataSet*>(DataSet));
 }
 
 }  // namespace lab

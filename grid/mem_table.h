@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/mem_tree.h"
 #include "platform/rtl/object.h"
 
 namespace lab {
@@ -34,8 +35,12 @@ class IMemTableX {
   virtual void SetCurrentRecord(int Index) = 0;
   // Datasets that show a tree: whether they do now, the current record's level and the levels.
   virtual bool TreeViewShown() { return false; }
-  virtual int TreeLevel() { return 0; }
+  virtual int TreeLevel() { return TreeNode().Level; }
   virtual int TreeLevels() { return 0; }
+  // The node of the record read (or the current one) as the tree area draws it.
+  virtual TMemTreeNode TreeNode() { return {}; }
+  // Expands, collapses or toggles the current record's node.
+  virtual void ChangeTreeNode(TTreeNodeChange /*Change*/) {}
   // Asks for the records up to Index to be at hand (a dataset that fetches while it scrolls).
   virtual void FetchRecords(int /*Index*/) {}
   // Moves the records of Bookmarks to record number ToRecNo's place (after it when they come from
@@ -56,5 +61,7 @@ std::unique_ptr<IMemTableX> GetMemTableX(TDataSet* DataSet);
 
 // The adapter of datasets that read their records in place (TDataSet::BeginReadRecord).
 std::unique_ptr<IMemTableX> CreateReadInPlaceMemTableX(TDataSet* DataSet);
+// The adapter of TMemDataSet: reading in place, and its tree view.
+std::unique_ptr<IMemTableX> CreateMemDataSetTableX(TDataSet* DataSet);
 
 }  // namespace lab
