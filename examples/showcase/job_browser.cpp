@@ -88,8 +88,11 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
     grid_->SetFooterRowCount(0);
     OnShow = [this](TObject*) { ShowJobsHalfway(); };
   } else {
-    SelectUrgentJobsOnScreen();
+    SelectJobsOnScreen();
   }
+  // Rows (and columns) move while the thumb is dragged, not only where it is let go.
+  grid_->VertScrollBar()->SetTracking(true);
+  grid_->HorzScrollBar()->SetTracking(true);
   // F5 turns the current column's sort marker on (down, up, off with Ctrl keeping the others).
   // F6 hides the footer row: then every one of the 5,000 jobs is a row of its own and the grid
   // scrolls its rows (record-set mode); with the footer row its rows follow the current job.
@@ -111,13 +114,14 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   };
 }
 
-// A selection of several jobs, made in code: the urgent ones among the first rows.
-void TJobBrowser::SelectUrgentJobsOnScreen() {
+// A selection of several jobs, made in code: the urgent ones and those on hold among the first rows.
+void TJobBrowser::SelectJobsOnScreen() {
   grid_->SetOptions(grid_->Options() + dgMultiSelect);
   TField* urgent = jobs_->FieldByName("Urgent");
+  TField* status = jobs_->FieldByName("Status");
   jobs_->DisableControls();
   for (int i = 0; i < 24 && !jobs_->Eof(); ++i, jobs_->Next())
-    if (urgent->AsBoolean()) grid_->SelectedRows()->SetCurrentRowSelected(true);
+    if (urgent->AsBoolean() || status->AsInteger() == jsOnHold) grid_->SelectedRows()->SetCurrentRowSelected(true);
   jobs_->First();
   jobs_->EnableControls();
 }

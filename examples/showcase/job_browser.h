@@ -21,7 +21,7 @@ class TJobBrowser : public lab::TForm {
 
  private:
   void AddColumns();
-  void SelectUrgentJobsOnScreen();
+  void SelectJobsOnScreen();
   void ShowJobsHalfway();
 
   lab::TMemDataSet* jobs_;

@@ -65,6 +65,11 @@ void FillLabJobs(TMemDataSet* DataSet, int Count) {
   defs.Add("OrderDate", ftDate);
   defs.Add("Price", ftCurrency);
   DataSet->Open();
+  // Messages about a field name it as the column titles do.
+  static constexpr const char* kLabels[] = {"Order",  "Patient", "Type",     "Sphere", "Cylinder",
+                                            "Axis",   "Sphere",  "Cylinder", "Axis",   "Material",
+                                            "Frame",  "Urgent",  "Status",   "Ordered", "Price"};
+  for (int i = 0; i < 15; ++i) DataSet->Fields()[i]->SetDisplayLabel(kLabels[i]);
   TJobRandom r(20240611);
   const TDateTime first = EncodeDate(2024, 1, 2);
   TField* fields[15];

@@ -16,6 +16,7 @@
 #include "platform/controls/backend.h"
 #include "platform/controls/painting.h"
 #include "platform/graphics/png_file.h"
+#include "trace_queue.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ const std::vector<TShowcaseWindow>& Windows() {
       {"job_browser_every_job",
        [](TComponent* Owner) -> TForm* { return new showcase::TJobBrowser(Owner, true); }},
       {"device_monitor", [](TComponent* Owner) -> TForm* { return new showcase::TDeviceMonitor(Owner); }},
+      {"trace_queue", [](TComponent* Owner) -> TForm* { return new showcase::TTraceQueue(Owner); }},
   };
   return windows;
 }
