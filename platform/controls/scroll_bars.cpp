@@ -191,6 +191,20 @@ int SetScrollPos(HWND hwnd, int bar, int pos, bool redraw) {
   return old;
 }
 
+int ScrolledPosition(int Code, int ThumbPos, int Pos, int Line, int Page, int End) {
+  switch (Code) {
+    case SB_LINEUP: return Pos - Line;
+    case SB_LINEDOWN: return Pos + Line;
+    case SB_PAGEUP: return Pos - Page;
+    case SB_PAGEDOWN: return Pos + Page;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return ThumbPos;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return End;
+    default: return Pos;
+  }
+}
+
 int GetScrollPos(HWND hwnd, int bar) {
   SCROLLINFO si;
   si.fMask = SIF_POS;

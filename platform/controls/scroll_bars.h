@@ -25,6 +25,10 @@ bool GetScrollRange(HWND hwnd, int bar, int* min, int* max);
 bool ShowScrollBar(HWND hwnd, int bar, bool show);
 bool EnableScrollBar(HWND hwnd, int bar, UINT arrows);
 
+// Where a WM_VSCROLL or WM_HSCROLL code (with the thumb's position) moves a view standing at Pos: a
+// Line or a Page back or on, to the thumb, to 0 or to End; other codes leave it at Pos.
+int ScrolledPosition(int Code, int ThumbPos, int Pos, int Line, int Page, int End);
+
 // The class name of scroll-bar control windows.
 inline constexpr const char* kScrollBarClass = "ScrollBar";
 
