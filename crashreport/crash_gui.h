@@ -49,6 +49,9 @@ class TCrashGui {
   // The window of Owner's family that was active last (Owner itself when none).
   virtual win::HWND LastActivePopup(win::HWND Owner) = 0;
   virtual bool PostMessage(win::HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) = 0;
+  // Sends a message and answers the window's result (0 for a window that does not exist); how the
+  // report's views (a list view, a rich-text view) are filled.
+  virtual win::LRESULT SendMessage(win::HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) = 0;
   virtual bool ShowWindow(win::HWND Window, int Cmd) = 0;
   virtual bool SetForegroundWindow(win::HWND Window) = 0;
   // The mouse cursor shown now (an opaque handle) and where the mouse is.

@@ -59,6 +59,9 @@ class TFrameworkGui final : public TCrashGui {
   bool PostMessage(HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) override {
     return wm::PostMessage(Window, Msg, WParam, LParam);
   }
+  win::LRESULT SendMessage(HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) override {
+    return wm::IsWindow(Window) ? wm::SendMessage(Window, Msg, WParam, LParam) : 0;
+  }
   bool ShowWindow(HWND Window, int Cmd) override { return wm::ShowWindow(Window, Cmd); }
   bool SetForegroundWindow(HWND Window) override {
     if (!wm::IsWindow(Window)) return false;

@@ -51,7 +51,8 @@ class TFakeCrashGui : public TCrashGui {
   win::HWND Popup = nullptr;  // the last active popup of every window, when set
   std::set<win::HWND> Answering;
   std::deque<win::MSG> Queue;
-  std::vector<win::MSG> Posted, Dispatched;
+  std::vector<win::MSG> Posted, Dispatched, Sent;
+  win::LRESULT SendAnswer = 0;
   std::vector<std::pair<win::HWND, int>> Shown;
   std::vector<win::HWND> MadeForeground;
   std::vector<TBox> Boxes;
@@ -98,6 +99,15 @@ class TFakeCrashGui : public TCrashGui {
     Posted.push_back(m);
     Queue.push_back(m);
     return true;
+  }
+  win::LRESULT SendMessage(win::HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) override {
+    win::MSG m;
+    m.hwnd = Window;
+    m.message = Msg;
+    m.wParam = WParam;
+    m.lParam = LParam;
+    Sent.push_back(m);
+    return SendAnswer;
   }
   bool ShowWindow(win::HWND Window, int Cmd) override {
     Shown.emplace_back(Window, Cmd);

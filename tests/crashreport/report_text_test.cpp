@@ -20,17 +20,7 @@
 namespace lab {
 namespace {
 
-using testing::ReadAll;
-using testing::WriteAll;
-
-std::string Golden(const std::string& Name) { return std::string(LAB_TEST_DATA_DIR) + "/crashreport/" + Name; }
-
-// Compares with a golden file; a difference leaves the text made beside the build for a look.
-void ExpectGolden(const std::string& Text, const std::string& Name) {
-  const std::string expected = ReadAll(Golden(Name));
-  if (Text != expected) WriteAll(std::string(LAB_BUILD_DIR) + "/" + Name, Text);
-  EXPECT_EQ(Text, expected) << "the text made is in " << LAB_BUILD_DIR << "/" << Name;
-}
+using testing::ExpectGolden;
 
 std::shared_ptr<TCrashModuleInfo> Module(std::uintptr_t Handle, const std::string& FileName,
                                          const std::string& Description, const std::string& Version,

@@ -1,6 +1,7 @@
 #pragma once
 // Files, folders, environment and shell commands for the crash reporter's tests.
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -27,6 +28,14 @@ inline std::string ReadAll(const std::string& name) {
 
 inline void WriteAll(const std::string& name, const std::string& data) {
   std::ofstream(name, std::ios::binary) << data;
+}
+
+// Compares a text with a golden file of tests/data/crashreport; a difference leaves the text made
+// beside the build for a look.
+inline void ExpectGolden(const std::string& Text, const std::string& Name) {
+  const std::string expected = ReadAll(std::string(LAB_TEST_DATA_DIR) + "/crashreport/" + Name);
+  if (Text != expected) WriteAll(std::string(LAB_BUILD_DIR) + "/" + Name, Text);
+  EXPECT_EQ(Text, expected) << "the text made is in " << LAB_BUILD_DIR << "/" << Name;
 }
 
 // Runs a shell command; answers its exit code and, in output, what it printed.
