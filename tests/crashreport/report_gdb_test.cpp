@@ -106,11 +106,9 @@ namespace {
 
 constexpr char kReportVariable[] = "LAB_GDB_REPORT";
 
-// The program gdb runs (only when the variable names the report's file).
-TEST(ReportAgainstGdb, Program) {
-  const char* out = std::getenv(kReportVariable);
-  if (!out) GTEST_SKIP() << "runs only under the debugger, started by the test below";
-  ASSERT_EQ(::pipe(crgdb_pipe), 0);
+// The program gdb runs: three parked threads and the main thread's report, then the end.
+[[noreturn]] void RunProgram(const char* Out) {
+  if (::pipe(crgdb_pipe) != 0) std::_Exit(2);
   std::vector<std::uint32_t> ids(3);
   std::vector<std::thread> threads;
   for (int depth = 1; depth <= 3; ++depth)
@@ -120,9 +118,20 @@ TEST(ReportAgainstGdb, Program) {
     });
   while (crgdb_parked.load() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));  // into the read itself
-  crgdb_main_a(ids, out);
+  crgdb_main_a(ids, Out);
   std::_Exit(0);  // the workers stay parked
 }
+
+// Started with the variable naming the report's file, the test program is that program: it runs
+// before any test.
+class TProgramUnderGdb : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (const char* out = std::getenv(kReportVariable)) RunProgram(out);
+  }
+};
+[[maybe_unused]] ::testing::Environment* const kProgramUnderGdb =
+    ::testing::AddGlobalTestEnvironment(new TProgramUnderGdb);
 
 struct TFrame {
   std::string Routine;
@@ -188,7 +197,7 @@ TEST(ReportAgainstGdb, EachThreadsKnownFramesAreTheDebuggers) {
   testing::Shell(std::string(kReportVariable) + "=" + report_file +
                      " timeout 240 gdb -nx -batch -ex 'set disable-randomization off' -ex 'set pagination off' " +
                      capture + " -ex run -ex 'thread apply all bt' -ex kill --args " +
-                     self + " --gtest_filter=ReportAgainstGdb.Program",
+                     self + " --gtest_filter=ReportAgainstGdb.EachThreadsKnownFramesAreTheDebuggers",
                  &output);
   const std::string report = testing::ReadAll(report_file);
   ASSERT_FALSE(report.empty()) << output;
