@@ -359,6 +359,8 @@ class TCustomDBGridX : public TCustomGrid {
   bool SortMarkingPending() const noexcept { return sort_marking_pending_; }
   // The tracking timer's interval (-1 while it is stopped).
   int TimerInterval() const noexcept { return timer_interval_; }
+  // Where the record drag's drop line stands (client y), -1 while none is drawn.
+  int DropLineY() const noexcept { return drop_line_y_; }
   // Whether a selection of Kind may be made with the mouse.
   bool CanSelectType(TDBGridXSelectionType Kind);
 
@@ -510,9 +512,9 @@ class TCustomDBGridX : public TCustomGrid {
   virtual bool HighlightDataCell(int DataCol, int DataRow, const std::string& Value, TGridDrawState State,
                                  TColor& Background, TFont* AFont);
   virtual bool GridOrEditorFocused();
-  // Moves the records of the bookmarks before record ToRecNo (1-based) at TreeLevel: OnMoveRecords,
-  // else DefaultMoveRecords; the selected records, or the dragged one; CheckOnly asks only whether
-  // they may move.
+  // Moves the records of the bookmarks next to record ToRecNo (1-based; after it when the first of
+  // them comes before it, else before it) at TreeLevel: OnMoveRecords, else DefaultMoveRecords; the
+  // selected records, or the dragged one; CheckOnly asks only whether they may move.
   virtual bool MoveRecords(TStrings* BookmarkList, int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual bool MoveSelectedRecords(int ToRecNo, int TreeLevel, bool CheckOnly);
   virtual bool UseDoubleBuffering();

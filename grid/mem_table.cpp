@@ -66,6 +66,17 @@ class TMemDataSetTableX : public TReadInPlaceMemTableX {
   int TreeLevels() override { return Data()->TreeLevels(); }
   TMemTreeNode TreeNode() override { return Data()->TreeNode(); }
   void ChangeTreeNode(TTreeNodeChange Change) override { Data()->ChangeTreeNode(Change); }
+  // The records go after the target when the first of them stands before it.
+  bool MoveRecords(const std::vector<std::string>& Bookmarks, int ToRecNo, int, bool CheckOnly) override {
+    std::int64_t first = -1;
+    for (const std::string& b : Bookmarks) {
+      std::int64_t place;
+      if (!Data()->BookmarkOrderKey(b, place)) return false;
+      if (first < 0 || place < first) first = place;
+    }
+    const int before = first >= 0 && first + 1 < ToRecNo ? ToRecNo + 1 : ToRecNo;
+    return Data()->MoveRecords(Bookmarks, before, CheckOnly);
+  }
 
  private:
   TMemDataSet* Data() const { return static_cast<TMemDataSet*>(ds_); }

@@ -43,9 +43,10 @@ class IMemTableX {
   virtual void ChangeTreeNode(TTreeNodeChange /*Change*/) {}
   // Asks for the records up to Index to be at hand (a dataset that fetches while it scrolls).
   virtual void FetchRecords(int /*Index*/) {}
-  // Moves the records of Bookmarks to record number ToRecNo's place (after it when they come from
-  // above it, else before it), at TreeLevel in a tree; CheckOnly answers whether they may move
-  // there and moves nothing. A dataset that cannot reorder its records answers false.
+  // Moves the records of Bookmarks, keeping their order, next to record number ToRecNo (1-based):
+  // after it when the first of them comes before it, else before it (where the grid's drop line
+  // shows them), at TreeLevel in a tree; CheckOnly answers whether they may move there and moves
+  // nothing. A dataset that cannot reorder its records answers false.
   virtual bool MoveRecords(const std::vector<std::string>& /*Bookmarks*/, int /*ToRecNo*/, int /*TreeLevel*/,
                            bool /*CheckOnly*/) {
     return false;

@@ -130,7 +130,10 @@ void TCustomDBGridX::ShowDropLine(bool Show) {
   if (Show) {
     TDataSet* ds = data_link_->DataSet();
     const TRect r = BoxRect(0, Row(), ColCount() - 1, Row());
-    const bool below = DataSetCompareBookmarks(ds, ds->Bookmark(), drag_bookmark_) > 0;
+    // Below the target when the first record to move comes before it: where they will go.
+    const bool records = selection_->SelectionType() == gstRecordBookmarks && selected_rows_->Count() > 0;
+    const TBookmark& first = records ? selected_rows_->Items(0) : drag_bookmark_;
+    const bool below = DataSetCompareBookmarks(ds, ds->Bookmark(), first) > 0;
     drop_line_y_ = below ? r.Bottom - 2 : r.Top + 2;
   }
   DrawRecordMoveLine();

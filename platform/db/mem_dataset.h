@@ -19,6 +19,10 @@
 // no records until it is expanded (TreeExpand, TreeCollapse, TreeToggle on the current record).
 // Sorting orders the children of each node; a record the filter hides takes its descendants'
 // parent key out of the tree, so they are roots.
+//
+// MoveRecords reorders the records by hand: it moves some of them, keeping their order, to stand
+// together before another, in the stored order too (SaveToCSV writes them so, and an empty
+// SortFields comes back to it).
 
 #include <memory>
 #include <string>
@@ -70,6 +74,14 @@ class TMemDataSet : public TDataSet {
   // or "Field '%s' cannot be used for sorting" (calculated and lookup fields) and keeps the old
   // order then.
   void SetSortFields(const std::string& Value);
+
+  // Moves the visible records of Bookmarks, in their order in the view, to stand together right
+  // before record BeforeRecNo (RecordCount() + 1: after the last), a record among them standing
+  // for the first one after it that is not; records the filter hides keep their places. Pending
+  // edits are posted first and the current record stays current. Answers false and moves nothing
+  // while the records are sorted or shown as a tree, in a read-only or closed dataset, for no
+  // bookmarks, one of no visible record or a number out of range; CheckOnly answers only that.
+  bool MoveRecords(const std::vector<TBookmark>& Bookmarks, int BeforeRecNo, bool CheckOnly = false);
 
   // An invalid filter text raises when set on an open dataset (or at Open) and leaves the old one.
   void SetFilter(const std::string& Value) override;

@@ -5,7 +5,9 @@
 
 #include "grid_paint_fixture.h"
 
+#include <algorithm>
 #include <cctype>
+#include <sstream>
 #include <vector>
 
 #include "grid/grid_unit.h"
@@ -492,6 +494,73 @@ TEST_F(GridMouse, ADraggedRecordGoesWhereItIsReleased) {
   for (const TMoveCall& m : moves) EXPECT_TRUE(m.check);
   EXPECT_EQ(Id(), 3);
   EXPECT_EQ(grid->TimerInterval(), -1);
+}
+
+// Without a handler the in-memory dataset reorders its records: a dragged run lands between the
+// two records the drop line stood between, and dragged back where it came from it gives the order
+// back; the run stays selected and the dragged record current.
+TEST_F(GridMouse, ADraggedRunOfRecordsLandsWhereTheDropLineShowsAndDragsBack) {
+  struct Case {
+    const char* what;
+    int first, last, pressed, target;
+    const char* order;
+  };
+  for (const Case c : {Case{"down", 2, 4, 3, 6, "1 5 6 2 3 4 7 8 "}, Case{"up", 5, 6, 6, 2, "1 5 6 2 3 4 7 8 "},
+                       Case{"to the last", 1, 2, 1, 8, "3 4 5 6 7 8 1 2 "}}) {
+    SCOPED_TRACE(c.what);
+    NewGrid();
+    grid->SetOptions(grid->Options() + dgMultiSelect);
+    grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+    Records(8);
+    const std::string start = Ids();
+    Click(Middle(0, c.first));
+    Click(Middle(0, c.last), {ssShift});
+    std::vector<int> run;
+    for (int id = c.first; id <= c.last; ++id) run.push_back(id);
+    ASSERT_EQ(SelectedIds(), run);
+    // Drags the run by record From to record To's row; answers the records on either side of the
+    // drop line (0: none) as it stood before the release.
+    auto drag = [&](int from, int to) {
+      std::vector<int> shown(static_cast<std::size_t>(grid->RowCount()), 0);
+      grid->ForEachShownRecord([&](int r) { shown[static_cast<std::size_t>(r)] = Id(); });
+      clock.Advance(win::GetDoubleClickTime() + 1);
+      Down(Middle(0, RowOf(from)));
+      Move(Middle(0, (RowOf(from) + RowOf(to)) / 2));
+      Move(Middle(0, RowOf(to)));
+      const int y = grid->DropLineY();
+      EXPECT_GE(y, 0);
+      const int row = grid->MouseCoord(5, y).Y;
+      const bool at_bottom = y > (Cell(0, row).Top + Cell(0, row).Bottom) / 2;
+      const int above = at_bottom ? row : row - 1;
+      auto at = [&](int r) { return r >= 1 && r < static_cast<int>(shown.size()) ? shown[static_cast<std::size_t>(r)] : 0; };
+      const std::pair<int, int> sides{at(above), at(above + 1)};
+      Up(Middle(0, RowOf(to)));
+      EXPECT_EQ(grid->DropLineY(), -1);
+      return sides;
+    };
+    // The records before and after the run in the dataset's order (0: none).
+    auto neighbours = [&] {
+      std::vector<int> ids;
+      std::istringstream in(Ids());
+      for (int id; in >> id;) ids.push_back(id);
+      const auto first = std::find(ids.begin(), ids.end(), run.front());
+      EXPECT_TRUE(std::equal(run.begin(), run.end(), first));
+      const auto last = first + static_cast<std::ptrdiff_t>(run.size());
+      return std::pair<int, int>{first == ids.begin() ? 0 : *(first - 1), last == ids.end() ? 0 : *last};
+    };
+    const std::pair<int, int> home = neighbours();
+    const std::pair<int, int> line = drag(c.pressed, c.target);
+    EXPECT_EQ(Ids(), c.order);
+    EXPECT_EQ(neighbours(), line);
+    EXPECT_EQ(Id(), c.pressed);
+    EXPECT_EQ(SelectedIds(), run);
+    // Back: next to the record that followed the run when it went down, else the one before it.
+    const bool went_down = Ids().find(std::to_string(home.second) + " ") < Ids().find(std::to_string(run.front()) + " ");
+    const std::pair<int, int> back = drag(c.pressed, went_down ? home.second : home.first);
+    EXPECT_EQ(back, home);
+    EXPECT_EQ(Ids(), start);
+    ds->Close();
+  }
 }
 
 // ---- Automatic scrolling and Escape ----
