@@ -649,6 +649,15 @@ class TCustomCodeEdit : public TCustomControl {
   std::vector<TCustomCodeEdit*> sharing_editors_;
   int gutter_width_ = 0;
   std::unique_ptr<TCodeInternalImage> internal_image_;
+  // What UpdateScrollBars last gave each bar (horizontal, vertical), so that it is not drawn again
+  // for nothing.
+  struct TAppliedScrollBar {
+    bool valid = false;
+    bool shown = false;
+    win::UINT disabled = 0;
+    win::UINT mask = 0;
+  };
+  std::array<TAppliedScrollBar, 2> applied_scroll_bars_{};
 };
 
 class TCodeEdit : public TCustomCodeEdit {

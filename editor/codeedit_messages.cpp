@@ -319,6 +319,7 @@ void TCustomCodeEdit::UpdateScrollBars() {
   const HWND hwnd = Handle();
   if (scroll_bars_ == ssNone) {
     ShowScrollBar(hwnd, SB_BOTH, false);
+    applied_scroll_bars_ = {};
     return;
   }
   const bool hide_show = options_.Contains(eoHideShowScrollbars);
@@ -338,8 +339,7 @@ void TCustomCodeEdit::UpdateScrollBars() {
       info.nPage = static_cast<UINT>(std::max(0, page));
       info.nPos = position;
     }
-    ShowScrollBar(hwnd, bar, !hide_show || info.nMin != 1 || range > page);
-    SetScrollInfo(hwnd, bar, info, true);
+    const bool shown = !hide_show || info.nMin != 1 || range > page;
     UINT disabled = ESB_ENABLE_BOTH;
     if (disable_arrows || range <= page) {
       if (position < 2 && range <= position + page - 1)
@@ -349,7 +349,19 @@ void TCustomCodeEdit::UpdateScrollBars() {
       else if (arrows_at_ends && nothing_after)
         disabled = ESB_DISABLE_RIGHT;
     }
+    // A bar that already shows all this is left alone: every caret move asks for the bars, and
+    // drawing them again would cost more than the line typed.
+    TAppliedScrollBar& applied = applied_scroll_bars_[bar == SB_HORZ ? 0 : 1];
+    SCROLLINFO now;
+    now.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (applied.valid && applied.shown == shown && applied.disabled == disabled && applied.mask == info.fMask &&
+        GetScrollInfo(hwnd, bar, now) && now.nMin == info.nMin && now.nMax == info.nMax && now.nPage == info.nPage &&
+        now.nPos == info.nPos)
+      return;
+    ShowScrollBar(hwnd, bar, shown);
+    SetScrollInfo(hwnd, bar, info, true);
     EnableScrollBar(hwnd, bar, disabled);
+    applied = {true, shown, disabled, info.fMask};
   };
   if ((scroll_bars_ == ssBoth || scroll_bars_ == ssHorizontal) && !word_wrap_plugin_) {
     const int range =
@@ -358,6 +370,7 @@ void TCustomCodeEdit::UpdateScrollBars() {
           std::int64_t{left_char_} + chars_in_window_ > range);
   } else {
     ShowScrollBar(hwnd, SB_HORZ, false);
+    applied_scroll_bars_[0] = {};
   }
   if (scroll_bars_ == ssBoth || scroll_bars_ == ssVertical) {
     int range = DisplayRowCount();
@@ -366,6 +379,7 @@ void TCustomCodeEdit::UpdateScrollBars() {
           std::int64_t{top_line_} + lines_in_window_ - 1 == DisplayRowCount());
   } else {
     ShowScrollBar(hwnd, SB_VERT, false);
+    applied_scroll_bars_[1] = {};
   }
 }
 
@@ -459,6 +473,7 @@ void TCustomCodeEdit::SizeOrFontChanged(bool FontChanged) {
 
 void TCustomCodeEdit::CreateWnd() {
   TCustomControl::CreateWnd();
+  applied_scroll_bars_ = {};
   if (options_.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning)) DragAcceptFiles(Handle(), true);
   SizeOrFontChanged(false);
   UpdateScrollBars();
