@@ -53,28 +53,15 @@ bool Before(const TBufferCoord& A, const TBufferCoord& B) {
 
 int TCustomCodeEdit::CharIndexToColumn(int Line, int Char) const {
   if (Char < 2) return 1;
-  const TLineView line = lines_->LineView(Line - 1);
-  int before;
-  if (!GetHasTabs(line, before) || before >= Char - 1) return Char;
-  std::int64_t column = before;  // 0-based: the cells before character i
-  for (int i = before; i < Char - 1; ++i) {
-    if (static_cast<std::size_t>(i) < line.size() && line[static_cast<std::size_t>(i)] == U'\t')
-      column += tab_width_ - column % tab_width_;
-    else
-      ++column;
-  }
-  return ClampToInt(column + 1);
+  return ClampToInt(lines_->Columns(Line - 1).CellsBefore(Char - 1) + 1);
 }
 
 int TCustomCodeEdit::ColumnToCharIndex(int Line, int Column) const {
-  const TLineView line = lines_->LineView(Line - 1);
-  std::int64_t start = 1;  // the column where character i + 1 starts
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (start >= Column) return static_cast<int>(i) + 1;
-    start += line[i] == U'\t' ? tab_width_ - (start - 1) % tab_width_ : 1;
-  }
-  const std::int64_t beyond = static_cast<std::int64_t>(line.size()) + 1 + std::max<std::int64_t>(0, Column - start);
-  return ClampToInt(beyond);
+  if (Column < 2) return 1;
+  // A column inside a tab's cells belongs to the character after the tab.
+  std::int64_t start;
+  const std::int64_t at = lines_->Columns(Line - 1).CharAt(Column - 1, start);
+  return ClampToInt(at + (start < Column - 1 ? 2 : 1));
 }
 
 TDisplayCoord TCustomCodeEdit::BufferToDisplayPos(const TBufferCoord& P) const {
@@ -231,8 +218,7 @@ void TCustomCodeEdit::MoveCaretHorizontally(int DX, bool Extend) {
       return;
     }
   }
-  const std::u32string line = lines_->GetLine(caret_y_ - 1);
-  const int length = static_cast<int>(line.size());
+  const int length = static_cast<int>(lines_->LineView(caret_y_ - 1).size());
   const bool wrap_at_ends = !options_.Contains(eoScrollPastEol);
   TBufferCoord to{caret_x_, caret_y_};
   if (wrap_at_ends && DX == -1 && caret_x_ == 1 && caret_y_ > 1) {
@@ -283,11 +269,10 @@ void TCustomCodeEdit::MoveToLineHome(bool Extend) {
   int new_x = 1;
   const bool first_row = !word_wrap_plugin_ || LineToRow(caret_y_) == DisplayY();
   if (options_.Contains(eoEnhanceHomeKey) && first_row) {
-    std::u32string line = lines_->GetLine(caret_y_ - 1);
+    TLineView line = lines_->LineView(caret_y_ - 1);
     if (word_wrap_plugin_ && DisplayRowCount() > 0) {
-      const int end = DisplayToBufferPos({1, LineToRow(caret_y_) + 1}).Char;
-      if (DisplayToBufferPos({1, LineToRow(caret_y_) + 1}).Line == caret_y_)
-        line.resize(std::min<std::size_t>(line.size(), static_cast<std::size_t>(end - 1)));
+      const TBufferCoord next_row = DisplayToBufferPos({1, LineToRow(caret_y_) + 1});
+      if (next_row.Line == caret_y_) line = line.substr(0, static_cast<std::size_t>(next_row.Char - 1));
     }
     int first = 1;
     while (first <= static_cast<int>(line.size()) && IsBlank(line[static_cast<std::size_t>(first - 1)])) ++first;
@@ -299,7 +284,7 @@ void TCustomCodeEdit::MoveToLineHome(bool Extend) {
 }
 
 void TCustomCodeEdit::MoveToLineEnd(bool Extend) {
-  const std::u32string line = lines_->GetLine(caret_y_ - 1);
+  const TLineView line = lines_->LineView(caret_y_ - 1);
   const int length = static_cast<int>(line.size());
   const TDisplayCoord d = DisplayXY();
   int row_start = 1, row_end = length + 1;  // the characters of the caret's row
@@ -437,24 +422,26 @@ bool TCustomCodeEdit::IsWordBreakChar(char32_t C) const { return C != 0 && !IsId
 
 TBufferCoord TCustomCodeEdit::NextWordPosEx(const TBufferCoord& XY) {
   if (XY.Line < 1 || XY.Line > lines_->Count()) return XY;
-  const std::u32string line = lines_->GetLine(XY.Line - 1);
+  // Lines are read in place: a step costs the characters it passes, not the line's length.
+  const TLineView line = lines_->LineView(XY.Line - 1);
   const int length = static_cast<int>(line.size());
   auto at = [&](int i) { return line[static_cast<std::size_t>(i - 1)]; };
   if (XY.Char >= 1 && XY.Char < length) {
     int x = XY.Char;
-    // A wide character is a word of its own: the next one is a stop too.
-    int wide = 0;
-    for (int i = x + 1; i <= length && !wide; ++i)
-      if (IsWideChar(at(i))) wide = i;
     if (IsIdentChar(at(x)) && !IsWideChar(at(x))) {
       while (x <= length && !IsWordBreakChar(at(x)) && !IsWideChar(at(x))) ++x;
     }
     while (x <= length && !IsIdentChar(at(x))) ++x;
-    if (wide && wide < x) x = wide;
+    // A wide character is a word of its own: one passed on the way is a stop too.
+    for (int i = XY.Char + 1; i < x; ++i)
+      if (IsWideChar(at(i))) {
+        x = i;
+        break;
+      }
     return {std::min(x, length + 1), XY.Line};
   }
   if (XY.Line >= lines_->Count()) return XY;
-  const std::u32string next = lines_->GetLine(XY.Line);
+  const TLineView next = lines_->LineView(XY.Line);
   for (std::size_t i = 0; i < next.size(); ++i)
     if (IsIdentChar(next[i]) || IsWideChar(next[i])) return {static_cast<int>(i) + 1, XY.Line + 1};
   return {1, XY.Line + 1};
@@ -462,7 +449,7 @@ TBufferCoord TCustomCodeEdit::NextWordPosEx(const TBufferCoord& XY) {
 
 TBufferCoord TCustomCodeEdit::PrevWordPosEx(const TBufferCoord& XY) {
   if (XY.Line < 1 || XY.Line > lines_->Count()) return XY;
-  const std::u32string line = lines_->GetLine(XY.Line - 1);
+  const TLineView line = lines_->LineView(XY.Line - 1);
   const int length = static_cast<int>(line.size());
   auto at = [&](int i) { return line[static_cast<std::size_t>(i - 1)]; };
   auto previous_line_end = [&]() -> TBufferCoord {
@@ -484,10 +471,11 @@ TBufferCoord TCustomCodeEdit::PrevWordPosEx(const TBufferCoord& XY) {
     while (i >= 1 && !IsWordBreakChar(at(i))) --i;
     x = i + 1;
   }
-  // A wide character is a word of its own: the nearest one before the start is a stop too.
-  for (int i = start - 1; i >= 1; --i)
+  // A wide character is a word of its own: the nearest one between the word and the start is a stop
+  // too.
+  for (int i = start - 1; i > x; --i)
     if (IsWideChar(at(i))) {
-      if (i > x) x = i;
+      x = i;
       break;
     }
   if (x == 0) return previous_line_end();
@@ -496,7 +484,7 @@ TBufferCoord TCustomCodeEdit::PrevWordPosEx(const TBufferCoord& XY) {
 
 TBufferCoord TCustomCodeEdit::WordStartEx(const TBufferCoord& XY) {
   if (XY.Line < 1 || XY.Line > lines_->Count()) return XY;
-  const std::u32string line = lines_->GetLine(XY.Line - 1);
+  const TLineView line = lines_->LineView(XY.Line - 1);
   int x = std::min(XY.Char, static_cast<int>(line.size()) + 1);
   if (x > 1 && !IsWordBreakChar(line[static_cast<std::size_t>(x - 2)])) {
     while (x > 1 && !IsWordBreakChar(line[static_cast<std::size_t>(x - 2)])) --x;
@@ -506,7 +494,7 @@ TBufferCoord TCustomCodeEdit::WordStartEx(const TBufferCoord& XY) {
 
 TBufferCoord TCustomCodeEdit::WordEndEx(const TBufferCoord& XY) {
   if (XY.Line < 1 || XY.Line > lines_->Count()) return XY;
-  const std::u32string line = lines_->GetLine(XY.Line - 1);
+  const TLineView line = lines_->LineView(XY.Line - 1);
   const int length = static_cast<int>(line.size());
   for (int x = std::max(XY.Char, 1); x <= length; ++x)
     if (IsWordBreakChar(line[static_cast<std::size_t>(x - 1)])) return {x, XY.Line};
@@ -519,20 +507,19 @@ void TCustomCodeEdit::SelectWordAt(TBufferCoord P) {
   else
     P.Char = std::max(P.Char, 1);
   P.Line = std::clamp(P.Line, 1, std::max(1, lines_->Count()));
-  const std::u32string line = lines_->GetLine(P.Line - 1);
+  const TLineView line = lines_->LineView(P.Line - 1);
   const int length = static_cast<int>(line.size());
   if (P.Char > length + 1) {
     InternalSetCaretXY({length + 1, P.Line});
     return;
   }
-  // Each character's type, the line followed by one NUL.
-  std::vector<std::uint16_t> types(static_cast<std::size_t>(length) + 1);
-  for (int i = 0; i <= length; ++i) types[static_cast<std::size_t>(i)] = GetCharTypeFlags(i < length ? line[static_cast<std::size_t>(i)] : 0);
+  // Each character's type, the line followed by one NUL, looked up only as far as the word reaches.
+  auto type_at = [&](int i) { return GetCharTypeFlags(i < length ? line[static_cast<std::size_t>(i)] : 0); };
   const int at = P.Char - 1;  // 0-based
-  std::uint16_t reference = types[static_cast<std::size_t>(at)];
-  if ((reference & C3_SYMBOL) && at > 0) reference = types[static_cast<std::size_t>(at - 1)];
+  std::uint16_t reference = type_at(at);
+  if ((reference & C3_SYMBOL) && at > 0) reference = type_at(at - 1);
   auto boundary = [&](int i) {
-    const std::uint16_t type = types[static_cast<std::size_t>(i)];
+    const std::uint16_t type = type_at(i);
     const int kind = CharTypeClass(type);
     if (kind == 1 || kind == 2) return i >= length || !IsIdentChar(line[static_cast<std::size_t>(i)]);
     if (kind == 5 || kind == 9) return true;

@@ -79,12 +79,21 @@ void TCodeEditStringList::Grow() {
 
 // ---- Adding and inserting ----
 
+void TCodeEditStringList::LinesMoved(int Index, int Delta) {
+  if (marked_line_ < Index) return;
+  if (Delta > 0)
+    marked_line_ += Delta;
+  else
+    marked_line_ = marked_line_ < Index - Delta ? -1 : marked_line_ + Delta;
+}
+
 void TCodeEditStringList::InsertItem(int Index, TLineString S, TObject* AObject) {
   Grow();
   TCodeEditStringRec& rec = *list_.Open(Index, 1);
   rec.String = std::move(S);
   rec.Object = AObject;
   index_of_longest_line_ = -1;
+  LinesMoved(Index, 1);
   if (OnInserted) OnInserted(this, Index, 1);
 }
 
@@ -152,6 +161,7 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
       first[i].Flags = 0;
     }
     index_of_longest_line_ = -1;
+    LinesMoved(Index, NumLines);
     if (OnInserted) OnInserted(this, Index, NumLines);
   });
 }
@@ -173,6 +183,7 @@ void TCodeEditStringList::PutItem(int Index, Chars S) {
     rec.ExpandedLength = -1;
     rec.Flags = sfExpandedLengthUnknown;
     index_of_longest_line_ = -1;
+    if (marked_line_ == Index) marked_line_ = -1;
     if (OnPutted) OnPutted(this, Index, 1);
   });
 }
@@ -198,6 +209,7 @@ void TCodeEditStringList::Delete(int Index) {
   Updating([&] {
     list_.Erase(Index, 1);
     index_of_longest_line_ = -1;
+    LinesMoved(Index, -1);
     if (OnDeleted) OnDeleted(this, Index, 1);
   });
 }
@@ -210,6 +222,7 @@ void TCodeEditStringList::DeleteLines(int Index, int NumLines) {
   Updating([&] {
     list_.Erase(Index, NumLines);
     index_of_longest_line_ = -1;
+    LinesMoved(Index, -NumLines);
     if (OnDeleted) OnDeleted(this, Index, NumLines);
   });
 }
@@ -219,6 +232,7 @@ void TCodeEditStringList::Clear() {
   Updating([&] {
     list_.Clear();
     index_of_longest_line_ = -1;
+    marked_line_ = -1;
     if (OnCleared) OnCleared(this);
   });
 }
@@ -228,10 +242,12 @@ void TCodeEditStringList::Exchange(int Index1, int Index2) {
   if (!ValidIndex(Index2)) ListIndexError(Index2);
   Updating([&] {
     std::swap(list_[Index1], list_[Index2]);
-    if (index_of_longest_line_ == Index1)
-      index_of_longest_line_ = Index2;
-    else if (index_of_longest_line_ == Index2)
-      index_of_longest_line_ = Index1;
+    for (int* follows : {&index_of_longest_line_, &marked_line_}) {
+      if (*follows == Index1)
+        *follows = Index2;
+      else if (*follows == Index2)
+        *follows = Index1;
+    }
   });
 }
 
@@ -247,6 +263,7 @@ void TCodeEditStringList::SetTabWidth(int Value) {
   tab_width_ = Value;
   convert_tabs_proc_ = GetBestConvertTabsProc(Value);
   index_of_longest_line_ = -1;
+  marked_line_ = -1;
   for (int i = 0; i < GetCount(); ++i) {
     TCodeEditStringRec& rec = list_[i];
     rec.ExpandedLength = -1;
@@ -262,6 +279,24 @@ std::int64_t TCodeEditStringList::ComputeExpandedLength(const TCodeEditStringRec
   Rec.ExpandedLength = has_tabs ? GetExpandedLength(line, tab_width_) : static_cast<std::int64_t>(line.size());
   Rec.Flags = has_tabs ? sfHasTabs : sfHasNoTabs;
   return Rec.ExpandedLength;
+}
+
+TLineColumns TCodeEditStringList::Columns(int Index) const {
+  if (!ValidIndex(Index)) return TLineColumns();
+  const TCodeEditStringRec& rec = list_[Index];
+  const TLineView line = rec.String.view();
+  // The record knows once whether the line has tabs, so a long line without is not scanned again.
+  if (rec.ExpandedLength < 0) ComputeExpandedLength(rec);
+  if (!(rec.Flags & sfHasTabs)) return TLineColumns(line, tab_width_, static_cast<std::int64_t>(line.size()), nullptr);
+  if (static_cast<std::int64_t>(line.size()) < TLineColumns::kMarkLine) return TLineColumns(line, tab_width_);
+  if (marked_line_ != Index) {
+    int before;
+    GetHasTabs(line, before);
+    line_marks_ = TLineColumns::MakeMarks(line, tab_width_);
+    marked_first_tab_ = before;
+    marked_line_ = Index;
+  }
+  return TLineColumns(line, tab_width_, marked_first_tab_, &line_marks_);
 }
 
 std::u32string TCodeEditStringList::ExpandedStrings(int Index) const {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/line_columns.h"
 #include "editor/line_records.h"
 #include "editor/line_string.h"
 #include "editor/text_routines.h"
@@ -91,6 +92,10 @@ class TCodeEditStringList : public TStrings {
   // as that.
   void SetTabWidth(int Value);
 
+  // Where the characters of line Index stand in cells, read in place; valid until the list next
+  // changes. The cells kept for a long line with tabs are kept for the last such line asked for.
+  TLineColumns Columns(int Index) const;
+
   // ---- Highlighter states ----
   // 0 outside the list, as the other reads answer empty values there.
   TCodeEditRange Ranges(int Index) const;
@@ -147,6 +152,14 @@ class TCodeEditStringList : public TStrings {
   int tab_width_ = 8;
   TConvertTabsProc convert_tabs_proc_ = GetBestConvertTabsProc(tab_width_);
   mutable int index_of_longest_line_ = -1;
+  // The cells kept for one long line with tabs (see Columns), and which line they belong to; every
+  // change that moves or replaces that line moves or forgets them.
+  mutable int marked_line_ = -1;
+  mutable std::int64_t marked_first_tab_ = 0;
+  mutable std::vector<std::int64_t> line_marks_;
+  // Lines inserted at Index (Delta > 0) or deleted from it (Delta < 0): the kept cells follow their
+  // line, or are forgotten with it.
+  void LinesMoved(int Index, int Delta);
 };
 
 template <class F>

@@ -5,6 +5,7 @@
 
 #include "editor/codeedit.h"
 #include "editor/edit_exceptions.h"
+#include "editor/line_columns.h"
 #include "platform/rtl/list.h"
 
 namespace lab {
@@ -14,11 +15,82 @@ namespace {
 // No row is longer than a byte can count.
 constexpr int kMaxRow = 255;
 
+bool IsBlank(char32_t C) { return C == U' ' || C == U'\t'; }
+
+// The cells of a line without tabs: its characters.
 template <class Chars>
-void AppendRows(const Chars& Text, int MaxRowLength, int MinRowLength, int TabWidth, const TCodeCharSet& BreakChars,
+class TPlainCells {
+ public:
+  explicit TPlainCells(Chars Text) : text_(Text) {}
+  std::int64_t Size() const { return static_cast<std::int64_t>(text_.size()); }
+  void Window(std::int64_t /*Start*/) {}
+  char32_t At(std::int64_t Cell) const { return static_cast<char32_t>(text_[static_cast<std::size_t>(Cell)]); }
+  // The cell after the blanks from Cell on.
+  std::int64_t SkipBlanks(std::int64_t Cell) const {
+    while (Cell < Size() && IsBlank(At(Cell))) ++Cell;
+    return Cell;
+  }
+
+ private:
+  Chars text_;
+};
+
+// The cells of a line with tabs (a tab's cells read as tabs), read from the line in place: the row
+// being cut sees a window of the cells from its start on, filled by a cursor that moves forward
+// with the rows, so no line is expanded whole.
+class TWrapCells {
+ public:
+  explicit TWrapCells(const TLineColumns& Columns) : columns_(Columns), size_(Columns.Cells()) {}
+  std::int64_t Size() const { return size_; }
+  // Makes cells Start .. Start + kMaxRow readable; Start never goes back.
+  void Window(std::int64_t Start) {
+    Seek(Start, char_, cell_);
+    start_ = Start;
+    cells_.clear();
+    const std::int64_t stop = std::min(size_, Start + kMaxRow + 1);
+    columns_.ForEachFrom(char_, cell_, [&](std::int64_t Char, std::int64_t Cell, std::int64_t Width) {
+      const char32_t c = columns_.Line()[static_cast<std::size_t>(Char)];
+      for (std::int64_t k = std::max(Cell, Start); k < std::min(Cell + Width, stop); ++k) cells_.push_back(c);
+      return Cell + Width < stop;
+    });
+  }
+  char32_t At(std::int64_t Cell) const { return cells_[static_cast<std::size_t>(Cell - start_)]; }
+  std::int64_t SkipBlanks(std::int64_t Cell) const {
+    std::int64_t at_char = char_, at_cell = cell_;  // the window's cursor stays where the row starts
+    Seek(Cell, at_char, at_cell);
+    std::int64_t after = Cell;
+    columns_.ForEachFrom(at_char, at_cell, [&](std::int64_t Char, std::int64_t At, std::int64_t Width) {
+      if (!IsBlank(columns_.Line()[static_cast<std::size_t>(Char)])) return false;
+      after = At + Width;
+      return true;
+    });
+    return after;
+  }
+
+ private:
+  // Moves a cursor (a character and the cell it starts at) on to the character holding Cell.
+  void Seek(std::int64_t Cell, std::int64_t& Char, std::int64_t& At) const {
+    const auto size = static_cast<std::int64_t>(columns_.Line().size());
+    while (Char < size) {
+      const std::int64_t width = columns_.Line()[static_cast<std::size_t>(Char)] == U'\t' ? columns_.TabCells(At) : 1;
+      if (At + width > Cell) return;
+      At += width;
+      ++Char;
+    }
+  }
+
+  const TLineColumns& columns_;
+  const std::int64_t size_;
+  std::int64_t char_ = 0;  // the cursor: a character and the cell it starts at
+  std::int64_t cell_ = 0;
+  std::int64_t start_ = 0;
+  std::vector<char32_t> cells_;
+};
+
+template <class Cells>
+void AppendRows(Cells& Text, int MaxRowLength, int MinRowLength, int TabWidth, const TCodeCharSet& BreakChars,
                 std::vector<std::uint8_t>& Rows) {
-  auto blank = [](char32_t c) { return c == U' ' || c == U'\t'; };
-  const auto length = static_cast<std::int64_t>(Text.size());
+  const std::int64_t length = Text.Size();
   if (length == 0) {
     Rows.push_back(0);
     return;
@@ -28,19 +100,20 @@ void AppendRows(const Chars& Text, int MaxRowLength, int MinRowLength, int TabWi
   const int min_row = MaxRowLength > 0 ? MinRowLength : kMaxRow - kMaxRow / 3;
   std::int64_t start = 0;
   while (start < length) {
+    Text.Window(start);
     std::int64_t end = start + max_row;
     if (end >= length) {
       end = length;
-    } else if (!blank(static_cast<char32_t>(Text[static_cast<std::size_t>(end)]))) {
+    } else if (!IsBlank(Text.At(end))) {
       // Back to just after the nearest break character, but not into the row's first part.
       for (std::int64_t p = end - 1; p > start + min_row; --p)
-        if (BreakChars.Contains(static_cast<char32_t>(Text[static_cast<std::size_t>(p)]))) {
+        if (BreakChars.Contains(Text.At(p))) {
           end = p + 1;
           break;
         }
     } else {
       // Blanks at a break stay at the end of the upper row.
-      while (end < length && blank(static_cast<char32_t>(Text[static_cast<std::size_t>(end)]))) ++end;
+      end = Text.SkipBlanks(end);
     }
     if (end - start > kMaxRow) {
       // Cut at the byte's limit, not inside the cells of a tab, but not below the last tab stop. A
@@ -48,9 +121,7 @@ void AppendRows(const Chars& Text, int MaxRowLength, int MinRowLength, int TabWi
       // advances.
       const std::int64_t floor = start + kMaxRow - kMaxRow % std::max(1, TabWidth);
       end = start + kMaxRow;
-      while (floor > start && end > floor && Text[static_cast<std::size_t>(end - 1)] == U'\t' &&
-             end < length && Text[static_cast<std::size_t>(end)] == U'\t')
-        --end;
+      while (floor > start && end > floor && Text.At(end - 1) == U'\t' && end < length && Text.At(end) == U'\t') --end;
     }
     Rows.push_back(static_cast<std::uint8_t>(end - start));
     start = end;
@@ -93,14 +164,15 @@ void TCodeWordWrapPlugin::DisplayChanged() {
 
 void TCodeWordWrapPlugin::WrapLineRows(int Index, std::vector<std::uint8_t>& Rows) const {
   const TCodeEditStringList& lines = *editor_->LineList();
-  const TLineView line = lines.LineView(Index);
-  int before;
-  const int tab_width = lines.TabWidth();
-  if (!GetHasTabs(line, before)) {
-    line.Visit([&](auto chars) { AppendRows(chars, max_row_length_, min_row_length_, tab_width, break_chars_, Rows); });
+  const TLineColumns columns = lines.Columns(Index);
+  if (!columns.HasTabs()) {
+    columns.Line().Visit([&](auto chars) {
+      TPlainCells<decltype(chars)> cells(chars);
+      AppendRows(cells, max_row_length_, min_row_length_, columns.TabWidth(), break_chars_, Rows);
+    });
   } else {
-    const std::u32string expanded = lines.ExpandedStrings(Index);
-    AppendRows(std::u32string_view(expanded), max_row_length_, min_row_length_, tab_width, break_chars_, Rows);
+    TWrapCells cells(columns);
+    AppendRows(cells, max_row_length_, min_row_length_, columns.TabWidth(), break_chars_, Rows);
   }
 }
 

@@ -1,6 +1,8 @@
 // Painting, read back from the window's pixels: the rows inside the clip, the right edge, the
 // selection split out of a row, special characters, the active line and the gutter's numbers.
 
+#include <sys/resource.h>
+
 #include <array>
 #include <set>
 #include <vector>
@@ -292,6 +294,78 @@ TEST_F(PaintTest, AScrollPaintsOnlyTheBandItUncovers) {
   Pump();
   ASSERT_EQ(clips.size(), 1u);
   EXPECT_EQ(clips[0], client);
+}
+
+// A highlighter reads a line's characters; its tokens are drawn in the cells those characters take,
+// after tabs too.
+TEST_F(PaintTest, HighlightedTokensStandInTheCellsOfTheirCharacters) {
+  struct TDigits : TCodeCustomHighlighter {  // digits one token each, in red; the rest one token
+    TDigits() : TCodeCustomHighlighter(nullptr) {
+      AddAttribute(digit = new TCodeHighlighterAttributes("Digit"));
+      digit->SetForeground(kSelBack);
+    }
+    void SetLine(const std::u32string& S, int) override {
+      line = S;
+      pos = 0;
+      Measure();
+    }
+    bool GetEol() const override { return pos >= line.size(); }
+    void Next() override {
+      pos += len;
+      Measure();
+    }
+    void Measure() {
+      len = 0;
+      if (pos >= line.size()) return;
+      const bool d = IsDigit(line[pos]);
+      while (pos + len < line.size() && IsDigit(line[pos + len]) == d && (!d || len == 0)) ++len;
+    }
+    static bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
+    std::u32string GetToken() const override { return line.substr(pos, len); }
+    int GetTokenKind() const override { return IsDigit(line[pos]) ? 1 : 0; }
+    TCodeHighlighterAttributes* GetTokenAttribute() const override { return GetTokenKind() ? digit : nullptr; }
+    int GetTokenPos() const override { return static_cast<int>(pos); }
+    TCodeHighlighterAttributes* digit;
+    std::u32string line;
+    std::size_t pos = 0, len = 0;
+  } digits;
+  edit->SetTabWidth(4);
+  edit->SetHighlighter(&digits);
+  SetText({"a\t14\tb1"});  // a, tab cells 2 to 4, 1 and 4 in 5 and 6, tab 7 to 8, b in 9, 1 in 10
+  const TColorRef red = ColorToRGB(kSelBack);
+  auto red_in = [&](int Column) {
+    for (int y = RowY(1); y < RowY(1) + edit->TextHeight(); ++y)
+      for (int x = CellX(Column); x < CellX(Column + 1); ++x)
+        if (At(x, y) == red) return true;
+    return false;
+  };
+  for (const int column : {5, 6, 10}) EXPECT_TRUE(red_in(column)) << column;
+  for (const int column : {1, 3, 7, 9}) EXPECT_FALSE(red_in(column)) << column;
+  edit->SetHighlighter(nullptr);
+}
+
+// A line of 1,000 tabs of 65,536 cells is painted from the cells on screen: the mark in the middle of
+// a tab far along shows, and the paint takes no memory to speak of (expanding the line would take
+// 260 MB).
+TEST_F(PaintTest, AWideLineIsPaintedFromTheCellsOnScreen) {
+  edit->SetTabWidth(kMaxTabWidth);
+  edit->SetOptions(edit->Options() - eoScrollPastEol + eoShowSpecialChars);
+  edit->LineList()->Clear();
+  edit->LineList()->AddLine(std::u32string(1000, U'\t') + U"x");
+  // Tab 500 starts in column 500 * 65536 + 1; its mark stands half its cells on.
+  const int left = 500 * kMaxTabWidth + 1 + kMaxTabWidth / 2 - 4;
+  edit->SetLeftChar(left);
+  ASSERT_EQ(edit->LeftChar(), left);
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  bool ink = false;
+  for (int column = left; column < left + 8; ++column) ink = ink || Ink(column, 1);
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_TRUE(ink);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);  // kilobytes
+  edit->SetOptions(edit->Options() - eoShowSpecialChars);
+  for (int column = left; column < left + 8; ++column) EXPECT_FALSE(Ink(column, 1)) << column;
 }
 
 TEST_F(PaintTest, TheActiveLineTakesItsColour) {

@@ -125,6 +125,63 @@ TEST_F(WordWrapTest, RowsMeetTheirLimits) {
   }
 }
 
+// Lines with tabs are wrapped from their characters in place: their rows are those the rule cuts
+// from the line expanded whole, for narrow and wide tabs, in narrow windows and at the 255 limit.
+TEST_F(WordWrapTest, RowsOfLinesWithTabsAreThoseOfTheirExpandedText) {
+  auto expanded_rows = [](const std::u32string& Text, int Max, int Min, int TabWidth, const TCodeCharSet& Breaks) {
+    auto blank = [](char32_t c) { return c == U' ' || c == U'\t'; };
+    const auto length = static_cast<std::int64_t>(Text.size());
+    std::vector<int> rows;
+    for (std::int64_t start = 0; start < length || rows.empty();) {
+      std::int64_t end = std::min(start + Max, length);
+      if (end < length && !blank(Text[end])) {
+        for (std::int64_t p = end - 1; p > start + Min; --p)
+          if (Breaks.Contains(Text[p])) {
+            end = p + 1;
+            break;
+          }
+      } else {
+        while (end < length && blank(Text[end])) ++end;
+      }
+      if (end - start > 255) {
+        const std::int64_t floor = start + 255 - 255 % TabWidth;
+        end = start + 255;
+        while (floor > start && end > floor && Text[end - 1] == U'\t' && end < length && Text[end] == U'\t') --end;
+      }
+      rows.push_back(static_cast<int>(end - start));
+      start = end;
+    }
+    return rows;
+  };
+  std::mt19937 rng(31);
+  TCodeEditStringList* lines = edit->LineList();
+  for (const int columns : {9, 40, 300}) {
+    SetColumns(columns);
+    edit->SetWordWrap(true);
+    for (const int tab_width : {2, 7, 200, 300}) {
+      edit->SetTabWidth(tab_width);
+      TStringList source;
+      for (int i = 0; i < 12; ++i) {
+        std::string s;
+        const int n = static_cast<int>(rng() % 700);
+        for (int k = 0; k < n; ++k) {
+          const unsigned r = rng() % 12;
+          s += r == 0 ? '\t' : r == 1 ? ' ' : r == 2 ? '.' : static_cast<char>('a' + rng() % 26);
+        }
+        source.Add(s);
+      }
+      edit->Lines()->Assign(&source);
+      const auto rows = Rows();
+      for (int i = 0; i < lines->Count(); ++i)
+        ASSERT_EQ(rows[static_cast<std::size_t>(i)],
+                  expanded_rows(lines->ExpandedStrings(i), Plugin().MaxRowLength(), Plugin().MinRowLength(), tab_width,
+                                Plugin().BreakChars()))
+            << columns << " " << tab_width << " " << i;
+    }
+    edit->SetWordWrap(false);
+  }
+}
+
 TEST_F(WordWrapTest, RowsFollowEveryChangeAsAFullWrapWouldLayThemOut) {
   SetColumns(17);
   edit->SetWordWrap(true);
