@@ -41,6 +41,8 @@ void TCustomEdit::SetSelLength(int Value) {
   SelectionChanged();
 }
 
+std::string TCustomEdit::WindowText() const { return Utf8Encode(line_.Text()); }
+
 std::string TCustomEdit::SelText() const { return Utf8Encode(line_.SelText()); }
 
 void TCustomEdit::SetSelText(const std::string& Value) {
@@ -334,10 +336,10 @@ void TCustomEdit::DoEnter() {
 void TCustomEdit::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_GETTEXTLENGTH:
-      Message.Result = static_cast<LRESULT>(Utf8Encode(line_.Text()).size());
+      Message.Result = static_cast<LRESULT>(WindowText().size());
       return;
     case WM_GETTEXT: {
-      const std::string text = Utf8Encode(line_.Text());
+      const std::string text = WindowText();
       if (Message.WParam == 0 || !Message.LParam) return;
       const std::size_t n = std::min<std::size_t>(text.size(), Message.WParam - 1);
       char* out = reinterpret_cast<char*>(Message.LParam);

@@ -25,9 +25,9 @@ class TCustomEdit : public TCustomControl {
   void SetSelStart(int Value);
   int SelLength() const noexcept { return line_.SelLength(); }
   void SetSelLength(int Value);
-  std::string SelText() const;
+  virtual std::string SelText() const;
   // Replaces the selection as pasting does.
-  void SetSelText(const std::string& Value);
+  virtual void SetSelText(const std::string& Value);
   int MaxLength() const noexcept { return line_.MaxLength; }
   // 0: no limit. Text already longer stays.
   void SetMaxLength(int Value) { line_.MaxLength = Value; }
@@ -82,7 +82,7 @@ class TCustomEdit : public TCustomControl {
   TEditLine& Line() noexcept { return line_; }
   const TEditLine& Line() const noexcept { return line_; }
   // After a change of the text: repaint, caret, OnChange.
-  void TextChanged();
+  virtual void TextChanged();
   // After a move of the caret or selection: repaint and caret.
   void SelectionChanged();
   // The text position nearest a client x coordinate, and a position's x coordinate.
@@ -90,10 +90,14 @@ class TCustomEdit : public TCustomControl {
   int XFromPos(int Pos);
   // The characters drawn in place of the text (a password edit draws '*'s, say).
   virtual std::u32string DisplayText() const { return line_.Text(); }
+  // The text as WM_GETTEXT gives it (a multi-line edit puts CR LF between its lines).
+  virtual std::string WindowText() const;
+  // Places the caret where the text's caret is, and scrolls the text so that it shows (a multi-line
+  // edit has lines to place it on).
+  virtual void UpdateCaret();
+  virtual void ScrollToCaret();
 
  private:
-  void UpdateCaret();
-  void ScrollToCaret();
   void FocusChanged(bool Focused);
   // Applies one editing operation of the line; OnChange when it changed the text.
   template <class F>

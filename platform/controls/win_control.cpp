@@ -13,6 +13,7 @@
 #include "platform/controls/nc_layout.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/window_manager.h"
+#include "platform/graphics/gdi.h"
 #include "platform/rtl/scope_exit.h"
 
 namespace lab {
@@ -249,7 +250,8 @@ void TWinControl::UpdateControlState() {
     top = top->parent_;
     if (!top->showing_) return;
   }
-  if (dynamic_cast<TCustomForm*>(top)) UpdateShowing();
+  // A top-level control other than a form (a dialog's window) shows its children once it shows.
+  if (dynamic_cast<TCustomForm*>(top) || top->showing_) UpdateShowing();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -562,6 +564,18 @@ void TWinControl::Dispatch(TMessage& Message) {
       }
       break;
     }
+    case WM_SETFONT: {
+      // A window built from messages alone (a dialog's) hands its controls their fonts this way;
+      // the sender keeps its font, the control takes a copy.
+      LOGFONT lf;
+      if (Message.WParam && GetObject(reinterpret_cast<HFONT>(Message.WParam), &lf))
+        Font()->SetHandle(CreateFontIndirect(&lf));
+      if (Message.LParam) Invalidate();
+      return;
+    }
+    case WM_GETFONT:
+      Message.Result = reinterpret_cast<LRESULT>(Font()->Handle());
+      return;
     case WM_NCDESTROY:
       DefaultHandler(Message);
       if (handle_) Unregister(handle_);

@@ -137,10 +137,15 @@ bool TWinControl::Focused() { return handle_ && wm::GetFocus() == handle_; }
 
 bool TWinControl::CanFocus() {
   TCustomForm* form = ParentForm();
-  if (!form) return false;
-  for (TControl* c = this; c && c != form; c = c->Parent())
+  TControl* top = this;
+  for (TControl* c = this; c && c != form; c = c->Parent()) {
     if (!c->Visible() || !c->Enabled()) return false;
-  return form->Visible() && form->Enabled();
+    top = c;
+  }
+  if (form) return form->Visible() && form->Enabled();
+  // Outside forms (a dialog's window is no form) the top-most control's window must show.
+  auto* window = static_cast<TWinControl*>(top);
+  return window->HandleAllocated() && wm::IsWindowVisible(window->Handle()) && wm::IsWindowEnabled(window->Handle());
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) {
