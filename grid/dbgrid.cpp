@@ -70,7 +70,8 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
 
 TCustomDBGridX::~TCustomDBGridX() {
   destroying_ = true;
-  if (style_ && style_ == DBGridXStyle()) style_->RemoveGrid(this);
+  // A style that went has already let go of the grid.
+  if (style_) style_->RemoveGrid(this);
   cell_params_.reset();
   data_link_->SetDataSource(nullptr);
   selection_.reset();
@@ -136,6 +137,23 @@ void TCustomDBGridX::InvalidateGridRect(const TGridRect& ARect) {
   if (HandleAllocated()) InvalidateRect(ARect);
 }
 
+void TCustomDBGridX::InvalidateCol(int ACol) {
+  if (!HandleAllocated()) return;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  InvalidateRect({ACol, 0, ACol, std::min(di.Vert.LastFullVisibleCell + 1, RowCount() - 1)});
+}
+
+void TCustomDBGridX::InvalidateCell(int ACol, int ARow) {
+  TCustomGrid::InvalidateCell(ACol, ARow);
+  if (!options_.Contains(dgRowLines) || !HandleAllocated()) return;
+  TRect line = CellRect(ACol, ARow);
+  if (line.IsEmpty()) return;
+  line.Bottom = line.Top;
+  line.Top -= GridLineWidth();
+  wm::InvalidateRect(Handle(), &line, false);
+}
+
 void TCustomDBGridX::InvalidateFooter() {
   if (destroying_ || !HandleAllocated()) return;
   const int rows = RowCount();
@@ -146,7 +164,7 @@ void TCustomDBGridX::SetColumns(TDBGridColumnsX* Value) { columns_->Assign(Value
 
 void TCustomDBGridX::SetColumnDefValues(TColumnDefValuesX* Value) { column_def_values_->Assign(Value); }
 
-void TCustomDBGridX::GetFieldList(std::vector<TField*>& List) {
+void TCustomDBGridX::GetDatasetFieldList(std::vector<TField*>& List) {
   if (TDataSet* ds = data_link_->DataSet())
     for (TField* f : ds->Fields()) List.push_back(f);
 }
@@ -179,6 +197,17 @@ void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) 
   } else {
     DeferLayout();
     CancelLayout();
+  }
+}
+
+void TCustomDBGridX::SelectField(TField* Field) {
+  for (int i = 0; i < columns_->Count(); ++i) {
+    TColumnX* c = columns_->GetColumn(i);
+    if (c->Visible() && c->GetField() == Field) {
+      // Hidden columns keep their place among the data columns.
+      SetSelectedIndex(c->Index());
+      return;
+    }
   }
 }
 
@@ -437,6 +466,8 @@ void TCustomDBGridX::CreateWnd() {
     BeginUpdate();
     TScopeExit end_update([&] { EndUpdate(); });
     TCustomGrid::CreateWnd();
+    // A new window has no scroll bar yet, whatever the old one showed.
+    scroll_info_set_ = false;
     edit_button_width_ = flat_ ? ComputeDefaultButtonWidth() : win::GetSystemMetrics(win::SM_CXVSCROLL);
     // A layout before the window knew no button width: the buttons' height follows it now.
     LayoutEditButtonHeight();
@@ -466,7 +497,43 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
     case CM_CANCELMODE: WMCancelMode(Message); return;
     case win::WM_LBUTTONDOWN:
     case win::WM_RBUTTONDOWN: WMButtonDown(Message); return;
+    case win::WM_COMMAND: WMCommand(Message); return;
+    case win::WM_IME_STARTCOMPOSITION:
+      // Composed text goes into the cell's editor.
+      if (filter_editing_) StopEditFilter();
+      ShowEditor();
+      break;
     default: break;
+  }
+  TCustomGrid::Dispatch(Message);
+}
+
+// Held outside the cells while selecting: up and down go to the record before the first row shown
+// or after the last; left and right are the framework grid's.
+void TCustomDBGridX::TimedScroll(TGridScrollDirections Direction) {
+  if (!data_link_->Active()) return;
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  const int first = record_set_ ? TopRow() : title_offset_;
+  if (Direction.Contains(sdUp)) data_link_->MoveBy(first - 1 - Row());
+  if (Direction.Contains(sdDown)) data_link_->MoveBy(std::min(di.Vert.LastFullVisibleCell, FirstFooterAreaRow() - 1) + 1 - Row());
+  Direction -= TGridScrollDirections{sdUp, sdDown};
+  if (!Direction.Empty()) TCustomGrid::TimedScroll(Direction);
+}
+
+// The text of the in-place editor is the cell's; the filter row's editor's, its column's condition.
+void TCustomDBGridX::WMCommand(TMessage& Message) {
+  const auto from = reinterpret_cast<win::HWND>(Message.LParam);
+  if (win::HIWORD(Message.WParam) == win::EN_CHANGE && from) {
+    if (InplaceEditor() && InplaceEditor()->HandleAllocated() && from == InplaceEditor()->Handle()) {
+      UpdateText();
+      return;
+    }
+    if (filter_editor_ && filter_editor_->HandleAllocated() && from == filter_editor_->Handle()) {
+      TColumnX* c = filter_col_ >= 0 && filter_col_ < columns_->Count() ? columns_->GetColumn(filter_col_) : nullptr;
+      if (c && filter_editor_->GetText() != c->STFilter()->ExpressionStr()) ApplyFilterEditText();
+      return;
+    }
   }
   TCustomGrid::Dispatch(Message);
 }
@@ -589,14 +656,15 @@ void TCustomDBGridX::UpdateData() {
   c->UpdateDataValues(text, Variant(), true);
 }
 
+// A title or footer font of the grid's own: the grid font no longer follows the parent's (unless
+// they are following the grid font now).
 void TCustomDBGridX::TitleFontChanged() {
-  if (!ComponentState().Contains(csLoading)) SetParentFont(false);
+  if (!following_font_ && !ComponentState().Contains(csLoading)) SetParentFont(false);
   if (options_.Contains(dgTitles)) LayoutChanged();
 }
 
 void TCustomDBGridX::FooterFontChanged() {
-  // A footer font of the grid's own: the grid font no longer follows the parent's.
-  if (!ComponentState().Contains(csLoading)) SetParentFont(false);
+  if (!following_font_ && !ComponentState().Contains(csLoading)) SetParentFont(false);
   if (footer_row_count_ > 0) LayoutChanged();
 }
 

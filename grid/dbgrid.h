@@ -102,7 +102,9 @@ class TCustomDBGridX : public TCustomGrid {
   const TColumnsXList& SortMarkedColumns() const noexcept { return sort_marked_columns_; }
   TColumnsXList& SortMarkedColumnsList() noexcept { return sort_marked_columns_; }
   // Adds every field of the dataset to List.
-  virtual void GetFieldList(std::vector<TField*>& List);
+  virtual void GetDatasetFieldList(std::vector<TField*>& List);
+  // Makes current the first column that shows Field (a field asking for the focus).
+  void SelectField(TField* Field);
   // The selected records, and the selection of whichever kind the grid holds (it stands in for
   // the framework grid's cell rectangle, which the grid keeps as its current cell).
   TBookmarkListX* SelectedRows() const noexcept { return selected_rows_.get(); }
@@ -180,6 +182,10 @@ class TCustomDBGridX : public TCustomGrid {
   // The grid draws the cells' contents itself (the framework grid's own filling stays off).
   bool DefaultDrawing() const noexcept { return default_drawing_; }
   void SetDefaultDrawing(bool Value);
+  // The style the grid is drawn in: the process-wide one until another is set (nullptr goes back
+  // to it).
+  TDBGridXStyle* Style() const noexcept { return style_; }
+  void SetStyle(TDBGridXStyle* Value);
   // Framework grid settings the grid publishes.
   using TCustomGrid::FixedColor;
   using TCustomGrid::SetFixedColor;
@@ -238,6 +244,8 @@ class TCustomDBGridX : public TCustomGrid {
   // Data rows are taller than one line of text: word-wrapping columns wrap.
   bool MultiLineRows() const noexcept { return multi_line_rows_; }
   int EditButtonHeight() const noexcept { return edit_button_height_; }
+  // Flat, Ctl3D and a single border: the grid draws its own 1-pixel sunken border around the window.
+  bool FlatBorder() const noexcept { return flat_border_; }
   // The colours of highlighted cells as the grid picks them (what the style does by default): a
   // non-data cell, and a data cell (Selected: the selection holds it).
   bool DefaultHighlightFixedCell(int CellType, bool Highlight, TColor& Background, TFont* AFont);
@@ -262,10 +270,14 @@ class TCustomDBGridX : public TCustomGrid {
   bool InLinkLayout() const noexcept { return in_link_layout_; }
   bool InDataUpdate() const noexcept { return in_data_update_; }
 
-  // Repaints the footer rows, from the last row up; a range of cells; one row.
+  // Repaints the footer rows, from the last row up; a range of cells; a column down to the row
+  // below the last one shown; one row.
   void InvalidateFooter();
   void InvalidateGridRect(const TGridRect& ARect);
+  void InvalidateCol(int ACol);
   using TCustomGrid::InvalidateRow;
+  // The cell and, with row lines, the line above it (a raised cell draws its edge there).
+  void InvalidateCell(int ACol, int ARow) override;
 
   // The width of in-cell edit buttons, fixed when the window is made.
   int EditButtonWidth() const noexcept { return edit_button_width_; }
@@ -414,6 +426,8 @@ class TCustomDBGridX : public TCustomGrid {
   // A row sized with the mouse sets RowHeight: every data row takes that height.
   void RowHeightsChanged() override;
   void DefaultHandler(TMessage& Message) override;
+  // Held outside the cells while selecting: up and down move the record past the rows shown.
+  void TimedScroll(TGridScrollDirections Direction) override;
   void SetEditText(int ACol, int ARow, const std::string& Value) override;
   // What the in-place editor starts with over a cell: its text, its mask and its length limit.
   std::string GetEditText(int ACol, int ARow) override;
@@ -451,6 +465,9 @@ class TCustomDBGridX : public TCustomGrid {
   // Sort markers changed: with dgxAutoSortMarking OnSortMarkingChanged, or the data service sorts.
   virtual void SortMarkingChanged();
   virtual void TitleBtnClick(int ACol, TColumnX* Column);
+  // Whether the title of data column ACol acts as a button now: OnCheckButton may change Enabled,
+  // which is false for a column out of range.
+  virtual void CheckTitleButton(int ACol, bool& Enabled);
   virtual void TitleClick(TColumnX* Column);
   // The edges of the frozen columns in the titles, which the framework grid does not size: whether
   // (X, Y) lies on one, and which column, the sizing position and the mouse's offset from it.
@@ -694,6 +711,14 @@ class TCustomDBGridX : public TCustomGrid {
   void StopEditFilter();
   void WMTimer(TMessage& Message);
   void WMSetCursor(TMessage& Message);
+  // Focus: the column's input settings, the frame of selected rows, a pending sort, the filter
+  // row's editor keeping the focus, and FocusChanged.
+  void WMSetFocus(TMessage& Message);
+  void WMKillFocus(TMessage& Message);
+  void InvalidateRowSelectBox();
+  // EN_CHANGE of the in-place editor or the filter row's editor.
+  void WMCommand(TMessage& Message);
+  void WMDesignHitTest(TMessage& Message);
   void WMCancelMode(TMessage& Message);
   // Presses on the filter row start editing its cell.
   void WMButtonDown(TMessage& Message);
@@ -869,6 +894,10 @@ class TCustomDBGridX : public TCustomGrid {
   int filter_col_ = -1;
   bool in_col_exit_ = false;
   bool double_buffer_ = false;
+  // The grid draws its own flat border (CreateParams decides); the title and footer fonts are
+  // following the grid's font.
+  bool flat_border_ = false;
+  bool following_font_ = false;
   std::unique_ptr<TBookmarkListX> selected_rows_;
   std::unique_ptr<TDBGridXSelection> selection_;
   bool focused_ = false;  // the focus state at the last focus change

@@ -133,6 +133,8 @@ void TCustomDBGridX::InternalLayout() {
     UpdateRowCount();
   }
   UpdateActive();
+  // The rows shown are the bar's page.
+  if (HandleAllocated()) UpdateScrollBar();
   if (HandleAllocated()) Invalidate();
   // Columns may have moved: the selected ones stay in column order.
   if (selection_->SelectionType() == gstColumns) selection_->Columns()->Refresh();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "grid/dbgrid.h"
+#include "grid/grid_unit.h"
 #include "grid/title_tree.h"
 #include "platform/graphics/themes.h"
 #include "platform/rtl/scope_exit.h"
@@ -241,9 +242,9 @@ bool TCustomDBGridX::UseDoubleBuffering() {
   return UseThemedFixedCells() || (TreeShown() && options_.Contains(dgRowLines));
 }
 
-// Once chosen, painting stays double-buffered.
+// Once chosen, painting stays double-buffered (unless the program turned it off for all grids).
 bool TCustomDBGridX::UseDoubleBuffer() {
-  if (!double_buffer_ && UseDoubleBuffering()) double_buffer_ = true;
+  if (!double_buffer_ && !DBGridXResources().DoubleBufferingOff && UseDoubleBuffering()) double_buffer_ = true;
   return double_buffer_ || TCustomGrid::UseDoubleBuffer();
 }
 

@@ -2,6 +2,7 @@
 // of the columns.
 
 #include "grid/dbgrid.h"
+#include "grid/grid_style.h"
 #include "platform/classes/filer.h"
 #include "platform/db/data_source.h"
 #include "platform/rtl/scope_exit.h"
@@ -138,21 +139,34 @@ void TCustomDBGridX::SetDrawMemoText(bool Value) {
 }
 
 void TCustomDBGridX::SetEvenRowColor(TColor Value) {
+  const bool changed = Value != EvenRowColor();
   even_row_color_ = Value;
   even_row_color_set_ = true;
-  if (HandleAllocated()) Invalidate();
+  if (changed && HandleAllocated()) Invalidate();
 }
 
 void TCustomDBGridX::SetOddRowColor(TColor Value) {
+  const bool changed = Value != OddRowColor();
   odd_row_color_ = Value;
   odd_row_color_set_ = true;
-  if (HandleAllocated()) Invalidate();
+  if (changed && HandleAllocated()) Invalidate();
 }
 
 void TCustomDBGridX::SetFlat(bool Value) {
   if (flat_ == Value) return;
   flat_ = Value;
   title_text_margin_ = Value ? 2 : 4;
+  // The border (CreateParams) and the edit buttons' width (CreateWnd) come with the window.
+  RecreateWnd();
+  LayoutChanged();
+}
+
+void TCustomDBGridX::SetStyle(TDBGridXStyle* Value) {
+  if (!Value) Value = DBGridXStyle();
+  if (style_ == Value) return;
+  if (style_) style_->RemoveGrid(this);
+  style_ = Value;
+  if (style_) style_->AddGrid(this);
   LayoutChanged();
 }
 
@@ -187,22 +201,18 @@ void TCustomDBGridX::SetMinAutoFitWidth(int Value) {
   LayoutChanged();
 }
 
+// The framework grid's options follow the grid's own: lines, sizing and moving columns, tabs, whole
+// rows, editing.
 void TCustomDBGridX::SyncGridOptions() {
-  TGridOptions o = TCustomGrid::Options();
-  auto set = [&o](TGridOption opt, bool on) {
-    if (on) o.Include(opt);
-    else o.Exclude(opt);
-  };
-  set(goEditing, options_.Contains(dgEditing));
-  set(goAlwaysShowEditor, options_.Contains(dgAlwaysShowEditor));
-  set(goVertLine, options_.Contains(dgColLines));
-  set(goFixedVertLine, options_.Contains(dgColLines));
-  set(goHorzLine, options_.Contains(dgRowLines));
-  set(goFixedHorzLine, options_.Contains(dgRowLines));
-  set(goColSizing, options_.Contains(dgColumnResize));
-  set(goTabs, options_.Contains(dgTabs));
-  set(goRowSizing, row_sizing_allowed_);
-  set(goRowSelect, options_.Contains(dgRowSelect));
+  TGridOptions o;
+  if (row_sizing_allowed_) o.Include(goRowSizing);
+  if (options_.Contains(dgColLines)) o += TGridOptions{goFixedVertLine, goVertLine};
+  if (options_.Contains(dgRowLines)) o += TGridOptions{goFixedHorzLine, goHorzLine};
+  if (options_.Contains(dgColumnResize)) o += TGridOptions{goColSizing, goColMoving};
+  if (options_.Contains(dgTabs)) o.Include(goTabs);
+  if (options_.Contains(dgRowSelect)) o.Include(goRowSelect);
+  if (options_.Contains(dgEditing)) o.Include(goEditing);
+  if (options_.Contains(dgAlwaysShowEditor)) o.Include(goAlwaysShowEditor);
   TCustomGrid::SetOptions(o);
 }
 
@@ -213,10 +223,32 @@ void TCustomDBGridX::SetRowSizingAllowed(bool Value) {
 }
 
 void TCustomDBGridX::SetOptions(TDBGridOptions Value) {
+  // Whole rows are selected: no cell is edited.
+  if (Value.Contains(dgRowSelect)) Value -= TDBGridOptions{dgEditing, dgAlwaysShowEditor};
   if (options_ == Value) return;
+  const TDBGridOptions layout{dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines, dgRowLines,
+                              dgRowSelect, dgAlwaysShowSelection};
+  const bool relayout = (options_ * layout) != (Value * layout);
+  auto switched_off = [&](TDBGridOption o) { return options_.Contains(o) && !Value.Contains(o); };
+  const bool multi_off = switched_off(dgMultiSelect), rows_off = switched_off(dgRowSelect);
+  const bool always_off = switched_off(dgAlwaysShowEditor);
   options_ = Value;
   SyncGridOptions();
-  LayoutChanged();
+  if (multi_off) {
+    selected_rows_->Clear();
+    if (selection_->SelectionType() != gstNon) selection_->Clear();
+  }
+  // The framework grid's selection shrinks from the whole row to the current cell.
+  if (rows_off && HandleAllocated()) {
+    InvalidateRow(Row());
+    MoveColRow(Col(), Row(), true, false);
+  }
+  // Hit tests read it before the layout runs (and while an update holds the layout back).
+  title_offset_ = static_cast<std::uint8_t>(GetTitleOffset());
+  if (relayout) LayoutChanged();
+  // An editor the option alone kept open closes with it; one holding a change stays.
+  if (always_off && EditorMode() && !EditorModified()) HideEditor();
+  else if (EditorMode()) InvalidateEditor();
 }
 
 void TCustomDBGridX::SetOptionsX(TDBGridXOptions Value) {

@@ -74,15 +74,7 @@ void TGridDataLinkX::EditingChanged() { grid_->InvalidateSelRowIndicator(); }
 
 void TGridDataLinkX::FocusControl(TField*& Field) {
   if (!Field) return;
-  TDBGridColumnsX* columns = grid_->Columns();
-  for (int i = 0; i < columns->Count(); ++i) {
-    TColumnX* c = columns->GetColumn(i);
-    if (c->Visible() && c->GetField() == Field) {
-      // Hidden columns keep their place among the data columns.
-      grid_->SetSelectedIndex(c->Index());
-      break;
-    }
-  }
+  grid_->SelectField(Field);
   TColumnX* current = grid_->SelectedColumn();
   if (current && current->GetField() == Field && grid_->AcquireFocus()) {
     Field = nullptr;

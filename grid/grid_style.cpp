@@ -13,8 +13,10 @@ TDBGridXStyle* DBGridXStyle() noexcept { return style; }
 
 void SetDBGridXStyle(TDBGridXStyle* Value) noexcept { style = Value; }
 
+// Its grids go back to the process-wide style (none when this was it).
 TDBGridXStyle::~TDBGridXStyle() {
   if (style == this) style = nullptr;
+  for (TCustomDBGridX* grid : std::vector<TCustomDBGridX*>(grids_)) grid->SetStyle(nullptr);
 }
 
 void TDBGridXStyle::AddGrid(TCustomDBGridX* Grid) {

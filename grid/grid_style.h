@@ -19,7 +19,7 @@ class TDBGridXStyle : public TPersistent {
   LAB_CLASS(TDBGridXStyle, TPersistent)
  public:
   TDBGridXStyle() = default;
-  // Stops being the process-wide style when it was.
+  // Stops being the process-wide style when it was; its grids go back to the process-wide one.
   ~TDBGridXStyle() override;
   TDBGridXStyle(const TDBGridXStyle&) = delete;
   TDBGridXStyle& operator=(const TDBGridXStyle&) = delete;

@@ -40,6 +40,8 @@ struct TDBGridXResources {
   int IncSearchTimeOut = 1500;
   TColor IncSearchColor = clYellow;
   TColor IncSearchFontColor = clBlack;
+  // Set by a program, no grid paints through an off-screen bitmap from then on.
+  bool DoubleBufferingOff = false;
 };
 
 // The resources of the started unit (starting it when needed).

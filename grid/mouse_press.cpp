@@ -130,7 +130,7 @@ bool TCustomDBGridX::PressTitle(TMouseButton& Button, TShiftState Shift, int X, 
   if (button_cell && Button == mbLeft) {
     TColumnX* column = columns_->GetColumn(data_col);
     bool enabled = column->Title()->TitleButton();
-    if (OnCheckButton) OnCheckButton(this, data_col, column, enabled);
+    CheckTitleButton(data_col, enabled);
     if (enabled && MouseCapture()) {
       tracking_ = true;
       pressed_title_col_ = Cell.X;

@@ -116,6 +116,14 @@ void TCustomDBGridX::TitleBtnClick(int ACol, TColumnX* Column) {
   if (OnTitleBtnClick) OnTitleBtnClick(this, ACol, Column);
 }
 
+void TCustomDBGridX::CheckTitleButton(int ACol, bool& Enabled) {
+  if (ACol < 0 || ACol >= columns_->Count()) {
+    Enabled = false;
+    return;
+  }
+  if (OnCheckButton) OnCheckButton(this, ACol, columns_->GetColumn(ACol), Enabled);
+}
+
 void TCustomDBGridX::TitleClick(TColumnX* Column) {
   if (OnTitleClick) OnTitleClick(Column);
 }

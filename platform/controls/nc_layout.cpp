@@ -65,11 +65,26 @@ NcLayout ComputeNcLayout(int width, int height, DWORD style, DWORD exStyle) {
   return l;
 }
 
+NcLayout NcLayoutLocked(const Window* w) {
+  NcLayout l = ComputeNcLayout(w->rect.Width(), w->rect.Height(), w->style, w->exStyle);
+  const RECT& c = w->client;
+  if (c == l.client) return l;
+  if (!l.vbar.IsEmpty()) {
+    const int cx = l.vbar.Width();
+    l.vbar = (w->exStyle & WS_EX_LEFTSCROLLBAR) ? RECT{c.Left - cx, c.Top, c.Left, c.Bottom}
+                                                : RECT{c.Right, c.Top, c.Right + cx, c.Bottom};
+  }
+  if (!l.hbar.IsEmpty()) l.hbar = RECT{c.Left, c.Bottom, c.Right, c.Bottom + l.hbar.Height()};
+  if (!l.sizeBox.IsEmpty()) l.sizeBox = RECT{l.vbar.Left, l.hbar.Top, l.vbar.Right, l.hbar.Bottom};
+  l.client = c;
+  return l;
+}
+
 NcLayout NcLayoutOf(HWND hwnd) {
   std::lock_guard lock(S().mutex);
   Window* w = FindLocked(hwnd);
   if (!w) return NcLayout{};
-  return ComputeNcLayout(w->rect.Width(), w->rect.Height(), w->style, w->exStyle);
+  return NcLayoutLocked(w);
 }
 
 }  // namespace lab::wm

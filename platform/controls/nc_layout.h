@@ -19,8 +19,14 @@ struct NcLayout {
 int BorderWidth(win::DWORD style, win::DWORD exStyle);
 // For a window of the given size and styles.
 NcLayout ComputeNcLayout(int width, int height, win::DWORD style, win::DWORD exStyle);
-// Of an existing window (an empty layout when it is gone).
+// Of an existing window (an empty layout when it is gone). A window whose WM_NCCALCSIZE left
+// another client area than the default (it draws a border of its own) has its bars along that
+// client area, as the system places them.
 NcLayout NcLayoutOf(win::HWND hwnd);
+
+struct Window;
+// NcLayoutOf for a window found under the state lock.
+NcLayout NcLayoutLocked(const Window* w);
 
 int VerticalScrollBarWidth();
 int HorizontalScrollBarHeight();

@@ -81,6 +81,7 @@ void PaintNonClient(HWND hwnd) {
   RECT windowRect;
   ScrollBarState bars[2];
   bool disabled;
+  NcLayout l;
   {
     std::lock_guard lock(S().mutex);
     Window* w = FindLocked(hwnd);
@@ -91,8 +92,8 @@ void PaintNonClient(HWND hwnd) {
     bars[0] = w->bars[0];
     bars[1] = w->bars[1];
     disabled = w->Disabled();
+    l = NcLayoutLocked(w);
   }
-  const NcLayout l = ComputeNcLayout(windowRect.Width(), windowRect.Height(), style, exStyle);
   if (BorderWidth(style, exStyle) == 0 && l.vbar.IsEmpty() && l.hbar.IsEmpty()) return;
   HDC dc = GetWindowDC(hwnd);
   if (!dc) return;

@@ -294,7 +294,7 @@ bool GeometryOf(HWND hwnd, int bar, BarGeometry& g) {
     g.vertical = (w->style & SBS_VERT) != 0;
     g.whole = w->client;
   } else {
-    const NcLayout l = ComputeNcLayout(w->rect.Width(), w->rect.Height(), w->style, w->exStyle);
+    const NcLayout l = NcLayoutLocked(w);
     g.vertical = bar == SB_VERT;
     g.whole = g.vertical ? l.vbar : l.hbar;
   }

@@ -85,6 +85,10 @@ void TCustomGrid::Dispatch(TMessage& Message) {
     case WM_CHAR:
       WMChar(Message);
       return;
+    case CM_DESIGNHITTEST:
+      // A designer lets the grid have presses on its sizing edges.
+      Message.Result = Sizing(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)) ? 1 : 0;
+      return;
     case WM_SIZE:
       HandleSize(Message);
       return;

@@ -67,6 +67,37 @@ TEST_F(ScrollBarTest, TheBarTakesItsPlaceFromTheClientArea) {
   EXPECT_EQ(wm::SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(100, 50)), HTCLIENT);
 }
 
+// A window that draws a border of its own (its WM_NCCALCSIZE takes 2 pixels a side) has its bars
+// along its client area, inside that border: hit and pressed there.
+TEST_F(ScrollBarTest, ABorderOfTheWindowsOwnKeepsTheBarsBesideTheClientArea) {
+  WNDPROC proc = [this](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    log.push_back({hwnd, msg, wp, lp});
+    const LRESULT r = wm::DefWindowProc(hwnd, msg, wp, lp);
+    if (auto* rect = reinterpret_cast<RECT*>(lp); msg == WM_NCCALCSIZE && rect)
+      *rect = RECT{rect->Left + 2, rect->Top + 2, rect->Right - 2, rect->Bottom - 2};
+    return r;
+  };
+  HWND h = wm::CreateWindowEx(0, "", "", WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 200, 100, nullptr, 0,
+                              nullptr, &proc);
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE;
+  si.nMin = 0;
+  si.nMax = 99;
+  si.nPage = 10;
+  for (int bar : {SB_VERT, SB_HORZ}) wm::SetScrollInfo(h, bar, si, true);
+  const wm::NcLayout l = wm::NcLayoutOf(h);
+  EXPECT_EQ(l.vbar, (RECT{181, 2, 198, 81}));
+  EXPECT_EQ(l.hbar, (RECT{2, 81, 181, 98}));
+  EXPECT_EQ(l.sizeBox, (RECT{181, 81, 198, 98}));
+  EXPECT_EQ(wm::SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(182, 50)), HTVSCROLL);
+  PressBar(h, 190, 75);  // the lower arrow where it now is
+  ReleaseBar(h, 190, 75);
+  Pump();
+  ASSERT_FALSE(Codes().empty());
+  EXPECT_EQ(Codes().front().first, SB_LINEDOWN);
+  wm::DestroyWindow(h);
+}
+
 TEST_F(ScrollBarTest, ARangeThatFitsHidesTheBarOrDisablesIt) {
   HWND h = Scrolling();
   SCROLLINFO si;
