@@ -2,6 +2,7 @@
 
 #include "grid/data_service.h"
 #include "lab_jobs.h"
+#include "options_bar.h"
 #include "platform/controls/input.h"
 #include "platform/db/fields.h"
 #include "platform/graphics/bitmap.h"
@@ -84,6 +85,7 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   // The grid's sort markers order the jobs: the data service hands them to the dataset.
   DBGridXDataService()->ApplySorting(grid_);
   jobs_->First();
+  grid_->SetOptions(grid_->Options() + dgMultiSelect);
   if (EveryJobARow) {
     grid_->SetFooterRowCount(0);
     OnShow = [this](TObject*) { ShowJobsHalfway(); };
@@ -100,6 +102,8 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   // Ctrl+A selects every job and Ctrl+C copies the selection (a block of cells made with Shift and
   // the arrows, or the jobs): a spreadsheet pastes it as tab-separated text, another grid as records.
   grid_->SetEditActions({geaCopyX, geaSelectAllX});
+  // The bar above the grid switches its main options while the jobs show.
+  new TGridOptionsBar(this, this, grid_);
   OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) {
     if (Key == win::VK_F5) {
       if (TColumnX* c = grid_->SelectedColumn()) {
@@ -116,7 +120,6 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
 
 // A selection of several jobs, made in code: the urgent ones and those on hold among the first rows.
 void TJobBrowser::SelectJobsOnScreen() {
-  grid_->SetOptions(grid_->Options() + dgMultiSelect);
   TField* urgent = jobs_->FieldByName("Urgent");
   TField* status = jobs_->FieldByName("Status");
   jobs_->DisableControls();
@@ -130,7 +133,6 @@ void TJobBrowser::SelectJobsOnScreen() {
 // ones around it selected, made in code, and the current job among them.
 void TJobBrowser::ShowJobsHalfway() {
   const int middle = jobs_->RecordCount() / 2;
-  grid_->SetOptions(grid_->Options() + dgMultiSelect);
   TField* urgent = jobs_->FieldByName("Urgent");
   jobs_->DisableControls();
   jobs_->SetRecNo(middle);

@@ -1,6 +1,6 @@
 #pragma once
 // The job browser: the lab's jobs in a data grid bound through a data source to an in-memory
-// dataset.
+// dataset, under a bar of check boxes that switch the grid's main options.
 
 #include "grid/dbgrid.h"
 #include "platform/controls/forms.h"

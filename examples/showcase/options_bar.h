@@ -1,0 +1,29 @@
+#pragma once
+// A bar of check boxes above a data grid that switch its main options while it shows its data:
+// grid lines, whole-row selection, selecting several records, raised frozen columns, the row under
+// the current one highlighted, and column widths fitted to the window.
+
+#include <functional>
+
+#include "grid/dbgrid.h"
+#include "platform/controls/custom_control.h"
+
+namespace showcase {
+
+class TGridOptionsBar : public lab::TCustomControl {
+ public:
+  // Owned by AOwner; placed at the top of Parent, above the grid.
+  TGridOptionsBar(lab::TComponent* AOwner, lab::TWinControl* Parent, lab::TDBGridX* Grid);
+
+ protected:
+  void Paint() override;
+
+ private:
+  // A check box showing Get and calling Set when clicked.
+  void AddBox(const char* Caption, std::function<bool()> Get, std::function<void(bool)> Set);
+
+  lab::TDBGridX* grid_;
+  int next_left_ = 8;
+};
+
+}  // namespace showcase
