@@ -13,6 +13,7 @@
 #include "platform/controls/window_manager.h"
 #include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/threads.h"
 
 namespace lab {
 
@@ -135,7 +136,8 @@ TControl::TControl(TComponent* AOwner)
 TControl::~TControl() {
   if (Dragging()) TDragManager::Cancel();
   ForgetCaptureControl(this);
-  if (Application) Application->ControlDestroyed(this);
+  // Only the main thread's controls are the application's mouse and hint controls.
+  if (IsMainThread() && Application) Application->ControlDestroyed(this);
   if (parent_) parent_->RemoveControl(this);
 }
 
@@ -425,7 +427,8 @@ void TControl::WndProc(TMessage& Message) {
       msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
     switch (msg) {
       case WM_MOUSEMOVE:
-        if (Application) Application->HintMouseMessage(this, Message);
+        // Hints belong to the main thread; a dialog on a thread of its own shows none.
+        if (IsMainThread() && Application) Application->HintMouseMessage(this, Message);
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:

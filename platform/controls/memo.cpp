@@ -205,6 +205,8 @@ void TCustomMemo::EnsureLayout() {
 
 void TCustomMemo::Relayout() {
   laid_out_ = false;
+  // Measuring takes the window's font; without a window the layout waits for one.
+  if (!HandleAllocated()) return;
   EnsureLayout();
   top_row_ = std::clamp(top_row_, 0, MaxTopRow());
   SetScrollX(scroll_x_);
