@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/rtl/scope_exit.h"
+
 namespace lab {
 
 namespace {
@@ -12,77 +14,290 @@ void MoveRecords(TCodeEditStringRec* To, TCodeEditStringRec* From, int Count) no
   if (Count > 0) std::memmove(static_cast<void*>(To), From, static_cast<std::size_t>(Count) * sizeof(*From));
 }
 
+// Room for Count new records, built in place.
+void MakeRecords(TCodeEditStringRec* At, int Count) noexcept {
+  for (int i = 0; i < Count; ++i) ::new (static_cast<void*>(At + i)) TCodeEditStringRec();
+}
+
+// The growth of a full block: 16 records while it holds at most 64, then a quarter.
+int Grown(int Capacity) { return Capacity + (Capacity > 64 ? Capacity / 4 : 16); }
+
 }  // namespace
 
-void TLineRecords::MoveGap(int Index) noexcept {
-  const int gap = capacity_ - count_;
-  if (Index < gap_start_) {
-    MoveRecords(buffer_ + Index + gap, buffer_ + Index, gap_start_ - Index);
-    records_moved_ += gap_start_ - Index;
-  } else if (Index > gap_start_) {
-    MoveRecords(buffer_ + gap_start_, buffer_ + gap_start_ + gap, Index - gap_start_);
-    records_moved_ += Index - gap_start_;
+void TLineRecords::Resize(TBlock& Block, int Capacity) {
+  if (Capacity == 0) {
+    std::free(Block.Records);
+    Block.Records = nullptr;
+  } else {
+    void* moved = std::realloc(static_cast<void*>(Block.Records), static_cast<std::size_t>(Capacity) * sizeof(TCodeEditStringRec));
+    if (!moved) throw std::bad_alloc();
+    Block.Records = static_cast<TCodeEditStringRec*>(moved);
   }
-  gap_start_ = Index;
+  capacity_ += Capacity - Block.Capacity;
+  Block.Capacity = Capacity;
 }
 
-void TLineRecords::SetCapacity(int NewCapacity) {
-  if (NewCapacity < count_) NewCapacity = count_;
-  if (NewCapacity == capacity_) return;
-  if (NewCapacity == 0) {
-    std::free(buffer_);
-    buffer_ = nullptr;
-    capacity_ = gap_start_ = 0;
+void TLineRecords::Reserve(std::size_t Blocks) {
+  // Doubling, so that blocks made one at a time cost a copy of the lists now and then only.
+  if (Blocks > blocks_.capacity()) blocks_.reserve(std::max(Blocks, 2 * blocks_.capacity()));
+  if (Blocks > starts_.capacity()) starts_.reserve(blocks_.capacity());
+}
+
+void TLineRecords::AddBlock(std::size_t K, int Capacity) {
+  // Both vectors have room before the block is made, so nothing below fails with it half in place.
+  Reserve(blocks_.size() + 1);
+  TBlock block{nullptr, 0, 0};
+  Resize(block, Capacity);
+  const int start = K < blocks_.size() ? starts_[K] : count_;
+  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(K), block);
+  starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(K), start);
+}
+
+void TLineRecords::RemoveBlock(std::size_t K) noexcept {
+  TBlock& block = blocks_[K];
+  std::free(block.Records);
+  capacity_ -= block.Capacity;
+  if (K < used_) --used_;
+  blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(K));
+  starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(K));
+  hint_ = 0;
+}
+
+void TLineRecords::ShiftStarts(std::size_t K, int Delta) noexcept {
+  int* starts = starts_.data();
+  for (std::size_t j = K + 1; j < starts_.size(); ++j) starts[j] += Delta;
+}
+
+void TLineRecords::RecountStarts(std::size_t K) noexcept {
+  int start = K == 0 ? 0 : starts_[K - 1] + blocks_[K - 1].Count;
+  for (std::size_t j = K; j < blocks_.size(); ++j) {
+    starts_[j] = start;
+    start += blocks_[j].Count;
+  }
+}
+
+void TLineRecords::Split(std::size_t K) {
+  AddBlock(K + 1, kBlockRecords);
+  TBlock& block = blocks_[K];
+  TBlock& upper = blocks_[K + 1];
+  const int half = block.Count / 2;
+  upper.Count = block.Count - half;
+  std::memcpy(static_cast<void*>(upper.Records), block.Records + half, static_cast<std::size_t>(upper.Count) * sizeof(TCodeEditStringRec));
+  block.Count = half;
+  starts_[K + 1] = starts_[K] + half;
+  records_moved_ += upper.Count;
+  ++used_;
+}
+
+std::size_t TLineRecords::InsertionBlock(int Index, int& At) {
+  if (Index < count_) {
+    const std::size_t k = BlockOf(Index);
+    At = Index - starts_[k];
+    return k;
+  }
+  // At the end: the last block with records until appended lines fill it, else the first empty
+  // block, made when there is none.
+  if (used_ > 0) {
+    const TBlock& last = blocks_[used_ - 1];
+    if (last.Count < kAppendFill) {
+      At = last.Count;
+      return used_ - 1;
+    }
+  }
+  if (used_ == blocks_.size()) AddBlock(used_, used_ == 0 ? Grown(0) : kBlockRecords);
+  At = 0;
+  return used_;
+}
+
+TCodeEditStringRec& TLineRecords::Open(int Index) {
+  int at;
+  std::size_t k = InsertionBlock(Index, at);
+  if (blocks_[k].Count == blocks_[k].Capacity) {
+    if (blocks_[k].Capacity < kBlockRecords) {
+      Resize(blocks_[k], std::min(kBlockRecords, Grown(blocks_[k].Capacity)));
+    } else {
+      Split(k);
+      if (at > blocks_[k].Count) {
+        at -= blocks_[k].Count;
+        ++k;
+      }
+    }
+  }
+  TBlock& block = blocks_[k];
+  if (k == used_) ++used_;  // an empty block takes its first record
+  MoveRecords(block.Records + at + 1, block.Records + at, block.Count - at);
+  records_moved_ += block.Count - at;
+  MakeRecords(block.Records + at, 1);
+  ++block.Count;
+  ++count_;
+  ShiftStarts(k, 1);
+  hint_ = k;
+  return block.Records[at];
+}
+
+void TLineRecords::Open(int Index, int Count) {
+  if (Count <= 0) return;
+  int at;
+  std::size_t k = InsertionBlock(Index, at);
+  TBlock* block = &blocks_[k];
+  if (block->Count + Count > block->Capacity && block->Count + Count <= kBlockRecords)
+    Resize(*block, std::max(block->Count + Count, std::min(kBlockRecords, Grown(block->Capacity))));
+  if (block->Count + Count <= block->Capacity) {
+    if (k == used_) ++used_;
+    MoveRecords(block->Records + at + Count, block->Records + at, block->Count - at);
+    records_moved_ += block->Count - at;
+    MakeRecords(block->Records + at, Count);
+    block->Count += Count;
+    count_ += Count;
+    ShiftStarts(k, Count);
+    hint_ = k;
     return;
   }
-  const int behind = count_ - gap_start_;
-  if (NewCapacity < capacity_) MoveRecords(buffer_ + NewCapacity - behind, buffer_ + capacity_ - behind, behind);
-  void* grown = std::realloc(static_cast<void*>(buffer_), static_cast<std::size_t>(NewCapacity) * sizeof(*buffer_));
-  if (!grown) {
-    // The array keeps its old size; records moved down for a smaller one go back behind the gap.
-    if (NewCapacity < capacity_) MoveRecords(buffer_ + capacity_ - behind, buffer_ + NewCapacity - behind, behind);
-    throw std::bad_alloc();
-  }
-  buffer_ = static_cast<TCodeEditStringRec*>(grown);
-  if (NewCapacity > capacity_) MoveRecords(buffer_ + NewCapacity - behind, buffer_ + capacity_ - behind, behind);
-  capacity_ = NewCapacity;
-}
+  // More than the block can hold: the records after the place move to a block of their own, the new
+  // ones fill the rest of this block and then full blocks (empty ones first) between the two. All
+  // room is taken first, so nothing fails once records move.
+  const int tail = block->Count - at;
+  const int here = std::min(Count, block->Capacity - at);
+  // Empty blocks right after this one take records first (at the end of the text).
+  int rest = Count - here;
+  if (k + 1 >= used_)
+    for (std::size_t p = k + 1; p < blocks_.size() && rest > 0; ++p) rest -= blocks_[p].Capacity;
+  const int fresh = rest > 0 ? (rest + kBlockRecords - 1) / kBlockRecords : 0;
+  std::vector<TCodeEditStringRec*> room;
+  TScopeFail free_room([&] {
+    for (TCodeEditStringRec* records : room) std::free(records);
+  });
+  auto allocate = [&](int Records) {
+    room.reserve(room.size() + 1);
+    auto* records = static_cast<TCodeEditStringRec*>(std::malloc(static_cast<std::size_t>(Records) * sizeof(TCodeEditStringRec)));
+    if (!records) throw std::bad_alloc();
+    room.push_back(records);
+  };
+  const int tail_capacity = std::max(tail, std::min(kBlockRecords, Grown(tail)));
+  if (tail > 0) allocate(tail_capacity);
+  for (int i = 0; i < fresh; ++i) allocate(kBlockRecords);
+  Reserve(blocks_.size() + static_cast<std::size_t>(fresh) + 1);
+  free_room.Release();
+  block = &blocks_[k];
 
-TCodeEditStringRec* TLineRecords::Open(int Index, int Count) {
-  MoveGap(Index);
-  TCodeEditStringRec* first = buffer_ + Index;
-  // Gap slots hold no objects: the new records are built in them.
-  for (int i = 0; i < Count; ++i) ::new (static_cast<void*>(first + i)) TCodeEditStringRec();
-  gap_start_ += Count;
+  if (k == used_) ++used_;  // an empty block takes records
+  TBlock moved{nullptr, 0, 0};
+  if (tail > 0) {
+    moved = {room[0], tail, tail_capacity};
+    std::memcpy(static_cast<void*>(moved.Records), block->Records + at, static_cast<std::size_t>(tail) * sizeof(TCodeEditStringRec));
+    records_moved_ += tail;
+    capacity_ += tail_capacity;
+  }
+  MakeRecords(block->Records + at, here);
+  block->Count = at + here;
+  int left = Count - here;
+  std::size_t pos = k + 1;
+  std::size_t next_room = tail > 0 ? 1 : 0;
+  while (left > 0) {
+    if (!(pos == used_ && pos < blocks_.size())) {
+      blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(pos), TBlock{room[next_room++], 0, kBlockRecords});
+      starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(pos), 0);
+      capacity_ += kBlockRecords;
+    }
+    TBlock& filled = blocks_[pos];
+    filled.Count = std::min(left, filled.Capacity);
+    MakeRecords(filled.Records, filled.Count);
+    left -= filled.Count;
+    ++used_;
+    ++pos;
+  }
+  if (tail > 0) {
+    blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(pos), moved);
+    starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(pos), 0);
+    ++used_;
+  }
   count_ += Count;
-  return first;
+  RecountStarts(k);
+  hint_ = k;
 }
 
 void TLineRecords::Erase(int Index, int Count) noexcept {
-  if (Count <= 0) return;
-  TCodeEditStringRec* first;
-  if (Index + Count == gap_start_) {
-    // The records just before the gap (a line deleted right after it was inserted): the gap grows
-    // down over them.
-    first = buffer_ + Index;
-    gap_start_ = Index;
+  while (Count > 0) {
+    const std::size_t k = BlockOf(Index);
+    TBlock& block = blocks_[k];
+    const int at = Index - starts_[k];
+    const int n = std::min(Count, block.Count - at);
+    for (int i = at; i < at + n; ++i) {
+      arena_.Release(block.Records[i].String);
+      block.Records[i].~TCodeEditStringRec();
+    }
+    MoveRecords(block.Records + at, block.Records + at + n, block.Count - at - n);
+    records_moved_ += block.Count - at - n;
+    block.Count -= n;
+    count_ -= n;
+    Count -= n;
+    ShiftStarts(k, -n);
+    if (block.Count == 0)
+      RemoveBlock(k);
+    else
+      MergeSmall(k);
+  }
+}
+
+void TLineRecords::MergeSmall(std::size_t K) noexcept {
+  if (blocks_[K].Count >= kBlockRecords / 4) return;
+  // With the next block, or else the one before, when the two fill at most half a block.
+  std::size_t left = K;
+  if (K + 1 < used_ && blocks_[K].Count + blocks_[K + 1].Count <= kBlockRecords / 2) {
+    left = K;
+  } else if (K > 0 && blocks_[K - 1].Count + blocks_[K].Count <= kBlockRecords / 2) {
+    left = K - 1;
   } else {
-    MoveGap(Index);
-    first = buffer_ + Index + (capacity_ - count_);
+    return;
   }
-  for (int i = 0; i < Count; ++i) {
-    arena_.Release(first[i].String);
-    first[i].~TCodeEditStringRec();
+  TBlock& a = blocks_[left];
+  TBlock& b = blocks_[left + 1];
+  const int total = a.Count + b.Count;
+  if (total > a.Capacity) {
+    // Growing can fail: the blocks then simply stay apart.
+    void* grown = std::realloc(static_cast<void*>(a.Records), static_cast<std::size_t>(kBlockRecords / 2) * sizeof(TCodeEditStringRec));
+    if (!grown) return;
+    a.Records = static_cast<TCodeEditStringRec*>(grown);
+    capacity_ += kBlockRecords / 2 - a.Capacity;
+    a.Capacity = kBlockRecords / 2;
   }
-  count_ -= Count;
+  std::memcpy(static_cast<void*>(a.Records + a.Count), b.Records, static_cast<std::size_t>(b.Count) * sizeof(TCodeEditStringRec));
+  records_moved_ += b.Count;
+  a.Count = total;
+  b.Count = 0;
+  RemoveBlock(left + 1);
+}
+
+void TLineRecords::SetCapacity(int NewCapacity) {
+  NewCapacity = std::max(NewCapacity, count_);
+  if (NewCapacity > capacity_) {
+    // The last block grows to a full one, then empty blocks follow.
+    if (!blocks_.empty() && blocks_.back().Capacity < kBlockRecords)
+      Resize(blocks_.back(), std::min(kBlockRecords, blocks_.back().Capacity + (NewCapacity - capacity_)));
+    while (capacity_ < NewCapacity) AddBlock(blocks_.size(), std::min(kBlockRecords, NewCapacity - capacity_));
+    return;
+  }
+  // Empty blocks go first, then the last block gives back what its records leave free.
+  while (blocks_.size() > used_ && capacity_ - blocks_.back().Capacity >= NewCapacity) RemoveBlock(blocks_.size() - 1);
+  if (capacity_ > NewCapacity && !blocks_.empty()) {
+    TBlock& last = blocks_.back();
+    const int capacity = std::max(last.Count, last.Capacity - (capacity_ - NewCapacity));
+    if (capacity == 0)
+      RemoveBlock(blocks_.size() - 1);
+    else
+      Resize(last, capacity);
+  }
 }
 
 void TLineRecords::Clear() noexcept {
   // Lines held in the arena are only forgotten here: the arena goes as a whole below.
-  for (int i = 0; i < count_; ++i) (*this)[i].~TCodeEditStringRec();
-  std::free(buffer_);
-  buffer_ = nullptr;
-  count_ = capacity_ = gap_start_ = 0;
+  for (std::size_t k = 0; k < used_; ++k)
+    for (int i = 0; i < blocks_[k].Count; ++i) blocks_[k].Records[i].~TCodeEditStringRec();
+  for (TBlock& block : blocks_) std::free(block.Records);
+  blocks_.clear();
+  starts_.clear();
+  used_ = hint_ = 0;
+  count_ = capacity_ = 0;
   arena_.Clear();
 }
 

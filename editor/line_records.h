@@ -1,13 +1,22 @@
 #pragma once
-// TLineRecords: the line list's records in one array with a gap. The gap (the spare room) stands
-// where the last insertion or deletion happened, so the next one near it moves only the records in
-// between: editing at one place costs the same in a text of any length. The records are moved
-// bytewise (each holds one pointer to its line's block and plain values).
+// TLineRecords: the line list's records in blocks of at most kBlockRecords, with the index of each
+// block's first record beside them. Inserting or deleting a line moves records within its block only
+// and shifts the block starts after it, so an edit costs about the same anywhere in a text of any
+// length; reading a record finds its block from the one read last (lines are mostly read in order)
+// or by a binary search. The records are moved bytewise (each holds one pointer to its line's block
+// and plain values).
+//
+// A block that fills up grows by 16 records while it holds at most 64, then by a quarter, up to
+// kBlockRecords; a full one is split in two. Lines appended fill blocks to kAppendFill. Room reserved
+// ahead (SetCapacity) lies in the last block and in empty blocks after it, which appended lines fill
+// in turn. Blocks that run nearly empty are merged with a neighbour.
 //
 // The arena holds the lines of loaded text; a record's line goes back to it before the record goes.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "editor/line_string.h"
 
@@ -39,47 +48,95 @@ static_assert(sizeof(TCodeEditStringRec) == 32);
 
 class TLineRecords {
  public:
+  static constexpr int kBlockRecords = 1024;
+  // Lines appended fill a block this far and go on in the next, leaving room for lines inserted
+  // later, so that the first edits among loaded lines split no block.
+  static constexpr int kAppendFill = kBlockRecords - kBlockRecords / 16;
+
   TLineRecords() = default;
   ~TLineRecords() { Clear(); }
   TLineRecords(const TLineRecords&) = delete;
   TLineRecords& operator=(const TLineRecords&) = delete;
 
   int Count() const noexcept { return count_; }
-  // Records the array has room for, the gap included.
+  // Records the blocks have room for.
   int Capacity() const noexcept { return capacity_; }
-  TCodeEditStringRec& operator[](int Index) noexcept { return buffer_[Physical(Index)]; }
-  const TCodeEditStringRec& operator[](int Index) const noexcept { return buffer_[Physical(Index)]; }
+  // Index in 0 .. Count - 1.
+  TCodeEditStringRec& operator[](int Index) noexcept {
+    const std::size_t k = BlockOf(Index);
+    return blocks_[k].Records[Index - starts_[k]];
+  }
+  const TCodeEditStringRec& operator[](int Index) const noexcept {
+    const std::size_t k = BlockOf(Index);
+    return blocks_[k].Records[Index - starts_[k]];
+  }
 
-  // Room for NewCapacity records (at least Count).
+  // Room for NewCapacity records (at least Count): more room goes to the last block and empty blocks
+  // after it; less gives back room after the last record.
   void SetCapacity(int NewCapacity);
-  // Count empty records at Index, 0 .. Count; the room must be there. Answers the first of them
-  // (they lie one after another).
-  TCodeEditStringRec* Open(int Index, int Count);
+  // An empty record at Index, 0 .. Count.
+  TCodeEditStringRec& Open(int Index);
+  // Count empty records at Index, 0 .. Count.
+  void Open(int Index, int Count);
   // Removes Count records from Index on (all inside the list).
   void Erase(int Index, int Count) noexcept;
-  // Removes every record and frees the array.
+  // Removes every record and frees the blocks.
   void Clear() noexcept;
   // Lets a record's line go (back to the arena when it is held there).
   void ReleaseLine(TCodeEditStringRec& Rec) noexcept { arena_.Release(Rec.String); }
   TLineArena& Arena() noexcept { return arena_; }
   const TLineArena& Arena() const noexcept { return arena_; }
 
-  // Where the gap starts (the index of the record after it), for tests and benchmarks.
-  int GapPosition() const noexcept { return gap_start_; }
-  // Records moved by gap moves since the list was made.
+  // Blocks holding records, for tests and benchmarks.
+  int BlockCount() const noexcept { return static_cast<int>(used_); }
+  // Records moved inside and between blocks by inserts, deletes, splits and merges since the list
+  // was made.
   std::int64_t RecordsMoved() const noexcept { return records_moved_; }
 
  private:
-  std::size_t Physical(int Index) const noexcept {
-    const auto i = static_cast<std::size_t>(Index);
-    return Index < gap_start_ ? i : i + static_cast<std::size_t>(capacity_ - count_);
-  }
-  void MoveGap(int Index) noexcept;
+  struct TBlock {
+    TCodeEditStringRec* Records;
+    int Count;
+    int Capacity;
+  };
 
-  TCodeEditStringRec* buffer_ = nullptr;
+  // The block holding record Index (< Count).
+  std::size_t BlockOf(int Index) const noexcept {
+    std::size_t k = hint_;
+    if (k < used_ && Index >= starts_[k]) {
+      if (Index < starts_[k] + blocks_[k].Count) return k;
+      if (k + 1 < used_ && Index < starts_[k + 1] + blocks_[k + 1].Count) return hint_ = k + 1;
+    }
+    k = static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.begin() + static_cast<std::ptrdiff_t>(used_),
+                                                  Index) -
+                                 starts_.begin()) -
+        1;
+    return hint_ = k;
+  }
+  // The block an insertion at Index goes into, and the place in it; for Index = Count the last block
+  // with records, or the next one when that is full.
+  std::size_t InsertionBlock(int Index, int& At);
+  // An empty block of Capacity records at K (K <= used_ makes it the block before the one at K).
+  void AddBlock(std::size_t K, int Capacity);
+  // Room in the block lists for Blocks blocks.
+  void Reserve(std::size_t Blocks);
+  void RemoveBlock(std::size_t K) noexcept;
+  void Resize(TBlock& Block, int Capacity);
+  // Splits the full block K in halves.
+  void Split(std::size_t K);
+  // Merges a block run nearly empty with a neighbour that it fits with.
+  void MergeSmall(std::size_t K) noexcept;
+  // Moves the starts of the blocks after K by Delta.
+  void ShiftStarts(std::size_t K, int Delta) noexcept;
+  // Sets every block start from block K on.
+  void RecountStarts(std::size_t K) noexcept;
+
+  std::vector<TBlock> blocks_;  // the blocks with records, then the empty ones
+  std::vector<int> starts_;     // the index of each block's first record (Count for an empty block)
+  std::size_t used_ = 0;        // blocks with records
   int count_ = 0;
   int capacity_ = 0;
-  int gap_start_ = 0;
+  mutable std::size_t hint_ = 0;  // the block read last
   std::int64_t records_moved_ = 0;
   TLineArena arena_;
 };

@@ -71,12 +71,6 @@ void TCodeEditStringList::SetCapacity(int NewCapacity) {
   list_.SetCapacity(NewCapacity);
 }
 
-void TCodeEditStringList::Grow() {
-  const int capacity = GetCapacity();
-  if (GetCount() < capacity) return;
-  list_.SetCapacity(capacity + (capacity > 64 ? capacity / 4 : 16));
-}
-
 // ---- Adding and inserting ----
 
 void TCodeEditStringList::LinesMoved(int Index, int Delta) {
@@ -88,8 +82,7 @@ void TCodeEditStringList::LinesMoved(int Index, int Delta) {
 }
 
 void TCodeEditStringList::InsertItem(int Index, TLineString S, TObject* AObject) {
-  Grow();
-  TCodeEditStringRec& rec = *list_.Open(Index, 1);
+  TCodeEditStringRec& rec = list_.Open(Index);
   rec.String = std::move(S);
   rec.Object = AObject;
   index_of_longest_line_ = -1;
@@ -139,7 +132,7 @@ void TCodeEditStringList::AddStrings(TStrings* Strings) {
       else
         line.assign(Utf8Decode(Strings->Strings(i)));
       TObject* object = Strings->Objects(i);
-      TCodeEditStringRec& rec = *list_.Open(GetCount(), 1);
+      TCodeEditStringRec& rec = list_.Open(GetCount());
       rec.String = std::move(line);
       rec.Object = object;
     }
@@ -154,11 +147,12 @@ void TCodeEditStringList::InsertLines(int Index, int NumLines) {
   Updating([&] {
     const int wanted = GetCount() + NumLines;
     if (wanted > GetCapacity()) list_.SetCapacity(wanted);
-    TCodeEditStringRec* first = list_.Open(Index, NumLines);
-    for (int i = 0; i < NumLines; ++i) {
-      first[i].Range = 0;
-      first[i].ExpandedLength = 0;
-      first[i].Flags = 0;
+    list_.Open(Index, NumLines);
+    for (int i = Index; i < Index + NumLines; ++i) {
+      TCodeEditStringRec& rec = list_[i];
+      rec.Range = 0;
+      rec.ExpandedLength = 0;
+      rec.Flags = 0;
     }
     index_of_longest_line_ = -1;
     LinesMoved(Index, NumLines);

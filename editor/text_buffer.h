@@ -3,9 +3,8 @@
 // bytes each, by the line's widest) with a cached tab-expanded length and a highlighter state,
 // reports every structural change through its own events, and loads and saves text with CR LF, LF or
 // CR line breaks. The TStrings surface (Strings, Text, Add, ...) is UTF-8; the editor itself works on
-// code points (GetLine, LineView, PutLine, ...). The records lie in one array with a gap at the last
-// edit (line_records.h), so lines inserted or deleted near the last edit cost the same in a text of
-// any length.
+// code points (GetLine, LineView, PutLine, ...). The records lie in blocks (line_records.h), so a line
+// inserted or deleted anywhere costs about the same in a text of any length.
 
 #include <cstdint>
 #include <functional>
@@ -108,7 +107,7 @@ class TCodeEditStringList : public TStrings {
 
   // The record of a line, for the painter and the highlighter scan; the index must be valid.
   const TCodeEditStringRec& Record(int Index) const { return list_[Index]; }
-  // The record array, for tests and benchmarks (the gap's place, the records moved).
+  // The records, for tests and benchmarks (their blocks, the records moved).
   const TLineRecords& Records() const { return list_; }
 
   // Start and end of an outermost update.
@@ -136,8 +135,6 @@ class TCodeEditStringList : public TStrings {
   // Runs F between BeginUpdate and EndUpdate, ending the update when F raises.
   template <class F>
   void Updating(F&& f);
-  // Room for one more record, by the growth rule.
-  void Grow();
   void InsertItem(int Index, TLineString S, TObject* AObject);
   template <class Chars>
   void PutItem(int Index, Chars S);

@@ -37,12 +37,13 @@ void TCodeEditStringList::AddLoadedLines(TLineLoader& Loader) {
   Clear();
   const std::size_t wanted = static_cast<std::size_t>(GetCount()) + lines.size();
   if (wanted > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
-  // Sized once instead of growing a million records at a time.
-  if (static_cast<int>(wanted) > GetCapacity()) list_.SetCapacity(static_cast<int>(wanted));
+  // Sized once instead of growing a block at a time; appended lines leave room in every block.
+  const std::size_t room = wanted / TLineRecords::kAppendFill * TLineRecords::kBlockRecords + wanted % TLineRecords::kAppendFill;
+  if (room > static_cast<std::size_t>(GetCapacity())) list_.SetCapacity(static_cast<int>(std::min<std::size_t>(room, INT32_MAX)));
   list_.Arena().Adopt(Loader.Arena());
   for (TLineString& line : lines) {
     const int index = GetCount();
-    list_.Open(index, 1)->String = std::move(line);
+    list_.Open(index).String = std::move(line);
     if (OnInserted) OnInserted(this, index, 1);
   }
   index_of_longest_line_ = -1;
