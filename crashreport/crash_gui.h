@@ -1,13 +1,16 @@
 #pragma once
 // The crash reporter's narrow view of the GUI: the program's windows, the ping by which the message
-// loop shows it still runs, the pixels of the screen for the screenshot, and message boxes and the
-// clipboard. The crash reporter reaches the GUI only through it, so it serves console programs too;
+// loop shows it still runs, the pixels of the screen for the screenshot, message boxes, the
+// clipboard, and the dialogs of its own with what their procedures do to their windows. The crash
+// reporter reaches the GUI only through it, so it serves console programs too;
 // the framework's (over platform/controls) is in place unless a test puts a fake there.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/controls/painting.h"
 #include "platform/controls/win_types.h"
 #include "platform/rtl/geometry.h"
 
@@ -74,6 +77,37 @@ class TCrashGui {
   // Dialogs and the clipboard. MessageBox answers IDOK ... IDNO.
   virtual int MessageBox(const std::string& Text, const std::string& Caption, win::UINT Flags) = 0;
   virtual bool SetClipboardText(const std::string& Text) = 0;
+
+  // Whether a person can see what is shown: without a display no dialog opens.
+  virtual bool HasDisplay() = 0;
+  // Dialogs made from the templates among the resources (platform/controls/dialog_box.h), run by a
+  // dialog procedure on the calling thread. DialogBox answers EndDialog's result, -1 when the
+  // dialog cannot be made; CreateDialog makes a child dialog inside Parent (nullptr: none made).
+  using TDialogProc = std::function<std::intptr_t(win::HWND, win::UINT, win::WPARAM, win::LPARAM)>;
+  virtual std::intptr_t DialogBox(const std::string& Template, const TDialogProc& Proc) = 0;
+  virtual win::HWND CreateDialog(const std::string& Template, win::HWND Parent, const TDialogProc& Proc) = 0;
+  virtual bool EndDialog(win::HWND Dialog, std::intptr_t Result) = 0;
+  virtual win::HWND GetDlgItem(win::HWND Dialog, int ID) = 0;
+  virtual bool DestroyWindow(win::HWND Window) = 0;
+  virtual bool EnableWindow(win::HWND Window, bool Enable) = 0;
+  // Bounds in the parent's client area (on the screen for a top-level window); SWP_ flags.
+  virtual bool SetWindowPos(win::HWND Window, win::HWND InsertAfter, const TRect& Bounds, win::UINT Flags) = 0;
+  virtual TRect ClientRect(win::HWND Window) = 0;
+  virtual void SetWindowStyles(win::HWND Window, std::uint32_t Style, std::uint32_t ExStyle) = 0;
+  virtual bool SetFocus(win::HWND Window) = 0;
+  virtual bool InvalidateRect(win::HWND Window, const TRect* Rect) = 0;
+  // Window timers: WM_TIMER with the ID every Milliseconds.
+  virtual bool SetTimer(win::HWND Window, win::UINT_PTR ID, unsigned Milliseconds) = 0;
+  virtual bool KillTimer(win::HWND Window, win::UINT_PTR ID) = 0;
+  // Painting inside WM_PAINT, and a context of the window for measuring.
+  virtual win::HDC BeginPaint(win::HWND Window, win::PAINTSTRUCT& Paint) = 0;
+  virtual void EndPaint(win::HWND Window, const win::PAINTSTRUCT& Paint) = 0;
+  virtual win::HDC GetDC(win::HWND Window) = 0;
+  virtual void ReleaseDC(win::HWND Window, win::HDC DC) = 0;
+  // The mouse cursor while over a window that answers WM_SETCURSOR (a TCursor number).
+  virtual void ShowCursor(int Cursor) = 0;
+  // Opens a web page or file in the program the desktop has for it; false when none started.
+  virtual bool OpenDocument(const std::string& Url) = 0;
 };
 
 // The GUI in place.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -148,6 +149,41 @@ class TFakeCrashGui : public TCrashGui {
     Clipboard.push_back(Text);
     return true;
   }
+
+  // Dialogs: the templates asked for, each answered by OnDialog (when set) or DialogAnswer; the
+  // window operations a procedure would make do nothing.
+  bool HasDisplay() override { return Display; }
+  std::intptr_t DialogBox(const std::string& Template, const TDialogProc& Proc) override {
+    Dialogs.push_back(Template);
+    return OnDialog ? OnDialog(Template, Proc) : DialogAnswer;
+  }
+  win::HWND CreateDialog(const std::string&, win::HWND, const TDialogProc&) override { return nullptr; }
+  bool EndDialog(win::HWND, std::intptr_t) override { return false; }
+  win::HWND GetDlgItem(win::HWND, int) override { return nullptr; }
+  bool DestroyWindow(win::HWND) override { return false; }
+  bool EnableWindow(win::HWND, bool) override { return false; }
+  bool SetWindowPos(win::HWND, win::HWND, const TRect&, win::UINT) override { return false; }
+  TRect ClientRect(win::HWND) override { return {}; }
+  void SetWindowStyles(win::HWND, std::uint32_t, std::uint32_t) override {}
+  bool SetFocus(win::HWND) override { return false; }
+  bool InvalidateRect(win::HWND, const TRect*) override { return false; }
+  bool SetTimer(win::HWND, win::UINT_PTR, unsigned) override { return false; }
+  bool KillTimer(win::HWND, win::UINT_PTR) override { return false; }
+  win::HDC BeginPaint(win::HWND, win::PAINTSTRUCT&) override { return nullptr; }
+  void EndPaint(win::HWND, const win::PAINTSTRUCT&) override {}
+  win::HDC GetDC(win::HWND) override { return nullptr; }
+  void ReleaseDC(win::HWND, win::HDC) override {}
+  void ShowCursor(int) override {}
+  bool OpenDocument(const std::string& Url) override {
+    Documents.push_back(Url);
+    return true;
+  }
+
+  bool Display = false;
+  std::vector<std::string> Dialogs;
+  std::function<std::intptr_t(const std::string& Template, const TDialogProc& Proc)> OnDialog;
+  std::intptr_t DialogAnswer = -1;
+  std::vector<std::string> Documents;
 
  private:
   const TWindow* Find(win::HWND Window) const {
