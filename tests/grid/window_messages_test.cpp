@@ -201,16 +201,19 @@ TEST_F(GridWindow, OffScreenPaintingCopiesOnlyTheUpdateRegion) {
   Records(6);
   ASSERT_TRUE(wgrid->UseDoubleBuffer());
   TGdiBitmap* s = wm::WindowSurface(form->Handle());
-  win::POINT marks[2] = {{5, 5}, {Cell(2, 3).Left + 2, Cell(2, 3).Top + 2}};
-  wm::MapWindowPoints(grid->Handle(), form->Handle(), marks, 2);
+  // Two cells apart: the cell between them lies within the bounds of what is painted, not in it.
+  win::POINT marks[3] = {{5, 5}, {Cell(3, 4).Left + 2, Cell(3, 4).Top + 2}, {Cell(2, 3).Left + 2, Cell(2, 3).Top + 2}};
+  wm::MapWindowPoints(grid->Handle(), form->Handle(), marks, 3);
   s->BeginDirect();
   for (const win::POINT& m : marks) s->Row(m.Y)[m.X] = 0xFF123456;
   s->EndDirect();
   grid->InvalidateCell(2, 3);
+  grid->InvalidateCell(4, 5);
   Pump();
   s->BeginDirect();
   EXPECT_EQ(s->Row(marks[0].Y)[marks[0].X], 0xFF123456u);
-  EXPECT_NE(s->Row(marks[1].Y)[marks[1].X], 0xFF123456u);
+  EXPECT_EQ(s->Row(marks[1].Y)[marks[1].X], 0xFF123456u);
+  EXPECT_NE(s->Row(marks[2].Y)[marks[2].X], 0xFF123456u);
   s->EndDirect();
   DBGridXResources().DoubleBufferingOff = true;
   TWindowGrid other(nullptr);
@@ -291,6 +294,75 @@ TEST_F(GridWindow, FieldsCellsAndTimedScrolling) {
   EXPECT_EQ(Id(), grid->GetVisibleDataRowCount() + 1);
   wgrid->TimedScroll({sdUp});
   EXPECT_EQ(Id(), 1);
+}
+
+// A click on a title raises OnTitleClick and one on a cell OnCellClick; composing input opens the
+// editor; a column, a system colour change or a parent's switch to a flat look repaints what it
+// touches; an off-screen painting grid paints a context it is given as it paints the screen.
+TEST_F(GridWindow, EventsAndRepaintsReachTheirParts) {
+  Records(30);
+  std::vector<int> titles, cells;
+  grid->OnTitleClick = [&](TColumnX* c) { titles.push_back(c->Index()); };
+  grid->OnCellClick = [&](TColumnX* c) { cells.push_back(c->Index()); };
+  for (const int row : {0, 2}) {
+    win::POINT p{Cell(3, row).Left + 5, Cell(3, row).Top + 5};
+    wm::ClientToScreen(grid->Handle(), p);
+    input::MouseMove(p);
+    input::MouseButton(win::VK_LBUTTON, true, p);
+    input::MouseButton(win::VK_LBUTTON, false, p);
+    Pump();
+  }
+  EXPECT_EQ(titles, std::vector<int>{2});
+  EXPECT_EQ(cells, std::vector<int>{2});
+
+  ASSERT_FALSE(grid->EditorMode());
+  grid->Perform(win::WM_IME_STARTCOMPOSITION, 0, 0);
+  EXPECT_TRUE(grid->EditorMode());
+  grid->SetEditorMode(false);
+
+  std::vector<TField*> fields{nullptr};
+  grid->GetDatasetFieldList(fields);
+  ASSERT_EQ(static_cast<int>(fields.size()), ds->Fields().Count() + 1);
+  EXPECT_EQ(fields[1], ds->Fields()[0]);
+
+  auto update = [&] {
+    win::RECT r{};
+    wm::GetUpdateRect(grid->Handle(), &r, false);
+    Pump();
+    return TRect(r.Left, r.Top, r.Right, r.Bottom);
+  };
+  Pump();
+  grid->InvalidateCol(2);
+  const int below = grid->GetVisibleDataRowCount() + grid->TitleOffset();
+  EXPECT_EQ(update(), TRect(Cell(2, 0).Left, 0, Cell(3, 0).Left, Cell(2, below).Bottom));  // its line too
+  grid->Perform(CM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_EQ(update(), grid->ClientRect());
+
+  grid->SetFlat(true);
+  grid->SetBorderStyle(bsSingle);
+  Pump();
+  const TRect flat = grid->ClientRect();
+  form->SetCtl3D(false);
+  Pump();
+  EXPECT_FALSE(grid->Ctl3D());
+  EXPECT_NE(wm::GetWindowLongPtr(grid->Handle(), win::GWL_STYLE) & win::WS_BORDER, 0);
+  EXPECT_TRUE(Fresh());
+  form->SetCtl3D(true);
+  Pump();
+  EXPECT_EQ(grid->ClientRect(), flat);
+  EXPECT_EQ(WindowPixel(0, 5), ColorToRGB(clBtnShadow));
+
+  ds->SetTreeFields("Id", "Price");
+  Pump();
+  ASSERT_TRUE(wgrid->UseDoubleBuffer());
+  TBitmap target(grid->ClientWidth(), grid->ClientHeight());
+  grid->PaintTo(target.Canvas()->Handle(), 0, 0);
+  const std::vector<std::uint32_t> shown = Pixels();
+  int differ = 0;
+  for (int y = 0; y < grid->ClientHeight(); ++y)
+    for (int x = 0; x < grid->ClientWidth(); ++x)
+      differ += ColorToRGB(target.Canvas()->Pixels(x, y)) != ColorOfPixel(shown[y * grid->ClientWidth() + x]);
+  EXPECT_EQ(differ, 0);
 }
 
 }  // namespace
