@@ -513,8 +513,8 @@ class TCustomDBGridX : public TCustomGrid {
   virtual bool IsCell3D(int ACol, int ARow, TGridDrawState State);
   // DataCol and Bookmark name the record of a data cell (an empty bookmark for other cells).
   virtual bool IsCellSelected(int ACol, int ARow, int DataCol, const TBookmark& Bookmark);
-  // A press in the tree area of the first column (a dataset shown as a tree) opens or closes the
-  // node; answers whether the point lies there. CheckOnly changes nothing.
+  // A press in the tree area of the first column (a dataset shown as a tree): on a node's button it
+  // opens or closes the node; answers whether the point lies in the area. CheckOnly changes nothing.
   virtual bool ClickTreeArea(int X, int Y, bool CheckOnly);
   // A press in the indicator that starts dragging the record (the selected records); answers
   // whether it does. CheckOnly (the cursor's test as the mouse passes) changes nothing.

@@ -339,7 +339,4 @@ void TCustomDBGridX::OptimizeSelectedColsWidth(TColumnX* Column) {
   OptimizeColumnWidths(list);
 }
 
-// No dataset shows its records as a tree yet: no press lands in a tree area.
-bool TCustomDBGridX::ClickTreeArea(int, int, bool) { return false; }
-
 }  // namespace lab

@@ -1,12 +1,15 @@
 // The tree area of the first data column, for datasets that show their records as a tree: one box
 // of 18 pixels per level, holding the outline's lines and the node's button, before the cell's
-// text; and the numeric keypad's +, - and * that open, close and toggle the current node.
+// text; a press on a node's button, which opens or closes that node; and the numeric keypad's +,
+// - and * that open, close and toggle the current node.
 
 #include "grid/dbgrid.h"
 #include "grid/drawing_services.h"
+#include "grid/grid_services.h"
 #include "grid/grid_style.h"
 #include "platform/controls/input.h"
 #include "platform/db/dataset.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 
@@ -68,6 +71,56 @@ void TCustomDBGridX::DrawTreeArea(const TRect& ARect, const TMemTreeNode& Node) 
     const int x = ARect.Left + Node.Level * kTreeBox - 1;
     c->Handle()->FillSolidRect({x, ARect.Top + 2, x + 1, ARect.Bottom + line}, ColorToRGB(clSilver));
   }
+}
+
+// The button is the last box of the pressed record's tree area; a press anywhere else there is
+// taken too and changes nothing. The node opens or closes as the record's own: the record current
+// before stays current when it is still a row (else the closed node is), and the view keeps its
+// top row, whatever raises on the way.
+bool TCustomDBGridX::ClickTreeArea(int X, int Y, bool CheckOnly) {
+  if (!TreeShown() || !data_link_->Active() || columns_->Count() == 0) return false;
+  const TGridCoord cell = MouseCoord(X, Y);
+  const int record = cell.Y - title_offset_;
+  if (cell.X != indicator_offset_ || record < 0 || cell.Y >= FirstFooterAreaRow() || record >= DataRowCount())
+    return false;
+  const TRect r = CellRect(cell.X, cell.Y);
+  const int x = UseRightToLeftAlignment() ? r.Right - 1 - X : X - r.Left;
+  TDataSet* ds = data_link_->DataSet();
+  int indent = 0;
+  bool button = false;
+  TBookmark pressed;
+  {
+    SetRowActive(record);
+    TScopeExit leave([this] { RestoreActiveRecord(); });
+    indent = GetTreeIndentWidth();
+    button = x >= indent - kTreeBox && mem_table_->TreeNode().HasChildren;
+    pressed = ds->Bookmark();
+  }
+  if (x < 0 || x >= indent) return false;
+  if (CheckOnly) return true;
+
+  const int top = TopRow();
+  TScopeExit view([this, top] {
+    SafeSetTopRow(top);
+    Invalidate();
+  });
+  ds->DisableControls();
+  TScopeExit enable([ds] { ds->EnableControls(); });
+  if (!button) return true;
+  const bool was_in_layout = in_layout_;
+  in_layout_ = true;
+  TScopeExit layout_done([this, was_in_layout] { in_layout_ = was_in_layout; });
+  // A pending edit is posted first, as any move would: the record to come back to is a stored one.
+  ds->CheckBrowseMode();
+  const TBookmark before = ds->Bookmark();
+  TScopeExit back([ds, &before] {
+    if (ds->BookmarkValid(before) && DataSetCompareBookmarks(ds, ds->Bookmark(), before) != 0)
+      ds->GotoBookmark(before);
+  });
+  if (!ds->BookmarkValid(pressed)) return true;
+  ds->GotoBookmark(pressed);
+  mem_table_->ChangeTreeNode(TTreeNodeChange::Toggle);
+  return true;
 }
 
 bool TCustomDBGridX::TreeKey(win::WORD Key) {

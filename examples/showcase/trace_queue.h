@@ -1,8 +1,8 @@
 #pragma once
 // The trace queue: the frame shapes the tracers sent while no job window was open to take them,
 // grouped as a tree in the data grid: each device, the jobs it traced under it, and each job's
-// traces (right, left) under the job. The keypad's + and - open and close the current node, *
-// toggles it.
+// traces (right, left) under the job. A click on a node's button opens or closes it; the keypad's +
+// and - open and close the current node, * toggles it.
 
 #include "grid/dbgrid.h"
 #include "platform/controls/forms.h"

@@ -1,12 +1,17 @@
 // The tree area of a dataset shown as a tree: the rows the keypad's +, - and * leave, and the
 // outline the first column draws before its text (lines, buttons, the row lines it joins and the
-// selection's colour), with the records as rows of their own and with footer rows.
+// selection's colour), with the records as rows of their own and with footer rows; presses on the
+// nodes' buttons and beside them, the view and the record they leave, also when the dataset raises.
 
 #include "grid_paint_fixture.h"
 
 #include <string>
 
+#include "platform/controls/application.h"
+#include "platform/controls/input.h"
 #include "platform/db/fields.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/win/window_functions.h"
 
 namespace lab::gridtest {
 namespace {
@@ -22,13 +27,8 @@ class GridTree : public GridPaintTest {
     tree->FieldDefs().Add("Name", ftString, 20);
     tree->Open();
     for (auto [id, parent, name] : {std::tuple{1, 0, "Lens"}, {2, 1, "Glass"}, {3, 1, "Plastic"}, {4, 2, "Crown"},
-                                    {5, 0, "Frame"}}) {
-      tree->Append();
-      tree->FieldByName("Id")->SetAsInteger(id);
-      if (parent != 0) tree->FieldByName("Parent")->SetAsInteger(parent);
-      tree->FieldByName("Name")->SetAsString(name);
-      tree->Post();
-    }
+                                    {5, 0, "Frame"}})
+      AddNode(id, parent, name);
     tree->SetTreeFields("Id", "Parent");
     tree->First();
     source->SetDataSet(tree);
@@ -92,6 +92,30 @@ class GridTree : public GridPaintTest {
         if (!outline) ++n;
       }
     return n;
+  }
+
+  // The middle of record Id's tree box of a level; level 0 is the text after the tree area.
+  TPoint InBox(int id, int level) {
+    const TRect cell = Cell(1, RowOf(id));
+    const int left = level > 0 ? cell.Left + (level - 1) * 18 : cell.Left + tree->TreeLevels() * 18 + 4;
+    return {left + 9, (cell.Top + cell.Bottom) / 2};
+  }
+  // A left-button press and release, not the second click of a double click.
+  void Click(TPoint p) {
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    win::POINT s{p.X, p.Y};
+    win::ClientToScreen(grid->Handle(), s);
+    input::MouseMove(s);
+    input::MouseButton(win::VK_LBUTTON, true, s);
+    input::MouseButton(win::VK_LBUTTON, false, s);
+    Pump();
+  }
+  void AddNode(int id, int parent, const std::string& name) {
+    tree->Append();
+    tree->FieldByName("Id")->SetAsInteger(id);
+    if (parent != 0) tree->FieldByName("Parent")->SetAsInteger(parent);
+    tree->FieldByName("Name")->SetAsString(name);
+    tree->Post();
   }
 
   TMemDataSet* tree = nullptr;
@@ -190,6 +214,66 @@ TEST_F(GridTree, TheTreeJoinsItsRowsAcrossRowLinesAndTakesTheSelectionsColour) {
   Paint();
   EXPECT_GT(Dots(Box(4, 3)), 0);
   EXPECT_TRUE(Is(Pixel(Box(3, 1).Left + 2, Box(3, 1).Top + 2), clHighlight));
+}
+
+// With three rows shown: the view stays put while the current record moves out of it.
+TEST_F(GridTree, APressOnANodesButtonOpensOrClosesItAndAPressBesideItDoesNot) {
+  const TRect second = Cell(1, 2);
+  grid->SetBounds(0, 0, 380, grid->Height() - grid->ClientHeight() + second.Bottom + second.Height() + 2);
+  tree->Locate("Id", 5, {});
+  Paint();
+  struct TStep {
+    int Id, Box;  // the record and the level of the box pressed (0: its text)
+    const char* Rows;
+    int Current;
+  };
+  const TStep steps[] = {
+      {1, 1, "1 2 3 5", 5},    // the record current before stays so
+      {2, 2, "1 2 4 3 5", 5},  // a child's button
+      {4, 2, "1 2 4 3 5", 5},  // an ancestor's line: taken, nothing changes
+      {4, 3, "1 2 4 3 5", 5},  // a leaf's own box holds no button
+      {4, 0, "1 2 4 3 5", 4},  // the text: the record moves there
+      {1, 1, "1 5", 1},        // closed over the current record: the node is current
+      {1, 1, "1 2 4 3 5", 1},  // open again, with the child as it was
+  };
+  for (const TStep& s : steps) {
+    SCOPED_TRACE(testing::Message() << s.Id << " " << s.Box);
+    Click(InBox(s.Id, s.Box));
+    EXPECT_EQ(Rows(), s.Rows);
+    EXPECT_EQ(Id(), s.Current);
+    EXPECT_EQ(grid->TopRow(), grid->TitleOffset());
+  }
+  EXPECT_FALSE(Plus(Box(1, 1)));  // repainted
+  // With footer rows the rows come from the link's buffer: the button answers alike.
+  grid->SetFooterRowCount(1);
+  Paint();
+  Click(InBox(1, 1));
+  EXPECT_EQ(tree->RecordCount(), 2);
+}
+
+// Whatever raises while a node opens, the controls come back and so does the record current before.
+TEST_F(GridTree, APressThatRaisesGivesBackTheControlsAndTheRecord) {
+  std::string reported;  // what the press let out to the application
+  Application->OnException = [&reported](TObject*, Exception& E) { reported = E.Message(); };
+  TScopeExit quiet([] { Application->OnException = nullptr; });
+  bool fail = false;
+  tree->AfterScroll = [&fail](TDataSet*) {
+    if (std::exchange(fail, false)) throw Exception("scroll refused");
+  };
+  tree->BeforePost = [](TDataSet*) { throw Exception("post refused"); };
+  tree->Locate("Id", 5, {});
+  for (const bool editing : {false, true}) {
+    if (editing) tree->Edit();
+    if (editing) tree->FieldByName("Name")->SetAsString("Frames");
+    fail = !editing;  // after the move to the pressed record
+    Click(InBox(1, 1));
+    EXPECT_EQ(std::exchange(reported, ""), editing ? "post refused" : "scroll refused");
+    EXPECT_FALSE(tree->ControlsDisabled());
+    EXPECT_FALSE(grid->InLayout());
+    EXPECT_EQ(tree->State(), editing ? dsEdit : dsBrowse);
+    EXPECT_EQ(Id(), 5);
+    EXPECT_EQ(Rows(), "1 5");
+  }
 }
 
 }  // namespace
