@@ -1,0 +1,59 @@
+#include "crashreport/dialog_frame.h"
+
+#include "crashreport/crash_gui.h"
+#include "crashreport/window_services.h"
+#include "platform/controls/messages.h"
+#include "platform/controls/window_styles.h"
+
+namespace lab {
+
+bool StayOnTopOption(const TCrashModuleOptions& Options) { return Options.DialogOptions() & 0x40; }
+bool OwnLookOption(const TCrashModuleOptions& Options) { return Options.DialogOptions() & 0x80; }
+
+void ApplyDialogFrame(win::HWND Dialog, const TCrashModuleOptions& Options, bool StayOnTop) {
+  TCrashGui& gui = CrashGui();
+  TCrashWindowInfo info;
+  if (!OwnLookOption(Options) && gui.GetWindowInfo(Dialog, info))
+    gui.SetWindowStyles(Dialog, info.Style, info.ExStyle & ~win::WS_EX_TOOLWINDOW);
+  if (StayOnTop)
+    gui.SetWindowPos(Dialog, win::HWND_TOPMOST, {}, win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+}
+
+void StartKeepInFront(win::HWND Dialog) {
+  SnapshotWindows();
+  CrashGui().SetTimer(Dialog, kKeepInFrontTimer, 10);
+}
+
+void KeepInFront(win::HWND Dialog, bool StayOnTop) {
+  TCrashGui& gui = CrashGui();
+  const win::HWND front = gui.ForegroundWindow();
+  if (StayOnTop || front == Dialog || !front) return;
+  if (IsOwnProcessWindow(front) && !IsNewWindow(front)) gui.SetForegroundWindow(Dialog);
+}
+
+void TAutoClose::Start(win::HWND Dialog, int Seconds) {
+  seconds_ = Seconds;
+  count_ = 0;
+  if (seconds_ > 0) CrashGui().SetTimer(Dialog, kAutoCloseTimer, 1000);
+}
+
+bool TAutoClose::Tick() { return seconds_ > 0 && ++count_ >= seconds_; }
+
+void TAutoClose::Stop(win::HWND Dialog) {
+  if (seconds_ > 0) CrashGui().KillTimer(Dialog, kAutoCloseTimer);
+  seconds_ = 0;
+}
+
+bool TAutoClose::IsInput(win::UINT Msg) {
+  switch (Msg) {
+    case win::WM_LBUTTONDOWN: case win::WM_LBUTTONDBLCLK: case win::WM_RBUTTONDOWN: case win::WM_RBUTTONDBLCLK:
+    case win::WM_MBUTTONDOWN: case win::WM_MBUTTONDBLCLK: case win::WM_MOUSEWHEEL: case win::WM_NCLBUTTONDOWN:
+    case win::WM_NCLBUTTONDBLCLK: case win::WM_NCRBUTTONDOWN: case win::WM_NCRBUTTONDBLCLK:
+    case win::WM_NCMBUTTONDOWN: case win::WM_NCMBUTTONDBLCLK: case win::WM_KEYDOWN: case win::WM_COMMAND:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace lab
