@@ -124,12 +124,33 @@ TEST_F(GridWindow, EveryChangedOptionReadsBackFromFormText) {
   grid->SetRowSizingAllowed(true);
   grid->SetOddRowColor(clAqua);
   grid->SetCtl3D(false);
+  grid->SetBorderStyle(bsNone);
+  grid->SetAllowedSelections({gstRectangle});
+  grid->SetAutoFitColWidths(true);
+  grid->SetMinAutoFitWidth(300);
+  grid->SetDrawMemoText(true);
+  grid->SetFooterRowCount(2);
+  grid->SetFooterColor(clLime);
+  grid->SetFrozenCols(1);
+  grid->SetRowHeight(30);
+  grid->SetRowLines(2);
+  grid->SetTitleHeight(40);
+  grid->SetTitleLines(3);
+  grid->SetUseMultiTitle(true);
+  grid->SetVTitleMargin(6);
+  grid->SetFixedColor(clSilver);
+  grid->TitleFont()->SetSize(13);
+  grid->FooterFont()->SetStyle(TFontStyles{fsItalic});
   const std::string text = WriteFormText(form);
   EXPECT_NE(text.find("Options = [dgRowSelect, dgAlwaysShowSelection, dgMultiSelect]"), std::string::npos) << text;
+  // A row colour never set follows the grid's colour and is not written.
+  EXPECT_EQ(text.find("EvenRowColor"), std::string::npos) << text;
   std::unique_ptr<TComponent> root(ReadFormText(text));
   auto* g = dynamic_cast<TDBGridX*>(root->FindComponent("Grid1"));
   ASSERT_TRUE(g);
   EXPECT_EQ(g->OptionsX(), grid->OptionsX());
+  EXPECT_EQ(g->EvenRowColor(), g->Color());
+  EXPECT_EQ(g->OddRowColor(), clAqua);
   EXPECT_EQ(WriteFormText(root.get()), text);
 }
 
