@@ -77,7 +77,10 @@ void TCustomListView::CreateWnd() {
 
 void TCustomListView::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == small_images_) SetSmallImages(nullptr);
+  if (Operation != opRemove || AComponent != small_images_) return;
+  // The list is being destroyed and its change links are gone: forget it without calling into it.
+  small_images_ = nullptr;
+  Changed();
 }
 
 // ---- columns and items ---------------------------------------------------------------------------
