@@ -327,30 +327,39 @@ std::string TCustomCodeEdit::SelText() {
       }
       break;
     }
-    case smColumn: {
-      // The cells between the two columns on every line, as the lines are laid out with their tabs.
-      int left = CharIndexToColumn(block_begin_.Line, block_begin_.Char);
-      int right = CharIndexToColumn(block_end_.Line, block_end_.Char);
-      if (left > right) std::swap(left, right);
-      const bool pad = !options_.Contains(eoTrimTrailingSpaces);
-      for (int line = b.Line; line <= e.Line; ++line) {
-        const std::u32string text = lines_->GetLine(line - 1);
-        const int length = static_cast<int>(text.size());
-        const int first = ColumnToCharIndex(line, left);
-        const int last = std::min(ColumnToCharIndex(line, right), length + 1);
-        if (first <= length && last > first)
-          out.append(text, static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first));
-        if (pad) {
-          // A line that ends inside the block is filled up to the block's right column.
-          const int end_column = CharIndexToColumn(line, length + 1);
-          if (end_column < right) out.append(static_cast<std::size_t>(right - std::max(left, end_column)), U' ');
-        }
-        if (line < e.Line) out += U"\r\n";
-      }
+    case smColumn:
+      out = ColumnBlockText(!options_.Contains(eoTrimTrailingSpaces));
       break;
-    }
   }
   return Utf8Encode(out);
+}
+
+std::u32string TCustomCodeEdit::ColumnBlockText(bool Padded) const {
+  // The cells between the two columns on every line, as the lines are laid out with their tabs.
+  const TBufferCoord b = NormalizedBlockBegin(), e = NormalizedBlockEnd();
+  int left = CharIndexToColumn(block_begin_.Line, block_begin_.Char);
+  int right = CharIndexToColumn(block_end_.Line, block_end_.Char);
+  if (left > right) std::swap(left, right);
+  std::u32string out;
+  for (int line = b.Line; line <= e.Line; ++line) {
+    const TLineView text = lines_->LineView(line - 1);
+    const int length = static_cast<int>(text.size());
+    const int first = ColumnToCharIndex(line, left);
+    const int last = std::min(ColumnToCharIndex(line, right), length + 1);
+    if (first <= length && last > first) text.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first)).AppendTo(out);
+    if (Padded) {
+      // A line that ends inside the block is filled up to the block's right column.
+      const int end_column = CharIndexToColumn(line, length + 1);
+      if (end_column < right) out.append(static_cast<std::size_t>(right - std::max(left, end_column)), U' ');
+    }
+    if (line < e.Line) out += U"\r\n";
+  }
+  return out;
+}
+
+std::u32string TCustomCodeEdit::DeletedSelText() {
+  if (active_selection_mode_ == smColumn) return SelAvail() ? ColumnBlockText(false) : std::u32string();
+  return Utf8Decode(SelText());
 }
 
 void TCustomCodeEdit::SetSelText(const std::string& Value) { ReplaceSelectionUndoable(Utf8Decode(Value)); }

@@ -535,6 +535,16 @@ class TCustomCodeEdit : public TCustomControl {
   // A selection of more than one line, or of one whole line (Tab and Shift-Tab indent it).
   bool SelectsWholeLines() const;
   void DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E);
+  // The cells of a column block on each of its lines, lines joined with CR LF; Padded fills a line
+  // that ends inside the block with blanks up to its right column.
+  std::u32string ColumnBlockText(bool Padded) const;
+  // What deleting the selection takes out of the lines: SelText, but a column block's lines without
+  // the blanks that fill short ones (undo puts back just what was there).
+  std::u32string DeletedSelText();
+  // Puts the lines of Text back into a column block that was deleted, each at the block's left
+  // Column on its line from FirstLine on; a line that gave nothing gets nothing. With Record, each
+  // piece is recorded as a column piece inserted.
+  void RestoreColumnBlock(int FirstLine, int Column, std::u32string_view Text, bool Record);
   void InsertText(std::u32string_view Text, TCodeSelectionMode PasteMode, bool AddToUndoList);
   void UndoItem();
   void RedoItem();

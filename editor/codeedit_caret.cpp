@@ -510,7 +510,9 @@ void TCustomCodeEdit::SelectWordAt(TBufferCoord P) {
   const TLineView line = lines_->LineView(P.Line - 1);
   const int length = static_cast<int>(line.size());
   if (P.Char > length + 1) {
-    InternalSetCaretXY({length + 1, P.Line});
+    // No word there: nothing stays selected (a case change must not take an older selection).
+    const TBufferCoord end{length + 1, P.Line};
+    PlaceCaretAndSelection(end, end, end);
     return;
   }
   // Each character's type, the line followed by one NUL, looked up only as far as the word reaches.
@@ -672,8 +674,9 @@ void TCustomCodeEdit::DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E) {
           StoreLine(line - 1, text);
         }
       }
-      // Text put in its place starts at the block's top left corner.
-      InternalSetCaretXY({std::min(block_begin_.Char, block_end_.Char), B.Line});
+      // Text put in its place starts at the block's top left corner: its left column on its first
+      // line, wherever tabs put that column's character there.
+      InternalSetCaretXY({ColumnToCharIndex(B.Line, left), B.Line});
       break;
     }
   }
@@ -749,7 +752,13 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
           lines_->AddLine(std::u32string(static_cast<std::size_t>(x - 1), U' ') + std::u32string(piece));
         } else {
           std::u32string text = lines_->GetLine(line - 1);
-          if (static_cast<int>(text.size()) < x - 1) text.resize(static_cast<std::size_t>(x - 1), U' ');
+          if (static_cast<int>(text.size()) < x - 1) {
+            // The blanks that reach the column from a short line are recorded too: undo takes them out.
+            if (AddToUndoList)
+              undo_list_->AddChange(crWhiteSpaceAdd, {static_cast<int>(text.size()) + 1, line}, {x, line}, U"",
+                                    smNormal);
+            text.resize(static_cast<std::size_t>(x - 1), U' ');
+          }
           text.insert(static_cast<std::size_t>(x - 1), piece);
           StoreLine(line - 1, text);
         }
@@ -760,6 +769,24 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
       InternalSetCaretXY({x + static_cast<int>(pieces.back().size()), line - 1});
       break;
     }
+  }
+}
+
+void TCustomCodeEdit::RestoreColumnBlock(int FirstLine, int Column, std::u32string_view Text, bool Record) {
+  const std::vector<std::u32string_view> pieces = SplitLines(Text);
+  lines_->BeginUpdate();
+  TScopeExit end_lines_update([&] { lines_->EndUpdate(); });
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const int line = FirstLine + static_cast<int>(i);
+    if (pieces[i].empty() || line > lines_->Count()) continue;
+    // The characters before the block are those the deletion left, so the column falls where the
+    // piece was taken from (a line that lost everything from there on, at its end).
+    const int at = ColumnToCharIndex(line, Column);
+    std::u32string text = lines_->GetLine(line - 1);
+    if (static_cast<int>(text.size()) < at - 1) text.resize(static_cast<std::size_t>(at - 1), U' ');
+    text.insert(static_cast<std::size_t>(at - 1), pieces[i]);
+    StoreLine(line - 1, text);
+    if (Record) undo_list_->AddChange(crPaste, {at, line}, {at + static_cast<int>(pieces[i].size()), line}, U"", smColumn);
   }
 }
 
@@ -778,8 +805,7 @@ void TCustomCodeEdit::ReplaceSelectionRecorded(std::u32string_view Text, TCodeSe
   lines_->BeginUpdate();
   TScopeExit end_lines_update([&] { lines_->EndUpdate(); });
   const bool selected = SelAvail();
-  if (selected)
-    undo_list_->AddChange(crDelete, block_begin_, block_end_, Utf8Decode(SelText()), active_selection_mode_);
+  if (selected) undo_list_->AddChange(crDelete, block_begin_, block_end_, DeletedSelText(), active_selection_mode_);
   const TBufferCoord start = NormalizedBlockBegin(), end = NormalizedBlockEnd();
   block_begin_ = start;
   block_end_ = end;
@@ -790,18 +816,11 @@ void TCustomCodeEdit::ReplaceSelectionRecorded(std::u32string_view Text, TCodeSe
   // A line block goes in at the start of the caret's line and is taken out again as plain text.
   TBufferCoord at = CaretXY();
   if (PasteMode == smLine) at.Char = 1;
-  if (PasteMode != smLine) {
-    // Blanks that fill lines up to the caret's column (beyond their ends) are recorded as such, so
-    // that undo takes them out too: on the caret's line, or on each line a column block reaches.
-    // (Lines a column block adds below the text record their own.)
-    const int last = PasteMode == smColumn
-                         ? std::min(at.Line + static_cast<int>(SplitLines(Text).size()) - 1, lines_->Count())
-                         : at.Line;
-    for (int line = at.Line; line <= last; ++line) {
-      const int length = static_cast<int>(lines_->LineView(line - 1).size());
-      if (at.Char - 1 > length)
-        undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, line}, {at.Char, line}, U"", smNormal);
-    }
+  if (PasteMode == smNormal) {
+    // Blanks that fill the caret's line up to it (beyond its end) are recorded as such, so that undo
+    // takes them out too (a column block records those of each line it reaches).
+    const int length = static_cast<int>(lines_->LineView(at.Line - 1).size());
+    if (at.Char - 1 > length) undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, at.Line}, at, U"", smNormal);
   }
   ReplaceSelectionEx(PasteMode, Text, true);
   if (PasteMode != smColumn) undo_list_->AddChange(Reason, at, CaretXY(), U"", smNormal);

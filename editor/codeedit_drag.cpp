@@ -58,10 +58,25 @@ void TCustomCodeEdit::DragDrop(TObject* Source, int X, int Y) {
   ComputeCaret(X, Y);
   TBufferCoord drop = CaretXY();
   const TBufferCoord b = source->NormalizedBlockBegin(), e = source->NormalizedBlockEnd();
+  // A column block is the cells between its columns on its lines: a drop beside it on one of them
+  // is outside it, and moving it takes out the block's characters there and no line.
+  const bool column = source->active_selection_mode_ == smColumn;
+  int left = 0, right = 0;
+  if (column && source == this) {
+    left = CharIndexToColumn(block_begin_.Line, block_begin_.Char);
+    right = CharIndexToColumn(block_end_.Line, block_end_.Char);
+    if (left > right) std::swap(left, right);
+  }
   bool move;
   if (source == this) {
     move = !Held(win::VK_CONTROL);
-    const bool outside = move ? Before(drop, b) || Before(e, drop) : !Before(b, drop) || !Before(drop, e);
+    bool outside;
+    if (column) {
+      const int at = CharIndexToColumn(drop.Line, drop.Char);
+      outside = drop.Line < b.Line || drop.Line > e.Line || (move ? at < left || at > right : at <= left || at >= right);
+    } else {
+      outside = move ? Before(drop, b) || Before(e, drop) : !Before(b, drop) || !Before(drop, e);
+    }
     if (!outside) return;
   } else {
     move = Held(win::VK_SHIFT);
@@ -72,12 +87,20 @@ void TCustomCodeEdit::DragDrop(TObject* Source, int X, int Y) {
   TScopeExit end_block([&] { undo_list_->EndBlock(); });
   const std::u32string text = Utf8Decode(source->SelText());
   if (move) {
-    source->ReplaceSelectionUndoable(U"");
-    if (source == this && Before(e, drop)) {
-      // The drop point moves with the text after the removed part.
-      if (drop.Line == e.Line) drop.Char = b.Char + (drop.Char - e.Char);
-      drop.Line -= e.Line - b.Line;
+    // The drop point moves with the text after the removed part.
+    TBufferCoord moved = drop;
+    if (source == this && column && drop.Line >= b.Line && drop.Line <= e.Line &&
+        CharIndexToColumn(drop.Line, drop.Char) >= right) {
+      const int length = static_cast<int>(lines_->LineView(drop.Line - 1).size());
+      const int first = ColumnToCharIndex(drop.Line, left);
+      const int stop = std::min(ColumnToCharIndex(drop.Line, right), length + 1);
+      if (first <= length && stop > first) moved.Char -= stop - first;
+    } else if (source == this && !column && Before(e, drop)) {
+      if (drop.Line == e.Line) moved.Char = b.Char + (drop.Char - e.Char);
+      moved.Line -= e.Line - b.Line;
     }
+    source->ReplaceSelectionUndoable(U"");
+    drop = moved;
   }
   {
     const TPastEol past_eol(options_);

@@ -55,8 +55,7 @@ void TCustomCodeEdit::DeleteSelectionRecorded(bool ByDirection) {
                        (block_end_.Line == block_begin_.Line && block_end_.Char > block_begin_.Char))
           ? crDeleteAfterCursor
           : crDelete;
-  const std::u32string text = Utf8Decode(SelText());
-  undo_list_->AddChange(reason, block_begin_, block_end_, text, active_selection_mode_);
+  undo_list_->AddChange(reason, block_begin_, block_end_, DeletedSelText(), active_selection_mode_);
   ReplaceSelection(U"");
 }
 
@@ -86,14 +85,9 @@ bool TCustomCodeEdit::TypeText(std::u32string_view Text, bool ImeString) {
   if (SelAvail()) {
     undo_list_->BeginBlock();
     TScopeExit end_block([&] { undo_list_->EndBlock(); });
-    TBufferCoord start = NormalizedBlockBegin();
-    if (active_selection_mode_ == smLine) start.Char = 1;
-    const TCodeSelectionMode mode = active_selection_mode_;
-    DeleteSelectionRecorded(false);
-    // The text goes in where the deletion left the caret, as the selection's mode puts it.
-    start = mode == smLine ? TBufferCoord{1, caret_y_} : CaretXY();
-    ReplaceSelectionEx(mode, Text, true);
-    if (mode != smColumn) undo_list_->AddChange(crInsert, start, CaretXY(), U"", smNormal);
+    // The text goes in where the deletion left the caret, as the selection's mode puts it (with the
+    // blanks that reach a column block's corner beyond a short line).
+    ReplaceSelectionRecorded(Text, active_selection_mode_, crInsert);
     CollapseSelectionAtCaret();
     if (ImeString) InvalidateGutter();
     return true;
@@ -575,7 +569,7 @@ void TCustomCodeEdit::ChangeCase(TCodeEditorCommand Command) {
       MoveCaretHorizontally(1, true);
     }
   }
-  std::u32string text = Utf8Decode(SelText());
+  std::u32string text = DeletedSelText();
   if (!text.empty()) {
     for (std::size_t i = 0; i < text.size(); ++i) text[i] = MapCase(Command, text[i], i == 0);
     undo_list_->BeginBlock();
@@ -583,7 +577,17 @@ void TCustomCodeEdit::ChangeCase(TCodeEditorCommand Command) {
     undo_list_->AddChange(crSelection, had_selection ? old_begin : old_caret, had_selection ? old_end : old_caret, U"",
                           mode);
     undo_list_->AddChange(crCaret, old_caret, old_caret, U"", mode);
-    ReplaceSelectionUndoable(text);
+    if (active_selection_mode_ == smColumn) {
+      // Each line's piece goes back where it was taken from: the block keeps its place however tabs
+      // lay it out, and short lines gain no blanks.
+      const int left = std::min(CharIndexToColumn(block_begin_.Line, block_begin_.Char),
+                                CharIndexToColumn(block_end_.Line, block_end_.Char));
+      const int first = NormalizedBlockBegin().Line;
+      ReplaceSelectionRecorded(U"", smColumn, crInsert);
+      RestoreColumnBlock(first, left, text, true);
+    } else {
+      ReplaceSelectionUndoable(text);
+    }
   }
   active_selection_mode_ = mode;
   if (block && !had_selection) {

@@ -173,7 +173,7 @@ void TCustomCodeEdit::UndoItem() {
       case crPaste:
       case crDragDropInsert: {
         PlaceCaretAndSelection(start, start, end);
-        const std::u32string removed = Utf8Decode(SelText());
+        const std::u32string removed = DeletedSelText();
         ReplaceSelectionEx(mode, item->ChangeStr(), false);
         // The redo item ends where the text the insertion overwrote ends, now that it is back, so
         // that redoing overwrites it again.
@@ -192,7 +192,14 @@ void TCustomCodeEdit::UndoItem() {
         if ((reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor) && p.Line > lines_->Count())
           lines_->AddLine(U"");
         DoSetCaretXY(p);
-        ReplaceSelectionEx(mode, item->ChangeStr(), false);
+        if (mode == smColumn) {
+          // A column block goes back by its display column, each line's piece where tabs put that
+          // column on the line. The end at that column kept it: the characters before it stayed.
+          const int left = std::min(CharIndexToColumn(start.Line, start.Char), CharIndexToColumn(end.Line, end.Char));
+          RestoreColumnBlock(p.Line, left, item->ChangeStr(), false);
+        } else {
+          ReplaceSelectionEx(mode, item->ChangeStr(), false);
+        }
         switch (reason) {
           case crDeleteAfterCursor:
             PlaceCaretAndSelection(start, start, end);
@@ -314,7 +321,7 @@ void TCustomCodeEdit::RedoItem() {
         // What the insertion overwrote (back in place from its start to the item's end) is taken out
         // again and goes with the new undo item; a plain insertion overwrote nothing.
         PlaceCaretAndSelection(start, start, end);
-        const std::u32string overwritten = Utf8Decode(SelText());
+        const std::u32string overwritten = DeletedSelText();
         ReplaceSelectionEx(mode, item->ChangeStr(), false);
         const TBufferCoord inserted_end = CaretXY();
         undo_list_->AddChange(reason, start, inserted_end, overwritten, mode);
@@ -330,7 +337,7 @@ void TCustomCodeEdit::RedoItem() {
       case crDelete:
       case crSilentDelete: {
         PlaceCaretAndSelection(start, start, end);
-        const std::u32string removed = Utf8Decode(SelText());
+        const std::u32string removed = DeletedSelText();
         ReplaceSelectionEx(mode, U"", false);
         const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
         DoSetCaretXY(to_end ? end : start);

@@ -24,6 +24,7 @@ struct TCommandCase {
   TBufferCoord select_to = {0, 0};
   const char* ime = nullptr;
   bool overwrite = false;
+  TCodeSelectionMode mode = smNormal;
 };
 
 std::string Joined(const std::vector<std::string>& Lines) {
@@ -91,9 +92,48 @@ const TCommandCase kCases[] = {
     {"LowerCaseWordBeforeTheCaret", {"HELLO WORLD"}, {12, 1}, ecLowerCase, 0, {"HELLO world"}, {12, 1}},
     {"ToggleCaseWord", {"hElLo"}, {1, 1}, ecToggleCase, 0, {"HeLlO"}, {1, 1}},
     {"TitleCaseWord", {"hELLO \xC3\xA9T\xC3\x89"}, {8, 1}, ecTitleCase, 0, {"hELLO \xC3\x89t\xC3\xA9"}, {8, 1}},
+    // Past the end of its line the caret stands at no word: the word before it changes, not what the
+    // lines selected before held.
+    {.name = "UpperCaseWordPastTheEndOfTheLineIgnoresTheSelection", .before = {"ab", "cd", "ef"}, .caret = {1, 3},
+     .command = ecUpperCase, .after = {"AB", "cd", "ef"}, .caret_after = {5, 1}, .add = {eoScrollPastEol},
+     .select_to = {5, 1}, .mode = smLine},
     {"UpperCaseBlockTakesOneCharacter", {"abc"}, {1, 1}, ecUpperCaseBlock, 0, {"Abc"}, {2, 1}},
     {"ToggleCaseBlockOfASelection", {"abC def"}, {1, 1}, ecToggleCaseBlock, 0, {"ABc def"}, {4, 1}, {}, {}, {4, 1}},
     {"LowerCaseBlockBeyondTheEndGoesToTheNextLine", {"ab", "CD"}, {5, 1}, ecLowerCaseBlock, 0, {"ab", "CD"}, {1, 2}},
+    // A column block of display columns 10 to 12 over a line with a tab (where it is characters 3 to
+    // 5), a line without, and a line that ends before it: the text typed goes in at its top left
+    // corner, and undo puts each line's characters back where they were, adding no blanks.
+    {.name = "TypeOverAColumnBlockAcrossTabsAndShortLines", .before = {"\tabcdef", "0123456789abcdef", "xy"},
+     .caret = {6, 1}, .command = ecChar, .ch = U'X', .after = {"\taXef", "012345678cdef", "xy"},
+     .caret_after = {4, 1}, .select_to = {10, 3}, .mode = smColumn},
+    {.name = "ImeStringOverAColumnBlock", .before = {"\tabcdef", "0123456789abcdef", "xy"}, .caret = {6, 1},
+     .command = ecImeStr, .after = {"\ta\xC3\xA9t\xC3\xA9" "ef", "012345678cdef", "xy"}, .caret_after = {6, 1},
+     .select_to = {10, 3}, .ime = "\xC3\xA9t\xC3\xA9", .mode = smColumn},
+    {.name = "DeleteAColumnBlockAcrossTabsAndShortLines", .before = {"\tabcdef", "0123456789abcdef", "xy"},
+     .caret = {6, 1}, .command = ecDeleteChar, .after = {"\taef", "012345678cdef", "xy"}, .caret_after = {3, 1},
+     .select_to = {10, 3}, .mode = smColumn},
+    {.name = "BackspaceOverAColumnBlockMadeBackwards", .before = {"\tabcdef", "0123456789abcdef", "xy"},
+     .caret = {10, 3}, .command = ecDeleteLastChar, .after = {"\taef", "012345678cdef", "xy"}, .caret_after = {3, 1},
+     .select_to = {6, 1}, .mode = smColumn},
+    {.name = "LineBreakOverAColumnBlock", .before = {"\tabcdef", "0123456789abcdef", "xy"}, .caret = {6, 1},
+     .command = ecLineBreak, .after = {"\ta", "        ef", "012345678cdef", "xy"}, .caret_after = {9, 2},
+     .select_to = {10, 3}, .mode = smColumn},
+    {.name = "TabOverAColumnBlock", .before = {"\tabcdef", "0123456789abcdef", "xy"}, .caret = {6, 1},
+     .command = ecTab, .after = {"\ta      ef", "012345678cdef", "xy"}, .caret_after = {9, 1}, .select_to = {10, 3},
+     .mode = smColumn},
+    {.name = "UpperCaseBlockOfAColumnBlockStaysInPlace", .before = {"\tabcdef", "0123456789abcdef", "xy"},
+     .caret = {6, 1}, .command = ecUpperCaseBlock, .after = {"\taBCDef", "0123456789ABcdef", "xy"},
+     .caret_after = {10, 3}, .select_to = {10, 3}, .mode = smColumn},
+    // A column block indented over a line that ends before it: the blanks that reach the block go
+    // again on undo.
+    {.name = "BlockIndentOfAColumnBlockOverAShortLine", .before = {"abcdef", "a", "abcdef"}, .caret = {3, 1},
+     .command = ecBlockIndent, .after = {"ab        cdef", "a         ", "ab        cdef"},
+     .caret_after = {13, 3},
+     .select_to = {5, 3}, .mode = smColumn},
+    // Its corner beyond a short first line: the blanks that reach it go again on undo.
+    {.name = "TypeOverAColumnBlockWhoseCornerIsBeyondAShortLine", .before = {"xy", "0123456789abcdef"},
+     .caret = {10, 1}, .command = ecChar, .ch = U'X', .after = {"xy       X", "012345678cdef"}, .caret_after = {11, 1},
+     .select_to = {13, 2}, .mode = smColumn},
 };
 
 void PrintTo(const TCommandCase& c, std::ostream* os) { *os << c.name; }
@@ -112,6 +152,7 @@ TEST_P(CommandTest, ChangesTheTextAndUndoesAndRedoesExactly) {
     edit->Lines()->Assign(&lines);
   }
   edit->SetInsertMode(!c.overwrite);
+  edit->SetSelectionMode(c.mode);
   edit->SetCaretXY(c.caret);
   if (c.select_to.Char) {
     edit->SetBlockBegin(c.caret);

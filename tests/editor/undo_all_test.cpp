@@ -1,7 +1,8 @@
 // A long random run of editing commands (typing, deleting, line breaks, tabs, case changes, pastes of
-// normal, line and column blocks, drags, undo and redo) on a text of a few hundred lines: undoing everything gives
-// the text it started from exactly, redoing everything the text it ended with, and undoing again the
-// start once more; Modified is false exactly at the saved point.
+// normal, line and column blocks over selections of each mode, drags of normal and column blocks, undo
+// and redo) on a text of a few hundred lines: undoing everything gives the text it started from exactly,
+// redoing everything the text it ended with, and undoing again the start once more; Modified is false
+// exactly at the saved point.
 
 #include <algorithm>
 #include <random>
@@ -85,7 +86,8 @@ class UndoAllTest : public EditorTest {
     } else if (what < 18) {
       edit->SetCaretXY(AnyPosition());
       // (A column block pasted last leaves its mode active: the selection's mode is set anew.)
-      const TCodeSelectionMode mode = Pick(0, 6) == 0 ? smLine : smNormal;
+      static const TCodeSelectionMode kModes[] = {smNormal, smNormal, smNormal, smNormal, smLine, smColumn, smColumn};
+      const TCodeSelectionMode mode = kModes[Pick(0, 6)];
       edit->SetSelectionMode(mode);
       edit->SetActiveSelectionMode(mode);
       edit->SetBlockBegin(edit->CaretXY());
@@ -135,7 +137,7 @@ class UndoAllTest : public EditorTest {
       edit->CommandProcessor(ecCut, 0, nullptr);
     } else if (what < 88) {
       // The selection dragged to a place on screen near it and dropped there (moved).
-      edit->SetActiveSelectionMode(smNormal);
+      edit->SetActiveSelectionMode(Pick(0, 2) ? smNormal : smColumn);
       edit->SetBlockBegin(edit->CaretXY());
       edit->SetBlockEnd(NearPosition());
       TBufferCoord to = NearPosition();
@@ -178,7 +180,9 @@ class UndoAllTest : public EditorTest {
     while (edit->CanUndo()) {
       edit->Undo();
       ++steps;
-      if (!edit->Modified()) EXPECT_EQ(LinesOf(*edit), saved) << "unmodified after " << steps << " undo steps";
+      if (!edit->Modified()) {
+        EXPECT_EQ(LinesOf(*edit), saved) << "unmodified after " << steps << " undo steps";
+      }
     }
     // (The saved point lies in the middle of the run: the start is a modified text.)
     EXPECT_EQ(LinesOf(*edit), start);
