@@ -11,7 +11,8 @@
 // setting) and options_text.h (the settings as the text a program's build reads), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
 // process_control.h and window_services.h (its common services), object_checks.h and
 // last_exception.h (tests on objects that may be damaged, and the last exception seen), log_file.h
-// (the module's log of reports and its XML form, with log_item.h and xml_log.h), header_fields.h
+// (the module's log of reports and its XML form, with log_item.h and xml_log.h), log_access.h and
+// attachments.h (the log as exception processing opens it, and the files sent with a report), header_fields.h
 // (the values of the report header) and report_text.h (the report itself).
 
 #include <cstdint>

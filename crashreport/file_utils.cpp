@@ -9,6 +9,7 @@
 #include <chrono>
 #include <climits>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -109,37 +110,23 @@ bool WriteAll(int fd, std::string_view Data, off_t Offset) {
   return true;
 }
 
-std::string ReadAll(int fd) {
-  std::string data;
-  char buffer[65536];
-  for (off_t offset = 0;;) {
-    const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    data.append(buffer, static_cast<std::size_t>(n));
-    offset += n;
-  }
-  return data;
-}
-
 bool SameFile(const struct stat& A, const struct stat& B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
 
-// Opens the file (made when missing) and locks it. A file renamed over while this process waited
-// for the lock is opened again, so the lock is always held on the file that stands under the name.
-// The wait is bounded on the clock, and starts anew whenever another process has finished a save:
-// saves queued behind each other on a slow disk all go through, a lock that is never let go ends
-// in the error.
-int OpenLocked(const std::string& FileName, std::chrono::milliseconds LockWait) {
+}  // namespace
+
+TLockedFile::TLockedFile(const std::string& FileName, bool Exclusive, bool Create, std::chrono::milliseconds LockWait) {
   using Clock = std::chrono::steady_clock;
   Clock::time_point deadline = Clock::now() + LockWait;
+  const int flags = (Exclusive ? O_RDWR : O_RDONLY) | (Exclusive && Create ? O_CREAT : 0) | O_CLOEXEC;
   for (;;) {
-    TFileHandle fd(::open(FileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    TFileHandle fd(::open(FileName.c_str(), flags, 0644));
     if (fd.Get() < 0) {
       if (errno == EINTR) continue;
+      if (errno == ENOENT && !(flags & O_CREAT)) return;
       throw EFOpenError("Cannot open file \"%s\". %s", FileName, std::string(std::strerror(errno)));
     }
     // flock has no time-out of its own: try, and sleep a little longer each time up to a short pause.
-    for (std::chrono::milliseconds pause(1); ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0;) {
+    for (std::chrono::milliseconds pause(1); ::flock(fd.Get(), (Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0;) {
       if (errno == EINTR) continue;
       if (errno != EWOULDBLOCK)
         throw EFOpenError("Cannot lock file \"%s\". %s", FileName, std::string(std::strerror(errno)));
@@ -151,20 +138,64 @@ int OpenLocked(const std::string& FileName, std::chrono::milliseconds LockWait) 
     struct stat held, named;
     if (::fstat(fd.Get(), &held) != 0)
       throw EFOpenError("Cannot lock file \"%s\". %s", FileName, std::string(std::strerror(errno)));
-    if (::stat(FileName.c_str(), &named) == 0 && SameFile(held, named)) return fd.Release();
+    if (S_ISDIR(held.st_mode))
+      throw EFOpenError("Cannot open file \"%s\". %s", FileName, std::string(std::strerror(EISDIR)));
+    if (::stat(FileName.c_str(), &named) == 0 && SameFile(held, named)) {
+      fd_ = fd.Release();
+      return;
+    }
     // Another process saved (or removed) the file while this one waited: that was progress.
     deadline = Clock::now() + LockWait;
   }
 }
 
-}  // namespace
+TLockedFile::~TLockedFile() {
+  if (fd_ >= 0) ::close(fd_);  // releases the lock
+}
+
+std::string TLockedFile::ReadAll() const {
+  std::string data;
+  if (fd_ < 0) return data;
+  char buffer[65536];
+  for (off_t offset = 0;;) {
+    const ssize_t n = ::pread(fd_, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EReadError("Cannot read file. %s", std::string(std::strerror(errno)));
+    if (n == 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+    offset += n;
+  }
+  return data;
+}
+
+bool ReadFileLocked(const std::string& FileName, std::string& Contents, std::chrono::milliseconds LockWait) {
+  const TLockedFile file(FileName, false, false, LockWait);
+  Contents = file.ReadAll();
+  return file.Exists();
+}
+
+std::string RenameFileAside(const std::string& FileName, const std::string& NewName) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string name = n == 1 ? NewName : NewName + "." + std::to_string(n);
+    if (::renameat2(AT_FDCWD, FileName.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return name;
+    if (errno == EEXIST) continue;
+    // A file system that cannot rename without replacing: a second link, then the old name goes.
+    if (errno == EINVAL && ::link(FileName.c_str(), name.c_str()) == 0) {
+      ::unlink(FileName.c_str());
+      return name;
+    }
+    if (errno == EEXIST) continue;
+    break;
+  }
+  throw EWriteError("Cannot rename file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+}
 
 void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change,
                        std::chrono::milliseconds LockWait) {
-  TFileHandle locked(OpenLocked(FileName, LockWait));  // closing it releases the lock
-  const std::string contents = Change(ReadAll(locked.Get()));
+  const TLockedFile locked(FileName, true, true, LockWait);  // closing it releases the lock
+  const std::string contents = Change(locked.ReadAll());
   struct stat info;
-  const mode_t mode = ::fstat(locked.Get(), &info) == 0 ? info.st_mode & 07777 : 0644;
+  const mode_t mode = ::fstat(locked.Handle(), &info) == 0 ? info.st_mode & 07777 : 0644;
 
   std::string temporary = FileName + ".XXXXXX";
   TFileHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -178,7 +209,8 @@ void ReplaceFileLocked(const std::string& FileName, const std::function<std::str
     return;
   }
   // No new file can be made beside it: rewrite it where it stands.
-  if (!WriteAll(locked.Get(), contents, 0) || ::ftruncate(locked.Get(), static_cast<off_t>(contents.size())) != 0)
+  if (!WriteAll(locked.Handle(), contents, 0) ||
+      ::ftruncate(locked.Handle(), static_cast<off_t>(contents.size())) != 0)
     throw EWriteError("Cannot write file \"%s\". %s", FileName, std::string(std::strerror(errno)));
 }
 

@@ -22,15 +22,46 @@ TDateTime GetFileModifiedDate(const std::string& Name);
 // Creates the folder and any missing parents with the given permissions; true when it exists after.
 bool ForceFolders(const std::string& Folder, unsigned Mode = 0700);
 
+// A file opened and locked with an advisory lock (flock) for one read or one save, so that reads and
+// saves of several processes see each other whole. Exclusive: the file (made when missing and Create
+// is set) under an exclusive lock; else an existing file under a shared lock, which waits while
+// another process rewrites it. A file renamed over while this one waited is opened again, so the lock
+// is held on the file that stands under the name. The wait for the lock is bounded by LockWait and
+// starts anew whenever another process has finished a save (saves queued behind slow ones all go
+// through; a lock that is never let go ends in the error). Raises EFOpenError when the file cannot be
+// opened or locked in that time; a missing file (unless made) gives one that does not Exist.
+class TLockedFile {
+ public:
+  TLockedFile(const std::string& FileName, bool Exclusive, bool Create,
+              std::chrono::milliseconds LockWait = std::chrono::seconds(10));
+  ~TLockedFile();
+  TLockedFile(const TLockedFile&) = delete;
+  TLockedFile& operator=(const TLockedFile&) = delete;
+
+  bool Exists() const noexcept { return fd_ >= 0; }
+  int Handle() const noexcept { return fd_; }
+  // The whole contents, from the start.
+  std::string ReadAll() const;
+
+ private:
+  int fd_ = -1;
+};
+
+// The file's whole contents read under a shared lock (TLockedFile), so a save in place by another
+// process is never seen half done. False, Contents empty, when the file does not exist.
+bool ReadFileLocked(const std::string& FileName, std::string& Contents,
+                    std::chrono::milliseconds LockWait = std::chrono::seconds(10));
+// Gives the file a new name that no file has yet: NewName, else NewName followed by ".2", ".3", ...
+// Answers the name given; raises EWriteError when it cannot be renamed.
+std::string RenameFileAside(const std::string& FileName, const std::string& NewName);
+
 // Replaces the file's contents under an exclusive advisory lock (flock) on it, so that two processes
 // saving the same file one after the other each see what the other wrote. Change gets the contents
 // as they are now (empty for a missing file) and answers the new ones; they go into a new file in the
 // same folder that is then renamed over the old one, so a reader, or a crash during the save, sees the
 // old contents or the new, never a part. A folder that takes no new file gets the file rewritten in
-// place. Raises EFOpenError when the file cannot be opened, or cannot be locked because another
-// process holds the lock for LockWait without finishing a save (the wait starts anew after each save
-// of another process, so saves queued behind slow ones are not lost); EWriteError when the new
-// contents cannot be written (the old file then stands as it was, unless it had to be rewritten in
+// place. Raises EFOpenError when the file cannot be opened or locked (TLockedFile); EWriteError when
+// the new contents cannot be written (the old file then stands as it was, unless it had to be rewritten in
 // place).
 void ReplaceFileLocked(const std::string& FileName, const std::function<std::string(std::string)>& Change,
                        std::chrono::milliseconds LockWait = std::chrono::seconds(10));

@@ -1,8 +1,7 @@
 #include "crashreport/log_file.h"
 
-#include <unistd.h>
-
 #include "crashreport/file_utils.h"
+#include "crashreport/internal_warning.h"
 #include "crashreport/log_item.h"
 #include "crashreport/log_paths.h"
 #include "crashreport/text_utils.h"
@@ -26,12 +25,26 @@ void AddTrimmed(std::vector<std::string>& Entries, std::string Entry, std::int32
   Entries.push_back(std::move(Entry));
 }
 
-std::string ReadWholeFile(const std::string& FileName) {
-  TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
-  std::string data(static_cast<std::size_t>(stream.Size()), '\0');
-  data.resize(static_cast<std::size_t>(stream.Read(data.data(), static_cast<std::int64_t>(data.size()))));
-  return data;
+bool IsLogText(std::string_view Text, const std::vector<std::string>& Entries) {
+  return Text.empty() || JoinLogText(Entries) == AdjustLineBreaks(Text);
 }
+
+// Under the exclusive lock, the file is looked at again: when it is (still) no log it is renamed
+// aside, KeptName tells where, and no entries are answered; else its entries (none when it is gone).
+std::vector<std::string> SetAsideUnlessLog(const std::string& FileName, std::string& KeptName) {
+  const TLockedFile file(FileName, true, false);
+  if (!file.Exists()) return {};
+  const std::string text = file.ReadAll();
+  std::vector<std::string> entries = SplitLogText(text);
+  if (IsLogText(text, entries)) return entries;
+  KeptName = RenameFileAside(FileName, FileName + ".unreadable");
+  ShowInternalWarning(eeLogError, Format("The log file \"%s\" cannot be read; it is kept as \"%s\".", FileName,
+                                         KeptName));
+  return {};
+}
+
+// Thrown inside a save that found no log under the lock, to set the file aside outside it.
+struct TNoLogText {};
 
 // The line that starts at Start (a line start) belongs to a value that goes on from the line before.
 bool IsContinuationLine(std::string_view Entry, std::size_t Start) {
@@ -123,10 +136,17 @@ std::string ReadLogField(std::string_view Entry, const TLogFieldPlace& Place) {
   return Trim(value);
 }
 
+bool IsLogText(std::string_view Text) { return IsLogText(Text, SplitLogText(Text)); }
+
 TLogFile::TLogFile(std::string FileName, bool ReadOnly) : file_name_(std::move(FileName)), read_only_(ReadOnly) {
   EnsureWritableFilePath(file_name_, true, ReadOnly);
-  if (::access(file_name_.c_str(), F_OK) == 0) entries_ = SplitLogText(ReadWholeFile(file_name_));
+  std::string text;
+  if (!ReadFileLocked(file_name_, text)) return;
+  entries_ = SplitLogText(text);
+  if (!ReadOnly && !IsLogText(text, entries_)) entries_ = SetAsideUnlessLog(file_name_, kept_aside_name_);
 }
+
+TLogFile::TLogFile() : read_only_(false) {}
 
 void TLogFile::AddEntry(std::string_view ReportText, std::int32_t MaxCount) {
   std::string entry = AdjustLineBreaks(ReportText);
@@ -164,12 +184,24 @@ bool TLogFile::HasEntry(std::span<const std::string> IDs, std::span<const std::s
 
 void TLogFile::Save() {
   if (read_only_) throw EWriteError("Cannot write the log file \"%s\" opened for reading only", file_name_);
+  if (file_name_.empty()) throw EWriteError("Cannot write a log that has no file");
   std::vector<std::string> entries;
-  ReplaceFileLocked(file_name_, [this, &entries](std::string current) {
-    entries = SplitLogText(current);
-    for (const TAddedEntry& added : added_) AddTrimmed(entries, added.Text, added.MaxCount);
-    return JoinLogText(entries);
-  });
+  // A file that is no log is never written over: it goes aside and the save is made again. Another
+  // program that keeps writing the file under that name ends the tries.
+  for (int tries = 0;; ++tries) {
+    try {
+      ReplaceFileLocked(file_name_, [this, &entries](std::string current) {
+        entries = SplitLogText(current);
+        if (!IsLogText(current, entries)) throw TNoLogText();
+        for (const TAddedEntry& added : added_) AddTrimmed(entries, added.Text, added.MaxCount);
+        return JoinLogText(entries);
+      });
+      break;
+    } catch (const TNoLogText&) {
+      if (tries == 2) throw EWriteError("Cannot write the log file \"%s\": another program keeps writing it", file_name_);
+      SetAsideUnlessLog(file_name_, kept_aside_name_);
+    }
+  }
   // Only a save that went through takes the file's entries; a failed one can be tried again.
   entries_ = std::move(entries);
   added_.clear();

@@ -17,8 +17,14 @@ class TLogFile : public TObject {
   LAB_CLASS(TLogFile, TObject)
  public:
   // Makes the name usable (EnsureWritableFilePath, with the program's sub-folder) and loads the file
-  // when it exists. A file that exists but cannot be read raises EFOpenError.
+  // when it exists, read under a shared lock, so a save that another process makes in place is never
+  // seen half done. A file that is no log (IsLogText: damaged, cut short, another program's file of
+  // that name) is never taken for one: unless ReadOnly it is renamed aside (KeptAsideName) with an
+  // internal warning and the log starts empty; read-only, the entries found in it are loaded. A file
+  // that cannot be read, or locked within ten seconds, raises EFOpenError.
   TLogFile(std::string FileName, bool ReadOnly);
+  // A log of no file, in memory only (for the XML log of the current report); Save raises EWriteError.
+  TLogFile();
 
   // Drops the oldest entries so that at most MaxCount remain with the new one (a MaxCount below 1
   // counts as 1), then appends ReportText (its line breaks made CR LF) and three CR LF pairs.
@@ -29,7 +35,8 @@ class TLogFile : public TObject {
   bool HasEntry(std::span<const std::string> IDs, std::span<const std::string> Values) const;
   // Writes the log under a lock: the entries that other processes saved since this one was loaded
   // are kept, and the entries added here go after them, trimmed as AddEntry was asked to. The file is
-  // replaced whole (ReplaceFileLocked). A log opened read-only raises EWriteError.
+  // replaced whole (ReplaceFileLocked); one that has become no log since the load is first renamed
+  // aside as at the load. A log opened read-only raises EWriteError.
   void Save();
   // The value of header field ID ("2.2") in entry Index, its lines joined with CR LF; empty when the
   // entry or the field does not exist.
@@ -43,6 +50,9 @@ class TLogFile : public TObject {
   void SaveToXML(const std::string& FileName) const;
 
   const std::string& FileName() const noexcept { return file_name_; }
+  // The name an unreadable file was given (the file's name and ".unreadable", with ".2", ".3", ...
+  // when that is taken); empty when none was found.
+  const std::string& KeptAsideName() const noexcept { return kept_aside_name_; }
   bool ReadOnly() const noexcept { return read_only_; }
   // When set, the XML log shows the protected names of the call stacks in clear.
   const std::string& Password() const noexcept { return password_; }
@@ -56,6 +66,7 @@ class TLogFile : public TObject {
 
   std::string file_name_;
   bool read_only_;
+  std::string kept_aside_name_;
   std::vector<std::string> entries_;
   std::string password_;
   std::vector<TAddedEntry> added_;  // since the last load or save
@@ -67,6 +78,10 @@ class TLogFile : public TObject {
 std::vector<std::string> SplitLogText(std::string_view Text);
 // The file's text of the entries: joined by CR LF.
 std::string JoinLogText(const std::vector<std::string>& Entries);
+// True when Text is a log as Save writes it (its line breaks of any kind): empty, or entries that
+// each hold a table and end with their three CR LF pairs, joined by CR LF, so that the entries
+// loaded from it are all it holds.
+bool IsLogText(std::string_view Text);
 
 // Where header field ID stands in an entry: the value's first byte, the end of its last line and its
 // column (in characters), found as "CR LF, two blanks, ID, a blank" and the next ": "; the value

@@ -80,6 +80,28 @@ TEST(LogFileText, MissingFinalBreaksLoneLineFeedsAndCutEntries) {
   EXPECT_EQ(SplitLogText("-\r\n|ab").size(), 1u);
 }
 
+TEST(LogFileText, ALogIsTextWhoseEntriesAreAllItHolds) {
+  const std::string one = Report("A", "one") + kEnd, two = Report("B", "two") + kEnd;
+  const std::string log = JoinLogText({one, two});
+  const struct {
+    const char* Name;
+    std::string Text;
+    bool Log;
+  } cases[] = {
+      {"empty", "", true},
+      {"two entries", log, true},
+      {"line feeds", LF(log), true},
+      {"more breaks at the end", log + "\r\n\r\n", true},
+      {"final breaks missing", log.substr(0, log.size() - 6), false},
+      {"cut in an entry", log.substr(0, one.size() + 40), false},
+      {"an entry without a table", JoinLogText({one, "Note\r\n" + kEnd, two}), false},
+      {"text after the last entry", log + "\r\nx", false},
+      {"another program's", "[Window]\nLeft=10\n", false},
+      {"a line break", "\r\n", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsLogText(c.Text), c.Log) << c.Name;
+}
+
 TEST(LogFile, LoadsAddsTrimsAndSavesTheFileByteForByte) {
   const std::string dir = Scratch("log_file_save");
   const std::string name = dir + "/app.clf";

@@ -1,6 +1,6 @@
 // The log file's text: any bytes load into entries that each hold a table and end with their three
 // CR LF pairs; the entries written back load as the same entries; fields are found and read inside
-// their entry.
+// their entry; whether a text is a log.
 
 #include <cstdint>
 #include <string>
@@ -25,5 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   LAB_FUZZ_CHECK(SplitLogText(JoinLogText(entries)) == entries);
+  // What a log holds written back is a log; a text taken for a log loses nothing when saved again.
+  LAB_FUZZ_CHECK(IsLogText(JoinLogText(entries)));
+  // (Line breaks made CR LF only grow.)
+  if (IsLogText(text)) LAB_FUZZ_CHECK(JoinLogText(entries).size() >= text.size());
   return 0;
 }
