@@ -60,6 +60,9 @@ class TCrashGui {
   // The mouse cursor shown now (an opaque handle) and where the mouse is.
   virtual const void* CurrentCursor() = 0;
   virtual TPoint CursorPos() = 0;
+  // The image of a cursor CurrentCursor answered: straight (not premultiplied) 0xAARRGGBB pixels
+  // with Area at 0, 0 giving its size, and its hot spot. False for none (a hidden cursor).
+  virtual bool GetCursorImage(const void* Cursor, TCrashPicture& Image, TPoint& HotSpot) = 0;
 
   // The message loop. Ping sends WM_NULL and answers whether the window's thread served it within
   // TimeoutMs. PeekMessage takes the calling thread's next message; DispatchMessage translates and

@@ -12,7 +12,8 @@
 // process_control.h and window_services.h (its common services), object_checks.h and
 // last_exception.h (tests on objects that may be damaged, and the last exception seen), log_file.h
 // (the module's log of reports and its XML form, with log_item.h and xml_log.h), log_access.h and
-// attachments.h (the log as exception processing opens it, and the files sent with a report), header_fields.h
+// attachments.h (the log as exception processing opens it, and the files sent with a report),
+// screenshot.h (the picture of the screen and its PNG, with color_octree.h and png_writer.h), header_fields.h
 // (the values of the report header) and report_text.h (the report itself).
 
 #include <cstdint>

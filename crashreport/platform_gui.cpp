@@ -81,6 +81,14 @@ TPoint TFrameworkGui::CursorPos() {
   win::GetCursorPos(p);
   return p;
 }
+bool TFrameworkGui::GetCursorImage(const void* Cursor, TCrashPicture& Image, TPoint& HotSpot) {
+  const auto* cursor = static_cast<const TCursorImage*>(Cursor);
+  if (!cursor || cursor->Width() <= 0 || cursor->Height() <= 0) return false;
+  Image.Area = TRect{0, 0, cursor->Width(), cursor->Height()};
+  Image.Pixels = cursor->Pixels();
+  HotSpot = cursor->HotSpot();
+  return true;
+}
 
 bool TFrameworkGui::Ping(HWND Window, unsigned TimeoutMs) {
   win::LRESULT result = 0;

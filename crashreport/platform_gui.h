@@ -24,6 +24,7 @@ class TFrameworkGui : public TCrashGui {
   bool SetForegroundWindow(win::HWND Window) override;
   const void* CurrentCursor() override;
   TPoint CursorPos() override;
+  bool GetCursorImage(const void* Cursor, TCrashPicture& Image, TPoint& HotSpot) override;
   bool Ping(win::HWND Window, unsigned TimeoutMs) override;
   bool PeekMessage(win::MSG& Msg) override;
   void DispatchMessage(const win::MSG& Msg) override;

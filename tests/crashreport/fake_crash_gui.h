@@ -63,7 +63,11 @@ class TFakeCrashGui : public TCrashGui {
   TRect Screen{0, 0, 640, 480};
   int ScreenBits = 24;
   std::uint32_t ScreenColor = 0xFF336699;
+  std::function<std::uint32_t(int X, int Y)> ScreenPixel;  // when set, the screen's pixels
+  std::vector<TRect> Copied;                               // the areas asked for
   const void* Cursor = nullptr;
+  TCrashPicture CursorImage;  // Cursor's
+  TPoint CursorHotSpot;
   TPoint Mouse;
 
   std::vector<win::HWND> TopLevelWindows() override {
@@ -121,6 +125,12 @@ class TFakeCrashGui : public TCrashGui {
   }
   const void* CurrentCursor() override { return Cursor; }
   TPoint CursorPos() override { return Mouse; }
+  bool GetCursorImage(const void* Handle, TCrashPicture& Image, TPoint& HotSpot) override {
+    if (!Handle || Handle != Cursor) return false;
+    Image = CursorImage;
+    HotSpot = CursorHotSpot;
+    return true;
+  }
 
   bool Ping(win::HWND Window, unsigned) override { return Answering.count(Window) != 0; }
   bool PeekMessage(win::MSG& Msg) override {
@@ -135,9 +145,14 @@ class TFakeCrashGui : public TCrashGui {
   TRect ScreenRect() override { return Screen; }
   int ScreenBitsPerPixel() override { return ScreenBits; }
   bool CopyScreenPixels(const TRect& Area, TCrashPicture& Picture) override {
+    Copied.push_back(Area);
     Picture.Area = Area;
     Picture.Pixels.assign(static_cast<std::size_t>(Area.Width()) * static_cast<std::size_t>(Area.Height()),
                           ScreenColor);
+    if (ScreenPixel)
+      for (int y = Area.Top; y < Area.Bottom; ++y)
+        for (int x = Area.Left; x < Area.Right; ++x)
+          Picture.Pixels[static_cast<std::size_t>(y - Area.Top) * Area.Width() + (x - Area.Left)] = ScreenPixel(x, y);
     return !Area.IsEmpty();
   }
 
