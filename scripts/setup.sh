@@ -8,6 +8,8 @@ packages=(
   libicu-dev zlib1g-dev libssl-dev libcurl4-openssl-dev libdw-dev libelf-dev libzydis-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xclip xdotool python3 tar gzip locales libxml2-utils valgrind
+  # The screenshot PNGs the crash reporter writes are checked by a PNG reader other than its own.
+  pngcheck
   # The crash reporter's call stacks are compared with the debugger's backtraces.
   gdb
   # The fonts the test programs use (tests/data/fonts.conf lists exactly these): DejaVu, and a font

@@ -1,5 +1,5 @@
-// The screenshot: the area each option takes, the focus frame and the cursor, the PNG as a reader
-// of its own (tests/data/crashreport/png_pixels.py) sees it, and a known window of the framework
+// The screenshot: the area each option takes, the focus frame and the cursor, the PNG as pngcheck
+// and a reader of its own (tests/data/crashreport/png_pixels.py) see it, and a known window of the framework
 // captured as its surface holds it, headless and under X11 as the X server shows it.
 
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ struct TExceptionOptions {
   }
 };
 
-// A PNG as png_pixels.py reads it.
+// A PNG as pngcheck passes it and png_pixels.py reads it.
 struct TReadPNG {
   bool Read = false;
   std::string Output;  // what the reader printed
@@ -55,6 +55,8 @@ struct TReadPNG {
 
 TReadPNG ReadPNG(const std::string& File) {
   TReadPNG png;
+  // pngcheck, a reader that is not ours, checks every chunk first (scripts/setup.sh installs it).
+  if (Shell("pngcheck -q '" + File + "'", &png.Output) != 0) return png;
   if (Shell("/usr/bin/python3 " LAB_TEST_DATA_DIR "/crashreport/png_pixels.py '" + File + "' '" + File + ".rgb'",
             &png.Output) != 0)
     return png;
