@@ -32,8 +32,14 @@ void TCustomDBGridX::EndLayout() {
     EndUpdate();
   });
   if (layout_lock_ == 1) {
-    TScopeExit end_update([&] { columns_->EndUpdate(); });
-    InternalLayout();
+    {
+      TScopeExit end_update([&] { columns_->EndUpdate(); });
+      InternalLayout();
+    }
+    // The cells have moved and resized: an open editor goes with its cell (it cannot while the
+    // layout runs), and one the options keep open comes back where the layout closed it.
+    if (EditorMode()) UpdateEdit();
+    else if (AlwaysShowEditor() && data_link_->Active()) ShowCellEditor();
   }
 }
 

@@ -649,7 +649,10 @@ void TWinControl::Dispatch(TMessage& Message) {
                              (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
       return;
     case CM_RECREATEWND: {
-      const bool wasFocused = Focused();
+      // The focus may be in a child window (a grid's editor): it goes with the window, and comes
+      // back to the new one.
+      const HWND focus = wm::GetFocus();
+      const bool wasFocused = focus && (focus == handle_ || wm::IsChild(handle_, focus));
       DestroyHandle();
       UpdateControlState();
       if (wasFocused && handle_) wm::SetFocus(handle_);
