@@ -96,6 +96,8 @@ class TCrashGui {
   // Bounds in the parent's client area (on the screen for a top-level window); SWP_ flags.
   virtual bool SetWindowPos(win::HWND Window, win::HWND InsertAfter, const TRect& Bounds, win::UINT Flags) = 0;
   virtual TRect ClientRect(win::HWND Window) = 0;
+  // A child window's bounds in its parent's client area.
+  virtual TRect ChildBounds(win::HWND Window) = 0;
   virtual void SetWindowStyles(win::HWND Window, std::uint32_t Style, std::uint32_t ExStyle) = 0;
   virtual bool SetFocus(win::HWND Window) = 0;
   virtual bool InvalidateRect(win::HWND Window, const TRect* Rect) = 0;

@@ -3,9 +3,54 @@
 #include "crashreport/crash_gui.h"
 #include "crashreport/window_services.h"
 #include "platform/controls/messages.h"
+#include "platform/controls/standard_controls.h"
+#include "platform/graphics/gdi.h"
 #include "platform/controls/window_styles.h"
 
 namespace lab {
+
+void SetItemText(win::HWND Dialog, int Item, const std::string& Text) {
+  TCrashGui& gui = CrashGui();
+  if (const win::HWND w = Item ? gui.GetDlgItem(Dialog, Item) : Dialog)
+    gui.SendMessage(w, win::WM_SETTEXT, 0, reinterpret_cast<win::LPARAM>(Text.c_str()));
+}
+
+std::string ItemText(win::HWND Dialog, int Item) {
+  TCrashGui& gui = CrashGui();
+  const win::HWND w = gui.GetDlgItem(Dialog, Item);
+  if (!w) return {};
+  std::string text(static_cast<std::size_t>(gui.SendMessage(w, win::WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      gui.SendMessage(w, win::WM_GETTEXT, text.size(), reinterpret_cast<win::LPARAM>(text.data()))));
+  return text;
+}
+
+bool IsItemChecked(win::HWND Dialog, int Item) {
+  TCrashGui& gui = CrashGui();
+  const win::HWND w = gui.GetDlgItem(Dialog, Item);
+  return w && gui.SendMessage(w, win::BM_GETCHECK, 0, 0) == win::BST_CHECKED;
+}
+
+void CheckItem(win::HWND Dialog, int Item, bool Checked) {
+  TCrashGui& gui = CrashGui();
+  if (const win::HWND w = gui.GetDlgItem(Dialog, Item))
+    gui.SendMessage(w, win::BM_SETCHECK, Checked ? win::BST_CHECKED : win::BST_UNCHECKED, 0);
+}
+
+win::SIZE MeasureText(win::HWND Window, const std::string& Text, win::HFONT Font) {
+  TCrashGui& gui = CrashGui();
+  win::SIZE extent{};
+  const win::HDC dc = gui.GetDC(Window);
+  if (!dc) return extent;
+  if (!Font) Font = reinterpret_cast<win::HFONT>(gui.SendMessage(Window, win::WM_GETFONT, 0, 0));
+  const win::HGDIOBJ old = Font ? win::SelectObject(dc, Font) : nullptr;
+  // An empty line is as high as a blank.
+  win::GetTextExtentPoint32(dc, Text.empty() ? std::string(" ") : Text, -1, &extent);
+  if (Text.empty()) extent.cx = 0;
+  if (old) win::SelectObject(dc, old);
+  gui.ReleaseDC(Window, dc);
+  return extent;
+}
 
 bool StayOnTopOption(const TCrashModuleOptions& Options) { return Options.DialogOptions() & 0x40; }
 bool OwnLookOption(const TCrashModuleOptions& Options) { return Options.DialogOptions() & 0x80; }

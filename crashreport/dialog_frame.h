@@ -3,8 +3,12 @@
 // with the library's own look, top-most on request), the timer that keeps them in front of the
 // program's other windows, and the auto-close count of seconds without input.
 
+#include <string>
+
 #include "crashreport/options.h"
 #include "platform/controls/win_types.h"
+#include "platform/graphics/gdi_objects.h"
+#include "platform/graphics/gdi_types.h"
 
 namespace lab {
 
@@ -14,6 +18,14 @@ inline constexpr win::UINT_PTR kAutoCloseTimer = 2;
 inline constexpr win::UINT_PTR kKeepInFrontTimer = 3;
 // The sender ends the sending-progress dialog with it.
 inline constexpr win::UINT kCloseSendDialogMessage = 0x0400 + 1234;
+
+// A dialog item's text (Item 0: the dialog's caption), and a check box's state.
+void SetItemText(win::HWND Dialog, int Item, const std::string& Text);
+std::string ItemText(win::HWND Dialog, int Item);
+bool IsItemChecked(win::HWND Dialog, int Item);
+void CheckItem(win::HWND Dialog, int Item, bool Checked);
+// Text in Font, or else in the window's own font.
+win::SIZE MeasureText(win::HWND Window, const std::string& Text, win::HFONT Font = nullptr);
 
 // DialogOptions bit 6 and bit 7.
 bool StayOnTopOption(const TCrashModuleOptions& Options);

@@ -67,9 +67,10 @@ struct TCrashDialogState {
   bool StayOnTop = false;
   TDialogChoices Choices;
   TDialogPlacement Placement;
-  int AutoCloseCounter = 0;  // seconds without the user's input
+  std::string ReproduceText;  // the steps the user typed into the request
   win::HWND Window = nullptr;  // the exception dialog while it is up
-  // The sending-progress dialog: its window while it is up, and whether it got the focus.
+  // The sending-progress dialog: its window while it is up (CrashState().SendProgressWindow is the
+  // copy the sender reads once the dialog started), and whether it got the focus.
   std::atomic<win::HWND> SendWindow{nullptr};
   std::atomic<bool> SendFocused{false};
 };

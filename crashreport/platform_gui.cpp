@@ -16,6 +16,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/message_queue.h"
 #include "platform/controls/painting.h"
+#include "platform/controls/win_control.h"
 #include "platform/controls/window_manager.h"
 #include "platform/graphics/gdi.h"
 #include "platform/graphics/gdi_objects.h"
@@ -68,7 +69,15 @@ bool TFrameworkGui::PostMessage(HWND Window, win::UINT Msg, win::WPARAM WParam, 
 win::LRESULT TFrameworkGui::SendMessage(HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) {
   return wm::IsWindow(Window) ? wm::SendMessage(Window, Msg, WParam, LParam) : 0;
 }
-bool TFrameworkGui::ShowWindow(HWND Window, int Cmd) { return wm::ShowWindow(Window, Cmd); }
+bool TFrameworkGui::ShowWindow(HWND Window, int Cmd) {
+  // A framework control inside a window keeps its own Visible, which its parent's showing follows.
+  if ((wm::GetWindowLongPtr(Window, win::GWL_STYLE) & win::WS_CHILD) != 0)
+    if (TWinControl* control = TWinControl::FindControl(Window)) {
+      control->SetVisible(Cmd != win::SW_HIDE && Cmd != win::SW_MINIMIZE);
+      return true;
+    }
+  return wm::ShowWindow(Window, Cmd);
+}
 bool TFrameworkGui::SetForegroundWindow(HWND Window) {
   if (!wm::IsWindow(Window)) return false;
   wm::BringWindowToTop(Window);
@@ -167,6 +176,14 @@ TRect TFrameworkGui::ClientRect(HWND Window) {
   TRect r;
   wm::GetClientRect(Window, r);
   return r;
+}
+
+TRect TFrameworkGui::ChildBounds(HWND Window) {
+  TRect r;
+  if (!wm::GetWindowRect(Window, r)) return {};
+  win::POINT corners[2] = {{r.Left, r.Top}, {r.Right, r.Bottom}};
+  wm::MapWindowPoints(nullptr, wm::GetParent(Window), corners, 2);
+  return TRect{corners[0].X, corners[0].Y, corners[1].X, corners[1].Y};
 }
 
 void TFrameworkGui::SetWindowStyles(HWND Window, std::uint32_t Style, std::uint32_t ExStyle) {

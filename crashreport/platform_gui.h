@@ -45,6 +45,7 @@ class TFrameworkGui : public TCrashGui {
   bool EnableWindow(win::HWND Window, bool Enable) override;
   bool SetWindowPos(win::HWND Window, win::HWND InsertAfter, const TRect& Bounds, win::UINT Flags) override;
   TRect ClientRect(win::HWND Window) override;
+  TRect ChildBounds(win::HWND Window) override;
   void SetWindowStyles(win::HWND Window, std::uint32_t Style, std::uint32_t ExStyle) override;
   bool SetFocus(win::HWND Window) override;
   bool InvalidateRect(win::HWND Window, const TRect* Rect) override;

@@ -37,8 +37,7 @@ std::intptr_t SendDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
   switch (Msg) {
     case win::WM_INITDIALOG: {
-      const std::string caption = options.GetCustomizedText(75);
-      gui.SendMessage(Dialog, win::WM_SETTEXT, 0, reinterpret_cast<win::LPARAM>(caption.c_str()));
+      SetItemText(Dialog, 0, options.GetCustomizedText(75));
       ApplyDialogFrame(Dialog, options, StayOnTopOption(options));
       StartKeepInFront(Dialog);
       state.SendWindow = Dialog;

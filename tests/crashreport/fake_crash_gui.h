@@ -179,6 +179,7 @@ class TFakeCrashGui : public TCrashGui {
   bool EnableWindow(win::HWND, bool) override { return false; }
   bool SetWindowPos(win::HWND, win::HWND, const TRect&, win::UINT) override { return false; }
   TRect ClientRect(win::HWND) override { return {}; }
+  TRect ChildBounds(win::HWND) override { return {}; }
   void SetWindowStyles(win::HWND, std::uint32_t, std::uint32_t) override {}
   bool SetFocus(win::HWND) override { return false; }
   bool InvalidateRect(win::HWND, const TRect*) override { return false; }

@@ -1,0 +1,290 @@
+// The exception dialog and the request for the steps to reproduce, shown on the headless back-end
+// and answered through their controls.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "crashreport/crash_dialogs.h"
+#include "crashreport/crashlog.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/dialog_frame.h"
+#include "crashreport/dialog_state.h"
+#include "crashreport/last_exception.h"
+#include "crashreport/report_text.h"
+#include "platform/controls/common_controls.h"
+#include "platform/controls/dialog_box.h"
+#include "platform/controls/messages.h"
+#include "platform/controls/window_manager.h"
+#include "crashreport/ini_settings.h"
+#include "tests/crashreport/dialog_fixture.h"
+#include "tests/crashreport/fake_crash_gui.h"
+#include "tests/crashreport/test_files.h"
+
+namespace lab::testing {
+namespace {
+
+using win::HWND;
+
+// What a dialog asks of the desktop, kept instead of done.
+class TRecordingGui : public TDisplayGui {
+ public:
+  int MessageBox(const std::string& Text, const std::string& Caption, win::UINT) override {
+    Boxes.push_back(Caption + ": " + Text);
+    return 1;
+  }
+  bool OpenDocument(const std::string& Url) override {
+    Documents.push_back(Url);
+    return true;
+  }
+  bool SetTimer(HWND Window, win::UINT_PTR ID, unsigned Milliseconds) override {
+    Timers.push_back(static_cast<int>(ID));
+    return TDisplayGui::SetTimer(Window, ID, Milliseconds);
+  }
+  std::intptr_t DialogBox(const std::string& Template, const TDialogProc& Proc) override {
+    Shown.push_back(Template);
+    return TDisplayGui::DialogBox(Template, Proc);
+  }
+  std::vector<std::string> Boxes, Documents, Shown;
+  std::vector<int> Timers;
+};
+
+class ExceptionDialogTest : public CrashDialogTest {
+ protected:
+  void SetUp() override {
+    CrashDialogTest::SetUp();
+    SetCrashGui(&gui);
+    config_ = std::make_unique<TEnv>("XDG_CONFIG_HOME",
+        Scratch(std::string("exdlg_") + ::testing::UnitTest::GetInstance()->current_test_info()->name()).c_str());
+    SetExceptionMessageReplacement("Access violation\r\nat 0000000000401000.");
+    ResetExceptionState();
+    CurrentReport() = TReportTexts{};
+    CurrentReport().Header = "Report\r\n\r\n1.1 Date: today\r\n";
+    CurrentReport().Report = CurrentReport().Header + "\r\nCall Stack\r\n";
+  }
+  void TearDown() override {
+    win::SetDialogShownHook(nullptr);
+    SetExceptionMessageReplacement("");
+    ResetExceptionState();
+    CrashState().ErrorCount = 0;
+    CrashState().TerminateRequested = false;
+    config_.reset();
+    CrashDialogTest::TearDown();
+  }
+  // Shows the exception dialog, driven by Drive each time it shows; a dialog Drive leaves open
+  // closes by its close box.
+  void Show(std::function<void(HWND)> Drive) {
+    win::SetDialogShownHook([&](HWND dialog) {
+      if (gui.Shown.back() != "CR_Dialog") return;
+      // Shown as a person would first see it.
+      for (win::MSG m; wm::PeekMessage(m, nullptr, 0, 0, wm::PM_REMOVE);) wm::DispatchMessage(m);
+      Drive(dialog);
+      if (wm::IsWindow(dialog)) wm::PostMessage(dialog, win::WM_CLOSE, 0, 0);
+    });
+    ShowExceptionDialog();
+  }
+  static HWND Item(HWND Dialog, int ID) { return win::GetDlgItem(Dialog, ID); }
+  static void Click(HWND Dialog, int ID) { wm::SendMessage(Item(Dialog, ID), win::BM_CLICK, 0, 0); }
+  static bool Shown(HWND Dialog, int ID) { return wm::IsWindowVisible(Item(Dialog, ID)); }
+  static bool Checked(HWND Dialog, int ID) {
+    return win::SendDlgItemMessage(Dialog, ID, win::BM_GETCHECK, 0, 0) == win::BST_CHECKED;
+  }
+
+  TRecordingGui gui;
+  std::unique_ptr<TEnv> config_;
+};
+
+TEST_F(ExceptionDialogTest, TheChoicesAreReadBackWhenItCloses) {
+  Options().SetEmailSendMode(2);
+  Options().SetSendFlags(0x10);
+  Options().SetDialogOptions(0x02 | 0x04 | 0x08 | 0x10);
+  CrashState().SendChecked = CrashState().AttachChecked = true;
+  Show([&](HWND d) {
+    EXPECT_EQ(wm::GetWindowText(d), "Error.");
+    EXPECT_EQ(wm::GetWindowText(Item(d, 101)), "Access violation\r\nat 0000000000401000.");
+    EXPECT_EQ(wm::GetWindowText(Item(d, 2)), "&OK");
+    EXPECT_TRUE(Checked(d, 3000));
+    EXPECT_TRUE(Checked(d, 4000));
+    EXPECT_TRUE(wm::IsWindowEnabled(Item(d, 4000)));
+    EXPECT_FALSE(Checked(d, 5000));
+    EXPECT_TRUE(Shown(d, 5000));
+    EXPECT_FALSE(Shown(d, 3));  // the first error: no Terminate
+    EXPECT_FALSE(Shown(d, 1000));
+    Click(d, 3000);  // not sending: no screenshot either
+    EXPECT_FALSE(wm::IsWindowEnabled(Item(d, 4000)));
+    Click(d, 5000);
+    Click(d, 2);
+  });
+  EXPECT_FALSE(CrashState().SendChecked);
+  EXPECT_TRUE(CrashState().AttachChecked);
+  EXPECT_TRUE(CrashState().CopyChecked);
+  EXPECT_FALSE(CrashState().TerminateRequested);
+  EXPECT_EQ(gui.Shown, std::vector<std::string>{"CR_Dialog"});
+  EXPECT_TRUE(gui.Boxes.empty());
+}
+
+TEST_F(ExceptionDialogTest, NothingToOfferLeavesNoBottomAreaAndNoCheckBox) {
+  Options().SetEmailSendMode(0);
+  Options().SetWebSendMode(0);
+  Options().SetSendFlags(0);
+  Options().SetDialogOptions(0);
+  Options().SetSupportURL(" ");
+  Show([&](HWND d) {
+    EXPECT_EQ(DialogState().Choices.BottomHeight, 0);
+    for (int id : {3000, 4000, 5000, 2000, 4}) EXPECT_FALSE(Shown(d, id)) << id;
+    const TRect client = CrashGui().ClientRect(d);
+    const TRect ok = CrashGui().ChildBounds(Item(d, 2));
+    EXPECT_EQ(client.Height() - ok.Bottom, 8);  // nothing under the buttons
+    EXPECT_GE(client.Width(), 48 + 250);
+  });
+}
+
+TEST_F(ExceptionDialogTest, DetailsShowThePagesAndKeepThePlacement) {
+  Options().SetDialogOptions(0x10);
+  Options().SetLogFlags(0x20);  // CPU, no modules
+  Options().SetDialogFirstPage(3);
+  CurrentReport().Cpu = "CPU\r\nRAX: 0000000000000001\r\n";
+  TCrashStackList stack;
+  auto e = std::make_unique<TCrashDebugInfo>();
+  e->Kind = 4;
+  e->Line = 12;
+  e->ThreadID = 1;
+  stack.Add(std::move(e));
+  CrashState().ExceptionRecord.CallStack = &stack;
+  Show([&](HWND d) {
+    EXPECT_EQ(wm::GetWindowText(Item(d, 4)), "&Details >>");
+    Click(d, 4);
+    EXPECT_EQ(wm::GetWindowText(Item(d, 4)), "<< &Details");
+    EXPECT_TRUE(Shown(d, 1000));
+    EXPECT_EQ(wm::GetWindowText(Item(d, 101)), Options().GetCustomizedText(3));
+    TCrashWindowInfo info;
+    CrashGui().GetWindowInfo(d, info);
+    EXPECT_EQ(info.Bounds.Width(), 745);
+    const HWND tab = Item(d, 1000);
+    EXPECT_EQ(wm::SendMessage(tab, win::TCM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(wm::SendMessage(tab, win::TCM_GETCURSEL, 0, 0), 2);
+    HWND page = wm::GetWindow(tab, win::GW_CHILD);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(wm::GetWindowText(Item(page, 102)), "CPU Information");
+    // The user picks the call stack.
+    wm::SendMessage(tab, win::TCM_SETCURSEL, 1, 0);
+    win::NMHDR change{tab, 1000, win::TCN_SELCHANGE};
+    wm::SendMessage(d, win::WM_NOTIFY, 1000, reinterpret_cast<win::LPARAM>(&change));
+    page = wm::GetWindow(tab, win::GW_CHILD);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(wm::GetWindowText(Item(page, 102)), "Call Stack Information");
+    EXPECT_EQ(wm::SendMessage(Item(page, 103), win::LVM_GETITEMCOUNT, 0, 0), 2);  // its thread and its entry
+    // Moved and closed in detailed mode: the placement is kept.
+    wm::SetWindowPos(d, nullptr, 30, 40, 700, 500, win::SWP_NOZORDER);
+    Click(d, 2);
+  });
+  CrashState().ExceptionRecord.CallStack = nullptr;
+  EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Left", ""), "30");
+  EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Width", ""), "700");
+  EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Col5", ""), "61");
+}
+
+TEST_F(ExceptionDialogTest, TerminateFiresItsEventAndAHandlerThatCancelsShowsTheDialogAgain) {
+  CrashState().ErrorCount = 4;
+  Options().SetTerminateAction(1);
+  static int asked;
+  asked = 0;
+  ExceptionActionNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool& Execute) {
+    EXPECT_EQ(Action, atTerminating);
+    EXPECT_TRUE(Execute);
+    Execute = ++asked > 1;  // the first time the program refuses
+  };
+  Show([&](HWND d) {
+    EXPECT_TRUE(Shown(d, 3));
+    EXPECT_EQ(wm::GetWindowText(Item(d, 3)), "&Restart");
+    Click(d, 3);
+  });
+  ExceptionActionNotifyProc = nullptr;
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(gui.Shown.size(), 2u);
+  EXPECT_TRUE(CrashState().TerminateRequested);
+}
+
+TEST_F(ExceptionDialogTest, TheSupportLinkOpensThePageWithTopMostOff) {
+  Options().SetSupportURL("https://lab.example/support");
+  Options().SetDialogOptions(0x40);  // top-most
+  Show([&](HWND d) {
+    EXPECT_TRUE(DialogState().StayOnTop);
+    const TRect client = CrashGui().ClientRect(d);
+    // The link lies in the bottom area's right half.
+    const int x = client.Width() / 2 + 5, y = client.Height() - 20 + 8;
+    wm::SendMessage(d, win::WM_MOUSEMOVE, 0, static_cast<win::LPARAM>(x | (y << 16)));
+    wm::SendMessage(d, win::WM_LBUTTONUP, 0, static_cast<win::LPARAM>(x | (y << 16)));
+    EXPECT_FALSE(DialogState().StayOnTop);
+  });
+  EXPECT_EQ(gui.Documents, std::vector<std::string>{"https://lab.example/support"});
+}
+
+TEST_F(ExceptionDialogTest, AutoCloseCountsFromTheLastInput) {
+  Options().SetAutoCloseSeconds(3);
+  Show([&](HWND d) {
+    const auto tick = [&] {
+      wm::SendMessage(d, win::WM_TIMER, kAutoCloseTimer, 0);
+      win::MSG m;
+      return !wm::PeekMessage(m, d, win::WM_CLOSE, win::WM_CLOSE, wm::PM_NOREMOVE);
+    };
+    EXPECT_TRUE(tick());
+    EXPECT_TRUE(tick());
+    wm::SendMessage(d, win::WM_KEYDOWN, 'A', 0);  // the user is there
+    EXPECT_TRUE(tick());
+    EXPECT_TRUE(tick());
+    EXPECT_FALSE(tick());  // three seconds since the key: closing
+  });
+  EXPECT_FALSE(CrashState().TerminateRequested);
+}
+
+TEST_F(ExceptionDialogTest, ADialogThatNeverPaintsFallsBackToAMessageBox) {
+  Show([&](HWND d) {
+    // The watchdog runs from the start.
+    EXPECT_NE(std::find(gui.Timers.begin(), gui.Timers.end(), static_cast<int>(kPaintWatchdogTimer)), gui.Timers.end());
+    DialogState().DialogPainted = false;
+    wm::SendMessage(d, win::WM_TIMER, kPaintWatchdogTimer, 0);
+  });
+  EXPECT_EQ(gui.Boxes, std::vector<std::string>{"Error.: Access violation\r\nat 0000000000401000."});
+}
+
+TEST_F(ExceptionDialogTest, NoDisplayShowsNothing) {
+  TFakeCrashGui fake;
+  SetCrashGui(&fake);
+  ShowExceptionDialog();
+  ShowReproduceDialog();
+  EXPECT_TRUE(fake.Dialogs.empty());
+  EXPECT_TRUE(fake.Boxes.empty());
+}
+
+TEST_F(ExceptionDialogTest, TheStepsToReproduceGoIntoTheReportAfterItsHeader) {
+  Options().SetLogFlags(0x02);
+  CrashState().SendChecked = true;
+  win::SetDialogShownHook([&](HWND d) {
+    EXPECT_EQ(wm::GetWindowText(d), "Request");
+    EXPECT_EQ(wm::GetWindowText(Item(d, 100)), "Please describe the steps to reproduce the error:");
+    wm::SetWindowText(Item(d, 101), "  Open a job.\r\nPress F5.  ");
+    Click(d, 2);
+  });
+  ShowReproduceDialog();
+  EXPECT_EQ(DialogState().ReproduceText, "Open a job.\r\nPress F5.");
+  const std::string& report = CurrentReport().Report;
+  const std::size_t steps = report.find("Open a job.");
+  ASSERT_NE(steps, std::string::npos);
+  EXPECT_LT(report.find("1.1 Date"), steps);
+  EXPECT_GT(report.find("Call Stack"), steps);
+  EXPECT_EQ(report.substr(report.find("\r\n\r\n1.1"), 4), "\r\n\r\n");
+  // A later insertion follows this one.
+  AddReproduceText(6, "Other Information", "custom");
+  EXPECT_LT(CurrentReport().Report.find("Press F5."), CurrentReport().Report.find("custom"));
+  EXPECT_EQ(CurrentReport().Report.rfind("Call Stack"), CurrentReport().Report.size() - 12);
+  // A duplicate error asks nothing.
+  CrashState().Duplicate = true;
+  gui.Shown.clear();
+  ShowReproduceDialog();
+  EXPECT_TRUE(gui.Shown.empty());
+}
+
+}  // namespace
+}  // namespace lab::testing
