@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/rtl/exceptions.h"
@@ -265,6 +267,13 @@ std::string ChangeFileExt(std::string_view FileName, std::string_view Extension)
   std::string s(FileName.substr(0, ExtensionStart(FileName)));
   s += Extension;
   return s;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& FileName) {
+  if (IsFolder(FileName)) return std::nullopt;
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace lab

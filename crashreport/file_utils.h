@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -79,5 +80,8 @@ std::string ExtractFilePath(std::string_view FileName);             // up to and
 std::string ExtractFileName(std::string_view FileName);             // after the last "/"
 std::string ExtractFileExt(std::string_view FileName);              // from the last "." of the name part
 std::string ChangeFileExt(std::string_view FileName, std::string_view Extension);
+
+// The whole contents of a file (not a folder) that can be read; std::nullopt when it cannot.
+std::optional<std::string> ReadFileBytes(const std::string& FileName);
 
 }  // namespace lab

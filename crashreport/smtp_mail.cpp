@@ -1,7 +1,5 @@
 #include "crashreport/smtp_mail.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "crashreport/base64.h"
@@ -25,12 +23,6 @@ constexpr std::uint32_t kSMTPTimeout = 30000;
 constexpr std::size_t kEncodedLine = 76;
 // SMTP's limit on a line, line end excluded.
 constexpr std::size_t kSMTPLine = 998;
-
-std::optional<std::string> ReadFileBytes(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool IsAscii(std::string_view Text) {
   for (const char c : Text)

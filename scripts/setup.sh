@@ -15,8 +15,9 @@ packages=(
   # The fonts the test programs use (tests/data/fonts.conf lists exactly these): DejaVu, and a font
   # with CJK characters for the per-character fallback.
   fonts-dejavu-core fonts-wqy-microhei
-  # The loopback peers of the crash reporter's sending tests: SMTP, FTP and DNS servers in Python.
-  python3-aiosmtpd python3-pyftpdlib python3-dnslib
+  # The loopback peers of the crash reporter's sending tests: SMTP, FTP and DNS servers in Python,
+  # and openssl for the HTTPS test's certificate.
+  python3-aiosmtpd python3-pyftpdlib python3-dnslib openssl
   # SQLite, the dataset benchmark's yardstick.
   libsqlite3-dev
   clang libclang-rt-14-dev

@@ -11,6 +11,11 @@ KIND is one of:
         mail is parsed with the email package: envelope.txt (MAIL FROM, then each RCPT TO, then the
         user that logged in), raw.eml, subject.txt (decoded), text.txt (the text part decoded) and
         one file per attachment under its file name, with content-types.txt.
+  http  an HTTP server (https: the same over TLS; ARGS: certificate and key files). Each POST is
+        filed as request.txt (the request line, then the headers), body.bin, and each part of the
+        multipart form parsed with the email package: field-<name> or file-<file name>. The path
+        "/status/<code>" answers with that status, any other 200.
+  ftp   an FTP server (ARGS: user and password it accepts) whose root is OUT_FOLDER itself.
   dns   a DNS server over UDP; ARGS are records "DOMAIN PREFERENCE EXCHANGER". A query for a domain
         starting with "wrong-id." is answered with another identifier, "refused." with REFUSED,
         "silent." not at all.
@@ -117,10 +122,66 @@ def serve_dns(outbox, args):
     return sock.getsockname()[1]
 
 
+def serve_http(outbox, args, tls=False):
+    import http.server
+    import ssl
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+            path = outbox.next()
+            write(os.path.join(path, "request.txt"), self.requestline + "\n" + str(self.headers))
+            write(os.path.join(path, "body.bin"), body)
+            form = BytesParser(policy=policy.HTTP).parsebytes(
+                b"Content-Type: " + self.headers["Content-Type"].encode() + b"\r\n\r\n" + body)
+            for part in form.iter_parts():
+                name = part.get_filename()
+                key = "file-" + name if name else "field-" + part.get_param("name", header="content-disposition")
+                write(os.path.join(path, key), part.get_payload(decode=True))
+            code = int(self.path.split("/")[2]) if self.path.startswith("/status/") else 200
+            self.send_response(code)
+            self.send_header("Content-Length", "2")
+            self.end_headers()
+            self.wfile.write(b"ok")
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    if tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args[0], args[1])
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
+def serve_ftp(outbox, args):
+    import logging
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.servers import ThreadedFTPServer
+
+    logging.basicConfig(level=logging.ERROR)
+    logging.getLogger("pyftpdlib").setLevel(logging.ERROR)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args[0], args[1], outbox.folder, perm="elradfmwMT")
+
+    class Handler(FTPHandler):
+        pass
+
+    Handler.authorizer = authorizer
+    server = ThreadedFTPServer(("127.0.0.1", 0), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.address[1]
+
+
 def main():
     kind, folder, args = sys.argv[1], sys.argv[2], sys.argv[3:]
     outbox = Outbox(folder)
-    port = {"smtp": serve_smtp, "dns": serve_dns}[kind](outbox, args)
+    servers = {"smtp": serve_smtp, "dns": serve_dns, "http": serve_http, "ftp": serve_ftp,
+               "https": lambda outbox, args: serve_http(outbox, args, tls=True)}
+    port = servers[kind](outbox, args)
     print(port, flush=True)
     sys.stdin.read()
 
