@@ -17,7 +17,7 @@ TCrashLogList* g_list = nullptr;
 void InitExceptionLog() {
   CreateCrashLogList();
   TCrashProcessState& state = CrashState();
-  state.ErrorTimes->Clear();
+  state.ErrorTimes.clear();
   state.TerminateRequested = false;
   RecordStartupFolder();
   InitThreadCodeAddresses();
@@ -34,7 +34,7 @@ void DoneExceptionLog() {
   SetCrashLogEnabled(false);
   RemoveThreadStartHook();
   FreeCrashLogList();
-  CrashState().ErrorTimes->Clear();
+  CrashState().ErrorTimes.clear();
   CrashModulesList().Clear();
 }
 

@@ -135,8 +135,7 @@ TCrashProcessState::TCrashProcessState()
       CurrentOptions(std::make_unique<TCrashModuleOptionsEx>(RunningModuleFileName(), false)),
       AttachedFiles(std::make_unique<TStringList>()),
       FieldsName(std::make_unique<TStringList>()),
-      FieldsValue(std::make_unique<TStringList>()),
-      ErrorTimes(std::make_unique<TStringList>()) {}
+      FieldsValue(std::make_unique<TStringList>()) {}
 
 TCrashProcessState::~TCrashProcessState() = default;
 

@@ -185,8 +185,9 @@ struct TCrashProcessState {
   // Across exceptions.
   int ErrorCount = 0;  // exceptions reported since start
   bool TerminateRequested = false;
-  // Date-times of the last reported exceptions, for the error-frequency rule.
-  std::unique_ptr<TStringList> ErrorTimes;
+  // Date-times of the last reported exceptions, for the error-frequency rule (numbers, so no
+  // locale's date format stands between storing and comparing them).
+  std::vector<TDateTime> ErrorTimes;
 
   // Switches of the handler analysis: two that make a frame of the crash reporter's own caller not
   // count as handling, one that takes every exception as handled.

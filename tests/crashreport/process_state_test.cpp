@@ -20,7 +20,7 @@ class ProcessState : public ::testing::Test {
     s.Activated = activated_;
     s.TerminateRequested = false;
     s.ErrorCount = 0;
-    s.ErrorTimes->Clear();
+    s.ErrorTimes.clear();
     ResetExceptionState();
     s.ModuleOptions->SetTerminateAction(1);
     SetFreezeWatchdogSwitch(nullptr);
@@ -121,7 +121,7 @@ TEST_F(ProcessState, ResetClearsOneExceptionAndKeepsTheCounts) {
   s.ExceptionRecord.ReportText = "report";
   s.CurrentException = &s.ExceptionRecord;
   s.ErrorCount = 3;
-  s.ErrorTimes->Add("now");
+  s.ErrorTimes.push_back(46000.5);
   s.TerminateRequested = true;
   ResetExceptionState();
   EXPECT_FALSE(s.Handled || s.Execute || s.Retry || s.Duplicate || s.CopyChecked);
@@ -132,7 +132,7 @@ TEST_F(ProcessState, ResetClearsOneExceptionAndKeepsTheCounts) {
   EXPECT_EQ(s.CurrentException, nullptr);
   EXPECT_EQ(&CurrentExceptionRecord(), &s.ExceptionRecord);
   EXPECT_EQ(s.ErrorCount, 3);
-  EXPECT_EQ(s.ErrorTimes->Count(), 1);
+  EXPECT_EQ(s.ErrorTimes.size(), 1u);
   EXPECT_TRUE(s.TerminateRequested);
 }
 
