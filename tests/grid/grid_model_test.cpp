@@ -158,10 +158,14 @@ TEST_F(SortMarkers, ClearingAMiddleColumnRenumbersTheOnesAfterIt) {
 
   // Switching multi-sort off keeps the first marker only.
   T(1)->SetSortMarker(smDownX);
-  EXPECT_EQ(T(1)->SortIndex(), 2);
+  T(2)->SetSortMarker(smUpX);
+  EXPECT_EQ(T(2)->SortIndex(), 3);
   grid->SetOptionsX(grid->OptionsX() - dgxMultiSortMarking);
   EXPECT_EQ(T(1)->SortMarker(), smNoneX);
-  EXPECT_EQ(grid->SortMarkedColumns().Count(), 1);
+  EXPECT_EQ(T(2)->SortMarker(), smNoneX);
+  ASSERT_EQ(grid->SortMarkedColumns().Count(), 1);
+  EXPECT_NE(T(0)->SortMarker(), smNoneX);
+  EXPECT_EQ(T(0)->SortIndex(), 1);
 }
 
 TEST_F(SortMarkers, ColumnsTakenOverKeepTheirPlacesInTheSortList) {
