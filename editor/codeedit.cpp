@@ -293,45 +293,55 @@ void TCustomCodeEdit::SetLineText(const std::string& Value) {
   if (caret_y_ >= 1 && caret_y_ <= std::max(1, lines_->Count())) lines_->SetStrings(caret_y_ - 1, Value);
 }
 
-std::string TCustomCodeEdit::SelText() {
-  if (!SelAvail()) return {};
+template <class F>
+void TCustomCodeEdit::VisitSelection(F&& Piece) {
+  static constexpr char kBreak[] = "\r\n";
+  const TLineView line_break(kBreak, 2, 1);
   const TBufferCoord b = NormalizedBlockBegin();
   const TBufferCoord e = NormalizedBlockEnd();
   const int count = lines_->Count();
-  std::u32string out;
   switch (active_selection_mode_) {
     case smNormal: {
-      if (b.Line > count) return {};
+      if (b.Line > count) return;
+      const auto from = static_cast<std::size_t>(b.Char - 1);
       if (b.Line == e.Line) {
-        const std::u32string line = lines_->GetLine(b.Line - 1);
-        const auto from = static_cast<std::size_t>(b.Char - 1);
-        if (from < line.size()) out = line.substr(from, static_cast<std::size_t>(e.Char - b.Char));
-        break;
+        Piece(lines_->LineView(b.Line - 1).substr(from, static_cast<std::size_t>(e.Char - b.Char)));
+        return;
       }
-      const std::u32string first = lines_->GetLine(b.Line - 1);
-      if (static_cast<std::size_t>(b.Char - 1) < first.size()) out = first.substr(static_cast<std::size_t>(b.Char - 1));
+      Piece(lines_->LineView(b.Line - 1).substr(from));
       for (int line = b.Line + 1; line < e.Line && line <= count; ++line) {
-        out += U"\r\n";
-        lines_->LineView(line - 1).AppendTo(out);
+        Piece(line_break);
+        Piece(lines_->LineView(line - 1));
       }
-      out += U"\r\n";
-      if (e.Line <= count) out += lines_->GetLine(e.Line - 1).substr(0, static_cast<std::size_t>(e.Char - 1));
-      break;
+      Piece(line_break);
+      if (e.Line <= count) Piece(lines_->LineView(e.Line - 1).substr(0, static_cast<std::size_t>(e.Char - 1)));
+      return;
     }
     case smLine: {
       // An end beyond the last line counts as an empty last line.
       const int last = std::min(e.Line, count);
       for (int line = b.Line; line <= last; ++line) {
-        lines_->LineView(line - 1).AppendTo(out);
-        if (line < count) out += U"\r\n";
+        Piece(lines_->LineView(line - 1));
+        if (line < count) Piece(line_break);
       }
-      break;
+      return;
     }
-    case smColumn:
-      out = ColumnBlockText(!options_.Contains(eoTrimTrailingSpaces));
-      break;
+    case smColumn:  // its text is ColumnBlockText's
+      return;
   }
-  return Utf8Encode(out);
+}
+
+std::string TCustomCodeEdit::SelText() {
+  if (!SelAvail()) return {};
+  if (active_selection_mode_ == smColumn) return Utf8Encode(ColumnBlockText(!options_.Contains(eoTrimTrailingSpaces)));
+  // Written as UTF-8 straight from the lines into a string of its final size: a large selection
+  // costs its UTF-8 once and no more.
+  std::size_t size = 0;
+  VisitSelection([&](TLineView Piece) { size += Piece.Utf8Size(); });
+  std::string out;
+  out.reserve(size);
+  VisitSelection([&](TLineView Piece) { Piece.AppendUtf8(out); });
+  return out;
 }
 
 std::u32string TCustomCodeEdit::ColumnBlockText(bool Padded) const {

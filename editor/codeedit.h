@@ -556,6 +556,9 @@ class TCustomCodeEdit : public TCustomControl {
   // whose column reaches Column); characters beyond the line's end count one column each.
   int CharIndexToColumn(int Line, int Char) const;
   int ColumnToCharIndex(int Line, int Column) const;
+  // Calls Piece with each piece of a normal or line selection's text in order (line text, breaks).
+  template <class F>
+  void VisitSelection(F&& Piece);
 
   // ---- Window messages ----
   void WMGetDlgCode(TMessage& Message);

@@ -43,7 +43,7 @@ void TCustomCodeEdit::CopyToClipboard() {
     throw ECodeEditError("Clipboard copy operation failed");
   TScopeExit close([] { win::CloseClipboard(); });
   std::string block = WriteCodeEditBlock(active_selection_mode_, text);
-  if (!win::EmptyClipboard() || !win::SetClipboardData(win::CF_TEXT, text) ||
+  if (!win::EmptyClipboard() || !win::SetClipboardData(win::CF_TEXT, std::move(text)) ||
       !win::SetClipboardData(CodeEditClipboardFormat(), std::move(block)))
     throw ECodeEditError("Clipboard copy operation failed");
 }

@@ -1,6 +1,7 @@
 #include "editor/line_string.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -24,6 +25,24 @@ void TLineView::AppendTo(std::u32string& Out) const {
 }
 
 void TLineView::AppendUtf8(std::string& Out) const {
+  if (width_ == 1) {
+    // Runs of ASCII go in whole.
+    const unsigned char* p = data_;
+    const unsigned char* const end = data_ + size_;
+    while (p < end) {
+      const unsigned char* run = p;
+      for (std::uint64_t word; end - run >= 8; run += 8) {
+        std::memcpy(&word, run, 8);
+        if (word & 0x8080808080808080u) break;
+      }
+      while (run < end && *run < 0x80) ++run;
+      Out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+      if (run == end) break;
+      Utf8Append(Out, *run);
+      p = run + 1;
+    }
+    return;
+  }
   Visit([&](auto chars) {
     for (auto c : chars) {
       if (c < 0x80)
@@ -35,6 +54,16 @@ void TLineView::AppendUtf8(std::string& Out) const {
 }
 
 std::size_t TLineView::Utf8Size() const noexcept {
+  if (width_ == 1) {
+    // Latin-1: two bytes for each character past ASCII.
+    std::size_t high = 0, i = 0;
+    for (std::uint64_t word; i + 8 <= size_; i += 8) {
+      std::memcpy(&word, data_ + i, 8);
+      high += static_cast<std::size_t>(std::popcount(word & 0x8080808080808080u));
+    }
+    for (; i < size_; ++i) high += data_[i] >> 7;
+    return size_ + high;
+  }
   return Visit([](auto chars) {
     std::size_t size = 0;
     for (char32_t c : chars) {

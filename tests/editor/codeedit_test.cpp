@@ -192,6 +192,24 @@ TEST_F(EditorTest, SelTextOfColumnBlocksOverTabsAndLineBlocksMadeBackwards) {
   EXPECT_EQ(edit->SelText(), "xy\r\n\t\tz");
 }
 
+// SelText is written as UTF-8 straight from the lines, whatever width each line is stored in, and
+// pads a column block of any width.
+TEST_F(EditorTest, SelTextEncodesLinesOfEveryWidthAndPadsWideColumnBlocks) {
+  const std::string latin = "Gr\xC3\xB6\xC3\x9F" "e", x(200, 'x'), cjk = "\xE6\x97\xA5\xE6\x9C\xAC",
+                    emoji = "a\xF0\x9F\x98\x80" "b";
+  SetText({latin.c_str(), x.c_str(), cjk.c_str(), emoji.c_str(), ""});
+  edit->SelectAll();
+  EXPECT_EQ(edit->SelText(), latin + "\r\n" + x + "\r\n" + cjk + "\r\n" + emoji + "\r\n");
+  edit->SetBlockBegin({2, 1});
+  edit->SetBlockEnd({3, 4});
+  EXPECT_EQ(edit->SelText(), "r\xC3\xB6\xC3\x9F" "e\r\n" + x + "\r\n" + cjk + "\r\na\xF0\x9F\x98\x80");
+  // Columns 3 to 180: the short first line is padded by 175 blanks.
+  edit->SetSelectionMode(smColumn);
+  edit->SetBlockBegin({3, 1});
+  edit->SetBlockEnd({181, 2});
+  EXPECT_EQ(edit->SelText(), "\xC3\xB6\xC3\x9F" "e" + std::string(175, ' ') + "\r\n" + std::string(178, 'x'));
+}
+
 TEST_F(EditorTest, ClearAllEmptiesMarksButBookmarkSlotsKeepTheirs) {
   Fill(10);
   edit->SetBookmark(3, 1, 5);
