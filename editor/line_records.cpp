@@ -48,7 +48,7 @@ void TLineRecords::AddBlock(std::size_t K, int Capacity) {
   Reserve(blocks_.size() + 1);
   TBlock block{nullptr, 0, 0};
   Resize(block, Capacity);
-  const int start = K < blocks_.size() ? starts_[K] : count_;
+  const int start = K < used_ ? starts_[K] : count_;
   blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(K), block);
   starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(K), start);
 }
@@ -65,7 +65,7 @@ void TLineRecords::RemoveBlock(std::size_t K) noexcept {
 
 void TLineRecords::ShiftStarts(std::size_t K, int Delta) noexcept {
   int* starts = starts_.data();
-  for (std::size_t j = K + 1; j < starts_.size(); ++j) starts[j] += Delta;
+  for (std::size_t j = K + 1; j < used_; ++j) starts[j] += Delta;
 }
 
 void TLineRecords::RecountStarts(std::size_t K) noexcept {
@@ -124,7 +124,11 @@ TCodeEditStringRec& TLineRecords::Open(int Index) {
     }
   }
   TBlock& block = blocks_[k];
-  if (k == used_) ++used_;  // an empty block takes its first record
+  if (k == used_) {
+    // An empty block takes its first record.
+    starts_[k] = count_;
+    ++used_;
+  }
   MoveRecords(block.Records + at + 1, block.Records + at, block.Count - at);
   records_moved_ += block.Count - at;
   MakeRecords(block.Records + at, 1);

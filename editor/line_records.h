@@ -126,13 +126,13 @@ class TLineRecords {
   void Split(std::size_t K);
   // Merges a block run nearly empty with a neighbour that it fits with.
   void MergeSmall(std::size_t K) noexcept;
-  // Moves the starts of the blocks after K by Delta.
+  // Moves the starts of the blocks with records after K by Delta.
   void ShiftStarts(std::size_t K, int Delta) noexcept;
   // Sets every block start from block K on.
   void RecountStarts(std::size_t K) noexcept;
 
   std::vector<TBlock> blocks_;  // the blocks with records, then the empty ones
-  std::vector<int> starts_;     // the index of each block's first record (Count for an empty block)
+  std::vector<int> starts_;     // the index of each block's first record (unused for an empty one)
   std::size_t used_ = 0;        // blocks with records
   int count_ = 0;
   int capacity_ = 0;
