@@ -88,6 +88,22 @@ TPoint SimpleMessageSize(win::HWND Dialog, const std::string& Message) {
   return TPoint{std::max(width, kMinContentWidth), height};
 }
 
+// What the bottom area's choices need across: the send and attach boxes, the copy box, the link.
+struct TBottomWidths {
+  int Send = 0, Copy = 0, Link = 0;
+};
+TBottomWidths MeasureBottom(win::HWND Dialog) {
+  const TDialogChoices& c = DialogState().Choices;
+  constexpr int kBox = 24;  // the box and its gap
+  TBottomWidths widths;
+  if (c.CanSend) widths.Send = MeasureText(Item(Dialog, kSendItem), Text(18)).cx + kBox;
+  if (c.CanAttachScreenshot)
+    widths.Send = std::max(widths.Send, 12 + MeasureText(Item(Dialog, kAttachItem), Text(19)).cx + kBox);
+  if (c.ShowCopyOption) widths.Copy = MeasureText(Item(Dialog, kCopyItem), Text(20)).cx + kBox;
+  if (c.ShowSupportLink) widths.Link = MeasureText(Dialog, Text(21), g_dialog.LinkFont).cx + 4;
+  return widths;
+}
+
 TRect WindowForClient(win::HWND Dialog, int Left, int Top, int Width, int Height) {
   TCrashGui& gui = CrashGui();
   TCrashWindowInfo info;
@@ -124,14 +140,17 @@ void Layout(win::HWND Dialog) {
         options.DialogOptions() & 0x10);
   SetItemText(Dialog, kDetailsItem, DetailsCaption(options, state.DetailsShown));
 
+  // The send and attach boxes from the left, the copy box and the link at the right.
   const int area = h - bottom;
+  const TBottomWidths widths = MeasureBottom(Dialog);
+  const int right = w - kMargin - std::max(widths.Copy, widths.Link);
   Place(Dialog, kLineItem, TRect{kMargin, area - 2, w - kMargin, area}, bottom > 0);
-  const int half = w / 2;
-  Place(Dialog, kSendItem, TRect{kMargin, area + 3, half - 4, area + 17}, c.CanSend);
-  Place(Dialog, kAttachItem, TRect{kMargin + 12, area + 18, half - 4, area + 32}, c.CanAttachScreenshot);
-  Place(Dialog, kCopyItem, TRect{half, area + 3, w - kMargin, area + 17}, c.ShowCopyOption);
+  Place(Dialog, kSendItem, TRect{kMargin, area + 3, right - 8, area + 17}, c.CanSend);
+  Place(Dialog, kAttachItem, TRect{kMargin + 12, area + 18, right - 8, area + 32}, c.CanAttachScreenshot);
+  Place(Dialog, kCopyItem, TRect{w - kMargin - widths.Copy, area + 3, w - kMargin, area + 17}, c.ShowCopyOption);
   const int link_top = area + 4 + (c.ShowCopyOption ? 16 : 0);
-  g_dialog.Link = c.ShowSupportLink ? TRect{half, link_top, w - kMargin, link_top + kLinkHeight} : TRect{};
+  g_dialog.Link = c.ShowSupportLink ? TRect{w - kMargin - widths.Link, link_top, w - kMargin, link_top + kLinkHeight}
+                                    : TRect{};
   gui.InvalidateRect(Dialog, nullptr);
 }
 
@@ -150,7 +169,9 @@ void ApplyMode(win::HWND Dialog) {
   } else {
     SetItemText(Dialog, kMessageItem, GetExceptionMessageText());
     const TPoint message = SimpleMessageSize(Dialog, GetExceptionMessageText());
-    const int width = std::max(kMessageLeft + message.X + kMargin, 3 * g_dialog.ButtonWidth + 30);
+    const TBottomWidths choices = MeasureBottom(Dialog);
+    const int width = std::max({kMessageLeft + message.X + kMargin, 3 * g_dialog.ButtonWidth + 30,
+                                2 * kMargin + choices.Send + 16 + std::max(choices.Copy, choices.Link)});
     const int height = kMargin + message.Y + kMargin + kButtonHeight + kMargin + bottom;
     bounds = WindowForClient(Dialog, 0, 0, width, height);
     bounds = OffsetRect(bounds, (screen.Width() - bounds.Width()) / 2, (screen.Height() - bounds.Height()) / 2);

@@ -2,6 +2,7 @@
 
 #include "grid/data_service.h"
 #include "lab_jobs.h"
+#include "error_report.h"
 #include "options_bar.h"
 #include "platform/controls/input.h"
 #include "platform/db/fields.h"
@@ -103,7 +104,9 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   // the arrows, or the jobs): a spreadsheet pastes it as tab-separated text, another grid as records.
   grid_->SetEditActions({geaCopyX, geaSelectAllX});
   // The bar above the grid switches its main options while the jobs show.
-  new TGridOptionsBar(this, this, grid_);
+  auto* bar = new TGridOptionsBar(this, this, grid_);
+  // Help: what a user sees when the program meets an error it survives.
+  bar->AddButton("Help: &error report...", [](TObject*) { ShowCaughtError(); });
   OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) {
     if (Key == win::VK_F5) {
       if (TColumnX* c = grid_->SelectedColumn()) {

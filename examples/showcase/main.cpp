@@ -1,6 +1,7 @@
 // The lab program's showcase: the components at work in the windows of a small lab program.
 // With a display each window opens and the program runs until they are closed; without one each
-// window is painted off-screen and written as a PNG beside the program, whose path is printed.
+// window is painted off-screen and written as a PNG beside the program, whose path is printed, and
+// so is the crash reporter's exception dialog for an error the program survives, simple and detailed.
 
 #include <unistd.h>
 
@@ -10,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "crashreport/platform_gui.h"
 #include "device_monitor.h"
+#include "error_report.h"
 #include "job_browser.h"
+#include "platform/controls/dialog_box.h"
+#include "platform/controls/messages.h"
 #include "platform/controls/application.h"
 #include "platform/controls/backend.h"
 #include "platform/controls/painting.h"
@@ -57,6 +62,31 @@ int RunOnDisplay() {
   return 0;
 }
 
+// The exception dialog as it opens and with its details, painted off-screen: the crash reporter is
+// told a display is there.
+int PaintErrorDialog(const std::filesystem::path& Folder) {
+  struct TOffScreenGui : TFrameworkGui {
+    bool HasDisplay() override { return true; }
+  } gui;
+  TCrashGui* old = SetCrashGui(&gui);
+  bool written = true;
+  win::SetDialogShownHook([&](win::HWND Dialog) {
+    for (const char* name : {"exception_dialog", "exception_dialog_details"}) {
+      Application->ProcessMessages();
+      const std::filesystem::path png = Folder / ("showcase_" + std::string(name) + ".png");
+      written = written && SaveSurfaceToPNG(wm::WindowSurface(Dialog), png.string());
+      std::cout << png.string() << "\n";
+      wm::SendMessage(win::GetDlgItem(Dialog, 4), win::BM_CLICK, 0, 0);  // Details
+    }
+    wm::PostMessage(Dialog, win::WM_CLOSE, 0, 0);
+  });
+  showcase::ShowCaughtError();
+  win::SetDialogShownHook(nullptr);
+  SetCrashGui(old);
+  if (!written) std::cerr << "cannot write the exception dialog's pictures\n";
+  return written ? 0 : 1;
+}
+
 int PaintOffScreen() {
   const std::filesystem::path folder = ProgramFolder();
   for (const TShowcaseWindow& w : Windows()) {
@@ -72,7 +102,7 @@ int PaintOffScreen() {
     delete form;
     Application->ProcessMessages();
   }
-  return 0;
+  return PaintErrorDialog(folder);
 }
 
 }  // namespace

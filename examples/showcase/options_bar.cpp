@@ -1,5 +1,6 @@
 #include "options_bar.h"
 
+#include "platform/controls/button.h"
 #include "platform/controls/check_box.h"
 
 namespace showcase {
@@ -50,6 +51,16 @@ void TGridOptionsBar::AddBox(const char* Caption, std::function<bool()> Get, std
     Set(box->Checked());
     if (grid_->CanFocus()) grid_->SetFocus();
   };
+}
+
+void TGridOptionsBar::AddButton(const char* Caption, TNotifyEvent OnClick) {
+  auto* button = new TButton(Owner());
+  button->SetParent(this);
+  button->SetCaption(Caption);
+  const int width = 24 + 7 * static_cast<int>(std::string_view(Caption).size());
+  button->SetBounds(next_left_ + 12, 2, width, 24);
+  next_left_ += width + 24;
+  button->OnClick = std::move(OnClick);
 }
 
 void TGridOptionsBar::Paint() {

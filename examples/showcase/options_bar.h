@@ -1,7 +1,8 @@
 #pragma once
 // A bar of check boxes above a data grid that switch its main options while it shows its data:
 // grid lines, whole-row selection, selecting several records, raised frozen columns, the row under
-// the current one highlighted, and column widths fitted to the window.
+// the current one highlighted, and column widths fitted to the window; and buttons of the window's
+// own at its right end.
 
 #include <functional>
 
@@ -14,6 +15,9 @@ class TGridOptionsBar : public lab::TCustomControl {
  public:
   // Owned by AOwner; placed at the top of Parent, above the grid.
   TGridOptionsBar(lab::TComponent* AOwner, lab::TWinControl* Parent, lab::TDBGridX* Grid);
+
+  // A push button after the check boxes.
+  void AddButton(const char* Caption, lab::TNotifyEvent OnClick);
 
  protected:
   void Paint() override;

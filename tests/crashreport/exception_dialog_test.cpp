@@ -212,8 +212,8 @@ TEST_F(ExceptionDialogTest, TheSupportLinkOpensThePageWithTopMostOff) {
   Show([&](HWND d) {
     EXPECT_TRUE(DialogState().StayOnTop);
     const TRect client = CrashGui().ClientRect(d);
-    // The link lies in the bottom area's right half.
-    const int x = client.Width() / 2 + 5, y = client.Height() - 20 + 8;
+    // The link ends at the bottom area's right margin.
+    const int x = client.Width() - 8 - 5, y = client.Height() - 20 + 8;
     wm::SendMessage(d, win::WM_MOUSEMOVE, 0, static_cast<win::LPARAM>(x | (y << 16)));
     wm::SendMessage(d, win::WM_LBUTTONUP, 0, static_cast<win::LPARAM>(x | (y << 16)));
     EXPECT_FALSE(DialogState().StayOnTop);
