@@ -52,11 +52,9 @@ std::string Base64DecodeStr(std::string_view Text) {
   for (std::size_t i = 0; i < Text.size(); i += 4) {
     std::uint32_t v = 0;
     for (std::size_t j = 0; j < 4; ++j) v = v << 6 | kDecode[static_cast<unsigned char>(Text[i + j])];
-    out += char(v >> 16);
-    out += char(v >> 8);
-    out += char(v);
+    const std::size_t bytes = i + 4 == Text.size() ? 3 - padding : 3;  // padding only ends the last group
+    for (std::size_t k = 0; k < bytes; ++k) out += char(v >> (16 - 8 * k));
   }
-  out.resize(out.size() - padding);
   return out;
 }
 

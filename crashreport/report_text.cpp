@@ -62,7 +62,10 @@ std::string HeaderText(const TReportInputs& In) {
                    In.HeaderValues[static_cast<std::size_t>(field)], shown);
     }
   }
-  return std::string(kReportTitle) + "\r\n\r\n" + item.GetText();
+  std::string text(kReportTitle);
+  text += "\r\n\r\n";
+  text += item.GetText();
+  return text;
 }
 
 // ---- Tables -------------------------------------------------------------------------------------

@@ -25,7 +25,10 @@ TEST(Utf8, ValidTextDecodesAndRoundTrips) {
   EXPECT_EQ(Utf8Decode(Utf8Encode(edges)), edges);
   EXPECT_EQ(Utf8Encode(edges).size(), 1u + 2 + 2 + 3 + 3 + 3 + 3 + 4 + 4);
   // Long ASCII runs go through the word-at-a-time path; mix them with other text around it.
-  const std::string mixed = std::string(21, 'x') + "\xC3\xA9" + std::string(9, 'y') + "\xFF";
+  std::string mixed(21, 'x');
+  mixed += "\xC3\xA9";
+  mixed.append(9, 'y');
+  mixed += '\xFF';
   EXPECT_EQ(Utf8Length(mixed), 32u);
   EXPECT_EQ(Utf8Decode(mixed)[21], 0xE9u);
   EXPECT_EQ(Utf8Decode(mixed)[31], 0xFFu);
