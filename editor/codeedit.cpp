@@ -369,6 +369,16 @@ std::u32string TCustomCodeEdit::ColumnBlockText(bool Padded) const {
 
 std::u32string TCustomCodeEdit::DeletedSelText() {
   if (active_selection_mode_ == smColumn) return SelAvail() ? ColumnBlockText(false) : std::u32string();
+  std::u32string out;
+  if (active_selection_mode_ == smNormal && block_begin_.Line == block_end_.Line) {
+    // Within one line (a typed character being undone), straight from it.
+    const TBufferCoord b = NormalizedBlockBegin(), e = NormalizedBlockEnd();
+    if (b.Line <= lines_->Count())
+      lines_->LineView(b.Line - 1)
+          .substr(static_cast<std::size_t>(b.Char - 1), static_cast<std::size_t>(e.Char - b.Char))
+          .AppendTo(out);
+    return out;
+  }
   return Utf8Decode(SelText());
 }
 

@@ -634,11 +634,11 @@ void TCustomCodeEdit::DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E) {
     case smNormal: {
       if (B.Line > count) break;
       const int last = std::min(E.Line, count);
-      const std::u32string first = lines_->GetLine(B.Line - 1);
-      std::u32string joined = first.substr(0, std::min<std::size_t>(first.size(), static_cast<std::size_t>(B.Char - 1)));
+      std::u32string joined;
+      lines_->LineView(B.Line - 1).substr(0, static_cast<std::size_t>(B.Char - 1)).AppendTo(joined);
       if (E.Line <= count) {
-        const std::u32string end = lines_->GetLine(E.Line - 1);
-        if (static_cast<std::size_t>(E.Char - 1) < end.size()) joined += end.substr(static_cast<std::size_t>(E.Char - 1));
+        const TLineView end = lines_->LineView(E.Line - 1);
+        if (static_cast<std::size_t>(E.Char - 1) < end.size()) end.substr(static_cast<std::size_t>(E.Char - 1)).AppendTo(joined);
       }
       if (options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces)) joined = TrimRight(joined);
       if (last > B.Line) lines_->DeleteLines(B.Line, last - B.Line);

@@ -21,7 +21,10 @@ std::u32string TLineView::str() const {
 }
 
 void TLineView::AppendTo(std::u32string& Out) const {
-  Visit([&](auto chars) { Out.append(chars.begin(), chars.end()); });
+  // Widened in place (appending a range of narrower characters would build a copy of it first).
+  const std::size_t at = Out.size();
+  Out.resize(at + size_);
+  Visit([&](auto chars) { std::copy(chars.begin(), chars.end(), Out.begin() + static_cast<std::ptrdiff_t>(at)); });
 }
 
 void TLineView::AppendUtf8(std::string& Out) const {

@@ -239,17 +239,23 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
     cairo_region_intersect_rectangle(exposed, &areaRect);
     cairo_region_subtract(exposed, target);
 
+    // Pixels still to be repainted need not move: only those that hold what was painted do.
+    cairo_region_t* copied = cairo_region_copy(source);
+    cairo_region_subtract(copied, w->update);
+    cairo_region_translate(copied, dx, dy);
+    cairo_region_intersect(copied, target);
+
     const POINT surfaceOrigin{origin.X - topWindow->rect.Left, origin.Y - topWindow->rect.Top};
-    if (!cairo_region_is_empty(target)) {
+    if (!cairo_region_is_empty(copied)) {
       // The pixels move in place: rows are taken in the order that reads each source row before
       // it is written (bottom up when moving down), and within a row the spans in the order that
       // does the same; memmove takes care of a span that overlaps its own source.
-      const int n = cairo_region_num_rectangles(target);
+      const int n = cairo_region_num_rectangles(copied);
       std::vector<cairo_rectangle_int_t> spans(static_cast<std::size_t>(n));
       int top_row = INT_MAX, bottom_row = INT_MIN;
       for (int i = 0; i < n; ++i) {
         cairo_rectangle_int_t& r = spans[static_cast<std::size_t>(i)];
-        cairo_region_get_rectangle(target, i, &r);
+        cairo_region_get_rectangle(copied, i, &r);
         top_row = std::min(top_row, r.y);
         bottom_row = std::max(bottom_row, r.y + r.height);
       }
@@ -289,7 +295,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
       if ((flags & SW_ERASE) && !cairo_region_is_empty(exposed)) w->erase = true;
       if (!cairo_region_is_empty(w->update) && w->queue) w->queue->Wake();
     }
-    presented = Extents(target);
+    presented = Extents(copied);
     presented = lab::OffsetRect(presented, surfaceOrigin.X, surfaceOrigin.Y);
     surface->AddRef();
 
@@ -303,6 +309,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
     cairo_region_destroy(visible);
     cairo_region_destroy(source);
     cairo_region_destroy(target);
+    cairo_region_destroy(copied);
     cairo_region_destroy(exposed);
   }
   for (HWND c : movedChildren) {
