@@ -222,7 +222,11 @@ int TCustomDBGridX::SelectedIndex() const { return RawToDataColumn(Col()); }
 void TCustomDBGridX::SetSelectedIndex(int Value) {
   const int raw = DataToRawColumn(Value);
   if (Value < 0 || raw >= ColCount() || raw == Col()) return;
+  // What was typed belongs to the column being left; an editor dgAlwaysShowEditor keeps open goes
+  // to the new cell.
+  data_link_->UpdateRecord();
   MoveColRow(raw, Row(), true, true);
+  if (EditorMode()) UpdateEdit();
 }
 
 TColumnX* TCustomDBGridX::SelectedColumn() const {

@@ -135,6 +135,7 @@ void TCustomDBGridX::SelectColumnTo(int ACol, int Direction, bool Extend) {
     }
     if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
     if (!options_.Contains(dgRowSelect)) MoveColRow(ACol, Row(), true, true);
+    if (EditorMode()) UpdateEdit();
   }
   if (Extend && rect_allowed && selection_->SelectionType() == gstRectangle)
     selection_->Rect()->Select(SelectedIndex(), selected_rows_->CurrentRow(), true);

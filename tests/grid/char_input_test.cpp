@@ -324,6 +324,27 @@ TEST_F(CharInput, EscapeGivesTheEditedValueBack) {
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "one");
 }
 
+// An editor that always shows goes with the current column, whether a program or Tab moves it,
+// and what was typed stays with the column it was typed in.
+TEST_F(CharInput, AnEditorAlwaysShownFollowsTheCurrentColumn) {
+  grid->SetOptions(grid->Options() + dgAlwaysShowEditor);
+  Pump();
+  auto over_current = [&] { return Editor()->BoundsRect() == grid->CellRect(grid->Col(), grid->Row()); };
+  grid->SetSelectedIndex(1);
+  ASSERT_TRUE(EditorOpen());
+  EXPECT_TRUE(over_current());
+  EXPECT_EQ(Editor()->Text(), "one");
+  TypeText(U"abc");
+  grid->SetSelectedIndex(3);
+  EXPECT_TRUE(over_current());
+  EXPECT_EQ(Editor()->Text(), "K0");
+  EXPECT_EQ(ds->FieldByName("Name")->AsString(), "abc");
+  Type(win::VK_TAB, U'\t');
+  EXPECT_EQ(grid->SelectedIndex(), 4);
+  EXPECT_TRUE(over_current());
+  EXPECT_EQ(Editor()->Text(), "1.5");
+}
+
 TEST_F(CharInput, EnterAsTabTakesTheTextAndMovesOnFromTheEditor) {
   grid->SetOptionsX(grid->OptionsX() + dgxEnterAsTab);
   grid->SetSelectedIndex(1);
