@@ -107,6 +107,12 @@ using THeaders = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 // connection stands, then stage 2 after each piece. A progress handler's exception waits for the
 // transfer to end.
 struct TUpload {
+  // Tells stage 0.
+  TUpload(std::int64_t Size, const TUploadProgress& OnProgress)
+      : Total(static_cast<std::int32_t>(std::min<std::int64_t>(Size, INT32_MAX))), Progress(&OnProgress) {
+    Tell(0, 0);
+  }
+
   std::string_view Data;
   std::size_t Sent = 0;
   std::int32_t Total = 0;
@@ -289,11 +295,8 @@ int HttpUploadFiles(const std::string& Host, const std::string& Document, const 
   const std::string boundary = MakeMultipartBoundary();
   std::string body;
   BuildMultipartBody(FilePaths, FileNames, FieldNames, body, boundary, FieldValues);
-  TUpload upload;
+  TUpload upload(static_cast<std::int64_t>(body.size()), OnProgress);
   upload.Data = body;
-  upload.Total = static_cast<std::int32_t>(std::min<std::size_t>(body.size(), INT32_MAX));
-  upload.Progress = &OnProgress;
-  upload.Tell(0, 0);
 
   char error_buffer[CURL_ERROR_SIZE] = {};
   TCurl curl = OpenTransfer(upload, error_buffer);
@@ -340,10 +343,7 @@ int FtpUploadFiles(const std::string& Host, const std::string& Folder, const std
     files.emplace_back(remote + ExtractFileName(FileNames.Strings(i)), std::move(*data));
     total += static_cast<std::int64_t>(files.back().second.size());
   }
-  TUpload upload;
-  upload.Total = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
-  upload.Progress = &OnProgress;
-  upload.Tell(0, 0);
+  TUpload upload(total, OnProgress);
 
   char error_buffer[CURL_ERROR_SIZE] = {};
   TCurl curl = OpenTransfer(upload, error_buffer);

@@ -1,0 +1,46 @@
+#pragma once
+// Sending a finished report to the program's makers: by e-mail (the desktop's mail program through
+// mail_shell.h, or SMTP through smtp_mail.h) and by upload (web_upload.h), with the log, screenshot
+// and other files attached, packed into one archive when the options ask; keeping the files of a
+// report that could not be sent; and the error-frequency rule that ends a program which fails too
+// often. Runs under the handler lock, one report at a time; the events it fires run in the thread
+// that raised the exception.
+
+#include <string>
+
+#include "platform/rtl/datetime.h"
+
+namespace lab {
+
+class TStrings;
+
+// With SendFlags bit 7, SendReport, CheckErrorFrequency and TerminateIfRequested run on a thread of
+// their own that holds copies of the report (its text, options, record and times), so the next
+// exception's state is never sent in its place; otherwise SendReport runs here.
+void StartSendReport();
+
+// The whole sending of the current report; CrashState().Execute tells afterwards whether it went out.
+void SendReport();
+// Fills CrashState().AttachedFiles for e-mail or for the upload: the report's files, then what
+// OnAttachedFilesRequest adds or removes, without the files that do not exist; with SendFlags bit 9
+// the one archive they are packed into.
+void PrepareAttachments(bool ForEmail);
+// The stored names of Files (AddTimeStampToFileName), one for each.
+void StoredFileNames(const TStrings& Files, TStrings* Names);
+// Each send method in turn, repeated while an OnExceptionErrorNotify handler asks for it; false
+// when a handler of OnExceptionActionNotify refuses the sending.
+bool SendEmailReport();
+bool SendWebReport();
+
+// With BehaviourFlags bit 0 and ErrorFrequencyCount of at least 1: when the last reports' times
+// (CrashState().ErrorTimes) are ErrorFrequencyCount within ErrorFrequencyMinutes, the program ends
+// (restarts with ErrorFrequencyAction 1) once the report is done. Removes the screenshot file first.
+void CheckErrorFrequency();
+
+// Where the files of a report that could not be sent are kept: "CompressFiles_<yyyymmddhhnnss>.tgz"
+// in Folder, with "_2", "_3", ... before the extension while a file of that name exists.
+std::string KeptArchiveName(const std::string& Folder, TDateTime Time);
+// Of the kept archives ("CompressFiles*.tgz") in Folder, deletes all but the last Keep in name order.
+void PruneKeptArchives(const std::string& Folder, int Keep = 10);
+
+}  // namespace lab

@@ -1,0 +1,221 @@
+#include "crashreport/send_report.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "crashreport/attachments.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/internal_warning.h"
+#include "crashreport/process_state.h"
+#include "fake_crash_gui.h"
+#include "loopback_server.h"
+#include "platform/rtl/scope_exit.h"
+
+namespace lab {
+namespace {
+
+using test::TLoopbackServer;
+
+// A report being processed: the options in force are the current exception's, set up for sending
+// to the test's servers; the log folder is a folder of the test's own.
+class SendReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/lab-send-XXXXXX";
+    folder_ = ::mkdtemp(pattern);
+    TCrashProcessState& s = CrashState();
+    s.CurrentException = &s.ExceptionRecord;
+    s.ExceptionRecord.Options = s.CurrentOptions.get();
+    s.ExceptionRecord.ThreadID = GetCurrentThreadID();
+    TCrashModuleOptions& o = Options();
+    o.SetLogFilePath(folder_.string() + "/");
+    o.SetEmailSendMode(0);
+    o.SetWebSendMode(0);
+    o.SetSendFlags(0);
+    o.SetBehaviourFlags(0);
+    o.SetAttachedFiles("");
+    o.SetReportInMessageBody(false);
+    o.SetEmailAddresses("support@lab.example");
+    o.SetEmailSubject("Crash report");
+    o.SetEmailMessage("Please look at this.");
+    o.SetSMTPFrom("reports@lab.example");
+    o.SetSMTPHost("127.0.0.1");
+    o.SetSMTPUserID("");
+    o.SetSMTPPassword("");
+    s.TextToSend = "The report\r\nsecond line";
+    s.ExceptionTime = EncodeDate(2024, 1, 31) + EncodeTime(23, 59, 59, 0);
+    attached_ = (folder_ / "device.log").string();
+    std::ofstream(attached_, std::ios::binary) << std::string("\x00\x01 device trace \xFF", 17);
+  }
+  void TearDown() override {
+    ExceptionActionNotifyProc = nullptr;
+    ExceptionErrorNotifyProc = nullptr;
+    CrashState().ErrorTimes.clear();
+    CrashState().TerminateRequested = false;
+    ResetExceptionState();
+    std::filesystem::remove_all(folder_);
+  }
+  static TCrashModuleOptions& Options() { return *CrashState().CurrentOptions; }
+
+  testing::TFakeCrashGui gui_;
+  std::filesystem::path folder_;
+  std::string attached_;
+};
+
+std::vector<TCrashActionType> g_actions;
+int g_retries = 0;
+
+TEST_F(SendReportTest, MailAndUploadCarryTheSameFilesAndAFailedMailStillUploads) {
+  TLoopbackServer smtp("smtp");
+  TLoopbackServer http("http");
+  TCrashModuleOptions& o = Options();
+  o.SetEmailSendMode(2);
+  o.SetSMTPPort(smtp.Port());
+  o.SetWebSendMode(1);
+  o.SetWebURL("http://127.0.0.1/upload/report.php");
+  o.SetWebPort(http.Port());
+  o.SetAttachedFiles(attached_ + ";" + (folder_ / "missing.txt").string());
+  o.SetSendFlags(0x0102);  // the result in a message box, stored names with the exception's time
+  g_actions.clear();
+  ExceptionActionNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool&) {
+    g_actions.push_back(Action);
+  };
+  SendReport();
+  EXPECT_TRUE(CrashState().Execute) << InternalWarningText();
+  EXPECT_EQ(g_actions, (std::vector<TCrashActionType>{atSendingEmail, atSentEmail, atSendingWebMessage,
+                                                      atSentWebMessage}));
+  ASSERT_EQ(smtp.Count(), 1);
+  const std::string log_name = ChangeFileExt(ExtractFileName(GetTempLogFileName()), "") + "_20240131235959.clf";
+  EXPECT_EQ(smtp.Read(1, "attachment-device_20240131235959.log"), std::string("\x00\x01 device trace \xFF", 17));
+  EXPECT_EQ(smtp.Read(1, "attachment-" + log_name), "The report\r\nsecond line\r\n\r\n\r\n");
+  EXPECT_EQ(smtp.Read(1, "text.txt"), "Please look at this.\r\n");
+  ASSERT_EQ(http.Count(), 1);
+  EXPECT_EQ(http.Read(1, "file-device_20240131235959.log"), std::string("\x00\x01 device trace \xFF", 17));
+  EXPECT_EQ(http.Read(1, "file-" + log_name), "The report\r\nsecond line\r\n\r\n\r\n");
+  ASSERT_EQ(gui_.Boxes.size(), 1u);
+  EXPECT_EQ(gui_.Boxes[0].Text, Options().GetCustomizedText(94));
+  // The temporary log is gone again.
+  EXPECT_FALSE(std::filesystem::exists(GetTempLogFileName()));
+
+  // The mail fails (nothing listens on port 1); the upload is still made, and the sending failed.
+  o.SetSMTPPort(1);
+  o.SetBehaviourFlags(0x20);  // the report to the clipboard when not sent
+  SendReport();
+  EXPECT_FALSE(CrashState().Execute);
+  EXPECT_EQ(http.Count(), 2);
+  ASSERT_EQ(gui_.Clipboard.size(), 1u);
+  EXPECT_EQ(gui_.Clipboard[0], "The report\r\nsecond line");
+  EXPECT_EQ(gui_.Boxes.back().Text, Options().GetCustomizedText(95));
+}
+
+TEST_F(SendReportTest, AFailedUploadIsRetriedWhileAHandlerAsks) {
+  TLoopbackServer http("http");
+  TCrashModuleOptions& o = Options();
+  o.SetWebSendMode(1);
+  o.SetWebURL("http://127.0.0.1/status/500");
+  o.SetWebPort(http.Port());
+  g_retries = 0;
+  ExceptionErrorNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool& Retry) {
+    EXPECT_EQ(Action, atSentWebMessage);
+    Retry = ++g_retries < 3;
+  };
+  SendReport();
+  EXPECT_FALSE(CrashState().Execute);
+  EXPECT_EQ(http.Count(), 3);
+  EXPECT_EQ(InternalWarningCode(), eeWebHTTPError);
+  EXPECT_EQ(InternalWarningText(), "HTTP error code: 500 (Internal Server Error)");
+}
+
+TEST_F(SendReportTest, UnsentReportsAreKeptInArchivesOfTheirOwn) {
+  TCrashModuleOptions& o = Options();
+  o.SetWebSendMode(1);
+  o.SetWebURL("http://127.0.0.1/");
+  o.SetWebPort(1);
+  o.SetBehaviourFlags(0x40);
+  o.SetAttachedFiles(attached_);
+  for (int i = 0; i < 11; ++i) SendReport();  // the same exception time each time
+  std::vector<std::string> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_))
+    if (entry.path().extension() == ".tgz") kept.push_back(entry.path().filename().string());
+  std::sort(kept.begin(), kept.end());
+  ASSERT_EQ(kept.size(), 10u);
+  // The first (in name order) went: the archive without a number.
+  EXPECT_EQ(kept[0], "CompressFiles_20240131235959_10.tgz");
+  EXPECT_EQ(kept[9], "CompressFiles_20240131235959_9.tgz");
+
+  // Only the reporter's own archives are pruned.
+  std::ofstream((folder_ / "backup.tgz").string()) << "mine";
+  PruneKeptArchives(folder_.string(), 1);
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "backup.tgz"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "CompressFiles_20240131235959_9.tgz"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "CompressFiles_20240131235959_8.tgz"));
+}
+
+TEST_F(SendReportTest, TheErrorFrequencyRule) {
+  struct Case {
+    const char* what;
+    std::uint8_t flags;
+    int count, minutes;
+    std::vector<double> times;  // in minutes
+    bool ends;
+  };
+  const std::vector<Case> cases = {
+      {"three within ten minutes", 1, 3, 10, {0, 4, 10}, true},
+      {"three over eleven minutes", 1, 3, 10, {0, 4, 11}, false},
+      {"the rule switched off", 0, 3, 10, {0, 1, 2}, false},
+      {"not yet as many", 1, 3, 10, {0, 1}, false},
+      {"a count of 0", 1, 0, 10, {}, false},
+  };
+  for (const Case& c : cases) {
+    TCrashProcessState& s = CrashState();
+    Options().SetBehaviourFlags(c.flags);
+    Options().SetErrorFrequencyCount(c.count);
+    Options().SetErrorFrequencyMinutes(c.minutes);
+    Options().SetErrorFrequencyAction(1);
+    Options().SetTerminateAction(0);
+    s.TerminateRequested = false;
+    s.ErrorTimes.clear();
+    for (double minute : c.times) s.ErrorTimes.push_back(45000.0 + minute / 1440.0);
+    CheckErrorFrequency();
+    EXPECT_EQ(s.TerminateRequested, c.ends) << c.what;
+    if (c.ends) {
+      EXPECT_EQ(Options().TerminateAction(), 1) << c.what;  // restart
+    }
+  }
+}
+
+TEST_F(SendReportTest, AReportSentFromAThreadIsItsOwn) {
+  TLoopbackServer http("http");
+  TCrashModuleOptions& o = Options();
+  o.SetWebSendMode(1);
+  o.SetWebURL("http://127.0.0.1/");
+  o.SetWebPort(http.Port());
+  o.SetSendFlags(0x0080);
+  StartSendReport();
+  // The next exception comes at once.
+  {
+    TCriticalSection& lock = HandlerLock();
+    lock.Enter();
+    TScopeExit leave([&] { lock.Leave(); });
+    CrashState().TextToSend = "the next report";
+  }
+  for (int i = 0; i < 200 && http.Count() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(http.Count(), 1);
+  HandlerLock().Enter();  // the thread is done with the state
+  HandlerLock().Leave();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  HandlerLock().Enter();
+  EXPECT_EQ(CrashState().TextToSend, "the next report");
+  HandlerLock().Leave();
+  const std::string log_name = ExtractFileName(GetTempLogFileName());
+  EXPECT_EQ(http.Read(1, "file-" + log_name), "The report\r\nsecond line\r\n\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace lab
