@@ -70,7 +70,7 @@ struct TCrashModuleInfo {
   std::string Description;    // from the module's version note; empty when none
   std::string Version;        // "1.2.3" style; empty when none
   std::uint32_t Size = 0;     // the file's size (low 32 bits); 0 when the file is missing
-  std::unique_ptr<TCrashFunctionsList> Functions;  // the exported routines
+  std::unique_ptr<TCrashFunctionsList> Functions;  // the exported routines; nullptr until read
   std::uint8_t Kind = 0;      // 0 unknown, 1 executable, 3 shared object
   std::uint16_t LibraryVersion = 0;  // of the crash reporter that built the module's data
   std::uint32_t Values[2] = {0, 0};  // from the module's data
@@ -79,7 +79,7 @@ struct TCrashModuleInfo {
   std::shared_ptr<TCrashModuleOptionsEx> Options;
   std::shared_ptr<TCrashDebugData> DebugData;  // nullptr until loaded; kept for the process's life
   TDateTime ModifiedTime = 0;  // the file's last write; 0 when missing
-  bool Valid = false;          // the record is complete
+  bool Valid = false;          // the fields read from the file and the options are in
 };
 
 // The loaded modules. Call-stack entries share the records they name, so a record the next

@@ -22,8 +22,9 @@ void InitExceptionLog() {
   RecordStartupFolder();
   InitThreadCodeAddresses();
   RegisterClasses<TCrashLog>();
-  // Reads each module's options, this one's among them.
+  // The module list, and this module's own options from its data.
   EnumerateModules();
+  GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
   // Threads started from now on record where their stacks lie.
   UseUnit(CrHookUnit);
   InstallThreadStartHook();

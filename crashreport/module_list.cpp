@@ -16,18 +16,11 @@
 #include "crashreport/file_utils.h"
 #include "crashreport/memory_probe.h"
 #include "crashreport/module_data.h"
+#include "crashreport/process_state.h"
 #include "crashreport/system_utils.h"
-#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 namespace {
-
-struct TLoadedModule {
-  std::uintptr_t Base = 0;  // the lowest mapped address, as dladdr's dli_fbase
-  std::uintptr_t Bias = 0;  // added to the file's addresses
-  std::string Name;         // as the loader has it; empty for the program
-  bool IsProgram = false;
-};
 
 // How many objects the loader has loaded and unloaded so far: while both stay, so does the set of
 // loaded modules.
@@ -36,9 +29,10 @@ struct TLoaderChanges {
   bool operator==(const TLoaderChanges&) const = default;
 };
 
-// What the loader says of one module while it is walked (the name is the loader's own).
+// What the loader says of one module while it is walked (the name is the loader's own; empty for
+// the program).
 struct TModuleView {
-  std::uintptr_t Base, Bias;
+  std::uintptr_t Base;  // the lowest mapped address, as dladdr's dli_fbase
   const char* Name;
   bool IsProgram;
   TLoaderChanges Changes;
@@ -61,8 +55,7 @@ void WalkModules(F&& Visit) {
         for (int i = 0; i < info->dlpi_phnum && lowest == UINTPTR_MAX; ++i)
           if (info->dlpi_phdr[i].p_type == PT_LOAD) lowest = info->dlpi_phdr[i].p_vaddr;
         if (lowest == UINTPTR_MAX) return 0;
-        (*w.Visit)(TModuleView{info->dlpi_addr + (lowest & w.PageMask), info->dlpi_addr,
-                               info->dlpi_name ? info->dlpi_name : "", w.First,
+        (*w.Visit)(TModuleView{info->dlpi_addr + (lowest & w.PageMask), info->dlpi_name ? info->dlpi_name : "", w.First,
                                {info->dlpi_adds, info->dlpi_subs}});
         w.First = false;  // the loader lists the program first
         return 0;
@@ -81,28 +74,23 @@ TLoaderChanges LoaderChanges() {
   return changes;
 }
 
-TLoadedModule Copy(const TModuleView& m) { return TLoadedModule{m.Base, m.Bias, m.Name, m.IsProgram}; }
-
-bool FindLoaded(std::uintptr_t Handle, TLoadedModule& Module) {
-  bool found = false;
-  WalkModules([&](const TModuleView& m) {
-    if (found || m.Base != Handle) return;
-    Module = Copy(m);
-    found = true;
-  });
-  return found;
-}
-
 std::string RealFileName(const std::string& Name) {
   char buffer[PATH_MAX];
   return ::realpath(Name.c_str(), buffer) ? std::string(buffer) : Name;
 }
 
+// The program's file, read once: the link /proc/self/exe costs a system call, and the file a
+// program runs from does not change under it.
+const std::string& ProgramFileName() {
+  static const std::string* name = new std::string(GetModuleFullName(nullptr));
+  return *name;
+}
+
 // The module's file name, as GetModuleFullName gives it: a relative name with a folder is made
 // absolute.
-std::string LoadedFileName(const TLoadedModule& m) {
-  if (m.IsProgram || m.Name.empty()) return GetModuleFullName(nullptr);
-  return m.Name[0] != '/' && m.Name.find('/') != std::string::npos ? RealFileName(m.Name) : m.Name;
+std::string LoadedFileName(const TModuleView& m) {
+  if (m.IsProgram || !*m.Name) return ProgramFileName();
+  return m.Name[0] != '/' && std::strchr(m.Name, '/') ? RealFileName(m.Name) : std::string(m.Name);
 }
 
 // A record's file is still the one the loader names LoaderName ("" for the program, which stays).
@@ -120,8 +108,6 @@ void SortIfOutOfOrder(TCrashModulesList& List) {
       return;
     }
 }
-
-bool g_enumerating = false;
 
 // What the last enumeration saw of the loader, and how many records it left.
 struct TLastEnumeration {
@@ -172,15 +158,6 @@ void VersionFromFacts(const std::string& FileName, const TElfFileFacts& Facts, s
   if (Version == "0.0.0.0") Version.clear();
 }
 
-// What the running module's data gave, loaded once: a record made again must not undo what the
-// program has changed in its options since.
-struct TRunningModuleData {
-  bool Loaded = false;
-  std::uint16_t LibraryVersion = 0;
-  std::uint32_t Values[2] = {0, 0};
-};
-TRunningModuleData g_running_data;
-
 void LoadOptionsStream(TCrashModuleOptions& Options, const TModuleData& Data) {
   TMemoryStream stream;
   stream.WriteBuffer(Data.Options.data(), static_cast<std::int64_t>(Data.Options.size()));
@@ -190,10 +167,11 @@ void LoadOptionsStream(TCrashModuleOptions& Options, const TModuleData& Data) {
 
 // The module's own crash-report data: its options, after asking for the pass phrase.
 void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
-  if (IsRunningModule && g_running_data.Loaded) {
-    Record.LibraryVersion = g_running_data.LibraryVersion;
-    Record.Values[0] = g_running_data.Values[0];
-    Record.Values[1] = g_running_data.Values[1];
+  TCrashProcessState& state = CrashState();
+  if (IsRunningModule && state.ModuleDataLoaded) {
+    Record.LibraryVersion = state.ModuleLibraryVersion;
+    Record.Values[0] = state.ModuleValues[0];
+    Record.Values[1] = state.ModuleValues[1];
     return;
   }
   Record.LibraryVersion = static_cast<std::uint16_t>(kOptionsStreamVersion);
@@ -220,7 +198,10 @@ void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
   }
   if (IsRunningModule) {
     // A wrong pass phrase is asked for again the next time.
-    g_running_data = TRunningModuleData{settled, Record.LibraryVersion, {Record.Values[0], Record.Values[1]}};
+    state.ModuleDataLoaded = settled;
+    state.ModuleLibraryVersion = Record.LibraryVersion;
+    state.ModuleValues[0] = Record.Values[0];
+    state.ModuleValues[1] = Record.Values[1];
     return;
   }
   // Another module's own crash reporter publishes the options in force there.
@@ -236,40 +217,61 @@ TCrashModulesList& CrashModulesList() {
 
 namespace {
 
-// Builds and appends the record of a loaded module.
-void AddRecord(const TLoadedModule& Loaded) {
+// Appends the record of a module as the loader tells it, without reading a file: its handle and
+// file name. CompleteModuleInfo reads the rest. Allocates, but calls nothing of the loader.
+TCrashModuleInfo& AddRecord(const TModuleView& Loaded) {
   auto record = std::make_shared<TCrashModuleInfo>();
   record->Handle = Loaded.Base;
   record->FileName = LoadedFileName(Loaded);
-  record->ModifiedTime = GetFileModifiedDate(record->FileName);
-  record->Size = GetFileSizeByName(record->FileName);
-  record->Functions = std::make_unique<TCrashFunctionsList>();
-  TElfFileFacts facts;
-  const bool with_exports = !g_enumerating && !Loaded.IsProgram;
-  ReadElfFileFacts(record->FileName, with_exports, facts);
-  VersionFromFacts(record->FileName, facts, record->Description, record->Version);
-  if (with_exports) {
-    for (const TElfExport& e : facts.Exports)
-      record->Functions->Add(std::make_unique<TCrashFunctionInfo>(TCrashFunctionInfo{
-          e.Name, Loaded.Bias + e.Value, static_cast<std::uint32_t>(std::max<std::uint64_t>(e.Size, 1))}));
-    record->Functions->SortByAddress();
-  }
-  if (!g_enumerating) record->Kind = GetModuleType(Loaded.Base);
+  return *CrashModulesList().Add(std::move(record));
+}
 
-  const bool running = Loaded.Base == reinterpret_cast<std::uintptr_t>(RunningModuleBase());
-  record->Options = running ? CrashState().ModuleOptions
-                            : std::make_shared<TCrashModuleOptionsEx>(record->FileName, true);
-  LoadModuleData(*record, running);
-  record->Valid = true;
-  CrashModulesList().Add(std::move(record));
+// The module's exported routines at their loaded addresses, from its file (none listed for the
+// program); an empty list when it is no longer loaded.
+void ReadExports(TCrashModuleInfo& Record) {
+  Record.Functions = std::make_unique<TCrashFunctionsList>();
+  const link_map* map = LoaderEntryAt(Record.Handle);
+  if (!map || !map->l_name || !*map->l_name) return;
+  TElfFileFacts facts;
+  ReadElfFileFacts(Record.FileName, true, facts);
+  for (const TElfExport& e : facts.Exports)
+    Record.Functions->Add(std::make_unique<TCrashFunctionInfo>(TCrashFunctionInfo{
+        e.Name, map->l_addr + e.Value, static_cast<std::uint32_t>(std::max<std::uint64_t>(e.Size, 1))}));
+  Record.Functions->SortByAddress();
 }
 
 }  // namespace
 
+void CompleteModuleInfo(TCrashModuleInfo& Record) {
+  if (Record.Valid) return;
+  Record.ModifiedTime = GetFileModifiedDate(Record.FileName);
+  Record.Size = GetFileSizeByName(Record.FileName);
+  GetFileVersionAndDescription(Record.FileName, Record.Description, Record.Version);
+  Record.Kind = GetModuleType(Record.Handle);
+  const bool running = Record.Handle == reinterpret_cast<std::uintptr_t>(RunningModuleBase());
+  if (!Record.Options)
+    Record.Options = running ? CrashState().ModuleOptions
+                             : std::make_shared<TCrashModuleOptionsEx>(Record.FileName, true);
+  LoadModuleData(Record, running);
+  Record.Valid = true;
+}
+
+void CompleteModuleInfos(TCrashModulesList& List) {
+  for (int i = 0; i < List.Count(); ++i) CompleteModuleInfo(*List.Shared(i));
+}
+
 bool AddModuleInfo(std::uintptr_t Handle) {
-  TLoadedModule loaded;
-  if (!FindLoaded(Handle, loaded)) return false;
-  AddRecord(loaded);
+  bool added = false;
+  WalkModules([&](const TModuleView& m) {
+    if (added || m.Base != Handle) return;
+    AddRecord(m);
+    added = true;
+  });
+  if (!added) return false;
+  // Held here: the pass phrase's handlers may change the list meanwhile.
+  const std::shared_ptr<TCrashModuleInfo> record = CrashModulesList().Shared(CrashModulesList().Count() - 1);
+  CompleteModuleInfo(*record);
+  ReadExports(*record);
   return true;
 }
 
@@ -277,7 +279,7 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfo(std::uintptr_t Handle) {
   if (!Handle) return nullptr;
   TCrashModulesList& list = CrashModulesList();
   int index = list.IndexOfHandle(Handle);
-  if (index >= 0 && !g_enumerating && (list.GetItem(index)->Kind == 0 || !StillLoaded(*list.GetItem(index)))) {
+  if (index >= 0 && !StillLoaded(*list.GetItem(index))) {
     list.Delete(index);
     index = -1;
   }
@@ -285,7 +287,11 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfo(std::uintptr_t Handle) {
     if (!AddModuleInfo(Handle)) return nullptr;
     index = list.IndexOfHandle(Handle);
   }
-  return list.Shared(index);
+  // A record an enumeration made is made whole where it stands, for whoever shares it already.
+  const std::shared_ptr<TCrashModuleInfo> record = list.Shared(index);
+  CompleteModuleInfo(*record);
+  if (!record->Functions) ReadExports(*record);
+  return record;
 }
 
 std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address) {
@@ -311,7 +317,7 @@ void EnumerateModules() {
   std::vector<TKnown> known;
   known.reserve(static_cast<std::size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) known.push_back({list.GetItem(i)->Handle, false});
-  std::vector<TLoadedModule> added;
+  // New records go after the known ones, which keep their indexes until the gone ones are dropped.
   WalkModules([&](const TModuleView& m) {
     changes = m.Changes;
     const auto it = std::lower_bound(known.begin(), known.end(), m.Base,
@@ -320,13 +326,10 @@ void EnumerateModules() {
         (m.IsProgram || NamedAs(*list.GetItem(static_cast<int>(it - known.begin())), m.Name)))
       it->Stays = true;
     else
-      added.push_back(Copy(m));
+      AddRecord(m);
   });
-  for (int i = list.Count() - 1; i >= 0; --i)
-    if (!known[static_cast<std::size_t>(i)].Stays) list.Delete(i);
-  g_enumerating = true;
-  TScopeExit enumerated([] { g_enumerating = false; });
-  for (const TLoadedModule& m : added) AddRecord(m);
+  for (std::size_t i = known.size(); i-- > 0;)
+    if (!known[i].Stays) list.Delete(static_cast<int>(i));
   SortIfOutOfOrder(list);
   g_last_enumeration = {changes, list.Count()};
 }
@@ -351,9 +354,16 @@ std::uint8_t GetModuleType(std::uintptr_t Handle) {
   const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
   for (const Elf64_Phdr& p : segments) {
     if (p.p_type != PT_DYNAMIC || lowest == UINT64_MAX) continue;
+    // The dynamic section in one read (each read is a system call); no real one comes near 4,096
+    // entries, so a damaged size costs no more.
+    std::vector<Elf64_Dyn> entries(std::min<std::uint64_t>(p.p_memsz / sizeof(Elf64_Dyn), 4096));
     THModuleStream dynamic(reinterpret_cast<const void*>(Handle + (p.p_vaddr - (lowest & ~(page - 1)))));
-    for (Elf64_Dyn entry; dynamic.Read(&entry, sizeof entry) == sizeof entry && entry.d_tag != DT_NULL;)
+    const auto bytes = static_cast<std::int64_t>(entries.size() * sizeof(Elf64_Dyn));
+    if (dynamic.Read(entries.data(), bytes) != bytes) continue;
+    for (const Elf64_Dyn& entry : entries) {
+      if (entry.d_tag == DT_NULL) break;
       if (entry.d_tag == DT_FLAGS_1 && (entry.d_un.d_val & DF_1_PIE)) return 1;
+    }
   }
   return 3;
 }

@@ -16,16 +16,25 @@ namespace lab {
 // The process's list, sorted by handle after each enumeration.
 TCrashModulesList& CrashModulesList();
 
-// The record of a module (by its load address), made and added when missing; a record made during
-// an enumeration (kind 0) is made again. nullptr for 0 or an address that is no loaded module.
+// The whole record of a module (by its load address), made and added when missing; a record an
+// enumeration made is completed where it stands (CompleteModuleInfo, and its exports). A record of
+// a module unloaded since, or of another file loaded at its address, is made again. nullptr for 0
+// or an address that is no loaded module.
 std::shared_ptr<TCrashModuleInfo> GetModuleInfo(std::uintptr_t Handle);
 // The record of the module that holds Address.
 std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address);
-// Builds and appends the record; false when Handle is no loaded module's load address.
+// Builds and appends the whole record; false when Handle is no loaded module's load address.
 bool AddModuleInfo(std::uintptr_t Handle);
-// Drops the records of unloaded modules, adds the new ones (quickly: their exports and kind wait
-// for their next use) and sorts the list.
+// Drops the records of unloaded modules, adds the new ones and sorts the list. A new record holds
+// only what the loader tells (handle and file name), so an enumeration reads no file; whoever reads
+// the rest completes the record first (CompleteModuleInfo), and GetModuleInfo makes it whole.
 void EnumerateModules();
+// Fills in, once, what takes reading the module's file or data: its date, size, version and
+// description, its kind and its options (asking for the pass phrase of its data). Valid after.
+void CompleteModuleInfo(TCrashModuleInfo& Record);
+// Completes every record of the list, as the report's module rows and the dialog's module list
+// read them.
+void CompleteModuleInfos(TCrashModulesList& List);
 
 // 1 the program, 3 a shared object (the vDSO among them), 0 when the image cannot be read.
 std::uint8_t GetModuleType(std::uintptr_t Handle);

@@ -150,6 +150,13 @@ struct TCrashProcessState {
   bool Activated = false;
   // The running module's own options (CurrentCrashLogOptions), shared with its module record.
   std::shared_ptr<TCrashModuleOptionsEx> ModuleOptions;
+  // Set once the options were read from the running module's data (or it has none), with what the
+  // data gave besides: a module record made again takes these and leaves the options as the
+  // program has changed them since. Until then (no data read yet, or a wrong pass phrase) each new
+  // record reads the data again.
+  bool ModuleDataLoaded = false;
+  std::uint16_t ModuleLibraryVersion = 0;
+  std::uint32_t ModuleValues[2] = {0, 0};
 
   // The record every event receives, and the one that counts now (ExceptionRecord, or a record a
   // module handed in through an exported function); nullptr while no exception is processed.

@@ -363,6 +363,8 @@ void BuildReportText(const TExceptNotifyParams& Params, bool GuiProgram) {
   in.HeaderValues = GetReportHeaderValues(Params);
   in.GuiProgram = GuiProgram;
   in.CallStack = record.CallStack;
+  // The module rows show what each module's file says.
+  CompleteModuleInfos(CrashModulesList());
   in.Modules = &CrashModulesList();
   in.Context = Params.Context;
   in.StackPointer = reinterpret_cast<std::uintptr_t>(Params.StackPointer);

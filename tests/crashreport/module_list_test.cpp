@@ -13,9 +13,12 @@
 #include "crashreport/event_dispatch.h"
 #include "crashreport/file_utils.h"
 #include "crashreport/module_list.h"
+#include "crashreport/process_state.h"
+#include "crashreport/report_text.h"
 #include "crashreport/system_utils.h"
 #include "options_fixture.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 namespace {
@@ -123,6 +126,47 @@ TEST(ModuleList, LoadedAndUnloadedLibrariesComeAndGo) {
   EXPECT_EQ(record->Handle, handle);  // who shares the record keeps it whole
 }
 
+// An enumeration only takes what the loader tells: no file is read and no pass phrase asked for.
+// The report's module rows complete the records.
+TEST(ModuleList, AnEnumerationReadsNoFileTheReportCompletesItsRecords) {
+  static int asked;
+  asked = 0;
+  PasswordRequestProc = [](const TCrashExceptionRecord&, std::string&) { ++asked; };
+  TCrashModuleOptions& options = *CrashState().ModuleOptions;
+  const std::uint8_t log_flags = options.LogFlags();
+  const TScopeExit restore([&] {
+    PasswordRequestProc = nullptr;
+    options.SetLogFlags(log_flags);
+  });
+  TCrashModulesList& list = CrashModulesList();
+  list.Clear();
+  EnumerateModules();
+  ASSERT_GT(list.Count(), 2);
+  for (int i = 0; i < list.Count(); ++i) {
+    const TCrashModuleInfo& m = *list.GetItem(i);
+    EXPECT_FALSE(m.FileName.empty()) << i;
+    EXPECT_TRUE(!m.Valid && m.Size == 0 && m.Version.empty() && m.Kind == 0 && !m.Options && !m.Functions)
+        << m.FileName;
+  }
+  EXPECT_EQ(asked, 0);
+
+  options.SetLogFlags(log_flags | 0x10);  // the report lists the modules
+  BuildReportText(TExceptNotifyParams{}, false);
+  for (int i = 0; i < list.Count(); ++i) EXPECT_TRUE(list.GetItem(i)->Valid && list.GetItem(i)->Options) << i;
+  const TCrashModuleInfo& libc =
+      *list.GetItem(list.IndexOfHandle(BaseOf(reinterpret_cast<const void*>(&::gnu_get_libc_version))));
+  EXPECT_EQ(libc.Kind, 3);
+  EXPECT_EQ(libc.Version, "6");
+  EXPECT_EQ(libc.Size, GetFileSizeByName(libc.FileName));
+  const std::string& report = CurrentReport().Report;
+  const std::size_t row = report.find("|" + ExtractFileName(libc.FileName) + " ");
+  ASSERT_NE(row, std::string::npos) << report;
+  EXPECT_NE(report.substr(row, report.find('\n', row) - row).find("|" + std::to_string(libc.Size) + " "),
+            std::string::npos)
+      << report.substr(row, 200);
+  EXPECT_FALSE(list.GetItem(0)->Functions);  // exports wait for a lookup of an address
+}
+
 void ExpectSortedByHandle(const TCrashModulesList& List) {
   for (int i = 1; i < List.Count(); ++i) EXPECT_LT(List.GetItem(i - 1)->Handle, List.GetItem(i)->Handle) << i;
 }
@@ -141,8 +185,11 @@ TEST(ModuleList, AnEnumerationWithNothingLoadedSinceKeepsTheRecords) {
   ASSERT_EQ(list.Count(), count);
   for (int i = 0; i < count; ++i) EXPECT_EQ(list.Shared(i), before[static_cast<std::size_t>(i)]) << i;
 
-  // A record made whole since was put at the end: the enumeration sorts it in.
+  // A record made whole stays where it stands; one made anew goes at the end, and the enumeration
+  // sorts it in.
   const std::uintptr_t first = before.front()->Handle;
+  ASSERT_EQ(GetModuleInfo(first), before.front());
+  list.Delete(0);
   ASSERT_TRUE(GetModuleInfo(first));
   EXPECT_EQ(list.GetItem(count - 1)->Handle, first);
   EnumerateModules();
@@ -238,10 +285,31 @@ TEST(ModuleList, DamagedOptionsOfOneModuleStopNothing) {
   testing::ExpectSameOptions(TCrashModuleOptions(LAB_CRTEST_DAMAGED, false), *record->Options);
 }
 
+// The program's options as a new process has them, before any record of it read its data; and so
+// again after the test, whatever it changed.
+struct TUnreadProgramData {
+  TUnreadProgramData() { Forget(); }
+  ~TUnreadProgramData() {
+    PasswordRequestProc = nullptr;
+    Forget();
+  }
+  static void Forget() {
+    CrashState().ModuleDataLoaded = false;
+    CrashState().ModuleOptions->SetDefaults();
+    CrashModulesList().Clear();
+  }
+};
+
 TEST(ModuleList, ThisProgramsOptionsOpenWithThePassPhraseItsHandlersGive) {
+  const TUnreadProgramData unread;
+  // Without the pass phrase the data stays shut, and is tried again by the next record.
+  std::shared_ptr<TCrashModuleInfo> me = GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
+  ASSERT_TRUE(me);
+  EXPECT_EQ(CurrentCrashLogOptions().SMTPHost(), "");
+  EXPECT_FALSE(CrashState().ModuleDataLoaded);
   PasswordRequestProc = [](const TCrashExceptionRecord&, std::string& Password) { Password = "test pass phrase"; };
   CrashModulesList().Clear();
-  std::shared_ptr<TCrashModuleInfo> me = GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
+  me = GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
   PasswordRequestProc = nullptr;
   ASSERT_TRUE(me);
   EXPECT_EQ(CurrentCrashLogOptions().SMTPHost(), "mail.lab.example");
@@ -252,7 +320,6 @@ TEST(ModuleList, ThisProgramsOptionsOpenWithThePassPhraseItsHandlersGive) {
   me = GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
   EXPECT_EQ(CurrentCrashLogOptions().SMTPHost(), "changed.lab.example");
   EXPECT_EQ(me->LibraryVersion, kOptionsStreamVersion);
-  CurrentCrashLogOptions().SetDefaults();
 }
 
 TEST(ModuleList, KindsAndVersionsOfFiles) {
