@@ -15,11 +15,8 @@
 #include <new>
 #include <string>
 
-#include "editor/codeedit.h"
-#include "platform/backend/headless.h"
-#include "platform/controls/application.h"
+#include "bench/editor_window.h"
 #include "platform/controls/clipboard.h"
-#include "platform/controls/forms.h"
 
 namespace {
 
@@ -57,33 +54,26 @@ using namespace lab;
 
 constexpr int kLines = 2000000;
 
-struct Editor {
-  TForm* form;
-  TCodeEdit* edit;
-  Editor() {
-    SetBackend(CreateHeadlessBackend());
-    form = new TForm(nullptr);
-    form->SetBounds(0, 0, 820, 640);
-    edit = new TCodeEdit(form);
-    edit->SetParent(form);
-    edit->SetBounds(0, 0, 800, 600);
-    std::string text;
-    text.reserve(static_cast<std::size_t>(kLines) * 102);
-    for (int i = 0; i < kLines; ++i) {
-      const std::size_t start = text.size();
-      text += "09:14:" + std::to_string(10 + i % 50) + ".250  Edger2  REQ=JOB;JOB=" + std::to_string(24000 + i);
-      if (i % 40 == 0) text += " Größe";
-      while (text.size() - start < 100) text += " CRC=51234";
-      text.resize(start + 100);
-      text += "\r\n";
-    }
-    TStringStream stream(std::move(text));
-    edit->LineList()->LoadFromStream(&stream);
-    form->Show();
-    Application->ProcessMessages();
+// kLines lines of 100 bytes of device traffic, an accented word in every 40th.
+std::string Traffic() {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(kLines) * 102);
+  for (int i = 0; i < kLines; ++i) {
+    const std::size_t start = text.size();
+    text += "09:14:" + std::to_string(10 + i % 50) + ".250  Edger2  REQ=JOB;JOB=" + std::to_string(24000 + i);
+    if (i % 40 == 0) text += " Größe";
+    while (text.size() - start < 100) text += " CRC=51234";
+    text.resize(start + 100);
+    text += "\r\n";
+  }
+  return text;
+}
+
+struct Editor : benchedit::TEditorWindow {
+  Editor() : TEditorWindow(Traffic()) {
+    Show(false);
     edit->SelectAll();
   }
-  ~Editor() { delete form; }
 };
 
 void EmptyTheClipboard() {

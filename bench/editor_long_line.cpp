@@ -13,11 +13,8 @@
 
 #include <string>
 
-#include "editor/codeedit.h"
+#include "bench/editor_window.h"
 #include "editor/key_commands.h"
-#include "platform/backend/headless.h"
-#include "platform/controls/application.h"
-#include "platform/controls/forms.h"
 
 namespace {
 
@@ -37,27 +34,14 @@ std::string LongLine(std::size_t Length) {
   return text;
 }
 
-struct Editor {
-  TForm* form;
-  TCodeEdit* edit;
-  explicit Editor(std::size_t Length) {
-    SetBackend(CreateHeadlessBackend());
-    form = new TForm(nullptr);
-    form->SetBounds(0, 0, 820, 640);
-    edit = new TCodeEdit(form);
-    edit->SetParent(form);
-    edit->SetBounds(0, 0, 800, 600);
+struct Editor : benchedit::TEditorWindow {
+  explicit Editor(std::size_t Length) : TEditorWindow(LongLine(Length)) {
     edit->Gutter()->SetShowLineNumbers(true);
-    TStringStream stream(LongLine(Length));
-    edit->LineList()->LoadFromStream(&stream);
-    form->Show();
-    edit->SetFocus();
-    Application->ProcessMessages();
+    Show(true);
     edit->SetCaretXY({static_cast<int>(Length / 2) + 1, 1});
     edit->ScrollCaretIntoViewEx(true);
     Repaint();
   }
-  ~Editor() { delete form; }
   __attribute__((noinline)) void Move(TCodeEditorCommand Command) {
     edit->CommandProcessor(Command, 0, nullptr);
     edit->Update();

@@ -15,17 +15,14 @@
 #include <random>
 #include <string>
 
-#include "editor/codeedit.h"
-#include "platform/backend/headless.h"
-#include "platform/controls/application.h"
-#include "platform/controls/forms.h"
+#include "bench/editor_window.h"
 
 namespace {
 
 using namespace lab;
 
 // Lines of device traffic: a time stamp, a device, a record (80 to 120 characters).
-void FillTraffic(TCodeEditStringList* Lines, int Count) {
+std::string Traffic(int Count) {
   static const char* const devices[] = {"Tracer1", "Edger2", "Blocker1", "Edger3"};
   static const char* const records[] = {"REQ=JOB;JOB=24417;CRC=51234", "ANS=INI;STATUS=0;TRCFMT=1;400;E;R;F",
                                         "R=2412;2398;2385;2377;2366;2351;2349", "STATUS=2;Job 24520 not found"};
@@ -43,31 +40,13 @@ void FillTraffic(TCodeEditStringList* Lines, int Count) {
     }
     text += "\r\n";
   }
-  TStringStream stream(std::move(text));
-  Lines->LoadFromStream(&stream);
+  return text;
 }
 
-struct Editor {
-  TForm* form;
-  TCodeEdit* edit;
-  explicit Editor(int Lines) {
-    SetBackend(CreateHeadlessBackend());
-    form = new TForm(nullptr);
-    form->SetBounds(0, 0, 820, 640);
-    edit = new TCodeEdit(form);
-    edit->SetParent(form);
-    edit->SetBounds(0, 0, 800, 600);
-    edit->Gutter()->SetShowLineNumbers(true);
-    edit->Gutter()->SetAutoSize(true);
-    edit->SetActiveLineColor(static_cast<TColor>(0xE8F8FF));
-    FillTraffic(edit->LineList(), Lines);
-    form->Show();
-    Application->ProcessMessages();
-  }
-  ~Editor() { delete form; }
-  void PaintAll() {
-    edit->Invalidate();
-    edit->Update();
+struct Editor : benchedit::TEditorWindow {
+  explicit Editor(int Lines) : TEditorWindow(Traffic(Lines)) {
+    ShowLineNumbersAndCaretLine();
+    Show(false);
   }
 };
 
@@ -85,34 +64,27 @@ void FullRepaint(benchmark::State& state) {
 }
 BENCHMARK(FullRepaint)->Args({1000, 0})->Args({1000, 1})->Args({1000000, 0})->Args({1000000, 1})->Unit(benchmark::kMicrosecond);
 
-// One page down and back up, each painted: the time is per page.
-void PageScroll(benchmark::State& state) {
+// From the middle of the text, Rows down and back up (a page when 0), each painted: the time is per
+// scroll.
+void ScrollDownAndUp(benchmark::State& state, int Rows) {
   Editor e(static_cast<int>(state.range(0)));
-  const int middle = e.edit->LineList()->Count() / 2;
-  e.edit->SetTopLine(middle);
+  e.edit->SetTopLine(e.edit->LineList()->Count() / 2);
   e.PaintAll();
+  const int rows = Rows ? Rows : e.edit->LinesInWindow();
   bool down = true;
   for (auto _ : state) {
-    e.edit->SetTopLine(e.edit->TopLine() + (down ? 1 : -1) * e.edit->LinesInWindow());
+    e.edit->SetTopLine(e.edit->TopLine() + (down ? rows : -rows));
     e.edit->Update();
     down = !down;
   }
 }
+
+// One page, as Page Down and Page Up scroll.
+void PageScroll(benchmark::State& state) { ScrollDownAndUp(state, 0); }
 BENCHMARK(PageScroll)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-// Three rows down and back up, each painted: the time is per scroll.
-void WheelScroll(benchmark::State& state) {
-  Editor e(static_cast<int>(state.range(0)));
-  const int middle = e.edit->LineList()->Count() / 2;
-  e.edit->SetTopLine(middle);
-  e.PaintAll();
-  bool down = true;
-  for (auto _ : state) {
-    e.edit->SetTopLine(e.edit->TopLine() + (down ? 3 : -3));
-    e.edit->Update();
-    down = !down;
-  }
-}
+// Three rows, as a wheel notch scrolls.
+void WheelScroll(benchmark::State& state) { ScrollDownAndUp(state, 3); }
 BENCHMARK(WheelScroll)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

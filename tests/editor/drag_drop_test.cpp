@@ -23,18 +23,9 @@ class DragDropTest : public EditorTest {
     Focus();
   }
 
-  // The screen point just inside the cell of a text position.
-  win::POINT At(TCodeEdit* Edit, TBufferCoord P) {
-    const TDisplayCoord d = Edit->BufferToDisplayPos(P);
-    win::POINT p{(d.Column - 1) * Edit->CharWidth() + Edit->TextOffset() + 1,
-                 (d.Row - Edit->TopLine()) * Edit->TextHeight() + Edit->TextHeight() / 2};
-    win::ClientToScreen(Edit->Handle(), p);
-    return p;
-  }
-
   // Presses inside From's selection, drags to To in Target and lets go, with Keys held at the drop.
   void Drag(TCodeEdit* From, TBufferCoord Press, TCodeEdit* Target, TBufferCoord To, win::UINT Key = 0) {
-    const win::POINT a = At(From, Press), b = At(Target, To);
+    const win::POINT a = ScreenPointOf(From, Press), b = ScreenPointOf(Target, To);
     clock.Advance(1000);  // not a double click with a press before
     input::MouseMove(a);
     input::MouseButton(win::VK_LBUTTON, true, a);
@@ -166,18 +157,18 @@ TEST_F(DragDropTest, AReadOnlyEditorIsCopiedFromAndNeverDroppedInto) {
 TEST_F(DragDropTest, TheCaretFollowsTheMouseOverTheTarget) {
   Select(edit, "hello world", {1, 1}, {6, 1});
   other->SetText("ABCD\r\nEFGH");
-  const win::POINT a = At(edit, {2, 1});
+  const win::POINT a = ScreenPointOf(edit, {2, 1});
   input::MouseMove(a);
   input::MouseButton(win::VK_LBUTTON, true, a);
   Pump();
   input::MouseMove({a.X + 8, a.Y + 6});
   Pump();
-  input::MouseMove(At(other, {3, 2}));
+  input::MouseMove(ScreenPointOf(other, {3, 2}));
   Pump();
   EXPECT_TRUE(edit->Dragging());
   EXPECT_EQ(other->CaretXY(), (TBufferCoord{3, 2}));
   input::KeyDown(win::VK_ESCAPE);
-  input::MouseButton(win::VK_LBUTTON, false, At(other, {3, 2}));
+  input::MouseButton(win::VK_LBUTTON, false, ScreenPointOf(other, {3, 2}));
   Pump();
 }
 
@@ -186,7 +177,7 @@ TEST_F(DragDropTest, TheCaretFollowsTheMouseOverTheTarget) {
 TEST_F(DragDropTest, ADragStartsAtTheMoveThatPassesTheThreshold) {
   Select(edit, "hello world", {1, 1}, {6, 1});
   other->SetText("ABCD\r\nEFGH");
-  const win::POINT a = At(edit, {2, 1}), b = At(other, {3, 2});
+  const win::POINT a = ScreenPointOf(edit, {2, 1}), b = ScreenPointOf(other, {3, 2});
   input::MouseMove(a);
   input::MouseButton(win::VK_LBUTTON, true, a);
   Pump();

@@ -8,6 +8,7 @@
 #include "editor/codeedit.h"
 #include "platform/controls/forms.h"
 #include "platform/win/window_functions.h"
+#include "tests/editor/editor_fixture.h"
 #include "tests/platform/x11_fixture.h"
 
 namespace lab::testing {
@@ -33,15 +34,6 @@ class EditorX11Drag : public X11Test {
   void TearDown() override {
     delete form;
     X11Test::TearDown();
-  }
-
-  // The screen point just inside the cell of a text position.
-  win::POINT At(TCodeEdit* Edit, TBufferCoord P) {
-    const TDisplayCoord d = Edit->BufferToDisplayPos(P);
-    win::POINT p{(d.Column - 1) * Edit->CharWidth() + Edit->TextOffset() + 1,
-                 (d.Row - Edit->TopLine()) * Edit->TextHeight() + Edit->TextHeight() / 2};
-    win::ClientToScreen(Edit->Handle(), p);
-    return p;
   }
 
   // A button or motion event of the server's kind on the form's window, at a screen point.
@@ -79,7 +71,7 @@ TEST_F(EditorX11Drag, TextDraggedFromOneEditorToAnother) {
   source->SetBlockBegin({10, 1});
   source->SetBlockEnd({17, 1});
   target->SetText("notes: ");
-  const win::POINT from = At(source, {12, 1}), to = At(target, {8, 1});
+  const win::POINT from = edittest::ScreenPointOf(source, {12, 1}), to = edittest::ScreenPointOf(target, {8, 1});
   Pointer(MotionNotify, from);
   Pointer(ButtonPress, from);
   Pointer(MotionNotify, {from.X + 10, from.Y + 8});

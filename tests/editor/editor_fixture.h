@@ -13,8 +13,18 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/input.h"
 #include "platform/controls/message_queue.h"
+#include "platform/win/window_functions.h"
 
 namespace lab::edittest {
+
+// The screen point just inside the cell of a text position of Edit (its window made).
+inline win::POINT ScreenPointOf(TCodeEdit* Edit, TBufferCoord P) {
+  const TDisplayCoord d = Edit->BufferToDisplayPos(P);
+  win::POINT p{(d.Column - 1) * Edit->CharWidth() + Edit->TextOffset() + 1,
+               (d.Row - Edit->TopLine()) * Edit->TextHeight() + Edit->TextHeight() / 2};
+  win::ClientToScreen(Edit->Handle(), p);
+  return p;
+}
 
 class EditorTest : public ::testing::Test {
  protected:
