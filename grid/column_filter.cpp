@@ -6,8 +6,8 @@
 #include "platform/db/data_source.h"
 #include "platform/db/dataset.h"
 #include "platform/db/fields.h"
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/float_text.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/string_list.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -21,8 +21,24 @@ void TSTColumnFilterX::DeclareProperties(TPropertyDeclarer<TSTColumnFilterX>& P)
   P.Property("Visible", &F::Visible, &F::SetVisible).Default(true);
 }
 
+// Reads the lists again whenever the list dataset opens, closes or changes.
+class TSTColumnFilterX::TListLink : public TDataLink {
+ public:
+  explicit TListLink(TSTColumnFilterX* Filter) : filter_(Filter) {}
+
+ protected:
+  void ActiveChanged() override { filter_->ListDataChanged(); }
+  void DataSetChanged() override { filter_->ListDataChanged(); }
+
+ private:
+  TSTColumnFilterX* filter_;
+};
+
 TSTColumnFilterX::TSTColumnFilterX(TColumnX* AColumn)
-    : column_(AColumn), list_link_(std::make_unique<TDataLink>()) {}
+    : column_(AColumn),
+      list_texts_(std::make_unique<TStringList>()),
+      list_keys_(std::make_unique<TStringList>()),
+      list_link_(std::make_unique<TListLink>(this)) {}
 
 TSTColumnFilterX::~TSTColumnFilterX() = default;
 
@@ -30,7 +46,42 @@ TPersistent* TSTColumnFilterX::GetOwner() { return column_; }
 
 TDataSource* TSTColumnFilterX::ListSource() const { return list_link_->DataSource(); }
 
-void TSTColumnFilterX::SetListSource(TDataSource* Value) { list_link_->SetDataSource(Value); }
+void TSTColumnFilterX::SetListSource(TDataSource* Value) {
+  list_link_->SetDataSource(Value);
+  value_list_.reset();
+}
+
+void TSTColumnFilterX::ListDataChanged() {
+  // Enabling the controls again reports a change to this link: that one reads nothing.
+  if (reading_list_) return;
+  reading_list_ = true;
+  TScopeExit done([this] { reading_list_ = false; });
+  value_list_.reset();
+  list_texts_->Clear();
+  list_keys_->Clear();
+  TDataSet* ds = list_link_->Active() ? list_link_->DataSet() : nullptr;
+  if (!ds || list_field_.empty() || key_field_.empty()) return;
+  TField* text_field = ds->FieldByName(list_field_);
+  TField* key_field = ds->FieldByName(key_field_);
+  const TBookmark here = ds->Bookmark();
+  ds->DisableControls();
+  TScopeExit enable([ds, &here] {
+    if (!here.empty() && ds->BookmarkValid(here)) ds->GotoBookmark(here);
+    ds->EnableControls();
+  });
+  for (ds->First(); !ds->Eof(); ds->Next()) {
+    list_texts_->Add(text_field->AsString());
+    list_keys_->Add(key_field->AsString());
+  }
+}
+
+std::shared_ptr<IMemTableDataFieldValueListX> TSTColumnFilterX::CreateFieldValueList() {
+  TCustomDBGridX* grid = column_ ? column_->GetGrid() : nullptr;
+  TDataSet* list = GetListDataSet();
+  if (!grid || !grid->DataLink()->Active() || !list) return nullptr;
+  const std::string name = !list_field_.empty() ? list_field_ : column_->FieldName();
+  return MakeFieldValueList(list, name);
+}
 
 namespace {
 
@@ -65,7 +116,10 @@ TDataSet* TSTColumnFilterX::GetListDataSet() {
   return f ? f->LookupDataSet() : nullptr;
 }
 
-bool TSTColumnFilterX::UsesListDataSet() { return ListSource() != nullptr; }
+bool TSTColumnFilterX::UsesListDataSet() {
+  TCustomDBGridX* grid = column_ ? column_->GetGrid() : nullptr;
+  return ListSource() || (grid && grid->MemTable());
+}
 
 Variant TSTColumnFilterX::GetValue1() { return GetKeyFieldName().empty() ? expression_.Operand1 : key_value_; }
 
@@ -115,10 +169,10 @@ void TSTColumnFilterX::SetExpressionStr(const std::string& Value) {
 
 namespace {
 
+// Numbers, dates and Booleans in the fixed forms the parser reads under any locale.
 std::string OperandText(const Variant& V) {
   switch (V.Type()) {
-    case varDouble: return FloatToStr(V.AsDouble());
-    case varDate: return DateTimeToStr(V.AsDateTime());
+    case varDouble: case varDate: case varBoolean: return FilterValueText(V);
     default: return QuotedStr(V.AsString());
   }
 }

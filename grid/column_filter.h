@@ -5,10 +5,15 @@
 // filters by key: the typed text is looked up in the list's ListField and the key found becomes
 // the condition on the data field ("In" the key; "is null" when the text is not in the list).
 // What the conditions do to the dataset is up to the grid's data service (data_service.h).
+//
+// The list dataset's ListField and KeyField values are kept as two parallel lists, read again
+// whenever the list dataset changes. The values the filter row's drop-down offers
+// (field_value_list.h) are kept here too, until the grid drops them when its data changes.
 
 #include <memory>
 #include <string>
 
+#include "grid/field_value_list.h"
 #include "grid/filter_expression.h"
 #include "platform/classes/properties.h"
 #include "platform/rtl/persistent.h"
@@ -19,6 +24,7 @@ class TColumnX;
 class TDataLink;
 class TDataSet;
 class TDataSource;
+class TStringList;
 
 class TSTColumnFilterX : public TPersistent {
   LAB_CLASS(TSTColumnFilterX, TPersistent)
@@ -64,14 +70,42 @@ class TSTColumnFilterX : public TPersistent {
   virtual Variant GetValue1();
   virtual Variant GetValue2();
 
+  // The list dataset's ListField and KeyField values, in its order (empty without both names).
+  TStringList* ListTexts() const noexcept { return list_texts_.get(); }
+  TStringList* ListKeys() const noexcept { return list_keys_.get(); }
+  // Reads both lists from the list dataset when its link is active and both names are known,
+  // leaving the dataset on the record it was on. The dataset's controls are disabled meanwhile;
+  // the change they report when enabled again reads nothing a second time.
+  void ListDataChanged();
+
+  // With an active grid link and a list dataset: the distinct values of the list dataset's
+  // ListField (or the column's field); else nullptr.
+  std::shared_ptr<IMemTableDataFieldValueListX> CreateFieldValueList();
+  // The drop-down's values, kept until the data changes; nullptr before the first drop-down.
+  const std::shared_ptr<IMemTableDataFieldValueListX>& ValueList() const noexcept { return value_list_; }
+  void SetValueList(std::shared_ptr<IMemTableDataFieldValueListX> Value) { value_list_ = std::move(Value); }
+  // The drop-down's size as the user last had it (0: none yet).
+  int DropDownWidth() const noexcept { return drop_down_width_; }
+  int DropDownCount() const noexcept { return drop_down_count_; }
+  void SetDropDownSize(int Width, int Count) noexcept {
+    drop_down_width_ = Width;
+    drop_down_count_ = Count;
+  }
+
   // DataField, Visible, KeyField, ListField and ListSource.
   void Assign(TPersistent* Source) override;
   TPersistent* GetOwner() override;
 
  private:
+  class TListLink;
+
   TColumnX* column_;
   std::string data_field_, key_field_, list_field_;
-  std::unique_ptr<TDataLink> list_link_;
+  std::unique_ptr<TStringList> list_texts_, list_keys_;
+  std::unique_ptr<TListLink> list_link_;
+  bool reading_list_ = false;
+  std::shared_ptr<IMemTableDataFieldValueListX> value_list_;
+  int drop_down_width_ = 0, drop_down_count_ = 0;
   bool visible_ = true;
   TSTFilterExpressionX expression_;
   std::string expression_str_;

@@ -534,7 +534,7 @@ void TCustomDBGridX::WMCommand(TMessage& Message) {
       return;
     }
     if (filter_editor_ && filter_editor_->HandleAllocated() && from == filter_editor_->Handle()) {
-      TColumnX* c = filter_col_ >= 0 && filter_col_ < columns_->Count() ? columns_->GetColumn(filter_col_) : nullptr;
+      TColumnX* c = FilterColumnAt(filter_col_);
       if (c && filter_editor_->GetText() != c->STFilter()->ExpressionStr()) ApplyFilterEditText();
       return;
     }

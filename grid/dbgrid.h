@@ -51,6 +51,7 @@ class TReader;
 class TWriter;
 class TDBGridXStyle;
 class TCellPainterX;
+class TInplaceFilterEditX;
 
 // The grid's draw information: the framework grid's, with the pixels the footer rows take at the
 // bottom and the frozen columns take inside the fixed ones.
@@ -329,9 +330,26 @@ class TCustomDBGridX : public TCustomGrid {
   // prior. Without a match the record and the search text stay. The search ends TimeOut ms after
   // the last keystroke (never with a negative TimeOut).
   virtual void IncSearchLocate(const std::string& Text, int TimeOut, int Mode);
-  // Shows (or hides) the filter-row editor over the filter column's cell; the filter row has no
-  // editor yet.
+  // Places the filter row's editor over the filter column's cell (in Show mode also showing,
+  // focusing and filling it); with nothing to edit, editing ends.
   void UpdateFilterEdit(bool Show);
+  // ---- The filter row ----
+  // The editor over a filter cell (nullptr before filter editing first starts) and the grid
+  // column it edits (-1: none yet).
+  TInplaceFilterEditX* FilterEditor() const;
+  int FilterCol() const noexcept { return filter_col_; }
+  bool FilterEditing() const noexcept { return filter_editing_; }
+  // On: editing starts at the current column; off: it stops.
+  void SetFilterEditing(bool Value);
+  // The condition text of grid column ACol; empty for a column without a field or out of range.
+  std::string GetFilterText(int ACol) const;
+  // Takes the editor's text into its column (a text that does not read raises EConvertError
+  // naming the column and the text, and the filter in force stays), then filters the dataset:
+  // OnApplyFilter, else DefaultApplyFilter.
+  void ApplyFilter();
+  // Ends filter editing and clears every column's condition (the dataset is filtered by
+  // ApplyFilter).
+  void ClearAllFilters();
   // ---- Keyboard, clipboard and delete ----
   // Clears the selected records (dgMultiSelect with dgxClearSelection) and, with
   // dgxClearSelection, whatever else is selected.
@@ -707,8 +725,20 @@ class TCustomDBGridX : public TCustomGrid {
   void TimerScrollColumns();
   // The line of a column being sized (drawn again to erase it).
   void DrawColSizingLine(int Pos);
-  // Ends editing the filter row.
+  // Ends editing the filter row (not while STFilter is being updated); the text goes to its column.
   void StopEditFilter();
+  // The filter editor's steps: the column of grid column ACol; hiding it (its text taken into the
+  // column first); moving it to the next filterable column in Direction (from the first or last
+  // with FromEdge); its keys, its list asked for and closed; the kept drop-down values dropped
+  // when the data changes (not by the grid's own filtering).
+  TColumnX* FilterColumnAt(int ACol) const;
+  void HideFilterEdit();
+  void MoveFilterEdit(int Direction, bool FromEdge);
+  void FilterEditKeyDown(win::WORD& Key, TShiftState Shift);
+  void FilterEditKeyPress(char32_t& Key);
+  void FilterEditGetList();
+  void FilterEditCloseUp(bool Accept);
+  void DropFilterValueLists();
   void WMTimer(TMessage& Message);
   void WMSetCursor(TMessage& Message);
   // Focus: the column's input settings, the frame of selected rows, a pending sort, the filter
@@ -883,6 +913,7 @@ class TCustomDBGridX : public TCustomGrid {
   std::string pending_chars_;
   Variant edit_value_;
   bool filter_editing_ = false;
+  bool applying_filter_ = false;
   TWinControl* filter_editor_ = nullptr;  // an owned component, made when filter editing starts
   // Keyboard: Ctrl held or dgxClearSelection off keeps what is selected; a Shift selection of
   // records runs from its anchor (drag value: the anchor's state before); the column the filter

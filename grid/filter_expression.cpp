@@ -5,6 +5,7 @@
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/float_text.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/numbers.h"
 #include "platform/rtl/strutils.h"
@@ -34,6 +35,51 @@ void ClearFilterExpression(TSTFilterExpressionX& Expression) {
   Expression.Relation = foNon;
   Expression.Operator2 = foNon;
   Expression.Operand2 = Null();
+}
+
+namespace {
+
+// The fixed forms of filter texts.
+const TFormatSettings& FixedFormats() {
+  static const TFormatSettings fixed = [] {
+    TFormatSettings f;
+    f.DecimalSeparator = '.';
+    f.ThousandSeparator = ',';
+    f.DateSeparator = '-';
+    f.TimeSeparator = ':';
+    f.ShortDateFormat = "yyyy-mm-dd";
+    f.LongTimeFormat = "hh:nn:ss";
+    return f;
+  }();
+  return fixed;
+}
+
+}  // namespace
+
+std::string FilterValueText(const Variant& Value) {
+  switch (Value.Type()) {
+    case varDouble: return FloatToStr(Value.AsDouble(), FixedFormats());
+    case varDate: {
+      const TDateTime d = Value.AsDateTime();
+      int h = 0, n = 0, sec = 0, ms = 0;
+      DecodeTime(d, h, n, sec, ms);
+      return FormatDateTime(h || n || sec || ms ? "yyyy-mm-dd hh:nn:ss" : "yyyy-mm-dd", d, FixedFormats());
+    }
+    case varBoolean: return Value.AsBoolean() ? "True" : "False";
+    default: return Value.AsString();
+  }
+}
+
+std::string FilterTextForValue(const std::string& Text) {
+  TSTFilterExpressionX e;
+  e.ExpressionType = fdtText;
+  try {
+    ParseFilterExpression(Text, e);
+  } catch (const EConvertError&) {
+    return QuotedStr(Text);
+  }
+  const bool same = e.Operator1 == foEqual && e.Relation == foNon && e.Operand1.AsString() == Text;
+  return same ? Text : QuotedStr(Text);
 }
 
 namespace {
@@ -127,12 +173,14 @@ class TFilterParser {
     switch (type_) {
       case fdtNumber: {
         double d = 0;
-        TFormatSettings dot = FormatSettings;
-        dot.DecimalSeparator = '.';
-        if (TryStrToFloat(Text, d) || TryStrToFloat(Text, d, dot)) return d;
-        return StrToFloat(Text);  // raises with the value named
+        if (TryStrToFloat(Text, d, FixedFormats()) || TryStrToFloat(Text, d)) return d;
+        return StrToFloat(Text, FixedFormats());  // raises with the value named
       }
-      case fdtDateTime: return VarFromDateTime(StrToDateTime(Text));
+      case fdtDateTime: {
+        TDateTime d = 0;
+        if (TryStrToDateTime(Text, d, FixedFormats()) || TryStrToDateTime(Text, d)) return VarFromDateTime(d);
+        return VarFromDateTime(StrToDateTime(Text, FixedFormats()));
+      }
       case fdtBoolean:
         if (SameText(Text, "True")) return true;
         if (SameText(Text, "False")) return false;
@@ -144,8 +192,8 @@ class TFilterParser {
   void Condition(TSTFilterOperatorX& Op, Variant& Operand) {
     SkipBlanks();
     if (AtEnd()) return;
-    Op = Operator();
-    if (Op == foNon) Op = foEqual;
+    const TSTFilterOperatorX typed = Operator();
+    Op = typed == foNon ? foEqual : typed;
     if (Op == foIn || Op == foNotIn) {
       SkipBlanks();
       const bool parenthesised = Peek() == '(';
@@ -172,6 +220,8 @@ class TFilterParser {
       return;
     }
     if (raw.empty() && !quoted) Fail();
+    // "Mo*" without an operator is a pattern.
+    if (typed == foNon && !quoted && raw.find('*') != std::string::npos) Op = foLike;
     Operand = Op == foLike || Op == foNotLike ? Variant(raw) : Value(raw);
   }
 

@@ -64,6 +64,7 @@ void TGridDataLinkX::ActiveChanged() {
 
 void TGridDataLinkX::DataSetChanged() {
   if (TBookmarkListX* rows = grid_->SelectedRows()) rows->DataChanged();
+  grid_->DropFilterValueLists();
   grid_->DataChanged();
   modified_ = false;
 }
@@ -93,6 +94,7 @@ void TGridDataLinkX::LayoutChanged() {
 }
 
 void TGridDataLinkX::RecordChanged(TField* Field) {
+  if (Field) grid_->DropFilterValueLists();
   grid_->RecordChangedForField(Field);
   modified_ = false;
 }

@@ -40,10 +40,14 @@ class TDBGridXStyle : public TPersistent {
   // The current cell of a focused grid gets the dotted focus frame.
   bool DrawFocusRect() const noexcept { return draw_focus_rect_; }
   void SetDrawFocusRect(bool Value) noexcept { draw_focus_rect_ = Value; }
+  // A condition chosen from the filter row's drop-down filters the dataset at once (else Enter does).
+  bool FilterEditCloseUpApplyFilter() const noexcept { return filter_edit_close_up_apply_filter_; }
+  void SetFilterEditCloseUpApplyFilter(bool Value) noexcept { filter_edit_close_up_apply_filter_ = Value; }
 
  private:
   std::vector<TCustomDBGridX*> grids_;
   bool draw_focus_rect_ = true;
+  bool filter_edit_close_up_apply_filter_ = false;
 };
 
 // The process-wide style (made by the grid unit's start-up), or nullptr. Not owned by the caller.

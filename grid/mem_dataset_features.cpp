@@ -1,5 +1,6 @@
 #include "grid/mem_dataset_features.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "grid/dbgrid.h"
@@ -65,9 +66,10 @@ std::string AnyOf(const std::string& Field, const Variant& Values) {
   return "(" + text + ")";
 }
 
-// A pattern without wildcards matches anywhere in the text.
+// A pattern without wildcards matches anywhere in the text; * is typed for %.
 std::string Pattern(const Variant& V) {
-  const std::string p = V.AsString();
+  std::string p = V.AsString();
+  std::replace(p.begin(), p.end(), '*', '%');
   return QuotedStr(p.find_first_of("%_") == std::string::npos ? "%" + p + "%" : p);
 }
 

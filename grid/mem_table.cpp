@@ -44,6 +44,9 @@ class TReadInPlaceMemTableX : public IMemTableX {
     else Read(reading_.back());
   }
   void SetCurrentRecord(int Index) override { ds_->SetRecNo(Index + 1); }
+  std::shared_ptr<IMemTableDataFieldValueListX> GetFieldValueList(const std::string& FieldName) override {
+    return MakeFieldValueList(ds_, FieldName);
+  }
 
  protected:
   TDataSet* ds_;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/field_value_list.h"
 #include "platform/db/mem_tree.h"
 #include "platform/rtl/object.h"
 
@@ -43,6 +44,11 @@ class IMemTableX {
   virtual void ChangeTreeNode(TTreeNodeChange /*Change*/) {}
   // Asks for the records up to Index to be at hand (a dataset that fetches while it scrolls).
   virtual void FetchRecords(int /*Index*/) {}
+  // The distinct values of a field over every record, for the filter row's drop-down; the
+  // values are read when first asked for.
+  virtual std::shared_ptr<IMemTableDataFieldValueListX> GetFieldValueList(const std::string& /*FieldName*/) {
+    return nullptr;
+  }
   // Moves the records of Bookmarks, keeping their order, next to record number ToRecNo (1-based):
   // after it when the first of them comes before it, else before it (where the grid's drop line
   // shows them), at TreeLevel in a tree; CheckOnly answers whether they may move there and moves

@@ -271,11 +271,6 @@ bool TCustomDBGridX::PointInEditButtons(TGridCoord Cell, int X) {
   return column->UseRightToLeftAlignment() ? X < r.Left + width : X >= r.Right - width;
 }
 
-void TCustomDBGridX::StopEditFilter() {
-  filter_editing_ = false;
-  UpdateFilterEdit(false);
-}
-
 // A press on the filter row starts editing the cell pressed; the editor takes the press itself.
 void TCustomDBGridX::WMButtonDown(TMessage& Message) {
   const int x = win::GET_X_LPARAM(Message.LParam), y = win::GET_Y_LPARAM(Message.LParam);

@@ -1,0 +1,10 @@
+#include "grid/db_combo_box.h"
+
+namespace lab {
+
+void TCustomDBComboBoxX::DropDown() {
+  if (OnGetItemsList) OnGetItemsList(this);
+  TCustomComboBox::DropDown();
+}
+
+}  // namespace lab

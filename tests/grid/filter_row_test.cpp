@@ -1,0 +1,429 @@
+// The title filter row: conditions typed under the titles filter the dataset as the same
+// conditions written by hand do; the drop-down's special items; the keys that enter, cross and
+// leave the row; a text that does not read; shown conditions reading back under another locale;
+// the list dataset's lists and the drop-down's values kept while the data stays.
+
+#include "grid_paint_fixture.h"
+
+#include <string>
+#include <vector>
+
+#include "grid/column_filter.h"
+#include "grid/data_service.h"
+#include "grid/filter_editor.h"
+#include "grid/grid_style.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/list_box.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/format_settings.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/string_list.h"
+
+namespace lab::gridtest {
+namespace {
+
+class FilterRow : public GridPaintTest {
+ protected:
+  void SetUp() override {
+    GridPaintTest::SetUp();
+    grid->SetBounds(0, 0, 560, 260);
+    form->SetBounds(0, 0, 600, 300);
+    grid->SetDataSource(source);
+    for (const char* name : {"Id", "Name", "Done", "Code", "Price"}) grid->Columns()->Add()->SetFieldName(name);
+    ds->Open();
+    AddRow(1, "one", true, "K0", 1.5);
+    AddRow(2, "two", false, "K1", Null());
+    AddRow(3, "three", Null(), "zz", 2.0);
+    AddRow(4, "O'Brien", true, "K'1", 10.25);
+    AddRow(5, "Mo", false, "AND", 100.0);
+    AddRow(6, "Moe AND Joe", Null(), "", 1000.0);
+    ds->Edit();
+    ds->FieldByName("Code")->Clear();
+    ds->Post();
+    ds->First();
+    grid->STFilter()->SetVisible(true);
+    form->Show();
+    grid->SetFocus();
+    Pump();
+    // An error a key runs into shows in a box: kept here, so a test sees it.
+    SetDialogAnswerer([this](const TDialogRequest& r) {
+      boxes.push_back(r.Text);
+      return mrOk;
+    });
+    DBGridXDataService()->OnApplyFilter = [this](TCustomDBGridX* g) {
+      ++applied;
+      DBGridXDataService()->DefaultApplyFilter(g);
+    };
+  }
+  void TearDown() override {
+    DBGridXDataService()->OnApplyFilter = nullptr;
+    SetDialogAnswerer(nullptr);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    if (DBGridXStyle()) DBGridXStyle()->SetFilterEditCloseUpApplyFilter(false);
+    GridPaintTest::TearDown();
+  }
+  // The grid column of data column i.
+  int Raw(int i) { return grid->DataToRawColumn(i); }
+  TInplaceFilterEditX* Editor() { return grid->FilterEditor(); }
+  // Types Text into the filter cell of data column i and presses Enter.
+  void Filter(int i, const std::string& Text) {
+    grid->SetSelectedIndex(i);
+    grid->SetFilterEditing(true);
+    Pump();
+    ASSERT_TRUE(Editor() && Editor()->Visible());
+    Editor()->SetText(Text);
+    Enter();
+  }
+  std::vector<int> Ids() {
+    std::vector<int> ids;
+    ds->DisableControls();
+    TScopeExit enable([this] { ds->EnableControls(); });
+    for (ds->First(); !ds->Eof(); ds->Next()) ids.push_back(Id());
+    return ids;
+  }
+  // Opens the drop-down and chooses the item with Text, as Enter in the open list does.
+  void Choose(const std::string& Text) {
+    Editor()->SetDroppedDown(true);
+    ASSERT_TRUE(Editor()->DroppedDown());
+    const int i = Editor()->Items()->IndexOf(Text);
+    ASSERT_GE(i, 0) << Text;
+    Editor()->ListBox()->SetItemIndex(i);
+    Enter();
+  }
+  // Enter as the keyboard delivers it: the key, and the character it types.
+  void Enter() {
+    input::KeyDown(win::VK_RETURN, U'\r');
+    input::KeyUp(win::VK_RETURN);
+    Pump();
+  }
+  int applied = 0;
+  std::vector<std::string> boxes;
+};
+
+TEST_F(FilterRow, TypedConditionsFilterAsTheSameConditionsWrittenByHand) {
+  struct TCase {
+    int Col;
+    const char* Typed;
+    const char* ByHand;
+  };
+  const TCase cases[] = {
+      {4, ">1.5", "Price > 1.5"},
+      {4, ">= 2 AND < 100", "(Price >= 2 AND Price < 100)"},
+      {4, "<1.5 or >100", "(Price < 1.5 OR Price > 100)"},
+      {4, "<>Null", "Price IS NOT NULL"},
+      {4, "=Null", "Price IS NULL"},
+      {4, "In (1.5, 100)", "(Price = 1.5 OR Price = 100)"},
+      {0, "!In (1,3)", "NOT (Id = 1 OR Id = 3)"},
+      {0, "3", "Id = 3"},
+      {0, "<> 3", "Id <> 3"},
+      {0, "<=2", "Id <= 2"},
+      {1, "Mo*", "Name LIKE 'Mo%'"},
+      {1, "~ o", "Name LIKE '%o%'"},
+      {1, "!~ o", "Name NOT LIKE '%o%'"},
+      {1, "'O''Brien'", "Name = 'O''Brien'"},
+      {1, "In ('one', 'Moe AND Joe')", "(Name = 'one' OR Name = 'Moe AND Joe')"},
+      {3, "AND", "Code = 'AND'"},
+      {3, "=Null", "Code IS NULL"},
+      {2, "True", "Done = TRUE"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    grid->ClearAllFilters();
+    grid->ApplyFilter();
+    Filter(c.Col, c.Typed);
+    const std::vector<int> typed = Ids();
+    grid->ClearAllFilters();
+    grid->ApplyFilter();
+    ds->SetFilter(c.ByHand);
+    ds->SetFiltered(true);
+    const std::vector<int> by_hand = Ids();
+    EXPECT_FALSE(by_hand.empty());
+    EXPECT_LT(by_hand.size(), 6u);
+    EXPECT_EQ(typed, by_hand);
+    ds->SetFiltered(false);
+  }
+}
+
+TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
+  grid->SetOptionsX(grid->OptionsX() + dgxAutoSortMarking);
+  Column(4)->Title()->SetTitleButton(true);
+  ASSERT_TRUE(DBGridXStyle());
+  DBGridXStyle()->SetFilterEditCloseUpApplyFilter(true);
+  Filter(4, ">1.5");
+  ASSERT_EQ(applied, 1);
+  grid->SetSelectedIndex(4);
+  grid->SetFilterEditing(true);
+  Pump();
+  // The special items read first, the column's values after them in the fixed forms.
+  Editor()->SetDroppedDown(true);
+  const std::vector<std::string> top = {"(Order by descending)", "(Order by ascending)", "-", "(Clear filter)",
+                                        "(All)", "(Not empty)", "(Empty)", "1.5", "2", "10.25", "100", "1000"};
+  ASSERT_EQ(Editor()->Items()->Count(), static_cast<int>(top.size()));
+  for (int i = 0; i < Editor()->Items()->Count(); ++i) EXPECT_EQ(Editor()->Items()->Strings(i), top[i]);
+  Editor()->SetDroppedDown(false);
+
+  struct TCase {
+    const char* Item;
+    const char* Text;  // the editor's text after
+    int Applied;
+    std::vector<int> Ids;
+  };
+  const TCase cases[] = {
+      {"(Empty)", "=Null", 1, {2}},
+      {"(Not empty)", "<>Null", 1, {1, 3, 4, 5, 6}},
+      {"(All)", "", 1, {1, 2, 3, 4, 5, 6}},
+      {"100", "100", 1, {5}},
+      // The separator closes the list and changes nothing.
+      {"-", "100", 0, {5}},
+      {"(Order by descending)", "100", 0, {5}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Item);
+    applied = 0;
+    Choose(c.Item);
+    EXPECT_FALSE(Editor()->DroppedDown());
+    EXPECT_EQ(Editor()->GetText(), c.Text);
+    EXPECT_EQ(applied, c.Applied);
+    EXPECT_EQ(Ids(), c.Ids);
+  }
+  EXPECT_EQ(ds->SortFields(), "Price DESC");
+  EXPECT_EQ(Column(4)->Title()->SortMarker(), smUpX);
+  Choose("(Order by ascending)");
+  EXPECT_EQ(ds->SortFields(), "Price");
+
+  // Clearing every filter: the other column's condition goes too, and the editor with it.
+  grid->STFilter()->BeginUpdate();
+  Column(0)->STFilter()->SetExpressionStr(">1");
+  grid->STFilter()->EndUpdate();
+  applied = 0;
+  Choose("(Clear filter)");
+  EXPECT_EQ(applied, 1);
+  EXPECT_FALSE(grid->FilterEditing());
+  EXPECT_FALSE(Editor()->Visible());
+  EXPECT_EQ(Column(0)->STFilter()->ExpressionStr(), "");
+  EXPECT_EQ(Column(4)->STFilter()->ExpressionStr(), "");
+  EXPECT_EQ(Ids(), (std::vector<int>{2, 1, 3, 4, 5, 6}));  // every record, still by price
+}
+
+TEST_F(FilterRow, WithoutImmediateApplyAChosenItemWaitsForEnter) {
+  grid->SetSelectedIndex(1);
+  grid->SetFilterEditing(true);
+  Pump();
+  Choose("(Not empty)");
+  EXPECT_EQ(applied, 0);
+  EXPECT_EQ(Editor()->GetText(), "<>Null");
+  // A value whose text would read as something else is taken quoted.
+  Choose("Moe AND Joe");
+  EXPECT_EQ(Editor()->GetText(), "'Moe AND Joe'");
+  Enter();
+  EXPECT_EQ(applied, 1);
+  EXPECT_EQ(Ids(), std::vector<int>{6});
+}
+
+TEST_F(FilterRow, UpFromTheFirstRecordEntersTheRowAndDownLeavesIt) {
+  grid->SetSelectedIndex(1);
+  ds->MoveBy(2);
+  Pump();
+  // Up goes through the records, then past the first one into the row.
+  int presses = 0;
+  while (!grid->FilterEditing() && presses < 5) {
+    EXPECT_TRUE(presses < 2 || Id() == 1);
+    Press(win::VK_UP);
+    ++presses;
+  }
+  ASSERT_TRUE(grid->FilterEditing());
+  EXPECT_EQ(Id(), 1);
+  EXPECT_EQ(grid->FilterCol(), Raw(1));
+  EXPECT_TRUE(Editor()->Focused());
+  EXPECT_EQ(Editor()->BoundsRect().Top, grid->CellRect(Raw(1), 1).Top);
+  Press(win::VK_UP);  // swallowed
+  EXPECT_TRUE(grid->FilterEditing());
+  Press(win::VK_RIGHT);
+  Press(win::VK_RIGHT);
+  EXPECT_EQ(grid->FilterCol(), Raw(3));
+  Press(win::VK_DOWN);
+  EXPECT_FALSE(grid->FilterEditing());
+  EXPECT_FALSE(Editor()->Visible());
+  EXPECT_TRUE(grid->Focused());
+  EXPECT_EQ(grid->SelectedIndex(), 3);
+  EXPECT_EQ(Id(), 1);
+}
+
+TEST_F(FilterRow, KeysMoveTheEditorAcrossFilterableColumnsAndWrap) {
+  Column(2)->STFilter()->SetVisible(false);
+  grid->SetOptions(grid->Options() + dgTabs);
+  grid->SetSelectedIndex(4);
+  grid->SetFilterEditing(true);
+  Pump();
+  struct TStep {
+    win::UINT Key;
+    TShiftState Shift;
+    int Col;  // data column after
+  };
+  const TStep steps[] = {
+      {win::VK_RIGHT, {}, 0},      // past the last column to the first
+      {win::VK_LEFT, {}, 4},       // and back
+      {win::VK_HOME, {ssCtrl}, 0}, {win::VK_END, {ssCtrl}, 4}, {win::VK_TAB, {ssShift}, 3},
+      {win::VK_TAB, {ssShift}, 1},  // past the column without a filter cell
+      {win::VK_TAB, {}, 3},        {win::VK_LEFT, {ssCtrl}, 0},
+  };
+  for (const TStep& s : steps) {
+    Press(s.Key, s.Shift);
+    EXPECT_EQ(grid->FilterCol(), Raw(s.Col)) << s.Key;
+  }
+  // With text, Right steps through it before it leaves the cell.
+  Editor()->SetText("12");
+  Editor()->SetSelStart(1);
+  Press(win::VK_RIGHT);
+  EXPECT_EQ(grid->FilterCol(), Raw(0));
+  Press(win::VK_RIGHT);
+  EXPECT_EQ(grid->FilterCol(), Raw(1));
+}
+
+TEST_F(FilterRow, WithNoOtherColumnFilterableTabLeavesTheEditorWhereItIs) {
+  for (int i : {0, 1, 2, 3}) Column(i)->STFilter()->SetVisible(false);
+  grid->SetOptions(grid->Options() + dgTabs);
+  grid->SetSelectedIndex(4);
+  grid->SetFilterEditing(true);
+  Pump();
+  Press(win::VK_TAB);
+  EXPECT_EQ(grid->FilterCol(), Raw(4));
+  EXPECT_TRUE(Editor()->Visible());
+}
+
+// A typo must not make records vanish: the filter in force stays, and so does the text.
+TEST_F(FilterRow, ATextThatDoesNotReadNamesColumnAndTextAndKeepsTheFilterInForce) {
+  Filter(4, ">1.5");
+  const std::vector<int> before = Ids();
+  ASSERT_EQ(before, (std::vector<int>{3, 4, 5, 6}));
+  for (const char* bad : {">abc", ">1 AND", "In (1, 2"}) {
+    SCOPED_TRACE(bad);
+    Editor()->SetText(bad);
+    try {
+      grid->ApplyFilter();
+      ADD_FAILURE() << "no error";
+    } catch (const EConvertError& e) {
+      EXPECT_NE(e.Message().find("Price"), std::string::npos) << e.Message();
+      EXPECT_NE(e.Message().find(bad), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(Ids(), before);
+    EXPECT_EQ(Column(4)->STFilter()->ExpressionStr(), ">1.5");
+    EXPECT_TRUE(Editor()->Visible());
+    EXPECT_EQ(Editor()->GetText(), bad);
+    // Leaving the cell keeps the editor where the text is.
+    EXPECT_THROW(grid->SetFilterEditing(false), EConvertError);
+    EXPECT_TRUE(grid->FilterEditing());
+    EXPECT_EQ(grid->FilterCol(), Raw(4));
+  }
+  Editor()->SetText(">100");
+  Enter();
+  EXPECT_EQ(Ids(), std::vector<int>{6});
+}
+
+TEST_F(FilterRow, ShownConditionsReadBackTheSameUnderAnotherLocale) {
+  const TFormatSettings saved = FormatSettings;
+  TScopeExit restore([&] { FormatSettings = saved; });
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  FormatSettings.DateSeparator = '.';
+  FormatSettings.ShortDateFormat = "dd.mm.yyyy";
+  TSTColumnFilterX* f = Column(4)->STFilter();
+  f->SetExpressionStr(">1,5 AND <> 2.25");  // typed in the user's own form, or with a dot
+  EXPECT_EQ(f->GetExpressionAsString(), "> 1.5 AND <> 2.25");
+  f->SetExpressionStr("In (1.5, 2)");
+  EXPECT_EQ(f->GetExpressionAsString(), "In (1.5,2)");
+  TSTFilterExpressionX dates;
+  dates.ExpressionType = fdtDateTime;
+  ParseFilterExpression(">= 2026-12-08 AND < 09.12.2026", dates);
+  EXPECT_EQ(FilterValueText(dates.Operand1), "2026-12-08");
+  EXPECT_EQ(FilterValueText(dates.Operand2), "2026-12-09");
+  FormatSettings = saved;
+  const std::string shown = f->GetExpressionAsString();
+  f->SetExpressionStr(shown);
+  EXPECT_EQ(f->GetExpressionAsString(), shown);
+  EXPECT_EQ(FilterValueText(VarFromDateTime(EncodeDate(2026, 12, 8) + EncodeTime(9, 5, 0, 0))), "2026-12-08 09:05:00");
+}
+
+TEST_F(FilterRow, TheListDatasetIsReadOnceAndLeftOnItsRecord) {
+  auto* list = new TMemDataSet(form);
+  list->FieldDefs().Add("Key", ftInteger);
+  list->FieldDefs().Add("Text", ftString, 20);
+  list->Open();
+  for (int i = 1; i <= 5; ++i) {
+    list->Append();
+    list->FieldByName("Key")->SetAsInteger(i * 10);
+    list->FieldByName("Text")->SetAsString("item " + std::to_string(i));
+    list->Post();
+  }
+  auto* list_source = new TDataSource(form);
+  list_source->SetDataSet(list);
+  TSTColumnFilterX* f = Column(0)->STFilter();
+  f->SetKeyField("Key");
+  f->SetListField("Text");
+  f->SetListSource(list_source);
+  ASSERT_EQ(f->ListTexts()->Count(), 5);
+  list->First();
+  list->MoveBy(2);
+  // A change of the list dataset reads the lists again (once: enabling the controls again
+  // reports another change) and leaves the dataset where it was.
+  list->Edit();
+  list->FieldByName("Text")->SetAsString("third");
+  list->Post();
+  EXPECT_EQ(list->FieldByName("Key")->AsInteger(), 30);
+  ASSERT_EQ(f->ListTexts()->Count(), 5);
+  EXPECT_EQ(f->ListTexts()->Strings(2), "third");
+  EXPECT_EQ(f->ListKeys()->Strings(2), "30");
+  // A text of the list filters by its key; one it lacks, by the null test.
+  f->SetExpressionStr("third");
+  EXPECT_EQ(f->KeyValue().AsInteger(), 30);
+  EXPECT_EQ(f->Expression().Operator1, foIn);
+  f->SetExpressionStr("nothing");
+  EXPECT_EQ(f->Expression().Operator1, foNull);
+}
+
+TEST_F(FilterRow, DropDownValuesAreKeptUntilTheDataChanges) {
+  grid->SetSelectedIndex(1);
+  grid->SetFilterEditing(true);
+  Pump();
+  Editor()->SetDroppedDown(true);
+  Editor()->SetDroppedDown(false);
+  const auto kept = Column(1)->STFilter()->ValueList();
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->Values().size(), 6u);
+  Editor()->SetText("~o");
+  Enter();  // the grid's own filtering keeps them
+  Editor()->SetDroppedDown(true);
+  Editor()->SetDroppedDown(false);
+  EXPECT_EQ(Column(1)->STFilter()->ValueList(), kept);
+  ds->First();
+  ds->Edit();
+  ds->FieldByName("Name")->SetAsString("Moore");
+  ds->Post();
+  EXPECT_FALSE(Column(1)->STFilter()->ValueList());
+  Editor()->SetDroppedDown(true);
+  EXPECT_GE(Editor()->Items()->IndexOf("Moore"), 0);
+}
+
+TEST_F(FilterRow, CellsShowTheConditionsAndClearingRepaintsThemEmpty) {
+  Filter(1, "Mo*");
+  grid->STFilter()->BeginUpdate();
+  Column(4)->STFilter()->SetExpressionStr(">1");
+  grid->STFilter()->EndUpdate();
+  grid->SetFilterEditing(false);
+  Paint();
+  auto blue = [this](int i) {
+    TRect r = Cell(Raw(i), 1);
+    r.Right -= 20;  // not the drop-down button
+    return Count(r, clBlue);
+  };
+  EXPECT_GT(blue(1), 0);
+  EXPECT_GT(blue(4), 0);
+  EXPECT_EQ(blue(0), 0);
+  grid->ClearAllFilters();
+  Paint();
+  EXPECT_EQ(blue(1), 0);
+  EXPECT_EQ(blue(4), 0);
+}
+
+}  // namespace
+}  // namespace lab::gridtest
