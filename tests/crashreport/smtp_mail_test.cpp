@@ -122,7 +122,7 @@ TEST(CrashMail, EachRecipientGetsItsMessageFromItsExchanger) {
   const TMXLookup previous = SetMXLookup([&](const std::string& Address, std::uint32_t) {
     TStringList servers;
     servers.Add("127.0.0.1");
-    return ResolveMXRecord(Address, 300, servers, dns.Port());
+    return ResolveMXRecord(Address, 3000, servers, dns.Port());
   });
   std::vector<std::string> steps;
   const TStringList none;

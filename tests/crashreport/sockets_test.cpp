@@ -47,7 +47,7 @@ TEST(CrashSockets, RepliesAreAcceptedByTheirLeadingDigits) {
   TScriptedPeer peer([&](int s) {
     for (const Case& c : cases) {
       TScriptedPeer::Send(s, c.reply);
-      TScriptedPeer::Pause(1200);
+      TScriptedPeer::Pause(1700);
     }
   });
   TCrashClientSocket socket("127.0.0.1", 5000, true, peer.Port());
@@ -60,7 +60,7 @@ TEST(CrashSockets, PartsLessThanASecondApartAreOneReply) {
     TScriptedPeer::Send(s, "250-one\r\n");
     TScriptedPeer::Pause(300);
     TScriptedPeer::Send(s, "250 two\r\n");
-    TScriptedPeer::Pause(1600);
+    TScriptedPeer::Pause(2000);
     TScriptedPeer::Send(s, "220 three\r\n");
   });
   TCrashClientSocket socket("127.0.0.1", 5000, true, peer.Port());
@@ -254,7 +254,7 @@ TEST(CrashDNS, TheMailExchangerIsAskedOfEachServerInTurn) {
   TStringList servers;
   servers.Add("no such host");  // fails, and the next server is asked
   servers.Add("127.0.0.1");
-  EXPECT_EQ(ResolveMXRecord("someone@lab.example", 300, servers, dns.Port()), "mail.lab.example");
+  EXPECT_EQ(ResolveMXRecord("someone@lab.example", 3000, servers, dns.Port()), "mail.lab.example");
   EXPECT_EQ(dns.Count(), 1);
   const std::string query = dns.Read(1, "query.bin");
   ASSERT_EQ(query.size(), 29u);
