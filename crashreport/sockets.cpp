@@ -200,7 +200,7 @@ void TCrashClientSocket::ReceiveReply(std::string& Text) {
   if (Text.empty()) SocketError("Socket timeout.");
 }
 
-bool TCrashClientSocket::CheckReply(std::initializer_list<std::uint16_t> Codes) {
+bool TCrashClientSocket::CheckReply(const std::vector<std::uint16_t>& Codes) {
   std::string reply;
   ReceiveReply(reply);
   std::size_t digits = 0;
@@ -217,7 +217,7 @@ void TCrashClientSMTP::Connect() {
   if (!CheckReply({220})) SocketError(SocketLog());
 }
 
-bool TCrashClientSMTP::SendCommand(std::string Command, std::initializer_list<std::uint16_t> Codes) {
+bool TCrashClientSMTP::SendCommand(std::string Command, const std::vector<std::uint16_t>& Codes) {
   if (Command.empty()) return false;
   if (!Command.ends_with("\r\n")) Command += "\r\n";
   bool accepted = false;

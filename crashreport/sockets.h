@@ -8,9 +8,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/object.h"
@@ -55,7 +55,7 @@ class TCrashClientSocket : public TObject {
   // ReceiveWait; nothing within Timeout fails with "Socket timeout.".
   void ReceiveReply(std::string& Text);
   // Receives a reply and answers whether its leading digits form one of Codes.
-  bool CheckReply(std::initializer_list<std::uint16_t> Codes);
+  bool CheckReply(const std::vector<std::uint16_t>& Codes);
 
   const std::string& Host() const { return host_; }
   std::uint16_t Port() const { return port_; }
@@ -102,7 +102,7 @@ class TCrashClientSMTP : public TCrashClientSocket {
   void Connect() override;
   // Sends Command (CR LF appended unless it ends with it) and checks its reply against Codes; an
   // empty Command answers false. A reply of another code fails with the socket log as the message.
-  bool SendCommand(std::string Command, std::initializer_list<std::uint16_t> Codes);
+  bool SendCommand(std::string Command, const std::vector<std::uint16_t>& Codes);
 };
 
 }  // namespace lab

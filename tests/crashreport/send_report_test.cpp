@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -29,6 +31,10 @@ class SendReportTest : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/lab-send-XXXXXX";
     folder_ = ::mkdtemp(pattern);
+    // A private temporary folder of the test's own: test programs running at once share the user's.
+    const char* tmpdir = std::getenv("TMPDIR");
+    saved_tmpdir_ = tmpdir ? std::optional<std::string>(tmpdir) : std::nullopt;
+    ::setenv("TMPDIR", folder_.c_str(), 1);
     TCrashProcessState& s = CrashState();
     s.CurrentException = &s.ExceptionRecord;
     s.ExceptionRecord.Options = s.CurrentOptions.get();
@@ -59,12 +65,17 @@ class SendReportTest : public ::testing::Test {
     CrashState().ErrorTimes.clear();
     CrashState().TerminateRequested = false;
     ResetExceptionState();
+    if (saved_tmpdir_)
+      ::setenv("TMPDIR", saved_tmpdir_->c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
     std::filesystem::remove_all(folder_);
   }
   static TCrashModuleOptions& Options() { return *CrashState().CurrentOptions; }
 
   testing::TFakeCrashGui gui_;
   std::filesystem::path folder_;
+  std::optional<std::string> saved_tmpdir_;
   std::string attached_;
 };
 

@@ -57,8 +57,8 @@ TEST(CrashMail, EncodingsKeepLinesShortAndDotsSafe) {
   EXPECT_EQ(EncodeQuotedPrintable("a=b \nend\t"), "a=3Db=20\r\nend=09");
   EXPECT_EQ(EncodeQuotedPrintable("a b"), "a b");
   // A soft break keeps each line within 76 characters, and never splits an escape.
-  const std::string long_line = EncodeQuotedPrintable(std::string(74, 'x') + "\xC3\xA4y");
-  EXPECT_EQ(long_line, std::string(74, 'x') + "=\r\n=C3=A4y");
+  const std::string xs(74, 'x');
+  EXPECT_EQ(EncodeQuotedPrintable(xs + "\xC3\xA4y"), xs + "=\r\n=C3=A4y");
 }
 
 TEST(CrashMail, AMailArrivesWithItsAttachmentsByteExact) {

@@ -33,7 +33,7 @@ TEST(CrashSockets, SendTextGoesInChunksOf1024AndArrivesWhole) {
 TEST(CrashSockets, RepliesAreAcceptedByTheirLeadingDigits) {
   struct Case {
     const char* reply;
-    std::initializer_list<std::uint16_t> codes;
+    std::vector<std::uint16_t> codes;
     bool accepted;
   };
   const std::vector<Case> cases = {
