@@ -502,6 +502,8 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
     case win::WM_LBUTTONDOWN:
     case win::WM_RBUTTONDOWN: WMButtonDown(Message); return;
     case win::WM_COMMAND: WMCommand(Message); return;
+    case CM_HINTSHOW: CMHintShow(Message); return;
+    case CM_HINTSHOWPAUSE: CMHintShowPause(Message); return;
     case win::WM_IME_STARTCOMPOSITION:
       // Composed text goes into the cell's editor.
       if (filter_editing_) StopEditFilter();

@@ -587,6 +587,10 @@ class TCustomDBGridX : public TCustomGrid {
   virtual void DefaultApplyFilter();
   virtual void DefaultApplySorting();
 
+  // The text a data cell's tool tip shows for the current record: the display text, or for image
+  // and check-box columns the pick-list entry of the key or the state (empty when none).
+  virtual std::string GetCellTooltipText(TColumnX* Column);
+
   // ---- Factories (overridden by the lookup grids) ----
   virtual std::unique_ptr<TColumnDefValuesX> CreateColumnDefValues();
   virtual std::unique_ptr<TDBGridColumnsX> CreateColumns();
@@ -749,6 +753,10 @@ class TCustomDBGridX : public TCustomGrid {
   // EN_CHANGE of the in-place editor or the filter row's editor.
   void WMCommand(TMessage& Message);
   void WMDesignHitTest(TMessage& Message);
+  // Tool tips of cut-off cells and title hints (cell_tool_tips.cpp): the pause before one (none
+  // for a tool-tip cell) and what it shows, where, in which font.
+  void CMHintShowPause(TMessage& Message);
+  void CMHintShow(TMessage& Message);
   void WMCancelMode(TMessage& Message);
   // Presses on the filter row start editing its cell.
   void WMButtonDown(TMessage& Message);
@@ -914,6 +922,8 @@ class TCustomDBGridX : public TCustomGrid {
   Variant edit_value_;
   bool filter_editing_ = false;
   bool applying_filter_ = false;
+  // The font a tool tip is written in (handed to the tool-tip window with the hint).
+  std::unique_ptr<TFont> tooltip_font_;
   TWinControl* filter_editor_ = nullptr;  // an owned component, made when filter editing starts
   // Keyboard: Ctrl held or dgxClearSelection off keeps what is selected; a Shift selection of
   // records runs from its anchor (drag value: the anchor's state before); the column the filter

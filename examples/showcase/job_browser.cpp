@@ -214,6 +214,14 @@ void TJobBrowser::AddColumns() {
   grid_->SetOptionsX(grid_->OptionsX() + dgxMultiSortMarking + dgxAutoSortMarking);
   columns->GetColumn(13)->Title()->SetSortMarker(smUpX);
   columns->GetColumn(0)->Title()->SetSortMarker(smDownX);
+  // The filter row under the titles: "Mo*" under Patient narrows the jobs to those patients (Up
+  // above the first job or a click enters it, Enter filters); the material's drop-down offers the
+  // materials the jobs have, and "(Order by ...)" sorts by the column.
+  grid_->STFilter()->SetVisible(true);
+  // Names and materials cut off by their columns show whole when the mouse rests on them.
+  grid_->SetShowHint(true);
+  for (int i : {1, 9, 10}) columns->GetColumn(i)->SetToolTips(true);
+  columns->GetColumn(1)->Title()->SetHint("The patient's name|Type the first letters under the title and Enter");
 }
 
 }  // namespace showcase

@@ -1,0 +1,144 @@
+// Cell tool tips and title hints: which cells show their whole text and where, in which font; a
+// title's hint; the pause; Ctrl; the record the row read put back, also when an event raises.
+
+#include "grid_paint_fixture.h"
+
+#include <stdexcept>
+
+#include "grid/tool_tips_window.h"
+#include "platform/controls/application.h"
+#include "platform/controls/messages.h"
+
+namespace lab::gridtest {
+namespace {
+
+class CellToolTips : public GridPaintTest {
+ protected:
+  void SetUp() override {
+    GridPaintTest::SetUp();
+    grid->SetDataSource(source);
+    for (const char* name : {"Id", "Name", "Done", "Code", "Price"}) grid->Columns()->Add()->SetFieldName(name);
+    OpenWithRows();
+    ds->First();
+    ds->Edit();
+    ds->FieldByName("Name")->SetAsString("a name cut off here");
+    ds->Post();
+    Column(1)->SetWidth(60);
+    Column(1)->SetToolTips(true);
+    Column(3)->SetToolTips(true);
+    Column(1)->Title()->SetCaption("A caption too long to fit");
+    Column(1)->Title()->SetToolTips(true);
+    grid->SetFooterRowCount(1);
+    Column(1)->Footer()->SetValueType(fvtStaticText);
+    Column(1)->Footer()->SetValue("a footer text too long to fit");
+    Column(1)->Footer()->SetToolTips(true);
+    Paint();
+  }
+  // The hint the grid gives for a point of its client area.
+  THintInfo Hint(TPoint At) {
+    THintInfo info;
+    info.HintControl = grid;
+    info.CursorPos = At;
+    info.CursorRect = grid->ClientRect();
+    info.HintStr = "grid hint";
+    grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<win::LPARAM>(&info));
+    return info;
+  }
+  TPoint In(int col, int row) {
+    const TRect r = Cell(grid->DataToRawColumn(col), row);
+    return {r.Left + 5, r.Top + 3};
+  }
+  int FirstDataRow() { return grid->TitleOffset(); }
+};
+
+TEST_F(CellToolTips, OnlyCutOffTextsShowTheirWholeTextInTheCellsFont) {
+  Column(1)->Font()->SetSize(11);
+  const int data = FirstDataRow();
+  struct TCase {
+    int Col, Row;
+    const char* Text;  // nullptr: the grid's own hint stays
+  };
+  const TCase cases[] = {
+      {1, data, "a name cut off here"},
+      {1, data + 1, nullptr},  // "two" fits
+      {3, data, nullptr},      // fits
+      {4, data, nullptr},      // no ToolTips on the column
+      {1, 0, "A caption too long to fit"},
+      {1, grid->RowCount() - 1, "a footer text too long to fit"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Row * 10 + c.Col);
+    const THintInfo info = Hint(In(c.Col, c.Row));
+    const TRect cell = Cell(grid->DataToRawColumn(c.Col), c.Row);
+    EXPECT_EQ(info.CursorRect, cell);  // asked again in another cell
+    if (!c.Text) {
+      EXPECT_EQ(info.HintStr, "grid hint");
+      continue;
+    }
+    EXPECT_EQ(info.HintStr, c.Text);
+    EXPECT_EQ(info.HintWindowClass, &NewToolTipsWindow);
+    ASSERT_TRUE(info.HintData);
+    // Over the cell's text, at its top.
+    const TPoint at = grid->ScreenToClient(info.HintPos);
+    EXPECT_LE(std::abs(at.X - cell.Left), 3);
+    EXPECT_EQ(at.Y, cell.Top - 1);
+    if (c.Row == data) EXPECT_EQ(static_cast<TFont*>(info.HintData)->Size(), 11);
+  }
+}
+
+TEST_F(CellToolTips, ATitleHintShowsItsShortPartEvenWhenTheCaptionFits) {
+  Column(3)->Title()->SetHint("Device code|The code the device sends");
+  EXPECT_EQ(Hint(In(3, 0)).HintStr, "Device code");
+}
+
+TEST_F(CellToolTips, CtrlHeldShowsNoToolTip) {
+  input::KeyDown(win::VK_CONTROL);
+  Pump();
+  const THintInfo info = Hint(In(1, FirstDataRow()));
+  input::KeyUp(win::VK_CONTROL);
+  Pump();
+  EXPECT_EQ(info.HintStr, "grid hint");
+}
+
+TEST_F(CellToolTips, ACheckBoxColumnShowsThePickTextOfItsState) {
+  Column(2)->SetToolTips(true);
+  Column(2)->GetPickList()->SetText("off\non\nunknown");
+  ASSERT_EQ(Column(2)->GetColumnType(), ctCheckboxes);
+  EXPECT_EQ(Hint(In(2, FirstDataRow())).HintStr, "on");
+  EXPECT_EQ(Hint(In(2, FirstDataRow() + 1)).HintStr, "off");
+}
+
+TEST_F(CellToolTips, ToolTipCellsShowAtOnceOthersAfterThePause) {
+  int pause = 500;
+  auto pause_at = [&](TPoint p) {
+    input::MouseMove(grid->ClientToScreen(p));
+    pause = 500;
+    grid->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<win::LPARAM>(&pause));
+    return pause;
+  };
+  EXPECT_EQ(pause_at(In(1, FirstDataRow())), 0);
+  EXPECT_EQ(pause_at(In(4, FirstDataRow())), 500);
+  EXPECT_EQ(pause_at(In(1, 0)), 0);
+  Column(1)->Title()->SetHint("hint");
+  EXPECT_EQ(pause_at(In(1, 0)), 500);
+}
+
+// The record read for the tip goes back on every way out: an event that raises too.
+TEST_F(CellToolTips, TheActiveRecordComesBackWhenOnGetCellParamsRaises) {
+  ds->Last();
+  Pump();
+  const int active = grid->DataLink()->ActiveRecord();
+  const int id = Id();
+  grid->OnGetCellParams = [](TObject*, TColumnX*, TFont*, TColor&, TGridDrawState) {
+    throw std::runtime_error("event failed");
+  };
+  EXPECT_THROW(Hint(In(1, FirstDataRow())), std::runtime_error);
+  EXPECT_EQ(grid->DataLink()->ActiveRecord(), active);
+  EXPECT_EQ(Id(), id);
+  grid->OnGetCellParams = nullptr;
+  EXPECT_EQ(Hint(In(1, FirstDataRow())).HintStr, "a name cut off here");
+  EXPECT_EQ(grid->DataLink()->ActiveRecord(), active);
+}
+
+}  // namespace
+}  // namespace lab::gridtest
