@@ -33,9 +33,17 @@ if(TARGET lab_crashreport_tests)
   target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S
     ${PROJECT_SOURCE_DIR}/tests/crashreport/clone_routines.S)
 
-  add_dependencies(lab_crashreport_tests lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
+  # A program that serves as the exception dialog's helper process (not .cpp: the test program takes
+  # every .cpp here).
+  add_executable(lab_crtest_dialog_helper ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/dialog_helper_main.cc)
+  target_link_libraries(lab_crtest_dialog_helper PRIVATE ${LAB_LIBRARIES})
+  lab_link_crashreport(lab_crtest_dialog_helper)
+  lab_add_crdata(lab_crtest_dialog_helper ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.txt)
+
+  add_dependencies(lab_crashreport_tests lab_crtest_dialog_helper lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
     lab_crtest_got_now lab_crtest_loader_wait)
   target_compile_definitions(lab_crashreport_tests PRIVATE
+    LAB_CRTEST_DIALOG_HELPER="$<TARGET_FILE:lab_crtest_dialog_helper>"
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
     LAB_CRTEST_PLAIN="$<TARGET_FILE:lab_crtest_plain>"
     LAB_CRTEST_DAMAGED="$<TARGET_FILE:lab_crtest_damaged>"

@@ -49,12 +49,15 @@ void FillList(win::HWND Page) {
   if (!list) return;
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
   const TCrashExceptionRecord& record = CurrentExceptionRecord();
+  const TCrashDialogState& state = DialogState();
   if (g_page.Kind == dpCallStack) {
     g_page.Columns = CallStackColumns(options);
-    if (record.CallStack) g_page.Rows = CallStackRows(*record.CallStack, options);
+    if (state.CallStackRows) g_page.Rows = *state.CallStackRows;
+    else if (record.CallStack) g_page.Rows = CallStackRows(*record.CallStack, options);
   } else {
     g_page.Columns = ModuleColumns(options);
-    if (record.ModulesList) g_page.Rows = ModuleRows(*record.ModulesList);
+    if (state.ModuleRows) g_page.Rows = *state.ModuleRows;
+    else if (record.ModulesList) g_page.Rows = ModuleRows(*record.ModulesList);
   }
   for (std::size_t i = 0; i < g_page.Columns.size(); ++i) {
     win::LVCOLUMN c;

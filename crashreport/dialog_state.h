@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "crashreport/dialog_lists.h"
 #include "crashreport/options.h"
 #include "platform/controls/win_types.h"
 #include "platform/rtl/geometry.h"
@@ -68,6 +69,10 @@ struct TCrashDialogState {
   TDialogChoices Choices;
   TDialogPlacement Placement;
   std::string ReproduceText;  // the steps the user typed into the request
+  // Rows made elsewhere (the faulted process's, in the helper process) in place of the current
+  // record's lists; nullptr: the record's.
+  const std::vector<TDialogListRow>* CallStackRows = nullptr;
+  const std::vector<TDialogListRow>* ModuleRows = nullptr;
   win::HWND Window = nullptr;  // the exception dialog while it is up
   // The sending-progress dialog: its window while it is up (CrashState().SendProgressWindow is the
   // copy the sender reads once the dialog started), and whether it got the focus.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "crashreport/dialog_helper.h"
 #include "crashreport/platform_gui.h"
 #include "device_monitor.h"
 #include "error_report.h"
@@ -107,7 +108,9 @@ int PaintOffScreen() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   Application->Initialize();
+  // Started again to show the exception dialog of a fatal fault.
+  if (const int code = RunDialogHelper(argc, argv); code >= 0) return code;
   return Backend().Name() == "headless" ? PaintOffScreen() : RunOnDisplay();
 }
