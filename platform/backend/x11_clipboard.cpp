@@ -79,7 +79,7 @@ void TX11Clipboard::Own(const TClipboardFormats& content) {
     std::lock_guard lock(mutex_);
     auto text = content.find(kClipboardText);
     has_text_ = text != content.end();
-    text_data_ = has_text_ ? LfOfCrLf(text->second) : std::string();
+    text_data_ = has_text_ ? text->second : nullptr;
     served_ = std::move(served);
     owner_ = true;
   }
@@ -115,7 +115,7 @@ bool TX11Clipboard::Handle(const XEvent& ev, bool& taken) {
         std::lock_guard lock(mutex_);
         owner_ = false;
         has_text_ = false;
-        text_data_.clear();
+        text_data_.reset();
         served_.clear();
       }
       taken = true;
@@ -148,6 +148,9 @@ void TX11Clipboard::Serve(const XSelectionRequestEvent& r) {
   reply.property = None;
   const Atom property = r.property != None ? r.property : r.target;  // obsolete requestors name none
   std::optional<Served> answer;
+  // Text goes out with LF breaks (and as Latin-1 under STRING), converted for each request, so
+  // that holding the clipboard costs no copy of it.
+  enum { kAsIs, kLf, kLatin1 } form = kAsIs;
   std::vector<Atom> targets;
   {
     std::lock_guard lock(mutex_);
@@ -156,8 +159,10 @@ void TX11Clipboard::Serve(const XSelectionRequestEvent& r) {
         targets = Targets();
       } else if (has_text_ && (r.target == utf8_ || r.target == text_plain_ || r.target == text_)) {
         answer = Served{r.target, r.target == text_ ? utf8_ : r.target, text_data_};
+        form = kLf;
       } else if (has_text_ && r.target == XA_STRING) {
-        answer = Served{r.target, XA_STRING, Latin1OfUtf8(text_data_)};
+        answer = Served{r.target, XA_STRING, text_data_};
+        form = kLatin1;
       } else {
         for (const Served& s : served_)
           if (s.target == r.target) answer = s;
@@ -169,7 +174,9 @@ void TX11Clipboard::Serve(const XSelectionRequestEvent& r) {
                     reinterpret_cast<const unsigned char*>(targets.data()), static_cast<int>(targets.size()));
     reply.property = property;
   } else if (answer) {
-    SendData(r.requestor, property, answer->type, std::move(answer->data));
+    const std::string& data = *answer->data;
+    SendData(r.requestor, property, answer->type,
+             form == kLf ? LfOfCrLf(data) : form == kLatin1 ? Latin1OfUtf8(LfOfCrLf(data)) : data);
     reply.property = property;
   }
   XSendEvent(dpy_, r.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -46,7 +47,7 @@ class TX11Clipboard {
   struct Served {
     Atom target;
     Atom type;
-    std::string data;
+    std::shared_ptr<const std::string> data;
   };
   // A large transfer to another program, one step each time it deletes the property.
   struct Outgoing {
@@ -86,7 +87,7 @@ class TX11Clipboard {
   std::mutex mutex_;  // the state below; never held across a wait for another program
   bool owner_ = false;
   bool has_text_ = false;
-  std::string text_data_;
+  std::shared_ptr<const std::string> text_data_;  // with the program's CR LF breaks
   std::vector<Served> served_;  // registered formats
   std::vector<Outgoing> outgoing_;
   Incoming incoming_;

@@ -26,8 +26,9 @@ struct TTopLevelInfo {
   win::HWND owner = nullptr;
 };
 
-// Clipboard content by format name.
-using TClipboardFormats = std::map<std::string, std::string>;
+// Clipboard content by format name. The bytes are shared, not copied, between the program's
+// clipboard and the display that serves them.
+using TClipboardFormats = std::map<std::string, std::shared_ptr<const std::string>>;
 // The name UTF-8 text goes by (no registered format has an empty name).
 inline const std::string kClipboardText;
 

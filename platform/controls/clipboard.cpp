@@ -16,7 +16,7 @@ namespace {
 
 struct ClipboardState {
   std::mutex mutex;
-  std::map<UINT, std::string> formats;          // the program's own content
+  std::map<UINT, std::shared_ptr<const std::string>> formats;  // the program's own content
   std::map<std::string, UINT> registered;       // name -> number
   UINT next_format = 0xC000;
   int open_count = 0;
@@ -131,7 +131,7 @@ bool SetClipboardData(UINT format, std::string data) {
   auto& c = C();
   std::lock_guard lock(c.mutex);
   if (!OpenHere(c)) return false;
-  c.formats[IsText(format) ? CF_TEXT : format] = std::move(data);
+  c.formats[IsText(format) ? CF_TEXT : format] = std::make_shared<const std::string>(std::move(data));
   c.changed = true;
   return true;
 }
@@ -146,7 +146,7 @@ std::optional<std::string> GetClipboardData(UINT format) {
   std::lock_guard lock(c.mutex);
   auto it = c.formats.find(IsText(format) ? CF_TEXT : format);
   if (it == c.formats.end()) return std::nullopt;
-  return it->second;
+  return *it->second;
 }
 
 int CountClipboardFormats() {
