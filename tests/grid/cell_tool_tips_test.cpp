@@ -82,7 +82,9 @@ TEST_F(CellToolTips, OnlyCutOffTextsShowTheirWholeTextInTheCellsFont) {
     const TPoint at = grid->ScreenToClient(info.HintPos);
     EXPECT_LE(std::abs(at.X - cell.Left), 3);
     EXPECT_EQ(at.Y, cell.Top - 1);
-    if (c.Row == data) EXPECT_EQ(static_cast<TFont*>(info.HintData)->Size(), 11);
+    if (c.Row == data) {
+      EXPECT_EQ(static_cast<TFont*>(info.HintData)->Size(), 11);
+    }
   }
 }
 
