@@ -1,5 +1,6 @@
 #include "crashreport/crashlog.h"
 
+#include "crashreport/fault_capture.h"
 #include "crashreport/file_utils.h"
 #include "crashreport/hooks.h"
 #include "crashreport/module_list.h"
@@ -28,11 +29,14 @@ void InitExceptionLog() {
   // Threads started from now on record where their stacks lie.
   UseUnit(CrHookUnit);
   InstallThreadStartHook();
+  // Faults, throws and the exceptions the message loop catches reach the reporter from now on.
+  InstallFaultCapture();
   SetCrashLogEnabled(true);
 }
 
 void DoneExceptionLog() {
   SetCrashLogEnabled(false);
+  RemoveFaultCapture();
   RemoveThreadStartHook();
   FreeCrashLogList();
   CrashState().ErrorTimes.clear();

@@ -6,7 +6,8 @@
 // Beside this header: process_state.h (the exception record, the options in force, the per-thread
 // state), event_dispatch.h (how the events are fired, here and in other modules through
 // crash_exports.h), crash_lists.h and module_list.h (call stacks, modules, threads), call_stack.h and
-// thread_stacks.h (reading any thread's call stack), handler_analysis.h (whether the program will
+// thread_stacks.h (reading any thread's call stack), fault_capture.h (how faults, throws and the
+// message loop's exceptions reach it), handler_analysis.h (whether the program will
 // catch an exception), hooks.h (code patches, imported routines, virtual slots), options.h (every
 // setting) and options_text.h (the settings as the text a program's build reads), crash_gui.h (the narrow GUI the crash reporter uses), internal_warning.h, ini_settings.h,
 // process_control.h and window_services.h (its common services), object_checks.h and
@@ -121,8 +122,8 @@ void FreeCrashLogList() noexcept;
 
 // The crash reporter's start-up ("CrExceptLog.Init"): the component list, the start-up folder, TCrashLog
 // known to form text, the module list with each module's options (this module's pass phrase is asked
-// of PasswordRequestProc, set before), the hook that records each new thread's stack, handling
-// switched on. Its shut-down takes the hook out and frees the lists.
+// of PasswordRequestProc, set before), the hook that records each new thread's stack, the fault
+// capture, handling switched on. Its shut-down takes the hook out and frees the lists.
 extern const TUnit CrashLogUnit;
 
 }  // namespace lab

@@ -19,6 +19,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "crashreport/fault_capture.h"
 #include "crashreport/hooks.h"
 #include "crashreport/memory_probe.h"
 #include "platform/rtl/scope_exit.h"
@@ -68,6 +69,7 @@ void* ThreadStart(void* start) {
   const TStart s = *static_cast<TStart*>(start);
   delete static_cast<TStart*>(start);
   t_stack_record.Record(CurrentThreadStack());
+  const TAlternateSignalStack fault_stack;  // a stack overflow is reported from it
   return s.Routine(s.Argument);
 }
 

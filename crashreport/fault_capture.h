@@ -1,0 +1,54 @@
+#pragma once
+// How faults reach the crash reporter: every throw is seen at the runtime's throw entry point (where
+// it was raised), std::terminate ends in our handler (an exception nothing caught, a throw through
+// noexcept), SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT are handled on an alternate stack, and the
+// message loop hands over the exceptions its handlers let out. Reports are made by one worker thread
+// started with the capture: a signal handler only fills a preallocated slot, wakes the worker and
+// waits (past a time-out it writes a minimal report itself). After an unhandled exception the
+// program ends with exit code 1; after a fatal signal the signal is raised again with its default
+// action, so the shell and core dumps see it.
+
+#include <exception>
+#include <functional>
+#include <string_view>
+
+#include "crashreport/crashlog.h"
+
+namespace lab {
+
+// The faults as exceptions of the report.
+LAB_EXCEPTION(EAccessViolation, EExternal);
+LAB_EXCEPTION(EStackOverflow, EExternal);
+LAB_EXCEPTION(EIntError, EExternal);
+
+// Started by the crash reporter's start-up in a module that carries its data; Remove puts the
+// previous handlers back and ends the worker.
+void InstallFaultCapture();
+void RemoveFaultCapture();
+bool FaultCaptureInstalled() noexcept;
+
+// Reports an exception the program goes on after (the message loop's hook hands them here): made by
+// the worker while this thread waits. False when the crash reporter dealt with it, true when the
+// program's own handling should go on. A second exception raised in this thread while its first is
+// reported is swallowed (false).
+bool ReportCaughtException(std::exception_ptr E);
+
+// Where a finished report goes (the standard error output unless set); an empty writer puts that
+// back. A failing writer is an internal error of the report, which the program survives.
+using TFaultReportWriter = std::function<void(std::string_view Report)>;
+void SetFaultReportWriter(TFaultReportWriter Writer);
+
+// Gives the calling thread an alternate stack for the fault signals while the object lives, so a
+// stack overflow is reported from it. Threads the crash reporter tracks get one as they start.
+class TAlternateSignalStack {
+ public:
+  TAlternateSignalStack() noexcept;
+  ~TAlternateSignalStack();
+  TAlternateSignalStack(const TAlternateSignalStack&) = delete;
+  TAlternateSignalStack& operator=(const TAlternateSignalStack&) = delete;
+
+ private:
+  void* memory_ = nullptr;
+};
+
+}  // namespace lab

@@ -1,0 +1,219 @@
+// Faults of a program that links the crash reporter, each injected in a child process: the child's
+// exit status and the one report it writes (its standard error output).
+
+#include "crashreport/fault_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "crashreport/process_state.h"
+#include "crashreport/report_text.h"
+#include "crashreport/thread_stacks.h"
+#include "platform/controls/application.h"
+#include "test_files.h"
+
+// The victims: global names, kept out of line, so the report's call stack can be searched for them.
+namespace {
+volatile int crfault_zero = 0;
+int* volatile crfault_null = nullptr;
+std::atomic<int> crfault_ready{0};
+}  // namespace
+
+__attribute__((noinline)) void crfault_null_write() {
+  *crfault_null = 1;
+  crfault_zero = crfault_zero + 1;
+}
+
+__attribute__((noinline)) void crfault_divide() {
+  volatile int n = 7 / crfault_zero;
+  crfault_zero = n;
+}
+
+__attribute__((noinline)) void crfault_abort() {
+  std::abort();
+}
+
+__attribute__((noinline)) int crfault_recurse(int Depth) {
+  volatile char frame[256];
+  frame[0] = static_cast<char>(Depth);
+  if (crfault_zero < 0) return 0;  // never: it recurses until the stack is gone
+  return crfault_recurse(Depth + 1) + frame[0];
+}
+
+__attribute__((noinline)) void crfault_throw() { throw std::runtime_error("thrown on purpose"); }
+
+__attribute__((noinline)) void crfault_through_noexcept() noexcept { crfault_throw(); }
+
+__attribute__((noinline)) void crfault_both_threads() {
+  crfault_ready.fetch_add(1);
+  while (crfault_ready.load() < 2) {
+  }
+  crfault_null_write();
+}
+
+namespace lab {
+namespace {
+
+struct TChildResult {
+  int Status = 0;
+  std::string Output;
+};
+
+// Runs Victim in a child that captures faults, its standard error output kept in a file.
+TChildResult RunChild(const std::string& Name, const std::function<void()>& Victim) {
+  const std::string out = testing::Scratch("fault_capture_" + Name) + "/stderr.txt";
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlimit no_core{0, 0};
+    ::setrlimit(RLIMIT_CORE, &no_core);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    InstallThreadStartHook();
+    InstallFaultCapture();
+    Victim();
+    std::_Exit(0);
+  }
+  TChildResult result;
+  ::waitpid(child, &result.Status, 0);
+  result.Output = testing::ReadAll(out);
+  return result;
+}
+
+std::size_t Count(const std::string& Text, const std::string& What) {
+  std::size_t n = 0;
+  for (std::size_t at = Text.find(What); at != std::string::npos; at = Text.find(What, at + 1)) ++n;
+  return n;
+}
+
+struct TFaultCase {
+  const char* Name;
+  std::function<void()> Victim;
+  int Signal;  // 0: exit code 1
+  const char* ExceptionType;
+  const char* Routine;  // in the report's call stack
+};
+
+class FaultCapture : public ::testing::TestWithParam<TFaultCase> {};
+
+TEST_P(FaultCapture, OneReportAndTheExpectedEnd) {
+  const TFaultCase& c = GetParam();
+  const TChildResult r = RunChild(c.Name, c.Victim);
+  if (c.Signal) {
+    ASSERT_TRUE(WIFSIGNALED(r.Status)) << r.Status << "\n" << r.Output;
+    EXPECT_EQ(WTERMSIG(r.Status), c.Signal);
+  } else {
+    ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
+    EXPECT_EQ(WEXITSTATUS(r.Status), 1);
+  }
+  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
+  EXPECT_NE(r.Output.find(c.ExceptionType), std::string::npos) << r.Output;
+  const std::size_t stack = r.Output.find("Call Stack Information:");
+  ASSERT_NE(stack, std::string::npos) << r.Output;
+  EXPECT_NE(r.Output.find(c.Routine, stack), std::string::npos) << r.Output;
+  EXPECT_EQ(r.Output.find("[ERROR]"), std::string::npos) << r.Output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultCapture,
+    ::testing::Values(
+        TFaultCase{"NullWrite", [] { crfault_null_write(); }, SIGSEGV, "EAccessViolation", "crfault_null_write"},
+        TFaultCase{"DivideByZero", [] { crfault_divide(); }, SIGFPE, "EIntError", "crfault_divide"},
+        TFaultCase{"Abort", [] { crfault_abort(); }, SIGABRT, "Abnormal program termination", "crfault_abort"},
+        TFaultCase{"SideThreadStackOverflow", [] { std::thread([] { crfault_recurse(0); }).join(); }, SIGSEGV,
+                   "EStackOverflow", "crfault_recurse"},
+        TFaultCase{"ThrowThroughNoexcept", [] { crfault_through_noexcept(); }, 0, "runtime_error",
+                   "crfault_through_noexcept"},
+        TFaultCase{"SideThreadUncaught", [] { std::thread([] { crfault_throw(); }).join(); }, 0, "thrown on purpose",
+                   "crfault_throw"},
+        TFaultCase{"TwoThreadsAtOnce",
+                   [] {
+                     std::thread other(&crfault_both_threads);
+                     crfault_both_threads();
+                     other.join();
+                   },
+                   SIGSEGV, "EAccessViolation", "crfault_null_write"}),
+    [](const ::testing::TestParamInfo<TFaultCase>& Info) { return std::string(Info.param.Name); });
+
+TEST(FaultCaptureMessageLoop, AnExceptionItsHandlerLetsOutIsReportedAndTheProgramGoesOn) {
+  const TChildResult r = RunChild("MessageLoop", [] {
+    TApplication application(nullptr);
+    int shown = 0;
+    application.OnException = [&](TObject*, Exception&) { ++shown; };
+    try {
+      crfault_throw();
+    } catch (...) {
+      application.HandleException(nullptr);
+    }
+    std::_Exit(shown == 1 ? 0 : 30);
+  });
+  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
+  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
+  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
+  EXPECT_NE(r.Output.find("2.5 Message: thrown on purpose"), std::string::npos) << r.Output;
+  EXPECT_NE(r.Output.find("crfault_throw", r.Output.find("Call Stack Information:")), std::string::npos) << r.Output;
+}
+
+TEST(FaultCaptureFailures, AFaultInsideTheReportIsAnInternalErrorAndTheProgramEndsByItsSignal) {
+  const TChildResult r = RunChild("ReporterFault", [] {
+    SetFaultReportWriter([](std::string_view) { crfault_null_write(); });
+    crfault_divide();
+  });
+  ASSERT_TRUE(WIFSIGNALED(r.Status)) << r.Status << "\n" << r.Output;
+  EXPECT_EQ(WTERMSIG(r.Status), SIGFPE);
+  EXPECT_EQ(Count(r.Output, "[ERROR] - Section: 13 - Address: "), 1u) << r.Output;
+  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;  // the minimal report
+  EXPECT_NE(r.Output.find("Fatal signal 8 (SIGFPE)"), std::string::npos) << r.Output;
+}
+
+TEST(FaultCaptureFailures, AFailedReportReleasesTheLockAndTheDispatchFlag) {
+  const TChildResult r = RunChild("FailedReport", [] {
+    SetFaultReportWriter([](std::string_view) { throw std::runtime_error("no room"); });
+    const auto error = std::make_exception_ptr(std::logic_error("first"));
+    if (!ReportCaughtException(error)) std::_Exit(10);
+    if (ThreadState().InDispatch) std::_Exit(11);
+    bool free = false;
+    std::thread([&] {
+      free = HandlerLock().TryEnter();
+      if (free) HandlerLock().Leave();
+    }).join();
+    if (!free) std::_Exit(12);
+    SetFaultReportWriter(nullptr);
+    ReportCaughtException(std::make_exception_ptr(std::logic_error("second")));
+  });
+  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
+  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
+  EXPECT_EQ(Count(r.Output, "[ERROR] - Section: 13 - Address: "), 1u) << r.Output;
+  EXPECT_NE(r.Output.find("\"no room\""), std::string::npos) << r.Output;
+  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;  // the second one
+}
+
+TEST(FaultCaptureFailures, AnExceptionRaisedWhileItsThreadDispatchesIsSwallowed) {
+  const TChildResult r = RunChild("Nested", [] {
+    SetFaultReportWriter([](std::string_view Report) {
+      std::fwrite(Report.data(), 1, Report.size(), stderr);
+    });
+    ThreadState().InDispatch = true;
+    const bool go_on = ReportCaughtException(std::make_exception_ptr(std::logic_error("nested")));
+    ThreadState().InDispatch = false;
+    std::_Exit(go_on ? 20 : 0);
+  });
+  ASSERT_TRUE(WIFEXITED(r.Status));
+  EXPECT_EQ(WEXITSTATUS(r.Status), 0);
+  EXPECT_EQ(Count(r.Output, kReportTitle), 0u) << r.Output;
+}
+
+}  // namespace
+}  // namespace lab
