@@ -106,6 +106,8 @@ struct TFaultCase {
   const char* Routine;  // in the report's call stack
 };
 
+void PrintTo(const TFaultCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
 class FaultCapture : public ::testing::TestWithParam<TFaultCase> {};
 
 TEST_P(FaultCapture, OneReportAndTheExpectedEnd) {
