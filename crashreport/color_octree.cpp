@@ -1,5 +1,8 @@
 #include "crashreport/color_octree.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace lab {
 
 TColorOctree::TColorOctree() {
@@ -101,25 +104,38 @@ constexpr std::uint64_t kUsed = std::uint64_t{1} << 32;
 TNearestColor::TNearestColor(std::vector<std::uint32_t> Palette)
     : palette_(std::move(Palette)), known_(kKnownSlots, 0) {
   if (palette_.empty()) palette_.push_back(0);
+  for (std::size_t i = 0; i < palette_.size(); ++i) by_green_.push_back(static_cast<std::uint8_t>(i));
+  const auto green = [this](std::size_t i) { return static_cast<int>(palette_[i] >> 8 & 0xFF); };
+  std::stable_sort(by_green_.begin(), by_green_.end(), [&](std::uint8_t a, std::uint8_t b) { return green(a) < green(b); });
+  for (const std::uint8_t i : by_green_) greens_.push_back(green(i));
 }
 
 std::uint8_t TNearestColor::IndexOf(std::uint32_t Color) {
   Color &= 0xFFFFFF;
   std::uint64_t& slot = known_[(Color * 2654435761u) >> 16 & (kKnownSlots - 1)];
   if ((slot & kUsed) && ((slot >> 8) & 0xFFFFFF) == Color) return static_cast<std::uint8_t>(slot);
+  const int red = static_cast<int>(Color >> 16), green = static_cast<int>(Color >> 8 & 0xFF),
+            blue = static_cast<int>(Color & 0xFF);
   std::size_t best = 0;
-  long best_distance = -1;
-  for (std::size_t i = 0; i < palette_.size(); ++i) {
-    const std::uint32_t c = palette_[i];
-    const long red = static_cast<long>(Color >> 16) - static_cast<long>(c >> 16 & 0xFF);
-    const long green = static_cast<long>(Color >> 8 & 0xFF) - static_cast<long>(c >> 8 & 0xFF);
-    const long blue = static_cast<long>(Color & 0xFF) - static_cast<long>(c & 0xFF);
-    const long distance = red * red + green * green + blue * blue;
-    if (best_distance < 0 || distance < best_distance) {
+  int best_distance = INT_MAX;
+  // False once the entry's green alone is farther off than the best distance: so is every entry
+  // beyond it. Entries as near as the best are still looked at, so the first of equals wins.
+  const auto nearer = [&](std::size_t At) {
+    const int dg = greens_[At] - green;
+    if (dg * dg > best_distance) return false;
+    const std::size_t i = by_green_[At];
+    const int dr = static_cast<int>(palette_[i] >> 16 & 0xFF) - red, db = static_cast<int>(palette_[i] & 0xFF) - blue;
+    const int distance = dr * dr + dg * dg + db * db;
+    if (distance < best_distance || (distance == best_distance && i < best)) {
       best_distance = distance;
       best = i;
-      if (distance == 0) break;
     }
+    return true;
+  };
+  const std::size_t start = static_cast<std::size_t>(std::lower_bound(greens_.begin(), greens_.end(), green) - greens_.begin());
+  for (std::size_t at = start; at < greens_.size() && nearer(at); ++at) {
+  }
+  for (std::size_t at = start; at-- > 0 && nearer(at);) {
   }
   slot = kUsed | std::uint64_t{Color} << 8 | best;
   return static_cast<std::uint8_t>(best);

@@ -53,6 +53,10 @@ class TNearestColor {
 
  private:
   std::vector<std::uint32_t> palette_;
+  // The entries' greens in ascending order and the index of each: a search starts at the colour's
+  // green and goes each way until the green alone is farther off than the nearest entry found.
+  std::vector<int> greens_;
+  std::vector<std::uint8_t> by_green_;
   // Per slot: bit 32 set when used, the colour in bits 8 to 31, its index in bits 0 to 7.
   std::vector<std::uint64_t> known_;
 };

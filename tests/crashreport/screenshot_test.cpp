@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "crashreport/color_octree.h"
 #include "crashreport/png_writer.h"
 #include "crashreport/process_state.h"
 #include "crashreport/screenshot.h"
@@ -182,6 +183,32 @@ TEST_F(Screenshot, FrameAroundTheFocusedControlAndTheCursor) {
   for (int y = 0; y < 120; ++y)
     for (int x = 0; x < 160; ++x)
       ASSERT_EQ(At(x, y), x >= 140 && y >= 100 && x < 172 ? 0xFF0000FFu : ScreenPixel(100 + x, 50 + y)) << x << ", " << y;
+}
+
+// Each colour takes the palette entry at the least squared distance, the first of equals: as a
+// look at every entry finds it, for palettes of one entry, of twins and of greens that repeat.
+TEST(NearestColor, IsTheFirstEntryAtTheLeastDistance) {
+  std::mt19937 random(46);
+  std::vector<std::vector<std::uint32_t>> palettes = {{0x102030}, {0x808080, 0x808080, 0x7F7F7F}, {}};
+  for (int i = 0; i < 256; ++i) palettes[2].push_back(random() & 0xFF3CFF);  // 16 greens
+  for (const std::vector<std::uint32_t>& palette : palettes) {
+    TNearestColor nearest(palette);
+    const auto distance = [](std::uint32_t A, std::uint32_t B) {
+      int d = 0;
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int c = static_cast<int>(A >> shift & 0xFF) - static_cast<int>(B >> shift & 0xFF);
+        d += c * c;
+      }
+      return d;
+    };
+    for (int n = 0; n < 20000; ++n) {
+      const std::uint32_t color = n < 256 ? palette[static_cast<std::size_t>(n) % palette.size()] : random() & 0xFFFFFF;
+      std::size_t first = 0;
+      for (std::size_t i = 1; i < palette.size(); ++i)
+        if (distance(color, palette[i]) < distance(color, palette[first])) first = i;
+      ASSERT_EQ(nearest.IndexOf(color | 0xFF000000u), first) << std::hex << color;
+    }
+  }
 }
 
 TEST_F(Screenshot, UpTo256ColoursStayExactInChunksOfTheirSize) {
