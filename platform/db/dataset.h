@@ -270,7 +270,7 @@ class TDataSet : public TComponent {
   const TRecordBuffer* ReadBuffer() const;
   TRecordBuffer* ReadBuffer();
   Variant ReadField(const TField* Field) const;
-  void WriteField(TField* Field, const Variant& Value);
+  void WriteField(TField* Field, Variant Value);
   void CalculateFields(TRecordBuffer& Buffer);
   void UpdateCalcFields();
   void CheckRequiredFields();

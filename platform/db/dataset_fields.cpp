@@ -29,12 +29,14 @@ std::vector<std::string> SplitFieldNames(std::string_view Names) {
 void TDataSet::AddField(TField* Field) {
   fields_.list_.push_back(Field);
   Field->dataset_ = this;
+  fields_.NamesChanged();
 }
 
 void TDataSet::RemoveField(TField* Field) {
   auto& list = fields_.list_;
   list.erase(std::remove(list.begin(), list.end(), Field), list.end());
   Field->dataset_ = nullptr;
+  fields_.NamesChanged();
 }
 
 void TDataSet::DestroyFields() {
@@ -149,7 +151,7 @@ Variant TDataSet::ReadField(const TField* Field) const {
   return GetFieldData(Field, *buffer);
 }
 
-void TDataSet::WriteField(TField* Field, const Variant& Value) {
+void TDataSet::WriteField(TField* Field, Variant Value) {
   TRecordBuffer* buffer = ReadBuffer();
   const bool calc = Field->FieldKind() != fkData;
   if (state_ == dsCalcFields ? !calc : !IsEditMode(state_)) DatabaseError(std::string(dbmsg::SNotEditing), this);
@@ -170,9 +172,9 @@ void TDataSet::WriteField(TField* Field, const Variant& Value) {
     Field->OnValidate(Field);
   }
   if (calc)
-    buffer->Calc[static_cast<std::size_t>(Field->calc_index_)] = Value;
+    buffer->Calc[static_cast<std::size_t>(Field->calc_index_)] = std::move(Value);
   else
-    edit_values_[static_cast<std::size_t>(Field->field_no_ - 1)] = Value;
+    edit_values_[static_cast<std::size_t>(Field->field_no_ - 1)] = std::move(Value);
   if (state_ == dsCalcFields) return;
   DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
   if (Field->OnChange) Field->OnChange(Field);

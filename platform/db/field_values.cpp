@@ -50,10 +50,33 @@ TConvertResult ConvertFieldValue(TFieldType Type, const Variant& In, Variant& Ou
     return TConvertResult::Ok;
   }
   if (VarIsArray(In)) return TConvertResult::BadValue;
+  // A value already in the field's own form stays as it is (what the conversions below would make
+  // of it); records written value by value mostly pass here.
+  const TVarType given = In.Type();
+  switch (Type) {
+    case ftString: case ftMemo: case ftBlob: case ftFixedChar: case ftWideString:
+      if (given != varString) break;
+      Out = In;
+      return TConvertResult::Ok;
+    case ftInteger: case ftAutoInc:
+      if (given != varInteger) break;
+      Out = In;
+      return TConvertResult::Ok;
+    case ftLargeint:
+      if (given != varInt64 && given != varInteger) break;
+      Out = Variant(In.AsInt64());
+      return TConvertResult::Ok;
+    case ftFloat: case ftBCD: case ftFMTBcd:
+      if (given != varDouble) break;
+      Out = In;
+      return TConvertResult::Ok;
+    default:
+      break;
+  }
   try {
     switch (Type) {
       case ftString: case ftMemo: case ftBlob: case ftFixedChar: case ftWideString:
-        Out = Variant(In.AsString());
+        Out = In.StringPtr() ? In : Variant(In.AsString());
         return TConvertResult::Ok;
       case ftBoolean: {
         if (In.Type() == varString) {

@@ -2,6 +2,7 @@
 #include "platform/db/fields.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/db/dataset.h"
 #include "platform/db/db_errors.h"
@@ -35,6 +36,7 @@ void TField::SetDataSet(TDataSet* Value) {
 void TField::SetFieldName(const std::string& Value) {
   CheckInactive();
   field_name_ = Value;
+  if (dataset_) dataset_->fields_.NamesChanged();
 }
 
 void TField::SetFieldKind(TFieldKind Value) {
@@ -58,6 +60,7 @@ void TField::SetIndex(int Value) {
   if (current == Value) return;
   list.erase(list.begin() + current);
   list.insert(list.begin() + Value, this);
+  dataset_->fields_.NamesChanged();
   PropertyChanged(true);
 }
 
@@ -166,8 +169,8 @@ Variant TField::Convert(const Variant& V) const {
         DatabaseErrorFmt(dbmsg::SFieldValueError, dataset_, DisplayName());
     }
   }
-  if (data_type_ == ftString && size_ > 0 && out.Type() == varString &&
-      Utf8Length(out.AsString()) > static_cast<std::size_t>(size_))
+  if (const std::string* text = out.StringPtr();
+      data_type_ == ftString && size_ > 0 && text && Utf8Length(*text) > static_cast<std::size_t>(size_))
     DatabaseErrorFmt(dbmsg::SFieldTooLong, dataset_, DisplayName(), size_);
   return out;
 }
@@ -355,10 +358,84 @@ TField* TFields::Fields(int Index) const {
   return list_[static_cast<std::size_t>(Index)];
 }
 
+namespace {
+
+// Each byte with 'A'..'Z' taken as 'a'..'z'.
+constexpr auto kFolded = [] {
+  std::array<unsigned char, 256> t{};
+  for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i - 'A' < 26u ? i | 0x20 : i);
+  return t;
+}();
+
+unsigned char Folded(char c) { return kFolded[static_cast<unsigned char>(c)]; }
+
+// FNV-1a over the bytes with 'A'..'Z' taken as 'a'..'z'; Ascii tells whether every byte is ASCII.
+std::size_t FoldedHash(std::string_view S, bool& Ascii) {
+  std::uint32_t h = 2166136261u;
+  unsigned char any = 0;
+  for (char c : S) {
+    any |= static_cast<unsigned char>(c);
+    h = (h ^ Folded(c)) * 16777619u;
+  }
+  Ascii = any < 0x80;
+  return h;
+}
+
+bool SameAsciiText(std::string_view A, std::string_view B) {
+  if (A.size() != B.size()) return false;
+  if (A == B) return true;  // as the program spelt it
+  for (std::size_t i = 0; i < A.size(); ++i)
+    if (Folded(A[i]) != Folded(B[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+void TFields::NamesChanged() {
+  ++stamp_;
+  std::size_t size = 8;
+  while (size < 2 * list_.size()) size *= 2;
+  by_name_.assign(size, 0);
+  other_names_ = false;
+  for (std::size_t i = 0; i < list_.size(); ++i) {
+    const std::string& name = list_[i]->FieldName();
+    bool ascii;
+    std::size_t at = FoldedHash(name, ascii) & (size - 1);
+    if (!ascii) {
+      other_names_ = true;
+      continue;
+    }
+    // The first of names equal without case is the one found.
+    while (by_name_[at] != 0 && !SameAsciiText(list_[static_cast<std::size_t>(by_name_[at] - 1)]->FieldName(), name))
+      at = (at + 1) & (size - 1);
+    if (by_name_[at] == 0) by_name_[at] = static_cast<int>(i) + 1;
+  }
+}
+
 TField* TFields::FindField(std::string_view Name) const {
-  for (TField* f : list_)
-    if (AnsiSameText(f->FieldName(), Name)) return f;
-  return nullptr;
+  bool ascii;
+  const std::size_t hash = FoldedHash(Name, ascii);
+  std::size_t found = list_.size();
+  if (ascii && !by_name_.empty()) {
+    const std::size_t mask = by_name_.size() - 1;
+    for (std::size_t at = hash & mask; by_name_[at] != 0; at = (at + 1) & mask) {
+      const auto i = static_cast<std::size_t>(by_name_[at] - 1);
+      if (SameAsciiText(list_[i]->FieldName(), Name)) {
+        found = i;
+        break;
+      }
+    }
+  }
+  // A name past ASCII may equal any name under the collator (a full-width letter is the same
+  // letter to it, but for case): the first such field before the one found wins.
+  if (!ascii || other_names_)
+    for (std::size_t i = 0; i < found; ++i) {
+      const std::string& name = list_[i]->FieldName();
+      bool plain;
+      FoldedHash(name, plain);
+      if ((!ascii || !plain) && AnsiSameText(name, Name)) return list_[i];
+    }
+  return found < list_.size() ? list_[found] : nullptr;
 }
 
 TField* TFields::FieldByNumber(int FieldNo) const {

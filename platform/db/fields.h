@@ -233,7 +233,9 @@ class TFieldDefs : public TOwnedCollection {
   TDataSet* dataset_;
 };
 
-// The fields of a dataset in index order. Lookups by name ignore case.
+// The fields of a dataset in index order. Lookups by name ignore case, as the locale's collation
+// does: names in ASCII go through a hash of their letters folded to one case, so a program that
+// finds its fields by name for every value pays little for it; others through the collator.
 class TFields {
  public:
   int Count() const { return static_cast<int>(list_.size()); }
@@ -244,13 +246,21 @@ class TFields {
   // By FieldNo; nullptr when none.
   TField* FieldByNumber(int FieldNo) const;
   int IndexOf(const TField* Field) const;
+  // Changes whenever a field comes, goes, moves or is renamed.
+  unsigned Stamp() const { return stamp_; }
   auto begin() const { return list_.begin(); }
   auto end() const { return list_.end(); }
 
  private:
   friend class TDataSet;
   friend class TField;
+  // Makes the name index again, after the list or a name changed.
+  void NamesChanged();
+
   std::vector<TField*> list_;
+  std::vector<int> by_name_;  // open addressing over the ASCII names: list index + 1, 0 when free
+  bool other_names_ = false;  // a name has a character past ASCII
+  unsigned stamp_ = 0;
 };
 
 }  // namespace lab

@@ -127,7 +127,11 @@ void TMemStore::Set(int Col, TRecordId Id, const Variant& Value) {
   switch (c.kind_) {
     case TColumnKind::Integer: return SetInt(Col, Id, Value.AsInt64());
     case TColumnKind::Real: return SetReal(Col, Id, Value.Type() == varDate ? Value.AsDateTime() : Value.AsDouble());
-    case TColumnKind::Text: return SetText(Col, Id, Value.AsString());
+    case TColumnKind::Text: {
+      const std::string* text = Value.StringPtr();
+      // A text in place; another value's text lives to the end of the statement.
+      return SetText(Col, Id, text ? std::string_view(*text) : std::string_view(Value.AsString()));
+    }
   }
 }
 
@@ -169,7 +173,11 @@ int CompareStoredValue(const TMemStore& Store, int Col, TRecordId Id, const Vari
     case TColumnKind::Integer: return Order(c.Int(Id), Value.AsInt64());
     case TColumnKind::Real:
       return Order(c.Real(Id), Value.Type() == varDate ? Value.AsDateTime() : Value.AsDouble());
-    case TColumnKind::Text: return CompareTexts(c.Type(), c.Text(Id), Value.AsString(), CaseInsensitive);
+    case TColumnKind::Text: {
+      const std::string* text = Value.StringPtr();
+      return CompareTexts(c.Type(), c.Text(Id), text ? std::string_view(*text) : std::string_view(Value.AsString()),
+                          CaseInsensitive);
+    }
   }
   return 0;
 }

@@ -51,6 +51,8 @@ std::size_t TMemTexts::Footprint(std::uint32_t Id) const {
 }
 
 void TMemTexts::Set(std::uint32_t Id, std::string_view Value) {
+  // The same text again (a record posted with this field unchanged) keeps its place.
+  if (!IsNull(Id) && Get(Id) == Value) return;
   TPage& page = pages_[Id >> kPageBits];
   const std::less<const char*> before;
   if (!before(Value.data(), page.bytes.data()) && before(Value.data(), page.bytes.data() + page.bytes.size())) {

@@ -68,13 +68,6 @@ Variant::Storage Variant::CheckedUnsigned(std::uint64_t value) {
   return static_cast<std::int64_t>(value);
 }
 
-TVarType Variant::Type() const noexcept {
-  static constexpr TVarType kTypes[] = {varEmpty,    varNull, varBoolean, varInteger, varInt64,
-                                        varDouble,   varCurrency, varDate, varString,
-                                        varArray | varVariant};
-  return kTypes[value_.index()];
-}
-
 void Variant::CannotConvert(TVarType to) const {
   throw EVariantTypeCastError("Could not convert variant of type (%s) into type (%s)",
                               VarTypeAsText(Type()), VarTypeAsText(to));

@@ -58,7 +58,12 @@ class Variant {
   // Other pointers would quietly become Booleans.
   Variant(const void*) = delete;
 
-  TVarType Type() const noexcept;
+  TVarType Type() const noexcept {
+    // By the storage's alternatives, in order.
+    static constexpr TVarType kTypes[] = {varEmpty,  varNull,     varBoolean, varInteger, varInt64,
+                                          varDouble, varCurrency, varDate,    varString,  varArray | varVariant};
+    return kTypes[value_.index()];
+  }
 
   // Conversions in the framework's rules: Empty is 0, "" or False; Null raises; True is -1; text
   // reads as a number with FormatSettings (or as "True"/"False"); floating-point values round half
@@ -69,6 +74,8 @@ class Variant {
   double AsDouble() const;
   bool AsBoolean() const;
   std::string AsString() const;
+  // The text a string Variant holds, read in place (no copy); nullptr for every other type.
+  const std::string* StringPtr() const noexcept { return std::get_if<std::string>(&value_); }
   Currency AsCurrency() const;
   TDateTime AsDateTime() const;
 

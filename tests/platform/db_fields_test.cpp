@@ -56,6 +56,37 @@ TEST_F(DbFields, DefaultFieldsFollowTheDefinitions) {
   EXPECT_EQ(ds.Fields()[0], F("B"));
 }
 
+// Names are found without case: ASCII ones by folding 'A'..'Z', others as the locale's collation
+// has it (accents count, a full-width letter is its letter); of names equal so the first in the
+// list is found, also after the list or a name changed.
+TEST(DbFieldNames, FoundWithoutCaseTheFirstOfEqualNames) {
+  TMemDataSet ds(nullptr);
+  std::vector<TField*> made;
+  for (const char* name : {"Code", "Städte", "\xEF\xBC\xA9\xEF\xBD\x84" /* full-width Id */, "CODE", "Id", "Ort_2"}) {
+    TField* f = new TIntegerField(&ds);
+    f->SetFieldName(name);
+    f->SetDataSet(&ds);
+    made.push_back(f);
+  }
+  struct Case {
+    const char* name;
+    int field;  // index in made, -1 for none
+  };
+  const auto check = [&](std::initializer_list<Case> cases) {
+    for (const Case& c : cases)
+      EXPECT_EQ(ds.FindField(c.name), c.field < 0 ? nullptr : made[static_cast<std::size_t>(c.field)]) << c.name;
+  };
+  check({{"code", 0}, {"CoDe", 0}, {"STÄDTE", 1}, {"städte", 1}, {"Stadte", -1}, {"id", 2}, {"ID", 2},
+         {"\xEF\xBD\x89\xEF\xBD\x84", 2}, {"ort_2", 5}, {"Ort_3", -1}, {"Ort", -1}, {"", -1}});
+  made[3]->SetIndex(0);  // "CODE" first now
+  made[4]->SetIndex(1);  // "Id" before the full-width name
+  check({{"code", 3}, {"id", 4}, {"\xEF\xBD\x89\xEF\xBD\x84", 4}});
+  made[3]->SetFieldName("Key");
+  check({{"code", 0}, {"KEY", 3}});
+  delete made[0];
+  check({{"code", -1}, {"key", 3}, {"städte", 1}});
+}
+
 TEST_F(DbFields, ValuesConvertOrRaiseNamingTheField) {
   ds.Append();
   F("I")->SetAsString("42");
