@@ -1,7 +1,8 @@
 // The yardstick of bench_dataset: SQLite's in-memory database doing the same work on the same
 // records (dataset_records.h), with the text ordered by the same ICU collation as the dataset's
 // (the process locale's collator at tertiary strength, ties by bytes) through a collation
-// function. Run both and compare the benchmarks of the same name.
+// function. Run both and compare the benchmarks of the same name (bench/dataset.cpp gives the goals
+// and the callgrind commands; here PostOnce and LocateOnce are counted alike).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unicode/ucol.h>
@@ -105,6 +106,32 @@ TDb& Shared(int n) {
   return *d;
 }
 
+// As a program writes records by name: a named parameter found for every value.
+void BM_LoadFieldByName(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const auto& r = Records(n);
+  for (auto _ : state) {
+    TDb d;
+    d.Exec("BEGIN");
+    sqlite3_stmt* s = d.Prepare("INSERT INTO t VALUES (:Id, :Name, :City, :Age, :Score)");
+    for (std::size_t i = 0; i < r.Size(); ++i) {
+      sqlite3_bind_int(s, sqlite3_bind_parameter_index(s, ":Id"), r.Id[i]);
+      sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, ":Name"), r.Name[i].data(),
+                        static_cast<int>(r.Name[i].size()), SQLITE_STATIC);
+      sqlite3_bind_text(s, sqlite3_bind_parameter_index(s, ":City"), r.City[i].data(),
+                        static_cast<int>(r.City[i].size()), SQLITE_STATIC);
+      sqlite3_bind_int(s, sqlite3_bind_parameter_index(s, ":Age"), r.Age[i]);
+      sqlite3_bind_double(s, sqlite3_bind_parameter_index(s, ":Score"), r.Score[i]);
+      Check(sqlite3_step(s), d.db);
+      sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    d.Exec("COMMIT");
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_LoadFieldByName)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 void BM_LoadAppendPost(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   Records(n);
@@ -165,6 +192,13 @@ void BM_SortTwoFields(benchmark::State& state) {
 }
 BENCHMARK(BM_SortTwoFields)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+[[gnu::noinline]] void PostOnce(TDb& d, sqlite3_stmt* s, sqlite3_int64 rowid, const std::string& name) {
+  sqlite3_bind_text(s, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_int64(s, 2, rowid);
+  Check(sqlite3_step(s), d.db);
+  sqlite3_reset(s);
+}
+
 // A record's text changed while the order is kept.
 void BM_PostSortedEdit(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
@@ -175,11 +209,8 @@ void BM_PostSortedEdit(benchmark::State& state) {
   std::mt19937 random(5);
   std::uint32_t serial = 0;
   for (auto _ : state) {
-    const std::string name = lab::benchdata::FreshName(serial++);
-    sqlite3_bind_text(s, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int64(s, 2, static_cast<sqlite3_int64>(random() % static_cast<unsigned>(n)) + 1);
-    Check(sqlite3_step(s), d.db);
-    sqlite3_reset(s);
+    const auto rowid = static_cast<sqlite3_int64>(random() % static_cast<unsigned>(n)) + 1;
+    PostOnce(d, s, rowid, lab::benchdata::FreshName(serial++));
   }
   sqlite3_finalize(s);
 }
@@ -211,6 +242,35 @@ void BM_LocateSorted(benchmark::State& state) {
   sqlite3_finalize(s);
 }
 BENCHMARK(BM_LocateSorted)->Arg(1000000);
+
+[[gnu::noinline]] bool LocateOnce(sqlite3_stmt* s, int id) {
+  sqlite3_bind_int(s, 1, id);
+  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  sqlite3_reset(s);
+  return found;
+}
+
+// The first search after the records were ordered by the key, with its statement prepared anew
+// beforehand (a statement kept from before would be prepared again at its step, which costs SQLite
+// several times the search).
+void BM_LocateAfterSort(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TDb& d = Shared(n);
+  d.Exec("CREATE INDEX IF NOT EXISTS by_id ON t (Id)");
+  std::mt19937 random(3);
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.Exec("DROP INDEX by_id");
+    d.Exec("CREATE INDEX by_id ON t (Id)");
+    sqlite3_stmt* s = d.Prepare("SELECT rowid FROM t WHERE Id = ?");
+    state.ResumeTiming();
+    if (!LocateOnce(s, static_cast<int>(random() % static_cast<unsigned>(n)) + 1)) state.SkipWithError("not found");
+    state.PauseTiming();
+    sqlite3_finalize(s);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_LocateAfterSort)->Arg(1000000)->Iterations(20);
 
 }  // namespace
 

@@ -220,7 +220,9 @@ bool TMemDataSet::Accepts(TRecordBuffer& Buffer) {
 }
 
 std::size_t TMemDataSet::SortedPlace(TRecordId Id) const {
-  return View().PartitionPoint([&](TRecordId other) { return CompareByKeys(*store_, sort_keys_, Id, other) >= 0; });
+  const auto after = [&](TRecordId other) { return CompareByKeys(*store_, sort_keys_, Id, other) >= 0; };
+  if (!HasViewKeys()) return View().PartitionPoint(after);
+  return View().KeyedPartitionPoint(ViewKey(Id), [this](TRecordId id) { return ViewKey(id); }, after, ViewKeysInBlock());
 }
 
 // Puts a visible record at its place: by the sort order when sorted, else at Preferred.

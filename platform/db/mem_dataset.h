@@ -11,8 +11,8 @@
 // New and edited records take their place in the order when posted. Filter (a filter text, see
 // filter_text.h) and OnFilterRecord hide records while Filtered; a posted record that fails the
 // filter leaves the view. Locate and Lookup search the visible records, with a binary search
-// when the dataset is sorted on the key fields (over search keys kept beside the sorted view when
-// the first sort field is a number).
+// when the dataset is sorted on the key fields (over search keys of the first record of each block
+// of the sorted view, a number's order or the start of a text's sort key, read as the view is made).
 //
 // SetTreeFields shows the records as a tree (mem_tree.h): a key field and a parent-key field link
 // each record to its parent, the records are in tree order, and a collapsed node's descendants are
@@ -149,6 +149,16 @@ class TMemDataSet : public TDataSet {
   bool Filtering() const { return Filtered() && (!filter_expr_.Empty() || OnFilterRecord); }
   void ParseFilter(const std::string& Text);
   std::vector<TSortKey> ParseSortFields(const std::string& Text) const;
+  // A sorted view (not a tree, sorted only among siblings) keeps search keys for its blocks' first
+  // records: a record's key is its first sort field's order key (a number's, or its text's),
+  // reversed when the field descends; a value's likewise. A text's key costs a comparison to make:
+  // searches read it for first records only.
+  bool HasViewKeys() const { return !sort_keys_.empty() && !tree_; }
+  bool ViewKeysInBlock() const { return HasOrderKey(store_->Column(sort_keys_[0].Column)); }
+  std::uint32_t ViewKey(TRecordId Id) const;
+  std::uint32_t ViewKey(const Variant& Value) const;
+  // The view just made from sorted ids.
+  void AssignView(const std::vector<TRecordId>& Ids);
   // Where a record belongs in the sorted view (after its equals).
   std::size_t SortedPlace(TRecordId Id) const;
   void PlaceInView(TRecordId Id, std::int64_t Preferred);
@@ -166,6 +176,11 @@ class TMemDataSet : public TDataSet {
   TRecordList view_;  // visible records in the current order, while sorted or filtered
   bool own_view_ = false;
   std::int64_t cursor_ = -1;  // position in the view; -1 before the first, its size after the last
+  // The fields Locate and Lookup were last asked for, by the text that named them, while the
+  // fields' stamp holds: a program searching by the same fields again parses nothing.
+  std::string key_fields_text_;
+  unsigned key_fields_stamp_ = 0;
+  std::vector<TField*> key_fields_;
   std::vector<TSortKey> sort_keys_;
   std::string sort_text_;
   TFilterExpression filter_expr_;

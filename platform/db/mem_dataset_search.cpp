@@ -48,6 +48,23 @@ void TMemDataSet::ParseFilter(const std::string& Text) {
   });
 }
 
+std::uint32_t TMemDataSet::ViewKey(TRecordId Id) const {
+  const TMemStore::TColumn& column = store_->Column(sort_keys_[0].Column);
+  const std::uint32_t key = HasOrderKey(column) ? OrderKey(column, Id) : TextKey(column, Id);
+  return sort_keys_[0].Descending ? ~key : key;
+}
+
+std::uint32_t TMemDataSet::ViewKey(const Variant& Value) const {
+  const TMemStore::TColumn& column = store_->Column(sort_keys_[0].Column);
+  const std::uint32_t key = HasOrderKey(column) ? OrderKey(column, Value) : TextKey(column, Value);
+  return sort_keys_[0].Descending ? ~key : key;
+}
+
+void TMemDataSet::AssignView(const std::vector<TRecordId>& Ids) {
+  view_.Assign(Ids);
+  if (HasViewKeys()) view_.FillFirstKeys([this](TRecordId id) { return ViewKey(id); });
+}
+
 void TMemDataSet::SetView(std::vector<TRecordId> Ids) {
   own_view_ = Filtering() || !sort_keys_.empty() || tree_;
   if (!own_view_) {
@@ -60,7 +77,7 @@ void TMemDataSet::SetView(std::vector<TRecordId> Ids) {
     view_.Assign(tree_->Rows());
     return;
   }
-  view_.Assign(Ids);
+  AssignView(Ids);
 }
 
 // Built aside, so a filter handler that raises leaves the view as it was.
@@ -117,7 +134,7 @@ void TMemDataSet::SetSortFields(const std::string& Value) {
   // A view the filter cut stays one even without keys.
   if (subset || !sort_keys_.empty()) {
     SortRecords(*store_, ids, sort_keys_);
-    view_.Assign(ids);
+    AssignView(ids);
     own_view_ = true;
   } else {
     view_.Clear();
@@ -155,19 +172,25 @@ void TMemDataSet::SetFiltered(bool Value) {
 
 std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& KeyValues, TLocateOptions Options) {
   CheckActive();
-  std::vector<TField*> fields;
-  GetFieldList(fields, KeyFields);
-  if (fields.empty()) DatabaseError(std::string(dbmsg::SFieldNameMissing), this);
-  std::vector<Variant> raw;
-  if (fields.size() == 1 && !VarIsArray(KeyValues)) {
-    raw.push_back(KeyValues);
-  } else {
-    if (!VarIsArray(KeyValues)) DatabaseErrorFmt(dbmsg::SKeyValueCount, this, 1, static_cast<int>(fields.size()));
-    const int low = VarArrayLowBound(KeyValues), high = VarArrayHighBound(KeyValues);
-    if (high - low + 1 != static_cast<int>(fields.size()))
-      DatabaseErrorFmt(dbmsg::SKeyValueCount, this, high - low + 1, static_cast<int>(fields.size()));
-    for (int i = low; i <= high; ++i) raw.push_back(KeyValues[i]);
+  if (key_fields_.empty() || key_fields_stamp_ != Fields().Stamp() || KeyFields != key_fields_text_) {
+    std::vector<TField*> fields;
+    GetFieldList(fields, KeyFields);
+    if (fields.empty()) DatabaseError(std::string(dbmsg::SFieldNameMissing), this);
+    key_fields_ = std::move(fields);
+    key_fields_text_ = KeyFields;
+    key_fields_stamp_ = Fields().Stamp();
   }
+  const std::vector<TField*>& fields = key_fields_;
+  const bool one = fields.size() == 1 && !VarIsArray(KeyValues);
+  if (!one) {
+    if (!VarIsArray(KeyValues)) DatabaseErrorFmt(dbmsg::SKeyValueCount, this, 1, static_cast<int>(fields.size()));
+    const int count = VarArrayHighBound(KeyValues) - VarArrayLowBound(KeyValues) + 1;
+    if (count != static_cast<int>(fields.size()))
+      DatabaseErrorFmt(dbmsg::SKeyValueCount, this, count, static_cast<int>(fields.size()));
+  }
+  const auto raw = [&](std::size_t i) -> const Variant& {
+    return one ? KeyValues : KeyValues[VarArrayLowBound(KeyValues) + static_cast<int>(i)];
+  };
   const bool ci = Options.Contains(loCaseInsensitive), partial = Options.Contains(loPartialKey);
   struct TKey {
     int Column;
@@ -180,7 +203,8 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     if (f->FieldKind() != fkData) DatabaseErrorFmt(dbmsg::SNotSearchable, this, f->FieldName());
     Variant value;
     // A value the field could never hold matches no record.
-    if (ConvertFieldValue(f->DataType(), raw[i], value) != TConvertResult::Ok || !ConvertedExactly(raw[i], value))
+    const Variant& given = raw(i);
+    if (ConvertFieldValue(f->DataType(), given, value) != TConvertResult::Ok || !ConvertedExactly(given, value))
       return -1;
     const bool text = f->DataType() == ftString || f->DataType() == ftMemo;
     keys.push_back({f->FieldNo() - 1, value, partial && text && !VarIsNull(value)});
@@ -249,16 +273,14 @@ std::int64_t TMemDataSet::FindRecord(std::string_view KeyFields, const Variant& 
     };
     const auto before = [&](TRecordId id) { return order(id) < 0; };
     std::size_t first;
-    // On a number field the sorted view keeps each record's key beside its id, so the search reads
-    // contiguous keys and a record only where keys tie.
-    const TSortKey& lead = sort_keys_[0];
-    const TMemStore::TColumn& column = store.Column(lead.Column);
-    if (HasOrderKey(column)) {
-      const auto key = [&](std::uint32_t k) { return lead.Descending ? ~k : k; };
-      const auto& value =
-          std::find_if(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == lead.Column; })->Value;
-      first = view.KeyedPartitionPoint(
-          key(OrderKey(column, value)), [&](TRecordId id) { return key(OrderKey(column, id)); }, before);
+    // The sorted view keeps the keys of its blocks' first records, so the search reads contiguous
+    // keys to its block, and there a number's keys, and records only where keys tie. A text's key
+    // has case in it: a search without case asks the records.
+    if (HasViewKeys() && (ViewKeysInBlock() || !ci)) {
+      const int lead = sort_keys_[0].Column;
+      const auto& value = std::find_if(keys.begin(), keys.end(), [&](const TKey& k) { return k.Column == lead; })->Value;
+      first = view.KeyedPartitionPoint(ViewKey(value), [this](TRecordId id) { return ViewKey(id); }, before,
+                                       ViewKeysInBlock());
     } else {
       first = view.PartitionPoint(before);
     }

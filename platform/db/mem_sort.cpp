@@ -276,6 +276,29 @@ std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value) {
   return IntKey(Column.Type(), Value.AsInt64());
 }
 
+namespace {
+
+std::uint32_t TextKeyOf(TFieldType Type, std::string_view Text) {
+  std::string key;
+  if (Type == ftBlob) key.assign(Text.substr(0, 4));
+  else AnsiSortKey(Text, key);
+  std::uint32_t k = 0;
+  for (std::size_t i = 0; i < 4; ++i) k = k << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+  return k;
+}
+
+}  // namespace
+
+std::uint32_t TextKey(const TMemStore::TColumn& Column, TRecordId Id) {
+  return Column.IsNull(Id) ? 0 : TextKeyOf(Column.Type(), Column.Text(Id));
+}
+
+std::uint32_t TextKey(const TMemStore::TColumn& Column, const Variant& Value) {
+  if (VarIsNull(Value) || VarIsEmpty(Value)) return 0;
+  const std::string* text = Value.StringPtr();
+  return TextKeyOf(Column.Type(), text ? std::string_view(*text) : std::string_view(Value.AsString()));
+}
+
 int CompareByKeys(const TMemStore& Store, const std::vector<TSortKey>& Keys, TRecordId A, TRecordId B) {
   for (const TSortKey& key : Keys) {
     const int c = Store.Compare(key.Column, A, B);

@@ -17,11 +17,11 @@ TRecordId TRecordList::At(std::size_t Pos) const {
   if (sequence_) return static_cast<TRecordId>(Pos);
   std::size_t k = hint_;
   // Reading on from the block read last (a cursor moving) needs no search.
-  if (k >= order_.size() || Pos < starts_[k] || Pos >= starts_[k] + blocks_[order_[k]]->count) {
+  if (k >= order_.size() || Pos < Start(k) || Pos >= Start(k) + blocks_[order_[k]]->count) {
     k = BlockAt(Pos);
     hint_ = k;
   }
-  return blocks_[order_[k]]->ids[Pos - starts_[k]];
+  return blocks_[order_[k]]->ids[Pos - Start(k)];
 }
 
 std::int64_t TRecordList::Find(TRecordId Id) const {
@@ -31,11 +31,23 @@ std::int64_t TRecordList::Find(TRecordId Id) const {
   // A scan of one block, a kilobyte at most, without early exit so it runs vectorised.
   std::uint32_t slot = 0;
   for (std::uint32_t i = 0; i < b.count; ++i) slot |= b.ids[i] == Id ? i : 0;
-  return static_cast<std::int64_t>(starts_[b.order]) + slot;
+  return static_cast<std::int64_t>(Start(b.order)) + slot;
 }
 
 std::size_t TRecordList::BlockAt(std::size_t Pos) const {
-  return static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), Pos) - starts_.begin()) - 1;
+  const auto g = static_cast<std::size_t>(std::upper_bound(group_starts_.begin(), group_starts_.end(), Pos) -
+                                          group_starts_.begin()) - 1;
+  const auto first = starts_.begin() + static_cast<std::ptrdiff_t>(g << kGroupBits);
+  const auto last = starts_.begin() + static_cast<std::ptrdiff_t>(std::min(starts_.size(), (g + 1) << kGroupBits));
+  return static_cast<std::size_t>(std::upper_bound(first, last, Pos - group_starts_[g]) - starts_.begin()) - 1;
+}
+
+void TRecordList::Shift(std::size_t OrderIndex, std::int32_t Delta) {
+  const auto delta = static_cast<std::uint32_t>(Delta);  // wraps as the sum should
+  const std::size_t group = OrderIndex >> kGroupBits;
+  const std::size_t end = std::min(starts_.size(), (group + 1) << kGroupBits);
+  for (std::size_t k = OrderIndex + 1; k < end; ++k) starts_[k] += delta;
+  for (std::size_t g = group + 1; g < group_starts_.size(); ++g) group_starts_[g] += delta;
 }
 
 void TRecordList::Locate(std::uint32_t Number, std::uint32_t From) {
@@ -43,24 +55,26 @@ void TRecordList::Locate(std::uint32_t Number, std::uint32_t From) {
   for (std::uint32_t i = From; i < b.count; ++i) where_[b.ids[i]] = Number;
 }
 
-void TRecordList::ForgetBlockKeys(std::size_t OrderIndex, bool First) {
-  blocks_[order_[OrderIndex]]->keys_known = false;
-  if (First) first_keys_[OrderIndex] = kNoKey;
-}
-
 void TRecordList::ForgetKey(TRecordId Id) {
   if (sequence_ || Id >= where_.size() || where_[Id] == kAbsent) return;
-  ForgetBlockKeys(blocks_[where_[Id]]->order, true);
+  const std::uint32_t k = blocks_[where_[Id]]->order;
+  if (firsts_[k] == Id) first_keys_[k] = kNoKey;
 }
 
-void TRecordList::ForgetKeys() {
-  for (const std::unique_ptr<TBlock>& b : blocks_)
-    if (b) b->keys_known = false;
-  std::fill(first_keys_.begin(), first_keys_.end(), kNoKey);
-}
+void TRecordList::ForgetKeys() { std::fill(first_keys_.begin(), first_keys_.end(), kNoKey); }
 
 void TRecordList::Renumber(std::size_t FromOrderIndex) {
-  for (std::size_t k = FromOrderIndex; k < order_.size(); ++k) blocks_[order_[k]]->order = static_cast<std::uint32_t>(k);
+  group_starts_.resize((order_.size() + kGroupSize - 1) >> kGroupBits);
+  // From the start of the group; the blocks before it stay as they were.
+  std::size_t k = FromOrderIndex & ~(kGroupSize - 1);
+  std::size_t pos = k == 0 ? 0 : Start(k - 1) + blocks_[order_[k - 1]]->count;
+  for (; k < order_.size(); ++k) {
+    TBlock& b = *blocks_[order_[k]];
+    b.order = static_cast<std::uint32_t>(k);
+    if ((k & (kGroupSize - 1)) == 0) group_starts_[k >> kGroupBits] = static_cast<std::uint32_t>(pos);
+    starts_[k] = static_cast<std::uint32_t>(pos - group_starts_[k >> kGroupBits]);
+    pos += b.count;
+  }
 }
 
 std::uint32_t TRecordList::NewBlock(std::size_t OrderIndex) {
@@ -72,14 +86,12 @@ std::uint32_t TRecordList::NewBlock(std::size_t OrderIndex) {
     number = static_cast<std::uint32_t>(blocks_.size());
     blocks_.emplace_back();
   }
-  blocks_[number] = std::make_unique<TBlock>();
-  const auto start = static_cast<std::uint32_t>(OrderIndex < starts_.size() ? starts_[OrderIndex] : size_);
+  blocks_[number].reset(new TBlock);  // its ids are written as they arrive
   order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), number);
-  starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), start);
+  starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), 0);
   firsts_.insert(firsts_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), 0);  // set as ids arrive
   first_keys_.insert(first_keys_.begin() + static_cast<std::ptrdiff_t>(OrderIndex), kNoKey);
-  Renumber(OrderIndex);
-  return number;
+  return number;  // the caller renumbers once it filled the block
 }
 
 void TRecordList::RemoveBlock(std::size_t OrderIndex) {
@@ -102,9 +114,8 @@ void TRecordList::Split(std::size_t OrderIndex) {
   c.count = b.count - keep;
   std::copy(b.ids.begin() + keep, b.ids.begin() + b.count, c.ids.begin());
   b.count = keep;
-  ForgetBlockKeys(OrderIndex, false);
-  starts_[OrderIndex + 1] = starts_[OrderIndex] + keep;
   firsts_[OrderIndex + 1] = c.ids[0];
+  Renumber(OrderIndex + 1);  // the new block starts where the ids it took did
   Locate(number, 0);
 }
 
@@ -115,7 +126,6 @@ void TRecordList::MergeNext(std::size_t OrderIndex) {
   const std::uint32_t from = b.count;
   std::copy(next.ids.begin(), next.ids.begin() + next.count, b.ids.begin() + b.count);
   b.count += next.count;
-  ForgetBlockKeys(OrderIndex, false);
   RemoveBlock(OrderIndex + 1);
   Locate(number, from);
 }
@@ -136,25 +146,30 @@ void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
     }
     Materialise();
   }
-  if (order_.empty()) NewBlock(0);
+  if (order_.empty()) {
+    NewBlock(0);
+    Renumber(0);
+  }
   std::size_t k = BlockAt(Pos);
   // At a block's start, the end of the block before takes it when there is room (appending, mostly).
-  if (Pos == starts_[k] && k > 0 && blocks_[order_[k - 1]]->count < kBlockSize) --k;
+  if (Pos == Start(k) && k > 0 && blocks_[order_[k - 1]]->count < kBlockSize) --k;
   if (blocks_[order_[k]]->count == kBlockSize) {
     Split(k);
-    if (Pos > starts_[k + 1]) ++k;
+    if (Pos > Start(k + 1)) ++k;
   }
   const std::uint32_t number = order_[k];
   TBlock& b = *blocks_[number];
-  const auto slot = static_cast<std::uint32_t>(Pos - starts_[k]);
+  const auto slot = static_cast<std::uint32_t>(Pos - Start(k));
   std::copy_backward(b.ids.begin() + slot, b.ids.begin() + b.count, b.ids.begin() + b.count + 1);
   b.ids[slot] = Id;
   ++b.count;
-  if (slot == 0) firsts_[k] = Id;
-  ForgetBlockKeys(k, slot == 0);
+  if (slot == 0) {
+    firsts_[k] = Id;
+    first_keys_[k] = kNoKey;
+  }
   if (Id >= where_.size()) where_.resize(static_cast<std::size_t>(Id) + 1, kAbsent);
   where_[Id] = number;
-  for (std::size_t j = k + 1; j < starts_.size(); ++j) ++starts_[j];
+  Shift(k, 1);
   ++size_;
 }
 
@@ -170,13 +185,15 @@ void TRecordList::Erase(std::size_t Pos) {
   const std::size_t k = BlockAt(Pos);
   const std::uint32_t number = order_[k];
   TBlock& b = *blocks_[number];
-  const auto slot = static_cast<std::uint32_t>(Pos - starts_[k]);
+  const auto slot = static_cast<std::uint32_t>(Pos - Start(k));
   where_[b.ids[slot]] = kAbsent;
   std::copy(b.ids.begin() + slot + 1, b.ids.begin() + b.count, b.ids.begin() + slot);
   --b.count;
-  if (slot == 0 && b.count > 0) firsts_[k] = b.ids[0];
-  ForgetBlockKeys(k, slot == 0);
-  for (std::size_t j = k + 1; j < starts_.size(); ++j) --starts_[j];
+  if (slot == 0 && b.count > 0) {
+    firsts_[k] = b.ids[0];
+    first_keys_[k] = kNoKey;
+  }
+  Shift(k, -1);
   --size_;
   // Blocks stay at least a quarter full on average, so their number stays bounded by the ids.
   if (b.count == 0) {
@@ -199,6 +216,7 @@ void TRecordList::Clear() {
   std::vector<std::uint32_t>().swap(free_);
   std::vector<std::uint32_t>().swap(order_);
   std::vector<std::uint32_t>().swap(starts_);
+  std::vector<std::uint32_t>().swap(group_starts_);
   std::vector<TRecordId>().swap(firsts_);
   std::vector<std::uint32_t>().swap(first_keys_);
   std::vector<std::uint32_t>().swap(where_);
@@ -220,22 +238,26 @@ void TRecordList::Build(const std::vector<TRecordId>& Ids) {
   TRecordId top = 0;
   for (TRecordId id : Ids) top = std::max(top, id);
   where_.assign(static_cast<std::size_t>(top) + 1, kAbsent);
-  const std::size_t blocks = (Ids.size() + kBlockSize - 1) / kBlockSize;
-  blocks_.reserve(blocks);
-  order_.reserve(blocks);
-  starts_.reserve(blocks);
-  firsts_.reserve(blocks);
+  const std::size_t blocks = (Ids.size() + kBuildFill - 1) / kBuildFill;
+  // Room for the blocks that splits add, so the first ones move no vector.
+  const std::size_t room = blocks + blocks / 4 + 4;
+  blocks_.reserve(room);
+  order_.reserve(room);
+  starts_.reserve(room);
+  firsts_.reserve(room);
+  first_keys_.reserve(room);
   first_keys_.assign(blocks, kNoKey);
-  for (std::size_t start = 0; start < Ids.size(); start += kBlockSize) {
+  for (std::size_t start = 0; start < Ids.size(); start += kBuildFill) {
     const auto number = static_cast<std::uint32_t>(blocks_.size());
-    auto b = std::make_unique<TBlock>();
-    b->count = static_cast<std::uint32_t>(std::min<std::size_t>(kBlockSize, Ids.size() - start));
+    std::unique_ptr<TBlock> b(new TBlock);
+    b->count = static_cast<std::uint32_t>(std::min<std::size_t>(kBuildFill, Ids.size() - start));
     b->order = number;
     std::copy(Ids.begin() + static_cast<std::ptrdiff_t>(start),
               Ids.begin() + static_cast<std::ptrdiff_t>(start + b->count), b->ids.begin());
     blocks_.push_back(std::move(b));
     order_.push_back(number);
-    starts_.push_back(static_cast<std::uint32_t>(start));
+    if ((number & (kGroupSize - 1)) == 0) group_starts_.push_back(static_cast<std::uint32_t>(start));
+    starts_.push_back(static_cast<std::uint32_t>(start - group_starts_.back()));
     firsts_.push_back(Ids[start]);
     Locate(number, 0);
   }

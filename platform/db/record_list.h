@@ -6,10 +6,13 @@
 // holds 0, 1, 2, ... in order (records only ever appended) stores nothing but its length until it is
 // changed elsewhere.
 //
-// A list in an order that follows a 32-bit key (a sorted view) can keep those keys beside the ids:
-// KeyedPartitionPoint fills them in as it reads blocks, so a search by value steps through a few
-// contiguous keys instead of reading a scattered record at every step. A change to a block forgets
-// its keys; ForgetKey says an id's key changed where it stands.
+// A list in an order that follows a 32-bit key (a sorted view) keeps the keys of its blocks' first
+// ids: KeyedPartitionPoint fills them in as it reads them, so a search by value steps through
+// contiguous keys to its block and reads records only inside that block. A change at a block's
+// start forgets its key; ForgetKey says an id's key changed where it stands.
+//
+// Blocks made from a whole list are filled to three quarters, so the changes that follow (a record
+// posted in a sorted view) seldom split one.
 
 #include <algorithm>
 #include <array>
@@ -77,15 +80,16 @@ class TRecordList {
     if (k == 0) return 0;
     const TBlock& b = *blocks_[order_[k - 1]];
     const auto slot = std::partition_point(b.ids.begin(), b.ids.begin() + b.count, Pred) - b.ids.begin();
-    return starts_[k - 1] + static_cast<std::size_t>(slot);
+    return Start(k - 1) + static_cast<std::size_t>(slot);
   }
 
   // As PartitionPoint, where KeyOf(id) answers a key that ascends along the list, an id whose key
   // is below Key holds Pred and one whose key is above fails it: Pred is asked only among equal
-  // keys. The keys read are kept, so every call must pass the same KeyOf until Assign, Clear or
-  // ForgetKeys.
+  // keys. The first ids' keys read are kept, so every call must pass the same KeyOf until Assign,
+  // Clear or ForgetKeys. Inside the block found, keys are read only with KeysInBlock; else Pred is
+  // asked (for keys that cost more to read than Pred costs to ask, as a text's).
   template <class K, class P>
-  std::size_t KeyedPartitionPoint(std::uint32_t Key, K&& KeyOf, P&& Pred) const {
+  std::size_t KeyedPartitionPoint(std::uint32_t Key, K&& KeyOf, P&& Pred, bool KeysInBlock = true) const {
     if (sequence_) return PartitionPoint(Pred);
     const auto holds = [&](std::uint32_t key, std::uint32_t target, TRecordId id) {
       return key != target ? key < target : Pred(id);
@@ -103,21 +107,20 @@ class TRecordList {
     }
     if (lo == 0) return 0;
     const TBlock& b = *blocks_[order_[lo - 1]];
-    if (!b.keys_known) {
-      if (!b.keys) b.keys = std::make_unique<std::array<std::uint32_t, kBlockSize>>();
-      for (std::uint32_t i = 0; i < b.count; ++i) (*b.keys)[i] = KeyOf(b.ids[i]);
-      b.keys_known = true;
-    }
-    const std::array<std::uint32_t, kBlockSize>& keys = *b.keys;
     // The block's first id holds (the search above says so): look among the rest.
     std::uint32_t from = 1, to = b.count;
     while (from < to) {
       const std::uint32_t mid = from + (to - from) / 2;
-      if (holds(keys[mid], Key, b.ids[mid])) from = mid + 1;
+      if (KeysInBlock ? holds(KeyOf(b.ids[mid]), Key, b.ids[mid]) : Pred(b.ids[mid])) from = mid + 1;
       else to = mid;
     }
     hint_ = lo - 1;  // the caller reads the record found next
-    return starts_[lo - 1] + from;
+    return Start(lo - 1) + from;
+  }
+  // Reads the keys of all blocks' first ids at once (a list just made, searched next).
+  template <class K>
+  void FillFirstKeys(K&& KeyOf) {
+    for (std::size_t k = 0; k < firsts_.size(); ++k) first_keys_[k] = std::max<std::uint32_t>(KeyOf(firsts_[k]), 1);
   }
   // Id's key changed while it stayed in place.
   void ForgetKey(TRecordId Id);
@@ -125,6 +128,12 @@ class TRecordList {
 
  private:
   static constexpr std::uint32_t kBlockSize = 256;
+  static constexpr std::uint32_t kBuildFill = kBlockSize * 3 / 4;
+  // Blocks are counted off in groups of 64: a block's start is its group's start plus its start
+  // within the group, so an id put in or taken out moves the starts of the blocks after it in its
+  // group and of the groups after it, not of every block after it.
+  static constexpr unsigned kGroupBits = 6;
+  static constexpr std::size_t kGroupSize = std::size_t{1} << kGroupBits;
   static constexpr std::uint32_t kAbsent = 0xFFFFFFFF;
   static constexpr std::uint32_t kNoKey = 0;  // in first_keys_, whose keys are raised to 1
 
@@ -132,21 +141,23 @@ class TRecordList {
     std::uint32_t count = 0;
     std::uint32_t order = 0;  // index in order_
     std::array<TRecordId, kBlockSize> ids;
-    // The ids' keys by slot, kept by KeyedPartitionPoint; allocated by the first search that reads
-    // the block, so lists never searched by key carry none.
-    mutable bool keys_known = false;
-    mutable std::unique_ptr<std::array<std::uint32_t, kBlockSize>> keys;
   };
-  // Forgets the keys of the block at OrderIndex, its first id's among them when First.
-  void ForgetBlockKeys(std::size_t OrderIndex, bool First);
 
+  // The position of the first id of the block at OrderIndex.
+  std::size_t Start(std::size_t OrderIndex) const {
+    return group_starts_[OrderIndex >> kGroupBits] + starts_[OrderIndex];
+  }
+  // The blocks after OrderIndex start Delta later (an id came or went there).
+  void Shift(std::size_t OrderIndex, std::int32_t Delta);
   // The index in order_ of the block holding Pos (the last block for Pos == Size()).
   std::size_t BlockAt(std::size_t Pos) const;
   void Materialise();
-  // Blocks holding Ids, on a cleared list.
+  // Blocks holding Ids, filled to kBuildFill, on a cleared list.
   void Build(const std::vector<TRecordId>& Ids);
+  // An empty block at OrderIndex; Renumber from there once it is filled.
   std::uint32_t NewBlock(std::size_t OrderIndex);
   void RemoveBlock(std::size_t OrderIndex);
+  // After blocks came or went at FromOrderIndex: each block's index and start from there on.
   void Renumber(std::size_t FromOrderIndex);
   // Tells the ids of block Number from slot From on that they live there.
   void Locate(std::uint32_t Number, std::uint32_t From);
@@ -162,7 +173,8 @@ class TRecordList {
   std::vector<std::unique_ptr<TBlock>> blocks_;  // by block number; null when free
   std::vector<std::uint32_t> free_;              // free block numbers
   std::vector<std::uint32_t> order_;             // block numbers in list order
-  std::vector<std::uint32_t> starts_;            // position of each block's first id, by order index
+  std::vector<std::uint32_t> starts_;            // each block's start within its group, by order index
+  std::vector<std::uint32_t> group_starts_;      // position of each group's first id
   std::vector<TRecordId> firsts_;                // each block's first id, by order index
   mutable std::vector<std::uint32_t> first_keys_;  // the key of each first id, or kNoKey, by order index
   std::vector<std::uint32_t> where_;             // by id: its block's number, or kAbsent

@@ -123,6 +123,29 @@ TEST_F(DbLocateSorted, RecordsAppendedInOrderAndOneRecord) {
   for (int id : {4, 5, 6, 7, 255, 256, 257, 699, 700}) ExpectLocate("Id", id);
 }
 
+// Locate keeps the fields it was last asked for; fields made anew at the next opening are found
+// again by the same text.
+TEST_F(DbLocateSorted, KeyFieldsAreFoundAgainWhenTheFieldsAreMadeAgain) {
+  Add(1, 10, 0.5);
+  Add(2, 20, 1.5);
+  EXPECT_TRUE(ds.Locate("Id", 2, {}));
+  EXPECT_TRUE(ds.Locate("Id", 1, {}));
+  ds.Close();
+  ds.FieldDefs().Clear();
+  ds.FieldDefs().Add("Score", ftFloat);
+  ds.FieldDefs().Add("Id", ftInteger);
+  ds.Open();
+  ds.Append();
+  ds.FieldByName("Score")->SetAsFloat(7.5);
+  ds.FieldByName("Id")->SetAsInteger(9);
+  ds.Post();
+  ds.First();
+  EXPECT_TRUE(ds.Locate("Id", 9, {}));
+  EXPECT_EQ(ds.FieldByName("Score")->AsFloat(), 7.5);
+  EXPECT_FALSE(ds.Locate("Id", 2, {}));
+  EXPECT_TRUE(ds.Locate("Score", 7.5, {}));
+}
+
 TEST_F(DbLocateSorted, EditsInsertsAndDeletesKeepTheKeysTrue) {
   AddRecords(1200);
   ds.SetSortFields("Id");
@@ -203,6 +226,79 @@ TEST(DbLocatePrefix, LandsWhereAScanLandsOnASortedTextField) {
         EXPECT_EQ(ds.Locate("Name", Variant(start), options), expected > 0);
         EXPECT_EQ(ds.RecNo(), expected > 0 ? expected : 1);
       }
+  }
+}
+
+// A view sorted by text keeps its order through edits, inserts and deletes, and Locate by text, with
+// and without case, lands where a scan lands: short texts whose search keys carry case, case
+// variants, accents, the empty text and nulls among them, over many blocks.
+TEST(DbLocateSortedText, PostsKeepTheOrderAndLocateLandsWhereAScanLands) {
+  std::mt19937 random(29);
+  const char* const pieces[] = {"", "a", "A", "ab", "AB", "Ab", "b", "\xC3\xA9", "\xC3\x89", "e", "ka", "k\xC3\xA4",
+                                "Kala", "kalo", "KALO", "zz", "x y"};
+  const auto word = [&]() -> Variant {
+    if (random() % 40 == 0) return Null();
+    std::string w = pieces[random() % std::size(pieces)];
+    if (random() % 2) w += pieces[random() % std::size(pieces)];
+    return Variant(w);
+  };
+  TMemDataSet ds(nullptr);
+  ds.FieldDefs().Add("Name", ftString, 30);
+  ds.FieldDefs().Add("N", ftInteger);
+  ds.Open();
+  TField* name = ds.FieldByName("Name");
+  for (int i = 0; i < 2000; ++i) {
+    ds.Append();
+    name->SetValue(word());
+    ds.FieldByName("N")->SetAsInteger(i);
+    ds.Post();
+  }
+  const auto check = [&](bool descending) {
+    std::vector<Variant> held;
+    for (int r = 1; r <= ds.RecordCount(); ++r) held.push_back(ds.RecordValue(r, name));
+    for (std::size_t r = 1; r < held.size(); ++r) {
+      const Variant& a = descending ? held[r] : held[r - 1];
+      const Variant& b = descending ? held[r - 1] : held[r];
+      ASSERT_TRUE(VarIsNull(a) || (!VarIsNull(b) && AnsiCompareStr(a.AsString(), b.AsString()) <= 0)) << r;
+    }
+    std::vector<std::string> sought(std::begin(pieces), std::end(pieces));
+    sought.insert(sought.end(), {"aB", "kA", "KALA", "kalO", "abab", "zzz", "\xC3\xA9" "a"});
+    for (const std::string& w : sought)
+      for (const bool ci : {false, true}) {
+        int expected = 0;
+        for (std::size_t r = 0; r < held.size() && expected == 0; ++r)
+          if (!VarIsNull(held[r]) && (ci ? AnsiSameText(held[r].AsString(), w) : held[r].AsString() == w))
+            expected = static_cast<int>(r) + 1;
+        const int before = ds.RecNo();
+        TLocateOptions options;
+        if (ci) options += loCaseInsensitive;
+        ASSERT_EQ(ds.Locate("Name", w, options), expected > 0) << w << " " << ci;
+        ASSERT_EQ(ds.RecNo(), expected > 0 ? expected : before) << w << " " << ci;
+      }
+  };
+  for (const char* sort : {"Name", "Name DESC"}) {
+    SCOPED_TRACE(sort);
+    ds.SetSortFields(sort);
+    check(sort[4] != 0);
+    for (int step = 0; step < 600; ++step) {
+      ds.SetRecNo(static_cast<int>(random() % static_cast<unsigned>(ds.RecordCount())) + 1);
+      switch (step % 3) {
+        case 0:
+          ds.Edit();
+          name->SetValue(word());
+          ds.Post();
+          break;
+        case 1:
+          ds.Insert();
+          name->SetValue(word());
+          ds.Post();
+          break;
+        case 2:
+          ds.Delete();
+          break;
+      }
+      if (step % 100 == 99) check(sort[4] != 0);
+    }
   }
 }
 
