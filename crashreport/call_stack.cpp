@@ -19,6 +19,7 @@
 #include "crashreport/system_utils.h"
 #include "crashreport/thread_stacks.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
 
 namespace lab {
@@ -378,15 +379,18 @@ std::string FormatThreadHeader(int Index, const TCrashDebugInfo& Entry, bool Rep
   const auto text = [&](int i) { return options.GetCustomizedText(static_cast<std::uint8_t>(i)); };
   std::string priority = "??", class_name;
   TCrashThreadsList& threads = CrashThreadsList();
-  threads.BeginRead();
-  int index = threads.IndexOfID(Entry.ThreadID);
+  int index;
   std::int32_t recorded = kPriorityNotRecorded;
-  if (index >= 0) {
-    const TCrashThreadEntry* e = threads.GetItem(index);
-    recorded = e->Priority;
-    if (e->ThreadObject) class_name = ObjectClassName(e->ThreadObject);
+  {
+    threads.BeginRead();
+    TScopeExit end_read([&] { threads.EndRead(); });
+    index = threads.IndexOfID(Entry.ThreadID);
+    if (index >= 0) {
+      const TCrashThreadEntry* e = threads.GetItem(index);
+      recorded = e->Priority;
+      if (e->ThreadObject) class_name = ObjectClassName(e->ThreadObject);
+    }
   }
-  threads.EndRead();
   if (index >= 0) {
     if (recorded == kPriorityNotRecorded) {
       // Read now (the thread's nice value) and kept.
@@ -395,9 +399,9 @@ std::string FormatThreadHeader(int Index, const TCrashDebugInfo& Entry, bool Rep
       if (nice != -1 || errno == 0) {
         recorded = nice;
         threads.BeginWrite();
+        TScopeExit end_write([&] { threads.EndWrite(); });
         index = threads.IndexOfID(Entry.ThreadID);
         if (index >= 0) threads.GetItem(index)->Priority = recorded;
-        threads.EndWrite();
       }
     }
     if (recorded != kPriorityNotRecorded) priority = std::to_string(recorded);

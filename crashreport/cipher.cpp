@@ -10,9 +10,6 @@ namespace {
 constexpr std::uint32_t kDelta = 0x9E3779B9;
 constexpr std::uint32_t kDecryptSum = 0xC6EF3720;  // 32 * kDelta
 
-std::uint32_t g_key[4];
-std::uint8_t g_chain[8];
-
 std::uint32_t ReadBig(const std::uint8_t* p) {
   return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
 }
@@ -25,21 +22,22 @@ void WriteBig(std::uint8_t* p, std::uint32_t v) {
 }
 
 // Combines the last Count mod 8 bytes with the encrypted chaining vector: the same step both ways.
-void CombineTail(const std::uint8_t* src, std::uint8_t* dst, std::size_t count) {
-  EncryptBlock(g_chain, g_chain);
-  for (std::size_t i = 0; i < count; ++i) dst[i] = src[i] ^ g_chain[i];
+void CombineTail(const TCipher& cipher, std::uint8_t* chain, const std::uint8_t* src, std::uint8_t* dst,
+                 std::size_t count) {
+  cipher.EncryptBlock(chain, chain);
+  for (std::size_t i = 0; i < count; ++i) dst[i] = src[i] ^ chain[i];
 }
 
 }  // namespace
 
-void SetCipherKey(std::string_view PassPhrase) {
+TCipher::TCipher(std::string_view PassPhrase) {
   const TMD5Digest digest = MD5Text(PassPhrase);
-  for (int i = 0; i < 4; ++i) g_key[i] = ReadBig(digest.data() + 4 * i);
+  for (int i = 0; i < 4; ++i) key_[i] = ReadBig(digest.data() + 4 * i);
 }
 
-void EncryptBlock(const std::uint8_t In[8], std::uint8_t Out[8]) {
+void TCipher::EncryptBlock(const std::uint8_t In[8], std::uint8_t Out[8]) const {
   std::uint32_t y = ReadBig(In), z = ReadBig(In + 4), sum = 0;
-  const std::uint32_t k0 = g_key[0], k1 = g_key[1], k2 = g_key[2], k3 = g_key[3];
+  const auto [k0, k1, k2, k3] = key_;
   for (int round = 0; round < 32; ++round) {
     sum += kDelta;
     y += (z << 4) + (z ^ k0) + ((z >> 5) ^ sum) + k1;
@@ -49,9 +47,9 @@ void EncryptBlock(const std::uint8_t In[8], std::uint8_t Out[8]) {
   WriteBig(Out + 4, z);
 }
 
-void DecryptBlock(const std::uint8_t In[8], std::uint8_t Out[8]) {
+void TCipher::DecryptBlock(const std::uint8_t In[8], std::uint8_t Out[8]) const {
   std::uint32_t y = ReadBig(In), z = ReadBig(In + 4), sum = kDecryptSum;
-  const std::uint32_t k0 = g_key[0], k1 = g_key[1], k2 = g_key[2], k3 = g_key[3];
+  const auto [k0, k1, k2, k3] = key_;
   for (int round = 0; round < 32; ++round) {
     z -= (y << 4) + (k2 ^ y) + ((y >> 5) ^ sum) + k3;
     y -= (z << 4) + (z ^ k0) + ((z >> 5) ^ sum) + k1;
@@ -61,33 +59,35 @@ void DecryptBlock(const std::uint8_t In[8], std::uint8_t Out[8]) {
   WriteBig(Out + 4, z);
 }
 
-void DecryptBuffer(const void* Source, void* Dest, std::size_t Count) {
+void TCipher::DecryptBuffer(const void* Source, void* Dest, std::size_t Count) const {
   const auto* src = static_cast<const std::uint8_t*>(Source);
   auto* dst = static_cast<std::uint8_t*>(Dest);
-  std::memset(g_chain, 0xFF, sizeof g_chain);
+  std::uint8_t chain[8];
+  std::memset(chain, 0xFF, sizeof chain);
   std::size_t i = 0;
   for (; i + 8 <= Count; i += 8) {
     std::uint8_t kept[8];
     std::memcpy(kept, src + i, 8);
     DecryptBlock(kept, dst + i);
-    for (int j = 0; j < 8; ++j) dst[i + j] ^= g_chain[j];
-    std::memcpy(g_chain, kept, 8);
+    for (int j = 0; j < 8; ++j) dst[i + j] ^= chain[j];
+    std::memcpy(chain, kept, 8);
   }
-  CombineTail(src + i, dst + i, Count - i);
+  CombineTail(*this, chain, src + i, dst + i, Count - i);
 }
 
-void EncryptBuffer(const void* Source, void* Dest, std::size_t Count) {
+void TCipher::EncryptBuffer(const void* Source, void* Dest, std::size_t Count) const {
   const auto* src = static_cast<const std::uint8_t*>(Source);
   auto* dst = static_cast<std::uint8_t*>(Dest);
-  std::memset(g_chain, 0xFF, sizeof g_chain);
+  std::uint8_t chain[8];
+  std::memset(chain, 0xFF, sizeof chain);
   std::size_t i = 0;
   for (; i + 8 <= Count; i += 8) {
     std::uint8_t block[8];
-    for (int j = 0; j < 8; ++j) block[j] = src[i + j] ^ g_chain[j];
+    for (int j = 0; j < 8; ++j) block[j] = src[i + j] ^ chain[j];
     EncryptBlock(block, dst + i);
-    std::memcpy(g_chain, dst + i, 8);
+    std::memcpy(chain, dst + i, 8);
   }
-  CombineTail(src + i, dst + i, Count - i);
+  CombineTail(*this, chain, src + i, dst + i, Count - i);
 }
 
 }  // namespace lab

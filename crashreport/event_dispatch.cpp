@@ -15,21 +15,22 @@
 
 namespace lab {
 
-TExceptionNotifyProc ExceptionNotifyProc = nullptr;
-TExceptionActionNotifyProc ExceptionActionNotifyProc = nullptr;
-TExceptionErrorNotifyProc ExceptionErrorNotifyProc = nullptr;
-TPasswordRequestProc PasswordRequestProc = nullptr;
-TCustomDataRequestProc CustomDataRequestProc = nullptr;
-TAttachedFilesRequestProc AttachedFilesRequestProc = nullptr;
-TCustomFieldsRequestProc CustomFieldsRequestProc = nullptr;
+std::atomic<TExceptionNotifyProc> ExceptionNotifyProc{nullptr};
+std::atomic<TExceptionActionNotifyProc> ExceptionActionNotifyProc{nullptr};
+std::atomic<TExceptionErrorNotifyProc> ExceptionErrorNotifyProc{nullptr};
+std::atomic<TPasswordRequestProc> PasswordRequestProc{nullptr};
+std::atomic<TCustomDataRequestProc> CustomDataRequestProc{nullptr};
+std::atomic<TAttachedFilesRequestProc> AttachedFilesRequestProc{nullptr};
+std::atomic<TCustomFieldsRequestProc> CustomFieldsRequestProc{nullptr};
 
 namespace {
 
-// Calls the event on every component, last made first, then the global procedure. A handler may
-// free components (its own among them), so each is looked up again before its call and the handler
-// is called from a copy.
+// Calls the event on every component, last made first, then the global procedure (as it is when its
+// turn comes). A handler may free components (its own among them), so each is looked up again before
+// its call and the handler is called from a copy.
 template <class Event, class Proc, class... Args>
-void Fire(Event TCrashLog::*Member, Proc Global, const TCrashExceptionRecord& Record, Args&&... args) {
+void Fire(Event TCrashLog::*Member, const std::atomic<Proc>& Global, const TCrashExceptionRecord& Record,
+          Args&&... args) {
   if (TCrashLogList* list = CrashLogList()) {
     std::vector<TCrashLog*> logs;
     for (int i = list->Count() - 1; i >= 0; --i) logs.push_back(list->Get(i));
@@ -40,7 +41,7 @@ void Fire(Event TCrashLog::*Member, Proc Global, const TCrashExceptionRecord& Re
       if (handler) handler(Record, args...);
     }
   }
-  if (Global) Global(Record, args...);
+  if (const Proc global = Global.load()) global(Record, args...);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 // handler sees what the handlers before it left; there is no early stop. An exception a handler
 // raises passes out to the caller.
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -14,7 +15,8 @@
 
 namespace lab {
 
-// The global handler procedures, one per event: plain functions, nullptr unless assigned.
+// The global handler procedures, one per event: plain functions, nullptr unless assigned. A program
+// may assign one on any thread while another thread reports.
 using TExceptionNotifyProc = void (*)(const TCrashExceptionRecord& CrashExceptionRecord, bool& Handled);
 using TExceptionActionNotifyProc = void (*)(const TCrashExceptionRecord& CrashExceptionRecord,
                                             TCrashActionType CrashAction, bool& Execute);
@@ -28,13 +30,13 @@ using TAttachedFilesRequestProc = void (*)(const TCrashExceptionRecord& CrashExc
 using TCustomFieldsRequestProc = void (*)(const TCrashExceptionRecord& CrashExceptionRecord,
                                           TStrings* FieldsName, TStrings* FieldsValue);
 
-extern TExceptionNotifyProc ExceptionNotifyProc;
-extern TExceptionActionNotifyProc ExceptionActionNotifyProc;
-extern TExceptionErrorNotifyProc ExceptionErrorNotifyProc;
-extern TPasswordRequestProc PasswordRequestProc;
-extern TCustomDataRequestProc CustomDataRequestProc;
-extern TAttachedFilesRequestProc AttachedFilesRequestProc;
-extern TCustomFieldsRequestProc CustomFieldsRequestProc;
+extern std::atomic<TExceptionNotifyProc> ExceptionNotifyProc;
+extern std::atomic<TExceptionActionNotifyProc> ExceptionActionNotifyProc;
+extern std::atomic<TExceptionErrorNotifyProc> ExceptionErrorNotifyProc;
+extern std::atomic<TPasswordRequestProc> PasswordRequestProc;
+extern std::atomic<TCustomDataRequestProc> CustomDataRequestProc;
+extern std::atomic<TAttachedFilesRequestProc> AttachedFilesRequestProc;
+extern std::atomic<TCustomFieldsRequestProc> CustomFieldsRequestProc;
 
 // The action and error events take the record, the action and the flag; the others fire with the
 // current record (CurrentExceptionRecord) and the process state's Handled, Password, CustomData,

@@ -72,8 +72,7 @@ std::vector<std::uint8_t> PackModuleData(const void* Options, std::size_t Size, 
   payload.reserve(4 + packed.size());
   Put(payload, kModuleDataMagic, 4);
   payload.insert(payload.end(), packed.begin(), packed.end());
-  SetCipherKey(PassPhrase);
-  EncryptBuffer(payload.data(), payload.data(), payload.size());
+  TCipher(PassPhrase).EncryptBuffer(payload.data(), payload.data(), payload.size());
 
   std::vector<std::uint8_t> data;
   Put(data, kModuleDataMagic, 4);
@@ -97,8 +96,7 @@ bool UnpackModuleData(const void* Data, std::size_t Size, std::string_view PassP
   if (payload_size > static_cast<std::uint64_t>(p + Size - at) || payload_size < 4) return false;
 
   std::vector<std::uint8_t> payload(at, at + payload_size);
-  SetCipherKey(PassPhrase);
-  DecryptBuffer(payload.data(), payload.data(), payload.size());
+  TCipher(PassPhrase).DecryptBuffer(payload.data(), payload.data(), payload.size());
   if (Get(payload.data(), 4) != kModuleDataMagic) return false;
   Result.Options = DecompressBuf(payload.data() + 4, payload.size() - 4);
   Result.Version = static_cast<std::uint16_t>(Get(p + 4, 2));

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 
 #include "crashreport/base64.h"
 #include "crashreport/cipher.h"
@@ -188,9 +189,9 @@ void AddGeneral(TXMLItem& Log, std::string_view Entry, const TTable& First) {
 // ---- Call stack -------------------------------------------------------------------------------
 
 // A name in clear, or false when the text cannot be one (a wrong password gives such bytes).
-bool DecryptName(std::string_view Base64Text, std::string& Name) {
+bool DecryptName(const TCipher& Cipher, std::string_view Base64Text, std::string& Name) {
   Name = Base64DecodeStr(Base64Text);
-  DecryptBuffer(Name.data(), Name.data(), Name.size());
+  Cipher.DecryptBuffer(Name.data(), Name.data(), Name.size());
   for (char c : Name) {
     const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
                     c == '@' || c == '_';
@@ -200,14 +201,14 @@ bool DecryptName(std::string_view Base64Text, std::string& Name) {
 }
 
 // Protected names: the unit "?", a kind letter and Base64; class and procedure "?" and Base64.
-void RevealNames(std::string& Unit, std::string& Class, std::string& Procedure) {
+void RevealNames(const TCipher& Cipher, std::string& Unit, std::string& Class, std::string& Procedure) {
   if (Unit.size() < 2 || Unit[0] != '?') return;
   const auto cipher_text = [](const std::string& cell) {
     return std::string_view(cell).substr(cell.starts_with('?') ? 1 : 0);
   };
   std::string unit, class_name, procedure;
-  if (!DecryptName(std::string_view(Unit).substr(2), unit) || !DecryptName(cipher_text(Class), class_name) ||
-      !DecryptName(cipher_text(Procedure), procedure))
+  if (!DecryptName(Cipher, std::string_view(Unit).substr(2), unit) ||
+      !DecryptName(Cipher, cipher_text(Class), class_name) || !DecryptName(Cipher, cipher_text(Procedure), procedure))
     return;
   if (unit.find('.') == npos) unit += Unit[1] == 'p' ? ".cpp" : ".h";
   if (const std::size_t dot = procedure.find('.'); dot != npos) {
@@ -219,7 +220,8 @@ void RevealNames(std::string& Unit, std::string& Class, std::string& Procedure) 
   Procedure = std::move(procedure);
 }
 
-void AddCallStackLine(TXMLItem& Thread, const std::vector<std::string_view>& Cells, bool Reveal) {
+// Reveal: the cipher of the log's password, nullptr to leave protected names as they stand.
+void AddCallStackLine(TXMLItem& Thread, const std::vector<std::string_view>& Cells, const TCipher* Reveal) {
   std::string address = Trim(Cells[0]), module = Trim(Cells[1]), unit = Trim(Cells[2]), class_name = Trim(Cells[3]);
   // A "|" in a routine's name (an operator) splits its cell: the cells between the class and the line
   // are the routine's.
@@ -230,7 +232,7 @@ void AddCallStackLine(TXMLItem& Thread, const std::vector<std::string_view>& Cel
   }
   procedure = Trim(procedure);
   const std::string last = Trim(Cells.back());
-  if (Reveal) RevealNames(unit, class_name, procedure);
+  if (Reveal) RevealNames(*Reveal, unit, class_name, procedure);
   if (procedure.starts_with('@')) procedure[0] = '_';
   const std::size_t bracket = last.find('[');
   std::string number = last.substr(0, std::min(bracket, last.size())), offset;
@@ -273,8 +275,8 @@ void AddCallStack(TXMLItem& Log, std::string_view Entry, const TTable& First, bo
                   std::string_view Password) {
   TXMLItem* stack = Log.AddItem("CallStack");
   if (!First.Found) return;
-  const bool reveal = !Password.empty();
-  if (reveal) SetCipherKey(Password);
+  std::optional<TCipher> reveal;
+  if (!Password.empty()) reveal.emplace(Password);
   TXMLItem* thread = nullptr;   // the exception or running thread
   TXMLItem* current = nullptr;  // where rows go: that thread or a calling thread in it
   bool separated = true;
@@ -297,7 +299,7 @@ void AddCallStack(TXMLItem& Log, std::string_view Entry, const TTable& First, bo
     }
     if (!current) current = thread = stack->AddItem(stack->Items().Count() == 0 ? "ExceptionThread" : "RunningThread");
     separated = false;
-    AddCallStackLine(*current, cells, reveal);
+    AddCallStackLine(*current, cells, reveal ? &*reveal : nullptr);
   }
 }
 

@@ -54,45 +54,43 @@ TEST(MD5, ReproducesTheRfcVectorsAndBothPaddingForms) {
 }
 
 TEST(Cipher, FrozenVectorsPinTheWordAndByteOrder) {
-  SetCipherKey("secret");
+  const TCipher cipher("secret");
   const std::uint8_t plain[8] = {0, 1, 2, 3, 4, 5, 6, 7};
   std::uint8_t block[8];
-  EncryptBlock(plain, block);
+  cipher.EncryptBlock(plain, block);
   EXPECT_EQ(Hex(block, 8), "c061dc284a2884c7");
-  DecryptBlock(block, block);
+  cipher.DecryptBlock(block, block);
   EXPECT_EQ(0, std::memcmp(block, plain, 8));
 
   // 13 bytes: one chained block, then 5 bytes combined with the encrypted chaining vector.
   const char text[] = "Hello, world!";
   std::uint8_t scrambled[13];
-  EncryptBuffer(text, scrambled, 13);
+  cipher.EncryptBuffer(text, scrambled, 13);
   EXPECT_EQ(Hex(scrambled, 13), "43b06b3fca6e256de69f0f4aeb");
   std::uint8_t back[13];
-  DecryptBuffer(scrambled, back, 13);
+  cipher.DecryptBuffer(scrambled, back, 13);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(back), 13), text);
 
-  SetCipherKey("");
-  EncryptBuffer("abc", scrambled, 3);
+  TCipher("").EncryptBuffer("abc", scrambled, 3);
   EXPECT_EQ(Hex(scrambled, 3), "51dc1c");
 }
 
 TEST(Cipher, BufferRoundTripsOfEveryLengthInPlace) {
-  SetCipherKey("pass phrase");
+  const TCipher cipher("pass phrase");
   for (std::size_t n = 0; n <= 41; ++n) {
     const auto plain = RandomBytes(n, static_cast<unsigned>(n));
     auto data = plain;
-    EncryptBuffer(data.data(), data.data(), n);
+    cipher.EncryptBuffer(data.data(), data.data(), n);
     if (n >= 8) {
       EXPECT_NE(data, plain) << n;
     }
-    DecryptBuffer(data.data(), data.data(), n);
+    cipher.DecryptBuffer(data.data(), data.data(), n);
     EXPECT_EQ(data, plain) << n;
   }
   // A wrong key does not give the data back.
   std::vector<std::uint8_t> data(16, 'x');
-  EncryptBuffer(data.data(), data.data(), 16);
-  SetCipherKey("other");
-  DecryptBuffer(data.data(), data.data(), 16);
+  cipher.EncryptBuffer(data.data(), data.data(), 16);
+  TCipher("other").DecryptBuffer(data.data(), data.data(), 16);
   EXPECT_NE(data, std::vector<std::uint8_t>(16, 'x'));
 }
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "crashreport/module_data.h"
@@ -150,6 +152,30 @@ TEST(ModuleData, PackedDataRoundTripsAndRejectsStrangers) {
   auto damaged = packed;
   damaged[22 + 40] ^= 0x20;
   EXPECT_THROW(UnpackModuleData(damaged.data(), damaged.size(), "phrase", result), EZLibError);
+}
+
+// Each caller keys its own cipher: a program that reads one module's data while another thread
+// reads another's (or converts a protected log) gets both right.
+TEST(ModuleData, TwoThreadsUnpackWithTheirOwnPassPhrases) {
+  const auto options = BuiltOptions();
+  const char* const phrases[] = {"first phrase", "second phrase"};
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (const char* phrase : phrases) {
+    threads.emplace_back([&, phrase] {
+      for (int i = 0; i < 300; ++i) {
+        TModuleData result;
+        try {
+          const auto packed = PackModuleData(options.data(), options.size(), phrase, 1);
+          if (!UnpackModuleData(packed.data(), packed.size(), phrase, result) || result.Options != options) ++failures;
+        } catch (const Exception&) {
+          ++failures;
+        }
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures, 0);
 }
 
 std::string g_reported;
