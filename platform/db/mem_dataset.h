@@ -108,7 +108,9 @@ class TMemDataSet : public TDataSet {
   void TreeToggle() { ChangeTreeNode(TTreeNodeChange::Toggle); }
   void ChangeTreeNode(TTreeNodeChange Change);
 
-  // The distinct non-null values of a stored field over all records, in the field's ascending order.
+  // The distinct non-null values of a stored field over all records, filtered or not, in the field's
+  // ascending order (texts by the locale, apart unless their bytes are the same); of values the order
+  // finds alike (0 and -0, NaNs) the first stored stands for them.
   std::vector<Variant> DistinctValues(std::string_view FieldName) const;
   // Removes every record.
   void EmptyDataSet();

@@ -1,6 +1,11 @@
 // Sorting, filtering, Locate and Lookup, distinct values of TMemDataSet.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
 #include "platform/rtl/strutils.h"
 #include "tests/platform/db_test_support.h"
 
@@ -244,6 +249,59 @@ TEST_F(DbSortFilter, DistinctValuesInOrder) {
   const std::vector<Variant> names = ds.DistinctValues("Name");
   EXPECT_EQ(names, (std::vector<Variant>{"alice", "Alice", "bob", "Bob", "carl"}));
   EXPECT_EQ(ds.DistinctValues("Score"), (std::vector<Variant>{-1.0, 2.5, 9.0}));
+}
+
+// The value drop-down's list: each stored value once, nulls left out, in the field's ascending order
+// (the sort's); of values that order finds alike the first stored stands for them; records the
+// filter hides count too.
+TEST(DbDistinctValues, EachValueOnceInTheFieldsOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const Variant day = VarFromDateTime(45000), noon = VarFromDateTime(45000.5), before = VarFromDateTime(-2.25);
+  const struct {
+    TFieldType type;
+    std::vector<Variant> stored;  // Null() for a null
+    std::vector<Variant> expected;
+  } cases[] = {
+      // Texts the collator finds alike (a composed and a decomposed e-acute) stay two, by their bytes.
+      {ftString,
+       {"bob", Null(), "Bob", "\xC3\xA9", "alice", "e\xCC\x81", "bob", "Alice", "\xC3\xA9"},
+       {"alice", "Alice", "bob", "Bob", "e\xCC\x81", "\xC3\xA9"}},
+      {ftInteger, {5, Null(), -3, 5, INT32_MAX, INT32_MIN, 0}, {INT32_MIN, -3, 0, 5, INT32_MAX}},
+      {ftLargeint,
+       {std::int64_t{1} << 40, Null(), -(std::int64_t{1} << 40), std::int64_t{1} << 40, std::int64_t{(1ll << 40) + 1}},
+       {-(std::int64_t{1} << 40), std::int64_t{1} << 40, std::int64_t{(1ll << 40) + 1}}},
+      // -0 and 0 are one value, shown as stored first; NaNs are one too, after every number.
+      {ftFloat, {2.5, -0.0, Null(), nan, 0.0, -1e300, 2.5, -nan}, {-1e300, -0.0, 2.5, nan}},
+      {ftDateTime, {noon, Null(), day, before, noon, day}, {before, day, noon}},
+      {ftBoolean, {true, Null(), false, true}, {false, true}},
+      {ftCurrency, {Currency::FromRaw(-5), Currency::FromRaw(7), Currency::FromRaw(-5)},
+       {Currency::FromRaw(-5), Currency::FromRaw(7)}},
+  };
+  auto same = [](const Variant& a, const Variant& b) {
+    if (a.Type() == varDouble && b.Type() == varDouble)
+      return std::bit_cast<std::uint64_t>(a.AsDouble()) == std::bit_cast<std::uint64_t>(b.AsDouble()) ||
+             (std::isnan(a.AsDouble()) && std::isnan(b.AsDouble()));
+    return a.Type() == b.Type() && a == b;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(FieldTypeName(c.type));
+    TMemDataSet ds(nullptr);
+    ds.FieldDefs().Add("V", c.type, c.type == ftString ? 10 : 0);
+    ds.Open();
+    for (const Variant& v : c.stored) {
+      ds.Append();
+      ds.FieldByName("V")->SetValue(v);
+      ds.Post();
+    }
+    for (bool hidden : {false, true}) {
+      ds.OnFilterRecord = [](TDataSet*, bool& accept) { accept = false; };
+      ds.SetFiltered(hidden);
+      const std::vector<Variant> values = ds.DistinctValues("V");
+      ASSERT_EQ(values.size(), c.expected.size());
+      for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_TRUE(same(values[i], c.expected[i])) << i << ": " << VarToStr(values[i]);
+    }
+  }
 }
 
 TEST(DbFilterText, ParsesAndReportsErrors) {
