@@ -127,6 +127,29 @@ class X11Test : public ::testing::Test {
   Display* d = nullptr;
 };
 
+// With xdotool, which moves the server's pointer and presses its keys as a user would.
+class XdotoolTest : public X11Test {
+ protected:
+  void SetUp() override {
+    if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "xdotool is not installed (scripts/setup.sh)";
+    X11Test::SetUp();
+  }
+  // Runs xdotool on the test's server; one that hangs is ended after 20 s and fails the test.
+  void Xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), {"/usr/bin/timeout", "20", "/usr/bin/xdotool"});
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::string display = "DISPLAY=" + server.Name();
+    char* envp[] = {display.data(), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp), 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xdotool failed";
+  }
+};
+
 // With xclip, the other program of the clipboard tests.
 class XclipTest : public X11Test {
  protected:
