@@ -7,6 +7,7 @@
 #include "crashreport/process_control.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/thread_stacks.h"
+#include "crashreport/thread_tracking.h"
 #include "crashreport/unit_sections.h"
 #include "platform/classes/class_registry.h"
 
@@ -31,11 +32,13 @@ void InitExceptionLog() {
   InstallThreadStartHook();
   // Faults, throws and the exceptions the message loop catches reach the reporter from now on.
   InstallFaultCapture();
+  InstallThreadTracking();
   SetCrashLogEnabled(true);
 }
 
 void DoneExceptionLog() {
   SetCrashLogEnabled(false);
+  RemoveThreadTracking();
   RemoveFaultCapture();
   RemoveThreadStartHook();
   FreeCrashLogList();

@@ -14,6 +14,12 @@ namespace lab {
 TNotifyEvent WakeMainThread;
 
 namespace {
+std::atomic<TThreadExceptionHook> g_exception_hook{nullptr};
+}  // namespace
+
+TThreadExceptionHook SetThreadExceptionHook(TThreadExceptionHook Hook) noexcept { return g_exception_hook.exchange(Hook); }
+
+namespace {
 
 struct SyncRequest {
   const TThreadMethod* Method;
@@ -149,8 +155,10 @@ void TThread::RunInThread() {
     try {
       Execute();
     } catch (...) {
+      std::exception_ptr error = std::current_exception();
+      if (TThreadExceptionHook hook = g_exception_hook.load()) hook(this, error);
       std::lock_guard lock(rt.Lock);
-      fatal_ = std::current_exception();
+      fatal_ = std::move(error);
     }
   }
   finished_ = true;

@@ -35,6 +35,13 @@ bool IsMainThread() noexcept;
 // Answers whether any ran. EThread when called from another thread.
 bool CheckSynchronize(int timeoutMs = 0);
 
+class TThread;
+// Where the crash reporter sees what escapes a thread's Execute: called in that thread, inside the
+// handler that catches it (so the exception is the current one), before FatalException keeps it.
+using TThreadExceptionHook = void (*)(TThread* Thread, std::exception_ptr E);
+// Answers the previous hook; nullptr takes it away.
+TThreadExceptionHook SetThreadExceptionHook(TThreadExceptionHook Hook) noexcept;
+
 class TThread : public TObject {
   LAB_CLASS(TThread, TObject)
 

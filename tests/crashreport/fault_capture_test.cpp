@@ -22,7 +22,7 @@
 #include "crashreport/report_text.h"
 #include "crashreport/thread_stacks.h"
 #include "platform/controls/application.h"
-#include "test_files.h"
+#include "fault_child.h"
 
 // The victims: global names, kept out of line, so the report's call stack can be searched for them.
 namespace {
@@ -66,37 +66,9 @@ __attribute__((noinline)) void crfault_both_threads() {
 namespace lab {
 namespace {
 
-struct TChildResult {
-  int Status = 0;
-  std::string Output;
-};
-
-// Runs Victim in a child that captures faults, its standard error output kept in a file.
-TChildResult RunChild(const std::string& Name, const std::function<void()>& Victim) {
-  const std::string out = testing::Scratch("fault_capture_" + Name) + "/stderr.txt";
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const rlimit no_core{0, 0};
-    ::setrlimit(RLIMIT_CORE, &no_core);
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, STDERR_FILENO);
-    InstallThreadStartHook();
-    InstallFaultCapture();
-    Victim();
-    std::_Exit(0);
-  }
-  TChildResult result;
-  ::waitpid(child, &result.Status, 0);
-  result.Output = testing::ReadAll(out);
-  return result;
-}
-
-std::size_t Count(const std::string& Text, const std::string& What) {
-  std::size_t n = 0;
-  for (std::size_t at = Text.find(What); at != std::string::npos; at = Text.find(What, at + 1)) ++n;
-  return n;
-}
+using testing::Count;
+using testing::RunChild;
+using testing::TChildResult;
 
 struct TFaultCase {
   const char* Name;
