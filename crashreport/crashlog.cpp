@@ -2,6 +2,7 @@
 
 #include "crashreport/fault_capture.h"
 #include "crashreport/file_utils.h"
+#include "crashreport/freeze_watchdog.h"
 #include "crashreport/hooks.h"
 #include "crashreport/module_list.h"
 #include "crashreport/process_control.h"
@@ -34,10 +35,18 @@ void InitExceptionLog() {
   InstallFaultCapture();
   InstallThreadTracking();
   SetCrashLogEnabled(true);
+  // The options switch the freeze watchdog from now on; it starts when they have it on.
+  SetFreezeWatchdogSwitch(&SwitchFreezeWatchdog);
+  if (IsCrashLogActivated()) {
+    const TCrashModuleOptions& options = CurrentCrashLogOptions();
+    SwitchFreezeWatchdog(options.Active() && options.FreezeActive());
+  }
 }
 
 void DoneExceptionLog() {
   SetCrashLogEnabled(false);
+  SetFreezeWatchdogSwitch(nullptr);
+  SwitchFreezeWatchdog(false);
   RemoveThreadTracking();
   RemoveFaultCapture();
   RemoveThreadStartHook();

@@ -51,6 +51,7 @@ struct TFault {
   std::uintptr_t Address = 0;  // where it was raised
   const void* Object = nullptr;
   const std::type_info* Class = nullptr;
+  bool Frozen = false;  // a thread that stopped answering: its stack is taken where it stands
 };
 
 // Where the last throw of this thread was raised (the throw entry point records it).
@@ -84,6 +85,7 @@ struct TJob {
 std::mutex g_jobs_lock;
 std::condition_variable g_jobs_done;
 std::deque<TJob*> g_jobs;
+std::atomic<int> g_reports_waited{0};
 
 std::mutex g_writer_lock;
 TFaultReportWriter g_writer;
@@ -201,8 +203,11 @@ void MakeReport(const TFault& Fault) {
     const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
     state.StepCode = 4;
     TCrashStackList stack;
-    BuildCallStack(stack, memory, address, sp, memory.RegionEnd(sp), kAllCallStackKinds, -1, -1, true, 1,
-                   Fault.ThreadID);
+    if (!Fault.Frozen)
+      BuildCallStack(stack, memory, address, sp, memory.RegionEnd(sp), kAllCallStackKinds, -1, -1, true, 1,
+                     Fault.ThreadID);
+    else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
+      return;  // it is not there any more, or it answers now
     const std::uint32_t self = GetCurrentThreadID();
     for (std::uint32_t id : ProcessThreadIDs())
       if (id != self && id != Fault.ThreadID) GetThreadCallStack(id, kAllCallStackKinds, 1, stack, &memory, 500);
@@ -210,7 +215,8 @@ void MakeReport(const TFault& Fault) {
     TCrashExceptionRecord& record = state.ExceptionRecord;
     record.ExceptionObject = signal.Object ? signal.Object.get() : Fault.Object;
     record.ExceptionClass = signal.Object ? signal.Class : Fault.Class;
-    record.ExceptionAddress = reinterpret_cast<const void*>(address);
+    record.ExceptionAddress =
+        reinterpret_cast<const void*>(Fault.Frozen && stack.Count() > 0 ? stack.GetItem(0)->Address : address);
     record.ThreadID = Fault.ThreadID;
     record.CallStack = &stack;
     state.CurrentException = &record;
@@ -262,7 +268,9 @@ bool RunReport(const TFault& Fault) {
   TCrashThreadState& thread = ThreadState();
   if (thread.InDispatch || !FaultCaptureInstalled()) return false;
   thread.InDispatch = true;
+  ++g_reports_waited;
   TScopeExit clear([&] {
+    --g_reports_waited;
     thread.InDispatch = false;
     t_last_throw = {};
   });
@@ -450,6 +458,17 @@ bool ReportCaughtException(std::exception_ptr E) {
   // Until the dialog shows it, the program's own handling goes on as well.
   return true;
 }
+
+void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen) {
+  TFault fault;
+  fault.ThreadID = ThreadID;
+  fault.Object = &Frozen;
+  fault.Class = &typeid(Frozen);
+  fault.Frozen = true;
+  RunReport(fault);
+}
+
+bool FaultReportInProgress() noexcept { return g_reports_waited.load() > 0 || g_fatal_owner.load() != 0; }
 
 void SetFaultReportWriter(TFaultReportWriter Writer) {
   std::lock_guard guard(g_writer_lock);

@@ -32,6 +32,11 @@ bool FaultCaptureInstalled() noexcept;
 // program's own handling should go on. A second exception raised in this thread while its first is
 // reported is swallowed (false).
 bool ReportCaughtException(std::exception_ptr E);
+// Reports a thread that stopped answering (the freeze watchdog's main thread): Frozen names it, the
+// call stack is the thread's where it stands. The thread is not stopped, only looked at.
+void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen);
+// True while a report is made or waited for (a thread waiting for it does not answer meanwhile).
+bool FaultReportInProgress() noexcept;
 
 // Where a finished report goes (the standard error output unless set); an empty writer puts that
 // back. A failing writer is an internal error of the report, which the program survives.
