@@ -320,6 +320,12 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
             ThreadKind, ThreadID);
 }
 
+void BuildCopiedCallStack(TCrashStackList& List, const TMemoryMap& Memory, const std::uint8_t* Copy, std::size_t Size,
+                          std::uintptr_t StackStart, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
+  ScanStack(List, Memory, TStackWords(Memory, Copy, StackStart, Size), 0, StackStart, StackStart + Size,
+            kAllCallStackKinds, -1, -1, true, ThreadKind, ThreadID);
+}
+
 std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress) {
   const TMemoryMap memory;
   std::uint8_t before[7];

@@ -35,6 +35,10 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
                     std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
                     bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID);
 
+// The same from a copy of a stack taken earlier: Size bytes that stood from StackStart up.
+void BuildCopiedCallStack(TCrashStackList& List, const TMemoryMap& Memory, const std::uint8_t* Copy, std::size_t Size,
+                          std::uintptr_t StackStart, std::uint8_t ThreadKind, std::uint32_t ThreadID);
+
 // Where the call that returns to ReturnAddress begins, from the call instruction found in the bytes
 // before it (5 bytes for a direct call, 6 through a pointer cell, and so on): the address an exception
 // thrown by that call is reported at. ReturnAddress itself when no call instruction ends there.

@@ -134,6 +134,7 @@ struct TCrashThreadEntry {
   // while the live list drops the entry.
   std::size_t SavedStackSize = 0;
   std::shared_ptr<const std::uint8_t[]> SavedStack;
+  std::uintptr_t SavedStackAddress = 0;  // where the copy's first byte stood
   bool ForeignCopy = false;  // the copy was made by another module's crash reporter
 };
 

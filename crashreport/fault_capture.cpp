@@ -22,6 +22,7 @@
 #include "crashreport/memory_map.h"
 #include "crashreport/report_text.h"
 #include "crashreport/thread_stacks.h"
+#include "crashreport/thread_tracking.h"
 #include "platform/controls/application.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/scope_exit.h"
@@ -198,6 +199,8 @@ void MakeReport(const TFault& Fault) {
     state.StepCode = 1;
     state.ExceptionTime = Now();
     const TMemoryMap memory;
+    // Entries of threads that end meanwhile stay whole in the snapshot (their stack copies are shared).
+    const TCrashThreadsList threads(CrashThreadsList());
     TFaultException signal = FaultException(Fault, memory);
     const std::uintptr_t sp = Fault.Signal ? Fault.Context.Rsp() : Fault.StackPointer;
     const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
@@ -208,9 +211,12 @@ void MakeReport(const TFault& Fault) {
                      Fault.ThreadID);
     else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
       return;  // it is not there any more, or it answers now
+    AppendCreationCallStack(stack, memory, threads, Fault.ThreadID);
     const std::uint32_t self = GetCurrentThreadID();
     for (std::uint32_t id : ProcessThreadIDs())
-      if (id != self && id != Fault.ThreadID) GetThreadCallStack(id, kAllCallStackKinds, 1, stack, &memory, 500);
+      if (id != self && id != Fault.ThreadID && !IsOwnThread(id) &&
+          GetThreadCallStack(id, kAllCallStackKinds, 1, stack, &memory, 500))
+        AppendCreationCallStack(stack, memory, threads, id);
     state.StepCode = 7;
     TCrashExceptionRecord& record = state.ExceptionRecord;
     record.ExceptionObject = signal.Object ? signal.Object.get() : Fault.Object;
@@ -414,6 +420,7 @@ void InstallFaultCapture() {
   if (g_event_fd >= 0) ::close(g_event_fd);
   g_event_fd = ::eventfd(0, EFD_CLOEXEC);
   if (g_event_fd < 0) throw Exception(std::string("No report worker: ") + std::strerror(errno));
+  const TOwnThreadStart own;  // the worker is never in a report
   if (const int error = ::pthread_create(&g_worker, nullptr, &WorkerMain, nullptr); error != 0) {
     ::close(g_event_fd);
     g_event_fd = -1;

@@ -12,6 +12,7 @@
 #include "crashreport/fault_capture.h"
 #include "crashreport/process_state.h"
 #include "crashreport/system_utils.h"
+#include "crashreport/thread_tracking.h"
 #include "crashreport/window_services.h"
 #include "platform/rtl/threads.h"
 
@@ -100,6 +101,7 @@ void SwitchFreezeWatchdog(bool Run) {
   if (Run) {
     if (w.thread.joinable() || IsRunningInIDE()) return;
     w.stop = false;
+    const TOwnThreadStart own;  // never in a report
     w.thread = std::thread([&w] { Watch(w); });
     return;
   }

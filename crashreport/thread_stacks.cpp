@@ -22,6 +22,7 @@
 #include "crashreport/fault_capture.h"
 #include "crashreport/hooks.h"
 #include "crashreport/memory_probe.h"
+#include "crashreport/thread_tracking.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
 
@@ -63,19 +64,23 @@ std::atomic<bool> g_start_hooked{false};
 struct TStart {
   void* (*Routine)(void*);
   void* Argument;
+  TThreadStartRecord Entry;
 };
 
 void* ThreadStart(void* start) {
-  const TStart s = *static_cast<TStart*>(start);
+  TStart s = std::move(*static_cast<TStart*>(start));
   delete static_cast<TStart*>(start);
   t_stack_record.Record(CurrentThreadStack());
+  EnterThread(std::move(s.Entry));
   const TAlternateSignalStack fault_stack;  // a stack overflow is reported from it
   return s.Routine(s.Argument);
 }
 
+// Its frame address makes it keep a frame of its own: the starting thread's stack is copied from
+// there, so the copy begins with the return into the code that started the thread.
 int HookedPthreadCreate(pthread_t* thread, const pthread_attr_t* attributes, void* (*routine)(void*), void* argument) {
   TPthreadCreate real = g_real_create.load();
-  auto* start = new (std::nothrow) TStart{routine, argument};
+  auto* start = new (std::nothrow) TStart{routine, argument, NewThreadEntry(routine, argument, __builtin_frame_address(0))};
   if (!start) return real(thread, attributes, routine, argument);
   const int result = real(thread, attributes, &ThreadStart, start);
   if (result != 0) delete start;
