@@ -1,6 +1,6 @@
 // Sorting by precomputed 64-bit keys: every column becomes one or two words per record whose
-// unsigned order is the column's order, so the sort itself moves small fixed-size rows and never
-// calls back into the collator.
+// unsigned order is the column's order, so the sort itself counts bytes of numbers and never calls
+// back into the collator.
 #include "platform/db/mem_sort.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <functional>
 #include <numeric>
 #include <string_view>
+#include <utility>
 
 #include "platform/rtl/strutils.h"
 
@@ -26,6 +27,30 @@ std::uint64_t RealBits(double v) {
   return (bits & kSign) ? ~bits : (bits | kSign);
 }
 
+// Orders Items stably by Key(item), an unsigned number below 2^Bits, a byte at a time from the
+// lowest: a few passes over the items in place of a comparison sort's many, and equal keys keep
+// their order. The bytes are all counted in one pass; a byte that is the same in every key costs
+// no moving.
+template <class T, class KeyOf>
+void RadixSort(std::vector<T>& items, int bits, KeyOf key) {
+  const auto bytes = static_cast<std::size_t>(bits + 7) / 8;
+  std::vector<std::array<std::size_t, 256>> counts(bytes);
+  for (const T& x : items) {
+    const std::uint64_t k = key(x);
+    for (std::size_t b = 0; b < bytes; ++b) ++counts[b][(k >> 8 * b) & 0xFF];
+  }
+  std::vector<T> moved;
+  for (std::size_t b = 0; b < bytes; ++b) {
+    std::array<std::size_t, 256>& starts = counts[b];
+    if (std::find(starts.begin(), starts.end(), items.size()) != starts.end()) continue;
+    std::size_t at = 0;
+    for (std::size_t& s : starts) at += std::exchange(s, at);
+    moved.resize(items.size());
+    for (const T& x : items) moved[starts[(key(x) >> 8 * b) & 0xFF]++] = x;
+    items.swap(moved);
+  }
+}
+
 // The distinct texts of the records: each record's slot, and the texts by slot. An open-addressing
 // table of slots, since a million distinct texts would make a node-based map the slowest step.
 struct TDistinctTexts {
@@ -34,37 +59,38 @@ struct TDistinctTexts {
 };
 
 TDistinctTexts Distinct(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
+  const std::size_t n = ids.size();
   TDistinctTexts d;
-  d.slot_of.resize(ids.size());
-  constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
-  // Grown with the distinct texts, so a column of a few names keeps a table that stays in cache.
-  std::vector<std::uint32_t> table(1024, kEmpty);
-  std::vector<std::size_t> hashes;  // by slot
+  d.slot_of.resize(n);
+  std::vector<std::size_t> hashes(n);  // by record
   const std::hash<std::string_view> hash;
-  auto place = [&](std::size_t h) {
-    std::size_t at = h & (table.size() - 1);
-    while (table[at] != kEmpty) at = (at + 1) & (table.size() - 1);
-    return at;
+  for (std::size_t i = 0; i < n; ++i)
+    if (!c.IsNull(ids[i])) hashes[i] = hash(c.Text(ids[i]));
+  // Room for every record's text at most half full, so the table never grows: a column of a few
+  // names touches few of its places, which stay in cache. Each place holds the high half of its
+  // text's hash beside the slot, so a probe compares texts only when their hashes agree, and the
+  // place of a record a few ahead is fetched early: with a million distinct texts the table is far
+  // larger than the cache, and each probe would otherwise wait for memory.
+  constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  struct TPlace {
+    std::uint32_t slot = kEmpty;
+    std::uint32_t tag = 0;
   };
-  for (std::size_t i = 0; i < ids.size(); ++i) {
+  std::vector<TPlace> table(std::bit_ceil(std::max<std::size_t>(1024, 2 * n)));
+  const std::size_t mask = table.size() - 1;
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n) __builtin_prefetch(&table[hashes[i + kAhead] & mask]);
     if (c.IsNull(ids[i])) continue;
     const std::string_view text = c.Text(ids[i]);
-    const std::size_t h = hash(text);
-    std::size_t at = h & (table.size() - 1);
-    while (table[at] != kEmpty && (hashes[table[at]] != h || d.texts[table[at]] != text)) at = (at + 1) & (table.size() - 1);
-    std::uint32_t slot = table[at];
-    if (slot == kEmpty) {
-      slot = static_cast<std::uint32_t>(d.texts.size());
+    const auto tag = static_cast<std::uint32_t>(hashes[i] >> 32);
+    std::size_t at = hashes[i] & mask;
+    while (table[at].slot != kEmpty && (table[at].tag != tag || d.texts[table[at].slot] != text)) at = (at + 1) & mask;
+    if (table[at].slot == kEmpty) {
+      table[at] = {static_cast<std::uint32_t>(d.texts.size()), tag};
       d.texts.push_back(text);
-      hashes.push_back(h);
-      if (2 * d.texts.size() > table.size()) {
-        table.assign(table.size() * 2, kEmpty);
-        for (std::uint32_t s = 0; s < d.texts.size(); ++s) table[place(hashes[s])] = s;
-      } else {
-        table[at] = slot;
-      }
     }
-    d.slot_of[i] = slot;
+    d.slot_of[i] = table[at].slot;
   }
   return d;
 }
@@ -76,6 +102,10 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
   const TDistinctTexts d = Distinct(c, ids);
   const std::size_t n = d.texts.size();
   std::string keys;
+  // Room for keys as long as the collator's longest, so growing the keys never copies them all.
+  std::size_t text_bytes = 0;
+  for (const std::string_view t : d.texts) text_bytes += t.size();
+  keys.reserve(4 * text_bytes + 16 * n);
   std::vector<std::size_t> starts(n + 1);
   if (c.Type() == ftBlob) {
     for (std::size_t i = 0; i < n; ++i) {
@@ -101,10 +131,16 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
     for (std::size_t j = 0; j < 8; ++j) head = head << 8 | (j < k.size() ? static_cast<unsigned char>(k[j]) : 0);
     entries[i] = {head, static_cast<std::uint32_t>(i)};
   }
-  std::sort(entries.begin(), entries.end(), [&](const TEntry& a, const TEntry& b) {
-    if (a.head != b.head) return a.head < b.head;
-    return key(a.slot) < key(b.slot);  // unsigned bytes, a prefix first
-  });
+  RadixSort(entries, 64, [](const TEntry& e) { return e.head; });
+  // Keys that share their first eight bytes, by their bytes (unsigned, a prefix first).
+  for (std::size_t first = 0; first < n;) {
+    std::size_t end = first + 1;
+    while (end < n && entries[end].head == entries[first].head) ++end;
+    if (end - first > 1)
+      std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first), entries.begin() + static_cast<std::ptrdiff_t>(end),
+                [&](const TEntry& a, const TEntry& b) { return key(a.slot) < key(b.slot); });
+    first = end;
+  }
   std::vector<std::uint64_t> rank_of_slot(n);
   for (std::size_t r = 0; r < n; ++r) rank_of_slot[entries[r].slot] = r + 1;
   std::vector<std::uint64_t> ranks(ids.size(), 0);
@@ -182,40 +218,17 @@ std::vector<std::vector<std::uint64_t>> Packed(std::vector<std::vector<std::uint
   return packed;
 }
 
-template <std::size_t W>
-void SortRows(std::vector<TRecordId>& ids, const std::vector<std::vector<std::uint64_t>>& words) {
-  struct Row {
-    std::array<std::uint64_t, W> k;
+// Reorders Order (positions into the words) stably by the word's values.
+void SortByWord(std::vector<std::uint32_t>& order, const std::vector<std::uint64_t>& word) {
+  struct TRow {
+    std::uint64_t key;  // the value less the smallest one
     std::uint32_t pos;
   };
-  const std::size_t n = ids.size();
-  std::vector<Row> rows(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < W; ++j) rows[i].k[j] = words[j][i];
-    rows[i].pos = static_cast<std::uint32_t>(i);
-  }
-  // The position as last key makes the unstable sort keep the order of equal rows.
-  std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-    for (std::size_t j = 0; j < W; ++j)
-      if (a.k[j] != b.k[j]) return a.k[j] < b.k[j];
-    return a.pos < b.pos;
-  });
-  std::vector<TRecordId> sorted(n);
-  for (std::size_t i = 0; i < n; ++i) sorted[i] = ids[rows[i].pos];
-  ids.swap(sorted);
-}
-
-void SortByIndex(std::vector<TRecordId>& ids, const std::vector<std::vector<std::uint64_t>>& words) {
-  std::vector<std::uint32_t> order(ids.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    for (const auto& w : words)
-      if (w[a] != w[b]) return w[a] < w[b];
-    return false;
-  });
-  std::vector<TRecordId> sorted(ids.size());
-  for (std::size_t i = 0; i < ids.size(); ++i) sorted[i] = ids[order[i]];
-  ids.swap(sorted);
+  const auto [lo, hi] = std::minmax_element(word.begin(), word.end());
+  std::vector<TRow> rows(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) rows[i] = {word[order[i]] - *lo, order[i]};
+  RadixSort(rows, std::bit_width(*hi - *lo), [](const TRow& r) { return r.key; });
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = rows[i].pos;
 }
 
 }  // namespace
@@ -232,14 +245,14 @@ void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std:
     }
   }
   words = Packed(std::move(words));
-  switch (words.size()) {
-    case 0: return;  // the same keys for every record
-    case 1: return SortRows<1>(Ids, words);
-    case 2: return SortRows<2>(Ids, words);
-    case 3: return SortRows<3>(Ids, words);
-    case 4: return SortRows<4>(Ids, words);
-    default: return SortByIndex(Ids, words);
-  }
+  if (words.empty()) return;  // the same keys for every record
+  // The last word first: each stable pass keeps the order of the words after it among equals.
+  std::vector<std::uint32_t> order(Ids.size());
+  std::iota(order.begin(), order.end(), 0u);
+  for (std::size_t j = words.size(); j-- > 0;) SortByWord(order, words[j]);
+  std::vector<TRecordId> sorted(Ids.size());
+  for (std::size_t i = 0; i < Ids.size(); ++i) sorted[i] = Ids[order[i]];
+  Ids.swap(sorted);
 }
 
 namespace {

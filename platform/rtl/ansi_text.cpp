@@ -57,13 +57,15 @@ TCollation& Collation() {
   return collation;
 }
 
-// UTF-16 of S, with stray bytes taken as Latin-1 as everywhere else.
+// UTF-16 of S, with stray bytes taken as Latin-1 as everywhere else. No text has more UTF-16
+// units than UTF-8 bytes, so the units are written into room made once.
 void ToUtf16(std::string_view s, std::u16string& out) {
-  out.clear();
+  out.resize(s.size());
+  char16_t* to = out.data();
   for (std::size_t i = 0; i < s.size();) {
     const auto byte = static_cast<unsigned char>(s[i]);
     if (byte < 0x80) {
-      out.push_back(byte);
+      *to++ = byte;
       ++i;
       continue;
     }
@@ -71,12 +73,13 @@ void ToUtf16(std::string_view s, std::u16string& out) {
     const char32_t c = Utf8At(s, i, &length);
     i += length;
     if (c >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD7C0 + (c >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
+      *to++ = static_cast<char16_t>(0xD7C0 + (c >> 10));
+      *to++ = static_cast<char16_t>(0xDC00 | (c & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(c));
+      *to++ = static_cast<char16_t>(c);
     }
   }
+  out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 UCollationResult Strcoll(UCollator* collator, std::u16string& a, std::u16string& b, std::string_view s1,
