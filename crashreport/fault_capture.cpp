@@ -19,7 +19,11 @@
 #include <typeinfo>
 
 #include "crashreport/call_stack.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/exception_processing.h"
+#include "crashreport/internal_error.h"
 #include "crashreport/memory_map.h"
+#include "crashreport/object_checks.h"
 #include "crashreport/report_text.h"
 #include "crashreport/thread_stacks.h"
 #include "crashreport/thread_tracking.h"
@@ -53,6 +57,7 @@ struct TFault {
   const void* Object = nullptr;
   const std::type_info* Class = nullptr;
   bool Frozen = false;  // a thread that stopped answering: its stack is taken where it stands
+  bool Fatal = false;  // the program ends after the report
 };
 
 // Where the last throw of this thread was raised (the throw entry point records it).
@@ -82,6 +87,7 @@ TApplicationExceptionHook g_previous_hook;
 struct TJob {
   const TFault* Fault;
   bool Done = false;
+  bool Result = true;  // the program's own handling goes on
 };
 std::mutex g_jobs_lock;
 std::condition_variable g_jobs_done;
@@ -179,16 +185,10 @@ TFaultException FaultException(const TFault& Fault, const TMemoryMap& Memory) {
   }
 }
 
-// The internal error of a report that failed, as the program's stderr shows it.
-void ReportInternalError(std::uintptr_t Address, std::string_view Message) {
-  const std::string line = "[ERROR] - Section: " + std::to_string(CrashState().StepCode) +
-                           " - Address: " + IntToHex(Address, 16) + " - Message: \"" + std::string(Message) + "\"\n";
-  WriteRaw(line.c_str());
-}
-
-// Builds and writes the report of Fault: the raising thread's call stack from where it was raised,
-// then every other thread's. Runs in the worker, under the handler lock.
-void MakeReport(const TFault& Fault) {
+// Builds the report of Fault (the raising thread's call stack from where it was raised, then every
+// other thread's) and hands it to exception processing, unless a filter takes the exception out.
+// Runs in the worker, under the handler lock. True when the program's own handling should go on.
+bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
   TCrashProcessState& state = CrashState();
   HandlerLock().Enter();
   TScopeExit leave([&] {
@@ -202,6 +202,8 @@ void MakeReport(const TFault& Fault) {
     // Entries of threads that end meanwhile stay whole in the snapshot (their stack copies are shared).
     const TCrashThreadsList threads(CrashThreadsList());
     TFaultException signal = FaultException(Fault, memory);
+    state.StepCode = 2;
+    if (FilterException(signal.Object ? signal.Class : Fault.Class)) return false;
     const std::uintptr_t sp = Fault.Signal ? Fault.Context.Rsp() : Fault.StackPointer;
     const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
     state.StepCode = 4;
@@ -210,7 +212,7 @@ void MakeReport(const TFault& Fault) {
       BuildCallStack(stack, memory, address, sp, memory.RegionEnd(sp), kAllCallStackKinds, -1, -1, true, 1,
                      Fault.ThreadID);
     else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
-      return;  // it is not there any more, or it answers now
+      return false;  // it is not there any more, or it answers now
     AppendCreationCallStack(stack, memory, threads, Fault.ThreadID);
     const std::uint32_t self = GetCurrentThreadID();
     for (std::uint32_t id : ProcessThreadIDs())
@@ -231,13 +233,16 @@ void MakeReport(const TFault& Fault) {
     params.StackPointer = reinterpret_cast<const void*>(sp);
     params.ThreadID = Fault.ThreadID;
     BuildReportText(params, false);
-    state.StepCode = 13;
-    const TReportTexts& report = CurrentReport();
-    WriteReport(report.ConsoleIntroduction + report.Report + "\r\n");
-  } catch (const std::exception& e) {
-    ReportInternalError(Fault.Address, e.what());
+    TProcessRoute route;
+    route.Fatal = Fault.Fatal || Fault.Signal != 0;
+    route.RaisingThreadServes = RaisingThreadServes;
+    // The main thread shows the dialog itself when it goes on after the exception and waits here.
+    route.DialogInProgram = !route.Fatal && RaisingThreadServes && !Fault.Frozen && Fault.ThreadID == MainThreadID();
+    route.Console = &WriteReport;
+    return ProcessException(params, route);
   } catch (...) {
-    ReportInternalError(Fault.Address, "Unknown exception");
+    ReportInternalError(std::to_string(state.StepCode), Fault.Address);
+    return true;
   }
 }
 
@@ -248,7 +253,7 @@ void* WorkerMain(void*) {
     if (::read(g_event_fd, &count, sizeof count) < 0 && errno == EINTR) continue;
     if (g_stop) return nullptr;
     if (g_fatal_pending.exchange(false)) {
-      MakeReport(g_fatal);
+      MakeReport(g_fatal, false);
       g_fatal_done = 1;
       Futex(g_fatal_done, FUTEX_WAKE, INT_MAX, nullptr);
     }
@@ -260,19 +265,24 @@ void* WorkerMain(void*) {
         job = g_jobs.front();
         g_jobs.pop_front();
       }
-      MakeReport(*job->Fault);
+      const bool result = MakeReport(*job->Fault, true);
       std::lock_guard guard(g_jobs_lock);
+      job->Result = result;
       job->Done = true;
       g_jobs_done.notify_all();
     }
   }
 }
 
-// Hands Fault to the worker and waits for its report; the in-dispatch flag of this thread is set
-// meanwhile and cleared on every path. False when this thread is already dispatching.
+// Hands Fault to the worker and waits for its report, running meanwhile what the worker hands this
+// thread (the events, the dialog); the in-dispatch flag of this thread is set meanwhile and cleared
+// on every path. False when this thread is already dispatching or the report dealt with the
+// exception; true when the program's own handling should go on.
 bool RunReport(const TFault& Fault) {
   TCrashThreadState& thread = ThreadState();
-  if (thread.InDispatch || !FaultCaptureInstalled()) return false;
+  if (thread.InDispatch) return false;
+  // An EAbort is the program's quiet way out of an operation, never an error to report.
+  if (!FaultCaptureInstalled() || (Fault.Class && ClassInheritsFromClass(*Fault.Class, typeid(EAbort)))) return true;
   thread.InDispatch = true;
   ++g_reports_waited;
   TScopeExit clear([&] {
@@ -284,8 +294,12 @@ bool RunReport(const TFault& Fault) {
   std::unique_lock guard(g_jobs_lock);
   g_jobs.push_back(&job);
   WakeWorker();
-  g_jobs_done.wait(guard, [&] { return job.Done; });
-  return true;
+  while (!g_jobs_done.wait_for(guard, std::chrono::milliseconds(10), [&] { return job.Done; })) {
+    guard.unlock();
+    RunRaisingThreadCall();
+    guard.lock();
+  }
+  return job.Result;
 }
 
 TFault ExceptionFault(const std::exception_ptr& E) {
@@ -306,7 +320,9 @@ TFault ExceptionFault(const std::exception_ptr& E) {
 
 // An exception nothing caught (or a throw through noexcept): its report, then exit code 1.
 [[noreturn]] void TerminateHandler() {
-  RunReport(ExceptionFault(std::current_exception()));
+  TFault fault = ExceptionFault(std::current_exception());
+  fault.Fatal = true;
+  RunReport(fault);
   std::fflush(nullptr);
   std::_Exit(1);
 }
@@ -375,8 +391,9 @@ void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
     g_fatal_pending = true;
     WakeWorker();
     const timespec timeout{kReportTimeoutSeconds, 0};
+    // (The wait goes on while the user answers the helper's dialog, which has a bound of its own.)
     while (g_fatal_done.load() == 0)
-      if (Futex(g_fatal_done, FUTEX_WAIT, 0, &timeout) != 0 && errno == ETIMEDOUT) break;
+      if (Futex(g_fatal_done, FUTEX_WAIT, 0, &timeout) != 0 && errno == ETIMEDOUT && !ReportWaitsForUser()) break;
   }
   if (g_fatal_done.load() != 1) WriteMinimalReport(g_fatal);
   EndWithSignal(Signal, Info);
@@ -460,10 +477,7 @@ bool FaultCaptureInstalled() noexcept { return g_installed && g_installed_pid ==
 
 bool ReportCaughtException(std::exception_ptr E) {
   if (ThreadState().InDispatch) return false;
-  if (!FaultCaptureInstalled()) return true;
-  RunReport(ExceptionFault(E));
-  // Until the dialog shows it, the program's own handling goes on as well.
-  return true;
+  return RunReport(ExceptionFault(E));
 }
 
 void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen) {

@@ -28,9 +28,10 @@ void RemoveFaultCapture();
 bool FaultCaptureInstalled() noexcept;
 
 // Reports an exception the program goes on after (the message loop's hook hands them here): made by
-// the worker while this thread waits. False when the crash reporter dealt with it, true when the
-// program's own handling should go on. A second exception raised in this thread while its first is
-// reported is swallowed (false).
+// the worker while this thread waits and runs what the worker hands it (the events, the dialog).
+// False when the crash reporter dealt with it, true when the program's own handling should go on
+// (exception_processing.h says when). An EAbort is not reported (true). A second exception raised
+// in this thread while its first is reported is swallowed (false).
 bool ReportCaughtException(std::exception_ptr E);
 // Reports a thread that stopped answering (the freeze watchdog's main thread): Frozen names it, the
 // call stack is the thread's where it stands. The thread is not stopped, only looked at.
@@ -38,8 +39,8 @@ void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen);
 // True while a report is made or waited for (a thread waiting for it does not answer meanwhile).
 bool FaultReportInProgress() noexcept;
 
-// Where a finished report goes (the standard error output unless set); an empty writer puts that
-// back. A failing writer is an internal error of the report, which the program survives.
+// Where a report goes when no dialog shows it (the standard error output unless set); an empty
+// writer puts that back. A failing writer counts as a report not shown.
 using TFaultReportWriter = std::function<void(std::string_view Report)>;
 void SetFaultReportWriter(TFaultReportWriter Writer);
 

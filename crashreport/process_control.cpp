@@ -88,14 +88,16 @@ std::string StartupFolder() {
   return CurrentFolder();
 }
 
-void TerminateApplication(bool Restart) {
-  if (Restart) {
-    try {
-      StartAgain();
-    } catch (...) {
-      // The program ends in any case.
-    }
+void RestartApplication() noexcept {
+  try {
+    StartAgain();
+  } catch (...) {
+    // The program ends in any case.
   }
+}
+
+void TerminateApplication(bool Restart) {
+  if (Restart) RestartApplication();
   ::_exit(1);
 }
 

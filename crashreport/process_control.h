@@ -14,6 +14,8 @@ std::string StartupFolder();
 // start-up folder, in a process group of its own, with the default signal handling and no descriptor
 // above 2 of this process. Then ends this process at once with exit code 1 (no exit handlers run).
 [[noreturn]] void TerminateApplication(bool Restart);
+// Only the new start of TerminateApplication, for a program that ends by its own fault afterwards.
+void RestartApplication() noexcept;
 // When a termination was asked for (TerminateRequested), TerminateApplication, restarting when the
 // options in force say TerminateAction 1. Otherwise returns.
 void TerminateIfRequested();

@@ -26,7 +26,8 @@ struct TChildResult {
 };
 
 // Runs Victim in a child that captures faults, its standard error output kept in a file. The child
-// shows each report on the console and neither logs nor sends it, until Victim sets otherwise.
+// shows each report on the console, neither logs nor sends it and never restarts, until Victim sets
+// otherwise.
 inline TChildResult RunChild(const std::string& Name, const std::function<void()>& Victim) {
   const std::string folder = Scratch("fault_capture_" + Name);
   const std::string out = folder + "/stderr.txt";
@@ -48,6 +49,8 @@ inline TChildResult RunChild(const std::string& Name, const std::function<void()
     options.SetBehaviourFlags(0);
     options.SetSaveLogFile(false);
     options.SetExceptionFiltersActive(false);
+    options.SetLogFilePath(folder + "/");
+    options.SetTerminateAction(0);  // ending never starts the test program again
     InstallThreadStartHook();
     InstallFaultCapture();
     Victim();

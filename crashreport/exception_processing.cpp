@@ -1,0 +1,271 @@
+#include "crashreport/exception_processing.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "crashreport/attachments.h"
+#include "crashreport/crash_dialogs.h"
+#include "crashreport/crash_gui.h"
+#include "crashreport/dialog_helper.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/header_fields.h"
+#include "crashreport/internal_error.h"
+#include "crashreport/internal_warning.h"
+#include "crashreport/log_access.h"
+#include "crashreport/log_file.h"
+#include "crashreport/log_paths.h"
+#include "crashreport/object_checks.h"
+#include "crashreport/process_control.h"
+#include "crashreport/report_text.h"
+#include "crashreport/screenshot.h"
+#include "crashreport/send_report.h"
+#include "crashreport/window_services.h"
+#include "platform/controls/dialogs.h"
+#include "platform/rtl/clock.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/threads.h"
+
+namespace lab {
+namespace {
+
+// How long a fatal fault waits for the user's answer in the helper's dialog.
+constexpr unsigned kHelperDialogTimeoutMs = 5 * 60 * 1000;
+
+std::atomic<bool> g_waits_for_user{false};
+std::string g_helper_program;
+
+// Runs Proc in the raising thread when it serves calls while it waits; a thread stopped inside a
+// signal handler cannot, so Proc then runs here.
+void InRaisingThread(const TProcessRoute& Route, const std::function<void()>& Proc) {
+  if (Route.RaisingThreadServes)
+    CallInRaisingThread(Proc);
+  else
+    Proc();
+}
+
+bool SendMethodConfigured(const TCrashModuleOptions& Options) {
+  return Options.EmailSendMode() != 0 || Options.WebSendMode() != 0;
+}
+
+// The message as a dialog shows it: control characters other than CR and LF become blanks.
+std::string PrintableMessage(std::string Text) {
+  for (char& c : Text)
+    if (static_cast<unsigned char>(c) < 32 && c != '\r' && c != '\n') c = ' ';
+  return Text;
+}
+
+// The dialog in a helper process: its answer becomes the user's choices. False when no helper
+// answered (no private folder, no program, no display, no answer in time).
+bool ShowDialogThroughHelper() {
+  const std::string path = DialogRequestFileName();
+  if (path.empty()) return false;
+  g_waits_for_user = true;
+  TScopeExit done([&] {
+    g_waits_for_user = false;
+    ::unlink(path.c_str());
+  });
+  TCrashDialogAnswer answer;
+  if (!ShowDialogInHelper(CurrentDialogRequest(), path, kHelperDialogTimeoutMs, answer, g_helper_program)) return false;
+  TCrashProcessState& state = CrashState();
+  state.SendChecked = answer.Send;
+  state.AttachChecked = answer.Attach;
+  state.CopyChecked = answer.Copy;
+  state.TerminateRequested = state.TerminateRequested || answer.Terminate;
+  return true;
+}
+
+// Shows the exception: the dialog in the program when the raising thread is its main thread and
+// goes on afterwards, else through the helper; without a display the report goes to the console.
+// False when nothing could show it.
+bool ShowException(const TProcessRoute& Route) {
+  const char* what = "GUI";
+  try {
+    if (CrashGui().HasDisplay()) {
+      if (Route.DialogInProgram) {
+        InRaisingThread(Route, [] {
+          ActivateWindow();
+          ShowExceptionDialog();
+        });
+        return true;
+      }
+      if (ShowDialogThroughHelper()) return true;
+    }
+    what = "Console";
+    if (!Route.Console) return false;
+    const TReportTexts& report = CurrentReport();
+    Route.Console(report.ConsoleIntroduction + report.Report + "\r\n");
+    return true;
+  } catch (...) {
+    ShowInternalWarning(eeShowError, what);
+    return false;
+  }
+}
+
+void FireAction(const TProcessRoute& Route, TCrashActionType Action, bool& Execute) {
+  InRaisingThread(Route, [&] { FireExceptionActionNotify(CurrentExceptionRecord(), Action, Execute); });
+}
+
+// With LogFlags bit 2, a log written by another version of the program is deleted.
+void DeleteLogOfOtherVersion() {
+  std::string version;
+  {
+    TLogFile& log = OpenLogFile();
+    TScopeExit close([] { CloseLogFile(); });
+    if (log.GetCount() > 0) version = log.GetEntryField("1.3", log.GetCount() - 1);
+  }
+  if (!version.empty() && version != GetAppVersionInfo()) {
+    std::string path = GetLogFileName(OptionsInForce());
+    if (EnsureWritableFilePath(path, true, false)) ::unlink(path.c_str());
+  }
+}
+
+}  // namespace
+
+void SetDialogHelperProgram(const std::string& Program) { g_helper_program = Program; }
+
+bool ReportWaitsForUser() noexcept { return g_waits_for_user.load(); }
+
+std::string DialogRequestFileName() {
+  const std::string folder = GetTempFolder();
+  return folder.empty() ? std::string() : folder + "CrashDialog_" + std::to_string(::getpid()) + ".txt";
+}
+
+bool FilterException(const std::type_info* Class) {
+  const TCrashModuleOptions& options = OptionsInForce();
+  if (!options.ExceptionFiltersActive() || !Class) return false;
+  const TStringList& classes = *options.ExceptionFilterClasses();
+  for (int i = 0; i < classes.Count(); ++i) {
+    if (!ClassInheritsFromName(*Class, classes.Strings(i))) continue;
+    const TStringList& settings = *options.ExceptionFilterSettings();
+    if (i < settings.Count() && !settings.Strings(i).empty())
+      CrashGui().MessageBox(settings.Strings(i), options.GetCustomizedText(0),
+                            win::MB_ICONINFORMATION | win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION);
+    return true;
+  }
+  return false;
+}
+
+bool ShouldSendReport() {
+  const TCrashProcessState& state = CrashState();
+  const TCrashModuleOptions& options = OptionsInForce();
+  return SendMethodConfigured(options) && !state.Duplicate &&
+         (state.SendChecked || !(options.DialogOptions() & 1));
+}
+
+void SaveReportToLog(const TProcessRoute& Route) {
+  TCrashProcessState& state = CrashState();
+  const TCrashModuleOptions& options = OptionsInForce();
+  const bool save = options.SaveLogFile();
+  state.Execute = true;
+  ClearInternalWarning();
+  if (save) FireAction(Route, atSavingLogFile, state.Execute);
+  TScopeExit close([] { CloseLogFile(); });
+  do {
+    ClearInternalWarning();
+    try {
+      TLogFile& log = OpenLogFile();
+      if (!state.Duplicate) {
+        log.AddEntry(state.ExceptionRecord.ReportText, options.MaxLogEntries());
+        if (options.SendFlags() & 4) state.TextToSend = log.GetText();
+        if (state.Execute && save) log.Save();
+      }
+    } catch (...) {
+      ShowInternalWarning(eeLogError, "Log");
+      state.Execute = false;
+    }
+    state.Retry = false;
+    if (save && !state.Execute)
+      InRaisingThread(Route, [&] { FireExceptionErrorNotify(CurrentExceptionRecord(), atSavedLogFile, state.Retry); });
+  } while (state.Retry);
+  CloseLogFile();
+  if (save) FireAction(Route, atSavedLogFile, state.Execute);
+}
+
+bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Route) {
+  TCrashProcessState& state = CrashState();
+  TCrashThreadState& self = ThreadState();
+  self.InHandler = true;
+  TScopeExit out([&] { self.InHandler = false; });
+  bool result = false;
+  bool send_thread = false;
+  try {
+    const TCrashModuleOptions& options = OptionsInForce();
+    send_thread = (options.SendFlags() & 0x80) != 0;
+    state.StepCode = 706;
+    CheckDuplicateException();
+    ClearInternalWarning();
+
+    state.StepCode = 8;
+    state.Handled = true;
+    InRaisingThread(Route, [] { FireExceptionNotify(); });
+    if (!GetScreenshotFileName().empty()) CaptureScreenshot();
+    if (!state.Handled) return true;
+    if (options.BehaviourFlags() & 1) {
+      state.ErrorTimes.push_back(Now());
+      if (static_cast<int>(state.ErrorTimes.size()) > options.ErrorFrequencyCount())
+        state.ErrorTimes.erase(state.ErrorTimes.begin());
+    }
+
+    state.CustomData.clear();
+    InRaisingThread(Route, [] { FireCustomDataRequest(); });
+    if (!state.CustomData.empty()) AddReproduceText(6, options.GetCustomizedText(13), state.CustomData);
+
+    state.StepCode = 9;
+    ++state.ErrorCount;
+    state.StepCode = 10;
+    state.ExceptionMessageText = PrintableMessage(GetExceptionMessage(Params));
+
+    state.StepCode = 11;
+    const bool send_configured = SendMethodConfigured(options);
+    if (options.DialogOptions() & 1) {
+      state.StepCode = 12;
+      state.Execute = true;
+      ClearInternalWarning();
+      FireAction(Route, atShowingExceptionInfo, state.Execute);
+      state.SendChecked = send_configured;
+      state.AttachChecked = (options.SendFlags() & 0x10) != 0;
+      state.StepCode = 13;
+      if (state.Execute) {
+        state.Execute = ShowException(Route);
+        if (!state.Execute) result = true;
+      }
+      state.StepCode = 14;
+      FireAction(Route, atShowedExceptionInfo, state.Execute);
+    } else {
+      state.SendChecked = send_configured;
+      state.AttachChecked = (options.SendFlags() & 0x10) != 0;
+    }
+
+    if (Route.DialogInProgram) InRaisingThread(Route, [] { ShowReproduceDialog(); });
+    if (ShouldSendReport()) SaveScreenshotToFile(GetAttachedScreenshotFileName());
+    FreeScreenshot();
+
+    state.StepCode = 15;
+    if (options.LogFlags() & 4) DeleteLogOfOtherVersion();
+    const bool send = ShouldSendReport();
+    if (options.SaveLogFile()) SaveReportToLog(Route);
+    if (state.CopyChecked) CopyTextToClipboard(state.ExceptionRecord.ReportText);
+
+    state.StepCode = 16;
+    if (send) StartSendReport();
+    if (!send_thread) CheckErrorFrequency();
+  } catch (...) {
+    ReportInternalError(std::to_string(state.StepCode),
+                        reinterpret_cast<std::uintptr_t>(state.ExceptionRecord.ExceptionAddress));
+    return true;  // not dealt with here: the program's own handling shows it
+  }
+  state.StepCode = 18;
+  if (send_thread) return result;
+  if (!Route.Fatal) {
+    TerminateIfRequested();
+  } else if (state.TerminateRequested && OptionsInForce().TerminateAction() == 1) {
+    // The program ends by its own fault afterwards; only the new start is still to be made.
+    RestartApplication();
+  }
+  return result;
+}
+
+}  // namespace lab

@@ -1,0 +1,129 @@
+#include "crashreport/internal_error.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <typeinfo>
+
+#include "crashreport/call_stack.h"
+#include "crashreport/crash_gui.h"
+#include "crashreport/file_utils.h"
+#include "crashreport/log_paths.h"
+#include "crashreport/mail_shell.h"
+#include "crashreport/memory_map.h"
+#include "crashreport/memory_probe.h"
+#include "crashreport/object_checks.h"
+#include "crashreport/process_state.h"
+#include "crashreport/sockets.h"
+#include "crashreport/system_utils.h"
+#include "platform/controls/dialogs.h"
+#include "platform/rtl/clock.h"
+#include "platform/rtl/strutils.h"
+
+extern "C" std::type_info* __cxa_current_exception_type() noexcept;
+
+namespace lab {
+namespace {
+
+constexpr char kLibraryVersion[] = "1.1.0";
+constexpr char kBuildTool[] = "GNU C++ " __VERSION__;
+
+void WriteLine(const std::string& Line) {
+  std::fwrite(Line.data(), 1, Line.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string MemoryDump(std::uintptr_t Address) {
+  unsigned char bytes[32];
+  if (Address == 0 || ReadMemory(reinterpret_cast<const void*>(Address), bytes, sizeof bytes) != sizeof bytes)
+    return {};
+  std::string dump;
+  for (unsigned char b : bytes) dump += "$" + IntToHex(b, 2) + " ";
+  return dump;
+}
+
+}  // namespace
+
+std::string InternalBugCallStack() {
+  const TMemoryMap memory;
+  TCrashStackList stack;
+  const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  BuildCallStack(stack, memory, reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)), here,
+                 memory.RegionEnd(here), kAllCallStackKinds, -1, 0, true, 1, GetCurrentThreadID());
+  std::string text;
+  for (int i = 0; i < stack.Count(); ++i) {
+    const TCrashDebugInfo& e = *stack.GetItem(i);
+    if (i > 0) text += std::string(12, ' ');
+    text += IntToHex(i, 2) + " $" + IntToHex(e.Address, 16) + " - [" +
+            IntToHex(e.Module ? e.Module->Handle : 0, 16) + "] " +
+            (e.Module ? ExtractFileName(e.Module->FileName) : std::string()) + " ";
+    if (e.Line > 0)
+      text += " - " + e.UnitName + " - " + e.ClassName + " - " + e.ProcedureName + " - " + std::to_string(e.Line);
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string InternalBugText(const TInternalBug& Bug) {
+  return "Version   : " + std::string(kLibraryVersion) + "\r\nDate      : " + FormatMailDate(Now()) +
+         "\r\nOS        : " + GetWindowsVersionText() + "\r\nTool      : " + kBuildTool +
+         "\r\nDump      : " + Bug.Dump + "\r\nSection   : " + Bug.Section +
+         "\r\nLastExcept: " + Bug.LastExceptionClass + "\r\nAddress   : $" + IntToHex(Bug.Address, 16) +
+         "\r\nException : " + Bug.ClassName + "\r\nMessage   : " + Bug.Message + "\r\nCall Stack: " + Bug.CallStack;
+}
+
+std::string WriteInternalBugReport(const TInternalBug& Bug) {
+  try {
+    std::string path = RunningModuleFileName() + ".log";
+    if (!EnsureWritableFilePath(path, false, false)) return {};
+    const std::string text = InternalBugText(Bug);
+    ReplaceFileLocked(path, [&](std::string) { return text; });
+    TCrashGui& gui = CrashGui();
+    const std::string question = "Error: '" + Bug.Message +
+                                 "'\r\n\r\nThis is an internal CrashLog bug.\r\n"
+                                 "Do you want to send the bug information to CrashLog author?";
+    if (gui.MessageBox(question, "Probably internal bug",
+                       win::MB_YESNO | win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST |
+                           win::MB_SERVICE_NOTIFICATION) == win::IDYES) {
+      const std::string subject = std::string("CrashLog ") + kLibraryVersion + " critical bug.";
+      if (!SendMailShell(kCrashLogSupportAddress, subject, subject, {}, path))
+        gui.MessageBox("Cannot connect with your email client.\r\nPlease send the file \"" + path + "\" to " +
+                           kCrashLogSupportAddress + " manually and then press OK.",
+                       "Information", win::MB_OK | win::MB_ICONINFORMATION | win::MB_TASKMODAL);
+    }
+    return path;
+  } catch (...) {
+    return {};  // a failing bug report ends silently
+  }
+}
+
+void ReportInternalError(std::string_view Section, std::uintptr_t Address) {
+  TInternalBug bug;
+  bug.Section = std::string(Section);
+  bug.Address = Address;
+  bug.Message = "General internal error.";
+  if (const std::type_info* type = __cxa_current_exception_type()) bug.ClassName = ClassNameOf(*type);
+  try {
+    throw;
+  } catch (const EAbort&) {
+    return;
+  } catch (const ECrashSocketError&) {
+    return;
+  } catch (const std::exception& e) {
+    bug.Message = e.what();
+  } catch (...) {
+  }
+  WriteLine("[ERROR] - Section: " + bug.Section + " - Address: " + IntToHex(Address, 16) + " - Message: \"" +
+            bug.Message + "\"\n");
+  if (!IsRunningInIDE() && !IsDebuggerAttached()) return;
+  try {
+    if (const std::type_info* last = CrashState().ExceptionRecord.ExceptionClass) bug.LastExceptionClass = ClassNameOf(*last);
+    bug.Dump = MemoryDump(Address);
+    bug.CallStack = InternalBugCallStack();
+    WriteInternalBugReport(bug);
+  } catch (...) {
+  }
+}
+
+}  // namespace lab
