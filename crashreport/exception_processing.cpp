@@ -37,15 +37,6 @@ constexpr unsigned kHelperDialogTimeoutMs = 5 * 60 * 1000;
 std::atomic<bool> g_waits_for_user{false};
 std::string g_helper_program;
 
-// Runs Proc in the raising thread when it serves calls while it waits; a thread stopped inside a
-// signal handler cannot, so Proc then runs here.
-void InRaisingThread(const TProcessRoute& Route, const std::function<void()>& Proc) {
-  if (Route.RaisingThreadServes)
-    CallInRaisingThread(Proc);
-  else
-    Proc();
-}
-
 bool SendMethodConfigured(const TCrashModuleOptions& Options) {
   return Options.EmailSendMode() != 0 || Options.WebSendMode() != 0;
 }
@@ -85,7 +76,7 @@ bool ShowException(const TProcessRoute& Route) {
   try {
     if (CrashGui().HasDisplay()) {
       if (Route.DialogInProgram) {
-        InRaisingThread(Route, [] {
+        CallInRaisingThread([] {
           ActivateWindow();
           ShowExceptionDialog();
         });
@@ -104,8 +95,8 @@ bool ShowException(const TProcessRoute& Route) {
   }
 }
 
-void FireAction(const TProcessRoute& Route, TCrashActionType Action, bool& Execute) {
-  InRaisingThread(Route, [&] { FireExceptionActionNotify(CurrentExceptionRecord(), Action, Execute); });
+void FireAction(TCrashActionType Action, bool& Execute) {
+  CallInRaisingThread([&] { FireExceptionActionNotify(CurrentExceptionRecord(), Action, Execute); });
 }
 
 // With LogFlags bit 2, a log written by another version of the program is deleted.
@@ -155,13 +146,13 @@ bool ShouldSendReport() {
          (state.SendChecked || !(options.DialogOptions() & 1));
 }
 
-void SaveReportToLog(const TProcessRoute& Route) {
+void SaveReportToLog() {
   TCrashProcessState& state = CrashState();
   const TCrashModuleOptions& options = OptionsInForce();
   const bool save = options.SaveLogFile();
   state.Execute = true;
   ClearInternalWarning();
-  if (save) FireAction(Route, atSavingLogFile, state.Execute);
+  if (save) FireAction(atSavingLogFile, state.Execute);
   TScopeExit close([] { CloseLogFile(); });
   do {
     ClearInternalWarning();
@@ -178,17 +169,21 @@ void SaveReportToLog(const TProcessRoute& Route) {
     }
     state.Retry = false;
     if (save && !state.Execute)
-      InRaisingThread(Route, [&] { FireExceptionErrorNotify(CurrentExceptionRecord(), atSavedLogFile, state.Retry); });
+      CallInRaisingThread([&] { FireExceptionErrorNotify(CurrentExceptionRecord(), atSavedLogFile, state.Retry); });
   } while (state.Retry);
   CloseLogFile();
-  if (save) FireAction(Route, atSavedLogFile, state.Execute);
+  if (save) FireAction(atSavedLogFile, state.Execute);
 }
 
 bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Route) {
   TCrashProcessState& state = CrashState();
   TCrashThreadState& self = ThreadState();
   self.InHandler = true;
-  TScopeExit out([&] { self.InHandler = false; });
+  SetRaisingThreadServes(Route.RaisingThreadServes);
+  TScopeExit out([&] {
+    self.InHandler = false;
+    SetRaisingThreadServes(true);
+  });
   bool result = false;
   bool send_thread = false;
   try {
@@ -200,7 +195,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
 
     state.StepCode = 8;
     state.Handled = true;
-    InRaisingThread(Route, [] { FireExceptionNotify(); });
+    CallInRaisingThread([] { FireExceptionNotify(); });
     if (!GetScreenshotFileName().empty()) CaptureScreenshot();
     if (!state.Handled) return true;
     if (options.BehaviourFlags() & 1) {
@@ -210,7 +205,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
     }
 
     state.CustomData.clear();
-    InRaisingThread(Route, [] { FireCustomDataRequest(); });
+    CallInRaisingThread([] { FireCustomDataRequest(); });
     if (!state.CustomData.empty()) AddReproduceText(6, options.GetCustomizedText(13), state.CustomData);
 
     state.StepCode = 9;
@@ -224,7 +219,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
       state.StepCode = 12;
       state.Execute = true;
       ClearInternalWarning();
-      FireAction(Route, atShowingExceptionInfo, state.Execute);
+      FireAction(atShowingExceptionInfo, state.Execute);
       state.SendChecked = send_configured;
       state.AttachChecked = (options.SendFlags() & 0x10) != 0;
       state.StepCode = 13;
@@ -233,20 +228,20 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
         if (!state.Execute) result = true;
       }
       state.StepCode = 14;
-      FireAction(Route, atShowedExceptionInfo, state.Execute);
+      FireAction(atShowedExceptionInfo, state.Execute);
     } else {
       state.SendChecked = send_configured;
       state.AttachChecked = (options.SendFlags() & 0x10) != 0;
     }
 
-    if (Route.DialogInProgram) InRaisingThread(Route, [] { ShowReproduceDialog(); });
+    if (Route.DialogInProgram) CallInRaisingThread([] { ShowReproduceDialog(); });
     if (ShouldSendReport()) SaveScreenshotToFile(GetAttachedScreenshotFileName());
     FreeScreenshot();
 
     state.StepCode = 15;
     if (options.LogFlags() & 4) DeleteLogOfOtherVersion();
     const bool send = ShouldSendReport();
-    if (options.SaveLogFile()) SaveReportToLog(Route);
+    if (options.SaveLogFile()) SaveReportToLog();
     if (state.CopyChecked) CopyTextToClipboard(state.ExceptionRecord.ReportText);
 
     state.StepCode = 16;

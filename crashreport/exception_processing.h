@@ -4,7 +4,8 @@
 // program survives; through the helper process after a fatal fault or for a side thread), the
 // request for the steps to reproduce, the log, the sending, and ending or restarting the program.
 // Runs in the report worker, under the handler lock, one exception at a time; the events and the
-// in-program dialog run in the raising thread while it waits for the report.
+// in-program dialog run in the raising thread while it waits for the report (after a fatal signal,
+// which stops that thread in its handler, in the worker).
 
 #include <functional>
 #include <string_view>
@@ -45,7 +46,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
 // With SaveLogFile: adds the report to the log (unless it is a duplicate) and writes it, told by
 // atSavingLogFile / atSavedLogFile and, when it fails, OnExceptionErrorNotify, which may ask to try
 // again. With SendFlags bit 2 the text to send becomes the whole log.
-void SaveReportToLog(const TProcessRoute& Route);
+void SaveReportToLog();
 
 // A send method is configured, the error is no duplicate, and the user left the send choice on
 // or no dialog shows the exception.

@@ -2,7 +2,10 @@
 
 #include <ucontext.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "crashreport/call_stack.h"
 #include "crashreport/crash_dialogs.h"
@@ -13,6 +16,7 @@
 #include "crashreport/report_text.h"
 #include "crashreport/thread_stacks.h"
 #include "crashreport/window_services.h"
+#include "platform/controls/menus.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/strutils.h"
@@ -72,7 +76,36 @@ void Report(const std::exception& Error) {
   record.CallStack = nullptr;
 }
 
+int* volatile g_no_job = nullptr;
+
+__attribute__((noinline)) void ThrowFromHandler() { OpenJob("7/12"); }
+
+__attribute__((noinline)) void WriteThroughNull() { *g_no_job = 1; }
+
+// Keeps the main thread busy past the freeze time-out: its windows stop answering meanwhile.
+__attribute__((noinline)) void FreezeMainThread() {
+  const auto until = std::chrono::steady_clock::now() +
+                     std::chrono::seconds(CurrentCrashLogOptions().FreezeTimeout() + 2);
+  while (std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+void AddItem(TPopupMenu* Menu, const char* Caption, void (*Action)()) {
+  auto* item = new TMenuItem(Menu);
+  item->SetCaption(Caption);
+  item->OnClick = [Action](TObject*) { Action(); };
+  Menu->Items()->Add(item);
+}
+
 }  // namespace
+
+TPopupMenu* MakeCrashMenu(TComponent* Owner) {
+  auto* menu = new TPopupMenu(Owner);
+  AddItem(menu, "&Throw an exception", &ThrowFromHandler);
+  AddItem(menu, "&Fault: write through a null pointer", &WriteThroughNull);
+  AddItem(menu, "F&reeze the main window", &FreezeMainThread);
+  AddItem(menu, "&Abort", [] { std::abort(); });
+  return menu;
+}
 
 void ShowCaughtError() {
   try {

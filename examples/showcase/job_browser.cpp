@@ -5,6 +5,7 @@
 #include "error_report.h"
 #include "options_bar.h"
 #include "platform/controls/input.h"
+#include "platform/controls/menus.h"
 #include "platform/db/fields.h"
 #include "platform/graphics/bitmap.h"
 #include "platform/rtl/datetime.h"
@@ -107,6 +108,14 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   auto* bar = new TGridOptionsBar(this, this, grid_);
   // Help: what a user sees when the program meets an error it survives.
   bar->AddButton("Help: &error report...", [](TObject*) { ShowCaughtError(); });
+  // Crash: the faults a program may meet, each reported by the crash reporter (the framework has no
+  // menu bar, so the menu pops up under its button).
+  TPopupMenu* crash_menu = MakeCrashMenu(this);
+  bar->AddButton("&Crash", [crash_menu](TObject* Sender) {
+    auto* button = static_cast<TControl*>(Sender);
+    const TPoint at = button->ClientToScreen(TPoint{0, button->Height()});
+    crash_menu->Popup(at.X, at.Y);
+  });
   OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) {
     if (Key == win::VK_F5) {
       if (TColumnX* c = grid_->SelectedColumn()) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "crashreport/crashlog.h"
 #include "crashreport/dialog_helper.h"
 #include "crashreport/platform_gui.h"
 #include "device_monitor.h"
@@ -112,5 +113,7 @@ int main(int argc, char** argv) {
   Application->Initialize();
   // Started again to show the exception dialog of a fatal fault.
   if (const int code = RunDialogHelper(argc, argv); code >= 0) return code;
+  // The crash reporter catches and reports what goes wrong from here on (the "Crash" menu shows it).
+  UseUnit(CrashLogUnit);
   return Backend().Name() == "headless" ? PaintOffScreen() : RunOnDisplay();
 }

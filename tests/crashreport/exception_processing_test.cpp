@@ -292,6 +292,22 @@ TEST(ExceptionProcessingReport, TerminateInTheHelpersDialogEndsTheProgram) {
   EXPECT_EQ(r.Output.find("went on"), std::string::npos) << r.Output;
 }
 
+// After a fatal signal the faulting thread stays in its handler: the sending's events run in the
+// worker instead of waiting for it, and the program still ends by its fault.
+TEST(ExceptionProcessingReport, AFatalFaultsReportIsSentWithoutItsThread) {
+  const TChildResult r = RunChild("processing_fatal_send", [] {
+    ::alarm(60);  // a hang ends the child with SIGALRM
+    ::setenv("PATH", "/nonexistent", 1);  // no desktop mail program: the sending fails at once
+    CurrentCrashLogOptions().SetDialogOptions(0);
+    CurrentCrashLogOptions().SetEmailSendMode(1);
+    AttachedFilesRequestProc = [](const TCrashExceptionRecord&, TStrings*) { std::fprintf(stderr, "files asked\n"); };
+    crproc_null_write();
+  });
+  ASSERT_TRUE(WIFSIGNALED(r.Status)) << r.Status << "\n" << r.Output;
+  EXPECT_EQ(WTERMSIG(r.Status), SIGSEGV) << r.Output;
+  EXPECT_NE(r.Output.find("files asked\n"), std::string::npos) << r.Output;
+}
+
 // Whether a report is sent: a send method, no duplicate, and the user's choice or no dialog.
 TEST(ExceptionProcessingSend, ShouldSendReport) {
   struct TCase {
