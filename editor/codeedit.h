@@ -172,6 +172,13 @@ class TCustomCodeEdit : public TCustomControl {
   void ReplaceSelectionRecorded(std::u32string_view Text, TCodeSelectionMode PasteMode, TCodeChangeReason Reason);
   // Line Index (0-based) := Text, trailing blanks removed with eoTrimTrailingSpaces.
   void StoreLine(int Index, std::u32string_view Text);
+  // Text to store as line Index (0-based): with eoTrimTrailingSpaces, without its trailing blanks,
+  // which are kept aside to be recorded as taken off the line's end right after the change that left
+  // them (undo then gives them back before it undoes the change). The end is the line's end when
+  // they are recorded: what the change puts before them later moves them along.
+  std::u32string_view TrimmedForStore(int Index, std::u32string_view Text);
+  // Records the blanks kept aside by TrimmedForStore, in the step of the undo list's newest item.
+  void RecordTrimmedBlanks();
   // Lines inserted or deleted by editing: the marks follow, and the plug-ins hear of it.
   void NotifyLinesInserted(int FirstLine, int Count);
   void NotifyLinesDeleted(int FirstLine, int Count);
@@ -588,6 +595,12 @@ class TCustomCodeEdit : public TCustomControl {
   int char_width_ = 1;
   std::unique_ptr<TFont> font_dummy_;
   int ime_count_ = 0;
+  // Trailing blanks trimmed off stored lines and not yet recorded (see TrimmedForStore).
+  struct TTrimmedBlanks {
+    int line;  // 1-based
+    std::u32string blanks;
+  };
+  std::vector<TTrimmedBlanks> trimmed_blanks_;
   bool caret_step_aside_ = false;
   bool insert_mode_ = true;
   TCodeEditStringList* lines_ = nullptr;

@@ -601,10 +601,37 @@ void TCustomCodeEdit::FindMatchingBracket() {
 // Changing the text
 
 void TCustomCodeEdit::StoreLine(int Index, std::u32string_view Text) {
-  if (options_.Contains(eoTrimTrailingSpaces))
-    lines_->PutLine(Index, TrimRight(Text));
-  else
-    lines_->PutLine(Index, Text);
+  lines_->PutLine(Index, TrimmedForStore(Index, Text));
+}
+
+std::u32string_view TCustomCodeEdit::TrimmedForStore(int Index, std::u32string_view Text) {
+  if (!options_.Contains(eoTrimTrailingSpaces)) return Text;
+  const std::size_t kept = TrimRight(Text).size();
+  if (kept < Text.size())
+    trimmed_blanks_.push_back({Index + 1, std::u32string(Text.substr(kept))});
+  return Text.substr(0, kept);
+}
+
+void TCustomCodeEdit::RecordTrimmedBlanks() {
+  if (trimmed_blanks_.empty()) return;
+  const std::vector<TTrimmedBlanks> trimmed = std::move(trimmed_blanks_);
+  trimmed_blanks_.clear();
+  const TCodeEditUndoItem* newest = undo_list_->PeekItem();
+  if (!newest) return;
+  // In a block of their own under the newest item's number: the list reports them once.
+  const std::int32_t saved_number = undo_list_->BlockChangeNumber();
+  undo_list_->BeginBlock();
+  undo_list_->SetBlockChangeNumber(newest->ChangeNumber());
+  TScopeExit end_block([&] {
+    undo_list_->EndBlock();
+    undo_list_->SetBlockChangeNumber(saved_number);
+  });
+  for (const TTrimmedBlanks& t : trimmed) {
+    if (t.line > lines_->Count()) continue;
+    const int end = static_cast<int>(lines_->LineView(t.line - 1).size()) + 1;
+    undo_list_->AddChange(crTrailingBlanksTrimmed, {end, t.line}, {end + static_cast<int>(t.blanks.size()), t.line},
+                          t.blanks, smNormal);
+  }
 }
 
 void TCustomCodeEdit::ReplaceSelection(std::u32string_view Text) {
@@ -640,9 +667,8 @@ void TCustomCodeEdit::DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E) {
         const TLineView end = lines_->LineView(E.Line - 1);
         if (static_cast<std::size_t>(E.Char - 1) < end.size()) end.substr(static_cast<std::size_t>(E.Char - 1)).AppendTo(joined);
       }
-      if (options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces)) joined = TrimRight(joined);
       if (last > B.Line) lines_->DeleteLines(B.Line, last - B.Line);
-      lines_->PutLine(B.Line - 1, joined);
+      lines_->PutLine(B.Line - 1, options_.Contains(eoScrollPastEol) ? TrimmedForStore(B.Line - 1, joined) : joined);
       InternalSetCaretXY(B);
       NotifyLinesDeleted(B.Line, E.Line - B.Line);
       break;
@@ -700,7 +726,7 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
         for (int i = 1; i <= breaks; ++i) {
           std::u32string text(pieces[static_cast<std::size_t>(i)]);
           if (i == breaks) text += right;
-          lines_->InsertLine(y - 1 + i, trim ? TrimRight(text) : text);
+          lines_->InsertLine(y - 1 + i, TrimmedForStore(y - 1 + i, text));
         }
       }
       const std::u32string_view last = pieces.back();
@@ -722,12 +748,13 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
       int line = y;
       for (int i = 0; i < breaks; ++i) {
         const std::u32string text(pieces[static_cast<std::size_t>(i)]);
-        lines_->InsertLine(std::min(line - 1, lines_->Count()), trim ? TrimRight(text) : text);
+        const int at = std::min(line - 1, lines_->Count());
+        lines_->InsertLine(at, TrimmedForStore(at, text));
         ++line;
       }
       const std::u32string last(pieces.back());
       if (line > lines_->Count())
-        lines_->AddLine(trim ? TrimRight(last) : last);
+        lines_->AddLine(TrimmedForStore(lines_->Count(), last));
       else if (!last.empty())
         StoreLine(line - 1, last + lines_->GetLine(line - 1));
       InternalSetCaretXY({static_cast<int>(last.size()) + 1, line});
@@ -809,7 +836,10 @@ void TCustomCodeEdit::ReplaceSelectionRecorded(std::u32string_view Text, TCodeSe
   const TBufferCoord start = NormalizedBlockBegin(), end = NormalizedBlockEnd();
   block_begin_ = start;
   block_end_ = end;
-  if (selected) ReplaceSelection(U"");
+  if (selected) {
+    ReplaceSelection(U"");
+    RecordTrimmedBlanks();
+  }
   if (Text.empty()) return;
   // The text goes in at the caret (where the selection left it, or where it stood without one), so
   // the insertion is recorded from there: a selection collapsed elsewhere is not where it went in.

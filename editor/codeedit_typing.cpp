@@ -20,12 +20,6 @@ bool IsBlank(char32_t C) { return C == U' ' || C == U'\t'; }
 
 bool AllBlank(std::u32string_view S) { return std::all_of(S.begin(), S.end(), IsBlank); }
 
-std::u32string_view TrimmedRight(std::u32string_view S) {
-  std::size_t n = S.size();
-  while (n > 0 && IsBlank(S[n - 1])) --n;
-  return S.substr(0, n);
-}
-
 char32_t MapCase(TCodeEditorCommand Command, char32_t C, bool First) {
   const auto c = static_cast<UChar32>(C);
   switch (Command) {
@@ -57,6 +51,7 @@ void TCustomCodeEdit::DeleteSelectionRecorded(bool ByDirection) {
           : crDelete;
   undo_list_->AddChange(reason, block_begin_, block_end_, DeletedSelText(), active_selection_mode_);
   ReplaceSelection(U"");
+  RecordTrimmedBlanks();
 }
 
 std::u32string TCustomCodeEdit::PadToCaret(const std::u32string& Line, int Upto, bool AllowTabs) {
@@ -158,6 +153,7 @@ void TCustomCodeEdit::DeleteLastChar() {
   };
   std::u32string deleted;
   TBufferCoord to{x, y};
+  int caret_shift = 0;  // columns the caret keeps beyond where the deletion starts
   if (x > length + 1) {
     // Beyond the end nothing is deleted: the caret only steps back.
     if (!smart)
@@ -170,21 +166,13 @@ void TCustomCodeEdit::DeleteLastChar() {
     if (y == 1) return;
     // The line joins the one above.
     const std::u32string above = lines_->GetLine(y - 2);
-    std::u32string_view moved = line;
     undo_list_->BeginBlock();
     TScopeExit end_block([&] { undo_list_->EndBlock(); });
-    if (options_.Contains(eoTrimTrailingSpaces) && TrimmedRight(moved).size() < moved.size()) {
-      // The blanks the join trims off are recorded as deleted, so undo puts them back.
-      const std::u32string_view kept = TrimmedRight(moved);
-      undo_list_->AddChange(crSilentDeleteAfterCursor, {static_cast<int>(kept.size()) + 1, y},
-                            {length + 1, y}, moved.substr(kept.size()), smNormal);
-      moved = kept;
-    }
     to = {static_cast<int>(above.size()) + 1, y - 1};
     {
       lines_->BeginUpdate();
       TScopeExit end_lines([&] { lines_->EndUpdate(); });
-      StoreLine(y - 2, above + std::u32string(moved));
+      StoreLine(y - 2, above + line);
       lines_->Delete(y - 1);
     }
     NotifyLinesDeleted(y, 1);
@@ -221,15 +209,16 @@ void TCustomCodeEdit::DeleteLastChar() {
     StoreLine(y - 1, changed);
     const int stored = static_cast<int>(lines_->LineView(y - 1).size());
     if (options_.Contains(eoTrimTrailingSpaces) && changed.find(U'\t') != std::u32string::npos && stored < from - 1) {
-      // The stored line lost blanks before the caret: the caret keeps its place on screen.
+      // The stored line lost blanks before the caret: the caret keeps its place on screen (the
+      // deletion is recorded where it was made, the lost blanks after it).
       const int before = GetExpandedLength(std::u32string_view(changed).substr(0, static_cast<std::size_t>(from - 1)), tab_width_);
       const int after = lines_->ExpandedStringLengths(y - 1) + (from - 1 - stored);
-      to.Char += before - after;
+      caret_shift = before - after;
     }
   }
   if (to.Char != x) {
     undo_list_->AddChange(crSilentDelete, to, {x, y}, deleted, smNormal);
-    InternalSetCaretXY(to);
+    InternalSetCaretXY({to.Char + caret_shift, y});
     RememberCaretColumn();
     RecordStatusChange({scCaretX});
   }

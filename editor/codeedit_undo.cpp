@@ -97,6 +97,11 @@ class TBlockNumber {
 // The lists growing
 
 void TCustomCodeEdit::UndoRedoAdded(TObject* Sender) {
+  if (Sender == undo_list_ && !trimmed_blanks_.empty()) {
+    // The blanks the change trimmed are recorded after it; the list reports them in its place.
+    RecordTrimmedBlanks();
+    return;
+  }
   const bool modified = !undo_list_->IsTopMarkedAsUnmodified();
   if (modified != modified_) {
     modified_ = modified;
@@ -153,11 +158,11 @@ void TCustomCodeEdit::ReplayItem(TCodeSelectionMode Mode, F&& Replay) {
   active_selection_mode_ = Mode;
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
-  const bool past_eol = options_.Contains(eoScrollPastEol);
+  // Lines are stored as the items say: trailing blanks trimmed by a change have items of their own.
+  const TCodeEditorOptions options = options_;
   options_.Include(eoScrollPastEol);
-  TScopeExit restore([&] {
-    if (!past_eol) options_.Exclude(eoScrollPastEol);
-  });
+  options_.Exclude(eoTrimTrailingSpaces);
+  TScopeExit restore([&] { options_ = options; });
   Replay();
 }
 
@@ -186,6 +191,7 @@ void TCustomCodeEdit::UndoItem() {
       case crDelete:
       case crSilentDelete:
       case crSilentDeleteAfterCursor:
+      case crTrailingBlanksTrimmed:
       case crDeleteAll: {
         TBufferCoord p = MinBufferCoord(start, end);
         if (mode == smColumn) p = {std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
@@ -211,6 +217,7 @@ void TCustomCodeEdit::UndoItem() {
             DoSetCaretXY(end);
             break;
           case crSilentDeleteAfterCursor:
+          case crTrailingBlanksTrimmed:
             DoSetCaretXY(start);
             break;
           default:
@@ -334,6 +341,7 @@ void TCustomCodeEdit::RedoItem() {
       }
       case crDeleteAfterCursor:
       case crSilentDeleteAfterCursor:
+      case crTrailingBlanksTrimmed:
       case crDelete:
       case crSilentDelete: {
         PlaceCaretAndSelection(start, start, end);

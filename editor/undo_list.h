@@ -41,6 +41,7 @@ constexpr TCodeChangeReason crNothing = 20;     // what an empty list answers
 constexpr TCodeChangeReason crGroupBreak = 21;  // ends a group of changes that undo together
 constexpr TCodeChangeReason crDeleteAll = 22;
 constexpr TCodeChangeReason crWhiteSpaceAdd = 23;  // blanks added to reach the caret
+constexpr TCodeChangeReason crTrailingBlanksTrimmed = 24;  // blanks a stored line lost at its end
 
 class TCodeEditUndoItem : public TPersistent {
   LAB_CLASS(TCodeEditUndoItem, TPersistent)

@@ -52,6 +52,10 @@ const TCommandCase kCases[] = {
     {"BackspaceInIndentationOnlyTakesBlanksBeforeTheCaret", {"a", "        b"}, {3, 2}, ecDeleteLastChar, 0, {"a", "      b"}, {1, 2}},
     {"BackspaceInSpacesGoesToTheTabStop", {"          x"}, {11, 1}, ecDeleteLastChar, 0, {"        x"}, {9, 1}, {}, {eoSmartTabDelete}},
     {"BackspaceInIndentationTakesOneTab", {"\t\tx"}, {3, 1}, ecDeleteLastChar, 0, {"\tx"}, {2, 1}, {}, {eoSmartTabDelete}},
+    // With trailing blanks trimmed, the blanks a command leaves at a line's end go, and undo gives
+    // them back.
+    {"TypeABlankAtTheEndWithBlanksTrimmed", {"ab"}, {3, 1}, ecChar, U' ', {"ab"}, {4, 1}, {eoTrimTrailingSpaces}},
+    {"DeleteWordJoiningALineWithBlanksTrimmed", {"", "ab  "}, {4, 1}, ecDeleteWord, 0, {"   ab"}, {4, 1}, {eoTrimTrailingSpaces}},
     {"BackspaceDeletesASelectionMadeBackwards", {"hello"}, {4, 1}, ecDeleteLastChar, 0, {"hlo"}, {2, 1}, {}, {}, {2, 1}},
     {"DeleteTakesTheCharacterAtTheCaret", {"abc"}, {2, 1}, ecDeleteChar, 0, {"ac"}, {2, 1}},
     {"DeleteAtTheEndJoinsTheNextLine", {"ab", "cd"}, {3, 1}, ecDeleteChar, 0, {"abcd"}, {3, 1}},

@@ -203,5 +203,12 @@ TEST_F(UndoAllTest, WithTabsAndWithoutGroupUndo) {
   RunAndUndoAll(20'000);
 }
 
+// Lines lose their trailing blanks as they are stored: the blanks each change trims are recorded with
+// it, so undo gives them back (lines of the start text end in blanks too).
+TEST_F(UndoAllTest, WithTrailingBlanksTrimmed) {
+  edit->SetOptions(edit->Options() + TCodeEditorOptions{eoTrimTrailingSpaces});
+  RunAndUndoAll(20'000);
+}
+
 }  // namespace
 }  // namespace lab::edittest
