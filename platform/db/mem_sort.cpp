@@ -33,6 +33,10 @@ std::uint64_t RealBits(double v) {
 // no moving.
 template <class T, class KeyOf>
 void RadixSort(std::vector<T>& items, int bits, KeyOf key) {
+  if (items.size() < 1024) {  // fewer items than a pass's counts: a comparison sort is quicker
+    std::stable_sort(items.begin(), items.end(), [&](const T& a, const T& b) { return key(a) < key(b); });
+    return;
+  }
   const auto bytes = static_cast<std::size_t>(bits + 7) / 8;
   std::vector<std::array<std::size_t, 256>> counts(bytes);
   for (const T& x : items) {
@@ -51,21 +55,40 @@ void RadixSort(std::vector<T>& items, int bits, KeyOf key) {
   }
 }
 
-// The distinct texts of the records: each record's slot, and the texts by slot. An open-addressing
-// table of slots, since a million distinct texts would make a node-based map the slowest step.
+// The texts to rank: each record's slot, and the texts by slot. Texts that repeat get one slot, so
+// each gets its collation key once; where a sample finds the texts nearly all distinct, finding
+// the repeats would cost more than the keys it saves, and each record gets a slot of its own.
 struct TDistinctTexts {
   std::vector<std::string_view> texts;
   std::vector<std::uint32_t> slot_of;  // by record; unused for nulls
 };
 
+// Whether evenly spread samples of the texts repeat so seldom that nearly all texts are distinct.
+bool NearlyAllDistinct(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
+  constexpr std::size_t kSamples = 4096;
+  if (ids.size() < 16 * kSamples) return false;  // few records: their repeats are quickly found
+  std::vector<std::string_view> sample;
+  for (std::size_t i = 0; i < ids.size(); i += ids.size() / kSamples)
+    if (!c.IsNull(ids[i])) sample.push_back(c.Text(ids[i]));
+  std::sort(sample.begin(), sample.end());
+  const auto repeats = static_cast<std::size_t>(sample.end() - std::unique(sample.begin(), sample.end()));
+  // Samples of texts half of which repeat find about 0.4% of them repeated.
+  return repeats * 256 < sample.size();
+}
+
 TDistinctTexts Distinct(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
   const std::size_t n = ids.size();
   TDistinctTexts d;
   d.slot_of.resize(n);
-  std::vector<std::size_t> hashes(n);  // by record
-  const std::hash<std::string_view> hash;
-  for (std::size_t i = 0; i < n; ++i)
-    if (!c.IsNull(ids[i])) hashes[i] = hash(c.Text(ids[i]));
+  if (NearlyAllDistinct(c, ids)) {
+    d.texts.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (c.IsNull(ids[i])) continue;
+      d.slot_of[i] = static_cast<std::uint32_t>(d.texts.size());
+      d.texts.push_back(c.Text(ids[i]));
+    }
+    return d;
+  }
   // Room for every record's text at most half full, so the table never grows: a column of a few
   // names touches few of its places, which stay in cache. Each place holds the high half of its
   // text's hash beside the slot, so a probe compares texts only when their hashes agree, and the
@@ -78,13 +101,22 @@ TDistinctTexts Distinct(const TMemStore::TColumn& c, const std::vector<TRecordId
   };
   std::vector<TPlace> table(std::bit_ceil(std::max<std::size_t>(1024, 2 * n)));
   const std::size_t mask = table.size() - 1;
+  const std::hash<std::string_view> hash;
   constexpr std::size_t kAhead = 16;
+  std::array<std::size_t, kAhead> ahead{};  // the hashes of the records ahead, by record modulo kAhead
+  auto look_ahead = [&](std::size_t i) {
+    if (i >= n || c.IsNull(ids[i])) return;
+    ahead[i % kAhead] = hash(c.Text(ids[i]));
+    __builtin_prefetch(&table[ahead[i % kAhead] & mask]);
+  };
+  for (std::size_t i = 0; i < kAhead; ++i) look_ahead(i);
   for (std::size_t i = 0; i < n; ++i) {
-    if (i + kAhead < n) __builtin_prefetch(&table[hashes[i + kAhead] & mask]);
+    const std::size_t h = ahead[i % kAhead];
+    look_ahead(i + kAhead);
     if (c.IsNull(ids[i])) continue;
     const std::string_view text = c.Text(ids[i]);
-    const auto tag = static_cast<std::uint32_t>(hashes[i] >> 32);
-    std::size_t at = hashes[i] & mask;
+    const auto tag = static_cast<std::uint32_t>(h >> 32);
+    std::size_t at = h & mask;
     while (table[at].slot != kEmpty && (table[at].tag != tag || d.texts[table[at].slot] != text)) at = (at + 1) & mask;
     if (table[at].slot == kEmpty) {
       table[at] = {static_cast<std::uint32_t>(d.texts.size()), tag};
@@ -132,17 +164,26 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
     entries[i] = {head, static_cast<std::uint32_t>(i)};
   }
   RadixSort(entries, 64, [](const TEntry& e) { return e.head; });
-  // Keys that share their first eight bytes, by their bytes (unsigned, a prefix first).
+  // Keys that share their first eight bytes, by their bytes (unsigned, a prefix first); slots of
+  // the same text in their order.
   for (std::size_t first = 0; first < n;) {
     std::size_t end = first + 1;
     while (end < n && entries[end].head == entries[first].head) ++end;
     if (end - first > 1)
       std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first), entries.begin() + static_cast<std::ptrdiff_t>(end),
-                [&](const TEntry& a, const TEntry& b) { return key(a.slot) < key(b.slot); });
+                [&](const TEntry& a, const TEntry& b) {
+                  const int order = key(a.slot).compare(key(b.slot));
+                  return order != 0 ? order < 0 : a.slot < b.slot;
+                });
     first = end;
   }
+  // Equal keys, of the same text, share a rank.
   std::vector<std::uint64_t> rank_of_slot(n);
-  for (std::size_t r = 0; r < n; ++r) rank_of_slot[entries[r].slot] = r + 1;
+  std::uint64_t rank = 0;
+  for (std::size_t r = 0; r < n; ++r) {
+    if (r == 0 || entries[r].head != entries[r - 1].head || key(entries[r].slot) != key(entries[r - 1].slot)) ++rank;
+    rank_of_slot[entries[r].slot] = rank;
+  }
   std::vector<std::uint64_t> ranks(ids.size(), 0);
   for (std::size_t i = 0; i < ids.size(); ++i)
     if (!c.IsNull(ids[i])) ranks[i] = rank_of_slot[d.slot_of[i]];
@@ -231,6 +272,19 @@ void SortByWord(std::vector<std::uint32_t>& order, const std::vector<std::uint64
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = rows[i].pos;
 }
 
+// Reorders Ids stably by Word, whose values span fewer numbers than there are records (the ranks
+// of a text's values, numbers of a small range): each record goes straight to its place, counted
+// for each value, where a sort by digits would move every record a few times.
+void SortByCounting(std::vector<TRecordId>& ids, const std::vector<std::uint64_t>& word, std::uint64_t low,
+                    std::uint64_t high) {
+  std::vector<std::uint32_t> starts(high - low + 2, 0);
+  for (const std::uint64_t w : word) ++starts[w - low + 1];
+  for (std::size_t v = 1; v < starts.size(); ++v) starts[v] += starts[v - 1];
+  std::vector<TRecordId> sorted(ids.size());
+  for (std::size_t i = 0; i < ids.size(); ++i) sorted[starts[word[i] - low]++] = ids[i];
+  ids.swap(sorted);
+}
+
 }  // namespace
 
 void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std::vector<TSortKey>& Keys) {
@@ -246,6 +300,10 @@ void SortRecords(const TMemStore& Store, std::vector<TRecordId>& Ids, const std:
   }
   words = Packed(std::move(words));
   if (words.empty()) return;  // the same keys for every record
+  if (words.size() == 1) {
+    const auto [low, high] = std::minmax_element(words[0].begin(), words[0].end());
+    if (*high - *low < Ids.size()) return SortByCounting(Ids, words[0], *low, *high);
+  }
   // The last word first: each stable pass keeps the order of the words after it among equals.
   std::vector<std::uint32_t> order(Ids.size());
   std::iota(order.begin(), order.end(), 0u);
