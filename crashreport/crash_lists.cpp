@@ -14,12 +14,17 @@ void TCrashFunctionsList::SortByAddress() {
 
 int TCrashModulesList::IndexOfHandle(std::uintptr_t Handle) const {
   for (int i = 0; i < Count(); ++i)
-    if (items_[static_cast<std::size_t>(i)]->Handle == Handle) return i;
+    if (items_[static_cast<std::size_t>(i)].Handle() == Handle) return i;
   return -1;
 }
 
 void TCrashModulesList::SortByHandle() {
-  std::stable_sort(items_.begin(), items_.end(), [](const auto& a, const auto& b) { return a->Handle < b->Handle; });
+  std::stable_sort(items_.begin(), items_.end(), [](const auto& a, const auto& b) { return a.Handle() < b.Handle(); });
+}
+
+const std::shared_ptr<TCrashModuleInfo>& TCrashModuleSlot::Shared() const {
+  if (!record_) record_ = MakeLoadedModuleRecord(handle_, loader_name_, unloads_);
+  return record_;
 }
 
 TCrashThreadsList::TCrashThreadsList() : lock_(std::make_unique<std::shared_mutex>()) {}

@@ -82,12 +82,49 @@ struct TCrashModuleInfo {
   bool Valid = false;          // the fields read from the file and the options are in
 };
 
-// The loaded modules. Call-stack entries share the records they name, so a record the next
-// enumeration drops stays whole for them.
-class TCrashModulesList : public TCrashOwningList<TCrashModuleInfo, std::shared_ptr<TCrashModuleInfo>> {
+// One entry of the module list: a record, or until the record is first asked for, what the loader
+// told of the module when it was walked (its handle and the loader's own string of its file name),
+// so an enumeration makes no record and copies no name.
+class TCrashModuleSlot {
  public:
-  const std::shared_ptr<TCrashModuleInfo>& Shared(int Index) const { return items_[Checked(Index)]; }
-  // -1 when no record has that handle.
+  TCrashModuleSlot(std::shared_ptr<TCrashModuleInfo> Record) noexcept  // NOLINT: a record is a slot
+      : handle_(Record ? Record->Handle : 0), record_(std::move(Record)) {}
+  // LoaderName nullptr stands for the program's file; Unloads is how many objects the loader had
+  // unloaded when it was walked.
+  TCrashModuleSlot(std::uintptr_t Handle, const char* LoaderName, unsigned long long Unloads) noexcept
+      : handle_(Handle), loader_name_(LoaderName), unloads_(Unloads) {}
+
+  // The record's handle as it was added.
+  std::uintptr_t Handle() const noexcept { return handle_; }
+  bool Made() const noexcept { return record_ != nullptr; }
+  // The loader's string while no record is made.
+  const char* LoaderName() const noexcept { return loader_name_; }
+  // The record, made when first asked for (MakeLoadedModuleRecord).
+  const std::shared_ptr<TCrashModuleInfo>& Shared() const;
+  TCrashModuleInfo* get() const { return Shared().get(); }
+
+ private:
+  std::uintptr_t handle_ = 0;
+  const char* loader_name_ = nullptr;
+  unsigned long long unloads_ = 0;
+  mutable std::shared_ptr<TCrashModuleInfo> record_;
+};
+
+// The record of a module as the loader told it (handle and file name): its name is read only while
+// the loader still holds it, so a module unloaded since leaves a record without a file name.
+std::shared_ptr<TCrashModuleInfo> MakeLoadedModuleRecord(std::uintptr_t Handle, const char* LoaderName,
+                                                         unsigned long long Unloads);
+
+// The loaded modules. Call-stack entries share the records they name, so a record the next
+// enumeration drops stays whole for them. Clearing keeps the list's room for the next enumeration.
+class TCrashModulesList : public TCrashOwningList<TCrashModuleInfo, TCrashModuleSlot> {
+ public:
+  const std::shared_ptr<TCrashModuleInfo>& Shared(int Index) const { return items_[Checked(Index)].Shared(); }
+  const TCrashModuleSlot& Slot(int Index) const { return items_[Checked(Index)]; }
+  void AddLoaded(std::uintptr_t Handle, const char* LoaderName, unsigned long long Unloads) {
+    items_.emplace_back(Handle, LoaderName, Unloads);
+  }
+  // -1 when no entry has that handle; no record is made.
   int IndexOfHandle(std::uintptr_t Handle) const;
   void SortByHandle();
 };

@@ -86,33 +86,50 @@ const std::string& ProgramFileName() {
   return *name;
 }
 
-// The module's file name, as GetModuleFullName gives it: a relative name with a folder is made
-// absolute.
-std::string LoadedFileName(const TModuleView& m) {
-  if (m.IsProgram || !*m.Name) return ProgramFileName();
-  return m.Name[0] != '/' && std::strchr(m.Name, '/') ? RealFileName(m.Name) : std::string(m.Name);
+// The loader's string for the module's file name; nullptr for the program's (the loader has none).
+const char* LoaderFileName(const TModuleView& m) { return m.IsProgram || !*m.Name ? nullptr : m.Name; }
+
+// A relative name with a folder, which the file name makes absolute as GetModuleFullName does.
+bool IsRelativeWithFolder(const char* LoaderName) {
+  return LoaderName[0] != '/' && std::strchr(LoaderName, '/') != nullptr;
 }
 
 // A record's file is still the one the loader names LoaderName ("" for the program, which stays).
 bool NamedAs(const TCrashModuleInfo& Record, const char* LoaderName) {
   if (!*LoaderName) return true;
-  if (*LoaderName != '/' && std::strchr(LoaderName, '/')) return Record.FileName == RealFileName(LoaderName);
+  if (IsRelativeWithFolder(LoaderName)) return Record.FileName == RealFileName(LoaderName);
   return std::strcmp(Record.FileName.c_str(), LoaderName) == 0;
+}
+
+// A module as an enumeration notes it: its handle and the loader's string of its file name
+// (nullptr for the program's).
+struct TWalkedModule {
+  std::uintptr_t Base;
+  const char* Name;
+};
+
+// The list's entry still stands for the module walked as m. Without a record, its string is the
+// loader's entry's own: the same string is the same entry, which keeps its name for its life.
+bool SameModule(const TCrashModuleSlot& Slot, const TWalkedModule& m) {
+  if (Slot.Made()) return !m.Name || NamedAs(*Slot.get(), m.Name);
+  return Slot.LoaderName() == m.Name;
 }
 
 // Sorts the list by handle when a record made since is out of order.
 void SortIfOutOfOrder(TCrashModulesList& List) {
   for (int i = 1; i < List.Count(); ++i)
-    if (List.GetItem(i - 1)->Handle > List.GetItem(i)->Handle) {
+    if (List.Slot(i - 1).Handle() > List.Slot(i).Handle()) {
       List.SortByHandle();
       return;
     }
 }
 
-// What the last enumeration saw of the loader, and how many records it left.
+// What the last enumeration saw of the loader, and how many records it left; and the room its
+// walk noted the modules in, kept for the next one.
 struct TLastEnumeration {
   TLoaderChanges Changes;
   int Count = -1;
+  std::vector<TWalkedModule> Walked;
 };
 TLastEnumeration g_last_enumeration;
 
@@ -210,6 +227,21 @@ void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
 
 }  // namespace
 
+std::shared_ptr<TCrashModuleInfo> MakeLoadedModuleRecord(std::uintptr_t Handle, const char* LoaderName,
+                                                         unsigned long long Unloads) {
+  auto record = std::make_shared<TCrashModuleInfo>();
+  record->Handle = Handle;
+  if (!LoaderName) {
+    record->FileName = ProgramFileName();
+  } else if (LoaderChanges().Subs == Unloads) {
+    record->FileName = LoaderName;  // nothing unloaded since: the loader still holds every string
+  } else {
+    const link_map* map = LoaderEntryAt(Handle);  // the same entry still loaded there
+    if (map && map->l_name == LoaderName) record->FileName = LoaderName;
+  }
+  return record;
+}
+
 TCrashModulesList& CrashModulesList() {
   static TCrashModulesList* list = new TCrashModulesList;
   return *list;
@@ -217,13 +249,19 @@ TCrashModulesList& CrashModulesList() {
 
 namespace {
 
-// Appends the record of a module as the loader tells it, without reading a file: its handle and
-// file name. CompleteModuleInfo reads the rest. Allocates, but calls nothing of the loader.
-TCrashModuleInfo& AddRecord(const TModuleView& Loaded) {
+// Appends the entry of a module as the loader tells it: its handle and the loader's string of its
+// file name (nullptr for the program's), from which the record is made when first asked for. A
+// relative name (of a library opened by one) is made absolute at once, against the folder current
+// now. Calls nothing of the loader.
+void AddLoaded(TCrashModulesList& List, const TWalkedModule& m, unsigned long long Unloads) {
+  if (!m.Name || !IsRelativeWithFolder(m.Name)) {
+    List.AddLoaded(m.Base, m.Name, Unloads);
+    return;
+  }
   auto record = std::make_shared<TCrashModuleInfo>();
-  record->Handle = Loaded.Base;
-  record->FileName = LoadedFileName(Loaded);
-  return *CrashModulesList().Add(std::move(record));
+  record->Handle = m.Base;
+  record->FileName = RealFileName(m.Name);
+  List.Add(std::move(record));
 }
 
 // The module's exported routines at their loaded addresses, from its file (none listed for the
@@ -264,7 +302,7 @@ bool AddModuleInfo(std::uintptr_t Handle) {
   bool added = false;
   WalkModules([&](const TModuleView& m) {
     if (added || m.Base != Handle) return;
-    AddRecord(m);
+    AddLoaded(CrashModulesList(), {m.Base, LoaderFileName(m)}, m.Changes.Subs);
     added = true;
   });
   if (!added) return false;
@@ -302,36 +340,39 @@ void EnumerateModules() {
   TCrashModulesList& list = CrashModulesList();
   // Nothing loaded or unloaded since the last enumeration, and every record of it still there: the
   // list is the same.
-  TLoaderChanges changes = LoaderChanges();
-  if (changes == g_last_enumeration.Changes && list.Count() == g_last_enumeration.Count) {
+  TLoaderChanges changes;
+  if (list.Count() == g_last_enumeration.Count && (changes = LoaderChanges()) == g_last_enumeration.Changes) {
     SortIfOutOfOrder(list);
     return;
   }
   SortIfOutOfOrder(list);
-  // One walk over the loaded modules: each record found there, as the same file, stays; a record
-  // goes when its module is gone, also when another file was loaded at its address since.
-  struct TKnown {
-    std::uintptr_t Handle;
-    bool Stays;
-  };
-  std::vector<TKnown> known;
-  known.reserve(static_cast<std::size_t>(list.Count()));
-  for (int i = 0; i < list.Count(); ++i) known.push_back({list.GetItem(i)->Handle, false});
-  // New records go after the known ones, which keep their indexes until the gone ones are dropped.
+  // One walk over the loaded modules, noted as the loader lists them (in the order it loaded them)
+  // while it holds its lock, and sorted by address after.
+  std::vector<TWalkedModule>& walked = g_last_enumeration.Walked;
+  walked.clear();
   WalkModules([&](const TModuleView& m) {
+    walked.push_back({m.Base, LoaderFileName(m)});
     changes = m.Changes;
-    const auto it = std::lower_bound(known.begin(), known.end(), m.Base,
-                                     [](const TKnown& k, std::uintptr_t handle) { return k.Handle < handle; });
-    if (it != known.end() && it->Handle == m.Base &&
-        (m.IsProgram || NamedAs(*list.GetItem(static_cast<int>(it - known.begin())), m.Name)))
-      it->Stays = true;
-    else
-      AddRecord(m);
   });
-  for (std::size_t i = known.size(); i-- > 0;)
-    if (!known[i].Stays) list.Delete(static_cast<int>(i));
-  SortIfOutOfOrder(list);
-  g_last_enumeration = {changes, list.Count()};
+  std::sort(walked.begin(), walked.end(), [](const TWalkedModule& a, const TWalkedModule& b) { return a.Base < b.Base; });
+  // Each record found there, as the same file, stays; a record goes when its module is gone, also
+  // when another file was loaded at its address since. New entries go after the known ones, which
+  // keep their indexes until the gone ones are dropped.
+  const int known = list.Count();
+  std::vector<bool> stays(static_cast<std::size_t>(known));
+  int k = 0;
+  for (auto m = walked.begin(); m != walked.end(); ++m) {
+    while (k < known && list.Slot(k).Handle() < m->Base) ++k;
+    if (k < known && list.Slot(k).Handle() == m->Base && SameModule(list.Slot(k), *m))
+      stays[static_cast<std::size_t>(k++)] = true;
+    else
+      AddLoaded(list, *m, changes.Subs);
+  }
+  for (int i = known; i-- > 0;)
+    if (!stays[static_cast<std::size_t>(i)]) list.Delete(i);
+  if (known > 0) SortIfOutOfOrder(list);
+  g_last_enumeration.Changes = changes;
+  g_last_enumeration.Count = list.Count();
 }
 
 std::uint8_t GetModuleType(std::uintptr_t Handle) {

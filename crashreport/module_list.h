@@ -25,9 +25,11 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfo(std::uintptr_t Handle);
 std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address);
 // Builds and appends the whole record; false when Handle is no loaded module's load address.
 bool AddModuleInfo(std::uintptr_t Handle);
-// Drops the records of unloaded modules, adds the new ones and sorts the list. A new record holds
-// only what the loader tells (handle and file name), so an enumeration reads no file; whoever reads
-// the rest completes the record first (CompleteModuleInfo), and GetModuleInfo makes it whole.
+// Drops the records of unloaded modules, adds the new ones and sorts the list. A new entry holds
+// only what the loader tells (handle and the loader's string of the file name), so an enumeration
+// reads no file and makes no record: the record is made when first asked for (with no file name
+// when its module was unloaded since); whoever reads the rest completes it first
+// (CompleteModuleInfo), and GetModuleInfo makes it whole.
 void EnumerateModules();
 // Fills in, once, what takes reading the module's file or data: its date, size, version and
 // description, its kind and its options (asking for the pass phrase of its data). Valid after.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "crashreport/event_dispatch.h"
@@ -251,6 +252,65 @@ TEST(ModuleList, ALookupBetweenEnumerationsTakesNoRecordOfAnotherFile) {
   if (GetModuleBase(reinterpret_cast<const void*>(handle))) return;  // something else was loaded there
   EXPECT_EQ(GetModuleInfo(handle).get(), nullptr);
   EXPECT_EQ(CrashModulesList().IndexOfHandle(handle), -1);
+}
+
+// An enumeration keeps the loader's own strings of the file names until a record is asked for: a
+// library unloaded before that leaves a record of its handle without a name (its string went with
+// it, and is reused here), which the next enumeration drops.
+TEST(ModuleList, ALibraryUnloadedBeforeItsRecordIsAskedForLeavesNoName) {
+  TLibrary plain(LAB_CRTEST_PLAIN);
+  ASSERT_TRUE(plain);
+  const std::uintptr_t handle = BaseOf(plain.Symbol("crtest_plain_first"));
+  CrashModulesList().Clear();
+  EnumerateModules();
+  const int index = CrashModulesList().IndexOfHandle(handle);
+  ASSERT_GE(index, 0);
+  plain.Close();
+  ASSERT_EQ(::dlopen(LAB_CRTEST_PLAIN, RTLD_NOW | RTLD_NOLOAD), nullptr);
+  const std::vector<std::string> reusing(64, std::string(std::strlen(LAB_CRTEST_PLAIN), 'x'));
+  const TCrashModuleInfo& record = *CrashModulesList().GetItem(index);
+  EXPECT_EQ(record.Handle, handle);
+  EXPECT_EQ(record.FileName, "");
+  CompleteModuleInfo(*CrashModulesList().Shared(index));  // as the report's rows do
+  EXPECT_TRUE(record.Valid && record.Size == 0 && record.Kind == 0);
+  const std::uintptr_t libc = BaseOf(reinterpret_cast<const void*>(&::gnu_get_libc_version));
+  EXPECT_EQ(CrashModulesList().GetItem(CrashModulesList().IndexOfHandle(libc))->FileName,
+            GetModuleFullName(reinterpret_cast<const void*>(&::gnu_get_libc_version)));
+  EXPECT_EQ(GetModuleInfo(handle), nullptr);
+  EnumerateModules();
+  EXPECT_EQ(CrashModulesList().IndexOfHandle(handle), -1);
+}
+
+// A library closed and another opened between two enumerations (often at the same address): every
+// record of the second names the file loaded at its address, whether the first one's records were
+// asked for or not.
+TEST(ModuleList, LibrariesClosedAndOpenedBetweenEnumerationsAreNamedAsLoaded) {
+  for (const bool asked : {false, true}) {
+    SCOPED_TRACE(asked ? "records asked for" : "records not asked for");
+    TLibrary plain(LAB_CRTEST_PLAIN);
+    ASSERT_TRUE(plain);
+    const std::uintptr_t was = BaseOf(plain.Symbol("crtest_plain_first"));
+    TCrashModulesList& list = CrashModulesList();
+    list.Clear();
+    EnumerateModules();
+    const int count = list.Count();
+    if (asked)
+      for (int i = 0; i < count; ++i) ASSERT_FALSE(list.GetItem(i)->FileName.empty()) << i;
+    plain.Close();
+    TLibrary damaged(LAB_CRTEST_DAMAGED);
+    ASSERT_TRUE(damaged);
+    const std::uintptr_t is = BaseOf(damaged.Symbol("crtest_plain_first"));
+    EnumerateModules();
+    EXPECT_EQ(list.Count(), count);
+    EXPECT_EQ(list.IndexOfHandle(was) >= 0, was == is);
+    ASSERT_GE(list.IndexOfHandle(is), 0);
+    EXPECT_EQ(list.GetItem(list.IndexOfHandle(is))->FileName, LAB_CRTEST_DAMAGED);
+    for (int i = 0; i < list.Count(); ++i) {
+      const TCrashModuleInfo& m = *list.GetItem(i);
+      const std::string loaded = GetModuleFullName(reinterpret_cast<const void*>(m.Handle));
+      if (!loaded.empty()) EXPECT_EQ(m.FileName, loaded) << i;  // the vDSO has no file to compare with
+    }
+  }
 }
 
 TEST(ModuleList, ALibraryWithDataLoadsItsOptionsWithItsOwnPassPhrase) {
