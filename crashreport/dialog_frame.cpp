@@ -15,6 +15,12 @@ void SetItemText(win::HWND Dialog, int Item, const std::string& Text) {
     gui.SendMessage(w, win::WM_SETTEXT, 0, reinterpret_cast<win::LPARAM>(Text.c_str()));
 }
 
+void SetItemFont(win::HWND Dialog, int Item, win::HFONT Font) {
+  TCrashGui& gui = CrashGui();
+  if (const win::HWND w = gui.GetDlgItem(Dialog, Item); w && Font)
+    gui.SendMessage(w, win::WM_SETFONT, reinterpret_cast<win::WPARAM>(Font), 0);
+}
+
 std::string ItemText(win::HWND Dialog, int Item) {
   TCrashGui& gui = CrashGui();
   const win::HWND w = gui.GetDlgItem(Dialog, Item);

@@ -22,6 +22,8 @@ inline constexpr win::UINT kCloseSendDialogMessage = 0x0400 + 1234;
 // A dialog item's text (Item 0: the dialog's caption), and a check box's state.
 void SetItemText(win::HWND Dialog, int Item, const std::string& Text);
 std::string ItemText(win::HWND Dialog, int Item);
+// A dialog item's font (the item takes a copy); nothing for a nullptr font.
+void SetItemFont(win::HWND Dialog, int Item, win::HFONT Font);
 bool IsItemChecked(win::HWND Dialog, int Item);
 void CheckItem(win::HWND Dialog, int Item, bool Checked);
 // Text in Font, or else in the window's own font.

@@ -14,7 +14,6 @@
 #include "platform/controls/standard_controls.h"
 #include "platform/controls/window_styles.h"
 #include "platform/graphics/gdi.h"
-#include "platform/rtl/arith.h"
 
 namespace lab {
 
@@ -29,19 +28,9 @@ struct TPage {
   std::vector<TDialogListColumn> Columns;
   std::vector<TDialogListRow> Rows;
   std::unique_ptr<TListViewItems> Items;
-  win::HFONT FixedFont = nullptr;
   win::HBRUSH White = nullptr;
 };
 TPage g_page;
-
-win::HFONT CreateFixedFont() {
-  const int size = GetDefaultCharset() != win::ANSI_CHARSET ? 10 : 8;
-  const win::HDC dc = win::CreateCompatibleDC(nullptr);
-  const int height = -MulDiv(size, win::GetDeviceCaps(dc, win::LOGPIXELSY), 72);
-  win::DeleteDC(dc);
-  return win::CreateFont(height, 0, 0, 0, win::FW_NORMAL, 0, 0, 0, win::DEFAULT_CHARSET, 0, 0, 0,
-                         win::FIXED_PITCH | win::FF_MODERN, "monospace");
-}
 
 void FillList(win::HWND Page) {
   TCrashGui& gui = CrashGui();
@@ -101,12 +90,12 @@ void InitPage(win::HWND Page) {
     }
     case dpCallStack:
     case dpModules:
+      if (g_page.Look.Fonts) SetItemFont(Page, kContentItem, g_page.Look.Fonts->List());
       FillList(Page);
       break;
     case dpCustomData:
-      g_page.FixedFont = CreateFixedFont();
       g_page.White = win::CreateSolidBrush(RGB(255, 255, 255));
-      if (content) gui.SendMessage(content, win::WM_SETFONT, reinterpret_cast<win::WPARAM>(g_page.FixedFont), 0);
+      if (g_page.Look.Fonts) SetItemFont(Page, kContentItem, g_page.Look.Fonts->Fixed());
       SetItemText(Page, kContentItem, CrashState().CustomData);
       break;
   }
@@ -156,7 +145,6 @@ std::intptr_t PageProc(win::HWND Page, win::UINT Msg, win::WPARAM WParam, win::L
     case win::WM_DESTROY:
       SaveListWidths(Page);
       g_page.Items.reset();
-      if (g_page.FixedFont) win::DeleteObject(g_page.FixedFont);
       if (g_page.White) win::DeleteObject(g_page.White);
       g_page = TPage{};
       return 0;

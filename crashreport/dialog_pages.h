@@ -4,16 +4,19 @@
 // the report as rich text, Call Stack and Modules as lists whose widths are kept, Other the custom
 // data in a fixed font, black on white.
 
+#include "crashreport/dialog_fonts.h"
 #include "crashreport/dialog_frame.h"
 #include "crashreport/dialog_state.h"
 
 namespace lab {
 
 // What the pages take from their dialog: its background with the library's own look (nullptr:
-// the default), and its auto-close count, which their input resets.
+// the default), its auto-close count, which their input resets, and its fonts (the lists' and the
+// custom data's; nullptr: the template's).
 struct TPageLook {
   win::HBRUSH Background = nullptr;
   TAutoClose* AutoClose = nullptr;
+  const TDialogFonts* Fonts = nullptr;
 };
 
 // Makes the page inside Tab (its page area, TCM_ADJUSTRECT); nullptr when it cannot be made.

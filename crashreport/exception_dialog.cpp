@@ -7,6 +7,7 @@
 
 #include "crashreport/crash_dialogs.h"
 #include "crashreport/crash_gui.h"
+#include "crashreport/dialog_fonts.h"
 #include "crashreport/dialog_frame.h"
 #include "crashreport/dialog_pages.h"
 #include "crashreport/dialog_state.h"
@@ -44,7 +45,7 @@ struct TExceptionDialog {
   win::HWND Page = nullptr;
   std::unique_ptr<TBitmap> ErrorImage;
   win::HBRUSH Background = nullptr;  // with the library's own look
-  win::HFONT LinkFont = nullptr;
+  std::unique_ptr<TDialogFonts> Fonts;
   TRect Link;
   bool LinkHot = false;
   int ButtonWidth = 0;
@@ -55,6 +56,9 @@ TExceptionDialog g_dialog;
 const std::string& Text(int Index) { return g_dialog.Options->GetCustomizedText(static_cast<std::uint8_t>(Index)); }
 
 win::HWND Item(win::HWND Dialog, int ID) { return CrashGui().GetDlgItem(Dialog, ID); }
+
+// The support link's font; nullptr (the dialog's own) before the dialog is initialised.
+win::HFONT LinkFont() { return g_dialog.Fonts ? g_dialog.Fonts->Link() : nullptr; }
 
 void Place(win::HWND Dialog, int ID, const TRect& Bounds, bool Shown = true) {
   TCrashGui& gui = CrashGui();
@@ -100,7 +104,7 @@ TBottomWidths MeasureBottom(win::HWND Dialog) {
   if (c.CanAttachScreenshot)
     widths.Send = std::max(widths.Send, 12 + MeasureText(Item(Dialog, kAttachItem), Text(19)).cx + kBox);
   if (c.ShowCopyOption) widths.Copy = MeasureText(Item(Dialog, kCopyItem), Text(20)).cx + kBox;
-  if (c.ShowSupportLink) widths.Link = MeasureText(Dialog, Text(21), g_dialog.LinkFont).cx + 4;
+  if (c.ShowSupportLink) widths.Link = MeasureText(Dialog, Text(21), LinkFont()).cx + 4;
   return widths;
 }
 
@@ -193,13 +197,24 @@ void RecordPlacement(win::HWND Dialog) {
   p.Recorded = true;
 }
 
+// Without the library's own look the buttons are plain.
+void DropFlatStyle(win::HWND Dialog) {
+  TCrashGui& gui = CrashGui();
+  for (int id : {kOkItem, kTerminateItem, kDetailsItem}) {
+    TCrashWindowInfo info;
+    const win::HWND button = Item(Dialog, id);
+    if (button && gui.GetWindowInfo(button, info))
+      gui.SetWindowStyles(button, info.Style & ~win::BS_FLAT, info.ExStyle);
+  }
+}
+
 void ShowPage(win::HWND Dialog, int Tab) {
   TCrashGui& gui = CrashGui();
   if (g_dialog.Page) gui.DestroyWindow(g_dialog.Page);
   g_dialog.Page = nullptr;
   if (Tab < 0 || Tab >= static_cast<int>(g_dialog.Pages.size())) return;
   g_dialog.Page = CreateDialogPage(g_dialog.Pages[static_cast<std::size_t>(Tab)], Item(Dialog, kTabItem),
-                                   TPageLook{g_dialog.Background, &g_dialog.AutoClose});
+                                   TPageLook{g_dialog.Background, &g_dialog.AutoClose, g_dialog.Fonts.get()});
 }
 
 void InitDialog(win::HWND Dialog) {
@@ -218,13 +233,10 @@ void InitDialog(win::HWND Dialog) {
   g_dialog.ErrorImage = std::make_unique<TBitmap>();
   g_dialog.ErrorImage->LoadFromResourceName(nullptr, "CR_Error");
   if (OwnLookOption(options)) g_dialog.Background = win::CreateSolidBrush(0xC8D0D4);
-  win::LOGFONT link{};
-  if (win::GetObject(reinterpret_cast<win::HFONT>(gui.SendMessage(Dialog, win::WM_GETFONT, 0, 0)), &link)) {
-    link.lfWeight = win::FW_BOLD;
-    link.lfUnderline = 1;
-    g_dialog.LinkFont = win::CreateFontIndirect(&link);
-  }
+  else DropFlatStyle(Dialog);
+  g_dialog.Fonts = std::make_unique<TDialogFonts>();
 
+  for (int id : {kMessageItem, kOkItem, kTerminateItem, kDetailsItem}) SetItemFont(Dialog, id, g_dialog.Fonts->Message());
   SetItemText(Dialog, kOkItem, Text(14));
   SetItemText(Dialog, kTerminateItem, Text(options.TerminateAction() == 1 ? 16 : 15));
   g_dialog.ButtonWidth = gui.ChildBounds(Item(Dialog, kOkItem)).Width();
@@ -271,7 +283,7 @@ void Paint(win::HWND Dialog) {
     DrawTransparentBitmap(dc, g_dialog.ErrorImage->Handle(), 8, 8, g_dialog.ErrorImage->Width(),
                           g_dialog.ErrorImage->Height());
   if (DialogState().Choices.ShowSupportLink && !g_dialog.Link.IsEmpty()) {
-    const win::HGDIOBJ old = g_dialog.LinkFont ? win::SelectObject(dc, g_dialog.LinkFont) : nullptr;
+    const win::HGDIOBJ old = LinkFont() ? win::SelectObject(dc, LinkFont()) : nullptr;
     win::SetBkMode(dc, win::TRANSPARENT);
     win::SetTextColor(dc, RGB(0, 0, 128));
     win::TextOut(dc, g_dialog.Link.Left, g_dialog.Link.Top, Text(21));
@@ -292,7 +304,6 @@ void Destroy(win::HWND Dialog) {
   s.CopyChecked = IsItemChecked(Dialog, kCopyItem);
   if (g_dialog.Page) gui.DestroyWindow(g_dialog.Page);
   if (g_dialog.Background) win::DeleteObject(g_dialog.Background);
-  if (g_dialog.LinkFont) win::DeleteObject(g_dialog.LinkFont);
   if (state.DetailsShown) SaveDialogPlacement(state.Placement);
   const TCrashModuleOptions* options = g_dialog.Options;
   g_dialog = TExceptionDialog{};

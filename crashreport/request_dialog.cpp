@@ -1,7 +1,10 @@
 // The request for the steps to reproduce, and how its answer and the custom data enter the report.
 
+#include <memory>
+
 #include "crashreport/crash_dialogs.h"
 #include "crashreport/crash_gui.h"
+#include "crashreport/dialog_fonts.h"
 #include "crashreport/dialog_frame.h"
 #include "crashreport/dialog_state.h"
 #include "crashreport/log_item.h"
@@ -41,6 +44,7 @@ void FitToLabel(win::HWND Dialog, const std::string& Text) {
 }
 
 TAutoClose g_request_close;
+std::unique_ptr<TDialogFonts> g_request_fonts;
 
 std::intptr_t RequestDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM) {
   TCrashGui& gui = CrashGui();
@@ -52,6 +56,8 @@ std::intptr_t RequestDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WPa
       const std::string label = options.GetCustomizedText(82);
       SetItemText(Dialog, kLabelItem, label);
       SetItemText(Dialog, kOkItem, options.GetCustomizedText(83));
+      g_request_fonts = std::make_unique<TDialogFonts>();
+      for (int item : {kLabelItem, kEditItem, kOkItem}) SetItemFont(Dialog, item, g_request_fonts->Message());
       ApplyDialogFrame(Dialog, options, StayOnTopOption(options));
       FitToLabel(Dialog, label);
       StartKeepInFront(Dialog);
@@ -73,6 +79,7 @@ std::intptr_t RequestDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WPa
     case win::WM_DESTROY:
       gui.KillTimer(Dialog, kKeepInFrontTimer);
       g_request_close.Stop(Dialog);
+      g_request_fonts.reset();
       return 0;
     default:
       return 0;

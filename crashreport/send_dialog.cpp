@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "crashreport/crash_gui.h"
+#include "crashreport/dialog_fonts.h"
 #include "crashreport/dialog_frame.h"
 #include "crashreport/dialog_state.h"
 #include "crashreport/process_state.h"
@@ -23,6 +25,8 @@ constexpr int kStatusItem = 100, kProgressItem = 101;
 std::thread g_thread;
 // Set by CloseSendDialog: a dialog that comes up after it ends at once.
 std::atomic<bool> g_closing{false};
+// Made and freed by the dialog's thread.
+std::unique_ptr<TDialogFonts> g_send_fonts;
 
 void SendToItem(int Item, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) {
   const win::HWND dialog = DialogState().SendWindow.load();
@@ -38,6 +42,8 @@ std::intptr_t SendDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam
   switch (Msg) {
     case win::WM_INITDIALOG: {
       SetItemText(Dialog, 0, options.GetCustomizedText(75));
+      g_send_fonts = std::make_unique<TDialogFonts>();
+      SetItemFont(Dialog, kStatusItem, g_send_fonts->Message());
       ApplyDialogFrame(Dialog, options, StayOnTopOption(options));
       StartKeepInFront(Dialog);
       state.SendWindow = Dialog;
@@ -59,6 +65,7 @@ std::intptr_t SendDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam
     case win::WM_DESTROY:
       gui.KillTimer(Dialog, kKeepInFrontTimer);
       state.SendWindow = nullptr;
+      g_send_fonts.reset();
       return 0;
     default:
       return 0;

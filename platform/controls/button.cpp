@@ -43,9 +43,19 @@ void TButton::SetDefault(bool Value) {
   Invalidate();
 }
 
+bool TButton::Flat() {
+  // The window's style holds once there is one: a dialog may set or drop the flat style on it.
+  if (HandleAllocated()) flat_ = (wm::GetWindowLongPtr(Handle(), GWL_STYLE) & BS_FLAT) != 0;
+  return flat_;
+}
+
 void TButton::SetFlat(bool Value) {
-  if (Value == flat_) return;
+  if (Value == Flat()) return;
   flat_ = Value;
+  if (HandleAllocated()) {
+    const LONG_PTR style = wm::GetWindowLongPtr(Handle(), GWL_STYLE);
+    wm::SetWindowLongPtr(Handle(), GWL_STYLE, Value ? style | BS_FLAT : style & ~LONG_PTR{BS_FLAT});
+  }
   Invalidate();
 }
 
@@ -85,7 +95,7 @@ void TButton::Paint() {
     c->FrameRect(r);
     r = lab::InflateRect(r, -1, -1);
   }
-  if (flat_) {
+  if (Flat()) {
     c->Brush()->SetColor(pushed_ ? clBtnText : clBtnShadow);
     c->FrameRect(r);
   } else if (pushed_) {

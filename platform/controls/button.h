@@ -3,8 +3,8 @@
 // mnemonic) fires OnClick, ends a modal form with the button's ModalResult and tells the parent
 // window by WM_COMMAND with BN_CLICKED. On a form Enter clicks the focused button, else the Default
 // one, and Escape the Cancel one; in a dialog the dialog manager does the same through WM_GETDLGCODE
-// and the default-button style (BS_DEFPUSHBUTTON, BM_SETSTYLE). Flat buttons draw a single line
-// instead of the raised edge.
+// and the default-button style (BS_DEFPUSHBUTTON, BM_SETSTYLE). Flat buttons (BS_FLAT) draw a single
+// line instead of the raised edge.
 
 #include "platform/controls/custom_control.h"
 #include "platform/controls/standard_controls.h"
@@ -22,7 +22,9 @@ class TButton : public TCustomControl {
   void SetCancel(bool Value) { cancel_ = Value; }
   TModalResult ModalResult() const noexcept { return modal_result_; }
   void SetModalResult(TModalResult Value) { modal_result_ = Value; }
-  bool Flat() const noexcept { return flat_; }
+  // The flat look: a single line instead of the raised edge; the window's BS_FLAT style once it
+  // has a window.
+  bool Flat();
   void SetFlat(bool Value);
   // Whether the button draws as the one Enter clicks: the focused button, else the default one
   // while no other push button has the focus.

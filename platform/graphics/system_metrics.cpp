@@ -1,5 +1,6 @@
 #include "platform/graphics/system_metrics.h"
 
+#include <cstring>
 #include <utility>
 
 namespace lab::win {
@@ -21,7 +22,37 @@ constexpr std::pair<int, int> kMetrics[] = {
     {SM_CYVIRTUALSCREEN, 1080}, {SM_CMONITORS, 1}, {SM_CXFOCUSBORDER, 1}, {SM_CYFOCUSBORDER, 1},
 };
 
+LOGFONT DesktopFont(LONG Weight) {
+  LOGFONT f{};
+  f.lfHeight = -11;
+  f.lfWeight = Weight;
+  f.lfCharSet = DEFAULT_CHARSET;
+  f.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  std::strcpy(f.lfFaceName, "sans-serif");
+  return f;
+}
+
 }  // namespace
+
+bool SystemParametersInfo(UINT Action, UINT, void* Value, UINT) {
+  if (Action != SPI_GETNONCLIENTMETRICS || !Value) return false;
+  auto& m = *static_cast<NONCLIENTMETRICS*>(Value);
+  if (m.cbSize != sizeof(NONCLIENTMETRICS)) return false;
+  m.iBorderWidth = 1;
+  m.iScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+  m.iScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+  m.iCaptionWidth = GetSystemMetrics(SM_CXSIZE);
+  m.iCaptionHeight = GetSystemMetrics(SM_CYCAPTION) - 1;
+  m.lfCaptionFont = DesktopFont(FW_BOLD);
+  m.iSmCaptionWidth = GetSystemMetrics(SM_CXSMSIZE);
+  m.iSmCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION) - 1;
+  m.lfSmCaptionFont = DesktopFont(FW_BOLD);
+  m.iMenuWidth = GetSystemMetrics(SM_CXMENUSIZE);
+  m.iMenuHeight = GetSystemMetrics(SM_CYMENUSIZE);
+  m.lfMenuFont = m.lfStatusFont = m.lfMessageFont = DesktopFont(FW_NORMAL);
+  m.iPaddedBorderWidth = 0;
+  return true;
+}
 
 int GetSystemMetrics(int index) {
   for (const auto& [i, v] : kMetrics)

@@ -23,4 +23,20 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
 // 0 for an index outside the table, as the system answers unknown indexes.
 int GetSystemMetrics(int index);
 
+// The sizes and fonts of windows' captions, menus and messages, of the same desktop: "sans-serif"
+// at 8 points (11 pixels), the captions bold.
+struct NONCLIENTMETRICS {
+  UINT cbSize;
+  int iBorderWidth, iScrollWidth, iScrollHeight, iCaptionWidth, iCaptionHeight;
+  LOGFONT lfCaptionFont;
+  int iSmCaptionWidth, iSmCaptionHeight;
+  LOGFONT lfSmCaptionFont;
+  int iMenuWidth, iMenuHeight;
+  LOGFONT lfMenuFont, lfStatusFont, lfMessageFont;
+  int iPaddedBorderWidth;
+};
+constexpr UINT SPI_GETNONCLIENTMETRICS = 0x0029;
+// Only SPI_GETNONCLIENTMETRICS, into a NONCLIENTMETRICS whose cbSize is set; false otherwise.
+bool SystemParametersInfo(UINT Action, UINT Param, void* Value, UINT WinIni);
+
 }  // namespace lab::win

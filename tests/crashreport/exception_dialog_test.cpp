@@ -5,18 +5,25 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "crashreport/crash_dialogs.h"
 #include "crashreport/crashlog.h"
 #include "crashreport/event_dispatch.h"
+#include "crashreport/dialog_fonts.h"
 #include "crashreport/dialog_frame.h"
 #include "crashreport/dialog_state.h"
 #include "crashreport/last_exception.h"
 #include "crashreport/report_text.h"
+#include "crashreport/report_rtf.h"
+#include "platform/controls/button.h"
 #include "platform/controls/common_controls.h"
 #include "platform/controls/dialog_box.h"
 #include "platform/controls/messages.h"
 #include "platform/controls/window_manager.h"
+#include "platform/graphics/system_metrics.h"
+#include "platform/rtl/scope_exit.h"
 #include "crashreport/ini_settings.h"
 #include "tests/crashreport/dialog_fixture.h"
 #include "tests/crashreport/fake_crash_gui.h"
@@ -183,6 +190,98 @@ TEST_F(ExceptionDialogTest, DetailsShowThePagesAndKeepThePlacement) {
   EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Left", ""), "30");
   EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Width", ""), "700");
   EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Col5", ""), "61");
+}
+
+win::LOGFONT FontOf(win::HFONT Font) {
+  win::LOGFONT f{};
+  EXPECT_TRUE(win::GetObject(Font, &f));
+  return f;
+}
+win::LOGFONT ItemFont(HWND Dialog, int ID) {
+  return FontOf(reinterpret_cast<win::HFONT>(wm::SendMessage(win::GetDlgItem(Dialog, ID), win::WM_GETFONT, 0, 0)));
+}
+
+// 8 points and proportional lists in a western locale, 10 points and monospaced lists in another;
+// the caption bold at the system's caption height, the link the message font bold and underlined.
+// The report's rich text takes the fixed font's size.
+TEST(DialogFonts, AreMadeForTheLocalesCharacterSet) {
+  struct Case {
+    const char* locale;
+    int points, height;
+    const char* list_face;
+  };
+  win::NONCLIENTMETRICS system{};
+  system.cbSize = sizeof system;
+  ASSERT_TRUE(win::SystemParametersInfo(win::SPI_GETNONCLIENTMETRICS, sizeof system, &system, 0));
+  for (const Case& c : {Case{"en_US.UTF-8", 8, -11, "sans-serif"}, Case{"ru_RU.UTF-8", 10, -13, "monospace"}}) {
+    SCOPED_TRACE(c.locale);
+    const TEnv locale("LC_ALL", c.locale);
+    const TDialogFonts fonts;
+    const win::LOGFONT caption = FontOf(fonts.Caption());
+    EXPECT_EQ(caption.lfHeight, system.lfCaptionFont.lfHeight);
+    EXPECT_EQ(caption.lfWeight, win::FW_BOLD);
+    EXPECT_EQ(caption.lfPitchAndFamily, win::VARIABLE_PITCH | win::FF_SWISS);
+    EXPECT_STREQ(caption.lfFaceName, "sans-serif");
+    const win::LOGFONT message = FontOf(fonts.Message()), link = FontOf(fonts.Link());
+    for (const win::LOGFONT& f : {message, link}) {
+      EXPECT_STREQ(f.lfFaceName, system.lfMessageFont.lfFaceName);
+      EXPECT_EQ(f.lfHeight, system.lfMessageFont.lfHeight);
+    }
+    EXPECT_TRUE(message.lfWeight == win::FW_NORMAL && !message.lfUnderline);
+    EXPECT_TRUE(link.lfWeight == win::FW_BOLD && link.lfUnderline);
+    const win::LOGFONT fixed = FontOf(fonts.Fixed()), list = FontOf(fonts.List());
+    for (const win::LOGFONT& f : {fixed, list}) {
+      EXPECT_EQ(f.lfHeight, c.height);
+      EXPECT_EQ(f.lfWeight, win::FW_NORMAL);
+      EXPECT_EQ(f.lfPitchAndFamily, win::FIXED_PITCH | win::FF_MODERN);
+    }
+    EXPECT_STREQ(fixed.lfFaceName, "monospace");
+    EXPECT_STREQ(list.lfFaceName, c.list_face);
+    EXPECT_EQ(ReportFontName(), "monospace");
+    EXPECT_EQ(ReportFontSize(), c.points);
+  }
+  SetReportFont("monospace", 8);
+}
+
+// The message and the buttons take the message font, the lists the list font and the custom data
+// the fixed font; the buttons stay flat only with the library's own look.
+TEST_F(ExceptionDialogTest, ItsControlsTakeTheDialogsFontsAndItsButtonsAreFlatOnlyWithItsOwnLook) {
+  const TEnv locale("LC_ALL", "en_US.UTF-8");
+  Options().SetLogFlags(0x10);  // the modules page
+  CrashState().CustomData = "Shift: 3";
+  const TScopeExit restore([] { CrashState().CustomData.clear(); });
+  for (const bool own_look : {false, true}) {
+    SCOPED_TRACE(own_look ? "own look" : "plain look");
+    Options().SetDialogOptions(0x10 | 0x20 | (own_look ? 0x80 : 0));
+    Show([&](HWND d) {
+      for (int id : {101, 2, 3, 4}) {
+        const win::LOGFONT f = ItemFont(d, id);
+        EXPECT_TRUE(std::string(f.lfFaceName) == "sans-serif" && f.lfHeight == -11 && f.lfWeight == win::FW_NORMAL)
+            << id;
+      }
+      for (int id : {2, 3, 4}) {
+        auto* button = dynamic_cast<TButton*>(TWinControl::FindControl(Item(d, id)));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ((wm::GetWindowLongPtr(Item(d, id), win::GWL_STYLE) & win::BS_FLAT) != 0, own_look) << id;
+        EXPECT_EQ(button->Flat(), own_look) << id;
+      }
+      // General, Call Stack, Modules, Other: each page's content in its font.
+      const HWND tab = Item(d, 1000);
+      ASSERT_EQ(wm::SendMessage(tab, win::TCM_GETITEMCOUNT, 0, 0), 4);
+      for (const auto& [index, face] : {std::pair{1, "sans-serif"}, std::pair{2, "sans-serif"}, std::pair{3, "monospace"}}) {
+        wm::SendMessage(tab, win::TCM_SETCURSEL, static_cast<win::WPARAM>(index), 0);
+        win::NMHDR change{tab, 1000, win::TCN_SELCHANGE};
+        wm::SendMessage(d, win::WM_NOTIFY, 1000, reinterpret_cast<win::LPARAM>(&change));
+        const HWND page = wm::GetWindow(tab, win::GW_CHILD);
+        ASSERT_NE(page, nullptr);
+        const win::LOGFONT f = ItemFont(page, 103);
+        EXPECT_STREQ(f.lfFaceName, face) << index;
+        EXPECT_EQ(f.lfHeight, -11) << index;
+        EXPECT_EQ(f.lfPitchAndFamily, win::FIXED_PITCH | win::FF_MODERN) << index;
+      }
+      Click(d, 2);
+    });
+  }
 }
 
 TEST_F(ExceptionDialogTest, TerminateFiresItsEventAndAHandlerThatCancelsShowsTheDialogAgain) {

@@ -133,6 +133,23 @@ TEST_F(ButtonsTest, TheActiveLookFollowsTheFocus) {
   EXPECT_EQ(wm::SendMessage(cancel->Handle(), WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
 }
 
+// A dialog sets or drops the flat style on the button's window: the button draws as its style says.
+TEST_F(ButtonsTest, TheFlatLookFollowsTheWindowsStyle) {
+  const int right = other->Width() - 1;
+  const COLORREF shadow = ColorToRGB(clBtnShadow);
+  EXPECT_FALSE(other->Flat());
+  EXPECT_NE(At(other, right, 12), shadow);
+  other->SetFlat(true);
+  Process();
+  EXPECT_TRUE(wm::GetWindowLongPtr(other->Handle(), GWL_STYLE) & BS_FLAT);
+  EXPECT_EQ(At(other, right, 12), shadow);
+  wm::SetWindowLongPtr(other->Handle(), GWL_STYLE, wm::GetWindowLongPtr(other->Handle(), GWL_STYLE) & ~BS_FLAT);
+  other->Invalidate();
+  Process();
+  EXPECT_FALSE(other->Flat());
+  EXPECT_NE(At(other, right, 12), shadow);
+}
+
 class CheckBoxTest : public StandardControlsTest {
  protected:
   void SetUp() override {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "graphics_test_util.h"
 #include "platform/graphics/themes.h"
 #include "platform/graphics/edges.h"
@@ -143,6 +145,14 @@ TEST(GraphicsEdges, SystemMetricsAndThemeSwitch) {
   EXPECT_EQ(win::GetSystemMetrics(win::SM_CXDOUBLECLK), 4);
   EXPECT_EQ(win::GetSystemMetrics(win::SM_CXSCREEN), 1920);
   EXPECT_EQ(win::GetSystemMetrics(9999), 0);
+  win::NONCLIENTMETRICS nc{};
+  EXPECT_FALSE(win::SystemParametersInfo(win::SPI_GETNONCLIENTMETRICS, sizeof nc, &nc, 0));  // no size set
+  nc.cbSize = sizeof nc;
+  ASSERT_TRUE(win::SystemParametersInfo(win::SPI_GETNONCLIENTMETRICS, sizeof nc, &nc, 0));
+  EXPECT_EQ(nc.iCaptionHeight + 1, win::GetSystemMetrics(win::SM_CYCAPTION));
+  EXPECT_TRUE(nc.lfCaptionFont.lfWeight == win::FW_BOLD && nc.lfMessageFont.lfWeight == win::FW_NORMAL);
+  EXPECT_EQ(std::string(nc.lfMessageFont.lfFaceName) + " " + std::to_string(nc.lfMessageFont.lfHeight), "sans-serif -11");
+  EXPECT_FALSE(win::SystemParametersInfo(0, 0, &nc, 0));
 
   EXPECT_FALSE(ThemeServices().ThemesEnabled()) << "classic drawing unless switched on";
   TBitmap bmp(20, 10);
