@@ -5,6 +5,7 @@
 #include "crashreport/freeze_watchdog.h"
 #include "crashreport/hooks.h"
 #include "crashreport/module_list.h"
+#include "crashreport/output_hooks.h"
 #include "crashreport/process_control.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/thread_stacks.h"
@@ -34,6 +35,8 @@ void InitExceptionLog() {
   // Faults, throws and the exceptions the message loop catches reach the reporter from now on.
   InstallFaultCapture();
   InstallThreadTracking();
+  // A CGI program's answer is kept for its reports.
+  InstallOutputHooks();
   SetCrashLogEnabled(true);
   // The options switch the freeze watchdog from now on; it starts when they have it on.
   SetFreezeWatchdogSwitch(&SwitchFreezeWatchdog);
@@ -47,6 +50,7 @@ void DoneExceptionLog() {
   SetCrashLogEnabled(false);
   SetFreezeWatchdogSwitch(nullptr);
   SwitchFreezeWatchdog(false);
+  RemoveOutputHooks();
   RemoveThreadTracking();
   RemoveFaultCapture();
   RemoveThreadStartHook();

@@ -22,6 +22,7 @@
 #include "crashreport/report_text.h"
 #include "crashreport/screenshot.h"
 #include "crashreport/send_report.h"
+#include "crashreport/web_mode.h"
 #include "crashreport/window_services.h"
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/clock.h"
@@ -74,6 +75,13 @@ bool ShowDialogThroughHelper() {
 bool ShowException(const TProcessRoute& Route) {
   const char* what = "GUI";
   try {
+    // A web program answers the request with the error page; its error log keeps the report too.
+    if (IsWebApplication()) {
+      what = "Console";
+      const TReportTexts& report = CurrentReport();
+      if (Route.Console) Route.Console(report.ConsoleIntroduction + report.Report + "\r\n");
+      return ShowWebErrorOutput(report.ConsoleIntroduction, report.Report);
+    }
     if (CrashGui().HasDisplay()) {
       if (Route.DialogInProgram) {
         CallInRaisingThread([] {

@@ -24,6 +24,7 @@
 #include "crashreport/internal_error.h"
 #include "crashreport/memory_map.h"
 #include "crashreport/object_checks.h"
+#include "crashreport/output_hooks.h"
 #include "crashreport/report_text.h"
 #include "crashreport/thread_stacks.h"
 #include "crashreport/thread_tracking.h"
@@ -220,6 +221,7 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
           GetThreadCallStack(id, kAllCallStackKinds, 1, stack, &memory, 500))
         AppendCreationCallStack(stack, memory, threads, id);
     state.StepCode = 7;
+    state.LastHTMLPage = CapturedWebPage();
     TCrashExceptionRecord& record = state.ExceptionRecord;
     record.ExceptionObject = signal.Object ? signal.Object.get() : Fault.Object;
     record.ExceptionClass = signal.Object ? signal.Class : Fault.Class;

@@ -186,9 +186,7 @@ TStackBounds CurrentThreadStack() {
 
 const void* GetStackBase() { return reinterpret_cast<const void*>(CurrentThreadStack().High); }
 
-void InstallThreadStartHook() {
-  if (g_start_hooked.exchange(true)) return;
-  // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
+std::vector<std::string> LoadedModuleNames() {
   std::vector<std::string> modules{""};
   ::dl_iterate_phdr(
       [](dl_phdr_info* info, std::size_t, void* out) {
@@ -196,6 +194,13 @@ void InstallThreadStartHook() {
         return 0;
       },
       &modules);
+  return modules;
+}
+
+void InstallThreadStartHook() {
+  if (g_start_hooked.exchange(true)) return;
+  // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
+  const std::vector<std::string> modules = LoadedModuleNames();
   const void* real = nullptr;
   // The hook reads the real routine from g_real_create: set it before any slot points at the hook.
   // It is the one the modules bind to (a sanitizer's, which calls the C library's, comes first).

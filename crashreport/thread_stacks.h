@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "crashreport/process_state.h"
@@ -19,6 +20,9 @@ struct TStackBounds {
 TStackBounds CurrentThreadStack();
 // The calling thread's stack base.
 const void* GetStackBase();
+
+// The program ("") and every library loaded now, as the hooks of imported routines take them.
+std::vector<std::string> LoadedModuleNames();
 
 // Threads started once the hook is in place record their stack as they start: pthread_create is
 // hooked in every module loaded then. Removing it puts the modules' calls back.
