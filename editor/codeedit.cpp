@@ -208,6 +208,7 @@ void TCustomCodeEdit::BeginUpdate() { ++paint_lock_; }
 void TCustomCodeEdit::EndUpdate() {
   if (paint_lock_ <= 0) CodeAssertionFailed("CodeEdit");
   if (--paint_lock_ > 0 || !HandleAllocated()) return;
+  if (!state_flags_.Contains(sfLinesChanging)) FlushPendingRepaint();
   if (state_flags_.Contains(sfScrollbarChanged)) UpdateScrollBars();
   if (WordWrap() && (status_changes_.Contains(scCaretX) || status_changes_.Contains(scCaretY)) &&
       chars_in_window_ > 0) {

@@ -555,6 +555,7 @@ class TCustomCodeEdit : public TCustomControl {
   void InsertText(std::u32string_view Text, TCodeSelectionMode PasteMode, bool AddToUndoList);
   void UndoItem();
   void RedoItem();
+  void SelectToReplace(TBufferCoord Begin, TBufferCoord End);
   template <class F>
   void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
   // A selection end within the text (and, in normal mode, within its line).

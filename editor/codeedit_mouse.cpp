@@ -195,7 +195,8 @@ void TCustomCodeEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
     rect = {0, static_cast<int>((std::int64_t{first} - top_line_) * text_height_), gutter_width_,
             static_cast<int>((std::int64_t{last} - top_line_ + 1) * text_height_)};
   }
-  if (state_flags_.Contains(sfLinesChanging))
+  // While painting waits, the areas are gathered and invalidated once.
+  if (state_flags_.Contains(sfLinesChanging) || paint_lock_ > 0)
     pending_repaint_rect_ = UnionRect(pending_repaint_rect_, rect);
   else
     InvalidateRect(rect, false);
@@ -228,7 +229,8 @@ void TCustomCodeEdit::InvalidateLines(int FirstLine, int LastLine) {
     rect = {gutter_width_, static_cast<int>((std::int64_t{first} - top_line_) * text_height_), ClientWidth(),
             static_cast<int>((std::int64_t{last} - top_line_ + 1) * text_height_)};
   }
-  if (state_flags_.Contains(sfLinesChanging))
+  // While painting waits, the areas are gathered and invalidated once.
+  if (state_flags_.Contains(sfLinesChanging) || paint_lock_ > 0)
     pending_repaint_rect_ = UnionRect(pending_repaint_rect_, rect);
   else
     InvalidateRect(rect, false);

@@ -150,6 +150,16 @@ void TCustomCodeEdit::Undo() {
   }
 }
 
+// As PlaceCaretAndSelection(Begin, Begin, End) for a selection about to be replaced: a selection
+// there was is repainted, the new one is not painted on its own.
+void TCustomCodeEdit::SelectToReplace(TBufferCoord Begin, TBufferCoord End) {
+  if (SelAvail()) InvalidateSelection();
+  InternalSetCaretXY(Begin);
+  block_begin_ = ClampBlockEnd(Begin);
+  block_end_ = options_.Contains(eoNoSelection) ? block_begin_ : ClampBlockEnd(End);
+  RecordStatusChange({scSelection});
+}
+
 // Replays one item taken off an undo list: its selection mode becomes the active one, painting waits
 // until Replay is done, and meanwhile the caret may stand past line ends, where the item's positions
 // may lie.
@@ -177,7 +187,7 @@ void TCustomCodeEdit::UndoItem() {
       case crInsert:
       case crPaste:
       case crDragDropInsert: {
-        PlaceCaretAndSelection(start, start, end);
+        SelectToReplace(start, end);
         const std::u32string removed = DeletedSelText();
         ReplaceSelectionEx(mode, item->ChangeStr(), false);
         // The redo item ends where the text the insertion overwrote ends, now that it is back, so
@@ -344,7 +354,7 @@ void TCustomCodeEdit::RedoItem() {
       case crTrailingBlanksTrimmed:
       case crDelete:
       case crSilentDelete: {
-        PlaceCaretAndSelection(start, start, end);
+        SelectToReplace(start, end);
         const std::u32string removed = DeletedSelText();
         ReplaceSelectionEx(mode, U"", false);
         const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
