@@ -357,7 +357,7 @@ void WriteMinimalReport(const TFault& Fault) noexcept {
 void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
   const int saved_errno = errno;
   const pid_t self = Tid();
-  if (self == g_worker_tid.load()) {
+  if (self == g_worker_tid.load() || (g_installed.load() && ::pthread_equal(::pthread_self(), g_worker))) {
     // The report itself failed: say so, and let the faulting thread end the process.
     WriteRaw("[ERROR] - Section: ");
     WriteDecimal(CrashState().StepCode);
@@ -389,7 +389,7 @@ void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
   g_fatal.ThreadID = static_cast<std::uint32_t>(self);
   g_fatal.Address = g_fatal.Context.Rip();
   // (A child made by fork has no worker until it installs the capture itself.)
-  if (g_installed.load() && g_installed_pid == ::getpid() && g_worker_tid.load() != 0) {
+  if (g_installed.load() && g_installed_pid == ::getpid()) {
     g_fatal_pending = true;
     WakeWorker();
     const timespec timeout{kReportTimeoutSeconds, 0};
@@ -445,7 +445,7 @@ void InstallFaultCapture() {
     g_event_fd = -1;
     throw Exception(std::string("No report worker: ") + std::strerror(error));
   }
-  while (g_worker_tid.load() == 0) ::sched_yield();
+  // (Not waited for: a fault before it runs leaves its wake-up in the eventfd, which it reads first.)
   // The installing thread's alternate stack lives as long as the process.
   static TAlternateSignalStack* const main_stack = new TAlternateSignalStack;
   (void)main_stack;

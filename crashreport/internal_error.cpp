@@ -27,6 +27,7 @@ namespace lab {
 namespace {
 
 constexpr char kLibraryVersion[] = "1.1.0";
+constexpr char kBugSubject[] = "CrashLog 1.1.0 critical bug.";
 constexpr char kBuildTool[] = "GNU C++ " __VERSION__;
 
 void WriteLine(const std::string& Line) {
@@ -86,8 +87,7 @@ std::string WriteInternalBugReport(const TInternalBug& Bug) {
     if (gui.MessageBox(question, "Probably internal bug",
                        win::MB_YESNO | win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST |
                            win::MB_SERVICE_NOTIFICATION) == win::IDYES) {
-      const std::string subject = std::string("CrashLog ") + kLibraryVersion + " critical bug.";
-      if (!SendMailShell(kCrashLogSupportAddress, subject, subject, {}, path))
+      if (!SendMailShell(kCrashLogSupportAddress, kBugSubject, kBugSubject, {}, path))
         gui.MessageBox("Cannot connect with your email client.\r\nPlease send the file \"" + path + "\" to " +
                            kCrashLogSupportAddress + " manually and then press OK.",
                        "Information", win::MB_OK | win::MB_ICONINFORMATION | win::MB_TASKMODAL);

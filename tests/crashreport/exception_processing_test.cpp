@@ -273,6 +273,23 @@ INSTANTIATE_TEST_SUITE_P(
                                   nullptr, false, SIGSEGV, 1}),
     [](const ::testing::TestParamInfo<TDialogCase>& Info) { return std::string(Info.param.Name); });
 
+// Each reported error counts: with ErrorsBeforeTerminate 3 the fourth dialog offers Terminate.
+TEST(ExceptionProcessingReport, TheTerminateButtonComesWithTheErrorAfterTheAllowedOnes) {
+  const TChildResult r = RunChild("processing_terminate_button", [] {
+    SetCrashGui(new TToldGui(true));
+    CurrentCrashLogOptions().SetTerminateAfterErrors(true);
+    CurrentCrashLogOptions().SetErrorsBeforeTerminate(3);
+    win::SetDialogShownHook([](win::HWND Dialog) {
+      std::fprintf(stderr, "terminate %d\n", wm::IsWindowVisible(win::GetDlgItem(Dialog, 3)) ? 1 : 0);
+      wm::PostMessage(Dialog, win::WM_CLOSE, 0, 0);
+    });
+    for (int i = 0; i < 4; ++i) ReportThrow();
+  });
+  EXPECT_EQ(Count(r.Output, "terminate 0\n"), 3u) << r.Output;
+  EXPECT_EQ(Count(r.Output, "terminate 1\n"), 1u) << r.Output;
+  EXPECT_GT(r.Output.find("terminate 1\n"), r.Output.rfind("terminate 0\n")) << r.Output;
+}
+
 TEST(ExceptionProcessingReport, TerminateInTheHelpersDialogEndsTheProgram) {
   const std::string folder = Scratch("processing_helper_terminate");
   const std::string helper = folder + "/helper.sh";
