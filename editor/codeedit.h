@@ -170,6 +170,9 @@ class TCustomCodeEdit : public TCustomControl {
   // records the deletion, the blanks that pad short lines and the insertion (as Reason) so that undo
   // gives back the text before. The caller holds the undo block.
   void ReplaceSelectionRecorded(std::u32string_view Text, TCodeSelectionMode PasteMode, TCodeChangeReason Reason);
+  // Where Text ends once it stands at At as normal or line text: the end of what undo takes out again
+  // (the caret may stop short of it where the line lost trailing blanks).
+  static TBufferCoord InsertedTextEnd(TBufferCoord At, std::u32string_view Text);
   // Line Index (0-based) := Text, trailing blanks removed with eoTrimTrailingSpaces.
   void StoreLine(int Index, std::u32string_view Text);
   // Text to store as line Index (0-based): with eoTrimTrailingSpaces, without its trailing blanks,

@@ -810,7 +810,13 @@ void TCustomCodeEdit::RestoreColumnBlock(int FirstLine, int Column, std::u32stri
     // piece was taken from (a line that lost everything from there on, at its end).
     const int at = ColumnToCharIndex(line, Column);
     std::u32string text = lines_->GetLine(line - 1);
-    if (static_cast<int>(text.size()) < at - 1) text.resize(static_cast<std::size_t>(at - 1), U' ');
+    if (static_cast<int>(text.size()) < at - 1) {
+      // The blanks that fill a line trimmed short up to the column are recorded: undo takes them out
+      // again before it gives back the ones trimmed.
+      if (Record)
+        undo_list_->AddChange(crWhiteSpaceAdd, {static_cast<int>(text.size()) + 1, line}, {at, line}, U"", smNormal);
+      text.resize(static_cast<std::size_t>(at - 1), U' ');
+    }
     text.insert(static_cast<std::size_t>(at - 1), pieces[i]);
     StoreLine(line - 1, text);
     if (Record) undo_list_->AddChange(crPaste, {at, line}, {at + static_cast<int>(pieces[i].size()), line}, U"", smColumn);
@@ -853,7 +859,14 @@ void TCustomCodeEdit::ReplaceSelectionRecorded(std::u32string_view Text, TCodeSe
     if (at.Char - 1 > length) undo_list_->AddChange(crWhiteSpaceAdd, {length + 1, at.Line}, at, U"", smNormal);
   }
   ReplaceSelectionEx(PasteMode, Text, true);
-  if (PasteMode != smColumn) undo_list_->AddChange(Reason, at, CaretXY(), U"", smNormal);
+  if (PasteMode != smColumn) undo_list_->AddChange(Reason, at, InsertedTextEnd(at, Text), U"", smNormal);
+}
+
+TBufferCoord TCustomCodeEdit::InsertedTextEnd(TBufferCoord At, std::u32string_view Text) {
+  const std::vector<std::u32string_view> pieces = SplitLines(Text);
+  const int last = static_cast<int>(pieces.back().size());
+  if (pieces.size() == 1) return {At.Char + last, At.Line};
+  return {last + 1, At.Line + static_cast<int>(pieces.size()) - 1};
 }
 
 int TCustomCodeEdit::LeadingBlankCount(std::u32string_view S, bool ExpandTabs) const {

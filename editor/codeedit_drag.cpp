@@ -120,7 +120,8 @@ void TCustomCodeEdit::DragDrop(TObject* Source, int X, int Y) {
       ReplaceSelectionEx(smNormal, text, true);
     }
     // What the drop overwrote is nothing: undo takes the text out and puts nothing back.
-    undo_list_->AddChange(source == this ? crDragDropInsert : crInsert, drop, CaretXY(), U"", smNormal);
+    undo_list_->AddChange(source == this ? crDragDropInsert : crInsert, drop, InsertedTextEnd(drop, text), U"",
+                          smNormal);
   }
   // The dropped text ends selected, from its end back to its start.
   CommandProcessor(ecSelGotoXY, U'\0', &drop);

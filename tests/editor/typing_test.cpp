@@ -138,6 +138,14 @@ const TCommandCase kCases[] = {
     {.name = "TypeOverAColumnBlockWhoseCornerIsBeyondAShortLine", .before = {"xy", "0123456789abcdef"},
      .caret = {10, 1}, .command = ecChar, .ch = U'X', .after = {"xy       X", "012345678cdef"}, .caret_after = {11, 1},
      .select_to = {13, 2}, .mode = smColumn},
+    // With trailing blanks trimmed: a tab typed before a line of blanks leaves nothing on it (undo takes
+    // the tab's blanks out again, not just what stayed), and a column block whose case changes on a
+    // line that ends in it goes back after the blanks it lost meanwhile.
+    {.name = "TabBeforeBlanksWithBlanksTrimmed", .before = {"\t"}, .caret = {1, 1}, .command = ecTab, .after = {""},
+     .caret_after = {9, 1}, .add = {eoTrimTrailingSpaces}},
+    {.name = "UpperCaseBlockOfAColumnBlockEndingALineWithBlanksTrimmed", .before = {"abcdef", "   xyz"},
+     .caret = {4, 1}, .command = ecUpperCaseBlock, .after = {"abcDEF", "   XYZ"}, .caret_after = {7, 2},
+     .add = {eoTrimTrailingSpaces}, .select_to = {7, 2}, .mode = smColumn},
 };
 
 void PrintTo(const TCommandCase& c, std::ostream* os) { *os << c.name; }

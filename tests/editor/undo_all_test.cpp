@@ -204,11 +204,32 @@ TEST_F(UndoAllTest, WithTabsAndWithoutGroupUndo) {
 }
 
 // Lines lose their trailing blanks as they are stored: the blanks each change trims are recorded with
-// it, so undo gives them back (lines of the start text end in blanks too).
-TEST_F(UndoAllTest, WithTrailingBlanksTrimmed) {
+// it, so undo gives them back (lines of the start text end in blanks too). Several runs, with spaces
+// and with tabs: each finds sequences the others miss.
+struct TTrimmedRun {
+  unsigned seed;
+  bool tabs;
+};
+
+class UndoAllTrimmedTest : public UndoAllTest, public ::testing::WithParamInterface<TTrimmedRun> {};
+
+TEST_P(UndoAllTrimmedTest, WithTrailingBlanksTrimmed) {
+  random.seed(GetParam().seed);
   edit->SetOptions(edit->Options() + TCodeEditorOptions{eoTrimTrailingSpaces});
+  if (GetParam().tabs) {
+    edit->SetOptions(edit->Options() - TCodeEditorOptions{eoTabsToSpaces} + TCodeEditorOptions{eoTabIndent});
+    edit->SetTabWidth(4);
+  }
   RunAndUndoAll(20'000);
 }
+
+const TTrimmedRun kTrimmedRuns[] = {{20240611, false}, {1, false}, {3, false}, {4, false},
+                                    {20240611, true},  {1, true},  {3, true},  {4, true}};
+
+INSTANTIATE_TEST_SUITE_P(Runs, UndoAllTrimmedTest, ::testing::ValuesIn(kTrimmedRuns),
+                         [](const ::testing::TestParamInfo<TTrimmedRun>& info) {
+                           return "Seed" + std::to_string(info.param.seed) + (info.param.tabs ? "WithTabs" : "");
+                         });
 
 }  // namespace
 }  // namespace lab::edittest
