@@ -10,6 +10,7 @@
 #include "platform/controls/mouse.h"
 #include "platform/controls/screen.h"
 #include "platform/controls/scroll_bars.h"
+#include "platform/controls/scrolled_view.h"
 #include "platform/controls/window_manager.h"
 #include "platform/controls/window_styles.h"
 #include "platform/graphics/draw_text.h"
@@ -268,17 +269,13 @@ int TCustomListView::MaxTopIndex() { return std::max(ItemCount() - VisibleRowCou
 int TCustomListView::MaxScrollX() { return std::max(TotalColumnWidth() - ClientWidth(), 0); }
 
 void TCustomListView::SetTopIndex(int Value) {
-  Value = std::clamp(Value, 0, MaxTopIndex());
-  if (Value == top_index_) return;
-  top_index_ = Value;
+  if (!MoveScrollPosition(top_index_, Value, MaxTopIndex())) return;
   UpdateScrollBars();
   Invalidate();
 }
 
 void TCustomListView::SetScrollX(int Value) {
-  Value = std::clamp(Value, 0, MaxScrollX());
-  if (Value == scroll_x_) return;
-  scroll_x_ = Value;
+  if (!MoveScrollPosition(scroll_x_, Value, MaxScrollX())) return;
   UpdateScrollBars();
   Invalidate();
 }
@@ -300,17 +297,8 @@ void TCustomListView::Changed() {
 
 void TCustomListView::UpdateScrollBars() {
   if (!HandleAllocated()) return;
-  SCROLLINFO si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  si.nMin = 0;
-  si.nMax = std::max(ItemCount() - 1, 0);
-  si.nPage = static_cast<UINT>(VisibleRowCount());
-  si.nPos = top_index_;
-  wm::SetScrollInfo(Handle(), SB_VERT, si, true);
-  si.nMax = std::max(TotalColumnWidth() - 1, 0);
-  si.nPage = static_cast<UINT>(std::max(ClientWidth(), 0));
-  si.nPos = scroll_x_;
-  wm::SetScrollInfo(Handle(), SB_HORZ, si, true);
+  ShowViewScrollBar(Handle(), SB_VERT, ItemCount() - 1, VisibleRowCount(), top_index_);
+  ShowViewScrollBar(Handle(), SB_HORZ, TotalColumnWidth() - 1, ClientWidth(), scroll_x_);
 }
 
 // ---- painting -----------------------------------------------------------------------------------
@@ -692,17 +680,13 @@ void TCustomListView::Dispatch(TMessage& Message) {
       Message.Result = reinterpret_cast<LRESULT>(Font()->Handle());
       return;
     case WM_VSCROLL:
-    case WM_HSCROLL: {
-      if (Message.LParam != 0) break;
-      const bool vertical = Message.Msg == WM_VSCROLL;
-      const int to = wm::ScrolledPosition(Message.WParamLo(), static_cast<std::int16_t>(Message.WParamHi()),
-                                          vertical ? top_index_ : scroll_x_, vertical ? 1 : RowHeight(),
-                                          vertical ? VisibleRowCount() : std::max(ClientWidth() - RowHeight(), 1),
-                                          vertical ? ItemCount() : TotalColumnWidth());
-      if (vertical) SetTopIndex(to);
-      else SetScrollX(to);
+      if (!IsViewScroll(Message)) break;
+      SetTopIndex(ScrolledTo(Message, {top_index_, 1, VisibleRowCount(), ItemCount()}));
       return;
-    }
+    case WM_HSCROLL:
+      if (!IsViewScroll(Message)) break;
+      SetScrollX(ScrolledTo(Message, {scroll_x_, RowHeight(), std::max(ClientWidth() - RowHeight(), 1), TotalColumnWidth()}));
+      return;
     case WM_SETCURSOR:
       if (LOWORD(static_cast<std::uintptr_t>(Message.LParam)) == HTCLIENT) {
         const TPoint p = ScreenToClient(Mouse->CursorPos());

@@ -7,6 +7,7 @@
 #include "platform/controls/clipboard.h"
 #include "platform/controls/input.h"
 #include "platform/controls/scroll_bars.h"
+#include "platform/controls/scrolled_view.h"
 #include "platform/controls/window_manager.h"
 #include "platform/controls/window_styles.h"
 #include "platform/rtl/exceptions.h"
@@ -244,9 +245,7 @@ int TCustomMemo::ContentWidth() {
 }
 
 void TCustomMemo::SetTopRow(int Value) {
-  Value = std::clamp(Value, 0, MaxTopRow());
-  if (Value == top_row_) return;
-  top_row_ = Value;
+  if (!MoveScrollPosition(top_row_, Value, MaxTopRow())) return;
   UpdateScrollBars();
   Invalidate();
   UpdateCaret();
@@ -254,9 +253,7 @@ void TCustomMemo::SetTopRow(int Value) {
 
 void TCustomMemo::SetScrollX(int Value) {
   // The caret may stand just past the widest row.
-  Value = word_wrap_ ? 0 : std::clamp(Value, 0, std::max(0, ContentWidth() + 1 - GetEditRect().Width()));
-  if (Value == scroll_x_) return;
-  scroll_x_ = Value;
+  if (!MoveScrollPosition(scroll_x_, Value, word_wrap_ ? 0 : ContentWidth() + 1 - GetEditRect().Width())) return;
   UpdateScrollBars();
   Invalidate();
   UpdateCaret();
@@ -264,20 +261,11 @@ void TCustomMemo::SetScrollX(int Value) {
 
 void TCustomMemo::UpdateScrollBars() {
   if (!HandleAllocated()) return;
-  SCROLLINFO si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  if (scroll_bars_ == ssVertical || scroll_bars_ == ssBoth) {
-    si.nMax = std::max(RowCount() - 1, 0);
-    si.nPage = static_cast<UINT>(VisibleRows());
-    si.nPos = top_row_;
-    wm::SetScrollInfo(Handle(), SB_VERT, si, true);
-  }
-  if (scroll_bars_ == ssHorizontal || scroll_bars_ == ssBoth) {
-    si.nMax = word_wrap_ ? 0 : std::max(ContentWidth(), 0);
-    si.nPage = static_cast<UINT>(std::max(GetEditRect().Width(), 0));
-    si.nPos = scroll_x_;
-    wm::SetScrollInfo(Handle(), SB_HORZ, si, true);
-  }
+  if (scroll_bars_ == ssVertical || scroll_bars_ == ssBoth)
+    ShowViewScrollBar(Handle(), SB_VERT, RowCount() - 1, VisibleRows(), top_row_);
+  // The caret may stand just past the widest row.
+  if (scroll_bars_ == ssHorizontal || scroll_bars_ == ssBoth)
+    ShowViewScrollBar(Handle(), SB_HORZ, word_wrap_ ? 0 : ContentWidth(), GetEditRect().Width(), scroll_x_);
 }
 
 void TCustomMemo::ScrollToCaret() {
@@ -556,17 +544,13 @@ void TCustomMemo::Dispatch(TMessage& Message) {
       Message.Result = TRUE;
       return;
     case WM_VSCROLL:
-    case WM_HSCROLL: {
-      if (Message.LParam != 0) break;
-      const bool vertical = Message.Msg == WM_VSCROLL;
-      const int to = wm::ScrolledPosition(Message.WParamLo(), static_cast<std::int16_t>(Message.WParamHi()),
-                                          vertical ? top_row_ : scroll_x_, vertical ? 1 : kHorzLine,
-                                          vertical ? VisibleRows() : std::max(GetEditRect().Width() - kHorzLine, 1),
-                                          vertical ? RowCount() : ContentWidth());
-      if (vertical) SetTopRow(to);
-      else SetScrollX(to);
+      if (!IsViewScroll(Message)) break;
+      SetTopRow(ScrolledTo(Message, {top_row_, 1, VisibleRows(), RowCount()}));
       return;
-    }
+    case WM_HSCROLL:
+      if (!IsViewScroll(Message)) break;
+      SetScrollX(ScrolledTo(Message, {scroll_x_, kHorzLine, std::max(GetEditRect().Width() - kHorzLine, 1), ContentWidth()}));
+      return;
     case WM_SIZE:
       TCustomEdit::Dispatch(Message);
       Relayout();

@@ -5,6 +5,7 @@
 #include "platform/controls/common_controls.h"
 #include "platform/controls/input.h"
 #include "platform/controls/scroll_bars.h"
+#include "platform/controls/scrolled_view.h"
 #include "platform/controls/window_styles.h"
 #include "platform/graphics/gdi.h"
 #include "platform/rtl/arith.h"
@@ -188,35 +189,21 @@ int TRichView::PageLines() { return std::max(LineCount() - MaxTopLine() - 1, 1);
 int TRichView::MaxScrollX() { return std::max(ContentWidth() - ClientWidth(), 0); }
 
 void TRichView::SetTopLine(int Value) {
-  Value = std::clamp(Value, 0, MaxTopLine());
-  if (Value == top_line_) return;
-  top_line_ = Value;
+  if (!MoveScrollPosition(top_line_, Value, MaxTopLine())) return;
   UpdateScrollBars();
   Invalidate();
 }
 
 void TRichView::SetScrollX(int Value) {
-  Value = std::clamp(Value, 0, MaxScrollX());
-  if (Value == scroll_x_) return;
-  scroll_x_ = Value;
+  if (!MoveScrollPosition(scroll_x_, Value, MaxScrollX())) return;
   UpdateScrollBars();
   Invalidate();
 }
 
 void TRichView::UpdateScrollBars() {
   if (!HandleAllocated()) return;
-  const int max_top = MaxTopLine();
-  SCROLLINFO si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  si.nMin = 0;
-  si.nMax = std::max(LineCount() - 1, 0);
-  si.nPage = static_cast<UINT>(std::max(LineCount() - max_top, 1));
-  si.nPos = top_line_;
-  wm::SetScrollInfo(Handle(), SB_VERT, si, true);
-  si.nMax = std::max(ContentWidth() - 1, 0);
-  si.nPage = static_cast<UINT>(std::max(ClientWidth(), 0));
-  si.nPos = scroll_x_;
-  wm::SetScrollInfo(Handle(), SB_HORZ, si, true);
+  ShowViewScrollBar(Handle(), SB_VERT, LineCount() - 1, std::max(LineCount() - MaxTopLine(), 1), top_line_);
+  ShowViewScrollBar(Handle(), SB_HORZ, ContentWidth() - 1, ClientWidth(), scroll_x_);
 }
 
 // ---- painting and input -------------------------------------------------------------------------
@@ -305,17 +292,13 @@ void TRichView::Dispatch(TMessage& Message) {
       Message.Result = DLGC_WANTARROWS;
       return;
     case WM_VSCROLL:
-    case WM_HSCROLL: {
-      if (Message.LParam != 0) break;
-      const bool vertical = Message.Msg == WM_VSCROLL;
-      const int to = wm::ScrolledPosition(Message.WParamLo(), static_cast<std::int16_t>(Message.WParamHi()),
-                                          vertical ? top_line_ : scroll_x_, vertical ? 1 : 16,
-                                          vertical ? PageLines() : std::max(ClientWidth() - 16, 1),
-                                          vertical ? LineCount() : ContentWidth());
-      if (vertical) SetTopLine(to);
-      else SetScrollX(to);
+      if (!IsViewScroll(Message)) break;
+      SetTopLine(ScrolledTo(Message, {top_line_, 1, PageLines(), LineCount()}));
       return;
-    }
+    case WM_HSCROLL:
+      if (!IsViewScroll(Message)) break;
+      SetScrollX(ScrolledTo(Message, {scroll_x_, 16, std::max(ClientWidth() - 16, 1), ContentWidth()}));
+      return;
     case WM_SIZE:
       TCustomControl::Dispatch(Message);
       top_line_ = std::clamp(top_line_, 0, MaxTopLine());
