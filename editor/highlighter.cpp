@@ -170,8 +170,8 @@ void TCodeCustomHighlighter::Assign(TPersistent* Source) {
 }
 
 bool TCodeCustomHighlighter::LoadFromRegistry(const std::string& RootKey, const std::string& Key) {
-  TCodeSettingsStore store(RootKey);
-  if (!store.Load() || !store.KeyExists(Key)) return false;
+  const TCodeSettingsStore store(RootKey);
+  if (!store.KeyExists(Key)) return false;
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   for (const auto& attribute : attributes_) attribute->LoadFromRegistry(store, Key + "\\" + attribute->Name());
@@ -179,8 +179,7 @@ bool TCodeCustomHighlighter::LoadFromRegistry(const std::string& RootKey, const 
 }
 
 bool TCodeCustomHighlighter::SaveToRegistry(const std::string& RootKey, const std::string& Key) {
-  TCodeSettingsStore store(RootKey);
-  store.Load();  // other keys of the file are kept
+  TCodeSettingsStore store(RootKey);  // other keys of the file are kept
   store.CreateKey(Key);
   for (const auto& attribute : attributes_) attribute->SaveToRegistry(store, Key + "\\" + attribute->Name());
   try {

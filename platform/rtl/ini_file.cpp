@@ -7,6 +7,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/line_breaks.h"
 #include "platform/rtl/streams.h"
+#include "platform/rtl/string_list.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -74,6 +75,12 @@ const TMemIniFile::TValue* TMemIniFile::FindValue(std::string_view Section, std:
 }
 
 bool TMemIniFile::SectionExists(std::string_view Section) const { return FindSection(Section) != nullptr; }
+
+void TMemIniFile::ReadSections(TStrings* Strings) const {
+  TStringsUpdate update(*Strings);
+  Strings->Clear();
+  for (const TSection& section : sections_) Strings->Add(section.Name);
+}
 
 bool TMemIniFile::ValueExists(std::string_view Section, std::string_view Ident) const {
   return FindValue(Section, Ident) != nullptr;

@@ -12,6 +12,8 @@
 
 namespace lab {
 
+class TStrings;
+
 class TMemIniFile : public TObject {
   LAB_CLASS(TMemIniFile, TObject)
  public:
@@ -24,6 +26,8 @@ class TMemIniFile : public TObject {
   std::string Text() const;
 
   bool SectionExists(std::string_view Section) const;
+  // The section names in file order.
+  void ReadSections(TStrings* Strings) const;
   bool ValueExists(std::string_view Section, std::string_view Ident) const;
   std::string ReadString(std::string_view Section, std::string_view Ident, std::string_view Default) const;
   // A section name holding a line break, an empty name or one holding "=" or a line break, or

@@ -164,6 +164,27 @@ TEST(CodeCustomHighlighter, SettingsRoundTrip) {
   EXPECT_FALSE(h.SaveToRegistry(folder.File("no/such/folder/colors.ini"), "Key"));
 }
 
+TEST(CodeSettingsStore, AStoredFileReadsAndSavesAsItWasWritten) {
+  testing::TempFolder folder;
+  const std::string file = folder.File("colors.ini");
+  const std::string stored =
+      "[Software\\Lab\\Words]\r\n\r\n"
+      "[Software\\Lab\\Words\\Space]\r\nBackground=1193046\r\nForeground=-1\r\nStyle=2\r\n\r\n";
+  std::ofstream(file, std::ios::binary) << stored << "; a note\n[Loose]\n  Width = 12 \nHeight=x\n";
+  TCodeSettingsStore store(file);
+  EXPECT_TRUE(store.KeyExists("software\\lab"));
+  EXPECT_EQ(store.ReadInteger("Software\\Lab\\Words\\Space", "background", 0), 0x123456);
+  EXPECT_EQ(store.ReadInteger("Loose", "Width", 0), 12);
+  EXPECT_EQ(store.ReadInteger("Loose", "Height", 7), 7);  // no integer
+  store.CreateKey("Software\\Lab\\Words");           // there already: the file keeps its place
+  store.CreateKey("Software\\Lab\\Lines");
+  store.Save();
+  std::ifstream in(file, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(saved, stored + "[Loose]\r\nWidth=12\r\nHeight=x\r\n\r\n[Software\\Lab\\Lines]\r\n\r\n");
+  EXPECT_THROW(store.CreateKey("Two\nLines"), EConvertError);
+}
+
 TEST(CodeSettingsStore, NamesThatWouldBreakTheFileAreRefused) {
   TCodeSettingsStore store("/nonexistent/never-written.ini");
   EXPECT_FALSE(store.Load());
