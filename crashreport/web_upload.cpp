@@ -11,6 +11,7 @@
 
 #include "crashreport/base64.h"
 #include "crashreport/file_utils.h"
+#include "platform/rtl/arith.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/string_list.h"
 
@@ -109,7 +110,7 @@ using THeaders = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 struct TUpload {
   // Tells stage 0.
   TUpload(std::int64_t Size, const TUploadProgress& OnProgress)
-      : Total(static_cast<std::int32_t>(std::min<std::int64_t>(Size, INT32_MAX))), Progress(&OnProgress) {
+      : Total(SaturateCast<std::int32_t>(Size)), Progress(&OnProgress) {
     Tell(0, 0);
   }
 

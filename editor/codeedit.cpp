@@ -405,7 +405,7 @@ void TCustomCodeEdit::ClearAll() {
 TDisplayCoord TCustomCodeEdit::PixelsToRowColumn(int X, int Y) const {
   const std::int64_t column = (std::int64_t{X} - gutter_width_ - 2) / char_width_ + left_char_;
   const std::int64_t row = std::int64_t{Y} / text_height_ + top_line_;
-  return {ClampToInt(std::max<std::int64_t>(1, column)), ClampToInt(std::max<std::int64_t>(1, row))};
+  return {SaturateCast<int>(std::max<std::int64_t>(1, column)), SaturateCast<int>(std::max<std::int64_t>(1, row))};
 }
 
 TDisplayCoord TCustomCodeEdit::PixelsToNearestRowColumn(int X, int Y) const {
@@ -416,12 +416,12 @@ TDisplayCoord TCustomCodeEdit::PixelsToNearestRowColumn(int X, int Y) const {
   const double cells = static_cast<double>(std::int64_t{X} - gutter_width_ - 2) / char_width_;
   const std::int64_t column = left_char_ + Round(cells);
   const std::int64_t row = y / text_height_ + top_line_;
-  return {ClampToInt(std::max<std::int64_t>(1, column)), ClampToInt(std::max<std::int64_t>(1, row))};
+  return {SaturateCast<int>(std::max<std::int64_t>(1, column)), SaturateCast<int>(std::max<std::int64_t>(1, row))};
 }
 
 TPoint TCustomCodeEdit::RowColumnToPixels(const TDisplayCoord& RowCol) const {
-  return {ClampToInt((std::int64_t{RowCol.Column} - 1) * char_width_ + text_offset_),
-          ClampToInt((std::int64_t{RowCol.Row} - top_line_) * text_height_)};
+  return {SaturateCast<int>((std::int64_t{RowCol.Column} - 1) * char_width_ + text_offset_),
+          SaturateCast<int>((std::int64_t{RowCol.Row} - top_line_) * text_height_)};
 }
 
 void TCustomCodeEdit::ComputeCaret(int X, int Y) {

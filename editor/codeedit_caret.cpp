@@ -10,6 +10,7 @@
 
 #include "editor/codeedit.h"
 #include "editor/edit_exceptions.h"
+#include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/utf8.h"
 #include "platform/win/window_functions.h"
@@ -53,7 +54,7 @@ bool Before(const TBufferCoord& A, const TBufferCoord& B) {
 
 int TCustomCodeEdit::CharIndexToColumn(int Line, int Char) const {
   if (Char < 2) return 1;
-  return ClampToInt(lines_->Columns(Line - 1).CellsBefore(Char - 1) + 1);
+  return SaturateCast<int>(lines_->Columns(Line - 1).CellsBefore(Char - 1) + 1);
 }
 
 int TCustomCodeEdit::ColumnToCharIndex(int Line, int Column) const {
@@ -61,7 +62,7 @@ int TCustomCodeEdit::ColumnToCharIndex(int Line, int Column) const {
   // A column inside a tab's cells belongs to the character after the tab.
   std::int64_t start;
   const std::int64_t at = lines_->Columns(Line - 1).CharAt(Column - 1, start);
-  return ClampToInt(at + (start < Column - 1 ? 2 : 1));
+  return SaturateCast<int>(at + (start < Column - 1 ? 2 : 1));
 }
 
 TDisplayCoord TCustomCodeEdit::BufferToDisplayPos(const TBufferCoord& P) const {
@@ -244,7 +245,7 @@ void TCustomCodeEdit::MoveCaretHorizontally(int DX, bool Extend) {
 void TCustomCodeEdit::MoveCaretVertically(int DY, bool Extend) {
   const TDisplayCoord from = DisplayXY();
   TDisplayCoord dest = from;
-  dest.Row = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{from.Row} + DY, 1, kMaxInt));
+  dest.Row = std::max(1, SaturateCast<int>(std::int64_t{from.Row} + DY));
   if (DY >= 0 && dest.Row > DisplayRowCount()) dest.Row = std::max(1, DisplayRowCount());
   const bool row_changed = dest.Row != from.Row;
   if (row_changed && options_.Contains(eoKeepCaretX)) dest.Column = last_caret_x_;
@@ -737,7 +738,7 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
         const int stored = static_cast<int>(lines_->LineView(y - 1 + breaks).size());
         caret_char = stored + 1 - static_cast<int>(TrimRight(right).size());
       } else {
-        caret_char = ClampToInt(
+        caret_char = SaturateCast<int>(
             GetExpandedLength(breaks == 0 ? left + std::u32string(last) : std::u32string(last), tab_width_) + 1);
       }
       InternalSetCaretXY({caret_char, y + breaks});
@@ -1019,9 +1020,7 @@ void TCustomCodeEdit::SetLeftChar(int Value) {
   if (Value == left_char_) return;
   const std::int64_t delta = std::int64_t{left_char_} - Value;
   left_char_ = Value;
-  text_offset_ = static_cast<int>(std::clamp<std::int64_t>(
-      std::int64_t{gutter_width_} + 2 - (std::int64_t{left_char_} - 1) * char_width_, std::numeric_limits<int>::min(),
-      kMaxInt));
+  text_offset_ = SaturateCast<int>(std::int64_t{gutter_width_} + 2 - (std::int64_t{left_char_} - 1) * char_width_);
   if (HandleAllocated()) {
     FlushPendingRepaint();
     TRect area = ClientRect();
@@ -1035,7 +1034,7 @@ void TCustomCodeEdit::SetLeftChar(int Value) {
   }
   if (options_.Contains(eoScrollPastEol) && options_.Contains(eoAutoSizeMaxScrollWidth) &&
       std::int64_t{left_char_} + chars_in_window_ > max_scroll_width_)
-    SetMaxScrollWidth(static_cast<int>(std::min<std::int64_t>(std::int64_t{left_char_} + chars_in_window_, kMaxInt)));
+    SetMaxScrollWidth(SaturateCast<int>(std::int64_t{left_char_} + chars_in_window_));
   else
     UpdateScrollBars();
   RecordStatusChange({scLeftChar});

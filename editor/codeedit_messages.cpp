@@ -186,7 +186,7 @@ void TCustomCodeEdit::WMKillFocus(TMessage& /*Message*/) {
 
 void TCustomCodeEdit::WMHScroll(TMessage& Message) {
   const int range =
-      options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(ClampToInt(lines_->LengthOfLongestLine()), 1);
+      options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(SaturateCast<int>(lines_->LengthOfLongestLine()), 1);
   switch (Message.WParamLo()) {
     case SB_LINELEFT:
       SetLeftChar(left_char_ - 1);
@@ -213,7 +213,7 @@ void TCustomCodeEdit::WMHScroll(TMessage& Message) {
       break;
     case SB_RIGHT:
       SetLeftChar(options_.Contains(eoScrollPastEol) ? max_scroll_width_ - chars_in_window_ + 1
-                                                     : ClampToInt(lines_->LengthOfLongestLine()));
+                                                     : SaturateCast<int>(lines_->LengthOfLongestLine()));
       break;
     case SB_ENDSCROLL:
       is_scrolling_ = false;
@@ -300,8 +300,7 @@ bool TCustomCodeEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mou
   mouse_wheel_accumulator_ += WheelDelta;
   const int notches = mouse_wheel_accumulator_ / WHEEL_DELTA;
   mouse_wheel_accumulator_ %= WHEEL_DELTA;
-  SetTopLine(static_cast<int>(std::clamp<std::int64_t>(std::int64_t{top_line_} - std::int64_t{step} * notches,
-                                                       INT32_MIN, INT32_MAX)));
+  SetTopLine(SaturateCast<int>(std::int64_t{top_line_} - std::int64_t{step} * notches));
   Update();
   if (OnScroll) OnScroll(this, sbVertical);
   return true;
@@ -365,7 +364,7 @@ void TCustomCodeEdit::UpdateScrollBars() {
   };
   if ((scroll_bars_ == ssBoth || scroll_bars_ == ssHorizontal) && !word_wrap_plugin_) {
     const int range =
-        options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(ClampToInt(lines_->LengthOfLongestLine()), 1);
+        options_.Contains(eoScrollPastEol) ? max_scroll_width_ : std::max(SaturateCast<int>(lines_->LengthOfLongestLine()), 1);
     apply(SB_HORZ, range, chars_in_window_, left_char_, true,
           std::int64_t{left_char_} + chars_in_window_ > range);
   } else {

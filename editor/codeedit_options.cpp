@@ -9,6 +9,7 @@
 #include "platform/controls/drop_files.h"
 #include "platform/graphics/gdi.h"
 #include "platform/graphics/image_list.h"
+#include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 #include "platform/win/window_functions.h"
@@ -266,8 +267,7 @@ void TCustomCodeEdit::SetGutterWidth(int Value) {
     return;
   }
   gutter_width_ = Value;
-  text_offset_ = static_cast<int>(std::clamp<std::int64_t>(
-      std::int64_t{gutter_width_} + 2 - (std::int64_t{left_char_} - 1) * char_width_, INT32_MIN, INT32_MAX));
+  text_offset_ = SaturateCast<int>(std::int64_t{gutter_width_} + 2 - (std::int64_t{left_char_} - 1) * char_width_);
   if (HandleAllocated()) {
     chars_in_window_ = std::max(0, (ClientWidth() - gutter_width_ - 2) / char_width_);
     if (word_wrap_plugin_) word_wrap_plugin_->DisplayChanged();
@@ -355,7 +355,7 @@ void TCustomCodeEdit::ListInserted(TObject* /*Sender*/, int Index, int Count) {
   InvalidateGutterLines(Index + 1, INT32_MAX);
   if (options_.Contains(eoAutoSizeMaxScrollWidth)) {
     const std::int64_t length = lines_->ExpandedStringLengths(Index);
-    if (length > max_scroll_width_) SetMaxScrollWidth(ClampToInt(length));
+    if (length > max_scroll_width_) SetMaxScrollWidth(SaturateCast<int>(length));
   }
 }
 
@@ -376,7 +376,7 @@ void TCustomCodeEdit::ListPutted(TObject* /*Sender*/, int Index, int Count) {
   }
   if (options_.Contains(eoAutoSizeMaxScrollWidth)) {
     const std::int64_t length = lines_->ExpandedStringLengths(Index);
-    if (length > max_scroll_width_) SetMaxScrollWidth(ClampToInt(length));
+    if (length > max_scroll_width_) SetMaxScrollWidth(SaturateCast<int>(length));
   }
 }
 

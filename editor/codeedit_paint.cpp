@@ -10,6 +10,7 @@
 #include "editor/paint_layout.h"
 #include "platform/graphics/gdi.h"
 #include "platform/graphics/image_list.h"
+#include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/utf8.h"
 
@@ -57,14 +58,14 @@ void TCustomCodeEdit::Paint() {
   const TRect clip = canvas->ClipRect();
   const std::int64_t text_left = std::int64_t{gutter_width_} + 2;
   const int first_col = clip.Left > text_left
-                            ? ClampToInt(left_char_ + (clip.Left - text_left) / char_width_)
+                            ? SaturateCast<int>(left_char_ + (clip.Left - text_left) / char_width_)
                             : left_char_;
-  const int last_col = ClampToInt(left_char_ + (clip.Right - text_left + char_width_ - 1) / char_width_);
+  const int last_col = SaturateCast<int>(left_char_ + (clip.Right - text_left + char_width_ - 1) / char_width_);
   const int first_row = std::max(top_line_ + clip.Top / text_height_, top_line_);
   const int rows = DisplayRowCount();
   // The rows the clip reaches into, and no more.
   const int last_row =
-      std::clamp(ClampToInt(std::int64_t{top_line_} + (clip.Bottom - 1) / text_height_), 1, std::max(1, rows));
+      std::clamp(SaturateCast<int>(std::int64_t{top_line_} + (clip.Bottom - 1) / text_height_), 1, std::max(1, rows));
   HideCaret();
   if (clip.Left < gutter_width_) {
     TRect r = clip;
@@ -96,7 +97,7 @@ void TCustomCodeEdit::PaintGutter(const TRect& AClip, int FirstRow, int LastRow)
     PaintGradient(canvas, gutter.GradientStartColor(), gutter.GradientEndColor(), true,
                   {0, 0, gutter_width_, ClientHeight()}, gutter.GradientSteps());
   canvas->Brush()->SetColor(gutter.Color());
-  auto row_top = [&](int Row) { return ClampToInt((std::int64_t{Row} - top_line_) * text_height_); };
+  auto row_top = [&](int Row) { return SaturateCast<int>((std::int64_t{Row} - top_line_) * text_height_); };
 
   TGutterLayout layout;
   if (gutter.ShowLineNumbers()) {
@@ -205,7 +206,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
   canvas->Brush()->SetColor(text.Background());
   if (AClip.Left < text_left) canvas->FillRect({std::max(AClip.Left, gutter_width_), AClip.Top, text_left, AClip.Bottom});
   AClip = text_clip;
-  int painted_bottom = ClampToInt((std::int64_t{FirstRow} - top_line_) * text_height_);
+  int painted_bottom = SaturateCast<int>((std::int64_t{FirstRow} - top_line_) * text_height_);
   if (rows > 0 && FirstRow <= rows && RowToLine(FirstRow) <= count && AClip.Right > AClip.Left) {
     const bool special_chars = options_.Contains(eoShowSpecialChars);
     text_drawer_->SetBaseStyle(Font()->Style());
@@ -234,7 +235,7 @@ void TCustomCodeEdit::PaintTextLines(TRect AClip, int FirstRow, int LastRow, int
           // edge, the window's edge) shows the part of its mark inside the run.
           for (const TTabSpan& tab : row.Tabs) {
             if (tab.First >= run.Last || tab.First + tab.Cells <= run.First) continue;
-            const int x = ClampToInt(std::int64_t{ColumnToXValue(ClampToInt(tab.First))} +
+            const int x = SaturateCast<int>(std::int64_t{ColumnToXValue(SaturateCast<int>(tab.First))} +
                                      (tab.Cells - 1) * char_width_ / 2);
             text_drawer_->ExtTextOut(x, row.Top, win::ETO_CLIPPED, &run.Rect, &kTabMark, 1);
           }

@@ -24,12 +24,6 @@ struct TDisplayCoord {
 
 enum TCodeSelectionMode : std::uint8_t { smNormal, smLine, smColumn };
 
-// Widths and pixels are worked out in 64 bits (a line's cells may pass the int range) and brought
-// back into the coordinate range.
-constexpr int ClampToInt(std::int64_t Value) {
-  return Value < INT32_MIN ? INT32_MIN : Value > INT32_MAX ? INT32_MAX : static_cast<int>(Value);
-}
-
 // The earlier of two positions, line first, then character.
 constexpr TBufferCoord MinBufferCoord(TBufferCoord A, TBufferCoord B) {
   if (A.Line != B.Line) return A.Line < B.Line ? A : B;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/rtl/checks.h"
 #include "platform/rtl/scope_exit.h"
 
 namespace lab {
@@ -76,6 +77,21 @@ void TLineRecords::RecountStarts(std::size_t K) noexcept {
   }
 }
 
+void TLineRecords::CheckBlocksAround([[maybe_unused]] std::size_t K) const noexcept {
+#if LAB_CHECKS
+  LAB_ASSERT(used_ <= blocks_.size() && starts_.size() == blocks_.size());
+  LAB_ASSERT((used_ == 0) == (count_ == 0));
+  if (used_ == 0) return;
+  const std::size_t from = K > 0 ? K - 1 : 0, to = std::min(K + 1, used_ - 1);
+  for (std::size_t j = from; j <= to; ++j) {
+    const TBlock& block = blocks_[j];
+    LAB_ASSERT(block.Count > 0 && block.Count <= block.Capacity && block.Capacity <= kBlockRecords);
+    LAB_ASSERT(starts_[j] == (j == 0 ? 0 : starts_[j - 1] + blocks_[j - 1].Count));
+  }
+  LAB_ASSERT(starts_[used_ - 1] + blocks_[used_ - 1].Count == count_);
+#endif
+}
+
 void TLineRecords::Split(std::size_t K) {
   AddBlock(K + 1, kBlockRecords);
   TBlock& block = blocks_[K];
@@ -136,6 +152,7 @@ TCodeEditStringRec& TLineRecords::Open(int Index) {
   ++count_;
   ShiftStarts(k, 1);
   hint_ = k;
+  CheckBlocksAround(k);
   return block.Records[at];
 }
 
@@ -155,6 +172,7 @@ void TLineRecords::Open(int Index, int Count) {
     count_ += Count;
     ShiftStarts(k, Count);
     hint_ = k;
+    CheckBlocksAround(k);
     return;
   }
   // More than the block can hold: the records after the place move to a block of their own, the new
@@ -218,6 +236,8 @@ void TLineRecords::Open(int Index, int Count) {
   count_ += Count;
   RecountStarts(k);
   hint_ = k;
+  CheckBlocksAround(k);
+  CheckBlocksAround(pos - 1);
 }
 
 void TLineRecords::Erase(int Index, int Count) noexcept {
@@ -240,6 +260,7 @@ void TLineRecords::Erase(int Index, int Count) noexcept {
       RemoveBlock(k);
     else
       MergeSmall(k);
+    CheckBlocksAround(std::min(k, used_ > 0 ? used_ - 1 : 0));
   }
 }
 

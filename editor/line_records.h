@@ -130,6 +130,10 @@ class TLineRecords {
   void ShiftStarts(std::size_t K, int Delta) noexcept;
   // Sets every block start from block K on.
   void RecountStarts(std::size_t K) noexcept;
+  // Checks the blocks around K after a change there: each block with records holds 1 ..
+  // kBlockRecords of them within its capacity and starts where the one before it ends, and the last
+  // one ends at Count.
+  void CheckBlocksAround(std::size_t K) const noexcept;
 
   std::vector<TBlock> blocks_;  // the blocks with records, then the empty ones
   std::vector<int> starts_;     // the index of each block's first record (unused for an empty one)

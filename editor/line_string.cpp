@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/rtl/checks.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
@@ -105,6 +106,9 @@ int LineWidthOf(std::u32string_view S) noexcept {
 // ---- Lines ----
 
 unsigned char* TLineString::Format(unsigned char* Block, std::size_t Size, int Width) noexcept {
+  // Only a line with text has a block; its length fits the header's 30 bits.
+  LAB_ASSERT(Size > 0 && Size <= kSizeMask);
+  LAB_ASSERT(Width == 1 || Width == 2 || Width == 4);
   const std::uint32_t code = Width == 1 ? 0 : Width == 2 ? 1 : 2;
   const std::uint32_t header = static_cast<std::uint32_t>(Size) | code << 30;
   std::memcpy(Block, &header, 4);
@@ -245,7 +249,12 @@ unsigned char* TLineArena::Allocate(TLineString& Line, std::size_t Size, int Wid
 void TLineArena::Release(TLineString& Line) noexcept {
   if (Line.InArena()) {
     if (Chunk* chunk = Find(Line.Block())) {
-      chunk->Live -= (Line.BlockSize() + 3) & ~std::size_t{3};
+      // The header read back is the one written: a width code of 1, 2 or 4 bytes, and a block that
+      // lies inside the chunk's live bytes.
+      const std::size_t bytes = (Line.BlockSize() + 3) & ~std::size_t{3};
+      LAB_ASSERT(Line.Header() >> 30 != 3);
+      LAB_ASSERT(bytes <= chunk->Live && Line.Block() + bytes <= chunk->Memory + chunk->Used);
+      chunk->Live -= bytes;
       if (chunk->Live == 0) {
         if (current_ == chunk) current_ = nullptr;
         // Its place in the list is found before its memory goes, while the address still compares.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/codeedit.h"
+#include "platform/rtl/arith.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
@@ -42,7 +43,7 @@ TTextRows::TTextRows(TCustomCodeEdit& Editor, win::HDC DC, const TRect& Clip, in
 }
 
 int TTextRows::XOf(std::int64_t Column) const {
-  return ClampToInt((Column - 1) * editor_.CharWidth() + editor_.TextOffset());
+  return SaturateCast<int>((Column - 1) * editor_.CharWidth() + editor_.TextOffset());
 }
 
 void TTextRows::StartLine(int Line, int LastRow) {
@@ -137,7 +138,7 @@ void TTextRows::LayOutRow(int Row, TTextRowLayout& Layout) {
   }
   Layout.Line = line_;
   Layout.Row = Row;
-  Layout.Top = ClampToInt((std::int64_t{Row} - editor_.TopLine()) * editor_.TextHeight());
+  Layout.Top = SaturateCast<int>((std::int64_t{Row} - editor_.TopLine()) * editor_.TextHeight());
   Layout.First = first_col_;
   Layout.Last = static_cast<int>(std::max<std::int64_t>(first_col_, std::min<std::int64_t>(last_col_, row_cells + 1)));
   // This row's selected columns; to the end means the fill beyond the text too.
@@ -329,7 +330,7 @@ void LayOutGutter(TCustomCodeEdit& Editor, int FirstRow, int LastRow, win::HDC N
   const int text_height = Editor.TextHeight();
   const int first_line = Editor.RowToLine(FirstRow);
   const int last_line = std::min(Editor.RowToLine(LastRow), Editor.LineList()->Count());
-  auto row_top = [&](int Row) { return ClampToInt((std::int64_t{Row} - Editor.TopLine()) * text_height); };
+  auto row_top = [&](int Row) { return SaturateCast<int>((std::int64_t{Row} - Editor.TopLine()) * text_height); };
 
   if (NumberDC)
     for (int line = first_line; line <= last_line; ++line) {

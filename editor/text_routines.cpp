@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/rtl/arith.h"
+
 namespace lab {
 
 namespace {
@@ -101,7 +103,7 @@ int CharIndex2CaretPos(int Index, int TabWidth, std::u32string_view Line) {
     else
       ++column;
   }
-  return static_cast<int>(std::min<std::int64_t>(column + 1, INT32_MAX));
+  return SaturateCast<int>(column + 1);
 }
 
 bool GetHasTabs(std::u32string_view Line, int& CharsBefore) {

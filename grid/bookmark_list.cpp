@@ -6,6 +6,7 @@
 #include "grid/selection.h"
 #include "platform/db/dataset.h"
 #include "platform/db/db_errors.h"
+#include "platform/rtl/checks.h"
 #include "platform/rtl/scope_exit.h"
 
 namespace lab {
@@ -62,6 +63,20 @@ bool TBookmarkListX::TakeKeys(const TDataSet& DataSet) {
     }
   keys_stamp_ = stamp;
   return true;
+}
+
+void TBookmarkListX::CheckOrderAround([[maybe_unused]] std::size_t Index) const {
+#if LAB_CHECKS
+  const TDataSet* ds = DataSet();
+  if (keys_stamp_ != 0) LAB_ASSERT(keys_.size() == items_.size());
+  const std::size_t from = Index > 0 ? Index - 1 : 0, to = std::min(Index + 2, items_.size());
+  for (std::size_t i = from + 1; i < to; ++i) {
+    if (KeysHeld(ds))
+      LAB_ASSERT(keys_[i - 1] < keys_[i]);
+    else if (ds && ds->Active())
+      LAB_ASSERT(ds->CompareBookmarks(items_[i - 1], items_[i]) < 0);
+  }
+#endif
 }
 
 TBookmark TBookmarkListX::CurrentRow() const {
@@ -125,6 +140,7 @@ void TBookmarkListX::SetCurrentRowSelected(bool Value) {
     items_.erase(items_.begin() + index);
     if (keys_stamp_ != 0) keys_.erase(keys_.begin() + index);
   }
+  CheckOrderAround(static_cast<std::size_t>(index));
   Changed();
   // The current record's row: its place in the link's buffer, or among all records when every
   // record is a row.
@@ -216,6 +232,9 @@ bool TBookmarkListX::Refresh() {
       items_.push_back(std::move(b));
     }
     keys_stamp_ = ds->BookmarkOrderStamp();
+#if LAB_CHECKS
+    for (std::size_t i = 1; i < keys_.size(); ++i) LAB_ASSERT(keys_[i - 1] < keys_[i]);
+#endif
   } else {
     DropKeys();
     std::erase_if(items_, [ds](const TBookmark& b) { return !ds->BookmarkValid(b); });

@@ -58,6 +58,9 @@ class TBookmarkListX : public TObject {
   void DropKeys();
   // Takes every item's key, when each has one and they stand in the list's order.
   bool TakeKeys(const TDataSet& DataSet);
+  // Checks that the items around Index stand in the dataset's order (by their keys while the keys
+  // hold), each once.
+  void CheckOrderAround(std::size_t Index) const;
 
   TCustomDBGridX* grid_;
   std::vector<TBookmark> items_;

@@ -1,8 +1,28 @@
 #include "grid/title_tree.h"
 
+#include "platform/rtl/checks.h"
 #include "platform/rtl/exceptions.h"
 
 namespace lab {
+
+namespace {
+
+// The siblings from First on come back to First, and each has Host as its host. A second walker at
+// half speed meets the first one on a run that never comes back.
+[[maybe_unused]] void CheckRing(const THeadTreeNode* First, const THeadTreeNode* Host) noexcept {
+  const THeadTreeNode* slow = First;
+  const THeadTreeNode* n = First;
+  bool step_slow = false;
+  do {
+    LAB_ASSERT(n && n->Host() == Host);
+    n = n->Next();
+    if (step_slow) slow = slow->Next();
+    step_slow = !step_slow;
+    LAB_ASSERT(n == First || n != slow);
+  } while (n != First);
+}
+
+}  // namespace
 
 THeadTreeNode::THeadTreeNode(std::string AText, int AWidth, int AHeight)
     : height_(AHeight), text_(std::move(AText)), width_(AWidth) {}
@@ -46,6 +66,9 @@ THeadTreeNode* THeadTreeNode::Add(THeadTreeNode* After, const std::string& AText
   n->host_ = After->host_;
   n->next_ = After->next_;
   After->next_ = n;
+#if LAB_CHECKS
+  CheckRing(n, n->host_);
+#endif
   return n;
 }
 
@@ -61,6 +84,9 @@ THeadTreeNode* THeadTreeNode::AddChild(THeadTreeNode* Node, const std::string& A
   while (last->next_ != Node->child_) last = last->next_;
   last->next_ = n;
   n->next_ = Node->child_;
+#if LAB_CHECKS
+  CheckRing(Node->child_, Node);
+#endif
   return n;
 }
 
@@ -98,6 +124,10 @@ THeadTreeNode* THeadTreeNode::Union(THeadTreeNode* From, THeadTreeNode* To, int 
   } while (n != From);
   if (band->line_width_ >= 1) width -= band->line_width_;
   band->width_ = width;
+#if LAB_CHECKS
+  CheckRing(band, host);
+  CheckRing(From, band);
+#endif
   return band;
 }
 

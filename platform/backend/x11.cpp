@@ -413,15 +413,15 @@ class TX11Backend : public TBackend {
       // A two-colour cursor from the image: opaque pixels show, dark ones in black.
       const int w = image ? image->Width() : 1, hgt = image ? image->Height() : 1;
       const int stride = (w + 7) / 8;
-      std::vector<char> source(static_cast<std::size_t>(stride * hgt)), mask(source.size());
+      std::vector<char> source(static_cast<std::size_t>(stride) * hgt), mask(source.size());
       if (image) {
         for (int y = 0; y < hgt; ++y)
           for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = image->Pixels()[static_cast<std::size_t>(y * w + x)];
+            const std::uint32_t p = image->Pixels()[static_cast<std::size_t>(y) * w + x];
             if ((p >> 24) < 0x80) continue;
             const int lum = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
-            mask[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<char>(1 << (x % 8));
-            if (lum < 384) source[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<char>(1 << (x % 8));
+            mask[static_cast<std::size_t>(y) * stride + x / 8] |= static_cast<char>(1 << (x % 8));
+            if (lum < 384) source[static_cast<std::size_t>(y) * stride + x / 8] |= static_cast<char>(1 << (x % 8));
           }
       }
       Pixmap src = XCreateBitmapFromData(dpy_, root_, source.data(), static_cast<unsigned>(w), static_cast<unsigned>(hgt));

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 
+#include "platform/rtl/arith.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
@@ -107,7 +107,7 @@ class TRtfReader {
     for (int n = 0; pos_ < in_.size() && IsDigit(in_[pos_]); ++pos_, ++n)
       if (n < 10) v = v * 10 + (in_[pos_] - '0');
     v = negative ? -v : v;
-    Value = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    Value = SaturateCast<int>(v);
     return true;
   }
 

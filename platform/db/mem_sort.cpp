@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/rtl/arith.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -319,8 +320,7 @@ std::uint32_t IntKey(TFieldType Type, std::int64_t v) {
   if (Type == ftLargeint || Type == ftCurrency)
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) ^ kSign) >> 32);
   // Narrow columns hold 32-bit values; clamping keeps the order for a value past them.
-  v = std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX);
-  return static_cast<std::uint32_t>(v) ^ 0x80000000u;
+  return static_cast<std::uint32_t>(SaturateCast<std::int32_t>(v)) ^ 0x80000000u;
 }
 
 std::uint32_t RealKey(double v) { return static_cast<std::uint32_t>(RealBits(v) >> 32); }

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/db/db_errors.h"
+#include "platform/rtl/checks.h"
 
 namespace lab {
 
@@ -130,6 +131,21 @@ void TRecordList::MergeNext(std::size_t OrderIndex) {
   Locate(number, from);
 }
 
+void TRecordList::CheckBlock([[maybe_unused]] std::size_t OrderIndex) const {
+#if LAB_CHECKS
+  LAB_ASSERT(!sequence_ && OrderIndex < order_.size());
+  LAB_ASSERT(starts_.size() == order_.size() && firsts_.size() == order_.size() && first_keys_.size() == order_.size());
+  const std::uint32_t number = order_[OrderIndex];
+  const TBlock& b = *blocks_[number];
+  LAB_ASSERT(b.count > 0 && b.count <= kBlockSize && b.order == OrderIndex && firsts_[OrderIndex] == b.ids[0]);
+  const std::size_t end = OrderIndex + 1 < order_.size() ? Start(OrderIndex + 1) : size_;
+  LAB_ASSERT(Start(OrderIndex) + b.count == end);
+  const std::size_t last = order_.size() - 1;
+  LAB_ASSERT(Start(last) + blocks_[order_[last]]->count == size_);
+  LAB_ASSERT(where_[b.ids[0]] == number && where_[b.ids[b.count - 1]] == number);
+#endif
+}
+
 void TRecordList::Materialise() {
   std::vector<TRecordId> ids(size_);
   for (std::size_t i = 0; i < size_; ++i) ids[i] = static_cast<TRecordId>(i);
@@ -171,6 +187,7 @@ void TRecordList::Insert(std::size_t Pos, TRecordId Id) {
   where_[Id] = number;
   Shift(k, 1);
   ++size_;
+  CheckBlock(k);
 }
 
 void TRecordList::Erase(std::size_t Pos) {
@@ -205,6 +222,7 @@ void TRecordList::Erase(std::size_t Pos) {
       MergeNext(k - 1);
     }
   }
+  if (!order_.empty()) CheckBlock(std::min(k, order_.size() - 1));
 }
 
 void TRecordList::Clear() {

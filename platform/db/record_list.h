@@ -164,6 +164,10 @@ class TRecordList {
   void Split(std::size_t OrderIndex);
   // Moves the ids of the block after OrderIndex into it and drops that block.
   void MergeNext(std::size_t OrderIndex);
+  // Checks the block at OrderIndex after a change there: it holds 1 .. kBlockSize ids, knows its
+  // place, keeps its first id, ends where the next one starts (the last one at Size()), and its
+  // first and last ids know their block.
+  void CheckBlock(std::size_t OrderIndex) const;
 
   static std::uint64_t NewStamp();
 

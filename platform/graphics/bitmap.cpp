@@ -4,6 +4,7 @@
 
 #include "platform/classes/filer.h"
 #include "platform/classes/resources.h"
+#include "platform/rtl/arith.h"
 
 namespace lab {
 
@@ -222,7 +223,7 @@ void TBitmap::LoadFromStream(TStream* stream) {
     throw EInvalidGraphic("Bitmap image is not valid");
   std::uint32_t size = header[2] | (header[3] << 8) | (header[4] << 16) | (static_cast<std::uint32_t>(header[5]) << 24);
   const std::int64_t rest = stream->Size() - stream->Position();
-  if (size < 14 || size - 14 > rest) size = static_cast<std::uint32_t>(std::min<std::int64_t>(rest + 14, UINT32_MAX));
+  if (size < 14 || size - 14 > rest) size = SaturateCast<std::uint32_t>(rest + 14);
   std::vector<std::uint8_t> data(size);
   std::copy_n(header, 14, data.begin());
   stream->ReadBuffer(data.data() + 14, size - 14);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <initializer_list>
 #include <map>
@@ -82,7 +83,7 @@ class Pen {
     std::vector<std::uint32_t> px(32 * 32);
     const unsigned char* data = cairo_image_surface_get_data(surface_);
     const int stride = cairo_image_surface_get_stride(surface_);
-    for (int y = 0; y < 32; ++y) std::memcpy(&px[static_cast<std::size_t>(y) * 32], data + y * stride, 32 * 4);
+    for (int y = 0; y < 32; ++y) std::memcpy(&px[static_cast<std::size_t>(y) * 32], data + std::ptrdiff_t{y} * stride, 32 * 4);
     // Without antialiasing every pixel is fully opaque or fully clear: premultiplied equals straight.
     return new TCursorImage(32, 32, hot, std::move(px), id);
   }
@@ -276,7 +277,7 @@ TCursorImage* ReadCursorFile(std::span<const std::uint8_t> data) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         std::uint32_t v;
-        std::memcpy(&v, d + y * stride + 4 * x, 4);
+        std::memcpy(&v, d + std::ptrdiff_t{y} * stride + std::ptrdiff_t{4} * x, 4);
         const std::uint32_t a = v >> 24;
         // Premultiplied to straight.
         auto un = [a](std::uint32_t c) { return a ? std::min<std::uint32_t>(255, c * 255 / a) : 0; };

@@ -96,7 +96,7 @@ void TGdiBitmap::Resize(int width, int height) {
     cr_ = nullptr;
   }
   const int w = std::min(width, old_w), h = std::min(height, old_h);
-  for (int y = 0; y < h; ++y) std::memcpy(Row(y), old_data + y * old_stride, sizeof(std::uint32_t) * w);
+  for (int y = 0; y < h; ++y) std::memcpy(Row(y), old_data + std::ptrdiff_t{y} * old_stride, sizeof(std::uint32_t) * w);
   cairo_surface_destroy(old);
   clip_stamp_ = 0;
   cairo_used_ = false;

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <atomic>
+#include <cstddef>
 #include <unordered_map>
 #include <cstdint>
 #include <memory>
@@ -149,9 +150,9 @@ class TGdiBitmap : public TGdiObject {
   cairo_surface_t* Surface() const noexcept { return surface_; }
 
   // Direct pixel access; call around writes so cairo and direct writes see each other.
-  std::uint32_t* Row(int y) noexcept { return reinterpret_cast<std::uint32_t*>(data_ + y * stride_); }
+  std::uint32_t* Row(int y) noexcept { return reinterpret_cast<std::uint32_t*>(data_ + std::ptrdiff_t{y} * stride_); }
   const std::uint32_t* Row(int y) const noexcept {
-    return reinterpret_cast<const std::uint32_t*>(data_ + y * stride_);
+    return reinterpret_cast<const std::uint32_t*>(data_ + std::ptrdiff_t{y} * stride_);
   }
   int Stride() const noexcept { return stride_; }
   // Sets every pixel of r (inside the surface) to one value, through pixman, cairo's own raster

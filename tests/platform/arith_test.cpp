@@ -4,6 +4,9 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+
+#include "platform/rtl/checks.h"
 
 namespace lab {
 namespace {
@@ -74,6 +77,49 @@ TEST(Trunc, CutsTowardZero) {
   EXPECT_EQ(Trunc(-2.9), -2);
   EXPECT_EQ(Trunc(-0.5), 0);
   EXPECT_EQ(Trunc(1e15 + 0.5), 1000000000000000);
+}
+
+TEST(SaturateCast, KeepsWhatFitsAndStopsAtTheEndsOfTheRange) {
+  static_assert(SaturateCast<int>(std::int64_t{INT_MAX} + 1) == INT_MAX);
+  struct Case {
+    std::int64_t Value;
+    int Int;
+    std::uint32_t Unsigned;
+  };
+  const Case cases[] = {
+      {0, 0, 0},
+      {-1, -1, 0},
+      {INT_MAX, INT_MAX, INT_MAX},
+      {std::int64_t{INT_MAX} + 1, INT_MAX, 0x80000000u},
+      {INT_MIN, INT_MIN, 0},
+      {std::int64_t{INT_MIN} - 1, INT_MIN, 0},
+      {UINT32_MAX, INT_MAX, UINT32_MAX},
+      {std::int64_t{UINT32_MAX} + 1, INT_MAX, UINT32_MAX},
+      {INT64_MIN, INT_MIN, 0},
+      {INT64_MAX, INT_MAX, UINT32_MAX},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Value);
+    EXPECT_EQ(SaturateCast<int>(c.Value), c.Int);
+    EXPECT_EQ(SaturateCast<std::uint32_t>(c.Value), c.Unsigned);
+  }
+  // Unsigned sources above every signed target.
+  EXPECT_EQ(SaturateCast<int>(UINT64_MAX), INT_MAX);
+  EXPECT_EQ(SaturateCast<std::int64_t>(UINT64_MAX), INT64_MAX);
+}
+
+TEST(LabAssert, ABrokenInvariantStopsTheProgramWithItsConditionWhereChecksAreOn) {
+#if LAB_CHECKS
+  int evaluated = 0;
+  LAB_ASSERT(++evaluated == 1);
+  EXPECT_EQ(evaluated, 1);
+  EXPECT_DEATH(LAB_ASSERT(evaluated == 2), "LAB_ASSERT failed: evaluated == 2");
+#else
+  // Compiled out: the condition is not even evaluated.
+  int evaluated = 0;
+  LAB_ASSERT(++evaluated == 2);
+  EXPECT_EQ(evaluated, 0);
+#endif
 }
 
 }  // namespace
