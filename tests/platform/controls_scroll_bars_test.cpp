@@ -9,6 +9,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/nc_layout.h"
 #include "platform/controls/scroll_bars.h"
+#include "platform/controls/scrolled_view.h"
 #include "platform/graphics/colors.h"
 #include "platform/graphics/gdi_objects.h"
 
@@ -136,6 +137,51 @@ TEST_F(ScrollBarTest, PositionsAreKeptInsideTheRange) {
   EXPECT_EQ(wm::GetScrollPos(h, SB_VERT), 90);  // max - page + 1
   EXPECT_EQ(wm::SetScrollPos(h, SB_VERT, -5, true), 90);
   EXPECT_EQ(wm::GetScrollPos(h, SB_VERT), 0);
+}
+
+TEST_F(ScrollBarTest, AViewsBarShowsItsContentAndItsMessagesMoveItInsideItsRange) {
+  HWND h = Scrolling();
+  ShowViewScrollBar(h, SB_VERT, 49, 10, 45);
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(wm::GetScrollInfo(h, SB_VERT, si));
+  EXPECT_EQ(si.nMin, 0);
+  EXPECT_EQ(si.nMax, 49);
+  EXPECT_EQ(si.nPage, 10u);
+  EXPECT_EQ(si.nPos, 40);
+  ShowViewScrollBar(h, SB_VERT, -1, -5, 0);  // no content: nothing to scroll, the bar goes
+  EXPECT_EQ(wm::GetWindowLongPtr(h, GWL_STYLE) & WS_VSCROLL, 0);
+
+  // The codes move a view at 10 by its line (3) and page (20), to the thumb, or to its ends (0 .. 100).
+  const TScrollAxis axis{10, 3, 20, 100};
+  const struct {
+    WORD Code;
+    std::int16_t Thumb;
+    int To;
+  } codes[] = {{SB_LINEUP, 0, 7},   {SB_LINEDOWN, 0, 13},     {SB_PAGEUP, 0, -10},     {SB_PAGEDOWN, 0, 30},
+               {SB_TOP, 0, 0},      {SB_BOTTOM, 0, 100},      {SB_THUMBTRACK, 42, 42}, {SB_THUMBPOSITION, -2, -2},
+               {SB_ENDSCROLL, 5, 10}};
+  for (const auto& c : codes) {
+    SCOPED_TRACE(c.Code);
+    TMessage m{WM_HSCROLL, MAKEWPARAM(c.Code, static_cast<WORD>(c.Thumb)), 0, 0};
+    EXPECT_TRUE(IsViewScroll(m));
+    EXPECT_EQ(ScrolledTo(m, axis), c.To);
+  }
+  // A bar control's message names the bar: it is not the view's own.
+  EXPECT_FALSE(IsViewScroll(TMessage{WM_VSCROLL, 0, reinterpret_cast<LPARAM>(h), 0}));
+  EXPECT_FALSE(IsViewScroll(TMessage{WM_PAINT, 0, 0, 0}));
+
+  // Pos, Value, Max: where the position goes and whether it moved.
+  const struct {
+    int Pos, Value, Max, To;
+    bool Moved;
+  } moves[] = {{0, 5, 10, 5, true}, {5, 5, 10, 5, false}, {5, -3, 10, 0, true}, {5, 20, 10, 10, true},
+               {10, 20, 10, 10, false}, {3, 7, -4, 0, true}};
+  for (const auto& m : moves) {
+    int pos = m.Pos;
+    EXPECT_EQ(MoveScrollPosition(pos, m.Value, m.Max), m.Moved) << m.Pos << " " << m.Value << " " << m.Max;
+    EXPECT_EQ(pos, m.To);
+  }
 }
 
 TEST_F(ScrollBarTest, ArrowsAndPagesSendTheirCodesThenEndScroll) {

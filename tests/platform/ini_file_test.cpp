@@ -2,6 +2,7 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/ini_file.h"
+#include "platform/rtl/string_list.h"
 
 namespace lab {
 namespace {
@@ -27,6 +28,10 @@ TEST(MemIniFile, ReadsWhatItCanAndSkipsTheRest) {
   EXPECT_FALSE(ini.ValueExists("Coordinates", "orphan"));
   EXPECT_FALSE(ini.SectionExists("b"));
   EXPECT_EQ(ini.Text(), "[Coordinates]\r\nLeft=11\r\nTop=5\r\n\r\n[a]b]\r\nx=\r\n\r\n");
+  TStringList sections;
+  sections.Add("stale");
+  ini.ReadSections(&sections);
+  EXPECT_EQ(sections.Text(), "Coordinates\r\na]b\r\n");  // in file order, each once
 }
 
 TEST(MemIniFile, RefusesNamesThatWouldNotReadBack) {
