@@ -350,9 +350,7 @@ std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value) {
 namespace {
 
 std::uint32_t TextKeyOf(TFieldType Type, std::string_view Text) {
-  std::string key;
-  if (Type == ftBlob) key.assign(Text.substr(0, 4));
-  else AnsiSortKey(Text, key);
+  const std::string key = Type == ftBlob ? std::string(Text.substr(0, 4)) : AnsiSortKeyPrefix(Text, 4);
   std::uint32_t k = 0;
   for (std::size_t i = 0; i < 4; ++i) k = k << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
   return k;

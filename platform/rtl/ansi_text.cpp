@@ -1,7 +1,9 @@
 // The locale-dependent routines of strutils.h, over ICU.
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -169,6 +171,32 @@ void AnsiSortKey(std::string_view S, std::string& Key) {
     }
   }
   Key.append(S);
+}
+
+std::string AnsiSortKeyPrefix(std::string_view S, std::size_t Count) {
+  TCollation& c = Collation();
+  std::string key;
+  if (c.with_case) {
+    ToUtf16(S, c.a);
+    UCharIterator text;
+    uiter_setString(&text, reinterpret_cast<const UChar*>(c.a.data()), static_cast<int32_t>(c.a.size()));
+    uint32_t state[2] = {0, 0};
+    UErrorCode status = U_ZERO_ERROR;
+    key.resize(Count);
+    const int32_t made = ucol_nextSortKeyPart(c.with_case, &text, state, reinterpret_cast<uint8_t*>(key.data()),
+                                              static_cast<int32_t>(Count), &status);
+    if (U_FAILURE(status)) {
+      key.clear();
+      AnsiSortKey(S, key);
+      key.resize(std::min(key.size(), Count));
+      return key;
+    }
+    key.resize(static_cast<std::size_t>(made));
+    if (key.size() == Count) return key;
+    key += '\0';  // the parts leave out the 0 that ends the whole key
+  }
+  key.append(S.substr(0, Count - std::min(key.size(), Count)));
+  return key;
 }
 
 std::string AnsiUpperCase(std::string_view S) { return MapCase(S, u_toupper); }

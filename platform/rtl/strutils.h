@@ -23,6 +23,9 @@ bool AnsiSameText(std::string_view S1, std::string_view S2);
 // Appends S's sort key to Key: byte strings whose unsigned order (a prefix first) is AnsiCompareStr's
 // order, so sorting many strings asks the collator once per string instead of once per comparison.
 void AnsiSortKey(std::string_view S, std::string& Key);
+// The first Count bytes of AnsiSortKey(S) (all of it when shorter), made without the rest of the
+// key: only as much of S is collated as those bytes need.
+std::string AnsiSortKeyPrefix(std::string_view S, std::size_t Count);
 // One code point to one (ICU simple mapping), so lengths in code points never change. Bytes that
 // are not well-formed UTF-8 are kept as they are.
 std::string AnsiUpperCase(std::string_view S);

@@ -56,6 +56,21 @@ TEST(AnsiCompare, SortKeysOrderAsTheComparison) {
   EXPECT_EQ(Sign(AnsiCompareStr("\xC3\xA9", "\xC3")), -Sign(AnsiCompareStr("\xC3", "\xC3\xA9")));
 }
 
+// The prefix of a key is made apart from the rest: it must equal the whole key's first bytes, for
+// keys shorter than it too (where the text's own bytes follow the collator's).
+TEST(AnsiCompare, SortKeyPrefixIsTheKeysStart) {
+  const std::vector<std::string> texts = {
+      "", "a", "A", "ab", "abc", "ABC", "abcdefgh", "\xC3\xA9", "e\xCC\x81", "\xC3\xA4z", "\xC3", "x\x80y",
+      "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80\xF0\x9F\x98\x81", "\xE2\x82\xAC", "\xD0\x96\xD0\xB8",
+      "\xE6\x97\xA5\xE6\x9C\xAC", " ", "-", "10", "\x01"};
+  for (const std::string& t : texts) {
+    std::string whole;
+    AnsiSortKey(t, whole);
+    for (std::size_t count : {0u, 1u, 2u, 3u, 4u, 5u, 8u, 64u})
+      EXPECT_EQ(AnsiSortKeyPrefix(t, count), whole.substr(0, count)) << '"' << t << "\" " << count;
+  }
+}
+
 TEST(AnsiCompare, SortingIsConsistent) {
   std::vector<std::string> words{"delta", "Alpha", "charlie", "alpha", "Bravo", "\xC3\xA9" "cho", "echo"};
   std::sort(words.begin(), words.end(),
