@@ -409,7 +409,6 @@ void TrackScrollBar(HWND hwnd, int bar, POINT start) {
     }
     if (msg.message == WM_LBUTTONUP) break;
     if (mine && msg.message == WM_TIMER && msg.wParam == kRepeatTimer) {
-      SetTimer(hwnd, kRepeatTimer, kNextRepeat, nullptr);
       if (!GeometryOf(hwnd, bar, g)) break;
       // Paging stops once the thumb reaches the pointer.
       POINT pt;
@@ -420,6 +419,8 @@ void TrackScrollBar(HWND hwnd, int bar, POINT start) {
       parts = LayoutScrollBar(g.whole, g.vertical, g.info, g.enabled, g.info.nPos);
       if (inside && HitPart(parts, pt) == part && !ArrowDisabled(g, part))
         Notify(hwnd, bar, g.vertical, CodeOf(part), 0);
+      // As after the press: the next repeat is timed from when this one has been handled.
+      SetTimer(hwnd, kRepeatTimer, kNextRepeat, nullptr);
       continue;
     }
     // Other input waits until the press ends; everything else goes on as usual.
