@@ -300,7 +300,9 @@ void ExpectCaptureOfForm(TKnownForm& Known) {
                      (framed ? 0xFFFF0000u : surface->Row(y)[x] | 0xFF000000u);
     }
   EXPECT_EQ(differences, 0);
-  const TReadPNG png = SavedPNG(Scratch("known_window"));
+  // Each test its own folder: the headless and the X11 test run side by side.
+  const TReadPNG png = SavedPNG(Scratch(std::string("known_window_") +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name()));
   ASSERT_TRUE(png.Read) << png.Output;
   EXPECT_EQ(png.Pixels, RGB(picture));
 }
