@@ -14,18 +14,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
+#include "bench/standing_threads.h"
 #include "crashreport/crashlog.h"
 #include "crashreport/fault_capture.h"
 
 namespace {
-
-#if defined(__clang__)
-#define LAB_KEEP_FRAME __attribute__((noinline))
-#else
-#define LAB_KEEP_FRAME __attribute__((noipa))
-#endif
 
 constexpr int kThreads = 8;
 constexpr int kDepth = 30;
@@ -45,25 +39,7 @@ std::int64_t Now() {
       .count();
 }
 
-std::atomic<int> g_ready{0};
 int* volatile g_null = nullptr;
-
-LAB_KEEP_FRAME int Stand() {
-  g_ready.fetch_add(1);
-  for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
-  return 1;
-}
-
-template <int Level>
-LAB_KEEP_FRAME int StandAt() {
-  int result;
-  if constexpr (Level > 1)
-    result = StandAt<Level - 1>();
-  else
-    result = Stand();
-  asm volatile("" : "+r"(result));
-  return result + 1;
-}
 
 LAB_KEEP_FRAME void Fault() { *g_null = 1; }
 
@@ -86,8 +62,7 @@ double RunInChild(void (*Child)()) {
 
 void FaultChild() {
   lab::UseUnit(lab::CrashLogUnit);
-  for (int i = 0; i < kThreads; ++i) std::thread([] { StandAt<kDepth>(); }).detach();
-  while (g_ready.load() < kThreads) std::this_thread::yield();
+  lab::benchstand::StartStanding<kDepth>(kThreads, [](int) {});
   lab::SetFaultReportWriter([](std::string_view) { Shared()->End = Now(); });
   Shared()->Start = Now();
   Fault();

@@ -10,10 +10,9 @@
 // callgrind_annotate --inclusive=yes --tree=caller cg.out shows for it).
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
+#include "bench/standing_threads.h"
 #include "crashreport/call_stack.h"
 #include "crashreport/memory_map.h"
 #include "crashreport/module_list.h"
@@ -22,48 +21,16 @@
 
 namespace {
 
-// Each level keeps its own frame: g++ is kept from any interprocedural shortcut, clang from inlining.
-#if defined(__clang__)
-#define LAB_KEEP_FRAME __attribute__((noinline))
-#else
-#define LAB_KEEP_FRAME __attribute__((noipa))
-#endif
-
 constexpr int kThreads = 8;
 constexpr int kDepth = 30;
-
-std::atomic<bool> g_release{false};
-std::atomic<int> g_ready{0};
-
-LAB_KEEP_FRAME int Stand() {
-  g_ready.fetch_add(1);
-  while (!g_release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return 1;
-}
-
-// One routine per level: the barrier after the call keeps the compiler from a tail call.
-template <int Level>
-LAB_KEEP_FRAME int StandAt() {
-  int result;
-  if constexpr (Level > 1)
-    result = StandAt<Level - 1>();
-  else
-    result = Stand();
-  asm volatile("" : "+r"(result));
-  return result + 1;
-}
 
 // The threads stand for the whole program run.
 const std::vector<std::uint32_t>& Threads() {
   static std::vector<std::uint32_t>* ids = [] {
     lab::InstallThreadStartHook();
     auto* list = new std::vector<std::uint32_t>(kThreads);
-    for (int i = 0; i < kThreads; ++i)
-      std::thread([list, i] {
-        (*list)[static_cast<std::size_t>(i)] = lab::GetCurrentThreadID();
-        StandAt<kDepth>();
-      }).detach();
-    while (g_ready.load() < kThreads) std::this_thread::yield();
+    lab::benchstand::StartStanding<kDepth>(
+        kThreads, [list](int i) { (*list)[static_cast<std::size_t>(i)] = lab::GetCurrentThreadID(); });
     return list;
   }();
   return *ids;
