@@ -4,6 +4,7 @@
 // the list dataset's lists and the drop-down's values kept while the data stays.
 
 #include "grid_paint_fixture.h"
+#include "record_ids.h"
 
 #include <string>
 #include <vector>
@@ -74,13 +75,6 @@ class FilterRow : public GridPaintTest {
     Editor()->SetText(Text);
     Enter();
   }
-  std::vector<int> Ids() {
-    std::vector<int> ids;
-    ds->DisableControls();
-    TScopeExit enable([this] { ds->EnableControls(); });
-    for (ds->First(); !ds->Eof(); ds->Next()) ids.push_back(Id());
-    return ids;
-  }
   // Opens the drop-down and chooses the item with Text, as Enter in the open list does.
   void Choose(const std::string& Text) {
     Editor()->SetDroppedDown(true);
@@ -131,12 +125,12 @@ TEST_F(FilterRow, TypedConditionsFilterAsTheSameConditionsWrittenByHand) {
     grid->ClearAllFilters();
     grid->ApplyFilter();
     Filter(c.Col, c.Typed);
-    const std::vector<int> typed = Ids();
+    const std::vector<int> typed = Ids(ds);
     grid->ClearAllFilters();
     grid->ApplyFilter();
     ds->SetFilter(c.ByHand);
     ds->SetFiltered(true);
-    const std::vector<int> by_hand = Ids();
+    const std::vector<int> by_hand = Ids(ds);
     EXPECT_FALSE(by_hand.empty());
     EXPECT_LT(by_hand.size(), 6u);
     EXPECT_EQ(typed, by_hand);
@@ -184,7 +178,7 @@ TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
     EXPECT_FALSE(Editor()->DroppedDown());
     EXPECT_EQ(Editor()->GetText(), c.Text);
     EXPECT_EQ(applied, c.Applied);
-    EXPECT_EQ(Ids(), c.Ids);
+    EXPECT_EQ(Ids(ds), c.Ids);
   }
   EXPECT_EQ(ds->SortFields(), "Price DESC");
   EXPECT_EQ(Column(4)->Title()->SortMarker(), smUpX);
@@ -202,7 +196,7 @@ TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
   EXPECT_FALSE(Editor()->Visible());
   EXPECT_EQ(Column(0)->STFilter()->ExpressionStr(), "");
   EXPECT_EQ(Column(4)->STFilter()->ExpressionStr(), "");
-  EXPECT_EQ(Ids(), (std::vector<int>{2, 1, 3, 4, 5, 6}));  // every record, still by price
+  EXPECT_EQ(Ids(ds), (std::vector<int>{2, 1, 3, 4, 5, 6}));  // every record, still by price
 }
 
 TEST_F(FilterRow, WithoutImmediateApplyAChosenItemWaitsForEnter) {
@@ -217,7 +211,7 @@ TEST_F(FilterRow, WithoutImmediateApplyAChosenItemWaitsForEnter) {
   EXPECT_EQ(Editor()->GetText(), "'Moe AND Joe'");
   Enter();
   EXPECT_EQ(applied, 1);
-  EXPECT_EQ(Ids(), std::vector<int>{6});
+  EXPECT_EQ(Ids(ds), std::vector<int>{6});
 }
 
 TEST_F(FilterRow, UpFromTheFirstRecordEntersTheRowAndDownLeavesIt) {
@@ -294,7 +288,7 @@ TEST_F(FilterRow, WithNoOtherColumnFilterableTabLeavesTheEditorWhereItIs) {
 // A typo must not make records vanish: the filter in force stays, and so does the text.
 TEST_F(FilterRow, ATextThatDoesNotReadNamesColumnAndTextAndKeepsTheFilterInForce) {
   Filter(4, ">1.5");
-  const std::vector<int> before = Ids();
+  const std::vector<int> before = Ids(ds);
   ASSERT_EQ(before, (std::vector<int>{3, 4, 5, 6}));
   for (const char* bad : {">abc", ">1 AND", "In (1, 2"}) {
     SCOPED_TRACE(bad);
@@ -306,7 +300,7 @@ TEST_F(FilterRow, ATextThatDoesNotReadNamesColumnAndTextAndKeepsTheFilterInForce
       EXPECT_NE(e.Message().find("Price"), std::string::npos) << e.Message();
       EXPECT_NE(e.Message().find(bad), std::string::npos) << e.Message();
     }
-    EXPECT_EQ(Ids(), before);
+    EXPECT_EQ(Ids(ds), before);
     EXPECT_EQ(Column(4)->STFilter()->ExpressionStr(), ">1.5");
     EXPECT_TRUE(Editor()->Visible());
     EXPECT_EQ(Editor()->GetText(), bad);
@@ -317,7 +311,7 @@ TEST_F(FilterRow, ATextThatDoesNotReadNamesColumnAndTextAndKeepsTheFilterInForce
   }
   Editor()->SetText(">100");
   Enter();
-  EXPECT_EQ(Ids(), std::vector<int>{6});
+  EXPECT_EQ(Ids(ds), std::vector<int>{6});
 }
 
 TEST_F(FilterRow, ShownConditionsReadBackTheSameUnderAnotherLocale) {

@@ -8,8 +8,8 @@
 
 #include "grid/filter_editor.h"
 #include "platform/controls/list_box.h"
-#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/string_list.h"
+#include "record_ids.h"
 // Last: Xlib's macros.
 #include "grid_x11_fixture.h"
 
@@ -39,13 +39,6 @@ class GridX11FilterRow : public GridX11Test {
     args.insert(args.end(), {"click", "1"});
     Xdotool(args);
   }
-  std::vector<int> Ids() {
-    std::vector<int> ids;
-    ds->DisableControls();
-    TScopeExit enable([this] { ds->EnableControls(); });
-    for (ds->First(); !ds->Eof(); ds->Next()) ids.push_back(Id());
-    return ids;
-  }
   // The names column's cells of data rows 0 .. Count-1 show text, the cell of row Count none.
   void ExpectRowsShown(int Count) {
     const int col = grid->DataToRawColumn(1);
@@ -64,7 +57,7 @@ TEST_F(GridX11FilterRow, ATypedConditionAndAValuePickedFromTheDropDownFilterTheR
   ASSERT_TRUE(WaitFor([&] { return Editor()->GetText() == "<d"; })) << Editor()->GetText();
   Xdotool({"key", "Return"});
   ASSERT_TRUE(WaitFor([&] { return ds->Filtered() && ds->RecordCount() == 3; }));
-  EXPECT_EQ(Ids(), (std::vector<int>{2, 5, 8}));
+  EXPECT_EQ(gridtest::Ids(ds), (std::vector<int>{2, 5, 8}));
   ExpectRowsShown(3);
   // The drop-down offers every name, also those the filter hides; a click on one chooses it.
   ASSERT_TRUE(Editor()->Visible());
@@ -80,7 +73,7 @@ TEST_F(GridX11FilterRow, ATypedConditionAndAValuePickedFromTheDropDownFilterTheR
       << Editor()->GetText();
   Xdotool({"key", "Return"});
   ASSERT_TRUE(WaitFor([&] { return ds->RecordCount() == 1; }));
-  EXPECT_EQ(Ids(), std::vector<int>{6});
+  EXPECT_EQ(gridtest::Ids(ds), std::vector<int>{6});
   ExpectRowsShown(1);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// A grid on an X server of the test's own, driven by xdotool: eight records (Id 1..8, names
-// "fname", "cname", ... "aname") in a shown form, and the points, clicks and pixels the tests of its
-// mouse and keys work with.
+// A grid on an X server of the test's own: eight records (Id 1..8, names "fname", "cname", ...
+// "aname") in a shown form, and the points, clicks and pixels the tests of its mouse and keys work
+// with. The tests drive it with xdotool (GridX11Test) or meet it on the clipboard through xclip
+// (GridOnX11<XclipTest>).
 
 #include <string>
 #include <vector>
@@ -18,11 +19,13 @@
 
 namespace lab::testing {
 
-class GridX11Test : public XdotoolTest {
+// TTool: the fixture of the program the test works the server with.
+template <class TTool>
+class GridOnX11 : public TTool {
  protected:
   void SetUp() override {
-    XdotoolTest::SetUp();
-    if (HasFatalFailure() || IsSkipped()) return;
+    TTool::SetUp();
+    if (this->HasFatalFailure() || this->IsSkipped()) return;
     form = new TForm(nullptr);
     form->SetBounds(20, 20, 420, 300);
     ds = new TMemDataSet(form);
@@ -50,7 +53,7 @@ class GridX11Test : public XdotoolTest {
   }
   void TearDown() override {
     delete form;
-    XdotoolTest::TearDown();
+    TTool::TearDown();
   }
 
   // The screen point of a client point of Control (the grid's by default), as xdotool's arguments.
@@ -67,7 +70,7 @@ class GridX11Test : public XdotoolTest {
     if (modifier) args.insert(args.end(), {"keydown", modifier});
     args.insert(args.end(), {"click", "1"});
     if (modifier) args.insert(args.end(), {"keyup", modifier});
-    Xdotool(args);
+    this->Xdotool(args);
   }
   // The colour at a point of the grid's client area, once painted.
   win::COLORREF Pixel(TPoint p) {
@@ -91,5 +94,7 @@ class GridX11Test : public XdotoolTest {
   TMemDataSet* ds = nullptr;
   TDBGridX* grid = nullptr;
 };
+
+using GridX11Test = GridOnX11<XdotoolTest>;
 
 }  // namespace lab::testing
