@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "crashreport/freeze_watchdog.h"
 #include "crashreport/memory_map.h"
@@ -41,42 +42,6 @@ class TThrowingThread : public TThread {
  private:
   void (*victim_)();
 };
-
-struct TEscapeCase {
-  const char* Name;
-  void (*Victim)();
-  std::size_t Reports;
-  const char* Routine;  // in the report's call stack
-};
-
-void PrintTo(const TEscapeCase& Case, std::ostream* Out) { *Out << Case.Name; }
-
-class ThreadClassEscape : public ::testing::TestWithParam<TEscapeCase> {};
-
-// The report is made in the thread, and the thread keeps the exception for whoever waits for it.
-TEST_P(ThreadClassEscape, IsReportedAndStillKeptByTheThread) {
-  const TEscapeCase& c = GetParam();
-  const TChildResult r = RunChild(std::string("ThreadEscape") + c.Name, [&] {
-    SetCrashLogEnabled(true);
-    InstallThreadTracking();
-    TThrowingThread thread(c.Victim);
-    thread.Start();
-    thread.WaitFor();
-    std::_Exit(thread.FatalException() ? 0 : 40);
-  });
-  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
-  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), c.Reports) << r.Output;
-  if (c.Routine) {
-    EXPECT_NE(r.Output.find(c.Routine, r.Output.find("Call Stack Information:")), std::string::npos) << r.Output;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Escapes, ThreadClassEscape,
-    ::testing::Values(TEscapeCase{"Exception", &crthread_throw, 1, "crthread_throw"},
-                      TEscapeCase{"Abort", &crthread_abort, 0, nullptr}),
-    [](const ::testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Name); });
 
 // Threads started by the program, each waiting for Go before it ends.
 std::atomic<bool> g_go{false};
@@ -135,103 +100,120 @@ bool Listed(std::uint32_t ThreadID) {
   return listed;
 }
 
-struct TStartCase {
-  const char* Name;
-  std::function<void()> (*Start)();
-  const char* Starter;  // in the creation call stack
-};
+// What a child that tracks its threads does; each answers its exit code, 0 when all held.
 
-void PrintTo(const TStartCase& Case, std::ostream* Out) { *Out << Case.Name; }
-
-class ThreadTracking : public ::testing::TestWithParam<TStartCase> {};
-
-// The report shows each thread's own stack, then where it was started from, as a calling thread
-// (the thread that started it); the thread leaves the list as it ends.
-TEST_P(ThreadTracking, TheReportShowsWhereEachThreadWasStartedAndAnEndedThreadLeavesTheList) {
-  const TStartCase& c = GetParam();
-  const TChildResult r = RunChild(std::string("Tracking") + c.Name, [&] {
-    SetCrashLogEnabled(true);
-    InstallThreadTracking();
-    const std::function<void()> join = c.Start();
-    const std::uint32_t id = WaitUntilStarted();
-    if (!Listed(id) || !Listed(MainThreadID())) std::_Exit(60);
-    ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
-    g_go = true;
-    join();
-    std::_Exit(Listed(id) ? 61 : 0);
-  });
-  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
-  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
-  const std::size_t calling = r.Output.find("| Calling Thread: ID=");
-  ASSERT_NE(calling, std::string::npos) << r.Output;
-  EXPECT_NE(r.Output.find("[Main]", calling), std::string::npos) << r.Output;  // the main thread started it
-  EXPECT_NE(r.Output.find(c.Starter, calling), std::string::npos) << r.Output;
+// An exception that escapes a thread is reported in the thread, and the thread keeps it for
+// whoever waits for it.
+int Escape(void (*Victim)()) {
+  TThrowingThread thread(Victim);
+  thread.Start();
+  thread.WaitFor();
+  return thread.FatalException() ? 0 : 40;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Starts, ThreadTracking,
-    ::testing::Values(TStartCase{"StdThread", &crtrack_start_plain, "crtrack_start_plain"},
-                      TStartCase{"ThreadClass", &crtrack_start_object, "crtrack_start_object"}),
-    [](const ::testing::TestParamInfo<TStartCase>& Info) { return std::string(Info.param.Name); });
-
-TEST(ThreadTrackingExit, AThreadThatEndsThroughPthreadExitLeavesTheList) {
-  const TChildResult r = RunChild("TrackingExit", [] {
-    SetCrashLogEnabled(true);
-    InstallThreadTracking();
-    pthread_t thread;
-    ::pthread_create(&thread, nullptr, [](void*) -> void* {
-      Wait();
-      ::pthread_exit(nullptr);
-    }, nullptr);
-    const std::uint32_t id = WaitUntilStarted();
-    if (!Listed(id)) std::_Exit(62);
-    g_go = true;
-    ::pthread_join(thread, nullptr);
-    std::_Exit(Listed(id) ? 63 : 0);
-  });
-  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status;
-  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
+// A thread is listed while it runs, and leaves the list as it ends; the report shows its own stack,
+// then where it was started from, as a calling thread (the thread that started it).
+int ReportWhileAThreadRuns(std::function<void()> (*Start)()) {
+  const std::function<void()> join = Start();
+  const std::uint32_t id = WaitUntilStarted();
+  if (!Listed(id) || !Listed(MainThreadID())) return 60;
+  ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
+  g_go = true;
+  join();
+  return Listed(id) ? 61 : 0;
 }
 
-TEST(ThreadTrackingOwnThreads, TheCrashReportersOwnThreadsAreNeitherListedNorReported) {
-  const TChildResult r = RunChild("TrackingOwn", [] {
-    SetCrashLogEnabled(true);
-    InstallThreadTracking();
-    SwitchFreezeWatchdog(true);  // waits for a main window that never comes
-    if (!FreezeWatchdogRunning() || CrashThreadsList().Count() != 1) std::_Exit(64);
-    ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
-    SwitchFreezeWatchdog(false);
-  });
-  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
-  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
-  EXPECT_EQ(Count(r.Output, "Running Thread"), 0u) << r.Output;
+// A thread that ends through pthread_exit leaves the list.
+int EndThroughPthreadExit() {
+  pthread_t thread;
+  ::pthread_create(&thread, nullptr, [](void*) -> void* {
+    Wait();
+    ::pthread_exit(nullptr);
+  }, nullptr);
+  const std::uint32_t id = WaitUntilStarted();
+  if (!Listed(id)) return 62;
+  g_go = true;
+  ::pthread_join(thread, nullptr);
+  return Listed(id) ? 63 : 0;
+}
+
+// The crash reporter's own threads are neither listed nor reported.
+int ReportBesideTheReportersOwnThreads() {
+  SwitchFreezeWatchdog(true);  // waits for a main window that never comes
+  if (!FreezeWatchdogRunning() || CrashThreadsList().Count() != 1) return 64;
+  ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
+  SwitchFreezeWatchdog(false);
+  return 0;
 }
 
 // The report works on a snapshot: a thread that ends meanwhile keeps its creation call stack there.
-TEST(ThreadTrackingSnapshot, KeepsTheCreationCallStackOfAThreadThatEnded) {
-  const TChildResult r = RunChild("TrackingSnapshot", [] {
+int SnapshotAThreadThatEnds() {
+  const std::function<void()> join = crtrack_start_plain();
+  const std::uint32_t id = WaitUntilStarted();
+  const TCrashThreadsList snapshot(CrashThreadsList());
+  g_go = true;
+  join();
+  if (Listed(id)) return 65;
+  TCrashStackList stack;
+  AppendCreationCallStack(stack, TMemoryMap(), snapshot, id);
+  for (int i = 0; i < stack.Count(); ++i) {
+    const TCrashDebugInfo& entry = *stack.GetItem(i);
+    if (entry.ThreadKind != 0 || entry.ThreadID != MainThreadID()) return 66;
+    if (entry.ProcedureName.find("crtrack_start_plain") != std::string::npos) return 0;
+  }
+  return 67;
+}
+
+struct TChildCase {
+  const char* Name;
+  int (*Run)();
+  std::size_t Reports;            // the reports the child printed
+  const char* Section = nullptr;  // where the report shows each of Shown (from there on)
+  std::vector<const char*> Shown = {};
+  const char* Absent = nullptr;  // nowhere in the child's output
+};
+
+void PrintTo(const TChildCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+class ThreadTracking : public ::testing::TestWithParam<TChildCase> {};
+
+TEST_P(ThreadTracking, InAChildThatCapturesFaults) {
+  const TChildCase& c = GetParam();
+  const TChildResult r = RunChild(std::string("Tracking") + c.Name, [&] {
     SetCrashLogEnabled(true);
     InstallThreadTracking();
-    const std::function<void()> join = crtrack_start_plain();
-    const std::uint32_t id = WaitUntilStarted();
-    const TCrashThreadsList snapshot(CrashThreadsList());
-    g_go = true;
-    join();
-    if (Listed(id)) std::_Exit(65);
-    TCrashStackList stack;
-    AppendCreationCallStack(stack, TMemoryMap(), snapshot, id);
-    for (int i = 0; i < stack.Count(); ++i) {
-      const TCrashDebugInfo& entry = *stack.GetItem(i);
-      if (entry.ThreadKind != 0 || entry.ThreadID != MainThreadID()) std::_Exit(66);
-      if (entry.ProcedureName.find("crtrack_start_plain") != std::string::npos) std::_Exit(0);
-    }
-    std::_Exit(67);
+    std::_Exit(c.Run());
   });
-  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status;
+  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
+  EXPECT_EQ(Count(r.Output, kReportTitle), c.Reports) << r.Output;
+  const std::size_t section = c.Section ? r.Output.find(c.Section) : 0;
+  ASSERT_NE(section, std::string::npos) << r.Output;
+  for (const char* text : c.Shown) {
+    EXPECT_NE(r.Output.find(text, section), std::string::npos) << text << "\n" << r.Output;
+  }
+  if (c.Absent) {
+    EXPECT_EQ(Count(r.Output, c.Absent), 0u) << r.Output;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Children, ThreadTracking,
+    ::testing::Values(
+        TChildCase{"AnExceptionEscapingAThreadIsReportedAndKeptByIt", [] { return Escape(&crthread_throw); }, 1,
+                   "Call Stack Information:", {"crthread_throw"}},
+        TChildCase{"AnAbortEscapingAThreadIsKeptByItUnreported", [] { return Escape(&crthread_abort); }, 0},
+        // The main thread started it, in the routine named.
+        TChildCase{"AStdThreadShowsWhereItWasStarted", [] { return ReportWhileAThreadRuns(&crtrack_start_plain); }, 1,
+                   "| Calling Thread: ID=", {"[Main]", "crtrack_start_plain"}},
+        TChildCase{"AThreadObjectShowsWhereItWasStarted",
+                   [] { return ReportWhileAThreadRuns(&crtrack_start_object); }, 1, "| Calling Thread: ID=",
+                   {"[Main]", "crtrack_start_object"}},
+        TChildCase{"AThreadThatEndsThroughPthreadExitLeavesTheList", &EndThroughPthreadExit, 0},
+        TChildCase{"TheReportersOwnThreadsAreNeitherListedNorReported", &ReportBesideTheReportersOwnThreads, 1,
+                   nullptr, {}, "Running Thread"},
+        TChildCase{"ASnapshotKeepsTheCreationCallStackOfAThreadThatEnded", &SnapshotAThreadThatEnds, 0}),
+    [](const ::testing::TestParamInfo<TChildCase>& Info) { return std::string(Info.param.Name); });
 
 }  // namespace
 }  // namespace lab
