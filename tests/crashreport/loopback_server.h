@@ -1,7 +1,8 @@
 #pragma once
 // Peers on 127.0.0.1 for the sending tests: the Python servers of tests/data/crashreport/
 // loopback_servers.py (SMTP, DNS, HTTP, HTTPS, FTP), which file what they receive in a folder of
-// their own, and a scripted TCP peer in the test itself for the socket's own behaviour.
+// their own, a scripted TCP peer in the test itself for the socket's own behaviour, and the files
+// a test sends.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -25,12 +26,40 @@
 #include <thread>
 #include <vector>
 
+#include "platform/rtl/string_list.h"
+
 namespace lab::test {
 
 inline std::string ReadWholeFile(const std::filesystem::path& Path) {
   std::ifstream in(Path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// Files to send, in a folder of their own, and the lists that name them: where each is, and the
+// name it is sent under (its own, until the test sets another).
+class TFilesToSend {
+ public:
+  TFilesToSend() {
+    char pattern[] = "/tmp/lab-send-files-XXXXXX";
+    if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
+    folder_ = pattern;
+  }
+  TFilesToSend(const TFilesToSend&) = delete;
+  TFilesToSend& operator=(const TFilesToSend&) = delete;
+  ~TFilesToSend() { std::filesystem::remove_all(folder_); }
+  // Without Exists the file is listed but not there.
+  void Add(const std::string& Name, const std::string& Data, bool Exists = true) {
+    const std::string path = (folder_ / Name).string();
+    if (Exists) std::ofstream(path, std::ios::binary) << Data;
+    paths.Add(path);
+    names.Add(Name);
+  }
+  const std::filesystem::path& Folder() const { return folder_; }
+  TStringList paths, names;
+
+ private:
+  std::filesystem::path folder_;
+};
 
 // A Python server started for one test and stopped (its standard input closed) when it goes.
 class TLoopbackServer {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "crashreport/dns_mx.h"
@@ -17,27 +15,8 @@
 namespace lab {
 namespace {
 
+using test::TFilesToSend;
 using test::TLoopbackServer;
-
-// Files to attach, in a folder of their own.
-class TAttachments {
- public:
-  TAttachments() {
-    char pattern[] = "/tmp/lab-attach-XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-  }
-  ~TAttachments() { std::filesystem::remove_all(folder_); }
-  void Add(const std::string& Name, const std::string& Data, const std::string& StoredName) {
-    const std::string path = (folder_ / Name).string();
-    if (!Data.empty()) std::ofstream(path, std::ios::binary) << Data;
-    paths.Add(path);
-    names.Add(StoredName);
-  }
-  TStringList paths, names;
-
- private:
-  std::filesystem::path folder_;
-};
 
 std::string Unix(std::string Text) {
   std::string result;
@@ -63,12 +42,13 @@ TEST(CrashMail, EncodingsKeepLinesShortAndDotsSafe) {
 
 TEST(CrashMail, AMailArrivesWithItsAttachmentsByteExact) {
   TLoopbackServer server("smtp");
-  TAttachments files;
+  TFilesToSend files;
   std::string binary;
   for (int i = 0; i < 10240; ++i) binary += static_cast<char>(i * 7 % 256);
-  files.Add("data.bin", binary, "data.bin");
-  files.Add("missing.txt", "", "missing.txt");
-  files.Add("shot.png", std::string("\x89PNG\r\n\x1a\n", 8) + "pixels", "shot_20240131235959.PNG");
+  files.Add("data.bin", binary);
+  files.Add("missing.txt", "", false);
+  files.Add("shot.png", std::string("\x89PNG\r\n\x1a\n", 8) + "pixels");
+  files.names.SetStrings(2, "shot_20240131235959.PNG");
   const std::string subject = "Fehler in Gr\xC3\xB6\xC3\x9F" "e \xE2\x98\x83\r\nzweite Zeile";
   const std::string body = "Report:\r\n.\r\n..two dots\r\n.leading\nLF line\r\n" + std::string(300, 'w') +
                            " \xC3\xA4\r\n--=_crashreport_boundary_0001\r\nend";

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "crashreport/base64.h"
@@ -15,32 +14,12 @@ namespace lab {
 namespace {
 
 using test::ReadWholeFile;
+using test::TFilesToSend;
 using test::TLoopbackServer;
 
 struct TProgressStep {
   int stage, total, position;
   bool operator==(const TProgressStep&) const = default;
-};
-
-// Files to upload, and the lists that name them.
-class TUploadFiles {
- public:
-  TUploadFiles() {
-    char pattern[] = "/tmp/lab-upload-XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-  }
-  ~TUploadFiles() { std::filesystem::remove_all(folder_); }
-  void Add(const std::string& Name, const std::string& Data, bool Exists = true) {
-    const std::string path = (folder_ / Name).string();
-    if (Exists) std::ofstream(path, std::ios::binary) << Data;
-    paths.Add(path);
-    names.Add(Name);
-  }
-  const std::filesystem::path& Folder() const { return folder_; }
-  TStringList paths, names;
-
- private:
-  std::filesystem::path folder_;
 };
 
 std::string Binary(int Size, int Seed) {
@@ -80,7 +59,7 @@ TEST(CrashWebUpload, AddressesSplitIntoTheirParts) {
 }
 
 TEST(CrashWebUpload, AMissingFileLeavesAGapInThePartNumbers) {
-  TUploadFiles files;
+  TFilesToSend files;
   files.Add("gone.txt", "", false);
   files.Add("log.clf", "report\r\ntext");
   TStringList names, values;
@@ -101,7 +80,7 @@ TEST(CrashWebUpload, AMissingFileLeavesAGapInThePartNumbers) {
 
 TEST(CrashWebUpload, AFormArrivesByteExactOverHTTP) {
   TLoopbackServer server("http");
-  TUploadFiles files;
+  TFilesToSend files;
   files.Add("report.clf", Binary(3000, 13));
   files.Add("missing.png", "", false);
   files.Add("Screenshot.png", Binary(700, 31));
@@ -144,7 +123,7 @@ TEST(CrashWebUpload, AFormArrivesByteExactOverHTTP) {
 
 TEST(CrashWebUpload, FailuresGiveTheirCodeAndText) {
   TLoopbackServer server("http");
-  TUploadFiles files;
+  TFilesToSend files;
   files.Add("a.txt", "a");
   const TStringList none;
   std::string error;
@@ -167,7 +146,7 @@ TEST(CrashWebUpload, FailuresGiveTheirCodeAndText) {
 }
 
 TEST(CrashWebUpload, HTTPSChecksTheServersCertificate) {
-  TUploadFiles files;
+  TFilesToSend files;
   const std::string cert = (files.Folder() / "cert.pem").string();
   const std::string key = (files.Folder() / "key.pem").string();
   const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -addext "
@@ -196,7 +175,7 @@ TEST(CrashWebUpload, HTTPSChecksTheServersCertificate) {
 TEST(CrashWebUpload, FTPStoresEachFileInTheFolder) {
   TLoopbackServer server("ftp", {"lab", "ftp secret"});
   std::filesystem::create_directories(server.Folder() / "reports" / "in");
-  TUploadFiles files;
+  TFilesToSend files;
   files.Add("one.clf", Binary(2500, 3));
   files.Add("none.txt", "", false);
   files.Add("two file.png", Binary(100, 5));
