@@ -154,7 +154,11 @@ int TMemStore::Compare(int Col, TRecordId A, TRecordId B) const {
   switch (c.kind_) {
     case TColumnKind::Integer: return Order(c.Int(A), c.Int(B));
     case TColumnKind::Real: return Order(c.Real(A), c.Real(B));
-    case TColumnKind::Text: return CompareTexts(c.type_, c.Text(A), c.Text(B), false);
+    case TColumnKind::Text:
+      // Texts found well-formed when they were stored go to the collator unchecked.
+      if (c.type_ != ftBlob && c.TextWellFormed(A) && c.TextWellFormed(B))
+        return Order(AnsiCompareWellFormedStr(c.Text(A), c.Text(B)), 0);
+      return CompareTexts(c.type_, c.Text(A), c.Text(B), false);
   }
   return 0;
 }

@@ -57,6 +57,8 @@ class TMemStore {
     double Real(TRecordId Id) const { return reals_[Id]; }
     // Text columns: the bytes (empty for null).
     std::string_view Text(TRecordId Id) const { return texts_.Get(Id); }
+    // Whether the text is well-formed UTF-8, as found when it was stored; false for null.
+    bool TextWellFormed(TRecordId Id) const { return texts_.WellFormed(Id); }
 
    private:
     friend class TMemStore;

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/db/db_errors.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab {
 
@@ -61,11 +62,11 @@ void TMemTexts::Set(std::uint32_t Id, std::string_view Value) {
   }
   page.dead += Footprint(Id);
   const std::size_t at = page.bytes.size();
-  if (at + LengthBytes(Value.size()) + Value.size() >= kNull)
+  if (at + LengthBytes(Value.size()) + Value.size() >= kStray)
     DatabaseError("Texts too long for the in-memory dataset");
   AppendLength(page.bytes, Value.size());
   page.bytes.append(Value);
-  offsets_[Id] = static_cast<std::uint32_t>(at);
+  offsets_[Id] = static_cast<std::uint32_t>(at) | (Utf8WellFormed(Value) ? 0 : kStray);
   if (page.dead > 4096 && page.dead > page.bytes.size() / 2) Pack(Id >> kPageBits);
 }
 
@@ -86,7 +87,7 @@ void TMemTexts::Pack(std::size_t Page) {
     const auto at = static_cast<std::uint32_t>(packed.size());
     AppendLength(packed, text.size());
     packed.append(text);
-    offsets_[id] = at;
+    offsets_[id] = at | (offsets_[id] & kStray);
   }
   page.bytes.swap(packed);
   page.dead = 0;

@@ -84,11 +84,12 @@ void ToUtf16(std::string_view s, std::u16string& out) {
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
+// WellFormed: the caller knows both texts are well-formed UTF-8.
 UCollationResult Strcoll(UCollator* collator, std::u16string& a, std::u16string& b, std::string_view s1,
-                         std::string_view s2) {
+                         std::string_view s2, bool well_formed) {
   // Well-formed UTF-8 goes to the collator as it is; only text with stray bytes (Latin-1 here,
   // U+FFFD to ICU) is converted first.
-  if (Utf8WellFormed(s1) && Utf8WellFormed(s2)) {
+  if (well_formed || (Utf8WellFormed(s1) && Utf8WellFormed(s2))) {
     UErrorCode status = U_ZERO_ERROR;
     const UCollationResult r = ucol_strcollUTF8(collator, s1.data(), static_cast<int32_t>(s1.size()), s2.data(),
                                                 static_cast<int32_t>(s2.size()), &status);
@@ -101,10 +102,10 @@ UCollationResult Strcoll(UCollator* collator, std::u16string& a, std::u16string&
 }
 
 int Collate(UCollator* collator, std::u16string& a, std::u16string& b, std::string_view s1,
-            std::string_view s2) {
+            std::string_view s2, bool well_formed = false) {
   if (s1 == s2) return 0;  // the common case of searches, without the collator
   if (!collator) return CompareStr(s1, s2);
-  switch (Strcoll(collator, a, b, s1, s2)) {
+  switch (Strcoll(collator, a, b, s1, s2, well_formed)) {
     case UCOL_LESS: return -1;
     case UCOL_GREATER: return 1;
     default: return 0;
@@ -139,13 +140,21 @@ int AnsiCompareText(std::string_view S1, std::string_view S2) {
   return Collate(c.without_case, c.a, c.b, S1, S2);
 }
 
-int AnsiCompareStr(std::string_view S1, std::string_view S2) {
+namespace {
+
+int CompareWithCase(std::string_view S1, std::string_view S2, bool WellFormed) {
   TCollation& c = Collation();
-  const int order = Collate(c.with_case, c.a, c.b, S1, S2);
+  const int order = Collate(c.with_case, c.a, c.b, S1, S2, WellFormed);
   if (order != 0) return order;
   const int bytes = CompareStr(S1, S2);
   return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
 }
+
+}  // namespace
+
+int AnsiCompareStr(std::string_view S1, std::string_view S2) { return CompareWithCase(S1, S2, false); }
+
+int AnsiCompareWellFormedStr(std::string_view S1, std::string_view S2) { return CompareWithCase(S1, S2, true); }
 
 bool AnsiSameText(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2) == 0; }
 

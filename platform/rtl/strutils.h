@@ -19,6 +19,9 @@ int AnsiCompareText(std::string_view S1, std::string_view S2);  // without case
 // With case; strings that collate alike but differ are then ordered by code point, so only equal
 // strings answer 0.
 int AnsiCompareStr(std::string_view S1, std::string_view S2);
+// As AnsiCompareStr, for texts the caller knows to be well-formed UTF-8 (Utf8WellFormed): the
+// collator reads them without their being checked again.
+int AnsiCompareWellFormedStr(std::string_view S1, std::string_view S2);
 bool AnsiSameText(std::string_view S1, std::string_view S2);
 // Appends S's sort key to Key: byte strings whose unsigned order (a prefix first) is AnsiCompareStr's
 // order, so sorting many strings asks the collator once per string instead of once per comparison.

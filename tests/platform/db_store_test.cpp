@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/db/mem_sort.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab {
 namespace {
@@ -183,6 +184,7 @@ TEST(DbStore, TextsSurviveEditsPackingAndPages) {
         const std::size_t length = random() % 3 == 0 ? random() % 400 : random() % 12;
         std::string value(length, static_cast<char>('a' + random() % 26));
         if (length > 0) value[0] = '\0';
+        if (length > 1 && random() % 4 == 0) value[length / 2] = '\xE9';  // a stray byte, marked so
         texts.Set(id, value);
         model[id] = value;
       }
@@ -191,6 +193,7 @@ TEST(DbStore, TextsSurviveEditsPackingAndPages) {
   for (std::uint32_t id = 0; id < 2500; ++id) {
     ASSERT_EQ(texts.IsNull(id), !model[id]) << id;
     ASSERT_EQ(texts.Get(id), model[id].value_or("")) << id;
+    ASSERT_EQ(texts.WellFormed(id), model[id] && Utf8WellFormed(*model[id])) << id;
   }
 }
 
