@@ -87,12 +87,40 @@ void WalkLine(std::string_view Piece, AsciiRun&& Ascii, OtherChar&& Other) {
   }
 }
 
+// Count ASCII bytes from From widened to Unit at Out; a full run of 16 in a few vector stores.
+template <class Unit>
+inline void StoreAscii(const unsigned char* From, int Count, Unit* Out) {
+#if defined(__SSE2__)
+  if (Count == 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(From));
+    auto* out = reinterpret_cast<__m128i*>(Out);
+    if constexpr (sizeof(Unit) == 1) {
+      _mm_storeu_si128(out, bytes);
+    } else {
+      const __m128i zero = _mm_setzero_si128();
+      const __m128i low = _mm_unpacklo_epi8(bytes, zero), high = _mm_unpackhi_epi8(bytes, zero);
+      if constexpr (sizeof(Unit) == 2) {
+        _mm_storeu_si128(out, low);
+        _mm_storeu_si128(out + 1, high);
+      } else {
+        _mm_storeu_si128(out, _mm_unpacklo_epi16(low, zero));
+        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(low, zero));
+        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(high, zero));
+        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(high, zero));
+      }
+    }
+    return;
+  }
+#endif
+  for (int i = 0; i < Count; ++i) Out[i] = From[i];
+}
+
 template <class Unit>
 void StoreLine(std::string_view Piece, Unit* Out) {
   WalkLine(
       Piece,
       [&](const unsigned char* From, int Count) {
-        for (int i = 0; i < Count; ++i) Out[i] = From[i];
+        StoreAscii(From, Count, Out);
         Out += Count;
       },
       [&](char32_t C) { *Out++ = static_cast<Unit>(C); });
