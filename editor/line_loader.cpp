@@ -81,9 +81,21 @@ void WalkLine(std::string_view Piece, AsciiRun&& Ascii, OtherChar&& Other) {
       p += run;
       continue;
     }
-    std::size_t length;
-    Other(Utf8At(Piece, static_cast<std::size_t>(p - begin), &length));
-    p += length;
+    // The two- and three-byte forms of most scripts here; the others, and bytes that are not
+    // well formed, as the runtime decodes them.
+    const std::ptrdiff_t left = end - p;
+    if (left >= 2 && p[0] >= 0xC2 && p[0] <= 0xDF && (p[1] & 0xC0) == 0x80) {
+      Other(static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F)));
+      p += 2;
+    } else if (left >= 3 && p[0] >= 0xE1 && p[0] <= 0xEF && p[0] != 0xED && (p[1] & 0xC0) == 0x80 &&
+               (p[2] & 0xC0) == 0x80) {
+      Other(static_cast<char32_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)));
+      p += 3;
+    } else {
+      std::size_t length;
+      Other(Utf8At(Piece, static_cast<std::size_t>(p - begin), &length));
+      p += length;
+    }
   }
 }
 

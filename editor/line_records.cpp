@@ -1,5 +1,6 @@
 #include "editor/line_records.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -154,6 +155,27 @@ TCodeEditStringRec& TLineRecords::Open(int Index) {
   hint_ = k;
   CheckBlocksAround(k);
   return block.Records[at];
+}
+
+void TLineRecords::Append(std::span<TLineString> Lines) {
+  for (std::size_t done = 0; done < Lines.size();) {
+    int at;
+    const std::size_t k = InsertionBlock(count_, at);
+    TBlock& block = blocks_[k];
+    const int n = static_cast<int>(std::min<std::size_t>(Lines.size() - done, static_cast<std::size_t>(kAppendFill - at)));
+    if (at + n > block.Capacity) Resize(block, std::max(at + n, std::min(kBlockRecords, Grown(block.Capacity))));
+    if (k == used_) {
+      starts_[k] = count_;
+      ++used_;
+    }
+    for (int i = 0; i < n; ++i)
+      ::new (static_cast<void*>(block.Records + at + i)) TCodeEditStringRec{std::move(Lines[done + static_cast<std::size_t>(i)])};
+    block.Count += n;
+    count_ += n;
+    done += static_cast<std::size_t>(n);
+    hint_ = k;
+    CheckBlocksAround(k);
+  }
 }
 
 void TLineRecords::Open(int Index, int Count) {

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "editor/line_string.h"
@@ -78,6 +79,9 @@ class TLineRecords {
   TCodeEditStringRec& Open(int Index);
   // Count empty records at Index, 0 .. Count.
   void Open(int Index, int Count);
+  // A record for each of Lines (moved in) after the last, a block at a time, placed as Open(Count())
+  // line by line places them.
+  void Append(std::span<TLineString> Lines);
   // Removes Count records from Index on (all inside the list).
   void Erase(int Index, int Count) noexcept;
   // Removes every record and frees the blocks.

@@ -105,7 +105,9 @@ class TLineString {
   // Copying a line costs an allocation: it is spelt out, as assign(Other.view()).
   TLineString(const TLineString&) = delete;
   TLineString& operator=(const TLineString&) = delete;
-  ~TLineString() { Release(); }
+  ~TLineString() {
+    if (bits_) Release();
+  }
 
   std::size_t size() const noexcept { return bits_ ? Header() & kSizeMask : 0; }
   bool empty() const noexcept { return bits_ == 0; }

@@ -41,10 +41,14 @@ void TCodeEditStringList::AddLoadedLines(TLineLoader& Loader) {
   const std::size_t room = wanted / TLineRecords::kAppendFill * TLineRecords::kBlockRecords + wanted % TLineRecords::kAppendFill;
   if (room > static_cast<std::size_t>(GetCapacity())) list_.SetCapacity(static_cast<int>(std::min<std::size_t>(room, INT32_MAX)));
   list_.Arena().Adopt(Loader.Arena());
-  for (TLineString& line : lines) {
-    const int index = GetCount();
-    list_.Open(index).String = std::move(line);
-    if (OnInserted) OnInserted(this, index, 1);
+  if (!OnInserted) {
+    list_.Append(lines);  // nobody to tell: the records are made a block at a time
+  } else {
+    for (TLineString& line : lines) {
+      const int index = GetCount();
+      list_.Open(index).String = std::move(line);
+      OnInserted(this, index, 1);
+    }
   }
   index_of_longest_line_ = -1;
   const bool cr = Loader.SawCr(), lf = Loader.SawLf();

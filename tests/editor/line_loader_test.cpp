@@ -189,5 +189,76 @@ TEST(LineLoader, AReadErrorAfterSomeBlocksLosesNothing) {
   EXPECT_EQ(inserted, 0);
 }
 
+TEST(LineLoader, EveryTwoAndThreeByteFormDecodesAsTheRuntimeDoes) {
+  // Each lead byte with second and third bytes at the edges of the continuation range and past them,
+  // whole and cut short by the line's end, at the start of a line and after a 16-byte ASCII run.
+  const unsigned char seconds[] = {0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0};
+  const unsigned char thirds[] = {0x41, 0x80, 0xBF, 0xC0};
+  for (int lead = 0x80; lead <= 0xFF; ++lead) {
+    for (unsigned char second : seconds) {
+      for (unsigned char third : thirds) {
+        const std::string form{static_cast<char>(lead), static_cast<char>(second), static_cast<char>(third)};
+        for (std::size_t cut = 1; cut <= 3; ++cut) {
+          for (const char* before : {"", "0123456789abcdefg"}) {
+            for (const char* after : {"", "z"}) {
+              const std::string line = before + form.substr(0, cut) + after;
+              TLineLoader loader;
+              loader.Feed(line + "\n");
+              loader.Finish(false);
+              ASSERT_EQ(loader.Lines().size(), 1u);
+              const std::u32string decoded = Utf8Decode(line);
+              ASSERT_EQ(loader.Lines()[0].str(), decoded) << ::testing::PrintToString(line);
+              ASSERT_EQ(loader.Lines()[0].width(), LineWidthOf(decoded));
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(LineRecords, AppendedLinesArePlacedAsLinesOpenedOneByOne) {
+  constexpr int kFill = TLineRecords::kAppendFill;
+  for (int first : {0, 10, kFill, TLineRecords::kBlockRecords + 3}) {
+    for (int added : {0, 1, kFill - 1, kFill, kFill + 1, 3 * TLineRecords::kBlockRecords + 5}) {
+      SCOPED_TRACE(::testing::Message() << first << " then " << added);
+      auto text = [](int i) { return std::u32string(static_cast<std::size_t>(i % 7), U'a' + i % 26); };
+      TLineRecords opened, appended;
+      for (TLineRecords* records : {&opened, &appended})
+        for (int i = 0; i < first; ++i) records->Open(i).String.assign(text(i));
+      std::vector<TLineString> lines;
+      for (int i = first; i < first + added; ++i) {
+        opened.Open(i).String.assign(text(i));
+        lines.emplace_back(text(i));
+      }
+      appended.Append(lines);
+      ASSERT_EQ(appended.Count(), first + added);
+      EXPECT_EQ(appended.BlockCount(), opened.BlockCount());
+      for (int i = 0; i < first + added; ++i) ASSERT_EQ(appended[i].String, text(i)) << i;
+    }
+  }
+}
+
+TEST(LineLoader, ALoadWithoutListenersGivesTheListALoadWithListenersGives) {
+  std::string text;
+  for (int i = 0; i < 3 * TLineRecords::kBlockRecords; ++i) text += std::to_string(i) + "\r\n";
+  TCodeEditStringList told, untold;
+  told.Add("old");
+  untold.Add("old");
+  int inserted = 0;
+  told.OnInserted = [&](TObject*, int Index, int Count) {
+    EXPECT_EQ(Index, inserted);
+    EXPECT_EQ(Count, 1);
+    ++inserted;
+  };
+  for (TCodeEditStringList* list : {&told, &untold}) {
+    TStringStream stream(text);
+    list->LoadFromStream(&stream);
+  }
+  EXPECT_EQ(inserted, told.Count());
+  EXPECT_EQ(ListLines(untold), ListLines(told));
+  EXPECT_EQ(untold.Records().BlockCount(), told.Records().BlockCount());
+}
+
 }  // namespace
 }  // namespace lab
