@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/rtl/arith.h"
+#include "platform/rtl/parallel.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -130,40 +131,44 @@ TDistinctTexts Distinct(const TMemStore::TColumn& c, const std::vector<TRecordId
 
 // Ranks of the distinct texts of the records, starting at 1, in locale (or byte, for blobs) order.
 // Each distinct text gets its sort key once, and the keys are sorted by their first eight bytes
-// as a number before any byte-wise comparison.
+// as a number before any byte-wise comparison. Making the keys is nearly all the work of a sort by
+// text, and each key is made alone: many texts share it out among a few threads.
 std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vector<TRecordId>& ids) {
   const TDistinctTexts d = Distinct(c, ids);
   const std::size_t n = d.texts.size();
-  std::string keys;
-  // Room for keys as long as the collator's longest, so growing the keys never copies them all.
-  std::size_t text_bytes = 0;
-  for (const std::string_view t : d.texts) text_bytes += t.size();
-  keys.reserve(4 * text_bytes + 16 * n);
-  std::vector<std::size_t> starts(n + 1);
-  if (c.Type() == ftBlob) {
-    for (std::size_t i = 0; i < n; ++i) {
-      starts[i] = keys.size();
-      keys.append(d.texts[i]);
-    }
-  } else {
-    for (std::size_t i = 0; i < n; ++i) {
-      starts[i] = keys.size();
-      AnsiSortKey(d.texts[i], keys);
-    }
-  }
-  starts[n] = keys.size();
-  auto key = [&](std::uint32_t i) { return std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]); };
   struct TEntry {
     std::uint64_t head;  // the key's first eight bytes, big-endian
     std::uint32_t slot;
   };
   std::vector<TEntry> entries(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string_view k = key(static_cast<std::uint32_t>(i));
-    std::uint64_t head = 0;
-    for (std::size_t j = 0; j < 8; ++j) head = head << 8 | (j < k.size() ? static_cast<unsigned char>(k[j]) : 0);
-    entries[i] = {head, static_cast<std::uint32_t>(i)};
-  }
+  std::vector<std::string_view> keys(n);                 // by slot; a blob's key is its text
+  std::vector<std::string> key_bytes(ParallelRanges());  // the keys each range made
+  // A few milliseconds of keys, far more than starting a thread costs.
+  constexpr std::size_t kTextsPerRange = 16384;
+  ForRanges(n, kTextsPerRange, [&](std::size_t range, std::size_t first, std::size_t end) {
+    if (c.Type() == ftBlob) {
+      for (std::size_t i = first; i < end; ++i) keys[i] = d.texts[i];
+    } else {
+      // Room for keys as long as the collator's longest, so growing the keys never copies them all.
+      std::string& bytes = key_bytes[range];
+      std::size_t text_bytes = 0;
+      for (std::size_t i = first; i < end; ++i) text_bytes += d.texts[i].size();
+      bytes.reserve(4 * text_bytes + 16 * (end - first));
+      std::vector<std::size_t> ends(end - first);
+      for (std::size_t i = first; i < end; ++i) {
+        AnsiSortKey(d.texts[i], bytes);
+        ends[i - first] = bytes.size();
+      }
+      for (std::size_t i = first, from = 0; i < end; from = ends[i - first], ++i)
+        keys[i] = std::string_view(bytes).substr(from, ends[i - first] - from);
+    }
+    for (std::size_t i = first; i < end; ++i) {
+      const std::string_view k = keys[i];
+      std::uint64_t head = 0;
+      for (std::size_t j = 0; j < 8; ++j) head = head << 8 | (j < k.size() ? static_cast<unsigned char>(k[j]) : 0);
+      entries[i] = {head, static_cast<std::uint32_t>(i)};
+    }
+  });
   RadixSort(entries, 64, [](const TEntry& e) { return e.head; });
   // Keys that share their first eight bytes, by their bytes (unsigned, a prefix first); slots of
   // the same text in their order.
@@ -173,7 +178,7 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
     if (end - first > 1)
       std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first), entries.begin() + static_cast<std::ptrdiff_t>(end),
                 [&](const TEntry& a, const TEntry& b) {
-                  const int order = key(a.slot).compare(key(b.slot));
+                  const int order = keys[a.slot].compare(keys[b.slot]);
                   return order != 0 ? order < 0 : a.slot < b.slot;
                 });
     first = end;
@@ -182,7 +187,7 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
   std::vector<std::uint64_t> rank_of_slot(n);
   std::uint64_t rank = 0;
   for (std::size_t r = 0; r < n; ++r) {
-    if (r == 0 || entries[r].head != entries[r - 1].head || key(entries[r].slot) != key(entries[r - 1].slot)) ++rank;
+    if (r == 0 || entries[r].head != entries[r - 1].head || keys[entries[r].slot] != keys[entries[r - 1].slot]) ++rank;
     rank_of_slot[entries[r].slot] = rank;
   }
   std::vector<std::uint64_t> ranks(ids.size(), 0);

@@ -157,6 +157,47 @@ TEST(DbStore, SortsNearlyDistinctTextsWithRepeats) {
   }
 }
 
+// Collation keys of many texts are made on several threads, each range of texts on its own: the
+// order is the one comparisons give, with repeats (kept in their order across the ranges), nulls,
+// empty texts, case and accents, stray bytes and texts past the basic plane, whether the texts are
+// nearly all distinct or each repeated, and for blobs, ordered by their bytes.
+TEST(DbStore, SortsManyTextsOnSeveralThreadsAsComparisonsOrderThem) {
+  struct TCase {
+    TFieldType type;
+    int records;
+    int repeats;  // how often each distinct text occurs, about
+  };
+  const char* parts[] = {"a", "A", "\xC3\xA4", "\xC3\x84", "b", "-", " ", "\xF0\x9F\x98\x80", "\xE9", "z"};
+  for (const TCase& c : {TCase{ftString, 70000, 1}, {ftString, 100000, 2}, {ftBlob, 70000, 1}}) {
+    TMemStore store({c.type});
+    std::mt19937 random(31);
+    std::vector<std::string> made;
+    for (int i = 0; i < c.records; ++i) {
+      const TRecordId id = store.NewRecord();
+      if (i % 50 == 7) continue;  // null
+      std::string s;
+      if (i % 500 == 3) {
+        s = i % 1000 == 3 ? "" : "Same";  // repeated throughout, in every range
+      } else if (c.repeats > 1 && !made.empty() && random() % c.repeats) {
+        s = made[random() % made.size()];
+      } else {
+        for (auto n = random() % 4; n-- > 0;) s += parts[random() % 10];
+        s += std::to_string(random() % 1000000);
+        made.push_back(s);
+      }
+      store.SetText(0, id, s);
+    }
+    for (const bool descending : {false, true}) {
+      const std::vector<TSortKey> keys = {{0, descending}};
+      std::vector<TRecordId> ids = AllIds(store), expected = ids;
+      SortRecords(store, ids, keys);
+      std::stable_sort(expected.begin(), expected.end(),
+                       [&](TRecordId a, TRecordId b) { return CompareByKeys(store, keys, a, b) < 0; });
+      EXPECT_EQ(ids, expected) << c.records << " records, " << c.repeats << " each, " << (descending ? "descending" : "ascending");
+    }
+  }
+}
+
 TEST(DbStore, TextsSurviveEditsPackingAndPages) {
   TMemTexts texts;
   std::vector<std::optional<std::string>> model;

@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/rtl/parallel.h"
 #include "platform/rtl/sync.h"
 
 namespace lab {
@@ -211,6 +216,71 @@ TEST(Thread, AThreadCannotWaitForItself) {
   t.AfterConstruction();
   t.WaitFor();
   EXPECT_EQ(error, "A thread cannot wait for itself");
+}
+
+// Ranges cover every item once, in order, each on its own thread (the first on the calling one), as
+// many as the items allow and the machine's cores, never fewer items than asked for in one.
+TEST(ForRanges, CoversEveryItemOnceInConsecutiveRanges) {
+  const std::size_t most = ParallelRanges();
+  ASSERT_GE(most, 1u);
+  ASSERT_LE(most, 4u);
+  struct TCase {
+    std::size_t count, min_per_range;
+  };
+  for (const TCase& c : {TCase{0, 10}, {1, 10}, {19, 10}, {20, 10}, {21, 10}, {35, 10}, {1000, 10}, {1000, 0},
+                         {100003, 16384}}) {
+    struct TRange {
+      std::size_t range, begin, end;
+      std::thread::id thread;
+    };
+    std::mutex lock;
+    std::vector<TRange> seen;
+    ForRanges(c.count, c.min_per_range, [&](std::size_t range, std::size_t begin, std::size_t end) {
+      const std::lock_guard hold(lock);
+      seen.push_back({range, begin, end, std::this_thread::get_id()});
+    });
+    std::sort(seen.begin(), seen.end(), [](const TRange& a, const TRange& b) { return a.range < b.range; });
+    const std::size_t expected =
+        c.count == 0 ? 0 : std::clamp<std::size_t>(c.count / std::max<std::size_t>(c.min_per_range, 1), 1, most);
+    ASSERT_EQ(seen.size(), expected) << c.count << " items";
+    std::vector<std::thread::id> threads;
+    for (std::size_t r = 0; r < seen.size(); ++r) {
+      EXPECT_EQ(seen[r].range, r);
+      EXPECT_EQ(seen[r].begin, r == 0 ? 0 : seen[r - 1].end) << c.count << " items, range " << r;
+      if (expected > 1) EXPECT_GE(seen[r].end - seen[r].begin, c.min_per_range);
+      threads.push_back(seen[r].thread);
+    }
+    if (!seen.empty()) {
+      EXPECT_EQ(seen.back().end, c.count);
+      EXPECT_EQ(seen[0].thread, std::this_thread::get_id());
+    }
+    std::sort(threads.begin(), threads.end());
+    EXPECT_EQ(std::unique(threads.begin(), threads.end()), threads.end()) << "a thread ran two ranges";
+  }
+}
+
+// A range that throws ends the call with its error only once the other ranges have finished their
+// work; the first range's error wins.
+TEST(ForRanges, AnErrorIsRaisedAfterEveryRangeHasEnded) {
+  const std::size_t ranges = ParallelRanges(), last = ranges - 1;
+  for (const std::vector<std::size_t>& failing : {std::vector<std::size_t>{last}, {0, last}}) {
+    auto fails = [&](std::size_t range) { return std::find(failing.begin(), failing.end(), range) != failing.end(); };
+    std::atomic<std::size_t> finished = 0;
+    std::string error;
+    try {
+      ForRanges(1000 * ranges, 1000, [&](std::size_t range, std::size_t, std::size_t) {
+        if (fails(range)) throw std::runtime_error("range " + std::to_string(range));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // still at work when the others throw
+        ++finished;
+      });
+    } catch (const std::runtime_error& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, "range " + std::to_string(failing[0]));
+    std::size_t succeeding = 0;
+    for (std::size_t r = 0; r < ranges; ++r) succeeding += !fails(r);
+    EXPECT_EQ(finished, succeeding);
+  }
 }
 
 }  // namespace
