@@ -209,9 +209,11 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
     const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
     state.StepCode = 4;
     TCrashStackList stack;
+    // An exhausted stack's pointer stands in the guard page below it: its calls are in the region above.
+    std::uintptr_t stack_end = memory.RegionEnd(sp);
+    if (stack_end && !memory.IsReadable(sp, 1)) stack_end = memory.RegionEnd(stack_end);
     if (!Fault.Frozen)
-      BuildCallStack(stack, memory, address, sp, memory.RegionEnd(sp), kAllCallStackKinds, -1, -1, true, 1,
-                     Fault.ThreadID);
+      BuildCallStack(stack, memory, address, sp, stack_end, kAllCallStackKinds, -1, -1, true, 1, Fault.ThreadID);
     else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
       return false;  // it is not there any more, or it answers now
     AppendCreationCallStack(stack, memory, threads, Fault.ThreadID);

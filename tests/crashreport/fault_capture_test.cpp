@@ -101,26 +101,31 @@ TEST_P(FaultCapture, OneReportAndTheExpectedEnd) {
   EXPECT_EQ(r.Output.find("[ERROR]"), std::string::npos) << r.Output;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FaultCapture,
-    ::testing::Values(
-        TFaultCase{"NullWrite", [] { crfault_null_write(); }, SIGSEGV, "EAccessViolation", "crfault_null_write"},
-        TFaultCase{"DivideByZero", [] { crfault_divide(); }, SIGFPE, "EIntError", "crfault_divide"},
-        TFaultCase{"Abort", [] { crfault_abort(); }, SIGABRT, "Abnormal program termination", "crfault_abort"},
-        TFaultCase{"SideThreadStackOverflow", [] { std::thread([] { crfault_recurse(0); }).join(); }, SIGSEGV,
-                   "EStackOverflow", "crfault_recurse"},
-        TFaultCase{"ThrowThroughNoexcept", [] { crfault_through_noexcept(); }, 0, "runtime_error",
-                   "crfault_through_noexcept"},
-        TFaultCase{"SideThreadUncaught", [] { std::thread([] { crfault_throw(); }).join(); }, 0, "thrown on purpose",
-                   "crfault_throw"},
-        TFaultCase{"TwoThreadsAtOnce",
-                   [] {
-                     std::thread other(&crfault_both_threads);
-                     crfault_both_threads();
-                     other.join();
-                   },
-                   SIGSEGV, "EAccessViolation", "crfault_null_write"}),
-    [](const ::testing::TestParamInfo<TFaultCase>& Info) { return std::string(Info.param.Name); });
+const TFaultCase kFaults[] = {
+    TFaultCase{"NullWrite", [] { crfault_null_write(); }, SIGSEGV, "EAccessViolation", "crfault_null_write"},
+    TFaultCase{"DivideByZero", [] { crfault_divide(); }, SIGFPE, "EIntError", "crfault_divide"},
+    TFaultCase{"Abort", [] { crfault_abort(); }, SIGABRT, "Abnormal program termination", "crfault_abort"},
+    TFaultCase{"SideThreadStackOverflow", [] { std::thread([] { crfault_recurse(0); }).join(); }, SIGSEGV,
+               "EStackOverflow", "crfault_recurse"},
+    TFaultCase{"ThrowThroughNoexcept", [] { crfault_through_noexcept(); }, 0, "runtime_error",
+               "crfault_through_noexcept"},
+    TFaultCase{"SideThreadUncaught", [] { std::thread([] { crfault_throw(); }).join(); }, 0, "thrown on purpose",
+               "crfault_throw"},
+    TFaultCase{"TwoThreadsAtOnce",
+               [] {
+                 std::thread other(&crfault_both_threads);
+                 crfault_both_threads();
+                 other.join();
+               },
+               SIGSEGV, "EAccessViolation", "crfault_null_write"},
+};
+[[maybe_unused]] const bool kFaultVictims = [] {
+  for (const TFaultCase& c : kFaults) testing::RegisterVictim(c.Name, c.Victim);
+  return true;
+}();
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultCapture, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<TFaultCase>& Info) { return std::string(Info.param.Name); });
 
 TEST(FaultCaptureMessageLoop, AnExceptionItsHandlerLetsOutIsReportedInsteadOfTheProgramsHandling) {
   const TChildResult r = RunChild("MessageLoop", [] {

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "crashreport/fault_capture.h"
 #include "crashreport/process_state.h"
@@ -25,42 +27,72 @@ struct TChildResult {
   std::string Folder;  // the child's $TMPDIR and $XDG_STATE_HOME (its log)
 };
 
-// Runs Victim in a child that captures faults, its standard error output kept in a file. The child
-// shows each report on the console, neither logs nor sends it and never restarts, until Victim sets
-// otherwise.
+// Makes the calling process a child that captures faults, its standard error output kept in
+// Folder/stderr.txt. It shows each report on the console, neither logs nor sends it and never
+// restarts, until the victim sets otherwise.
+inline void BecomeFaultChild(const std::string& Folder) {
+  const rlimit no_core{0, 0};
+  ::setrlimit(RLIMIT_CORE, &no_core);
+  const int fd = ::open((Folder + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(fd, STDERR_FILENO);
+  ::setenv("TMPDIR", Folder.c_str(), 1);
+  ::setenv("XDG_STATE_HOME", Folder.c_str(), 1);
+  TCrashModuleOptions& options = CurrentCrashLogOptions();
+  options.SetDialogOptions(1);
+  options.SetEmailSendMode(0);
+  options.SetWebSendMode(0);
+  options.SetSendFlags(0);
+  options.SetLogFlags(0);
+  options.SetBehaviourFlags(0);
+  options.SetSaveLogFile(false);
+  options.SetExceptionFiltersActive(false);
+  options.SetLogFilePath(Folder + "/");
+  options.SetTerminateAction(0);  // ending never starts the test program again
+  InstallThreadStartHook();
+  InstallFaultCapture();
+}
+
+// Runs Victim in a child made by BecomeFaultChild.
 inline TChildResult RunChild(const std::string& Name, const std::function<void()>& Victim) {
   const std::string folder = Scratch("fault_capture_" + Name);
-  const std::string out = folder + "/stderr.txt";
   std::fflush(nullptr);
   const pid_t child = ::fork();
   if (child == 0) {
-    const rlimit no_core{0, 0};
-    ::setrlimit(RLIMIT_CORE, &no_core);
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, STDERR_FILENO);
-    ::setenv("TMPDIR", folder.c_str(), 1);
-    ::setenv("XDG_STATE_HOME", folder.c_str(), 1);
-    TCrashModuleOptions& options = CurrentCrashLogOptions();
-    options.SetDialogOptions(1);
-    options.SetEmailSendMode(0);
-    options.SetWebSendMode(0);
-    options.SetSendFlags(0);
-    options.SetLogFlags(0);
-    options.SetBehaviourFlags(0);
-    options.SetSaveLogFile(false);
-    options.SetExceptionFiltersActive(false);
-    options.SetLogFilePath(folder + "/");
-    options.SetTerminateAction(0);  // ending never starts the test program again
-    InstallThreadStartHook();
-    InstallFaultCapture();
+    BecomeFaultChild(folder);
     Victim();
     std::_Exit(0);
   }
   TChildResult result;
   ::waitpid(child, &result.Status, 0);
-  result.Output = ReadAll(out);
+  result.Output = ReadAll(folder + "/stderr.txt");
   result.Folder = folder;
   return result;
+}
+
+// The victims of the fault tests by name, each file's own registered as the test program starts,
+// so a debugger can run the very same one (report_gdb_test.cpp).
+inline std::map<std::string, std::function<void()>>& Victims() {
+  static std::map<std::string, std::function<void()>> victims;
+  return victims;
+}
+
+inline bool RegisterVictim(const std::string& Name, std::function<void()> Victim) {
+  return Victims().emplace(Name, std::move(Victim)).second;
+}
+
+}  // namespace lab::testing
+
+// Called once a child's report is written in full: where a debugger stops to compare its view of
+// the threads with the report's.
+extern "C" __attribute__((noinline, used)) inline void crchild_report_written() { asm volatile(""); }
+
+namespace lab::testing {
+
+// A report writer for the child: the standard error output, then the stop above.
+inline void WriteChildReport(std::string_view Report) {
+  std::fwrite(Report.data(), 1, Report.size(), stderr);
+  std::fflush(stderr);
+  crchild_report_written();
 }
 
 inline std::size_t Count(const std::string& Text, const std::string& What) {

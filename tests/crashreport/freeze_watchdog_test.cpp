@@ -8,8 +8,10 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "crashreport/process_state.h"
 #include "crashreport/report_text.h"
@@ -41,7 +43,7 @@ void WatchAMainWindow() {
   SetCrashLogEnabled(true);
   wm::CreateWindowEx(0, "FreezeTest", "Main window", win::WS_OVERLAPPED | win::WS_VISIBLE, 0, 0, 100, 80, nullptr, 0);
   SetFaultReportWriter([](std::string_view Report) {
-    std::fwrite(Report.data(), 1, Report.size(), stderr);
+    testing::WriteChildReport(Report);
     crfreeze_reported = true;
   });
   TCrashModuleOptions& options = CurrentCrashLogOptions();
@@ -53,13 +55,16 @@ void WatchAMainWindow() {
   if (!FreezeWatchdogRunning()) std::_Exit(50);
 }
 
+void FreezeTheMainLoop() {
+  WatchAMainWindow();
+  crfreeze_busy();
+  CurrentCrashLogOptions().SetFreezeActive(false);  // stops it before a second time-out
+  std::_Exit(FreezeWatchdogRunning() ? 51 : 0);
+}
+[[maybe_unused]] const bool kFreezeVictim = testing::RegisterVictim("FrozenMainLoop", &FreezeTheMainLoop);
+
 TEST(FreezeWatchdog, AMainThreadThatStopsAnsweringIsReportedOnceWithItsCallStack) {
-  const TChildResult r = RunChild("Frozen", [] {
-    WatchAMainWindow();
-    crfreeze_busy();
-    CurrentCrashLogOptions().SetFreezeActive(false);  // stops it before a second time-out
-    std::_Exit(FreezeWatchdogRunning() ? 51 : 0);
-  });
+  const TChildResult r = RunChild("Frozen", &FreezeTheMainLoop);
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
   EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
@@ -70,21 +75,52 @@ TEST(FreezeWatchdog, AMainThreadThatStopsAnsweringIsReportedOnceWithItsCallStack
   EXPECT_NE(r.Output.find("crfreeze_busy", stack), std::string::npos) << r.Output;
 }
 
+// Serves the main thread's messages for Total, busy for Busy before each round.
+void AnswerFor(std::chrono::milliseconds Total, std::chrono::milliseconds Busy) {
+  const auto end = std::chrono::steady_clock::now() + Total;
+  while (std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(Busy);
+    win::MSG msg;
+    while (wm::PeekMessage(msg, nullptr, 0, 0, wm::PM_REMOVE)) wm::DispatchMessage(msg);
+  }
+}
+
 TEST(FreezeWatchdog, AMainThreadThatAnswersWithinEachTimeOutIsNeverReported) {
   const TChildResult r = RunChild("Answering", [] {
     WatchAMainWindow();
     // Busy for most of each second, but serving its messages in between.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
-    while (std::chrono::steady_clock::now() < end) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(600));
-      win::MSG msg;
-      while (wm::PeekMessage(msg, nullptr, 0, 0, wm::PM_REMOVE)) wm::DispatchMessage(msg);
-    }
+    AnswerFor(std::chrono::milliseconds(2500), std::chrono::milliseconds(600));
     SwitchFreezeWatchdog(false);
   });
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
   EXPECT_EQ(Count(r.Output, kReportTitle), 0u) << r.Output;
+}
+
+// The main thread waits for the report of its exception without serving its messages, three times
+// as long as the time-out: the watchdog leaves it alone meanwhile, so no freeze is reported after.
+TEST(FreezeWatchdog, AReportTakingLongerThanTheTimeOutIsNoFreeze) {
+  const TChildResult r = RunChild("SlowReport", [] {
+    WatchAMainWindow();
+    SetFaultReportWriter([](std::string_view Report) {
+      testing::WriteChildReport(Report);
+      static bool first = true;
+      if (std::exchange(first, false)) std::this_thread::sleep_for(std::chrono::seconds(3));
+    });
+    try {
+      throw std::runtime_error("slow to report");
+    } catch (...) {
+      ReportCaughtException(std::current_exception());
+    }
+    // Answering again: a freeze taken meanwhile would be reported now, before the watchdog stops.
+    AnswerFor(std::chrono::milliseconds(1500), std::chrono::milliseconds(20));
+    SwitchFreezeWatchdog(false);
+  });
+  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
+  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
+  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
+  EXPECT_NE(r.Output.find("slow to report"), std::string::npos) << r.Output;
+  EXPECT_EQ(r.Output.find("EFrozenApplication"), std::string::npos) << r.Output;
 }
 
 TEST(FreezeWatchdog, TheTimeOutIsOffForNoSecondsAndNeverOverflows) {

@@ -1,7 +1,9 @@
 // The call stacks of a report against the debugger's: this test program runs again under gdb as a
 // program with three parked threads of known call chains and a main thread that catches an
 // exception; it writes its report and stops, gdb prints every thread's backtrace, and each thread's
-// frames in the known routines must be the same routines at the same lines in both.
+// frames in the known routines must be the same routines at the same lines in both. The fault tests'
+// victims run under gdb the same way: the faulting thread's frames in the report against gdb's, at
+// the moment the report is written.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -24,6 +27,7 @@
 #include "crashreport/text_utils.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/threads.h"
+#include "fault_child.h"
 #include "test_files.h"
 
 // The known routines: global names, kept out of line, each doing some work after its call so no
@@ -105,6 +109,7 @@ namespace lab {
 namespace {
 
 constexpr char kReportVariable[] = "LAB_GDB_REPORT";
+constexpr char kVictimVariable[] = "LAB_GDB_VICTIM";  // "name folder"
 
 // The program gdb runs: three parked threads and the main thread's report, then the end.
 [[noreturn]] void RunProgram(const char* Out) {
@@ -122,12 +127,25 @@ constexpr char kReportVariable[] = "LAB_GDB_REPORT";
   std::_Exit(0);  // the workers stay parked
 }
 
-// Started with the variable naming the report's file, the test program is that program: it runs
-// before any test.
+// A fault test's victim in a child's setting, its report written to Folder/stderr.txt.
+[[noreturn]] void RunVictim(const std::string& Name, const std::string& Folder) {
+  const auto victim = testing::Victims().find(Name);
+  if (victim == testing::Victims().end()) std::_Exit(3);
+  testing::BecomeFaultChild(Folder);
+  SetFaultReportWriter(&testing::WriteChildReport);
+  victim->second();
+  std::_Exit(0);
+}
+
+// Started with one of the variables, the test program is that program: it runs before any test.
 class TProgramUnderGdb : public ::testing::Environment {
  public:
   void SetUp() override {
     if (const char* out = std::getenv(kReportVariable)) RunProgram(out);
+    if (const char* victim = std::getenv(kVictimVariable)) {
+      const std::string_view v(victim);
+      RunVictim(std::string(v.substr(0, v.find(' '))), std::string(v.substr(v.find(' ') + 1)));
+    }
   }
 };
 [[maybe_unused]] ::testing::Environment* const kProgramUnderGdb =
@@ -139,11 +157,20 @@ struct TFrame {
   bool operator==(const TFrame&) const = default;
 };
 using TThreadFrames = std::map<std::uint32_t, std::vector<TFrame>>;
+using TReportFrames = std::vector<std::pair<std::uint32_t, std::vector<TFrame>>>;  // in the report's order
 
-bool Known(std::string_view Routine) { return Routine.find("crgdb_") != std::string_view::npos; }
+// Which frames a test compares, by routine and source file name.
+using TFrameFilter = bool (*)(std::string_view Routine, std::string_view File);
+
+bool Known(std::string_view Routine, std::string_view = {}) { return Routine.starts_with("crgdb_"); }
+
+// The victims' routines and every frame in a test's own source (its lambdas among them).
+bool Own(std::string_view Routine, std::string_view File) {
+  return Routine.starts_with("crfault_") || Routine.starts_with("crfreeze_") || File.ends_with("_test.cpp");
+}
 
 // "Thread 2 (Thread 0x7f... (LWP 1234) "name"):" then "#3  0x... in crgdb_worker_b (Depth=2) at f.cpp:57".
-TThreadFrames GdbFrames(const std::string& Output) {
+TThreadFrames GdbFrames(const std::string& Output, TFrameFilter Filter) {
   TThreadFrames frames;
   std::vector<TFrame>* thread = nullptr;
   for (std::string_view line : SplitLines(Output)) {
@@ -158,21 +185,28 @@ TThreadFrames GdbFrames(const std::string& Output) {
     name = name == std::string_view::npos ? line.find_first_not_of(' ', line.find(' ')) : name + 4;
     const std::string_view rest = line.substr(name);
     const std::string routine(rest.substr(0, rest.find(' ')));
-    const std::size_t colon = rest.rfind(':');
-    if (Known(routine)) thread->push_back({routine, colon == std::string_view::npos ? "" : std::string(rest.substr(colon + 1))});
+    const std::size_t colon = rest.rfind(':'), at = rest.rfind(" at ");
+    const std::string_view file =
+        colon == std::string_view::npos || at == std::string_view::npos ? "" : rest.substr(at + 4, colon - at - 4);
+    if (Filter(routine, file.substr(file.rfind('/') + 1)))
+      thread->push_back({routine, colon == std::string_view::npos ? "" : std::string(rest.substr(colon + 1))});
   }
   return frames;
 }
 
-// The call-stack table's runs: a caption " ... Thread: ID=1234; ..." and the rows under it.
-TThreadFrames ReportFrames(const std::string& Report) {
-  TThreadFrames frames;
+// The call-stack table's runs: a caption " ... Thread: ID=1234; ..." and the rows under it; where a
+// thread was started from ("Calling Thread") is left out.
+TReportFrames ReportFrames(const std::string& Report, TFrameFilter Filter) {
+  TReportFrames frames;
   std::vector<TFrame>* thread = nullptr;
   const std::size_t start = Report.find("Call Stack Information:");
   const std::size_t end = Report.find("Modules Information:");
   for (std::string_view line : SplitLines(std::string_view(Report).substr(start, end - start))) {
     if (const std::size_t id = line.find("Thread: ID="); id != std::string_view::npos) {
-      thread = &frames[static_cast<std::uint32_t>(std::stoul(std::string(line.substr(id + 11))))];
+      thread = nullptr;
+      if (line.find("Calling Thread") != std::string_view::npos) continue;
+      frames.emplace_back(static_cast<std::uint32_t>(std::stoul(std::string(line.substr(id + 11)))), std::vector<TFrame>());
+      thread = &frames.back().second;
       continue;
     }
     std::vector<std::string> cells;
@@ -181,7 +215,7 @@ TThreadFrames ReportFrames(const std::string& Report) {
       cells.push_back(Trim(cell.substr(0, bar)));
       cell = bar == std::string_view::npos ? std::string_view() : cell.substr(bar + 1);
     }
-    if (!thread || cells.size() != 6 || !Known(cells[4])) continue;
+    if (!thread || cells.size() != 6 || !Filter(cells[4], cells[2])) continue;
     thread->push_back({cells[4], cells[5].substr(0, cells[5].find('['))});
   }
   return frames;
@@ -201,7 +235,8 @@ TEST(ReportAgainstGdb, EachThreadsKnownFramesAreTheDebuggers) {
                  &output);
   const std::string report = testing::ReadAll(report_file);
   ASSERT_FALSE(report.empty()) << output;
-  const TThreadFrames gdb = GdbFrames(output), ours = ReportFrames(report);
+  const TThreadFrames gdb = GdbFrames(output, &Known);
+  const TReportFrames ours = ReportFrames(report, &Known);
 
   // The main thread stopped further down its innermost routine than where its stack was taken.
   ASSERT_EQ(ours.size(), 4u) << report;
@@ -222,6 +257,65 @@ TEST(ReportAgainstGdb, EachThreadsKnownFramesAreTheDebuggers) {
   }
   EXPECT_EQ(compared, 2 + (2 + 3 + 4));  // main b and a; each worker's chain and its park
 }
+
+struct TVictimCase {
+  const char* Victim;  // as the fault tests name it
+  std::size_t Frames;  // the fewest frames gdb shows of its routines and its test's lambdas
+  bool Runs = false;   // the thread ran on after its stack was taken: its innermost line may differ
+};
+
+void PrintTo(const TVictimCase& Case, std::ostream* Out) { *Out << Case.Victim; }
+
+class ReportAgainstGdbAtTheFault : public ::testing::TestWithParam<TVictimCase> {};
+
+// The victim runs under gdb, which stops it once the report is written (the faulting thread is still
+// in the handler then, or the frozen one still busy) and prints every thread's backtrace: the
+// report's own thread, the first, shows the known routines gdb shows, in its order at its lines. A
+// stack overflow's thread is compared over its innermost frames.
+TEST_P(ReportAgainstGdbAtTheFault, TheFaultingThreadsKnownFramesAreTheDebuggers) {
+  if (testing::Shell("command -v gdb") != 0) GTEST_SKIP() << "gdb is missing (scripts/setup.sh installs it)";
+  const TVictimCase& c = GetParam();
+  ASSERT_TRUE(testing::Victims().contains(c.Victim)) << c.Victim;
+  const std::string folder = testing::Scratch(std::string("report_gdb_") + c.Victim);
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+  const ::testing::TestInfo& test = *::testing::UnitTest::GetInstance()->current_test_info();
+  std::string output;
+  testing::Shell(std::string(kVictimVariable) + "='" + c.Victim + " " + folder + "' timeout 240 gdb -nx -batch " +
+                     "-ex 'set disable-randomization off' -ex 'set pagination off' " +
+                     "-ex 'handle SIGSEGV SIGFPE SIGABRT SIGBUS SIG" + std::to_string(CaptureSignal()) +
+                     " nostop noprint pass' -ex 'break crchild_report_written' -ex run " +
+                     "-ex 'thread apply all bt 400' -ex kill --args " + self + " '--gtest_filter=" +
+                     test.test_suite_name() + "." + test.name() + "'",
+                 &output);
+  const std::string report = testing::ReadAll(folder + "/stderr.txt");
+  ASSERT_NE(output.find("crchild_report_written"), std::string::npos) << output << report;
+  const TReportFrames ours = ReportFrames(report, &Own);
+  ASSERT_FALSE(ours.empty()) << report;
+  const auto& [id, frames] = ours.front();
+  const TThreadFrames gdb = GdbFrames(output, &Own);
+  ASSERT_TRUE(gdb.contains(id)) << "thread " << id << "\n" << output;
+  // A recursion shows in the report once.
+  std::vector<TFrame> theirs = gdb.at(id);
+  theirs.erase(std::unique(theirs.begin(), theirs.end()), theirs.end());
+  ASSERT_GE(theirs.size(), c.Frames) << output;
+  // Each of gdb's frames in the report, in order; the report may hold more (return addresses that
+  // stayed on the stack).
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < theirs.size(); ++i, ++at) {
+    const TFrame& frame = theirs[i];
+    while (at < frames.size() && !(frames[at] == frame || (i == 0 && c.Runs && frames[at].Routine == frame.Routine)))
+      ++at;
+    ASSERT_LT(at, frames.size()) << "gdb's frame " << i << " " << frame.Routine << " at " << frame.Line
+                                 << " is not in the report in order\n" << report << output;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Victims, ReportAgainstGdbAtTheFault,
+                         ::testing::Values(TVictimCase{"NullWrite", 4}, TVictimCase{"DivideByZero", 4},
+                                           TVictimCase{"Abort", 4}, TVictimCase{"SideThreadStackOverflow", 2},
+                                           TVictimCase{"ThrowThroughNoexcept", 5}, TVictimCase{"SideThreadUncaught", 2},
+                                           TVictimCase{"TwoThreadsAtOnce", 2}, TVictimCase{"FrozenMainLoop", 4, true}),
+                         [](const ::testing::TestParamInfo<TVictimCase>& Info) { return std::string(Info.param.Victim); });
 
 }  // namespace
 }  // namespace lab

@@ -9,11 +9,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "crashreport/call_stack.h"
 #include "crashreport/freeze_watchdog.h"
 #include "crashreport/memory_map.h"
 #include "crashreport/process_state.h"
@@ -164,6 +166,58 @@ int SnapshotAThreadThatEnds() {
   return 67;
 }
 
+// The thread start wrapper runs the routine it was handed, with its argument, and hands back its
+// result, whether the thread has an entry in the list or not; the routine is called by the wrapper
+// itself. What the routine saw of itself:
+struct TRoutineRun {
+  void* Argument = nullptr;
+  bool Listed = false;
+  bool EntryRight = false;  // its entry names the routine, its argument and the starting thread
+  std::string Caller;       // the routine its return address is in
+};
+TRoutineRun g_run;
+
+__attribute__((noinline)) void* RecordRun(void* Argument) {
+  g_run.Argument = Argument;
+  TCrashThreadsList& list = CrashThreadsList();
+  list.BeginRead();
+  const int index = list.IndexOfID(GetCurrentThreadID());
+  g_run.Listed = index >= 0;
+  if (index >= 0) {
+    const TCrashThreadEntry& e = *list.GetItem(index);
+    g_run.EntryRight = e.ReplacedCreateThreadStart == reinterpret_cast<const void*>(&RecordRun) &&
+                       e.StartParameter == Argument && e.ResumerID == MainThreadID();
+  }
+  list.EndRead();
+  TCrashDebugInfo caller;
+  GetAddressDebugInfo(CallInstructionBefore(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0))),
+                      GetCurrentThreadID(), caller, 1);
+  g_run.Caller = caller.ProcedureName;
+  return static_cast<char*>(Argument) + 1;
+}
+
+// Enabled: the crash reporter; Own: started as one of its threads.
+int StartThroughTheWrapper(bool Enabled, bool Own) {
+  SetCrashLogEnabled(Enabled);
+  char argument[2] = {};
+  pthread_t thread;
+  {
+    std::optional<TOwnThreadStart> own;
+    if (Own) own.emplace();
+    if (::pthread_create(&thread, nullptr, &RecordRun, argument) != 0) return 70;
+  }
+  void* result = nullptr;
+  ::pthread_join(thread, &result);
+  if (result != argument + 1 || g_run.Argument != argument) return 71;
+  const bool tracked = Enabled && !Own;
+  if (g_run.Listed != tracked || (tracked && !g_run.EntryRight)) return 72;
+  if (g_run.Caller != "ThreadStart") {
+    std::fprintf(stderr, "called from %s\n", g_run.Caller.c_str());
+    return 73;
+  }
+  return 0;
+}
+
 struct TChildCase {
   const char* Name;
   int (*Run)();
@@ -212,7 +266,12 @@ INSTANTIATE_TEST_SUITE_P(
         TChildCase{"AThreadThatEndsThroughPthreadExitLeavesTheList", &EndThroughPthreadExit, 0},
         TChildCase{"TheReportersOwnThreadsAreNeitherListedNorReported", &ReportBesideTheReportersOwnThreads, 1,
                    nullptr, {}, "Running Thread"},
-        TChildCase{"ASnapshotKeepsTheCreationCallStackOfAThreadThatEnded", &SnapshotAThreadThatEnds, 0}),
+        TChildCase{"ASnapshotKeepsTheCreationCallStackOfAThreadThatEnded", &SnapshotAThreadThatEnds, 0},
+        TChildCase{"TheStartWrapperRunsATrackedThreadsRoutine", [] { return StartThroughTheWrapper(true, false); }, 0},
+        TChildCase{"TheStartWrapperRunsTheRoutineOfAThreadWithoutAnEntry",
+                   [] { return StartThroughTheWrapper(false, false); }, 0},
+        TChildCase{"TheStartWrapperRunsTheReportersOwnThreadsRoutine", [] { return StartThroughTheWrapper(true, true); },
+                   0}),
     [](const ::testing::TestParamInfo<TChildCase>& Info) { return std::string(Info.param.Name); });
 
 }  // namespace
