@@ -36,6 +36,20 @@ void Store(std::uint8_t* Address, const std::uint8_t* Data, std::size_t Count) {
   asm volatile("movq %1, %0" : "=m"(*cell) : "r"(value) : "memory");
 }
 
+// The regions of Memory from First to End, cut to that range; false when a gap lies between them.
+bool PageProtections(const TMemoryMap& Memory, std::uintptr_t First, std::uintptr_t End,
+                     std::vector<TMemoryMap::TRegion>& Regions) {
+  Regions.clear();
+  std::uintptr_t covered = First;
+  for (const TMemoryMap::TRegion& r : Memory.Regions()) {
+    if (r.End <= First || r.Start >= End) continue;
+    if (r.Start > covered) return false;
+    Regions.push_back(TMemoryMap::TRegion{std::max(r.Start, First), std::min(r.End, End), r.Protection});
+    covered = r.End;
+  }
+  return covered >= End;
+}
+
 }  // namespace
 
 std::size_t CodePageSize() noexcept { return PageSize(); }
@@ -45,30 +59,24 @@ bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
   const std::uintptr_t page = PageSize();
   const auto first = reinterpret_cast<std::uintptr_t>(Address) & ~(page - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(Address) + Count + page - 1) & ~(page - 1);
-  // The old protection of each page, to put back afterwards.
-  using TRegion = TMemoryMap::TRegion;
-  std::vector<TRegion> old;
+  // The old protection of each page, to put back afterwards: from the snapshot the caller lends, read
+  // again when it misses a page (mapped since), or from one of its own.
+  std::vector<TMemoryMap::TRegion> old;
   try {
-    const TMemoryMap memory;  // kept while its regions are read
-    for (const TRegion& r : memory.Regions())
-      if (r.End > first && r.Start < end)
-        old.push_back(TRegion{std::max(r.Start, first), std::min(r.End, end), r.Protection});
+    const TMemoryMapScope memory;
+    if (!PageProtections(*TMemoryMapScope::Current(), first, end, old) &&
+        !PageProtections(*TMemoryMapScope::Renew(), first, end, old))
+      return false;
   } catch (...) {
     return false;
   }
-  std::uintptr_t covered = first;
-  for (const TRegion& r : old) {
-    if (r.Start != covered) return false;  // a gap: not all of it is mapped
-    covered = r.End;
-  }
-  if (covered != end) return false;
   const auto restore = [&] {
-    for (const TRegion& r : old) ::mprotect(reinterpret_cast<void*>(r.Start), r.End - r.Start, r.Protection);
+    for (const TMemoryMap::TRegion& r : old) ::mprotect(reinterpret_cast<void*>(r.Start), r.End - r.Start, r.Protection);
   };
   // Writable only while the bytes are written, and executable only where it was: code that runs
   // meanwhile (the writing code itself among it) may share the page. Where the system refuses both
   // at once, writable alone.
-  for (const TRegion& r : old) {
+  for (const TMemoryMap::TRegion& r : old) {
     void* at = reinterpret_cast<void*>(r.Start);
     const std::size_t size = r.End - r.Start;
     if (::mprotect(at, size, r.Protection | PROT_WRITE) != 0 &&

@@ -4,6 +4,7 @@
 #include "crashreport/file_utils.h"
 #include "crashreport/freeze_watchdog.h"
 #include "crashreport/hooks.h"
+#include "crashreport/memory_map.h"
 #include "crashreport/module_list.h"
 #include "crashreport/output_hooks.h"
 #include "crashreport/process_control.h"
@@ -19,6 +20,8 @@ namespace {
 TCrashLogList* g_list = nullptr;
 
 void InitExceptionLog() {
+  // One snapshot of the mappings serves every hook and the main thread's stack.
+  const TMemoryMapScope memory;
   CreateCrashLogList();
   TCrashProcessState& state = CrashState();
   state.ErrorTimes.clear();

@@ -10,7 +10,7 @@
 #include <mutex>
 
 #include "crashreport/code_patch.h"
-#include "crashreport/file_utils.h"
+#include "crashreport/memory_map.h"
 #include "crashreport/memory_probe.h"
 #include "crashreport/system_utils.h"
 #include "crashreport/unit_sections.h"
@@ -275,22 +275,26 @@ std::vector<TModuleImage> LoadedImages() {
   return images;
 }
 
-bool NamesImage(const std::string& wanted, const TModuleImage& image) {
-  if (wanted.empty()) return image.Program;
-  return wanted == image.FileName || wanted == ExtractFileName(image.FileName);
+// One of Modules names the image: its file name or the file part of it, an empty name the program.
+bool NamesImage(const std::vector<std::string>& Modules, const TModuleImage& image) {
+  const std::string_view name = image.FileName;
+  const std::string_view file = name.substr(name.rfind('/') + 1);
+  return std::any_of(Modules.begin(), Modules.end(),
+                     [&](const std::string& m) { return m.empty() ? image.Program : m == name || m == file; });
 }
 
 // The loader has turned most address entries of the dynamic section into addresses already.
 std::uintptr_t DynamicAddress(std::uintptr_t value, std::uintptr_t bias) { return value < bias ? value + bias : value; }
 
 // Every global-offset-table slot by which the image calls Name.
-std::vector<void**> ImportSlots(const TModuleImage& image, const std::string& Name) {
+std::vector<void**> ImportSlots(const TModuleImage& image, const char* Name) {
   std::vector<void**> slots;
   if (!image.Dynamic) return slots;
   const Elf64_Sym* symbols = nullptr;
   const char* strings = nullptr;
   const Elf64_Rela* relocations[2] = {nullptr, nullptr};
   std::size_t sizes[2] = {0, 0};
+  std::size_t relative = 0;  // the relative relocations, which come first and name no symbol
   for (const Elf64_Dyn* d = image.Dynamic; d->d_tag != DT_NULL; ++d) {
     switch (d->d_tag) {
       case DT_SYMTAB: symbols = reinterpret_cast<const Elf64_Sym*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
@@ -299,17 +303,20 @@ std::vector<void**> ImportSlots(const TModuleImage& image, const std::string& Na
       case DT_PLTRELSZ: sizes[0] = d->d_un.d_val; break;
       case DT_RELA: relocations[1] = reinterpret_cast<const Elf64_Rela*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
       case DT_RELASZ: sizes[1] = d->d_un.d_val; break;
+      case DT_RELACOUNT: relative = d->d_un.d_val; break;
       default: break;
     }
   }
   if (!symbols || !strings) return slots;
   for (int k = 0; k < 2; ++k) {
     if (!relocations[k]) continue;
-    for (std::size_t i = 0; i < sizes[k] / sizeof(Elf64_Rela); ++i) {
+    const std::size_t count = sizes[k] / sizeof(Elf64_Rela);
+    for (std::size_t i = k == 1 ? std::min(relative, count) : 0; i < count; ++i) {
       const Elf64_Rela& r = relocations[k][i];
       const auto type = ELF64_R_TYPE(r.r_info);
       if ((type != R_X86_64_JUMP_SLOT && type != R_X86_64_GLOB_DAT) || ELF64_R_SYM(r.r_info) == 0) continue;
-      if (Name == strings + symbols[ELF64_R_SYM(r.r_info)].st_name)
+      const char* name = strings + symbols[ELF64_R_SYM(r.r_info)].st_name;
+      if (name[0] == Name[0] && std::strcmp(name, Name) == 0)
         slots.push_back(reinterpret_cast<void**>(image.Bias + r.r_offset));
     }
   }
@@ -343,12 +350,12 @@ bool HookImportedProc(const std::vector<std::string>& Modules, const std::string
   if (!OldProc) throw EProcNull("Cannot hook a null procedure (\"%s\").", name);
   THooks& h = Hooks();
   std::lock_guard guard(h.lock);
+  const TMemoryMapScope memory;  // one reading of the mappings for every slot
   bool patched_any = false;
   for (const TModuleImage& image : LoadedImages()) {
-    if (std::none_of(Modules.begin(), Modules.end(), [&](const std::string& m) { return NamesImage(m, image); }))
-      continue;
+    if (!NamesImage(Modules, image)) continue;
     bool patched = false;
-    for (void** slot : ImportSlots(image, ProcName)) {
+    for (void** slot : ImportSlots(image, ProcName.c_str())) {
       // A slot bound to another routine of that name (the program's own, a sanitizer's, another
       // hook's) is not this library's to take.
       const void* old = *slot;

@@ -3,29 +3,15 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
+
+#include "crashreport/memory_probe.h"
 
 namespace lab {
 
 TMemoryMap::TMemoryMap() {
-  FILE* maps = std::fopen("/proc/self/maps", "re");
-  if (!maps) return;
-  char line[512];
-  while (std::fgets(line, sizeof line, maps)) {
-    unsigned long start = 0, end = 0;
-    char perms[5] = {};
-    if (std::sscanf(line, "%lx-%lx %4s", &start, &end, perms) != 3) continue;
-    int protection = PROT_NONE;
-    if (perms[0] == 'r') protection |= PROT_READ;
-    if (perms[1] == 'w') protection |= PROT_WRITE;
-    if (perms[2] == 'x') protection |= PROT_EXEC;
-    regions_.push_back(TRegion{start, end, protection});
-    // The rest of a long line is not needed.
-    while (!std::strchr(line, '\n') && std::fgets(line, sizeof line, maps)) {
-    }
-  }
-  std::fclose(maps);
+  TMapsReader maps;
+  TRegion r;
+  while (maps.Next(r.Start, r.End, r.Protection)) regions_.push_back(r);
 }
 
 const TMemoryMap::TRegion* TMemoryMap::Find(std::uintptr_t Address) const noexcept {
@@ -56,6 +42,30 @@ bool TMemoryMap::IsExecutable(std::uintptr_t Address) const noexcept {
 std::uintptr_t TMemoryMap::RegionEnd(std::uintptr_t Address) const noexcept {
   const TRegion* r = Find(Address);
   return r ? r->End : 0;
+}
+
+namespace {
+thread_local TMemoryMapScope* t_lender = nullptr;
+}  // namespace
+
+TMemoryMapScope::TMemoryMapScope() noexcept : lends_(t_lender == nullptr) {
+  if (lends_) t_lender = this;
+}
+
+TMemoryMapScope::~TMemoryMapScope() {
+  if (lends_) t_lender = nullptr;
+}
+
+const TMemoryMap* TMemoryMapScope::Current() {
+  if (!t_lender) return nullptr;
+  if (!t_lender->map_) t_lender->map_.emplace();
+  return &*t_lender->map_;
+}
+
+const TMemoryMap* TMemoryMapScope::Renew() {
+  if (!t_lender) return nullptr;
+  t_lender->map_.emplace();
+  return &*t_lender->map_;
 }
 
 }  // namespace lab

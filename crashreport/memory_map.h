@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace lab {
@@ -31,6 +32,29 @@ class TMemoryMap {
   const TRegion* Find(std::uintptr_t Address) const noexcept;
 
   std::vector<TRegion> regions_;
+};
+
+// Lends one snapshot of the mappings to what the thread that makes it does while it lives, read when
+// first asked for, so a run of patches (the reporter's start-up, an imported routine hooked in every
+// module) reads /proc/self/maps once instead of once a patch. A patch puts each protection back as it
+// found it, so the snapshot stays true for the next; a mapping made since (a library loaded meanwhile)
+// is missing from it, and whoever misses an address renews it. Meant for a run of work that changes no
+// mapping itself but through patches. A scope made inside another lends the outer one's snapshot.
+class TMemoryMapScope {
+ public:
+  TMemoryMapScope() noexcept;
+  ~TMemoryMapScope();
+  TMemoryMapScope(const TMemoryMapScope&) = delete;
+  TMemoryMapScope& operator=(const TMemoryMapScope&) = delete;
+
+  // The snapshot lent to this thread; null outside every scope.
+  static const TMemoryMap* Current();
+  // Reads the lent snapshot again and answers it; null outside every scope.
+  static const TMemoryMap* Renew();
+
+ private:
+  std::optional<TMemoryMap> map_;
+  bool lends_;
 };
 
 }  // namespace lab

@@ -1,6 +1,7 @@
 #include "crashreport/memory_probe.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -14,58 +15,58 @@ namespace lab {
 TKeepErrno::TKeepErrno() noexcept : saved_(errno) {}
 TKeepErrno::~TKeepErrno() { errno = saved_; }
 
+TMapsReader::TMapsReader() noexcept {
+  do fd_ = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
+  while (fd_ < 0 && errno == EINTR);
+}
+
+TMapsReader::~TMapsReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
 namespace {
-
-// Reads /proc/self/maps line by line through a small stack buffer: only the address range and the
-// permissions at the start of each line matter.
-class TMapsReader {
- public:
-  TMapsReader() noexcept {
-    do fd_ = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
-    while (fd_ < 0 && errno == EINTR);
-  }
-  ~TMapsReader() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TMapsReader(const TMapsReader&) = delete;
-  TMapsReader& operator=(const TMapsReader&) = delete;
-
-  // The next region; false at the end or on a read failure.
-  bool Next(std::uintptr_t& start, std::uintptr_t& end, bool& readable) noexcept {
-    if (fd_ < 0) return false;
-    int c;
-    start = 0;
-    while ((c = Get()) >= 0 && c != '-') start = start << 4 | HexValue(c);
-    end = 0;
-    while ((c = Get()) >= 0 && c != ' ') end = end << 4 | HexValue(c);
-    c = Get();
-    readable = c == 'r';
-    while (c >= 0 && c != '\n') c = Get();
-    return c == '\n';
-  }
-
- private:
-  static std::uintptr_t HexValue(int c) noexcept {
-    return static_cast<std::uintptr_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10) & 15;
-  }
-  int Get() noexcept {
-    if (pos_ == len_) {
-      ssize_t n;
-      do n = ::read(fd_, buffer_, sizeof buffer_);
-      while (n < 0 && errno == EINTR);
-      if (n <= 0) return -1;
-      len_ = static_cast<std::size_t>(n);
-      pos_ = 0;
-    }
-    return static_cast<unsigned char>(buffer_[pos_++]);
-  }
-
-  int fd_ = -1;
-  char buffer_[1024];
-  std::size_t pos_ = 0, len_ = 0;
-};
-
+std::uintptr_t HexValue(int c) noexcept {
+  return static_cast<std::uintptr_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10) & 15;
+}
 }  // namespace
+
+bool TMapsReader::Next(std::uintptr_t& Start, std::uintptr_t& End, int& Protection) noexcept {
+  if (fd_ < 0) return false;
+  int c;
+  Start = 0;
+  while ((c = Get()) >= 0 && c != '-') Start = Start << 4 | HexValue(c);
+  End = 0;
+  while ((c = Get()) >= 0 && c != ' ') End = End << 4 | HexValue(c);
+  Protection = PROT_NONE;
+  if (Get() == 'r') Protection |= PROT_READ;
+  if (Get() == 'w') Protection |= PROT_WRITE;
+  if (Get() == 'x') Protection |= PROT_EXEC;
+  // The rest of the line: the offset, the device, the inode and the path.
+  for (;;) {
+    if (pos_ == len_ && !Fill()) return false;
+    const void* line_end = std::memchr(buffer_ + pos_, '\n', len_ - pos_);
+    if (line_end) {
+      pos_ = static_cast<std::size_t>(static_cast<const char*>(line_end) - buffer_) + 1;
+      return true;
+    }
+    pos_ = len_;
+  }
+}
+
+bool TMapsReader::Fill() noexcept {
+  ssize_t n;
+  do n = ::read(fd_, buffer_, sizeof buffer_);
+  while (n < 0 && errno == EINTR);
+  if (n <= 0) return false;
+  len_ = static_cast<std::size_t>(n);
+  pos_ = 0;
+  return true;
+}
+
+int TMapsReader::Get() noexcept {
+  if (pos_ == len_ && !Fill()) return -1;
+  return static_cast<unsigned char>(buffer_[pos_++]);
+}
 
 bool IsMemoryReadable(const void* Addr, std::size_t Size) noexcept {
   TKeepErrno keep;
@@ -76,11 +77,11 @@ bool IsMemoryReadable(const void* Addr, std::size_t Size) noexcept {
   if (Size == 0) return true;
   TMapsReader maps;
   std::uintptr_t start, end;
-  bool readable;
+  int protection;
   // Regions come in ascending order: walk them until the range is covered.
-  while (maps.Next(start, end, readable)) {
+  while (maps.Next(start, end, protection)) {
     if (end <= cur) continue;
-    if (start > cur || !readable) return false;
+    if (start > cur || !(protection & PROT_READ)) return false;
     cur = end;
     if (cur >= last) return true;
   }

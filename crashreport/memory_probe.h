@@ -3,6 +3,7 @@
 // serve inside a signal handler.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace lab {
 
@@ -16,6 +17,28 @@ class TKeepErrno {
 
  private:
   int saved_;
+};
+
+// Reads /proc/self/maps line by line through a small buffer of its own: only the address range and
+// the permissions at the start of each line are taken. Allocates nothing.
+class TMapsReader {
+ public:
+  TMapsReader() noexcept;
+  ~TMapsReader();
+  TMapsReader(const TMapsReader&) = delete;
+  TMapsReader& operator=(const TMapsReader&) = delete;
+
+  // The next region, in address order; false at the end or on a read failure. Protection is made of
+  // PROT_READ, PROT_WRITE and PROT_EXEC.
+  bool Next(std::uintptr_t& Start, std::uintptr_t& End, int& Protection) noexcept;
+
+ private:
+  bool Fill() noexcept;
+  int Get() noexcept;
+
+  int fd_ = -1;
+  char buffer_[1024];
+  std::size_t pos_ = 0, len_ = 0;
 };
 
 // True when Size bytes from Addr lie in consecutive mapped regions that are all readable (a

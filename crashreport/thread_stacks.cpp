@@ -6,9 +6,11 @@
 #include <linux/futex.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -21,10 +23,14 @@
 
 #include "crashreport/fault_capture.h"
 #include "crashreport/hooks.h"
+#include "crashreport/memory_map.h"
 #include "crashreport/memory_probe.h"
 #include "crashreport/thread_tracking.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
+
+// The highest address of the stack the program started on, as the loader noted it.
+extern "C" void* __libc_stack_end;
 
 namespace lab {
 namespace {
@@ -168,9 +174,29 @@ void InstallCaptureHandler() {
 
 }  // namespace
 
+TStackBounds InitialThreadStack(const TMemoryMap& Memory) {
+  const auto start = reinterpret_cast<std::uintptr_t>(__libc_stack_end);
+  const auto& regions = Memory.Regions();
+  auto holder = std::upper_bound(regions.begin(), regions.end(), start,
+                                 [](std::uintptr_t a, const TMemoryMap::TRegion& r) { return a < r.Start; });
+  rlimit limit{};
+  if (holder == regions.begin() || start >= (--holder)->End || ::getrlimit(RLIMIT_STACK, &limit) != 0) return {};
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t high = (start & ~(page - 1)) + page;
+  const std::uintptr_t below = holder == regions.begin() ? 0 : std::prev(holder)->End;
+  std::uintptr_t size = (static_cast<std::uintptr_t>(limit.rlim_cur) - (holder->End - high)) & ~(page - 1);
+  if (size > high - below) size = high - below;
+  return TStackBounds{high - size, high};
+}
+
 TStackBounds CurrentThreadStack() {
   thread_local TStackBounds bounds;
   if (bounds.High) return bounds;
+  if (const TMemoryMap* memory = TMemoryMapScope::Current()) {
+    const TStackBounds initial = InitialThreadStack(*memory);
+    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    if (here >= initial.Low && here < initial.High) return bounds = initial;
+  }
   pthread_attr_t attributes;
   if (::pthread_getattr_np(::pthread_self(), &attributes) == 0) {
     void* low = nullptr;

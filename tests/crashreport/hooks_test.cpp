@@ -11,6 +11,7 @@
 
 #include "crashreport/code_patch.h"
 #include "crashreport/hooks.h"
+#include "crashreport/memory_map.h"
 #include "crashreport/memory_probe.h"
 #include "crashreport/system_utils.h"
 
@@ -256,6 +257,15 @@ void HookLibraryImport(const char* Library, bool Lazy) {
 
 TEST(Hooks, ImportedRoutinesOfALazilyBoundLibrary) { HookLibraryImport(LAB_CRTEST_GOT_LAZY, true); }
 TEST(Hooks, ImportedRoutinesOfALibraryBoundAtOnce) { HookLibraryImport(LAB_CRTEST_GOT_NOW, false); }
+
+// The reporter's start-up lends its hooks one snapshot of the mappings: a library loaded after it was
+// read is hooked and put back as any other.
+TEST(Hooks, ImportedRoutinesOfALibraryLoadedAfterTheLentSnapshot) {
+  const TMemoryMapScope memory;
+  ASSERT_NE(TMemoryMapScope::Current(), nullptr);
+  HookLibraryImport(LAB_CRTEST_GOT_LAZY, true);
+  HookLibraryImport(LAB_CRTEST_GOT_NOW, false);
+}
 
 pid_t OtherParent() { return 77; }
 
