@@ -26,6 +26,9 @@ if(TARGET lab_crashreport_tests)
     add_library(lab_crtest_got_${binding} SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/got_module.c)
     target_link_options(lab_crtest_got_${binding} PRIVATE "LINKER:-z,${binding}")
   endforeach()
+  # A library calling its own routine of a C library routine's name, bound at once.
+  add_library(lab_crtest_got_own SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/got_own_module.c)
+  target_link_options(lab_crtest_got_own PRIVATE "LINKER:-z,now")
   # A library whose start-up holds the loader's lock until a signal comes, for the call stacks of
   # threads stopped with a lock held.
   add_library(lab_crtest_loader_wait SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/loader_wait_module.c)
@@ -41,7 +44,7 @@ if(TARGET lab_crashreport_tests)
   lab_add_crdata(lab_crtest_dialog_helper ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.txt)
 
   add_dependencies(lab_crashreport_tests lab_crtest_dialog_helper lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
-    lab_crtest_got_now lab_crtest_loader_wait)
+    lab_crtest_got_now lab_crtest_got_own lab_crtest_loader_wait)
   target_compile_definitions(lab_crashreport_tests PRIVATE
     LAB_CRTEST_DIALOG_HELPER="$<TARGET_FILE:lab_crtest_dialog_helper>"
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
@@ -49,6 +52,7 @@ if(TARGET lab_crashreport_tests)
     LAB_CRTEST_DAMAGED="$<TARGET_FILE:lab_crtest_damaged>"
     LAB_CRTEST_GOT_LAZY="$<TARGET_FILE:lab_crtest_got_lazy>"
     LAB_CRTEST_GOT_NOW="$<TARGET_FILE:lab_crtest_got_now>"
+    LAB_CRTEST_GOT_OWN="$<TARGET_FILE:lab_crtest_got_own>"
     LAB_CRTEST_LOADER_WAIT="$<TARGET_FILE:lab_crtest_loader_wait>"
     LAB_CRDATA_PACK="$<TARGET_FILE:lab_crdata_pack>")
 endif()

@@ -70,6 +70,8 @@ bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
   } catch (...) {
     return false;
   }
+  // Pages writable already are written as they stand.
+  std::erase_if(old, [](const TMemoryMap::TRegion& r) { return (r.Protection & PROT_WRITE) != 0; });
   const auto restore = [&] {
     for (const TMemoryMap::TRegion& r : old) ::mprotect(reinterpret_cast<void*>(r.Start), r.End - r.Start, r.Protection);
   };

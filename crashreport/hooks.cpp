@@ -333,12 +333,14 @@ const void* LibraryProc(const std::string& LibName, const std::string& ProcName)
 }
 
 // A slot not bound yet leads into its own module, to the way to the loader's binder; a bound one
-// holds the routine it was bound to (a routine of that name in its own module among them).
-bool Unbound(void** Slot, const void* Value, const std::string& ProcName) {
-  Dl_info slot_module{}, value_module{};
-  if (!::dladdr(Slot, &slot_module) || !::dladdr(Value, &value_module)) return false;
-  if (slot_module.dli_fbase != value_module.dli_fbase) return false;
-  return !(value_module.dli_sname && value_module.dli_saddr == Value && ProcName == value_module.dli_sname);
+// holds the routine it was bound to (a routine of that name in its own module among them, which a
+// look-up of the name in that module finds first).
+bool Unbound(const TModuleImage& Image, void** Slot, const void* Value, const std::string& ProcName) {
+  dl_find_object slot_module{}, value_module{};
+  if (::_dl_find_object(Slot, &slot_module) != 0 || ::_dl_find_object(const_cast<void*>(Value), &value_module) != 0)
+    return false;
+  if (slot_module.dlfo_link_map != value_module.dlfo_link_map) return false;
+  return LibraryProc(Image.Program ? std::string() : Image.FileName, ProcName) != Value;
 }
 
 }  // namespace
@@ -359,7 +361,7 @@ bool HookImportedProc(const std::vector<std::string>& Modules, const std::string
       // A slot bound to another routine of that name (the program's own, a sanitizer's, another
       // hook's) is not this library's to take.
       const void* old = *slot;
-      if (old != OldProc && !Unbound(slot, old, ProcName)) continue;
+      if (old != OldProc && !Unbound(image, slot, old, ProcName)) continue;
       if (!PatchCode(slot, &NewProc, sizeof NewProc)) continue;
       h.imports.push_back(TImportHook{LibName, OldProc, NewProc, slot, old});
       patched = true;

@@ -289,6 +289,20 @@ TEST(Hooks, ASlotBoundToAnotherRoutineOfTheNameIsLeftAlone) {
   ::dlclose(library);
 }
 
+// Loaded with its own names first, the library's slot for getpgrp is bound to its own routine of
+// that name, not to the C library's: not taken.
+TEST(Hooks, ASlotBoundToItsOwnModulesRoutineOfTheNameIsLeftAlone) {
+  void* library = ::dlopen(LAB_CRTEST_GOT_OWN, RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+  ASSERT_NE(library, nullptr) << ::dlerror();
+  auto group = reinterpret_cast<long (*)()>(::dlsym(library, "crtest_own_group"));
+  ASSERT_EQ(group(), 4343);
+  const void* old = nullptr;
+  EXPECT_FALSE(HookImportedProc({LAB_CRTEST_GOT_OWN}, "libc.so.6", "getpgrp", Code(&FakeParent), old, true));
+  EXPECT_EQ(group(), 4343);
+  UnhookImportedProc(Code(&FakeParent));
+  ::dlclose(library);
+}
+
 TEST(Hooks, TheSlotsOfALibraryUnloadedSinceAreLeftAlone) {
   void* library = ::dlopen(LAB_CRTEST_GOT_LAZY, RTLD_LAZY | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << ::dlerror();
