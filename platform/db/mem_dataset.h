@@ -157,8 +157,8 @@ class TMemDataSet : public TDataSet {
   // searches read it for first records only.
   bool HasViewKeys() const { return !sort_keys_.empty() && !tree_; }
   bool ViewKeysInBlock() const { return HasOrderKey(store_->Column(sort_keys_[0].Column)); }
-  std::uint32_t ViewKey(TRecordId Id) const;
-  std::uint32_t ViewKey(const Variant& Value) const;
+  std::uint64_t ViewKey(TRecordId Id) const;
+  std::uint64_t ViewKey(const Variant& Value) const;
   // The view just made from sorted ids.
   void AssignView(const std::vector<TRecordId>& Ids);
   // Where a record belongs in the sorted view (after its equals).

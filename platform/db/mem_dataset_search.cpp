@@ -53,15 +53,15 @@ void TMemDataSet::ParseFilter(const std::string& Text) {
   });
 }
 
-std::uint32_t TMemDataSet::ViewKey(TRecordId Id) const {
+std::uint64_t TMemDataSet::ViewKey(TRecordId Id) const {
   const TMemStore::TColumn& column = store_->Column(sort_keys_[0].Column);
-  const std::uint32_t key = HasOrderKey(column) ? OrderKey(column, Id) : TextKey(column, Id);
+  const std::uint64_t key = HasOrderKey(column) ? OrderKey(column, Id) : TextKey(column, Id);
   return sort_keys_[0].Descending ? ~key : key;
 }
 
-std::uint32_t TMemDataSet::ViewKey(const Variant& Value) const {
+std::uint64_t TMemDataSet::ViewKey(const Variant& Value) const {
   const TMemStore::TColumn& column = store_->Column(sort_keys_[0].Column);
-  const std::uint32_t key = HasOrderKey(column) ? OrderKey(column, Value) : TextKey(column, Value);
+  const std::uint64_t key = HasOrderKey(column) ? OrderKey(column, Value) : TextKey(column, Value);
   return sort_keys_[0].Descending ? ~key : key;
 }
 

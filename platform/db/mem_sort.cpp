@@ -354,20 +354,20 @@ std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value) {
 
 namespace {
 
-std::uint32_t TextKeyOf(TFieldType Type, std::string_view Text) {
-  const std::string key = Type == ftBlob ? std::string(Text.substr(0, 4)) : AnsiSortKeyPrefix(Text, 4);
-  std::uint32_t k = 0;
-  for (std::size_t i = 0; i < 4; ++i) k = k << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+std::uint64_t TextKeyOf(TFieldType Type, std::string_view Text) {
+  const std::string key = Type == ftBlob ? std::string(Text.substr(0, 8)) : AnsiSortKeyPrefix(Text, 8);
+  std::uint64_t k = 0;
+  for (std::size_t i = 0; i < 8; ++i) k = k << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
   return k;
 }
 
 }  // namespace
 
-std::uint32_t TextKey(const TMemStore::TColumn& Column, TRecordId Id) {
+std::uint64_t TextKey(const TMemStore::TColumn& Column, TRecordId Id) {
   return Column.IsNull(Id) ? 0 : TextKeyOf(Column.Type(), Column.Text(Id));
 }
 
-std::uint32_t TextKey(const TMemStore::TColumn& Column, const Variant& Value) {
+std::uint64_t TextKey(const TMemStore::TColumn& Column, const Variant& Value) {
   if (VarIsNull(Value) || VarIsEmpty(Value)) return 0;
   const std::string* text = Value.StringPtr();
   return TextKeyOf(Column.Type(), text ? std::string_view(*text) : std::string_view(Value.AsString()));

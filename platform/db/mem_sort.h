@@ -25,11 +25,11 @@ bool HasOrderKey(const TMemStore::TColumn& Column);
 std::uint32_t OrderKey(const TMemStore::TColumn& Column, TRecordId Id);
 std::uint32_t OrderKey(const TMemStore::TColumn& Column, const Variant& Value);
 
-// A 32-bit key for a value of a text column that keeps the column's order (nulls first) where keys
-// differ: the first four bytes of the text's sort key (as AnsiSortKey makes it; a blob's own bytes).
-// Texts apart may share a key, and making one costs about what comparing two texts does.
-std::uint32_t TextKey(const TMemStore::TColumn& Column, TRecordId Id);
-std::uint32_t TextKey(const TMemStore::TColumn& Column, const Variant& Value);
+// A 64-bit key for a value of a text column that keeps the column's order (nulls first) where keys
+// differ: the first eight bytes of the text's sort key (as AnsiSortKey makes it; a blob's own
+// bytes). Texts apart may share a key, and making one costs about what comparing two texts does.
+std::uint64_t TextKey(const TMemStore::TColumn& Column, TRecordId Id);
+std::uint64_t TextKey(const TMemStore::TColumn& Column, const Variant& Value);
 
 // Compares two records by the keys (descending keys reversed): negative, 0 or positive.
 int CompareByKeys(const TMemStore& Store, const std::vector<TSortKey>& Keys, TRecordId A, TRecordId B);

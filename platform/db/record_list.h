@@ -6,7 +6,7 @@
 // holds 0, 1, 2, ... in order (records only ever appended) stores nothing but its length until it is
 // changed elsewhere.
 //
-// A list in an order that follows a 32-bit key (a sorted view) keeps the keys of its blocks' first
+// A list in an order that follows a 64-bit key (a sorted view) keeps the keys of its blocks' first
 // ids: KeyedPartitionPoint fills them in as it reads them, so a search by value steps through
 // contiguous keys to its block and reads records only inside that block. A change at a block's
 // start forgets its key; ForgetKey says an id's key changed where it stands.
@@ -89,19 +89,19 @@ class TRecordList {
   // Clear or ForgetKeys. Inside the block found, keys are read only with KeysInBlock; else Pred is
   // asked (for keys that cost more to read than Pred costs to ask, as a text's).
   template <class K, class P>
-  std::size_t KeyedPartitionPoint(std::uint32_t Key, K&& KeyOf, P&& Pred, bool KeysInBlock = true) const {
+  std::size_t KeyedPartitionPoint(std::uint64_t Key, K&& KeyOf, P&& Pred, bool KeysInBlock = true) const {
     if (sequence_) return PartitionPoint(Pred);
-    const auto holds = [&](std::uint32_t key, std::uint32_t target, TRecordId id) {
+    const auto holds = [&](std::uint64_t key, std::uint64_t target, TRecordId id) {
       return key != target ? key < target : Pred(id);
     };
     // First keys are kept raised to 1, so 0 can mean not known yet; the key sought is raised
     // alike, which only makes 0 and 1 tie.
-    const std::uint32_t raised = std::max<std::uint32_t>(Key, 1);
+    const std::uint64_t raised = std::max<std::uint64_t>(Key, 1);
     std::size_t lo = 0, hi = order_.size();
     while (lo < hi) {
       const std::size_t mid = lo + (hi - lo) / 2;
-      std::uint32_t& first = first_keys_[mid];
-      if (first == kNoKey) first = std::max<std::uint32_t>(KeyOf(firsts_[mid]), 1);
+      std::uint64_t& first = first_keys_[mid];
+      if (first == kNoKey) first = std::max<std::uint64_t>(KeyOf(firsts_[mid]), 1);
       if (holds(first, raised, firsts_[mid])) lo = mid + 1;
       else hi = mid;
     }
@@ -120,7 +120,7 @@ class TRecordList {
   // Reads the keys of all blocks' first ids at once (a list just made, searched next).
   template <class K>
   void FillFirstKeys(K&& KeyOf) {
-    for (std::size_t k = 0; k < firsts_.size(); ++k) first_keys_[k] = std::max<std::uint32_t>(KeyOf(firsts_[k]), 1);
+    for (std::size_t k = 0; k < firsts_.size(); ++k) first_keys_[k] = std::max<std::uint64_t>(KeyOf(firsts_[k]), 1);
   }
   // Id's key changed while it stayed in place.
   void ForgetKey(TRecordId Id);
@@ -135,7 +135,7 @@ class TRecordList {
   static constexpr unsigned kGroupBits = 6;
   static constexpr std::size_t kGroupSize = std::size_t{1} << kGroupBits;
   static constexpr std::uint32_t kAbsent = 0xFFFFFFFF;
-  static constexpr std::uint32_t kNoKey = 0;  // in first_keys_, whose keys are raised to 1
+  static constexpr std::uint64_t kNoKey = 0;  // in first_keys_, whose keys are raised to 1
 
   struct TBlock {
     std::uint32_t count = 0;
@@ -180,7 +180,7 @@ class TRecordList {
   std::vector<std::uint32_t> starts_;            // each block's start within its group, by order index
   std::vector<std::uint32_t> group_starts_;      // position of each group's first id
   std::vector<TRecordId> firsts_;                // each block's first id, by order index
-  mutable std::vector<std::uint32_t> first_keys_;  // the key of each first id, or kNoKey, by order index
+  mutable std::vector<std::uint64_t> first_keys_;  // the key of each first id, or kNoKey, by order index
   std::vector<std::uint32_t> where_;             // by id: its block's number, or kAbsent
   mutable std::size_t hint_ = 0;                 // order index of the block read last
 };

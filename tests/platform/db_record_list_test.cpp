@@ -129,8 +129,9 @@ TEST(DbRecordList, PartitionPointAtEveryBoundary) {
   EXPECT_EQ(empty.PartitionPoint([](TRecordId) { return true; }), 0u);
 }
 
-// Values ascending along the list with many ties of their keys (value / 4), 0 among them: a search
-// by key lands where a search by value does, after ids came and went and values changed in place.
+// Values ascending along the list with many ties of their keys (value / 4, shifted past 32 bits), 0
+// among them: a search by key lands where a search by value does, after ids came and went and
+// values changed in place.
 TEST(DbRecordList, KeyedSearchFollowsChanges) {
   std::mt19937 random(23);
   std::vector<std::uint32_t> value(4000);
@@ -144,15 +145,16 @@ TEST(DbRecordList, KeyedSearchFollowsChanges) {
   std::vector<TRecordId> spare;
   for (TRecordId id = 3000; id < 4000; ++id) spare.push_back(id);
   int reads = 0;
+  // Keys past 32 bits, as a text's are.
   const auto key_of = [&](TRecordId id) {
     ++reads;
-    return value[id] / 4;
+    return std::uint64_t{value[id] / 4} << 30;
   };
   const auto check = [&](std::uint32_t target) {
     const auto before = [&](TRecordId id) { return value[id] < target; };
     const auto expected = static_cast<std::size_t>(
         std::partition_point(model.begin(), model.end(), before) - model.begin());
-    ASSERT_EQ(list.KeyedPartitionPoint(target / 4, key_of, before), expected) << target;
+    ASSERT_EQ(list.KeyedPartitionPoint(std::uint64_t{target / 4} << 30, key_of, before), expected) << target;
   };
   for (std::uint32_t target = 0; target <= 3010; ++target) check(target);
   // The blocks' first keys were kept: a search reads keys inside its block only (8 at most).
