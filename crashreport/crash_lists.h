@@ -82,6 +82,15 @@ struct TCrashModuleInfo {
   bool Valid = false;          // the fields read from the file and the options are in
 };
 
+// A module as the loader tells it while it is walked: its load address, the loader's own string of
+// its file name (nullptr for the program's, which the loader has none of) and how many objects the
+// loader had unloaded by then.
+struct TLoadedModule {
+  std::uintptr_t Handle;
+  const char* LoaderName;
+  unsigned long long Unloads;
+};
+
 // One entry of the module list: a record, or until the record is first asked for, what the loader
 // told of the module when it was walked (its handle and the loader's own string of its file name),
 // so an enumeration makes no record and copies no name.
@@ -89,10 +98,8 @@ class TCrashModuleSlot {
  public:
   TCrashModuleSlot(std::shared_ptr<TCrashModuleInfo> Record) noexcept  // NOLINT: a record is a slot
       : handle_(Record ? Record->Handle : 0), record_(std::move(Record)) {}
-  // LoaderName nullptr stands for the program's file; Unloads is how many objects the loader had
-  // unloaded when it was walked.
-  TCrashModuleSlot(std::uintptr_t Handle, const char* LoaderName, unsigned long long Unloads) noexcept
-      : handle_(Handle), loader_name_(LoaderName), unloads_(Unloads) {}
+  explicit TCrashModuleSlot(const TLoadedModule& Module) noexcept
+      : handle_(Module.Handle), loader_name_(Module.LoaderName), unloads_(Module.Unloads) {}
 
   // The record's handle as it was added.
   std::uintptr_t Handle() const noexcept { return handle_; }
@@ -121,8 +128,10 @@ class TCrashModulesList : public TCrashOwningList<TCrashModuleInfo, TCrashModule
  public:
   const std::shared_ptr<TCrashModuleInfo>& Shared(int Index) const { return items_[Checked(Index)].Shared(); }
   const TCrashModuleSlot& Slot(int Index) const { return items_[Checked(Index)]; }
-  void AddLoaded(std::uintptr_t Handle, const char* LoaderName, unsigned long long Unloads) {
-    items_.emplace_back(Handle, LoaderName, Unloads);
+  // Appends an entry of each module in one step; no record is made.
+  void AddLoaded(const TLoadedModule* First, const TLoadedModule* Last) {
+    items_.reserve(items_.size() + static_cast<std::size_t>(Last - First));
+    for (; First != Last; ++First) items_.emplace_back(*First);
   }
   // -1 when no entry has that handle; no record is made.
   int IndexOfHandle(std::uintptr_t Handle) const;

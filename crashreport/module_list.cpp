@@ -38,25 +38,36 @@ struct TModuleView {
   TLoaderChanges Changes;
 };
 
+// The lowest mapped address of the module the loader tells of in Info, as dladdr's dli_fbase.
+// Where the loader's program headers lie in the first page after the load bias they lie in the
+// mapped image, in a segment that starts in that page: the lowest segment starts at address 0 and
+// the bias is the answer, with no look at the headers (a cache miss for each module). That is every
+// object but a program linked at a fixed address, whose headers are read for its lowest segment.
+// (Headers outside every segment the loader copies to its own memory; only an object whose lowest
+// segment starts past its first page leaves room there for such a copy.)
+std::uintptr_t LowestAddress(const dl_phdr_info& Info, std::uintptr_t PageSize) {
+  if (reinterpret_cast<std::uintptr_t>(Info.dlpi_phdr) - Info.dlpi_addr < PageSize) return Info.dlpi_addr;
+  // Loadable segments come in ascending order of address: the first is the lowest.
+  for (int i = 0; i < Info.dlpi_phnum; ++i)
+    if (Info.dlpi_phdr[i].p_type == PT_LOAD) return Info.dlpi_addr + (Info.dlpi_phdr[i].p_vaddr & ~(PageSize - 1));
+  return 0;  // nothing mapped
+}
+
 // Calls Visit with each loaded module, the program first, under the loader's lock: Visit must not
 // call into the loader.
 template <class F>
 void WalkModules(F&& Visit) {
+  static const auto page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   struct TWalk {
     F* Visit;
-    std::uintptr_t PageMask;
     bool First;
-  } walk{&Visit, ~(static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)) - 1), true};
+  } walk{&Visit, true};
   ::dl_iterate_phdr(
       [](dl_phdr_info* info, std::size_t, void* data) {
         auto& w = *static_cast<TWalk*>(data);
-        // Loadable segments come in ascending order of address: the first is the lowest.
-        std::uintptr_t lowest = UINTPTR_MAX;
-        for (int i = 0; i < info->dlpi_phnum && lowest == UINTPTR_MAX; ++i)
-          if (info->dlpi_phdr[i].p_type == PT_LOAD) lowest = info->dlpi_phdr[i].p_vaddr;
-        if (lowest == UINTPTR_MAX) return 0;
-        (*w.Visit)(TModuleView{info->dlpi_addr + (lowest & w.PageMask), info->dlpi_name ? info->dlpi_name : "", w.First,
-                               {info->dlpi_adds, info->dlpi_subs}});
+        const std::uintptr_t lowest = LowestAddress(*info, page_size);
+        if (!lowest) return 0;
+        (*w.Visit)(TModuleView{lowest, info->dlpi_name ? info->dlpi_name : "", w.First, {info->dlpi_adds, info->dlpi_subs}});
         w.First = false;  // the loader lists the program first
         return 0;
       },
@@ -101,18 +112,12 @@ bool NamedAs(const TCrashModuleInfo& Record, const char* LoaderName) {
   return std::strcmp(Record.FileName.c_str(), LoaderName) == 0;
 }
 
-// A module as an enumeration notes it: its handle and the loader's string of its file name
-// (nullptr for the program's).
-struct TWalkedModule {
-  std::uintptr_t Base;
-  const char* Name;
-};
 
 // The list's entry still stands for the module walked as m. Without a record, its string is the
 // loader's entry's own: the same string is the same entry, which keeps its name for its life.
-bool SameModule(const TCrashModuleSlot& Slot, const TWalkedModule& m) {
-  if (Slot.Made()) return !m.Name || NamedAs(*Slot.get(), m.Name);
-  return Slot.LoaderName() == m.Name;
+bool SameModule(const TCrashModuleSlot& Slot, const TLoadedModule& m) {
+  if (Slot.Made()) return !m.LoaderName || NamedAs(*Slot.get(), m.LoaderName);
+  return Slot.LoaderName() == m.LoaderName;
 }
 
 // Sorts the list by handle when a record made since is out of order.
@@ -129,7 +134,7 @@ void SortIfOutOfOrder(TCrashModulesList& List) {
 struct TLastEnumeration {
   TLoaderChanges Changes;
   int Count = -1;
-  std::vector<TWalkedModule> Walked;
+  std::vector<TLoadedModule> Walked;
 };
 TLastEnumeration g_last_enumeration;
 
@@ -227,6 +232,27 @@ void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
 
 }  // namespace
 
+// The kernel maps each object below the ones mapped before it where there is room, so the loader's
+// list (in the order it loaded them) mostly runs downward: turned round, an insertion sort moves only
+// the few modules out of that order, where std::sort costs as much for any order, most of it in
+// comparisons the processor cannot foresee. A list far from sorted either way goes to std::sort.
+void SortWalkByHandle(std::vector<TLoadedModule>& Walked) {
+  const std::size_t n = Walked.size();
+  if (n > 2 && Walked[1].Handle > Walked[n - 1].Handle) std::reverse(Walked.begin(), Walked.end());
+  std::size_t moves = 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    const TLoadedModule m = Walked[i];
+    std::size_t j = i;
+    for (; j > 0 && Walked[j - 1].Handle > m.Handle; --j) Walked[j] = Walked[j - 1];
+    Walked[j] = m;
+    moves += i - j;
+    if (moves > 4 * n) {
+      std::sort(Walked.begin(), Walked.end(), [](const TLoadedModule& a, const TLoadedModule& b) { return a.Handle < b.Handle; });
+      return;
+    }
+  }
+}
+
 std::shared_ptr<TCrashModuleInfo> MakeLoadedModuleRecord(std::uintptr_t Handle, const char* LoaderName,
                                                          unsigned long long Unloads) {
   auto record = std::make_shared<TCrashModuleInfo>();
@@ -249,19 +275,27 @@ TCrashModulesList& CrashModulesList() {
 
 namespace {
 
-// Appends the entry of a module as the loader tells it: its handle and the loader's string of its
-// file name (nullptr for the program's), from which the record is made when first asked for. A
-// relative name (of a library opened by one) is made absolute at once, against the folder current
-// now. Calls nothing of the loader.
-void AddLoaded(TCrashModulesList& List, const TWalkedModule& m, unsigned long long Unloads) {
-  if (!m.Name || !IsRelativeWithFolder(m.Name)) {
-    List.AddLoaded(m.Base, m.Name, Unloads);
-    return;
-  }
+// The record of a library opened by a relative name, made absolute at once against the folder
+// current now.
+void AddResolved(TCrashModulesList& List, const TLoadedModule& m) {
   auto record = std::make_shared<TCrashModuleInfo>();
-  record->Handle = m.Base;
-  record->FileName = RealFileName(m.Name);
+  record->Handle = m.Handle;
+  record->FileName = RealFileName(m.LoaderName);
   List.Add(std::move(record));
+}
+
+// Appends the entries of modules as the loader tells them, in their order: a handle and the loader's
+// string of the file name each, from which the record is made when first asked for; the runs
+// between relative names in one step each. Calls nothing of the loader.
+void AddLoaded(TCrashModulesList& List, const TLoadedModule* First, const TLoadedModule* Last) {
+  for (;;) {
+    const TLoadedModule* relative = First;
+    while (relative != Last && !(relative->LoaderName && IsRelativeWithFolder(relative->LoaderName))) ++relative;
+    List.AddLoaded(First, relative);
+    if (relative == Last) return;
+    AddResolved(List, *relative);
+    First = relative + 1;
+  }
 }
 
 // The module's exported routines at their loaded addresses, from its file (none listed for the
@@ -302,7 +336,8 @@ bool AddModuleInfo(std::uintptr_t Handle) {
   bool added = false;
   WalkModules([&](const TModuleView& m) {
     if (added || m.Base != Handle) return;
-    AddLoaded(CrashModulesList(), {m.Base, LoaderFileName(m)}, m.Changes.Subs);
+    const TLoadedModule module{m.Base, LoaderFileName(m), m.Changes.Subs};
+    AddLoaded(CrashModulesList(), &module, &module + 1);
     added = true;
   });
   if (!added) return false;
@@ -348,26 +383,29 @@ void EnumerateModules() {
   SortIfOutOfOrder(list);
   // One walk over the loaded modules, noted as the loader lists them (in the order it loaded them)
   // while it holds its lock, and sorted by address after.
-  std::vector<TWalkedModule>& walked = g_last_enumeration.Walked;
+  std::vector<TLoadedModule>& walked = g_last_enumeration.Walked;
   walked.clear();
   WalkModules([&](const TModuleView& m) {
-    walked.push_back({m.Base, LoaderFileName(m)});
+    walked.push_back({m.Base, LoaderFileName(m), m.Changes.Subs});
     changes = m.Changes;
   });
-  std::sort(walked.begin(), walked.end(), [](const TWalkedModule& a, const TWalkedModule& b) { return a.Base < b.Base; });
+  SortWalkByHandle(walked);
   // Each record found there, as the same file, stays; a record goes when its module is gone, also
   // when another file was loaded at its address since. New entries go after the known ones, which
-  // keep their indexes until the gone ones are dropped.
+  // keep their indexes until the gone ones are dropped; they are gathered at the walk's front, in
+  // order, and appended in one step.
   const int known = list.Count();
   std::vector<bool> stays(static_cast<std::size_t>(known));
   int k = 0;
-  for (auto m = walked.begin(); m != walked.end(); ++m) {
-    while (k < known && list.Slot(k).Handle() < m->Base) ++k;
-    if (k < known && list.Slot(k).Handle() == m->Base && SameModule(list.Slot(k), *m))
+  auto added = walked.begin();
+  for (const TLoadedModule& m : walked) {
+    while (k < known && list.Slot(k).Handle() < m.Handle) ++k;
+    if (k < known && list.Slot(k).Handle() == m.Handle && SameModule(list.Slot(k), m))
       stays[static_cast<std::size_t>(k++)] = true;
     else
-      AddLoaded(list, *m, changes.Subs);
+      *added++ = m;
   }
+  AddLoaded(list, walked.data(), walked.data() + (added - walked.begin()));
   for (int i = known; i-- > 0;)
     if (!stays[static_cast<std::size_t>(i)]) list.Delete(i);
   if (known > 0) SortIfOutOfOrder(list);

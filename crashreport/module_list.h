@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "crashreport/crash_lists.h"
 #include "platform/rtl/streams.h"
@@ -37,6 +38,9 @@ void CompleteModuleInfo(TCrashModuleInfo& Record);
 // Completes every record of the list, as the report's module rows and the dialog's module list
 // read them.
 void CompleteModuleInfos(TCrashModulesList& List);
+
+// Sorts modules as a walk of the loader lists them by handle; quickest for the loader's usual order.
+void SortWalkByHandle(std::vector<TLoadedModule>& Walked);
 
 // 1 the program, 3 a shared object (the vDSO among them), 0 when the image cannot be read.
 std::uint8_t GetModuleType(std::uintptr_t Handle);

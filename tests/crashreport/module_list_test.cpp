@@ -53,6 +53,9 @@ TEST(ModuleList, HoldsTheProgramAndLibc) {
   ASSERT_GE(list.IndexOfHandle(program), 0);
   ASSERT_GE(list.IndexOfHandle(libc), 0);
   for (int i = 1; i < list.Count(); ++i) EXPECT_LT(list.GetItem(i - 1)->Handle, list.GetItem(i)->Handle);
+  // Each handle is its module's lowest mapped address, also where the walk read no program header.
+  for (int i = 0; i < list.Count(); ++i)
+    EXPECT_EQ(BaseOf(reinterpret_cast<const void*>(list.Slot(i).Handle())), list.Slot(i).Handle()) << i;
   EXPECT_EQ(list.GetItem(list.IndexOfHandle(program))->Kind, 0);  // made while enumerating
 
   // Looked up outside the enumeration, a quick record is made again in full.
@@ -80,6 +83,36 @@ TEST(ModuleList, HoldsTheProgramAndLibc) {
   EXPECT_EQ(GetModuleInfo(0), nullptr);
   EXPECT_EQ(GetModuleInfo(program + 1), nullptr);  // not a load address
   EXPECT_FALSE(AddModuleInfo(program + 1));
+}
+
+// Walks in the orders a loader may list its modules come out sorted by handle, each entry whole: the
+// usual downward one (turned round), an upward one, one with the program first, one far from sorted
+// either way (64 handles shuffled).
+TEST(ModuleList, AWalkIsSortedByHandleInAnyOrder) {
+  std::vector<std::uintptr_t> shuffled;
+  for (std::uintptr_t i = 0, k = 17; i < 64; ++i, k = (k * 37 + 11) % 64) shuffled.push_back((k + 1) << 12);
+  const std::vector<std::vector<std::uintptr_t>> walks = {
+      {},
+      {0x5000},
+      {0x9000, 0x5000},
+      {0x5000, 0x9000},
+      {0x4000, 0x3000, 0x2000, 0x1000},
+      {0x1000, 0x2000, 0x3000, 0x4000},
+      {0x1000, 0x9000, 0x8000, 0x3000, 0x7000, 0x6000, 0xa000, 0x2000},
+      shuffled,
+  };
+  for (const std::vector<std::uintptr_t>& handles : walks) {
+    std::vector<TLoadedModule> walk;
+    for (std::uintptr_t h : handles) walk.push_back({h, nullptr, h >> 12});
+    SortWalkByHandle(walk);
+    std::vector<std::uintptr_t> expected = handles;
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(walk.size(), expected.size());
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+      EXPECT_EQ(walk[i].Handle, expected[i]) << handles.size() << " modules, entry " << i;
+      EXPECT_EQ(walk[i].Unloads, walk[i].Handle >> 12);
+    }
+  }
 }
 
 TEST(ModuleList, LoadedAndUnloadedLibrariesComeAndGo) {
