@@ -1,5 +1,5 @@
-// The module list of this program (its 32 modules: the program, the system libraries the components
-// link and the vDSO), against a bare dl_iterate_phdr walk over the same modules:
+// The module list of this program (its 62 modules: the program, the system libraries the components
+// link and those they load, and the vDSO), against a bare dl_iterate_phdr walk over the same modules:
 // - BM_BareWalk: dl_iterate_phdr counting the modules, nothing more;
 // - BM_EnumerationOfAKnownList: EnumerateModules when nothing was loaded or unloaded since (what
 //   each report does first): one walk, each record checked against what is loaded at its address;
@@ -10,7 +10,11 @@
 //   file and data (version, size, date, kind, options), as the report's module rows read them;
 // - BM_WholeModuleList: the empty list enumerated and every record then made whole (GetModuleInfo:
 //   exports too), as describing the addresses of a report does.
-// Goals: the whole list within 20 ms; the cold enumeration within 3x the bare walk.
+// Goals: the whole list within 20 ms; the cold enumeration within 3x the bare walk. Instructions of
+// the two come from callgrind:
+//   valgrind --tool=callgrind --toggle-collect='*EnumerateModules*' bench_crash_modules --benchmark_filter=Cold
+//   valgrind --tool=callgrind --toggle-collect='*BM_BareWalk*' bench_crash_modules --benchmark_filter=Bare
+// each total divided by its calls (callgrind_annotate --inclusive=yes --tree=calling).
 #include <benchmark/benchmark.h>
 #include <link.h>
 

@@ -82,13 +82,11 @@ struct TCrashModuleInfo {
   bool Valid = false;          // the fields read from the file and the options are in
 };
 
-// A module as the loader tells it while it is walked: its load address, the loader's own string of
-// its file name (nullptr for the program's, which the loader has none of) and how many objects the
-// loader had unloaded by then.
+// A module as the loader tells it while it is walked: its load address and the loader's own string
+// of its file name (nullptr for the program's, which the loader has none of).
 struct TLoadedModule {
   std::uintptr_t Handle;
   const char* LoaderName;
-  unsigned long long Unloads;
 };
 
 // One entry of the module list: a record, or until the record is first asked for, what the loader
@@ -98,8 +96,9 @@ class TCrashModuleSlot {
  public:
   TCrashModuleSlot(std::shared_ptr<TCrashModuleInfo> Record) noexcept  // NOLINT: a record is a slot
       : handle_(Record ? Record->Handle : 0), record_(std::move(Record)) {}
-  explicit TCrashModuleSlot(const TLoadedModule& Module) noexcept
-      : handle_(Module.Handle), loader_name_(Module.LoaderName), unloads_(Module.Unloads) {}
+  // Unloads is how many objects the loader had unloaded when it was walked.
+  TCrashModuleSlot(const TLoadedModule& Module, unsigned long long Unloads) noexcept
+      : handle_(Module.Handle), loader_name_(Module.LoaderName), unloads_(Unloads) {}
 
   // The record's handle as it was added.
   std::uintptr_t Handle() const noexcept { return handle_; }
@@ -129,9 +128,9 @@ class TCrashModulesList : public TCrashOwningList<TCrashModuleInfo, TCrashModule
   const std::shared_ptr<TCrashModuleInfo>& Shared(int Index) const { return items_[Checked(Index)].Shared(); }
   const TCrashModuleSlot& Slot(int Index) const { return items_[Checked(Index)]; }
   // Appends an entry of each module in one step; no record is made.
-  void AddLoaded(const TLoadedModule* First, const TLoadedModule* Last) {
+  void AddLoaded(const TLoadedModule* First, const TLoadedModule* Last, unsigned long long Unloads) {
     items_.reserve(items_.size() + static_cast<std::size_t>(Last - First));
-    for (; First != Last; ++First) items_.emplace_back(*First);
+    for (; First != Last; ++First) items_.emplace_back(*First, Unloads);
   }
   // -1 when no entry has that handle; no record is made.
   int IndexOfHandle(std::uintptr_t Handle) const;

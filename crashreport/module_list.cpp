@@ -43,8 +43,8 @@ struct TModuleView {
 // mapped image, in a segment that starts in that page: the lowest segment starts at address 0 and
 // the bias is the answer, with no look at the headers (a cache miss for each module). That is every
 // object but a program linked at a fixed address, whose headers are read for its lowest segment.
-// (Headers outside every segment the loader copies to its own memory; only an object whose lowest
-// segment starts past its first page leaves room there for such a copy.)
+// (The loader points at a copy in its own memory only for headers outside every segment, which no
+// linker writes; and such a copy could lie in that page only where the object leaves it unmapped.)
 std::uintptr_t LowestAddress(const dl_phdr_info& Info, std::uintptr_t PageSize) {
   if (reinterpret_cast<std::uintptr_t>(Info.dlpi_phdr) - Info.dlpi_addr < PageSize) return Info.dlpi_addr;
   // Loadable segments come in ascending order of address: the first is the lowest.
@@ -111,7 +111,6 @@ bool NamedAs(const TCrashModuleInfo& Record, const char* LoaderName) {
   if (IsRelativeWithFolder(LoaderName)) return Record.FileName == RealFileName(LoaderName);
   return std::strcmp(Record.FileName.c_str(), LoaderName) == 0;
 }
-
 
 // The list's entry still stands for the module walked as m. Without a record, its string is the
 // loader's entry's own: the same string is the same entry, which keeps its name for its life.
@@ -287,11 +286,11 @@ void AddResolved(TCrashModulesList& List, const TLoadedModule& m) {
 // Appends the entries of modules as the loader tells them, in their order: a handle and the loader's
 // string of the file name each, from which the record is made when first asked for; the runs
 // between relative names in one step each. Calls nothing of the loader.
-void AddLoaded(TCrashModulesList& List, const TLoadedModule* First, const TLoadedModule* Last) {
+void AddLoaded(TCrashModulesList& List, const TLoadedModule* First, const TLoadedModule* Last, unsigned long long Unloads) {
   for (;;) {
     const TLoadedModule* relative = First;
     while (relative != Last && !(relative->LoaderName && IsRelativeWithFolder(relative->LoaderName))) ++relative;
-    List.AddLoaded(First, relative);
+    List.AddLoaded(First, relative, Unloads);
     if (relative == Last) return;
     AddResolved(List, *relative);
     First = relative + 1;
@@ -336,8 +335,8 @@ bool AddModuleInfo(std::uintptr_t Handle) {
   bool added = false;
   WalkModules([&](const TModuleView& m) {
     if (added || m.Base != Handle) return;
-    const TLoadedModule module{m.Base, LoaderFileName(m), m.Changes.Subs};
-    AddLoaded(CrashModulesList(), &module, &module + 1);
+    const TLoadedModule module{m.Base, LoaderFileName(m)};
+    AddLoaded(CrashModulesList(), &module, &module + 1, m.Changes.Subs);
     added = true;
   });
   if (!added) return false;
@@ -385,8 +384,11 @@ void EnumerateModules() {
   // while it holds its lock, and sorted by address after.
   std::vector<TLoadedModule>& walked = g_last_enumeration.Walked;
   walked.clear();
+  bool relative = false;  // a library opened by a relative name, resolved as it is appended
   WalkModules([&](const TModuleView& m) {
-    walked.push_back({m.Base, LoaderFileName(m), m.Changes.Subs});
+    const char* name = LoaderFileName(m);
+    relative = relative || (name && IsRelativeWithFolder(name));
+    walked.push_back({m.Base, name});
     changes = m.Changes;
   });
   SortWalkByHandle(walked);
@@ -396,16 +398,24 @@ void EnumerateModules() {
   // order, and appended in one step.
   const int known = list.Count();
   std::vector<bool> stays(static_cast<std::size_t>(known));
-  int k = 0;
-  auto added = walked.begin();
-  for (const TLoadedModule& m : walked) {
-    while (k < known && list.Slot(k).Handle() < m.Handle) ++k;
-    if (k < known && list.Slot(k).Handle() == m.Handle && SameModule(list.Slot(k), m))
-      stays[static_cast<std::size_t>(k++)] = true;
-    else
-      *added++ = m;
+  auto added = walked.end();
+  if (known > 0) {
+    int k = 0;
+    added = walked.begin();
+    for (const TLoadedModule& m : walked) {
+      while (k < known && list.Slot(k).Handle() < m.Handle) ++k;
+      if (k < known && list.Slot(k).Handle() == m.Handle && SameModule(list.Slot(k), m))
+        stays[static_cast<std::size_t>(k++)] = true;
+      else
+        *added++ = m;
+    }
   }
-  AddLoaded(list, walked.data(), walked.data() + (added - walked.begin()));
+  const TLoadedModule* first = walked.data();
+  const TLoadedModule* last = first + (added - walked.begin());
+  if (relative)
+    AddLoaded(list, first, last, changes.Subs);
+  else
+    list.AddLoaded(first, last, changes.Subs);
   for (int i = known; i-- > 0;)
     if (!stays[static_cast<std::size_t>(i)]) list.Delete(i);
   if (known > 0) SortIfOutOfOrder(list);

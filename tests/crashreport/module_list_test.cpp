@@ -102,15 +102,17 @@ TEST(ModuleList, AWalkIsSortedByHandleInAnyOrder) {
       shuffled,
   };
   for (const std::vector<std::uintptr_t>& handles : walks) {
+    std::vector<std::string> names;
+    for (std::uintptr_t h : handles) names.push_back(std::to_string(h));
     std::vector<TLoadedModule> walk;
-    for (std::uintptr_t h : handles) walk.push_back({h, nullptr, h >> 12});
+    for (const std::string& name : names) walk.push_back({std::stoull(name), name.c_str()});
     SortWalkByHandle(walk);
     std::vector<std::uintptr_t> expected = handles;
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(walk.size(), expected.size());
     for (std::size_t i = 0; i < walk.size(); ++i) {
       EXPECT_EQ(walk[i].Handle, expected[i]) << handles.size() << " modules, entry " << i;
-      EXPECT_EQ(walk[i].Unloads, walk[i].Handle >> 12);
+      EXPECT_EQ(std::to_string(walk[i].Handle), walk[i].LoaderName);
     }
   }
 }
