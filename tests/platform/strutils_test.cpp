@@ -47,8 +47,9 @@ TEST(AnsiCompare, SortKeysOrderAsTheComparison) {
     for (std::size_t j = 0; j < texts.size(); ++j) {
       const int by_keys = Sign(keys[i].compare(keys[j]));  // std::string compares bytes unsigned
       EXPECT_EQ(by_keys, Sign(AnsiCompareStr(texts[i], texts[j]))) << i << " " << j;
-      if (Utf8WellFormed(texts[i]) && Utf8WellFormed(texts[j]))  // what the caller vouches for
+      if (Utf8WellFormed(texts[i]) && Utf8WellFormed(texts[j])) {  // what the caller vouches for
         EXPECT_EQ(by_keys, Sign(AnsiCompareWellFormedStr(texts[i], texts[j]))) << i << " " << j;
+      }
     }
   std::string appended = "prefix";
   AnsiSortKey("a", appended);
