@@ -247,9 +247,8 @@ void TCustomCodeEdit::LinesChanged(TObject* /*Sender*/) {
   const TCodeSelectionMode mode = active_selection_mode_;
   SetBlockBegin(CaretXY());
   active_selection_mode_ = mode;
-  const TRect pending = pending_repaint_rect_;
-  pending_repaint_rect_ = TRect{};
-  if (!pending.IsEmpty()) InvalidateRect(pending, false);
+  // While painting waits, the lines changed wait with the rest of what is to be repainted.
+  if (paint_lock_ == 0) FlushPendingRepaint();
   if (gutter_->ShowLineNumbers() && gutter_->AutoSize()) gutter_->AutoSizeDigitCount(lines_->Count());
   if (!options_.Contains(eoScrollPastEof)) SetTopLine(top_line_);
 }

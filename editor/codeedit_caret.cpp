@@ -661,6 +661,14 @@ void TCustomCodeEdit::DoLinesDeleteSelection(TBufferCoord B, TBufferCoord E) {
   switch (active_selection_mode_) {
     case smNormal: {
       if (B.Line > count) break;
+      const bool trims = options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces);
+      if (E.Line == B.Line && !trims) {
+        // Within one line (a typed character undone), the characters go in place.
+        lines_->DeleteChars(B.Line - 1, B.Char - 1, E.Char - B.Char);
+        InternalSetCaretXY(B);
+        NotifyLinesDeleted(B.Line, 0);
+        break;
+      }
       const int last = std::min(E.Line, count);
       std::u32string joined;
       lines_->LineView(B.Line - 1).substr(0, static_cast<std::size_t>(B.Char - 1)).AppendTo(joined);

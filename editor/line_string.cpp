@@ -186,6 +186,36 @@ void TLineString::assign(TLineView S) {
   bits_ = reinterpret_cast<std::uintptr_t>(block);
 }
 
+void TLineString::erase(std::size_t From, std::size_t Count) {
+  const TLineView line = view();
+  if (From >= line.size() || Count == 0) return;
+  Count = std::min(Count, line.size() - From);
+  const int width = line.width();
+  const TLineView removed = line.substr(From, Count), kept_right = line.substr(From + Count);
+  auto widest_of = [](TLineView Chars) {
+    return Chars.Visit([](auto chars) {
+      char32_t widest = 0;
+      for (const auto c : chars) widest |= c;
+      return widest;
+    });
+  };
+  auto width_of = [](char32_t Widest) { return Widest < 0x100 ? 1 : Widest < 0x10000 ? 2 : 4; };
+  const bool may_narrow = width > 1 && width_of(widest_of(removed)) == width;
+  LAB_ASSERT(!InArena());
+  if (Count == line.size() ||
+      (may_narrow && width_of(widest_of(line.substr(0, From)) | widest_of(kept_right)) < width)) {
+    std::u32string rest;
+    line.substr(0, From).AppendTo(rest);
+    kept_right.AppendTo(rest);
+    assign(std::u32string_view(rest));
+    return;
+  }
+  unsigned char* chars = Block() + 4;
+  std::memmove(chars + From * static_cast<std::size_t>(width), kept_right.bytes(),
+               kept_right.size() * static_cast<std::size_t>(width));
+  Format(Block(), line.size() - Count, width);
+}
+
 // ---- Arena ----
 
 namespace {

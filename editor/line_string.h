@@ -125,6 +125,10 @@ class TLineString {
   // of this very line). Raises std::length_error past max_size().
   void assign(std::u32string_view S);
   void assign(TLineView S);
+  // Takes out Count code points from From on (cut to the line), in place, unless the rest fits a
+  // narrower width: then a new block of that width replaces it. The block must not be an arena's
+  // (the arena takes its blocks back whole).
+  void erase(std::size_t From, std::size_t Count);
   // Lets the block go (an arena's block is only forgotten).
   void clear() noexcept { Release(); }
   void swap(TLineString& Other) noexcept { std::swap(bits_, Other.bits_); }

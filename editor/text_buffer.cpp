@@ -186,6 +186,37 @@ void TCodeEditStringList::Put(int Index, const std::string& S) { PutItem(Index, 
 
 void TCodeEditStringList::PutLine(int Index, std::u32string_view S) { PutItem(Index, S); }
 
+void TCodeEditStringList::DeleteChars(int Index, int From, int Count) {
+  if (!ValidIndex(Index)) ListIndexError(Index);
+  Updating([&] {
+    TCodeEditStringRec& rec = list_[Index];
+    const std::size_t from = static_cast<std::size_t>(std::max(From, 0));
+    const std::size_t count = static_cast<std::size_t>(std::max(Count, 0));
+    if (rec.String.InArena()) {
+      // A loaded line is copied out of the arena, which takes its block back whole.
+      const TLineView line = rec.String.view();
+      std::u32string rest;
+      line.substr(0, from).AppendTo(rest);
+      if (from < line.size()) line.substr(from + std::min(count, line.size() - from)).AppendTo(rest);
+      TLineString changed(std::u32string_view{rest});
+      list_.ReleaseLine(rec);
+      rec.String = std::move(changed);
+    } else {
+      rec.String.erase(from, count);
+    }
+    // A line without tabs keeps none; the longest line stays the longest when another one is.
+    if (rec.Flags & sfHasNoTabs) {
+      rec.ExpandedLength = static_cast<std::int64_t>(rec.String.size());
+    } else {
+      rec.ExpandedLength = -1;
+      rec.Flags = sfExpandedLengthUnknown;
+    }
+    if (index_of_longest_line_ == Index) index_of_longest_line_ = -1;
+    if (marked_line_ == Index) marked_line_ = -1;
+    if (OnPutted) OnPutted(this, Index, 1);
+  });
+}
+
 void TCodeEditStringList::PutObject(int Index, TObject* AObject) {
   if (!ValidIndex(Index)) ListIndexError(Index);
   list_[Index].Object = AObject;

@@ -71,6 +71,9 @@ class TCodeEditStringList : public TStrings {
   void PutLine(int Index, std::u32string_view S);
   int AddLine(std::u32string_view S);
   void InsertLine(int Index, std::u32string_view S);
+  // As PutLine with Count code points from From on taken out (cut to the line), without a copy
+  // of the line where it can.
+  void DeleteChars(int Index, int From, int Count);
 
   // ---- Blocks of lines ----
   // Nothing for NumLines <= 0; the count is cut to the lines that exist from Index on, and OnDeleted

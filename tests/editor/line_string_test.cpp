@@ -67,6 +67,35 @@ TEST(LineString, EachLineTakesTheWidthOfItsWidestCharacter) {
   EXPECT_EQ(whole, wide);
 }
 
+TEST(LineString, EraseKeepsTheNarrowestWidth) {
+  struct Case {
+    std::u32string text;
+    std::size_t from, count;
+    std::u32string want;
+    int width;
+  };
+  const std::vector<Case> cases{
+      {U"abcdef", 2, 2, U"abef", 1},
+      {U"abc", 1, 99, U"a", 1},  // cut to the line
+      {U"abc", 3, 1, U"abc", 1},  // at the end: nothing
+      {U"abc", 7, 1, U"abc", 1},
+      {U"abc", 0, 3, U"", 1},
+      {U"ab\u65E5cd", 2, 1, U"abcd", 1},  // the only wide one goes
+      {U"a\u65E5\u672Cb", 1, 1, U"a\u672Cb", 2},
+      {U"\u65E5abc", 1, 2, U"\u65E5c", 2},
+      {U"a\U0001F600\u65E5b", 1, 1, U"a\u65E5b", 2},
+      {U"a\U0001F600\U0001F601", 0, 2, U"\U0001F601", 4},
+      {U"\u00E9\u0100", 1, 1, U"\u00E9", 1},
+  };
+  for (const Case& c : cases) {
+    TLineString line(c.text);
+    line.erase(c.from, c.count);
+    EXPECT_EQ(line, c.want) << c.from << "+" << c.count;
+    EXPECT_EQ(line.width(), c.width) << c.from << "+" << c.count;
+    EXPECT_EQ(line.BlockSize(), c.want.empty() ? 0 : 4 + c.want.size() * static_cast<std::size_t>(c.width));
+  }
+}
+
 TEST(LineString, LongLines) {
   const std::u32string big = Counting(1 << 20);
   TLineString line(big);
