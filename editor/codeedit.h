@@ -131,7 +131,7 @@ class TCustomCodeEdit : public TCustomControl {
   TDisplayCoord DisplayXY();
   int DisplayX() { return DisplayXY().Column; }
   int DisplayY() { return DisplayXY().Row; }
-  int LastCaretX() const noexcept { return last_caret_x_; }
+  int LastCaretX() const;
   bool CaretStepAside() const noexcept { return caret_step_aside_; }
   bool WrapCaretPending() const noexcept { return wrap_caret_pending_; }
   void RememberCaretColumn();
@@ -559,6 +559,9 @@ class TCustomCodeEdit : public TCustomControl {
   void UndoItem();
   void RedoItem();
   void SelectToReplace(TBufferCoord Begin, TBufferCoord End);
+  // Ends the deferral of RememberCaretColumn that an undo or redo step starts, remembering the
+  // column where a deferred call left it stale.
+  void RememberDeferredCaretColumn();
   template <class F>
   void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
   // A selection end within the text (and, in normal mode, within its line).
@@ -606,6 +609,9 @@ class TCustomCodeEdit : public TCustomControl {
   };
   std::vector<TTrimmedBlanks> trimmed_blanks_;
   bool caret_step_aside_ = false;
+  // While an undo or redo step is replayed, the caret's column is remembered once, when it is done.
+  bool defer_caret_column_ = false;
+  bool caret_column_stale_ = false;
   bool insert_mode_ = true;
   TCodeEditStringList* lines_ = nullptr;
   std::unique_ptr<TCodeEditStringList> orig_lines_;

@@ -107,8 +107,23 @@ TBufferCoord TCustomCodeEdit::NormalizedBlockEnd() const {
 // The caret
 
 void TCustomCodeEdit::RememberCaretColumn() {
-  last_caret_x_ = DisplayX();
   caret_step_aside_ = false;
+  caret_column_stale_ = defer_caret_column_;
+  if (!caret_column_stale_) last_caret_x_ = DisplayX();
+}
+
+void TCustomCodeEdit::RememberDeferredCaretColumn() {
+  defer_caret_column_ = false;
+  if (caret_column_stale_) RememberCaretColumn();
+}
+
+int TCustomCodeEdit::LastCaretX() const {
+  if (caret_column_stale_) {
+    auto* self = const_cast<TCustomCodeEdit*>(this);
+    self->caret_column_stale_ = false;
+    self->last_caret_x_ = self->DisplayX();
+  }
+  return last_caret_x_;
 }
 
 void TCustomCodeEdit::SetCaretX(int Value) { InternalSetCaretXY({Value, caret_y_}); }
@@ -248,11 +263,11 @@ void TCustomCodeEdit::MoveCaretVertically(int DY, bool Extend) {
   dest.Row = std::max(1, SaturateCast<int>(std::int64_t{from.Row} + DY));
   if (DY >= 0 && dest.Row > DisplayRowCount()) dest.Row = std::max(1, DisplayRowCount());
   const bool row_changed = dest.Row != from.Row;
-  if (row_changed && options_.Contains(eoKeepCaretX)) dest.Column = last_caret_x_;
+  const int saved = LastCaretX();
+  if (row_changed && options_.Contains(eoKeepCaretX)) dest.Column = saved;
   const TBufferCoord target = DisplayToBufferPos(dest);
   // No character here is wider than one position, so a move never lands inside one.
   const bool step_aside = row_changed ? false : caret_step_aside_;
-  const int saved = last_caret_x_;
   {
     BeginUpdate();
     TScopeExit end_update([&] { EndUpdate(); });

@@ -131,6 +131,10 @@ void TCustomCodeEdit::Undo() {
   const TBlockNumber redo_number(redo_list_, number);
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
+  // Each item places the caret: its column is remembered once, as the last one left it, before the
+  // paint lock ends.
+  defer_caret_column_ = true;
+  TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
   const bool group_undo = options_.Contains(eoGroupUndo);
   for (;;) {
     const TCodeChangeReason reason = undo_list_->PeekItem()->ChangeReason();
@@ -297,6 +301,10 @@ void TCustomCodeEdit::Redo() {
   const TBlockNumber undo_number(undo_list_, number);
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
+  // Each item places the caret: its column is remembered once, as the last one left it, before the
+  // paint lock ends.
+  defer_caret_column_ = true;
+  TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
   const bool group_undo = options_.Contains(eoGroupUndo);
   for (;;) {
     const TCodeChangeReason reason = redo_list_->PeekItem()->ChangeReason();
