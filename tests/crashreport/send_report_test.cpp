@@ -72,6 +72,12 @@ class SendReportTest : public ::testing::Test {
     std::filesystem::remove_all(folder_);
   }
   static TCrashModuleOptions& Options() { return *CrashState().CurrentOptions; }
+  // Reports are uploaded to Server, at Path.
+  static void UploadTo(const TLoopbackServer& Server, const std::string& Path) {
+    Options().SetWebSendMode(1);
+    Options().SetWebURL("http://127.0.0.1/" + Path);
+    Options().SetWebPort(Server.Port());
+  }
 
   testing::TFakeCrashGui gui_;
   std::filesystem::path folder_;
@@ -88,9 +94,7 @@ TEST_F(SendReportTest, MailAndUploadCarryTheSameFilesAndAFailedMailStillUploads)
   TCrashModuleOptions& o = Options();
   o.SetEmailSendMode(2);
   o.SetSMTPPort(smtp.Port());
-  o.SetWebSendMode(1);
-  o.SetWebURL("http://127.0.0.1/upload/report.php");
-  o.SetWebPort(http.Port());
+  UploadTo(http, "upload/report.php");
   o.SetAttachedFiles(attached_ + ";" + (folder_ / "missing.txt").string());
   o.SetSendFlags(0x0102);  // the result in a message box, stored names with the exception's time
   g_actions.clear();
@@ -127,10 +131,7 @@ TEST_F(SendReportTest, MailAndUploadCarryTheSameFilesAndAFailedMailStillUploads)
 
 TEST_F(SendReportTest, AFailedUploadIsRetriedWhileAHandlerAsks) {
   TLoopbackServer http("http");
-  TCrashModuleOptions& o = Options();
-  o.SetWebSendMode(1);
-  o.SetWebURL("http://127.0.0.1/status/500");
-  o.SetWebPort(http.Port());
+  UploadTo(http, "status/500");
   g_retries = 0;
   ExceptionErrorNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool& Retry) {
     EXPECT_EQ(Action, atSentWebMessage);
@@ -203,11 +204,8 @@ TEST_F(SendReportTest, TheErrorFrequencyRule) {
 
 TEST_F(SendReportTest, AReportSentFromAThreadIsItsOwn) {
   TLoopbackServer http("http");
-  TCrashModuleOptions& o = Options();
-  o.SetWebSendMode(1);
-  o.SetWebURL("http://127.0.0.1/");
-  o.SetWebPort(http.Port());
-  o.SetSendFlags(0x0080);
+  UploadTo(http, "");
+  Options().SetSendFlags(0x0080);
   StartSendReport();
   // The next exception comes at once.
   {
