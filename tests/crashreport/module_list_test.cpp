@@ -329,8 +329,9 @@ TEST(ModuleList, LibrariesClosedAndOpenedBetweenEnumerationsAreNamedAsLoaded) {
     list.Clear();
     EnumerateModules();
     const int count = list.Count();
-    if (asked)
+    if (asked) {
       for (int i = 0; i < count; ++i) ASSERT_FALSE(list.GetItem(i)->FileName.empty()) << i;
+    }
     plain.Close();
     TLibrary damaged(LAB_CRTEST_DAMAGED);
     ASSERT_TRUE(damaged);
@@ -343,7 +344,9 @@ TEST(ModuleList, LibrariesClosedAndOpenedBetweenEnumerationsAreNamedAsLoaded) {
     for (int i = 0; i < list.Count(); ++i) {
       const TCrashModuleInfo& m = *list.GetItem(i);
       const std::string loaded = GetModuleFullName(reinterpret_cast<const void*>(m.Handle));
-      if (!loaded.empty()) EXPECT_EQ(m.FileName, loaded) << i;  // the vDSO has no file to compare with
+      if (!loaded.empty()) {  // the vDSO has no file to compare with
+        EXPECT_EQ(m.FileName, loaded) << i;
+      }
     }
   }
 }
