@@ -247,7 +247,9 @@ TEST(ForRanges, CoversEveryItemOnceInConsecutiveRanges) {
     for (std::size_t r = 0; r < seen.size(); ++r) {
       EXPECT_EQ(seen[r].range, r);
       EXPECT_EQ(seen[r].begin, r == 0 ? 0 : seen[r - 1].end) << c.count << " items, range " << r;
-      if (expected > 1) EXPECT_GE(seen[r].end - seen[r].begin, c.min_per_range);
+      if (expected > 1) {
+        EXPECT_GE(seen[r].end - seen[r].begin, c.min_per_range);
+      }
       threads.push_back(seen[r].thread);
     }
     if (!seen.empty()) {
