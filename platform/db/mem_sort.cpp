@@ -57,6 +57,13 @@ void RadixSort(std::vector<T>& items, int bits, KeyOf key) {
   }
 }
 
+// A key's first eight bytes as a big-endian number, zeros after a shorter key's end.
+std::uint64_t Head(std::string_view key) {
+  std::uint64_t head = 0;
+  if (!key.empty()) std::memcpy(&head, key.data(), std::min<std::size_t>(8, key.size()));
+  return std::endian::native == std::endian::little ? __builtin_bswap64(head) : head;
+}
+
 // The texts to rank: each record's slot, and the texts by slot. Texts that repeat get one slot, so
 // each gets its collation key once; where a sample finds the texts nearly all distinct, finding
 // the repeats would cost more than the keys it saves, and each record gets a slot of its own.
@@ -145,6 +152,7 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
   std::vector<std::string> key_bytes(ParallelRanges());  // the keys each range made
   // A few milliseconds of keys, far more than starting a thread costs.
   constexpr std::size_t kTextsPerRange = 16384;
+  std::vector<std::size_t> run_ends(ParallelRanges(), 0);  // where each range's entries end
   ForRanges(n, kTextsPerRange, [&](std::size_t range, std::size_t first, std::size_t end) {
     if (c.Type() == ftBlob) {
       for (std::size_t i = first; i < end; ++i) keys[i] = d.texts[i];
@@ -162,14 +170,23 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
       for (std::size_t i = first, from = 0; i < end; from = ends[i - first], ++i)
         keys[i] = std::string_view(bytes).substr(from, ends[i - first] - from);
     }
-    for (std::size_t i = first; i < end; ++i) {
-      const std::string_view k = keys[i];
-      std::uint64_t head = 0;
-      for (std::size_t j = 0; j < 8; ++j) head = head << 8 | (j < k.size() ? static_cast<unsigned char>(k[j]) : 0);
-      entries[i] = {head, static_cast<std::uint32_t>(i)};
-    }
+    // The range orders its own entries by their heads; the ranges' runs are merged below.
+    std::vector<TEntry> run(end - first);
+    for (std::size_t i = first; i < end; ++i) run[i - first] = {Head(keys[i]), static_cast<std::uint32_t>(i)};
+    RadixSort(run, 64, [](const TEntry& e) { return e.head; });
+    std::copy(run.begin(), run.end(), entries.begin() + static_cast<std::ptrdiff_t>(first));
+    run_ends[range] = end;
   });
-  RadixSort(entries, 64, [](const TEntry& e) { return e.head; });
+  // Two runs at a time, an earlier run's entries first among equal heads, as one sort would order them.
+  std::erase(run_ends, 0);
+  auto at = [&](std::size_t i) { return entries.begin() + static_cast<std::ptrdiff_t>(i); };
+  for (std::size_t width = 1; width < run_ends.size(); width *= 2) {
+    for (std::size_t r = 0; r + width < run_ends.size(); r += 2 * width) {
+      const std::size_t from = r == 0 ? 0 : run_ends[r - 1], middle = run_ends[r + width - 1],
+                        to = run_ends[std::min(r + 2 * width, run_ends.size()) - 1];
+      std::inplace_merge(at(from), at(middle), at(to), [](const TEntry& a, const TEntry& b) { return a.head < b.head; });
+    }
+  }
   // Keys that share their first eight bytes, by their bytes (unsigned, a prefix first); slots of
   // the same text in their order.
   for (std::size_t first = 0; first < n;) {
@@ -191,8 +208,10 @@ std::vector<std::uint64_t> TextRanks(const TMemStore::TColumn& c, const std::vec
     rank_of_slot[entries[r].slot] = rank;
   }
   std::vector<std::uint64_t> ranks(ids.size(), 0);
-  for (std::size_t i = 0; i < ids.size(); ++i)
-    if (!c.IsNull(ids[i])) ranks[i] = rank_of_slot[d.slot_of[i]];
+  ForRanges(ids.size(), kTextsPerRange, [&](std::size_t, std::size_t first, std::size_t end) {
+    for (std::size_t i = first; i < end; ++i)
+      if (!c.IsNull(ids[i])) ranks[i] = rank_of_slot[d.slot_of[i]];
+  });
   return ranks;
 }
 
