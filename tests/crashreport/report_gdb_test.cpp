@@ -274,6 +274,11 @@ class ReportAgainstGdbAtTheFault : public ::testing::TestWithParam<TVictimCase> 
 // stack overflow's thread is compared over its innermost frames.
 TEST_P(ReportAgainstGdbAtTheFault, TheFaultingThreadsKnownFramesAreTheDebuggers) {
   if (testing::Shell("command -v gdb") != 0) GTEST_SKIP() << "gdb is missing (scripts/setup.sh installs it)";
+#ifdef __OPTIMIZE__
+  // Optimised, the victims' lambdas are inlined and some calls become jumps: gdb shows frames that
+  // no return address on the stack stands for.
+  GTEST_SKIP() << "compared in the unoptimised build only: gdb shows inlined frames the report has not";
+#endif
   const TVictimCase& c = GetParam();
   ASSERT_TRUE(testing::Victims().contains(c.Victim)) << c.Victim;
   const std::string folder = testing::Scratch(std::string("report_gdb_") + c.Victim);
