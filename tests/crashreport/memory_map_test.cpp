@@ -18,7 +18,8 @@ namespace {
 // The protection of the mapping that holds Address, read afresh; -1 when none does.
 int ProtectionAt(const void* Address) {
   const auto at = reinterpret_cast<std::uintptr_t>(Address);
-  for (const TMemoryMap::TRegion& r : TMemoryMap().Regions())
+  const TMemoryMap map;
+  for (const TMemoryMap::TRegion& r : map.Regions())
     if (at >= r.Start && at < r.End) return r.Protection;
   return -1;
 }
