@@ -4,7 +4,9 @@
 #include "crashreport/file_utils.h"
 #include "crashreport/freeze_watchdog.h"
 #include "crashreport/hooks.h"
+#include "crashreport/event_dispatch.h"
 #include "crashreport/memory_map.h"
+#include "crashreport/module_data.h"
 #include "crashreport/module_list.h"
 #include "crashreport/output_hooks.h"
 #include "crashreport/process_control.h"
@@ -19,6 +21,25 @@ namespace {
 
 TCrashLogList* g_list = nullptr;
 
+// What the start-up needs of this module's record: its options (whether the reporter serves it, the
+// freeze watchdog). They are kept in the process state, which the record takes them from when a
+// report first asks for it and reads the rest (the file's facts, its exports), as for every other
+// module. A wrong pass phrase leaves them to be read again then.
+void LoadRunningModuleOptions() {
+  TCrashProcessState& state = CrashState();
+  if (state.ModuleDataLoaded) return;
+  TCrashModuleInfo self;
+  self.Handle = reinterpret_cast<std::uintptr_t>(RunningModuleBase());
+  self.FileName = RunningModuleFileName();
+  TModuleData data;
+  data.Version = static_cast<std::uint16_t>(kOptionsStreamVersion);
+  state.ModuleDataLoaded =
+      LoadModuleOptions(self.FileName, [&self] { return RequestModulePassword(self); }, *state.ModuleOptions, data);
+  state.ModuleLibraryVersion = data.Version;
+  state.ModuleValues[0] = data.Values[0];
+  state.ModuleValues[1] = data.Values[1];
+}
+
 void InitExceptionLog() {
   // One snapshot of the mappings serves every hook and the main thread's stack.
   const TMemoryMapScope memory;
@@ -31,7 +52,7 @@ void InitExceptionLog() {
   RegisterClasses<TCrashLog>();
   // The module list, and this module's own options from its data.
   EnumerateModules();
-  GetModuleInfo(reinterpret_cast<std::uintptr_t>(RunningModuleBase()));
+  LoadRunningModuleOptions();
   // Threads started from now on record where their stacks lie.
   UseUnit(CrHookUnit);
   InstallThreadStartHook();

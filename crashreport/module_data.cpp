@@ -165,6 +165,28 @@ std::int64_t ReadModuleBuildTime(const std::string& FileName) {
   return seconds;
 }
 
+bool LoadModuleOptions(const std::string& FileName, const std::function<std::string()>& PassPhrase,
+                       TCrashModuleOptions& Options, TModuleData& Data) {
+  std::vector<std::uint8_t> section;
+  if (!ReadModuleDataSection(FileName, section)) return true;
+  const std::string pass_phrase = PassPhrase();
+  try {
+    TModuleData data;
+    if (!UnpackModuleData(section.data(), section.size(), pass_phrase, data)) return false;
+    TMemoryStream stream;
+    stream.WriteBuffer(data.Options.data(), static_cast<std::int64_t>(data.Options.size()));
+    stream.SetPosition(0);
+    TCrashModuleOptions check(FileName, false);
+    check.LoadFromStream(&stream, data.Version);
+    stream.SetPosition(0);
+    Options.LoadFromStream(&stream, data.Version);
+    Data = std::move(data);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 bool LoadProgramOptions(TCrashModuleOptions& Options, std::string_view PassPhrase) {
   std::vector<std::uint8_t> section;
   TModuleData data;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,14 @@ bool ReadElfSection(const std::string& FileName, std::string_view SectionName, s
 bool ReadModuleDataSection(const std::string& FileName, std::vector<std::uint8_t>& Data);
 // The module's link time stamped by lab_stamp_build_time, seconds since 1970 (UTC); 0 without one.
 std::int64_t ReadModuleBuildTime(const std::string& FileName);
+
+// Loads the options a module's file carries into Options, asking PassPhrase for the pass phrase only
+// when it carries any. They are read into a copy first, so damaged data (or a stream this crash
+// reporter cannot read) leaves Options as they were. True when they were loaded (Data then holds the
+// data's version and values) or the file carries none (Data as it was); false when the data does not
+// open (a wrong pass phrase, damage).
+bool LoadModuleOptions(const std::string& FileName, const std::function<std::string()>& PassPhrase,
+                       TCrashModuleOptions& Options, TModuleData& Data);
 
 // Loads the running program's options from its own section (the options stream's version comes with
 // it). False, the options untouched, when the program carries no such data.
