@@ -251,7 +251,7 @@ bool UnhookVirtualMethod(const void* VMT, int Slot) {
 namespace {
 
 struct TModuleImage {
-  std::string FileName;
+  std::string FileName;  // the loader's; empty for the program
   std::uintptr_t Bias;
   const Elf64_Dyn* Dynamic;
   bool Program;
@@ -267,8 +267,7 @@ std::vector<TModuleImage> LoadedImages() {
           if (info->dlpi_phdr[i].p_type == PT_DYNAMIC)
             dynamic = reinterpret_cast<const Elf64_Dyn*>(info->dlpi_addr + info->dlpi_phdr[i].p_vaddr);
         const bool program = list.empty();  // the loader lists the program first
-        list.push_back(TModuleImage{program ? GetModuleFullName(nullptr) : std::string(info->dlpi_name),
-                                    info->dlpi_addr, dynamic, program});
+        list.push_back(TModuleImage{program ? std::string() : std::string(info->dlpi_name), info->dlpi_addr, dynamic, program});
         return 0;
       },
       &images);
@@ -276,47 +275,117 @@ std::vector<TModuleImage> LoadedImages() {
 }
 
 // One of Modules names the image: its file name or the file part of it, an empty name the program.
+// The program's file name is read (a system call) only when a name is compared with it.
 bool NamesImage(const std::vector<std::string>& Modules, const TModuleImage& image) {
-  const std::string_view name = image.FileName;
+  const auto empty = [](const std::string& m) { return m.empty(); };
+  if (image.Program && std::any_of(Modules.begin(), Modules.end(), empty)) return true;
+  if (std::all_of(Modules.begin(), Modules.end(), empty)) return false;
+  const std::string program = image.Program ? GetModuleFullName(nullptr) : std::string();
+  const std::string_view name = image.Program ? std::string_view(program) : std::string_view(image.FileName);
   const std::string_view file = name.substr(name.rfind('/') + 1);
-  return std::any_of(Modules.begin(), Modules.end(),
-                     [&](const std::string& m) { return m.empty() ? image.Program : m == name || m == file; });
+  return std::any_of(Modules.begin(), Modules.end(), [&](const std::string& m) { return !m.empty() && (m == name || m == file); });
 }
 
 // The loader has turned most address entries of the dynamic section into addresses already.
 std::uintptr_t DynamicAddress(std::uintptr_t value, std::uintptr_t bias) { return value < bias ? value + bias : value; }
 
+// Where a module's dynamic symbols are, and the hash tables the loader looks their names up in.
+struct TSymbolTables {
+  const Elf64_Sym* Symbols = nullptr;
+  const char* Strings = nullptr;
+  const std::uint32_t* Hash = nullptr;     // the classic table: every symbol
+  const std::uint32_t* GnuHash = nullptr;  // the GNU table: the defined symbols from its first index on
+};
+
+std::uint32_t ElfHash(const char* Name) {
+  std::uint32_t h = 0;
+  for (auto* c = reinterpret_cast<const unsigned char*>(Name); *c; ++c) {
+    h = (h << 4) + *c;
+    h ^= (h >> 24) & 0xF0;
+  }
+  return h & 0x0FFFFFFF;
+}
+
+std::uint32_t GnuHash(const char* Name) {
+  std::uint32_t h = 5381;
+  for (auto* c = reinterpret_cast<const unsigned char*>(Name); *c; ++c) h = h * 33 + *c;
+  return h;
+}
+
+bool NamedAt(const TSymbolTables& t, std::uint32_t Index, const char* Name) {
+  const char* name = t.Strings + t.Symbols[Index].st_name;
+  return name[0] == Name[0] && std::strcmp(name, Name) == 0;
+}
+
+// The indexes of the symbols named Name, found as the loader finds names, so a module that has none
+// (most have no use for the routine) is passed over without reading its relocations. The GNU table
+// leaves out the symbols before its first index, the imports among them: those are read one by one.
+std::vector<std::uint32_t> SymbolIndexes(const TSymbolTables& t, const char* Name) {
+  std::vector<std::uint32_t> found;
+  if (t.Hash) {
+    const std::uint32_t buckets = t.Hash[0];
+    if (buckets == 0) return found;
+    const std::uint32_t* chain = t.Hash + 2 + buckets;
+    for (std::uint32_t i = t.Hash[2 + ElfHash(Name) % buckets]; i != STN_UNDEF; i = chain[i])
+      if (NamedAt(t, i, Name)) found.push_back(i);
+    return found;
+  }
+  const std::uint32_t buckets = t.GnuHash[0], first = t.GnuHash[1], words = t.GnuHash[2], shift = t.GnuHash[3];
+  for (std::uint32_t i = 1; i < first; ++i)
+    if (NamedAt(t, i, Name)) found.push_back(i);
+  if (buckets == 0 || words == 0) return found;
+  const auto* bloom = reinterpret_cast<const std::uint64_t*>(t.GnuHash + 4);
+  const std::uint32_t* bucket = reinterpret_cast<const std::uint32_t*>(bloom + words);
+  const std::uint32_t* chain = bucket + buckets;
+  const std::uint32_t h = GnuHash(Name);
+  const std::uint64_t word = bloom[(h / 64) % words];
+  const std::uint64_t bits = std::uint64_t{1} << (h % 64) | std::uint64_t{1} << ((h >> shift) % 64);
+  if ((word & bits) != bits) return found;
+  for (std::uint32_t i = bucket[h % buckets]; i >= first; ++i) {
+    const std::uint32_t hi = chain[i - first];
+    if ((hi | 1) == (h | 1) && NamedAt(t, i, Name)) found.push_back(i);
+    if (hi & 1) break;  // the end of the bucket's chain
+  }
+  return found;
+}
+
 // Every global-offset-table slot by which the image calls Name.
 std::vector<void**> ImportSlots(const TModuleImage& image, const char* Name) {
   std::vector<void**> slots;
   if (!image.Dynamic) return slots;
-  const Elf64_Sym* symbols = nullptr;
-  const char* strings = nullptr;
+  TSymbolTables tables;
   const Elf64_Rela* relocations[2] = {nullptr, nullptr};
   std::size_t sizes[2] = {0, 0};
   std::size_t relative = 0;  // the relative relocations, which come first and name no symbol
   for (const Elf64_Dyn* d = image.Dynamic; d->d_tag != DT_NULL; ++d) {
+    const std::uintptr_t address = DynamicAddress(d->d_un.d_ptr, image.Bias);
     switch (d->d_tag) {
-      case DT_SYMTAB: symbols = reinterpret_cast<const Elf64_Sym*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
-      case DT_STRTAB: strings = reinterpret_cast<const char*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
-      case DT_JMPREL: relocations[0] = reinterpret_cast<const Elf64_Rela*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
+      case DT_SYMTAB: tables.Symbols = reinterpret_cast<const Elf64_Sym*>(address); break;
+      case DT_STRTAB: tables.Strings = reinterpret_cast<const char*>(address); break;
+      case DT_HASH: tables.Hash = reinterpret_cast<const std::uint32_t*>(address); break;
+      case DT_GNU_HASH: tables.GnuHash = reinterpret_cast<const std::uint32_t*>(address); break;
+      case DT_JMPREL: relocations[0] = reinterpret_cast<const Elf64_Rela*>(address); break;
       case DT_PLTRELSZ: sizes[0] = d->d_un.d_val; break;
-      case DT_RELA: relocations[1] = reinterpret_cast<const Elf64_Rela*>(DynamicAddress(d->d_un.d_ptr, image.Bias)); break;
+      case DT_RELA: relocations[1] = reinterpret_cast<const Elf64_Rela*>(address); break;
       case DT_RELASZ: sizes[1] = d->d_un.d_val; break;
       case DT_RELACOUNT: relative = d->d_un.d_val; break;
       default: break;
     }
   }
-  if (!symbols || !strings) return slots;
+  if (!tables.Symbols || !tables.Strings) return slots;
+  // Without a hash table each relocation's name is compared.
+  const bool hashed = tables.Hash || tables.GnuHash;
+  const std::vector<std::uint32_t> indexes = hashed ? SymbolIndexes(tables, Name) : std::vector<std::uint32_t>();
+  if (hashed && indexes.empty()) return slots;
   for (int k = 0; k < 2; ++k) {
     if (!relocations[k]) continue;
     const std::size_t count = sizes[k] / sizeof(Elf64_Rela);
     for (std::size_t i = k == 1 ? std::min(relative, count) : 0; i < count; ++i) {
       const Elf64_Rela& r = relocations[k][i];
       const auto type = ELF64_R_TYPE(r.r_info);
-      if ((type != R_X86_64_JUMP_SLOT && type != R_X86_64_GLOB_DAT) || ELF64_R_SYM(r.r_info) == 0) continue;
-      const char* name = strings + symbols[ELF64_R_SYM(r.r_info)].st_name;
-      if (name[0] == Name[0] && std::strcmp(name, Name) == 0)
+      const auto symbol = static_cast<std::uint32_t>(ELF64_R_SYM(r.r_info));
+      if ((type != R_X86_64_JUMP_SLOT && type != R_X86_64_GLOB_DAT) || symbol == 0) continue;
+      if (hashed ? std::find(indexes.begin(), indexes.end(), symbol) != indexes.end() : NamedAt(tables, symbol, Name))
         slots.push_back(reinterpret_cast<void**>(image.Bias + r.r_offset));
     }
   }

@@ -289,18 +289,24 @@ TEST(Hooks, ASlotBoundToAnotherRoutineOfTheNameIsLeftAlone) {
   ::dlclose(library);
 }
 
-// Loaded with its own names first, the library's slot for getpgrp is bound to its own routine of
-// that name, not to the C library's: not taken.
-TEST(Hooks, ASlotBoundToItsOwnModulesRoutineOfTheNameIsLeftAlone) {
-  void* library = ::dlopen(LAB_CRTEST_GOT_OWN, RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
-  ASSERT_NE(library, nullptr) << ::dlerror();
-  auto group = reinterpret_cast<long (*)()>(::dlsym(library, "crtest_own_group"));
-  ASSERT_EQ(group(), 4343);
-  const void* old = nullptr;
-  EXPECT_FALSE(HookImportedProc({LAB_CRTEST_GOT_OWN}, "libc.so.6", "getpgrp", Code(&FakeParent), old, true));
-  EXPECT_EQ(group(), 4343);
-  UnhookImportedProc(Code(&FakeParent));
-  ::dlclose(library);
+// A library with a routine of getpgrp's name of its own, which it calls through its slot. Loaded
+// with its own names first, the slot is bound to its own routine, not to the C library's: not taken.
+// Loaded as usual, the slot is bound to the C library's routine (found first): taken.
+TEST(Hooks, ASlotOfALibraryWithARoutineOfTheNameIsTakenOnlyWhenBoundToTheLibrarysRoutine) {
+  for (const bool own_first : {true, false}) {
+    SCOPED_TRACE(own_first ? "own names first" : "loaded as usual");
+    void* library = ::dlopen(LAB_CRTEST_GOT_OWN, RTLD_NOW | RTLD_LOCAL | (own_first ? RTLD_DEEPBIND : 0));
+    ASSERT_NE(library, nullptr) << ::dlerror();
+    auto group = reinterpret_cast<long (*)()>(::dlsym(library, "crtest_own_group"));
+    const long before = group();
+    EXPECT_EQ(before == 4343, own_first);
+    const void* old = nullptr;
+    EXPECT_EQ(HookImportedProc({LAB_CRTEST_GOT_OWN}, "libc.so.6", "getpgrp", Code(&FakeParent), old, true), !own_first);
+    EXPECT_EQ(group(), own_first ? 4343 : 4242);
+    UnhookImportedProc(Code(&FakeParent));
+    EXPECT_EQ(group(), before);
+    ::dlclose(library);
+  }
 }
 
 TEST(Hooks, TheSlotsOfALibraryUnloadedSinceAreLeftAlone) {
