@@ -37,17 +37,16 @@ void Store(std::uint8_t* Address, const std::uint8_t* Data, std::size_t Count) {
 }
 
 // The regions of Memory from First to End, cut to that range; false when a gap lies between them.
-bool PageProtections(const TMemoryMap& Memory, std::uintptr_t First, std::uintptr_t End,
+bool PageProtections(const TMappingLookup& Memory, std::uintptr_t First, std::uintptr_t End,
                      std::vector<TMemoryMap::TRegion>& Regions) {
   Regions.clear();
-  std::uintptr_t covered = First;
-  for (const TMemoryMap::TRegion& r : Memory.Regions()) {
-    if (r.End <= First || r.Start >= End) continue;
-    if (r.Start > covered) return false;
-    Regions.push_back(TMemoryMap::TRegion{std::max(r.Start, First), std::min(r.End, End), r.Protection});
-    covered = r.End;
+  for (std::uintptr_t at = First; at < End;) {
+    TMemoryRegion r;
+    if (!Memory.Find(at, false, r)) return false;
+    Regions.push_back(TMemoryMap::TRegion{at, std::min(r.End, End), r.Protection});
+    at = r.End;
   }
-  return covered >= End;
+  return true;
 }
 
 }  // namespace
@@ -59,12 +58,12 @@ bool PatchCode(void* Address, const void* Data, std::size_t Count) noexcept {
   const std::uintptr_t page = PageSize();
   const auto first = reinterpret_cast<std::uintptr_t>(Address) & ~(page - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(Address) + Count + page - 1) & ~(page - 1);
-  // The old protection of each page, to put back afterwards: from the snapshot the caller lends, read
-  // again when it misses a page (mapped since), or from one of its own.
+  // The old protection of each page, to put back afterwards: asked of the kernel, or from the snapshot
+  // the caller lends, read again when it misses a page (mapped since), or from one of its own.
   std::vector<TMemoryMap::TRegion> old;
   try {
     const TMemoryMapScope memory;
-    if (!PageProtections(*TMemoryMapScope::Current(), first, end, old) &&
+    if (!PageProtections(*TMemoryMapScope::Mappings(), first, end, old) &&
         !PageProtections(*TMemoryMapScope::Renew(), first, end, old))
       return false;
   } catch (...) {

@@ -174,17 +174,19 @@ void InstallCaptureHandler() {
 
 }  // namespace
 
-TStackBounds InitialThreadStack(const TMemoryMap& Memory) {
+TStackBounds InitialThreadStack(const TMappingLookup& Memory) {
   const auto start = reinterpret_cast<std::uintptr_t>(__libc_stack_end);
-  const auto& regions = Memory.Regions();
-  auto holder = std::upper_bound(regions.begin(), regions.end(), start,
-                                 [](std::uintptr_t a, const TMemoryMap::TRegion& r) { return a < r.Start; });
+  TMemoryRegion holder;
   rlimit limit{};
-  if (holder == regions.begin() || start >= (--holder)->End || ::getrlimit(RLIMIT_STACK, &limit) != 0) return {};
+  if (!Memory.Find(start, false, holder) || ::getrlimit(RLIMIT_STACK, &limit) != 0) return {};
   const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   const std::uintptr_t high = (start & ~(page - 1)) + page;
-  const std::uintptr_t below = holder == regions.begin() ? 0 : std::prev(holder)->End;
-  std::uintptr_t size = (static_cast<std::uintptr_t>(limit.rlim_cur) - (holder->End - high)) & ~(page - 1);
+  std::uintptr_t size = (static_cast<std::uintptr_t>(limit.rlim_cur) - (holder.End - high)) & ~(page - 1);
+  // Never into the mapping below: the last one before the stack's, where it ends within that size.
+  std::uintptr_t below = 0;
+  TMemoryRegion r;
+  for (std::uintptr_t at = size < high ? high - size : 0; Memory.Find(at, true, r) && r.Start < holder.Start; at = r.End)
+    below = r.End;
   if (size > high - below) size = high - below;
   return TStackBounds{high - size, high};
 }
@@ -192,7 +194,7 @@ TStackBounds InitialThreadStack(const TMemoryMap& Memory) {
 TStackBounds CurrentThreadStack() {
   thread_local TStackBounds bounds;
   if (bounds.High) return bounds;
-  if (const TMemoryMap* memory = TMemoryMapScope::Current()) {
+  if (const TMappingLookup* memory = TMemoryMapScope::Mappings()) {
     const TStackBounds initial = InitialThreadStack(*memory);
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     if (here >= initial.Low && here < initial.High) return bounds = initial;

@@ -16,15 +16,15 @@ struct TStackBounds {
   std::uintptr_t High = 0;  // the stack base
 };
 
-class TMemoryMap;
+class TMappingLookup;
 
 // The calling thread's stack, as the thread library knows it. On the program's first stack, with a
-// snapshot of the mappings lent (TMemoryMapScope), read from that snapshot.
+// scope of the mappings lent (TMemoryMapScope), read from the mappings it lends.
 TStackBounds CurrentThreadStack();
 // The stack the program started on, as the thread library reads it from the mappings: from the page
 // after the highest address the program started with down as far as the stack limit lets it grow,
 // never into the mapping below. Empty when Memory does not hold that address.
-TStackBounds InitialThreadStack(const TMemoryMap& Memory);
+TStackBounds InitialThreadStack(const TMappingLookup& Memory);
 // The calling thread's stack base.
 const void* GetStackBase();
 

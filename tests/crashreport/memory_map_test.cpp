@@ -70,8 +70,42 @@ TEST(MemoryMapScope, IsLentToItsOwnThreadOnlyAndAnInnerScopeLendsTheOuterOnesSna
   EXPECT_EQ(TMemoryMapScope::Current(), nullptr);
 }
 
-// The program's first stack read from a snapshot is the one the thread library answers for the main
-// thread, under any stack limit: one that reaches past the mapping below stops at it.
+// Asked one mapping at a time, the kernel tells what the whole map tells: the mapping that holds an
+// address with its protection, none in a gap, or with Next the first one above the gap.
+TEST(MemoryMapScope, TheKernelAskedForOneMappingTellsWhatTheWholeMapTells) {
+  const TMappingQuery query;
+  if (!query.Available()) GTEST_SKIP() << "this kernel answers no question about one mapping";
+  const std::size_t page = CodePageSize();
+  auto* pages = static_cast<std::uint8_t*>(::mmap(nullptr, 3 * page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(pages, MAP_FAILED);
+  ASSERT_EQ(::mprotect(pages + 2 * page, page, PROT_READ | PROT_WRITE), 0);
+  ASSERT_EQ(::munmap(pages + page, page), 0);
+  static int global = 0;
+  const int local = 0;
+  const struct {
+    const void* Address;
+    bool Next;
+  } cases[] = {{pages, false}, {pages + page, false}, {pages + page, true}, {pages + 2 * page + 8, false},
+               {reinterpret_cast<const void*>(&PatchCode), false}, {"text", false}, {&global, false}, {&local, false}};
+  const TMemoryMap map;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Address << (c.Next ? " or the next" : ""));
+    TMemoryRegion asked{}, read{};
+    const auto at = reinterpret_cast<std::uintptr_t>(c.Address);
+    const bool found = map.Find(at, c.Next, read);
+    ASSERT_EQ(query.Find(at, c.Next, asked), found);
+    if (!found) continue;
+    EXPECT_EQ(asked.Start, read.Start);
+    EXPECT_EQ(asked.End, read.End);
+    EXPECT_EQ(asked.Protection, read.Protection);
+  }
+  ::munmap(pages, page);
+  ::munmap(pages + 2 * page, page);
+}
+
+// The program's first stack, read from a snapshot or asked of the kernel, is the one the thread
+// library answers for the main thread, under any stack limit: one that reaches past the mapping
+// below stops at it.
 TEST(MemoryMapScope, TheStackTheProgramStartedOnIsTheThreadLibrarys) {
   rlimit saved{};
   ASSERT_EQ(::getrlimit(RLIMIT_STACK, &saved), 0);
@@ -86,9 +120,14 @@ TEST(MemoryMapScope, TheStackTheProgramStartedOnIsTheThreadLibrarys) {
     ASSERT_EQ(::pthread_getattr_np(::pthread_self(), &attributes), 0);
     ASSERT_EQ(::pthread_attr_getstack(&attributes, &low, &size), 0);
     ::pthread_attr_destroy(&attributes);
-    const TStackBounds bounds = InitialThreadStack(TMemoryMap());
-    EXPECT_EQ(bounds.Low, reinterpret_cast<std::uintptr_t>(low));
-    EXPECT_EQ(bounds.High, reinterpret_cast<std::uintptr_t>(low) + size);
+    const TMemoryMap map;
+    const TMappingQuery query;
+    for (const TMappingLookup* mappings : {static_cast<const TMappingLookup*>(&map), static_cast<const TMappingLookup*>(&query)}) {
+      if (mappings == &query && !query.Available()) continue;
+      const TStackBounds bounds = InitialThreadStack(*mappings);
+      EXPECT_EQ(bounds.Low, reinterpret_cast<std::uintptr_t>(low));
+      EXPECT_EQ(bounds.High, reinterpret_cast<std::uintptr_t>(low) + size);
+    }
   }
   ::setrlimit(RLIMIT_STACK, &saved);
 }
