@@ -5,7 +5,9 @@
 
 #include "platform/rtl/utf8.h"
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -15,9 +17,8 @@ namespace {
 
 // The first CR or LF from P on (End when there is none), in one pass that also tells whether every
 // byte before it is ASCII: a line is searched for both breaks at once and never looked at again
-// before it is copied.
-const char* FindBreak(const char* p, const char* const end, bool& Ascii) {
-  unsigned high = 0;
+// before it is copied. High gathers the top bits of the bytes passed over so far.
+const char* FindBreak(const char* p, const char* const end, bool& Ascii, unsigned high = 0) {
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
@@ -38,6 +39,33 @@ const char* FindBreak(const char* p, const char* const end, bool& Ascii) {
   Ascii = high == 0;
   return p;
 }
+
+#if defined(__x86_64__)
+// FindBreak 32 bytes a step, on processors that have AVX2 (the last bytes as FindBreak does).
+__attribute__((target("avx2"))) const char* FindBreakAvx2(const char* p, const char* const end, bool& Ascii) {
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i lf = _mm256_set1_epi8('\n');
+  unsigned high = 0;
+  for (; end - p >= 32; p += 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const auto breaks = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf))));
+    const auto top = static_cast<unsigned>(_mm256_movemask_epi8(bytes));
+    if (breaks != 0) {
+      const int at = __builtin_ctz(breaks);
+      Ascii = (high | (top & ((1u << at) - 1))) == 0;
+      return p + at;
+    }
+    high |= top;
+  }
+  return FindBreak(p, end, Ascii, high);
+}
+
+const bool kHaveAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
 
 // Eight bytes at a time.
 bool IsAscii(std::string_view S) {
@@ -99,7 +127,7 @@ void WalkLine(std::string_view Piece, AsciiRun&& Ascii, OtherChar&& Other) {
   }
 }
 
-// Count ASCII bytes from From widened to Unit at Out; a full run of 16 in a few vector stores.
+// Count bytes from From widened to Unit at Out; sixteen in a few vector stores.
 template <class Unit>
 inline void StoreAscii(const unsigned char* From, int Count, Unit* Out) {
 #if defined(__SSE2__)
@@ -127,12 +155,18 @@ inline void StoreAscii(const unsigned char* From, int Count, Unit* Out) {
   for (int i = 0; i < Count; ++i) Out[i] = From[i];
 }
 
+// The Size characters of Piece at Out.
 template <class Unit>
-void StoreLine(std::string_view Piece, Unit* Out) {
+void StoreLine(std::string_view Piece, Unit* Out, std::size_t Size) {
+  const auto* const piece_end = reinterpret_cast<const unsigned char*>(Piece.data() + Piece.size());
+  Unit* const out_end = Out + Size;
   WalkLine(
       Piece,
       [&](const unsigned char* From, int Count) {
-        StoreAscii(From, Count, Out);
+        // A run cut short by another character is stored sixteen bytes wide all the same where the
+        // bytes and the room are there: the characters after it overwrite what lies past it.
+        const bool whole = piece_end - From >= 16 && out_end - Out >= 16;
+        StoreAscii(From, whole ? 16 : Count, Out);
         Out += Count;
       },
       [&](char32_t C) { *Out++ = static_cast<Unit>(C); });
@@ -158,11 +192,11 @@ void DecodeLine(std::string_view Piece, bool Ascii, TLineArena& Arena, TLineStri
   unsigned char* out = Arena.Allocate(Line, size, width);
   // Blocks start at multiples of 4, so wider units are written in place.
   if (width == 1)
-    StoreLine(Piece, out);
+    StoreLine(Piece, out, size);
   else if (width == 2)
-    StoreLine(Piece, reinterpret_cast<char16_t*>(out));
+    StoreLine(Piece, reinterpret_cast<char16_t*>(out), size);
   else
-    StoreLine(Piece, reinterpret_cast<char32_t*>(out));
+    StoreLine(Piece, reinterpret_cast<char32_t*>(out), size);
 }
 
 }  // namespace
@@ -186,7 +220,11 @@ void TLineLoader::Feed(std::string_view Bytes) {
   ended_with_break_ = end[-1] == '\r' || end[-1] == '\n';
   while (p < end) {
     bool ascii;
+#if defined(__x86_64__)
+    const char* stop = kHaveAvx2 ? FindBreakAvx2(p, end, ascii) : FindBreak(p, end, ascii);
+#else
     const char* stop = FindBreak(p, end, ascii);
+#endif
     if (stop == end) {
       carry_.append(p, end);
       return;

@@ -88,12 +88,12 @@ TEST(LineLoader, LinesAndBreaksFound) {
 
 TEST(LineLoader, EachLineIsAsciiOnlyUpToItsBreak) {
   // One other character (Latin-1, 16-bit, past 16 bits, a stray byte, a cut sequence) at every place
-  // before or after a break, across the 16-byte steps of the search and of the decoding: bytes after
-  // the break must not make the line before it decode, nor be missed before it; each line is stored
-  // at the width of its widest character.
+  // before or after a break, across the 16- and 32-byte steps of the search and the 16-byte steps of
+  // the decoding: bytes after the break must not make the line before it decode, nor be missed
+  // before it; each line is stored at the width of its widest character.
   for (const char* other : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xFF", "\xE2\x82"}) {
     SCOPED_TRACE(::testing::PrintToString(std::string(other)));
-    for (std::size_t length = 0; length <= 33; ++length) {
+    for (std::size_t length = 0; length <= 65; ++length) {
       for (std::size_t at = 0; at <= length; ++at) {
         std::string line(length, 'x');
         line.insert(at, other);
