@@ -29,15 +29,6 @@ struct TLoaderChanges {
   bool operator==(const TLoaderChanges&) const = default;
 };
 
-// What the loader says of one module while it is walked (the name is the loader's own; empty for
-// the program).
-struct TModuleView {
-  std::uintptr_t Base;  // the lowest mapped address, as dladdr's dli_fbase
-  const char* Name;
-  bool IsProgram;
-  TLoaderChanges Changes;
-};
-
 // The lowest mapped address of the module the loader tells of in Info, as dladdr's dli_fbase.
 // Where the loader's program headers lie in the first page after the load bias they lie in the
 // mapped image, in a segment that starts in that page: the lowest segment starts at address 0 and
@@ -51,27 +42,6 @@ std::uintptr_t LowestAddress(const dl_phdr_info& Info, std::uintptr_t PageSize) 
   for (int i = 0; i < Info.dlpi_phnum; ++i)
     if (Info.dlpi_phdr[i].p_type == PT_LOAD) return Info.dlpi_addr + (Info.dlpi_phdr[i].p_vaddr & ~(PageSize - 1));
   return 0;  // nothing mapped
-}
-
-// Calls Visit with each loaded module, the program first, under the loader's lock: Visit must not
-// call into the loader.
-template <class F>
-void WalkModules(F&& Visit) {
-  static const auto page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  struct TWalk {
-    F* Visit;
-    bool First;
-  } walk{&Visit, true};
-  ::dl_iterate_phdr(
-      [](dl_phdr_info* info, std::size_t, void* data) {
-        auto& w = *static_cast<TWalk*>(data);
-        const std::uintptr_t lowest = LowestAddress(*info, page_size);
-        if (!lowest) return 0;
-        (*w.Visit)(TModuleView{lowest, info->dlpi_name ? info->dlpi_name : "", w.First, {info->dlpi_adds, info->dlpi_subs}});
-        w.First = false;  // the loader lists the program first
-        return 0;
-      },
-      &walk);
 }
 
 TLoaderChanges LoaderChanges() {
@@ -97,12 +67,53 @@ const std::string& ProgramFileName() {
   return *name;
 }
 
-// The loader's string for the module's file name; nullptr for the program's (the loader has none).
-const char* LoaderFileName(const TModuleView& m) { return m.IsProgram || !*m.Name ? nullptr : m.Name; }
-
 // A relative name with a folder, which the file name makes absolute as GetModuleFullName does.
 bool IsRelativeWithFolder(const char* LoaderName) {
   return LoaderName[0] != '/' && std::strchr(LoaderName, '/') != nullptr;
+}
+
+// Notes the modules the loader lists, in its order (the program first), while it holds its lock:
+// each module's lowest address and the loader's own string of its name (the program's comes out
+// nullptr, as do empty ones). Walked keeps its room between walks; a walk that finds it full is
+// made again with twice the room.
+struct TWalkNotes {
+  TLoaderChanges Changes;  // the loader's counters as the walk saw them
+  bool Relative;           // a library opened by a relative name
+};
+TWalkNotes NoteLoadedModules(std::vector<TLoadedModule>& Walked) {
+  static const auto page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  struct TNotes {
+    TLoadedModule* Next;
+    TLoadedModule* End;
+    TLoaderChanges Changes;
+  };
+  Walked.resize(std::max<std::size_t>(Walked.capacity(), 32));
+  for (;;) {
+    TNotes notes{Walked.data(), Walked.data() + Walked.size(), {}};
+    const int full = ::dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+          auto& n = *static_cast<TNotes*>(data);
+          if (n.Next == n.End) return 1;
+          const std::uintptr_t lowest = LowestAddress(*info, page_size);
+          *n.Next = {lowest, info->dlpi_name};
+          n.Next += lowest != 0;  // an object with nothing mapped is no module
+          n.Changes = {info->dlpi_adds, info->dlpi_subs};
+          return 0;
+        },
+        &notes);
+    if (full) {
+      Walked.resize(Walked.size() * 2);
+      continue;
+    }
+    Walked.resize(static_cast<std::size_t>(notes.Next - Walked.data()));
+    if (!Walked.empty()) Walked[0].LoaderName = nullptr;
+    TWalkNotes result{notes.Changes, false};
+    for (TLoadedModule& m : Walked) {
+      if (m.LoaderName && !*m.LoaderName) m.LoaderName = nullptr;
+      result.Relative = result.Relative || (m.LoaderName && IsRelativeWithFolder(m.LoaderName));
+    }
+    return result;
+  }
 }
 
 // A record's file is still the one the loader names LoaderName ("" for the program, which stays).
@@ -229,27 +240,50 @@ void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
   ReadPublishedOptions(reinterpret_cast<const void*>(Record.Handle), *Record.Options);
 }
 
+// Insertion-sorts [First, Last) by Before; false, leaving the range unsorted, once the entries have
+// moved more than four times their count, where a quicker sort for that order takes over.
+template <class Before>
+bool SortByInsertion(TLoadedModule* First, TLoadedModule* Last, Before&& before) {
+  const auto limit = 4 * (Last - First);
+  std::ptrdiff_t moves = 0;
+  for (TLoadedModule* i = First + 1; i < Last; ++i) {
+    const TLoadedModule m = *i;
+    TLoadedModule* j = i;
+    for (; j != First && before(m, j[-1]); --j) *j = j[-1];
+    *j = m;
+    if ((moves += i - j) > limit) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
+
 // The kernel maps each object below the ones mapped before it where there is room, so the loader's
-// list (in the order it loaded them) mostly runs downward: turned round, an insertion sort moves only
-// the few modules out of that order, where std::sort costs as much for any order, most of it in
-// comparisons the processor cannot foresee. A list far from sorted either way goes to std::sort.
+// list (in the order it loaded them) runs mostly downward after the program, which the kernel mapped
+// first and mostly lowest. Kept downward by an insertion sort, a module moves only when it was mapped
+// into a gap above the ones before it, and only past those below it there, where std::sort costs as
+// much for any order, most of it in comparisons the processor cannot foresee; the list is then turned
+// round and the first entry put in its place. A list that runs upward (mapped bottom-up) is sorted as it stands;
+// one far from either order goes to std::sort.
 void SortWalkByHandle(std::vector<TLoadedModule>& Walked) {
   const std::size_t n = Walked.size();
-  if (n > 2 && Walked[1].Handle > Walked[n - 1].Handle) std::reverse(Walked.begin(), Walked.end());
-  std::size_t moves = 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    const TLoadedModule m = Walked[i];
-    std::size_t j = i;
-    for (; j > 0 && Walked[j - 1].Handle > m.Handle; --j) Walked[j] = Walked[j - 1];
-    Walked[j] = m;
-    moves += i - j;
-    if (moves > 4 * n) {
-      std::sort(Walked.begin(), Walked.end(), [](const TLoadedModule& a, const TLoadedModule& b) { return a.Handle < b.Handle; });
-      return;
-    }
+  if (n < 2) return;
+  TLoadedModule* const first = Walked.data();
+  TLoadedModule* const last = first + n;
+  auto lower = [](const TLoadedModule& a, const TLoadedModule& b) { return a.Handle < b.Handle; };
+  if (first[1].Handle < last[-1].Handle) {
+    if (!SortByInsertion(first, last, lower)) std::sort(first, last, lower);
+    return;
   }
+  if (!SortByInsertion(first + 1, last, [](const TLoadedModule& a, const TLoadedModule& b) { return a.Handle > b.Handle; })) {
+    std::sort(first, last, lower);
+    return;
+  }
+  std::reverse(first + 1, last);
+  TLoadedModule* place = first + 1;
+  while (place != last && place->Handle < first->Handle) ++place;
+  std::rotate(first, first + 1, place);
 }
 
 std::shared_ptr<TCrashModuleInfo> MakeLoadedModuleRecord(std::uintptr_t Handle, const char* LoaderName,
@@ -305,10 +339,16 @@ void ReadExports(TCrashModuleInfo& Record) {
   if (!map || !map->l_name || !*map->l_name) return;
   TElfFileFacts facts;
   ReadElfFileFacts(Record.FileName, true, facts);
-  for (const TElfExport& e : facts.Exports)
+  // Added in address order (ties as the file lists them), which a sort of each routine's address
+  // and place finds quicker than one of the routines; each name is moved, not copied.
+  std::vector<std::pair<std::uint64_t, std::size_t>> order;
+  order.reserve(facts.Exports.size());
+  for (std::size_t i = 0; i < facts.Exports.size(); ++i) order.emplace_back(facts.Exports[i].Value, i);
+  std::sort(order.begin(), order.end());
+  for (const auto& [value, i] : order)
     Record.Functions->Add(std::make_unique<TCrashFunctionInfo>(TCrashFunctionInfo{
-        e.Name, map->l_addr + e.Value, static_cast<std::uint32_t>(std::max<std::uint64_t>(e.Size, 1))}));
-  Record.Functions->SortByAddress();
+        std::move(facts.Exports[i].Name), map->l_addr + value,
+        static_cast<std::uint32_t>(std::max<std::uint64_t>(facts.Exports[i].Size, 1))}));
 }
 
 }  // namespace
@@ -332,14 +372,11 @@ void CompleteModuleInfos(TCrashModulesList& List) {
 }
 
 bool AddModuleInfo(std::uintptr_t Handle) {
-  bool added = false;
-  WalkModules([&](const TModuleView& m) {
-    if (added || m.Base != Handle) return;
-    const TLoadedModule module{m.Base, LoaderFileName(m)};
-    AddLoaded(CrashModulesList(), &module, &module + 1, m.Changes.Subs);
-    added = true;
-  });
-  if (!added) return false;
+  std::vector<TLoadedModule> walked;
+  const TWalkNotes notes = NoteLoadedModules(walked);
+  const auto module = std::find_if(walked.begin(), walked.end(), [&](const TLoadedModule& m) { return m.Handle == Handle; });
+  if (module == walked.end()) return false;
+  AddLoaded(CrashModulesList(), &*module, &*module + 1, notes.Changes.Subs);
   // Held here: the pass phrase's handlers may change the list meanwhile.
   const std::shared_ptr<TCrashModuleInfo> record = CrashModulesList().Shared(CrashModulesList().Count() - 1);
   CompleteModuleInfo(*record);
@@ -383,14 +420,8 @@ void EnumerateModules() {
   // One walk over the loaded modules, noted as the loader lists them (in the order it loaded them)
   // while it holds its lock, and sorted by address after.
   std::vector<TLoadedModule>& walked = g_last_enumeration.Walked;
-  walked.clear();
-  bool relative = false;  // a library opened by a relative name, resolved as it is appended
-  WalkModules([&](const TModuleView& m) {
-    const char* name = LoaderFileName(m);
-    relative = relative || (name && IsRelativeWithFolder(name));
-    walked.push_back({m.Base, name});
-    changes = m.Changes;
-  });
+  const TWalkNotes notes = NoteLoadedModules(walked);
+  changes = notes.Changes;
   SortWalkByHandle(walked);
   // Each record found there, as the same file, stays; a record goes when its module is gone, also
   // when another file was loaded at its address since. New entries go after the known ones, which
@@ -412,7 +443,7 @@ void EnumerateModules() {
   }
   const TLoadedModule* first = walked.data();
   const TLoadedModule* last = first + (added - walked.begin());
-  if (relative)
+  if (notes.Relative)  // resolved as they are appended
     AddLoaded(list, first, last, changes.Subs);
   else
     list.AddLoaded(first, last, changes.Subs);

@@ -86,8 +86,8 @@ TEST(ModuleList, HoldsTheProgramAndLibc) {
 }
 
 // Walks in the orders a loader may list its modules come out sorted by handle, each entry whole: the
-// usual downward one (turned round), an upward one, one with the program first, one far from sorted
-// either way (64 handles shuffled).
+// usual downward one (turned round), an upward one, downward ones with the program first and lowest
+// or first and amid the libraries, one far from sorted either way (64 handles shuffled).
 TEST(ModuleList, AWalkIsSortedByHandleInAnyOrder) {
   std::vector<std::uintptr_t> shuffled;
   for (std::uintptr_t i = 0, k = 17; i < 64; ++i, k = (k * 37 + 11) % 64) shuffled.push_back((k + 1) << 12);
@@ -99,6 +99,7 @@ TEST(ModuleList, AWalkIsSortedByHandleInAnyOrder) {
       {0x4000, 0x3000, 0x2000, 0x1000},
       {0x1000, 0x2000, 0x3000, 0x4000},
       {0x1000, 0x9000, 0x8000, 0x3000, 0x7000, 0x6000, 0xa000, 0x2000},
+      {0x8000, 0x9000, 0x7000, 0x3000, 0x6000, 0xa000, 0x2000},
       shuffled,
   };
   for (const std::vector<std::uintptr_t>& handles : walks) {
