@@ -165,6 +165,17 @@ std::int64_t ReadModuleBuildTime(const std::string& FileName) {
   return seconds;
 }
 
+namespace {
+
+void LoadOptionsStream(TCrashModuleOptions& Options, const TModuleData& Data) {
+  TMemoryStream stream;
+  stream.WriteBuffer(Data.Options.data(), static_cast<std::int64_t>(Data.Options.size()));
+  stream.SetPosition(0);
+  Options.LoadFromStream(&stream, Data.Version);
+}
+
+}  // namespace
+
 bool LoadModuleOptions(const std::string& FileName, const std::function<std::string()>& PassPhrase,
                        TCrashModuleOptions& Options, TModuleData& Data) {
   std::vector<std::uint8_t> section;
@@ -173,13 +184,9 @@ bool LoadModuleOptions(const std::string& FileName, const std::function<std::str
   try {
     TModuleData data;
     if (!UnpackModuleData(section.data(), section.size(), pass_phrase, data)) return false;
-    TMemoryStream stream;
-    stream.WriteBuffer(data.Options.data(), static_cast<std::int64_t>(data.Options.size()));
-    stream.SetPosition(0);
     TCrashModuleOptions check(FileName, false);
-    check.LoadFromStream(&stream, data.Version);
-    stream.SetPosition(0);
-    Options.LoadFromStream(&stream, data.Version);
+    LoadOptionsStream(check, data);
+    LoadOptionsStream(Options, data);
     Data = std::move(data);
     return true;
   } catch (const std::exception&) {
@@ -193,10 +200,7 @@ bool LoadProgramOptions(TCrashModuleOptions& Options, std::string_view PassPhras
   if (!ReadModuleDataSection("/proc/self/exe", section) ||
       !UnpackModuleData(section.data(), section.size(), PassPhrase, data))
     return false;
-  TMemoryStream stream;
-  stream.WriteBuffer(data.Options.data(), static_cast<std::int64_t>(data.Options.size()));
-  stream.SetPosition(0);
-  Options.LoadFromStream(&stream, data.Version);
+  LoadOptionsStream(Options, data);
   return true;
 }
 

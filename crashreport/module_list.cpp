@@ -190,13 +190,6 @@ void VersionFromFacts(const std::string& FileName, const TElfFileFacts& Facts, s
   if (Version == "0.0.0.0") Version.clear();
 }
 
-void LoadOptionsStream(TCrashModuleOptions& Options, const TModuleData& Data) {
-  TMemoryStream stream;
-  stream.WriteBuffer(Data.Options.data(), static_cast<std::int64_t>(Data.Options.size()));
-  stream.SetPosition(0);
-  Options.LoadFromStream(&stream, Data.Version);
-}
-
 // The module's own crash-report data: its options, after asking for the pass phrase.
 void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
   TCrashProcessState& state = CrashState();
@@ -206,28 +199,13 @@ void LoadModuleData(TCrashModuleInfo& Record, bool IsRunningModule) {
     Record.Values[1] = state.ModuleValues[1];
     return;
   }
-  Record.LibraryVersion = static_cast<std::uint16_t>(kOptionsStreamVersion);
-  std::vector<std::uint8_t> section;
-  bool settled = true;  // no data, or data that opened
-  if (ReadModuleDataSection(Record.FileName, section)) {
-    const std::string pass_phrase = RequestModulePassword(Record);
-    TModuleData data;
-    try {
-      // Damaged data (or a stream this crash reporter cannot read) counts as none: the options are
-      // read into a copy first, so the module's own are never left half loaded.
-      settled = UnpackModuleData(section.data(), section.size(), pass_phrase, data);
-      if (settled) {
-        TCrashModuleOptions check(Record.FileName, false);
-        LoadOptionsStream(check, data);
-        LoadOptionsStream(*Record.Options, data);
-        Record.LibraryVersion = data.Version;
-        Record.Values[0] = data.Values[0];
-        Record.Values[1] = data.Values[1];
-      }
-    } catch (const std::exception&) {
-      settled = false;
-    }
-  }
+  TModuleData data;
+  data.Version = static_cast<std::uint16_t>(kOptionsStreamVersion);
+  const bool settled = LoadModuleOptions(
+      Record.FileName, [&Record] { return RequestModulePassword(Record); }, *Record.Options, data);
+  Record.LibraryVersion = data.Version;
+  Record.Values[0] = data.Values[0];
+  Record.Values[1] = data.Values[1];
   if (IsRunningModule) {
     // A wrong pass phrase is asked for again the next time.
     state.ModuleDataLoaded = settled;
