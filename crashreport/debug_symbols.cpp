@@ -1,6 +1,7 @@
 #include "crashreport/debug_symbols.h"
 
 #include <cxxabi.h>
+#include <dwarf.h>
 #include <elfutils/libdw.h>
 #include <fcntl.h>
 #include <gelf.h>
@@ -113,6 +114,36 @@ namespace {
 void SetElfVersion() {
   static std::once_flag version_set;
   std::call_once(version_set, [] { ::elf_version(EV_CURRENT); });
+}
+
+// Where Pc lies in code inlined into a routine, the outermost call so inlined (the routine's own
+// line there): 1 with Call set, 0 where the routine holding Pc inlined nothing there, -1 where no
+// routine under Parent holds Pc.
+int OutermostInlinedCall(Dwarf_Die* Parent, Dwarf_Addr Pc, Dwarf_Die& Call) {
+  Dwarf_Die child;
+  if (::dwarf_child(Parent, &child) != 0) return -1;
+  do {
+    switch (::dwarf_tag(&child)) {
+      case DW_TAG_inlined_subroutine:
+        if (::dwarf_haspc(&child, Pc) > 0) {
+          Call = child;
+          return 1;
+        }
+        break;
+      case DW_TAG_subprogram:
+      case DW_TAG_lexical_block:
+      case DW_TAG_try_block:
+      case DW_TAG_catch_block:
+        if (::dwarf_haspc(&child, Pc) > 0) return std::max(OutermostInlinedCall(&child, Pc, Call), 0);
+        break;
+      case DW_TAG_namespace:
+        if (const int found = OutermostInlinedCall(&child, Pc, Call); found >= 0) return found;
+        break;
+      default:
+        break;
+    }
+  } while (::dwarf_siblingof(&child, &child) == 0);
+  return -1;
 }
 
 // The section indexes of a symbol table with more sections than its 16-bit field can name.
@@ -234,6 +265,22 @@ bool TModuleSymbols::FindLine(std::uintptr_t Address, std::string& File, int& Li
   std::lock_guard guard(dwarf_lock_);
   Dwarf_Die unit;
   if (!::dwarf_addrdie(dwarf_, Address - bias_, &unit)) return false;
+  // In code inlined into a routine the line is the routine's own, where it calls what was inlined,
+  // as the routine's name is: never a line of another source the inlined code came from.
+  Dwarf_Die call;
+  Dwarf_Attribute attribute;
+  Dwarf_Word call_file = 0, call_line = 0;
+  Dwarf_Files* files = nullptr;
+  std::size_t file_count = 0;
+  if (OutermostInlinedCall(&unit, Address - bias_, call) > 0 &&
+      ::dwarf_formudata(::dwarf_attr(&call, DW_AT_call_file, &attribute), &call_file) == 0 &&
+      ::dwarf_formudata(::dwarf_attr(&call, DW_AT_call_line, &attribute), &call_line) == 0 &&
+      ::dwarf_getsrcfiles(&unit, &files, &file_count) == 0 && call_file < file_count) {
+    const char* file = ::dwarf_filesrc(files, call_file, nullptr, nullptr);
+    File = file ? file : "";
+    Line = static_cast<int>(call_line);
+    return true;
+  }
   Dwarf_Line* line = ::dwarf_getsrc_die(&unit, Address - bias_);
   if (!line || ::dwarf_lineno(line, &Line) != 0) return false;
   const char* file = ::dwarf_linesrc(line, nullptr, nullptr);

@@ -57,7 +57,8 @@ class TModuleSymbols : public TCrashDebugData {
   bool HasLines() const noexcept { return dwarf_ != nullptr; }
   // The routine that holds Address: Start <= Address <= Start + Size.
   bool FindRoutine(std::uintptr_t Address, TRoutineSymbol& Routine) const;
-  // The source file and line of the code at Address.
+  // The source file and line of the code at Address; in code inlined into a routine, the routine's
+  // own line that calls it.
   bool FindLine(std::uintptr_t Address, std::string& File, int& Line) const;
   // A routine's address by its name (as written or demangled without its parameters); 0 when none.
   // Only a function's own symbol answers, never a part or copy the compiler split off it (a name
