@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -105,6 +106,15 @@ const TFaultCase kFaults[] = {
     TFaultCase{"NullWrite", [] { crfault_null_write(); }, SIGSEGV, "EAccessViolation", "crfault_null_write"},
     TFaultCase{"DivideByZero", [] { crfault_divide(); }, SIGFPE, "EIntError", "crfault_divide"},
     TFaultCase{"Abort", [] { crfault_abort(); }, SIGABRT, "Abnormal program termination", "crfault_abort"},
+    TFaultCase{"MainThreadStackOverflow",
+               [] {
+                 rlimit stack{};  // an unlimited stack would grow through gigabytes first
+                 ::getrlimit(RLIMIT_STACK, &stack);
+                 stack.rlim_cur = std::min<rlim_t>(stack.rlim_cur, 8 << 20);
+                 ::setrlimit(RLIMIT_STACK, &stack);
+                 crfault_recurse(0);
+               },
+               SIGSEGV, "EStackOverflow", "crfault_recurse"},
     TFaultCase{"SideThreadStackOverflow", [] { std::thread([] { crfault_recurse(0); }).join(); }, SIGSEGV,
                "EStackOverflow", "crfault_recurse"},
     TFaultCase{"ThrowThroughNoexcept", [] { crfault_through_noexcept(); }, 0, "runtime_error",

@@ -344,7 +344,8 @@ TEST_P(ReportAgainstGdbAtTheFault, TheFaultingThreadsKnownFramesAreTheDebuggers)
 
 INSTANTIATE_TEST_SUITE_P(Victims, ReportAgainstGdbAtTheFault,
                          ::testing::Values(TVictimCase{"NullWrite", 2}, TVictimCase{"DivideByZero", 2},
-                                           TVictimCase{"Abort", 2}, TVictimCase{"SideThreadStackOverflow", 2},
+                                           TVictimCase{"Abort", 2}, TVictimCase{"MainThreadStackOverflow", 2},
+                                           TVictimCase{"SideThreadStackOverflow", 2},
                                            TVictimCase{"ThrowThroughNoexcept", 3}, TVictimCase{"SideThreadUncaught", 1},
                                            TVictimCase{"TwoThreadsAtOnce", 1}, TVictimCase{"FrozenMainLoop", 3, true}),
                          [](const ::testing::TestParamInfo<TVictimCase>& Info) { return std::string(Info.param.Victim); });
