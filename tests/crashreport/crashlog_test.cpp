@@ -10,6 +10,7 @@
 #include "crashreport/system_utils.h"
 #include "platform/classes/class_registry.h"
 #include "platform/classes/form_text.h"
+#include "tests/crashreport/fault_child.h"
 
 namespace lab {
 namespace {
@@ -212,12 +213,16 @@ TEST_F(CrashLogComponent, EventsAreStreamedWithTheForm) {
   EXPECT_EQ(text.find("OnExceptionNotify"), std::string::npos) << text;  // unassigned: not written
 }
 
+// In a child: once started, the reporter stays for the life of the process (the main thread's entry
+// among it, which the children of later tests would be forked with).
 TEST(CrashLogStartUp, SwitchesHandlingOnAndMakesTheComponentKnown) {
-  UseUnit(CrashLogUnit);
-  EXPECT_TRUE(CrashLogUnit.Initialized());
-  EXPECT_TRUE(IsCrashLogEnabled());
-  EXPECT_NE(CrashState().ThreadCode.ThreadProc, nullptr);
-  EXPECT_EQ(FindClass("TCrashLog")->Class, TCrashLog::StaticClass());
+  const testing::TChildResult r = testing::RunChild("StartUp", [] {
+    UseUnit(CrashLogUnit);
+    if (!CrashLogUnit.Initialized() || !IsCrashLogEnabled() || !CrashState().ThreadCode.ThreadProc) std::_Exit(10);
+    std::_Exit(FindClass("TCrashLog")->Class == TCrashLog::StaticClass() ? 0 : 11);
+  });
+  ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
+  EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
 }
 
 }  // namespace
