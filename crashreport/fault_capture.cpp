@@ -393,7 +393,10 @@ void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
       EndWithSignal(Signal, Info);
       return;
     }
-    for (;;) ::pause();  // another thread reports; the process ends with its fault
+    // Another thread reports, and the process ends with its fault: this thread's call stack in the
+    // report is where its own fault found it.
+    StopAtFault(*static_cast<const ucontext_t*>(Context));
+    for (;;) ::pause();
   }
   g_fatal.Signal = Signal;
   g_fatal.SignalCode = Info->si_code;

@@ -124,6 +124,9 @@ bool WaitWhile(std::atomic<int>& word, int value, const std::chrono::steady_cloc
   return true;
 }
 
+// Set while the thread stands in a fault's handler for good (StopAtFault).
+thread_local const ucontext_t* t_fault_context = nullptr;
+
 // Runs in the thread asked: keeps its registers in the slot the request names and waits there
 // until released. Only async-signal-safe calls.
 void CaptureHandler(int, siginfo_t* info, void* context) {
@@ -135,7 +138,8 @@ void CaptureHandler(int, siginfo_t* info, void* context) {
   // Read first with acquire, pairing with the asker's release before it sent the signal (which by
   // itself orders nothing for the tools that check threads).
   int expected = slot->State.load(std::memory_order_acquire);
-  if (expected == kWaiting) SaveContext(*static_cast<ucontext_t*>(context), slot->Context);
+  if (expected == kWaiting)
+    SaveContext(t_fault_context ? *t_fault_context : *static_cast<ucontext_t*>(context), slot->Context);
   expected = kWaiting;
   if (!slot->State.compare_exchange_strong(expected, kCaptured)) {  // the asker gave up
     slot->State.store(kLeft);  // the last touch: the slot may be freed from now on
@@ -298,6 +302,11 @@ bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::fu
   });
   Use(slot->Context);
   return true;
+}
+
+void StopAtFault(const ucontext_t& Context) noexcept {
+  t_fault_context = &Context;
+  std::atomic_signal_fence(std::memory_order_seq_cst);  // set before a request can interrupt the wait
 }
 
 std::vector<std::uint32_t> ProcessThreadIDs() {

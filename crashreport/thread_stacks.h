@@ -2,6 +2,8 @@
 // Where each thread's stack lies, and the registers of another thread of the process, for the call
 // stacks of a report.
 
+#include <ucontext.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -47,6 +49,11 @@ int CaptureSignal() noexcept;
 // thread itself; Use does not run then. A request made of the asking thread meanwhile waits until
 // it is done.
 bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::function<void(const TCrashContext&)>& Use);
+// Marks the calling thread as stopped for good in the handler of its fault: a request for its
+// registers is answered with Context, the registers the kernel saved at the fault, where its own
+// calls lie, instead of the handler's on the alternate stack. Context must stay valid (the handler
+// never returns). Async-signal-safe.
+void StopAtFault(const ucontext_t& Context) noexcept;
 // The IDs of the process's threads.
 std::vector<std::uint32_t> ProcessThreadIDs();
 
