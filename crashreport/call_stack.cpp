@@ -363,19 +363,21 @@ bool GetThreadCallStack(std::uint32_t ThreadID, TCrashKindSet Kinds, std::uint8_
   const bool recorded = RecordedThreadStack(ThreadID, bounds);
   // Not zeroed: only what is copied into it is read.
   const auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(kMaxStackScan);
-  std::uintptr_t rip = 0, rsp = 0;
+  std::uintptr_t rip = 0, rsp = 0, from = 0;
   std::size_t copied = 0;
   const bool answered = WithThreadContext(ThreadID, TimeoutMs, [&](const TCrashContext& context) {
     rip = context.Rip();
     rsp = context.Rsp();
-    const std::uintptr_t top =
-        recorded && rsp >= bounds.Low && rsp < bounds.High ? bounds.High : memory.RegionEnd(rsp);
-    if (top > rsp)
-      copied =
-          ReadMemory(reinterpret_cast<const void*>(rsp), copy.get(), std::min<std::size_t>(top - rsp, kMaxStackScan));
+    // A thread stopped at a stack overflow stands below its stack: the copy starts where it is readable.
+    TStackBounds readable = ReadableStackAbove(memory, rsp);
+    if (recorded && readable.Low >= bounds.Low && readable.Low < bounds.High) readable.High = bounds.High;
+    from = readable.Low;
+    if (readable.High > from && from - rsp < kMaxStackScan)
+      copied = ReadMemory(reinterpret_cast<const void*>(from), copy.get(),
+                          std::min<std::size_t>(readable.High - from, kMaxStackScan - (from - rsp)));
   });
   if (!answered) return false;
-  ScanStack(List, memory, TStackWords(memory, copy.get(), rsp, copied), rip, rsp, rsp + copied, Kinds, -1, -1, true,
+  ScanStack(List, memory, TStackWords(memory, copy.get(), from, copied), rip, rsp, from + copied, Kinds, -1, -1, true,
             ThreadKind, ThreadID);
   return true;
 }

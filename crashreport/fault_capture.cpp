@@ -187,18 +187,6 @@ TFaultException FaultException(const TFault& Fault, const TMemoryMap& Memory) {
   }
 }
 
-// The top of the stack that holds the calls above Sp. An exhausted stack's pointer stands below the
-// mapping that holds them: in the guard page below a side thread's stack, or in the unmapped gap the
-// kernel keeps below the main thread's.
-std::uintptr_t StackEndAbove(const TMemoryMap& Memory, std::uintptr_t Sp) {
-  if (const std::uintptr_t end = Memory.RegionEnd(Sp)) return Memory.IsReadable(Sp, 1) ? end : Memory.RegionEnd(end);
-  const auto& regions = Memory.Regions();
-  const auto above = std::upper_bound(regions.begin(), regions.end(), Sp,
-                                      [](std::uintptr_t a, const TMemoryMap::TRegion& r) { return a < r.Start; });
-  const TStackBounds main = InitialThreadStack(Memory);
-  return above != regions.end() && main.High > above->Start && main.High <= above->End ? main.High : 0;
-}
-
 // Builds the report of Fault (the raising thread's call stack from where it was raised, then every
 // other thread's) and hands it to exception processing, unless a filter takes the exception out.
 // Runs in the worker, under the handler lock. True when the program's own handling should go on.
@@ -222,7 +210,7 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
     const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
     state.StepCode = 4;
     TCrashStackList stack;
-    const std::uintptr_t stack_end = StackEndAbove(memory, sp);
+    const std::uintptr_t stack_end = ReadableStackAbove(memory, sp).High;
     if (!Fault.Frozen)
       BuildCallStack(stack, memory, address, sp, stack_end, kAllCallStackKinds, -1, -1, true, 1, Fault.ThreadID);
     else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))

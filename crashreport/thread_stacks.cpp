@@ -195,6 +195,15 @@ TStackBounds InitialThreadStack(const TMappingLookup& Memory) {
   return TStackBounds{high - size, high};
 }
 
+TStackBounds ReadableStackAbove(const TMemoryMap& Memory, std::uintptr_t Sp) {
+  if (const std::uintptr_t end = Memory.RegionEnd(Sp))
+    return Memory.IsReadable(Sp, 1) ? TStackBounds{Sp, end} : TStackBounds{end, Memory.RegionEnd(end)};
+  TMemoryRegion above;
+  const TStackBounds main = InitialThreadStack(Memory);
+  if (!Memory.Find(Sp, true, above) || main.High <= above.Start || main.High > above.End) return {};
+  return TStackBounds{above.Start, main.High};
+}
+
 TStackBounds CurrentThreadStack() {
   thread_local TStackBounds bounds;
   if (bounds.High) return bounds;

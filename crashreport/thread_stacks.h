@@ -19,6 +19,7 @@ struct TStackBounds {
 };
 
 class TMappingLookup;
+class TMemoryMap;
 
 // The calling thread's stack, as the thread library knows it. On the program's first stack, with a
 // scope of the mappings lent (TMemoryMapScope), read from the mappings it lends.
@@ -27,6 +28,11 @@ TStackBounds CurrentThreadStack();
 // after the highest address the program started with down as far as the stack limit lets it grow,
 // never into the mapping below. Empty when Memory does not hold that address.
 TStackBounds InitialThreadStack(const TMappingLookup& Memory);
+// The part of a stack that can be read above stack pointer Sp, up to the top of the stack that holds
+// the calls above it: from Sp, or, where an exhausted stack's pointer stands below that stack (in the
+// guard page below a side thread's stack, in the unmapped gap the kernel keeps below the main
+// thread's), from where the stack becomes readable. High is 0 when no stack lies above Sp.
+TStackBounds ReadableStackAbove(const TMemoryMap& Memory, std::uintptr_t Sp);
 // The calling thread's stack base.
 const void* GetStackBase();
 

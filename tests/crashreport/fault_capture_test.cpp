@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -63,6 +64,15 @@ __attribute__((noinline)) void crfault_both_threads() {
   while (crfault_ready.load() < 2) {
   }
   crfault_null_write();
+}
+
+// Overflows its stack once another thread's fault is being reported.
+void* crfault_overflow_during_report(void*) {
+  crfault_ready = 1;
+  while (!lab::FaultReportInProgress()) {
+  }
+  crfault_recurse(0);
+  return nullptr;
 }
 
 namespace lab {
@@ -128,6 +138,18 @@ const TFaultCase kFaults[] = {
                  other.join();
                },
                SIGSEGV, "EAccessViolation", "crfault_null_write"},
+    TFaultCase{"FaultWhileAnotherOverflows",
+               [] {
+                 pthread_attr_t small;  // a few hundred calls fill it, all within one scan
+                 ::pthread_attr_init(&small);
+                 ::pthread_attr_setstacksize(&small, 64 << 10);
+                 pthread_t other;
+                 ::pthread_create(&other, &small, &crfault_overflow_during_report, nullptr);
+                 while (crfault_ready.load() == 0) {
+                 }
+                 crfault_null_write();
+               },
+               SIGSEGV, "EAccessViolation", "crfault_recurse"},
 };
 [[maybe_unused]] const bool kFaultVictims = [] {
   for (const TFaultCase& c : kFaults) testing::RegisterVictim(c.Name, c.Victim);

@@ -306,7 +306,7 @@ class ReportAgainstGdbAtTheFault : public ::testing::TestWithParam<TVictimCase> 
 // a jump: gdb shows it from the call-site data alone). A stack overflow's thread is compared over
 // its innermost frames, all in the recursion: one, where the guard page stopped a call, two where it
 // stopped another line. Where two threads fault at once, the second, stopped in the handler, shows
-// the frames of its own fault.
+// the frames of its own fault, a stack overflow's too.
 TEST_P(ReportAgainstGdbAtTheFault, TheFaultingThreadsKnownFramesAreTheDebuggers) {
   if (testing::Shell("command -v gdb") != 0) GTEST_SKIP() << "gdb is missing (scripts/setup.sh installs it)";
   const TVictimCase& c = GetParam();
@@ -354,7 +354,9 @@ INSTANTIATE_TEST_SUITE_P(Victims, ReportAgainstGdbAtTheFault,
                                            TVictimCase{"Abort", 2}, TVictimCase{"MainThreadStackOverflow", 1},
                                            TVictimCase{"SideThreadStackOverflow", 1},
                                            TVictimCase{"ThrowThroughNoexcept", 3}, TVictimCase{"SideThreadUncaught", 1},
-                                           TVictimCase{"TwoThreadsAtOnce", 1, false, true}, TVictimCase{"FrozenMainLoop", 3, true}),
+                                           TVictimCase{"TwoThreadsAtOnce", 1, false, true},
+                                           TVictimCase{"FaultWhileAnotherOverflows", 2, false, true},
+                                           TVictimCase{"FrozenMainLoop", 3, true}),
                          [](const ::testing::TestParamInfo<TVictimCase>& Info) { return std::string(Info.param.Victim); });
 
 }  // namespace
