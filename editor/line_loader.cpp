@@ -1,8 +1,12 @@
 #include "editor/line_loader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/utf8.h"
 
 #if defined(__x86_64__)
@@ -202,8 +206,7 @@ void DecodeLine(std::string_view Piece, bool Ascii, TLineArena& Arena, TLineStri
 }  // namespace
 
 void TLineLoader::AddLine(std::string_view Line, bool Ascii) {
-  TLineString& line = lines_.emplace_back();
-  DecodeLine(Line, Ascii, arena_, line);
+  DecodeLine(Line, Ascii, records_.Arena(), records_.Append().String);
 }
 
 void TLineLoader::Feed(std::string_view Bytes) {
@@ -256,9 +259,58 @@ void TLineLoader::Finish(bool EmptyLineAfterLastBreak) {
     AddLine(carry_, IsAscii(carry_));
     carry_.clear();
   } else if (ended_with_break_ && EmptyLineAfterLastBreak) {
-    lines_.emplace_back();
+    records_.Append();
   }
   after_cr_ = ended_with_break_ = false;
+}
+
+namespace {
+
+// Count bytes of File at Offset into Buffer; a short read raises, as a stream's ReadBuffer does.
+void ReadAt(TFileStream& File, char* Buffer, std::int64_t Count, std::int64_t Offset) {
+  if (File.ReadAt(Buffer, Count, Offset) != Count) throw EReadError("Stream read error");
+}
+
+}  // namespace
+
+std::int64_t LineStartFrom(TFileStream& File, std::int64_t Size, std::int64_t Offset) {
+  if (Offset <= 0) return 0;
+  // Read from the byte before Offset on, a little at a time: the line starts after the first break.
+  constexpr std::int64_t kWindow = std::int64_t{1} << 16;
+  const std::unique_ptr<char[]> window(new char[kWindow]);
+  bool after_cr = false;  // the last window ended with CR
+  for (std::int64_t at = Offset - 1; at < Size;) {
+    const std::int64_t n = std::min(kWindow, Size - at);
+    ReadAt(File, window.get(), n, at);
+    const char* const end = window.get() + n;
+    if (after_cr) return window[0] == '\n' ? at + 1 : at;
+    bool ascii;
+    const char* p = FindBreak(window.get(), end, ascii);
+    if (p != end) {
+      const std::int64_t next = at + (p - window.get()) + 1;
+      if (*p == '\n') return next;
+      if (p + 1 < end) return p[1] == '\n' ? next + 1 : next;
+      after_cr = true;
+    }
+    at += n;
+  }
+  return Size;
+}
+
+void LoadFileRange(TFileStream& File, std::int64_t Size, std::int64_t Begin, std::int64_t End, TLineLoader& Loader,
+                   bool EmptyLineAfterLastBreak) {
+  const std::int64_t first = LineStartFrom(File, Size, Begin);
+  // A line that starts at or after End is the first line of the next range.
+  const std::int64_t last = End >= Size ? Size : first >= End ? first : LineStartFrom(File, Size, End);
+  const std::unique_ptr<char[]> block(new char[TLineLoader::kBlockSize]);
+  for (std::int64_t at = first; at < last;) {
+    const std::int64_t n = std::min<std::int64_t>(last - at, TLineLoader::kBlockSize);
+    ReadAt(File, block.get(), n, at);
+    Loader.Feed(std::string_view(block.get(), static_cast<std::size_t>(n)));
+    at += n;
+  }
+  // A range that ends before the file does ends just after a break: no line follows it in the range.
+  Loader.Finish(last == Size && EmptyLineAfterLastBreak);
 }
 
 }  // namespace lab

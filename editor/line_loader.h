@@ -1,19 +1,24 @@
 #pragma once
 // TLineLoader: splits text into lines as it arrives, a block at a time, and decodes each line into
-// an arena of its own. The list being loaded keeps its lines until the whole text is read (a read
-// error loses nothing), then takes the loader's lines and arena over.
+// a record list of its own, the lines held in its arena. The list being loaded keeps its lines until
+// the whole text is read (a read error loses nothing), then takes the loader's records over.
 //
 // A line ends at CR LF, LF or a lone CR; a break cut by a block's end (CR last in one block, LF first
 // in the next) is still one break. Bytes that are not UTF-8 read as their Latin-1 characters.
+//
+// A large file is loaded in ranges of whole lines, each read with positioned reads by a loader of its
+// own on a thread of its own (LoadFileRange).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "editor/line_string.h"
+#include "editor/line_records.h"
 
 namespace lab {
+
+class TFileStream;
 
 class TLineLoader {
  public:
@@ -26,17 +31,15 @@ class TLineLoader {
   // an empty line only when EmptyLineAfterLastBreak is set.
   void Finish(bool EmptyLineAfterLastBreak);
 
-  // The lines found so far, held in Arena().
-  std::vector<TLineString>& Lines() noexcept { return lines_; }
-  TLineArena& Arena() noexcept { return arena_; }
+  // The lines found so far, held in the records' arena.
+  TLineRecords& Records() noexcept { return records_; }
   bool SawCr() const noexcept { return saw_cr_; }
   bool SawLf() const noexcept { return saw_lf_; }
 
  private:
   void AddLine(std::string_view Line, bool Ascii);
 
-  TLineArena arena_;
-  std::vector<TLineString> lines_;
+  TLineRecords records_;
   // The start of a line cut by the end of a block.
   std::string carry_;
   // The last block ended with CR: an LF first in the next one belongs to it.
@@ -45,5 +48,19 @@ class TLineLoader {
   bool saw_cr_ = false;
   bool saw_lf_ = false;
 };
+
+// Bytes a range of a file loaded on a thread of its own holds at least.
+inline constexpr std::int64_t kMinRangeBytes = std::int64_t{8} << 20;
+
+// Where the first line at or after Offset starts in the Size bytes of File: just after an LF, or
+// after a CR that no LF follows (0 is a start); Size when no line starts at Offset or later.
+std::int64_t LineStartFrom(TFileStream& File, std::int64_t Size, std::int64_t Offset);
+
+// Loads into Loader, and finishes, the lines of the Size bytes of File from the first line start at
+// Begin or after up to the first at End or after (Size for End = Size), read with positioned reads,
+// so that ranges of one file load at once on threads of their own. Ranges that meet give in order the
+// lines one loader finds in the whole file.
+void LoadFileRange(TFileStream& File, std::int64_t Size, std::int64_t Begin, std::int64_t End, TLineLoader& Loader,
+                   bool EmptyLineAfterLastBreak);
 
 }  // namespace lab

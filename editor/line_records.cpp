@@ -157,25 +157,28 @@ TCodeEditStringRec& TLineRecords::Open(int Index) {
   return block.Records[at];
 }
 
-void TLineRecords::Append(std::span<TLineString> Lines) {
-  for (std::size_t done = 0; done < Lines.size();) {
-    int at;
-    const std::size_t k = InsertionBlock(count_, at);
-    TBlock& block = blocks_[k];
-    const int n = static_cast<int>(std::min<std::size_t>(Lines.size() - done, static_cast<std::size_t>(kAppendFill - at)));
-    if (at + n > block.Capacity) Resize(block, std::max(at + n, std::min(kBlockRecords, Grown(block.Capacity))));
-    if (k == used_) {
-      starts_[k] = count_;
-      ++used_;
-    }
-    for (int i = 0; i < n; ++i)
-      ::new (static_cast<void*>(block.Records + at + i)) TCodeEditStringRec{std::move(Lines[done + static_cast<std::size_t>(i)])};
-    block.Count += n;
-    count_ += n;
-    done += static_cast<std::size_t>(n);
-    hint_ = k;
-    CheckBlocksAround(k);
-  }
+void TLineRecords::AppendBlocks(TLineRecords& Other) {
+  if (&Other == this) return;
+  // All room first: nothing below fails with the blocks half moved.
+  Reserve(blocks_.size() + Other.used_);
+  arena_.Adopt(Other.arena_);
+  const auto from = Other.blocks_.begin(), to = from + static_cast<std::ptrdiff_t>(Other.used_);
+  const std::size_t k = used_;
+  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(k), from, to);
+  starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(k), Other.used_, 0);
+  for (auto block = from; block != to; ++block) capacity_ += block->Capacity;
+  used_ += Other.used_;
+  count_ += Other.count_;
+  RecountStarts(k);
+  // Other keeps its empty blocks only.
+  Other.blocks_.erase(from, to);
+  Other.starts_.erase(Other.starts_.begin(), Other.starts_.begin() + static_cast<std::ptrdiff_t>(Other.used_));
+  Other.capacity_ = 0;
+  for (const TBlock& block : Other.blocks_) Other.capacity_ += block.Capacity;
+  Other.used_ = Other.hint_ = 0;
+  Other.count_ = 0;
+  CheckBlocksAround(k);
+  CheckBlocksAround(used_ > 0 ? used_ - 1 : 0);
 }
 
 void TLineRecords::Open(int Index, int Count) {

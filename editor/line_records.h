@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <span>
+#include <new>
 #include <vector>
 
 #include "editor/line_string.h"
@@ -79,9 +79,20 @@ class TLineRecords {
   TCodeEditStringRec& Open(int Index);
   // Count empty records at Index, 0 .. Count.
   void Open(int Index, int Count);
-  // A record for each of Lines (moved in) after the last, a block at a time, placed as Open(Count())
-  // line by line places them.
-  void Append(std::span<TLineString> Lines);
+  // An empty record after the last, placed as Open(Count()) places it.
+  TCodeEditStringRec& Append() {
+    if (used_ > 0) {
+      TBlock& last = blocks_[used_ - 1];
+      if (last.Count < last.Capacity && last.Count < kAppendFill) {
+        ++count_;
+        return *::new (static_cast<void*>(last.Records + last.Count++)) TCodeEditStringRec();
+      }
+    }
+    return Open(count_);
+  }
+  // Moves Other's records after the last, block by block, with the arena that holds their lines;
+  // Other is left empty.
+  void AppendBlocks(TLineRecords& Other);
   // Removes Count records from Index on (all inside the list).
   void Erase(int Index, int Count) noexcept;
   // Removes every record and frees the blocks.

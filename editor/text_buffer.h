@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -141,8 +142,9 @@ class TCodeEditStringList : public TStrings {
   void InsertItem(int Index, TLineString S, TObject* AObject);
   template <class Chars>
   void PutItem(int Index, Chars S);
-  // Replaces the lines with the loader's (taking its arena over), firing Cleared and each Inserted.
-  void AddLoadedLines(TLineLoader& Loader);
+  // Replaces the lines with the loaders' in order (taking their arenas over), firing Cleared and each
+  // Inserted.
+  void AddLoadedLines(std::span<TLineLoader> Loaders);
   std::int64_t ComputeExpandedLength(const TCodeEditStringRec& Rec) const;
 
   TLineRecords list_;

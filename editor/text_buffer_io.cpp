@@ -4,12 +4,14 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "editor/edit_exceptions.h"
 #include "editor/file_writer.h"
 #include "editor/line_loader.h"
 #include "editor/text_buffer.h"
+#include "platform/rtl/parallel.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/utf8.h"
 
@@ -31,27 +33,36 @@ std::string_view BreakOf(TCodeEditFileFormat Format) {
 }  // namespace
 
 // Runs inside LoadFromStream's update, so each line only fires its OnInserted.
-void TCodeEditStringList::AddLoadedLines(TLineLoader& Loader) {
-  std::vector<TLineString>& lines = Loader.Lines();
-  if (lines.size() > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
+void TCodeEditStringList::AddLoadedLines(std::span<TLineLoader> Loaders) {
+  std::size_t count = 0;
+  for (TLineLoader& loader : Loaders) count += static_cast<std::size_t>(loader.Records().Count());
+  if (count > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
   Clear();
-  const std::size_t wanted = static_cast<std::size_t>(GetCount()) + lines.size();
+  const std::size_t wanted = static_cast<std::size_t>(GetCount()) + count;
   if (wanted > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
-  // Sized once instead of growing a block at a time; appended lines leave room in every block.
-  const std::size_t room = wanted / TLineRecords::kAppendFill * TLineRecords::kBlockRecords + wanted % TLineRecords::kAppendFill;
-  if (room > static_cast<std::size_t>(GetCapacity())) list_.SetCapacity(static_cast<int>(std::min<std::size_t>(room, INT32_MAX)));
-  list_.Arena().Adopt(Loader.Arena());
   if (!OnInserted) {
-    list_.Append(lines);  // nobody to tell: the records are made a block at a time
+    // Nobody to tell: the loaders' record blocks become the list's as they stand.
+    for (TLineLoader& loader : Loaders) list_.AppendBlocks(loader.Records());
   } else {
-    for (TLineString& line : lines) {
-      const int index = GetCount();
-      list_.Open(index).String = std::move(line);
-      OnInserted(this, index, 1);
+    // Sized once instead of growing a block at a time; appended lines leave room in every block.
+    const std::size_t room = wanted / TLineRecords::kAppendFill * TLineRecords::kBlockRecords + wanted % TLineRecords::kAppendFill;
+    if (room > static_cast<std::size_t>(GetCapacity())) list_.SetCapacity(static_cast<int>(std::min<std::size_t>(room, INT32_MAX)));
+    for (TLineLoader& loader : Loaders) {
+      TLineRecords& records = loader.Records();
+      list_.Arena().Adopt(records.Arena());
+      for (int i = 0; i < records.Count(); ++i) {
+        const int index = GetCount();
+        list_.Append().String = std::move(records[i].String);
+        OnInserted(this, index, 1);
+      }
     }
   }
+  bool cr = false, lf = false;
+  for (const TLineLoader& loader : Loaders) {
+    cr = cr || loader.SawCr();
+    lf = lf || loader.SawLf();
+  }
   index_of_longest_line_ = -1;
-  const bool cr = Loader.SawCr(), lf = Loader.SawLf();
   file_format_ = cr && !lf ? sffMac : lf && !cr ? sffUnix : sffDos;
 }
 
@@ -59,17 +70,30 @@ void TCodeEditStringList::LoadFromStream(TStream* Stream) {
   Updating([&] {
     Stream->SetPosition(0);
     // The text is split and decoded as it is read, aside: the list changes only once all of it is in.
-    TLineLoader loader;
-    std::int64_t left = std::max<std::int64_t>(Stream->Size(), 0);
-    const std::unique_ptr<char[]> block(new char[TLineLoader::kBlockSize]);
-    while (left > 0) {
-      const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, TLineLoader::kBlockSize));
-      Stream->ReadBuffer(block.get(), static_cast<std::int64_t>(n));
-      loader.Feed(std::string_view(block.get(), n));
-      left -= static_cast<std::int64_t>(n);
+    const std::int64_t size = std::max<std::int64_t>(Stream->Size(), 0);
+    // A file stream itself (not a class made from it, which may read otherwise) is read in ranges
+    // on threads of their own when it is large.
+    auto* const file = typeid(*Stream) == typeid(TFileStream) ? static_cast<TFileStream*>(Stream) : nullptr;
+    std::vector<TLineLoader> loaders(file ? ParallelRanges() : 1);
+    if (file) {
+      ForRanges(static_cast<std::size_t>(size), kMinRangeBytes, [&](std::size_t Range, std::size_t Begin, std::size_t End) {
+        LoadFileRange(*file, size, static_cast<std::int64_t>(Begin), static_cast<std::int64_t>(End), loaders[Range],
+                      !append_new_line_at_eof_);
+      });
+      Stream->SetPosition(size);
+    } else {
+      TLineLoader& loader = loaders.front();
+      std::int64_t left = size;
+      const std::unique_ptr<char[]> block(new char[TLineLoader::kBlockSize]);
+      while (left > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, TLineLoader::kBlockSize));
+        Stream->ReadBuffer(block.get(), static_cast<std::int64_t>(n));
+        loader.Feed(std::string_view(block.get(), n));
+        left -= static_cast<std::int64_t>(n);
+      }
+      loader.Finish(!append_new_line_at_eof_);
     }
-    loader.Finish(!append_new_line_at_eof_);
-    AddLoadedLines(loader);
+    AddLoadedLines(loaders);
   });
 }
 

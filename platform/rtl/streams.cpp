@@ -197,6 +197,18 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
   return done;
 }
 
+std::int64_t TFileStream::ReadAt(void* Buffer, std::int64_t Count, std::int64_t Offset) {
+  std::int64_t done = 0;
+  auto* out = static_cast<char*>(Buffer);
+  while (done < Count) {
+    const ssize_t n = ::pread(fd_, out + done, static_cast<std::size_t>(Count - done), Offset + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
 std::int64_t TFileStream::Write(const void* Buffer, std::int64_t Count) {
   std::int64_t done = 0;
   const auto* in = static_cast<const char*>(Buffer);

@@ -90,6 +90,9 @@ class TFileStream : public TStream {
   std::int64_t Size() override;
   void SetSize(std::int64_t NewSize) override;
 
+  // Reads up to Count bytes from Offset on without moving the position, so that several threads may
+  // read one file at once; answers how many it read (fewer only at the end of the file or on an error).
+  std::int64_t ReadAt(void* Buffer, std::int64_t Count, std::int64_t Offset);
   const std::string& FileName() const { return file_name_; }
   int Handle() const { return fd_; }
 

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "editor/text_buffer.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/parallel.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/utf8.h"
+#include "tests/platform/temp_folder.h"
 
 namespace lab {
 namespace {
@@ -18,6 +22,17 @@ struct Loaded {
   bool cr = false, lf = false;
   friend bool operator==(const Loaded&, const Loaded&) = default;
 };
+
+Loaded Found(std::span<TLineLoader> Loaders) {
+  Loaded out;
+  for (TLineLoader& loader : Loaders) {
+    for (int i = 0; i < loader.Records().Count(); ++i) out.lines.push_back(loader.Records()[i].String.str());
+    out.cr = out.cr || loader.SawCr();
+    out.lf = out.lf || loader.SawLf();
+  }
+  return out;
+}
+Loaded Found(TLineLoader& Loader) { return Found(std::span(&Loader, 1)); }
 
 // Bytes fed in the pieces Sizes gives (the rest in one more).
 Loaded Feed(const std::string& Bytes, const std::vector<std::size_t>& Sizes, bool EmptyLast = true) {
@@ -29,9 +44,7 @@ Loaded Feed(const std::string& Bytes, const std::vector<std::size_t>& Sizes, boo
   }
   loader.Feed(std::string_view(Bytes).substr(at));
   loader.Finish(EmptyLast);
-  Loaded out{{}, loader.SawCr(), loader.SawLf()};
-  for (const TLineString& line : loader.Lines()) out.lines.push_back(line.str());
-  return out;
+  return Found(loader);
 }
 
 std::vector<std::u32string> ListLines(const TCodeEditStringList& List) {
@@ -112,7 +125,7 @@ TEST(LineLoader, EachLineIsAsciiOnlyUpToItsBreak) {
         TLineLoader loader;
         loader.Feed(line);
         loader.Finish(true);
-        EXPECT_EQ(loader.Lines().at(0).width(), LineWidthOf(decoded));
+        EXPECT_EQ(loader.Records()[0].String.width(), LineWidthOf(decoded));
       }
     }
   }
@@ -205,10 +218,10 @@ TEST(LineLoader, EveryTwoAndThreeByteFormDecodesAsTheRuntimeDoes) {
               TLineLoader loader;
               loader.Feed(line + "\n");
               loader.Finish(false);
-              ASSERT_EQ(loader.Lines().size(), 1u);
+              ASSERT_EQ(loader.Records().Count(), 1);
               const std::u32string decoded = Utf8Decode(line);
-              ASSERT_EQ(loader.Lines()[0].str(), decoded) << ::testing::PrintToString(line);
-              ASSERT_EQ(loader.Lines()[0].width(), LineWidthOf(decoded));
+              ASSERT_EQ(loader.Records()[0].String.str(), decoded) << ::testing::PrintToString(line);
+              ASSERT_EQ(loader.Records()[0].String.width(), LineWidthOf(decoded));
             }
           }
         }
@@ -217,24 +230,44 @@ TEST(LineLoader, EveryTwoAndThreeByteFormDecodesAsTheRuntimeDoes) {
   }
 }
 
-TEST(LineRecords, AppendedLinesArePlacedAsLinesOpenedOneByOne) {
+TEST(LineRecords, AppendedRecordsAndMovedBlocksArePlacedAsRecordsOpenedOneByOne) {
   constexpr int kFill = TLineRecords::kAppendFill;
+  auto text = [](int i) { return std::u32string(static_cast<std::size_t>(1 + i % 7), U'a' + i % 26); };
   for (int first : {0, 10, kFill, TLineRecords::kBlockRecords + 3}) {
     for (int added : {0, 1, kFill - 1, kFill, kFill + 1, 3 * TLineRecords::kBlockRecords + 5}) {
       SCOPED_TRACE(::testing::Message() << first << " then " << added);
-      auto text = [](int i) { return std::u32string(static_cast<std::size_t>(i % 7), U'a' + i % 26); };
-      TLineRecords opened, appended;
-      for (TLineRecords* records : {&opened, &appended})
+      TLineRecords opened, appended, moved;
+      for (TLineRecords* records : {&opened, &appended, &moved})
         for (int i = 0; i < first; ++i) records->Open(i).String.assign(text(i));
-      std::vector<TLineString> lines;
+      // The moved lines are a loader's, held in its arena.
+      TLineLoader loader;
       for (int i = first; i < first + added; ++i) {
         opened.Open(i).String.assign(text(i));
-        lines.emplace_back(text(i));
+        appended.Append().String.assign(text(i));
+        loader.Feed(Utf8Encode(text(i)) + "\n");
       }
-      appended.Append(lines);
-      ASSERT_EQ(appended.Count(), first + added);
+      loader.Finish(false);
+      moved.AppendBlocks(loader.Records());
+      EXPECT_EQ(loader.Records().Count(), 0);
+      EXPECT_EQ(loader.Records().Capacity(), 0);
+      EXPECT_EQ(loader.Records().Arena().ReservedBytes(), 0u);
       EXPECT_EQ(appended.BlockCount(), opened.BlockCount());
-      for (int i = 0; i < first + added; ++i) ASSERT_EQ(appended[i].String, text(i)) << i;
+      for (TLineRecords* records : {&appended, &moved}) {
+        ASSERT_EQ(records->Count(), first + added);
+        for (int i = 0; i < first + added; ++i) ASSERT_EQ((*records)[i].String, text(i)) << i;
+      }
+      // Edits across the place where the blocks were joined, then every line erased: the moved
+      // lines go back to the arena that took them over, which frees its chunks as they empty.
+      if (first > 0 && added > 1) {
+        moved.Erase(first - 1, 2);
+        moved.Open(first - 1).String.assign(U"joined");
+        ASSERT_EQ(moved.Count(), first + added - 1);
+        EXPECT_EQ(moved[first - 1].String, U"joined");
+        EXPECT_EQ(moved[first].String, text(first + 1));
+      }
+      moved.Erase(first / 2, moved.Count() - first / 2);
+      moved.Erase(0, moved.Count());
+      EXPECT_EQ(moved.Arena().ReservedBytes(), 0u);
     }
   }
 }
@@ -258,6 +291,121 @@ TEST(LineLoader, ALoadWithoutListenersGivesTheListALoadWithListenersGives) {
   EXPECT_EQ(inserted, told.Count());
   EXPECT_EQ(ListLines(untold), ListLines(told));
   EXPECT_EQ(untold.Records().BlockCount(), told.Records().BlockCount());
+}
+
+// Bytes in a file of their own.
+class TTextFile {
+ public:
+  explicit TTextFile(const std::string& Bytes) : name_(folder_.File("text")) {
+    TFileStream out(name_, fmCreate);
+    out.WriteBuffer(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
+  }
+  const std::string& Name() const { return name_; }
+
+ private:
+  testing::TempFolder folder_;
+  std::string name_;
+};
+
+// The file's lines, loaded in the ranges Cuts makes; Size is the file's own unless given.
+Loaded LoadRanges(const TTextFile& File, std::vector<std::int64_t> Cuts, bool EmptyLast = true, std::int64_t Size = -1) {
+  TFileStream file(File.Name(), fmOpenRead);
+  if (Size < 0) Size = file.Size();
+  Cuts.insert(Cuts.begin(), 0);
+  Cuts.push_back(Size);
+  std::vector<TLineLoader> loaders(Cuts.size() - 1);
+  for (std::size_t i = 0; i < loaders.size(); ++i) LoadFileRange(file, Size, Cuts[i], Cuts[i + 1], loaders[i], EmptyLast);
+  return Found(loaders);
+}
+
+TEST(LineLoader, FileRangesGiveTheLinesOfOneLoad) {
+  for (const char* text : kTexts) {
+    const std::string bytes = text;
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    const TTextFile file(bytes);
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    for (bool empty_last : {true, false}) {
+      const Loaded whole = Feed(bytes, {}, empty_last);
+      // One cut and two at every place: at a line's start or inside it, between CR and LF, inside a
+      // UTF-8 sequence, at the start and at the end, two on one place (an empty range between).
+      for (std::int64_t first = 0; first <= size; ++first) {
+        EXPECT_EQ(LoadRanges(file, {first}, empty_last), whole) << "cut at " << first;
+        if (size > 24) continue;
+        for (std::int64_t second = first; second <= size; ++second)
+          EXPECT_EQ(LoadRanges(file, {first, second}, empty_last), whole) << "cuts at " << first << ", " << second;
+      }
+    }
+  }
+}
+
+TEST(LineLoader, ALineStartIsFoundAcrossTheSearchWindows) {
+  // A line of 70,000 bytes, searched from cuts around the place where the first 64 KiB window from
+  // the cut ends with its CR (the LF, or the next line, first in the window after).
+  constexpr std::int64_t kLine = 70000, kWindowEnd = kLine - (std::int64_t{1} << 16) + 2;
+  for (const char* rest : {"\r\nb", "\rb", "\r", "\n\r\n"}) {
+    const std::string bytes = std::string(kLine, 'a') + rest;
+    SCOPED_TRACE(::testing::PrintToString(std::string(rest)));
+    const TTextFile file(bytes);
+    TFileStream stream(file.Name(), fmOpenRead);
+    const std::int64_t start = bytes[kLine + 1] == '\n' ? kLine + 2 : kLine + 1;
+    for (std::int64_t cut = kWindowEnd - 3; cut <= kWindowEnd + 3; ++cut) {
+      EXPECT_EQ(LineStartFrom(stream, stream.Size(), cut), start) << cut;
+      EXPECT_EQ(LoadRanges(file, {cut}), Feed(bytes, {})) << cut;
+    }
+    EXPECT_EQ(LineStartFrom(stream, stream.Size(), kLine + 1), bytes[kLine + 1] == '\n' ? kLine + 2 : kLine + 1);
+    EXPECT_EQ(LineStartFrom(stream, stream.Size(), 0), 0);
+  }
+}
+
+TEST(LineLoader, AReadErrorInARangeIsRaised) {
+  std::string bytes;
+  for (int i = 0; i < 100; ++i) bytes += "line\n";
+  const TTextFile file(bytes);
+  TFileStream stream(file.Name(), fmOpenRead);
+  const auto size = static_cast<std::int64_t>(bytes.size());
+  // The file is shorter than the size given: a range fails that reads past its end for its own
+  // lines, or to find where the range after it starts.
+  const std::int64_t ranges[][2] = {{size / 2, size + 10}, {0, size + 5}};
+  for (const auto& range : ranges) {
+    TLineLoader loader;
+    EXPECT_THROW(LoadFileRange(stream, size + 10, range[0], range[1], loader, true), EReadError);
+  }
+}
+
+TEST(LineLoader, ALargeFileLoadsInRangesAsOneStreamDoes) {
+  // More than two ranges' worth of lines of every length up to 255, some of them not ASCII.
+  std::string bytes;
+  for (int i = 0; static_cast<std::int64_t>(bytes.size()) < 2 * kMinRangeBytes + 1000; ++i) {
+    bytes.append(static_cast<std::size_t>(i % 256), static_cast<char>('a' + i % 26));
+    if (i % 37 == 0) bytes += "\xE2\x82\xAC";
+    bytes += "\r\n";
+  }
+  const TTextFile file(bytes);
+  TCodeEditStringList ranged, streamed, told;
+  int inserted = 0;
+  told.OnInserted = [&](TObject*, int Index, int Count) {
+    EXPECT_EQ(Index, inserted);
+    EXPECT_EQ(Count, 1);
+    ++inserted;
+  };
+  ranged.LoadFromFile(file.Name());
+  told.LoadFromFile(file.Name());
+  TStringStream stream(bytes);
+  streamed.LoadFromStream(&stream);
+  EXPECT_EQ(inserted, told.Count());
+  const std::vector<std::u32string> lines = ListLines(streamed);
+  EXPECT_EQ(ListLines(ranged), lines);
+  EXPECT_EQ(ListLines(told), lines);
+  EXPECT_EQ(ranged.FileFormat(), sffDos);
+  // Edits near where the ranges met change the lines as in the list read in one piece.
+  for (TCodeEditStringList* list : {&ranged, &streamed}) {
+    for (int quarter = 1; quarter < 4; ++quarter) {
+      const int at = list->Count() / 4 * quarter;
+      list->Delete(at);
+      list->Insert(at, "edited");
+    }
+  }
+  EXPECT_EQ(ListLines(ranged), ListLines(streamed));
 }
 
 }  // namespace

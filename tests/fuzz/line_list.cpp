@@ -1,11 +1,15 @@
 // The editor's line list loading any bytes: saving and loading again keeps the lines, and valid
 // UTF-8 text whose lines all end the same way saves back byte for byte. Read in small blocks of any
-// sizes, the bytes give the same lines as read at once.
+// sizes, or as a file in ranges cut at any places, the bytes give the same lines as read at once.
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/line_loader.h"
 #include "editor/text_buffer.h"
@@ -60,10 +64,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += n;
   }
   loader.Finish(true);
-  LAB_FUZZ_CHECK(loader.Lines().size() == static_cast<std::size_t>(list.Count()));
-  for (int i = 0; i < list.Count(); ++i) LAB_FUZZ_CHECK(loader.Lines()[static_cast<std::size_t>(i)] == list.GetLine(i));
+  LAB_FUZZ_CHECK(loader.Records().Count() == list.Count());
+  for (int i = 0; i < list.Count(); ++i) LAB_FUZZ_CHECK(loader.Records()[i].String == list.GetLine(i));
   const bool cr = loader.SawCr(), lf = loader.SawLf();
   LAB_FUZZ_CHECK(list.FileFormat() == (cr && !lf ? sffMac : lf && !cr ? sffUnix : sffDos));
+
+  // The bytes as a file, in up to four ranges cut where the first bytes point.
+  const int fd = ::memfd_create("line_list", 0);
+  LAB_FUZZ_CHECK(fd >= 0);
+  LAB_FUZZ_CHECK(::write(fd, data, size) == static_cast<ssize_t>(size));
+  std::vector<std::int64_t> cuts{0, static_cast<std::int64_t>(size)};
+  for (std::size_t i = 0; i < std::min<std::size_t>(size, 3); ++i) cuts.push_back(data[i] % (size + 1));
+  std::sort(cuts.begin(), cuts.end());
+  std::vector<TLineLoader> ranges(cuts.size() - 1);
+  {
+    TFileStream file("/proc/self/fd/" + std::to_string(fd), fmOpenRead);
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+      LoadFileRange(file, static_cast<std::int64_t>(size), cuts[i], cuts[i + 1], ranges[i], true);
+  }
+  ::close(fd);
+  int line = 0;
+  for (TLineLoader& range : ranges)
+    for (int i = 0; i < range.Records().Count(); ++i, ++line)
+      LAB_FUZZ_CHECK(line < list.Count() && range.Records()[i].String == list.GetLine(line));
+  LAB_FUZZ_CHECK(line == list.Count());
   const bool valid = Utf8Encode(Utf8Decode(bytes)) == bytes;
   if (valid && OneBreakForm(bytes)) LAB_FUZZ_CHECK(saved == bytes);
   return 0;

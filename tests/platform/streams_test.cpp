@@ -183,6 +183,14 @@ TEST(FileStream, CreateWriteReopenAndModes) {
     f.SetPosition(12);
     EXPECT_THROW(f.ReadBuffer(&c, 1), EReadError);
     EXPECT_THROW(f.Seek(-1, soFromBeginning), EStreamError);
+    // A positioned read leaves the position alone, and reads fewer bytes at the end.
+    char two[2];
+    f.SetPosition(5);
+    EXPECT_EQ(f.ReadAt(two, 2, 10), 2);
+    EXPECT_EQ(std::string(two, 2), "nd");
+    EXPECT_EQ(f.ReadAt(two, 2, 11), 1);
+    EXPECT_EQ(f.ReadAt(two, 2, 12), 0);
+    EXPECT_EQ(f.Position(), 5);
   }
   {
     TFileStream f(path, fmOpenWrite);  // opening for writing keeps the contents
