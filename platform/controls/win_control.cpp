@@ -195,8 +195,9 @@ void TWinControl::DestroyHandle() {
 }
 
 void TWinControl::DestroyWnd() {
-  // The text lives in the window; keep it for the next one.
-  std::string text = wm::GetWindowText(handle_);
+  // The text lives in the window; keep it for the next one, unless the control is going away (an
+  // editor's text can be hundreds of megabytes).
+  std::string text = ComponentState().Contains(csDestroying) ? std::string() : wm::GetWindowText(handle_);
   DestroyWindowHandle();
   text_ = std::move(text);
 }

@@ -26,8 +26,10 @@ class TPlain : public TCustomControl {
  public:
   using TCustomControl::TCustomControl;
   std::vector<UINT> seen;
+  int* text_asked = nullptr;  // counts the questions for the window's text
   void Dispatch(TMessage& m) override {
     if (m.Msg >= WM_USER && m.Msg < WM_APP) seen.push_back(m.Msg);
+    if (text_asked && (m.Msg == WM_GETTEXT || m.Msg == WM_GETTEXTLENGTH)) ++*text_asked;
     TCustomControl::Dispatch(m);
   }
 };
@@ -73,6 +75,22 @@ TEST_F(WindowTest, BorderStyleAndCtl3DChooseTheWindowStylesAndRecreateTheWindow)
   c->SetCtl3D(false);
   EXPECT_NE(wm::GetWindowLongPtr(c->Handle(), GWL_STYLE) & WS_BORDER, 0);
   EXPECT_EQ(c->ClientRect(), Rect(0, 0, 98, 48));
+}
+
+TEST_F(WindowTest, AWindowRecreatedKeepsItsTextAndOneDestroyedWithItsControlIsNotAskedForIt) {
+  auto* c = Add<TPlain>(Rect(0, 0, 100, 50));
+  c->SetCaption("kept");
+  form->Show();
+  Process();
+  int asked = 0;
+  c->text_asked = &asked;
+  c->SetBorderStyle(bsSingle);
+  EXPECT_GT(asked, 0);
+  EXPECT_EQ(c->Caption(), "kept");
+  asked = 0;
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(asked, 0);
 }
 
 TEST_F(WindowTest, AnotherObjectCanHookAControlsMessagesAndLetThemGoOn) {
