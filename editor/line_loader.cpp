@@ -5,71 +5,18 @@
 #include <cstring>
 #include <memory>
 
+#include "editor/line_breaks.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/utf8.h"
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace lab {
 
 namespace {
-
-// The first CR or LF from P on (End when there is none), in one pass that also tells whether every
-// byte before it is ASCII: a line is searched for both breaks at once and never looked at again
-// before it is copied. High gathers the top bits of the bytes passed over so far.
-const char* FindBreak(const char* p, const char* const end, bool& Ascii, unsigned high = 0) {
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; end - p >= 16; p += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const auto breaks = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-    const auto top = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-    if (breaks != 0) {
-      const int at = __builtin_ctz(breaks);
-      Ascii = (high | (top & ((1u << at) - 1))) == 0;
-      return p + at;
-    }
-    high |= top;
-  }
-#endif
-  for (; p < end && *p != '\r' && *p != '\n'; ++p) high |= static_cast<unsigned char>(*p) & 0x80u;
-  Ascii = high == 0;
-  return p;
-}
-
-#if defined(__x86_64__)
-// FindBreak 32 bytes a step, on processors that have AVX2 (the last bytes as FindBreak does).
-__attribute__((target("avx2"))) const char* FindBreakAvx2(const char* p, const char* const end, bool& Ascii) {
-  const __m256i cr = _mm256_set1_epi8('\r');
-  const __m256i lf = _mm256_set1_epi8('\n');
-  unsigned high = 0;
-  for (; end - p >= 32; p += 32) {
-    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const auto breaks = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr), _mm256_cmpeq_epi8(bytes, lf))));
-    const auto top = static_cast<unsigned>(_mm256_movemask_epi8(bytes));
-    if (breaks != 0) {
-      const int at = __builtin_ctz(breaks);
-      Ascii = (high | (top & ((1u << at) - 1))) == 0;
-      return p + at;
-    }
-    high |= top;
-  }
-  return FindBreak(p, end, Ascii, high);
-}
-
-const bool kHaveAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
-#endif
 
 // Eight bytes at a time.
 bool IsAscii(std::string_view S) {
@@ -223,11 +170,7 @@ void TLineLoader::Feed(std::string_view Bytes) {
   ended_with_break_ = end[-1] == '\r' || end[-1] == '\n';
   while (p < end) {
     bool ascii;
-#if defined(__x86_64__)
-    const char* stop = kHaveAvx2 ? FindBreakAvx2(p, end, ascii) : FindBreak(p, end, ascii);
-#else
-    const char* stop = FindBreak(p, end, ascii);
-#endif
+    const char* stop = FindLineBreak(p, end, ascii);
     if (stop == end) {
       carry_.append(p, end);
       return;
@@ -285,7 +228,7 @@ std::int64_t LineStartFrom(TFileStream& File, std::int64_t Size, std::int64_t Of
     const char* const end = window.get() + n;
     if (after_cr) return window[0] == '\n' ? at + 1 : at;
     bool ascii;
-    const char* p = FindBreak(window.get(), end, ascii);
+    const char* p = FindLineBreak(window.get(), end, ascii);
     if (p != end) {
       const std::int64_t next = at + (p - window.get()) + 1;
       if (*p == '\n') return next;
