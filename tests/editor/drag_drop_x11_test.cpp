@@ -76,7 +76,9 @@ TEST_F(EditorX11Drag, TextDraggedFromOneEditorToAnother) {
   Pointer(ButtonPress, from);
   Pointer(MotionNotify, {from.X + 10, from.Y + 8});
   Pointer(MotionNotify, to);
-  ASSERT_TRUE(WaitFor([&] { return source->Dragging() && target->CaretXY() == TBufferCoord{8, 1}; }));
+  ASSERT_TRUE(WaitFor([&] { return source->Dragging() && target->CaretXY() == TBufferCoord{8, 1}; }))
+      << "dragging " << source->Dragging() << ", source holding the mouse " << source->MouseCapture()
+      << ", target's caret " << target->CaretXY().Char << ":" << target->CaretXY().Line;
   Pointer(ButtonRelease, to);
   ASSERT_TRUE(WaitFor([&] { return target->Text() == "notes: Tracer1"; })) << target->Text();
   EXPECT_EQ(source->Text(), "09:00:01 Tracer1 JOB=24001");
