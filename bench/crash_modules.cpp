@@ -24,8 +24,8 @@
 
 #include <vector>
 
-#include "crashreport/crash_lists.h"
-#include "crashreport/module_list.h"
+#include "crashreport/report/crash_lists.h"
+#include "crashreport/report/module_list.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "bench/standing_threads.h"
 #include "crashreport/crashlog.h"
-#include "crashreport/fault_capture.h"
+#include "crashreport/capture/fault_capture.h"
 
 namespace {
 

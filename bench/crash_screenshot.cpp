@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "crashreport/process_state.h"
-#include "crashreport/screenshot.h"
+#include "crashreport/files/screenshot.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/painting.h"
 #include "platform/controls/window_manager.h"

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bench/standing_threads.h"
-#include "crashreport/call_stack.h"
-#include "crashreport/memory_map.h"
-#include "crashreport/module_list.h"
-#include "crashreport/thread_stacks.h"
+#include "crashreport/report/call_stack.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/module_list.h"
+#include "crashreport/report/thread_stacks.h"
 #include "platform/rtl/threads.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "crashreport/export_data.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/threads.h"
 

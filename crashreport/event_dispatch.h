@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "crashreport/crash_lists.h"
+#include "crashreport/report/crash_lists.h"
 #include "crashreport/crashlog.h"
 
 namespace lab {

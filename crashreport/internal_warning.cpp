@@ -5,7 +5,7 @@
 #include <exception>
 #include <mutex>
 
-#include "crashreport/crash_gui.h"
+#include "crashreport/dialogs/crash_gui.h"
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/strutils.h"
 

@@ -7,9 +7,9 @@
 
 #include <cstring>
 
-#include "crashreport/cipher.h"
+#include "crashreport/codec/cipher.h"
 #include "crashreport/options.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/codec/zlib_memory.h"
 #include "platform/rtl/streams.h"
 
 namespace lab {

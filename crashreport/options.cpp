@@ -1,7 +1,7 @@
 #include "crashreport/options.h"
 
-#include "crashreport/file_utils.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/scope_exit.h"
 

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <vector>
 
-#include "crashreport/file_utils.h"
+#include "crashreport/codec/file_utils.h"
 #include "crashreport/module_data.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/threads.h"

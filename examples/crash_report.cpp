@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "crashreport/call_stack.h"
-#include "crashreport/memory_map.h"
-#include "crashreport/module_list.h"
-#include "crashreport/report_text.h"
-#include "crashreport/thread_stacks.h"
+#include "crashreport/report/call_stack.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/module_list.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/report/thread_stacks.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/strutils.h"

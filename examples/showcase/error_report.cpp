@@ -7,15 +7,15 @@
 #include <string>
 #include <thread>
 
-#include "crashreport/call_stack.h"
-#include "crashreport/crash_dialogs.h"
-#include "crashreport/last_exception.h"
-#include "crashreport/memory_map.h"
-#include "crashreport/module_list.h"
+#include "crashreport/report/call_stack.h"
+#include "crashreport/dialogs/crash_dialogs.h"
+#include "crashreport/capture/last_exception.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/module_list.h"
 #include "crashreport/process_state.h"
-#include "crashreport/report_text.h"
-#include "crashreport/thread_stacks.h"
-#include "crashreport/window_services.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/report/thread_stacks.h"
+#include "crashreport/dialogs/window_services.h"
 #include "platform/controls/menus.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/exceptions.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "crashreport/crashlog.h"
-#include "crashreport/dialog_helper.h"
-#include "crashreport/platform_gui.h"
+#include "crashreport/dialogs/dialog_helper.h"
+#include "crashreport/dialogs/platform_gui.h"
 #include "device_monitor.h"
 #include "error_report.h"
 #include "job_browser.h"

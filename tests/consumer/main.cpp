@@ -8,9 +8,9 @@
 
 #include "crashreport/crashlog.h"
 #include "crashreport/module_data.h"
-#include "crashreport/module_list.h"
+#include "crashreport/report/module_list.h"
 #include "crashreport/process_state.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "grid/dbgrid.h"
 #include "platform/classes/form_text.h"
 #include "platform/rtl/exceptions.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/attachments.h"
+#include "crashreport/files/attachments.h"
 #include "crashreport/process_state.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/string_list.h"

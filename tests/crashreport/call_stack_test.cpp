@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "crashreport/call_stack.h"
-#include "crashreport/code_patch.h"
-#include "crashreport/debug_symbols.h"
-#include "crashreport/hooks.h"
-#include "crashreport/system_utils.h"
-#include "crashreport/thread_stacks.h"
+#include "crashreport/report/call_stack.h"
+#include "crashreport/capture/code_patch.h"
+#include "crashreport/report/debug_symbols.h"
+#include "crashreport/capture/hooks.h"
+#include "crashreport/report/system_utils.h"
+#include "crashreport/report/thread_stacks.h"
 #include "platform/rtl/threads.h"
 
 extern "C" {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/base64.h"
-#include "crashreport/cipher.h"
-#include "crashreport/md5.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/codec/base64.h"
+#include "crashreport/codec/cipher.h"
+#include "crashreport/codec/md5.h"
+#include "crashreport/codec/zlib_memory.h"
 
 namespace lab {
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "crashreport/crash_lists.h"
+#include "crashreport/report/crash_lists.h"
 #include "platform/rtl/threads.h"
 
 namespace lab {

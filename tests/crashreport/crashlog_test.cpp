@@ -6,8 +6,8 @@
 
 #include "crashreport/crashlog.h"
 #include "crashreport/event_dispatch.h"
-#include "crashreport/file_utils.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/classes/class_registry.h"
 #include "platform/classes/form_text.h"
 #include "tests/crashreport/fault_child.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/debug_symbols.h"
+#include "crashreport/report/debug_symbols.h"
 #include "test_files.h"
 
 namespace lab {

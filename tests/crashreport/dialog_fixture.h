@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "crashreport/platform_gui.h"
+#include "crashreport/dialogs/platform_gui.h"
 #include "crashreport/process_state.h"
 
 namespace lab::testing {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <future>
 
-#include "crashreport/dialog_helper.h"
+#include "crashreport/dialogs/dialog_helper.h"
 #include "tests/crashreport/test_files.h"
 #include "tests/platform/x11_fixture.h"
 

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <memory>
 
-#include "crashreport/dialog_lists.h"
-#include "crashreport/dialog_state.h"
-#include "crashreport/ini_settings.h"
-#include "crashreport/list_view_items.h"
+#include "crashreport/dialogs/dialog_lists.h"
+#include "crashreport/dialogs/dialog_state.h"
+#include "crashreport/files/ini_settings.h"
+#include "crashreport/dialogs/list_view_items.h"
 #include "tests/crashreport/test_files.h"
 
 namespace lab {

@@ -11,13 +11,13 @@
 #include <stdexcept>
 #include <thread>
 
-#include "crashreport/crash_dialogs.h"
+#include "crashreport/dialogs/crash_dialogs.h"
 #include "crashreport/event_dispatch.h"
-#include "crashreport/fault_capture.h"
-#include "crashreport/log_access.h"
-#include "crashreport/log_file.h"
-#include "crashreport/platform_gui.h"
-#include "crashreport/report_text.h"
+#include "crashreport/capture/fault_capture.h"
+#include "crashreport/files/log_access.h"
+#include "crashreport/files/log_file.h"
+#include "crashreport/dialogs/platform_gui.h"
+#include "crashreport/report/report_text.h"
 #include "platform/controls/dialog_box.h"
 #include "platform/controls/messages.h"
 #include "platform/controls/window_manager.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "crashreport/crash_gui.h"
+#include "crashreport/dialogs/crash_gui.h"
 #include "platform/controls/dialogs.h"
 
 namespace lab::testing {

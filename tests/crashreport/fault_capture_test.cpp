@@ -1,7 +1,7 @@
 // Faults of a program that links the crash reporter, each injected in a child process: the child's
 // exit status and the one report it writes (its standard error output).
 
-#include "crashreport/fault_capture.h"
+#include "crashreport/capture/fault_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +21,9 @@
 #include <thread>
 
 #include "crashreport/process_state.h"
-#include "crashreport/report_text.h"
+#include "crashreport/report/report_text.h"
 #include "crashreport/event_dispatch.h"
-#include "crashreport/thread_stacks.h"
+#include "crashreport/report/thread_stacks.h"
 #include "platform/controls/application.h"
 #include "tests/crashreport/fault_child.h"
 

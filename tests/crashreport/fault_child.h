@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/fault_capture.h"
+#include "crashreport/capture/fault_capture.h"
 #include "crashreport/process_state.h"
-#include "crashreport/thread_stacks.h"
+#include "crashreport/report/thread_stacks.h"
 #include "tests/crashreport/test_files.h"
 
 namespace lab::testing {

@@ -1,6 +1,6 @@
 // The freeze watchdog, each case in a child process with a main window on the headless back-end.
 
-#include "crashreport/freeze_watchdog.h"
+#include "crashreport/capture/freeze_watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "crashreport/process_state.h"
-#include "crashreport/report_text.h"
+#include "crashreport/report/report_text.h"
 #include "fault_child.h"
 #include "platform/controls/message_queue.h"
 #include "platform/controls/window_manager.h"

@@ -3,7 +3,7 @@
 #include <exception>
 #include <thread>
 
-#include "crashreport/handler_analysis.h"
+#include "crashreport/capture/handler_analysis.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/threads.h"
 

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "crashreport/file_utils.h"
-#include "crashreport/header_fields.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/report/header_fields.h"
 #include "crashreport/module_data.h"
-#include "crashreport/system_facts.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_facts.h"
+#include "crashreport/report/system_utils.h"
 #include "fake_crash_gui.h"
 #include "platform/rtl/exceptions.h"
 #include "elf_image.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/header_values.h"
+#include "crashreport/report/header_values.h"
 #include "platform/rtl/format_settings.h"
 
 namespace lab {

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <string>
 
-#include "crashreport/code_patch.h"
-#include "crashreport/hooks.h"
-#include "crashreport/memory_map.h"
-#include "crashreport/memory_probe.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/capture/code_patch.h"
+#include "crashreport/capture/hooks.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/memory_probe.h"
+#include "crashreport/report/system_utils.h"
 
 extern "C" {
 int crtest_plus_one(int);

@@ -9,9 +9,9 @@
 #include <stdexcept>
 
 #include "crashreport/event_dispatch.h"
-#include "crashreport/platform_gui.h"
-#include "crashreport/report_text.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/dialogs/platform_gui.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/controls/dialogs.h"
 #include "tests/crashreport/fault_child.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/list_view_items.h"
-#include "crashreport/report_rtf.h"
+#include "crashreport/dialogs/list_view_items.h"
+#include "crashreport/report/report_rtf.h"
 #include "fake_crash_gui.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/application.h"

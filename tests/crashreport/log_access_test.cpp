@@ -12,11 +12,11 @@
 #include <thread>
 
 #include "crashreport/internal_warning.h"
-#include "crashreport/log_access.h"
-#include "crashreport/log_file.h"
+#include "crashreport/files/log_access.h"
+#include "crashreport/files/log_file.h"
 #include "crashreport/process_state.h"
-#include "crashreport/report_text.h"
-#include "crashreport/xml_log.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/files/xml_log.h"
 #include "test_files.h"
 
 namespace lab {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/log_file.h"
-#include "crashreport/log_item.h"
-#include "crashreport/xml_log.h"
+#include "crashreport/files/log_file.h"
+#include "crashreport/report/log_item.h"
+#include "crashreport/files/xml_log.h"
 #include "platform/rtl/exceptions.h"
 #include "test_files.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "crashreport/log_item.h"
+#include "crashreport/report/log_item.h"
 
 namespace lab {
 namespace {

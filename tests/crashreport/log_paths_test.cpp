@@ -9,10 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "crashreport/file_utils.h"
-#include "crashreport/log_paths.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/files/log_paths.h"
 #include "crashreport/options.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "test_files.h"
 
 namespace lab {

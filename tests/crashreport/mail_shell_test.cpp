@@ -1,4 +1,4 @@
-#include "crashreport/mail_shell.h"
+#include "crashreport/send/mail_shell.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <thread>
 
-#include "crashreport/code_patch.h"
-#include "crashreport/memory_map.h"
-#include "crashreport/thread_stacks.h"
+#include "crashreport/capture/code_patch.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/thread_stacks.h"
 
 namespace lab {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <thread>
 
-#include "crashreport/memory_probe.h"
+#include "crashreport/report/memory_probe.h"
 
 // A thunk of our own that leaves through the program's PLT entry for getpid.
 extern "C" void lab_test_jump_to_getpid();

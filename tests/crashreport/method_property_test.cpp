@@ -1,4 +1,4 @@
-#include "crashreport/method_property.h"
+#include "crashreport/capture/method_property.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "crashreport/module_data.h"
 #include "crashreport/options.h"
 #include "crashreport/unit_sections.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/codec/zlib_memory.h"
 #include "elf_image.h"
 #include "options_fixture.h"
 #include "platform/rtl/exceptions.h"

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "crashreport/event_dispatch.h"
-#include "crashreport/file_utils.h"
-#include "crashreport/module_list.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/report/module_list.h"
 #include "crashreport/process_state.h"
-#include "crashreport/report_text.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/report/system_utils.h"
 #include "options_fixture.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/scope_exit.h"

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "crashreport/crashlog.h"
-#include "crashreport/object_checks.h"
+#include "crashreport/report/object_checks.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/threads.h"
 

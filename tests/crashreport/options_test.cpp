@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "crashreport/options.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "options_fixture.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "crashreport/process_state.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/threads.h"
 

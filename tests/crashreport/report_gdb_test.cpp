@@ -20,11 +20,11 @@
 #include <thread>
 #include <vector>
 
-#include "crashreport/call_stack.h"
-#include "crashreport/memory_map.h"
-#include "crashreport/thread_stacks.h"
-#include "crashreport/report_text.h"
-#include "crashreport/text_utils.h"
+#include "crashreport/report/call_stack.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/thread_stacks.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/codec/text_utils.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/threads.h"
 #include "fault_child.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "crashreport/report_rtf.h"
+#include "crashreport/report/report_rtf.h"
 #include "platform/graphics/gdi_types.h"
 #include "test_files.h"
 

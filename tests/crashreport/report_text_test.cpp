@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "crashreport/report_text.h"
-#include "crashreport/xml_log.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/files/xml_log.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
 #include "test_files.h"

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/color_octree.h"
-#include "crashreport/png_writer.h"
+#include "crashreport/files/color_octree.h"
+#include "crashreport/files/png_writer.h"
 #include "crashreport/process_state.h"
-#include "crashreport/screenshot.h"
+#include "crashreport/files/screenshot.h"
 #include "fake_crash_gui.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/application.h"

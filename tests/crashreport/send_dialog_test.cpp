@@ -4,8 +4,8 @@
 
 #include <chrono>
 
-#include "crashreport/dialog_state.h"
-#include "crashreport/send_dialog.h"
+#include "crashreport/dialogs/dialog_state.h"
+#include "crashreport/dialogs/send_dialog.h"
 #include "platform/controls/dialog_box.h"
 #include "platform/controls/window_manager.h"
 #include "tests/crashreport/dialog_fixture.h"

@@ -1,4 +1,4 @@
-#include "crashreport/send_report.h"
+#include "crashreport/send/send_report.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "crashreport/attachments.h"
+#include "crashreport/files/attachments.h"
 #include "crashreport/event_dispatch.h"
-#include "crashreport/file_utils.h"
+#include "crashreport/codec/file_utils.h"
 #include "crashreport/internal_warning.h"
 #include "crashreport/process_state.h"
 #include "fake_crash_gui.h"

@@ -9,12 +9,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "crashreport/file_utils.h"
-#include "crashreport/ini_settings.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/files/ini_settings.h"
 #include "crashreport/internal_warning.h"
-#include "crashreport/last_exception.h"
+#include "crashreport/capture/last_exception.h"
 #include "crashreport/process_state.h"
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "fake_crash_gui.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"

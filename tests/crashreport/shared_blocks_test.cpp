@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "crashreport/handler_cache.h"
+#include "crashreport/capture/handler_cache.h"
 #include "crashreport/shared_blocks.h"
 
 namespace lab {

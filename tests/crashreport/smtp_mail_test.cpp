@@ -1,13 +1,13 @@
-#include "crashreport/smtp_mail.h"
+#include "crashreport/send/smtp_mail.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "crashreport/dns_mx.h"
+#include "crashreport/send/dns_mx.h"
 #include "crashreport/internal_warning.h"
-#include "crashreport/text_utils.h"
+#include "crashreport/codec/text_utils.h"
 #include "crashreport/process_state.h"
 #include "loopback_server.h"
 #include "platform/rtl/string_list.h"

@@ -1,10 +1,10 @@
-#include "crashreport/sockets.h"
+#include "crashreport/send/sockets.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "crashreport/dns_mx.h"
+#include "crashreport/send/dns_mx.h"
 #include "loopback_server.h"
 
 namespace lab {

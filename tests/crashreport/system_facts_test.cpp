@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "crashreport/module_data.h"
-#include "crashreport/system_facts.h"
+#include "crashreport/report/system_facts.h"
 #include "platform/rtl/clock.h"
 #include "test_files.h"
 

@@ -14,8 +14,8 @@
 #include <iterator>
 #include <string>
 
-#include "crashreport/tar_gzip.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/codec/tar_gzip.h"
+#include "crashreport/codec/zlib_memory.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "test_files.h"

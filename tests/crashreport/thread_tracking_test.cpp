@@ -1,6 +1,6 @@
 // Threads as the crash reporter follows them, each case in a child process that captures faults.
 
-#include "crashreport/thread_tracking.h"
+#include "crashreport/capture/thread_tracking.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "crashreport/call_stack.h"
-#include "crashreport/freeze_watchdog.h"
-#include "crashreport/memory_map.h"
+#include "crashreport/report/call_stack.h"
+#include "crashreport/capture/freeze_watchdog.h"
+#include "crashreport/report/memory_map.h"
 #include "crashreport/process_state.h"
-#include "crashreport/report_text.h"
+#include "crashreport/report/report_text.h"
 #include "fault_child.h"
 #include "platform/rtl/threads.h"
 

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/file_utils.h"
-#include "crashreport/system_utils.h"
-#include "crashreport/text_utils.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/report/system_utils.h"
+#include "crashreport/codec/text_utils.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_list.h"
 #include "test_files.h"

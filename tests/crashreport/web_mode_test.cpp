@@ -1,6 +1,6 @@
 // The CGI web mode: the error page, its response, and the capture of what the program answers.
 
-#include "crashreport/web_mode.h"
+#include "crashreport/dialogs/web_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <string>
 
 #include "crashreport/internal_warning.h"
-#include "crashreport/output_hooks.h"
-#include "crashreport/report_text.h"
+#include "crashreport/capture/output_hooks.h"
+#include "crashreport/report/report_text.h"
 #include "fault_child.h"
 #include "platform/controls/window_manager.h"
 #include "platform/controls/window_styles.h"

@@ -1,4 +1,4 @@
-#include "crashreport/web_upload.h"
+#include "crashreport/send/web_upload.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "crashreport/base64.h"
+#include "crashreport/codec/base64.h"
 #include "loopback_server.h"
 #include "platform/rtl/string_list.h"
 

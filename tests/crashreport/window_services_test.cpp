@@ -5,8 +5,8 @@
 #include <atomic>
 #include <thread>
 
-#include "crashreport/crash_gui.h"
-#include "crashreport/window_services.h"
+#include "crashreport/dialogs/crash_gui.h"
+#include "crashreport/dialogs/window_services.h"
 #include "fake_crash_gui.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/message_queue.h"

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "crashreport/log_file.h"
-#include "crashreport/xml_builder.h"
-#include "crashreport/xml_log.h"
+#include "crashreport/files/log_file.h"
+#include "crashreport/files/xml_builder.h"
+#include "crashreport/files/xml_log.h"
 #include "platform/rtl/exceptions.h"
 #include "test_files.h"
 

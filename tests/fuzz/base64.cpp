@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/base64.h"
+#include "crashreport/codec/base64.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "crashreport/debug_symbols.h"
+#include "crashreport/report/debug_symbols.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "crashreport/dialog_helper.h"
+#include "crashreport/dialogs/dialog_helper.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

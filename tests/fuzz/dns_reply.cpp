@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/dns_mx.h"
+#include "crashreport/send/dns_mx.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "crashreport/debug_symbols.h"
-#include "crashreport/elf_file.h"
+#include "crashreport/report/debug_symbols.h"
+#include "crashreport/report/elf_file.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/web_mode.h"
+#include "crashreport/dialogs/web_mode.h"
 #include "platform/rtl/strutils.h"
 #include "tests/fuzz/fuzz_check.h"
 

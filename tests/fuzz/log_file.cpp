@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "crashreport/log_file.h"
+#include "crashreport/files/log_file.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "crashreport/module_data.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/codec/zlib_memory.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

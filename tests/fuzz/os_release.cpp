@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/system_utils.h"
+#include "crashreport/report/system_utils.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

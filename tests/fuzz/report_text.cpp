@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/log_file.h"
-#include "crashreport/log_item.h"
-#include "crashreport/xml_builder.h"
-#include "crashreport/xml_log.h"
+#include "crashreport/files/log_file.h"
+#include "crashreport/report/log_item.h"
+#include "crashreport/files/xml_builder.h"
+#include "crashreport/files/xml_log.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/report_rtf.h"
+#include "crashreport/report/report_rtf.h"
 #include "platform/controls/rich_text.h"
 #include "platform/rtl/utf8.h"
 #include "tests/fuzz/fuzz_check.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/color_octree.h"
-#include "crashreport/png_writer.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/files/color_octree.h"
+#include "crashreport/files/png_writer.h"
+#include "crashreport/codec/zlib_memory.h"
 #include "platform/rtl/streams.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "crashreport/header_values.h"
-#include "crashreport/system_facts.h"
+#include "crashreport/report/header_values.h"
+#include "crashreport/report/system_facts.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

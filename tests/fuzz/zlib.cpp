@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "crashreport/tar_gzip.h"
-#include "crashreport/zlib_memory.h"
+#include "crashreport/codec/tar_gzip.h"
+#include "crashreport/codec/zlib_memory.h"
 #include "platform/rtl/streams.h"
 #include "tests/fuzz/fuzz_check.h"
 

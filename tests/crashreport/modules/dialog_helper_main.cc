@@ -1,7 +1,7 @@
 // A program that serves as the exception dialog's helper process, as a program that calls
 // RunDialogHelper first thing in main does.
 
-#include "crashreport/dialog_helper.h"
+#include "crashreport/dialogs/dialog_helper.h"
 #include "platform/controls/application.h"
 
 int main(int argc, char** argv) {

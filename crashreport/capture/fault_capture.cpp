@@ -1,0 +1,516 @@
+#include "crashreport/capture/fault_capture.h"
+
+#include <dlfcn.h>
+#include <linux/futex.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <typeinfo>
+
+#include "crashreport/report/call_stack.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/exception_processing.h"
+#include "crashreport/internal_error.h"
+#include "crashreport/report/memory_map.h"
+#include "crashreport/report/object_checks.h"
+#include "crashreport/capture/output_hooks.h"
+#include "crashreport/report/report_text.h"
+#include "crashreport/report/thread_stacks.h"
+#include "crashreport/capture/thread_tracking.h"
+#include "platform/controls/application.h"
+#include "platform/rtl/clock.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/strutils.h"
+#include "platform/rtl/threads.h"
+
+// The runtime's type of the exception being handled (declared here: its header's declaration of the
+// throw entry point differs from the compiler's own, which the definition below follows).
+extern "C" std::type_info* __cxa_current_exception_type() noexcept;
+
+namespace lab {
+namespace {
+
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr std::size_t kAlternateStackSize = 64 * 1024;
+// How long a faulting thread waits for the worker's report before it writes a minimal one itself.
+constexpr long kReportTimeoutSeconds = 30;
+
+// What the worker needs to know of a fault.
+struct TFault {
+  int Signal = 0;  // 0: an exception
+  int SignalCode = 0;
+  std::uintptr_t DataAddress = 0;
+  TCrashContext Context;  // filled for a signal
+  std::uint32_t ThreadID = 0;
+  std::uintptr_t StackPointer = 0;
+  std::uintptr_t Address = 0;  // where it was raised
+  const void* Object = nullptr;
+  const std::type_info* Class = nullptr;
+  bool Frozen = false;  // a thread that stopped answering: its stack is taken where it stands
+  bool Fatal = false;  // the program ends after the report
+};
+
+// Where the last throw of this thread was raised (the throw entry point records it).
+struct TThrowRecord {
+  const void* Object = nullptr;
+  const std::type_info* Class = nullptr;
+  std::uintptr_t Address = 0;
+};
+thread_local TThrowRecord t_last_throw;
+
+// The worker and the slot a signal handler fills (preallocated: a handler may not allocate).
+std::atomic<bool> g_installed{false};
+pid_t g_installed_pid = 0;
+int g_event_fd = -1;
+pthread_t g_worker;
+std::atomic<pid_t> g_worker_tid{0};
+std::atomic<bool> g_stop{false};
+TFault g_fatal;
+std::atomic<bool> g_fatal_pending{false};
+std::atomic<pid_t> g_fatal_owner{0};
+std::atomic<int> g_fatal_done{0};  // 1 done, 2 the worker failed
+struct sigaction g_previous[std::size(kFaultSignals)];
+std::terminate_handler g_previous_terminate = nullptr;
+TApplicationExceptionHook g_previous_hook;
+
+// Reports an exception thread asks for, each waited for by its thread.
+struct TJob {
+  const TFault* Fault;
+  bool Done = false;
+  bool Result = true;  // the program's own handling goes on
+};
+std::mutex g_jobs_lock;
+std::condition_variable g_jobs_done;
+std::deque<TJob*> g_jobs;
+std::atomic<int> g_reports_waited{0};
+
+std::mutex g_writer_lock;
+TFaultReportWriter g_writer;
+
+pid_t Tid() noexcept { return static_cast<pid_t>(::syscall(SYS_gettid)); }
+
+void WriteRaw(const char* Text) noexcept {
+  for (std::size_t left = std::strlen(Text); left > 0;) {
+    const ssize_t n = ::write(STDERR_FILENO, Text, left);
+    if (n <= 0) return;
+    Text += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+// 16 hex digits, without allocating.
+void WriteHex(std::uintptr_t Value) noexcept {
+  char text[17];
+  for (int i = 15; i >= 0; --i, Value >>= 4) text[i] = "0123456789ABCDEF"[Value & 15];
+  text[16] = 0;
+  WriteRaw(text);
+}
+
+void WriteDecimal(long Value) noexcept {
+  char text[24];
+  char* p = text + sizeof text;
+  *--p = 0;
+  const bool negative = Value < 0;
+  unsigned long v = negative ? 0UL - static_cast<unsigned long>(Value) : static_cast<unsigned long>(Value);
+  do *--p = static_cast<char>('0' + v % 10); while ((v /= 10) != 0);
+  if (negative) *--p = '-';
+  WriteRaw(p);
+}
+
+const char* SignalName(int Signal) noexcept {
+  switch (Signal) {
+    case SIGSEGV: return "SIGSEGV";
+    case SIGBUS: return "SIGBUS";
+    case SIGFPE: return "SIGFPE";
+    case SIGILL: return "SIGILL";
+    case SIGABRT: return "SIGABRT";
+    default: return "signal";
+  }
+}
+
+long Futex(std::atomic<int>& Word, int Operation, int Value, const timespec* Timeout) noexcept {
+  return ::syscall(SYS_futex, reinterpret_cast<int*>(&Word), Operation, Value, Timeout, nullptr, 0);
+}
+
+void WakeWorker() noexcept {
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = ::write(g_event_fd, &one, sizeof one);
+}
+
+void WriteReport(std::string_view Report) {
+  TFaultReportWriter writer;
+  {
+    std::lock_guard guard(g_writer_lock);
+    writer = g_writer;
+  }
+  if (writer) return writer(Report);
+  std::fwrite(Report.data(), 1, Report.size(), stderr);
+  std::fflush(stderr);
+}
+
+// The fault as the exception the report names.
+struct TFaultException {
+  std::unique_ptr<Exception> Object;
+  const std::type_info* Class = nullptr;
+};
+
+TFaultException FaultException(const TFault& Fault, const TMemoryMap& Memory) {
+  auto make = [](auto* Object) { return TFaultException{std::unique_ptr<Exception>(Object), &typeid(*Object)}; };
+  switch (Fault.Signal) {
+    case SIGSEGV:
+    case SIGBUS: {
+      // A touch just below the stack pointer's mapping is the guard page of an exhausted stack.
+      const std::uintptr_t sp = Fault.Context.Rsp();
+      if (Fault.DataAddress + 65536 > sp && Fault.DataAddress < sp + 4096 && !Memory.IsReadable(Fault.DataAddress, 1))
+        return make(new EStackOverflow("Stack overflow"));
+      return make(new EAccessViolation("Access violation"));
+    }
+    case SIGFPE:
+      if (Fault.SignalCode == FPE_INTDIV) return make(new EIntError("Division by zero"));
+      if (Fault.SignalCode == FPE_INTOVF) return make(new EIntError("Integer overflow"));
+      return make(new EExternal("Floating point error"));
+    case SIGILL: return make(new EExternal("Illegal instruction"));
+    case SIGABRT: return make(new EExternal("Abnormal program termination"));
+    default: return {};
+  }
+}
+
+// Builds the report of Fault (the raising thread's call stack from where it was raised, then every
+// other thread's) and hands it to exception processing, unless a filter takes the exception out.
+// Runs in the worker, under the handler lock. True when the program's own handling should go on.
+bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
+  TCrashProcessState& state = CrashState();
+  HandlerLock().Enter();
+  TScopeExit leave([&] {
+    ResetExceptionState();
+    HandlerLock().Leave();
+  });
+  try {
+    state.StepCode = 1;
+    state.ExceptionTime = Now();
+    const TMemoryMap memory;
+    // Entries of threads that end meanwhile stay whole in the snapshot (their stack copies are shared).
+    const TCrashThreadsList threads(CrashThreadsList());
+    TFaultException signal = FaultException(Fault, memory);
+    state.StepCode = 2;
+    if (FilterException(signal.Object ? signal.Class : Fault.Class)) return false;
+    const std::uintptr_t sp = Fault.Signal ? Fault.Context.Rsp() : Fault.StackPointer;
+    const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
+    state.StepCode = 4;
+    TCrashStackList stack;
+    const std::uintptr_t stack_end = ReadableStackAbove(memory, sp).High;
+    if (!Fault.Frozen)
+      BuildCallStack(stack, memory, address, sp, stack_end, kAllCallStackKinds, -1, -1, true, 1, Fault.ThreadID);
+    else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
+      return false;  // it is not there any more, or it answers now
+    AppendCreationCallStack(stack, memory, threads, Fault.ThreadID);
+    const std::uint32_t self = GetCurrentThreadID();
+    for (std::uint32_t id : ProcessThreadIDs())
+      if (id != self && id != Fault.ThreadID && !IsOwnThread(id) &&
+          GetThreadCallStack(id, kAllCallStackKinds, 1, stack, &memory, 500))
+        AppendCreationCallStack(stack, memory, threads, id);
+    state.StepCode = 7;
+    state.LastHTMLPage = CapturedWebPage();
+    TCrashExceptionRecord& record = state.ExceptionRecord;
+    record.ExceptionObject = signal.Object ? signal.Object.get() : Fault.Object;
+    record.ExceptionClass = signal.Object ? signal.Class : Fault.Class;
+    record.ExceptionAddress =
+        reinterpret_cast<const void*>(Fault.Frozen && stack.Count() > 0 ? stack.GetItem(0)->Address : address);
+    record.ThreadID = Fault.ThreadID;
+    record.CallStack = &stack;
+    state.CurrentException = &record;
+    TExceptNotifyParams params;
+    params.Context = Fault.Signal ? &Fault.Context : nullptr;
+    params.StackPointer = reinterpret_cast<const void*>(sp);
+    params.ThreadID = Fault.ThreadID;
+    BuildReportText(params, false);
+    TProcessRoute route;
+    route.Fatal = Fault.Fatal || Fault.Signal != 0;
+    route.RaisingThreadServes = RaisingThreadServes;
+    // The main thread shows the dialog itself when it goes on after the exception and waits here.
+    route.DialogInProgram = !route.Fatal && RaisingThreadServes && !Fault.Frozen && Fault.ThreadID == MainThreadID();
+    route.Console = &WriteReport;
+    return ProcessException(params, route);
+  } catch (...) {
+    ReportInternalError(std::to_string(state.StepCode), Fault.Address);
+    return true;
+  }
+}
+
+void* WorkerMain(void*) {
+  g_worker_tid = Tid();
+  for (;;) {
+    std::uint64_t count = 0;
+    if (::read(g_event_fd, &count, sizeof count) < 0 && errno == EINTR) continue;
+    if (g_stop) return nullptr;
+    if (g_fatal_pending.exchange(false)) {
+      MakeReport(g_fatal, false);
+      g_fatal_done = 1;
+      Futex(g_fatal_done, FUTEX_WAKE, INT_MAX, nullptr);
+    }
+    for (;;) {
+      TJob* job = nullptr;
+      {
+        std::lock_guard guard(g_jobs_lock);
+        if (g_jobs.empty()) break;
+        job = g_jobs.front();
+        g_jobs.pop_front();
+      }
+      const bool result = MakeReport(*job->Fault, true);
+      std::lock_guard guard(g_jobs_lock);
+      job->Result = result;
+      job->Done = true;
+      g_jobs_done.notify_all();
+    }
+  }
+}
+
+// Hands Fault to the worker and waits for its report, running meanwhile what the worker hands this
+// thread (the events, the dialog); the in-dispatch flag of this thread is set meanwhile and cleared
+// on every path. False when this thread is already dispatching or the report dealt with the
+// exception; true when the program's own handling should go on.
+bool RunReport(const TFault& Fault) {
+  TCrashThreadState& thread = ThreadState();
+  if (thread.InDispatch) return false;
+  // An EAbort is the program's quiet way out of an operation, never an error to report.
+  if (!FaultCaptureInstalled() || (Fault.Class && ClassInheritsFromClass(*Fault.Class, typeid(EAbort)))) return true;
+  thread.InDispatch = true;
+  ++g_reports_waited;
+  TScopeExit clear([&] {
+    --g_reports_waited;
+    thread.InDispatch = false;
+    t_last_throw = {};
+  });
+  TJob job{&Fault};
+  std::unique_lock guard(g_jobs_lock);
+  g_jobs.push_back(&job);
+  WakeWorker();
+  while (!g_jobs_done.wait_for(guard, std::chrono::milliseconds(10), [&] { return job.Done; })) {
+    guard.unlock();
+    RunRaisingThreadCall();
+    guard.lock();
+  }
+  return job.Result;
+}
+
+TFault ExceptionFault(const std::exception_ptr& E) {
+  TFault fault;
+  fault.ThreadID = GetCurrentThreadID();
+  fault.StackPointer = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  // The last throw of this thread is the one handled unless the exception came another way (a
+  // rethrown exception_ptr): then only its type is known.
+  const std::type_info* type = E ? __cxa_current_exception_type() : nullptr;
+  fault.Class = type;
+  if (type && t_last_throw.Class && *t_last_throw.Class == *type) {
+    fault.Object = t_last_throw.Object;
+    fault.Class = t_last_throw.Class;
+    fault.Address = t_last_throw.Address;
+  }
+  return fault;
+}
+
+// An exception nothing caught (or a throw through noexcept): its report, then exit code 1.
+[[noreturn]] void TerminateHandler() {
+  TFault fault = ExceptionFault(std::current_exception());
+  fault.Fatal = true;
+  RunReport(fault);
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
+void EndWithSignal(int Signal, const siginfo_t* Info) noexcept {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  ::sigaction(Signal, &action, nullptr);
+  // A fault of the code itself happens again as the handler returns; a sent signal is sent again
+  // (it stays blocked until then).
+  if (Info->si_code <= 0 || Signal == SIGABRT) ::syscall(SYS_tgkill, ::getpid(), Tid(), Signal);
+}
+
+// A report that the worker did not finish: what a handler can write without allocating.
+void WriteMinimalReport(const TFault& Fault) noexcept {
+  WriteRaw(kReportTitle);
+  WriteRaw("\nFatal signal ");
+  WriteDecimal(Fault.Signal);
+  WriteRaw(" (");
+  WriteRaw(SignalName(Fault.Signal));
+  WriteRaw(") in thread ");
+  WriteDecimal(Fault.ThreadID);
+  WriteRaw(" at address ");
+  WriteHex(Fault.Context.Rip());
+  WriteRaw(", stack pointer ");
+  WriteHex(Fault.Context.Rsp());
+  WriteRaw("\n");
+}
+
+void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
+  const int saved_errno = errno;
+  const pid_t self = Tid();
+  if (self == g_worker_tid.load() || (g_installed.load() && ::pthread_equal(::pthread_self(), g_worker))) {
+    // The report itself failed: say so, and let the faulting thread end the process.
+    WriteRaw("[ERROR] - Section: ");
+    WriteDecimal(CrashState().StepCode);
+    WriteRaw(" - Address: ");
+    WriteHex(static_cast<const ucontext_t*>(Context)->uc_mcontext.gregs[REG_RIP]);
+    WriteRaw(" - Message: \"");
+    WriteRaw(SignalName(Signal));
+    WriteRaw(" in the crash reporter\"\n");
+    if (g_fatal_owner.load() != 0) {
+      g_fatal_done = 2;
+      Futex(g_fatal_done, FUTEX_WAKE, INT_MAX, nullptr);
+      for (;;) ::pause();
+    }
+    EndWithSignal(Signal, Info);
+    return;
+  }
+  pid_t expected = 0;
+  if (!g_fatal_owner.compare_exchange_strong(expected, self)) {
+    if (expected == self) {  // a fault while this thread reports: end without a second report
+      EndWithSignal(Signal, Info);
+      return;
+    }
+    // Another thread reports, and the process ends with its fault: this thread's call stack in the
+    // report is where its own fault found it.
+    StopAtFault(*static_cast<const ucontext_t*>(Context));
+    for (;;) ::pause();
+  }
+  g_fatal.Signal = Signal;
+  g_fatal.SignalCode = Info->si_code;
+  g_fatal.DataAddress = reinterpret_cast<std::uintptr_t>(Info->si_addr);
+  SaveContext(*static_cast<const ucontext_t*>(Context), g_fatal.Context);
+  g_fatal.ThreadID = static_cast<std::uint32_t>(self);
+  g_fatal.Address = g_fatal.Context.Rip();
+  // (A child made by fork has no worker until it installs the capture itself.)
+  if (g_installed.load() && g_installed_pid == ::getpid()) {
+    g_fatal_pending = true;
+    WakeWorker();
+    const timespec timeout{kReportTimeoutSeconds, 0};
+    // (The wait goes on while the user answers the helper's dialog, which has a bound of its own.)
+    while (g_fatal_done.load() == 0)
+      if (Futex(g_fatal_done, FUTEX_WAIT, 0, &timeout) != 0 && errno == ETIMEDOUT && !ReportWaitsForUser()) break;
+  }
+  if (g_fatal_done.load() != 1) WriteMinimalReport(g_fatal);
+  EndWithSignal(Signal, Info);
+  errno = saved_errno;
+}
+
+}  // namespace
+
+TAlternateSignalStack::TAlternateSignalStack() noexcept {
+  stack_t current{};
+  if (::sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)) return;  // one is set
+  void* memory = ::mmap(nullptr, kAlternateStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) return;
+  stack_t stack{};
+  stack.ss_sp = memory;
+  stack.ss_size = kAlternateStackSize;
+  if (::sigaltstack(&stack, nullptr) != 0) {
+    ::munmap(memory, kAlternateStackSize);
+    return;
+  }
+  memory_ = memory;
+}
+
+TAlternateSignalStack::~TAlternateSignalStack() {
+  if (!memory_) return;
+  stack_t off{};
+  off.ss_flags = SS_DISABLE;
+  ::sigaltstack(&off, nullptr);
+  ::munmap(memory_, kAlternateStackSize);
+}
+
+void InstallFaultCapture() {
+  // A child made by fork has the parent's state but not its worker: it starts one of its own.
+  if (g_installed && g_installed_pid == ::getpid()) return;
+  if (!IsCrashLogActivated()) return;
+  g_stop = false;
+  g_fatal_pending = false;
+  g_fatal_owner = 0;
+  g_fatal_done = 0;
+  g_worker_tid = 0;
+  if (g_event_fd >= 0) ::close(g_event_fd);
+  g_event_fd = ::eventfd(0, EFD_CLOEXEC);
+  if (g_event_fd < 0) throw Exception(std::string("No report worker: ") + std::strerror(errno));
+  const TOwnThreadStart own;  // the worker is never in a report
+  if (const int error = ::pthread_create(&g_worker, nullptr, &WorkerMain, nullptr); error != 0) {
+    ::close(g_event_fd);
+    g_event_fd = -1;
+    throw Exception(std::string("No report worker: ") + std::strerror(error));
+  }
+  // (Not waited for: a fault before it runs leaves its wake-up in the eventfd, which it reads first.)
+  // The installing thread's alternate stack lives as long as the process.
+  static TAlternateSignalStack* const main_stack = new TAlternateSignalStack;
+  (void)main_stack;
+  struct sigaction action {};
+  action.sa_sigaction = &FaultHandler;
+  action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+  sigemptyset(&action.sa_mask);
+  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i) ::sigaction(kFaultSignals[i], &action, &g_previous[i]);
+  g_previous_terminate = std::set_terminate(&TerminateHandler);
+  g_previous_hook = SetApplicationExceptionHook([](TObject*, std::exception_ptr E) { return ReportCaughtException(E); });
+  g_installed_pid = ::getpid();
+  g_installed = true;
+}
+
+void RemoveFaultCapture() {
+  if (!g_installed.exchange(false)) return;
+  SetApplicationExceptionHook(std::move(g_previous_hook));
+  std::set_terminate(g_previous_terminate);
+  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i) ::sigaction(kFaultSignals[i], &g_previous[i], nullptr);
+  if (g_installed_pid == ::getpid()) {
+    g_stop = true;
+    WakeWorker();
+    ::pthread_join(g_worker, nullptr);
+  }
+  g_worker_tid = 0;
+  ::close(g_event_fd);
+  g_event_fd = -1;
+}
+
+bool FaultCaptureInstalled() noexcept { return g_installed && g_installed_pid == ::getpid(); }
+
+bool ReportCaughtException(std::exception_ptr E) {
+  if (ThreadState().InDispatch) return false;
+  return RunReport(ExceptionFault(E));
+}
+
+void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen) {
+  TFault fault;
+  fault.ThreadID = ThreadID;
+  fault.Object = &Frozen;
+  fault.Class = &typeid(Frozen);
+  fault.Frozen = true;
+  RunReport(fault);
+}
+
+bool FaultReportInProgress() noexcept { return g_reports_waited.load() > 0 || g_fatal_owner.load() != 0; }
+
+void SetFaultReportWriter(TFaultReportWriter Writer) {
+  std::lock_guard guard(g_writer_lock);
+  g_writer = std::move(Writer);
+}
+
+}  // namespace lab
+
+// The runtime's throw entry point: every throw passes here, so a report names where it was raised.
+// (The compiler knows it with the type as void*.)
+extern "C" [[noreturn]] void __cxa_throw(void* Object, void* Type, void (*Destructor)(void*)) {
+  using TThrow = void (*)(void*, void*, void (*)(void*));
+  static const auto real = reinterpret_cast<TThrow>(::dlsym(RTLD_NEXT, "__cxa_throw"));
+  lab::t_last_throw = {Object, static_cast<const std::type_info*>(Type),
+                       lab::CallInstructionBefore(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)))};
+  real(Object, Type, Destructor);
+  __builtin_unreachable();
+}

@@ -1,0 +1,74 @@
+#include "crashreport/files/attachments.h"
+
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/files/log_paths.h"
+#include "crashreport/options.h"
+#include "crashreport/process_state.h"
+#include "platform/rtl/datetime.h"
+#include "platform/rtl/string_list.h"
+#include "platform/rtl/strutils.h"
+
+namespace lab {
+namespace {
+
+bool SendFlag(int Bit) { return (OptionsInForce().SendFlags() & (1u << Bit)) != 0; }
+
+// Name in the private temporary folder; empty when there is none.
+std::string TempFile(std::string_view Name) {
+  const std::string folder = GetTempFolder();
+  return folder.empty() ? std::string() : folder + std::string(Name);
+}
+
+std::string LogFileNameOnly() { return ExtractFileName(GetLogFileName(OptionsInForce())); }
+
+void AddNotEmpty(TStrings* List, const std::string& Name) {
+  if (!Name.empty()) List->Add(Name);
+}
+
+}  // namespace
+
+std::string GetScreenshotFileName() { return SendFlag(4) ? TempFile("Screenshot.png") : std::string(); }
+
+std::string GetAttachedScreenshotFileName() {
+  return CrashState().AttachChecked ? GetScreenshotFileName() : std::string();
+}
+
+std::string GetTempLogFileName() { return TempFile(LogFileNameOnly()); }
+
+std::string GetCompressedFilesName() { return TempFile("CompressFiles.tgz"); }
+
+std::string GetLastHTMLPageFileName() { return SendFlag(6) ? TempFile("LastHTMLPage.html") : std::string(); }
+
+std::string GetSavedHTMLPageFileName() {
+  return CrashState().LastHTMLPage.empty() ? std::string() : GetLastHTMLPageFileName();
+}
+
+std::string GetXMLLogFileName() { return SendFlag(3) ? TempFile(ChangeFileExt(LogFileNameOnly(), ".xml")) : std::string(); }
+
+std::string AddTimeStampToFileName(std::string_view Path) {
+  const std::string name = ExtractFileName(Path);
+  if (!SendFlag(8)) return name;
+  return ChangeFileExt(name, "") + "_" + FormatDateTime("yyyymmddhhnnss", CrashState().ExceptionTime) +
+         ExtractFileExt(name);
+}
+
+void SplitString(std::string_view Text, TStrings* List, std::string_view Separators) {
+  std::size_t from = 0;
+  for (std::size_t i = 0; i <= Text.size(); ++i) {
+    if (i < Text.size() && Separators.find(Text[i]) == std::string_view::npos) continue;
+    AddNotEmpty(List, Trim(Text.substr(from, i - from)));
+    from = i + 1;
+  }
+}
+
+void GetAttachedFiles(int Mode, TStrings* List) {
+  const TCrashModuleOptions& options = OptionsInForce();
+  List->Clear();
+  SplitString(options.AttachedFiles(), List, ";");
+  if (Mode == 0 || !options.ReportInMessageBody()) AddNotEmpty(List, GetTempLogFileName());
+  AddNotEmpty(List, GetAttachedScreenshotFileName());
+  AddNotEmpty(List, GetSavedHTMLPageFileName());
+  AddNotEmpty(List, GetXMLLogFileName());
+}
+
+}  // namespace lab

@@ -1,0 +1,329 @@
+#include "crashreport/send/send_report.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "crashreport/files/attachments.h"
+#include "crashreport/dialogs/crash_gui.h"
+#include "crashreport/event_dispatch.h"
+#include "crashreport/codec/file_utils.h"
+#include "crashreport/internal_warning.h"
+#include "crashreport/files/log_access.h"
+#include "crashreport/files/log_paths.h"
+#include "crashreport/send/mail_shell.h"
+#include "crashreport/process_control.h"
+#include "crashreport/process_state.h"
+#include "crashreport/dialogs/send_dialog.h"
+#include "crashreport/send/smtp_mail.h"
+#include "crashreport/codec/tar_gzip.h"
+#include "crashreport/send/web_upload.h"
+#include "platform/controls/dialogs.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/scope_exit.h"
+#include "platform/rtl/string_list.h"
+#include "platform/rtl/threads.h"
+
+namespace lab {
+
+namespace {
+
+constexpr std::uint16_t kSendResultMessage = 0x0002;   // SendFlags: tell the result in a message box
+constexpr std::uint16_t kSendFromThread = 0x0080;      // SendFlags: send on a thread of its own
+constexpr std::uint16_t kSendPacked = 0x0200;          // SendFlags: pack the attachments
+constexpr std::uint8_t kErrorFrequencyRule = 0x01;     // BehaviourFlags
+constexpr std::uint8_t kCopyUnsentReport = 0x20;       // BehaviourFlags: to the clipboard
+constexpr std::uint8_t kKeepUnsentFiles = 0x40;        // BehaviourFlags
+constexpr char kReportEnd[] = "\r\n\r\n\r\n";
+constexpr char kKeptArchivePrefix[] = "CompressFiles";
+
+const std::string& Text(int Index) {
+  return OptionsInForce().GetCustomizedText(static_cast<std::uint8_t>(Index));
+}
+
+void RemoveFile(const std::string& FileName) {
+  if (!FileName.empty()) ::unlink(FileName.c_str());
+}
+
+// Every file of Files in a new archive, each under its stored name.
+void PackFilesToTgz(const std::string& ArchiveName, const TStrings& Files) {
+  if (Files.Count() == 0) return;
+  RemoveFile(ArchiveName);
+  TTGZWriter writer(ArchiveName);
+  for (int i = 0; i < Files.Count(); ++i) writer.AddFile(Files.Strings(i), AddTimeStampToFileName(Files.Strings(i)));
+  writer.Close();
+}
+
+// The status line of the progress dialog: "Message <number>/<count>: <step>".
+void ShowProgressStep(int Number, int Count, const std::string& Step) {
+  SetSendProgressText(Format("%s %d/%d: ", Text(76), Number, Count) + Step);
+}
+
+// Both events of one action around attempts that repeat while a handler asks.
+bool RunSendAction(TCrashActionType Starting, TCrashActionType Done, const std::function<bool()>& Attempt) {
+  TCrashProcessState& state = CrashState();
+  const TCrashExceptionRecord& record = CurrentExceptionRecord();
+  state.Execute = true;
+  CallInRaisingThread([&] { FireExceptionActionNotify(record, Starting, state.Execute); });
+  if (!state.Execute) return false;
+  do {
+    state.Execute = Attempt();
+    state.Retry = false;
+    if (!state.Execute) CallInRaisingThread([&] { FireExceptionErrorNotify(record, Done, state.Retry); });
+  } while (state.Retry);
+  CallInRaisingThread([&] { FireExceptionActionNotify(record, Done, state.Execute); });
+  return state.Execute;
+}
+
+// What a report sent from a thread of its own keeps: its own copies of what the handler leaves in the
+// process state, put in place for the sending and taken out again after it.
+struct TReportCopy {
+  std::unique_ptr<TCrashModuleOptionsEx> Options;
+  TCrashExceptionRecord Record;
+  std::string TextToSend, Password, LastHTMLPage;
+  TDateTime ExceptionTime = 0;
+  bool AttachChecked = false;
+
+  void Swap(TCrashProcessState& State) {
+    std::swap(Options, State.CurrentOptions);
+    std::swap(Record, State.ExceptionRecord);
+    std::swap(TextToSend, State.TextToSend);
+    std::swap(Password, State.Password);
+    std::swap(LastHTMLPage, State.LastHTMLPage);
+    std::swap(ExceptionTime, State.ExceptionTime);
+    std::swap(AttachChecked, State.AttachChecked);
+  }
+};
+
+class TSendThread : public TThread {
+  LAB_CLASS(TSendThread, TThread)
+ public:
+  explicit TSendThread(std::unique_ptr<TReportCopy> Report) : TThread(true), report_(std::move(Report)) {}
+
+ protected:
+  void Execute() override {
+    TCriticalSection& lock = HandlerLock();
+    lock.Enter();
+    TScopeExit leave([&] { lock.Leave(); });
+    TCrashProcessState& state = CrashState();
+    TCrashExceptionRecord* current = state.CurrentException;
+    report_->Swap(state);
+    // The raising thread has gone on: the events of this sending run here.
+    state.ExceptionRecord.ThreadID = GetCurrentThreadID();
+    state.CurrentException = &state.ExceptionRecord;
+    TScopeExit restore([&] {
+      report_->Swap(state);
+      state.CurrentException = current;
+    });
+    try {
+      SendReport();
+      CheckErrorFrequency();
+    } catch (...) {
+      ReportSectionError(eeNone, "TSendThread");
+    }
+    TerminateIfRequested();
+  }
+
+ private:
+  std::unique_ptr<TReportCopy> report_;
+};
+
+}  // namespace
+
+void StartSendReport() {
+  TCrashProcessState& state = CrashState();
+  if ((OptionsInForce().SendFlags() & kSendFromThread) == 0) {
+    SendReport();
+    return;
+  }
+  auto report = std::make_unique<TReportCopy>();
+  report->Options = std::make_unique<TCrashModuleOptionsEx>(OptionsInForce().ModuleName(), false);
+  report->Options->Assign(&OptionsInForce());
+  report->Record = CurrentExceptionRecord();
+  report->Record.CallStack = nullptr;  // the handler frees it; the report text holds what it said
+  report->Record.Options = report->Options.get();
+  report->TextToSend = state.TextToSend;
+  report->Password = state.Password;
+  report->LastHTMLPage = state.LastHTMLPage;
+  report->ExceptionTime = state.ExceptionTime;
+  report->AttachChecked = state.AttachChecked;
+  auto* thread = new TSendThread(std::move(report));
+  thread->SetFreeOnTerminate(true);
+  thread->SetPriority(tpHighest);
+  thread->Start();
+}
+
+void StoredFileNames(const TStrings& Files, TStrings* Names) {
+  Names->Clear();
+  for (int i = 0; i < Files.Count(); ++i) Names->Add(AddTimeStampToFileName(Files.Strings(i)));
+}
+
+void PrepareAttachments(bool ForEmail) {
+  TCrashProcessState& state = CrashState();
+  TStrings* files = state.AttachedFiles.get();
+  GetAttachedFiles(ForEmail ? 1 : 0, files);
+  CallInRaisingThread([] { FireAttachedFilesRequest(); });
+  for (int i = files->Count() - 1; i >= 0; --i)
+    if (!FileCanRead(files->Strings(i))) files->Delete(i);
+  if ((OptionsInForce().SendFlags() & kSendPacked) != 0 && files->Count() > 0) {
+    const std::string archive = GetCompressedFilesName();
+    PackFilesToTgz(archive, *files);
+    files->Clear();
+    files->Add(archive);
+  }
+}
+
+bool SendEmailReport() {
+  TCrashProcessState& state = CrashState();
+  return RunSendAction(atSendingEmail, atSentEmail, [&] {
+    const TCrashModuleOptions& o = OptionsInForce();
+    std::string body = o.EmailMessage();
+    if (o.ReportInMessageBody()) body += kReportEnd + state.TextToSend;
+    if (o.EmailSendMode() == 1)
+      return SendMailShell(o.EmailAddresses(), o.EmailSubject(), o.EmailMessage(), state.TextToSend,
+                           GetTempLogFileName());
+    StartSendDialogThread();
+    TScopeExit close([] { CloseSendDialog(); });
+    TStringList names;
+    StoredFileNames(*state.AttachedFiles, &names);
+    return SendMailSMTPDirect(o.EmailSendMode() == 3, o.SMTPFrom(), o.SMTPHost(), o.SMTPPort(), o.SMTPUserID(),
+                              o.SMTPPassword(), o.EmailAddresses(), o.EmailSubject(), body, *state.AttachedFiles,
+                              names, [](const std::string& Step, int Percent) {
+                                if (!Step.empty()) SetSendProgressText(Step);
+                                if (Percent >= 0) SetSendProgressPosition(Percent);
+                              });
+  });
+}
+
+bool SendWebReport() {
+  TCrashProcessState& state = CrashState();
+  return RunSendAction(atSendingWebMessage, atSentWebMessage, [&] {
+    const TCrashModuleOptions& o = OptionsInForce();
+    StartSendDialogThread();
+    TScopeExit close([] { CloseSendDialog(); });
+    std::string protocol, user, document, host, password, error;
+    std::uint16_t port = 0;
+    ParseURL(o.WebURL(), protocol, user, port, document, host, password);
+    const auto progress = [](std::uint8_t Stage, std::int32_t Total, std::int32_t Position) {
+      if (Stage == 0) SetSendProgressPosition(0);
+      ShowProgressStep(1, 1, Text(78 + std::min<int>(Stage, 2)));
+      if (Stage == 2 && Total > 0) SetSendProgressPosition(static_cast<int>(std::lround(Position * 100.0 / Total)));
+    };
+    TStringList names;
+    StoredFileNames(*state.AttachedFiles, &names);
+    const int mode = o.WebSendMode();
+    int result = 0;
+    bool nothing_to_send = false;
+    if (mode == 3) {
+      result = FtpUploadFiles(host, document, o.WebUserID(), o.WebPassword(), static_cast<std::uint16_t>(o.WebPort()),
+                              *state.AttachedFiles, names, progress, error);
+    } else {
+      CallInRaisingThread([] { FireCustomFieldsRequest(); });
+      // Nothing to send fails (its code stays 0).
+      if (state.AttachedFiles->Count() == 0) {
+        nothing_to_send = true;
+      } else {
+        result = HttpUploadFiles(host, document, o.WebUserID(), o.WebPassword(),
+                                 static_cast<std::uint16_t>(o.WebPort()), mode == 2, *state.AttachedFiles, names,
+                                 *state.FieldsName, *state.FieldsValue, progress, error);
+      }
+    }
+    if (result == 0 && !nothing_to_send) return true;
+    static constexpr TCrashLogErrorCode kCodes[] = {eeWebHTTPError, eeWebHTTPSError, eeWebFTPError};
+    static constexpr const char* kNames[] = {"HTTP", "HTTPS", "FTP"};
+    const int kind = std::clamp(mode, 1, 3) - 1;
+    ShowInternalWarning(kCodes[kind], Format("%s error code: %d%s", std::string(kNames[kind]), result,
+                                             error.empty() ? std::string() : " (" + error + ")"));
+    return false;
+  });
+}
+
+void SendReport() {
+  TCrashProcessState& state = CrashState();
+  const TCrashModuleOptions& options = OptionsInForce();
+  state.Execute = true;
+  state.AttachedFiles->Clear();
+  state.FieldsName->Clear();
+  state.FieldsValue->Clear();
+  ClearInternalWarning();
+
+  const std::string log_file = GetTempLogFileName();
+  if (!log_file.empty()) {
+    std::string text = state.TextToSend;
+    if (!text.ends_with(kReportEnd)) text += kReportEnd;
+    std::ofstream(log_file, std::ios::binary | std::ios::trunc) << text;
+  }
+  SaveLastHTMLPage(state.LastHTMLPage);
+  SaveXMLLogFile();
+
+  bool sent = true;
+  if (options.EmailSendMode() != 0) {
+    PrepareAttachments(true);
+    sent = SendEmailReport();
+  }
+  if (options.WebSendMode() != 0) {
+    if (options.EmailSendMode() == 0 || options.ReportInMessageBody()) PrepareAttachments(false);
+    // The upload is tried even when the mail failed.
+    const bool uploaded = SendWebReport();
+    sent = sent && uploaded;
+  }
+  if (!sent && (options.BehaviourFlags() & kCopyUnsentReport) != 0) CrashGui().SetClipboardText(state.TextToSend);
+  if ((options.SendFlags() & kSendResultMessage) != 0) {
+    const win::UINT modifiers = win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION;
+    CrashGui().MessageBox(Text(sent ? 94 : 95), Text(0),
+                          modifiers | (sent ? win::MB_ICONINFORMATION : win::MB_ICONERROR));
+  }
+  if (!sent && (options.BehaviourFlags() & kKeepUnsentFiles) != 0) {
+    const std::string folder = ExtractFilePath(GetLogFileName(options));
+    const std::string kept = KeptArchiveName(folder, state.ExceptionTime);
+    if ((options.SendFlags() & kSendPacked) != 0)
+      std::rename(GetCompressedFilesName().c_str(), kept.c_str());
+    else
+      PackFilesToTgz(kept, *state.AttachedFiles);
+    PruneKeptArchives(folder);
+  }
+  if ((options.SendFlags() & kSendPacked) != 0) RemoveFile(GetCompressedFilesName());
+  RemoveFile(GetXMLLogFileName());
+  RemoveFile(GetSavedHTMLPageFileName());
+  RemoveFile(log_file);
+  state.Execute = sent;
+}
+
+void CheckErrorFrequency() {
+  RemoveFile(GetScreenshotFileName());
+  const TCrashModuleOptions& options = OptionsInForce();
+  const std::vector<TDateTime>& times = CrashState().ErrorTimes;
+  const int count = options.ErrorFrequencyCount();
+  if ((options.BehaviourFlags() & kErrorFrequencyRule) == 0 || count < 1 || times.size() != static_cast<std::size_t>(count))
+    return;
+  // In whole milliseconds, so a span of exactly the limit counts whatever the days' fractions round to.
+  const double span_ms = std::round((times.back() - times.front()) * 86400000.0);
+  if (span_ms <= options.ErrorFrequencyMinutes() * 60000.0) ForceTermination(options.ErrorFrequencyAction());
+}
+
+std::string KeptArchiveName(const std::string& Folder, TDateTime Time) {
+  const std::string stem = IncludeTrailingPathDelimiter(Folder) + kKeptArchivePrefix + "_" +
+                           FormatDateTime("yyyymmddhhnnss", Time);
+  std::string name = stem + ".tgz";
+  for (int n = 2; std::filesystem::exists(name); ++n) name = stem + "_" + std::to_string(n) + ".tgz";
+  return name;
+}
+
+void PruneKeptArchives(const std::string& Folder, int Keep) {
+  std::vector<std::string> kept;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(kKeptArchivePrefix) && name.ends_with(".tgz") && entry.is_regular_file(error))
+      kept.push_back(name);
+  }
+  std::sort(kept.begin(), kept.end());
+  for (std::size_t i = 0; i + Keep < kept.size(); ++i) RemoveFile(IncludeTrailingPathDelimiter(Folder) + kept[i]);
+}
+
+}  // namespace lab
