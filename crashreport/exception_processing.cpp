@@ -151,7 +151,7 @@ bool ShouldSendReport() {
   const TCrashProcessState& state = CrashState();
   const TCrashModuleOptions& options = OptionsInForce();
   return SendMethodConfigured(options) && !state.Duplicate &&
-         (state.SendChecked || !(options.DialogOptions() & 1));
+         (state.SendChecked || !options.ShowsException());
 }
 
 void SaveReportToLog() {
@@ -168,7 +168,7 @@ void SaveReportToLog() {
       TLogFile& log = OpenLogFile();
       if (!state.Duplicate) {
         log.AddEntry(state.ExceptionRecord.ReportText, options.MaxLogEntries());
-        if (options.SendFlags() & 4) state.TextToSend = log.GetText();
+        if (options.SendsWholeLog()) state.TextToSend = log.GetText();
         if (state.Execute && save) log.Save();
       }
     } catch (...) {
@@ -196,17 +196,17 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
   bool send_thread = false;
   try {
     const TCrashModuleOptions& options = OptionsInForce();
-    send_thread = (options.SendFlags() & 0x80) != 0;
-    state.StepCode = 706;
+    send_thread = options.SendsFromThread();
+    state.StepCode = csDuplicateCheck;
     CheckDuplicateException();
     ClearInternalWarning();
 
-    state.StepCode = 8;
+    state.StepCode = csNotify;
     state.Handled = true;
     CallInRaisingThread([] { FireExceptionNotify(); });
     if (!GetScreenshotFileName().empty()) CaptureScreenshot();
     if (!state.Handled) return true;
-    if (options.BehaviourFlags() & 1) {
+    if (options.UsesErrorFrequencyRule()) {
       state.ErrorTimes.push_back(Now());
       if (static_cast<int>(state.ErrorTimes.size()) > options.ErrorFrequencyCount())
         state.ErrorTimes.erase(state.ErrorTimes.begin());
@@ -216,43 +216,43 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
     CallInRaisingThread([] { FireCustomDataRequest(); });
     if (!state.CustomData.empty()) AddReproduceText(6, options.GetCustomizedText(13), state.CustomData);
 
-    state.StepCode = 9;
+    state.StepCode = csErrorCount;
     ++state.ErrorCount;
-    state.StepCode = 10;
+    state.StepCode = csMessageText;
     state.ExceptionMessageText = PrintableMessage(GetExceptionMessage(Params));
 
-    state.StepCode = 11;
+    state.StepCode = csShowChoice;
     const bool send_configured = SendMethodConfigured(options);
-    if (options.DialogOptions() & 1) {
-      state.StepCode = 12;
+    if (options.ShowsException()) {
+      state.StepCode = csShowing;
       state.Execute = true;
       ClearInternalWarning();
       FireAction(atShowingExceptionInfo, state.Execute);
       state.SendChecked = send_configured;
-      state.AttachChecked = (options.SendFlags() & 0x10) != 0;
-      state.StepCode = 13;
+      state.AttachChecked = options.AttachesScreenshot();
+      state.StepCode = csShow;
       if (state.Execute) {
         state.Execute = ShowException(Route);
         if (!state.Execute) result = true;
       }
-      state.StepCode = 14;
+      state.StepCode = csShown;
       FireAction(atShowedExceptionInfo, state.Execute);
     } else {
       state.SendChecked = send_configured;
-      state.AttachChecked = (options.SendFlags() & 0x10) != 0;
+      state.AttachChecked = options.AttachesScreenshot();
     }
 
     if (Route.DialogInProgram) CallInRaisingThread([] { ShowReproduceDialog(); });
     if (ShouldSendReport()) SaveScreenshotToFile(GetAttachedScreenshotFileName());
     FreeScreenshot();
 
-    state.StepCode = 15;
-    if (options.LogFlags() & 4) DeleteLogOfOtherVersion();
+    state.StepCode = csLog;
+    if (options.DeletesLogOfOtherVersion()) DeleteLogOfOtherVersion();
     const bool send = ShouldSendReport();
     if (options.SaveLogFile()) SaveReportToLog();
     if (state.CopyChecked) CopyTextToClipboard(state.ExceptionRecord.ReportText);
 
-    state.StepCode = 16;
+    state.StepCode = csSend;
     if (send) StartSendReport();
     if (!send_thread) CheckErrorFrequency();
   } catch (...) {
@@ -260,7 +260,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
                         reinterpret_cast<std::uintptr_t>(state.ExceptionRecord.ExceptionAddress));
     return true;  // not dealt with here: the program's own handling shows it
   }
-  state.StepCode = 18;
+  state.StepCode = csEnd;
   if (send_thread) return result;
   if (!Route.Fatal) {
     TerminateIfRequested();

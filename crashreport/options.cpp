@@ -73,8 +73,8 @@ void TCrashModuleOptions::SetDefaults() {
   SetReportInMessageBody(false);
   SetTerminateAfterErrors(true);
   SetSaveLogFile(true);
-  SetLogFlags(0x30);
-  SetSendFlags(0x0051);
+  SetLogFlags(kLogModules | kLogCpu);
+  SetSendFlags(kSendShowDialogs | kSendScreenshot | kSendLastHTMLPage);
   SetDialogFirstPage(0);
   SetMaxLogEntries(32);
   SetErrorsBeforeTerminate(3);
@@ -85,15 +85,17 @@ void TCrashModuleOptions::SetDefaults() {
   SetEmailSendMode(0);
   SetWebSendMode(0);
   SetAttachedFiles("");
-  SetDialogOptions(0x1F);
+  SetDialogOptions(kDialogShowException | kDialogSendChecked | kDialogScreenshotChecked | kDialogCopyOption |
+                   kDialogDetailsButton);
   SetAutoCloseSeconds(0);
   SetSupportURL("");
   SetHTMLTemplate(kDefaultHTMLTemplate);
   SetErrorFrequencyAction(1);
   SetErrorFrequencyCount(10);
   SetErrorFrequencyMinutes(1);
-  SetCallStackOptions(0x0F);
-  SetBehaviourFlags(0x30);
+  SetCallStackOptions(kCallStackFunctionNames | kCallStackDecoratedNames | kCallStackMainThreads |
+                      kCallStackOtherThreads);
+  SetBehaviourFlags(kBehaviourMainModuleOptions | kBehaviourCopyUnsent);
   SetWebURL("");
   SetWebPort(0);
   SetWebPassword("");

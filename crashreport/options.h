@@ -30,6 +30,51 @@ constexpr int kOptionsStreamVersion = 500;
 // Every byte of a stored text is combined with this mask.
 constexpr std::uint8_t kOptionsTextMask = 0xA7;
 
+// The bits of the flag sets (bit 0 the lowest). Stored options streams hold these values.
+// LogFlags:
+inline constexpr std::uint8_t kLogMarkDuplicates = 0x01;       // an error already logged is neither logged nor sent
+inline constexpr std::uint8_t kLogAskReproduceSteps = 0x02;    // ask the user how to reproduce it
+inline constexpr std::uint8_t kLogDeleteOtherVersion = 0x04;   // a log of another program version is deleted
+inline constexpr std::uint8_t kLogComputerInName = 0x08;       // the log file's name carries the computer's
+inline constexpr std::uint8_t kLogModules = 0x10;              // modules block and page, modules listed anew
+inline constexpr std::uint8_t kLogCpu = 0x20;                  // CPU block and page
+// SendFlags:
+inline constexpr std::uint16_t kSendShowDialogs = 0x0001;      // the mail program's and the progress dialog
+inline constexpr std::uint16_t kSendResultMessage = 0x0002;    // tell the result in a message box
+inline constexpr std::uint16_t kSendWholeLog = 0x0004;         // send every report of the log
+inline constexpr std::uint16_t kSendXmlLog = 0x0008;           // attach the log as XML
+inline constexpr std::uint16_t kSendScreenshot = 0x0010;       // attach "Screenshot.png"
+inline constexpr std::uint16_t kSendWholeDesktop = 0x0020;     // the screenshot shows the desktop
+inline constexpr std::uint16_t kSendLastHTMLPage = 0x0040;     // attach "LastHTMLPage.html"
+inline constexpr std::uint16_t kSendFromThread = 0x0080;       // send on a thread of its own
+inline constexpr std::uint16_t kSendDatedNames = 0x0100;       // "_yyyymmddhhnnss" in attached files' names
+inline constexpr std::uint16_t kSendPacked = 0x0200;           // pack the attachments into one archive
+// DialogOptions:
+inline constexpr std::uint8_t kDialogShowException = 0x01;     // show the exception at all
+inline constexpr std::uint8_t kDialogSendChecked = 0x02;       // the send box starts checked
+inline constexpr std::uint8_t kDialogScreenshotChecked = 0x04; // the attach-screenshot box starts checked
+inline constexpr std::uint8_t kDialogCopyOption = 0x08;        // the copy-to-clipboard box shows
+inline constexpr std::uint8_t kDialogDetailsButton = 0x10;     // the Details button shows
+inline constexpr std::uint8_t kDialogOpenDetailed = 0x20;      // the dialog opens with its pages
+inline constexpr std::uint8_t kDialogStayOnTop = 0x40;         // the dialogs stay on top of all windows
+inline constexpr std::uint8_t kDialogOwnLook = 0x80;           // caption, frame and buttons drawn by the dialogs
+// CallStackOptions:
+inline constexpr std::uint8_t kCallStackFunctionNames = 0x01;  // list entries known by a routine name only
+inline constexpr std::uint8_t kCallStackDecoratedNames = 0x02; // list entries named by a decorated name
+inline constexpr std::uint8_t kCallStackMainThreads = 0x04;    // the main thread's and thread objects' stacks
+inline constexpr std::uint8_t kCallStackOtherThreads = 0x08;   // every other thread's stack
+inline constexpr std::uint8_t kCallStackLineOffsets = 0x10;    // a line's offset in its routine
+// BehaviourFlags:
+inline constexpr std::uint8_t kBehaviourErrorFrequency = 0x01;    // the error-frequency rule is on
+inline constexpr std::uint8_t kBehaviourPauseMainThreads = 0x02;  // pause the main thread and thread objects
+inline constexpr std::uint8_t kBehaviourSpareMainThread = 0x04;   // ... but not the main thread
+inline constexpr std::uint8_t kBehaviourPauseOtherThreads = 0x08; // pause every other thread
+inline constexpr std::uint8_t kBehaviourMainModuleOptions = 0x10; // a library takes the main module's options
+inline constexpr std::uint8_t kBehaviourCopyUnsent = 0x20;        // a report not sent goes to the clipboard
+inline constexpr std::uint8_t kBehaviourKeepUnsent = 0x40;        // the files of a report not sent are kept
+// DialogFirstPage: the page in the low seven bits.
+inline constexpr std::uint8_t kDialogFirstPageMask = 0x7F;
+
 // Declares a setting held in `field`: Name() reads it, SetName(v) stores it and notifies the change.
 #define LAB_CRASH_OPTION(Type, Name, field)               \
  public:                                                  \
@@ -128,6 +173,43 @@ class TCrashModuleOptions : public TObject {
   LAB_CRASH_OPTION(std::int32_t, WebPort, web_port_)
   LAB_CRASH_OPTION(std::string, WebPassword, web_password_)
   LAB_CRASH_OPTION(std::string, WebUserID, web_user_id_)
+
+ public:
+  // The bits of the flag sets that are acted on, by what they do.
+  bool MarksDuplicates() const noexcept { return log_flags_ & kLogMarkDuplicates; }
+  bool AsksReproduceSteps() const noexcept { return log_flags_ & kLogAskReproduceSteps; }
+  bool DeletesLogOfOtherVersion() const noexcept { return log_flags_ & kLogDeleteOtherVersion; }
+  bool LogNameHasComputer() const noexcept { return log_flags_ & kLogComputerInName; }
+  bool ReportsModules() const noexcept { return log_flags_ & kLogModules; }
+  bool ReportsCpu() const noexcept { return log_flags_ & kLogCpu; }
+  bool ShowsSendDialogs() const noexcept { return send_flags_ & kSendShowDialogs; }
+  bool ShowsSendResult() const noexcept { return send_flags_ & kSendResultMessage; }
+  bool SendsWholeLog() const noexcept { return send_flags_ & kSendWholeLog; }
+  bool AttachesXmlLog() const noexcept { return send_flags_ & kSendXmlLog; }
+  bool AttachesScreenshot() const noexcept { return send_flags_ & kSendScreenshot; }
+  bool ScreenshotsDesktop() const noexcept { return send_flags_ & kSendWholeDesktop; }
+  bool AttachesLastHTMLPage() const noexcept { return send_flags_ & kSendLastHTMLPage; }
+  bool SendsFromThread() const noexcept { return send_flags_ & kSendFromThread; }
+  bool DatesAttachedNames() const noexcept { return send_flags_ & kSendDatedNames; }
+  bool PacksAttachments() const noexcept { return send_flags_ & kSendPacked; }
+  bool ShowsException() const noexcept { return dialog_options_ & kDialogShowException; }
+  bool ChecksSendBox() const noexcept { return dialog_options_ & kDialogSendChecked; }
+  bool ChecksScreenshotBox() const noexcept { return dialog_options_ & kDialogScreenshotChecked; }
+  bool ShowsCopyOption() const noexcept { return dialog_options_ & kDialogCopyOption; }
+  bool ShowsDetailsButton() const noexcept { return dialog_options_ & kDialogDetailsButton; }
+  bool OpensDetailed() const noexcept { return dialog_options_ & kDialogOpenDetailed; }
+  bool DialogsStayOnTop() const noexcept { return dialog_options_ & kDialogStayOnTop; }
+  bool DialogsOwnLook() const noexcept { return dialog_options_ & kDialogOwnLook; }
+  bool ListsFunctionNames() const noexcept { return call_stack_options_ & kCallStackFunctionNames; }
+  bool ListsDecoratedNames() const noexcept { return call_stack_options_ & kCallStackDecoratedNames; }
+  bool ShowsLineOffsets() const noexcept { return call_stack_options_ & kCallStackLineOffsets; }
+  bool UsesErrorFrequencyRule() const noexcept { return behaviour_flags_ & kBehaviourErrorFrequency; }
+  bool CopiesUnsentReport() const noexcept { return behaviour_flags_ & kBehaviourCopyUnsent; }
+  bool KeepsUnsentFiles() const noexcept { return behaviour_flags_ & kBehaviourKeepUnsent; }
+  // ReportItems: the report header shows field Field (0 to 39).
+  bool ShowsHeaderField(int Field) const noexcept { return (report_items_ >> Field) & 1; }
+  // DialogFirstPage without its high bit.
+  std::uint8_t FirstPage() const noexcept { return dialog_first_page_ & kDialogFirstPageMask; }
 
  private:
   void ReadStream(TStream* Stream, int Version);

@@ -66,9 +66,8 @@ class TOptionsReader {
 };
 
 template <class T>
-T WithBit(T value, int bit, bool on) {
-  const T mask = static_cast<T>(T{1} << bit);
-  return static_cast<T>(on ? value | mask : value & ~mask);
+T WithFlag(T value, T flag, bool on) {
+  return static_cast<T>(on ? value | flag : value & ~flag);
 }
 
 // Streams before version 500 kept 32 report items; the items added later sit between the old ones.
@@ -166,15 +165,16 @@ void TCrashModuleOptions::ReadStream(TStream* Stream, int Version) {
   SetLogFlags(r.Byte());
   if (old) {
     const bool show = r.Flag();
-    SetDialogOptions(WithBit(dialog_options_, 0, Version < 450 ? !show : show));
+    SetDialogOptions(WithFlag(dialog_options_, kDialogShowException, Version < 450 ? !show : show));
   }
   SetReportInMessageBody(r.Flag());
   if (old && Version >= 450) {
-    for (int bit : {2, 4, 0}) SetSendFlags(WithBit(send_flags_, bit, r.Flag()));
+    for (std::uint16_t flag : {kSendWholeLog, kSendScreenshot, kSendShowDialogs})
+      SetSendFlags(WithFlag(send_flags_, flag, r.Flag()));
   }
   SetSaveLogFile(r.Flag());
   SetDialogFirstPage(r.Byte());
-  if (old && Version >= 403) SetDialogOptions(WithBit(dialog_options_, 7, r.Flag()));
+  if (old && Version >= 403) SetDialogOptions(WithFlag(dialog_options_, kDialogOwnLook, r.Flag()));
   if (Version >= 420) {
     SetFreezeActive(r.Flag());
     const std::int32_t timeout = r.Int32();

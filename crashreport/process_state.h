@@ -73,6 +73,30 @@ enum TCrashHandlerKind : std::uint8_t {
   hkThreadWrapper = 2  // the thread class's own handler, which reports it itself
 };
 
+// The steps of making a report. Each is set before it runs, so an internal error names the step
+// that failed, in decimal.
+enum TCrashStep : int {
+  csStarted = 1,            // the time, the thread snapshot, the signal's exception
+  csFilters = 2,            // the exception filters
+  csCallStacks = 4,         // every thread's call stack
+  csRecord = 7,             // the exception's record and the report text
+  csReportHeader = 7021,    // the report's header
+  csReportCpu = 7022,       // its CPU block
+  csReportCallStack = 7023,  // its call-stack block
+  csReportModules = 7024,   // its modules block
+  csDuplicateCheck = 706,   // the duplicate check
+  csNotify = 8,             // OnExceptionNotify, the screenshot, the error times, the custom data
+  csErrorCount = 9,
+  csMessageText = 10,
+  csShowChoice = 11,        // whether the exception is shown
+  csShowing = 12,           // atShowingExceptionInfo
+  csShow = 13,              // the dialog, console text or web page
+  csShown = 14,             // atShowedExceptionInfo
+  csLog = 15,               // the log of another version, the log, the clipboard
+  csSend = 16,              // sending, the error-frequency rule
+  csEnd = 18                // the request to end the program
+};
+
 // The options class of the crash reporter's modules. For the options of the running module a change
 // of Active or FreezeActive starts or stops the freeze watchdog, and every change is published to
 // the other modules in the shared block "MODULE".
@@ -182,7 +206,7 @@ struct TCrashProcessState {
   std::unique_ptr<TStringList> FieldsValue;
   std::string LastHTMLPage;          // what a web program wrote last
   TDateTime ExceptionTime = 0;
-  int StepCode = 0;                  // the handler's current step
+  int StepCode = 0;                  // the handler's current step (a TCrashStep)
   win::HWND FocusedWindow = nullptr;  // remembered by the dispatcher
   const void* Cursor = nullptr;
   win::HWND SendProgressWindow = nullptr;  // the sending-progress dialog, when shown

@@ -198,17 +198,17 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
     HandlerLock().Leave();
   });
   try {
-    state.StepCode = 1;
+    state.StepCode = csStarted;
     state.ExceptionTime = Now();
     const TMemoryMap memory;
     // Entries of threads that end meanwhile stay whole in the snapshot (their stack copies are shared).
     const TCrashThreadsList threads(CrashThreadsList());
     TFaultException signal = FaultException(Fault, memory);
-    state.StepCode = 2;
+    state.StepCode = csFilters;
     if (FilterException(signal.Object ? signal.Class : Fault.Class)) return false;
     const std::uintptr_t sp = Fault.Signal ? Fault.Context.Rsp() : Fault.StackPointer;
     const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
-    state.StepCode = 4;
+    state.StepCode = csCallStacks;
     TCrashStackList stack;
     const std::uintptr_t stack_end = ReadableStackAbove(memory, sp).High;
     if (!Fault.Frozen)
@@ -221,7 +221,7 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
       if (id != self && id != Fault.ThreadID && !IsOwnThread(id) &&
           GetThreadCallStack(id, kAllCallStackKinds, 1, stack, &memory, 500))
         AppendCreationCallStack(stack, memory, threads, id);
-    state.StepCode = 7;
+    state.StepCode = csRecord;
     state.LastHTMLPage = CapturedWebPage();
     TCrashExceptionRecord& record = state.ExceptionRecord;
     record.ExceptionObject = signal.Object ? signal.Object.get() : Fault.Object;

@@ -58,8 +58,8 @@ win::SIZE MeasureText(win::HWND Window, const std::string& Text, win::HFONT Font
   return extent;
 }
 
-bool StayOnTopOption(const TCrashModuleOptions& Options) { return Options.DialogOptions() & 0x40; }
-bool OwnLookOption(const TCrashModuleOptions& Options) { return Options.DialogOptions() & 0x80; }
+bool StayOnTopOption(const TCrashModuleOptions& Options) { return Options.DialogsStayOnTop(); }
+bool OwnLookOption(const TCrashModuleOptions& Options) { return Options.DialogsOwnLook(); }
 
 void ApplyDialogFrame(win::HWND Dialog, const TCrashModuleOptions& Options, bool StayOnTop) {
   TCrashGui& gui = CrashGui();

@@ -79,7 +79,7 @@ void SaveColumnWidths(const std::vector<TDialogListColumn>& Columns, const std::
 std::vector<TDialogListRow> CallStackRows(const TCrashStackList& Stack, const TCrashModuleOptions& Options) {
   std::vector<TDialogListRow> rows;
   const TCrashKindSet filter = GetCallStackFilter(Options);
-  const bool offsets = Options.CallStackOptions() & 0x10;
+  const bool offsets = Options.ShowsLineOffsets();
   const TCrashDebugInfo* previous = nullptr;
   for (int i = 0; i < Stack.Count(); ++i) {
     const TCrashDebugInfo& e = *Stack.GetItem(i);

@@ -24,8 +24,8 @@ int ReadInt(std::string_view Key, int Default) {
 TDialogChoices GetDialogChoices(const TCrashModuleOptions& Options, bool Duplicate) {
   TDialogChoices c;
   c.CanSend = (Options.EmailSendMode() != 0 || Options.WebSendMode() != 0) && !Duplicate;
-  c.CanAttachScreenshot = (Options.SendFlags() & 0x10) && c.CanSend;
-  c.ShowCopyOption = Options.DialogOptions() & 0x08;
+  c.CanAttachScreenshot = Options.AttachesScreenshot() && c.CanSend;
+  c.ShowCopyOption = Options.ShowsCopyOption();
   c.ShowSupportLink = !Trim(Options.SupportURL()).empty();
   if (!c.CanSend && !c.CanAttachScreenshot && !c.ShowCopyOption && !c.ShowSupportLink)
     c.BottomHeight = 0;
@@ -47,14 +47,14 @@ std::string DetailsCaption(const TCrashModuleOptions& Options, bool Detailed) {
 
 std::vector<TDialogPage> DialogPages(const TCrashModuleOptions& Options, bool HasCustomData) {
   std::vector<TDialogPage> pages{dpGeneral, dpCallStack};
-  if (Options.LogFlags() & 0x10) pages.push_back(dpModules);
-  if (Options.LogFlags() & 0x20) pages.push_back(dpCpu);
+  if (Options.ReportsModules()) pages.push_back(dpModules);
+  if (Options.ReportsCpu()) pages.push_back(dpCpu);
   if (HasCustomData) pages.push_back(dpCustomData);
   return pages;
 }
 
 int FirstTab(const TCrashModuleOptions& Options, const std::vector<TDialogPage>& Pages) {
-  const int wanted = Options.DialogFirstPage() & 0x7F;
+  const int wanted = Options.FirstPage();
   const auto it = std::find(Pages.begin(), Pages.end(), static_cast<TDialogPage>(std::min(wanted, 0xFF)));
   return wanted <= dpCustomData && it != Pages.end() ? static_cast<int>(it - Pages.begin()) : 0;
 }

@@ -141,7 +141,7 @@ void Layout(win::HWND Dialog) {
         TerminateButtonShown(options, CrashState().ErrorCount));
   Place(Dialog, kOkItem, TRect{(w - bw) / 2, buttons_top, (w - bw) / 2 + bw, buttons_top + kButtonHeight});
   Place(Dialog, kDetailsItem, TRect{w - 5 - bw, buttons_top, w - 5, buttons_top + kButtonHeight},
-        options.DialogOptions() & 0x10);
+        options.ShowsDetailsButton());
   SetItemText(Dialog, kDetailsItem, DetailsCaption(options, state.DetailsShown));
 
   // The send and attach boxes from the left, the copy box and the link at the right.
@@ -228,7 +228,7 @@ void InitDialog(win::HWND Dialog) {
   state.Choices = GetDialogChoices(options, s.Duplicate);
   state.Placement = TDialogPlacement{};
   gui.SetForegroundWindow(Dialog);
-  state.DetailsShown = options.DialogOptions() & 0x20;
+  state.DetailsShown = options.OpensDetailed();
 
   g_dialog.ErrorImage = std::make_unique<TBitmap>();
   g_dialog.ErrorImage->LoadFromResourceName(nullptr, "CR_Error");
@@ -247,8 +247,8 @@ void InitDialog(win::HWND Dialog) {
   SetItemText(Dialog, kSendItem, Text(18));
   SetItemText(Dialog, kAttachItem, Text(19));
   SetItemText(Dialog, kCopyItem, Text(20));
-  CheckItem(Dialog, kSendItem, s.SendChecked && (options.DialogOptions() & 0x02));
-  CheckItem(Dialog, kAttachItem, s.AttachChecked && (options.DialogOptions() & 0x04));
+  CheckItem(Dialog, kSendItem, s.SendChecked && options.ChecksSendBox());
+  CheckItem(Dialog, kAttachItem, s.AttachChecked && options.ChecksScreenshotBox());
   CheckItem(Dialog, kCopyItem, false);
   gui.EnableWindow(Item(Dialog, kAttachItem), IsItemChecked(Dialog, kSendItem));
   SetItemText(Dialog, 0, Text(2));

@@ -91,7 +91,7 @@ std::intptr_t RequestDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WPa
 void ShowReproduceDialog() {
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
   const TCrashProcessState& s = CrashState();
-  if (!(options.LogFlags() & 0x02) || !CrashGui().HasDisplay() || s.Duplicate ||
+  if (!options.AsksReproduceSteps() || !CrashGui().HasDisplay() || s.Duplicate ||
       !(s.SendChecked || options.SaveLogFile()))
     return;
   CrashGui().DialogBox("CR_Request", RequestDialogProc);

@@ -11,8 +11,6 @@
 namespace lab {
 namespace {
 
-bool SendFlag(int Bit) { return (OptionsInForce().SendFlags() & (1u << Bit)) != 0; }
-
 // Name in the private temporary folder; empty when there is none.
 std::string TempFile(std::string_view Name) {
   const std::string folder = GetTempFolder();
@@ -27,7 +25,7 @@ void AddNotEmpty(TStrings* List, const std::string& Name) {
 
 }  // namespace
 
-std::string GetScreenshotFileName() { return SendFlag(4) ? TempFile("Screenshot.png") : std::string(); }
+std::string GetScreenshotFileName() { return OptionsInForce().AttachesScreenshot() ? TempFile("Screenshot.png") : std::string(); }
 
 std::string GetAttachedScreenshotFileName() {
   return CrashState().AttachChecked ? GetScreenshotFileName() : std::string();
@@ -37,17 +35,17 @@ std::string GetTempLogFileName() { return TempFile(LogFileNameOnly()); }
 
 std::string GetCompressedFilesName() { return TempFile("CompressFiles.tgz"); }
 
-std::string GetLastHTMLPageFileName() { return SendFlag(6) ? TempFile("LastHTMLPage.html") : std::string(); }
+std::string GetLastHTMLPageFileName() { return OptionsInForce().AttachesLastHTMLPage() ? TempFile("LastHTMLPage.html") : std::string(); }
 
 std::string GetSavedHTMLPageFileName() {
   return CrashState().LastHTMLPage.empty() ? std::string() : GetLastHTMLPageFileName();
 }
 
-std::string GetXMLLogFileName() { return SendFlag(3) ? TempFile(ChangeFileExt(LogFileNameOnly(), ".xml")) : std::string(); }
+std::string GetXMLLogFileName() { return OptionsInForce().AttachesXmlLog() ? TempFile(ChangeFileExt(LogFileNameOnly(), ".xml")) : std::string(); }
 
 std::string AddTimeStampToFileName(std::string_view Path) {
   const std::string name = ExtractFileName(Path);
-  if (!SendFlag(8)) return name;
+  if (!OptionsInForce().DatesAttachedNames()) return name;
   return ChangeFileExt(name, "") + "_" + FormatDateTime("yyyymmddhhnnss", CrashState().ExceptionTime) +
          ExtractFileExt(name);
 }

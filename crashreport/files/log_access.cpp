@@ -54,7 +54,7 @@ void CloseLogFile() {
 void CheckDuplicateException() {
   TCrashProcessState& state = CrashState();
   state.Duplicate = false;
-  if (!(OptionsInForce().LogFlags() & 1)) return;
+  if (!OptionsInForce().MarksDuplicates()) return;
   const TReportTexts& report = CurrentReport();
   static const std::array<std::string, 4> kIDs = {"2.2", "2.3", "2.4", "2.5"};
   const std::array<std::string, 4> values = {report.ExceptionAddress, report.ExceptionModule, report.ExceptionType,

@@ -31,7 +31,7 @@ std::string GetLogFilePath(const TCrashModuleOptions& Options, const std::string
 std::string GetLogFileName(const TCrashModuleOptions& Options, std::string Name) {
   if (Name.empty()) Name = Options.ModuleName();
   std::string result = GetLogFilePath(Options, ChangeFileExt(Name, ".clf"));
-  if (Options.LogFlags() & (1 << 3))
+  if (Options.LogNameHasComputer())
     result = ChangeFileExt(result, "") + "_" + LogComputerName() + ExtractFileExt(result);
   return result;
 }

@@ -80,7 +80,7 @@ void CaptureScreenshot() {
   const TCrashProcessState& state = CrashState();
   // The whole screen (the window manager knows one), or the foreground window's place on it.
   TRect area;
-  if (OptionsInForce().SendFlags() & (1 << 5)) {
+  if (OptionsInForce().ScreenshotsDesktop()) {
     area = gui.ScreenRect();
   } else if (const win::HWND foreground = gui.ForegroundWindow()) {
     TCrashWindowInfo info;

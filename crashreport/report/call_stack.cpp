@@ -160,8 +160,8 @@ bool HeadPushesRbx(const std::uint8_t* Head, std::size_t Got) {
 
 TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options) {
   TCrashKindSet kinds = 1u << dkSourceLine;
-  if (Options.CallStackOptions() & 1) kinds |= 1u << dkFunction;
-  if (Options.CallStackOptions() & 2) kinds |= 1u << dkDecorated;
+  if (Options.ListsFunctionNames()) kinds |= 1u << dkFunction;
+  if (Options.ListsDecoratedNames()) kinds |= 1u << dkDecorated;
   return kinds;
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kAddressDigits = 2 * sizeof(std::uintptr_t);
 
-void SetStep(int Code) { CrashState().StepCode = Code; }
+void SetStep(TCrashStep Code) { CrashState().StepCode = Code; }
 
 std::string Hex(std::uintptr_t Value, int Digits = kAddressDigits) { return IntToHex(Value, Digits); }
 
@@ -56,7 +56,7 @@ std::string HeaderText(const TReportInputs& In) {
     item.AddGroup(options.GetCustomizedText(static_cast<std::uint8_t>(group.Caption)));
     caption = group.Caption;
     for (int i = 0; i < group.FieldCount; ++i, ++field) {
-      bool shown = (options.ReportItems() >> field) & 1;
+      bool shown = options.ShowsHeaderField(field);
       if (field >= kActiveControlsFirst && field <= kActiveControlsLast) shown = shown && In.GuiProgram;
       item.AddItem(options.GetCustomizedText(static_cast<std::uint8_t>(++caption)),
                    In.HeaderValues[static_cast<std::size_t>(field)], shown);
@@ -168,7 +168,7 @@ std::string CallStackBlock(const TReportInputs& In) {
   const TCrashModuleOptions& options = *In.Options;
   const std::vector<std::string> captions = Captions(options, 62, 6);
   const TCrashKindSet shown = GetCallStackFilter(options);
-  const bool offsets = (options.CallStackOptions() & 0x10) != 0;
+  const bool offsets = options.ShowsLineOffsets();
 
   // The listed entries, and the caption of each thread's run (by the listed entry that starts it).
   std::vector<const TCrashDebugInfo*> entries;
@@ -226,7 +226,7 @@ std::string CallStackBlock(const TReportInputs& In) {
 
 std::string ModulesBlock(const TReportInputs& In) {
   const TCrashModuleOptions& options = *In.Options;
-  if (!(options.LogFlags() & 0x10)) return SectionTitle(options.GetCustomizedText(9));
+  if (!options.ReportsModules()) return SectionTitle(options.GetCustomizedText(9));
   const std::vector<std::string> captions = Captions(options, 84, 7);
   const int count = In.Modules ? In.Modules->Count() : 0;
   std::vector<std::vector<std::string>> rows;
@@ -303,7 +303,7 @@ std::string DumpLines(const TReportInputs& In) {
 
 std::string CpuBlock(const TReportInputs& In) {
   const TCrashModuleOptions& options = *In.Options;
-  if (!(options.LogFlags() & 0x20)) return SectionTitle(options.GetCustomizedText(91));
+  if (!options.ReportsCpu()) return SectionTitle(options.GetCustomizedText(91));
   const TCrashContext* context = In.Context && In.Context->ContextFlags == CONTEXT_FULL ? In.Context : nullptr;
   std::string text = options.GetCustomizedText(91) + ":\r\n";
   text.append(kRegisterValue2 + kRegisterDigits, '-');
@@ -331,13 +331,13 @@ std::string FormatLogDateTime(TDateTime Value) {
 TReportTexts FormatReport(const TReportInputs& In) {
   TReportTexts texts;
   texts.ConsoleIntroduction = In.Options->GetCustomizedText(3) + "\r\n\r\n";
-  SetStep(7021);
+  SetStep(csReportHeader);
   texts.Header = HeaderText(In);
-  SetStep(7022);
+  SetStep(csReportCpu);
   texts.Cpu = CpuBlock(In);
-  SetStep(7023);
+  SetStep(csReportCallStack);
   const std::string stack = CallStackBlock(In);
-  SetStep(7024);
+  SetStep(csReportModules);
   const std::string modules = ModulesBlock(In);
   texts.Report.reserve(texts.Header.size() + 2 + stack.size() + modules.size() + texts.Cpu.size());
   texts.Report = texts.Header + "\r\n" + stack + modules + texts.Cpu;

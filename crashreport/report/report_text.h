@@ -57,8 +57,8 @@ struct TReportInputs {
   TReportMemoryReader ReadMemory;  // empty: this process's memory, read without faulting
 };
 
-// The report of Inputs. Each stage sets the handler's step code first (7021 the header, 7022 the
-// CPU block, 7023 the call stack, 7024 the modules), so an internal error names the stage that failed.
+// The report of Inputs. Each stage sets the handler's step first (csReportHeader to csReportModules),
+// so an internal error names the stage that failed.
 TReportTexts FormatReport(const TReportInputs& Inputs);
 
 // The report of the exception being processed (the options in force, the header's values, the

@@ -33,12 +33,6 @@ namespace lab {
 
 namespace {
 
-constexpr std::uint16_t kSendResultMessage = 0x0002;   // SendFlags: tell the result in a message box
-constexpr std::uint16_t kSendFromThread = 0x0080;      // SendFlags: send on a thread of its own
-constexpr std::uint16_t kSendPacked = 0x0200;          // SendFlags: pack the attachments
-constexpr std::uint8_t kErrorFrequencyRule = 0x01;     // BehaviourFlags
-constexpr std::uint8_t kCopyUnsentReport = 0x20;       // BehaviourFlags: to the clipboard
-constexpr std::uint8_t kKeepUnsentFiles = 0x40;        // BehaviourFlags
 constexpr char kReportEnd[] = "\r\n\r\n\r\n";
 constexpr char kKeptArchivePrefix[] = "CompressFiles";
 
@@ -137,7 +131,7 @@ class TSendThread : public TThread {
 
 void StartSendReport() {
   TCrashProcessState& state = CrashState();
-  if ((OptionsInForce().SendFlags() & kSendFromThread) == 0) {
+  if (!OptionsInForce().SendsFromThread()) {
     SendReport();
     return;
   }
@@ -170,7 +164,7 @@ void PrepareAttachments(bool ForEmail) {
   CallInRaisingThread([] { FireAttachedFilesRequest(); });
   for (int i = files->Count() - 1; i >= 0; --i)
     if (!FileCanRead(files->Strings(i))) files->Delete(i);
-  if ((OptionsInForce().SendFlags() & kSendPacked) != 0 && files->Count() > 0) {
+  if (OptionsInForce().PacksAttachments() && files->Count() > 0) {
     const std::string archive = GetCompressedFilesName();
     PackFilesToTgz(archive, *files);
     files->Clear();
@@ -272,22 +266,22 @@ void SendReport() {
     const bool uploaded = SendWebReport();
     sent = sent && uploaded;
   }
-  if (!sent && (options.BehaviourFlags() & kCopyUnsentReport) != 0) CrashGui().SetClipboardText(state.TextToSend);
-  if ((options.SendFlags() & kSendResultMessage) != 0) {
+  if (!sent && options.CopiesUnsentReport()) CrashGui().SetClipboardText(state.TextToSend);
+  if (options.ShowsSendResult()) {
     const win::UINT modifiers = win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION;
     CrashGui().MessageBox(Text(sent ? 94 : 95), Text(0),
                           modifiers | (sent ? win::MB_ICONINFORMATION : win::MB_ICONERROR));
   }
-  if (!sent && (options.BehaviourFlags() & kKeepUnsentFiles) != 0) {
+  if (!sent && options.KeepsUnsentFiles()) {
     const std::string folder = ExtractFilePath(GetLogFileName(options));
     const std::string kept = KeptArchiveName(folder, state.ExceptionTime);
-    if ((options.SendFlags() & kSendPacked) != 0)
+    if (options.PacksAttachments())
       std::rename(GetCompressedFilesName().c_str(), kept.c_str());
     else
       PackFilesToTgz(kept, *state.AttachedFiles);
     PruneKeptArchives(folder);
   }
-  if ((options.SendFlags() & kSendPacked) != 0) RemoveFile(GetCompressedFilesName());
+  if (options.PacksAttachments()) RemoveFile(GetCompressedFilesName());
   RemoveFile(GetXMLLogFileName());
   RemoveFile(GetSavedHTMLPageFileName());
   RemoveFile(log_file);
@@ -299,7 +293,7 @@ void CheckErrorFrequency() {
   const TCrashModuleOptions& options = OptionsInForce();
   const std::vector<TDateTime>& times = CrashState().ErrorTimes;
   const int count = options.ErrorFrequencyCount();
-  if ((options.BehaviourFlags() & kErrorFrequencyRule) == 0 || count < 1 || times.size() != static_cast<std::size_t>(count))
+  if (!options.UsesErrorFrequencyRule() || count < 1 || times.size() != static_cast<std::size_t>(count))
     return;
   // In whole milliseconds, so a span of exactly the limit counts whatever the days' fractions round to.
   const double span_ms = std::round((times.back() - times.front()) * 86400000.0);
