@@ -1,6 +1,5 @@
 #include "crashreport/dialogs/dialog_fonts.h"
 
-#include "crashreport/report/report_rtf.h"
 #include "platform/graphics/gdi.h"
 #include "platform/graphics/system_metrics.h"
 #include "platform/rtl/arith.h"
@@ -34,7 +33,7 @@ TDialogFonts::TDialogFonts() {
   link_ = win::CreateFontIndirect(&link);
   fixed_ = CreatePointFont(size, "monospace");
   list_ = CreatePointFont(size, western ? "sans-serif" : "monospace");
-  SetReportFont("monospace", size);
+  report_ = TReportFont{"monospace", size};
 }
 
 TDialogFonts::~TDialogFonts() {

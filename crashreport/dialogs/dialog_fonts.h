@@ -4,13 +4,13 @@
 // the custom data and the font of the call-stack and module lists. A locale whose character set is
 // not the western one gets 10 points and monospaced lists; else 8 points.
 
+#include "crashreport/report/report_rtf.h"
 #include "platform/graphics/gdi_objects.h"
 
 namespace lab {
 
 class TDialogFonts {
  public:
-  // Also makes the size and the fixed font's face those of the report's rich text.
   TDialogFonts();
   ~TDialogFonts();
   TDialogFonts(const TDialogFonts&) = delete;
@@ -25,9 +25,12 @@ class TDialogFonts {
   // Normal weight, fixed pitch, modern family, of the point size at the screen's pixels per inch.
   win::HFONT Fixed() const noexcept { return fixed_; }
   win::HFONT List() const noexcept { return list_; }
+  // The fixed font's face and size, for the report's rich text.
+  const TReportFont& Report() const noexcept { return report_; }
 
  private:
   win::HFONT caption_ = nullptr, message_ = nullptr, link_ = nullptr, fixed_ = nullptr, list_ = nullptr;
+  TReportFont report_;
 };
 
 }  // namespace lab

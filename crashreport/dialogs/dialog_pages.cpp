@@ -84,7 +84,8 @@ void InitPage(win::HWND Page) {
     case dpGeneral:
     case dpCpu: {
       const TReportTexts& report = CurrentReport();
-      SetRichEditRTF(content, g_page.Kind == dpGeneral ? ReportToRTF(report.Header) : CpuReportToRTF(report.Cpu));
+      const TReportFont font = g_page.Look.Fonts ? g_page.Look.Fonts->Report() : TReportFont{};
+      SetRichEditRTF(content, g_page.Kind == dpGeneral ? ReportToRTF(report.Header, font) : CpuReportToRTF(report.Cpu, font));
       SetRichEditBackColor(content, g_page.Look.Background ? TColor(0xC8D0D4) : TColor(clBtnFace));
       break;
     }

@@ -1,6 +1,5 @@
 #include "crashreport/report/report_rtf.h"
 
-#include <mutex>
 #include <vector>
 
 #include "crashreport/dialogs/crash_gui.h"
@@ -17,10 +16,6 @@
 
 namespace lab {
 namespace {
-
-std::mutex g_font_lock;
-std::string g_font_name = "monospace";
-int g_font_size = 8;
 
 void AppendUnicode(std::string& Out, char32_t C) {
   const auto unit = [&](std::uint32_t u) { Out += "\\u" + std::to_string(static_cast<std::int16_t>(u)) + "?"; };
@@ -55,9 +50,8 @@ std::string Escaped(std::string_view Text) {
   return out;
 }
 
-std::string Start() {
-  const std::lock_guard guard(g_font_lock);
-  return RTFHeader(GetDefaultCharset(), g_font_name) + "\\f0\\fs" + std::to_string(2 * g_font_size) + "\r\n";
+std::string Start(const TReportFont& Font) {
+  return RTFHeader(GetDefaultCharset(), Font.Name) + "\\f0\\fs" + std::to_string(2 * Font.PointSize) + "\r\n";
 }
 
 // ---- The CPU block --------------------------------------------------------------------------------
@@ -122,9 +116,9 @@ std::string RTFHeader(int Charset, std::string_view FontName) {
       Charset, Escaped(FontName));
 }
 
-std::string ReportToRTF(std::string_view Text) {
+std::string ReportToRTF(std::string_view Text, const TReportFont& Font) {
   const std::string escaped = RTFEscape(Text);
-  std::string out = Start();
+  std::string out = Start(Font);
   out.reserve(out.size() + escaped.size() + escaped.size() / 4 + 16);
   bool first = true;
   for (std::size_t from = 0; from < escaped.size();) {
@@ -151,8 +145,8 @@ std::string ReportToRTF(std::string_view Text) {
   return out + "}";
 }
 
-std::string CpuReportToRTF(std::string_view Text) {
-  std::string out = Start() + "\\pard\\tx" + std::to_string(CpuTabStopTwips()) + "\r\n";
+std::string CpuReportToRTF(std::string_view Text, const TReportFont& Font) {
+  std::string out = Start(Font) + "\\pard\\tx" + std::to_string(CpuTabStopTwips(Font)) + "\r\n";
   const std::vector<std::string_view> lines = SplitLines(Text);
   // A text ending in a line break has an empty last piece, which is no line.
   const std::size_t count = !lines.empty() && lines.back().empty() ? lines.size() - 1 : lines.size();
@@ -160,18 +154,11 @@ std::string CpuReportToRTF(std::string_view Text) {
   return out + "}";
 }
 
-int CpuTabStopTwips() {
-  std::string name;
-  int size;
-  {
-    const std::lock_guard guard(g_font_lock);
-    name = g_font_name;
-    size = g_font_size;
-  }
+int CpuTabStopTwips(const TReportFont& Font) {
   win::HDC dc = win::CreateCompatibleDC(nullptr);
-  win::HFONT font = win::CreateFont(-MulDiv(size, win::GetDeviceCaps(dc, win::LOGPIXELSY), 72), 0, 0, 0, win::FW_NORMAL,
+  win::HFONT font = win::CreateFont(-MulDiv(Font.PointSize, win::GetDeviceCaps(dc, win::LOGPIXELSY), 72), 0, 0, 0, win::FW_NORMAL,
                                     0, 0, 0, win::DEFAULT_CHARSET, 0, 0, 0, win::FIXED_PITCH | win::FF_MODERN,
-                                    name.c_str());
+                                    Font.Name.c_str());
   win::HGDIOBJ old = win::SelectObject(dc, font);
   win::SIZE extent{};
   win::GetTextExtentPoint32(dc, std::string(kDumpCodeAddress, '-'), -1, &extent);
@@ -196,22 +183,6 @@ void SetRichEditBackColor(win::HWND Window, TColor Color) {
   const win::COLORREF rgb = static_cast<std::int32_t>(Color) < 0 ? win::GetSysColor(static_cast<int>(Color & 0xFF))
                                                                   : static_cast<win::COLORREF>(Color);
   CrashGui().SendMessage(Window, win::EM_SETBKGNDCOLOR, 0, static_cast<win::LPARAM>(rgb));
-}
-
-void SetReportFont(std::string_view Name, int PointSize) {
-  const std::lock_guard guard(g_font_lock);
-  g_font_name = Name;
-  g_font_size = PointSize;
-}
-
-std::string ReportFontName() {
-  const std::lock_guard guard(g_font_lock);
-  return g_font_name;
-}
-
-int ReportFontSize() {
-  const std::lock_guard guard(g_font_lock);
-  return g_font_size;
 }
 
 // ---- Character sets -----------------------------------------------------------------------------

@@ -237,10 +237,9 @@ TEST(DialogFonts, AreMadeForTheLocalesCharacterSet) {
     }
     EXPECT_STREQ(fixed.lfFaceName, "monospace");
     EXPECT_STREQ(list.lfFaceName, c.list_face);
-    EXPECT_EQ(ReportFontName(), "monospace");
-    EXPECT_EQ(ReportFontSize(), c.points);
+    EXPECT_EQ(fonts.Report().Name, "monospace");
+    EXPECT_EQ(fonts.Report().PointSize, c.points);
   }
-  SetReportFont("monospace", 8);
 }
 
 // The message and the buttons take the message font, the lists the list font and the custom data

@@ -45,7 +45,6 @@ TEST(ReportRtf, Escapes) {
 
 TEST(ReportRtf, GeneralPartByteForByte) {
   TEnv lang("LC_ALL", "de_DE.UTF-8");  // a western language: ANSI_CHARSET
-  SetReportFont("monospace", 8);
   std::string header = ReportPart("CrashLog", "Call Stack Information:");
   header.resize(header.size() - 2);  // the empty line that parts the header from the call stack
   ExpectGolden(ReportToRTF(header), "report-general.rtf");
@@ -56,13 +55,12 @@ TEST(ReportRtf, GeneralPartByteForByte) {
 
 TEST(ReportRtf, CpuPartByteForByte) {
   TEnv lang("LC_ALL", "C");
-  SetReportFont("monospace", 8);
   ExpectGolden(CpuReportToRTF(ReportPart("Registers:", "")), "report-cpu.rtf");
-  // The tab stop follows the font: wider at a larger size.
-  const int small = CpuTabStopTwips();
-  SetReportFont("monospace", 10);
-  EXPECT_GT(CpuTabStopTwips(), small);
-  SetReportFont("monospace", 8);
+  // The tab stop and the size follow the font: wider at a larger size.
+  const TReportFont larger{"monospace", 10};
+  EXPECT_GT(CpuTabStopTwips(larger), CpuTabStopTwips());
+  EXPECT_NE(CpuReportToRTF("", larger).find("\\fs20\r\n\\pard\\tx" + std::to_string(CpuTabStopTwips(larger))),
+            std::string::npos);
   // A CPU block the options left out is its title alone.
   const std::string title = CpuReportToRTF("Registers:\r\n----------\r\n\r\n");
   EXPECT_TRUE(title.ends_with("\\cf3\\b Registers:\\cf2\\b0\\par\r\n\\cf3 ----------\\cf2\\par\r\n\\par\r\n}")) << title;
