@@ -922,6 +922,8 @@ class TCustomDBGridX : public TCustomGrid {
   Variant edit_value_;
   bool filter_editing_ = false;
   bool applying_filter_ = false;
+  // The wheel is being handed to a list or editor over the grid.
+  bool forwarding_wheel_ = false;
   // The font a tool tip is written in (handed to the tool-tip window with the hint).
   std::unique_ptr<TFont> tooltip_font_;
   TWinControl* filter_editor_ = nullptr;  // an owned component, made when filter editing starts

@@ -88,17 +88,18 @@ void TCustomDBGridX::WndProc(TMessage& Message) {
       }
       return;
     case CM_MOUSEWHEEL: {
-      // An open pick list scrolls first, then the filter row's editor while it edits.
+      // An open pick list scrolls first, then the filter row's editor while it edits. A control
+      // that does not take the wheel passes it to its parent, the grid: what comes back while it
+      // is handed on is the grid's own, never handed on again.
+      if (forwarding_wheel_) break;
+      TWinControl* target = filter_editing_ ? filter_editor_ : nullptr;
       auto* editor = dynamic_cast<TDBGridInplaceEdit*>(InplaceEditor());
-      if (editor && editor->DroppedDown() && editor->ListBox()) {
-        Message.Result = editor->ListBox()->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
-        return;
-      }
-      if (filter_editing_ && filter_editor_) {
-        Message.Result = filter_editor_->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
-        return;
-      }
-      break;
+      if (editor && editor->DroppedDown() && editor->ListBox()) target = editor->ListBox();
+      if (!target) break;
+      forwarding_wheel_ = true;
+      TScopeExit done([this] { forwarding_wheel_ = false; });
+      Message.Result = target->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+      return;
     }
     case CM_SYSCOLORCHANGE:
       TCustomGrid::WndProc(Message);

@@ -6,6 +6,8 @@
 #include "grid_paint_fixture.h"
 #include "record_ids.h"
 
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -136,6 +138,29 @@ TEST_F(FilterRow, TypedConditionsFilterAsTheSameConditionsWrittenByHand) {
     EXPECT_EQ(typed, by_hand);
     ds->SetFiltered(false);
   }
+}
+
+// The wheel goes to the filter row's editor while the row is edited; the editor does not take it
+// and passes it to its parent, the grid. Were the grid to hand it back, the two would call each
+// other until the stack ran out: the user's flow runs in a child with a time limit.
+TEST_F(FilterRow, TheWheelWhileTheRowIsEditedMovesTheRecordsOnce) {
+  auto flow = [this] {
+    ::alarm(60);
+    grid->SetFooterRowCount(1);  // the wheel moves the record, not the rows
+    grid->SetSelectedIndex(1);
+    Pump();
+    Press(win::VK_UP);  // on the first record: into the filter row
+    for (char32_t ch : std::u32string(U"Mo*"))
+      input::KeyDown(ch == U'*' ? win::VK_MULTIPLY : static_cast<win::UINT>(ch & ~0x20u), ch);
+    Enter();
+    // Reading the ids leaves the last record current.
+    const bool filtered = Id() == 5 && grid->FilterEditing() && Ids(ds) == std::vector<int>{5, 6};
+    const TRect cell = Cell(Raw(1), grid->TitleOffset());
+    input::MouseWheel(win::WHEEL_DELTA, grid->ClientToScreen(TPoint{cell.Left + 5, cell.Top + 5}));
+    Pump();
+    return filtered && Id() == 5;
+  };
+  EXPECT_EXIT(std::_Exit(flow() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
