@@ -42,7 +42,7 @@ constexpr unsigned kPaintWatchdogMs = 3000;
 struct TExceptionDialog {
   const TCrashModuleOptions* Options = nullptr;
   std::vector<TDialogPage> Pages;
-  win::HWND Page = nullptr;
+  std::unique_ptr<TDetailsPage> Page;
   std::unique_ptr<TBitmap> ErrorImage;
   win::HBRUSH Background = nullptr;  // with the library's own look
   std::unique_ptr<TDialogFonts> Fonts;
@@ -135,7 +135,7 @@ void Layout(win::HWND Dialog) {
   const int tab_top = std::max(kMessageLeft, kMargin + message_height + 4);
   Place(Dialog, kTabItem, TRect{kMargin, tab_top, w - kMargin, std::max(tab_top, buttons_top - kMargin)},
         state.DetailsShown);
-  if (g_dialog.Page) PlaceDialogPage(g_dialog.Page, Item(Dialog, kTabItem));
+  if (g_dialog.Page) g_dialog.Page->Place(Item(Dialog, kTabItem));
 
   Place(Dialog, kTerminateItem, TRect{5, buttons_top, 5 + bw, buttons_top + kButtonHeight},
         TerminateButtonShown(options, CrashState().ErrorCount));
@@ -209,12 +209,10 @@ void DropFlatStyle(win::HWND Dialog) {
 }
 
 void ShowPage(win::HWND Dialog, int Tab) {
-  TCrashGui& gui = CrashGui();
-  if (g_dialog.Page) gui.DestroyWindow(g_dialog.Page);
-  g_dialog.Page = nullptr;
+  g_dialog.Page.reset();
   if (Tab < 0 || Tab >= static_cast<int>(g_dialog.Pages.size())) return;
-  g_dialog.Page = CreateDialogPage(g_dialog.Pages[static_cast<std::size_t>(Tab)], Item(Dialog, kTabItem),
-                                   TPageLook{g_dialog.Background, &g_dialog.AutoClose, g_dialog.Fonts.get()});
+  g_dialog.Page = std::make_unique<TDetailsPage>(g_dialog.Pages[static_cast<std::size_t>(Tab)], Item(Dialog, kTabItem),
+                                                 TPageLook{g_dialog.Background, &g_dialog.AutoClose, g_dialog.Fonts.get()});
 }
 
 void InitDialog(win::HWND Dialog) {
@@ -302,7 +300,7 @@ void Destroy(win::HWND Dialog) {
   s.SendChecked = IsItemChecked(Dialog, kSendItem);
   s.AttachChecked = IsItemChecked(Dialog, kAttachItem);
   s.CopyChecked = IsItemChecked(Dialog, kCopyItem);
-  if (g_dialog.Page) gui.DestroyWindow(g_dialog.Page);
+  g_dialog.Page.reset();
   if (g_dialog.Background) win::DeleteObject(g_dialog.Background);
   if (state.DetailsShown) SaveDialogPlacement(state.Placement);
   const TCrashModuleOptions* options = g_dialog.Options;
