@@ -504,6 +504,8 @@ class TCustomCodeEdit : public TCustomControl {
   void BookMarkOptionsChanged(TObject* Sender);
   void MarkListChanged(TObject* Sender);
   void HighlighterAttrChanged(TObject* Sender);
+  // The view follows a highlighter set or gone: character extent, word-wrap breaks, ranges.
+  void HighlighterChanged();
   void ScrollTimerHandler(TObject* Sender);
   void SetGutterWidth(int Value);
 

@@ -76,6 +76,10 @@ void TCustomCodeEdit::SetHighlighter(TCodeCustomHighlighter* Value) {
     Value->FreeNotification(this);
   }
   highlighter_ = Value;
+  HighlighterChanged();
+}
+
+void TCustomCodeEdit::HighlighterChanged() {
   if (ComponentState().Contains(csDestroying)) return;
   // Rows break after the characters that make up no identifier, which the highlighter decides.
   if (word_wrap_plugin_) word_wrap_plugin_->Reset();
@@ -386,8 +390,13 @@ void TCustomCodeEdit::ListPutted(TObject* /*Sender*/, int Index, int Count) {
 void TCustomCodeEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == search_engine_) SetSearchEngine(nullptr);
-  if (AComponent == highlighter_) SetHighlighter(nullptr);
+  // The component is half destroyed: its pointer is forgotten, nothing of it is called (its hooks
+  // and notification lists go with it).
+  if (AComponent == search_engine_) search_engine_ = nullptr;
+  if (AComponent == highlighter_) {
+    highlighter_ = nullptr;
+    HighlighterChanged();
+  }
   if (AComponent == chained_editor_) RemoveLinesPointer();
   if (bookmark_options_ && bookmark_options_->BookmarkImages() &&
       AComponent == static_cast<TComponent*>(bookmark_options_->BookmarkImages())) {

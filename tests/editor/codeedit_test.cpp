@@ -443,6 +443,23 @@ TEST_F(EditorTest, ModifiedFollowsTheUndoListsCleanState) {
   EXPECT_EQ(edit->MaxUndo(), 2);
 }
 
+// Each line one token.
+struct TLineHighlighter : TCodeCustomHighlighter {
+  explicit TLineHighlighter(TComponent* AOwner = nullptr) : TCodeCustomHighlighter(AOwner) {
+    AddAttribute(attr = new TCodeHighlighterAttributes("Text"));
+  }
+  void SetLine(const std::u32string& S, int) override { line = S, eol = S.empty(); }
+  bool GetEol() const override { return eol; }
+  void Next() override { eol = true; }
+  std::u32string GetToken() const override { return line; }
+  int GetTokenKind() const override { return 0; }
+  TCodeHighlighterAttributes* GetTokenAttribute() const override { return attr; }
+  int GetTokenPos() const override { return 0; }
+  TCodeHighlighterAttributes* attr;
+  std::u32string line;
+  bool eol = true;
+};
+
 TEST_F(EditorTest, ComponentsThatGoAwayAreForgotten) {
   auto* images = new TImageList(form);
   edit->BookMarkOptions()->SetBookmarkImages(images);
@@ -462,6 +479,17 @@ TEST_F(EditorTest, ComponentsThatGoAwayAreForgotten) {
   EXPECT_EQ(edit->BookMarkOptions()->BookmarkImages(), nullptr);
   delete engine;
   EXPECT_EQ(edit->SearchEngine(), nullptr);
+  // Languages switch as programs do it: the old highlighter freed, then the new one set.
+  Fill(3);
+  edit->SetHighlighter(new TLineHighlighter(form));
+  delete edit->Highlighter();
+  EXPECT_EQ(edit->Highlighter(), nullptr);
+  auto* next = new TLineHighlighter(form);
+  edit->SetHighlighter(next);
+  EXPECT_EQ(edit->Highlighter(), next);
+  edit->Lines()->Add("line 4");
+  delete next;
+  EXPECT_EQ(edit->Highlighter(), nullptr);
 }
 
 TEST_F(EditorTest, LinesSharedWithAnotherEditorAreGivenBack) {
@@ -540,19 +568,7 @@ TEST_F(EditorTest, AnEditorFreedOnItsOwnFiresNoEventOnItsWayOut) {
   second->SetParent(form);
   second->HandleNeeded();
   second->SetLinesPointer(edit);
-  struct TLineHighlighter : TCodeCustomHighlighter {  // each line one token
-    TLineHighlighter() : TCodeCustomHighlighter(nullptr) { AddAttribute(attr = new TCodeHighlighterAttributes("Text")); }
-    void SetLine(const std::u32string& S, int) override { line = S, eol = S.empty(); }
-    bool GetEol() const override { return eol; }
-    void Next() override { eol = true; }
-    std::u32string GetToken() const override { return line; }
-    int GetTokenKind() const override { return 0; }
-    TCodeHighlighterAttributes* GetTokenAttribute() const override { return attr; }
-    int GetTokenPos() const override { return 0; }
-    TCodeHighlighterAttributes* attr;
-    std::u32string line;
-    bool eol = true;
-  } highlighter;
+  TLineHighlighter highlighter;
   second->SetHighlighter(&highlighter);
   second->SetCaretXY({3, 4});
   int fired = 0;
