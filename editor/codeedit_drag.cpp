@@ -57,7 +57,15 @@ void TCustomCodeEdit::DragDrop(TObject* Source, int X, int Y) {
   TCustomControl::DragDrop(Source, X, Y);
   ComputeCaret(X, Y);
   TBufferCoord drop = CaretXY();
-  const TBufferCoord b = source->NormalizedBlockBegin(), e = source->NormalizedBlockEnd();
+  TBufferCoord b = source->NormalizedBlockBegin(), e = source->NormalizedBlockEnd();
+  if (source->active_selection_mode_ == smLine) {
+    // A line block is its whole lines with the break after the last: it ends at the start of the
+    // next line (at the end of the text on the last line).
+    b.Char = 1;
+    const int count = source->lines_->Count();
+    e = e.Line < count ? TBufferCoord{1, e.Line + 1}
+                       : TBufferCoord{static_cast<int>(source->lines_->LineView(count - 1).size()) + 1, count};
+  }
   // A column block is the cells between its columns on its lines: a drop beside it on one of them
   // is outside it, and moving it takes out the block's characters there and no line.
   const bool column = source->active_selection_mode_ == smColumn;
@@ -105,6 +113,8 @@ void TCustomCodeEdit::DragDrop(TObject* Source, int X, int Y) {
   {
     const TPastEol past_eol(options_);
     DoSetCaretXY(drop);
+    // The text goes in where the caret could go, and is recorded there.
+    drop = CaretXY();
     SetBlockBegin(drop);
     if (SelAvail()) CodeAssertionFailed("CodeEdit");
     // The dragged text is plain text: it goes in as such whatever mode this editor is in.
