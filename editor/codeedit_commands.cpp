@@ -221,7 +221,9 @@ void TCustomCodeEdit::ExecuteCommand(TCodeEditorCommand Command, char32_t AChar,
       break;
     case ecImeStr:
       if (!ReadOnly() && Data) {
-        const std::u32string text = Utf8Decode(static_cast<const char*>(Data));
+        // Control characters go as they go when typed.
+        std::u32string text = Utf8Decode(static_cast<const char*>(Data));
+        std::erase_if(text, [](char32_t C) { return C < 32 || C == 127; });
         if (!text.empty()) TypeText(text, true);
       }
       break;

@@ -279,9 +279,10 @@ void TCustomCodeEdit::DeleteToWordOrLineEnd(bool WordEnd) {
     while (target.Char <= static_cast<int>(at.size()) && at[static_cast<std::size_t>(target.Char - 1)] == U' ')
       ++target.Char;
   }
-  // From the caret, or from the line's end for a caret beyond it; nothing to delete, nothing done.
+  // From the caret, or from the line's end for a caret beyond it; nothing to delete, nothing done,
+  // but that the line's end deleted from beyond it is filled up to the caret.
   const TBufferCoord from{std::min(x, length + 1), y};
-  if (target.Line == y && target.Char <= from.Char) return;
+  if (target.Line == y && target.Char <= from.Char && (WordEnd || x <= from.Char)) return;
   undo_list_->BeginBlock();
   TScopeExit end_block([&] { undo_list_->EndBlock(); });
   const TPastEol past_eol(options_);
@@ -293,8 +294,19 @@ void TCustomCodeEdit::DeleteToWordOrLineEnd(bool WordEnd) {
   const std::u32string deleted = Utf8Decode(SelText());
   // The caret keeps its place: blanks fill the gap up to it.
   if (x > from.Char) undo_list_->AddChange(crWhiteSpaceAdd, from, {x, y}, U"", smNormal);
-  ReplaceSelectionEx(smNormal, std::u32string(static_cast<std::size_t>(x - from.Char), U' '), false);
-  undo_list_->AddChange(crSilentDeleteAfterCursor, {x, y}, target, deleted, smNormal);
+  // The line is trimmed once, as it ends up: trimmed after the deletion and again after the blanks,
+  // its trailing blanks would be recorded in two pieces that undo puts back in turn.
+  const bool trim = options_.Contains(eoTrimTrailingSpaces);
+  options_.Exclude(eoTrimTrailingSpaces);
+  {
+    TScopeExit restore_trim([&] {
+      if (trim) options_.Include(eoTrimTrailingSpaces);
+    });
+    if (target == from) InternalSetCaretXY(from);  // the blanks go in from the line's end
+    ReplaceSelectionEx(smNormal, std::u32string(static_cast<std::size_t>(x - from.Char), U' '), false);
+  }
+  if (trim) StoreLine(y - 1, lines_->GetLine(y - 1));
+  if (target != from) undo_list_->AddChange(crSilentDeleteAfterCursor, {x, y}, target, deleted, smNormal);
   InternalSetCaretXY({x, y});
   CollapseSelectionAtCaret();
 }
