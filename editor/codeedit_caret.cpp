@@ -934,13 +934,16 @@ void TCustomCodeEdit::IndentBlock() {
   undo_list_->BeginBlock();
   {
     TScopeExit end_block([&] { undo_list_->EndBlock(); });
+    // Undone last: the selection, its mode and the caret come back as they stood.
+    undo_list_->AddChange(crSelection, block_begin_, block_end_, U"", mode);
+    undo_list_->AddChange(crCaret, old_caret, old_caret, U"", mode);
     block_begin_ = block_end_ = {column, b.Line};
     InternalSetCaretXY({column, b.Line});
     active_selection_mode_ = smColumn;
     ReplaceSelectionEx(smColumn, text, true);
     RecordStatusChange({scSelection});
-    undo_list_->AddChange(crIndent, b, e, U"", smColumn);
-    undo_list_->AddChange(crIndent, {b.Char + unit_length, b.Line}, {e.Char + unit_length, e.Line}, U"", smColumn);
+    undo_list_->AddChange(crIndent, b, e, U"", mode);
+    undo_list_->AddChange(crIndent, {b.Char + unit_length, b.Line}, {e.Char + unit_length, e.Line}, U"", mode);
   }
   const int caret_x = e.Char == 1 ? 1 : old_caret.Char + (options_.Contains(eoTabsToSpaces) ? tab_width_ : 1);
   active_selection_mode_ = mode;

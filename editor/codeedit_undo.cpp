@@ -70,10 +70,13 @@ void SwapCaretOrSelection(TCustomCodeEdit& Edit, const TCodeEditUndoItem& Item, 
 }
 
 // Whether Next belongs to the user step of an item of Reason in block Number: the same block, or with
-// group undo a change of the same kind (indentation steps always stand alone).
-bool SameStep(const TCodeEditUndoItem& Next, std::int32_t Number, TCodeChangeReason Reason, bool GroupUndo) {
+// group undo a change of the same kind (indentation steps always stand alone). A block entered so
+// is undone whole (Number becomes its number): stopped inside, it would show a text that never was.
+bool SameStep(const TCodeEditUndoItem& Next, std::int32_t& Number, TCodeChangeReason Reason, bool GroupUndo) {
   if (Next.ChangeNumber() == Number) return true;
-  return GroupUndo && Next.ChangeReason() == Reason && Reason != crIndent && Reason != crUnindent;
+  if (!GroupUndo || Next.ChangeReason() != Reason || Reason == crIndent || Reason == crUnindent) return false;
+  Number = Next.ChangeNumber();
+  return true;
 }
 
 // Sets a list's block change number for a scope.
@@ -127,7 +130,7 @@ void TCustomCodeEdit::Undo() {
   const TCodeChangeReason last = undo_list_->LastChangeReason();
   const bool marker_group = IsEndMarker(last);
   if (!undo_list_->CanUndo()) return;
-  const std::int32_t number = undo_list_->PeekItem()->ChangeNumber();
+  std::int32_t number = undo_list_->PeekItem()->ChangeNumber();
   const TBlockNumber redo_number(redo_list_, number);
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
@@ -297,6 +300,8 @@ void TCustomCodeEdit::Redo() {
   if (ReadOnly() || !redo_list_->CanUndo()) return;
   const TCodeChangeReason first = redo_list_->LastChangeReason();
   const bool marker_group = IsBeginMarker(first);
+  // The items one Undo moved here share its number: a step is redone as it was undone, never
+  // together with another one of the same kind undone on its own.
   const std::int32_t number = redo_list_->PeekItem()->ChangeNumber();
   const TBlockNumber undo_number(undo_list_, number);
   BeginUpdate();
@@ -305,9 +310,7 @@ void TCustomCodeEdit::Redo() {
   // paint lock ends.
   defer_caret_column_ = true;
   TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
-  const bool group_undo = options_.Contains(eoGroupUndo);
   for (;;) {
-    const TCodeChangeReason reason = redo_list_->PeekItem()->ChangeReason();
     RedoItem();
     const TCodeEditUndoItem* next = redo_list_->PeekItem();
     if (!next) break;
@@ -318,7 +321,7 @@ void TCustomCodeEdit::Redo() {
       }
       continue;
     }
-    if (SameStep(*next, number, reason, group_undo)) continue;
+    if (next->ChangeNumber() == number) continue;
     break;
   }
   // A group break left newest on the redo list goes back to the undo list.

@@ -139,6 +139,25 @@ const TReplayCase kCases[] = {
       "caret 1,2 col 1 sel 1,2-1,2 mode 0 modified [x+y+sel] changes 1",
       "caret 5,1 col 5 sel 5,1-5,1 mode 0 modified [x+y+sel] changes 1",
       "caret 6,1 col 6 sel 6,1-6,1 mode 0 modified [x] changes 1"}},
+    // The selection and its mode come back with the lines' indentation.
+    {"BlockIndentOfLines", {"ab", "cd", "ef"}, {}, {}, smNormal, {1, 1}, {{ecSelDown}, {ecSelRight}, {ecBlockIndent}},
+     {"caret 2,2 col 2 sel 1,1-2,2 mode 0 [x+y+mod+sel] changes 6",
+      "caret 6,2 col 6 sel 5,1-6,2 mode 0 modified [x+y+mod+sel] changes 6"}},
+    // With group undo a step of one kind may reach into a block of another command: the block goes
+    // whole (the word typed over comes back with the typing).
+    {"TypingOverASelectedWord", {"one word"}, {}, {}, smNormal, {5, 1},
+     {{ecSelWordRight}, {ecChar, U'n'}, {ecChar, U'e'}, {ecChar, U'w'}},
+     {"caret 9,1 col 9 sel 5,1-9,1 mode 0 [x+mod+sel] changes 4",
+      "caret 8,1 col 8 sel 8,1-8,1 mode 0 modified [x+mod+sel] changes 4"}},
+    {"TypingAfterACaseChange", {"ab"}, {}, {}, smNormal, {2, 1}, {{ecUpperCase}, {ecChar, U'c'}},
+     {"caret 2,1 col 2 sel 2,1-2,1 mode 0 [x+mod+sel] changes 5",
+      "caret 3,1 col 3 sel 3,1-3,1 mode 0 modified [x+mod+sel] changes 5"}},
+    // Two pastes undone one at a time are redone one at a time.
+    {"TwoPastes", {"ab", "cd"}, {}, {}, smNormal, {2, 1}, {{ecSelDown}, {ecCopy}, {ecLineEnd}, {ecPaste}, {ecPaste}},
+     {"caret 2,3 col 2 sel 2,3-2,3 mode 0 modified [x+y+mod+sel] changes 1",
+      "caret 3,2 col 3 sel 3,2-3,2 mode 0 [x+y+mod+sel] changes 1",
+      "caret 2,3 col 2 sel 2,3-2,3 mode 0 modified [x+y+mod] changes 1",
+      "caret 2,4 col 2 sel 2,4-2,4 mode 0 modified [y] changes 1"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Edits, UndoReplayTest, ::testing::ValuesIn(kCases),
