@@ -327,7 +327,11 @@ class TCustomCodeEdit : public TCustomControl {
   TCodeEditKeyStrokes* Keystrokes() const noexcept { return keystrokes_.get(); }
   // nullptr clears the keystrokes.
   void SetKeystrokes(TCodeEditKeyStrokes* Value);
+  // The widest a line can be: the caret stands at most one column past it, and a position there
+  // plus a typed text never overflows.
+  static constexpr int kMaxScrollWidthLimit = static_cast<int>(TLineString::max_size());
   int MaxScrollWidth() const noexcept { return max_scroll_width_; }
+  // Kept within 1 .. kMaxScrollWidthLimit (-1 for "unlimited" is the limit's other end).
   void SetMaxScrollWidth(int Value);
   // The undo list's limit; setting gives both lists the limit, a negative value is ignored.
   int MaxUndo() const { return undo_list_->MaxUndoActions(); }

@@ -19,8 +19,6 @@ namespace lab {
 
 namespace {
 
-constexpr int kMaxInt = std::numeric_limits<int>::max();
-
 bool IsBlank(char32_t C) { return C == U' ' || C == U'\t'; }
 
 std::u32string TrimRight(std::u32string_view S) {
@@ -134,7 +132,7 @@ void TCustomCodeEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value)
   wrap_caret_pending_ = false;
   const bool has_window = HandleAllocated();
   if (has_window) DoOnPaintTransient(ttBefore);
-  int max_char = word_wrap_plugin_ ? kMaxInt : max_scroll_width_ + 1;
+  int max_char = word_wrap_plugin_ ? kMaxScrollWidthLimit + 1 : max_scroll_width_ + 1;
   const bool past_eol = options_.Contains(eoScrollPastEol);
   if (Value.Line > lines_->Count()) Value.Line = lines_->Count();
   if (Value.Line < 1) {
@@ -144,6 +142,7 @@ void TCustomCodeEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value)
     max_char = static_cast<int>(lines_->LineView(Value.Line - 1).size()) + 1;
   }
   if (Value.Char > max_char && !(past_eol && options_.Contains(eoAutoSizeMaxScrollWidth))) Value.Char = max_char;
+  Value.Char = std::min(Value.Char, kMaxScrollWidthLimit + 1);
   if (Value.Char < 1) Value.Char = 1;
   if (Value.Char != caret_x_ || Value.Line != caret_y_) {
     BeginUpdate();
@@ -1037,8 +1036,9 @@ void TCustomCodeEdit::SetLeftChar(int Value) {
   if (word_wrap_plugin_) Value = 1;
   std::int64_t max_left;
   if (options_.Contains(eoScrollPastEol)) {
-    max_left = options_.Contains(eoAutoSizeMaxScrollWidth) ? std::int64_t{kMaxInt} - chars_in_window_
-                                                           : std::int64_t{max_scroll_width_} - chars_in_window_ + 1;
+    // Growing with the view, the scroll width stops at its limit.
+    max_left = (options_.Contains(eoAutoSizeMaxScrollWidth) ? kMaxScrollWidthLimit : std::int64_t{max_scroll_width_}) -
+               chars_in_window_ + 1;
   } else {
     max_left = lines_->LengthOfLongestLine() - chars_in_window_ + 1;
   }

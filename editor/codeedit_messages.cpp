@@ -431,8 +431,9 @@ void TCustomCodeEdit::UpdateCaret() {
   }
   state_flags_.Exclude(sfCaretChanged);
   const TPoint p = RowColumnToPixels(DisplayXY());
-  const int x = p.X + caret_offset_.X;
-  const int y = p.Y + caret_offset_.Y + 1;
+  // (Far off screen the pixels stand at the ends of the int range.)
+  const int x = SaturateCast<int>(std::int64_t{p.X} + caret_offset_.X);
+  const int y = SaturateCast<int>(std::int64_t{p.Y} + caret_offset_.Y + 1);
   const TRect client = ClientRect();
   if (x >= gutter_width_ && x < client.Right && y >= client.Top && y < client.Bottom) {
     SetCaretPos(x, y);

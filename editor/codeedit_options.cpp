@@ -125,6 +125,7 @@ void TCustomCodeEdit::SetKeystrokes(TCodeEditKeyStrokes* Value) {
 }
 
 void TCustomCodeEdit::SetMaxScrollWidth(int Value) {
+  Value = std::clamp(Value, 1, kMaxScrollWidthLimit);
   if (max_scroll_width_ == Value) return;
   max_scroll_width_ = Value;
   if (options_.Contains(eoScrollPastEol)) UpdateScrollBars();
@@ -251,8 +252,10 @@ void TCustomCodeEdit::RecalcCharExtent() {
     width = std::max(width, text_drawer_->CharWidth());
   }
   text_drawer_->SetBaseStyle(base);
-  // Never below one pixel: a large negative spacing would make every division by them fail.
-  text_height_ = std::max(1, height + extra_line_spacing_);
+  // Never below one pixel: a large negative spacing would make every division by them fail; never
+  // above what window coordinates of a few rows (and the caret's rectangle) can hold.
+  constexpr std::int64_t kMaxTextHeight = 32767;
+  text_height_ = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{height} + extra_line_spacing_, 1, kMaxTextHeight));
   char_width_ = std::max(1, width);
 }
 
