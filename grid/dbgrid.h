@@ -698,8 +698,10 @@ class TCustomDBGridX : public TCustomGrid {
   void RecordKey(win::WORD Key, TShiftState Shift);
   void ClearValueCell();
   void OpenFindDialog();
-  // The mouse is doing something a cancel would end.
+  // The mouse is doing something a cancel would end; ending it, finishing nothing (Escape, the
+  // dataset closed, the focus gone elsewhere).
   bool MouseTracking() const;
+  void CancelMouse();
   // The edit action's test (CanCopySelection, CanPasteToGrid, ...).
   bool EditActionAllowed(TDBGridXEditAction Action);
   // The first row below the data rows: the spacer row above the footer rows, or RowCount.

@@ -78,7 +78,11 @@ void TCustomDBGridX::LayoutChanged() {
 
 void TCustomDBGridX::LinkActive(bool Value) {
   if (destroying_) return;
-  if (!Value) HideEditor();
+  if (!Value) {
+    // A drag the timer carries on would go on moving through a closed dataset.
+    CancelMouse();
+    HideEditor();
+  }
   // Taken before the layout, which lays the rows out by it.
   UpdateMemTableIntf();
   selection_->LinkActive(Value);

@@ -157,6 +157,9 @@ void TCustomDBGridX::WMKillFocus(TMessage& Message) {
     SortMarkingChanged();
   }
   if (options_.Contains(dgRowSelect)) InvalidateRowSelectBox();
+  // The mouse lets go with the focus: the timer would scroll on under another control. The grid's
+  // own editors take the focus during a press (the filter row's editor never while one is tracked).
+  if (!to_editor && !(to && to == HandleOf(filter_editor_))) CancelMouse();
   TCustomGrid::WndProc(Message);
   // The focus is still here while it is being taken: where it goes tells the state to come.
   const bool focused = to && (to == HandleOf(this) || to_editor);

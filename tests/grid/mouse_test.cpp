@@ -12,9 +12,12 @@
 
 #include "grid/grid_unit.h"
 #include "grid/inplace_edit.h"
+#include "platform/controls/application.h"
 #include "platform/controls/cursor.h"
+#include "platform/controls/edit.h"
 #include "platform/controls/input.h"
 #include "platform/db/fields.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/win/window_functions.h"
 
 namespace lab::gridtest {
@@ -621,6 +624,53 @@ TEST_F(GridMouse, TheRecordDragTestOfTheCursorChangesNothing) {
     EXPECT_EQ(ds->State(), dsEdit);
     ds->Cancel();
     ds->Close();
+  }
+}
+
+// A drag the timer carries on ends quietly when the dataset closes under it or the focus goes to
+// another control: no error shows, nothing scrolls on and the mouse is free.
+TEST_F(GridMouse, ATimerDrivenDragEndsQuietlyWhenTheDataCloseOrTheFocusGoes) {
+  struct Case {
+    const char* what;
+    int col, row;
+    bool multi, moving;
+  };
+  std::string reported;
+  Application->OnException = [&reported](TObject*, Exception& E) { reported = E.Message(); };
+  TScopeExit quiet([] { Application->OnException = nullptr; });
+  for (const Case c : {Case{"records", 0, 2, true, false}, Case{"rectangle", 1, 2, true, false},
+                       Case{"record drag", 0, 2, false, true}}) {
+    for (const bool close : {true, false}) {
+      SCOPED_TRACE(testing::Message() << c.what << (close ? " closed" : " focus"));
+      NewGrid();
+      if (c.multi) grid->SetOptions(grid->Options() + dgMultiSelect);
+      if (c.moving) grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+      auto* other = new TEdit(form);
+      other->SetParent(form);
+      other->SetBounds(0, 270, 100, 20);
+      Records(40, 1);
+      Down(Middle(c.col, c.row));
+      const TPoint below{Middle(c.col, c.row).X, grid->ClientHeight() + 30};
+      Move(below);
+      ASSERT_GE(grid->TimerInterval(), 0);
+      if (close) ds->Close();
+      else other->SetFocus();
+      Pump();
+      const int id = ds->Active() ? Id() : 0;
+      Tick();
+      Tick();
+      EXPECT_EQ(reported, "");
+      EXPECT_EQ(grid->TimerInterval(), -1);
+      EXPECT_EQ(grid->MouseMode(), mmNoneX);
+      EXPECT_FALSE(grid->MouseCapture());
+      if (!close) {
+        EXPECT_EQ(Id(), id);
+      }
+      Up(below);
+      reported.clear();
+      ds->Close();
+      delete other;
+    }
   }
 }
 
