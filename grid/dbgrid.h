@@ -762,8 +762,10 @@ class TCustomDBGridX : public TCustomGrid {
   void WMCancelMode(TMessage& Message);
   // Presses on the filter row start editing its cell.
   void WMButtonDown(TMessage& Message);
-  // The record-drag target as the record number MoveRecords takes; the drop line shown or hidden.
+  // The record-drag target as the record number MoveRecords takes; the drop line shown or hidden;
+  // the row the mouse drags to (before the first or past the last shown outside the rows).
   int DragTargetRecNo();
+  int DragMouseRow(int Y);
   void ShowDropLine(bool Show);
   // Scroll messages of the grid's own bars (or an attached one) and resizing.
   void WMVScroll(TMessage& Message);

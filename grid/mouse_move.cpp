@@ -62,7 +62,7 @@ void TCustomDBGridX::MouseMove(TShiftState Shift, int X, int Y) {
   } else if (GridState() == gsColSizing && options_x_.Contains(dgxTraceColSizing)) {
     SizeColumnLive(SizingIndex(), X);
   } else if (mouse_mode_ == mmMoveRecordsX) {
-    const int row = MouseCoord(X, Y).Y;
+    const int row = DragMouseRow(Y);
     TGridDrawInfo di;
     TCustomGrid::CalcDrawInfo(di);
     if (row >= FixedRows() && row <= di.Vert.LastFullVisibleCell + 1) RecordDragStep(TPoint{X, Y}, row);

@@ -237,7 +237,7 @@ void TCustomDBGridX::WMTimer(TMessage& Message) {
     TCustomGrid::Dispatch(Message);
     return;
   }
-  if (mouse_mode_ == mmMoveRecordsX) RecordDragStep(mouse_point_, MouseCoord(mouse_point_.X, mouse_point_.Y).Y);
+  if (mouse_mode_ == mmMoveRecordsX) RecordDragStep(mouse_point_, DragMouseRow(mouse_point_.Y));
   else TimerScroll();
 }
 

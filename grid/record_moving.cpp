@@ -82,6 +82,16 @@ int TCustomDBGridX::DragTargetRecNo() {
   return data_link_->DataSet()->RecNo();
 }
 
+// The row under the mouse for a record drag: above the rows (the titles, or off the window) lies
+// before the first, below them one past the last shown, whether or not the mouse is over a column.
+int TCustomDBGridX::DragMouseRow(int Y) {
+  TGridDrawInfo di;
+  TCustomGrid::CalcDrawInfo(di);
+  if (Y < 0) return -1;
+  const int row = di.Vert.CellAt(Y);
+  return row >= 0 ? row : di.Vert.LastFullVisibleCell + 1;
+}
+
 void TCustomDBGridX::RecordDragStep(TPoint MousePt, int MouseRow) {
   if (mouse_mode_ != mmMoveRecordsX) return;
   TGridDrawInfo di;

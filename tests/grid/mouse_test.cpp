@@ -566,6 +566,36 @@ TEST_F(GridMouse, ADraggedRunOfRecordsLandsWhereTheDropLineShowsAndDragsBack) {
   }
 }
 
+// A record dragged past the grid's bottom edge scrolls the records down a record a tick, over rows
+// of the buffer (footer rows) or over one row a record, and the release there drops it after the
+// last record reached.
+TEST_F(GridMouse, ARecordDraggedBelowTheGridGoesDown) {
+  for (const int footers : {1, 0}) {
+    SCOPED_TRACE(footers);
+    NewGrid();
+    grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+    Records(40, footers);
+    int to = 0;
+    grid->OnMoveRecords = [&](TObject*, TStrings*, int ToRecNo, int, bool CheckOnly) {
+      if (!CheckOnly) to = ToRecNo;
+      return true;
+    };
+    Down(Middle(0, 2));
+    const TPoint below{Middle(0, 2).X, grid->ClientHeight() + 20};
+    Move(Middle(0, 4));
+    Move(below);
+    const int reached = Id();
+    EXPECT_GE(reached, 4);
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_EQ(Id(), reached + 3);
+    EXPECT_EQ(RowOf(reached + 3), grid->Row());
+    Up(below);
+    EXPECT_EQ(to, reached + 3);
+    EXPECT_EQ(Id(), 2);
+    ds->Close();
+  }
+}
+
 // ---- Automatic scrolling and Escape ----
 
 // Held below the data, a selection drag scrolls a record for every 6 pixels, up to 8 a tick, each
