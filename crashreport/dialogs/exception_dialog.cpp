@@ -38,27 +38,44 @@ constexpr int kLinkHeight = 13;
 // How long the dialog has to paint before the watchdog closes it.
 constexpr unsigned kPaintWatchdogMs = 3000;
 
-// What the dialog that is up made; one exception dialog at a time.
-struct TExceptionDialog {
-  const TCrashModuleOptions* Options = nullptr;
-  std::vector<TDialogPage> Pages;
-  std::unique_ptr<TDetailsPage> Page;
-  std::unique_ptr<TBitmap> ErrorImage;
-  win::HBRUSH Background = nullptr;  // with the library's own look
-  std::unique_ptr<TDialogFonts> Fonts;
-  TRect Link;
-  bool LinkHot = false;
-  int ButtonWidth = 0;
-  TAutoClose AutoClose;
+// What the bottom area's choices need across: the send and attach boxes, the copy box, the link.
+struct TBottomWidths {
+  int Send = 0, Copy = 0, Link = 0;
 };
-TExceptionDialog g_dialog;
 
-const std::string& Text(int Index) { return g_dialog.Options->GetCustomizedText(static_cast<std::uint8_t>(Index)); }
+// The dialog that is up, run by its procedure, and what it made; one exception dialog at a time.
+class TExceptionDialog {
+ public:
+  explicit TExceptionDialog(const TCrashModuleOptions& Options) : options_(Options) {}
+
+  std::intptr_t Proc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam);
+  const std::string& Text(int Index) const { return options_.GetCustomizedText(static_cast<std::uint8_t>(Index)); }
+
+ private:
+  // The support link's font; nullptr (the dialog's own) before the dialog is initialised.
+  win::HFONT LinkFont() const { return fonts_ ? fonts_->Link() : nullptr; }
+  TPoint SimpleMessageSize(win::HWND Dialog, const std::string& Message) const;
+  TBottomWidths MeasureBottom(win::HWND Dialog) const;
+  void Layout(win::HWND Dialog);
+  void ApplyMode(win::HWND Dialog);
+  void ShowPage(win::HWND Dialog, int Tab);
+  void InitDialog(win::HWND Dialog);
+  void Paint(win::HWND Dialog);
+  void Destroy(win::HWND Dialog);
+
+  const TCrashModuleOptions& options_;
+  std::vector<TDialogPage> pages_;
+  std::unique_ptr<TDetailsPage> page_;
+  std::unique_ptr<TBitmap> error_image_;
+  win::HBRUSH background_ = nullptr;  // with the library's own look
+  std::unique_ptr<TDialogFonts> fonts_;
+  TRect link_;
+  bool link_hot_ = false;
+  int button_width_ = 0;
+  TAutoClose auto_close_;
+};
 
 win::HWND Item(win::HWND Dialog, int ID) { return CrashGui().GetDlgItem(Dialog, ID); }
-
-// The support link's font; nullptr (the dialog's own) before the dialog is initialised.
-win::HFONT LinkFont() { return g_dialog.Fonts ? g_dialog.Fonts->Link() : nullptr; }
 
 void Place(win::HWND Dialog, int ID, const TRect& Bounds, bool Shown = true) {
   TCrashGui& gui = CrashGui();
@@ -71,7 +88,7 @@ void Place(win::HWND Dialog, int ID, const TRect& Bounds, bool Shown = true) {
 // The message's size in the simple layout: its lines and the check boxes' line, each a line high,
 // as wide as the widest plus 16 pixels within the cap; a longer line wraps, a line more for each
 // further cap-width.
-TPoint SimpleMessageSize(win::HWND Dialog, const std::string& Message) {
+TPoint TExceptionDialog::SimpleMessageSize(win::HWND Dialog, const std::string& Message) const {
   const win::HWND label = Item(Dialog, kMessageItem);
   const int cap = kMaxWidth - kMessageLeft;
   std::vector<std::string> lines;
@@ -92,11 +109,7 @@ TPoint SimpleMessageSize(win::HWND Dialog, const std::string& Message) {
   return TPoint{std::max(width, kMinContentWidth), height};
 }
 
-// What the bottom area's choices need across: the send and attach boxes, the copy box, the link.
-struct TBottomWidths {
-  int Send = 0, Copy = 0, Link = 0;
-};
-TBottomWidths MeasureBottom(win::HWND Dialog) {
+TBottomWidths TExceptionDialog::MeasureBottom(win::HWND Dialog) const {
   const TDialogChoices& c = DialogState().Choices;
   constexpr int kBox = 24;  // the box and its gap
   TBottomWidths widths;
@@ -118,15 +131,15 @@ TRect WindowForClient(win::HWND Dialog, int Left, int Top, int Width, int Height
 }
 
 // Lays the controls out in the client area as it is.
-void Layout(win::HWND Dialog) {
+void TExceptionDialog::Layout(win::HWND Dialog) {
   TCrashGui& gui = CrashGui();
   TCrashDialogState& state = DialogState();
-  const TCrashModuleOptions& options = *g_dialog.Options;
+  const TCrashModuleOptions& options = options_;
   const TDialogChoices& c = state.Choices;
   const TRect client = gui.ClientRect(Dialog);
   const int w = client.Width(), h = client.Height(), bottom = c.BottomHeight;
   const int buttons_top = h - bottom - kButtonHeight - kMargin;
-  const int bw = g_dialog.ButtonWidth;
+  const int bw = button_width_;
 
   const win::HWND label = Item(Dialog, kMessageItem);
   const int message_height = state.DetailsShown ? 2 * MeasureText(label, Text(3)).cy
@@ -135,7 +148,7 @@ void Layout(win::HWND Dialog) {
   const int tab_top = std::max(kMessageLeft, kMargin + message_height + 4);
   Place(Dialog, kTabItem, TRect{kMargin, tab_top, w - kMargin, std::max(tab_top, buttons_top - kMargin)},
         state.DetailsShown);
-  if (g_dialog.Page) g_dialog.Page->Place(Item(Dialog, kTabItem));
+  if (page_) page_->Place(Item(Dialog, kTabItem));
 
   Place(Dialog, kTerminateItem, TRect{5, buttons_top, 5 + bw, buttons_top + kButtonHeight},
         TerminateButtonShown(options, CrashState().ErrorCount));
@@ -153,13 +166,13 @@ void Layout(win::HWND Dialog) {
   Place(Dialog, kAttachItem, TRect{kMargin + 12, area + 18, right - 8, area + 32}, c.CanAttachScreenshot);
   Place(Dialog, kCopyItem, TRect{w - kMargin - widths.Copy, area + 3, w - kMargin, area + 17}, c.ShowCopyOption);
   const int link_top = area + 4 + (c.ShowCopyOption ? 16 : 0);
-  g_dialog.Link = c.ShowSupportLink ? TRect{w - kMargin - widths.Link, link_top, w - kMargin, link_top + kLinkHeight}
+  link_ = c.ShowSupportLink ? TRect{w - kMargin - widths.Link, link_top, w - kMargin, link_top + kLinkHeight}
                                     : TRect{};
   gui.InvalidateRect(Dialog, nullptr);
 }
 
 // Sizes and places the window for the mode, then lays it out.
-void ApplyMode(win::HWND Dialog) {
+void TExceptionDialog::ApplyMode(win::HWND Dialog) {
   TCrashGui& gui = CrashGui();
   TCrashDialogState& state = DialogState();
   const TRect screen = gui.ScreenRect();
@@ -174,7 +187,7 @@ void ApplyMode(win::HWND Dialog) {
     SetItemText(Dialog, kMessageItem, GetExceptionMessageText());
     const TPoint message = SimpleMessageSize(Dialog, GetExceptionMessageText());
     const TBottomWidths choices = MeasureBottom(Dialog);
-    const int width = std::max({kMessageLeft + message.X + kMargin, 3 * g_dialog.ButtonWidth + 30,
+    const int width = std::max({kMessageLeft + message.X + kMargin, 3 * button_width_ + 30,
                                 2 * kMargin + choices.Send + 16 + std::max(choices.Copy, choices.Link)});
     const int height = kMargin + message.Y + kMargin + kButtonHeight + kMargin + bottom;
     bounds = WindowForClient(Dialog, 0, 0, width, height);
@@ -208,18 +221,18 @@ void DropFlatStyle(win::HWND Dialog) {
   }
 }
 
-void ShowPage(win::HWND Dialog, int Tab) {
-  g_dialog.Page.reset();
-  if (Tab < 0 || Tab >= static_cast<int>(g_dialog.Pages.size())) return;
-  g_dialog.Page = std::make_unique<TDetailsPage>(g_dialog.Pages[static_cast<std::size_t>(Tab)], Item(Dialog, kTabItem),
-                                                 TPageLook{g_dialog.Background, &g_dialog.AutoClose, g_dialog.Fonts.get()});
+void TExceptionDialog::ShowPage(win::HWND Dialog, int Tab) {
+  page_.reset();
+  if (Tab < 0 || Tab >= static_cast<int>(pages_.size())) return;
+  page_ = std::make_unique<TDetailsPage>(pages_[static_cast<std::size_t>(Tab)], Item(Dialog, kTabItem),
+                                                 TPageLook{background_, &auto_close_, fonts_.get()});
 }
 
-void InitDialog(win::HWND Dialog) {
+void TExceptionDialog::InitDialog(win::HWND Dialog) {
   TCrashGui& gui = CrashGui();
   TCrashDialogState& state = DialogState();
   TCrashProcessState& s = CrashState();
-  const TCrashModuleOptions& options = *g_dialog.Options;
+  const TCrashModuleOptions& options = options_;
   state.Window = Dialog;
   state.StayOnTop = StayOnTopOption(options);
   ApplyDialogFrame(Dialog, options, state.StayOnTop);
@@ -228,19 +241,19 @@ void InitDialog(win::HWND Dialog) {
   gui.SetForegroundWindow(Dialog);
   state.DetailsShown = options.OpensDetailed();
 
-  g_dialog.ErrorImage = std::make_unique<TBitmap>();
-  g_dialog.ErrorImage->LoadFromResourceName(nullptr, "CR_Error");
-  if (OwnLookOption(options)) g_dialog.Background = win::CreateSolidBrush(0xC8D0D4);
+  error_image_ = std::make_unique<TBitmap>();
+  error_image_->LoadFromResourceName(nullptr, "CR_Error");
+  if (OwnLookOption(options)) background_ = win::CreateSolidBrush(0xC8D0D4);
   else DropFlatStyle(Dialog);
-  g_dialog.Fonts = std::make_unique<TDialogFonts>();
+  fonts_ = std::make_unique<TDialogFonts>();
 
-  for (int id : {kMessageItem, kOkItem, kTerminateItem, kDetailsItem}) SetItemFont(Dialog, id, g_dialog.Fonts->Message());
+  for (int id : {kMessageItem, kOkItem, kTerminateItem, kDetailsItem}) SetItemFont(Dialog, id, fonts_->Message());
   SetItemText(Dialog, kOkItem, Text(14));
   SetItemText(Dialog, kTerminateItem, Text(options.TerminateAction() == 1 ? 16 : 15));
-  g_dialog.ButtonWidth = gui.ChildBounds(Item(Dialog, kOkItem)).Width();
+  button_width_ = gui.ChildBounds(Item(Dialog, kOkItem)).Width();
   for (int id : {kOkItem, kTerminateItem, kDetailsItem})
     for (const std::string& caption : {Text(14), Text(15), Text(16), Text(17) + " >>"})
-      g_dialog.ButtonWidth = std::max(g_dialog.ButtonWidth, MeasureText(Item(Dialog, id), caption).cx + 16);
+      button_width_ = std::max(button_width_, MeasureText(Item(Dialog, id), caption).cx + 16);
 
   SetItemText(Dialog, kSendItem, Text(18));
   SetItemText(Dialog, kAttachItem, Text(19));
@@ -252,67 +265,68 @@ void InitDialog(win::HWND Dialog) {
   SetItemText(Dialog, 0, Text(2));
 
   const win::HWND tab = Item(Dialog, kTabItem);
-  g_dialog.Pages = DialogPages(options, !s.CustomData.empty());
-  for (std::size_t i = 0; i < g_dialog.Pages.size(); ++i) {
-    std::string caption = PageCaption(options, g_dialog.Pages[i]);
+  pages_ = DialogPages(options, !s.CustomData.empty());
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    std::string caption = PageCaption(options, pages_[i]);
     win::TCITEM item;
     item.mask = win::TCIF_TEXT;
     item.pszText = caption.data();
     gui.SendMessage(tab, win::TCM_INSERTITEM, i, reinterpret_cast<win::LPARAM>(&item));
   }
-  const int first = FirstTab(options, g_dialog.Pages);
+  const int first = FirstTab(options, pages_);
   gui.SendMessage(tab, win::TCM_SETCURSEL, static_cast<win::WPARAM>(first), 0);
 
   gui.SetFocus(Item(Dialog, kOkItem));
   ApplyMode(Dialog);
   ShowPage(Dialog, first);
-  g_dialog.AutoClose.Start(Dialog, options.AutoCloseSeconds());
+  auto_close_.Start(Dialog, options.AutoCloseSeconds());
   StartKeepInFront(Dialog);
   gui.SetTimer(Dialog, kPaintWatchdogTimer, kPaintWatchdogMs);
 }
 
-void Paint(win::HWND Dialog) {
+void TExceptionDialog::Paint(win::HWND Dialog) {
   TCrashGui& gui = CrashGui();
   DialogState().DialogPainted = true;
   win::PAINTSTRUCT ps;
   const win::HDC dc = gui.BeginPaint(Dialog, ps);
   if (!dc) return;
-  if (g_dialog.ErrorImage && !g_dialog.ErrorImage->Empty())
-    DrawTransparentBitmap(dc, g_dialog.ErrorImage->Handle(), 8, 8, g_dialog.ErrorImage->Width(),
-                          g_dialog.ErrorImage->Height());
-  if (DialogState().Choices.ShowSupportLink && !g_dialog.Link.IsEmpty()) {
+  if (error_image_ && !error_image_->Empty())
+    DrawTransparentBitmap(dc, error_image_->Handle(), 8, 8, error_image_->Width(),
+                          error_image_->Height());
+  if (DialogState().Choices.ShowSupportLink && !link_.IsEmpty()) {
     const win::HGDIOBJ old = LinkFont() ? win::SelectObject(dc, LinkFont()) : nullptr;
     win::SetBkMode(dc, win::TRANSPARENT);
     win::SetTextColor(dc, RGB(0, 0, 128));
-    win::TextOut(dc, g_dialog.Link.Left, g_dialog.Link.Top, Text(21));
+    win::TextOut(dc, link_.Left, link_.Top, Text(21));
     if (old) win::SelectObject(dc, old);
   }
   gui.EndPaint(Dialog, ps);
 }
 
-void Destroy(win::HWND Dialog) {
+void TExceptionDialog::Destroy(win::HWND Dialog) {
   TCrashGui& gui = CrashGui();
   TCrashDialogState& state = DialogState();
   TCrashProcessState& s = CrashState();
   gui.KillTimer(Dialog, kPaintWatchdogTimer);
   gui.KillTimer(Dialog, kKeepInFrontTimer);
-  g_dialog.AutoClose.Stop(Dialog);
+  auto_close_.Stop(Dialog);
   s.SendChecked = IsItemChecked(Dialog, kSendItem);
   s.AttachChecked = IsItemChecked(Dialog, kAttachItem);
   s.CopyChecked = IsItemChecked(Dialog, kCopyItem);
-  g_dialog.Page.reset();
-  if (g_dialog.Background) win::DeleteObject(g_dialog.Background);
+  page_.reset();
+  if (background_) win::DeleteObject(background_);
+  background_ = nullptr;
   if (state.DetailsShown) SaveDialogPlacement(state.Placement);
-  const TCrashModuleOptions* options = g_dialog.Options;
-  g_dialog = TExceptionDialog{};
-  g_dialog.Options = options;
+  // What it drew with goes with its window.
+  error_image_.reset();
+  fonts_.reset();
   state.Window = nullptr;
 }
 
-std::intptr_t ExceptionDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) {
+std::intptr_t TExceptionDialog::Proc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) {
   TCrashGui& gui = CrashGui();
   TCrashDialogState& state = DialogState();
-  if (TAutoClose::IsInput(Msg)) g_dialog.AutoClose.Reset();
+  if (TAutoClose::IsInput(Msg)) auto_close_.Reset();
   switch (Msg) {
     case win::WM_INITDIALOG:
       InitDialog(Dialog);
@@ -339,26 +353,26 @@ std::intptr_t ExceptionDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM W
     case win::WM_NOTIFY: {
       const auto& hdr = *reinterpret_cast<const win::NMHDR*>(LParam);
       if (hdr.idFrom == kTabItem && hdr.code == win::TCN_SELCHANGE) {
-        g_dialog.AutoClose.Reset();
+        auto_close_.Reset();
         ShowPage(Dialog, static_cast<int>(gui.SendMessage(Item(Dialog, kTabItem), win::TCM_GETCURSEL, 0, 0)));
       }
       return 0;
     }
     case win::WM_MOUSEMOVE: {
       const TPoint at{static_cast<std::int16_t>(LParam & 0xFFFF), static_cast<std::int16_t>((LParam >> 16) & 0xFFFF)};
-      const bool hot = g_dialog.Link.Contains(at);
-      if (hot != g_dialog.LinkHot) {
-        g_dialog.LinkHot = hot;
-        gui.InvalidateRect(Dialog, &g_dialog.Link);
+      const bool hot = link_.Contains(at);
+      if (hot != link_hot_) {
+        link_hot_ = hot;
+        gui.InvalidateRect(Dialog, &link_);
       }
       if (hot) gui.ShowCursor(crHandPoint);
       return 0;
     }
     case win::WM_LBUTTONUP:
-      if (g_dialog.LinkHot) {
+      if (link_hot_) {
         state.StayOnTop = false;
         gui.SetWindowPos(Dialog, win::HWND_NOTOPMOST, {}, win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
-        gui.OpenDocument(g_dialog.Options->SupportURL());
+        gui.OpenDocument(options_.SupportURL());
       }
       return 0;
     case win::WM_PAINT:
@@ -366,10 +380,10 @@ std::intptr_t ExceptionDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM W
       return 1;
     case win::WM_CTLCOLORDLG:
     case win::WM_CTLCOLORSTATIC:
-      if (!g_dialog.Background) return 0;
+      if (!background_) return 0;
       win::SetBkMode(reinterpret_cast<win::HDC>(WParam), win::TRANSPARENT);
       win::SetTextColor(reinterpret_cast<win::HDC>(WParam), RGB(0, 0, 0));
-      return reinterpret_cast<std::intptr_t>(g_dialog.Background);
+      return reinterpret_cast<std::intptr_t>(background_);
     case win::WM_SIZE:
       Layout(Dialog);
       if (WParam == win::SIZE_MAXIMIZED) state.Placement.WindowsState = 3;
@@ -384,7 +398,7 @@ std::intptr_t ExceptionDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM W
         gui.KillTimer(Dialog, kPaintWatchdogTimer);
         if (!state.DialogPainted) gui.EndDialog(Dialog, 0);
       } else if (WParam == kAutoCloseTimer) {
-        if (g_dialog.AutoClose.Tick()) gui.PostMessage(Dialog, win::WM_CLOSE, 0, 0);
+        if (auto_close_.Tick()) gui.PostMessage(Dialog, win::WM_CLOSE, 0, 0);
       } else if (WParam == kKeepInFrontTimer) {
         KeepInFront(Dialog, state.StayOnTop);
       }
@@ -408,13 +422,14 @@ void ShowExceptionDialog() {
   state.Window = nullptr;
   gui.Beep();
   for (;;) {
-    g_dialog = TExceptionDialog{};
-    g_dialog.Options = &CurrentCrashLogOptions();
+    TExceptionDialog dialog(CurrentCrashLogOptions());
     state.DialogPainted = false;
-    gui.DialogBox("CR_Dialog", ExceptionDialogProc);
+    gui.DialogBox("CR_Dialog", [&dialog](win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) {
+      return dialog.Proc(Dialog, Msg, WParam, LParam);
+    });
     const bool painted = state.DialogPainted;
     if (!painted)
-      gui.MessageBox(GetExceptionMessageText(), g_dialog.Options->GetCustomizedText(2),
+      gui.MessageBox(GetExceptionMessageText(), dialog.Text(2),
                      win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST);
     if (!s.TerminateRequested) break;
     ClearInternalWarning();
