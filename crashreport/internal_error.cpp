@@ -31,8 +31,8 @@ constexpr char kBugSubject[] = "CrashLog 1.1.0 critical bug.";
 constexpr char kBuildTool[] = "GNU C++ " __VERSION__;
 
 void WriteLine(const std::string& Line) {
-  std::fwrite(Line.data(), 1, Line.size(), stderr);
   std::fflush(stderr);
+  WriteStandardError(Line);
 }
 
 std::string MemoryDump(std::uintptr_t Address) {

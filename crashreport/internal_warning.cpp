@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 
+#include "crashreport/codec/file_utils.h"
 #include "crashreport/dialogs/crash_gui.h"
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/strutils.h"
@@ -28,14 +29,7 @@ bool IsSendingError(TCrashLogErrorCode Code) {
 }
 
 // One write, so lines of two threads do not mix.
-void Trace(const std::string& Line) {
-  const std::string text = Line + "\n";
-  for (std::size_t done = 0; done < text.size();) {
-    const ssize_t n = ::write(STDERR_FILENO, text.data() + done, text.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-}
+void Trace(const std::string& Line) { WriteStandardError(Line + "\n"); }
 
 }  // namespace
 

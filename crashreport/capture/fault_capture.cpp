@@ -19,6 +19,7 @@
 #include <mutex>
 #include <typeinfo>
 
+#include "crashreport/codec/file_utils.h"
 #include "crashreport/report/call_stack.h"
 #include "crashreport/event_dispatch.h"
 #include "crashreport/exception_processing.h"
@@ -26,6 +27,7 @@
 #include "crashreport/report/memory_map.h"
 #include "crashreport/report/object_checks.h"
 #include "crashreport/capture/output_hooks.h"
+#include "crashreport/capture/raise_record.h"
 #include "crashreport/report/report_text.h"
 #include "crashreport/report/thread_stacks.h"
 #include "crashreport/capture/thread_tracking.h"
@@ -34,10 +36,6 @@
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/threads.h"
-
-// The runtime's type of the exception being handled (declared here: its header's declaration of the
-// throw entry point differs from the compiler's own, which the definition below follows).
-extern "C" std::type_info* __cxa_current_exception_type() noexcept;
 
 namespace lab {
 namespace {
@@ -55,20 +53,13 @@ struct TFault {
   TCrashContext Context;  // filled for a signal
   std::uint32_t ThreadID = 0;
   std::uintptr_t StackPointer = 0;
-  std::uintptr_t Address = 0;  // where it was raised
+  std::uintptr_t Address = 0;  // where it was raised (for an exception: found from Raise when 0)
+  TRaiseRecord Raise;          // an exception's throw, when it was recorded
   const void* Object = nullptr;
   const std::type_info* Class = nullptr;
   bool Frozen = false;  // a thread that stopped answering: its stack is taken where it stands
   bool Fatal = false;  // the program ends after the report
 };
-
-// Where the last throw of this thread was raised (the throw entry point records it).
-struct TThrowRecord {
-  const void* Object = nullptr;
-  const std::type_info* Class = nullptr;
-  std::uintptr_t Address = 0;
-};
-thread_local TThrowRecord t_last_throw;
 
 // The worker and the slot a signal handler fills (preallocated: a handler may not allocate).
 std::atomic<bool> g_installed{false};
@@ -101,14 +92,7 @@ TFaultReportWriter g_writer;
 
 pid_t Tid() noexcept { return static_cast<pid_t>(::syscall(SYS_gettid)); }
 
-void WriteRaw(const char* Text) noexcept {
-  for (std::size_t left = std::strlen(Text); left > 0;) {
-    const ssize_t n = ::write(STDERR_FILENO, Text, left);
-    if (n <= 0) return;
-    Text += n;
-    left -= static_cast<std::size_t>(n);
-  }
-}
+void WriteRaw(const char* Text) noexcept { WriteStandardError(Text); }
 
 // 16 hex digits, without allocating.
 void WriteHex(std::uintptr_t Value) noexcept {
@@ -156,8 +140,8 @@ void WriteReport(std::string_view Report) {
     writer = g_writer;
   }
   if (writer) return writer(Report);
-  std::fwrite(Report.data(), 1, Report.size(), stderr);
-  std::fflush(stderr);
+  std::fflush(stderr);  // what the program wrote there comes first
+  WriteStandardError(Report);
 }
 
 // The fault as the exception the report names.
@@ -206,15 +190,22 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
     TFaultException signal = FaultException(Fault, memory);
     state.StepCode = csFilters;
     if (FilterException(signal.Object ? signal.Class : Fault.Class)) return false;
-    const std::uintptr_t sp = Fault.Signal ? Fault.Context.Rsp() : Fault.StackPointer;
-    const std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
+    const TRaiseRecord& raise = Fault.Raise;
+    const std::uintptr_t sp = Fault.Signal ? Fault.Context.Rsp() : raise.Stack ? raise.StackStart : Fault.StackPointer;
+    std::uintptr_t address = Fault.Signal ? Fault.Context.Rip() : Fault.Address;
+    if (!address && raise.ReturnAddress) address = CallInstructionBefore(memory, raise.ReturnAddress);
     state.StepCode = csCallStacks;
     TCrashStackList stack;
-    const std::uintptr_t stack_end = ReadableStackAbove(memory, sp).High;
-    if (!Fault.Frozen)
+    if (Fault.Frozen) {
+      if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
+        return false;  // it is not there any more, or it answers now
+    } else if (raise.Stack) {
+      // The stack as it stood at the throw: the frames between the throw and the catch are gone.
+      BuildCopiedCallStack(stack, memory, raise.Stack, raise.StackSize, raise.StackStart, address, 1, Fault.ThreadID);
+    } else {
+      const std::uintptr_t stack_end = ReadableStackAbove(memory, sp).High;
       BuildCallStack(stack, memory, address, sp, stack_end, kAllCallStackKinds, -1, -1, true, 1, Fault.ThreadID);
-    else if (!GetThreadCallStack(Fault.ThreadID, kAllCallStackKinds, 1, stack, &memory, 1000))
-      return false;  // it is not there any more, or it answers now
+    }
     AppendCreationCallStack(stack, memory, threads, Fault.ThreadID);
     const std::uint32_t self = GetCurrentThreadID();
     for (std::uint32_t id : ProcessThreadIDs())
@@ -291,8 +282,9 @@ bool RunReport(const TFault& Fault) {
   TScopeExit clear([&] {
     --g_reports_waited;
     thread.InDispatch = false;
-    t_last_throw = {};
+    ForgetLastRaise();
   });
+  const TRaiseHold hold;  // the worker reads the copy of this thread's stack
   TJob job{&Fault};
   std::unique_lock guard(g_jobs_lock);
   g_jobs.push_back(&job);
@@ -309,15 +301,15 @@ TFault ExceptionFault(const std::exception_ptr& E) {
   TFault fault;
   fault.ThreadID = GetCurrentThreadID();
   fault.StackPointer = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-  // The last throw of this thread is the one handled unless the exception came another way (a
-  // rethrown exception_ptr): then only its type is known.
-  const std::type_info* type = E ? __cxa_current_exception_type() : nullptr;
-  fault.Class = type;
-  if (type && t_last_throw.Class && *t_last_throw.Class == *type) {
-    fault.Object = t_last_throw.Object;
-    fault.Class = t_last_throw.Class;
-    fault.Address = t_last_throw.Address;
-  }
+  // The last throw of this thread is the one handled unless the exception came another way (made
+  // by make_exception_ptr, or thrown in another thread): then only its object and type are known.
+  // (An exception_ptr is the thrown object's address.)
+  static_assert(sizeof(std::exception_ptr) == sizeof(void*));
+  const void* object = nullptr;
+  std::memcpy(&object, &E, sizeof object);
+  fault.Object = object;
+  fault.Class = E ? E.__cxa_exception_type() : nullptr;
+  if (object && LastRaise().Object == object) fault.Raise = LastRaise();
   return fault;
 }
 
@@ -329,6 +321,8 @@ TFault ExceptionFault(const std::exception_ptr& E) {
   std::fflush(nullptr);
   std::_Exit(1);
 }
+
+bool ReportApplicationException(TObject*, std::exception_ptr E) { return ReportCaughtException(E); }
 
 void EndWithSignal(int Signal, const siginfo_t* Info) noexcept {
   struct sigaction action {};
@@ -453,19 +447,27 @@ void InstallFaultCapture() {
   // The installing thread's alternate stack lives as long as the process.
   static TAlternateSignalStack* const main_stack = new TAlternateSignalStack;
   (void)main_stack;
+  StartRaiseRecording();
+  static TRaiseStackRoom* const main_room = new TRaiseStackRoom;
+  (void)main_room;
   struct sigaction action {};
   action.sa_sigaction = &FaultHandler;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
   for (std::size_t i = 0; i < std::size(kFaultSignals); ++i) ::sigaction(kFaultSignals[i], &action, &g_previous[i]);
   g_previous_terminate = std::set_terminate(&TerminateHandler);
-  g_previous_hook = SetApplicationExceptionHook([](TObject*, std::exception_ptr E) { return ReportCaughtException(E); });
+  g_previous_hook = SetApplicationExceptionHook(&ReportApplicationException);
+  for (const void* own : {reinterpret_cast<const void*>(&TerminateHandler), reinterpret_cast<const void*>(&std::terminate),
+                          reinterpret_cast<const void*>(&ReportApplicationException),
+                          reinterpret_cast<const void*>(&ReportCaughtException)})
+    LeaveOutOfCallStacks(own);
   g_installed_pid = ::getpid();
   g_installed = true;
 }
 
 void RemoveFaultCapture() {
   if (!g_installed.exchange(false)) return;
+  StopRaiseRecording();
   SetApplicationExceptionHook(std::move(g_previous_hook));
   std::set_terminate(g_previous_terminate);
   for (std::size_t i = 0; i < std::size(kFaultSignals); ++i) ::sigaction(kFaultSignals[i], &g_previous[i], nullptr);
@@ -503,14 +505,3 @@ void SetFaultReportWriter(TFaultReportWriter Writer) {
 }
 
 }  // namespace lab
-
-// The runtime's throw entry point: every throw passes here, so a report names where it was raised.
-// (The compiler knows it with the type as void*.)
-extern "C" [[noreturn]] void __cxa_throw(void* Object, void* Type, void (*Destructor)(void*)) {
-  using TThrow = void (*)(void*, void*, void (*)(void*));
-  static const auto real = reinterpret_cast<TThrow>(::dlsym(RTLD_NEXT, "__cxa_throw"));
-  lab::t_last_throw = {Object, static_cast<const std::type_info*>(Type),
-                       lab::CallInstructionBefore(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)))};
-  real(Object, Type, Destructor);
-  __builtin_unreachable();
-}

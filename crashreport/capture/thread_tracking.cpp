@@ -156,7 +156,7 @@ void AppendCreationCallStack(TCrashStackList& List, const TMemoryMap& Memory, co
   if (index < 0) return;
   const TCrashThreadEntry& entry = *Snapshot.GetItem(index);
   if (!entry.SavedStack || entry.SavedStackSize == 0) return;
-  BuildCopiedCallStack(List, Memory, entry.SavedStack.get(), entry.SavedStackSize, entry.SavedStackAddress, 0,
+  BuildCopiedCallStack(List, Memory, entry.SavedStack.get(), entry.SavedStackSize, entry.SavedStackAddress, 0, 0,
                        entry.ResumerID);
 }
 

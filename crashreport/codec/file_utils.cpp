@@ -1,6 +1,8 @@
 #include "crashreport/codec/file_utils.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,6 +78,36 @@ bool ForceFolders(const std::string& Folder, unsigned Mode) {
   const std::size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0 && !ForceFolders(path.substr(0, slash), Mode)) return false;
   return ::mkdir(path.c_str(), Mode) == 0 || (errno == EEXIST && IsFolder(path));
+}
+
+bool WriteStandardError(std::string_view Text) noexcept {
+  sigset_t pipe_signal, previous, pending;
+  sigemptyset(&pipe_signal);
+  sigaddset(&pipe_signal, SIGPIPE);
+  ::pthread_sigmask(SIG_BLOCK, &pipe_signal, &previous);
+  sigpending(&pending);
+  const bool was_pending = sigismember(&pending, SIGPIPE);
+  const int saved_errno = errno;
+  bool whole = true, broken = false;
+  for (std::size_t done = 0; done < Text.size();) {
+    const ssize_t n = ::write(STDERR_FILENO, Text.data() + done, Text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      whole = false;
+      broken = n < 0 && errno == EPIPE;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  // The SIGPIPE the write raised goes, not one that was waiting before it.
+  if (broken && !was_pending) {
+    const timespec none{};
+    while (::sigtimedwait(&pipe_signal, nullptr, &none) < 0 && errno == EINTR) {
+    }
+  }
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  errno = saved_errno;
+  return whole;
 }
 
 namespace {

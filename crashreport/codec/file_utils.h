@@ -23,6 +23,11 @@ TDateTime GetFileModifiedDate(const std::string& Name);
 // Creates the folder and any missing parents with the given permissions; true when it exists after.
 bool ForceFolders(const std::string& Folder, unsigned Mode = 0700);
 
+// Writes Text whole to the standard error output, false when it could not. A closed pipe there is
+// an error like any other, never a SIGPIPE: the report and the fault's own signal must outlive it.
+// Async-signal-safe.
+bool WriteStandardError(std::string_view Text) noexcept;
+
 // A file opened and locked with an advisory lock (flock) for one read or one save, so that reads and
 // saves of several processes see each other whole. Exclusive: the file (made when missing and Create
 // is set) under an exclusive lock; else an existing file under a shared lock, which waits while

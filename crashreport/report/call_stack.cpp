@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "crashreport/report/debug_symbols.h"
@@ -68,6 +70,37 @@ std::size_t CallLength(const std::uint8_t b[7], std::uintptr_t ReturnAddress, co
   return 0;
 }
 
+// The routines left out of call stacks: the addresses registered, and the routines that hold them
+// as their modules' symbols tell, found when a call stack first needs them.
+struct TOwnRoutines {
+  std::atomic<int> Count{0};
+  std::atomic<const void*> Registered[32] = {};
+  std::mutex Lock;
+  int Found = 0;  // of Registered, looked up
+  std::vector<std::pair<std::uintptr_t, std::uintptr_t>> Ranges;  // [first, last] of each routine
+};
+
+TOwnRoutines& OwnRoutines() {
+  static auto* own = new TOwnRoutines;  // never destroyed: threads may report after exit
+  return *own;
+}
+
+std::shared_ptr<TModuleSymbols> SymbolsOf(const std::shared_ptr<TCrashModuleInfo>& Module);
+
+// The ranges of the own routines, those registered since the last call looked up first.
+std::vector<std::pair<std::uintptr_t, std::uintptr_t>> OwnRoutineRanges() {
+  TOwnRoutines& own = OwnRoutines();
+  std::lock_guard guard(own.Lock);
+  for (const int count = std::min<int>(own.Count.load(), std::size(own.Registered)); own.Found < count; ++own.Found) {
+    const auto address = reinterpret_cast<std::uintptr_t>(own.Registered[own.Found].load());
+    TRoutineSymbol routine;
+    if (std::shared_ptr<TModuleSymbols> symbols = SymbolsOf(GetModuleInfoByAddr(reinterpret_cast<const void*>(address)));
+        symbols && symbols->FindRoutine(address, routine))
+      own.Ranges.emplace_back(routine.Start, routine.Start + routine.Size);
+  }
+  return own.Ranges;
+}
+
 // Counts and keeps the entries of one scan.
 class TEntryAdder {
  public:
@@ -78,6 +111,8 @@ class TEntryAdder {
   bool Full() const { return max_ >= 0 && kept_ >= max_; }
   void Add(std::uintptr_t Address) {
     if (Full()) return;
+    for (const auto& [first, last] : own_)
+      if (Address >= first && Address <= last) return;
     auto entry = std::make_unique<TCrashDebugInfo>();
     GetAddressDebugInfo(Address, thread_id_, *entry, thread_kind_);
     if (!(kinds_ & (1u << entry->Kind))) return;
@@ -96,6 +131,7 @@ class TEntryAdder {
   std::uint8_t thread_kind_;
   std::uint32_t thread_id_;
   int kept_ = 0, skipped_ = 0;
+  const std::vector<std::pair<std::uintptr_t, std::uintptr_t>> own_ = OwnRoutineRanges();
 };
 
 bool Described(const TCrashDebugInfo& e) { return e.Kind >= dkFunction && e.Kind <= dkSourceLine; }
@@ -157,6 +193,17 @@ bool HeadPushesRbx(const std::uint8_t* Head, std::size_t Got) {
 }
 
 }  // namespace
+
+void LeaveOutOfCallStacks(const void* Routine) noexcept {
+  TOwnRoutines& own = OwnRoutines();
+  for (int i = 0; i < own.Count.load(); ++i)
+    if (own.Registered[i].load() == Routine) return;
+  const int at = own.Count.load();
+  if (at >= static_cast<int>(std::size(own.Registered))) return;
+  // (Registered at start-ups, one at a time: a slot is written before it is counted.)
+  own.Registered[at].store(Routine);
+  own.Count.store(at + 1);
+}
 
 TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options) {
   TCrashKindSet kinds = 1u << dkSourceLine;
@@ -321,19 +368,23 @@ void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintpt
 }
 
 void BuildCopiedCallStack(TCrashStackList& List, const TMemoryMap& Memory, const std::uint8_t* Copy, std::size_t Size,
-                          std::uintptr_t StackStart, std::uint8_t ThreadKind, std::uint32_t ThreadID) {
-  ScanStack(List, Memory, TStackWords(Memory, Copy, StackStart, Size), 0, StackStart, StackStart + Size,
+                          std::uintptr_t StackStart, std::uintptr_t FirstAddress, std::uint8_t ThreadKind,
+                          std::uint32_t ThreadID) {
+  ScanStack(List, Memory, TStackWords(Memory, Copy, StackStart, Size), FirstAddress, StackStart, StackStart + Size,
             kAllCallStackKinds, -1, -1, true, ThreadKind, ThreadID);
 }
 
 std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress) {
-  const TMemoryMap memory;
+  return CallInstructionBefore(TMemoryMap(), ReturnAddress);
+}
+
+std::uintptr_t CallInstructionBefore(const TMemoryMap& Memory, std::uintptr_t ReturnAddress) {
   std::uint8_t before[7];
   std::uintptr_t target = 0;
-  if (ReturnAddress < 7 || !memory.IsReadable(ReturnAddress - 7, 7) ||
+  if (ReturnAddress < 7 || !Memory.IsReadable(ReturnAddress - 7, 7) ||
       ReadMemory(reinterpret_cast<const void*>(ReturnAddress - 7), before, 7) != 7)
     return ReturnAddress;
-  return ReturnAddress - CallLength(before, ReturnAddress, memory, target);
+  return ReturnAddress - CallLength(before, ReturnAddress, Memory, target);
 }
 
 std::unique_ptr<TCrashStackList> GetCallStack(std::uintptr_t FirstAddress, std::uintptr_t StackStart,

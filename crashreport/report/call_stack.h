@@ -30,19 +30,27 @@ TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options);
 std::unique_ptr<TCrashStackList> GetCallStack(std::uintptr_t FirstAddress, std::uintptr_t StackStart,
                                               std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
                                               bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID);
+// The crash reporter's own routines that stand between a program's frames (the thread start wrapper,
+// the throw and terminate handlers): call stacks leave out the calls made in them. Routine is any
+// address in the routine; at most a few dozen are kept.
+void LeaveOutOfCallStacks(const void* Routine) noexcept;
+
 // The same into List; Memory is the snapshot of the mappings to test against.
 void BuildCallStack(TCrashStackList& List, const TMemoryMap& Memory, std::uintptr_t FirstAddress,
                     std::uintptr_t StackStart, std::uintptr_t StackEnd, TCrashKindSet Kinds, int MaxCount, int Skip,
                     bool ResolveJumps, std::uint8_t ThreadKind, std::uint32_t ThreadID);
 
-// The same from a copy of a stack taken earlier: Size bytes that stood from StackStart up.
+// The same from a copy of a stack taken earlier: Size bytes that stood from StackStart up, every kind
+// kept, FirstAddress (when not 0) first.
 void BuildCopiedCallStack(TCrashStackList& List, const TMemoryMap& Memory, const std::uint8_t* Copy, std::size_t Size,
-                          std::uintptr_t StackStart, std::uint8_t ThreadKind, std::uint32_t ThreadID);
+                          std::uintptr_t StackStart, std::uintptr_t FirstAddress, std::uint8_t ThreadKind,
+                          std::uint32_t ThreadID);
 
 // Where the call that returns to ReturnAddress begins, from the call instruction found in the bytes
 // before it (5 bytes for a direct call, 6 through a pointer cell, and so on): the address an exception
 // thrown by that call is reported at. ReturnAddress itself when no call instruction ends there.
 std::uintptr_t CallInstructionBefore(std::uintptr_t ReturnAddress);
+std::uintptr_t CallInstructionBefore(const TMemoryMap& Memory, std::uintptr_t ReturnAddress);
 
 // The call stack of any thread of the process (the calling one included), its first entry where the
 // thread stands. Memory: a snapshot of the mappings taken for several threads (nullptr: one is taken).

@@ -23,6 +23,8 @@
 
 #include "crashreport/capture/fault_capture.h"
 #include "crashreport/capture/hooks.h"
+#include "crashreport/capture/raise_record.h"
+#include "crashreport/report/call_stack.h"
 #include "crashreport/report/memory_map.h"
 #include "crashreport/report/memory_probe.h"
 #include "crashreport/capture/thread_tracking.h"
@@ -79,6 +81,7 @@ void* ThreadStart(void* start) {
   t_stack_record.Record(CurrentThreadStack());
   EnterThread(std::move(s.Entry));
   const TAlternateSignalStack fault_stack;  // a stack overflow is reported from it
+  const TRaiseStackRoom raise_room;         // what it throws is reported from where it was thrown
   return s.Routine(s.Argument);
 }
 
@@ -240,6 +243,7 @@ std::vector<std::string> LoadedModuleNames() {
 
 void InstallThreadStartHook() {
   if (g_start_hooked.exchange(true)) return;
+  LeaveOutOfCallStacks(reinterpret_cast<const void*>(&ThreadStart));
   // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
   const std::vector<std::string> modules = LoadedModuleNames();
   const void* real = nullptr;

@@ -1,0 +1,101 @@
+// Faults in awkward places, each in a child process with a time limit (a hang is the fault itself):
+// the child's end, its reports and whether its log was saved.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "crashreport/capture/fault_capture.h"
+#include "crashreport/process_state.h"
+#include "crashreport/report/report_text.h"
+#include "tests/crashreport/fault_child.h"
+
+namespace {
+int* volatile crawk_null = nullptr;
+}  // namespace
+
+__attribute__((noinline)) void crawk_null_write() { *crawk_null = 1; }
+
+namespace lab {
+namespace {
+
+using testing::Count;
+using testing::RunChild;
+using testing::TChildResult;
+
+constexpr unsigned kTimeLimitSeconds = 20;
+
+void StandardErrorIntoAClosedPipe() {
+  int ends[2];
+  if (::pipe(ends) != 0) std::_Exit(90);
+  ::close(ends[0]);
+  ::dup2(ends[1], STDERR_FILENO);
+}
+
+void SaveTheLog() { CurrentCrashLogOptions().SetSaveLogFile(true); }
+
+bool HasLog(const std::string& Folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(Folder))
+    if (entry.path().extension() == ".clf") return true;
+  return false;
+}
+
+struct TAwkwardCase {
+  const char* Name;
+  std::function<void()> Victim;
+  int Signal;           // 0: exit code 0
+  std::size_t Reports;  // on the standard error output
+  bool Logged;
+};
+
+void PrintTo(const TAwkwardCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+class AwkwardFaults : public ::testing::TestWithParam<TAwkwardCase> {};
+
+TEST_P(AwkwardFaults, InAChild) {
+  const TAwkwardCase& c = GetParam();
+  const TChildResult r = RunChild(std::string("Awkward") + c.Name, [&] {
+    ::alarm(kTimeLimitSeconds);
+    c.Victim();
+    std::_Exit(0);
+  });
+  if (c.Signal) {
+    ASSERT_TRUE(WIFSIGNALED(r.Status)) << r.Status << "\n" << r.Output;
+    EXPECT_EQ(WTERMSIG(r.Status), c.Signal) << r.Output;
+  } else {
+    ASSERT_TRUE(WIFEXITED(r.Status)) << (WIFSIGNALED(r.Status) ? WTERMSIG(r.Status) : 0) << "\n" << r.Output;
+    EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
+  }
+  EXPECT_EQ(Count(r.Output, kReportTitle), c.Reports) << r.Output;
+  EXPECT_EQ(Count(r.Output, "Fatal signal"), 0u) << r.Output;  // no minimal report
+  EXPECT_EQ(Count(r.Output, "[ERROR]"), 0u) << r.Output;
+  EXPECT_EQ(HasLog(r.Folder), c.Logged) << r.Output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Children, AwkwardFaults,
+    ::testing::Values(
+        TAwkwardCase{"AFatalFaultReportedIntoAClosedPipeEndsByItsSignal",
+                     [] {
+                       StandardErrorIntoAClosedPipe();
+                       SaveTheLog();
+                       crawk_null_write();
+                     },
+                     SIGSEGV, 0, true},
+        TAwkwardCase{"AnExceptionReportedIntoAClosedPipeLetsTheProgramGoOn",
+                     [] {
+                       StandardErrorIntoAClosedPipe();
+                       SaveTheLog();
+                       ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
+                     },
+                     0, 0, true}),
+    [](const ::testing::TestParamInfo<TAwkwardCase>& Info) { return std::string(Info.param.Name); });
+
+}  // namespace
+}  // namespace lab
