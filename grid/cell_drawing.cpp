@@ -79,7 +79,7 @@ void TCellPainterX::Draw(int ACol, int ARow, TRect ARect, TGridDrawState AState)
     return;
   }
   cell3d_ = g_.IsCell3D(ACol, ARow, AState);
-  cell_type_ = g_.GetCellType(ACol, ARow, type_col_, type_row_);
+  cell_type_ = g_.GetCellType(ACol, ARow);
   row_ = ARow - g_.title_offset_;
   col_ = ACol - g_.indicator_offset_;
   if (cell3d_) {
@@ -110,9 +110,9 @@ void TCellPainterX::Draw(int ACol, int ARow, TRect ARect, TGridDrawState AState)
     if (row_ == -g_.title_offset_ && g_.options_.Contains(dgTitles)) {
       DrawTitle(column);
     } else if (row_ < 0) {
-      hot_ = g_.IsCellSelected(ACol, ARow, type_col_, {});
+      hot_ = g_.IsCellSelected(ACol, ARow, cell_type_.DataCol, {});
       if (cell3d_ && themed_) g_.FillFixedCellBackground(rect_, false, hot_, {});
-      g_.DrawFilterRowCell(ACol, ARow, type_col_, type_row_, cell_type_, orig_rect_, AState, hl_);
+      g_.DrawFilterRowCell(ACol, ARow, cell_type_, orig_rect_, AState, hl_);
     } else if (!link || !link->Active()) {
       c_->FillRect(rect_);
     } else if (row_ < g_.DataRowCount() || g_.footer_row_count_ == 0) {
@@ -135,7 +135,7 @@ void TCellPainterX::Draw(int ACol, int ARow, TRect ARect, TGridDrawState AState)
     SetCanvasFont(c_, g_.title_font_.get());
     if (hl_) {
       TColor background = c_->Brush()->Color();
-      g_.HighlightFixedCell(ACol, ARow, type_col_, type_row_, cell_type_, AState, true, background, c_->Font());
+      g_.HighlightFixedCell(ACol, ARow, cell_type_, AState, true, background, c_->Font());
       c_->Brush()->SetColor(background);
     } else {
       c_->Brush()->SetColor(g_.FixedColor());
@@ -169,7 +169,7 @@ void TCellPainterX::DrawIndicator() {
   }
   if (multi) {
     TColor color = c_->Brush()->Color();
-    hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, type_col_, type_row_, cell_type_, state_, true, color,
+    hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, cell_type_, state_, true, color,
                                 c_->Font());
     c_->Brush()->SetColor(color);
   }
@@ -353,8 +353,8 @@ void TCellPainterX::DrawFooterOrSpacer(TColumnX* Column) {
       TAlignment align = footer->Alignment();
       std::string text = g_.GetFooterValue(index, Column);
       g_.GetFooterParams(col_, index, Column, c_->Font(), background, align, state_, text);
-      hot_ = g_.IsCellSelected(grid_col_, grid_row_, type_col_, {});
-      hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, type_col_, type_row_, cell_type_, state_, hot_, background,
+      hot_ = g_.IsCellSelected(grid_col_, grid_row_, cell_type_.DataCol, {});
+      hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, cell_type_, state_, hot_, background,
                                   c_->Font());
       c_->Brush()->SetColor(background);
       if (cell3d_ && themed_) g_.FillFixedCellBackground(rect_, false, hl_, {});
@@ -366,9 +366,9 @@ void TCellPainterX::DrawFooterOrSpacer(TColumnX* Column) {
     return;
   }
   // The spacer row between the records and the footers.
-  hot_ = g_.IsCellSelected(grid_col_, grid_row_, type_col_, {});
+  hot_ = g_.IsCellSelected(grid_col_, grid_row_, cell_type_.DataCol, {});
   TColor background = c_->Brush()->Color();
-  hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, type_col_, type_row_, cell_type_, state_, hot_, background,
+  hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, cell_type_, state_, hot_, background,
                               c_->Font());
   c_->Brush()->SetColor(background);
   if (cell3d_ && themed_) g_.FillFixedCellBackground(rect_, false, hl_, {});

@@ -36,7 +36,7 @@ class TCellPainterX {
   int grid_col_ = 0, grid_row_ = 0;
   int col_ = 0, row_ = 0;
   // GetCellType's answer.
-  int cell_type_ = 0, type_col_ = 0, type_row_ = 0;
+  TCellTypeX cell_type_;
   TRect rect_, orig_rect_;
   TGridDrawState state_;
   bool cell3d_ = false, themed_ = false;

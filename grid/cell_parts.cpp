@@ -14,37 +14,31 @@
 
 namespace lab {
 
-int TCustomDBGridX::GetCellType(int ACol, int ARow, int& DataCol, int& DataRow) {
-  int col_area;
-  if (ACol < indicator_offset_) {
-    col_area = caIndicator;
-    DataCol = -1;
-  } else {
-    col_area = caDataCol;
-    DataCol = ACol - indicator_offset_;
+TCellTypeX TCustomDBGridX::GetCellType(int ACol, int ARow) {
+  TCellTypeX cell;
+  if (ACol >= indicator_offset_) {
+    cell.ColArea = caDataCol;
+    cell.DataCol = ACol - indicator_offset_;
   }
   const int titles = options_.Contains(dgTitles) ? 1 : 0;
   const int last_data = footer_row_count_ > 0 ? RowCount() - footer_row_count_ - 2 : RowCount() - 1;
-  int row_area;
   if (ARow < titles) {
-    row_area = caTitleRow;
-    DataRow = ARow;
+    cell.DataRow = ARow;
   } else if (ARow < title_offset_) {
-    row_area = caFilterRow;
-    DataRow = ARow - titles;
+    cell.RowArea = caFilterRow;
+    cell.DataRow = ARow - titles;
   } else if (ARow <= last_data) {
-    row_area = caDataRow;
-    DataRow = ARow - title_offset_;
+    cell.RowArea = caDataRow;
+    cell.DataRow = ARow - title_offset_;
   } else if (ARow == last_data + 1 && footer_row_count_ > 0) {
-    row_area = caSpacerRow;
-    DataRow = 0;
+    cell.RowArea = caSpacerRow;
   } else if (footer_row_count_ > 0 && ARow < RowCount()) {
-    row_area = caFooterRow;
-    DataRow = ARow - (last_data + 2);
+    cell.RowArea = caFooterRow;
+    cell.DataRow = ARow - (last_data + 2);
   } else {
     throw Exception("Algorithm error in TCustomDBGridX.GetCellType");
   }
-  return CellTypeX(col_area, row_area);
+  return cell;
 }
 
 bool TCustomDBGridX::IsCell3D(int ACol, int ARow, TGridDrawState State) {
@@ -69,19 +63,17 @@ bool TCustomDBGridX::IsCell3D(int ACol, int ARow, TGridDrawState State) {
 
 // ---- Highlight colours ----
 
-bool TCustomDBGridX::HighlightFixedCell(int ACol, int ARow, int DataCol, int DataRow, int CellType,
-                                        TGridDrawState State, bool Highlight, TColor& Background, TFont* AFont) {
-  if (style_)
-    return style_->HighlightFixedCell(this, ACol, ARow, DataCol, DataRow, CellType, State, Highlight, Background,
-                                      AFont);
-  return DefaultHighlightFixedCell(CellType, Highlight, Background, AFont);
+bool TCustomDBGridX::HighlightFixedCell(int ACol, int ARow, const TCellTypeX& Cell, TGridDrawState State,
+                                        bool Highlight, TColor& Background, TFont* AFont) {
+  if (style_) return style_->HighlightFixedCell(this, ACol, ARow, Cell, State, Highlight, Background, AFont);
+  return DefaultHighlightFixedCell(Cell, Highlight, Background, AFont);
 }
 
-bool TCustomDBGridX::DefaultHighlightFixedCell(int CellType, bool Highlight, TColor& Background, TFont* AFont) {
+bool TCustomDBGridX::DefaultHighlightFixedCell(const TCellTypeX& Cell, bool Highlight, TColor& Background,
+                                               TFont* AFont) {
   if (!Highlight) return false;
-  const int col_area = CellType & 0xFF, row_area = CellType >> 8;
-  if ((col_area == caIndicator && row_area != caSpacerRow) ||
-      (col_area == caDataCol && (row_area == caTitleRow || row_area == caFilterRow))) {
+  if ((Cell.ColArea == caIndicator && Cell.RowArea != caSpacerRow) ||
+      (Cell.ColArea == caDataCol && (Cell.RowArea == caTitleRow || Cell.RowArea == caFilterRow))) {
     Background = static_cast<TColor>(0x404040);
     AFont->SetColor(static_cast<TColor>(0xFFFFFF));
     return true;

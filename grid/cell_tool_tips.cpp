@@ -47,15 +47,14 @@ std::string TCustomDBGridX::GetCellTooltipText(TColumnX* Column) {
 void TCustomDBGridX::CMHintShowPause(TMessage& Message) {
   const TPoint p = ScreenToClient(Mouse->CursorPos());
   const TGridCoord cell = MouseCoord(p.X, p.Y);
-  int data_col = -1, data_row = -1;
   if (cell.X < 0 || cell.Y < 0 || cell.Y >= RowCount()) return;
-  const int type = GetCellType(cell.X, cell.Y, data_col, data_row);
-  if ((type & 0xFF) != caDataCol || data_col >= columns_->Count()) return;
-  TColumnX* column = columns_->GetColumn(data_col);
+  const TCellTypeX type = GetCellType(cell.X, cell.Y);
+  if (type.ColArea != caDataCol || type.DataCol >= columns_->Count()) return;
+  TColumnX* column = columns_->GetColumn(type.DataCol);
   bool at_once = false;
-  switch (type >> 8) {
-    case caFooterRow: at_once = column->GetFooterAt(data_row)->ToolTips(); break;
-    case caDataRow: at_once = data_link_->Active() && data_row < DataRowCount() && column->ToolTips(); break;
+  switch (type.RowArea) {
+    case caFooterRow: at_once = column->GetFooterAt(type.DataRow)->ToolTips(); break;
+    case caDataRow: at_once = data_link_->Active() && type.DataRow < DataRowCount() && column->ToolTips(); break;
     case caTitleRow: at_once = column->Title()->ToolTips() && column->Title()->Hint().empty(); break;
     default: break;
   }
@@ -68,11 +67,11 @@ void TCustomDBGridX::CMHintShow(TMessage& Message) {
   THintInfo& info = *reinterpret_cast<THintInfo*>(Message.LParam);
   const TGridCoord cell = MouseCoord(info.CursorPos.X, info.CursorPos.Y);
   if (cell.X < 0 || cell.Y < 0 || cell.Y >= RowCount()) return;
-  int data_col = -1, data_row = -1;
-  const int type = GetCellType(cell.X, cell.Y, data_col, data_row);
-  if ((type & 0xFF) != caDataCol || data_col >= columns_->Count()) return;
+  const TCellTypeX type = GetCellType(cell.X, cell.Y);
+  if (type.ColArea != caDataCol || type.DataCol >= columns_->Count()) return;
+  const int data_col = type.DataCol, data_row = type.DataRow;
   TColumnX* column = columns_->GetColumn(data_col);
-  const int area = type >> 8;
+  const TRowAreaX area = type.RowArea;
   const TRect rect = CellRect(cell.X, cell.Y);
   // The hint is asked for again in another cell.
   info.CursorRect = rect;

@@ -60,13 +60,18 @@ struct TGridDrawInfoX : TGridDrawInfo {
   int FrozenExtent = 0;
 };
 
-// The areas of GetCellType: the low byte of a cell type is the column area, the high byte the
-// row area.
-enum TCellAreaX : int {
-  caIndicator = 0, caDataCol = 1,
-  caTitleRow = 0, caFilterRow = 1, caDataRow = 2, caSpacerRow = 3, caFooterRow = 4
+// Where a framework cell lies (GetCellType): the indicator or a data column, and the title row,
+// the filter row, a data row, the spacer row above the footers or a footer row; with its data
+// column (-1 for the indicator) and its row within its row area.
+enum TColAreaX : std::uint8_t { caIndicator, caDataCol };
+enum TRowAreaX : std::uint8_t { caTitleRow, caFilterRow, caDataRow, caSpacerRow, caFooterRow };
+struct TCellTypeX {
+  TColAreaX ColArea = caIndicator;
+  TRowAreaX RowArea = caTitleRow;
+  int DataCol = -1;
+  int DataRow = 0;
+  bool operator==(const TCellTypeX&) const = default;
 };
-constexpr int CellTypeX(int ColArea, int RowArea) noexcept { return ColArea | (RowArea << 8); }
 
 // What the mouse is doing over the grid (MouseMode): nothing, dragging a selection of records, of
 // columns over the titles or of a rectangle of cells, sizing a frozen column, moving records.
@@ -214,10 +219,9 @@ class TCustomDBGridX : public TCustomGrid {
   using TCustomGrid::DefaultRowHeight;
   using TCustomGrid::CalcDrawInfo;
   void CalcDrawInfo(TGridDrawInfoX& DrawInfo);
-  // The areas of a framework cell (CellTypeX), with its data column (-1 for the indicator) and its
-  // row within its area. Raises Exception "Algorithm error in TCustomDBGridX.GetCellType" for a
-  // row past the grid.
-  int GetCellType(int ACol, int ARow, int& DataCol, int& DataRow);
+  // Where a framework cell lies. Raises Exception "Algorithm error in TCustomDBGridX.GetCellType"
+  // for a row past the grid.
+  TCellTypeX GetCellType(int ACol, int ARow);
   // The dataset's IMemTableX while the link is active and the dataset offers one; record-set mode:
   // with it and no footer rows every record is a grid row and the grid scrolls its own rows.
   IMemTableX* MemTable() const noexcept { return mem_table_.get(); }
@@ -249,7 +253,7 @@ class TCustomDBGridX : public TCustomGrid {
   bool FlatBorder() const noexcept { return flat_border_; }
   // The colours of highlighted cells as the grid picks them (what the style does by default): a
   // non-data cell, and a data cell (Selected: the selection holds it).
-  bool DefaultHighlightFixedCell(int CellType, bool Highlight, TColor& Background, TFont* AFont);
+  bool DefaultHighlightFixedCell(const TCellTypeX& Cell, bool Highlight, TColor& Background, TFont* AFont);
   bool DefaultHighlightDataCell(int DataCol, int DataRow, TGridDrawState State, bool Selected, TColor& Background,
                                 TFont* AFont);
 
@@ -541,8 +545,8 @@ class TCustomDBGridX : public TCustomGrid {
   virtual bool FilterRowVisible();
   virtual bool TitlesVisible();
   // The colours of a highlighted cell that is no data cell; answers whether it changed them.
-  virtual bool HighlightFixedCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TGridDrawState State,
-                                  bool Highlight, TColor& Background, TFont* AFont);
+  virtual bool HighlightFixedCell(int ACol, int ARow, const TCellTypeX& Cell, TGridDrawState State, bool Highlight,
+                                  TColor& Background, TFont* AFont);
   // Whether a data cell is drawn highlighted, and its colours then.
   virtual bool HighlightDataCell(int DataCol, int DataRow, const std::string& Value, TGridDrawState State,
                                  TColor& Background, TFont* AFont);
@@ -562,8 +566,8 @@ class TCustomDBGridX : public TCustomGrid {
   virtual void DrawTreeCell(int DataCol, int DataRow, TRect ARect, TGridDrawState State);
   void DrawTreeArea(const TRect& ARect, const TMemTreeNode& Node);
   int GetTreeIndentWidth();
-  virtual void DrawFilterRowCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TRect ARect,
-                                 TGridDrawState AState, bool& Highlighted);
+  virtual void DrawFilterRowCell(int ACol, int ARow, const TCellTypeX& Cell, TRect ARect, TGridDrawState AState,
+                                 bool& Highlighted);
   // Ends a record drag, moving the records to the target when Drop.
   virtual void EndRecordDrag(TPoint MousePt, bool Drop);
   virtual void LayoutChanged();

@@ -363,14 +363,14 @@ void TCustomDBGridX::DropFilterValueLists() {
 
 // ---- Drawing ----
 
-void TCustomDBGridX::DrawFilterRowCell(int ACol, int ARow, int DataCol, int DataRow, int CellType, TRect ARect,
+void TCustomDBGridX::DrawFilterRowCell(int ACol, int ARow, const TCellTypeX& Cell, TRect ARect,
                                        TGridDrawState AState, bool& Highlighted) {
   TCanvas* cv = Canvas();
   TColumnX* column = FilterColumnAt(ACol);
-  const bool hot = IsCellSelected(ACol, ARow, DataCol, {});
+  const bool hot = IsCellSelected(ACol, ARow, Cell.DataCol, {});
   if (!(FilterRowVisible() && ARow == title_offset_ - 1 && ACol >= indicator_offset_ && CanEditFilter(ACol))) {
-    TColor back = (CellType & 0xFF) == caDataCol && column ? column->Title()->Color() : FixedColor();
-    Highlighted = HighlightFixedCell(ACol, ARow, DataCol, DataRow, CellType, AState, hot, back, cv->Font());
+    TColor back = Cell.ColArea == caDataCol && column ? column->Title()->Color() : FixedColor();
+    Highlighted = HighlightFixedCell(ACol, ARow, Cell, AState, hot, back, cv->Font());
     cv->Brush()->SetColor(back);
     if (!UseThemedFixedCells()) cv->FillRect(ARect);
     return;
@@ -384,7 +384,7 @@ void TCustomDBGridX::DrawFilterRowCell(int ACol, int ARow, int DataCol, int Data
   cv->Font()->Assign(Font());
   cv->Font()->SetColor(clBlue);
   TColor back = FilterCellColor(FixedColor());
-  Highlighted = HighlightFixedCell(ACol, ARow, DataCol, DataRow, CellType, AState, hot, back, cv->Font());
+  Highlighted = HighlightFixedCell(ACol, ARow, Cell, AState, hot, back, cv->Font());
   cv->Brush()->SetColor(back);
   WriteCellText(column, cv, tr, true, 1, 1, GetFilterText(ACol), taLeftJustify, column->Layout(), false, false, 0, 0);
   cv->Pen()->SetColor(cv->Brush()->Color());

@@ -25,9 +25,9 @@ void TDBGridXStyle::AddGrid(TCustomDBGridX* Grid) {
 
 void TDBGridXStyle::RemoveGrid(TCustomDBGridX* Grid) { std::erase(grids_, Grid); }
 
-bool TDBGridXStyle::HighlightFixedCell(TCustomDBGridX* Grid, int, int, int, int, int CellType, TGridDrawState,
+bool TDBGridXStyle::HighlightFixedCell(TCustomDBGridX* Grid, int, int, const TCellTypeX& Cell, TGridDrawState,
                                        bool Highlight, TColor& Background, TFont* AFont) {
-  return Grid->DefaultHighlightFixedCell(CellType, Highlight, Background, AFont);
+  return Grid->DefaultHighlightFixedCell(Cell, Highlight, Background, AFont);
 }
 
 bool TDBGridXStyle::HighlightDataCell(TCustomDBGridX* Grid, int, int, int DataCol, int DataRow, const std::string&,

@@ -14,6 +14,7 @@
 namespace lab {
 
 class TCustomDBGridX;
+struct TCellTypeX;
 
 class TDBGridXStyle : public TPersistent {
   LAB_CLASS(TDBGridXStyle, TPersistent)
@@ -31,7 +32,7 @@ class TDBGridXStyle : public TPersistent {
   TCustomDBGridX* Grids(int Index) const { return grids_.at(static_cast<std::size_t>(Index)); }
 
   // The colours of a highlighted cell that is no data cell (see the grid's HighlightFixedCell).
-  virtual bool HighlightFixedCell(TCustomDBGridX* Grid, int ACol, int ARow, int DataCol, int DataRow, int CellType,
+  virtual bool HighlightFixedCell(TCustomDBGridX* Grid, int ACol, int ARow, const TCellTypeX& Cell,
                                   TGridDrawState State, bool Highlight, TColor& Background, TFont* AFont);
   // Whether a data cell is drawn highlighted (Selected: the grid's selection holds it), and how.
   virtual bool HighlightDataCell(TCustomDBGridX* Grid, int ACol, int ARow, int DataCol, int DataRow,

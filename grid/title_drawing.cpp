@@ -68,9 +68,9 @@ void TCellPainterX::DrawTitle(TColumnX* Column) {
     TSortMarkerX ignored = marker;
     g_.OnGetBtnParams(&g_, Column, c_->Font(), background, ignored, down_);
   }
-  hot_ = g_.IsCellSelected(grid_col_, grid_row_, type_col_, {});
+  hot_ = g_.IsCellSelected(grid_col_, grid_row_, cell_type_.DataCol, {});
   TColor background = c_->Brush()->Color();
-  hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, type_col_, type_row_, cell_type_, state_, hot_, background,
+  hl_ = g_.HighlightFixedCell(grid_col_, grid_row_, cell_type_, state_, hot_, background,
                               c_->Font());
   c_->Brush()->SetColor(background);
   if (themed_) g_.FillFixedCellBackground(rect_, down_, hot_, {});

@@ -282,27 +282,25 @@ TEST_F(GridLayout, CellTypesNameTheAreaAndTheIndexWithin) {
   form->Show();
   Pump();
   grid->SetFooterRowCount(1);
-  int dc = 0, dr = 0;
-  EXPECT_EQ(grid->GetCellType(0, 0, dc, dr), CellTypeX(caIndicator, caTitleRow));
-  EXPECT_EQ(dc, -1);
-  EXPECT_EQ(grid->GetCellType(2, 0, dc, dr), CellTypeX(caDataCol, caTitleRow));
-  EXPECT_EQ(dc, 1);
-  EXPECT_EQ(grid->GetCellType(1, 3, dc, dr), CellTypeX(caDataCol, caDataRow));
-  EXPECT_EQ(dr, 2);
-  EXPECT_EQ(grid->GetCellType(1, 4, dc, dr), CellTypeX(caDataCol, caSpacerRow));
-  EXPECT_EQ(dr, 0);
-  EXPECT_EQ(grid->GetCellType(1, 5, dc, dr), CellTypeX(caDataCol, caFooterRow));
-  EXPECT_EQ(dr, 0);
+  struct Case {
+    bool filter_row;
+    int col, row;
+    TCellTypeX type;
+  };
+  for (const Case c : {Case{false, 0, 0, {caIndicator, caTitleRow, -1, 0}}, Case{false, 2, 0, {caDataCol, caTitleRow, 1, 0}},
+                       Case{false, 1, 3, {caDataCol, caDataRow, 0, 2}}, Case{false, 1, 4, {caDataCol, caSpacerRow, 0, 0}},
+                       Case{false, 1, 5, {caDataCol, caFooterRow, 0, 0}}, Case{true, 1, 1, {caDataCol, caFilterRow, 0, 0}},
+                       Case{true, 1, 2, {caDataCol, caDataRow, 0, 0}}}) {
+    grid->STFilter()->SetVisible(c.filter_row);
+    EXPECT_EQ(grid->GetCellType(c.col, c.row), c.type) << c.col << "," << c.row;
+  }
+  grid->STFilter()->SetVisible(false);
   try {
-    grid->GetCellType(1, 6, dc, dr);
+    grid->GetCellType(1, 6);
     FAIL();
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "Algorithm error in TCustomDBGridX.GetCellType");
   }
-  grid->STFilter()->SetVisible(true);
-  EXPECT_EQ(grid->GetCellType(1, 1, dc, dr), CellTypeX(caDataCol, caFilterRow));
-  EXPECT_EQ(grid->GetCellType(1, 2, dc, dr), CellTypeX(caDataCol, caDataRow));
-  EXPECT_EQ(dr, 0);
 }
 
 TEST_F(GridLayout, ARowSizedWithTheMouseSetsTheHeightOfEveryDataRow) {

@@ -374,14 +374,13 @@ TEST_F(GridSelection, CellsAnswerAsTheirSelectionSays) {
   auto check = [&](auto model) {
     for (int row = 0; row < rows; ++row)
       for (int col = 0; col < grid->ColCount(); ++col) {
-        int dc = 0, dr = 0;
-        const int type = grid->GetCellType(col, row, dc, dr);
+        const TCellTypeX type = grid->GetCellType(col, row);
         TBookmark b;
-        if ((type >> 8) == caDataRow) {
-          grid->DataLink()->SetActiveRecord(dr);
+        if (type.RowArea == caDataRow) {
+          grid->DataLink()->SetActiveRecord(type.DataRow);
           b = ds->Bookmark();
         }
-        EXPECT_EQ(g->IsCellSelected(col, row, dc, b), model(col, row)) << col << "," << row;
+        EXPECT_EQ(g->IsCellSelected(col, row, type.DataCol, b), model(col, row)) << col << "," << row;
       }
     grid->DataLink()->SetActiveRecord(0);
   };
