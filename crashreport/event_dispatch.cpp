@@ -88,20 +88,10 @@ bool IsRunningModule(const void* Base) { return Base && Base == RunningModuleBas
 // export, or an address in no module.
 template <class F>
 F FindExport(const void* Address, const char* Name) {
-  Dl_info info{};
-  link_map* map = nullptr;
-  if (!Address || !::dladdr1(Address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map ||
-      IsRunningModule(info.dli_fbase))
-    return nullptr;
-  const bool program = !map->l_name || !map->l_name[0];
-  void* handle = ::dlopen(program ? nullptr : map->l_name, RTLD_LAZY | (program ? 0 : RTLD_NOLOAD));
-  if (!handle) return nullptr;
-  void* symbol = ::dlsym(handle, Name);
-  ::dlclose(handle);
-  // The program's handle searches every module loaded with it: the export must be that module's own.
-  Dl_info where{};
-  if (!symbol || !::dladdr(symbol, &where) || where.dli_fbase != info.dli_fbase) return nullptr;
-  return reinterpret_cast<F>(symbol);
+  const void* base = nullptr;
+  const link_map* map = Address ? LoaderEntryOf(Address, &base) : nullptr;
+  if (!map || IsRunningModule(base)) return nullptr;
+  return reinterpret_cast<F>(const_cast<void*>(FindLoadedExport(*map, Name)));
 }
 
 template <class F>

@@ -161,14 +161,9 @@ std::string SoVersionSuffix(const std::string& Name) {
 
 // The loader's entry of the object whose load address is Handle; nullptr when none is loaded there.
 const link_map* LoaderEntryAt(std::uintptr_t Handle) {
-  auto* at = reinterpret_cast<void*>(Handle);
-  dl_find_object found{};
-  if (::_dl_find_object(at, &found) == 0)
-    return reinterpret_cast<std::uintptr_t>(found.dlfo_map_start) == Handle ? found.dlfo_link_map : nullptr;
-  Dl_info info{};  // objects the index leaves out (the vDSO)
-  link_map* map = nullptr;
-  if (!::dladdr1(at, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return nullptr;
-  return reinterpret_cast<std::uintptr_t>(info.dli_fbase) == Handle ? map : nullptr;
+  const void* base = nullptr;
+  const link_map* map = LoaderEntryOf(reinterpret_cast<const void*>(Handle), &base);
+  return map && reinterpret_cast<std::uintptr_t>(base) == Handle ? map : nullptr;
 }
 
 // The record still names what is loaded at its address: a library unloaded since may have left its

@@ -5,10 +5,13 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
+#include <sys/auxv.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -127,11 +130,88 @@ std::string GetComputerNameText() {
   return name;
 }
 
+namespace {
+
+// The vDSO's image: from its ELF header to the end of its highest loaded segment.
+bool InVdso(std::uintptr_t Address) noexcept {
+  static const std::uintptr_t start = ::getauxval(AT_SYSINFO_EHDR);
+  static const std::uintptr_t end = [] {
+    if (!start) return start;
+    const auto* header = reinterpret_cast<const ElfW(Ehdr)*>(start);
+    const auto* segments = reinterpret_cast<const ElfW(Phdr)*>(start + header->e_phoff);
+    std::uintptr_t first = UINTPTR_MAX, last = 0;
+    for (int i = 0; i < header->e_phnum; ++i)
+      if (segments[i].p_type == PT_LOAD) {
+        first = std::min<std::uintptr_t>(first, segments[i].p_vaddr);
+        last = std::max<std::uintptr_t>(last, segments[i].p_vaddr + segments[i].p_memsz);
+      }
+    return last > first ? start + (last - first) : start;
+  }();
+  return Address >= start && Address < end;
+}
+
+}  // namespace
+
+const link_map* LoaderEntryOf(const void* Address, const void** Base) noexcept {
+  dl_find_object found{};
+  if (::_dl_find_object(const_cast<void*>(Address), &found) == 0) {
+    if (Base) *Base = found.dlfo_map_start;
+    return found.dlfo_link_map;
+  }
+  if (!InVdso(reinterpret_cast<std::uintptr_t>(Address))) return nullptr;
+  // Only read: the vDSO's entry stands for the life of the process, and the loader links a new
+  // entry in whole.
+  for (const link_map* map = _r_debug.r_map; map; map = map->l_next)
+    if (InVdso(reinterpret_cast<std::uintptr_t>(map->l_ld))) {
+      if (Base) *Base = reinterpret_cast<const void*>(::getauxval(AT_SYSINFO_EHDR));
+      return map;
+    }
+  return nullptr;
+}
+
+const void* FindLoadedExport(const link_map& Map, const char* Name) noexcept {
+  // The loader moved the table addresses by the load bias, except where it keeps them as linked.
+  const auto at = [&](ElfW(Addr) Pointer) { return Pointer < Map.l_addr ? Pointer + Map.l_addr : Pointer; };
+  const ElfW(Sym)* symbols = nullptr;
+  const char* names = nullptr;
+  const std::uint32_t* gnu_hash = nullptr;
+  const std::uint32_t* hash = nullptr;
+  for (const ElfW(Dyn)* d = Map.l_ld; d && d->d_tag != DT_NULL; ++d) {
+    if (d->d_tag == DT_SYMTAB) symbols = reinterpret_cast<const ElfW(Sym)*>(at(d->d_un.d_ptr));
+    if (d->d_tag == DT_STRTAB) names = reinterpret_cast<const char*>(at(d->d_un.d_ptr));
+    if (d->d_tag == DT_GNU_HASH) gnu_hash = reinterpret_cast<const std::uint32_t*>(at(d->d_un.d_ptr));
+    if (d->d_tag == DT_HASH) hash = reinterpret_cast<const std::uint32_t*>(at(d->d_un.d_ptr));
+  }
+  if (!symbols || !names) return nullptr;
+  const auto exported = [&](std::uint32_t Index) -> const void* {
+    const ElfW(Sym)& symbol = symbols[Index];
+    if (symbol.st_shndx == SHN_UNDEF || std::strcmp(names + symbol.st_name, Name) != 0) return nullptr;
+    return reinterpret_cast<const void*>(Map.l_addr + symbol.st_value);
+  };
+  if (gnu_hash) {
+    const std::uint32_t buckets = gnu_hash[0], first = gnu_hash[1], mask_words = gnu_hash[2];
+    const auto* chains = gnu_hash + 4 + mask_words * (sizeof(ElfW(Addr)) / 4) + buckets;
+    std::uint32_t h = 5381;
+    for (const char* c = Name; *c; ++c) h = h * 33 + static_cast<unsigned char>(*c);
+    std::uint32_t index = gnu_hash[4 + mask_words * (sizeof(ElfW(Addr)) / 4) + h % buckets];
+    if (index < first) return nullptr;
+    for (;; ++index) {
+      const std::uint32_t chain = chains[index - first];
+      if ((chain | 1) == (h | 1))
+        if (const void* found = exported(index)) return found;
+      if (chain & 1) return nullptr;
+    }
+  }
+  if (hash)  // the symbol count is the chain table's length
+    for (std::uint32_t i = 0; i < hash[1]; ++i)
+      if (const void* found = exported(i)) return found;
+  return nullptr;
+}
+
 std::string GetModuleFullName(const void* Module) {
   if (!Module) return ReadLink("/proc/self/exe");
-  Dl_info info{};
-  link_map* map = nullptr;
-  if (!::dladdr1(Module, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return {};
+  const link_map* map = LoaderEntryOf(Module);
+  if (!map) return {};
   // The program's own entry has no name in the link map.
   if (!map->l_name || !map->l_name[0]) return ReadLink("/proc/self/exe");
   std::string name = map->l_name;
@@ -146,17 +226,13 @@ const void* GetModuleBase(const void* Address) {
   if (!Address) return nullptr;
   // The loader's index of its objects answers in a few steps; dladdr also looks for the nearest
   // symbol, a walk through the module's whole symbol table for every address of a call stack.
-  dl_find_object found{};
-  if (::_dl_find_object(const_cast<void*>(Address), &found) == 0) return found.dlfo_map_start;
-  Dl_info info{};
-  return ::dladdr(Address, &info) ? info.dli_fbase : nullptr;
+  const void* base = nullptr;
+  return LoaderEntryOf(Address, &base) ? base : nullptr;
 }
 
 std::uintptr_t GetModuleBias(const void* Address) {
-  Dl_info info{};
-  link_map* map = nullptr;
-  if (!Address || !::dladdr1(Address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) || !map) return 0;
-  return map->l_addr;
+  const link_map* map = Address ? LoaderEntryOf(Address) : nullptr;
+  return map ? map->l_addr : 0;
 }
 
 const void* RunningModuleBase() {

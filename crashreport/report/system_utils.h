@@ -9,6 +9,8 @@
 
 #include "platform/rtl/datetime.h"
 
+struct link_map;
+
 namespace lab {
 
 // Local time minus UTC, in hours taken to the nearest whole hour (halves to even).
@@ -34,6 +36,15 @@ const void* GetResourceData(const void* Module, std::string_view Name, std::stri
 
 // The host name.
 std::string GetComputerNameText();
+
+// The loader's entry of the module that holds Address, and in Base (when given) its lowest address;
+// nullptr when it lies in none. Asked without waiting on the loader's lock, which a fault may leave
+// held (a library's start-up runs under it): from the loader's index of its objects, or, for the vDSO
+// that the index leaves out, from the loader's list. The module lookups below go through it.
+const link_map* LoaderEntryOf(const void* Address, const void** Base = nullptr) noexcept;
+// The routine or object the module of Map exports as Name, from its dynamic symbol table as loaded
+// (no lookup through the loader, nor its lock); nullptr when it exports none of that name.
+const void* FindLoadedExport(const link_map& Map, const char* Name) noexcept;
 
 // The full file name of the module that holds Module (any address inside it; nullptr for the
 // program). Empty when the address lies in no loaded module.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -94,7 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
                        SaveTheLog();
                        ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
                      },
-                     0, 0, true}),
+                     0, 0, true},
+        TAwkwardCase{"AFaultWhileTheLoaderIsLockedIsReported",
+                     [] {
+                       // A report first: the worker is known to run before the loader is locked.
+                       ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
+                       ::setenv("CRTEST_LOADER_FAULT", "1", 1);
+                       ::dlopen(LAB_CRTEST_LOADER_WAIT, RTLD_NOW);
+                     },
+                     SIGSEGV, 2, false}),
     [](const ::testing::TestParamInfo<TAwkwardCase>& Info) { return std::string(Info.param.Name); });
 
 }  // namespace

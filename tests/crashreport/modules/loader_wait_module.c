@@ -1,11 +1,17 @@
 /* A library whose start-up, which the loader runs with its lock held, waits until a signal reaches
    the loading thread: a thread stopped while the loader is locked. The test names the signal, and a
-   pipe on which the library says that it waits. */
+   pipe on which the library says that it waits. Or, with CRTEST_LOADER_FAULT set, its start-up
+   writes through a null pointer: a fault while the loader is locked. */
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+static int* volatile crtest_null;
+
+__attribute__((noinline)) void crtest_fault_in_loader(void) { *crtest_null = 1; }
+
 __attribute__((constructor)) static void crtest_wait_in_loader(void) {
+  if (getenv("CRTEST_LOADER_FAULT")) crtest_fault_in_loader();
   const char* signal_text = getenv("CRTEST_LOADER_SIGNAL");
   const char* ready_text = getenv("CRTEST_LOADER_READY_FD");
   if (!signal_text || !ready_text) return;
