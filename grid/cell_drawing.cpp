@@ -183,7 +183,7 @@ void TCellPainterX::DrawIndicator() {
         case dsEdit: index = current ? 1 : -1; break;
         case dsInsert: index = current ? 2 : -1; break;
         case dsBrowse:
-          if (current) index = multi ? 5 : g_.inc_search_active_ ? 6 : 0;
+          if (current) index = multi ? 5 : g_.IncSearchActive() ? 6 : 0;
           break;
         default: index = current ? 0 : -1; break;
       }
@@ -242,7 +242,7 @@ void TCellPainterX::DrawData(TColumnX* Column) {
   DrawRequiredMark(Column, params.Text, rect_);
   if (g_.columns_->GetState() == 0) g_.DrawDataCell(rect_, Column->GetField(), state_);
   g_.DrawColumnCell(rect_, col_, Column, state_);
-  if (g_.inc_search_active_ && state_.Contains(gdSelected) && row_ == g_.saved_active_record_ &&
+  if (g_.IncSearchActive() && state_.Contains(gdSelected) && row_ == g_.saved_active_record_ &&
       g_.Col() == grid_col_ && (g_.options_.Contains(dgAlwaysShowSelection) || g_.Focused()) &&
       !g_.ComponentState().Contains(csDesigning) && g_.update_lock_ == 0 && GridIsActiveControl())
     DrawIncSearchText(Column, value);
@@ -438,7 +438,7 @@ void TCellPainterX::DrawIncSearchText(TColumnX* Column, const std::string& Value
     flags |= win::DT_WORDBREAK;
     if (Column->UseRightToLeftReading()) flags |= win::DT_RTLREADING;
   }
-  const std::string& search = g_.inc_search_text_;
+  const std::string& search = g_.IncSearchText();
   win::DRAWTEXTPARAMS dtp;
   if (align != taLeftJustify) {
     // Placed where it stands in the whole text: the rest of the text is the right margin.

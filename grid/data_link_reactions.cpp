@@ -24,7 +24,7 @@ bool VertScrollBarShown(TCustomDBGridX& Grid) {
 // The dataset moved its current record by Distance rows of the link's window.
 void TCustomDBGridX::Scroll(int Distance) {
   // A record moved by anything but the search itself ends the search.
-  if (!inc_search_guard_) StopIncSearch();
+  if (!inc_search_.Guarding()) StopIncSearch();
   // Every record has its row: the current row follows the record, the view scrolls itself.
   if (record_set_ || WantsRecordSet()) {
     if (!destroying_) RecordSetUpdateActive();

@@ -21,8 +21,9 @@
 // column_footers.h, column_filter.h (a column's filter-row condition, filter_expression.h),
 // drop_down_box.h and lookup_grid.h (a column's drop-down grid), column_interceptors.h,
 // data_service.h (sorting and filtering handed to dataset_features.h, mem_dataset_features.h),
-// grid_clipboard.h (the selection on the clipboard and back), find_dialog.h (the find keys' dialog)
-// and grid_unit.h (start-up resources).
+// grid_clipboard.h (the selection on the clipboard and back), find_dialog.h (the find keys' dialog),
+// inc_search.h (incremental search, which the grid lends its records) and grid_unit.h (start-up
+// resources).
 
 #include <cstdint>
 #include <memory>
@@ -37,6 +38,7 @@
 #include "grid/grid_filter.h"
 #include "grid/grid_scroll_bars.h"
 #include "grid/grid_sum_list.h"
+#include "grid/inc_search.h"
 #include "grid/mem_table.h"
 #include "grid/selection.h"
 #include "grid/title_tree.h"
@@ -88,7 +90,8 @@ struct TTitleLeafX {
 // The grid's own message: a deferred layout waits in the queue as this.
 inline constexpr win::UINT WM_DEFERLAYOUTX = win::WM_USER + 100;
 
-class TCustomDBGridX : public TCustomGrid {
+// The grid lends its parts what each needs of it through a narrow interface of the part's own.
+class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   LAB_CLASS(TCustomDBGridX, TCustomGrid)
   LAB_PROPERTIES(TCustomDBGridX, TCustomGrid)
  public:
@@ -368,12 +371,12 @@ class TCustomDBGridX : public TCustomGrid {
   bool CanDeleteSelection();
   // Incremental search: while active, typed text finds the first record whose current column
   // begins with it.
-  bool IncSearchActive() const noexcept { return inc_search_active_; }
-  const std::string& IncSearchText() const noexcept { return inc_search_text_; }
-  void StopIncSearch();
+  bool IncSearchActive() const noexcept { return inc_search_.Active(); }
+  const std::string& IncSearchText() const noexcept { return inc_search_.Text(); }
+  void StopIncSearch() { inc_search_.Stop(); }
   // Starts the search's time-out again (after Backspace shortened the text).
-  void ResetIncSearchTimer();
-  void StopIncSearchTimer();
+  void ResetIncSearchTimer() { inc_search_.RestartTimer(); }
+  void StopIncSearchTimer() { inc_search_.StopTimer(); }
   // The current column takes the value of the record above (a lookup column its key fields').
   void CopyValueFromRecordAbove();
 
@@ -667,6 +670,16 @@ class TCustomDBGridX : public TCustomGrid {
   friend class TDBGridXSelectionRect;
   friend class TDBGridXSelectionCols;
 
+  // What incremental search asks of the grid (dbgrid_inc_search.cpp).
+  bool SearchLinkActive() override;
+  std::optional<std::string> SearchedText() override;
+  std::optional<bool> LocateByDataSet(const std::string& Text) override;
+  void BeginWalk() override;
+  bool MoveRecord(int Step) override;
+  void EndWalk(bool Found) override;
+  void IncSearchShown(bool Active) override;
+  void SetIncSearchTimer(int Interval) override;
+
   void HandleDeferLayout(TMessage& Message);
   // Record-set mode: the interface taken anew, whether the grid should be in the mode, the rows
   // (one per record) and the current row following the current record.
@@ -917,13 +930,7 @@ class TCustomDBGridX : public TCustomGrid {
   int drop_line_y_ = -1;
   int drop_line_x_ = -1;
   // Incremental search: its text shows highlighted in the current cell while active.
-  bool inc_search_active_ = false;
-  std::string inc_search_text_;
-  // The time-out the running incremental search was started with; its timer runs; the search
-  // itself is showing the records again (a layout then keeps the search).
-  int inc_search_time_out_ = 0;
-  bool inc_search_timer_ = false;
-  bool inc_search_guard_ = false;
+  TIncSearchX inc_search_{*this};
   // Typed characters and the editor: the character being handled, the value behind the editor's
   // text, and whether the filter row is being edited.
   std::string pending_chars_;

@@ -79,7 +79,7 @@ void TCustomDBGridX::WMChar(TMessage& Message) {
   }
   TDataSet* ds = data_link_->Active() ? data_link_->DataSet() : nullptr;
   const bool searchTakes =
-      inc_search_active_ || (options_x_.Contains(dgxIncSearch) && !IsColumnEditable(SelectedIndex())) ||
+      inc_search_.Active() || (options_x_.Contains(dgxIncSearch) && !IsColumnEditable(SelectedIndex())) ||
       (options_x_.Contains(dgxPreferIncSearch) && !options_.Contains(dgAlwaysShowEditor) && !EditorModified());
   if (searchTakes && (ch >= U' ' || ch == U'\b') && ds && SearchableState(ds)) {
     DoKeyPress(Message);
@@ -98,7 +98,7 @@ void TCustomDBGridX::KeyPress(char32_t& Key) {
   if (!options_.Contains(dgAlwaysShowEditor) && Key == U'\r') data_link_->UpdateRecord();
   TCustomGrid::KeyPress(Key);
   const bool searchTakes =
-      inc_search_active_ || (options_x_.Contains(dgxIncSearch) && !IsColumnEditable(SelectedIndex())) ||
+      inc_search_.Active() || (options_x_.Contains(dgxIncSearch) && !IsColumnEditable(SelectedIndex())) ||
       (options_x_.Contains(dgxPreferIncSearch) && !options_.Contains(dgAlwaysShowEditor) && !EditorModified());
   if (!searchTakes || Key < U' ' || !data_link_->Active() || !data_link_->DataSet() ||
       !SearchableState(data_link_->DataSet()))
@@ -106,7 +106,7 @@ void TCustomDBGridX::KeyPress(char32_t& Key) {
   // A character typed into the editor comes without a pending one of the grid's.
   std::string text = pending_chars_;
   if (text.empty()) Utf8Append(text, Key);
-  IncSearchLocate(text, inc_search_active_ ? inc_search_time_out_ : DBGridXResources().IncSearchTimeOut, 0);
+  IncSearchLocate(text, inc_search_.Active() ? inc_search_.TimeOut() : DBGridXResources().IncSearchTimeOut, 0);
   Key = 0;
 }
 

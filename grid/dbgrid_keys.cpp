@@ -17,7 +17,6 @@
 #include "platform/controls/messages.h"
 #include "platform/db/dataset.h"
 #include "platform/rtl/scope_exit.h"
-#include "platform/rtl/utf8.h"
 
 namespace lab {
 
@@ -29,9 +28,6 @@ TShiftState KeyModifiers(TShiftState Shift) {
     if (Shift.Contains(s)) m.Include(s);
   return m;
 }
-
-// Cuts the last character (one code point of UTF-8) off Text.
-void PopCodePoint(std::string& Text) { Text.erase(Utf8Prev(Text, Text.size())); }
 
 }  // namespace
 
@@ -264,7 +260,7 @@ bool TCustomDBGridX::SearchKey(win::WORD Key, TShiftState Shift) {
     return true;
   }
   if (sc == keys.IncSearchStartKey && options_x_.Contains(dgxIncSearch)) {
-    if (inc_search_active_ && options_x_.Contains(dgxDialogFind) && keys.FindDialogKey == keys.IncSearchStartKey) {
+    if (inc_search_.Active() && options_x_.Contains(dgxDialogFind) && keys.FindDialogKey == keys.IncSearchStartKey) {
       StopIncSearch();
       OpenFindDialog();
     } else {
@@ -276,19 +272,17 @@ bool TCustomDBGridX::SearchKey(win::WORD Key, TShiftState Shift) {
     OpenFindDialog();
     return true;
   }
-  if (!inc_search_active_) return false;
+  if (!inc_search_.Active()) return false;
   if (mods.Empty() && (Key == win::VK_RETURN || Key == win::VK_ESCAPE || Key == win::VK_TAB)) {
     StopIncSearch();
     return true;
   }
   if (mods.Empty() && Key == win::VK_BACK) {
-    PopCodePoint(inc_search_text_);
-    InvalidateRow(Row());
-    ResetIncSearchTimer();
+    inc_search_.DropLastChar();
     return true;
   }
   if (sc == keys.IncSearchNextKey || sc == keys.IncSearchPriorKey) {
-    IncSearchLocate("", inc_search_time_out_, sc == keys.IncSearchNextKey ? 1 : 2);
+    IncSearchLocate("", inc_search_.TimeOut(), sc == keys.IncSearchNextKey ? 1 : 2);
     return true;
   }
   return false;
@@ -299,7 +293,7 @@ bool TCustomDBGridX::SearchKey(win::WORD Key, TShiftState Shift) {
 bool TCustomDBGridX::EditActionKey(win::WORD Key, TShiftState Shift) {
   const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
   auto paste = [this] {
-    if (inc_search_active_) IncSearchLocate(Clipboard()->AsText(), inc_search_time_out_, 0);
+    if (inc_search_.Active()) IncSearchLocate(Clipboard()->AsText(), inc_search_.TimeOut(), 0);
     else if (CanPasteToGrid() && edit_actions_.Contains(geaPasteX)) PasteGridFromClipboard(this);
   };
   auto cut = [this] {

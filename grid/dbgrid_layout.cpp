@@ -309,7 +309,7 @@ void TCustomDBGridX::RowHeightsChanged() {
 // The current row follows the link's active record.
 void TCustomDBGridX::UpdateActive() {
   // A record moved by anything but the search itself ends the search.
-  if (!inc_search_guard_) StopIncSearch();
+  if (!inc_search_.Guarding()) StopIncSearch();
   // A record being inserted has no row of its own among the records: the rows go back to the
   // buffer while it is, and the other way after.
   if (WantsRecordSet() != record_set_) UpdateRowCount();

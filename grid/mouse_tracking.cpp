@@ -214,16 +214,10 @@ void TCustomDBGridX::StopTimer() {
   timer_interval_ = -1;
 }
 
-void TCustomDBGridX::ResetIncSearchTimer() {
-  if (!inc_search_active_ || inc_search_time_out_ < 0 || !HandleAllocated()) return;
-  wm::SetTimer(Handle(), kIncSearchTimer, static_cast<win::UINT>(inc_search_time_out_), nullptr);
-  inc_search_timer_ = true;
-}
-
-void TCustomDBGridX::StopIncSearchTimer() {
-  if (!inc_search_timer_) return;
-  if (HandleAllocated()) wm::KillTimer(Handle(), kIncSearchTimer);
-  inc_search_timer_ = false;
+void TCustomDBGridX::SetIncSearchTimer(int Interval) {
+  if (!HandleAllocated()) return;
+  if (Interval < 0) wm::KillTimer(Handle(), kIncSearchTimer);
+  else wm::SetTimer(Handle(), kIncSearchTimer, static_cast<win::UINT>(Interval), nullptr);
 }
 
 void TCustomDBGridX::WMTimer(TMessage& Message) {
