@@ -226,17 +226,15 @@ constexpr std::uintptr_t kSlotFree = 0, kSlotBusy = 1;
 // Free; busy with a call running (direct, or taken from the slot); or the call waiting for the
 // raising thread.
 std::atomic<std::uintptr_t> g_slot{kSlotFree};
-std::atomic<bool> g_raising_thread_serves{true};
 
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
 
 }  // namespace
 
-void SetRaisingThreadServes(bool Serves) noexcept { g_raising_thread_serves.store(Serves); }
-
 void CallInRaisingThread(const std::function<void()>& Proc) {
-  const TCrashExceptionRecord* current = CrashState().CurrentException;
-  if (current && current->ThreadID != GetCurrentThreadID() && g_raising_thread_serves.load()) {
+  const TCrashProcessState& state = CrashState();
+  const TCrashExceptionRecord* current = state.CurrentException;
+  if (current && current->ThreadID != GetCurrentThreadID() && state.RaisingThreadServes.load()) {
     TRaisingThreadCall call{&Proc, nullptr};
     const auto waiting = reinterpret_cast<std::uintptr_t>(&call);
     for (std::uintptr_t expected = kSlotFree;

@@ -77,9 +77,6 @@ std::string RequestModulePassword(const TCrashModuleInfo& Module);
 // for the report, takes it (RunRaisingThreadCall); what Proc raises is raised again here. In the
 // raising thread (also inside a handed-over call) Proc runs at once.
 void CallInRaisingThread(const std::function<void()>& Proc);
-// Whether the raising thread takes handed-over calls while it waits (true unless set): a thread
-// stopped in a signal handler cannot, and CallInRaisingThread then runs Proc in the calling thread.
-void SetRaisingThreadServes(bool Serves) noexcept;
 // The raising thread's side: runs the call waiting in the slot, if any. Never raises.
 bool RunRaisingThreadCall() noexcept;
 

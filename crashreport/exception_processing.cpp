@@ -36,7 +36,6 @@ namespace {
 constexpr unsigned kHelperDialogTimeoutMs = 5 * 60 * 1000;
 
 std::atomic<bool> g_waits_for_user{false};
-std::string g_helper_program;
 
 bool SendMethodConfigured(const TCrashModuleOptions& Options) {
   return Options.EmailSendMode() != 0 || Options.WebSendMode() != 0;
@@ -59,9 +58,10 @@ bool ShowDialogThroughHelper() {
     g_waits_for_user = false;
     ::unlink(path.c_str());
   });
-  TCrashDialogAnswer answer;
-  if (!ShowDialogInHelper(CurrentDialogRequest(), path, kHelperDialogTimeoutMs, answer, g_helper_program)) return false;
   TCrashProcessState& state = CrashState();
+  TCrashDialogAnswer answer;
+  if (!ShowDialogInHelper(CurrentDialogRequest(), path, kHelperDialogTimeoutMs, answer, state.DialogHelperProgram))
+    return false;
   state.SendChecked = answer.Send;
   state.AttachChecked = answer.Attach;
   state.CopyChecked = answer.Copy;
@@ -122,8 +122,6 @@ void DeleteLogOfOtherVersion() {
 }
 
 }  // namespace
-
-void SetDialogHelperProgram(const std::string& Program) { g_helper_program = Program; }
 
 bool ReportWaitsForUser() noexcept { return g_waits_for_user.load(); }
 
@@ -187,10 +185,10 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
   TCrashProcessState& state = CrashState();
   TCrashThreadState& self = ThreadState();
   self.InHandler = true;
-  SetRaisingThreadServes(Route.RaisingThreadServes);
+  state.RaisingThreadServes = Route.RaisingThreadServes;
   TScopeExit out([&] {
     self.InHandler = false;
-    SetRaisingThreadServes(true);
+    state.RaisingThreadServes = true;
   });
   bool result = false;
   bool send_thread = false;

@@ -56,10 +56,6 @@ bool ShouldSendReport();
 // waiting for the report then waits past its usual time-out (the helper's wait is bounded).
 bool ReportWaitsForUser() noexcept;
 
-// The program started as the dialog's helper (the running program when empty): a program whose own
-// copy cannot serve (one that does not call RunDialogHelper first) names one that does.
-void SetDialogHelperProgram(const std::string& Program);
-
 // The file the dialog's request is written to for the helper process, in the private temporary
 // folder; empty when there is none.
 std::string DialogRequestFileName();

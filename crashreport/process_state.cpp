@@ -169,6 +169,7 @@ void ResetExceptionState() {
   s.Cursor = nullptr;
   s.SendProgressWindow = nullptr;
   s.SendMessageNumber = s.SendMessageCount = 0;
+  s.RaisingThreadServes = true;
 }
 
 const TCrashExceptionRecord& CurrentExceptionRecord() {

@@ -212,6 +212,9 @@ struct TCrashProcessState {
   win::HWND SendProgressWindow = nullptr;  // the sending-progress dialog, when shown
   int SendMessageNumber = 0;
   int SendMessageCount = 0;
+  // The raising thread takes handed-over calls while it waits: a thread stopped in a signal
+  // handler cannot, and CallInRaisingThread then runs them in the calling thread.
+  std::atomic<bool> RaisingThreadServes{true};
 
   // Across exceptions.
   int ErrorCount = 0;  // exceptions reported since start
@@ -219,6 +222,9 @@ struct TCrashProcessState {
   // Date-times of the last reported exceptions, for the error-frequency rule (numbers, so no
   // locale's date format stands between storing and comparing them).
   std::vector<TDateTime> ErrorTimes;
+  // The program started as the dialog's helper (the running program when empty): a program whose
+  // own copy cannot serve (one that does not call RunDialogHelper first) names one that does.
+  std::string DialogHelperProgram;
 
   // Switches of the handler analysis: two that make a frame of the crash reporter's own caller not
   // count as handling, one that takes every exception as handled.

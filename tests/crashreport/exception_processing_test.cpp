@@ -235,7 +235,7 @@ TEST_P(ExceptionDialogRoute, TheDialogShowsWhereItCan) {
   ::chmod(helper.c_str(), 0700);
   const TChildResult r = RunChild(std::string("processing_route_") + c.Name, [&] {
     SetCrashGui(new TToldGui(true));
-    SetDialogHelperProgram(helper);
+    CrashState().DialogHelperProgram = helper;
     win::SetDialogShownHook([](win::HWND Dialog) {
       std::fprintf(stderr, "dialog in program\n");
       wm::PostMessage(Dialog, win::WM_CLOSE, 0, 0);
@@ -300,7 +300,7 @@ TEST(ExceptionProcessingReport, TerminateInTheHelpersDialogEndsTheProgram) {
   ::chmod(helper.c_str(), 0700);
   const TChildResult r = RunChild("processing_route_terminate", [&] {
     SetCrashGui(new TToldGui(true));
-    SetDialogHelperProgram(helper);
+    CrashState().DialogHelperProgram = helper;
     std::thread([] { ReportThrow(); }).join();
     std::fprintf(stderr, "went on\n");
   });
