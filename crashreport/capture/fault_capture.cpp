@@ -33,6 +33,7 @@
 #include "crashreport/capture/thread_tracking.h"
 #include "platform/controls/application.h"
 #include "platform/rtl/clock.h"
+#include "platform/rtl/format.h"
 #include "platform/rtl/scope_exit.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/threads.h"
@@ -153,14 +154,19 @@ struct TFaultException {
 TFaultException FaultException(const TFault& Fault, const TMemoryMap& Memory) {
   auto make = [](auto* Object) { return TFaultException{std::unique_ptr<Exception>(Object), &typeid(*Object)}; };
   switch (Fault.Signal) {
-    case SIGSEGV:
-    case SIGBUS: {
+    case SIGSEGV: {
       // A touch just below the stack pointer's mapping is the guard page of an exhausted stack.
       const std::uintptr_t sp = Fault.Context.Rsp();
       if (Fault.DataAddress + 65536 > sp && Fault.DataAddress < sp + 4096 && !Memory.IsReadable(Fault.DataAddress, 1))
         return make(new EStackOverflow("Stack overflow"));
       return make(new EAccessViolation("Access violation"));
     }
+    case SIGBUS:
+      // Mapped memory with nothing behind it: a page past the end of a file that was cut short.
+      if (Fault.SignalCode == BUS_ADRERR)
+        return make(new EBusError("Bus error: no data behind address " + Format("%.16X", Fault.DataAddress) +
+                                  " (a mapped file cut short)"));
+      return make(new EBusError("Bus error"));
     case SIGFPE:
       if (Fault.SignalCode == FPE_INTDIV) return make(new EIntError("Division by zero"));
       if (Fault.SignalCode == FPE_INTOVF) return make(new EIntError("Integer overflow"));
@@ -171,11 +177,54 @@ TFaultException FaultException(const TFault& Fault, const TMemoryMap& Memory) {
   }
 }
 
+// Signals another process sends while a report is made wait until it is done: the first fault
+// signal (which would otherwise pass for a fault of the report itself, or stop a thread the report
+// waits for), and SIGTERM, which would end the program in the middle of writing the log.
+std::atomic<int> g_held_signal{0};
+std::atomic<bool> g_term_held{false};
+
+bool SentFromOutside(const siginfo_t* Info) noexcept {
+  return (Info->si_code == SI_USER || Info->si_code == SI_TKILL || Info->si_code == SI_QUEUE) &&
+         Info->si_pid != ::getpid();
+}
+
+void HoldTerm(int) { g_term_held = true; }
+
+// While one lives, SIGTERM waits (unless the program handles it itself); as it goes, the signals
+// held are sent again, unless the program ends after the report anyway.
+class TOutsideSignalHold {
+ public:
+  explicit TOutsideSignalHold(bool Fatal) noexcept : fatal_(Fatal) {
+    struct sigaction current {};
+    if (::sigaction(SIGTERM, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
+      return;
+    struct sigaction hold {};
+    hold.sa_handler = &HoldTerm;
+    hold.sa_flags = SA_RESTART;
+    sigemptyset(&hold.sa_mask);
+    installed_ = ::sigaction(SIGTERM, &hold, &previous_) == 0;
+  }
+  ~TOutsideSignalHold() {
+    if (installed_) ::sigaction(SIGTERM, &previous_, nullptr);
+    if (fatal_) return;
+    if (g_term_held.exchange(false)) ::kill(::getpid(), SIGTERM);
+    if (const int held = g_held_signal.exchange(0)) ::kill(::getpid(), held);
+  }
+  TOutsideSignalHold(const TOutsideSignalHold&) = delete;
+  TOutsideSignalHold& operator=(const TOutsideSignalHold&) = delete;
+
+ private:
+  bool fatal_;
+  bool installed_ = false;
+  struct sigaction previous_ {};
+};
+
 // Builds the report of Fault (the raising thread's call stack from where it was raised, then every
 // other thread's) and hands it to exception processing, unless a filter takes the exception out.
 // Runs in the worker, under the handler lock. True when the program's own handling should go on.
 bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
   TCrashProcessState& state = CrashState();
+  const TOutsideSignalHold outside(Fault.Fatal || Fault.Signal != 0);
   HandlerLock().Enter();
   TScopeExit leave([&] {
     ResetExceptionState();
@@ -352,7 +401,17 @@ void WriteMinimalReport(const TFault& Fault) noexcept {
 void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
   const int saved_errno = errno;
   const pid_t self = Tid();
+  if (SentFromOutside(Info) && FaultReportInProgress()) {
+    int none = 0;
+    g_held_signal.compare_exchange_strong(none, Signal);
+    return;
+  }
   if (self == g_worker_tid.load() || (g_installed.load() && ::pthread_equal(::pthread_self(), g_worker))) {
+    if (Info->si_code <= 0) {  // sent, not a fault of the worker's own: the main thread takes it
+      ::syscall(SYS_tgkill, ::getpid(), ::getpid(), Signal);
+      errno = saved_errno;
+      return;
+    }
     // The report itself failed: say so, and let the faulting thread end the process.
     WriteRaw("[ERROR] - Section: ");
     WriteDecimal(CrashState().StepCode);

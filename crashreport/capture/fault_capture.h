@@ -20,6 +20,7 @@ namespace lab {
 LAB_EXCEPTION(EAccessViolation, EExternal);
 LAB_EXCEPTION(EStackOverflow, EExternal);
 LAB_EXCEPTION(EIntError, EExternal);
+LAB_EXCEPTION(EBusError, EExternal);
 
 // Started by the crash reporter's start-up in a module that carries its data; Remove puts the
 // previous handlers back and ends the worker.

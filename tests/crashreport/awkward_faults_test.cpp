@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "crashreport/capture/fault_capture.h"
+#include "crashreport/event_dispatch.h"
 #include "crashreport/process_state.h"
 #include "crashreport/report/report_text.h"
 #include "tests/crashreport/fault_child.h"
@@ -40,6 +43,27 @@ void StandardErrorIntoAClosedPipe() {
 }
 
 void SaveTheLog() { CurrentCrashLogOptions().SetSaveLogFile(true); }
+
+// Reports an exception while another process sends Signal, which only the report worker takes.
+void ReportWhileSent(int Signal) {
+  static int signal;
+  signal = Signal;
+  SaveTheLog();
+  ExceptionNotifyProc = [](const TCrashExceptionRecord&, bool&) {
+    sigset_t all, before;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &before);
+    const pid_t parent = ::getpid();
+    if (const pid_t sender = ::fork(); sender == 0) {
+      ::kill(parent, signal);
+      std::_Exit(0);
+    } else {
+      ::waitpid(sender, nullptr, 0);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  };
+  ReportCaughtException(std::make_exception_ptr(std::runtime_error("look")));
+}
 
 bool HasLog(const std::string& Folder) {
   for (const auto& entry : std::filesystem::directory_iterator(Folder))
@@ -103,7 +127,11 @@ INSTANTIATE_TEST_SUITE_P(
                        ::setenv("CRTEST_LOADER_FAULT", "1", 1);
                        ::dlopen(LAB_CRTEST_LOADER_WAIT, RTLD_NOW);
                      },
-                     SIGSEGV, 2, false}),
+                     SIGSEGV, 2, false},
+        // Held until the report is done, then taken as it comes.
+        TAwkwardCase{"AFaultSignalSentWhileAReportIsMadeWaitsForIt", [] { ReportWhileSent(SIGSEGV); }, SIGSEGV, 2,
+                     true},
+        TAwkwardCase{"SIGTERMSentWhileAReportIsMadeWaitsForIt", [] { ReportWhileSent(SIGTERM); }, SIGTERM, 1, true}),
     [](const ::testing::TestParamInfo<TAwkwardCase>& Info) { return std::string(Info.param.Name); });
 
 }  // namespace

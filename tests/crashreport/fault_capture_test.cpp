@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +43,15 @@ __attribute__((noinline)) void crfault_null_write() {
 __attribute__((noinline)) void crfault_divide() {
   volatile int n = 7 / crfault_zero;
   crfault_zero = n;
+}
+
+// Reads a page of a mapped file past the file's end.
+__attribute__((noinline)) void crfault_bus() {
+  const std::string name = std::string(std::getenv("TMPDIR")) + "/cut_short";
+  const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0 || ::ftruncate(fd, 4096) != 0) std::_Exit(90);
+  auto* pages = static_cast<volatile char*>(::mmap(nullptr, 8192, PROT_READ, MAP_SHARED, fd, 0));
+  crfault_zero = pages[4096];
 }
 
 __attribute__((noinline)) void crfault_abort() {
@@ -116,6 +126,7 @@ const TFaultCase kFaults[] = {
     TFaultCase{"NullWrite", [] { crfault_null_write(); }, SIGSEGV, "EAccessViolation", "crfault_null_write"},
     TFaultCase{"DivideByZero", [] { crfault_divide(); }, SIGFPE, "EIntError", "crfault_divide"},
     TFaultCase{"Abort", [] { crfault_abort(); }, SIGABRT, "Abnormal program termination", "crfault_abort"},
+    TFaultCase{"MappedFileCutShort", [] { crfault_bus(); }, SIGBUS, "EBusError", "crfault_bus"},
     TFaultCase{"MainThreadStackOverflow",
                [] {
                  rlimit stack{};  // an unlimited stack would grow through gigabytes first
