@@ -1,6 +1,7 @@
 #include "grid/dbgrid.h"
 
 #include "grid/cell_writing.h"
+#include "grid/filter_row.h"
 #include "grid/grid_services.h"
 #include "grid/grid_style.h"
 #include "grid/grid_unit.h"
@@ -66,12 +67,15 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   title_image_link_ = std::make_unique<TChangeLink>();
   title_image_link_->OnChange = [this](TObject* Sender) { TitleImagesChanged(Sender); };
   st_filter_ = std::make_unique<TSTDBGridXFilter>(this);
+  CreateFilterRow();
 }
 
 TCustomDBGridX::~TCustomDBGridX() {
   destroying_ = true;
   // A style that went has already let go of the grid.
   if (style_) style_->RemoveGrid(this);
+  // The filter editor, an owned component, goes after the grid: it must not report to it then.
+  filter_row_.reset();
   cell_params_.reset();
   data_link_->SetDataSource(nullptr);
   selection_.reset();
@@ -506,7 +510,7 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
     case CM_HINTSHOWPAUSE: CMHintShowPause(Message); return;
     case win::WM_IME_STARTCOMPOSITION:
       // Composed text goes into the cell's editor.
-      if (filter_editing_) StopEditFilter();
+      if (filter_row_->Editing()) StopEditFilter();
       ShowEditor();
       break;
     default: break;
@@ -527,17 +531,12 @@ void TCustomDBGridX::TimedScroll(TGridScrollDirections Direction) {
   if (!Direction.Empty()) TCustomGrid::TimedScroll(Direction);
 }
 
-// The text of the in-place editor is the cell's; the filter row's editor's, its column's condition.
+// The text of the in-place editor is the cell's (the filter row's editor tells the filter row).
 void TCustomDBGridX::WMCommand(TMessage& Message) {
   const auto from = reinterpret_cast<win::HWND>(Message.LParam);
   if (win::HIWORD(Message.WParam) == win::EN_CHANGE && from) {
     if (InplaceEditor() && InplaceEditor()->HandleAllocated() && from == InplaceEditor()->Handle()) {
       UpdateText();
-      return;
-    }
-    if (filter_editor_ && filter_editor_->HandleAllocated() && from == filter_editor_->Handle()) {
-      TColumnX* c = FilterColumnAt(filter_col_);
-      if (c && filter_editor_->GetText() != c->STFilter()->ExpressionStr()) ApplyFilterEditText();
       return;
     }
   }
@@ -590,6 +589,7 @@ void TCustomDBGridX::RebuildSortMarkedColumns() {
 }
 
 void TCustomDBGridX::ColumnRemoved(TColumnX* Column) {
+  if (!destroying_) filter_row_->ColumnRemoved(Column);
   visible_columns_.Remove(Column);
   // Copying, painting and focus changes read the selected columns: a freed one must not stay.
   if (selection_) selection_->Columns()->ColumnRemoved(Column);

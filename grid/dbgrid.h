@@ -19,6 +19,7 @@
 // VertScrollBar), grid_filter.h (STFilter), grid_sum_list.h (SumList, over sum_list.h),
 // grid_services.h, edit_buttons.h, mru_list.h, special_row.h, grid_style.h, property_interceptors.h,
 // column_footers.h, column_filter.h (a column's filter-row condition, filter_expression.h),
+// filter_row.h (editing the filter row),
 // drop_down_box.h and lookup_grid.h (a column's drop-down grid), column_interceptors.h,
 // data_service.h (sorting and filtering handed to dataset_features.h, mem_dataset_features.h),
 // grid_clipboard.h (the selection on the clipboard and back), find_dialog.h (the find keys' dialog),
@@ -54,6 +55,8 @@ class TWriter;
 class TDBGridXStyle;
 class TCellPainterX;
 class TInplaceFilterEditX;
+class IFilterRowHostX;
+class TFilterRowX;
 
 // The grid's draw information: the framework grid's, with the pixels the footer rows take at the
 // bottom and the frozen columns take inside the fixed ones.
@@ -342,10 +345,10 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   void UpdateFilterEdit(bool Show);
   // ---- The filter row ----
   // The editor over a filter cell (nullptr before filter editing first starts) and the grid
-  // column it edits (-1: none yet).
+  // column of the column it edits or last edited (-1: none).
   TInplaceFilterEditX* FilterEditor() const;
-  int FilterCol() const noexcept { return filter_col_; }
-  bool FilterEditing() const noexcept { return filter_editing_; }
+  int FilterCol() const;
+  bool FilterEditing() const;
   // On: editing starts at the current column; off: it stops.
   void SetFilterEditing(bool Value);
   // The condition text of grid column ACol; empty for a column without a field or out of range.
@@ -544,7 +547,7 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   // A press in the indicator that starts dragging the record (the selected records); answers
   // whether it does. CheckOnly (the cursor's test as the mouse passes) changes nothing.
   virtual bool BeginRecordDrag(TPoint MousePt, bool CheckOnly);
-  virtual TWinControl* CreateFilterEditor();
+  virtual TInplaceFilterEditX* CreateFilterEditor();
   virtual bool FilterRowVisible();
   virtual bool TitlesVisible();
   // The colours of a highlighted cell that is no data cell; answers whether it changed them.
@@ -748,19 +751,14 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   void TimerScrollColumns();
   // The line of a column being sized (drawn again to erase it).
   void DrawColSizingLine(int Pos);
+  // The filter row's editing (filter_row.h), served by TFilterRowHost; made with the grid.
+  class TFilterRowHost;
+  void CreateFilterRow();
   // Ends editing the filter row (not while STFilter is being updated); the text goes to its column.
   void StopEditFilter();
-  // The filter editor's steps: the column of grid column ACol; hiding it (its text taken into the
-  // column first); moving it to the next filterable column in Direction (from the first or last
-  // with FromEdge); its keys, its list asked for and closed; the kept drop-down values dropped
-  // when the data changes (not by the grid's own filtering).
+  // The column of grid column ACol; the kept drop-down values dropped when the data changes (not
+  // by the grid's own filtering).
   TColumnX* FilterColumnAt(int ACol) const;
-  void HideFilterEdit();
-  void MoveFilterEdit(int Direction, bool FromEdge);
-  void FilterEditKeyDown(win::WORD& Key, TShiftState Shift);
-  void FilterEditKeyPress(char32_t& Key);
-  void FilterEditGetList();
-  void FilterEditCloseUp(bool Accept);
   void DropFilterValueLists();
   void WMTimer(TMessage& Message);
   void WMSetCursor(TMessage& Message);
@@ -769,7 +767,7 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   void WMSetFocus(TMessage& Message);
   void WMKillFocus(TMessage& Message);
   void InvalidateRowSelectBox();
-  // EN_CHANGE of the in-place editor or the filter row's editor.
+  // EN_CHANGE of the in-place editor (the filter row's editor tells the filter row itself).
   void WMCommand(TMessage& Message);
   void WMDesignHitTest(TMessage& Message);
   // Tool tips of cut-off cells and title hints (cell_tool_tips.cpp): the pause before one (none
@@ -932,24 +930,23 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   // Incremental search: its text shows highlighted in the current cell while active.
   TIncSearchX inc_search_{*this};
   // Typed characters and the editor: the character being handled, the value behind the editor's
-  // text, and whether the filter row is being edited.
+  // text; the grid is filtering its dataset.
   std::string pending_chars_;
   Variant edit_value_;
-  bool filter_editing_ = false;
   bool applying_filter_ = false;
   // The wheel is being handed to a list or editor over the grid.
   bool forwarding_wheel_ = false;
   // The font a tool tip is written in (handed to the tool-tip window with the hint).
   std::unique_ptr<TFont> tooltip_font_;
-  TWinControl* filter_editor_ = nullptr;  // an owned component, made when filter editing starts
+  // The filter row's editing and what it asks of the grid (the host first: it outlives the row).
+  std::unique_ptr<IFilterRowHostX> filter_host_;
+  std::unique_ptr<TFilterRowX> filter_row_;
   // Keyboard: Ctrl held or dgxClearSelection off keeps what is selected; a Shift selection of
-  // records runs from its anchor (drag value: the anchor's state before); the column the filter
-  // row's editing starts in; ColExit is running.
+  // records runs from its anchor (drag value: the anchor's state before); ColExit is running.
   bool keep_selection_ = false;
   bool row_selecting_ = false;
   TBookmark row_select_anchor_;
   bool drag_select_value_ = false;
-  int filter_col_ = -1;
   bool in_col_exit_ = false;
   bool double_buffer_ = false;
   // The grid draws its own flat border (CreateParams decides); the title and footer fonts are

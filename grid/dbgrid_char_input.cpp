@@ -7,6 +7,7 @@
 // then to the framework grid, which opens the in-place editor with the character.
 
 #include "grid/dbgrid.h"
+#include "grid/filter_row.h"
 #include "grid/grid_services.h"
 #include "grid/grid_unit.h"
 #include "platform/controls/message_queue.h"
@@ -50,11 +51,7 @@ bool TCustomDBGridX::IsLookupKeyInList(TColumnX* Column) {
 
 // ---- The filter row ----
 
-void TCustomDBGridX::ForwardCharToFilterEditor(char32_t Ch) {
-  UpdateFilterEdit(true);
-  if (filter_editor_ && filter_editor_->HandleAllocated() && filter_editor_->Visible())
-    wm::PostMessage(filter_editor_->Handle(), win::WM_CHAR, Ch, 0);
-}
+void TCustomDBGridX::ForwardCharToFilterEditor(char32_t Ch) { filter_row_->TypeChar(Ch); }
 
 
 // ---- Characters ----
@@ -66,7 +63,7 @@ void TCustomDBGridX::WMChar(TMessage& Message) {
   TScopeExit done([this] { pending_chars_.clear(); });
 
   // A character for the filter row ends there: it must not also step a value or open an editor.
-  if (filter_editing_ && (ch == U'\b' || ch >= U' ')) {
+  if (filter_row_->Editing() && (ch == U'\b' || ch >= U' ')) {
     ForwardCharToFilterEditor(ch);
     return;
   }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "grid/dbgrid.h"
+#include "grid/filter_row.h"
 #include "grid/find_dialog.h"
 #include "grid/grid_clipboard.h"
 #include "grid/grid_services.h"
@@ -233,10 +234,11 @@ bool TCustomDBGridX::FilterRowKey(win::WORD& Key, TShiftState Shift) {
     auto on_screen = [this](int C) {
       return C >= indicator_offset_ && (C >= LeftCol() || C < FixedCols()) && C < LeftCol() + VisibleColCount();
     };
-    col = first_filterable(filter_col_);
+    // From the column edited last, when it is still on screen.
+    col = first_filterable(FilterCol());
     if (col < 0 || !on_screen(col)) {
       col = first_filterable(FixedCols() > indicator_offset_ ? indicator_offset_ : LeftCol());
-      filter_col_ = col;
+      filter_row_->SetColumn(FilterColumnAt(col));
     }
   }
   if (col >= 0) StartEditFilter(col);

@@ -2,6 +2,8 @@
 // non-client area, focus changes and the framework's notifications.
 
 #include "grid/dbgrid.h"
+#include "grid/filter_editor.h"
+#include "grid/filter_row.h"
 #include "grid/inplace_edit.h"
 #include "platform/controls/list_box.h"
 #include "platform/controls/painting.h"
@@ -92,7 +94,7 @@ void TCustomDBGridX::WndProc(TMessage& Message) {
       // that does not take the wheel passes it to its parent, the grid: what comes back while it
       // is handed on is the grid's own, never handed on again.
       if (forwarding_wheel_) break;
-      TWinControl* target = filter_editing_ ? filter_editor_ : nullptr;
+      TWinControl* target = filter_row_->Editing() ? FilterEditor() : nullptr;
       auto* editor = dynamic_cast<TDBGridInplaceEdit*>(InplaceEditor());
       if (editor && editor->DroppedDown() && editor->ListBox()) target = editor->ListBox();
       if (!target) break;
@@ -143,8 +145,9 @@ void TCustomDBGridX::WMSetFocus(TMessage& Message) {
   if (options_.Contains(dgRowSelect)) InvalidateRowSelectBox();
   TCustomGrid::WndProc(Message);
   // Editing the filter row goes on in its editor.
-  if (filter_editing_ && filter_editor_ && from != HandleOf(filter_editor_) && filter_editor_->CanFocus())
-    filter_editor_->SetFocus();
+  if (TWinControl* editor = filter_row_->Editing() ? FilterEditor() : nullptr;
+      editor && from != HandleOf(editor) && editor->CanFocus())
+    editor->SetFocus();
   if (GridOrEditorFocused() != focused_) FocusChanged();
 }
 
@@ -159,7 +162,7 @@ void TCustomDBGridX::WMKillFocus(TMessage& Message) {
   if (options_.Contains(dgRowSelect)) InvalidateRowSelectBox();
   // The mouse lets go with the focus: the timer would scroll on under another control. The grid's
   // own editors take the focus during a press (the filter row's editor never while one is tracked).
-  if (!to_editor && !(to && to == HandleOf(filter_editor_))) CancelMouse();
+  if (!to_editor && !(to && to == HandleOf(FilterEditor()))) CancelMouse();
   TCustomGrid::WndProc(Message);
   // The focus is still here while it is being taken: where it goes tells the state to come.
   const bool focused = to && (to == HandleOf(this) || to_editor);

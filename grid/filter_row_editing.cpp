@@ -6,6 +6,7 @@
 #include "grid/data_service.h"
 #include "grid/dbgrid.h"
 #include "grid/filter_editor.h"
+#include "grid/filter_row.h"
 #include "grid/grid_services.h"
 #include "grid/grid_style.h"
 #include "platform/controls/input.h"
@@ -30,14 +31,125 @@ TColor FilterCellColor(TColor Fixed) {
 
 }  // namespace
 
-TInplaceFilterEditX* TCustomDBGridX::FilterEditor() const { return dynamic_cast<TInplaceFilterEditX*>(filter_editor_); }
+// ---- What the filter row's editing asks of the grid ----
+
+class TCustomDBGridX::TFilterRowHost final : public IFilterRowHostX {
+ public:
+  explicit TFilterRowHost(TCustomDBGridX& Grid) : grid_(Grid) {}
+
+  TInplaceFilterEditX* CreateFilterEditor() override {
+    TInplaceFilterEditX* e = grid_.CreateFilterEditor();
+    e->SetVisible(false);
+    e->SetParent(&grid_);
+    return e;
+  }
+  void StyleFilterEditor(TInplaceFilterEditX& Editor) override {
+    Editor.Font()->Assign(grid_.Font());
+    Editor.SetColor(FilterCellColor(grid_.FixedColor()));
+    TComboEditButton button = Editor.EditButton(0);
+    button.Width = grid_.flat_ ? grid_.edit_button_width_ : 0;
+    Editor.SetEditButton(0, button);
+  }
+  int FilterColumnCount() override { return grid_.columns_->Count(); }
+  TColumnX* FilterColumn(int Index) override { return grid_.columns_->GetColumn(Index); }
+  bool FilterCellEditable(TColumnX* Column) override {
+    return grid_.FilterRowVisible() && grid_.CanEditFilter(Raw(Column));
+  }
+  TRect FilterCellRect(TColumnX* Column) override {
+    return grid_.HandleAllocated() ? grid_.CellRect(Raw(Column), grid_.title_offset_ - 1) : TRect{};
+  }
+  bool FiltersUpdating() override { return grid_.st_filter_->UpdateCount() > 0; }
+  bool FilterEditorMayShow() override { return grid_.FilterEditorActive(); }
+  void StartEditFilter(TColumnX* Column) override { grid_.StartEditFilter(Raw(Column)); }
+  // The cell editor goes; inside an update the column comes into view and, unless whole rows are
+  // selected, becomes current.
+  void EnterFilterColumn(TColumnX* Column) override {
+    grid_.HideEditor();
+    grid_.BeginUpdate();
+    TScopeExit end_update([this] { grid_.EndUpdate(); });
+    const int col = Raw(Column);
+    if (col < grid_.FixedCols()) return;
+    if (!grid_.options_.Contains(dgRowSelect)) {
+      grid_.SetCol(col);
+    } else if (col < grid_.LeftCol()) {
+      grid_.SetLeftCol(col);
+    } else {
+      while (grid_.LeftCol() < col && col >= grid_.LeftCol() + grid_.VisibleColCount())
+        grid_.SetLeftCol(grid_.LeftCol() + 1);
+    }
+  }
+  void FilterEditingEnded() override {
+    if (grid_.AlwaysShowEditor() && grid_.CanEditShow()) grid_.ShowEditor();
+    else grid_.HideEditor();
+  }
+  void FocusGrid() override {
+    if (grid_.Visible() && grid_.CanFocus()) grid_.SetFocus();
+  }
+  void InvalidateFilterCell(TColumnX* Column) override {
+    const int col = Raw(Column);
+    if (grid_.HandleAllocated() && col < grid_.ColCount() && grid_.title_offset_ > 0)
+      grid_.InvalidateCell(col, grid_.title_offset_ - 1);
+  }
+  void TakeFilterEditText() override { grid_.ApplyFilterEditText(); }
+  void FillFilterEditor() override { grid_.UpdateFilterEditValue(); }
+  void ApplyFilter() override { grid_.ApplyFilter(); }
+  void ClearAllFilters() override { grid_.ClearAllFilters(); }
+  void SortByFilterColumn(TColumnX* Column, bool Ascending) override {
+    TDBGridColumnsX* columns = grid_.columns_.get();
+    for (int i = 0; i < columns->Count(); ++i) columns->GetColumn(i)->Title()->SetSortMarker(smNoneX);
+    grid_.sort_marked_columns_.Clear();
+    Column->Title()->SetSortMarker(Ascending ? smDownX : smUpX);
+    grid_.SortMarkingChanged();
+  }
+  bool LeaveFilterRowDown(TColumnX* Column, bool ToFirst) override {
+    if (!grid_.data_link_->Active()) return false;
+    if (!grid_.options_.Contains(dgRowSelect)) grid_.SetCol(Raw(Column));
+    if (ToFirst) grid_.data_link_->MoveBy((grid_.record_set_ ? grid_.TopRow() : grid_.title_offset_) - grid_.Row());
+    grid_.StopEditFilter();
+    return true;
+  }
+  bool TabMovesFilterEditor() override { return grid_.options_.Contains(dgTabs); }
+  bool ChosenItemsApply() override {
+    const TDBGridXStyle* style = grid_.Style();
+    return style && style->FilterEditCloseUpApplyFilter();
+  }
+  bool OffersSorting(TColumnX* Column) override {
+    return grid_.options_x_.Contains(dgxAutoSortMarking) && Column->Title()->TitleButton();
+  }
+  std::shared_ptr<IMemTableDataFieldValueListX> FilterValues(TColumnX* Column) override {
+    if (Column->STFilter()->ListSource()) return Column->STFilter()->CreateFieldValueList();
+    if (grid_.mem_table_ && Column->GetField()) return grid_.mem_table_->GetFieldValueList(Column->FieldName());
+    return nullptr;
+  }
+
+ private:
+  int Raw(TColumnX* Column) const { return grid_.DataToRawColumn(Column->Index()); }
+
+  TCustomDBGridX& grid_;
+};
+
+void TCustomDBGridX::CreateFilterRow() {
+  filter_host_ = std::make_unique<TFilterRowHost>(*this);
+  filter_row_ = std::make_unique<TFilterRowX>(*filter_host_);
+}
+
+// ---- The grid's side ----
+
+TInplaceFilterEditX* TCustomDBGridX::FilterEditor() const { return filter_row_->Editor(); }
+
+int TCustomDBGridX::FilterCol() const {
+  TColumnX* c = filter_row_->Column();
+  return c ? DataToRawColumn(c->Index()) : -1;
+}
+
+bool TCustomDBGridX::FilterEditing() const { return filter_row_->Editing(); }
 
 TColumnX* TCustomDBGridX::FilterColumnAt(int ACol) const {
   const int c = ACol - indicator_offset_;
   return c >= 0 && c < columns_->Count() ? columns_->GetColumn(c) : nullptr;
 }
 
-bool TCustomDBGridX::FilterEditorActive() { return filter_editing_ && !HasSelection(); }
+bool TCustomDBGridX::FilterEditorActive() { return filter_row_->Editing() && !HasSelection(); }
 
 bool TCustomDBGridX::CanEditFilter(int ACol) {
   TColumnX* c = FilterColumnAt(ACol);
@@ -49,285 +161,42 @@ std::string TCustomDBGridX::GetFilterText(int ACol) const {
   return c && !c->FieldName().empty() ? c->STFilter()->ExpressionStr() : std::string();
 }
 
-TWinControl* TCustomDBGridX::CreateFilterEditor() { return new TInplaceFilterEditX(this); }
+TInplaceFilterEditX* TCustomDBGridX::CreateFilterEditor() { return new TInplaceFilterEditX(this); }
 
 void TCustomDBGridX::SetFilterEditing(bool Value) {
   if (Value) StartEditFilter(Col());
   else StopEditFilter();
 }
 
-// ---- Starting, placing and stopping the editor ----
-
 void TCustomDBGridX::StartEditFilter(int ACol) {
   if (!FilterRowVisible() || !CanEditFilter(ACol)) return;
   if (data_link_->Active()) data_link_->DataSet()->CheckBrowseMode();
-  if (!filter_editor_) {
-    filter_editor_ = CreateFilterEditor();
-    filter_editor_->SetVisible(false);
-    filter_editor_->SetParent(this);
-    if (TInplaceFilterEditX* e = FilterEditor()) {
-      e->OnKeyDown = [this](TObject*, win::WORD& Key, TShiftState Shift) { FilterEditKeyDown(Key, Shift); };
-      e->OnKeyPress = [this](TObject*, char32_t& Key) { FilterEditKeyPress(Key); };
-    }
-  }
-  filter_editor_->Font()->Assign(Font());
-  filter_editor_->SetColor(FilterCellColor(FixedColor()));
-  // The text of the cell left behind is taken first: one that does not read keeps the editor there.
-  if (filter_col_ != ACol && filter_editing_ && filter_editor_->Visible()) HideFilterEdit();
-  const int before = filter_col_;
-  filter_col_ = ACol;
-  filter_editing_ = true;
-  HideEditor();
-  BeginUpdate();
-  {
-    TScopeExit end_update([this] { EndUpdate(); });
-    if (ACol >= FixedCols()) {
-      if (!options_.Contains(dgRowSelect)) {
-        SetCol(ACol);  // brings the column into view
-      } else if (ACol < LeftCol()) {
-        SetLeftCol(ACol);
-      } else {
-        while (LeftCol() < ACol && ACol >= LeftCol() + VisibleColCount()) SetLeftCol(LeftCol() + 1);
-      }
-    }
-  }
-  const int row = title_offset_ - 1;
-  if (before >= 0 && before < ColCount()) InvalidateCell(before, row);
-  InvalidateCell(ACol, row);
-  UpdateFilterEdit(true);
+  filter_row_->Start(FilterColumnAt(ACol));
 }
 
-void TCustomDBGridX::UpdateFilterEdit(bool Show) {
-  if (st_filter_->UpdateCount() > 0) return;
-  if (filter_editing_ && FilterRowVisible() && CanEditFilter(filter_col_) && filter_editor_ && HandleAllocated()) {
-    TRect r = CellRect(filter_col_, title_offset_ - 1);
-    ++r.Left;
-    if (!FilterEditorActive() || r.IsEmpty()) {
-      filter_editor_->SetVisible(false);
-      return;
-    }
-    if (Show) {
-      filter_editor_->SetBounds(r.Left, r.Top, 0, 0);
-      filter_editor_->SetVisible(true);
-      if (filter_editor_->CanFocus()) filter_editor_->SetFocus();
-      UpdateFilterEditValue();
-      if (TInplaceFilterEditX* e = FilterEditor()) e->SelectAll();
-    }
-    filter_editor_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-    return;
-  }
-  // Nothing left to edit: the text goes to its column when it reads, and editing ends.
-  if (filter_editor_ && filter_editor_->Visible()) {
-    try {
-      HideFilterEdit();
-    } catch (const EConvertError&) {
-      // The condition in force stays; the editor goes with the row.
-      filter_editor_->SetVisible(false);
-    }
-  }
-  filter_editing_ = false;
-}
+void TCustomDBGridX::UpdateFilterEdit(bool Show) { filter_row_->Place(Show); }
 
-void TCustomDBGridX::HideFilterEdit() {
-  if (!filter_editor_ || !filter_editor_->Visible()) return;
-  // First, so a text that does not read leaves the editor showing it.
-  ApplyFilterEditText();
-  if (Visible() && CanFocus() && filter_editor_->Focused()) SetFocus();
-  filter_editor_->SetVisible(false);
-  if (filter_col_ >= 0 && filter_col_ < ColCount()) InvalidateCell(filter_col_, title_offset_ - 1);
-}
-
-void TCustomDBGridX::StopEditFilter() {
-  if (st_filter_->UpdateCount() > 0) return;
-  HideFilterEdit();
-  filter_editing_ = false;
-  if (AlwaysShowEditor() && CanEditShow()) ShowEditor();
-  else HideEditor();
-}
-
-// ---- The editor's contents ----
+void TCustomDBGridX::StopEditFilter() { filter_row_->Stop(); }
 
 void TCustomDBGridX::ApplyFilterEditText() {
-  TColumnX* c = FilterColumnAt(filter_col_);
-  if (!c || !c->GetField() || !filter_editor_) return;
-  const std::string text = filter_editor_->GetText();
+  TColumnX* c = filter_row_->Column();
+  TInplaceFilterEditX* e = filter_row_->Editor();
+  if (!c || !c->GetField() || !e) return;
+  const std::string text = e->GetText();
   try {
     c->STFilter()->SetExpressionStr(text);
-  } catch (const EConvertError& e) {
-    throw EConvertError(Format("Filter \"%s\" of column \"%s\": %s", text, c->Title()->Caption(), e.Message()));
+  } catch (const EConvertError& err) {
+    throw EConvertError(Format("Filter \"%s\" of column \"%s\": %s", text, c->Title()->Caption(), err.Message()));
   }
 }
 
-void TCustomDBGridX::UpdateFilterEditValue() {
-  TInplaceFilterEditX* e = FilterEditor();
-  TColumnX* c = FilterColumnAt(filter_col_);
-  if (!e || !c) return;
-  TSTColumnFilterX* f = c->STFilter();
-  e->Items()->Clear();
-  e->SetItemTags({});
-  const bool list = f->ListSource() || mem_table_;
-  TComboEditButton button = e->EditButton(0);
-  button.Visible = list;
-  button.Width = flat_ ? edit_button_width_ : 0;
-  e->SetEditButton(0, button);
-  e->SetValue(Null());
-  if (!list) {
-    e->OnGetItemsList = nullptr;
-    e->OnFilterCloseUp = nullptr;
-    e->SetText(f->ExpressionStr());
-    return;
-  }
-  e->OnGetItemsList = [this](TObject*) { FilterEditGetList(); };
-  e->OnFilterCloseUp = [this](bool Accept) { FilterEditCloseUp(Accept); };
-  if (!VarIsNull(f->KeyValue()) && !VarIsEmpty(f->KeyValue())) e->SetValueAndText(f->KeyValue(), f->ExpressionStr());
-  else e->SetText(f->ExpressionStr());
-  e->SetDropDownWidth(f->DropDownWidth() > 0 ? f->DropDownWidth() : 100);
-  e->SetDropDownCount(f->DropDownCount() > 0 ? f->DropDownCount() : 17);
-}
-
-// The values of the column (made once, kept until the data changes), under the special items.
-void TCustomDBGridX::FilterEditGetList() {
-  TInplaceFilterEditX* e = FilterEditor();
-  TColumnX* c = FilterColumnAt(filter_col_);
-  if (!e || !c) return;
-  TSTColumnFilterX* f = c->STFilter();
-  if (!f->ValueList()) {
-    if (f->ListSource()) f->SetValueList(f->CreateFieldValueList());
-    else if (mem_table_ && c->GetField()) f->SetValueList(mem_table_->GetFieldValueList(c->FieldName()));
-  }
-  std::vector<int> tags{fsiEmptyX, fsiNotEmptyX, fsiAllX, fsiClearFilterX};
-  if (options_x_.Contains(dgxAutoSortMarking) && c->Title()->TitleButton())
-    tags.insert(tags.end(), {fsiSeparatorX, fsiOrderAscendingX, fsiOrderDescendingX});
-  std::reverse(tags.begin(), tags.end());  // the last one inserted reads first
-  TStrings* items = e->Items();
-  TStringsUpdate update(*items);
-  items->Clear();
-  for (int tag : tags) items->Add(FilterSpecialItemTexts[tag]);
-  if (f->ValueList())
-    for (const std::string& v : f->ValueList()->Values()) items->Add(v);
-  e->SetItemTags(std::move(tags));
-}
-
-void TCustomDBGridX::FilterEditCloseUp(bool Accept) {
-  TInplaceFilterEditX* e = FilterEditor();
-  TColumnX* c = FilterColumnAt(filter_col_);
-  if (!Accept || !e || !c || e->ItemIndex() < 0) return;
-  c->STFilter()->SetDropDownSize(e->DropDownWidth(), e->DropDownCount());
-  const int index = e->ItemIndex();
-  const int tag = e->ItemTag(index);
-  switch (tag) {
-    case fsiEmptyX: e->SetText("=Null"); break;
-    case fsiNotEmptyX: e->SetText("<>Null"); break;
-    case fsiAllX: e->SetText(""); break;
-    case fsiClearFilterX:
-      e->SetText("");
-      ClearAllFilters();
-      ApplyFilter();
-      return;
-    case fsiSeparatorX: e->SetText(e->TextBeforeDrop()); return;
-    case fsiOrderAscendingX:
-    case fsiOrderDescendingX: {
-      e->SetText(e->TextBeforeDrop());
-      for (int i = 0; i < columns_->Count(); ++i) columns_->GetColumn(i)->Title()->SetSortMarker(smNoneX);
-      sort_marked_columns_.Clear();
-      c->Title()->SetSortMarker(tag == fsiOrderAscendingX ? smDownX : smUpX);
-      SortMarkingChanged();
-      return;
-    }
-    default:
-      // A value is typed as a condition equal to it, quoted where its text would read otherwise.
-      e->SetText(FilterTextForValue(e->Items()->Strings(index)));
-      break;
-  }
-  if (TDBGridXStyle* style = Style(); style && style->FilterEditCloseUpApplyFilter()) ApplyFilter();
-}
-
-// ---- Keys ----
-
-void TCustomDBGridX::MoveFilterEdit(int Direction, bool FromEdge) {
-  const int first = indicator_offset_;
-  const int last = indicator_offset_ + columns_->Count() - 1;
-  if (last < first) return;
-  int c = FromEdge ? (Direction > 0 ? first - 1 : last + 1) : filter_col_;
-  for (int n = last - first + 1; n > 0; --n) {
-    c += Direction;
-    if (c > last) c = first;
-    if (c < first) c = last;
-    if (CanEditFilter(c)) {
-      if (c != filter_col_) StartEditFilter(c);
-      return;
-    }
-  }
-}
-
-void TCustomDBGridX::FilterEditKeyDown(win::WORD& Key, TShiftState Shift) {
-  TInplaceFilterEditX* e = FilterEditor();
-  if (!e || e->DroppedDown()) return;
-  const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift), alt = Shift.Contains(ssAlt);
-  const int length = static_cast<int>(Utf8Length(e->GetText()));
-  const bool at_start = e->SelStart() == 0 && e->SelLength() == 0;
-  const bool at_end = e->SelStart() == length && e->SelLength() == 0;
-  switch (Key) {
-    case win::VK_LEFT:
-      if (ctrl || at_start) {
-        MoveFilterEdit(ctrl ? 1 : -1, ctrl);
-        Key = 0;
-      }
-      break;
-    case win::VK_RIGHT:
-      if (ctrl || at_end) {
-        MoveFilterEdit(ctrl ? -1 : 1, ctrl);
-        Key = 0;
-      }
-      break;
-    case win::VK_HOME:
-      if (ctrl || at_start) {
-        MoveFilterEdit(1, true);
-        Key = 0;
-      }
-      break;
-    case win::VK_END:
-      if (ctrl || at_end) {
-        MoveFilterEdit(-1, true);
-        Key = 0;
-      }
-      break;
-    case win::VK_TAB:
-      if (options_.Contains(dgTabs)) {
-        MoveFilterEdit(shift ? -1 : 1, false);
-        Key = 0;
-      }
-      break;
-    case win::VK_UP:
-      if (!ctrl && !shift && !alt) Key = 0;
-      break;
-    case win::VK_DOWN:
-      if (!shift && !alt && data_link_->Active()) {
-        if (!options_.Contains(dgRowSelect) && filter_col_ >= 0) SetCol(filter_col_);
-        if (!ctrl) data_link_->MoveBy((record_set_ ? TopRow() : title_offset_) - Row());
-        StopEditFilter();
-        Key = 0;
-      }
-      break;
-    case win::VK_F2:
-      e->SetSelStart(length);
-      Key = 0;
-      break;
-    default: break;
-  }
-}
-
-void TCustomDBGridX::FilterEditKeyPress(char32_t& Key) {
-  if (Key != U'\r') return;
-  Key = 0;
-  ApplyFilter();
-}
+void TCustomDBGridX::UpdateFilterEditValue() { filter_row_->Fill(); }
 
 // ---- Applying ----
 
 void TCustomDBGridX::ApplyFilter() {
   // A text that does not read stops here: the filter in force stays.
-  if (filter_editor_ && filter_editor_->Visible()) ApplyFilterEditText();
+  if (filter_row_->EditorShowing()) ApplyFilterEditText();
   const int left = LeftCol();
   if (OnApplyFilter) OnApplyFilter(this);
   else DefaultApplyFilter();
@@ -350,7 +219,7 @@ void TCustomDBGridX::DefaultApplyFilter() {
 }
 
 void TCustomDBGridX::ClearAllFilters() {
-  if (TInplaceFilterEditX* e = FilterEditor(); e && e->Visible()) e->SetText("");
+  if (filter_row_->EditorShowing()) filter_row_->Editor()->SetText("");
   StopEditFilter();
   for (int i = 0; i < columns_->Count(); ++i) columns_->GetColumn(i)->STFilter()->Clear();
   Invalidate();

@@ -6,6 +6,7 @@
 // happens on its row, so the row the editor opens on always shows the record typed text goes into.
 
 #include "grid/dbgrid.h"
+#include "grid/filter_row.h"
 #include "grid/grid_unit.h"
 #include "platform/controls/cursor.h"
 #include "platform/controls/input.h"
@@ -26,7 +27,7 @@ void TCustomDBGridX::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     return;
   }
   const TGridCoord cell = MouseCoord(X, Y);
-  if (filter_editing_ && PointInGridRect(cell, GetDataBox())) StopEditFilter();
+  if (FilterEditing() && PointInGridRect(cell, GetDataBox())) StopEditFilter();
   if (Button == mbLeft && Shift.Contains(ssDouble)) {
     PressTwice(Shift, X, Y, cell);
     return;
@@ -279,12 +280,7 @@ void TCustomDBGridX::WMButtonDown(TMessage& Message) {
     const int filter_row = options_.Contains(dgTitles) ? 1 : 0;
     if (cell.Y == filter_row && cell.X >= indicator_offset_ && CanEditFilter(cell.X)) {
       StartEditFilter(cell.X);
-      if (Message.Msg == win::WM_LBUTTONDOWN && filter_editor_ && filter_editor_->HandleAllocated() &&
-          filter_editor_->Visible()) {
-        win::POINT p{x, y};
-        wm::MapWindowPoints(Handle(), filter_editor_->Handle(), &p, 1);
-        filter_editor_->Perform(win::WM_LBUTTONDOWN, Message.WParam, win::MAKELPARAM(p.X, p.Y));
-      }
+      if (Message.Msg == win::WM_LBUTTONDOWN) filter_row_->PassPress(ClientToScreen(TPoint{x, y}), Message.WParam);
       Message.Result = 0;
       return;
     }

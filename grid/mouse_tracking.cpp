@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "grid/dbgrid.h"
+#include "grid/filter_editor.h"
 #include "grid/grid_unit.h"
 #include "platform/controls/cursor.h"
 #include "platform/controls/message_queue.h"
@@ -194,8 +195,8 @@ void TCustomDBGridX::WMCancelMode(TMessage& Message) {
   cancelling_mouse_ = true;
   TScopeExit done([this] { cancelling_mouse_ = false; });
   TCustomGrid::Dispatch(Message);
-  if (Message.Msg == CM_CANCELMODE && filter_editor_) filter_editor_->Perform(CM_CANCELMODE, Message.WParam,
-                                                                             Message.LParam);
+  if (Message.Msg == CM_CANCELMODE && FilterEditor())
+    FilterEditor()->Perform(CM_CANCELMODE, Message.WParam, Message.LParam);
 }
 
 // ---- The tracking timer ----

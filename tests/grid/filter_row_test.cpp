@@ -86,6 +86,31 @@ class FilterRow : public GridPaintTest {
     Editor()->ListBox()->SetItemIndex(i);
     Enter();
   }
+  // Characters typed as the keyboard delivers them (letters, digits, blanks, "*", "<", ">", "=").
+  void Type(const std::u32string& Text) {
+    for (char32_t ch : Text) {
+      win::UINT vk = ch >= U'a' && ch <= U'z' ? ch - U'a' + 'A' : ch;
+      if (ch == U'*') vk = win::VK_MULTIPLY;
+      if (ch == U'<' || ch == U'>' || ch == U'=') vk = ch == U'=' ? 0xBB : ch == U'<' ? 0xBC : 0xBE;
+      input::KeyDown(vk, ch);
+      input::KeyUp(vk);
+    }
+    Pump();
+  }
+  // A click of its own (not the second of a double click) at a point of the grid.
+  void Click(TPoint At) {
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    const win::POINT p = grid->ClientToScreen(At);
+    input::MouseMove(p);
+    input::MouseButton(win::VK_LBUTTON, true, p);
+    input::MouseButton(win::VK_LBUTTON, false, p);
+    Pump();
+  }
+  // Into the middle of a cell.
+  TPoint Middle(int col, int row) {
+    const TRect r = Cell(col, row);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
   // Enter as the keyboard delivers it: the key, and the character it types.
   void Enter() {
     input::KeyDown(win::VK_RETURN, U'\r');
@@ -150,8 +175,7 @@ TEST_F(FilterRow, TheWheelWhileTheRowIsEditedMovesTheRecordsOnce) {
     grid->SetSelectedIndex(1);
     Pump();
     Press(win::VK_UP);  // on the first record: into the filter row
-    for (char32_t ch : std::u32string(U"Mo*"))
-      input::KeyDown(ch == U'*' ? win::VK_MULTIPLY : static_cast<win::UINT>(ch & ~0x20u), ch);
+    Type(U"Mo*");
     Enter();
     // Reading the ids leaves the last record current.
     const bool filtered = Id() == 5 && grid->FilterEditing() && Ids(ds) == std::vector<int>{5, 6};
@@ -161,6 +185,17 @@ TEST_F(FilterRow, TheWheelWhileTheRowIsEditedMovesTheRecordsOnce) {
     return filtered && Id() == 5;
   };
   EXPECT_EXIT(std::_Exit(flow() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+// The cell's text is its column's condition as it is typed, before Enter filters by it.
+TEST_F(FilterRow, WhatIsTypedInAFilterCellIsItsConditionBeforeEnter) {
+  Click(Middle(Raw(1), 1));
+  ASSERT_TRUE(Editor() && Editor()->Focused());
+  Type(U"Mo*");
+  EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "Mo*");
+  EXPECT_EQ(applied, 0);
+  Enter();
+  EXPECT_EQ(Ids(ds), (std::vector<int>{5, 6}));
 }
 
 TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
