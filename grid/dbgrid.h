@@ -23,8 +23,9 @@
 // drop_down_box.h and lookup_grid.h (a column's drop-down grid), column_interceptors.h,
 // data_service.h (sorting and filtering handed to dataset_features.h, mem_dataset_features.h),
 // grid_clipboard.h (the selection on the clipboard and back), find_dialog.h (the find keys' dialog),
-// inc_search.h (incremental search, which the grid lends its records) and grid_unit.h (start-up
-// resources).
+// inc_search.h (incremental search, which the grid lends its records), mouse_tracker.h (what the
+// mouse is doing between a press and its release, with the tracking timer) and grid_unit.h
+// (start-up resources).
 
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,7 @@
 #include "grid/grid_scroll_bars.h"
 #include "grid/grid_sum_list.h"
 #include "grid/inc_search.h"
+#include "grid/mouse_tracker.h"
 #include "grid/mem_table.h"
 #include "grid/selection.h"
 #include "grid/title_tree.h"
@@ -78,12 +80,6 @@ struct TCellTypeX {
   bool operator==(const TCellTypeX&) const = default;
 };
 
-// What the mouse is doing over the grid (MouseMode): nothing, dragging a selection of records, of
-// columns over the titles or of a rectangle of cells, sizing a frozen column, moving records.
-enum TMouseModeX : int {
-  mmNoneX = 0, mmSelectRecordsX = 1, mmSelectColumnsX = 2, mmSelectRectX = 3, mmSizeColumnX = 6, mmMoveRecordsX = 7
-};
-
 // A column's leaf in the tree of title bands.
 struct TTitleLeafX {
   THeadTreeNode* Leaf = nullptr;
@@ -94,7 +90,7 @@ struct TTitleLeafX {
 inline constexpr win::UINT WM_DEFERLAYOUTX = win::WM_USER + 100;
 
 // The grid lends its parts what each needs of it through a narrow interface of the part's own.
-class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
+class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMouseTrackerHostX {
   LAB_CLASS(TCustomDBGridX, TCustomGrid)
   LAB_PROPERTIES(TCustomDBGridX, TCustomGrid)
  public:
@@ -392,15 +388,15 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
 
   // ---- The mouse ----
   // What the mouse is doing (TMouseModeX), and the title button held down (grid column, -1).
-  int MouseMode() const noexcept { return mouse_mode_; }
-  int TrackedTitleColumn() const noexcept { return pressed_title_col_; }
-  bool TitleButtonDown() const noexcept { return title_pressed_; }
+  int MouseMode() const noexcept { return mouse_.Mode(); }
+  int TrackedTitleColumn() const noexcept { return mouse_.PressedTitle(); }
+  bool TitleButtonDown() const noexcept { return mouse_.TitleDown(); }
   // Sort markers changed with Ctrl held: the sorting waits for Ctrl to be released.
   bool SortMarkingPending() const noexcept { return sort_marking_pending_; }
   // The tracking timer's interval (-1 while it is stopped).
-  int TimerInterval() const noexcept { return timer_interval_; }
+  int TimerInterval() const noexcept { return mouse_.TimerInterval(); }
   // Where the record drag's drop line stands (client y), -1 while none is drawn.
-  int DropLineY() const noexcept { return drop_line_y_; }
+  int DropLineY() const noexcept { return mouse_.Drag.LineY; }
   // Whether a selection of Kind may be made with the mouse.
   bool CanSelectType(TDBGridXSelectionType Kind);
 
@@ -488,8 +484,8 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   void StopTracking();
   // The tracking timer (automatic scrolling, record dragging): started, or restarted with another
   // interval; stopped.
-  void ResetTimer(int Interval);
-  void StopTimer();
+  void ResetTimer(int Interval) { mouse_.ResetTimer(Interval); }
+  void StopTimer() { mouse_.StopTimer(); }
   // Sort markers changed: with dgxAutoSortMarking OnSortMarkingChanged, or the data service sorts.
   virtual void SortMarkingChanged();
   virtual void TitleBtnClick(int ACol, TColumnX* Column);
@@ -683,6 +679,12 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   void IncSearchShown(bool Active) override;
   void SetIncSearchTimer(int Interval) override;
 
+  // What the mouse tracker asks of the grid (mouse_tracking.cpp).
+  void SetTrackingTimer(int Interval) override;
+  void TitleButtonChanged() override;
+  void AbandonRecordDrag() override;
+  void ReleaseMouse() override;
+
   void HandleDeferLayout(TMessage& Message);
   // Record-set mode: the interface taken anew, whether the grid should be in the mode, the rows
   // (one per record) and the current row following the current record.
@@ -718,9 +720,8 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   void RecordKey(win::WORD Key, TShiftState Shift);
   void ClearValueCell();
   void OpenFindDialog();
-  // The mouse is doing something a cancel would end; ending it, finishing nothing (Escape, the
-  // dataset closed, the focus gone elsewhere).
-  bool MouseTracking() const;
+  // Ends whatever the mouse is doing, finishing nothing (Escape, the dataset closed, the focus gone
+  // elsewhere).
   void CancelMouse();
   // The edit action's test (CanCopySelection, CanPasteToGrid, ...).
   bool EditActionAllowed(TDBGridXEditAction Action);
@@ -886,47 +887,17 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX {
   std::string edit_text_;
   // The record the link showed before a cell moved it to its own row; -1 outside such a move.
   int saved_active_record_ = -1;
-  // The title button held down (grid column) while the mouse presses it, and whether it shows
-  // pressed (the mouse over it).
-  int pressed_title_col_ = -1;
-  bool title_pressed_ = false;
-  // The mouse: its mode; tracking with the mouse captured (a title button, a record drag, a
-  // rectangle of cells); a press in the indicator dragging a selection of records; a rectangle
-  // following the columns too; a press on a selected cell waiting to be a click or a drag; a
-  // right-button title press holding the mouse; sort markers changed with Ctrl held.
-  TMouseModeX mouse_mode_ = mmNoneX;
-  bool tracking_ = false;
-  bool cell_tracking_ = false;
-  bool col_select_tracking_ = false;
-  bool row_select_pending_ = false;
-  bool right_capture_ = false;
+  // What the mouse is doing between a press and its release, and its tracking timer.
+  TMouseTrackerX mouse_{*this};
+  // Sort markers changed with Ctrl held wait for its release.
   bool sort_marking_pending_ = false;
   // A press on a selected cell of a grid that drags (DragMode dmAutomatic) waits for the move.
   bool drag_selected_press_ = false;
   // Where the rectangle the mouse drags is anchored (data column and record).
   int rect_anchor_col_ = -1;
   TBookmark rect_anchor_bookmark_;
-  // The cell pressed (a check-box cell steps on its release), the press point, the last point of
-  // the mouse and the keys of the last selection move.
+  // The cell pressed: a check-box cell steps on its release.
   TGridCoord mouse_down_cell_{-1, -1};
-  TPoint press_point_;
-  TPoint mouse_point_;
-  TShiftState drag_shift_;
-  // A frozen column being sized: its index, the sizing line's position and the mouse's offset.
-  int sizing_col_ = -1;
-  int sizing_pos_ = 0;
-  int sizing_ofs_ = 0;
-  // The tracking timer's interval, -1 while it is stopped.
-  int timer_interval_ = -1;
-  // The mouse is being cancelled: the release that comes with it finishes nothing.
-  bool cancelling_mouse_ = false;
-  // Record dragging: the dragged record, the target's tree level, whether the records may be
-  // dropped there, and where the drop line stands (-1: not drawn) with the mouse's last x.
-  TBookmark drag_bookmark_;
-  int drag_target_level_ = 0;
-  bool drop_allowed_ = false;
-  int drop_line_y_ = -1;
-  int drop_line_x_ = -1;
   // Incremental search: its text shows highlighted in the current cell while active.
   TIncSearchX inc_search_{*this};
   // Typed characters and the editor: the character being handled, the value behind the editor's

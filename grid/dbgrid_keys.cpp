@@ -463,13 +463,8 @@ void TCustomDBGridX::RecordKey(win::WORD Key, TShiftState Shift) {
   }
 }
 
-bool TCustomDBGridX::MouseTracking() const {
-  return tracking_ || cell_tracking_ || col_select_tracking_ || row_select_pending_ || right_capture_ ||
-         mouse_mode_ != mmNoneX;
-}
-
 void TCustomDBGridX::CancelMouse() {
-  if (HandleAllocated() && (GridState() != gsNormal || MouseTracking())) Perform(win::WM_CANCELMODE, 0, 0);
+  if (HandleAllocated() && (GridState() != gsNormal || mouse_.Busy())) Perform(win::WM_CANCELMODE, 0, 0);
 }
 
 // Delete empties a check-box or image cell (the value is not typed, so there is no editor to clear

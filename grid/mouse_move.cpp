@@ -21,29 +21,29 @@ constexpr int kTitleDragSlack = 3;
 }  // namespace
 
 void TCustomDBGridX::MouseMove(TShiftState Shift, int X, int Y) {
-  const bool moved = X != mouse_point_.X || Y != mouse_point_.Y;
-  mouse_point_ = {X, Y};
-  if (row_select_pending_) {
-    row_select_pending_ = false;
+  const bool moved = X != mouse_.MousePoint.X || Y != mouse_.MousePoint.Y;
+  mouse_.MousePoint = {X, Y};
+  if (mouse_.RowSelectPending()) {
+    mouse_.SetRowSelectPending(false);
     BeginDrag(Mouse->DragImmediate(), Mouse->DragThreshold());
     return;
   }
-  if (tracking_ && pressed_title_col_ >= 0) {
+  if (mouse_.Tracking() && mouse_.PressedTitle() >= 0) {
     TrackTitleButton(X, Y);
-    if (std::abs(X - press_point_.X) <= kTitleDragSlack || !options_.Contains(dgColumnResize)) {
+    if (std::abs(X - mouse_.PressPoint.X) <= kTitleDragSlack || !options_.Contains(dgColumnResize)) {
       TCustomControl::MouseMove(Shift, X, Y);
       return;
     }
     // Pulled sideways: the press becomes the start of moving the column.
     StopTracking();
     if (Shift.Contains(ssLeft) || Shift.Contains(ssRight)) SetMouseCapture(true);
-    TCustomGrid::MouseDown(mbLeft, Shift, press_point_.X, press_point_.Y);
+    TCustomGrid::MouseDown(mbLeft, Shift, mouse_.PressPoint.X, mouse_.PressPoint.Y);
     TCustomGrid::MouseMove(Shift, X, Y);
     return;
   }
-  if (cell_tracking_ || col_select_tracking_ || mouse_mode_ == mmSelectRectX) {
+  if (mouse_.RecordTracking() || mouse_.ColumnTracking() || mouse_.Mode() == mmSelectRectX) {
     DragSelection(Shift, X, Y, moved);
-  } else if (mouse_mode_ == mmSelectColumnsX) {
+  } else if (mouse_.Mode() == mmSelectColumnsX) {
     const TRect box = DataBoxPixels();
     const TGridCoord cell = MouseCoord(X, Y);
     const int data_col = RawToDataColumn(cell.X);
@@ -51,17 +51,17 @@ void TCustomDBGridX::MouseMove(TShiftState Shift, int X, int Y) {
       selection_->Columns()->SelectShift(columns_->GetColumn(data_col));
     else
       TimerScroll();
-  } else if (mouse_mode_ == mmSizeColumnX) {
+  } else if (mouse_.Mode() == mmSizeColumnX) {
     if (options_x_.Contains(dgxTraceColSizing)) {
-      SizeColumnLive(sizing_col_, X);
+      SizeColumnLive(mouse_.Sizing.Col, X);
     } else {
-      DrawColSizingLine(sizing_pos_);
-      sizing_pos_ = (UseRightToLeftAlignment() ? ClientWidth() - X : X) + sizing_ofs_;
-      DrawColSizingLine(sizing_pos_);
+      DrawColSizingLine(mouse_.Sizing.Pos);
+      mouse_.Sizing.Pos = (UseRightToLeftAlignment() ? ClientWidth() - X : X) + mouse_.Sizing.Ofs;
+      DrawColSizingLine(mouse_.Sizing.Pos);
     }
   } else if (GridState() == gsColSizing && options_x_.Contains(dgxTraceColSizing)) {
     SizeColumnLive(SizingIndex(), X);
-  } else if (mouse_mode_ == mmMoveRecordsX) {
+  } else if (mouse_.Mode() == mmMoveRecordsX) {
     const int row = DragMouseRow(Y);
     TGridDrawInfo di;
     TCustomGrid::CalcDrawInfo(di);
@@ -81,12 +81,12 @@ void TCustomDBGridX::DragSelection(TShiftState Shift, int X, int Y, bool Moved) 
   const TRect box = DataBoxPixels();
   const bool select = Shift.Contains(ssLeft) && Moved;
   if (Y > box.Top && Y < box.Bottom && cell.Y >= title_offset_ && cell.Y != Row())
-    ExtendSelectionBy(select, cell.Y - Row(), false, mouse_mode_ != mmSelectRectX);
-  if (col_select_tracking_ && X > box.Left && X < box.Right && cell.X >= indicator_offset_ && cell.X != Col()) {
+    ExtendSelectionBy(select, cell.Y - Row(), false, mouse_.Mode() != mmSelectRectX);
+  if (mouse_.ColumnTracking() && X > box.Left && X < box.Right && cell.X >= indicator_offset_ && cell.X != Col()) {
     SelectColumnTo(cell.X, cell.X > Col() ? 1 : -1, false);
-    if (mouse_mode_ == mmSelectRectX && Moved) GrowRectangle();
+    if (mouse_.Mode() == mmSelectRectX && Moved) GrowRectangle();
   }
-  drag_shift_ = Shift;
+  mouse_.DragKeys = Shift;
   TimerScroll();
 }
 
@@ -100,9 +100,9 @@ void TCustomDBGridX::GrowRectangle() {
 // Live sizing: the column takes the width the mouse gives it at once. Fitted columns keep a pixel
 // and a line each to the right, or the size is not taken.
 void TCustomDBGridX::SizeColumnLive(int Index, int X) {
-  const int ofs = mouse_mode_ == mmSizeColumnX ? sizing_ofs_ : SizingOfs();
+  const int ofs = mouse_.Mode() == mmSizeColumnX ? mouse_.Sizing.Ofs : SizingOfs();
   const int pos = (UseRightToLeftAlignment() ? ClientWidth() - X : X) + ofs;
-  if (mouse_mode_ == mmSizeColumnX) sizing_pos_ = pos;
+  if (mouse_.Mode() == mmSizeColumnX) mouse_.Sizing.Pos = pos;
   TGridDrawInfo di;
   TCustomGrid::CalcDrawInfo(di);
   const int width = std::max(kMinSizedWidth, TGridLayout::SizedExtent(di.Horz, Index, pos));

@@ -21,7 +21,7 @@ namespace lab {
 void TCustomDBGridX::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbRight) SetMouseCapture(true);
   mouse_down_cell_ = {-1, -1};
-  press_point_ = mouse_point_ = {X, Y};
+  mouse_.PressPoint = mouse_.MousePoint = {X, Y};
   if (!AcquireFocus()) {
     if (MouseCapture()) SetMouseCapture(false);
     return;
@@ -34,10 +34,10 @@ void TCustomDBGridX::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   }
   int index = -1, pos = 0, ofs = 0;
   if (Button == mbLeft && CalcFrozenColSizingState(X, Y, index, pos, ofs)) {
-    mouse_mode_ = mmSizeColumnX;
-    sizing_col_ = index;
-    sizing_pos_ = pos;
-    sizing_ofs_ = ofs;
+    mouse_.SetMode(mmSizeColumnX);
+    mouse_.Sizing.Col = index;
+    mouse_.Sizing.Pos = pos;
+    mouse_.Sizing.Ofs = ofs;
     if (!options_x_.Contains(dgxTraceColSizing)) DrawColSizingLine(pos);
     return;
   }
@@ -64,7 +64,7 @@ void TCustomDBGridX::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
       wm::GetCursor() == DBGridXResources().DownCursor) {
     TColumnX* column = columns_->GetColumn(data_col);
     InvalidateCol(cell.X);
-    mouse_mode_ = mmSelectColumnsX;
+    mouse_.SetMode(mmSelectColumnsX);
     ResetTimer(60);
     if (Shift.Contains(ssShift)) {
       selection_->Columns()->SelectShift(column);
@@ -126,15 +126,14 @@ bool TCustomDBGridX::PressTitle(TMouseButton& Button, TShiftState Shift, int X, 
   // A right-button press moves a column as the left one does.
   if (button_cell && Button == mbRight && options_.Contains(dgColumnResize)) {
     Button = mbLeft;
-    right_capture_ = true;
+    mouse_.SetRightCapture(true);
   }
   if (button_cell && Button == mbLeft) {
     TColumnX* column = columns_->GetColumn(data_col);
     bool enabled = column->Title()->TitleButton();
     CheckTitleButton(data_col, enabled);
     if (enabled && MouseCapture()) {
-      tracking_ = true;
-      pressed_title_col_ = Cell.X;
+      mouse_.TrackTitle(Cell.X);
       TrackTitleButton(X, Y);
       return true;
     }
@@ -173,7 +172,7 @@ void TCustomDBGridX::PressDataRow(TMouseButton Button, TShiftState Shift, int X,
     if (drag_selected_press_ && !Shift.Contains(ssShift) && Button == mbLeft && !in_indicator &&
         IsCellSelected(Cell.X, Cell.Y, SelectedIndex(), selected_rows_->CurrentRow())) {
       // A drag may take the selection elsewhere: the move decides (MouseMove), or the release.
-      row_select_pending_ = true;
+      mouse_.SetRowSelectPending(true);
       return;
     }
     if (!multi || !row_select) PressRectangle(Button, Shift, Cell, before, before_bookmark);
@@ -189,8 +188,7 @@ void TCustomDBGridX::PressDataRow(TMouseButton Button, TShiftState Shift, int X,
 void TCustomDBGridX::PressRectangle(TMouseButton Button, TShiftState Shift, TGridCoord Cell, TGridCoord Before,
                                     const TBookmark& BeforeBookmark) {
   if (!PointInGridRect(Cell, GetDataBox())) return;
-  tracking_ = true;
-  col_select_tracking_ = true;
+  mouse_.TrackRectangle();
   const bool on_selected =
       Button == mbLeft && IsCellSelected(Cell.X, Cell.Y, SelectedIndex(), selected_rows_->CurrentRow());
   if (!Shift.Contains(ssCtrl) && !Shift.Contains(ssShift) && options_x_.Contains(dgxClearSelection) && !on_selected)
@@ -208,7 +206,7 @@ void TCustomDBGridX::PressRectangle(TMouseButton Button, TShiftState Shift, TGri
     rect_anchor_col_ = SelectedIndex();
     rect_anchor_bookmark_ = selected_rows_->CurrentRow();
   }
-  mouse_mode_ = mmSelectRectX;
+  mouse_.SetMode(mmSelectRectX);
 }
 
 // A press in the indicator (or on a row-select grid) selects records: Shift the ones up to the
@@ -228,12 +226,12 @@ void TCustomDBGridX::PressRecords(TMouseButton Button, TShiftState Shift, TGridC
     }
   }
   if (Cell.X >= indicator_offset_ && CanSelectType(gstRectangle)) return;
-  if (MouseCapture()) cell_tracking_ = true;
+  if (MouseCapture()) mouse_.TrackRecords();
   row_selecting_ = true;
   row_select_anchor_ = selected_rows_->CurrentRow();
   drag_select_value_ = was_selected;
   keep_selection_ = ctrl || !options_x_.Contains(dgxClearSelection);
-  mouse_mode_ = mmSelectRecordsX;
+  mouse_.SetMode(mmSelectRecordsX);
 }
 
 // The editor opens on a second press on the current cell, a press on the cell's edit buttons (which

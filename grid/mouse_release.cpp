@@ -18,19 +18,19 @@ constexpr int kMinSizedWidth = 2;
 
 void TCustomDBGridX::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   // The release that comes with a cancelled mouse (WMCancelMode) finishes nothing.
-  if (cancelling_mouse_) return;
-  if (mouse_mode_ == mmSizeColumnX && !options_x_.Contains(dgxTraceColSizing)) {
-    DrawColSizingLine(sizing_pos_);
+  if (mouse_.Cancelling()) return;
+  if (mouse_.Mode() == mmSizeColumnX && !options_x_.Contains(dgxTraceColSizing)) {
+    DrawColSizingLine(mouse_.Sizing.Pos);
     TGridDrawInfo di;
     TCustomGrid::CalcDrawInfo(di);
-    const int width = TGridLayout::SizedExtent(di.Horz, sizing_col_, sizing_pos_);
+    const int width = TGridLayout::SizedExtent(di.Horz, mouse_.Sizing.Col, mouse_.Sizing.Pos);
     // A column dragged narrower than can be grabbed again keeps its width.
-    if (width >= kMinSizedWidth) SetColWidths(sizing_col_, width);
-  } else if (mouse_mode_ == mmMoveRecordsX) {
+    if (width >= kMinSizedWidth) SetColWidths(mouse_.Sizing.Col, width);
+  } else if (mouse_.Mode() == mmMoveRecordsX) {
     EndRecordDrag(TPoint{X, Y}, true);
   }
-  if (row_select_pending_) {
-    row_select_pending_ = false;
+  if (mouse_.RowSelectPending()) {
+    mouse_.SetRowSelectPending(false);
     if (Shift.Contains(ssCtrl) && options_.Contains(dgRowSelect))
       selected_rows_->SetCurrentRowSelected(!selected_rows_->CurrentRowSelected());
     else if (options_x_.Contains(dgxClearSelection))
@@ -39,18 +39,18 @@ void TCustomDBGridX::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     SetGridState(gsNormal);  // sized live already
     return;
   }
-  const TMouseModeX mode = mouse_mode_;
-  mouse_mode_ = mmNoneX;
+  const TMouseModeX mode = mouse_.Mode();
+  mouse_.SetMode(mmNoneX);
   const TGridState state = GridState();
   row_selecting_ = false;
-  if (tracking_ && pressed_title_col_ >= 0) {
+  if (mouse_.Tracking() && mouse_.PressedTitle() >= 0) {
     ReleaseTitleButton(Shift, X, Y);
-  } else if (right_capture_) {
-    right_capture_ = false;
+  } else if (mouse_.RightCapture()) {
+    mouse_.SetRightCapture(false);
     SetMouseCapture(false);
     if (Button == mbRight) Button = mbLeft;  // the framework grid finishes the column's move
   }
-  if (cell_tracking_ || tracking_ || col_select_tracking_) StopTracking();
+  if (mouse_.RecordTracking() || mouse_.Tracking() || mouse_.ColumnTracking()) StopTracking();
   if (mode != mmNoneX) StopTimer();
   // The capture a right-button press took goes with its release.
   if (Button == mbRight && MouseCapture()) SetMouseCapture(false);
@@ -68,7 +68,7 @@ void TCustomDBGridX::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 }
 
 void TCustomDBGridX::ReleaseTitleButton(TShiftState Shift, int X, int Y) {
-  const int col = pressed_title_col_;
+  const int col = mouse_.PressedTitle();
   const bool click = ClientRect().Contains(TPoint{X, Y}) && MouseCoord(X, Y) == TGridCoord{col, 0} &&
                      PointInLeafTitle(TGridCoord{col, 0}, Y);
   StopTracking();

@@ -85,7 +85,7 @@ bool TCustomDBGridX::CalcFrozenColSizingState(int X, int Y, int& Index, int& Siz
 }
 
 bool TCustomDBGridX::FrozenColSizing(int X, int Y) {
-  if (mouse_mode_ != mmNoneX) return true;
+  if (mouse_.Mode() != mmNoneX) return true;
   int index = -1, pos = 0, ofs = 0;
   return CalcFrozenColSizingState(X, Y, index, pos, ofs);
 }
@@ -112,12 +112,12 @@ void TCustomDBGridX::WMSetCursor(TMessage& Message) {
   const TPoint p = ScreenToClient(Mouse->CursorPos());
   if (client) {
     TGridState state = GridState();
-    if (mouse_mode_ == mmSizeColumnX || state == gsColMoving || (mouse_mode_ == mmNoneX && state == gsNormal &&
+    if (mouse_.Mode() == mmSizeColumnX || state == gsColMoving || (mouse_.Mode() == mmNoneX && state == gsNormal &&
                                                                   FrozenColSizing(p.X, p.Y))) {
       show(Screen->Cursors(crHSplit));
       return;
     }
-    if (state != gsNormal || mouse_mode_ != mmNoneX) {
+    if (state != gsNormal || mouse_.Mode() != mmNoneX) {
       TCustomGrid::Dispatch(Message);
       return;
     }
@@ -148,13 +148,11 @@ void TCustomDBGridX::WMSetCursor(TMessage& Message) {
 
 void TCustomDBGridX::TrackTitleButton(int X, int Y) {
   bool pressed = false;
-  if (pressed_title_col_ >= 0 && ClientRect().Contains(TPoint{X, Y}) && options_.Contains(dgTitles)) {
+  if (mouse_.PressedTitle() >= 0 && ClientRect().Contains(TPoint{X, Y}) && options_.Contains(dgTitles)) {
     const TGridCoord cell = MouseCoord(X, Y);
-    pressed = cell.X == pressed_title_col_ && cell.Y == 0 && PointInLeafTitle(cell, Y);
+    pressed = cell.X == mouse_.PressedTitle() && cell.Y == 0 && PointInLeafTitle(cell, Y);
   }
-  if (pressed == title_pressed_) return;
-  title_pressed_ = pressed;
-  if (HandleAllocated()) InvalidateRow(0);
+  mouse_.SetTitleDown(pressed);
 }
 
 bool TCustomDBGridX::PointInLeafTitle(TGridCoord Cell, int Y) {
@@ -168,15 +166,25 @@ bool TCustomDBGridX::PointInLeafTitle(TGridCoord Cell, int Y) {
 
 // ---- Ending the tracking ----
 
-void TCustomDBGridX::StopTracking() {
-  if (!tracking_ && !cell_tracking_ && !col_select_tracking_) return;
-  if (mouse_mode_ == mmMoveRecordsX) EndRecordDrag(TPoint{-1, -1}, false);
-  StopTimer();
-  tracking_ = cell_tracking_ = col_select_tracking_ = false;
-  TrackTitleButton(-1, -1);
+void TCustomDBGridX::StopTracking() { mouse_.Stop(); }
+
+// ---- What the tracker asks of the grid ----
+
+void TCustomDBGridX::SetTrackingTimer(int Interval) {
+  if (!HandleAllocated()) return;
+  // A timer set again under its identifier starts over with the new interval.
+  if (Interval < 0) wm::KillTimer(Handle(), kTrackingTimer);
+  else wm::SetTimer(Handle(), kTrackingTimer, static_cast<win::UINT>(Interval), nullptr);
+}
+
+void TCustomDBGridX::TitleButtonChanged() {
+  if (HandleAllocated()) InvalidateRow(0);
+}
+
+void TCustomDBGridX::AbandonRecordDrag() { EndRecordDrag(TPoint{-1, -1}, false); }
+
+void TCustomDBGridX::ReleaseMouse() {
   if (MouseCapture()) SetMouseCapture(false);
-  pressed_title_col_ = -1;
-  mouse_mode_ = mmNoneX;
 }
 
 // A cancelled mouse (Escape, another window taking it) ends what a press started without finishing
@@ -184,36 +192,16 @@ void TCustomDBGridX::StopTracking() {
 // framework's handling, whose release of the mouse would otherwise finish them.
 void TCustomDBGridX::WMCancelMode(TMessage& Message) {
   StopTracking();
-  if (mouse_mode_ == mmSizeColumnX) {
-    if (!options_x_.Contains(dgxTraceColSizing)) DrawColSizingLine(sizing_pos_);
-  } else if (mouse_mode_ != mmNoneX) {
-    StopTimer();
-  }
-  mouse_mode_ = mmNoneX;
-  row_select_pending_ = false;
-  right_capture_ = false;
-  cancelling_mouse_ = true;
-  TScopeExit done([this] { cancelling_mouse_ = false; });
+  if (mouse_.Mode() == mmSizeColumnX && !options_x_.Contains(dgxTraceColSizing)) DrawColSizingLine(mouse_.Sizing.Pos);
+  mouse_.Cancel();
+  mouse_.SetCancelling(true);
+  TScopeExit done([this] { mouse_.SetCancelling(false); });
   TCustomGrid::Dispatch(Message);
   if (Message.Msg == CM_CANCELMODE && FilterEditor())
     FilterEditor()->Perform(CM_CANCELMODE, Message.WParam, Message.LParam);
 }
 
 // ---- The tracking timer ----
-
-void TCustomDBGridX::ResetTimer(int Interval) {
-  Interval = std::max(Interval, static_cast<int>(wm::USER_TIMER_MINIMUM));
-  if (Interval == timer_interval_ || !HandleAllocated()) return;
-  // A timer set again under its identifier starts over with the new interval.
-  wm::SetTimer(Handle(), kTrackingTimer, static_cast<win::UINT>(Interval), nullptr);
-  timer_interval_ = Interval;
-}
-
-void TCustomDBGridX::StopTimer() {
-  if (timer_interval_ < 0) return;
-  if (HandleAllocated()) wm::KillTimer(Handle(), kTrackingTimer);
-  timer_interval_ = -1;
-}
 
 void TCustomDBGridX::SetIncSearchTimer(int Interval) {
   if (!HandleAllocated()) return;
@@ -228,11 +216,11 @@ void TCustomDBGridX::WMTimer(TMessage& Message) {
   }
   // The framework grid runs its own column moves on the same timer: the grid's ticks are its own
   // only while it started the timer.
-  if (Message.WParam != kTrackingTimer || timer_interval_ < 0) {
+  if (Message.WParam != kTrackingTimer || mouse_.TimerInterval() < 0) {
     TCustomGrid::Dispatch(Message);
     return;
   }
-  if (mouse_mode_ == mmMoveRecordsX) RecordDragStep(mouse_point_, DragMouseRow(mouse_point_.Y));
+  if (mouse_.Mode() == mmMoveRecordsX) RecordDragStep(mouse_.MousePoint, DragMouseRow(mouse_.MousePoint.Y));
   else TimerScroll();
 }
 
@@ -246,73 +234,51 @@ TRect TCustomDBGridX::DataBoxPixels() {
 }
 
 void TCustomDBGridX::TimerScroll() {
-  if (mouse_mode_ == mmSelectColumnsX) {
+  if (mouse_.Mode() == mmSelectColumnsX) {
     TimerScrollColumns();
     return;
   }
-  const TRect box = DataBoxPixels();
-  const TPoint p = mouse_point_;
-  int dy = 0, dx = 0, dist_y = 0, dist_x = 0;
-  if (p.Y < box.Top) {
-    dy = -1;
-    dist_y = box.Top - p.Y;
-  } else if (p.Y >= box.Bottom) {
-    dy = 1;
-    dist_y = p.Y - box.Bottom + 1;
-  }
   // Records are selected from the indicator, left of the data cells: only the rows scroll then.
-  const bool sideways = mouse_mode_ != mmSelectRecordsX;
-  if (sideways && p.X < box.Left) {
-    dx = -1;
-    dist_x = box.Left - p.X;
-  } else if (sideways && p.X >= box.Right) {
-    dx = 1;
-    dist_x = p.X - box.Right;
-  }
-  if (dx == 0 && dy == 0) {
+  const TAutoScrollX step =
+      TMouseTrackerX::AutoScroll(DataBoxPixels(), mouse_.MousePoint, mouse_.Mode() != mmSelectRecordsX);
+  if (step.Interval < 0) {
     StopTimer();
     return;
   }
-  const int distance = std::max(dist_x, dist_y);
-  // Further out scrolls faster: up to 8 records a tick, ticks down to the timer's shortest.
-  const int records = dy * std::min(distance / 6, 8);
+  const int records = step.Records, dx = step.Columns;
   {
     BeginUpdate();
     TScopeExit end_update([this] { EndUpdate(); });
-    if (records != 0 && mouse_mode_ != mmSelectRectX)
-      ExtendSelectionBy(drag_shift_.Contains(ssLeft), records, false, true);
+    if (records != 0 && mouse_.Mode() != mmSelectRectX)
+      ExtendSelectionBy(mouse_.DragKeys.Contains(ssLeft), records, false, true);
     if (dx != 0) {
       if (dx < 0 && LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
       else if (dx > 0 && LeftCol() + VisibleColCount() < ColCount()) SetLeftCol(LeftCol() + 1);
       SelectColumnTo(Col() + dx, dx, false);
     }
-    if (mouse_mode_ == mmSelectRectX) {
+    if (mouse_.Mode() == mmSelectRectX) {
       if (records != 0) data_link_->MoveBy(records);
       selection_->Rect()->Select(SelectedIndex(), selected_rows_->CurrentRow(), true);
     }
   }
   if (update_lock_ == 0 && HandleAllocated()) Update();
-  ResetTimer(200 - 15 * distance);
+  ResetTimer(step.Interval);
 }
 
 void TCustomDBGridX::TimerScrollColumns() {
-  const TRect box = DataBoxPixels();
-  const int x = mouse_point_.X;
-  int distance = 0, to = -1;
-  if (x >= box.Right) {
+  const TAutoScrollX step = TMouseTrackerX::AutoScrollColumns(DataBoxPixels(), mouse_.MousePoint.X);
+  if (step.Columns == 0) return;
+  int to = -1;
+  if (step.Columns > 0) {
     if (LeftCol() + VisibleColCount() < ColCount()) SetLeftCol(LeftCol() + 1);
     to = std::min(LeftCol() + VisibleColCount() - 1, ColCount() - 1);
-    distance = x - box.Right;
-  } else if (x < box.Left) {
+  } else {
     if (LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
     to = LeftCol();
-    distance = box.Left - x;
-  } else {
-    return;
   }
   const int data_col = RawToDataColumn(to);
   if (data_col >= 0 && data_col < columns_->Count()) selection_->Columns()->SelectShift(columns_->GetColumn(data_col));
-  ResetTimer(200 - 10 * distance);
+  ResetTimer(step.Interval);
 }
 
 // ---- Small tests and steps the mouse shares ----

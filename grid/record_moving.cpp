@@ -42,16 +42,15 @@ bool TCustomDBGridX::BeginRecordDrag(TPoint MousePt, bool CheckOnly) {
   }
   if (CheckOnly) return true;
   if (cell.Y != Row()) data_link_->MoveBy(cell.Y - Row());
-  drag_bookmark_ = ds->Bookmark();
-  drag_target_level_ = mem_table_ && mem_table_->TreeViewShown() ? mem_table_->TreeLevel() : 0;
-  int row = Row(), level = drag_target_level_;
+  mouse_.Drag.Bookmark = ds->Bookmark();
+  mouse_.Drag.Level = mem_table_ && mem_table_->TreeViewShown() ? mem_table_->TreeLevel() : 0;
+  int row = Row(), level = mouse_.Drag.Level;
   if (!GetDropTarget(MousePt, row, level)) {
-    drag_bookmark_.clear();
+    mouse_.Drag.Bookmark.clear();
     return false;
   }
-  drag_target_level_ = level;
-  mouse_mode_ = mmMoveRecordsX;
-  tracking_ = true;
+  mouse_.Drag.Level = level;
+  mouse_.TrackRecordDrag();
   ShowDropLine(true);
   ResetTimer(60);
   if (!MouseCapture()) SetMouseCapture(true);
@@ -93,72 +92,71 @@ int TCustomDBGridX::DragMouseRow(int Y) {
 }
 
 void TCustomDBGridX::RecordDragStep(TPoint MousePt, int MouseRow) {
-  if (mouse_mode_ != mmMoveRecordsX) return;
+  if (mouse_.Mode() != mmMoveRecordsX) return;
   TGridDrawInfo di;
   TCustomGrid::CalcDrawInfo(di);
   const int first = record_set_ ? TopRow() : title_offset_;
   const int last = std::min({di.Vert.LastFullVisibleCell, FirstFooterAreaRow() - 1,
                              title_offset_ + std::max(DataRowCount(), 1) - 1});
-  // Past the rows shown the view scrolls a record a step.
-  const int distance = MouseRow < first ? -1 : MouseRow > last ? 1 : MouseRow - Row();
-  int level = drag_target_level_;
-  if (distance == 0 && MousePt.X == drop_line_x_) return;
+  const int distance = TMouseTrackerX::RecordDragDistance(MouseRow, first, last, Row());
+  int level = mouse_.Drag.Level;
+  if (distance == 0 && MousePt.X == mouse_.Drag.LineX) return;
   ShowDropLine(false);
   if (distance != 0) data_link_->MoveBy(distance);
   int row = Row();
-  drop_allowed_ = GetDropTarget(MousePt, row, level);
-  drag_target_level_ = level;
-  drop_line_x_ = MousePt.X;
-  ShowDropLine(drop_allowed_);
+  mouse_.Drag.DropAllowed = GetDropTarget(MousePt, row, level);
+  mouse_.Drag.Level = level;
+  mouse_.Drag.LineX = MousePt.X;
+  ShowDropLine(mouse_.Drag.DropAllowed);
 }
 
 void TCustomDBGridX::EndRecordDrag(TPoint, bool Drop) {
   StopTimer();
   ShowDropLine(false);
-  mouse_mode_ = mmNoneX;
+  mouse_.SetMode(mmNoneX);
   TDataSet* ds = data_link_->DataSet();
-  if (!data_link_->Active() || drag_bookmark_.empty()) return;
-  const TBookmark dragged = std::move(drag_bookmark_);
-  drag_bookmark_.clear();
+  if (!data_link_->Active() || mouse_.Drag.Bookmark.empty()) return;
+  const TBookmark dragged = std::move(mouse_.Drag.Bookmark);
+  mouse_.Drag.Bookmark.clear();
   if (!Drop) {
     // Given up: the dragged record is current again.
     if (ds->BookmarkValid(dragged)) ds->GotoBookmark(dragged);
     return;
   }
-  if (drop_allowed_ && DataSetCompareBookmarks(ds, ds->Bookmark(), dragged) != 0) {
+  if (mouse_.Drag.DropAllowed && DataSetCompareBookmarks(ds, ds->Bookmark(), dragged) != 0) {
     const int to = DragTargetRecNo();
     // The records go where the line showed them; the dragged one is current again.
-    drag_bookmark_ = dragged;
-    MoveSelectedRecords(to, drag_target_level_, false);
-    drag_bookmark_.clear();
+    mouse_.Drag.Bookmark = dragged;
+    MoveSelectedRecords(to, mouse_.Drag.Level, false);
+    mouse_.Drag.Bookmark.clear();
     if (ds->BookmarkValid(dragged)) ds->GotoBookmark(dragged);
   }
 }
 
 void TCustomDBGridX::ShowDropLine(bool Show) {
-  if (Show == (drop_line_y_ >= 0) || !HandleAllocated()) return;
+  if (Show == (mouse_.Drag.LineY >= 0) || !HandleAllocated()) return;
   if (Show) {
     TDataSet* ds = data_link_->DataSet();
     const TRect r = BoxRect(0, Row(), ColCount() - 1, Row());
     // Below the target when the first record to move comes before it: where they will go.
     const bool records = selection_->SelectionType() == gstRecordBookmarks && selected_rows_->Count() > 0;
-    const TBookmark& first = records ? selected_rows_->Items(0) : drag_bookmark_;
+    const TBookmark& first = records ? selected_rows_->Items(0) : mouse_.Drag.Bookmark;
     const bool below = DataSetCompareBookmarks(ds, ds->Bookmark(), first) > 0;
-    drop_line_y_ = below ? r.Bottom - 2 : r.Top + 2;
+    mouse_.Drag.LineY = below ? r.Bottom - 2 : r.Top + 2;
   }
   DrawRecordMoveLine();
-  if (!Show) drop_line_y_ = -1;
+  if (!Show) mouse_.Drag.LineY = -1;
 }
 
 // A 5-pixel dotted line across the client width.
-void TCustomDBGridX::DrawRecordMoveLine() { DrawXorLine({0, drop_line_y_}, {ClientWidth(), drop_line_y_}, 5); }
+void TCustomDBGridX::DrawRecordMoveLine() { DrawXorLine({0, mouse_.Drag.LineY}, {ClientWidth(), mouse_.Drag.LineY}, 5); }
 
 bool TCustomDBGridX::MoveSelectedRecords(int ToRecNo, int TreeLevel, bool CheckOnly) {
   TStringList bookmarks;
   if (selection_->SelectionType() == gstRecordBookmarks) {
     for (int i = 0; i < selected_rows_->Count(); ++i) bookmarks.Add(selected_rows_->Items(i));
-  } else if (!drag_bookmark_.empty()) {
-    bookmarks.Add(drag_bookmark_);
+  } else if (!mouse_.Drag.Bookmark.empty()) {
+    bookmarks.Add(mouse_.Drag.Bookmark);
   } else {
     bookmarks.Add(data_link_->DataSet()->Bookmark());
   }

@@ -12,7 +12,7 @@ namespace lab {
 
 void TCellPainterX::DrawTitle(TColumnX* Column) {
   TColumnTitleX* title = Column->Title();
-  down_ = g_.pressed_title_col_ - g_.indicator_offset_ == col_ && g_.title_pressed_;
+  down_ = g_.TrackedTitleColumn() - g_.indicator_offset_ == col_ && g_.TitleButtonDown();
   const bool multi = g_.use_multi_title_ && col_ < static_cast<int>(g_.title_leaves_.size());
   int image_w = 0;
   std::string caption;
