@@ -32,6 +32,9 @@ if(TARGET lab_crashreport_tests)
   # A library whose start-up holds the loader's lock until a signal comes, for the call stacks of
   # threads stopped with a lock held.
   add_library(lab_crtest_loader_wait SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/loader_wait_module.c)
+  # A library that starts a thread of its own, loaded after the crash reporter started.
+  add_library(lab_crtest_thread SHARED ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/thread_module.c)
+  target_link_libraries(lab_crtest_thread PRIVATE Threads::Threads)
   # Routines whose first bytes the hook tests need exactly, and functions with parts split off them.
   target_sources(lab_crashreport_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/crashreport/hook_routines.S
     ${PROJECT_SOURCE_DIR}/tests/crashreport/clone_routines.S)
@@ -44,7 +47,7 @@ if(TARGET lab_crashreport_tests)
   lab_add_crdata(lab_crtest_dialog_helper ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.txt)
 
   add_dependencies(lab_crashreport_tests lab_crtest_dialog_helper lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
-    lab_crtest_got_now lab_crtest_got_own lab_crtest_loader_wait)
+    lab_crtest_got_now lab_crtest_got_own lab_crtest_loader_wait lab_crtest_thread)
   target_compile_definitions(lab_crashreport_tests PRIVATE
     LAB_CRTEST_DIALOG_HELPER="$<TARGET_FILE:lab_crtest_dialog_helper>"
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
@@ -54,5 +57,6 @@ if(TARGET lab_crashreport_tests)
     LAB_CRTEST_GOT_NOW="$<TARGET_FILE:lab_crtest_got_now>"
     LAB_CRTEST_GOT_OWN="$<TARGET_FILE:lab_crtest_got_own>"
     LAB_CRTEST_LOADER_WAIT="$<TARGET_FILE:lab_crtest_loader_wait>"
+    LAB_CRTEST_THREAD="$<TARGET_FILE:lab_crtest_thread>"
     LAB_CRDATA_PACK="$<TARGET_FILE:lab_crdata_pack>")
 endif()

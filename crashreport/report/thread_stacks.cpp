@@ -96,6 +96,36 @@ int HookedPthreadCreate(pthread_t* thread, const pthread_attr_t* attributes, voi
   return result;
 }
 
+// Libraries loaded later: their threads are hooked as they load, so a thread a library starts gets
+// its entry and its alternate stack like the program's own.
+
+using TDlopen = void* (*)(const char*, int);
+std::atomic<TDlopen> g_real_dlopen{nullptr};
+
+void HookLoadedModules() {
+  const void* real = nullptr;
+  const std::vector<std::string> modules = LoadedModuleNames();
+  HookImportedProc(modules, "", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate), real, true);
+}
+
+thread_local bool t_hooking_loaded = false;  // the hooking itself opens libraries
+
+void* HookedDlopen(const char* File, int Mode) {
+  void* handle = g_real_dlopen.load()(File, Mode);
+  if (handle && !(Mode & RTLD_NOLOAD) && g_start_hooked.load() && !t_hooking_loaded) {
+    t_hooking_loaded = true;
+    TScopeExit done([] { t_hooking_loaded = false; });
+    try {
+      HookLoadedModules();
+      const void* real = nullptr;
+      HookImportedProc(LoadedModuleNames(), "", "dlopen", reinterpret_cast<const void*>(&HookedDlopen), real, true);
+    } catch (...) {
+      // The library is loaded all the same; its threads go untracked.
+    }
+  }
+  return handle;
+}
+
 // Taking another thread's registers.
 
 enum : int { kWaiting = 0, kCaptured = 1, kReleased = 2, kLeft = 3, kCancelled = -1 };
@@ -244,22 +274,24 @@ std::vector<std::string> LoadedModuleNames() {
 void InstallThreadStartHook() {
   if (g_start_hooked.exchange(true)) return;
   LeaveOutOfCallStacks(reinterpret_cast<const void*>(&ThreadStart));
-  // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
-  const std::vector<std::string> modules = LoadedModuleNames();
-  const void* real = nullptr;
-  // The hook reads the real routine from g_real_create: set it before any slot points at the hook.
-  // It is the one the modules bind to (a sanitizer's, which calls the C library's, comes first).
+  // The hooks read the real routines from g_real_create and g_real_dlopen: set them before any slot
+  // points at a hook. They are the ones the modules bind to (a sanitizer's, which calls the C
+  // library's, comes first).
   if (!g_real_create.load()) g_real_create = reinterpret_cast<TPthreadCreate>(::dlsym(RTLD_DEFAULT, "pthread_create"));
-  if (!g_real_create.load()) {
+  if (!g_real_dlopen.load()) g_real_dlopen = reinterpret_cast<TDlopen>(::dlsym(RTLD_DEFAULT, "dlopen"));
+  if (!g_real_create.load() || !g_real_dlopen.load()) {
     g_start_hooked = false;
     return;
   }
   TScopeFail not_hooked([] { g_start_hooked = false; });
-  HookImportedProc(modules, "", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate),
-                   real, true);
+  // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
+  HookLoadedModules();
+  const void* real = nullptr;
+  HookImportedProc(LoadedModuleNames(), "", "dlopen", reinterpret_cast<const void*>(&HookedDlopen), real, true);
 }
 
 void RemoveThreadStartHook() {
+  UnhookImportedProc(reinterpret_cast<const void*>(&HookedDlopen));
   UnhookImportedProc(reinterpret_cast<const void*>(&HookedPthreadCreate));
   g_start_hooked = false;
 }

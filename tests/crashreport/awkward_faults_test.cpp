@@ -128,6 +128,13 @@ INSTANTIATE_TEST_SUITE_P(
                        ::dlopen(LAB_CRTEST_LOADER_WAIT, RTLD_NOW);
                      },
                      SIGSEGV, 2, false},
+        TAwkwardCase{"AStackOverflowInAThreadOfALibraryLoadedLaterIsReported",
+                     [] {
+                       void* library = ::dlopen(LAB_CRTEST_THREAD, RTLD_NOW);
+                       if (!library) std::_Exit(91);
+                       reinterpret_cast<void (*)()>(::dlsym(library, "crtest_run_overflowing_thread"))();
+                     },
+                     SIGSEGV, 1, false},
         // Held until the report is done, then taken as it comes.
         TAwkwardCase{"AFaultSignalSentWhileAReportIsMadeWaitsForIt", [] { ReportWhileSent(SIGSEGV); }, SIGSEGV, 2,
                      true},
