@@ -53,6 +53,30 @@ void CrashLog_AttachedFilesRequestEvent(const TCrashRecordData* Record, const TC
 void CrashLog_CustomFieldsRequestEvent(const TCrashRecordData* Record, const TCrashStringsData* FieldsName,
                                        const TCrashStringsData* FieldsValue);
 
+/* A thread that a library module's crash reporter saw start, as it hands it to the program's crash
+   reporter, so that the program's thread list holds every thread. The saved stack (the starting
+   thread's, as it stood then) is copied by the receiver. */
+typedef struct TCrashThreadData {
+  uint32_t ThreadID;
+  uintptr_t Handle; /* the pthread_t */
+  uint32_t ResumerID; /* the thread that started it */
+  const void* StackBase;
+  const void* StartRoutine;
+  void* StartParameter;
+  const uint8_t* SavedStack;
+  size_t SavedStackSize;
+  uintptr_t SavedStackAddress; /* where the saved stack's first byte stood */
+} TCrashThreadData;
+
+/* In the new thread, before its routine: its entry joins the program's list (a thread listed
+   already keeps its entry). */
+void CrashLog_CallCreateThread(const TCrashThreadData* Thread);
+/* In the thread, as it ends: its entry leaves the list. */
+void CrashLog_CallExitThread(void);
+
+typedef void (*TCrashCallCreateThread)(const TCrashThreadData*);
+typedef void (*TCrashCallExitThread)(void);
+
 typedef void (*TCrashPasswordRequestEvent)(char*, int);
 typedef void (*TCrashPasswordRequestEventEx)(const TCrashRecordData*, char*, int);
 typedef void (*TCrashExceptionNotifyEvent)(const TCrashRecordData*, bool*);

@@ -1,12 +1,16 @@
 #include "crashreport/capture/thread_tracking.h"
 
+#include <link.h>
 #include <pthread.h>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
+#include "crashreport/crash_exports.h"
 #include "crashreport/report/call_stack.h"
+#include "crashreport/report/system_utils.h"
 #include "crashreport/capture/fault_capture.h"
 #include "crashreport/report/memory_probe.h"
 #include "crashreport/process_state.h"
@@ -47,12 +51,24 @@ TOwnThreads& OwnThreads() {
 
 thread_local int t_own_starts = 0;
 
+// In a library module, the program's exports that take its thread starts, when the program carries
+// a crash reporter; null in the program itself.
+template <class F>
+F ProgramExport(const char* Name) {
+  const link_map* program = _r_debug.r_map;  // the loader lists the program first
+  if (!program || LoaderEntryOf(RunningModuleBase()) == program) return nullptr;
+  return reinterpret_cast<F>(const_cast<void*>(FindLoadedExport(*program, Name)));
+}
+
 // Takes the thread out of the list, or of the crash reporter's own, as it ends.
 struct TThreadMembership {
   bool Tracked = false;
+  bool Forwarded = false;  // to the program's list
   bool Own = false;
   ~TThreadMembership() {
     if (Tracked) CrashThreadsList().RemoveCurrentThread();
+    if (Forwarded)
+      if (auto exit_thread = ProgramExport<TCrashCallExitThread>("CrashLog_CallExitThread")) exit_thread();
     if (Own) {
       TOwnThreads& own = OwnThreads();
       std::lock_guard guard(own.lock);
@@ -134,6 +150,13 @@ void EnterThread(TThreadStartRecord Start) noexcept {
   Start.Entry->ThreadID = GetCurrentThreadID();
   Start.Entry->Handle = static_cast<std::uintptr_t>(::pthread_self());
   Start.Entry->StackBase = GetStackBase();
+  if (auto create = ProgramExport<TCrashCallCreateThread>("CrashLog_CallCreateThread")) {
+    const TCrashThreadEntry& e = *Start.Entry;
+    const TCrashThreadData data{e.ThreadID,     e.Handle, e.ResumerID, e.StackBase, e.ReplacedCreateThreadStart,
+                                e.StartParameter, e.SavedStack.get(), e.SavedStackSize, e.SavedStackAddress};
+    create(&data);
+    t_membership.Forwarded = true;
+  }
   try {
     AddEntry(std::move(Start.Entry));
     t_membership.Tracked = true;
@@ -161,3 +184,43 @@ void AppendCreationCallStack(TCrashStackList& List, const TMemoryMap& Memory, co
 }
 
 }  // namespace lab
+
+extern "C" {
+
+void CrashLog_CallCreateThread(const TCrashThreadData* Thread) {
+  using namespace lab;
+  if (!Thread || !IsCrashLogEnabled()) return;
+  try {
+    TCrashThreadsList& list = CrashThreadsList();
+    list.RemoveTerminated();
+    auto entry = TCrashThreadsList::NewItem();
+    entry->ThreadID = Thread->ThreadID;
+    entry->Handle = Thread->Handle;
+    entry->ResumerID = Thread->ResumerID;
+    entry->StackBase = Thread->StackBase;
+    entry->ReplacedCreateThreadStart = Thread->StartRoutine;
+    entry->StartParameter = Thread->StartParameter;
+    entry->ForeignCopy = true;
+    if (Thread->SavedStack && Thread->SavedStackSize) {
+      auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(Thread->SavedStackSize);
+      std::memcpy(copy.get(), Thread->SavedStack, Thread->SavedStackSize);
+      entry->SavedStack = std::move(copy);
+      entry->SavedStackSize = Thread->SavedStackSize;
+      entry->SavedStackAddress = Thread->SavedStackAddress;
+    }
+    list.BeginWrite();
+    TScopeExit done([&] { list.EndWrite(); });
+    if (list.IndexOfID(entry->ThreadID) < 0) list.Add(std::move(entry));
+  } catch (...) {
+    // The thread runs untracked.
+  }
+}
+
+void CrashLog_CallExitThread(void) {
+  try {
+    lab::CrashThreadsList().RemoveCurrentThread();
+  } catch (...) {
+  }
+}
+
+}  // extern "C"

@@ -15,7 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "crashreport/crash_exports.h"
 #include "crashreport/report/call_stack.h"
+#include "crashreport/report/thread_stacks.h"
 #include "crashreport/capture/freeze_watchdog.h"
 #include "crashreport/report/memory_map.h"
 #include "crashreport/process_state.h"
@@ -218,6 +220,36 @@ int StartThroughTheWrapper(bool Enabled, bool Own) {
   return 0;
 }
 
+// A thread that a library module's crash reporter hands over: listed, with the starting thread's
+// stack it was handed, until it says it ends. (Started as one of the reporter's own, so this
+// module's hook leaves it to the exports.)
+int ForwardFromALibrary() {
+  int result = 0;
+  const std::uint32_t starter = GetCurrentThreadID();
+  const TOwnThreadStart own;
+  std::thread([&] {
+    const std::uint8_t stack[64] = {1, 2, 3};
+    const TCrashThreadData data{GetCurrentThreadID(), static_cast<std::uintptr_t>(::pthread_self()), starter,
+                                GetStackBase(), nullptr, nullptr, stack, sizeof stack, 0x1000};
+    CrashLog_CallCreateThread(&data);
+    TCrashThreadsList& list = CrashThreadsList();
+    list.BeginRead();
+    const int index = list.IndexOfID(GetCurrentThreadID());
+    if (index < 0) {
+      result = 74;
+    } else {
+      const TCrashThreadEntry& e = *list.GetItem(index);
+      if (!e.ForeignCopy || e.ResumerID != starter || e.SavedStackSize != sizeof stack || e.SavedStack.get() == stack ||
+          e.SavedStack[2] != 3 || e.SavedStackAddress != 0x1000)
+        result = 75;
+    }
+    list.EndRead();
+    CrashLog_CallExitThread();
+    if (result == 0 && Listed(GetCurrentThreadID())) result = 76;
+  }).join();
+  return result;
+}
+
 struct TChildCase {
   const char* Name;
   int (*Run)();
@@ -271,7 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
         TChildCase{"TheStartWrapperRunsTheRoutineOfAThreadWithoutAnEntry",
                    [] { return StartThroughTheWrapper(false, false); }, 0},
         TChildCase{"TheStartWrapperRunsTheReportersOwnThreadsRoutine", [] { return StartThroughTheWrapper(true, true); },
-                   0}),
+                   0},
+        TChildCase{"AThreadALibraryHandsOverIsListedUntilItEnds", &ForwardFromALibrary, 0}),
     [](const ::testing::TestParamInfo<TChildCase>& Info) { return std::string(Info.param.Name); });
 
 }  // namespace
