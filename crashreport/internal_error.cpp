@@ -74,9 +74,9 @@ std::string InternalBugText(const TInternalBug& Bug) {
          "\r\nException : " + Bug.ClassName + "\r\nMessage   : " + Bug.Message + "\r\nCall Stack: " + Bug.CallStack;
 }
 
-std::string WriteInternalBugReport(const TInternalBug& Bug) {
+std::string WriteInternalBugReport(const TInternalBug& Bug, const std::string& FileName) {
   try {
-    std::string path = RunningModuleFileName() + ".log";
+    std::string path = FileName.empty() ? RunningModuleFileName() + ".log" : FileName;
     if (!EnsureWritableFilePath(path, false, false)) return {};
     const std::string text = InternalBugText(Bug);
     ReplaceFileLocked(path, [&](std::string) { return text; });

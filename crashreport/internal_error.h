@@ -32,8 +32,8 @@ void ReportInternalError(std::string_view Section, std::uintptr_t Address = 0);
 // The bug report's text and its call-stack lines (of the calling thread, from the caller up).
 std::string InternalBugText(const TInternalBug& Bug);
 std::string InternalBugCallStack();
-// Writes the bug text to the program's file name with ".log" and asks whether to mail it; the
-// file's name, empty when it could not be written.
-std::string WriteInternalBugReport(const TInternalBug& Bug);
+// Writes the bug text to FileName (empty: the program's file name with ".log") and asks whether to
+// mail it; the file's name, empty when it could not be written.
+std::string WriteInternalBugReport(const TInternalBug& Bug, const std::string& FileName = {});
 
 }  // namespace lab

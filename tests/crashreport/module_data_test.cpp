@@ -15,6 +15,7 @@
 #include "crashreport/codec/zlib_memory.h"
 #include "elf_image.h"
 #include "options_fixture.h"
+#include "tests/crashreport/test_files.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 
@@ -60,7 +61,7 @@ TEST(ModuleData, SectionIsFoundOnlyInElfFilesThatCarryIt) {
   EXPECT_FALSE(ReadModuleDataSection("/bin/gzip", data));  // an ELF file without it
   EXPECT_FALSE(ReadModuleDataSection(std::string(LAB_TEST_DATA_DIR) + "/crashreport/options.bin", data));
   EXPECT_FALSE(ReadModuleDataSection("/nonexistent/program", data));
-  const std::string cut = std::string(LAB_BUILD_DIR) + "/cut-elf";
+  const std::string cut = testing::Scratch("module_data_cut") + "/cut-elf";
   std::ifstream exe("/proc/self/exe", std::ios::binary);
   std::vector<char> head(4096);
   exe.read(head.data(), 4096);
