@@ -379,14 +379,18 @@ void TCustomDBGridX::ColExit() {
   if (OnColExit) OnColExit(this);
 }
 
-// Inside a filter update: the filter columns move with the columns and are not taken for edits.
+// Inside a filter update: the filter columns move with the columns and are not taken for edits;
+// then the filter editor goes over its column's cell again.
 void TCustomDBGridX::ColumnMoved(int FromIndex, int ToIndex) {
-  st_filter_->BeginUpdate();
-  TScopeExit end_update([&] { st_filter_->EndUpdate(); });
-  const int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
-  if (from >= 0 && from < columns_->Count() && to >= 0 && to < columns_->Count())
-    columns_->GetColumn(from)->SetIndex(to);
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
+  {
+    st_filter_->BeginUpdate();
+    TScopeExit end_update([&] { st_filter_->EndUpdate(); });
+    const int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
+    if (from >= 0 && from < columns_->Count() && to >= 0 && to < columns_->Count())
+      columns_->GetColumn(from)->SetIndex(to);
+    if (OnColumnMoved) OnColumnMoved(this, from, to);
+  }
+  UpdateFilterEdit(false);
 }
 
 // The framework grid's widths follow the columns: hidden columns take no pixels (and, with column

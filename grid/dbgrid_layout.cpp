@@ -148,6 +148,8 @@ void TCustomDBGridX::InternalLayout() {
   if (HandleAllocated()) Invalidate();
   // Columns may have moved: the selected ones stay in column order.
   if (selection_->SelectionType() == gstColumns) selection_->Columns()->Refresh();
+  // Its column may have moved, changed width or gone from the screen.
+  UpdateFilterEdit(false);
 }
 
 // Frozen columns join the indicator among the fixed columns; hidden columns met on the way (and

@@ -221,6 +221,7 @@ void TCustomDBGridX::ApplyPendingResize() {
   } else {
     UpdateRowCount();
     UpdateScrollBar();
+    UpdateFilterEdit(false);
   }
 }
 
@@ -238,6 +239,7 @@ void TCustomDBGridX::TopLeftChanged() {
     mem_table_->FetchRecords(di.Vert.LastDrawnCell() - title_offset_ + 1);
     UpdateScrollBar();
   }
+  UpdateFilterEdit(false);
 }
 
 namespace {

@@ -59,10 +59,14 @@ void TFilterRowX::Place(bool Show) {
     Conceal();
     return;
   }
-  if (Show && !editor_->Visible()) {
+  // A hidden editor comes filled and its text selected; one showing keeps what is typed in it.
+  const bool fill = Show && !editor_->Visible();
+  if (fill) {
     editor_->SetBounds(r.Left, r.Top, 0, 0);
     editor_->SetVisible(true);
-    if (editor_->CanFocus()) editor_->SetFocus();
+  }
+  if (Show && editor_->CanFocus()) editor_->SetFocus();
+  if (fill) {
     host_.FillFilterEditor();
     editor_->SelectAll();
   }

@@ -11,11 +11,12 @@ void TSTDBGridXFilter::DeclareProperties(TPropertyDeclarer<TSTDBGridXFilter>& P)
 
 TPersistent* TSTDBGridXFilter::GetOwner() { return grid_; }
 
-// The filter row comes or goes: the fixed rows change, and an editor showing over a cell is placed
-// again.
+// The filter row comes or goes: editing it ends with it, the fixed rows change, and an editor
+// showing over a cell is placed again.
 void TSTDBGridXFilter::SetVisible(bool Value) {
   if (visible_ == Value) return;
   visible_ = Value;
+  if (!Value) grid_->UpdateFilterEdit(false);
   grid_->LayoutChanged();
   if (grid_->EditorMode()) grid_->InvalidateEditor();
 }

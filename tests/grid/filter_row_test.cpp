@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,64 @@ class FilterRow : public GridPaintTest {
     input::KeyUp(win::VK_RETURN);
     Pump();
   }
+  // The five columns of the set-up again, none filtered, in a grid of the set-up's size.
+  void Rebuild() {
+    grid->ClearAllFilters();
+    grid->ApplyFilter();
+    grid->STFilter()->SetVisible(true);
+    grid->SetAlign(alNone);
+    grid->SetAutoFitColWidths(false);
+    form->SetBounds(0, 0, 600, 300);
+    grid->SetBounds(0, 0, 560, 260);
+    grid->Columns()->Clear();
+    for (const char* name : {"Id", "Name", "Done", "Code", "Price"}) grid->Columns()->Add()->SetFieldName(name);
+    Pump();
+  }
+  TColumnX* ColumnOf(const std::string& Name) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (Column(i)->FieldName() == Name) return Column(i);
+    return nullptr;
+  }
+  // What changes the layout: a user's mouse and window, or the program.
+  // Only as wide as the columns up to Code: Price lies to the right.
+  void Narrow() {
+    grid->SetBounds(0, 0, Cell(Raw(3), 0).Right + 20, 260);
+    Pump();
+  }
+  void FitToWindow() {
+    grid->SetAlign(alClient);
+    grid->SetAutoFitColWidths(true);
+    Pump();
+  }
+  void DragFirstEdge() { Drag({Cell(Raw(0), 0).Right, 5}, {Cell(Raw(0), 0).Right + 40, 5}); }
+  void MoveFirstColumnRight() { Drag(Middle(Raw(0), 0), Middle(Raw(4), 0)); }
+  void ScrollRight() {
+    grid->Perform(win::WM_HSCROLL, win::SB_LINERIGHT, 0);
+    Pump();
+  }
+  void ResizeWindow() {
+    input::WindowConfigured(form->Handle(), win::RECT{0, 0, 420, 300});
+    Pump();
+  }
+  void DeleteFirstColumn() { delete Column(0); Pump(); }
+  void DeleteCode() { delete ColumnOf("Code"); Pump(); }
+  void HideRow() { grid->STFilter()->SetVisible(false); Pump(); }
+  // The left button pressed at From, moved to To and let go there.
+  void Drag(TPoint From, TPoint To) {
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    for (TPoint p : {From, TPoint{(From.X + To.X) / 2, (From.Y + To.Y) / 2}, To}) {
+      if (p.X == From.X && p.Y == From.Y) {
+        input::MouseMove(grid->ClientToScreen(p));
+        input::MouseButton(win::VK_LBUTTON, true, grid->ClientToScreen(p));
+      } else {
+        input::MouseMove(grid->ClientToScreen(p));
+      }
+      Pump();
+    }
+    input::MouseButton(win::VK_LBUTTON, false, grid->ClientToScreen(To));
+    Pump();
+  }
+
   int applied = 0;
   std::vector<std::string> boxes;
 };
@@ -196,6 +255,57 @@ TEST_F(FilterRow, WhatIsTypedInAFilterCellIsItsConditionBeforeEnter) {
   EXPECT_EQ(applied, 0);
   Enter();
   EXPECT_EQ(Ids(ds), (std::vector<int>{5, 6}));
+}
+
+// Whatever moves the columns, the editor stays over the cell of the column it edits and what was
+// typed there becomes that column's condition; hiding the row or deleting the column ends the
+// editing.
+TEST_F(FilterRow, TheEditorFollowsItsColumnWhereverTheLayoutPutsIt) {
+  struct TCase {
+    const char* Change;
+    std::function<void()> Prepare, Make;
+    bool Stays;  // editing goes on
+  };
+  const TCase cases[] = {
+      {"a column's edge dragged", nullptr, [this] { DragFirstEdge(); }, true},
+      {"scrolled sideways", [this] { Narrow(); }, [this] { ScrollRight(); }, true},
+      {"a column moved by its title", nullptr, [this] { MoveFirstColumnRight(); }, true},
+      {"the window resized", [this] { FitToWindow(); }, [this] { ResizeWindow(); }, true},
+      {"a column on its left deleted", nullptr, [this] { DeleteFirstColumn(); }, true},
+      {"the filter row hidden", nullptr, [this] { HideRow(); }, false},
+      {"the column deleted", nullptr, [this] { DeleteCode(); }, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Change);
+    Rebuild();
+    if (c.Prepare) c.Prepare();
+    const int click_left = Cell(Raw(3), 1).Left + 1;
+    Click(Middle(Raw(3), 1));
+    ASSERT_TRUE(grid->FilterEditing());
+    Type(U"K*");
+    c.Make();
+    TColumnX* code = ColumnOf("Code");
+    EXPECT_EQ(grid->FilterEditing(), c.Stays);
+    if (!c.Stays) {
+      EXPECT_FALSE(Editor()->Visible());
+      if (code) {
+        EXPECT_EQ(code->STFilter()->ExpressionStr(), "K*");
+      }
+      continue;
+    }
+    ASSERT_TRUE(code);
+    ASSERT_EQ(grid->FilterCol(), Raw(code->Index()));
+    TRect cell = Cell(grid->FilterCol(), 1);
+    ASSERT_FALSE(cell.IsEmpty());
+    EXPECT_NE(cell.Left, click_left) << "the columns did not move";
+    ++cell.Left;
+    EXPECT_TRUE(Editor()->Visible());
+    EXPECT_EQ(Editor()->BoundsRect(), cell);
+    Click({cell.Left + 5, (cell.Top + cell.Bottom) / 2});  // a press on the grid took the focus
+    Enter();
+    EXPECT_EQ(code->STFilter()->ExpressionStr(), "K*");
+    EXPECT_EQ(Ids(ds), (std::vector<int>{1, 2, 4}));
+  }
 }
 
 TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
