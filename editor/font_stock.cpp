@@ -27,7 +27,7 @@ win::LOGFONT BaseLogFont(TFont* Font) {
 // ---- Shared records ----
 
 TFontsInfoManager::~TFontsInfoManager() {
-  // Records still in use when the process ends are freed anyway; nothing may raise here.
+  // Records still in use are freed with it; nothing may raise here.
   for (auto& info : list_)
     for (TFontStyleEntry& entry : info->FontsData)
       if (entry.Handle) win::DeleteObject(entry.Handle);
@@ -77,8 +77,9 @@ void TFontsInfoManager::UnLockFontsInfo(TSharedFontsInfo* pFontsInfo) {
 }
 
 TFontsInfoManager& GetFontsInfoManager() {
-  static TFontsInfoManager manager;
-  return manager;
+  // Never freed: editors may be freed by exit handlers and static destructors that run after it.
+  static auto* manager = new TFontsInfoManager;
+  return *manager;
 }
 
 // ---- Font stock ----

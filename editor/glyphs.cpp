@@ -38,8 +38,9 @@ struct TSharedStrip {
 };
 
 std::unique_ptr<std::vector<TSharedStrip>>& Strips() {
-  static std::unique_ptr<std::vector<TSharedStrip>> strips;
-  return strips;
+  // Never freed: an editor freed by an exit handler still lets go of its strip.
+  static auto* strips = new std::unique_ptr<std::vector<TSharedStrip>>;
+  return *strips;
 }
 
 }  // namespace

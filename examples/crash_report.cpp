@@ -56,7 +56,7 @@ std::uintptr_t g_raise_address = 0;
 TCrashStackList g_stack;
 
 [[noreturn]] __attribute__((noinline)) void RaiseConvertError(const std::string& Text) {
-  ucontext_t here;
+  ucontext_t here{};  // getcontext leaves the registers a call may change unset
   ::getcontext(&here);
   SaveContext(here, g_context);
   g_raise_address = CallInstructionBefore(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));

@@ -17,8 +17,8 @@ struct TSharedBitmap {
 };
 
 TSharedBitmap& Shared() {
-  static TSharedBitmap shared;
-  return shared;
+  static auto* shared = new TSharedBitmap;  // never freed: grids may outlive the statics
+  return *shared;
 }
 
 // DrawText flags of an alignment.

@@ -1,5 +1,6 @@
 #include "grid/grid_unit.h"
 
+#include "grid/cell_writing.h"
 #include "grid/column_interceptors.h"
 #include "grid/columns.h"
 #include "grid/data_service.h"
@@ -46,6 +47,7 @@ void StartGrid() {
   RegisterMemTableX(TMemDataSet::StaticClass(), CreateMemDataSetTableX);
   RegisterColumnInterceptors();
   RegisterDatasetFeaturesX(TMemDataSet::StaticClass(), std::make_unique<TMemDataSetFeaturesX>());
+  if (resources) return;  // kept by grids that outlived the last shut-down (EndGrid)
   auto r = std::make_unique<TDBGridXResources>();
   auto s = std::make_unique<TDBGridXStyle>();
   auto service = std::make_unique<TDBGridXDataService>();
@@ -100,7 +102,11 @@ void StartGrid() {
   resources = r.release();
 }
 
+// Runs at exit, when a program's windows may still stand (the application's forms are never freed)
+// or be freed later by an exit handler: while any grid is left, the parts grids share stay, and
+// nothing here may lay out or paint a grid.
 void EndGrid() {
+  if (DrawBitmapUsers() > 0) return;  // every grid holds the drawing bitmap
   if (resources) {
     delete resources->DownCursor;
     delete resources->RightCursor;

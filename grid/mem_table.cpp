@@ -15,8 +15,8 @@ struct TRegistered {
 };
 
 std::vector<TRegistered>& Registry() {
-  static std::vector<TRegistered> registry;
-  return registry;
+  static auto* registry = new std::vector<TRegistered>;  // kept to the end: grids may still ask at exit
+  return *registry;
 }
 
 // Over a dataset that reads its records in place and numbers them.

@@ -7,19 +7,26 @@ namespace lab {
 namespace {
 
 std::mutex g_backendMutex;
-std::unique_ptr<TBackend> g_backend;
+
+// Never destroyed: windows freed by exit handlers and static destructors still leave the display,
+// and its event thread keeps running until the process is gone.
+std::unique_ptr<TBackend>& Current() {
+  static auto* backend = new std::unique_ptr<TBackend>;
+  return *backend;
+}
 
 }  // namespace
 
 TBackend& Backend() {
   std::lock_guard lock(g_backendMutex);
-  if (!g_backend) g_backend = CreateDefaultBackend();
-  return *g_backend;
+  std::unique_ptr<TBackend>& backend = Current();
+  if (!backend) backend = CreateDefaultBackend();
+  return *backend;
 }
 
 void SetBackend(std::unique_ptr<TBackend> backend) {
   std::lock_guard lock(g_backendMutex);
-  g_backend = std::move(backend);
+  Current() = std::move(backend);
 }
 
 }  // namespace lab

@@ -17,7 +17,11 @@ class TRealClock : public TClock {
   }
 };
 
-TRealClock g_realClock;
+// Never destroyed: the back-end's event thread reads the time until the process is gone.
+const TClock& RealClock() {
+  static const auto* clock = new TRealClock;
+  return *clock;
+}
 std::atomic<TClock*> g_clock{nullptr};
 
 }  // namespace
@@ -29,7 +33,7 @@ void TManualClock::Advance(std::uint64_t ms) {
 
 const TClock& Clock() {
   TClock* c = g_clock.load();
-  return c ? *c : g_realClock;
+  return c ? *c : RealClock();
 }
 
 void SetClock(TClock* clock) {

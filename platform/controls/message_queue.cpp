@@ -9,6 +9,7 @@
 #include "platform/controls/clock.h"
 #include "platform/controls/window_styles.h"
 #include "platform/controls/wm_state.h"
+#include "platform/rtl/per_thread.h"
 
 namespace lab::wm {
 
@@ -44,14 +45,14 @@ void RetireQueue(const std::shared_ptr<ThreadQueue>& queue) {
   Queues().byThread.erase(queue->threadId);
 }
 
+// Each thread's queue, retired when the thread ends. It lasts while the program ends (PerThread),
+// as windows freed by exit handlers still post and remove messages.
 struct QueueHolder {
   std::shared_ptr<ThreadQueue> queue;
   ~QueueHolder() {
     if (queue) RetireQueue(queue);
   }
 };
-
-thread_local QueueHolder tlsQueue;
 
 bool InRange(UINT m, UINT min, UINT max) { return (min == 0 && max == 0) || (m >= min && m <= max); }
 
@@ -252,12 +253,13 @@ DWORD CurrentThreadId() {
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue() {
-  if (!tlsQueue.queue) {
-    tlsQueue.queue = std::make_shared<ThreadQueue>(CurrentThreadId());
+  QueueHolder& holder = PerThread<QueueHolder>();
+  if (!holder.queue) {
+    holder.queue = std::make_shared<ThreadQueue>(CurrentThreadId());
     std::lock_guard lock(Queues().mutex);
-    Queues().byThread[CurrentThreadId()] = tlsQueue.queue;
+    Queues().byThread[CurrentThreadId()] = holder.queue;
   }
-  return tlsQueue.queue;
+  return holder.queue;
 }
 
 std::vector<std::shared_ptr<ThreadQueue>> AllQueues() {

@@ -5,15 +5,22 @@
 
 #include "platform/graphics/bidi.h"
 #include "platform/graphics/device_context.h"
+#include "platform/rtl/per_thread.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
 namespace {
 
-std::u32string& Scratch() {
-  thread_local std::u32string buffer;
-  return buffer;
-}
+// Kept per thread, so text output allocates only while its runs grow; it lasts while the program
+// ends, when windows freed by exit handlers may still measure text.
+struct TTextScratch {
+  std::u32string Decoded, Shown;
+  std::vector<int> Order, ShownDx, Offsets;
+  std::vector<cairo_glyph_t> Glyphs;
+  std::vector<cairo_scaled_font_t*> Fonts;
+};
+
+TTextScratch& Scratch() { return PerThread<TTextScratch>(); }
 
 // Shows the glyphs collected for one run, each stretch in the font it comes from (characters the
 // font lacks come from fallback fonts). Turned text (turned_em > 0) sets each font by face and size,
@@ -46,7 +53,7 @@ void ApplyClip(cairo_t* cr, TGdiBitmap* bm, const TRegion& clip, std::uint64_t s
 
 void TDeviceContext::ExtTextOut(int x, int y, win::UINT options, const TRect* rect, std::string_view text,
                                 const int* dx) {
-  std::u32string& u = Scratch();
+  std::u32string& u = Scratch().Decoded;
   u.clear();
   Utf8DecodeAppend(text, u);
   std::u32string local;
@@ -69,8 +76,10 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
 
   // Text with right-to-left letters (or right-to-left reading) is shown in display order; the
   // caller's advances travel with their characters.
-  thread_local std::u32string shown;
-  thread_local std::vector<int> order, shown_dx;
+  TTextScratch& scratch = Scratch();
+  std::u32string& shown = scratch.Shown;
+  std::vector<int>& order = scratch.Order;
+  std::vector<int>& shown_dx = scratch.ShownDx;
   if (!(options & win::ETO_IGNORELANGUAGE)) {
     const bool rtl = (options & win::ETO_RTLREADING) || (s_.text_align & win::TA_RTLREADING);
     if (ReorderForDisplay(std::u32string_view(text, n), rtl, shown, order)) {
@@ -84,7 +93,7 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
     }
   }
 
-  thread_local std::vector<int> offsets;
+  std::vector<int>& offsets = scratch.Offsets;
   offsets.resize(n + 1);
   int total = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -138,8 +147,8 @@ void TDeviceContext::TextRun(int x, int y, win::UINT options, const TRect* rect,
   const double red = ((text_px >> 16) & 0xFF) / 255.0, green = ((text_px >> 8) & 0xFF) / 255.0,
                blue = (text_px & 0xFF) / 255.0;
 
-  thread_local std::vector<cairo_glyph_t> glyphs;
-  thread_local std::vector<cairo_scaled_font_t*> fonts;
+  std::vector<cairo_glyph_t>& glyphs = scratch.Glyphs;
+  std::vector<cairo_scaled_font_t*>& fonts = scratch.Fonts;
   glyphs.clear();
   fonts.clear();
 
@@ -233,7 +242,7 @@ TSize TDeviceContext::GetTextExtent(std::u32string_view text) {
 }
 
 TSize TDeviceContext::GetTextExtent(std::string_view text) {
-  std::u32string& u = Scratch();
+  std::u32string& u = Scratch().Decoded;
   u.clear();
   Utf8DecodeAppend(text, u);
   return GetTextExtent(std::u32string_view(u));

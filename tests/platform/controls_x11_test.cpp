@@ -150,17 +150,7 @@ class X11WindowTest : public X11Test {
     return form;
   }
   // What the window manager sends when the user closes a window.
-  void RequestClose(TForm* form) {
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = X11WindowOf(Backend(), form->Handle());
-    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, ev.xclient.window, False, NoEventMask, &ev);
-    XFlush(d);
-  }
+  void RequestClose(TForm* form) { SendWindowManagerClose(d, X11WindowOf(Backend(), form->Handle())); }
 };
 
 // stderr goes to a file while the object lives, so a test can read what was reported so far.

@@ -95,6 +95,19 @@ class TXvfb {
   std::string name_;
 };
 
+// What a window manager sends when the user closes the window w (sent through d, flushed).
+inline void SendWindowManagerClose(Display* d, Window w) {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  ev.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, w, False, NoEventMask, &ev);
+  XFlush(d);
+}
+
 // Runs the message loop until `done` holds (false after 10 s).
 inline bool WaitFor(const std::function<bool()>& done) {
   using namespace std::chrono_literals;
