@@ -1092,7 +1092,10 @@ TColumnX* TDBGridColumnsX::AddDefaultColumn() {
 int TDBGridColumnsX::GetState() const { return Count() > 0 && GetColumn(0)->Stored() ? 1 : 0; }
 
 // Columns hold no interface of the dataset's services yet; nothing to release.
-void TDBGridColumnsX::ReleaseColumnLinks() {}
+// The filter row's drop-down values were the old dataset's.
+void TDBGridColumnsX::ReleaseColumnLinks() {
+  for (int i = 0; i < Count(); ++i) GetColumn(i)->STFilter()->SetValueList(nullptr);
+}
 
 void TDBGridColumnsX::RestoreDefaults() {
   BeginUpdate();

@@ -568,6 +568,32 @@ TEST_F(FilterRow, DropDownValuesAreKeptUntilTheDataChanges) {
   EXPECT_GE(Editor()->Items()->IndexOf("Moore"), 0);
 }
 
+// The values kept for the drop-down were the old dataset's.
+TEST_F(FilterRow, TheDropDownOffersTheValuesOfTheDatasetShownNow) {
+  auto* other = new TMemDataSet(form);
+  other->FieldDefs().Add("Name", ftString, 20);
+  other->Open();
+  for (const char* name : {"alpha", "beta"}) {
+    other->Append();
+    other->FieldByName("Name")->SetAsString(name);
+    other->Post();
+  }
+  auto offered = [this] {
+    Click(Middle(Raw(1), 1));
+    Editor()->SetDroppedDown(true);
+    std::vector<std::string> values;
+    for (int i = 0; i < Editor()->Items()->Count(); ++i)
+      if (Editor()->ItemTag(i) == fsiNoneX) values.push_back(Editor()->Items()->Strings(i));
+    Editor()->SetDroppedDown(false);
+    grid->SetFilterEditing(false);
+    return values;
+  };
+  EXPECT_EQ(offered(), (std::vector<std::string>{"Mo", "Moe AND Joe", "O'Brien", "one", "three", "two"}));
+  source->SetDataSet(other);
+  Pump();
+  EXPECT_EQ(offered(), (std::vector<std::string>{"alpha", "beta"}));
+}
+
 TEST_F(FilterRow, CellsShowTheConditionsAndClearingRepaintsThemEmpty) {
   Filter(1, "Mo*");
   grid->STFilter()->BeginUpdate();
