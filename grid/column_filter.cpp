@@ -163,8 +163,7 @@ void TSTColumnFilterX::SetExpressionStr(const std::string& Value) {
   expression_ = std::move(parsed);
   key_value_ = key;
   expression_str_ = Value;
-  if (TCustomDBGridX* grid = column_ ? column_->GetGrid() : nullptr; grid && grid->HandleAllocated())
-    grid->Invalidate();
+  if (TCustomDBGridX* grid = column_ ? column_->GetGrid() : nullptr) grid->FilterConditionChanged(column_);
 }
 
 namespace {

@@ -51,7 +51,7 @@ class TSTColumnFilterX : public TPersistent {
   const TSTFilterExpressionX& Expression() const noexcept { return expression_; }
   const std::string& ExpressionStr() const noexcept { return expression_str_; }
   // Parses Value (see the header); a text that does not parse raises EConvertError and changes
-  // nothing. The grid repaints.
+  // nothing. The grid repaints, and its filter editor shows the text where it edits the column.
   void SetExpressionStr(const std::string& Value);
   // The key found for the typed text in the list dataset; Null when none, Empty before any.
   const Variant& KeyValue() const noexcept { return key_value_; }

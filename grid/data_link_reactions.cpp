@@ -95,7 +95,10 @@ void TCustomDBGridX::RecordChangedForField(TField* Field) {
 }
 
 // The editor reads its cell again (through the framework grid's editor refresh).
-void TCustomDBGridX::ResetEditor() { InvalidateEditor(); }
+void TCustomDBGridX::ResetEditor() {
+  InvalidateEditor();
+  if (FilterEditing()) UpdateFilterEdit(true);
+}
 
 void TCustomDBGridX::SetEditText(int, int, const std::string& Value) { edit_text_ = Value; }
 

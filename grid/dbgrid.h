@@ -301,7 +301,8 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   static bool FieldIsReadOnly(TField* Field);
   // Coord within Rect, both ends included.
   static bool PointInGridRect(TGridCoord Coord, TGridRect Rect);
-  // The in-place editor reads its cell again.
+  // The in-place editor reads its cell again; while the filter row is edited its editor shows
+  // again where a selection hid it.
   void ResetEditor();
   // The editor text last taken from the in-place editor (written to the field by the link).
   const std::string& SavedEditText() const noexcept { return edit_text_; }
@@ -662,6 +663,7 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   friend class TColumnDefValuesX;
   friend class TDBGridXScrollBar;
   friend class TSTDBGridXFilter;
+  friend class TSTColumnFilterX;
   friend class TDBGridXSumList;
   friend class TCellPainterX;
   friend class TBookmarkListX;
@@ -757,9 +759,10 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   void CreateFilterRow();
   // Ends editing the filter row (not while STFilter is being updated); the text goes to its column.
   void StopEditFilter();
-  // The column of grid column ACol; the kept drop-down values dropped when the data changes (not
-  // by the grid's own filtering).
+  // The column of grid column ACol; a column's condition was set (the editor showing it follows);
+  // the kept drop-down values dropped when the data changes (not by the grid's own filtering).
   TColumnX* FilterColumnAt(int ACol) const;
+  void FilterConditionChanged(TColumnX* Column);
   void DropFilterValueLists();
   void WMTimer(TMessage& Message);
   void WMSetCursor(TMessage& Message);

@@ -192,6 +192,11 @@ void TCustomDBGridX::ApplyFilterEditText() {
 
 void TCustomDBGridX::UpdateFilterEditValue() { filter_row_->Fill(); }
 
+void TCustomDBGridX::FilterConditionChanged(TColumnX* Column) {
+  if (HandleAllocated()) Invalidate();
+  filter_row_->FilterChanged(Column);
+}
+
 // ---- Applying ----
 
 void TCustomDBGridX::ApplyFilter() {

@@ -568,6 +568,30 @@ TEST_F(FilterRow, DropDownValuesAreKeptUntilTheDataChanges) {
   EXPECT_GE(Editor()->Items()->IndexOf("Moore"), 0);
 }
 
+// A condition the program sets while its cell is edited shows there, and Enter filters by it.
+TEST_F(FilterRow, AConditionSetWhileItsCellIsEditedShowsInTheEditor) {
+  Click(Middle(Raw(1), 1));
+  Type(U"Mo");
+  Column(1)->STFilter()->SetExpressionStr("three");
+  EXPECT_EQ(Editor()->GetText(), "three");
+  Enter();
+  EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "three");
+  EXPECT_EQ(Ids(ds), std::vector<int>{3});
+}
+
+// Up with Ctrl goes into the filter row from a selection, which the move clears: the editor
+// shows as soon as nothing is selected.
+TEST_F(FilterRow, TheEditorShowsWhenTheSelectionInItsWayIsCleared) {
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  Press(win::VK_DOWN, {ssShift});
+  ASSERT_NE(grid->Selection()->SelectionType(), gstNon);
+  Press(win::VK_UP, {ssCtrl});
+  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+  EXPECT_TRUE(grid->FilterEditing());
+  EXPECT_TRUE(Editor()->Visible());
+  EXPECT_TRUE(Editor()->Focused());
+}
+
 // The values kept for the drop-down were the old dataset's.
 TEST_F(FilterRow, TheDropDownOffersTheValuesOfTheDatasetShownNow) {
   auto* other = new TMemDataSet(form);
