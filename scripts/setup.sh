@@ -18,8 +18,8 @@ packages=(
   # The loopback peers of the crash reporter's sending tests: SMTP, FTP and DNS servers in Python,
   # and openssl for the HTTPS test's certificate.
   python3-aiosmtpd python3-pyftpdlib python3-dnslib openssl
-  # SQLite, the dataset benchmark's yardstick.
-  libsqlite3-dev
+  # SQLite, the dataset benchmark's yardstick; libpng, the screenshot benchmark's.
+  libsqlite3-dev libpng-dev
   clang libclang-rt-14-dev
 )
 

@@ -1,7 +1,6 @@
 #include "crashreport/files/color_octree.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace lab {
 
@@ -77,10 +76,11 @@ void TColorOctree::Reduce() {
   leaves_ -= children - 1;
 }
 
-void TColorOctree::AddLeaves(std::int32_t Node, std::vector<std::uint32_t>& Palette) const {
-  const TNode& node = nodes_[static_cast<std::size_t>(Node)];
+void TColorOctree::AddLeaves(std::int32_t Node, std::vector<std::uint32_t>& Palette) {
+  TNode& node = nodes_[static_cast<std::size_t>(Node)];
   if (node.Leaf) {
     if (node.Count == 0) return;  // a root that took no colour
+    node.Index = static_cast<std::uint8_t>(Palette.size());
     Palette.push_back(static_cast<std::uint32_t>((node.Red / node.Count) << 16 | (node.Green / node.Count) << 8 |
                                                  node.Blue / node.Count));
     return;
@@ -89,56 +89,24 @@ void TColorOctree::AddLeaves(std::int32_t Node, std::vector<std::uint32_t>& Pale
     if (child >= 0) AddLeaves(child, Palette);
 }
 
-std::vector<std::uint32_t> TColorOctree::Palette() const {
+std::vector<std::uint32_t> TColorOctree::Palette() {
   std::vector<std::uint32_t> palette;
   palette.reserve(static_cast<std::size_t>(leaves_));
   AddLeaves(0, palette);
   return palette;
 }
 
-namespace {
-constexpr std::size_t kKnownSlots = 1 << 16;
-constexpr std::uint64_t kUsed = std::uint64_t{1} << 32;
-}  // namespace
-
-TNearestColor::TNearestColor(std::vector<std::uint32_t> Palette)
-    : palette_(std::move(Palette)), known_(kKnownSlots, 0) {
-  if (palette_.empty()) palette_.push_back(0);
-  for (std::size_t i = 0; i < palette_.size(); ++i) by_green_.push_back(static_cast<std::uint8_t>(i));
-  const auto green = [this](std::size_t i) { return static_cast<int>(palette_[i] >> 8 & 0xFF); };
-  std::stable_sort(by_green_.begin(), by_green_.end(), [&](std::uint8_t a, std::uint8_t b) { return green(a) < green(b); });
-  for (const std::uint8_t i : by_green_) greens_.push_back(green(i));
-}
-
-std::uint8_t TNearestColor::IndexOf(std::uint32_t Color) {
-  Color &= 0xFFFFFF;
-  std::uint64_t& slot = known_[(Color * 2654435761u) >> 16 & (kKnownSlots - 1)];
-  if ((slot & kUsed) && ((slot >> 8) & 0xFFFFFF) == Color) return static_cast<std::uint8_t>(slot);
-  const int red = static_cast<int>(Color >> 16), green = static_cast<int>(Color >> 8 & 0xFF),
-            blue = static_cast<int>(Color & 0xFF);
-  std::size_t best = 0;
-  int best_distance = INT_MAX;
-  // False once the entry's green alone is farther off than the best distance: so is every entry
-  // beyond it. Entries as near as the best are still looked at, so the first of equals wins.
-  const auto nearer = [&](std::size_t At) {
-    const int dg = greens_[At] - green;
-    if (dg * dg > best_distance) return false;
-    const std::size_t i = by_green_[At];
-    const int dr = static_cast<int>(palette_[i] >> 16 & 0xFF) - red, db = static_cast<int>(palette_[i] & 0xFF) - blue;
-    const int distance = dr * dr + dg * dg + db * db;
-    if (distance < best_distance || (distance == best_distance && i < best)) {
-      best_distance = distance;
-      best = i;
-    }
-    return true;
-  };
-  const std::size_t start = static_cast<std::size_t>(std::lower_bound(greens_.begin(), greens_.end(), green) - greens_.begin());
-  for (std::size_t at = start; at < greens_.size() && nearer(at); ++at) {
+std::uint8_t TColorOctree::LeafIndex(std::uint32_t Color) const {
+  const unsigned red = (Color >> 16) & 0xFF, green = (Color >> 8) & 0xFF, blue = Color & 0xFF;
+  const TNode* node = nodes_.data();
+  for (int bit = 7; !node->Leaf; --bit) {
+    const std::size_t child = (((red >> bit) & 1) << 2) | (((green >> bit) & 1) << 1) | ((blue >> bit) & 1);
+    std::int32_t next = node->Children[child];
+    for (std::size_t other = 0; next < 0 && other < 8; ++other) next = node->Children[other];
+    if (next < 0) return 0;  // an empty tree
+    node = nodes_.data() + next;
   }
-  for (std::size_t at = start; at-- > 0 && nearer(at);) {
-  }
-  slot = kUsed | std::uint64_t{Color} << 8 | best;
-  return static_cast<std::uint8_t>(best);
+  return node->Index;
 }
 
 }  // namespace lab

@@ -1,7 +1,7 @@
 #pragma once
 // Colour reduction for the screenshot: an octree of the picture's colours that keeps at most 256
 // leaves (257 for a moment), so its memory is bounded whatever the picture's size, and the palette
-// of its leaves. Each pixel then takes the palette entry nearest to it.
+// of its leaves. Each pixel then takes the entry of the leaf that took it in.
 
 #include <array>
 #include <cstdint>
@@ -23,7 +23,12 @@ class TColorOctree {
   int LeafCount() const noexcept { return leaves_; }
   // The leaves in tree order (children 0 to 7, depth first), each the mean of the colours it took
   // (integer division): at most 256 colours 0xRRGGBB. At most 256 distinct colours stay exact.
-  std::vector<std::uint32_t> Palette() const;
+  // Numbers the leaves in that order, for LeafIndex.
+  std::vector<std::uint32_t> Palette();
+  // The palette index of the leaf that took Color in: the node its bits lead to from the root, as
+  // Add led it (a few steps, no search). A colour never added that leads to no leaf gets the index
+  // of the first leaf below where its way ends. Valid after Palette, until the next Add.
+  std::uint8_t LeafIndex(std::uint32_t Color) const;
 
  private:
   struct TNode {
@@ -32,33 +37,17 @@ class TColorOctree {
     std::uint64_t Red = 0, Green = 0, Blue = 0;
     std::array<std::int32_t, 8> Children;
     std::int32_t Next = -1;  // the next node of the same level with children to take in
+    std::uint8_t Index = 0;   // a leaf's palette entry
   };
 
   std::int32_t NewNode(int Level);
   void Reduce();
-  void AddLeaves(std::int32_t Node, std::vector<std::uint32_t>& Palette) const;
+  void AddLeaves(std::int32_t Node, std::vector<std::uint32_t>& Palette);
 
   std::vector<TNode> nodes_;  // node 0 is the root
   std::vector<std::int32_t> free_;
   std::array<std::int32_t, 8> reducible_;
   int leaves_ = 0;
-};
-
-// The index of the palette entry nearest to each colour (by squared distance; the first of equals),
-// remembered for the colours seen last in a table of fixed size.
-class TNearestColor {
- public:
-  explicit TNearestColor(std::vector<std::uint32_t> Palette);
-  std::uint8_t IndexOf(std::uint32_t Color);
-
- private:
-  std::vector<std::uint32_t> palette_;
-  // The entries' greens in ascending order and the index of each: a search starts at the colour's
-  // green and goes each way until the green alone is farther off than the nearest entry found.
-  std::vector<int> greens_;
-  std::vector<std::uint8_t> by_green_;
-  // Per slot: bit 32 set when used, the colour in bits 8 to 31, its index in bits 0 to 7.
-  std::vector<std::uint64_t> known_;
 };
 
 }  // namespace lab

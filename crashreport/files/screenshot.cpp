@@ -119,10 +119,15 @@ void SaveBitmapAsPNG(TStream& Stream) {
   TColorOctree tree;
   for (const std::uint32_t pixel : picture.Pixels) tree.Add(pixel);
   const std::vector<std::uint32_t> palette = tree.Palette();
-  TNearestColor nearest(palette);
   WriteIndexedPNG(Stream, width, picture.Height(), palette, [&](int Row, std::uint8_t* Out) {
     const std::uint32_t* pixels = picture.Pixels.data() + static_cast<std::size_t>(Row) * width;
-    for (int x = 0; x < width; ++x) Out[x] = nearest.IndexOf(pixels[x]);
+    // A run of one colour (flat areas, the common case) is looked up once.
+    std::uint32_t last = 0;
+    std::uint8_t index = 0;
+    for (int x = 0; x < width; ++x) {
+      if (x == 0 || pixels[x] != last) index = tree.LeafIndex(last = pixels[x]);
+      Out[x] = index;
+    }
   });
 }
 

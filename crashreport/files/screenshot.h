@@ -20,8 +20,8 @@ class TStream;
 void CaptureScreenshot();
 // The picture taken last (no pixels when none is kept).
 const TCrashPicture& CapturedScreenshot();
-// Writes the picture as an 8-bit indexed PNG: each pixel is the entry of the reduced palette nearest
-// to its colour. Raises EInvalidOperation when no picture is kept.
+// Writes the picture as an 8-bit indexed PNG: each pixel is the entry of the reduced palette that its
+// octree leaf stands for. Raises EInvalidOperation when no picture is kept.
 void SaveBitmapAsPNG(TStream& Stream);
 // Writes that PNG to FileName. Nothing is written for an empty name or without a picture; a failure
 // leaves no file and is swallowed, so the report goes on without the attachment.

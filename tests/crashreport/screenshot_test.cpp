@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -185,28 +186,28 @@ TEST_F(Screenshot, FrameAroundTheFocusedControlAndTheCursor) {
       ASSERT_EQ(At(x, y), x >= 140 && y >= 100 && x < 172 ? 0xFF0000FFu : ScreenPixel(100 + x, 50 + y)) << x << ", " << y;
 }
 
-// Each colour takes the palette entry at the least squared distance, the first of equals: as a
-// look at every entry finds it, for palettes of one entry, of twins and of greens that repeat.
-TEST(NearestColor, IsTheFirstEntryAtTheLeastDistance) {
-  std::mt19937 random(46);
-  std::vector<std::vector<std::uint32_t>> palettes = {{0x102030}, {0x808080, 0x808080, 0x7F7F7F}, {}};
-  for (int i = 0; i < 256; ++i) palettes[2].push_back(random() & 0xFF3CFF);  // 16 greens
-  for (const std::vector<std::uint32_t>& palette : palettes) {
-    TNearestColor nearest(palette);
-    const auto distance = [](std::uint32_t A, std::uint32_t B) {
-      int d = 0;
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int c = static_cast<int>(A >> shift & 0xFF) - static_cast<int>(B >> shift & 0xFF);
-        d += c * c;
-      }
-      return d;
-    };
-    for (int n = 0; n < 20000; ++n) {
-      const std::uint32_t color = n < 256 ? palette[static_cast<std::size_t>(n) % palette.size()] : random() & 0xFFFFFF;
-      std::size_t first = 0;
-      for (std::size_t i = 1; i < palette.size(); ++i)
-        if (distance(color, palette[i]) < distance(color, palette[first])) first = i;
-      ASSERT_EQ(nearest.IndexOf(color | 0xFF000000u), first) << std::hex << color;
+// Past 256 colours each pixel takes the entry of the leaf that took it in, and each entry is the
+// mean (integer division) of the colours its pixels had: for colours scattered at random and for a
+// gradient whose colours repeat unevenly.
+TEST(ColorOctree, PastTheLimitEachEntryIsTheMeanOfItsPixels) {
+  std::mt19937 random(47);
+  std::vector<std::vector<std::uint32_t>> pictures(2);
+  for (int i = 0; i < 20000; ++i) pictures[0].push_back(random() & 0xFFFFFF);
+  for (int i = 0; i < 20000; ++i) pictures[1].push_back(static_cast<std::uint32_t>((i * i / 7919) % 0x1000000));
+  for (const std::vector<std::uint32_t>& pixels : pictures) {
+    TColorOctree tree;
+    for (const std::uint32_t pixel : pixels) tree.Add(pixel | 0xFF000000u);
+    const std::vector<std::uint32_t> palette = tree.Palette();
+    ASSERT_LE(palette.size(), 256u);  // a reduction may take in more than one leaf
+    std::vector<std::array<std::uint64_t, 4>> sums(palette.size());  // count, red, green, blue
+    for (const std::uint32_t pixel : pixels) {
+      std::array<std::uint64_t, 4>& sum = sums[tree.LeafIndex(pixel | 0xFF000000u)];
+      sum = {sum[0] + 1, sum[1] + (pixel >> 16 & 0xFF), sum[2] + (pixel >> 8 & 0xFF), sum[3] + (pixel & 0xFF)};
+    }
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+      const std::array<std::uint64_t, 4>& sum = sums[i];
+      ASSERT_GT(sum[0], 0u) << i;
+      EXPECT_EQ(palette[i], (sum[1] / sum[0]) << 16 | (sum[2] / sum[0]) << 8 | sum[3] / sum[0]) << i;
     }
   }
 }
