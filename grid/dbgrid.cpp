@@ -336,7 +336,11 @@ bool TCustomDBGridX::CanEditShow() {
   return result;
 }
 
-void TCustomDBGridX::ShowCellEditor() { ShowEditor(); }
+// The cell's editor and the filter row's never show at once.
+void TCustomDBGridX::ShowCellEditor() {
+  if (filter_row_->Editing()) StopEditFilter();
+  ShowEditor();
+}
 
 bool TCustomDBGridX::AlwaysShowEditor() {
   return options_.Contains(dgAlwaysShowEditor) && !FilterEditorActive();
@@ -514,8 +518,7 @@ void TCustomDBGridX::Dispatch(TMessage& Message) {
     case CM_HINTSHOWPAUSE: CMHintShowPause(Message); return;
     case win::WM_IME_STARTCOMPOSITION:
       // Composed text goes into the cell's editor.
-      if (filter_row_->Editing()) StopEditFilter();
-      ShowEditor();
+      ShowCellEditor();
       break;
     default: break;
   }

@@ -592,6 +592,20 @@ TEST_F(FilterRow, TheEditorShowsWhenTheSelectionInItsWayIsCleared) {
   EXPECT_TRUE(Editor()->Focused());
 }
 
+// A field that asks for the focus (as a failed check does) takes it from the filter row: its
+// cell's editor shows, the filter editor goes, and what was typed there is the condition.
+TEST_F(FilterRow, AFieldAskingForTheFocusEndsFilterEditing) {
+  Click(Middle(Raw(1), 1));
+  Type(U"Mo");
+  ds->FieldByName("Code")->FocusControl();
+  Pump();
+  EXPECT_FALSE(grid->FilterEditing());
+  EXPECT_FALSE(Editor()->Visible());
+  EXPECT_TRUE(grid->EditorShowing());
+  EXPECT_EQ(grid->SelectedIndex(), 3);
+  EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "Mo");
+}
+
 // The values kept for the drop-down were the old dataset's.
 TEST_F(FilterRow, TheDropDownOffersTheValuesOfTheDatasetShownNow) {
   auto* other = new TMemDataSet(form);
