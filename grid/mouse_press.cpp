@@ -271,12 +271,14 @@ bool TCustomDBGridX::PointInEditButtons(TGridCoord Cell, int X) {
 }
 
 // A press on the filter row starts editing the cell pressed; the editor takes the press itself.
+// What is selected goes first, as with a press on a cell: the editor does not show over it.
 void TCustomDBGridX::WMButtonDown(TMessage& Message) {
   const int x = win::GET_X_LPARAM(Message.LParam), y = win::GET_Y_LPARAM(Message.LParam);
   if (!ComponentState().Contains(csDesigning) && FilterRowVisible()) {
     const TGridCoord cell = MouseCoord(x, y);
     const int filter_row = options_.Contains(dgTitles) ? 1 : 0;
     if (cell.Y == filter_row && cell.X >= indicator_offset_ && CanEditFilter(cell.X)) {
+      ClearSelection();
       StartEditFilter(cell.X);
       if (Message.Msg == win::WM_LBUTTONDOWN) filter_row_->PassPress(ClientToScreen(TPoint{x, y}), Message.WParam);
       Message.Result = 0;

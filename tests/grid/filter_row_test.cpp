@@ -606,6 +606,23 @@ TEST_F(FilterRow, AFieldAskingForTheFocusEndsFilterEditing) {
   EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "Mo");
 }
 
+// A press on a filter cell clears what is selected, as a press on a cell does: the editor shows
+// at once and takes what is typed.
+TEST_F(FilterRow, APressOnAFilterCellEditsItWhileRecordsAreSelected) {
+  grid->SetOptions(grid->Options() + dgMultiSelect);
+  clock.Advance(win::GetDoubleClickTime() + 1);
+  input::KeyDown(win::VK_CONTROL);
+  Click(Middle(0, grid->TitleOffset() + 1));
+  input::KeyUp(win::VK_CONTROL);
+  ASSERT_EQ(grid->SelectedRows()->Count(), 1);
+  Click(Middle(Raw(1), 1));
+  EXPECT_TRUE(Editor()->Visible());
+  EXPECT_TRUE(Editor()->Focused());
+  Type(U"t");
+  EXPECT_EQ(Editor()->GetText(), "t");
+  EXPECT_EQ(grid->SelectedRows()->Count(), 0);
+}
+
 // The values kept for the drop-down were the old dataset's.
 TEST_F(FilterRow, TheDropDownOffersTheValuesOfTheDatasetShownNow) {
   auto* other = new TMemDataSet(form);
