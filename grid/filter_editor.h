@@ -4,6 +4,7 @@
 // them when one is chosen instead of taking their text. SetValueAndText gives the editor a key
 // and the text shown for it.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,14 @@ class TInplaceFilterEditX : public TDBComboBoxX {
   bool CloseUpAccepted() const noexcept { return accepted_; }
   const std::string& TextBeforeDrop() const noexcept { return text_before_drop_; }
 
+  // A press on the grid's filter cell was passed on here: a second press at that screen point
+  // within the double-click time is a double click.
+  void ExpectSecondPress(TPoint ScreenPoint);
+
   // The list's close-up with whether an item was chosen.
   std::function<void(bool Accept)> OnFilterCloseUp;
+
+  void Dispatch(TMessage& Message) override;
 
  protected:
   // One pixel lower than the combo box's, as the cell's text stands.
@@ -46,6 +53,11 @@ class TInplaceFilterEditX : public TDBComboBoxX {
 
  private:
   bool chose_by_return_ = false;
+  // The press passed on from the grid: whether one waits for its second, when and where on the
+  // screen it was.
+  bool first_press_waits_ = false;
+  std::uint64_t first_press_time_ = 0;
+  TPoint first_press_;
   std::vector<int> tags_;
   bool accepted_ = false;
   std::string text_before_drop_;

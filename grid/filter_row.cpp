@@ -281,6 +281,7 @@ void TFilterRowX::PassPress(TPoint ScreenPoint, win::WPARAM Keys) {
   if (!EditorShowing() || !editor_->HandleAllocated()) return;
   const TPoint p = editor_->ScreenToClient(ScreenPoint);
   editor_->Perform(win::WM_LBUTTONDOWN, Keys, win::MAKELPARAM(p.X, p.Y));
+  editor_->ExpectSecondPress(ScreenPoint);
 }
 
 }  // namespace lab

@@ -102,7 +102,7 @@ class TFilterRowX {
   // Column leaves the grid: editing it ends, its text with it.
   void ColumnRemoved(TColumnX* Column);
   // A character typed while the grid has the focus, and a left press on the column's filter
-  // cell: for the editor.
+  // cell: for the editor, where a second press soon after at the same place makes a double click.
   void TypeChar(char32_t Ch);
   void PassPress(TPoint ScreenPoint, win::WPARAM Keys);
 

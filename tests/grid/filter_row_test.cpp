@@ -623,6 +623,33 @@ TEST_F(FilterRow, APressOnAFilterCellEditsItWhileRecordsAreSelected) {
   EXPECT_EQ(grid->SelectedRows()->Count(), 0);
 }
 
+// The first press of a double click on a filter cell goes to the grid, the second to the editor
+// it shows: together they still select the word pressed.
+TEST_F(FilterRow, ADoubleClickOnAFilterCellSelectsTheWord) {
+  Column(1)->STFilter()->SetExpressionStr("three");
+  const TRect cell = Cell(Raw(1), 1);
+  const win::POINT at = grid->ClientToScreen(TPoint{cell.Left + 8, (cell.Top + cell.Bottom) / 2});
+  clock.Advance(win::GetDoubleClickTime() + 1);
+  for (int press = 0; press < 2; ++press) {
+    input::MouseButton(win::VK_LBUTTON, true, at);
+    input::MouseButton(win::VK_LBUTTON, false, at);
+    Pump();
+    clock.Advance(50);
+  }
+  ASSERT_TRUE(Editor()->Visible());
+  EXPECT_EQ(Editor()->SelText(), "three");
+  // Slower than the double-click time, the second press only places the caret.
+  grid->SetFilterEditing(false);
+  clock.Advance(win::GetDoubleClickTime() + 1);
+  for (int press = 0; press < 2; ++press) {
+    input::MouseButton(win::VK_LBUTTON, true, at);
+    input::MouseButton(win::VK_LBUTTON, false, at);
+    Pump();
+    clock.Advance(win::GetDoubleClickTime() + 1);
+  }
+  EXPECT_EQ(Editor()->SelText(), "");
+}
+
 // The values kept for the drop-down were the old dataset's.
 TEST_F(FilterRow, TheDropDownOffersTheValuesOfTheDatasetShownNow) {
   auto* other = new TMemDataSet(form);
