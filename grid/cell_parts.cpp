@@ -46,9 +46,8 @@ bool TCustomDBGridX::IsCell3D(int ACol, int ARow, TGridDrawState State) {
   const int r = ARow - title_offset_;
   const bool footers = footer_row_count_ > 0;
   const int filler = RowCount() - footer_row_count_ - 1 - title_offset_;
-  // A filter cell that can be edited is drawn flat, whatever the options.
-  if (r < 0 && ARow >= (options_.Contains(dgTitles) ? 1 : 0) && st_filter_ && st_filter_->Visible() && c >= 0 &&
-      FilterEditorActive())
+  // A filter cell that can be edited is drawn flat, whatever the options, edited or not.
+  if (r < 0 && ARow >= (options_.Contains(dgTitles) ? 1 : 0) && FilterRowVisible() && CanEditFilter(ACol))
     return false;
   const bool fixed = State.Contains(gdFixed);
   if (fixed && options_x_.Contains(dgxFixed3D) && (c < 0 || r < 0) && !(footers && r == filler)) return true;

@@ -676,6 +676,25 @@ TEST_F(FilterRow, TheDropDownOffersTheValuesOfTheDatasetShownNow) {
   EXPECT_EQ(offered(), (std::vector<std::string>{"alpha", "beta"}));
 }
 
+// Filter cells are flat, whatever the fixed cells' look and whether the row is edited or not.
+TEST_F(FilterRow, FilterCellsAreDrawnFlat) {
+  auto pixels = [this] {
+    Paint();
+    const TRect r = Cell(Raw(0), 1);
+    std::vector<win::COLORREF> v;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Left + r.Width() / 2; ++x) v.push_back(Pixel(x, y));
+    return v;
+  };
+  grid->SetOptionsX(grid->OptionsX() - dgxFixed3D);
+  const std::vector<win::COLORREF> flat = pixels();
+  grid->SetOptionsX(grid->OptionsX() + dgxFixed3D);
+  EXPECT_EQ(pixels(), flat);
+  Click(Middle(Raw(4), 1));
+  ASSERT_TRUE(grid->FilterEditing());
+  EXPECT_EQ(pixels(), flat);
+}
+
 TEST_F(FilterRow, CellsShowTheConditionsAndClearingRepaintsThemEmpty) {
   Filter(1, "Mo*");
   grid->STFilter()->BeginUpdate();
