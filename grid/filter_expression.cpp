@@ -54,11 +54,23 @@ const TFormatSettings& FixedFormats() {
   return fixed;
 }
 
+// The fewest significant digits (15 at least, as FloatToStr writes) that read back as the same
+// number: 0.30000000000000004 is no 0.3.
+std::string ShortestFloatText(double Value) {
+  std::string text;
+  for (int precision = 15; precision <= 17; ++precision) {
+    text = FloatToStrF(Value, ffGeneral, precision, 0, FixedFormats());
+    double back = 0;
+    if (TryStrToFloat(text, back, FixedFormats()) && back == Value) break;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string FilterValueText(const Variant& Value) {
   switch (Value.Type()) {
-    case varDouble: return FloatToStr(Value.AsDouble(), FixedFormats());
+    case varDouble: return ShortestFloatText(Value.AsDouble());
     case varDate: {
       const TDateTime d = Value.AsDateTime();
       int h = 0, n = 0, sec = 0, ms = 0;

@@ -50,8 +50,9 @@ std::string_view FilterOperatorText(TSTFilterOperatorX Operator);
 // The value type a field of this type is filtered by.
 TSTFilterDataTypeX FilterDataTypeOf(TFieldType Type);
 
-// A value as a filter text writes it: numbers with a dot, dates as yyyy-mm-dd (and hh:nn:ss when
-// the time is not midnight), Booleans as True or False, anything else as its text.
+// A value as a filter text writes it: numbers with a dot, in the fewest digits that read back as
+// the same number, dates as yyyy-mm-dd (and hh:nn:ss when the time is not midnight), Booleans as
+// True or False, anything else as its text.
 std::string FilterValueText(const Variant& Value);
 // A text to type for "equal to this text": the text itself when it reads back as that, else
 // quoted ("<5" gives "'<5'", "a AND b" gives "'a AND b'").

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "grid/dbgrid.h"
+#include "grid/filter_expression.h"
 #include "platform/db/data_source.h"
 #include "platform/db/fields.h"
 #include "platform/db/mem_dataset.h"
 #include "platform/rtl/datetime.h"
-#include "platform/rtl/float_text.h"
 #include "platform/rtl/strutils.h"
 
 namespace lab {
@@ -41,15 +41,11 @@ void TMemDataSetFeaturesX::ApplySorting(TCustomDBGridX* Grid, TDataSet* DataSet,
 
 namespace {
 
-// A constant of the dataset's filter texts: numbers with ".", dates as 'yyyy-mm-dd hh:nn:ss',
+// A constant of the dataset's filter texts: numbers as filter texts write them, dates as 'yyyy-mm-dd hh:nn:ss',
 // Booleans as TRUE or FALSE, anything else quoted (the dataset reads it as the field's type).
 std::string Constant(const Variant& V) {
   switch (V.Type()) {
-    case varDouble: {
-      TFormatSettings dot = FormatSettings;
-      dot.DecimalSeparator = '.';
-      return FloatToStr(V.AsDouble(), dot);
-    }
+    case varDouble: return FilterValueText(V);
     case varDate: return "'" + FormatDateTime("yyyy-mm-dd hh:nn:ss", V.AsDateTime()) + "'";
     case varBoolean: return V.AsBoolean() ? "TRUE" : "FALSE";
     default: return QuotedStr(V.AsString());

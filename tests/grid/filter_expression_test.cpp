@@ -67,6 +67,17 @@ TEST(FilterExpression, RelationsListsAndNulls) {
   EXPECT_TRUE(Parse("   ", fdtText).Empty());
 }
 
+// A number is written as the shortest text that reads back as the same number.
+TEST(FilterExpression, NumbersAreWrittenToReadBackTheSame) {
+  const std::pair<double, const char*> cases[] = {
+      {0.30000000000000004, "0.30000000000000004"}, {0.1, "0.1"}, {2.0, "2"}, {1.0 / 3, "0.3333333333333333"},
+      {123456789012345678.0, "1.2345678901234568E17"}, {1e20, "1E20"}, {-2.5e-7, "-2.5E-7"}};
+  for (const auto& [value, text] : cases) {
+    EXPECT_EQ(FilterValueText(value), text);
+    EXPECT_EQ(Parse(std::string("=") + text, fdtNumber).Operand1.AsDouble(), value) << text;
+  }
+}
+
 TEST(FilterExpression, BadInputRaisesAndLeavesTheExpression) {
   TSTFilterExpressionX e = Parse("> 3", fdtNumber);
   EXPECT_THROW(ParseFilterExpression("> three", e), EConvertError);

@@ -308,6 +308,15 @@ TEST_F(FilterRow, TheEditorFollowsItsColumnWhereverTheLayoutPutsIt) {
   }
 }
 
+// A number typed to its last digit filters by that number, and shows as it was typed.
+TEST_F(FilterRow, ANumberOfSeventeenDigitsFiltersByItself) {
+  AddRow(7, "seven", Null(), "", 0.3);
+  AddRow(8, "eight", Null(), "", 0.30000000000000004);
+  Filter(4, "=0.30000000000000004");
+  EXPECT_EQ(Ids(ds), std::vector<int>{8});
+  EXPECT_EQ(Column(4)->STFilter()->GetExpressionAsString(), "= 0.30000000000000004");
+}
+
 TEST_F(FilterRow, EachSpecialItemOfTheDropDownActsOnce) {
   grid->SetOptionsX(grid->OptionsX() + dgxAutoSortMarking);
   Column(4)->Title()->SetTitleButton(true);
