@@ -24,7 +24,7 @@ namespace {
 int* volatile crawk_null = nullptr;
 }  // namespace
 
-__attribute__((noinline)) void crawk_null_write() { *crawk_null = 1; }
+LAB_FAULT_VICTIM void crawk_null_write() { *crawk_null = 1; }
 
 namespace lab {
 namespace {

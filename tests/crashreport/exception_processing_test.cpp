@@ -27,7 +27,7 @@ __attribute__((noinline)) void crproc_throw() { throw std::logic_error("processe
 namespace {
 int* volatile crproc_null = nullptr;
 }
-__attribute__((noinline)) void crproc_null_write() { *crproc_null = 1; }
+LAB_FAULT_VICTIM void crproc_null_write() { *crproc_null = 1; }
 
 namespace lab::testing {
 namespace {

@@ -35,12 +35,12 @@ int* volatile crfault_null = nullptr;
 std::atomic<int> crfault_ready{0};
 }  // namespace
 
-__attribute__((noinline)) void crfault_null_write() {
+LAB_FAULT_VICTIM void crfault_null_write() {
   *crfault_null = 1;
   crfault_zero = crfault_zero + 1;
 }
 
-__attribute__((noinline)) void crfault_divide() {
+LAB_FAULT_VICTIM void crfault_divide() {
   volatile int n = 7 / crfault_zero;
   crfault_zero = n;
 }

@@ -19,6 +19,10 @@
 #include "crashreport/report/thread_stacks.h"
 #include "tests/crashreport/test_files.h"
 
+// A routine that faults on purpose (a null write, a division by zero): kept out of line, so a report
+// shows it, and left to fault under UBSan, whose check would end the child before the fault.
+#define LAB_FAULT_VICTIM __attribute__((noinline, no_sanitize("undefined")))
+
 namespace lab::testing {
 
 struct TChildResult {

@@ -23,7 +23,7 @@ namespace {
 int* volatile crweb_null = nullptr;
 }  // namespace
 
-__attribute__((noinline)) void crweb_null_write() { *crweb_null = 1; }
+LAB_FAULT_VICTIM void crweb_null_write() { *crweb_null = 1; }
 
 // What printf becomes in a program built with _FORTIFY_SOURCE.
 extern "C" int __printf_chk(int Flag, const char* Format, ...);
