@@ -97,6 +97,16 @@ class TLineRecords {
   void Erase(int Index, int Count) noexcept;
   // Removes every record and frees the blocks.
   void Clear() noexcept;
+  // Exchanges the records, their blocks and their lines' arena with Other's.
+  void Swap(TLineRecords& Other) noexcept {
+    blocks_.swap(Other.blocks_);
+    starts_.swap(Other.starts_);
+    std::swap(used_, Other.used_);
+    std::swap(count_, Other.count_);
+    std::swap(capacity_, Other.capacity_);
+    std::swap(hint_, Other.hint_);
+    arena_.Swap(Other.arena_);
+  }
   // Lets a record's line go (back to the arena when it is held there).
   void ReleaseLine(TCodeEditStringRec& Rec) noexcept { arena_.Release(Rec.String); }
   TLineArena& Arena() noexcept { return arena_; }

@@ -182,6 +182,10 @@ class TLineArena {
   // Takes over Other's chunks with the lines in them (Other is left empty); new lines go on in
   // Other's last chunk.
   void Adopt(TLineArena& Other);
+  void Swap(TLineArena& Other) noexcept {
+    chunks_.swap(Other.chunks_);
+    std::swap(current_, Other.current_);
+  }
   // Bytes of the chunks, and of the lines still in them.
   std::size_t ReservedBytes() const noexcept;
   std::size_t LiveBytes() const noexcept;

@@ -37,19 +37,27 @@ void TCodeEditStringList::AddLoadedLines(std::span<TLineLoader> Loaders) {
   std::size_t count = 0;
   for (TLineLoader& loader : Loaders) count += static_cast<std::size_t>(loader.Records().Count());
   if (count > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
+  // All the room the new lines take is taken before the old lines go: short of memory, the old
+  // (perhaps unsaved) text stays.
+  TLineRecords fresh;
+  try {
+    if (!OnInserted) {
+      // Nobody to tell: the loaders' record blocks become the list's as they stand.
+      for (TLineLoader& loader : Loaders) fresh.AppendBlocks(loader.Records());
+    } else {
+      // Sized once instead of growing a block at a time; appended lines leave room in every block.
+      const std::size_t room = count / TLineRecords::kAppendFill * TLineRecords::kBlockRecords + count % TLineRecords::kAppendFill;
+      fresh.SetCapacity(static_cast<int>(std::min<std::size_t>(room, INT32_MAX)));
+      for (TLineLoader& loader : Loaders) fresh.Arena().Adopt(loader.Records().Arena());
+    }
+  } catch (const std::bad_alloc&) {
+    throw ECodeEditStringList("The text is too large for the memory left");
+  }
   Clear();
-  const std::size_t wanted = static_cast<std::size_t>(GetCount()) + count;
-  if (wanted > static_cast<std::size_t>(INT32_MAX)) throw ECodeEditStringList("Too many lines to load");
-  if (!OnInserted) {
-    // Nobody to tell: the loaders' record blocks become the list's as they stand.
-    for (TLineLoader& loader : Loaders) list_.AppendBlocks(loader.Records());
-  } else {
-    // Sized once instead of growing a block at a time; appended lines leave room in every block.
-    const std::size_t room = wanted / TLineRecords::kAppendFill * TLineRecords::kBlockRecords + wanted % TLineRecords::kAppendFill;
-    if (room > static_cast<std::size_t>(GetCapacity())) list_.SetCapacity(static_cast<int>(std::min<std::size_t>(room, INT32_MAX)));
+  list_.Swap(fresh);
+  if (OnInserted) {
     for (TLineLoader& loader : Loaders) {
       TLineRecords& records = loader.Records();
-      list_.Arena().Adopt(records.Arena());
       for (int i = 0; i < records.Count(); ++i) {
         const int index = GetCount();
         list_.Append().String = std::move(records[i].String);

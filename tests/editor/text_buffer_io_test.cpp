@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "editor/edit_exceptions.h"
 #include "editor/text_buffer.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
@@ -203,6 +208,54 @@ TEST(CodeEditStringListIo, AFailedWriteIsReported) {
   TCodeEditStringList list;
   list.Add("data");
   EXPECT_THROW(list.SaveToFile("/dev/full"), EWriteError);
+}
+
+// A text loaded while memory runs short: the room for its lines is taken before the old lines go, so
+// a failure leaves the old (perhaps unsaved) text and says why. Run in a fresh process (this program
+// again, running only the step below) whose address space ends a little above what it uses: the new
+// lines fit there once, not twice.
+TEST(CodeEditStringListIo, LoadingShortOfMemoryKeepsTheOldText) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's allocator cannot run under an address-space limit";
+#else
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(60);
+    ::execl("/proc/self/exe", "lab_editor_tests", "--gtest_also_run_disabled_tests",
+            "--gtest_filter=CodeEditStringListIo.DISABLED_LoadShortOfMemory", static_cast<char*>(nullptr));
+    std::_Exit(5);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0)
+      << "1: loaded, 2: the old text or the message lost, 3: no limit set, 4: another error, 5: not started";
+#endif
+}
+
+// The child's step of the test above.
+TEST(CodeEditStringListIo, DISABLED_LoadShortOfMemory) {
+  const std::string text(4'000'000, '\n');  // as many empty lines, 32 bytes of records each
+  TCodeEditStringList list;
+  list.Add("unsaved");
+  list.OnInserted = [](TObject*, int, int) {};  // an editor listens: the list takes its room at once
+  long pages = 0;
+  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+    std::fclose(statm);
+  }
+  const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (200u << 20);
+  const rlimit address_space{limit, limit};
+  if (pages == 0 || ::setrlimit(RLIMIT_AS, &address_space) != 0) std::_Exit(3);
+  try {
+    Load(list, text);
+    std::_Exit(1);  // it fitted after all
+  } catch (const ECodeEditStringList& e) {
+    std::_Exit(e.Message() == "The text is too large for the memory left" && Lines(list) == V{"unsaved"} ? 0 : 2);
+  } catch (...) {
+    std::_Exit(4);
+  }
 }
 
 }  // namespace
