@@ -273,9 +273,12 @@ void TCustomCodeEdit::SetText(const std::string& Value) { lines_->SetText(Value)
 bool TCustomCodeEdit::SelAvail() const {
   if (block_begin_ == block_end_) return false;
   if (active_selection_mode_ == smColumn) {
-    // Columns are compared as the display shows them.
-    auto* self = const_cast<TCustomCodeEdit*>(this);
-    return self->BufferToDisplayPos(block_begin_).Column != self->BufferToDisplayPos(block_end_).Column;
+    // Columns are compared as the lines lay them out with their tabs (as the block's cells are
+    // taken), not within wrapped rows: a block's two ends may fall in one column of two rows.
+    auto column = [this](TBufferCoord P) {
+      return P.Line >= 1 && P.Line <= lines_->Count() ? CharIndexToColumn(P.Line, P.Char) : P.Char;
+    };
+    return column(block_begin_) != column(block_end_);
   }
   return true;
 }

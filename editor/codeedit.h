@@ -572,6 +572,9 @@ class TCustomCodeEdit : public TCustomControl {
   void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
   // A selection end within the text (and, in normal mode, within its line).
   TBufferCoord ClampBlockEnd(TBufferCoord Value) const;
+  // The caret's and a selection end's last column beyond line ends: past MaxScrollWidth by one, or
+  // anywhere a line can reach while undo or redo replays an item.
+  int MaxCaretChar() const noexcept { return replaying_ ? kMaxScrollWidthLimit + 1 : max_scroll_width_ + 1; }
   // A character index of a line to its column with tabs expanded, and back (the smallest index
   // whose column reaches Column); characters beyond the line's end count one column each.
   int CharIndexToColumn(int Line, int Char) const;
@@ -617,6 +620,7 @@ class TCustomCodeEdit : public TCustomControl {
   bool caret_step_aside_ = false;
   // While an undo or redo step is replayed, the caret's column is remembered once, when it is done.
   bool defer_caret_column_ = false;
+  bool replaying_ = false;
   bool caret_column_stale_ = false;
   bool insert_mode_ = true;
   TCodeEditStringList* lines_ = nullptr;

@@ -132,7 +132,7 @@ void TCustomCodeEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value)
   wrap_caret_pending_ = false;
   const bool has_window = HandleAllocated();
   if (has_window) DoOnPaintTransient(ttBefore);
-  int max_char = word_wrap_plugin_ ? kMaxScrollWidthLimit + 1 : max_scroll_width_ + 1;
+  int max_char = word_wrap_plugin_ ? kMaxScrollWidthLimit + 1 : MaxCaretChar();
   const bool past_eol = options_.Contains(eoScrollPastEol);
   if (Value.Line > lines_->Count()) Value.Line = lines_->Count();
   if (Value.Line < 1) {
@@ -336,7 +336,7 @@ void TCustomCodeEdit::MoveToLineEnd(bool Extend) {
 
 TBufferCoord TCustomCodeEdit::ClampBlockEnd(TBufferCoord Value) const {
   if (options_.Contains(eoScrollPastEol) && !word_wrap_plugin_)
-    Value.Char = std::clamp(Value.Char, 1, max_scroll_width_ + 1);
+    Value.Char = std::clamp(Value.Char, 1, MaxCaretChar());
   else
     Value.Char = std::max(Value.Char, 1);
   Value.Line = std::clamp(Value.Line, 1, std::max(1, lines_->Count()));

@@ -2,6 +2,7 @@
 // emptied by a new change) and how it replays their items, one user step at a time.
 
 #include <algorithm>
+#include <utility>
 
 #include "editor/codeedit.h"
 #include "platform/rtl/scope_exit.h"
@@ -176,10 +177,16 @@ void TCustomCodeEdit::ReplayItem(TCodeSelectionMode Mode, F&& Replay) {
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   // Lines are stored as the items say: trailing blanks trimmed by a change have items of their own.
+  // Positions beyond MaxScrollWidth are reached too: text there (a long line loaded, tabs typed on
+  // past the caret's limit) is taken out and put back whole.
   const TCodeEditorOptions options = options_;
   options_.Include(eoScrollPastEol);
   options_.Exclude(eoTrimTrailingSpaces);
-  TScopeExit restore([&] { options_ = options; });
+  const bool replaying = std::exchange(replaying_, true);
+  TScopeExit restore([&] {
+    options_ = options;
+    replaying_ = replaying;
+  });
   Replay();
 }
 

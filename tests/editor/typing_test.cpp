@@ -25,6 +25,8 @@ struct TCommandCase {
   const char* ime = nullptr;
   bool overwrite = false;
   TCodeSelectionMode mode = smNormal;
+  // Word wrap in a window this many cells wide, when not 0.
+  int wrap_cells = 0;
 };
 
 std::string Joined(const std::vector<std::string>& Lines) {
@@ -150,6 +152,13 @@ const TCommandCase kCases[] = {
     {.name = "UpperCaseBlockOfAColumnBlockEndingALineWithBlanksTrimmed", .before = {"abcdef", "   xyz"},
      .caret = {4, 1}, .command = ecUpperCaseBlock, .after = {"abcDEF", "   XYZ"}, .caret_after = {7, 2},
      .add = {eoTrimTrailingSpaces}, .select_to = {7, 2}, .mode = smColumn},
+    // Text beyond MaxScrollWidth (1024) is taken out and put back whole.
+    {"TabBeyondTheScrollWidth", {"ab"}, {1025, 1}, ecTab, 0, {"ab" + std::string(1030, ' ')}, {1025, 1}},
+    {"DeleteTheLastLineLongerThanTheScrollWidth", {std::string(2000, 'a')}, {1, 1}, ecDeleteLine, 0, {""}, {1, 1}},
+    // Wrapped in rows of 8 cells, the block's corners fall in one column of two rows.
+    {.name = "BlockIndentOfAColumnBlockWrapped", .before = {"abcdefghijklmnop", "abcdefghijklmnop"}, .caret = {3, 1},
+     .command = ecBlockIndent, .after = {"ab        cdefghijklmnop", "ab        cdefghijklmnop"},
+     .caret_after = {19, 2}, .select_to = {11, 2}, .mode = smColumn, .wrap_cells = 8},
 };
 
 void PrintTo(const TCommandCase& c, std::ostream* os) { *os << c.name; }
@@ -166,6 +175,12 @@ TEST_P(CommandTest, ChangesTheTextAndUndoesAndRedoesExactly) {
     TStringList lines;
     for (const std::string& line : c.before) lines.Add(line);
     edit->Lines()->Assign(&lines);
+  }
+  if (c.wrap_cells) {
+    edit->SetBounds(0, 0, edit->Width() - edit->ClientWidth() + edit->GutterWidth() + 2 + c.wrap_cells * edit->CharWidth(),
+                    300);
+    edit->SetWordWrap(true);
+    ASSERT_EQ(edit->CharsInWindow(), c.wrap_cells);
   }
   edit->SetInsertMode(!c.overwrite);
   edit->SetSelectionMode(c.mode);
