@@ -147,6 +147,9 @@ struct TBlockDrop {
   TBufferCoord begin, end;  // column blocks; a line block is the first two lines
   TBufferCoord press, to;
   const char* after;
+  const char* text = "alpha\r\nbeta\r\ngamma\r\ndelta";
+  // Redone with word wrap switched on in a window this many cells wide, when not 0.
+  int wrap_cells = 0;
 };
 
 void PrintTo(const TBlockDrop& c, std::ostream* os) { *os << c.name; }
@@ -159,11 +162,14 @@ const TBlockDrop kBlockDrops[] = {
     {"LinesDroppedOnTheirLastLine", smLine, {}, {}, {2, 1}, {4, 2}, "alpha\r\nbeta\r\ngamma\r\ndelta"},
     {"ColumnDroppedOnItsLastLineInsideItsColumns", smColumn, {2, 1}, {4, 2}, {3, 1}, {3, 2},
      "alpha\r\nbeta\r\ngamma\r\ndelta"},
+    // Wrapped in rows of 8 cells, the block's corners fall in one column of two rows.
+    {"ColumnRedoneWrapped", smColumn, {3, 1}, {11, 2}, {4, 1}, {2, 3},
+     "abklmnop\r\nabklmnop\r\nxcdefghij\r\ncdefghijyz", "abcdefghijklmnop\r\nabcdefghijklmnop\r\nxyz", 8},
 };
 
 TEST_P(BlockDropTest, MovesWholeLinesOrCellsAndUndoesExactly) {
   const TBlockDrop& c = GetParam();
-  const std::string text = "alpha\r\nbeta\r\ngamma\r\ndelta";
+  const std::string text = c.text;
   edit->SetText(text);
   if (c.mode == smLine) {
     // As keys make one: the lines selected in line mode and deleted, normal mode back, the deletion
@@ -183,6 +189,11 @@ TEST_P(BlockDropTest, MovesWholeLinesOrCellsAndUndoesExactly) {
   if (c.after == text) return;
   Press('Z', {ssCtrl});
   EXPECT_EQ(edit->Text(), text);
+  if (c.wrap_cells) {
+    edit->SetBounds(0, 0, edit->Width() - edit->ClientWidth() + edit->GutterWidth() + 2 + c.wrap_cells * edit->CharWidth(),
+                    300);
+    edit->SetWordWrap(true);
+  }
   Press('Z', {ssCtrl, ssShift});
   EXPECT_EQ(edit->Text(), c.after);
 }
