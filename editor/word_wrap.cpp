@@ -25,9 +25,10 @@ class TPlainCells {
   std::int64_t Size() const { return static_cast<std::int64_t>(text_.size()); }
   void Window(std::int64_t /*Start*/) {}
   char32_t At(std::int64_t Cell) const { return static_cast<char32_t>(text_[static_cast<std::size_t>(Cell)]); }
-  // The cell after the blanks from Cell on.
-  std::int64_t SkipBlanks(std::int64_t Cell) const {
-    while (Cell < Size() && IsBlank(At(Cell))) ++Cell;
+  // The cell after the blanks from Cell on, looked for up to Limit.
+  std::int64_t SkipBlanks(std::int64_t Cell, std::int64_t Limit) const {
+    Limit = std::min(Limit, Size());
+    while (Cell < Limit && IsBlank(At(Cell))) ++Cell;
     return Cell;
   }
 
@@ -55,14 +56,14 @@ class TWrapCells {
     });
   }
   char32_t At(std::int64_t Cell) const { return cells_[static_cast<std::size_t>(Cell - start_)]; }
-  std::int64_t SkipBlanks(std::int64_t Cell) const {
+  std::int64_t SkipBlanks(std::int64_t Cell, std::int64_t Limit) const {
     std::int64_t at_char = char_, at_cell = cell_;  // the window's cursor stays where the row starts
     Seek(Cell, at_char, at_cell);
     std::int64_t after = Cell;
     columns_.ForEachFrom(at_char, at_cell, [&](std::int64_t Char, std::int64_t At, std::int64_t Width) {
       if (!IsBlank(columns_.Line()[static_cast<std::size_t>(Char)])) return false;
       after = At + Width;
-      return true;
+      return after < Limit;
     });
     return after;
   }
@@ -112,8 +113,10 @@ void AppendRows(Cells& Text, int MaxRowLength, int MinRowLength, int TabWidth, c
           break;
         }
     } else {
-      // Blanks at a break stay at the end of the upper row.
-      end = Text.SkipBlanks(end);
+      // Blanks at a break stay at the end of the upper row; a row that would take more than a row
+      // holds is cut below, so the blanks are looked for no further (a long run of them costs each
+      // row its own cells only).
+      end = Text.SkipBlanks(end, start + kMaxRow + 1);
     }
     if (end - start > kMaxRow) {
       // Cut at the byte's limit, not inside the cells of a tab, but not below the last tab stop. A
