@@ -746,10 +746,13 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
         StoreLine(y - 1, left + std::u32string(pieces[0]) + right);
       } else {
         StoreLine(y - 1, left + std::u32string(pieces[0]));
+        // The new lines are opened at once, then filled: opened one by one, each would move the
+        // starts of every later block of records, a cost in the length of the text.
+        lines_->InsertLines(y, breaks);
         for (int i = 1; i <= breaks; ++i) {
           std::u32string text(pieces[static_cast<std::size_t>(i)]);
           if (i == breaks) text += right;
-          lines_->InsertLine(y - 1 + i, TrimmedForStore(y - 1 + i, text));
+          lines_->PutLine(y - 1 + i, TrimmedForStore(y - 1 + i, text));
         }
       }
       const std::u32string_view last = pieces.back();
@@ -768,13 +771,12 @@ void TCustomCodeEdit::InsertText(std::u32string_view Text, TCodeSelectionMode Pa
       break;
     }
     case smLine: {
-      int line = y;
-      for (int i = 0; i < breaks; ++i) {
-        const std::u32string text(pieces[static_cast<std::size_t>(i)]);
-        const int at = std::min(line - 1, lines_->Count());
-        lines_->InsertLine(at, TrimmedForStore(at, text));
-        ++line;
-      }
+      // Whole lines, opened at once as above.
+      const int first = std::min(y - 1, lines_->Count());
+      lines_->InsertLines(first, breaks);
+      for (int i = 0; i < breaks; ++i)
+        lines_->PutLine(first + i, TrimmedForStore(first + i, pieces[static_cast<std::size_t>(i)]));
+      int line = y + breaks;
       const std::u32string last(pieces.back());
       if (line > lines_->Count())
         lines_->AddLine(TrimmedForStore(lines_->Count(), last));

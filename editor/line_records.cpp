@@ -189,7 +189,11 @@ void TLineRecords::Open(int Index, int Count) {
   if (block->Count + Count > block->Capacity && block->Count + Count <= kBlockRecords)
     Resize(*block, std::max(block->Count + Count, std::min(kBlockRecords, Grown(block->Capacity))));
   if (block->Count + Count <= block->Capacity) {
-    if (k == used_) ++used_;
+    if (k == used_) {
+      // An empty block takes its first records.
+      starts_[k] = count_;
+      ++used_;
+    }
     MoveRecords(block->Records + at + Count, block->Records + at, block->Count - at);
     records_moved_ += block->Count - at;
     MakeRecords(block->Records + at, Count);

@@ -230,20 +230,24 @@ TEST(LineLoader, EveryTwoAndThreeByteFormDecodesAsTheRuntimeDoes) {
   }
 }
 
-TEST(LineRecords, AppendedRecordsAndMovedBlocksArePlacedAsRecordsOpenedOneByOne) {
+TEST(LineRecords, AppendedOpenedAtOnceAndMovedRecordsArePlacedAsRecordsOpenedOneByOne) {
   constexpr int kFill = TLineRecords::kAppendFill;
   auto text = [](int i) { return std::u32string(static_cast<std::size_t>(1 + i % 7), U'a' + i % 26); };
   for (int first : {0, 10, kFill, TLineRecords::kBlockRecords + 3}) {
     for (int added : {0, 1, kFill - 1, kFill, kFill + 1, 3 * TLineRecords::kBlockRecords + 5}) {
       SCOPED_TRACE(::testing::Message() << first << " then " << added);
-      TLineRecords opened, appended, moved;
-      for (TLineRecords* records : {&opened, &appended, &moved})
+      TLineRecords opened, appended, moved, at_once;
+      // Room reserved ahead lies in empty blocks, which the records opened at once take.
+      at_once.SetCapacity(first + added + TLineRecords::kBlockRecords);
+      for (TLineRecords* records : {&opened, &appended, &moved, &at_once})
         for (int i = 0; i < first; ++i) records->Open(i).String.assign(text(i));
+      at_once.Open(first, added);
       // The moved lines are a loader's, held in its arena.
       TLineLoader loader;
       for (int i = first; i < first + added; ++i) {
         opened.Open(i).String.assign(text(i));
         appended.Append().String.assign(text(i));
+        at_once[i].String.assign(text(i));
         loader.Feed(Utf8Encode(text(i)) + "\n");
       }
       loader.Finish(false);
@@ -252,7 +256,7 @@ TEST(LineRecords, AppendedRecordsAndMovedBlocksArePlacedAsRecordsOpenedOneByOne)
       EXPECT_EQ(loader.Records().Capacity(), 0);
       EXPECT_EQ(loader.Records().Arena().ReservedBytes(), 0u);
       EXPECT_EQ(appended.BlockCount(), opened.BlockCount());
-      for (TLineRecords* records : {&appended, &moved}) {
+      for (TLineRecords* records : {&appended, &moved, &at_once}) {
         ASSERT_EQ(records->Count(), first + added);
         for (int i = 0; i < first + added; ++i) ASSERT_EQ((*records)[i].String, text(i)) << i;
       }
