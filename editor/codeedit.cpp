@@ -249,6 +249,14 @@ void TCustomCodeEdit::LinesChanged(TObject* /*Sender*/) {
   active_selection_mode_ = mode;
   // While painting waits, the lines changed wait with the rest of what is to be repainted.
   if (paint_lock_ == 0) FlushPendingRepaint();
+  if (defer_caret_column_) {
+    lines_changed_in_step_ = true;  // an undo or redo step settles them once
+    return;
+  }
+  LinesSettled();
+}
+
+void TCustomCodeEdit::LinesSettled() {
   if (gutter_->ShowLineNumbers() && gutter_->AutoSize()) gutter_->AutoSizeDigitCount(lines_->Count());
   if (!options_.Contains(eoScrollPastEof)) SetTopLine(top_line_);
 }

@@ -492,6 +492,8 @@ class TCustomCodeEdit : public TCustomControl {
   void ListDeleted(TObject* Sender, int Index, int Count);
   void ListInserted(TObject* Sender, int Index, int Count);
   void ListPutted(TObject* Sender, int Index, int Count);
+  // After the lines changed: the gutter's digit count and the top line follow the line count.
+  void LinesSettled();
   // Highlighter states from line Index (0-based) on until they agree again; answers the last line
   // rescanned.
   int ScanFrom(int Index);
@@ -570,6 +572,10 @@ class TCustomCodeEdit : public TCustomControl {
   void RememberDeferredCaretColumn();
   template <class F>
   void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
+  // Runs the items of one undo or redo step (Items) in one paint lock; the caret's column, the
+  // caret scrolled into view and what follows the lines' change settle once at the end.
+  template <class F>
+  void ReplayStep(F&& Items);
   // A selection end within the text (and, in normal mode, within its line).
   TBufferCoord ClampBlockEnd(TBufferCoord Value) const;
   // The caret's and a selection end's last column beyond line ends: past MaxScrollWidth by one, or
@@ -618,8 +624,10 @@ class TCustomCodeEdit : public TCustomControl {
   };
   std::vector<TTrimmedBlanks> trimmed_blanks_;
   bool caret_step_aside_ = false;
-  // While an undo or redo step is replayed, the caret's column is remembered once, when it is done.
+  // While an undo or redo step is replayed, the caret's column is remembered once, when it is done,
+  // and the caret is scrolled into view once.
   bool defer_caret_column_ = false;
+  bool lines_changed_in_step_ = false;
   bool replaying_ = false;
   bool caret_column_stale_ = false;
   bool insert_mode_ = true;

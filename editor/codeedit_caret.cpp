@@ -160,7 +160,7 @@ void TCustomCodeEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value)
       status_changes_.Include(scCaretY);
     }
     RememberCaretColumn();
-    if (CallEnsureCursorPos) ScrollCaretIntoView();
+    if (CallEnsureCursorPos && !defer_caret_column_) ScrollCaretIntoView();
     state_flags_ += TCodeStateFlags{sfCaretChanged, sfScrollbarChanged};
   } else {
     RememberCaretColumn();

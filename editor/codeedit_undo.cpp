@@ -133,29 +133,40 @@ void TCustomCodeEdit::Undo() {
   if (!undo_list_->CanUndo()) return;
   std::int32_t number = undo_list_->PeekItem()->ChangeNumber();
   const TBlockNumber redo_number(redo_list_, number);
+  const bool group_undo = options_.Contains(eoGroupUndo);
+  ReplayStep([&] {
+    for (;;) {
+      const TCodeChangeReason reason = undo_list_->PeekItem()->ChangeReason();
+      UndoItem();
+      const TCodeEditUndoItem* next = undo_list_->PeekItem();
+      if (!next) break;
+      if (marker_group) {
+        if (next->ChangeReason() == static_cast<TCodeChangeReason>(last - 1)) break;
+        continue;
+      }
+      if (SameStep(*next, number, reason, group_undo)) continue;
+      break;
+    }
+    if (marker_group && undo_list_->PeekItem() && IsBeginMarker(undo_list_->PeekItem()->ChangeReason())) {
+      UndoItem();
+      SetModified(!undo_list_->IsTopMarkedAsUnmodified());
+    }
+  });
+}
+
+template <class F>
+void TCustomCodeEdit::ReplayStep(F&& Items) {
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
-  // Each item places the caret: its column is remembered once, as the last one left it, before the
-  // paint lock ends.
+  // Each item places the caret: its column is remembered, and the caret scrolled into view, once for
+  // the step, where the last item left it.
   defer_caret_column_ = true;
   TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
-  const bool group_undo = options_.Contains(eoGroupUndo);
-  for (;;) {
-    const TCodeChangeReason reason = undo_list_->PeekItem()->ChangeReason();
-    UndoItem();
-    const TCodeEditUndoItem* next = undo_list_->PeekItem();
-    if (!next) break;
-    if (marker_group) {
-      if (next->ChangeReason() == static_cast<TCodeChangeReason>(last - 1)) break;
-      continue;
-    }
-    if (SameStep(*next, number, reason, group_undo)) continue;
-    break;
-  }
-  if (marker_group && undo_list_->PeekItem() && IsBeginMarker(undo_list_->PeekItem()->ChangeReason())) {
-    UndoItem();
-    SetModified(!undo_list_->IsTopMarkedAsUnmodified());
-  }
+  Items();
+  // What follows a change of the lines beyond the selection (the gutter's digits, the top line
+  // clamped) waits for the step's end too.
+  if (std::exchange(lines_changed_in_step_, false)) LinesSettled();
+  ScrollCaretIntoView();
 }
 
 // As PlaceCaretAndSelection(Begin, Begin, End) for a selection about to be replaced: a selection
@@ -248,7 +259,6 @@ void TCustomCodeEdit::UndoItem() {
             DoSetCaretXY({1, 1});
             break;
         }
-        ScrollCaretIntoView();
         redo_list_->AddChange(reason, start, end, U"", mode);
         break;
       }
@@ -311,26 +321,22 @@ void TCustomCodeEdit::Redo() {
   // together with another one of the same kind undone on its own.
   const std::int32_t number = redo_list_->PeekItem()->ChangeNumber();
   const TBlockNumber undo_number(undo_list_, number);
-  BeginUpdate();
-  TScopeExit end_update([&] { EndUpdate(); });
-  // Each item places the caret: its column is remembered once, as the last one left it, before the
-  // paint lock ends.
-  defer_caret_column_ = true;
-  TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
-  for (;;) {
-    RedoItem();
-    const TCodeEditUndoItem* next = redo_list_->PeekItem();
-    if (!next) break;
-    if (marker_group) {
-      if (next->ChangeReason() == static_cast<TCodeChangeReason>(first + 1)) {
-        RedoItem();
-        break;
+  ReplayStep([&] {
+    for (;;) {
+      RedoItem();
+      const TCodeEditUndoItem* next = redo_list_->PeekItem();
+      if (!next) break;
+      if (marker_group) {
+        if (next->ChangeReason() == static_cast<TCodeChangeReason>(first + 1)) {
+          RedoItem();
+          break;
+        }
+        continue;
       }
-      continue;
+      if (next->ChangeNumber() == number) continue;
+      break;
     }
-    if (next->ChangeNumber() == number) continue;
-    break;
-  }
+  });
   // A group break left newest on the redo list goes back to the undo list.
   if (TCodeEditUndoItem* item = redo_list_->PeekItem(); item && item->ChangeReason() == crGroupBreak) {
     const TBlockNumber number_of_break(undo_list_, item->ChangeNumber());
