@@ -1,7 +1,8 @@
 // The editor's line list: loading a 1,000,000-line, 100 MB file with CR LF and with LF breaks, the
 // memory it takes per line, and lines inserted and deleted in 1,000,000 lines: 1,000 at one place in
 // the middle, and 1,000 at random places (and in the middle of 1,000 lines); and wrapping 1,000,000
-// lines of 100 characters into 80 columns.
+// lines of 100 characters into 80 columns, and one line of blanks: 80,000 tabs, 16 MB of spaces,
+// 10,000 tabs of 65,290 cells each (each row costs its own cells, so the time grows with the line).
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -208,17 +209,23 @@ BENCHMARK(InsertLineMiddle1000)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(DeleteLineMiddle1000)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // 1,000,000 lines of 100 characters (words and blanks) wrapped into 80 columns: turning word wrap on.
-void WrapMillionLines(benchmark::State& state) {
+// An editor 80 columns wide on Form.
+lab::TCodeEdit& EightyColumns(lab::TForm& Form) {
   lab::SetBackend(lab::CreateHeadlessBackend());
-  lab::TForm form(nullptr);
-  form.SetBounds(0, 0, 1200, 400);
-  lab::TCodeEdit& edit = *new lab::TCodeEdit(&form);
-  edit.SetParent(&form);
+  Form.SetBounds(0, 0, 1200, 400);
+  lab::TCodeEdit& edit = *new lab::TCodeEdit(&Form);
+  edit.SetParent(&Form);
   edit.Gutter()->SetVisible(false);
   edit.SetScrollBars(lab::ssNone);
   edit.HandleNeeded();
   edit.SetWidth(80 * edit.CharWidth() + 2 + (edit.Width() - edit.ClientWidth()) + edit.CharWidth() / 2);
   if (edit.CharsInWindow() != 80) std::abort();
+  return edit;
+}
+
+void WrapMillionLines(benchmark::State& state) {
+  lab::TForm form(nullptr);
+  lab::TCodeEdit& edit = EightyColumns(form);
   {
     std::string text;
     text.reserve(static_cast<std::size_t>(kBigLines) * 102);
@@ -246,6 +253,24 @@ void WrapMillionLines(benchmark::State& state) {
   }
 }
 BENCHMARK(WrapMillionLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void WrapOneLineOfBlanks(benchmark::State& state) {
+  lab::TForm form(nullptr);
+  lab::TCodeEdit& edit = EightyColumns(form);
+  const int kind = static_cast<int>(state.range(0));
+  edit.SetOptions(edit.Options() - lab::TCodeEditorOptions{lab::eoTabsToSpaces});
+  edit.SetTabWidth(kind == 2 ? 65290 : 8);
+  lab::TStringStream stream(kind == 0 ? std::string(80000, '\t') : kind == 1 ? std::string(16 << 20, ' ')
+                                                                             : std::string(10000, '\t'));
+  edit.LineList()->LoadFromStream(&stream);
+  for (auto _ : state) {
+    edit.SetWordWrap(true);
+    state.PauseTiming();
+    edit.SetWordWrap(false);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(WrapOneLineOfBlanks)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
