@@ -12,6 +12,8 @@
 #include "crashreport/process_control.h"
 #include "crashreport/report/system_utils.h"
 #include "crashreport/report/thread_stacks.h"
+#include "crashreport/send/mail_shell.h"
+#include "crashreport/send/send_report.h"
 #include "crashreport/capture/thread_tracking.h"
 #include "crashreport/unit_sections.h"
 #include "platform/classes/class_registry.h"
@@ -71,6 +73,9 @@ void InitExceptionLog() {
 }
 
 void DoneExceptionLog() {
+  // A report sent on a thread of its own goes before the program ends, or is kept for a later send.
+  WaitForSending(kSendWaitAtEnd);
+  RemoveMailProgramFiles();
   SetCrashLogEnabled(false);
   SetFreezeWatchdogSwitch(nullptr);
   SwitchFreezeWatchdog(false);

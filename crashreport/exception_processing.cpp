@@ -189,12 +189,12 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
   TScopeExit out([&] {
     self.InHandler = false;
     state.RaisingThreadServes = true;
+    RemoveReportFolder();
   });
   bool result = false;
   bool send_thread = false;
   try {
     const TCrashModuleOptions& options = OptionsInForce();
-    send_thread = options.SendsFromThread();
     state.StepCode = csDuplicateCheck;
     CheckDuplicateException();
     ClearInternalWarning();
@@ -251,8 +251,10 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
     if (state.CopyChecked) CopyTextToClipboard(state.ExceptionRecord.ReportText);
 
     state.StepCode = csSend;
-    if (send) StartSendReport();
+    // After a fatal fault the process ends before a thread of its own could send.
+    if (send) send_thread = StartSendReport(Route.Fatal);
     if (!send_thread) CheckErrorFrequency();
+    RemoveReportFolder();
   } catch (...) {
     ReportInternalError(std::to_string(state.StepCode),
                         reinterpret_cast<std::uintptr_t>(state.ExceptionRecord.ExceptionAddress));

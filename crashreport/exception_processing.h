@@ -37,7 +37,8 @@ bool FilterException(const std::type_info* Class);
 // Everything after the report text (the current record and CurrentReport are filled): the
 // duplicate check, OnExceptionNotify, the screenshot, OnCustomDataRequest, the error count, the
 // dialog or console output, the steps to reproduce, the log, the clipboard, the sending and, unless
-// the sending runs on its own thread, the error-frequency rule and the termination asked for. A
+// a thread of its own took the sending (never after a fatal fault), the error-frequency rule and the
+// termination asked for. A
 // failure is an internal error naming the step. True when the program's own handling should go on
 // (an OnExceptionNotify handler gave the exception back, nothing could show it, or the processing
 // failed).

@@ -163,6 +163,8 @@ void ResetExceptionState() {
   s.FieldsName->Clear();
   s.FieldsValue->Clear();
   s.LastHTMLPage.clear();
+  s.ReportFolder.clear();
+  s.ExceptionOwner.reset();
   s.ExceptionTime = 0;
   s.StepCode = 0;
   s.FocusedWindow = nullptr;

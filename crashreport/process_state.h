@@ -205,6 +205,10 @@ struct TCrashProcessState {
   std::unique_ptr<TStringList> FieldsName;     // OnCustomFieldsRequest, parallel lists
   std::unique_ptr<TStringList> FieldsValue;
   std::string LastHTMLPage;          // what a web program wrote last
+  std::string ReportFolder;          // where the report's files are written (attachments.h)
+  // Owns the record's exception object where the catch that raised it would free it, so that a
+  // sending on a thread of its own still finds it.
+  std::shared_ptr<const void> ExceptionOwner;
   TDateTime ExceptionTime = 0;
   int StepCode = 0;                  // the handler's current step (a TCrashStep)
   win::HWND FocusedWindow = nullptr;  // remembered by the dispatcher
@@ -218,6 +222,7 @@ struct TCrashProcessState {
 
   // Across exceptions.
   int ErrorCount = 0;  // exceptions reported since start
+  int ReportFolders = 0;  // report folders named since start
   bool TerminateRequested = false;
   // Date-times of the last reported exceptions, for the error-frequency rule (numbers, so no
   // locale's date format stands between storing and comparing them).

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <typeinfo>
 
@@ -58,6 +59,9 @@ struct TFault {
   TRaiseRecord Raise;          // an exception's throw, when it was recorded
   const void* Object = nullptr;
   const std::type_info* Class = nullptr;
+  // Owns Object where the code that raised it frees it once the report is made (TCrashProcessState's
+  // ExceptionOwner).
+  std::shared_ptr<const void> Owner;
   bool Frozen = false;  // a thread that stopped answering: its stack is taken where it stands
   bool Fatal = false;  // the program ends after the report
 };
@@ -270,6 +274,7 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
         reinterpret_cast<const void*>(Fault.Frozen && stack.Count() > 0 ? stack.GetItem(0)->Address : address);
     record.ThreadID = Fault.ThreadID;
     record.CallStack = &stack;
+    state.ExceptionOwner = signal.Object ? std::shared_ptr<const void>(std::move(signal.Object)) : Fault.Owner;
     state.CurrentException = &record;
     TExceptNotifyParams params;
     params.Context = Fault.Signal ? &Fault.Context : nullptr;
@@ -359,6 +364,7 @@ TFault ExceptionFault(const std::exception_ptr& E) {
   fault.Object = object;
   fault.Class = E ? E.__cxa_exception_type() : nullptr;
   if (object && LastRaise().Object == object) fault.Raise = LastRaise();
+  if (object) fault.Owner = std::make_shared<const std::exception_ptr>(E);
   return fault;
 }
 
@@ -547,11 +553,12 @@ bool ReportCaughtException(std::exception_ptr E) {
   return RunReport(ExceptionFault(E));
 }
 
-void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen) {
+void ReportFrozenThread(std::uint32_t ThreadID, std::shared_ptr<const Exception> Frozen) {
   TFault fault;
   fault.ThreadID = ThreadID;
-  fault.Object = &Frozen;
-  fault.Class = &typeid(Frozen);
+  fault.Object = Frozen.get();
+  fault.Class = &typeid(*Frozen);
+  fault.Owner = std::move(Frozen);
   fault.Frozen = true;
   RunReport(fault);
 }

@@ -10,6 +10,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "crashreport/crashlog.h"
@@ -36,7 +37,7 @@ bool FaultCaptureInstalled() noexcept;
 bool ReportCaughtException(std::exception_ptr E);
 // Reports a thread that stopped answering (the freeze watchdog's main thread): Frozen names it, the
 // call stack is the thread's where it stands. The thread is not stopped, only looked at.
-void ReportFrozenThread(std::uint32_t ThreadID, const Exception& Frozen);
+void ReportFrozenThread(std::uint32_t ThreadID, std::shared_ptr<const Exception> Frozen);
 // True while a report is made or waited for (a thread waiting for it does not answer meanwhile).
 bool FaultReportInProgress() noexcept;
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -59,8 +60,7 @@ bool WindowExists(win::HWND Window) {
 void ReportFreeze() {
   std::string message = OptionsInForce().FreezeMessage();
   if (message.empty()) message = "The application seems to be frozen.";
-  const EFrozenApplication frozen(message);
-  ReportFrozenThread(MainThreadID(), frozen);
+  ReportFrozenThread(MainThreadID(), std::make_shared<const EFrozenApplication>(message));
 }
 
 void Watch(TWatchdog& W) {

@@ -301,6 +301,37 @@ std::string ChangeFileExt(std::string_view FileName, std::string_view Extension)
   return s;
 }
 
+namespace {
+
+// WriteFileBytes; with Moving, the file must be new and its data is on the disk before it is closed.
+void WriteWholeFile(const std::string& FileName, std::string_view Data, bool Moving) {
+  TFileHandle fd(::open(FileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (Moving ? O_EXCL : O_TRUNC), 0600));
+  if (fd.Get() < 0) throw EFCreateError("Cannot create file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+  TScopeFail remove([&FileName] { ::unlink(FileName.c_str()); });
+  errno = EIO;  // a write that takes nothing sets none
+  if (!WriteAll(fd.Get(), Data, 0) || (Moving && ::fsync(fd.Get()) != 0) || ::close(fd.Release()) != 0)
+    throw EWriteError("Cannot write file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+}
+
+}  // namespace
+
+void WriteFileBytes(const std::string& FileName, std::string_view Data) { WriteWholeFile(FileName, Data, false); }
+
+void MoveFileAcross(const std::string& FileName, const std::string& NewName) {
+  if (::renameat2(AT_FDCWD, FileName.c_str(), AT_FDCWD, NewName.c_str(), RENAME_NOREPLACE) == 0) return;
+  // EINVAL: a file system that cannot rename without replacing.
+  if (errno != EXDEV && errno != EINVAL)
+    throw EWriteError("Cannot move file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+  const std::optional<std::string> data = ReadFileBytes(FileName);
+  if (!data) throw EWriteError("Cannot read file \"%s\". %s", FileName, std::string(std::strerror(errno)));
+  WriteWholeFile(NewName, *data, true);
+  if (ReadFileBytes(NewName) != data) {
+    ::unlink(NewName.c_str());
+    throw EWriteError("Cannot move file \"%s\". Its copy \"%s\" differs from it.", FileName, NewName);
+  }
+  ::unlink(FileName.c_str());
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& FileName) {
   if (IsFolder(FileName)) return std::nullopt;
   std::ifstream in(FileName, std::ios::binary);

@@ -88,5 +88,15 @@ std::string ChangeFileExt(std::string_view FileName, std::string_view Extension)
 
 // The whole contents of a file (not a folder) that can be read; std::nullopt when it cannot.
 std::optional<std::string> ReadFileBytes(const std::string& FileName);
+// Makes the file (mode 0600; one that stands there is emptied first) with Data as its whole contents.
+// A file that cannot be made raises EFCreateError; every write and the closing are checked: a
+// failure (a full disk, a file size limit) raises EWriteError with the file's name and the reason,
+// and leaves no file under the name.
+void WriteFileBytes(const std::string& FileName, std::string_view Data);
+// Gives the file the name NewName, which no file has yet: renamed when both stand on one file system;
+// else copied, the copy written to the disk, read back and compared, and only then the original
+// removed. A failure raises EWriteError (EFCreateError for a copy that cannot be made) with the
+// reason; the original then stands as it was, and nothing stands under NewName.
+void MoveFileAcross(const std::string& FileName, const std::string& NewName);
 
 }  // namespace lab

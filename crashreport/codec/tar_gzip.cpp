@@ -103,16 +103,17 @@ void TTGZWriter::Close() {
 void GZipCompressStream(TMemoryStream* Tar, const std::string& ArchiveName) {
   const auto size = static_cast<std::size_t>(Tar->Size());
   const auto packed = CompressBuf(Tar->Memory(), size, TZLibFormat::Raw);
-  TFileStream out(ArchiveName, fmCreate);
   static const std::uint8_t header[10] = {0x1F, 0x8B, 0x08, 0x08, 0, 0, 0, 0, 0, 0};
-  out.WriteBuffer(header, sizeof header);
-  const std::string name = ChangeFileExt(ExtractFileName(ArchiveName), ".tar");
-  out.WriteBuffer(name.c_str(), static_cast<std::int64_t>(name.size()) + 1);
-  out.WriteBuffer(packed.data(), static_cast<std::int64_t>(packed.size()));
+  std::string member(reinterpret_cast<const char*>(header), sizeof header);
+  member += ChangeFileExt(ExtractFileName(ArchiveName), ".tar");
+  member += '\0';
+  member.append(reinterpret_cast<const char*>(packed.data()), packed.size());
   std::uint8_t trailer[8];
   WriteLE32(trailer, static_cast<std::uint32_t>(crc32_z(0, static_cast<const Bytef*>(Tar->Memory()), size)));
   WriteLE32(trailer + 4, static_cast<std::uint32_t>(size));
-  out.WriteBuffer(trailer, sizeof trailer);
+  member.append(reinterpret_cast<const char*>(trailer), sizeof trailer);
+  // Written whole or not at all: an archive cut short by a full disk would be sent as the report.
+  WriteFileBytes(ArchiveName, member);
 }
 
 void GZipDecompressStream(TStream* Source, TStream* Dest) {
@@ -120,6 +121,12 @@ void GZipDecompressStream(TStream* Source, TStream* Dest) {
   Source->ReadBuffer(packed.data(), static_cast<std::int64_t>(packed.size()));
   const auto data = DecompressBuf(packed.data(), packed.size(), TZLibFormat::GZip);
   Dest->WriteBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+}
+
+TDateTime UtcNow() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return kUnixEpoch + (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9) / 86400.0;
 }
 
 TDateTime GetFileDateTime(const std::string& FileName) {

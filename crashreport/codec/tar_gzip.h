@@ -49,5 +49,7 @@ void GZipDecompressStream(TStream* Source, TStream* Dest);
 
 // The file's last-write time, unconverted (UTC); 0 for a missing file or a folder.
 TDateTime GetFileDateTime(const std::string& FileName);
+// The time now in UTC, as the archive keeps times.
+TDateTime UtcNow();
 
 }  // namespace lab

@@ -1,5 +1,10 @@
 #include "crashreport/files/attachments.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "crashreport/codec/file_utils.h"
 #include "crashreport/files/log_paths.h"
 #include "crashreport/options.h"
@@ -11,9 +16,9 @@
 namespace lab {
 namespace {
 
-// Name in the private temporary folder; empty when there is none.
+// Name in the report's folder; empty when there is none.
 std::string TempFile(std::string_view Name) {
-  const std::string folder = GetTempFolder();
+  const std::string folder = GetReportFolder();
   return folder.empty() ? std::string() : folder + std::string(Name);
 }
 
@@ -24,6 +29,29 @@ void AddNotEmpty(TStrings* List, const std::string& Name) {
 }
 
 }  // namespace
+
+std::string GetReportFolder() {
+  TCrashProcessState& state = CrashState();
+  if (state.ReportFolder.empty()) {
+    const std::string temporary = GetTempFolder();
+    if (temporary.empty()) return {};
+    // A folder that stands already was left by an ended process of the same number: its files are
+    // not this report's.
+    std::string folder;
+    do {
+      folder = temporary + "report-" + std::to_string(::getpid()) + "-" + std::to_string(++state.ReportFolders);
+    } while (::mkdir(folder.c_str(), 0700) != 0 && errno == EEXIST);
+    if (!IsFolder(folder)) return {};
+    state.ReportFolder = folder + "/";
+  }
+  return state.ReportFolder;
+}
+
+void RemoveReportFolder() {
+  TCrashProcessState& state = CrashState();
+  if (!state.ReportFolder.empty()) ::rmdir(state.ReportFolder.c_str());
+  state.ReportFolder.clear();
+}
 
 std::string GetScreenshotFileName() { return OptionsInForce().AttachesScreenshot() ? TempFile("Screenshot.png") : std::string(); }
 
@@ -44,10 +72,13 @@ std::string GetSavedHTMLPageFileName() {
 std::string GetXMLLogFileName() { return OptionsInForce().AttachesXmlLog() ? TempFile(ChangeFileExt(LogFileNameOnly(), ".xml")) : std::string(); }
 
 std::string AddTimeStampToFileName(std::string_view Path) {
+  return AddTimeStampToFileName(Path, OptionsInForce().DatesAttachedNames(), CrashState().ExceptionTime);
+}
+
+std::string AddTimeStampToFileName(std::string_view Path, bool Dated, TDateTime Time) {
   const std::string name = ExtractFileName(Path);
-  if (!OptionsInForce().DatesAttachedNames()) return name;
-  return ChangeFileExt(name, "") + "_" + FormatDateTime("yyyymmddhhnnss", CrashState().ExceptionTime) +
-         ExtractFileExt(name);
+  if (!Dated) return name;
+  return ChangeFileExt(name, "") + "_" + FormatDateTime("yyyymmddhhnnss", Time) + ExtractFileExt(name);
 }
 
 void SplitString(std::string_view Text, TStrings* List, std::string_view Separators) {

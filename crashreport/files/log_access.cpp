@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <memory>
 
 #include "crashreport/files/attachments.h"
@@ -11,6 +13,7 @@
 #include "crashreport/internal_warning.h"
 #include "crashreport/files/log_file.h"
 #include "crashreport/files/log_paths.h"
+#include "crashreport/files/xml_log.h"
 #include "crashreport/process_state.h"
 #include "crashreport/report/report_text.h"
 #include "platform/rtl/exceptions.h"
@@ -20,6 +23,19 @@
 
 namespace lab {
 namespace {
+
+// Where an error stands in its module: its address (item 2.2) less the handle the report's modules
+// table gives its module (item 2.3), which moves with the load address from run to run; the address
+// itself when the report lists no such module.
+std::string AddressInModule(std::string_view Report, const std::string& Address, const std::string& Module) {
+  const std::string handle = LogEntryModuleHandle(Report, Module);
+  std::uint64_t address = 0, base = 0;
+  const auto read = [](const std::string& Hex, std::uint64_t& Value) {
+    return !Hex.empty() && std::from_chars(Hex.data(), Hex.data() + Hex.size(), Value, 16).ptr == Hex.data() + Hex.size();
+  };
+  if (!read(Address, address) || !read(handle, base) || address < base) return Address;
+  return Module + "+" + std::to_string(address - base);
+}
 
 struct TOpenLog {
   std::unique_ptr<TLogFile> Log;
@@ -56,12 +72,15 @@ void CheckDuplicateException() {
   state.Duplicate = false;
   if (!OptionsInForce().MarksDuplicates()) return;
   const TReportTexts& report = CurrentReport();
-  static const std::array<std::string, 4> kIDs = {"2.2", "2.3", "2.4", "2.5"};
-  const std::array<std::string, 4> values = {report.ExceptionAddress, report.ExceptionModule, report.ExceptionType,
-                                             report.ExceptionMessage};
+  static const std::array<std::string, 3> kIDs = {"2.3", "2.4", "2.5"};
+  const std::array<std::string, 3> values = {report.ExceptionModule, report.ExceptionType, report.ExceptionMessage};
+  const std::string where = AddressInModule(report.Report, report.ExceptionAddress, report.ExceptionModule);
   const TScopeExit close([] { CloseLogFile(); });
   try {
-    state.Duplicate = OpenLogFile().HasEntry(kIDs, values);
+    const TLogFile& log = OpenLogFile();
+    for (int i : log.EntriesWith(kIDs, values))
+      state.Duplicate = state.Duplicate ||
+                        AddressInModule(log.GetEntry(i), log.GetEntryField("2.2", i), report.ExceptionModule) == where;
   } catch (const Exception& e) {
     ShowInternalWarning(eeLogError, e.Message());
   }
@@ -79,7 +98,7 @@ void SaveLastHTMLPage(std::string_view Page) {
   if (name.empty()) return;
   TStringList lines;
   lines.SetText(Page);
-  lines.SaveToFile(name);
+  WriteFileBytes(name, lines.Text());
 }
 
 void SaveXMLLogFile() {

@@ -19,7 +19,9 @@ TLogFile& OpenLogFile();
 void CloseLogFile();
 
 // Sets CrashState().Duplicate: with bit 0 of LogFlags, whether an entry of the log holds the current
-// report's exception address, module, type and message (items 2.2 to 2.5); else false. The log is
+// report's exception module, type and message (items 2.3 to 2.5) and its address (2.2) at the same
+// place in that module (each report's modules table gives where the module stood in its run, which
+// the load address changes); else false. The log is
 // closed again. A log that cannot be read or locked counts as holding no duplicate and is told as an
 // internal warning: the report goes on to be made and saved.
 void CheckDuplicateException();

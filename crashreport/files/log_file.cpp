@@ -156,12 +156,18 @@ void TLogFile::AddEntry(std::string_view ReportText, std::int32_t MaxCount) {
 }
 
 bool TLogFile::HasEntry(std::span<const std::string> IDs, std::span<const std::string> Values) const {
+  return !EntriesWith(IDs, Values).empty();
+}
+
+std::vector<int> TLogFile::EntriesWith(std::span<const std::string> IDs, std::span<const std::string> Values) const {
   if (IDs.size() != Values.size())
     throw EListError("%d field names and %d values", static_cast<int>(IDs.size()), static_cast<int>(Values.size()));
   std::vector<std::vector<std::string>> lines;
   lines.reserve(Values.size());
   for (const std::string& value : Values) lines.push_back(FormatLogValueLines(value));
-  for (const std::string& entry : entries_) {
+  std::vector<int> found;
+  for (std::size_t index = 0; index < entries_.size(); ++index) {
+    const std::string& entry = entries_[index];
     bool all = true;
     for (std::size_t i = 0; all && i < IDs.size(); ++i) {
       const TLogFieldPlace place = FindLogField(entry, IDs[i]);
@@ -177,9 +183,9 @@ bool TLogFile::HasEntry(std::span<const std::string> IDs, std::span<const std::s
       }
       all = std::string_view(entry).substr(place.Start, place.End - place.Start) == expected;
     }
-    if (all) return true;
+    if (all) found.push_back(static_cast<int>(index));
   }
-  return false;
+  return found;
 }
 
 void TLogFile::Save() {
@@ -221,9 +227,7 @@ const std::string& TLogFile::GetEntry(int Index) const {
 }
 
 void TLogFile::SaveToXML(const std::string& FileName) const {
-  const std::string xml = LogToXML(entries_, password_);
-  TFileStream stream(FileName, fmCreate);
-  stream.WriteBuffer(xml.data(), static_cast<std::int64_t>(xml.size()));
+  WriteFileBytes(FileName, LogToXML(entries_, password_));
 }
 
 }  // namespace lab

@@ -33,6 +33,8 @@ class TLogFile : public TObject {
   // index of Values, compared in the form the header stores it. IDs and Values must be as long as
   // each other (else EListError).
   bool HasEntry(std::span<const std::string> IDs, std::span<const std::string> Values) const;
+  // The indexes of the entries HasEntry would find, in order.
+  std::vector<int> EntriesWith(std::span<const std::string> IDs, std::span<const std::string> Values) const;
   // Writes the log under a lock: the entries that other processes saved since this one was loaded
   // are kept, and the entries added here go after them, trimmed as AddEntry was asked to. The file is
   // replaced whole (ReplaceFileLocked); one that has become no log since the load is first renamed

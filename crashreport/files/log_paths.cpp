@@ -36,6 +36,12 @@ std::string GetLogFileName(const TCrashModuleOptions& Options, std::string Name)
   return result;
 }
 
+std::string GetLogFolder(const TCrashModuleOptions& Options) {
+  std::string path = GetLogFileName(Options);
+  EnsureWritableFilePath(path, true, false);
+  return ExtractFilePath(path);
+}
+
 std::string UserCrashLogFolder() {
   std::string base = GetEnvironmentText("XDG_STATE_HOME");
   if (base.empty() || base[0] != '/') {

@@ -14,6 +14,9 @@ std::string GetLogFileName(const TCrashModuleOptions& Options, std::string Name 
 // LogFilePath itself when it names a ".clf" file (any case); otherwise that folder (or Name's folder
 // when LogFilePath is empty) with Name's file part.
 std::string GetLogFilePath(const TCrashModuleOptions& Options, const std::string& Name);
+// The folder the log file is written to: its own, or the per-user folder when that cannot be
+// written (as EnsureWritableFilePath moves the log itself, with the program's sub-folder).
+std::string GetLogFolder(const TCrashModuleOptions& Options);
 // The computer's name fit for a file name: " * / : < > ? \ | become "_".
 std::string LogComputerName();
 

@@ -426,6 +426,14 @@ std::string LogEntryToXML(std::string_view Entry, std::string_view Password) {
   return IndentInnerLines(text);
 }
 
+std::string LogEntryModuleHandle(std::string_view Entry, std::string_view Module) {
+  for (std::string_view row : TableRows(Entry, SecondTable(Entry, FirstTable(Entry)))) {
+    const std::vector<std::string_view> cells = RowCells(row);
+    if ((cells.size() == 6 || cells.size() == 7) && Trim(cells[1]) == Module) return Trim(cells[0]);
+  }
+  return {};
+}
+
 std::string LogToXML(const std::vector<std::string>& Entries, std::string_view Password) {
   std::string text = "<Doc>\r\n";
   for (const std::string& entry : Entries) text += LogEntryToXML(entry, Password);

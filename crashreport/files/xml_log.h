@@ -15,5 +15,7 @@ std::string LogEntryVersion(std::string_view Entry);
 std::string LogEntryToXML(std::string_view Entry, std::string_view Password);
 // The whole XML log: "<Doc>", one Log element per entry, "</Doc>".
 std::string LogToXML(const std::vector<std::string>& Entries, std::string_view Password);
+// The Handle of the row of the report's modules table whose Name is Module; empty when it lists none.
+std::string LogEntryModuleHandle(std::string_view Entry, std::string_view Module);
 
 }  // namespace lab

@@ -3,12 +3,18 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <vector>
 
+#include "crashreport/codec/file_utils.h"
 #include "crashreport/crashlog.h"
 #include "crashreport/internal_warning.h"
+#include "platform/rtl/exceptions.h"
 
 extern char** environ;
 
@@ -38,12 +44,37 @@ std::string MailtoURL(std::string_view Recipients, std::string_view Subject, std
   return url;
 }
 
+std::string MailProgramFolder() {
+  const std::string temporary = GetTempFolder();
+  return temporary.empty() ? std::string() : temporary + "mail-" + std::to_string(::getpid()) + "/";
+}
+
+void RemoveMailProgramFiles() {
+  const std::string folder = MailProgramFolder();
+  std::error_code ignored;
+  if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+}
+
 bool SendMailShell(const std::string& Recipients, const std::string& Subject, const std::string& Message,
                    const std::string& ReportText, const std::string& ReportFile) {
   const std::string text = ReportText.empty() ? Message : Message + "\r\n\r\n\r\n" + ReportText;
   std::vector<std::string> args = {"xdg-email", MailtoURL(Recipients, Subject, text)};
-  if (args[1].size() >= kMaxArgumentLength && !ReportFile.empty())
-    args = {"xdg-email", "--attach", ReportFile, MailtoURL(Recipients, Subject, Message)};
+  if (args[1].size() >= kMaxArgumentLength && !ReportFile.empty()) {
+    std::string copy;
+    try {
+      RemoveMailProgramFiles();
+      const std::string folder = MailProgramFolder();
+      const std::optional<std::string> data = ReadFileBytes(ReportFile);
+      if (folder.empty() || !ForceFolders(folder) || !data)
+        throw EWriteError("Cannot copy file \"%s\" for the mail program.", ReportFile);
+      copy = folder + ExtractFileName(ReportFile);
+      WriteFileBytes(copy, *data);
+    } catch (const Exception& e) {
+      ShowInternalWarning(eeEmailShellError, e.Message());
+      return false;
+    }
+    args = {"xdg-email", "--attach", copy, MailtoURL(Recipients, Subject, Message)};
+  }
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -19,9 +19,16 @@ std::string MailtoURL(std::string_view Recipients, std::string_view Subject, std
 
 // Starts xdg-email with the message: Message, three CR LF and ReportText as the text (Message alone
 // when ReportText is empty). A URL longer than kMaxArgumentLength carries Message alone and the
-// report goes as the attached file ReportFile. Sent when xdg-email ends with exit code 0; a program
-// that cannot be started is told as the internal warning eeEmailShellError.
+// report goes as an attached copy of ReportFile: the mail program reads it after xdg-email has ended,
+// so the copy stays until the next mail sent here or RemoveMailProgramFiles. Sent when xdg-email ends
+// with exit code 0; a program that cannot be started, or a copy that cannot be made, is told as the
+// internal warning eeEmailShellError.
 bool SendMailShell(const std::string& Recipients, const std::string& Subject, const std::string& Message,
                    const std::string& ReportText, const std::string& ReportFile);
+// The folder of the attachments handed to the mail program: "mail-<process>/" in the private
+// temporary folder (empty when there is none).
+std::string MailProgramFolder();
+// Removes it, at the program's end.
+void RemoveMailProgramFiles();
 
 }  // namespace lab

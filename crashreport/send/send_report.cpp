@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "crashreport/files/attachments.h"
@@ -26,6 +28,7 @@
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
 #include "platform/rtl/threads.h"
 
@@ -51,6 +54,78 @@ void PackFilesToTgz(const std::string& ArchiveName, const TStrings& Files) {
   TTGZWriter writer(ArchiveName);
   for (int i = 0; i < Files.Count(); ++i) writer.AddFile(Files.Strings(i), AddTimeStampToFileName(Files.Strings(i)));
   writer.Close();
+}
+
+// Runs Step, which writes files of the report; one that cannot be written whole is told with its
+// reason, and answers false.
+bool WrittenWhole(const std::function<void()>& Step) {
+  try {
+    Step();
+    return true;
+  } catch (const Exception& e) {
+    ShowInternalWarning(eeLogError, e.Message());
+    return false;
+  }
+}
+
+// The report text ending in three CR LF pairs, as the log file holds it.
+std::string AsLogText(std::string Text) {
+  if (!Text.ends_with(kReportEnd)) Text += kReportEnd;
+  return Text;
+}
+
+// A report kept for a later send: its text, stored as the log file, and the files that went with it.
+struct TKeptReport {
+  std::string Folder;  // where the archive goes
+  TDateTime Time = 0;  // the exception's
+  bool Dated = false;  // stored names carry Time
+  std::string Text, TextName;
+  std::vector<std::string> Files;
+};
+
+// Writes the archive of Report (KeptArchiveName), then prunes the folder's kept archives. Files that
+// cannot be read any more are left out.
+void KeepReport(const TKeptReport& Report) {
+  const std::string archive = KeptArchiveName(Report.Folder, Report.Time);
+  TTGZWriter writer(archive);
+  TScopeFail remove([&] { RemoveFile(archive); });
+  TStringStream text(Report.Text);
+  writer.AddStream(&text, Report.TextName, UtcNow());
+  for (const std::string& file : Report.Files) {
+    const std::string name = AddTimeStampToFileName(file, Report.Dated, Report.Time);
+    if (name == Report.TextName || !FileCanRead(file)) continue;
+    writer.AddFile(file, name);
+  }
+  writer.Close();
+  PruneKeptArchives(Report.Folder);
+}
+
+// Keeps the current report, which was not sent, in the folder its log goes to: the archive packed for
+// the sending moves there, else its files are packed there. When that fails the archive, or else the
+// report's files, stay where they are, and the warning says where; the answer is what stays (empty
+// when the report was kept beside its log).
+std::string KeepUnsentReport() {
+  const TCrashProcessState& state = CrashState();
+  const TCrashModuleOptions& options = OptionsInForce();
+  const std::string folder = GetLogFolder(options);
+  const std::string packed = GetCompressedFilesName();
+  const bool move = options.PacksAttachments() && FileCanRead(packed);
+  try {
+    if (move) {
+      MoveFileAcross(packed, KeptArchiveName(folder, state.ExceptionTime));
+      PruneKeptArchives(folder);
+    } else {
+      TKeptReport report{folder, state.ExceptionTime, options.DatesAttachedNames(),
+                         AsLogText(state.TextToSend), AddTimeStampToFileName(GetTempLogFileName()), {}};
+      for (int i = 0; i < state.AttachedFiles->Count(); ++i) report.Files.push_back(state.AttachedFiles->Strings(i));
+      KeepReport(report);
+    }
+    return {};
+  } catch (const Exception& e) {
+    const std::string stays = move ? packed : GetReportFolder();
+    ShowInternalWarning(eeLogError, Format("The unsent report stays in \"%s\". %s", stays, e.Message()));
+    return stays;
+  }
 }
 
 // The status line of the progress dialog: "Message <number>/<count>: <step>".
@@ -79,7 +154,8 @@ bool RunSendAction(TCrashActionType Starting, TCrashActionType Done, const std::
 struct TReportCopy {
   std::unique_ptr<TCrashModuleOptionsEx> Options;
   TCrashExceptionRecord Record;
-  std::string TextToSend, Password, LastHTMLPage;
+  std::string TextToSend, Password, LastHTMLPage, ReportFolder;
+  std::shared_ptr<const void> ExceptionOwner;
   TDateTime ExceptionTime = 0;
   bool AttachChecked = false;
 
@@ -89,10 +165,35 @@ struct TReportCopy {
     std::swap(TextToSend, State.TextToSend);
     std::swap(Password, State.Password);
     std::swap(LastHTMLPage, State.LastHTMLPage);
+    std::swap(ReportFolder, State.ReportFolder);
+    std::swap(ExceptionOwner, State.ExceptionOwner);
     std::swap(ExceptionTime, State.ExceptionTime);
     std::swap(AttachChecked, State.AttachChecked);
   }
 };
+
+class TSendThread;
+
+// A thread that sends (or waits to send) a report, with what keeps its report should the program
+// end first: Kept without its files, which are those of ReportFolder at that time and Attached.
+struct TSending {
+  const TSendThread* Thread;
+  TKeptReport Kept;  // no Folder: the options keep no unsent report
+  std::string ReportFolder;
+  std::vector<std::string> Attached;
+};
+
+struct TSendingThreads {
+  std::mutex Lock;
+  std::condition_variable Ended;
+  std::vector<TSending> Running;
+};
+
+// Made on first use and never destroyed: threads may still end while the program does.
+TSendingThreads& SendingThreads() {
+  static auto* threads = new TSendingThreads;
+  return *threads;
+}
 
 class TSendThread : public TThread {
   LAB_CLASS(TSendThread, TThread)
@@ -101,6 +202,12 @@ class TSendThread : public TThread {
 
  protected:
   void Execute() override {
+    TScopeExit ended([this] {
+      TSendingThreads& threads = SendingThreads();
+      const std::lock_guard guard(threads.Lock);
+      std::erase_if(threads.Running, [this](const TSending& Entry) { return Entry.Thread == this; });
+      threads.Ended.notify_all();
+    });
     TCriticalSection& lock = HandlerLock();
     lock.Enter();
     TScopeExit leave([&] { lock.Leave(); });
@@ -111,6 +218,7 @@ class TSendThread : public TThread {
     state.ExceptionRecord.ThreadID = GetCurrentThreadID();
     state.CurrentException = &state.ExceptionRecord;
     TScopeExit restore([&] {
+      RemoveReportFolder();
       report_->Swap(state);
       state.CurrentException = current;
     });
@@ -129,27 +237,75 @@ class TSendThread : public TThread {
 
 }  // namespace
 
-void StartSendReport() {
+bool StartSendReport(bool InPlace) {
   TCrashProcessState& state = CrashState();
-  if (!OptionsInForce().SendsFromThread()) {
+  const TCrashModuleOptions& options = OptionsInForce();
+  if (InPlace || !options.SendsFromThread()) {
     SendReport();
-    return;
+    return false;
   }
   auto report = std::make_unique<TReportCopy>();
-  report->Options = std::make_unique<TCrashModuleOptionsEx>(OptionsInForce().ModuleName(), false);
-  report->Options->Assign(&OptionsInForce());
+  report->Options = std::make_unique<TCrashModuleOptionsEx>(options.ModuleName(), false);
+  report->Options->Assign(&options);
   report->Record = CurrentExceptionRecord();
   report->Record.CallStack = nullptr;  // the handler frees it; the report text holds what it said
   report->Record.Options = report->Options.get();
   report->TextToSend = state.TextToSend;
   report->Password = state.Password;
   report->LastHTMLPage = state.LastHTMLPage;
+  report->ExceptionOwner = state.ExceptionOwner;
   report->ExceptionTime = state.ExceptionTime;
   report->AttachChecked = state.AttachChecked;
+  // The folder, with what is in it already (the screenshot), goes with the report.
+  TSending sending{nullptr,
+                   {options.KeepsUnsentFiles() ? GetLogFolder(options) : std::string(),
+                    state.ExceptionTime, options.DatesAttachedNames(),
+                    AsLogText(state.TextToSend), AddTimeStampToFileName(GetLogFileName(options)), {}},
+                   GetReportFolder(), {}};
+  report->ReportFolder = std::exchange(state.ReportFolder, {});
+  TStringList attached;
+  SplitString(options.AttachedFiles(), &attached, ";");
+  for (int i = 0; i < attached.Count(); ++i) sending.Attached.push_back(attached.Strings(i));
   auto* thread = new TSendThread(std::move(report));
   thread->SetFreeOnTerminate(true);
   thread->SetPriority(tpHighest);
+  sending.Thread = thread;
+  {
+    TSendingThreads& threads = SendingThreads();
+    const std::lock_guard guard(threads.Lock);
+    threads.Running.push_back(std::move(sending));
+  }
   thread->Start();
+  return true;
+}
+
+bool WaitForSending(std::chrono::milliseconds Limit) {
+  TSendingThreads& threads = SendingThreads();
+  std::vector<TSending> unsent;
+  {
+    std::unique_lock guard(threads.Lock);
+    // A program ended by a handler of the sending's own events cannot wait for that sending.
+    const std::uint32_t self = GetCurrentThreadID();
+    const auto others_done = [&] {
+      return std::all_of(threads.Running.begin(), threads.Running.end(),
+                         [&](const TSending& Entry) { return Entry.Thread->ThreadID() == self; });
+    };
+    if (threads.Ended.wait_for(guard, Limit, others_done)) return true;
+    unsent = threads.Running;
+  }
+  for (TSending& sending : unsent) {
+    if (sending.Kept.Folder.empty()) continue;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(sending.ReportFolder, error))
+      if (entry.path().filename() != "CompressFiles.tgz") sending.Kept.Files.push_back(entry.path().string());
+    sending.Kept.Files.insert(sending.Kept.Files.end(), sending.Attached.begin(), sending.Attached.end());
+    try {
+      KeepReport(sending.Kept);
+    } catch (const Exception& e) {
+      ShowInternalWarning(eeLogError, "The unsent report cannot be kept. " + e.Message());
+    }
+  }
+  return false;
 }
 
 void StoredFileNames(const TStrings& Files, TStrings* Names) {
@@ -157,19 +313,19 @@ void StoredFileNames(const TStrings& Files, TStrings* Names) {
   for (int i = 0; i < Files.Count(); ++i) Names->Add(AddTimeStampToFileName(Files.Strings(i)));
 }
 
-void PrepareAttachments(bool ForEmail) {
+bool PrepareAttachments(bool ForEmail) {
   TCrashProcessState& state = CrashState();
   TStrings* files = state.AttachedFiles.get();
   GetAttachedFiles(ForEmail ? 1 : 0, files);
   CallInRaisingThread([] { FireAttachedFilesRequest(); });
   for (int i = files->Count() - 1; i >= 0; --i)
     if (!FileCanRead(files->Strings(i))) files->Delete(i);
-  if (OptionsInForce().PacksAttachments() && files->Count() > 0) {
-    const std::string archive = GetCompressedFilesName();
-    PackFilesToTgz(archive, *files);
-    files->Clear();
-    files->Add(archive);
-  }
+  if (!OptionsInForce().PacksAttachments() || files->Count() == 0) return true;
+  const std::string archive = GetCompressedFilesName();
+  if (!WrittenWhole([&] { PackFilesToTgz(archive, *files); })) return false;
+  files->Clear();
+  files->Add(archive);
+  return true;
 }
 
 bool SendEmailReport() {
@@ -246,24 +402,33 @@ void SendReport() {
   state.FieldsValue->Clear();
   ClearInternalWarning();
 
+  // The files written for the sending go again however it ends, unless they keep an unsent report.
   const std::string log_file = GetTempLogFileName();
-  if (!log_file.empty()) {
-    std::string text = state.TextToSend;
-    if (!text.ends_with(kReportEnd)) text += kReportEnd;
-    std::ofstream(log_file, std::ios::binary | std::ios::trunc) << text;
+  const std::string archive = GetCompressedFilesName();
+  std::string stays;
+  TScopeExit remove([&] {
+    if (options.PacksAttachments() && stays != archive) RemoveFile(archive);
+    if (!stays.empty() && stays != archive) return;
+    RemoveFile(GetXMLLogFileName());
+    RemoveFile(GetSavedHTMLPageFileName());
+    RemoveFile(log_file);
+  });
+  // A report that cannot be written whole is not sent at all: it would arrive cut short.
+  const bool written = WrittenWhole([&] {
+    if (!log_file.empty()) WriteFileBytes(log_file, AsLogText(state.TextToSend));
+    SaveLastHTMLPage(state.LastHTMLPage);
+    SaveXMLLogFile();
+  });
+  bool sent = written;
+  bool prepared = false;
+  if (written && options.EmailSendMode() != 0) {
+    prepared = PrepareAttachments(true);
+    sent = prepared && SendEmailReport();
   }
-  SaveLastHTMLPage(state.LastHTMLPage);
-  SaveXMLLogFile();
-
-  bool sent = true;
-  if (options.EmailSendMode() != 0) {
-    PrepareAttachments(true);
-    sent = SendEmailReport();
-  }
-  if (options.WebSendMode() != 0) {
-    if (options.EmailSendMode() == 0 || options.ReportInMessageBody()) PrepareAttachments(false);
+  if (written && options.WebSendMode() != 0) {
+    if (!prepared || options.ReportInMessageBody()) prepared = PrepareAttachments(false);
     // The upload is tried even when the mail failed.
-    const bool uploaded = SendWebReport();
+    const bool uploaded = prepared && SendWebReport();
     sent = sent && uploaded;
   }
   if (!sent && options.CopiesUnsentReport()) CrashGui().SetClipboardText(state.TextToSend);
@@ -272,19 +437,7 @@ void SendReport() {
     CrashGui().MessageBox(Text(sent ? 94 : 95), Text(0),
                           modifiers | (sent ? win::MB_ICONINFORMATION : win::MB_ICONERROR));
   }
-  if (!sent && options.KeepsUnsentFiles()) {
-    const std::string folder = ExtractFilePath(GetLogFileName(options));
-    const std::string kept = KeptArchiveName(folder, state.ExceptionTime);
-    if (options.PacksAttachments())
-      std::rename(GetCompressedFilesName().c_str(), kept.c_str());
-    else
-      PackFilesToTgz(kept, *state.AttachedFiles);
-    PruneKeptArchives(folder);
-  }
-  if (options.PacksAttachments()) RemoveFile(GetCompressedFilesName());
-  RemoveFile(GetXMLLogFileName());
-  RemoveFile(GetSavedHTMLPageFileName());
-  RemoveFile(log_file);
+  if (!sent && options.KeepsUnsentFiles()) stays = KeepUnsentReport();
   state.Execute = sent;
 }
 

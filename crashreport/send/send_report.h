@@ -6,6 +6,7 @@
 // often. Runs under the handler lock, one report at a time; the events it fires run in the thread
 // that raised the exception.
 
+#include <chrono>
 #include <string>
 
 #include "platform/rtl/datetime.h"
@@ -14,17 +15,30 @@ namespace lab {
 
 class TStrings;
 
-// With SendFlags bit 7, SendReport, CheckErrorFrequency and TerminateIfRequested run on a thread of
-// their own that holds copies of the report (its text, options, record and times), so the next
-// exception's state is never sent in its place; otherwise SendReport runs here.
-void StartSendReport();
+// With SendFlags bit 7, unless InPlace, SendReport, CheckErrorFrequency and TerminateIfRequested run
+// on a thread of their own that holds copies of the report (its text, options, record, times and
+// folder, and the exception object itself), so the next exception's state is never sent in its place;
+// otherwise SendReport runs here. A fatal fault sends in place: the process ends before a thread
+// could. True when a thread took the sending.
+bool StartSendReport(bool InPlace = false);
+// How long the program's end waits for the sendings still running on threads of their own.
+inline constexpr std::chrono::milliseconds kSendWaitAtEnd{30000};
+// Waits up to Limit until no thread sends a report. A report still being sent (or waiting to be)
+// then is kept as SendReport keeps an unsent one, when its options ask: its text, the files of its
+// folder and the files its options attach, in an archive beside the log. False when one was still
+// being sent.
+bool WaitForSending(std::chrono::milliseconds Limit);
 
 // The whole sending of the current report; CrashState().Execute tells afterwards whether it went out.
+// A file of the report that cannot be written whole fails the sending, told as an internal warning
+// with its reason. With BehaviourFlags bit 6 an unsent report's files are kept in an archive in the
+// folder the log goes to (moved there from another file system by copy, check and removal); when that
+// fails the packed archive stays in the report's folder and the warning says where.
 void SendReport();
 // Fills CrashState().AttachedFiles for e-mail or for the upload: the report's files, then what
 // OnAttachedFilesRequest adds or removes, without the files that do not exist; with SendFlags bit 9
-// the one archive they are packed into.
-void PrepareAttachments(bool ForEmail);
+// the one archive they are packed into. False, with a warning, when the archive cannot be written.
+bool PrepareAttachments(bool ForEmail);
 // The stored names of Files (AddTimeStampToFileName), one for each.
 void StoredFileNames(const TStrings& Files, TStrings* Names);
 // Each send method in turn, repeated while an OnExceptionErrorNotify handler asks for it; false

@@ -47,7 +47,11 @@ class Attachments : public ::testing::Test {
 
   const std::string dir = testing::Scratch(::testing::UnitTest::GetInstance()->current_test_info()->name());
   testing::TEnv tmpdir{"TMPDIR", dir.c_str()};
-  const std::string temp = dir + "/crashlog-" + std::to_string(::getuid()) + "/";
+  // The report's own folder in the private temporary folder.
+  const std::string temp = [] {
+    RemoveReportFolder();
+    return GetReportFolder();
+  }();
 };
 
 TEST_F(Attachments, ForEachOption) {
@@ -93,9 +97,10 @@ TEST_F(Attachments, ForEachOption) {
 }
 
 TEST_F(Attachments, NoNameWithoutAPrivateFolder) {
-  // A folder of that name that others may open is refused, and nothing is put anywhere else.
-  ASSERT_EQ(::mkdir(temp.c_str(), 0777), 0);
-  ASSERT_EQ(::chmod(temp.c_str(), 0777), 0);
+  // A private folder that others may open is refused, and nothing is put anywhere else.
+  RemoveReportFolder();
+  ASSERT_EQ(::chmod(dir.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod((dir + "/crashlog-" + std::to_string(::getuid())).c_str(), 0777), 0);
   EXPECT_EQ(Attached(0, false, 0xFFFF, true, true), (std::vector<std::string>{"/srv/one.txt", "/srv/two words.txt"}));
   EXPECT_EQ(GetCompressedFilesName() + GetScreenshotFileName() + GetTempLogFileName(), "");
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "crashreport/files/attachments.h"
 #include "crashreport/internal_warning.h"
 #include "crashreport/files/log_access.h"
 #include "crashreport/files/log_file.h"
@@ -82,8 +83,13 @@ class LogAccess : public ::testing::Test {
   }
 
   const std::string dir = testing::Scratch(::testing::UnitTest::GetInstance()->current_test_info()->name());
-  const std::string log = dir + "/app.clf", temp = dir + "/crashlog-" + std::to_string(::getuid()) + "/";
+  const std::string log = dir + "/app.clf";
   testing::TEnv tmpdir{"TMPDIR", dir.c_str()};
+  // The report's own folder in the private temporary folder.
+  const std::string temp = [] {
+    RemoveReportFolder();
+    return GetReportFolder();
+  }();
 };
 
 TEST_F(LogAccess, DuplicateOnlyForTheSameErrorWithTheFlagSet) {
@@ -176,7 +182,7 @@ TEST_F(LogAccess, TheFilesWrittenForASending) {
   // Each only with its flag.
   SaveXMLLogFile();
   SaveLastHTMLPage("<html>\n<p>Error</p>\r\n</html>");
-  EXPECT_FALSE(std::filesystem::exists(temp));
+  EXPECT_TRUE(std::filesystem::is_empty(temp));
   Options().SetSendFlags((1 << 3) | (1 << 6));
   SaveLastHTMLPage("<html>\n<p>Error</p>\r\n</html>");
   EXPECT_EQ(ReadAll(temp + "LastHTMLPage.html"), "<html>\r\n<p>Error</p>\r\n</html>\r\n");

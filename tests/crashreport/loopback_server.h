@@ -1,8 +1,8 @@
 #pragma once
 // Peers on 127.0.0.1 for the sending tests: the Python servers of tests/data/crashreport/
 // loopback_servers.py (SMTP, DNS, HTTP, HTTPS, FTP), which file what they receive in a folder of
-// their own, a scripted TCP peer in the test itself for the socket's own behaviour, and the files
-// a test sends.
+// their own, a scripted TCP peer in the test itself for the socket's own behaviour, a desktop mail
+// program of the test's own, and the files a test sends.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,6 +126,37 @@ class TLoopbackServer {
   pid_t pid_ = 0;
   int input_ = -1;
   std::uint16_t port_ = 0;
+};
+
+// An xdg-email of the test's own first on PATH: it writes its arguments, one a line, to args.txt and
+// ends with the exit code in exit.txt.
+class TFakeMailProgram {
+ public:
+  TFakeMailProgram() : path_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+    char pattern[] = "/tmp/lab-xdg-email-XXXXXX";
+    folder_ = ::mkdtemp(pattern);
+    const std::string script = (folder_ / "xdg-email").string();
+    std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << Args()
+                          << "'\nexit $(cat '" << (folder_ / "exit.txt").string() << "')\n";
+    ::chmod(script.c_str(), 0755);
+    SetExitCode(0);
+    ::setenv("PATH", (folder_.string() + ":" + path_).c_str(), 1);
+  }
+  ~TFakeMailProgram() {
+    ::setenv("PATH", path_.c_str(), 1);
+    std::filesystem::remove_all(folder_);
+  }
+  void SetExitCode(int Code) { std::ofstream((folder_ / "exit.txt").string()) << Code; }
+  std::string Args() const { return (folder_ / "args.txt").string(); }
+  // Only the fake's folder on PATH, without the program in it.
+  void Remove() {
+    std::filesystem::remove(folder_ / "xdg-email");
+    ::setenv("PATH", folder_.c_str(), 1);
+  }
+
+ private:
+  std::string path_;
+  std::filesystem::path folder_;
 };
 
 // A TCP peer that accepts one connection and runs Script on it, keeping what the client sent.

@@ -2,48 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
 #include "crashreport/internal_warning.h"
 #include "loopback_server.h"
 
 namespace lab {
 namespace {
-
-// An xdg-email of the test's own first on PATH: it writes its arguments, one a line, to args.txt and
-// ends with the exit code in exit.txt.
-class TFakeMailProgram {
- public:
-  TFakeMailProgram() : path_(std::getenv("PATH") ? std::getenv("PATH") : "") {
-    char pattern[] = "/tmp/lab-xdg-email-XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-    const std::string script = (folder_ / "xdg-email").string();
-    std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << Args()
-                          << "'\nexit $(cat '" << (folder_ / "exit.txt").string() << "')\n";
-    ::chmod(script.c_str(), 0755);
-    SetExitCode(0);
-    ::setenv("PATH", (folder_.string() + ":" + path_).c_str(), 1);
-  }
-  ~TFakeMailProgram() {
-    ::setenv("PATH", path_.c_str(), 1);
-    std::filesystem::remove_all(folder_);
-  }
-  void SetExitCode(int Code) { std::ofstream((folder_ / "exit.txt").string()) << Code; }
-  std::string Args() const { return (folder_ / "args.txt").string(); }
-  // Only the fake's folder on PATH, without the program in it.
-  void Remove() {
-    std::filesystem::remove(folder_ / "xdg-email");
-    ::setenv("PATH", folder_.c_str(), 1);
-  }
-
- private:
-  std::string path_;
-  std::filesystem::path folder_;
-};
 
 TEST(CrashMailShell, TheURLKeepsOnlyLettersDigitsHyphensAndHighBytes) {
   EXPECT_EQ(EncodeMailtoText("a b&c=d/\xC3\xA4-9\r\n"), "a%20b%26c%3Dd%2F\xC3\xA4-9%0D%0A");
@@ -52,7 +15,7 @@ TEST(CrashMailShell, TheURLKeepsOnlyLettersDigitsHyphensAndHighBytes) {
 }
 
 TEST(CrashMailShell, SentOnlyWhenTheMailProgramSucceeds) {
-  TFakeMailProgram program;
+  test::TFakeMailProgram program;
   EXPECT_TRUE(SendMailShell("a@lab.example", "Report", "Message", "Report text", "/tmp/report.clf"));
   EXPECT_EQ(test::ReadWholeFile(program.Args()),
             "mailto:a@lab.example?Subject=Report&Body=Message%0D%0A%0D%0A%0D%0AReport%20text\n");
@@ -61,16 +24,28 @@ TEST(CrashMailShell, SentOnlyWhenTheMailProgramSucceeds) {
   EXPECT_EQ(test::ReadWholeFile(program.Args()), "mailto:a@lab.example?Subject=Report&Body=Message\n");
 }
 
-TEST(CrashMailShell, ALongReportGoesAsAnAttachment) {
-  TFakeMailProgram program;
+TEST(CrashMailShell, ALongReportGoesAsACopyThatStaysUntilTheNextMail) {
+  test::TFakeMailProgram program;
+  test::TFilesToSend files;
+  files.Add("report file.clf", "the report");
+  files.Add("second.clf", "the next report");
   const std::string report(kMaxArgumentLength / 3 + 1, '.');  // each dot takes three characters
-  EXPECT_TRUE(SendMailShell("a@lab.example", "Report", "See the file.", report, "/tmp/report file.clf"));
+  const std::string copy = MailProgramFolder() + "report file.clf";
+  EXPECT_TRUE(SendMailShell("a@lab.example", "Report", "See the file.", report, files.paths.Strings(0)));
   EXPECT_EQ(test::ReadWholeFile(program.Args()),
-            "--attach\n/tmp/report file.clf\nmailto:a@lab.example?Subject=Report&Body=See%20the%20file%2E\n");
+            "--attach\n" + copy + "\nmailto:a@lab.example?Subject=Report&Body=See%20the%20file%2E\n");
+  // The mail program reads it later: it stays, whatever becomes of the report's own file.
+  std::filesystem::remove(files.paths.Strings(0));
+  EXPECT_EQ(test::ReadWholeFile(copy), "the report");
+  EXPECT_TRUE(SendMailShell("a@lab.example", "Report", "Again.", report, files.paths.Strings(1)));
+  EXPECT_FALSE(std::filesystem::exists(copy));
+  EXPECT_EQ(test::ReadWholeFile(MailProgramFolder() + "second.clf"), "the next report");
+  RemoveMailProgramFiles();
+  EXPECT_FALSE(std::filesystem::exists(MailProgramFolder()));
 }
 
 TEST(CrashMailShell, AMissingMailProgramIsAWarning) {
-  TFakeMailProgram program;
+  test::TFakeMailProgram program;
   program.Remove();
   ClearInternalWarning();
   EXPECT_FALSE(SendMailShell("a@lab.example", "Report", "Message", "", ""));

@@ -1,6 +1,7 @@
 #include "crashreport/send/send_report.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "crashreport/files/attachments.h"
+#include "crashreport/codec/tar_gzip.h"
+#include "crashreport/send/mail_shell.h"
 #include "crashreport/event_dispatch.h"
 #include "crashreport/codec/file_utils.h"
 #include "crashreport/internal_warning.h"
@@ -18,6 +21,8 @@
 #include "fake_crash_gui.h"
 #include "loopback_server.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/streams.h"
+#include "test_files.h"
 
 namespace lab {
 namespace {
@@ -167,6 +172,109 @@ TEST_F(SendReportTest, UnsentReportsAreKeptInArchivesOfTheirOwn) {
   EXPECT_TRUE(std::filesystem::exists(folder_ / "backup.tgz"));
   EXPECT_TRUE(std::filesystem::exists(folder_ / "CompressFiles_20240131235959_9.tgz"));
   EXPECT_FALSE(std::filesystem::exists(folder_ / "CompressFiles_20240131235959_8.tgz"));
+}
+
+// The files of every archive in Folder, as text (the tar data unpacked from its gzip member).
+std::vector<std::string> KeptArchives(const std::filesystem::path& Folder) {
+  std::vector<std::string> archives;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder, error)) {
+    if (entry.path().extension() != ".tgz") continue;
+    TFileStream file(entry.path().string(), fmOpenRead);
+    TMemoryStream tar;
+    GZipDecompressStream(&file, &tar);
+    archives.emplace_back(static_cast<const char*>(tar.Memory()), static_cast<std::size_t>(tar.Size()));
+  }
+  return archives;
+}
+
+// Every file below Folder.
+std::vector<std::string> FilesBelow(const std::filesystem::path& Folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Folder, error))
+    if (entry.is_regular_file()) files.push_back(entry.path().string());
+  return files;
+}
+
+TEST_F(SendReportTest, AnUnsentReportIsKeptWhereItsLogGoes) {
+  // A folder of another file system for the temporary files, when the machine has one.
+  char pattern[] = "/dev/shm/lab-send-XXXXXX";
+  const char* other = ::mkdtemp(pattern);
+  struct stat here {}, there {};
+  const bool across = other && ::stat(folder_.c_str(), &here) == 0 && ::stat(other, &there) == 0 &&
+                      here.st_dev != there.st_dev;
+  const TScopeExit remove_other([&] {
+    if (other) std::filesystem::remove_all(other);
+  });
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe").filename().string();
+  std::ofstream((folder_ / "blocker").string()) << "a file where a folder should be";
+  struct Case {
+    const char* what;
+    bool across;           // the temporary files on another file system
+    std::uint16_t packed;  // SendFlags bit 9
+    const char* log;       // the log's folder, below the test's folder
+    const char* state;     // the per-user folder (XDG_STATE_HOME)
+    std::string kept;      // where the archive is kept, empty: in the temporary folder
+  };
+  const std::vector<Case> cases = {
+      {"packed, moved from another file system", true, 0x200, "", "state", folder_.string()},
+      {"packed into the log's folder from another file system", true, 0, "", "state", folder_.string()},
+      {"the program's folder cannot be written", false, 0x200, "blocker/", "state",
+       (folder_ / "state/CrashLog" / program).string()},
+      {"nowhere to keep it", across, 0x200, "blocker/", "blocker", ""},
+  };
+  for (const Case& c : cases) {
+    if (c.across && !across) {
+      ADD_FAILURE() << c.what << ": /dev/shm is no file system of its own here";
+      continue;
+    }
+    const std::string temporary = c.across ? std::string(other) : folder_.string();
+    testing::TEnv tmpdir("TMPDIR", temporary.c_str());
+    testing::TEnv state("XDG_STATE_HOME", (folder_ / c.state).c_str());
+    TCrashModuleOptions& o = Options();
+    o.SetLogFilePath(folder_.string() + "/" + c.log);
+    o.SetWebSendMode(1);
+    o.SetWebURL("http://127.0.0.1/");
+    o.SetWebPort(1);  // nothing listens
+    o.SetBehaviourFlags(0x40);
+    o.SetSendFlags(c.packed);
+    o.SetAttachedFiles(attached_);
+    const std::string report_folder = GetReportFolder();
+    SendReport();
+    EXPECT_FALSE(CrashState().Execute) << c.what;
+    const std::vector<std::string> left = FilesBelow(temporary + "/crashlog-" + std::to_string(::getuid()));
+    if (c.kept.empty()) {
+      // The packed archive stays where it is, and the warning says where.
+      const std::string archive = report_folder + "CompressFiles.tgz";
+      EXPECT_EQ(left, std::vector<std::string>{archive}) << c.what;
+      EXPECT_EQ(InternalWarningCode(), eeLogError) << c.what;
+      EXPECT_TRUE(InternalWarningText().starts_with("The unsent report stays in \"" + archive + "\". "))
+          << c.what << ": " << InternalWarningText();
+    } else {
+      EXPECT_EQ(left, std::vector<std::string>{}) << c.what;
+      const std::vector<std::string> archives = KeptArchives(c.kept);
+      ASSERT_EQ(archives.size(), 1u) << c.what;
+      EXPECT_NE(archives[0].find("The report\r\nsecond line\r\n\r\n\r\n"), std::string::npos) << c.what;
+      EXPECT_NE(archives[0].find(" device trace "), std::string::npos) << c.what;
+      std::filesystem::remove_all(c.kept + "/CompressFiles_20240131235959.tgz");
+    }
+    RemoveReportFolder();
+    std::filesystem::remove_all(temporary + "/crashlog-" + std::to_string(::getuid()));
+  }
+}
+
+TEST_F(SendReportTest, TheMailProgramsAttachmentStaysAfterTheSending) {
+  test::TFakeMailProgram program;
+  Options().SetEmailSendMode(1);
+  CrashState().TextToSend = std::string(kMaxArgumentLength, 'r');  // too long for the mailto URL
+  SendReport();
+  ASSERT_TRUE(CrashState().Execute) << InternalWarningText();
+  const std::string args = test::ReadWholeFile(program.Args());
+  ASSERT_TRUE(args.starts_with("--attach\n")) << args;
+  const std::string attachment = args.substr(9, args.find('\n', 9) - 9);
+  EXPECT_EQ(test::ReadWholeFile(attachment), CrashState().TextToSend + "\r\n\r\n\r\n");
+  RemoveMailProgramFiles();
 }
 
 TEST_F(SendReportTest, TheErrorFrequencyRule) {
