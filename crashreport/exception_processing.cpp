@@ -169,6 +169,10 @@ void SaveReportToLog() {
         if (options.SendsWholeLog()) state.TextToSend = log.GetText();
         if (state.Execute && save) log.Save();
       }
+    } catch (const Exception& e) {
+      // What failed and where: a full disk, a folder that cannot be written, the file's name.
+      ShowInternalWarning(eeLogError, "Log: " + e.Message());
+      state.Execute = false;
     } catch (...) {
       ShowInternalWarning(eeLogError, "Log");
       state.Execute = false;

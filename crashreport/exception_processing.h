@@ -46,7 +46,8 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
 
 // With SaveLogFile: adds the report to the log (unless it is a duplicate) and writes it, told by
 // atSavingLogFile / atSavedLogFile and, when it fails, OnExceptionErrorNotify, which may ask to try
-// again. With SendFlags bit 2 the text to send becomes the whole log.
+// again; the failure is the internal warning eeLogError "Log: <what failed, with the file's name>".
+// With SendFlags bit 2 the text to send becomes the whole log.
 void SaveReportToLog();
 
 // A send method is configured, the error is no duplicate, and the user left the send choice on

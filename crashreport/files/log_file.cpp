@@ -25,8 +25,15 @@ void AddTrimmed(std::vector<std::string>& Entries, std::string Entry, std::int32
   Entries.push_back(std::move(Entry));
 }
 
+// The file's text is its entries, joined; the last may lack some (or all) of its final CR LF pairs.
 bool IsLogText(std::string_view Text, const std::vector<std::string>& Entries) {
-  return Text.empty() || JoinLogText(Entries) == AdjustLineBreaks(Text);
+  if (Text.empty()) return true;
+  const std::string joined = JoinLogText(Entries);
+  const std::string text = AdjustLineBreaks(Text);
+  if (!joined.starts_with(text)) return false;
+  for (std::size_t i = text.size(); i < joined.size(); i += 2)
+    if (joined.compare(i, 2, "\r\n") != 0) return false;
+  return true;
 }
 
 // Under the exclusive lock, the file is looked at again: when it is (still) no log it is renamed
@@ -127,7 +134,7 @@ std::string ReadLogField(std::string_view Entry, const TLogFieldPlace& Place) {
   std::string value;
   bool first = true;
   for (std::string_view line : SplitLines(Entry.substr(Place.Start, Place.End - Place.Start))) {
-    std::string text = first ? std::string(line) : TrimLeft(line);
+    std::string text(first ? line : LogValueLineText(line, Place.Column));
     if (!first) value += "\r\n";
     first = false;
     // A line that was blank in the value is stored as "."; ": " in a value of several lines as ":_".

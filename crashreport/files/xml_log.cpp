@@ -6,10 +6,12 @@
 
 #include "crashreport/codec/base64.h"
 #include "crashreport/codec/cipher.h"
+#include "crashreport/report/log_item.h"
 #include "crashreport/report/report_layout.h"
 #include "crashreport/codec/text_utils.h"
 #include "crashreport/files/xml_builder.h"
 #include "platform/rtl/strutils.h"
+#include "platform/rtl/utf8.h"
 
 namespace lab {
 namespace {
@@ -105,10 +107,34 @@ std::vector<std::string_view> RowCells(std::string_view Row) {
   return cells;
 }
 
+// The widths of a table's columns in characters, from its caption row (its second line).
+std::vector<std::size_t> ColumnWidths(std::string_view Entry, const TTable& Table) {
+  const std::vector<std::string_view> lines = SplitLines(Entry.substr(Table.Start, Table.End - Table.Start));
+  std::vector<std::size_t> widths;
+  if (lines.size() > 1)
+    for (std::string_view cell : RowCells(lines[1])) widths.push_back(Utf8Length(cell));
+  return widths;
+}
+
+// The cells of a row the report wrote, each as wide as its column, so that a "|" inside a cell (an
+// operator in a routine's or a class's name) stays in it; RowCells for a row of another width.
+std::vector<std::string_view> RowCells(std::string_view Row, const std::vector<std::size_t>& Widths) {
+  std::vector<std::string_view> cells;
+  std::size_t at = 0;
+  for (const std::size_t width : Widths) {
+    if (at >= Row.size() || Row[at] != '|') return RowCells(Row);
+    const std::size_t end = at + 1 + Utf8Offset(Row.substr(at + 1), width);
+    cells.push_back(Row.substr(at + 1, end - at - 1));
+    at = end;
+  }
+  return at + 1 == Row.size() && Row[at] == '|' && !Widths.empty() ? cells : RowCells(Row);
+}
+
 // ---- General ----------------------------------------------------------------------------------
 
 struct THeaderLine {
   std::string ID, Label, Value;
+  std::size_t Column = 0;  // where the value starts, in characters: its later lines are indented to it
 };
 struct THeaderGroup {
   std::string Label;
@@ -156,6 +182,7 @@ std::vector<THeaderGroup> ReadHeader(std::string_view Entry, const TTable& First
       out.ID = item.substr(0, blank);
       const std::string_view rest = Part(item, blank + 1, npos);
       const std::size_t colon = rest.find(": ");
+      out.Column = Utf8Length(line.substr(0, std::min(line.find(": "), line.size()))) + 2;
       if (colon == npos) {
         out.Label = Trim(rest.substr(0, rest.size() - 1));
       } else {
@@ -164,7 +191,9 @@ std::vector<THeaderGroup> ReadHeader(std::string_view Entry, const TTable& First
       }
     } else if (!group->Lines.empty()) {
       underline = false;
-      group->Lines.back().Value += "\r\n" + TrimLeft(line);
+      THeaderLine& item = group->Lines.back();
+      item.Value += "\r\n";
+      item.Value += LogValueLineText(line, item.Column);
     }
   }
   return groups;
@@ -280,8 +309,10 @@ void AddCallStack(TXMLItem& Log, std::string_view Entry, const TTable& First, bo
   TXMLItem* thread = nullptr;   // the exception or running thread
   TXMLItem* current = nullptr;  // where rows go: that thread or a calling thread in it
   bool separated = true;
+  const std::vector<std::size_t> widths = ColumnWidths(Entry, First);
   for (std::string_view row : TableRows(Entry, First)) {
-    const std::vector<std::string_view> cells = RowCells(row);
+    std::vector<std::string_view> cells = RowCells(row);
+    if (cells.size() >= 6) cells = RowCells(row, widths);
     if (cells.size() < 6) {
       if (cells.empty() || Trim(cells[0]).empty()) {
         separated = true;

@@ -32,6 +32,12 @@ std::vector<std::string> FormatLogValueLines(std::string_view Value) {
   return lines;
 }
 
+std::string_view LogValueLineText(std::string_view Line, std::size_t Column) {
+  std::size_t blanks = 0;
+  while (blanks < Column && blanks < Line.size() && Line[blanks] == ' ') ++blanks;
+  return Line.substr(blanks);
+}
+
 TLogItem::TLogItem(std::int32_t FirstGroup) : first_group_(FirstGroup) { Clear(); }
 
 void TLogItem::Clear() {

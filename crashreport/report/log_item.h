@@ -45,5 +45,9 @@ class TLogItem : public TObject {
 // lone CR) has every ": " written ":_" and every blank line written "."; a value without breaks is
 // one line, unchanged.
 std::vector<std::string> FormatLogValueLines(std::string_view Value);
+// A later line of a value whose first line starts at Column (in characters), as the header wrote
+// it: without the blanks that put it under the value (at most Column), so the value's own
+// indentation stays.
+std::string_view LogValueLineText(std::string_view Line, std::size_t Column);
 
 }  // namespace lab

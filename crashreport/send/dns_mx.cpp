@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -149,11 +150,16 @@ std::string ResolveMXRecord(const std::string& EmailAddress, std::uint32_t Timeo
     for (std::uint32_t attempt = 0; attempt < 3; ++attempt) {
       std::string host;
       try {
-        TCrashClientSocket socket(Servers.Strings(i), attempt * 100 + base_wait, false, Port);
+        const std::uint32_t wait = attempt * 100 + base_wait;
+        TCrashClientSocket socket(Servers.Strings(i), wait, false, Port);
         socket.Connect();
         if (socket.SendText(query) == static_cast<int>(query.size())) {
+          // A reply to another query (another identifier) is passed over: ours may follow it.
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait);
           std::string reply;
-          socket.ReceiveWait(reply);
+          do {
+            socket.ReceiveUntil(reply, deadline);
+          } while (reply.size() >= 2 && Read16(reply, 0) != id);
           host = ParseMXReply(reply, id);
         }
       } catch (const ECrashSocketError&) {

@@ -35,8 +35,9 @@ std::unique_ptr<TStringList> GetDNSServers();
 
 // The mail exchanger of the domain of EmailAddress (the text after the first "@"), asked of each
 // server in turn on Port, up to three times each, each attempt waiting (Timeout + 150) / 3 ms and
-// 100 ms more than the one before. ECrashSocketError "Cannot resolve the "<domain>" MX record." when
-// none names one.
+// 100 ms more than the one before for its reply (passing over replies to other queries). A reply
+// without an exchanger ends the attempt. ECrashSocketError "Cannot resolve the "<domain>" MX
+// record." when none names one.
 std::string ResolveMXRecord(const std::string& EmailAddress, std::uint32_t Timeout, const TStrings& Servers,
                             std::uint16_t Port = 53);
 // The same, asking GetDNSServers.

@@ -157,6 +157,9 @@ struct TReportCopy {
   std::string TextToSend, Password, LastHTMLPage, ReportFolder;
   std::shared_ptr<const void> ExceptionOwner;
   TDateTime ExceptionTime = 0;
+  // As they were when the report was made: the rule ends the program after the report that found
+  // too many, whichever report's thread takes the handler lock first.
+  std::vector<TDateTime> ErrorTimes;
   bool AttachChecked = false;
 
   void Swap(TCrashProcessState& State) {
@@ -168,6 +171,7 @@ struct TReportCopy {
     std::swap(ReportFolder, State.ReportFolder);
     std::swap(ExceptionOwner, State.ExceptionOwner);
     std::swap(ExceptionTime, State.ExceptionTime);
+    std::swap(ErrorTimes, State.ErrorTimes);
     std::swap(AttachChecked, State.AttachChecked);
   }
 };
@@ -208,27 +212,36 @@ class TSendThread : public TThread {
       std::erase_if(threads.Running, [this](const TSending& Entry) { return Entry.Thread == this; });
       threads.Ended.notify_all();
     });
-    TCriticalSection& lock = HandlerLock();
-    lock.Enter();
-    TScopeExit leave([&] { lock.Leave(); });
-    TCrashProcessState& state = CrashState();
-    TCrashExceptionRecord* current = state.CurrentException;
-    report_->Swap(state);
-    // The raising thread has gone on: the events of this sending run here.
-    state.ExceptionRecord.ThreadID = GetCurrentThreadID();
-    state.CurrentException = &state.ExceptionRecord;
-    TScopeExit restore([&] {
-      RemoveReportFolder();
+    bool terminate = false, restart = false;
+    {
+      TCriticalSection& lock = HandlerLock();
+      lock.Enter();
+      TScopeExit leave([&] { lock.Leave(); });
+      TCrashProcessState& state = CrashState();
+      TCrashExceptionRecord* current = state.CurrentException;
       report_->Swap(state);
-      state.CurrentException = current;
-    });
-    try {
-      SendReport();
-      CheckErrorFrequency();
-    } catch (...) {
-      ReportSectionError(eeNone, "TSendThread");
+      // The raising thread has gone on: the events of this sending run here.
+      state.ExceptionRecord.ThreadID = GetCurrentThreadID();
+      state.CurrentException = &state.ExceptionRecord;
+      TScopeExit restore([&] {
+        RemoveReportFolder();
+        report_->Swap(state);
+        state.CurrentException = current;
+      });
+      try {
+        SendReport();
+        CheckErrorFrequency();
+      } catch (...) {
+        ReportSectionError(eeNone, "TSendThread");
+      }
+      terminate = state.TerminateRequested;
+      restart = OptionsInForce().TerminateAction() == 1;
     }
-    TerminateIfRequested();
+    // The reports of earlier errors may still be waiting for the handler lock: they go (or are kept)
+    // before the program ends.
+    if (!terminate) return;
+    WaitForSending(kSendWaitAtEnd);
+    TerminateApplication(restart);
   }
 
  private:
@@ -255,6 +268,7 @@ bool StartSendReport(bool InPlace) {
   report->LastHTMLPage = state.LastHTMLPage;
   report->ExceptionOwner = state.ExceptionOwner;
   report->ExceptionTime = state.ExceptionTime;
+  report->ErrorTimes = state.ErrorTimes;
   report->AttachChecked = state.AttachChecked;
   // The folder, with what is in it already (the screenshot), goes with the report.
   TSending sending{nullptr,

@@ -197,6 +197,11 @@ bool SendMailSMTP(const std::string& Sender, const std::string& Host, std::uint1
       if (Progress) Progress({}, static_cast<int>(static_cast<std::int64_t>(Position - 1) * 100 / Total));
     };
     smtp.SendCommand(message, {250});
+    // The mail is taken; a server that ends the session badly does not take that back.
+    try {
+      smtp.SendCommand("QUIT", {221});
+    } catch (const ECrashSocketError&) {
+    }
     return true;
   } catch (...) {
     ReportSectionError(eeEmailSMTPError, "SMTP");

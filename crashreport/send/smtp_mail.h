@@ -36,9 +36,9 @@ std::string DotStuff(std::string_view Message);
 std::string BuildMailMessage(std::string_view Sender, std::string_view Recipient, std::string_view Subject,
                              std::string_view Body, const TStrings& FilePaths, const TStrings& FileNames);
 
-// One connection for one recipient (time-out 30 s): HELO, or EHLO and AUTH LOGIN when a user or a
-// password is given, then the mail. True when every reply was the expected one; a failure is told as
-// the internal warning eeEmailSMTPError and answers false.
+// One connection for one recipient (each reply within 30 s): HELO, or EHLO and AUTH LOGIN when a
+// user or a password is given, then the mail, then QUIT. True when every reply up to the mail's was
+// the expected one; a failure is told as the internal warning eeEmailSMTPError and answers false.
 bool SendMailSMTP(const std::string& Sender, const std::string& Host, std::uint16_t Port, const std::string& User,
                   const std::string& Password, const std::string& Recipient, const std::string& Subject,
                   const std::string& Body, const TStrings& FilePaths, const TStrings& FileNames,

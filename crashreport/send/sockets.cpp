@@ -21,8 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A reply that goes on after a pause shorter than this is one reply.
-constexpr int kReplyPauseMs = 1000;
 constexpr int kSendChunk = 1024;
 
 int ElapsedMs(Clock::time_point Since) {
@@ -159,30 +157,26 @@ int TCrashClientSocket::Receive(void* Buffer, int Count) {
   }
 }
 
+bool TCrashClientSocket::ReplyComplete(std::string_view Text) const {
+  return socket_type_ != SOCK_STREAM || Text.ends_with('\n');
+}
+
 void TCrashClientSocket::ReceiveAvailable(std::string& Text) {
   Text.clear();
-  for (;;) {
-    const int waiting = Receive(nullptr, -1);
-    if (waiting <= 0) return;
-    std::string part(static_cast<std::size_t>(waiting), '\0');
-    const int got = Receive(part.data(), waiting);
-    if (got <= 0) return;
-    part.resize(static_cast<std::size_t>(got));
-    Text += part;
-    socket_log_ += part;
-    // A datagram is a whole reply; on a stream a reply may come in parts.
-    if (socket_type_ != SOCK_STREAM || !WaitReadable(handle_, kReplyPauseMs)) return;
-  }
+  if (Receive(nullptr, -1) > 0) ReceiveWait(Text);
 }
 
 void TCrashClientSocket::ReceiveWait(std::string& Text) {
-  const auto start = Clock::now();
-  for (;;) {
-    ReceiveAvailable(Text);
-    if (!Text.empty() || !connected_) return;
-    const int left = static_cast<int>(timeout_) - ElapsedMs(start);
-    if (left <= 0 || !WaitReadable(handle_, left)) return;
-    if (Receive(nullptr, -1) == 0) {
+  ReceiveUntil(Text, Clock::now() + std::chrono::milliseconds(timeout_));
+}
+
+void TCrashClientSocket::ReceiveUntil(std::string& Text, Clock::time_point Deadline) {
+  Text.clear();
+  while (connected_) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock::now()).count();
+    if (left <= 0 || !WaitReadable(handle_, static_cast<int>(left))) return;
+    const int waiting = Receive(nullptr, -1);
+    if (waiting == 0) {
       // Readable with nothing waiting: the peer ended the connection (or sent an empty datagram,
       // which is taken away here).
       char byte;
@@ -191,13 +185,21 @@ void TCrashClientSocket::ReceiveWait(std::string& Text) {
       if (n == 0 && socket_type_ == SOCK_STREAM) TransferError("Error into \"recv\": \"%s\"", ECONNRESET);
       if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
         TransferError("Error into \"recv\": \"%s\"", errno);
+      continue;
     }
+    std::string part(static_cast<std::size_t>(waiting), '\0');
+    const int got = Receive(part.data(), waiting);
+    if (got <= 0) continue;
+    part.resize(static_cast<std::size_t>(got));
+    Text += part;
+    socket_log_ += part;
+    if (ReplyComplete(Text)) return;
   }
 }
 
 void TCrashClientSocket::ReceiveReply(std::string& Text) {
   ReceiveWait(Text);
-  if (Text.empty()) SocketError("Socket timeout.");
+  if (Text.empty() || !ReplyComplete(Text)) SocketError("Socket timeout.");
 }
 
 bool TCrashClientSocket::CheckReply(const std::vector<std::uint16_t>& Codes) {
@@ -215,6 +217,15 @@ bool TCrashClientSocket::CheckReply(const std::vector<std::uint16_t>& Codes) {
 void TCrashClientSMTP::Connect() {
   TCrashClientSocket::Connect();
   if (!CheckReply({220})) SocketError(SocketLog());
+}
+
+bool TCrashClientSMTP::ReplyComplete(std::string_view Text) const {
+  if (!Text.ends_with('\n')) return false;
+  Text.remove_suffix(1);
+  const std::size_t start = Text.rfind('\n') + 1;  // 0 for the first line
+  const std::string_view line = Text.substr(start);
+  const bool code = line.size() >= 4 && std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; });
+  return !(code && line[3] == '-');
 }
 
 bool TCrashClientSMTP::SendCommand(std::string Command, const std::vector<std::uint16_t>& Codes) {

@@ -6,6 +6,7 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,7 +30,7 @@ constexpr int INVALID_SOCKET = -1;
 class TCrashClientSocket : public TObject {
   LAB_CLASS(TCrashClientSocket, TObject)
  public:
-  // Timeout in milliseconds bounds the connect, each send and each wait for a reply.
+  // Timeout in milliseconds bounds the connect, each send and each reply as a whole.
   TCrashClientSocket(std::string Host, std::uint32_t Timeout, bool IsTCP, std::uint16_t Port);
   ~TCrashClientSocket() override;
   TCrashClientSocket(const TCrashClientSocket&) = delete;
@@ -47,12 +48,15 @@ class TCrashClientSocket : public TObject {
   int SendText(std::string_view Text);
   // One read of at most Count bytes; with Count -1 the number of bytes waiting instead.
   int Receive(void* Buffer, int Count);
-  // What has arrived, and on TCP whatever follows it with pauses shorter than a second (over UDP one
-  // datagram); empty when nothing waits.
+  // What has arrived, and once something has, what follows until the reply is whole (ReplyComplete)
+  // or Timeout has passed; empty when nothing waits.
   void ReceiveAvailable(std::string& Text);
-  // ReceiveAvailable once something arrives, within Timeout; empty on time-out.
+  // The reply, read from when something arrives until it is whole, all within Timeout from the call
+  // (a peer that trickles its reply cannot stretch it); what came by then, empty when nothing did.
   void ReceiveWait(std::string& Text);
-  // ReceiveWait; nothing within Timeout fails with "Socket timeout.".
+  // The same until Deadline.
+  void ReceiveUntil(std::string& Text, std::chrono::steady_clock::time_point Deadline);
+  // ReceiveWait; no whole reply within Timeout fails with "Socket timeout.".
   void ReceiveReply(std::string& Text);
   // Receives a reply and answers whether its leading digits form one of Codes.
   bool CheckReply(const std::vector<std::uint16_t>& Codes);
@@ -72,6 +76,9 @@ class TCrashClientSocket : public TObject {
   TCrashSocketProgressEvent OnSendProgress;
 
  protected:
+  // Whether Text, as received so far, is a whole reply: a datagram always; on TCP, text that ends
+  // with a line break.
+  virtual bool ReplyComplete(std::string_view Text) const;
   // Fires OnError with Message (the socket log appended unless it holds it already), then raises
   // ECrashSocketError, or ends silently (EAbort) when Silent.
   [[noreturn]] void SocketError(std::string Message);
@@ -103,6 +110,12 @@ class TCrashClientSMTP : public TCrashClientSocket {
   // Sends Command (CR LF appended unless it ends with it) and checks its reply against Codes; an
   // empty Command answers false. A reply of another code fails with the socket log as the message.
   bool SendCommand(std::string Command, const std::vector<std::uint16_t>& Codes);
+
+ protected:
+  // A reply is whole once its last line has arrived: a line that does not go on with "-" after its
+  // code ("250-first", then "250 last"), so a reply sent in parts is read to its end and no more is
+  // waited for after it.
+  bool ReplyComplete(std::string_view Text) const override;
 };
 
 }  // namespace lab

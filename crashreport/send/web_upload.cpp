@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 
 #include "crashreport/codec/base64.h"
@@ -121,6 +122,10 @@ struct TUpload {
   const TUploadProgress* Progress = nullptr;
   bool Connected = false;
   std::exception_ptr Failure;
+  // The server's answer to the whole of Data is due within ReplyLimit.
+  std::chrono::milliseconds ReplyLimit{0};
+  std::optional<std::chrono::steady_clock::time_point> AllSent;
+  bool TimedOut = false;
 
   void Tell(std::uint8_t Stage, std::int32_t Position) {
     if (!*Progress || Failure) return;
@@ -163,6 +168,16 @@ std::size_t ReadHeader(char* Buffer, std::size_t Size, std::size_t Count, void* 
 
 std::size_t IgnoreBody(char*, std::size_t Size, std::size_t Count, void*) { return Size * Count; }
 
+// Called by libcurl at least once a second: ends a transfer whose server answers too slowly.
+int WatchReply(void* User, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* upload = static_cast<TUpload*>(User);
+  if (upload->Sent < upload->Data.size()) return 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (!upload->AllSent) upload->AllSent = now;
+  upload->TimedOut = now - *upload->AllSent > upload->ReplyLimit;
+  return upload->TimedOut ? 1 : 0;
+}
+
 // What every upload sets: the agent, time limits, the proxy, the certificate authorities, our
 // callbacks.
 TCurl OpenTransfer(TUpload& Upload, char* ErrorBuffer) {
@@ -190,11 +205,20 @@ TCurl OpenTransfer(TUpload& Upload, char* ErrorBuffer) {
   curl_easy_setopt(c, CURLOPT_READFUNCTION, &ReadPiece);
   curl_easy_setopt(c, CURLOPT_READDATA, &Upload);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &IgnoreBody);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &WatchReply);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &Upload);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  const auto seconds = std::chrono::ceil<std::chrono::seconds>(Upload.ReplyLimit).count();
+  curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(seconds));
   return curl;
 }
 
 // A failed transfer's code, with what libcurl said (else the code's own text) in ErrorText.
-int TransferFailure(CURLcode Code, const char* ErrorBuffer, std::string& ErrorText) {
+int TransferFailure(const TUpload& Upload, CURLcode Code, const char* ErrorBuffer, std::string& ErrorText) {
+  if (Upload.TimedOut) {
+    ErrorText = GetInternetErrorText(12002);
+    return 12002;
+  }
   const int result = InternetErrorCode(Code);
   ErrorText = ErrorBuffer[0] != 0 ? std::string(ErrorBuffer) : std::string(curl_easy_strerror(Code));
   if (ErrorText.empty()) ErrorText = GetInternetErrorText(result);
@@ -203,6 +227,25 @@ int TransferFailure(CURLcode Code, const char* ErrorBuffer, std::string& ErrorTe
 
 std::string Authority(const std::string& Host, std::uint16_t Port) {
   return Port == 0 ? Host : Host + ":" + std::to_string(Port);
+}
+
+// Document with what cannot stand in an address escaped: blanks, control characters, bytes that are
+// no ASCII, and "#" (which would end the path). What the address may hold stays, an escape written
+// into it ("%20") among it.
+std::string EscapeDocument(std::string_view Document) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (const char c : Document) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > ' ' && byte < 0x7F && std::string_view("\"#<>\\^`{|}").find(c) == std::string_view::npos) {
+      escaped += c;
+    } else {
+      escaped += '%';
+      escaped += kHex[byte >> 4];
+      escaped += kHex[byte & 15];
+    }
+  }
+  return escaped;
 }
 
 bool IsNamePart(std::string_view Text) {
@@ -291,19 +334,21 @@ void BuildMultipartBody(const TStrings& FilePaths, const TStrings& FileNames, co
 int HttpUploadFiles(const std::string& Host, const std::string& Document, const std::string& User,
                     const std::string& Password, std::uint16_t Port, bool UseHTTPS, const TStrings& FilePaths,
                     const TStrings& FileNames, const TStrings& FieldNames, const TStrings& FieldValues,
-                    const TUploadProgress& OnProgress, std::string& ErrorText) {
+                    const TUploadProgress& OnProgress, std::string& ErrorText,
+                    std::chrono::milliseconds ReplyLimit) {
   ErrorText.clear();
   const std::string boundary = MakeMultipartBoundary();
   std::string body;
   BuildMultipartBody(FilePaths, FileNames, FieldNames, body, boundary, FieldValues);
   TUpload upload(static_cast<std::int64_t>(body.size()), OnProgress);
   upload.Data = body;
+  upload.ReplyLimit = ReplyLimit;
 
   char error_buffer[CURL_ERROR_SIZE] = {};
   TCurl curl = OpenTransfer(upload, error_buffer);
-  if (!curl) return TransferFailure(CURLE_FAILED_INIT, error_buffer, ErrorText);
+  if (!curl) return TransferFailure(upload, CURLE_FAILED_INIT, error_buffer, ErrorText);
   CURL* c = curl.get();
-  const std::string url = (UseHTTPS ? "https://" : "http://") + Authority(Host, Port) + "/" + Document;
+  const std::string url = (UseHTTPS ? "https://" : "http://") + Authority(Host, Port) + "/" + EscapeDocument(Document);
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_POST, 1L);
   curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -321,7 +366,7 @@ int HttpUploadFiles(const std::string& Host, const std::string& Document, const 
 
   const CURLcode rc = curl_easy_perform(c);
   if (upload.Failure) std::rethrow_exception(upload.Failure);
-  if (rc != CURLE_OK) return TransferFailure(rc, error_buffer, ErrorText);
+  if (rc != CURLE_OK) return TransferFailure(upload, rc, error_buffer, ErrorText);
   long status = 0;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
   if (status >= 200 && status <= 299) return 0;
@@ -331,7 +376,8 @@ int HttpUploadFiles(const std::string& Host, const std::string& Document, const 
 
 int FtpUploadFiles(const std::string& Host, const std::string& Folder, const std::string& User,
                    const std::string& Password, std::uint16_t Port, const TStrings& FilePaths,
-                   const TStrings& FileNames, const TUploadProgress& OnProgress, std::string& ErrorText) {
+                   const TStrings& FileNames, const TUploadProgress& OnProgress, std::string& ErrorText,
+                   std::chrono::milliseconds ReplyLimit) {
   ErrorText.clear();
   if (FilePaths.Count() == 0) return 0;
   std::vector<std::pair<std::string, std::string>> files;  // remote name, contents
@@ -345,10 +391,11 @@ int FtpUploadFiles(const std::string& Host, const std::string& Folder, const std
     total += static_cast<std::int64_t>(files.back().second.size());
   }
   TUpload upload(total, OnProgress);
+  upload.ReplyLimit = ReplyLimit;
 
   char error_buffer[CURL_ERROR_SIZE] = {};
   TCurl curl = OpenTransfer(upload, error_buffer);
-  if (!curl) return TransferFailure(CURLE_FAILED_INIT, error_buffer, ErrorText);
+  if (!curl) return TransferFailure(upload, CURLE_FAILED_INIT, error_buffer, ErrorText);
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
   if (!User.empty()) curl_easy_setopt(c, CURLOPT_USERNAME, User.c_str());
@@ -369,10 +416,11 @@ int FtpUploadFiles(const std::string& Host, const std::string& Folder, const std
     upload.Before += static_cast<std::int32_t>(upload.Sent);
     upload.Data = data;
     upload.Sent = 0;
+    upload.AllSent.reset();
     error_buffer[0] = 0;
     const CURLcode rc = curl_easy_perform(c);
     if (upload.Failure) std::rethrow_exception(upload.Failure);
-    if (rc != CURLE_OK) return TransferFailure(rc, error_buffer, ErrorText);
+    if (rc != CURLE_OK) return TransferFailure(upload, rc, error_buffer, ErrorText);
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 // by file over FTP (passive, binary). Failures come back as codes of the Internet error table below
 // (a transport failure), or as the HTTP status, with a text that tells what went wrong.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,19 +37,27 @@ std::string MakeMultipartBoundary();
 void BuildMultipartBody(const TStrings& FilePaths, const TStrings& FileNames, const TStrings& FieldNames,
                         std::string& Body, std::string_view Boundary, const TStrings& FieldValues);
 
+// How long a server may take over its whole answer to what was sent (a reply, and an FTP server's
+// answer to each command).
+inline constexpr std::chrono::milliseconds kUploadReplyLimit{30000};
+
 // 0 when the server answered 2xx; else the transport failure's code (ErrorText: what libcurl or the
-// server said, else the code's text) or the HTTP status (ErrorText: the status line's reason). The
-// server's certificate is checked against the system's authorities, or those of the file that
-// SSL_CERT_FILE names.
+// server said, else the code's text) or the HTTP status (ErrorText: the status line's reason); 12002
+// when the server's answer took longer than ReplyLimit. Document is sent as written, with what cannot
+// stand in an address (blanks, other bytes that are no printable ASCII) escaped. The server's
+// certificate is checked against the system's authorities, or those of the file that SSL_CERT_FILE
+// names.
 int HttpUploadFiles(const std::string& Host, const std::string& Document, const std::string& User,
                     const std::string& Password, std::uint16_t Port, bool UseHTTPS, const TStrings& FilePaths,
                     const TStrings& FileNames, const TStrings& FieldNames, const TStrings& FieldValues,
-                    const TUploadProgress& OnProgress, std::string& ErrorText);
+                    const TUploadProgress& OnProgress, std::string& ErrorText,
+                    std::chrono::milliseconds ReplyLimit = kUploadReplyLimit);
 // Each existing file goes to <Folder>/<file part of its name in FileNames>, relative to the login's
 // folder. 0 on success (also for no files); else as HttpUploadFiles.
 int FtpUploadFiles(const std::string& Host, const std::string& Folder, const std::string& User,
                    const std::string& Password, std::uint16_t Port, const TStrings& FilePaths,
-                   const TStrings& FileNames, const TUploadProgress& OnProgress, std::string& ErrorText);
+                   const TStrings& FileNames, const TUploadProgress& OnProgress, std::string& ErrorText,
+                   std::chrono::milliseconds ReplyLimit = kUploadReplyLimit);
 
 // The text of an Internet error code ("The request has timed out." for 12002); empty for a code
 // outside the table.

@@ -7,7 +7,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <thread>
 
@@ -16,6 +18,7 @@
 #include "crashreport/capture/fault_capture.h"
 #include "crashreport/files/log_access.h"
 #include "crashreport/files/log_file.h"
+#include "crashreport/internal_warning.h"
 #include "crashreport/dialogs/platform_gui.h"
 #include "crashreport/report/report_text.h"
 #include "platform/controls/dialog_box.h"
@@ -348,6 +351,26 @@ TEST(ExceptionProcessingSend, ShouldSendReport) {
     CrashState().SendChecked = c.SendChecked;
     EXPECT_EQ(ShouldSendReport(), c.Send) << c.Email << c.Web << c.Duplicate << c.SendChecked << c.DialogOptions;
   }
+  CurrentCrashLogOptions().Assign(&saved);
+  ResetExceptionState();
+}
+
+// A log that cannot be written: the warning says why, and names the file.
+TEST(ExceptionProcessingLog, AFailedSaveSaysWhyAndWhere) {
+  const std::string folder = Scratch("log_save_fails");
+  WriteAll(folder + "/blocker", "a file where a folder should be");
+  const TEnv state("XDG_STATE_HOME", (folder + "/blocker").c_str());  // no per-user folder either
+  TCrashModuleOptions saved("saved", false);
+  saved.Assign(&CurrentCrashLogOptions());
+  CurrentCrashLogOptions().SetLogFilePath(folder + "/blocker/");
+  CurrentCrashLogOptions().SetSaveLogFile(true);
+  CrashState().ExceptionRecord.ReportText = "CrashLog 1.1.0\r\n-\r\n|a table|\r\n";
+  SaveReportToLog();
+  EXPECT_FALSE(CrashState().Execute);
+  EXPECT_EQ(InternalWarningCode(), eeLogError);
+  EXPECT_TRUE(InternalWarningText().starts_with("Log: ")) << InternalWarningText();
+  EXPECT_NE(InternalWarningText().find(folder + "/blocker/"), std::string::npos) << InternalWarningText();
+  EXPECT_NE(InternalWarningText().find(std::strerror(ENOTDIR)), std::string::npos) << InternalWarningText();
   CurrentCrashLogOptions().Assign(&saved);
   ResetExceptionState();
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "crashreport/report/report_text.h"
+#include "crashreport/files/log_file.h"
 #include "crashreport/files/xml_log.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
@@ -261,8 +262,17 @@ TEST_F(ReportText, DumpOnlyWhenEveryStackWordAndCodeByteIsReadable) {
 
 TEST_F(ReportText, TheLogReadsBackWhatTheReportWrites) {
   AddTwoThreads();
-  const std::string xml = LogEntryToXML(Report() + "\r\n", "");
-  for (const char* part : {"<ExceptionThread ID=\"4242\" Priority=\"0\" Class=\"\" MainThread=\"True\">",
+  // A "|" in a class's name as in a routine's, and a message whose later lines have an indentation
+  // of their own.
+  Add({dkSourceLine, 4250, 1, 0x00005555555563E0, 0, "flags.h", "Flags<A|B>", "Flags<A|B>::operator|", 7, 0});
+  in.HeaderValues[9] = "Cannot combine:\r\n  A\r\n    B";
+  const std::string report = Report();
+  EXPECT_EQ(ReadLogField(report, FindLogField(report, "2.5")), "Cannot combine:\r\n  A\r\n    B");
+  const std::string xml = LogEntryToXML(report + "\r\n", "");
+  for (const char* part : {"Label=\"Message\" Value=\"Cannot combine:&#013;&#010;  A&#013;&#010;    B\"",
+                           "Unit=\"flags.h\" Class=\"Flags&#060;A|B&#062;\" Procedure=\"Flags&#060;A|B&#062;::operator|\" "
+                           "Number=\"7\"",
+                           "<ExceptionThread ID=\"4242\" Priority=\"0\" Class=\"\" MainThread=\"True\">",
                            "<CallingThread ID=\"4242\"", "<RunningThread ID=\"4250\" Priority=\"5\"",
                            "Procedure=\"TForm1::Button1Click\" Number=\"42\" Offset=\"3\"",
                            "<Module Handle=\"00007FFFF7800000\" Name=\"libc.so.6\"",

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "crashreport/send/dns_mx.h"
@@ -44,33 +45,64 @@ TEST(CrashSockets, RepliesAreAcceptedByTheirLeadingDigits) {
       {"2500 too many digits\r\n", {250}, false},
       {"99999999999999999999250 overflow\r\n", {250}, false},
   };
+  // One reply for each line the client sends.
   TScriptedPeer peer([&](int s) {
-    for (const Case& c : cases) {
-      TScriptedPeer::Send(s, c.reply);
-      TScriptedPeer::Pause(1700);
-    }
+    char buffer[64];
+    for (const Case& c : cases)
+      if (::recv(s, buffer, sizeof buffer, 0) > 0) TScriptedPeer::Send(s, c.reply);
   });
-  TCrashClientSocket socket("127.0.0.1", 5000, true, peer.Port());
-  socket.Connect();
-  for (const Case& c : cases) EXPECT_EQ(socket.CheckReply(c.codes), c.accepted) << c.reply;
+  TCrashClientSMTP socket("127.0.0.1", 5000, true, peer.Port());
+  socket.TCrashClientSocket::Connect();
+  for (const Case& c : cases) {
+    socket.SendText("NOOP\r\n");
+    EXPECT_EQ(socket.CheckReply(c.codes), c.accepted) << c.reply;
+  }
 }
 
-TEST(CrashSockets, PartsLessThanASecondApartAreOneReply) {
-  TScriptedPeer peer([](int s) {
-    TScriptedPeer::Send(s, "250-one\r\n");
-    TScriptedPeer::Pause(300);
-    TScriptedPeer::Send(s, "250 two\r\n");
-    TScriptedPeer::Pause(2000);
-    TScriptedPeer::Send(s, "220 three\r\n");
-  });
-  TCrashClientSocket socket("127.0.0.1", 5000, true, peer.Port());
-  socket.Connect();
-  std::string reply;
-  socket.ReceiveReply(reply);
-  EXPECT_EQ(reply, "250-one\r\n250 two\r\n");
-  socket.ReceiveReply(reply);
-  EXPECT_EQ(reply, "220 three\r\n");
-  EXPECT_NE(socket.SocketLog().find("250-one\r\n250 two\r\n220 three\r\n"), std::string::npos);
+// How replies are read: each to its last line however it comes (in parts, with pauses), and within
+// the time-out as a whole.
+TEST(CrashSockets, AReplyIsReadToItsLastLineWithinTheTimeOut) {
+  struct TPiece {
+    std::string text;
+    int pause_after;  // ms
+  };
+  struct Case {
+    const char* what;
+    std::vector<TPiece> peer;
+    std::uint32_t timeout;
+    std::vector<std::string> replies;  // "" for the time-out
+  };
+  std::vector<TPiece> trickle;
+  for (char c : std::string("250-") + std::string(20, 'x')) trickle.push_back({std::string(1, c), 50});
+  const std::vector<Case> cases = {
+      {"in two parts", {{"250-one\r\n", 300}, {"250 two\r\n", 0}}, 2000, {"250-one\r\n250 two\r\n"}},
+      {"cut inside a line", {{"25", 300}, {"0 ok\r\n", 0}}, 2000, {"250 ok\r\n"}},
+      {"lines more than a second apart", {{"220-welcome\r\n", 1100}, {"220 ready\r\n", 0}}, 2000,
+       {"220-welcome\r\n220 ready\r\n"}},
+      {"one after another", {{"250 ok\r\n", 300}, {"354 go on\r\n", 0}}, 2000, {"250 ok\r\n", "354 go on\r\n"}},
+      {"a byte every 50 ms", trickle, 500, {""}},
+      {"a line without its end", {{"250 ok", 700}}, 500, {""}},
+  };
+  for (const Case& c : cases) {
+    TScriptedPeer peer([&](int s) {
+      for (const TPiece& piece : c.peer) {
+        TScriptedPeer::Send(s, piece.text);
+        TScriptedPeer::Pause(piece.pause_after);
+      }
+    });
+    TCrashClientSMTP smtp("127.0.0.1", c.timeout, true, peer.Port());
+    smtp.TCrashClientSocket::Connect();
+    for (const std::string& expected : c.replies) {
+      std::string reply;
+      try {
+        smtp.ReceiveReply(reply);
+      } catch (const ECrashSocketError& e) {
+        EXPECT_TRUE(e.Message().starts_with("Socket timeout.")) << c.what << ": " << e.Message();
+        reply.clear();
+      }
+      EXPECT_EQ(reply, expected) << c.what;
+    }
+  }
 }
 
 TEST(CrashSockets, FailuresTellTheLogAndGoThroughOnError) {
@@ -250,7 +282,8 @@ TEST(CrashDNS, ServersComeFromResolvConf) {
 
 TEST(CrashDNS, TheMailExchangerIsAskedOfEachServerInTurn) {
   TLoopbackServer dns("dns", {"lab.example 10 mail.lab.example", "lab.example 20 backup.lab.example",
-                              "refused.lab.example 10 mail.lab.example", "wrong-id.lab.example 10 mail.lab.example"});
+                              "refused.lab.example 10 mail.lab.example", "wrong-id.lab.example 10 mail.lab.example",
+                              "late.lab.example 10 late-mail.lab.example"});
   TStringList servers;
   servers.Add("no such host");  // fails, and the next server is asked
   servers.Add("127.0.0.1");
@@ -259,6 +292,9 @@ TEST(CrashDNS, TheMailExchangerIsAskedOfEachServerInTurn) {
   const std::string query = dns.Read(1, "query.bin");
   ASSERT_EQ(query.size(), 29u);
   EXPECT_EQ(query.substr(2), BuildMXQuery("lab.example", 0).substr(2));
+  // A reply to another query just before the answer is passed over.
+  EXPECT_EQ(ResolveMXRecord("someone@late.lab.example", 3000, servers, dns.Port()), "late-mail.lab.example");
+  EXPECT_EQ(dns.Count(), 2);
 
   for (const char* domain : {"refused.lab.example", "wrong-id.lab.example", "silent.lab.example", "none.example"}) {
     try {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "crashreport/codec/base64.h"
@@ -16,6 +17,7 @@ namespace {
 using test::ReadWholeFile;
 using test::TFilesToSend;
 using test::TLoopbackServer;
+using test::TScriptedPeer;
 
 struct TProgressStep {
   int stage, total, position;
@@ -121,25 +123,89 @@ TEST(CrashWebUpload, AFormArrivesByteExactOverHTTP) {
   EXPECT_EQ(progress, expected);
 }
 
-TEST(CrashWebUpload, FailuresGiveTheirCodeAndText) {
-  TLoopbackServer server("http");
+// An HTTP server that takes the request, then sends its answer a byte every 100 ms for 2 s and ends.
+void TrickleTheAnswer(int Socket) {
+  std::string request;
+  char buffer[4096];
+  while (!request.ends_with("--\r\n")) {
+    const ssize_t n = ::recv(Socket, buffer, sizeof buffer, 0);
+    if (n <= 0) return;
+    request.append(buffer, static_cast<std::size_t>(n));
+  }
+  TScriptedPeer::Send(Socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
+  for (int i = 0; i < 20; ++i) {
+    TScriptedPeer::Send(Socket, "x");
+    TScriptedPeer::Pause(100);
+  }
+  ::shutdown(Socket, SHUT_WR);
+}
+
+// Each way an upload ends: its result, its error text, and where the file arrived.
+TEST(CrashWebUpload, EachOutcomeOfAnUpload) {
+  enum TServer { kHttp, kFtp, kNone, kTrickling };
+  struct Case {
+    const char* what;
+    TServer server;
+    const char* place;  // the document, or the FTP folder
+    const char* password;
+    bool files;
+    int result;
+    const char* error;    // the error text holds it
+    const char* arrived;  // HTTP: the request's first line; FTP: the file's path in the server's folder
+  };
+  const std::vector<Case> cases = {
+      {"redirected", kHttp, "status/302", "", true, 302, "Found", "POST /status/302 HTTP/1.1"},
+      {"any 2xx", kHttp, "status/201", "", true, 0, "", "POST /status/201 HTTP/1.1"},
+      {"a document named with a blank and an accent", kHttp, "up load/r\xC3\xA9port.php", "", true, 0, "",
+       "POST /up%20load/r%C3%A9port.php HTTP/1.1"},
+      {"an address already escaped", kHttp, "up%20load/report.php?id=7", "", true, 0, "",
+       "POST /up%20load/report.php?id=7 HTTP/1.1"},
+      {"nothing listens", kNone, "", "", true, 12029, "", nullptr},
+      {"an answer that trickles", kTrickling, "", "", true, 12002, "The request has timed out.", nullptr},
+      {"FTP without a folder", kFtp, "", "ftp secret", true, 0, "", "two file.png"},
+      {"FTP to a folder named with a blank", kFtp, "in box", "ftp secret", true, 0, "", "in box/two file.png"},
+      {"FTP with a wrong password", kFtp, "", "wrong", true, 12015, "530", nullptr},
+      {"FTP without files", kFtp, "", "wrong", false, 0, "", nullptr},
+  };
+  TLoopbackServer http("http");
+  TLoopbackServer ftp("ftp", {"lab", "ftp secret"});
+  std::filesystem::create_directories(ftp.Folder() / "in box");
   TFilesToSend files;
-  files.Add("a.txt", "a");
+  files.Add("two file.png", Binary(100, 5));
   const TStringList none;
-  std::string error;
-  EXPECT_EQ(HttpUploadFiles("127.0.0.1", "status/302", "", "", server.Port(), false, files.paths, files.names, none,
-                            none, nullptr, error),
-            302);
-  EXPECT_EQ(error, "Found");
-  // Any 2xx is success.
-  EXPECT_EQ(HttpUploadFiles("127.0.0.1", "status/201", "", "", server.Port(), false, files.paths, files.names, none,
-                            none, nullptr, error),
-            0);
-  EXPECT_EQ(server.Read(2, "request.txt").find("Authorization"), std::string::npos);
-  // Nothing listens on port 1.
-  EXPECT_EQ(HttpUploadFiles("127.0.0.1", "", "", "", 1, false, files.paths, files.names, none, none, nullptr, error),
-            12029);
-  EXPECT_NE(error, "");
+  for (const Case& c : cases) {
+    std::optional<TScriptedPeer> trickling;
+    if (c.server == kTrickling) trickling.emplace(&TrickleTheAnswer);
+    const std::uint16_t port = c.server == kHttp ? http.Port() : c.server == kFtp ? ftp.Port()
+                               : c.server == kTrickling ? trickling->Port() : 1;
+    const TStringList& paths = c.files ? files.paths : none;
+    const TStringList& names = c.files ? files.names : none;
+    const int requests = http.Count();
+    std::string error = "stale";
+    const int result =
+        c.server == kFtp
+            ? FtpUploadFiles("127.0.0.1", c.place, "lab", c.password, port, paths, names, nullptr, error,
+                             std::chrono::milliseconds(500))
+            : HttpUploadFiles("127.0.0.1", c.place, "", c.password, port, false, paths, names, none, none, nullptr,
+                              error, std::chrono::milliseconds(500));
+    EXPECT_EQ(result, c.result) << c.what << ": " << error;
+    if (c.result != 0) {
+      EXPECT_NE(error, "") << c.what;
+      EXPECT_NE(error.find(c.error), std::string::npos) << c.what << ": " << error;
+    } else {
+      EXPECT_EQ(error, "") << c.what;
+    }
+    if (!c.arrived) continue;
+    if (c.server == kFtp) {
+      EXPECT_EQ(ReadWholeFile(ftp.Folder() / c.arrived), Binary(100, 5)) << c.what;
+    } else {
+      ASSERT_EQ(http.Count(), requests + 1) << c.what;
+      const std::string request = http.Read(http.Count(), "request.txt");
+      EXPECT_TRUE(request.starts_with(std::string(c.arrived) + "\n")) << c.what << ": " << request;
+      EXPECT_EQ(request.find("Authorization"), std::string::npos) << c.what;
+      EXPECT_EQ(http.Read(http.Count(), "file-two file.png"), Binary(100, 5)) << c.what;
+    }
+  }
   EXPECT_EQ(GetInternetErrorText(12029), "The attempt to connect to the server failed.");
   EXPECT_EQ(GetInternetErrorText(12171), "The function failed due to a security check.");
   EXPECT_EQ(GetInternetErrorText(302), "");
@@ -172,7 +238,7 @@ TEST(CrashWebUpload, HTTPSChecksTheServersCertificate) {
   EXPECT_EQ(server.Read(1, "file-report.clf"), Binary(5000, 7));
 }
 
-TEST(CrashWebUpload, FTPStoresEachFileInTheFolder) {
+TEST(CrashWebUpload, FTPStoresEachFileInTheFolderWithItsProgress) {
   TLoopbackServer server("ftp", {"lab", "ftp secret"});
   std::filesystem::create_directories(server.Folder() / "reports" / "in");
   TFilesToSend files;
@@ -196,18 +262,6 @@ TEST(CrashWebUpload, FTPStoresEachFileInTheFolder) {
   EXPECT_EQ(progress[1], (TProgressStep{1, 2600, 0}));
   EXPECT_EQ(progress[2], (TProgressStep{2, 2600, 1024}));
   EXPECT_EQ(progress.back(), (TProgressStep{2, 2600, 2600}));
-
-  // No folder: the bare names in the login's folder.
-  ASSERT_EQ(FtpUploadFiles("127.0.0.1", "", "lab", "ftp secret", server.Port(), files.paths, files.names, nullptr,
-                           error),
-            0);
-  EXPECT_EQ(ReadWholeFile(server.Folder() / "two file.png"), Binary(100, 5));
-
-  EXPECT_EQ(FtpUploadFiles("127.0.0.1", "", "lab", "wrong", server.Port(), files.paths, files.names, nullptr, error),
-            12015);
-  EXPECT_NE(error.find("530"), std::string::npos) << error;
-  const TStringList none;
-  EXPECT_EQ(FtpUploadFiles("127.0.0.1", "", "lab", "wrong", server.Port(), none, none, nullptr, error), 0);
 }
 
 }  // namespace

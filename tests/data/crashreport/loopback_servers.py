@@ -17,8 +17,8 @@ KIND is one of:
         "/status/<code>" answers with that status, any other 200.
   ftp   an FTP server (ARGS: user and password it accepts) whose root is OUT_FOLDER itself.
   dns   a DNS server over UDP; ARGS are records "DOMAIN PREFERENCE EXCHANGER". A query for a domain
-        starting with "wrong-id." is answered with another identifier, "refused." with REFUSED,
-        "silent." not at all.
+        starting with "wrong-id." is answered with another identifier, "late." with another
+        identifier first and then its own, "refused." with REFUSED, "silent." not at all.
 """
 
 import asyncio
@@ -111,11 +111,15 @@ def serve_dns(outbox, args):
             reply = request.reply()
             if name.startswith("refused."):
                 reply.header.rcode = RCODE.REFUSED
-            if name.startswith("wrong-id."):
-                reply.header.id = (request.header.id + 1) & 0xFFFF
             if request.q.qtype == QTYPE.MX:
                 for preference, exchanger in records.get(name, []):
                     reply.add_answer(RR(request.q.qname, QTYPE.MX, rdata=MX(exchanger, preference), ttl=60))
+            if name.startswith("wrong-id.") or name.startswith("late."):
+                reply.header.id = (request.header.id + 1) & 0xFFFF
+                sock.sendto(reply.pack(), peer)
+                if name.startswith("wrong-id."):
+                    continue
+                reply.header.id = request.header.id
             sock.sendto(reply.pack(), peer)
 
     threading.Thread(target=run, daemon=True).start()
@@ -168,7 +172,7 @@ def serve_ftp(outbox, args):
     authorizer.add_user(args[0], args[1], outbox.folder, perm="elradfmwMT")
 
     class Handler(FTPHandler):
-        pass
+        auth_failed_timeout = 0  # a wrong password is answered at once
 
     Handler.authorizer = authorizer
     server = ThreadedFTPServer(("127.0.0.1", 0), Handler)
