@@ -18,8 +18,9 @@ class TStrings;
 // With SendFlags bit 7, unless InPlace, SendReport, CheckErrorFrequency and TerminateIfRequested run
 // on a thread of their own that holds copies of the report (its text, options, record, times and
 // folder, and the exception object itself), so the next exception's state is never sent in its place;
-// otherwise SendReport runs here. A fatal fault sends in place: the process ends before a thread
-// could. True when a thread took the sending.
+// a termination asked for then waits for the other reports' sendings (WaitForSending). Otherwise
+// SendReport runs here. A fatal fault sends in place: the process ends before a thread could. True
+// when a thread took the sending.
 bool StartSendReport(bool InPlace = false);
 // How long the program's end waits for the sendings still running on threads of their own.
 inline constexpr std::chrono::milliseconds kSendWaitAtEnd{30000};

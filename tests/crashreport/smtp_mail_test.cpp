@@ -1,6 +1,7 @@
 #include "crashreport/send/smtp_mail.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 
 using test::TFilesToSend;
 using test::TLoopbackServer;
+using test::TScriptedPeer;
 
 std::string Unix(std::string Text) {
   std::string result;
@@ -114,6 +116,42 @@ TEST(CrashMail, EachOutcomeOfAMail) {
               std::string::npos)
         << c.what;
   }
+}
+
+// A server that greets in two lines a second apart (as servers that delay spammers do): each command
+// goes after the whole reply to the one before, and QUIT ends the session.
+TEST(CrashMail, EachCommandWaitsForTheWholeReplyBeforeIt) {
+  std::vector<std::string> commands;
+  bool early = false;
+  TScriptedPeer peer([&](int s) {
+    TScriptedPeer::Send(s, "220-mail.lab.example\r\n");
+    TScriptedPeer::Pause(1100);
+    pollfd in{s, POLLIN, 0};
+    early = ::poll(&in, 1, 0) > 0;
+    TScriptedPeer::Send(s, "220 ready\r\n");
+    std::string pending;
+    bool data = false;
+    char buffer[4096];
+    for (ssize_t n; (n = ::recv(s, buffer, sizeof buffer, 0)) > 0;) {
+      pending.append(buffer, static_cast<std::size_t>(n));
+      for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos; pending.erase(0, end + 2)) {
+        const std::string line = pending.substr(0, end);
+        if (data && line != ".") continue;
+        commands.push_back(data ? "." : line.substr(0, line.find(' ')));
+        const bool quit = line == "QUIT";
+        TScriptedPeer::Send(s, line == "DATA" ? "354 go on\r\n" : quit ? "221 bye\r\n" : "250-fine\r\n250 ok\r\n");
+        data = line == "DATA";
+        if (quit) return;
+      }
+    }
+  });
+  const TStringList none;
+  EXPECT_TRUE(SendMailSMTP("a@lab.example", "127.0.0.1", peer.Port(), "", "", "b@lab.example", "Report", "Text.",
+                           none, none, nullptr))
+      << InternalWarningText();
+  peer.Received();
+  EXPECT_FALSE(early);
+  EXPECT_EQ(commands, (std::vector<std::string>{"HELO", "RSET", "MAIL", "RCPT", "DATA", ".", "QUIT"}));
 }
 
 TEST(CrashMail, EachRecipientGetsItsMessageFromItsExchanger) {
