@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/rtl/streams.h"
+#include "platform/rtl/file_save_stream.h"
 
 namespace lab {
 
@@ -17,16 +17,14 @@ TCodeEditFiler::TCodeEditFiler() : buffer_(kBufferSize) {}
 TCodeEditFiler::~TCodeEditFiler() = default;
 
 TCodeEditFileWriter::TCodeEditFileWriter(const std::string& FileName) {
-  // Creating empties the file already; setting its size as well would refuse devices and pipes.
-  stream_ = std::make_unique<TFileStream>(FileName, fmCreate);
+  stream_ = std::make_unique<TFileSaveStream>(FileName);
 }
 
-TCodeEditFileWriter::~TCodeEditFileWriter() {
-  try {
-    Flush();
-  } catch (...) {
-    // Nothing may leave a destructor; SaveToFile flushes before it lets the writer go.
-  }
+TCodeEditFileWriter::~TCodeEditFileWriter() = default;
+
+void TCodeEditFileWriter::Commit() {
+  Flush();
+  static_cast<TFileSaveStream&>(*stream_).Commit();
 }
 
 void TCodeEditFileWriter::MakeRoom(std::size_t Length) {

@@ -1,5 +1,6 @@
 #pragma once
-// TCodeEditFileWriter: writes text lines to a newly created file through a 16 KB buffer.
+// TCodeEditFileWriter: writes text lines to a file through a 16 KB buffer; the file takes the place
+// of one of its name only when Commit finds every byte written.
 
 #include <cstdint>
 #include <memory>
@@ -35,9 +36,9 @@ class TCodeEditFiler : public TObject {
 class TCodeEditFileWriter : public TCodeEditFiler {
   LAB_CLASS(TCodeEditFileWriter, TCodeEditFiler)
  public:
-  // Creates (or empties) the file; raises EFCreateError when it cannot.
+  // Starts a new file beside FileName (see TFileSaveStream); raises EFCreateError when it cannot.
   explicit TCodeEditFileWriter(const std::string& FileName);
-  // Flushes what is left; a failure here is swallowed, so callers that must know call Flush first.
+  // Without Commit the file of that name stays as it was.
   ~TCodeEditFileWriter() override;
 
   // A string longer than the buffer enlarges the buffer.
@@ -46,6 +47,8 @@ class TCodeEditFileWriter : public TCodeEditFiler {
   void WriteLine(std::string_view S);
   // Raises EWriteError when the file takes fewer bytes than it is given.
   void Flush();
+  // Flushes, then the new file takes the old one's place; raises EWriteError naming the file.
+  void Commit();
 
  private:
   void MakeRoom(std::size_t Length);

@@ -207,15 +207,6 @@ void TLineLoader::Finish(bool EmptyLineAfterLastBreak) {
   after_cr_ = ended_with_break_ = false;
 }
 
-namespace {
-
-// Count bytes of File at Offset into Buffer; a short read raises, as a stream's ReadBuffer does.
-void ReadAt(TFileStream& File, char* Buffer, std::int64_t Count, std::int64_t Offset) {
-  if (File.ReadAt(Buffer, Count, Offset) != Count) throw EReadError("Stream read error");
-}
-
-}  // namespace
-
 std::int64_t LineStartFrom(TFileStream& File, std::int64_t Size, std::int64_t Offset) {
   if (Offset <= 0) return 0;
   // Read from the byte before Offset on, a little at a time: the line starts after the first break.
@@ -224,7 +215,7 @@ std::int64_t LineStartFrom(TFileStream& File, std::int64_t Size, std::int64_t Of
   bool after_cr = false;  // the last window ended with CR
   for (std::int64_t at = Offset - 1; at < Size;) {
     const std::int64_t n = std::min(kWindow, Size - at);
-    ReadAt(File, window.get(), n, at);
+    File.ReadBufferAt(window.get(), n, at);
     const char* const end = window.get() + n;
     if (after_cr) return window[0] == '\n' ? at + 1 : at;
     bool ascii;
@@ -248,7 +239,7 @@ void LoadFileRange(TFileStream& File, std::int64_t Size, std::int64_t Begin, std
   const std::unique_ptr<char[]> block(new char[TLineLoader::kBlockSize]);
   for (std::int64_t at = first; at < last;) {
     const std::int64_t n = std::min<std::int64_t>(last - at, TLineLoader::kBlockSize);
-    ReadAt(File, block.get(), n, at);
+    File.ReadBufferAt(block.get(), n, at);
     Loader.Feed(std::string_view(block.get(), static_cast<std::size_t>(n)));
     at += n;
   }

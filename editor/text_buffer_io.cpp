@@ -138,7 +138,7 @@ void TCodeEditStringList::SaveToFile(const std::string& FileName) {
     else
       writer.Write(line);
   }
-  writer.Flush();
+  writer.Commit();
 }
 
 }  // namespace lab

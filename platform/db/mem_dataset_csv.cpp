@@ -4,6 +4,7 @@
 #include "platform/db/csv.h"
 #include "platform/db/db_errors.h"
 #include "platform/db/mem_dataset.h"
+#include "platform/rtl/file_save_stream.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
@@ -101,8 +102,9 @@ std::string TMemDataSet::SaveToCSV() const {
 
 void TMemDataSet::SaveToCSVFile(const std::string& FileName) const {
   const std::string text = SaveToCSV();
-  TFileStream stream(FileName, fmCreate);
+  TFileSaveStream stream(FileName);
   stream.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+  stream.Commit();
 }
 
 }  // namespace lab

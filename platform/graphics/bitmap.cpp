@@ -5,6 +5,7 @@
 #include "platform/classes/filer.h"
 #include "platform/classes/resources.h"
 #include "platform/rtl/arith.h"
+#include "platform/rtl/file_save_stream.h"
 
 namespace lab {
 
@@ -58,8 +59,9 @@ void TGraphic::LoadFromFile(const std::string& file_name) {
 }
 
 void TGraphic::SaveToFile(const std::string& file_name) const {
-  TFileStream out(file_name, fmCreate);
+  TFileSaveStream out(file_name);
   SaveToStream(&out);
+  out.Commit();
 }
 
 // ---------------------------------------------------------------- TBitmap

@@ -1,10 +1,10 @@
 #include "platform/rtl/ini_file.h"
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/file_save_stream.h"
 #include "platform/rtl/line_breaks.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
@@ -109,29 +109,11 @@ void TMemIniFile::WriteString(std::string_view Section, std::string_view Ident, 
   target.Values.push_back(TValue{name, value});
 }
 
-namespace {
-
-// Removes the new file unless it took the old one's place.
-struct TNewFile {
-  std::string Name;
-  bool Kept = false;
-  ~TNewFile() {
-    if (!Kept) std::remove(Name.c_str());
-  }
-};
-
-}  // namespace
-
 void TMemIniFile::UpdateFile() const {
   const std::string text = Text();
-  TNewFile temporary{file_name_ + ".new"};
-  {
-    TFileStream out(temporary.Name, fmCreate);
-    out.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
-  }
-  if (std::rename(temporary.Name.c_str(), file_name_.c_str()) != 0)
-    throw EWriteError("Cannot write \"%s\"", file_name_);
-  temporary.Kept = true;
+  TFileSaveStream out(file_name_);
+  out.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+  out.Commit();
 }
 
 }  // namespace lab

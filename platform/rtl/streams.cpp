@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/file_save_stream.h"
 
 namespace lab {
 
@@ -76,12 +77,16 @@ std::int64_t TStream::Size() {
 }
 
 void TStream::ReadBuffer(void* Buffer, std::int64_t Count) {
-  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError("Stream read error");
+  if (Count != 0 && Read(Buffer, Count) != Count) ReadFailed();
 }
 
 void TStream::WriteBuffer(const void* Buffer, std::int64_t Count) {
-  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError("Stream write error");
+  if (Count != 0 && Write(Buffer, Count) != Count) WriteFailed();
 }
+
+void TStream::ReadFailed() { throw EReadError("Stream read error"); }
+
+void TStream::WriteFailed() { throw EWriteError("Stream write error"); }
 
 std::int64_t TStream::CopyFrom(TStream* Source, std::int64_t Count) {
   if (Count == 0) {
@@ -142,8 +147,9 @@ void TMemoryStream::LoadFromFile(const std::string& FileName) {
 void TMemoryStream::SaveToStream(TStream* Stream) { Stream->WriteBuffer(data_.data(), Size()); }
 
 void TMemoryStream::SaveToFile(const std::string& FileName) {
-  TFileStream file(FileName, fmCreate);
+  TFileSaveStream file(FileName);
   SaveToStream(&file);
+  file.Commit();
 }
 
 // ---- TFileStream ----
@@ -181,44 +187,74 @@ TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode, std::u
   }
 }
 
-TFileStream::~TFileStream() {
-  if (fd_ >= 0) ::close(fd_);
+TFileStream::~TFileStream() { CloseHandle(); }
+
+int TFileStream::CloseHandle() {
+  if (fd_ < 0) return 0;
+  const int rc = ::close(std::exchange(fd_, -1));
+  return rc == 0 || errno == EINTR ? 0 : errno;  // after EINTR the file is closed all the same
 }
 
-std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
+namespace {
+
+// Reads (at Offset, or from the position when it is negative) until Count bytes came, the file ended
+// (Error 0) or the system refused (Error its reason).
+std::int64_t ReadFile(int fd, char* out, std::int64_t Count, std::int64_t Offset, int& Error) {
   std::int64_t done = 0;
-  auto* out = static_cast<char*>(Buffer);
+  Error = 0;
   while (done < Count) {
-    const ssize_t n = ::read(fd_, out + done, static_cast<std::size_t>(Count - done));
+    const auto left = static_cast<std::size_t>(Count - done);
+    const ssize_t n = Offset < 0 ? ::read(fd, out + done, left) : ::pread(fd, out + done, left, Offset + done);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) Error = errno;
     if (n <= 0) break;
     done += n;
   }
   return done;
+}
+
+}  // namespace
+
+std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
+  return ReadFile(fd_, static_cast<char*>(Buffer), Count, -1, last_error_);
 }
 
 std::int64_t TFileStream::ReadAt(void* Buffer, std::int64_t Count, std::int64_t Offset) {
-  std::int64_t done = 0;
-  auto* out = static_cast<char*>(Buffer);
-  while (done < Count) {
-    const ssize_t n = ::pread(fd_, out + done, static_cast<std::size_t>(Count - done), Offset + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
-  return done;
+  int error;
+  return ReadFile(fd_, static_cast<char*>(Buffer), Count, Offset, error);
+}
+
+void TFileStream::ReadBufferAt(void* Buffer, std::int64_t Count, std::int64_t Offset) {
+  int error;  // of this read alone: several threads may read at once
+  if (ReadFile(fd_, static_cast<char*>(Buffer), Count, Offset, error) != Count) RaiseReadError(error);
 }
 
 std::int64_t TFileStream::Write(const void* Buffer, std::int64_t Count) {
   std::int64_t done = 0;
   const auto* in = static_cast<const char*>(Buffer);
+  last_error_ = 0;
   while (done < Count) {
     const ssize_t n = ::write(fd_, in + done, static_cast<std::size_t>(Count - done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n <= 0) {
+      last_error_ = n < 0 ? errno : ENOSPC;  // a write of nothing finds no room
+      break;
+    }
     done += n;
   }
   return done;
+}
+
+void TFileStream::ReadFailed() { RaiseReadError(last_error_); }
+
+void TFileStream::WriteFailed() { RaiseWriteError(last_error_); }
+
+void TFileStream::RaiseReadError(int Error) const {
+  throw EReadError("Cannot read file \"%s\". %s", file_name_, Error ? OsErrorText(Error) : "Reached the end of the file");
+}
+
+void TFileStream::RaiseWriteError(int Error) const {
+  throw EWriteError("Cannot write file \"%s\". %s", file_name_, OsErrorText(Error));
 }
 
 std::int64_t TFileStream::Seek(std::int64_t Offset, TSeekOrigin Origin) {

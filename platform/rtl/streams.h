@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/object.h"
@@ -32,6 +33,11 @@ class TStream : public TObject {
   // Copies Count bytes from Source's position; Count 0 copies the whole of Source from its start.
   // Answers the bytes copied.
   std::int64_t CopyFrom(TStream* Source, std::int64_t Count);
+
+ protected:
+  // What ReadBuffer and WriteBuffer raise when the last Read or Write moved less than asked.
+  [[noreturn]] virtual void ReadFailed();
+  [[noreturn]] virtual void WriteFailed();
 };
 
 class TMemoryStream : public TStream {
@@ -93,12 +99,26 @@ class TFileStream : public TStream {
   // Reads up to Count bytes from Offset on without moving the position, so that several threads may
   // read one file at once; answers how many it read (fewer only at the end of the file or on an error).
   std::int64_t ReadAt(void* Buffer, std::int64_t Count, std::int64_t Offset);
+  // As ReadAt, but anything short of Count raises EReadError.
+  void ReadBufferAt(void* Buffer, std::int64_t Count, std::int64_t Offset);
   const std::string& FileName() const { return file_name_; }
   int Handle() const { return fd_; }
+
+ protected:
+  // Takes over an open file; FileName is the name its errors give.
+  TFileStream(int Handle, std::string FileName) : file_name_(std::move(FileName)), fd_(Handle) {}
+  // Raise EReadError / EWriteError naming the file and the system's reason (0: none, the file ended).
+  [[noreturn]] void ReadFailed() override;
+  [[noreturn]] void WriteFailed() override;
+  [[noreturn]] void RaiseReadError(int Error) const;
+  [[noreturn]] void RaiseWriteError(int Error) const;
+  // Closes the file; answers the system's reason when that failed, else 0.
+  int CloseHandle();
 
  private:
   std::string file_name_;
   int fd_ = -1;
+  int last_error_ = 0;  // of the last Read or Write that moved less than asked
 };
 
 class TStringStream : public TStream {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/file_save_stream.h"
 #include "platform/rtl/line_breaks.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
@@ -261,8 +262,9 @@ void TStrings::LoadFromFile(const std::string& FileName) {
 }
 
 void TStrings::SaveToFile(const std::string& FileName) {
-  TFileStream file(FileName, fmCreate);
+  TFileSaveStream file(FileName);
   SaveToStream(&file);
+  file.Commit();
 }
 
 }  // namespace lab

@@ -19,6 +19,7 @@
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/ini_file.h"
+#include "tests/common/file_size_limit.h"
 
 namespace lab {
 namespace {
@@ -139,11 +140,13 @@ TEST(IniFile, AFailedSaveKeepsTheOldFile) {
   TMemIniFile ini(file);
   ini.WriteString("Coordinates", "Left", "1");
   ini.UpdateFile();
-  ::mkdir((file + ".new").c_str(), 0700);  // the new file cannot be made
   ini.WriteString("Coordinates", "Left", "2");
-  EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+  for (int i = 0; i < 2000; ++i) ini.WriteString("Filler", "Value" + std::to_string(i), "more than the disk holds");
+  {
+    const testing::TFileSizeLimit disk(16 * 1024);
+    EXPECT_THROW(ini.UpdateFile(), EWriteError);
+  }
   EXPECT_EQ(TMemIniFile(file).ReadString("Coordinates", "Left", ""), "1");
-  ::rmdir((file + ".new").c_str());
 }
 
 TEST(IniFile, ABareNameLivesInTheSettingsFolder) {

@@ -15,6 +15,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/utf8.h"
+#include "tests/common/file_size_limit.h"
 #include "tests/platform/temp_folder.h"
 
 namespace lab {
@@ -203,11 +204,28 @@ TEST(CodeEditStringListIo, Files) {
   EXPECT_EQ(Lines(list), (V{"kept"}));
 }
 
-TEST(CodeEditStringListIo, AFailedWriteIsReported) {
+TEST(CodeEditStringListIo, AFailedWriteIsReportedAndKeepsTheFileThatWasThere) {
   // The device accepts the open but refuses every byte: saving must not look like success.
   TCodeEditStringList list;
   list.Add("data");
   EXPECT_THROW(list.SaveToFile("/dev/full"), EWriteError);
+
+  // A disk that fills while the new text is written keeps the old text, and says so.
+  testing::TempFolder folder;
+  const std::string name = folder.File("notes.txt");
+  WriteFile(name, "the notes as they were\n");
+  for (int i = 0; i < 10000; ++i) list.Add("a line of the new notes, number " + std::to_string(i));
+  std::string message;
+  {
+    const testing::TFileSizeLimit disk(64 * 1024);
+    try {
+      list.SaveToFile(name);
+    } catch (const EWriteError& e) {
+      message = e.Message();
+    }
+  }
+  EXPECT_EQ(message, "Cannot write file \"" + name + "\". File too large");
+  EXPECT_EQ(ReadFile(name), "the notes as they were\n");
 }
 
 // A text loaded while memory runs short: the room for its lines is taken before the old lines go, so
