@@ -378,6 +378,62 @@ TEST_F(GridMouse, APressedTitlePulledSidewaysMovesItsColumn) {
   }
 }
 
+// A title click tells the program (OnTitleClick) with the left button, and with the right one where
+// it moves columns (dgColumnResize); a title button held down by either sorts (OnTitleBtnClick)
+// and with the right one that is all.
+TEST_F(GridMouse, TitleClicksReachTheProgramWithTheButtonThatMovesColumns) {
+  struct Case {
+    win::UINT button;
+    bool resize, title_button;
+    int clicks, button_clicks;
+  };
+  for (const Case c : {Case{win::VK_LBUTTON, true, false, 1, 0}, Case{win::VK_RBUTTON, true, false, 1, 0},
+                       Case{win::VK_RBUTTON, false, false, 0, 0}, Case{win::VK_LBUTTON, false, true, 1, 1},
+                       Case{win::VK_RBUTTON, true, true, 0, 1}}) {
+    SCOPED_TRACE(testing::Message() << (c.button == win::VK_LBUTTON ? "left" : "right") << c.resize << c.title_button);
+    NewGrid();
+    if (!c.resize) grid->SetOptions(grid->Options() - dgColumnResize);
+    Records(3);
+    if (c.title_button) TitleButtons();
+    std::vector<std::string> clicked;
+    int button_clicks = 0;
+    grid->OnTitleClick = [&](TColumnX* Column) { clicked.push_back(Column->FieldName()); };
+    grid->OnTitleBtnClick = [&](TObject*, int, TColumnX*) { ++button_clicks; };
+    Click(Middle(2, 0), {}, c.button);
+    EXPECT_EQ(clicked, std::vector<std::string>(static_cast<std::size_t>(c.clicks), "Name"));
+    EXPECT_EQ(button_clicks, c.button_clicks);
+    EXPECT_EQ(ColumnOrder(), "Id Name Done ");
+    EXPECT_FALSE(grid->MouseCapture());
+    ds->Close();
+  }
+}
+
+// In a grid that drags its selected records to other controls, a press on a selected cell waits:
+// its release settles the selection. Ctrl with whole-row selection takes the record out of the
+// selection; otherwise the selection goes (dgxClearSelection) or stays.
+TEST_F(GridMouse, TheReleaseOfAPressOnASelectedCellSettlesTheSelection) {
+  struct Case {
+    bool ctrl, row_select, clear;
+    std::vector<int> selected;
+  };
+  for (const Case& c : {Case{false, false, true, {}}, Case{true, false, true, {}}, Case{false, true, true, {}},
+                        Case{true, true, true, {2, 4}}, Case{true, true, false, {2, 4}},
+                        Case{false, true, false, {2, 3, 4}}}) {
+    SCOPED_TRACE(testing::Message() << c.ctrl << c.row_select << c.clear);
+    NewGrid();
+    grid->SetOptions(grid->Options() + dgMultiSelect + (c.row_select ? dgRowSelect : dgMultiSelect));
+    if (!c.clear) grid->SetOptionsX(grid->OptionsX() - dgxClearSelection);
+    grid->SetDragMode(dmAutomatic);
+    Records(6);
+    for (int row : {2, 3, 4}) Click(Middle(0, row), {ssCtrl});
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{2, 3, 4}));
+    Click(Middle(2, 3), c.ctrl ? TShiftState{ssCtrl} : TShiftState{});
+    EXPECT_EQ(SelectedIds(), c.selected);
+    EXPECT_EQ(Id(), 3);
+    ds->Close();
+  }
+}
+
 TEST_F(GridMouse, ColumnSelectionStartsInATitlesLowestStrip) {
   grid->SetOptions(grid->Options() + dgMultiSelect);
   Records(3);
