@@ -48,6 +48,9 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   // The grid draws every cell itself: the framework grid neither fills nor frames them.
   TCustomGrid::SetDefaultDrawing(false);
   default_drawing_ = true;
+  // Sizing, moving and drop lines are XOR in silver: dark grey over the light cells, light over
+  // dark ones.
+  SetLinePenColor(static_cast<TColor>(0xC0C0C0));
   selected_rows_ = std::make_unique<TBookmarkListX>(this);
   title_tree_ = std::make_unique<THeadTreeNode>("Root", 0, 0);
   v_title_margin_ = 10;

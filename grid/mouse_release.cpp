@@ -5,7 +5,9 @@
 // while the titles are clicked) waits for Ctrl to be released.
 
 #include "grid/dbgrid.h"
+#include "platform/controls/cursor.h"
 #include "platform/controls/input.h"
+#include "platform/controls/screen.h"
 #include "platform/grids/inplace_edit.h"
 
 namespace lab {
@@ -43,6 +45,9 @@ void TCustomDBGridX::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   mouse_.SetMode(mmNoneX);
   const TGridState state = GridState();
   row_selecting_ = false;
+  // A row sized: every data row takes the new height, and the edge the cursor showed moves away
+  // from the mouse. The cursor is asked for again once the rows stand.
+  const bool refresh_cursor = wm::GetCursor() && wm::GetCursor() == Screen->Cursors(crVSplit);
   if (mouse_.Tracking() && mouse_.PressedTitle() >= 0) {
     ReleaseTitleButton(Shift, X, Y);
   } else if (mouse_.RightCapture()) {
@@ -55,6 +60,7 @@ void TCustomDBGridX::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   // The capture a right-button press took goes with its release.
   if (Button == mbRight && MouseCapture()) SetMouseCapture(false);
   TCustomGrid::MouseUp(Button, Shift, X, Y);
+  if (refresh_cursor) Perform(CM_CURSORCHANGED, 0, 0);
   if (state == gsRowSizing || state == gsColSizing) return;
   if (EditorShowing() && InplaceEditor()->BoundsRect().Contains(TPoint{X, Y})) return;
   const TGridCoord cell = MouseCoord(X, Y);

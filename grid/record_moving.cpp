@@ -136,6 +136,9 @@ void TCustomDBGridX::EndRecordDrag(TPoint, bool Drop) {
 void TCustomDBGridX::ShowDropLine(bool Show) {
   if (Show == (mouse_.Drag.LineY >= 0) || !HandleAllocated()) return;
   if (Show) {
+    // The rows the drag moved paint first: painted after it, they would cover the line, and the
+    // next erasing would draw it.
+    Update();
     TDataSet* ds = data_link_->DataSet();
     const TRect r = BoxRect(0, Row(), ColCount() - 1, Row());
     // Below the target when the first record to move comes before it: where they will go.

@@ -167,10 +167,13 @@ void TCustomGrid::DrawXorLine(TPoint From, TPoint To, int Width) {
   c->Pen()->SetStyle(psDot);
   c->Pen()->SetMode(pmXor);
   c->Pen()->SetWidth(Width);
-  c->Pen()->SetColor(clWhite);
+  c->Pen()->SetColor(line_pen_color_);
   c->MoveTo(From.X, From.Y);
   c->LineTo(To.X, To.Y);
   c->SetPen(&saved);
+  // A line drawn while the mouse drags, outside a paint, goes to the display now: the context the
+  // canvas took for it would hold it back until it is released.
+  if (auto* own = dynamic_cast<TControlCanvas*>(c)) own->FreeHandle();
 }
 
 // A thick line where the moved column or row would go.

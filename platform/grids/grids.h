@@ -202,8 +202,12 @@ class TCustomGrid : public TCustomControl {
   // (Rows) or a column at Pos.
   void DrawSizingLine(const TGridDrawInfo& DrawInfo);
   void DrawSizingLine(const TGridDrawInfo& DrawInfo, bool Rows, int Pos);
-  // A dotted XOR line Width pixels wide (drawn again, it is gone).
+  // A dotted XOR line Width pixels wide in the line pen's colour (drawn again, it is gone), shown at
+  // once.
   void DrawXorLine(TPoint From, TPoint To, int Width);
+  // The colour the sizing and moving lines are drawn with, XOR over the cells: white inverts them.
+  TColor LinePenColor() const noexcept { return line_pen_color_; }
+  void SetLinePenColor(TColor Value) noexcept { line_pen_color_ = Value; }
 
   // --- input
   void KeyDown(win::WORD& Key, TShiftState Shift) override;
@@ -266,6 +270,7 @@ class TCustomGrid : public TCustomControl {
   int move_index_ = 0;
   int move_pos_ = 0;
   bool move_drawn_ = false;
+  TColor line_pen_color_ = clWhite;
   TPoint last_mouse_;
   bool timer_on_ = false;
   bool updating_scroll_range_ = false;

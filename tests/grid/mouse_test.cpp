@@ -14,6 +14,7 @@
 #include "grid/inplace_edit.h"
 #include "platform/controls/application.h"
 #include "platform/controls/cursor.h"
+#include "platform/controls/screen.h"
 #include "platform/controls/edit.h"
 #include "platform/controls/input.h"
 #include "platform/db/fields.h"
@@ -506,6 +507,76 @@ TEST_F(GridMouse, ADoubleClickOnAnEdgeFitsTheColumn) {
   }
   Pump();
   EXPECT_GT(Column(1)->Width(), 100);
+}
+
+// Released, a row's sizing gives every data row the new height: the edge under the mouse moves
+// away, and the cursor says so at once, not at the next move.
+TEST_F(GridMouse, AfterARowIsSizedTheCursorShowsWhatIsUnderTheMouse) {
+  grid->SetRowSizingAllowed(true);
+  Records(5);
+  const TRect second = Cell(0, 2);
+  const TPoint edge{second.Left + 4, second.Bottom};
+  Move(edge);
+  ASSERT_EQ(wm::GetCursor(), lab::Screen->Cursors(crVSplit));
+  Down(edge);
+  Move({edge.X, edge.Y + 10});
+  Up({edge.X, edge.Y + 10});
+  EXPECT_EQ(grid->RowHeights(1), second.Height() + 10);
+  EXPECT_NE(wm::GetCursor(), lab::Screen->Cursors(crVSplit));
+}
+
+// The lines a drag draws (a column's size, where a moved column lands, where dragged records go)
+// reach the display as they are drawn, XOR in silver: dark over light cells.
+TEST_F(GridMouse, TheLinesADragDrawsShowAtOnce) {
+  // The display: what each watched point of the form last showed.
+  struct TDisplay : THeadlessBackend {
+    std::vector<win::POINT> watched;
+    std::vector<win::COLORREF> shown;
+    void Present(win::HWND, cairo_surface_t* Surface, const win::RECT& Dirty) override {
+      cairo_surface_flush(Surface);
+      const unsigned char* data = cairo_image_surface_get_data(Surface);
+      const int stride = cairo_image_surface_get_stride(Surface);
+      for (std::size_t i = 0; i < watched.size(); ++i)
+        if (Dirty.Contains(TPoint{watched[i].X, watched[i].Y}))
+          shown[i] = ColorOfPixel(reinterpret_cast<const std::uint32_t*>(data + watched[i].Y * stride)[watched[i].X]);
+    }
+  };
+  for (const std::string what : {"size", "move", "drop"}) {
+    NewGrid();
+    grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+    Records(6);
+    // Where the mouse presses and goes, and the points the line crosses, dots and gaps.
+    const TRect name = Cell(2, 0), done = Cell(3, 0), rows{Middle(2, 5).X, Cell(2, 3).Top, 0, Cell(2, 5).Top};
+    const int y = Middle(1, 5).Y;
+    TPoint press = Middle(0, 2), to = Middle(0, 4);
+    TRect across{rows.Left, rows.Top, rows.Left + 8, rows.Bottom};
+    if (what == "size") {
+      press = {name.Right, name.Top + 5};
+      to = {name.Right + 20, name.Top + 5};
+      across = {to.X - 4, y, to.X + 4, y + 8};
+    } else if (what == "move") {
+      press = Middle(2, 0);
+      to = {done.Right - 10, done.Top + 5};
+      across = {done.Right - 4, y, done.Right + 4, y + 8};
+    }
+    SCOPED_TRACE(what);
+    auto* display = new TDisplay;
+    for (int py = across.Top; py < across.Bottom; ++py)
+      for (int px = across.Left; px < across.Right; ++px) {
+        win::POINT p{px, py};
+        wm::MapWindowPoints(grid->Handle(), form->Handle(), &p, 1);
+        display->watched.push_back(p);
+      }
+    display->shown.assign(display->watched.size(), 0xFFFFFFFF);
+    SetBackend(std::unique_ptr<TBackend>(display));
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    Down(press);
+    Move({(press.X + to.X) / 2, (press.Y + to.Y) / 2});
+    Move(to);
+    EXPECT_TRUE(std::count(display->shown.begin(), display->shown.end(), 0x3F3F3Fu) > 0);
+    Up(to);
+    SetBackend(CreateHeadlessBackend());
+  }
 }
 
 // ---- Record moving ----
