@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "counted_dataset.h"
+#include "grid/column_filter.h"
 #include "grid_fixture.h"
 
 namespace lab {
@@ -135,6 +137,45 @@ TEST_F(ColumnFilter, ConditionsAreReadAsTheFieldsValuesAndRenderedBack) {
   EXPECT_EQ(name->GetDataFieldName(), "Name");
   name->SetDataField("Code");
   EXPECT_EQ(name->GetDataFieldName(), "Code");
+}
+
+// A filter's drop-down values come from its list dataset, and only while the grid shows data; a
+// dataset that is no TMemDataSet is walked, its values ordered as numbers and the dataset left on
+// its record.
+TEST_F(ColumnFilter, DropDownValuesComeFromTheListDatasetWhileTheGridShowsData) {
+  TSTColumnFilterX* f = grid->Columns()->Add()->STFilter();
+  f->Column()->SetFieldName("Name");
+  f->SetListField("N");
+  gridtest::TCountedDataSet counted(nullptr, 12);
+  counted.Open();
+  counted.SetRecNo(5);
+  TDataSource list_source(nullptr);
+  list_source.SetDataSet(&counted);
+  struct TCase {
+    const char* Case;
+    TDataSource* ListSource;
+    bool GridOpen;
+    std::vector<std::string> Values;  // none: no list
+  };
+  const TCase cases[] = {
+      {"no list dataset", nullptr, true, {}},
+      {"the grid's dataset closed", &list_source, false, {}},
+      {"a list dataset", &list_source, true, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Case);
+    f->SetListSource(c.ListSource);
+    ds->SetActive(c.GridOpen);
+    const auto list = f->CreateFieldValueList();
+    if (c.Values.empty()) {
+      EXPECT_FALSE(list);
+      continue;
+    }
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->Values(), c.Values);
+    EXPECT_EQ(counted.RecNo(), 5);
+  }
+  f->SetListSource(nullptr);
 }
 
 TEST_F(ColumnFilter, AListDatasetTurnsTheTextIntoItsKey) {
