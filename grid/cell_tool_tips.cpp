@@ -15,19 +15,6 @@
 
 namespace lab {
 
-namespace {
-
-// What a tool tip shows and how.
-struct TToolTipX {
-  TRect TextRect;
-  std::string Text;
-  TAlignment Alignment = taLeftJustify;
-  bool WordWrap = false;
-  bool AlwaysShow = false;  // images and check boxes: never "fits"
-};
-
-}  // namespace
-
 std::string TCustomDBGridX::GetCellTooltipText(TColumnX* Column) {
   auto pick = [Column](int Index) {
     TStrings* list = Column->HasPickList() ? Column->PickList() : nullptr;
@@ -43,123 +30,164 @@ std::string TCustomDBGridX::GetCellTooltipText(TColumnX* Column) {
   }
 }
 
-// The data cell under the mouse: 0 when its tool tip shows at once.
-void TCustomDBGridX::CMHintShowPause(TMessage& Message) {
-  const TPoint p = ScreenToClient(Mouse->CursorPos());
-  const TGridCoord cell = MouseCoord(p.X, p.Y);
-  if (cell.X < 0 || cell.Y < 0 || cell.Y >= RowCount()) return;
-  const TCellTypeX type = GetCellType(cell.X, cell.Y);
-  if (type.ColArea != caDataCol || type.DataCol >= columns_->Count()) return;
-  TColumnX* column = columns_->GetColumn(type.DataCol);
-  bool at_once = false;
-  switch (type.RowArea) {
-    case caFooterRow: at_once = column->GetFooterAt(type.DataRow)->ToolTips(); break;
-    case caDataRow: at_once = data_link_->Active() && type.DataRow < DataRowCount() && column->ToolTips(); break;
-    case caTitleRow: at_once = column->Title()->ToolTips() && column->Title()->Hint().empty(); break;
-    default: break;
-  }
-  if (at_once) *reinterpret_cast<int*>(Message.LParam) = 0;
+// ---- One cell's tool tip ----
+
+// What a tool tip shows and how.
+struct TCustomDBGridX::TToolTipText {
+  TRect TextRect;
+  std::string Text;
+  TAlignment Alignment = taLeftJustify;
+  bool WordWrap = false;
+  bool AlwaysShow = false;  // images and check boxes: never "fits"
+};
+
+// The cell under a point of the client area, when it is a data column's on one of the grid's rows.
+TCustomDBGridX::TTipCell TCustomDBGridX::TipCellAt(TPoint At) {
+  TTipCell tip;
+  const TGridCoord cell = MouseCoord(At.X, At.Y);
+  if (cell.X < 0 || cell.Y < 0 || cell.Y >= RowCount()) return tip;
+  tip.Type = GetCellType(cell.X, cell.Y);
+  if (tip.Type.ColArea != caDataCol || tip.Type.DataCol >= columns_->Count()) return tip;
+  tip.Cell = cell;
+  tip.Column = columns_->GetColumn(tip.Type.DataCol);
+  return tip;
 }
 
+// The cell's own tool tip is asked for: its footer's, its column's on a record, its title's.
+bool TCustomDBGridX::TipWanted(const TTipCell& Tip) {
+  const int row = Tip.Type.DataRow;
+  switch (Tip.Type.RowArea) {
+    case caFooterRow: return Tip.Column->GetFooterAt(row)->ToolTips();
+    case caDataRow: return data_link_->Active() && row < DataRowCount() && Tip.Column->ToolTips();
+    case caTitleRow: return Tip.Column->Title()->ToolTips();
+    default: return false;
+  }
+}
+
+void TCustomDBGridX::FooterTip(const TTipCell& Tip, TToolTipText& Text) {
+  TColumnFooterX* f = Tip.Column->GetFooterAt(Tip.Type.DataRow);
+  tooltip_font_->Assign(f->Font());
+  Text.WordWrap = f->WordWrap();
+  Text.Alignment = f->Alignment();
+  Text.Text = GetFooterValue(Tip.Type.DataRow, Tip.Column);
+}
+
+// The record's text as the cell would show it after the cell-parameter events; none over the
+// edit buttons or where the text would start past the cell.
+bool TCustomDBGridX::DataTip(const TTipCell& Tip, TPoint At, TToolTipText& Text) {
+  TColumnX* column = Tip.Column;
+  // The row's record is read for the text; it goes back on every way out, an event's error too.
+  SetRowActive(Tip.Type.DataRow);
+  TScopeExit restore([this] { RestoreActiveRecord(); });
+  const TColumnKindX kind = column->GetColumnType();
+  Text.AlwaysShow = kind == ctKeyImageList || kind == ctCheckboxes;
+  Text.Text = GetCellTooltipText(column);
+  Text.Alignment = Text.AlwaysShow ? taLeftJustify : column->Alignment();
+  Text.WordWrap = column->WordWrap() && multi_line_rows_;
+  const int right = Text.TextRect.Right;
+  if (column->AlwaysShowEditButton()) {
+    Text.TextRect.Right -= column->EditButtonsWidth();
+    if (At.X >= Text.TextRect.Right) return false;
+  }
+  if (Tip.Type.DataCol == 0 && TreeShown()) Text.TextRect.Left += GetTreeIndentWidth();
+  if (column->ImageList() && column->ShowImageAndText()) Text.TextRect.Left += column->ImageList()->Width() + 5;
+  if (Text.TextRect.Left >= right) return false;
+  tooltip_font_->Assign(column->Font());
+  TColCellParamsX& params = *cell_params_;
+  params.Font->Assign(tooltip_font_.get());
+  params.Background = column->Color();
+  params.Alignment = Text.Alignment;
+  params.Text = Text.Text;
+  params.State = {};
+  column->GetColCellParams(false, &params);
+  GetCellParams(column, params.Font.get(), params.Background, params.State);
+  tooltip_font_->Assign(params.Font.get());
+  Text.Alignment = params.Alignment;
+  Text.Text = params.Text;
+  return true;
+}
+
+// The caption past the sort marker; with multi-level titles the leaf's own band only.
+bool TCustomDBGridX::TitleTip(const TTipCell& Tip, TPoint At, TToolTipText& Text) {
+  TColumnTitleX* title = Tip.Column->Title();
+  const int data_col = Tip.Type.DataCol;
+  Text.TextRect.Right -= std::max(0, title->SortMarkerWidth(Text.TextRect.Width(), 0) - 2);
+  if (use_multi_title_ && data_col < static_cast<int>(title_leaves_.size()) && title_leaves_[data_col].Leaf) {
+    if (!PointInLeafTitle(Tip.Cell, At.Y)) return false;
+    Text.Text = title_leaves_[data_col].Leaf->Text();
+    Text.TextRect.Top = Text.TextRect.Bottom - title_leaves_[data_col].Leaf->Height();
+  } else {
+    Text.Text = title->Caption();
+  }
+  Text.WordWrap = (use_multi_title_ || title_height_ > 0 || title_lines_ > 0) && title->Orientation() != toxVertical;
+  Text.Alignment = title->Alignment();
+  tooltip_font_->Assign(title->Font());
+  return true;
+}
+
+// Shows a text that does not fit over the cell's text: at its start, its end or its middle, at the
+// cell's top.
+void TCustomDBGridX::PlaceTip(const TToolTipText& Text, const TRect& CellRect, THintInfo& Info) {
+  const int margin = 2;
+  TCanvas* c = Canvas();
+  c->Font()->Assign(tooltip_font_.get());
+  const TRect& area = Text.TextRect;
+  // Measured in the cell, less the margins the cell's text keeps.
+  const int room = std::max(0, area.Width() - 2 * margin);
+  win::RECT measured{0, 0, room, 0};
+  const win::UINT flags =
+      win::DT_CALCRECT | win::DT_NOPREFIX | (Text.WordWrap ? win::DT_WORDBREAK : win::DT_SINGLELINE);
+  win::DrawText(c->Handle(), Text.Text, -1, &measured, flags);
+  const bool fits = measured.Right - measured.Left <= room && measured.Bottom - measured.Top <= area.Height();
+  if (fits && !Text.AlwaysShow) return;
+  Info.HintStr = Text.Text;
+  Info.HintData = tooltip_font_.get();
+  Info.HintWindowClass = &NewToolTipsWindow;
+  Info.HintMaxWidth = Text.WordWrap ? std::max(room, 1) : 32767;
+  win::RECT full{0, 0, Info.HintMaxWidth, 0};
+  win::DrawText(c->Handle(), Text.Text, -1, &full, (flags & ~win::DT_SINGLELINE) | win::DT_CALCRECT);
+  const int width = full.Right - full.Left + 6;  // the window's own edges around the text
+  int x = area.Left + margin - 3;
+  if (Text.Alignment == taRightJustify) x = area.Right - margin + 3 - width;
+  else if (Text.Alignment == taCenter) x = (CellRect.Left + CellRect.Right - width) / 2;
+  const int y = CellRect.Top - (flat_ ? 2 : 1);
+  if (UseRightToLeftAlignment()) x = ClientWidth() - x - width;
+  Info.HintPos = ClientToScreen(Point(x, y));
+}
+
+// ---- The hint messages ----
+
+// The data cell under the mouse: 0 when its tool tip shows at once.
+void TCustomDBGridX::CMHintShowPause(TMessage& Message) {
+  const TTipCell tip = TipCellAt(ScreenToClient(Mouse->CursorPos()));
+  if (tip.Column && TipWanted(tip) && (tip.Type.RowArea != caTitleRow || tip.Column->Title()->Hint().empty()))
+    *reinterpret_cast<int*>(Message.LParam) = 0;
+}
+
+// A title's hint, or the whole text of a cell that does not show it all.
 void TCustomDBGridX::CMHintShow(TMessage& Message) {
   TCustomGrid::Dispatch(Message);
   if (Message.Result != 0) return;
   THintInfo& info = *reinterpret_cast<THintInfo*>(Message.LParam);
-  const TGridCoord cell = MouseCoord(info.CursorPos.X, info.CursorPos.Y);
-  if (cell.X < 0 || cell.Y < 0 || cell.Y >= RowCount()) return;
-  const TCellTypeX type = GetCellType(cell.X, cell.Y);
-  if (type.ColArea != caDataCol || type.DataCol >= columns_->Count()) return;
-  const int data_col = type.DataCol, data_row = type.DataRow;
-  TColumnX* column = columns_->GetColumn(data_col);
-  const TRowAreaX area = type.RowArea;
-  const TRect rect = CellRect(cell.X, cell.Y);
+  const TTipCell tip = TipCellAt(info.CursorPos);
+  if (!tip.Column) return;
+  const TRect rect = CellRect(tip.Cell.X, tip.Cell.Y);
   // The hint is asked for again in another cell.
   info.CursorRect = rect;
-  TColumnTitleX* title = column->Title();
-  if (area == caTitleRow && !title->Hint().empty()) {
-    info.HintStr = GetShortHint(title->Hint());
+  const TRowAreaX area = tip.Type.RowArea;
+  if (area == caTitleRow && !tip.Column->Title()->Hint().empty()) {
+    info.HintStr = GetShortHint(tip.Column->Title()->Hint());
     return;
   }
-  const bool footer = area == caFooterRow && column->GetFooterAt(data_row)->ToolTips();
-  const bool data = area == caDataRow && data_link_->Active() && data_row < DataRowCount() && column->ToolTips();
-  const bool titled = area == caTitleRow && title->ToolTips();
-  if (!(footer || data || titled) || GetCaptureControl() || win::GetKeyState(win::VK_CONTROL) < 0) return;
+  if (!TipWanted(tip) || GetCaptureControl() || win::GetKeyState(win::VK_CONTROL) < 0) return;
   if (!tooltip_font_) tooltip_font_ = std::make_unique<TFont>();
-  TToolTipX tip;
-  tip.TextRect = rect;
-  if (footer) {
-    TColumnFooterX* f = column->GetFooterAt(data_row);
-    tooltip_font_->Assign(f->Font());
-    tip.WordWrap = f->WordWrap();
-    tip.Alignment = f->Alignment();
-    tip.Text = GetFooterValue(data_row, column);
-  } else if (data) {
-    // The row's record is read for the text; it goes back on every way out, an event's error too.
-    SetRowActive(data_row);
-    TScopeExit restore([this] { RestoreActiveRecord(); });
-    const TColumnKindX kind = column->GetColumnType();
-    tip.AlwaysShow = kind == ctKeyImageList || kind == ctCheckboxes;
-    tip.Text = GetCellTooltipText(column);
-    tip.Alignment = tip.AlwaysShow ? taLeftJustify : column->Alignment();
-    tip.WordWrap = column->WordWrap() && multi_line_rows_;
-    if (column->AlwaysShowEditButton()) {
-      tip.TextRect.Right -= column->EditButtonsWidth();
-      if (info.CursorPos.X >= tip.TextRect.Right) return;
-    }
-    if (data_col == 0 && TreeShown()) tip.TextRect.Left += GetTreeIndentWidth();
-    if (column->ImageList() && column->ShowImageAndText()) tip.TextRect.Left += column->ImageList()->Width() + 5;
-    if (tip.TextRect.Left >= rect.Right) return;
-    tooltip_font_->Assign(column->Font());
-    TColCellParamsX& params = *cell_params_;
-    params.Font->Assign(tooltip_font_.get());
-    params.Background = column->Color();
-    params.Alignment = tip.Alignment;
-    params.Text = tip.Text;
-    params.State = {};
-    column->GetColCellParams(false, &params);
-    GetCellParams(column, params.Font.get(), params.Background, params.State);
-    tooltip_font_->Assign(params.Font.get());
-    tip.Alignment = params.Alignment;
-    tip.Text = params.Text;
-  } else {
-    const int marker = title->SortMarkerWidth(rect.Width(), 0);
-    tip.TextRect.Right -= std::max(0, marker - 2);
-    if (use_multi_title_ && data_col < static_cast<int>(title_leaves_.size()) && title_leaves_[data_col].Leaf) {
-      if (!PointInLeafTitle(cell, info.CursorPos.Y)) return;
-      tip.Text = title_leaves_[data_col].Leaf->Text();
-      tip.TextRect.Top = rect.Bottom - title_leaves_[data_col].Leaf->Height();
-    } else {
-      tip.Text = title->Caption();
-    }
-    tip.WordWrap = (use_multi_title_ || title_height_ > 0 || title_lines_ > 0) && title->Orientation() != toxVertical;
-    tip.Alignment = title->Alignment();
-    tooltip_font_->Assign(title->Font());
-  }
-  if (tip.Text.empty()) return;
-  // Measured in the cell, less the margins the cell's text keeps.
-  const int margin = 2;
-  TCanvas* c = Canvas();
-  c->Font()->Assign(tooltip_font_.get());
-  const int room = std::max(0, tip.TextRect.Width() - 2 * margin);
-  win::RECT measured{0, 0, room, 0};
-  win::UINT flags = win::DT_CALCRECT | win::DT_NOPREFIX | (tip.WordWrap ? win::DT_WORDBREAK : win::DT_SINGLELINE);
-  win::DrawText(c->Handle(), tip.Text, -1, &measured, flags);
-  const bool fits = measured.Right - measured.Left <= room && measured.Bottom - measured.Top <= tip.TextRect.Height();
-  if (fits && !tip.AlwaysShow) return;
-  info.HintStr = tip.Text;
-  info.HintData = tooltip_font_.get();
-  info.HintWindowClass = &NewToolTipsWindow;
-  info.HintMaxWidth = tip.WordWrap ? std::max(room, 1) : 32767;
-  // Over the cell's text: its start, its end or its middle, at the cell's top.
-  win::RECT full{0, 0, info.HintMaxWidth, 0};
-  win::DrawText(c->Handle(), tip.Text, -1, &full, (flags & ~win::DT_SINGLELINE) | win::DT_CALCRECT);
-  const int width = full.Right - full.Left + 6;  // the window's own edges around the text
-  int x = tip.TextRect.Left + margin - 3;
-  if (tip.Alignment == taRightJustify) x = tip.TextRect.Right - margin + 3 - width;
-  else if (tip.Alignment == taCenter) x = (rect.Left + rect.Right - width) / 2;
-  const int y = rect.Top - (flat_ ? 2 : 1);
-  if (UseRightToLeftAlignment()) x = ClientWidth() - x - width;
-  info.HintPos = ClientToScreen(Point(x, y));
+  TToolTipText text;
+  text.TextRect = rect;
+  bool built = true;
+  if (area == caFooterRow) FooterTip(tip, text);
+  else if (area == caDataRow) built = DataTip(tip, info.CursorPos, text);
+  else built = TitleTip(tip, info.CursorPos, text);
+  if (built && !text.Text.empty()) PlaceTip(text, rect, info);
 }
 
 }  // namespace lab

@@ -59,6 +59,7 @@ class TCellPainterX;
 class TInplaceFilterEditX;
 class IFilterRowHostX;
 class TFilterRowX;
+struct THintInfo;
 
 // The grid's draw information: the framework grid's, with the pixels the footer rows take at the
 // bottom and the frozen columns take inside the fixed ones.
@@ -775,9 +776,23 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   void WMCommand(TMessage& Message);
   void WMDesignHitTest(TMessage& Message);
   // Tool tips of cut-off cells and title hints (cell_tool_tips.cpp): the pause before one (none
-  // for a tool-tip cell) and what it shows, where, in which font.
+  // for a tool-tip cell) and what it shows, where, in which font. The steps: the data column's
+  // cell under a point and whether it asks for a tip; the tip's text for a footer, a record or a
+  // title (false: none there); fitting and placing it.
+  struct TTipCell {
+    TGridCoord Cell{-1, -1};
+    TCellTypeX Type;
+    TColumnX* Column = nullptr;  // none: no data column's cell
+  };
+  struct TToolTipText;
   void CMHintShowPause(TMessage& Message);
   void CMHintShow(TMessage& Message);
+  TTipCell TipCellAt(TPoint At);
+  bool TipWanted(const TTipCell& Tip);
+  void FooterTip(const TTipCell& Tip, TToolTipText& Text);
+  bool DataTip(const TTipCell& Tip, TPoint At, TToolTipText& Text);
+  bool TitleTip(const TTipCell& Tip, TPoint At, TToolTipText& Text);
+  void PlaceTip(const TToolTipText& Text, const TRect& CellRect, THintInfo& Info);
   void WMCancelMode(TMessage& Message);
   // Presses on the filter row start editing its cell.
   void WMButtonDown(TMessage& Message);

@@ -8,6 +8,7 @@
 #include "grid/tool_tips_window.h"
 #include "platform/controls/application.h"
 #include "platform/controls/messages.h"
+#include "platform/graphics/draw_text.h"
 
 namespace lab::gridtest {
 namespace {
@@ -49,6 +50,14 @@ class CellToolTips : public GridPaintTest {
     return {r.Left + 5, r.Top + 3};
   }
   int FirstDataRow() { return grid->TitleOffset(); }
+  // As the grid measures a tip's text, on its own canvas.
+  int TextWidth(TFont* Font, const std::string& Text) {
+    TCanvas* c = grid->Canvas();
+    c->Font()->Assign(Font);
+    win::RECT r{0, 0, 0, 0};
+    win::DrawText(c->Handle(), Text, -1, &r, win::DT_CALCRECT | win::DT_NOPREFIX | win::DT_SINGLELINE);
+    return r.Right - r.Left;
+  }
 };
 
 TEST_F(CellToolTips, OnlyCutOffTextsShowTheirWholeTextInTheCellsFont) {
@@ -86,6 +95,54 @@ TEST_F(CellToolTips, OnlyCutOffTextsShowTheirWholeTextInTheCellsFont) {
       EXPECT_EQ(static_cast<TFont*>(info.HintData)->Size(), 11);
     }
   }
+}
+
+// Each area's tip stands over the cell's text by the area's alignment: at the text's start, with
+// its end at the text's end, or centred on the cell; check boxes' data cells always from the start.
+// OnGetCellParams sees no draw state.
+TEST_F(CellToolTips, EachAreaPlacesItsTipByItsAlignment) {
+  Column(2)->SetWidth(60);
+  Column(2)->SetToolTips(true);
+  Column(2)->GetPickList()->SetText("off\nswitched on\nunknown");
+  Column(2)->Title()->SetCaption("Another caption too long");
+  Column(2)->Title()->SetToolTips(true);
+  Column(2)->Footer()->SetValueType(fvtStaticText);
+  Column(2)->Footer()->SetValue("another footer too long");
+  Column(2)->Footer()->SetToolTips(true);
+  ASSERT_EQ(Column(2)->GetColumnType(), ctCheckboxes);
+  int params = 0;
+  bool asking = false;
+  grid->OnGetCellParams = [&](TObject*, TColumnX*, TFont*, TColor&, TGridDrawState State) {
+    if (!asking) return;  // painting
+    ++params;
+    EXPECT_TRUE(State.Empty());
+  };
+  const int title = 0, data = FirstDataRow(), footer = grid->RowCount() - 1;
+  for (TAlignment align : {taLeftJustify, taRightJustify, taCenter})
+    for (int row : {title, data, footer})
+      for (int col : {1, 2}) {
+        SCOPED_TRACE(testing::Message() << "alignment " << align << ", row " << row << ", column " << col);
+        if (row == title) Column(col)->Title()->SetAlignment(align);
+        else if (row == data) Column(col)->SetAlignment(align);
+        else Column(col)->Footer()->SetAlignment(align);
+        Paint();
+        asking = true;
+        const THintInfo info = Hint(In(col, row));
+        asking = false;
+        ASSERT_EQ(info.HintWindowClass, &NewToolTipsWindow) << info.HintStr;
+        const TRect cell = Cell(grid->DataToRawColumn(col), row);
+        const int width = TextWidth(static_cast<TFont*>(info.HintData), info.HintStr) + 6;
+        const int x = grid->ScreenToClient(info.HintPos).X;
+        const TAlignment placed = row == data && col == 2 ? taLeftJustify : align;
+        if (placed == taLeftJustify) {
+          EXPECT_EQ(x, cell.Left - 1);
+        } else if (placed == taRightJustify) {
+          EXPECT_EQ(x + width, cell.Right + 1);
+        } else {
+          EXPECT_EQ(x, (cell.Left + cell.Right - width) / 2);
+        }
+      }
+  EXPECT_EQ(params, 6);
 }
 
 TEST_F(CellToolTips, ATitleHintShowsItsShortPartEvenWhenTheCaptionFits) {
