@@ -126,24 +126,26 @@ bool TCustomDBGridX::TitleTip(const TTipCell& Tip, TPoint At, TToolTipText& Text
 }
 
 // Shows a text that does not fit over the cell's text: at its start, its end or its middle, at the
-// cell's top.
+// cell's top. A line of text keeps its margin on the side it is aligned to and may run to the
+// other edge, as the cell draws it; a right-aligned one also wants two pixels clear before its
+// start. Wrapped text keeps both margins.
 void TCustomDBGridX::PlaceTip(const TToolTipText& Text, const TRect& CellRect, THintInfo& Info) {
   const int margin = 2;
   TCanvas* c = Canvas();
   c->Font()->Assign(tooltip_font_.get());
   const TRect& area = Text.TextRect;
-  // Measured in the cell, less the margins the cell's text keeps.
-  const int room = std::max(0, area.Width() - 2 * margin);
-  win::RECT measured{0, 0, room, 0};
+  const int wrap_room = std::max(0, area.Width() - 2 * margin);
+  win::RECT measured{0, 0, Text.WordWrap ? wrap_room : 0, 0};
   const win::UINT flags =
       win::DT_CALCRECT | win::DT_NOPREFIX | (Text.WordWrap ? win::DT_WORDBREAK : win::DT_SINGLELINE);
   win::DrawText(c->Handle(), Text.Text, -1, &measured, flags);
+  const int room = Text.WordWrap ? wrap_room : area.Width() - margin - (Text.Alignment == taRightJustify ? 2 : 0);
   const bool fits = measured.Right - measured.Left <= room && measured.Bottom - measured.Top <= area.Height();
   if (fits && !Text.AlwaysShow) return;
   Info.HintStr = Text.Text;
   Info.HintData = tooltip_font_.get();
   Info.HintWindowClass = &NewToolTipsWindow;
-  Info.HintMaxWidth = Text.WordWrap ? std::max(room, 1) : 32767;
+  Info.HintMaxWidth = Text.WordWrap ? std::max(wrap_room, 1) : 32767;
   win::RECT full{0, 0, Info.HintMaxWidth, 0};
   win::DrawText(c->Handle(), Text.Text, -1, &full, (flags & ~win::DT_SINGLELINE) | win::DT_CALCRECT);
   const int width = full.Right - full.Left + 6;  // the window's own edges around the text

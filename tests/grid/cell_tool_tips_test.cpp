@@ -145,6 +145,21 @@ TEST_F(CellToolTips, EachAreaPlacesItsTipByItsAlignment) {
   EXPECT_EQ(params, 6);
 }
 
+// A text that fits shows no tip, except a right-aligned one that would start less than two
+// pixels clear of the cell's left edge.
+TEST_F(CellToolTips, ARightAlignedTextCloseToTheCellsEdgeStillShowsItsTip) {
+  const int width = TextWidth(Column(3)->Font(), "K0");
+  for (int room : {3, 5})
+    for (TAlignment align : {taLeftJustify, taRightJustify, taCenter}) {
+      SCOPED_TRACE(testing::Message() << "room " << room << ", alignment " << align);
+      Column(3)->SetWidth(width + room);
+      Column(3)->SetAlignment(align);
+      Paint();
+      const bool tip = Hint(In(3, FirstDataRow())).HintStr == "K0";
+      EXPECT_EQ(tip, room == 3 && align == taRightJustify);
+    }
+}
+
 TEST_F(CellToolTips, ATitleHintShowsItsShortPartEvenWhenTheCaptionFits) {
   Column(3)->Title()->SetHint("Device code|The code the device sends");
   EXPECT_EQ(Hint(In(3, 0)).HintStr, "Device code");
