@@ -800,6 +800,8 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   // the row the mouse drags to (before the first or past the last shown outside the rows).
   int DragTargetRecNo();
   int DragMouseRow(int Y);
+  // The dragged records would go below the target row (the first of them comes before it).
+  bool DropBelowTarget();
   void ShowDropLine(bool Show);
   // Scroll messages of the grid's own bars (or an attached one) and resizing.
   void WMVScroll(TMessage& Message);

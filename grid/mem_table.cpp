@@ -1,10 +1,13 @@
 #include "grid/mem_table.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "platform/db/dataset.h"
+#include "platform/db/fields.h"
 #include "platform/db/mem_dataset.h"
+#include "platform/rtl/scope_exit.h"
 
 namespace lab {
 namespace {
@@ -70,19 +73,72 @@ class TMemDataSetTableX : public TReadInPlaceMemTableX {
   TMemTreeNode TreeNode() override { return Data()->TreeNode(); }
   void ChangeTreeNode(TTreeNodeChange Change) override { Data()->ChangeTreeNode(Change); }
   // The records go after the target when the first of them stands before it.
-  bool MoveRecords(const std::vector<std::string>& Bookmarks, int ToRecNo, int, bool CheckOnly) override {
-    std::int64_t first = -1;
+  bool MoveRecords(const std::vector<std::string>& Bookmarks, int ToRecNo, int TreeLevel, bool CheckOnly) override {
+    std::vector<std::int64_t> places;
     for (const std::string& b : Bookmarks) {
       std::int64_t place;
       if (!Data()->BookmarkOrderKey(b, place)) return false;
-      if (first < 0 || place < first) first = place;
+      places.push_back(place);
     }
-    const int before = first >= 0 && first + 1 < ToRecNo ? ToRecNo + 1 : ToRecNo;
-    return Data()->MoveRecords(Bookmarks, before, CheckOnly);
+    if (places.empty()) return false;
+    std::sort(places.begin(), places.end());
+    const bool after = places.front() + 1 < ToRecNo;
+    if (TreeViewShown()) return MoveInTree(Bookmarks, places, after ? ToRecNo - 1 : ToRecNo - 2, TreeLevel, CheckOnly);
+    return Data()->MoveRecords(Bookmarks, after ? ToRecNo + 1 : ToRecNo, CheckOnly);
   }
 
  private:
   TMemDataSet* Data() const { return static_cast<TMemDataSet*>(ds_); }
+
+  int LevelOf(int Index) {
+    ReadEnter(Index);
+    TScopeExit leave([this] { ReadLeave(); });
+    return TreeNode().Level;
+  }
+
+  // In a tree the values decide where a record stands: records dropped at Level below record Above
+  // (-1: above the first) become children of Above's ancestor one level up (roots at level 1)
+  // through the parent-key field. A parent among them or below one of them would make a ring.
+  bool MoveInTree(const std::vector<std::string>& Bookmarks, const std::vector<std::int64_t>& Places, int Above,
+                  int Level, bool CheckOnly) {
+    TMemDataSet* ds = Data();
+    if (!ds->CanModify() || Above >= RecordCount()) return false;
+    const int wanted = Level - 1;  // the parent's level; 0: none
+    int parent = -1;
+    // Up the chain of Above's ancestors (Above itself first) to its root.
+    int level = Above >= 0 ? LevelOf(Above) + 1 : 1;
+    for (int row = Above; row >= 0 && level > 1; --row) {
+      const int l = LevelOf(row);
+      if (l >= level) continue;
+      level = l;
+      if (l == wanted) parent = row;
+      if (l <= wanted && std::binary_search(Places.begin(), Places.end(), row)) return false;
+    }
+    if (wanted > 0 && parent < 0) return false;
+    if (CheckOnly) return true;
+    ds->CheckBrowseMode();
+    TField* parent_field = ds->FieldByName(ds->TreeParentField());
+    Variant key = Null();
+    if (parent >= 0) {
+      ReadEnter(parent);
+      TScopeExit leave([this] { ReadLeave(); });
+      key = ds->FieldByName(ds->TreeKeyField())->Value();
+    }
+    const TBookmark current = ds->Bookmark();
+    ds->DisableControls();
+    TScopeExit enable([ds, &current] {
+      if (ds->BookmarkValid(current)) ds->GotoBookmark(current);
+      ds->EnableControls();
+    });
+    for (const std::string& b : Bookmarks) {
+      ds->GotoBookmark(b);
+      ds->Edit();
+      TScopeFail cancel([ds] { ds->Cancel(); });
+      parent_field->SetValue(key);
+      ds->Post();
+    }
+    return true;
+  }
 };
 
 }  // namespace

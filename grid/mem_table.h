@@ -51,8 +51,9 @@ class IMemTableX {
   }
   // Moves the records of Bookmarks, keeping their order, next to record number ToRecNo (1-based):
   // after it when the first of them comes before it, else before it (where the grid's drop line
-  // shows them), at TreeLevel in a tree; CheckOnly answers whether they may move there and moves
-  // nothing. A dataset that cannot reorder its records answers false.
+  // shows them); in a tree they become children, at TreeLevel (1: roots), of the record above that
+  // place one level up. CheckOnly answers whether they may move there and moves nothing. A dataset
+  // that cannot move its records so answers false.
   virtual bool MoveRecords(const std::vector<std::string>& /*Bookmarks*/, int /*ToRecNo*/, int /*TreeLevel*/,
                            bool /*CheckOnly*/) {
     return false;

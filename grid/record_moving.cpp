@@ -9,6 +9,7 @@
 #include "grid/grid_services.h"
 #include "platform/controls/input.h"
 #include "platform/db/dataset.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/rtl/string_list.h"
 
 namespace lab {
@@ -57,23 +58,32 @@ bool TCustomDBGridX::BeginRecordDrag(TPoint MousePt, bool CheckOnly) {
   return true;
 }
 
-// The drop target is the current record's row; in a tree the level comes from how far right the
-// mouse is, at most one deeper than the record above.
+// The drop target is the current record's row. In a tree the level is the box of the outline the
+// mouse is over (level 1 the leftmost), at most one deeper than the record above the drop line,
+// whose child the records would become.
 bool TCustomDBGridX::GetDropTarget(TPoint MousePt, int& Row, int& TreeLevel) {
   Row = this->Row();
   if (mem_table_ && mem_table_->TreeViewShown()) {
     const TRect first = CellRect(indicator_offset_, Row);
     const int x = UseRightToLeftAlignment() ? first.Right - MousePt.X : MousePt.X - first.Left;
-    int deepest = 0;
-    const int record = Row - title_offset_;
-    if (record > 0) {
-      SetRowActive(record - 1);
+    const int above = Row - title_offset_ - (DropBelowTarget() ? 0 : 1);
+    int deepest = 1;
+    if (above >= 0) {
+      SetRowActive(above);
+      TScopeExit restore([this] { RestoreActiveRecord(); });
       deepest = mem_table_->TreeLevel() + 1;
-      RestoreActiveRecord();
     }
-    TreeLevel = std::clamp(x / kTreeLevelWidth, 0, deepest);
+    TreeLevel = std::clamp(x < 0 ? 1 : x / kTreeLevelWidth + 1, 1, deepest);
   }
   return MoveSelectedRecords(DragTargetRecNo(), TreeLevel, true);
+}
+
+// The records go below the target when the first of them comes before it.
+bool TCustomDBGridX::DropBelowTarget() {
+  TDataSet* ds = data_link_->DataSet();
+  const bool records = selection_->SelectionType() == gstRecordBookmarks && selected_rows_->Count() > 0;
+  const TBookmark& first = records ? selected_rows_->Items(0) : mouse_.Drag.Bookmark;
+  return DataSetCompareBookmarks(ds, ds->Bookmark(), first) > 0;
 }
 
 int TCustomDBGridX::DragTargetRecNo() {
@@ -139,13 +149,8 @@ void TCustomDBGridX::ShowDropLine(bool Show) {
     // The rows the drag moved paint first: painted after it, they would cover the line, and the
     // next erasing would draw it.
     Update();
-    TDataSet* ds = data_link_->DataSet();
     const TRect r = BoxRect(0, Row(), ColCount() - 1, Row());
-    // Below the target when the first record to move comes before it: where they will go.
-    const bool records = selection_->SelectionType() == gstRecordBookmarks && selected_rows_->Count() > 0;
-    const TBookmark& first = records ? selected_rows_->Items(0) : mouse_.Drag.Bookmark;
-    const bool below = DataSetCompareBookmarks(ds, ds->Bookmark(), first) > 0;
-    mouse_.Drag.LineY = below ? r.Bottom - 2 : r.Top + 2;
+    mouse_.Drag.LineY = DropBelowTarget() ? r.Bottom - 2 : r.Top + 2;
   }
   DrawRecordMoveLine();
   if (!Show) mouse_.Drag.LineY = -1;

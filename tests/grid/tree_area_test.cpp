@@ -276,5 +276,49 @@ TEST_F(GridTree, APressThatRaisesGivesBackTheControlsAndTheRecord) {
   }
 }
 
+// A record dragged in the indicator to a row of the tree, with the mouse over the outline's box of
+// a level, becomes the child of the record one level up above the drop line (a root at level 1),
+// through the parent-key field; a drop that would put a record below itself shows no line and
+// changes nothing.
+TEST_F(GridTree, ARecordDraggedToANodeBecomesItsChild) {
+  struct Case {
+    const char* what;
+    int dragged, target, level;
+    int parent;  // afterwards; 0: a root
+  };
+  grid->SetOptionsX(grid->OptionsX() + dgxRecordMoving);
+  for (const Case c : {Case{"under the last root", 3, 5, 2, 5}, Case{"to the roots", 4, 5, 1, 0},
+                       Case{"up, under the node above", 5, 3, 3, 2}, Case{"below itself", 1, 4, 4, 0}}) {
+    SCOPED_TRACE(c.what);
+    for (auto [id, parent] : {std::pair{1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 0}}) {
+      tree->Locate("Id", id, {});
+      tree->Edit();
+      if (parent == 0) tree->FieldByName("Parent")->Clear();
+      else tree->FieldByName("Parent")->SetAsInteger(parent);
+      tree->Post();
+    }
+    ExpandAll();
+    auto to_point = [&](int level) {
+      win::POINT s{InBox(c.target, level).X, InBox(c.target, level).Y};
+      win::ClientToScreen(grid->Handle(), s);
+      return s;
+    };
+    clock.Advance(win::GetDoubleClickTime() + 1);
+    win::POINT from{Cell(0, RowOf(c.dragged)).Left + 4, InBox(c.dragged, 1).Y};
+    win::ClientToScreen(grid->Handle(), from);
+    input::MouseMove(from);
+    input::MouseButton(win::VK_LBUTTON, true, from);
+    input::MouseMove(to_point(1));
+    input::MouseMove(to_point(c.level));
+    Pump();
+    EXPECT_EQ(grid->DropLineY() >= 0, c.parent != 0 || c.level == 1);
+    input::MouseButton(win::VK_LBUTTON, false, to_point(c.level));
+    Pump();
+    tree->Locate("Id", c.dragged, {});
+    EXPECT_EQ(tree->FieldByName("Parent")->AsInteger(), c.parent);
+    EXPECT_EQ(Id(), c.dragged);
+  }
+}
+
 }  // namespace
 }  // namespace lab::gridtest
