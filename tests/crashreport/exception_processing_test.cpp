@@ -103,7 +103,7 @@ TEST_P(ExceptionProcessing, OneExceptionReported) {
   });
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), static_cast<std::size_t>(c.Reports)) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), static_cast<std::size_t>(c.Reports)) << r.Output;
   EXPECT_NE(r.Output.find(c.Told), std::string::npos) << r.Output;
   EXPECT_NE(r.Output.find(c.Shows), std::string::npos) << r.Output;
   EXPECT_EQ(r.Output.find("[ERROR]"), std::string::npos) << r.Output;
@@ -175,7 +175,7 @@ TEST(ExceptionProcessingReport, AnEAbortIsNeverReported) {
       Tell(ReportCaughtException(std::current_exception()));
     }
   });
-  EXPECT_EQ(Count(r.Output, kReportTitle), 0u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 0u) << r.Output;
   EXPECT_NE(r.Output.find("result=1 errors=0"), std::string::npos) << r.Output;
 }
 
@@ -185,7 +185,7 @@ TEST(ExceptionProcessingReport, TheSameErrorIsLoggedOnceAndCountedTwice) {
     CurrentCrashLogOptions().SetLogFlags(1);
     for (int i = 0; i < 2; ++i) Tell(ReportThrow());
   });
-  EXPECT_EQ(Count(r.Output, kReportTitle), 2u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 2u) << r.Output;
   EXPECT_NE(r.Output.find("result=0 errors=1 log=1\n"), std::string::npos) << r.Output;
   EXPECT_NE(r.Output.find("result=0 errors=2 log=1\n"), std::string::npos) << r.Output;
 }
@@ -197,7 +197,7 @@ TEST(ExceptionProcessingReport, ATerminationAskedForEndsTheProgramAfterTheReport
   });
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status;
   EXPECT_EQ(WEXITSTATUS(r.Status), 1) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 1u) << r.Output;
   EXPECT_EQ(r.Output.find("result="), std::string::npos) << r.Output;
 }
 
@@ -252,8 +252,8 @@ TEST_P(ExceptionDialogRoute, TheDialogShowsWhereItCan) {
     ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
     EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
   }
-  EXPECT_EQ(Count(r.Output, kReportTitle), static_cast<std::size_t>(c.Reports)) << r.Output;
-  EXPECT_EQ(Count(r.Output, "dialog in program\n"), c.InProgram ? 1u : 0u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), static_cast<std::size_t>(c.Reports)) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, "dialog in program"), c.InProgram ? 1u : 0u) << r.Output;
   const std::string request = ReadAll(folder + "/request.txt");
   if (c.InProgram) {
     EXPECT_TRUE(request.empty());
@@ -288,8 +288,8 @@ TEST(ExceptionProcessingReport, TheTerminateButtonComesWithTheErrorAfterTheAllow
     });
     for (int i = 0; i < 4; ++i) ReportThrow();
   });
-  EXPECT_EQ(Count(r.Output, "terminate 0\n"), 3u) << r.Output;
-  EXPECT_EQ(Count(r.Output, "terminate 1\n"), 1u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, "terminate 0"), 3u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, "terminate 1"), 1u) << r.Output;
   EXPECT_GT(r.Output.find("terminate 1\n"), r.Output.rfind("terminate 0\n")) << r.Output;
 }
 

@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <string_view>
 
@@ -102,6 +104,34 @@ inline void WriteChildReport(std::string_view Report) {
 inline std::size_t Count(const std::string& Text, const std::string& What) {
   std::size_t n = 0;
   for (std::size_t at = Text.find(What); at != std::string::npos; at = Text.find(What, at + 1)) ++n;
+  return n;
+}
+
+// Takes each line of a child's output (each ends in LF or CR LF, which Take does not see).
+template <class F>
+void ForEachLine(std::string_view Text, F Take) {
+  for (std::size_t from = 0; from < Text.size();) {
+    const std::size_t end = std::min(Text.find('\n', from), Text.size());
+    std::string_view line = Text.substr(from, end - from);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    Take(line);
+    from = end + 1;
+  }
+}
+
+// The lines that are Line whole: a report title inside a message, or a line run into another,
+// counts for none.
+inline std::size_t CountLines(std::string_view Text, std::string_view Line) {
+  std::size_t n = 0;
+  ForEachLine(Text, [&](std::string_view Each) { n += Each == Line ? 1 : 0; });
+  return n;
+}
+
+// The lines that Pattern, a regular expression, matches whole.
+inline std::size_t CountLinesMatching(std::string_view Text, const std::string& Pattern) {
+  const std::regex pattern(Pattern);
+  std::size_t n = 0;
+  ForEachLine(Text, [&](std::string_view Each) { n += std::regex_match(Each.begin(), Each.end(), pattern) ? 1 : 0; });
   return n;
 }
 

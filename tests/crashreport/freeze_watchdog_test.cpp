@@ -34,7 +34,7 @@ __attribute__((noinline)) void crfreeze_busy() {
 namespace lab {
 namespace {
 
-using testing::Count;
+using testing::CountLines;
 using testing::RunChild;
 using testing::TChildResult;
 
@@ -67,7 +67,7 @@ TEST(FreezeWatchdog, AMainThreadThatStopsAnsweringIsReportedOnceWithItsCallStack
   const TChildResult r = RunChild("Frozen", &FreezeTheMainLoop);
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 1u) << r.Output;
   EXPECT_NE(r.Output.find("EFrozenApplication"), std::string::npos) << r.Output;
   EXPECT_NE(r.Output.find("The lab program stopped answering."), std::string::npos) << r.Output;
   const std::size_t stack = r.Output.find("Call Stack Information:");
@@ -94,7 +94,7 @@ TEST(FreezeWatchdog, AMainThreadThatAnswersWithinEachTimeOutIsNeverReported) {
   });
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 0u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 0u) << r.Output;
 }
 
 // The main thread waits for the report of its exception without serving its messages, three times
@@ -118,7 +118,7 @@ TEST(FreezeWatchdog, AReportTakingLongerThanTheTimeOutIsNoFreeze) {
   });
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 1u) << r.Output;
   EXPECT_NE(r.Output.find("slow to report"), std::string::npos) << r.Output;
   EXPECT_EQ(r.Output.find("EFrozenApplication"), std::string::npos) << r.Output;
 }

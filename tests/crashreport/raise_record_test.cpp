@@ -64,7 +64,7 @@ __attribute__((noinline)) void crraise_out_of_memory() {
 namespace lab {
 namespace {
 
-using testing::Count;
+using testing::CountLines;
 using testing::RunChild;
 using testing::TChildResult;
 
@@ -102,7 +102,7 @@ TEST_P(RaiseRecord, InAChild) {
   });
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), c.ExitCode) << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), c.Reports) << r.Output;
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), c.Reports) << r.Output;
   if (!c.Reports) return;
   // The exception thread's run of entries, up to the next thread's.
   const std::size_t from = r.Output.find("Call Stack Information:");

@@ -32,6 +32,7 @@ namespace lab {
 namespace {
 
 using testing::Count;
+using testing::CountLines;
 using testing::RunChild;
 using testing::TChildResult;
 
@@ -136,7 +137,7 @@ TEST(WebErrorPage, AFaultOfACGIProgramAnswersTheRequestWithTheReport) {
     crweb_null_write();
   }, out);
   ASSERT_TRUE(WIFSIGNALED(r.Status)) << r.Status << "\n" << r.Output;
-  EXPECT_EQ(Count(r.Output, kReportTitle), 1u) << r.Output;  // the server's error log keeps it too
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), 1u) << r.Output;  // the server's error log keeps it too
   const std::size_t page = out.find("Status: 500 Error\r\n");
   ASSERT_NE(page, std::string::npos) << out;
   ExpectErrorResponse(out.substr(page));
