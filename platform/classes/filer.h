@@ -171,6 +171,7 @@ class TReader : public TFiler {
   // The defined property the text names, while DefineProperties runs.
   std::string pending_name_;
   bool* pending_found_ = nullptr;
+  int depth_ = 0;  // of the components, collections and lists being read
 };
 
 class TWriter : public TFiler {

@@ -75,6 +75,24 @@ std::string Join(const std::string& Context, std::string_view Name) {
 
 bool FitsInteger(std::int64_t v) { return v >= INT32_MIN && v <= static_cast<std::int64_t>(UINT32_MAX); }
 
+// Each component inside another, collection and list of values takes stack while it is read:
+// deeper texts are refused.
+constexpr int kMaxNesting = 128;
+
+class TNesting {
+ public:
+  TNesting(int& Depth, int Line) : depth_(Depth) {
+    if (depth_ >= kMaxNesting) throw EReadError("Line %d: Form text nested too deeply (more than %d levels)", Line, kMaxNesting);
+    ++depth_;
+  }
+  ~TNesting() { --depth_; }
+  TNesting(const TNesting&) = delete;
+  TNesting& operator=(const TNesting&) = delete;
+
+ private:
+  int& depth_;
+};
+
 }  // namespace
 
 TReader::TReader(std::string_view Text) : lex_(Text), tracker_(std::make_unique<TTracker>(*this)) {}
@@ -191,6 +209,7 @@ void TReader::ReadBody(TComponent* Component) {
 }
 
 void TReader::ReadChild(TComponent* Parent) {
+  const TNesting nesting(depth_, lex_.Current().Line);
   const THeader h = ReadHeader();
   TComponent* owner = owner_;
   TComponent* c = nullptr;
@@ -392,6 +411,7 @@ std::int64_t TReader::ReadSetBits(const TEnumInfo& Info) {
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
+  const TNesting nesting(depth_, lex_.Current().Line);
   if (!lex_.Current().Is('<')) Malformed();
   lex_.Next();
   DropFixupsInside(Collection);
@@ -539,6 +559,7 @@ std::string TReader::ReadBinary() {
 }
 
 void TReader::SkipValue() {
+  const TNesting nesting(depth_, lex_.Current().Line);
   const TToken& t = lex_.Current();
   switch (t.Kind) {
     case TTokenKind::Integer:

@@ -198,32 +198,44 @@ class TFilterExpression::TParser {
     return Add(std::move(n));
   }
 
-  int Or() {
-    int left = And();
-    while (IsWord("OR")) {
+  // A run of ORs (or ANDs) becomes a chain, each link's second operand the rest of it, which Test
+  // walks in a loop: thousands of alternatives need no more stack than two.
+  int Chain(TOp Op, std::string_view Word, int (TParser::*Operand)()) {
+    std::vector<int> operands{(this->*Operand)()};
+    while (IsWord(Word)) {
       Advance();
-      left = Binary(TOp::Or, left, And());
+      operands.push_back((this->*Operand)());
     }
-    return left;
+    int chain = operands.back();
+    for (auto it = operands.rbegin() + 1; it != operands.rend(); ++it) chain = Binary(Op, *it, chain);
+    return chain;
   }
-  int And() {
-    int left = Not();
-    while (IsWord("AND")) {
-      Advance();
-      left = Binary(TOp::And, left, Not());
-    }
-    return left;
-  }
+  int Or() { return Chain(TOp::Or, "OR", &TParser::And); }
+  int And() { return Chain(TOp::And, "AND", &TParser::Not); }
   int Not() {
     if (IsWord("NOT")) {
+      const TNested nested(*this);
       Advance();
       return Binary(TOp::Not, Not(), -1);
     }
     return Predicate();
   }
 
+  // Each NOT and each pair of parentheses takes stack while parsing and testing: deeper texts are
+  // refused.
+  static constexpr int kMaxNesting = 128;
+  struct TNested {
+    explicit TNested(TParser& P) : parser(P) {
+      if (++parser.depth_ > kMaxNesting)
+        FilterError("Filter expression nested too deeply (more than " + std::to_string(kMaxNesting) + " levels)");
+    }
+    ~TNested() { --parser.depth_; }
+    TParser& parser;
+  };
+
   int Predicate() {
     if (tok_.Kind == TTok::LParen) {
+      const TNested nested(*this);
       Advance();
       const int inner = Or();
       if (tok_.Kind != TTok::RParen) FilterError("')' expected but " + Describe(tok_) + " found");
@@ -389,6 +401,7 @@ class TFilterExpression::TParser {
   TLexer lex_;
   const TFieldResolver& resolve_;
   TToken tok_;
+  int depth_ = 0;
 };
 
 TFilterExpression::TFilterExpression() = default;
@@ -480,17 +493,18 @@ TFilterExpression::TLogic TFilterExpression::Compare(const TNode& Node, const TR
 TFilterExpression::TLogic TFilterExpression::Test(int Node, const TRecordReader& Read) const {
   const TNode& n = nodes_[static_cast<std::size_t>(Node)];
   switch (n.Op) {
-    case TOp::And: {
-      const TLogic a = Test(n.A, Read);
-      if (a == TLogic::False) return a;
-      const TLogic b = Test(n.B, Read);
-      return b == TLogic::False ? b : (a == TLogic::Unknown ? a : b);
-    }
-    case TOp::Or: {
-      const TLogic a = Test(n.A, Read);
-      if (a == TLogic::True) return a;
-      const TLogic b = Test(n.B, Read);
-      return b == TLogic::True ? b : (a == TLogic::Unknown ? a : b);
+    case TOp::And: case TOp::Or: {
+      // Along the chain: the operand that decides ends it, else an unknown one makes it unknown.
+      const TLogic decides = n.Op == TOp::And ? TLogic::False : TLogic::True;
+      bool unknown = false;
+      for (const TNode* link = &n;; link = &nodes_[static_cast<std::size_t>(link->B)]) {
+        const TLogic a = Test(link->A, Read);
+        if (a == decides) return a;
+        unknown = unknown || a == TLogic::Unknown;
+        if (nodes_[static_cast<std::size_t>(link->B)].Op == n.Op) continue;
+        const TLogic b = Test(link->B, Read);
+        return b == decides || !unknown ? b : TLogic::Unknown;
+      }
     }
     case TOp::Not: {
       const TLogic a = Test(n.A, Read);
