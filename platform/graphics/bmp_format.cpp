@@ -37,13 +37,17 @@ void WriteU32(std::vector<std::uint8_t>& o, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) o.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-// Expands run-length coded rows (4 or 8 bits) into plain palette indexes, bottom row first.
-std::vector<std::uint8_t> DecodeRle(std::span<const std::uint8_t> src, int width, int height, int bits) {
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height, 0);
+// Each two bytes of run-length data set at most this many pixels.
+constexpr std::int64_t kMaxRunPixels = 255;
+
+// Expands run-length coded rows (4 or 8 bits, bottom row first) into Pixels (top row first), whose
+// pixels the data leaves out keep the first palette colour.
+void DecodeRle(std::span<const std::uint8_t> src, int width, int height, int bits,
+               const std::vector<std::uint32_t>& palette, std::vector<std::uint32_t>& Pixels) {
   int x = 0, y = 0;
   std::size_t i = 0;
   auto put = [&](std::uint8_t v) {
-    if (x < width && y < height) out[static_cast<std::size_t>(y) * width + x] = v;
+    if (x < width && y < height) Pixels[static_cast<std::size_t>(height - 1 - y) * width + x] = palette[v];
     ++x;
   };
   while (i + 1 < src.size()) {
@@ -73,7 +77,6 @@ std::vector<std::uint8_t> DecodeRle(std::span<const std::uint8_t> src, int width
       i += (bytes + 1) & ~std::size_t{1};  // runs are word aligned
     }
   }
-  return out;
 }
 
 TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at, std::size_t bits_at,
@@ -158,24 +161,22 @@ TDecodedImage DecodeDibAt(std::span<const std::uint8_t> d, std::size_t header_at
   if (bits_at > d.size()) Invalid();
   const std::size_t stride = (static_cast<std::size_t>(width) * bit_count + 31) / 32 * 4;
   std::span<const std::uint8_t> bits = d.subspan(bits_at);
-  // Uncompressed rows must all be there: a short file claiming a huge image is refused before the
-  // image is allocated.
+  // Uncompressed rows must all be there, and run-length data must be able to cover the picture: a
+  // short file claiming a huge image is refused before the image is allocated.
   if (!rle && stride * height > bits.size()) Invalid();
+  if (rle && w * h > kMaxRunPixels * static_cast<std::int64_t>(bits.size() / 2)) Invalid();
 
   TDecodedImage img;
   img.Width = width;
   img.Height = height;
   img.BitCount = bit_count;
-  img.Pixels.resize(static_cast<std::size_t>(width) * height);
+  img.Pixels.assign(static_cast<std::size_t>(width) * height, rle ? palette[0] : 0);
 
   bool any_alpha = false;
   std::vector<std::uint8_t> alpha;
   if (bit_count == 32) alpha.resize(img.Pixels.size());
   if (rle) {
-    const auto idx = DecodeRle(bits, width, height, bit_count);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        img.Pixels[static_cast<std::size_t>(height - 1 - y) * width + x] = palette[idx[static_cast<std::size_t>(y) * width + x]];
+    DecodeRle(bits, width, height, bit_count, palette, img.Pixels);
   } else {
     for (int row = 0; row < height; ++row) {
       const std::uint8_t* src = bits.data() + stride * row;

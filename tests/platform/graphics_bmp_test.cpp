@@ -145,6 +145,35 @@ TEST(GraphicsBmp, RunLengthCodingWithDeltasAndOddRuns) {
   EXPECT_EQ(Px(img, 3, top) & 0xFF, 5u);
 }
 
+TEST(GraphicsBmp, RunLengthPicturesLargerThanTheirDataCanCoverAreRefusedBeforeTheyAreMade) {
+  // 8 bits a pixel, two palette entries; each two bytes of data set at most 255 pixels.
+  const struct {
+    const char* What;
+    int Width, Height;
+    std::vector<int> Data;
+    bool Read;
+  } cases[] = {
+      {"a few bytes claiming 224 million pixels", 30724, 7297, {0, 0, 0, 1}, false},
+      {"as many pixels as its runs can set", 1020, 1, {255, 1, 255, 1, 255, 1, 255, 1}, true},
+      {"one pixel more", 1021, 1, {255, 1, 255, 1, 255, 1, 255, 1}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    BmpWriter w;
+    w.Headers(c.Width, c.Height, 8, 1, 14 + 40 + 8, 2);
+    w.u32(0x000000);
+    w.u32(0xFFFFFF);
+    for (int v : c.Data) w.u8(v);
+    if (!c.Read) {
+      EXPECT_THROW(DecodeBmp(w.bytes), EInvalidGraphic);
+      continue;
+    }
+    const TDecodedImage img = DecodeBmp(w.bytes);
+    EXPECT_EQ(Px(img, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(img, c.Width - 1, 0), 0xFFFFFFFFu);
+  }
+}
+
 TEST(GraphicsBmp, MalformedFilesAreRefused) {
   auto refused = [](const std::vector<std::uint8_t>& bytes) {
     try {
