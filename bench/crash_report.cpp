@@ -6,7 +6,15 @@
 // options, the report worker, the signal handlers, the thread hooks). Goals: 100 ms and 1 ms. Beside
 // the time, the counter child_cpu_us: the CPU time the child's threads spent meanwhile (a loaded machine
 // stretches the time, not the CPU time).
+// And what a throw costs in this program, 30 frames deep and caught at the top: BM_PlainThrow through
+// the C++ runtime's own throw, as in a program without the crash reporter; BM_ThrowNotStarted
+// through the crash reporter's throw entry point before it starts; BM_ThrowStarted once it runs
+// (these run last, in this process). Goals: not started within 1.1 times a plain throw; started
+// within 5 µs more than a plain throw.
 #include <benchmark/benchmark.h>
+
+#include <cxxabi.h>
+#include <dlfcn.h>
 
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -17,6 +25,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <new>
+#include <stdexcept>
 
 #include "bench/standing_threads.h"
 #include "crashreport/crashlog.h"
@@ -114,6 +124,50 @@ BENCHMARK(BM_FaultToFinishedReport)->UseManualTime()->Iterations(10)->Unit(bench
 
 void BM_ReporterStartUp(benchmark::State& state) { Measure(state, &StartUpChild); }
 BENCHMARK(BM_ReporterStartUp)->UseManualTime()->Iterations(50)->Unit(benchmark::kMicrosecond);
+
+// Throws a runtime_error through Throw: the runtime's own entry point, or the one this program links.
+using TThrowEntry = void (*)(void*, std::type_info*, void (*)(void*));
+
+LAB_KEEP_FRAME void Raise(TThrowEntry Throw) {
+  void* object = __cxxabiv1::__cxa_allocate_exception(sizeof(std::runtime_error));
+  new (object) std::runtime_error("thrown");
+  Throw(object, const_cast<std::type_info*>(&typeid(std::runtime_error)),
+        [](void* Object) { static_cast<std::runtime_error*>(Object)->~runtime_error(); });
+}
+
+template <int Level>
+LAB_KEEP_FRAME int RaiseAt(TThrowEntry Throw) {
+  int result = 0;
+  if constexpr (Level > 1)
+    result = RaiseAt<Level - 1>(Throw);
+  else
+    Raise(Throw);
+  asm volatile("" : "+r"(result));
+  return result + 1;
+}
+
+void MeasureThrows(benchmark::State& state, TThrowEntry Throw) {
+  for (auto _ : state) {
+    try {
+      RaiseAt<kDepth>(Throw);
+    } catch (const std::runtime_error&) {
+    }
+  }
+}
+
+void BM_PlainThrow(benchmark::State& state) {
+  MeasureThrows(state, reinterpret_cast<TThrowEntry>(::dlsym(RTLD_NEXT, "__cxa_throw")));
+}
+BENCHMARK(BM_PlainThrow)->Unit(benchmark::kMicrosecond);
+
+void BM_ThrowNotStarted(benchmark::State& state) { MeasureThrows(state, &__cxxabiv1::__cxa_throw); }
+BENCHMARK(BM_ThrowNotStarted)->Unit(benchmark::kMicrosecond);
+
+void BM_ThrowStarted(benchmark::State& state) {
+  lab::UseUnit(lab::CrashLogUnit);
+  MeasureThrows(state, &__cxxabiv1::__cxa_throw);
+}
+BENCHMARK(BM_ThrowStarted)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

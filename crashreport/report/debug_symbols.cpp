@@ -116,34 +116,38 @@ void SetElfVersion() {
   std::call_once(version_set, [] { ::elf_version(EV_CURRENT); });
 }
 
-// Where Pc lies in code inlined into a routine, the outermost call so inlined (the routine's own
-// line there): 1 with Call set, 0 where the routine holding Pc inlined nothing there, -1 where no
-// routine under Parent holds Pc.
-int OutermostInlinedCall(Dwarf_Die* Parent, Dwarf_Addr Pc, Dwarf_Die& Call) {
+// Collects the outermost inlined calls under Parent (those inlined into no other inlined call), each
+// range of each with the call's file and line, where the call names them.
+template <class TCall>
+void CollectInlinedCalls(Dwarf_Die* Parent, Dwarf_Files* Files, std::size_t FileCount, std::vector<TCall>& Calls) {
   Dwarf_Die child;
-  if (::dwarf_child(Parent, &child) != 0) return -1;
+  if (::dwarf_child(Parent, &child) != 0) return;
   do {
     switch (::dwarf_tag(&child)) {
-      case DW_TAG_inlined_subroutine:
-        if (::dwarf_haspc(&child, Pc) > 0) {
-          Call = child;
-          return 1;
-        }
+      case DW_TAG_inlined_subroutine: {
+        Dwarf_Attribute attribute;
+        Dwarf_Word call_file = 0, call_line = 0;
+        if (::dwarf_formudata(::dwarf_attr(&child, DW_AT_call_file, &attribute), &call_file) != 0 ||
+            ::dwarf_formudata(::dwarf_attr(&child, DW_AT_call_line, &attribute), &call_line) != 0 ||
+            call_file >= FileCount)
+          break;
+        const char* file = ::dwarf_filesrc(Files, call_file, nullptr, nullptr);
+        Dwarf_Addr base, low, high;
+        for (std::ptrdiff_t at = 0; (at = ::dwarf_ranges(&child, at, &base, &low, &high)) > 0;)
+          Calls.push_back(TCall{low, high, file ? file : "", static_cast<int>(call_line)});
         break;
+      }
       case DW_TAG_subprogram:
       case DW_TAG_lexical_block:
       case DW_TAG_try_block:
       case DW_TAG_catch_block:
-        if (::dwarf_haspc(&child, Pc) > 0) return std::max(OutermostInlinedCall(&child, Pc, Call), 0);
-        break;
       case DW_TAG_namespace:
-        if (const int found = OutermostInlinedCall(&child, Pc, Call); found >= 0) return found;
+        CollectInlinedCalls(&child, Files, FileCount, Calls);
         break;
       default:
         break;
     }
   } while (::dwarf_siblingof(&child, &child) == 0);
-  return -1;
 }
 
 // The section indexes of a symbol table with more sections than its 16-bit field can name.
@@ -260,6 +264,19 @@ bool TModuleSymbols::FindRoutine(std::uintptr_t Address, TRoutineSymbol& Routine
   return true;
 }
 
+const std::vector<TModuleSymbols::TInlinedCall>& TModuleSymbols::InlinedCalls(void* Unit) const {
+  auto* unit = static_cast<Dwarf_Die*>(Unit);
+  auto [it, made] = inlined_.try_emplace(::dwarf_dieoffset(unit));
+  if (!made) return it->second;
+  Dwarf_Files* files = nullptr;
+  std::size_t file_count = 0;
+  if (::dwarf_getsrcfiles(unit, &files, &file_count) != 0) file_count = 0;
+  std::vector<TInlinedCall>& calls = it->second;
+  CollectInlinedCalls(unit, files, file_count, calls);
+  std::sort(calls.begin(), calls.end(), [](const TInlinedCall& a, const TInlinedCall& b) { return a.Low < b.Low; });
+  return calls;
+}
+
 bool TModuleSymbols::FindLine(std::uintptr_t Address, std::string& File, int& Line) const {
   if (!dwarf_ || Address < bias_) return false;
   std::lock_guard guard(dwarf_lock_);
@@ -267,18 +284,12 @@ bool TModuleSymbols::FindLine(std::uintptr_t Address, std::string& File, int& Li
   if (!::dwarf_addrdie(dwarf_, Address - bias_, &unit)) return false;
   // In code inlined into a routine the line is the routine's own, where it calls what was inlined,
   // as the routine's name is: never a line of another source the inlined code came from.
-  Dwarf_Die call;
-  Dwarf_Attribute attribute;
-  Dwarf_Word call_file = 0, call_line = 0;
-  Dwarf_Files* files = nullptr;
-  std::size_t file_count = 0;
-  if (OutermostInlinedCall(&unit, Address - bias_, call) > 0 &&
-      ::dwarf_formudata(::dwarf_attr(&call, DW_AT_call_file, &attribute), &call_file) == 0 &&
-      ::dwarf_formudata(::dwarf_attr(&call, DW_AT_call_line, &attribute), &call_line) == 0 &&
-      ::dwarf_getsrcfiles(&unit, &files, &file_count) == 0 && call_file < file_count) {
-    const char* file = ::dwarf_filesrc(files, call_file, nullptr, nullptr);
-    File = file ? file : "";
-    Line = static_cast<int>(call_line);
+  const std::vector<TInlinedCall>& calls = InlinedCalls(&unit);
+  const std::uintptr_t pc = Address - bias_;
+  auto call = std::upper_bound(calls.begin(), calls.end(), pc, [](std::uintptr_t a, const TInlinedCall& c) { return a < c.Low; });
+  if (call != calls.begin() && pc < (--call)->High) {
+    File = call->File;
+    Line = call->Line;
     return true;
   }
   Dwarf_Line* line = ::dwarf_getsrc_die(&unit, Address - bias_);

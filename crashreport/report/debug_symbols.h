@@ -88,7 +88,17 @@ class TModuleSymbols : public TCrashDebugData {
   std::vector<TSymbol> symbols_;  // by address, one per address
   std::vector<TSymbol> by_name_;  // every function symbol, by name and then address
   std::string names_;
+  // Where code of a unit is inlined into a routine: each outermost inlined call's code range, and the
+  // routine's own file and line of that call. Built once a unit, when a line of it is first asked.
+  struct TInlinedCall {
+    std::uintptr_t Low, High;  // file addresses
+    const char* File;          // libdw's, as long as the file is open
+    int Line;
+  };
+  const std::vector<TInlinedCall>& InlinedCalls(void* Unit) const;
+
   mutable std::mutex dwarf_lock_;  // libdw's lookups are not made for concurrent use
+  mutable std::unordered_map<std::uint64_t, std::vector<TInlinedCall>> inlined_;  // by the unit's offset
   mutable std::mutex described_lock_;
   mutable std::unordered_map<std::uintptr_t, TAddressDescription> described_;
 };
