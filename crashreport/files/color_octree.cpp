@@ -32,7 +32,7 @@ std::int32_t TColorOctree::NewNode(int Level) {
   return index;
 }
 
-void TColorOctree::Add(std::uint32_t Color) {
+void TColorOctree::Add(std::uint32_t Color, std::uint64_t Count) {
   const unsigned red = (Color >> 16) & 0xFF, green = (Color >> 8) & 0xFF, blue = Color & 0xFF;
   std::int32_t node = 0;
   for (int level = 0; !nodes_[static_cast<std::size_t>(node)].Leaf; ++level) {
@@ -46,10 +46,10 @@ void TColorOctree::Add(std::uint32_t Color) {
     node = next;
   }
   TNode& leaf = nodes_[static_cast<std::size_t>(node)];
-  ++leaf.Count;
-  leaf.Red += red;
-  leaf.Green += green;
-  leaf.Blue += blue;
+  leaf.Count += Count;
+  leaf.Red += red * Count;
+  leaf.Green += green * Count;
+  leaf.Blue += blue * Count;
   while (leaves_ > kMaxColors) Reduce();
 }
 

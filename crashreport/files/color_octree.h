@@ -19,7 +19,8 @@ class TColorOctree {
   // of red × 4 + that bit of green × 2 + that bit of blue; a node at level 8 is a leaf. While there
   // are more than 256 leaves, the node last made on the deepest level that has nodes to spare
   // takes in its children's counts and becomes a leaf.
-  void Add(std::uint32_t Color);
+  // Count times in a row (a run of one colour takes one walk down the tree).
+  void Add(std::uint32_t Color, std::uint64_t Count = 1);
   int LeafCount() const noexcept { return leaves_; }
   // The leaves in tree order (children 0 to 7, depth first), each the mean of the colours it took
   // (integer division): at most 256 colours 0xRRGGBB. At most 256 distinct colours stay exact.

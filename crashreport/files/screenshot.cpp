@@ -117,7 +117,11 @@ void SaveBitmapAsPNG(TStream& Stream) {
   if (picture.Pixels.empty()) throw EInvalidOperation("No screenshot was taken");
   const int width = picture.Width();
   TColorOctree tree;
-  for (const std::uint32_t pixel : picture.Pixels) tree.Add(pixel);
+  const std::vector<std::uint32_t>& pixels = picture.Pixels;
+  for (std::size_t at = 0, run; at < pixels.size(); at += run) {
+    for (run = 1; at + run < pixels.size() && pixels[at + run] == pixels[at];) ++run;
+    tree.Add(pixels[at], run);
+  }
   const std::vector<std::uint32_t> palette = tree.Palette();
   WriteIndexedPNG(Stream, width, picture.Height(), palette, [&](int Row, std::uint8_t* Out) {
     const std::uint32_t* pixels = picture.Pixels.data() + static_cast<std::size_t>(Row) * width;
