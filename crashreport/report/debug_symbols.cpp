@@ -231,11 +231,7 @@ void TModuleSymbols::ReadTables() {
       names_.push_back('\0');
     }
   }
-  by_name_ = symbols_;
-  std::sort(by_name_.begin(), by_name_.end(), [this](const TSymbol& a, const TSymbol& b) {
-    const int order = std::strcmp(NameOf(a), NameOf(b));
-    return order != 0 ? order < 0 : a.Start < b.Start;
-  });
+  all_symbols_ = symbols_;
   // By address; of aliases at one address the one with a size (and then the first) stays.
   std::stable_sort(symbols_.begin(), symbols_.end(), [](const TSymbol& a, const TSymbol& b) {
     return a.Start != b.Start ? a.Start < b.Start : a.Size > b.Size;
@@ -299,11 +295,23 @@ bool TModuleSymbols::FindLine(std::uintptr_t Address, std::string& File, int& Li
   return true;
 }
 
+const std::vector<TModuleSymbols::TSymbol>& TModuleSymbols::ByName() const {
+  std::call_once(by_name_once_, [this] {
+    by_name_ = std::move(all_symbols_);
+    std::sort(by_name_.begin(), by_name_.end(), [this](const TSymbol& a, const TSymbol& b) {
+      const int order = std::strcmp(NameOf(a), NameOf(b));
+      return order != 0 ? order < 0 : a.Start < b.Start;
+    });
+  });
+  return by_name_;
+}
+
 std::uintptr_t TModuleSymbols::FindSymbol(std::string_view Name) const {
   Name = CloneOwnerName(Name);
+  const std::vector<TSymbol>& sorted = ByName();
   const auto by_name = [this](const TSymbol& s, std::string_view n) { return std::string_view(NameOf(s)) < n; };
-  const auto it = std::lower_bound(by_name_.begin(), by_name_.end(), Name, by_name);
-  if (it != by_name_.end() && Name == NameOf(*it)) return it->Start;
+  const auto it = std::lower_bound(sorted.begin(), sorted.end(), Name, by_name);
+  if (it != sorted.end() && Name == NameOf(*it)) return it->Start;
   // Demangled: the lowest address of the functions of that name. A mangled name holds each plain
   // identifier as it stands, so only names holding the last one are demangled (a constructor's
   // class name may come abbreviated: those are all looked at).
@@ -313,7 +321,7 @@ std::uintptr_t TModuleSymbols::FindSymbol(std::string_view Name) const {
   const bool plain = !last.empty() && last.find_first_not_of(kIdentifierCharacters) == std::string_view::npos &&
                      !outer.ends_with(last);
   std::uintptr_t found = 0;
-  for (const TSymbol& s : by_name_) {
+  for (const TSymbol& s : sorted) {
     const std::string_view name = NameOf(s);
     if ((found && s.Start >= found) || (plain && name.find(last) == std::string_view::npos) ||
         CloneOwnerName(name).size() != name.size())
@@ -327,11 +335,12 @@ std::uintptr_t TModuleSymbols::FindSymbol(std::string_view Name) const {
 }
 
 std::uintptr_t TModuleSymbols::UniqueStart(std::string_view Name) const {
+  const std::vector<TSymbol>& sorted = ByName();
   const auto by_name = [this](const TSymbol& s, std::string_view n) { return std::string_view(NameOf(s)) < n; };
-  const auto it = std::lower_bound(by_name_.begin(), by_name_.end(), Name, by_name);
-  if (it == by_name_.end() || Name != NameOf(*it)) return 0;
+  const auto it = std::lower_bound(sorted.begin(), sorted.end(), Name, by_name);
+  if (it == sorted.end() || Name != NameOf(*it)) return 0;
   const auto next = it + 1;
-  return next != by_name_.end() && Name == NameOf(*next) ? 0 : it->Start;
+  return next != sorted.end() && Name == NameOf(*next) ? 0 : it->Start;
 }
 
 TAddressDescription TModuleSymbols::Describe(std::uintptr_t Address) const {

@@ -86,7 +86,12 @@ class TModuleSymbols : public TCrashDebugData {
   Elf* elf_ = nullptr;
   Dwarf* dwarf_ = nullptr;
   std::vector<TSymbol> symbols_;  // by address, one per address
-  std::vector<TSymbol> by_name_;  // every function symbol, by name and then address
+  // Every function symbol by name and then address, sorted when a name is first looked up: a call
+  // stack looks up addresses only.
+  const std::vector<TSymbol>& ByName() const;
+  mutable std::vector<TSymbol> all_symbols_;  // until then, as read
+  mutable std::once_flag by_name_once_;
+  mutable std::vector<TSymbol> by_name_;
   std::string names_;
   // Where code of a unit is inlined into a routine: each outermost inlined call's code range, and the
   // routine's own file and line of that call. Built once a unit, when a line of it is first asked.

@@ -102,10 +102,14 @@ int HookedPthreadCreate(pthread_t* thread, const pthread_attr_t* attributes, voi
 using TDlopen = void* (*)(const char*, int);
 std::atomic<TDlopen> g_real_dlopen{nullptr};
 
+void* HookedDlopen(const char* File, int Mode);
+
+// Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
 void HookLoadedModules() {
-  const void* real = nullptr;
   const std::vector<std::string> modules = LoadedModuleNames();
+  const void* real = nullptr;
   HookImportedProc(modules, "", "pthread_create", reinterpret_cast<const void*>(&HookedPthreadCreate), real, true);
+  HookImportedProc(modules, "", "dlopen", reinterpret_cast<const void*>(&HookedDlopen), real, true);
 }
 
 thread_local bool t_hooking_loaded = false;  // the hooking itself opens libraries
@@ -117,8 +121,6 @@ void* HookedDlopen(const char* File, int Mode) {
     TScopeExit done([] { t_hooking_loaded = false; });
     try {
       HookLoadedModules();
-      const void* real = nullptr;
-      HookImportedProc(LoadedModuleNames(), "", "dlopen", reinterpret_cast<const void*>(&HookedDlopen), real, true);
     } catch (...) {
       // The library is loaded all the same; its threads go untracked.
     }
@@ -284,10 +286,7 @@ void InstallThreadStartHook() {
     return;
   }
   TScopeFail not_hooked([] { g_start_hooked = false; });
-  // Every module loaded now: the program, the C++ runtime (std::thread) and the rest.
   HookLoadedModules();
-  const void* real = nullptr;
-  HookImportedProc(LoadedModuleNames(), "", "dlopen", reinterpret_cast<const void*>(&HookedDlopen), real, true);
 }
 
 void RemoveThreadStartHook() {
