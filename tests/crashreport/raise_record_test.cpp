@@ -143,6 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
                    1, kDeepFrames},
         TRaiseCase{"AThrowWhenMemoryHasRunOutIsCaught", true,
                    [] {
+                     // A report first, unwritten: the worker has started (its start takes memory).
+                     SetFaultReportWriter([](std::string_view) {});
+                     ReportCaughtException(std::make_exception_ptr(std::runtime_error("first")));
                      try {
                        crraise_out_of_memory();
                      } catch (const std::bad_alloc&) {
