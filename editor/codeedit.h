@@ -572,10 +572,11 @@ class TCustomCodeEdit : public TCustomControl {
   void RememberDeferredCaretColumn();
   template <class F>
   void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
-  // Runs the items of one undo or redo step (Items) in one paint lock; the caret's column, the
-  // caret scrolled into view and what follows the lines' change settle once at the end.
-  template <class F>
-  void ReplayStep(F&& Items);
+  // Replays one user step of an undo or redo list (the direction says which and how its marked
+  // groups open and close) in one paint lock; the caret's column, the caret scrolled into view and
+  // what follows the lines' change settle once at the end.
+  struct TReplayDirection;
+  void ReplayStep(const TReplayDirection& Direction);
   // A selection end within the text (and, in normal mode, within its line).
   TBufferCoord ClampBlockEnd(TBufferCoord Value) const;
   // The caret's and a selection end's last column beyond line ends: past MaxScrollWidth by one, or

@@ -119,7 +119,21 @@ void TCustomCodeEdit::UndoRedoAdded(TObject* Sender) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Undo
+// Undo and redo, a user step at a time
+
+// One direction of replaying: the list the items come from and the one their replays go to, the
+// replay of one item, the marker that opens a marked group on the list (the newest item: an end
+// marker on the undo list, a begin marker on the redo list) and the step from it to the marker
+// that closes it, whether group undo joins blocks of one kind, and what follows a closed group.
+struct TCustomCodeEdit::TReplayDirection {
+  TCodeEditUndoList* From;
+  TCodeEditUndoList* To;
+  void (TCustomCodeEdit::*Replay)();
+  bool (*OpensGroup)(TCodeChangeReason);
+  int ToClosingMarker;
+  bool GroupUndo;
+  void (*GroupClosed)(TCustomCodeEdit&);
+};
 
 void TCustomCodeEdit::Undo() {
   if (ReadOnly()) return;
@@ -128,41 +142,53 @@ void TCustomCodeEdit::Undo() {
     undo_list_->PopItem();
     redo_list_->AddGroupBreak();
   }
-  const TCodeChangeReason last = undo_list_->LastChangeReason();
-  const bool marker_group = IsEndMarker(last);
   if (!undo_list_->CanUndo()) return;
-  std::int32_t number = undo_list_->PeekItem()->ChangeNumber();
-  const TBlockNumber redo_number(redo_list_, number);
-  const bool group_undo = options_.Contains(eoGroupUndo);
-  ReplayStep([&] {
-    for (;;) {
-      const TCodeChangeReason reason = undo_list_->PeekItem()->ChangeReason();
-      UndoItem();
-      const TCodeEditUndoItem* next = undo_list_->PeekItem();
-      if (!next) break;
-      if (marker_group) {
-        if (next->ChangeReason() == static_cast<TCodeChangeReason>(last - 1)) break;
-        continue;
-      }
-      if (SameStep(*next, number, reason, group_undo)) continue;
-      break;
-    }
-    if (marker_group && undo_list_->PeekItem() && IsBeginMarker(undo_list_->PeekItem()->ChangeReason())) {
-      UndoItem();
-      SetModified(!undo_list_->IsTopMarkedAsUnmodified());
-    }
-  });
+  ReplayStep({undo_list_, redo_list_, &TCustomCodeEdit::UndoItem, IsEndMarker, -1, options_.Contains(eoGroupUndo),
+              [](TCustomCodeEdit& Edit) { Edit.SetModified(!Edit.undo_list_->IsTopMarkedAsUnmodified()); }});
 }
 
-template <class F>
-void TCustomCodeEdit::ReplayStep(F&& Items) {
+void TCustomCodeEdit::Redo() {
+  if (ReadOnly() || !redo_list_->CanUndo()) return;
+  // The items one Undo moved here share its number: a step is redone as it was undone, never
+  // together with another one of the same kind undone on its own.
+  ReplayStep({redo_list_, undo_list_, &TCustomCodeEdit::RedoItem, IsBeginMarker, +1, false, nullptr});
+  // A group break left newest on the redo list goes back to the undo list.
+  if (TCodeEditUndoItem* item = redo_list_->PeekItem(); item && item->ChangeReason() == crGroupBreak) {
+    const TBlockNumber number_of_break(undo_list_, item->ChangeNumber());
+    redo_list_->PopItem();
+    undo_list_->AddGroupBreak();
+    SetModified(!undo_list_->IsTopMarkedAsUnmodified());
+  }
+}
+
+// The items of one step, newest first: those of its block (with group undo, the following blocks of
+// the same kind too), or a marked group whole, its closing marker included.
+void TCustomCodeEdit::ReplayStep(const TReplayDirection& Direction) {
+  TCodeEditUndoList* from = Direction.From;
+  const TCodeChangeReason opening = from->LastChangeReason();
+  const bool marker_group = Direction.OpensGroup(opening);
+  const auto closing = static_cast<TCodeChangeReason>(opening + Direction.ToClosingMarker);
+  std::int32_t number = from->PeekItem()->ChangeNumber();
+  const TBlockNumber to_number(Direction.To, number);
   BeginUpdate();
   TScopeExit end_update([&] { EndUpdate(); });
   // Each item places the caret: its column is remembered, and the caret scrolled into view, once for
   // the step, where the last item left it.
   defer_caret_column_ = true;
   TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
-  Items();
+  for (;;) {
+    const TCodeChangeReason reason = from->PeekItem()->ChangeReason();
+    (this->*Direction.Replay)();
+    const TCodeEditUndoItem* next = from->PeekItem();
+    if (!next) break;
+    if (marker_group) {
+      if (next->ChangeReason() != closing) continue;
+      (this->*Direction.Replay)();
+      if (Direction.GroupClosed) Direction.GroupClosed(*this);
+      break;
+    }
+    if (!SameStep(*next, number, reason, Direction.GroupUndo)) break;
+  }
   // What follows a change of the lines beyond the selection (the gutter's digits, the top line
   // clamped) waits for the step's end too.
   if (std::exchange(lines_changed_in_step_, false)) LinesSettled();
@@ -200,6 +226,9 @@ void TCustomCodeEdit::ReplayItem(TCodeSelectionMode Mode, F&& Replay) {
   });
   Replay();
 }
+
+// ---------------------------------------------------------------------------------------------
+// An item undone
 
 void TCustomCodeEdit::UndoItem() {
   std::unique_ptr<TCodeEditUndoItem> item = undo_list_->PopItem();
@@ -311,40 +340,7 @@ void TCustomCodeEdit::UndoItem() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Redo
-
-void TCustomCodeEdit::Redo() {
-  if (ReadOnly() || !redo_list_->CanUndo()) return;
-  const TCodeChangeReason first = redo_list_->LastChangeReason();
-  const bool marker_group = IsBeginMarker(first);
-  // The items one Undo moved here share its number: a step is redone as it was undone, never
-  // together with another one of the same kind undone on its own.
-  const std::int32_t number = redo_list_->PeekItem()->ChangeNumber();
-  const TBlockNumber undo_number(undo_list_, number);
-  ReplayStep([&] {
-    for (;;) {
-      RedoItem();
-      const TCodeEditUndoItem* next = redo_list_->PeekItem();
-      if (!next) break;
-      if (marker_group) {
-        if (next->ChangeReason() == static_cast<TCodeChangeReason>(first + 1)) {
-          RedoItem();
-          break;
-        }
-        continue;
-      }
-      if (next->ChangeNumber() == number) continue;
-      break;
-    }
-  });
-  // A group break left newest on the redo list goes back to the undo list.
-  if (TCodeEditUndoItem* item = redo_list_->PeekItem(); item && item->ChangeReason() == crGroupBreak) {
-    const TBlockNumber number_of_break(undo_list_, item->ChangeNumber());
-    redo_list_->PopItem();
-    undo_list_->AddGroupBreak();
-    SetModified(!undo_list_->IsTopMarkedAsUnmodified());
-  }
-}
+// An item redone
 
 void TCustomCodeEdit::RedoItem() {
   std::unique_ptr<TCodeEditUndoItem> item = redo_list_->PopItem();
