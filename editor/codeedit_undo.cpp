@@ -241,6 +241,24 @@ void TCustomCodeEdit::UndoItem() {
       case crInsert:
       case crPaste:
       case crDragDropInsert: {
+        if (mode == smNormal && start.Line == end.Line && start.Char < end.Char && item->ChangeStr().empty() &&
+            start.Line <= lines_->Count() &&
+            static_cast<std::size_t>(end.Char - 1) <= lines_->LineView(start.Line - 1).size()) {
+          // Characters typed into one line (the commonest item by far) go in place: what selecting
+          // and replacing them would do, without a selection made to be replaced at once.
+          if (SelAvail()) InvalidateSelection();
+          std::u32string removed;
+          lines_->LineView(start.Line - 1)
+              .substr(static_cast<std::size_t>(start.Char - 1), static_cast<std::size_t>(end.Char - start.Char))
+              .AppendTo(removed);
+          InternalSetCaretXY(start);
+          lines_->DeleteChars(start.Line - 1, start.Char - 1, end.Char - start.Char);
+          block_begin_ = block_end_ = CaretXY();
+          RecordStatusChange({scSelection});
+          NotifyLinesDeleted(start.Line, 0);
+          redo_list_->AddChange(reason, start, start, removed, mode);
+          break;
+        }
         SelectToReplace(start, end);
         const std::u32string removed = DeletedSelText();
         ReplaceSelectionEx(mode, item->ChangeStr(), false);
