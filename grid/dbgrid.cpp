@@ -77,8 +77,6 @@ TCustomDBGridX::~TCustomDBGridX() {
   destroying_ = true;
   // A style that went has already let go of the grid.
   if (style_) style_->RemoveGrid(this);
-  // The filter editor, an owned component, goes after the grid: it must not report to it then.
-  filter_row_.reset();
   cell_params_.reset();
   data_link_->SetDataSource(nullptr);
   selection_.reset();
@@ -99,6 +97,8 @@ TCustomDBGridX::~TCustomDBGridX() {
   delete std::exchange(sum_list_, nullptr);
   footer_font_.reset();
   st_filter_.reset();
+  // The filter editor, an owned component, goes after the grid: it must not report to it then.
+  filter_row_.reset();
 }
 
 std::unique_ptr<TColumnDefValuesX> TCustomDBGridX::CreateColumnDefValues() {
@@ -599,7 +599,9 @@ void TCustomDBGridX::RebuildSortMarkedColumns() {
 }
 
 void TCustomDBGridX::ColumnRemoved(TColumnX* Column) {
+  // While the grid goes, the editing only forgets the column: nothing is to be placed or shown.
   if (!destroying_) filter_row_->ColumnRemoved(Column);
+  else if (filter_row_->Column() == Column) filter_row_->SetColumn(nullptr);
   visible_columns_.Remove(Column);
   // Copying, painting and focus changes read the selected columns: a freed one must not stay.
   if (selection_) selection_->Columns()->ColumnRemoved(Column);
