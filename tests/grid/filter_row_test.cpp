@@ -136,41 +136,14 @@ class FilterRow : public GridPaintTest {
       if (Column(i)->FieldName() == Name) return Column(i);
     return nullptr;
   }
-  // What changes the layout: a user's mouse and window, or the program.
-  // Only as wide as the columns up to Code: Price lies to the right.
-  void Narrow() {
-    grid->SetBounds(0, 0, Cell(Raw(3), 0).Right + 20, 260);
-    Pump();
-  }
-  void FitToWindow() {
-    grid->SetAlign(alClient);
-    grid->SetAutoFitColWidths(true);
-    Pump();
-  }
-  void DragFirstEdge() { Drag({Cell(Raw(0), 0).Right, 5}, {Cell(Raw(0), 0).Right + 40, 5}); }
-  void MoveFirstColumnRight() { Drag(Middle(Raw(0), 0), Middle(Raw(4), 0)); }
-  void ScrollRight() {
-    grid->Perform(win::WM_HSCROLL, win::SB_LINERIGHT, 0);
-    Pump();
-  }
-  void ResizeWindow() {
-    input::WindowConfigured(form->Handle(), win::RECT{0, 0, 420, 300});
-    Pump();
-  }
-  void DeleteFirstColumn() { delete Column(0); Pump(); }
-  void DeleteCode() { delete ColumnOf("Code"); Pump(); }
-  void HideRow() { grid->STFilter()->SetVisible(false); Pump(); }
   // The left button pressed at From, moved to To and let go there.
   void Drag(TPoint From, TPoint To) {
     clock.Advance(win::GetDoubleClickTime() + 1);
-    for (TPoint p : {From, TPoint{(From.X + To.X) / 2, (From.Y + To.Y) / 2}, To}) {
-      if (p.X == From.X && p.Y == From.Y) {
-        input::MouseMove(grid->ClientToScreen(p));
-        input::MouseButton(win::VK_LBUTTON, true, grid->ClientToScreen(p));
-      } else {
-        input::MouseMove(grid->ClientToScreen(p));
-      }
+    input::MouseMove(grid->ClientToScreen(From));
+    input::MouseButton(win::VK_LBUTTON, true, grid->ClientToScreen(From));
+    for (TPoint p : {TPoint{(From.X + To.X) / 2, (From.Y + To.Y) / 2}, To}) {
       Pump();
+      input::MouseMove(grid->ClientToScreen(p));
     }
     input::MouseButton(win::VK_LBUTTON, false, grid->ClientToScreen(To));
     Pump();
@@ -246,17 +219,6 @@ TEST_F(FilterRow, TheWheelWhileTheRowIsEditedMovesTheRecordsOnce) {
   EXPECT_EXIT(std::_Exit(flow() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
-// The cell's text is its column's condition as it is typed, before Enter filters by it.
-TEST_F(FilterRow, WhatIsTypedInAFilterCellIsItsConditionBeforeEnter) {
-  Click(Middle(Raw(1), 1));
-  ASSERT_TRUE(Editor() && Editor()->Focused());
-  Type(U"Mo*");
-  EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "Mo*");
-  EXPECT_EQ(applied, 0);
-  Enter();
-  EXPECT_EQ(Ids(ds), (std::vector<int>{5, 6}));
-}
-
 // Whatever moves the columns, the editor stays over the cell of the column it edits and what was
 // typed there becomes that column's condition; hiding the row or deleting the column ends the
 // editing.
@@ -267,23 +229,33 @@ TEST_F(FilterRow, TheEditorFollowsItsColumnWhereverTheLayoutPutsIt) {
     bool Stays;  // editing goes on
   };
   const TCase cases[] = {
-      {"a column's edge dragged", nullptr, [this] { DragFirstEdge(); }, true},
-      {"scrolled sideways", [this] { Narrow(); }, [this] { ScrollRight(); }, true},
-      {"a column moved by its title", nullptr, [this] { MoveFirstColumnRight(); }, true},
-      {"the window resized", [this] { FitToWindow(); }, [this] { ResizeWindow(); }, true},
-      {"a column on its left deleted", nullptr, [this] { DeleteFirstColumn(); }, true},
-      {"the filter row hidden", nullptr, [this] { HideRow(); }, false},
-      {"the column deleted", nullptr, [this] { DeleteCode(); }, false},
+      {"a column's edge dragged", nullptr, [this] { Drag({Cell(Raw(0), 0).Right, 5}, {Cell(Raw(0), 0).Right + 40, 5}); },
+       true},
+      // Only as wide as the columns up to Code: Price lies to the right.
+      {"scrolled sideways", [this] { grid->SetBounds(0, 0, Cell(Raw(3), 0).Right + 20, 260); },
+       [this] { grid->Perform(win::WM_HSCROLL, win::SB_LINERIGHT, 0); }, true},
+      {"a column moved by its title", nullptr, [this] { Drag(Middle(Raw(0), 0), Middle(Raw(4), 0)); }, true},
+      {"the window resized",
+       [this] {
+         grid->SetAlign(alClient);
+         grid->SetAutoFitColWidths(true);
+       },
+       [this] { input::WindowConfigured(form->Handle(), win::RECT{0, 0, 420, 300}); }, true},
+      {"a column on its left deleted", nullptr, [this] { delete Column(0); }, true},
+      {"the filter row hidden", nullptr, [this] { grid->STFilter()->SetVisible(false); }, false},
+      {"the column deleted", nullptr, [this] { delete ColumnOf("Code"); }, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Change);
     Rebuild();
     if (c.Prepare) c.Prepare();
+    Pump();
     const int click_left = Cell(Raw(3), 1).Left + 1;
     Click(Middle(Raw(3), 1));
     ASSERT_TRUE(grid->FilterEditing());
     Type(U"K*");
     c.Make();
+    Pump();
     TColumnX* code = ColumnOf("Code");
     EXPECT_EQ(grid->FilterEditing(), c.Stays);
     if (!c.Stays) {
@@ -588,48 +560,50 @@ TEST_F(FilterRow, AConditionSetWhileItsCellIsEditedShowsInTheEditor) {
   EXPECT_EQ(Ids(ds), std::vector<int>{3});
 }
 
-// Up with Ctrl goes into the filter row from a selection, which the move clears: the editor
-// shows as soon as nothing is selected.
-TEST_F(FilterRow, TheEditorShowsWhenTheSelectionInItsWayIsCleared) {
+// One editor shows after each way into or out of the filter row. Ctrl+Up from a block of cells
+// clears it by the move, a press on a filter cell clears selected records: the filter editor shows
+// at once, and what is typed is the column's condition before Enter. A field asking for the focus (as a failed check does) takes it
+// to its cell's editor, what was typed in the row kept as the condition.
+TEST_F(FilterRow, OneEditorShowsAfterEachWayIntoOrOutOfTheRow) {
   grid->SetOptions(grid->Options() + dgMultiSelect);
-  Press(win::VK_DOWN, {ssShift});
-  ASSERT_NE(grid->Selection()->SelectionType(), gstNon);
-  Press(win::VK_UP, {ssCtrl});
-  EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
-  EXPECT_TRUE(grid->FilterEditing());
-  EXPECT_TRUE(Editor()->Visible());
-  EXPECT_TRUE(Editor()->Focused());
-}
-
-// A field that asks for the focus (as a failed check does) takes it from the filter row: its
-// cell's editor shows, the filter editor goes, and what was typed there is the condition.
-TEST_F(FilterRow, AFieldAskingForTheFocusEndsFilterEditing) {
-  Click(Middle(Raw(1), 1));
-  Type(U"Mo");
-  ds->FieldByName("Code")->FocusControl();
-  Pump();
-  EXPECT_FALSE(grid->FilterEditing());
-  EXPECT_FALSE(Editor()->Visible());
-  EXPECT_TRUE(grid->EditorShowing());
+  grid->SetSelectedIndex(1);
+  struct TCase {
+    const char* Way;
+    std::function<void()> Before, Go;
+    bool Filtering;
+  };
+  const TCase cases[] = {
+      {"Ctrl+Up from a block of cells", [this] { Press(win::VK_DOWN, {ssShift}); },
+       [this] { Press(win::VK_UP, {ssCtrl}); }, true},
+      {"a press on a filter cell past selected records",
+       [this] {
+         input::KeyDown(win::VK_CONTROL);
+         Click(Middle(0, grid->TitleOffset() + 1));
+         input::KeyUp(win::VK_CONTROL);
+       },
+       [this] { Click(Middle(Raw(1), 1)); }, true},
+      {"a field asking for the focus", [this] { Click(Middle(Raw(1), 1)); },
+       [this] { ds->FieldByName("Code")->FocusControl(); }, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Way);
+    grid->ClearAllFilters();
+    c.Before();
+    ASSERT_TRUE(grid->FilterEditing() || grid->Selection()->SelectionType() != gstNon ||
+                grid->SelectedRows()->Count() > 0);
+    c.Go();
+    Pump();
+    EXPECT_EQ(grid->FilterEditing(), c.Filtering);
+    EXPECT_EQ(Editor()->Visible(), c.Filtering);
+    EXPECT_EQ(grid->EditorShowing(), !c.Filtering);
+    if (!c.Filtering) continue;
+    EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+    EXPECT_EQ(grid->SelectedRows()->Count(), 0);
+    EXPECT_TRUE(Editor()->Focused());
+    Type(U"t");
+    EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "t");
+  }
   EXPECT_EQ(grid->SelectedIndex(), 3);
-  EXPECT_EQ(Column(1)->STFilter()->ExpressionStr(), "Mo");
-}
-
-// A press on a filter cell clears what is selected, as a press on a cell does: the editor shows
-// at once and takes what is typed.
-TEST_F(FilterRow, APressOnAFilterCellEditsItWhileRecordsAreSelected) {
-  grid->SetOptions(grid->Options() + dgMultiSelect);
-  clock.Advance(win::GetDoubleClickTime() + 1);
-  input::KeyDown(win::VK_CONTROL);
-  Click(Middle(0, grid->TitleOffset() + 1));
-  input::KeyUp(win::VK_CONTROL);
-  ASSERT_EQ(grid->SelectedRows()->Count(), 1);
-  Click(Middle(Raw(1), 1));
-  EXPECT_TRUE(Editor()->Visible());
-  EXPECT_TRUE(Editor()->Focused());
-  Type(U"t");
-  EXPECT_EQ(Editor()->GetText(), "t");
-  EXPECT_EQ(grid->SelectedRows()->Count(), 0);
 }
 
 // The first press of a double click on a filter cell goes to the grid, the second to the editor
@@ -638,25 +612,19 @@ TEST_F(FilterRow, ADoubleClickOnAFilterCellSelectsTheWord) {
   Column(1)->STFilter()->SetExpressionStr("three");
   const TRect cell = Cell(Raw(1), 1);
   const win::POINT at = grid->ClientToScreen(TPoint{cell.Left + 8, (cell.Top + cell.Bottom) / 2});
-  clock.Advance(win::GetDoubleClickTime() + 1);
-  for (int press = 0; press < 2; ++press) {
-    input::MouseButton(win::VK_LBUTTON, true, at);
-    input::MouseButton(win::VK_LBUTTON, false, at);
-    Pump();
-    clock.Advance(50);
-  }
-  ASSERT_TRUE(Editor()->Visible());
-  EXPECT_EQ(Editor()->SelText(), "three");
   // Slower than the double-click time, the second press only places the caret.
-  grid->SetFilterEditing(false);
-  clock.Advance(win::GetDoubleClickTime() + 1);
-  for (int press = 0; press < 2; ++press) {
-    input::MouseButton(win::VK_LBUTTON, true, at);
-    input::MouseButton(win::VK_LBUTTON, false, at);
-    Pump();
+  for (const auto& [gap, selected] : {std::pair{50u, "three"}, std::pair{win::GetDoubleClickTime() + 1, ""}}) {
+    grid->SetFilterEditing(false);
     clock.Advance(win::GetDoubleClickTime() + 1);
+    for (int press = 0; press < 2; ++press) {
+      input::MouseButton(win::VK_LBUTTON, true, at);
+      input::MouseButton(win::VK_LBUTTON, false, at);
+      Pump();
+      clock.Advance(gap);
+    }
+    ASSERT_TRUE(Editor()->Visible());
+    EXPECT_EQ(Editor()->SelText(), selected) << gap;
   }
-  EXPECT_EQ(Editor()->SelText(), "");
 }
 
 // The values kept for the drop-down were the old dataset's.
