@@ -478,7 +478,8 @@ class TX11Backend : public TBackend {
         while (XPending(dpy_) > 0 && (XPeekEvent(dpy_, &next), next.type == MotionNotify) &&
                next.xmotion.window == ev.xmotion.window)
           XNextEvent(dpy_, &latest);
-        input::MouseMove(POINT{latest.xmotion.x_root, latest.xmotion.y_root});
+        if (const HWND top = WindowOf(latest.xmotion.window))
+          input::MouseMove(POINT{latest.xmotion.x_root, latest.xmotion.y_root}, top);
         break;
       }
       case Expose: OnExpose(ev.xexpose); break;
@@ -570,16 +571,19 @@ class TX11Backend : public TBackend {
     if (vk == VK_PROCESSKEY) input::KeyUp(VK_PROCESSKEY);
   }
 
+  // The server knows which window is under the pointer: the press goes to the one it was
+  // delivered to, whatever the program's own stacking order says.
   void Button(XButtonEvent& b) {
-    if (!WindowOf(b.window)) return;
+    const HWND top = WindowOf(b.window);
+    if (!top) return;
     const POINT p{b.x_root, b.y_root};
     const bool down = b.type == ButtonPress;
     switch (b.button) {
-      case Button1: input::MouseButton(VK_LBUTTON, down, p); break;
-      case Button2: input::MouseButton(VK_MBUTTON, down, p); break;
-      case Button3: input::MouseButton(VK_RBUTTON, down, p); break;
-      case Button4: if (down) input::MouseWheel(WHEEL_DELTA, p); break;
-      case Button5: if (down) input::MouseWheel(-WHEEL_DELTA, p); break;
+      case Button1: input::MouseButton(VK_LBUTTON, down, p, top); break;
+      case Button2: input::MouseButton(VK_MBUTTON, down, p, top); break;
+      case Button3: input::MouseButton(VK_RBUTTON, down, p, top); break;
+      case Button4: if (down) input::MouseWheel(WHEEL_DELTA, p, top); break;
+      case Button5: if (down) input::MouseWheel(-WHEEL_DELTA, p, top); break;
       default: break;
     }
   }

@@ -203,26 +203,29 @@ void KeyUp(UINT vk, UINT scanCode, bool extended) {
   Enqueue(e, true);
 }
 
-void MouseMove(POINT screen) {
+void MouseMove(POINT screen, HWND topLevel) {
   wm::InputEvent e;
   e.kind = wm::InputEvent::Kind::MouseMove;
   e.pt = screen;
+  e.window = topLevel;
   Enqueue(e, false);
 }
 
-void MouseButton(UINT button, bool down, POINT screen) {
+void MouseButton(UINT button, bool down, POINT screen, HWND topLevel) {
   wm::InputEvent e;
   e.kind = down ? wm::InputEvent::Kind::ButtonDown : wm::InputEvent::Kind::ButtonUp;
   e.vk = button;
   e.pt = screen;
+  e.window = topLevel;
   Enqueue(e, false);
 }
 
-void MouseWheel(int delta, POINT screen) {
+void MouseWheel(int delta, POINT screen, HWND topLevel) {
   wm::InputEvent e;
   e.kind = wm::InputEvent::Kind::Wheel;
   e.wheelDelta = delta;
   e.pt = screen;
+  e.window = topLevel;
   Enqueue(e, false);
 }
 
@@ -298,6 +301,13 @@ UINT ButtonMessage(UINT button, bool down, bool dbl) {
   return dbl ? base + 2 : base;
 }
 
+// The window a mouse event is over: in the top-level window the display delivered it to, else the
+// one under the point in the program's stacking order.
+HWND PointTarget(const InputEvent& e) {
+  if (e.window) return WindowFromPointIn(e.window, e.pt);
+  return WindowFromPoint(e.pt);
+}
+
 bool MouseMessage(const InputEvent& e, MSG& msg) {
   HWND capture;
   std::array<std::uint8_t, 256> state;
@@ -315,7 +325,7 @@ bool MouseMessage(const InputEvent& e, MSG& msg) {
     // over, the window capturing the mouse or the one under the pointer (unless a modal one is up).
     HWND target = nullptr;
     if (Backend().WheelFollowsPointer()) {
-      target = capture ? capture : WindowFromPoint(e.pt);
+      target = capture ? capture : PointTarget(e);
       if (target && !IsWindowEnabled(GetTopLevel(target))) return false;
     }
     if (!target) target = GetFocus();
@@ -330,15 +340,18 @@ bool MouseMessage(const InputEvent& e, MSG& msg) {
 
   HWND target = capture;
   LRESULT hit = HTCLIENT;
+  // A window behind a modal one takes no mouse input, even one that held the mouse.
+  const auto refused = [&](HWND top) {
+    if (IsWindowEnabled(top)) return false;
+    if (e.kind == InputEvent::Kind::ButtonDown) Backend().Beep();
+    return true;
+  };
+  if (target && refused(GetTopLevel(target))) return false;
   if (!target) {
-    target = WindowFromPoint(e.pt);
+    target = PointTarget(e);
     if (!target) return false;
     HWND top = GetTopLevel(target);
-    if (!IsWindowEnabled(top)) {
-      // A window behind a modal one takes no clicks.
-      if (e.kind == InputEvent::Kind::ButtonDown) Backend().Beep();
-      return false;
-    }
+    if (refused(top)) return false;
     hit = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(e.pt.X, e.pt.Y));
     if (!IsWindow(target)) return false;
     if (e.kind != InputEvent::Kind::ButtonUp) {

@@ -117,11 +117,14 @@ namespace lab::input {
 // with a character is followed by WM_CHAR (or WM_SYSCHAR with Alt) when translated.
 void KeyDown(win::UINT vk, char32_t ch = 0, win::UINT scanCode = 0, bool extended = false);
 void KeyUp(win::UINT vk, win::UINT scanCode = 0, bool extended = false);
-// The pointer, in screen coordinates. Consecutive moves merge while not yet retrieved.
-void MouseMove(win::POINT screen);
+// The pointer, in screen coordinates. Consecutive moves merge while not yet retrieved. A display
+// that knows which of the program's top-level windows is under the pointer (X11) names it as
+// topLevel: the event then goes to that window's window at the point, whatever the program's own
+// stacking order says; without one, to the window under the point in that order.
+void MouseMove(win::POINT screen, win::HWND topLevel = nullptr);
 // button: VK_LBUTTON, VK_RBUTTON or VK_MBUTTON.
-void MouseButton(win::UINT button, bool down, win::POINT screen);
-void MouseWheel(int delta, win::POINT screen);
+void MouseButton(win::UINT button, bool down, win::POINT screen, win::HWND topLevel = nullptr);
+void MouseWheel(int delta, win::POINT screen, win::HWND topLevel = nullptr);
 
 // What a display reports of a top-level window; handled in turn with the input, on the window's
 // thread: it moved or changed size (screen rectangle), it is asked to close (WM_SYSCOMMAND

@@ -340,7 +340,7 @@ bool EnableWindow(HWND hwnd, bool enable) {
     if (w->IsChild() || w->surface) InvalidateWindowLocked(w, nullptr, true, true);
   }
   if (loseFocus) SetFocus(nullptr);
-  if (!enable && GetCapture() && IsChild(hwnd, GetCapture())) ReleaseCapture();
+  if (!enable && GetCapture() && (GetCapture() == hwnd || IsChild(hwnd, GetCapture()))) ReleaseCapture();
   SendMessage(hwnd, WM_ENABLE, enable ? 1 : 0, 0);
   return wasDisabled;
 }
@@ -368,7 +368,9 @@ bool ShowWindow(HWND hwnd, int cmd) {
       if (show) {
         w->style |= WS_VISIBLE;
         if (VisibleLocked(w)) InvalidateTreeLocked(w);
-        if (topLevel) ZOrderLocked(w, activate ? HWND_TOP : HWND_BOTTOM);
+        // On top at once, as the display shows it: a press where it stands reaches it even before
+        // it is activated (a dialog shown without activation).
+        if (topLevel) ZOrderLocked(w, HWND_TOP);
       } else {
         if (w->IsChild() && VisibleLocked(w)) InvalidateUnderLocked(w);
         w->style &= ~WS_VISIBLE;
@@ -661,6 +663,12 @@ HWND WindowFromPoint(POINT screen) {
     return DeepestChildLocked(w, screen);
   }
   return nullptr;
+}
+
+HWND WindowFromPointIn(HWND TopLevel, POINT screen) {
+  std::lock_guard lock(S().mutex);
+  Window* w = FindLocked(TopLevel);
+  return w && w->Visible() ? DeepestChildLocked(w, screen) : nullptr;
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT client) {

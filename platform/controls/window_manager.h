@@ -79,6 +79,9 @@ bool ScreenToClient(HWND hwnd, POINT& p);
 int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count);
 // The deepest visible window under a screen point.
 HWND WindowFromPoint(POINT screen);
+// The deepest window of the top-level window TopLevel at a screen point (TopLevel itself where none
+// of its children is); nullptr when TopLevel is gone or hidden.
+HWND WindowFromPointIn(HWND TopLevel, POINT screen);
 // The visible child of parent under a point of its client area (parent itself when none).
 HWND ChildWindowFromPoint(HWND parent, POINT client);
 

@@ -45,7 +45,7 @@ struct InputEvent {
   char32_t ch = 0;        // key-down: the character the key types (0: none)
   win::POINT pt{};        // mouse: screen position
   int wheelDelta = 0;
-  HWND window = nullptr;  // display reports: the top-level window
+  HWND window = nullptr;  // display reports, and mouse events a display delivered: the top-level window
   win::RECT rect;         // Configure: its new place on the screen
   std::shared_ptr<const std::vector<std::string>> files;  // DropFiles: the paths, at pt
   DWORD time = 0;

@@ -222,6 +222,29 @@ TEST_F(InputTest, DisabledWindowsTakeNoClicks) {
   EXPECT_EQ(backend.Beeps(), beeps + 1);
 }
 
+TEST_F(InputTest, AWindowShownTakesPressesAtOnceAndOneAModalLoopDisabledTakesNone) {
+  HWND back = Recording(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 300, 200);
+  HWND front = Recording(WS_POPUP, nullptr, 100, 0, 300, 200);
+  Pump();
+  wm::ShowWindow(front, SW_SHOWNA);  // as a dialog shows before it is activated
+  log.clear();
+  headless::Click(back, 150, 10);
+  Pump();
+  EXPECT_EQ(Only({WM_LBUTTONDOWN}, front).size(), 1u);
+  EXPECT_TRUE(Only({WM_LBUTTONDOWN}, back).empty());
+
+  // Disabling the window that holds the mouse takes the mouse from it, and a disabled window that
+  // takes it still gets nothing.
+  wm::SetCapture(front);
+  wm::EnableWindow(front, false);
+  EXPECT_EQ(wm::GetCapture(), nullptr);
+  wm::SetCapture(front);
+  log.clear();
+  headless::Click(back, 20, 10);
+  Pump();
+  EXPECT_TRUE(Only({WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+}
+
 TEST_F(InputTest, WheelGoesToTheFocusWindow) {
   HWND top = Recording(WS_POPUP | WS_VISIBLE, nullptr, 0, 0, 400, 200);
   HWND a = Recording(WS_CHILD | WS_VISIBLE, top, 0, 0, 100, 100);
