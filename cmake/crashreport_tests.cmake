@@ -45,11 +45,17 @@ if(TARGET lab_crashreport_tests)
   target_link_libraries(lab_crtest_dialog_helper PRIVATE ${LAB_LIBRARIES})
   lab_link_crashreport(lab_crtest_dialog_helper)
   lab_add_crdata(lab_crtest_dialog_helper ${PROJECT_SOURCE_DIR}/tests/data/crashreport/options.txt)
+  # A GUI program that fails as real ones do, started as a user starts it.
+  add_executable(lab_crtest_victim ${PROJECT_SOURCE_DIR}/tests/crashreport/modules/victim_main.cc)
+  target_link_libraries(lab_crtest_victim PRIVATE ${LAB_LIBRARIES})
+  lab_link_crashreport(lab_crtest_victim)
+  lab_add_crdata(lab_crtest_victim ${PROJECT_SOURCE_DIR}/tests/data/crashreport/victim_options.txt)
 
-  add_dependencies(lab_crashreport_tests lab_crtest_dialog_helper lab_crtest_events lab_crtest_plain lab_crtest_damaged lab_crtest_got_lazy
-    lab_crtest_got_now lab_crtest_got_own lab_crtest_loader_wait lab_crtest_thread)
+  add_dependencies(lab_crashreport_tests lab_crtest_dialog_helper lab_crtest_victim lab_crtest_events lab_crtest_plain
+    lab_crtest_damaged lab_crtest_got_lazy lab_crtest_got_now lab_crtest_got_own lab_crtest_loader_wait lab_crtest_thread)
   target_compile_definitions(lab_crashreport_tests PRIVATE
     LAB_CRTEST_DIALOG_HELPER="$<TARGET_FILE:lab_crtest_dialog_helper>"
+    LAB_CRTEST_VICTIM="$<TARGET_FILE:lab_crtest_victim>"
     LAB_CRTEST_EVENTS="$<TARGET_FILE:lab_crtest_events>"
     LAB_CRTEST_PLAIN="$<TARGET_FILE:lab_crtest_plain>"
     LAB_CRTEST_DAMAGED="$<TARGET_FILE:lab_crtest_damaged>"

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "crashreport/dialogs/crash_gui.h"
 #include "crashreport/export_data.h"
 #include "crashreport/report/system_utils.h"
 #include "platform/rtl/scope_exit.h"
@@ -173,31 +174,37 @@ void ForwardPasswordRequest(const TCrashModuleInfo& Module) {
 // Pairs.
 
 void FireExceptionNotify() {
+  if (RaisingThreadStopped()) return;
   ForwardExceptionNotify();
   DoExceptionNotify();
 }
 
 void FireExceptionActionNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Execute) {
+  if (RaisingThreadStopped()) return;
   ForwardExceptionActionNotify(Record, Action, Execute);
   DoExceptionActionNotify(Record, Action, Execute);
 }
 
 void FireExceptionErrorNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Retry) {
+  if (RaisingThreadStopped()) return;
   ForwardExceptionErrorNotify(Record, Action, Retry);
   DoExceptionErrorNotify(Record, Action, Retry);
 }
 
 void FireCustomDataRequest() {
+  if (RaisingThreadStopped()) return;
   ForwardCustomDataRequest();
   DoCustomDataRequest();
 }
 
 void FireAttachedFilesRequest() {
+  if (RaisingThreadStopped()) return;
   ForwardAttachedFilesRequest();
   DoAttachedFilesRequest();
 }
 
 void FireCustomFieldsRequest() {
+  if (RaisingThreadStopped()) return;
   ForwardCustomFieldsRequest();
   DoCustomFieldsRequest();
 }
@@ -229,18 +236,52 @@ std::atomic<std::uintptr_t> g_slot{kSlotFree};
 
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
 
+// Once, when the report's thread has stopped: its windows answer nothing any more.
+void RetireStoppedThread() {
+  TCrashProcessState& state = CrashState();
+  int stopped = kRaisingThreadStopped;
+  if (state.RaisingThreadStop.compare_exchange_strong(stopped, kRaisingThreadRetired))
+    CrashGui().ThreadStopped(state.ReportThread.load());
+}
+
 }  // namespace
 
-void CallInRaisingThread(const std::function<void()>& Proc) {
+bool RaisingThreadTakesCalls() noexcept {
   const TCrashProcessState& state = CrashState();
-  const TCrashExceptionRecord* current = state.CurrentException;
-  if (current && current->ThreadID != GetCurrentThreadID() && state.RaisingThreadServes.load()) {
+  return state.RaisingThreadServes.load() && state.RaisingThreadStop.load() == kRaisingThreadRuns;
+}
+
+void StopRaisingThread(std::uint32_t ThreadID) noexcept {
+  TCrashProcessState& state = CrashState();
+  int runs = kRaisingThreadRuns;
+  if (ThreadID != 0 && state.ReportThread.load() == ThreadID)
+    state.RaisingThreadStop.compare_exchange_strong(runs, kRaisingThreadStopped);
+}
+
+bool RaisingThreadStopped() noexcept { return CrashState().RaisingThreadStop.load() != kRaisingThreadRuns; }
+
+void CallInRaisingThread(const std::function<void()>& Proc) {
+  RetireStoppedThread();
+  const TCrashExceptionRecord* current = CrashState().CurrentException;
+  if (current && current->ThreadID != GetCurrentThreadID() && RaisingThreadTakesCalls()) {
     TRaisingThreadCall call{&Proc, nullptr};
     const auto waiting = reinterpret_cast<std::uintptr_t>(&call);
     for (std::uintptr_t expected = kSlotFree;
-         !g_slot.compare_exchange_weak(expected, waiting, std::memory_order_acq_rel); expected = kSlotFree)
+         !g_slot.compare_exchange_weak(expected, waiting, std::memory_order_acq_rel); expected = kSlotFree) {
+      if (RaisingThreadStopped()) return;
       Pause();
-    while (!call.Done.load(std::memory_order_acquire)) Pause();
+    }
+    while (!call.Done.load(std::memory_order_acquire)) {
+      // A stopped thread never comes back to the call it holds: the caller goes on without it. One
+      // still waiting in the slot is taken out, so that nothing runs it after its frame is gone.
+      if (RaisingThreadStopped()) {
+        std::uintptr_t expected = waiting;
+        g_slot.compare_exchange_strong(expected, kSlotFree, std::memory_order_acq_rel);
+        RetireStoppedThread();
+        return;
+      }
+      Pause();
+    }
     if (call.Error) std::rethrow_exception(call.Error);
     return;
   }

@@ -7,6 +7,7 @@
 // raises passes out to the caller.
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -62,6 +63,7 @@ void ForwardCustomFieldsRequest();
 void ForwardPasswordRequest(const TCrashModuleInfo& Module);
 
 // Forward, then fire here: how exception processing fires each event (inside CallInRaisingThread).
+// Nothing once the report's thread has stopped (StopRaisingThread).
 void FireExceptionNotify();
 void FireExceptionActionNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Execute);
 void FireExceptionErrorNotify(const TCrashExceptionRecord& Record, TCrashActionType Action, bool& Retry);
@@ -77,7 +79,17 @@ std::string RequestModulePassword(const TCrashModuleInfo& Module);
 // for the report, takes it (RunRaisingThreadCall); what Proc raises is raised again here. In the
 // raising thread (also inside a handed-over call) Proc runs at once.
 void CallInRaisingThread(const std::function<void()>& Proc);
+// Whether handed-over calls go to the raising thread: it serves (RaisingThreadServes of the
+// process state) and has not stopped.
+bool RaisingThreadTakesCalls() noexcept;
 // The raising thread's side: runs the call waiting in the slot, if any. Never raises.
 bool RunRaisingThreadCall() noexcept;
+
+// A fault of ThreadID: when it is the report's thread (ReportThread of the process state), it stops for good (its own fault ends the
+// program once reported). From then on calls run where they are made, a call it was handed and did
+// not finish is given up (its caller goes on as if it had returned), and no event is fired any more:
+// a handler might wait for what the stopped thread holds. Async-signal-safe.
+void StopRaisingThread(std::uint32_t ThreadID) noexcept;
+bool RaisingThreadStopped() noexcept;
 
 }  // namespace lab

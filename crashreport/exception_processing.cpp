@@ -83,7 +83,8 @@ bool ShowException(const TProcessRoute& Route) {
       return ShowWebErrorOutput(report.ConsoleIntroduction, report.Report);
     }
     if (CrashGui().HasDisplay()) {
-      if (Route.DialogInProgram) {
+      // (Not once the main thread has stopped in a fault of its own while it waited.)
+      if (Route.DialogInProgram && RaisingThreadTakesCalls()) {
         CallInRaisingThread([] {
           ActivateWindow();
           ShowExceptionDialog();
@@ -138,8 +139,8 @@ bool FilterException(const std::type_info* Class) {
     if (!ClassInheritsFromName(*Class, classes.Strings(i))) continue;
     const TStringList& settings = *options.ExceptionFilterSettings();
     if (i < settings.Count() && !settings.Strings(i).empty())
-      CrashGui().MessageBox(settings.Strings(i), options.GetCustomizedText(0),
-                            win::MB_ICONINFORMATION | win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION);
+      CrashMessageBox(settings.Strings(i), options.GetCustomizedText(0),
+                      win::MB_ICONINFORMATION | win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION);
     return true;
   }
   return false;
@@ -244,7 +245,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
       state.AttachChecked = options.AttachesScreenshot();
     }
 
-    if (Route.DialogInProgram) CallInRaisingThread([] { ShowReproduceDialog(); });
+    if (Route.DialogInProgram && RaisingThreadTakesCalls()) CallInRaisingThread([] { ShowReproduceDialog(); });
     if (ShouldSendReport()) SaveScreenshotToFile(GetAttachedScreenshotFileName());
     FreeScreenshot();
 

@@ -7,7 +7,6 @@
 #include <typeinfo>
 
 #include "crashreport/report/call_stack.h"
-#include "crashreport/dialogs/crash_gui.h"
 #include "crashreport/codec/file_utils.h"
 #include "crashreport/files/log_paths.h"
 #include "crashreport/send/mail_shell.h"
@@ -17,6 +16,7 @@
 #include "crashreport/process_state.h"
 #include "crashreport/send/sockets.h"
 #include "crashreport/report/system_utils.h"
+#include "crashreport/dialogs/window_services.h"
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/strutils.h"
@@ -80,17 +80,16 @@ std::string WriteInternalBugReport(const TInternalBug& Bug, const std::string& F
     if (!EnsureWritableFilePath(path, false, false)) return {};
     const std::string text = InternalBugText(Bug);
     ReplaceFileLocked(path, [&](std::string) { return text; });
-    TCrashGui& gui = CrashGui();
     const std::string question = "Error: '" + Bug.Message +
                                  "'\r\n\r\nThis is an internal CrashLog bug.\r\n"
                                  "Do you want to send the bug information to CrashLog author?";
-    if (gui.MessageBox(question, "Probably internal bug",
-                       win::MB_YESNO | win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST |
-                           win::MB_SERVICE_NOTIFICATION) == win::IDYES) {
+    if (CrashMessageBox(question, "Probably internal bug",
+                        win::MB_YESNO | win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST |
+                            win::MB_SERVICE_NOTIFICATION) == win::IDYES) {
       if (!SendMailShell(kCrashLogSupportAddress, kBugSubject, kBugSubject, {}, path))
-        gui.MessageBox("Cannot connect with your email client.\r\nPlease send the file \"" + path + "\" to " +
-                           kCrashLogSupportAddress + " manually and then press OK.",
-                       "Information", win::MB_OK | win::MB_ICONINFORMATION | win::MB_TASKMODAL);
+        CrashMessageBox("Cannot connect with your email client.\r\nPlease send the file \"" + path + "\" to " +
+                            kCrashLogSupportAddress + " manually and then press OK.",
+                        "Information", win::MB_OK | win::MB_ICONINFORMATION | win::MB_TASKMODAL);
     }
     return path;
   } catch (...) {

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "crashreport/codec/file_utils.h"
-#include "crashreport/dialogs/crash_gui.h"
+#include "crashreport/dialogs/window_services.h"
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/strutils.h"
 
@@ -46,8 +46,8 @@ void ShowInternalWarning(TCrashLogErrorCode Code, std::string_view Text) {
                                   IntToHex(address, 16), std::string(Text));
   Trace(line);
   if (CrashState().SendProgressWindow && IsSendingError(Code))
-    CrashGui().MessageBox(std::string(Text), "Error.",
-                          win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION);
+    CrashMessageBox(std::string(Text), "Error.",
+                    win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION);
 }
 
 void ClearInternalWarning() {

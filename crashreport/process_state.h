@@ -163,6 +163,9 @@ static_assert(std::atomic<int>::is_always_lock_free, "the catch flag is read in 
 TCrashThreadState& ThreadState() noexcept;
 
 // The process-wide state. Fields marked "per exception" are cleared by ResetExceptionState.
+// RaisingThreadStop: the report's thread runs; stopped; stopped and its windows retired.
+inline constexpr int kRaisingThreadRuns = 0, kRaisingThreadStopped = 1, kRaisingThreadRetired = 2;
+
 struct TCrashProcessState {
   TCrashProcessState();
   ~TCrashProcessState();
@@ -219,6 +222,11 @@ struct TCrashProcessState {
   // The raising thread takes handed-over calls while it waits: a thread stopped in a signal
   // handler cannot, and CallInRaisingThread then runs them in the calling thread.
   std::atomic<bool> RaisingThreadServes{true};
+  // The thread whose report is being made (set by the capture, 0 between reports), and whether it
+  // stopped for good in a fault of its own while it waited (StopRaisingThread): kept to the end, as
+  // the program ends by that fault.
+  std::atomic<std::uint32_t> ReportThread{0};
+  std::atomic<int> RaisingThreadStop{0};
 
   // Across exceptions.
   int ErrorCount = 0;  // exceptions reported since start

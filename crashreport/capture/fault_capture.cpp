@@ -21,6 +21,9 @@
 #include <typeinfo>
 
 #include "crashreport/codec/file_utils.h"
+#include "crashreport/dialogs/crash_gui.h"
+#include "crashreport/dialogs/dialog_state.h"
+#include "crashreport/dialogs/window_services.h"
 #include "crashreport/report/call_stack.h"
 #include "crashreport/event_dispatch.h"
 #include "crashreport/exception_processing.h"
@@ -86,7 +89,10 @@ struct TJob {
   const TFault* Fault;
   bool Done = false;
   bool Result = true;  // the program's own handling goes on
+  std::atomic<bool> Stopped{false};  // its thread faulted while it waited
 };
+// The report the calling thread waits for (read by the fault handler: no dynamic TLS).
+thread_local TJob* t_waiting_job __attribute__((tls_model("initial-exec"))) = nullptr;
 std::mutex g_jobs_lock;
 std::condition_variable g_jobs_done;
 std::deque<TJob*> g_jobs;
@@ -235,6 +241,9 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
     HandlerLock().Leave();
   });
   try {
+    // A thread stopped in a fault handler serves its windows no more: what other threads' dialogs
+    // send to them must not wait for it.
+    if (!RaisingThreadServes) CrashGui().ThreadStopped(Fault.ThreadID);
     state.StepCode = csStarted;
     state.ExceptionTime = Now();
     const TMemoryMap memory;
@@ -301,6 +310,7 @@ void* WorkerMain(void*) {
     if (::read(g_event_fd, &count, sizeof count) < 0 && errno == EINTR) continue;
     if (g_stop) return nullptr;
     if (g_fatal_pending.exchange(false)) {
+      CrashState().ReportThread = g_fatal.ThreadID;
       MakeReport(g_fatal, false);
       g_fatal_done = 1;
       Futex(g_fatal_done, FUTEX_WAKE, INT_MAX, nullptr);
@@ -313,7 +323,12 @@ void* WorkerMain(void*) {
         job = g_jobs.front();
         g_jobs.pop_front();
       }
+      // (Stopped is read after the report's thread is named: a fault of that thread in between is
+      // seen by one side or the other.)
+      CrashState().ReportThread = job->Fault->ThreadID;
+      if (job->Stopped.load()) StopRaisingThread(job->Fault->ThreadID);
       const bool result = MakeReport(*job->Fault, true);
+      CrashState().ReportThread = 0;
       std::lock_guard guard(g_jobs_lock);
       job->Result = result;
       job->Done = true;
@@ -333,18 +348,25 @@ bool RunReport(const TFault& Fault) {
   if (!FaultCaptureInstalled() || (Fault.Class && ClassInheritsFromClass(*Fault.Class, typeid(EAbort)))) return true;
   thread.InDispatch = true;
   ++g_reports_waited;
+  TJob job{&Fault};
+  t_waiting_job = &job;
   TScopeExit clear([&] {
+    t_waiting_job = nullptr;
     --g_reports_waited;
     thread.InDispatch = false;
     ForgetLastRaise();
   });
   const TRaiseHold hold;  // the worker reads the copy of this thread's stack
-  TJob job{&Fault};
+  // The main thread keeps its windows painted once a dialog of the report shows (not after a stack
+  // overflow, whose stack has no room for it).
+  bool pump = GetCurrentThreadID() == MainThreadID() &&
+              !(Fault.Class && ClassInheritsFromClass(*Fault.Class, typeid(EStackOverflow)));
   std::unique_lock guard(g_jobs_lock);
   g_jobs.push_back(&job);
   WakeWorker();
   while (!g_jobs_done.wait_for(guard, std::chrono::milliseconds(10), [&] { return job.Done; })) {
     guard.unlock();
+    pump = ServeWaitingThread(pump && DialogState().DialogPainted) && pump;
     RunRaisingThreadCall();
     guard.lock();
   }
@@ -412,6 +434,9 @@ void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
     g_held_signal.compare_exchange_strong(none, Signal);
     return;
   }
+  // A thread whose report is being made, or waits to be, takes no more calls for it.
+  if (TJob* job = t_waiting_job) job->Stopped.store(true);
+  StopRaisingThread(static_cast<std::uint32_t>(self));
   if (self == g_worker_tid.load() || (g_installed.load() && ::pthread_equal(::pthread_self(), g_worker))) {
     if (Info->si_code <= 0) {  // sent, not a fault of the worker's own: the main thread takes it
       ::syscall(SYS_tgkill, ::getpid(), ::getpid(), Signal);

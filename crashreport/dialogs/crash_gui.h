@@ -66,10 +66,15 @@ class TCrashGui {
 
   // The message loop. Ping sends WM_NULL and answers whether the window's thread served it within
   // TimeoutMs. PeekMessage takes the calling thread's next message; DispatchMessage translates and
-  // dispatches it.
+  // dispatches it. ServeSentMessages runs what other threads sent to the calling thread's windows and
+  // takes nothing else.
   virtual bool Ping(win::HWND Window, unsigned TimeoutMs) = 0;
   virtual bool PeekMessage(win::MSG& Msg) = 0;
   virtual void DispatchMessage(const win::MSG& Msg) = 0;
+  virtual void ServeSentMessages() = 0;
+  // A thread stopped for good (in the handler of a fault that ends the program): what is sent to its
+  // windows fails at once instead of waiting for it.
+  virtual void ThreadStopped(std::uint32_t ThreadID) = 0;
   virtual void Beep() = 0;
 
   // Surfaces: the screen's size, and the pixels of an area of it as the windows show them.

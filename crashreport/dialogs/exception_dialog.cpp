@@ -16,6 +16,7 @@
 #include "crashreport/capture/last_exception.h"
 #include "crashreport/dialogs/list_view_items.h"
 #include "crashreport/process_state.h"
+#include "crashreport/dialogs/window_services.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/messages.h"
 #include "platform/controls/standard_controls.h"
@@ -429,8 +430,7 @@ void ShowExceptionDialog() {
     });
     const bool painted = state.DialogPainted;
     if (!painted)
-      gui.MessageBox(GetExceptionMessageText(), dialog.Text(2),
-                     win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST);
+      CrashMessageBox(GetExceptionMessageText(), dialog.Text(2), win::MB_ICONERROR | win::MB_TASKMODAL | win::MB_TOPMOST);
     if (!s.TerminateRequested) break;
     ClearInternalWarning();
     CallInRaisingThread([&] {

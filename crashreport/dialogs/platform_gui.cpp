@@ -108,6 +108,11 @@ void TFrameworkGui::DispatchMessage(const win::MSG& Msg) {
   wm::TranslateMessage(Msg);
   wm::DispatchMessage(Msg);
 }
+void TFrameworkGui::ServeSentMessages() {
+  win::MSG msg;
+  wm::PeekMessage(msg, nullptr, 0, 0, wm::PM_NOREMOVE | wm::PM_QS_SENDMESSAGE);
+}
+void TFrameworkGui::ThreadStopped(std::uint32_t ThreadID) { wm::RetireThreadQueue(ThreadID); }
 void TFrameworkGui::Beep() { win::MessageBeep(0); }
 
 int TFrameworkGui::ScreenBitsPerPixel() { return win::GetDeviceCaps(nullptr, win::BITSPIXEL); }

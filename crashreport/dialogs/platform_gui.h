@@ -28,6 +28,8 @@ class TFrameworkGui : public TCrashGui {
   bool Ping(win::HWND Window, unsigned TimeoutMs) override;
   bool PeekMessage(win::MSG& Msg) override;
   void DispatchMessage(const win::MSG& Msg) override;
+  void ServeSentMessages() override;
+  void ThreadStopped(std::uint32_t ThreadID) override;
   void Beep() override;
   TRect ScreenRect() override;
   int ScreenBitsPerPixel() override;

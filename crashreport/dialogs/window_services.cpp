@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "crashreport/dialogs/crash_gui.h"
+#include "crashreport/event_dispatch.h"
+#include "platform/controls/dialogs.h"
 #include "platform/controls/messages.h"
 #include "platform/controls/window_styles.h"
 
@@ -75,6 +77,52 @@ bool ProcessOneMessage() {
   if (!gui.PeekMessage(msg)) return false;
   if (msg.message != win::WM_QUIT) gui.DispatchMessage(msg);
   return true;
+}
+
+bool ServeWaitingThread(bool Pump) noexcept {
+  try {
+    TCrashGui& gui = CrashGui();
+    gui.ServeSentMessages();
+    if (!Pump) return true;
+    const auto in = [](win::UINT Msg, win::UINT First, win::UINT Last) { return Msg >= First && Msg <= Last; };
+    win::MSG msg;
+    for (int i = 0; i < 11 && gui.PeekMessage(msg); ++i) {
+      // The program's windows stay painted, but take no input until the report is done.
+      if (in(msg.message, 0xA1, 0xA9) || in(msg.message, 0x100, 0x102) || in(msg.message, 0x104, 0x106) ||
+          in(msg.message, 0x201, 0x209)) {
+        gui.Beep();
+      } else if (msg.message == win::WM_QUIT) {
+        // Kept for the program's own loop, which ends once the report is done.
+        gui.PostMessage(nullptr, win::WM_QUIT, msg.wParam, 0);
+        break;
+      } else {
+        gui.DispatchMessage(msg);
+      }
+    }
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+int DefaultBoxAnswer(win::UINT Flags) noexcept {
+  static constexpr int kButtons[][3] = {{win::IDOK},
+                                        {win::IDOK, win::IDCANCEL},
+                                        {win::IDABORT, win::IDRETRY, win::IDIGNORE},
+                                        {win::IDYES, win::IDNO, win::IDCANCEL},
+                                        {win::IDYES, win::IDNO},
+                                        {win::IDRETRY, win::IDCANCEL}};
+  const auto& buttons = kButtons[(Flags & 0x0F) < std::size(kButtons) ? Flags & 0x0F : 0];
+  for (unsigned i = (Flags >> 8) & 0x0F;; --i)
+    if (i < 3 && buttons[i] != 0) return buttons[i];
+}
+
+int CrashMessageBox(const std::string& Text, const std::string& Caption, win::UINT Flags) {
+  TCrashGui& gui = CrashGui();
+  if (!gui.HasDisplay()) return DefaultBoxAnswer(Flags);
+  int answer = DefaultBoxAnswer(Flags);
+  CallInRaisingThread([&] { answer = gui.MessageBox(Text, Caption, Flags); });
+  return answer;
 }
 
 void SnapshotWindows() {

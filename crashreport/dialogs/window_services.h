@@ -21,6 +21,21 @@ win::HWND FindProcessMainWindow(std::uint32_t ProcessID);
 void ActivateWindow();
 // Serves one message of the calling thread, unless it is WM_QUIT; false when none was waiting.
 bool ProcessOneMessage();
+// What a thread serves while it waits for its report: the messages other threads send to its
+// windows (a dialog of another thread that takes the focus sends some) and, with Pump, at most 11
+// messages of its queue: mouse and keyboard input is dropped with a beep, the rest is dispatched
+// but WM_QUIT, which stays for the program's own loop. False when a message failed: the caller then
+// pumps no more.
+bool ServeWaitingThread(bool Pump) noexcept;
+
+// A message box of the crash reporter (MB_ flags; answers IDOK ... IDNO). Without a display nothing
+// shows and the answer is the box's default button. While a report is made it shows in the thread
+// that raised the exception when that thread serves its messages, so its windows take part as they
+// do in the thread's own boxes.
+int CrashMessageBox(const std::string& Text, const std::string& Caption, win::UINT Flags);
+// The button a box of Flags answers when nobody is asked: its default (MB_DEFBUTTON1 to 3, the last
+// button when there are fewer).
+int DefaultBoxAnswer(win::UINT Flags) noexcept;
 
 // Records every top-level window of this process; IsNewWindow is true for a window made since.
 void SnapshotWindows();

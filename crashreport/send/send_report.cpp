@@ -25,6 +25,7 @@
 #include "crashreport/send/smtp_mail.h"
 #include "crashreport/codec/tar_gzip.h"
 #include "crashreport/send/web_upload.h"
+#include "crashreport/dialogs/window_services.h"
 #include "platform/controls/dialogs.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/scope_exit.h"
@@ -448,8 +449,8 @@ void SendReport() {
   if (!sent && options.CopiesUnsentReport()) CrashGui().SetClipboardText(state.TextToSend);
   if (options.ShowsSendResult()) {
     const win::UINT modifiers = win::MB_TASKMODAL | win::MB_TOPMOST | win::MB_SERVICE_NOTIFICATION;
-    CrashGui().MessageBox(Text(sent ? 94 : 95), Text(0),
-                          modifiers | (sent ? win::MB_ICONINFORMATION : win::MB_ICONERROR));
+    CrashMessageBox(Text(sent ? 94 : 95), Text(0),
+                    modifiers | (sent ? win::MB_ICONINFORMATION : win::MB_ICONERROR));
   }
   if (!sent && options.KeepsUnsentFiles()) stays = KeepUnsentReport();
   state.Execute = sent;

@@ -270,6 +270,10 @@ std::vector<std::shared_ptr<ThreadQueue>> AllQueues() {
   return all;
 }
 
+void RetireThreadQueue(DWORD threadId) {
+  if (auto q = QueueOfThread(threadId)) RetireQueue(q);
+}
+
 void WakeAllQueues() {
   for (auto& q : AllQueues()) q->Wake();
 }
@@ -384,6 +388,10 @@ bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT 
 
 bool PeekMessage(MSG& msg, HWND filter, UINT min, UINT max, UINT removeFlags) {
   auto q = CurrentQueue();
+  if (removeFlags & PM_QS_SENDMESSAGE) {
+    ServeSentMessages(*q);
+    return false;
+  }
   return Retrieve(*q, msg, filter, min, max, (removeFlags & PM_REMOVE) != 0);
 }
 

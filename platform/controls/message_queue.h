@@ -21,6 +21,8 @@ using win::WPARAM;
 inline constexpr UINT PM_NOREMOVE = 0x0000;
 inline constexpr UINT PM_REMOVE = 0x0001;
 inline constexpr UINT PM_NOYIELD = 0x0002;
+// With it PeekMessage serves the messages other threads sent to this one and takes nothing else.
+inline constexpr UINT PM_QS_SENDMESSAGE = 0x00400000;
 
 inline constexpr UINT SMTO_NORMAL = 0x0000;
 inline constexpr UINT SMTO_BLOCK = 0x0001;
@@ -63,6 +65,11 @@ bool HasQueuedInput();
 // Timers. A null window makes a thread timer whose id is chosen here and returned.
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, win::TIMERPROC proc);
 bool KillTimer(HWND hwnd, UINT_PTR id);
+
+// Takes the queue of a thread that will never take messages again (stopped for good, as a thread is
+// whose fault ends the program) out of service, as the thread's end would: what was and is sent to
+// its windows fails at once, and nothing is posted to it any more.
+void RetireThreadQueue(DWORD threadId);
 
 // Wakes every thread waiting for messages (the manual clock moved; a back-end event arrived).
 void WakeAllQueues();

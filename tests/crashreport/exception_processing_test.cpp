@@ -117,8 +117,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TProcessCase{"ShownOnTheConsoleAndDealtWith", nullptr, 1, "result=0 errors=1", "processed on purpose"},
         TProcessCase{"AFilterWithoutTextHidesIt", [] { Filter("LOGIC_ERROR", ""); }, 0, "result=0 errors=0"},
-        TProcessCase{"AFilterWithTextShowsOnlyIt", [] { Filter("logic_error", "Please check the input."); }, 0,
-                     "result=0 errors=0", "box Look here: Please check the input.\n"},
+        TProcessCase{"AFilterWithTextShowsOnlyIt",
+                     [] {
+                       SetCrashGui(new TToldGui(true));
+                       Filter("logic_error", "Please check the input.");
+                     },
+                     0, "result=0 errors=0", "box Look here: Please check the input.\n"},
+        // Nobody could answer its box.
+        TProcessCase{"AFilterWithTextShowsNothingWithoutADisplay", [] { Filter("logic_error", "Please check."); }, 0,
+                     "result=0 errors=0"},
         TProcessCase{"AFilterOfAnAncestorMatches", [] { Filter("exception", ""); }, 0, "result=0 errors=0"},
         TProcessCase{"AnInactiveFilterDoesNot",
                      [] {

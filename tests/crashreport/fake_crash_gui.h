@@ -60,6 +60,8 @@ class TFakeCrashGui : public TCrashGui {
   int BoxAnswer = win::IDOK;
   std::vector<std::string> Clipboard;
   int Beeps = 0;
+  int SentServed = 0;
+  std::vector<std::uint32_t> Stopped;
   TRect Screen{0, 0, 640, 480};
   int ScreenBits = 24;
   std::uint32_t ScreenColor = 0xFF336699;
@@ -140,6 +142,8 @@ class TFakeCrashGui : public TCrashGui {
     return true;
   }
   void DispatchMessage(const win::MSG& Msg) override { Dispatched.push_back(Msg); }
+  void ServeSentMessages() override { ++SentServed; }
+  void ThreadStopped(std::uint32_t ThreadID) override { Stopped.push_back(ThreadID); }
   void Beep() override { ++Beeps; }
 
   TRect ScreenRect() override { return Screen; }

@@ -20,6 +20,7 @@ namespace {
 
 class TAskedGui : public TFrameworkGui {
  public:
+  bool HasDisplay() override { return true; }
   int MessageBox(const std::string& Text, const std::string& Caption, win::UINT Flags) override {
     Asked.push_back(Caption + ": " + Text);
     AskedFlags = Flags;

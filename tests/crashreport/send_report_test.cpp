@@ -102,6 +102,7 @@ TEST_F(SendReportTest, MailAndUploadCarryTheSameFilesAndAFailedMailStillUploads)
   UploadTo(http, "upload/report.php");
   o.SetAttachedFiles(attached_ + ";" + (folder_ / "missing.txt").string());
   o.SetSendFlags(0x0102);  // the result in a message box, stored names with the exception's time
+  gui_.Display = true;  // (the box shows only where someone can answer it)
   g_actions.clear();
   ExceptionActionNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool&) {
     g_actions.push_back(Action);

@@ -91,6 +91,7 @@ TEST(InternalWarning, SectionErrorsNameTheSectionAndTheMessage) {
 
 TEST(InternalWarning, SendingFailuresShowABoxOnlyWhileTheProgressDialogIsUp) {
   testing::TFakeCrashGui gui;
+  gui.Display = true;
   ::testing::internal::CaptureStderr();
   ShowInternalWarning(eeEmailSMTPError, "No server");  // no progress dialog
   CrashState().SendProgressWindow = testing::TFakeCrashGui::Handle(9);

@@ -80,6 +80,54 @@ TEST(WindowServices, OneMessageAtATimeAndQuitIsNotDispatched) {
   EXPECT_EQ(gui.Dispatched[0].message, win::WM_PAINT);
 }
 
+TEST(WindowServices, AWaitingThreadServesWhatIsSentAndPumpsOnlyWhenAsked) {
+  TFakeCrashGui gui;
+  const auto msg = [](win::UINT Message) {
+    win::MSG m{};
+    m.message = Message;
+    return m;
+  };
+  gui.Queue = {msg(win::WM_LBUTTONDOWN), msg(win::WM_KEYDOWN), msg(0xA1), msg(win::WM_PAINT), msg(win::WM_QUIT),
+               msg(win::WM_TIMER)};
+  EXPECT_TRUE(ServeWaitingThread(false));
+  EXPECT_EQ(gui.SentServed, 1);
+  EXPECT_EQ(gui.Queue.size(), 6u);
+  EXPECT_TRUE(ServeWaitingThread(true));
+  EXPECT_EQ(gui.SentServed, 2);
+  EXPECT_EQ(gui.Beeps, 3);  // input is dropped
+  ASSERT_EQ(gui.Dispatched.size(), 1u);
+  EXPECT_EQ(gui.Dispatched[0].message, win::WM_PAINT);
+  // The quit stays for the program's loop, and ends the round.
+  ASSERT_EQ(gui.Posted.size(), 1u);
+  EXPECT_EQ(gui.Posted[0].message, win::WM_QUIT);
+  ASSERT_EQ(gui.Queue.size(), 2u);
+  EXPECT_EQ(gui.Queue.back().message, win::WM_QUIT);
+  // At most 11 a round.
+  gui.Queue.assign(15, msg(win::WM_PAINT));
+  ServeWaitingThread(true);
+  EXPECT_EQ(gui.Queue.size(), 4u);
+}
+
+TEST(WindowServices, ABoxNobodyCanSeeAnswersItsDefaultButton) {
+  TFakeCrashGui gui;
+  gui.BoxAnswer = win::IDCANCEL;
+  const std::pair<win::UINT, int> defaults[] = {
+      {win::MB_OK | win::MB_ICONERROR, win::IDOK},
+      {win::MB_YESNO | win::MB_TASKMODAL, win::IDYES},
+      {win::MB_YESNO | win::MB_DEFBUTTON2, win::IDNO},
+      {win::MB_YESNO | win::MB_DEFBUTTON3, win::IDNO},  // past the last button: the last
+      {win::MB_ABORTRETRYIGNORE | win::MB_DEFBUTTON3, win::IDIGNORE},
+      {win::MB_RETRYCANCEL, win::IDRETRY},
+  };
+  for (const auto& [flags, answer] : defaults) {
+    EXPECT_EQ(CrashMessageBox("text", "caption", flags), answer) << flags;
+  }
+  EXPECT_TRUE(gui.Boxes.empty());
+  gui.Display = true;
+  EXPECT_EQ(CrashMessageBox("text", "caption", win::MB_OKCANCEL), win::IDCANCEL);
+  EXPECT_EQ(gui.Boxes.size(), 1u);
+}
+
 TEST(WindowServices, ClipboardAndWindowSnapshot) {
   TFakeCrashGui gui;
   CopyTextToClipboard("");

@@ -161,6 +161,51 @@ TEST_F(QueueTest, SendToAWindowWhoseThreadEndedFails) {
   wm::DestroyWindow(orphan);
 }
 
+TEST_F(QueueTest, SentMessagesAloneAreServedWhenAskedFor) {
+  HWND a = Recording();
+  Pump();
+  wm::SetWindowText(a, "four");
+  ASSERT_TRUE(wm::PostMessage(a, WM_USER + 1, 0, 0));
+  std::atomic<bool> done{false};
+  LRESULT answer = 0;
+  std::thread sender([&] {
+    answer = wm::SendMessage(a, WM_GETTEXTLENGTH, 0, 0);
+    done = true;
+  });
+  MSG m;
+  while (!done) {
+    EXPECT_FALSE(wm::PeekMessage(m, nullptr, 0, 0, wm::PM_REMOVE | wm::PM_QS_SENDMESSAGE));
+    std::this_thread::yield();
+  }
+  sender.join();
+  EXPECT_EQ(answer, 4);
+  ASSERT_TRUE(wm::PeekMessage(m, nullptr, 0, 0, wm::PM_REMOVE));  // the posted one stayed
+  EXPECT_EQ(m.message, WM_USER + 1);
+}
+
+TEST_F(QueueTest, AThreadStoppedForGoodFailsWhatIsSentToItsWindows) {
+  std::atomic<DWORD> id{0};
+  std::atomic<bool> release{false};
+  HWND window = nullptr;
+  std::thread owner([&] {
+    window = wm::CreateWindowEx(0, "", "x", WS_POPUP, 0, 0, 10, 10, nullptr, 0);
+    id = wm::CurrentThreadId();
+    while (!release) std::this_thread::sleep_for(1ms);  // never pumps
+  });
+  while (!id) std::this_thread::yield();
+  LRESULT answer = 1;
+  std::thread sender([&] { answer = wm::SendMessage(window, WM_USER, 0, 0); });
+  wm::RetireThreadQueue(id);
+  sender.join();  // given up, whether it was waiting already or came after
+  EXPECT_EQ(answer, 0);
+  LRESULT r = 1;
+  EXPECT_FALSE(wm::SendMessageTimeout(window, WM_NULL, 0, 0, wm::SMTO_BLOCK, 10000, &r));
+  EXPECT_FALSE(wm::PostMessage(window, WM_USER, 0, 0));
+  release = true;
+  owner.join();
+  wm::DestroyWindow(window);
+}
+
 TEST_F(QueueTest, AnotherThreadReadsTheWindowTextWithoutWaitingForTheOwner) {
   HWND a = Recording();
   wm::SetWindowText(a, "Main window");

@@ -1,0 +1,135 @@
+// What the crash reporter does to a program around a fault, seen from outside: the victim program
+// run as a child, headless and on an X server of the test's own, ended as hung when it outlives its
+// time limit. Each row is a way a program failed to go on (or to end) because of its reporter.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/crashreport/loopback_server.h"
+#include "tests/crashreport/victim_child.h"
+#include "tests/platform/x11_fixture.h"
+
+namespace lab::testing {
+namespace {
+
+constexpr int kLimitSeconds = 60;
+
+// How a run ends: "went on" (exit code 0 after the fault) or by the signal named.
+struct TVictimCase {
+  const char* Name;
+  const char* Scenario;
+  std::vector<std::string> Options;  // "%SMTP%" stands for a loopback SMTP server's port
+  bool Display = false;
+  const char* Answer = nullptr;  // the caption of a box the user answers with Enter
+  int Signal = 0;
+  std::vector<std::string> Logged;  // each in the log
+  int Mails = -1;  // the mails the server received, when counted
+  bool Debugger = false;  // run under gdb, with a mail program that takes what it is given
+  std::vector<std::string> Written;  // each in what it wrote on its standard error output
+};
+
+void PrintTo(const TVictimCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+const std::vector<std::string> kSilentSmtp = {"EmailSendMode = 2", "SMTPHost = 127.0.0.1", "SMTPPort = %SMTP%",
+                                              "EmailAddresses = support@lab.example", "DialogOptions = 0"};
+const std::vector<std::string> kRefusedSmtp = {"EmailSendMode = 2", "SMTPHost = 127.0.0.1", "SMTPPort = 1",
+                                               "EmailAddresses = support@lab.example", "DialogOptions = 0"};
+const std::vector<std::string> kFilter = {"ExceptionFiltersActive = true", "ExceptionFilterClasses[0] = lab::EConvertError",
+                                          "ExceptionFilterSettings[0] = Bad number"};
+
+std::vector<std::string> With(std::vector<std::string> Lines, const std::vector<std::string>& More) {
+  Lines.insert(Lines.end(), More.begin(), More.end());
+  return Lines;
+}
+
+const TVictimCase kCases[] = {
+    {.Name = "FilterTextHeadless", .Scenario = "convert", .Options = kFilter},
+    {.Name = "SendResultBoxHeadless", .Scenario = "caught", .Options = With(kRefusedSmtp, {"SendFlags = 0x53"}),
+     .Logged = {"Victim failed"}},
+    {.Name = "InternalErrorUnderADebugger", .Scenario = "handler-throws", .Debugger = true,
+     .Written = {"[ERROR] - Section: 8 - ", "program handled: Victim failed before its handler"}},
+    {.Name = "HandlerFaultDuringACaughtException", .Scenario = "handler-fault", .Signal = SIGSEGV,
+     .Logged = {"Victim failed before its handler", "Access violation"}},
+    {.Name = "SendingProgressAfterACaughtException", .Scenario = "caught", .Options = kSilentSmtp, .Display = true,
+     .Logged = {"Victim failed"}, .Mails = 1},
+    {.Name = "SendingProgressAfterAFatalFault", .Scenario = "fatal", .Options = kSilentSmtp, .Display = true,
+     .Signal = SIGSEGV, .Logged = {"Access violation"}, .Mails = 1},
+    {.Name = "RefusedServersWarningBox", .Scenario = "caught", .Options = kRefusedSmtp, .Display = true,
+     .Answer = "Error.", .Logged = {"Victim failed"}},
+    {.Name = "FilterTextOnADisplay", .Scenario = "convert", .Options = kFilter, .Display = true,
+     .Answer = "Information."},
+};
+
+class VictimRun : public ::testing::TestWithParam<TVictimCase> {};
+
+TEST_P(VictimRun, TheProgramGoesOnOrEndsByItsFaultWithoutHanging) {
+  const TVictimCase& c = GetParam();
+  std::unique_ptr<TXvfb> server;
+  std::unique_ptr<TEnv> display, backend;
+  if (c.Display) {
+    if (!TXvfb::Installed() || access("/usr/bin/xdotool", X_OK) != 0)
+      GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/setup.sh)";
+    server = std::make_unique<TXvfb>();
+    ASSERT_TRUE(server->Start());
+    display = std::make_unique<TEnv>("DISPLAY", server->Name().c_str());
+    backend = std::make_unique<TEnv>("LAB_BACKEND", "x11");
+  } else {
+    display = std::make_unique<TEnv>("DISPLAY", nullptr);
+    backend = std::make_unique<TEnv>("LAB_BACKEND", nullptr);
+  }
+  std::unique_ptr<test::TLoopbackServer> smtp;
+  std::vector<std::string> arguments = {c.Scenario};
+  for (std::string line : c.Options) {
+    if (const std::size_t at = line.find("%SMTP%"); at != std::string::npos) {
+      if (!smtp) smtp = std::make_unique<test::TLoopbackServer>("smtp");
+      line.replace(at, 6, std::to_string(smtp->Port()));
+    }
+    arguments.push_back(line);
+  }
+  std::unique_ptr<TEnv> path;
+  std::vector<std::string> debugger;
+  const std::string bin = Scratch(std::string("victim_bin_") + c.Name);
+  if (c.Debugger) {
+    if (access("/usr/bin/gdb", X_OK) != 0) GTEST_SKIP() << "gdb is not installed";
+    debugger = {"/usr/bin/gdb", "-q", "-batch", "-ex", "run", "--args"};
+    WriteAll(bin + "/xdg-email", "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/mailed.txt\"\n");
+    std::filesystem::permissions(bin + "/xdg-email", std::filesystem::perms::owner_all);
+    path = std::make_unique<TEnv>("PATH", (bin + ":" + std::getenv("PATH")).c_str());
+  }
+  TVictim victim(c.Name, arguments, debugger);
+  if (c.Answer) {
+    const std::string xdotool = "/usr/bin/timeout 20 /usr/bin/xdotool ";
+    EXPECT_EQ(Shell(xdotool + "search --sync --name '^" + std::string(c.Answer) + "$' windowfocus --sync %1"), 0);
+    EXPECT_EQ(Shell(xdotool + "sleep 0.3 key Return"), 0);
+  }
+  const TVictimEnd end = victim.Wait(kLimitSeconds);
+  ASSERT_FALSE(end.Hung) << end.Errors;
+  if (c.Signal) {
+    EXPECT_TRUE(WIFSIGNALED(end.WaitStatus) && WTERMSIG(end.WaitStatus) == c.Signal) << end.WaitStatus << "\n" << end.Errors;
+    EXPECT_EQ(end.Errors.find("Fatal signal"), std::string::npos) << "a minimal report:\n" << end.Errors;
+  } else {
+    EXPECT_TRUE(WIFEXITED(end.WaitStatus) && WEXITSTATUS(end.WaitStatus) == 0) << end.WaitStatus << "\n" << end.Errors;
+    EXPECT_NE(end.Output.find("went on\n"), std::string::npos) << end.Output;
+  }
+  for (const std::string& text : c.Written) EXPECT_NE(end.Errors.find(text), std::string::npos) << text;
+  if (c.Debugger) {
+    // The bug report beside the program, offered for mailing: the answer nobody could give is yes.
+    EXPECT_NE(ReadAll(victim.Folder() + "/lab_crtest_victim.log").find("Section   : 8"), std::string::npos);
+    EXPECT_NE(ReadAll(bin + "/mailed.txt").find("CrashLog"), std::string::npos);
+  }
+  for (const std::string& text : c.Logged) EXPECT_NE(end.Log.find(text), std::string::npos) << text;
+  if (c.Mails >= 0) {
+    EXPECT_EQ(smtp->Count(), c.Mails);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Victims, VictimRun, ::testing::ValuesIn(kCases),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
+}  // namespace
+}  // namespace lab::testing
