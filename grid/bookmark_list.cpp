@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "grid/dbgrid.h"
 #include "grid/selection.h"
 #include "platform/db/dataset.h"
 #include "platform/db/db_errors.h"
@@ -38,7 +37,7 @@ bool Search(int Count, int& Index, C&& Compare) {
 
 }  // namespace
 
-TDataSet* TBookmarkListX::DataSet() const { return grid_->DataLink()->DataSet(); }
+TDataSet* TBookmarkListX::DataSet() const { return grid_.SelectionDataSet(); }
 
 void TBookmarkListX::Changed() { cache_index_ = -1; }
 
@@ -80,7 +79,7 @@ void TBookmarkListX::CheckOrderAround([[maybe_unused]] std::size_t Index) const 
 }
 
 TBookmark TBookmarkListX::CurrentRow() const {
-  if (!link_active_ || !grid_->DataLink()->Active())
+  if (!link_active_ || !grid_.SelectionLinkActive())
     DatabaseError(std::string(dbmsg::SDataSetClosed));
   return DataSet()->Bookmark();
 }
@@ -142,12 +141,8 @@ void TBookmarkListX::SetCurrentRowSelected(bool Value) {
   }
   CheckOrderAround(static_cast<std::size_t>(index));
   Changed();
-  // The current record's row: its place in the link's buffer, or among all records when every
-  // record is a row.
-  const int record =
-      grid_->RecordSetMode() ? grid_->MemTable()->CurrentRecord() : grid_->DataLink()->ActiveRecord();
-  grid_->InvalidateRow(record + grid_->TitleOffset());
-  TDBGridXSelection* selection = grid_->Selection();
+  grid_.RepaintCurrentRecord();
+  TDBGridXSelection* selection = grid_.GridSelection();
   if (Count() > 0 && selection->SelectionType() != gstRecordBookmarks) {
     selection->Clear();
     selection->SetSelectionType(gstRecordBookmarks);
@@ -161,9 +156,9 @@ void TBookmarkListX::Clear() {
   items_.clear();
   DropKeys();
   Changed();
-  grid_->Selection()->UpdateState();
-  if (grid_->HandleAllocated()) grid_->Invalidate();
-  grid_->Selection()->SelectionChanged();
+  grid_.GridSelection()->UpdateState();
+  grid_.RepaintGrid();
+  grid_.GridSelection()->SelectionChanged();
 }
 
 void TBookmarkListX::Delete() {
@@ -183,7 +178,7 @@ void TBookmarkListX::Delete() {
       Changed();
     }
   }
-  grid_->Selection()->UpdateState();
+  grid_.GridSelection()->UpdateState();
 }
 
 void TBookmarkListX::LinkActive(bool Value) {
@@ -197,7 +192,7 @@ TGridRect TBookmarkListX::SelectionRect() {
   TGridRect r{-1, -1, -1, -1};
   TDataSet* ds = DataSet();
   if (items_.empty() || !ds) return r;
-  grid_->ForEachShownRecord([&](int row) {
+  grid_.ForEachRecordShown([&](int row) {
     int index = 0;
     if (!Find(ds->Bookmark(), index)) return;
     if (r.Top < 0) r.Top = row;
@@ -205,7 +200,7 @@ TGridRect TBookmarkListX::SelectionRect() {
   });
   if (r.Top < 0) return r;
   r.Left = 0;
-  r.Right = grid_->ColCount() - 1;
+  r.Right = grid_.GridCellCount().X - 1;
   return r;
 }
 
@@ -248,8 +243,8 @@ bool TBookmarkListX::Refresh() {
   }
   Changed();
   if (items_.size() == before) return false;
-  grid_->Selection()->UpdateState();
-  if (grid_->HandleAllocated()) grid_->Invalidate();
+  grid_.GridSelection()->UpdateState();
+  grid_.RepaintGrid();
   return true;
 }
 

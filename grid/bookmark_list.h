@@ -9,19 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "grid/selection_host.h"
 #include "platform/db/field_types.h"
 #include "platform/grids/grid_types.h"
 #include "platform/rtl/object.h"
 
 namespace lab {
 
-class TCustomDBGridX;
 class TDataSet;
 
 class TBookmarkListX : public TObject {
   LAB_CLASS(TBookmarkListX, TObject)
  public:
-  explicit TBookmarkListX(TCustomDBGridX* AGrid) : grid_(AGrid) {}
+  explicit TBookmarkListX(ISelectionHostX& AGrid) : grid_(AGrid) {}
 
   int Count() const noexcept { return static_cast<int>(items_.size()); }
   const TBookmark& Items(int Index) const { return items_.at(static_cast<std::size_t>(Index)); }
@@ -62,7 +62,7 @@ class TBookmarkListX : public TObject {
   // hold), each once.
   void CheckOrderAround(std::size_t Index) const;
 
-  TCustomDBGridX* grid_;
+  ISelectionHostX& grid_;
   std::vector<TBookmark> items_;
   // While keys_stamp_ is the dataset's order stamp (never 0 then): every item is a valid bookmark
   // and keys_ holds their keys, rising strictly.

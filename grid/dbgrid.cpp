@@ -51,7 +51,7 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   // Sizing, moving and drop lines are XOR in silver: dark grey over the light cells, light over
   // dark ones.
   SetLinePenColor(static_cast<TColor>(0xC0C0C0));
-  selected_rows_ = std::make_unique<TBookmarkListX>(this);
+  selected_rows_ = std::make_unique<TBookmarkListX>(static_cast<ISelectionHostX&>(*this));
   title_tree_ = std::make_unique<THeadTreeNode>("Root", 0, 0);
   v_title_margin_ = 10;
   use_multi_title_ = false;
@@ -66,7 +66,7 @@ TCustomDBGridX::TCustomDBGridX(TComponent* AOwner) : TCustomGrid(AOwner) {
   footer_font_->OnChange = [this](TObject*) { FooterFontChanged(); };
   allowed_selections_ = TDBGridXAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
   cell_params_ = std::make_unique<TColCellParamsX>();
-  selection_ = std::make_unique<TDBGridXSelection>(this);
+  selection_ = std::make_unique<TDBGridXSelection>(static_cast<ISelectionHostX&>(*this));
   title_image_link_ = std::make_unique<TChangeLink>();
   title_image_link_->OnChange = [this](TObject* Sender) { TitleImagesChanged(Sender); };
   st_filter_ = std::make_unique<TSTDBGridXFilter>(this);

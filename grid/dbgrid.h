@@ -41,8 +41,8 @@
 #include "grid/grid_scroll_bars.h"
 #include "grid/grid_sum_list.h"
 #include "grid/inc_search.h"
-#include "grid/mouse_tracker.h"
 #include "grid/mem_table.h"
+#include "grid/mouse_tracker.h"
 #include "grid/selection.h"
 #include "grid/title_tree.h"
 #include "platform/graphics/image_list.h"
@@ -91,7 +91,10 @@ struct TTitleLeafX {
 inline constexpr win::UINT WM_DEFERLAYOUTX = win::WM_USER + 100;
 
 // The grid lends its parts what each needs of it through a narrow interface of the part's own.
-class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMouseTrackerHostX {
+class TCustomDBGridX : public TCustomGrid,
+                       private IIncSearchHostX,
+                       private IMouseTrackerHostX,
+                       private ISelectionHostX {
   LAB_CLASS(TCustomDBGridX, TCustomGrid)
   LAB_PROPERTIES(TCustomDBGridX, TCustomGrid)
  public:
@@ -667,10 +670,6 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   friend class TSTColumnFilterX;
   friend class TDBGridXSumList;
   friend class TCellPainterX;
-  friend class TBookmarkListX;
-  friend class TDBGridXSelection;
-  friend class TDBGridXSelectionRect;
-  friend class TDBGridXSelectionCols;
 
   // What incremental search asks of the grid (dbgrid_inc_search.cpp).
   bool SearchLinkActive() override;
@@ -681,6 +680,22 @@ class TCustomDBGridX : public TCustomGrid, private IIncSearchHostX, private IMou
   void EndWalk(bool Found) override;
   void IncSearchShown(bool Active) override;
   void SetIncSearchTimer(int Interval) override;
+
+  // What the selection and the selected records ask of the grid (dbgrid_selection.cpp).
+  TDataSet* SelectionDataSet() override;
+  bool SelectionLinkActive() override;
+  TDBGridColumnsX* SelectionColumns() override { return columns_.get(); }
+  TDBGridXSelection* GridSelection() override { return selection_.get(); }
+  TBookmarkListX* GridSelectedRows() override { return selected_rows_.get(); }
+  void ForEachRecordShown(const std::function<void(int GridRow)>& Action) override { ForEachShownRecord(Action); }
+  TGridCoord GridCellCount() override { return {ColCount(), RowCount()}; }
+  int SelectionIndicatorOffset() override { return indicator_offset_; }
+  void RepaintCells(const TGridRect& Cells) override { InvalidateGridRect(Cells); }
+  void RepaintCurrentRecord() override;
+  void RepaintGrid() override;
+  void SelectionKindChanged() override { InvalidateEditor(); }
+  void SelectionChangeEvent() override;
+  void SelectionCleared() override;
 
   // What the mouse tracker asks of the grid (mouse_tracking.cpp).
   void SetTrackingTimer(int Interval) override;

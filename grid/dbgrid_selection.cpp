@@ -1,8 +1,36 @@
 // The grid's selection as the cells see it.
 
+#include "grid/bookmark_list.h"
 #include "grid/dbgrid.h"
+#include "grid/selection.h"
 
 namespace lab {
+
+// ---- What the selection asks of the grid ----
+
+TDataSet* TCustomDBGridX::SelectionDataSet() { return data_link_->DataSet(); }
+bool TCustomDBGridX::SelectionLinkActive() { return data_link_->Active(); }
+
+// The current record's row: its place in the link's buffer, or among all records when every record
+// is a row.
+void TCustomDBGridX::RepaintCurrentRecord() {
+  const int record = record_set_ ? mem_table_->CurrentRecord() : data_link_->ActiveRecord();
+  InvalidateRow(record + title_offset_);
+}
+
+void TCustomDBGridX::RepaintGrid() {
+  if (HandleAllocated()) Invalidate();
+}
+
+void TCustomDBGridX::SelectionChangeEvent() {
+  if (OnSelectionChanged) OnSelectionChanged(this);
+}
+
+// An editor that always shows comes back once nothing is selected.
+void TCustomDBGridX::SelectionCleared() {
+  if (options_.Contains(dgAlwaysShowEditor) && AlwaysShowEditor() && HandleAllocated() && data_link_->Active())
+    ShowCellEditor();
+}
 
 bool TCustomDBGridX::HasSelection() const { return selection_ && selection_->SelectionType() != gstNon; }
 bool TCustomDBGridX::SelectionIsAll() const { return selection_ && selection_->SelectionType() == gstAll; }

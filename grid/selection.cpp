@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "grid/bookmark_list.h"
-#include "grid/dbgrid.h"
 #include "grid/grid_services.h"
 #include "platform/db/dataset.h"
 #include "platform/rtl/scope_exit.h"
@@ -13,12 +12,11 @@ namespace lab {
 // ---- The rectangle ----
 
 bool TDBGridXSelectionRect::HasData() const {
-  TGridDataLinkX* link = grid_->DataLink();
-  return link->Active() && link->DataSet();
+  return grid_.SelectionLinkActive() && grid_.SelectionDataSet();
 }
 
 void TDBGridXSelectionRect::Select(int ACol, const TBookmark& ABookmark, bool AddSel) {
-  TDBGridXSelection* selection = grid_->Selection();
+  TDBGridXSelection* selection = grid_.GridSelection();
   if (selection->SelectionType() != gstRectangle) {
     selection->Clear();
     AddSel = false;
@@ -33,27 +31,27 @@ void TDBGridXSelectionRect::Select(int ACol, const TBookmark& ABookmark, bool Ad
   selection->SetSelectionType(gstRectangle);
   // What changes on screen is the old rectangle and the new one together.
   const TGridRect after = selection->SelectionToGridRect();
-  if (before.Left >= 0) grid_->InvalidateGridRect(before);
-  if (after.Left >= 0) grid_->InvalidateGridRect(after);
+  if (before.Left >= 0) grid_.RepaintCells(before);
+  if (after.Left >= 0) grid_.RepaintCells(after);
   selection->SelectionChanged();
 }
 
 bool TDBGridXSelectionRect::CellSelected(int DataCol, const TBookmark& Bookmark) {
   if (!HasData()) GridError("Error in function TDBGridXSelectionRect.CellSelected");
   if (DataCol < LeftCol() || DataCol > RightCol()) return false;
-  TDataSet* ds = grid_->DataLink()->DataSet();
+  TDataSet* ds = grid_.SelectionDataSet();
   return ds->CompareBookmarks(Bookmark, TopRow()) >= 0 && ds->CompareBookmarks(Bookmark, BottomRow()) <= 0;
 }
 
 TBookmark TDBGridXSelectionRect::TopRow() {
   if (!HasData()) GridError("Error in TDBGridXSelectionRect.GetTopRow");
-  TDataSet* ds = grid_->DataLink()->DataSet();
+  TDataSet* ds = grid_.SelectionDataSet();
   return ds->CompareBookmarks(anchor_bookmark_, shift_bookmark_) <= 0 ? anchor_bookmark_ : shift_bookmark_;
 }
 
 TBookmark TDBGridXSelectionRect::BottomRow() {
   if (!HasData()) GridError("Error in TDBGridXSelectionRect.GetBottomRow");
-  TDataSet* ds = grid_->DataLink()->DataSet();
+  TDataSet* ds = grid_.SelectionDataSet();
   return ds->CompareBookmarks(anchor_bookmark_, shift_bookmark_) <= 0 ? shift_bookmark_ : anchor_bookmark_;
 }
 
@@ -71,7 +69,7 @@ void TDBGridXSelectionRect::Clear() {
   anchor_col_ = shift_col_ = -1;
   anchor_bookmark_.clear();
   shift_bookmark_.clear();
-  grid_->Selection()->SelectionChanged();
+  grid_.GridSelection()->SelectionChanged();
 }
 
 // ---- Whole columns ----
@@ -86,14 +84,14 @@ void TDBGridXSelectionCols::Add(TColumnX* Column) {
 }
 
 void TDBGridXSelectionCols::Changed() {
-  TDBGridXSelection* selection = grid_->Selection();
+  TDBGridXSelection* selection = grid_.GridSelection();
   selection->SetSelectionType(Count() > 0 ? gstColumns : gstNon);
-  if (grid_->HandleAllocated()) grid_->Invalidate();
+  grid_.RepaintGrid();
   selection->SelectionChanged();
 }
 
 void TDBGridXSelectionCols::Select(TColumnX* Column, bool AddSel) {
-  TDBGridXSelection* selection = grid_->Selection();
+  TDBGridXSelection* selection = grid_.GridSelection();
   if (selection->SelectionType() != gstColumns) selection->Clear();
   if (!AddSel) TColumnsXList::Clear();
   if (IndexOf(Column) < 0) Add(Column);
@@ -103,7 +101,7 @@ void TDBGridXSelectionCols::Select(TColumnX* Column, bool AddSel) {
 }
 
 void TDBGridXSelectionCols::InvertSelect(TColumnX* Column) {
-  TDBGridXSelection* selection = grid_->Selection();
+  TDBGridXSelection* selection = grid_.GridSelection();
   if (selection->SelectionType() != gstColumns) selection->Clear();
   adding_ = IndexOf(Column) < 0;
   if (adding_) Add(Column);
@@ -113,11 +111,11 @@ void TDBGridXSelectionCols::InvertSelect(TColumnX* Column) {
 }
 
 void TDBGridXSelectionCols::SelectShift(TColumnX* Column) {
-  TDBGridXSelection* selection = grid_->Selection();
+  TDBGridXSelection* selection = grid_.GridSelection();
   if (selection->SelectionType() != gstColumns) selection->Clear();
   if (!anchor_) anchor_ = Column;
   TColumnsXList::Clear();
-  TDBGridColumnsX* columns = grid_->Columns();
+  TDBGridColumnsX* columns = grid_.SelectionColumns();
   const int from = std::min(anchor_->Index(), Column->Index()), to = std::max(anchor_->Index(), Column->Index());
   for (int i = from; i <= to; ++i)
     if (columns->GetColumn(i)->Visible()) TColumnsXList::Add(columns->GetColumn(i));
@@ -127,7 +125,7 @@ void TDBGridXSelectionCols::SelectShift(TColumnX* Column) {
 }
 
 void TDBGridXSelectionCols::Refresh() {
-  TDBGridColumnsX* columns = grid_->Columns();
+  TDBGridColumnsX* columns = grid_.SelectionColumns();
   for (int i = Count() - 1; i >= 0; --i) {
     bool present = false;
     for (int k = 0; k < columns->Count() && !present; ++k) present = columns->GetColumn(k) == GetColumn(i);
@@ -154,23 +152,23 @@ void TDBGridXSelectionCols::Clear() {
 
 // ---- The selection ----
 
-TDBGridXSelection::TDBGridXSelection(TCustomDBGridX* AGrid)
+TDBGridXSelection::TDBGridXSelection(ISelectionHostX& AGrid)
     : grid_(AGrid),
       columns_(std::make_unique<TDBGridXSelectionCols>(AGrid)),
       rect_(std::make_unique<TDBGridXSelectionRect>(AGrid)) {}
 
 TDBGridXSelection::~TDBGridXSelection() = default;
 
-TBookmarkListX* TDBGridXSelection::Rows() const { return grid_->SelectedRows(); }
+TBookmarkListX* TDBGridXSelection::Rows() const { return grid_.GridSelectedRows(); }
 
 void TDBGridXSelection::SetSelectionType(TDBGridXSelectionType Value) {
   if (type_ == Value) return;
   type_ = Value;
-  grid_->InvalidateEditor();
+  grid_.SelectionKindChanged();
 }
 
 void TDBGridXSelection::SelectionChanged() {
-  if (grid_->OnSelectionChanged) grid_->OnSelectionChanged(grid_);
+  grid_.SelectionChangeEvent();
 }
 
 void TDBGridXSelection::Clear() {
@@ -179,29 +177,27 @@ void TDBGridXSelection::Clear() {
     case gstRectangle: {
       const TGridRect before = SelectionToGridRect();
       rect_->Clear();
-      if (before.Left >= 0) grid_->InvalidateGridRect(before);
+      if (before.Left >= 0) grid_.RepaintCells(before);
       break;
     }
     case gstColumns:
       columns_->Clear();
-      if (grid_->HandleAllocated()) grid_->Invalidate();
+      grid_.RepaintGrid();
       break;
     case gstAll:
-      if (grid_->HandleAllocated()) grid_->Invalidate();
+      grid_.RepaintGrid();
       break;
     case gstNon: break;
   }
   SetSelectionType(gstNon);
-  if (grid_->Options().Contains(dgAlwaysShowEditor) && grid_->AlwaysShowEditor() && grid_->HandleAllocated() &&
-      grid_->DataLink()->Active())
-    grid_->ShowCellEditor();
+  grid_.SelectionCleared();
 }
 
 void TDBGridXSelection::SelectAll() {
   if (type_ == gstAll) return;
   Clear();
   SetSelectionType(gstAll);
-  if (grid_->HandleAllocated()) grid_->Invalidate();
+  grid_.RepaintGrid();
   SelectionChanged();
 }
 
@@ -210,8 +206,8 @@ bool TDBGridXSelection::DataCellSelected(int DataCol, const TBookmark& Bookmark)
     case gstRecordBookmarks: return Rows()->IndexOf(Bookmark) >= 0;
     case gstRectangle: return rect_->CellSelected(DataCol, Bookmark);
     case gstColumns:
-      return DataCol >= 0 && DataCol < grid_->Columns()->Count() &&
-             columns_->IndexOf(grid_->Columns()->GetColumn(DataCol)) >= 0;
+      return DataCol >= 0 && DataCol < grid_.SelectionColumns()->Count() &&
+             columns_->IndexOf(grid_.SelectionColumns()->GetColumn(DataCol)) >= 0;
     case gstAll: return true;
     case gstNon: return false;
   }
@@ -221,22 +217,21 @@ bool TDBGridXSelection::DataCellSelected(int DataCol, const TBookmark& Bookmark)
 void TDBGridXSelection::UpdateState() {
   if ((type_ == gstRecordBookmarks && Rows()->Count() == 0) || (type_ == gstColumns && columns_->Count() == 0)) {
     SetSelectionType(gstNon);
-    if (grid_->HandleAllocated()) grid_->Invalidate();
+    grid_.RepaintGrid();
   }
 }
 
 TGridRect TDBGridXSelection::SelectionToGridRect() {
   TGridRect r{-1, -1, -1, -1};
-  const int io = grid_->IndicatorOffset();
+  const int io = grid_.SelectionIndicatorOffset();
   switch (type_) {
     case gstRecordBookmarks: return Rows()->SelectionRect();
     case gstRectangle: {
-      TGridDataLinkX* link = grid_->DataLink();
-      TDataSet* ds = link->DataSet();
-      if (!link->Active() || !ds || rect_->AnchorCol() < 0) return r;
+      TDataSet* ds = grid_.SelectionDataSet();
+      if (!grid_.SelectionLinkActive() || !ds || rect_->AnchorCol() < 0) return r;
       // The records on screen between the corners.
       const TBookmark top = rect_->TopRow(), bottom = rect_->BottomRow();
-      grid_->ForEachShownRecord([&](int row) {
+      grid_.ForEachRecordShown([&](int row) {
         const TBookmark b = ds->Bookmark();
         if (ds->CompareBookmarks(b, top) < 0 || ds->CompareBookmarks(b, bottom) > 0) return;
         if (r.Top < 0) r.Top = row;
@@ -252,10 +247,10 @@ TGridRect TDBGridXSelection::SelectionToGridRect() {
       r.Left = columns_->GetColumn(0)->Index() + io;
       r.Right = columns_->GetColumn(columns_->Count() - 1)->Index() + io;
       r.Top = 0;
-      r.Bottom = grid_->RowCount() - 1;
+      r.Bottom = grid_.GridCellCount().Y - 1;
       return r;
     }
-    case gstAll: return TGridRect{0, 0, grid_->ColCount() - 1, grid_->RowCount() - 1};
+    case gstAll: return TGridRect{0, 0, grid_.GridCellCount().X - 1, grid_.GridCellCount().Y - 1};
     case gstNon: return r;
   }
   return r;

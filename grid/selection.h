@@ -8,19 +8,18 @@
 #include <string>
 
 #include "grid/columns.h"
+#include "grid/selection_host.h"
 #include "platform/db/field_types.h"
 #include "platform/grids/grid_types.h"
 #include "platform/rtl/object.h"
 
 namespace lab {
 
-class TCustomDBGridX;
-class TDBGridXSelection;
 
 class TDBGridXSelectionRect : public TObject {
   LAB_CLASS(TDBGridXSelectionRect, TObject)
  public:
-  explicit TDBGridXSelectionRect(TCustomDBGridX* AGrid) : grid_(AGrid) {}
+  explicit TDBGridXSelectionRect(ISelectionHostX& AGrid) : grid_(AGrid) {}
 
   // Moves the shift corner (and, without AddSel, the anchor too) and makes the rectangle the
   // grid's selection.
@@ -44,7 +43,7 @@ class TDBGridXSelectionRect : public TObject {
  private:
   bool HasData() const;
 
-  TCustomDBGridX* grid_;
+  ISelectionHostX& grid_;
   int anchor_col_ = -1;
   TBookmark anchor_bookmark_;
   int shift_col_ = -1;
@@ -53,7 +52,7 @@ class TDBGridXSelectionRect : public TObject {
 
 class TDBGridXSelectionCols : public TColumnsXList {
  public:
-  explicit TDBGridXSelectionCols(TCustomDBGridX* AGrid) : grid_(AGrid) {}
+  explicit TDBGridXSelectionCols(ISelectionHostX& AGrid) : grid_(AGrid) {}
 
   // Keeps the list in column order.
   void Add(TColumnX* Column);
@@ -75,7 +74,7 @@ class TDBGridXSelectionCols : public TColumnsXList {
  private:
   void Changed();
 
-  TCustomDBGridX* grid_;
+  ISelectionHostX& grid_;
   TColumnX* anchor_ = nullptr;
   TColumnX* shift_ = nullptr;
   bool adding_ = false;
@@ -84,7 +83,7 @@ class TDBGridXSelectionCols : public TColumnsXList {
 class TDBGridXSelection : public TObject {
   LAB_CLASS(TDBGridXSelection, TObject)
  public:
-  explicit TDBGridXSelection(TCustomDBGridX* AGrid);
+  explicit TDBGridXSelection(ISelectionHostX& AGrid);
   ~TDBGridXSelection() override;
 
   TDBGridXSelectionType SelectionType() const noexcept { return type_; }
@@ -93,7 +92,7 @@ class TDBGridXSelection : public TObject {
   TDBGridXSelectionRect* Rect() const noexcept { return rect_.get(); }
   TDBGridXSelectionCols* Columns() const noexcept { return columns_.get(); }
   // The grid's SelectedRows.
-  class TBookmarkListX* Rows() const;
+  TBookmarkListX* Rows() const;
 
   void Clear();
   void SelectAll();
@@ -108,7 +107,7 @@ class TDBGridXSelection : public TObject {
   virtual void SelectionChanged();
 
  private:
-  TCustomDBGridX* grid_;
+  ISelectionHostX& grid_;
   std::unique_ptr<TDBGridXSelectionCols> columns_;
   std::unique_ptr<TDBGridXSelectionRect> rect_;
   TDBGridXSelectionType type_ = gstNon;
