@@ -72,11 +72,14 @@ class IncSearchPart : public ::testing::Test {
   TIncSearchX search{host};
 };
 
-// Each row types its pieces one Locate after another from a record; the record reached and the
-// search text after the last piece.
+// Each row types its pieces one Locate after another from a record, over records the search walks
+// (or the dataset searches itself, or the link is closed, or no column shows a field); the record
+// reached and the search text after the last piece.
 TEST_F(IncSearchPart, EachModeFindsTheFirstRecordBeginningWithTheText) {
+  enum TRecords { kWalked, kOwnSearch, kLinkClosed, kNoColumn };
   struct Case {
     const char* what;
+    TRecords records;
     int from;
     std::vector<std::pair<const char*, int>> typed;  // text, mode
     int record;
@@ -84,20 +87,26 @@ TEST_F(IncSearchPart, EachModeFindsTheFirstRecordBeginningWithTheText) {
     int steps;  // moves of the last piece's walk
   };
   const Case cases[] = {
-      {"from the first", 4, {{"m", 0}}, 0, "m", 1},
-      {"the current one matching stays", 2, {{"may", 0}}, 2, "may", 0},
-      {"without case, letter by letter", 0, {{"m", 0}, {"a", 0}, {"Y", 0}, {"b", 0}}, 3, "maYb", 4},
-      {"a character no record continues is dropped", 2, {{"may", 0}, {"q", 0}}, 2, "may", 7},
-      {"wide characters", 0, {{"m\xC3\xBC", 0}}, 5, "m\xC3\xBC", 6},
-      {"forward from the next", 0, {{"m", 0}, {"", 1}}, 2, "m", 2},
-      {"none further on", 5, {{"m", 0}, {"", 1}}, 5, "m", 1},
-      {"backward from the prior", 5, {{"m", 0}, {"", 2}}, 3, "m", 2},
+      {"from the first", kWalked, 4, {{"m", 0}}, 0, "m", 1},
+      {"the current one matching stays", kWalked, 2, {{"may", 0}}, 2, "may", 0},
+      {"without case, letter by letter", kWalked, 0, {{"m", 0}, {"a", 0}, {"Y", 0}, {"b", 0}}, 3, "maYb", 4},
+      {"a character no record continues is dropped", kWalked, 2, {{"may", 0}, {"q", 0}}, 2, "may", 7},
+      {"wide characters", kWalked, 0, {{"m\xC3\xBC", 0}}, 5, "m\xC3\xBC", 6},
+      {"forward from the next", kWalked, 0, {{"m", 0}, {"", 1}}, 2, "m", 2},
+      {"none further on", kWalked, 5, {{"m", 0}, {"", 1}}, 5, "m", 1},
+      {"backward from the prior", kWalked, 5, {{"m", 0}, {"", 2}}, 3, "m", 2},
+      {"the dataset's own search", kOwnSearch, 4, {{"Ma", 0}}, 2, "Ma", 0},
+      {"a closed link", kLinkClosed, 4, {{"m", 0}}, 4, "", 0},
+      {"no column", kNoColumn, 4, {{"m", 0}}, 4, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     search.Stop();
     host.texts = {"Miller", "adams", "Mayer", "MAYBERRY", "Zoe", "m\xC3\xBCller"};
     host.current = c.from;
+    host.own_search = c.records == kOwnSearch;
+    host.link_active = c.records != kLinkClosed;
+    host.has_column = c.records != kNoColumn;
     for (const auto& [text, mode] : c.typed) {
       host.steps = 0;
       search.Locate(text, 1500, mode);
@@ -105,31 +114,9 @@ TEST_F(IncSearchPart, EachModeFindsTheFirstRecordBeginningWithTheText) {
     EXPECT_EQ(host.current, c.record);
     EXPECT_EQ(search.Text(), c.text);
     EXPECT_EQ(host.steps, c.steps);
-    EXPECT_TRUE(search.Active());
+    EXPECT_EQ(search.Active(), c.records != kLinkClosed);
     EXPECT_EQ(host.walking, 0);
   }
-}
-
-// Where the dataset searches itself nothing is walked; an inactive link starts nothing; without a
-// column to search the search runs with its text as it was.
-TEST_F(IncSearchPart, TheDataSetsOwnSearchAndNothingToSearch) {
-  host.texts = {"ann", "bob", "bill"};
-  host.own_search = true;
-  search.Locate("bi", 1500, 0);
-  EXPECT_EQ(host.current, 2);
-  EXPECT_EQ(host.steps, 0);
-  EXPECT_EQ(search.Text(), "bi");
-  search.Stop();
-  host.link_active = false;
-  search.Locate("a", 1500, 0);
-  EXPECT_FALSE(search.Active());
-  EXPECT_EQ(host.current, 2);
-  host.link_active = true;
-  host.has_column = false;
-  search.Locate("a", 1500, 0);
-  EXPECT_TRUE(search.Active());
-  EXPECT_EQ(search.Text(), "");
-  EXPECT_EQ(host.current, 2);
 }
 
 // Each keystroke starts the time-out again; a negative one never runs; Backspace shortens the text
