@@ -581,8 +581,9 @@ bool ReportCaughtException(std::exception_ptr E) {
 void ReportFrozenThread(std::uint32_t ThreadID, std::shared_ptr<const Exception> Frozen) {
   TFault fault;
   fault.ThreadID = ThreadID;
-  fault.Object = Frozen.get();
-  fault.Class = &typeid(*Frozen);
+  const Exception& frozen = *Frozen;
+  fault.Object = &frozen;
+  fault.Class = &typeid(frozen);
   fault.Owner = std::move(Frozen);
   fault.Frozen = true;
   RunReport(fault);
