@@ -78,7 +78,7 @@ TRaiseHold::~TRaiseHold() { --t_raise.Held; }
 
 TRaiseStackRoom::TRaiseStackRoom() noexcept {
   TRaiseThread& t = t_raise;
-  if (t.Room) return;  // the thread has one
+  if (t.Room || !g_recording.load()) return;  // the thread has one, or nothing is recorded
   const std::uintptr_t high = CurrentThreadStack().High;
   if (!high) return;
   // Pages are taken as a throw first reaches them.

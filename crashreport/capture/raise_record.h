@@ -42,9 +42,9 @@ class TRaiseHold {
   TRaiseHold& operator=(const TRaiseHold&) = delete;
 };
 
-// Room for the copy of the calling thread's stack while the object lives (none when it cannot be
-// had). The threads the crash reporter tracks get one as they start; the thread that installs the
-// fault capture keeps its own for the life of the process.
+// Room for the copy of the calling thread's stack while the object lives (none while throws are not
+// recorded, or when it cannot be had). The threads the crash reporter tracks get one as they start;
+// the thread that installs the fault capture keeps its own for the life of the process.
 class TRaiseStackRoom {
  public:
   TRaiseStackRoom() noexcept;
