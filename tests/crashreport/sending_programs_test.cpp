@@ -28,7 +28,7 @@
 namespace {
 int* volatile crsend_null = nullptr;
 }
-__attribute__((noinline)) void crsend_null_write() { *crsend_null = 1; }
+LAB_FAULT_VICTIM void crsend_null_write() { *crsend_null = 1; }
 
 namespace lab::testing {
 namespace {
