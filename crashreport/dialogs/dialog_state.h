@@ -6,6 +6,8 @@
 // dialog at a time.
 
 #include <atomic>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,13 @@ struct TCrashDialogState {
   // copy the sender reads once the dialog started), and whether it got the focus.
   std::atomic<win::HWND> SendWindow{nullptr};
   std::atomic<bool> SendFocused{false};
+  // Its thread, started and joined by the sender's thread alone, and the sender's request to end it
+  // (a dialog that comes up after it ends at once).
+  std::thread SendThread;
+  std::atomic<bool> SendClosing{false};
+  // The windows of the program before a dialog came up: the ones it keeps in front of.
+  std::mutex WindowsBeforeLock;
+  std::vector<win::HWND> WindowsBefore;
 };
 TCrashDialogState& DialogState();
 

@@ -43,25 +43,28 @@ void FitToLabel(win::HWND Dialog, const std::string& Text) {
   }
 }
 
-TAutoClose g_request_close;
-std::unique_ptr<TDialogFonts> g_request_fonts;
+// What the dialog that is up made.
+struct TRequestDialog {
+  TAutoClose AutoClose;
+  std::unique_ptr<TDialogFonts> Fonts;
+};
 
-std::intptr_t RequestDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM) {
+std::intptr_t RequestDialogProc(TRequestDialog& Made, win::HWND Dialog, win::UINT Msg, win::WPARAM WParam) {
   TCrashGui& gui = CrashGui();
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
-  if (TAutoClose::IsInput(Msg)) g_request_close.Reset();
+  if (TAutoClose::IsInput(Msg)) Made.AutoClose.Reset();
   switch (Msg) {
     case win::WM_INITDIALOG: {
       SetItemText(Dialog, 0, options.GetCustomizedText(81));
       const std::string label = options.GetCustomizedText(82);
       SetItemText(Dialog, kLabelItem, label);
       SetItemText(Dialog, kOkItem, options.GetCustomizedText(83));
-      g_request_fonts = std::make_unique<TDialogFonts>();
-      for (int item : {kLabelItem, kEditItem, kOkItem}) SetItemFont(Dialog, item, g_request_fonts->Message());
+      Made.Fonts = std::make_unique<TDialogFonts>();
+      for (int item : {kLabelItem, kEditItem, kOkItem}) SetItemFont(Dialog, item, Made.Fonts->Message());
       ApplyDialogFrame(Dialog, options, StayOnTopOption(options));
       FitToLabel(Dialog, label);
       StartKeepInFront(Dialog);
-      g_request_close.Start(Dialog, options.AutoCloseSeconds());
+      Made.AutoClose.Start(Dialog, options.AutoCloseSeconds());
       return 1;
     }
     case win::WM_COMMAND:
@@ -74,12 +77,12 @@ std::intptr_t RequestDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WPa
       return 1;
     case win::WM_TIMER:
       if (WParam == kKeepInFrontTimer) KeepInFront(Dialog, StayOnTopOption(options));
-      if (WParam == kAutoCloseTimer && g_request_close.Tick()) gui.PostMessage(Dialog, win::WM_CLOSE, 0, 0);
+      if (WParam == kAutoCloseTimer && Made.AutoClose.Tick()) gui.PostMessage(Dialog, win::WM_CLOSE, 0, 0);
       return 1;
     case win::WM_DESTROY:
       gui.KillTimer(Dialog, kKeepInFrontTimer);
-      g_request_close.Stop(Dialog);
-      g_request_fonts.reset();
+      Made.AutoClose.Stop(Dialog);
+      Made.Fonts.reset();
       return 0;
     default:
       return 0;
@@ -94,7 +97,10 @@ void ShowReproduceDialog() {
   if (!options.AsksReproduceSteps() || !CrashGui().HasDisplay() || s.Duplicate ||
       !(s.SendChecked || options.SaveLogFile()))
     return;
-  CrashGui().DialogBox("CR_Request", RequestDialogProc);
+  TRequestDialog made;
+  CrashGui().DialogBox("CR_Request", [&made](win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM) {
+    return RequestDialogProc(made, Dialog, Msg, WParam);
+  });
 }
 
 void AddReproduceText(int Section, const std::string& Group, const std::string& Text) {

@@ -21,13 +21,6 @@ namespace {
 
 constexpr int kStatusItem = 100, kProgressItem = 101;
 
-// The dialog's thread, started and joined by the sender's thread alone.
-std::thread g_thread;
-// Set by CloseSendDialog: a dialog that comes up after it ends at once.
-std::atomic<bool> g_closing{false};
-// Made and freed by the dialog's thread.
-std::unique_ptr<TDialogFonts> g_send_fonts;
-
 void SendToItem(int Item, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) {
   const win::HWND dialog = DialogState().SendWindow.load();
   if (!dialog) return;
@@ -35,19 +28,21 @@ void SendToItem(int Item, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam)
   if (const win::HWND item = gui.GetDlgItem(dialog, Item)) gui.SendMessage(item, Msg, WParam, LParam);
 }
 
-std::intptr_t SendDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM) {
+// Fonts are the dialog's, made and freed on its thread.
+std::intptr_t SendDialogProc(std::unique_ptr<TDialogFonts>& Fonts, win::HWND Dialog, win::UINT Msg,
+                             win::WPARAM WParam) {
   TCrashDialogState& state = DialogState();
   TCrashGui& gui = CrashGui();
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
   switch (Msg) {
     case win::WM_INITDIALOG: {
       SetItemText(Dialog, 0, options.GetCustomizedText(75));
-      g_send_fonts = std::make_unique<TDialogFonts>();
-      SetItemFont(Dialog, kStatusItem, g_send_fonts->Message());
+      Fonts = std::make_unique<TDialogFonts>();
+      SetItemFont(Dialog, kStatusItem, Fonts->Message());
       ApplyDialogFrame(Dialog, options, StayOnTopOption(options));
       StartKeepInFront(Dialog);
       state.SendWindow = Dialog;
-      if (g_closing) gui.EndDialog(Dialog, 0);
+      if (state.SendClosing) gui.EndDialog(Dialog, 0);
       return 1;
     }
     case win::WM_SETFOCUS:
@@ -65,7 +60,7 @@ std::intptr_t SendDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam
     case win::WM_DESTROY:
       gui.KillTimer(Dialog, kKeepInFrontTimer);
       state.SendWindow = nullptr;
-      g_send_fonts.reset();
+      Fonts.reset();
       return 0;
     default:
       return 0;
@@ -74,20 +69,25 @@ std::intptr_t SendDialogProc(win::HWND Dialog, win::UINT Msg, win::WPARAM WParam
 
 }  // namespace
 
-void ShowSendProgressDialog() { CrashGui().DialogBox("CR_Server", SendDialogProc); }
+void ShowSendProgressDialog() {
+  std::unique_ptr<TDialogFonts> fonts;
+  CrashGui().DialogBox("CR_Server", [&fonts](win::HWND Dialog, win::UINT Msg, win::WPARAM WParam, win::LPARAM) {
+    return SendDialogProc(fonts, Dialog, Msg, WParam);
+  });
+}
 
 bool StartSendDialogThread() {
   CloseSendDialog();
   TCrashDialogState& state = DialogState();
   state.SendFocused = false;
-  g_closing = false;
+  state.SendClosing = false;
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
   const bool wanted = options.ShowsSendDialogs() && (options.EmailSendMode() != 0 || options.WebSendMode() != 0);
   if (!wanted || !CrashGui().HasDisplay()) {
     state.DialogPainted = true;
     return false;
   }
-  g_thread = std::thread(ShowSendProgressDialog);
+  state.SendThread = std::thread(ShowSendProgressDialog);
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSendDialogFocusWaitMs);
   while (!state.SendFocused && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -104,10 +104,10 @@ void SetSendProgressPosition(int Percent) {
 }
 
 void CloseSendDialog() {
-  g_closing = true;
-  if (const win::HWND dialog = DialogState().SendWindow.load())
-    CrashGui().PostMessage(dialog, kCloseSendDialogMessage, 0, 0);
-  if (g_thread.joinable()) g_thread.join();
+  TCrashDialogState& state = DialogState();
+  state.SendClosing = true;
+  if (const win::HWND dialog = state.SendWindow.load()) CrashGui().PostMessage(dialog, kCloseSendDialogMessage, 0, 0);
+  if (state.SendThread.joinable()) state.SendThread.join();
   CrashState().SendProgressWindow = nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "crashreport/dialogs/crash_gui.h"
+#include "crashreport/dialogs/dialog_state.h"
 #include "crashreport/event_dispatch.h"
 #include "platform/controls/dialogs.h"
 #include "platform/controls/messages.h"
@@ -16,9 +17,6 @@ namespace lab {
 namespace {
 
 using win::HWND;
-
-std::mutex g_snapshot_lock;
-std::vector<HWND> g_snapshot;
 
 bool IsMainWindowCandidate(TCrashGui& gui, const TCrashWindowInfo& info) {
   if (!info.Visible) return false;
@@ -132,8 +130,9 @@ void SnapshotWindows() {
       if (IsOwnProcessWindow(w)) own.push_back(w);
   } catch (...) {
   }
-  std::lock_guard guard(g_snapshot_lock);
-  g_snapshot = std::move(own);
+  TCrashDialogState& state = DialogState();
+  std::lock_guard guard(state.WindowsBeforeLock);
+  state.WindowsBefore = std::move(own);
 }
 
 bool IsOwnProcessWindow(HWND Window) {
@@ -142,8 +141,9 @@ bool IsOwnProcessWindow(HWND Window) {
 }
 
 bool IsNewWindow(HWND Window) {
-  std::lock_guard guard(g_snapshot_lock);
-  return std::find(g_snapshot.begin(), g_snapshot.end(), Window) == g_snapshot.end();
+  TCrashDialogState& state = DialogState();
+  std::lock_guard guard(state.WindowsBeforeLock);
+  return std::find(state.WindowsBefore.begin(), state.WindowsBefore.end(), Window) == state.WindowsBefore.end();
 }
 
 }  // namespace lab
