@@ -2,6 +2,7 @@
 // The headless back-end: windows exist only as surfaces in memory, nothing is shown, and input comes
 // from the program (tests) through the helpers below, which speak as a US keyboard and a mouse would.
 
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -14,7 +15,12 @@ class THeadlessBackend : public TBackend {
  public:
   explicit THeadlessBackend(win::SIZE screen = {1920, 1080}) : screen_(screen) {}
   std::string_view Name() const override { return "headless"; }
-  win::SIZE ScreenSize() const override { return screen_; }
+  win::SIZE ScreenSize() const override { return screen_.load(); }
+  // The screen takes another size, as a display's does when its mode changes.
+  void SetScreenSize(win::SIZE Size) {
+    screen_.store(Size);
+    ScreenSizeChanged();
+  }
   void SetCursor(TCursorImage* cursor) override { cursor_ = cursor; }
   void Beep() override { ++beeps_; }
 
@@ -23,7 +29,7 @@ class THeadlessBackend : public TBackend {
   int Beeps() const { return beeps_; }
 
  private:
-  win::SIZE screen_;
+  std::atomic<win::SIZE> screen_;
   TCursorImage* cursor_ = nullptr;
   int beeps_ = 0;
 };

@@ -153,6 +153,8 @@ class TX11Backend : public TBackend {
   explicit TX11Backend(Display* display) : dpy_(display) {
     screen_ = DefaultScreen(dpy_);
     root_ = RootWindow(dpy_, screen_);
+    screen_size_.store(SIZE{DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)});
+    XSelectInput(dpy_, root_, StructureNotifyMask);  // to hear of the screen's new sizes
     visual_ = DefaultVisual(dpy_, screen_);
     depth_ = DefaultDepth(dpy_, screen_);
     const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "UTF8_STRING", "_NET_WM_NAME",
@@ -198,9 +200,7 @@ class TX11Backend : public TBackend {
 
   std::string_view Name() const override { return "x11"; }
 
-  SIZE ScreenSize() const override {
-    return SIZE{DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)};
-  }
+  SIZE ScreenSize() const override { return screen_size_.load(); }
 
   void CreateTopLevel(HWND h, const TTopLevelInfo& info) override {
     std::lock_guard lock(mutex_);
@@ -483,7 +483,15 @@ class TX11Backend : public TBackend {
         break;
       }
       case Expose: OnExpose(ev.xexpose); break;
-      case ConfigureNotify: Configure(ev.xconfigure); break;
+      case ConfigureNotify:
+        if (ev.xconfigure.window == root_) {
+          // The screen changed its size (the server reports it on the root window).
+          screen_size_.store(SIZE{ev.xconfigure.width, ev.xconfigure.height});
+          ScreenSizeChanged();
+        } else {
+          Configure(ev.xconfigure);
+        }
+        break;
       case MapNotify:
       case UnmapNotify: Mapped(ev.xany.window, ev.type == MapNotify); break;
       case FocusIn:
@@ -646,6 +654,7 @@ class TX11Backend : public TBackend {
   Display* dpy_;
   int screen_ = 0;
   Window root_ = 0;
+  std::atomic<SIZE> screen_size_{};
   Visual* visual_ = nullptr;
   int depth_ = 24;
   Atom atoms_[kAtomCount]{};

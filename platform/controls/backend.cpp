@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/graphics/system_metrics.h"
+
 namespace lab {
 
 namespace {
@@ -20,13 +22,26 @@ std::unique_ptr<TBackend>& Current() {
 TBackend& Backend() {
   std::lock_guard lock(g_backendMutex);
   std::unique_ptr<TBackend>& backend = Current();
-  if (!backend) backend = CreateDefaultBackend();
+  if (!backend) {
+    backend = CreateDefaultBackend();
+    win::SetScreenSize(backend->ScreenSize());
+  }
   return *backend;
 }
 
 void SetBackend(std::unique_ptr<TBackend> backend) {
+  {
+    std::lock_guard lock(g_backendMutex);
+    if (backend) win::SetScreenSize(backend->ScreenSize());
+    Current().swap(backend);
+  }
+  // The old one goes outside the lock: its event thread may be asking for it.
+  backend.reset();
+}
+
+void TBackend::ScreenSizeChanged() {
   std::lock_guard lock(g_backendMutex);
-  Current() = std::move(backend);
+  if (Current().get() == this) win::SetScreenSize(ScreenSize());
 }
 
 }  // namespace lab

@@ -36,6 +36,8 @@ class TBackend {
  public:
   virtual ~TBackend() = default;
   virtual std::string_view Name() const = 0;
+  // The screen's size now; the screen metrics (GetSystemMetrics) follow it while this is the
+  // back-end in use.
   virtual win::SIZE ScreenSize() const = 0;
 
   // Top-level windows. Calls come from the thread that owns the window, with no lock held.
@@ -73,6 +75,11 @@ class TBackend {
   // Whether the mouse wheel goes to the window under the pointer (every X11 program does so)
   // instead of the focused one.
   virtual bool WheelFollowsPointer() const { return false; }
+
+ protected:
+  // The display's size changed (call with no lock of the back-end held): the screen metrics follow
+  // when this is the back-end in use.
+  void ScreenSizeChanged();
 };
 
 // The back-end in use, made on first use: X11 when DISPLAY is set, headless otherwise

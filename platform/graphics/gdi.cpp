@@ -1,5 +1,7 @@
 #include "platform/graphics/gdi.h"
 
+#include "platform/graphics/system_metrics.h"
+
 #include <cstring>
 #include <vector>
 
@@ -184,8 +186,8 @@ COLORREF GetNearestColor(HDC, COLORREF color) { return color & 0xFFFFFF; }
 int GetDeviceCaps(HDC, int index) {
   switch (index) {
     case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZRES: return 1920;
-    case VERTRES: return 1080;
+    case HORZRES: return GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES: return GetSystemMetrics(SM_CYSCREEN);
     case BITSPIXEL: return 32;
     case PLANES: return 1;
     case NUMCOLORS: return -1;

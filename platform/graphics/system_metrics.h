@@ -1,6 +1,7 @@
 #pragma once
-// GetSystemMetrics from one fixed table (the classic desktop at 1920×1080, 96 pixels per inch), so
-// layouts and tests come out the same everywhere.
+// GetSystemMetrics from one fixed table (the classic desktop at 96 pixels per inch), so layouts and
+// tests come out the same everywhere; only the screen's size is the real one, as the back-end in
+// use reports it (1920×1080 until one does).
 
 #include "platform/graphics/gdi_types.h"
 
@@ -22,6 +23,8 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
 
 // 0 for an index outside the table, as the system answers unknown indexes.
 int GetSystemMetrics(int index);
+// The screen's size from now on (the back-end calls it as it starts and when the size changes).
+void SetScreenSize(SIZE Size) noexcept;
 
 // The sizes and fonts of windows' captions, menus and messages, of the same desktop: "sans-serif"
 // at 8 points (11 pixels), the captions bold.
