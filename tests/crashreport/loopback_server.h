@@ -2,7 +2,7 @@
 // Peers on 127.0.0.1 for the sending tests: the Python servers of tests/data/crashreport/
 // loopback_servers.py (SMTP, DNS, HTTP, HTTPS, FTP), which file what they receive in a folder of
 // their own, a scripted TCP peer in the test itself for the socket's own behaviour, a desktop mail
-// program of the test's own, and the files a test sends.
+// program of the test's own, the files a test sends and the archives that come back.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "crashreport/codec/tar_gzip.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/string_list.h"
 
 namespace lab::test {
@@ -61,6 +63,23 @@ class TFilesToSend {
  private:
   std::filesystem::path folder_;
 };
+
+// The tar data of a gzip-packed archive (EZLibError when Gzip is none).
+inline std::string Unpacked(const std::string& Gzip) {
+  TStringStream in(Gzip);
+  TMemoryStream tar;
+  GZipDecompressStream(&in, &tar);
+  return {static_cast<const char*>(tar.Memory()), static_cast<std::size_t>(tar.Size())};
+}
+
+// The tar data of each archive ("*.tgz") in Folder.
+inline std::vector<std::string> KeptArchives(const std::filesystem::path& Folder) {
+  std::vector<std::string> archives;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder, error))
+    if (entry.path().extension() == ".tgz") archives.push_back(Unpacked(ReadWholeFile(entry.path())));
+  return archives;
+}
 
 // A Python server started for one test and stopped (its standard input closed) when it goes.
 class TLoopbackServer {

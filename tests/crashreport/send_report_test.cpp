@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "crashreport/files/attachments.h"
-#include "crashreport/codec/tar_gzip.h"
 #include "crashreport/send/mail_shell.h"
 #include "crashreport/event_dispatch.h"
 #include "crashreport/codec/file_utils.h"
@@ -21,7 +20,6 @@
 #include "fake_crash_gui.h"
 #include "loopback_server.h"
 #include "platform/rtl/scope_exit.h"
-#include "platform/rtl/streams.h"
 #include "test_files.h"
 
 namespace lab {
@@ -175,20 +173,6 @@ TEST_F(SendReportTest, UnsentReportsAreKeptInArchivesOfTheirOwn) {
   EXPECT_FALSE(std::filesystem::exists(folder_ / "CompressFiles_20240131235959_8.tgz"));
 }
 
-// The files of every archive in Folder, as text (the tar data unpacked from its gzip member).
-std::vector<std::string> KeptArchives(const std::filesystem::path& Folder) {
-  std::vector<std::string> archives;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(Folder, error)) {
-    if (entry.path().extension() != ".tgz") continue;
-    TFileStream file(entry.path().string(), fmOpenRead);
-    TMemoryStream tar;
-    GZipDecompressStream(&file, &tar);
-    archives.emplace_back(static_cast<const char*>(tar.Memory()), static_cast<std::size_t>(tar.Size()));
-  }
-  return archives;
-}
-
 // Every file below Folder.
 std::vector<std::string> FilesBelow(const std::filesystem::path& Folder) {
   std::vector<std::string> files;
@@ -254,7 +238,7 @@ TEST_F(SendReportTest, AnUnsentReportIsKeptWhereItsLogGoes) {
           << c.what << ": " << InternalWarningText();
     } else {
       EXPECT_EQ(left, std::vector<std::string>{}) << c.what;
-      const std::vector<std::string> archives = KeptArchives(c.kept);
+      const std::vector<std::string> archives = test::KeptArchives(c.kept);
       ASSERT_EQ(archives.size(), 1u) << c.what;
       EXPECT_NE(archives[0].find("The report\r\nsecond line\r\n\r\n\r\n"), std::string::npos) << c.what;
       EXPECT_NE(archives[0].find(" device trace "), std::string::npos) << c.what;
