@@ -1,7 +1,7 @@
 // Report texts read back by their layout: any text gives a Log element that an XML parser accepts
 // in form (balanced, every attribute quoted, no markup character left bare in a value), with and
-// without a password for protected names; header items built from any label and value are found
-// again with that value.
+// without a password for protected names; a module's handle is read from the modules table; header
+// items built from any label and value are found again with that value.
 
 #include <cstdint>
 #include <string>
@@ -42,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LAB_FUZZ_CHECK(ValuesEscaped(xml));
   }
   LAB_FUZZ_CHECK(ValuesEscaped("\"" + XMLEscape(text) + "\""));
+  // A module's handle is one cell of the modules table.
+  LAB_FUZZ_CHECK(LogEntryModuleHandle(text, "lab_showcase").find('|') == std::string::npos);
 
   // The input split at its first NUL into a label and a value.
   const std::size_t nul = text.find('\0');
