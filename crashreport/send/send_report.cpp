@@ -192,6 +192,7 @@ struct TSendingThreads {
   std::mutex Lock;
   std::condition_variable Ended;
   std::vector<TSending> Running;
+  bool Ending = false;  // a thread ends the program once the others are done
 };
 
 // Made on first use and never destroyed: threads may still end while the program does.
@@ -239,8 +240,14 @@ class TSendThread : public TThread {
       restart = OptionsInForce().TerminateAction() == 1;
     }
     // The reports of earlier errors may still be waiting for the handler lock: they go (or are kept)
-    // before the program ends.
+    // before the program ends. One thread ends it; another that finds the request asked returns, so
+    // the two never wait for each other.
     if (!terminate) return;
+    {
+      TSendingThreads& threads = SendingThreads();
+      const std::lock_guard guard(threads.Lock);
+      if (std::exchange(threads.Ending, true)) return;
+    }
     WaitForSending(kSendWaitAtEnd);
     TerminateApplication(restart);
   }

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -74,6 +75,12 @@ void TCrashClientSocket::Connect() {
     const timeval limit{static_cast<time_t>(timeout_ / 1000), static_cast<suseconds_t>(timeout_ % 1000 * 1000)};
     ::setsockopt(handle_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     ::setsockopt(handle_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  }
+  // Each command goes out whole and waits for its reply: holding a short last piece back until the
+  // peer acknowledges the one before (which it delays) would cost each message 40 ms.
+  if (socket_type_ == SOCK_STREAM) {
+    const int on = 1;
+    ::setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   }
   int rc_connect;
   do {
