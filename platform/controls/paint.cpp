@@ -119,6 +119,23 @@ HDC GetWindowDC(HWND hwnd) {
   return w ? MakeDcLocked(w, false, nullptr, nullptr) : nullptr;
 }
 
+HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
+  std::lock_guard lock(S().mutex);
+  Window* w = FindLocked(hwnd);
+  if (!w) return nullptr;
+  cairo_region_t* limit = nullptr;
+  if ((flags & DCX_INTERSECTRGN) && clip) {
+    limit = cairo_region_create();
+    for (const TRect& r : clip->Region().Rects()) {
+      const cairo_rectangle_int_t c = CairoRect(r);
+      cairo_region_union_rectangle(limit, &c);
+    }
+  }
+  HDC dc = MakeDcLocked(w, !(flags & DCX_WINDOW), limit, nullptr);
+  if (limit) cairo_region_destroy(limit);
+  return dc;
+}
+
 int ReleaseDC(HWND, HDC dc) {
   Release(dc);
   return 1;

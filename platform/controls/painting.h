@@ -24,6 +24,10 @@ inline constexpr UINT SW_SCROLLCHILDREN = 0x0001;
 inline constexpr UINT SW_INVALIDATE = 0x0002;
 inline constexpr UINT SW_ERASE = 0x0004;
 
+// GetDCEx flags.
+inline constexpr DWORD DCX_WINDOW = 0x00000001;
+inline constexpr DWORD DCX_INTERSECTRGN = 0x00000080;
+
 }  // namespace lab::win
 
 namespace lab::wm {
@@ -50,6 +54,9 @@ bool EndPaint(HWND hwnd, const PAINTSTRUCT& ps);
 // The client area's visible part; the window's whole visible part (non-client area included).
 HDC GetDC(HWND hwnd);
 HDC GetWindowDC(HWND hwnd);
+// As GetDC (GetWindowDC with DCX_WINDOW), within `clip` too with DCX_INTERSECTRGN: drawing is held
+// to that part, and the release shows only that part.
+HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
 int ReleaseDC(HWND hwnd, HDC dc);
 
 // Moves the pixels of the client area (or of `scroll`, inside `clip`) by dx, dy; what was exposed

@@ -160,20 +160,27 @@ void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo, bool Rows, int P
   else DrawXorLine({Pos, 0}, {Pos, DrawInfo.Vert.GridBoundary}, 1);
 }
 
+// The line is drawn while the mouse drags, outside a paint, through a context of its own that
+// covers the line alone: released, it shows that much at once (the canvas's own context would hold
+// the line back until the next paint).
 void TCustomGrid::DrawXorLine(TPoint From, TPoint To, int Width) {
-  TCanvas* c = Canvas();
-  TPen saved;
-  saved.Assign(c->Pen());
-  c->Pen()->SetStyle(psDot);
-  c->Pen()->SetMode(pmXor);
-  c->Pen()->SetWidth(Width);
-  c->Pen()->SetColor(line_pen_color_);
-  c->MoveTo(From.X, From.Y);
-  c->LineTo(To.X, To.Y);
-  c->SetPen(&saved);
-  // A line drawn while the mouse drags, outside a paint, goes to the display now: the context the
-  // canvas took for it would hold it back until it is released.
-  if (auto* own = dynamic_cast<TControlCanvas*>(c)) own->FreeHandle();
+  if (!HandleAllocated()) return;
+  const int half = Width / 2 + 1;
+  win::HRGN clip = win::CreateRectRgn(std::min(From.X, To.X) - half, std::min(From.Y, To.Y) - half,
+                                      std::max(From.X, To.X) + half + 1, std::max(From.Y, To.Y) + half + 1);
+  win::HDC dc = wm::GetDCEx(Handle(), clip, win::DCX_INTERSECTRGN);
+  win::DeleteObject(clip);
+  if (!dc) return;
+  TCanvas c;
+  c.SetHandle(dc);
+  c.Pen()->SetStyle(psDot);
+  c.Pen()->SetMode(pmXor);
+  c.Pen()->SetWidth(Width);
+  c.Pen()->SetColor(line_pen_color_);
+  c.MoveTo(From.X, From.Y);
+  c.LineTo(To.X, To.Y);
+  c.SetHandle(nullptr);
+  wm::ReleaseDC(Handle(), dc);
 }
 
 // A thick line where the moved column or row would go.

@@ -20,10 +20,21 @@ TEST_F(WinFaceTest, WindowAndDrawingFunctionsWorkTogether) {
   RECT r{0, 0, 10, 10};
   FillRect(dc, &r, red);
   ReleaseDC(h, dc);
+  // A context held to a region draws only there.
+  HRGN clip = CreateRectRgn(20, 0, 30, 10);
+  dc = wm::GetDCEx(h, clip, DCX_INTERSECTRGN);
+  DeleteObject(clip);
+  ASSERT_TRUE(dc);
+  r = RECT{0, 0, 50, 40};
+  FillRect(dc, &r, red);
+  ReleaseDC(h, dc);
   DeleteObject(red);
   TGdiBitmap* surface = wm::WindowSurface(h);
   surface->BeginDirect();
   EXPECT_EQ(ColorOfPixel(surface->Row(5)[5]), RGB(255, 0, 0));
+  EXPECT_EQ(ColorOfPixel(surface->Row(5)[25]), RGB(255, 0, 0));
+  EXPECT_NE(ColorOfPixel(surface->Row(5)[15]), RGB(255, 0, 0));
+  EXPECT_NE(ColorOfPixel(surface->Row(20)[25]), RGB(255, 0, 0));
   EXPECT_EQ(GetCurrentThreadId(), wm::CurrentThreadId());
   EXPECT_TRUE(PostMessage(h, WM_USER, 0, 0));
   MSG m;
