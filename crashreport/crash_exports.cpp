@@ -58,9 +58,6 @@ class TExportScope {
 
 bool KnownAction(std::uint8_t Action) { return Action <= atTerminating; }
 
-// The custom data handed out stays valid until the next event.
-std::string g_custom_data_out;
-
 void AskPassword(const TCrashRecordData* Record, char* Password, int MaxLength) {
   if (!Password) return;
   TExportScope scope(Record);
@@ -107,8 +104,9 @@ void CrashLog_CustomDataRequestEvent(const TCrashRecordData* Record, const char*
   TExportScope scope(Record);
   scope.State().CustomData = *CustomData ? *CustomData : "";
   DoCustomDataRequest();
-  g_custom_data_out = scope.State().CustomData;
-  *CustomData = g_custom_data_out.c_str();
+  std::string& out = scope.State().ExportedCustomData;
+  out = scope.State().CustomData;
+  *CustomData = out.c_str();
 }
 
 void CrashLog_AttachedFilesRequestEvent(const TCrashRecordData* Record, const TCrashStringsData* AttachedFiles) {

@@ -16,9 +16,6 @@ extern char** environ;
 namespace lab {
 namespace {
 
-std::mutex g_folder_lock;
-std::string g_startup_folder;
-
 std::string CurrentFolder() {
   char buffer[PATH_MAX];
   return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
@@ -76,14 +73,16 @@ void StartAgain() {
 
 void RecordStartupFolder() {
   std::string folder = CurrentFolder();
-  std::lock_guard guard(g_folder_lock);
-  g_startup_folder = std::move(folder);
+  TCrashProcessState& state = CrashState();
+  std::lock_guard guard(state.NamesLock);
+  state.StartupFolder = std::move(folder);
 }
 
 std::string StartupFolder() {
   {
-    std::lock_guard guard(g_folder_lock);
-    if (!g_startup_folder.empty()) return g_startup_folder;
+    TCrashProcessState& state = CrashState();
+    std::lock_guard guard(state.NamesLock);
+    if (!state.StartupFolder.empty()) return state.StartupFolder;
   }
   return CurrentFolder();
 }

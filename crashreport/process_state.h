@@ -238,6 +238,13 @@ struct TCrashProcessState {
   // The program started as the dialog's helper (the running program when empty): a program whose
   // own copy cannot serve (one that does not call RunDialogHelper first) names one that does.
   std::string DialogHelperProgram;
+  // The custom data an exported event handed out: valid until the next such event.
+  std::string ExportedCustomData;
+  // The folder the program started in (a restart starts there), and the ID of the last error page
+  // written for a web server; both read under NamesLock.
+  std::mutex NamesLock;
+  std::string StartupFolder;
+  std::string WebPageID;
 
   // Switches of the handler analysis: two that make a frame of the crash reporter's own caller not
   // count as handling, one that takes every exception as handled.

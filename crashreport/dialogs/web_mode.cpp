@@ -25,14 +25,12 @@ namespace {
 
 constexpr std::string_view kHTMLTag = "<%html_tag%>";  // found in any case
 
-std::mutex g_page_id_lock;
-std::string g_page_id;
-
 std::string NewPageID() {
   static std::mt19937 random{std::random_device{}()};
-  std::lock_guard guard(g_page_id_lock);
-  g_page_id = IntToHex(static_cast<std::uint32_t>(random()), 8);
-  return g_page_id;
+  TCrashProcessState& state = CrashState();
+  std::lock_guard guard(state.NamesLock);
+  state.WebPageID = IntToHex(static_cast<std::uint32_t>(random()), 8);
+  return state.WebPageID;
 }
 
 // Text without its line breaks.
@@ -90,8 +88,9 @@ std::string BuildHTMLErrorPage(std::string_view Message, bool OkButton) {
 }
 
 std::string WebPageID() {
-  std::lock_guard guard(g_page_id_lock);
-  return g_page_id;
+  TCrashProcessState& state = CrashState();
+  std::lock_guard guard(state.NamesLock);
+  return state.WebPageID;
 }
 
 bool SendWebErrorPage(std::string_view Page) {
