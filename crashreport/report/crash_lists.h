@@ -121,6 +121,12 @@ class TCrashModuleSlot {
 std::shared_ptr<TCrashModuleInfo> MakeLoadedModuleRecord(std::uintptr_t Handle, const char* LoaderName,
                                                          unsigned long long Unloads);
 
+// The loader's counts of the modules it loaded and unloaded.
+struct TLoaderChanges {
+  unsigned long long Adds = 0, Subs = 0;
+  bool operator==(const TLoaderChanges&) const = default;
+};
+
 // The loaded modules. Call-stack entries share the records they name, so a record the next
 // enumeration drops stays whole for them. Clearing keeps the list's room for the next enumeration.
 class TCrashModulesList : public TCrashOwningList<TCrashModuleInfo, TCrashModuleSlot> {
@@ -135,6 +141,18 @@ class TCrashModulesList : public TCrashOwningList<TCrashModuleInfo, TCrashModule
   // -1 when no entry has that handle; no record is made.
   int IndexOfHandle(std::uintptr_t Handle) const;
   void SortByHandle();
+
+  // What the last enumeration saw of the loader, how many entries it left, and the room its walk
+  // takes, kept for the next one.
+  struct TEnumeration {
+    TLoaderChanges Changes;
+    int Count = -1;
+    std::vector<TLoadedModule> Walked;
+  };
+  TEnumeration& LastEnumeration() noexcept { return last_enumeration_; }
+
+ private:
+  TEnumeration last_enumeration_;
 };
 
 // What is known of an address.

@@ -24,11 +24,6 @@ namespace {
 
 // How many objects the loader has loaded and unloaded so far: while both stay, so does the set of
 // loaded modules.
-struct TLoaderChanges {
-  unsigned long long Adds = 0, Subs = 0;
-  bool operator==(const TLoaderChanges&) const = default;
-};
-
 // The lowest mapped address of the module the loader tells of in Info, as dladdr's dli_fbase.
 // Where the loader's program headers lie in the first page after the load bias they lie in the
 // mapped image, in a segment that starts in that page: the lowest segment starts at address 0 and
@@ -138,15 +133,6 @@ void SortIfOutOfOrder(TCrashModulesList& List) {
       return;
     }
 }
-
-// What the last enumeration saw of the loader, and how many records it left; and the room its
-// walk noted the modules in, kept for the next one.
-struct TLastEnumeration {
-  TLoaderChanges Changes;
-  int Count = -1;
-  std::vector<TLoadedModule> Walked;
-};
-TLastEnumeration g_last_enumeration;
 
 // The version part of a name such as libz.so.1.2.13; empty when there is none.
 std::string SoVersionSuffix(const std::string& Name) {
@@ -382,17 +368,18 @@ std::shared_ptr<TCrashModuleInfo> GetModuleInfoByAddr(const void* Address) {
 
 void EnumerateModules() {
   TCrashModulesList& list = CrashModulesList();
+  TCrashModulesList::TEnumeration& previous = list.LastEnumeration();
   // Nothing loaded or unloaded since the last enumeration, and every record of it still there: the
   // list is the same.
   TLoaderChanges changes;
-  if (list.Count() == g_last_enumeration.Count && (changes = LoaderChanges()) == g_last_enumeration.Changes) {
+  if (list.Count() == previous.Count && (changes = LoaderChanges()) == previous.Changes) {
     SortIfOutOfOrder(list);
     return;
   }
   SortIfOutOfOrder(list);
   // One walk over the loaded modules, noted as the loader lists them (in the order it loaded them)
   // while it holds its lock, and sorted by address after.
-  std::vector<TLoadedModule>& walked = g_last_enumeration.Walked;
+  std::vector<TLoadedModule>& walked = previous.Walked;
   const TWalkNotes notes = NoteLoadedModules(walked);
   changes = notes.Changes;
   SortWalkByHandle(walked);
@@ -423,8 +410,8 @@ void EnumerateModules() {
   for (int i = known; i-- > 0;)
     if (!stays[static_cast<std::size_t>(i)]) list.Delete(i);
   if (known > 0) SortIfOutOfOrder(list);
-  g_last_enumeration.Changes = changes;
-  g_last_enumeration.Count = list.Count();
+  previous.Changes = changes;
+  previous.Count = list.Count();
 }
 
 std::uint8_t GetModuleType(std::uintptr_t Handle) {
