@@ -35,6 +35,7 @@ namespace {
 // How long a fatal fault waits for the user's answer in the helper's dialog.
 constexpr unsigned kHelperDialogTimeoutMs = 5 * 60 * 1000;
 
+// Read by a faulting thread waiting in its signal handler, which reaches no object.
 std::atomic<bool> g_waits_for_user{false};
 
 bool SendMethodConfigured(const TCrashModuleOptions& Options) {

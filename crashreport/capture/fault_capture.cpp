@@ -69,7 +69,9 @@ struct TFault {
   bool Fatal = false;  // the program ends after the report
 };
 
-// The worker and the slot a signal handler fills (preallocated: a handler may not allocate).
+// The worker and the slot a signal handler fills (preallocated: a handler may not allocate). At
+// file scope, as the rest of the capture's state: the signal and terminate handlers are handed no
+// object to reach it through.
 std::atomic<bool> g_installed{false};
 pid_t g_installed_pid = 0;
 int g_event_fd = -1;

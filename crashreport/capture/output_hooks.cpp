@@ -19,7 +19,8 @@
 namespace lab {
 namespace {
 
-// The routines replaced, as the loader finds them (taken before any slot points at a hook).
+// The routines replaced, as the loader finds them (taken before any slot points at a hook). The
+// hooks' state is at file scope: the program calls them, with no object of ours.
 struct TReal {
   ssize_t (*write)(int, const void*, size_t);
   ssize_t (*writev)(int, const iovec*, int);

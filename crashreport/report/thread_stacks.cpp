@@ -65,6 +65,7 @@ struct TStackRecord {
 };
 thread_local TStackRecord t_stack_record;
 
+// The thread start and dlopen hooks' own state: the program calls them, with no object of ours.
 using TPthreadCreate = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
 std::atomic<TPthreadCreate> g_real_create{nullptr};  // kept once found: a call in flight still needs it
 std::atomic<bool> g_start_hooked{false};
