@@ -90,7 +90,8 @@ struct TTitleLeafX {
 // The grid's own message: a deferred layout waits in the queue as this.
 inline constexpr win::UINT WM_DEFERLAYOUTX = win::WM_USER + 100;
 
-// The grid lends its parts what each needs of it through a narrow interface of the part's own.
+// The grid lends its parts what each needs of it through a narrow interface of the part's own (the
+// filter row's through TFilterRowHost, filter_row_editing.cpp).
 class TCustomDBGridX : public TCustomGrid,
                        private IIncSearchHostX,
                        private IMouseTrackerHostX,

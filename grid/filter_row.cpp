@@ -106,9 +106,10 @@ void TFilterRowX::EndQuietly() {
 }
 
 void TFilterRowX::ColumnRemoved(TColumnX* Column) {
+  // Only the pointer: a column freed directly is half gone when the grid hears of it.
   if (Column != column_) return;
-  Conceal();
   column_ = nullptr;
+  Conceal();
   if (!editing_) return;
   editing_ = false;
   host_.FilterEditingEnded();

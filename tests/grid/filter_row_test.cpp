@@ -241,9 +241,9 @@ TEST_F(FilterRow, TheEditorFollowsItsColumnWhereverTheLayoutPutsIt) {
          grid->SetAutoFitColWidths(true);
        },
        [this] { input::WindowConfigured(form->Handle(), win::RECT{0, 0, 420, 300}); }, true},
-      {"a column on its left deleted", nullptr, [this] { delete Column(0); }, true},
+      {"a column on its left deleted", nullptr, [this] { grid->Columns()->Delete(0); }, true},
       {"the filter row hidden", nullptr, [this] { grid->STFilter()->SetVisible(false); }, false},
-      {"the column deleted", nullptr, [this] { delete ColumnOf("Code"); }, false},
+      {"the column deleted", nullptr, [this] { grid->Columns()->Delete(ColumnOf("Code")->Index()); }, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Change);
