@@ -272,7 +272,9 @@ void TCustomDBGridX::UpdateRowCount() {
   TDataSet* ds = data_link_->DataSet();
   const int client = HandleAllocated() ? ClientHeight() : 0;
   if (data_link_->Active() && ds && !ds->IsEmpty() && HandleAllocated()) {
-    data_link_->SetBufferCount(std::max(1, step > 0 ? (client - fixed_height) / step : 1));
+    // A row shows whole with its line below the client area (the draw information counts it so):
+    // without that pixel a record that fits would leave an empty ruled row above the footers.
+    data_link_->SetBufferCount(std::max(1, step > 0 ? (client + line - fixed_height) / step : 1));
     const int records = data_link_->RecordCount();
     const int rows = title_offset_ + records;
     if (footer_row_count_ >= 1) {

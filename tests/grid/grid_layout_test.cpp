@@ -224,6 +224,40 @@ TEST_F(GridLayout, FootersStandAtTheBottomOfAWindowWhoseScrollBarsCameWithIt) {
   EXPECT_EQ(Cell(1, grid->RowCount() - 1).Bottom, grid->ClientHeight() - 1);
 }
 
+TEST_F(GridLayout, NoEmptyRowStandsAboveTheFootersWhileRecordsFollow) {
+  // The job browser's rows: two levels of bold titles, the filter row, a footer row, records of
+  // 17 pixels and a line. Its grid is 564, 568 and 576 pixels high in windows of 596, 600 and 608.
+  grid->SetDataSource(source);
+  ds->Open();
+  ds->DisableControls();
+  for (int i = 1; i <= 100; ++i) AddRow(i, "n", true, "c", 1.0 * i);
+  ds->EnableControls();
+  grid->SetUseMultiTitle(true);
+  grid->TitleFont()->SetStyle({fsBold});
+  for (const char* caption : {"Right|Sphere", "Right|Axis"}) grid->Columns()->Add()->Title()->SetCaption(caption);
+  grid->STFilter()->SetVisible(true);
+  grid->SetFooterRowCount(1);
+  form->Show();
+  Pump();
+  ASSERT_EQ(grid->RowHeights(0), 45);
+  ASSERT_EQ(grid->DefaultRowHeight(), 17);
+  const struct {
+    int Client, Records, Filler;
+  } heights[] = {{564, 26, 13}, {567, 26, 16}, {568, 27, 0}, {569, 27, 0}, {576, 27, 7}};
+  for (const auto& h : heights) {
+    SCOPED_TRACE(h.Client);
+    grid->SetBounds(0, 0, 380, h.Client + grid->Height() - grid->ClientHeight());
+    Pump();
+    ASSERT_EQ(grid->ClientHeight(), h.Client);
+    const int filler = grid->RowCount() - 2;
+    EXPECT_EQ(grid->DataLink()->RecordCount(), h.Records);
+    EXPECT_EQ(grid->RowHeights(filler), h.Filler);
+    // The footer row stands at the bottom, its line below the last pixel at most.
+    EXPECT_GE(Cell(1, filler + 1).Bottom, h.Client - 1);
+    EXPECT_LE(Cell(1, filler + 1).Bottom, h.Client);
+  }
+}
+
 TEST_F(GridLayout, AnEmptyOrClosedDatasetShowsOneEmptyRow) {
   grid->SetDataSource(source);
   form->Show();
