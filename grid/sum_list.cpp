@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/db/data_source.h"
+#include "platform/db/db_errors.h"
 #include "platform/rtl/arith.h"
 #include "platform/rtl/scope_exit.h"
 
@@ -67,6 +68,7 @@ class TDBSumListProducer::TSumLink : public TDataLink {
     if (stale_ || owner_->pending_ || DataSet()->RecordCount() != count_) Recalc();
   }
   void DataSetScrolled(int) override {}
+  void CheckPost(const TRecordChange& Change) override { owner_->CheckPost(Change); }
   void LayoutChanged() override {
     if (!owner_->recalculating_ && Active()) Recalc();
   }
@@ -318,6 +320,30 @@ bool TDBSumListProducer::FollowChange(const TRecordChange& Change) {
   for (int i = 0; i < sums_->Count(); ++i) sums_->Items(i)->TakeTotals(records_);
   Changed();
   return true;
+}
+
+// A value the totals cannot carry is refused while the post can still be turned back; a footer
+// that kept its old total under a stored value would be wrong.
+void TDBSumListProducer::CheckPost(const TRecordChange& Change) {
+  if (!Working()) return;
+  const bool follows = valid_ && !pending_ && Change.Described;
+  for (int i = 0; i < sums_->Count(); ++i) {
+    TDBSum* sum = sums_->Items(i);
+    TField* f = sum->field_;
+    if (!f || !IsStored(f)) continue;
+    const auto at = static_cast<std::size_t>(f->FieldNo() - 1);
+    auto value = [&](const std::vector<Variant>& Values) {
+      return at < Values.size() && !VarIsNull(Values[at]) ? Currency::FromRaw(RawValue(Values[at], f->DataType()))
+                                                           : Currency();
+    };
+    try {
+      const Currency added = value(Change.NewValues);
+      // As FollowChange will add it up: EOverflow when the total leaves the range.
+      if (follows) static_cast<void>(sum->total_ - value(Change.OldValues) + added);
+    } catch (const Exception&) {
+      DatabaseErrorFmt("%s: %s is out of the range of the sum", nullptr, f->DisplayName(), f->DisplayText());
+    }
+  }
 }
 
 bool TDBSumListProducer::IsSequenced() const {

@@ -130,6 +130,9 @@ class TDBSumListProducer : public TComponent {
   // Adds a posted or deleted record's change to the totals; false when the totals cannot follow
   // it (then they are counted again).
   bool FollowChange(const TRecordChange& Change);
+  // Raises EDatabaseError naming the field when a post would give the totals a value they cannot
+  // carry.
+  void CheckPost(const TRecordChange& Change);
   void SumInPlace(TDataSet* DataSet);
   void SumByWalking(TDataSet* DataSet);
 

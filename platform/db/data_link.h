@@ -13,6 +13,8 @@
 //   UpdateData         write pending edits into the fields (during UpdateRecord and Post)
 //   CheckBrowseMode    the dataset is about to leave edit mode or move
 //   FocusControl       focus the control of a field; clear Field when done
+//   CheckPost          a record is about to be posted (only for links that observe records):
+//                      raising refuses the post before anything is stored
 //   RecordsChanged     a record was posted or deleted (only for links that observe records)
 // A link may set ActiveRecord to read another row of its window, and must set it back.
 
@@ -97,6 +99,9 @@ class TDataLink : public TPersistent {
   bool ObservesRecords() const { return observes_records_; }
   void SetObservesRecords(bool Value) { observes_records_ = Value; }
   virtual void RecordsChanged(const TRecordChange& /*Change*/) {}
+  // The post's values, old and new, whether or not Described (which is as RecordsChanged will
+  // hear it): a link whose totals cannot take them raises.
+  virtual void CheckPost(const TRecordChange& /*Change*/) {}
 
  private:
   friend class TDataSource;

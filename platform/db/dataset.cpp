@@ -291,11 +291,12 @@ void TDataSet::Post() {
   int count_before = 0;
   if (observed) {
     change.Described = IsSequenced();
-    if (change.Described) {
-      count_before = RecordCount();
-      if (state_ == dsEdit) change.OldValues = StoredValues();
-      change.NewValues = edit_values_;
-    }
+    if (state_ == dsEdit) change.OldValues = StoredValues();
+    change.NewValues = edit_values_;
+    // Links keeping totals refuse values they cannot take while nothing is stored yet.
+    ForEachRecordObserver([&change](TDataLink* Link) { Link->CheckPost(change); });
+    if (change.Described) count_before = RecordCount();
+    else change = TRecordChange{};
   }
   InternalPost();
   if (observed) {
@@ -417,6 +418,11 @@ bool TDataSet::RecordsObserved() const {
 
 // Told even while the controls are disabled: a total that missed a post would stay wrong.
 void TDataSet::NotifyRecordsChanged(const TRecordChange& Change) {
+  ForEachRecordObserver([&Change](TDataLink* Link) { Link->RecordsChanged(Change); });
+}
+
+// A link may leave (or its source go) while another is told.
+void TDataSet::ForEachRecordObserver(const std::function<void(TDataLink*)>& Action) {
   const std::vector<TDataSource*> sources = sources_;
   for (TDataSource* source : sources) {
     if (std::find(sources_.begin(), sources_.end(), source) == sources_.end()) continue;
@@ -424,7 +430,7 @@ void TDataSet::NotifyRecordsChanged(const TRecordChange& Change) {
     for (TDataLink* link : links)
       if (std::find(source->links_.begin(), source->links_.end(), link) != source->links_.end() &&
           link->ObservesRecords() && link->Active())
-        link->RecordsChanged(Change);
+        Action(link);
   }
 }
 

@@ -298,6 +298,7 @@ class TDataSet : public TComponent {
   // Whether a link observes the records (TDataLink::ObservesRecords), and telling those links.
   bool RecordsObserved() const;
   void NotifyRecordsChanged(const TRecordChange& Change);
+  void ForEachRecordObserver(const std::function<void(TDataLink*)>& Action);
   // The stored values of the active buffer's record, by FieldNo - 1.
   std::vector<Variant> StoredValues() const;
   static void Fire(const TDataSetNotifyEvent& Event, TDataSet* Self) {

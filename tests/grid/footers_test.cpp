@@ -4,7 +4,10 @@
 #include "grid_fixture.h"
 
 #include "grid/grid_unit.h"
+#include "platform/backend/headless.h"
 #include "platform/classes/form_text.h"
+#include "platform/controls/dialogs.h"
+#include "platform/rtl/scope_exit.h"
 #include "platform/db/db_unit.h"
 
 namespace lab::gridtest {
@@ -201,6 +204,44 @@ TEST_F(Footers, EditsWhileControlsAreDisabledReachTheSums) {
   ds->Post();
   ds->EnableControls();
   EXPECT_EQ(Text(price), "6.5");
+}
+
+TEST_F(Footers, AValueTheSumCannotCarryIsRefusedBeforeItIsStored) {
+  price->Footer()->SetValueType(fvtSum);
+  grid->SetFooterRowCount(1);
+  std::vector<std::string> asked;
+  SetDialogAnswerer([&](const TDialogRequest& r) {
+    asked.push_back(r.Text);
+    return mrOk;
+  });
+  TScopeExit answerer([] { SetDialogAnswerer(nullptr); });
+  form->Show();
+  grid->SetFocus();
+  grid->SetSelectedIndex(price->Index());
+  Pump();
+  const struct {
+    std::string Typed, Message, Stored, Sum;
+  } rows[] = {
+      {std::string(36, '9'), "Price: 1E36 is out of the range of the sum.", "1.5", "3.5"},
+      // Fits alone, not in the total.
+      {"922337203685477", "Price: 922337203685477 is out of the range of the sum.", "1.5", "3.5"},
+      {"12", "", "12", "14"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Typed);
+    asked.clear();
+    ds->First();
+    headless::TypeText(row.Typed);
+    Pump();
+    headless::PressKey(win::VK_DOWN);  // leaving the record posts it
+    Pump();
+    EXPECT_EQ(asked, row.Message.empty() ? std::vector<std::string>{} : std::vector{row.Message});
+    headless::PressKey(win::VK_ESCAPE);
+    Pump();
+    ds->First();
+    EXPECT_EQ(ds->FieldByName("Price")->AsString(), row.Stored);
+    EXPECT_EQ(Text(price), row.Sum);
+  }
 }
 
 TEST_F(Footers, ValuesWithoutAggregateShowZeroAndCountsTakeTheirFormat) {
