@@ -1,6 +1,7 @@
 #include "crashreport/crashlog.h"
 
 #include "crashreport/capture/fault_capture.h"
+#include "crashreport/dialogs/dialog_helper.h"
 #include "crashreport/codec/file_utils.h"
 #include "crashreport/capture/freeze_watchdog.h"
 #include "crashreport/capture/hooks.h"
@@ -43,6 +44,8 @@ void LoadRunningModuleOptions() {
 }
 
 void InitExceptionLog() {
+  // Started again to show a fault's dialog: that is all this run does.
+  ServeAsDialogHelperWhenAsked();
   // One snapshot of the mappings serves every hook and the main thread's stack.
   const TMemoryMapScope memory;
   CreateCrashLogList();

@@ -9,6 +9,7 @@
 #include "crashreport/dialogs/crash_dialogs.h"
 #include "crashreport/dialogs/crash_gui.h"
 #include "crashreport/dialogs/dialog_helper.h"
+#include "crashreport/dialogs/dialog_state.h"
 #include "crashreport/event_dispatch.h"
 #include "crashreport/codec/file_utils.h"
 #include "crashreport/report/header_fields.h"
@@ -49,24 +50,29 @@ std::string PrintableMessage(std::string Text) {
   return Text;
 }
 
-// The dialog in a helper process: its answer becomes the user's choices. False when no helper
-// answered (no private folder, no program, no display, no answer in time).
+// The dialog in a helper process: its answer becomes the user's choices, and the steps to
+// reproduce it asked for go into the report. False when no helper answered (no private folder, no
+// program that serves, no display, no dialog or no answer in time).
 bool ShowDialogThroughHelper() {
-  const std::string path = DialogRequestFileName();
-  if (path.empty()) return false;
+  TCrashProcessState& state = CrashState();
+  const std::string path = DialogRequestFileName(), program = DialogHelperProgram(state.DialogHelperProgram);
+  if (path.empty() || program.empty()) return false;
   g_waits_for_user = true;
   TScopeExit done([&] {
     g_waits_for_user = false;
     ::unlink(path.c_str());
   });
-  TCrashProcessState& state = CrashState();
   TCrashDialogAnswer answer;
-  if (!ShowDialogInHelper(CurrentDialogRequest(), path, kHelperDialogTimeoutMs, answer, state.DialogHelperProgram))
+  if (!ShowDialogInHelper(CurrentDialogRequest(), path, kHelperShowTimeoutMs, kHelperDialogTimeoutMs, answer, program))
     return false;
   state.SendChecked = answer.Send;
   state.AttachChecked = answer.Attach;
   state.CopyChecked = answer.Copy;
   state.TerminateRequested = state.TerminateRequested || answer.Terminate;
+  if (!answer.Reproduce.empty()) {
+    DialogState().ReproduceText = answer.Reproduce;
+    AddReproduceText(7, OptionsInForce().GetCustomizedText(81), answer.Reproduce);
+  }
   return true;
 }
 
@@ -244,6 +250,8 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
     } else {
       state.SendChecked = send_configured;
       state.AttachChecked = options.AttachesScreenshot();
+      // A web program still answers the failed request: with the message alone.
+      if (IsWebApplication()) ShowWebErrorOutput("", state.ExceptionMessageText);
     }
 
     if (Route.DialogInProgram && RaisingThreadTakesCalls()) CallInRaisingThread([] { ShowReproduceDialog(); });

@@ -236,7 +236,7 @@ struct TCrashProcessState {
   // locale's date format stands between storing and comparing them).
   std::vector<TDateTime> ErrorTimes;
   // The program started as the dialog's helper (the running program when empty): a program whose
-  // own copy cannot serve (one that does not call RunDialogHelper first) names one that does.
+  // own copy cannot serve (one that does not start the crash reporter first) names one that does.
   std::string DialogHelperProgram;
   // The custom data an exported event handed out: valid until the next such event.
   std::string ExportedCustomData;

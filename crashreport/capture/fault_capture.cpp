@@ -23,12 +23,14 @@
 #include "crashreport/codec/file_utils.h"
 #include "crashreport/dialogs/crash_gui.h"
 #include "crashreport/dialogs/dialog_state.h"
+#include "crashreport/dialogs/web_mode.h"
 #include "crashreport/dialogs/window_services.h"
 #include "crashreport/report/call_stack.h"
 #include "crashreport/event_dispatch.h"
 #include "crashreport/exception_processing.h"
 #include "crashreport/internal_error.h"
 #include "crashreport/report/memory_map.h"
+#include "crashreport/report/module_list.h"
 #include "crashreport/report/object_checks.h"
 #include "crashreport/capture/output_hooks.h"
 #include "crashreport/capture/raise_record.h"
@@ -285,13 +287,15 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
         reinterpret_cast<const void*>(Fault.Frozen && stack.Count() > 0 ? stack.GetItem(0)->Address : address);
     record.ThreadID = Fault.ThreadID;
     record.CallStack = &stack;
+    record.ModulesList = &CrashModulesList();
     state.ExceptionOwner = signal.Object ? std::shared_ptr<const void>(std::move(signal.Object)) : Fault.Owner;
     state.CurrentException = &record;
     TExceptNotifyParams params;
     params.Context = Fault.Signal ? &Fault.Context : nullptr;
     params.StackPointer = reinterpret_cast<const void*>(sp);
     params.ThreadID = Fault.ThreadID;
-    BuildReportText(params, false);
+    RecordActiveControl(params);
+    BuildReportText(params, IsGUIApplication());
     TProcessRoute route;
     route.Fatal = Fault.Fatal || Fault.Signal != 0;
     route.RaisingThreadServes = RaisingThreadServes;

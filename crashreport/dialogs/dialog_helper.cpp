@@ -1,7 +1,9 @@
 #include "crashreport/dialogs/dialog_helper.h"
 
 #include <fcntl.h>
+#include <link.h>
 #include <poll.h>
+#include <sys/auxv.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -17,8 +19,11 @@
 #include "crashreport/dialogs/dialog_state.h"
 #include "crashreport/capture/last_exception.h"
 #include "crashreport/process_state.h"
+#include "crashreport/report/module_list.h"
 #include "crashreport/report/report_text.h"
+#include "crashreport/report/system_utils.h"
 #include "platform/rtl/scope_exit.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/strutils.h"
 
 extern char** environ;
@@ -104,6 +109,7 @@ std::string WriteDialogRequest(const TCrashDialogRequest& Request) {
   PutField(out, "Cpu", Request.Cpu);
   PutField(out, "Report", Request.Report);
   PutField(out, "CustomData", Request.CustomData);
+  PutField(out, "Options", Request.Options);
   PutField(out, "Choices", std::string(Request.Duplicate ? "1" : "0") + (Request.SendChecked ? " 1" : " 0") +
                                (Request.AttachChecked ? " 1 " : " 0 ") + std::to_string(Request.ErrorCount));
   PutField(out, "CallStack", WriteRows(Request.CallStack));
@@ -130,6 +136,7 @@ bool ReadDialogRequest(std::string_view Bytes, TCrashDialogRequest& Request) {
     else if (name == "Cpu") r.Cpu = value;
     else if (name == "Report") r.Report = value;
     else if (name == "CustomData") r.CustomData = value;
+    else if (name == "Options") r.Options = value;
     else if (name == "CallStack" && !ReadRows(value, r.CallStack)) return false;
     else if (name == "Modules" && !ReadRows(value, r.Modules)) return false;
     else if (name == "Choices") {
@@ -156,6 +163,9 @@ TCrashDialogRequest CurrentDialogRequest() {
   r.Cpu = report.Cpu;
   r.Report = report.Report;
   r.CustomData = s.CustomData;
+  TStringStream options;
+  OptionsInForce().SaveToStream(&options);
+  r.Options = options.DataString();
   if (record.CallStack) r.CallStack = CallStackRows(*record.CallStack, CurrentCrashLogOptions());
   if (record.ModulesList) r.Modules = ModuleRows(*record.ModulesList);
   r.Duplicate = s.Duplicate;
@@ -165,8 +175,54 @@ TCrashDialogRequest CurrentDialogRequest() {
   return r;
 }
 
-bool ShowDialogInHelper(const TCrashDialogRequest& Request, const std::string& Path, unsigned TimeoutMs,
-                        TCrashDialogAnswer& Answer, const std::string& Program) {
+std::string WriteDialogAnswer(const TCrashDialogAnswer& Answer) {
+  const auto flag = [](bool On) { return On ? " 1" : " 0"; };
+  return std::string("answer") + flag(Answer.Send) + flag(Answer.Attach) + flag(Answer.Copy) + flag(Answer.Terminate) +
+         " " + std::to_string(Answer.Reproduce.size()) + "\n" + Answer.Reproduce;
+}
+
+TAnswerRead ReadDialogAnswer(std::string_view Bytes, TCrashDialogAnswer& Answer) {
+  const std::size_t end = Bytes.find('\n');
+  if (end == std::string_view::npos) return Bytes.size() < 32 ? TAnswerRead::Short : TAnswerRead::Bad;
+  const std::vector<std::string> parts = Split(Bytes.substr(0, end), ' ');
+  if (parts.size() != 6 || parts[0] != "answer") return TAnswerRead::Bad;
+  TCrashDialogAnswer a;
+  bool* flags[] = {&a.Send, &a.Attach, &a.Copy, &a.Terminate};
+  for (int i = 0; i < 4; ++i) {
+    if (parts[i + 1] != "0" && parts[i + 1] != "1") return TAnswerRead::Bad;
+    *flags[i] = parts[i + 1] == "1";
+  }
+  const std::int64_t length = Number(parts[5]);
+  if (length < 0) return TAnswerRead::Bad;
+  if (Bytes.size() - end - 1 < static_cast<std::uint64_t>(length)) return TAnswerRead::Short;
+  a.Reproduce = Bytes.substr(end + 1, static_cast<std::size_t>(length));
+  Answer = std::move(a);
+  return TAnswerRead::Whole;
+}
+
+namespace {
+
+constexpr std::string_view kShownLine = "shown\n";
+
+// Reads what the helper writes until Done holds, the helper ends or Until passes.
+template <class Done>
+void ReadHelper(int Pipe, std::string& Text, std::chrono::steady_clock::time_point Until, Done done) {
+  while (!done()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(Until - std::chrono::steady_clock::now());
+    pollfd p{Pipe, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return;
+    char buffer[4096];
+    const ssize_t n = ::read(Pipe, buffer, sizeof buffer);
+    if (n <= 0) return;
+    Text.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+}  // namespace
+
+bool ShowDialogInHelper(const TCrashDialogRequest& Request, const std::string& Path, unsigned ShowMs,
+                        unsigned TimeoutMs, TCrashDialogAnswer& Answer, const std::string& Program) {
+  if (Program.empty()) return false;
   {
     std::ofstream out(Path, std::ios::binary | std::ios::trunc);
     out << WriteDialogRequest(Request);
@@ -178,8 +234,7 @@ bool ShowDialogInHelper(const TCrashDialogRequest& Request, const std::string& P
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, answer_pipe[1], 1);
-  std::string program = Program.empty() ? std::string("/proc/self/exe") : Program;
-  std::string argument = kDialogHelperArgument, path = Path;
+  std::string program = Program, argument = kDialogHelperArgument, path = Path;
   char* argv[] = {program.data(), argument.data(), path.data(), nullptr};
   pid_t pid = -1;
   const int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
@@ -187,27 +242,34 @@ bool ShowDialogInHelper(const TCrashDialogRequest& Request, const std::string& P
   ::close(answer_pipe[1]);
   if (rc != 0) return false;
 
-  // The answer line, read until the helper ends or the time is up.
-  std::string line;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-  while (line.find('\n') == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    pollfd p{answer_pipe[0], POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-    char buffer[256];
-    const ssize_t n = ::read(answer_pipe[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    line.append(buffer, static_cast<std::size_t>(n));
+  // First its word that the dialog shows (a program that cannot serve never gives it), then the answer.
+  std::string text;
+  const auto start = std::chrono::steady_clock::now();
+  ReadHelper(answer_pipe[0], text, start + std::chrono::milliseconds(ShowMs),
+             [&] { return text.size() >= kShownLine.size(); });
+  bool answered = false;
+  if (text.starts_with(kShownLine)) {
+    TCrashDialogAnswer answer;
+    ReadHelper(answer_pipe[0], text, start + std::chrono::milliseconds(TimeoutMs), [&] {
+      return ReadDialogAnswer(std::string_view(text).substr(kShownLine.size()), answer) != TAnswerRead::Short;
+    });
+    answered = ReadDialogAnswer(std::string_view(text).substr(kShownLine.size()), answer) == TAnswerRead::Whole;
+    if (answered) Answer = std::move(answer);
   }
-  const bool answered = line.starts_with("answer ") && line.size() >= 15 && line[14] == '\n';
   if (!answered) ::kill(pid, SIGKILL);
   ::waitpid(pid, nullptr, 0);
-  if (!answered) return false;
-  Answer.Send = line[7] == '1';
-  Answer.Attach = line[9] == '1';
-  Answer.Copy = line[11] == '1';
-  Answer.Terminate = line[13] == '1';
-  return true;
+  return answered;
+}
+
+std::string DialogHelperProgram(const std::string& Named) {
+  if (!Named.empty()) return Named;
+  // A library's own crash reporter runs in a program that may not carry one: that program would
+  // run as itself, reading the private argument as its own.
+  if (IsModuleLibrary(reinterpret_cast<std::uintptr_t>(RunningModuleBase()))) {
+    const link_map* program = LoaderEntryOf(reinterpret_cast<const void*>(::getauxval(AT_PHDR)));
+    if (!program || !FindLoadedExport(*program, "CrashLog_ExceptionNotifyEvent")) return {};
+  }
+  return "/proc/self/exe";
 }
 
 int RunDialogHelper(int argc, char** argv) {
@@ -218,6 +280,14 @@ int RunDialogHelper(int argc, char** argv) {
   if (!ReadDialogRequest(bytes, request)) return 1;
   if (!CrashGui().HasDisplay()) return 2;
   TCrashProcessState& s = CrashState();
+  if (!request.Options.empty()) {
+    try {
+      TStringStream options(request.Options);
+      s.ModuleOptions->LoadFromStream(&options, kOptionsStreamVersion);
+    } catch (const Exception&) {
+      return 1;
+    }
+  }
   TReportTexts& report = CurrentReport();
   report.Header = request.Header;
   report.Cpu = request.Cpu;
@@ -231,12 +301,36 @@ int RunDialogHelper(int argc, char** argv) {
   TCrashDialogState& state = DialogState();
   state.CallStackRows = &request.CallStack;
   state.ModuleRows = &request.Modules;
-  TScopeExit clear_rows([&] { state.CallStackRows = state.ModuleRows = nullptr; });
+  state.ReproduceText.clear();
+  // The faulted process waits only a little for this word: a dialog that never shows is given up.
+  state.Painted = [] {
+    std::fwrite(kShownLine.data(), 1, kShownLine.size(), stdout);
+    std::fflush(stdout);
+  };
+  TScopeExit clear([&] {
+    state.CallStackRows = state.ModuleRows = nullptr;
+    state.Painted = nullptr;
+  });
   ShowExceptionDialog();
-  std::printf("answer %d %d %d %d\n", s.SendChecked ? 1 : 0, s.AttachChecked ? 1 : 0, s.CopyChecked ? 1 : 0,
-              s.TerminateRequested ? 1 : 0);
+  ShowReproduceDialog();
+  TCrashDialogAnswer answer{s.SendChecked, s.AttachChecked, s.CopyChecked, s.TerminateRequested, state.ReproduceText};
+  const std::string text = WriteDialogAnswer(answer);
+  std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
   return 0;
+}
+
+void ServeAsDialogHelperWhenAsked() {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<std::string> arguments = Split(line, '\0');
+  if (arguments.size() < 3 || arguments[1] != kDialogHelperArgument) return;
+  std::vector<char*> argv;
+  for (std::string& a : arguments) argv.push_back(a.data());
+  const int code = RunDialogHelper(static_cast<int>(argv.size()), argv.data());
+  std::fflush(nullptr);
+  // Started only to show the dialog: the program itself never runs.
+  std::_Exit(code < 0 ? 1 : code);
 }
 
 }  // namespace lab

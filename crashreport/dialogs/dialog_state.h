@@ -6,6 +6,7 @@
 // dialog at a time.
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <string>
@@ -66,6 +67,7 @@ void SaveDialogPlacement(const TDialogPlacement& Placement);
 // The process-wide state of the dialogs.
 struct TCrashDialogState {
   std::atomic<bool> DialogPainted{false};  // the exception dialog received WM_PAINT
+  std::function<void()> Painted;            // when set, called as the exception dialog first paints
   bool DetailsShown = false;
   bool StayOnTop = false;
   TDialogChoices Choices;

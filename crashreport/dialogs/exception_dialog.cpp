@@ -287,7 +287,8 @@ void TExceptionDialog::InitDialog(win::HWND Dialog) {
 
 void TExceptionDialog::Paint(win::HWND Dialog) {
   TCrashGui& gui = CrashGui();
-  DialogState().DialogPainted = true;
+  TCrashDialogState& state = DialogState();
+  if (!state.DialogPainted.exchange(true) && state.Painted) state.Painted();
   win::PAINTSTRUCT ps;
   const win::HDC dc = gui.BeginPaint(Dialog, ps);
   if (!dc) return;

@@ -171,7 +171,16 @@ HWND TFrameworkGui::CreateDialog(const std::string& Template, HWND Parent, const
 bool TFrameworkGui::EndDialog(HWND Dialog, std::intptr_t Result) { return win::EndDialog(Dialog, Result); }
 HWND TFrameworkGui::GetDlgItem(HWND Dialog, int ID) { return win::GetDlgItem(Dialog, ID); }
 bool TFrameworkGui::DestroyWindow(HWND Window) { return wm::DestroyWindow(Window); }
-bool TFrameworkGui::EnableWindow(HWND Window, bool Enable) { return wm::EnableWindow(Window, Enable); }
+bool TFrameworkGui::EnableWindow(HWND Window, bool Enable) {
+  // A framework control draws itself as its own Enabled says.
+  if ((wm::GetWindowLongPtr(Window, win::GWL_STYLE) & win::WS_CHILD) != 0)
+    if (TWinControl* control = TWinControl::FindControl(Window)) {
+      const bool was = control->Enabled();
+      control->SetEnabled(Enable);
+      return !was;
+    }
+  return wm::EnableWindow(Window, Enable);
+}
 
 bool TFrameworkGui::SetWindowPos(HWND Window, HWND InsertAfter, const TRect& Bounds, win::UINT Flags) {
   return wm::SetWindowPos(Window, InsertAfter, Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height(), Flags);

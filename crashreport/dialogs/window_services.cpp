@@ -12,6 +12,7 @@
 #include "platform/controls/dialogs.h"
 #include "platform/controls/messages.h"
 #include "platform/controls/window_styles.h"
+#include "platform/rtl/strutils.h"
 
 namespace lab {
 namespace {
@@ -121,6 +122,27 @@ int CrashMessageBox(const std::string& Text, const std::string& Caption, win::UI
   int answer = DefaultBoxAnswer(Flags);
   CallInRaisingThread([&] { answer = gui.MessageBox(Text, Caption, Flags); });
   return answer;
+}
+
+void RecordActiveControl(TExceptNotifyParams& Params) {
+  constexpr std::uint32_t kPasswordStyle = 0x20;  // ES_PASSWORD
+  constexpr std::size_t kMaxText = 256;
+  TCrashProcessState& state = CrashState();
+  try {
+    TCrashGui& gui = CrashGui();
+    state.Cursor = gui.CurrentCursor();
+    const HWND focused = state.FocusedWindow = gui.FocusedWindow();
+    if (!focused) return;
+    Params.ActiveControlClass = gui.WindowClassName(focused).substr(0, kMaxText);
+    std::string text = gui.WindowText(focused).substr(0, kMaxText);
+    TCrashWindowInfo info;
+    if (UpperCase(Params.ActiveControlClass).find("EDIT") != std::string::npos && gui.GetWindowInfo(focused, info) &&
+        (info.Style & kPasswordStyle) != 0)
+      text.assign(text.size(), '*');
+    Params.ActiveControlText = std::move(text);
+  } catch (...) {
+    // A window gone meanwhile leaves these facts out.
+  }
 }
 
 void SnapshotWindows() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "crashreport/process_state.h"
 #include "platform/controls/win_types.h"
 
 namespace lab {
@@ -36,6 +37,11 @@ int CrashMessageBox(const std::string& Text, const std::string& Caption, win::UI
 // The button a box of Flags answers when nobody is asked: its default (MB_DEFBUTTON1 to 3, the last
 // button when there are fewer).
 int DefaultBoxAnswer(win::UINT Flags) noexcept;
+
+// What the user was at when the exception came: the focused window and the mouse cursor (for the
+// screenshot's frame and cursor) and the focused control's class and text, 256 characters at most,
+// the text of a password edit ("EDIT" in its class, ES_PASSWORD) as stars.
+void RecordActiveControl(TExceptNotifyParams& Params);
 
 // Records every top-level window of this process; IsNewWindow is true for a window made since.
 void SnapshotWindows();

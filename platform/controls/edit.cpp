@@ -5,6 +5,7 @@
 #include "platform/controls/caret.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/input.h"
+#include "platform/controls/window_manager.h"
 #include "platform/controls/window_styles.h"
 #include "platform/rtl/utf8.h"
 
@@ -27,6 +28,7 @@ TCustomEdit::~TCustomEdit() = default;
 void TCustomEdit::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style |= WS_TABSTOP;
+  Params.Caption = WindowText();
 }
 
 // --- properties
@@ -115,6 +117,9 @@ void TCustomEdit::Change() {
 }
 
 void TCustomEdit::TextChanged() {
+  // The window's own copy, which other threads read without waiting for this one (a crash report
+  // names the text of the focused control).
+  if (HandleAllocated()) wm::DefWindowProc(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WindowText().c_str()));
   ScrollToCaret();
   Invalidate();
   UpdateCaret();

@@ -7,7 +7,15 @@
 #include <chrono>
 #include <future>
 
+#include "crashreport/capture/last_exception.h"
 #include "crashreport/dialogs/dialog_helper.h"
+#include "crashreport/dialogs/dialog_state.h"
+#include "crashreport/options.h"
+#include "platform/controls/dialog_box.h"
+#include "platform/controls/messages.h"
+#include "platform/controls/window_manager.h"
+#include "platform/rtl/streams.h"
+#include "tests/crashreport/dialog_fixture.h"
 #include "tests/crashreport/test_files.h"
 #include "tests/platform/x11_fixture.h"
 
@@ -21,6 +29,10 @@ TCrashDialogRequest SampleRequest() {
   r.Cpu = "CPU\r\n";
   r.Report = r.Header + "\r\nCall Stack\r\n" + r.Cpu;
   r.CustomData = "tab\there";
+  TCrashModuleOptions options("sample", false);  // the defaults: copy box and Details offered
+  TStringStream stream;
+  options.SaveToStream(&stream);
+  r.Options = stream.DataString();
   TDialogListRow heading;
   heading.Texts = {""};
   heading.Heading = true;
@@ -43,6 +55,7 @@ TEST(DialogRequest, ReadsBackWhatWasWrittenAndRefusesOtherBytes) {
   EXPECT_EQ(back.Message, "Access violation\r\nat 0000000000401000.");
   EXPECT_EQ(back.Report, SampleRequest().Report);
   EXPECT_EQ(back.CustomData, "tab\there");
+  EXPECT_EQ(back.Options, SampleRequest().Options);
   ASSERT_EQ(back.CallStack.size(), 2u);
   EXPECT_TRUE(back.CallStack[0].Heading);
   EXPECT_EQ(back.CallStack[0].Caption, "Exception Thread: ID=7");
@@ -66,12 +79,85 @@ TEST(DialogRequest, ReadsBackWhatWasWrittenAndRefusesOtherBytes) {
   EXPECT_EQ(r.Cpu, "x");
 }
 
+TEST(DialogAnswer, ReadsBackWhatWasWrittenAndWaitsForWhatIsCutShort) {
+  const TCrashDialogAnswer answer{true, false, true, false, "Opened a job,\nthen saved it."};
+  const std::string bytes = WriteDialogAnswer(answer);
+  EXPECT_EQ(bytes, "answer 1 0 1 0 28\nOpened a job,\nthen saved it.");
+  TCrashDialogAnswer back;
+  ASSERT_EQ(ReadDialogAnswer(bytes, back), TAnswerRead::Whole);
+  EXPECT_EQ(WriteDialogAnswer(back), bytes);
+  const std::pair<std::string, TAnswerRead> reads[] = {
+      {"", TAnswerRead::Short},
+      {"answer 1 0", TAnswerRead::Short},
+      {bytes.substr(0, bytes.size() - 1), TAnswerRead::Short},
+      {"answer 1 0 1 0 0\n", TAnswerRead::Whole},
+      {"answer 1 0 1\n", TAnswerRead::Bad},
+      {"answer 1 0 2 0 0\n", TAnswerRead::Bad},
+      {"answer 1 0 1 0 -1\n", TAnswerRead::Bad},
+      {"reply 1 0 1 0 0\n", TAnswerRead::Bad},
+      {std::string(40, 'x'), TAnswerRead::Bad},
+  };
+  for (const auto& [text, read] : reads) {
+    TCrashDialogAnswer a;
+    EXPECT_EQ(ReadDialogAnswer(text, a), read) << text;
+  }
+}
+
+// The helper's dialog offers what the program's options offer, and what the user answers (not
+// sending, a restart, the steps to reproduce) is what the faulted process reads back.
+TEST_F(CrashDialogTest, TheHelperShowsTheProgramsOptionsAndAnswersWithTheSteps) {
+  TCrashDialogRequest request = SampleRequest();
+  request.SendChecked = true;
+  request.ErrorCount = 1;
+  {
+    TCrashModuleOptions options("program", false);
+    options.SetEmailSendMode(2);
+    options.SetSupportURL("https://lab.example/support");
+    options.SetTerminateAction(1);
+    options.SetTerminateAfterErrors(true);
+    options.SetErrorsBeforeTerminate(0);
+    options.SetLogFlags(0x02);  // ask for the steps
+    TStringStream stream;
+    options.SaveToStream(&stream);
+    request.Options = stream.DataString();
+  }
+  const std::string path = Scratch("dialog_helper_options") + "/request";
+  WriteAll(path, WriteDialogRequest(request));
+  std::vector<std::string> seen;
+  win::SetDialogShownHook([&](win::HWND Dialog) {
+    for (win::MSG m; wm::PeekMessage(m, nullptr, 0, 0, wm::PM_REMOVE);) wm::DispatchMessage(m);  // painted
+    const auto item = [&](int ID) { return win::GetDlgItem(Dialog, ID); };
+    const auto click = [&](int ID) { wm::SendMessage(item(ID), win::BM_CLICK, 0, 0); };
+    if (wm::GetWindowText(Dialog) == "Request") {
+      wm::SetWindowText(item(101), "Opened job 7 ");
+      click(2);
+      return;
+    }
+    seen.push_back(std::string(wm::IsWindowVisible(item(3000)) ? "send " : "") +
+                   (DialogState().Choices.ShowSupportLink ? "support " : "") +
+                   (wm::IsWindowVisible(item(3)) ? wm::GetWindowText(item(3)) : ""));
+    click(3000);  // not sending
+    click(3);     // Restart
+  });
+  std::string program = "program", argument = kDialogHelperArgument, file = path;
+  char* argv[] = {program.data(), argument.data(), file.data(), nullptr};
+  ::testing::internal::CaptureStdout();
+  const int code = RunDialogHelper(3, argv);
+  const std::string answer = ::testing::internal::GetCapturedStdout();
+  win::SetDialogShownHook(nullptr);
+  SetExceptionMessageReplacement("");
+  CrashState().TerminateRequested = false;
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(seen, std::vector<std::string>{"send support &Restart"});
+  EXPECT_EQ(answer, "shown\nanswer 0 0 0 1 12\nOpened job 7");
+}
+
 TEST(DialogHelper, WithoutADisplayTheHelperGivesNoAnswer) {
   TEnv display("DISPLAY", nullptr), backend("LAB_BACKEND", nullptr);
   const std::string path = Scratch("dialog_helper_headless") + "/request";
   TCrashDialogAnswer answer;
-  EXPECT_FALSE(ShowDialogInHelper(SampleRequest(), path, 10000, answer, LAB_CRTEST_DIALOG_HELPER));
-  EXPECT_FALSE(ShowDialogInHelper(SampleRequest(), path, 10000, answer, "/no/such/program"));
+  EXPECT_FALSE(ShowDialogInHelper(SampleRequest(), path, 10000, 10000, answer, LAB_CRTEST_DIALOG_HELPER));
+  EXPECT_FALSE(ShowDialogInHelper(SampleRequest(), path, 10000, 10000, answer, "/no/such/program"));
   EXPECT_EQ(ReadAll(path), WriteDialogRequest(SampleRequest()));
 }
 
@@ -104,7 +190,8 @@ TEST_F(DialogHelperX11, TheHelpersDialogIsAnsweredWithTheKeyboardAndItsAnswerRea
   const std::string path = Scratch("dialog_helper_x11") + "/request";
   std::future<bool> shown = std::async(std::launch::async, [&] {
     TCrashDialogAnswer answer;
-    const bool answered = ShowDialogInHelper(SampleRequest(), path, 20000, answer, LAB_CRTEST_DIALOG_HELPER);
+    const bool answered =
+        ShowDialogInHelper(SampleRequest(), path, kHelperShowTimeoutMs, 20000, answer, LAB_CRTEST_DIALOG_HELPER);
     return answered && answer.Send && answer.Copy && !answer.Attach && !answer.Terminate;
   });
   // The dialog, once it is up: Alt+C checks "Copy to Clipboard", Enter clicks OK.
@@ -117,7 +204,7 @@ TEST_F(DialogHelperX11, AHelperNobodyAnswersIsEndedAtTheTimeOut) {
   const std::string path = Scratch("dialog_helper_timeout") + "/request";
   TCrashDialogAnswer answer;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ShowDialogInHelper(SampleRequest(), path, 1500, answer, LAB_CRTEST_DIALOG_HELPER));
+  EXPECT_FALSE(ShowDialogInHelper(SampleRequest(), path, 1500, 1500, answer, LAB_CRTEST_DIALOG_HELPER));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 

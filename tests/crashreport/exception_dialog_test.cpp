@@ -21,7 +21,9 @@
 #include "platform/controls/common_controls.h"
 #include "platform/controls/dialog_box.h"
 #include "platform/controls/messages.h"
+#include "platform/controls/painting.h"
 #include "platform/controls/window_manager.h"
+#include "platform/graphics/gdi_objects.h"
 #include "platform/graphics/system_metrics.h"
 #include "platform/rtl/scope_exit.h"
 #include "crashreport/files/ini_settings.h"
@@ -129,6 +131,38 @@ TEST_F(ExceptionDialogTest, TheChoicesAreReadBackWhenItCloses) {
   EXPECT_FALSE(CrashState().TerminateRequested);
   EXPECT_EQ(gui.Shown, std::vector<std::string>{"CR_Dialog"});
   EXPECT_TRUE(gui.Boxes.empty());
+}
+
+// Pixels of a control's area as its dialog shows them that are nearly black: its text and check mark.
+int DarkPixels(HWND Dialog, HWND Control) {
+  for (win::MSG m; wm::PeekMessage(m, nullptr, 0, 0, wm::PM_REMOVE);) wm::DispatchMessage(m);
+  TGdiBitmap* surface = wm::WindowSurface(Dialog);
+  TRect dialog, control;
+  wm::GetWindowRect(Dialog, dialog);
+  wm::GetWindowRect(Control, control);
+  surface->BeginDirect();
+  int dark = 0;
+  for (int y = control.Top; y < control.Bottom; ++y)
+    for (int x = control.Left; x < control.Right; ++x) {
+      const std::uint32_t p = surface->Row(y - dialog.Top)[x - dialog.Left];
+      if (((p >> 16) & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) < 0x40) ++dark;
+    }
+  return dark;
+}
+
+TEST_F(ExceptionDialogTest, TheAttachBoxIsDrawnDisabledWhileNothingIsSent) {
+  Options().SetEmailSendMode(2);
+  Options().SetSendFlags(0x10);
+  Options().SetDialogOptions(0x02 | 0x04);
+  CrashState().SendChecked = CrashState().AttachChecked = true;
+  Show([&](HWND d) {
+    EXPECT_GT(DarkPixels(d, Item(d, 4000)), 0);
+    Click(d, 3000);
+    EXPECT_EQ(DarkPixels(d, Item(d, 4000)), 0);  // greyed
+    Click(d, 3000);
+    EXPECT_GT(DarkPixels(d, Item(d, 4000)), 0);
+    Click(d, 2);
+  });
 }
 
 TEST_F(ExceptionDialogTest, NothingToOfferLeavesNoBottomAreaAndNoCheckBox) {

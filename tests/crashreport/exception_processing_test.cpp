@@ -21,6 +21,8 @@
 #include "crashreport/internal_warning.h"
 #include "crashreport/dialogs/platform_gui.h"
 #include "crashreport/report/report_text.h"
+#include "crashreport/report/module_list.h"
+#include "platform/controls/common_controls.h"
 #include "platform/controls/dialog_box.h"
 #include "platform/controls/messages.h"
 #include "platform/controls/window_manager.h"
@@ -240,7 +242,7 @@ TEST_P(ExceptionDialogRoute, TheDialogShowsWhereItCan) {
   {
     std::ofstream script(helper);
     script << "#!/bin/sh\ncp \"$2\" '" << folder << "/request.txt'\n";
-    if (c.HelperAnswer) script << "echo '" << c.HelperAnswer << "'\n";
+    if (c.HelperAnswer) script << "printf 'shown\\n" << c.HelperAnswer << "'\n";
   }
   ::chmod(helper.c_str(), 0700);
   const TChildResult r = RunChild(std::string("processing_route_") + c.Name, [&] {
@@ -266,6 +268,7 @@ TEST_P(ExceptionDialogRoute, TheDialogShowsWhereItCan) {
     EXPECT_TRUE(request.empty());
   } else {
     EXPECT_EQ(request.rfind("LabCrashDialog 1\n", 0), 0u) << request;
+    EXPECT_EQ(request.find("\nModules 0\n"), std::string::npos);  // the helper's Modules page has rows
   }
   // The request is not left behind in the private folder.
   for (const auto& entry : std::filesystem::recursive_directory_iterator(r.Folder))
@@ -276,12 +279,36 @@ INSTANTIATE_TEST_SUITE_P(
     Routes, ExceptionDialogRoute,
     ::testing::Values(TDialogCase{"MainThreadInProgram", [] { ReportThrow(); }, nullptr, true, 0, 0},
                       TDialogCase{"SideThreadThroughTheHelper", [] { std::thread([] { ReportThrow(); }).join(); },
-                                  "answer 0 0 0 0", false, 0, 0},
-                      TDialogCase{"FatalFaultThroughTheHelper", [] { crproc_null_write(); }, "answer 0 0 0 0",
+                                  "answer 0 0 0 0 0\\n", false, 0, 0},
+                      TDialogCase{"FatalFaultThroughTheHelper", [] { crproc_null_write(); }, "answer 0 0 0 0 0\\n",
                                   false, SIGSEGV, 0},
                       TDialogCase{"AHelperThatDoesNotAnswerLeavesItToTheConsole", [] { crproc_null_write(); },
                                   nullptr, false, SIGSEGV, 1}),
     [](const ::testing::TestParamInfo<TDialogCase>& Info) { return std::string(Info.param.Name); });
+
+// The dialog's Modules page lists the report's modules.
+TEST(ExceptionProcessingReport, TheDialogsModulesPageListsTheModules) {
+  const TChildResult r = RunChild("processing_modules_page", [] {
+    SetCrashGui(new TToldGui(true));
+    CurrentCrashLogOptions().SetDialogOptions(0x1F | 0x20);  // opened in detailed mode
+    CurrentCrashLogOptions().SetLogFlags(0x10);
+    CurrentCrashLogOptions().SetDialogFirstPage(2);
+    win::SetDialogShownHook([](win::HWND Dialog) {
+      const win::HWND page = wm::GetWindow(win::GetDlgItem(Dialog, 1000), win::GW_CHILD);
+      const auto rows = page ? wm::SendMessage(win::GetDlgItem(page, 103), win::LVM_GETITEMCOUNT, 0, 0) : -1;
+      std::fprintf(stderr, "%s: %d rows of %d modules\n", wm::GetWindowText(win::GetDlgItem(page, 102)).c_str(),
+                   static_cast<int>(rows), CrashModulesList().Count());
+      wm::PostMessage(Dialog, win::WM_CLOSE, 0, 0);
+    });
+    ReportThrow();
+  });
+  int rows = -1, modules = -1;
+  const std::size_t at = r.Output.find("Modules Information: ");
+  ASSERT_NE(at, std::string::npos) << r.Output;
+  ASSERT_EQ(std::sscanf(r.Output.c_str() + at, "Modules Information: %d rows of %d modules", &rows, &modules), 2);
+  EXPECT_GT(modules, 0);
+  EXPECT_EQ(rows, modules);
+}
 
 // Each reported error counts: with ErrorsBeforeTerminate 3 the fourth dialog offers Terminate.
 TEST(ExceptionProcessingReport, TheTerminateButtonComesWithTheErrorAfterTheAllowedOnes) {
@@ -305,7 +332,7 @@ TEST(ExceptionProcessingReport, TerminateInTheHelpersDialogEndsTheProgram) {
   const std::string helper = folder + "/helper.sh";
   {
     std::ofstream script(helper);
-    script << "#!/bin/sh\necho 'answer 0 0 0 1'\n";
+    script << "#!/bin/sh\nprintf 'shown\\nanswer 0 0 0 1 0\\n'\n";
   }
   ::chmod(helper.c_str(), 0700);
   const TChildResult r = RunChild("processing_route_terminate", [&] {

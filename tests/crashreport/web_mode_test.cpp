@@ -129,20 +129,44 @@ TEST(WebErrorPage, AnAnswerThatCannotBeWrittenIsAWarningNotASuccess) {
   EXPECT_EQ(WEXITSTATUS(r.Status), 0) << r.Output;
 }
 
-TEST(WebErrorPage, AFaultOfACGIProgramAnswersTheRequestWithTheReport) {
+// A fault answers the request with the report, or with the message alone when the options hide
+// the exception.
+struct TFaultPageCase {
+  const char* Name;
+  std::uint8_t DialogOptions;
+  const char* Shows;
+  const char* Hides;    // nullptr: nothing
+  std::size_t Reports;  // in the server's error log
+};
+
+void PrintTo(const TFaultPageCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+class WebFaultPage : public ::testing::TestWithParam<TFaultPageCase> {};
+
+TEST_P(WebFaultPage, AFaultOfACGIProgramAnswersTheRequest) {
+  const TFaultPageCase& c = GetParam();
   std::string out;
-  const TChildResult r = RunCGIChild("Fault", [] {
+  const TChildResult r = RunCGIChild(c.Name, [&] {
+    CurrentCrashLogOptions().SetDialogOptions(c.DialogOptions);
     std::printf("Content-Type: text/html\r\n\r\n<p>partial");
     std::fflush(stdout);
     crweb_null_write();
   }, out);
   ASSERT_TRUE(WIFSIGNALED(r.Status)) << r.Status << "\n" << r.Output;
-  EXPECT_EQ(CountLines(r.Output, kReportTitle), 1u) << r.Output;  // the server's error log keeps it too
   const std::size_t page = out.find("Status: 500 Error\r\n");
   ASSERT_NE(page, std::string::npos) << out;
   ExpectErrorResponse(out.substr(page));
-  EXPECT_NE(out.find("crweb_null_write", page), std::string::npos) << out;
+  EXPECT_NE(out.find(c.Shows, page), std::string::npos) << out;
+  if (c.Hides) {
+    EXPECT_EQ(out.find(c.Hides, page), std::string::npos) << out;
+  }
+  EXPECT_EQ(CountLines(r.Output, kReportTitle), c.Reports) << r.Output;
 }
+
+INSTANTIATE_TEST_SUITE_P(Shown, WebFaultPage,
+                         ::testing::Values(TFaultPageCase{"TheReport", 1, "crweb_null_write", nullptr, 1},
+                                           TFaultPageCase{"TheMessageAlone", 0, "Access violation", "crweb_null_write", 0}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
 
 struct TCaptureCase {
   const char* Name;

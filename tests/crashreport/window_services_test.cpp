@@ -128,6 +128,42 @@ TEST(WindowServices, ABoxNobodyCanSeeAnswersItsDefaultButton) {
   EXPECT_EQ(gui.Boxes.size(), 1u);
 }
 
+TEST(WindowServices, TheFocusedControlIsRecordedAndAPasswordOnlyAsStars) {
+  struct TCase {
+    const char* ClassName;
+    std::uint32_t Style;
+    std::string Text, Recorded;
+  };
+  const TCase cases[] = {
+      {"TEdit", 0, "Mo*", "Mo*"},
+      {"TLabEdit", 0x20, "secret", "******"},  // ES_PASSWORD
+      {"TButton", 0x20, "OK", "OK"},           // the style means something else there
+      {"TMemo", 0, std::string(300, 'x'), std::string(256, 'x')},
+  };
+  for (const TCase& c : cases) {
+    TFakeCrashGui gui;
+    TFakeCrashGui::TWindow& w = gui.Add(7, kPid);
+    w.ClassName = c.ClassName;
+    w.Text = c.Text;
+    w.Info.Style = c.Style;
+    gui.Focused = w.Handle;
+    gui.Cursor = &gui;
+    TExceptNotifyParams params;
+    RecordActiveControl(params);
+    EXPECT_EQ(params.ActiveControlClass, c.ClassName);
+    EXPECT_EQ(params.ActiveControlText, c.Recorded) << c.ClassName;
+    // The screenshot frames the focused control and draws the cursor.
+    EXPECT_EQ(CrashState().FocusedWindow, w.Handle);
+    EXPECT_EQ(CrashState().Cursor, &gui);
+  }
+  TFakeCrashGui nothing;
+  TExceptNotifyParams params;
+  RecordActiveControl(params);
+  EXPECT_EQ(CrashState().FocusedWindow, nullptr);
+  EXPECT_TRUE(params.ActiveControlClass.empty());
+  ResetExceptionState();
+}
+
 TEST(WindowServices, ClipboardAndWindowSnapshot) {
   TFakeCrashGui gui;
   CopyTextToClipboard("");

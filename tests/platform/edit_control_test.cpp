@@ -2,6 +2,7 @@
 // undo and OnChange; the masked edit refusing what does not fit and keeping its text on a bad exit.
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controls_fixture.h"
@@ -76,6 +77,25 @@ TEST_F(EditControl, TypingKeysAndSelection) {
   edit->SetText("abc");
   EXPECT_EQ(changes, 1);
   EXPECT_FALSE(edit->Modified());
+}
+
+// Another thread reads what the window holds without waiting for its owner: as set before the
+// window was made, set since, and typed.
+TEST_F(EditControl, AnotherThreadReadsItsTextWithoutWaitingForIt) {
+  const auto read = [](HWND Window) {
+    std::string text;
+    std::thread([&] { text = wm::GetWindowText(Window); }).join();
+    return text;
+  };
+  auto* made = new TEdit(form);
+  made->SetText("before");
+  made->SetParent(form);
+  EXPECT_EQ(read(made->Handle()), "before");
+  edit->SetText("set");
+  EXPECT_EQ(read(edit->Handle()), "set");
+  headless::TypeText("!");
+  Process();
+  EXPECT_EQ(read(edit->Handle()), edit->Text());
 }
 
 TEST_F(EditControl, LimitCaseAndReadOnly) {

@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
   std::string lines;
   for (int i = 2; i < argc; ++i) lines.append(argv[i]).append("\n");
   ReadOptionsText(lines, "arguments", CurrentCrashLogOptions());
+  // A program may name another program as the dialog's helper.
+  if (const char* helper = std::getenv("LAB_VICTIM_HELPER")) CrashState().DialogHelperProgram = helper;
 
   // What the crash reporter gives back, the program handles itself (no message box of its own).
   Application->OnException = [](TObject*, Exception& E) { std::fprintf(stderr, "program handled: %s\n", E.what()); };
