@@ -21,6 +21,7 @@
 #include "crashreport/report/object_checks.h"
 #include "crashreport/process_control.h"
 #include "crashreport/report/report_text.h"
+#include "crashreport/report/thread_stacks.h"
 #include "crashreport/files/screenshot.h"
 #include "crashreport/send/send_report.h"
 #include "crashreport/dialogs/web_mode.h"
@@ -275,6 +276,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
     return true;  // not dealt with here: the program's own handling shows it
   }
   state.StepCode = csEnd;
+  ReleaseHeldThreads();  // before the program may end
   if (send_thread) return result;
   if (!Route.Fatal) {
     TerminateIfRequested();

@@ -204,6 +204,9 @@ class TCrashModuleOptions : public TObject {
   bool ListsDecoratedNames() const noexcept { return call_stack_options_ & kCallStackDecoratedNames; }
   bool ShowsLineOffsets() const noexcept { return call_stack_options_ & kCallStackLineOffsets; }
   bool UsesErrorFrequencyRule() const noexcept { return behaviour_flags_ & kBehaviourErrorFrequency; }
+  bool PausesMainThreads() const noexcept { return behaviour_flags_ & kBehaviourPauseMainThreads; }
+  bool SparesMainThread() const noexcept { return behaviour_flags_ & kBehaviourSpareMainThread; }
+  bool PausesOtherThreads() const noexcept { return behaviour_flags_ & kBehaviourPauseOtherThreads; }
   bool CopiesUnsentReport() const noexcept { return behaviour_flags_ & kBehaviourCopyUnsent; }
   bool KeepsUnsentFiles() const noexcept { return behaviour_flags_ & kBehaviourKeepUnsent; }
   // ReportItems: the report header shows field Field (0 to 39).

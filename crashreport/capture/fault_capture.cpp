@@ -34,6 +34,7 @@
 #include "crashreport/report/object_checks.h"
 #include "crashreport/capture/output_hooks.h"
 #include "crashreport/capture/raise_record.h"
+#include "crashreport/report/report_pause.h"
 #include "crashreport/report/report_text.h"
 #include "crashreport/report/thread_stacks.h"
 #include "crashreport/capture/thread_tracking.h"
@@ -241,6 +242,7 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
   const TOutsideSignalHold outside(Fault.Fatal || Fault.Signal != 0);
   HandlerLock().Enter();
   TScopeExit leave([&] {
+    ReleaseHeldThreads();
     ResetExceptionState();
     HandlerLock().Leave();
   });
@@ -290,6 +292,8 @@ bool MakeReport(const TFault& Fault, bool RaisingThreadServes) {
     record.ModulesList = &CrashModulesList();
     state.ExceptionOwner = signal.Object ? std::shared_ptr<const void>(std::move(signal.Object)) : Fault.Owner;
     state.CurrentException = &record;
+    // Held until the report is done, at most as long as a faulting thread waits for it.
+    PauseThreadsForReport(OptionsInForce(), threads, Fault.ThreadID, kReportTimeoutSeconds * 1000);
     TExceptNotifyParams params;
     params.Context = Fault.Signal ? &Fault.Context : nullptr;
     params.StackPointer = reinterpret_cast<const void*>(sp);

@@ -136,6 +136,10 @@ enum : int { kWaiting = 0, kCaptured = 1, kReleased = 2, kLeft = 3, kCancelled =
 struct TCaptureSlot {
   std::atomic<int> State{kWaiting};
   TCrashContext Context;
+  // A hold ends there even when nobody lets the thread go; a request for the registers waits for
+  // its asker however long.
+  bool Limited = false;
+  std::chrono::steady_clock::time_point Until;
 };
 
 long Futex(std::atomic<int>& word, int operation, int value, const timespec* timeout) {
@@ -182,7 +186,10 @@ void CaptureHandler(int, siginfo_t* info, void* context) {
     return;
   }
   Wake(slot->State);
-  WaitWhile(slot->State, kCaptured, nullptr);
+  if (!WaitWhile(slot->State, kCaptured, slot->Limited ? &slot->Until : nullptr)) {
+    expected = kCaptured;
+    if (slot->State.compare_exchange_strong(expected, kLeft)) return;  // gone on unreleased
+  }
   slot->State.store(kLeft);
   Wake(slot->State);
 }
@@ -199,6 +206,61 @@ void KeepGivenUp(TCaptureSlot* Slot) {
     return true;
   });
   slots->push_back(Slot);
+}
+
+// Asks ThreadID for its registers with a slot of its own: a thread that answers after the asker
+// gave up writes only into a slot nobody reads any more, freed once it has. Nullptr, with errno,
+// when the signal could not be sent (ESRCH: no such thread).
+TCaptureSlot* Ask(std::uint32_t ThreadID, const std::chrono::steady_clock::time_point* HoldUntil) {
+  auto* slot = new TCaptureSlot;
+  if (HoldUntil) {
+    slot->Limited = true;
+    slot->Until = *HoldUntil;
+  }
+  slot->State.store(kWaiting, std::memory_order_release);
+  siginfo_t info{};
+  info.si_signo = CaptureSignal();
+  info.si_code = SI_QUEUE;
+  info.si_pid = ::getpid();
+  info.si_uid = ::getuid();
+  info.si_value.sival_ptr = slot;
+  if (::syscall(SYS_rt_tgsigqueueinfo, ::getpid(), static_cast<pid_t>(ThreadID), CaptureSignal(), &info) != 0) {
+    const TKeepErrno keep;
+    delete slot;
+    return nullptr;
+  }
+  return slot;
+}
+
+// False when the thread did not answer by Deadline: the slot is then given up.
+bool Answered(TCaptureSlot* Slot, std::chrono::steady_clock::time_point Deadline) {
+  if (WaitWhile(Slot->State, kWaiting, &Deadline)) return true;
+  int expected = kWaiting;
+  if (!Slot->State.compare_exchange_strong(expected, kCancelled)) return true;  // just now
+  KeepGivenUp(Slot);
+  return false;
+}
+
+// Lets the thread standing in its handler for Slot go on (unless its hold ran out and it went on
+// already), and frees the slot once the thread has left it.
+void Release(TCaptureSlot* Slot) noexcept {
+  int expected = kCaptured;
+  if (Slot->State.compare_exchange_strong(expected, kReleased)) {
+    Wake(Slot->State);
+    WaitWhile(Slot->State, kReleased, nullptr);
+  }
+  delete Slot;
+}
+
+// The threads held for a report.
+struct THeldThreads {
+  std::mutex lock;
+  std::vector<TCaptureSlot*> slots;
+};
+
+THeldThreads& Held() {
+  static THeldThreads* held = new THeldThreads;
+  return *held;
 }
 
 void InstallCaptureHandler() {
@@ -317,36 +379,43 @@ bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::fu
   sigaddset(&capture, CaptureSignal());
   ::pthread_sigmask(SIG_BLOCK, &capture, &previous);
   TScopeExit restore_mask([&] { ::pthread_sigmask(SIG_SETMASK, &previous, nullptr); });
-  // A slot of its own for each request: a thread that answers after the asker gave up writes only
-  // into a slot nobody reads any more, freed once it has.
-  auto* slot = new TCaptureSlot;
-  slot->State.store(kWaiting, std::memory_order_release);
-  siginfo_t info{};
-  info.si_signo = CaptureSignal();
-  info.si_code = SI_QUEUE;
-  info.si_pid = ::getpid();
-  info.si_uid = ::getuid();
-  info.si_value.sival_ptr = slot;
-  if (::syscall(SYS_rt_tgsigqueueinfo, ::getpid(), static_cast<pid_t>(ThreadID), CaptureSignal(), &info) != 0) {
-    delete slot;
-    return false;
-  }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-  if (!WaitWhile(slot->State, kWaiting, &deadline)) {
-    int expected = kWaiting;
-    if (slot->State.compare_exchange_strong(expected, kCancelled)) {
-      KeepGivenUp(slot);
-      return false;
-    }
-  }
-  TScopeExit release([slot] {
-    slot->State.store(kReleased);
-    Wake(slot->State);
-    WaitWhile(slot->State, kReleased, nullptr);
-    delete slot;
-  });
+  TCaptureSlot* slot = Ask(ThreadID, nullptr);
+  if (!slot || !Answered(slot, std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs))) return false;
+  TScopeExit release([slot] { Release(slot); });
   Use(slot->Context);
   return true;
+}
+
+std::vector<std::uint32_t> HoldThreads(const std::vector<std::uint32_t>& ThreadIDs, unsigned AnswerMs, unsigned HoldMs) {
+  InstallCaptureHandler();
+  const auto now = std::chrono::steady_clock::now();
+  const auto answer_by = now + std::chrono::milliseconds(AnswerMs);
+  const auto hold_until = now + std::chrono::milliseconds(HoldMs);
+  // All are asked before any answer is waited for: the slowest sets the wait.
+  std::vector<std::pair<std::uint32_t, TCaptureSlot*>> asked;
+  std::vector<std::uint32_t> not_held;
+  for (std::uint32_t id : ThreadIDs) {
+    if (id == GetCurrentThreadID()) continue;
+    if (TCaptureSlot* slot = Ask(id, &hold_until)) asked.emplace_back(id, slot);
+    else if (errno != ESRCH) not_held.push_back(id);  // (one that has ended needs no holding)
+  }
+  THeldThreads& held = Held();
+  std::lock_guard guard(held.lock);
+  for (const auto& [id, slot] : asked) {
+    if (Answered(slot, answer_by)) held.slots.push_back(slot);
+    else not_held.push_back(id);
+  }
+  return not_held;
+}
+
+void ReleaseHeldThreads() noexcept {
+  std::vector<TCaptureSlot*> slots;
+  {
+    THeldThreads& held = Held();
+    std::lock_guard guard(held.lock);
+    slots.swap(held.slots);
+  }
+  for (TCaptureSlot* slot : slots) Release(slot);
 }
 
 void StopAtFault(const ucontext_t& Context) noexcept {

@@ -55,6 +55,14 @@ int CaptureSignal() noexcept;
 // thread itself; Use does not run then. A request made of the asking thread meanwhile waits until
 // it is done.
 bool WithThreadContext(std::uint32_t ThreadID, unsigned TimeoutMs, const std::function<void(const TCrashContext&)>& Use);
+// Holds each of ThreadIDs still while a report is made: it answers the same signal and waits in its
+// handler until ReleaseHeldThreads, or goes on by itself once HoldMs have passed (a held thread may
+// hold a lock the report then waits for; the limit ends that wait). Answers those that did not
+// answer within AnswerMs in all (signal blocked, stopped): they are not held. A thread that has
+// ended is left out, and so is the calling thread.
+std::vector<std::uint32_t> HoldThreads(const std::vector<std::uint32_t>& ThreadIDs, unsigned AnswerMs, unsigned HoldMs);
+// Lets every held thread go on, and waits until each has left its handler.
+void ReleaseHeldThreads() noexcept;
 // Marks the calling thread as stopped for good in the handler of its fault: a request for its
 // registers is answered with Context, the registers the kernel saved at the fault, where its own
 // calls lie, instead of the handler's on the alternate stack. Context must stay valid (the handler

@@ -30,6 +30,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/painting.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/threads.h"
 #include "platform/rtl/utf8.h"
 #include "platform/win/cursors.h"
 
@@ -445,6 +446,7 @@ class TX11Backend : public TBackend {
   }
 
   void EventLoop() {
+    const TServiceThreadMark service;  // it serves every thread's windows
     const int fd = ConnectionNumber(dpy_);
     while (!stop_) {
       if (XPending(dpy_) == 0) {

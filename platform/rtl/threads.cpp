@@ -7,7 +7,10 @@
 #include <cstring>
 #include <condition_variable>
 #include <deque>
+#include <iterator>
 #include <mutex>
+
+#include "platform/rtl/checks.h"
 
 namespace lab {
 
@@ -71,6 +74,32 @@ bool RunQueued(std::unique_lock<std::mutex>& lock) {
 TThreadID MainThreadID() noexcept { return static_cast<TThreadID>(getpid()); }
 TThreadID GetCurrentThreadID() noexcept { return static_cast<TThreadID>(gettid()); }
 bool IsMainThread() noexcept { return gettid() == getpid(); }
+
+namespace {
+// Few service threads run at once; a fixed table keeps the question free of locks.
+std::atomic<TThreadID> g_service_threads[8];
+}  // namespace
+
+TServiceThreadMark::TServiceThreadMark() noexcept {
+  for (int i = 0; i < static_cast<int>(std::size(g_service_threads)); ++i) {
+    TThreadID none = 0;
+    if (g_service_threads[i].compare_exchange_strong(none, GetCurrentThreadID())) {
+      slot_ = i;
+      return;
+    }
+  }
+  LAB_ASSERT(!"more service threads than the table holds");
+}
+
+TServiceThreadMark::~TServiceThreadMark() {
+  if (slot_ >= 0) g_service_threads[slot_].store(0);
+}
+
+bool IsServiceThread(TThreadID ID) noexcept {
+  for (const auto& service : g_service_threads)
+    if (ID != 0 && service.load() == ID) return true;
+  return false;
+}
 
 bool CheckSynchronize(int timeoutMs) {
   if (!IsMainThread())

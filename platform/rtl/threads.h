@@ -31,6 +31,21 @@ TThreadID MainThreadID() noexcept;
 TThreadID GetCurrentThreadID() noexcept;
 bool IsMainThread() noexcept;
 
+// A thread the framework runs for itself (the display's event thread), which serves every other
+// thread's windows: the crash reporter never holds one still while it makes a report. The mark lasts
+// as long as the object made on that thread.
+class TServiceThreadMark {
+ public:
+  TServiceThreadMark() noexcept;
+  ~TServiceThreadMark();
+  TServiceThreadMark(const TServiceThreadMark&) = delete;
+  TServiceThreadMark& operator=(const TServiceThreadMark&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+bool IsServiceThread(TThreadID ID) noexcept;
+
 // Runs the calls queued for the main thread, after waiting up to `timeoutMs` for the first one.
 // Answers whether any ran. EThread when called from another thread.
 bool CheckSynchronize(int timeoutMs = 0);

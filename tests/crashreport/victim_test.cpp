@@ -23,16 +23,16 @@ constexpr int kLimitSeconds = 60;
 struct TVictimCase {
   const char* Name;
   const char* Scenario;
-  std::vector<std::string> Options;  // "%SMTP%" stands for a loopback SMTP server's port
+  std::vector<std::string> Options = {};  // "%SMTP%" stands for a loopback SMTP server's port
   bool Display = false;
   const char* Answer = nullptr;  // the caption of a box the user answers
   const char* Keys = "Return";   // what the user presses there
   int Signal = 0;
-  std::vector<std::string> Logged;  // each in the log
+  std::vector<std::string> Logged = {};  // each in the log
   int Mails = -1;  // the mails the server received, when counted
   bool Debugger = false;  // run under gdb, with a mail program that takes what it is given
   bool SilentHelper = false;  // the dialog's helper is a program that never shows it
-  std::vector<std::string> Written;  // each in what it wrote on its standard error output
+  std::vector<std::string> Written = {};  // each in what it wrote on its standard error output
 };
 
 void PrintTo(const TVictimCase& Case, std::ostream* Out) { *Out << Case.Name; }
@@ -74,6 +74,19 @@ const TVictimCase kCases[] = {
      .Mails = 0},
     {.Name = "AHelperThatShowsNothingIsGivenUp", .Scenario = "fatal", .Display = true, .Signal = SIGSEGV,
      .Logged = {"Access violation"}, .SilentHelper = true, .Written = {"Application:"}},
+    // Threads that go on while a thread object's exception is reported, paused as the options ask.
+    {.Name = "NoThreadPausedByDefault", .Scenario = "pause",
+     .Written = {"while reported: main=answered object=answered other=answered"}},
+    {.Name = "MainThreadAndThreadObjectsPaused", .Scenario = "pause", .Options = {"BehaviourFlags = 0x02"},
+     .Written = {"while reported: main=held object=held other=answered",
+                 "after the report: main=answered object=answered other=answered"}},
+    {.Name = "ThreadObjectsPausedMainThreadSpared", .Scenario = "pause", .Options = {"BehaviourFlags = 0x06"},
+     .Written = {"while reported: main=answered object=held other=answered"}},
+    {.Name = "OtherThreadsPaused", .Scenario = "pause", .Options = {"BehaviourFlags = 0x08"},
+     .Written = {"while reported: main=answered object=answered other=held"}},
+    {.Name = "PausedThreadsGoOnAfterAFailedReport", .Scenario = "pause-fails", .Options = {"BehaviourFlags = 0x02"},
+     .Written = {"while reported: main=held object=held other=answered", "[ERROR] - Section: 8 - ",
+                 "after the report: main=answered object=answered other=answered"}},
 };
 
 class VictimRun : public ::testing::TestWithParam<TVictimCase> {};

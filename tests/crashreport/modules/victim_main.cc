@@ -4,10 +4,13 @@
 // argument names. The arguments after it are option lines ("SendFlags = 0x51"). A program that goes
 // on after the fault says "went on" on its standard output and ends with exit code 0.
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "crashreport/capture/fault_capture.h"
 #include "crashreport/crashlog.h"
@@ -36,6 +39,78 @@ class TFailingThread : public TThread {
   void Execute() override { throw Exception("Victim thread failed"); }
 };
 
+// Threads the crash reporter may pause while it reports another thread's exception: each answers a
+// ping by copying its number, unless it is held still.
+std::atomic<int> g_ping{0};
+std::atomic<bool> g_answering_ends{false};
+struct TAnswering {
+  const char* Name;
+  std::atomic<int> Answer{0};
+};
+TAnswering g_answering[] = {{"main"}, {"object"}, {"other"}};
+
+void AnswerPing(TAnswering& Me) {
+  Me.Answer = g_ping.load();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// Pings every thread and gives them LimitMs to answer: "main=held object=answered other=held".
+std::string Ping(int LimitMs) {
+  const int ping = ++g_ping;
+  if (IsMainThread()) g_answering[0].Answer = ping;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(LimitMs);
+  std::string text;
+  for (TAnswering& a : g_answering) {
+    while (a.Answer.load() != ping && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    text += std::string(text.empty() ? "" : " ") + a.Name + (a.Answer.load() == ping ? "=answered" : "=held");
+  }
+  return text;
+}
+
+class TAnsweringThread : public TThread {
+ public:
+  TAnsweringThread() : TThread(false) {}
+
+ protected:
+  void Execute() override {
+    while (!g_answering_ends) AnswerPing(g_answering[1]);
+  }
+};
+
+// A thread object fails while the main thread, another thread object and a plain thread run on;
+// the report says which of them answered while it was made ("pause-fails": then its making fails).
+// Once it is done, a plain thread of its own pings them again: each must answer before the report's
+// time-out would have let it go.
+void FailBesideAnsweringThreads(TForm& Form, bool ReportFails) {
+  static std::atomic<bool> reported{false};
+  auto* log = new TCrashLog(&Form);
+  log->OnCustomDataRequest = [ReportFails](const TCrashExceptionRecord&, std::string& Data) {
+    Data = Ping(2000);
+    std::fprintf(stderr, "while reported: %s\n", Data.c_str());
+    reported = true;
+    if (ReportFails) throw Exception("Victim's handler failed");
+  };
+  TThread* object = TThread::Create<TAnsweringThread>();
+  std::thread other([] {
+    while (!g_answering_ends) AnswerPing(g_answering[2]);
+  });
+  std::atomic<bool> watched{false};
+  std::thread watcher([&] {
+    while (!reported || FaultReportInProgress()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::fprintf(stderr, "after the report: %s\n", Ping(10000).c_str());
+    watched = true;
+  });
+  TThread* failing = TThread::Create<TFailingThread>();
+  while (!watched) AnswerPing(g_answering[0]);
+  g_answering_ends = true;
+  for (std::thread* t : {&other, &watcher}) t->join();
+  object->WaitFor();
+  failing->WaitFor();
+  delete object;
+  delete failing;
+}
+
 // The fault of the scenario, run once from the message loop.
 void Fail(const std::string& Scenario, TForm& Form) {
   if (Scenario == "caught") throw Exception("Victim failed");
@@ -47,6 +122,7 @@ void Fail(const std::string& Scenario, TForm& Form) {
     delete thread;
     return;
   }
+  if (Scenario == "pause" || Scenario == "pause-fails") return FailBesideAnsweringThreads(Form, Scenario == "pause-fails");
   if (Scenario == "handler-throws") {
     auto* log = new TCrashLog(&Form);
     log->OnExceptionNotify = [](const TCrashExceptionRecord&, bool&) { throw Exception("Victim's handler failed"); };
