@@ -17,6 +17,8 @@ using namespace win;
 
 namespace {
 
+constexpr UINT_PTR kRepeatTimer = 1;
+
 // The face a column's own button takes among the extra buttons' styles.
 TEditButtonStyleX StyleOfKind(TEditButtonKindX Kind) {
   switch (Kind) {
@@ -113,9 +115,10 @@ void TDBGridInplaceEdit::ButtonDown(int Index, bool TopHalf) {
   TColumnX* column = CurrentColumn();
   if (!column) return;
   const TButton& b = buttons_[static_cast<std::size_t>(Index)];
-  bool autoRepeat = false, handled = false;
+  bool handled = false;
+  auto_repeat_ = b.Style == ebsUpDownX;
   if (column->OnEditButtonDown) column->OnEditButtonDown(b.Extra ? static_cast<TObject*>(b.Extra) : column,
-                                                         TopHalf, autoRepeat, handled);
+                                                         TopHalf, auto_repeat_, handled);
   if (handled || b.Extra) return;
   if (kind_ == ebkUpDownX) {
     // Numbers step by the column's Increment; lists go to the next or the previous entry.
@@ -219,8 +222,33 @@ void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X
   button_hot_ = true;
   Invalidate();
   const TRect r = ButtonRect(b);
-  ButtonDown(b, Y < (r.Top + r.Bottom) / 2);
+  pressed_top_ = Y < (r.Top + r.Bottom) / 2;
+  ButtonDown(b, pressed_top_);
+  if (auto_repeat_ && pressed_button_ == b) wm::SetTimer(Handle(), kRepeatTimer, kRepeatDelay, nullptr);
   TControl::MouseDown(Button, Shift, X, Y);
+}
+
+// The editor reads its cell again after each step, hiding and showing itself (and handing the
+// focus to the grid and back): the press holds while the button is, on an editor that still has
+// the focus. What a step did raising stops the repeating: the timer is set again only after it.
+void TDBGridInplaceEdit::RepeatButton() {
+  wm::KillTimer(Handle(), kRepeatTimer);
+  if (pressed_button_ < 0 || pressed_button_ >= ButtonCount() || !auto_repeat_ || !Visible() || !Focused() ||
+      GetKeyState(VK_LBUTTON) >= 0) {
+    EndButtonPress();
+    return;
+  }
+  if (button_hot_) ButtonDown(pressed_button_, pressed_top_);
+  if (pressed_button_ >= 0 && auto_repeat_) wm::SetTimer(Handle(), kRepeatTimer, kRepeatInterval, nullptr);
+}
+
+void TDBGridInplaceEdit::EndButtonPress() {
+  if (HandleAllocated()) wm::KillTimer(Handle(), kRepeatTimer);
+  auto_repeat_ = false;
+  if (pressed_button_ < 0) return;
+  pressed_button_ = -1;
+  button_hot_ = false;
+  Invalidate();
 }
 
 void TDBGridInplaceEdit::MouseMove(TShiftState Shift, int X, int Y) {
@@ -240,9 +268,7 @@ void TDBGridInplaceEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, 
   if (pressed_button_ >= 0 && Button == mbLeft) {
     const int b = pressed_button_;
     const bool clicked = ButtonRect(b).Contains({X, Y});
-    pressed_button_ = -1;
-    button_hot_ = false;
-    Invalidate();
+    EndButtonPress();
     if (clicked) ButtonClick(b);
     TControl::MouseUp(Button, Shift, X, Y);
     return;
@@ -258,9 +284,18 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message) {
       if (dropped_down_) Message.Result |= DLGC_WANTALLKEYS;
       return;
     case WM_KILLFOCUS:
+      if (dropped_down_) ListClicked(-1);
+      break;
     case CM_CANCELMODE:
     case WM_CANCELMODE:
       if (dropped_down_) ListClicked(-1);
+      EndButtonPress();
+      break;
+    case WM_TIMER:
+      if (Message.WParam == kRepeatTimer) {
+        RepeatButton();
+        return;
+      }
       break;
     case CM_VISIBLECHANGED:
       // Hidden by the grid (the cell moved, the grid scrolled): the list goes with the editor.

@@ -9,10 +9,12 @@
 // click chooses, Escape or a click elsewhere closes it). A chosen text goes into the editor as
 // typed text does, and into the field when the grid writes the editor's text (a key-list column
 // stores the key the text stands for). The up-down button steps the value (SetNextFieldValue) by
-// the column's Increment, up for the upper half, down for the lower; the ellipsis, a drop-down
+// the column's Increment, up for the upper half, down for the lower, again and again while held
+// (as a scroll-bar arrow repeats); the ellipsis, a drop-down
 // button without a list and the extra buttons fire the column's OnEditButtonClick (the extra
 // buttons with themselves as Sender) and, unless handled, the grid's OnEditButtonClick. Every
-// press fires the column's OnEditButtonDown first; a handler that handles it takes the press.
+// press fires the column's OnEditButtonDown first; a handler that handles it takes the press, and
+// its AutoRepeat (set for up-down buttons) says whether a held button presses again.
 
 #include <memory>
 #include <string>
@@ -79,6 +81,10 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   TColumnX* CurrentColumn() const;
   int ButtonAt(TPoint Pos);
   int ButtonsWidth() const;
+  // A held button presses again while the mouse stays on it; the press ends with the button's
+  // release, a lost focus or a cancelled mode.
+  void RepeatButton();
+  void EndButtonPress();
   // Called by the open list: an item was clicked (Index), or the mouse went elsewhere (-1).
   void ListClicked(int Index);
   void ChooseItem(int Index);
@@ -92,6 +98,8 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   std::unique_ptr<TPopupListBox> list_;  // made on first drop-down
   int pressed_button_ = -1;
   bool button_hot_ = false;  // the pressed button is under the mouse
+  bool pressed_top_ = false;  // the press was on the upper half
+  bool auto_repeat_ = false;  // the last press asked to repeat while held
   // Enter or Escape closed the list: the character that follows the key is the list's too.
   bool list_took_key_ = false;
 };

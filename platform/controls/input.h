@@ -109,6 +109,11 @@ POINT GetMessagePos();
 UINT GetDoubleClickTime();
 bool SetDoubleClickTime(UINT ms);
 
+// A held scroll-bar arrow or spin button acts again after the first delay, then at a steady rate
+// (milliseconds, on the message loop's clock).
+inline constexpr UINT kRepeatDelay = 400;
+inline constexpr UINT kRepeatInterval = 50;
+
 }  // namespace lab::win
 
 namespace lab::input {

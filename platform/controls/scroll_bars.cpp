@@ -15,8 +15,6 @@ using namespace lab::win;
 namespace {
 
 constexpr UINT_PTR kRepeatTimer = 0xFFF0;
-constexpr UINT kFirstRepeat = 400;
-constexpr UINT kNextRepeat = 50;
 constexpr int kMinThumb = 8;
 
 bool IsControlLocked(Window* w) { return w->className == kScrollBarClass; }
@@ -372,7 +370,7 @@ void TrackScrollBar(HWND hwnd, int bar, POINT start) {
   SetTracking(hwnd, bar, part == kThumb, part, trackPos);
   if (part != kThumb) {
     Notify(hwnd, bar, g.vertical, CodeOf(part), 0);
-    SetTimer(hwnd, kRepeatTimer, kFirstRepeat, nullptr);
+    SetTimer(hwnd, kRepeatTimer, kRepeatDelay, nullptr);
   }
 
   MSG msg;
@@ -420,7 +418,7 @@ void TrackScrollBar(HWND hwnd, int bar, POINT start) {
       if (inside && HitPart(parts, pt) == part && !ArrowDisabled(g, part))
         Notify(hwnd, bar, g.vertical, CodeOf(part), 0);
       // As after the press: the next repeat is timed from when this one has been handled.
-      SetTimer(hwnd, kRepeatTimer, kNextRepeat, nullptr);
+      SetTimer(hwnd, kRepeatTimer, kRepeatInterval, nullptr);
       continue;
     }
     // Other input waits until the press ends; everything else goes on as usual.

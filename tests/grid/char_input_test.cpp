@@ -6,6 +6,7 @@
 
 #include "grid/inplace_edit.h"
 #include "grid/mem_table.h"
+#include "platform/backend/headless.h"
 #include "platform/controls/input.h"
 #include "platform/controls/list_box.h"
 #include "platform/db/field_kinds.h"
@@ -480,6 +481,44 @@ TEST_F(CharInput, UpDownAndExtraButtonsActOnTheirPress) {
   const TRect more = e->ButtonRect(1);
   click({(more.Left + more.Right) / 2, (more.Top + more.Bottom) / 2});
   EXPECT_EQ(clicked, extra);
+}
+
+TEST_F(CharInput, AnUpDownButtonHeldStepsAgainFirstAfterAPauseThenSteadily) {
+  Column(0)->SetButtonStyle(cbsUpDown);
+  TDBGridInplaceEdit* e = OpenEditor(0);
+  const TRect r = e->ButtonRect(0);
+  const int x = (r.Left + r.Right) / 2;
+  auto id = [&] { return ds->FieldByName("Id")->AsInteger(); };
+  // Half: the upper one counts up, the lower one down; each step of the clock, then the id.
+  const struct {
+    int Y, Sign;
+  } halves[] = {{r.Top + 1, 1}, {r.Bottom - 2, -1}};
+  for (const auto& half : halves) {
+    SCOPED_TRACE(half.Sign);
+    const int start = id();
+    headless::MouseDown(e->Handle(), x, half.Y);
+    Pump();
+    EXPECT_EQ(id(), start + half.Sign);
+    // Off the button it waits; back on it goes on; released it stops.
+    const struct {
+      win::UINT Ms;
+      bool Over;
+      int Steps;
+    } moments[] = {{win::kRepeatDelay - 1, true, 1},  {1, true, 2},
+                   {win::kRepeatInterval, true, 3},   {win::kRepeatInterval, true, 4},
+                   {win::kRepeatInterval, false, 4},  {win::kRepeatInterval, false, 4},
+                   {win::kRepeatInterval, true, 5}};
+    for (const auto& m : moments) {
+      headless::MoveMouse(e->Handle(), m.Over ? x : r.Left - 20, half.Y);
+      clock.Advance(m.Ms);
+      Pump();
+      EXPECT_EQ(id(), start + half.Sign * m.Steps);
+    }
+    headless::MouseUp(e->Handle(), x, half.Y);
+    clock.Advance(win::kRepeatInterval);
+    Pump();
+    EXPECT_EQ(id(), start + half.Sign * 5);
+  }
 }
 
 TEST_F(CharInput, CellsShowTheirButtonsFromTheFirstPaint) {
