@@ -2,7 +2,6 @@
 // The headless back-end: windows exist only as surfaces in memory, nothing is shown, and input comes
 // from the program (tests) through the helpers below, which speak as a US keyboard and a mouse would.
 
-#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -15,10 +14,10 @@ class THeadlessBackend : public TBackend {
  public:
   explicit THeadlessBackend(win::SIZE screen = {1920, 1080}) : screen_(screen) {}
   std::string_view Name() const override { return "headless"; }
-  win::SIZE ScreenSize() const override { return screen_.load(); }
+  win::SIZE ScreenSize() const override { return screen_.Load(); }
   // The screen takes another size, as a display's does when its mode changes.
   void SetScreenSize(win::SIZE Size) {
-    screen_.store(Size);
+    screen_.Store(Size);
     ScreenSizeChanged();
   }
   void SetCursor(TCursorImage* cursor) override { cursor_ = cursor; }
@@ -29,7 +28,7 @@ class THeadlessBackend : public TBackend {
   int Beeps() const { return beeps_; }
 
  private:
-  std::atomic<win::SIZE> screen_;
+  TScreenSize screen_;
   TCursorImage* cursor_ = nullptr;
   int beeps_ = 0;
 };

@@ -154,7 +154,7 @@ class TX11Backend : public TBackend {
   explicit TX11Backend(Display* display) : dpy_(display) {
     screen_ = DefaultScreen(dpy_);
     root_ = RootWindow(dpy_, screen_);
-    screen_size_.store(SIZE{DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)});
+    screen_size_.Store(SIZE{DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)});
     XSelectInput(dpy_, root_, StructureNotifyMask);  // to hear of the screen's new sizes
     visual_ = DefaultVisual(dpy_, screen_);
     depth_ = DefaultDepth(dpy_, screen_);
@@ -201,7 +201,7 @@ class TX11Backend : public TBackend {
 
   std::string_view Name() const override { return "x11"; }
 
-  SIZE ScreenSize() const override { return screen_size_.load(); }
+  SIZE ScreenSize() const override { return screen_size_.Load(); }
 
   void CreateTopLevel(HWND h, const TTopLevelInfo& info) override {
     std::lock_guard lock(mutex_);
@@ -488,7 +488,7 @@ class TX11Backend : public TBackend {
       case ConfigureNotify:
         if (ev.xconfigure.window == root_) {
           // The screen changed its size (the server reports it on the root window).
-          screen_size_.store(SIZE{ev.xconfigure.width, ev.xconfigure.height});
+          screen_size_.Store(SIZE{ev.xconfigure.width, ev.xconfigure.height});
           ScreenSizeChanged();
         } else {
           Configure(ev.xconfigure);
@@ -656,7 +656,7 @@ class TX11Backend : public TBackend {
   Display* dpy_;
   int screen_ = 0;
   Window root_ = 0;
-  std::atomic<SIZE> screen_size_{};
+  TScreenSize screen_size_;
   Visual* visual_ = nullptr;
   int depth_ = 24;
   Atom atoms_[kAtomCount]{};

@@ -5,6 +5,9 @@
 
 #include <cairo.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,6 +34,25 @@ struct TTopLevelInfo {
 using TClipboardFormats = std::map<std::string, std::shared_ptr<const std::string>>;
 // The name UTF-8 text goes by (no registered format has an empty name).
 inline const std::string kClipboardText;
+
+// A screen size one thread sets and any reads: both halves packed into one word, so that a read
+// never pairs a new width with an old height and no compiler needs a lock (or libatomic) for it.
+class TScreenSize {
+ public:
+  explicit TScreenSize(win::SIZE size = {}) : packed_(Pack(size)) {}
+  win::SIZE Load() const {
+    const std::uint64_t v = packed_.load(std::memory_order_relaxed);
+    return {static_cast<win::LONG>(static_cast<std::uint32_t>(v)),
+            static_cast<win::LONG>(static_cast<std::uint32_t>(v >> 32))};
+  }
+  void Store(win::SIZE size) { packed_.store(Pack(size), std::memory_order_relaxed); }
+
+ private:
+  static std::uint64_t Pack(win::SIZE size) {
+    return static_cast<std::uint32_t>(size.cx) | std::uint64_t{static_cast<std::uint32_t>(size.cy)} << 32;
+  }
+  std::atomic<std::uint64_t> packed_;
+};
 
 class TBackend {
  public:
