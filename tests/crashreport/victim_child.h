@@ -42,19 +42,13 @@ class TVictim {
     std::vector<char*> argv;
     for (std::string& a : Arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
-    std::vector<std::string> env_text = {"TMPDIR=" + folder_, "XDG_STATE_HOME=" + folder_};
-    for (char** e = environ; *e; ++e)
-      if (!std::string_view(*e).starts_with("TMPDIR=") && !std::string_view(*e).starts_with("XDG_STATE_HOME="))
-        env_text.push_back(*e);
-    std::vector<char*> env;
-    for (std::string& e : env_text) env.push_back(e.data());
-    env.push_back(nullptr);
+    const TEnv temporary("TMPDIR", folder_.c_str()), state("XDG_STATE_HOME", folder_.c_str());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, (folder_ + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, (folder_ + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), env.data()) != 0) pid_ = -1;
+    if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
   ~TVictim() { Wait(0); }

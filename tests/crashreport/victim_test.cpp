@@ -37,39 +37,36 @@ struct TVictimCase {
 
 void PrintTo(const TVictimCase& Case, std::ostream* Out) { *Out << Case.Name; }
 
-const std::vector<std::string> kSilentSmtp = {"EmailSendMode = 2", "SMTPHost = 127.0.0.1", "SMTPPort = %SMTP%",
-                                              "EmailAddresses = support@lab.example", "DialogOptions = 0"};
-const std::vector<std::string> kRefusedSmtp = {"EmailSendMode = 2", "SMTPHost = 127.0.0.1", "SMTPPort = 1",
-                                               "EmailAddresses = support@lab.example", "DialogOptions = 0"};
+// Mail through the SMTP server at Port ("%SMTP%": the test's own), then More.
+std::vector<std::string> Mail(const char* Port, std::vector<std::string> More = {"DialogOptions = 0"}) {
+  More.insert(More.begin(), {"EmailSendMode = 2", "SMTPHost = 127.0.0.1", std::string("SMTPPort = ") + Port,
+                             "EmailAddresses = support@lab.example"});
+  return More;
+}
 const std::vector<std::string> kFilter = {"ExceptionFiltersActive = true", "ExceptionFilterClasses[0] = lab::EConvertError",
                                           "ExceptionFilterSettings[0] = Bad number"};
-
-std::vector<std::string> With(std::vector<std::string> Lines, const std::vector<std::string>& More) {
-  Lines.insert(Lines.end(), More.begin(), More.end());
-  return Lines;
-}
 
 const TVictimCase kCases[] = {
     {.Name = "FilterTextHeadless", .Scenario = "convert", .Options = kFilter},
     // (The report's Active Controls name the field the user was in.)
-    {.Name = "SendResultBoxHeadless", .Scenario = "caught", .Options = With(kRefusedSmtp, {"SendFlags = 0x53"}),
+    {.Name = "SendResultBoxHeadless", .Scenario = "caught", .Options = Mail("1", {"DialogOptions = 0", "SendFlags = 0x53"}),
      .Logged = {"Victim failed", "victim's field"}},
     {.Name = "InternalErrorUnderADebugger", .Scenario = "handler-throws", .Debugger = true,
      .Written = {"[ERROR] - Section: 8 - ", "program handled: Victim failed before its handler"}},
     {.Name = "HandlerFaultDuringACaughtException", .Scenario = "handler-fault", .Signal = SIGSEGV,
      .Logged = {"Victim failed before its handler", "Access violation"}},
-    {.Name = "SendingProgressAfterACaughtException", .Scenario = "caught", .Options = kSilentSmtp, .Display = true,
+    {.Name = "SendingProgressAfterACaughtException", .Scenario = "caught", .Options = Mail("%SMTP%"), .Display = true,
      .Logged = {"Victim failed"}, .Mails = 1},
-    {.Name = "SendingProgressAfterAFatalFault", .Scenario = "fatal", .Options = kSilentSmtp, .Display = true,
+    {.Name = "SendingProgressAfterAFatalFault", .Scenario = "fatal", .Options = Mail("%SMTP%"), .Display = true,
      .Signal = SIGSEGV, .Logged = {"Access violation"}, .Mails = 1},
-    {.Name = "RefusedServersWarningBox", .Scenario = "caught", .Options = kRefusedSmtp, .Display = true,
+    {.Name = "RefusedServersWarningBox", .Scenario = "caught", .Options = Mail("1"), .Display = true,
      .Answer = "Error.", .Logged = {"Victim failed"}},
     {.Name = "FilterTextOnADisplay", .Scenario = "convert", .Options = kFilter, .Display = true,
      .Answer = "Information."},
     // The helper is the program itself, recognised at its reporter's start-up, offering what its
     // options offer: the user declines sending.
     {.Name = "TheHelperServesAndOffersTheProgramsChoices", .Scenario = "fatal",
-     .Options = {"EmailSendMode = 2", "SMTPHost = 127.0.0.1", "SMTPPort = %SMTP%", "EmailAddresses = support@lab.example"},
+     .Options = Mail("%SMTP%", {}),
      .Display = true, .Answer = "Error.", .Keys = "alt+s Return", .Signal = SIGSEGV, .Logged = {"Access violation"},
      .Mails = 0},
     {.Name = "AHelperThatShowsNothingIsGivenUp", .Scenario = "fatal", .Display = true, .Signal = SIGSEGV,
