@@ -242,6 +242,47 @@ TPopupDataGridX* TColumnX::GetDataList() {
   return list;
 }
 
+TPopupDataGridX* TColumnX::PrepareDataList() {
+  TPopupDataGridX* list = GetDataList();
+  TField* f = GetField();
+  TDataSource* source = drop_down_box_->ListSource();
+  if (!source) {
+    if (!lookup_source_) lookup_source_ = std::make_unique<TDataSource>(nullptr);
+    lookup_source_->SetDataSet(GetLookupDataSet());
+    source = lookup_source_.get();
+  }
+  list->SetDataSource(source);
+  list->SetKeyFieldName(f && f->Lookup() ? f->LookupKeyFields() : std::string());
+  list->SetListFieldName(LookupDisplayFields());
+  TDBGridOptions options = list->TCustomDBGridX::Options() - dgTitles;
+  if (DropDownShowTitles()) options.Include(dgTitles);
+  list->TCustomDBGridX::SetOptions(options);
+  list->SetAutoFitColWidths(drop_down_box_->AutoFitColWidths());
+  list->SetUseMultiTitle(drop_down_box_->UseMultiTitle());
+  return list;
+}
+
+void TColumnX::TakeDataListChoice() {
+  TField* f = GetField();
+  if (!data_list_ || !f || !f->Lookup()) return;
+  Variant key;
+  std::string text;
+  switch (data_list_->Choice()) {
+    case TDBLookupGridX::lcSpecRowX:
+      key = spec_row_->Value();
+      text = spec_row_->CellText(0);
+      break;
+    case TDBLookupGridX::lcRecordX: {
+      key = data_list_->ChosenKey();
+      TField* result = data_list_->DataLink()->DataSet()->FindField(f->LookupResultField());
+      text = result ? result->EditText() : std::string();
+      break;
+    }
+    default: return;
+  }
+  if (BeginFieldEdit(f)) UpdateDataValues(text, key, false);
+}
+
 void TColumnX::SetDropDownListSource(TDataSource* Value) {
   if (data_list_) data_list_->SetDataSource(Value);
   // The grid hears when the source goes, and clears it here (Notification).
@@ -753,12 +794,17 @@ std::string TColumnX::CurrentEditText() {
   return f ? f->EditText() : std::string();
 }
 
+bool TColumnX::BeginFieldEdit(TField* F) {
+  if (!CanEditField(F)) return false;
+  TGridDataLinkX* link = GetGrid()->DataLink();
+  if (!link->Edit()) return false;
+  link->SetModified();
+  return true;
+}
+
 void TColumnX::SetNextFieldValue(double Increment) {
   TField* f = GetField();
-  if (!CanEditField(f)) return;
-  TGridDataLinkX* link = GetGrid()->DataLink();
-  if (!link->Edit()) return;
-  link->SetModified();
+  if (!BeginFieldEdit(f)) return;
   const std::string text = CurrentEditText();
   const bool forward = Increment == 1.0;
   const TColumnKindX kind = GetColumnType();

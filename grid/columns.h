@@ -207,6 +207,11 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   // list source; its events run the column's OnDropDownBox* handlers.
   TPopupDataGridX* GetDataList();
   TPopupDataGridX* DataList() { return GetDataList(); }
+  // DataList set to open for the field as it is now: the list (DropDownBox's ListSource, else the
+  // lookup dataset), its key and list fields (LookupDisplayFields), titles and column fitting.
+  TPopupDataGridX* PrepareDataList();
+  // DataList's choice goes into the lookup field's key fields, as the user's edit of the cell.
+  void TakeDataListChoice();
   // Created empty on first read; setting assigns the lines (nullptr frees the list).
   TStrings* GetPickList();
   TStrings* PickList() { return GetPickList(); }
@@ -316,6 +321,8 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   // The text a step starts from: the editor's when it was changed, else the field's edit text.
   std::string CurrentEditText();
   bool CanEditField(TField* F);
+  // Whether F may change now; the record goes into edit state with the grid's edit pending.
+  bool BeginFieldEdit(TField* F);
 
   bool IsAlignmentStored();
   bool IsColorStored() const;
@@ -340,6 +347,9 @@ class TColumnX : public TCollectionItem, public IColumnDropDownOwnerX {
   std::unique_ptr<TSpecRowX> spec_row_;
   std::unique_ptr<TColumnDropDownBoxX> drop_down_box_;
   std::unique_ptr<TSTColumnFilterX> st_filter_;
+  // Feeds the drop-down grid the lookup dataset when DropDownBox has no list source; it outlives
+  // the grid that reads it.
+  std::unique_ptr<TDataSource> lookup_source_;
   std::unique_ptr<TPopupDataGridX> data_list_;
   std::unique_ptr<TEditButtonsX> edit_buttons_;
   std::string edit_mask_;

@@ -1,7 +1,9 @@
 // How the grid answers what happens outside its drawing and input: the dataset scrolled, a record
 // or field changed under the editor, the form was scaled; and the small tests they use.
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "grid/dbgrid.h"
 #include "platform/db/dataset.h"
@@ -14,6 +16,14 @@
 namespace lab {
 
 namespace {
+
+// A lookup field shows a new text when one of its key fields changes.
+bool IsLookupKeyOf(TField* Key, TField* LookupField) {
+  if (!LookupField->Lookup() || !LookupField->DataSet()) return false;
+  std::vector<TField*> keys;
+  LookupField->DataSet()->GetFieldList(keys, LookupField->KeyFields());
+  return std::find(keys.begin(), keys.end(), Key) != keys.end();
+}
 
 bool VertScrollBarShown(TCustomDBGridX& Grid) {
   return (win::GetWindowLongPtr(Grid.Handle(), win::GWL_STYLE) & win::WS_VSCROLL) != 0;
@@ -83,7 +93,7 @@ void TCustomDBGridX::RecordChangedForField(TField* Field) {
   }
   TColumnX* current = SelectedColumn();
   TField* current_field = current ? current->GetField() : nullptr;
-  if (!current_field || (Field && Field != current_field)) return;
+  if (!current_field || (Field && Field != current_field && !IsLookupKeyOf(Field, current_field))) return;
   std::string text;
   if (draw_memo_text_ && (current_field->DataType() == ftMemo || current_field->DataType() == ftFmtMemo))
     text = AdjustLineBreaks(current_field->AsString());

@@ -176,6 +176,13 @@ void TCustomDBGridX::GetDatasetFieldList(std::vector<TField*>& List) {
     for (TField* f : ds->Fields()) List.push_back(f);
 }
 
+void TCustomDBGridX::GetDefaultColumnFields(std::vector<TField*>& List) {
+  TDataSet* ds = data_link_->DataSet();
+  if (!data_link_->Active() || !ds) return;
+  for (TField* f : ds->Fields())
+    if (f->Visible()) List.push_back(f);
+}
+
 // A component being freed may already have lost its derived parts: only pointers are compared.
 void TCustomDBGridX::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomGrid::Notification(AComponent, Operation);

@@ -116,6 +116,8 @@ class TCustomDBGridX : public TCustomGrid,
   TColumnsXList& SortMarkedColumnsList() noexcept { return sort_marked_columns_; }
   // Adds every field of the dataset to List.
   virtual void GetDatasetFieldList(std::vector<TField*>& List);
+  // Adds the fields default columns show, in order: the open dataset's visible fields.
+  virtual void GetDefaultColumnFields(std::vector<TField*>& List);
   // Makes current the first column that shows Field (a field asking for the focus).
   void SelectField(TField* Field);
   // The selected records, and the selection of whichever kind the grid holds (it stands in for

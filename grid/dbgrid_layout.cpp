@@ -336,13 +336,9 @@ void TCustomDBGridX::UpdateActive() {
 }
 
 void TCustomDBGridX::RebuildColumns() {
-  TDataSet* ds = data_link_->DataSet();
   if (!columns_->Customized()) {
-    // Default columns follow the dataset's visible fields, in field order.
     std::vector<TField*> fields;
-    if (data_link_->Active() && ds)
-      for (TField* f : ds->Fields())
-        if (f->Visible()) fields.push_back(f);
+    GetDefaultColumnFields(fields);
     columns_->BeginUpdate();
     TScopeExit end_update([&] { columns_->EndUpdate(); });
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -365,12 +361,11 @@ void TCustomDBGridX::RebuildColumns() {
 
 void TCustomDBGridX::DefineFieldMap() {
   data_link_->ClearMapping();
-  TDataSet* ds = data_link_->DataSet();
   if (!columns_->Customized()) {
     data_link_->SetSparseMap(false);
-    if (ds && data_link_->Active())
-      for (TField* f : ds->Fields())
-        if (f->Visible()) data_link_->AddMapping(f->FieldName());
+    std::vector<TField*> fields;
+    GetDefaultColumnFields(fields);
+    for (TField* f : fields) data_link_->AddMapping(f->FieldName());
   } else {
     data_link_->SetSparseMap(true);
     for (int i = 0; i < columns_->Count(); ++i) data_link_->AddMapping(columns_->GetColumn(i)->FieldName());

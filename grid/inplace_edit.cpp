@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/dbgrid.h"
+#include "grid/lookup_grid.h"
 #include "platform/controls/input.h"
 #include "platform/controls/list_box.h"
 #include "platform/controls/mouse.h"
@@ -124,7 +125,7 @@ void TDBGridInplaceEdit::ButtonDown(int Index, bool TopHalf) {
     // Numbers step by the column's Increment; lists go to the next or the previous entry.
     const double step = column->GetColumnType() == ctCommon ? column->Increment() : 1.0;
     column->SetNextFieldValue(TopHalf ? step : -step);
-  } else if (HasPickList()) {
+  } else if (CanDropDown()) {
     SetDroppedDown(!dropped_down_);
   }
 }
@@ -159,8 +160,17 @@ void TDBGridInplaceEdit::ChooseItem(int Index) {
 
 void TDBGridInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
   const bool alt = Shift.Contains(ssAlt);
-  if (HasPickList() && (Key == VK_F4 || (alt && (Key == VK_DOWN || Key == VK_UP)))) {
+  if (CanDropDown() && (Key == VK_F4 || (alt && (Key == VK_DOWN || Key == VK_UP)))) {
     SetDroppedDown(!dropped_down_);
+    Key = 0;
+    return;
+  }
+  if (data_list_) {
+    if (!data_list_->MoveByKey(Key) && Key != VK_RETURN && Key != VK_ESCAPE) return;
+    if (Key == VK_RETURN || Key == VK_ESCAPE) {
+      data_list_->CloseUp(Key == VK_RETURN);
+      list_took_key_ = true;
+    }
     Key = 0;
     return;
   }
@@ -224,6 +234,8 @@ void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X
   const TRect r = ButtonRect(b);
   pressed_top_ = Y < (r.Top + r.Bottom) / 2;
   ButtonDown(b, pressed_top_);
+  // A list dropped down holds the mouse from here: the press is over for the button.
+  if (dropped_down_) EndButtonPress();
   if (auto_repeat_ && pressed_button_ == b) wm::SetTimer(Handle(), kRepeatTimer, kRepeatDelay, nullptr);
   TControl::MouseDown(Button, Shift, X, Y);
 }
@@ -284,11 +296,11 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message) {
       if (dropped_down_) Message.Result |= DLGC_WANTALLKEYS;
       return;
     case WM_KILLFOCUS:
-      if (dropped_down_) ListClicked(-1);
+      SetDroppedDown(false);
       break;
     case CM_CANCELMODE:
     case WM_CANCELMODE:
-      if (dropped_down_) ListClicked(-1);
+      SetDroppedDown(false);
       EndButtonPress();
       break;
     case WM_TIMER:
@@ -299,7 +311,7 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message) {
       break;
     case CM_VISIBLECHANGED:
       // Hidden by the grid (the cell moved, the grid scrolled): the list goes with the editor.
-      if (Message.WParam == 0 && dropped_down_) ListClicked(-1);
+      if (Message.WParam == 0) SetDroppedDown(false);
       break;
     case WM_SETCURSOR:
       // An arrow over the buttons, the I-beam over the text.

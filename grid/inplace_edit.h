@@ -8,7 +8,9 @@
 // Alt+Down or Alt+Up open and close it; while open Up, Down, PgUp and PgDn move in it, Enter or a
 // click chooses, Escape or a click elsewhere closes it). A chosen text goes into the editor as
 // typed text does, and into the field when the grid writes the editor's text (a key-list column
-// stores the key the text stands for). The up-down button steps the value (SetNextFieldValue) by
+// stores the key the text stands for). A lookup column drops its drop-down grid (DataList) down
+// the same way, on the record whose key the field holds (or its special row); a choice there goes
+// into the field's key fields at once. The up-down button steps the value (SetNextFieldValue) by
 // the column's Increment, up for the upper half, down for the lower, again and again while held
 // (as a scroll-bar arrow repeats); the ellipsis, a drop-down
 // button without a list and the extra buttons fire the column's OnEditButtonClick (the extra
@@ -27,6 +29,7 @@ namespace lab {
 
 class TCustomDBGridX;
 class TCustomListBox;
+class TPopupDataGridX;
 class TPopupListBox;
 
 class TDBGridInplaceEdit : public TInplaceEdit {
@@ -42,10 +45,12 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   TStrings* PickList() const noexcept { return pick_list_.get(); }
   bool HasPickList() const { return pick_list_->Count() > 0; }
   bool DroppedDown() const noexcept { return dropped_down_; }
-  // Opens or closes the pick list (nothing to open without one, or without a window).
+  // Opens or closes the pick list or the drop-down grid (nothing to open without one, or without
+  // a window).
   void SetDroppedDown(bool Value);
-  // The open list (nullptr before it first opens).
+  // The pick list (nullptr before it first opens), and the drop-down grid while it is open.
   TCustomListBox* ListBox() const noexcept;
+  TPopupDataGridX* DataList() const noexcept { return data_list_; }
 
   // The buttons at the right end: the column's own first (when it has one), then the visible
   // EditButtons; their client rectangles (empty outside the buttons).
@@ -61,6 +66,7 @@ class TDBGridInplaceEdit : public TInplaceEdit {
 
  protected:
   TRect GetEditRect() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void Change() override;
   void KeyDown(win::WORD& Key, TShiftState Shift) override;
@@ -85,8 +91,13 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   // release, a lost focus or a cancelled mode.
   void RepeatButton();
   void EndButtonPress();
+  // A pick list or a drop-down grid to drop down.
+  bool CanDropDown() const { return HasPickList() || kind_ == ebkDataListX; }
+  void DropDataList();
   // Called by the open list: an item was clicked (Index), or the mouse went elsewhere (-1).
   void ListClicked(int Index);
+  // Called by the drop-down grid as it closes.
+  void DataListClosed(bool Chosen);
   void ChooseItem(int Index);
 
   std::unique_ptr<TStringList> pick_list_;
@@ -96,6 +107,7 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   int drop_down_width_ = 0;
   bool dropped_down_ = false;
   std::unique_ptr<TPopupListBox> list_;  // made on first drop-down
+  TPopupDataGridX* data_list_ = nullptr;  // the column's, while open
   int pressed_button_ = -1;
   bool button_hot_ = false;  // the pressed button is under the mouse
   bool pressed_top_ = false;  // the press was on the upper half

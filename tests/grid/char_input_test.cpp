@@ -5,10 +5,12 @@
 #include "grid_fixture.h"
 
 #include "grid/inplace_edit.h"
+#include "grid/lookup_grid.h"
 #include "grid/mem_table.h"
 #include "platform/backend/headless.h"
 #include "platform/controls/input.h"
 #include "platform/controls/list_box.h"
+#include "platform/controls/window_manager.h"
 #include "platform/db/field_kinds.h"
 #include "platform/db/fields.h"
 #include "platform/rtl/datetime.h"
@@ -693,6 +695,118 @@ TEST_F(LookupEditing, ATypedTextStoresTheKeyOfTheRecordShowingIt) {
   Type(win::VK_RETURN, U'\r');
   jobs.Post();
   EXPECT_EQ(jobs.FieldByName("Level")->AsInteger(), 2);
+}
+
+
+// ---- The drop-down grid ----
+
+class LookupDropDown : public LookupEditing {
+ protected:
+  void SetUp() override {
+    LookupEditing::SetUp();
+    TSpecRowX* row = Column(1)->DropDownSpecRow();
+    row->SetCellsText("(none)");
+    row->SetValue(Null());
+    row->SetVisible(true);
+    editor = OpenEditor(1);
+  }
+  TPopupDataGridX* List() { return Column(1)->DataList(); }
+  // Opens the list the way a user does: F4, Alt+Down or a click on the cell's button.
+  enum TOpen { byF4, byAltDown, byButton };
+  void Open(TOpen How) {
+    const TRect r = editor->ButtonRect(0);
+    switch (How) {
+      case byF4: Press(win::VK_F4); break;
+      case byAltDown: Press(win::VK_DOWN, {ssAlt}); break;
+      case byButton: headless::Click(editor->Handle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); break;
+    }
+    Pump();
+  }
+  std::string Level() { return VarToStr(jobs.FieldByName("Level")->Value()); }
+
+  TDBGridInplaceEdit* editor = nullptr;
+};
+
+TEST_F(LookupDropDown, OpensUnderTheCellOnTheRecordTheKeyNames) {
+  for (TOpen how : {byF4, byAltDown, byButton}) {
+    SCOPED_TRACE(how);
+    Open(how);
+    ASSERT_TRUE(editor->DroppedDown());
+    ASSERT_EQ(editor->DataList(), List());
+    EXPECT_TRUE(List()->Visible());
+    TRect cell, list;
+    wm::GetWindowRect(editor->Handle(), cell);
+    wm::GetWindowRect(List()->Handle(), list);
+    EXPECT_EQ(list.Top, cell.Bottom);
+    EXPECT_EQ(list.Left, cell.Left);
+    // The list fields alone, the special row above the records, the record of key 3 chosen.
+    ASSERT_EQ(List()->Columns()->Count(), 1);
+    EXPECT_EQ(List()->Columns()->GetColumn(0)->FieldName(), "Title");
+    EXPECT_EQ(List()->Choice(), TDBLookupGridX::lcRecordX);
+    EXPECT_EQ(levels.FieldByName("Title")->AsString(), "High");
+    Press(win::VK_F4);
+    EXPECT_FALSE(editor->DroppedDown());
+    EXPECT_FALSE(List()->Visible());
+    EXPECT_EQ(Level(), "3");
+  }
+}
+
+TEST_F(LookupDropDown, KeysMoveTheChoiceEnterTakesItEscapeLeavesTheKey) {
+  // Key 3 ("High") is current; above "Low" stands the special row (Null).
+  const struct {
+    TOpen How;
+    std::vector<win::UINT> Keys;
+    const char* Level;
+    const char* Text;
+  } cases[] = {
+      {byF4, {win::VK_UP, win::VK_RETURN}, "2", "Mid"},
+      {byAltDown, {win::VK_UP, win::VK_UP, win::VK_DOWN, win::VK_RETURN}, "2", "Mid"},
+      {byButton, {win::VK_PRIOR, win::VK_UP, win::VK_RETURN}, "", "(none)"},
+      {byF4, {win::VK_PRIOR, win::VK_UP, win::VK_NEXT, win::VK_RETURN}, "2", "Mid"},
+      {byF4, {win::VK_UP, win::VK_UP, win::VK_UP, win::VK_DOWN, win::VK_RETURN}, "1", "Low"},
+      {byF4, {win::VK_UP, win::VK_ESCAPE}, "3", "High"},
+      {byF4, {win::VK_DOWN, win::VK_DOWN, win::VK_RETURN}, "3", "High"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Level);
+    jobs.First();
+    jobs.Edit();
+    jobs.FieldByName("Level")->SetAsInteger(3);
+    jobs.Post();
+    OpenEditor(1);
+    Open(c.How);
+    ASSERT_TRUE(editor->DroppedDown());
+    for (win::UINT key : c.Keys) Type(key, key == win::VK_RETURN ? U'\r' : key == win::VK_ESCAPE ? 0x1B : 0);
+    EXPECT_FALSE(editor->DroppedDown());
+    EXPECT_TRUE(EditorOpen());  // Enter and Escape went to the list alone
+    EXPECT_EQ(Level(), c.Level);
+    EXPECT_EQ(editor->Text(), c.Text);
+    EXPECT_EQ(jobs.RecNo(), 1);
+  }
+}
+
+TEST_F(LookupDropDown, AClickOnARowChoosesItAndAClickElsewhereNothing) {
+  // The row clicked (-1: the special row; 99: the grid beside the list), and the key after.
+  const struct {
+    int Row;
+    const char* Level;
+  } cases[] = {{0, "1"}, {1, "2"}, {99, "2"}, {-1, ""}, {2, "3"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Row);
+    Open(byButton);
+    ASSERT_TRUE(editor->DroppedDown());
+    if (c.Row == 99) {
+      headless::Click(grid->Handle(), 5, grid->ClientHeight() - 5);
+    } else {
+      const TRect r = List()->CellRect(0, List()->TitleOffset() + c.Row);
+      headless::Click(List()->Handle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    }
+    Pump();
+    EXPECT_FALSE(editor->DroppedDown());
+    EXPECT_FALSE(List()->Visible());
+    EXPECT_EQ(Level(), c.Level);
+    if (!EditorOpen()) OpenEditor(1);
+  }
 }
 
 }  // namespace
