@@ -8,6 +8,7 @@
 #include "platform/grids/grid_types.h"
 #include "platform/rtl/arith.h"
 #include "platform/rtl/strutils.h"
+#include "platform/rtl/utf8.h"
 #include "platform/win/gdi.h"
 #include "platform/win/system_metrics.h"
 
@@ -16,6 +17,11 @@ namespace lab {
 int AnsiCompareTextX(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2); }
 
 int AnsiCompareStrX(std::string_view S1, std::string_view S2) { return AnsiCompareStr(S1, S2); }
+
+bool BeginsWithTextX(std::string_view Text, std::string_view Start) {
+  const std::string_view head = Text.substr(0, Utf8Offset(Text, Utf8Length(Start)));
+  return AnsiCompareText(head, Start) == 0;
+}
 
 // The system draws its check boxes at the menu check-mark size; the glyph strip holds them 4 × 3.
 int CheckBoxWidth() { return win::GetSystemMetrics(win::SM_CXMENUCHECK); }

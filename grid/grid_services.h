@@ -14,6 +14,8 @@ namespace lab {
 // or positive.
 int AnsiCompareTextX(std::string_view S1, std::string_view S2);
 int AnsiCompareStrX(std::string_view S1, std::string_view S2);
+// Whether Text begins with Start, compared as AnsiCompareTextX compares.
+bool BeginsWithTextX(std::string_view Text, std::string_view Start);
 
 // One glyph of the system's check-box strip (four glyphs across, three down); cell check boxes
 // are centred with these.

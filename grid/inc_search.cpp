@@ -2,21 +2,11 @@
 
 #include "grid/inc_search.h"
 
+#include "grid/grid_services.h"
 #include "platform/rtl/scope_exit.h"
-#include "platform/rtl/strutils.h"
 #include "platform/rtl/utf8.h"
 
 namespace lab {
-
-namespace {
-
-// Whether Text begins with Start, without case (and as many characters as Start has).
-bool BeginsWithText(std::string_view Text, std::string_view Start) {
-  const std::string_view head = Text.substr(0, Utf8Offset(Text, Utf8Length(Start)));
-  return AnsiCompareText(head, Start) == 0;
-}
-
-}  // namespace
 
 void TIncSearchX::Locate(const std::string& Text, int TimeOut, int Mode) {
   if (!host_.SearchLinkActive()) return;
@@ -24,7 +14,7 @@ void TIncSearchX::Locate(const std::string& Text, int TimeOut, int Mode) {
   bool found = false;
   if (!wanted.empty()) {
     if (const std::optional<std::string> current = host_.SearchedText()) {
-      if (Mode == 0 && BeginsWithText(*current, wanted)) found = true;
+      if (Mode == 0 && BeginsWithTextX(*current, wanted)) found = true;
       else found = Walk(wanted, Mode);
     }
   }
@@ -51,7 +41,7 @@ bool TIncSearchX::Walk(const std::string& Wanted, int Mode) {
   const int step = Mode == 2 ? -1 : 1;
   for (bool more = host_.MoveRecord(Mode == 0 ? 0 : step); more; more = host_.MoveRecord(step)) {
     const std::optional<std::string> text = host_.SearchedText();
-    if (text && BeginsWithText(*text, Wanted)) return found = true;
+    if (text && BeginsWithTextX(*text, Wanted)) return found = true;
   }
   return false;
 }

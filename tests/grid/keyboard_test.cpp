@@ -351,9 +351,10 @@ TEST_F(GridKeys, CtrlFCallsTheFindDialogProcedureUnlessIncrementalSearchTakesIt)
     bool Modal;
   };
   std::vector<TCall> calls;
-  SetDBGridXFindDialogProc([&](TCustomDBGridX* g, const std::string& t, const std::string& f,
-                               const std::vector<std::string>& v, bool m) { calls.push_back({g, t, f, v.size(), m}); });
-  TScopeExit reset([] { SetDBGridXFindDialogProc(nullptr); });
+  TDBGridXFindDialogProc previous =
+      SetDBGridXFindDialogProc([&](TCustomDBGridX* g, const std::string& t, const std::string& f,
+                                   const std::vector<std::string>& v, bool m) { calls.push_back({g, t, f, v.size(), m}); });
+  TScopeExit reset([&] { SetDBGridXFindDialogProc(previous); });
   Press('F', {ssCtrl});
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].Grid, grid);
