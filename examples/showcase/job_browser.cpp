@@ -1,6 +1,7 @@
 #include "job_browser.h"
 
 #include "grid/data_service.h"
+#include "grid/grid_unit.h"
 #include "lab_jobs.h"
 #include "error_report.h"
 #include "options_bar.h"
@@ -62,8 +63,10 @@ TJobBrowser::TJobBrowser(TComponent* AOwner, bool EveryJobARow) : TForm(AOwner) 
   SetCaption(EveryJobARow ? "Job browser: every job" : "Job browser");
   SetBounds(40, 40, 1100, 600);
 
+  frames_ = new TMemDataSet(this);
+  FillLabFrames(frames_);
   jobs_ = new TMemDataSet(this);
-  FillLabJobs(jobs_, 5000);
+  FillLabJobs(jobs_, 5000, frames_);
   source_ = new TDataSource(this);
   source_->SetDataSet(jobs_);
 
@@ -208,6 +211,9 @@ void TJobBrowser::AddColumns() {
   // the first letters of the name (the search ends a moment after the last key).
   columns->GetColumn(1)->SetReadOnly(true);
   grid_->SetOptionsX(grid_->OptionsX() + dgxIncSearch);
+  // Ctrl+F opens the find dialog (a text in one column or all, down or up); the program's grids
+  // start an incremental search with Ctrl+Shift+F instead (typing in the Patient column still does).
+  DBGridXResources().IncSearchStartKey = ShortCut('F', {ssCtrl, ssShift});
   // Column edges are dragged with the columns following at once; a double click on one fits the
   // column to its widest text.
   grid_->SetOptionsX(grid_->OptionsX() + dgxTraceColSizing + dgxDblClickOptimizeColWidth);
@@ -215,6 +221,12 @@ void TJobBrowser::AddColumns() {
   TStrings* materials = columns->GetColumn(9)->GetPickList();
   for (const char* m : LabMaterials()) materials->Add(m);
   columns->GetColumn(9)->SetAlwaysShowEditButton(true);
+  // The frame is chosen from the frames table: its button (or F4) drops down a grid of the frames
+  // with their materials; Enter or a click stores the frame's number.
+  TColumnX* frame = columns->GetColumn(10);
+  frame->SetLookupDisplayFields("Name;Material");
+  frame->SetDropDownShowTitles(true);
+  frame->SetDropDownWidth(200);
   MaskDates(jobs_->FieldByName("OrderDate"), columns->GetColumn(13));
   // The jobs are sorted by date, newest first, then by number. A click on a title sorts by its
   // column (again: the other way round); Ctrl+click adds the column as the next level, sorted when

@@ -24,6 +24,7 @@ class TJobBrowser : public lab::TForm {
   void SelectJobsOnScreen();
   void ShowJobsHalfway();
 
+  lab::TMemDataSet* frames_;
   lab::TMemDataSet* jobs_;
   lab::TDataSource* source_;
   lab::TImageList* status_images_;

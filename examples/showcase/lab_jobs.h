@@ -11,8 +11,12 @@ namespace showcase {
 // Job states, in the order of the status images.
 enum TJobStatus { jsNew, jsInWork, jsDone, jsOnHold, jsStatusCount };
 
-// Defines the job fields on DataSet, opens it and fills it with Count jobs.
-void FillLabJobs(lab::TMemDataSet* DataSet, int Count);
+// Defines the frame fields on Frames (FrameNo, Name, Material), opens it and fills it with the
+// frames the lab fits.
+void FillLabFrames(lab::TMemDataSet* Frames);
+// Defines the job fields on DataSet, opens it and fills it with Count jobs. A job keeps its frame's
+// number (FrameNo); its Frame field looks the name up in Frames.
+void FillLabJobs(lab::TMemDataSet* DataSet, int Count, lab::TDataSet* Frames);
 
 // The lens materials the jobs are made of.
 std::vector<const char*> LabMaterials();
