@@ -50,46 +50,77 @@ void TLineRecords::AddBlock(std::size_t K, int Capacity) {
   Reserve(blocks_.size() + 1);
   TBlock block{nullptr, 0, 0};
   Resize(block, Capacity);
+  SettleStarts();
   const int start = K < used_ ? starts_[K] : count_;
   blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(K), block);
   starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(K), start);
+  starts_moved_ += static_cast<std::int64_t>(starts_.size() - K);
 }
 
 void TLineRecords::RemoveBlock(std::size_t K) noexcept {
+  SettleStarts();
   TBlock& block = blocks_[K];
   std::free(block.Records);
   capacity_ -= block.Capacity;
   if (K < used_) --used_;
   blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(K));
   starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(K));
+  starts_moved_ += static_cast<std::int64_t>(starts_.size() - K);
   hint_ = 0;
 }
 
 void TLineRecords::ShiftStarts(std::size_t K, int Delta) noexcept {
-  int* starts = starts_.data();
-  for (std::size_t j = K + 1; j < used_; ++j) starts[j] += Delta;
+  MoveStep(K);
+  step_ += Delta;
+}
+
+void TLineRecords::MoveStep(std::size_t K) noexcept {
+  if (step_ != 0) {
+    int* starts = starts_.data();
+    for (std::size_t j = step_block_ + 1; j <= K; ++j) starts[j] += step_;
+    for (std::size_t j = K + 1; j <= step_block_; ++j) starts[j] -= step_;
+    starts_moved_ += static_cast<std::int64_t>(K > step_block_ ? K - step_block_ : step_block_ - K);
+  }
+  step_block_ = K;
+}
+
+void TLineRecords::SettleStarts() noexcept {
+  if (step_ != 0) MoveStep(used_ - 1);
+  step_ = 0;
+  step_block_ = 0;
+}
+
+void TLineRecords::SetStart(std::size_t K, int Start) noexcept {
+  starts_[K] = Start - (K > step_block_ ? step_ : 0);
 }
 
 void TLineRecords::RecountStarts(std::size_t K) noexcept {
+  SettleStarts();
   int start = K == 0 ? 0 : starts_[K - 1] + blocks_[K - 1].Count;
   for (std::size_t j = K; j < blocks_.size(); ++j) {
     starts_[j] = start;
     start += blocks_[j].Count;
   }
+  starts_moved_ += static_cast<std::int64_t>(blocks_.size() - K);
 }
 
 void TLineRecords::CheckBlocksAround([[maybe_unused]] std::size_t K) const noexcept {
 #if LAB_CHECKS
   LAB_ASSERT(used_ <= blocks_.size() && starts_.size() == blocks_.size());
   LAB_ASSERT((used_ == 0) == (count_ == 0));
+  LAB_ASSERT(step_ == 0 || step_block_ < used_);
   if (used_ == 0) return;
-  const std::size_t from = K > 0 ? K - 1 : 0, to = std::min(K + 1, used_ - 1);
-  for (std::size_t j = from; j <= to; ++j) {
-    const TBlock& block = blocks_[j];
-    LAB_ASSERT(block.Count > 0 && block.Count <= block.Capacity && block.Capacity <= kBlockRecords);
-    LAB_ASSERT(starts_[j] == (j == 0 ? 0 : starts_[j - 1] + blocks_[j - 1].Count));
-  }
-  LAB_ASSERT(starts_[used_ - 1] + blocks_[used_ - 1].Count == count_);
+  auto check = [&](std::size_t Around) {
+    const std::size_t from = Around > 0 ? Around - 1 : 0, to = std::min(Around + 1, used_ - 1);
+    for (std::size_t j = from; j <= to; ++j) {
+      const TBlock& block = blocks_[j];
+      LAB_ASSERT(block.Count > 0 && block.Count <= block.Capacity && block.Capacity <= kBlockRecords);
+      LAB_ASSERT(Start(j) == (j == 0 ? 0 : Start(j - 1) + blocks_[j - 1].Count));
+    }
+  };
+  check(std::min(K, used_ - 1));
+  if (step_ != 0) check(step_block_ + 1);
+  LAB_ASSERT(Start(used_ - 1) + blocks_[used_ - 1].Count == count_);
 #endif
 }
 
@@ -101,7 +132,7 @@ void TLineRecords::Split(std::size_t K) {
   upper.Count = block.Count - half;
   std::memcpy(static_cast<void*>(upper.Records), block.Records + half, static_cast<std::size_t>(upper.Count) * sizeof(TCodeEditStringRec));
   block.Count = half;
-  starts_[K + 1] = starts_[K] + half;
+  starts_[K + 1] = starts_[K] + half;  // no shift is pending once a block is made
   records_moved_ += upper.Count;
   ++used_;
 }
@@ -109,7 +140,7 @@ void TLineRecords::Split(std::size_t K) {
 std::size_t TLineRecords::InsertionBlock(int Index, int& At) {
   if (Index < count_) {
     const std::size_t k = BlockOf(Index);
-    At = Index - starts_[k];
+    At = Index - Start(k);
     return k;
   }
   // At the end: the last block with records until appended lines fill it, else the first empty
@@ -143,7 +174,7 @@ TCodeEditStringRec& TLineRecords::Open(int Index) {
   TBlock& block = blocks_[k];
   if (k == used_) {
     // An empty block takes its first record.
-    starts_[k] = count_;
+    SetStart(k, count_);
     ++used_;
   }
   MoveRecords(block.Records + at + 1, block.Records + at, block.Count - at);
@@ -161,6 +192,7 @@ void TLineRecords::AppendBlocks(TLineRecords& Other) {
   if (&Other == this) return;
   // All room first: nothing below fails with the blocks half moved.
   Reserve(blocks_.size() + Other.used_);
+  SettleStarts();
   arena_.Adopt(Other.arena_);
   const auto from = Other.blocks_.begin(), to = from + static_cast<std::ptrdiff_t>(Other.used_);
   const std::size_t k = used_;
@@ -175,8 +207,8 @@ void TLineRecords::AppendBlocks(TLineRecords& Other) {
   Other.starts_.erase(Other.starts_.begin(), Other.starts_.begin() + static_cast<std::ptrdiff_t>(Other.used_));
   Other.capacity_ = 0;
   for (const TBlock& block : Other.blocks_) Other.capacity_ += block.Capacity;
-  Other.used_ = Other.hint_ = 0;
-  Other.count_ = 0;
+  Other.used_ = Other.hint_ = Other.step_block_ = 0;
+  Other.count_ = Other.step_ = 0;
   CheckBlocksAround(k);
   CheckBlocksAround(used_ > 0 ? used_ - 1 : 0);
 }
@@ -191,7 +223,7 @@ void TLineRecords::Open(int Index, int Count) {
   if (block->Count + Count <= block->Capacity) {
     if (k == used_) {
       // An empty block takes its first records.
-      starts_[k] = count_;
+      SetStart(k, count_);
       ++used_;
     }
     MoveRecords(block->Records + at + Count, block->Records + at, block->Count - at);
@@ -229,6 +261,7 @@ void TLineRecords::Open(int Index, int Count) {
   for (int i = 0; i < fresh; ++i) allocate(kBlockRecords);
   Reserve(blocks_.size() + static_cast<std::size_t>(fresh) + 1);
   free_room.Release();
+  SettleStarts();
   block = &blocks_[k];
 
   if (k == used_) ++used_;  // an empty block takes records
@@ -270,10 +303,11 @@ void TLineRecords::Open(int Index, int Count) {
 }
 
 void TLineRecords::Erase(int Index, int Count) noexcept {
+  LAB_ASSERT(Index >= 0 && Count <= count_ - Index);
   while (Count > 0) {
     const std::size_t k = BlockOf(Index);
     TBlock& block = blocks_[k];
-    const int at = Index - starts_[k];
+    const int at = Index - Start(k);
     const int n = std::min(Count, block.Count - at);
     for (int i = at; i < at + n; ++i) {
       arena_.Release(block.Records[i].String);
@@ -350,8 +384,8 @@ void TLineRecords::Clear() noexcept {
   for (TBlock& block : blocks_) std::free(block.Records);
   blocks_.clear();
   starts_.clear();
-  used_ = hint_ = 0;
-  count_ = capacity_ = 0;
+  used_ = hint_ = step_block_ = 0;
+  count_ = capacity_ = step_ = 0;
   arena_.Clear();
 }
 
