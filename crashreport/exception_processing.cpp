@@ -40,10 +40,6 @@ constexpr unsigned kHelperDialogTimeoutMs = 5 * 60 * 1000;
 // Read by a faulting thread waiting in its signal handler, which reaches no object.
 std::atomic<bool> g_waits_for_user{false};
 
-bool SendMethodConfigured(const TCrashModuleOptions& Options) {
-  return Options.EmailSendMode() != 0 || Options.WebSendMode() != 0;
-}
-
 // The message as a dialog shows it: control characters other than CR and LF become blanks.
 std::string PrintableMessage(std::string Text) {
   for (char& c : Text)
@@ -157,7 +153,7 @@ bool FilterException(const std::type_info* Class) {
 bool ShouldSendReport() {
   const TCrashProcessState& state = CrashState();
   const TCrashModuleOptions& options = OptionsInForce();
-  return SendMethodConfigured(options) && !state.Duplicate &&
+  return options.HasSendMethod() && !state.Duplicate &&
          (state.SendChecked || !options.ShowsException());
 }
 
@@ -233,7 +229,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
     state.ExceptionMessageText = PrintableMessage(GetExceptionMessage(Params));
 
     state.StepCode = csShowChoice;
-    const bool send_configured = SendMethodConfigured(options);
+    const bool send_configured = options.HasSendMethod();
     if (options.ShowsException()) {
       state.StepCode = csShowing;
       state.Execute = true;
@@ -280,7 +276,7 @@ bool ProcessException(const TExceptNotifyParams& Params, const TProcessRoute& Ro
   if (send_thread) return result;
   if (!Route.Fatal) {
     TerminateIfRequested();
-  } else if (state.TerminateRequested && OptionsInForce().TerminateAction() == 1) {
+  } else if (state.TerminateRequested && OptionsInForce().RestartsOnTerminate()) {
     // The program ends by its own fault afterwards; only the new start is still to be made.
     RestartApplication();
   }

@@ -60,11 +60,11 @@ void TCrashModuleOptions::SetDefaults() {
   SetSMTPUserID("");
   SetSMTPPassword("");
   SetSMTPPort(25);
-  SetTerminateAction(1);
+  SetTerminateAction(kTerminateRestart);
   SetFreezeActive(false);
   SetFreezeTimeout(60);
   SetFreezeMessage("The application seems to be frozen.");
-  SetReportItems(0xFF'FFFF'FFFF);
+  SetReportItems(kAllReportItems);
   exception_filter_classes_->Clear();
   exception_filter_settings_->Clear();
   for (int i = 0; i < kCustomizedTextCount; ++i) customized_texts_[i] = kDefaultCustomizedTexts[i];
@@ -82,15 +82,15 @@ void TCrashModuleOptions::SetDefaults() {
   SetEmailAddresses("");
   SetEmailSubject("");
   SetEmailMessage("");
-  SetEmailSendMode(0);
-  SetWebSendMode(0);
+  SetEmailSendMode(kEmailSendNone);
+  SetWebSendMode(kWebSendNone);
   SetAttachedFiles("");
   SetDialogOptions(kDialogShowException | kDialogSendChecked | kDialogScreenshotChecked | kDialogCopyOption |
                    kDialogDetailsButton);
   SetAutoCloseSeconds(0);
   SetSupportURL("");
   SetHTMLTemplate(kDefaultHTMLTemplate);
-  SetErrorFrequencyAction(1);
+  SetErrorFrequencyAction(kTerminateRestart);
   SetErrorFrequencyCount(10);
   SetErrorFrequencyMinutes(1);
   SetCallStackOptions(kCallStackFunctionNames | kCallStackDecoratedNames | kCallStackMainThreads |

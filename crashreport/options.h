@@ -74,6 +74,23 @@ inline constexpr std::uint8_t kBehaviourCopyUnsent = 0x20;        // a report no
 inline constexpr std::uint8_t kBehaviourKeepUnsent = 0x40;        // the files of a report not sent are kept
 // DialogFirstPage: the page in the low seven bits.
 inline constexpr std::uint8_t kDialogFirstPageMask = 0x7F;
+// ReportItems: one bit per header field, 40 in all.
+inline constexpr std::uint64_t kAllReportItems = 0xFF'FFFF'FFFF;
+
+// The values of the modes (stored as they stand).
+// TerminateAction, and the action of the error-frequency rule:
+inline constexpr std::uint8_t kTerminateClose = 0;
+inline constexpr std::uint8_t kTerminateRestart = 1;
+// EmailSendMode:
+inline constexpr std::uint8_t kEmailSendNone = 0;
+inline constexpr std::uint8_t kEmailSendMailClient = 1;  // the user's mail program
+inline constexpr std::uint8_t kEmailSendSMTPServer = 2;  // through SMTPHost
+inline constexpr std::uint8_t kEmailSendSMTPDirect = 3;  // to the recipients' own mail exchangers
+// WebSendMode:
+inline constexpr std::uint8_t kWebSendNone = 0;
+inline constexpr std::uint8_t kWebSendHTTP = 1;
+inline constexpr std::uint8_t kWebSendHTTPS = 2;
+inline constexpr std::uint8_t kWebSendFTP = 3;
 
 // Declares a setting held in `field`: Name() reads it, SetName(v) stores it and notifies the change.
 #define LAB_CRASH_OPTION(Type, Name, field)               \
@@ -140,7 +157,7 @@ class TCrashModuleOptions : public TObject {
   LAB_CRASH_OPTION(std::string, SMTPUserID, smtp_user_id_)
   LAB_CRASH_OPTION(std::string, SMTPPassword, smtp_password_)
   LAB_CRASH_OPTION(std::uint16_t, SMTPPort, smtp_port_)
-  LAB_CRASH_OPTION(std::uint8_t, TerminateAction, terminate_action_)  // 1: ending restarts the program
+  LAB_CRASH_OPTION(std::uint8_t, TerminateAction, terminate_action_)
   LAB_CRASH_OPTION(std::int32_t, FreezeTimeout, freeze_timeout_)    // seconds
   LAB_CRASH_OPTION(std::string, FreezeMessage, freeze_message_)
   LAB_CRASH_OPTION(std::uint64_t, ReportItems, report_items_)     // 40 bits
@@ -157,8 +174,8 @@ class TCrashModuleOptions : public TObject {
   LAB_CRASH_OPTION(std::string, EmailAddresses, email_addresses_)
   LAB_CRASH_OPTION(std::string, EmailSubject, email_subject_)
   LAB_CRASH_OPTION(std::string, EmailMessage, email_message_)
-  LAB_CRASH_OPTION(std::uint8_t, EmailSendMode, email_send_mode_)  // 0 none, 1 mail client, 2 SMTP server, 3 SMTP direct
-  LAB_CRASH_OPTION(std::uint8_t, WebSendMode, web_send_mode_)    // 0 none, 1 HTTP, 2 HTTPS, 3 FTP
+  LAB_CRASH_OPTION(std::uint8_t, EmailSendMode, email_send_mode_)
+  LAB_CRASH_OPTION(std::uint8_t, WebSendMode, web_send_mode_)
   LAB_CRASH_OPTION(std::string, AttachedFiles, attached_files_)   // separated by ";"
   LAB_CRASH_OPTION(std::uint8_t, DialogOptions, dialog_options_)
   LAB_CRASH_OPTION(std::int32_t, AutoCloseSeconds, auto_close_seconds_)
@@ -211,6 +228,11 @@ class TCrashModuleOptions : public TObject {
   bool KeepsUnsentFiles() const noexcept { return behaviour_flags_ & kBehaviourKeepUnsent; }
   // ReportItems: the report header shows field Field (0 to 39).
   bool ShowsHeaderField(int Field) const noexcept { return (report_items_ >> Field) & 1; }
+  // The modes, by what they do.
+  bool RestartsOnTerminate() const noexcept { return terminate_action_ == kTerminateRestart; }
+  bool HasSendMethod() const noexcept {
+    return email_send_mode_ != kEmailSendNone || web_send_mode_ != kWebSendNone;
+  }
   // DialogFirstPage without its high bit.
   std::uint8_t FirstPage() const noexcept { return dialog_first_page_ & kDialogFirstPageMask; }
 

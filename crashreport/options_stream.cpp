@@ -195,7 +195,8 @@ void TCrashModuleOptions::ReadStream(TStream* Stream, int Version) {
   SetEmailAddresses(r.Text());
   SetEmailSubject(r.Text());
   std::uint8_t send_mode = r.Byte();
-  if (Version < 450 && send_mode != 0) send_mode = smtp_host_.empty() ? 1 : 2;
+  if (Version < 450 && send_mode != kEmailSendNone)
+    send_mode = smtp_host_.empty() ? kEmailSendMailClient : kEmailSendSMTPServer;
   SetEmailSendMode(send_mode);
   if (old) {
     const std::uint64_t low = r.Bytes(4);

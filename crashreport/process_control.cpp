@@ -101,7 +101,7 @@ void TerminateApplication(bool Restart) {
 }
 
 void TerminateIfRequested() {
-  if (CrashState().TerminateRequested) TerminateApplication(OptionsInForce().TerminateAction() == 1);
+  if (CrashState().TerminateRequested) TerminateApplication(OptionsInForce().RestartsOnTerminate());
 }
 
 }  // namespace lab

@@ -91,7 +91,7 @@ __attribute__((noinline)) void ReportCaught(const std::exception& Error, const s
   record.ThreadID = GetCurrentThreadID();
   record.CallStack = &g_stack;
   // Routines known by their symbols only (the C library's) are listed too, with line offsets.
-  OptionsInForce().SetCallStackOptions(0x13);
+  OptionsInForce().SetCallStackOptions(kCallStackFunctionNames | kCallStackDecoratedNames | kCallStackLineOffsets);
   EnumerateModules();
 
   TExceptNotifyParams params;

@@ -23,7 +23,7 @@ int ReadInt(std::string_view Key, int Default) {
 
 TDialogChoices GetDialogChoices(const TCrashModuleOptions& Options, bool Duplicate) {
   TDialogChoices c;
-  c.CanSend = (Options.EmailSendMode() != 0 || Options.WebSendMode() != 0) && !Duplicate;
+  c.CanSend = Options.HasSendMethod() && !Duplicate;
   c.CanAttachScreenshot = Options.AttachesScreenshot() && c.CanSend;
   c.ShowCopyOption = Options.ShowsCopyOption();
   c.ShowSupportLink = !Trim(Options.SupportURL()).empty();

@@ -82,7 +82,7 @@ bool StartSendDialogThread() {
   state.SendFocused = false;
   state.SendClosing = false;
   const TCrashModuleOptions& options = CurrentCrashLogOptions();
-  const bool wanted = options.ShowsSendDialogs() && (options.EmailSendMode() != 0 || options.WebSendMode() != 0);
+  const bool wanted = options.ShowsSendDialogs() && options.HasSendMethod();
   if (!wanted || !CrashGui().HasDisplay()) {
     state.DialogPainted = true;
     return false;

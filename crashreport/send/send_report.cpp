@@ -237,7 +237,7 @@ class TSendThread : public TThread {
         ReportSectionError(eeNone, "TSendThread");
       }
       terminate = state.TerminateRequested;
-      restart = OptionsInForce().TerminateAction() == 1;
+      restart = OptionsInForce().RestartsOnTerminate();
     }
     // The reports of earlier errors may still be waiting for the handler lock: they go (or are kept)
     // before the program ends. One thread ends it; another that finds the request asked returns, so
@@ -356,16 +356,16 @@ bool SendEmailReport() {
     const TCrashModuleOptions& o = OptionsInForce();
     std::string body = o.EmailMessage();
     if (o.ReportInMessageBody()) body += kReportEnd + state.TextToSend;
-    if (o.EmailSendMode() == 1)
+    if (o.EmailSendMode() == kEmailSendMailClient)
       return SendMailShell(o.EmailAddresses(), o.EmailSubject(), o.EmailMessage(), state.TextToSend,
                            GetTempLogFileName());
     StartSendDialogThread();
     TScopeExit close([] { CloseSendDialog(); });
     TStringList names;
     StoredFileNames(*state.AttachedFiles, &names);
-    return SendMailSMTPDirect(o.EmailSendMode() == 3, o.SMTPFrom(), o.SMTPHost(), o.SMTPPort(), o.SMTPUserID(),
-                              o.SMTPPassword(), o.EmailAddresses(), o.EmailSubject(), body, *state.AttachedFiles,
-                              names, [](const std::string& Step, int Percent) {
+    return SendMailSMTPDirect(o.EmailSendMode() == kEmailSendSMTPDirect, o.SMTPFrom(), o.SMTPHost(), o.SMTPPort(),
+                              o.SMTPUserID(), o.SMTPPassword(), o.EmailAddresses(), o.EmailSubject(), body,
+                              *state.AttachedFiles, names, [](const std::string& Step, int Percent) {
                                 if (!Step.empty()) SetSendProgressText(Step);
                                 if (Percent >= 0) SetSendProgressPosition(Percent);
                               });
@@ -391,7 +391,7 @@ bool SendWebReport() {
     const int mode = o.WebSendMode();
     int result = 0;
     bool nothing_to_send = false;
-    if (mode == 3) {
+    if (mode == kWebSendFTP) {
       result = FtpUploadFiles(host, document, o.WebUserID(), o.WebPassword(), static_cast<std::uint16_t>(o.WebPort()),
                               *state.AttachedFiles, names, progress, error);
     } else {
@@ -401,14 +401,14 @@ bool SendWebReport() {
         nothing_to_send = true;
       } else {
         result = HttpUploadFiles(host, document, o.WebUserID(), o.WebPassword(),
-                                 static_cast<std::uint16_t>(o.WebPort()), mode == 2, *state.AttachedFiles, names,
-                                 *state.FieldsName, *state.FieldsValue, progress, error);
+                                 static_cast<std::uint16_t>(o.WebPort()), mode == kWebSendHTTPS, *state.AttachedFiles,
+                                 names, *state.FieldsName, *state.FieldsValue, progress, error);
       }
     }
     if (result == 0 && !nothing_to_send) return true;
     static constexpr TCrashLogErrorCode kCodes[] = {eeWebHTTPError, eeWebHTTPSError, eeWebFTPError};
     static constexpr const char* kNames[] = {"HTTP", "HTTPS", "FTP"};
-    const int kind = std::clamp(mode, 1, 3) - 1;
+    const int kind = std::clamp<int>(mode, kWebSendHTTP, kWebSendFTP) - kWebSendHTTP;
     ShowInternalWarning(kCodes[kind], Format("%s error code: %d%s", std::string(kNames[kind]), result,
                                              error.empty() ? std::string() : " (" + error + ")"));
     return false;
@@ -443,11 +443,11 @@ void SendReport() {
   });
   bool sent = written;
   bool prepared = false;
-  if (written && options.EmailSendMode() != 0) {
+  if (written && options.EmailSendMode() != kEmailSendNone) {
     prepared = PrepareAttachments(true);
     sent = prepared && SendEmailReport();
   }
-  if (written && options.WebSendMode() != 0) {
+  if (written && options.WebSendMode() != kWebSendNone) {
     if (!prepared || options.ReportInMessageBody()) prepared = PrepareAttachments(false);
     // The upload is tried even when the mail failed.
     const bool uploaded = prepared && SendWebReport();
