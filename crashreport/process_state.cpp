@@ -166,7 +166,7 @@ void ResetExceptionState() {
   s.ReportFolder.clear();
   s.ExceptionOwner.reset();
   s.ExceptionTime = 0;
-  s.StepCode = 0;
+  s.StepCode = csNone;
   s.FocusedWindow = nullptr;
   s.Cursor = nullptr;
   s.SendProgressWindow = nullptr;

@@ -76,6 +76,7 @@ enum TCrashHandlerKind : std::uint8_t {
 // The steps of making a report. Each is set before it runs, so an internal error names the step
 // that failed, in decimal.
 enum TCrashStep : int {
+  csNone = 0,               // no report is being made
   csStarted = 1,            // the time, the thread snapshot, the signal's exception
   csFilters = 2,            // the exception filters
   csCallStacks = 4,         // every thread's call stack

@@ -229,7 +229,7 @@ void ReplaceFileLocked(const std::string& FileName, const std::function<std::str
   const TLockedFile locked(FileName, true, true, LockWait);  // closing it releases the lock
   const std::string contents = Change(locked.ReadAll());
   struct stat info;
-  const mode_t mode = ::fstat(locked.Handle(), &info) == 0 ? info.st_mode & 07777 : 0644;
+  const mode_t mode = ::fstat(locked.Handle(), &info) == 0 ? info.st_mode & ALLPERMS : 0644;
 
   std::string temporary = FileName + ".XXXXXX";
   TFileHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -261,7 +261,7 @@ std::string GetTempFolder() {
   // Someone else's folder, a link or an open one would let others see or swap the files.
   struct stat st;
   if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-      (st.st_mode & 077) != 0)
+      (st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
     return {};
   return folder + "/";
 }

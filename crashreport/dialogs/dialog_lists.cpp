@@ -83,7 +83,7 @@ std::vector<TDialogListRow> CallStackRows(const TCrashStackList& Stack, const TC
   const TCrashDebugInfo* previous = nullptr;
   for (int i = 0; i < Stack.Count(); ++i) {
     const TCrashDebugInfo& e = *Stack.GetItem(i);
-    if (!(filter & (1u << e.Kind))) continue;
+    if (!HoldsKind(filter, e.Kind)) continue;
     if (e.Kind == dkDecorated && e.Module && e.Module->Kind == 1) continue;
     if (!previous || previous->ThreadID != e.ThreadID || previous->ThreadKind != e.ThreadKind) {
       if (previous) {

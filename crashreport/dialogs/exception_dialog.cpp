@@ -250,7 +250,7 @@ void TExceptionDialog::InitDialog(win::HWND Dialog) {
 
   for (int id : {kMessageItem, kOkItem, kTerminateItem, kDetailsItem}) SetItemFont(Dialog, id, fonts_->Message());
   SetItemText(Dialog, kOkItem, Text(14));
-  SetItemText(Dialog, kTerminateItem, Text(options.TerminateAction() == 1 ? 16 : 15));
+  SetItemText(Dialog, kTerminateItem, Text(options.RestartsOnTerminate() ? 16 : 15));
   button_width_ = gui.ChildBounds(Item(Dialog, kOkItem)).Width();
   for (int id : {kOkItem, kTerminateItem, kDetailsItem})
     for (const std::string& caption : {Text(14), Text(15), Text(16), Text(17) + " >>"})
@@ -334,7 +334,7 @@ std::intptr_t TExceptionDialog::Proc(win::HWND Dialog, win::UINT Msg, win::WPARA
       InitDialog(Dialog);
       return 0;  // the focus is set
     case win::WM_COMMAND:
-      switch (static_cast<int>(WParam & 0xFFFF)) {
+      switch (static_cast<int>(win::LOWORD(WParam))) {
         case kOkItem:
           gui.EndDialog(Dialog, kOkItem);
           break;
@@ -361,7 +361,7 @@ std::intptr_t TExceptionDialog::Proc(win::HWND Dialog, win::UINT Msg, win::WPARA
       return 0;
     }
     case win::WM_MOUSEMOVE: {
-      const TPoint at{static_cast<std::int16_t>(LParam & 0xFFFF), static_cast<std::int16_t>((LParam >> 16) & 0xFFFF)};
+      const TPoint at{win::GET_X_LPARAM(LParam), win::GET_Y_LPARAM(LParam)};
       const bool hot = link_.Contains(at);
       if (hot != link_hot_) {
         link_hot_ = hot;

@@ -68,7 +68,7 @@ std::intptr_t RequestDialogProc(TRequestDialog& Made, win::HWND Dialog, win::UIN
       return 1;
     }
     case win::WM_COMMAND:
-      if ((WParam & 0xFFFF) == kOkItem) {
+      if (win::LOWORD(WParam) == kOkItem) {
         const std::string text = Trim(ItemText(Dialog, kEditItem));
         DialogState().ReproduceText = text;
         AddReproduceText(7, options.GetCustomizedText(81), text);

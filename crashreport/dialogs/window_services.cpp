@@ -111,8 +111,9 @@ int DefaultBoxAnswer(win::UINT Flags) noexcept {
                                         {win::IDYES, win::IDNO, win::IDCANCEL},
                                         {win::IDYES, win::IDNO},
                                         {win::IDRETRY, win::IDCANCEL}};
-  const auto& buttons = kButtons[(Flags & 0x0F) < std::size(kButtons) ? Flags & 0x0F : 0];
-  for (unsigned i = (Flags >> 8) & 0x0F;; --i)
+  const win::UINT type = Flags & win::MB_TYPEMASK;
+  const auto& buttons = kButtons[type < std::size(kButtons) ? type : 0];
+  for (unsigned i = (Flags & win::MB_DEFMASK) / win::MB_DEFBUTTON2;; --i)
     if (i < 3 && buttons[i] != 0) return buttons[i];
 }
 

@@ -115,7 +115,7 @@ class TEntryAdder {
       if (Address >= first && Address <= last) return;
     auto entry = std::make_unique<TCrashDebugInfo>();
     GetAddressDebugInfo(Address, thread_id_, *entry, thread_kind_);
-    if (!(kinds_ & (1u << entry->Kind))) return;
+    if (!HoldsKind(kinds_, entry->Kind)) return;
     if (skip_ > 0 && skipped_ < skip_) {
       ++skipped_;
       return;
@@ -206,9 +206,9 @@ void LeaveOutOfCallStacks(const void* Routine) noexcept {
 }
 
 TCrashKindSet GetCallStackFilter(const TCrashModuleOptions& Options) {
-  TCrashKindSet kinds = 1u << dkSourceLine;
-  if (Options.ListsFunctionNames()) kinds |= 1u << dkFunction;
-  if (Options.ListsDecoratedNames()) kinds |= 1u << dkDecorated;
+  TCrashKindSet kinds = KindBit(dkSourceLine);
+  if (Options.ListsFunctionNames()) kinds |= KindBit(dkFunction);
+  if (Options.ListsDecoratedNames()) kinds |= KindBit(dkDecorated);
   return kinds;
 }
 

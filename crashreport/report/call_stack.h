@@ -16,7 +16,9 @@ class TMemoryMap;
 
 // A set of entry kinds (bit N for kind N).
 using TCrashKindSet = std::uint8_t;
-constexpr TCrashKindSet kAllCallStackKinds = 0x1F;  // kinds 0 to 4
+constexpr TCrashKindSet KindBit(int Kind) noexcept { return static_cast<TCrashKindSet>(1u << Kind); }
+constexpr bool HoldsKind(TCrashKindSet Kinds, int Kind) noexcept { return (Kinds & KindBit(Kind)) != 0; }
+constexpr TCrashKindSet kAllCallStackKinds = KindBit(dkSourceLine + 1) - 1;  // every kind up to dkSourceLine
 // At most this much stack is scanned from the stack pointer.
 constexpr std::size_t kMaxStackScan = 0x19000;
 

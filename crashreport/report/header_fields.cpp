@@ -15,6 +15,9 @@
 namespace lab {
 namespace {
 
+// The page fault's error code: set for a write.
+constexpr greg_t kFaultErrorWrite = 2;
+
 std::string ProgramFileName() { return GetModuleFullName(nullptr); }
 
 void ProgramVersion(std::string& Description, std::string& Version) {
@@ -77,11 +80,11 @@ std::string GetExceptionMessage(const TExceptNotifyParams& Params) {
   std::string message = exception->what();
   if (Params.Context && Params.Context->ContextFlags == CONTEXT_FULL && record.ExceptionClass &&
       ClassInheritsFromName(*record.ExceptionClass, "EAccessViolation")) {
-    // The fault as the processor saw it: the touched address in CR2, a write in bit 1 of the error.
+    // The fault as the processor saw it: the touched address in CR2, a write in its error code.
     TAccessFault fault;
     fault.CodeAddress = Params.Context->Rip();
     fault.DataAddress = static_cast<std::uintptr_t>(Params.Context->Gregs[REG_CR2]);
-    fault.Write = (Params.Context->Gregs[REG_ERR] & 2) != 0;
+    fault.Write = (Params.Context->Gregs[REG_ERR] & kFaultErrorWrite) != 0;
     fault.ModuleFileName = GetModuleFullName(reinterpret_cast<const void*>(fault.CodeAddress));
     message = AccessViolationMessage(message, fault);
   }

@@ -68,7 +68,7 @@ struct TKernelMappingQuery {
   std::uint64_t Flags;
   std::uint64_t Address;
   std::uint64_t Start, End;
-  std::uint64_t Access;  // readable 1, writable 2, executable 4
+  std::uint64_t Access;  // kMapping* bits
   std::uint64_t PageSize, Offset, Inode;
   std::uint32_t DeviceMajor, DeviceMinor;
   std::uint32_t NameSize, BuildIdSize;
@@ -77,6 +77,7 @@ struct TKernelMappingQuery {
 static_assert(sizeof(TKernelMappingQuery) == 104);
 constexpr unsigned long kQueryMapping = _IOWR('f', 17, TKernelMappingQuery);
 constexpr std::uint64_t kCoveringOrNext = 0x10;
+constexpr std::uint64_t kMappingReadable = 1, kMappingWritable = 2, kMappingExecutable = 4;
 
 thread_local TMemoryMapScope* t_lender = nullptr;
 
@@ -103,8 +104,9 @@ bool TMappingQuery::Find(std::uintptr_t Address, bool Next, TMemoryRegion& Regio
   if (::ioctl(fd_, kQueryMapping, &query) != 0) return false;
   Region.Start = query.Start;
   Region.End = query.End;
-  Region.Protection = ((query.Access & 1) ? PROT_READ : 0) | ((query.Access & 2) ? PROT_WRITE : 0) |
-                      ((query.Access & 4) ? PROT_EXEC : 0);
+  Region.Protection = ((query.Access & kMappingReadable) ? PROT_READ : 0) |
+                      ((query.Access & kMappingWritable) ? PROT_WRITE : 0) |
+                      ((query.Access & kMappingExecutable) ? PROT_EXEC : 0);
   return true;
 }
 

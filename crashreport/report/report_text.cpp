@@ -177,7 +177,7 @@ std::string CallStackBlock(const TReportInputs& In) {
   const TCrashDebugInfo* first = In.CallStack && In.CallStack->Count() > 0 ? In.CallStack->GetItem(0) : nullptr;
   for (int i = 0; In.CallStack && i < In.CallStack->Count(); ++i) {
     const TCrashDebugInfo& entry = *In.CallStack->GetItem(i);
-    if (!(shown & (1u << entry.Kind))) continue;
+    if (!HoldsKind(shown, entry.Kind)) continue;
     if (entries.empty() || !SameThread(*entries.back(), entry)) {
       // The run of the exception's own thread is headed as that thread even when the exception's
       // address itself is not listed.

@@ -23,6 +23,14 @@ constexpr std::uint16_t kTypeMX = 15;
 constexpr std::uint16_t kClassIN = 1;
 constexpr int kMaxPointerHops = 32;
 constexpr std::size_t kMaxNameLength = 255;
+// The header's flags word: a response, and its reply code (0 no error).
+constexpr std::uint16_t kFlagResponse = 0x8000;
+constexpr std::uint16_t kReplyCodeMask = 0x000F;
+// A label's first byte: its kind in the top two bits (00 a label of that length, 11 a pointer whose
+// other 14 bits are the offset of the name's rest).
+constexpr std::uint8_t kLabelKindMask = 0xC0;
+constexpr std::uint8_t kLabelPointer = 0xC0;
+constexpr std::uint16_t kPointerOffsetMask = 0x3FFF;
 
 std::uint16_t Read16(std::string_view Packet, std::size_t At) {
   return static_cast<std::uint16_t>(static_cast<std::uint8_t>(Packet[At]) << 8 | static_cast<std::uint8_t>(Packet[At + 1]));
@@ -66,14 +74,14 @@ bool ReadDNSName(std::string_view Packet, std::size_t& Offset, std::string& Name
       if (!jumped) Offset = at + 1;
       return true;
     }
-    if ((byte & 0xC0) == 0xC0) {
+    if ((byte & kLabelKindMask) == kLabelPointer) {
       if (at + 1 >= Packet.size() || ++hops > kMaxPointerHops) return false;
       if (!jumped) Offset = at + 2;
       jumped = true;
-      at = Read16(Packet, at) & 0x3FFF;
+      at = Read16(Packet, at) & kPointerOffsetMask;
       continue;
     }
-    if ((byte & 0xC0) != 0) return false;  // the reserved label types
+    if ((byte & kLabelKindMask) != 0) return false;  // the reserved label kinds
     length += byte + 1;
     if (length + 1 > kMaxNameLength || at + 1 + byte > Packet.size()) return false;
     if (!Name.empty()) Name += '.';
@@ -85,7 +93,7 @@ bool ReadDNSName(std::string_view Packet, std::size_t& Offset, std::string& Name
 std::string ParseMXReply(std::string_view Reply, std::uint16_t Id) {
   if (Reply.size() < kHeaderSize || Read16(Reply, 0) != Id) return {};
   const std::uint16_t flags = Read16(Reply, 2);
-  if ((flags & 0x8000) == 0 || (flags & 0x000F) != 0) return {};  // not a response, or an error code
+  if ((flags & kFlagResponse) == 0 || (flags & kReplyCodeMask) != 0) return {};
   const int questions = Read16(Reply, 4);
   const int answers = Read16(Reply, 6);
   std::size_t at = kHeaderSize;

@@ -194,7 +194,7 @@ int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) 
   request.Text = Text;
   request.Caption = Caption.empty() ? Application->Title() : Caption;
   request.Type = TypeOfFlags(Flags);
-  switch (Flags & 0x0F) {
+  switch (Flags & MB_TYPEMASK) {
     case MB_OKCANCEL: request.Buttons = {mrOk, mrCancel}; break;
     case MB_ABORTRETRYIGNORE: request.Buttons = {mrAbort, mrRetry, mrIgnore}; break;
     case MB_YESNOCANCEL: request.Buttons = {mrYes, mrNo, mrCancel}; break;
@@ -202,7 +202,7 @@ int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) 
     case MB_RETRYCANCEL: request.Buttons = {mrRetry, mrCancel}; break;
     default: request.Buttons = {mrOk}; break;
   }
-  const std::size_t defaultIndex = (Flags & 0xF00) >> 8;
+  const std::size_t defaultIndex = (Flags & MB_DEFMASK) / MB_DEFBUTTON2;
   request.DefaultButton = request.Buttons[std::min(defaultIndex, request.Buttons.size() - 1)];
   // A box can be escaped only when it has a way out: Cancel, or OK alone.
   const auto has = [&](TModalResult r) {
