@@ -19,14 +19,20 @@ namespace {
 
 constexpr int kLimitSeconds = 60;
 
+// A window the user answers, found by its caption: what is typed there, then the keys pressed.
+struct TVictimAnswer {
+  const char* Caption;
+  const char* Keys = "Return";
+  const char* Typed = nullptr;
+};
+
 // How a run ends: "went on" (exit code 0 after the fault) or by the signal named.
 struct TVictimCase {
   const char* Name;
   const char* Scenario;
   std::vector<std::string> Options = {};  // "%SMTP%" stands for a loopback SMTP server's port
   bool Display = false;
-  const char* Answer = nullptr;  // the caption of a box the user answers
-  const char* Keys = "Return";   // what the user presses there
+  std::vector<TVictimAnswer> Answers = {};  // in turn
   int Signal = 0;
   std::vector<std::string> Logged = {};  // each in the log
   int Mails = -1;  // the mails the server received, when counted
@@ -60,15 +66,19 @@ const TVictimCase kCases[] = {
     {.Name = "SendingProgressAfterAFatalFault", .Scenario = "fatal", .Options = Mail("%SMTP%"), .Display = true,
      .Signal = SIGSEGV, .Logged = {"Access violation"}, .Mails = 1},
     {.Name = "RefusedServersWarningBox", .Scenario = "caught", .Options = Mail("1"), .Display = true,
-     .Answer = "Error.", .Logged = {"Victim failed"}},
+     .Answers = {{"Error."}}, .Logged = {"Victim failed"}},
     {.Name = "FilterTextOnADisplay", .Scenario = "convert", .Options = kFilter, .Display = true,
-     .Answer = "Information."},
+     .Answers = {{"Information."}}},
     // The helper is the program itself, recognised at its reporter's start-up, offering what its
     // options offer: the user declines sending.
     {.Name = "TheHelperServesAndOffersTheProgramsChoices", .Scenario = "fatal",
      .Options = Mail("%SMTP%", {}),
-     .Display = true, .Answer = "Error.", .Keys = "alt+s Return", .Signal = SIGSEGV, .Logged = {"Access violation"},
+     .Display = true, .Answers = {{"Error.", "alt+s Return"}}, .Signal = SIGSEGV, .Logged = {"Access violation"},
      .Mails = 0},
+    // The helper asks for the steps to reproduce as the options ask; the report carries them.
+    {.Name = "TheHelperAsksForTheStepsToReproduce", .Scenario = "fatal", .Options = {"LogFlags = 0x02"},
+     .Display = true, .Answers = {{"Error."}, {"Request", "Tab Return", "Opened job 7"}}, .Signal = SIGSEGV,
+     .Logged = {"Access violation", "Opened job 7"}},
     {.Name = "AHelperThatShowsNothingIsGivenUp", .Scenario = "fatal", .Display = true, .Signal = SIGSEGV,
      .Logged = {"Access violation"}, .SilentHelper = true, .Written = {"Application:"}},
     // Threads that go on while a thread object's exception is reported, paused as the options ask.
@@ -129,10 +139,11 @@ TEST_P(VictimRun, TheProgramGoesOnOrEndsByItsFaultWithoutHanging) {
     path = std::make_unique<TEnv>("PATH", (bin + ":" + std::getenv("PATH")).c_str());
   }
   TVictim victim(c.Name, arguments, debugger);
-  if (c.Answer) {
+  for (const TVictimAnswer& a : c.Answers) {
     const std::string xdotool = "/usr/bin/timeout 20 /usr/bin/xdotool ";
-    EXPECT_EQ(Shell(xdotool + "search --sync --name '^" + std::string(c.Answer) + "$' windowfocus --sync %1"), 0);
-    EXPECT_EQ(Shell(xdotool + "sleep 0.3 key --delay 100 " + c.Keys), 0);
+    EXPECT_EQ(Shell(xdotool + "search --sync --name '^" + a.Caption + "$' windowfocus --sync %1"), 0) << a.Caption;
+    if (a.Typed) EXPECT_EQ(Shell(xdotool + "sleep 0.3 type --delay 50 '" + a.Typed + "'"), 0);
+    EXPECT_EQ(Shell(xdotool + "sleep 0.3 key --delay 100 " + a.Keys), 0);
   }
   const TVictimEnd end = victim.Wait(kLimitSeconds);
   ASSERT_FALSE(end.Hung) << end.Errors;
