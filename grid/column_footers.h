@@ -76,6 +76,8 @@ class TColumnFooterX : public TCollectionItem {
   virtual void RestoreDefaults();
   // Adds, re-points or removes the footer's aggregate for its type and field.
   void BindSum();
+  // Removes the footer's aggregate from the grid's sum list.
+  void DropSum();
 
   void Assign(TPersistent* Source) override;
 
@@ -84,7 +86,6 @@ class TColumnFooterX : public TCollectionItem {
   void Init();
   void FooterChanged();
   void FontChanged();
-  void DropSum();
   bool IsAlignmentStored();
   bool IsColorStored() const;
   bool IsToolTipsStored() const;

@@ -110,8 +110,15 @@ TColumnX::TColumnX(TCollection* Collection) : TCollectionItem(Collection) {
   init_width_ = Width();
 }
 
-// The image change link leaves its list by itself.
-TColumnX::~TColumnX() = default;
+// While the column is whole and still in the grid, its footers give their aggregates back to the
+// grid's sum list and the grid hears of the leaving (it reads the title's sort place). The image
+// change link leaves its list by itself.
+TColumnX::~TColumnX() {
+  if (footer_) footer_->DropSum();
+  if (footers_)
+    for (int i = 0; i < footers_->Count(); ++i) footers_->GetFooter(i)->DropSum();
+  LeaveCollection();
+}
 
 std::unique_ptr<TColumnTitleX> TColumnX::CreateTitle() { return std::make_unique<TColumnTitleX>(this); }
 std::unique_ptr<TColumnFooterX> TColumnX::CreateFooter() { return std::make_unique<TColumnFooterX>(this); }

@@ -106,7 +106,6 @@ void TFilterRowX::EndQuietly() {
 }
 
 void TFilterRowX::ColumnRemoved(TColumnX* Column) {
-  // Only the pointer: a column freed directly is half gone when the grid hears of it.
   if (Column != column_) return;
   column_ = nullptr;
   Conceal();

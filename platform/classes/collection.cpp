@@ -13,7 +13,9 @@ TCollectionItem::TCollectionItem(TCollection* Collection) {
   if (Collection) Collection->Link(this);
 }
 
-TCollectionItem::~TCollectionItem() {
+TCollectionItem::~TCollectionItem() { LeaveCollection(); }
+
+void TCollectionItem::LeaveCollection() {
   if (collection_) collection_->RemoveItem(this, !announced_);
 }
 

@@ -6,7 +6,8 @@
 // the collection (Notify cnAdded, then Update). Delete and Clear tell the collection before the
 // item is destroyed (cnDeleting from Delete, then cnExtracting), so receivers see a whole item; the
 // item's own destructor still finds its collection. An item deleted directly is announced
-// (cnExtracting) from ~TCollectionItem, after its derived parts are gone: use only the pointer.
+// (cnExtracting) from ~TCollectionItem, after its derived parts are gone: use only the pointer, or
+// have the item class call LeaveCollection first in its destructor.
 
 #include <string>
 #include <vector>
@@ -55,6 +56,9 @@ class TCollectionItem : public TPersistent {
   virtual std::string GetDisplayName();
   // Tells the collection this item (or, with AllItems, every item) changed.
   void Changed(bool AllItems);
+  // Leaves the collection as the base destructor would (announced unless Delete or Clear did). Called
+  // first in a descendant's destructor, the collection hears of the leaving while the item is whole.
+  void LeaveCollection();
 
  private:
   friend class TCollection;

@@ -244,6 +244,7 @@ TEST_F(FilterRow, TheEditorFollowsItsColumnWhereverTheLayoutPutsIt) {
       {"a column on its left deleted", nullptr, [this] { grid->Columns()->Delete(0); }, true},
       {"the filter row hidden", nullptr, [this] { grid->STFilter()->SetVisible(false); }, false},
       {"the column deleted", nullptr, [this] { grid->Columns()->Delete(ColumnOf("Code")->Index()); }, false},
+      {"the column freed", nullptr, [this] { delete ColumnOf("Code"); }, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Change);

@@ -168,6 +168,38 @@ TEST_F(SortMarkers, ClearingAMiddleColumnRenumbersTheOnesAfterIt) {
   EXPECT_EQ(T(0)->SortIndex(), 1);
 }
 
+// However a column leaves the grid, the grid lets it go while it is whole: the sort markers after
+// it move up, the column selection drops it and its footers' aggregates leave the sum list.
+TEST_F(SortMarkers, AColumnLeavesTheGridWholeHoweverItGoes) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TColumnX*)> Remove;
+  };
+  const TCase cases[] = {
+      {"deleted through the collection", [this](TColumnX* c) { grid->Columns()->Delete(c->Index()); }},
+      {"freed", [](TColumnX* c) { delete c; }},
+  };
+  grid->SetOptionsX(grid->OptionsX() + dgxMultiSortMarking);
+  grid->SumList()->SetActive(true);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    grid->Columns()->Clear();
+    for (const char* f : {"Id", "Name", "Code", "Price"}) grid->Columns()->Add()->SetFieldName(f);
+    for (int i : {0, 1, 2}) T(i)->SetSortMarker(smDownX);
+    grid->Selection()->Columns()->Select(Column(1), false);
+    Column(1)->Footer()->SetValueType(fvtCount);
+    Column(1)->Footers()->Add()->SetValueType(fvtCount);
+    ASSERT_EQ(grid->SumList()->SumCollection()->Count(), 2);
+    c.Remove(Column(1));
+    ASSERT_EQ(grid->SortMarkedColumns().Count(), 2);
+    EXPECT_EQ(grid->SortMarkedColumns()[1], Column(1));  // Code
+    EXPECT_EQ(T(1)->SortIndex(), 2);
+    EXPECT_EQ(grid->Selection()->Columns()->Count(), 0);
+    EXPECT_EQ(grid->Selection()->SelectionType(), gstNon);
+    EXPECT_EQ(grid->SumList()->SumCollection()->Count(), 0);
+  }
+}
+
 TEST_F(SortMarkers, ColumnsTakenOverKeepTheirPlacesInTheSortList) {
   grid->SetOptionsX(grid->OptionsX() + dgxMultiSortMarking);
   T(2)->SetSortMarker(smDownX);
