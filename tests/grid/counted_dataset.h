@@ -48,9 +48,11 @@ class TCountedDataSet : public TDataSet {
   void InternalOpen() override {
     BindFields();
     cursor_ = -1;
+    open_ = true;
   }
-  void InternalClose() override {}
-  bool IsCursorOpen() const override { return true; }
+  // A closed dataset reads no records, even when a link comes or goes.
+  void InternalClose() override { open_ = false; }
+  bool IsCursorOpen() const override { return open_; }
   TGetResult GetRecord(TRecordBuffer& Buffer, TGetMode GetMode) override {
     switch (GetMode) {
       case gmCurrent:
@@ -102,6 +104,7 @@ class TCountedDataSet : public TDataSet {
   std::int64_t count_;
   bool sequenced_;
   std::int64_t cursor_ = -1;
+  bool open_ = false;
 };
 
 }  // namespace lab::gridtest

@@ -8,6 +8,7 @@
 #include "counted_dataset.h"
 #include "grid/column_filter.h"
 #include "grid_fixture.h"
+#include "platform/db/field_kinds.h"
 
 namespace lab {
 namespace {
@@ -140,13 +141,25 @@ TEST_F(ColumnFilter, ConditionsAreReadAsTheFieldsValuesAndRenderedBack) {
 }
 
 // A filter's drop-down values come from its list dataset, and only while the grid shows data; a
-// dataset that is no TMemDataSet is walked, its values ordered as numbers and the dataset left on
-// its record.
+// dataset that is no TMemDataSet is walked, its values ordered as numbers, each once, nulls left
+// out, and the dataset left on its record.
 TEST_F(ColumnFilter, DropDownValuesComeFromTheListDatasetWhileTheGridShowsData) {
   TSTColumnFilterX* f = grid->Columns()->Add()->STFilter();
   f->Column()->SetFieldName("Name");
-  f->SetListField("N");
   gridtest::TCountedDataSet counted(nullptr, 12);
+  auto* n = new TIntegerField(&counted);
+  n->SetFieldName("N");
+  n->SetDataSet(&counted);
+  // In record order 10, 2, 3, null, 10, ...
+  auto* rest = new TIntegerField(&counted);
+  rest->SetFieldName("Rest");
+  rest->SetCalculated(true);
+  rest->SetDataSet(&counted);
+  counted.OnCalcFields = [rest](TDataSet* d) {
+    const int i = d->FieldByName("N")->AsInteger() % 4;
+    if (i == 0) rest->Clear();
+    else rest->SetAsInteger(i == 1 ? 10 : i);
+  };
   counted.Open();
   counted.SetRecNo(5);
   TDataSource list_source(nullptr);
@@ -154,26 +167,31 @@ TEST_F(ColumnFilter, DropDownValuesComeFromTheListDatasetWhileTheGridShowsData) 
   struct TCase {
     const char* Case;
     TDataSource* ListSource;
-    bool GridOpen;
-    std::vector<std::string> Values;  // none: no list
+    bool GridOpen, ListOpen;
+    const char* Field;
+    std::vector<std::string> Values;
+    bool Listed = true;
   };
   const TCase cases[] = {
-      {"no list dataset", nullptr, true, {}},
-      {"the grid's dataset closed", &list_source, false, {}},
-      {"a list dataset", &list_source, true, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}},
+      {"no list dataset", nullptr, true, true, "N", {}, false},
+      {"the grid's dataset closed", &list_source, false, true, "N", {}, false},
+      {"a list dataset", &list_source, true, true, "N", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}},
+      {"a field walked out of order", &list_source, true, true, "Rest", {"2", "3", "10"}},
+      {"the list dataset closed", &list_source, true, false, "N", {}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Case);
+    f->SetListField(c.Field);
     f->SetListSource(c.ListSource);
     ds->SetActive(c.GridOpen);
+    if (!c.ListOpen) counted.Close();
     const auto list = f->CreateFieldValueList();
-    if (c.Values.empty()) {
-      EXPECT_FALSE(list);
-      continue;
-    }
-    ASSERT_TRUE(list);
+    ASSERT_EQ(static_cast<bool>(list), c.Listed);
+    if (!list) continue;
     EXPECT_EQ(list->Values(), c.Values);
-    EXPECT_EQ(counted.RecNo(), 5);
+    if (c.ListOpen) {
+      EXPECT_EQ(counted.RecNo(), 5);
+    }
   }
   f->SetListSource(nullptr);
 }

@@ -194,7 +194,10 @@ TEST_F(FilterRowEditor, TypingSetsTheConditionAsItGoes) {
 TEST_F(FilterRowEditor, ItemTagsAnswerNoneOutsideTheSpecialItems) {
   TInplaceFilterEditX editor(nullptr);
   editor.Items()->SetText("(Clear filter)\n(All)\n10\n20");
-  editor.SetItemTags({fsiClearFilterX, fsiAllX});
+  // The room past the tags holds other tags: a read past the end would find one.
+  std::vector<int> tags = {fsiClearFilterX, fsiAllX, fsiEmptyX, fsiNotEmptyX};
+  tags.resize(2);
+  editor.SetItemTags(std::move(tags));
   const int count = editor.Items()->Count();
   const std::pair<int, int> cases[] = {{-1, fsiNoneX}, {0, fsiClearFilterX}, {1, fsiAllX},
                                        {2, fsiNoneX},  {count - 1, fsiNoneX}, {count, fsiNoneX}};
