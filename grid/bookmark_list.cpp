@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "grid/selection.h"
 #include "platform/db/dataset.h"
 #include "platform/db/db_errors.h"
 #include "platform/rtl/checks.h"
@@ -142,11 +141,8 @@ void TBookmarkListX::SetCurrentRowSelected(bool Value) {
   CheckOrderAround(static_cast<std::size_t>(index));
   Changed();
   grid_.RepaintCurrentRecord();
-  TDBGridXSelection* selection = grid_.GridSelection();
-  if (Count() > 0 && selection->SelectionType() != gstRecordBookmarks) {
-    selection->Clear();
-    selection->SetSelectionType(gstRecordBookmarks);
-  }
+  IRowsSelectionX* selection = grid_.RowsSelection();
+  if (Count() > 0) selection->RowsPicked();
   selection->UpdateState();
   selection->SelectionChanged();
 }
@@ -156,9 +152,9 @@ void TBookmarkListX::Clear() {
   items_.clear();
   DropKeys();
   Changed();
-  grid_.GridSelection()->UpdateState();
+  grid_.RowsSelection()->UpdateState();
   grid_.RepaintGrid();
-  grid_.GridSelection()->SelectionChanged();
+  grid_.RowsSelection()->SelectionChanged();
 }
 
 void TBookmarkListX::Delete() {
@@ -178,7 +174,7 @@ void TBookmarkListX::Delete() {
       Changed();
     }
   }
-  grid_.GridSelection()->UpdateState();
+  grid_.RowsSelection()->UpdateState();
 }
 
 void TBookmarkListX::LinkActive(bool Value) {
@@ -243,7 +239,7 @@ bool TBookmarkListX::Refresh() {
   }
   Changed();
   if (items_.size() == before) return false;
-  grid_.GridSelection()->UpdateState();
+  grid_.RowsSelection()->UpdateState();
   grid_.RepaintGrid();
   return true;
 }

@@ -689,6 +689,7 @@ class TCustomDBGridX : public TCustomGrid,
   bool SelectionLinkActive() override;
   TDBGridColumnsX* SelectionColumns() override { return columns_.get(); }
   TDBGridXSelection* GridSelection() override { return selection_.get(); }
+  IRowsSelectionX* RowsSelection() override { return selection_.get(); }
   TBookmarkListX* GridSelectedRows() override { return selected_rows_.get(); }
   void ForEachRecordShown(const std::function<void(int GridRow)>& Action) override { ForEachShownRecord(Action); }
   TGridCoord GridCellCount() override { return {ColCount(), RowCount()}; }

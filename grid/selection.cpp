@@ -167,6 +167,12 @@ void TDBGridXSelection::SetSelectionType(TDBGridXSelectionType Value) {
   grid_.SelectionKindChanged();
 }
 
+void TDBGridXSelection::RowsPicked() {
+  if (type_ == gstRecordBookmarks) return;
+  Clear();
+  SetSelectionType(gstRecordBookmarks);
+}
+
 void TDBGridXSelection::SelectionChanged() {
   grid_.SelectionChangeEvent();
 }

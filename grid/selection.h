@@ -80,7 +80,7 @@ class TDBGridXSelectionCols : public TColumnsXList {
   bool adding_ = false;
 };
 
-class TDBGridXSelection : public TObject {
+class TDBGridXSelection : public TObject, public IRowsSelectionX {
   LAB_CLASS(TDBGridXSelection, TObject)
  public:
   explicit TDBGridXSelection(ISelectionHostX& AGrid);
@@ -98,13 +98,12 @@ class TDBGridXSelection : public TObject {
   void SelectAll();
   // Whether a data cell (a data column and a record) is selected.
   bool DataCellSelected(int DataCol, const TBookmark& Bookmark);
-  // A record or column selection left empty becomes none.
-  void UpdateState();
+  void RowsPicked() override;
+  void UpdateState() override;
   // The grid cells of the selection (grid columns and rows); all -1 for none.
   TGridRect SelectionToGridRect();
   void LinkActive(bool Value);
-  // Fires the grid's OnSelectionChanged.
-  virtual void SelectionChanged();
+  void SelectionChanged() override;
 
  private:
   ISelectionHostX& grid_;

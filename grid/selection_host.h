@@ -1,7 +1,8 @@
 #pragma once
 // What the grid's selection (selection.h) and its selected records (bookmark_list.h) ask of the
 // grid that owns them: its records, its columns, where records stand on screen, what to repaint
-// and whom to tell. The grid implements it; the selection needs nothing else of the grid.
+// and whom to tell. The grid implements it; the selection needs nothing else of the grid. The
+// selected records reach the selection only through IRowsSelectionX.
 
 #include <functional>
 
@@ -14,6 +15,20 @@ class TDBGridColumnsX;
 class TDBGridXSelection;
 class TBookmarkListX;
 
+// What the selected records tell the selection, which holds them as one of its kinds.
+class IRowsSelectionX {
+ public:
+  // Records were picked: a selection of another kind is cleared and the records become the selection.
+  virtual void RowsPicked() = 0;
+  // A record or column selection left empty becomes none.
+  virtual void UpdateState() = 0;
+  // Fires the grid's OnSelectionChanged.
+  virtual void SelectionChanged() = 0;
+
+ protected:
+  ~IRowsSelectionX() = default;
+};
+
 class ISelectionHostX {
  public:
   virtual ~ISelectionHostX() = default;
@@ -23,6 +38,7 @@ class ISelectionHostX {
   // The grid's columns, its selection and its selected records.
   virtual TDBGridColumnsX* SelectionColumns() = 0;
   virtual TDBGridXSelection* GridSelection() = 0;
+  virtual IRowsSelectionX* RowsSelection() = 0;
   virtual TBookmarkListX* GridSelectedRows() = 0;
   // Calls Action(grid row) for each record on screen while it is the record the fields show.
   virtual void ForEachRecordShown(const std::function<void(int GridRow)>& Action) = 0;
