@@ -84,7 +84,9 @@ TEST_F(FindDialog, FindsTheNextMatchByColumnDirectionAndMatch) {
     EXPECT_EQ(Id(), c.Found ? c.Found : c.From);
     EXPECT_EQ(grid->SelectedIndex(), c.Found ? c.FoundColumn : 2);
     EXPECT_EQ(told.size(), c.Found ? 0u : 1u);
-    if (!c.Found && !told.empty()) EXPECT_EQ(told[0], "\"" + std::string(c.Text) + "\" was not found.");
+    if (!c.Found && !told.empty()) {
+      EXPECT_EQ(told[0], "\"" + std::string(c.Text) + "\" was not found.");
+    }
   }
   const TRect r = dialog->CloseButton()->ClientRect();
   headless::Click(dialog->CloseButton()->Handle(), r.Right / 2, r.Bottom / 2);
