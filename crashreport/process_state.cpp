@@ -42,9 +42,10 @@ std::uint32_t BlockCapacity(const void* Data) {
 
 }  // namespace
 
-void SaveContext(const ucontext_t& Source, TCrashContext& Dest) noexcept {
+void SaveContext(const ucontext_t& Source, TCrashContext& Dest, std::uint32_t Held) noexcept {
   std::memcpy(Dest.Gregs, Source.uc_mcontext.gregs, sizeof Dest.Gregs);
   Dest.ContextFlags = CONTEXT_FULL;
+  Dest.Held = Held;
 }
 
 // Options of the running module.

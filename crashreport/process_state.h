@@ -26,18 +26,32 @@ class TCrashModulesList;
 class TCrashStackList;
 
 // A saved register context: the x86-64 general registers as ucontext_t keeps them (indexed by
-// REG_R8 ... REG_RIP of sys/ucontext.h). ContextFlags is CONTEXT_FULL once filled.
+// REG_R8 ... REG_RIP of sys/ucontext.h). ContextFlags is CONTEXT_FULL once filled; Held has the bit
+// 1 << REG_x of each register that was read, and only those are ever shown.
 constexpr std::uint32_t CONTEXT_FULL = 0x10007;
 struct TCrashContext {
   std::uint32_t ContextFlags = 0;
+  std::uint32_t Held = 0;
   greg_t Gregs[NGREG] = {};
 
+  bool Holds(int Register) const noexcept { return Register >= 0 && Register < NGREG && ((Held >> Register) & 1); }
   std::uintptr_t Rip() const noexcept { return static_cast<std::uintptr_t>(Gregs[REG_RIP]); }
   std::uintptr_t Rsp() const noexcept { return static_cast<std::uintptr_t>(Gregs[REG_RSP]); }
   std::uintptr_t Rbp() const noexcept { return static_cast<std::uintptr_t>(Gregs[REG_RBP]); }
 };
-// Copies the general registers of a signal context. Async-signal-safe.
-void SaveContext(const ucontext_t& Source, TCrashContext& Dest) noexcept;
+// A signal's context holds every general register.
+inline constexpr std::uint32_t kSignalContextRegisters = (std::uint32_t{1} << NGREG) - 1;
+// getcontext fills only the registers a call keeps (RBX, RBP, R12 to R15), the argument registers,
+// RSP and RIP; RAX, R10, R11, the flags and the fault's registers keep what the buffer held.
+inline constexpr std::uint32_t kGetcontextRegisters = [] {
+  std::uint32_t held = 0;
+  for (int r : {REG_RBX, REG_RBP, REG_R12, REG_R13, REG_R14, REG_R15, REG_RDI, REG_RSI, REG_RDX, REG_RCX, REG_R8,
+                REG_R9, REG_RSP, REG_RIP})
+    held |= std::uint32_t{1} << r;
+  return held;
+}();
+// Copies the general registers of a context; Held names those it holds. Async-signal-safe.
+void SaveContext(const ucontext_t& Source, TCrashContext& Dest, std::uint32_t Held = kSignalContextRegisters) noexcept;
 
 // The exception being reported, as every event receives it; filled in this order by the handler.
 struct TCrashExceptionRecord {

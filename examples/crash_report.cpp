@@ -58,7 +58,7 @@ TCrashStackList g_stack;
 [[noreturn]] __attribute__((noinline)) void RaiseConvertError(const std::string& Text) {
   ucontext_t here{};  // getcontext leaves the registers a call may change unset
   ::getcontext(&here);
-  SaveContext(here, g_context);
+  SaveContext(here, g_context, kGetcontextRegisters);
   g_raise_address = CallInstructionBefore(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));
   BuildCallStack(g_stack, TMemoryMap(), g_raise_address, g_context.Rsp(), CurrentThreadStack().High,
                  kAllCallStackKinds, -1, -1, true, 1, GetCurrentThreadID());

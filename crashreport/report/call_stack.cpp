@@ -306,8 +306,10 @@ class TStackWords {
   void Read(std::uintptr_t At, std::uint8_t* Out, std::size_t Size) const {
     std::memset(Out, 0, Size);
     if (copy_) {
+      // Read as a live stack is (ReadMemory), not copied: a stack holds words its thread never
+      // wrote, which the scan may look at, and a memory checker sees what a system call read as set.
       if (At >= copy_start_ && At < copy_start_ + copy_size_)
-        std::memcpy(Out, copy_ + (At - copy_start_), std::min(Size, copy_start_ + copy_size_ - At));
+        ReadMemory(copy_ + (At - copy_start_), Out, std::min(Size, copy_start_ + copy_size_ - At));
     } else if (memory_.IsReadable(At, Size)) {
       ReadMemory(reinterpret_cast<const void*>(At), Out, Size);
     } else {

@@ -78,7 +78,8 @@ std::string GetExceptionMessage(const TExceptNotifyParams& Params) {
   const std::exception* exception = AsStdException(record);
   if (!exception) return FormatExceptionMessage(nullptr);
   std::string message = exception->what();
-  if (Params.Context && Params.Context->ContextFlags == CONTEXT_FULL && record.ExceptionClass &&
+  if (Params.Context && Params.Context->ContextFlags == CONTEXT_FULL && Params.Context->Holds(REG_CR2) &&
+      Params.Context->Holds(REG_ERR) && record.ExceptionClass &&
       ClassInheritsFromName(*record.ExceptionClass, "EAccessViolation")) {
     // The fault as the processor saw it: the touched address in CR2, a write in its error code.
     TAccessFault fault;

@@ -269,7 +269,8 @@ std::string RegisterLine(const std::array<const char*, 2>& Names, const TCrashCo
   for (std::size_t k = 0; k < 2; ++k) {
     if (k == 1) line += "   ";
     line += PadRight(std::string(Names[k]) + ":", 4) + " ";
-    line += Context ? Hex(static_cast<std::uintptr_t>(Context->Gregs[RegisterIndex(Names[k])])) : kNoRegisterValue;
+    const int index = RegisterIndex(Names[k]);
+    line += Context && Context->Holds(index) ? Hex(static_cast<std::uintptr_t>(Context->Gregs[index])) : kNoRegisterValue;
   }
   return line + "\r\n";
 }

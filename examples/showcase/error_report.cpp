@@ -1,26 +1,15 @@
 #include "error_report.h"
 
-#include <ucontext.h>
-
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <thread>
 
-#include "crashreport/report/call_stack.h"
-#include "crashreport/dialogs/crash_dialogs.h"
-#include "crashreport/capture/last_exception.h"
-#include "crashreport/report/memory_map.h"
-#include "crashreport/report/module_list.h"
+#include "crashreport/capture/fault_capture.h"
 #include "crashreport/process_state.h"
-#include "crashreport/report/report_text.h"
-#include "crashreport/report/thread_stacks.h"
-#include "crashreport/dialogs/window_services.h"
 #include "platform/controls/menus.h"
-#include "platform/rtl/clock.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/strutils.h"
-#include "platform/rtl/threads.h"
+#include "platform/rtl/string_list.h"
 
 namespace showcase {
 
@@ -28,57 +17,20 @@ namespace {
 
 using namespace lab;
 
-// Where the error is raised: its registers and call stack, as the crash reporter's capture takes them.
-TCrashContext g_context;
-std::uintptr_t g_raise_address = 0;
-TCrashStackList g_stack;
+// The job opened last, as the job browser reopens it: one past the end of the list, a fault of the
+// program that the list's bounds check raises.
+__attribute__((noinline)) std::string LastOpenedJob(const TStringList& Opened) { return Opened.Strings(Opened.Count()); }
 
-[[noreturn]] __attribute__((noinline)) void RaiseBadJobNumber(const std::string& Text) {
-  ucontext_t here{};  // getcontext leaves the registers a call may change unset
-  ::getcontext(&here);
-  SaveContext(here, g_context);
-  g_raise_address = CallInstructionBefore(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));
-  g_stack.Clear();
-  BuildCallStack(g_stack, TMemoryMap(), g_raise_address, g_context.Rsp(), CurrentThreadStack().High,
-                 kAllCallStackKinds, -1, -1, true, 1, GetCurrentThreadID());
-  throw EConvertError("'%s' is not a valid job number", Text);
-}
-
-__attribute__((noinline)) int OpenJob(const std::string& Text) {
-  std::int32_t job = 0;
-  if (!TryStrToInt(Text, job)) RaiseBadJobNumber(Text);
-  return job;
-}
-
-void Report(const std::exception& Error) {
-  ResetExceptionState();
-  TCrashProcessState& state = CrashState();
-  state.ExceptionTime = Now();
-  TCrashExceptionRecord& record = state.ExceptionRecord;
-  record.ExceptionObject = dynamic_cast<const void*>(&Error);
-  record.ExceptionClass = &typeid(Error);
-  record.ExceptionAddress = reinterpret_cast<const void*>(g_raise_address);
-  record.ThreadID = GetCurrentThreadID();
-  record.CallStack = &g_stack;
-  state.CustomData = "Job browser: the job number came from the search box.";
-  state.SendChecked = state.AttachChecked = true;
-  ++state.ErrorCount;
-  EnumerateModules();
-  TExceptNotifyParams params;
-  params.Context = &g_context;
-  params.StackPointer = reinterpret_cast<const void*>(g_context.Rsp());
-  params.ThreadID = record.ThreadID;
-  BuildReportText(params, true);
-  SetExceptionMessageReplacement(Error.what());
-  ShowExceptionDialog();
-  if (state.CopyChecked) CopyTextToClipboard(CurrentReport().Report);
-  SetExceptionMessageReplacement("");
-  record.CallStack = nullptr;
+__attribute__((noinline)) std::string ReopenLastJob() {
+  TStringList opened;
+  opened.Add("24417");
+  opened.Add("24418");
+  return LastOpenedJob(opened);
 }
 
 int* volatile g_no_job = nullptr;
 
-__attribute__((noinline)) void ThrowFromHandler() { OpenJob("7/12"); }
+__attribute__((noinline)) void ThrowFromHandler() { ReopenLastJob(); }
 
 __attribute__((noinline)) void WriteThroughNull() { *g_no_job = 1; }
 
@@ -109,9 +61,9 @@ TPopupMenu* MakeCrashMenu(TComponent* Owner) {
 
 void ShowCaughtError() {
   try {
-    OpenJob("12x4");
-  } catch (const std::exception& error) {
-    Report(error);
+    ReopenLastJob();
+  } catch (...) {
+    ReportCaughtException(std::current_exception());
   }
 }
 

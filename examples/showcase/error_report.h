@@ -1,8 +1,8 @@
 #pragma once
-// The crash reporter at work in the showcase: an exception the program catches (a job number that
-// is no number) is reported with its call stack, the modules and the registers, and shown in the
-// crash reporter's exception dialog, whose Details show the report's pages; and the faults of the
-// "Crash" menu, each caught, reported and shown by the crash reporter itself.
+// The crash reporter at work in the showcase: an error the program catches (the job browser reopens
+// the job it opened last and reads one past the end of its list) is reported as the message loop
+// reports one, in the crash reporter's exception dialog, whose Details show the report's pages; and
+// the faults of the "Crash" menu, each caught, reported and shown by the crash reporter itself.
 
 namespace lab {
 class TComponent;
@@ -11,8 +11,8 @@ class TPopupMenu;
 
 namespace showcase {
 
-// Raises and catches the error, builds its report and shows the dialog; with "Copy to clipboard"
-// checked the report goes to the clipboard.
+// Raises and catches the error and hands it to the crash reporter, which shows, logs and keeps or
+// sends its report as the options and the user's choices say.
 void ShowCaughtError();
 
 // The "Crash" menu: an exception nothing in the program catches but its message loop (its dialog

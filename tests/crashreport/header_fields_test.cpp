@@ -113,6 +113,7 @@ TEST_F(HeaderFields, AccessViolationMessageFromTheRegisterContext) {
   Raise(fault, nullptr);
   TCrashContext context;
   context.ContextFlags = CONTEXT_FULL;
+  context.Held = kSignalContextRegisters;
   context.Gregs[REG_RIP] = reinterpret_cast<greg_t>(&GetExceptionMessage);
   context.Gregs[REG_CR2] = 0x10;
   context.Gregs[REG_ERR] = 6;  // a write from user mode
@@ -126,8 +127,10 @@ TEST_F(HeaderFields, AccessViolationMessageFromTheRegisterContext) {
   context.Gregs[REG_RIP] = 0x10;  // a call through a null function pointer: no module
   EXPECT_EQ(GetExceptionMessage(params), "Access violation at address 0000000000000010. Read of address "
                                          "0000000000000010.");
-  // Without a context the message stays as it was made.
+  // Without a context, or one that did not read the fault's registers, the message stays as it was made.
   EXPECT_EQ(GetExceptionMessage({}), "Segmentation fault.");
+  context.Held = kGetcontextRegisters;
+  EXPECT_EQ(GetExceptionMessage(params), "Segmentation fault.");
 }
 
 TEST_F(HeaderFields, ActiveControlsAndDisplayThroughTheGui) {

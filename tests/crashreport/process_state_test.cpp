@@ -2,6 +2,7 @@
 
 #include <ucontext.h>
 
+#include <cstring>
 #include <thread>
 
 #include "crashreport/process_state.h"
@@ -81,9 +82,29 @@ TEST_F(ProcessState, SavedContextHoldsTheSignalRegisters) {
   TCrashContext saved;
   SaveContext(context, saved);
   EXPECT_EQ(saved.ContextFlags, CONTEXT_FULL);
+  EXPECT_EQ(saved.Held, kSignalContextRegisters);
   EXPECT_EQ(saved.Rsp(), static_cast<std::uintptr_t>(context.uc_mcontext.gregs[REG_RSP]));
   EXPECT_EQ(saved.Rip(), static_cast<std::uintptr_t>(context.uc_mcontext.gregs[REG_RIP]));
   EXPECT_EQ(saved.Gregs[REG_R15], context.uc_mcontext.gregs[REG_R15]);
+}
+
+// The registers getcontext is said to hold are those it writes: taken twice over buffers of two
+// patterns, a register it writes cannot match both, one it leaves matches both.
+TEST_F(ProcessState, GetcontextHoldsTheRegistersItWrites) {
+  ucontext_t first, second;
+  std::memset(&first, 0xA5, sizeof first);
+  std::memset(&second, 0x5A, sizeof second);
+  ASSERT_EQ(getcontext(&first), 0);
+  ASSERT_EQ(getcontext(&second), 0);
+  for (int r = 0; r < NGREG; ++r) {
+    const bool left = first.uc_mcontext.gregs[r] == static_cast<greg_t>(0xA5A5A5A5A5A5A5A5) &&
+                      second.uc_mcontext.gregs[r] == static_cast<greg_t>(0x5A5A5A5A5A5A5A5A);
+    EXPECT_EQ(!left, ((kGetcontextRegisters >> r) & 1) != 0) << "register " << r;
+  }
+  TCrashContext saved;
+  SaveContext(first, saved, kGetcontextRegisters);
+  EXPECT_TRUE(saved.Holds(REG_RBX));
+  EXPECT_FALSE(saved.Holds(REG_RAX));
 }
 
 TEST_F(ProcessState, ForceTerminationMarksTheOptionsInForce) {

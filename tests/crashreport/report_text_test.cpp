@@ -67,6 +67,7 @@ class ReportText : public ::testing::Test {
     modules.Add(Module(0x00007FFFF7800000, "/usr/lib/x86_64-linux-gnu/libc.so.6", "", "2.36", 1922136,
                        EncodeDate(2023, 10, 2) + EncodeTime(12, 30, 5, 0)));
     context.ContextFlags = CONTEXT_FULL;
+    context.Held = kSignalContextRegisters;
     for (int r = 0; r < NGREG; ++r) context.Gregs[r] = 0x1000 + r;
     context.Gregs[REG_RIP] = 0x00005555555551A9;
     context.Gregs[REG_RSP] = 0x00007FFFFFFFDF00;
@@ -151,6 +152,15 @@ TEST_F(ReportText, TwoThreadsModulesAndTheCpuBlock) {
   EXPECT_EQ(texts.ExceptionModule, "lab_showcase");
   EXPECT_EQ(texts.ExceptionType, "lab::EConvertError");
   EXPECT_EQ(texts.ExceptionMessage, in.HeaderValues[9]);
+}
+
+TEST_F(ReportText, RegistersTheContextDidNotReadShowNoValue) {
+  context.Held = kGetcontextRegisters;
+  const std::string cpu = FormatReport(in).Cpu;
+  for (const char* line : {"RAX: ????               RDI: 0000000000001008\r\n",
+                           "R10: ????               R11: ????            \r\n",
+                           "RCX: 000000000000100E   RSP: 00007FFFFFFFDF00\r\n"})
+    EXPECT_NE(cpu.find(line), std::string::npos) << line << "\n" << cpu;
 }
 
 TEST_F(ReportText, NonAsciiTextWithoutContextOrReadableMemory) {
