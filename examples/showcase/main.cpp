@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "crash_reporting.h"
 #include "crashreport/crashlog.h"
 #include "crashreport/dialogs/dialog_helper.h"
 #include "crashreport/dialogs/platform_gui.h"
@@ -23,6 +25,7 @@
 #include "platform/controls/backend.h"
 #include "platform/controls/painting.h"
 #include "platform/graphics/png_file.h"
+#include "platform/rtl/exceptions.h"
 #include "trace_queue.h"
 
 namespace {
@@ -113,7 +116,15 @@ int main(int argc, char** argv) {
   Application->Initialize();
   // Started again to show the exception dialog of a fatal fault.
   if (const int code = RunDialogHelper(argc, argv); code >= 0) return code;
+  std::optional<showcase::TMailServer> server;
+  try {
+    server = showcase::MailServerOption(argc, argv);
+  } catch (const Exception& e) {
+    std::cerr << "examples_showcase: " << e.Message() << "\n" << showcase::kUsage << "\n";
+    return 2;
+  }
   // The crash reporter catches and reports what goes wrong from here on (the "Crash" menu shows it).
   UseUnit(CrashLogUnit);
+  showcase::TakePartInCrashReporting(Application, server);
   return Backend().Name() == "headless" ? PaintOffScreen() : RunOnDisplay();
 }
