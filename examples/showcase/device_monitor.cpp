@@ -14,6 +14,8 @@ TCodeEdit* TDeviceMonitor::MakeView(const char* Name) {
   view->Font()->SetHeight(-12);
   view->SetReadOnly(true);
   view->SetRightEdge(8888);  // beyond any line: no margin line
+  // A frame of a whole trace (400 radii) runs past 1,024 columns: End and the scroll bar reach its end.
+  view->SetOptions(view->Options() + eoAutoSizeMaxScrollWidth);
   view->SetPopupMenu(view_menu_);
   view->SetHighlighter(highlighter_);
   return view;
@@ -48,7 +50,9 @@ TDeviceMonitor::TDeviceMonitor(TComponent* AOwner) : TForm(AOwner) {
   // The operator indents with tabs: Tab stays in the notes instead of moving the focus, indents
   // selected lines, and types a tab character.
   notes_->SetWantTabs(true);
-  notes_->SetOptions(notes_->Options() + TCodeEditorOptions{eoShowSpecialChars, eoTabIndent, eoDropFiles} -
+  // Frames pasted from the views may be longer than 1,024 columns.
+  notes_->SetOptions(notes_->Options() +
+                     TCodeEditorOptions{eoShowSpecialChars, eoTabIndent, eoDropFiles, eoAutoSizeMaxScrollWidth} -
                      TCodeEditorOptions{eoTabsToSpaces});
   // Files dropped from a file manager are noted by name where they were dropped (undoable).
   notes_->OnDropFiles = [this](TObject*, int X, int Y, TStrings* Files) {
