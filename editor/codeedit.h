@@ -570,11 +570,10 @@ class TCustomCodeEdit : public TCustomControl {
   // Ends the deferral of RememberCaretColumn that an undo or redo step starts, remembering the
   // column where a deferred call left it stale.
   void RememberDeferredCaretColumn();
-  template <class F>
-  void ReplayItem(TCodeSelectionMode Mode, F&& Replay);
   // Replays one user step of an undo or redo list (the direction says which and how its marked
-  // groups open and close) in one paint lock; the caret's column, the caret scrolled into view and
-  // what follows the lines' change settle once at the end.
+  // groups open and close) in one paint lock, the options that replaying needs set once for all its
+  // items; the caret's column, the caret scrolled into view and what follows the lines' change settle
+  // once at the end, and the next paint draws the caret.
   struct TReplayDirection;
   void ReplayStep(const TReplayDirection& Direction);
   // A selection end within the text (and, in normal mode, within its line).
@@ -629,6 +628,10 @@ class TCustomCodeEdit : public TCustomControl {
   // and the caret is scrolled into view once.
   bool defer_caret_column_ = false;
   bool lines_changed_in_step_ = false;
+  // After an undo or redo step the caret stays off the screen until the next paint places it; the
+  // paint is asked for once, by the caret's cell invalidated.
+  bool caret_waits_for_paint_ = false;
+  bool caret_paint_asked_ = false;
   bool replaying_ = false;
   bool caret_column_stale_ = false;
   bool insert_mode_ = true;

@@ -420,7 +420,7 @@ void TCustomCodeEdit::HideCaret() {
 }
 
 void TCustomCodeEdit::ShowCaret() {
-  if (options_.Contains(eoNoCaret) || state_flags_.Contains(sfCaretVisible)) return;
+  if (options_.Contains(eoNoCaret) || caret_waits_for_paint_ || state_flags_.Contains(sfCaretVisible)) return;
   if (HandleAllocated() && win::ShowCaret(Handle())) state_flags_.Include(sfCaretVisible);
 }
 
@@ -435,7 +435,17 @@ void TCustomCodeEdit::UpdateCaret() {
   const int x = SaturateCast<int>(std::int64_t{p.X} + caret_offset_.X);
   const int y = SaturateCast<int>(std::int64_t{p.Y} + caret_offset_.Y + 1);
   const TRect client = ClientRect();
-  if (x >= gutter_width_ && x < client.Right && y >= client.Top && y < client.Bottom) {
+  const bool on_screen = x >= gutter_width_ && x < client.Right && y >= client.Top && y < client.Bottom;
+  if (caret_waits_for_paint_) {
+    // Off the screen until the paint that its cell, invalidated once, asks for places it.
+    HideCaret();
+    if (on_screen && !caret_paint_asked_) {
+      caret_paint_asked_ = true;
+      InvalidateRect({x - 1, p.Y, x + char_width_ + 1, p.Y + text_height_}, false);
+    }
+    return;
+  }
+  if (on_screen) {
     SetCaretPos(x, y);
     ShowCaret();
   } else {

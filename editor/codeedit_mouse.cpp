@@ -226,7 +226,9 @@ void TCustomCodeEdit::InvalidateLines(int FirstLine, int LastLine) {
     first = std::max(first, top_line_);
     last = std::min(last, top_line_ + lines_in_window_);
     if (last < first) return;
-    rect = {gutter_width_, static_cast<int>((std::int64_t{first} - top_line_) * text_height_), ClientWidth(),
+    // To the window's right edge: invalidating clips it to the client area, which would cost a
+    // window lookup here for every change.
+    rect = {gutter_width_, static_cast<int>((std::int64_t{first} - top_line_) * text_height_), Width(),
             static_cast<int>((std::int64_t{last} - top_line_ + 1) * text_height_)};
   }
   // While painting waits, the areas are gathered and invalidated once.

@@ -82,6 +82,7 @@ void TCustomCodeEdit::Paint() {
       plugin->AfterPaint(canvas, clip, first_row, last_row);
   DoOnPaint();
   DoOnPaintTransient(ttAfter);
+  caret_waits_for_paint_ = caret_paint_asked_ = false;
   UpdateCaret();
 }
 

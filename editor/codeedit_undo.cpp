@@ -176,19 +176,38 @@ void TCustomCodeEdit::ReplayStep(const TReplayDirection& Direction) {
   // the step, where the last item left it.
   defer_caret_column_ = true;
   TScopeExit caret_column([&] { RememberDeferredCaretColumn(); });
-  for (;;) {
-    const TCodeChangeReason reason = from->PeekItem()->ChangeReason();
-    (this->*Direction.Replay)();
-    const TCodeEditUndoItem* next = from->PeekItem();
-    if (!next) break;
-    if (marker_group) {
-      if (next->ChangeReason() != closing) continue;
+  // The caret is placed and drawn by the next paint: a run of steps before it (undo-all, a key
+  // repeated faster than painting) draws it once.
+  caret_waits_for_paint_ = true;
+  bool group_closed = false;
+  {
+    // While the items are replayed, lines are stored as the items say: trailing blanks trimmed by a
+    // change have items of their own. The caret may stand past line ends, where positions beyond
+    // MaxScrollWidth are reached too: text there (a long line loaded, tabs typed on past the caret's
+    // limit) is taken out and put back whole.
+    const TCodeEditorOptions options = options_;
+    options_.Include(eoScrollPastEol);
+    options_.Exclude(eoTrimTrailingSpaces);
+    const bool replaying = std::exchange(replaying_, true);
+    TScopeExit restore([&] {
+      options_ = options;
+      replaying_ = replaying;
+    });
+    for (;;) {
+      const TCodeChangeReason reason = from->PeekItem()->ChangeReason();
       (this->*Direction.Replay)();
-      if (Direction.GroupClosed) Direction.GroupClosed(*this);
-      break;
+      const TCodeEditUndoItem* next = from->PeekItem();
+      if (!next) break;
+      if (marker_group) {
+        if (next->ChangeReason() != closing) continue;
+        (this->*Direction.Replay)();
+        group_closed = true;
+        break;
+      }
+      if (!SameStep(*next, number, reason, Direction.GroupUndo)) break;
     }
-    if (!SameStep(*next, number, reason, Direction.GroupUndo)) break;
   }
+  if (group_closed && Direction.GroupClosed) Direction.GroupClosed(*this);
   // What follows a change of the lines beyond the selection (the gutter's digits, the top line
   // clamped) waits for the step's end too.
   if (std::exchange(lines_changed_in_step_, false)) LinesSettled();
@@ -205,28 +224,6 @@ void TCustomCodeEdit::SelectToReplace(TBufferCoord Begin, TBufferCoord End) {
   RecordStatusChange({scSelection});
 }
 
-// Replays one item taken off an undo list: its selection mode becomes the active one, painting waits
-// until Replay is done, and meanwhile the caret may stand past line ends, where the item's positions
-// may lie.
-template <class F>
-void TCustomCodeEdit::ReplayItem(TCodeSelectionMode Mode, F&& Replay) {
-  active_selection_mode_ = Mode;
-  BeginUpdate();
-  TScopeExit end_update([&] { EndUpdate(); });
-  // Lines are stored as the items say: trailing blanks trimmed by a change have items of their own.
-  // Positions beyond MaxScrollWidth are reached too: text there (a long line loaded, tabs typed on
-  // past the caret's limit) is taken out and put back whole.
-  const TCodeEditorOptions options = options_;
-  options_.Include(eoScrollPastEol);
-  options_.Exclude(eoTrimTrailingSpaces);
-  const bool replaying = std::exchange(replaying_, true);
-  TScopeExit restore([&] {
-    options_ = options;
-    replaying_ = replaying;
-  });
-  Replay();
-}
-
 // ---------------------------------------------------------------------------------------------
 // An item undone
 
@@ -236,125 +233,124 @@ void TCustomCodeEdit::UndoItem() {
   const TBufferCoord start = item->ChangeStartPos(), end = item->ChangeEndPos();
   const TCodeSelectionMode mode = item->ChangeSelMode();
   const TCodeChangeReason reason = item->ChangeReason();
-  ReplayItem(mode, [&] {
-    switch (reason) {
-      case crInsert:
-      case crPaste:
-      case crDragDropInsert: {
-        if (mode == smNormal && start.Line == end.Line && start.Char < end.Char && item->ChangeStr().empty() &&
-            start.Line <= lines_->Count() &&
-            static_cast<std::size_t>(end.Char - 1) <= lines_->LineView(start.Line - 1).size()) {
-          // Characters typed into one line (the commonest item by far) go in place: what selecting
-          // and replacing them would do, without a selection made to be replaced at once.
-          if (SelAvail()) InvalidateSelection();
-          std::u32string removed;
-          lines_->LineView(start.Line - 1)
-              .substr(static_cast<std::size_t>(start.Char - 1), static_cast<std::size_t>(end.Char - start.Char))
-              .AppendTo(removed);
-          InternalSetCaretXY(start);
-          lines_->DeleteChars(start.Line - 1, start.Char - 1, end.Char - start.Char);
-          block_begin_ = block_end_ = CaretXY();
-          RecordStatusChange({scSelection});
-          NotifyLinesDeleted(start.Line, 0);
-          redo_list_->AddChange(reason, start, start, removed, mode);
-          break;
-        }
-        SelectToReplace(start, end);
-        const std::u32string removed = DeletedSelText();
-        ReplaceSelectionEx(mode, item->ChangeStr(), false);
-        // The redo item ends where the text the insertion overwrote ends, now that it is back, so
-        // that redoing overwrites it again.
-        const TBufferCoord restored_end = item->ChangeStr().empty() ? start : CaretXY();
+  active_selection_mode_ = mode;
+  switch (reason) {
+    case crInsert:
+    case crPaste:
+    case crDragDropInsert: {
+      if (mode == smNormal && start.Line == end.Line && start.Char < end.Char && item->ChangeStr().empty() &&
+          start.Line <= lines_->Count() &&
+          static_cast<std::size_t>(end.Char - 1) <= lines_->LineView(start.Line - 1).size()) {
+        // Characters typed into one line (the commonest item by far) go in place: what selecting
+        // and replacing them would do, without a selection made to be replaced at once.
+        if (SelAvail()) InvalidateSelection();
+        std::u32string removed;
+        lines_->LineView(start.Line - 1)
+            .substr(static_cast<std::size_t>(start.Char - 1), static_cast<std::size_t>(end.Char - start.Char))
+            .AppendTo(removed);
         InternalSetCaretXY(start);
-        redo_list_->AddChange(reason, start, restored_end, removed, mode);
+        lines_->DeleteChars(start.Line - 1, start.Char - 1, end.Char - start.Char);
+        block_begin_ = block_end_ = CaretXY();
+        RecordStatusChange({scSelection});
+        NotifyLinesDeleted(start.Line, 0);
+        redo_list_->AddChange(reason, start, start, removed, mode);
         break;
       }
-      case crDeleteAfterCursor:
-      case crDelete:
-      case crSilentDelete:
-      case crSilentDeleteAfterCursor:
-      case crTrailingBlanksTrimmed:
-      case crDeleteAll: {
-        TBufferCoord p = MinBufferCoord(start, end);
-        if (mode == smColumn) p = {std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
-        if ((reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor) && p.Line > lines_->Count())
-          lines_->AddLine(U"");
-        DoSetCaretXY(p);
-        if (mode == smColumn) {
-          // A column block goes back by its display column, each line's piece where tabs put that
-          // column on the line. The end at that column kept it: the characters before it stayed.
-          const int left = std::min(CharIndexToColumn(start.Line, start.Char), CharIndexToColumn(end.Line, end.Char));
-          RestoreColumnBlock(p.Line, left, item->ChangeStr(), false);
-        } else {
-          ReplaceSelectionEx(mode, item->ChangeStr(), false);
-        }
-        switch (reason) {
-          case crDeleteAfterCursor:
-            PlaceCaretAndSelection(start, start, end);
-            break;
-          case crDelete:
-            PlaceCaretAndSelection(end, start, end);
-            break;
-          case crSilentDelete:
-            DoSetCaretXY(end);
-            break;
-          case crSilentDeleteAfterCursor:
-          case crTrailingBlanksTrimmed:
-            DoSetCaretXY(start);
-            break;
-          default:
-            DoSetCaretXY({1, 1});
-            break;
-        }
-        redo_list_->AddChange(reason, start, end, U"", mode);
-        break;
-      }
-      case crLineBreak: {
-        InternalSetCaretXY(start);
-        std::u32string line = lines_->GetLine(caret_y_ - 1);
-        const std::u32string& text = item->ChangeStr();
-        // The blanks a trimmed line lost come back before the moved text; nothing moved, nothing
-        // padded (blanks there would be ones the break never took away).
-        const bool leading_blank = !text.empty() && (text[0] == U' ' || text[0] == U'\t');
-        if (static_cast<int>(line.size()) < caret_x_ - 1 && !text.empty() && !leading_blank)
-          line.resize(static_cast<std::size_t>(caret_x_ - 1), U' ');
-        lines_->BeginUpdate();
-        {
-          TScopeExit end_lines([&] { lines_->EndUpdate(); });
-          StoreLine(caret_y_ - 1, line + text);
-          if (end.Line < lines_->Count()) lines_->Delete(end.Line);
-        }
-        NotifyLinesDeleted(caret_y_ + 1, 1);
-        redo_list_->AddChange(crLineBreak, start, end, U"", mode);
-        break;
-      }
-      case crIndent:
-        PlaceCaretAndSelection(end, start, end);
-        redo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
-        break;
-      case crUnindent:
-        // The removed indentation goes back in, one piece a line, at the block's column.
-        ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
-                          true);
-        PlaceCaretAndSelection(start, start, end);
-        redo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
-        break;
-      case crCaret:
-      case crSelection:
-        SwapCaretOrSelection(*this, *item, *redo_list_);
-        break;
-      case crWhiteSpaceAdd: {
-        PlaceCaretAndSelection(start, start, end);
-        const std::u32string removed = Utf8Decode(SelText());
-        ReplaceSelectionEx(mode, item->ChangeStr(), true);
-        InternalSetCaretXY(start);
-        redo_list_->AddChange(crWhiteSpaceAdd, start, end, removed, mode);
-        break;
-      }
-      default:
-        break;
+      SelectToReplace(start, end);
+      const std::u32string removed = DeletedSelText();
+      ReplaceSelectionEx(mode, item->ChangeStr(), false);
+      // The redo item ends where the text the insertion overwrote ends, now that it is back, so
+      // that redoing overwrites it again.
+      const TBufferCoord restored_end = item->ChangeStr().empty() ? start : CaretXY();
+      InternalSetCaretXY(start);
+      redo_list_->AddChange(reason, start, restored_end, removed, mode);
+      break;
     }
-  });
+    case crDeleteAfterCursor:
+    case crDelete:
+    case crSilentDelete:
+    case crSilentDeleteAfterCursor:
+    case crTrailingBlanksTrimmed:
+    case crDeleteAll: {
+      TBufferCoord p = MinBufferCoord(start, end);
+      if (mode == smColumn) p = {std::min(start.Char, end.Char), std::min(start.Line, end.Line)};
+      if ((reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor) && p.Line > lines_->Count())
+        lines_->AddLine(U"");
+      DoSetCaretXY(p);
+      if (mode == smColumn) {
+        // A column block goes back by its display column, each line's piece where tabs put that
+        // column on the line. The end at that column kept it: the characters before it stayed.
+        const int left = std::min(CharIndexToColumn(start.Line, start.Char), CharIndexToColumn(end.Line, end.Char));
+        RestoreColumnBlock(p.Line, left, item->ChangeStr(), false);
+      } else {
+        ReplaceSelectionEx(mode, item->ChangeStr(), false);
+      }
+      switch (reason) {
+        case crDeleteAfterCursor:
+          PlaceCaretAndSelection(start, start, end);
+          break;
+        case crDelete:
+          PlaceCaretAndSelection(end, start, end);
+          break;
+        case crSilentDelete:
+          DoSetCaretXY(end);
+          break;
+        case crSilentDeleteAfterCursor:
+        case crTrailingBlanksTrimmed:
+          DoSetCaretXY(start);
+          break;
+        default:
+          DoSetCaretXY({1, 1});
+          break;
+      }
+      redo_list_->AddChange(reason, start, end, U"", mode);
+      break;
+    }
+    case crLineBreak: {
+      InternalSetCaretXY(start);
+      std::u32string line = lines_->GetLine(caret_y_ - 1);
+      const std::u32string& text = item->ChangeStr();
+      // The blanks a trimmed line lost come back before the moved text; nothing moved, nothing
+      // padded (blanks there would be ones the break never took away).
+      const bool leading_blank = !text.empty() && (text[0] == U' ' || text[0] == U'\t');
+      if (static_cast<int>(line.size()) < caret_x_ - 1 && !text.empty() && !leading_blank)
+        line.resize(static_cast<std::size_t>(caret_x_ - 1), U' ');
+      lines_->BeginUpdate();
+      {
+        TScopeExit end_lines([&] { lines_->EndUpdate(); });
+        StoreLine(caret_y_ - 1, line + text);
+        if (end.Line < lines_->Count()) lines_->Delete(end.Line);
+      }
+      NotifyLinesDeleted(caret_y_ + 1, 1);
+      redo_list_->AddChange(crLineBreak, start, end, U"", mode);
+      break;
+    }
+    case crIndent:
+      PlaceCaretAndSelection(end, start, end);
+      redo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
+      break;
+    case crUnindent:
+      // The removed indentation goes back in, one piece a line, at the block's column.
+      ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
+                        true);
+      PlaceCaretAndSelection(start, start, end);
+      redo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
+      break;
+    case crCaret:
+    case crSelection:
+      SwapCaretOrSelection(*this, *item, *redo_list_);
+      break;
+    case crWhiteSpaceAdd: {
+      PlaceCaretAndSelection(start, start, end);
+      const std::u32string removed = Utf8Decode(SelText());
+      ReplaceSelectionEx(mode, item->ChangeStr(), true);
+      InternalSetCaretXY(start);
+      redo_list_->AddChange(crWhiteSpaceAdd, start, end, removed, mode);
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -368,81 +364,80 @@ void TCustomCodeEdit::RedoItem() {
   const TBufferCoord start = item->ChangeStartPos(), end = item->ChangeEndPos();
   const TCodeSelectionMode mode = item->ChangeSelMode();
   const TCodeChangeReason reason = item->ChangeReason();
-  ReplayItem(mode, [&] {
-    switch (reason) {
-      case crInsert:
-      case crPaste:
-      case crDragDropInsert: {
-        // What the insertion overwrote (back in place from its start to the item's end) is taken out
-        // again and goes with the new undo item; a plain insertion overwrote nothing.
-        PlaceCaretAndSelection(start, start, end);
-        const std::u32string overwritten = DeletedSelText();
-        ReplaceSelectionEx(mode, item->ChangeStr(), false);
-        const TBufferCoord inserted_end = CaretXY();
-        undo_list_->AddChange(reason, start, inserted_end, overwritten, mode);
-        if (reason != crDragDropInsert) {
-          block_begin_ = block_end_ = CaretXY();
-        } else {
-          PlaceCaretAndSelection(start, start, inserted_end);
-        }
-        break;
-      }
-      case crDeleteAfterCursor:
-      case crSilentDeleteAfterCursor:
-      case crTrailingBlanksTrimmed:
-      case crDelete:
-      case crSilentDelete: {
-        SelectToReplace(start, end);
-        const std::u32string removed = DeletedSelText();
-        ReplaceSelectionEx(mode, U"", false);
-        const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
-        DoSetCaretXY(to_end ? end : start);
-        undo_list_->AddChange(reason, start, end, removed, mode);
-        break;
-      }
-      case crLineBreak: {
-        DoSetCaretXY(start);
-        // The break records its items again, under the number of the step being redone, so that
-        // the step undoes as one again.
-        const std::int32_t step = undo_list_->BlockChangeNumber();
-        const int before = undo_list_->ItemCount();
-        CommandProcessor(ecLineBreak, U'\r', nullptr);
-        for (int i = before; i < undo_list_->ItemCount(); ++i) undo_list_->Items(i)->SetChangeNumber(step);
-        undo_list_->SetBlockChangeNumber(step);
-        break;
-      }
-      case crIndent:
-        PlaceCaretAndSelection(end, start, end);
-        undo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
-        break;
-      case crUnindent: {
-        ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
-                          false);
-        const std::vector<std::u32string> pieces = SplitBreaks(item->ChangeStr());
-        if (mode != smColumn)
-          PlaceCaretAndSelection(start, {std::max(1, start.Char - tab_width_), start.Line},
-                                 {std::max(1, end.Char - static_cast<int>(pieces.back().size())), end.Line});
-        else
-          PlaceCaretAndSelection(start, start, end);
-        undo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
-        break;
-      }
-      case crCaret:
-      case crSelection:
-        SwapCaretOrSelection(*this, *item, *undo_list_);
-        break;
-      case crWhiteSpaceAdd: {
-        PlaceCaretAndSelection(start, start, start);
-        ReplaceSelectionEx(mode, item->ChangeStr(), true);
-        undo_list_->AddChange(crWhiteSpaceAdd, start, end, U"", mode);
-        break;
-      }
-      default:
-        break;
-    }
-    if (reason == crSelection || reason == crWhiteSpaceAdd || (reason == crUnindent && mode == smColumn))
+  active_selection_mode_ = mode;
+  switch (reason) {
+    case crInsert:
+    case crPaste:
+    case crDragDropInsert: {
+      // What the insertion overwrote (back in place from its start to the item's end) is taken out
+      // again and goes with the new undo item; a plain insertion overwrote nothing.
       PlaceCaretAndSelection(start, start, end);
-  });
+      const std::u32string overwritten = DeletedSelText();
+      ReplaceSelectionEx(mode, item->ChangeStr(), false);
+      const TBufferCoord inserted_end = CaretXY();
+      undo_list_->AddChange(reason, start, inserted_end, overwritten, mode);
+      if (reason != crDragDropInsert) {
+        block_begin_ = block_end_ = CaretXY();
+      } else {
+        PlaceCaretAndSelection(start, start, inserted_end);
+      }
+      break;
+    }
+    case crDeleteAfterCursor:
+    case crSilentDeleteAfterCursor:
+    case crTrailingBlanksTrimmed:
+    case crDelete:
+    case crSilentDelete: {
+      SelectToReplace(start, end);
+      const std::u32string removed = DeletedSelText();
+      ReplaceSelectionEx(mode, U"", false);
+      const bool to_end = reason == crDeleteAfterCursor || reason == crSilentDeleteAfterCursor;
+      DoSetCaretXY(to_end ? end : start);
+      undo_list_->AddChange(reason, start, end, removed, mode);
+      break;
+    }
+    case crLineBreak: {
+      DoSetCaretXY(start);
+      // The break records its items again, under the number of the step being redone, so that
+      // the step undoes as one again.
+      const std::int32_t step = undo_list_->BlockChangeNumber();
+      const int before = undo_list_->ItemCount();
+      CommandProcessor(ecLineBreak, U'\r', nullptr);
+      for (int i = before; i < undo_list_->ItemCount(); ++i) undo_list_->Items(i)->SetChangeNumber(step);
+      undo_list_->SetBlockChangeNumber(step);
+      break;
+    }
+    case crIndent:
+      PlaceCaretAndSelection(end, start, end);
+      undo_list_->AddChange(crIndent, start, end, item->ChangeStr(), mode);
+      break;
+    case crUnindent: {
+      ChangeIndentation(*lines_, start.Line, mode == smColumn ? std::min(start.Char, end.Char) : 1, item->ChangeStr(),
+                        false);
+      const std::vector<std::u32string> pieces = SplitBreaks(item->ChangeStr());
+      if (mode != smColumn)
+        PlaceCaretAndSelection(start, {std::max(1, start.Char - tab_width_), start.Line},
+                               {std::max(1, end.Char - static_cast<int>(pieces.back().size())), end.Line});
+      else
+        PlaceCaretAndSelection(start, start, end);
+      undo_list_->AddChange(crUnindent, start, end, item->ChangeStr(), mode);
+      break;
+    }
+    case crCaret:
+    case crSelection:
+      SwapCaretOrSelection(*this, *item, *undo_list_);
+      break;
+    case crWhiteSpaceAdd: {
+      PlaceCaretAndSelection(start, start, start);
+      ReplaceSelectionEx(mode, item->ChangeStr(), true);
+      undo_list_->AddChange(crWhiteSpaceAdd, start, end, U"", mode);
+      break;
+    }
+    default:
+      break;
+  }
+  if (reason == crSelection || reason == crWhiteSpaceAdd || (reason == crUnindent && mode == smColumn))
+    PlaceCaretAndSelection(start, start, end);
 }
 
 }  // namespace lab

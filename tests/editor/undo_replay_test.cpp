@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls/caret.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace lab::edittest {
@@ -162,6 +163,73 @@ const TReplayCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Edits, UndoReplayTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<TReplayCase>& info) { return std::string(info.param.name); });
+
+// The caret in a run of undo and redo steps: no step moves or draws it; the paint after the run
+// draws it once, in the cell of the position the last step left. Undos and redos of -1 are all.
+struct TCaretRunCase {
+  const char* name;
+  int undos, redos;
+  bool paint_each;  // the window painted after every step
+};
+
+void PrintTo(const TCaretRunCase& c, std::ostream* os) { *os << c.name; }
+
+class UndoCaretTest : public EditorTest, public ::testing::WithParamInterface<TCaretRunCase> {
+ protected:
+  TPoint Drawn() {
+    TPoint p{};
+    EXPECT_TRUE(wm::GetCaretPos(p));
+    return p;
+  }
+  TPoint CellOfCaret() {
+    const TPoint p = edit->RowColumnToPixels(edit->DisplayXY());
+    return {p.X + offset.X, p.Y + offset.Y};
+  }
+  TPoint offset{};
+};
+
+TEST_P(UndoCaretTest, IsDrawnOnceByThePaintAfterTheRun) {
+  const TCaretRunCase& c = GetParam();
+  Focus();
+  for (const char32_t ch : std::u32string_view{U"ab\rcd\ref"})
+    edit->CommandProcessor(ch == U'\r' ? ecLineBreak : ecChar, ch, nullptr);
+  edit->Update();
+  ASSERT_TRUE(wm::CaretDrawn());
+  const TPoint before = Drawn(), cell = CellOfCaret();
+  offset = {before.X - cell.X, before.Y - cell.Y};
+  auto steps = [&](int Count, bool Undo) {
+    for (int n = 0; n != Count && (Undo ? edit->CanUndo() : edit->CanRedo()); ++n) {
+      if (Undo)
+        edit->Undo();
+      else
+        edit->Redo();
+      if (c.paint_each) {
+        edit->Update();
+        EXPECT_TRUE(wm::CaretDrawn()) << n;
+        EXPECT_EQ(Drawn(), CellOfCaret()) << n;
+      } else {
+        EXPECT_FALSE(wm::CaretDrawn()) << n;
+        EXPECT_EQ(Drawn(), before) << n;
+      }
+    }
+  };
+  steps(c.undos, true);
+  steps(c.redos, false);
+  EXPECT_NE(CellOfCaret(), before);
+  edit->Update();
+  EXPECT_TRUE(wm::CaretDrawn());
+  EXPECT_EQ(Drawn(), CellOfCaret());
+}
+
+const TCaretRunCase kCaretRuns[] = {
+    {"OneUndo", 1, 0, false},
+    {"EveryUndo", -1, 0, false},
+    {"UndosThenARedo", 3, 1, false},
+    {"EveryStepPainted", -1, 2, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Runs, UndoCaretTest, ::testing::ValuesIn(kCaretRuns),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lab::edittest
