@@ -17,8 +17,7 @@ namespace {
 
 constexpr const char* kModuleBlockName = "MODULE";
 
-std::atomic<TFreezeWatchdogSwitch> g_watchdog_switch{nullptr};
-
+// Per thread, as the fault and terminate handlers that read it are handed no object.
 thread_local TCrashThreadState t_thread_state;
 
 bool CarriesCrashReporterData() {
@@ -83,10 +82,10 @@ void TCrashModuleOptionsEx::SetFreezeActive(bool Value) {
 
 void TCrashModuleOptionsEx::SwitchWatchdog() {
   if (!Shared() || !BelongsToRunningModule()) return;
-  if (TFreezeWatchdogSwitch watchdog = g_watchdog_switch) watchdog(Active() && FreezeActive());
+  if (TFreezeWatchdogSwitch watchdog = CrashState().FreezeWatchdogSwitch) watchdog(Active() && FreezeActive());
 }
 
-void SetFreezeWatchdogSwitch(TFreezeWatchdogSwitch Switch) noexcept { g_watchdog_switch = Switch; }
+void SetFreezeWatchdogSwitch(TFreezeWatchdogSwitch Switch) { CrashState().FreezeWatchdogSwitch = Switch; }
 
 std::uint32_t ModuleBlockID(const void* ModuleBase) noexcept {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(ModuleBase) >> 12);

@@ -13,6 +13,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "crashreport/capture/handler_cache.h"
 #include "crashreport/options.h"
 #include "crashreport/shared_blocks.h"
 #include "platform/controls/win_types.h"
@@ -132,10 +133,10 @@ class TCrashModuleOptionsEx : public TCrashModuleOptions {
   void* block_data_ = nullptr;
 };
 
-// The freeze watchdog registers how it is started (true) and stopped (false); until then the
-// options only store the switches.
+// The freeze watchdog registers how it is started (true) and stopped (false) in the process state;
+// until then the options only store the switches.
 using TFreezeWatchdogSwitch = void (*)(bool Run);
-void SetFreezeWatchdogSwitch(TFreezeWatchdogSwitch Switch) noexcept;
+void SetFreezeWatchdogSwitch(TFreezeWatchdogSwitch Switch);
 
 // The options a module published in its "MODULE" block: the stream's length (4 bytes, little-endian)
 // and the options stream. ModuleBase is any address inside the module. False, Options untouched,
@@ -266,8 +267,11 @@ struct TCrashProcessState {
   bool IgnoreCallerFrame = false;
   bool IgnoreCallerFrameEx = false;
   bool AllExceptionsHandled = false;
+  // What the analysis found for the last exceptions thrown, as the throw interposer asks again.
+  THandlerCache HandlerAnalyses;
 
   TThreadCodeAddresses ThreadCode;
+  std::atomic<TFreezeWatchdogSwitch> FreezeWatchdogSwitch{nullptr};
 
   // Handling on at all, and the threads where it is off (read under DisabledThreadsLock).
   std::atomic<bool> Enabled{false};

@@ -69,11 +69,11 @@ bool AnalyzeExceptionHandlers(const void* Object, const void* ExceptionAddress, 
   if (!Object) return false;
   auto* header = reinterpret_cast<TThrownHeader*>(const_cast<void*>(Object)) - 1;
   if (!IsMemoryReadable(header, sizeof *header)) return false;
-  const TCrashProcessState& state = CrashState();
+  TCrashProcessState& state = CrashState();
   int here = 0;
   const THandlerAnalysisKey key{header->ExceptionType, ExceptionAddress, reinterpret_cast<std::uintptr_t>(&here)};
   THandlerAnalysis analysis;
-  if (!FindHandlerAnalysis(key, analysis)) {
+  if (!state.HandlerAnalyses.Find(key, analysis)) {
     TSearch search{&header->UnwindHeader, header};
     // What the search phase leaves in the header is the throw's to keep.
     const int switch_value = header->HandlerSwitchValue;
@@ -90,7 +90,7 @@ bool AnalyzeExceptionHandlers(const void* Object, const void* ExceptionAddress, 
     analysis.HandlingFrames = search.Handling;
     analysis.FirstIsThreadFrame = search.Handling > 0 && InThreadWrapper(search.FirstHandler);
     analysis.Handled = search.Handling > 0 && !analysis.FirstIsThreadFrame;
-    AddHandlerAnalysis(key, analysis);
+    state.HandlerAnalyses.Add(key, analysis);
   }
   if (analysis.FirstIsThreadFrame) {
     HandlerKind = hkThreadWrapper;

@@ -3,6 +3,7 @@
 // same exception class, address and frame chain would give the same answer.
 
 #include <cstdint>
+#include <mutex>
 
 namespace lab {
 
@@ -21,8 +22,21 @@ struct THandlerAnalysis {
 
 constexpr int kHandlerCacheSize = 10;
 
-// Both run under one lock and do not allocate. Adding to a full cache drops the oldest entry.
-bool FindHandlerAnalysis(const THandlerAnalysisKey& Key, THandlerAnalysis& Result) noexcept;
-void AddHandlerAnalysis(const THandlerAnalysisKey& Key, const THandlerAnalysis& Result) noexcept;
+// Both members run under one lock and do not allocate. Adding to a full cache drops the oldest entry.
+class THandlerCache {
+ public:
+  bool Find(const THandlerAnalysisKey& Key, THandlerAnalysis& Result) const noexcept;
+  void Add(const THandlerAnalysisKey& Key, const THandlerAnalysis& Result) noexcept;
+
+ private:
+  struct TEntry {
+    THandlerAnalysisKey key;
+    THandlerAnalysis result;
+  };
+
+  mutable std::mutex lock_;
+  TEntry entries_[kHandlerCacheSize];
+  int count_ = 0;
+};
 
 }  // namespace lab

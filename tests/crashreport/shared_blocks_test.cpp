@@ -69,25 +69,31 @@ TEST(HandlerCache, MatchesAllThreeKeysAndDropsTheOldest) {
     return THandlerAnalysisKey{&classes[n % 2], reinterpret_cast<const void*>(0x1000 + n),
                                static_cast<std::uintptr_t>(0x7000 + n)};
   };
-  for (int n = 0; n <= kHandlerCacheSize; ++n)
-    AddHandlerAnalysis(key(n), THandlerAnalysis{n % 2 == 0, false, n, true});
+  THandlerCache cache;
+  for (int n = 0; n <= kHandlerCacheSize; ++n) cache.Add(key(n), THandlerAnalysis{n % 2 == 0, false, n, true});
 
   THandlerAnalysis found;
-  EXPECT_FALSE(FindHandlerAnalysis(key(0), found));  // the oldest went when the eleventh came
+  EXPECT_FALSE(cache.Find(key(0), found));  // the oldest went when the eleventh came
   for (int n = 1; n <= kHandlerCacheSize; ++n) {
-    ASSERT_TRUE(FindHandlerAnalysis(key(n), found)) << n;
+    ASSERT_TRUE(cache.Find(key(n), found)) << n;
     EXPECT_EQ(found.HandlingFrames, n);
     EXPECT_EQ(found.Handled, n % 2 == 0);
   }
-  THandlerAnalysisKey partial = key(5);
-  partial.ExceptClass = &classes[0];
-  EXPECT_FALSE(FindHandlerAnalysis(partial, found));
-  partial = key(5);
-  partial.FrameChainHead = 0;
-  EXPECT_FALSE(FindHandlerAnalysis(partial, found));
-  partial = key(5);
-  partial.ExceptClass = nullptr;
-  EXPECT_FALSE(FindHandlerAnalysis(partial, found));
+  // A key that differs from a kept one in any part of it finds nothing.
+  const struct {
+    const char* part;
+    void (*change)(THandlerAnalysisKey&, int*);
+  } kParts[] = {
+      {"another class", [](THandlerAnalysisKey& k, int* c) { k.ExceptClass = &c[0]; }},
+      {"no class", [](THandlerAnalysisKey& k, int*) { k.ExceptClass = nullptr; }},
+      {"another frame chain", [](THandlerAnalysisKey& k, int*) { k.FrameChainHead = 0; }},
+      {"another address", [](THandlerAnalysisKey& k, int*) { k.ExceptAddr = nullptr; }},
+  };
+  for (const auto& part : kParts) {
+    THandlerAnalysisKey partial = key(5);
+    part.change(partial, classes);
+    EXPECT_FALSE(cache.Find(partial, found)) << part.part;
+  }
 }
 
 }  // namespace
