@@ -22,6 +22,8 @@
 namespace lab {
 namespace {
 
+// The components' list: made and freed by the unit's start and end, which are handed no object, and
+// joined by each TCrashLog as it is made, perhaps before the unit starts.
 TCrashLogList* g_list = nullptr;
 
 // What the start-up needs of this module's record: its options (whether the reporter serves it, the

@@ -16,6 +16,7 @@
 
 namespace lab {
 
+// The program's event procedures: published variables a program sets before any component exists.
 std::atomic<TExceptionNotifyProc> ExceptionNotifyProc{nullptr};
 std::atomic<TExceptionActionNotifyProc> ExceptionActionNotifyProc{nullptr};
 std::atomic<TExceptionErrorNotifyProc> ExceptionErrorNotifyProc{nullptr};
@@ -231,7 +232,8 @@ struct TRaisingThreadCall {
 
 constexpr std::uintptr_t kSlotFree = 0, kSlotBusy = 1;
 // Free; busy with a call running (direct, or taken from the slot); or the call waiting for the
-// raising thread.
+// raising thread. The raising thread takes it while it waits in a signal handler or the throw
+// interposer, which are handed no object.
 std::atomic<std::uintptr_t> g_slot{kSlotFree};
 
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }

@@ -9,6 +9,8 @@
 
 namespace lab {
 namespace {
+// Set by the internal-error module as it starts: a unit's start and end are handed no object, and
+// may run before the process state exists.
 std::atomic<TInternalErrorReporter> g_reporter{nullptr};
 }  // namespace
 

@@ -26,6 +26,8 @@ struct TRaiseThread {
 };
 constinit thread_local TRaiseThread t_raise{};
 
+// The throw interposer's switch and the routine it stands in for: the program's throws reach it with
+// no object of ours.
 std::atomic<bool> g_recording{false};
 
 using TThrow = void (*)(void*, void*, void (*)(void*));

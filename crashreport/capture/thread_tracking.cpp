@@ -49,6 +49,8 @@ TOwnThreads& OwnThreads() {
   return *own;
 }
 
+// The TOwnThreadStart scopes open on this thread: a thread it starts then is the crash reporter's own.
+// Per thread, as the thread start hook the program calls is handed no object.
 thread_local int t_own_starts = 0;
 
 // In a library module, the program's exports that take its thread starts, when the program carries

@@ -243,6 +243,8 @@ TFrameworkGui& FrameworkGui() {
   return *gui;
 }
 
+// The GUI put in the framework's place (a test's fake): the code of every trade draws through it,
+// the fault worker's included, with no object at hand.
 std::atomic<TCrashGui*> g_gui{nullptr};
 
 }  // namespace

@@ -79,6 +79,8 @@ constexpr unsigned long kQueryMapping = _IOWR('f', 17, TKernelMappingQuery);
 constexpr std::uint64_t kCoveringOrNext = 0x10;
 constexpr std::uint64_t kMappingReadable = 1, kMappingWritable = 2, kMappingExecutable = 4;
 
+// The outermost scope open on this thread, which lends its map to the readers below it: they are
+// reached through calls (and the fault handler's) that pass no map along.
 thread_local TMemoryMapScope* t_lender = nullptr;
 
 }  // namespace
