@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/bookmark_list.h"
+#include "grid/columns.h"
 #include "grid/grid_services.h"
 #include "platform/db/dataset.h"
 #include "platform/rtl/scope_exit.h"

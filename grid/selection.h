@@ -5,9 +5,11 @@
 // everything. Making a selection of another kind clears the current one first; a record or column
 // selection that loses its last member falls back to none.
 
+#include <memory>
 #include <string>
 
-#include "grid/columns.h"
+#include "grid/columns_list.h"
+#include "grid/dbgrid_types.h"
 #include "grid/selection_host.h"
 #include "platform/db/field_types.h"
 #include "platform/grids/grid_types.h"
