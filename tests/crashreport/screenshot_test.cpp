@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crashreport/files/color_octree.h"
@@ -186,28 +188,60 @@ TEST_F(Screenshot, FrameAroundTheFocusedControlAndTheCursor) {
       ASSERT_EQ(At(x, y), x >= 140 && y >= 100 && x < 172 ? 0xFF0000FFu : ScreenPixel(100 + x, 50 + y)) << x << ", " << y;
 }
 
+// A picture as the octree takes it: colours, each with the length of its run.
+using TColorRuns = std::vector<std::pair<std::uint32_t, std::uint64_t>>;
+
 // Past 256 colours each pixel takes the entry of the leaf that took it in, and each entry is the
-// mean (integer division) of the colours its pixels had: for colours scattered at random and for a
-// gradient whose colours repeat unevenly.
+// mean (integer division) of the colours its pixels had, a run counting as many pixels as it is long.
 TEST(ColorOctree, PastTheLimitEachEntryIsTheMeanOfItsPixels) {
-  std::mt19937 random(47);
-  std::vector<std::vector<std::uint32_t>> pictures(2);
-  for (int i = 0; i < 20000; ++i) pictures[0].push_back(random() & 0xFFFFFF);
-  for (int i = 0; i < 20000; ++i) pictures[1].push_back(static_cast<std::uint32_t>((i * i / 7919) % 0x1000000));
-  for (const std::vector<std::uint32_t>& pixels : pictures) {
+  const struct {
+    const char* name;
+    TColorRuns (*picture)();
+  } kPictures[] = {
+      {"colours scattered at random",
+       [] {
+         std::mt19937 random(47);
+         TColorRuns runs;
+         for (int i = 0; i < 20000; ++i) runs.emplace_back(random() & 0xFFFFFF, 1);
+         return runs;
+       }},
+      {"a gradient whose colours repeat unevenly",
+       [] {
+         TColorRuns runs;
+         for (int i = 0; i < 20000; ++i) runs.emplace_back(static_cast<std::uint32_t>((i * i / 7919) % 0x1000000), 1);
+         return runs;
+       }},
+      {"runs of uneven lengths, each added at once",
+       [] {
+         TColorRuns runs;
+         for (std::uint32_t i = 0; i < 2000; ++i) runs.emplace_back(i * 0x010307 % 0x1000000, 1 + i % 13 * 97);
+         return runs;
+       }},
+      {"one colour past the limit",
+       [] {
+         TColorRuns runs;
+         for (std::uint32_t i = 0; i < 256; ++i) runs.emplace_back(i * 0x010101, 1 + i % 3);
+         runs.emplace_back(0x800000, 5);
+         return runs;
+       }},
+  };
+  for (const auto& picture : kPictures) {
+    const TColorRuns runs = picture.picture();
     TColorOctree tree;
-    for (const std::uint32_t pixel : pixels) tree.Add(pixel | 0xFF000000u);
+    for (const auto& [color, count] : runs) tree.Add(color | 0xFF000000u, count);
     const std::vector<std::uint32_t> palette = tree.Palette();
-    ASSERT_LE(palette.size(), 256u);  // a reduction may take in more than one leaf
+    ASSERT_LE(palette.size(), 256u) << picture.name;  // a reduction may take in more than one leaf
     std::vector<std::array<std::uint64_t, 4>> sums(palette.size());  // count, red, green, blue
-    for (const std::uint32_t pixel : pixels) {
-      std::array<std::uint64_t, 4>& sum = sums[tree.LeafIndex(pixel | 0xFF000000u)];
-      sum = {sum[0] + 1, sum[1] + (pixel >> 16 & 0xFF), sum[2] + (pixel >> 8 & 0xFF), sum[3] + (pixel & 0xFF)};
+    for (const auto& [color, count] : runs) {
+      std::array<std::uint64_t, 4>& sum = sums[tree.LeafIndex(color | 0xFF000000u)];
+      sum = {sum[0] + count, sum[1] + (color >> 16 & 0xFF) * count, sum[2] + (color >> 8 & 0xFF) * count,
+             sum[3] + (color & 0xFF) * count};
     }
     for (std::size_t i = 0; i < palette.size(); ++i) {
       const std::array<std::uint64_t, 4>& sum = sums[i];
-      ASSERT_GT(sum[0], 0u) << i;
-      EXPECT_EQ(palette[i], (sum[1] / sum[0]) << 16 | (sum[2] / sum[0]) << 8 | sum[3] / sum[0]) << i;
+      ASSERT_GT(sum[0], 0u) << picture.name << ": " << i;
+      EXPECT_EQ(palette[i], (sum[1] / sum[0]) << 16 | (sum[2] / sum[0]) << 8 | sum[3] / sum[0])
+          << picture.name << ": " << i;
     }
   }
 }
