@@ -111,7 +111,7 @@ TEST_F(Attachments, SplitAndStoredNames) {
   SplitString("d", &list, "");
   EXPECT_EQ(list.Text(), "a\r\nb\r\nc\r\nd\r\n");
   EXPECT_EQ(AddTimeStampToFileName("/var/log/lab/app.clf"), "app.clf");
-  CrashState().CurrentOptions->SetSendFlags(1 << 8);
+  CrashState().CurrentOptions->SetSendFlags(kSendDatedNames);
   EXPECT_EQ(AddTimeStampToFileName("/var/log/lab/app.clf"), "app_20240131235959.clf");
   EXPECT_EQ(AddTimeStampToFileName("/var/log/lab.d/README"), "README_20240131235959");
 }

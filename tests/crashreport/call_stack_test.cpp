@@ -538,7 +538,7 @@ TEST(CallStack, FilterAndCodeTests) {
   TCrashModuleOptions options("x", false);
   options.SetCallStackOptions(0);
   EXPECT_EQ(GetCallStackFilter(options), 0x10);
-  options.SetCallStackOptions(3);
+  options.SetCallStackOptions(kCallStackFunctionNames | kCallStackDecoratedNames);
   EXPECT_EQ(GetCallStackFilter(options), 0x1C);
   const std::uint8_t frame[] = {0xF3, 0x0F, 0x1E, 0xFA, 0x55, 0x48, 0x89, 0xE5};
   const std::uint8_t push_rbx[] = {0x53, 0x90};

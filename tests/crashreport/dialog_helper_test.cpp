@@ -111,12 +111,12 @@ TEST_F(CrashDialogTest, TheHelperShowsTheProgramsOptionsAndAnswersWithTheSteps) 
   request.ErrorCount = 1;
   {
     TCrashModuleOptions options("program", false);
-    options.SetEmailSendMode(2);
+    options.SetEmailSendMode(kEmailSendSMTPServer);
     options.SetSupportURL("https://lab.example/support");
-    options.SetTerminateAction(1);
+    options.SetTerminateAction(kTerminateRestart);
     options.SetTerminateAfterErrors(true);
     options.SetErrorsBeforeTerminate(0);
-    options.SetLogFlags(0x02);  // ask for the steps
+    options.SetLogFlags(kLogAskReproduceSteps);
     TStringStream stream;
     options.SaveToStream(&stream);
     request.Options = stream.DataString();

@@ -69,7 +69,7 @@ TEST(DialogChoices, TerminateShowsFromTheFourthErrorAndDetailsCaptionTurns) {
 
 TEST(DialogPages, HiddenPagesMoveTheTabsAndTheFirstPageFallsBackToGeneral) {
   TCrashModuleOptions o("prog", false);
-  o.SetLogFlags(0x20);  // CPU without modules
+  o.SetLogFlags(kLogCpu);  // without modules
   std::vector<TDialogPage> pages = DialogPages(o, false);
   EXPECT_EQ(pages, (std::vector<TDialogPage>{dpGeneral, dpCallStack, dpCpu}));
   o.SetDialogFirstPage(3);
@@ -82,7 +82,7 @@ TEST(DialogPages, HiddenPagesMoveTheTabsAndTheFirstPageFallsBackToGeneral) {
   o.SetDialogFirstPage(2);  // modules hidden
   EXPECT_EQ(FirstTab(o, pages), 0);
 
-  o.SetLogFlags(0x30);
+  o.SetLogFlags(kLogModules | kLogCpu);
   pages = DialogPages(o, true);
   ASSERT_EQ(pages.size(), 5u);
   o.SetDialogFirstPage(0x84);  // only the low 7 bits count
@@ -201,7 +201,7 @@ TEST(DialogLists, CallStackRowsHeadEachThreadAndFollowTheFilter) {
   stack.Add(Entry(1, dkDecorated, 0, library));
   stack.Add(Entry(2, dkSourceLine, 0));
   TCrashModuleOptions o("prog", false);
-  o.SetCallStackOptions(0x12);  // decorated names, line offsets
+  o.SetCallStackOptions(kCallStackDecoratedNames | kCallStackLineOffsets);
   const std::vector<TDialogListRow> rows = CallStackRows(stack, o);
   ASSERT_EQ(rows.size(), 6u);
   EXPECT_TRUE(rows[0].Heading);

@@ -105,9 +105,9 @@ class ExceptionDialogTest : public CrashDialogTest {
 };
 
 TEST_F(ExceptionDialogTest, TheChoicesAreReadBackWhenItCloses) {
-  Options().SetEmailSendMode(2);
-  Options().SetSendFlags(0x10);
-  Options().SetDialogOptions(0x02 | 0x04 | 0x08 | 0x10);
+  Options().SetEmailSendMode(kEmailSendSMTPServer);
+  Options().SetSendFlags(kSendScreenshot);
+  Options().SetDialogOptions(kDialogSendChecked | kDialogScreenshotChecked | kDialogCopyOption | kDialogDetailsButton);
   CrashState().SendChecked = CrashState().AttachChecked = true;
   Show([&](HWND d) {
     EXPECT_EQ(wm::GetWindowText(d), "Error.");
@@ -151,9 +151,9 @@ int DarkPixels(HWND Dialog, HWND Control) {
 }
 
 TEST_F(ExceptionDialogTest, TheAttachBoxIsDrawnDisabledWhileNothingIsSent) {
-  Options().SetEmailSendMode(2);
-  Options().SetSendFlags(0x10);
-  Options().SetDialogOptions(0x02 | 0x04);
+  Options().SetEmailSendMode(kEmailSendSMTPServer);
+  Options().SetSendFlags(kSendScreenshot);
+  Options().SetDialogOptions(kDialogSendChecked | kDialogScreenshotChecked);
   CrashState().SendChecked = CrashState().AttachChecked = true;
   Show([&](HWND d) {
     EXPECT_GT(DarkPixels(d, Item(d, 4000)), 0);
@@ -182,8 +182,8 @@ TEST_F(ExceptionDialogTest, NothingToOfferLeavesNoBottomAreaAndNoCheckBox) {
 }
 
 TEST_F(ExceptionDialogTest, DetailsShowThePagesAndKeepThePlacement) {
-  Options().SetDialogOptions(0x10);
-  Options().SetLogFlags(0x20);  // CPU, no modules
+  Options().SetDialogOptions(kDialogDetailsButton);
+  Options().SetLogFlags(kLogCpu);  // no modules
   Options().SetDialogFirstPage(3);
   CurrentReport().Cpu = "CPU\r\nRAX: 0000000000000001\r\n";
   TCrashStackList stack;
@@ -280,12 +280,12 @@ TEST(DialogFonts, AreMadeForTheLocalesCharacterSet) {
 // the fixed font; the buttons stay flat only with the library's own look.
 TEST_F(ExceptionDialogTest, ItsControlsTakeTheDialogsFontsAndItsButtonsAreFlatOnlyWithItsOwnLook) {
   const TEnv locale("LC_ALL", "en_US.UTF-8");
-  Options().SetLogFlags(0x10);  // the modules page
+  Options().SetLogFlags(kLogModules);
   CrashState().CustomData = "Shift: 3";
   const TScopeExit restore([] { CrashState().CustomData.clear(); });
   for (const bool own_look : {false, true}) {
     SCOPED_TRACE(own_look ? "own look" : "plain look");
-    Options().SetDialogOptions(0x10 | 0x20 | (own_look ? 0x80 : 0));
+    Options().SetDialogOptions(kDialogDetailsButton | kDialogOpenDetailed | (own_look ? kDialogOwnLook : 0));
     Show([&](HWND d) {
       for (int id : {101, 2, 3, 4}) {
         const win::LOGFONT f = ItemFont(d, id);
@@ -319,7 +319,7 @@ TEST_F(ExceptionDialogTest, ItsControlsTakeTheDialogsFontsAndItsButtonsAreFlatOn
 
 TEST_F(ExceptionDialogTest, TerminateFiresItsEventAndAHandlerThatCancelsShowsTheDialogAgain) {
   CrashState().ErrorCount = 4;
-  Options().SetTerminateAction(1);
+  Options().SetTerminateAction(kTerminateRestart);
   static int asked;
   asked = 0;
   ExceptionActionNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool& Execute) {
@@ -340,7 +340,7 @@ TEST_F(ExceptionDialogTest, TerminateFiresItsEventAndAHandlerThatCancelsShowsThe
 
 TEST_F(ExceptionDialogTest, TheSupportLinkOpensThePageWithTopMostOff) {
   Options().SetSupportURL("https://lab.example/support");
-  Options().SetDialogOptions(0x40);  // top-most
+  Options().SetDialogOptions(kDialogStayOnTop);
   Show([&](HWND d) {
     EXPECT_TRUE(DialogState().StayOnTop);
     const TRect client = CrashGui().ClientRect(d);
@@ -391,7 +391,7 @@ TEST_F(ExceptionDialogTest, NoDisplayShowsNothing) {
 }
 
 TEST_F(ExceptionDialogTest, TheStepsToReproduceGoIntoTheReportAfterItsHeader) {
-  Options().SetLogFlags(0x02);
+  Options().SetLogFlags(kLogAskReproduceSteps);
   CrashState().SendChecked = true;
   win::SetDialogShownHook([&](HWND d) {
     EXPECT_EQ(wm::GetWindowText(d), "Request");

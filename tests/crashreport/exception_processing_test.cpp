@@ -191,7 +191,7 @@ TEST(ExceptionProcessingReport, AnEAbortIsNeverReported) {
 TEST(ExceptionProcessingReport, TheSameErrorIsLoggedOnceAndCountedTwice) {
   const TChildResult r = RunChild("processing_duplicate", [] {
     CurrentCrashLogOptions().SetSaveLogFile(true);
-    CurrentCrashLogOptions().SetLogFlags(1);
+    CurrentCrashLogOptions().SetLogFlags(kLogMarkDuplicates);
     for (int i = 0; i < 2; ++i) Tell(ReportThrow());
   });
   EXPECT_EQ(CountLines(r.Output, kReportTitle), 2u) << r.Output;
@@ -290,8 +290,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ExceptionProcessingReport, TheDialogsModulesPageListsTheModules) {
   const TChildResult r = RunChild("processing_modules_page", [] {
     SetCrashGui(new TToldGui(true));
-    CurrentCrashLogOptions().SetDialogOptions(0x1F | 0x20);  // opened in detailed mode
-    CurrentCrashLogOptions().SetLogFlags(0x10);
+    CurrentCrashLogOptions().SetDialogOptions(kDialogShowException | kDialogSendChecked | kDialogScreenshotChecked |
+                                              kDialogCopyOption | kDialogDetailsButton | kDialogOpenDetailed);
+    CurrentCrashLogOptions().SetLogFlags(kLogModules);
     CurrentCrashLogOptions().SetDialogFirstPage(2);
     win::SetDialogShownHook([](win::HWND Dialog) {
       const win::HWND page = wm::GetWindow(win::GetDlgItem(Dialog, 1000), win::GW_CHILD);
@@ -353,7 +354,7 @@ TEST(ExceptionProcessingReport, AFatalFaultsReportIsSentWithoutItsThread) {
     ::alarm(60);  // a hang ends the child with SIGALRM
     ::setenv("PATH", "/nonexistent", 1);  // no desktop mail program: the sending fails at once
     CurrentCrashLogOptions().SetDialogOptions(0);
-    CurrentCrashLogOptions().SetEmailSendMode(1);
+    CurrentCrashLogOptions().SetEmailSendMode(kEmailSendMailClient);
     AttachedFilesRequestProc = [](const TCrashExceptionRecord&, TStrings*) { std::fprintf(stderr, "files asked\n"); };
     crproc_null_write();
   });

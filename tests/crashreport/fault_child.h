@@ -44,7 +44,7 @@ inline void BecomeFaultChild(const std::string& Folder) {
   ::setenv("TMPDIR", Folder.c_str(), 1);
   ::setenv("XDG_STATE_HOME", Folder.c_str(), 1);
   TCrashModuleOptions& options = CurrentCrashLogOptions();
-  options.SetDialogOptions(1);
+  options.SetDialogOptions(kDialogShowException);
   options.SetEmailSendMode(0);
   options.SetWebSendMode(0);
   options.SetSendFlags(0);
@@ -53,7 +53,7 @@ inline void BecomeFaultChild(const std::string& Folder) {
   options.SetSaveLogFile(false);
   options.SetExceptionFiltersActive(false);
   options.SetLogFilePath(Folder + "/");
-  options.SetTerminateAction(0);  // ending never starts the test program again
+  options.SetTerminateAction(kTerminateClose);  // ending never starts the test program again
   InstallThreadStartHook();
   InstallFaultCapture();
 }

@@ -158,7 +158,7 @@ TEST_F(LogAccess, ALogBeingWrittenIsReadOnlyOnceWhole) {
   const int fd = ::open(log.c_str(), O_RDWR);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
   ASSERT_EQ(::pwrite(fd, text.data(), half, 0), static_cast<ssize_t>(half));
-  Options().SetLogFlags(1);
+  Options().SetLogFlags(kLogMarkDuplicates);
   std::atomic<bool> done{false}, duplicate{false};
   std::thread check([&] {
     duplicate = IsDuplicate(second);
@@ -183,7 +183,7 @@ TEST_F(LogAccess, TheFilesWrittenForASending) {
   SaveXMLLogFile();
   SaveLastHTMLPage("<html>\n<p>Error</p>\r\n</html>");
   EXPECT_TRUE(std::filesystem::is_empty(temp));
-  Options().SetSendFlags((1 << 3) | (1 << 6));
+  Options().SetSendFlags(kSendXmlLog | kSendLastHTMLPage);
   SaveLastHTMLPage("<html>\n<p>Error</p>\r\n</html>");
   EXPECT_EQ(ReadAll(temp + "LastHTMLPage.html"), "<html>\r\n<p>Error</p>\r\n</html>\r\n");
   EXPECT_EQ(LoadTextFile(temp + "LastHTMLPage.html"), "<html>\r\n<p>Error</p>\r\n</html>\r\n");

@@ -59,7 +59,7 @@ TEST(LogPaths, OddComputerNamesMakeSafeFileNames) {
   WithHostName("A:B", [] {
     TCrashModuleOptions o("/opt/app/prog", false);
     o.SetLogFilePath("/logs");
-    o.SetLogFlags(8);
+    o.SetLogFlags(kLogComputerInName);
     EXPECT_EQ(GetComputerNameText(), "A:B");
     EXPECT_EQ(GetLogFileName(o), "/logs/prog_A_B.clf");
   });
@@ -68,7 +68,7 @@ TEST(LogPaths, OddComputerNamesMakeSafeFileNames) {
   });
   WithHostName("very-long-host-name.with.several.parts.example", [] {
     TCrashModuleOptions o("/opt/app/prog.v2.bin", false);
-    o.SetLogFlags(8);
+    o.SetLogFlags(kLogComputerInName);
     EXPECT_EQ(GetLogFileName(o), "/opt/app/prog.v2_very-long-host-name.with.several.parts.example.clf");
   });
 }

@@ -187,7 +187,7 @@ TEST(ModuleList, AnEnumerationReadsNoFileTheReportCompletesItsRecords) {
   }
   EXPECT_EQ(asked, 0);
 
-  options.SetLogFlags(log_flags | 0x10);  // the report lists the modules
+  options.SetLogFlags(log_flags | kLogModules);
   BuildReportText(TExceptNotifyParams{}, false);
   for (int i = 0; i < list.Count(); ++i) EXPECT_TRUE(list.GetItem(i)->Valid && list.GetItem(i)->Options) << i;
   const TCrashModuleInfo& libc =

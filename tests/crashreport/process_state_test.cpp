@@ -23,7 +23,7 @@ class ProcessState : public ::testing::Test {
     s.ErrorCount = 0;
     s.ErrorTimes.clear();
     ResetExceptionState();
-    s.ModuleOptions->SetTerminateAction(1);
+    s.ModuleOptions->SetTerminateAction(kTerminateRestart);
     SetFreezeWatchdogSwitch(nullptr);
   }
 
@@ -118,7 +118,7 @@ TEST_F(ProcessState, ForceTerminationMarksTheOptionsInForce) {
   s.TerminateRequested = false;
   s.ExceptionRecord.Options = s.CurrentOptions.get();
   s.CurrentException = &s.ExceptionRecord;
-  s.CurrentOptions->SetTerminateAction(0);
+  s.CurrentOptions->SetTerminateAction(kTerminateClose);
   ForceTermination(1);
   EXPECT_TRUE(s.TerminateRequested);
   EXPECT_EQ(s.CurrentOptions->TerminateAction(), 1);

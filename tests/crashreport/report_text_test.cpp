@@ -52,7 +52,7 @@ struct TEntrySpec {
 class ReportText : public ::testing::Test {
  protected:
   void SetUp() override {
-    options.SetCallStackOptions(0x13);  // kinds 2 and 3 shown, line offsets
+    options.SetCallStackOptions(kCallStackFunctionNames | kCallStackDecoratedNames | kCallStackLineOffsets);
     const char* values[kReportHeaderFieldCount] = {
         "Wed, 31 Jan 2024 23:59:59 +0530", "Lab showcase", "1.2.3.4", "\"-P\" \"lab\"",
         "Tue, 30 Jan 2024 10:00:00 +0530", "Wed, 31 Jan 2024 23:59:59 +0530", "00005555555551A9", "lab_showcase",
@@ -205,7 +205,7 @@ TEST_F(ReportText, BlocksTheOptionsLeaveOutAndAnEmptyCallStack) {
     const std::string report = Report();
     EXPECT_NE(report.find(c.Expected), std::string::npos) << report;
   }
-  options.SetLogFlags(0x10);
+  options.SetLogFlags(kLogModules);
   EXPECT_TRUE(Report().ends_with("Registers:\r\n----------\r\n\r\n"));
 }
 

@@ -90,7 +90,7 @@ TEST(Restart, OnlyWhenTerminationWasRequested) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     CrashState().TerminateRequested = true;
-    CurrentCrashLogOptions().SetTerminateAction(0);  // end only
+    CurrentCrashLogOptions().SetTerminateAction(kTerminateClose);
     TerminateIfRequested();
     std::_Exit(5);
   }

@@ -18,8 +18,8 @@ class SendDialogTest : public CrashDialogTest {
  protected:
   void SetUp() override {
     CrashDialogTest::SetUp();
-    Options().SetSendFlags(1);
-    Options().SetEmailSendMode(2);
+    Options().SetSendFlags(kSendShowDialogs);
+    Options().SetEmailSendMode(kEmailSendSMTPServer);
   }
   void TearDown() override {
     CloseSendDialog();
@@ -57,8 +57,8 @@ TEST_F(SendDialogTest, NoDialogWithoutADisplayTheFlagOrASendMethod) {
   SetCrashGui(framework);
   Options().SetEmailSendMode(0);
   EXPECT_FALSE(StartSendDialogThread());
-  Options().SetWebSendMode(1);
-  Options().SetSendFlags(0x10);
+  Options().SetWebSendMode(kWebSendHTTP);
+  Options().SetSendFlags(kSendScreenshot);
   EXPECT_FALSE(StartSendDialogThread());
   EXPECT_EQ(DialogState().SendWindow, nullptr);
 }

@@ -77,7 +77,7 @@ class SendReportTest : public ::testing::Test {
   static TCrashModuleOptions& Options() { return *CrashState().CurrentOptions; }
   // Reports are uploaded to Server, at Path.
   static void UploadTo(const TLoopbackServer& Server, const std::string& Path) {
-    Options().SetWebSendMode(1);
+    Options().SetWebSendMode(kWebSendHTTP);
     Options().SetWebURL("http://127.0.0.1/" + Path);
     Options().SetWebPort(Server.Port());
   }
@@ -95,11 +95,11 @@ TEST_F(SendReportTest, MailAndUploadCarryTheSameFilesAndAFailedMailStillUploads)
   TLoopbackServer smtp("smtp");
   TLoopbackServer http("http");
   TCrashModuleOptions& o = Options();
-  o.SetEmailSendMode(2);
+  o.SetEmailSendMode(kEmailSendSMTPServer);
   o.SetSMTPPort(smtp.Port());
   UploadTo(http, "upload/report.php");
   o.SetAttachedFiles(attached_ + ";" + (folder_ / "missing.txt").string());
-  o.SetSendFlags(0x0102);  // the result in a message box, stored names with the exception's time
+  o.SetSendFlags(kSendResultMessage | kSendDatedNames);
   gui_.Display = true;  // (the box shows only where someone can answer it)
   g_actions.clear();
   ExceptionActionNotifyProc = [](const TCrashExceptionRecord&, TCrashActionType Action, bool&) {
@@ -124,7 +124,7 @@ TEST_F(SendReportTest, MailAndUploadCarryTheSameFilesAndAFailedMailStillUploads)
 
   // The mail fails (nothing listens on port 1); the upload is still made, and the sending failed.
   o.SetSMTPPort(1);
-  o.SetBehaviourFlags(0x20);  // the report to the clipboard when not sent
+  o.SetBehaviourFlags(kBehaviourCopyUnsent);
   SendReport();
   EXPECT_FALSE(CrashState().Execute);
   EXPECT_EQ(http.Count(), 2);
@@ -150,10 +150,10 @@ TEST_F(SendReportTest, AFailedUploadIsRetriedWhileAHandlerAsks) {
 
 TEST_F(SendReportTest, UnsentReportsAreKeptInArchivesOfTheirOwn) {
   TCrashModuleOptions& o = Options();
-  o.SetWebSendMode(1);
+  o.SetWebSendMode(kWebSendHTTP);
   o.SetWebURL("http://127.0.0.1/");
   o.SetWebPort(1);
-  o.SetBehaviourFlags(0x40);
+  o.SetBehaviourFlags(kBehaviourKeepUnsent);
   o.SetAttachedFiles(attached_);
   for (int i = 0; i < 11; ++i) SendReport();  // the same exception time each time
   std::vector<std::string> kept;
@@ -197,17 +197,17 @@ TEST_F(SendReportTest, AnUnsentReportIsKeptWhereItsLogGoes) {
   struct Case {
     const char* what;
     bool across;           // the temporary files on another file system
-    std::uint16_t packed;  // SendFlags bit 9
+    std::uint16_t packed;  // SendFlags
     const char* log;       // the log's folder, below the test's folder
     const char* state;     // the per-user folder (XDG_STATE_HOME)
     std::string kept;      // where the archive is kept, empty: in the temporary folder
   };
   const std::vector<Case> cases = {
-      {"packed, moved from another file system", true, 0x200, "", "state", folder_.string()},
+      {"packed, moved from another file system", true, kSendPacked, "", "state", folder_.string()},
       {"packed into the log's folder from another file system", true, 0, "", "state", folder_.string()},
-      {"the program's folder cannot be written", false, 0x200, "blocker/", "state",
+      {"the program's folder cannot be written", false, kSendPacked, "blocker/", "state",
        (folder_ / "state/CrashLog" / program).string()},
-      {"nowhere to keep it", across, 0x200, "blocker/", "blocker", ""},
+      {"nowhere to keep it", across, kSendPacked, "blocker/", "blocker", ""},
   };
   for (const Case& c : cases) {
     if (c.across && !across) {
@@ -219,10 +219,10 @@ TEST_F(SendReportTest, AnUnsentReportIsKeptWhereItsLogGoes) {
     testing::TEnv state("XDG_STATE_HOME", (folder_ / c.state).c_str());
     TCrashModuleOptions& o = Options();
     o.SetLogFilePath(folder_.string() + "/" + c.log);
-    o.SetWebSendMode(1);
+    o.SetWebSendMode(kWebSendHTTP);
     o.SetWebURL("http://127.0.0.1/");
     o.SetWebPort(1);  // nothing listens
-    o.SetBehaviourFlags(0x40);
+    o.SetBehaviourFlags(kBehaviourKeepUnsent);
     o.SetSendFlags(c.packed);
     o.SetAttachedFiles(attached_);
     const std::string report_folder = GetReportFolder();
@@ -251,7 +251,7 @@ TEST_F(SendReportTest, AnUnsentReportIsKeptWhereItsLogGoes) {
 
 TEST_F(SendReportTest, TheMailProgramsAttachmentStaysAfterTheSending) {
   test::TFakeMailProgram program;
-  Options().SetEmailSendMode(1);
+  Options().SetEmailSendMode(kEmailSendMailClient);
   CrashState().TextToSend = std::string(kMaxArgumentLength, 'r');  // too long for the mailto URL
   SendReport();
   ASSERT_TRUE(CrashState().Execute) << InternalWarningText();
@@ -282,15 +282,15 @@ TEST_F(SendReportTest, TheErrorFrequencyRule) {
     Options().SetBehaviourFlags(c.flags);
     Options().SetErrorFrequencyCount(c.count);
     Options().SetErrorFrequencyMinutes(c.minutes);
-    Options().SetErrorFrequencyAction(1);
-    Options().SetTerminateAction(0);
+    Options().SetErrorFrequencyAction(kTerminateRestart);
+    Options().SetTerminateAction(kTerminateClose);
     s.TerminateRequested = false;
     s.ErrorTimes.clear();
     for (double minute : c.times) s.ErrorTimes.push_back(45000.0 + minute / 1440.0);
     CheckErrorFrequency();
     EXPECT_EQ(s.TerminateRequested, c.ends) << c.what;
     if (c.ends) {
-      EXPECT_EQ(Options().TerminateAction(), 1) << c.what;  // restart
+      EXPECT_TRUE(Options().RestartsOnTerminate()) << c.what;
     }
   }
 }
@@ -298,7 +298,7 @@ TEST_F(SendReportTest, TheErrorFrequencyRule) {
 TEST_F(SendReportTest, AReportSentFromAThreadIsItsOwn) {
   TLoopbackServer http("http");
   UploadTo(http, "");
-  Options().SetSendFlags(0x0080);
+  Options().SetSendFlags(kSendFromThread);
   StartSendReport();
   // The next exception comes at once.
   {

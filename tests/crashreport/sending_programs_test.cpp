@@ -42,7 +42,7 @@ void SendTo(const TLoopbackServer* Http, std::uint16_t Flags) {
   o.SetDialogOptions(0);
   o.SetSendFlags(Flags);
   if (!Http) return;
-  o.SetWebSendMode(1);
+  o.SetWebSendMode(kWebSendHTTP);
   o.SetWebURL("http://127.0.0.1/");
   o.SetWebPort(Http->Port());
 }
@@ -79,7 +79,7 @@ TEST_P(ErrorFrequency, EndsTheProgramAfterTooManyReports) {
     o.SetBehaviourFlags(c.Behaviour);
     o.SetErrorFrequencyCount(3);
     o.SetErrorFrequencyMinutes(1);
-    o.SetErrorFrequencyAction(0);
+    o.SetErrorFrequencyAction(kTerminateClose);
     for (int i = 1; i <= c.Reports; ++i) {
       ReportThrow("error " + std::to_string(i));
       std::fprintf(stderr, "reported %d\n", i);
@@ -191,11 +191,11 @@ INSTANTIATE_TEST_SUITE_P(
                     [](std::uint16_t Silent) {
                       TCrashModuleOptions& o = CurrentCrashLogOptions();
                       o.SetWebSendMode(0);
-                      o.SetEmailSendMode(2);
+                      o.SetEmailSendMode(kEmailSendSMTPServer);
                       o.SetSMTPHost("127.0.0.1");
                       o.SetSMTPPort(Silent);
                       o.SetEmailAddresses("support@lab.example");
-                      o.SetBehaviourFlags(0x40);  // keep an unsent report
+                      o.SetBehaviourFlags(kBehaviourKeepUnsent);
                       ReportThrow("never taken");
                       std::fprintf(stderr, "sent in time %d\n", WaitForSending(std::chrono::milliseconds(300)));
                       std::_Exit(0);
@@ -231,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
   TCrashModuleOptions& o = CurrentCrashLogOptions();
   o.SetDialogOptions(0);
   o.SetSaveLogFile(true);
-  o.SetLogFlags(0x11);  // duplicates marked, modules listed
+  o.SetLogFlags(kLogMarkDuplicates | kLogModules);
   ExceptionNotifyProc = [](const TCrashExceptionRecord& Record, bool&) {
     std::fprintf(stderr, "address %p\n", Record.ExceptionAddress);
   };
@@ -281,7 +281,7 @@ TEST(TwoPrograms, ReportingAtOnceEachMailCarriesItsOwnReport) {
     ::setenv("TMPDIR", temporary.c_str(), 1);
     SendTo(nullptr, 0x0208);  // packed, with the XML log
     TCrashModuleOptions& o = CurrentCrashLogOptions();
-    o.SetEmailSendMode(2);
+    o.SetEmailSendMode(kEmailSendSMTPServer);
     o.SetSMTPHost("127.0.0.1");
     o.SetSMTPPort(smtp.Port());
     o.SetEmailAddresses("support@lab.example");
