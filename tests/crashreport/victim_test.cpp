@@ -148,7 +148,7 @@ TEST_P(VictimRun, TheProgramGoesOnOrEndsByItsFaultWithoutHanging) {
     const std::string xdotool = "/usr/bin/timeout 20 /usr/bin/xdotool ";
     EXPECT_EQ(Shell(xdotool + "search --sync --name '^" + a.Caption + "$' windowfocus --sync %1 set_window --name Answered %1"),
               0) << a.Caption;
-    if (a.Typed) EXPECT_EQ(Shell(xdotool + "sleep 0.3 type --delay 50 '" + a.Typed + "'"), 0);
+    if (a.Typed) { EXPECT_EQ(Shell(xdotool + "sleep 0.3 type --delay 50 '" + a.Typed + "'"), 0); }
     EXPECT_EQ(Shell(xdotool + "sleep 0.3 key --delay 100 " + a.Keys), 0);
     EXPECT_EQ(Shell("/usr/bin/timeout 20 sh -c 'while /usr/bin/xdotool search --name ^Answered$; do sleep 0.1; done'"), 0)
         << a.Caption << " stays";
