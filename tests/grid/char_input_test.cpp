@@ -809,5 +809,36 @@ TEST_F(LookupDropDown, AClickOnARowChoosesItAndAClickElsewhereNothing) {
   }
 }
 
+TEST_F(LookupDropDown, AListSourceStandsInForTheLookupDatasetWithTitles) {
+  // The levels a job may take here: the two upper ones, in another order.
+  TMemDataSet offered(nullptr);
+  offered.FieldDefs().Add("Key", ftInteger);
+  offered.FieldDefs().Add("Title", ftString, 10);
+  offered.Open();
+  for (auto [key, title] : {std::pair{3, "High"}, {2, "Mid"}}) {
+    offered.Append();
+    offered.FieldByName("Key")->SetAsInteger(key);
+    offered.FieldByName("Title")->SetAsString(title);
+    offered.Post();
+  }
+  TDataSource list_source(nullptr);
+  list_source.SetDataSet(&offered);
+  Column(1)->DropDownBox()->SetListSource(&list_source);
+  Column(1)->DropDownSpecRow()->SetVisible(false);
+  Column(1)->SetDropDownShowTitles(true);
+  TScopeExit detach([&] { Column(1)->DropDownBox()->SetListSource(nullptr); });
+  const int levels_at = levels.RecNo();
+  Open(byF4);
+  ASSERT_TRUE(editor->DroppedDown());
+  EXPECT_EQ(List()->DataSource(), &list_source);
+  EXPECT_TRUE(List()->TCustomDBGridX::Options().Contains(dgTitles));
+  EXPECT_EQ(offered.FieldByName("Key")->AsInteger(), 3);
+  Type(win::VK_DOWN, 0);
+  Type(win::VK_RETURN, U'\r');
+  EXPECT_EQ(Level(), "2");
+  EXPECT_EQ(editor->Text(), "Mid");
+  EXPECT_EQ(levels.RecNo(), levels_at);  // the lookup dataset was not walked
+}
+
 }  // namespace
 }  // namespace lab::gridtest
