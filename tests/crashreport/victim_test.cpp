@@ -97,6 +97,10 @@ const TVictimCase kCases[] = {
     {.Name = "PausedThreadsGoOnAfterAFailedReport", .Scenario = "pause-fails", .Options = {"BehaviourFlags = 0x02"},
      .Written = {"while reported: main=held object=held other=answered", "[ERROR] - Section: 8 - ",
                  "after the report: main=answered object=answered other=answered"}},
+    {.Name = "AThreadThatCannotAnswerIsNamedNotPaused", .Scenario = "pause-deaf", .Options = {"BehaviourFlags = 0x0A"},
+     .Written = {"while reported: main=held object=held other=answered",
+                 "is not paused while the report is made: it did not answer in time.",
+                 "after the report: main=answered object=answered other=answered"}},
 };
 
 class VictimRun : public ::testing::TestWithParam<TVictimCase> {};

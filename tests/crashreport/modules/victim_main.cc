@@ -4,6 +4,8 @@
 // argument names. The arguments after it are option lines ("SendFlags = 0x51"). A program that goes
 // on after the fault says "went on" on its standard output and ends with exit code 0.
 
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -79,10 +81,11 @@ class TAnsweringThread : public TThread {
 };
 
 // A thread object fails while the main thread, another thread object and a plain thread run on;
-// the report says which of them answered while it was made ("pause-fails": then its making fails).
+// the report says which of them answered while it was made ("pause-fails": then its making fails;
+// "pause-deaf": the plain thread blocks every signal, so nothing can hold it).
 // Once it is done, a plain thread of its own pings them again: each must answer before the report's
 // time-out would have let it go.
-void FailBesideAnsweringThreads(TForm& Form, bool ReportFails) {
+void FailBesideAnsweringThreads(TForm& Form, bool ReportFails, bool Deaf) {
   static std::atomic<bool> reported{false};
   auto* log = new TCrashLog(&Form);
   log->OnCustomDataRequest = [ReportFails](const TCrashExceptionRecord&, std::string& Data) {
@@ -92,7 +95,10 @@ void FailBesideAnsweringThreads(TForm& Form, bool ReportFails) {
     if (ReportFails) throw Exception("Victim's handler failed");
   };
   TThread* object = TThread::Create<TAnsweringThread>();
-  std::thread other([] {
+  std::thread other([Deaf] {
+    sigset_t all;
+    sigfillset(&all);
+    if (Deaf) ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
     while (!g_answering_ends) AnswerPing(g_answering[2]);
   });
   std::atomic<bool> watched{false};
@@ -122,7 +128,8 @@ void Fail(const std::string& Scenario, TForm& Form) {
     delete thread;
     return;
   }
-  if (Scenario == "pause" || Scenario == "pause-fails") return FailBesideAnsweringThreads(Form, Scenario == "pause-fails");
+  if (Scenario == "pause" || Scenario == "pause-fails" || Scenario == "pause-deaf")
+    return FailBesideAnsweringThreads(Form, Scenario == "pause-fails", Scenario == "pause-deaf");
   if (Scenario == "handler-throws") {
     auto* log = new TCrashLog(&Form);
     log->OnExceptionNotify = [](const TCrashExceptionRecord&, bool&) { throw Exception("Victim's handler failed"); };
