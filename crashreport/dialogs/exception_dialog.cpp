@@ -179,12 +179,16 @@ void TExceptionDialog::ApplyMode(win::HWND Dialog) {
   const TRect screen = gui.ScreenRect();
   const int bottom = state.Choices.BottomHeight;
   TRect bounds;
+  int shown_state = 1;
   if (state.DetailsShown) {
     SetItemText(Dialog, kMessageItem, Text(3));
     if (!state.Placement.Recorded) state.Placement = ReadDialogPlacement(bottom, screen);
     const TDialogPlacement& p = state.Placement;
     bounds = TRect{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height + bottom};
+    shown_state = p.WindowsState;
   } else {
+    // Left maximised or minimised in detailed mode: normal again first.
+    if (state.Placement.WindowsState != 1) gui.ShowWindow(Dialog, win::SW_RESTORE);
     SetItemText(Dialog, kMessageItem, GetExceptionMessageText());
     const TPoint message = SimpleMessageSize(Dialog, GetExceptionMessageText());
     const TBottomWidths choices = MeasureBottom(Dialog);
@@ -195,19 +199,27 @@ void TExceptionDialog::ApplyMode(win::HWND Dialog) {
     bounds = OffsetRect(bounds, (screen.Width() - bounds.Width()) / 2, (screen.Height() - bounds.Height()) / 2);
   }
   gui.SetWindowPos(Dialog, nullptr, bounds, win::SWP_NOZORDER | win::SWP_NOACTIVATE);
+  // Placing the window changed nothing of the user's: the state saved stays, and shows where the
+  // window manager offers it (the window tells it back as it takes it).
+  if (shown_state == 3 || shown_state == 6) {
+    state.Placement.WindowsState = shown_state;
+    gui.ShowWindow(Dialog, shown_state == 3 ? win::SW_SHOWMAXIMIZED : win::SW_MINIMIZE);
+  }
   Layout(Dialog);
 }
 
+// Maximised or minimised, the window keeps the normal place recorded before.
 void RecordPlacement(win::HWND Dialog) {
   TCrashDialogState& state = DialogState();
   TCrashWindowInfo info;
   if (!state.DetailsShown || !CrashGui().GetWindowInfo(Dialog, info)) return;
   TDialogPlacement& p = state.Placement;
+  p.WindowsState = (info.Style & win::WS_MAXIMIZE) ? 3 : (info.Style & win::WS_MINIMIZE) ? 6 : 1;
+  if (p.WindowsState != 1) return;
   p.Width = info.Bounds.Width();
   p.Height = info.Bounds.Height() - state.Choices.BottomHeight;
   p.Left = info.Bounds.Left;
   p.Top = info.Bounds.Top;
-  p.WindowsState = 1;
   p.Recorded = true;
 }
 
@@ -388,12 +400,10 @@ std::intptr_t TExceptionDialog::Proc(win::HWND Dialog, win::UINT Msg, win::WPARA
       return reinterpret_cast<std::intptr_t>(background_);
     case win::WM_SIZE:
       Layout(Dialog);
-      if (WParam == win::SIZE_MAXIMIZED) state.Placement.WindowsState = 3;
-      else if (WParam == win::SIZE_MINIMIZED) state.Placement.WindowsState = 6;
-      else RecordPlacement(Dialog);
+      RecordPlacement(Dialog);
       return 0;
     case win::WM_MOVE:
-      if (state.Placement.WindowsState != 3) RecordPlacement(Dialog);
+      RecordPlacement(Dialog);
       return 0;
     case win::WM_TIMER:
       if (WParam == kPaintWatchdogTimer) {

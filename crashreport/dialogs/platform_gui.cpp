@@ -55,6 +55,7 @@ HWND TFrameworkGui::FocusedWindow() { return wm::GetFocus(); }
 HWND TFrameworkGui::ForegroundWindow() { return wm::GetActiveWindow(); }
 std::string TFrameworkGui::WindowClassName(HWND Window) { return wm::GetClassName(Window); }
 std::string TFrameworkGui::WindowText(HWND Window) { return wm::GetWindowText(Window); }
+bool TFrameworkGui::IsIconic(HWND Window) { return wm::IsIconic(Window); }
 
 HWND TFrameworkGui::LastActivePopup(HWND Owner) {
   HWND active = wm::GetActiveWindow();

@@ -15,8 +15,7 @@ class TFrameworkGui : public TCrashGui {
   win::HWND ForegroundWindow() override;
   std::string WindowClassName(win::HWND Window) override;
   std::string WindowText(win::HWND Window) override;
-  // The window manager has no minimised state.
-  bool IsIconic(win::HWND) override { return false; }
+  bool IsIconic(win::HWND Window) override;
   win::HWND LastActivePopup(win::HWND Owner) override;
   bool PostMessage(win::HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) override;
   win::LRESULT SendMessage(win::HWND Window, win::UINT Msg, win::WPARAM WParam, win::LPARAM LParam) override;

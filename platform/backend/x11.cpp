@@ -19,6 +19,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <unordered_map>
@@ -26,6 +27,7 @@
 
 #include "platform/backend/x11_clipboard.h"
 #include "platform/backend/x11_dnd.h"
+#include "platform/backend/x11_states.h"
 #include "platform/controls/clipboard.h"
 #include "platform/controls/input.h"
 #include "platform/controls/painting.h"
@@ -172,6 +174,7 @@ class TX11Backend : public TBackend {
     helper_ = XCreateWindow(dpy_, root_, 0, 0, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
                             CWEventMask, &attrs);
     clipboard_ = std::make_unique<TX11Clipboard>(dpy_, helper_);
+    states_ = std::make_unique<TX11ShowStates>(dpy_, screen_);
     drop_target_ = std::make_unique<TX11DropTarget>(dpy_, [this](Window w) { return WindowOf(w); });
     XFlush(dpy_);
     if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
@@ -221,13 +224,28 @@ class TX11Backend : public TBackend {
     std::lock_guard lock(mutex_);
     auto it = tops_.find(h);
     if (it == tops_.end()) return;
+    Top& t = it->second;
     if (visible) {
-      EnsureX(h, it->second);
-      XMapRaised(dpy_, it->second.xwin);
-    } else if (it->second.xwin) {
-      XUnmapWindow(dpy_, it->second.xwin);
+      EnsureX(h, t);
+      if (!t.shown) states_->SetInitial(t.xwin, t.initial.value_or(SIZE_RESTORED), t.info.stayOnTop);
+      t.initial.reset();
+      XMapRaised(dpy_, t.xwin);
+    } else if (t.xwin) {
+      XUnmapWindow(dpy_, t.xwin);
     }
+    t.shown = visible;
     XFlush(dpy_);
+  }
+
+  TShowStateAnswer RequestShowState(HWND h, WPARAM state) override {
+    std::lock_guard lock(mutex_);
+    auto it = tops_.find(h);
+    if (it == tops_.end() || it->second.info.popup || !states_->Offered(state)) return TShowStateAnswer::NotOffered;
+    Top& t = it->second;
+    if (t.shown) states_->Request(t.xwin, t.state, state);
+    else t.initial = state;  // asked for as it maps
+    XFlush(dpy_);
+    return TShowStateAnswer::Asked;
   }
 
   void MoveTopLevel(HWND h, const RECT& r) override {
@@ -255,7 +273,9 @@ class TX11Backend : public TBackend {
     auto it = tops_.find(h);
     if (it == tops_.end() || !it->second.xwin || it->second.info.popup) return;
     if (focused_ == it->second.xwin) return;
-    if (it->second.mapped) {
+    // (An icon's window is unmapped, whatever the last map event said: it takes the focus once it
+    // maps again.)
+    if (it->second.mapped && it->second.state != SIZE_MINIMIZED) {
       XRaiseWindow(dpy_, it->second.xwin);
       XSetInputFocus(dpy_, it->second.xwin, RevertToParent, CurrentTime);
     } else {
@@ -320,6 +340,9 @@ class TX11Backend : public TBackend {
     GC gc = nullptr;
     bool mapped = false;
     bool acceptsFiles = false;  // files dropped from other programs are taken (XDND)
+    bool shown = false;         // mapped, or asked to be
+    WPARAM state = SIZE_RESTORED;          // as the window manager shows it
+    std::optional<WPARAM> initial;         // the state asked for before it shows
   };
 
   void EnsureX(HWND h, Top& t) {
@@ -330,7 +353,8 @@ class TX11Backend : public TBackend {
     attrs.bit_gravity = NorthWestGravity;
     attrs.override_redirect = t.info.popup ? True : False;
     attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
-                       ButtonReleaseMask | PointerMotionMask | StructureNotifyMask | FocusChangeMask;
+                       ButtonReleaseMask | PointerMotionMask | StructureNotifyMask | FocusChangeMask |
+                       PropertyChangeMask;
     attrs.cursor = current_;
     t.xwin = XCreateWindow(dpy_, root_, r.Left, r.Top, static_cast<unsigned>(std::max(r.Width(), 1)),
                            static_cast<unsigned>(std::max(r.Height(), 1)), 0, depth_, InputOutput,
@@ -514,6 +538,7 @@ class TX11Backend : public TBackend {
       case SelectionRequest:
       case SelectionClear:
       case PropertyNotify: {
+        if (states_->Concerns(ev.xproperty.atom) && StateChanged(ev.xproperty.window)) break;
         bool taken = false;
         clipboard_->Handle(ev, taken);
         if (taken) ClipboardTakenBySystem();
@@ -622,6 +647,24 @@ class TX11Backend : public TBackend {
     input::WindowConfigured(h, RECT{x, y, x + c.width, y + c.height});
   }
 
+  // The window manager showed one of the program's windows in another state; false for a window not
+  // the program's.
+  bool StateChanged(Window xwin) {
+    HWND h = nullptr;
+    WPARAM state = SIZE_RESTORED;
+    {
+      std::lock_guard lock(mutex_);
+      auto it = by_x_.find(xwin);
+      if (it == by_x_.end()) return false;
+      Top& t = tops_[it->second];
+      if (!states_->Read(xwin, state) || state == t.state) return true;
+      t.state = state;
+      h = it->second;
+    }
+    input::WindowStateChanged(h, state);
+    return true;
+  }
+
   void Mapped(Window xwin, bool mapped) {
     std::lock_guard lock(mutex_);
     auto it = by_x_.find(xwin);
@@ -670,6 +713,7 @@ class TX11Backend : public TBackend {
   Window focused_ = 0, pending_focus_ = 0;
   std::unique_ptr<TX11Clipboard> clipboard_;
   std::unique_ptr<TX11DropTarget> drop_target_;
+  std::unique_ptr<TX11ShowStates> states_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::thread thread_;

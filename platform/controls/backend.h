@@ -20,6 +20,14 @@
 
 namespace lab {
 
+// What became of asking the display to show a top-level window maximised, minimised (iconified) or
+// normal again.
+enum class TShowStateAnswer : std::uint8_t {
+  Framework,   // no window manager takes part: the framework's window takes the state itself
+  Asked,       // the window manager was asked; what it does comes back as input::WindowStateChanged
+  NotOffered,  // the window manager does not offer the state, or none runs: the window stays as it is
+};
+
 struct TTopLevelInfo {
   win::RECT bounds;          // screen coordinates
   std::string title;
@@ -70,6 +78,9 @@ class TBackend {
   virtual void SetTitle(win::HWND, std::string_view) {}
   // Asks the display to give the window the input focus (an activation from inside the program).
   virtual void ActivateTopLevel(win::HWND) {}
+  // Asks the display to show the window in a state (SIZE_RESTORED, SIZE_MINIMIZED or SIZE_MAXIMIZED,
+  // as WM_SIZE names them); before the window shows when it is shown in that state.
+  virtual TShowStateAnswer RequestShowState(win::HWND, win::WPARAM /*state*/) { return TShowStateAnswer::Framework; }
   // The surface's pixels inside `dirty` (window coordinates) changed.
   virtual void Present(win::HWND, cairo_surface_t*, const win::RECT& /*dirty*/) {}
 

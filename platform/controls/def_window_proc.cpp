@@ -149,7 +149,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
 
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE && IsWindowEnabled(hwnd)) SendMessage(hwnd, WM_CLOSE, 0, 0);
+      switch (wParam & 0xFFF0) {
+        case SC_CLOSE:
+          if (IsWindowEnabled(hwnd)) SendMessage(hwnd, WM_CLOSE, 0, 0);
+          break;
+        case SC_MAXIMIZE: ShowWindow(hwnd, SW_SHOWMAXIMIZED); break;
+        case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); break;
+        case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); break;
+        default: break;
+      }
       return 0;
 
     case WM_SYSKEYDOWN:

@@ -229,32 +229,34 @@ void MouseWheel(int delta, POINT screen, HWND topLevel) {
   Enqueue(e, false);
 }
 
-void WindowConfigured(HWND window, RECT screen) {
+namespace {
+// What a display reports of a top-level window.
+wm::InputEvent DisplayReport(wm::InputEvent::Kind kind, HWND window) {
   wm::InputEvent e;
-  e.kind = wm::InputEvent::Kind::Configure;
+  e.kind = kind;
   e.window = window;
+  return e;
+}
+}  // namespace
+
+void WindowConfigured(HWND window, RECT screen) {
+  wm::InputEvent e = DisplayReport(wm::InputEvent::Kind::Configure, window);
   e.rect = screen;
   Enqueue(e, false);
 }
 
-void WindowCloseRequested(HWND window) {
-  wm::InputEvent e;
-  e.kind = wm::InputEvent::Kind::Close;
-  e.window = window;
-  Enqueue(e, false);
-}
+void WindowCloseRequested(HWND window) { Enqueue(DisplayReport(wm::InputEvent::Kind::Close, window), false); }
 
-void WindowActivated(HWND window) {
-  wm::InputEvent e;
-  e.kind = wm::InputEvent::Kind::Activate;
-  e.window = window;
+void WindowActivated(HWND window) { Enqueue(DisplayReport(wm::InputEvent::Kind::Activate, window), false); }
+
+void WindowStateChanged(HWND window, WPARAM state) {
+  wm::InputEvent e = DisplayReport(wm::InputEvent::Kind::ShowState, window);
+  e.state = state;
   Enqueue(e, false);
 }
 
 void FilesDropped(HWND window, POINT screen, std::vector<std::string> paths) {
-  wm::InputEvent e;
-  e.kind = wm::InputEvent::Kind::DropFiles;
-  e.window = window;
+  wm::InputEvent e = DisplayReport(wm::InputEvent::Kind::DropFiles, window);
   e.pt = screen;
   e.files = std::make_shared<const std::vector<std::string>>(std::move(paths));
   Enqueue(e, false);
@@ -441,6 +443,9 @@ bool WindowReport(const InputEvent& e, MSG& msg) {
       return true;
     case InputEvent::Kind::Activate:
       if (IsWindow(e.window) && IsWindowEnabled(e.window)) SetActiveWindow(e.window);
+      return false;
+    case InputEvent::Kind::ShowState:
+      TakeShowState(e.window, e.state, false);
       return false;
     case InputEvent::Kind::DropFiles: {
       // The window under the point that takes files, or the nearest of its parents that does.

@@ -137,6 +137,9 @@ void MouseWheel(int delta, win::POINT screen, win::HWND topLevel = nullptr);
 void WindowConfigured(win::HWND window, win::RECT screen);
 void WindowCloseRequested(win::HWND window);
 void WindowActivated(win::HWND window);
+// The display's window manager maximised, iconified or restored a top-level window (SIZE_MAXIMIZED,
+// SIZE_MINIMIZED or SIZE_RESTORED): the window takes that state, told by WM_SIZE.
+void WindowStateChanged(win::HWND window, win::WPARAM state);
 // Files another program dropped on a top-level window at a screen point: the window there that
 // accepts files (drop_files.h) gets WM_DROPFILES.
 void FilesDropped(win::HWND window, win::POINT screen, std::vector<std::string> paths);

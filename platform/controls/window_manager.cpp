@@ -346,16 +346,27 @@ bool EnableWindow(HWND hwnd, bool enable) {
 }
 
 bool ShowWindow(HWND hwnd, int cmd) {
-  const bool show = cmd != SW_HIDE && cmd != SW_MINIMIZE;
-  const bool activate = show && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE &&
-                        cmd != SW_SHOWMINNOACTIVE;
+  const bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
   bool wasVisible, topLevel;
+  WPARAM state;
   {
     std::lock_guard lock(S().mutex);
     Window* w = FindLocked(hwnd);
     if (!w) return false;
     wasVisible = w->Visible();
     topLevel = !w->IsChild();
+    state = w->ShowState();
+  }
+  // A minimised top-level window still shows, as an icon; a child has none and hides.
+  const bool show = cmd != SW_HIDE && (topLevel || !minimize);
+  const bool activate = show && !minimize && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE;
+  // Asked before the window shows: a display shows it in that state from the start.
+  if (topLevel && show) {
+    const WPARAM wanted = cmd == SW_SHOWMAXIMIZED ? SIZE_MAXIMIZED
+                          : minimize                ? SIZE_MINIMIZED
+                          : (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) ? SIZE_RESTORED
+                                                                         : state;
+    if (wanted != state) RequestShowState(hwnd, wanted);
   }
   if (wasVisible != show) {
     SendMessage(hwnd, WM_SHOWWINDOW, show ? 1 : 0, 0);
@@ -455,12 +466,14 @@ bool BringWindowToTop(HWND hwnd) {
 void FrameChanged(HWND hwnd) {
   RECT windowRect;
   RECT oldClient;
+  WPARAM state;
   {
     std::lock_guard lock(S().mutex);
     Window* w = FindLocked(hwnd);
     if (!w) return;
     windowRect = w->rect;
     oldClient = w->client;
+    state = w->ShowState();
   }
   RECT r = windowRect;
   SendMessage(hwnd, WM_NCCALCSIZE, 0, reinterpret_cast<LPARAM>(&r));
@@ -480,7 +493,7 @@ void FrameChanged(HWND hwnd) {
     if (w->queue) w->queue->Wake();
   }
   if (client.Width() != oldClient.Width() || client.Height() != oldClient.Height())
-    SendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    SendMessage(hwnd, WM_SIZE, state, MAKELPARAM(client.Width(), client.Height()));
 }
 
 HWND GetParent(HWND hwnd) {

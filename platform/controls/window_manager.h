@@ -53,7 +53,14 @@ bool IsWindow(HWND hwnd);
 bool IsWindowVisible(HWND hwnd);
 bool IsWindowEnabled(HWND hwnd);
 bool EnableWindow(HWND hwnd, bool enable);
+// SW_SHOWMAXIMIZED, SW_MINIMIZE (SW_SHOWMINIMIZED, SW_SHOWMINNOACTIVE) and SW_RESTORE (SW_SHOWNORMAL)
+// also ask for a top-level window's show state: with a display whose window manager offers it, the
+// state comes when the window manager has made it; where it does not, the window stays as it is;
+// headless, the window takes it at once (maximised, it fills the screen). A minimised window stays
+// visible, as an icon.
 bool ShowWindow(HWND hwnd, int cmd);
+bool IsIconic(HWND hwnd);
+bool IsZoomed(HWND hwnd);
 bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 bool MoveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint);
 bool BringWindowToTop(HWND hwnd);

@@ -35,9 +35,9 @@ struct SentItem {
 // Raw input as a back-end or a test hands it in; turned into a message when retrieved, so the
 // target (focus, capture, the window under the mouse) is the one of that moment.
 struct InputEvent {
-  // The last four are what a display reports of a top-level window: moved or resized, asked to
-  // close, given the input focus, files dropped on it.
-  enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Configure, Close, Activate, DropFiles };
+  // The last five are what a display reports of a top-level window: moved or resized, asked to
+  // close, given the input focus, files dropped on it, maximised, iconified or restored.
+  enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Configure, Close, Activate, DropFiles, ShowState };
   Kind kind = Kind::KeyDown;
   UINT vk = 0;            // keys: virtual-key code; buttons: VK_LBUTTON, VK_RBUTTON or VK_MBUTTON
   UINT scanCode = 0;
@@ -48,6 +48,7 @@ struct InputEvent {
   HWND window = nullptr;  // display reports, and mouse events a display delivered: the top-level window
   win::RECT rect;         // Configure: its new place on the screen
   std::shared_ptr<const std::vector<std::string>> files;  // DropFiles: the paths, at pt
+  win::WPARAM state = 0;   // ShowState: SIZE_RESTORED, SIZE_MINIMIZED or SIZE_MAXIMIZED
   DWORD time = 0;
   std::uint64_t seq = 0;   // numbered by the queue as it arrives
 };
@@ -107,6 +108,7 @@ struct Window {
   std::shared_ptr<ThreadQueue> queue;
   win::RECT rect;                        // parent client coordinates, or screen for top-level
   win::RECT client;                      // client area in window coordinates
+  win::RECT restore;                     // a top-level window's normal place while maximised or minimised
   win::WNDPROC proc;
   std::string text;
   win::LONG_PTR userData = 0;
@@ -132,6 +134,8 @@ struct Window {
   bool IsChild() const { return (style & 0x40000000u) != 0; }
   bool Visible() const { return (style & 0x10000000u) != 0; }
   bool Disabled() const { return (style & 0x08000000u) != 0; }
+  // SIZE_MAXIMIZED (WS_MAXIMIZE), SIZE_MINIMIZED (WS_MINIMIZE) or SIZE_RESTORED.
+  win::WPARAM ShowState() const { return (style & 0x01000000u) ? 2 : (style & 0x20000000u) ? 1 : 0; }
   bool NeedsPaint() const { return ncDirty || !cairo_region_is_empty(update); }
 };
 
@@ -182,6 +186,12 @@ void InvalidateTreeLocked(Window* w);
 void InvalidateUnderLocked(Window* w);
 // A top-level window's size changed: its surface follows, keeping the pixels that still fit.
 void ResizeSurfaceLocked(Window* top);
+// Show states (show_states.cpp), with no lock held. TakeShowState gives a top-level window the
+// state (SIZE_RESTORED, SIZE_MINIMIZED or SIZE_MAXIMIZED) and tells it by WM_SIZE; with Place it also
+// takes the place the state gives it (the screen when maximised, its normal place when restored),
+// where no window manager places it. RequestShowState asks the display for the state first.
+void TakeShowState(HWND hwnd, win::WPARAM state, bool place);
+void RequestShowState(HWND hwnd, win::WPARAM state);
 // Drops what other parts of the manager remember about a window that is going away.
 void ForgetWindowLocked(HWND hwnd);
 void ForgetCaretLocked(HWND hwnd);

@@ -226,6 +226,53 @@ TEST_F(ExceptionDialogTest, DetailsShowThePagesAndKeepThePlacement) {
   EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Col5", ""), "61");
 }
 
+// A detailed dialog opens in the state saved for it (headless, the window takes it at once) over
+// the normal place saved, or in the state the user then gives it; simple mode shows it normal, and
+// detailed mode again in that state. The state is saved with the normal place, which stays.
+struct TSavedStateCase {
+  const char* Name;
+  const char* Saved;
+  win::WPARAM UserCommand;  // a WM_SYSCOMMAND once it opens, or 0
+  bool Zoomed, Iconic;
+  const char* SavedAfter;
+};
+
+void PrintTo(const TSavedStateCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+class ExceptionDialogSavedState : public ExceptionDialogTest, public ::testing::WithParamInterface<TSavedStateCase> {};
+
+TEST_P(ExceptionDialogSavedState, OpensInItAndKeepsIt) {
+  const TSavedStateCase& c = GetParam();
+  for (const auto& [key, value] : {std::pair{"Left", "30"}, {"Top", "40"}, {"Width", "700"}, {"Height", "400"},
+                                   {"WindowsState", c.Saved}})
+    WriteIniString("CrashLog.ini", "Coordinates", key, value);
+  Options().SetDialogOptions(kDialogDetailsButton | kDialogOpenDetailed);
+  Show([&](HWND d) {
+    if (c.UserCommand) wm::SendMessage(d, win::WM_SYSCOMMAND, c.UserCommand, 0);
+    for (int step : {0, 1, 2}) {  // detailed, simple, detailed
+      const bool detailed = step != 1;
+      EXPECT_EQ(wm::IsZoomed(d), detailed && c.Zoomed) << step;
+      EXPECT_EQ(wm::IsIconic(d), detailed && c.Iconic) << step;
+      win::RECT bounds;
+      wm::GetWindowRect(d, bounds);
+      if (detailed) EXPECT_EQ(bounds.Width(), c.Zoomed ? win::GetSystemMetrics(win::SM_CXSCREEN) : 700) << step;
+      if (step < 2) Click(d, 4);
+    }
+  });
+  EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "WindowsState", ""), c.SavedAfter);
+  EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Left", ""), "30");
+  EXPECT_EQ(ReadIniString("CrashLog.ini", "Coordinates", "Width", ""), "700");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, ExceptionDialogSavedState,
+    ::testing::Values(TSavedStateCase{"Normal", "1", 0, false, false, "1"},
+                      TSavedStateCase{"Maximised", "3", 0, true, false, "3"},
+                      TSavedStateCase{"Minimised", "6", 0, false, true, "6"},
+                      TSavedStateCase{"MaximisedByTheUser", "1", win::SC_MAXIMIZE, true, false, "3"},
+                      TSavedStateCase{"RestoredByTheUser", "3", win::SC_RESTORE, false, false, "1"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
 win::LOGFONT FontOf(win::HFONT Font) {
   win::LOGFONT f{};
   EXPECT_TRUE(win::GetObject(Font, &f));
