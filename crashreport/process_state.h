@@ -229,7 +229,7 @@ struct TCrashProcessState {
   // sending on a thread of its own still finds it.
   std::shared_ptr<const void> ExceptionOwner;
   TDateTime ExceptionTime = 0;
-  int StepCode = 0;                  // the handler's current step (a TCrashStep)
+  TCrashStep StepCode = csNone;      // the handler's current step
   win::HWND FocusedWindow = nullptr;  // remembered by the dispatcher
   const void* Cursor = nullptr;
   win::HWND SendProgressWindow = nullptr;  // the sending-progress dialog, when shown

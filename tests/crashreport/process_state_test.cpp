@@ -138,7 +138,7 @@ TEST_F(ProcessState, ResetClearsOneExceptionAndKeepsTheCounts) {
   s.Handled = s.Execute = s.Retry = s.Duplicate = s.CopyChecked = true;
   s.CustomData = "custom";
   s.AttachedFiles->Add("a.txt");
-  s.StepCode = 702;
+  s.StepCode = csDuplicateCheck;
   s.ExceptionRecord.ReportText = "report";
   s.CurrentException = &s.ExceptionRecord;
   s.ErrorCount = 3;
@@ -148,7 +148,7 @@ TEST_F(ProcessState, ResetClearsOneExceptionAndKeepsTheCounts) {
   EXPECT_FALSE(s.Handled || s.Execute || s.Retry || s.Duplicate || s.CopyChecked);
   EXPECT_EQ(s.CustomData, "");
   EXPECT_EQ(s.AttachedFiles->Count(), 0);
-  EXPECT_EQ(s.StepCode, 0);
+  EXPECT_EQ(s.StepCode, csNone);
   EXPECT_EQ(s.ExceptionRecord.ReportText, "");
   EXPECT_EQ(s.CurrentException, nullptr);
   EXPECT_EQ(&CurrentExceptionRecord(), &s.ExceptionRecord);
