@@ -31,14 +31,17 @@ TEST(DialogChoices, BottomAreaFollowsTheChoicesOffered) {
     bool CanSend, CanAttach, Copy, Link;
     int Bottom;
   } cases[] = {
-      {0, 0, 0x10, 0x00, "  ", false, false, false, false, false, 0},  // nothing offered
-      {2, 0, 0x00, 0x00, "", false, true, false, false, false, 20},
-      {0, 1, 0x10, 0x00, "", false, true, true, false, false, 34},
-      {2, 0, 0x10, 0x00, "", true, false, false, false, false, 0},  // a duplicate is not sent again
-      {0, 0, 0x00, 0x08, "", false, false, false, true, false, 20},
-      {0, 0, 0x00, 0x08, "https://x", false, false, false, true, true, 34},
-      {0, 0, 0x00, 0x00, "https://x", false, false, false, false, true, 20},
-      {3, 0, 0x10, 0x08, "https://x", false, true, true, true, true, 34},
+      // nothing offered
+      {kEmailSendNone, kWebSendNone, kSendScreenshot, 0, "  ", false, false, false, false, false, 0},
+      {kEmailSendSMTPServer, kWebSendNone, 0, 0, "", false, true, false, false, false, 20},
+      {kEmailSendNone, kWebSendHTTP, kSendScreenshot, 0, "", false, true, true, false, false, 34},
+      // a duplicate is not sent again
+      {kEmailSendSMTPServer, kWebSendNone, kSendScreenshot, 0, "", true, false, false, false, false, 0},
+      {kEmailSendNone, kWebSendNone, 0, kDialogCopyOption, "", false, false, false, true, false, 20},
+      {kEmailSendNone, kWebSendNone, 0, kDialogCopyOption, "https://x", false, false, false, true, true, 34},
+      {kEmailSendNone, kWebSendNone, 0, 0, "https://x", false, false, false, false, true, 20},
+      {kEmailSendSMTPDirect, kWebSendNone, kSendScreenshot, kDialogCopyOption, "https://x", false, true, true, true,
+       true, 34},
   };
   for (const auto& c : cases) {
     TCrashModuleOptions o("prog", false);

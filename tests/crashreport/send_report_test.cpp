@@ -271,11 +271,11 @@ TEST_F(SendReportTest, TheErrorFrequencyRule) {
     bool ends;
   };
   const std::vector<Case> cases = {
-      {"three within ten minutes", 1, 3, 10, {0, 4, 10}, true},
-      {"three over eleven minutes", 1, 3, 10, {0, 4, 11}, false},
+      {"three within ten minutes", kBehaviourErrorFrequency, 3, 10, {0, 4, 10}, true},
+      {"three over eleven minutes", kBehaviourErrorFrequency, 3, 10, {0, 4, 11}, false},
       {"the rule switched off", 0, 3, 10, {0, 1, 2}, false},
-      {"not yet as many", 1, 3, 10, {0, 1}, false},
-      {"a count of 0", 1, 0, 10, {}, false},
+      {"not yet as many", kBehaviourErrorFrequency, 3, 10, {0, 1}, false},
+      {"a count of 0", kBehaviourErrorFrequency, 0, 10, {}, false},
   };
   for (const Case& c : cases) {
     TCrashProcessState& s = CrashState();

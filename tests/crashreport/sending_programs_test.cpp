@@ -58,8 +58,8 @@ void ReportThrow(const std::string& What) {
 
 struct TFrequencyCase {
   const char* Name;
-  std::uint8_t Behaviour;  // BehaviourFlags: bit 0 the rule
-  std::uint16_t Flags;     // SendFlags: bit 7 from a thread
+  std::uint8_t Behaviour;  // BehaviourFlags
+  std::uint16_t Flags;     // SendFlags
   bool Upload;
   int Reports;
   bool Ends;  // after the last report, with exit code 1
@@ -90,7 +90,7 @@ TEST_P(ErrorFrequency, EndsTheProgramAfterTooManyReports) {
   ASSERT_TRUE(WIFEXITED(r.Status)) << r.Status << "\n" << r.Output;
   EXPECT_EQ(WEXITSTATUS(r.Status), c.Ends ? 1 : 0) << r.Output;
   // Ended in the last report's handling, or by its sending thread just after.
-  if (c.Ends && !(c.Flags & 0x80)) {
+  if (c.Ends && !(c.Flags & kSendFromThread)) {
     EXPECT_EQ(Count(r.Output, "reported "), static_cast<std::size_t>(c.Reports - 1)) << r.Output;
   }
   EXPECT_EQ(http.Count(), c.Upload ? c.Reports : 0);
@@ -98,11 +98,12 @@ TEST_P(ErrorFrequency, EndsTheProgramAfterTooManyReports) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, ErrorFrequency,
-    ::testing::Values(TFrequencyCase{"ThreeErrors", 1, 0, false, 3, true},
-                      TFrequencyCase{"TwoErrors", 1, 0, false, 2, false},
+    ::testing::Values(TFrequencyCase{"ThreeErrors", kBehaviourErrorFrequency, 0, false, 3, true},
+                      TFrequencyCase{"TwoErrors", kBehaviourErrorFrequency, 0, false, 2, false},
                       TFrequencyCase{"RuleOff", 0, 0, false, 3, false},
-                      TFrequencyCase{"SentFromAThread", 1, 0x80, true, 3, true},
-                      TFrequencyCase{"NothingSentFromAThread", 1, 0x80, false, 3, true}),
+                      TFrequencyCase{"SentFromAThread", kBehaviourErrorFrequency, kSendFromThread, true, 3, true},
+                      TFrequencyCase{"NothingSentFromAThread", kBehaviourErrorFrequency, kSendFromThread, false, 3,
+                                     true}),
     [](const ::testing::TestParamInfo<TFrequencyCase>& Info) { return std::string(Info.param.Name); });
 
 // --- A sending on a thread of its own ---
@@ -143,7 +144,7 @@ TEST_P(SendingThread, TheReportIsSentOrKept) {
   TScriptedPeer silent([](int) {});
   const TChildResult r = RunChild(std::string("sending_thread_") + c.Name, [&] {
     UseUnit(CrashLogUnit);
-    SendTo(&http, 0x80);
+    SendTo(&http, kSendFromThread);
     c.Victim(silent.Port());
   });
   if (c.Signal) {
@@ -279,7 +280,7 @@ TEST(TwoPrograms, ReportingAtOnceEachMailCarriesItsOwnReport) {
     if (pid != 0) return pid;
     BecomeFaultChild(folder);
     ::setenv("TMPDIR", temporary.c_str(), 1);
-    SendTo(nullptr, 0x0208);  // packed, with the XML log
+    SendTo(nullptr, kSendPacked | kSendXmlLog);
     TCrashModuleOptions& o = CurrentCrashLogOptions();
     o.SetEmailSendMode(kEmailSendSMTPServer);
     o.SetSMTPHost("127.0.0.1");
