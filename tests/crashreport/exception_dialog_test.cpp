@@ -255,7 +255,9 @@ TEST_P(ExceptionDialogSavedState, OpensInItAndKeepsIt) {
       EXPECT_EQ(wm::IsIconic(d), detailed && c.Iconic) << step;
       win::RECT bounds;
       wm::GetWindowRect(d, bounds);
-      if (detailed) EXPECT_EQ(bounds.Width(), c.Zoomed ? win::GetSystemMetrics(win::SM_CXSCREEN) : 700) << step;
+      if (detailed) {
+        EXPECT_EQ(bounds.Width(), c.Zoomed ? win::GetSystemMetrics(win::SM_CXSCREEN) : 700) << step;
+      }
       if (step < 2) Click(d, 4);
     }
   });
