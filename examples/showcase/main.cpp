@@ -14,7 +14,6 @@
 
 #include "crash_reporting.h"
 #include "crashreport/crashlog.h"
-#include "crashreport/dialogs/dialog_helper.h"
 #include "crashreport/dialogs/platform_gui.h"
 #include "device_monitor.h"
 #include "error_report.h"
@@ -114,8 +113,9 @@ int PaintOffScreen() {
 
 int main(int argc, char** argv) {
   Application->Initialize();
-  // Started again to show the exception dialog of a fatal fault.
-  if (const int code = RunDialogHelper(argc, argv); code >= 0) return code;
+  // The crash reporter catches and reports what goes wrong from here on (the "Crash" menu shows it);
+  // started again to show the exception dialog of a fatal fault, the program shows that alone.
+  UseUnit(CrashLogUnit);
   std::optional<showcase::TMailServer> server;
   try {
     server = showcase::MailServerOption(argc, argv);
@@ -123,8 +123,6 @@ int main(int argc, char** argv) {
     std::cerr << "examples_showcase: " << e.Message() << "\n" << showcase::kUsage << "\n";
     return 2;
   }
-  // The crash reporter catches and reports what goes wrong from here on (the "Crash" menu shows it).
-  UseUnit(CrashLogUnit);
   showcase::TakePartInCrashReporting(Application, server);
   return Backend().Name() == "headless" ? PaintOffScreen() : RunOnDisplay();
 }
